@@ -1,0 +1,73 @@
+#pragma once
+// Numbered diagnostics: the message catalogue, the report operations and
+// the per-source error counter.
+#include <string>
+
+struct DiagnosticsState {
+    int errorCount = 0;          // errors of the source being translated
+    std::string messageBuffer;   // the template being filled
+};
+
+extern DiagnosticsState diagnostics;
+
+// Catalogue codes that the translator names.
+enum ErrorCode {
+    E_SYNTAX = 1, E_SEMANTIC = 2, E_LET_TWICE = 6, E_CASE_EXPECTED = 7,
+    E_CASE_BLOCK_EXPECTED = 8, E_ALWAYS_BLOCK_EXPECTED = 9, E_LITERAL_NOT_ALLOWED = 10,
+    E_ILLEGAL_INTERVAL = 12, E_RETURN_MISPLACED = 13, E_INDEX_ON_RANGE = 17,
+    E_STATIC_DYNAMIC = 18, E_ONLY_EQUAL = 19, E_MULTIPLE_INHERITANCE = 20,
+    E_KEYS_TEXTS = 21, E_CONSTRUCTOR_VOID = 22, E_DECLARATION_BEFORE_CONSTRUCTOR = 24,
+    E_FUNCTION_NAME_LITERAL = 25, E_NOT_ACCESSIBLE = 28, E_CLASS_NOT_DEFINED = 29,
+    E_FUNCTION_NOT_DEFINED = 30, E_NOT_STATIC = 31, E_NOT_INSTANCE = 32,
+    E_METHOD_NOT_FOUND = 33, E_ALREADY_DECLARED = 35, E_USED_BEFORE_ASSIGNMENT = 36,
+    E_UNKNOWN_SCOPE = 37, E_IN_MISMATCH = 38, E_CONSTANT_ASSIGNED = 39,
+    E_BAD_ARGUMENTS = 40, E_NO_METHOD = 41, E_DUPLICATE_NAME = 42, E_AMBIGUOUS = 43,
+    E_BAD_ARGUMENT_IN = 44, E_BAD_RETURN_TYPE_IN = 45, E_NOT_DECLARED = 46,
+    E_INCOMPATIBLE_FUNCTION = 47, E_CANNOT_BE_USED = 49, E_UNEXPECTED = 50,
+    E_DIFFERENT_CASE = 52,
+    W_BOOLEAN = 53, W_BINARY = 54, W_RELATIONAL = 55, W_ARRAY = 56, W_SHIFT = 57,
+    W_ADD = 58, W_MULTIPLY = 59, W_DIVIDE = 60, W_MODULO = 61, W_SUCH = 62,
+    W_MATCH = 63, W_IN = 64, W_IF = 65, W_DO_WHILE = 66, W_CALL = 67, W_DECLARATION = 68,
+    W_SCOPE_NONE = 69, W_AS_GLOBAL = 70, W_IN_CLASS = 71, W_IN_BLOCK = 72,
+    W_IN_FUNCTION = 73, W_IN_BUILTINS = 74,
+    W_KIND_NONE = 75, W_DYNAMIC_LIST = 76, W_SEQUENCE = 77, W_KIND_INTEGER = 78,
+    T_NOT_DECLARED_OR_METHOD = 79, T_CANT_SOLVE = 80, T_REQUIRED_FOUND = 81,
+    T_ALREADY_DECLARED_IN = 82, T_CANT_ASSIGN = 83, T_ASSIGN_COUNT = 84,
+    T_BAD_SYNTAX = 85, T_INSTANCE_REQUIRED = 86, T_CALL = 87, T_ARGUMENT_COUNT = 88,
+    T_RETURN_COUNT = 89, E_UNBALANCED_XML = 90
+};
+
+// The catalogue text of a code 0..90 (an empty text outside).
+const char *catalogueText(int code);
+
+void reportError(int code);                              // "F LL: text."
+void reportNamed(int code, const std::string &name);     // "F LL: \"name\" text"
+void reportAlreadyDeclared(const std::string &name);     // code 35
+void reportDuplicateName(const std::string &name);       // code 42
+void reportSyntaxError();                                // code 1
+void reportSemanticError();                              // code 2
+void reportInternal(int number);
+[[noreturn]] void fatalInternal(int number);
+[[noreturn]] void fatalMessage(const std::string &text);
+void reportStackUnderflow(const std::string &stackName);
+void reportUnknownAction(const std::string &text, int number);
+
+// Formatted reports: each fills a template and writes one located line.
+void reportOperands(int classWord, int leftType, int rightType);   // 80
+void reportRequiredKind(int kind);                                 // 81, with currentType
+void reportRedeclaration(const std::string &name, int scopeWord);  // 82
+void reportAssignment(int targetType, int sourceType);             // 83
+void reportAssignmentCount(int required, int given);               // 84
+void reportConstructSyntax(int constructWord);                     // 85
+void reportInstance(const std::string &a, const std::string &b);   // 86
+void reportCall(int word, const std::string &function, int expectedType, int foundType); // 87
+void reportArgumentCount(const std::string &function, int expected, int found);         // 88
+void reportReturn(int templateCode, const std::string &function, int typeA, int typeB); // 89
+
+// Replaces the first "$" of messageBuffer with text.
+void fillPlaceholder(const std::string &text);
+
+// The line printed after each translated source.
+void printSummary(int count);
+// Makes the source's C++ file older than the source so the next run translates it again.
+void markSourceStale();

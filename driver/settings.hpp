@@ -1,0 +1,26 @@
+#pragma once
+// Settings of one velc run: option flags, the names the whole run shares and
+// the tool-chain kind. Owned by the driver; read by the other modules.
+#include <string>
+
+struct DriverSettings {
+    bool rebuildAll = false;     // -b
+    bool cppOnly = false;        // -c
+    bool quiet = false;          // -q
+    bool verbose = false;        // -v
+    bool keepTemporary = false;  // -~
+    bool buildAndRun = false;
+    bool bannerShown = false;
+    bool incremental = false;
+    bool linkNeeded = false;
+    std::string executableDirectory;
+    std::string configPath;
+    std::string currentSourceName;
+    std::string mainSourceName;
+    std::string runArguments;
+    std::string targetName;
+    int toolchainKind = 0;       // 0 Emscripten, 1 another compiler, 3 clang
+    std::string integerSuffix = "ULL";
+};
+
+extern DriverSettings driverSettings;

@@ -1,0 +1,32 @@
+#pragma once
+// The two output files of the source being translated and the few operations
+// through which every translating rule writes C++.
+#include <cstdio>
+#include <string>
+
+struct OutputState {
+    FILE *implementationFile = nullptr;
+    FILE *headerFile = nullptr;
+    FILE *currentOutput = nullptr;
+    FILE *savedImplementation = nullptr;
+    bool writingHeader = false;
+    int lineCounter = 1;       // source line; every diagnostic prints it
+    int blankLines = 0;        // line ends written since the last text
+    int indentLevel = 0;       // four blanks per level
+    int savedIndentImplementation = 0;
+    int savedIndentHeader = 0;
+    bool mainOpened = false;
+    bool inImport = false;
+    bool importSeen = false;
+    bool includeSeen = false;
+};
+
+extern OutputState output;
+
+void emit(const std::string &text);
+void emitChar(char c);
+void newlineOnce();
+void writeIndent();
+void emitIndented(const std::string &text);
+void switchToHeader();
+void switchToImplementation();
