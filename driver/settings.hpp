@@ -2,6 +2,7 @@
 // Settings of one velc run: option flags, the names the whole run shares and
 // the tool-chain kind. Owned by the driver; read by the other modules.
 #include <string>
+#include <vector>
 
 struct DriverSettings {
     bool rebuildAll = false;     // -b
@@ -18,6 +19,7 @@ struct DriverSettings {
     std::string currentSourceName;
     std::string mainSourceName;
     std::string runArguments;
+    std::vector<std::string> runArgumentList;   // the same arguments, one word each
     std::string targetName;
     int toolchainKind = 0;       // 0 Emscripten, 1 another compiler, 3 clang
     std::string integerSuffix = "ULL";

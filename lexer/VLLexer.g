@@ -1,5 +1,12 @@
+header "pre_include_hpp" {
+// The Velmora lexer: turns one source into the tokens that VLParser reads.
+}
 options { language="Cpp"; }
 
+// The rules are ordered with care: nextToken tries the two-character
+// decisions first, in the order the rules appear here, then the
+// one-character ones in the same order.  Moving a rule changes which token
+// wins on input such as "<<", "@_" or "/if".
 class VLLexer extends Lexer;
 options {
     importVocab=VL;
@@ -10,5 +17,215 @@ options {
     charVocabulary='\3'..'\377';
 }
 
+// ---------------------------------------------------------------------------
+// Blanks, line ends and the skipped control character.
+
 WS_ : (' ' | '\t' | '\f')+ { $setType(antlr::Token::SKIP); } ;
-IDENT options { testLiterals=true; } : ('a'..'z'|'A'..'Z') ('a'..'z'|'A'..'Z'|'0'..'9'|'_')* ;
+
+// Every line end is delivered: statements end at line ends.
+EOL
+    : ( '\n'
+      | '\r' ( options { greedy=true; } : '\n' )?
+      )
+      { newline(); }
+    ;
+
+// Code 23 (end of transmission block) is left over by some editors; it is
+// dropped wherever it appears between tokens.
+EOF : '\27' { $setType(antlr::Token::SKIP); } ;
+
+// ---------------------------------------------------------------------------
+// Single characters and fixed pairs.
+
+NOT_EQUAL   : "!=" ;
+AND_BIN     : '&' ;
+LEFTPAR     : '(' ;
+RIGHTPAR    : ')' ;
+MUL         : '*' ;
+PLUS        : '+' ;
+COMMA       : ',' ;
+COLON       : ':' ;
+SEMI        : ';' ;
+EQUAL       : '=' ;
+QUESTION    : '?' ;
+LEFTSQUARE  : '[' ;
+ANTISLASH   : '\\' ;
+RIGHTSQUARE : ']' ;
+XOR_BIN     : '^' ;
+LEFTCURLY   : '{' ;
+OR_BIN      : '|' ;
+RIGHTCURLY  : '}' ;
+
+// ---------------------------------------------------------------------------
+// Words.
+
+IDENT options { testLiterals=true; }
+    : ('a'..'z' | 'A'..'Z') ('a'..'z' | 'A'..'Z' | '0'..'9' | '_')*
+    ;
+
+// ---------------------------------------------------------------------------
+// Literals.
+
+STRING_LITERAL
+    : '\'' ( ESC | ~('\'' | '\\' | '\n' | '\r') )* '\''
+    | '"' ( ESC | ~('"' | '\\' | '\n' | '\r') )* '"'
+    ;
+
+// The text keeps the escape as written; the generated C++ reads it again.
+protected ESC
+    : '\\'
+      ( 'n' | 'r' | 't' | 'b' | 'f' | '"' | '\'' | '\\' | '$'
+      | ('u')+ HEX_DIGIT HEX_DIGIT HEX_DIGIT HEX_DIGIT
+      | '0'..'3'
+        ( options { greedy=true; }
+        : '0'..'7' ( options { greedy=true; } : '0'..'7' )?
+        )?
+      | '4'..'7' ( options { greedy=true; } : '0'..'9' )?
+      )
+    ;
+
+protected HEX_DIGIT : '0'..'9' | 'A'..'F' | 'a'..'f' ;
+
+protected EXPONENT : ('e' | 'E') ('+' | '-')? ('0'..'9')+ ;
+
+protected REAL_SUFFIX : 'f' | 'F' | 'r' | 'R' ;
+
+// One rule for everything that starts with a digit or a dot, so that a
+// range "1..10" is not taken for the real "1." followed by ".10".
+INTEGER
+    : ("..") => ".." { $setType(DOTDOT); }
+    | (('0'..'9')+ '.' '0'..'9') =>
+      ('0'..'9')+ '.' ('0'..'9')+ (EXPONENT)? (REAL_SUFFIX)?
+      { $setType(REAL_LITERAL); }
+    | (('0'..'9')+ EXPONENT) =>
+      ('0'..'9')+ EXPONENT (REAL_SUFFIX)?
+      { $setType(REAL_LITERAL); }
+    | (('0'..'9')+ REAL_SUFFIX) =>
+      ('0'..'9')+ REAL_SUFFIX
+      { $setType(REAL_LITERAL); }
+    | ('.' '0'..'9') =>
+      '.' ('0'..'9')+ (EXPONENT)? (REAL_SUFFIX)?
+      { $setType(REAL_LITERAL); }
+    | '.' { $setType(DOT); }
+    | ( '0'
+        ( ('0'..'7')+
+        | ('b' | 'B') ('0' | '1')+
+        | ('x' | 'X') (HEX_DIGIT)+
+        )?
+      | '1'..'9' ('0'..'9')*
+      )
+      ('L' | 'n' | 'l')?
+    ;
+
+// ---------------------------------------------------------------------------
+// Comments.  "#" comments reach the parser, which copies them into the C++.
+
+Q_COMMENT : '#' (~('\n' | '\r'))* EOL ;
+
+SL_COMMENT
+    : "//" (~('\n' | '\r'))* EOL
+      { $setType(antlr::Token::SKIP); }
+    ;
+
+ML_COMMENT
+    : "/*"
+      ( options { greedy=false; }
+      : ('\r' '\n') => '\r' '\n' { newline(); }
+      | '\r' { newline(); }
+      | '\n' { newline(); }
+      | ~('\n' | '\r')
+      )*
+      "*/"
+      { $setType(antlr::Token::SKIP); }
+    ;
+
+// ---------------------------------------------------------------------------
+// Embedded texts: a template in backticks and native C++ between "~~".
+
+TEMPLATE
+    : '`'
+      ( ('\r' '\n') => '\r' '\n' { newline(); }
+      | '\r' { newline(); }
+      | '\n' { newline(); }
+      | ~('`' | '\n' | '\r')
+      )*
+      '`'
+    ;
+
+NATIVE
+    : "~~"
+      ( options { greedy=false; }
+      : ('\r' '\n') => '\r' '\n' { newline(); }
+      | '\r' { newline(); }
+      | '\n' { newline(); }
+      | ~('\n' | '\r')
+      )*
+      "~~"
+    ;
+
+// ---------------------------------------------------------------------------
+// Operators of two characters.
+
+LESS_EQUAL  : "<=" ;
+GREAT_EQUAL : ">=" ;
+MINMIN      : "--" ;
+SHIFT_RIGHT : ">>" ;
+
+SHIFTL
+    : "<<" { $setType(SHIFT_LEFT); }
+    | "<>" { $setType(PASDIFF); }
+    ;
+
+OPENDOC : "<!" ;
+
+ATIDENT
+    : '@' ('@' | '_' | 'a'..'z' | 'A'..'Z')
+      ('a'..'z' | 'A'..'Z' | '0'..'9' | '_')*
+    ;
+
+// XML tags: "<" directly followed by a letter always opens a tag.
+XOPEN
+    : '<' ('a'..'z' | 'A'..'Z') ('a'..'z' | 'A'..'Z' | '0'..'9' | '_')*
+    ;
+
+XCLOSE
+    : "</" ('a'..'z' | 'A'..'Z') ('a'..'z' | 'A'..'Z' | '0'..'9' | '_')* '>'
+    ;
+
+OPENVELMORA : "<?elmora>" ;
+
+PHPID
+    : '$' ('_' | 'a'..'z' | 'A'..'Z') ('a'..'z' | 'A'..'Z' | '0'..'9' | '_')*
+    ;
+
+PHPCONSTANT
+    : "$(" ('_' | 'a'..'z' | 'A'..'Z') ('a'..'z' | 'A'..'Z' | '0'..'9' | '_')* ')'
+    ;
+
+// ---------------------------------------------------------------------------
+// Slash words close blocks ("/if", "/while" ...).  They count only when a
+// line end, a blank or ";" follows, so "/ifx" and "a/if" stay divisions.
+
+TERMINATOR
+    : ("/class" ('\n' | '\r' | ' ' | ';')) => "/class" { $setType(SLASHCLASS); }
+    | ("/if" ('\n' | '\r' | ' ' | ';')) => "/if" { $setType(SLASHIF); }
+    | ("/while" ('\n' | '\r' | ' ' | ';')) => "/while" { $setType(SLASHWHILE); }
+    | ("/for" ('\n' | '\r' | ' ' | ';')) => "/for" { $setType(SLASHFOR); }
+    | ("/do" ('\n' | '\r' | ' ' | ';')) => "/do" { $setType(SLASHDO); }
+    | ("/switch" ('\n' | '\r' | ' ' | ';')) => "/switch" { $setType(SLASHSWITCH); }
+    | ("/error" ('\n' | '\r' | ' ' | ';')) => "/error" { $setType(SLASHERROR); }
+    | ("/enum" ('\n' | '\r' | ' ' | ';')) => "/enum" { $setType(SLASHENUM); }
+    | ("/try" ('\n' | '\r' | ' ' | ';')) => "/try" { $setType(SLASHTRY); }
+    | ("/extern" ('\n' | '\r' | ' ' | ';')) => "/extern" { $setType(SLASHEXTERN); }
+    | ("/import" ('\n' | '\r' | ' ' | ';')) => "/import" { $setType(SLASHIMPORT); }
+    | '/' { $setType(DIV); }
+    ;
+
+// ---------------------------------------------------------------------------
+// Single characters that also begin the pairs above.
+
+MINUS   : '-' ;
+GREATER : '>' ;
+NOT_BIN : '~' ;
+LESSER  : '<' ;
+ATCHAR  : '@' ;

@@ -1,5 +1,7 @@
 #pragma once
-// Velmora type codes and their names.
+// Velmora type codes, their names, the operator result table and the checks
+// the parser runs after each operator, assignment and "in" test.
+#include <string>
 
 enum TypeCode {
     T_UNKNOWN = 0, T_VOID = 1, T_BYTE = 2, T_BOOLEAN = 3, T_NUMBER = 4,
@@ -12,6 +14,10 @@ enum TypeCode {
     T_NUMBERARRAY = 33, T_OBJECTARRAY = 34, T_FILEARRAY = 35, T_PLACEHOLDER = 36
 };
 
+// The result table covers the codes 0..35; 36 has no row or column.
+constexpr int RESULT_TABLE_SIZE = 36;
+constexpr int TYPE_STACK_CAPACITY = 128;
+
 // The name diagnostics print for a code; a code outside 0..36 is an
 // internal error (3001) and gives "error".
 const char *typeName(int code);
@@ -20,10 +26,54 @@ const char *typeName(int code);
 // the stack of left-operand types. Owned by the type model.
 struct TypeState {
     int currentType = 0;
-    int stack[128] = {};
+    int stack[TYPE_STACK_CAPACITY] = {};
+    // May exceed the capacity: pushes beyond it are reported and counted but
+    // not stored, so pushes and pops stay paired for the levels below.
     int depth = 0;
     char pendingAssignOp = '=';   // '=' or the operator of a compound assignment
     bool objectText = false;      // object-text flag of the symbol looked up last
 };
 
 extern TypeState typeState;
+
+// Empties the type stack and restores the defaults (start of a source, tests).
+void resetTypeState();
+
+// Result of a binary operation on (left, right); 0 when not allowed or when
+// either code lies outside the table.
+int resultOf(int left, int right);
+
+// Type groups.
+bool isTypedArray(int type);
+int elementType(int type);               // element of a typed array, else the code itself
+bool isContainer(int type);              // array, dict, list, typed arrays
+bool isPlainContainer(int type);         // array, dict, list
+bool isBitOperandType(int type);
+bool isIntegerConvertible(int type);
+bool convertsToBoolean(int type);
+bool usableAsSequence(int type);
+bool isTextLike(int type);               // text or "char *"
+void arrayOfElement(int element);        // sets currentType to the typed array of element
+
+void pushType(int type);
+int popType();
+
+// Reports a fixed stack of the translator pushed past its capacity: an
+// internal error followed by a located "stack overflow in <name>." line.
+void reportStackOverflow(const std::string &stackName);
+
+// The checks. Each reports through the diagnostics module and returns
+// whether the operands were accepted; the operand checks also leave their
+// result (or its fallback) in typeState.currentType.
+bool checkArith(int left, int right, int classWord);
+bool checkBoolean(int left, int right);
+bool checkBinary(int left, int right);
+bool checkRelational(int left, int right);
+bool checkBitOperator();                 // pops the left type, right is currentType
+bool checkArrayOp(int left, int right);
+bool checkSameArray(int left, int right);
+bool checkElement(int arrayType, int valueType);       // currentType untouched
+bool checkAssignSimple(int target, int source);        // currentType untouched
+bool checkAssign(int target, int source);              // currentType untouched
+bool checkIn(int item, int container);
+bool checkSequence();                                  // tests currentType

@@ -1,5 +1,9 @@
 header "pre_include_hpp" {
-// The Velmora parser: its rules translate as they parse.
+// The Velmora parser. Its rules translate while they parse: every action
+// calls a translator operation (translator/*.hpp) that writes C++ text.
+}
+header "post_include_hpp" {
+#include "translator/translator.hpp"
 }
 options { language="Cpp"; }
 
@@ -8,7 +12,889 @@ options {
     importVocab=VLBase;
     exportVocab=VL;
     k=2;
-    defaultErrorHandler=false;
+    defaultErrorHandler=true;
 }
 
-sourceFile : (~EOF)* EOF ;
+{
+    bool guessing() const { return inputState->guessing > 0; }
+    // Recovery inside a statement: the rest of its line is skipped.
+    void skipRestOfLine() { consumeUntil(EOL); }
+}
+
+// ---------------------------------------------------------------------------
+// The frame of one source
+
+sourceFile
+    :   { beginSourceFile(); }
+        sourceBody
+        EOF
+        { endSourceFile(); }
+    ;
+    exception
+    catch [antlr::RecognitionException &ex] {
+        if (guessing()) throw;
+        reportError(ex);
+        consumeUntil(antlr::Token::EOF_TYPE);
+        endSourceFile();
+    }
+
+sourceBody
+    :   ( options { greedy=true; } : headerItem )*
+        { writeOwnHeaderInclude(); }
+        ( topLevelItem )*
+    ;
+
+headerItem
+    :   EOL { lineEnd(); }
+    |   comment
+    |   defineDeclaration
+    |   importBlock
+    |   includeLine
+    |   externBlock
+    ;
+
+comment
+    :   c:Q_COMMENT { writeComment(c->getText()); }
+    ;
+
+includeLine { std::string path; }
+    :   "include" { beginInclude(); }
+        ( LEFTPAR )?
+        (   s:STRING_LITERAL { includeQuoted(s->getText()); }
+        |   includeAnglePath
+        |   b:IDENT { path = b->getText(); }
+            ( ( DOT | DIV | MINUS ) n:IDENT { path += "." + n->getText(); } )*
+            { includeQuoted("\"" + path + "\""); }
+        )
+        ( RIGHTPAR )?
+        EOL { lineEnd(); }
+    ;
+
+includeAnglePath { std::string path; }
+    :   (   x:XOPEN { path = x->getText().substr(1); }
+        |   LESSER i:IDENT { path = i->getText(); }
+        )
+        (   ( DOT { path += "."; } | DIV { path += "/"; } | ANTISLASH { path += "\\"; } | MINUS { path += "-"; } )
+            ( p:IDENT { path += p->getText(); } | q:INTEGER { path += q->getText(); } )
+        )*
+        GREATER
+        { includeAngle(path); }
+    ;
+
+importBlock
+    :   "import" { beginImport(); }
+        ( EOL { lineEnd(); } | COLON )
+        ( EOL { lineEnd(); } )*
+        SLASHIMPORT
+        { endImport(); }
+    ;
+
+// Declarations of things defined outside the program's sources.
+externBlock
+    :   "extern"
+        ( ~SLASHEXTERN )*
+        SLASHEXTERN
+    ;
+
+topLevelItem
+    :   SEMI
+    |   EOL { lineEnd(); }
+    |   enumDeclaration
+    |   defineDeclaration
+    |   topLevelReturn
+    |   ( ( modifier )* ( typeSpecProbe ( COMMA typeSpecProbe )* | "class" ) IDENT ) =>
+        { writeIndent(); }
+        localDeclaration
+    |   ( IDENT LEFTPAR ) =>
+        { openMainForCall(LT(1)->getText()); writeIndent(); }
+        topLevelCall
+    |   comment
+    |   { openMainIfNeeded(); }
+        statement
+        { output.blankLines = 0; }
+    ;
+
+topLevelCall { ExprValue v; }
+    :   v=postfixExpression
+        { emit(v.text); }
+        statementEnd
+    ;
+
+topLevelReturn { ExprValue v; }
+    :   "return" { writeIndent(); emit("return"); }
+        (   v=expression { emit(" " + v.text); }
+            ( COMMA v=expression { emit(", " + v.text); } )*
+        )?
+        { ::reportError(E_RETURN_MISPLACED); }
+        statementEnd
+    ;
+
+// Matches a type without translating it, for the trial parses.
+typeSpecProbe
+    :   typeKeywordToken ( LEFTSQUARE RIGHTSQUARE )*
+    |   IDENT ( DOT IDENT )* ( LEFTSQUARE RIGHTSQUARE )*
+    ;
+
+typeKeywordToken
+    :   "void" | "bool" | "byte" | "number" | "int" | "real" | "integer" | "natural"
+    |   "var" | "array" | "dict" | "file" | "text" | "cstring" | "function" | "char" | "object"
+    ;
+
+// ---------------------------------------------------------------------------
+// Statements
+
+statement
+    :   { beginStatement(); }
+        (   c:Q_COMMENT { writeStatementComment(c->getText()); }
+        |   atStatement
+        |   ifStatement
+        |   doStatement
+        |   switchStatement
+        |   errorStatement
+        |   n:NATIVE { writeNative(n->getText()); }
+        |   printStatement
+        |   echoStatement
+        |   inputStatement
+        |   whileStatement
+        |   forStatement
+        |   globalStatement
+        |   tryStatement
+        |   ( ( modifier )* ( typeSpecProbe ) IDENT ) => localDeclaration
+        |   expressionStatement
+        )
+    ;
+
+atStatement { ExprValue v; }
+    :   a:ATIDENT { emit(a->getText().substr(1) + " "); }
+        v=postfixExpression { emit(v.text); }
+        statementEnd
+    ;
+
+// Ends every simple statement.
+statementEnd
+    :   EOL { emit(";\n"); output.lineCounter++; }
+    |   SEMI { emit(";\n"); }
+    ;
+
+bodyStatement
+    :   EOL { lineEnd(); }
+    |   returnInBody
+    |   "break" { writeIndent(); writeBreak(); } statementEnd
+    |   "continue" { writeIndent(); writeContinue(); } statementEnd
+    |   statement
+    ;
+
+returnInBody { ExprValue v; }
+    :   "return" { writeIndent(); emit("return"); }
+        (   v=expression { emit(" " + v.text); }
+            ( COMMA v=expression { emit(", " + v.text); } )*
+        )?
+        { ::reportError(E_RETURN_MISPLACED); }
+        statementEnd
+    ;
+
+// The statements of a block, up to the word that closes it.
+blockStatements
+    :   ( options { greedy=true; } : bodyStatement )*
+    ;
+
+// A block body: its statements one level deeper, then the closing brace.
+blockBody
+    :   { enterControlBlock(); }
+        blockStatements
+        { leaveControlBlock(); writeClosingBrace(); }
+    ;
+
+// The one statement of a one-line form, inside its own braces.
+controlledOneLine
+    :   { enterControlBlock(); }
+        oneLineBody
+        { leaveControlBlock(); writeClosingBrace(); }
+    ;
+
+oneLineBody
+    :   QUESTION statement
+    |   "let" statement
+    |   printStatementLine
+    |   echoStatementLine
+    |   inputStatementLine
+    |   returnInBody
+    |   "break" { writeIndent(); writeBreak(); } statementEnd
+    |   "continue" { writeIndent(); writeContinue(); } statementEnd
+    ;
+
+printStatementLine : { beginStatement(); } printStatement ;
+echoStatementLine : { beginStatement(); } echoStatement ;
+inputStatementLine : { beginStatement(); } inputStatement ;
+
+blockOpener
+    :   EOL { output.lineCounter++; }
+    |   COLON
+    ;
+
+ifStatement
+    :   "if"
+        (   ( expression blockOpener ( EOL )* ( LESSER | GREATER | EQUAL | LESS_EQUAL | GREAT_EQUAL | NOT_EQUAL | PASDIFF | "in" ) ) =>
+            compositeIf
+        |   ordinaryIf
+        )
+    ;
+    exception
+    catch [antlr::RecognitionException &ex] {
+        if (guessing()) throw;
+        reportConstructSyntax(W_IF);
+        skipRestOfLine();
+    }
+
+ordinaryIf { ExprValue c; }
+    :   c=expression { writeControlLine("if(" + c.text + ")"); }
+        (   blockOpener blockBody
+            (   "else" ( COLON )? { writeElse(); } blockBody
+            )?
+            SLASHIF
+        |   controlledOneLine
+            (   options { greedy=true; } :
+                ( COLON | "else" ) { writeElse(); }
+                controlledOneLine
+            )?
+        )
+    ;
+
+compositeIf { ExprValue subject; }
+    :   subject=expression { beginBranches(subject, false); }
+        blockOpener ( EOL { output.lineCounter++; } )*
+        compositeBranch
+        ( options { greedy=true; } : { nextBranch(); } compositeBranch )*
+        (   "else" ( COLON )? { writeElse(); } blockBody
+        )?
+        SLASHIF
+        { endBranches(false); }
+    ;
+
+compositeBranch { ExprValue v; ExprValue low; ExprValue high; int op = 0; bool inclusive = true; }
+    :   (   op=comparisonOperator v=bitOrExpression
+            { writeControlLine("if(" + branchComparison(op, v) + ")"); }
+        |   "in"
+            (   ( additiveExpression ( DOTDOT | MINMIN ) ) =>
+                low=additiveExpression ( DOTDOT | MINMIN { inclusive = false; } ) high=additiveExpression
+                { writeControlLine("if(" + branchRange(low, high, inclusive) + ")"); }
+            |   v=bitOrExpression
+                { writeControlLine("if(" + branchContainer(v) + ")"); }
+            )
+        )
+        blockOpener blockBody
+    ;
+
+comparisonOperator returns [int op = 0]
+    :   LESSER { op = LESSER; }
+    |   GREATER { op = GREATER; }
+    |   EQUAL { op = EQUAL; }
+    |   LESS_EQUAL { op = LESS_EQUAL; }
+    |   GREAT_EQUAL { op = GREAT_EQUAL; }
+    |   NOT_EQUAL { op = NOT_EQUAL; }
+    |   PASDIFF { op = PASDIFF; }
+    ;
+
+switchStatement { ExprValue subject; }
+    :   "switch" subject=expression { beginBranches(subject, true); }
+        blockOpener ( EOL { output.lineCounter++; } )*
+        caseClause
+        ( { nextBranch(); } caseClause )*
+        (   "default" ( COLON )? { writeElse(); } blockBody
+        )?
+        SLASHSWITCH
+        { endBranches(true); }
+    ;
+
+caseClause { std::string condition; std::string test; int count = 1; }
+    :   "case" test=caseValue { condition = test; }
+        ( COMMA test=caseValue { condition += " || " + test; count++; } )*
+        { writeControlLine("if(" + condition + ")"); }
+        blockOpener blockBody
+    ;
+
+caseValue returns [std::string test] { ExprValue low; ExprValue high; ExprValue v; bool inclusive = true; }
+    :   ( additiveExpression ( DOTDOT | MINMIN ) ) =>
+        low=additiveExpression ( DOTDOT | MINMIN { inclusive = false; } ) high=additiveExpression
+        { test = caseRange(low, high, inclusive); }
+    |   v=bitOrExpression { test = caseEquals(v); }
+    ;
+
+whileStatement { ExprValue c; }
+    :   "while" { beginWhile(); }
+        (   "forever" { writeControlLine("while(true)"); }
+        |   c=expression { writeControlLine("while(" + c.text + ")"); }
+        )
+        (   controlledOneLine
+        |   blockOpener
+            { enterControlBlock(); openLoopBodyScope(); }
+            blockStatements
+            { closeLoopBodyScope(); writeContinueLabel(); }
+            (   SLASHWHILE
+            |   letClause ( options { greedy=true; } : letClause )*
+            )
+            { leaveControlBlock(); writeClosingBrace(); }
+        )
+        { endWhile(); }
+    ;
+
+letClause
+    :   "let" { countLetClause(); } statement
+    ;
+
+doStatement { ExprValue c; }
+    :   "do" { beginDo(); }
+        (   ( ( EOL | COLON )* "case" ) =>
+            ( EOL { output.lineCounter++; } | COLON )*
+            doCaseChain
+        |   ( blockOpener )? blockStatements
+        )
+        { endDoBody(); }
+        (   SLASHDO
+            (   "until" c=expression { writeDoEnding("while(!(" + c.text + "))"); }
+            |   "forever" { writeDoEnding("while(true)"); }
+            |   "while"
+                (   "forever" { writeDoEnding("while (true)"); }
+                |   c=expression { writeDoEnding("while (" + c.text + ")"); }
+                )
+            |   { writeDoEnding("while(false)"); }
+            )
+        |   "until" c=expression { writeDoEnding("while(!(" + c.text + "))"); }
+        )
+        statementEnd
+        { endDo(); }
+    ;
+
+doCaseChain
+    :   firstDoCase
+        ( options { greedy=true; } : { nextBranch(); } furtherDoCase )*
+        (   ( "else" | "default" ) ( COLON )? { writeElse(); } blockBody
+        )?
+        { closeBranchChain(); }
+        (   "always" ( COLON )? blockStatements
+        )?
+    ;
+
+firstDoCase { ExprValue c; }
+    :   "case" c=expression { writeControlLine("if(" + c.text + ")"); }
+        blockOpener blockBody
+    ;
+    exception
+    catch [antlr::RecognitionException &ex] {
+        if (guessing()) throw;
+        ::reportError(E_CASE_EXPECTED);
+        skipRestOfLine();
+    }
+
+furtherDoCase { ExprValue c; }
+    :   "case" c=expression { writeControlLine("if(" + c.text + ")"); }
+        blockOpener blockBody
+    ;
+    exception
+    catch [antlr::RecognitionException &ex] {
+        if (guessing()) throw;
+        ::reportError(E_CASE_BLOCK_EXPECTED);
+        skipRestOfLine();
+    }
+
+forStatement { ExprValue low; ExprValue high; ExprValue step; ExprValue container;
+               std::string first; std::string second; int declaredType = 0; bool inclusive = true; bool descending = false; bool hasStep = false; }
+    :   "for" { beginFor(); }
+        (   declaredType=loopVariableType )?
+        a:IDENT { first = a->getText(); }
+        ( COMMA b:IDENT { second = b->getText(); } )?
+        "in"
+        (   ( additiveExpression ( DOTDOT | MINMIN ) ) =>
+            low=additiveExpression ( DOTDOT | MINMIN { inclusive = false; } ) high=additiveExpression
+            (   "step" { hasStep = true; }
+                (   MINUS { descending = true; } s1:INTEGER { step = integerLiteral("-" + s1->getText()); }
+                |   PLUS s2:INTEGER { step = integerLiteral(s2->getText()); }
+                |   step=additiveExpression { descending = stepIsNegative(step); }
+                )
+            )?
+            { writeRangeFor(declaredType, first, low, high, inclusive, descending, hasStep, step); }
+        |   container=expression
+            { writeContainerFor(declaredType, first, second, container); }
+        )
+        (   controlledOneLine
+        |   blockOpener blockBody SLASHFOR
+        )
+        { endFor(); }
+    ;
+
+loopVariableType returns [int type = 0]
+    :   { beginDeclaration(); } typeSpec { type = currentDeclaredType(); }
+    ;
+
+tryStatement
+    :   "try" { writeControlLine("try"); enterControlBlock(); }
+        ( blockOpener )?
+        blockStatements
+        { leaveControlBlock(); writeClosingBrace(); }
+        (   "catch" LEFTPAR ( EOL { output.lineCounter++; } )?
+            cls:IDENT v:IDENT RIGHTPAR
+            { beginCatch(cls->getText(), v->getText()); }
+            ( blockOpener )?
+            blockStatements
+            { leaveControlBlock(); writeClosingBrace(); }
+        |   { writeEmptyCatch(); }
+        )
+        SLASHTRY
+    ;
+
+errorStatement
+    :   "error" { writeControlLine("if(dyn::error==false)"); }
+        (   controlledOneLine
+        |   blockOpener blockBody SLASHERROR
+        )
+    ;
+
+globalStatement
+    :   "global" IDENT
+    ;
+
+// ---------------------------------------------------------------------------
+// print, echo and input
+
+printStatement
+    :   "print"
+        (   { emit("std::cout << \"\\n\""); }
+        |   { beginList(); } printList { writePrintLine(true); }
+        )
+        statementEnd
+    ;
+
+echoStatement
+    :   "echo" { beginList(); } printList { writePrintLine(false); } statementEnd
+    ;
+
+printList { ExprValue v; }
+    :   v=expression { recordItem(v); }
+        (   COMMA ( EOL { output.lineCounter++; } )?
+            v=expression { recordItem(v); }
+        )*
+    ;
+
+inputStatement { AssignTarget t; std::string prompt; }
+    :   "input"
+        (   p:STRING_LITERAL { prompt = p->getText(); }
+            COMMA ( EOL { output.lineCounter++; } )?
+        )?
+        t=assignTarget
+        { writeInput(t, prompt); }
+        statementEnd
+    ;
+
+// ---------------------------------------------------------------------------
+// Declarations
+
+modifier
+    :   "private" { addModifier("private "); }
+    |   "protected" { addModifier("protected "); }
+    |   "static" { addStaticModifier(); }
+    |   "volatile" { addModifier("volatile "); }
+    |   "inline" { addModifier("inline "); }
+    |   "const" { addConstModifier(); }
+    ;
+
+typeKeyword
+    :   "void" { setDeclaredType(T_VOID, "void "); }
+    |   "bool" { setDeclaredType(T_BOOLEAN, "bool "); }
+    |   "byte" { setDeclaredType(T_BYTE, "unsigned char "); }
+    |   "number" { setDeclaredType(T_NUMBER, "double "); }
+    |   "int" { setDeclaredType(T_INTEGER, "int "); }
+    |   "real" { setDeclaredType(T_REAL, "double "); }
+    |   "integer" { setDeclaredType(T_INTEGER, "int "); }
+    |   "natural" { setDeclaredType(T_NATURAL, "natural "); }
+    |   "var" { setDeclaredType(T_VAR, "dyn "); }
+    |   "array" { setDeclaredType(T_ARRAY, "velarray "); }
+    |   "dict" { setDeclaredType(T_DICT, "dict "); }
+    |   "file" { setDeclaredType(T_FILE, "FILE *"); }
+    |   "text" { setDeclaredType(T_TEXT, "text "); }
+    |   "cstring" { setDeclaredType(T_CHARPTR, "char *"); }
+    |   "function" { setDeclaredType(T_FUNCTION, "function "); }
+    |   "char" { setDeclaredType(T_CHAR, "char "); }
+    |   "object" { setDeclaredType(T_OBJECT, "velarray "); }
+    ;
+
+typeSpec
+    :   typeKeyword
+        ( LEFTSQUARE RIGHTSQUARE { applyArraySuffix(); } )*
+    ;
+
+localDeclaration
+    :   { beginDeclaration(); }
+        ( modifier )*
+        (   typeSpec declaratorList
+        |   classTypeName objectDeclarator
+        )
+    ;
+
+declaratorList
+    :   declarator
+        (   COMMA ( EOL { output.lineCounter++; } )?
+            { betweenDeclarators(); }
+            declarator
+        )*
+        (   EOL { endDeclarationList(); output.lineCounter++; }
+        |   SEMI { endDeclarationList(); }
+        )
+    ;
+
+declarator { ExprValue v; bool hasValue = false; }
+    :   n:IDENT
+        (   EQUAL ( EOL { output.lineCounter++; } )?
+            v=expression { hasValue = true; }
+        )?
+        { writeDeclarator(n->getText(), hasValue, v); }
+    ;
+
+classTypeName { std::string name; }
+    :   a:IDENT { name = a->getText(); }
+        ( DOT b:IDENT { name += "." + b->getText(); } )*
+        { beginObjectDeclaration(name); }
+        ( LEFTSQUARE RIGHTSQUARE { applyObjectArraySuffix(); } )*
+    ;
+
+objectDeclarator { ExprValue v; int form = 0; }
+    :   n:IDENT
+        (   ( EQUAL ( EOL )? "null" ) =>
+            EQUAL ( EOL { output.lineCounter++; } )? "null" { form = 1; }
+        |   EQUAL ( EOL { output.lineCounter++; } )? v=expression { form = 2; }
+        )?
+        { writeObjectDeclarator(n->getText(), form, v); }
+        (   EOL { output.lineCounter++; }
+        |   SEMI
+        )
+    ;
+
+enumDeclaration
+    :   "enum" { beginEnumeration(); }
+        (   ( EOL { output.lineCounter++; } | COLON )
+            ( EOL { output.lineCounter++; } )*
+            enumItems
+            ( EOL { output.lineCounter++; } )*
+            SLASHENUM
+        |   ( "let" | QUESTION )? ( EOL { output.lineCounter++; } )?
+            enumItems
+        )
+    ;
+
+enumItems
+    :   enumItem
+        (   COMMA ( EOL { output.lineCounter++; } )*
+            enumItem
+        )*
+    ;
+
+enumItem
+    :   n:IDENT
+        (   EQUAL i:INTEGER { enumItemNumbered(n->getText(), i->getText()); }
+        |   COLON
+            (   r:REAL_LITERAL { enumItemValued(n->getText(), r->getText(), T_REAL); }
+            |   j:INTEGER { enumItemValued(n->getText(), j->getText(), T_INTEGER); }
+            |   s:STRING_LITERAL { enumItemValued(n->getText(), s->getText(), T_TEXT); }
+            )
+        |   { enumItemCounted(n->getText()); }
+        )
+    ;
+
+defineDeclaration
+    :   "define" n:IDENT
+        (   "as" { defineType(n->getText(), true); }
+        |   EQUAL s:STRING_LITERAL { defineFunctionType(n->getText(), s->getText()); }
+        |   { defineType(n->getText(), false); }
+        )
+        (   EOL { output.lineCounter++; }
+        |   SEMI
+        )
+    ;
+
+// ---------------------------------------------------------------------------
+// Assignments and expression statements
+
+expressionStatement { ExprValue v; }
+    :   ( assignTargetProbe ( COMMA assignTargetProbe )* assignmentOperator ) =>
+        assignment
+    |   v=postfixExpression { emit(v.text); }
+        statementEnd
+    ;
+
+assignmentOperator
+    :   EQUAL | PLUS | MINUS | MUL | DIV | "mod" | AND_BIN | OR_BIN | XOR_BIN | SHIFT_LEFT | SHIFT_RIGHT
+    ;
+
+assignTargetProbe
+    :   IDENT
+        (   LEFTSQUARE ( ~( RIGHTSQUARE ) )* RIGHTSQUARE
+        |   DOT IDENT
+        )*
+    |   PHPID
+    ;
+
+assignment { AssignTarget t; ExprValue v; char op = '='; }
+    :   { beginAssignment(); }
+        t=assignTarget { addAssignTarget(t); }
+        ( COMMA t=assignTarget { addAssignTarget(t); } )*
+        (   EQUAL
+        |   PLUS { op = '+'; }
+        |   MINUS { op = '-'; }
+        |   MUL { op = '*'; }
+        |   DIV { op = '/'; }
+        |   "mod" { op = '%'; }
+        |   AND_BIN { op = '&'; }
+        |   OR_BIN { op = '|'; }
+        |   XOR_BIN { op = '^'; }
+        |   SHIFT_LEFT { op = '<'; }
+        |   SHIFT_RIGHT { op = '>'; }
+        )
+        ( EOL { output.lineCounter++; } )?
+        v=expression { addAssignValue(v); }
+        ( COMMA ( EOL { output.lineCounter++; } )? v=expression { addAssignValue(v); } )*
+        { writeAssignment(op); }
+        assignmentEnd
+    ;
+
+// An assignment writes its own line ends; the terminator only counts the line.
+assignmentEnd
+    :   EOL { output.lineCounter++; }
+    |   SEMI
+    ;
+
+assignTarget returns [AssignTarget t] { ExprValue index; ExprValue low; ExprValue high; bool inclusive = true; bool hasLow = false; bool hasHigh = false; }
+    :   n:IDENT { t = beginTarget(n->getText()); }
+        (   LEFTSQUARE
+            (   RIGHTSQUARE { currentElementTarget(t, LA(1) == LEFTSQUARE); }
+            |   ( ( DOTDOT | MINMIN ) | expression ( DOTDOT | MINMIN ) ) =>
+                ( low=expression { hasLow = true; } )?
+                ( DOTDOT | MINMIN { inclusive = false; } )
+                ( high=expression { hasHigh = true; } )?
+                RIGHTSQUARE
+                { sliceTarget(t, hasLow, low, hasHigh, high, inclusive); }
+            |   index=expression RIGHTSQUARE
+                { indexTarget(t, index, LA(1) == LEFTSQUARE); }
+            )
+        |   DOT m:IDENT { memberTarget(t, m->getText()); }
+        )*
+    |   p:PHPID { t = beginTarget(p->getText().substr(1)); }
+    ;
+
+// ---------------------------------------------------------------------------
+// Expressions. Each rule returns the C++ text and the type of what it parsed.
+
+expression returns [ExprValue v] { NestingGuard guard; }
+    :   v=orExpression
+    ;
+
+orExpression returns [ExprValue v] { ExprValue r; }
+    :   v=andExpression
+        (   "or" ( EOL { output.lineCounter++; } )?
+            { pushType(v.type); }
+            r=andExpression
+            { v = logicalOperator(v, "||", r); }
+        )*
+    ;
+
+andExpression returns [ExprValue v] { ExprValue r; }
+    :   v=relationExpression
+        (   "and" ( EOL { output.lineCounter++; } )?
+            { pushType(v.type); }
+            r=relationExpression
+            { v = logicalOperator(v, "&&", r); }
+        )*
+    ;
+
+relationExpression returns [ExprValue v] { ExprValue r; int op = 0; }
+    :   v=bitOrExpression
+        (   (   op=comparisonOperator ( EOL { output.lineCounter++; } )?
+                { pushType(v.type); }
+                r=bitOrExpression
+                { v = comparison(v, op, r); }
+            )+
+        |   v=inTail[v]
+        )?
+    ;
+
+inTail[ExprValue item] returns [ExprValue v] { bool negated = false; ExprValue low; ExprValue high; ExprValue c; bool inclusive = true; }
+    :   ( "not" { negated = true; } )? "in" ( EOL { output.lineCounter++; } )?
+        (   ( additiveExpression ( DOTDOT | MINMIN ) ) =>
+            low=additiveExpression ( DOTDOT | MINMIN { inclusive = false; } ) high=additiveExpression
+            { v = inRange(item, low, high, inclusive, negated); }
+        |   c=bitOrExpression
+            { v = inContainer(item, c, negated); }
+        )
+    ;
+
+bitOrExpression returns [ExprValue v] { ExprValue r; }
+    :   v=bitXorExpression
+        (   OR_BIN ( EOL { output.lineCounter++; } )?
+            { pushType(v.type); }
+            r=bitXorExpression
+            { v = bitOperator(v, "|", r); }
+        )*
+    ;
+
+bitXorExpression returns [ExprValue v] { ExprValue r; }
+    :   v=bitAndExpression
+        (   XOR_BIN ( EOL { output.lineCounter++; } )?
+            { pushType(v.type); }
+            r=bitAndExpression
+            { v = bitOperator(v, "^", r); }
+        )*
+    ;
+
+bitAndExpression returns [ExprValue v] { ExprValue r; }
+    :   v=shiftExpression
+        (   ( AND_BIN | SHARP ) ( EOL { output.lineCounter++; } )?
+            { pushType(v.type); }
+            r=shiftExpression
+            { v = bitOperator(v, "&", r); }
+        )*
+    ;
+
+shiftExpression returns [ExprValue v] { ExprValue r; bool left = true; }
+    :   v=additiveExpression
+        (   ( SHIFT_LEFT { left = true; } | SHIFT_RIGHT { left = false; } )
+            ( EOL { output.lineCounter++; } )?
+            { pushType(v.type); }
+            r=additiveExpression
+            { v = shiftOperator(v, left, r); }
+        )*
+    ;
+
+additiveExpression returns [ExprValue v] { ExprValue r; bool plus = true; }
+    :   v=multiplicativeExpression
+        (   options { greedy=true; } :
+            ( PLUS { plus = true; } | MINUS { plus = false; } )
+            ( EOL { output.lineCounter++; } )?
+            { pushType(v.type); }
+            r=multiplicativeExpression
+            { v = additiveOperator(v, plus, r); }
+        )*
+    ;
+
+multiplicativeExpression returns [ExprValue v] { ExprValue r; int op = 0; }
+    :   v=unaryExpression
+        (   options { greedy=true; } :
+            ( MUL { op = MUL; } | DIV { op = DIV; } | "mod" { op = LITERAL_mod; } )
+            ( EOL { output.lineCounter++; } )?
+            { pushType(v.type); }
+            r=unaryExpression
+            { v = multiplicativeOperator(v, op, r); }
+        )*
+    ;
+
+unaryExpression returns [ExprValue v] { std::string prefix; }
+    :   ( MINUS { prefix += "-"; } | PLUS { prefix += "+"; } )*
+        v=notExpression
+        { v = prefixed(prefix, v); }
+    ;
+
+notExpression returns [ExprValue v] { NestingGuard guard; }
+    :   NOT_BIN v=unaryExpression { v = prefixed("~", v); }
+    |   "not" v=unaryExpression { v = prefixed("!", v); }
+    |   v=postfixExpression
+    ;
+
+postfixExpression returns [ExprValue v]
+    :   ( IDENT LEFTPAR ) => v=functionCall
+    |   a:ATIDENT { v = beginExternalCall(a->getText()); } LEFTPAR v=callArguments[v] RIGHTPAR
+    |   v=nameChain
+    |   v=atom
+    ;
+
+functionCall returns [ExprValue v]
+    :   n:IDENT { v = beginCall(n->getText()); }
+        LEFTPAR v=callArguments[v] RIGHTPAR
+        { v = endCall(v); }
+    ;
+
+callArguments[ExprValue call] returns [ExprValue v] { ExprValue a; }
+    :   { v = call; openArguments(); }
+        ( EOL { output.lineCounter++; } )*
+        (   a=expression { addArgument(a); }
+            (   COMMA ( EOL { output.lineCounter++; } )*
+                a=expression { addArgument(a); }
+            )*
+        )?
+        ( EOL { output.lineCounter++; } )*
+        { v = closeArguments(v); }
+    ;
+
+nameChain returns [ExprValue v] { ExprValue index; ExprValue low; ExprValue high; bool inclusive = true; bool hasLow = false; bool hasHigh = false; }
+    :   n:IDENT { v = beginName(n->getText()); }
+        (   options { greedy=true; } :
+            LEFTSQUARE
+            (   RIGHTSQUARE { v = currentElementOfName(v); }
+            |   ( ( DOTDOT | MINMIN ) | expression ( DOTDOT | MINMIN ) ) =>
+                ( low=expression { hasLow = true; } )?
+                ( DOTDOT | MINMIN { inclusive = false; } )
+                ( high=expression { hasHigh = true; } )?
+                RIGHTSQUARE
+                { v = sliceOfName(v, hasLow, low, hasHigh, high, inclusive); hasLow = hasHigh = false; inclusive = true; }
+            |   ( expression COLON ) =>
+                low=expression COLON high=expression RIGHTSQUARE
+                { v = keyRangeOfName(v, low, high); }
+            |   index=expression RIGHTSQUARE
+                { v = indexOfName(v, index, LA(1) == LEFTSQUARE); }
+            )
+        |   DOT m:IDENT
+            (   LEFTPAR { v = beginMethodCall(v, m->getText()); }
+                v=callArguments[v] RIGHTPAR
+                { v = endMethodCall(v); }
+            |   { v = memberOfName(v, m->getText()); }
+            )
+        )*
+        { v = endName(v); }
+    ;
+
+atom returns [ExprValue v] { ExprValue inner; }
+    :   "true" { v = constantValue("true", T_BOOLEAN); }
+    |   "false" { v = constantValue("false", T_BOOLEAN); }
+    |   "null" { v = constantValue("NULL", T_OBJECT); }
+    |   "nil" { v = constantValue("nil", T_NIL); }
+    |   "zero" { v = constantValue("0", T_NUMBER); }
+    |   "this" { v = constantValue("this", T_OBJECT); }
+    |   i:INTEGER { v = integerLiteral(i->getText()); }
+    |   r:REAL_LITERAL { v = realLiteral(r->getText()); }
+    |   s:STRING_LITERAL { v = stringLiteral(s->getText()); }
+    |   c:PHPCONSTANT { v = phpConstant(c->getText()); }
+    |   p:PHPID { v = beginName(p->getText().substr(1)); v = endName(v); }
+    |   LEFTPAR inner=expression RIGHTPAR { v = parenthesized(inner); }
+    |   ( typeKeywordToken LEFTPAR RIGHTPAR ) => typeKeyword LEFTPAR RIGHTPAR { v = emptyContainer(typeState.currentType); }
+    |   v=listLiteral
+    |   v=dictLiteral
+    ;
+
+listLiteral returns [ExprValue v] { ExprValue e; std::vector<ExprValue> items; }
+    :   LEFTSQUARE
+        ( EOL { output.lineCounter++; } )*
+        (   e=listElement { items.push_back(e); }
+            (   COMMA ( EOL { output.lineCounter++; } )*
+                (   e=listElement { items.push_back(e); } )?
+            )*
+        )?
+        RIGHTSQUARE
+        { v = makeListLiteral(items); }
+    ;
+
+dictLiteral returns [ExprValue v] { ExprValue e; std::vector<ExprValue> items; }
+    :   LEFTCURLY
+        ( EOL { output.lineCounter++; } )*
+        (   e=listElement { items.push_back(e); }
+            (   COMMA ( EOL { output.lineCounter++; } )*
+                (   e=listElement { items.push_back(e); } )?
+            )*
+        )?
+        RIGHTCURLY
+        { v = makeDictLiteral(items); }
+    ;
+
+// An element of a list, or a key and its value.
+listElement returns [ExprValue v] { ExprValue value; }
+    :   v=expression
+        (   COLON ( EOL { output.lineCounter++; } )? value=expression
+            { v = dictionaryEntry(v, value); }
+        )?
+        ( EOL { output.lineCounter++; } )*
+    ;

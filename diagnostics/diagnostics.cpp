@@ -1,0 +1,312 @@
+#include "diagnostics/diagnostics.hpp"
+
+#include <sys/stat.h>
+#include <utime.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "driver/project.hpp"
+#include "driver/settings.hpp"
+#include "semantics/types.hpp"
+#include "translator/output.hpp"
+
+DiagnosticsState diagnostics;
+
+namespace {
+
+const char *const catalogue[] = {
+    "unknown error",                                              // 0
+    "syntax error",
+    "semantic error",
+    "not a Velmora statement",
+    "not a part of the common language",
+    "can't use this feature here",                                // 5
+    "bad while, let used twice",
+    "case expected",
+    "case block expected",
+    "always block expected",
+    "a literal is not allowed here or this method with a literal",  // 10
+    "this range symbol should not be used without right value",
+    "illegal interval",
+    "return misplaced",
+    "bad function used with scan by",
+    "statement outside function",                                 // 15
+    "arrays required here",
+    "can't put index on a range",
+    "static method can't use dynamic attribute",
+    "only equal works here",
+    "multiple inheritance not yet available",                     // 20
+    "keys must be texts",
+    "constructor must return void",
+    "not a velmora type",
+    "declaration must precede the constructor",
+    "requires a name of function as literal string",              // 25
+    "this operator requires either two booleans or two arrays",
+    "require Php 5",
+    "not accessible from a class",
+    "class not defined",
+    "function not defined",                                       // 30
+    "is not a static attribute",
+    "not a declared instance",
+    "method not found",
+    "attribute not found",
+    "already declared",                                           // 35
+    "used before assignment",
+    "unknow scope",
+    "doesn't match in operator",
+    "is constant, can't be assigned",
+    "called with bad arguments",                                  // 40
+    "has no method",
+    "duplicate name",
+    "is ambiguous",
+    "bad argument in",
+    "bad return type in",                                         // 45
+    "not declared",
+    "incompatible function as parameter",
+    "not the constructor",
+    "cannot be used here",
+    "unexpected",                                                 // 50
+    "not a valid indice",
+    "declared with different case",
+    "boolean",
+    "binary",
+    "relational",                                                 // 55
+    "array",
+    "shift",
+    "add or substract",
+    "multiply",
+    "divide",                                                     // 60
+    "modulo",
+    "such",
+    "match",
+    "in",
+    "if",                                                         // 65
+    "do while",
+    "call",
+    "declaration",
+    "",
+    "as global",                                                  // 70
+    "in class",
+    "in a block",
+    "in function",
+    "in builtins",
+    "",                                                           // 75
+    "dynamic list",
+    "sequence",
+    "integer",
+    "\"$\" not declared, or \"$\" method not defined",
+    "can't solve $ expression on $ and $",                        // 80
+    "$ required, found $",
+    "\"$\" already declared $",
+    "can't assign to $, from $",
+    "$ required, attempting to assign $ values",
+    "bad $ syntax",                                               // 85
+    "$ is $, instance required",
+    "$ \"$\" call, $ expected, $ found",
+    "\"$\" requires $ argument$, $ found",
+    "\"$\" must return $ and not $ values",
+    "unbalanced XML tag",                                         // 90
+    "",                                                           // end slot
+};
+
+constexpr int lastCode = 90;
+static_assert(sizeof(catalogue) / sizeof(catalogue[0]) == lastCode + 2,
+              "the catalogue holds codes 0..90 and an empty end slot");
+
+// "F LL: " - the start of every located diagnostic line.
+void writeLocation() {
+    std::printf("%s L%d: ", driverSettings.currentSourceName.c_str(), output.lineCounter);
+}
+
+// Every formatted report ends the same way once its places are filled.
+void writeFilledMessage() {
+    writeLocation();
+    std::fputs(diagnostics.messageBuffer.c_str(), stdout);
+    std::fputs(".\n", stdout);
+    std::fflush(stdout);
+    diagnostics.errorCount++;
+}
+
+void startTemplate(int code) { diagnostics.messageBuffer = catalogueText(code); }
+
+// Moves a file's access and modification times to the given second.
+void setFileTimes(const std::string &path, time_t when) {
+    struct utimbuf times;
+    times.actime = when;
+    times.modtime = when;
+    utime(path.c_str(), &times);
+}
+
+}  // namespace
+
+const char *catalogueText(int code) {
+    if (code < 0 || code > lastCode)
+        return "";
+    return catalogue[code];
+}
+
+void fillPlaceholder(const std::string &text) {
+    std::string &buffer = diagnostics.messageBuffer;
+    std::string::size_type place = buffer.find('$');
+    if (place == std::string::npos)
+        return;
+    buffer = buffer.substr(0, place) + text + buffer.substr(place + 1);
+}
+
+void reportError(int code) {
+    writeLocation();
+    std::fputs(catalogueText(code), stdout);
+    std::fputs(".\n", stdout);
+    std::fflush(stdout);
+    diagnostics.errorCount++;
+}
+
+void reportNamed(int code, const std::string &name) {
+    diagnostics.errorCount++;
+    writeLocation();
+    std::printf("\"%s\" %s\n", name.c_str(), catalogueText(code));
+}
+
+void reportAlreadyDeclared(const std::string &name) { reportNamed(E_ALREADY_DECLARED, name); }
+
+void reportDuplicateName(const std::string &name) { reportNamed(E_DUPLICATE_NAME, name); }
+
+void reportSyntaxError() { reportError(E_SYNTAX); }
+
+void reportSemanticError() { reportError(E_SEMANTIC); }
+
+void reportInternal(int number) {
+    std::printf("Internal error [%d] line %d\n", number, output.lineCounter);
+    std::fflush(stdout);
+    diagnostics.errorCount++;
+}
+
+void fatalInternal(int number) {
+    reportInternal(number);
+    std::exit(1);
+}
+
+void fatalMessage(const std::string &text) {
+    std::fputs(text.c_str(), stdout);
+    std::fputs("\n", stdout);
+    std::fflush(stdout);
+    std::exit(1);
+}
+
+void reportStackUnderflow(const std::string &stackName) {
+    reportInternal(0);
+    writeLocation();
+    std::printf("stack underflow in %s.\n", stackName.c_str());
+    diagnostics.errorCount++;
+}
+
+void reportUnknownAction(const std::string &text, int number) {
+    diagnostics.errorCount++;
+    writeLocation();
+    std::printf("unknown action #%d on %s\n", number, text.c_str());
+    std::fflush(stdout);
+}
+
+void reportOperands(int classWord, int leftType, int rightType) {
+    startTemplate(T_CANT_SOLVE);
+    fillPlaceholder(catalogueText(classWord));
+    fillPlaceholder(typeName(leftType));
+    fillPlaceholder(typeName(rightType));
+    writeFilledMessage();
+}
+
+void reportRequiredKind(int kind) {
+    startTemplate(T_REQUIRED_FOUND);
+    fillPlaceholder(catalogueText(W_KIND_NONE + kind));
+    fillPlaceholder(typeName(typeState.currentType));
+    writeFilledMessage();
+}
+
+void reportRedeclaration(const std::string &name, int scopeWord) {
+    startTemplate(T_ALREADY_DECLARED_IN);
+    fillPlaceholder(name);
+    fillPlaceholder(catalogueText(scopeWord));
+    writeFilledMessage();
+}
+
+void reportAssignment(int targetType, int sourceType) {
+    startTemplate(T_CANT_ASSIGN);
+    fillPlaceholder(typeName(targetType));
+    fillPlaceholder(typeName(sourceType));
+    writeFilledMessage();
+}
+
+void reportAssignmentCount(int required, int given) {
+    startTemplate(T_ASSIGN_COUNT);
+    fillPlaceholder(std::to_string(required));
+    fillPlaceholder(std::to_string(given));
+    writeFilledMessage();
+}
+
+void reportConstructSyntax(int constructWord) {
+    startTemplate(T_BAD_SYNTAX);
+    fillPlaceholder(catalogueText(constructWord));
+    writeFilledMessage();
+}
+
+void reportInstance(const std::string &a, const std::string &b) {
+    startTemplate(T_INSTANCE_REQUIRED);
+    fillPlaceholder(a);
+    fillPlaceholder(b);
+    writeFilledMessage();
+}
+
+void reportCall(int word, const std::string &function, int expectedType, int foundType) {
+    startTemplate(T_CALL);
+    fillPlaceholder(catalogueText(word));
+    fillPlaceholder(function);
+    fillPlaceholder(typeName(expectedType));
+    fillPlaceholder(typeName(foundType));
+    writeFilledMessage();
+}
+
+void reportArgumentCount(const std::string &function, int expected, int found) {
+    startTemplate(T_ARGUMENT_COUNT);
+    fillPlaceholder(function);
+    fillPlaceholder(std::to_string(expected));
+    fillPlaceholder(expected >= 2 ? "s" : "");
+    fillPlaceholder(std::to_string(found));
+    writeFilledMessage();
+}
+
+void reportReturn(int templateCode, const std::string &function, int typeA, int typeB) {
+    startTemplate(templateCode);
+    fillPlaceholder(function);
+    fillPlaceholder(typeName(typeA));
+    fillPlaceholder(typeName(typeB));
+    writeFilledMessage();
+}
+
+void printSummary(int count) {
+    bool quiet = driverSettings.quiet;
+    if (count != 0 || !quiet)
+        std::printf("%s, compiled %d lines", driverSettings.currentSourceName.c_str(),
+                    output.lineCounter - 1);
+    if (count > 0) {
+        if (count == 1)
+            std::fputs(", there is 1 error", stdout);
+        else
+            std::printf(", there are %d errors", count);
+        markSourceStale();
+    }
+    if (!(count == 0 && quiet))
+        std::fputs("\n", stdout);
+}
+
+void markSourceStale() {
+    struct stat sourceStatus;
+    time_t staleTime = -2;
+    if (stat(driverSettings.currentSourceName.c_str(), &sourceStatus) == 0)
+        staleTime = sourceStatus.st_mtime - 2;
+    setFileTimes(sourceNames.cppName, staleTime);
+    // The incremental test looks at the object file, not the C++ file, unless
+    // only C++ is produced: an object left from an earlier good build would
+    // otherwise make the failed source look up to date.
+    setFileTimes(sourceNames.objectName, staleTime);
+}

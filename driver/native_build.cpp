@@ -1,0 +1,128 @@
+#include "driver/native_build.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "diagnostics/diagnostics.hpp"
+#include "driver/project.hpp"
+#include "driver/settings.hpp"
+#include "driver/toolchain.hpp"
+
+namespace {
+
+enum ToolchainKind { emscriptenKind = 0, otherCompilerKind = 1, clangKind = 3 };
+
+const char *objectOutputFlag() {
+    return driverSettings.toolchainKind == otherCompilerKind ? " /Fo" : " -o";
+}
+
+const char *programOutputFlag() {
+    return driverSettings.toolchainKind == otherCompilerKind ? "/out:" : " -o ";
+}
+
+// Output written so far must come before whatever the tool writes.
+int runCommandLine(const std::string &command) {
+    std::fflush(stdout);
+    return std::system(command.c_str());
+}
+
+bool isPlainShellCharacter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           std::string("_-+=./,:@%").find(c) != std::string::npos;
+}
+
+}  // namespace
+
+std::string shellQuote(const std::string &word) {
+    bool plain = !word.empty();
+    for (char c : word)
+        plain = plain && isPlainShellCharacter(c);
+    if (plain)
+        return word;
+    std::string quoted = "'";
+    for (char c : word) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+std::string objectFileFor(const std::string &cppFile) {
+    std::string::size_type dot = cppFile.rfind('.');
+    std::string stem = dot != std::string::npos && dot > 0 ? cppFile.substr(0, dot) : cppFile;
+    return stem + toolchainSettings.extension;
+}
+
+std::string compileCommand(const std::string &cppFile) {
+    const ToolchainSettings &tools = toolchainSettings;
+    return tools.compiler + " " + tools.options + " " + shellQuote(cppFile) + objectOutputFlag() +
+           shellQuote(objectFileFor(cppFile)) + " ";
+}
+
+std::string linkCommand() {
+    const ToolchainSettings &tools = toolchainSettings;
+    std::string objects;
+    for (const std::string &object : project.objectNames)
+        objects += " " + shellQuote(object);
+    return tools.linker + " " + tools.loptions + " " + programOutputFlag() +
+           shellQuote(driverSettings.targetName) + " " + objects + " " + tools.objects;
+}
+
+std::string runCommand() {
+    const std::string &target = driverSettings.targetName;
+    std::string program;
+    if (driverSettings.toolchainKind == emscriptenKind)
+        program = "wasmer " + shellQuote(target);
+    else if (target.find('/') == std::string::npos)
+        program = shellQuote("./" + target);   // the shell looks a bare name up in PATH
+    else
+        program = shellQuote(target);
+    std::string arguments;
+    for (const std::string &argument : driverSettings.runArgumentList)
+        arguments += " " + shellQuote(argument);
+    return program + " " + arguments;
+}
+
+void compileCppFiles() {
+    if (project.translatedCount == 0)
+        return;
+    if (driverSettings.verbose)
+        std::printf("%zu files to compile...\n", project.cppFileList.size());
+    for (const std::string &cppFile : project.cppFileList) {
+        std::string command = compileCommand(cppFile);
+        if (!driverSettings.quiet)
+            std::printf("Compiling %s\n", cppFile.c_str());
+        if (driverSettings.verbose)
+            std::printf("%s\n", command.c_str());
+        // A failed compilation must not leave the previous object to be linked.
+        std::remove(objectFileFor(cppFile).c_str());
+        runCommandLine(command);
+    }
+}
+
+void linkProgram() {
+    std::string command = linkCommand();
+    std::printf("objlist=%s\n", project.objectList.c_str());
+    if (!driverSettings.quiet)
+        std::printf("Linking %s...\n", sourceNames.baseName.c_str());
+    if (driverSettings.verbose)
+        std::printf("%s\n", command.c_str());
+    if (runCommandLine(command) != 0)
+        fatalMessage("Not build");
+}
+
+void runProgram() { runCommandLine(runCommand()); }
+
+bool targetOutOfDate() {
+    unsigned targetTime = 0;
+    if (!fileTime(driverSettings.targetName, targetTime))
+        return true;
+    for (const std::string &object : project.objectNames) {
+        unsigned objectTime = 0;
+        if (fileTime(object, objectTime) && objectTime > targetTime)
+            return true;
+    }
+    return false;
+}

@@ -1,0 +1,358 @@
+#include "driver/project.hpp"
+
+#include <sys/stat.h>
+
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include "diagnostics/diagnostics.hpp"
+#include "driver/settings.hpp"
+#include "driver/text_tools.hpp"
+#include "driver/toolchain.hpp"
+
+SourceNames sourceNames;
+ProjectState project;
+
+namespace {
+
+constexpr const char *velmoraExtension = ".vel";
+
+bool isSeparator(char c) { return c == '/' || c == '\\'; }
+
+std::string::size_type lastSeparator(const std::string &path) {
+    return path.find_last_of("/\\");
+}
+
+// True when the text from the last "." on is ".vel" in any letter case.
+bool endsInVelmoraExtension(const std::string &name) {
+    std::string::size_type dot = name.rfind('.');
+    if (dot == std::string::npos || name.size() - dot != 4)
+        return false;
+    for (int i = 0; i < 4; i++) {
+        if (std::tolower(static_cast<unsigned char>(name[dot + i])) != velmoraExtension[i])
+            return false;
+    }
+    return true;
+}
+
+bool readable(const std::string &path) {
+    std::FILE *file = std::fopen(path.c_str(), "r");
+    if (!file)
+        return false;
+    std::fclose(file);
+    return true;
+}
+
+[[noreturn]] void abortMissingSource(const std::string &path) {
+    fatalMessage(path + " not found. Compilation aborted.");
+}
+
+bool isUpToDate(const std::string &sourcePath) {
+    const std::string &outputPath =
+        driverSettings.cppOnly ? sourceNames.cppName : sourceNames.objectName;
+    unsigned sourceTime = 0, outputTime = 0;
+    return fileTime(sourcePath, sourceTime) && fileTime(outputPath, outputTime) &&
+           sourceTime != 0 && outputTime != 0 && outputTime >= sourceTime;
+}
+
+// Where a comment that hides include lines from the scan stands.
+enum class ScanComment { none, block, angle };
+
+// The state after a closing pair: another comment may open in the rest of the line.
+ScanComment stateAfterClosing(const std::string &rest) {
+    std::string::size_type block = rest.find("/*");
+    std::string::size_type angle = rest.find("<-");
+    if (block == std::string::npos && angle == std::string::npos)
+        return ScanComment::none;
+    return block < angle ? ScanComment::block : ScanComment::angle;
+}
+
+// Decides whether a trimmed line may hold an include, updating the state.
+bool lineMayInclude(const std::string &line, ScanComment &state) {
+    std::string::size_type searchFrom = 0;
+    if (state == ScanComment::none) {
+        if (line[0] == '#' || line.compare(0, 2, "//") == 0)
+            return false;
+        if (line.compare(0, 2, "/*") == 0)
+            state = ScanComment::block;
+        else if (line.compare(0, 2, "<-") == 0)
+            state = ScanComment::angle;
+        else
+            return true;
+        searchFrom = 2;
+    }
+    const char *closing = state == ScanComment::block ? "*/" : "->";
+    std::string::size_type end = line.find(closing, searchFrom);
+    if (end != std::string::npos)
+        state = stateAfterClosing(line.substr(end + 2));
+    return false;
+}
+
+void followIncludes(std::istream &source, int entry) {
+    ScanComment state = ScanComment::none;
+    std::string line;
+    while (std::getline(source, line)) {
+        line = trimRight(line);
+        if (line.size() < 2 || !lineMayInclude(line, state) || line.size() < 7)
+            continue;
+        std::string::size_type word = line.find("include");
+        if (word == std::string::npos)
+            continue;
+        std::string name = includeName(line, word + 7);
+        if (name.empty())
+            continue;
+        if (driverSettings.verbose)
+            std::printf("included: %s\n", name.c_str());
+        int included = findSource(sourceIdentity(includedSourcePath(name)));
+        if (included == -1) {
+            driverSettings.currentSourceName = name;
+            included = scanSource(false);
+        }
+        addInclude(entry, included);
+    }
+}
+
+}  // namespace
+
+void resetProject() {
+    project = ProjectState();
+    project.entries.emplace_back();
+}
+
+bool isAbsolutePath(const std::string &path) {
+    return (!path.empty() && isSeparator(path[0])) || (path.size() > 1 && path[1] == ':');
+}
+
+bool fileTime(const std::string &path, unsigned &time) {
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0)
+        return false;
+    time = static_cast<unsigned>(status.st_mtime);
+    return true;
+}
+
+void nameSource(bool isMain) {
+    std::string &source = driverSettings.currentSourceName;
+    SourceNames &names = sourceNames;
+    if (endsInVelmoraExtension(source)) {
+        names.baseName = source.substr(0, source.rfind('.'));
+    } else {
+        names.baseName = source;
+        source += velmoraExtension;
+    }
+    std::string::size_type separator = lastSeparator(names.baseName);
+    names.fileName =
+        separator == std::string::npos ? names.baseName : names.baseName.substr(separator + 1);
+    if (isMain)
+        names.baseDirectory =
+            separator == std::string::npos ? "" : names.baseName.substr(0, separator);
+    names.cppName = names.baseName + cppExtension;
+    names.objectName = names.baseName + toolchainSettings.extension;
+    names.headerInclude =
+        (isAbsolutePath(names.baseName) ? names.baseName : names.fileName) + headerExtension;
+    names.headerPath = names.baseName + headerExtension;
+    if (!isMain && !names.baseDirectory.empty() && !isAbsolutePath(source)) {
+        std::string prefix = names.baseDirectory + "/";
+        names.headerPath = prefix + names.headerPath;
+        names.cppName = prefix + names.cppName;
+        names.objectName = prefix + names.objectName;
+        source = prefix + source;
+    }
+    if (!readable(source))
+        abortMissingSource(source);
+}
+
+int scanSource(bool isMain) {
+    if (driverSettings.verbose)
+        std::printf("Analyzing %s\n", driverSettings.currentSourceName.c_str());
+    std::string nameAsMet = driverSettings.currentSourceName;
+    nameSource(isMain);
+    const std::string path = driverSettings.currentSourceName;
+    int entry = findOrAddSource(nameAsMet, sourceIdentity(path));
+    if (isMain)
+        project.entries[entry].isMain = true;
+    addObjectName(sourceNames.objectName);
+    if (!driverSettings.rebuildAll) {
+        if (isUpToDate(path))
+            project.entries[entry].done = true;
+        else
+            driverSettings.incremental = false;
+    }
+    try {
+        std::ifstream source(path);
+        if (!source)
+            abortMissingSource(path);
+        followIncludes(source, entry);
+    } catch (const std::exception &e) {
+        std::printf("Exception in vel: %s\n", e.what());
+    }
+    return entry;
+}
+
+void addObjectName(const std::string &name) {
+    for (const std::string &known : project.objectNames) {
+        if (known == name)
+            return;
+    }
+    project.objectNames.push_back(name);
+    project.objectList += " " + name;
+}
+
+std::string includeName(const std::string &line, std::string::size_type position) {
+    std::string rest = position < line.size() ? line.substr(position) : "";
+    std::string::size_type bound = rest.find(';');
+    if (bound == std::string::npos)
+        bound = rest.size();
+    std::string::size_type start = 0;
+    while (start < bound && (rest[start] == ' ' || rest[start] == '"' || rest[start] == '\''))
+        start++;
+    std::string::size_type end = start;
+    while (end < bound && std::string("\n\r \"'").find(rest[end]) == std::string::npos)
+        end++;
+    std::string name = rest.substr(start, end - start);
+    // An empty name is text that merely mentions the word, not an include.
+    if (name.empty() || name[0] == '(' || name[0] == '_')
+        return "";
+    if (!hasVelmoraExtension(rest)) {
+        if (driverSettings.verbose)
+            std::printf("%s not velmora, skipped\n", rest.c_str());
+        return "";
+    }
+    std::string path = resolveIncludePath(name);
+    if (!readable(path))
+        abortMissingSource(path);
+    return name;
+}
+
+bool hasVelmoraExtension(const std::string &text) {
+    std::string::size_type end = text.size();
+    if (end < 5)
+        return false;
+    if (text[end - 1] == '\'' || text[end - 1] == '"') {
+        if (end < 6)
+            return false;
+        end--;
+    }
+    for (int i = 0; i < 4; i++) {
+        if ((text[end - 4 + i] | 0x20) != (velmoraExtension[i] | 0x20))
+            return false;
+    }
+    return true;
+}
+
+std::string resolveIncludePath(const std::string &name) {
+    // The same rule as nameSource, so the file checked is the file translated.
+    const std::string &directory = sourceNames.baseDirectory;
+    if (directory.empty() || isAbsolutePath(name))
+        return name;
+    return directory + "/" + name;
+}
+
+std::string includedSourcePath(const std::string &name) {
+    return resolveIncludePath(endsInVelmoraExtension(name) ? name : name + velmoraExtension);
+}
+
+std::string sourceIdentity(const std::string &path) {
+    std::error_code error;
+    std::filesystem::path canonical = std::filesystem::canonical(path, error);
+    if (error)
+        return std::filesystem::path(path).lexically_normal().string();
+    return canonical.string();
+}
+
+int findSource(const std::string &identity) {
+    for (std::size_t i = 1; i < project.entries.size(); i++) {
+        if (project.entries[i].identity == identity)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int findOrAddSource(const std::string &name, const std::string &identity) {
+    if (project.entries.empty())
+        resetProject();
+    int found = findSource(identity);
+    if (found != -1)
+        return found;
+    ProjectEntry entry;
+    entry.name = name;
+    entry.identity = identity;
+    project.entries.push_back(entry);
+    return static_cast<int>(project.entries.size()) - 1;
+}
+
+void addInclude(int entry, int included) {
+    project.entries[entry].includes.push_back(included);
+    project.entries[entry].pendingCount++;
+}
+
+int nextPending() {
+    constexpr int noCandidate = 65535;
+    int fewestIndex = -1;
+    int fewestPending = noCandidate;
+    for (std::size_t i = 1; i < project.entries.size(); i++) {
+        const ProjectEntry &entry = project.entries[i];
+        if (entry.done)
+            continue;
+        if (entry.pendingCount == 0)
+            return static_cast<int>(i);
+        if (entry.pendingCount < fewestPending) {
+            fewestPending = entry.pendingCount;
+            fewestIndex = static_cast<int>(i);
+        }
+    }
+    return fewestIndex;
+}
+
+void resolveIncluded(int index) {
+    for (std::size_t i = 1; i < project.entries.size(); i++) {
+        ProjectEntry &entry = project.entries[i];
+        if (entry.done)
+            continue;
+        for (int &included : entry.includes) {
+            if (included == index) {
+                included = 0;
+                entry.pendingCount--;
+                break;
+            }
+        }
+    }
+}
+
+void markIncludersPending() {
+    bool changed = true;
+    while (changed) {
+        changed = false;
+        for (std::size_t i = 1; i < project.entries.size(); i++) {
+            ProjectEntry &entry = project.entries[i];
+            if (!entry.done)
+                continue;
+            for (int included : entry.includes) {
+                if (included > 0 && !project.entries[included].done) {
+                    entry.done = false;
+                    changed = true;
+                    break;
+                }
+            }
+        }
+    }
+}
+
+void resolveUpToDateIncludes() {
+    // Every include of an up-to-date source is struck, repeats too: a repeat
+    // left pending would let the cycle rule translate the includer too early.
+    for (std::size_t i = 1; i < project.entries.size(); i++) {
+        ProjectEntry &entry = project.entries[i];
+        if (entry.done)
+            continue;
+        for (int &included : entry.includes) {
+            if (included > 0 && project.entries[included].done) {
+                included = 0;
+                entry.pendingCount--;
+            }
+        }
+    }
+}

@@ -1,0 +1,79 @@
+#pragma once
+// The sources of one program: the names that belong to a source, the project
+// list built by following include lines, the incremental test and the
+// translation of the pending sources.
+#include <istream>
+#include <string>
+#include <vector>
+
+// Names of the source handled most recently; nameSource recomputes them.
+struct SourceNames {
+    std::string baseName;        // the source without ".vel"
+    std::string fileName;        // baseName without its directory
+    std::string baseDirectory;   // the main source's directory, no trailing separator
+    std::string cppName;
+    std::string objectName;
+    std::string headerPath;      // the header the translation writes
+    std::string headerInclude;   // the name generated C++ includes it by
+};
+
+extern SourceNames sourceNames;
+
+struct ProjectEntry {
+    std::string name;            // as first met: main source name or include name as written
+    std::string identity;        // the file actually opened; sources are matched by it
+    bool done = false;
+    int pendingCount = 0;
+    bool isMain = false;
+    std::vector<int> includes;   // one element per include statement met
+};
+
+using TranslateFunction = void (*)(std::istream &input, const std::string &sourceName);
+
+struct ProjectState {
+    std::vector<ProjectEntry> entries;      // index 0 is reserved
+    std::string objectList;                 // " a.o b.o", as the link step prints it
+    std::vector<std::string> objectNames;   // the same names, one each
+    std::vector<std::string> cppFileList;   // translated without errors in this run
+    int translatedCount = 0;
+    bool isMainTranslation = true;
+    bool inBlockComment = false;
+    int runErrorTotal = 0;                  // errors of every source translated in this run
+    TranslateFunction translate = nullptr;  // null: the translator's translateStream
+};
+
+extern ProjectState project;
+
+constexpr const char *temporaryFile = "EraseMe.Tmp.$$$.tmp";
+
+// Empties the list and puts the reserved entry at index 0.
+void resetProject();
+
+void nameSource(bool isMain);
+int scanSource(bool isMain);
+int compileAll();
+void translateSource();
+
+int findOrAddSource(const std::string &name, const std::string &identity);
+int findSource(const std::string &identity);
+void addInclude(int entry, int included);
+int nextPending();
+void resolveIncluded(int index);
+// Sources that include an out-of-date source, directly or not, are out of date too.
+void markIncludersPending();
+// Up-to-date sources are never translated: they no longer hold back their includers.
+void resolveUpToDateIncludes();
+
+std::string includeName(const std::string &line, std::string::size_type position);
+bool hasVelmoraExtension(const std::string &text);
+std::string resolveIncludePath(const std::string &name);
+// The path under which an include name is opened and translated.
+std::string includedSourcePath(const std::string &name);
+// The key two spellings of one file share; the path itself when it cannot be resolved.
+std::string sourceIdentity(const std::string &path);
+bool isAbsolutePath(const std::string &path);
+std::string stripComments(const std::string &line);
+
+// Modification time's low 32 bits; false when the file's time cannot be read.
+bool fileTime(const std::string &path, unsigned &time);
+void addObjectName(const std::string &name);

@@ -1,0 +1,47 @@
+#include "driver/toolchain.hpp"
+
+#include <fstream>
+
+#include "driver/text_tools.hpp"
+
+ToolchainSettings toolchainSettings;
+
+void applySetting(const std::string &key, const std::string &value) {
+    ToolchainSettings &settings = toolchainSettings;
+    if (key == "id")
+        settings.id = value;
+    else if (key == "compiler")
+        settings.compiler = value;
+    else if (key == "options")
+        settings.options = value;
+    else if (key == "linker")
+        settings.linker = value;
+    else if (key == "loptions")
+        settings.loptions = value;
+    else if (key == "objects")
+        settings.objects = value;
+    else if (key == "extension")
+        settings.extension = value;
+    else if (key == "header")
+        settings.headers.push_back(value);
+}
+
+void applyConfigurationLine(const std::string &line) {
+    if (line.empty() || line[0] == '#')
+        return;
+    std::string::size_type equals = line.find('=');
+    if (equals == std::string::npos)
+        return;
+    applySetting(trimBoth(line.substr(0, equals)), trimBoth(line.substr(equals + 1)));
+}
+
+void readConfiguration(const std::string &path) {
+    std::ifstream file(path);
+    if (!file)
+        return;
+    // Whole lines, whatever their length: a cut line would turn its tail
+    // into a setting line of its own.
+    std::string line;
+    while (std::getline(file, line))
+        applyConfigurationLine(line);
+}

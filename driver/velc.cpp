@@ -1,0 +1,196 @@
+// The order of one velc run: options, the main source, configuration, scan,
+// translation, link and run.
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <string>
+
+#include "diagnostics/diagnostics.hpp"
+#include "driver/native_build.hpp"
+#include "driver/project.hpp"
+#include "driver/settings.hpp"
+#include "driver/toolchain.hpp"
+#include "driver/velc.hpp"
+
+DriverSettings driverSettings;
+
+namespace {
+
+constexpr int highestExitStatus = 255;
+
+// The directory of the running program, separator included; from the
+// kernel when the program was found through PATH and argv[0] has no directory.
+std::string programDirectory(const char *programPath) {
+    std::string path = programPath ? programPath : "";
+    std::string::size_type separator = path.find_last_of("/\\");
+    if (separator != std::string::npos)
+        return path.substr(0, separator + 1);
+    char buffer[PATH_MAX];
+    ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (length <= 0)
+        return "";
+    std::string executable(buffer, static_cast<std::size_t>(length));
+    return executable.substr(0, executable.rfind('/') + 1);
+}
+
+void handleOptionLetter(char letter, bool &eOrR) {
+    DriverSettings &settings = driverSettings;
+    switch (letter) {
+    case 'b': settings.rebuildAll = true; break;
+    case 'c': settings.cppOnly = true; break;
+    case 'q': settings.quiet = true; break;
+    case 'v': settings.verbose = true; break;
+    case '~': settings.keepTemporary = true; break;
+    case 'e':
+    case 'r': eOrR = true; break;
+    default:
+        std::printf("Invalid option -%c\n", letter);
+        printUsage();
+    }
+}
+
+// Returns the number of option arguments.
+int readOptions(int argc, char **argv, bool &eOrR) {
+    int optionCount = 0;
+    for (int i = 1; i < argc && argv[i][0] == '-'; i++) {
+        optionCount++;
+        for (const char *letter = argv[i] + 1; *letter; letter++)
+            handleOptionLetter(*letter, eOrR);
+    }
+    return optionCount;
+}
+
+int toolchainKindOf(const std::string &id) {
+    if (id.compare(0, 3, "emc") == 0)
+        return 0;
+    if (id.compare(0, 5, "clang") == 0)
+        return 3;
+    return 1;
+}
+
+// Translates what must be translated, links when needed and runs the program.
+void buildProgram() {
+    DriverSettings &settings = driverSettings;
+    markIncludersPending();
+    if (settings.incremental && !settings.buildAndRun) {
+        if (!settings.quiet) {
+            printBanner();
+            std::fputs("All done (use -b to rebuild)...\n", stdout);
+        }
+        return;
+    }
+    if (!settings.incremental) {
+        if (!settings.quiet)
+            printBanner();
+        compileAll();
+        if (settings.buildAndRun)
+            settings.linkNeeded = true;
+    } else if (settings.buildAndRun && targetOutOfDate()) {
+        settings.linkNeeded = true;
+    }
+    // A program whose sources have errors is neither linked nor run.
+    if (project.runErrorTotal > 0)
+        return;
+    bool linked = false;
+    if (settings.linkNeeded && !settings.cppOnly) {
+        if (settings.verbose)
+            std::printf("Building %s\n", settings.targetName.c_str());
+        linkProgram();
+        linked = true;
+    }
+    if (settings.buildAndRun && (linked || !settings.linkNeeded)) {
+        if (settings.verbose)
+            std::printf("Running %s%s\n", settings.targetName.c_str(),
+                        settings.runArguments.c_str());
+        runProgram();
+    }
+}
+
+int runVelc(int argc, char **argv) {
+    DriverSettings &settings = driverSettings;
+    bool eOrR = false;
+    int optionCount = readOptions(argc, argv, eOrR);
+    if (argc - optionCount <= 1)
+        printUsage();
+    if (!settings.quiet && (settings.verbose || settings.rebuildAll))
+        printBanner();
+    int sourceIndex = optionCount + 1;
+    settings.currentSourceName = argv[sourceIndex];
+    for (int i = sourceIndex + 1; i < argc; i++) {
+        settings.runArguments += std::string(" ") + argv[i];
+        settings.runArgumentList.push_back(argv[i]);
+    }
+    settings.buildAndRun = (settings.rebuildAll || settings.cppOnly) ? eOrR : true;
+    nameSource(true);
+    readConfiguration(settings.configPath);
+    settings.toolchainKind = toolchainKindOf(toolchainSettings.id);
+    if (settings.toolchainKind == 1)
+        settings.integerSuffix = "ui64";
+    settings.mainSourceName = settings.currentSourceName;
+    settings.incremental = !settings.rebuildAll;
+    settings.targetName = targetNameFor(settings.currentSourceName, settings.toolchainKind);
+    scanSource(true);
+    buildProgram();
+    return exitStatus(diagnostics.errorCount, project.runErrorTotal);
+}
+
+}  // namespace
+
+void printBanner() {
+    if (driverSettings.bannerShown)
+        return;
+    driverSettings.bannerShown = true;
+    std::fputs("\nVelmora to WebAssembly Compiler - V. 21.7\n", stdout);
+}
+
+void printUsage() {
+    printBanner();
+    std::fputs("Usage:  velc [options] file\n"
+               "Options:\n"
+               " -r   run, rebuild from Velmora sources if necessary\n"
+               " -b   rebuild all\n"
+               " -c   compile Velmora sources to C++ files only\n"
+               " -e   compile C++ files and build a wasm file\n"
+               " -v   verbose mode\n"
+               " -q   quiet mode\n"
+               "Example: velc -rbe mysource\n",
+               stdout);
+    std::fflush(stdout);
+    std::exit(0);
+}
+
+std::string targetNameFor(const std::string &sourceName, int toolchainKind) {
+    std::string target = sourceName;
+    std::string::size_type dot = target.rfind('.');
+    if (dot != std::string::npos && dot > 0)
+        target.resize(dot);
+    target += ".wasm";
+    if (toolchainKind == 1)
+        target += ".exe";
+    return target;
+}
+
+int exitStatus(int lastSourceErrors, int runErrors) {
+    int status = lastSourceErrors != 0 ? lastSourceErrors : runErrors;
+    if (status < 0)
+        return 0;
+    return status > highestExitStatus ? highestExitStatus : status;
+}
+
+int velcMain(int argc, char **argv) {
+    DriverSettings &settings = driverSettings;
+    settings.executableDirectory = programDirectory(argc > 0 ? argv[0] : nullptr);
+    settings.configPath = settings.executableDirectory + "/velc.ini";
+    if (argc < 2)
+        printUsage();
+    resetProject();
+    try {
+        return runVelc(argc, argv);
+    } catch (const std::exception &e) {
+        std::printf("Exception in main: %s\n", e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,936 @@
+#pragma once
+// libvel: the run-time library of programs written in Velmora.
+//
+// The C++ that velc writes includes this header and links velmora.a. Every
+// name below is spelled the way the generated code spells it.
+//
+// Value semantics
+// ---------------
+// * `text` is a byte string. It prints as its characters, without quotes.
+// * `dyn` (also named `var`) holds nil, a boolean, an integer (64-bit signed),
+//   a real (double), a natural (64-bit unsigned), a text, an array, a dict, a
+//   key/value pair or a pointer. Containers inside a dyn are owned by it and
+//   copied with it: a dyn never aliases another dyn's array.
+// * Containers print as [1, 2, "a"] and {"a": 1, 2: "b"}: texts inside a
+//   container are quoted, nil inside a container prints as nil. A nil printed
+//   on its own prints nothing. Reals print in the default C++ stream format;
+//   booleans print as true and false (std::cout is switched to boolalpha when
+//   the program starts).
+// * Dicts keep the order in which keys were first inserted. Keys are texts or
+//   integers; a number used as a key is truncated to an integer; any other
+//   key is a run-time error.
+//
+// Out of range
+// ------------
+// * Reading past either end of an array, text or typed array, or reading a
+//   key a dict does not hold, gives the default value: nil for arrays and
+//   dicts, "" for texts, 0 for numeric arrays, a nil/"" element for _arr32.
+// * Writing past the end grows the array (the gap is filled with default
+//   values) or the text (padded with blanks).
+// * Writing at a negative index, using a key that is neither a text nor a
+//   number, or indexing a value that is no container prints
+//   "Run-time error: ..." on stderr and ends the program with status 1.
+// * Integer arithmetic of dyn values wraps around on overflow; an integer
+//   modulo by zero is a run-time error. Division of dyn values always gives a
+//   real and follows IEEE rules (x / 0 is an infinity).
+//
+// Iteration
+// ---------
+// Containers, texts and dyn values share one cursor protocol:
+//     c.reset(); while(c.inBound()) { k = c.key(); v = c.value(); c.bound(); ... }
+// bound() only marks the step; the cursor moves at the next inBound(), so that
+// key(), value() and c[c.key()] inside the loop body still denote the element
+// being visited.
+#include <cstdint>
+#include <cstdio>
+#include <initializer_list>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+typedef unsigned long long natural;
+
+class text;
+class dyn;
+class velarray;
+class dict;
+struct vel_pair;
+class vel_num64;
+class _intArr;
+class _arr32;
+class _array64;
+struct vel_dir_stream;
+typedef vel_dir_stream *_VelmoraDir;
+
+// Type tags of the typed arrays; the numbers are the language's type codes.
+constexpr int TYPE_NUMBER = 4;
+constexpr int TYPE_INT = 5;
+constexpr int TYPE_REAL = 7;
+constexpr int TYPE_NATURAL = 8;
+constexpr int TYPE_TEXT = 10;
+constexpr int TYPE_OBJECT = 15;
+
+// Reports a run-time error on stderr and ends the program with status 1.
+[[noreturn]] void vel_fatal(const std::string &message);
+
+template <class T>
+using vel_if_integer = std::enable_if_t<std::is_integral<T>::value && !std::is_same<T, bool>::value &&
+                                            !std::is_same<T, char>::value,
+                                        int>;
+
+// ---------------------------------------------------------------------------
+// text
+
+class text {
+public:
+    std::string data;
+
+    text() = default;
+    text(const char *chars);
+    text(const std::string &bytes) : data(bytes) {}
+    text(std::string &&bytes) : data(std::move(bytes)) {}
+    text(char c) : data(1, c) {}
+    template <class T, vel_if_integer<T> = 0>
+    text(T number) : data(std::to_string(number)) {}
+    text(double number);
+    text(float number) : text(static_cast<double>(number)) {}
+    template <class B, std::enable_if_t<std::is_same<B, bool>::value, int> = 0>
+    text(B flag) : data(flag ? "true" : "false") {}
+    explicit text(const dyn &value);
+    explicit text(const velarray &array);
+    explicit text(const dict &dictionary);
+    explicit text(const _intArr &array);
+    explicit text(const _arr32 &array);
+    explicit text(const _array64 &array);
+    text(const vel_num64 &number);
+
+    const char *c_str() const { return data.c_str(); }
+    int length() const { return static_cast<int>(data.size()); }
+    int size() const { return length(); }
+    bool empty() const { return data.empty(); }
+
+    text operator[](int index) const;
+    void setAt(int index, const text &value);
+    text slice(int lo, int hi = -1, int inclusive = 0) const;
+    bool in(const text &item) const;
+
+    text &operator+=(const text &other);
+
+    // Cursor over the characters.
+    void reset();
+    bool inBound();
+    int key() const;
+    text value() const;
+    void bound() { stepPending = true; }
+
+    // Built-in text methods.
+    text capitalize() const;
+    int compare(const text &other) const;
+    text dup(int times) const;
+    void fill(const text &pattern, int count);
+    int find(const text &needle, int from = 0) const;
+    int find_last_of(const text &needle, int from = -1) const;
+    int findLex(const text &needle, int from = 0) const;
+    int identical(const text &other) const;
+    void insert(int position, const text &piece);
+    bool isNumber() const;
+    text lower() const;
+    text upper() const;
+    text lTrim() const;
+    text rTrim() const;
+    text trim() const;
+    text replace(const text &from, const text &to) const;
+    void reserve(int capacity);
+    text wrap(int width) const;
+    int toInt() const;
+    int toInteger() const { return toInt(); }
+    double toNumber() const;
+    double toReal() const { return toNumber(); }
+    const char *toStr() const { return c_str(); }
+    text toText() const { return *this; }
+    void toFile(const text &fileName) const;
+
+private:
+    std::size_t cursor = 0;
+    bool stepPending = false;
+};
+
+text operator+(const text &a, const text &b);
+text operator+(const text &a, const char *b);
+text operator+(const char *a, const text &b);
+text operator+(const text &a, char b);
+text operator+(char a, const text &b);
+template <class T, vel_if_integer<T> = 0>
+text operator+(const text &a, T b) { return a + text(b); }
+inline text operator+(const text &a, double b) { return a + text(b); }
+
+int vel_compare_texts(const text &a, const text &b);
+inline bool operator==(const text &a, const text &b) { return a.data == b.data; }
+inline bool operator!=(const text &a, const text &b) { return a.data != b.data; }
+inline bool operator<(const text &a, const text &b) { return a.data < b.data; }
+inline bool operator>(const text &a, const text &b) { return a.data > b.data; }
+inline bool operator<=(const text &a, const text &b) { return a.data <= b.data; }
+inline bool operator>=(const text &a, const text &b) { return a.data >= b.data; }
+inline bool operator==(const text &a, const char *b) { return a == text(b); }
+inline bool operator!=(const text &a, const char *b) { return a != text(b); }
+inline bool operator<(const text &a, const char *b) { return a < text(b); }
+inline bool operator>(const text &a, const char *b) { return a > text(b); }
+inline bool operator<=(const text &a, const char *b) { return a <= text(b); }
+inline bool operator>=(const text &a, const char *b) { return a >= text(b); }
+inline bool operator==(const char *a, const text &b) { return text(a) == b; }
+inline bool operator!=(const char *a, const text &b) { return text(a) != b; }
+inline bool operator<(const char *a, const text &b) { return text(a) < b; }
+inline bool operator>(const char *a, const text &b) { return text(a) > b; }
+inline bool operator<=(const char *a, const text &b) { return text(a) <= b; }
+inline bool operator>=(const char *a, const text &b) { return text(a) >= b; }
+std::ostream &operator<<(std::ostream &out, const text &value);
+
+// ---------------------------------------------------------------------------
+// One element of an _array64: a real or a natural, by the array's tag.
+
+class vel_num64 {
+public:
+    vel_num64() = default;
+    vel_num64(double number) : real(number) {}
+    template <class T, vel_if_integer<T> = 0>
+    vel_num64(T number) : real(static_cast<double>(number)) {
+        if (std::is_unsigned<T>::value && sizeof(T) == 8) {
+            holdsNatural = true;
+            whole = static_cast<natural>(number);
+        }
+    }
+    static vel_num64 ofNatural(natural number);
+    static vel_num64 withTag(int tag, const vel_num64 &value);
+
+    operator double() const { return holdsNatural ? static_cast<double>(whole) : real; }
+    explicit operator natural() const;
+    bool isNatural() const { return holdsNatural; }
+
+private:
+    bool holdsNatural = false;
+    double real = 0;
+    natural whole = 0;
+};
+bool operator==(const vel_num64 &a, const vel_num64 &b);
+inline bool operator!=(const vel_num64 &a, const vel_num64 &b) { return !(a == b); }
+std::ostream &operator<<(std::ostream &out, const vel_num64 &value);
+
+// ---------------------------------------------------------------------------
+// dyn
+
+// The error flag that error blocks test; operations that fail raise it.
+struct vel_error_flag {
+    bool raised = false;
+    void set(bool value) { raised = value; }
+    operator bool() const { return raised; }
+    vel_error_flag &operator=(bool value) {
+        raised = value;
+        return *this;
+    }
+};
+
+class dyn {
+public:
+    enum Kind { NIL, BOOLEAN, INTEGER, REAL, NATURAL, TEXT, ARRAY, DICT, PAIR, POINTER };
+    static vel_error_flag error;
+
+    dyn();
+    dyn(std::nullptr_t) : dyn() {}
+    dyn(bool flag);
+    template <class T, vel_if_integer<T> = 0>
+    dyn(T number) : dyn() {
+        if (std::is_unsigned<T>::value && sizeof(T) == 8)
+            setNatural(static_cast<natural>(number));
+        else
+            setInteger(static_cast<long long>(number));
+    }
+    dyn(double number);
+    dyn(float number) : dyn(static_cast<double>(number)) {}
+    dyn(char c);
+    dyn(const char *chars);
+    dyn(const std::string &bytes);
+    dyn(const text &value);
+    dyn(text &&value);
+    dyn(const velarray &array);
+    dyn(velarray &&array);
+    dyn(const dict &dictionary);
+    dyn(dict &&dictionary);
+    dyn(const _intArr &array);
+    dyn(const _arr32 &array);
+    dyn(const _array64 &array);
+    dyn(const vel_num64 &number);
+    dyn(vel_pair *pair);  // takes ownership of the pair
+    dyn(void *pointer);   // refers to an object the program owns
+    dyn(const dyn &other);
+    dyn(dyn &&other) noexcept;
+    dyn &operator=(const dyn &other);
+    dyn &operator=(dyn &&other) noexcept;
+    ~dyn();
+
+    Kind kind() const { return type; }
+    bool isNil() const { return type == NIL; }
+    bool isNumeric() const;
+
+    // Conversions used by the generated casts.
+    explicit operator bool() const { return toBoolean(*this); }
+    explicit operator int() const { return toInt(*this); }
+    explicit operator double() const { return toReal(*this); }
+    explicit operator natural() const { return toNatural(*this); }
+    template <class T>
+    explicit operator T *() const { return static_cast<T *>(rawPointer()); }
+
+    static bool toBoolean(const dyn &value);
+    static double toReal(const dyn &value);
+    static int toInt(const dyn &value);
+    static long long toInt64(const dyn &value);
+    static natural toNatural(const dyn &value);
+    static text toText(const dyn &value);
+    static velarray toArray(const dyn &value);
+    static dict toDict(const dyn &value);
+    static FILE *toFile(const dyn &value);
+    static _VelmoraDir toDir(const dyn &value);
+
+    // Member forms of the same conversions and the kind tests.
+    bool toBoolean() const { return toBoolean(*this); }
+    double toReal() const { return toReal(*this); }
+    double toNumber() const { return toReal(*this); }
+    int toInt() const { return toInt(*this); }
+    int toInteger() const { return toInt(*this); }
+    natural toNatural() const { return toNatural(*this); }
+    text toText() const;
+    velarray toArray() const;
+    dict toDict() const;
+    FILE *toFile() const { return toFile(*this); }
+    void *toObject() const { return rawPointer(); }
+    bool isArray() const { return type == ARRAY; }
+    bool isDict() const { return type == DICT; }
+    bool isText() const { return type == TEXT; }
+    bool sNumber() const { return isNumeric() && type != BOOLEAN; }
+    bool isNumber() const { return sNumber(); }
+    bool isBoolean() const { return type == BOOLEAN; }
+    bool isNatural() const { return type == NATURAL; }
+    bool isReal() const { return type == REAL; }
+    bool isInt() const { return type == INTEGER; }
+    bool isInteger() const { return type == INTEGER; }
+    bool isFile() const { return type == POINTER; }
+    bool isObject() const { return type == POINTER; }
+    int arrayType() const;
+
+    // Access to the held container or text.
+    dyn at(const dyn &key) const;
+    void setAt(const dyn &key, const dyn &value);
+    dyn *to(const dyn &key);
+    dyn &operator[](const dyn &key);
+    dyn slice(int lo, int hi = -1, int inclusive = 0) const;
+    bool in(const dyn &item) const;
+    text toString() const;
+    int length() const;
+    int size() const { return length(); }
+
+    void reset();
+    bool inBound();
+    dyn key() const;
+    dyn value() const;
+    void bound();
+
+    // Direct access to what is held; null when the kind differs.
+    const text *asText() const;
+    velarray *asArray();
+    const velarray *asArray() const;
+    dict *asDict();
+    const dict *asDict() const;
+    const vel_pair *asPair() const;
+    void *rawPointer() const;
+    bool holdsBoolean() const { return flag; }
+    long long holdsInteger() const { return integer; }
+    double holdsReal() const { return real; }
+    natural holdsNatural() const { return whole; }
+
+    dyn &operator+=(const dyn &other);
+    dyn &operator-=(const dyn &other);
+    dyn &operator*=(const dyn &other);
+    dyn &operator/=(const dyn &other);
+    dyn &operator%=(const dyn &other);
+    dyn &operator&=(const dyn &other);
+    dyn &operator|=(const dyn &other);
+    dyn &operator^=(const dyn &other);
+    dyn &operator<<=(const dyn &other);
+    dyn &operator>>=(const dyn &other);
+    dyn &operator++();
+    dyn operator++(int);
+    dyn &operator--();
+    dyn operator--(int);
+
+private:
+    void swapContents(dyn &other) noexcept;
+    void copyFrom(const dyn &other);
+    void setInteger(long long number);
+    void setNatural(natural number);
+    void becomeContainerFor(const dyn &key);
+    dyn &elementFor(const dyn &key);
+
+    Kind type = NIL;
+    bool flag = false;
+    long long integer = 0;
+    double real = 0;
+    natural whole = 0;
+    void *pointer = nullptr;
+    std::unique_ptr<text> textValue;
+    std::unique_ptr<velarray> arrayValue;
+    std::unique_ptr<dict> dictValue;
+    std::unique_ptr<vel_pair> pairValue;
+};
+typedef dyn var;
+
+dyn operator+(const dyn &a, const dyn &b);
+dyn operator-(const dyn &a, const dyn &b);
+dyn operator*(const dyn &a, const dyn &b);
+dyn operator/(const dyn &a, const dyn &b);
+dyn operator%(const dyn &a, const dyn &b);
+dyn operator&(const dyn &a, const dyn &b);
+dyn operator|(const dyn &a, const dyn &b);
+dyn operator^(const dyn &a, const dyn &b);
+dyn operator<<(const dyn &a, const dyn &b);
+dyn operator>>(const dyn &a, const dyn &b);
+dyn operator-(const dyn &a);
+dyn operator+(const dyn &a);
+dyn operator~(const dyn &a);
+bool operator!(const dyn &a);
+int vel_compare(const dyn &a, const dyn &b);
+bool vel_equal(const dyn &a, const dyn &b);
+inline bool operator==(const dyn &a, const dyn &b) { return vel_equal(a, b); }
+inline bool operator!=(const dyn &a, const dyn &b) { return !vel_equal(a, b); }
+inline bool operator<(const dyn &a, const dyn &b) { return vel_compare(a, b) < 0; }
+inline bool operator>(const dyn &a, const dyn &b) { return vel_compare(a, b) > 0; }
+inline bool operator<=(const dyn &a, const dyn &b) { return vel_compare(a, b) <= 0; }
+inline bool operator>=(const dyn &a, const dyn &b) { return vel_compare(a, b) >= 0; }
+std::ostream &operator<<(std::ostream &out, const dyn &value);
+// A text joined with a dynamic value stays a text. Templates, so that only a
+// real text operand selects them and dyn + 1 stays dyn arithmetic.
+text vel_join_texts(const text &a, const dyn &b);
+text vel_join_texts(const dyn &a, const text &b);
+template <class T, std::enable_if_t<std::is_same<T, text>::value, int> = 0>
+text operator+(const T &a, const dyn &b) { return vel_join_texts(a, b); }
+template <class T, std::enable_if_t<std::is_same<T, text>::value, int> = 0>
+text operator+(const dyn &a, const T &b) { return vel_join_texts(a, b); }
+// Writes a value the way it appears inside a container (texts quoted).
+void vel_write_element(std::ostream &out, const dyn &value);
+
+struct vel_pair {
+    dyn key;
+    dyn value;
+    vel_pair(const dyn &pairKey, const dyn &pairValue) : key(pairKey), value(pairValue) {}
+};
+
+// ---------------------------------------------------------------------------
+// velarray
+
+class velarray {
+public:
+    velarray() = default;
+    velarray(std::initializer_list<dyn> list) : items(list) {}
+    // The program's argument vector, ended by a null pointer.
+    explicit velarray(const char *const *argumentVector);
+    explicit velarray(std::vector<dyn> list) : items(std::move(list)) {}
+
+    int size() const { return static_cast<int>(items.size()); }
+    int length() const { return size(); }
+    bool empty() const { return items.empty(); }
+    const std::vector<dyn> &elements() const { return items; }
+
+    dyn &operator[](int index);
+    dyn &operator[](const dyn &index);
+    dyn at(int index) const;
+    dyn at(const dyn &index) const;
+    void setAt(int index, const dyn &value);
+    void setAt(const dyn &index, const dyn &value);
+    dyn *to(int index);
+    dyn *to(const dyn &index);
+    velarray slice(int lo, int hi = -1, int inclusive = 0) const;
+    bool in(const dyn &item) const;
+    text toString() const;
+    text toString(const text &separator) const { return join(separator); }
+
+    void reset();
+    bool inBound();
+    int key() const;
+    dyn value() const;
+    void bound() { stepPending = true; }
+
+    velarray &operator+=(const dyn &item);
+    velarray &operator+=(const velarray &other);
+    velarray &operator-=(const dyn &item);
+    velarray &operator-=(const velarray &other);
+    velarray &operator&=(const velarray &other);
+    velarray &operator|=(const velarray &other);
+    velarray &operator^=(const velarray &other);
+
+    // Built-in array methods.
+    void push(const dyn &item) { items.push_back(item); }
+    dyn pop();
+    dyn shift();
+    void unshift(const dyn &item);
+    void insert(int index, const dyn &item);
+    void splice(int index, int count);
+    int find(const dyn &item) const;
+    int findLast(const dyn &item) const;
+    text join(const text &separator) const;
+    text toText(const text &separator = text(", ")) const { return join(separator); }
+    velarray keys() const;
+    velarray values() const { return *this; }
+    velarray reverse() const;
+    velarray unique() const;
+    void sort(int descending = 0);
+    void rSort(int descending = 1) { sort(descending); }
+    void kSort() {}
+    double sum() const;
+    dyn min() const;
+    dyn max() const;
+    dyn begin() const { return at(0); }
+    dyn end() const { return at(size() - 1); }
+    void display() const;
+    bool store(const text &fileName) const;
+    bool load(const text &fileName, int append = 0);
+    velarray merge(const dyn &other);
+    void pack();
+
+private:
+    std::vector<dyn> items;
+    std::size_t cursor = 0;
+    bool stepPending = false;
+};
+
+velarray operator+(const velarray &a, const dyn &item);
+velarray operator+(const velarray &a, const velarray &b);
+velarray operator-(const velarray &a, const dyn &item);
+velarray operator-(const velarray &a, const velarray &b);
+velarray operator&(const velarray &a, const velarray &b);
+velarray operator|(const velarray &a, const velarray &b);
+velarray operator^(const velarray &a, const velarray &b);
+bool operator==(const velarray &a, const velarray &b);
+inline bool operator!=(const velarray &a, const velarray &b) { return !(a == b); }
+std::ostream &operator<<(std::ostream &out, const velarray &value);
+
+// ---------------------------------------------------------------------------
+// dict
+
+class dict {
+public:
+    struct Entry {
+        dyn key;
+        dyn value;
+    };
+
+    dict() = default;
+    dict(std::initializer_list<dyn> pairs);
+
+    int size() const { return static_cast<int>(entries.size()); }
+    int length() const { return size(); }
+    bool empty() const { return entries.empty(); }
+    const std::vector<Entry> &items() const { return entries; }
+
+    dyn &operator[](const dyn &key);
+    dyn at(const dyn &key) const;
+    void setAt(const dyn &key, const dyn &value);
+    dyn *to(const dyn &key);
+    bool in(const dyn &key) const { return hasKey(key); }
+    bool hasKey(const dyn &key) const;
+    bool remove(const dyn &key);
+    dict slice(int lo, int hi = -1, int inclusive = 0) const;
+    dict slice(const text &fromKey, const text &toKey) const;
+    text toString() const;
+
+    void reset();
+    bool inBound();
+    dyn key() const;
+    dyn value() const;
+    void bound() { stepPending = true; }
+
+    // Built-in dict methods.
+    velarray keys() const;
+    velarray values() const;
+    int find(const dyn &value) const;
+    dyn push(const dyn &value);
+    dyn pop();
+    dyn shift();
+    void unshift(const text &key, const dyn &value);
+    void insert(int position, const dyn &value);
+    void concat(const dict &other);
+    void sort(bool descending = false);
+    void kSort(bool descending = false);
+    dict unique() const;
+    int display() const;
+    bool store(const text &fileName) const;
+    bool load(const text &fileName, int append = 0);
+
+    dict &operator+=(const dict &other) {
+        concat(other);
+        return *this;
+    }
+
+private:
+    // Index of an entry, or -1.
+    long indexOf(const dyn &key) const;
+    void rebuildIndex();
+    std::vector<Entry> entries;
+    std::map<std::string, std::size_t> index;  // key token -> position in entries
+    std::size_t cursor = 0;
+    bool stepPending = false;
+};
+
+dict operator+(const dict &a, const dict &b);
+bool operator==(const dict &a, const dict &b);
+inline bool operator!=(const dict &a, const dict &b) { return !(a == b); }
+std::ostream &operator<<(std::ostream &out, const dict &value);
+
+// ---------------------------------------------------------------------------
+// Typed arrays. The shared behaviour lives in vel_typed_array; the three
+// classes add their constructors and the element conversions.
+
+template <class Derived, class Element>
+class vel_typed_array {
+public:
+    int size() const { return static_cast<int>(items.size()); }
+    int length() const { return size(); }
+    bool empty() const { return items.empty(); }
+    const std::vector<Element> &elements() const { return items; }
+
+    Element &operator[](int index) { return slot(index); }
+    Element at(int index) const {
+        if (index < 0 || static_cast<std::size_t>(index) >= items.size()) return self().blank();
+        return self().normalized(items[static_cast<std::size_t>(index)]);
+    }
+    void setAt(int index, const Element &value) { slot(index) = self().normalized(value); }
+    Element *to(int index) { return &slot(index); }
+    Derived slice(int lo, int hi = -1, int inclusive = 0) const;
+    bool in(const Element &item) const {
+        for (const Element &e : items)
+            if (self().normalized(e) == self().normalized(item)) return true;
+        return false;
+    }
+    text toString() const;
+
+    void reset() {
+        cursor = 0;
+        stepPending = false;
+    }
+    bool inBound() {
+        if (stepPending) ++cursor;
+        stepPending = false;
+        return cursor < items.size();
+    }
+    int key() const { return static_cast<int>(cursor); }
+    Element value() const { return at(static_cast<int>(cursor)); }
+    void bound() { stepPending = true; }
+
+    void push(const Element &item) { items.push_back(self().normalized(item)); }
+    Element pop() {
+        if (items.empty()) return self().blank();
+        Element last = items.back();
+        items.pop_back();
+        return last;
+    }
+    int find(const Element &item) const {
+        for (std::size_t i = 0; i < items.size(); ++i)
+            if (self().normalized(items[i]) == self().normalized(item)) return static_cast<int>(i);
+        return -1;
+    }
+
+    Derived &operator+=(const Element &item) {
+        push(item);
+        return self();
+    }
+    Derived &operator+=(const Derived &other) {
+        for (const Element &e : other.items) push(e);
+        return self();
+    }
+    Derived &operator-=(const Element &item) {
+        std::vector<Element> kept;
+        for (const Element &e : items)
+            if (!(self().normalized(e) == self().normalized(item))) kept.push_back(e);
+        items.swap(kept);
+        return self();
+    }
+    Derived &operator-=(const Derived &other) {
+        std::vector<Element> kept;
+        for (const Element &e : items)
+            if (!other.in(e)) kept.push_back(e);
+        items.swap(kept);
+        return self();
+    }
+    Derived &operator&=(const Derived &other) {
+        Derived result = self().emptyLike();
+        for (const Element &e : items)
+            if (other.in(e) && !result.in(e)) result.items.push_back(e);
+        items.swap(result.items);
+        return self();
+    }
+    Derived &operator|=(const Derived &other) {
+        Derived result = self().emptyLike();
+        for (const Element &e : items)
+            if (!result.in(e)) result.items.push_back(e);
+        for (const Element &e : other.items)
+            if (!result.in(e)) result.items.push_back(self().normalized(e));
+        items.swap(result.items);
+        return self();
+    }
+    Derived &operator^=(const Derived &other) {
+        Derived result = self().emptyLike();
+        for (const Element &e : items)
+            if (!other.in(e) && !result.in(e)) result.items.push_back(e);
+        for (const Element &e : other.items)
+            if (!in(e) && !result.in(e)) result.items.push_back(self().normalized(e));
+        items.swap(result.items);
+        return self();
+    }
+    friend Derived operator+(Derived a, const Element &item) { return a += item; }
+    friend Derived operator+(Derived a, const Derived &b) { return a += b; }
+    friend Derived operator-(Derived a, const Element &item) { return a -= item; }
+    friend Derived operator-(Derived a, const Derived &b) { return a -= b; }
+    friend Derived operator&(Derived a, const Derived &b) { return a &= b; }
+    friend Derived operator|(Derived a, const Derived &b) { return a |= b; }
+    friend Derived operator^(Derived a, const Derived &b) { return a ^= b; }
+    friend bool operator==(const Derived &a, const Derived &b) { return a.items == b.items; }
+    friend bool operator!=(const Derived &a, const Derived &b) { return !(a.items == b.items); }
+    friend std::ostream &operator<<(std::ostream &out, const Derived &a) { return out << a.toString(); }
+
+    velarray toArray() const;
+
+protected:
+    Element &slot(int index) {
+        if (index < 0) vel_fatal("negative index " + std::to_string(index));
+        if (static_cast<std::size_t>(index) >= items.size())
+            items.resize(static_cast<std::size_t>(index) + 1, self().blank());
+        return items[static_cast<std::size_t>(index)];
+    }
+    Derived &self() { return static_cast<Derived &>(*this); }
+    const Derived &self() const { return static_cast<const Derived &>(*this); }
+
+    std::vector<Element> items;
+    std::size_t cursor = 0;
+    bool stepPending = false;
+};
+
+class _intArr : public vel_typed_array<_intArr, int> {
+public:
+    _intArr() = default;
+    explicit _intArr(int single) { items.push_back(single); }
+    _intArr(std::initializer_list<int> list) { items.assign(list.begin(), list.end()); }
+    explicit _intArr(const velarray &array);
+    explicit _intArr(const dyn &value);
+    int blank() const { return 0; }
+    int normalized(int v) const { return v; }
+    _intArr emptyLike() const { return _intArr(); }
+    int sum() const;
+};
+
+class _arr32 : public vel_typed_array<_arr32, dyn> {
+public:
+    _arr32() = default;
+    explicit _arr32(const text &single) { items.push_back(dyn(single)); }
+    explicit _arr32(const char *single) { items.push_back(dyn(text(single))); }
+    explicit _arr32(void *single) { items.push_back(dyn(single)); }
+    explicit _arr32(const _arr32 *other);
+    _arr32(std::initializer_list<dyn> list);
+    explicit _arr32(const velarray &array);
+    dyn blank() const { return dyn(text()); }
+    dyn normalized(const dyn &v) const;
+    _arr32 emptyLike() const { return _arr32(); }
+    text join(const text &separator) const;
+};
+
+class _array64 : public vel_typed_array<_array64, vel_num64> {
+public:
+    _array64() = default;
+    _array64(int tag, int capacity);
+    _array64(int tag, double single);
+    _array64(int tag, natural single);
+    _array64(int tag, std::initializer_list<vel_num64> list);
+    _array64(std::initializer_list<double> list);
+    _array64(int tag, const velarray &array);
+    explicit _array64(const velarray &array);
+    int tag() const { return elementTag; }
+    vel_num64 blank() const { return vel_num64::withTag(elementTag, vel_num64()); }
+    vel_num64 normalized(const vel_num64 &v) const { return vel_num64::withTag(elementTag, v); }
+    _array64 emptyLike() const { return _array64(elementTag, 0); }
+    double sum() const;
+
+private:
+    int elementTag = TYPE_NUMBER;
+};
+
+// ---------------------------------------------------------------------------
+// Functions of generated programs.
+
+int intval(double x);
+int intval(const text &x);
+int intval(const char *x);
+int intval(const dyn &x);
+int intval(const std::string &x);
+inline int intval(bool x) { return x ? 1 : 0; }
+inline int intval(char x) { return x; }
+template <class T, vel_if_integer<T> = 0>
+int intval(T x) { return static_cast<int>(x); }
+inline int intval(const vel_num64 &x) { return intval(static_cast<double>(x)); }
+
+double doubleval(const text &x);
+double doubleval(const char *x);
+double doubleval(const dyn &x);
+double doubleval(const std::string &x);
+inline double doubleval(double x) { return x; }
+inline double doubleval(bool x) { return x ? 1.0 : 0.0; }
+template <class T, vel_if_integer<T> = 0>
+double doubleval(T x) { return static_cast<double>(x); }
+inline double doubleval(const vel_num64 &x) { return static_cast<double>(x); }
+inline double realval(const dyn &x) { return doubleval(x); }
+
+natural naturalval(double x);
+natural naturalval(const text &x);
+natural naturalval(const char *x);
+natural naturalval(const dyn &x);
+natural naturalval(const std::string &x);
+inline natural naturalval(bool x) { return x ? 1 : 0; }
+template <class T, vel_if_integer<T> = 0>
+natural naturalval(T x) { return static_cast<natural>(x); }
+natural boolval(const dyn &x);
+
+// str(x): the text of any value.
+inline text str(const text &x) { return x; }
+inline text str(const char *x) { return text(x); }
+inline text str(const std::string &x) { return text(x); }
+inline text str(char x) { return text(x); }
+inline text str(double x) { return text(x); }
+template <class T, vel_if_integer<T> = 0>
+text str(T x) { return text(x); }
+template <class B, std::enable_if_t<std::is_same<B, bool>::value, int> = 0>
+text str(B x) { return text(x); }
+text str(const dyn &x);
+text str(const velarray &x);
+text str(const dict &x);
+text str(const _intArr &x);
+text str(const _arr32 &x);
+text str(const _array64 &x);
+text str(const vel_num64 &x);
+
+bool in_sequence(const char *item, const char *container);
+bool in_sequence(const text &item, const text &container);
+bool in_sequence(char item, const text &container);
+
+double _vel_inputNumber();
+double _vel_inputNumber(const text &prompt);
+text _vel_inputText();
+text _vel_inputText(const text &prompt);
+
+text _vel_dumpArray(const velarray &x);
+text _vel_dumpArray(const dict &x);
+text _vel_dumpArray(const dyn &x);
+text _vel_dumpArray(const _intArr &x);
+text _vel_dumpArray(const _arr32 &x);
+text _vel_dumpArray(const _array64 &x);
+
+// _vel_phpstring("", "Hello ", str(name), "!", NULL): joins the segments up
+// to the terminator, whatever integer or null pointer NULL expands to.
+struct vel_segment_joiner {
+    std::string joined;
+    bool finished = false;
+    void add(const char *segment) {
+        if (segment == nullptr)
+            finished = true;
+        else if (!finished)
+            joined += segment;
+    }
+    void add(const text &segment) {
+        if (!finished) joined += segment.data;
+    }
+    void add(const std::string &segment) {
+        if (!finished) joined += segment;
+    }
+    void add(std::nullptr_t) { finished = true; }
+    template <class T, std::enable_if_t<std::is_integral<T>::value, int> = 0>
+    void add(T) { finished = true; }
+};
+template <class... Segments>
+text _vel_phpstring(const Segments &...segments) {
+    vel_segment_joiner joiner;
+    // Expanded through an array so that the header also compiles as C++14.
+    int inOrder[] = {0, (joiner.add(segments), 0)...};
+    (void)inOrder;
+    return text(std::move(joiner.joined));
+}
+
+// Further global functions of the language.
+text chr(int code);
+int ord(const text &x);
+bool is_dyn_array(const dyn &x);
+bool is_dyn_dict(const dyn &x);
+bool is_dyn_list(const dyn &x);
+bool is_dyn_object(const dyn &x);
+text str_pad(const text &x, int width = 0, const text &padding = text(" "), int where = 1);
+int _vel_sgn(double x);
+double _vel_round(double x);
+[[noreturn]] void die(const text &message);
+text plural(int count);
+velarray _vel_range(int from, int to);
+int _vel_time();
+dict _vel_ltime();
+velarray explode(const text &x, const text &separator);
+text to_string(double x);
+
+// Files.
+FILE *_vel_open(const text &name, const text &mode);
+text fread(FILE *file, int count);
+int fwrite(FILE *file, const text &data);
+text fgets(FILE *file);
+void fputs(FILE *file, const text &line);
+int fseek(FILE *file, int offset);
+natural filesize(FILE *file);
+double filesize(const text &name);
+natural filemtime(FILE *file);
+double filemtime(const text &name);
+bool file_exists(const text &name);
+bool file_exists(FILE *file);
+text filetype(const text &name);
+bool _vel_unlink(const text &name);
+bool _vel_ren(const text &from, const text &to);
+bool _vel_isfile(const text &name);
+velarray _vel_ftoarr(const text &name);
+text _vel_ftostr(const text &name);
+
+// Makes std::cout print booleans as true and false in every program that
+// includes this header, before main runs.
+namespace {
+struct vel_stream_setup {
+    vel_stream_setup() {
+        static std::ios_base::Init streamsReady;
+        std::cout << std::boolalpha;
+        std::cerr << std::boolalpha;
+    }
+} const vel_stream_setup_instance;
+}  // namespace
+
+// Template members that need the complete classes above.
+template <class Derived, class Element>
+Derived vel_typed_array<Derived, Element>::slice(int lo, int hi, int inclusive) const {
+    Derived result = self().emptyLike();
+    long last = hi < 0 ? static_cast<long>(items.size()) - 1 : (inclusive ? hi : static_cast<long>(hi) - 1);
+    if (last >= static_cast<long>(items.size())) last = static_cast<long>(items.size()) - 1;
+    for (long i = lo < 0 ? 0 : lo; i <= last; ++i) result.items.push_back(items[static_cast<std::size_t>(i)]);
+    return result;
+}
+
+template <class Derived, class Element>
+text vel_typed_array<Derived, Element>::toString() const {
+    return text(toArray());
+}
+
+template <class Derived, class Element>
+velarray vel_typed_array<Derived, Element>::toArray() const {
+    std::vector<dyn> converted;
+    converted.reserve(items.size());
+    for (const Element &e : items) converted.push_back(dyn(self().normalized(e)));
+    return velarray(std::move(converted));
+}

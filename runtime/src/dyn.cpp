@@ -1,0 +1,420 @@
+// The dynamic value: construction, conversions, container access and cursor.
+// Its operators live in dyn_operators.cpp.
+#include "velmora/libvel.hpp"
+
+#include <climits>
+#include <cstdlib>
+#include <sstream>
+
+vel_error_flag dyn::error;
+
+dyn::dyn() = default;
+dyn::dyn(bool value) : type(BOOLEAN), flag(value) {}
+dyn::dyn(double number) : type(REAL), real(number) {}
+dyn::dyn(char c) : dyn(text(c)) {}
+dyn::dyn(const char *chars) {
+    if (chars != nullptr) {
+        type = TEXT;
+        textValue.reset(new text(chars));
+    }
+}
+dyn::dyn(const std::string &bytes) : type(TEXT), textValue(new text(bytes)) {}
+dyn::dyn(const text &value) : type(TEXT), textValue(new text(value)) {}
+dyn::dyn(text &&value) : type(TEXT), textValue(new text(std::move(value))) {}
+dyn::dyn(const velarray &array) : type(ARRAY), arrayValue(new velarray(array)) {}
+dyn::dyn(velarray &&array) : type(ARRAY), arrayValue(new velarray(std::move(array))) {}
+dyn::dyn(const dict &dictionary) : type(DICT), dictValue(new dict(dictionary)) {}
+dyn::dyn(dict &&dictionary) : type(DICT), dictValue(new dict(std::move(dictionary))) {}
+dyn::dyn(const _intArr &array) : dyn(array.toArray()) {}
+dyn::dyn(const _arr32 &array) : dyn(array.toArray()) {}
+dyn::dyn(const _array64 &array) : dyn(array.toArray()) {}
+dyn::dyn(const vel_num64 &number) {
+    if (number.isNatural())
+        setNatural(static_cast<natural>(number));
+    else
+        *this = dyn(static_cast<double>(number));
+}
+dyn::dyn(vel_pair *pair) {
+    if (pair != nullptr) {
+        type = PAIR;
+        pairValue.reset(pair);
+    }
+}
+dyn::dyn(void *address) {
+    if (address != nullptr) {
+        type = POINTER;
+        pointer = address;
+    }
+}
+dyn::dyn(const dyn &other) { copyFrom(other); }
+dyn::dyn(dyn &&other) noexcept
+    : type(other.type), flag(other.flag), integer(other.integer), real(other.real), whole(other.whole),
+      pointer(other.pointer), textValue(std::move(other.textValue)), arrayValue(std::move(other.arrayValue)),
+      dictValue(std::move(other.dictValue)), pairValue(std::move(other.pairValue)) {
+    other.type = NIL;
+}
+dyn &dyn::operator=(const dyn &other) {
+    if (this != &other) {
+        dyn copy(other);  // the source may live inside this value
+        *this = std::move(copy);
+    }
+    return *this;
+}
+dyn &dyn::operator=(dyn &&other) noexcept {
+    if (this != &other) {
+        // Keep the old contents alive until the move is done: other may be
+        // one of their elements.
+        dyn old;
+        old.swapContents(*this);
+        swapContents(other);
+    }
+    return *this;
+}
+dyn::~dyn() = default;
+
+void dyn::swapContents(dyn &other) noexcept {
+    std::swap(type, other.type);
+    std::swap(flag, other.flag);
+    std::swap(integer, other.integer);
+    std::swap(real, other.real);
+    std::swap(whole, other.whole);
+    std::swap(pointer, other.pointer);
+    textValue.swap(other.textValue);
+    arrayValue.swap(other.arrayValue);
+    dictValue.swap(other.dictValue);
+    pairValue.swap(other.pairValue);
+}
+
+void dyn::copyFrom(const dyn &other) {
+    type = other.type;
+    flag = other.flag;
+    integer = other.integer;
+    real = other.real;
+    whole = other.whole;
+    pointer = other.pointer;
+    if (other.textValue) textValue.reset(new text(*other.textValue));
+    if (other.arrayValue) arrayValue.reset(new velarray(*other.arrayValue));
+    if (other.dictValue) dictValue.reset(new dict(*other.dictValue));
+    if (other.pairValue) pairValue.reset(new vel_pair(*other.pairValue));
+}
+
+void dyn::setInteger(long long number) {
+    type = INTEGER;
+    integer = number;
+}
+
+void dyn::setNatural(natural number) {
+    type = NATURAL;
+    whole = number;
+}
+
+bool dyn::isNumeric() const { return type == BOOLEAN || type == INTEGER || type == REAL || type == NATURAL; }
+
+int dyn::arrayType() const {
+    switch (type) {
+    case BOOLEAN: return 3;
+    case INTEGER: return TYPE_INT;
+    case REAL: return TYPE_REAL;
+    case NATURAL: return TYPE_NATURAL;
+    case TEXT: return TYPE_TEXT;
+    case ARRAY: return 11;
+    case DICT: return 12;
+    case PAIR: return 17;
+    case POINTER: return TYPE_OBJECT;
+    case NIL: break;
+    }
+    return 0;
+}
+
+// --------------------------------------------------------------------------
+// Conversions
+
+bool dyn::toBoolean(const dyn &value) {
+    switch (value.type) {
+    case BOOLEAN: return value.flag;
+    case INTEGER: return value.integer != 0;
+    case REAL: return value.real != 0;
+    case NATURAL: return value.whole != 0;
+    case TEXT: return !value.textValue->data.empty() && value.textValue->data != "0";
+    case ARRAY: return !value.arrayValue->empty();
+    case DICT: return !value.dictValue->empty();
+    case PAIR: return true;
+    case POINTER: return value.pointer != nullptr;
+    case NIL: break;
+    }
+    return false;
+}
+
+double dyn::toReal(const dyn &value) {
+    switch (value.type) {
+    case BOOLEAN: return value.flag ? 1 : 0;
+    case INTEGER: return static_cast<double>(value.integer);
+    case REAL: return value.real;
+    case NATURAL: return static_cast<double>(value.whole);
+    case TEXT: return doubleval(*value.textValue);
+    default: return 0;
+    }
+}
+
+int dyn::toInt(const dyn &value) {
+    long long number = toInt64(value);
+    if (number > INT_MAX) return INT_MAX;
+    if (number < INT_MIN) return INT_MIN;
+    return static_cast<int>(number);
+}
+
+long long dyn::toInt64(const dyn &value) {
+    switch (value.type) {
+    case BOOLEAN: return value.flag ? 1 : 0;
+    case INTEGER: return value.integer;
+    case NATURAL: return static_cast<long long>(value.whole);
+    case REAL: {
+        double r = value.real;
+        if (r != r) return 0;
+        if (r >= 9223372036854775807.0) return LLONG_MAX;
+        if (r <= -9223372036854775808.0) return LLONG_MIN;
+        return static_cast<long long>(r);
+    }
+    case TEXT: {
+        const std::string &s = value.textValue->data;
+        char *end = nullptr;
+        long long number = std::strtoll(s.c_str(), &end, 10);
+        if (end != nullptr && (*end == '.' || *end == 'e' || *end == 'E')) return toInt64(dyn(doubleval(s)));
+        return number;
+    }
+    default: return 0;
+    }
+}
+
+natural dyn::toNatural(const dyn &value) {
+    switch (value.type) {
+    case NATURAL: return value.whole;
+    case REAL: return naturalval(value.real);
+    case TEXT: return naturalval(*value.textValue);
+    default: return static_cast<natural>(toInt64(value));
+    }
+}
+
+text dyn::toText(const dyn &value) {
+    switch (value.type) {
+    case NIL: return text();
+    case TEXT: return *value.textValue;
+    default: {
+        std::ostringstream out;
+        out << value;
+        return text(out.str());
+    }
+    }
+}
+
+velarray dyn::toArray(const dyn &value) {
+    switch (value.type) {
+    case ARRAY: return *value.arrayValue;
+    case DICT: return value.dictValue->values();
+    case NIL: return velarray();
+    default: return velarray{value};
+    }
+}
+
+dict dyn::toDict(const dyn &value) {
+    dict result;
+    switch (value.type) {
+    case DICT: return *value.dictValue;
+    case ARRAY:
+        for (int i = 0; i < value.arrayValue->size(); ++i) result.setAt(dyn(i), value.arrayValue->at(i));
+        return result;
+    case PAIR: result.setAt(value.pairValue->key, value.pairValue->value); return result;
+    case NIL: return result;
+    default: error = true; return result;
+    }
+}
+
+FILE *dyn::toFile(const dyn &value) { return static_cast<FILE *>(value.rawPointer()); }
+
+_VelmoraDir dyn::toDir(const dyn &value) { return static_cast<_VelmoraDir>(value.rawPointer()); }
+
+text dyn::toText() const { return toText(*this); }
+velarray dyn::toArray() const { return toArray(*this); }
+dict dyn::toDict() const { return toDict(*this); }
+
+const text *dyn::asText() const { return textValue.get(); }
+velarray *dyn::asArray() { return arrayValue.get(); }
+const velarray *dyn::asArray() const { return arrayValue.get(); }
+dict *dyn::asDict() { return dictValue.get(); }
+const dict *dyn::asDict() const { return dictValue.get(); }
+const vel_pair *dyn::asPair() const { return pairValue.get(); }
+void *dyn::rawPointer() const { return type == POINTER ? pointer : nullptr; }
+
+// --------------------------------------------------------------------------
+// Container access
+
+namespace {
+
+const char *kindName(dyn::Kind kind) {
+    switch (kind) {
+    case dyn::NIL: return "nil";
+    case dyn::BOOLEAN: return "boolean";
+    case dyn::INTEGER: return "integer";
+    case dyn::REAL: return "real";
+    case dyn::NATURAL: return "natural";
+    case dyn::TEXT: return "text";
+    case dyn::ARRAY: return "array";
+    case dyn::DICT: return "dict";
+    case dyn::PAIR: return "pair";
+    case dyn::POINTER: return "object";
+    }
+    return "value";
+}
+
+}  // namespace
+
+dyn dyn::at(const dyn &key) const {
+    switch (type) {
+    case ARRAY: return arrayValue->at(key);
+    case DICT: return dictValue->at(key);
+    case TEXT: return key.isNumeric() ? dyn((*textValue)[toInt(key)]) : dyn(text());
+    case PAIR:
+        if (key.isNumeric()) {
+            long long which = toInt64(key);
+            return which == 0 ? pairValue->key : (which == 1 ? pairValue->value : dyn());
+        }
+        if (key.type == TEXT && key.textValue->data == "key") return pairValue->key;
+        if (key.type == TEXT && key.textValue->data == "value") return pairValue->value;
+        return dyn();
+    default: return dyn();
+    }
+}
+
+void dyn::becomeContainerFor(const dyn &key) {
+    if (type != NIL) return;
+    if (key.type == TEXT) {
+        type = DICT;
+        dictValue.reset(new dict());
+    } else {
+        type = ARRAY;
+        arrayValue.reset(new velarray());
+    }
+}
+
+dyn &dyn::elementFor(const dyn &key) {
+    becomeContainerFor(key);
+    if (type == ARRAY) return (*arrayValue)[key];
+    if (type == DICT) return (*dictValue)[key];
+    vel_fatal(std::string("cannot put an element into a ") + kindName(type));
+}
+
+void dyn::setAt(const dyn &key, const dyn &value) {
+    if (type == TEXT) {
+        if (!key.isNumeric()) vel_fatal("a text index must be a number");
+        textValue->setAt(toInt(key), toText(value));
+        return;
+    }
+    dyn copy(value);  // value may be an element of this container
+    elementFor(key) = std::move(copy);
+}
+
+dyn *dyn::to(const dyn &key) { return &elementFor(key); }
+
+dyn &dyn::operator[](const dyn &key) { return elementFor(key); }
+
+dyn dyn::slice(int lo, int hi, int inclusive) const {
+    switch (type) {
+    case ARRAY: return dyn(arrayValue->slice(lo, hi, inclusive));
+    case DICT: return dyn(dictValue->slice(lo, hi, inclusive));
+    case TEXT: return dyn(textValue->slice(lo, hi, inclusive));
+    default: return dyn();
+    }
+}
+
+bool dyn::in(const dyn &item) const {
+    switch (type) {
+    case ARRAY: return arrayValue->in(item);
+    case DICT: return dictValue->in(item);
+    case TEXT: return textValue->in(toText(item));
+    default: return false;
+    }
+}
+
+text dyn::toString() const { return toText(*this); }
+
+int dyn::length() const {
+    switch (type) {
+    case ARRAY: return arrayValue->size();
+    case DICT: return dictValue->size();
+    case TEXT: return textValue->length();
+    default: return 0;
+    }
+}
+
+void dyn::reset() {
+    if (type == ARRAY) arrayValue->reset();
+    if (type == DICT) dictValue->reset();
+    if (type == TEXT) textValue->reset();
+}
+
+bool dyn::inBound() {
+    if (type == ARRAY) return arrayValue->inBound();
+    if (type == DICT) return dictValue->inBound();
+    if (type == TEXT) return textValue->inBound();
+    return false;
+}
+
+dyn dyn::key() const {
+    if (type == ARRAY) return dyn(arrayValue->key());
+    if (type == DICT) return dictValue->key();
+    if (type == TEXT) return dyn(textValue->key());
+    return dyn();
+}
+
+dyn dyn::value() const {
+    if (type == ARRAY) return arrayValue->value();
+    if (type == DICT) return dictValue->value();
+    if (type == TEXT) return dyn(textValue->value());
+    return dyn();
+}
+
+void dyn::bound() {
+    if (type == ARRAY) arrayValue->bound();
+    if (type == DICT) dictValue->bound();
+    if (type == TEXT) textValue->bound();
+}
+
+// --------------------------------------------------------------------------
+// Printing
+
+std::ostream &operator<<(std::ostream &out, const dyn &value) {
+    switch (value.kind()) {
+    case dyn::NIL: return out;
+    case dyn::BOOLEAN: return out << (value.holdsBoolean() ? "true" : "false");
+    case dyn::INTEGER: return out << value.holdsInteger();
+    case dyn::REAL: return out << value.holdsReal();
+    case dyn::NATURAL: return out << value.holdsNatural();
+    case dyn::TEXT: return out << *value.asText();
+    case dyn::ARRAY: return out << *value.asArray();
+    case dyn::DICT: return out << *value.asDict();
+    case dyn::PAIR:
+        vel_write_element(out, value.asPair()->key);
+        out << ": ";
+        vel_write_element(out, value.asPair()->value);
+        return out;
+    case dyn::POINTER: return out << "<object " << value.rawPointer() << ">";
+    }
+    return out;
+}
+
+void vel_write_element(std::ostream &out, const dyn &value) {
+    if (value.kind() == dyn::NIL) {
+        out << "nil";
+        return;
+    }
+    if (value.kind() != dyn::TEXT) {
+        out << value;
+        return;
+    }
+    out << '"';
+    for (char c : value.asText()->data) {
+        if (c == '"' || c == '\\') out << '\\';
+        out << c;
+    }
+    out << '"';
+}

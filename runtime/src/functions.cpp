@@ -1,0 +1,198 @@
+// Global functions of generated programs: conversions, console input,
+// printing of containers, run-time errors and the smaller library functions.
+#include "velmora/libvel.hpp"
+
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+void vel_fatal(const std::string &message) {
+    std::cout.flush();
+    std::cerr << "Run-time error: " << message << std::endl;
+    std::exit(1);
+}
+
+// --------------------------------------------------------------------------
+// Conversions
+
+int intval(double x) {
+    if (x != x) return 0;
+    if (x >= static_cast<double>(INT_MAX)) return INT_MAX;
+    if (x <= static_cast<double>(INT_MIN)) return INT_MIN;
+    return static_cast<int>(x);
+}
+int intval(const text &x) { return dyn::toInt(dyn(x)); }
+int intval(const char *x) { return intval(text(x)); }
+int intval(const std::string &x) { return intval(text(x)); }
+int intval(const dyn &x) { return dyn::toInt(x); }
+
+// The leading number of a text, as strtod reads it; 0 when there is none.
+double doubleval(const text &x) { return std::strtod(x.c_str(), nullptr); }
+double doubleval(const char *x) { return doubleval(text(x)); }
+double doubleval(const std::string &x) { return doubleval(text(x)); }
+double doubleval(const dyn &x) { return dyn::toReal(x); }
+
+natural naturalval(double x) {
+    if (x != x) return 0;
+    if (x >= 18446744073709551615.0) return ~0ULL;
+    if (x < 0) return static_cast<natural>(dyn::toInt64(dyn(x)));
+    return static_cast<natural>(x);
+}
+natural naturalval(const text &x) {
+    const std::string &s = x.data;
+    std::size_t first = s.find_first_not_of(" \t");
+    if (first != std::string::npos && s[first] >= '0' && s[first] <= '9' &&
+        s.find_first_of(".eE") == std::string::npos)
+        return std::strtoull(s.c_str(), nullptr, 10);
+    return naturalval(doubleval(x));
+}
+natural naturalval(const char *x) { return naturalval(text(x)); }
+natural naturalval(const std::string &x) { return naturalval(text(x)); }
+natural naturalval(const dyn &x) { return dyn::toNatural(x); }
+natural boolval(const dyn &x) { return dyn::toBoolean(x) ? 1 : 0; }
+
+text str(const dyn &x) { return dyn::toText(x); }
+text str(const velarray &x) { return x.toString(); }
+text str(const dict &x) { return x.toString(); }
+text str(const _intArr &x) { return x.toString(); }
+text str(const _arr32 &x) { return x.toString(); }
+text str(const _array64 &x) { return x.toString(); }
+text str(const vel_num64 &x) { return text(x); }
+text to_string(double x) { return text(x); }
+
+text::text(const dyn &value) : data(dyn::toText(value).data) {}
+text::text(const velarray &array) : data(array.toString().data) {}
+text::text(const dict &dictionary) : data(dictionary.toString().data) {}
+text::text(const _intArr &array) : data(array.toString().data) {}
+text::text(const _arr32 &array) : data(array.toString().data) {}
+text::text(const _array64 &array) : data(array.toString().data) {}
+
+bool in_sequence(const char *item, const char *container) {
+    if (item == nullptr || container == nullptr) return false;
+    return std::strstr(container, item) != nullptr;
+}
+bool in_sequence(const text &item, const text &container) { return container.in(item); }
+bool in_sequence(char item, const text &container) { return container.in(text(item)); }
+
+// --------------------------------------------------------------------------
+// Console input
+
+namespace {
+
+void showPrompt(const text &prompt) {
+    std::cout << prompt;
+    std::cout.flush();
+}
+
+text readLine() {
+    std::string line;
+    if (!std::getline(std::cin, line)) return text();
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return text(line);
+}
+
+}  // namespace
+
+double _vel_inputNumber() { return _vel_inputNumber(text()); }
+
+double _vel_inputNumber(const text &prompt) {
+    showPrompt(prompt);
+    text line = readLine();
+    return line.isNumber() ? doubleval(line.trim()) : 0;
+}
+
+text _vel_inputText() { return _vel_inputText(text()); }
+
+text _vel_inputText(const text &prompt) {
+    showPrompt(prompt);
+    return readLine();
+}
+
+text _vel_dumpArray(const velarray &x) { return x.toString(); }
+text _vel_dumpArray(const dict &x) { return x.toString(); }
+text _vel_dumpArray(const dyn &x) { return dyn::toText(x); }
+text _vel_dumpArray(const _intArr &x) { return x.toString(); }
+text _vel_dumpArray(const _arr32 &x) { return x.toString(); }
+text _vel_dumpArray(const _array64 &x) { return x.toString(); }
+
+// --------------------------------------------------------------------------
+// Smaller functions
+
+text chr(int code) { return text(static_cast<char>(code & 0xFF)); }
+
+int ord(const text &x) { return x.data.empty() ? 0 : static_cast<unsigned char>(x.data[0]); }
+
+bool is_dyn_array(const dyn &x) { return x.kind() == dyn::ARRAY; }
+bool is_dyn_dict(const dyn &x) { return x.kind() == dyn::DICT; }
+bool is_dyn_list(const dyn &x) { return x.kind() == dyn::ARRAY; }
+bool is_dyn_object(const dyn &x) { return x.kind() == dyn::POINTER; }
+
+// where: 0 pads on the left, 1 on the right, 2 on both sides.
+text str_pad(const text &x, int width, const text &padding, int where) {
+    if (padding.data.empty() || width <= x.length()) return x;
+    std::size_t missing = static_cast<std::size_t>(width - x.length());
+    auto filler = [&padding](std::size_t count) {
+        std::string s;
+        while (s.size() < count) s += padding.data;
+        return s.substr(0, count);
+    };
+    if (where == 0) return text(filler(missing) + x.data);
+    if (where == 2) return text(filler(missing / 2) + x.data + filler(missing - missing / 2));
+    return text(x.data + filler(missing));
+}
+
+int _vel_sgn(double x) { return x < 0 ? -1 : (x > 0 ? 1 : 0); }
+
+double _vel_round(double x) { return std::round(x); }
+
+void die(const text &message) {
+    std::cout << message << std::endl;
+    std::exit(1);
+}
+
+text plural(int count) { return count == 1 ? text() : text("s"); }
+
+// The integers from one bound to the other, both included, in either direction.
+velarray _vel_range(int from, int to) {
+    velarray result;
+    int step = from <= to ? 1 : -1;
+    for (long long i = from;; i += step) {
+        result.push(dyn(i));
+        if (i == to) break;
+    }
+    return result;
+}
+
+int _vel_time() { return static_cast<int>(std::time(nullptr)); }
+
+dict _vel_ltime() {
+    std::time_t now = std::time(nullptr);
+    std::tm parts{};
+    if (std::tm *local = std::localtime(&now)) parts = *local;
+    dict result;
+    result.setAt(dyn("year"), dyn(parts.tm_year + 1900));
+    result.setAt(dyn("month"), dyn(parts.tm_mon + 1));
+    result.setAt(dyn("day"), dyn(parts.tm_mday));
+    result.setAt(dyn("hour"), dyn(parts.tm_hour));
+    result.setAt(dyn("minute"), dyn(parts.tm_min));
+    result.setAt(dyn("second"), dyn(parts.tm_sec));
+    result.setAt(dyn("weekday"), dyn(parts.tm_wday));
+    result.setAt(dyn("yearday"), dyn(parts.tm_yday));
+    return result;
+}
+
+velarray explode(const text &x, const text &separator) {
+    velarray parts;
+    if (separator.data.empty()) {
+        for (char c : x.data) parts.push(dyn(text(c)));
+        return parts;
+    }
+    std::size_t start = 0;
+    for (std::size_t found; (found = x.data.find(separator.data, start)) != std::string::npos;
+         start = found + separator.data.size())
+        parts.push(dyn(text(x.data.substr(start, found - start))));
+    parts.push(dyn(text(x.data.substr(start))));
+    return parts;
+}

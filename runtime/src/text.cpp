@@ -1,0 +1,207 @@
+// The text class: construction, indexing, slices, cursor and the text methods.
+#include "velmora/libvel.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+const char *const blanks = " \t\r\n\f\v";
+
+std::string lowered(std::string s) {
+    for (char &c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// Clamps an index into [0, size].
+std::size_t clampedPosition(int position, std::size_t size) {
+    if (position < 0) return 0;
+    return std::min(static_cast<std::size_t>(position), size);
+}
+
+}  // namespace
+
+text::text(const char *chars) : data(chars ? chars : "") {}
+
+text::text(double number) {
+    std::ostringstream out;
+    out << number;
+    data = out.str();
+}
+
+text text::operator[](int index) const {
+    if (index < 0 || static_cast<std::size_t>(index) >= data.size()) return text();
+    return text(data[static_cast<std::size_t>(index)]);
+}
+
+void text::setAt(int index, const text &value) {
+    if (index < 0) vel_fatal("negative index " + std::to_string(index) + " in a text");
+    std::size_t position = static_cast<std::size_t>(index);
+    if (position >= data.size()) data.resize(position + 1, ' ');
+    data.replace(position, 1, value.data);
+}
+
+text text::slice(int lo, int hi, int inclusive) const {
+    long size = static_cast<long>(data.size());
+    long first = lo < 0 ? 0 : lo;
+    long last = hi < 0 ? size - 1 : (inclusive ? hi : static_cast<long>(hi) - 1);
+    if (last >= size) last = size - 1;
+    if (first > last) return text();
+    return text(data.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(last - first + 1)));
+}
+
+bool text::in(const text &item) const { return data.find(item.data) != std::string::npos; }
+
+text &text::operator+=(const text &other) {
+    data += other.data;
+    return *this;
+}
+
+void text::reset() {
+    cursor = 0;
+    stepPending = false;
+}
+
+bool text::inBound() {
+    if (stepPending) ++cursor;
+    stepPending = false;
+    return cursor < data.size();
+}
+
+int text::key() const { return static_cast<int>(cursor); }
+
+text text::value() const { return (*this)[static_cast<int>(cursor)]; }
+
+text text::capitalize() const {
+    text result(*this);
+    if (!result.data.empty())
+        result.data[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(result.data[0])));
+    return result;
+}
+
+int text::compare(const text &other) const { return vel_compare_texts(*this, other); }
+
+text text::dup(int times) const {
+    text result;
+    for (int i = 0; i < times; ++i) result.data += data;
+    return result;
+}
+
+void text::fill(const text &pattern, int count) { data = pattern.dup(count).data; }
+
+int text::find(const text &needle, int from) const {
+    std::size_t found = data.find(needle.data, clampedPosition(from, data.size()));
+    return found == std::string::npos ? -1 : static_cast<int>(found);
+}
+
+// The last occurrence of the whole needle at or before `from` (-1: anywhere).
+int text::find_last_of(const text &needle, int from) const {
+    std::size_t start = from < 0 ? std::string::npos : static_cast<std::size_t>(from);
+    std::size_t found = data.rfind(needle.data, start);
+    return found == std::string::npos ? -1 : static_cast<int>(found);
+}
+
+int text::findLex(const text &needle, int from) const {
+    std::string haystack = lowered(data);
+    std::size_t found = haystack.find(lowered(needle.data), clampedPosition(from, data.size()));
+    return found == std::string::npos ? -1 : static_cast<int>(found);
+}
+
+int text::identical(const text &other) const { return data == other.data ? 1 : 0; }
+
+void text::insert(int position, const text &piece) {
+    data.insert(clampedPosition(position, data.size()), piece.data);
+}
+
+bool text::isNumber() const {
+    std::string trimmed = trim().data;
+    if (trimmed.empty()) return false;
+    char *end = nullptr;
+    std::strtod(trimmed.c_str(), &end);
+    return end != nullptr && *end == '\0';
+}
+
+text text::lower() const { return text(lowered(data)); }
+
+text text::upper() const {
+    std::string s = data;
+    for (char &c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text(s);
+}
+
+text text::lTrim() const {
+    std::size_t first = data.find_first_not_of(blanks);
+    return first == std::string::npos ? text() : text(data.substr(first));
+}
+
+text text::rTrim() const {
+    std::size_t last = data.find_last_not_of(blanks);
+    return last == std::string::npos ? text() : text(data.substr(0, last + 1));
+}
+
+text text::trim() const { return lTrim().rTrim(); }
+
+text text::replace(const text &from, const text &to) const {
+    if (from.data.empty()) return *this;
+    std::string result;
+    std::size_t start = 0;
+    for (std::size_t found; (found = data.find(from.data, start)) != std::string::npos;
+         start = found + from.data.size())
+        result += data.substr(start, found - start) + to.data;
+    result += data.substr(start);
+    return text(result);
+}
+
+void text::reserve(int capacity) {
+    if (capacity > 0) data.reserve(static_cast<std::size_t>(capacity));
+}
+
+// Breaks the text at blanks so that no line is longer than width where a
+// blank allows it.
+text text::wrap(int width) const {
+    if (width <= 0) return *this;
+    std::string result;
+    std::size_t lineLength = 0;
+    std::istringstream words(data);
+    std::string word;
+    while (words >> word) {
+        if (lineLength > 0 && lineLength + 1 + word.size() > static_cast<std::size_t>(width)) {
+            result += '\n';
+            lineLength = 0;
+        } else if (lineLength > 0) {
+            result += ' ';
+            ++lineLength;
+        }
+        result += word;
+        lineLength += word.size();
+    }
+    return text(result);
+}
+
+int text::toInt() const { return intval(*this); }
+
+double text::toNumber() const { return doubleval(*this); }
+
+void text::toFile(const text &fileName) const {
+    std::ofstream out(fileName.data, std::ios::binary);
+    out << data;
+    if (!out) dyn::error = true;
+}
+
+text operator+(const text &a, const text &b) { return text(a.data + b.data); }
+text operator+(const text &a, const char *b) { return a + text(b); }
+text operator+(const char *a, const text &b) { return text(a) + b; }
+text operator+(const text &a, char b) { return text(a.data + b); }
+text operator+(char a, const text &b) { return text(a) + b; }
+
+int vel_compare_texts(const text &a, const text &b) {
+    int order = a.data.compare(b.data);
+    return order < 0 ? -1 : (order > 0 ? 1 : 0);
+}
+
+std::ostream &operator<<(std::ostream &out, const text &value) {
+    return out.write(value.data.data(), static_cast<std::streamsize>(value.data.size()));
+}

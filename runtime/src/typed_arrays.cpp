@@ -1,0 +1,104 @@
+// The typed arrays and their 64-bit numeric element.
+#include "velmora/libvel.hpp"
+
+#include <cmath>
+
+vel_num64 vel_num64::ofNatural(natural number) {
+    vel_num64 result;
+    result.holdsNatural = true;
+    result.whole = number;
+    result.real = static_cast<double>(number);
+    return result;
+}
+
+vel_num64 vel_num64::withTag(int tag, const vel_num64 &value) {
+    if (tag == TYPE_NATURAL) return value.holdsNatural ? value : ofNatural(naturalval(value.real));
+    return vel_num64(static_cast<double>(value));
+}
+
+vel_num64::operator natural() const { return holdsNatural ? whole : naturalval(real); }
+
+bool operator==(const vel_num64 &a, const vel_num64 &b) {
+    if (a.isNatural() && b.isNatural()) return static_cast<natural>(a) == static_cast<natural>(b);
+    return static_cast<double>(a) == static_cast<double>(b);
+}
+
+std::ostream &operator<<(std::ostream &out, const vel_num64 &value) {
+    if (value.isNatural()) return out << static_cast<natural>(value);
+    return out << static_cast<double>(value);
+}
+
+text::text(const vel_num64 &number) {
+    if (number.isNatural())
+        data = std::to_string(static_cast<natural>(number));
+    else
+        *this = text(static_cast<double>(number));
+}
+
+// --------------------------------------------------------------------------
+
+_intArr::_intArr(const velarray &array) {
+    for (const dyn &e : array.elements()) items.push_back(dyn::toInt(e));
+}
+
+_intArr::_intArr(const dyn &value) {
+    if (value.kind() == dyn::ARRAY)
+        *this = _intArr(*value.asArray());
+    else if (!value.isNil())
+        items.push_back(dyn::toInt(value));
+}
+
+int _intArr::sum() const {
+    long long total = 0;
+    for (int e : items) total += e;
+    return static_cast<int>(total);
+}
+
+_arr32::_arr32(const _arr32 *other) {
+    if (other != nullptr) items = other->items;
+}
+
+_arr32::_arr32(std::initializer_list<dyn> list) {
+    for (const dyn &e : list) items.push_back(normalized(e));
+}
+
+_arr32::_arr32(const velarray &array) {
+    for (const dyn &e : array.elements()) items.push_back(normalized(e));
+}
+
+// Elements are texts or pointers; anything else is kept as its text.
+dyn _arr32::normalized(const dyn &v) const {
+    if (v.kind() == dyn::TEXT || v.kind() == dyn::POINTER) return v;
+    return dyn(dyn::toText(v));
+}
+
+text _arr32::join(const text &separator) const { return toArray().join(separator); }
+
+_array64::_array64(int tag, int capacity) : elementTag(tag) {
+    if (capacity > 0) items.reserve(static_cast<std::size_t>(capacity));
+}
+
+_array64::_array64(int tag, double single) : elementTag(tag) { push(vel_num64(single)); }
+
+_array64::_array64(int tag, natural single) : elementTag(tag) { push(vel_num64::ofNatural(single)); }
+
+_array64::_array64(int tag, std::initializer_list<vel_num64> list) : elementTag(tag) {
+    for (const vel_num64 &e : list) push(e);
+}
+
+_array64::_array64(std::initializer_list<double> list) {
+    for (double e : list) push(vel_num64(e));
+}
+
+_array64::_array64(int tag, const velarray &array) : elementTag(tag) {
+    for (const dyn &e : array.elements())
+        push(tag == TYPE_NATURAL ? vel_num64::ofNatural(dyn::toNatural(e)) : vel_num64(dyn::toReal(e)));
+}
+
+_array64::_array64(const velarray &array) : _array64(TYPE_NUMBER, array) {}
+
+double _array64::sum() const {
+    double total = 0;
+    for (const vel_num64 &e : items) total += static_cast<double>(e);
+    return total;
+}

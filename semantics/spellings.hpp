@@ -1,0 +1,73 @@
+#pragma once
+// How Velmora types are spelled in the generated C++, the wrappers and casts
+// that convert values between types, the nil value of each type, the names
+// of temporaries, the swap block and interpolated strings.
+#include <string>
+#include <vector>
+
+struct EmissionState {
+    std::string pendingCastPrefix;   // wraps the next member path emitted
+    int pendingCastType = 0;
+    int temporaryCounter = 0;
+};
+
+extern EmissionState emission;
+
+void resetEmissionState();
+
+// Declaration spelling of a type, with its trailing blank or star: "int ",
+// "text ", "FILE *", "_intArr "...
+std::string cppTypeSpelling(int type);
+
+// Spelling of a type inside a function-pointer type: "int", "double", "bool"...
+std::string functionTypeSpelling(int type);
+
+struct ParameterSpelling {
+    int type;
+    bool byReference;
+};
+
+// "typedef <return>(* <name>) (<parameters>);" without a line end. Two or
+// more return types are returned packed in an array; none means void.
+std::string functionTypedef(const std::string &name, const std::vector<int> &returnTypes,
+                            const std::vector<ParameterSpelling> &parameters);
+
+// Prefix that converts a value to target: "intval(", "dyn("... A var target
+// first applies the element cast of a typed-array source. Close it with
+// closingFor(prefix).
+std::string castTo(int target, int source = 0);
+std::string castElement(int typedArrayType);   // reading an element of a typed array
+std::string castPlain(int type);               // C cast: "(double)", "(int)"...
+// The ")" that balance the parentheses a prefix leaves open.
+std::string closingFor(const std::string &prefix);
+// value wrapped in castTo(target, source).
+std::string convertTo(int target, int source, const std::string &value);
+
+// An "in" item converted to the element type of a typed array.
+std::string convertInItem(int elementType, const std::string &item);
+
+std::string typeTag(int type);   // "TYPE_NUMBER", "TYPE_INT"...
+
+// Value of a dynamic expression converted to target: "dyn::toInt(v)"...;
+// objects are cast to a pointer to className. Other targets take the value
+// unchanged.
+std::string fromDyn(int target, const std::string &value, const std::string &className = "");
+
+// What a comparison with nil compares a value of the given type with.
+std::string nilFor(int type);
+
+// A fresh temporary name: "_I_1", "_I_2"...
+std::string newTemp();
+
+// Applies and clears the pending cast around path.
+std::string applyPendingCast(const std::string &path);
+
+// The swap of two variables. When the types agree, the C++ block; otherwise
+// the "can't swap" line is written to standard output, counted as an error,
+// and the result is empty.
+std::string swapText(const std::string &first, int firstType, const std::string &second,
+                     int secondType);
+
+// The C++ builder call for a double-quoted literal holding "$name"
+// references; literal includes its quotes.
+std::string phpString(const std::string &literal);

@@ -1,0 +1,442 @@
+// Declaring and resolving names. Duplicate checks ignore case, lookups do
+// not. Blocks keep captured copies of outer symbols so that an assignment
+// made inside a block counts as a value only until the block is left.
+#include "semantics/symbols.hpp"
+
+#include "diagnostics/diagnostics.hpp"
+#include "semantics/types.hpp"
+
+SymbolTable symbolTable;
+ScopeState scopes;
+CurrentSymbol current;
+PendingDeclaration pendingDeclaration;
+
+bool isConstantKind(int kind) { return kind == 3 || kind == 4 || kind == 5; }
+
+// Kind of a constant that stands for its literal value (an enumeration
+// item): classes and functions may read such globals freely.
+static constexpr int KIND_VALUE_CONSTANT = 3;
+
+// Guards the walk up the base classes against a class that names itself.
+static constexpr int MAX_INHERITANCE_DEPTH = 64;
+
+void resetSymbolTable() {
+    for (int depth = 0; depth < BLOCK_DEPTH_CAPACITY; depth++) {
+        symbolTable.blockScopes[depth].clear();
+        symbolTable.blockCaptures[depth].clear();
+    }
+    symbolTable.globals.clear();
+    symbolTable.functionLocals.clear();
+    symbolTable.functionImports.clear();
+    symbolTable.classMembers = ClassMembers();
+    symbolTable.matchIndex = -1;
+    symbolTable.currentSymbol = nullptr;
+    symbolTable.matchScope = MATCH_NONE;
+    symbolTable.blockCounter = 0;
+    symbolTable.blockTag.clear();
+    symbolTable.undeclaredInClass.clear();
+    symbolTable.undeclaredElsewhere.clear();
+    symbolTable.storage.clear();
+    scopes = ScopeState();
+    current = CurrentSymbol();
+    pendingDeclaration = PendingDeclaration();
+}
+
+// ---------------------------------------------------------------------------
+// Searching
+
+static bool sameIgnoringCase(const std::string &a, const std::string &b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); i++) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x | 32);
+        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y | 32);
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+int findExact(const std::vector<Symbol *> &scope, const std::string &name) {
+    for (size_t i = 0; i < scope.size(); i++)
+        if (scope[i]->name == name)
+            return static_cast<int>(i);
+    return -1;
+}
+
+int findNoCase(const std::vector<Symbol *> &scope, const std::string &name) {
+    for (size_t i = 0; i < scope.size(); i++)
+        if (sameIgnoringCase(scope[i]->name, name))
+            return static_cast<int>(i);
+    return -1;
+}
+
+namespace {
+
+Symbol *findIn(const std::vector<Symbol *> &scope, const std::string &name) {
+    symbolTable.matchIndex = findExact(scope, name);
+    return symbolTable.matchIndex < 0 ? nullptr : scope[symbolTable.matchIndex];
+}
+
+bool containsNoCase(const std::vector<Symbol *> &scope, const std::string &name) {
+    return findNoCase(scope, name) >= 0;
+}
+
+Symbol *newSymbol(const Symbol &model) {
+    symbolTable.storage.push_back(model);
+    return &symbolTable.storage.back();
+}
+
+bool insideBlock() { return scopes.inBlock && scopes.blockDepth >= 0; }
+
+// The class being translated first, then its base classes.
+Symbol *findInClass(const std::string &name) {
+    ClassMembers &own = symbolTable.classMembers;
+    own.lastMatch = findExact(own.members, name);
+    if (own.lastMatch >= 0)
+        return own.members[own.lastMatch];
+    const ClassMembers *base = own.parent;
+    for (int level = 0; base && level < MAX_INHERITANCE_DEPTH; level++, base = base->parent) {
+        int index = findExact(base->members, name);
+        if (index >= 0)
+            return base->members[index];
+    }
+    return nullptr;
+}
+
+// A class reaches only the globals of the shared kind.
+Symbol *findGlobalFromClass(const std::string &name) {
+    Symbol *symbol = findIn(symbolTable.globals, name);
+    if (symbol && symbol->kind != KIND_VALUE_CONSTANT)
+        reportNamed(E_NOT_ACCESSIBLE, name);
+    return symbol;
+}
+
+void load(Symbol *symbol) {
+    typeState.currentType = symbol->type();
+    typeState.objectText = (symbol->flags & SYMBOL_OBJECT_TEXT) != 0;
+    current.assigned = symbol->assigned();
+    current.attribute = (symbol->flags & SYMBOL_ATTRIBUTE) != 0;
+    current.kind = symbol->kind;
+    current.classIndex = symbol->classIndex;
+    current.emittedName = symbol->emittedName;
+    current.symbol = symbol;
+    symbolTable.currentSymbol = symbol;
+}
+
+void requireAssigned(const Symbol *symbol) {
+    if (!symbol->assigned())
+        reportNamed(E_USED_BEFORE_ASSIGNMENT, symbol->name);
+}
+
+Symbol *captureInCurrentBlock(const Symbol *outer, bool assigned) {
+    Symbol copy = *outer;
+    copy.flags = assigned ? (copy.flags | SYMBOL_ASSIGNED) : (copy.flags & ~SYMBOL_ASSIGNED);
+    Symbol *capture = newSymbol(copy);
+    symbolTable.blockCaptures[scopes.blockDepth].push_back(capture);
+    return capture;
+}
+
+// An assignment from inside a block to a symbol of an enclosing scope.
+Symbol *assignFromBlock(Symbol *outer) {
+    if (outer->assigned())
+        return outer;
+    return captureInCurrentBlock(outer, true);
+}
+
+void notDeclared(const std::string &name) {
+    std::vector<std::string> &reported =
+        scopes.inClass ? symbolTable.undeclaredInClass : symbolTable.undeclaredElsewhere;
+    bool alreadyReported = false;
+    for (const std::string &each : reported)
+        alreadyReported = alreadyReported || each == name;
+    if (!alreadyReported) {
+        reported.push_back(name);
+        reportNamed(E_NOT_DECLARED, name);
+    }
+    current = CurrentSymbol();
+    current.kind = 0;
+    symbolTable.currentSymbol = nullptr;
+    typeState.currentType = T_UNKNOWN;
+}
+
+void addImport(Symbol *global) {
+    if (findExact(symbolTable.functionImports, global->name) < 0)
+        symbolTable.functionImports.push_back(global);
+}
+
+enum class Access { Read, Assign };
+
+Symbol *resolveAtGlobalLevel(const std::string &name, Access access) {
+    Symbol *symbol = findIn(symbolTable.globals, name);
+    if (symbol && access == Access::Assign)
+        symbol->flags |= SYMBOL_ASSIGNED;
+    else if (symbol)
+        requireAssigned(symbol);
+    return symbol;
+}
+
+Symbol *resolveInClassBody(const std::string &name) {
+    Symbol *symbol = findInClass(name);
+    return symbol ? symbol : findGlobalFromClass(name);
+}
+
+Symbol *resolveInFunction(const std::string &name, Access access) {
+    if (Symbol *local = findIn(symbolTable.functionLocals, name)) {
+        if (access == Access::Assign)
+            local->flags |= SYMBOL_ASSIGNED;
+        else
+            requireAssigned(local);
+        return local;
+    }
+    if (Symbol *imported = findIn(symbolTable.functionImports, name)) {
+        if (access == Access::Assign)
+            imported->flags |= SYMBOL_ASSIGNED;
+        return imported;
+    }
+    if (scopes.inClass)
+        return resolveInClassBody(name);
+    Symbol *global = findIn(symbolTable.globals, name);
+    if (global) {
+        if (access == Access::Assign)
+            global->flags |= SYMBOL_ASSIGNED;
+        addImport(global);
+    }
+    return global;
+}
+
+Symbol *resolveInBlock(const std::string &name, Access access) {
+    const int depth = scopes.blockDepth;
+    if (Symbol *own = findIn(symbolTable.blockScopes[depth], name)) {
+        if (access == Access::Assign)
+            own->flags |= SYMBOL_ASSIGNED;
+        else
+            requireAssigned(own);
+        return own;
+    }
+    // Innermost capture first: it holds the latest value state.
+    for (int level = depth; level >= 0; level--) {
+        if (Symbol *capture = findIn(symbolTable.blockCaptures[level], name)) {
+            if (access == Access::Read)
+                return capture;
+            if (level == depth) {
+                capture->flags |= SYMBOL_ASSIGNED;
+                return capture;
+            }
+            return assignFromBlock(capture);
+        }
+    }
+    for (int level = 0; level < depth; level++) {
+        if (Symbol *outer = findIn(symbolTable.blockScopes[level], name)) {
+            if (access == Access::Assign)
+                return assignFromBlock(outer);
+            requireAssigned(outer);
+            return outer;
+        }
+    }
+    if (scopes.inFunction) {
+        if (Symbol *local = findIn(symbolTable.functionLocals, name)) {
+            if (access == Access::Assign)
+                return assignFromBlock(local);
+            requireAssigned(local);
+            return local;
+        }
+        if (Symbol *imported = findIn(symbolTable.functionImports, name))
+            return access == Access::Assign ? assignFromBlock(imported) : imported;
+    }
+    if (scopes.inClass)
+        return resolveInClassBody(name);
+    Symbol *global = findIn(symbolTable.globals, name);
+    if (!global)
+        return nullptr;
+    if (access == Access::Assign)
+        return assignFromBlock(global);
+    if (scopes.inFunction && global->kind != KIND_VALUE_CONSTANT)
+        return captureInCurrentBlock(global, global->assigned());
+    requireAssigned(global);
+    return global;
+}
+
+Symbol *resolve(const std::string &name, Access access) {
+    if (insideBlock())
+        return resolveInBlock(name, access);
+    if (scopes.inFunction)
+        return resolveInFunction(name, access);
+    if (scopes.inClass)
+        return resolveInClassBody(name);
+    return resolveAtGlobalLevel(name, access);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Lookups
+
+bool lookupUse(const std::string &name) {
+    if (scopes.assignmentTarget)
+        return lookupAssign(name);
+    typeState.currentType = T_UNKNOWN;
+    Symbol *symbol = resolve(name, Access::Read);
+    if (symbol) {
+        load(symbol);
+        return true;
+    }
+    if (scopes.inClass && !scopes.inFunction && !insideBlock()) {
+        reportNamed(E_UNKNOWN_SCOPE, name);
+        typeState.currentType = T_UNKNOWN;
+        return false;
+    }
+    notDeclared(name);
+    return false;
+}
+
+bool lookupAssign(const std::string &name) {
+    typeState.currentType = T_UNKNOWN;
+    Symbol *symbol = resolve(name, Access::Assign);
+    if (!symbol) {
+        notDeclared(name);
+        return false;
+    }
+    load(symbol);
+    if (isConstantKind(symbol->kind))
+        reportNamed(E_CONSTANT_ASSIGNED, name);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Declaring
+
+namespace {
+
+bool reportIfRedeclared(const std::vector<Symbol *> &scope, const std::string &name,
+                        int scopeWord, int matchScope) {
+    if (!containsNoCase(scope, name))
+        return false;
+    symbolTable.matchScope = matchScope;
+    reportRedeclaration(name, scopeWord);
+    return true;
+}
+
+bool redeclaredInBlock(const std::string &name) {
+    for (int level = 0; level <= scopes.blockDepth; level++)
+        if (reportIfRedeclared(symbolTable.blockScopes[level], name, W_IN_BLOCK, MATCH_BLOCK))
+            return true;
+    if (scopes.inFunction &&
+        reportIfRedeclared(symbolTable.functionLocals, name, W_IN_FUNCTION, MATCH_FUNCTION))
+        return true;
+    if (!scopes.inClass)
+        return reportIfRedeclared(symbolTable.globals, name, W_AS_GLOBAL, MATCH_GLOBAL);
+    return reportIfRedeclared(symbolTable.classMembers.members, name, W_IN_CLASS, MATCH_CLASS);
+}
+
+bool redeclaredInFunction(const std::string &name) {
+    if (reportIfRedeclared(symbolTable.functionLocals, name, W_IN_FUNCTION, MATCH_FUNCTION))
+        return true;
+    if (scopes.inClass)
+        return reportIfRedeclared(symbolTable.classMembers.members, name, W_IN_CLASS,
+                                  MATCH_CLASS);
+    return reportIfRedeclared(symbolTable.globals, name, W_AS_GLOBAL, MATCH_GLOBAL);
+}
+
+bool reportIfDuplicate(const std::vector<Symbol *> &scope, const std::string &name,
+                       int matchScope) {
+    if (!containsNoCase(scope, name))
+        return false;
+    symbolTable.matchScope = matchScope;
+    reportDuplicateName(name);
+    return true;
+}
+
+}  // namespace
+
+Symbol *declare(const std::string &name, unsigned extraFlags) {
+    Symbol model;
+    model.name = name;
+    model.emittedName = name;
+    model.flags = extraFlags | (static_cast<unsigned>(typeState.currentType) & SYMBOL_TYPE_MASK);
+    if (pendingDeclaration.attribute)
+        model.flags |= SYMBOL_ATTRIBUTE;
+    if (pendingDeclaration.objectText)
+        model.flags |= SYMBOL_OBJECT_TEXT;
+    model.kind = pendingDeclaration.kind;
+    model.classIndex = pendingDeclaration.classIndex;
+    symbolTable.matchScope = MATCH_NONE;
+
+    std::vector<Symbol *> *scope = nullptr;
+    if (insideBlock()) {
+        if (!redeclaredInBlock(name))
+            scope = &symbolTable.blockScopes[scopes.blockDepth];
+    } else if (scopes.inFunction) {
+        if (!redeclaredInFunction(name))
+            scope = &symbolTable.functionLocals;
+    } else if (scopes.inClass) {
+        if (!reportIfDuplicate(symbolTable.classMembers.members, name, MATCH_CLASS))
+            scope = &symbolTable.classMembers.members;
+    } else if (!reportIfDuplicate(symbolTable.globals, name, MATCH_GLOBAL)) {
+        scope = &symbolTable.globals;
+    }
+    if (!scope)
+        return nullptr;
+    Symbol *symbol = newSymbol(model);
+    scope->push_back(symbol);
+    return symbol;
+}
+
+Symbol *addClassMember(const Symbol &member) {
+    std::vector<Symbol *> &members = symbolTable.classMembers.members;
+    if (findExact(members, member.name) >= 0)
+        reportAlreadyDeclared(member.name);
+    Symbol *symbol = newSymbol(member);
+    members.push_back(symbol);
+    return symbol;
+}
+
+// ---------------------------------------------------------------------------
+// Blocks and functions
+
+void enterBlock() {
+    symbolTable.blockCounter++;
+    symbolTable.blockTag = std::to_string(symbolTable.blockCounter);
+    scopes.inBlock = true;
+    if (scopes.blockDepth + 1 >= BLOCK_DEPTH_CAPACITY) {
+        // The scope of the deepest block is shared; reported once per excess run.
+        if (scopes.blockOverflow++ == 0)
+            reportStackOverflow("block scope");
+        return;
+    }
+    scopes.blockDepth++;
+    symbolTable.blockScopes[scopes.blockDepth].clear();
+    symbolTable.blockCaptures[scopes.blockDepth].clear();
+}
+
+void leaveBlock() {
+    if (scopes.blockOverflow > 0) {
+        scopes.blockOverflow--;
+        return;
+    }
+    if (scopes.blockDepth < 0) {
+        reportStackUnderflow("block scope");
+        scopes.inBlock = false;
+        return;
+    }
+    symbolTable.blockScopes[scopes.blockDepth].clear();
+    symbolTable.blockCaptures[scopes.blockDepth].clear();
+    scopes.blockDepth--;
+    scopes.inBlock = scopes.blockDepth >= 0;
+}
+
+void beginFunctionScope() {
+    symbolTable.functionLocals.clear();
+    symbolTable.functionImports.clear();
+}
+
+bool checkClassNameCase(const std::string &name) {
+    const std::string &className = symbolTable.classMembers.className;
+    if (name == className)
+        return true;
+    if (sameIgnoringCase(name, className))
+        reportNamed(E_DIFFERENT_CASE, name + " and " + className);
+    return false;
+}

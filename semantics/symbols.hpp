@@ -1,0 +1,131 @@
+#pragma once
+// The symbol table: every name the Velmora source declares, in the global
+// scope, the class being translated, the function being translated and its
+// nested blocks. A lookup does not return the symbol; it loads the symbol's
+// attributes into the current-symbol values that the rules read next.
+#include <deque>
+#include <string>
+#include <vector>
+
+// Bits of Symbol::flags.
+enum SymbolFlag : unsigned {
+    SYMBOL_TYPE_MASK = 63,     // bits 0-5: the type code
+    SYMBOL_ASSIGNED = 64,      // the symbol has received a value
+    SYMBOL_ATTRIBUTE = 128,    // declaration attribute passed by the declaring rule
+    SYMBOL_OBJECT_TEXT = 256,  // relaxes the object assignment check to texts
+};
+
+// Declaration kinds that may not be assigned.
+constexpr int KIND_CONSTANT = 4;   // "const "
+bool isConstantKind(int kind);     // 3, 4 and 5
+
+constexpr int BLOCK_DEPTH_CAPACITY = 128;
+
+struct Symbol {
+    std::string name;
+    std::string emittedName;   // how the generated C++ refers to it
+    unsigned flags = 0;
+    int kind = 0;
+    int classIndex = -1;       // class number for objects, else a negative marker
+
+    int type() const { return static_cast<int>(flags & SYMBOL_TYPE_MASK); }
+    bool assigned() const { return (flags & SYMBOL_ASSIGNED) != 0; }
+};
+
+// The members of one class. The class rules own these tables; the symbol
+// table holds the one of the class being translated and reaches the base
+// classes through `parent`.
+struct ClassMembers {
+    std::vector<Symbol *> members;
+    int lastMatch = -1;
+    std::string className;
+    std::string parentName;
+    const ClassMembers *parent = nullptr;
+};
+
+struct SymbolTable {
+    std::vector<Symbol *> globals;
+    std::vector<Symbol *> functionLocals;
+    std::vector<Symbol *> functionImports;   // globals the current function used
+    std::vector<Symbol *> blockScopes[BLOCK_DEPTH_CAPACITY];
+    std::vector<Symbol *> blockCaptures[BLOCK_DEPTH_CAPACITY];
+    ClassMembers classMembers;
+    int matchIndex = -1;
+    Symbol *currentSymbol = nullptr;
+    int matchScope = 0;          // 1 global, 2 class, 3 block, 4 function, 0 none
+    int blockCounter = 0;
+    std::string blockTag;
+    std::vector<std::string> undeclaredInClass;
+    std::vector<std::string> undeclaredElsewhere;
+    std::deque<Symbol> storage;  // every symbol of the run; never shrinks before a reset
+};
+
+enum MatchScope { MATCH_NONE = 0, MATCH_GLOBAL = 1, MATCH_CLASS = 2, MATCH_BLOCK = 3, MATCH_FUNCTION = 4 };
+
+// Where the translator stands; set by the statement, function and class rules.
+struct ScopeState {
+    bool inClass = false;
+    bool inFunction = false;
+    bool inBlock = false;
+    int blockDepth = -1;          // -1 outside any block
+    int blockOverflow = 0;        // blocks entered beyond the capacity (reported)
+    bool assignmentTarget = false; // a read lookup then resolves an assignment target
+};
+
+// What the last successful lookup loaded (the type goes to
+// typeState.currentType and the object-text bit to typeState.objectText).
+struct CurrentSymbol {
+    bool assigned = false;
+    bool attribute = false;
+    int kind = 0;
+    int classIndex = -1;
+    std::string emittedName;
+    Symbol *symbol = nullptr;
+};
+
+// What the declaring rule sets before it calls declare; the type is
+// typeState.currentType.
+struct PendingDeclaration {
+    int kind = 1;
+    int classIndex = -1;
+    bool attribute = false;    // becomes SYMBOL_ATTRIBUTE
+    bool objectText = false;   // becomes SYMBOL_OBJECT_TEXT
+};
+
+extern SymbolTable symbolTable;
+extern ScopeState scopes;
+extern CurrentSymbol current;
+extern PendingDeclaration pendingDeclaration;
+
+// Forgets every symbol and restores all scope values (tests; start of a run).
+void resetSymbolTable();
+
+// Declares name in the current scope. Pass SYMBOL_ASSIGNED in extraFlags for
+// anything that has a value from its declaration on: a variable declared
+// with a value, a parameter, a loop variable, an enumeration item, a
+// constant. Returns the new symbol, or nullptr when the name was a duplicate
+// (reported).
+Symbol *declare(const std::string &name, unsigned extraFlags = 0);
+
+// Class rules add members through this path: a duplicate is reported as
+// "already declared" and the member is added all the same.
+Symbol *addClassMember(const Symbol &member);
+
+// Resolves name for reading / as an assignment target and loads the
+// current-symbol values. Return whether the name was found.
+bool lookupUse(const std::string &name);
+bool lookupAssign(const std::string &name);
+
+// Index of the first symbol named name (byte for byte / ignoring ASCII case), or -1.
+int findExact(const std::vector<Symbol *> &scope, const std::string &name);
+int findNoCase(const std::vector<Symbol *> &scope, const std::string &name);
+
+void enterBlock();
+void leaveBlock();
+
+// Start of a function or method body: its locals and imports start empty.
+void beginFunctionScope();
+
+// True when name is the current class's name; a name that differs only in
+// case is reported and gives false.
+bool checkClassNameCase(const std::string &name);

@@ -1,0 +1,310 @@
+// Type groups, the left-operand type stack and the operand, assignment and
+// "in" checks. A failed check reports and leaves a fallback type so the
+// parse can go on.
+#include "semantics/types.hpp"
+
+#include <cstdio>
+
+#include "diagnostics/diagnostics.hpp"
+#include "driver/settings.hpp"
+#include "translator/output.hpp"
+
+TypeState typeState;
+
+void resetTypeState() { typeState = TypeState(); }
+
+// ---------------------------------------------------------------------------
+// Groups
+
+bool isTypedArray(int type) { return type >= T_INTARRAY && type <= T_FILEARRAY; }
+
+int elementType(int type) {
+    switch (type) {
+    case T_INTARRAY: return T_INTEGER;
+    case T_TEXTARRAY: return T_TEXT;
+    case T_NATURALARRAY: return T_NATURAL;
+    case T_REALARRAY: return T_REAL;
+    case T_NUMBERARRAY: return T_NUMBER;
+    case T_OBJECTARRAY: return T_OBJECT;
+    case T_FILEARRAY: return T_FILE;
+    default: return type;
+    }
+}
+
+bool isPlainContainer(int type) { return type == T_ARRAY || type == T_DICT || type == T_LIST; }
+
+bool isContainer(int type) { return isPlainContainer(type) || isTypedArray(type); }
+
+bool isBitOperandType(int type) {
+    switch (type) {
+    case T_BYTE: case T_BOOLEAN: case T_NUMBER: case T_INTEGER:
+    case T_REAL: case T_NATURAL: case T_VAR:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isIntegerConvertible(int type) {
+    switch (type) {
+    case T_NUMBER: case T_INTEGER: case T_REAL: case T_NATURAL: case T_VAR:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The table's text row has no boolean column, yet a text is a valid operand
+// of "and" / "or" (empty text is false), so texts are accepted explicitly.
+bool convertsToBoolean(int type) { return resultOf(type, T_BOOLEAN) != 0 || type == T_TEXT; }
+
+bool usableAsSequence(int type) { return resultOf(T_SEQUENCE, type) != 0; }
+
+bool isTextLike(int type) { return type == T_TEXT || type == T_CHARPTR; }
+
+void arrayOfElement(int element) {
+    switch (element) {
+    case T_NUMBER: typeState.currentType = T_NUMBERARRAY; break;
+    case T_INTEGER: typeState.currentType = T_INTARRAY; break;
+    case T_REAL: typeState.currentType = T_REALARRAY; break;
+    case T_NATURAL: typeState.currentType = T_NATURALARRAY; break;
+    case T_TEXT: typeState.currentType = T_TEXTARRAY; break;
+    case T_FILE: typeState.currentType = T_FILEARRAY; break;
+    case T_DIR: case T_OBJECT: typeState.currentType = T_OBJECTARRAY; break;
+    default: break;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Type stack
+
+void reportStackOverflow(const std::string &stackName) {
+    reportInternal(0);
+    std::printf("%s L%d: stack overflow in %s.\n", driverSettings.currentSourceName.c_str(),
+                output.lineCounter, stackName.c_str());
+    std::fflush(stdout);
+    diagnostics.errorCount++;
+}
+
+void pushType(int type) {
+    if (typeState.depth >= TYPE_STACK_CAPACITY) {
+        if (typeState.depth == TYPE_STACK_CAPACITY)
+            reportStackOverflow("left type");
+        typeState.depth++;
+        return;
+    }
+    typeState.stack[typeState.depth++] = type;
+}
+
+int popType() {
+    if (typeState.depth <= 0) {
+        reportStackUnderflow("left type");
+        return T_UNKNOWN;
+    }
+    typeState.depth--;
+    if (typeState.depth >= TYPE_STACK_CAPACITY)
+        return T_UNKNOWN;   // the push was reported and not stored
+    return typeState.stack[typeState.depth];
+}
+
+// ---------------------------------------------------------------------------
+// Operand checks
+
+bool checkArith(int left, int right, int classWord) {
+    int result = resultOf(left, right);
+    if (result == 0) {
+        reportOperands(classWord, left, right);
+        typeState.currentType = T_UNKNOWN;
+        return false;
+    }
+    // Integer division yields a floating value whatever the divisor.
+    if (left == T_INTEGER && classWord == W_DIVIDE)
+        result = T_NUMBER;
+    typeState.currentType = result;
+    return true;
+}
+
+bool checkBoolean(int left, int right) {
+    bool accepted = convertsToBoolean(left) && convertsToBoolean(right);
+    if (!accepted)
+        reportOperands(W_BOOLEAN, left, right);
+    typeState.currentType = T_BOOLEAN;
+    return accepted;
+}
+
+bool checkBinary(int left, int right) {
+    if (isBitOperandType(left) && isBitOperandType(right)) {
+        typeState.currentType = left;
+        return true;
+    }
+    reportOperands(W_BINARY, left, right);
+    typeState.currentType = T_BOOLEAN;
+    return false;
+}
+
+bool checkRelational(int left, int right) {
+    bool accepted = resultOf(left, right) != 0;
+    if (!accepted)
+        reportOperands(W_RELATIONAL, left, right);
+    typeState.currentType = T_BOOLEAN;
+    return accepted;
+}
+
+bool checkArrayOp(int left, int right) {
+    if (left == right && (isContainer(left) || left == T_VAR)) {
+        typeState.currentType = left == T_VAR ? T_ARRAY : left;
+        return true;
+    }
+    if (left == T_VAR && isPlainContainer(right)) {
+        typeState.currentType = right;
+        return true;
+    }
+    if (right == T_VAR && isPlainContainer(left)) {
+        typeState.currentType = left;
+        return true;
+    }
+    reportOperands(W_ARRAY, left, right);
+    typeState.currentType = T_LIST;
+    return false;
+}
+
+bool checkSameArray(int left, int right) {
+    if (left == right)
+        return true;
+    reportOperands(W_ARRAY, left, right);
+    typeState.currentType = T_LIST;
+    return false;
+}
+
+bool checkBitOperator() {
+    int left = popType();
+    int right = typeState.currentType;
+    int key = left == T_VAR ? right : left;
+    if (isTypedArray(key)) {
+        if (right == key)
+            return true;
+        arrayOfElement(right);
+        if (typeState.currentType == key)
+            return true;
+    } else {
+        switch (key) {
+        case T_BYTE: case T_NUMBER: case T_INTEGER: case T_REAL: case T_NATURAL:
+            return checkBinary(key, right);
+        case T_ARRAY: case T_DICT: case T_LIST:
+            return checkArrayOp(key, right);
+        default:
+            break;
+        }
+    }
+    reportOperands(W_SUCH, left, right);
+    typeState.currentType = T_LIST;
+    return false;
+}
+
+// ---------------------------------------------------------------------------
+// Elements and assignments
+
+namespace {
+
+// Whether a value of type value may be stored in a container whose element
+// type is element.
+bool elementAccepts(int element, int value) {
+    if (element == value || value == T_VAR || element == T_VAR)
+        return true;
+    if (value == T_INTEGER)
+        return element == T_NUMBER || element == T_INTEGER || element == T_REAL ||
+               element == T_NATURAL;
+    return element == T_NUMBER && (value == T_REAL || value == T_NATURAL);
+}
+
+bool reportAssignmentIf(bool rejected, int target, int source) {
+    if (rejected)
+        reportAssignment(target, source);
+    return !rejected;
+}
+
+bool checkTypedArrayAssign(int target, int source) {
+    if (source == T_LIST || source == T_NIL)
+        return true;
+    if (isTypedArray(source))
+        return reportAssignmentIf(source != target, target, source);
+    int element = elementType(target);
+    if (typeState.pendingAssignOp != '=') {
+        if (elementAccepts(element, source))
+            return true;
+        reportOperands(W_ARRAY, target, source);
+        return false;
+    }
+    return reportAssignmentIf(resultOf(element, source) == 0, target, source);
+}
+
+}  // namespace
+
+bool checkElement(int arrayType, int valueType) {
+    if (elementAccepts(elementType(arrayType), valueType))
+        return true;
+    reportOperands(W_ARRAY, arrayType, valueType);
+    return false;
+}
+
+bool checkAssignSimple(int target, int source) {
+    bool accepted = target == T_VAR || source == T_VAR || target == source ||
+                    (target == T_NUMBER && (source == T_REAL || source == T_NATURAL)) ||
+                    (source == T_INTEGER &&
+                     (target == T_NUMBER || target == T_INTEGER || target == T_REAL ||
+                      target == T_NATURAL));
+    return reportAssignmentIf(!accepted, target, source);
+}
+
+bool checkAssign(int target, int source) {
+    if (target == T_ARRAY || target == T_DICT) {
+        bool rejected = typeState.pendingAssignOp == '=' && resultOf(target, source) == 0;
+        return reportAssignmentIf(rejected, target, source);
+    }
+    if (target == T_OBJECT) {
+        bool accepted = source == T_OBJECT || (typeState.objectText && isTextLike(source));
+        return reportAssignmentIf(!accepted, target, source);
+    }
+    if (target == T_VAR)
+        return true;
+    if (isTypedArray(target))
+        return checkTypedArrayAssign(target, source);
+    return reportAssignmentIf(resultOf(target, source) == 0, target, source);
+}
+
+// ---------------------------------------------------------------------------
+// "in" and sequences
+
+bool checkIn(int item, int container) {
+    bool accepted = false;
+    switch (container) {
+    case T_TEXT: case T_ARRAY: case T_DICT: case T_OBJECT: case T_VAR: case T_CHARPTR:
+        accepted = true;
+        break;
+    default:
+        if (isTypedArray(container)) {
+            int element = elementType(container);
+            if (item == T_INTEGER)
+                accepted = element == T_NUMBER || element == T_INTEGER || element == T_REAL ||
+                           element == T_NATURAL;
+            else
+                accepted = item == T_VAR || item == element ||
+                           ((item == T_REAL || item == T_NATURAL) && container == T_NUMBERARRAY);
+        }
+        break;
+    }
+    if (!accepted) {
+        reportNamed(E_IN_MISMATCH, typeName(container));
+        typeState.currentType = T_UNKNOWN;
+        return false;
+    }
+    typeState.currentType = T_BOOLEAN;
+    return true;
+}
+
+bool checkSequence() {
+    if (usableAsSequence(typeState.currentType))
+        return true;
+    reportRequiredKind(1);
+    return false;
+}

@@ -1,0 +1,92 @@
+#!/bin/sh
+# Makes a fresh Debian machine ready to build and use velc: installs the
+# missing Debian packages, builds into build/, installs velc (with its
+# velc.ini), libvel under /velmorac/ and, when the machine has none, our
+# wasmer, then checks that em++ and wasmer work for the calling user.
+# Running it again only rebuilds what changed.
+set -eu
+
+cd "$(dirname "$0")"
+
+BUILD_DIR=build
+BUILD_TYPE=RelWithDebInfo
+JOBS=2
+
+# Build tools, the ANTLR 2 generator and C++ run-time, Emscripten (which
+# runs on python3 and node), Node for our wasmer, and GoogleTest.
+PACKAGES="cmake g++ make antlr libantlr-dev emscripten python3 nodejs libgtest-dev googletest"
+
+say() {
+    printf 'setup: %s\n' "$*"
+}
+
+# Package installation and the install step need root; the build and the
+# checks run as the calling user so that build/ stays theirs.
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then
+        "$@"
+    elif command -v sudo >/dev/null 2>&1; then
+        sudo "$@"
+    else
+        say "need root for: $*; run as root or install sudo" >&2
+        exit 1
+    fi
+}
+
+is_installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+
+install_missing_packages() {
+    missing=""
+    for package in $PACKAGES; do
+        is_installed "$package" || missing="$missing $package"
+    done
+    if [ -z "$missing" ]; then
+        say "all packages present"
+        return
+    fi
+    say "installing:$missing"
+    as_root apt-get update
+    # shellcheck disable=SC2086 # the list is meant to split into words
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $missing
+}
+
+build() {
+    say "building into $BUILD_DIR/ ($BUILD_TYPE)"
+    cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE="$BUILD_TYPE"
+    cmake --build "$BUILD_DIR" -j "$JOBS"
+}
+
+install_build() {
+    say "installing velc, velc.ini, libvel and wasmer"
+    as_root cmake --install "$BUILD_DIR"
+}
+
+# Debian's emscripten ships its libraries prebuilt in a frozen cache under
+# /usr/share/emscripten/cache, so em++ needs no writable cache; a tiny build
+# and run here proves that, and the whole chain, for the calling user.
+check_toolchain() {
+    say "checking em++, emcc and wasmer"
+    scratch=$(mktemp -d)
+    trap 'rm -rf "$scratch"' EXIT
+    printf '#include <cstdio>\nint main() { std::puts("toolchain ok"); return 0; }\n' >"$scratch/check.cpp"
+    (
+        cd "$scratch"
+        em++ -c check.cpp -o check.o
+        emcc -sALLOW_MEMORY_GROWTH=1 -o check.wasm check.o
+        output=$(wasmer check.wasm)
+        [ "$output" = "toolchain ok" ] || {
+            say "wasmer printed '$output' instead of 'toolchain ok'" >&2
+            exit 1
+        }
+    )
+    rm -rf "$scratch"
+    trap - EXIT
+}
+
+install_missing_packages
+build
+install_build
+check_toolchain
+say "done: velc is $(command -v velc)"

@@ -1,0 +1,276 @@
+// Runs velc as a user would and checks what it prints, its status and the
+// command lines it hands to the tools.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <utime.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string banner = "\nVelmora to WebAssembly Compiler - V. 21.7\n";
+const std::string usage =
+    "Usage:  velc [options] file\n"
+    "Options:\n"
+    " -r   run, rebuild from Velmora sources if necessary\n"
+    " -b   rebuild all\n"
+    " -c   compile Velmora sources to C++ files only\n"
+    " -e   compile C++ files and build a wasm file\n"
+    " -v   verbose mode\n"
+    " -q   quiet mode\n"
+    "Example: velc -rbe mysource\n";
+
+// A stand-in tool: logs its arguments one per bracket, creates the object
+// named by -o<file> or /Fo<file>, and makes the linked target a copy of
+// itself so that running the program is logged too.
+const char *standInTool = R"SCRIPT(#!/bin/sh
+{ printf '%s' "$(basename "$0")"; for a in "$@"; do printf ' [%s]' "$a"; done; echo; } >> "LOG"
+prev=
+target=
+for a in "$@"; do
+  if [ "$prev" = "-o" ]; then target="$a"; fi
+  case "$a" in
+    -o) ;;
+    -o*) : > "${a#-o}" ;;
+    /Fo*) : > "${a#/Fo}" ;;
+    /out:*) target="${a#/out:}" ;;
+  esac
+  prev="$a"
+done
+if [ -n "$target" ]; then cp "$0" "$target"; chmod +x "$target"; fi
+exit STATUS
+)SCRIPT";
+
+class VelcCommandLine : public testing::Test {
+protected:
+    void SetUp() override {
+        char path[] = "/tmp/velc_cli_XXXXXX";
+        ASSERT_NE(mkdtemp(path), nullptr);
+        directory = path;
+        fs::create_directories(directory + "/bin");
+        fs::copy_file(VELC_PROGRAM, directory + "/velc");
+        for (const char *tool : {"em++", "emcc", "wasmer", "compiler", "linker"})
+            writeTool(tool, 0);
+        writeTool("failing-linker", 1);
+    }
+
+    void TearDown() override { fs::remove_all(directory); }
+
+    void writeTool(const std::string &name, int status) {
+        std::string script = standInTool;
+        script.replace(script.find("LOG"), 3, directory + "/tools.log");
+        script.replace(script.find("STATUS"), 6, std::to_string(status));
+        std::string path = directory + "/bin/" + name;
+        std::ofstream(path) << script;
+        fs::permissions(path, fs::perms::owner_all);
+    }
+
+    void writeFile(const std::string &name, const std::string &text) {
+        std::ofstream(directory + "/" + name) << text;
+    }
+
+    std::string readFile(const std::string &name) {
+        std::ifstream file(directory + "/" + name);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    }
+
+    // Takes the tools' log so the next run starts a fresh one.
+    std::string takeToolLog() {
+        std::string log = readFile("tools.log");
+        fs::remove(directory + "/tools.log");
+        return log;
+    }
+
+    void setModificationTime(const std::string &name, time_t when) {
+        struct utimbuf times = {when, when};
+        ASSERT_EQ(utime((directory + "/" + name).c_str(), &times), 0);
+    }
+
+    // Runs "velcCommand arguments" in the scratch directory; returns the status.
+    int run(const std::string &arguments, const std::string &velcCommand = "./velc") {
+        std::string command = "cd '" + directory + "' && PATH='" + directory + "/bin:" +
+                              directory + ":/usr/bin:/bin' " + velcCommand + " " + arguments +
+                              " > stdout.txt 2> stderr.txt";
+        int status = std::system(command.c_str());
+        stdoutText = readFile("stdout.txt");
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    bool translatorReportsErrors() {
+        writeFile("probe.vel", "return\n");
+        run("-c -q probe");
+        return stdoutText.find("error") != std::string::npos;
+    }
+
+    std::string directory;
+    std::string stdoutText;
+};
+
+TEST_F(VelcCommandLine, NoArgumentsOrNoSourcePrintUsage) {
+    EXPECT_EQ(run(""), 0);
+    EXPECT_EQ(stdoutText, banner + usage);
+    EXPECT_EQ(run("-v"), 0);
+    EXPECT_EQ(stdoutText, banner + usage);
+    EXPECT_EQ(run("-"), 0);
+    EXPECT_EQ(stdoutText, banner + usage);
+}
+
+TEST_F(VelcCommandLine, InvalidOptionPrintsUsageEvenWhenQuiet) {
+    EXPECT_EQ(run("-x prog"), 0);
+    EXPECT_EQ(stdoutText, "Invalid option -x\n" + banner + usage);
+    EXPECT_EQ(run("-q -x prog"), 0);
+    EXPECT_EQ(stdoutText, "Invalid option -x\n" + banner + usage);
+    EXPECT_EQ(run("-vz prog"), 0);
+    EXPECT_EQ(stdoutText, "Invalid option -z\n" + banner + usage);
+}
+
+TEST_F(VelcCommandLine, MissingSourceAbortsWithStatusOne) {
+    EXPECT_EQ(run("nothere"), 1);
+    EXPECT_EQ(stdoutText, "nothere.vel not found. Compilation aborted.\n");
+    writeFile("prog.vel", "include lib.vel\n");
+    EXPECT_EQ(run("-q prog"), 1);
+    EXPECT_EQ(stdoutText, "lib.vel not found. Compilation aborted.\n");
+}
+
+TEST_F(VelcCommandLine, DefaultToolchainWithoutConfiguration) {
+    writeFile("prog.vel", "");
+    EXPECT_EQ(run("-v prog a 'b c'"), 0);
+    EXPECT_EQ(stdoutText, banner +
+                              "Analyzing prog.vel\n"
+                              "Compiling source prog.vel\n"
+                              "prog.vel, compiled 0 lines\n"
+                              "1 files to compile...\n"
+                              "Compiling prog.cpp\n"
+                              "em++ -c -I. -I/velmorac/ prog.cpp -oprog.o \n"
+                              "1/1 compiled\n"
+                              "Building prog.wasm\n"
+                              "objlist= prog.o\n"
+                              "Linking prog...\n"
+                              "emcc -I. -I/velmorac/   -o prog.wasm  prog.o "
+                              "/velmorac/velmora/velmora.a\n"
+                              "Running prog.wasm a b c\n");
+    EXPECT_EQ(takeToolLog(),
+              "em++ [-c] [-I.] [-I/velmorac/] [prog.cpp] [-oprog.o]\n"
+              "emcc [-I.] [-I/velmorac/] [-o] [prog.wasm] [prog.o] [/velmorac/velmora/velmora.a]\n"
+              "wasmer [prog.wasm] [a] [b c]\n");
+}
+
+TEST_F(VelcCommandLine, OtherCompilerKindThroughPath) {
+    writeFile("velc.ini",
+              "id=msvc\ncompiler=compiler\noptions=/c\nlinker=linker\n"
+              "loptions=/nologo\nobjects=vel.lib\nextension=.obj\n");
+    writeFile("prog.vel", "");
+    EXPECT_EQ(run("-v prog x", "velc"), 0);
+    EXPECT_NE(stdoutText.find("\ncompiler /c prog.cpp /Foprog.obj \n"), std::string::npos)
+        << stdoutText;
+    EXPECT_NE(stdoutText.find("\nlinker /nologo /out:prog.wasm.exe  prog.obj vel.lib\n"),
+              std::string::npos)
+        << stdoutText;
+    EXPECT_EQ(takeToolLog(),
+              "compiler [/c] [prog.cpp] [/Foprog.obj]\n"
+              "linker [/nologo] [/out:prog.wasm.exe] [prog.obj] [vel.lib]\n"
+              "prog.wasm.exe [x]\n");
+}
+
+TEST_F(VelcCommandLine, ClangKindRunsTargetItself) {
+    writeFile("velc.ini", "id=clang-18\ncompiler=compiler\nlinker=linker\n");
+    writeFile("prog.vel", "");
+    EXPECT_EQ(run("-q prog 1"), 0);
+    EXPECT_EQ(stdoutText, "objlist= prog.o\n");
+    EXPECT_EQ(takeToolLog(),
+              "compiler [-c] [-I.] [-I/velmorac/] [prog.cpp] [-oprog.o]\n"
+              "linker [-I.] [-I/velmorac/] [-o] [prog.wasm] [prog.o] [/velmorac/velmora/velmora.a]\n"
+              "prog.wasm [1]\n");
+}
+
+TEST_F(VelcCommandLine, FailingLinkIsNotBuild) {
+    writeFile("velc.ini", "linker=failing-linker\n");
+    writeFile("prog.vel", "");
+    EXPECT_EQ(run("-q prog"), 1);
+    EXPECT_EQ(stdoutText, "objlist= prog.o\nNot build\n");
+    std::string log = takeToolLog();
+    EXPECT_EQ(log.find("wasmer"), std::string::npos) << log;
+}
+
+TEST_F(VelcCommandLine, CppOnlyStopsBeforeCompilingAndThenHasNothingToDo) {
+    writeFile("prog.vel", "");
+    EXPECT_EQ(run("-c prog"), 0);
+    EXPECT_EQ(stdoutText, banner + "prog.vel, compiled 0 lines\n");
+    EXPECT_TRUE(fs::exists(directory + "/prog.cpp"));
+    EXPECT_EQ(run("-c prog"), 0);
+    EXPECT_EQ(stdoutText, banner + "All done (use -b to rebuild)...\n");
+    EXPECT_EQ(run("-cq prog"), 0);
+    EXPECT_EQ(stdoutText, "");
+    EXPECT_EQ(takeToolLog(), "");
+}
+
+TEST_F(VelcCommandLine, RebuildAllCompilesButNeitherLinksNorRuns) {
+    writeFile("prog.vel", "");
+    EXPECT_EQ(run("-b prog"), 0);
+    EXPECT_EQ(stdoutText, banner + "prog.vel, compiled 0 lines\nCompiling prog.cpp\n");
+    EXPECT_EQ(takeToolLog(), "em++ [-c] [-I.] [-I/velmorac/] [prog.cpp] [-oprog.o]\n");
+}
+
+TEST_F(VelcCommandLine, IncrementalRunTranslatesOnlyWhatChanged) {
+    writeFile("prog.vel", "include lib.vel\n");
+    writeFile("lib.vel", "");
+    writeFile("other.vel", "");
+    EXPECT_EQ(run("-q prog"), 0);
+    takeToolLog();
+
+    EXPECT_EQ(run("-v prog"), 0);
+    EXPECT_EQ(stdoutText, banner +
+                              "Analyzing prog.vel\n"
+                              "included: lib.vel\n"
+                              "Analyzing lib.vel\n"
+                              "Running prog.wasm\n");
+    EXPECT_EQ(takeToolLog(), "wasmer [prog.wasm]\n");
+
+    setModificationTime("lib.vel", time(nullptr) + 5);
+    EXPECT_EQ(run("-q prog"), 0);
+    EXPECT_EQ(takeToolLog(),
+              "em++ [-c] [-I.] [-I/velmorac/] [lib.cpp] [-olib.o]\n"
+              "em++ [-c] [-I.] [-I/velmorac/] [prog.cpp] [-oprog.o]\n"
+              "emcc [-I.] [-I/velmorac/] [-o] [prog.wasm] [prog.o] [lib.o] "
+              "[/velmorac/velmora/velmora.a]\n"
+              "wasmer [prog.wasm]\n");
+}
+
+TEST_F(VelcCommandLine, OutOfDateTargetIsLinkedAgain) {
+    writeFile("prog.vel", "");
+    EXPECT_EQ(run("-q prog"), 0);
+    setModificationTime("prog.wasm", time(nullptr) - 100);
+    takeToolLog();
+    EXPECT_EQ(run("-q prog"), 0);
+    EXPECT_EQ(takeToolLog(),
+              "emcc [-I.] [-I/velmorac/] [-o] [prog.wasm] [prog.o] [/velmorac/velmora/velmora.a]\n"
+              "wasmer [prog.wasm]\n");
+}
+
+TEST_F(VelcCommandLine, SourceWithErrorsIsNotBuiltAndTranslatedAgain) {
+    if (!translatorReportsErrors())
+        GTEST_SKIP() << "the translator in this build reports no errors yet";
+    writeFile("prog.vel", "include lib.vel\n");
+    writeFile("lib.vel", "return\n");
+    takeToolLog();
+    int status = run("-q prog");
+    EXPECT_GE(status, 1);
+    EXPECT_NE(stdoutText.find("lib.vel, compiled "), std::string::npos) << stdoutText;
+    EXPECT_NE(stdoutText.find(" error"), std::string::npos) << stdoutText;
+    std::string log = takeToolLog();
+    EXPECT_EQ(log.find("lib.cpp"), std::string::npos) << log;
+    EXPECT_EQ(log.find("emcc"), std::string::npos) << log;
+    EXPECT_EQ(log.find("wasmer"), std::string::npos) << log;
+
+    EXPECT_EQ(run("-v prog"), status);
+    EXPECT_NE(stdoutText.find("Compiling source lib.vel\n"), std::string::npos) << stdoutText;
+}
+
+}  // namespace

@@ -1,0 +1,282 @@
+// velarray, dict and the typed arrays: access, growth, slices, set
+// operators, the cursor protocol and printing.
+#include <velmora/libvel.hpp>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+dyn entry(const dyn &key, const dyn &value) { return dyn(new vel_pair(key, value)); }
+
+// Runs the loop the translator writes for `for k, v in c` and records the
+// visited keys and values.
+template <class Container>
+std::string visit(Container &c) {
+    std::string seen;
+    c.reset();
+    while (c.inBound()) {
+        dyn k = c.key();
+        dyn v = c.value();
+        c.bound();
+        seen += dyn::toText(k).data + "=" + dyn::toText(v).data + ";";
+    }
+    return seen;
+}
+
+TEST(VelArray, WritingPastTheEndGrowsWithNil) {
+    velarray a;
+    a[2] = "x";
+    EXPECT_EQ(a.size(), 3);
+    EXPECT_EQ(a.toString(), "[nil, nil, \"x\"]");
+    a.setAt(0, 1);
+    EXPECT_EQ(a.at(0), 1);
+}
+
+TEST(VelArray, ReadingOutOfRangeGivesNilWithoutGrowing) {
+    velarray a{1, 2};
+    EXPECT_TRUE(a.at(2).isNil());
+    EXPECT_TRUE(a.at(-1).isNil());
+    EXPECT_TRUE(a.at(dyn("x")).isNil());
+    EXPECT_EQ(a.size(), 2);
+}
+
+TEST(VelArray, SetAtWithOwnElementIsSafe) {
+    velarray a{velarray{1, 2}};
+    for (int i = 1; i < 40; ++i) a.setAt(i, a.at(0));
+    EXPECT_EQ(a.at(39).toString(), "[1, 2]");
+    a.setAt(50, a[0]);
+    EXPECT_EQ(a.at(50).toString(), "[1, 2]");
+}
+
+TEST(VelArray, ToCreatesInnerContainers) {
+    velarray a;
+    a.to(1)->setAt(2, "v");
+    a.to(0)->to(0)->setAt(0, 7);
+    EXPECT_EQ(a.toString(), "[[[7]], [nil, nil, \"v\"]]");
+}
+
+TEST(VelArray, BuildsFromTheArgumentVector) {
+    const char *args[] = {"prog", "one", "two", nullptr};
+    velarray argv(args);
+    EXPECT_EQ(argv.toString(), "[\"prog\", \"one\", \"two\"]");
+}
+
+TEST(VelArray, SlicesAndMembership) {
+    velarray a{0, 1, 2, 3, 4};
+    EXPECT_EQ(a.slice(1, 3, 1).toString(), "[1, 2, 3]");
+    EXPECT_EQ(a.slice(1, 3, 0).toString(), "[1, 2]");
+    EXPECT_EQ(a.slice(3, -1, 0).toString(), "[3, 4]");
+    EXPECT_EQ(a.slice(0, 99, 1).size(), 5);
+    EXPECT_TRUE(a.in(dyn(3)));
+    EXPECT_TRUE(a.in(dyn(3.0)));
+    EXPECT_FALSE(a.in(dyn("x")));
+}
+
+TEST(VelArray, AppendConcatenateRemove) {
+    velarray a{1, 2};
+    EXPECT_EQ((a + dyn(3)).toString(), "[1, 2, 3]");
+    EXPECT_EQ((a + velarray{3, 4}).toString(), "[1, 2, 3, 4]");
+    EXPECT_EQ((a + dyn(velarray{3})).toString(), "[1, 2, [3]]");
+    velarray b{1, 2, 1, 3};
+    EXPECT_EQ((b - dyn(1)).toString(), "[2, 3]");
+    EXPECT_EQ((b - velarray{1, 3}).toString(), "[2]");
+    a += a;
+    EXPECT_EQ(a.toString(), "[1, 2, 1, 2]");
+}
+
+TEST(VelArray, SetOperatorsKeepLeftOrderWithoutDuplicates) {
+    velarray a{1, 2, 2, 3}, b{3, 4, 2};
+    EXPECT_EQ((a & b).toString(), "[2, 3]");
+    EXPECT_EQ((a | b).toString(), "[1, 2, 3, 4]");
+    EXPECT_EQ((a ^ b).toString(), "[1, 4]");
+    a ^= b;
+    EXPECT_EQ(a.toString(), "[1, 4]");
+}
+
+TEST(VelArray, Methods) {
+    velarray a{3, 1, 2};
+    a.sort();
+    EXPECT_EQ(a.toString(), "[1, 2, 3]");
+    a.rSort();
+    EXPECT_EQ(a.toString(), "[3, 2, 1]");
+    EXPECT_EQ(a.pop(), 1);
+    EXPECT_EQ(a.shift(), 3);
+    a.unshift("z");
+    a.insert(1, "y");
+    EXPECT_EQ(a.join("-"), "z-y-2");
+    EXPECT_EQ(a.find(dyn(2)), 2);
+    EXPECT_EQ(a.findLast(dyn("q")), -1);
+    a.splice(0, 2);
+    EXPECT_EQ(a.toString(), "[2]");
+    EXPECT_TRUE(velarray().pop().isNil());
+    EXPECT_DOUBLE_EQ((velarray{1, 2.5}).sum(), 3.5);
+    EXPECT_EQ((velarray{4, 9, 1}).max(), 9);
+    EXPECT_EQ((velarray{1, 1, 2}).unique().toString(), "[1, 2]");
+    EXPECT_EQ((velarray{1, 2}).reverse().toString(), "[2, 1]");
+}
+
+TEST(VelArray, CursorVisitsEveryElementAndValueStaysOnTheCurrentOne) {
+    velarray a{"a", "b", "c"};
+    EXPECT_EQ(visit(a), "0=a;1=b;2=c;");
+    std::vector<std::string> current;
+    a.reset();
+    while (a.inBound()) {
+        dyn v = a.value();
+        a.bound();
+        current.push_back(a.value().toText().data);
+        a[a.key()] = v + "!";
+    }
+    EXPECT_EQ(current, (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(a.toString(), "[\"a!\", \"b!\", \"c!\"]");
+    velarray none;
+    EXPECT_EQ(visit(none), "");
+}
+
+TEST(Dict, KeepsInsertionOrder) {
+    dict d{entry("b", 1), entry("a", 2)};
+    d["c"] = 3;
+    d["b"] = 10;
+    EXPECT_EQ(d.toString(), "{\"b\": 10, \"a\": 2, \"c\": 3}");
+    EXPECT_EQ(visit(d), "b=10;a=2;c=3;");
+}
+
+TEST(Dict, IntegerAndTextKeysAreDistinctAndNumbersAreTruncated) {
+    dict d;
+    d[1] = "one";
+    d["1"] = "text one";
+    d[2.7] = "two";
+    EXPECT_EQ(d.size(), 3);
+    EXPECT_EQ(d.at(1), "one");
+    EXPECT_EQ(d.at("1"), "text one");
+    EXPECT_EQ(d.at(2), "two");
+    EXPECT_TRUE(d.at("missing").isNil());
+    EXPECT_EQ(d.size(), 3);
+    EXPECT_TRUE(d.in(dyn(1)));
+    EXPECT_FALSE(d.in(dyn("2")));
+}
+
+TEST(Dict, RemovingKeepsTheIndexConsistent) {
+    dict d{entry("a", 1), entry("b", 2), entry("c", 3)};
+    EXPECT_TRUE(d.remove("a"));
+    EXPECT_FALSE(d.remove("a"));
+    EXPECT_EQ(d.at("c"), 3);
+    d["c"] = 30;
+    EXPECT_EQ(d.toString(), "{\"b\": 2, \"c\": 30}");
+    EXPECT_EQ(d.shift(), 2);
+    EXPECT_EQ(d.at("c"), 30);
+}
+
+TEST(Dict, NestedWritesThroughTo) {
+    dict d;
+    d.to("rows")->setAt(1, "x");
+    d.to("names")->setAt("first", "Ann");
+    EXPECT_EQ(d.toString(), "{\"rows\": [nil, \"x\"], \"names\": {\"first\": \"Ann\"}}");
+}
+
+TEST(Dict, SlicesByPositionAndByKeys) {
+    dict d{entry("a", 1), entry("b", 2), entry("c", 3), entry("d", 4)};
+    EXPECT_EQ(d.slice(1, 2, 1).toString(), "{\"b\": 2, \"c\": 3}");
+    EXPECT_EQ(d.slice(2, -1, 0).toString(), "{\"c\": 3, \"d\": 4}");
+    EXPECT_EQ(d.slice(text("b"), text("c")).toString(), "{\"b\": 2, \"c\": 3}");
+    EXPECT_EQ(d.slice(text("b"), text("zz")).size(), 0);
+}
+
+TEST(Dict, MethodsPushPopUnshiftInsertSort) {
+    dict d{entry("x", 5)};
+    EXPECT_EQ(d.push("p"), 0);
+    EXPECT_EQ(d.push("q"), 1);
+    d.unshift("first", 0);
+    EXPECT_EQ(d.toString(), "{\"first\": 0, \"x\": 5, 0: \"p\", 1: \"q\"}");
+    EXPECT_EQ(d.pop(), "q");
+    d.insert(1, entry("y", 9));
+    EXPECT_EQ(d.keys().toString(), "[\"first\", \"y\", \"x\", 0]");
+    d.sort();
+    EXPECT_EQ(d.values().toString(), "[0, 5, 9, \"p\"]");
+    d.kSort();
+    EXPECT_EQ(d.keys().toString(), "[0, \"first\", \"x\", \"y\"]");
+    EXPECT_EQ(d.find(dyn(9)), 3);
+}
+
+TEST(Dict, InitializerEntriesThatAreNotPairsGetIntegerKeys) {
+    dict d{dyn("a"), entry("k", 1), dyn("b")};
+    EXPECT_EQ(d.toString(), "{0: \"a\", \"k\": 1, 1: \"b\"}");
+}
+
+TEST(TypedArrays, IntArrayReadsDefaultAndGrowsOnWrite) {
+    _intArr a;
+    a.setAt(3, 7);
+    EXPECT_EQ(a.size(), 4);
+    EXPECT_EQ(a.at(0), 0);
+    EXPECT_EQ(a.at(9), 0);
+    EXPECT_EQ(a.toString(), "[0, 0, 0, 7]");
+    _intArr single(5);
+    EXPECT_EQ(single.toString(), "[5]");
+    EXPECT_EQ((single + 6).toString(), "[5, 6]");
+    EXPECT_TRUE((_intArr{1, 2, 3}).in(2));
+    EXPECT_EQ((_intArr{1, 2, 3} - _intArr{2}).toString(), "[1, 3]");
+    EXPECT_EQ((_intArr{1, 2} | _intArr{2, 3}).toString(), "[1, 2, 3]");
+    EXPECT_EQ((_intArr{0, 1, 2, 3}).slice(1, 2, 1).toString(), "[1, 2]");
+    EXPECT_EQ(_intArr(velarray{1, "2", 3.5}).toString(), "[1, 2, 3]");
+}
+
+TEST(TypedArrays, TextArrayHoldsTextsAndPointers) {
+    _arr32 names{"b", "a"};
+    names += "c";
+    EXPECT_EQ(text(names.at(2)), "c");
+    EXPECT_EQ(text(names.at(7)), "");
+    EXPECT_TRUE(names.in(std::string("a")));
+    EXPECT_EQ(names.toString(), "[\"b\", \"a\", \"c\"]");
+    int object = 0;
+    _arr32 objects;
+    objects.setAt(0, dyn(&object));
+    EXPECT_EQ((int *)(objects.at(0)), &object);
+    EXPECT_EQ((void *)(objects.at(3)), nullptr);
+    _arr32 copied(&names);
+    EXPECT_EQ(copied.size(), 3);
+    EXPECT_EQ(_arr32(static_cast<_arr32 *>(nullptr)).size(), 0);
+}
+
+TEST(TypedArrays, Array64KeepsNaturalsExact) {
+    _array64 naturals(TYPE_NATURAL, 16);
+    EXPECT_EQ(naturals.size(), 0);
+    naturals.setAt(0, vel_num64::ofNatural(18446744073709551615ULL));
+    EXPECT_EQ((natural)(naturals.at(0)), 18446744073709551615ULL);
+    EXPECT_EQ(naturals.toString(), "[18446744073709551615]");
+    _array64 reals(TYPE_NUMBER, (double)2.5);
+    reals += 1.0;
+    EXPECT_DOUBLE_EQ((double)(reals.at(0)), 2.5);
+    EXPECT_DOUBLE_EQ(reals.at(5), 0.0);
+    EXPECT_EQ(reals.toString(), "[2.5, 1]");
+    EXPECT_TRUE(reals.in((double)(1)));
+    _array64 converted(TYPE_NATURAL, 3.0);
+    EXPECT_EQ(converted.toString(), "[3]");
+}
+
+TEST(TypedArrays, CursorAndWrappingIntoDyn) {
+    _intArr a{4, 5};
+    EXPECT_EQ(visit(a), "0=4;1=5;");
+    dyn wrapped(a);
+    EXPECT_EQ(wrapped.toString(), "[4, 5]");
+    EXPECT_EQ(visit(wrapped), "0=4;1=5;");
+}
+
+TEST(DynCursor, WalksTextsDictsAndNothingElse) {
+    dyn word("hi");
+    EXPECT_EQ(visit(word), "0=h;1=i;");
+    dyn table(dict{entry("a", 1)});
+    EXPECT_EQ(visit(table), "a=1;");
+    dyn number(3);
+    EXPECT_EQ(visit(number), "");
+}
+
+TEST(ContainerDeath, NegativeIndexAndBadKeysEndTheProgram) {
+    EXPECT_EXIT({ velarray a; a[-1] = 1; }, ::testing::ExitedWithCode(1), "Run-time error: negative index -1");
+    EXPECT_EXIT({ velarray a; a.setAt(dyn("x"), 1); }, ::testing::ExitedWithCode(1), "array index must be a number");
+    EXPECT_EXIT({ dict d; d[dyn(velarray())] = 1; }, ::testing::ExitedWithCode(1), "dict key must be a text or a number");
+    EXPECT_EXIT({ _intArr a; a.setAt(-2, 1); }, ::testing::ExitedWithCode(1), "negative index -2");
+}
+
+}  // namespace

@@ -1,0 +1,27 @@
+# Runs the native and the WebAssembly build of one program on the same input
+# and fails unless both print the same and end with status 0.
+foreach(var NATIVE WASM NODE RUNNER INPUT)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "compare.cmake needs -D${var}=...")
+  endif()
+endforeach()
+execute_process(COMMAND ${NATIVE} one two INPUT_FILE ${INPUT}
+  OUTPUT_VARIABLE native_out RESULT_VARIABLE native_status)
+execute_process(COMMAND ${NODE} --no-warnings ${RUNNER} ${WASM} one two INPUT_FILE ${INPUT}
+  OUTPUT_VARIABLE wasm_out ERROR_VARIABLE wasm_err RESULT_VARIABLE wasm_status)
+if(NOT native_status EQUAL 0)
+  message(FATAL_ERROR "native program ended with ${native_status}")
+endif()
+if(NOT wasm_status EQUAL 0)
+  message(FATAL_ERROR "wasm program ended with ${wasm_status}: ${wasm_err}")
+endif()
+if(NOT native_out STREQUAL wasm_out)
+  message(FATAL_ERROR "outputs differ\n--- native\n${native_out}\n--- wasm\n${wasm_out}")
+endif()
+if(DEFINED EXPECTED)
+  file(READ ${EXPECTED} expected_out)
+  if(NOT native_out STREQUAL expected_out)
+    message(FATAL_ERROR "output differs from ${EXPECTED}\n--- got\n${native_out}\n--- expected\n${expected_out}")
+  endif()
+endif()
+message(STATUS "native and wasm outputs agree")

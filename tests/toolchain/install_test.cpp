@@ -1,0 +1,99 @@
+// The install rules, run into a staging directory: velc with its velc.ini on
+// the PATH, and a wasmer that finds its module runner from where it is
+// installed or linked.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "test_support.hpp"
+
+namespace {
+
+std::string trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return "";
+    const auto last = text.find_last_not_of(" \t\r\n");
+    return text.substr(first, last - first + 1);
+}
+
+std::map<std::string, std::string> readSettings(const std::string& path) {
+    std::map<std::string, std::string> settings;
+    for (const std::string& line : splitLines(readWholeFile(path))) {
+        const auto equals = line.find('=');
+        if (line.empty() || line[0] == '#' || equals == std::string::npos) continue;
+        settings[trimmed(line.substr(0, equals))] = trimmed(line.substr(equals + 1));
+    }
+    return settings;
+}
+
+class InstallRules : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        stagingDirectory = new std::string(makeScratchDirectory("install-staging"));
+        const std::string command = "DESTDIR=" + shellQuote(*stagingDirectory) + " " +
+                                    shellQuote(CMAKE_COMMAND_PATH) + " --install " + shellQuote(VELC_BINARY_DIR);
+        installResult = new CommandResult(runCommand(*stagingDirectory, command));
+    }
+
+    static void TearDownTestSuite() {
+        delete stagingDirectory;
+        delete installResult;
+    }
+
+    void SetUp() override {
+        ASSERT_EQ(installResult->status, 0) << installResult->standardOutput << installResult->standardError;
+    }
+
+    static std::string installed(const std::string& relative) {
+        return *stagingDirectory + INSTALL_PREFIX + "/" + relative;
+    }
+
+    static std::string* stagingDirectory;
+    static CommandResult* installResult;
+};
+
+std::string* InstallRules::stagingDirectory = nullptr;
+CommandResult* InstallRules::installResult = nullptr;
+
+TEST_F(InstallRules, VelcIsInstalledWithEmscriptenSettingsBesideIt) {
+    EXPECT_EQ(access(installed("bin/velc").c_str(), X_OK), 0);
+    const auto settings = readSettings(installed("bin/velc.ini"));
+    EXPECT_EQ(settings.at("id"), "emcc");
+    EXPECT_EQ(settings.at("compiler"), "em++");
+    EXPECT_EQ(settings.at("options"), "-c -I. -I/velmorac/");
+    EXPECT_EQ(settings.at("linker"), "emcc");
+    EXPECT_EQ(settings.at("loptions"), "-I. -I/velmorac/ -sALLOW_MEMORY_GROWTH=1");
+    EXPECT_EQ(settings.at("objects"), "/velmorac/velmora/velmora.a");
+    EXPECT_EQ(settings.at("extension"), ".o");
+}
+
+// Where the machine has a wasmer of another origin, ours is not installed.
+TEST_F(InstallRules, InstalledWasmerRunsModulesFromAnyDirectory) {
+    if (!fileExists(installed("bin/wasmer"))) {
+        EXPECT_NE(installResult->standardOutput.find("Keeping the wasmer"), std::string::npos)
+            << installResult->standardOutput;
+        GTEST_SKIP() << "a wasmer of another origin is on the PATH";
+    }
+    const std::string elsewhere = makeScratchDirectory("install-run");
+    const std::string path = *stagingDirectory + INSTALL_PREFIX + "/bin:" + std::getenv("PATH");
+    const CommandResult result = runCommand(
+        elsewhere, "PATH=" + shellQuote(path) + " wasmer " + shellQuote(std::string(WASM_DIR) + "/io.wasm"));
+    EXPECT_EQ(result.status, 3) << result.standardError;
+    EXPECT_NE(result.standardOutput.find("file: first line"), std::string::npos) << result.standardOutput;
+}
+
+TEST(WasmerCommand, RunsThroughASymbolicLink) {
+    const std::string directory = makeScratchDirectory("symlinked");
+    std::filesystem::create_symlink(WASMER_COMMAND, directory + "/wasmer-link");
+    const CommandResult result =
+        runCommand(directory, "./wasmer-link " + shellQuote(std::string(WASM_DIR) + "/grow.wasm"));
+    EXPECT_EQ(result.status, 0) << result.standardError;
+    EXPECT_EQ(result.standardOutput, "allocated 200 MB, checksum 210\n");
+}
+
+}  // namespace

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include "driver_test_support.hpp"
+
+namespace {
+
+using ConfigurationTest = DriverStateTest;
+
+TEST_F(ConfigurationTest, MissingFileKeepsEmscriptenDefaults) {
+    readConfiguration("no-such-dir/velc.ini");
+    const ToolchainSettings &s = toolchainSettings;
+    EXPECT_EQ(s.id, "emcc");
+    EXPECT_EQ(s.compiler, "em++");
+    EXPECT_EQ(s.options, "-c -I. -I/velmorac/");
+    EXPECT_EQ(s.linker, "emcc");
+    EXPECT_EQ(s.loptions, "-I. -I/velmorac/ ");
+    EXPECT_EQ(s.objects, "/velmorac/velmora/velmora.a");
+    EXPECT_EQ(s.extension, ".o");
+    EXPECT_TRUE(s.headers.empty());
+}
+
+TEST_F(ConfigurationTest, ValueIsTrimmedAtEndsOnly) {
+    applyConfigurationLine("compiler = clang++\r\n");
+    applyConfigurationLine("options=-c -O2 -I. \"a b\" ");
+    EXPECT_EQ(toolchainSettings.compiler, "clang++");
+    EXPECT_EQ(toolchainSettings.options, "-c -O2 -I. \"a b\"");
+}
+
+TEST_F(ConfigurationTest, LineIsSplitAtFirstEqualsSign) {
+    applyConfigurationLine("id=a=b");
+    applyConfigurationLine("x=linker=ld");
+    EXPECT_EQ(toolchainSettings.id, "a=b");
+    EXPECT_EQ(toolchainSettings.linker, "emcc");
+}
+
+TEST_F(ConfigurationTest, KeysMatchExactlyWithCase) {
+    applyConfigurationLine("ID=cl");
+    applyConfigurationLine("com piler=g++");
+    applyConfigurationLine("linkerx=ld");
+    applyConfigurationLine("linker");
+    EXPECT_EQ(toolchainSettings.id, "emcc");
+    EXPECT_EQ(toolchainSettings.compiler, "em++");
+    EXPECT_EQ(toolchainSettings.linker, "emcc");
+}
+
+TEST_F(ConfigurationTest, HighAndControlBytesAreTrimmedAtBothEnds) {
+    applyConfigurationLine("\xEF\xBB\xBFid\t=\xC2\xA0" "clang-17\xC2\xA0\x01");
+    EXPECT_EQ(toolchainSettings.id, "clang-17");
+    applyConfigurationLine("objects=a\xC3\xA9" "b");
+    EXPECT_EQ(toolchainSettings.objects, "a\xC3\xA9" "b");
+}
+
+TEST_F(ConfigurationTest, CommentOnlyWhenHashIsFirst) {
+    applyConfigurationLine("#compiler=g++");
+    EXPECT_EQ(toolchainSettings.compiler, "em++");
+    applyConfigurationLine(" #x=1");   // not a comment: an unknown key, ignored
+    applyConfigurationLine(" linker = ld #not a comment");
+    EXPECT_EQ(toolchainSettings.linker, "ld #not a comment");
+}
+
+TEST_F(ConfigurationTest, EmptyValueIsStored) {
+    applyConfigurationLine("objects=");
+    EXPECT_EQ(toolchainSettings.objects, "");
+}
+
+TEST_F(ConfigurationTest, FileGivesHeadersInOrderAndLaterValuesWin) {
+    writeFile("velc.ini",
+              "# tool chain\r\n"
+              "\r\n"
+              "header=one.h\r\n"
+              "compiler=g++\r\n"
+              "header = two.h\r\n"
+              "compiler=clang++\n"
+              "extension=.obj");
+    readConfiguration("velc.ini");
+    ASSERT_EQ(toolchainSettings.headers.size(), 2u);
+    EXPECT_EQ(toolchainSettings.headers[0], "one.h");
+    EXPECT_EQ(toolchainSettings.headers[1], "two.h");
+    EXPECT_EQ(toolchainSettings.compiler, "clang++");
+    EXPECT_EQ(toolchainSettings.extension, ".obj");
+}
+
+TEST_F(ConfigurationTest, VeryLongLineStaysOneSetting) {
+    std::string longValue(70000, 'x');
+    writeFile("velc.ini", "options=" + longValue + "linker=ld\n");
+    readConfiguration("velc.ini");
+    EXPECT_EQ(toolchainSettings.options, longValue + "linker=ld");
+    EXPECT_EQ(toolchainSettings.linker, "emcc");
+}
+
+}  // namespace

@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include "driver_test_support.hpp"
+#include "semantics/types.hpp"
+
+namespace {
+
+class DiagnosticsTest : public DriverStateTest {
+protected:
+    void SetUp() override {
+        DriverStateTest::SetUp();
+        driverSettings.currentSourceName = "a.vel";
+        output.lineCounter = 7;
+        testing::internal::CaptureStdout();
+        capturing = true;
+    }
+
+    void TearDown() override {
+        if (capturing)
+            testing::internal::GetCapturedStdout();
+        DriverStateTest::TearDown();
+    }
+
+    std::string captured() {
+        capturing = false;
+        return testing::internal::GetCapturedStdout();
+    }
+
+    bool capturing = false;
+};
+
+TEST(Catalogue, HoldsNinetyOneTextsAndNothingOutside) {
+    EXPECT_STREQ(catalogueText(0), "unknown error");
+    EXPECT_STREQ(catalogueText(44), "bad argument in");
+    EXPECT_STREQ(catalogueText(69), "");
+    EXPECT_STREQ(catalogueText(78), "integer");
+    EXPECT_STREQ(catalogueText(88), "\"$\" requires $ argument$, $ found");
+    EXPECT_STREQ(catalogueText(90), "unbalanced XML tag");
+    EXPECT_STREQ(catalogueText(91), "");
+    EXPECT_STREQ(catalogueText(-1), "");
+}
+
+TEST_F(DiagnosticsTest, MessageReportEndsWithFullStop) {
+    reportError(E_ILLEGAL_INTERVAL);
+    reportSyntaxError();
+    reportSemanticError();
+    EXPECT_EQ(captured(),
+              "a.vel L7: illegal interval.\n"
+              "a.vel L7: syntax error.\n"
+              "a.vel L7: semantic error.\n");
+    EXPECT_EQ(diagnostics.errorCount, 3);
+}
+
+TEST_F(DiagnosticsTest, NamedReportQuotesNameWithoutFullStop) {
+    reportNamed(E_NOT_DECLARED, "x");
+    reportAlreadyDeclared("y");
+    reportDuplicateName("z");
+    EXPECT_EQ(captured(),
+              "a.vel L7: \"x\" not declared\n"
+              "a.vel L7: \"y\" already declared\n"
+              "a.vel L7: \"z\" duplicate name\n");
+    EXPECT_EQ(diagnostics.errorCount, 3);
+}
+
+TEST_F(DiagnosticsTest, InternalErrorNamesNoFile) {
+    reportInternal(5003);
+    EXPECT_EQ(captured(), "Internal error [5003] line 7\n");
+    EXPECT_EQ(diagnostics.errorCount, 1);
+}
+
+TEST_F(DiagnosticsTest, StackUnderflowWritesTwoLinesAndCountsTwo) {
+    reportStackUnderflow("type stack");
+    EXPECT_EQ(captured(),
+              "Internal error [0] line 7\n"
+              "a.vel L7: stack underflow in type stack.\n");
+    EXPECT_EQ(diagnostics.errorCount, 2);
+}
+
+TEST_F(DiagnosticsTest, UnknownActionHasNoFullStop) {
+    reportUnknownAction("while", 12);
+    EXPECT_EQ(captured(), "a.vel L7: unknown action #12 on while\n");
+    EXPECT_EQ(diagnostics.errorCount, 1);
+}
+
+TEST_F(DiagnosticsTest, FormattedReportsFillTemplatesInOrder) {
+    typeState.currentType = T_TEXT;
+    reportOperands(W_ADD, T_INTEGER, T_TEXT);
+    reportRequiredKind(1);
+    reportRedeclaration("v", W_IN_CLASS);
+    reportRedeclaration("w", W_SCOPE_NONE);
+    reportAssignment(T_INTEGER, T_REAL);
+    reportAssignmentCount(2, 3);
+    reportConstructSyntax(W_DO_WHILE);
+    reportInstance("p", "class");
+    reportCall(E_BAD_ARGUMENT_IN, "f", T_TEXT, T_BOOLEAN);
+    reportReturn(T_RETURN_COUNT, "g", T_VOID, T_TEXT);
+    typeState.currentType = 0;
+    EXPECT_EQ(captured(),
+              "a.vel L7: can't solve add or substract expression on integer and text.\n"
+              "a.vel L7: dynamic list required, found text.\n"
+              "a.vel L7: \"v\" already declared in class.\n"
+              "a.vel L7: \"w\" already declared .\n"
+              "a.vel L7: can't assign to integer, from real.\n"
+              "a.vel L7: 2 required, attempting to assign 3 values.\n"
+              "a.vel L7: bad do while syntax.\n"
+              "a.vel L7: p is class, instance required.\n"
+              "a.vel L7: bad argument in \"f\" call, text expected, boolean found.\n"
+              "a.vel L7: \"g\" must return void and not text values.\n");
+    EXPECT_EQ(diagnostics.errorCount, 10);
+}
+
+TEST_F(DiagnosticsTest, ArgumentCountPluralFollowsExpectedCount) {
+    reportArgumentCount("f", 1, 3);
+    reportArgumentCount("f", 2, 0);
+    reportArgumentCount("f", 0, 1);
+    EXPECT_EQ(captured(),
+              "a.vel L7: \"f\" requires 1 argument, 3 found.\n"
+              "a.vel L7: \"f\" requires 2 arguments, 0 found.\n"
+              "a.vel L7: \"f\" requires 0 argument, 1 found.\n");
+}
+
+TEST_F(DiagnosticsTest, DollarCarriedInByAFillTakesTheNextFill) {
+    reportInstance("a$b", "c");
+    EXPECT_EQ(captured(), "a.vel L7: acb is $, instance required.\n");
+}
+
+TEST_F(DiagnosticsTest, FillPlaceholderWithoutPlaceChangesNothing) {
+    diagnostics.messageBuffer = "no places";
+    fillPlaceholder("x");
+    EXPECT_EQ(diagnostics.messageBuffer, "no places");
+    diagnostics.messageBuffer = "$-$";
+    fillPlaceholder("");
+    EXPECT_EQ(diagnostics.messageBuffer, "-$");
+}
+
+TEST_F(DiagnosticsTest, SummaryCountsLinesBeforeCounter) {
+    output.lineCounter = 5;
+    printSummary(0);
+    EXPECT_EQ(captured(), "a.vel, compiled 4 lines\n");
+}
+
+TEST_F(DiagnosticsTest, QuietSummaryWithoutErrorsWritesNothing) {
+    driverSettings.quiet = true;
+    printSummary(0);
+    EXPECT_EQ(captured(), "");
+}
+
+TEST_F(DiagnosticsTest, SummaryWithErrorsIsWrittenEvenWhenQuiet) {
+    driverSettings.quiet = true;
+    output.lineCounter = 3;
+    printSummary(1);
+    printSummary(4);
+    EXPECT_EQ(captured(),
+              "a.vel, compiled 2 lines, there is 1 error\n"
+              "a.vel, compiled 2 lines, there are 4 errors\n");
+}
+
+TEST_F(DiagnosticsTest, SummaryWithErrorsMarksCppAndObjectOlderThanSource) {
+    writeFile("a.vel", "x\n");
+    writeFile("a.cpp", "");
+    writeFile("a.o", "");
+    setModificationTime("a.vel", 1000000);
+    sourceNames.cppName = "a.cpp";
+    sourceNames.objectName = "a.o";
+    printSummary(2);
+    captured();
+    EXPECT_EQ(modificationTime("a.cpp"), 1000000 - 2);
+    EXPECT_EQ(modificationTime("a.o"), 1000000 - 2);
+}
+
+TEST_F(DiagnosticsTest, StaleMarkWithUnreadableSourceUsesMinusTwo) {
+    writeFile("a.cpp", "");
+    driverSettings.currentSourceName = "missing.vel";
+    sourceNames.cppName = "a.cpp";
+    markSourceStale();
+    EXPECT_EQ(modificationTime("a.cpp"), -2);
+}
+
+using DiagnosticsDeathTest = DriverStateTest;
+
+TEST_F(DiagnosticsDeathTest, FatalReportsEndWithStatusOne) {
+    EXPECT_EXIT(fatalMessage("Not build"), testing::ExitedWithCode(1), "");
+    EXPECT_EXIT(fatalInternal(1), testing::ExitedWithCode(1), "");
+}
+
+}  // namespace

@@ -1,0 +1,421 @@
+#include <gtest/gtest.h>
+#include <antlr/ANTLRException.hpp>
+
+#include <algorithm>
+#include <map>
+#include <stdexcept>
+#include <vector>
+
+#include "driver_test_support.hpp"
+
+namespace {
+
+using SourceNamingTest = DriverStateTest;
+
+TEST_F(SourceNamingTest, MainSourceInDirectoryGetsExtensionAndNames) {
+    writeFile("dir/prog.vel", "");
+    driverSettings.currentSourceName = "dir/prog";
+    nameSource(true);
+    EXPECT_EQ(driverSettings.currentSourceName, "dir/prog.vel");
+    EXPECT_EQ(sourceNames.baseName, "dir/prog");
+    EXPECT_EQ(sourceNames.fileName, "prog");
+    EXPECT_EQ(sourceNames.baseDirectory, "dir");
+    EXPECT_EQ(sourceNames.cppName, "dir/prog.cpp");
+    EXPECT_EQ(sourceNames.objectName, "dir/prog.o");
+    EXPECT_EQ(sourceNames.headerPath, "dir/prog.hpp");
+    EXPECT_EQ(sourceNames.headerInclude, "prog.hpp");
+}
+
+TEST_F(SourceNamingTest, IncludedSourceLivesInMainSourceDirectory) {
+    writeFile("dir/prog.vel", "");
+    writeFile("dir/lib.vel", "");
+    toolchainSettings.extension = ".obj";
+    driverSettings.currentSourceName = "dir/prog.vel";
+    nameSource(true);
+    driverSettings.currentSourceName = "lib.vel";
+    nameSource(false);
+    EXPECT_EQ(driverSettings.currentSourceName, "dir/lib.vel");
+    EXPECT_EQ(sourceNames.cppName, "dir/lib.cpp");
+    EXPECT_EQ(sourceNames.headerPath, "dir/lib.hpp");
+    EXPECT_EQ(sourceNames.objectName, "dir/lib.obj");
+    EXPECT_EQ(sourceNames.headerInclude, "lib.hpp");
+    EXPECT_EQ(sourceNames.baseDirectory, "dir");
+}
+
+TEST_F(SourceNamingTest, AbsoluteIncludeIsNotPrefixed) {
+    writeFile("dir/prog.vel", "");
+    writeFile("abs/lib.vel", "");
+    std::string absolute = directory + "/abs/lib.vel";
+    driverSettings.currentSourceName = "dir/prog.vel";
+    nameSource(true);
+    driverSettings.currentSourceName = absolute;
+    nameSource(false);
+    EXPECT_EQ(driverSettings.currentSourceName, absolute);
+    EXPECT_EQ(sourceNames.cppName, directory + "/abs/lib.cpp");
+    EXPECT_EQ(sourceNames.headerInclude, directory + "/abs/lib.hpp");
+}
+
+TEST_F(SourceNamingTest, ExtensionTestIgnoresCaseAndLooksAtLastDot) {
+    writeFile("PROG.VEL", "");
+    writeFile(".hidden.vel", "");
+    writeFile("prog.txt.vel", "");
+    driverSettings.currentSourceName = "PROG.VEL";
+    nameSource(true);
+    EXPECT_EQ(driverSettings.currentSourceName, "PROG.VEL");
+    EXPECT_EQ(sourceNames.baseName, "PROG");
+    EXPECT_EQ(sourceNames.baseDirectory, "");
+    driverSettings.currentSourceName = ".hidden";
+    nameSource(true);
+    EXPECT_EQ(driverSettings.currentSourceName, ".hidden.vel");
+    EXPECT_EQ(sourceNames.baseName, ".hidden");
+    driverSettings.currentSourceName = "prog.txt";
+    nameSource(true);
+    EXPECT_EQ(driverSettings.currentSourceName, "prog.txt.vel");
+    EXPECT_EQ(sourceNames.baseName, "prog.txt");
+}
+
+TEST_F(SourceNamingTest, MissingSourceAbortsWithStatusOne) {
+    driverSettings.currentSourceName = "nothere";
+    EXPECT_EXIT(nameSource(true), testing::ExitedWithCode(1), "");
+}
+
+TEST(IncludeSyntax, VelmoraExtensionAllowsOneClosingQuote) {
+    EXPECT_TRUE(hasVelmoraExtension("a.vel"));
+    EXPECT_TRUE(hasVelmoraExtension(" \"lib.VEL\""));
+    EXPECT_TRUE(hasVelmoraExtension("'x.Vel'"));
+    EXPECT_FALSE(hasVelmoraExtension(".vel"));
+    EXPECT_FALSE(hasVelmoraExtension(".vel'"));
+    EXPECT_FALSE(hasVelmoraExtension(" lib"));
+    EXPECT_FALSE(hasVelmoraExtension(" lib.vel;"));
+    EXPECT_FALSE(hasVelmoraExtension(" lib.vel\"\""));
+}
+
+using IncludeNameTest = DriverStateTest;
+
+TEST_F(IncludeNameTest, NameIsCutAtBlankQuoteOrSemicolon) {
+    writeFile("lib.vel", "");
+    EXPECT_EQ(includeName("include lib.vel", 7), "lib.vel");
+    EXPECT_EQ(includeName("include \"lib.vel\"", 7), "lib.vel");
+    EXPECT_EQ(includeName("include  'lib.vel'", 7), "lib.vel");
+}
+
+TEST_F(IncludeNameTest, NonIncludesGiveEmptyName) {
+    writeFile("lib.vel", "");
+    EXPECT_EQ(includeName("include lib.vel;", 7), "");
+    EXPECT_EQ(includeName("include (lib.vel)", 7), "");
+    EXPECT_EQ(includeName("include _lib.vel", 7), "");
+    // A text that only mentions the word must not be taken for an include.
+    EXPECT_EQ(includeName("print \"include; see lib.vel\"", 14), "");
+    EXPECT_EQ(includeName("include", 7), "");
+}
+
+TEST_F(IncludeNameTest, NonVelmoraIncludeIsReportedWhenVerbose) {
+    driverSettings.verbose = true;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(includeName("include lib", 7), "");
+    EXPECT_EQ(includeName("included stuff", 7), "");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              " lib not velmora, skipped\nd stuff not velmora, skipped\n");
+}
+
+TEST_F(IncludeNameTest, MissingIncludedFileAbortsRun) {
+    writeFile("dir/prog.vel", "");
+    driverSettings.currentSourceName = "dir/prog.vel";
+    nameSource(true);
+    EXPECT_EQ(resolveIncludePath("lib.vel"), "dir/lib.vel");
+    EXPECT_EQ(resolveIncludePath("/x/lib.vel"), "/x/lib.vel");
+    EXPECT_EXIT(includeName("include lib.vel", 7), testing::ExitedWithCode(1), "");
+}
+
+// Builds a list from "entry includes these" pairs; names double as identities.
+class PendingOrderTest : public DriverStateTest {
+protected:
+    int source(const std::string &name) { return findOrAddSource(name, name); }
+
+    std::vector<std::string> translationOrder() {
+        std::vector<std::string> order;
+        for (int k = nextPending(); k != -1; k = nextPending()) {
+            order.push_back(project.entries[k].name);
+            project.entries[k].done = true;
+            resolveIncluded(k);
+        }
+        return order;
+    }
+};
+
+TEST_F(PendingOrderTest, SharedIncludeComesFirstAndIncluderLast) {
+    int main = source("main"), a = source("a"), b = source("b"), c = source("c");
+    addInclude(main, a);
+    addInclude(a, c);
+    addInclude(main, b);
+    addInclude(b, c);
+    EXPECT_EQ(translationOrder(), (std::vector<std::string>{"c", "a", "b", "main"}));
+}
+
+TEST_F(PendingOrderTest, CycleIsBrokenAtSourceMetFirst) {
+    int main = source("main"), a = source("a"), b = source("b");
+    addInclude(main, a);
+    addInclude(a, b);
+    addInclude(b, a);
+    addInclude(main, b);
+    EXPECT_EQ(translationOrder(), (std::vector<std::string>{"a", "b", "main"}));
+}
+
+TEST_F(PendingOrderTest, RepeatedIncludeStrikesOneElementPerRound) {
+    int main = source("main"), a = source("a");
+    addInclude(main, a);
+    addInclude(main, a);
+    project.entries[a].done = true;
+    resolveIncluded(a);
+    EXPECT_EQ(project.entries[main].pendingCount, 1);
+    EXPECT_EQ(project.entries[main].includes, (std::vector<int>{0, a}));
+    EXPECT_EQ(nextPending(), main);
+}
+
+TEST_F(PendingOrderTest, EmptyListAndAllDoneGiveNoPending) {
+    EXPECT_EQ(nextPending(), -1);
+    project.entries[source("a")].done = true;
+    EXPECT_EQ(nextPending(), -1);
+    EXPECT_EQ(findSource("b"), -1);
+    EXPECT_EQ(findOrAddSource("x", "a"), 1);
+}
+
+TEST_F(PendingOrderTest, UpToDateIncludeDoesNotHoldBackItsIncluder) {
+    int top = source("top"), middle = source("middle"), leaf = source("leaf");
+    addInclude(top, middle);
+    addInclude(middle, leaf);
+    addInclude(middle, leaf);
+    project.entries[leaf].done = true;
+    resolveUpToDateIncludes();
+    EXPECT_EQ(translationOrder(), (std::vector<std::string>{"middle", "top"}));
+}
+
+TEST_F(PendingOrderTest, IncludersOfStaleSourceBecomePending) {
+    int top = source("top"), middle = source("middle"), leaf = source("leaf"),
+        other = source("other");
+    addInclude(top, middle);
+    addInclude(middle, leaf);
+    addInclude(top, other);
+    project.entries[top].done = true;
+    project.entries[middle].done = true;
+    project.entries[other].done = true;
+    markIncludersPending();
+    EXPECT_FALSE(project.entries[top].done);
+    EXPECT_FALSE(project.entries[middle].done);
+    EXPECT_TRUE(project.entries[other].done);
+}
+
+using StripCommentsTest = DriverStateTest;
+
+TEST_F(StripCommentsTest, HashAndSlashesOutsideQuotesEndTheLine) {
+    EXPECT_EQ(stripComments("x = 1 # note\n"), "x = 1");
+    EXPECT_EQ(stripComments("print \"a # b\" # c\n"), "print \"a # b\"");
+    EXPECT_EQ(stripComments("print 'it''s' // c"), "print 'it''s'");
+    EXPECT_EQ(stripComments("s = \"a\\\"#\" # c"), "s = \"a\\\"#\"");
+    EXPECT_EQ(stripComments("url = \"http://x\"  \r\n"), "url = \"http://x\"");
+}
+
+TEST_F(StripCommentsTest, LineStartingWithHashPassesWhole) {
+    EXPECT_EQ(stripComments("# a comment  \n"), "# a comment");
+    project.inBlockComment = true;
+    EXPECT_EQ(stripComments("#x */ y"), "#x */ y");
+    EXPECT_TRUE(project.inBlockComment);
+}
+
+TEST_F(StripCommentsTest, BlockCommentOnOneLineIsCutOut) {
+    EXPECT_EQ(stripComments("a /* b */ c /* d */ e"), "a  c  e");
+    EXPECT_EQ(stripComments("a \"/*\" b"), "a \"/*\" b");
+    EXPECT_FALSE(project.inBlockComment);
+}
+
+TEST_F(StripCommentsTest, BlockCommentOverSeveralLinesEmptiesThem) {
+    EXPECT_EQ(stripComments("a = 1 /* start\n"), "a = 1");
+    EXPECT_TRUE(project.inBlockComment);
+    EXPECT_EQ(stripComments("include x.vel\n"), "");
+    EXPECT_EQ(stripComments("\n"), "");
+    EXPECT_EQ(stripComments("end */ b = 2 # c\n"), " b = 2");
+    EXPECT_FALSE(project.inBlockComment);
+    EXPECT_EQ(stripComments("/*/ still open"), "");
+    EXPECT_TRUE(project.inBlockComment);
+}
+
+// The translator stand-in records what it was given and plays the errors
+// and exceptions a test asks for.
+struct FakeTranslator {
+    static std::vector<std::string> translated;
+    static std::map<std::string, int> errors;
+    static std::string lastInput;
+
+    static void translate(std::istream &input, const std::string &sourceName) {
+        translated.push_back(sourceName);
+        lastInput.assign(std::istreambuf_iterator<char>(input), {});
+        output.lineCounter = 1 + static_cast<int>(std::count(lastInput.begin(), lastInput.end(), '\n'));
+        diagnostics.errorCount = errors[sourceName];
+        std::ofstream(sourceNames.cppName) << "// " << sourceName << "\n";
+        if (sourceName.find("lexfail") != std::string::npos)
+            throw antlr::ANTLRException("unexpected char: '@'");
+        if (sourceName.find("stdfail") != std::string::npos)
+            throw std::runtime_error("out of memory");
+    }
+};
+std::vector<std::string> FakeTranslator::translated;
+std::map<std::string, int> FakeTranslator::errors;
+std::string FakeTranslator::lastInput;
+
+class ProjectRunTest : public DriverStateTest {
+protected:
+    void SetUp() override {
+        DriverStateTest::SetUp();
+        FakeTranslator::translated.clear();
+        FakeTranslator::errors.clear();
+        project.translate = FakeTranslator::translate;
+        toolchainSettings.compiler = "true";
+        driverSettings.incremental = true;
+    }
+
+    // What the driver does from the main source to the end of compileAll.
+    std::string scanAndTranslate(const std::string &mainSource) {
+        testing::internal::CaptureStdout();
+        driverSettings.currentSourceName = mainSource;
+        nameSource(true);
+        scanSource(true);
+        markIncludersPending();
+        compileAll();
+        return testing::internal::GetCapturedStdout();
+    }
+};
+
+TEST_F(ProjectRunTest, EachSourceScannedOnceWhateverItsSpelling) {
+    writeFile("dir/main.vel", "include lib.vel\ninclude \"./lib.vel\"\ninclude 'other.vel'\n");
+    writeFile("dir/lib.vel", "include main.vel\n");
+    writeFile("dir/other.vel", "include lib.vel\n");
+    scanAndTranslate("dir/main.vel");
+    ASSERT_EQ(project.entries.size(), 4u);
+    EXPECT_EQ(project.entries[2].name, "lib.vel");
+    EXPECT_EQ(project.entries[1].includes, (std::vector<int>{0, 2, 0}));
+    EXPECT_EQ(FakeTranslator::translated,
+              (std::vector<std::string>{"dir/lib.vel", "dir/other.vel", "dir/main.vel"}));
+    EXPECT_EQ(project.objectList, " dir/main.o dir/lib.o dir/other.o");
+}
+
+TEST_F(ProjectRunTest, CommentedIncludesAreNotFollowed) {
+    writeFile("main.vel",
+              "# include hidden.vel\n"
+              "// include hidden.vel\n"
+              "/* include hidden.vel\n"
+              "include hidden.vel */ /* reopened\n"
+              "include hidden.vel\n"
+              "*/\n"
+              "<- include hidden.vel\n"
+              "->\n"
+              "/* one line */ include hidden.vel\n"
+              "include lib.vel\n");
+    writeFile("lib.vel", "");
+    scanAndTranslate("main.vel");
+    ASSERT_EQ(project.entries.size(), 3u);
+    EXPECT_EQ(project.entries[2].name, "lib.vel");
+}
+
+TEST_F(ProjectRunTest, IncludedSourcesTranslatedFirstAndVerboseTrace) {
+    writeFile("main.vel", "include a.vel\ninclude b.vel\n");
+    writeFile("a.vel", "include c.vel\n");
+    writeFile("b.vel", "include c.vel\ninclude lib\n");
+    writeFile("c.vel", "");
+    driverSettings.verbose = true;
+    driverSettings.cppOnly = true;
+    std::string trace = scanAndTranslate("main.vel");
+    EXPECT_EQ(FakeTranslator::translated,
+              (std::vector<std::string>{"c.vel", "a.vel", "b.vel", "main.vel"}));
+    EXPECT_EQ(trace,
+              "Analyzing main.vel\nincluded: a.vel\nAnalyzing a.vel\nincluded: c.vel\n"
+              "Analyzing c.vel\nincluded: b.vel\nAnalyzing b.vel\nincluded: c.vel\n"
+              " lib not velmora, skipped\n"
+              "Compiling source c.vel\nc.vel, compiled 0 lines\n"
+              "Compiling source a.vel\na.vel, compiled 1 lines\n"
+              "Compiling source b.vel\nb.vel, compiled 2 lines\n"
+              "Compiling source main.vel\nmain.vel, compiled 2 lines\n"
+              "0/4 compiled\n");
+}
+
+TEST_F(ProjectRunTest, SourceWithErrorsIsLeftOutAndMarkedStale) {
+    writeFile("main.vel", "include bad.vel\n");
+    writeFile("bad.vel", "x\n");
+    writeFile("bad.o", "old object");
+    setModificationTime("bad.vel", 2000000);
+    setModificationTime("bad.o", 2000100);
+    FakeTranslator::errors["bad.vel"] = 2;
+    driverSettings.rebuildAll = true;
+    std::string trace = scanAndTranslate("main.vel");
+    EXPECT_NE(trace.find("bad.vel, compiled 1 lines, there are 2 errors\n"), std::string::npos);
+    EXPECT_EQ(project.cppFileList, (std::vector<std::string>{"main.cpp"}));
+    EXPECT_EQ(project.runErrorTotal, 2);
+    EXPECT_EQ(modificationTime("bad.cpp"), 2000000 - 2);
+    EXPECT_EQ(modificationTime("bad.o"), 2000000 - 2);
+}
+
+TEST_F(ProjectRunTest, FailedTranslationsReportAndRunGoesOn) {
+    writeFile("main.vel", "include lexfail.vel\ninclude stdfail.vel\n");
+    writeFile("lexfail.vel", "@\n");
+    writeFile("stdfail.vel", "");
+    driverSettings.rebuildAll = true;
+    driverSettings.cppOnly = true;
+    std::string trace = scanAndTranslate("main.vel");
+    EXPECT_EQ(trace,
+              "Exception in parser: unexpected char: '@'\n"
+              "Exception in parser: out of memory\n"
+              "main.vel, compiled 2 lines\n");
+    EXPECT_EQ(FakeTranslator::translated.size(), 3u);
+    EXPECT_EQ(project.runErrorTotal, 2);
+    EXPECT_EQ(diagnostics.errorCount, 0);
+    EXPECT_LT(modificationTime("lexfail.cpp"), modificationTime("lexfail.vel"));
+}
+
+TEST_F(ProjectRunTest, TemporaryCopyKeepsLineCountAndIsRemoved) {
+    writeFile("main.vel", "a = 1 /* x\ny\nz */ b = 2\n# kept\nc = 3 # cut");
+    driverSettings.rebuildAll = true;
+    scanAndTranslate("main.vel");
+    EXPECT_EQ(FakeTranslator::lastInput, "a = 1\n\n b = 2\n# kept\nc = 3\n");
+    EXPECT_FALSE(std::filesystem::exists(temporaryFile));
+}
+
+TEST_F(ProjectRunTest, TemporaryCopyKeptOnRequest) {
+    writeFile("main.vel", "x = 1 // y\n");
+    driverSettings.rebuildAll = true;
+    driverSettings.keepTemporary = true;
+    scanAndTranslate("main.vel");
+    EXPECT_EQ(readFile(temporaryFile), "x = 1\n");
+}
+
+TEST_F(ProjectRunTest, UpToDateSourcesAreNotTranslated) {
+    writeFile("main.vel", "include lib.vel\n");
+    writeFile("lib.vel", "");
+    writeFile("main.o", "");
+    writeFile("lib.o", "");
+    setModificationTime("main.vel", 3000000);
+    setModificationTime("lib.vel", 3000000);
+    setModificationTime("main.o", 3000000);
+    setModificationTime("lib.o", 3000050);
+    scanAndTranslate("main.vel");
+    EXPECT_TRUE(driverSettings.incremental);
+    EXPECT_TRUE(FakeTranslator::translated.empty());
+}
+
+TEST_F(ProjectRunTest, StaleIncludeRetranslatesItsIncluders) {
+    writeFile("main.vel", "include mid.vel\ninclude side.vel\n");
+    writeFile("mid.vel", "include leaf.vel\n");
+    writeFile("leaf.vel", "");
+    writeFile("side.vel", "");
+    for (const char *name : {"main", "mid", "leaf", "side"}) {
+        writeFile(std::string(name) + ".cpp", "");
+        setModificationTime(std::string(name) + ".vel", 4000000);
+        setModificationTime(std::string(name) + ".cpp", 4000010);
+    }
+    setModificationTime("leaf.vel", 4000020);
+    driverSettings.cppOnly = true;
+    scanAndTranslate("main.vel");
+    EXPECT_FALSE(driverSettings.incremental);
+    EXPECT_EQ(FakeTranslator::translated,
+              (std::vector<std::string>{"leaf.vel", "mid.vel", "main.vel"}));
+}
+
+}  // namespace

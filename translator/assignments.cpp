@@ -1,0 +1,105 @@
+#include "translator/translator.hpp"
+#include "semantics/spellings.hpp"
+
+namespace {
+
+constexpr int ASSIGNMENT_CAPACITY = 128;
+
+// The targets and values of the assignment being translated.
+struct AssignmentState {
+    AssignTarget targets[ASSIGNMENT_CAPACITY];
+    int targetCount = 0;
+    ExprValue values[ASSIGNMENT_CAPACITY];
+    int valueCount = 0;
+};
+
+AssignmentState assignment;
+
+std::string compoundOperator(char op) {
+    switch (op) {
+    case '<': return "<<";
+    case '>': return ">>";
+    default: return std::string(1, op);
+    }
+}
+
+// "t + 1" adds 1 to t: the value the target receives.
+std::string combinedValue(const AssignTarget &target, char op, const ExprValue &value) {
+    if (op == '%' && (target.valueType == T_REAL || target.valueType == T_NUMBER))
+        return "fmod(" + target.readPath + "," + value.text + ")";
+    return target.readPath + compoundOperator(op) + "(" + value.text + ")";
+}
+
+void writeOne(const AssignTarget &target, char op, const ExprValue &value) {
+    typeState.pendingAssignOp = op;
+    checkAssign(target.valueType, value.type);
+    if (target.isSlice) {
+        emit(target.path + ".setSlice(" + target.low + "," + target.high + "," +
+             std::to_string(target.inclusive) + "," + value.text + ");\n");
+        return;
+    }
+    if (target.setterIsCall) {
+        std::string newValue = op == '=' ? convertValue(target.valueType, value) : combinedValue(target, op, value);
+        emit(target.path + target.setter + newValue + ");\n");
+        return;
+    }
+    std::string destination = target.path + target.setter;
+    if (op == '=')
+        emit(destination + " = " + convertValue(target.valueType, value) + ";\n");
+    else if (op == '%' && (target.valueType == T_REAL || target.valueType == T_NUMBER))
+        emit(destination + " = " + combinedValue(target, op, value) + ";\n");
+    else
+        emit(destination + " " + compoundOperator(op) + "= " + value.text + ";\n");
+}
+
+// Several targets from one value: the parts of a value holding several results.
+void writeUnpacking(char op) {
+    std::string temporary = newTemp();
+    emit("dyn " + temporary + "=" + assignment.values[0].text + ";\n");
+    for (int i = 0; i < assignment.targetCount; i++) {
+        ExprValue part;
+        part.text = fromDyn(assignment.targets[i].valueType, temporary + ".at(" + std::to_string(i) + ")");
+        part.type = assignment.targets[i].valueType;
+        writeIndent();
+        writeOne(assignment.targets[i], op, part);
+    }
+}
+
+}  // namespace
+
+void beginAssignment() {
+    assignment.targetCount = 0;
+    assignment.valueCount = 0;
+}
+
+void addAssignTarget(const AssignTarget &target) {
+    if (assignment.targetCount >= ASSIGNMENT_CAPACITY) {
+        reportStackOverflow("assignment targets");
+        return;
+    }
+    assignment.targets[assignment.targetCount++] = target;
+}
+
+void addAssignValue(const ExprValue &value) {
+    if (assignment.valueCount >= ASSIGNMENT_CAPACITY) {
+        reportStackOverflow("assignment values");
+        return;
+    }
+    assignment.values[assignment.valueCount++] = value;
+}
+
+void writeAssignment(char op) {
+    if (assignment.targetCount == assignment.valueCount) {
+        for (int i = 0; i < assignment.targetCount; i++) {
+            if (i > 0)
+                writeIndent();
+            writeOne(assignment.targets[i], op, assignment.values[i]);
+        }
+    } else if (assignment.valueCount == 1) {
+        writeUnpacking(op);
+    } else {
+        reportAssignmentCount(assignment.targetCount, assignment.valueCount);
+        emit(";\n");
+    }
+    typeState.pendingAssignOp = '=';
+}

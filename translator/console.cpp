@@ -1,0 +1,74 @@
+#include "translator/translator.hpp"
+
+namespace {
+
+// The items of the print or echo statement being translated.
+struct PrintList {
+    ExprValue items[PRINT_LIST_CAPACITY];
+    int count = 0;
+};
+
+PrintList printList;
+
+bool isPrintedAsContainer(int type) {
+    return type == T_ARRAY || type == T_DICT || type == T_LIST || isTypedArray(type);
+}
+
+// A container printed by name prints itself; anything else is dumped.
+bool isPlainNameText(const std::string &text) {
+    return text.find_first_of("%(*+,-./[") == std::string::npos;
+}
+
+std::string itemText(const ExprValue &item) {
+    if (isPrintedAsContainer(item.type)) {
+        if (isPlainNameText(item.text))
+            return item.text + ".toString()";
+        return "_vel_dumpArray(" + item.text + ")";
+    }
+    if (item.loose != LOOSE_NONE)
+        return "(" + item.text + ")";
+    return item.text;
+}
+
+}  // namespace
+
+void beginList() {
+    printList.count = 0;
+}
+
+void recordItem(const ExprValue &item) {
+    if (printList.count >= PRINT_LIST_CAPACITY) {
+        reportStackOverflow("expression list");
+        return;
+    }
+    printList.items[printList.count++] = item;
+}
+
+void writePrintLine(bool isPrint) {
+    emit("std::cout ");
+    for (int i = 0; i < printList.count; i++) {
+        if (i > 0 && isPrint)
+            emit("<< \" \" ");
+        emit("<< ");
+        emit(itemText(printList.items[i]));
+    }
+    if (isPrint)
+        emit("<< \"\\n\"");
+}
+
+void writeInput(const AssignTarget &target, const std::string &prompt) {
+    emit(target.path + (target.setterIsCall ? "" : target.setter));
+    switch (target.valueType) {
+    case T_BOOLEAN: emit("=(bool) _vel_inputNumber("); break;
+    case T_NUMBER:
+    case T_REAL: emit("= _vel_inputNumber("); break;
+    case T_INTEGER: emit("= (int) _vel_inputNumber("); break;
+    case T_NATURAL: emit("= (natural) _vel_inputNumber("); break;
+    case T_TEXT:
+    case T_BYTEPTR: emit("= _vel_inputText("); break;
+    default: reportSemanticError(); break;
+    }
+    if (!prompt.empty())
+        emit(prompt);
+    emit(")");
+}

@@ -1,0 +1,251 @@
+#include "translator/translator.hpp"
+#include "semantics/spellings.hpp"
+#include "semantics/symbols.hpp"
+
+namespace {
+
+struct DefinedType {
+    std::string name;
+    bool byValue = false;
+};
+
+// The declaration being translated and what declarations leave for later.
+struct DeclarationState {
+    std::string modifierPrefix;
+    int staticFlag = 0;
+    int storageKind = 1;
+    int declaredType = 0;
+    std::string cppType;
+    int classIndex = -3;
+    std::string arrayPrefix;
+    std::string className;
+    int enumCounter = 0;
+    std::vector<DefinedType> definedTypes;
+    std::vector<std::string> lateGlobals;
+};
+
+DeclarationState declarations;
+
+bool atFileLevel() {
+    return !scopes.inClass && !scopes.inFunction && !scopes.inBlock;
+}
+
+void writeHeaderLine(const std::string &line) {
+    FILE *saved = output.currentOutput;
+    output.currentOutput = output.headerFile;
+    emit(line + "\n");
+    output.currentOutput = saved;
+}
+
+void declareName(const std::string &name, int type, bool assigned) {
+    typeState.currentType = type;
+    pendingDeclaration = PendingDeclaration();
+    pendingDeclaration.kind = declarations.storageKind;
+    pendingDeclaration.classIndex = declarations.classIndex;
+    declare(name, assigned ? SYMBOL_ASSIGNED : 0);
+}
+
+// A file-level variable met after main has opened: it stays a file-level
+// variable, defined after main with its default value, and receives its
+// value at this point of main.
+void writeLateGlobal(const std::string &name, const std::string &valueText) {
+    declarations.lateGlobals.push_back(declarations.modifierPrefix + declarations.cppType + name +
+                                       defaultInitializer(declarations.declaredType) + ";");
+    emit(name + valueText + ";");
+}
+
+bool isDefinedType(const std::string &name, bool &byValue) {
+    for (const DefinedType &defined : declarations.definedTypes)
+        if (defined.name == name) {
+            byValue = defined.byValue;
+            return true;
+        }
+    return false;
+}
+
+void declareEnumItem(const std::string &name, const std::string &valueText, int type) {
+    typeState.currentType = type;
+    pendingDeclaration = PendingDeclaration();
+    pendingDeclaration.kind = KIND_LITERAL_CONSTANT;
+    Symbol *symbol = declare(name, SYMBOL_ASSIGNED);
+    if (symbol)
+        symbol->emittedName = valueText;
+}
+
+}  // namespace
+
+void resetDeclarationState() {
+    std::vector<DefinedType> defined = declarations.definedTypes;
+    declarations = DeclarationState();
+    declarations.definedTypes = defined;
+}
+
+void beginDeclaration() {
+    declarations.modifierPrefix.clear();
+    declarations.staticFlag = 0;
+    declarations.storageKind = 1;
+    declarations.arrayPrefix.clear();
+    declarations.classIndex = -3;
+}
+
+void addModifier(const std::string &text) {
+    declarations.modifierPrefix += text;
+}
+
+void addStaticModifier() {
+    if (!output.inImport || output.importSeen)
+        declarations.modifierPrefix += "static ";
+    declarations.staticFlag = 128;
+}
+
+void addConstModifier() {
+    declarations.modifierPrefix += "const ";
+    declarations.storageKind = KIND_CONSTANT;
+}
+
+void setDeclaredType(int type, const std::string &cppSpelling) {
+    declarations.declaredType = type;
+    declarations.cppType = cppSpelling;
+    declarations.classIndex = -3;
+    typeState.currentType = type;
+}
+
+void applyArraySuffix() {
+    arrayOfElement(declarations.declaredType);
+    int arrayType = typeState.currentType;
+    if (!isTypedArray(arrayType))
+        return;
+    declarations.declaredType = arrayType;
+    if (arrayType == T_INTARRAY)
+        declarations.arrayPrefix = "_intArr ";
+    else if (arrayType >= T_NATURALARRAY && arrayType <= T_NUMBERARRAY)
+        declarations.arrayPrefix = "_array64 ";
+    else
+        declarations.arrayPrefix = "_arr32 ";
+    declarations.cppType = declarations.arrayPrefix;
+}
+
+int currentDeclaredType() {
+    return declarations.declaredType;
+}
+
+std::string defaultInitializer(int type) {
+    switch (type) {
+    case T_TEXT: return "=\"\"";
+    case T_ARRAY: return "=velarray()";
+    case T_DICT: return "=dict()";
+    case T_FILE:
+    case T_DIR: return "=NULL";
+    case T_INTARRAY: return "= _intArr()";
+    case T_TEXTARRAY:
+    case T_OBJECTARRAY:
+    case T_FILEARRAY: return "= _arr32()";
+    case T_NATURALARRAY:
+    case T_REALARRAY:
+    case T_NUMBERARRAY: return "= _array64(" + typeTag(elementType(type)) + ", 16)";
+    default: return "=0";
+    }
+}
+
+void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &value) {
+    int type = declarations.declaredType;
+    std::string valueText;
+    if (hasValue) {
+        typeState.pendingAssignOp = '=';
+        checkAssign(type, value.type);
+        valueText = "=" + convertValue(type, value);
+    } else {
+        valueText = defaultInitializer(type);
+    }
+    declareName(name, type, hasValue);
+    bool fileLevel = atFileLevel();
+    if (fileLevel && output.mainOpened && !output.writingHeader) {
+        writeLateGlobal(name, valueText);
+    } else {
+        emit(declarations.modifierPrefix + declarations.cppType + name + valueText + ";");
+    }
+    // A static variable belongs to its own file: the header declares nothing for it.
+    if (fileLevel && !output.writingHeader && declarations.staticFlag == 0)
+        writeHeaderLine("extern " + declarations.modifierPrefix + declarations.cppType + name + ";");
+}
+
+void betweenDeclarators() {
+    emit("\n");
+    writeIndent();
+}
+
+void endDeclarationList() {
+    emit("\n");
+}
+
+void beginObjectDeclaration(const std::string &className) {
+    declarations.className = className;
+    declarations.declaredType = T_OBJECT;
+    bool byValue = false;
+    if (isDefinedType(className, byValue)) {
+        declarations.classIndex = -5;
+        declarations.cppType = className + (byValue ? " " : " *");
+        return;
+    }
+    declarations.classIndex = -1;
+    declarations.cppType = className + " *";
+    reportNamed(E_CLASS_NOT_DEFINED, className);
+}
+
+void applyObjectArraySuffix() {
+    declarations.declaredType = T_OBJECTARRAY;
+}
+
+void writeObjectDeclarator(const std::string &name, int form, const ExprValue &value) {
+    const std::string &className = declarations.className;
+    std::string valueText;
+    if (form == 1)
+        valueText = "=NULL";
+    else if (form == 2)
+        valueText = declarations.classIndex == -5 ? "=" + value.text : "=(" + className + " *) " + value.text;
+    else if (declarations.classIndex != -5)
+        valueText = "=new " + className + "()";
+    declareName(name, declarations.declaredType, true);
+    emit(declarations.modifierPrefix + declarations.cppType + name + valueText + ";\n");
+    if (atFileLevel() && !output.writingHeader)
+        writeHeaderLine("extern " + className + " *" + name + ";");
+}
+
+void beginEnumeration() {
+    declarations.enumCounter = 0;
+}
+
+void enumItemCounted(const std::string &name) {
+    declareEnumItem(name, std::to_string(declarations.enumCounter), T_INTEGER);
+    declarations.enumCounter++;
+}
+
+void enumItemNumbered(const std::string &name, const std::string &number) {
+    declarations.enumCounter = (int)strtol(number.c_str(), nullptr, 0);
+    declareEnumItem(name, number, T_INTEGER);
+    declarations.enumCounter++;
+}
+
+void enumItemValued(const std::string &name, const std::string &literal, int type) {
+    ExprValue value = type == T_TEXT ? stringLiteral(literal)
+                      : type == T_REAL ? realLiteral(literal) : integerLiteral(literal);
+    declareEnumItem(name, value.text, type);
+    declarations.enumCounter++;
+}
+
+void defineType(const std::string &name, bool byValue) {
+    declarations.definedTypes.push_back({name, byValue});
+}
+
+void defineFunctionType(const std::string &name, const std::string &literal) {
+    std::string function = literal.size() >= 2 ? literal.substr(1, literal.size() - 2) : literal;
+    // Functions of the program are not known to this translator yet.
+    (void)name;
+    reportNamed(E_FUNCTION_NOT_DEFINED, function);
+}
+
+void writeLateGlobals() {
+    for (const std::string &definition : declarations.lateGlobals)
+        emit(definition + "\n");
+    declarations.lateGlobals.clear();
+}

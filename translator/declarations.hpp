@@ -1,0 +1,39 @@
+#pragma once
+// Declarations of variables, constants, typed arrays and class-typed
+// variables; enumerations and "define".
+#include <string>
+#include "translator/values.hpp"
+
+void resetDeclarationState();
+
+void beginDeclaration();
+void addModifier(const std::string &text);
+void addStaticModifier();
+void addConstModifier();
+void setDeclaredType(int type, const std::string &cppSpelling);
+void applyArraySuffix();
+int currentDeclaredType();
+
+void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &value);
+void betweenDeclarators();
+void endDeclarationList();
+
+void beginObjectDeclaration(const std::string &className);
+void applyObjectArraySuffix();
+// form 0: no value, 1: "= null", 2: "=" expression.
+void writeObjectDeclarator(const std::string &name, int form, const ExprValue &value);
+
+void beginEnumeration();
+void enumItemCounted(const std::string &name);
+void enumItemNumbered(const std::string &name, const std::string &number);
+void enumItemValued(const std::string &name, const std::string &literal, int type);
+
+void defineType(const std::string &name, bool byValue);
+void defineFunctionType(const std::string &name, const std::string &literal);
+
+// The value a variable of this type starts with, written after its name.
+std::string defaultInitializer(int type);
+
+// File-level variables declared once main is open are defined after main;
+// the epilogue writes their definitions.
+void writeLateGlobals();

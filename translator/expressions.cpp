@@ -1,0 +1,430 @@
+#include "translator/translator.hpp"
+#include <cstring>
+#include <stdexcept>
+#include "driver/settings.hpp"
+#include "semantics/spellings.hpp"
+#include "VLTokenTypes.hpp"
+
+namespace {
+
+struct ArgumentLevel {
+    ExprValue arguments[ARGUMENTS_PER_CALL];
+    int count = 0;
+};
+
+// Expression state of the translation: how deep the parser has descended
+// into nested expressions, and the argument levels of the calls being built.
+struct ExpressionState {
+    int depth = 0;
+    int reportedDepth = 0;
+    ArgumentLevel levels[ARGUMENT_LEVEL_CAPACITY];
+    int argumentDepth = 0;
+    int argumentOverflow = 0;
+};
+
+ExpressionState expressions;
+
+bool isIntegerLike(int type) {
+    return type == T_INTEGER || type == T_BYTE || type == T_NATURAL || type == T_BOOLEAN || type == T_LONG;
+}
+
+bool isFloating(int type) {
+    return type == T_NUMBER || type == T_REAL || type == T_SMALLREAL;
+}
+
+ExprValue result(const std::string &text, int type, int loose = LOOSE_NONE) {
+    ExprValue value;
+    value.text = text;
+    value.type = type;
+    value.loose = loose;
+    return value;
+}
+
+// A double-quoted literal with "$" followed by at least two more characters
+// holds references to variables.
+bool isInterpolated(const std::string &literal) {
+    for (size_t i = 1; i + 1 < literal.size(); i++)
+        if (literal[i] == '$' && literal.size() - 1 - (i + 1) >= 2)
+            return true;
+    return false;
+}
+
+std::string joinArguments(const ArgumentLevel &level) {
+    std::string text;
+    for (int i = 0; i < level.count; i++) {
+        if (i > 0)
+            text += ",";
+        text += level.arguments[i].text;
+    }
+    return text;
+}
+
+}  // namespace
+
+class NestingTooDeep : public std::runtime_error {
+public:
+    NestingTooDeep() : std::runtime_error("expressions nested too deeply") {}
+};
+
+NestingGuard::NestingGuard() {
+    if (++expressions.depth > EXPRESSION_DEPTH_CAPACITY) {
+        expressions.depth--;
+        reportStackOverflow("expression");
+        throw NestingTooDeep();
+    }
+}
+
+NestingGuard::~NestingGuard() {
+    expressions.depth--;
+}
+
+void resetExpressionState() {
+    expressions.argumentDepth = 0;
+    expressions.argumentOverflow = 0;
+}
+
+ExprValue logicalOperator(const ExprValue &left, const std::string &op, const ExprValue &right) {
+    checkBoolean(popType(), right.type);
+    return result(left.text + op + right.text, T_BOOLEAN, LOOSE_LOGICAL);
+}
+
+ExprValue comparison(const ExprValue &left, int comparisonToken, const ExprValue &right) {
+    int leftType = popType();
+    std::string rightText = right.text;
+    if (right.type == T_NIL)
+        rightText = nilFor(leftType);
+    checkRelational(leftType, right.type);
+    static const char *const texts[] = {"<", ">", "==", "<=", ">=", "!="};
+    int index = comparisonToken == VLTokenTypes::LESSER ? 0 : comparisonToken == VLTokenTypes::GREATER ? 1 : comparisonToken == VLTokenTypes::EQUAL ? 2
+              : comparisonToken == VLTokenTypes::LESS_EQUAL ? 3 : comparisonToken == VLTokenTypes::GREAT_EQUAL ? 4 : 5;
+    return result(left.text + texts[index] + rightText, T_BOOLEAN, LOOSE_RELATION);
+}
+
+// Velmora binds the bit operators tighter than comparisons and C++ does
+// not: the parentheses keep "x & 1 = 0" a test of (x & 1).
+ExprValue bitOperator(const ExprValue &left, const std::string &op, const ExprValue &right) {
+    typeState.currentType = right.type;
+    checkBitOperator();
+    return result("(" + left.text + op + right.text + ")", typeState.currentType);
+}
+
+ExprValue shiftOperator(const ExprValue &left, bool shiftLeft, const ExprValue &right) {
+    checkArith(popType(), right.type, W_SHIFT);
+    return result(left.text + (shiftLeft ? "<<" : ">>") + right.text, typeState.currentType, LOOSE_SHIFT);
+}
+
+ExprValue additiveOperator(const ExprValue &left, bool plus, const ExprValue &right) {
+    int leftType = popType();
+    int key = leftType == T_VAR ? right.type : leftType;
+    std::string op = plus ? "+" : "-";
+    ExprValue value;
+    if (key > T_FILEARRAY) {
+        checkArith(leftType, right.type, W_ADD);
+        value = result(left.text + op + right.text, typeState.currentType);
+    } else if (isTypedArray(key)) {
+        if (isTypedArray(right.type))
+            checkSameArray(key, right.type);
+        else
+            checkElement(key, right.type);
+        value = result(left.text + op + right.text, leftType);
+    } else if ((key == T_TEXT || key == T_CHARPTR) && left.literal) {
+        // Two string literals are joined by the C++ compiler; a literal
+        // followed by anything else becomes a text so that "+" concatenates.
+        if (plus && left.stringLiteral && right.stringLiteral) {
+            checkArith(leftType, right.type, W_ADD);
+            value = result(left.text + " " + right.text, typeState.currentType);
+            value.literal = true;
+            value.stringLiteral = true;
+        } else {
+            checkArith(leftType, right.type, W_ADD);
+            value = result("text(" + left.text + ")" + op + right.text, typeState.currentType);
+        }
+    } else if (key != T_ARRAY && key != T_DICT && key != T_LIST) {
+        checkArith(leftType, right.type, W_ADD);
+        value = result(left.text + op + right.text, typeState.currentType);
+    } else if (right.type == T_ARRAY || right.type == T_DICT || right.type == T_LIST) {
+        checkArrayOp(leftType, right.type);
+        value = result(left.text + op + right.text, typeState.currentType);
+    } else if (right.type == T_VAR) {
+        value = result(left.text + op + right.text, leftType);
+    } else {
+        value = result(left.text + op + "dyn(" + right.text + ")", leftType);
+    }
+    typeState.currentType = value.type;
+    return value;
+}
+
+ExprValue multiplicativeOperator(const ExprValue &left, int operatorToken, const ExprValue &right) {
+    int leftType = popType();
+    if (operatorToken == VLTokenTypes::MUL) {
+        checkArith(leftType, right.type, W_MULTIPLY);
+        return result(left.text + "*" + right.text, typeState.currentType);
+    }
+    if (operatorToken == VLTokenTypes::DIV) {
+        checkArith(leftType, right.type, W_DIVIDE);
+        // An integer divided by an integer is a number in Velmora; C++
+        // would truncate.
+        if (isIntegerLike(leftType) && isIntegerLike(right.type))
+            return result("(double)" + left.text + "/" + right.text, typeState.currentType);
+        return result(left.text + "/" + right.text, typeState.currentType);
+    }
+    checkArith(leftType, right.type, W_MODULO);
+    if (isFloating(leftType) || isFloating(right.type))
+        return result("fmod(" + left.text + "," + right.text + ")", typeState.currentType);
+    return result(left.text + "%" + right.text, typeState.currentType);
+}
+
+ExprValue prefixed(const std::string &prefix, const ExprValue &operand) {
+    if (prefix.empty())
+        return operand;
+    ExprValue value = result(prefix + operand.text, operand.type);
+    value.literal = operand.literal && !operand.stringLiteral;
+    typeState.currentType = value.type;
+    return value;
+}
+
+ExprValue inRange(const ExprValue &item, const ExprValue &low, const ExprValue &high, bool inclusive, bool negated) {
+    std::string text = "(" + item.text + ">=" + low.text + "&&" + item.text + "<" + (inclusive ? "=" : "") + high.text + ")";
+    checkIn(item.type, T_VAR);
+    return result((negated ? "!" : "") + text, typeState.currentType);
+}
+
+ExprValue inContainer(const ExprValue &item, const ExprValue &container, bool negated) {
+    std::string text = negated ? "!" : "";
+    int type = container.type;
+    if (type == T_ARRAY || type == T_DICT) {
+        std::string itemText = item.type == T_VAR ? item.text : "dyn(" + item.text + ")";
+        text += container.text + ".in(" + itemText + ")";
+    } else if (isTypedArray(type) || type == T_LIST) {
+        std::string itemText = item.text;
+        if (item.type == T_TEXT && !item.literal)
+            itemText += ".data";
+        text += container.text + ".in(" + convertInItem(elementType(type), itemText) + ")";
+    } else {
+        std::string itemText = item.text;
+        if (item.type == T_TEXT && !item.literal)
+            itemText += ".c_str()";
+        std::string containerText = container.text;
+        if (!container.literal && (type == T_TEXT || type == T_VAR))
+            containerText += ".c_str()";
+        text += "in_sequence(" + itemText + "," + containerText + ")";
+    }
+    checkIn(item.type, type);
+    return result(text, typeState.currentType);
+}
+
+ExprValue constantValue(const std::string &text, int type) {
+    if (type == T_NIL)
+        return result("dyn()", T_NIL);
+    return result(text, type);
+}
+
+ExprValue integerLiteral(const std::string &tokenText) {
+    ExprValue value;
+    if (!tokenText.empty() && tokenText.back() == 'n') {
+        value = result(tokenText.substr(0, tokenText.size() - 1) + driverSettings.integerSuffix, T_NATURAL);
+    } else {
+        value = result(tokenText, T_INTEGER);
+    }
+    value.literal = true;
+    typeState.currentType = value.type;
+    return value;
+}
+
+// "2r", "2f" and "3.5R" are Velmora reals; C++ knows neither the r suffix
+// nor a float suffix on a number without a point, and a float suffix would
+// round the value: the suffix goes and a point is added where needed.
+ExprValue realLiteral(const std::string &tokenText) {
+    std::string text = tokenText;
+    while (!text.empty() && strchr("fFrR", text.back()))
+        text.pop_back();
+    if (text.find_first_of(".eE") == std::string::npos)
+        text += ".0";
+    if (text[0] == '.')
+        text = "0" + text;
+    ExprValue value = result(text, T_REAL);
+    value.literal = true;
+    typeState.currentType = T_REAL;
+    return value;
+}
+
+ExprValue stringLiteral(const std::string &tokenText) {
+    ExprValue value;
+    value.type = T_TEXT;
+    value.literal = true;
+    if (tokenText[0] == '\'') {
+        // Nothing is escaped between single quotes.
+        std::string text = "\"";
+        for (size_t i = 1; i + 1 < tokenText.size(); i++) {
+            char c = tokenText[i];
+            if (c == '\\' || c == '"')
+                text += '\\';
+            text += c;
+        }
+        value.text = text + "\"";
+        value.stringLiteral = true;
+    } else if (isInterpolated(tokenText)) {
+        value.text = phpString(tokenText);
+        value.interpolated = true;
+    } else {
+        value.text = tokenText;
+        value.stringLiteral = true;
+    }
+    typeState.currentType = T_TEXT;
+    return value;
+}
+
+ExprValue phpConstant(const std::string &tokenText) {
+    std::string name = tokenText.substr(2);
+    if (!name.empty() && name.back() == ')')
+        name.pop_back();
+    return result(name, T_INTEGER);
+}
+
+ExprValue parenthesized(const ExprValue &inner) {
+    ExprValue value = result("(" + inner.text + ")", inner.type);
+    value.literal = inner.literal && !inner.stringLiteral;
+    typeState.currentType = value.type;
+    return value;
+}
+
+ExprValue emptyContainer(int element) {
+    switch (element) {
+    case T_NUMBER:
+    case T_REAL:
+    case T_NATURAL:
+        arrayOfElement(element);
+        return result("_array64(" + typeTag(element) + ", 16)", typeState.currentType);
+    case T_INTEGER: return result("_intArr()", T_INTARRAY);
+    case T_TEXT: return result("_arr32()", T_TEXTARRAY);
+    case T_FILE: return result("_arr32()", T_FILEARRAY);
+    case T_OBJECT: return result("_arr32()", T_OBJECTARRAY);
+    case T_DICT: return result("dict()", T_DICT);
+    default: return result("velarray()", T_ARRAY);
+    }
+}
+
+static std::string dynItems(const std::vector<ExprValue> &items) {
+    std::string text;
+    for (size_t i = 0; i < items.size(); i++) {
+        if (i > 0)
+            text += ",";
+        text += items[i].type == T_VAR ? items[i].text : "dyn(" + items[i].text + ")";
+    }
+    return text;
+}
+
+ExprValue makeListLiteral(const std::vector<ExprValue> &items) {
+    return result("velarray{" + dynItems(items) + "}", T_LIST);
+}
+
+ExprValue makeDictLiteral(const std::vector<ExprValue> &items) {
+    return result("dict{" + dynItems(items) + "}", T_DICT);
+}
+
+ExprValue dictionaryEntry(const ExprValue &key, const ExprValue &value) {
+    if (key.type != T_INTEGER && key.type != T_TEXT && key.type != T_CHARPTR)
+        reportError(E_KEYS_TEXTS);
+    return result("dyn(new vel_pair(" + key.text + "," + value.text + "))", T_VAR);
+}
+
+ExprValue beginCall(const std::string &name) {
+    return result(name, T_VAR);
+}
+
+ExprValue beginExternalCall(const std::string &tokenText) {
+    return result(tokenText.substr(1) + " ", T_VAR);
+}
+
+ExprValue endCall(const ExprValue &call) {
+    typeState.currentType = T_VAR;
+    return call;
+}
+
+void openArguments() {
+    if (expressions.argumentDepth >= ARGUMENT_LEVEL_CAPACITY) {
+        expressions.argumentOverflow++;
+        reportStackOverflow("arguments");
+        return;
+    }
+    expressions.levels[expressions.argumentDepth++] = ArgumentLevel();
+}
+
+void addArgument(const ExprValue &argument) {
+    if (expressions.argumentOverflow > 0 || expressions.argumentDepth == 0)
+        return;
+    ArgumentLevel &level = expressions.levels[expressions.argumentDepth - 1];
+    if (level.count >= ARGUMENTS_PER_CALL) {
+        // A call's arguments are kept in fixed slots; a ninth would be lost.
+        reportStackOverflow("argument list");
+        return;
+    }
+    level.arguments[level.count++] = argument;
+}
+
+ExprValue closeArguments(const ExprValue &call) {
+    ExprValue value = call;
+    if (expressions.argumentOverflow > 0) {
+        expressions.argumentOverflow--;
+        value.text += "()";
+        return value;
+    }
+    if (expressions.argumentDepth == 0) {
+        reportStackUnderflow("arguments");
+        return value;
+    }
+    value.text += "(" + joinArguments(expressions.levels[expressions.argumentDepth - 1]) + ")";
+    expressions.argumentDepth--;
+    value.literal = false;
+    value.stringLiteral = false;
+    value.plainName = false;
+    return value;
+}
+
+std::string convertValue(int targetType, const ExprValue &value) {
+    int source = value.type;
+    if (source == targetType || source == T_UNKNOWN || targetType == T_UNKNOWN)
+        return value.text;
+    switch (targetType) {
+    case T_BYTE:
+    case T_INTEGER:
+        if (isIntegerLike(source) && source != T_NATURAL)
+            return value.text;
+        return "intval(" + value.text + ")";
+    case T_NUMBER:
+    case T_REAL:
+        if (isIntegerLike(source) || isFloating(source))
+            return value.text;
+        return "doubleval(" + value.text + ")";
+    case T_NATURAL:
+        if (source == T_INTEGER || source == T_BYTE)
+            return value.text;
+        return "natural(" + value.text + ")";
+    case T_BOOLEAN:
+        return source == T_VAR ? "dyn::toBoolean(" + value.text + ")" : value.text;
+    case T_TEXT:
+        if (source == T_CHARPTR || source == T_CHAR || value.stringLiteral)
+            return value.text;
+        return "text(" + value.text + ")";
+    case T_VAR:
+        return "dyn(" + value.text + ")";
+    case T_ARRAY:
+        return source == T_VAR ? "dyn::toArray(" + value.text + ")" : value.text;
+    case T_DICT:
+        return source == T_VAR ? "dyn::toDict(" + value.text + ")" : value.text;
+    default:
+        break;
+    }
+    if (isTypedArray(targetType) && !isTypedArray(source)) {
+        int element = elementType(targetType);
+        if (targetType == T_INTARRAY)
+            return "_intArr(" + value.text + ")";
+        if (element == T_NUMBER || element == T_REAL || element == T_NATURAL) {
+            if (isIntegerLike(source) || isFloating(source))
+                return "_array64(" + typeTag(element) + ",(double)" + value.text + ")";
+            return "_array64(" + typeTag(element) + "," + value.text + ")";
+        }
+        return "_arr32(" + value.text + ")";
+    }
+    return value.text;
+}

@@ -1,0 +1,56 @@
+#pragma once
+// Operators, literals and calls: each takes the values of its operands and
+// gives the C++ text and type of the result, running the operand checks.
+#include <string>
+#include <vector>
+#include "translator/values.hpp"
+
+constexpr int EXPRESSION_DEPTH_CAPACITY = 128;
+constexpr int ARGUMENT_LEVEL_CAPACITY = 128;
+constexpr int ARGUMENTS_PER_CALL = 8;
+
+// Fresh expression state at the start of a statement or a source.
+void resetExpressionState();
+
+// Counts the nesting of expressions while the parser descends, trial parses
+// included. Nesting past the capacity is reported as an internal error and
+// ends the translation of the source (NestingTooDeep), before the parser
+// could run out of stack.
+struct NestingGuard {
+    NestingGuard();
+    ~NestingGuard();
+    NestingGuard(const NestingGuard &) = delete;
+    NestingGuard &operator=(const NestingGuard &) = delete;
+};
+
+ExprValue logicalOperator(const ExprValue &left, const std::string &op, const ExprValue &right);
+ExprValue comparison(const ExprValue &left, int comparisonToken, const ExprValue &right);
+ExprValue bitOperator(const ExprValue &left, const std::string &op, const ExprValue &right);
+ExprValue shiftOperator(const ExprValue &left, bool shiftLeft, const ExprValue &right);
+ExprValue additiveOperator(const ExprValue &left, bool plus, const ExprValue &right);
+ExprValue multiplicativeOperator(const ExprValue &left, int operatorToken, const ExprValue &right);
+ExprValue prefixed(const std::string &prefix, const ExprValue &operand);
+ExprValue inRange(const ExprValue &item, const ExprValue &low, const ExprValue &high, bool inclusive, bool negated);
+ExprValue inContainer(const ExprValue &item, const ExprValue &container, bool negated);
+
+ExprValue constantValue(const std::string &text, int type);
+ExprValue integerLiteral(const std::string &tokenText);
+ExprValue realLiteral(const std::string &tokenText);
+ExprValue stringLiteral(const std::string &tokenText);
+ExprValue phpConstant(const std::string &tokenText);
+ExprValue parenthesized(const ExprValue &inner);
+ExprValue emptyContainer(int elementType);
+ExprValue makeListLiteral(const std::vector<ExprValue> &items);
+ExprValue makeDictLiteral(const std::vector<ExprValue> &items);
+ExprValue dictionaryEntry(const ExprValue &key, const ExprValue &value);
+
+// Calls of functions the translator does not know: written as they stand.
+ExprValue beginCall(const std::string &name);
+ExprValue beginExternalCall(const std::string &tokenText);
+ExprValue endCall(const ExprValue &call);
+void openArguments();
+void addArgument(const ExprValue &argument);
+ExprValue closeArguments(const ExprValue &call);
+
+// The C++ text of a value converted to a target type.
+std::string convertValue(int targetType, const ExprValue &value);

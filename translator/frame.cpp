@@ -1,0 +1,144 @@
+#include "translator/translator.hpp"
+#include <cctype>
+#include "driver/project.hpp"
+#include "driver/settings.hpp"
+#include "driver/toolchain.hpp"
+#include "semantics/symbols.hpp"
+
+namespace {
+
+const char *const prologue[] = {
+    "#include <stdlib.h>\n", "#include <stdio.h>\n", "#include <string.h>\n",
+    "#include <ctype.h>\n",  "#include <assert.h>\n", "#include <math.h>\n",
+    "#include <string>\n",   "#include <vector>\n",   "#include <map>\n",
+    "#include <iostream>\n", "#include <algorithm>\n", "#include <velmora/libvel.hpp>\n"};
+
+bool endsWithNoCase(const std::string &text, const std::string &end) {
+    if (text.size() < end.size())
+        return false;
+    for (size_t i = 0; i < end.size(); i++)
+        if (tolower((unsigned char)text[text.size() - end.size() + i]) != tolower((unsigned char)end[i]))
+            return false;
+    return true;
+}
+
+void closeFile(FILE *&file) {
+    if (file)
+        fclose(file);
+    file = nullptr;
+}
+
+}  // namespace
+
+void beginSourceFile() {
+    output = OutputState();
+    output.implementationFile = fopen(sourceNames.cppName.c_str(), "wb");
+    output.headerFile = fopen(sourceNames.headerPath.c_str(), "wb");
+    if (!output.implementationFile || !output.headerFile) {
+        std::string name = output.implementationFile ? sourceNames.headerPath : sourceNames.cppName;
+        closeFile(output.implementationFile);
+        closeFile(output.headerFile);
+        throw std::runtime_error("cannot write " + name);
+    }
+    output.currentOutput = output.savedImplementation = output.implementationFile;
+    diagnostics.errorCount = 0;
+    resetTypeState();
+    resetStatementState();
+    resetDeclarationState();
+    resetExpressionState();
+    for (const char *line : prologue)
+        emit(line);
+    for (const std::string &header : toolchainSettings.headers)
+        emit("#include \"" + header + "\"\n");
+    emit("\n");
+}
+
+void writeOwnHeaderInclude() {
+    FILE *saved = output.currentOutput;
+    output.currentOutput = output.implementationFile;
+    emit("#include \"" + sourceNames.headerInclude + "\"\n\n");
+    output.currentOutput = saved;
+}
+
+void endSourceFile() {
+    if (!output.implementationFile)
+        return;
+    if (output.writingHeader)
+        switchToImplementation();
+    if (output.mainOpened) {
+        if (project.isMainTranslation)
+            emit("\nreturn 0;\n}\n");
+        output.mainOpened = false;
+        output.indentLevel--;
+    }
+    writeLateGlobals();
+    closeFile(output.headerFile);
+    closeFile(output.implementationFile);
+    output.currentOutput = output.savedImplementation = nullptr;
+}
+
+void lineEnd() {
+    output.lineCounter++;
+    newlineOnce();
+}
+
+void writeComment(const std::string &tokenText) {
+    emit("//" + tokenText.substr(1));
+    output.lineCounter++;
+}
+
+void countLinesIn(const std::string &tokenText) {
+    for (size_t i = 0; i < tokenText.size(); i++) {
+        if (tokenText[i] == '\n' || (tokenText[i] == '\r' && (i + 1 >= tokenText.size() || tokenText[i + 1] != '\n')))
+            output.lineCounter++;
+    }
+}
+
+void beginInclude() {
+    output.blankLines = 0;
+    output.includeSeen = true;
+    emit("#include ");
+}
+
+void includeQuoted(const std::string &literal) {
+    std::string name = literal.substr(1, literal.size() >= 2 ? literal.size() - 2 : 0);
+    if (endsWithNoCase(name, ".vel"))
+        name = name.substr(0, name.size() - 4) + ".hpp";
+    emit("\"" + name + "\"\n");
+}
+
+void includeAngle(const std::string &path) {
+    emit("<" + path + ">\n");
+}
+
+void beginImport() {
+    switchToHeader();
+    output.inImport = true;
+}
+
+void endImport() {
+    output.importSeen = true;
+    switchToImplementation();
+}
+
+void openMainIfNeeded() {
+    if (output.mainOpened || !project.isMainTranslation)
+        return;
+    emit("int main(");
+    output.indentLevel++;
+    if (findExact(symbolTable.globals, "argv") >= 0)
+        emit("int argc, char *_A_1[])\n{\n velarray argv(_A_1);");
+    else
+        emit(")\n{");
+    emit("\n");
+    output.blankLines = 1;
+    output.mainOpened = true;
+}
+
+void openMainForCall(const std::string &name) {
+    std::string lower;
+    for (char c : name)
+        lower += char(tolower((unsigned char)c));
+    if (lower != "main")
+        openMainIfNeeded();
+}

@@ -1,0 +1,180 @@
+#include "translator/translator.hpp"
+#include "semantics/indexing.hpp"
+#include "semantics/spellings.hpp"
+#include "semantics/symbols.hpp"
+
+namespace {
+
+// Per-name subscript values that the readers below share.
+struct NameState {
+    bool rangeUsed = false;
+};
+
+NameState nameState;
+
+bool inScope(const std::vector<Symbol *> &scope, const std::string &name) {
+    return findExact(scope, name) >= 0;
+}
+
+}  // namespace
+
+bool isDeclaredAnywhere(const std::string &name) {
+    for (int depth = 0; depth <= scopes.blockDepth && depth < BLOCK_DEPTH_CAPACITY; depth++)
+        if (inScope(symbolTable.blockScopes[depth], name) || inScope(symbolTable.blockCaptures[depth], name))
+            return true;
+    if (scopes.inFunction && (inScope(symbolTable.functionLocals, name) || inScope(symbolTable.functionImports, name)))
+        return true;
+    if (scopes.inClass && inScope(symbolTable.classMembers.members, name))
+        return true;
+    return inScope(symbolTable.globals, name);
+}
+
+ExprValue beginName(const std::string &name) {
+    nameState = NameState();
+    ExprValue value;
+    value.plainName = true;
+    if (lookupUse(name)) {
+        value.text = current.emittedName.empty() ? name : current.emittedName;
+        value.type = typeState.currentType;
+        value.literal = current.kind == KIND_LITERAL_CONSTANT;
+        if (value.literal && value.type == T_TEXT) {
+            value.stringLiteral = true;
+            value.plainName = false;
+        }
+    } else {
+        value.text = name;
+        value.type = T_UNKNOWN;
+    }
+    return value;
+}
+
+ExprValue indexOfName(const ExprValue &name, const ExprValue &index, bool anotherFollows) {
+    SubscriptText subscript = readIndex(name.type, index.text, anotherFollows);
+    ExprValue value = name;
+    value.text += subscript.text;
+    value.type = subscript.type;
+    value.plainName = false;
+    value.literal = false;
+    value.stringLiteral = false;
+    typeState.currentType = value.type;
+    return value;
+}
+
+ExprValue sliceOfName(const ExprValue &name, bool hasLow, const ExprValue &low, bool hasHigh,
+                      const ExprValue &high, bool inclusive) {
+    IntervalBounds bounds = makeInterval(hasLow, low.text, low.type, hasHigh, high.text, high.type, inclusive);
+    ExprValue value = name;
+    value.text += sliceText(bounds);
+    value.plainName = false;
+    value.literal = false;
+    value.stringLiteral = false;
+    nameState.rangeUsed = true;
+    typeState.currentType = value.type;
+    return value;
+}
+
+ExprValue keyRangeOfName(const ExprValue &name, const ExprValue &low, const ExprValue &high) {
+    checkKeyRange(low.type, high.type);
+    ExprValue value = name;
+    value.text += ".slice(" + low.text + "," + high.text + ",1)";
+    value.plainName = false;
+    typeState.currentType = value.type;
+    return value;
+}
+
+ExprValue currentElementOfName(const ExprValue &name) {
+    EmptySubscript subscript = readEmptySubscript(name.type, nameState.rangeUsed);
+    ExprValue value = name;
+    value.text += subscript.text;
+    value.type = subscript.type;
+    value.plainName = false;
+    typeState.currentType = value.type;
+    return value;
+}
+
+// Members of objects belong to classes, which this translator does not
+// model yet: the member is reached by pointer and is dynamic.
+ExprValue memberOfName(const ExprValue &name, const std::string &member) {
+    ExprValue value = name;
+    value.text += "->" + member;
+    value.type = T_VAR;
+    value.plainName = false;
+    typeState.currentType = T_VAR;
+    return value;
+}
+
+ExprValue beginMethodCall(const ExprValue &object, const std::string &method) {
+    ExprValue value = object;
+    value.text += "." + method;
+    value.type = T_VAR;
+    value.plainName = false;
+    return value;
+}
+
+ExprValue endMethodCall(const ExprValue &call) {
+    typeState.currentType = T_VAR;
+    return call;
+}
+
+ExprValue endName(const ExprValue &name) {
+    typeState.currentType = name.type;
+    return name;
+}
+
+AssignTarget beginTarget(const std::string &name) {
+    AssignTarget target;
+    lookupAssign(name);
+    target.path = current.emittedName.empty() ? name : current.emittedName;
+    target.readPath = target.path;
+    target.type = typeState.currentType;
+    target.valueType = target.type;
+    return target;
+}
+
+void indexTarget(AssignTarget &target, const ExprValue &index, bool anotherFollows) {
+    TargetSubscript subscript = targetIndex(target.type, index.text, target.nesting, anotherFollows);
+    SubscriptText read = readIndex(target.nesting == 0 ? target.type : T_VAR, index.text, anotherFollows);
+    if (subscript.selectsInner) {
+        target.path += subscript.text;
+    } else {
+        target.setter = subscript.text;
+        target.setterIsCall = subscript.isCall;
+    }
+    target.readPath += read.text;
+    target.valueType = subscript.type;
+    target.nesting++;
+}
+
+void sliceTarget(AssignTarget &target, bool hasLow, const ExprValue &low, bool hasHigh,
+                 const ExprValue &high, bool inclusive) {
+    IntervalBounds bounds = makeInterval(hasLow, low.text, low.type, hasHigh, high.text, high.type, inclusive);
+    target.isSlice = true;
+    target.rangeUsed = true;
+    target.low = bounds.lower;
+    target.high = bounds.upper;
+    target.inclusive = bounds.inclusive;
+    target.valueType = target.type;
+    target.nesting++;
+}
+
+void currentElementTarget(AssignTarget &target, bool anotherFollows) {
+    if (target.rangeUsed)
+        reportError(E_INDEX_ON_RANGE);
+    TargetSubscript subscript = targetEmptySubscript(target.path, target.type, target.nesting, anotherFollows);
+    if (subscript.selectsInner) {
+        target.path += subscript.text;
+    } else {
+        target.setter = subscript.text;
+        target.setterIsCall = subscript.isCall;
+    }
+    target.readPath += ".value()";
+    target.valueType = subscript.type;
+    target.nesting++;
+}
+
+void memberTarget(AssignTarget &target, const std::string &member) {
+    target.path += "->" + member;
+    target.readPath = target.path;
+    target.type = T_VAR;
+    target.valueType = T_VAR;
+}

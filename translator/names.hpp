@@ -1,0 +1,30 @@
+#pragma once
+// Names in expressions and as assignment targets, with their subscripts
+// and members.
+#include <string>
+#include "translator/values.hpp"
+
+// Kind of a constant whose value the translator writes in its place
+// (enumeration items).
+constexpr int KIND_LITERAL_CONSTANT = 3;
+
+// True when a lookup of name would find it (no report is made).
+bool isDeclaredAnywhere(const std::string &name);
+
+ExprValue beginName(const std::string &name);
+ExprValue indexOfName(const ExprValue &name, const ExprValue &index, bool anotherFollows);
+ExprValue sliceOfName(const ExprValue &name, bool hasLow, const ExprValue &low, bool hasHigh,
+                      const ExprValue &high, bool inclusive);
+ExprValue keyRangeOfName(const ExprValue &name, const ExprValue &low, const ExprValue &high);
+ExprValue currentElementOfName(const ExprValue &name);
+ExprValue memberOfName(const ExprValue &name, const std::string &member);
+ExprValue beginMethodCall(const ExprValue &object, const std::string &method);
+ExprValue endMethodCall(const ExprValue &call);
+ExprValue endName(const ExprValue &name);
+
+AssignTarget beginTarget(const std::string &name);
+void indexTarget(AssignTarget &target, const ExprValue &index, bool anotherFollows);
+void sliceTarget(AssignTarget &target, bool hasLow, const ExprValue &low, bool hasHigh,
+                 const ExprValue &high, bool inclusive);
+void currentElementTarget(AssignTarget &target, bool anotherFollows);
+void memberTarget(AssignTarget &target, const std::string &member);

@@ -1,0 +1,478 @@
+#include "translator/translator.hpp"
+#include <cctype>
+#include "driver/project.hpp"
+#include "semantics/spellings.hpp"
+#include "semantics/symbols.hpp"
+#include "VLTokenTypes.hpp"
+
+namespace {
+
+enum LoopKind { LOOP_FOR = 0, LOOP_WHILE = 1, LOOP_DO = 2 };
+enum ForForm { FOR_RANGE = 0, FOR_CONTAINER = 1 };
+
+struct LoopFrame {
+    int kind = LOOP_FOR;
+    int labelBase = 0;
+    int labelsUsed = 0;        // bit 1: continue label, bit 2: exit label
+    int letCount = 0;
+    int forForm = FOR_RANGE;
+};
+
+struct BranchFrame {
+    int caseCount = 0;         // branches after the first
+    std::string subject;
+    int subjectType = 0;
+};
+
+// Control-structure state of the translation: the loops and branch chains
+// being translated, innermost last.
+struct StatementState {
+    int nextLabel = 0;
+    LoopFrame loops[CONTROL_STACK_CAPACITY];
+    int loopDepth = 0;
+    int loopOverflow = 0;
+    BranchFrame branches[CONTROL_STACK_CAPACITY];
+    int branchDepth = 0;
+    int branchOverflow = 0;
+};
+
+StatementState statements;
+
+// A loop outside the capacity is reported; it then shares the top frame so
+// the translation goes on without writing past the stack.
+LoopFrame &currentLoop() {
+    static LoopFrame none;
+    if (statements.loopDepth == 0)
+        return none;
+    return statements.loops[statements.loopDepth - 1];
+}
+
+void pushLoop(int kind) {
+    if (statements.loopDepth >= CONTROL_STACK_CAPACITY) {
+        statements.loopOverflow++;
+        reportStackOverflow("loop stack");
+        return;
+    }
+    LoopFrame &loop = statements.loops[statements.loopDepth++];
+    loop = LoopFrame();
+    loop.kind = kind;
+    loop.labelBase = statements.nextLabel;
+    statements.nextLabel += 2;
+}
+
+void popLoop() {
+    if (statements.loopOverflow > 0) {
+        statements.loopOverflow--;
+        return;
+    }
+    if (statements.loopDepth == 0) {
+        reportStackUnderflow("loop stack");
+        return;
+    }
+    statements.loopDepth--;
+}
+
+BranchFrame &currentBranches() {
+    static BranchFrame none;
+    if (statements.branchDepth == 0)
+        return none;
+    return statements.branches[statements.branchDepth - 1];
+}
+
+void pushBranches() {
+    if (statements.branchDepth >= CONTROL_STACK_CAPACITY) {
+        statements.branchOverflow++;
+        reportStackOverflow("case stack");
+        return;
+    }
+    statements.branches[statements.branchDepth++] = BranchFrame();
+}
+
+void popBranches() {
+    if (statements.branchOverflow > 0) {
+        statements.branchOverflow--;
+        return;
+    }
+    if (statements.branchDepth == 0) {
+        reportStackUnderflow("case stack");
+        return;
+    }
+    statements.branchDepth--;
+}
+
+void writeLabelLine(int number) {
+    writeIndent();
+    emit(labelName(number) + ":;\n");
+}
+
+std::string comparisonText(int token) {
+    switch (token) {
+    case VLTokenTypes::LESSER: return "<";
+    case VLTokenTypes::GREATER: return ">";
+    case VLTokenTypes::EQUAL: return "==";
+    case VLTokenTypes::LESS_EQUAL: return "<=";
+    case VLTokenTypes::GREAT_EQUAL: return ">=";
+    default: return "!=";
+    }
+}
+
+ExprValue subjectValue() {
+    ExprValue subject;
+    subject.text = currentBranches().subject;
+    subject.type = currentBranches().subjectType;
+    subject.plainName = true;
+    return subject;
+}
+
+// The C++ spelling under which a loop variable of this type is declared.
+std::string loopVariableSpelling(int type) {
+    std::string spelling = cppTypeSpelling(type);
+    return spelling.empty() ? "dyn " : spelling;
+}
+
+// Declares a loop variable that the program has not declared, so that
+// "for i in 1..10" works without a declaration of i. Returns the C++ type
+// to write before the variable, empty when it was declared already.
+std::string declareLoopVariable(int declaredType, const std::string &name, int impliedType) {
+    int type = declaredType ? declaredType : impliedType;
+    if (!declaredType && isDeclaredAnywhere(name)) {
+        lookupAssign(name);
+        return "";
+    }
+    typeState.currentType = type;
+    pendingDeclaration = PendingDeclaration();
+    declare(name, SYMBOL_ASSIGNED);
+    return loopVariableSpelling(type);
+}
+
+void writeElementAssignment(const std::string &spelling, const std::string &name, int type,
+                            const std::string &valueText, int valueType) {
+    ExprValue value;
+    value.text = valueText;
+    value.type = valueType;
+    writeIndent();
+    emit(spelling + name + "=" + convertValue(type, value) + ";\n");
+}
+
+int variableType(const std::string &name, int fallback) {
+    int saved = typeState.currentType;
+    int type = fallback;
+    if (isDeclaredAnywhere(name)) {
+        scopes.assignmentTarget = true;
+        lookupUse(name);
+        scopes.assignmentTarget = false;
+        type = typeState.currentType;
+    }
+    typeState.currentType = saved;
+    return type;
+}
+
+void writeTextFor(int declaredType, const std::string &variable, const ExprValue &source) {
+    std::string textName = source.text;
+    if (!source.plainName) {
+        textName = newTemp();
+        emit("text " + textName + "=" + source.text + ";\n");
+        writeIndent();
+    }
+    std::string length = newTemp();
+    emit("int " + length + "=" + textName + ".length();\n");
+    std::string index = newTemp();
+    writeIndent();
+    writeControlLine("for(int " + index + " = 0; " + index + " < " + length + "; " + index + "++)");
+    output.indentLevel++;
+    std::string spelling = declareLoopVariable(declaredType, variable, T_TEXT);
+    int type = variableType(variable, T_TEXT);
+    writeElementAssignment(spelling, variable, type, textName + "[" + index + "]", T_TEXT);
+    writeIndent();
+    emit("{\n");
+    output.blankLines = 2;
+}
+
+}  // namespace
+
+std::string labelName(int number) {
+    std::string name = "_lab_";
+    for (char c : sourceNames.fileName)
+        name += (isalnum((unsigned char)c) || c == '_') ? c : '_';
+    return name + std::to_string(number);
+}
+
+void resetStatementState() {
+    statements = StatementState();
+}
+
+void beginStatement() {
+    writeIndent();
+    resetExpressionState();
+}
+
+void writeStatementComment(const std::string &tokenText) {
+    emit("//" + tokenText.substr(1));
+    output.lineCounter++;
+}
+
+void writeNative(const std::string &tokenText) {
+    std::string inner = tokenText.size() >= 4 ? tokenText.substr(2, tokenText.size() - 4) : "";
+    emit(inner);
+    countLinesIn(inner);
+}
+
+void enterControlBlock() {
+    enterBlock();
+    output.indentLevel++;
+}
+
+void leaveControlBlock() {
+    leaveBlock();
+    output.indentLevel--;
+}
+
+void writeControlLine(const std::string &text) {
+    emit(text + "\n");
+    writeIndent();
+    emit("{\n");
+    output.blankLines = 2;
+}
+
+void writeClosingBrace() {
+    writeIndent();
+    emit("}\n");
+}
+
+void writeElse() {
+    writeIndent();
+    emit("else\n");
+    writeIndent();
+    emit("{\n");
+    output.blankLines = 2;
+}
+
+void beginBranches(const ExprValue &subject, bool isSwitch) {
+    pushBranches();
+    BranchFrame &frame = currentBranches();
+    frame.subjectType = subject.type;
+    if (subject.plainName) {
+        frame.subject = subject.text;
+        return;
+    }
+    frame.subject = newTemp();
+    std::string spelling = isSwitch ? "var " : loopVariableSpelling(subject.type);
+    emit(spelling + frame.subject + "=" + subject.text + ";\n");
+    writeIndent();
+}
+
+void nextBranch() {
+    writeIndent();
+    emit("else\n");
+    writeIndent();
+    emit("{\n");
+    writeIndent();
+    currentBranches().caseCount++;
+}
+
+void closeBranchChain() {
+    int count = currentBranches().caseCount;
+    if (count > 0) {
+        writeIndent();
+        emit(std::string(count, '}') + "\n");
+    }
+}
+
+void endBranches(bool isSwitch) {
+    closeBranchChain();
+    if (isSwitch)
+        emit("\n");
+    popBranches();
+}
+
+std::string branchComparison(int comparisonToken, const ExprValue &value) {
+    ExprValue subject = subjectValue();
+    pushType(subject.type);
+    return comparison(subject, comparisonToken, value).text;
+}
+
+std::string branchRange(const ExprValue &low, const ExprValue &high, bool inclusive) {
+    return inRange(subjectValue(), low, high, inclusive, false).text;
+}
+
+std::string branchContainer(const ExprValue &container) {
+    return inContainer(subjectValue(), container, false).text;
+}
+
+std::string caseEquals(const ExprValue &value) {
+    return branchComparison(VLTokenTypes::EQUAL, value);
+}
+
+std::string caseRange(const ExprValue &low, const ExprValue &high, bool inclusive) {
+    const std::string &subject = currentBranches().subject;
+    return "(" + subject + ">=" + low.text + " && " + subject + (inclusive ? "<=" : "<") + high.text + ")";
+}
+
+void writeBreak() {
+    LoopFrame &loop = currentLoop();
+    if (statements.loopDepth > 0 && loop.kind == LOOP_WHILE) {
+        emit("goto " + labelName(loop.labelBase + 1));
+        loop.labelsUsed |= 2;
+    } else {
+        emit("break");
+    }
+}
+
+void writeContinue() {
+    LoopFrame &loop = currentLoop();
+    if (statements.loopDepth > 0 && loop.kind == LOOP_WHILE) {
+        emit("goto " + labelName(loop.labelBase));
+        loop.labelsUsed |= 1;
+    } else {
+        emit("continue");
+    }
+}
+
+void beginWhile() {
+    pushLoop(LOOP_WHILE);
+}
+
+// The body of a while stands in braces of its own, so that the continue
+// label after it is outside the scope of the body's declarations: a goto
+// may not jump into the scope of an initialised variable.
+void openLoopBodyScope() {
+    writeIndent();
+    emit("{\n");
+    output.blankLines = 2;
+    output.indentLevel++;
+}
+
+void closeLoopBodyScope() {
+    output.indentLevel--;
+    writeClosingBrace();
+}
+
+void writeContinueLabel() {
+    if (currentLoop().labelsUsed & 1)
+        writeLabelLine(currentLoop().labelBase);
+}
+
+void countLetClause() {
+    if (++currentLoop().letCount == 2)
+        reportError(E_LET_TWICE);
+}
+
+void endWhile() {
+    if (currentLoop().labelsUsed & 2)
+        writeLabelLine(currentLoop().labelBase + 1);
+    popLoop();
+}
+
+void beginDo() {
+    emit("do\n");
+    writeIndent();
+    emit("{\n");
+    output.blankLines = 2;
+    enterControlBlock();
+    pushLoop(LOOP_DO);
+    pushBranches();
+}
+
+void endDoBody() {
+    leaveControlBlock();
+    writeClosingBrace();
+}
+
+void writeDoEnding(const std::string &text) {
+    writeIndent();
+    emit(text);
+}
+
+void endDo() {
+    popBranches();
+    popLoop();
+}
+
+void beginFor() {
+    pushLoop(LOOP_FOR);
+    enterBlock();
+}
+
+bool stepIsNegative(const ExprValue &step) {
+    return !step.text.empty() && step.text[0] == '-';
+}
+
+void writeRangeFor(int declaredType, const std::string &variable, const ExprValue &low,
+                   const ExprValue &high, bool inclusive, bool descending, bool hasStep,
+                   const ExprValue &step) {
+    int implied = (resultOf(low.type, high.type) == T_INTEGER || (low.type == T_INTEGER && high.type == T_INTEGER))
+                      ? T_INTEGER : T_NUMBER;
+    std::string spelling = declareLoopVariable(declaredType, variable, implied);
+    std::string comparison = descending ? (inclusive ? ">=" : ">") : (inclusive ? "<=" : "<");
+    std::string advance = hasStep ? "+=" + step.text : "++";
+    writeControlLine("for(" + spelling + variable + "=" + low.text + ";" + variable + comparison +
+                     high.text + ";" + variable + advance + ")");
+}
+
+void writeContainerFor(int declaredType, const std::string &first, const std::string &second,
+                       const ExprValue &container) {
+    currentLoop().forForm = FOR_CONTAINER;
+    if (container.type == T_TEXT || container.type == T_CHARPTR) {
+        writeTextFor(declaredType, first, container);
+        return;
+    }
+    typeState.currentType = container.type;
+    checkSequence();
+    std::string name = container.text;
+    if (!container.plainName) {
+        name = newTemp();
+        emit(loopVariableSpelling(container.type) + name + "=" + container.text + ";\n");
+        writeIndent();
+    }
+    emit(name + ".reset();\n");
+    writeIndent();
+    emit("while(" + name + ".inBound()) {\n");
+    output.indentLevel++;
+    int element = isTypedArray(container.type) ? elementType(container.type) : T_VAR;
+    std::string valueName = second.empty() ? first : second;
+    if (!second.empty()) {
+        int keyImplied = container.type == T_DICT || container.type == T_VAR ? T_VAR : T_INTEGER;
+        std::string spelling = declareLoopVariable(0, first, keyImplied);
+        int keyType = variableType(first, keyImplied);
+        writeIndent();
+        std::string key = keyType == T_INTEGER ? "intval(" + name + ".key())" : name + ".key()";
+        emit(spelling + first + "=" + key + ";\n");
+    }
+    std::string spelling = declareLoopVariable(declaredType, valueName, element);
+    int valueType = variableType(valueName, element);
+    writeElementAssignment(spelling, valueName, valueType, name + ".value()", element);
+    writeIndent();
+    emit(name + ".bound();\n");
+    writeIndent();
+    emit("{\n");
+    output.blankLines = 2;
+}
+
+void endFor() {
+    if (currentLoop().forForm == FOR_CONTAINER) {
+        output.indentLevel--;
+        writeClosingBrace();
+    }
+    leaveBlock();
+    popLoop();
+}
+
+void beginCatch(const std::string &className, const std::string &variable) {
+    writeIndent();
+    emit("catch(" + className + " *" + variable + ")\n");
+    writeIndent();
+    emit("{\n");
+    output.blankLines = 2;
+    enterControlBlock();
+    typeState.currentType = T_OBJECT;
+    pendingDeclaration = PendingDeclaration();
+    declare(variable, SYMBOL_ASSIGNED);
+}
+
+void writeEmptyCatch() {
+    writeIndent();
+    emit("catch(...)\n");
+    writeIndent();
+    emit("{\n");
+    writeClosingBrace();
+}

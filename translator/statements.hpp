@@ -1,0 +1,62 @@
+#pragma once
+// Control structures: blocks, conditions, loops with their labels, switch,
+// try and the error block.
+#include <string>
+#include "translator/values.hpp"
+
+constexpr int CONTROL_STACK_CAPACITY = 128;
+
+void resetStatementState();
+
+// Start of every statement: indentation and a fresh expression state.
+void beginStatement();
+void writeStatementComment(const std::string &tokenText);
+void writeNative(const std::string &tokenText);
+
+// A block of a control structure: one level deeper and a scope of its own.
+void enterControlBlock();
+void leaveControlBlock();
+// The controlling line ("if(c)", "while(c)", ...) and the brace that opens its block.
+void writeControlLine(const std::string &text);
+void writeClosingBrace();
+void writeElse();
+
+// Branch chains of switch, composite if and do-case.
+void beginBranches(const ExprValue &subject, bool isSwitch);
+void nextBranch();
+void endBranches(bool isSwitch);
+void closeBranchChain();
+std::string branchComparison(int comparisonToken, const ExprValue &value);
+std::string branchRange(const ExprValue &low, const ExprValue &high, bool inclusive);
+std::string branchContainer(const ExprValue &container);
+std::string caseEquals(const ExprValue &value);
+std::string caseRange(const ExprValue &low, const ExprValue &high, bool inclusive);
+
+// Loops.
+void writeBreak();
+void writeContinue();
+void beginWhile();
+void openLoopBodyScope();
+void closeLoopBodyScope();
+void writeContinueLabel();
+void countLetClause();
+void endWhile();
+void beginDo();
+void endDoBody();
+void writeDoEnding(const std::string &text);
+void endDo();
+void beginFor();
+bool stepIsNegative(const ExprValue &step);
+void writeRangeFor(int declaredType, const std::string &variable, const ExprValue &low,
+                   const ExprValue &high, bool inclusive, bool descending, bool hasStep,
+                   const ExprValue &step);
+void writeContainerFor(int declaredType, const std::string &first, const std::string &second,
+                       const ExprValue &container);
+void endFor();
+
+void beginCatch(const std::string &className, const std::string &variable);
+
+// The label text of a loop label number, a valid C++ identifier.
+std::string labelName(int number);
+// A try without a catch clause still needs a handler in C++.
+void writeEmptyCatch();

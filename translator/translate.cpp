@@ -1,0 +1,18 @@
+#include "driver/translate_call.hpp"
+#include "translator/frame.hpp"
+#include "VLLexer.hpp"
+#include "VLParser.hpp"
+
+void translateStream(std::istream &input, const std::string &sourceName) {
+    VLLexer lexer(input);
+    lexer.setFilename(sourceName);
+    VLParser parser(lexer);
+    parser.setFilename(sourceName);
+    try {
+        parser.sourceFile();
+    } catch (...) {
+        // The files must be complete and closed whatever ended the parse.
+        endSourceFile();
+        throw;
+    }
+}

@@ -1,0 +1,32 @@
+#pragma once
+// What an expression rule hands to the rule that called it, and what an
+// assignment target rule hands to the assignment writer.
+#include <string>
+
+// Operators that bind looser than "<<" in C++: an item of a print list that
+// carries one at its top is put in parentheses.
+enum LooseOperator { LOOSE_NONE = 0, LOOSE_SHIFT, LOOSE_RELATION, LOOSE_LOGICAL };
+
+struct ExprValue {
+    std::string text;            // the C++ text
+    int type = 0;                // type code
+    bool literal = false;        // a literal or a literal constant
+    bool stringLiteral = false;  // a plain C++ string literal, joinable with the next one
+    bool interpolated = false;   // built from a string with "$" references
+    bool plainName = false;      // a bare variable name
+    int loose = LOOSE_NONE;
+};
+
+struct AssignTarget {
+    std::string path;            // C++ text of the target up to its setter
+    std::string readPath;        // C++ text that reads the element's current value
+    int type = 0;                // type of the root variable
+    int valueType = 0;           // type a value assigned to the target must have
+    std::string setter;          // put between the path and the value
+    bool setterIsCall = false;   // the setter is a call closed with ")"
+    int nesting = 0;             // subscripts applied so far
+    bool rangeUsed = false;
+    bool isSlice = false;
+    std::string low, high;       // slice bounds
+    int inclusive = 1;
+};
