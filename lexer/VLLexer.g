@@ -3,10 +3,10 @@ header "pre_include_hpp" {
 }
 options { language="Cpp"; }
 
-// The rules are ordered with care: nextToken tries the two-character
-// decisions first, in the order the rules appear here, then the
-// one-character ones in the same order.  Moving a rule changes which token
-// wins on input such as "<<", "@_" or "/if".
+// nextToken tries the rules that need two characters of lookahead ("//",
+// "<=", "@x" ...) before the one-character rules that share their first
+// character ("/", "<", "@"), each group in the order written here.  The
+// single characters that begin longer tokens are therefore kept at the end.
 class VLLexer extends Lexer;
 options {
     importVocab=VL;
@@ -30,8 +30,7 @@ EOL
       { newline(); }
     ;
 
-// Code 23 (end of transmission block) is left over by some editors; it is
-// dropped wherever it appears between tokens.
+// A stray code 23 (ETB) between tokens is dropped rather than rejected.
 EOF : '\27' { $setType(antlr::Token::SKIP); } ;
 
 // ---------------------------------------------------------------------------

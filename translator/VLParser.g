@@ -17,6 +17,16 @@ options {
 
 {
     bool guessing() const { return inputState->guessing > 0; }
+    // A syntax error is counted like every other error of the source: its
+    // C++ would be incomplete, so it must not be compiled and run.
+    void reportError(const antlr::RecognitionException &ex) override {
+        antlr::LLkParser::reportError(ex);
+        diagnostics.errorCount++;
+    }
+    void reportError(const std::string &message) override {
+        antlr::LLkParser::reportError(message);
+        diagnostics.errorCount++;
+    }
     // Recovery inside a statement: the rest of its line is skipped.
     void skipRestOfLine() { consumeUntil(EOL); }
 }
@@ -213,7 +223,12 @@ controlledOneLine
     ;
 
 oneLineBody
-    :   QUESTION statement
+    :   QUESTION
+        (   returnInBody
+        |   "break" { writeIndent(); writeBreak(); } statementEnd
+        |   "continue" { writeIndent(); writeContinue(); } statementEnd
+        |   statement
+        )
     |   "let" statement
     |   printStatementLine
     |   echoStatementLine

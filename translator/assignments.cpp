@@ -32,7 +32,8 @@ std::string combinedValue(const AssignTarget &target, char op, const ExprValue &
 
 void writeOne(const AssignTarget &target, char op, const ExprValue &value) {
     typeState.pendingAssignOp = op;
-    checkAssign(target.valueType, value.type);
+    if (value.type != T_UNKNOWN && target.valueType != T_UNKNOWN)
+        checkAssign(target.valueType, value.type);
     if (target.isSlice) {
         emit(target.path + ".setSlice(" + target.low + "," + target.high + "," +
              std::to_string(target.inclusive) + "," + value.text + ");\n");

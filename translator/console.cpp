@@ -27,6 +27,9 @@ std::string itemText(const ExprValue &item) {
     }
     if (item.loose != LOOSE_NONE)
         return "(" + item.text + ")";
+    // A byte is a number to the user; the stream would print it as a character.
+    if (item.type == T_BYTE)
+        return "(int)(" + item.text + ")";
     return item.text;
 }
 

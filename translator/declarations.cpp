@@ -152,7 +152,8 @@ void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &va
     std::string valueText;
     if (hasValue) {
         typeState.pendingAssignOp = '=';
-        checkAssign(type, value.type);
+        if (value.type != T_UNKNOWN)
+            checkAssign(type, value.type);
         valueText = "=" + convertValue(type, value);
     } else {
         valueText = defaultInitializer(type);

@@ -83,8 +83,16 @@ void resetExpressionState() {
     expressions.argumentOverflow = 0;
 }
 
+// An operand of unknown type has had its error reported already; checking
+// it again would only repeat that error in other words.
+bool eitherUnknown(int left, int right) {
+    return left == T_UNKNOWN || right == T_UNKNOWN;
+}
+
 ExprValue logicalOperator(const ExprValue &left, const std::string &op, const ExprValue &right) {
-    checkBoolean(popType(), right.type);
+    int leftType = popType();
+    if (!eitherUnknown(leftType, right.type))
+        checkBoolean(leftType, right.type);
     return result(left.text + op + right.text, T_BOOLEAN, LOOSE_LOGICAL);
 }
 
@@ -93,7 +101,8 @@ ExprValue comparison(const ExprValue &left, int comparisonToken, const ExprValue
     std::string rightText = right.text;
     if (right.type == T_NIL)
         rightText = nilFor(leftType);
-    checkRelational(leftType, right.type);
+    if (!eitherUnknown(leftType, right.type))
+        checkRelational(leftType, right.type);
     static const char *const texts[] = {"<", ">", "==", "<=", ">=", "!="};
     int index = comparisonToken == VLTokenTypes::LESSER ? 0 : comparisonToken == VLTokenTypes::GREATER ? 1 : comparisonToken == VLTokenTypes::EQUAL ? 2
               : comparisonToken == VLTokenTypes::LESS_EQUAL ? 3 : comparisonToken == VLTokenTypes::GREAT_EQUAL ? 4 : 5;
@@ -104,12 +113,20 @@ ExprValue comparison(const ExprValue &left, int comparisonToken, const ExprValue
 // not: the parentheses keep "x & 1 = 0" a test of (x & 1).
 ExprValue bitOperator(const ExprValue &left, const std::string &op, const ExprValue &right) {
     typeState.currentType = right.type;
+    if (eitherUnknown(left.type, right.type)) {
+        popType();
+        return result("(" + left.text + op + right.text + ")", T_UNKNOWN);
+    }
     checkBitOperator();
     return result("(" + left.text + op + right.text + ")", typeState.currentType);
 }
 
 ExprValue shiftOperator(const ExprValue &left, bool shiftLeft, const ExprValue &right) {
-    checkArith(popType(), right.type, W_SHIFT);
+    int leftType = popType();
+    if (eitherUnknown(leftType, right.type))
+        typeState.currentType = T_UNKNOWN;
+    else
+        checkArith(leftType, right.type, W_SHIFT);
     return result(left.text + (shiftLeft ? "<<" : ">>") + right.text, typeState.currentType, LOOSE_SHIFT);
 }
 
@@ -118,7 +135,9 @@ ExprValue additiveOperator(const ExprValue &left, bool plus, const ExprValue &ri
     int key = leftType == T_VAR ? right.type : leftType;
     std::string op = plus ? "+" : "-";
     ExprValue value;
-    if (key > T_FILEARRAY) {
+    if (eitherUnknown(leftType, right.type)) {
+        value = result(left.text + op + right.text, T_UNKNOWN);
+    } else if (key > T_FILEARRAY) {
         checkArith(leftType, right.type, W_ADD);
         value = result(left.text + op + right.text, typeState.currentType);
     } else if (isTypedArray(key)) {
@@ -156,6 +175,12 @@ ExprValue additiveOperator(const ExprValue &left, bool plus, const ExprValue &ri
 
 ExprValue multiplicativeOperator(const ExprValue &left, int operatorToken, const ExprValue &right) {
     int leftType = popType();
+    if (eitherUnknown(leftType, right.type)) {
+        static const char *const texts[] = {"*", "/", "%"};
+        int index = operatorToken == VLTokenTypes::MUL ? 0 : operatorToken == VLTokenTypes::DIV ? 1 : 2;
+        typeState.currentType = T_UNKNOWN;
+        return result(left.text + texts[index] + right.text, T_UNKNOWN);
+    }
     if (operatorToken == VLTokenTypes::MUL) {
         checkArith(leftType, right.type, W_MULTIPLY);
         return result(left.text + "*" + right.text, typeState.currentType);
@@ -408,6 +433,13 @@ std::string convertValue(int targetType, const ExprValue &value) {
         return "text(" + value.text + ")";
     case T_VAR:
         return "dyn(" + value.text + ")";
+    case T_CHARPTR:
+        return value.stringLiteral ? "(char *)" + value.text : value.text;
+    case T_CHAR:
+        // 'c' is a one-character string in Velmora and a char in C++.
+        if (value.stringLiteral && value.text.size() == 3)
+            return "'" + std::string(value.text[1] == '\'' ? "\\'" : value.text.substr(1, 1)) + "'";
+        return value.text;
     case T_ARRAY:
         return source == T_VAR ? "dyn::toArray(" + value.text + ")" : value.text;
     case T_DICT:

@@ -74,9 +74,8 @@ dyn _arr32::normalized(const dyn &v) const {
 
 text _arr32::join(const text &separator) const { return toArray().join(separator); }
 
-_array64::_array64(int tag, int capacity) : elementTag(tag) {
-    if (capacity > 0) items.reserve(static_cast<std::size_t>(capacity));
-}
+// The capacity is only a hint; the elements live in a deque.
+_array64::_array64(int tag, int) : elementTag(tag) {}
 
 _array64::_array64(int tag, double single) : elementTag(tag) { push(vel_num64(single)); }
 

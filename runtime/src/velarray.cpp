@@ -88,7 +88,7 @@ velarray &velarray::operator+=(const dyn &item) {
 }
 
 velarray &velarray::operator+=(const velarray &other) {
-    std::vector<dyn> appended(other.items);  // other may be this array
+    std::deque<dyn> appended(other.items);  // other may be this array
     items.insert(items.end(), appended.begin(), appended.end());
     return *this;
 }

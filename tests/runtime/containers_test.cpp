@@ -47,8 +47,22 @@ TEST(VelArray, SetAtWithOwnElementIsSafe) {
     velarray a{velarray{1, 2}};
     for (int i = 1; i < 40; ++i) a.setAt(i, a.at(0));
     EXPECT_EQ(a.at(39).toString(), "[1, 2]");
-    a.setAt(50, a[0]);
-    EXPECT_EQ(a.at(50).toString(), "[1, 2]");
+    velarray small{velarray{1, 2}};
+    small.setAt(500, small[0]);  // the write reallocates the elements
+    EXPECT_EQ(small.at(500).toString(), "[1, 2]");
+    velarray grown{"first"};
+    grown[300] = grown[0];  // the right side is evaluated before the array grows
+    EXPECT_EQ(grown.at(300), "first");
+    dyn holder(velarray{"x"});
+    holder[200] = holder[0];
+    EXPECT_EQ(holder.at(200), "x");
+    _arr32 names{"n"};
+    names[100] = names[0];
+    EXPECT_EQ(text(names.at(100)), "n");
+    dict d;
+    d["a"] = velarray{3};
+    for (int i = 0; i < 100; ++i) d.setAt(i, d["a"]);
+    EXPECT_EQ(d.at(99).toString(), "[3]");
 }
 
 TEST(VelArray, ToCreatesInnerContainers) {

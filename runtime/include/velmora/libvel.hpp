@@ -43,6 +43,7 @@
 // being visited.
 #include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <initializer_list>
 #include <iostream>
 #include <map>
@@ -435,12 +436,12 @@ public:
     velarray(std::initializer_list<dyn> list) : items(list) {}
     // The program's argument vector, ended by a null pointer.
     explicit velarray(const char *const *argumentVector);
-    explicit velarray(std::vector<dyn> list) : items(std::move(list)) {}
+    explicit velarray(const std::vector<dyn> &list) : items(list.begin(), list.end()) {}
 
     int size() const { return static_cast<int>(items.size()); }
     int length() const { return size(); }
     bool empty() const { return items.empty(); }
-    const std::vector<dyn> &elements() const { return items; }
+    const std::deque<dyn> &elements() const { return items; }
 
     dyn &operator[](int index);
     dyn &operator[](const dyn &index);
@@ -499,7 +500,9 @@ public:
     void pack();
 
 private:
-    std::vector<dyn> items;
+    // A deque, so that growing at the end never moves existing elements: in
+    // a[9] = a[0] the reference to a[0] is taken before a grows.
+    std::deque<dyn> items;
     std::size_t cursor = 0;
     bool stepPending = false;
 };
@@ -531,7 +534,7 @@ public:
     int size() const { return static_cast<int>(entries.size()); }
     int length() const { return size(); }
     bool empty() const { return entries.empty(); }
-    const std::vector<Entry> &items() const { return entries; }
+    const std::deque<Entry> &items() const { return entries; }
 
     dyn &operator[](const dyn &key);
     dyn at(const dyn &key) const;
@@ -576,7 +579,7 @@ private:
     // Index of an entry, or -1.
     long indexOf(const dyn &key) const;
     void rebuildIndex();
-    std::vector<Entry> entries;
+    std::deque<Entry> entries;  // stable element addresses, as in velarray
     std::map<std::string, std::size_t> index;  // key token -> position in entries
     std::size_t cursor = 0;
     bool stepPending = false;
@@ -597,7 +600,7 @@ public:
     int size() const { return static_cast<int>(items.size()); }
     int length() const { return size(); }
     bool empty() const { return items.empty(); }
-    const std::vector<Element> &elements() const { return items; }
+    const std::deque<Element> &elements() const { return items; }
 
     Element &operator[](int index) { return slot(index); }
     Element at(int index) const {
@@ -649,14 +652,14 @@ public:
         return self();
     }
     Derived &operator-=(const Element &item) {
-        std::vector<Element> kept;
+        std::deque<Element> kept;
         for (const Element &e : items)
             if (!(self().normalized(e) == self().normalized(item))) kept.push_back(e);
         items.swap(kept);
         return self();
     }
     Derived &operator-=(const Derived &other) {
-        std::vector<Element> kept;
+        std::deque<Element> kept;
         for (const Element &e : items)
             if (!other.in(e)) kept.push_back(e);
         items.swap(kept);
@@ -710,7 +713,7 @@ protected:
     Derived &self() { return static_cast<Derived &>(*this); }
     const Derived &self() const { return static_cast<const Derived &>(*this); }
 
-    std::vector<Element> items;
+    std::deque<Element> items;  // stable element addresses, as in velarray
     std::size_t cursor = 0;
     bool stepPending = false;
 };
