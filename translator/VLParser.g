@@ -799,16 +799,15 @@ multiplicativeExpression returns [ExprValue v] { ExprValue r; int op = 0; }
         )*
     ;
 
+// Prefix operators apply from the operand outwards: "- not x" negates !x.
 unaryExpression returns [ExprValue v] { std::string prefix; }
-    :   ( MINUS { prefix += "-"; } | PLUS { prefix += "+"; } )*
-        v=notExpression
+    :   (   MINUS { prefix = appendPrefix(prefix, "-"); }
+        |   PLUS { prefix = appendPrefix(prefix, "+"); }
+        |   NOT_BIN { prefix = appendPrefix(prefix, "~"); }
+        |   "not" { prefix = appendPrefix(prefix, "!"); }
+        )*
+        v=postfixExpression
         { v = prefixed(prefix, v); }
-    ;
-
-notExpression returns [ExprValue v] { NestingGuard guard; }
-    :   NOT_BIN v=unaryExpression { v = prefixed("~", v); }
-    |   "not" v=unaryExpression { v = prefixed("!", v); }
-    |   v=postfixExpression
     ;
 
 postfixExpression returns [ExprValue v]

@@ -199,6 +199,12 @@ ExprValue multiplicativeOperator(const ExprValue &left, int operatorToken, const
     return result(left.text + "%" + right.text, typeState.currentType);
 }
 
+std::string appendPrefix(const std::string &prefix, const std::string &op) {
+    if (!prefix.empty() && (prefix.back() == '-' || prefix.back() == '+') && (op == "-" || op == "+"))
+        return prefix + " " + op;
+    return prefix + op;
+}
+
 ExprValue prefixed(const std::string &prefix, const ExprValue &operand) {
     if (prefix.empty())
         return operand;
@@ -362,7 +368,7 @@ ExprValue beginExternalCall(const std::string &tokenText) {
 }
 
 ExprValue endCall(const ExprValue &call) {
-    typeState.currentType = T_VAR;
+    typeState.currentType = call.type;
     return call;
 }
 
@@ -398,7 +404,15 @@ ExprValue closeArguments(const ExprValue &call) {
         reportStackUnderflow("arguments");
         return value;
     }
-    value.text += "(" + joinArguments(expressions.levels[expressions.argumentDepth - 1]) + ")";
+    const ArgumentLevel &level = expressions.levels[expressions.argumentDepth - 1];
+    if (call.text == "swap" && level.count == 2) {
+        // The built-in swap exchanges two variables in place.
+        value.text = swapText(level.arguments[0].text, level.arguments[0].type,
+                              level.arguments[1].text, level.arguments[1].type);
+        value.type = T_VOID;
+    } else {
+        value.text += "(" + joinArguments(level) + ")";
+    }
     expressions.argumentDepth--;
     value.literal = false;
     value.stringLiteral = false;

@@ -29,6 +29,8 @@ ExprValue bitOperator(const ExprValue &left, const std::string &op, const ExprVa
 ExprValue shiftOperator(const ExprValue &left, bool shiftLeft, const ExprValue &right);
 ExprValue additiveOperator(const ExprValue &left, bool plus, const ExprValue &right);
 ExprValue multiplicativeOperator(const ExprValue &left, int operatorToken, const ExprValue &right);
+// Adds a prefix operator; "- -x" must not become the decrement "--x".
+std::string appendPrefix(const std::string &prefix, const std::string &op);
 ExprValue prefixed(const std::string &prefix, const ExprValue &operand);
 ExprValue inRange(const ExprValue &item, const ExprValue &low, const ExprValue &high, bool inclusive, bool negated);
 ExprValue inContainer(const ExprValue &item, const ExprValue &container, bool negated);
