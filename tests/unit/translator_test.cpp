@@ -1,0 +1,152 @@
+// The translator in-process: a source text in, the generated C++ and the
+// diagnostics out. Whole-program behaviour is covered by the end-to-end
+// tests; these pin the translator's limits and its repairs of unsound C++.
+#include <sstream>
+#include <string>
+
+#include "driver/translate_call.hpp"
+#include "driver_test_support.hpp"
+#include "semantics/symbols.hpp"
+#include "translator/statements.hpp"
+
+namespace {
+
+class TranslatorTest : public DriverStateTest {
+protected:
+    void SetUp() override {
+        DriverStateTest::SetUp();
+        resetSymbolTable();
+        sourceNames.cppName = "prog.cpp";
+        sourceNames.headerPath = "prog.hpp";
+        sourceNames.headerInclude = "prog.hpp";
+        sourceNames.fileName = "prog";
+        driverSettings.currentSourceName = "prog.vel";
+        project.isMainTranslation = true;
+    }
+
+    void TearDown() override {
+        resetSymbolTable();
+        DriverStateTest::TearDown();
+    }
+
+    // Translates source; returns what it printed, leaves the C++ in cpp.
+    std::string translate(const std::string &source) {
+        std::istringstream input(source);
+        testing::internal::CaptureStdout();
+        try {
+            translateStream(input, "prog.vel");
+        } catch (const std::exception &e) {
+            thrown = e.what();
+        }
+        std::string printed = testing::internal::GetCapturedStdout();
+        cpp = readFile("prog.cpp");
+        header = readFile("prog.hpp");
+        return printed;
+    }
+
+    static std::string nested(int depth) {
+        return std::string(depth, '(') + "1" + std::string(depth, ')');
+    }
+
+    std::string cpp, header, thrown;
+};
+
+TEST_F(TranslatorTest, ExpressionsNestAt128LevelsAndNoDeeper) {
+    EXPECT_EQ(translate("int x = " + nested(127) + "\n"), "");
+    EXPECT_EQ(diagnostics.errorCount, 0);
+    EXPECT_TRUE(thrown.empty());
+
+    std::string printed = translate("int y = " + nested(128) + "\n");
+    EXPECT_EQ(printed, "Internal error [0] line 1\nprog.vel L1: stack overflow in expression.\n");
+    EXPECT_FALSE(thrown.empty());
+    // Even a translation that ends this way leaves complete, closed files.
+    EXPECT_NE(cpp.find("#include <velmora/libvel.hpp>"), std::string::npos);
+}
+
+TEST_F(TranslatorTest, CallsTakeEightArgumentsAndReportANinth) {
+    translate("f(1,2,3,4,5,6,7,8)\n");
+    EXPECT_EQ(diagnostics.errorCount, 0);
+    EXPECT_NE(cpp.find("f(1,2,3,4,5,6,7,8);"), std::string::npos);
+
+    std::string printed = translate("f(1,2,3,4,5,6,7,8,9)\n");
+    EXPECT_EQ(printed, "Internal error [0] line 1\nprog.vel L1: stack overflow in argument list.\n");
+}
+
+TEST_F(TranslatorTest, PrintListHolds128Items) {
+    std::string items = "1";
+    for (int i = 1; i < 128; i++)
+        items += ",1";
+    translate("print " + items + "\n");
+    EXPECT_EQ(diagnostics.errorCount, 0);
+    std::string printed = translate("print " + items + ",2\n");
+    EXPECT_EQ(printed, "Internal error [0] line 1\nprog.vel L1: stack overflow in expression list.\n");
+}
+
+TEST_F(TranslatorTest, LabelsAreIdentifiersWhateverTheFileName) {
+    sourceNames.fileName = "my-prog.v2";
+    EXPECT_EQ(labelName(4), "_lab_my_prog_v24");
+    sourceNames.fileName = "prog_1";
+    EXPECT_EQ(labelName(0), "_lab_prog_10");
+}
+
+TEST_F(TranslatorTest, WhileBodyHasItsOwnBracesSoContinueSkipsNoDeclaration) {
+    translate("int i = 0\nwhile i < 3\n  i + 1\n  if i = 1 ? continue\n  int k = i\n/while\n");
+    EXPECT_NE(cpp.find("goto _lab_prog0;"), std::string::npos);
+    std::string::size_type declaration = cpp.find("int k=i;");
+    std::string::size_type innerClose = cpp.find("        }\n        _lab_prog0:;\n");
+    ASSERT_NE(declaration, std::string::npos);
+    ASSERT_NE(innerClose, std::string::npos);
+    EXPECT_LT(declaration, innerClose);
+}
+
+TEST_F(TranslatorTest, FileLevelVariableAfterFirstStatementStaysAtFileLevel) {
+    translate("print 1\nint late = 5\nprint late\n");
+    EXPECT_EQ(diagnostics.errorCount, 0);
+    EXPECT_NE(cpp.find("    late=5;\n"), std::string::npos);
+    EXPECT_NE(cpp.find("}\nint late=0;\n"), std::string::npos);
+    EXPECT_NE(header.find("extern int late;"), std::string::npos);
+}
+
+TEST_F(TranslatorTest, StringLiteralsJoinAndOtherOperandsAreChecked) {
+    translate("text t = \"a\" + \"b\" + \"c\"\ntext u = 'x' + t\n");
+    EXPECT_NE(cpp.find("t=\"a\" \"b\" \"c\";"), std::string::npos);
+    EXPECT_NE(cpp.find("u=text(\"x\")+t;"), std::string::npos);
+    EXPECT_EQ(translate("text v = \"a\" + 1\n"),
+              "prog.vel L1: can't solve add or substract expression on text and integer.\n");
+}
+
+TEST_F(TranslatorTest, OperatorsKeepVelmoraPrecedenceInCpp) {
+    translate("int x = 4\nbool even = x & 1 = 0\nprint 1 << 2, x < 5, x and true\n");
+    EXPECT_NE(cpp.find("even=(x&1)==0;"), std::string::npos);
+    EXPECT_NE(cpp.find("<< (1<<2)<< \" \" << (x<5)<< \" \" << (x&&true)<<"), std::string::npos);
+}
+
+TEST_F(TranslatorTest, RealLiteralsBecomeValidCpp) {
+    translate("real a = 2r\nreal b = 2f\nreal c = 3.5R\nreal d = .5\n");
+    EXPECT_NE(cpp.find("a=2.0;"), std::string::npos);
+    EXPECT_NE(cpp.find("b=2.0;"), std::string::npos);
+    EXPECT_NE(cpp.find("c=3.5;"), std::string::npos);
+    EXPECT_NE(cpp.find("d=0.5;"), std::string::npos);
+}
+
+TEST_F(TranslatorTest, DeclaredValuesAndLoopVariablesCountAsAssigned) {
+    EXPECT_EQ(translate("int a = 1\nprint a\nfor int i in 1..3 ? print i\nenum x, y\nprint y\n"), "");
+    EXPECT_EQ(translate("int b\nprint b\n"), "prog.vel L2: \"b\" used before assignment\n");
+}
+
+TEST_F(TranslatorTest, DiagnosticsNameTheLineOfTheirConstruct) {
+    EXPECT_EQ(translate("print 1\nreturn 2\nprint 3\n"), "prog.vel L2: return misplaced.\n");
+    EXPECT_EQ(translate("int i = 0\nwhile i < 2\n  i + 1\nlet print 1\nlet print 2\n"),
+              "prog.vel L5: bad while, let used twice.\n");
+}
+
+TEST_F(TranslatorTest, SyntaxErrorsCountSoTheSourceIsNotBuilt) {
+    testing::internal::CaptureStderr();
+    translate("print 1\n}\n");
+    std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_NE(errors.find("prog.vel:2:1:"), std::string::npos);
+    EXPECT_EQ(diagnostics.errorCount, 1);
+    EXPECT_NE(cpp.find("return 0;\n}\n"), std::string::npos);
+}
+
+}  // namespace
