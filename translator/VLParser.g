@@ -99,11 +99,17 @@ importBlock
         { endImport(); }
     ;
 
-// Declarations of things defined outside the program's sources.
+// Declarations of things defined outside the program's sources. Their
+// native texts go to the header; the declarations themselves write nothing.
 externBlock
-    :   "extern"
-        ( ~SLASHEXTERN )*
+    :   "extern" { switchToHeader(); }
+        (   EOL { output.lineCounter++; }
+        |   c:Q_COMMENT { output.lineCounter++; }
+        |   n:NATIVE { writeNative(n->getText()); emit("\n"); }
+        |   ~( SLASHEXTERN | EOL | Q_COMMENT | NATIVE )
+        )*
         SLASHEXTERN
+        { switchToImplementation(); }
     ;
 
 topLevelItem
@@ -261,7 +267,9 @@ ifStatement
         skipRestOfLine();
     }
 
-ordinaryIf { ExprValue c; }
+ordinaryIf
+    options { defaultErrorHandler=false; }
+    { ExprValue c; }
     :   c=expression { writeControlLine("if(" + c.text + ")"); }
         (   blockOpener blockBody
             (   "else" ( COLON )? { writeElse(); } blockBody
@@ -275,7 +283,9 @@ ordinaryIf { ExprValue c; }
         )
     ;
 
-compositeIf { ExprValue subject; }
+compositeIf
+    options { defaultErrorHandler=false; }
+    { ExprValue subject; }
     :   subject=expression { beginBranches(subject, false); }
         blockOpener ( EOL { output.lineCounter++; } )*
         compositeBranch
@@ -286,7 +296,9 @@ compositeIf { ExprValue subject; }
         { endBranches(false); }
     ;
 
-compositeBranch { ExprValue v; ExprValue low; ExprValue high; int op = 0; bool inclusive = true; }
+compositeBranch
+    options { defaultErrorHandler=false; }
+    { ExprValue v; ExprValue low; ExprValue high; int op = 0; bool inclusive = true; }
     :   (   op=comparisonOperator v=bitOrExpression
             { writeControlLine("if(" + branchComparison(op, v) + ")"); }
         |   "in"

@@ -438,7 +438,7 @@ std::string convertValue(int targetType, const ExprValue &value) {
     case T_NATURAL:
         if (source == T_INTEGER || source == T_BYTE)
             return value.text;
-        return "natural(" + value.text + ")";
+        return "naturalval(" + value.text + ")";
     case T_BOOLEAN:
         return source == T_VAR ? "dyn::toBoolean(" + value.text + ")" : value.text;
     case T_TEXT:
