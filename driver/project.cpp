@@ -341,6 +341,36 @@ void markIncludersPending() {
     }
 }
 
+void markIncludedPending() {
+    bool changed = true;
+    while (changed) {
+        changed = false;
+        for (std::size_t i = 1; i < project.entries.size(); i++) {
+            const ProjectEntry &entry = project.entries[i];
+            if (entry.done)
+                continue;
+            for (int included : entry.includes) {
+                if (included > 0 && project.entries[included].done) {
+                    project.entries[included].done = false;
+                    changed = true;
+                }
+            }
+        }
+    }
+}
+
+void markRelatedSourcesPending() {
+    std::size_t pending = 0, before;
+    do {
+        before = pending;
+        markIncludersPending();
+        markIncludedPending();
+        pending = 0;
+        for (std::size_t i = 1; i < project.entries.size(); i++)
+            pending += project.entries[i].done ? 0 : 1;
+    } while (pending != before);
+}
+
 void resolveUpToDateIncludes() {
     // Every include of an up-to-date source is struck, repeats too: a repeat
     // left pending would let the cycle rule translate the includer too early.

@@ -61,6 +61,11 @@ int nextPending();
 void resolveIncluded(int index);
 // Sources that include an out-of-date source, directly or not, are out of date too.
 void markIncludersPending();
+// A source translated again needs the declarations of every source it
+// includes, which only their translation enters in the symbol table.
+void markIncludedPending();
+// Both rules above until nothing changes.
+void markRelatedSourcesPending();
 // Up-to-date sources are never translated: they no longer hold back their includers.
 void resolveUpToDateIncludes();
 

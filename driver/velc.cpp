@@ -74,7 +74,7 @@ int toolchainKindOf(const std::string &id) {
 // Translates what must be translated, links when needed and runs the program.
 void buildProgram() {
     DriverSettings &settings = driverSettings;
-    markIncludersPending();
+    markRelatedSourcesPending();
     if (settings.incremental && !settings.buildAndRun) {
         if (!settings.quiet) {
             printBanner();

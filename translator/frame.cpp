@@ -46,6 +46,11 @@ void beginSourceFile() {
     resetStatementState();
     resetDeclarationState();
     resetExpressionState();
+    // Headers include the headers of the sources they include, so that a
+    // cycle of includes must not make the preprocessor loop.
+    switchToHeader();
+    emit("#pragma once\n");
+    switchToImplementation();
     for (const char *line : prologue)
         emit(line);
     for (const std::string &header : toolchainSettings.headers)
@@ -102,9 +107,17 @@ void beginInclude() {
 
 void includeQuoted(const std::string &literal) {
     std::string name = literal.substr(1, literal.size() >= 2 ? literal.size() - 2 : 0);
-    if (endsWithNoCase(name, ".vel"))
-        name = name.substr(0, name.size() - 4) + ".hpp";
+    if (!endsWithNoCase(name, ".vel")) {
+        emit("\"" + name + "\"\n");
+        return;
+    }
+    name = name.substr(0, name.size() - 4) + ".hpp";
     emit("\"" + name + "\"\n");
+    // What an included source declares is visible to every source that
+    // includes this one, as it is to the translator.
+    switchToHeader();
+    emit("#include \"" + name + "\"\n");
+    switchToImplementation();
 }
 
 void includeAngle(const std::string &path) {

@@ -205,6 +205,23 @@ TEST_F(PendingOrderTest, IncludersOfStaleSourceBecomePending) {
     EXPECT_TRUE(project.entries[other].done);
 }
 
+TEST_F(PendingOrderTest, ASourceTranslatedAgainBringsWhatItIncludes) {
+    // Only prog changed: lib and base are translated again so that their
+    // declarations are known while prog is translated; unrelated stays.
+    int prog = source("prog"), lib = source("lib"), base = source("base"),
+        unrelated = source("unrelated");
+    addInclude(prog, lib);
+    addInclude(lib, base);
+    project.entries[lib].done = true;
+    project.entries[base].done = true;
+    project.entries[unrelated].done = true;
+    markRelatedSourcesPending();
+    EXPECT_FALSE(project.entries[lib].done);
+    EXPECT_FALSE(project.entries[base].done);
+    EXPECT_TRUE(project.entries[unrelated].done);
+    EXPECT_EQ(translationOrder(), (std::vector<std::string>{"base", "lib", "prog"}));
+}
+
 using StripCommentsTest = DriverStateTest;
 
 TEST_F(StripCommentsTest, HashAndSlashesOutsideQuotesEndTheLine) {
