@@ -23,11 +23,19 @@ std::string compoundOperator(char op) {
     }
 }
 
+// A dynamic value combined into a typed target is converted first: C++
+// has no "int += dyn".
+std::string compoundOperand(const AssignTarget &target, const ExprValue &value) {
+    if (value.type == T_VAR && target.valueType != T_VAR && !isContainer(target.valueType))
+        return convertValue(target.valueType, value);
+    return value.text;
+}
+
 // "t + 1" adds 1 to t: the value the target receives.
 std::string combinedValue(const AssignTarget &target, char op, const ExprValue &value) {
     if (op == '%' && (target.valueType == T_REAL || target.valueType == T_NUMBER))
         return "fmod(" + target.readPath + "," + value.text + ")";
-    return target.readPath + compoundOperator(op) + "(" + value.text + ")";
+    return target.readPath + compoundOperator(op) + "(" + compoundOperand(target, value) + ")";
 }
 
 void writeOne(const AssignTarget &target, char op, const ExprValue &value) {
@@ -50,7 +58,7 @@ void writeOne(const AssignTarget &target, char op, const ExprValue &value) {
     else if (op == '%' && (target.valueType == T_REAL || target.valueType == T_NUMBER))
         emit(destination + " = " + combinedValue(target, op, value) + ";\n");
     else
-        emit(destination + " " + compoundOperator(op) + "= " + value.text + ";\n");
+        emit(destination + " " + compoundOperator(op) + "= " + compoundOperand(target, value) + ";\n");
 }
 
 // Several targets from one value: the parts of a value holding several results.

@@ -434,9 +434,7 @@ void writeContainerFor(int declaredType, const std::string &first, const std::st
         int keyImplied = container.type == T_DICT || container.type == T_VAR ? T_VAR : T_INTEGER;
         std::string spelling = declareLoopVariable(0, first, keyImplied);
         int keyType = variableType(first, keyImplied);
-        writeIndent();
-        std::string key = keyType == T_INTEGER ? "intval(" + name + ".key())" : name + ".key()";
-        emit(spelling + first + "=" + key + ";\n");
+        writeElementAssignment(spelling, first, keyType, name + ".key()", T_VAR);
     }
     std::string spelling = declareLoopVariable(declaredType, valueName, element);
     int valueType = variableType(valueName, element);

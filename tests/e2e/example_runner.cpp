@@ -1,0 +1,111 @@
+#include "example_runner.hpp"
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string shellQuote(const std::string &text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+void writeWholeFile(const std::string &path, const std::string &text) {
+    std::ofstream file(path, std::ios::binary);
+    file << text;
+    if (!file)
+        throw std::runtime_error("cannot write " + path);
+}
+
+// Does nothing, so that velc's run step neither hangs on input nor prints.
+const char *silentRunner = "#!/bin/sh\nexit 0\n";
+
+}  // namespace
+
+std::string readWholeFile(const std::string &path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+bool fileExists(const std::string &path) { return fs::exists(path); }
+
+ExampleWorkspace::ExampleWorkspace(const std::string &label, const std::string &configuration)
+    : root(std::string(SCRATCH_ROOT) + "/" + label) {
+    fs::remove_all(root);
+    fs::create_directories(root + "/bin");
+    fs::copy_file(VELC_PROGRAM, root + "/velc");
+    fs::copy_file(configuration, root + "/velc.ini");
+    writeWholeFile(root + "/bin/wasmer", silentRunner);
+    fs::permissions(root + "/bin/wasmer", fs::perms::owner_all);
+}
+
+void ExampleWorkspace::addSource(const std::string &name, const std::string &text) {
+    writeWholeFile(root + "/" + name + ".vel", text);
+}
+
+CommandOutcome ExampleWorkspace::build(const std::string &name) {
+    return run("./velc -q -b -e " + shellQuote(name + ".vel"));
+}
+
+CommandOutcome ExampleWorkspace::run(const std::string &commandLine, const std::string &inputPath) {
+    const char *path = std::getenv("PATH");
+    std::string command = "cd " + shellQuote(root) + " && PATH=" +
+                          shellQuote(root + "/bin:" + (path ? path : "/usr/bin:/bin")) + " " +
+                          commandLine + " < " + shellQuote(inputPath) +
+                          " > command.out 2> command.err";
+    int status = std::system(command.c_str());
+    CommandOutcome outcome;
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    outcome.standardOutput = readWholeFile(root + "/command.out");
+    outcome.standardError = readWholeFile(root + "/command.err");
+    return outcome;
+}
+
+bool ExampleWorkspace::hasFile(const std::string &name) const {
+    return fs::exists(root + "/" + name);
+}
+
+std::vector<std::string> exampleNames() {
+    std::vector<std::string> names;
+    for (const auto &entry : fs::directory_iterator(EXAMPLES_DIR)) {
+        if (entry.path().extension() == ".vel")
+            names.push_back(entry.path().stem().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string exampleSource(const std::string &name) {
+    return readWholeFile(std::string(EXAMPLES_DIR) + "/" + name + ".vel");
+}
+
+std::string expectedOutput(const std::string &name) {
+    std::string path = std::string(EXAMPLES_DIR) + "/expected/" + name + ".out";
+    if (!fs::exists(path))
+        throw std::runtime_error("no expected output " + path);
+    return readWholeFile(path);
+}
+
+std::string exampleInputPath(const std::string &name) {
+    std::string path = std::string(EXAMPLES_DIR) + "/input/" + name + ".in";
+    return fs::exists(path) ? path : "/dev/null";
+}
+
+std::string describe(const CommandOutcome &outcome) {
+    return "status " + std::to_string(outcome.status) + "\n--- stdout\n" +
+           outcome.standardOutput + "--- stderr\n" + outcome.standardError;
+}
