@@ -73,7 +73,7 @@ TEST_F(NativeProgram, SliceOfAnArray) {
               "[20, 30]\n[20, 30]\n");
 }
 
-TEST_F(NativeProgram, DISABLED_SwapExchangesTwoVariables) {
+TEST_F(NativeProgram, SwapExchangesTwoVariables) {
     EXPECT_EQ(buildAndRun("text t = \"a\"\n"
                           "text u = \"b\"\n"
                           "swap(t, u)\n"
@@ -84,7 +84,7 @@ TEST_F(NativeProgram, DISABLED_SwapExchangesTwoVariables) {
               "b a 2 1\n");
 }
 
-TEST_F(NativeProgram, DISABLED_CompoundAssignmentFromAVarValue) {
+TEST_F(NativeProgram, CompoundAssignmentFromAVarValue) {
     EXPECT_EQ(buildAndRun("dict d = {\"a\": 1, \"b\": 2}\n"
                           "int total = 0\n"
                           "for k, v in d\n"
@@ -94,7 +94,7 @@ TEST_F(NativeProgram, DISABLED_CompoundAssignmentFromAVarValue) {
               "3\n");
 }
 
-TEST_F(NativeProgram, DISABLED_DictLoopIntoDeclaredTextKey) {
+TEST_F(NativeProgram, DictLoopIntoDeclaredTextKey) {
     EXPECT_EQ(buildAndRun("dict d = {\"a\": 1, \"b\": 2}\n"
                           "text k = \"\"\n"
                           "int v = 0\n"
@@ -104,7 +104,7 @@ TEST_F(NativeProgram, DISABLED_DictLoopIntoDeclaredTextKey) {
               "a 1\nb 2\n");
 }
 
-TEST_F(NativeProgram, DISABLED_PrintsAnArrayReturnedByAMethod) {
+TEST_F(NativeProgram, PrintsAnArrayReturnedByAMethod) {
     EXPECT_EQ(buildAndRun("array a = [3, 1, 3]\n"
                           "print a.unique()\n"),
               "[3, 1]\n");

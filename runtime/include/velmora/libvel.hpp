@@ -41,6 +41,7 @@
 // bound() only marks the step; the cursor moves at the next inBound(), so that
 // key(), value() and c[c.key()] inside the loop body still denote the element
 // being visited.
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <deque>
@@ -64,6 +65,7 @@ class vel_num64;
 class _intArr;
 class _arr32;
 class _array64;
+class vel_text_slot;
 struct vel_dir_stream;
 typedef vel_dir_stream *_VelmoraDir;
 
@@ -114,9 +116,26 @@ public:
     int size() const { return length(); }
     bool empty() const { return data.empty(); }
 
+    // Reading gives a one-character text ("" out of range); on a text that
+    // can change, t[i] = v also writes, as t.setAt(i, v) does.
     text operator[](int index) const;
+    text operator[](const dyn &index) const;
+    vel_text_slot operator[](int index);
+    vel_text_slot operator[](const dyn &index);
     void setAt(int index, const text &value);
+    void setAt(const dyn &index, const text &value);
+    // Any other value is written as its text.
+    template <class T>
+    void setAt(int index, const T &value) {
+        setAt(index, text(value));
+    }
+    template <class T>
+    void setAt(const dyn &index, const T &value) {
+        setAt(index, text(value));
+    }
     text slice(int lo, int hi = -1, int inclusive = 0) const;
+    // Replaces the characters lo..hi by the text of value (see vel_slice_span).
+    void setSlice(int lo, int hi, int inclusive, const dyn &value);
     bool in(const text &item) const;
 
     text &operator+=(const text &other);
@@ -189,6 +208,41 @@ inline bool operator>(const char *a, const text &b) { return text(a) > b; }
 inline bool operator<=(const char *a, const text &b) { return text(a) <= b; }
 inline bool operator>=(const char *a, const text &b) { return text(a) >= b; }
 std::ostream &operator<<(std::ostream &out, const text &value);
+text operator+(const text &a, const vel_num64 &b);
+
+// t[i] on a text that can change: reads as the one-character text, and an
+// assignment to it writes that character of t. It is a text itself, so that
+// every text operation accepts it.
+class vel_text_slot : public text {
+public:
+    vel_text_slot(text &owner, int index) : text(static_cast<const text &>(owner)[index]), owner(&owner), index(index) {}
+    vel_text_slot(const vel_text_slot &) = default;
+    vel_text_slot &operator=(const vel_text_slot &value) { return *this = static_cast<const text &>(value); }
+    vel_text_slot &operator=(const text &value) {
+        owner->setAt(index, value);
+        data = value.data;
+        return *this;
+    }
+    template <class T>
+    vel_text_slot &operator=(const T &value) {
+        return *this = text(value);
+    }
+
+private:
+    text *owner;
+    int index;
+};
+inline vel_text_slot text::operator[](int index) { return vel_text_slot(*this, index); }
+
+// The positions [first, end) that the bounds lo..hi of a slice denote in a
+// sequence of size elements: hi included when inclusive is 1, a negative hi
+// means to the end. Bounds outside the sequence are clamped, so a slice
+// starting past the end is empty and sits at the end.
+struct vel_span {
+    std::size_t first;
+    std::size_t end;
+};
+vel_span vel_slice_span(int lo, int hi, int inclusive, std::size_t size);
 
 // ---------------------------------------------------------------------------
 // One element of an _array64: a real or a natural, by the array's tag.
@@ -327,6 +381,9 @@ public:
     dyn *to(const dyn &key);
     dyn &operator[](const dyn &key);
     dyn slice(int lo, int hi = -1, int inclusive = 0) const;
+    dyn slice(const text &fromKey, const text &toKey, int inclusive = 1) const;
+    // Replaces a slice of the held text, array or dict; nil becomes an array.
+    void setSlice(int lo, int hi, int inclusive, const dyn &value);
     bool in(const dyn &item) const;
     text toString() const;
     int length() const;
@@ -414,10 +471,12 @@ std::ostream &operator<<(std::ostream &out, const dyn &value);
 // real text operand selects them and dyn + 1 stays dyn arithmetic.
 text vel_join_texts(const text &a, const dyn &b);
 text vel_join_texts(const dyn &a, const text &b);
-template <class T, std::enable_if_t<std::is_same<T, text>::value, int> = 0>
+template <class T, std::enable_if_t<std::is_base_of<text, T>::value, int> = 0>
 text operator+(const T &a, const dyn &b) { return vel_join_texts(a, b); }
-template <class T, std::enable_if_t<std::is_same<T, text>::value, int> = 0>
+template <class T, std::enable_if_t<std::is_base_of<text, T>::value, int> = 0>
 text operator+(const dyn &a, const T &b) { return vel_join_texts(a, b); }
+// fmod with a dynamic operand, as compound assignments of reals write it.
+double fmod(const dyn &a, const dyn &b);
 // Writes a value the way it appears inside a container (texts quoted).
 void vel_write_element(std::ostream &out, const dyn &value);
 
@@ -452,6 +511,10 @@ public:
     dyn *to(int index);
     dyn *to(const dyn &index);
     velarray slice(int lo, int hi = -1, int inclusive = 0) const;
+    // Replaces the elements lo..hi by the elements of value: an array, a dict
+    // (its values) or a typed array gives its elements, any other value is one
+    // element. The bounds are those of vel_slice_span.
+    void setSlice(int lo, int hi, int inclusive, const dyn &value);
     bool in(const dyn &item) const;
     text toString() const;
     text toString(const text &separator) const { return join(separator); }
@@ -544,7 +607,16 @@ public:
     bool hasKey(const dyn &key) const;
     bool remove(const dyn &key);
     dict slice(int lo, int hi = -1, int inclusive = 0) const;
-    dict slice(const text &fromKey, const text &toKey) const;
+    // The entries from the key fromKey to the key toKey in insertion order
+    // (toKey itself only when inclusive); empty when a key is missing or
+    // toKey comes before fromKey.
+    dict slice(const text &fromKey, const text &toKey, int inclusive = 1) const;
+    // Replaces the entries at the positions lo..hi by the entries of value:
+    // the entries of a dict, a pair as one entry, the elements of an array
+    // (pairs as entries, other values under the next free integer key), or
+    // one value under the next free integer key. An inserted key that exists
+    // outside the range moves to the inserted position.
+    void setSlice(int lo, int hi, int inclusive, const dyn &value);
     text toString() const;
 
     void reset();
@@ -578,6 +650,7 @@ public:
 private:
     // Index of an entry, or -1.
     long indexOf(const dyn &key) const;
+    long long nextFreeKey() const;
     void rebuildIndex();
     std::deque<Entry> entries;  // stable element addresses, as in velarray
     std::map<std::string, std::size_t> index;  // key token -> position in entries
@@ -586,9 +659,18 @@ private:
 };
 
 dict operator+(const dict &a, const dict &b);
+// Set operators by key; entries keep the value and order of the dict they come from.
+dict operator&(const dict &a, const dict &b);  // keys in both
+dict operator|(const dict &a, const dict &b);  // keys of a, then the keys of b not in a
+dict operator^(const dict &a, const dict &b);  // keys in one of them only
 bool operator==(const dict &a, const dict &b);
 inline bool operator!=(const dict &a, const dict &b) { return !(a == b); }
 std::ostream &operator<<(std::ostream &out, const dict &value);
+
+// The elements that a slice assignment or an append takes from a value: those
+// of an array, the values of a dict; any other value, nil included, is one
+// element.
+velarray vel_elements_of(const dyn &value);
 
 // ---------------------------------------------------------------------------
 // Typed arrays. The shared behaviour lives in vel_typed_array; the three
@@ -602,17 +684,53 @@ public:
     bool empty() const { return items.empty(); }
     const std::deque<Element> &elements() const { return items; }
 
+    // A value of another type becomes an element through dyn: numbers are
+    // clamped into the element's range, texts are read as numbers.
+    template <class T>
+    Element elementOf(const T &value) const {
+        return convertedElement(value, std::is_same<T, Element>());
+    }
+
     Element &operator[](int index) { return slot(index); }
+    Element &operator[](const dyn &index) { return slot(dyn::toInt(index)); }
     Element at(int index) const {
         if (index < 0 || static_cast<std::size_t>(index) >= items.size()) return self().blank();
         return self().normalized(items[static_cast<std::size_t>(index)]);
     }
+    Element at(const dyn &index) const { return index.isNumeric() ? at(dyn::toInt(index)) : self().blank(); }
     void setAt(int index, const Element &value) { slot(index) = self().normalized(value); }
+    template <class T>
+    void setAt(int index, const T &value) {
+        Element converted = elementOf(value);
+        slot(index) = converted;
+    }
+    template <class T>
+    void setAt(const dyn &index, const T &value) {
+        setAt(dyn::toInt(index), value);
+    }
     Element *to(int index) { return &slot(index); }
     Derived slice(int lo, int hi = -1, int inclusive = 0) const;
+    // Replaces the elements lo..hi (see vel_slice_span) by the elements of
+    // value (an array, typed array or dict) or by value itself.
+    void setSlice(int lo, int hi, int inclusive, const dyn &value) {
+        std::deque<Element> fresh;
+        for (const dyn &e : vel_elements_of(value).elements()) fresh.push_back(self().fromDyn(e));
+        vel_span span = vel_slice_span(lo, hi, inclusive, items.size());
+        items.erase(items.begin() + static_cast<long>(span.first), items.begin() + static_cast<long>(span.end));
+        items.insert(items.begin() + static_cast<long>(span.first), fresh.begin(), fresh.end());
+    }
     bool in(const Element &item) const {
         for (const Element &e : items)
             if (self().normalized(e) == self().normalized(item)) return true;
+        return false;
+    }
+    // An item of another type is compared as a dyn value: 2.5 is not in an
+    // _intArr holding 2.
+    template <class T>
+    bool in(const T &item) const {
+        dyn wanted(item);
+        for (const Element &e : items)
+            if (vel_equal(dyn(self().normalized(e)), wanted)) return true;
         return false;
     }
     text toString() const;
@@ -648,7 +766,14 @@ public:
         return self();
     }
     Derived &operator+=(const Derived &other) {
-        for (const Element &e : other.items) push(e);
+        std::deque<Element> appended(other.items);  // other may be this array
+        for (const Element &e : appended) push(e);
+        return self();
+    }
+    // Appends the elements of an array, typed array or dict, or one value.
+    template <class T>
+    Derived &operator+=(const T &value) {
+        for (const dyn &e : vel_elements_of(dyn(value)).elements()) push(self().fromDyn(e));
         return self();
     }
     Derived &operator-=(const Element &item) {
@@ -690,8 +815,10 @@ public:
         items.swap(result.items);
         return self();
     }
-    friend Derived operator+(Derived a, const Element &item) { return a += item; }
-    friend Derived operator+(Derived a, const Derived &b) { return a += b; }
+    template <class T>
+    friend Derived operator+(Derived a, const T &value) {
+        return a += value;
+    }
     friend Derived operator-(Derived a, const Element &item) { return a -= item; }
     friend Derived operator-(Derived a, const Derived &b) { return a -= b; }
     friend Derived operator&(Derived a, const Derived &b) { return a &= b; }
@@ -704,6 +831,11 @@ public:
     velarray toArray() const;
 
 protected:
+    Element convertedElement(const Element &value, std::true_type) const { return self().normalized(value); }
+    template <class T>
+    Element convertedElement(const T &value, std::false_type) const {
+        return self().fromDyn(dyn(value));
+    }
     Element &slot(int index) {
         if (index < 0) vel_fatal("negative index " + std::to_string(index));
         if (static_cast<std::size_t>(index) >= items.size())
@@ -727,6 +859,7 @@ public:
     explicit _intArr(const dyn &value);
     int blank() const { return 0; }
     int normalized(int v) const { return v; }
+    int fromDyn(const dyn &v) const { return dyn::toInt(v); }
     _intArr emptyLike() const { return _intArr(); }
     int sum() const;
 };
@@ -740,8 +873,10 @@ public:
     explicit _arr32(const _arr32 *other);
     _arr32(std::initializer_list<dyn> list);
     explicit _arr32(const velarray &array);
+    explicit _arr32(const dyn &value);
     dyn blank() const { return dyn(text()); }
     dyn normalized(const dyn &v) const;
+    dyn fromDyn(const dyn &v) const { return normalized(v); }
     _arr32 emptyLike() const { return _arr32(); }
     text join(const text &separator) const;
 };
@@ -756,7 +891,10 @@ public:
     _array64(std::initializer_list<double> list);
     _array64(int tag, const velarray &array);
     explicit _array64(const velarray &array);
+    // The elements of a dyn holding an array or dict, or the value itself.
+    _array64(int tag, const dyn &value);
     int tag() const { return elementTag; }
+    vel_num64 fromDyn(const dyn &v) const;
     vel_num64 blank() const { return vel_num64::withTag(elementTag, vel_num64()); }
     vel_num64 normalized(const vel_num64 &v) const { return vel_num64::withTag(elementTag, v); }
     _array64 emptyLike() const { return _array64(elementTag, 0); }

@@ -1,0 +1,110 @@
+// The exact diagnostic lines of the translator.
+#include "translation_support.hpp"
+
+namespace {
+
+using Names = TranslationTest;
+
+TEST_F(Names, UndeclaredNameIsReportedOnce) {
+    Translation t = translate("print y\ny = 2\nprint y\n");
+    EXPECT_TRUE(t.reportHasLine("prog.vel L1: \"y\" not declared")) << t.report;
+    size_t first = t.report.find("not declared");
+    EXPECT_EQ(t.report.find("not declared", first + 1), std::string::npos) << t.report;
+}
+
+TEST_F(Names, UsedBeforeAssignment) {
+    Translation t = translate("int u\nprint u\n");
+    EXPECT_TRUE(t.reportHasLine("prog.vel L2: \"u\" used before assignment")) << t.report;
+}
+
+TEST_F(Names, AssignedBeforeUseIsNotReported) {
+    Translation t = translate("int u\nu = 3\nprint u\n");
+    EXPECT_EQ(t.status, 0) << t.report;
+}
+
+TEST_F(Names, AssigningAConstant) {
+    Translation t = translate("const int K = 3\nK = 4\n");
+    EXPECT_TRUE(t.reportHasLine("prog.vel L2: \"K\" is constant, can't be assigned")) << t.report;
+}
+
+TEST_F(Names, DuplicateGlobalIgnoresCase) {
+    Translation t = translate("int g = 1\nint G = 2\n");
+    EXPECT_TRUE(t.reportHasLine("prog.vel L2: \"G\" duplicate name")) << t.report;
+}
+
+TEST_F(Names, DuplicateInABlock) {
+    Translation t = translate("if true\n    int b = 1\n    int b = 2\n/if\n");
+    EXPECT_TRUE(t.reportHasLine("prog.vel L3: \"b\" already declared in a block.")) << t.report;
+}
+
+using Operands = TranslationTest;
+
+TEST_F(Operands, TextPlusInteger) {
+    Translation t = translate("text t = \"a\"\nint n = 1\nprint t + n\n");
+    EXPECT_TRUE(t.reportHasLine(
+        "prog.vel L3: can't solve add or substract expression on text and integer."))
+        << t.report;
+}
+
+TEST_F(Operands, AndOnTwoArrays) {
+    Translation t = translate("array a = [1]\narray b = [2]\nprint a and b\n");
+    EXPECT_TRUE(t.reportHasLine("prog.vel L3: can't solve boolean expression on array and array."))
+        << t.report;
+}
+
+TEST_F(Operands, InOnAnIntArrayWithARealItem) {
+    Translation bad = translate("int[] a = [1]\nprint 1.5 in a\n");
+    EXPECT_TRUE(bad.reportHasLine("prog.vel L2: \"int array\" doesn't match in operator"))
+        << bad.report;
+    Translation good = translate("int[] a = [1]\nint x = 1\nprint x in a\n");
+    EXPECT_EQ(good.status, 0) << good.report;
+}
+
+TEST_F(Operands, DictKeyMustBeAText) {
+    Translation t = translate("dict d = {1.5: 2}\n");
+    EXPECT_TRUE(t.reportHasLine("prog.vel L1: keys must be texts.")) << t.report;
+}
+
+TEST_F(Operands, SwapOfATextAndAnInteger) {
+    Translation t = translate("text t = \"a\"\nint n = 1\nswap(t, n)\n");
+    std::string line;
+    size_t at = t.report.find("can't swap text and");
+    ASSERT_NE(at, std::string::npos) << t.report;
+    line = t.report.substr(at, t.report.find('\n', at) - at);
+    EXPECT_NE(line.find("integer"), std::string::npos) << line;
+    EXPECT_EQ(t.report.rfind("Error line 3 ", at), at - 13) << t.report;
+    EXPECT_NE(t.status, 0) << "a failed swap must keep the program from being built";
+    EXPECT_EQ(t.implementation.find("t=n"), std::string::npos) << t.implementation;
+}
+
+using Statements = TranslationTest;
+
+TEST_F(Statements, TwoLetClauses) {
+    Translation t = translate("int i = 0\nwhile i < 3\n    i + 1\nlet print i\nlet print i\n");
+    EXPECT_TRUE(t.reportHasLine("prog.vel L5: bad while, let used twice.")) << t.report;
+}
+
+TEST_F(Statements, AssignmentCount) {
+    Translation t = translate("int a = 0\nint b = 0\na, b = 1, 2, 3\n");
+    EXPECT_TRUE(t.reportHasLine("prog.vel L3: 2 required, attempting to assign 3 values."))
+        << t.report;
+}
+
+TEST_F(Statements, IndexAfterARange) {
+    Translation t = translate("array a = [1, 2, 3]\nprint a[0..1][]\n");
+    EXPECT_TRUE(t.reportHasLine("prog.vel L2: can't put index on a range.")) << t.report;
+}
+
+TEST_F(Statements, IfWithoutCondition) {
+    Translation t = translate("print 1\nif\n    print 2\n/if\n");
+    EXPECT_TRUE(t.reportHasLine("prog.vel L2: bad if syntax.")) << t.report;
+    EXPECT_NE(t.status, 0);
+}
+
+TEST_F(Statements, SummaryCountsTheErrors) {
+    Translation t = translate("print p\nprint q\n");
+    EXPECT_TRUE(t.reportHasLine("prog.vel, compiled 2 lines, there are 2 errors")) << t.report;
+    EXPECT_EQ(t.status, 2);
+}
+
+}  // namespace

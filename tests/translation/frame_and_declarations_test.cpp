@@ -1,0 +1,96 @@
+// The frame of a generated file and the C++ written for declarations.
+#include "translation_support.hpp"
+
+namespace {
+
+using Frame = TranslationTest;
+
+TEST_F(Frame, EmptyMainSourceIsPrologueAndOwnHeaderOnly) {
+    Translation t = translate("");
+    EXPECT_EQ(t.status, 0) << t.report;
+    EXPECT_EQ(t.implementation, std::string(implementationPrologue) + "\n#include \"prog.hpp\"\n\n");
+}
+
+TEST_F(Frame, SinglePrintIsWrappedInMain) {
+    Translation t = translate("print \"Hello, World!\"\n");
+    std::string expectedMain = "int main()\n{\n    std::cout << \"Hello, World!\"<< \"\\n\";\n"
+                               "\nreturn 0;\n}\n";
+    ASSERT_GE(t.implementation.size(), expectedMain.size());
+    EXPECT_EQ(t.implementation.substr(t.implementation.size() - expectedMain.size()), expectedMain);
+}
+
+TEST_F(Frame, MainTakesArgumentsWhenArgvIsDeclared) {
+    Translation t = translate("array argv = []\nprint argv\n");
+    EXPECT_NE(t.implementation.find("int main(int argc, char *_A_1[])\n{\n velarray argv(_A_1);"),
+              std::string::npos)
+        << t.implementation;
+}
+
+TEST_F(Frame, TopLevelReturnIsReportedOnItsLine) {
+    Translation t = translate("print 1\nreturn\nprint 2\n");
+    EXPECT_TRUE(t.reportHasLine("prog.vel L2: return misplaced.")) << t.report;
+    EXPECT_EQ(t.status, 1);
+}
+
+TEST_F(Frame, HashCommentBecomesLineCommentAndCountsItsLine) {
+    Translation t = translate("print 1\n# a note\nprint missing\n");
+    EXPECT_TRUE(t.hasStatement("// a note")) << t.implementation;
+    EXPECT_TRUE(t.reportHasLine("prog.vel L3: \"missing\" not declared")) << t.report;
+}
+
+TEST_F(Frame, BlankLinesCollapseToOne) {
+    Translation t = translate("print 1\n\n\n\nprint 2\n");
+    EXPECT_NE(t.implementation.find("std::cout << 1<< \"\\n\";\n\n    std::cout << 2"),
+              std::string::npos)
+        << t.implementation;
+}
+
+using Declarations = TranslationTest;
+
+TEST_F(Declarations, DefaultsByType) {
+    Translation t = translate("int x\ntext t\ndict d\nfile f\narray a\nint[] ia\ntext[] ta\n");
+    EXPECT_EQ(t.status, 0) << t.report;
+    for (const char *statement : {"int x=0;", "text t=\"\";", "dict d=dict();", "FILE *f=NULL;",
+                                  "velarray a=velarray();", "_intArr ia= _intArr();",
+                                  "_arr32 ta= _arr32();"})
+        EXPECT_TRUE(t.hasStatement(statement)) << statement << "\n" << t.implementation;
+}
+
+TEST_F(Declarations, RealArrayGetsSixtyFourBitStorage) {
+    Translation t = translate("real[] r\n");
+    int at = -1;
+    std::vector<std::string> all = t.statements();
+    for (int i = 0; i < static_cast<int>(all.size()); ++i) {
+        if (all[i].rfind("_array64 r= _array64(", 0) == 0)
+            at = i;
+    }
+    ASSERT_GE(at, 0) << t.implementation;
+    const std::string &statement = all[at];
+    EXPECT_EQ(statement.substr(statement.size() - 6), ", 16);") << statement;
+}
+
+TEST_F(Declarations, TwoDeclaratorsStandOnTwoLinesWithTheFullType) {
+    Translation t = translate("int a, b = 3\n");
+    int first = t.findStatement("int a=0;");
+    ASSERT_GE(first, 0) << t.implementation;
+    EXPECT_EQ(t.statementAfter(first), "int b=3;");
+}
+
+TEST_F(Declarations, FileLevelVariablesAreDeclaredExternInTheHeader) {
+    Translation t = translate("int shared = 1\nwhile false\n    int inner = 2\n/while\n");
+    EXPECT_NE(t.header.find("extern int shared;"), std::string::npos) << t.header;
+    EXPECT_EQ(t.header.find("inner"), std::string::npos) << t.header;
+}
+
+TEST_F(Declarations, ValueOnTheNextLineIsAcceptedAndCounted) {
+    Translation t = translate("int x =\n    5\nprint missing\n");
+    EXPECT_TRUE(t.hasStatement("int x=5;")) << t.implementation;
+    EXPECT_TRUE(t.reportHasLine("prog.vel L3: \"missing\" not declared")) << t.report;
+}
+
+TEST_F(Declarations, NaturalLiteralGetsTheUnsignedSuffix) {
+    Translation t = translate("natural n = 12n\n");
+    EXPECT_TRUE(t.hasStatement("natural n=12ULL;")) << t.implementation;
+}
+
+}  // namespace

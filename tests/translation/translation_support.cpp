@@ -1,0 +1,118 @@
+#include "translation_support.hpp"
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readWholeFile(const std::string &path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+std::string withoutIndentation(const std::string &line) {
+    size_t start = line.find_first_not_of(' ');
+    return start == std::string::npos ? "" : line.substr(start);
+}
+
+std::vector<std::string> splitLines(const std::string &text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    std::string line;
+    while (std::getline(stream, line))
+        lines.push_back(line);
+    return lines;
+}
+
+}  // namespace
+
+const char *const implementationPrologue =
+    "#include <stdlib.h>\n"
+    "#include <stdio.h>\n"
+    "#include <string.h>\n"
+    "#include <ctype.h>\n"
+    "#include <assert.h>\n"
+    "#include <math.h>\n"
+    "#include <string>\n"
+    "#include <vector>\n"
+    "#include <map>\n"
+    "#include <iostream>\n"
+    "#include <algorithm>\n"
+    "#include <velmora/libvel.hpp>\n";
+
+std::vector<std::string> Translation::statements() const {
+    std::vector<std::string> result;
+    for (const std::string &line : splitLines(implementation))
+        result.push_back(withoutIndentation(line));
+    return result;
+}
+
+bool Translation::hasStatement(const std::string &statement) const {
+    return findStatement(statement) >= 0;
+}
+
+int Translation::findStatement(const std::string &statement, int from) const {
+    std::vector<std::string> all = statements();
+    for (int i = from; i < static_cast<int>(all.size()); ++i) {
+        if (all[i] == statement)
+            return i;
+    }
+    return -1;
+}
+
+std::string Translation::statementAfter(int index) const {
+    std::vector<std::string> all = statements();
+    for (int i = index + 1; i < static_cast<int>(all.size()); ++i) {
+        if (!all[i].empty())
+            return all[i];
+    }
+    return "";
+}
+
+int Translation::countOccurrences(const std::string &text) const {
+    int count = 0;
+    for (size_t at = implementation.find(text); at != std::string::npos;
+         at = implementation.find(text, at + text.size()))
+        ++count;
+    return count;
+}
+
+bool Translation::reportHasLine(const std::string &line) const {
+    for (const std::string &reported : splitLines(report)) {
+        if (reported == line)
+            return true;
+    }
+    return false;
+}
+
+void TranslationTest::SetUp() {
+    const testing::TestInfo *test = testing::UnitTest::GetInstance()->current_test_info();
+    directory = std::string(SCRATCH_ROOT) + "/" + test->test_suite_name() + "_" + test->name();
+    fs::remove_all(directory);
+    fs::create_directories(directory);
+    fs::copy_file(VELC_PROGRAM, directory + "/velc");
+    fs::copy_file(VELC_INI, directory + "/velc.ini");
+}
+
+Translation TranslationTest::translate(const std::string &source) {
+    std::ofstream(directory + "/prog.vel", std::ios::binary) << source;
+    fs::remove(directory + "/prog.cpp");
+    fs::remove(directory + "/prog.hpp");
+    std::string command = "cd '" + directory +
+                          "' && ./velc -q -b -c prog.vel < /dev/null > report.txt 2> syntax.txt";
+    int status = std::system(command.c_str());
+    Translation result;
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.report = readWholeFile(directory + "/report.txt");
+    result.syntaxErrors = readWholeFile(directory + "/syntax.txt");
+    result.implementation = readWholeFile(directory + "/prog.cpp");
+    result.header = readWholeFile(directory + "/prog.hpp");
+    return result;
+}
