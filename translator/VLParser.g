@@ -124,7 +124,7 @@ topLevelItem
     |   ( IDENT LEFTPAR ) =>
         { openMainForCall(LT(1)->getText()); writeIndent(); }
         topLevelCall
-    |   comment
+    |   ( Q_COMMENT ) => comment
     |   { openMainIfNeeded(); }
         statement
         { output.blankLines = 0; }
@@ -162,7 +162,7 @@ typeKeywordToken
 statement
     :   { beginStatement(); }
         (   c:Q_COMMENT { writeStatementComment(c->getText()); }
-        |   atStatement
+        |   ( ATIDENT ~LEFTPAR ) => atStatement
         |   ifStatement
         |   doStatement
         |   switchStatement
@@ -374,7 +374,7 @@ doStatement { ExprValue c; }
         (   ( ( EOL | COLON )* "case" ) =>
             ( EOL { output.lineCounter++; } | COLON )*
             doCaseChain
-        |   ( blockOpener )? blockStatements
+        |   ( COLON )? blockStatements
         )
         { endDoBody(); }
         (   SLASHDO
@@ -403,7 +403,7 @@ doCaseChain
     ;
 
 firstDoCase { ExprValue c; }
-    :   "case" c=expression { writeControlLine("if(" + c.text + ")"); }
+    :   "case" c=expression { writeIndent(); writeControlLine("if(" + c.text + ")"); }
         blockOpener blockBody
     ;
     exception
@@ -434,8 +434,8 @@ forStatement { ExprValue low; ExprValue high; ExprValue step; ExprValue containe
         (   ( additiveExpression ( DOTDOT | MINMIN ) ) =>
             low=additiveExpression ( DOTDOT | MINMIN { inclusive = false; } ) high=additiveExpression
             (   "step" { hasStep = true; }
-                (   MINUS { descending = true; } s1:INTEGER { step = integerLiteral("-" + s1->getText()); }
-                |   PLUS s2:INTEGER { step = integerLiteral(s2->getText()); }
+                (   ( MINUS INTEGER ) => MINUS { descending = true; } s1:INTEGER { step = integerLiteral("-" + s1->getText()); }
+                |   ( PLUS INTEGER ) => PLUS s2:INTEGER { step = integerLiteral(s2->getText()); }
                 |   step=additiveExpression { descending = stepIsNegative(step); }
                 )
             )?
@@ -455,13 +455,13 @@ loopVariableType returns [int type = 0]
 
 tryStatement
     :   "try" { writeControlLine("try"); enterControlBlock(); }
-        ( blockOpener )?
+        ( COLON )?
         blockStatements
         { leaveControlBlock(); writeClosingBrace(); }
         (   "catch" LEFTPAR ( EOL { output.lineCounter++; } )?
             cls:IDENT v:IDENT RIGHTPAR
             { beginCatch(cls->getText(), v->getText()); }
-            ( blockOpener )?
+            ( COLON )?
             blockStatements
             { leaveControlBlock(); writeClosingBrace(); }
         |   { writeEmptyCatch(); }
@@ -602,7 +602,7 @@ enumDeclaration
             enumItems
             ( EOL { output.lineCounter++; } )*
             SLASHENUM
-        |   ( "let" | QUESTION )? ( EOL { output.lineCounter++; } )?
+        |   ( ( "let" | QUESTION ) ( EOL { output.lineCounter++; } )? )?
             enumItems
         )
     ;
@@ -842,8 +842,8 @@ callArguments[ExprValue call] returns [ExprValue v] { ExprValue a; }
             (   COMMA ( EOL { output.lineCounter++; } )*
                 a=expression { addArgument(a); }
             )*
+            ( EOL { output.lineCounter++; } )*
         )?
-        ( EOL { output.lineCounter++; } )*
         { v = closeArguments(v); }
     ;
 

@@ -105,17 +105,6 @@ void writeLabelLine(int number) {
     emit(labelName(number) + ":;\n");
 }
 
-std::string comparisonText(int token) {
-    switch (token) {
-    case VLTokenTypes::LESSER: return "<";
-    case VLTokenTypes::GREATER: return ">";
-    case VLTokenTypes::EQUAL: return "==";
-    case VLTokenTypes::LESS_EQUAL: return "<=";
-    case VLTokenTypes::GREAT_EQUAL: return ">=";
-    default: return "!=";
-    }
-}
-
 ExprValue subjectValue() {
     ExprValue subject;
     subject.text = currentBranches().subject;

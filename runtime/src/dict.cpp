@@ -84,11 +84,48 @@ dict dict::slice(int lo, int hi, int inclusive) const {
     return result;
 }
 
-// The entries from one key to another, both included, in insertion order.
-dict dict::slice(const text &fromKey, const text &toKey) const {
+dict dict::slice(const text &fromKey, const text &toKey, int inclusive) const {
     long first = indexOf(dyn(fromKey)), last = indexOf(dyn(toKey));
     if (first < 0 || last < 0) return dict();
-    return slice(static_cast<int>(first), static_cast<int>(last), 1);
+    return slice(static_cast<int>(first), static_cast<int>(last), inclusive);
+}
+
+long long dict::nextFreeKey() const {
+    long long next = 0;
+    for (const Entry &e : entries)
+        if (e.key.kind() != dyn::TEXT) next = std::max(next, dyn::toInt64(e.key) + 1);
+    return next;
+}
+
+void dict::setSlice(int lo, int hi, int inclusive, const dyn &value) {
+    vel_span span = vel_slice_span(lo, hi, inclusive, entries.size());
+    dict kept;  // the entries outside the range, only to find free keys
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (i < span.first || i >= span.end) kept.entries.push_back(entries[i]);
+    dict inserted;
+    auto insert = [&](const dyn &item) {
+        if (item.kind() == dyn::PAIR) {
+            inserted.setAt(item.asPair()->key, item.asPair()->value);
+        } else {
+            long long key = std::max(kept.nextFreeKey(), inserted.nextFreeKey());
+            inserted.setAt(dyn(key), item);
+        }
+    };
+    if (value.kind() == dyn::DICT) {
+        for (const Entry &e : value.asDict()->entries) inserted.setAt(e.key, e.value);
+    } else if (value.kind() == dyn::ARRAY) {
+        for (const dyn &item : value.asArray()->elements()) insert(item);
+    } else {
+        insert(value);
+    }
+    std::deque<Entry> result;
+    for (std::size_t i = 0; i < span.first; ++i)
+        if (!inserted.hasKey(entries[i].key)) result.push_back(entries[i]);
+    result.insert(result.end(), inserted.entries.begin(), inserted.entries.end());
+    for (std::size_t i = span.end; i < entries.size(); ++i)
+        if (!inserted.hasKey(entries[i].key)) result.push_back(entries[i]);
+    entries.swap(result);
+    rebuildIndex();
 }
 
 text dict::toString() const {
@@ -132,9 +169,7 @@ int dict::find(const dyn &value) const {
 
 // Adds the value under the next free integer key and returns that key.
 dyn dict::push(const dyn &value) {
-    long long next = 0;
-    for (const Entry &e : entries)
-        if (e.key.kind() != dyn::TEXT) next = std::max(next, dyn::toInt64(e.key) + 1);
+    long long next = nextFreeKey();
     setAt(dyn(next), value);
     return dyn(next);
 }
@@ -232,6 +267,29 @@ bool dict::load(const text &fileName, int append) {
         setAt(dyn(text(line.substr(0, tab))), dyn(text(line.substr(tab + 1))));
     }
     return true;
+}
+
+dict operator&(const dict &a, const dict &b) {
+    dict result;
+    for (const dict::Entry &e : a.items())
+        if (b.hasKey(e.key)) result.setAt(e.key, e.value);
+    return result;
+}
+
+dict operator|(const dict &a, const dict &b) {
+    dict result(a);
+    for (const dict::Entry &e : b.items())
+        if (!a.hasKey(e.key)) result.setAt(e.key, e.value);
+    return result;
+}
+
+dict operator^(const dict &a, const dict &b) {
+    dict result;
+    for (const dict::Entry &e : a.items())
+        if (!b.hasKey(e.key)) result.setAt(e.key, e.value);
+    for (const dict::Entry &e : b.items())
+        if (!a.hasKey(e.key)) result.setAt(e.key, e.value);
+    return result;
 }
 
 dict operator+(const dict &a, const dict &b) {

@@ -326,6 +326,25 @@ dyn dyn::slice(int lo, int hi, int inclusive) const {
     }
 }
 
+dyn dyn::slice(const text &fromKey, const text &toKey, int inclusive) const {
+    if (type == DICT) return dyn(dictValue->slice(fromKey, toKey, inclusive));
+    return dyn();
+}
+
+void dyn::setSlice(int lo, int hi, int inclusive, const dyn &value) {
+    if (type == NIL) {
+        type = ARRAY;
+        arrayValue.reset(new velarray());
+    }
+    dyn copy(value);  // value may be this dyn or one of its elements
+    switch (type) {
+    case ARRAY: arrayValue->setSlice(lo, hi, inclusive, copy); break;
+    case DICT: dictValue->setSlice(lo, hi, inclusive, copy); break;
+    case TEXT: textValue->setSlice(lo, hi, inclusive, copy); break;
+    default: vel_fatal(std::string("cannot replace a slice of a ") + kindName(type));
+    }
+}
+
 bool dyn::in(const dyn &item) const {
     switch (type) {
     case ARRAY: return arrayValue->in(item);

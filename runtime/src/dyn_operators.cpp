@@ -155,16 +155,19 @@ dyn bitwise(const dyn &a, const dyn &b, Op op) {
 
 dyn operator&(const dyn &a, const dyn &b) {
     if (a.kind() == dyn::ARRAY && b.kind() == dyn::ARRAY) return dyn(*a.asArray() & *b.asArray());
+    if (a.kind() == dyn::DICT && b.kind() == dyn::DICT) return dyn(*a.asDict() & *b.asDict());
     return bitwise(a, b, std::bit_and<unsigned long long>());
 }
 
 dyn operator|(const dyn &a, const dyn &b) {
     if (a.kind() == dyn::ARRAY && b.kind() == dyn::ARRAY) return dyn(*a.asArray() | *b.asArray());
+    if (a.kind() == dyn::DICT && b.kind() == dyn::DICT) return dyn(*a.asDict() | *b.asDict());
     return bitwise(a, b, std::bit_or<unsigned long long>());
 }
 
 dyn operator^(const dyn &a, const dyn &b) {
     if (a.kind() == dyn::ARRAY && b.kind() == dyn::ARRAY) return dyn(*a.asArray() ^ *b.asArray());
+    if (a.kind() == dyn::DICT && b.kind() == dyn::DICT) return dyn(*a.asDict() ^ *b.asDict());
     return bitwise(a, b, std::bit_xor<unsigned long long>());
 }
 
@@ -203,6 +206,8 @@ dyn operator~(const dyn &a) {
 }
 
 bool operator!(const dyn &a) { return !dyn::toBoolean(a); }
+
+double fmod(const dyn &a, const dyn &b) { return std::fmod(dyn::toReal(a), dyn::toReal(b)); }
 
 text vel_join_texts(const text &a, const dyn &b) { return a + dyn::toText(b); }
 text vel_join_texts(const dyn &a, const text &b) { return dyn::toText(a) + b; }

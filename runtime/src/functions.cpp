@@ -51,6 +51,21 @@ natural naturalval(const text &x) {
 natural naturalval(const char *x) { return naturalval(text(x)); }
 natural naturalval(const std::string &x) { return naturalval(text(x)); }
 natural naturalval(const dyn &x) { return dyn::toNatural(x); }
+int intval(const velarray &x) { return dyn::toInt(dyn(x)); }
+int intval(const dict &x) { return dyn::toInt(dyn(x)); }
+int intval(const _intArr &x) { return dyn::toInt(dyn(x)); }
+int intval(const _arr32 &x) { return dyn::toInt(dyn(x)); }
+int intval(const _array64 &x) { return dyn::toInt(dyn(x)); }
+double doubleval(const velarray &x) { return dyn::toReal(dyn(x)); }
+double doubleval(const dict &x) { return dyn::toReal(dyn(x)); }
+double doubleval(const _intArr &x) { return dyn::toReal(dyn(x)); }
+double doubleval(const _arr32 &x) { return dyn::toReal(dyn(x)); }
+double doubleval(const _array64 &x) { return dyn::toReal(dyn(x)); }
+natural naturalval(const velarray &x) { return dyn::toNatural(dyn(x)); }
+natural naturalval(const dict &x) { return dyn::toNatural(dyn(x)); }
+natural naturalval(const _intArr &x) { return dyn::toNatural(dyn(x)); }
+natural naturalval(const _arr32 &x) { return dyn::toNatural(dyn(x)); }
+natural naturalval(const _array64 &x) { return dyn::toNatural(dyn(x)); }
 natural boolval(const dyn &x) { return dyn::toBoolean(x) ? 1 : 0; }
 
 text str(const dyn &x) { return dyn::toText(x); }

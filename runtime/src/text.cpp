@@ -37,6 +37,20 @@ text text::operator[](int index) const {
     return text(data[static_cast<std::size_t>(index)]);
 }
 
+text text::operator[](const dyn &index) const {
+    return index.isNumeric() ? (*this)[dyn::toInt(index)] : text();
+}
+
+vel_text_slot text::operator[](const dyn &index) {
+    if (!index.isNumeric()) vel_fatal("a text index must be a number");
+    return vel_text_slot(*this, dyn::toInt(index));
+}
+
+void text::setAt(const dyn &index, const text &value) {
+    if (!index.isNumeric()) vel_fatal("a text index must be a number");
+    setAt(dyn::toInt(index), value);
+}
+
 void text::setAt(int index, const text &value) {
     if (index < 0) vel_fatal("negative index " + std::to_string(index) + " in a text");
     std::size_t position = static_cast<std::size_t>(index);
@@ -51,6 +65,22 @@ text text::slice(int lo, int hi, int inclusive) const {
     if (last >= size) last = size - 1;
     if (first > last) return text();
     return text(data.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(last - first + 1)));
+}
+
+vel_span vel_slice_span(int lo, int hi, int inclusive, std::size_t size) {
+    long long end = hi < 0 ? static_cast<long long>(size) : static_cast<long long>(hi) + (inclusive ? 1 : 0);
+    vel_span span;
+    span.first = clampedPosition(lo, size);
+    span.end = end < static_cast<long long>(span.first)
+                   ? span.first
+                   : std::min(static_cast<std::size_t>(end), size);
+    return span;
+}
+
+void text::setSlice(int lo, int hi, int inclusive, const dyn &value) {
+    std::string replacement = dyn::toText(value).data;  // value may hold this text
+    vel_span span = vel_slice_span(lo, hi, inclusive, data.size());
+    data.replace(span.first, span.end - span.first, replacement);
 }
 
 bool text::in(const text &item) const { return data.find(item.data) != std::string::npos; }

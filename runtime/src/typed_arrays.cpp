@@ -35,17 +35,17 @@ text::text(const vel_num64 &number) {
         *this = text(static_cast<double>(number));
 }
 
+text operator+(const text &a, const vel_num64 &b) { return a + text(b); }
+
 // --------------------------------------------------------------------------
 
 _intArr::_intArr(const velarray &array) {
     for (const dyn &e : array.elements()) items.push_back(dyn::toInt(e));
 }
 
+// Nil gives an empty array; any other value gives its elements (vel_elements_of).
 _intArr::_intArr(const dyn &value) {
-    if (value.kind() == dyn::ARRAY)
-        *this = _intArr(*value.asArray());
-    else if (!value.isNil())
-        items.push_back(dyn::toInt(value));
+    if (!value.isNil()) *this += value;
 }
 
 int _intArr::sum() const {
@@ -72,6 +72,10 @@ dyn _arr32::normalized(const dyn &v) const {
     return dyn(dyn::toText(v));
 }
 
+_arr32::_arr32(const dyn &value) {
+    if (!value.isNil()) *this += value;
+}
+
 text _arr32::join(const text &separator) const { return toArray().join(separator); }
 
 // The capacity is only a hint; the elements live in a deque.
@@ -95,6 +99,14 @@ _array64::_array64(int tag, const velarray &array) : elementTag(tag) {
 }
 
 _array64::_array64(const velarray &array) : _array64(TYPE_NUMBER, array) {}
+
+_array64::_array64(int tag, const dyn &value) : elementTag(tag) {
+    if (!value.isNil()) *this += value;
+}
+
+vel_num64 _array64::fromDyn(const dyn &v) const {
+    return elementTag == TYPE_NATURAL ? vel_num64::ofNatural(dyn::toNatural(v)) : vel_num64(dyn::toReal(v));
+}
 
 double _array64::sum() const {
     double total = 0;

@@ -59,6 +59,19 @@ velarray velarray::slice(int lo, int hi, int inclusive) const {
     return result;
 }
 
+void velarray::setSlice(int lo, int hi, int inclusive, const dyn &value) {
+    velarray fresh = vel_elements_of(value);  // a copy: value may hold elements of this array
+    vel_span span = vel_slice_span(lo, hi, inclusive, items.size());
+    items.erase(items.begin() + static_cast<long>(span.first), items.begin() + static_cast<long>(span.end));
+    items.insert(items.begin() + static_cast<long>(span.first), fresh.items.begin(), fresh.items.end());
+}
+
+velarray vel_elements_of(const dyn &value) {
+    if (value.kind() == dyn::ARRAY) return *value.asArray();
+    if (value.kind() == dyn::DICT) return value.asDict()->values();
+    return velarray{value};
+}
+
 bool velarray::in(const dyn &item) const { return find(item) >= 0; }
 
 text velarray::toString() const {

@@ -714,7 +714,8 @@ public:
     // value (an array, typed array or dict) or by value itself.
     void setSlice(int lo, int hi, int inclusive, const dyn &value) {
         std::deque<Element> fresh;
-        for (const dyn &e : vel_elements_of(value).elements()) fresh.push_back(self().fromDyn(e));
+        velarray source = vel_elements_of(value);
+        for (const dyn &e : source.elements()) fresh.push_back(self().fromDyn(e));
         vel_span span = vel_slice_span(lo, hi, inclusive, items.size());
         items.erase(items.begin() + static_cast<long>(span.first), items.begin() + static_cast<long>(span.end));
         items.insert(items.begin() + static_cast<long>(span.first), fresh.begin(), fresh.end());
@@ -773,7 +774,8 @@ public:
     // Appends the elements of an array, typed array or dict, or one value.
     template <class T>
     Derived &operator+=(const T &value) {
-        for (const dyn &e : vel_elements_of(dyn(value)).elements()) push(self().fromDyn(e));
+        velarray source = vel_elements_of(dyn(value));
+        for (const dyn &e : source.elements()) push(self().fromDyn(e));
         return self();
     }
     Derived &operator-=(const Element &item) {
@@ -914,9 +916,21 @@ int intval(const dyn &x);
 int intval(const std::string &x);
 inline int intval(bool x) { return x ? 1 : 0; }
 inline int intval(char x) { return x; }
+// Wider integers are clamped into int, as reals are.
+inline int vel_clamped_int(long long x) { return x > 2147483647LL ? 2147483647 : (x < -2147483647LL - 1 ? -2147483647 - 1 : static_cast<int>(x)); }
+inline int vel_clamped_int(unsigned long long x) { return x > 2147483647ULL ? 2147483647 : static_cast<int>(x); }
 template <class T, vel_if_integer<T> = 0>
-int intval(T x) { return static_cast<int>(x); }
-inline int intval(const vel_num64 &x) { return intval(static_cast<double>(x)); }
+int intval(T x) {
+    return std::is_signed<T>::value ? vel_clamped_int(static_cast<long long>(x))
+                                    : vel_clamped_int(static_cast<unsigned long long>(x));
+}
+inline int intval(const vel_num64 &x) { return x.isNatural() ? intval(static_cast<natural>(x)) : intval(static_cast<double>(x)); }
+// A container is not a number: these give what the conversions of dyn give.
+int intval(const velarray &x);
+int intval(const dict &x);
+int intval(const _intArr &x);
+int intval(const _arr32 &x);
+int intval(const _array64 &x);
 
 double doubleval(const text &x);
 double doubleval(const char *x);
@@ -927,6 +941,12 @@ inline double doubleval(bool x) { return x ? 1.0 : 0.0; }
 template <class T, vel_if_integer<T> = 0>
 double doubleval(T x) { return static_cast<double>(x); }
 inline double doubleval(const vel_num64 &x) { return static_cast<double>(x); }
+inline double doubleval(char x) { return x; }
+double doubleval(const velarray &x);
+double doubleval(const dict &x);
+double doubleval(const _intArr &x);
+double doubleval(const _arr32 &x);
+double doubleval(const _array64 &x);
 inline double realval(const dyn &x) { return doubleval(x); }
 
 natural naturalval(double x);
@@ -937,6 +957,13 @@ natural naturalval(const std::string &x);
 inline natural naturalval(bool x) { return x ? 1 : 0; }
 template <class T, vel_if_integer<T> = 0>
 natural naturalval(T x) { return static_cast<natural>(x); }
+inline natural naturalval(char x) { return static_cast<natural>(x); }
+inline natural naturalval(const vel_num64 &x) { return static_cast<natural>(x); }
+natural naturalval(const velarray &x);
+natural naturalval(const dict &x);
+natural naturalval(const _intArr &x);
+natural naturalval(const _arr32 &x);
+natural naturalval(const _array64 &x);
 natural boolval(const dyn &x);
 
 // str(x): the text of any value.
