@@ -139,9 +139,12 @@ void openMainIfNeeded() {
         return;
     emit("int main(");
     output.indentLevel++;
-    if (findExact(symbolTable.globals, "argv") >= 0)
+    int argv = findExact(symbolTable.globals, "argv");
+    if (argv >= 0) {
         emit("int argc, char *_A_1[])\n{\n velarray argv(_A_1);");
-    else
+        // main fills argv with the program's arguments.
+        symbolTable.globals[argv]->flags |= SYMBOL_ASSIGNED;
+    } else
         emit(")\n{");
     emit("\n");
     output.blankLines = 1;

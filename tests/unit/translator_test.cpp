@@ -140,6 +140,11 @@ TEST_F(TranslatorTest, DiagnosticsNameTheLineOfTheirConstruct) {
               "prog.vel L5: bad while, let used twice.\n");
 }
 
+TEST_F(TranslatorTest, ArgvDeclaredBeforeMainHoldsTheArguments) {
+    EXPECT_EQ(translate("array argv\nprint argv[1]\n"), "");
+    EXPECT_NE(cpp.find("int main(int argc, char *_A_1[])\n{\n velarray argv(_A_1);\n"), std::string::npos);
+}
+
 TEST_F(TranslatorTest, SyntaxErrorsCountSoTheSourceIsNotBuilt) {
     testing::internal::CaptureStderr();
     translate("print 1\n}\n");

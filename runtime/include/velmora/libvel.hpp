@@ -762,10 +762,6 @@ public:
         return -1;
     }
 
-    Derived &operator+=(const Element &item) {
-        push(item);
-        return self();
-    }
     Derived &operator+=(const Derived &other) {
         std::deque<Element> appended(other.items);  // other may be this array
         for (const Element &e : appended) push(e);
@@ -778,10 +774,13 @@ public:
         for (const dyn &e : source.elements()) push(self().fromDyn(e));
         return self();
     }
-    Derived &operator-=(const Element &item) {
+    // Removes every element equal to the value or to one of its elements.
+    template <class T>
+    Derived &operator-=(const T &value) {
+        velarray removed = vel_elements_of(dyn(value));
         std::deque<Element> kept;
         for (const Element &e : items)
-            if (!(self().normalized(e) == self().normalized(item))) kept.push_back(e);
+            if (!removed.in(dyn(self().normalized(e)))) kept.push_back(e);
         items.swap(kept);
         return self();
     }
@@ -821,7 +820,10 @@ public:
     friend Derived operator+(Derived a, const T &value) {
         return a += value;
     }
-    friend Derived operator-(Derived a, const Element &item) { return a -= item; }
+    template <class T>
+    friend Derived operator-(Derived a, const T &value) {
+        return a -= value;
+    }
     friend Derived operator-(Derived a, const Derived &b) { return a -= b; }
     friend Derived operator&(Derived a, const Derived &b) { return a &= b; }
     friend Derived operator|(Derived a, const Derived &b) { return a |= b; }
