@@ -43,8 +43,9 @@ void writeOne(const AssignTarget &target, char op, const ExprValue &value) {
     if (value.type != T_UNKNOWN && target.valueType != T_UNKNOWN)
         checkAssign(target.valueType, value.type);
     if (target.isSlice) {
-        emit(target.path + ".setSlice(" + target.low + "," + target.high + "," +
-             std::to_string(target.inclusive) + "," + value.text + ");\n");
+        std::string newValue = op == '=' ? value.text : combinedValue(target, op, value);
+        emit(target.path + (target.pathIsPointer ? "->" : ".") + "setSlice(" + target.low + "," +
+             target.high + "," + std::to_string(target.inclusive) + "," + newValue + ");\n");
         return;
     }
     if (target.setterIsCall) {

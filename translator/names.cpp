@@ -136,6 +136,7 @@ void indexTarget(AssignTarget &target, const ExprValue &index, bool anotherFollo
     SubscriptText read = readIndex(target.nesting == 0 ? target.type : T_VAR, index.text, anotherFollows);
     if (subscript.selectsInner) {
         target.path += subscript.text;
+        target.pathIsPointer = true;
     } else {
         target.setter = subscript.text;
         target.setterIsCall = subscript.isCall;
@@ -150,6 +151,7 @@ void sliceTarget(AssignTarget &target, bool hasLow, const ExprValue &low, bool h
     IntervalBounds bounds = makeInterval(hasLow, low.text, low.type, hasHigh, high.text, high.type, inclusive);
     target.isSlice = true;
     target.rangeUsed = true;
+    target.readPath = target.path + (target.pathIsPointer ? "->" : ".") + sliceText(bounds).substr(1);
     target.low = bounds.lower;
     target.high = bounds.upper;
     target.inclusive = bounds.inclusive;
@@ -163,6 +165,7 @@ void currentElementTarget(AssignTarget &target, bool anotherFollows) {
     TargetSubscript subscript = targetEmptySubscript(target.path, target.type, target.nesting, anotherFollows);
     if (subscript.selectsInner) {
         target.path += subscript.text;
+        target.pathIsPointer = true;
     } else {
         target.setter = subscript.text;
         target.setterIsCall = subscript.isCall;

@@ -25,6 +25,7 @@ struct AssignTarget {
     std::string setter;          // put between the path and the value
     bool setterIsCall = false;   // the setter is a call closed with ")"
     int nesting = 0;             // subscripts applied so far
+    bool pathIsPointer = false;  // the path selects an inner container by pointer
     bool rangeUsed = false;
     bool isSlice = false;
     std::string low, high;       // slice bounds

@@ -341,7 +341,7 @@ void dyn::setSlice(int lo, int hi, int inclusive, const dyn &value) {
     case ARRAY: arrayValue->setSlice(lo, hi, inclusive, copy); break;
     case DICT: dictValue->setSlice(lo, hi, inclusive, copy); break;
     case TEXT: textValue->setSlice(lo, hi, inclusive, copy); break;
-    default: vel_fatal(std::string("cannot replace a slice of a ") + kindName(type));
+    default: vel_fatal(std::string("slice assignment to a value that is no container (") + kindName(type) + ")");
     }
 }
 

@@ -120,6 +120,8 @@ public:
     // can change, t[i] = v also writes, as t.setAt(i, v) does.
     text operator[](int index) const;
     text operator[](const dyn &index) const;
+    text at(int index) const { return (*this)[index]; }
+    text at(const dyn &index) const { return (*this)[index]; }
     vel_text_slot operator[](int index);
     vel_text_slot operator[](const dyn &index);
     void setAt(int index, const text &value);

@@ -1,13 +1,27 @@
 # Runs the native and the WebAssembly build of one program on the same input
-# and fails unless both print the same and end with status 0.
-foreach(var NATIVE WASM NODE RUNNER INPUT)
+# and fails unless both print the same and end with status 0. The module runs
+# either under NODE with the script RUNNER, or under the command LAUNCHER
+# (such as tools/wasmer). INPUT is optional.
+foreach(var NATIVE WASM)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "compare.cmake needs -D${var}=...")
   endif()
 endforeach()
-execute_process(COMMAND ${NATIVE} one two INPUT_FILE ${INPUT}
+if(DEFINED LAUNCHER)
+  set(wasm_command ${LAUNCHER} ${WASM})
+elseif(DEFINED NODE AND DEFINED RUNNER)
+  set(wasm_command ${NODE} --no-warnings ${RUNNER} ${WASM})
+else()
+  message(FATAL_ERROR "compare.cmake needs -DLAUNCHER=... or -DNODE=... -DRUNNER=...")
+endif()
+if(DEFINED INPUT)
+  set(input_option INPUT_FILE ${INPUT})
+else()
+  set(input_option INPUT_FILE /dev/null)
+endif()
+execute_process(COMMAND ${NATIVE} one two ${input_option}
   OUTPUT_VARIABLE native_out RESULT_VARIABLE native_status)
-execute_process(COMMAND ${NODE} --no-warnings ${RUNNER} ${WASM} one two INPUT_FILE ${INPUT}
+execute_process(COMMAND ${wasm_command} one two ${input_option}
   OUTPUT_VARIABLE wasm_out ERROR_VARIABLE wasm_err RESULT_VARIABLE wasm_status)
 if(NOT native_status EQUAL 0)
   message(FATAL_ERROR "native program ended with ${native_status}")
