@@ -270,7 +270,7 @@ ifStatement
 ordinaryIf
     options { defaultErrorHandler=false; }
     { ExprValue c; }
-    :   c=expression { writeControlLine("if(" + c.text + ")"); }
+    :   c=expression { writeControlLine("if(" + conditionText(c) + ")"); }
         (   blockOpener blockBody
             (   "else" ( COLON )? { writeElse(); } blockBody
             )?
@@ -350,7 +350,7 @@ caseValue returns [std::string test] { ExprValue low; ExprValue high; ExprValue 
 whileStatement { ExprValue c; }
     :   "while" { beginWhile(); }
         (   "forever" { writeControlLine("while(true)"); }
-        |   c=expression { writeControlLine("while(" + c.text + ")"); }
+        |   c=expression { writeControlLine("while(" + conditionText(c) + ")"); }
         )
         (   controlledOneLine
         |   blockOpener
@@ -378,15 +378,15 @@ doStatement { ExprValue c; }
         )
         { endDoBody(); }
         (   SLASHDO
-            (   "until" c=expression { writeDoEnding("while(!(" + c.text + "))"); }
+            (   "until" c=expression { writeDoEnding("while(!(" + conditionText(c) + "))"); }
             |   "forever" { writeDoEnding("while(true)"); }
             |   "while"
                 (   "forever" { writeDoEnding("while (true)"); }
-                |   c=expression { writeDoEnding("while (" + c.text + ")"); }
+                |   c=expression { writeDoEnding("while (" + conditionText(c) + ")"); }
                 )
             |   { writeDoEnding("while(false)"); }
             )
-        |   "until" c=expression { writeDoEnding("while(!(" + c.text + "))"); }
+        |   "until" c=expression { writeDoEnding("while(!(" + conditionText(c) + "))"); }
         )
         statementEnd
         { endDo(); }
@@ -403,7 +403,7 @@ doCaseChain
     ;
 
 firstDoCase { ExprValue c; }
-    :   "case" c=expression { writeIndent(); writeControlLine("if(" + c.text + ")"); }
+    :   "case" c=expression { writeIndent(); writeControlLine("if(" + conditionText(c) + ")"); }
         blockOpener blockBody
     ;
     exception
@@ -414,7 +414,7 @@ firstDoCase { ExprValue c; }
     }
 
 furtherDoCase { ExprValue c; }
-    :   "case" c=expression { writeControlLine("if(" + c.text + ")"); }
+    :   "case" c=expression { writeControlLine("if(" + conditionText(c) + ")"); }
         blockOpener blockBody
     ;
     exception

@@ -93,7 +93,7 @@ ExprValue logicalOperator(const ExprValue &left, const std::string &op, const Ex
     int leftType = popType();
     if (!eitherUnknown(leftType, right.type))
         checkBoolean(leftType, right.type);
-    return result(left.text + op + right.text, T_BOOLEAN, LOOSE_LOGICAL);
+    return result(conditionText(left) + op + conditionText(right), T_BOOLEAN, LOOSE_LOGICAL);
 }
 
 ExprValue comparison(const ExprValue &left, int comparisonToken, const ExprValue &right) {
@@ -208,7 +208,8 @@ std::string appendPrefix(const std::string &prefix, const std::string &op) {
 ExprValue prefixed(const std::string &prefix, const ExprValue &operand) {
     if (prefix.empty())
         return operand;
-    ExprValue value = result(prefix + operand.text, operand.type);
+    std::string text = prefix.back() == '!' ? conditionText(operand) : operand.text;
+    ExprValue value = result(prefix + text, operand.type);
     value.literal = operand.literal && !operand.stringLiteral;
     typeState.currentType = value.type;
     return value;
@@ -418,6 +419,13 @@ ExprValue closeArguments(const ExprValue &call) {
     value.stringLiteral = false;
     value.plainName = false;
     return value;
+}
+
+std::string conditionText(const ExprValue &value) {
+    if (isIntegerLike(value.type) || isFloating(value.type) || value.type == T_CHAR ||
+        value.type == T_CHARPTR || value.type == T_UNKNOWN || value.type == T_OBJECT)
+        return value.text;
+    return "dyn::toBoolean(" + value.text + ")";
 }
 
 std::string convertValue(int targetType, const ExprValue &value) {

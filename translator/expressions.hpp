@@ -54,5 +54,9 @@ void openArguments();
 void addArgument(const ExprValue &argument);
 ExprValue closeArguments(const ExprValue &call);
 
+// The C++ text of a value used as a condition: texts, containers and
+// dynamic values are true when not empty, which C++ does not know by itself.
+std::string conditionText(const ExprValue &value);
+
 // The C++ text of a value converted to a target type.
 std::string convertValue(int targetType, const ExprValue &value);

@@ -48,10 +48,18 @@ ExprValue beginName(const std::string &name) {
     return value;
 }
 
+// Elements of typed arrays are read through the cast that gives them their
+// element type in C++ as well.
+static std::string elementRead(int containerType, const std::string &text) {
+    if (containerType < T_INTARRAY || containerType > T_NUMBERARRAY)
+        return text;
+    return castElement(containerType) + text + ")";
+}
+
 ExprValue indexOfName(const ExprValue &name, const ExprValue &index, bool anotherFollows) {
     SubscriptText subscript = readIndex(name.type, index.text, anotherFollows);
     ExprValue value = name;
-    value.text += subscript.text;
+    value.text = anotherFollows ? value.text + subscript.text : elementRead(name.type, value.text + subscript.text);
     value.type = subscript.type;
     value.plainName = false;
     value.literal = false;
@@ -85,7 +93,7 @@ ExprValue keyRangeOfName(const ExprValue &name, const ExprValue &low, const Expr
 ExprValue currentElementOfName(const ExprValue &name) {
     EmptySubscript subscript = readEmptySubscript(name.type, nameState.rangeUsed);
     ExprValue value = name;
-    value.text += subscript.text;
+    value.text = elementRead(name.type, value.text + subscript.text);
     value.type = subscript.type;
     value.plainName = false;
     typeState.currentType = value.type;

@@ -427,7 +427,8 @@ void writeContainerFor(int declaredType, const std::string &first, const std::st
     }
     std::string spelling = declareLoopVariable(declaredType, valueName, element);
     int valueType = variableType(valueName, element);
-    writeElementAssignment(spelling, valueName, valueType, name + ".value()", element);
+    // The value comes from the library's iteration as a dynamic value.
+    writeElementAssignment(spelling, valueName, valueType, name + ".value()", T_VAR);
     writeIndent();
     emit(name + ".bound();\n");
     writeIndent();
