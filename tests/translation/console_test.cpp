@@ -36,12 +36,6 @@ TEST_F(Print, ArrayExpressionIsDumped) {
         << t.implementation;
 }
 
-TEST_F(Print, DISABLED_ArrayReturnedByAMethodIsDumped) {
-    Translation t = translate(std::string(declarations) + "print arr.unique()\n");
-    EXPECT_TRUE(t.hasStatement("std::cout << _vel_dumpArray(arr.unique())<< \"\\n\";"))
-        << t.implementation;
-}
-
 TEST_F(Print, ListContinuesAfterACommaOnTheNextLine) {
     Translation t = translate(std::string(declarations) + "print a,\n    b\nprint missing\n");
     EXPECT_TRUE(t.hasStatement("std::cout << a<< \" \" << b<< \"\\n\";")) << t.implementation;

@@ -140,6 +140,21 @@ TEST_F(TranslatorTest, DiagnosticsNameTheLineOfTheirConstruct) {
               "prog.vel L5: bad while, let used twice.\n");
 }
 
+TEST_F(TranslatorTest, ConditionsOfAnyTypeBecomeBooleans) {
+    translate("text t = \"a\"\nint n = 1\nif t ? print 1\nwhile n < 2 and t\n  n + 1\n/while\nprint not t\n");
+    EXPECT_NE(cpp.find("if(dyn::toBoolean(t))"), std::string::npos);
+    EXPECT_NE(cpp.find("while(n<2&&dyn::toBoolean(t))"), std::string::npos);
+    EXPECT_NE(cpp.find("<< !dyn::toBoolean(t)<<"), std::string::npos);
+    // Numbers and booleans are written as they stand.
+    EXPECT_NE(cpp.find("while(n<2&&"), std::string::npos);
+}
+
+TEST_F(TranslatorTest, TypedArrayElementsAreReadWithTheirElementType) {
+    EXPECT_EQ(translate("text[] names = [\"x\"]\ntext s = names[0]\nreal[] r = [1.5]\nreal x = r[0]\n"), "");
+    EXPECT_NE(cpp.find("s=text(names.at(0));"), std::string::npos);
+    EXPECT_NE(cpp.find("x=(double)(r.at(0));"), std::string::npos);
+}
+
 TEST_F(TranslatorTest, ArgvDeclaredBeforeMainHoldsTheArguments) {
     EXPECT_EQ(translate("array argv\nprint argv[1]\n"), "");
     EXPECT_NE(cpp.find("int main(int argc, char *_A_1[])\n{\n velarray argv(_A_1);\n"), std::string::npos);
