@@ -24,7 +24,8 @@ TEST_P(WasmExample, PrintsExpectedOutput) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, WasmExample,
-                         testing::Values("hello", "fizzbuzz", "sieve", "dict", "operators"),
+                         testing::Values("hello", "fizzbuzz", "sieve", "dict", "operators",
+                                         "declarations", "input", "switch", "doloop", "nested"),
                          [](const testing::TestParamInfo<std::string> &info) { return info.param; });
 
 }  // namespace
