@@ -26,10 +26,14 @@ int indexedType(int containerType) {
 
 }  // namespace
 
+// Reading goes through at(), which never changes the container: "[ ]" on a
+// container would create the element it reads, and reading a[1][2] must
+// not make a[1] an array.
 SubscriptText readIndex(int containerType, const std::string &index, bool anotherFollows) {
-    std::string text = anotherFollows || !isContainer(containerType)
-                           ? "[" + index + "]"
-                           : ".at(" + index + ")";
+    (void)anotherFollows;
+    std::string text = isContainer(containerType) || containerType == T_VAR
+                           ? ".at(" + index + ")"
+                           : "[" + index + "]";
     return {text, indexedType(containerType)};
 }
 

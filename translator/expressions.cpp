@@ -32,6 +32,13 @@ bool isFloating(int type) {
     return type == T_NUMBER || type == T_REAL || type == T_SMALLREAL;
 }
 
+// left op right, with a blank where C++ would read two signs as "--" or "++".
+std::string joined(const std::string &left, const std::string &op, const std::string &right) {
+    bool signs = !op.empty() && (op.back() == '-' || op.back() == '+') && !right.empty() &&
+                 (right[0] == '-' || right[0] == '+');
+    return left + op + (signs ? " " : "") + right;
+}
+
 ExprValue result(const std::string &text, int type, int loose = LOOSE_NONE) {
     ExprValue value;
     value.text = text;
@@ -89,6 +96,19 @@ bool eitherUnknown(int left, int right) {
     return left == T_UNKNOWN || right == T_UNKNOWN;
 }
 
+// An operation with a dynamic operand gives a dynamic value in C++ even
+// where Velmora knows its type (var plus text is a text): the value is
+// converted to that type so that it can stand where the type is expected.
+static ExprValue typedFromDynamic(ExprValue value, int leftType, int rightType) {
+    if ((leftType == T_VAR || rightType == T_VAR) && value.type != T_VAR && value.type != T_UNKNOWN &&
+        !isContainer(value.type)) {
+        ExprValue dynamic = value;
+        dynamic.type = T_VAR;
+        value.text = convertValue(value.type, dynamic);
+    }
+    return value;
+}
+
 ExprValue logicalOperator(const ExprValue &left, const std::string &op, const ExprValue &right) {
     int leftType = popType();
     if (!eitherUnknown(leftType, right.type))
@@ -115,10 +135,10 @@ ExprValue bitOperator(const ExprValue &left, const std::string &op, const ExprVa
     typeState.currentType = right.type;
     if (eitherUnknown(left.type, right.type)) {
         popType();
-        return result("(" + left.text + op + right.text + ")", T_UNKNOWN);
+        return result("(" + joined(left.text, op, right.text) + ")", T_UNKNOWN);
     }
     checkBitOperator();
-    return result("(" + left.text + op + right.text + ")", typeState.currentType);
+    return result("(" + joined(left.text, op, right.text) + ")", typeState.currentType);
 }
 
 ExprValue shiftOperator(const ExprValue &left, bool shiftLeft, const ExprValue &right) {
@@ -127,7 +147,8 @@ ExprValue shiftOperator(const ExprValue &left, bool shiftLeft, const ExprValue &
         typeState.currentType = T_UNKNOWN;
     else
         checkArith(leftType, right.type, W_SHIFT);
-    return result(left.text + (shiftLeft ? "<<" : ">>") + right.text, typeState.currentType, LOOSE_SHIFT);
+    ExprValue value = result(left.text + (shiftLeft ? "<<" : ">>") + right.text, typeState.currentType, LOOSE_SHIFT);
+    return typedFromDynamic(value, leftType, right.type);
 }
 
 ExprValue additiveOperator(const ExprValue &left, bool plus, const ExprValue &right) {
@@ -136,16 +157,16 @@ ExprValue additiveOperator(const ExprValue &left, bool plus, const ExprValue &ri
     std::string op = plus ? "+" : "-";
     ExprValue value;
     if (eitherUnknown(leftType, right.type)) {
-        value = result(left.text + op + right.text, T_UNKNOWN);
+        value = result(joined(left.text, op, right.text), T_UNKNOWN);
     } else if (key > T_FILEARRAY) {
         checkArith(leftType, right.type, W_ADD);
-        value = result(left.text + op + right.text, typeState.currentType);
+        value = result(joined(left.text, op, right.text), typeState.currentType);
     } else if (isTypedArray(key)) {
         if (isTypedArray(right.type))
             checkSameArray(key, right.type);
         else
             checkElement(key, right.type);
-        value = result(left.text + op + right.text, leftType);
+        value = result(joined(left.text, op, right.text), leftType);
     } else if ((key == T_TEXT || key == T_CHARPTR) && left.literal) {
         // Two string literals are joined by the C++ compiler; a literal
         // followed by anything else becomes a text so that "+" concatenates.
@@ -156,19 +177,20 @@ ExprValue additiveOperator(const ExprValue &left, bool plus, const ExprValue &ri
             value.stringLiteral = true;
         } else {
             checkArith(leftType, right.type, W_ADD);
-            value = result("text(" + left.text + ")" + op + right.text, typeState.currentType);
+            value = result(joined("text(" + left.text + ")", op, right.text), typeState.currentType);
         }
     } else if (key != T_ARRAY && key != T_DICT && key != T_LIST) {
         checkArith(leftType, right.type, W_ADD);
-        value = result(left.text + op + right.text, typeState.currentType);
+        value = result(joined(left.text, op, right.text), typeState.currentType);
     } else if (right.type == T_ARRAY || right.type == T_DICT || right.type == T_LIST) {
         checkArrayOp(leftType, right.type);
-        value = result(left.text + op + right.text, typeState.currentType);
+        value = result(joined(left.text, op, right.text), typeState.currentType);
     } else if (right.type == T_VAR) {
-        value = result(left.text + op + right.text, leftType);
+        value = result(joined(left.text, op, right.text), leftType);
     } else {
         value = result(left.text + op + "dyn(" + right.text + ")", leftType);
     }
+    value = typedFromDynamic(value, leftType, right.type);
     typeState.currentType = value.type;
     return value;
 }
@@ -181,22 +203,28 @@ ExprValue multiplicativeOperator(const ExprValue &left, int operatorToken, const
         typeState.currentType = T_UNKNOWN;
         return result(left.text + texts[index] + right.text, T_UNKNOWN);
     }
+    ExprValue value;
     if (operatorToken == VLTokenTypes::MUL) {
         checkArith(leftType, right.type, W_MULTIPLY);
-        return result(left.text + "*" + right.text, typeState.currentType);
-    }
-    if (operatorToken == VLTokenTypes::DIV) {
+        value = result(joined(left.text, "*", right.text), typeState.currentType);
+    } else if (operatorToken == VLTokenTypes::DIV) {
         checkArith(leftType, right.type, W_DIVIDE);
         // An integer divided by an integer is a number in Velmora; C++
         // would truncate.
         if (isIntegerLike(leftType) && isIntegerLike(right.type))
-            return result("(double)" + left.text + "/" + right.text, typeState.currentType);
-        return result(left.text + "/" + right.text, typeState.currentType);
+            value = result("(double)" + left.text + "/" + right.text, typeState.currentType);
+        else
+            value = result(left.text + "/" + right.text, typeState.currentType);
+    } else {
+        checkArith(leftType, right.type, W_MODULO);
+        if (isFloating(leftType) || isFloating(right.type))
+            value = result("fmod(" + left.text + "," + right.text + ")", typeState.currentType);
+        else
+            value = result(left.text + "%" + right.text, typeState.currentType);
     }
-    checkArith(leftType, right.type, W_MODULO);
-    if (isFloating(leftType) || isFloating(right.type))
-        return result("fmod(" + left.text + "," + right.text + ")", typeState.currentType);
-    return result(left.text + "%" + right.text, typeState.currentType);
+    value = typedFromDynamic(value, leftType, right.type);
+    typeState.currentType = value.type;
+    return value;
 }
 
 std::string appendPrefix(const std::string &prefix, const std::string &op) {

@@ -26,13 +26,14 @@ TEST_F(Indexing, ReadSide) {
     element = readIndex(T_INTARRAY, "i", false);
     EXPECT_EQ(element.text, ".at(i)");
     EXPECT_EQ(element.type, T_INTEGER);
+    // Reads never create elements, even on the way to an inner container.
     element = readIndex(T_DICT, "k", true);
-    EXPECT_EQ(element.text, "[k]");
+    EXPECT_EQ(element.text, ".at(k)");
     element = readIndex(T_TEXT, "0", false);
     EXPECT_EQ(element.text, "[0]");
     EXPECT_EQ(element.type, T_TEXT);
     element = readIndex(T_VAR, "0", false);
-    EXPECT_EQ(element.text, "[0]");
+    EXPECT_EQ(element.text, ".at(0)");
     EXPECT_EQ(element.type, T_VAR);
 }
 

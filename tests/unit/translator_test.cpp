@@ -155,6 +155,18 @@ TEST_F(TranslatorTest, TypedArrayElementsAreReadWithTheirElementType) {
     EXPECT_NE(cpp.find("x=(double)(r.at(0));"), std::string::npos);
 }
 
+TEST_F(TranslatorTest, CppTextMeansWhatTheVelmoraExpressionMeans) {
+    EXPECT_EQ(translate("int x = 1\nvar v = 2\ntext t = \"\"\narray a = [[1, 2]]\n"
+                        "print x - -1, x + +1\nt = v + \"s\"\nx = v * 2\nprint a[0][1]\n"), "");
+    // Two signs in a row are not a decrement.
+    EXPECT_NE(cpp.find("<< x- -1<< \" \" << x+ +1<<"), std::string::npos);
+    // A dynamic operand gives a dynamic C++ value: it is converted to the type Velmora knows.
+    EXPECT_NE(cpp.find("t = text(v+\"s\");"), std::string::npos);
+    EXPECT_NE(cpp.find("x = intval(v*2);"), std::string::npos);
+    // Reading an inner element does not create anything on the way.
+    EXPECT_NE(cpp.find("<< a.at(0).at(1)<<"), std::string::npos);
+}
+
 TEST_F(TranslatorTest, ArgvDeclaredBeforeMainHoldsTheArguments) {
     EXPECT_EQ(translate("array argv\nprint argv[1]\n"), "");
     EXPECT_NE(cpp.find("int main(int argc, char *_A_1[])\n{\n velarray argv(_A_1);\n"), std::string::npos);
