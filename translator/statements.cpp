@@ -297,7 +297,18 @@ std::string caseRange(const ExprValue &low, const ExprValue &high, bool inclusiv
     return "(" + subject + ">=" + low.text + " && " + subject + (inclusive ? "<=" : "<") + high.text + ")";
 }
 
+// break and continue belong to a loop: outside one they would leave C++
+// that no compiler accepts.
+static bool insideLoop(const char *word) {
+    if (statements.loopDepth > 0 || statements.loopOverflow > 0)
+        return true;
+    reportNamed(E_CANNOT_BE_USED, word);
+    return false;
+}
+
 void writeBreak() {
+    if (!insideLoop("break"))
+        return;
     LoopFrame &loop = currentLoop();
     if (statements.loopDepth > 0 && loop.kind == LOOP_WHILE) {
         emit("goto " + labelName(loop.labelBase + 1));
@@ -308,6 +319,8 @@ void writeBreak() {
 }
 
 void writeContinue() {
+    if (!insideLoop("continue"))
+        return;
     LoopFrame &loop = currentLoop();
     if (statements.loopDepth > 0 && loop.kind == LOOP_WHILE) {
         emit("goto " + labelName(loop.labelBase));

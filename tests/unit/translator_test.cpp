@@ -167,6 +167,12 @@ TEST_F(TranslatorTest, CppTextMeansWhatTheVelmoraExpressionMeans) {
     EXPECT_NE(cpp.find("<< a.at(0).at(1)<<"), std::string::npos);
 }
 
+TEST_F(TranslatorTest, BreakAndContinueOutsideLoopsAreErrors) {
+    EXPECT_EQ(translate("if true\n  break\n/if\nif true ? continue\n"),
+              "prog.vel L2: \"break\" cannot be used here\nprog.vel L4: \"continue\" cannot be used here\n");
+    EXPECT_EQ(translate("for i in 1..2\n  if i = 1 ? continue\n  break\n/for\n"), "");
+}
+
 TEST_F(TranslatorTest, ArgvDeclaredBeforeMainHoldsTheArguments) {
     EXPECT_EQ(translate("array argv\nprint argv[1]\n"), "");
     EXPECT_NE(cpp.find("int main(int argc, char *_A_1[])\n{\n velarray argv(_A_1);\n"), std::string::npos);
