@@ -82,6 +82,35 @@ TEST_F(TranslatorTest, PrintListHolds128Items) {
     EXPECT_EQ(printed, "Internal error [0] line 1\nprog.vel L1: stack overflow in expression list.\n");
 }
 
+TEST_F(TranslatorTest, AssignmentsTake128TargetsAndReportMore) {
+    std::string targets = "x", values = "1";
+    for (int i = 1; i < 128; i++) {
+        targets += ",x";
+        values += ",1";
+    }
+    translate("int x = 0\n" + targets + " = " + values + "\n");
+    EXPECT_EQ(diagnostics.errorCount, 0);
+    std::string printed = translate("int x = 0\n" + targets + ",x = " + values + ",1\n");
+    EXPECT_NE(printed.find("prog.vel L2: stack overflow in assignment targets.\n"), std::string::npos);
+}
+
+TEST_F(TranslatorTest, LoopsNestTo128AndReportTheNext) {
+    auto nestedLoops = [](int depth) {
+        std::string source = "int i = 0\n";
+        for (int d = 0; d < depth; d++)
+            source += "while i < 1\n";
+        for (int d = 0; d < depth; d++)
+            source += "/while\n";
+        return source;
+    };
+    std::string printed = translate(nestedLoops(128));
+    EXPECT_EQ(printed.find("loop stack"), std::string::npos);
+    printed = translate(nestedLoops(129));
+    EXPECT_NE(printed.find("stack overflow in loop stack."), std::string::npos);
+    // The loops still close in step: nothing is popped that was not pushed.
+    EXPECT_EQ(printed.find("underflow"), std::string::npos);
+}
+
 TEST_F(TranslatorTest, LabelsAreIdentifiersWhateverTheFileName) {
     sourceNames.fileName = "my-prog.v2";
     EXPECT_EQ(labelName(4), "_lab_my_prog_v24");
