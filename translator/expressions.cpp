@@ -1,4 +1,5 @@
 #include "translator/translator.hpp"
+#include "translator/bounded_stack.hpp"
 #include <cstring>
 #include <stdexcept>
 #include "driver/settings.hpp"
@@ -16,10 +17,7 @@ struct ArgumentLevel {
 // into nested expressions, and the argument levels of the calls being built.
 struct ExpressionState {
     int depth = 0;
-    int reportedDepth = 0;
-    ArgumentLevel levels[ARGUMENT_LEVEL_CAPACITY];
-    int argumentDepth = 0;
-    int argumentOverflow = 0;
+    BoundedStack<ArgumentLevel, ARGUMENT_LEVEL_CAPACITY> levels{"arguments"};
 };
 
 ExpressionState expressions;
@@ -86,8 +84,7 @@ NestingGuard::~NestingGuard() {
 }
 
 void resetExpressionState() {
-    expressions.argumentDepth = 0;
-    expressions.argumentOverflow = 0;
+    expressions.levels.clear();
 }
 
 // An operand of unknown type has had its error reported already; checking
@@ -402,18 +399,13 @@ ExprValue endCall(const ExprValue &call) {
 }
 
 void openArguments() {
-    if (expressions.argumentDepth >= ARGUMENT_LEVEL_CAPACITY) {
-        expressions.argumentOverflow++;
-        reportStackOverflow("arguments");
-        return;
-    }
-    expressions.levels[expressions.argumentDepth++] = ArgumentLevel();
+    expressions.levels.push(ArgumentLevel());
 }
 
 void addArgument(const ExprValue &argument) {
-    if (expressions.argumentOverflow > 0 || expressions.argumentDepth == 0)
+    if (expressions.levels.empty() || expressions.levels.overflowing())
         return;
-    ArgumentLevel &level = expressions.levels[expressions.argumentDepth - 1];
+    ArgumentLevel &level = expressions.levels.top();
     if (level.count >= ARGUMENTS_PER_CALL) {
         // A call's arguments are kept in fixed slots; a ninth would be lost.
         reportStackOverflow("argument list");
@@ -424,16 +416,14 @@ void addArgument(const ExprValue &argument) {
 
 ExprValue closeArguments(const ExprValue &call) {
     ExprValue value = call;
-    if (expressions.argumentOverflow > 0) {
-        expressions.argumentOverflow--;
+    if (expressions.levels.overflowing()) {
+        expressions.levels.pop();
         value.text += "()";
         return value;
     }
-    if (expressions.argumentDepth == 0) {
-        reportStackUnderflow("arguments");
+    const ArgumentLevel level = expressions.levels.top();
+    if (!expressions.levels.pop())
         return value;
-    }
-    const ArgumentLevel &level = expressions.levels[expressions.argumentDepth - 1];
     if (call.text == "swap" && level.count == 2) {
         // The built-in swap exchanges two variables in place.
         value.text = swapText(level.arguments[0].text, level.arguments[0].type,
@@ -442,7 +432,6 @@ ExprValue closeArguments(const ExprValue &call) {
     } else {
         value.text += "(" + joinArguments(level) + ")";
     }
-    expressions.argumentDepth--;
     value.literal = false;
     value.stringLiteral = false;
     value.plainName = false;

@@ -1,4 +1,5 @@
 #include "translator/translator.hpp"
+#include "translator/bounded_stack.hpp"
 #include <cctype>
 #include "driver/project.hpp"
 #include "semantics/spellings.hpp"
@@ -28,76 +29,38 @@ struct BranchFrame {
 // being translated, innermost last.
 struct StatementState {
     int nextLabel = 0;
-    LoopFrame loops[CONTROL_STACK_CAPACITY];
-    int loopDepth = 0;
-    int loopOverflow = 0;
-    BranchFrame branches[CONTROL_STACK_CAPACITY];
-    int branchDepth = 0;
-    int branchOverflow = 0;
+    BoundedStack<LoopFrame, CONTROL_STACK_CAPACITY> loops{"loop stack"};
+    BoundedStack<BranchFrame, CONTROL_STACK_CAPACITY> branches{"case stack"};
 };
 
 StatementState statements;
 
-// A loop outside the capacity is reported; it then shares the top frame so
-// the translation goes on without writing past the stack.
 LoopFrame &currentLoop() {
-    static LoopFrame none;
-    if (statements.loopDepth == 0)
-        return none;
-    return statements.loops[statements.loopDepth - 1];
+    return statements.loops.top();
 }
 
 void pushLoop(int kind) {
-    if (statements.loopDepth >= CONTROL_STACK_CAPACITY) {
-        statements.loopOverflow++;
-        reportStackOverflow("loop stack");
-        return;
-    }
-    LoopFrame &loop = statements.loops[statements.loopDepth++];
-    loop = LoopFrame();
+    LoopFrame loop;
     loop.kind = kind;
     loop.labelBase = statements.nextLabel;
-    statements.nextLabel += 2;
+    if (statements.loops.push(loop))
+        statements.nextLabel += 2;
 }
 
 void popLoop() {
-    if (statements.loopOverflow > 0) {
-        statements.loopOverflow--;
-        return;
-    }
-    if (statements.loopDepth == 0) {
-        reportStackUnderflow("loop stack");
-        return;
-    }
-    statements.loopDepth--;
+    statements.loops.pop();
 }
 
 BranchFrame &currentBranches() {
-    static BranchFrame none;
-    if (statements.branchDepth == 0)
-        return none;
-    return statements.branches[statements.branchDepth - 1];
+    return statements.branches.top();
 }
 
 void pushBranches() {
-    if (statements.branchDepth >= CONTROL_STACK_CAPACITY) {
-        statements.branchOverflow++;
-        reportStackOverflow("case stack");
-        return;
-    }
-    statements.branches[statements.branchDepth++] = BranchFrame();
+    statements.branches.push(BranchFrame());
 }
 
 void popBranches() {
-    if (statements.branchOverflow > 0) {
-        statements.branchOverflow--;
-        return;
-    }
-    if (statements.branchDepth == 0) {
-        reportStackUnderflow("case stack");
-        return;
-    }
-    statements.branchDepth--;
+    statements.branches.pop();
 }
 
 void writeLabelLine(int number) {
@@ -187,7 +150,9 @@ std::string labelName(int number) {
 }
 
 void resetStatementState() {
-    statements = StatementState();
+    statements.nextLabel = 0;
+    statements.loops.clear();
+    statements.branches.clear();
 }
 
 void beginStatement() {
@@ -300,7 +265,7 @@ std::string caseRange(const ExprValue &low, const ExprValue &high, bool inclusiv
 // break and continue belong to a loop: outside one they would leave C++
 // that no compiler accepts.
 static bool insideLoop(const char *word) {
-    if (statements.loopDepth > 0 || statements.loopOverflow > 0)
+    if (!statements.loops.empty())
         return true;
     reportNamed(E_CANNOT_BE_USED, word);
     return false;
@@ -310,7 +275,7 @@ void writeBreak() {
     if (!insideLoop("break"))
         return;
     LoopFrame &loop = currentLoop();
-    if (statements.loopDepth > 0 && loop.kind == LOOP_WHILE) {
+    if (loop.kind == LOOP_WHILE) {
         emit("goto " + labelName(loop.labelBase + 1));
         loop.labelsUsed |= 2;
     } else {
@@ -322,7 +287,7 @@ void writeContinue() {
     if (!insideLoop("continue"))
         return;
     LoopFrame &loop = currentLoop();
-    if (statements.loopDepth > 0 && loop.kind == LOOP_WHILE) {
+    if (loop.kind == LOOP_WHILE) {
         emit("goto " + labelName(loop.labelBase));
         loop.labelsUsed |= 1;
     } else {
