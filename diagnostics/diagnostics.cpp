@@ -223,6 +223,13 @@ void reportRequiredKind(int kind) {
     writeFilledMessage();
 }
 
+void reportRequiredFound(const std::string &required, const std::string &found) {
+    startTemplate(T_REQUIRED_FOUND);
+    fillPlaceholder(required);
+    fillPlaceholder(found);
+    writeFilledMessage();
+}
+
 void reportRedeclaration(const std::string &name, int scopeWord) {
     startTemplate(T_ALREADY_DECLARED_IN);
     fillPlaceholder(name);

@@ -55,6 +55,7 @@ void reportUnknownAction(const std::string &text, int number);
 // Formatted reports: each fills a template and writes one located line.
 void reportOperands(int classWord, int leftType, int rightType);   // 80
 void reportRequiredKind(int kind);                                 // 81, with currentType
+void reportRequiredFound(const std::string &required, const std::string &found);  // 81
 void reportRedeclaration(const std::string &name, int scopeWord);  // 82
 void reportAssignment(int targetType, int sourceType);             // 83
 void reportAssignmentCount(int required, int given);               // 84

@@ -44,7 +44,7 @@ TargetSubscript targetIndex(int containerType, const std::string &index, int nes
     if (anotherFollows)
         return {(first ? ".to(" : "->to(") + index + ")", false, true, type};
     if (isTextLike(containerType) || containerType == T_VAR)
-        return {".setAt(" + index + ",", true, false, type};
+        return {(first ? ".setAt(" : "->setAt(") + index + ",", true, false, type};
     if (isTypedArray(containerType))
         return {(first ? ".setAt(" : "->setAt(") + index + ",", true, false, type};
     if ((containerType == T_ARRAY || containerType == T_DICT) && !first)

@@ -246,9 +246,9 @@ class InterpolationBuilder {
 public:
     void plain(const std::string &characters) { segment_ += characters; }
 
-    void reference(const std::string &name) {
+    void reference(const std::string &emittedName) {
         flushSegment();
-        result_ += ",str(" + name + ")";
+        result_ += ",str(" + emittedName + ")";
     }
 
     std::string finish() {
@@ -269,7 +269,8 @@ private:
 
 }  // namespace
 
-std::string phpString(const std::string &literal) {
+std::string phpString(const std::string &literal,
+                      const std::function<std::string(const std::string &)> &resolveName) {
     std::string body = literal;
     if (body.size() >= 2 && body.front() == '"' && body.back() == '"')
         body = body.substr(1, body.size() - 2);
@@ -293,7 +294,8 @@ std::string phpString(const std::string &literal) {
             size_t end = i + 1;
             while (end < body.size() && isNameCharacter(body[end]))
                 end++;
-            builder.reference(body.substr(i + 1, end - i - 1));
+            std::string name = body.substr(i + 1, end - i - 1);
+            builder.reference(resolveName ? resolveName(name) : name);
             i = end;
         } else if (c == '"') {
             builder.plain("\\\"");

@@ -2,6 +2,7 @@
 // How Velmora types are spelled in the generated C++, the wrappers and casts
 // that convert values between types, the nil value of each type, the names
 // of temporaries, the swap block and interpolated strings.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -70,4 +71,7 @@ std::string swapText(const std::string &first, int firstType, const std::string 
 
 // The C++ builder call for a double-quoted literal holding "$name"
 // references; literal includes its quotes.
-std::string phpString(const std::string &literal);
+// resolveName gives the C++ name of each referenced variable (and reports
+// a name that is not declared); without it names are written as they are.
+std::string phpString(const std::string &literal,
+                      const std::function<std::string(const std::string &)> &resolveName = nullptr);

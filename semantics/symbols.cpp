@@ -2,6 +2,7 @@
 // not. Blocks keep captured copies of outer symbols so that an assignment
 // made inside a block counts as a value only until the block is left.
 #include "semantics/symbols.hpp"
+#include "semantics/reserved_names.hpp"
 
 #include "diagnostics/diagnostics.hpp"
 #include "semantics/types.hpp"
@@ -354,7 +355,7 @@ bool reportIfDuplicate(const std::vector<Symbol *> &scope, const std::string &na
 Symbol *declare(const std::string &name, unsigned extraFlags) {
     Symbol model;
     model.name = name;
-    model.emittedName = name;
+    model.emittedName = emittedNameFor(name);
     model.flags = extraFlags | (static_cast<unsigned>(typeState.currentType) & SYMBOL_TYPE_MASK);
     if (pendingDeclaration.attribute)
         model.flags |= SYMBOL_ATTRIBUTE;

@@ -79,9 +79,13 @@ void arrayOfElement(int element) {
 // Type stack
 
 void reportStackOverflow(const std::string &stackName) {
+    reportTranslatorLimit("stack overflow in " + stackName);
+}
+
+void reportTranslatorLimit(const std::string &description) {
     reportInternal(0);
-    std::printf("%s L%d: stack overflow in %s.\n", driverSettings.currentSourceName.c_str(),
-                output.lineCounter, stackName.c_str());
+    std::printf("%s L%d: %s.\n", driverSettings.currentSourceName.c_str(), output.lineCounter,
+                description.c_str());
     std::fflush(stdout);
     diagnostics.errorCount++;
 }

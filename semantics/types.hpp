@@ -61,6 +61,9 @@ int popType();
 // Reports a fixed stack of the translator pushed past its capacity: an
 // internal error followed by a located "stack overflow in <name>." line.
 void reportStackOverflow(const std::string &stackName);
+// A limit of the translator that the source passes, as an internal error
+// with the line: "file Lnn: description."
+void reportTranslatorLimit(const std::string &description);
 
 // The checks. Each reports through the diagnostics module and returns
 // whether the operands were accepted; the operand checks also leave their

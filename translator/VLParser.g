@@ -20,6 +20,9 @@ options {
     // A syntax error is counted like every other error of the source: its
     // C++ would be incomplete, so it must not be compiled and run.
     void reportError(const antlr::RecognitionException &ex) override {
+        // Counted by the diagnostics when the construct's message is written.
+        if (reportInSyntaxContext())
+            return;
         antlr::LLkParser::reportError(ex);
         diagnostics.errorCount++;
     }
@@ -253,17 +256,19 @@ blockOpener
     |   COLON
     ;
 
-ifStatement
-    :   "if"
+ifStatement { SyntaxContext outer; }
+    :   "if" { outer = enterSyntaxContext(SYNTAX_IF); }
         (   ( expression blockOpener ( EOL )* ( LESSER | GREATER | EQUAL | LESS_EQUAL | GREAT_EQUAL | NOT_EQUAL | PASDIFF | "in" ) ) =>
             compositeIf
         |   ordinaryIf
         )
+        { restoreSyntaxContext(outer); }
     ;
     exception
     catch [antlr::RecognitionException &ex] {
         if (guessing()) throw;
-        reportConstructSyntax(W_IF);
+        reportSyntaxFailure(SYNTAX_IF);
+        restoreSyntaxContext(outer);
         skipRestOfLine();
     }
 
@@ -271,7 +276,7 @@ ordinaryIf
     options { defaultErrorHandler=false; }
     { ExprValue c; }
     :   c=expression { writeControlLine("if(" + conditionText(c) + ")"); }
-        (   blockOpener blockBody
+        (   blockOpener { suspendSyntaxContext(); } blockBody
             (   "else" ( COLON )? { writeElse(); } blockBody
             )?
             SLASHIF
@@ -287,7 +292,7 @@ compositeIf
     options { defaultErrorHandler=false; }
     { ExprValue subject; }
     :   subject=expression { beginBranches(subject, false); }
-        blockOpener ( EOL { output.lineCounter++; } )*
+        blockOpener { suspendSyntaxContext(); } ( EOL { output.lineCounter++; } )*
         compositeBranch
         ( options { greedy=true; } : { nextBranch(); } compositeBranch )*
         (   "else" ( COLON )? { writeElse(); } blockBody
@@ -402,25 +407,29 @@ doCaseChain
         )?
     ;
 
-firstDoCase { ExprValue c; }
-    :   "case" c=expression { writeIndent(); writeControlLine("if(" + conditionText(c) + ")"); }
-        blockOpener blockBody
+firstDoCase { ExprValue c; SyntaxContext outer; }
+    :   "case" { outer = enterSyntaxContext(SYNTAX_FIRST_CASE); } c=expression { writeIndent(); writeControlLine("if(" + conditionText(c) + ")"); }
+        blockOpener { suspendSyntaxContext(); } blockBody
+        { restoreSyntaxContext(outer); }
     ;
     exception
     catch [antlr::RecognitionException &ex] {
         if (guessing()) throw;
-        ::reportError(E_CASE_EXPECTED);
+        reportSyntaxFailure(SYNTAX_FIRST_CASE);
+        restoreSyntaxContext(outer);
         skipRestOfLine();
     }
 
-furtherDoCase { ExprValue c; }
-    :   "case" c=expression { writeControlLine("if(" + conditionText(c) + ")"); }
-        blockOpener blockBody
+furtherDoCase { ExprValue c; SyntaxContext outer; }
+    :   "case" { outer = enterSyntaxContext(SYNTAX_FURTHER_CASE); } c=expression { writeControlLine("if(" + conditionText(c) + ")"); }
+        blockOpener { suspendSyntaxContext(); } blockBody
+        { restoreSyntaxContext(outer); }
     ;
     exception
     catch [antlr::RecognitionException &ex] {
         if (guessing()) throw;
-        ::reportError(E_CASE_BLOCK_EXPECTED);
+        reportSyntaxFailure(SYNTAX_FURTHER_CASE);
+        restoreSyntaxContext(outer);
         skipRestOfLine();
     }
 
@@ -516,8 +525,8 @@ inputStatement { AssignTarget t; std::string prompt; }
 // Declarations
 
 modifier
-    :   "private" { addModifier("private "); }
-    |   "protected" { addModifier("protected "); }
+    :   "private" { addAccessModifier("private "); }
+    |   "protected" { addAccessModifier("protected "); }
     |   "static" { addStaticModifier(); }
     |   "volatile" { addModifier("volatile "); }
     |   "inline" { addModifier("inline "); }
@@ -718,7 +727,7 @@ orExpression returns [ExprValue v] { ExprValue r; }
         (   "or" ( EOL { output.lineCounter++; } )?
             { pushType(v.type); }
             r=andExpression
-            { v = logicalOperator(v, "||", r); }
+            { v = logicalOperator(std::move(v), "||", r); }
         )*
     ;
 
@@ -727,7 +736,7 @@ andExpression returns [ExprValue v] { ExprValue r; }
         (   "and" ( EOL { output.lineCounter++; } )?
             { pushType(v.type); }
             r=relationExpression
-            { v = logicalOperator(v, "&&", r); }
+            { v = logicalOperator(std::move(v), "&&", r); }
         )*
     ;
 
@@ -736,7 +745,7 @@ relationExpression returns [ExprValue v] { ExprValue r; int op = 0; }
         (   (   op=comparisonOperator ( EOL { output.lineCounter++; } )?
                 { pushType(v.type); }
                 r=bitOrExpression
-                { v = comparison(v, op, r); }
+                { v = comparison(std::move(v), op, r); }
             )+
         |   v=inTail[v]
         )?
@@ -757,7 +766,7 @@ bitOrExpression returns [ExprValue v] { ExprValue r; }
         (   OR_BIN ( EOL { output.lineCounter++; } )?
             { pushType(v.type); }
             r=bitXorExpression
-            { v = bitOperator(v, "|", r); }
+            { v = bitOperator(std::move(v), "|", r); }
         )*
     ;
 
@@ -766,7 +775,7 @@ bitXorExpression returns [ExprValue v] { ExprValue r; }
         (   XOR_BIN ( EOL { output.lineCounter++; } )?
             { pushType(v.type); }
             r=bitAndExpression
-            { v = bitOperator(v, "^", r); }
+            { v = bitOperator(std::move(v), "^", r); }
         )*
     ;
 
@@ -775,7 +784,7 @@ bitAndExpression returns [ExprValue v] { ExprValue r; }
         (   ( AND_BIN | SHARP ) ( EOL { output.lineCounter++; } )?
             { pushType(v.type); }
             r=shiftExpression
-            { v = bitOperator(v, "&", r); }
+            { v = bitOperator(std::move(v), "&", r); }
         )*
     ;
 
@@ -785,7 +794,7 @@ shiftExpression returns [ExprValue v] { ExprValue r; bool left = true; }
             ( EOL { output.lineCounter++; } )?
             { pushType(v.type); }
             r=additiveExpression
-            { v = shiftOperator(v, left, r); }
+            { v = shiftOperator(std::move(v), left, r); }
         )*
     ;
 
@@ -796,7 +805,7 @@ additiveExpression returns [ExprValue v] { ExprValue r; bool plus = true; }
             ( EOL { output.lineCounter++; } )?
             { pushType(v.type); }
             r=multiplicativeExpression
-            { v = additiveOperator(v, plus, r); }
+            { v = additiveOperator(std::move(v), plus, r); }
         )*
     ;
 
@@ -807,16 +816,16 @@ multiplicativeExpression returns [ExprValue v] { ExprValue r; int op = 0; }
             ( EOL { output.lineCounter++; } )?
             { pushType(v.type); }
             r=unaryExpression
-            { v = multiplicativeOperator(v, op, r); }
+            { v = multiplicativeOperator(std::move(v), op, r); }
         )*
     ;
 
 // Prefix operators apply from the operand outwards: "- not x" negates !x.
 unaryExpression returns [ExprValue v] { std::string prefix; }
-    :   (   MINUS { prefix = appendPrefix(prefix, "-"); }
-        |   PLUS { prefix = appendPrefix(prefix, "+"); }
-        |   NOT_BIN { prefix = appendPrefix(prefix, "~"); }
-        |   "not" { prefix = appendPrefix(prefix, "!"); }
+    :   (   MINUS { prefix = appendPrefix(std::move(prefix), "-"); }
+        |   PLUS { prefix = appendPrefix(std::move(prefix), "+"); }
+        |   NOT_BIN { prefix = appendPrefix(std::move(prefix), "~"); }
+        |   "not" { prefix = appendPrefix(std::move(prefix), "!"); }
         )*
         v=postfixExpression
         { v = prefixed(prefix, v); }
@@ -887,7 +896,7 @@ atom returns [ExprValue v] { ExprValue inner; }
     |   c:PHPCONSTANT { v = phpConstant(c->getText()); }
     |   p:PHPID { v = beginName(p->getText().substr(1)); v = endName(v); }
     |   LEFTPAR inner=expression RIGHTPAR { v = parenthesized(inner); }
-    |   ( typeKeywordToken LEFTPAR RIGHTPAR ) => typeKeyword LEFTPAR RIGHTPAR { v = emptyContainer(typeState.currentType); }
+    |   ( typeKeywordToken LEFTPAR RIGHTPAR ) => { beginTypeValue(); } typeKeyword LEFTPAR RIGHTPAR { v = emptyContainer(typeState.currentType); endTypeValue(); }
     |   v=listLiteral
     |   v=dictLiteral
     ;

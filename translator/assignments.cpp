@@ -31,10 +31,26 @@ std::string compoundOperand(const AssignTarget &target, const ExprValue &value) 
     return value.text;
 }
 
+bool isIntegerTarget(int type) {
+    return type == T_INTEGER || type == T_BYTE || type == T_NATURAL;
+}
+
+// Integer division and modulo check their divisor in the library.
+bool checkedDivision(const AssignTarget &target, char op, const ExprValue &value) {
+    return (op == '/' || op == '%') && isIntegerTarget(target.valueType) &&
+           (isIntegerTarget(value.type) || value.type == T_BOOLEAN);
+}
+
 // "t + 1" adds 1 to t: the value the target receives.
 std::string combinedValue(const AssignTarget &target, char op, const ExprValue &value) {
     if (op == '%' && (target.valueType == T_REAL || target.valueType == T_NUMBER))
         return "fmod(" + target.readPath + "," + value.text + ")";
+    if (checkedDivision(target, op, value)) {
+        ExprValue combined;
+        combined.text = (op == '/' ? "_vel_div(" : "_vel_mod(") + target.readPath + "," + value.text + ")";
+        combined.type = op == '/' ? T_NUMBER : target.valueType;
+        return convertValue(target.valueType, combined);
+    }
     return target.readPath + compoundOperator(op) + "(" + compoundOperand(target, value) + ")";
 }
 
@@ -56,7 +72,8 @@ void writeOne(const AssignTarget &target, char op, const ExprValue &value) {
     std::string destination = target.path + target.setter;
     if (op == '=')
         emit(destination + " = " + convertValue(target.valueType, value) + ";\n");
-    else if (op == '%' && (target.valueType == T_REAL || target.valueType == T_NUMBER))
+    else if ((op == '%' && (target.valueType == T_REAL || target.valueType == T_NUMBER)) ||
+             checkedDivision(target, op, value))
         emit(destination + " = " + combinedValue(target, op, value) + ";\n");
     else
         emit(destination + " " + compoundOperator(op) + "= " + compoundOperand(target, value) + ";\n");
@@ -98,8 +115,38 @@ void addAssignValue(const ExprValue &value) {
     assignment.values[assignment.valueCount++] = value;
 }
 
+// Several targets with as many values: every value is computed before
+// any target changes, so that "x, y = y, x" exchanges the two.
+static void writeParallel(char op) {
+    ExprValue held[ASSIGNMENT_CAPACITY];
+    for (int i = 0; i < assignment.targetCount; i++) {
+        const AssignTarget &target = assignment.targets[i];
+        const ExprValue &value = assignment.values[i];
+        ExprValue &temporary = held[i];
+        temporary.text = newTemp();
+        if (op == '=') {
+            typeState.pendingAssignOp = op;
+            if (value.type != T_UNKNOWN && target.valueType != T_UNKNOWN)
+                checkAssign(target.valueType, value.type);
+            temporary.type = target.valueType;
+            emit("auto " + temporary.text + "=" + convertValue(target.valueType, value) + ";\n");
+        } else {
+            temporary.type = value.type;
+            emit("auto " + temporary.text + "=" + value.text + ";\n");
+        }
+        writeIndent();
+    }
+    for (int i = 0; i < assignment.targetCount; i++) {
+        if (i > 0)
+            writeIndent();
+        writeOne(assignment.targets[i], op, held[i]);
+    }
+}
+
 void writeAssignment(char op) {
-    if (assignment.targetCount == assignment.valueCount) {
+    if (assignment.targetCount == assignment.valueCount && assignment.targetCount > 1) {
+        writeParallel(op);
+    } else if (assignment.targetCount == assignment.valueCount) {
         for (int i = 0; i < assignment.targetCount; i++) {
             if (i > 0)
                 writeIndent();

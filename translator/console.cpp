@@ -59,19 +59,23 @@ void writePrintLine(bool isPrint) {
         emit("<< \"\\n\"");
 }
 
+// An element target is written through its setter call: the value read
+// becomes the call's last argument.
 void writeInput(const AssignTarget &target, const std::string &prompt) {
-    emit(target.path + (target.setterIsCall ? "" : target.setter));
+    std::string call;
     switch (target.valueType) {
-    case T_BOOLEAN: emit("=(bool) _vel_inputNumber("); break;
+    case T_BOOLEAN: call = "=(bool) _vel_inputNumber("; break;
     case T_NUMBER:
-    case T_REAL: emit("= _vel_inputNumber("); break;
-    case T_INTEGER: emit("= (int) _vel_inputNumber("); break;
-    case T_NATURAL: emit("= (natural) _vel_inputNumber("); break;
+    case T_REAL: call = "= _vel_inputNumber("; break;
+    case T_INTEGER: call = "= (int) _vel_inputNumber("; break;
+    case T_NATURAL: call = "= (natural) _vel_inputNumber("; break;
     case T_TEXT:
-    case T_BYTEPTR: emit("= _vel_inputText("); break;
+    case T_BYTEPTR: call = "= _vel_inputText("; break;
     default: reportSemanticError(); break;
     }
-    if (!prompt.empty())
-        emit(prompt);
-    emit(")");
+    call += prompt + ")";
+    if (target.setterIsCall)
+        emit(target.path + target.setter + call.substr(call.find_first_not_of("= ")) + ")");
+    else
+        emit(target.path + target.setter + call);
 }

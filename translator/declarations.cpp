@@ -1,5 +1,6 @@
 #include "translator/translator.hpp"
 #include "semantics/spellings.hpp"
+#include "semantics/reserved_names.hpp"
 #include "semantics/symbols.hpp"
 
 namespace {
@@ -30,6 +31,13 @@ bool atFileLevel() {
     return !scopes.inClass && !scopes.inFunction && !scopes.inBlock;
 }
 
+std::string withoutConst(std::string prefix) {
+    std::string::size_type at = prefix.find("const ");
+    if (at != std::string::npos)
+        prefix.erase(at, 6);
+    return prefix;
+}
+
 void writeHeaderLine(const std::string &line) {
     FILE *saved = output.currentOutput;
     output.currentOutput = output.headerFile;
@@ -48,9 +56,17 @@ void declareName(const std::string &name, int type, bool assigned) {
 // A file-level variable met after main has opened: it stays a file-level
 // variable, defined after main with its default value, and receives its
 // value at this point of main.
+//
+// The definition cannot be const, since main assigns it; the symbol table
+// keeps it constant for the program. A static variable has no extern line
+// in the header, so its definition goes there, ahead of main.
 void writeLateGlobal(const std::string &name, const std::string &valueText) {
-    declarations.lateGlobals.push_back(declarations.modifierPrefix + declarations.cppType + name +
-                                       defaultInitializer(declarations.declaredType) + ";");
+    std::string definition = withoutConst(declarations.modifierPrefix) + declarations.cppType + name +
+                             defaultInitializer(declarations.declaredType) + ";";
+    if (declarations.staticFlag != 0)
+        writeHeaderLine(definition);
+    else
+        declarations.lateGlobals.push_back(definition);
     emit(name + valueText + ";");
 }
 
@@ -92,6 +108,13 @@ void addModifier(const std::string &text) {
     declarations.modifierPrefix += text;
 }
 
+// private and protected are access rights of class members; elsewhere
+// they mean nothing and C++ has no such words outside a class.
+void addAccessModifier(const std::string &text) {
+    if (scopes.inClass && !scopes.inFunction && !scopes.inBlock)
+        declarations.modifierPrefix += text;
+}
+
 void addStaticModifier() {
     if (!output.inImport || output.importSeen)
         declarations.modifierPrefix += "static ";
@@ -129,11 +152,36 @@ int currentDeclaredType() {
     return declarations.declaredType;
 }
 
+// "int()" inside a declaration names a type without declaring one: the
+// declaration's own type is kept around it.
+namespace {
+struct DeclaredTypeSnapshot {
+    int declaredType = 0;
+    std::string cppType;
+    int classIndex = -3;
+    std::string arrayPrefix;
+};
+DeclaredTypeSnapshot typeValueSnapshot;
+}  // namespace
+
+void beginTypeValue() {
+    typeValueSnapshot = {declarations.declaredType, declarations.cppType, declarations.classIndex,
+                         declarations.arrayPrefix};
+}
+
+void endTypeValue() {
+    declarations.declaredType = typeValueSnapshot.declaredType;
+    declarations.cppType = typeValueSnapshot.cppType;
+    declarations.classIndex = typeValueSnapshot.classIndex;
+    declarations.arrayPrefix = typeValueSnapshot.arrayPrefix;
+}
+
 std::string defaultInitializer(int type) {
     switch (type) {
     case T_TEXT: return "=\"\"";
     case T_ARRAY: return "=velarray()";
     case T_DICT: return "=dict()";
+    case T_OBJECT: return "=velarray()";
     case T_FILE:
     case T_DIR: return "=NULL";
     case T_INTARRAY: return "= _intArr()";
@@ -159,15 +207,18 @@ void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &va
         valueText = defaultInitializer(type);
     }
     declareName(name, type, hasValue);
+    const std::string emitted = emittedNameFor(name);
     bool fileLevel = atFileLevel();
-    if (fileLevel && output.mainOpened && !output.writingHeader) {
-        writeLateGlobal(name, valueText);
+    bool late = fileLevel && output.mainOpened && !output.writingHeader;
+    if (late) {
+        writeLateGlobal(emitted, valueText);
     } else {
-        emit(declarations.modifierPrefix + declarations.cppType + name + valueText + ";");
+        emit(declarations.modifierPrefix + declarations.cppType + emitted + valueText + ";");
     }
     // A static variable belongs to its own file: the header declares nothing for it.
     if (fileLevel && !output.writingHeader && declarations.staticFlag == 0)
-        writeHeaderLine("extern " + declarations.modifierPrefix + declarations.cppType + name + ";");
+        writeHeaderLine("extern " + (late ? withoutConst(declarations.modifierPrefix) : declarations.modifierPrefix) +
+                        declarations.cppType + emitted + ";");
 }
 
 void betweenDeclarators() {
@@ -207,9 +258,10 @@ void writeObjectDeclarator(const std::string &name, int form, const ExprValue &v
     else if (declarations.classIndex != -5)
         valueText = "=new " + className + "()";
     declareName(name, declarations.declaredType, true);
-    emit(declarations.modifierPrefix + declarations.cppType + name + valueText + ";\n");
+    const std::string emitted = emittedNameFor(name);
+    emit(declarations.modifierPrefix + declarations.cppType + emitted + valueText + ";\n");
     if (atFileLevel() && !output.writingHeader)
-        writeHeaderLine("extern " + className + " *" + name + ";");
+        writeHeaderLine("extern " + className + " *" + emitted + ";");
 }
 
 void beginEnumeration() {

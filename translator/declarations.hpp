@@ -8,6 +8,11 @@ void resetDeclarationState();
 
 void beginDeclaration();
 void addModifier(const std::string &text);
+void addAccessModifier(const std::string &text);
+// Around a type used as a value ("int()"), which must not change the type
+// of the declaration it stands in.
+void beginTypeValue();
+void endTypeValue();
 void addStaticModifier();
 void addConstModifier();
 void setDeclaredType(int type, const std::string &cppSpelling);

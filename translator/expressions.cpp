@@ -1,5 +1,7 @@
 #include "translator/translator.hpp"
 #include "translator/bounded_stack.hpp"
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include "driver/settings.hpp"
@@ -17,6 +19,7 @@ struct ArgumentLevel {
 // into nested expressions, and the argument levels of the calls being built.
 struct ExpressionState {
     int depth = 0;
+    int operators = 0;          // in the outermost expression being parsed
     BoundedStack<ArgumentLevel, ARGUMENT_LEVEL_CAPACITY> levels{"arguments"};
 };
 
@@ -26,20 +29,34 @@ bool isIntegerLike(int type) {
     return type == T_INTEGER || type == T_BYTE || type == T_NATURAL || type == T_BOOLEAN || type == T_LONG;
 }
 
+// Operand types that "+" joins as texts: at least one text or C string,
+// the other one of those or a byte or char.
+bool joinsTexts(int left, int right) {
+    auto textual = [](int type) { return type == T_TEXT || type == T_CHARPTR; };
+    auto character = [&](int type) { return textual(type) || type == T_BYTE || type == T_CHAR; };
+    return (textual(left) || textual(right)) && character(left) && character(right);
+}
+
 bool isFloating(int type) {
     return type == T_NUMBER || type == T_REAL || type == T_SMALLREAL;
 }
 
 // left op right, with a blank where C++ would read two signs as "--" or "++".
-std::string joined(const std::string &left, const std::string &op, const std::string &right) {
+// The left text is taken over and appended to, so that a long chain of
+// operators is translated in linear time.
+std::string joined(std::string left, const std::string &op, const std::string &right) {
     bool signs = !op.empty() && (op.back() == '-' || op.back() == '+') && !right.empty() &&
                  (right[0] == '-' || right[0] == '+');
-    return left + op + (signs ? " " : "") + right;
+    left += op;
+    if (signs)
+        left += ' ';
+    left += right;
+    return left;
 }
 
-ExprValue result(const std::string &text, int type, int loose = LOOSE_NONE) {
+ExprValue result(std::string text, int type, int loose = LOOSE_NONE) {
     ExprValue value;
-    value.text = text;
+    value.text = std::move(text);
     value.type = type;
     value.loose = loose;
     return value;
@@ -66,21 +83,26 @@ std::string joinArguments(const ArgumentLevel &level) {
 
 }  // namespace
 
-class NestingTooDeep : public std::runtime_error {
-public:
-    NestingTooDeep() : std::runtime_error("expressions nested too deeply") {}
-};
-
 NestingGuard::NestingGuard() {
     if (++expressions.depth > EXPRESSION_DEPTH_CAPACITY) {
         expressions.depth--;
         reportStackOverflow("expression");
-        throw NestingTooDeep();
+        throw NestingTooDeep("expressions nested too deeply");
     }
 }
 
 NestingGuard::~NestingGuard() {
-    expressions.depth--;
+    // The operator count belongs to the outermost expression.
+    if (--expressions.depth == 0)
+        expressions.operators = 0;
+}
+
+static void countOperator() {
+    if (++expressions.operators == EXPRESSION_OPERATOR_LIMIT + 1) {
+        reportTranslatorLimit("expression too long: more than " + std::to_string(EXPRESSION_OPERATOR_LIMIT) +
+                              " operators");
+        throw NestingTooDeep("expression too long");
+    }
 }
 
 void resetExpressionState() {
@@ -106,128 +128,159 @@ static ExprValue typedFromDynamic(ExprValue value, int leftType, int rightType) 
     return value;
 }
 
-ExprValue logicalOperator(const ExprValue &left, const std::string &op, const ExprValue &right) {
+ExprValue logicalOperator(ExprValue left, const std::string &op, const ExprValue &right) {
+    countOperator();
     int leftType = popType();
     if (!eitherUnknown(leftType, right.type))
         checkBoolean(leftType, right.type);
     return result(conditionText(left) + op + conditionText(right), T_BOOLEAN, LOOSE_LOGICAL);
 }
 
-ExprValue comparison(const ExprValue &left, int comparisonToken, const ExprValue &right) {
+ExprValue comparison(ExprValue left, int comparisonToken, const ExprValue &right) {
+    countOperator();
     int leftType = popType();
     std::string rightText = right.text;
     if (right.type == T_NIL)
         rightText = nilFor(leftType);
+    if (leftType == T_OBJECT && rightText == "NULL")
+        rightText = "velarray()";
+    // A char is compared with a one-character literal as a char, and with
+    // any other text as a text.
+    if (leftType == T_CHAR && right.type == T_TEXT)
+        rightText = right.stringLiteral && right.text.size() == 3 ? convertValue(T_CHAR, right) : "text(" + rightText + ")";
+    else if (right.type == T_CHAR && leftType == T_TEXT)
+        left.text = left.stringLiteral && left.text.size() == 3 ? convertValue(T_CHAR, left) : "text(" + left.text + ")";
     if (!eitherUnknown(leftType, right.type))
         checkRelational(leftType, right.type);
     static const char *const texts[] = {"<", ">", "==", "<=", ">=", "!="};
     int index = comparisonToken == VLTokenTypes::LESSER ? 0 : comparisonToken == VLTokenTypes::GREATER ? 1 : comparisonToken == VLTokenTypes::EQUAL ? 2
               : comparisonToken == VLTokenTypes::LESS_EQUAL ? 3 : comparisonToken == VLTokenTypes::GREAT_EQUAL ? 4 : 5;
-    return result(left.text + texts[index] + rightText, T_BOOLEAN, LOOSE_RELATION);
+    return result(std::move(left.text) + texts[index] + rightText, T_BOOLEAN, LOOSE_RELATION);
 }
 
 // Velmora binds the bit operators tighter than comparisons and C++ does
 // not: the parentheses keep "x & 1 = 0" a test of (x & 1).
-ExprValue bitOperator(const ExprValue &left, const std::string &op, const ExprValue &right) {
+ExprValue bitOperator(ExprValue left, const std::string &op, const ExprValue &right) {
+    countOperator();
     typeState.currentType = right.type;
     if (eitherUnknown(left.type, right.type)) {
         popType();
-        return result("(" + joined(left.text, op, right.text) + ")", T_UNKNOWN);
+        return result("(" + joined(std::move(left.text), op, right.text) + ")", T_UNKNOWN);
     }
     checkBitOperator();
-    return result("(" + joined(left.text, op, right.text) + ")", typeState.currentType);
+    return result("(" + joined(std::move(left.text), op, right.text) + ")", typeState.currentType);
 }
 
-ExprValue shiftOperator(const ExprValue &left, bool shiftLeft, const ExprValue &right) {
+ExprValue shiftOperator(ExprValue left, bool shiftLeft, const ExprValue &right) {
+    countOperator();
     int leftType = popType();
     if (eitherUnknown(leftType, right.type))
         typeState.currentType = T_UNKNOWN;
     else
         checkArith(leftType, right.type, W_SHIFT);
-    ExprValue value = result(left.text + (shiftLeft ? "<<" : ">>") + right.text, typeState.currentType, LOOSE_SHIFT);
-    return typedFromDynamic(value, leftType, right.type);
+    ExprValue value = result(std::move(left.text) + (shiftLeft ? "<<" : ">>") + right.text, typeState.currentType, LOOSE_SHIFT);
+    return typedFromDynamic(std::move(value), leftType, right.type);
 }
 
-ExprValue additiveOperator(const ExprValue &left, bool plus, const ExprValue &right) {
+ExprValue additiveOperator(ExprValue left, bool plus, const ExprValue &right) {
+    countOperator();
     int leftType = popType();
     int key = leftType == T_VAR ? right.type : leftType;
     std::string op = plus ? "+" : "-";
     ExprValue value;
     if (eitherUnknown(leftType, right.type)) {
-        value = result(joined(left.text, op, right.text), T_UNKNOWN);
+        value = result(joined(std::move(left.text), op, right.text), T_UNKNOWN);
     } else if (key > T_FILEARRAY) {
         checkArith(leftType, right.type, W_ADD);
-        value = result(joined(left.text, op, right.text), typeState.currentType);
+        value = result(joined(std::move(left.text), op, right.text), typeState.currentType);
     } else if (isTypedArray(key)) {
         if (isTypedArray(right.type))
             checkSameArray(key, right.type);
         else
             checkElement(key, right.type);
-        value = result(joined(left.text, op, right.text), leftType);
-    } else if ((key == T_TEXT || key == T_CHARPTR) && left.literal) {
+        value = result(joined(std::move(left.text), op, right.text), leftType);
+    } else if ((key == T_TEXT || key == T_CHARPTR) && left.literal && (plus || !joinsTexts(leftType, right.type))) {
         // Two string literals are joined by the C++ compiler; a literal
         // followed by anything else becomes a text so that "+" concatenates.
         if (plus && left.stringLiteral && right.stringLiteral) {
             checkArith(leftType, right.type, W_ADD);
-            value = result(left.text + " " + right.text, typeState.currentType);
+            value = result(std::move(left.text) + " " + right.text, typeState.currentType);
             value.literal = true;
             value.stringLiteral = true;
         } else {
             checkArith(leftType, right.type, W_ADD);
             value = result(joined("text(" + left.text + ")", op, right.text), typeState.currentType);
         }
+    } else if (key != T_ARRAY && key != T_DICT && key != T_LIST && joinsTexts(leftType, right.type)) {
+        // A text with a byte, char or C string is joined as texts: in C++
+        // "+" on a char pointer would be pointer arithmetic. Texts cannot
+        // be subtracted.
+        if (!plus) {
+            reportOperands(W_ADD, leftType, right.type);
+            value = result(joined(std::move(left.text), op, right.text), T_UNKNOWN);
+        } else {
+            if (leftType != T_TEXT || left.literal)
+                left.text = "text(" + left.text + ")";
+            value = result(joined(std::move(left.text), op, right.text), T_TEXT);
+        }
     } else if (key != T_ARRAY && key != T_DICT && key != T_LIST) {
         checkArith(leftType, right.type, W_ADD);
-        value = result(joined(left.text, op, right.text), typeState.currentType);
+        value = result(joined(std::move(left.text), op, right.text), typeState.currentType);
     } else if (right.type == T_ARRAY || right.type == T_DICT || right.type == T_LIST) {
         checkArrayOp(leftType, right.type);
-        value = result(joined(left.text, op, right.text), typeState.currentType);
+        value = result(joined(std::move(left.text), op, right.text), typeState.currentType);
     } else if (right.type == T_VAR) {
-        value = result(joined(left.text, op, right.text), leftType);
+        value = result(joined(std::move(left.text), op, right.text), leftType);
     } else {
-        value = result(left.text + op + "dyn(" + right.text + ")", leftType);
+        value = result(std::move(left.text) + op + "dyn(" + right.text + ")", leftType);
     }
-    value = typedFromDynamic(value, leftType, right.type);
+    value = typedFromDynamic(std::move(value), leftType, right.type);
     typeState.currentType = value.type;
     return value;
 }
 
-ExprValue multiplicativeOperator(const ExprValue &left, int operatorToken, const ExprValue &right) {
+ExprValue multiplicativeOperator(ExprValue left, int operatorToken, const ExprValue &right) {
+    countOperator();
     int leftType = popType();
     if (eitherUnknown(leftType, right.type)) {
         static const char *const texts[] = {"*", "/", "%"};
         int index = operatorToken == VLTokenTypes::MUL ? 0 : operatorToken == VLTokenTypes::DIV ? 1 : 2;
         typeState.currentType = T_UNKNOWN;
-        return result(left.text + texts[index] + right.text, T_UNKNOWN);
+        return result(std::move(left.text) + texts[index] + right.text, T_UNKNOWN);
     }
     ExprValue value;
     if (operatorToken == VLTokenTypes::MUL) {
         checkArith(leftType, right.type, W_MULTIPLY);
-        value = result(joined(left.text, "*", right.text), typeState.currentType);
+        value = result(joined(std::move(left.text), "*", right.text), typeState.currentType);
     } else if (operatorToken == VLTokenTypes::DIV) {
         checkArith(leftType, right.type, W_DIVIDE);
         // An integer divided by an integer is a number in Velmora; C++
         // would truncate.
+        // C++ would truncate, and trap on a zero divisor.
         if (isIntegerLike(leftType) && isIntegerLike(right.type))
-            value = result("(double)" + left.text + "/" + right.text, typeState.currentType);
+            value = result("_vel_div(" + left.text + "," + right.text + ")", typeState.currentType);
         else
-            value = result(left.text + "/" + right.text, typeState.currentType);
+            value = result(std::move(left.text) + "/" + right.text, typeState.currentType);
     } else {
         checkArith(leftType, right.type, W_MODULO);
         if (isFloating(leftType) || isFloating(right.type))
             value = result("fmod(" + left.text + "," + right.text + ")", typeState.currentType);
+        else if (isIntegerLike(leftType) && isIntegerLike(right.type))
+            value = result("_vel_mod(" + left.text + "," + right.text + ")", typeState.currentType);
         else
-            value = result(left.text + "%" + right.text, typeState.currentType);
+            value = result(std::move(left.text) + "%" + right.text, typeState.currentType);
     }
-    value = typedFromDynamic(value, leftType, right.type);
+    value = typedFromDynamic(std::move(value), leftType, right.type);
     typeState.currentType = value.type;
     return value;
 }
 
-std::string appendPrefix(const std::string &prefix, const std::string &op) {
+std::string appendPrefix(std::string prefix, const std::string &op) {
+    countOperator();
     if (!prefix.empty() && (prefix.back() == '-' || prefix.back() == '+') && (op == "-" || op == "+"))
-        return prefix + " " + op;
-    return prefix + op;
+        prefix += ' ';
+    prefix += op;
+    return prefix;
 }
 
 ExprValue prefixed(const std::string &prefix, const ExprValue &operand) {
@@ -241,30 +294,38 @@ ExprValue prefixed(const std::string &prefix, const ExprValue &operand) {
 }
 
 ExprValue inRange(const ExprValue &item, const ExprValue &low, const ExprValue &high, bool inclusive, bool negated) {
+    countOperator();
     std::string text = "(" + item.text + ">=" + low.text + "&&" + item.text + "<" + (inclusive ? "=" : "") + high.text + ")";
     checkIn(item.type, T_VAR);
     return result((negated ? "!" : "") + text, typeState.currentType);
 }
 
+// The container's text is followed by a member call: anything but a plain
+// name or a call goes in parentheses, or "a + c" would become "a + c.in(x)".
+static std::string asReceiver(const ExprValue &container) {
+    if (container.plainName)
+        return container.text;
+    return "(" + container.text + ")";
+}
+
 ExprValue inContainer(const ExprValue &item, const ExprValue &container, bool negated) {
+    countOperator();
     std::string text = negated ? "!" : "";
     int type = container.type;
-    if (type == T_ARRAY || type == T_DICT) {
+    if (type == T_ARRAY || type == T_DICT || type == T_VAR) {
         std::string itemText = item.type == T_VAR ? item.text : "dyn(" + item.text + ")";
-        text += container.text + ".in(" + itemText + ")";
+        text += asReceiver(container) + ".in(" + itemText + ")";
     } else if (isTypedArray(type) || type == T_LIST) {
         std::string itemText = item.text;
         if (item.type == T_TEXT && !item.literal)
             itemText += ".data";
-        text += container.text + ".in(" + convertInItem(elementType(type), itemText) + ")";
+        text += asReceiver(container) + ".in(" + convertInItem(elementType(type), itemText) + ")";
     } else {
-        std::string itemText = item.text;
-        if (item.type == T_TEXT && !item.literal)
-            itemText += ".c_str()";
-        std::string containerText = container.text;
-        if (!container.literal && (type == T_TEXT || type == T_VAR))
-            containerText += ".c_str()";
-        text += "in_sequence(" + itemText + "," + containerText + ")";
+        // A text is looked for in a text; a char as itself.
+        std::string itemText = item.type == T_CHAR ? item.text
+                               : item.type == T_VAR ? "dyn::toText(" + item.text + ")"
+                               : "text(" + item.text + ")";
+        text += "in_sequence(" + itemText + ",text(" + container.text + "))";
     }
     checkIn(item.type, type);
     return result(text, typeState.currentType);
@@ -276,8 +337,28 @@ ExprValue constantValue(const std::string &text, int type) {
     return result(text, type);
 }
 
+// Whether a decimal, hexadecimal or octal literal fits in 64 bits.
+static bool fitsIn64Bits(const std::string &digits) {
+    errno = 0;
+    char *end = nullptr;
+    strtoull(digits.c_str(), &end, 0);
+    return errno != ERANGE;
+}
+
 ExprValue integerLiteral(const std::string &tokenText) {
     ExprValue value;
+    std::string digits = tokenText;
+    if (!digits.empty() && strchr("nLl", digits.back()))
+        digits.pop_back();
+    if (!digits.empty() && digits[0] == '-')
+        digits.erase(0, 1);
+    if (!fitsIn64Bits(digits)) {
+        reportRequiredFound("an integer of at most 64 bits", digits);
+        value = result("0", T_INTEGER);
+        value.literal = true;
+        typeState.currentType = T_INTEGER;
+        return value;
+    }
     if (!tokenText.empty() && tokenText.back() == 'n') {
         value = result(tokenText.substr(0, tokenText.size() - 1) + driverSettings.integerSuffix, T_NATURAL);
     } else {
@@ -321,7 +402,7 @@ ExprValue stringLiteral(const std::string &tokenText) {
         value.text = text + "\"";
         value.stringLiteral = true;
     } else if (isInterpolated(tokenText)) {
-        value.text = phpString(tokenText);
+        value.text = phpString(tokenText, [](const std::string &name) { return beginName(name).text; });
         value.interpolated = true;
     } else {
         value.text = tokenText;
@@ -447,6 +528,9 @@ std::string conditionText(const ExprValue &value) {
 
 std::string convertValue(int targetType, const ExprValue &value) {
     int source = value.type;
+    // An object variable is held in an array; null leaves it empty.
+    if (targetType == T_OBJECT && value.text == "NULL")
+        return "velarray()";
     if (source == targetType || source == T_UNKNOWN || targetType == T_UNKNOWN)
         return value.text;
     switch (targetType) {
@@ -473,21 +557,47 @@ std::string convertValue(int targetType, const ExprValue &value) {
     case T_VAR:
         return "dyn(" + value.text + ")";
     case T_CHARPTR:
-        return value.stringLiteral ? "(char *)" + value.text : value.text;
+        // A C string points into the text of a variable; the text of any
+        // other expression is kept by the library for the pointer's sake.
+        if (value.stringLiteral)
+            return "(char *)" + value.text;
+        if (source == T_TEXT)
+            return value.plainName ? "(char *)" + value.text + ".c_str()" : "_vel_cstring(" + value.text + ")";
+        if (source == T_VAR)
+            return "_vel_cstring(dyn::toText(" + value.text + "))";
+        return value.text;
+    case T_FILE:
+        return source == T_VAR ? "dyn::toFile(" + value.text + ")" : value.text;
     case T_CHAR:
-        // 'c' is a one-character string in Velmora and a char in C++.
+        // 'c' is a one-character string in Velmora and a char in C++; any
+        // other text gives its first character ('\0' when it is empty).
         if (value.stringLiteral && value.text.size() == 3)
             return "'" + std::string(value.text[1] == '\'' ? "\\'" : value.text.substr(1, 1)) + "'";
-        return value.text;
+        if (source == T_TEXT || source == T_CHARPTR)
+            return "text(" + value.text + ").c_str()[0]";
+        if (source == T_VAR)
+            return "dyn::toText(" + value.text + ").c_str()[0]";
+        return "(char)(" + value.text + ")";
+    // Other containers reach arrays and dicts through a dynamic value, which
+    // every container converts to.
     case T_ARRAY:
-        return source == T_VAR ? "dyn::toArray(" + value.text + ")" : value.text;
+        if (source == T_VAR)
+            return "dyn::toArray(" + value.text + ")";
+        return source == T_LIST ? value.text : "dyn::toArray(dyn(" + value.text + "))";
     case T_DICT:
-        return source == T_VAR ? "dyn::toDict(" + value.text + ")" : value.text;
+        return source == T_VAR ? "dyn::toDict(" + value.text + ")" : "dyn::toDict(dyn(" + value.text + "))";
     default:
         break;
     }
     if (isTypedArray(targetType) && !isTypedArray(source)) {
         int element = elementType(targetType);
+        if (source == T_DICT) {
+            if (targetType == T_INTARRAY)
+                return "_intArr(dyn(" + value.text + "))";
+            if (element == T_NUMBER || element == T_REAL || element == T_NATURAL)
+                return "_array64(" + typeTag(element) + ",dyn(" + value.text + "))";
+            return "_arr32(dyn(" + value.text + "))";
+        }
         if (targetType == T_INTARRAY)
             return "_intArr(" + value.text + ")";
         if (element == T_NUMBER || element == T_REAL || element == T_NATURAL) {

@@ -1,6 +1,7 @@
 #pragma once
 // Operators, literals and calls: each takes the values of its operands and
 // gives the C++ text and type of the result, running the operand checks.
+#include <stdexcept>
 #include <string>
 #include <vector>
 #include "translator/values.hpp"
@@ -8,6 +9,9 @@
 constexpr int EXPRESSION_DEPTH_CAPACITY = 128;
 constexpr int ARGUMENT_LEVEL_CAPACITY = 128;
 constexpr int ARGUMENTS_PER_CALL = 8;
+// Operators in one expression, prefixes included. Past it the output would
+// grow faster than the source; no written program comes near it.
+constexpr int EXPRESSION_OPERATOR_LIMIT = 10000;
 
 // Fresh expression state at the start of a statement or a source.
 void resetExpressionState();
@@ -16,6 +20,13 @@ void resetExpressionState();
 // included. Nesting past the capacity is reported as an internal error and
 // ends the translation of the source (NestingTooDeep), before the parser
 // could run out of stack.
+// Ends the translation of a source whose nesting or size passes a limit of
+// the translator; the limit has been reported when it is thrown.
+class NestingTooDeep : public std::runtime_error {
+public:
+    explicit NestingTooDeep(const std::string &what) : std::runtime_error(what) {}
+};
+
 struct NestingGuard {
     NestingGuard();
     ~NestingGuard();
@@ -23,14 +34,14 @@ struct NestingGuard {
     NestingGuard &operator=(const NestingGuard &) = delete;
 };
 
-ExprValue logicalOperator(const ExprValue &left, const std::string &op, const ExprValue &right);
-ExprValue comparison(const ExprValue &left, int comparisonToken, const ExprValue &right);
-ExprValue bitOperator(const ExprValue &left, const std::string &op, const ExprValue &right);
-ExprValue shiftOperator(const ExprValue &left, bool shiftLeft, const ExprValue &right);
-ExprValue additiveOperator(const ExprValue &left, bool plus, const ExprValue &right);
-ExprValue multiplicativeOperator(const ExprValue &left, int operatorToken, const ExprValue &right);
+ExprValue logicalOperator(ExprValue left, const std::string &op, const ExprValue &right);
+ExprValue comparison(ExprValue left, int comparisonToken, const ExprValue &right);
+ExprValue bitOperator(ExprValue left, const std::string &op, const ExprValue &right);
+ExprValue shiftOperator(ExprValue left, bool shiftLeft, const ExprValue &right);
+ExprValue additiveOperator(ExprValue left, bool plus, const ExprValue &right);
+ExprValue multiplicativeOperator(ExprValue left, int operatorToken, const ExprValue &right);
 // Adds a prefix operator; "- -x" must not become the decrement "--x".
-std::string appendPrefix(const std::string &prefix, const std::string &op);
+std::string appendPrefix(std::string prefix, const std::string &op);
 ExprValue prefixed(const std::string &prefix, const ExprValue &operand);
 ExprValue inRange(const ExprValue &item, const ExprValue &low, const ExprValue &high, bool inclusive, bool negated);
 ExprValue inContainer(const ExprValue &item, const ExprValue &container, bool negated);

@@ -1,6 +1,7 @@
 #include "translator/translator.hpp"
 #include "semantics/indexing.hpp"
 #include "semantics/spellings.hpp"
+#include "semantics/reserved_names.hpp"
 #include "semantics/symbols.hpp"
 
 namespace {
@@ -34,7 +35,7 @@ ExprValue beginName(const std::string &name) {
     ExprValue value;
     value.plainName = true;
     if (lookupUse(name)) {
-        value.text = current.emittedName.empty() ? name : current.emittedName;
+        value.text = current.emittedName.empty() ? emittedNameFor(name) : current.emittedName;
         value.type = typeState.currentType;
         value.literal = current.kind == KIND_LITERAL_CONSTANT;
         if (value.literal && value.type == T_TEXT) {
@@ -42,7 +43,7 @@ ExprValue beginName(const std::string &name) {
             value.plainName = false;
         }
     } else {
-        value.text = name;
+        value.text = emittedNameFor(name);
         value.type = T_UNKNOWN;
     }
     return value;
@@ -131,8 +132,7 @@ ExprValue endName(const ExprValue &name) {
 
 AssignTarget beginTarget(const std::string &name) {
     AssignTarget target;
-    lookupAssign(name);
-    target.path = current.emittedName.empty() ? name : current.emittedName;
+    target.path = lookupAssign(name) && !current.emittedName.empty() ? current.emittedName : emittedNameFor(name);
     target.readPath = target.path;
     target.type = typeState.currentType;
     target.valueType = target.type;

@@ -3,6 +3,7 @@
 #include <cctype>
 #include "driver/project.hpp"
 #include "semantics/spellings.hpp"
+#include "semantics/reserved_names.hpp"
 #include "semantics/symbols.hpp"
 #include "VLTokenTypes.hpp"
 
@@ -34,6 +35,7 @@ struct StatementState {
 };
 
 StatementState statements;
+SyntaxContext syntaxContext;
 
 LoopFrame &currentLoop() {
     return statements.loops.top();
@@ -119,6 +121,16 @@ int variableType(const std::string &name, int fallback) {
     return type;
 }
 
+// Types a range can count in.
+bool countsInRange(int type) {
+    switch (type) {
+    case T_BYTE: case T_INTEGER: case T_NATURAL: case T_NUMBER: case T_REAL: case T_VAR: case T_UNKNOWN:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void writeTextFor(int declaredType, const std::string &variable, const ExprValue &source) {
     std::string textName = source.text;
     if (!source.plainName) {
@@ -134,7 +146,7 @@ void writeTextFor(int declaredType, const std::string &variable, const ExprValue
     output.indentLevel++;
     std::string spelling = declareLoopVariable(declaredType, variable, T_TEXT);
     int type = variableType(variable, T_TEXT);
-    writeElementAssignment(spelling, variable, type, textName + "[" + index + "]", T_TEXT);
+    writeElementAssignment(spelling, emittedNameFor(variable), type, textName + "[" + index + "]", T_TEXT);
     writeIndent();
     emit("{\n");
     output.blankLines = 2;
@@ -149,7 +161,43 @@ std::string labelName(int number) {
     return name + std::to_string(number);
 }
 
+SyntaxContext enterSyntaxContext(int kind) {
+    SyntaxContext previous = syntaxContext;
+    syntaxContext = SyntaxContext();
+    syntaxContext.kind = kind;
+    return previous;
+}
+
+SyntaxContext suspendSyntaxContext() {
+    return enterSyntaxContext(SYNTAX_PLAIN);
+}
+
+void restoreSyntaxContext(const SyntaxContext &previous) {
+    syntaxContext = previous;
+}
+
+bool reportInSyntaxContext() {
+    if (syntaxContext.kind == SYNTAX_PLAIN)
+        return false;
+    if (!syntaxContext.reported) {
+        syntaxContext.reported = true;
+        if (syntaxContext.kind == SYNTAX_IF)
+            reportConstructSyntax(W_IF);
+        else
+            reportError(syntaxContext.kind == SYNTAX_FIRST_CASE ? E_CASE_EXPECTED : E_CASE_BLOCK_EXPECTED);
+    }
+    return true;
+}
+
+void reportSyntaxFailure(int kind) {
+    if (syntaxContext.kind == kind && syntaxContext.reported)
+        return;
+    enterSyntaxContext(kind);
+    reportInSyntaxContext();
+}
+
 void resetStatementState() {
+    syntaxContext = SyntaxContext();
     statements.nextLabel = 0;
     statements.loops.clear();
     statements.branches.clear();
@@ -171,8 +219,19 @@ void writeNative(const std::string &tokenText) {
     countLinesIn(inner);
 }
 
-void enterControlBlock() {
+// Blocks nest no deeper than the symbol table's block scopes; a source
+// that nests deeper is not translated further, so that neither the parser's
+// recursion nor the indentation of the output can grow without bound.
+static void enterNestedBlock() {
+    if (scopes.blockDepth + 1 >= BLOCK_DEPTH_CAPACITY) {
+        reportStackOverflow("block scope");
+        throw NestingTooDeep("blocks nested too deeply");
+    }
     enterBlock();
+}
+
+void enterControlBlock() {
+    enterNestedBlock();
     output.indentLevel++;
 }
 
@@ -357,7 +416,7 @@ void endDo() {
 
 void beginFor() {
     pushLoop(LOOP_FOR);
-    enterBlock();
+    enterNestedBlock();
 }
 
 bool stepIsNegative(const ExprValue &step) {
@@ -370,10 +429,21 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
     int implied = (resultOf(low.type, high.type) == T_INTEGER || (low.type == T_INTEGER && high.type == T_INTEGER))
                       ? T_INTEGER : T_NUMBER;
     std::string spelling = declareLoopVariable(declaredType, variable, implied);
+    int type = variableType(variable, implied);
+    if (!countsInRange(type))
+        reportAssignment(type, implied);
+    std::string name = emittedNameFor(variable);
+    // The library steps the variable only while the next value is inside
+    // the range, so that a range ending at the type's largest value ends;
+    // the flag is 0 once the last value has been visited.
     std::string comparison = descending ? (inclusive ? ">=" : ">") : (inclusive ? "<=" : "<");
-    std::string advance = hasStep ? "+=" + step.text : "++";
-    writeControlLine("for(" + spelling + variable + "=" + low.text + ";" + variable + comparison +
-                     high.text + ";" + variable + advance + ")");
+    std::string stepText = hasStep ? step.text : "1";
+    std::string going = newTemp();
+    emit("int " + going + "=_vel_for_step(" + stepText + ");\n");
+    writeIndent();
+    writeControlLine("for(" + spelling + name + "=" + low.text + ";" + going + " && " + name + comparison +
+                     high.text + ";" + going + "=_vel_for_next(" + name + "," + stepText + "," + high.text +
+                     "," + (inclusive ? "1" : "0") + "))");
 }
 
 void writeContainerFor(int declaredType, const std::string &first, const std::string &second,
@@ -401,12 +471,12 @@ void writeContainerFor(int declaredType, const std::string &first, const std::st
         int keyImplied = container.type == T_DICT || container.type == T_VAR ? T_VAR : T_INTEGER;
         std::string spelling = declareLoopVariable(0, first, keyImplied);
         int keyType = variableType(first, keyImplied);
-        writeElementAssignment(spelling, first, keyType, name + ".key()", T_VAR);
+        writeElementAssignment(spelling, emittedNameFor(first), keyType, name + ".key()", T_VAR);
     }
     std::string spelling = declareLoopVariable(declaredType, valueName, element);
     int valueType = variableType(valueName, element);
     // The value comes from the library's iteration as a dynamic value.
-    writeElementAssignment(spelling, valueName, valueType, name + ".value()", T_VAR);
+    writeElementAssignment(spelling, emittedNameFor(valueName), valueType, name + ".value()", T_VAR);
     writeIndent();
     emit(name + ".bound();\n");
     writeIndent();
@@ -424,8 +494,10 @@ void endFor() {
 }
 
 void beginCatch(const std::string &className, const std::string &variable) {
+    // Only instances of the program's classes are thrown and caught.
+    reportNamed(E_CLASS_NOT_DEFINED, className);
     writeIndent();
-    emit("catch(" + className + " *" + variable + ")\n");
+    emit("catch(" + className + " *" + emittedNameFor(variable) + ")\n");
     writeIndent();
     emit("{\n");
     output.blankLines = 2;

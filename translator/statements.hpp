@@ -8,6 +8,25 @@ constexpr int CONTROL_STACK_CAPACITY = 128;
 
 void resetStatementState();
 
+// Where a syntax error has a message of its own: the condition and
+// one-line body of an if ("bad if syntax"), the first clause of a do-case
+// chain ("case expected") and its further clauses ("case block expected").
+// One message per construct replaces the parser's reports.
+enum SyntaxContextKind { SYNTAX_PLAIN = 0, SYNTAX_IF, SYNTAX_FIRST_CASE, SYNTAX_FURTHER_CASE };
+struct SyntaxContext {
+    int kind = SYNTAX_PLAIN;
+    bool reported = false;
+};
+// Each returns the context it replaces, for restoreSyntaxContext.
+SyntaxContext enterSyntaxContext(int kind);
+SyntaxContext suspendSyntaxContext();
+void restoreSyntaxContext(const SyntaxContext &previous);
+// Reports a syntax error in the current context; false in a plain one.
+bool reportInSyntaxContext();
+// A construct that failed as a whole: its message, unless already given.
+// The caller restores the context it replaced afterwards.
+void reportSyntaxFailure(int kind);
+
 // Start of every statement: indentation and a fresh expression state.
 void beginStatement();
 void writeStatementComment(const std::string &tokenText);

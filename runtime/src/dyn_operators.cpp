@@ -126,7 +126,14 @@ dyn operator*(const dyn &a, const dyn &b) {
     return arithmetic(a, b, wrapMul, std::multiplies<natural>(), std::multiplies<double>());
 }
 
-dyn operator/(const dyn &a, const dyn &b) { return dyn(numberOf(a).asReal() / numberOf(b).asReal()); }
+// Always a real. Integers (naturals, booleans) divided by the integer 0 are a
+// run-time error; with a real operand the IEEE rules hold.
+dyn operator/(const dyn &a, const dyn &b) {
+    Number x = numberOf(a), y = numberOf(b);
+    if (x.kind != Number::REAL && y.kind != Number::REAL && (y.kind == Number::NATURAL ? y.whole : y.integer) == 0)
+        vel_fatal("division by zero");
+    return dyn(x.asReal() / y.asReal());
+}
 
 dyn operator%(const dyn &a, const dyn &b) {
     auto integerModulo = [](long long x, long long y) -> long long {
@@ -140,6 +147,9 @@ dyn operator%(const dyn &a, const dyn &b) {
     auto realModulo = [](double x, double y) { return std::fmod(x, y); };
     return arithmetic(a, b, integerModulo, naturalModulo, realModulo);
 }
+
+dyn _vel_mod(const dyn &a, const dyn &b) { return a % b; }
+dyn _vel_div(const dyn &a, const dyn &b) { return a / b; }
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include "velmora/libvel.hpp"
 
 #include <climits>
+#include <deque>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -90,6 +91,13 @@ bool in_sequence(const char *item, const char *container) {
 }
 bool in_sequence(const text &item, const text &container) { return container.in(item); }
 bool in_sequence(char item, const text &container) { return container.in(text(item)); }
+
+char *_vel_cstring(const text &value) {
+    // A deque never moves the strings it holds.
+    static std::deque<std::string> kept;
+    kept.push_back(value.data);
+    return &kept.back()[0];
+}
 
 // --------------------------------------------------------------------------
 // Console input

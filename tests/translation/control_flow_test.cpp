@@ -65,9 +65,18 @@ TEST_F(Loops, ForOverRanges) {
     Translation t = translate("for int i in 1..10\n    print i\n/for\n"
                               "for int d in 10..1 step -2\n    print d\n/for\n"
                               "for int e in 1 -- 10 step 3\n    print e\n/for\n");
-    EXPECT_TRUE(t.hasStatement("for(int i=1;i<=10;i++)")) << t.implementation;
-    EXPECT_TRUE(t.hasStatement("for(int d=10;d>=1;d+=-2)")) << t.implementation;
-    EXPECT_TRUE(t.hasStatement("for(int e=1;e<10;e+=3)")) << t.implementation;
+    // The library checks the step once and advances only while the next
+    // value stays inside the range, so that no loop can overflow its variable.
+    EXPECT_TRUE(t.hasStatement("int _I_1=_vel_for_step(1);")) << t.implementation;
+    EXPECT_TRUE(t.hasStatement("for(int i=1;_I_1 && i<=10;_I_1=_vel_for_next(i,1,10,1))")) << t.implementation;
+    EXPECT_TRUE(t.hasStatement("for(int d=10;_I_2 && d>=1;_I_2=_vel_for_next(d,-2,1,1))")) << t.implementation;
+    EXPECT_TRUE(t.hasStatement("for(int e=1;_I_3 && e<10;_I_3=_vel_for_next(e,3,10,0))")) << t.implementation;
+}
+
+TEST_F(Loops, RangeVariableMustBeNumeric) {
+    Translation t = translate("for text t in 1..3\n    print t\n/for\n");
+    EXPECT_EQ(t.status, 1) << t.report;
+    EXPECT_NE(t.report.find("can't assign to text, from integer."), std::string::npos) << t.report;
 }
 
 using Switch = TranslationTest;
