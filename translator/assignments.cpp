@@ -54,7 +54,25 @@ std::string combinedValue(const AssignTarget &target, char op, const ExprValue &
     return target.readPath + compoundOperator(op) + "(" + compoundOperand(target, value) + ")";
 }
 
+// Compound forms that C++ has no operator for: texts only append, and bits
+// belong to integers.
+bool refusedCompound(const AssignTarget &target, char op, const ExprValue &value) {
+    bool textual = target.valueType == T_TEXT || target.valueType == T_CHARPTR;
+    bool bits = op == '&' || op == '|' || op == '^' || op == '<' || op == '>';
+    bool floating = target.valueType == T_REAL || target.valueType == T_NUMBER || value.type == T_REAL ||
+                    value.type == T_NUMBER;
+    if (op == '=' || target.isSlice || !((textual && op != '+') || (bits && floating)))
+        return false;
+    int word = bits ? (op == '<' || op == '>' ? W_SHIFT : W_BINARY)
+               : op == '*' ? W_MULTIPLY : op == '/' ? W_DIVIDE : op == '%' ? W_MODULO : W_ADD;
+    reportOperands(word, target.valueType, value.type);
+    emit(";\n");
+    return true;
+}
+
 void writeOne(const AssignTarget &target, char op, const ExprValue &value) {
+    if (refusedCompound(target, op, value))
+        return;
     typeState.pendingAssignOp = op;
     if (value.type != T_UNKNOWN && target.valueType != T_UNKNOWN)
         checkAssign(target.valueType, value.type);
@@ -70,7 +88,9 @@ void writeOne(const AssignTarget &target, char op, const ExprValue &value) {
         return;
     }
     std::string destination = target.path + target.setter;
-    if (op == '=')
+    if (op == '+' && target.valueType == T_CHARPTR)
+        emit(destination + " = _vel_cstring(text(" + target.readPath + ")+" + compoundOperand(target, value) + ");\n");
+    else if (op == '=')
         emit(destination + " = " + convertValue(target.valueType, value) + ";\n");
     else if ((op == '%' && (target.valueType == T_REAL || target.valueType == T_NUMBER)) ||
              checkedDivision(target, op, value))

@@ -167,6 +167,13 @@ ExprValue bitOperator(ExprValue left, const std::string &op, const ExprValue &ri
         popType();
         return result("(" + joined(std::move(left.text), op, right.text) + ")", T_UNKNOWN);
     }
+    // Bits belong to integers: a real operand is refused rather than cut.
+    if (isFloating(left.type) || isFloating(right.type)) {
+        popType();
+        reportOperands(W_BINARY, left.type, right.type);
+        typeState.currentType = T_UNKNOWN;
+        return result("(" + joined(std::move(left.text), op, right.text) + ")", T_UNKNOWN);
+    }
     checkBitOperator();
     return result("(" + joined(std::move(left.text), op, right.text) + ")", typeState.currentType);
 }
@@ -176,6 +183,10 @@ ExprValue shiftOperator(ExprValue left, bool shiftLeft, const ExprValue &right) 
     int leftType = popType();
     if (eitherUnknown(leftType, right.type))
         typeState.currentType = T_UNKNOWN;
+    else if (isFloating(leftType) || isFloating(right.type)) {
+        reportOperands(W_SHIFT, leftType, right.type);
+        typeState.currentType = T_UNKNOWN;
+    }
     else
         checkArith(leftType, right.type, W_SHIFT);
     ExprValue value = result(std::move(left.text) + (shiftLeft ? "<<" : ">>") + right.text, typeState.currentType, LOOSE_SHIFT);

@@ -367,6 +367,9 @@ TEST(VelFor, DynVariables) {
     EXPECT_EQ(reals(halves), (std::vector<double>{0, 0.5, 1}));
     EXPECT_TRUE(halves.back().isReal());
     EXPECT_EQ(reals(exclusiveUp(dyn(0), dyn(2), dyn(7))), (std::vector<double>{0, 2, 4, 6}));
+    // A real dyn that the step no longer moves ends the loop.
+    std::vector<dyn> far = inclusiveUp(dyn(9007199254740990.0), 1, HUGE_VAL);
+    EXPECT_EQ(reals(far), (std::vector<double>{9007199254740990.0, 9007199254740991.0, 9007199254740992.0}));
     dyn d(5);
     EXPECT_FALSE(_vel_for_next(d, 1, 5, 1));
     EXPECT_TRUE(d.isInteger());

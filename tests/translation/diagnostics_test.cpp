@@ -101,6 +101,58 @@ TEST_F(Statements, IfWithoutCondition) {
     EXPECT_NE(t.status, 0);
 }
 
+TEST_F(Statements, FaultsInsideAnIfAreBadIfSyntax) {
+    Translation condition = translate("int x = 1\nif x +\n    print x\n/if\n");
+    EXPECT_TRUE(condition.reportHasLine("prog.vel L3: bad if syntax.")) << condition.report;
+    EXPECT_EQ(condition.syntaxErrors, "");
+    EXPECT_EQ(condition.status, 1);
+    Translation body = translate("int x = 1\nif x > 0 ? print x +\nprint 2\n");
+    EXPECT_TRUE(body.reportHasLine("prog.vel L3: bad if syntax.")) << body.report;
+    EXPECT_EQ(body.status, 1);
+}
+
+TEST_F(Statements, MalformedDoCases) {
+    Translation first = translate("int x = 1\ndo\ncase x = 1 )\n    print 1\n/do until x > 0\n");
+    EXPECT_TRUE(first.reportHasLine("prog.vel L3: case expected.")) << first.report;
+    Translation further = translate("int x = 1\ndo\ncase x = 1\n    print 1\ncase )\n    print 2\n/do until x > 0\n");
+    EXPECT_TRUE(further.reportHasLine("prog.vel L5: case block expected.")) << further.report;
+    EXPECT_EQ(further.status, 1);
+}
+
+TEST_F(Statements, OneLineIfWithASecondBranch) {
+    Translation t = translate("int a = 3\nif a > 1 ? print \"a\" else print \"b\"\nif a > 5 ? a = 1 : ? a = 2\n");
+    EXPECT_EQ(t.status, 0) << t.report << t.syntaxErrors;
+    EXPECT_TRUE(t.hasStatement("else")) << t.implementation;
+    EXPECT_TRUE(t.hasStatement("a = 2;")) << t.implementation;
+}
+
+TEST_F(Names, InterpolatedNameMustBeDeclared) {
+    Translation t = translate("print \"value $nosuch\"\n");
+    EXPECT_TRUE(t.reportHasLine("prog.vel L1: \"nosuch\" not declared")) << t.report;
+    EXPECT_EQ(t.status, 1);
+}
+
+TEST_F(Names, CatchOfAClassThatIsNotDefined) {
+    Translation t = translate("try\n    print 1\ncatch (Nope e)\n    print 2\n/try\n");
+    EXPECT_TRUE(t.reportHasLine("prog.vel L3: \"Nope\" class not defined")) << t.report;
+}
+
+TEST_F(Operands, LiteralsBeyondSixtyFourBits) {
+    Translation big = translate("int big = 99999999999999999999\n");
+    EXPECT_TRUE(big.reportHasLine("prog.vel L1: an integer of at most 64 bits required, found 99999999999999999999."))
+        << big.report;
+    Translation largest = translate("natural n = 18446744073709551615n\n");
+    EXPECT_EQ(largest.status, 0) << largest.report;
+}
+
+TEST_F(Operands, BitsOfRealsAreRefused) {
+    Translation t = translate("real r = 2.5\nprint r | 1\nprint 1 << r\nr & 1\n");
+    EXPECT_TRUE(t.reportHasLine("prog.vel L2: can't solve binary expression on real and integer.")) << t.report;
+    EXPECT_TRUE(t.reportHasLine("prog.vel L3: can't solve shift expression on integer and real.")) << t.report;
+    EXPECT_TRUE(t.reportHasLine("prog.vel L4: can't solve binary expression on real and integer.")) << t.report;
+    EXPECT_EQ(t.status, 3);
+}
+
 TEST_F(Statements, SummaryCountsTheErrors) {
     Translation t = translate("print p\nprint q\n");
     EXPECT_TRUE(t.reportHasLine("prog.vel, compiled 2 lines, there are 2 errors")) << t.report;

@@ -111,6 +111,68 @@ TEST_F(TranslatorTest, LoopsNestTo128AndReportTheNext) {
     EXPECT_EQ(printed.find("underflow"), std::string::npos);
 }
 
+static std::string nestedIfs(int depth) {
+    std::string source = "int x = 1\n";
+    for (int d = 0; d < depth; d++)
+        source += "if x > 0\n";
+    source += "print x\n";
+    for (int d = 0; d < depth; d++)
+        source += "/if\n";
+    return source;
+}
+
+TEST_F(TranslatorTest, BlocksNestTo128AndTheNextStopsTheTranslation) {
+    EXPECT_EQ(translate(nestedIfs(128)), "");
+    EXPECT_EQ(diagnostics.errorCount, 0);
+    EXPECT_TRUE(thrown.empty());
+
+    resetSymbolTable();
+    // Reported when the block of the 129th if, on line 130, opens.
+    std::string printed = translate(nestedIfs(129));
+    EXPECT_EQ(printed, "Internal error [0] line 131\nprog.vel L131: stack overflow in block scope.\n");
+    EXPECT_EQ(thrown, "blocks nested too deeply");
+    EXPECT_NE(cpp.find("#include <velmora/libvel.hpp>"), std::string::npos);
+}
+
+// Far past the limit the translation still stops at it: no stack runs out
+// and the output stays the size of 128 levels.
+TEST_F(TranslatorTest, TenThousandNestedBlocksGiveOneReportAndSmallOutput) {
+    std::string printed = translate(nestedIfs(10000));
+    EXPECT_EQ(printed, "Internal error [0] line 131\nprog.vel L131: stack overflow in block scope.\n");
+    EXPECT_LT(cpp.size(), 200000u);
+}
+
+TEST_F(TranslatorTest, ExpressionsHold10000OperatorsAndReportMore) {
+    auto sum = [](int operators) {
+        std::string text = "x";
+        for (int i = 0; i < operators; i++)
+            text += "+x";
+        return text;
+    };
+    EXPECT_EQ(translate("int x = 1\nint y = " + sum(10000) + "\n"), "");
+    EXPECT_EQ(diagnostics.errorCount, 0);
+    resetSymbolTable();
+    std::string printed = translate("int x = 1\nint y = " + sum(10001) + "\n");
+    EXPECT_EQ(printed, "Internal error [0] line 2\nprog.vel L2: expression too long: more than 10000 operators.\n");
+    EXPECT_EQ(thrown, "expression too long");
+    // Prefix operators count as well.
+    std::string nots;
+    for (int i = 0; i < 10001; i++)
+        nots += "not ";
+    printed = translate("bool b = " + nots + "true\n");
+    EXPECT_NE(printed.find("expression too long"), std::string::npos);
+}
+
+TEST_F(TranslatorTest, AMillionTermExpressionIsReportedQuickly) {
+    std::string source = "int x = 1\nint y = x";
+    source.reserve(2000100);
+    for (int i = 1; i < 1000000; i++)
+        source += "+x";
+    std::string printed = translate(source + "\nprint y\n");
+    EXPECT_NE(printed.find("expression too long"), std::string::npos);
+    EXPECT_LT(cpp.size() + header.size(), 10000u);
+}
+
 TEST_F(TranslatorTest, LabelsAreIdentifiersWhateverTheFileName) {
     sourceNames.fileName = "my-prog.v2";
     EXPECT_EQ(labelName(4), "_lab_my_prog_v24");

@@ -1094,7 +1094,7 @@ std::common_type_t<A, B> _vel_mod(A a, B b) {
     typedef std::common_type_t<A, B> R;
     R x = static_cast<R>(a), y = static_cast<R>(b);
     if (y == 0) vel_fatal("modulo by zero");
-    // mutated
+    if (std::is_signed<R>::value && y == static_cast<R>(-1)) return 0;
     return static_cast<R>(x % y);
 }
 // With a real operand: std::fmod (IEEE: x mod 0 is NaN).

@@ -1,0 +1,143 @@
+#include "program_generator.hpp"
+#include "soundness_check.hpp"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+namespace fs = std::filesystem;
+using namespace soundness;
+
+namespace {
+
+// Fixed, so that a failure seen once is seen again.
+constexpr std::uint64_t kFirstSeed = 1000;
+constexpr int kPrograms = 40;
+
+std::string writeScript(const std::string &name, const std::string &body) {
+    std::string dir = CheckSettings::fromBuildTree().scratch + "/fakes";
+    fs::create_directories(dir);
+    std::string path = dir + "/" + name;
+    std::ofstream(path) << "#!/bin/sh\n" << body;
+    chmod(path.c_str(), 0755);
+    return path;
+}
+
+GeneratedProgram handWritten(const std::string &source, const std::string &expected) {
+    GeneratedProgram p;
+    p.seed = 0;
+    p.source = source;
+    p.expected = expected;
+    p.outputKnown = true;
+    return p;
+}
+
+std::string scratch(const std::string &name) { return CheckSettings::fromBuildTree().scratch + "/" + name; }
+
+}  // namespace
+
+// The test itself: random programs over every construct the translator
+// handles today must translate without a message, compile, and (for the
+// sample that is run) print exactly what the generator predicted.
+TEST(SoundnessTest, RandomProgramsTranslateCompileAndRunCorrectly) {
+    CheckSettings settings = CheckSettings::fromBuildTree();
+    settings.scratch += "/random";
+    CheckSummary summary = checkRange(settings, kFirstSeed, kPrograms);
+    EXPECT_EQ(summary.programs, kPrograms);
+    EXPECT_TRUE(summary.failures.empty()) << describe(summary);
+}
+
+TEST(GeneratorTest, SameSeedSameProgramAndOutput) {
+    GeneratedProgram a = generateProgram(42), b = generateProgram(42);
+    EXPECT_EQ(a.source, b.source);
+    EXPECT_EQ(a.expected, b.expected);
+    EXPECT_EQ(a.outputKnown, b.outputKnown);
+}
+
+TEST(GeneratorTest, SeedsGiveDifferentProgramsMostlyWithKnownOutput) {
+    std::set<std::string> sources;
+    int known = 0;
+    for (std::uint64_t s = 0; s < 50; ++s) {
+        GeneratedProgram p = generateProgram(s);
+        sources.insert(p.source);
+        known += p.outputKnown;
+        EXPECT_FALSE(p.source.empty());
+    }
+    EXPECT_GE(sources.size(), 48u);
+    EXPECT_GE(known, 45);
+}
+
+TEST(GeneratorTest, WithoutTrickyNamesNoKeywordIsUsed) {
+    GeneratorOptions options;
+    options.trickyNames = false;
+    for (std::uint64_t s = 0; s < 30; ++s) {
+        std::string text = generateProgram(s, options).source;
+        EXPECT_EQ(text.find(" new "), std::string::npos) << text;
+        EXPECT_EQ(text.find("sizeof"), std::string::npos) << text;
+    }
+}
+
+// The driver must notice each kind of fault. These plant one on purpose.
+TEST(DriverSelfCheck, WrongOutputIsReported) {
+    CheckSettings settings = CheckSettings::fromBuildTree();
+    auto f = checkProgram(settings, handWritten("int v1 = 2\nprint v1 + 3\n", "6\n"), true, scratch("wrong"));
+    ASSERT_TRUE(f.has_value());
+    EXPECT_EQ(f->kind, "wrong output") << f->detail;
+    EXPECT_NE(f->detail.find("expected: 6"), std::string::npos) << f->detail;
+    EXPECT_NE(f->detail.find("actual:   5"), std::string::npos) << f->detail;
+}
+
+TEST(DriverSelfCheck, RightOutputIsAccepted) {
+    CheckSettings settings = CheckSettings::fromBuildTree();
+    auto f = checkProgram(settings, handWritten("int v1 = 2\nprint v1 + 3\n", "5\n"), true, scratch("right"));
+    EXPECT_FALSE(f.has_value()) << f->kind << "\n" << f->detail;
+}
+
+TEST(DriverSelfCheck, PlantedGeneratorFaultIsReported) {
+    // Whatever else may be wrong with the program, the planted line can never be printed.
+    GeneratorOptions options;
+    options.plantWrongOutput = true;
+    CheckSettings settings = CheckSettings::fromBuildTree();
+    settings.scratch += "/planted";
+    settings.runEvery = 1;
+    CheckSummary summary = checkRange(settings, 7, 2, options);
+    EXPECT_EQ(summary.failures.size(), 2u) << describe(summary);
+}
+
+TEST(DriverSelfCheck, CrashOfVelcIsReported) {
+    CheckSettings settings = CheckSettings::fromBuildTree();
+    settings.velc = writeScript("crashing-velc", "kill -SEGV $$\n");
+    auto f = checkProgram(settings, handWritten("print 1\n", "1\n"), false, scratch("crash"));
+    ASSERT_TRUE(f.has_value());
+    EXPECT_EQ(f->kind, "velc crash") << f->detail;
+}
+
+TEST(DriverSelfCheck, RejectionByVelcIsReported) {
+    CheckSettings settings = CheckSettings::fromBuildTree();
+    settings.velc = writeScript("rejecting-velc", "echo 'prog.vel L1: \"v1\" not declared'\nexit 1\n");
+    auto f = checkProgram(settings, handWritten("print 1\n", "1\n"), false, scratch("reject"));
+    ASSERT_TRUE(f.has_value());
+    EXPECT_EQ(f->kind, "velc rejected");
+    EXPECT_NE(f->detail.find("not declared"), std::string::npos) << f->detail;
+}
+
+TEST(DriverSelfCheck, RefusalOfTheCppIsReported) {
+    CheckSettings settings = CheckSettings::fromBuildTree();
+    settings.velc = writeScript("bad-cpp-velc", "echo 'int main() { return undeclared_thing; }' > prog.cpp\n");
+    auto f = checkProgram(settings, handWritten("print 1\n", "1\n"), false, scratch("refuse"));
+    ASSERT_TRUE(f.has_value());
+    EXPECT_EQ(f->kind, "g++ refused");
+    EXPECT_NE(f->detail.find("undeclared_thing"), std::string::npos) << f->detail;
+}
+
+TEST(DriverSelfCheck, CrashOfTheProgramIsReported) {
+    CheckSettings settings = CheckSettings::fromBuildTree();
+    settings.velc = writeScript("abort-velc", "echo '#include <cstdlib>\nint main() { std::abort(); }' > prog.cpp\n");
+    auto f = checkProgram(settings, handWritten("print 1\n", "1\n"), true, scratch("abort"));
+    ASSERT_TRUE(f.has_value());
+    EXPECT_EQ(f->kind, "run crash") << f->detail;
+}
