@@ -5,6 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 #include "driver/settings.hpp"
+#include "semantics/reserved_names.hpp"
 #include "semantics/spellings.hpp"
 #include "VLTokenTypes.hpp"
 
@@ -477,7 +478,13 @@ ExprValue dictionaryEntry(const ExprValue &key, const ExprValue &value) {
     return result("dyn(new vel_pair(" + key.text + "," + value.text + "))", T_VAR);
 }
 
+// Until the program's own functions are translated, a call reaches only
+// what the generated C++ can call: swap, and the functions and
+// constructors of the headers every implementation file includes. Any
+// other name would reach the C++ compiler undeclared.
 ExprValue beginCall(const std::string &name) {
+    if (name != "swap" && !isReservedName(name))
+        reportNamed(E_FUNCTION_NOT_DEFINED, name);
     return result(name, T_VAR);
 }
 

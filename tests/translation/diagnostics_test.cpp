@@ -132,6 +132,14 @@ TEST_F(Names, InterpolatedNameMustBeDeclared) {
     EXPECT_EQ(t.status, 1);
 }
 
+// A call reaches only swap and what the included headers declare.
+TEST_F(Names, CallOfAFunctionThatIsNotDefined) {
+    Translation t = translate("int x = -3\nprint abs(x), foo(2)\nbar(1)\n");
+    EXPECT_TRUE(t.reportHasLine("prog.vel L2: \"foo\" function not defined")) << t.report;
+    EXPECT_TRUE(t.reportHasLine("prog.vel L3: \"bar\" function not defined")) << t.report;
+    EXPECT_EQ(t.status, 2);
+}
+
 TEST_F(Names, CatchOfAClassThatIsNotDefined) {
     Translation t = translate("try\n    print 1\ncatch (Nope e)\n    print 2\n/try\n");
     EXPECT_TRUE(t.reportHasLine("prog.vel L3: \"Nope\" class not defined")) << t.report;
