@@ -96,9 +96,14 @@ void compileCppFiles() {
             std::printf("Compiling %s\n", cppFile.c_str());
         if (driverSettings.verbose)
             std::printf("%s\n", command.c_str());
-        // A failed compilation must not leave the previous object to be linked.
+        // A failed compilation must not leave the previous object to be
+        // linked; without its object the source is translated again next time.
         std::remove(objectFileFor(cppFile).c_str());
-        runCommandLine(command);
+        if (runCommandLine(command) != 0) {
+            std::remove(objectFileFor(cppFile).c_str());
+            std::printf("Compilation of %s failed\n", cppFile.c_str());
+            project.compileFailures++;
+        }
     }
 }
 

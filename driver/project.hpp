@@ -39,6 +39,7 @@ struct ProjectState {
     bool isMainTranslation = true;
     bool inBlockComment = false;
     int runErrorTotal = 0;                  // errors of every source translated in this run
+    int compileFailures = 0;                // C++ files the compiler refused in this run
     TranslateFunction translate = nullptr;  // null: the translator's translateStream
 };
 

@@ -91,9 +91,14 @@ void buildProgram() {
     } else if (settings.buildAndRun && targetOutOfDate()) {
         settings.linkNeeded = true;
     }
-    // A program whose sources have errors is neither linked nor run.
+    // A program whose sources have errors, or whose C++ did not compile,
+    // is neither linked nor run.
     if (project.runErrorTotal > 0)
         return;
+    if (project.compileFailures > 0) {
+        std::puts("Not build");
+        return;
+    }
     bool linked = false;
     if (settings.linkNeeded && !settings.cppOnly) {
         if (settings.verbose)
@@ -134,7 +139,9 @@ int runVelc(int argc, char **argv) {
     settings.targetName = targetNameFor(settings.currentSourceName, settings.toolchainKind);
     scanSource(true);
     buildProgram();
-    return exitStatus(diagnostics.errorCount, project.runErrorTotal);
+    int status = exitStatus(diagnostics.errorCount, project.runErrorTotal);
+    // A failed compilation is never reported as success.
+    return status == 0 && project.compileFailures > 0 ? exitStatus(project.compileFailures, 0) : status;
 }
 
 }  // namespace

@@ -22,6 +22,13 @@ bool endsWithNoCase(const std::string &text, const std::string &end) {
     return true;
 }
 
+// The outputs are written under these names and renamed when complete, so
+// that a translation that is killed or crashes never leaves a truncated
+// file under the real name for the next run to trust.
+std::string partName(const std::string &path) {
+    return path + ".part";
+}
+
 void closeFile(FILE *&file) {
     if (file)
         fclose(file);
@@ -32,8 +39,8 @@ void closeFile(FILE *&file) {
 
 void beginSourceFile() {
     output = OutputState();
-    output.implementationFile = fopen(sourceNames.cppName.c_str(), "wb");
-    output.headerFile = fopen(sourceNames.headerPath.c_str(), "wb");
+    output.implementationFile = fopen(partName(sourceNames.cppName).c_str(), "wb");
+    output.headerFile = fopen(partName(sourceNames.headerPath).c_str(), "wb");
     if (!output.implementationFile || !output.headerFile) {
         std::string name = output.implementationFile ? sourceNames.headerPath : sourceNames.cppName;
         closeFile(output.implementationFile);
@@ -80,6 +87,9 @@ void endSourceFile() {
     closeFile(output.headerFile);
     closeFile(output.implementationFile);
     output.currentOutput = output.savedImplementation = nullptr;
+    // The header first: the incremental test reads the implementation's time.
+    std::rename(partName(sourceNames.headerPath).c_str(), sourceNames.headerPath.c_str());
+    std::rename(partName(sourceNames.cppName).c_str(), sourceNames.cppName.c_str());
 }
 
 void lineEnd() {

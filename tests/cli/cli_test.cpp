@@ -59,6 +59,7 @@ protected:
         for (const char *tool : {"em++", "emcc", "wasmer", "compiler", "linker"})
             writeTool(tool, 0);
         writeTool("failing-linker", 1);
+        writeTool("failing-compiler", 1);
     }
 
     void TearDown() override { fs::remove_all(directory); }
@@ -197,6 +198,38 @@ TEST_F(VelcCommandLine, FailingLinkIsNotBuild) {
     EXPECT_EQ(stdoutText, "objlist= prog.o\nNot build\n");
     std::string log = takeToolLog();
     EXPECT_EQ(log.find("wasmer"), std::string::npos) << log;
+}
+
+TEST_F(VelcCommandLine, FailingCompileIsNeitherLinkedNorRunAndFails) {
+    writeFile("velc.ini", "compiler=failing-compiler\n");
+    writeFile("prog.vel", "print 1\n");
+    EXPECT_EQ(run("-q prog"), 1);
+    EXPECT_EQ(stdoutText, "Compilation of prog.cpp failed\nNot build\n");
+    std::string log = takeToolLog();
+    EXPECT_NE(log.find("failing-compiler"), std::string::npos) << log;
+    EXPECT_EQ(log.find("emcc"), std::string::npos) << log;
+    EXPECT_EQ(log.find("wasmer"), std::string::npos) << log;
+    EXPECT_FALSE(fs::exists(directory + "/prog.o"));
+    // Without its object the source is not up to date: the next run tries again.
+    EXPECT_EQ(run("-q prog"), 1);
+    EXPECT_NE(takeToolLog().find("failing-compiler"), std::string::npos);
+}
+
+// Killed while it writes a large translation, velc must leave nothing that
+// the next run takes for a complete translation.
+TEST_F(VelcCommandLine, KilledTranslationIsNotTrustedByTheNextRun) {
+    std::string big;
+    for (int i = 0; i < 200000; i++)
+        big += "print " + std::to_string(i) + "\n";
+    writeFile("prog.vel", big);
+    std::string command = "cd '" + directory + "' && (./velc -c -q prog > /dev/null 2>&1 & pid=$!; "
+                          "sleep 0.2; kill -9 $pid; wait $pid) 2>/dev/null";
+    std::system(command.c_str());
+    EXPECT_EQ(run("-c -q prog"), 0);
+    std::string cpp = readFile("prog.cpp");
+    ASSERT_GT(cpp.size(), 20u);
+    EXPECT_EQ(cpp.substr(cpp.size() - 12), "return 0;\n}\n");
+    EXPECT_NE(cpp.find("std::cout << 199999<< \"\\n\";"), std::string::npos);
 }
 
 TEST_F(VelcCommandLine, CppOnlyStopsBeforeCompilingAndThenHasNothingToDo) {
