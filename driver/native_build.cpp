@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <sys/wait.h>
 
 #include "diagnostics/diagnostics.hpp"
 #include "driver/project.hpp"
@@ -118,7 +119,25 @@ void linkProgram() {
         fatalMessage("Not build");
 }
 
-void runProgram() { runCommandLine(runCommand()); }
+// A program that fails must not look like a successful run: its status,
+// or the signal that stopped it, is reported and becomes velc's status.
+void runProgram() {
+    int status = runCommandLine(runCommand());
+    if (status == 0)
+        return;
+    std::fflush(stdout);
+    if (status == -1) {
+        std::printf("%s could not be run\n", driverSettings.targetName.c_str());
+        project.programStatus = 1;
+    } else if (WIFSIGNALED(status)) {
+        std::printf("%s was stopped by signal %d\n", driverSettings.targetName.c_str(), WTERMSIG(status));
+        project.programStatus = 128 + WTERMSIG(status);
+    } else {
+        int code = WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+        std::printf("%s ended with status %d\n", driverSettings.targetName.c_str(), code);
+        project.programStatus = code != 0 ? code : 1;
+    }
+}
 
 bool targetOutOfDate() {
     unsigned targetTime = 0;

@@ -40,6 +40,7 @@ struct ProjectState {
     bool inBlockComment = false;
     int runErrorTotal = 0;                  // errors of every source translated in this run
     int compileFailures = 0;                // C++ files the compiler refused in this run
+    int programStatus = 0;                  // how the program run by velc ended (0: normally)
     TranslateFunction translate = nullptr;  // null: the translator's translateStream
 };
 

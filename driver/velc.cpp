@@ -141,7 +141,9 @@ int runVelc(int argc, char **argv) {
     buildProgram();
     int status = exitStatus(diagnostics.errorCount, project.runErrorTotal);
     // A failed compilation is never reported as success.
-    return status == 0 && project.compileFailures > 0 ? exitStatus(project.compileFailures, 0) : status;
+    if (status == 0 && project.compileFailures > 0)
+        return exitStatus(project.compileFailures, 0);
+    return status == 0 && project.programStatus != 0 ? exitStatus(project.programStatus, 0) : status;
 }
 
 }  // namespace

@@ -232,6 +232,26 @@ TEST_F(VelcCommandLine, KilledTranslationIsNotTrustedByTheNextRun) {
     EXPECT_NE(cpp.find("std::cout << 199999<< \"\\n\";"), std::string::npos);
 }
 
+// The program's own failure is velc's: a line says how it ended and the
+// status is not 0; a program that ends normally changes nothing.
+TEST_F(VelcCommandLine, FailedRunIsReportedAndFailsTheStatus) {
+    writeFile("prog.vel", "print 1\n");
+    writeTool("wasmer", 3);
+    EXPECT_EQ(run("-q prog"), 3);
+    EXPECT_EQ(stdoutText, "objlist= prog.o\nprog.wasm ended with status 3\n");
+
+    std::ofstream(directory + "/bin/wasmer") << "#!/bin/sh\nkill -SEGV $$\n";
+    int status = run("-q prog");
+    EXPECT_NE(status, 0);
+    EXPECT_TRUE(stdoutText.find("prog.wasm was stopped by signal 11\n") != std::string::npos ||
+                stdoutText.find("prog.wasm ended with status 139\n") != std::string::npos)
+        << stdoutText;
+
+    writeTool("wasmer", 0);
+    EXPECT_EQ(run("-q prog"), 0);
+    EXPECT_EQ(stdoutText, "");
+}
+
 TEST_F(VelcCommandLine, CppOnlyStopsBeforeCompilingAndThenHasNothingToDo) {
     writeFile("prog.vel", "");
     EXPECT_EQ(run("-c prog"), 0);
