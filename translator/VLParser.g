@@ -122,15 +122,17 @@ topLevelItem
     |   defineDeclaration
     |   topLevelReturn
     |   ( ( modifier )* ( typeSpecProbe ( COMMA typeSpecProbe )* | "class" ) IDENT ) =>
-        { writeIndent(); }
+        { continueMainIfLong(); writeIndent(); }
         localDeclaration
+        { endTopLevelStatement(); }
     |   ( IDENT LEFTPAR ) =>
         { openMainForCall(LT(1)->getText()); writeIndent(); }
         topLevelCall
+        { endTopLevelStatement(); }
     |   ( Q_COMMENT ) => comment
     |   { openMainIfNeeded(); }
         statement
-        { output.blankLines = 0; }
+        { output.blankLines = 0; endTopLevelStatement(); }
     ;
 
 topLevelCall { ExprValue v; }

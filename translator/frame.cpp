@@ -79,7 +79,7 @@ void endSourceFile() {
         switchToImplementation();
     if (output.mainOpened) {
         if (project.isMainTranslation)
-            emit("\nreturn 0;\n}\n");
+            emit(output.mainParts == 0 ? "\nreturn 0;\n}\n" : "}\n");
         output.mainOpened = false;
         output.indentLevel--;
     }
@@ -145,13 +145,18 @@ void endImport() {
 }
 
 void openMainIfNeeded() {
-    if (output.mainOpened || !project.isMainTranslation)
+    if (output.mainOpened) {
+        continueMainIfLong();
+        return;
+    }
+    if (!project.isMainTranslation)
         return;
     emit("int main(");
     output.indentLevel++;
     int argv = findExact(symbolTable.globals, "argv");
     if (argv >= 0) {
         emit("int argc, char *_A_1[])\n{\n velarray argv(_A_1);");
+        output.mainHasArgv = true;
         // main fills argv with the program's arguments.
         symbolTable.globals[argv]->flags |= SYMBOL_ASSIGNED;
     } else
@@ -159,6 +164,38 @@ void openMainIfNeeded() {
     emit("\n");
     output.blankLines = 1;
     output.mainOpened = true;
+}
+
+// Parts are named after the source so that sources never share one.
+static std::string mainPartName(int part) {
+    std::string name = "_vel_main_";
+    for (char c : sourceNames.fileName)
+        name += (isalnum((unsigned char)c) || c == '_') ? c : '_';
+    return name + "_" + std::to_string(part);
+}
+
+void endTopLevelStatement() {
+    if (output.mainOpened)
+        output.mainPartStatements++;
+}
+
+void continueMainIfLong() {
+    if (!output.mainOpened || !project.isMainTranslation || output.writingHeader ||
+        output.mainPartStatements < MAIN_PART_STATEMENTS)
+        return;
+    output.mainPartStatements = 0;
+    std::string next = mainPartName(++output.mainParts);
+    switchToHeader();
+    emit("void " + next + "();\n");
+    switchToImplementation();
+    newlineOnce();
+    // The later parts see the program's arguments in the file-level argv.
+    if (output.mainHasArgv && output.mainParts == 1)
+        emitIndented("::argv = argv;\n");
+    emitIndented(next + "();\n");
+    emit(output.mainParts == 1 ? "\nreturn 0;\n}\n" : "}\n");
+    emit("void " + next + "()\n{\n");
+    output.blankLines = 1;
 }
 
 void openMainForCall(const std::string &name) {

@@ -3,6 +3,12 @@
 // generated main function and its epilogue, header section items.
 #include <string>
 
+// Top-level statements of main per generated function: past this many, main
+// goes on in a further function that it calls last. One function for a long
+// program would pass the WebAssembly engines' limit of locals, and compile
+// times grow faster than the size of a function.
+constexpr int MAIN_PART_STATEMENTS = 200;
+
 void beginSourceFile();
 // Writes the epilogue when main is open and closes both files; safe to call twice.
 void endSourceFile();
@@ -24,3 +30,7 @@ void endImport();
 void openMainIfNeeded();
 // A top-level call opens main too, unless it calls main itself.
 void openMainForCall(const std::string &name);
+// Counts the top-level statements of main; before the next one, main goes
+// on in a new function once the current one holds MAIN_PART_STATEMENTS.
+void endTopLevelStatement();
+void continueMainIfLong();

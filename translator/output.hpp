@@ -16,6 +16,9 @@ struct OutputState {
     int savedIndentImplementation = 0;
     int savedIndentHeader = 0;
     bool mainOpened = false;
+    bool mainHasArgv = false;  // main holds the program's arguments in a local argv
+    int mainParts = 0;         // functions that continue main (see frame.hpp)
+    int mainPartStatements = 0;
     bool inImport = false;
     bool importSeen = false;
     bool includeSeen = false;

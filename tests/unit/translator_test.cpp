@@ -7,6 +7,7 @@
 #include "driver/translate_call.hpp"
 #include "driver_test_support.hpp"
 #include "semantics/symbols.hpp"
+#include "translator/frame.hpp"
 #include "translator/statements.hpp"
 
 namespace {
@@ -171,6 +172,33 @@ TEST_F(TranslatorTest, AMillionTermExpressionIsReportedQuickly) {
     std::string printed = translate(source + "\nprint y\n");
     EXPECT_NE(printed.find("expression too long"), std::string::npos);
     EXPECT_LT(cpp.size() + header.size(), 10000u);
+}
+
+static std::string statements(int count) {
+    std::string source = "array argv\nint total = 0\n";
+    for (int i = 0; i < count; i++)
+        source += "total + 1\n";
+    return source + "print total\n";
+}
+
+TEST_F(TranslatorTest, MainGoesOnInFurtherFunctionsPastItsStatementLimit) {
+    // The last statement is the limit's: main stays one function.
+    translate(statements(MAIN_PART_STATEMENTS - 1));
+    EXPECT_EQ(cpp.find("_vel_main_"), std::string::npos);
+    EXPECT_NE(cpp.find("\nreturn 0;\n}\n"), std::string::npos);
+
+    resetSymbolTable();
+    translate(statements(2 * MAIN_PART_STATEMENTS));
+    EXPECT_EQ(diagnostics.errorCount, 0);
+    EXPECT_NE(header.find("void _vel_main_prog_1();\n"), std::string::npos) << header;
+    EXPECT_NE(header.find("void _vel_main_prog_2();\n"), std::string::npos) << header;
+    std::string::size_type copy = cpp.find("    ::argv = argv;\n    _vel_main_prog_1();\n\nreturn 0;\n}\nvoid _vel_main_prog_1()\n{\n");
+    std::string::size_type second = cpp.find("    _vel_main_prog_2();\n}\nvoid _vel_main_prog_2()\n{\n");
+    ASSERT_NE(copy, std::string::npos) << cpp;
+    ASSERT_NE(second, std::string::npos) << cpp;
+    EXPECT_LT(copy, second);
+    // The program's last part ends without a second return.
+    EXPECT_EQ(cpp.find("return 0;", second), std::string::npos);
 }
 
 TEST_F(TranslatorTest, LabelsAreIdentifiersWhateverTheFileName) {
