@@ -207,10 +207,37 @@ TEST_F(SoundProgram, RunTimeFaultsStopTheProgramWithAMessage) {
         {"int s = 0\nfor i in 1..3 step s\n    print i\n/for\n", "Run-time error: for loop step is 0"},
     };
     for (const Fault &fault : faults) {
-        CommandOutcome run = buildAndRunOutcome(fault.source);
+        ExampleWorkspace workspace("sound_fault", NATIVE_INI);
+        workspace.addSource("prog", fault.source);
+        // velc's own run of the program fails, and says so.
+        CommandOutcome build = workspace.build("prog");
+        EXPECT_EQ(build.status, 1) << describe(build);
+        EXPECT_NE(build.standardOutput.find("prog.wasm ended with status 1\n"), std::string::npos);
+        CommandOutcome run = workspace.run("./prog.wasm");
         EXPECT_EQ(run.status, 1) << fault.source;
         EXPECT_NE(run.standardError.find(fault.message), std::string::npos) << fault.source << run.standardError;
         EXPECT_EQ(run.standardOutput, "") << fault.source;
+    }
+}
+
+// Run by velc itself, a failing program is reported and fails velc.
+TEST_F(SoundProgram, VelcReportsAProgramThatFails) {
+    struct Failing {
+        const char *source;
+        const char *line;
+        int status;
+    };
+    const Failing programs[] = {
+        {"int z = 0\nprint 1 mod z\n", "prog.wasm ended with status 1\n", 1},
+        {"print \"bye\"\nexit(3)\n", "prog.wasm ended with status 3\n", 3},
+    };
+    for (const Failing &failing : programs) {
+        ExampleWorkspace workspace("sound_failing_run", NATIVE_INI);
+        workspace.addSource("prog", failing.source);
+        // With the native tool chain velc runs the program itself after linking it.
+        CommandOutcome run = workspace.build("prog");
+        EXPECT_EQ(run.status, failing.status) << failing.source << describe(run);
+        EXPECT_NE(run.standardOutput.find(failing.line), std::string::npos) << run.standardOutput;
     }
 }
 
