@@ -891,7 +891,7 @@ atom returns [ExprValue v] { ExprValue inner; }
     |   "null" { v = constantValue("NULL", T_OBJECT); }
     |   "nil" { v = constantValue("nil", T_NIL); }
     |   "zero" { v = constantValue("0", T_NUMBER); }
-    |   "this" { v = constantValue("this", T_OBJECT); }
+    |   "this" { v = thisValue(); }
     |   i:INTEGER { v = integerLiteral(i->getText()); }
     |   r:REAL_LITERAL { v = realLiteral(r->getText()); }
     |   s:STRING_LITERAL { v = stringLiteral(s->getText()); }

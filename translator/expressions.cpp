@@ -7,6 +7,7 @@
 #include "driver/settings.hpp"
 #include "semantics/reserved_names.hpp"
 #include "semantics/spellings.hpp"
+#include "semantics/symbols.hpp"
 #include "VLTokenTypes.hpp"
 
 namespace {
@@ -341,6 +342,14 @@ ExprValue inContainer(const ExprValue &item, const ExprValue &container, bool ne
     }
     checkIn(item.type, type);
     return result(text, typeState.currentType);
+}
+
+// "this" is the object whose method is being translated; anywhere else
+// there is no such object.
+ExprValue thisValue() {
+    if (!scopes.inClass)
+        reportNamed(E_CANNOT_BE_USED, "this");
+    return result("this", T_OBJECT);
 }
 
 ExprValue constantValue(const std::string &text, int type) {

@@ -47,6 +47,7 @@ ExprValue inRange(const ExprValue &item, const ExprValue &low, const ExprValue &
 ExprValue inContainer(const ExprValue &item, const ExprValue &container, bool negated);
 
 ExprValue constantValue(const std::string &text, int type);
+ExprValue thisValue();
 ExprValue integerLiteral(const std::string &tokenText);
 ExprValue realLiteral(const std::string &tokenText);
 ExprValue stringLiteral(const std::string &tokenText);

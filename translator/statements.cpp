@@ -131,7 +131,10 @@ bool countsInRange(int type) {
     }
 }
 
-void writeTextFor(int declaredType, const std::string &variable, const ExprValue &source) {
+// "for c in t" visits the characters of t; "for i, c in t" also counts
+// their positions in i.
+void writeTextFor(int declaredType, const std::string &first, const std::string &second, const ExprValue &source) {
+    const std::string &variable = second.empty() ? first : second;
     std::string textName = source.text;
     if (!source.plainName) {
         textName = newTemp();
@@ -144,6 +147,11 @@ void writeTextFor(int declaredType, const std::string &variable, const ExprValue
     writeIndent();
     writeControlLine("for(int " + index + " = 0; " + index + " < " + length + "; " + index + "++)");
     output.indentLevel++;
+    if (!second.empty()) {
+        std::string keySpelling = declareLoopVariable(0, first, T_INTEGER);
+        int keyType = variableType(first, T_INTEGER);
+        writeElementAssignment(keySpelling, emittedNameFor(first), keyType, index, T_INTEGER);
+    }
     std::string spelling = declareLoopVariable(declaredType, variable, T_TEXT);
     int type = variableType(variable, T_TEXT);
     writeElementAssignment(spelling, emittedNameFor(variable), type, textName + "[" + index + "]", T_TEXT);
@@ -450,7 +458,7 @@ void writeContainerFor(int declaredType, const std::string &first, const std::st
                        const ExprValue &container) {
     currentLoop().forForm = FOR_CONTAINER;
     if (container.type == T_TEXT || container.type == T_CHARPTR) {
-        writeTextFor(declaredType, first, container);
+        writeTextFor(declaredType, first, second, container);
         return;
     }
     typeState.currentType = container.type;

@@ -103,8 +103,11 @@ TEST_F(SoundProgram, CharsFromTextsAndComparedWithLiterals) {
                           "for char cc in t\n"
                           "    echo cc, \"-\"\n"
                           "/for\n"
+                          "for i, c in t\n"
+                          "    echo i, c\n"
+                          "/for\n"
                           "print ch, cv, ch = 'a', ch = \"b\", ch != 'a', ch = t\n"),
-              "a-b-c-a z true false false false\n");
+              "a-b-c-0a1b2ca z true false false false\n");
 }
 
 TEST_F(SoundProgram, TextsJoinedWithBytesCharsAndCStrings) {

@@ -140,6 +140,12 @@ TEST_F(Names, CallOfAFunctionThatIsNotDefined) {
     EXPECT_EQ(t.status, 2);
 }
 
+TEST_F(Names, ThisOutsideAClass) {
+    Translation t = translate("print this\n");
+    EXPECT_TRUE(t.reportHasLine("prog.vel L1: \"this\" cannot be used here")) << t.report;
+    EXPECT_EQ(t.status, 1);
+}
+
 TEST_F(Names, CatchOfAClassThatIsNotDefined) {
     Translation t = translate("try\n    print 1\ncatch (Nope e)\n    print 2\n/try\n");
     EXPECT_TRUE(t.reportHasLine("prog.vel L3: \"Nope\" class not defined")) << t.report;
