@@ -101,9 +101,15 @@ ExprValue currentElementOfName(const ExprValue &name) {
     return value;
 }
 
-// Members of objects belong to classes, which this translator does not
-// model yet: the member is reached by pointer and is dynamic.
+// Attributes belong to the objects of classes, which this translator does
+// not model yet: no value has an attribute it could reach.
+static void reportAttribute(int ownerType, const std::string &member) {
+    if (ownerType != T_UNKNOWN)
+        reportNamed(E_ATTRIBUTE_NOT_FOUND, member);
+}
+
 ExprValue memberOfName(const ExprValue &name, const std::string &member) {
+    reportAttribute(name.type, member);
     ExprValue value = name;
     value.text += "->" + member;
     value.type = T_VAR;
@@ -184,6 +190,7 @@ void currentElementTarget(AssignTarget &target, bool anotherFollows) {
 }
 
 void memberTarget(AssignTarget &target, const std::string &member) {
+    reportAttribute(target.type, member);
     target.path += "->" + member;
     target.readPath = target.path;
     target.type = T_VAR;

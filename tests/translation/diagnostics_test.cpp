@@ -140,6 +140,13 @@ TEST_F(Names, CallOfAFunctionThatIsNotDefined) {
     EXPECT_EQ(t.status, 2);
 }
 
+TEST_F(Names, AttributesOfValuesThatHaveNone) {
+    Translation t = translate("int[] ia = [1, 2, 3]\nprint ia.sum\nia.x = 3\n");
+    EXPECT_TRUE(t.reportHasLine("prog.vel L2: \"sum\" attribute not found")) << t.report;
+    EXPECT_TRUE(t.reportHasLine("prog.vel L3: \"x\" attribute not found")) << t.report;
+    EXPECT_EQ(t.status, 2);
+}
+
 TEST_F(Names, ThisOutsideAClass) {
     Translation t = translate("print this\n");
     EXPECT_TRUE(t.reportHasLine("prog.vel L1: \"this\" cannot be used here")) << t.report;
