@@ -50,12 +50,30 @@ bool readable(const std::string &path) {
     fatalMessage(path + " not found. Compilation aborted.");
 }
 
-bool isUpToDate(const std::string &sourcePath) {
-    const std::string &outputPath =
-        driverSettings.cppOnly ? sourceNames.cppName : sourceNames.objectName;
-    unsigned sourceTime = 0, outputTime = 0;
-    return fileTime(sourcePath, sourceTime) && fileTime(outputPath, outputTime) &&
-           sourceTime != 0 && outputTime != 0 && outputTime >= sourceTime;
+// The oldest time among the outputs a later run relies on: the C++ file and
+// the header, and the object unless only C++ is produced. 0 when one is
+// missing or its time cannot be read.
+unsigned oldestOutputTime() {
+    std::vector<const std::string *> outputs = {&sourceNames.cppName, &sourceNames.headerPath};
+    if (!driverSettings.cppOnly)
+        outputs.push_back(&sourceNames.objectName);
+    unsigned oldest = 0;
+    for (const std::string *path : outputs) {
+        unsigned time = 0;
+        if (!fileTime(*path, time) || time == 0)
+            return 0;
+        if (oldest == 0 || time < oldest)
+            oldest = time;
+    }
+    return oldest;
+}
+
+// Reads the entry's times; true when its outputs are not older than it.
+bool recordTimes(ProjectEntry &entry, const std::string &sourcePath) {
+    unsigned sourceTime = 0;
+    entry.sourceTime = fileTime(sourcePath, sourceTime) ? sourceTime : 0;
+    entry.outputTime = oldestOutputTime();
+    return entry.sourceTime != 0 && entry.outputTime != 0 && entry.outputTime >= entry.sourceTime;
 }
 
 // Where a comment that hides include lines from the scan stands.
@@ -176,7 +194,7 @@ int scanSource(bool isMain) {
         project.entries[entry].isMain = true;
     addObjectName(sourceNames.objectName);
     if (!driverSettings.rebuildAll) {
-        if (isUpToDate(path))
+        if (recordTimes(project.entries[entry], path))
             project.entries[entry].done = true;
         else
             driverSettings.incremental = false;
@@ -341,34 +359,59 @@ void markIncludersPending() {
     }
 }
 
-void markIncludedPending() {
+void markOlderThanIncludesPending() {
+    // newest[i]: the newest source time among entry i and what it includes,
+    // directly or not; include cycles settle when nothing grows any more.
+    std::vector<unsigned> newest(project.entries.size(), 0);
+    for (std::size_t i = 1; i < project.entries.size(); i++)
+        newest[i] = project.entries[i].sourceTime;
     bool changed = true;
     while (changed) {
         changed = false;
         for (std::size_t i = 1; i < project.entries.size(); i++) {
-            const ProjectEntry &entry = project.entries[i];
-            if (entry.done)
-                continue;
-            for (int included : entry.includes) {
-                if (included > 0 && project.entries[included].done) {
-                    project.entries[included].done = false;
+            for (int included : project.entries[i].includes) {
+                if (included > 0 && newest[included] > newest[i]) {
+                    newest[i] = newest[included];
                     changed = true;
                 }
+            }
+        }
+    }
+    for (std::size_t i = 1; i < project.entries.size(); i++) {
+        ProjectEntry &entry = project.entries[i];
+        if (entry.done && newest[i] > entry.outputTime) {
+            entry.done = false;
+            driverSettings.incremental = false;
+        }
+    }
+}
+
+void markIncludedForDeclarations() {
+    std::vector<int> toVisit;
+    for (std::size_t i = 1; i < project.entries.size(); i++) {
+        if (!project.entries[i].done)
+            toVisit.push_back(static_cast<int>(i));
+    }
+    while (!toVisit.empty()) {
+        int index = toVisit.back();
+        toVisit.pop_back();
+        for (int included : project.entries[index].includes) {
+            ProjectEntry &entry = project.entries[included];
+            if (included > 0 && entry.done) {
+                entry.done = false;
+                entry.declarationsOnly = true;
+                toVisit.push_back(included);
             }
         }
     }
 }
 
 void markRelatedSourcesPending() {
-    std::size_t pending = 0, before;
-    do {
-        before = pending;
-        markIncludersPending();
-        markIncludedPending();
-        pending = 0;
-        for (std::size_t i = 1; i < project.entries.size(); i++)
-            pending += project.entries[i].done ? 0 : 1;
-    } while (pending != before);
+    if (driverSettings.rebuildAll)
+        return;
+    markOlderThanIncludesPending();
+    markIncludersPending();
+    markIncludedForDeclarations();
 }
 
 void resolveUpToDateIncludes() {

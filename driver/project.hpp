@@ -25,6 +25,11 @@ struct ProjectEntry {
     bool done = false;
     int pendingCount = 0;
     bool isMain = false;
+    // Up to date, but a source translated again includes it: it is read
+    // again only for what it declares, and its outputs are left alone.
+    bool declarationsOnly = false;
+    unsigned sourceTime = 0;     // low 32 bits of the source's time, as scanned
+    unsigned outputTime = 0;     // oldest of its outputs; 0 when one is missing
     std::vector<int> includes;   // one element per include statement met
 };
 
@@ -42,6 +47,9 @@ struct ProjectState {
     int compileFailures = 0;                // C++ files the compiler refused in this run
     int programStatus = 0;                  // how the program run by velc ended (0: normally)
     TranslateFunction translate = nullptr;  // null: the translator's translateStream
+    // Where a source read for its declarations writes: names linked to the
+    // null device, made at the first such source and removed by compileAll.
+    bool discardingOutput = false;          // a source read for its declarations writes nothing
 };
 
 extern ProjectState project;
@@ -55,6 +63,9 @@ void nameSource(bool isMain);
 int scanSource(bool isMain);
 int compileAll();
 void translateSource();
+// Runs the translator over the current source for the names, classes and
+// functions it declares only: nothing is written, printed or counted.
+void readDeclarations();
 
 int findOrAddSource(const std::string &name, const std::string &identity);
 int findSource(const std::string &identity);
@@ -63,10 +74,13 @@ int nextPending();
 void resolveIncluded(int index);
 // Sources that include an out-of-date source, directly or not, are out of date too.
 void markIncludersPending();
+// A source whose outputs are older than a source it includes, directly or
+// not, is out of date: an earlier run may have stopped between the two.
+void markOlderThanIncludesPending();
 // A source translated again needs the declarations of every source it
-// includes, which only their translation enters in the symbol table.
-void markIncludedPending();
-// Both rules above until nothing changes.
+// includes: those that are up to date are read for their declarations only.
+void markIncludedForDeclarations();
+// The three rules above, in the order a run applies them.
 void markRelatedSourcesPending();
 // Up-to-date sources are never translated: they no longer hold back their includers.
 void resolveUpToDateIncludes();

@@ -2,8 +2,14 @@
 // call of the translator and the order in which sources are taken.
 #include <antlr/ANTLRException.hpp>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <stdexcept>
 
 #include "diagnostics/diagnostics.hpp"
@@ -11,6 +17,7 @@
 #include "driver/project.hpp"
 #include "driver/settings.hpp"
 #include "driver/text_tools.hpp"
+#include "driver/toolchain.hpp"
 #include "driver/translate_call.hpp"
 #include "translator/output.hpp"
 
@@ -104,7 +111,72 @@ void failTranslation(const std::string &description) {
     markSourceStale();
 }
 
+// While it lives, standard output and standard error go to the null
+// device: a source read for its declarations was reported on when it was
+// translated, and the ANTLR run-time writes its syntax errors itself.
+class SilencedConsole {
+public:
+    SilencedConsole() {
+        flushAll();
+        int sink = open("/dev/null", O_WRONLY);
+        if (sink < 0)
+            return;
+        savedOutput = dup(STDOUT_FILENO);
+        savedError = dup(STDERR_FILENO);
+        dup2(sink, STDOUT_FILENO);
+        dup2(sink, STDERR_FILENO);
+        close(sink);
+    }
+    ~SilencedConsole() {
+        flushAll();
+        restore(savedOutput, STDOUT_FILENO);
+        restore(savedError, STDERR_FILENO);
+    }
+    SilencedConsole(const SilencedConsole &) = delete;
+    SilencedConsole &operator=(const SilencedConsole &) = delete;
+
+private:
+    static void flushAll() {
+        std::cout.flush();
+        std::cerr.flush();
+        std::fflush(stdout);
+        std::fflush(stderr);
+    }
+    static void restore(int saved, int target) {
+        if (saved < 0)
+            return;
+        dup2(saved, target);
+        close(saved);
+    }
+    int savedOutput = -1;
+    int savedError = -1;
+};
+
 }  // namespace
+
+void readDeclarations() {
+    const int errorsBefore = diagnostics.errorCount;
+    project.discardingOutput = true;
+    try {
+        SilencedConsole silence;
+        writeStrippedCopy(driverSettings.currentSourceName);
+        std::ifstream input(temporaryFile);
+        forgetPreviousOutputs();
+        TranslateFunction translate = project.translate ? project.translate : translateStream;
+        translate(input, driverSettings.currentSourceName);
+    } catch (const antlr::ANTLRException &) {
+        closeTranslatorOutputs();
+    } catch (const std::exception &) {
+        // What the source declared before the failure stays known; the
+        // failure itself was reported when the source was translated.
+        closeTranslatorOutputs();
+    }
+    project.discardingOutput = false;
+    if (!driverSettings.keepTemporary)
+        std::remove(temporaryFile);
+    // The run's status is the error count of the last source translated.
+    diagnostics.errorCount = errorsBefore;
+}
 
 std::string stripComments(const std::string &line) {
     if (line.size() < 2) {
@@ -145,7 +217,7 @@ void translateSource() {
 
 int compileAll() {
     project.translatedCount = 0;
-    std::size_t passes = 0;
+    std::size_t passes = 0, translations = 0;
     resolveUpToDateIncludes();
     for (int k = nextPending(); k != -1; k = nextPending()) {
         bool isMain = project.entries[k].isMain;
@@ -154,10 +226,15 @@ int compileAll() {
         project.entries[k].done = true;
         resolveIncluded(k);
         nameSource(isMain);
-        translateSource();
-        project.runErrorTotal += diagnostics.errorCount;
         if (++passes > project.entries.size())
             fatalInternal(1);
+        if (project.entries[k].declarationsOnly) {
+            readDeclarations();
+            continue;
+        }
+        translateSource();
+        translations++;
+        project.runErrorTotal += diagnostics.errorCount;
         if (!driverSettings.cppOnly && diagnostics.errorCount == 0) {
             project.cppFileList.push_back(sourceNames.cppName);
             project.translatedCount++;
@@ -166,6 +243,6 @@ int compileAll() {
     if (!driverSettings.cppOnly)
         compileCppFiles();
     if (driverSettings.verbose)
-        std::printf("%d/%zu compiled\n", project.translatedCount, passes);
+        std::printf("%d/%zu compiled\n", project.translatedCount, translations);
     return project.translatedCount;
 }

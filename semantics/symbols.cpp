@@ -38,6 +38,13 @@ void resetSymbolTable() {
     symbolTable.undeclaredInClass.clear();
     symbolTable.undeclaredElsewhere.clear();
     symbolTable.storage.clear();
+    symbolTable.globalsIndex.clear();
+    symbolTable.functionLocalsIndex.clear();
+    symbolTable.functionImportsIndex.clear();
+    for (int depth = 0; depth < BLOCK_DEPTH_CAPACITY; depth++) {
+        symbolTable.blockScopeIndex[depth].clear();
+        symbolTable.blockCaptureIndex[depth].clear();
+    }
     scopes = ScopeState();
     current = CurrentSymbol();
     pendingDeclaration = PendingDeclaration();
@@ -46,21 +53,77 @@ void resetSymbolTable() {
 // ---------------------------------------------------------------------------
 // Searching
 
+static unsigned char foldedLetter(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c | 32) : c;
+}
+
 static bool sameIgnoringCase(const std::string &a, const std::string &b) {
     if (a.size() != b.size())
         return false;
-    for (size_t i = 0; i < a.size(); i++) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x | 32);
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y | 32);
-        if (x != y)
+    for (size_t i = 0; i < a.size(); i++)
+        if (foldedLetter(static_cast<unsigned char>(a[i])) !=
+            foldedLetter(static_cast<unsigned char>(b[i])))
             return false;
-    }
     return true;
 }
 
+static std::string foldedName(const std::string &name) {
+    std::string folded = name;
+    for (char &c : folded)
+        c = static_cast<char>(foldedLetter(static_cast<unsigned char>(c)));
+    return folded;
+}
+
+// Below this size a scope is searched in order: building an index costs more.
+static constexpr size_t INDEXED_SCOPE_SIZE = 16;
+
+// The index of one of the table's own scopes, or nullptr for any other vector.
+static ScopeIndex *ownIndexOf(const std::vector<Symbol *> &scope) {
+    SymbolTable &table = symbolTable;
+    if (&scope == &table.globals)
+        return &table.globalsIndex;
+    if (&scope == &table.functionLocals)
+        return &table.functionLocalsIndex;
+    if (&scope == &table.functionImports)
+        return &table.functionImportsIndex;
+    const std::vector<Symbol *> *first = table.blockScopes, *end = first + BLOCK_DEPTH_CAPACITY;
+    if (&scope >= first && &scope < end)
+        return &table.blockScopeIndex[&scope - first];
+    first = table.blockCaptures;
+    end = first + BLOCK_DEPTH_CAPACITY;
+    if (&scope >= first && &scope < end)
+        return &table.blockCaptureIndex[&scope - first];
+    return nullptr;
+}
+
+static void catchUp(ScopeIndex &index, const std::vector<Symbol *> &scope) {
+    if (scope.size() < index.indexed ||
+        (index.indexed > 0 && scope[index.indexed - 1] != index.lastIndexed))
+        index.clear();
+    for (size_t i = index.indexed; i < scope.size(); i++) {
+        // emplace keeps the place already there: searches find the first match.
+        index.exact.emplace(scope[i]->name, static_cast<int>(i));
+        index.folded.emplace(foldedName(scope[i]->name), static_cast<int>(i));
+    }
+    index.indexed = scope.size();
+    if (!scope.empty())
+        index.lastIndexed = scope.back();
+}
+
+static ScopeIndex *searchIndexFor(const std::vector<Symbol *> &scope) {
+    if (scope.size() < INDEXED_SCOPE_SIZE)
+        return nullptr;
+    ScopeIndex *index = ownIndexOf(scope);
+    if (index)
+        catchUp(*index, scope);
+    return index;
+}
+
 int findExact(const std::vector<Symbol *> &scope, const std::string &name) {
+    if (ScopeIndex *index = searchIndexFor(scope)) {
+        auto found = index->exact.find(name);
+        return found == index->exact.end() ? -1 : found->second;
+    }
     for (size_t i = 0; i < scope.size(); i++)
         if (scope[i]->name == name)
             return static_cast<int>(i);
@@ -68,6 +131,10 @@ int findExact(const std::vector<Symbol *> &scope, const std::string &name) {
 }
 
 int findNoCase(const std::vector<Symbol *> &scope, const std::string &name) {
+    if (ScopeIndex *index = searchIndexFor(scope)) {
+        auto found = index->folded.find(foldedName(name));
+        return found == index->folded.end() ? -1 : found->second;
+    }
     for (size_t i = 0; i < scope.size(); i++)
         if (sameIgnoringCase(scope[i]->name, name))
             return static_cast<int>(i);
@@ -397,6 +464,13 @@ Symbol *addClassMember(const Symbol &member) {
 // ---------------------------------------------------------------------------
 // Blocks and functions
 
+static void emptyBlockScopes(int depth) {
+    symbolTable.blockScopes[depth].clear();
+    symbolTable.blockCaptures[depth].clear();
+    symbolTable.blockScopeIndex[depth].clear();
+    symbolTable.blockCaptureIndex[depth].clear();
+}
+
 void enterBlock() {
     symbolTable.blockCounter++;
     symbolTable.blockTag = std::to_string(symbolTable.blockCounter);
@@ -408,8 +482,7 @@ void enterBlock() {
         return;
     }
     scopes.blockDepth++;
-    symbolTable.blockScopes[scopes.blockDepth].clear();
-    symbolTable.blockCaptures[scopes.blockDepth].clear();
+    emptyBlockScopes(scopes.blockDepth);
 }
 
 void leaveBlock() {
@@ -422,8 +495,7 @@ void leaveBlock() {
         scopes.inBlock = false;
         return;
     }
-    symbolTable.blockScopes[scopes.blockDepth].clear();
-    symbolTable.blockCaptures[scopes.blockDepth].clear();
+    emptyBlockScopes(scopes.blockDepth);
     scopes.blockDepth--;
     scopes.inBlock = scopes.blockDepth >= 0;
 }
@@ -431,6 +503,8 @@ void leaveBlock() {
 void beginFunctionScope() {
     symbolTable.functionLocals.clear();
     symbolTable.functionImports.clear();
+    symbolTable.functionLocalsIndex.clear();
+    symbolTable.functionImportsIndex.clear();
 }
 
 bool checkClassNameCase(const std::string &name) {

@@ -3,8 +3,10 @@
 // scope, the class being translated, the function being translated and its
 // nested blocks. A lookup does not return the symbol; it loads the symbol's
 // attributes into the current-symbol values that the rules read next.
+#include <cstddef>
 #include <deque>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // Bits of Symbol::flags.
@@ -43,6 +45,23 @@ struct ClassMembers {
     const ClassMembers *parent = nullptr;
 };
 
+// A hash index over one scope of the table, so that a search costs the same
+// whatever the number of names in the scope. It follows its vector: the
+// symbols appended since the last search are added at the next one; the
+// table empties it wherever it empties the vector, and a vector found
+// shorter, or changed at its last indexed place, is indexed again.
+struct ScopeIndex {
+    std::unordered_map<std::string, int> exact;    // first place of each name
+    std::unordered_map<std::string, int> folded;   // first place, ASCII letters folded
+    std::size_t indexed = 0;                       // places of the vector indexed so far
+    const Symbol *lastIndexed = nullptr;           // the symbol at place indexed - 1
+
+    void clear() {
+        if (indexed > 0)
+            *this = ScopeIndex();
+    }
+};
+
 struct SymbolTable {
     std::vector<Symbol *> globals;
     std::vector<Symbol *> functionLocals;
@@ -58,6 +77,13 @@ struct SymbolTable {
     std::vector<std::string> undeclaredInClass;
     std::vector<std::string> undeclaredElsewhere;
     std::deque<Symbol> storage;  // every symbol of the run; never shrinks before a reset
+    // Indexes of the scopes above that the table itself fills and empties;
+    // the class members belong to the class rules and are searched in order.
+    ScopeIndex globalsIndex;
+    ScopeIndex functionLocalsIndex;
+    ScopeIndex functionImportsIndex;
+    ScopeIndex blockScopeIndex[BLOCK_DEPTH_CAPACITY];
+    ScopeIndex blockCaptureIndex[BLOCK_DEPTH_CAPACITY];
 };
 
 enum MatchScope { MATCH_NONE = 0, MATCH_GLOBAL = 1, MATCH_CLASS = 2, MATCH_BLOCK = 3, MATCH_FUNCTION = 4 };

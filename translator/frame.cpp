@@ -39,8 +39,11 @@ void closeFile(FILE *&file) {
 
 void beginSourceFile() {
     output = OutputState();
-    output.implementationFile = fopen(partName(sourceNames.cppName).c_str(), "wb");
-    output.headerFile = fopen(partName(sourceNames.headerPath).c_str(), "wb");
+    // A source read only for its declarations keeps its outputs untouched.
+    const char *discarded = "/dev/null";
+    output.implementationFile =
+        fopen(project.discardingOutput ? discarded : partName(sourceNames.cppName).c_str(), "wb");
+    output.headerFile = fopen(project.discardingOutput ? discarded : partName(sourceNames.headerPath).c_str(), "wb");
     if (!output.implementationFile || !output.headerFile) {
         std::string name = output.implementationFile ? sourceNames.headerPath : sourceNames.cppName;
         closeFile(output.implementationFile);
@@ -87,6 +90,8 @@ void endSourceFile() {
     closeFile(output.headerFile);
     closeFile(output.implementationFile);
     output.currentOutput = output.savedImplementation = nullptr;
+    if (project.discardingOutput)
+        return;
     // The header first: the incremental test reads the implementation's time.
     std::rename(partName(sourceNames.headerPath).c_str(), sourceNames.headerPath.c_str());
     std::rename(partName(sourceNames.cppName).c_str(), sourceNames.cppName.c_str());

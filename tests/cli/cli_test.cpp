@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -103,6 +104,34 @@ protected:
         stdoutText = readFile("stdout.txt");
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
+
+    time_t modificationTime(const std::string &name) {
+        struct stat status;
+        return stat((directory + "/" + name).c_str(), &status) == 0 ? status.st_mtime : 0;
+    }
+
+    // After a first build: every source an hour old and every output half
+    // an hour old, so that touching a source makes it newer than its outputs.
+    void ageBuild(const std::vector<std::string> &sources) {
+        for (const std::string &source : sources) {
+            setModificationTime(source + ".vel", past - 3600);
+            for (const char *output : {".cpp", ".hpp", ".o"})
+                setModificationTime(source + output, past);
+        }
+        setModificationTime("prog.wasm", past);
+    }
+
+    // The outputs of a source that the last run did not rebuild.
+    void expectOutputsUntouched(const std::string &source) {
+        for (const char *output : {".cpp", ".hpp", ".o"})
+            EXPECT_EQ(modificationTime(source + output), past) << source << output;
+    }
+
+    std::string compileLine(const std::string &source) {
+        return "em++ [-c] [-I.] [-I/velmorac/] [" + source + ".cpp] [-o" + source + ".o]\n";
+    }
+
+    const time_t past = time(nullptr) - 1800;
 
     bool translatorReportsErrors() {
         writeFile("probe.vel", "return\n");
@@ -227,9 +256,10 @@ TEST_F(VelcCommandLine, KilledTranslationIsNotTrustedByTheNextRun) {
     std::system(command.c_str());
     EXPECT_EQ(run("-c -q prog"), 0);
     std::string cpp = readFile("prog.cpp");
-    ASSERT_GT(cpp.size(), 20u);
-    EXPECT_EQ(cpp.substr(cpp.size() - 12), "return 0;\n}\n");
-    EXPECT_NE(cpp.find("std::cout << 199999<< \"\\n\";"), std::string::npos);
+    // Complete: the last statement is there and its function is closed.
+    std::string last = "std::cout << 199999<< \"\\n\";\n}\n";
+    ASSERT_GT(cpp.size(), last.size());
+    EXPECT_EQ(cpp.find(last), cpp.size() - last.size()) << cpp.substr(cpp.size() - 80);
 }
 
 // The program's own failure is velc's: a line says how it ended and the
@@ -294,6 +324,84 @@ TEST_F(VelcCommandLine, IncrementalRunTranslatesOnlyWhatChanged) {
               "emcc [-I.] [-I/velmorac/] [-o] [prog.wasm] [prog.o] [lib.o] "
               "[/velmorac/velmora/velmora.a]\n"
               "wasmer [prog.wasm]\n");
+}
+
+// A chain of three sources, each using what the sources it includes declare.
+class IncrementalChain : public VelcCommandLine {
+protected:
+    void SetUp() override {
+        VelcCommandLine::SetUp();
+        writeFile("leaf.vel", "int deep = 1\n");
+        writeFile("mid.vel", "include leaf.vel\nint middle = deep + 1\n");
+        writeFile("side.vel", "int aside = 3\n");
+        writeFile("prog.vel", "include mid.vel\ninclude side.vel\nprint middle, deep, aside\n");
+        ASSERT_EQ(run("-q prog"), 0) << stdoutText;
+        takeToolLog();
+        ageBuild({"prog", "mid", "leaf", "side"});
+    }
+
+    const std::string link =
+        "emcc [-I.] [-I/velmorac/] [-o] [prog.wasm] [prog.o] [mid.o] [leaf.o] [side.o] "
+        "[/velmorac/velmora/velmora.a]\n"
+        "wasmer [prog.wasm]\n";
+};
+
+TEST_F(IncrementalChain, TouchedMainSourceAloneIsRebuiltAndIncludedNamesStayDeclared) {
+    std::string fullTranslation = readFile("prog.cpp");
+    setModificationTime("prog.vel", time(nullptr));
+    EXPECT_EQ(run("-v prog"), 0) << stdoutText;
+    EXPECT_EQ(stdoutText.find("not declared"), std::string::npos) << stdoutText;
+    EXPECT_NE(stdoutText.find("Compiling source prog.vel\n"), std::string::npos) << stdoutText;
+    EXPECT_EQ(stdoutText.find("Compiling source mid.vel"), std::string::npos) << stdoutText;
+    EXPECT_EQ(stdoutText.find("Compiling source leaf.vel"), std::string::npos) << stdoutText;
+    EXPECT_EQ(stdoutText.find("Compiling source side.vel"), std::string::npos) << stdoutText;
+    EXPECT_EQ(stdoutText.find("mid.vel, compiled"), std::string::npos) << stdoutText;
+    EXPECT_NE(stdoutText.find("\n1/1 compiled\n"), std::string::npos) << stdoutText;
+    EXPECT_EQ(takeToolLog(), compileLine("prog") + link);
+    EXPECT_EQ(readFile("prog.cpp"), fullTranslation);
+    for (const char *source : {"mid", "leaf", "side"})
+        expectOutputsUntouched(source);
+    EXPECT_NE(modificationTime("prog.cpp"), past);
+}
+
+TEST_F(IncrementalChain, TouchedMidLevelSourceRebuildsItAndItsIncludersOnly) {
+    setModificationTime("mid.vel", time(nullptr));
+    EXPECT_EQ(run("-q prog"), 0) << stdoutText;
+    EXPECT_EQ(stdoutText, "objlist= prog.o mid.o leaf.o side.o\n");
+    EXPECT_EQ(takeToolLog(), compileLine("mid") + compileLine("prog") + link);
+    for (const char *source : {"leaf", "side"})
+        expectOutputsUntouched(source);
+    EXPECT_NE(modificationTime("mid.hpp"), past);
+}
+
+TEST_F(IncrementalChain, TouchedLeafRebuildsTheWholeChainAndNothingBeside) {
+    setModificationTime("leaf.vel", time(nullptr));
+    EXPECT_EQ(run("-c -v prog"), 0) << stdoutText;
+    std::string::size_type leaf = stdoutText.find("Compiling source leaf.vel\n");
+    std::string::size_type mid = stdoutText.find("Compiling source mid.vel\n");
+    std::string::size_type prog = stdoutText.find("Compiling source prog.vel\n");
+    ASSERT_NE(prog, std::string::npos) << stdoutText;
+    EXPECT_LT(leaf, mid);
+    EXPECT_LT(mid, prog);
+    EXPECT_EQ(stdoutText.find("side.vel, compiled"), std::string::npos) << stdoutText;
+    EXPECT_EQ(stdoutText.find("not declared"), std::string::npos) << stdoutText;
+    EXPECT_NE(stdoutText.find("\n0/3 compiled\n"), std::string::npos) << stdoutText;
+    EXPECT_EQ(takeToolLog(), "");
+    expectOutputsUntouched("side");
+    // With -c only the C++ files count: the rebuilt chain is up to date now.
+    EXPECT_EQ(run("-c prog"), 0);
+    EXPECT_EQ(stdoutText, banner + "All done (use -b to rebuild)...\n");
+}
+
+// A source whose outputs are older than a source it includes is rebuilt even
+// when that include's own outputs are newer: an earlier run stopped between.
+TEST_F(IncrementalChain, OutputsOlderThanAnIncludedSourceAreRebuilt) {
+    setModificationTime("leaf.vel", past + 10);
+    setModificationTime("leaf.cpp", past + 20);
+    setModificationTime("leaf.hpp", past + 20);
+    setModificationTime("leaf.o", past + 20);
+    EXPECT_EQ(run("-q prog"), 0) << stdoutText;
+    EXPECT_EQ(takeToolLog(), compileLine("mid") + compileLine("prog") + link);
 }
 
 TEST_F(VelcCommandLine, OutOfDateTargetIsLinkedAgain) {

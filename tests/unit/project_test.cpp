@@ -205,21 +205,51 @@ TEST_F(PendingOrderTest, IncludersOfStaleSourceBecomePending) {
     EXPECT_TRUE(project.entries[other].done);
 }
 
-TEST_F(PendingOrderTest, ASourceTranslatedAgainBringsWhatItIncludes) {
-    // Only prog changed: lib and base are translated again so that their
-    // declarations are known while prog is translated; unrelated stays.
+TEST_F(PendingOrderTest, ASourceTranslatedAgainReadsWhatItIncludesForDeclarations) {
+    // Only prog changed: lib and base are read for their declarations, in
+    // include order, so that their names are known while prog is translated;
+    // unrelated stays done.
     int prog = source("prog"), lib = source("lib"), base = source("base"),
         unrelated = source("unrelated");
     addInclude(prog, lib);
     addInclude(lib, base);
-    project.entries[lib].done = true;
-    project.entries[base].done = true;
-    project.entries[unrelated].done = true;
+    for (int entry : {lib, base, unrelated})
+        project.entries[entry].done = true;
     markRelatedSourcesPending();
-    EXPECT_FALSE(project.entries[lib].done);
-    EXPECT_FALSE(project.entries[base].done);
+    EXPECT_FALSE(project.entries[prog].declarationsOnly);
+    EXPECT_TRUE(project.entries[lib].declarationsOnly);
+    EXPECT_TRUE(project.entries[base].declarationsOnly);
+    EXPECT_FALSE(project.entries[unrelated].declarationsOnly);
     EXPECT_TRUE(project.entries[unrelated].done);
     EXPECT_EQ(translationOrder(), (std::vector<std::string>{"base", "lib", "prog"}));
+}
+
+TEST_F(PendingOrderTest, OutputsOlderThanAnIncludedSourceAreOutOfDate) {
+    int prog = source("prog"), mid = source("mid"), leaf = source("leaf"),
+        other = source("other");
+    addInclude(prog, mid);
+    addInclude(mid, leaf);
+    addInclude(leaf, mid);
+    for (int entry : {prog, mid, leaf, other}) {
+        project.entries[entry].done = true;
+        project.entries[entry].sourceTime = 100;
+        project.entries[entry].outputTime = 200;
+    }
+    driverSettings.incremental = true;
+    markOlderThanIncludesPending();
+    EXPECT_TRUE(driverSettings.incremental);
+    project.entries[leaf].sourceTime = 150;
+    project.entries[leaf].outputTime = 300;
+    project.entries[prog].outputTime = 160;
+    markOlderThanIncludesPending();
+    EXPECT_TRUE(driverSettings.incremental);
+    project.entries[leaf].sourceTime = 250;
+    markOlderThanIncludesPending();
+    EXPECT_FALSE(driverSettings.incremental);
+    EXPECT_FALSE(project.entries[prog].done);
+    EXPECT_FALSE(project.entries[mid].done);
+    EXPECT_TRUE(project.entries[leaf].done);
+    EXPECT_TRUE(project.entries[other].done);
 }
 
 using StripCommentsTest = DriverStateTest;
@@ -260,15 +290,23 @@ TEST_F(StripCommentsTest, BlockCommentOverSeveralLinesEmptiesThem) {
 // and exceptions a test asks for.
 struct FakeTranslator {
     static std::vector<std::string> translated;
+    static std::vector<std::string> declarationsRead;   // outputs discarded
+    static bool noisy;                                  // print as the parser's reports do
     static std::map<std::string, int> errors;
     static std::string lastInput;
 
     static void translate(std::istream &input, const std::string &sourceName) {
-        translated.push_back(sourceName);
+        (project.discardingOutput ? declarationsRead : translated).push_back(sourceName);
+        if (noisy) {
+            std::printf("translating %s\n", sourceName.c_str());
+            std::fprintf(stderr, "translating %s\n", sourceName.c_str());
+        }
         lastInput.assign(std::istreambuf_iterator<char>(input), {});
         output.lineCounter = 1 + static_cast<int>(std::count(lastInput.begin(), lastInput.end(), '\n'));
         diagnostics.errorCount = errors[sourceName];
-        std::ofstream(sourceNames.cppName) << "// " << sourceName << "\n";
+        // Like the translator, a source read for its declarations writes nothing.
+        if (!project.discardingOutput)
+            std::ofstream(sourceNames.cppName) << "// " << sourceName << "\n";
         if (sourceName.find("lexfail") != std::string::npos)
             throw antlr::ANTLRException("unexpected char: '@'");
         if (sourceName.find("stdfail") != std::string::npos)
@@ -276,6 +314,8 @@ struct FakeTranslator {
     }
 };
 std::vector<std::string> FakeTranslator::translated;
+std::vector<std::string> FakeTranslator::declarationsRead;
+bool FakeTranslator::noisy = false;
 std::map<std::string, int> FakeTranslator::errors;
 std::string FakeTranslator::lastInput;
 
@@ -284,7 +324,9 @@ protected:
     void SetUp() override {
         DriverStateTest::SetUp();
         FakeTranslator::translated.clear();
+        FakeTranslator::declarationsRead.clear();
         FakeTranslator::errors.clear();
+        FakeTranslator::noisy = false;
         project.translate = FakeTranslator::translate;
         toolchainSettings.compiler = "true";
         driverSettings.incremental = true;
@@ -296,7 +338,7 @@ protected:
         driverSettings.currentSourceName = mainSource;
         nameSource(true);
         scanSource(true);
-        markIncludersPending();
+        markRelatedSourcesPending();
         compileAll();
         return testing::internal::GetCapturedStdout();
     }
@@ -403,18 +445,51 @@ TEST_F(ProjectRunTest, TemporaryCopyKeptOnRequest) {
     EXPECT_EQ(readFile(temporaryFile), "x = 1\n");
 }
 
+// Outputs of every listed source, newer than the sources.
+void writeOutputs(const std::vector<std::string> &sources, const std::vector<std::string> &kinds) {
+    for (const std::string &source : sources) {
+        for (const std::string &kind : kinds) {
+            std::ofstream(source + kind) << "// old " << source << "\n";
+            struct utimbuf times = {4000010, 4000010};
+            utime((source + kind).c_str(), &times);
+        }
+        struct utimbuf times = {4000000, 4000000};
+        utime((source + ".vel").c_str(), &times);
+    }
+}
+
 TEST_F(ProjectRunTest, UpToDateSourcesAreNotTranslated) {
     writeFile("main.vel", "include lib.vel\n");
     writeFile("lib.vel", "");
-    writeFile("main.o", "");
-    writeFile("lib.o", "");
-    setModificationTime("main.vel", 3000000);
-    setModificationTime("lib.vel", 3000000);
-    setModificationTime("main.o", 3000000);
-    setModificationTime("lib.o", 3000050);
+    writeOutputs({"main", "lib"}, {".cpp", ".hpp", ".o"});
     scanAndTranslate("main.vel");
     EXPECT_TRUE(driverSettings.incremental);
     EXPECT_TRUE(FakeTranslator::translated.empty());
+    EXPECT_TRUE(FakeTranslator::declarationsRead.empty());
+}
+
+TEST_F(ProjectRunTest, AnyMissingOutputMakesTheSourceOutOfDate) {
+    writeFile("main.vel", "");
+    for (const char *missing : {".cpp", ".hpp", ".o"}) {
+        resetProject();
+        project.translate = FakeTranslator::translate;
+        FakeTranslator::translated.clear();
+        driverSettings.incremental = true;
+        writeOutputs({"main"}, {".cpp", ".hpp", ".o"});
+        std::filesystem::remove(std::string("main") + missing);
+        scanAndTranslate("main.vel");
+        EXPECT_FALSE(driverSettings.incremental) << missing;
+        EXPECT_EQ(FakeTranslator::translated, (std::vector<std::string>{"main.vel"})) << missing;
+    }
+    // Without compiling, the object is no output the next run needs.
+    resetProject();
+    project.translate = FakeTranslator::translate;
+    driverSettings.incremental = true;
+    driverSettings.cppOnly = true;
+    writeOutputs({"main"}, {".cpp", ".hpp"});
+    std::filesystem::remove("main.o");
+    scanAndTranslate("main.vel");
+    EXPECT_TRUE(driverSettings.incremental);
 }
 
 TEST_F(ProjectRunTest, StaleIncludeRetranslatesItsIncluders) {
@@ -422,17 +497,47 @@ TEST_F(ProjectRunTest, StaleIncludeRetranslatesItsIncluders) {
     writeFile("mid.vel", "include leaf.vel\n");
     writeFile("leaf.vel", "");
     writeFile("side.vel", "");
-    for (const char *name : {"main", "mid", "leaf", "side"}) {
-        writeFile(std::string(name) + ".cpp", "");
-        setModificationTime(std::string(name) + ".vel", 4000000);
-        setModificationTime(std::string(name) + ".cpp", 4000010);
-    }
+    writeOutputs({"main", "mid", "leaf", "side"}, {".cpp", ".hpp"});
     setModificationTime("leaf.vel", 4000020);
     driverSettings.cppOnly = true;
     scanAndTranslate("main.vel");
     EXPECT_FALSE(driverSettings.incremental);
     EXPECT_EQ(FakeTranslator::translated,
               (std::vector<std::string>{"leaf.vel", "mid.vel", "main.vel"}));
+    EXPECT_EQ(FakeTranslator::declarationsRead, (std::vector<std::string>{"side.vel"}));
+}
+
+// An up-to-date source read for its declarations: nothing printed, its
+// files untouched, its errors neither counted nor the run's status.
+TEST_F(ProjectRunTest, SourceReadForDeclarationsLeavesNoTrace) {
+    writeFile("main.vel", "include lib.vel\n");
+    writeFile("lib.vel", "x\n");
+    writeOutputs({"main", "lib"}, {".cpp", ".hpp", ".o"});
+    setModificationTime("main.vel", 4000020);
+    FakeTranslator::errors["lib.vel"] = 3;
+    FakeTranslator::errors["main.vel"] = 1;
+    driverSettings.verbose = true;
+    FakeTranslator::noisy = true;
+    testing::internal::CaptureStderr();
+    std::string trace = scanAndTranslate("main.vel");
+    std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(FakeTranslator::declarationsRead, (std::vector<std::string>{"lib.vel"}));
+    EXPECT_EQ(FakeTranslator::translated, (std::vector<std::string>{"main.vel"}));
+    EXPECT_EQ(trace.find("translating lib.vel"), std::string::npos) << trace;
+    EXPECT_EQ(trace.find("lib.vel, compiled"), std::string::npos) << trace;
+    EXPECT_EQ(trace.find("Compiling source lib.vel"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("translating main.vel\n"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("\n0/1 compiled\n"), std::string::npos) << trace;
+    EXPECT_EQ(errors, "translating main.vel\n");
+    for (const char *kind : {".cpp", ".hpp", ".o"}) {
+        EXPECT_EQ(readFile(std::string("lib") + kind), "// old lib\n") << kind;
+        EXPECT_EQ(modificationTime(std::string("lib") + kind), 4000010) << kind;
+        EXPECT_FALSE(std::filesystem::exists(std::string("lib") + kind + ".part")) << kind;
+    }
+    EXPECT_EQ(project.runErrorTotal, 1);
+    EXPECT_EQ(diagnostics.errorCount, 1);
+    EXPECT_FALSE(project.discardingOutput);
+    EXPECT_FALSE(std::filesystem::exists(temporaryFile));
 }
 
 }  // namespace

@@ -253,4 +253,45 @@ TEST_F(Symbols, NameSearches) {
     EXPECT_EQ(findNoCase(symbolTable.globals, "beta\x7f" "2"), -1);
 }
 
+// Scopes large enough to be searched through their index give the same
+// answers as an ordered search: first match, exact or without case, and
+// nothing left over from a scope that was emptied.
+TEST_F(Symbols, LargeScopesSearchAsSmallOnes) {
+    for (int i = 0; i < 40; i++)
+        declareTyped("Name" + std::to_string(i), T_INTEGER, SYMBOL_ASSIGNED);
+    EXPECT_EQ(findExact(symbolTable.globals, "Name37"), 37);
+    EXPECT_EQ(findExact(symbolTable.globals, "name37"), -1);
+    EXPECT_EQ(findNoCase(symbolTable.globals, "NAME37"), 37);
+    EXPECT_EQ(findNoCase(symbolTable.globals, "name_1"), -1);
+    EXPECT_EQ(findNoCase(symbolTable.globals, "nAME1"), 1);
+    std::string text = reportsOf([] { EXPECT_EQ(declareTyped("NAME20", T_REAL), nullptr); });
+    EXPECT_NE(text.find("duplicate name"), std::string::npos) << text;
+    EXPECT_TRUE(lookupUse("Name39"));
+    EXPECT_FALSE(lookupUse("name39"));
+    // A second symbol of one name, appended behind the table's back: the
+    // first one is still the one found.
+    Symbol twin = *symbolTable.globals[5];
+    symbolTable.globals.push_back(&twin);
+    EXPECT_EQ(findExact(symbolTable.globals, "Name5"), 5);
+    EXPECT_EQ(findExact(symbolTable.globals, twin.name), 5);
+
+    enterBlock();
+    for (int i = 0; i < 30; i++)
+        declareTyped("inner" + std::to_string(i), T_INTEGER, SYMBOL_ASSIGNED);
+    EXPECT_EQ(findNoCase(symbolTable.blockScopes[0], "INNER29"), 29);
+    leaveBlock();
+    enterBlock();
+    for (int i = 0; i < 20; i++)
+        declareTyped("other" + std::to_string(i), T_INTEGER, SYMBOL_ASSIGNED);
+    EXPECT_EQ(findExact(symbolTable.blockScopes[0], "inner3"), -1);
+    EXPECT_EQ(findExact(symbolTable.blockScopes[0], "other19"), 19);
+    leaveBlock();
+
+    // Emptied and refilled without the table knowing, at the same size.
+    std::vector<Symbol *> saved = symbolTable.globals;
+    symbolTable.globals.assign(saved.rbegin(), saved.rend());
+    EXPECT_EQ(findExact(symbolTable.globals, "Name0"), static_cast<int>(saved.size()) - 1);
+    symbolTable.globals = saved;
+}
+
 }  // namespace

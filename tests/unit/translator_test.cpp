@@ -1,6 +1,8 @@
 // The translator in-process: a source text in, the generated C++ and the
 // diagnostics out. Whole-program behaviour is covered by the end-to-end
 // tests; these pin the translator's limits and its repairs of unsound C++.
+#include <cstdio>
+#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -199,6 +201,19 @@ TEST_F(TranslatorTest, MainGoesOnInFurtherFunctionsPastItsStatementLimit) {
     EXPECT_LT(copy, second);
     // The program's last part ends without a second return.
     EXPECT_EQ(cpp.find("return 0;", second), std::string::npos);
+}
+
+TEST_F(TranslatorTest, SourceReadForItsDeclarationsWritesNoFile) {
+    std::remove("prog.cpp");
+    std::remove("prog.hpp");
+    project.discardingOutput = true;
+    translate("int kept = 1\nprint kept\n");
+    project.discardingOutput = false;
+    EXPECT_FALSE(std::ifstream("prog.cpp").good());
+    EXPECT_FALSE(std::ifstream("prog.hpp").good());
+    EXPECT_FALSE(std::ifstream("prog.cpp.part").good());
+    // What it declares is known to the sources translated after it.
+    EXPECT_GE(findExact(symbolTable.globals, "kept"), 0);
 }
 
 TEST_F(TranslatorTest, LabelsAreIdentifiersWhateverTheFileName) {
