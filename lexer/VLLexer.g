@@ -17,6 +17,32 @@ options {
     charVocabulary='\3'..'\377';
 }
 
+{
+    enum NumberForm { PLAIN_NUMBER, REAL_FRACTION, REAL_EXPONENT, REAL_SUFFIXED };
+
+    static bool isDigit(int c) { return c >= '0' && c <= '9'; }
+
+    // What the digits at the current position begin: a real with a
+    // fraction ("1.5", not the range "1..5"), with an exponent ("1e5"),
+    // with a real suffix ("2r"), or anything else.
+    NumberForm numberAhead() {
+        int i = 1;
+        while (isDigit(LA(i)))
+            i++;
+        if (i == 1)
+            return PLAIN_NUMBER;
+        int next = LA(i);
+        if (next == '.' && isDigit(LA(i + 1)))
+            return REAL_FRACTION;
+        if ((next == 'e' || next == 'E') &&
+            (isDigit(LA(i + 1)) || ((LA(i + 1) == '+' || LA(i + 1) == '-') && isDigit(LA(i + 2)))))
+            return REAL_EXPONENT;
+        if (next == 'f' || next == 'F' || next == 'r' || next == 'R')
+            return REAL_SUFFIXED;
+        return PLAIN_NUMBER;
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Blanks, line ends and the skipped control character.
 
@@ -91,18 +117,22 @@ protected REAL_SUFFIX : 'f' | 'F' | 'r' | 'R' ;
 
 // One rule for everything that starts with a digit or a dot, so that a
 // range "1..10" is not taken for the real "1." followed by ".10".
+//
+// The forms are told apart by looking ahead over the digits (numberAhead)
+// rather than by trial matches, which would cost an exception for every
+// integer of the source.
 INTEGER
-    : ("..") => ".." { $setType(DOTDOT); }
-    | (('0'..'9')+ '.' '0'..'9') =>
+    : { LA(2) == '.' }? ".." { $setType(DOTDOT); }
+    | { numberAhead() == REAL_FRACTION }?
       ('0'..'9')+ '.' ('0'..'9')+ (EXPONENT)? (REAL_SUFFIX)?
       { $setType(REAL_LITERAL); }
-    | (('0'..'9')+ EXPONENT) =>
+    | { numberAhead() == REAL_EXPONENT }?
       ('0'..'9')+ EXPONENT (REAL_SUFFIX)?
       { $setType(REAL_LITERAL); }
-    | (('0'..'9')+ REAL_SUFFIX) =>
+    | { numberAhead() == REAL_SUFFIXED }?
       ('0'..'9')+ REAL_SUFFIX
       { $setType(REAL_LITERAL); }
-    | ('.' '0'..'9') =>
+    | { LA(2) >= '0' && LA(2) <= '9' }?
       '.' ('0'..'9')+ (EXPONENT)? (REAL_SUFFIX)?
       { $setType(REAL_LITERAL); }
     | '.' { $setType(DOT); }
