@@ -699,18 +699,22 @@ assignmentEnd
     |   SEMI
     ;
 
-assignTarget returns [AssignTarget t] { ExprValue index; ExprValue low; ExprValue high; bool inclusive = true; bool hasLow = false; bool hasHigh = false; }
+assignTarget returns [AssignTarget t] { ExprValue index; ExprValue low; ExprValue high; bool inclusive = true; bool hasHigh = false; }
     :   n:IDENT { t = beginTarget(n->getText()); }
         (   LEFTSQUARE
             (   RIGHTSQUARE { currentElementTarget(t, LA(1) == LEFTSQUARE); }
-            |   ( ( DOTDOT | MINMIN ) | expression ( DOTDOT | MINMIN ) ) =>
-                ( low=expression { hasLow = true; } )?
-                ( DOTDOT | MINMIN { inclusive = false; } )
+            |   ( DOTDOT | MINMIN { inclusive = false; } )
                 ( high=expression { hasHigh = true; } )?
                 RIGHTSQUARE
-                { sliceTarget(t, hasLow, low, hasHigh, high, inclusive); }
-            |   index=expression RIGHTSQUARE
-                { indexTarget(t, index, LA(1) == LEFTSQUARE); }
+                { sliceTarget(t, false, low, hasHigh, high, inclusive); }
+            |   index=expression
+                (   RIGHTSQUARE
+                    { indexTarget(t, index, LA(1) == LEFTSQUARE); }
+                |   ( DOTDOT | MINMIN { inclusive = false; } )
+                    ( high=expression { hasHigh = true; } )?
+                    RIGHTSQUARE
+                    { sliceTarget(t, true, index, hasHigh, high, inclusive); }
+                )
             )
         |   DOT m:IDENT { memberTarget(t, m->getText()); }
         )*
@@ -858,22 +862,27 @@ callArguments[ExprValue call] returns [ExprValue v] { ExprValue a; }
         { v = closeArguments(v); }
     ;
 
-nameChain returns [ExprValue v] { ExprValue index; ExprValue low; ExprValue high; bool inclusive = true; bool hasLow = false; bool hasHigh = false; }
+nameChain returns [ExprValue v] { ExprValue index; ExprValue low; ExprValue high; bool inclusive = true; bool hasHigh = false; }
     :   n:IDENT { v = beginName(n->getText()); }
         (   options { greedy=true; } :
             LEFTSQUARE
+            // The first expression is parsed once; what follows it tells an
+            // index from a slice or a key range.
             (   RIGHTSQUARE { v = currentElementOfName(v); }
-            |   ( ( DOTDOT | MINMIN ) | expression ( DOTDOT | MINMIN ) ) =>
-                ( low=expression { hasLow = true; } )?
-                ( DOTDOT | MINMIN { inclusive = false; } )
+            |   ( DOTDOT | MINMIN { inclusive = false; } )
                 ( high=expression { hasHigh = true; } )?
                 RIGHTSQUARE
-                { v = sliceOfName(v, hasLow, low, hasHigh, high, inclusive); hasLow = hasHigh = false; inclusive = true; }
-            |   ( expression COLON ) =>
-                low=expression COLON high=expression RIGHTSQUARE
-                { v = keyRangeOfName(v, low, high); }
-            |   index=expression RIGHTSQUARE
-                { v = indexOfName(v, index, LA(1) == LEFTSQUARE); }
+                { v = sliceOfName(v, false, low, hasHigh, high, inclusive); hasHigh = false; inclusive = true; }
+            |   index=expression
+                (   RIGHTSQUARE
+                    { v = indexOfName(v, index, LA(1) == LEFTSQUARE); }
+                |   ( DOTDOT | MINMIN { inclusive = false; } )
+                    ( high=expression { hasHigh = true; } )?
+                    RIGHTSQUARE
+                    { v = sliceOfName(v, true, index, hasHigh, high, inclusive); hasHigh = false; inclusive = true; }
+                |   COLON high=expression RIGHTSQUARE
+                    { v = keyRangeOfName(v, index, high); }
+                )
             )
         |   DOT m:IDENT
             (   LEFTPAR { v = beginMethodCall(v, m->getText()); }

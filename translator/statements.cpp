@@ -18,6 +18,7 @@ struct LoopFrame {
     int labelsUsed = 0;        // bit 1: continue label, bit 2: exit label
     int letCount = 0;
     int forForm = FOR_RANGE;
+    bool walksName = false;    // a container loop over a plain name (see iteratedNames)
 };
 
 struct BranchFrame {
@@ -32,6 +33,10 @@ struct StatementState {
     int nextLabel = 0;
     BoundedStack<LoopFrame, CONTROL_STACK_CAPACITY> loops{"loop stack"};
     BoundedStack<BranchFrame, CONTROL_STACK_CAPACITY> branches{"case stack"};
+    // Containers walked by the enclosing loops. A loop walks a container
+    // with the container's own cursor, so a second loop over the same one
+    // inside the first would end both.
+    std::vector<std::string> iteratedNames;
 };
 
 StatementState statements;
@@ -207,6 +212,7 @@ void reportSyntaxFailure(int kind) {
 void resetStatementState() {
     syntaxContext = SyntaxContext();
     statements.nextLabel = 0;
+    statements.iteratedNames.clear();
     statements.loops.clear();
     statements.branches.clear();
 }
@@ -464,6 +470,13 @@ void writeContainerFor(int declaredType, const std::string &first, const std::st
     typeState.currentType = container.type;
     checkSequence();
     std::string name = container.text;
+    if (container.plainName) {
+        for (const std::string &walked : statements.iteratedNames)
+            if (walked == name)
+                reportNamed(E_CANNOT_BE_USED, name);
+        statements.iteratedNames.push_back(name);
+        currentLoop().walksName = true;
+    }
     if (!container.plainName) {
         name = newTemp();
         emit(loopVariableSpelling(container.type) + name + "=" + container.text + ";\n");
@@ -493,6 +506,8 @@ void writeContainerFor(int declaredType, const std::string &first, const std::st
 }
 
 void endFor() {
+    if (currentLoop().walksName && !statements.iteratedNames.empty())
+        statements.iteratedNames.pop_back();
     if (currentLoop().forForm == FOR_CONTAINER) {
         output.indentLevel--;
         writeClosingBrace();

@@ -48,6 +48,9 @@ Val mkD() { Val v; v.k = Val::D; return v; }
 // zero, a bound the run-time library leaves open, a run that is too long).
 struct Unpredictable {};
 
+// Texts and arrays longer than this are not followed.
+constexpr size_t kLargest = 20000;
+
 std::string realText(double r) {
     std::ostringstream out;
     out << r;
@@ -112,7 +115,7 @@ double num(const Val &v) {
 
 // ---------------------------------------------------------------- tree
 
-enum class EK { Lit, Name, Unary, Binary, Paren, Index, Slice, InRange, InCont, Interp };
+enum class EK { Lit, Name, Unary, Binary, Paren, Index, Slice, InRange, InCont, Interp, KeyRange };
 
 struct Expr;
 using EP = std::shared_ptr<Expr>;
@@ -184,11 +187,12 @@ std::string render(const Expr &e) {
         for (auto &p : e.parts) out += p.first ? "$" + p.second : p.second;
         return out + "\"";
     }
+    case EK::KeyRange: return e.text + "[" + render(*e.kids[0]) + ":" + render(*e.kids[1]) + "]";
     }
     return "";
 }
 
-enum class SK { Decl, Assign, Compound, ElemSet, Print, Echo, If, OneLineIf, CompositeIf, While, Forever, ForRange, ForEach, ForText, Do, Switch, Try, Break, Continue, Enum };
+enum class SK { Decl, Assign, Compound, ElemSet, Print, Echo, If, OneLineIf, CompositeIf, While, WhileLet, Forever, ForRange, ForEach, ForText, Do, DoCase, SliceSet, Switch, Try, Break, Continue, Enum };
 
 struct Stmt;
 using SP = std::shared_ptr<Stmt>;
@@ -204,6 +208,7 @@ struct Stmt {
     std::vector<std::string> names;  // declared or assigned names
     std::vector<EP> exprs;
     std::vector<SP> body, elseBody;
+    std::vector<SP> always;  // do with case clauses: what runs after the chain on every pass
     std::vector<Case> cases;  // switch and composite if; the default in elseBody
     bool hasElse = false, isConst = false, flag = false;
     int number = 0;  // loop counter limit, step, do-loop form
@@ -235,6 +240,7 @@ std::string renderSimple(const Stmt &s) {
     }
     case SK::Compound: return s.names[0] + " " + s.keyword + " " + renderAbove(s.exprs[0], 3);
     case SK::ElemSet: return s.names[0] + "[" + render(*s.exprs[0]) + "] = " + render(*s.exprs[1]);
+    case SK::SliceSet: return render(*s.exprs[0]) + " = " + render(*s.exprs[1]);
     case SK::Print:
     case SK::Echo: {
         std::string out = s.kind == SK::Print ? "print" : "echo";
@@ -310,6 +316,11 @@ void renderStmt(const Stmt &s, int depth, std::string &out) {
         renderBlock(s.body, depth + 1, out);
         out += in + "/while\n";
         return;
+    case SK::WhileLet:  // the counter moves in the let clause, after the body (and after a continue)
+        out += in + "while " + s.names[0] + " < " + std::to_string(s.number) + "\n";
+        renderBlock(s.body, depth + 1, out);
+        out += in + "let " + s.names[0] + " + 1\n";
+        return;
     case SK::Forever:
         out += in + "while forever\n";
         out += in + "    " + s.names[0] + " + 1\n";
@@ -337,12 +348,37 @@ void renderStmt(const Stmt &s, int depth, std::string &out) {
     case SK::Do:
         out += in + "do\n";
         out += in + "    " + s.names[0] + " + 1\n";
+        if (s.keyword == "forever")
+            out += in + "    if " + s.names[0] + " > " + std::to_string(s.number) + " ? break\n";
         renderBlock(s.body, depth + 1, out);
+        if (s.keyword == "forever") {
+            out += in + (s.flag ? "/do while forever\n" : "/do forever\n");
+            return;
+        }
         switch (s.flag ? 3 : s.number % 3) {
         case 0: out += in + "/do until " + s.names[0] + " >= " + std::to_string(s.number) + "\n"; break;
         case 1: out += in + "until " + s.names[0] + " >= " + std::to_string(s.number) + "\n"; break;
         case 2: out += in + "/do while " + s.names[0] + " < " + std::to_string(s.number) + "\n"; break;
         default: out += in + "/do\n"; break;
+        }
+        return;
+    case SK::DoCase:
+        out += in + "do\n";
+        for (auto &c : s.cases) {
+            out += in + "case " + render(*c.values[0]) + "\n";
+            renderBlock(c.body, depth + 1, out);
+        }
+        if (s.hasElse) {
+            out += in + (s.keyword == "default" ? "default\n" : "else\n");
+            renderBlock(s.elseBody, depth + 1, out);
+        }
+        out += in + "always\n";
+        out += in + "    " + s.names[0] + " + 1\n";
+        renderBlock(s.always, depth + 1, out);
+        switch (s.number % 3) {
+        case 0: out += in + "/do until " + s.names[0] + " >= " + std::to_string(s.number) + "\n"; break;
+        case 1: out += in + "until " + s.names[0] + " >= " + std::to_string(s.number) + "\n"; break;
+        default: out += in + "/do while " + s.names[0] + " < " + std::to_string(s.number) + "\n"; break;
         }
         return;
     case SK::Switch:
@@ -430,8 +466,38 @@ public:
             for (auto &p : e.parts) out += p.first ? show(vars.at(p.second), false) : p.second;
             return mkS(out);
         }
+        case EK::KeyRange: {  // the entries from one key to another, in insertion order
+            const Val &d = vars.at(e.text);
+            Val from = eval(*e.kids[0]), to = eval(*e.kids[1]);
+            long first = -1, last = -1;
+            for (size_t i = 0; i < d.d.size(); ++i) {
+                if (first < 0 && sameVal(d.d[i].first, from)) first = long(i);
+                if (last < 0 && sameVal(d.d[i].first, to)) last = long(i);
+            }
+            Val out = mkD();
+            if (first >= 0 && last >= first) out.d.assign(d.d.begin() + first, d.d.begin() + last + 1);
+            return out;
+        }
         }
         return Val();
+    }
+
+    // A value as a typed array of type t keeps it.
+    static Val element(Ty t, Val v) {
+        if (t == Ty::RealArr && v.k != Val::R) return mkR(num(v));
+        if (t == Ty::IntArr && v.k == Val::N) return mkI(checkedInt((long long)v.n));
+        return v;
+    }
+
+    // Appends v (its elements, when it is an array) to the typed array c.
+    static void append(Ty t, Val &c, const Val &v) {
+        if (c.a.size() + v.a.size() > kLargest) throw Unpredictable();
+        if (v.k == Val::A) {
+            std::vector<Val> items = v.a;  // v may be c itself
+            for (auto &x : items) c.a.push_back(element(t, x));
+        } else {
+            c.a.push_back(element(t, v));
+        }
     }
 
     Val binary(const Expr &e) {
@@ -439,6 +505,11 @@ public:
         if (o == "and") return mkB(eval(*e.kids[0]).b && eval(*e.kids[1]).b);
         if (o == "or") return mkB(eval(*e.kids[0]).b || eval(*e.kids[1]).b);
         Val a = eval(*e.kids[0]), b = eval(*e.kids[1]);
+        if (a.k == Val::A && o == "+") {  // a typed array and an element or another array
+            Val out = a;
+            append(e.type, out, b);
+            return out;
+        }
         if (o == "=" || o == "!=" || o == "<>") {
             bool eq = (a.k == Val::S || b.k == Val::S) ? a.s == b.s : num(a) == num(b);
             return mkB(o == "=" ? eq : !eq);
@@ -460,7 +531,10 @@ public:
             if (!std::isfinite(r)) throw Unpredictable();
             return mkR(r);
         }
-        if (a.k == Val::S) return mkS(a.s + b.s);
+        if (a.k == Val::S) {
+            if (a.s.size() + b.s.size() > kLargest) throw Unpredictable();  // texts that double on every round
+            return mkS(a.s + b.s);
+        }
         if (a.k == Val::N) {
             unsigned long long x = a.n, y = b.n;
             if (o == "+") {
@@ -608,9 +682,9 @@ public:
             self->text = s.names[0];
             op.kids = {self, s.exprs[0]};
             Ty t = types.at(s.names[0]);
-            if (t == Ty::IntArr || t == Ty::TextArr) {
-                Val &c = vars[s.names[0]];
-                c.a.push_back(eval(*s.exprs[0]));
+            if (t == Ty::IntArr || t == Ty::TextArr || t == Ty::RealArr || t == Ty::NatArr) {
+                Val v = eval(*s.exprs[0]);
+                append(t, vars[s.names[0]], v);
                 return;
             }
             assign(s.names[0], eval(op));
@@ -640,6 +714,34 @@ public:
             Val gap = t == Ty::IntArr ? mkI(0) : t == Ty::TextArr ? mkS("") : Val();
             while (c.a.size() <= i) c.a.push_back(gap);
             c.a[i] = v;
+            return;
+        }
+        case SK::SliceSet: {
+            // The positions lo..hi give way to the value's characters or
+            // elements; bounds past the end are clamped.
+            const Expr &target = *s.exprs[0];
+            Val v = eval(*s.exprs[1]);
+            long long lo = target.loOmitted ? 0 : eval(*target.kids[0]).i;
+            long long hi = target.hiOmitted ? -1 : eval(*target.kids[1]).i;
+            Val &c = vars[target.text];
+            Ty t = types.at(target.text);
+            long long size = c.k == Val::S ? (long long)c.s.size() : (long long)c.a.size();
+            if (lo < 0) throw Unpredictable();
+            lo = std::min(lo, size);
+            long long end = target.hiOmitted || hi < 0 ? size : target.inclusive ? hi + 1 : hi;
+            end = std::max(lo, std::min(end, size));
+            if (c.k == Val::S) {
+                c.s.replace(size_t(lo), size_t(end - lo), v.s);
+                return;
+            }
+            std::vector<Val> items;
+            if (v.k == Val::A) {
+                for (auto &x : v.a) items.push_back(element(t, x));
+            } else {
+                items.push_back(element(t, v));
+            }
+            c.a.erase(c.a.begin() + lo, c.a.begin() + end);
+            c.a.insert(c.a.begin() + lo, items.begin(), items.end());
             return;
         }
         case SK::Print:
@@ -704,13 +806,62 @@ public:
             }
             return;
         }
+        case SK::WhileLet: {
+            const std::string &n = s.names[0];
+            bool broke = false;
+            while (vars[n].i < s.number) {
+                tick();
+                loopBody(s.body, broke);
+                if (broke) break;
+                vars[n].i += 1;
+            }
+            return;
+        }
+        case SK::DoCase: {
+            // Each pass runs the first case whose condition holds (else the
+            // else clause), then the always part; a continue skips that part.
+            const std::string &n = s.names[0];
+            for (;;) {
+                tick();
+                bool broke = false, continued = false;
+                try {
+                    bool hit = false;
+                    for (auto &c : s.cases)
+                        if (eval(*c.values[0]).b) {
+                            hit = true;
+                            run(c.body);
+                            break;
+                        }
+                    if (!hit && s.hasElse) run(s.elseBody);
+                } catch (BreakSignal &) {
+                    broke = true;
+                } catch (ContinueSignal &) {
+                    continued = true;
+                }
+                if (broke) break;
+                if (!continued) {
+                    vars[n].i += 1;
+                    loopBody(s.always, broke);
+                    if (broke) break;
+                }
+                int form = s.number % 3;
+                bool again = form == 2 ? vars[n].i < s.number : !(vars[n].i >= s.number);
+                if (!again) break;
+            }
+            return;
+        }
         case SK::Do: {
             const std::string &n = s.names[0];
             bool broke = false;
             for (;;) {
                 tick();
                 vars[n].i += 1;
+                if (s.keyword == "forever" && vars[n].i > s.number) break;
                 loopBody(s.body, broke);
+                if (s.keyword == "forever") {
+                    if (broke) break;
+                    continue;
+                }
                 if (broke || s.flag) break;
                 int form = s.number % 3;
                 bool again = form == 2 ? vars[n].i < s.number : !(vars[n].i >= s.number);
@@ -747,9 +898,11 @@ public:
                     if (broke) break;
                 }
             } else {
+                long long position = 0;
                 for (auto &x : c.a) {
                     tick();
                     if (s.names.size() > 2) {
+                        vars[s.names[0]] = mkI(position++);
                         vars[s.names[2]] = x;
                     } else {
                         vars[s.names[0]] = x;
@@ -841,8 +994,13 @@ private:
     std::vector<std::vector<VarInfo>> scopes;
     std::set<std::string> frozen;  // names the current loop body must not assign
     int loopDepth = 0;
+    bool continueOk = true;  // false in the case clauses of a do (a continue there would skip the counter)
 
     std::set<std::string> loopVars;
+    // Containers a for loop is walking: their cursor is their own, so a
+    // loop inside over the same one would end the outer loop too.
+    std::set<std::string> iterating;
+    std::map<std::string, std::string> declaredWord;  // the type word of each declared variable
     bool skipped(const char *what) const { return opt.skip.count(what) > 0; }
 
     int pick(int n) { return n <= 1 ? 0 : int(rng() % unsigned(n)); }
@@ -962,6 +1120,17 @@ private:
         return binary(op, intExpr(depth - 1), b, Ty::Int);
     }
 
+    // An expression of type real exactly (not number): a real literal or
+    // variable, or an integer.
+    EP realElement() {
+        auto reals = visible([&](const VarInfo &v) { return v.type == Ty::Real && declaredWord[v.name] == "real"; });
+        if (!reals.empty() && chance(40)) return name(reals[pick(int(reals.size()))].name, Ty::Real);
+        if (chance(30)) return intExpr(1);
+        static const char *const lits[] = {"0.5", "2.5", "0.75", "1.25", "3.0", "10.5", "100.25", "0.125"};
+        std::string t = lits[pick(8)];
+        return lit(Ty::Real, t, mkR(std::stod(t)));
+    }
+
     EP realExpr(int depth) {
         int r = pick(100);
         if (depth <= 0 || r < 30) {
@@ -1053,7 +1222,8 @@ private:
         e->type = Ty::Text;
         bool constants = !skipped("constants-in-text");
         auto refs = visible([&](const VarInfo &v) {
-            return (v.type == Ty::Int || v.type == Ty::Text) && (constants || !v.readOnly || loopVars.count(v.name));
+            bool simple = v.type == Ty::Int || v.type == Ty::Text;
+            return (simple || chance(40)) && (constants || !v.readOnly || loopVars.count(v.name));
         });
         e->parts.push_back({false, wordPool[pick(10)] + std::string(chance(50) ? " " : "=")});
         int n = 1 + pick(2);
@@ -1166,6 +1336,15 @@ private:
             e->kids = {smallIndex(v.length + (chance(10) ? 2 : 0))};
             return e;
         }
+        if (v.type == Ty::Dict && chance(30)) {  // a key range
+            auto e = std::make_shared<Expr>();
+            e->kind = EK::KeyRange;
+            e->type = Ty::Dict;
+            e->text = v.name;
+            std::string from = wordPool[pick(6)], to = wordPool[pick(6)];
+            e->kids = {lit(Ty::Text, "\"" + from + "\"", mkS(from)), lit(Ty::Text, "\"" + to + "\"", mkS(to))};
+            return e;
+        }
         if (v.type == Ty::Dict && chance(50)) {
             auto e = std::make_shared<Expr>();
             e->kind = EK::Index;
@@ -1244,6 +1423,7 @@ private:
         auto s = stmt(SK::Decl);
         s->keyword = k.word;
         std::string n = freshName();
+        declaredWord[n] = k.word;
         s->names.push_back(n);
         int length = 0;
         EP init;
@@ -1360,10 +1540,10 @@ private:
 
     SP simpleStatement(bool inLoop) {
         int r = pick(100);
-        if (inLoop && r < 8) return stmt(chance(50) ? SK::Break : SK::Continue);
+        if (inLoop && r < 8) return stmt(chance(50) || !continueOk ? SK::Break : SK::Continue);
         if (r < 45) {
             auto s = stmt(chance(85) ? SK::Print : SK::Echo);
-            int n = 1 + pick(3);
+            int n = s->kind == SK::Print && chance(4) ? 0 : 1 + pick(3);  // "print" alone ends the line
             for (int i = 0; i < n; ++i) s->exprs.push_back(printItem());
             return s;
         }
@@ -1437,16 +1617,46 @@ private:
         } else if (r < 50) {  // element assignment
             auto cs = visible([&](const VarInfo &v) {
                 return (v.type == Ty::IntArr || v.type == Ty::TextArr || v.type == Ty::Array || v.type == Ty::Dict ||
-                        v.type == Ty::Text) &&
+                        v.type == Ty::Text || v.type == Ty::RealArr || v.type == Ty::NatArr) &&
                        !v.readOnly && !frozen.count(v.name);
             });
             if (cs.empty()) return body.push_back(simpleStatement(inLoop));
             auto c = cs[pick(int(cs.size()))];
-            if ((c.type == Ty::IntArr || c.type == Ty::TextArr) && chance(30)) {  // append
+            bool typed = c.type == Ty::IntArr || c.type == Ty::TextArr || c.type == Ty::RealArr || c.type == Ty::NatArr;
+            if (typed && (chance(30) || c.type == Ty::RealArr || c.type == Ty::NatArr)) {  // append
+                EP item;
+                // Another array of the same declared type, or itself.
+                std::string word = declaredWord[c.name];
+                auto same = visible([&](const VarInfo &v) { return v.type == c.type && declaredWord[v.name] == word; });
+                if (chance(25) && !same.empty()) item = name(same[pick(int(same.size()))].name, c.type);
+                else if (c.type == Ty::IntArr) item = intExpr(1);
+                else if (c.type == Ty::TextArr) item = chance(50) ? textLit() : textExpr(1);
+                else if (c.type == Ty::RealArr && word == "number[]") item = realExpr(1);
+                else if (c.type == Ty::RealArr) item = realElement();  // a real[] takes reals and integers only
+                else item = natExpr(1);
+                if (chance(35)) {  // xs = xs + item
+                    auto s = stmt(SK::Assign);
+                    s->names = {c.name};
+                    s->exprs = {binary("+", name(c.name, c.type), item, c.type)};
+                    return body.push_back(s);
+                }
                 auto s = stmt(SK::Compound);
                 s->names = {c.name};
                 s->keyword = "+";
-                s->exprs = {c.type == Ty::IntArr ? intExpr(1) : textLit()};
+                s->exprs = {item};
+                return body.push_back(s);
+            }
+            if ((c.type == Ty::Text || c.type == Ty::IntArr || c.type == Ty::TextArr || c.type == Ty::Array) &&
+                chance(25)) {  // slice assignment
+                auto s = stmt(SK::SliceSet);
+                EP target = sliceOf(c, c.type);
+                EP value;
+                int len = 0;
+                if (c.type == Ty::Text) value = textExpr(1);
+                else if (c.type == Ty::IntArr) value = chance(60) ? containerLiteral(Ty::IntArr, len) : intExpr(1);
+                else if (c.type == Ty::TextArr) value = chance(60) ? containerLiteral(Ty::TextArr, len) : textLit();
+                else value = containerLiteral(Ty::Array, len);  // an array takes no single value by '='
+                s->exprs = {target, value};
                 return body.push_back(s);
             }
             auto s = stmt(SK::ElemSet);
@@ -1488,13 +1698,13 @@ private:
         } else if (r < 67) {
             compositeIf(body, depth, inLoop);
         } else if (r < 73) {
-            counted(body, depth, chance(70) ? SK::While : SK::Forever);
+            counted(body, depth, chance(70) ? (chance(35) ? SK::WhileLet : SK::While) : SK::Forever);
         } else if (r < 81) {
             forRange(body, depth);
         } else if (r < 86) {
             forEach(body, depth);
         } else if (r < 90) {
-            counted(body, depth, SK::Do);
+            counted(body, depth, chance(35) ? SK::DoCase : SK::Do);
         } else if (r < 96) {
             switchStatement(body, depth, inLoop);
         } else {
@@ -1505,6 +1715,26 @@ private:
     }
 
     void compositeIf(std::vector<SP> &body, int depth, bool inLoop) {
+        auto texts = visibleOf(Ty::Text);
+        if (!texts.empty() && chance(25)) {  // a text subject, compared with words
+            auto s = stmt(SK::CompositeIf);
+            s->exprs = {name(texts[pick(int(texts.size()))].name, Ty::Text)};
+            int n = 1 + pick(3);
+            for (int i = 0; i < n; ++i) {
+                static const char *const ops[] = {"=", "=", "!=", "<>"};
+                std::string w = wordPool[pick(18)];
+                auto e = std::make_shared<Expr>();
+                e->kind = EK::Binary;
+                e->text = ops[pick(4)];
+                e->kids = {lit(Ty::Text, "\"" + w + "\"", mkS(w))};
+                Case c;
+                c.values = {e};
+                c.body = block(depth + 1, inLoop);
+                s->cases.push_back(c);
+            }
+            if ((s->hasElse = chance(50))) s->elseBody = block(depth + 1, inLoop);
+            return body.push_back(s);
+        }
         auto ints = visibleOf(Ty::Int);
         auto s = stmt(SK::CompositeIf);
         s->exprs = {!ints.empty() && chance(80) ? name(ints[pick(int(ints.size()))].name, Ty::Int) : intExpr(1)};
@@ -1547,10 +1777,49 @@ private:
         if (kind == SK::Do) {
             s->number = 1 + pick(6);
             s->flag = chance(15);  // "/do" alone: the body runs once
+            if (chance(15)) {      // "/do forever" or "/do while forever", left by a break
+                s->keyword = "forever";
+                s->flag = chance(50);
+            }
         }
         frozen.insert(counterName);
         ++loopDepth;
-        s->body = block(depth + 1, true);
+        bool keepContinue = continueOk;
+        continueOk = true;
+        if (kind == SK::DoCase) {
+            s->number = 1 + pick(6);
+            int n = 1 + pick(3);
+            continueOk = false;
+            for (int i = 0; i < n; ++i) {
+                Case c;
+                if (chance(60)) {  // a test of the counter
+                    static const char *const ops[] = {"=", "!=", "<", ">", "<=", ">="};
+                    EP counter = name(counterName, Ty::Int);
+                    if (chance(30)) counter = binary("mod", counter, intLit(2, 3), Ty::Int);
+                    c.values = {binary(ops[pick(6)], counter, intLit(0, 6), Ty::Bool)};
+                } else {
+                    c.values = {boolExpr(1)};
+                }
+                c.body = block(depth + 1, true);
+                s->cases.push_back(c);
+            }
+            if ((s->hasElse = chance(50))) {
+                s->keyword = chance(50) ? "else" : "default";
+                s->elseBody = block(depth + 1, true);
+            }
+            continueOk = true;
+            if (chance(50)) s->always = block(depth + 1, true);
+        } else {
+            s->body = block(depth + 1, true);
+            // A let clause right after an inner while-let would be taken as
+            // that loop's second let clause.
+            if (kind == SK::WhileLet && s->body.back()->kind == SK::WhileLet) {
+                auto p = stmt(SK::Print);
+                p->exprs = {printItem()};
+                s->body.push_back(p);
+            }
+        }
+        continueOk = keepContinue;
         --loopDepth;
         frozen.erase(counterName);
         body.push_back(s);
@@ -1582,7 +1851,10 @@ private:
         loopVars.insert(n);
         frozen.insert(n);
         ++loopDepth;
+        bool keepContinue = continueOk;
+        continueOk = true;
         s->body = block(depth + 1, true);
+        continueOk = keepContinue;
         --loopDepth;
         frozen.erase(n);
         scopes.pop_back();
@@ -1591,11 +1863,13 @@ private:
 
     void forEach(std::vector<SP> &body, int depth) {
         auto cs = visible([&](const VarInfo &v) {
-            return v.type == Ty::IntArr || v.type == Ty::TextArr || v.type == Ty::Array || v.type == Ty::Dict ||
-                   v.type == Ty::Text;
+            return (v.type == Ty::IntArr || v.type == Ty::TextArr || v.type == Ty::Array || v.type == Ty::Dict ||
+                    v.type == Ty::Text || v.type == Ty::RealArr || v.type == Ty::NatArr) &&
+                   !iterating.count(v.name);
         });
         auto s = stmt(SK::ForEach);
         std::string n = freshName();
+        std::string walked;
         scopes.emplace_back();
         std::vector<std::string> frozenHere;
         if (cs.empty() || chance(20)) {
@@ -1608,6 +1882,7 @@ private:
             auto c = cs[pick(int(cs.size()))];
             s->names = {n, c.name};
             frozenHere.push_back(c.name);
+            if (c.type != Ty::Text) walked = c.name;
             if (c.type == Ty::Text) {
                 s->kind = SK::ForText;
                 s->keyword = chance(50) ? "text" : "";
@@ -1618,6 +1893,19 @@ private:
                 declare(n, Ty::Var, true);
                 declare(value, Ty::Var, true);
                 frozenHere.push_back(value);
+            } else if (chance(20)) {  // position and element of an array
+                std::string value = freshName();
+                s->names.push_back(value);
+                declare(n, Ty::Var, true);
+                declare(value, c.type == Ty::IntArr ? Ty::Int : c.type == Ty::TextArr ? Ty::Text : Ty::Var, true,
+                        c.type == Ty::TextArr ? 1 : 0);
+                frozenHere.push_back(value);
+            } else if (c.type == Ty::RealArr) {
+                s->keyword = chance(30) ? "real" : chance(40) ? "number" : "";
+                declare(n, s->keyword.empty() ? Ty::Var : Ty::Real, true);
+            } else if (c.type == Ty::NatArr) {
+                s->keyword = chance(50) ? "natural" : "";
+                declare(n, s->keyword.empty() ? Ty::Var : Ty::Natural, true);
             } else if (c.type == Ty::IntArr) {
                 s->keyword = chance(50) ? "int" : "";
                 declare(n, Ty::Int, true);
@@ -1630,9 +1918,14 @@ private:
         }
         frozenHere.push_back(n);
         for (auto &f : frozenHere) frozen.insert(f);
+        if (!walked.empty()) iterating.insert(walked);
         ++loopDepth;
+        bool keepContinue = continueOk;
+        continueOk = true;
         s->body = block(depth + 1, true);
+        continueOk = keepContinue;
         --loopDepth;
+        iterating.erase(walked);
         for (auto &f : frozenHere) frozen.erase(f);
         scopes.pop_back();
         body.push_back(s);

@@ -147,6 +147,15 @@ TEST_F(Names, AttributesOfValuesThatHaveNone) {
     EXPECT_EQ(t.status, 2);
 }
 
+// A loop walks a container with the container's own cursor: a second loop
+// over it inside the first would end both, so it is refused.
+TEST_F(Statements, NestedLoopsOverOneContainer) {
+    Translation t = translate("int[] xs = [1, 2]\nfor a in xs\n    for b in xs\n        print a, b\n    /for\n/for\n"
+                              "for a in xs\n    print a\n/for\n");
+    EXPECT_TRUE(t.reportHasLine("prog.vel L3: \"xs\" cannot be used here")) << t.report;
+    EXPECT_EQ(t.status, 1);
+}
+
 TEST_F(Names, ThisOutsideAClass) {
     Translation t = translate("print this\n");
     EXPECT_TRUE(t.reportHasLine("prog.vel L1: \"this\" cannot be used here")) << t.report;
