@@ -1,0 +1,846 @@
+#include "program_model.hpp"
+
+#include <climits>
+#include <cmath>
+#include <sstream>
+#include <stdexcept>
+
+namespace soundness {
+namespace model {
+
+// ---------------------------------------------------------------- values
+
+// Texts and arrays longer than this are not followed.
+constexpr size_t kLargest = 20000;
+
+std::string realText(double r) {
+    std::ostringstream out;
+    out << r;
+    return out.str();
+}
+
+std::string show(const Val &v, bool inner) {
+    switch (v.k) {
+    case Val::Nil: return inner ? "nil" : "";
+    case Val::B: return v.b ? "true" : "false";
+    case Val::I: return std::to_string(v.i);
+    case Val::R: return realText(v.r);
+    case Val::N: return std::to_string(v.n);
+    case Val::S: {
+        if (!inner) return v.s;
+        std::string q = "\"";
+        for (char c : v.s) {
+            if (c == '"' || c == '\\') q += '\\';
+            q += c;
+        }
+        return q + "\"";
+    }
+    case Val::A: {
+        std::string out = "[";
+        for (size_t i = 0; i < v.a.size(); ++i) out += (i ? ", " : "") + show(v.a[i], true);
+        return out + "]";
+    }
+    case Val::D: {
+        std::string out = "{";
+        for (size_t i = 0; i < v.d.size(); ++i)
+            out += (i ? ", " : "") + show(v.d[i].first, true) + ": " + show(v.d[i].second, true);
+        return out + "}";
+    }
+    }
+    return "";
+}
+
+bool sameVal(const Val &x, const Val &y) {
+    if (x.k != y.k) return false;
+    switch (x.k) {
+    case Val::Nil: return true;
+    case Val::B: return x.b == y.b;
+    case Val::I: return x.i == y.i;
+    case Val::R: return x.r == y.r;
+    case Val::N: return x.n == y.n;
+    case Val::S: return x.s == y.s;
+    default: throw Unpredictable();
+    }
+}
+
+long long checkedInt(long long v) {
+    if (v < INT_MIN || v > INT_MAX) throw Unpredictable();
+    return v;
+}
+
+double num(const Val &v) {
+    if (v.k == Val::I) return double(v.i);
+    if (v.k == Val::R) return v.r;
+    if (v.k == Val::N) return double(v.n);
+    throw Unpredictable();
+}
+
+// ---------------------------------------------------------------- tree
+
+int precedence(const Expr &e) {
+    if (e.kind == EK::InRange || e.kind == EK::InCont) return 3;
+    if (e.kind == EK::Unary) return 10;
+    if (e.kind != EK::Binary) return 11;
+    const std::string &o = e.text;
+    if (o == "or") return 1;
+    if (o == "and") return 2;
+    if (o == "=" || o == "!=" || o == "<>" || o == "<" || o == ">" || o == "<=" || o == ">=") return 3;
+    if (o == "|") return 4;
+    if (o == "^") return 5;
+    if (o == "&") return 6;
+    if (o == "<<" || o == ">>") return 7;
+    if (o == "+" || o == "-") return 8;
+    return 9;  // * / mod
+}
+
+std::string render(const Expr &e);
+
+std::string renderAbove(const EP &e, int level) {  // parenthesised unless it binds tighter than level
+    std::string t = render(*e);
+    return precedence(*e) > level ? t : "(" + t + ")";
+}
+
+std::string render(const Expr &e) {
+    switch (e.kind) {
+    case EK::Lit:
+    case EK::Name: return e.text;
+    case EK::Paren: return "(" + render(*e.kids[0]) + ")";
+    case EK::Unary: {
+        const EP &k = e.kids[0];
+        std::string inner = (k->kind == EK::Unary || k->kind == EK::Binary || k->kind == EK::InRange ||
+                             k->kind == EK::InCont)
+                                ? "(" + render(*k) + ")"
+                                : render(*k);
+        return e.text == "not" ? "not " + inner : e.text + inner;
+    }
+    case EK::Binary: {
+        int p = precedence(e);
+        return renderAbove(e.kids[0], p - 1) + " " + e.text + " " + renderAbove(e.kids[1], p);
+    }
+    case EK::Index: return e.text + "[" + render(*e.kids[0]) + "]";
+    case EK::Slice: {
+        std::string lo = e.loOmitted ? "" : renderAbove(e.kids[0], 9);
+        std::string hi = e.hiOmitted ? "" : renderAbove(e.kids[1], 9);
+        if (e.inclusive) return e.text + "[" + lo + ".." + hi + "]";
+        return e.text + "[" + lo + (lo.empty() ? "-- " : " -- ") + hi + "]";
+    }
+    case EK::InRange:
+        return renderAbove(e.kids[0], 3) + (e.negated ? " not in " : " in ") + renderAbove(e.kids[1], 7) +
+               (e.inclusive ? ".." : " -- ") + renderAbove(e.kids[2], 7);
+    case EK::InCont:
+        return renderAbove(e.kids[0], 3) + (e.negated ? " not in " : " in ") + renderAbove(e.kids[1], 3);
+    case EK::Interp: {
+        std::string out = "\"";
+        for (auto &p : e.parts) out += p.first ? "$" + p.second : p.second;
+        return out + "\"";
+    }
+    case EK::KeyRange: return e.text + "[" + render(*e.kids[0]) + ":" + render(*e.kids[1]) + "]";
+    }
+    return "";
+}
+
+// ---------------------------------------------------------------- text of a program
+
+std::string indent(int depth) { return std::string(depth * 4, ' '); }
+
+std::string renderSimple(const Stmt &s) {
+    switch (s.kind) {
+    case SK::Decl: {
+        std::string out = (s.isConst ? "const " : "") + s.keyword + " ";
+        for (size_t i = 0; i < s.names.size(); ++i) {
+            out += (i ? ", " : "") + s.names[i];
+            if (s.exprs[i]) out += " = " + render(*s.exprs[i]);
+        }
+        return out;
+    }
+    case SK::Assign: {
+        std::string out;
+        for (size_t i = 0; i < s.names.size(); ++i) out += (i ? ", " : "") + s.names[i];
+        out += " = ";
+        for (size_t i = 0; i < s.exprs.size(); ++i) out += (i ? ", " : "") + render(*s.exprs[i]);
+        return out;
+    }
+    case SK::Compound: return s.names[0] + " " + s.keyword + " " + renderAbove(s.exprs[0], 3);
+    case SK::ElemSet: return s.names[0] + "[" + render(*s.exprs[0]) + "] = " + render(*s.exprs[1]);
+    case SK::SliceSet: return render(*s.exprs[0]) + " = " + render(*s.exprs[1]);
+    case SK::Print:
+    case SK::Echo: {
+        std::string out = s.kind == SK::Print ? "print" : "echo";
+        for (size_t i = 0; i < s.exprs.size(); ++i) out += (i ? ", " : " ") + render(*s.exprs[i]);
+        return out;
+    }
+    case SK::Break: return "break";
+    case SK::Continue: return "continue";
+    case SK::Enum: {
+        std::string out = "enum ";
+        for (size_t i = 0; i < s.enumItems.size(); ++i)
+            out += (i ? ", " : "") + s.enumItems[i].first +
+                   (s.enumItems[i].second.empty() ? "" : " = " + s.enumItems[i].second);
+        return out;
+    }
+    default: return "";
+    }
+}
+
+std::string caseValue(const EP &v) {
+    if (v->kind == EK::InRange)
+        return render(*v->kids[1]) + (v->inclusive ? ".." : " -- ") + render(*v->kids[2]);
+    return render(*v);
+}
+
+void renderStmt(const Stmt &s, int depth, std::string &out) {
+    std::string in = indent(depth);
+    switch (s.kind) {
+    case SK::Enum:
+        if (s.flag) {  // block form
+            out += in + "enum\n" + in + "    ";
+            for (size_t i = 0; i < s.enumItems.size(); ++i)
+                out += (i ? ", " : "") + s.enumItems[i].first +
+                       (s.enumItems[i].second.empty() ? "" : " = " + s.enumItems[i].second);
+            out += "\n" + in + "/enum\n";
+        } else {
+            out += in + renderSimple(s) + "\n";
+        }
+        return;
+    case SK::If:
+        out += in + "if " + render(*s.exprs[0]) + "\n";
+        renderBlock(s.body, depth + 1, out);
+        if (s.hasElse) {
+            out += in + "else\n";
+            renderBlock(s.elseBody, depth + 1, out);
+        }
+        out += in + "/if\n";
+        return;
+    case SK::OneLineIf:
+        out += in + "if " + render(*s.exprs[0]) + " ? " + renderSimple(*s.body[0]);
+        if (s.hasElse) out += " else " + renderSimple(*s.elseBody[0]);
+        out += "\n";
+        return;
+    case SK::CompositeIf:
+        out += in + "if " + render(*s.exprs[0]) + "\n";
+        for (auto &c : s.cases) {
+            const EP &v = c.values[0];
+            if (v->kind == EK::InRange)
+                out += in + "in " + caseValue(v) + "\n";
+            else
+                out += in + v->text + " " + render(*v->kids[0]) + "\n";
+            renderBlock(c.body, depth + 1, out);
+        }
+        if (s.hasElse) {
+            out += in + "else\n";
+            renderBlock(s.elseBody, depth + 1, out);
+        }
+        out += in + "/if\n";
+        return;
+    case SK::While:
+        out += in + "while " + s.names[0] + " < " + std::to_string(s.number) + "\n";
+        out += in + "    " + s.names[0] + " + 1\n";
+        renderBlock(s.body, depth + 1, out);
+        out += in + "/while\n";
+        return;
+    case SK::WhileLet:  // the counter moves in the let clause, after the body (and after a continue)
+        out += in + "while " + s.names[0] + " < " + std::to_string(s.number) + "\n";
+        renderBlock(s.body, depth + 1, out);
+        out += in + "let " + s.names[0] + " + 1\n";
+        return;
+    case SK::Forever:
+        out += in + "while forever\n";
+        out += in + "    " + s.names[0] + " + 1\n";
+        out += in + "    if " + s.names[0] + " > " + std::to_string(s.number) + " ? break\n";
+        renderBlock(s.body, depth + 1, out);
+        out += in + "/while\n";
+        return;
+    case SK::ForRange: {
+        out += in + "for " + (s.keyword.empty() ? "" : s.keyword + " ") + s.names[0] + " in " +
+               renderAbove(s.exprs[0], 8) + (s.flag ? ".." : " -- ") + renderAbove(s.exprs[1], 8);
+        if (s.number != 0) out += " step " + std::to_string(s.number);
+        out += "\n";
+        renderBlock(s.body, depth + 1, out);
+        out += in + "/for\n";
+        return;
+    }
+    case SK::ForEach:
+    case SK::ForText:
+        out += in + "for " + (s.keyword.empty() ? "" : s.keyword + " ") + s.names[0];
+        if (s.names.size() > 2) out += ", " + s.names[2];
+        out += " in " + (s.exprs.empty() ? s.names[1] : render(*s.exprs[0])) + "\n";
+        renderBlock(s.body, depth + 1, out);
+        out += in + "/for\n";
+        return;
+    case SK::Do:
+        out += in + "do\n";
+        out += in + "    " + s.names[0] + " + 1\n";
+        if (s.keyword == "forever")
+            out += in + "    if " + s.names[0] + " > " + std::to_string(s.number) + " ? break\n";
+        renderBlock(s.body, depth + 1, out);
+        if (s.keyword == "forever") {
+            out += in + (s.flag ? "/do while forever\n" : "/do forever\n");
+            return;
+        }
+        switch (s.flag ? 3 : s.number % 3) {
+        case 0: out += in + "/do until " + s.names[0] + " >= " + std::to_string(s.number) + "\n"; break;
+        case 1: out += in + "until " + s.names[0] + " >= " + std::to_string(s.number) + "\n"; break;
+        case 2: out += in + "/do while " + s.names[0] + " < " + std::to_string(s.number) + "\n"; break;
+        default: out += in + "/do\n"; break;
+        }
+        return;
+    case SK::DoCase:
+        out += in + "do\n";
+        for (auto &c : s.cases) {
+            out += in + "case " + render(*c.values[0]) + "\n";
+            renderBlock(c.body, depth + 1, out);
+        }
+        if (s.hasElse) {
+            out += in + (s.keyword == "default" ? "default\n" : "else\n");
+            renderBlock(s.elseBody, depth + 1, out);
+        }
+        out += in + "always\n";
+        out += in + "    " + s.names[0] + " + 1\n";
+        renderBlock(s.always, depth + 1, out);
+        switch (s.number % 3) {
+        case 0: out += in + "/do until " + s.names[0] + " >= " + std::to_string(s.number) + "\n"; break;
+        case 1: out += in + "until " + s.names[0] + " >= " + std::to_string(s.number) + "\n"; break;
+        default: out += in + "/do while " + s.names[0] + " < " + std::to_string(s.number) + "\n"; break;
+        }
+        return;
+    case SK::Switch:
+        out += in + "switch " + render(*s.exprs[0]) + "\n";
+        for (auto &c : s.cases) {
+            out += in + "case ";
+            for (size_t i = 0; i < c.values.size(); ++i) out += (i ? ", " : "") + caseValue(c.values[i]);
+            out += "\n";
+            renderBlock(c.body, depth + 1, out);
+        }
+        if (s.hasElse) {
+            out += in + "default\n";
+            renderBlock(s.elseBody, depth + 1, out);
+        }
+        out += in + "/switch\n";
+        return;
+    case SK::Try:
+        out += in + "try\n";
+        renderBlock(s.body, depth + 1, out);
+        out += in + "/try\n";
+        return;
+    default: out += in + renderSimple(s) + "\n"; return;
+    }
+}
+
+void renderBlock(const std::vector<SP> &body, int depth, std::string &out) {
+    for (auto &s : body) renderStmt(*s, depth, out);
+}
+
+// ---------------------------------------------------------------- reference interpreter
+
+void Interpreter::tick() {
+    if (++steps > 20000 || output.size() > 20000) throw Unpredictable();
+}
+
+Val Interpreter::eval(const Expr &e) {
+    switch (e.kind) {
+    case EK::Lit: return e.lit;
+    case EK::Name: {
+        auto it = vars.find(e.text);
+        if (it == vars.end()) throw std::logic_error("generator used an unknown name " + e.text);
+        return it->second;
+    }
+    case EK::Paren: return eval(*e.kids[0]);
+    case EK::Unary: {
+        Val v = eval(*e.kids[0]);
+        if (e.text == "not") return mkB(!v.b);
+        if (e.text == "+") return v;
+        if (e.text == "~") return mkI(checkedInt(~v.i));
+        if (v.k == Val::R) return mkR(-v.r);
+        return mkI(checkedInt(-v.i));
+    }
+    case EK::Binary: return binary(e);
+    case EK::Index: return index(e);
+    case EK::Slice: return slice(e);
+    case EK::InRange: {
+        double x = num(eval(*e.kids[0])), lo = num(eval(*e.kids[1])), hi = num(eval(*e.kids[2]));
+        bool in = x >= lo && (e.inclusive ? x <= hi : x < hi);
+        return mkB(in != e.negated);
+    }
+    case EK::InCont: {
+        Val item = eval(*e.kids[0]), c = eval(*e.kids[1]);
+        bool in = false;
+        if (c.k == Val::S) {
+            in = c.s.find(item.s) != std::string::npos;
+        } else if (c.k == Val::A) {
+            for (auto &x : c.a) in = in || sameVal(x, item);
+        } else if (c.k == Val::D) {
+            for (auto &x : c.d) in = in || sameVal(x.first, item);
+        }
+        return mkB(in != e.negated);
+    }
+    case EK::Interp: {
+        std::string out;
+        for (auto &p : e.parts) out += p.first ? show(vars.at(p.second), false) : p.second;
+        return mkS(out);
+    }
+    case EK::KeyRange: {  // the entries from one key to another, in insertion order
+        const Val &d = vars.at(e.text);
+        Val from = eval(*e.kids[0]), to = eval(*e.kids[1]);
+        long first = -1, last = -1;
+        for (size_t i = 0; i < d.d.size(); ++i) {
+            if (first < 0 && sameVal(d.d[i].first, from)) first = long(i);
+            if (last < 0 && sameVal(d.d[i].first, to)) last = long(i);
+        }
+        Val out = mkD();
+        if (first >= 0 && last >= first) out.d.assign(d.d.begin() + first, d.d.begin() + last + 1);
+        return out;
+    }
+    }
+    return Val();
+}
+
+// A value as a typed array of type t keeps it.
+Val Interpreter::element(Ty t, Val v) {
+    if (t == Ty::RealArr && v.k != Val::R) return mkR(num(v));
+    if (t == Ty::IntArr && v.k == Val::N) return mkI(checkedInt((long long)v.n));
+    return v;
+}
+
+// Appends v (its elements, when it is an array) to the typed array c.
+void Interpreter::append(Ty t, Val &c, const Val &v) {
+    if (c.a.size() + v.a.size() > kLargest) throw Unpredictable();
+    if (v.k == Val::A) {
+        std::vector<Val> items = v.a;  // v may be c itself
+        for (auto &x : items) c.a.push_back(element(t, x));
+    } else {
+        c.a.push_back(element(t, v));
+    }
+}
+
+Val Interpreter::binary(const Expr &e) {
+    const std::string &o = e.text;
+    if (o == "and") return mkB(eval(*e.kids[0]).b && eval(*e.kids[1]).b);
+    if (o == "or") return mkB(eval(*e.kids[0]).b || eval(*e.kids[1]).b);
+    Val a = eval(*e.kids[0]), b = eval(*e.kids[1]);
+    if (a.k == Val::A && o == "+") {  // a typed array and an element or another array
+        Val out = a;
+        append(e.type, out, b);
+        return out;
+    }
+    if (o == "=" || o == "!=" || o == "<>") {
+        bool eq = (a.k == Val::S || b.k == Val::S) ? a.s == b.s : num(a) == num(b);
+        return mkB(o == "=" ? eq : !eq);
+    }
+    if (o == "<" || o == ">" || o == "<=" || o == ">=") {
+        int c;
+        if (a.k == Val::N && b.k == Val::N)
+            c = a.n < b.n ? -1 : a.n > b.n;
+        else {
+            double x = num(a), y = num(b);
+            c = x < y ? -1 : x > y;
+        }
+        return mkB(o == "<" ? c < 0 : o == ">" ? c > 0 : o == "<=" ? c <= 0 : c >= 0);
+    }
+    if (o == "/") {
+        double y = num(b);
+        if (y == 0) throw Unpredictable();
+        double r = num(a) / y;
+        if (!std::isfinite(r)) throw Unpredictable();
+        return mkR(r);
+    }
+    if (a.k == Val::S) {
+        if (a.s.size() + b.s.size() > kLargest) throw Unpredictable();  // texts that double on every round
+        return mkS(a.s + b.s);
+    }
+    if (a.k == Val::N) {
+        unsigned long long x = a.n, y = b.n;
+        if (o == "+") {
+            if (x + y < x || x + y > (1ULL << 62)) throw Unpredictable();
+            return mkN(x + y);
+        }
+        if (o == "*") {
+            if (y != 0 && x > (1ULL << 62) / y) throw Unpredictable();
+            return mkN(x * y);
+        }
+        throw std::logic_error("natural operator " + o);
+    }
+    if (a.k == Val::R || b.k == Val::R) {
+        double x = num(a), y = num(b), r;
+        if (o == "+") r = x + y;
+        else if (o == "-") r = x - y;
+        else if (o == "*") r = x * y;
+        else throw std::logic_error("real operator " + o);
+        if (!std::isfinite(r) || std::fabs(r) > 1e9) throw Unpredictable();
+        return mkR(r);
+    }
+    long long x = a.i, y = b.i;
+    if (o == "+") return mkI(checkedInt(x + y));
+    if (o == "-") return mkI(checkedInt(x - y));
+    if (o == "*") return mkI(checkedInt(x * y));
+    if (o == "mod") {
+        if (y == 0) throw Unpredictable();
+        return mkI(x % y);
+    }
+    if (o == "&") return mkI(x & y);
+    if (o == "|") return mkI(x | y);
+    if (o == "^") return mkI(x ^ y);
+    if (o == "<<" || o == ">>") {
+        if (x < 0 || y < 0 || y > 30) throw Unpredictable();
+        return mkI(checkedInt(o == "<<" ? x << y : x >> y));
+    }
+    throw std::logic_error("operator " + o);
+}
+
+Val Interpreter::index(const Expr &e) {
+    const Val &c = vars.at(e.text);
+    Val k = eval(*e.kids[0]);
+    Ty t = types.at(e.text);
+    if (c.k == Val::D) {
+        for (auto &x : c.d)
+            if (sameVal(x.first, k)) return x.second;
+        return Val();
+    }
+    if (k.i < 0) throw Unpredictable();
+    size_t i = size_t(k.i);
+    if (c.k == Val::S) return mkS(i < c.s.size() ? c.s.substr(i, 1) : "");
+    if (i < c.a.size()) return c.a[i];
+    if (t == Ty::IntArr) return mkI(0);
+    if (t == Ty::TextArr) return mkS("");
+    if (t == Ty::RealArr) return mkR(0);
+    if (t == Ty::NatArr) return mkN(0);
+    return Val();
+}
+
+Val Interpreter::slice(const Expr &e) {
+    const Val &c = vars.at(e.text);
+    long long lo = e.loOmitted ? 0 : eval(*e.kids[0]).i;
+    long long hi = e.hiOmitted ? -1 : eval(*e.kids[1]).i;
+    long long size = c.k == Val::S ? (long long)c.s.size() : (long long)c.a.size();
+    if (lo < 0 || lo > size) throw Unpredictable();
+    long long end;  // one past the last position taken
+    if (e.hiOmitted) {
+        end = size;
+    } else {
+        if (hi < 0) throw Unpredictable();
+        end = e.inclusive ? hi + 1 : hi;
+        if (end > size || end < lo) throw Unpredictable();
+    }
+    if (c.k == Val::S) return mkS(c.s.substr(size_t(lo), size_t(end - lo)));
+    Val out = c;
+    out.a.assign(c.a.begin() + lo, c.a.begin() + end);
+    return out;
+}
+
+void Interpreter::assign(const std::string &name, Val v) {
+    Ty t = types.at(name);
+    if (t == Ty::Int && v.k == Val::R) {  // a real stored into an integer is cut towards zero
+        if (std::fabs(v.r) > 2e9) throw Unpredictable();
+        v = mkI(checkedInt((long long)v.r));
+    }
+    if (t == Ty::Real && v.k == Val::I) v = mkR(double(v.i));
+    if (t == Ty::Byte && (v.i < 0 || v.i > 255)) throw Unpredictable();
+    if (t == Ty::Char && v.s.size() != 1) throw Unpredictable();
+    vars[name] = v;
+}
+
+void Interpreter::run(const std::vector<SP> &body) {
+    for (auto &s : body) exec(*s);
+}
+
+void Interpreter::loopBody(const std::vector<SP> &body, bool &broke) {
+    try {
+        run(body);
+    } catch (BreakSignal &) {
+        broke = true;
+    } catch (ContinueSignal &) {
+    }
+}
+
+bool Interpreter::caseMatches(const Val &subject, const EP &v) {
+    if (v->kind == EK::InRange) {
+        double x = num(subject), lo = num(eval(*v->kids[1])), hi = num(eval(*v->kids[2]));
+        return x >= lo && (v->inclusive ? x <= hi : x < hi);
+    }
+    Val c = eval(*v);
+    if (subject.k == Val::S) return subject.s == c.s;
+    return num(subject) == num(c);
+}
+
+void Interpreter::exec(const Stmt &s) {
+    tick();
+    switch (s.kind) {
+    case SK::Decl:
+        for (size_t i = 0; i < s.names.size(); ++i) {
+            Ty t = types.at(s.names[i]);
+            Val v;
+            if (s.exprs[i]) v = eval(*s.exprs[i]);
+            else if (t == Ty::Text) v = mkS("");
+            else if (t == Ty::Array || isContainer(t)) v = t == Ty::Dict ? mkD() : mkA();
+            else if (t == Ty::Bool) v = mkB(false);
+            else if (t == Ty::Real) v = mkR(0);
+            else if (t == Ty::Natural) v = mkN(0);
+            else v = mkI(0);
+            assign(s.names[i], v);
+        }
+        return;
+    case SK::Enum: return;  // the items were entered when the program was made
+    case SK::Assign: {
+        std::vector<Val> values;
+        for (auto &e : s.exprs) values.push_back(eval(*e));
+        for (size_t i = 0; i < s.names.size(); ++i) assign(s.names[i], values[i]);
+        return;
+    }
+    case SK::Compound: {
+        Expr op;
+        op.kind = EK::Binary;
+        op.text = s.keyword;
+        auto self = std::make_shared<Expr>();
+        self->kind = EK::Name;
+        self->text = s.names[0];
+        op.kids = {self, s.exprs[0]};
+        Ty t = types.at(s.names[0]);
+        if (t == Ty::IntArr || t == Ty::TextArr || t == Ty::RealArr || t == Ty::NatArr) {
+            Val v = eval(*s.exprs[0]);
+            append(t, vars[s.names[0]], v);
+            return;
+        }
+        assign(s.names[0], eval(op));
+        return;
+    }
+    case SK::ElemSet: {
+        Val &c = vars[s.names[0]];
+        Val k = eval(*s.exprs[0]);
+        Val v = eval(*s.exprs[1]);
+        Ty t = types.at(s.names[0]);
+        if (c.k == Val::D) {
+            for (auto &x : c.d)
+                if (sameVal(x.first, k)) {
+                    x.second = v;
+                    return;
+                }
+            c.d.push_back({k, v});
+            return;
+        }
+        if (k.i < 0 || k.i > 200) throw Unpredictable();
+        size_t i = size_t(k.i);
+        if (c.k == Val::S) {
+            if (c.s.size() <= i) c.s.resize(i + 1, ' ');
+            c.s.replace(i, 1, v.s);
+            return;
+        }
+        Val gap = t == Ty::IntArr ? mkI(0) : t == Ty::TextArr ? mkS("") : Val();
+        while (c.a.size() <= i) c.a.push_back(gap);
+        c.a[i] = v;
+        return;
+    }
+    case SK::SliceSet: {
+        // The positions lo..hi give way to the value's characters or
+        // elements; bounds past the end are clamped.
+        const Expr &target = *s.exprs[0];
+        Val v = eval(*s.exprs[1]);
+        long long lo = target.loOmitted ? 0 : eval(*target.kids[0]).i;
+        long long hi = target.hiOmitted ? -1 : eval(*target.kids[1]).i;
+        Val &c = vars[target.text];
+        Ty t = types.at(target.text);
+        long long size = c.k == Val::S ? (long long)c.s.size() : (long long)c.a.size();
+        if (lo < 0) throw Unpredictable();
+        lo = std::min(lo, size);
+        long long end = target.hiOmitted || hi < 0 ? size : target.inclusive ? hi + 1 : hi;
+        end = std::max(lo, std::min(end, size));
+        // A slice that grows its text or array on every round would outgrow memory.
+        size_t inserted = v.k == Val::A ? v.a.size() : c.k == Val::S ? v.s.size() : 1;
+        if (size_t(size - (end - lo)) + inserted > kLargest) throw Unpredictable();
+        if (c.k == Val::S) {
+            c.s.replace(size_t(lo), size_t(end - lo), v.s);
+            return;
+        }
+        std::vector<Val> items;
+        if (v.k == Val::A) {
+            for (auto &x : v.a) items.push_back(element(t, x));
+        } else {
+            items.push_back(element(t, v));
+        }
+        c.a.erase(c.a.begin() + lo, c.a.begin() + end);
+        c.a.insert(c.a.begin() + lo, items.begin(), items.end());
+        return;
+    }
+    case SK::Print:
+    case SK::Echo:
+        for (size_t i = 0; i < s.exprs.size(); ++i) {
+            if (i && s.kind == SK::Print) output += " ";
+            output += show(eval(*s.exprs[i]), false);
+        }
+        if (s.kind == SK::Print) output += "\n";
+        return;
+    case SK::Break: throw BreakSignal();
+    case SK::Continue: throw ContinueSignal();
+    case SK::If:
+    case SK::OneLineIf:
+        if (eval(*s.exprs[0]).b) run(s.body);
+        else if (s.hasElse) run(s.elseBody);
+        return;
+    case SK::CompositeIf: {
+        Val subject = eval(*s.exprs[0]);
+        for (auto &c : s.cases) {
+            const EP &v = c.values[0];
+            bool hit;
+            if (v->kind == EK::InRange) {
+                hit = caseMatches(subject, v);
+            } else {
+                Expr cmp;
+                cmp.kind = EK::Binary;
+                cmp.text = v->text;
+                cmp.kids = {s.exprs[0], v->kids[0]};
+                hit = eval(cmp).b;
+            }
+            if (hit) {
+                run(c.body);
+                return;
+            }
+        }
+        if (s.hasElse) run(s.elseBody);
+        return;
+    }
+    case SK::Switch: {
+        Val subject = eval(*s.exprs[0]);
+        for (auto &c : s.cases)
+            for (auto &v : c.values)
+                if (caseMatches(subject, v)) {
+                    run(c.body);
+                    return;
+                }
+        if (s.hasElse) run(s.elseBody);
+        return;
+    }
+    case SK::Try: run(s.body); return;
+    case SK::While:
+    case SK::Forever: {
+        const std::string &n = s.names[0];
+        bool broke = false;
+        while (!broke) {
+            tick();
+            if (s.kind == SK::While && !(vars[n].i < s.number)) break;
+            vars[n].i += 1;
+            if (s.kind == SK::Forever && vars[n].i > s.number) break;
+            loopBody(s.body, broke);
+        }
+        return;
+    }
+    case SK::WhileLet: {
+        const std::string &n = s.names[0];
+        bool broke = false;
+        while (vars[n].i < s.number) {
+            tick();
+            loopBody(s.body, broke);
+            if (broke) break;
+            vars[n].i += 1;
+        }
+        return;
+    }
+    case SK::DoCase: {
+        // Each pass runs the first case whose condition holds (else the
+        // else clause), then the always part; a continue skips that part.
+        const std::string &n = s.names[0];
+        for (;;) {
+            tick();
+            bool broke = false, continued = false;
+            try {
+                bool hit = false;
+                for (auto &c : s.cases)
+                    if (eval(*c.values[0]).b) {
+                        hit = true;
+                        run(c.body);
+                        break;
+                    }
+                if (!hit && s.hasElse) run(s.elseBody);
+            } catch (BreakSignal &) {
+                broke = true;
+            } catch (ContinueSignal &) {
+                continued = true;
+            }
+            if (broke) break;
+            if (!continued) {
+                vars[n].i += 1;
+                loopBody(s.always, broke);
+                if (broke) break;
+            }
+            int form = s.number % 3;
+            bool again = form == 2 ? vars[n].i < s.number : !(vars[n].i >= s.number);
+            if (!again) break;
+        }
+        return;
+    }
+    case SK::Do: {
+        const std::string &n = s.names[0];
+        bool broke = false;
+        for (;;) {
+            tick();
+            vars[n].i += 1;
+            if (s.keyword == "forever" && vars[n].i > s.number) break;
+            loopBody(s.body, broke);
+            if (s.keyword == "forever") {
+                if (broke) break;
+                continue;
+            }
+            if (broke || s.flag) break;
+            int form = s.number % 3;
+            bool again = form == 2 ? vars[n].i < s.number : !(vars[n].i >= s.number);
+            if (!again) break;
+        }
+        return;
+    }
+    case SK::ForRange: {
+        // The loop variable takes every value of the range once; an end
+        // next to the limits of int does not make the loop go round again.
+        long long lo = eval(*s.exprs[0]).i, hi = eval(*s.exprs[1]).i;
+        long long step = s.number == 0 ? 1 : s.number;
+        const std::string &n = s.names[0];
+        bool broke = false;
+        for (long long k = lo;; k += step) {
+            tick();
+            bool ok = step > 0 ? (s.flag ? k <= hi : k < hi) : (s.flag ? k >= hi : k > hi);
+            if (!ok) break;
+            vars[n] = mkI(k);
+            loopBody(s.body, broke);
+            if (broke) break;
+        }
+        return;
+    }
+    case SK::ForEach: {
+        Val c = vars.at(s.names[1]);
+        bool broke = false;
+        if (c.k == Val::D) {
+            for (auto &kv : c.d) {
+                tick();
+                vars[s.names[0]] = kv.first;
+                vars[s.names[2]] = kv.second;
+                loopBody(s.body, broke);
+                if (broke) break;
+            }
+        } else {
+            long long position = 0;
+            for (auto &x : c.a) {
+                tick();
+                if (s.names.size() > 2) {
+                    vars[s.names[0]] = mkI(position++);
+                    vars[s.names[2]] = x;
+                } else {
+                    vars[s.names[0]] = x;
+                }
+                loopBody(s.body, broke);
+                if (broke) break;
+            }
+        }
+        return;
+    }
+    case SK::ForText: {
+        Val t = s.exprs.empty() ? vars.at(s.names[1]) : eval(*s.exprs[0]);
+        bool broke = false;
+        for (char ch : t.s) {
+            tick();
+            vars[s.names[0]] = mkS(std::string(1, ch));
+            loopBody(s.body, broke);
+            if (broke) break;
+        }
+        return;
+    }
+    }
+}
+
+}  // namespace model
+}  // namespace soundness
