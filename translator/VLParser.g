@@ -32,6 +32,22 @@ options {
     }
     // Recovery inside a statement: the rest of its line is skipped.
     void skipRestOfLine() { consumeUntil(EOL); }
+    // After the subject of an if: a line end, then a line that starts with
+    // a comparison or "in", makes it a composite if.
+    bool compositeIfAhead() {
+        if (LA(1) != EOL && LA(1) != COLON)
+            return false;
+        unsigned i = 2;
+        while (LA(i) == EOL)
+            i++;
+        switch (LA(i)) {
+        case LESSER: case GREATER: case EQUAL: case LESS_EQUAL: case GREAT_EQUAL:
+        case NOT_EQUAL: case PASDIFF: case LITERAL_in:
+            return true;
+        default:
+            return false;
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -258,11 +274,13 @@ blockOpener
     |   COLON
     ;
 
-ifStatement { SyntaxContext outer; }
+// The condition, or the subject of a composite if, is parsed once; the
+// line after it tells the two forms apart.
+ifStatement { SyntaxContext outer; ExprValue c; }
     :   "if" { outer = enterSyntaxContext(SYNTAX_IF); }
-        (   ( expression blockOpener ( EOL )* ( LESSER | GREATER | EQUAL | LESS_EQUAL | GREAT_EQUAL | NOT_EQUAL | PASDIFF | "in" ) ) =>
-            compositeIf
-        |   ordinaryIf
+        c=expression
+        (   { compositeIfAhead() }? compositeIf[c]
+        |   ordinaryIf[c]
         )
         { restoreSyntaxContext(outer); }
     ;
@@ -274,10 +292,9 @@ ifStatement { SyntaxContext outer; }
         skipRestOfLine();
     }
 
-ordinaryIf
+ordinaryIf[ExprValue c]
     options { defaultErrorHandler=false; }
-    { ExprValue c; }
-    :   c=expression { writeControlLine("if(" + conditionText(c) + ")"); }
+    :   { writeControlLine("if(" + conditionText(c) + ")"); }
         (   blockOpener { suspendSyntaxContext(); } blockBody
             (   "else" ( COLON )? { writeElse(); } blockBody
             )?
@@ -290,10 +307,9 @@ ordinaryIf
         )
     ;
 
-compositeIf
+compositeIf[ExprValue subject]
     options { defaultErrorHandler=false; }
-    { ExprValue subject; }
-    :   subject=expression { beginBranches(subject, false); }
+    :   { beginBranches(subject, false); }
         blockOpener { suspendSyntaxContext(); } ( EOL { output.lineCounter++; } )*
         compositeBranch
         ( options { greedy=true; } : { nextBranch(); } compositeBranch )*
