@@ -32,6 +32,54 @@ options {
     }
     // Recovery inside a statement: the rest of its line is skipped.
     void skipRestOfLine() { consumeUntil(EOL); }
+    // Whether a declaration starts here: modifiers, then a type and a name
+    // (at top level also several types, or "class"). Looked at token by
+    // token rather than tried, which would throw for every other statement.
+    bool declarationAhead(bool topLevel) {
+        unsigned i = 1;
+        while (isModifierToken(LA(i)))
+            i++;
+        if (topLevel && LA(i) == LITERAL_class)
+            return LA(i + 1) == IDENT;
+        if (!skipTypeAhead(i))
+            return false;
+        while (topLevel && LA(i) == COMMA) {
+            i++;
+            if (!skipTypeAhead(i))
+                return false;
+        }
+        return LA(i) == IDENT;
+    }
+    // Steps over one type; false when none starts at i.
+    bool skipTypeAhead(unsigned &i) {
+        if (isTypeKeywordToken(LA(i))) {
+            i++;
+        } else if (LA(i) == IDENT) {
+            i++;
+            while (LA(i) == DOT && LA(i + 1) == IDENT)
+                i += 2;
+        } else {
+            return false;
+        }
+        while (LA(i) == LEFTSQUARE && LA(i + 1) == RIGHTSQUARE)
+            i += 2;
+        return true;
+    }
+    static bool isModifierToken(int type) {
+        return type == LITERAL_private || type == LITERAL_protected || type == LITERAL_static ||
+               type == LITERAL_volatile || type == LITERAL_inline || type == LITERAL_const;
+    }
+    static bool isTypeKeywordToken(int type) {
+        switch (type) {
+        case LITERAL_void: case LITERAL_bool: case LITERAL_byte: case LITERAL_number: case LITERAL_int:
+        case LITERAL_real: case LITERAL_integer: case LITERAL_natural: case LITERAL_var: case LITERAL_array:
+        case LITERAL_dict: case LITERAL_file: case LITERAL_text: case LITERAL_cstring: case LITERAL_function:
+        case LITERAL_char: case LITERAL_object:
+            return true;
+        default:
+            return false;
+        }
+    }
     // After the subject of an if: a line end, then a line that starts with
     // a comparison or "in", makes it a composite if.
     bool compositeIfAhead() {
@@ -137,7 +185,7 @@ topLevelItem
     |   enumDeclaration
     |   defineDeclaration
     |   topLevelReturn
-    |   ( ( modifier )* ( typeSpecProbe ( COMMA typeSpecProbe )* | "class" ) IDENT ) =>
+    |   { declarationAhead(true) }?
         { continueMainIfLong(); writeIndent(); }
         localDeclaration
         { endTopLevelStatement(); }
@@ -166,12 +214,7 @@ topLevelReturn { ExprValue v; }
         statementEnd
     ;
 
-// Matches a type without translating it, for the trial parses.
-typeSpecProbe
-    :   typeKeywordToken ( LEFTSQUARE RIGHTSQUARE )*
-    |   IDENT ( DOT IDENT )* ( LEFTSQUARE RIGHTSQUARE )*
-    ;
-
+// Matches a type keyword without translating it, for the trial parse of "int()".
 typeKeywordToken
     :   "void" | "bool" | "byte" | "number" | "int" | "real" | "integer" | "natural"
     |   "var" | "array" | "dict" | "file" | "text" | "cstring" | "function" | "char" | "object"
@@ -196,7 +239,7 @@ statement
         |   forStatement
         |   globalStatement
         |   tryStatement
-        |   ( ( modifier )* ( typeSpecProbe ) IDENT ) => localDeclaration
+        |   { declarationAhead(false) }? localDeclaration
         |   expressionStatement
         )
     ;
