@@ -21,23 +21,24 @@ add_custom_command(
   DEPENDS ${CMAKE_SOURCE_DIR}/translator/frame.cpp ${RESERVED_TOOLS}/write_prologue.cmake
   COMMENT "Writing the prologue of generated C++ files")
 
+# The prologue as one compiler's headers expand it, macros kept (-dD).
+function(preprocess_prologue compiler output description)
+  add_custom_command(
+    OUTPUT ${output}
+    COMMAND ${compiler} -std=c++17 -E -dD -I${CMAKE_SOURCE_DIR}/runtime/include
+            ${RESERVED_PROLOGUE} -o ${output}
+    DEPENDS ${RESERVED_PROLOGUE} ${RESERVED_RUNTIME_HEADERS}
+    COMMENT "Preprocessing the prologue with ${description}")
+endfunction()
+
+preprocess_prologue(${CMAKE_CXX_COMPILER} ${RESERVED_DIR}/host.i
+                    "${CMAKE_CXX_COMPILER_ID} ${CMAKE_CXX_COMPILER_VERSION}")
 set(RESERVED_PREPROCESSED ${RESERVED_DIR}/host.i)
-add_custom_command(
-  OUTPUT ${RESERVED_DIR}/host.i
-  COMMAND ${CMAKE_CXX_COMPILER} -std=c++17 -E -dD -I${CMAKE_SOURCE_DIR}/runtime/include
-          ${RESERVED_PROLOGUE} -o ${RESERVED_DIR}/host.i
-  DEPENDS ${RESERVED_PROLOGUE} ${RESERVED_RUNTIME_HEADERS}
-  COMMENT "Preprocessing the prologue with ${CMAKE_CXX_COMPILER_ID} ${CMAKE_CXX_COMPILER_VERSION}")
 
 # The same cache entry as the WebAssembly build of libvel.
 find_program(VEL_EMXX em++)
 if(VEL_EMXX)
-  add_custom_command(
-    OUTPUT ${RESERVED_DIR}/em.i
-    COMMAND ${VEL_EMXX} -std=c++17 -E -dD -I${CMAKE_SOURCE_DIR}/runtime/include
-            ${RESERVED_PROLOGUE} -o ${RESERVED_DIR}/em.i
-    DEPENDS ${RESERVED_PROLOGUE} ${RESERVED_RUNTIME_HEADERS}
-    COMMENT "Preprocessing the prologue with em++")
+  preprocess_prologue(${VEL_EMXX} ${RESERVED_DIR}/em.i em++)
   list(APPEND RESERVED_PREPROCESSED ${RESERVED_DIR}/em.i)
 else()
   message(STATUS "em++ not found: reserved names come from the host compiler's headers only")

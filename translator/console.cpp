@@ -60,22 +60,24 @@ void writePrintLine(bool isPrint) {
 }
 
 // An element target is written through its setter call: the value read
-// becomes the call's last argument.
+// becomes the call's last argument. A plain target is assigned, with the
+// blank after "=" that each input call has always been written with.
 void writeInput(const AssignTarget &target, const std::string &prompt) {
+    std::string assign = "= ";
     std::string call;
     switch (target.valueType) {
-    case T_BOOLEAN: call = "=(bool) _vel_inputNumber("; break;
+    case T_BOOLEAN: assign = "="; call = "(bool) _vel_inputNumber("; break;
     case T_NUMBER:
-    case T_REAL: call = "= _vel_inputNumber("; break;
-    case T_INTEGER: call = "= (int) _vel_inputNumber("; break;
-    case T_NATURAL: call = "= (natural) _vel_inputNumber("; break;
+    case T_REAL: call = "_vel_inputNumber("; break;
+    case T_INTEGER: call = "(int) _vel_inputNumber("; break;
+    case T_NATURAL: call = "(natural) _vel_inputNumber("; break;
     case T_TEXT:
-    case T_BYTEPTR: call = "= _vel_inputText("; break;
-    default: reportSemanticError(); break;
+    case T_BYTEPTR: call = "_vel_inputText("; break;
+    default: assign.clear(); reportSemanticError(); break;
     }
     call += prompt + ")";
     if (target.setterIsCall)
-        emit(target.path + target.setter + call.substr(call.find_first_not_of("= ")) + ")");
+        emit(target.path + target.setter + call + ")");
     else
-        emit(target.path + target.setter + call);
+        emit(target.path + target.setter + assign + call);
 }

@@ -190,11 +190,7 @@ private:
             auto arrs = visibleOf(Ty::IntArr);
             if (!arrs.empty() && chance(25)) {
                 auto a = arrs[pick(int(arrs.size()))];
-                auto e = std::make_shared<Expr>();
-                e->kind = EK::Index;
-                e->type = Ty::Int;
-                e->text = a.name;
-                e->kids = {smallIndex(a.length)};
+                auto e = indexExpr(a.name, Ty::Int, smallIndex(a.length));
                 return e;
             }
             return chance(85) ? intLit(0, 20) : intLit(0, 40000);
@@ -269,11 +265,7 @@ private:
         if (r < 55) return binary("+", textExpr(depth - 1), textExpr(depth - 1), Ty::Text);
         if (r < 70 && !texts.empty()) {
             auto t = texts[pick(int(texts.size()))];
-            auto e = std::make_shared<Expr>();
-            e->kind = EK::Index;
-            e->type = Ty::Text;
-            e->text = t.name;
-            e->kids = {smallIndex(t.length)};
+            auto e = indexExpr(t.name, Ty::Text, smallIndex(t.length));
             return e;
         }
         if (r < 82 && !texts.empty()) return sliceOf(texts[pick(int(texts.size()))], Ty::Text);
@@ -281,14 +273,20 @@ private:
         auto tas = visibleOf(Ty::TextArr);
         if (!tas.empty()) {
             auto t = tas[pick(int(tas.size()))];
-            auto e = std::make_shared<Expr>();
-            e->kind = EK::Index;
-            e->type = Ty::Text;
-            e->text = t.name;
-            e->kids = {smallIndex(t.length)};
+            auto e = indexExpr(t.name, Ty::Text, smallIndex(t.length));
             return e;
         }
         return textLit();
+    }
+
+    // name[index], read as a value of type t.
+    static EP indexExpr(const std::string &name, Ty t, EP index) {
+        auto e = std::make_shared<Expr>();
+        e->kind = EK::Index;
+        e->type = t;
+        e->text = name;
+        e->kids = {std::move(index)};
+        return e;
     }
 
     EP sliceOf(const VarInfo &v, Ty t) {
@@ -420,11 +418,7 @@ private:
         if ((v.type == Ty::Array || v.type == Ty::IntArr || v.type == Ty::TextArr || v.type == Ty::RealArr) &&
             chance(40)) {
             if (chance(50)) return sliceOf(v, v.type);
-            auto e = std::make_shared<Expr>();
-            e->kind = EK::Index;
-            e->type = v.type == Ty::IntArr ? Ty::Int : v.type == Ty::TextArr ? Ty::Text : Ty::Var;
-            e->text = v.name;
-            e->kids = {smallIndex(v.length + (chance(10) ? 2 : 0))};
+            auto e = indexExpr(v.name, v.type == Ty::IntArr ? Ty::Int : v.type == Ty::TextArr ? Ty::Text : Ty::Var, smallIndex(v.length + (chance(10) ? 2 : 0)));
             return e;
         }
         if (v.type == Ty::Dict && chance(30)) {  // a key range
@@ -437,12 +431,8 @@ private:
             return e;
         }
         if (v.type == Ty::Dict && chance(50)) {
-            auto e = std::make_shared<Expr>();
-            e->kind = EK::Index;
-            e->type = Ty::Var;
-            e->text = v.name;
             std::string k = wordPool[pick(6)];
-            e->kids = {lit(Ty::Text, "\"" + k + "\"", mkS(k))};
+            auto e = indexExpr(v.name, Ty::Var, lit(Ty::Text, "\"" + k + "\"", mkS(k)));
             return e;
         }
         return name(v.name, v.type);
@@ -533,11 +523,7 @@ private:
             auto texts = visibleOf(Ty::Text);
             if (!texts.empty() && chance(40)) {  // a character taken from a text
                 auto t = texts[pick(int(texts.size()))];
-                auto e = std::make_shared<Expr>();
-                e->kind = EK::Index;
-                e->type = Ty::Text;
-                e->text = t.name;
-                e->kids = {intLit(0, std::max(0, t.length - 1))};
+                auto e = indexExpr(t.name, Ty::Text, intLit(0, std::max(0, t.length - 1)));
                 init = e;
                 break;
             }
