@@ -1,6 +1,10 @@
 header "pre_include_hpp" {
 // The Velmora lexer: turns one source into the tokens that VLParser reads.
 }
+header "post_include_hpp" {
+#include "lexer/memory_input.hpp"
+#include <unordered_map>
+}
 options { language="Cpp"; }
 
 // nextToken tries the rules that need two characters of lookahead ("//",
@@ -21,6 +25,49 @@ options {
     enum NumberForm { PLAIN_NUMBER, REAL_FRACTION, REAL_EXPONENT, REAL_SUFFIXED };
 
     static bool isDigit(int c) { return c >= '0' && c <= '9'; }
+
+public:
+    // Reading from memory, the per-character look-ahead and step call the
+    // buffer directly instead of going through two virtual layers.
+    void readFromMemory(MemoryInputBuffer &input) { memoryInput_ = &input; }
+    int LA(unsigned int i) override { return memoryInput_ ? memoryInput_->at(i) : CharScanner::LA(i); }
+    void consume() override {
+        if (!memoryInput_) {
+            CharScanner::consume();
+            return;
+        }
+        if (inputState->guessing == 0) {
+            int c = memoryInput_->at(1);
+            append(static_cast<char>(c));
+            if (c == '\t')
+                tab();
+            else
+                inputState->column++;
+        }
+        memoryInput_->advance();
+    }
+    // Keywords through a hash table instead of the scanner's ordered map.
+    int testLiteralsTable(int type) const override {
+        if (keywordTypes_.empty())
+            keywordTypes_.insert(literals.begin(), literals.end());
+        auto found = keywordTypes_.find(text);
+        return found == keywordTypes_.end() ? type : found->second;
+    }
+private:
+    MemoryInputBuffer *memoryInput_ = nullptr;
+    mutable std::unordered_map<std::string, int> keywordTypes_;
+
+    // The scanner's own text handling, without its per-character replace
+    // and its assignment from an empty C string.
+    void append(char c) override {
+        if (saveConsumedInput)
+            text.push_back(c);
+    }
+    void resetText() override {
+        text.clear();
+        inputState->tokenStartColumn = inputState->column;
+        inputState->tokenStartLine = inputState->line;
+    }
 
     // What the digits at the current position begin: a real with a
     // fraction ("1.5", not the range "1..5"), with an exponent ("1e5"),

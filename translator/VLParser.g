@@ -3,6 +3,7 @@ header "pre_include_hpp" {
 // calls a translator operation (translator/*.hpp) that writes C++ text.
 }
 header "post_include_hpp" {
+#include "translator/token_queue.hpp"
 #include "translator/translator.hpp"
 }
 options { language="Cpp"; }
@@ -16,6 +17,17 @@ options {
 }
 
 {
+    TokenQueue tokenQueue;
+public:
+    // Look-ahead goes through the parser's own token queue, which must be
+    // given the token source before the first rule.
+    void readTokensFrom(antlr::TokenStream &source) { tokenQueue.readFrom(source); }
+    int LA(unsigned int i) override { return tokenQueue.LA(i); }
+    antlr::RefToken LT(unsigned int i) override { return tokenQueue.LT(i); }
+    void consume() override { tokenQueue.consume(); }
+    unsigned int mark() override { return tokenQueue.mark(); }
+    void rewind(unsigned int position) override { tokenQueue.rewind(position); }
+
     bool guessing() const { return inputState->guessing > 0; }
     // A syntax error is counted like every other error of the source: its
     // C++ would be incomplete, so it must not be compiled and run.

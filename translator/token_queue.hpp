@@ -1,0 +1,46 @@
+#pragma once
+// The parser's look-ahead tokens. ANTLR's token buffer refills its queue on
+// every look-ahead and cannot be replaced, but the parser's LA, LT,
+// consume, mark and rewind can: they come here, where a look-ahead is an
+// index into the tokens already read.
+#include <antlr/TokenStream.hpp>
+#include <vector>
+
+class TokenQueue {
+public:
+    void readFrom(antlr::TokenStream &source) { source_ = &source; }
+
+    int LA(unsigned int i) { return LT(i)->getType(); }
+    const antlr::RefToken &LT(unsigned int i) {
+        std::size_t at = head_ + i - 1;
+        while (tokens_.size() <= at)
+            tokens_.push_back(source_->nextToken());
+        return tokens_[at];
+    }
+    void consume() {
+        ++head_;
+        // Consumed tokens are dropped in batches once no guess can go back.
+        if (markers_ == 0 && head_ >= DROP_BATCH) {
+            tokens_.erase(tokens_.begin(), tokens_.begin() + static_cast<std::ptrdiff_t>(head_));
+            dropped_ += head_;
+            head_ = 0;
+        }
+    }
+    unsigned int mark() {
+        ++markers_;
+        return static_cast<unsigned int>(dropped_ + head_);
+    }
+    void rewind(unsigned int mark) {
+        head_ = mark - dropped_;
+        if (markers_ > 0)
+            --markers_;
+    }
+
+private:
+    static constexpr std::size_t DROP_BATCH = 4096;
+    antlr::TokenStream *source_ = nullptr;
+    std::vector<antlr::RefToken> tokens_;
+    std::size_t head_ = 0;
+    std::size_t dropped_ = 0;
+    unsigned markers_ = 0;
+};
