@@ -273,11 +273,12 @@ void reportCall(int word, const std::string &function, int expectedType, int fou
     writeFilledMessage();
 }
 
-void reportArgumentCount(const std::string &function, int expected, int found) {
+void reportArgumentCount(const std::string &function, int expected, int found, ArgumentPlural plural) {
     startTemplate(T_ARGUMENT_COUNT);
     fillPlaceholder(function);
     fillPlaceholder(std::to_string(expected));
-    fillPlaceholder(expected >= 2 ? "s" : "");
+    bool many = plural == ARGUMENT_PLURAL_UNLESS_ONE ? expected != 1 : expected >= 2;
+    fillPlaceholder(many ? "s" : "");
     fillPlaceholder(std::to_string(found));
     writeFilledMessage();
 }

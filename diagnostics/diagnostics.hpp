@@ -62,7 +62,11 @@ void reportAssignmentCount(int required, int given);               // 84
 void reportConstructSyntax(int constructWord);                     // 85
 void reportInstance(const std::string &a, const std::string &b);   // 86
 void reportCall(int word, const std::string &function, int expectedType, int foundType); // 87
-void reportArgumentCount(const std::string &function, int expected, int found);         // 88
+// A program function's count takes the plural from 2 on; a built-in's
+// whenever it is not one ("0 arguments").
+enum ArgumentPlural { ARGUMENT_PLURAL_FROM_TWO, ARGUMENT_PLURAL_UNLESS_ONE };
+void reportArgumentCount(const std::string &function, int expected, int found,
+                         ArgumentPlural plural = ARGUMENT_PLURAL_FROM_TWO);                  // 88
 void reportReturn(int templateCode, const std::string &function, int typeA, int typeB); // 89
 
 // Replaces the first "$" of messageBuffer with text.

@@ -194,8 +194,21 @@ void load(Symbol *symbol) {
     symbolTable.currentSymbol = symbol;
 }
 
+// Set while a method's receiver is looked up: a read before assignment is
+// noted here instead of reported.
+struct ReceiverLookup {
+    bool active = false;
+    bool unassigned = false;
+};
+
+ReceiverLookup receiverLookup;
+
 void requireAssigned(const Symbol *symbol) {
-    if (!symbol->assigned())
+    if (symbol->assigned())
+        return;
+    if (receiverLookup.active)
+        receiverLookup.unassigned = true;
+    else
         reportNamed(E_USED_BEFORE_ASSIGNMENT, symbol->name);
 }
 
@@ -358,6 +371,15 @@ bool lookupUse(const std::string &name) {
     }
     notDeclared(name);
     return false;
+}
+
+bool lookupReceiver(const std::string &name, bool &unassigned) {
+    receiverLookup.active = true;
+    receiverLookup.unassigned = false;
+    bool found = lookupUse(name);
+    unassigned = receiverLookup.unassigned;
+    receiverLookup = ReceiverLookup();
+    return found;
 }
 
 bool lookupAssign(const std::string &name) {

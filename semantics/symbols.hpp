@@ -140,6 +140,9 @@ Symbol *addClassMember(const Symbol &member);
 // Resolves name for reading / as an assignment target and loads the
 // current-symbol values. Return whether the name was found.
 bool lookupUse(const std::string &name);
+// lookupUse that leaves a read before assignment to the caller: `unassigned`
+// tells whether the variable had no value yet.
+bool lookupReceiver(const std::string &name, bool &unassigned);
 bool lookupAssign(const std::string &name);
 
 // Index of the first symbol named name (byte for byte / ignoring ASCII case), or -1.

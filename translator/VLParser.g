@@ -909,10 +909,20 @@ unaryExpression returns [ExprValue v] { std::string prefix; }
     ;
 
 postfixExpression returns [ExprValue v]
-    :   ( IDENT LEFTPAR ) => v=functionCall
+    :   ( IDENT LEFTPAR ) => v=functionCall ( options { greedy=true; } : v=methodCall[v] )*
     |   a:ATIDENT { v = beginExternalCall(a->getText()); } LEFTPAR v=callArguments[v] RIGHTPAR
     |   v=nameChain
-    |   v=atom
+    |   v=atom ( options { greedy=true; } : v=methodCall[v] )*
+    ;
+
+// A method of the value before the dot: "s.trim()", "'a,b'.split(',')".
+methodCall[ExprValue receiver] returns [ExprValue v] { std::string name; }
+    :   DOT
+        // "in" is a keyword and also the name of an array method.
+        ( m:IDENT { name = m->getText(); } | "in" { name = "in"; } )
+        LEFTPAR { v = beginMethodCall(receiver, name); }
+        v=callArguments[v] RIGHTPAR
+        { v = endMethodCall(v); }
     ;
 
 functionCall returns [ExprValue v]
@@ -934,7 +944,7 @@ callArguments[ExprValue call] returns [ExprValue v] { ExprValue a; }
     ;
 
 nameChain returns [ExprValue v] { ExprValue index; ExprValue low; ExprValue high; bool inclusive = true; bool hasHigh = false; }
-    :   n:IDENT { v = beginName(n->getText()); }
+    :   n:IDENT { v = beginName(n->getText(), LA(1) == DOT && LA(3) == LEFTPAR); }
         (   options { greedy=true; } :
             LEFTSQUARE
             // The first expression is parsed once; what follows it tells an
@@ -955,12 +965,8 @@ nameChain returns [ExprValue v] { ExprValue index; ExprValue low; ExprValue high
                     { v = keyRangeOfName(v, index, high); }
                 )
             )
-        |   DOT m:IDENT
-            (   LEFTPAR { v = beginMethodCall(v, m->getText()); }
-                v=callArguments[v] RIGHTPAR
-                { v = endMethodCall(v); }
-            |   { v = memberOfName(v, m->getText()); }
-            )
+        |   { LA(3) == LEFTPAR }? v=methodCall[v]
+        |   DOT m:IDENT { v = memberOfName(v, m->getText()); }
         )*
         { v = endName(v); }
     ;

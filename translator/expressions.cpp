@@ -12,17 +12,11 @@
 
 namespace {
 
-struct ArgumentLevel {
-    ExprValue arguments[ARGUMENTS_PER_CALL];
-    int count = 0;
-};
-
 // Expression state of the translation: how deep the parser has descended
-// into nested expressions, and the argument levels of the calls being built.
+// into nested expressions.
 struct ExpressionState {
     int depth = 0;
     int operators = 0;          // in the outermost expression being parsed
-    BoundedStack<ArgumentLevel, ARGUMENT_LEVEL_CAPACITY> levels{"arguments"};
 };
 
 ExpressionState expressions;
@@ -73,16 +67,6 @@ bool isInterpolated(const std::string &literal) {
     return false;
 }
 
-std::string joinArguments(const ArgumentLevel &level) {
-    std::string text;
-    for (int i = 0; i < level.count; i++) {
-        if (i > 0)
-            text += ",";
-        text += level.arguments[i].text;
-    }
-    return text;
-}
-
 }  // namespace
 
 NestingGuard::NestingGuard() {
@@ -108,7 +92,7 @@ static void countOperator() {
 }
 
 void resetExpressionState() {
-    expressions.levels.clear();
+    resetCallState();
 }
 
 // An operand of unknown type has had its error reported already; checking
@@ -485,65 +469,6 @@ ExprValue dictionaryEntry(const ExprValue &key, const ExprValue &value) {
     if (key.type != T_INTEGER && key.type != T_TEXT && key.type != T_CHARPTR)
         reportError(E_KEYS_TEXTS);
     return result("dyn(new vel_pair(" + key.text + "," + value.text + "))", T_VAR);
-}
-
-// Until the program's own functions are translated, a call reaches only
-// what the generated C++ can call: swap, and the functions and
-// constructors of the headers every implementation file includes. Any
-// other name would reach the C++ compiler undeclared.
-ExprValue beginCall(const std::string &name) {
-    if (name != "swap" && !isReservedName(name))
-        reportNamed(E_FUNCTION_NOT_DEFINED, name);
-    return result(name, T_VAR);
-}
-
-ExprValue beginExternalCall(const std::string &tokenText) {
-    return result(tokenText.substr(1) + " ", T_VAR);
-}
-
-ExprValue endCall(const ExprValue &call) {
-    typeState.currentType = call.type;
-    return call;
-}
-
-void openArguments() {
-    expressions.levels.push(ArgumentLevel());
-}
-
-void addArgument(const ExprValue &argument) {
-    if (expressions.levels.empty() || expressions.levels.overflowing())
-        return;
-    ArgumentLevel &level = expressions.levels.top();
-    if (level.count >= ARGUMENTS_PER_CALL) {
-        // A call's arguments are kept in fixed slots; a ninth would be lost.
-        reportStackOverflow("argument list");
-        return;
-    }
-    level.arguments[level.count++] = argument;
-}
-
-ExprValue closeArguments(const ExprValue &call) {
-    ExprValue value = call;
-    if (expressions.levels.overflowing()) {
-        expressions.levels.pop();
-        value.text += "()";
-        return value;
-    }
-    const ArgumentLevel level = expressions.levels.top();
-    if (!expressions.levels.pop())
-        return value;
-    if (call.text == "swap" && level.count == 2) {
-        // The built-in swap exchanges two variables in place.
-        value.text = swapText(level.arguments[0].text, level.arguments[0].type,
-                              level.arguments[1].text, level.arguments[1].type);
-        value.type = T_VOID;
-    } else {
-        value.text += "(" + joinArguments(level) + ")";
-    }
-    value.literal = false;
-    value.stringLiteral = false;
-    value.plainName = false;
-    return value;
 }
 
 std::string conditionText(const ExprValue &value) {

@@ -4,11 +4,10 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+#include "translator/calls.hpp"
 #include "translator/values.hpp"
 
 constexpr int EXPRESSION_DEPTH_CAPACITY = 128;
-constexpr int ARGUMENT_LEVEL_CAPACITY = 128;
-constexpr int ARGUMENTS_PER_CALL = 8;
 // Operators in one expression, prefixes included. Past it the output would
 // grow faster than the source; no written program comes near it.
 constexpr int EXPRESSION_OPERATOR_LIMIT = 10000;
@@ -59,12 +58,6 @@ ExprValue makeDictLiteral(const std::vector<ExprValue> &items);
 ExprValue dictionaryEntry(const ExprValue &key, const ExprValue &value);
 
 // Calls of functions the translator does not know: written as they stand.
-ExprValue beginCall(const std::string &name);
-ExprValue beginExternalCall(const std::string &tokenText);
-ExprValue endCall(const ExprValue &call);
-void openArguments();
-void addArgument(const ExprValue &argument);
-ExprValue closeArguments(const ExprValue &call);
 
 // The C++ text of a value used as a condition: texts, containers and
 // dynamic values are true when not empty, which C++ does not know by itself.

@@ -30,13 +30,14 @@ bool isDeclaredAnywhere(const std::string &name) {
     return inScope(symbolTable.globals, name);
 }
 
-ExprValue beginName(const std::string &name) {
+ExprValue beginName(const std::string &name, bool methodReceiver) {
     nameState = NameState();
     ExprValue value;
     value.plainName = true;
-    if (lookupUse(name)) {
+    if (methodReceiver ? lookupReceiver(name, value.unassigned) : lookupUse(name)) {
         value.text = current.emittedName.empty() ? emittedNameFor(name) : current.emittedName;
         value.type = typeState.currentType;
+        value.root = current.symbol;
         value.literal = current.kind == KIND_LITERAL_CONSTANT;
         if (value.literal && value.type == T_TEXT) {
             value.stringLiteral = true;
@@ -47,6 +48,20 @@ ExprValue beginName(const std::string &name) {
         value.type = T_UNKNOWN;
     }
     return value;
+}
+
+// The element itself, for a method that changes it: arrays, dicts and var
+// values give a reference to their element through "[]".
+static std::shared_ptr<const std::string> writableElement(const ExprValue &container, const ExprValue &index) {
+    if (!container.plainName && !container.writePath)
+        return nullptr;
+    const std::string &base = container.plainName ? container.text : *container.writePath;
+    switch (container.type) {
+    case T_ARRAY: case T_DICT: case T_VAR: case T_LIST:
+        return std::make_shared<const std::string>(base + "[" + index.text + "]");
+    default:
+        return nullptr;
+    }
 }
 
 // Elements of typed arrays are read through the cast that gives them their
@@ -61,6 +76,7 @@ ExprValue indexOfName(const ExprValue &name, const ExprValue &index, bool anothe
     SubscriptText subscript = readIndex(name.type, index.text, anotherFollows);
     ExprValue value = name;
     value.text = anotherFollows ? value.text + subscript.text : elementRead(name.type, value.text + subscript.text);
+    value.writePath = writableElement(name, index);
     value.type = subscript.type;
     value.plainName = false;
     value.literal = false;
@@ -73,6 +89,7 @@ ExprValue sliceOfName(const ExprValue &name, bool hasLow, const ExprValue &low, 
                       const ExprValue &high, bool inclusive) {
     IntervalBounds bounds = makeInterval(hasLow, low.text, low.type, hasHigh, high.text, high.type, inclusive);
     ExprValue value = name;
+    value.writePath.reset();
     value.text += sliceText(bounds);
     value.plainName = false;
     value.literal = false;
@@ -85,6 +102,7 @@ ExprValue sliceOfName(const ExprValue &name, bool hasLow, const ExprValue &low, 
 ExprValue keyRangeOfName(const ExprValue &name, const ExprValue &low, const ExprValue &high) {
     checkKeyRange(low.type, high.type);
     ExprValue value = name;
+    value.writePath.reset();
     value.text += ".slice(" + low.text + "," + high.text + ",1)";
     value.plainName = false;
     typeState.currentType = value.type;
@@ -94,6 +112,7 @@ ExprValue keyRangeOfName(const ExprValue &name, const ExprValue &low, const Expr
 ExprValue currentElementOfName(const ExprValue &name) {
     EmptySubscript subscript = readEmptySubscript(name.type, nameState.rangeUsed);
     ExprValue value = name;
+    value.writePath.reset();
     value.text = elementRead(name.type, value.text + subscript.text);
     value.type = subscript.type;
     value.plainName = false;
@@ -111,24 +130,12 @@ static void reportAttribute(int ownerType, const std::string &member) {
 ExprValue memberOfName(const ExprValue &name, const std::string &member) {
     reportAttribute(name.type, member);
     ExprValue value = name;
+    value.writePath.reset();
     value.text += "->" + member;
     value.type = T_VAR;
     value.plainName = false;
     typeState.currentType = T_VAR;
     return value;
-}
-
-ExprValue beginMethodCall(const ExprValue &object, const std::string &method) {
-    ExprValue value = object;
-    value.text += "." + method;
-    value.type = T_VAR;
-    value.plainName = false;
-    return value;
-}
-
-ExprValue endMethodCall(const ExprValue &call) {
-    typeState.currentType = T_VAR;
-    return call;
 }
 
 ExprValue endName(const ExprValue &name) {

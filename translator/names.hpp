@@ -11,15 +11,15 @@ constexpr int KIND_LITERAL_CONSTANT = 3;
 // True when a lookup of name would find it (no report is made).
 bool isDeclaredAnywhere(const std::string &name);
 
-ExprValue beginName(const std::string &name);
+// A receiver of a method call is not reported as read before assignment
+// until the method is known: some assign it.
+ExprValue beginName(const std::string &name, bool methodReceiver = false);
 ExprValue indexOfName(const ExprValue &name, const ExprValue &index, bool anotherFollows);
 ExprValue sliceOfName(const ExprValue &name, bool hasLow, const ExprValue &low, bool hasHigh,
                       const ExprValue &high, bool inclusive);
 ExprValue keyRangeOfName(const ExprValue &name, const ExprValue &low, const ExprValue &high);
 ExprValue currentElementOfName(const ExprValue &name);
 ExprValue memberOfName(const ExprValue &name, const std::string &member);
-ExprValue beginMethodCall(const ExprValue &object, const std::string &method);
-ExprValue endMethodCall(const ExprValue &call);
 ExprValue endName(const ExprValue &name);
 
 AssignTarget beginTarget(const std::string &name);

@@ -11,5 +11,6 @@
 #include "translator/declarations.hpp"
 #include "translator/console.hpp"
 #include "translator/assignments.hpp"
+#include "translator/calls.hpp"
 #include "translator/expressions.hpp"
 #include "translator/names.hpp"

@@ -1,7 +1,10 @@
 #pragma once
 // What an expression rule hands to the rule that called it, and what an
 // assignment target rule hands to the assignment writer.
+#include <memory>
 #include <string>
+
+struct Symbol;
 
 // Operators that bind looser than "<<" in C++: an item of a print list that
 // carries one at its top is put in parentheses.
@@ -15,6 +18,15 @@ struct ExprValue {
     bool interpolated = false;   // built from a string with "$" references
     bool plainName = false;      // a bare variable name
     int loose = LOOSE_NONE;
+    // For a variable or an element of one: the symbol of the variable, and
+    // for an element the C++ text that reaches the element itself rather
+    // than a copy, for methods that change their receiver (a plain name is
+    // its own text). Empty when there is none.
+    Symbol *root = nullptr;
+    std::shared_ptr<const std::string> writePath;  // shared: values are moved often
+    // A variable read before it was assigned, as the receiver of a method:
+    // reported unless the method is one that assigns it.
+    bool unassigned = false;
 };
 
 struct AssignTarget {

@@ -1,0 +1,402 @@
+#include "translator/calls.hpp"
+
+#include "diagnostics/diagnostics.hpp"
+#include "semantics/builtins.hpp"
+#include "semantics/reserved_names.hpp"
+#include "semantics/spellings.hpp"
+#include "semantics/symbols.hpp"
+#include "semantics/types.hpp"
+#include "translator/bounded_stack.hpp"
+#include "translator/expressions.hpp"
+
+namespace {
+
+enum CallKind {
+    CALL_PLAIN,             // a function of the headers, or an external call
+    CALL_SWAP,
+    CALL_BUILTIN_FUNCTION,
+    CALL_METHOD,            // a method row was found
+    CALL_METHOD_NOT_FOUND,  // reported; the arguments are written alone
+    CALL_UNTYPED_METHOD     // receiver of unknown type: written as it stands
+};
+
+struct CallDescriptor {
+    CallKind kind = CALL_PLAIN;
+    int row = -1;
+    ExprValue receiver;
+    std::string method;     // as written
+};
+
+struct ArgumentLevel {
+    CallDescriptor call;
+    ExprValue arguments[ARGUMENTS_PER_CALL];
+    int count = 0;
+};
+
+// The call being begun, until its argument level opens, and the levels of
+// the calls whose arguments are being parsed.
+struct CallState {
+    CallDescriptor pending;
+    BoundedStack<ArgumentLevel, ARGUMENT_LEVEL_CAPACITY> levels{"arguments"};
+};
+
+CallState calls;
+
+ExprValue valueOf(std::string text, int type) {
+    ExprValue value;
+    value.text = std::move(text);
+    value.type = type;
+    return value;
+}
+
+std::string joinTexts(const std::string *texts, int count) {
+    std::string joined;
+    for (int i = 0; i < count; i++) {
+        if (i > 0)
+            joined += ",";
+        joined += texts[i];
+    }
+    return joined;
+}
+
+bool isIntegral(int type) {
+    return type == T_INTEGER || type == T_BYTE || type == T_BOOLEAN || type == T_LONG || type == T_CHAR;
+}
+
+// A text as a std::string, for the library's C-string parameters; a plain
+// literal stays a C string.
+std::string textData(const ExprValue &argument) {
+    if (argument.stringLiteral)
+        return argument.text;
+    if (argument.interpolated)
+        return "text(" + argument.text + ").data";
+    if (argument.plainName)
+        return argument.text + ".data";
+    return "(" + argument.text + ").data";
+}
+
+// The argument converted to the type a table row expects, so that the
+// library receives the C++ type it declares whatever the argument's type.
+std::string builtinArgument(int expected, const ExprValue &argument) {
+    int type = expected & ~BUILTIN_OPTIONAL;
+    switch (type) {
+    case 0:
+        return argument.text;
+    case T_VAR:
+        return argument.type == T_VAR ? argument.text : "dyn(" + argument.text + ")";
+    case T_CHARPTR:
+    case T_TEXT:
+        if (argument.type == T_TEXT)
+            return type == T_CHARPTR ? textData(argument) : argument.text;
+        if (argument.stringLiteral || argument.type == T_CHARPTR)
+            return argument.text;
+        if (argument.type == T_CHAR)
+            return "text(std::string(1," + argument.text + "))";
+        return "dyn::toText(dyn(" + argument.text + "))";
+    case T_INTEGER:
+        return isIntegral(argument.type) || argument.type == T_NIL ? argument.text
+                                                                   : "intval(dyn(" + argument.text + "))";
+    case T_NUMBER:
+    case T_REAL:
+        if (isIntegral(argument.type) || argument.type == T_NATURAL || argument.type == T_NUMBER ||
+            argument.type == T_REAL)
+            return argument.text;
+        return "doubleval(dyn(" + argument.text + "))";
+    case T_BOOLEAN:
+        return argument.type == T_BOOLEAN ? argument.text : "dyn::toBoolean(dyn(" + argument.text + "))";
+    case T_DICT:
+        return argument.type == T_DICT ? argument.text : "dyn::toDict(dyn(" + argument.text + "))";
+    case T_DIR:
+        return argument.type == T_VAR ? argument.text : "dyn(" + argument.text + ")";
+    default:
+        return convertValue(type, argument);
+    }
+}
+
+std::string receiverAsFirstArgument(const ExprValue &receiver) {
+    if (receiver.type == T_TEXT && !receiver.literal)
+        return receiver.plainName ? receiver.text + ".data" : "(" + receiver.text + ").data";
+    return receiver.text;
+}
+
+// A receiver that C++ reaches members of: a text literal is a C string
+// there and becomes a text object first.
+std::string memberReceiver(const ExprValue &receiver) {
+    if (receiver.stringLiteral)
+        return "text(" + receiver.text + ")";
+    if (receiver.plainName || receiver.loose == LOOSE_NONE)
+        return receiver.text;
+    return "(" + receiver.text + ")";
+}
+
+int resultTypeOf(int row, int receiverType) {
+    int result = builtinRow(row).field[M_RESULT];
+    // A typed array's own methods keep its element type; its single
+    // elements stay dynamic values.
+    if (isTypedArray(receiverType) && result == T_ARRAY)
+        return receiverType;
+    return result;
+}
+
+// Methods are looked up for these receivers; a list is an array there.
+bool hasBuiltinMethods(int type) {
+    switch (type) {
+    case T_BOOLEAN: case T_NUMBER: case T_INTEGER: case T_REAL: case T_NATURAL: case T_TEXT:
+    case T_ARRAY: case T_DICT: case T_FILE: case T_DIR: case T_VAR: case T_FUNCTION: case T_CHARPTR:
+    case T_LIST:
+        return true;
+    default:
+        return isTypedArray(type);
+    }
+}
+
+bool isObjectReceiver(int type) { return type == T_OBJECT || type == T_JAVA || type == T_CLASS; }
+
+// The receiver of a method that changes it, written so that the change
+// reaches the variable or element itself.
+std::string updatedReceiver(const ExprValue &receiver) {
+    if (receiver.root != nullptr) {
+        int type = typeState.currentType;
+        lookupAssign(receiver.root->name);
+        typeState.currentType = type;
+    }
+    if (!receiver.plainName && receiver.writePath)
+        return *receiver.writePath;
+    return memberReceiver(receiver);
+}
+
+std::string methodCallText(const CallDescriptor &call, const std::string *arguments, int count) {
+    const BuiltinRow &row = builtinRow(call.row);
+    const int form = row.field[M_FORM];
+    const bool updates = row.field[M_UPDATES] != 0;
+    const std::string receiver = updates ? updatedReceiver(call.receiver) : memberReceiver(call.receiver);
+    const std::string list = joinTexts(arguments, count);
+    switch (form) {
+    case FORM_TARGET_FIRST:
+        return std::string(row.target) + "(" + receiverAsFirstArgument(call.receiver) + (count > 0 ? "," + list : "") + ")";
+    case FORM_TARGET_LAST:
+        return std::string(row.target) + "(" + list + (count > 0 ? "," : "") + receiverAsFirstArgument(call.receiver) + ")";
+    case FORM_INSERT:
+        return receiver + ".insert(" + list + ")";
+    case FORM_MEMBER:
+    case FORM_MEMBER_STORED:
+        return receiver + "." + row.name + "(" + list + ")";
+    case FORM_ASSIGN:
+        return receiver + "= " + row.target + "(" + list + ")";
+    case FORM_SPLIT_TARGET: {
+        std::string target = row.target;
+        std::string::size_type comma = target.find(',');
+        if (comma == std::string::npos) {
+            reportInternal(5004);
+            return receiver;
+        }
+        return target.substr(0, comma) + "(" + receiverAsFirstArgument(call.receiver) + (count > 0 ? "," + list : "") +
+               target.substr(comma + 1) + ")";
+    }
+    case FORM_RECEIVER:
+        // A text stands for itself; as a function it is looked up by name.
+        if (row.field[M_RESULT] == T_FUNCTION)
+            return memberReceiver(call.receiver) + "." + row.target + "()";
+        return call.receiver.text;
+    case FORM_RETYPE:
+        return call.receiver.text;
+    case FORM_STORE:
+        return "dyn::error.set(" + receiver + ".store(" + list + "))";
+    case FORM_MEMBER_TARGET:
+        return receiver + "." + row.target + "(" + list + ")";
+    default:
+        reportUnknownAction(call.receiver.text + "." + call.method, form);
+        return call.receiver.text;
+    }
+}
+
+ExprValue closeMethodCall(const CallDescriptor &call, const ArgumentLevel &level) {
+    int types[ARGUMENTS_PER_CALL];
+    std::string arguments[ARGUMENTS_PER_CALL];
+    for (int i = 0; i < level.count; i++)
+        types[i] = level.arguments[i].type;
+    if (call.kind == CALL_METHOD_NOT_FOUND) {
+        for (int i = 0; i < level.count; i++)
+            arguments[i] = level.arguments[i].text;
+        ExprValue value = valueOf("(" + joinTexts(arguments, level.count) + ")", T_VAR);
+        typeState.currentType = value.type;
+        return value;
+    }
+    if (call.kind == CALL_UNTYPED_METHOD) {
+        for (int i = 0; i < level.count; i++)
+            arguments[i] = level.arguments[i].text;
+        ExprValue value = valueOf(memberReceiver(call.receiver) + "." + call.method + "(" +
+                                      joinTexts(arguments, level.count) + ")",
+                                  T_UNKNOWN);
+        typeState.currentType = value.type;
+        return value;
+    }
+    checkMethodArgs(call.row, types, level.count);
+    for (int i = 0; i < level.count; i++)
+        arguments[i] = builtinArgument(methodArgumentType(call.row, i), level.arguments[i]);
+    ExprValue value = valueOf(methodCallText(call, arguments, level.count), resultTypeOf(call.row, call.receiver.type));
+    if (builtinRow(call.row).field[M_FORM] == FORM_RETYPE && call.receiver.root != nullptr) {
+        // The variable itself takes the row's type; its flags stay.
+        Symbol *symbol = call.receiver.root;
+        symbol->flags = (symbol->flags & ~SYMBOL_TYPE_MASK) | static_cast<unsigned>(value.type);
+    }
+    typeState.currentType = value.type;
+    return value;
+}
+
+ExprValue closeFunctionCall(const CallDescriptor &call, const ArgumentLevel &level) {
+    int types[ARGUMENTS_PER_CALL];
+    std::string arguments[ARGUMENTS_PER_CALL];
+    for (int i = 0; i < level.count; i++)
+        types[i] = level.arguments[i].type;
+    checkFunctionArgs(call.row, types, level.count);
+    for (int i = 0; i < level.count; i++)
+        arguments[i] = builtinArgument(functionArgumentType(call.row, i), level.arguments[i]);
+    const BuiltinRow &row = builtinRow(call.row);
+    ExprValue value = valueOf(std::string(row.target) + "(" + joinTexts(arguments, level.count) + ")", row.field[F_RESULT]);
+    typeState.currentType = value.type;
+    return value;
+}
+
+}  // namespace
+
+void resetCallState() {
+    calls.levels.clear();
+    calls.pending = CallDescriptor();
+}
+
+ExprValue beginCall(const std::string &name) {
+    int row = -1;
+    if (findFunction(name, row)) {
+        CallDescriptor call;
+        call.kind = builtinRow(row).field[F_FORM] == FORM_TARGET_LAST ? CALL_SWAP : CALL_BUILTIN_FUNCTION;
+        call.row = row;
+        calls.pending = call;
+        return valueOf(builtinRow(row).target, builtinRow(row).field[F_RESULT]);
+    }
+    // Until the program's own functions are translated, a call reaches only
+    // the functions and constructors of the headers every implementation
+    // file includes; any other name would reach the C++ compiler undeclared.
+    if (!isReservedName(name))
+        reportNamed(E_FUNCTION_NOT_DEFINED, name);
+    calls.pending = CallDescriptor();
+    return valueOf(name, T_VAR);
+}
+
+ExprValue beginExternalCall(const std::string &tokenText) {
+    calls.pending = CallDescriptor();
+    return valueOf(tokenText.substr(1) + " ", T_VAR);
+}
+
+ExprValue endCall(const ExprValue &call) {
+    typeState.currentType = call.type;
+    return call;
+}
+
+ExprValue beginMethodCall(const ExprValue &receiver, const std::string &method) {
+    CallDescriptor call;
+    call.receiver = receiver;
+    call.method = method;
+    int type = receiver.type;
+    if (type == T_UNKNOWN) {
+        call.kind = CALL_UNTYPED_METHOD;
+    } else if (isObjectReceiver(type) || type > T_FILEARRAY || !hasBuiltinMethods(type)) {
+        // Objects answer the methods of their classes, which this
+        // translator does not model yet: none can be found.
+        if (isObjectReceiver(type))
+            reportNamed(E_METHOD_NOT_FOUND, method);
+        else
+            reportNamed(E_NO_METHOD, receiver.text);
+        call.kind = CALL_METHOD_NOT_FOUND;
+    } else {
+        call.row = findMethod(method, type == T_LIST ? T_ARRAY : type);
+        if (call.row < 0) {
+            reportNamed(E_METHOD_NOT_FOUND, method);
+            call.kind = CALL_METHOD_NOT_FOUND;
+        } else {
+            call.kind = CALL_METHOD;
+            if (builtinRow(call.row).field[M_COUNT] >= BUILTIN_MAX_ARGUMENTS + 1)
+                reportInternal(5003);
+            if (builtinRow(call.row).field[M_UPDATES] && receiver.literal)
+                reportError(E_LITERAL_NOT_ALLOWED);
+        }
+    }
+    // Only a method that assigns its receiver may be its first use.
+    bool assigns = call.kind == CALL_METHOD && builtinRow(call.row).field[M_UPDATES];
+    if (receiver.unassigned && !assigns && receiver.root != nullptr)
+        reportNamed(E_USED_BEFORE_ASSIGNMENT, receiver.root->name);
+    calls.pending = call;
+    return receiver;
+}
+
+ExprValue endMethodCall(const ExprValue &call) {
+    typeState.currentType = call.type;
+    return call;
+}
+
+void openArguments() {
+    ArgumentLevel level;
+    level.call = std::move(calls.pending);
+    calls.pending = CallDescriptor();
+    calls.levels.push(std::move(level));
+}
+
+void addArgument(const ExprValue &argument) {
+    if (calls.levels.empty() || calls.levels.overflowing())
+        return;
+    ArgumentLevel &level = calls.levels.top();
+    if (level.count >= ARGUMENTS_PER_CALL) {
+        // A call's arguments are kept in fixed slots; a ninth would be lost.
+        reportStackOverflow("argument list");
+        return;
+    }
+    level.arguments[level.count++] = argument;
+}
+
+ExprValue closeArguments(const ExprValue &call) {
+    ExprValue value = call;
+    if (calls.levels.overflowing()) {
+        calls.levels.pop();
+        value.text += "()";
+        return value;
+    }
+    const ArgumentLevel level = calls.levels.top();
+    if (!calls.levels.pop())
+        return value;
+    switch (level.call.kind) {
+    case CALL_SWAP:
+        if (level.count == 2) {
+            // The built-in swap exchanges two variables in place.
+            value = valueOf(swapText(level.arguments[0].text, level.arguments[0].type, level.arguments[1].text,
+                                     level.arguments[1].type),
+                            T_VOID);
+        } else {
+            reportArgumentCount("swap", 2, level.count, ARGUMENT_PLURAL_UNLESS_ONE);
+            value = valueOf("", T_VOID);
+        }
+        break;
+    case CALL_BUILTIN_FUNCTION:
+        value = closeFunctionCall(level.call, level);
+        break;
+    case CALL_METHOD:
+    case CALL_METHOD_NOT_FOUND:
+    case CALL_UNTYPED_METHOD:
+        value = closeMethodCall(level.call, level);
+        break;
+    case CALL_PLAIN: {
+        std::string texts[ARGUMENTS_PER_CALL];
+        for (int i = 0; i < level.count; i++)
+            texts[i] = level.arguments[i].text;
+        value.text += "(" + joinTexts(texts, level.count) + ")";
+        break;
+    }
+    }
+    value.literal = false;
+    value.stringLiteral = false;
+    value.plainName = false;
+    value.interpolated = false;
+    value.loose = LOOSE_NONE;
+    value.writePath.reset();
+    value.root = nullptr;
+    return value;
+}

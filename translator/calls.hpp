@@ -1,0 +1,25 @@
+#pragma once
+// Calls: of built-in functions, of methods of built-in values, and of the
+// functions the included headers declare. A call is begun by its name (and
+// receiver), its arguments are collected at their own argument level, and
+// closing the level writes the call in the form its table row gives.
+#include <string>
+#include "translator/values.hpp"
+
+constexpr int ARGUMENT_LEVEL_CAPACITY = 128;
+constexpr int ARGUMENTS_PER_CALL = 8;
+
+// Fresh call state at the start of a statement or a source.
+void resetCallState();
+
+ExprValue beginCall(const std::string &name);
+ExprValue beginExternalCall(const std::string &tokenText);
+ExprValue endCall(const ExprValue &call);
+
+ExprValue beginMethodCall(const ExprValue &receiver, const std::string &method);
+ExprValue endMethodCall(const ExprValue &call);
+
+void openArguments();
+void addArgument(const ExprValue &argument);
+// Writes the call begun last with the arguments collected since.
+ExprValue closeArguments(const ExprValue &call);
