@@ -4,8 +4,8 @@
 //   wasmer [run] module.wasm [arguments...]
 //
 // The module sees its arguments (argv[0] is the module name as given), the
-// environment, standard input/output/error, the current directory (preopened
-// as ".") and the root directory (preopened as "/", so that absolute names
+// environment (with PWD set to the current directory), standard
+// input/output/error, the current directory (preopened as ".") and the root directory (preopened as "/", so that absolute names
 // work as they would for a native program). The exit status is the module's
 // own (proc_exit); a trap prints a message on standard error and gives 1.
 
@@ -250,7 +250,9 @@ function createWasi(modulePath, programArguments) {
   return new WASI({
     version: 'preview1',
     args: [modulePath, ...programArguments],
-    env: process.env,
+    // PWD names the directory preopened as ".", whatever the caller's shell
+    // last set it to, so that the module can tell its absolute name.
+    env: { ...process.env, PWD: process.cwd() },
     preopens: { '.': process.cwd(), '/': '/' },
     returnOnExit: true,
   });

@@ -2,7 +2,7 @@
 #include "velmora/libvel.hpp"
 
 #include <algorithm>
-#include <fstream>
+#include <cctype>
 #include <sstream>
 
 namespace {
@@ -34,20 +34,20 @@ dict::dict(std::initializer_list<dyn> pairs) {
 
 long dict::indexOf(const dyn &key) const {
     if (!isUsableKey(key)) return -1;
-    auto found = index.find(keyToken(key));
-    return found == index.end() ? -1 : static_cast<long>(found->second);
+    auto found = keyIndex.find(keyToken(key));
+    return found == keyIndex.end() ? -1 : static_cast<long>(found->second);
 }
 
 void dict::rebuildIndex() {
-    index.clear();
-    for (std::size_t i = 0; i < entries.size(); ++i) index[keyToken(entries[i].key)] = i;
+    keyIndex.clear();
+    for (std::size_t i = 0; i < entries.size(); ++i) keyIndex[keyToken(entries[i].key)] = i;
 }
 
 dyn &dict::operator[](const dyn &key) {
     dyn stored = normalizedKey(key);
     long position = indexOf(stored);
     if (position >= 0) return entries[static_cast<std::size_t>(position)].value;
-    index[keyToken(stored)] = entries.size();
+    keyIndex[keyToken(stored)] = entries.size();
     entries.push_back(Entry{stored, dyn()});
     return entries.back().value;
 }
@@ -128,7 +128,7 @@ void dict::setSlice(int lo, int hi, int inclusive, const dyn &value) {
     rebuildIndex();
 }
 
-text dict::toString() const {
+vel_ctext dict::toString() const {
     std::ostringstream out;
     out << *this;
     return text(out.str());
@@ -145,7 +145,8 @@ bool dict::inBound() {
     return cursor < entries.size();
 }
 
-dyn dict::key() const { return cursor < entries.size() ? entries[cursor].key : dyn(); }
+// Keys are reported as texts, whatever kind they were stored as.
+text dict::key() const { return cursor < entries.size() ? entries[cursor].key.toText() : text(); }
 
 dyn dict::value() const { return cursor < entries.size() ? entries[cursor].value : dyn(); }
 
@@ -161,9 +162,16 @@ velarray dict::values() const {
     return result;
 }
 
-int dict::find(const dyn &value) const {
-    for (std::size_t i = 0; i < entries.size(); ++i)
+int dict::find(const dyn &value, int from) const {
+    for (std::size_t i = from < 0 ? 0 : static_cast<std::size_t>(from); i < entries.size(); ++i)
         if (vel_equal(entries[i].value, value)) return static_cast<int>(i);
+    return -1;
+}
+
+int dict::findLast(const dyn &value, int from) const {
+    std::size_t end = from < 0 ? entries.size() : std::min(entries.size(), static_cast<std::size_t>(from) + 1);
+    for (std::size_t i = end; i > 0; --i)
+        if (vel_equal(entries[i - 1].value, value)) return static_cast<int>(i - 1);
     return -1;
 }
 
@@ -192,6 +200,9 @@ dyn dict::shift() {
 
 void dict::unshift(const text &key, const dyn &value) { insert(0, dyn(new vel_pair(dyn(key), value))); }
 
+// A value without a key goes first under the next free integer key.
+void dict::unshift(const dyn &value) { insert(0, value); }
+
 // Inserts at a position; a pair brings its own key, any other value gets the
 // next free integer key.
 void dict::insert(int position, const dyn &value) {
@@ -214,18 +225,66 @@ void dict::concat(const dict &other) {
     for (const Entry &e : added.entries) setAt(e.key, e.value);
 }
 
+// Sorted with vel_sort_compare, the strict order std::stable_sort needs:
+// integer keys come before text keys.
 void dict::sort(bool descending) {
     std::stable_sort(entries.begin(), entries.end(), [descending](const Entry &a, const Entry &b) {
-        return descending ? vel_compare(b.value, a.value) < 0 : vel_compare(a.value, b.value) < 0;
+        return descending ? vel_sort_compare(b.value, a.value) < 0 : vel_sort_compare(a.value, b.value) < 0;
     });
     rebuildIndex();
 }
 
 void dict::kSort(bool descending) {
     std::stable_sort(entries.begin(), entries.end(), [descending](const Entry &a, const Entry &b) {
-        return descending ? vel_compare(b.key, a.key) < 0 : vel_compare(a.key, b.key) < 0;
+        return descending ? vel_sort_compare(b.key, a.key) < 0 : vel_sort_compare(a.key, b.key) < 0;
     });
     rebuildIndex();
+}
+
+dyn dict::merge(const dyn &other) {
+    if (other.kind() == dyn::DICT) {
+        concat(*other.asDict());
+    } else if (other.kind() == dyn::PAIR) {
+        setAt(other.asPair()->key, other.asPair()->value);
+    } else if (!other.isNil()) {
+        velarray added = vel_elements_of(other);
+        for (const dyn &e : added.elements()) push(e);
+    }
+    return dyn(*this);
+}
+
+void dict::pack() {
+    entries.erase(std::remove_if(entries.begin(), entries.end(), [](const Entry &e) { return e.value.isNil(); }),
+                  entries.end());
+    rebuildIndex();
+}
+
+void dict::splice(int position, int count) {
+    if (count <= 0) return;
+    std::size_t first = position < 0 ? 0 : std::min(entries.size(), static_cast<std::size_t>(position));
+    std::size_t removed = std::min(entries.size() - first, static_cast<std::size_t>(count));
+    entries.erase(entries.begin() + static_cast<long>(first), entries.begin() + static_cast<long>(first + removed));
+    rebuildIndex();
+}
+
+dyn dict::begin() {
+    vel_move_cursor(cursor, stepPending, entries.size(), 0);
+    return value();
+}
+
+dyn dict::end() {
+    vel_move_cursor(cursor, stepPending, entries.size(), 2);
+    return value();
+}
+
+dyn dict::inc() {
+    vel_move_cursor(cursor, stepPending, entries.size(), 1);
+    return value();
+}
+
+dyn dict::dec() {
+    vel_move_cursor(cursor, stepPending, entries.size(), -1);
+    return value();
 }
 
 dict dict::unique() const {
@@ -244,29 +303,101 @@ int dict::display() const {
     return size();
 }
 
-// One "key<TAB>value" line per entry. Returns true when writing failed.
-bool dict::store(const text &fileName) const {
-    std::ofstream out(fileName.data, std::ios::binary);
-    for (const Entry &e : entries) out << e.key << '\t' << e.value << '\n';
-    out.close();
-    return !out;
+// In the format of store.cpp. Returns true when writing failed, and then
+// raises dyn::error itself, since velc discards the result of a dict's store.
+bool dict::store(const text &fileName) const { return vel_store_value(fileName, dyn(*this)); }
+
+// A stored dict gives its entries, a stored array its elements under the
+// keys 0, 1, ..., a stored single value one entry under the next free key
+// (nil: none); any other file gives its "key<TAB>value" lines as texts
+// (lines without a tab are skipped). Later keys replace earlier ones.
+bool dict::load(const text &fileName, int append) {
+    dyn loaded;
+    bool plain = false;
+    if (!vel_load_value(fileName, loaded, plain)) return false;
+    dict result = append ? *this : dict();
+    if (plain) {
+        for (const dyn &line : loaded.asArray()->elements()) {
+            const std::string &bytes = line.asText()->data;
+            std::size_t tab = bytes.find('\t');
+            if (tab != std::string::npos)
+                result.setAt(dyn(text(bytes.substr(0, tab))), dyn(text(bytes.substr(tab + 1))));
+        }
+    } else if (loaded.kind() == dyn::DICT) {
+        result.concat(*loaded.asDict());
+    } else if (loaded.kind() == dyn::ARRAY) {
+        const velarray &elements = *loaded.asArray();
+        for (int i = 0; i < elements.size(); ++i) result.setAt(dyn(i), elements.at(i));
+    } else if (!loaded.isNil()) {
+        result.push(loaded);
+    }
+    *this = std::move(result);
+    return true;
 }
 
-bool dict::load(const text &fileName, int append) {
-    std::ifstream in(fileName.data, std::ios::binary);
-    if (!in) return false;
-    if (!append) {
-        entries.clear();
-        index.clear();
-    }
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        std::size_t tab = line.find('\t');
-        if (tab == std::string::npos) continue;
-        setAt(dyn(text(line.substr(0, tab))), dyn(text(line.substr(tab + 1))));
-    }
+namespace {
+
+// A key that can be an element name: a letter or "_" first, then letters,
+// digits, "_", "-" and ".".
+bool isElementName(const dyn &key) {
+    if (key.kind() != dyn::TEXT) return false;
+    const std::string &name = key.asText()->data;
+    if (name.empty() || !(std::isalpha(static_cast<unsigned char>(name[0])) || name[0] == '_')) return false;
+    for (char c : name)
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.')) return false;
     return true;
+}
+
+std::string escapedXml(const std::string &bytes) {
+    std::string out;
+    for (char c : bytes) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+void writeXmlElement(std::string &out, const dyn &key, const dyn &value);
+
+void writeXmlContent(std::string &out, const dyn &value) {
+    if (value.kind() == dyn::DICT) {
+        for (const dict::Entry &e : value.asDict()->items()) writeXmlElement(out, e.key, e.value);
+    } else if (value.kind() == dyn::ARRAY) {
+        for (const dyn &e : value.asArray()->elements()) writeXmlElement(out, dyn("item"), e);
+    } else if (value.kind() == dyn::PAIR) {
+        writeXmlElement(out, value.asPair()->key, value.asPair()->value);
+    } else {
+        out += escapedXml(dyn::toText(value).data);
+    }
+}
+
+void writeXmlElement(std::string &out, const dyn &key, const dyn &value) {
+    std::string open = isElementName(key) ? key.asText()->data
+                                          : "item key=\"" + escapedXml(dyn::toText(key).data) + "\"";
+    std::string name = isElementName(key) ? key.asText()->data : "item";
+    if (value.isNil()) {
+        out += "<" + open + "/>";
+        return;
+    }
+    out += "<" + open + ">";
+    writeXmlContent(out, value);
+    out += "</" + name + ">";
+}
+
+}  // namespace
+
+// Each entry is an element named by its key; a key that is no element name
+// becomes <item key="...">. Arrays give one <item> per element, dicts nest,
+// nil is an empty element, other values their escaped text.
+text dict::toXML() const {
+    std::string out;
+    for (const Entry &e : entries) writeXmlElement(out, e.key, e.value);
+    return text(std::move(out));
 }
 
 dict operator&(const dict &a, const dict &b) {

@@ -354,8 +354,6 @@ bool dyn::in(const dyn &item) const {
     }
 }
 
-text dyn::toString() const { return toText(*this); }
-
 int dyn::length() const {
     switch (type) {
     case ARRAY: return arrayValue->size();

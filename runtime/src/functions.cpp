@@ -29,8 +29,16 @@ int intval(const char *x) { return intval(text(x)); }
 int intval(const std::string &x) { return intval(text(x)); }
 int intval(const dyn &x) { return dyn::toInt(x); }
 
-// The leading number of a text, as strtod reads it; 0 when there is none.
-double doubleval(const text &x) { return std::strtod(x.c_str(), nullptr); }
+// The decimal number at the start of a text (after blanks), as PHP reads
+// it: "12abc" is 12, "abc", "0x1A" and "inf" are 0.
+double doubleval(const text &x) {
+    const std::string &s = x.data;
+    std::size_t first = s.find_first_not_of(" \t\r\n\f\v");
+    if (first == std::string::npos) return 0;
+    std::size_t end = vel_number_end(s, first);
+    if (end == first) return 0;
+    return std::strtod(s.substr(first, end - first).c_str(), nullptr);
+}
 double doubleval(const char *x) { return doubleval(text(x)); }
 double doubleval(const std::string &x) { return doubleval(text(x)); }
 double doubleval(const dyn &x) { return dyn::toReal(x); }
@@ -143,7 +151,8 @@ text _vel_dumpArray(const _array64 &x) { return x.toString(); }
 // --------------------------------------------------------------------------
 // Smaller functions
 
-text chr(int code) { return text(static_cast<char>(code & 0xFF)); }
+// The byte with the code 0 to 255; "" for any other code.
+text chr(int code) { return code < 0 || code > 255 ? text() : text(static_cast<char>(code)); }
 
 int ord(const text &x) { return x.data.empty() ? 0 : static_cast<unsigned char>(x.data[0]); }
 
@@ -219,3 +228,6 @@ velarray explode(const text &x, const text &separator) {
     parts.push(dyn(text(x.data.substr(start))));
     return parts;
 }
+velarray explode(const std::string &x, const text &separator) { return explode(text(x), separator); }
+velarray explode(const char *x, const text &separator) { return explode(text(x), separator); }
+velarray explode(const dyn &x, const text &separator) { return explode(dyn::toText(x), separator); }

@@ -146,12 +146,35 @@ void text::insert(int position, const text &piece) {
     data.insert(clampedPosition(position, data.size()), piece.data);
 }
 
+std::size_t vel_number_end(const std::string &s, std::size_t start) {
+    auto isDigit = [&s](std::size_t i) { return i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])); };
+    std::size_t i = start;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    std::size_t digits = 0;
+    for (; isDigit(i); ++i) ++digits;
+    if (i < s.size() && s[i] == '.') {
+        std::size_t j = i + 1;
+        for (; isDigit(j); ++j) ++digits;
+        if (digits > 0) i = j;
+    }
+    if (digits == 0) return start;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
+        std::size_t k = j;
+        for (; isDigit(k); ++k) {
+        }
+        if (k > j) i = k;
+    }
+    return i;
+}
+
+// A decimal number with blanks around it, as PHP's is_numeric has it: no
+// hexadecimal, inf or nan.
 bool text::isNumber() const {
     std::string trimmed = trim().data;
-    if (trimmed.empty()) return false;
-    char *end = nullptr;
-    std::strtod(trimmed.c_str(), &end);
-    return end != nullptr && *end == '\0';
+    std::size_t end = vel_number_end(trimmed, 0);
+    return end > 0 && end == trimmed.size();
 }
 
 text text::lower() const { return text(lowered(data)); }
@@ -189,24 +212,30 @@ void text::reserve(int capacity) {
     if (capacity > 0) data.reserve(static_cast<std::size_t>(capacity));
 }
 
-// Breaks the text at blanks so that no line is longer than width where a
-// blank allows it.
+// PHP's wordwrap without cutting words: a space becomes a line feed where the
+// line would otherwise grow past width; line feeds already there stay, and a
+// word longer than width stands on a line of its own. A width below 1 is 1.
 text text::wrap(int width) const {
-    if (width <= 0) return *this;
-    std::string result;
-    std::size_t lineLength = 0;
-    std::istringstream words(data);
-    std::string word;
-    while (words >> word) {
-        if (lineLength > 0 && lineLength + 1 + word.size() > static_cast<std::size_t>(width)) {
-            result += '\n';
-            lineLength = 0;
-        } else if (lineLength > 0) {
-            result += ' ';
-            ++lineLength;
+    std::size_t limit = width < 1 ? 1 : static_cast<std::size_t>(width);
+    std::string result = data;
+    std::size_t lineStart = 0, lastSpace = std::string::npos;
+    for (std::size_t i = 0; i < result.size(); ++i) {
+        if (result[i] == '\n') {
+            lineStart = i + 1;
+            lastSpace = std::string::npos;
+        } else if (result[i] == ' ') {
+            if (i - lineStart >= limit) {
+                result[i] = '\n';
+                lineStart = i + 1;
+                lastSpace = std::string::npos;
+            } else {
+                lastSpace = i;
+            }
+        } else if (i - lineStart >= limit && lastSpace != std::string::npos) {
+            result[lastSpace] = '\n';
+            lineStart = lastSpace + 1;
+            lastSpace = std::string::npos;
         }
-        result += word;
-        lineLength += word.size();
     }
     return text(result);
 }

@@ -48,12 +48,6 @@ _intArr::_intArr(const dyn &value) {
     if (!value.isNil()) *this += value;
 }
 
-int _intArr::sum() const {
-    long long total = 0;
-    for (int e : items) total += e;
-    return static_cast<int>(total);
-}
-
 _arr32::_arr32(const _arr32 *other) {
     if (other != nullptr) items = other->items;
 }
@@ -75,8 +69,6 @@ dyn _arr32::normalized(const dyn &v) const {
 _arr32::_arr32(const dyn &value) {
     if (!value.isNil()) *this += value;
 }
-
-text _arr32::join(const text &separator) const { return toArray().join(separator); }
 
 // The capacity is only a hint; the elements live in a deque.
 _array64::_array64(int tag, int) : elementTag(tag) {}
@@ -106,10 +98,4 @@ _array64::_array64(int tag, const dyn &value) : elementTag(tag) {
 
 vel_num64 _array64::fromDyn(const dyn &v) const {
     return elementTag == TYPE_NATURAL ? vel_num64::ofNatural(dyn::toNatural(v)) : vel_num64(dyn::toReal(v));
-}
-
-double _array64::sum() const {
-    double total = 0;
-    for (const vel_num64 &e : items) total += static_cast<double>(e);
-    return total;
 }

@@ -2,7 +2,7 @@
 #include "velmora/libvel.hpp"
 
 #include <algorithm>
-#include <fstream>
+#include <cstdlib>
 #include <sstream>
 
 namespace {
@@ -74,7 +74,7 @@ velarray vel_elements_of(const dyn &value) {
 
 bool velarray::in(const dyn &item) const { return find(item) >= 0; }
 
-text velarray::toString() const {
+vel_ctext velarray::toString() const {
     std::ostringstream out;
     out << *this;
     return text(out.str());
@@ -194,28 +194,34 @@ dyn velarray::shift() {
 
 void velarray::unshift(const dyn &item) { items.insert(items.begin(), item); }
 
-// Inserts before the element at index; past the end the array grows first.
+// Inserts before the element at index: a negative index inserts first, one
+// past the end appends (as Python's list.insert does).
 void velarray::insert(int index, const dyn &item) {
     dyn copy(item);
-    std::size_t position = checkedIndex(index);
-    if (position > items.size()) items.resize(position);
+    std::size_t position = index < 0 ? 0 : std::min(items.size(), static_cast<std::size_t>(index));
     items.insert(items.begin() + static_cast<long>(position), std::move(copy));
 }
 
+// Removes count elements from index on, as many as there are; a negative
+// index counts as 0.
 void velarray::splice(int index, int count) {
-    if (index < 0 || count <= 0 || static_cast<std::size_t>(index) >= items.size()) return;
-    std::size_t end = std::min(items.size(), static_cast<std::size_t>(index) + static_cast<std::size_t>(count));
-    items.erase(items.begin() + index, items.begin() + static_cast<long>(end));
+    if (count <= 0) return;
+    std::size_t first = index < 0 ? 0 : std::min(items.size(), static_cast<std::size_t>(index));
+    std::size_t removed = std::min(items.size() - first, static_cast<std::size_t>(count));
+    items.erase(items.begin() + static_cast<long>(first), items.begin() + static_cast<long>(first + removed));
 }
 
-int velarray::find(const dyn &item) const {
-    for (std::size_t i = 0; i < items.size(); ++i)
+// The first equal element at or after from (clamped to 0).
+int velarray::find(const dyn &item, int from) const {
+    for (std::size_t i = from < 0 ? 0 : static_cast<std::size_t>(from); i < items.size(); ++i)
         if (vel_equal(items[i], item)) return static_cast<int>(i);
     return -1;
 }
 
-int velarray::findLast(const dyn &item) const {
-    for (std::size_t i = items.size(); i > 0; --i)
+// The last equal element at or before from (-1: anywhere).
+int velarray::findLast(const dyn &item, int from) const {
+    std::size_t end = from < 0 ? items.size() : std::min(items.size(), static_cast<std::size_t>(from) + 1);
+    for (std::size_t i = end; i > 0; --i)
         if (vel_equal(items[i - 1], item)) return static_cast<int>(i - 1);
     return -1;
 }
@@ -244,9 +250,12 @@ velarray velarray::unique() const {
     return result;
 }
 
+// vel_sort_compare is a strict weak order whatever the elements, which
+// std::stable_sort needs; vel_compare, which reads numeric texts as numbers,
+// is not one across mixed kinds.
 void velarray::sort(int descending) {
     std::stable_sort(items.begin(), items.end(), [descending](const dyn &a, const dyn &b) {
-        return descending ? vel_compare(b, a) < 0 : vel_compare(a, b) < 0;
+        return descending ? vel_sort_compare(b, a) < 0 : vel_sort_compare(a, b) < 0;
     });
 }
 
@@ -256,48 +265,79 @@ double velarray::sum() const {
     return total;
 }
 
+// The first of the smallest / largest elements in sort order.
 dyn velarray::min() const {
     if (items.empty()) return dyn();
-    return *std::min_element(items.begin(), items.end(), [](const dyn &a, const dyn &b) { return a < b; });
+    return *std::min_element(items.begin(), items.end(),
+                             [](const dyn &a, const dyn &b) { return vel_sort_compare(a, b) < 0; });
 }
 
 dyn velarray::max() const {
     if (items.empty()) return dyn();
-    return *std::max_element(items.begin(), items.end(), [](const dyn &a, const dyn &b) { return a < b; });
+    return *std::max_element(items.begin(), items.end(),
+                             [](const dyn &a, const dyn &b) { return vel_sort_compare(a, b) < 0; });
+}
+
+// rand() is the program's generator, which randomize seeds.
+dyn velarray::rand() const {
+    if (items.empty()) return dyn();
+    return items[static_cast<std::size_t>(std::rand()) % items.size()];
+}
+
+dyn velarray::begin() {
+    vel_move_cursor(cursor, stepPending, items.size(), 0);
+    return at(static_cast<int>(cursor));
+}
+
+dyn velarray::end() {
+    vel_move_cursor(cursor, stepPending, items.size(), 2);
+    return at(static_cast<int>(cursor));
+}
+
+dyn velarray::inc() {
+    vel_move_cursor(cursor, stepPending, items.size(), 1);
+    return at(static_cast<int>(cursor));
+}
+
+dyn velarray::dec() {
+    vel_move_cursor(cursor, stepPending, items.size(), -1);
+    return at(static_cast<int>(cursor));
 }
 
 void velarray::display() const { std::cout << *this << '\n'; }
 
-// Writes one element per line. Returns true when the file could not be
-// written, so that the result can raise the error flag directly.
-bool velarray::store(const text &fileName) const {
-    std::ofstream out(fileName.data, std::ios::binary);
-    for (const dyn &e : items) out << e << '\n';
-    out.close();
-    return !out;
-}
+// In the format of store.cpp. Returns true when the file could not be
+// written (and raises dyn::error), so that the result can also set the
+// error flag directly.
+bool velarray::store(const text &fileName) const { return vel_store_value(fileName, dyn(*this)); }
 
-// Reads the lines of a file as text elements; returns whether it succeeded.
+// A stored array gives its elements, a stored dict its values, a stored
+// single value one element (nil: none); any other file gives its lines as
+// texts. Returns whether it succeeded; on failure the array is unchanged.
 bool velarray::load(const text &fileName, int append) {
-    std::ifstream in(fileName.data, std::ios::binary);
-    if (!in) return false;
+    dyn loaded;
+    bool plain = false;
+    if (!vel_load_value(fileName, loaded, plain)) return false;
+    velarray elements = dyn::toArray(loaded);
     if (!append) items.clear();
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        items.push_back(dyn(text(line)));
-    }
+    items.insert(items.end(), elements.items.begin(), elements.items.end());
     return true;
 }
 
-velarray velarray::merge(const dyn &other) {
-    if (other.kind() == dyn::ARRAY)
-        *this += *other.asArray();
-    else if (other.kind() == dyn::DICT)
-        *this += other.asDict()->values();
-    else
-        *this += other;
-    return *this;
+velarray velarray::map(function f) const {
+    velarray result;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        dyn element = items[i];
+        result.items.push_back(vel_call_function(f, element));
+    }
+    return result;
+}
+
+// An array, typed array or dict adds its elements (a dict its values), nil
+// adds nothing, any other value is one element.
+dyn velarray::merge(const dyn &other) {
+    if (!other.isNil()) *this += vel_elements_of(other);
+    return dyn(*this);
 }
 
 void velarray::pack() {

@@ -46,6 +46,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <initializer_list>
 #include <iostream>
@@ -69,6 +70,7 @@ class _intArr;
 class _arr32;
 class _array64;
 class vel_text_slot;
+class vel_ctext;
 struct vel_dir_stream;
 typedef vel_dir_stream *_VelmoraDir;
 
@@ -159,6 +161,7 @@ public:
     void fill(const text &pattern, int count);
     int find(const text &needle, int from = 0) const;
     int find_last_of(const text &needle, int from = -1) const;
+    int findLast(const text &needle, int from = -1) const { return find_last_of(needle, from); }
     int findLex(const text &needle, int from = 0) const;
     int identical(const text &other) const;
     void insert(int position, const text &piece);
@@ -175,9 +178,11 @@ public:
     int toInteger() const { return toInt(); }
     double toNumber() const;
     double toReal() const { return toNumber(); }
-    const char *toStr() const { return c_str(); }
+    vel_ctext toStr() const;
     text toText() const { return *this; }
     void toFile(const text &fileName) const;
+    // No function is known by its name at run time: always 0.
+    void *toFunction() const { return nullptr; }
 
 private:
     std::size_t cursor = 0;
@@ -194,6 +199,9 @@ text operator+(const text &a, T b) { return a + text(b); }
 inline text operator+(const text &a, double b) { return a + text(b); }
 
 int vel_compare_texts(const text &a, const text &b);
+// The end of the decimal number (sign, digits, point, exponent; no hex, inf
+// or nan) that starts at s[start], or start when none starts there.
+std::size_t vel_number_end(const std::string &s, std::size_t start);
 inline bool operator==(const text &a, const text &b) { return a.data == b.data; }
 inline bool operator!=(const text &a, const text &b) { return a.data != b.data; }
 inline bool operator<(const text &a, const text &b) { return a.data < b.data; }
@@ -238,6 +246,17 @@ private:
     int index;
 };
 inline vel_text_slot text::operator[](int index) { return vel_text_slot(*this, index); }
+
+// The result of the methods whose value is a C string (toStr, toString): a
+// text, which a char * variable can also take. That conversion copies the
+// bytes into storage kept until the program ends (see _vel_cstring).
+class vel_ctext : public text {
+public:
+    vel_ctext(const text &value) : text(value) {}
+    vel_ctext(text &&value) : text(std::move(value)) {}
+    operator char *() const;
+};
+inline vel_ctext text::toStr() const { return vel_ctext(*this); }
 
 // The positions [first, end) that the bounds lo..hi of a slice denote in a
 // sequence of size elements: hi included when inclusive is 1, a negative hi
@@ -293,7 +312,9 @@ struct vel_error_flag {
     }
 };
 
-class dyn {
+#include "dyn_methods.hpp"
+
+class dyn : public vel_dyn_methods {
 public:
     enum Kind { NIL, BOOLEAN, INTEGER, REAL, NATURAL, TEXT, ARRAY, DICT, PAIR, POINTER };
     static vel_error_flag error;
@@ -365,7 +386,8 @@ public:
     velarray toArray() const;
     dict toDict() const;
     FILE *toFile() const { return toFile(*this); }
-    void *toObject() const { return rawPointer(); }
+    // An object variable is an array: the value as dyn::toArray gives it.
+    velarray toObject() const;
     bool isArray() const { return type == ARRAY; }
     bool isDict() const { return type == DICT; }
     bool isText() const { return type == TEXT; }
@@ -390,7 +412,9 @@ public:
     // Replaces a slice of the held text, array or dict; nil becomes an array.
     void setSlice(int lo, int hi, int inclusive, const dyn &value);
     bool in(const dyn &item) const;
-    text toString() const;
+    vel_ctext toString() const;
+    // The elements (of a dict: the values) joined by separator.
+    vel_ctext toString(const text &separator) const;
     int length() const;
     int size() const { return length(); }
 
@@ -487,6 +511,27 @@ double fmod(const dyn &a, const dyn &b);
 // Writes a value the way it appears inside a container (texts quoted).
 void vel_write_element(std::ostream &out, const dyn &value);
 
+// The order of sort, rsort, min and max: -1, 0 or 1. Unlike vel_compare it
+// is a total order whatever the kinds mixed: nil, then numbers by exact
+// value (booleans as 0 and 1, NaN after every other number), then texts by
+// bytes, arrays (element by element), dicts, pairs, and objects (all equal).
+int vel_sort_compare(const dyn &a, const dyn &b);
+// The file format of the store and load methods (see store.cpp).
+// vel_store_value returns true when writing failed and then raises
+// dyn::error. vel_load_value returns true on success; on failure it raises
+// dyn::error and leaves value alone. A file without the format's first
+// line is read as lines: an array of texts, and plain is set.
+bool vel_store_value(const text &fileName, const dyn &value);
+bool vel_load_value(const text &fileName, dyn &value, bool &plain);
+// Moves the cursor of the begin/end/inc/dec methods over size elements
+// (direction 1 or -1; 0 first, 2 last), applying a step that bound() left
+// pending. A cursor at size is outside: its value is nil.
+void vel_move_cursor(std::size_t &cursor, bool &stepPending, std::size_t size, int direction);
+inline int vel_cursor_index(std::size_t cursor, bool stepPending, std::size_t size) {
+    std::size_t at = cursor + (stepPending ? 1 : 0);
+    return at < size ? static_cast<int>(at) : -1;
+}
+
 struct vel_pair {
     dyn key;
     dyn value;
@@ -523,8 +568,8 @@ public:
     // element. The bounds are those of vel_slice_span.
     void setSlice(int lo, int hi, int inclusive, const dyn &value);
     bool in(const dyn &item) const;
-    text toString() const;
-    text toString(const text &separator) const { return join(separator); }
+    vel_ctext toString() const;
+    vel_ctext toString(const text &separator) const { return join(separator); }
 
     void reset();
     bool inBound();
@@ -540,33 +585,49 @@ public:
     velarray &operator|=(const velarray &other);
     velarray &operator^=(const velarray &other);
 
-    // Built-in array methods.
+    // Built-in array methods. Positions out of range are clamped into the
+    // array; the semantics are listed in the README.
     void push(const dyn &item) { items.push_back(item); }
     dyn pop();
     dyn shift();
     void unshift(const dyn &item);
     void insert(int index, const dyn &item);
     void splice(int index, int count);
-    int find(const dyn &item) const;
-    int findLast(const dyn &item) const;
+    int find(const dyn &item, int from = 0) const;
+    int findLast(const dyn &item, int from = -1) const;
     text join(const text &separator) const;
     text toText(const text &separator = text(", ")) const { return join(separator); }
     velarray keys() const;
     velarray values() const { return *this; }
     velarray reverse() const;
     velarray unique() const;
+    // Ascending by vel_sort_compare, stable; descending when the flag is set.
     void sort(int descending = 0);
-    void rSort(int descending = 1) { sort(descending); }
+    // Descending; ascending when the flag is set.
+    void rsort(int ascending = 0) { sort(ascending ? 0 : 1); }
+    void rSort(int ascending = 0) { rsort(ascending); }
     void kSort() {}
     double sum() const;
     dyn min() const;
     dyn max() const;
-    dyn begin() const { return at(0); }
-    dyn end() const { return at(size() - 1); }
+    dyn rand() const;
+    // The internal cursor: begin and end move it to the first / last element,
+    // inc and dec one step; each gives the element reached (nil outside).
+    dyn begin();
+    dyn end();
+    dyn inc();
+    dyn dec();
+    int index() const { return vel_cursor_index(cursor, stepPending, items.size()); }
     void display() const;
     bool store(const text &fileName) const;
     bool load(const text &fileName, int append = 0);
-    velarray merge(const dyn &other);
+    // The function is called on each element. A function address held as
+    // `function` must be that of a function taking a var and returning a
+    // var; a null one leaves the elements as they are.
+    velarray map(function f) const;
+    template <class R, class P>
+    velarray map(R (*f)(P)) const;
+    dyn merge(const dyn &other);
     void pack();
 
 private:
@@ -624,30 +685,64 @@ public:
     // one value under the next free integer key. An inserted key that exists
     // outside the range moves to the inserted position.
     void setSlice(int lo, int hi, int inclusive, const dyn &value);
-    text toString() const;
+    vel_ctext toString() const;
+    // The values joined by separator.
+    vel_ctext toString(const text &separator) const { return join(separator); }
 
     void reset();
     bool inBound();
-    dyn key() const;
+    text key() const;
     dyn value() const;
     void bound() { stepPending = true; }
 
-    // Built-in dict methods.
+    // Built-in dict methods; positions are those of insertion order.
     velarray keys() const;
     velarray values() const;
-    int find(const dyn &value) const;
+    int find(const dyn &value, int from = 0) const;
+    // Without an argument: the position of the last entry (-1 when empty).
+    int findLast() const { return size() - 1; }
+    int findLast(const dyn &value, int from = -1) const;
     dyn push(const dyn &value);
     dyn pop();
     dyn shift();
     void unshift(const text &key, const dyn &value);
+    void unshift(const dyn &value);
     void insert(int position, const dyn &value);
     void concat(const dict &other);
+    // By value / by key with vel_sort_compare, stable.
     void sort(bool descending = false);
     void kSort(bool descending = false);
+    void ksort(bool descending = false) { kSort(descending); }
+    void rsort(int ascending = 0) { sort(ascending == 0); }
     dict unique() const;
     int display() const;
     bool store(const text &fileName) const;
     bool load(const text &fileName, int append = 0);
+    text toXML() const;
+    // The array methods that a dict answers, on its values.
+    text join(const text &separator) const { return values().join(separator); }
+    text toText(const text &separator = text(", ")) const { return join(separator); }
+    velarray reverse() const { return values().reverse(); }
+    double sum() const { return values().sum(); }
+    dyn min() const { return values().min(); }
+    dyn max() const { return values().max(); }
+    dyn rand() const { return values().rand(); }
+    velarray map(function f) const { return values().map(f); }
+    template <class R, class P>
+    velarray map(R (*f)(P)) const {
+        return values().map(f);
+    }
+    // Adds the entries of a dict, a pair as an entry, the elements of an
+    // array under the next free keys, or one value; nil adds nothing.
+    dyn merge(const dyn &other);
+    // Removes the entries whose value is nil.
+    void pack();
+    void splice(int position, int count);
+    dyn begin();
+    dyn end();
+    dyn inc();
+    dyn dec();
+    int index() const { return vel_cursor_index(cursor, stepPending, entries.size()); }
 
     dict &operator+=(const dict &other) {
         concat(other);
@@ -660,7 +755,7 @@ private:
     long long nextFreeKey() const;
     void rebuildIndex();
     std::deque<Entry> entries;  // stable element addresses, as in velarray
-    std::map<std::string, std::size_t> index;  // key token -> position in entries
+    std::map<std::string, std::size_t> keyIndex;  // key token -> position in entries
     std::size_t cursor = 0;
     bool stepPending = false;
 };
@@ -679,241 +774,7 @@ std::ostream &operator<<(std::ostream &out, const dict &value);
 // element.
 velarray vel_elements_of(const dyn &value);
 
-// ---------------------------------------------------------------------------
-// Typed arrays. The shared behaviour lives in vel_typed_array; the three
-// classes add their constructors and the element conversions.
-
-template <class Derived, class Element>
-class vel_typed_array {
-public:
-    int size() const { return static_cast<int>(items.size()); }
-    int length() const { return size(); }
-    bool empty() const { return items.empty(); }
-    const std::deque<Element> &elements() const { return items; }
-
-    // A value of another type becomes an element through dyn: numbers are
-    // clamped into the element's range, texts are read as numbers.
-    template <class T>
-    Element elementOf(const T &value) const {
-        return convertedElement(value, std::is_same<T, Element>());
-    }
-
-    Element &operator[](int index) { return slot(index); }
-    Element &operator[](const dyn &index) { return slot(dyn::toInt(index)); }
-    Element at(int index) const {
-        if (index < 0 || static_cast<std::size_t>(index) >= items.size()) return self().blank();
-        return self().normalized(items[static_cast<std::size_t>(index)]);
-    }
-    Element at(const dyn &index) const { return index.isNumeric() ? at(dyn::toInt(index)) : self().blank(); }
-    void setAt(int index, const Element &value) { slot(index) = self().normalized(value); }
-    template <class T>
-    void setAt(int index, const T &value) {
-        Element converted = elementOf(value);
-        slot(index) = converted;
-    }
-    template <class T>
-    void setAt(const dyn &index, const T &value) {
-        setAt(dyn::toInt(index), value);
-    }
-    Element *to(int index) { return &slot(index); }
-    Derived slice(int lo, int hi = -1, int inclusive = 0) const;
-    // Replaces the elements lo..hi (see vel_slice_span) by the elements of
-    // value (an array, typed array or dict) or by value itself.
-    void setSlice(int lo, int hi, int inclusive, const dyn &value) {
-        std::deque<Element> fresh;
-        velarray source = vel_elements_of(value);
-        for (const dyn &e : source.elements()) fresh.push_back(self().fromDyn(e));
-        vel_span span = vel_slice_span(lo, hi, inclusive, items.size());
-        items.erase(items.begin() + static_cast<long>(span.first), items.begin() + static_cast<long>(span.end));
-        items.insert(items.begin() + static_cast<long>(span.first), fresh.begin(), fresh.end());
-    }
-    bool in(const Element &item) const {
-        for (const Element &e : items)
-            if (self().normalized(e) == self().normalized(item)) return true;
-        return false;
-    }
-    // An item of another type is compared as a dyn value: 2.5 is not in an
-    // _intArr holding 2.
-    template <class T>
-    bool in(const T &item) const {
-        dyn wanted(item);
-        for (const Element &e : items)
-            if (vel_equal(dyn(self().normalized(e)), wanted)) return true;
-        return false;
-    }
-    text toString() const;
-
-    void reset() {
-        cursor = 0;
-        stepPending = false;
-    }
-    bool inBound() {
-        if (stepPending) ++cursor;
-        stepPending = false;
-        return cursor < items.size();
-    }
-    int key() const { return static_cast<int>(cursor); }
-    Element value() const { return at(static_cast<int>(cursor)); }
-    void bound() { stepPending = true; }
-
-    void push(const Element &item) { items.push_back(self().normalized(item)); }
-    Element pop() {
-        if (items.empty()) return self().blank();
-        Element last = items.back();
-        items.pop_back();
-        return last;
-    }
-    int find(const Element &item) const {
-        for (std::size_t i = 0; i < items.size(); ++i)
-            if (self().normalized(items[i]) == self().normalized(item)) return static_cast<int>(i);
-        return -1;
-    }
-
-    Derived &operator+=(const Derived &other) {
-        std::deque<Element> appended(other.items);  // other may be this array
-        for (const Element &e : appended) push(e);
-        return self();
-    }
-    // Appends the elements of an array, typed array or dict, or one value.
-    template <class T>
-    Derived &operator+=(const T &value) {
-        velarray source = vel_elements_of(dyn(value));
-        for (const dyn &e : source.elements()) push(self().fromDyn(e));
-        return self();
-    }
-    // Removes every element equal to the value or to one of its elements.
-    template <class T>
-    Derived &operator-=(const T &value) {
-        velarray removed = vel_elements_of(dyn(value));
-        std::deque<Element> kept;
-        for (const Element &e : items)
-            if (!removed.in(dyn(self().normalized(e)))) kept.push_back(e);
-        items.swap(kept);
-        return self();
-    }
-    Derived &operator-=(const Derived &other) {
-        std::deque<Element> kept;
-        for (const Element &e : items)
-            if (!other.in(e)) kept.push_back(e);
-        items.swap(kept);
-        return self();
-    }
-    Derived &operator&=(const Derived &other) {
-        Derived result = self().emptyLike();
-        for (const Element &e : items)
-            if (other.in(e) && !result.in(e)) result.items.push_back(e);
-        items.swap(result.items);
-        return self();
-    }
-    Derived &operator|=(const Derived &other) {
-        Derived result = self().emptyLike();
-        for (const Element &e : items)
-            if (!result.in(e)) result.items.push_back(e);
-        for (const Element &e : other.items)
-            if (!result.in(e)) result.items.push_back(self().normalized(e));
-        items.swap(result.items);
-        return self();
-    }
-    Derived &operator^=(const Derived &other) {
-        Derived result = self().emptyLike();
-        for (const Element &e : items)
-            if (!other.in(e) && !result.in(e)) result.items.push_back(e);
-        for (const Element &e : other.items)
-            if (!in(e) && !result.in(e)) result.items.push_back(self().normalized(e));
-        items.swap(result.items);
-        return self();
-    }
-    template <class T>
-    friend Derived operator+(Derived a, const T &value) {
-        return a += value;
-    }
-    template <class T>
-    friend Derived operator-(Derived a, const T &value) {
-        return a -= value;
-    }
-    friend Derived operator-(Derived a, const Derived &b) { return a -= b; }
-    friend Derived operator&(Derived a, const Derived &b) { return a &= b; }
-    friend Derived operator|(Derived a, const Derived &b) { return a |= b; }
-    friend Derived operator^(Derived a, const Derived &b) { return a ^= b; }
-    friend bool operator==(const Derived &a, const Derived &b) { return a.items == b.items; }
-    friend bool operator!=(const Derived &a, const Derived &b) { return !(a.items == b.items); }
-    friend std::ostream &operator<<(std::ostream &out, const Derived &a) { return out << a.toString(); }
-
-    velarray toArray() const;
-
-protected:
-    Element convertedElement(const Element &value, std::true_type) const { return self().normalized(value); }
-    template <class T>
-    Element convertedElement(const T &value, std::false_type) const {
-        return self().fromDyn(dyn(value));
-    }
-    Element &slot(int index) {
-        if (index < 0) vel_fatal("negative index " + std::to_string(index));
-        if (static_cast<std::size_t>(index) >= items.size())
-            items.resize(static_cast<std::size_t>(index) + 1, self().blank());
-        return items[static_cast<std::size_t>(index)];
-    }
-    Derived &self() { return static_cast<Derived &>(*this); }
-    const Derived &self() const { return static_cast<const Derived &>(*this); }
-
-    std::deque<Element> items;  // stable element addresses, as in velarray
-    std::size_t cursor = 0;
-    bool stepPending = false;
-};
-
-class _intArr : public vel_typed_array<_intArr, int> {
-public:
-    _intArr() = default;
-    explicit _intArr(int single) { items.push_back(single); }
-    _intArr(std::initializer_list<int> list) { items.assign(list.begin(), list.end()); }
-    explicit _intArr(const velarray &array);
-    explicit _intArr(const dyn &value);
-    int blank() const { return 0; }
-    int normalized(int v) const { return v; }
-    int fromDyn(const dyn &v) const { return dyn::toInt(v); }
-    _intArr emptyLike() const { return _intArr(); }
-    int sum() const;
-};
-
-class _arr32 : public vel_typed_array<_arr32, dyn> {
-public:
-    _arr32() = default;
-    explicit _arr32(const text &single) { items.push_back(dyn(single)); }
-    explicit _arr32(const char *single) { items.push_back(dyn(text(single))); }
-    explicit _arr32(void *single) { items.push_back(dyn(single)); }
-    explicit _arr32(const _arr32 *other);
-    _arr32(std::initializer_list<dyn> list);
-    explicit _arr32(const velarray &array);
-    explicit _arr32(const dyn &value);
-    dyn blank() const { return dyn(text()); }
-    dyn normalized(const dyn &v) const;
-    dyn fromDyn(const dyn &v) const { return normalized(v); }
-    _arr32 emptyLike() const { return _arr32(); }
-    text join(const text &separator) const;
-};
-
-class _array64 : public vel_typed_array<_array64, vel_num64> {
-public:
-    _array64() = default;
-    _array64(int tag, int capacity);
-    _array64(int tag, double single);
-    _array64(int tag, natural single);
-    _array64(int tag, std::initializer_list<vel_num64> list);
-    _array64(std::initializer_list<double> list);
-    _array64(int tag, const velarray &array);
-    explicit _array64(const velarray &array);
-    // The elements of a dyn holding an array or dict, or the value itself.
-    _array64(int tag, const dyn &value);
-    int tag() const { return elementTag; }
-    vel_num64 fromDyn(const dyn &v) const;
-    vel_num64 blank() const { return vel_num64::withTag(elementTag, vel_num64()); }
-    vel_num64 normalized(const vel_num64 &v) const { return vel_num64::withTag(elementTag, v); }
-    _array64 emptyLike() const { return _array64(elementTag, 0); }
-    double sum() const;
-
-private:
-    int elementTag = TYPE_NUMBER;
-};
+#include "typed_arrays.hpp"
 
 // ---------------------------------------------------------------------------
 // Functions of generated programs.
@@ -1057,8 +918,24 @@ text plural(int count);
 velarray _vel_range(int from, int to);
 int _vel_time();
 dict _vel_ltime();
+// The pieces between the separators, empty ones included; an empty
+// separator gives one piece per byte. A dyn is cut as its text. (One
+// overload per receiver spelling, so that none is ambiguous.)
 velarray explode(const text &x, const text &separator);
+velarray explode(const std::string &x, const text &separator);
+velarray explode(const char *x, const text &separator);
+velarray explode(const dyn &x, const text &separator);
 text to_string(double x);
+template <class T, vel_if_integer<T> = 0>
+text to_string(T x) { return text(x); }
+// abs, min and max of numbers. abs keeps the C library's int overloads;
+// min and max of reals give NaN when either operand is NaN.
+using std::abs;
+inline natural abs(natural x) { return x; }
+double min(double a, double b);
+double max(double a, double b);
+// exit with no status ends the program with 0.
+[[noreturn]] inline void exit() { std::exit(0); }
 
 // ---------------------------------------------------------------------------
 // Integer mod and division, and the steps of for loops over ranges.
@@ -1214,24 +1091,117 @@ bool _vel_for_next(dyn &var, const S &step, const E &end, int inclusive) {
 }
 
 // Files.
+// A file is a FILE *; a failed open gives a null handle and raises
+// dyn::error. Every function below accepts the null handle and gives its
+// failure result. The overloads taking a dyn serve var receivers: the dyn
+// holds the FILE * (_vel_open's result stored in it), a text is taken as a
+// file name where a name makes sense, anything else is the null handle.
 FILE *_vel_open(const text &name, const text &mode);
+FILE *fopen(const text &name, const text &mode);
+// What f.open(name, mode) gives as a value: 1 when the file opened, else 0.
+int _vel_opened(FILE *file);
+int _vel_opened(const dyn &file);
+int _vel_fclose(FILE *file);
+int _vel_fclose(dyn &file);  // also sets the variable to nil, so a second close is harmless
+int _vel_fclose(const dyn &file);
+bool _vel_feof(FILE *file);
+bool _vel_feof(const dyn &file);
 text fread(FILE *file, int count);
+text fread(const dyn &file, int count);
 int fwrite(FILE *file, const text &data);
+int fwrite(const dyn &file, const text &data);
 text fgets(FILE *file);
+text fgets(const dyn &file);
 void fputs(FILE *file, const text &line);
+void fputs(const dyn &file, const text &line);
 int fseek(FILE *file, int offset);
+int fseek(const dyn &file, int offset);
 natural filesize(FILE *file);
+natural filesize(const dyn &file);
 double filesize(const text &name);
+double filesize(const std::string &name);
+double filesize(const char *name);
 natural filemtime(FILE *file);
+natural filemtime(const dyn &file);
 double filemtime(const text &name);
+double filemtime(const std::string &name);
+double filemtime(const char *name);
 bool file_exists(const text &name);
+bool file_exists(const std::string &name);
+bool file_exists(const char *name);
 bool file_exists(FILE *file);
+bool file_exists(const dyn &file);
 text filetype(const text &name);
 bool _vel_unlink(const text &name);
 bool _vel_ren(const text &from, const text &to);
 bool _vel_isfile(const text &name);
 velarray _vel_ftoarr(const text &name);
 text _vel_ftostr(const text &name);
+
+// C's fclose and feof crash on the null handle of a failed open, and the
+// generated code calls them by those names: they are redirected to the
+// versions above, which also take a dyn.
+#undef fclose
+#undef feof
+#define fclose(file) _vel_fclose(file)
+#define feof(file) _vel_feof(file)
+
+// ---------------------------------------------------------------------------
+// Directories, time, random numbers and processes.
+
+// Directories. A directory handle is a dyn holding a _VelmoraDir; nil (a
+// failed open_dir) and a closed handle read as the end of the listing.
+// Listings leave out "." and "..".
+bool _vel_chdir(const text &name);
+bool _vel_mkdir(const text &name);
+bool _vel_rmdir(const text &name);
+bool _vel_isdir(const text &name);
+text getcwd();  // "" when the current directory's name is unknown
+dyn open_dir(const text &name);
+text read_dir(const dyn &directory);  // the next name, "" after the last
+void rewind_dir(const dyn &directory);
+void close_dir(const dyn &directory);
+velarray scandir(const text &name);  // the names, sorted bytewise
+
+// rand() and srand() of the C library are replaced by libvel's own
+// generator (random.cpp), the same on every platform: rand() gives
+// 0..2^31-1, srand(seed) restarts the sequence, which starts as srand(1).
+
+// A command run by system(). Natively: converted to an integer it is the
+// command's exit status (its output goes to the program's standard output);
+// converted to a text, a dyn or printed it is the command's standard output.
+// The command runs once, at the first conversion, or when the result is
+// dropped unused. Under WebAssembly no command can run: -1 and "".
+class vel_command {
+public:
+    explicit vel_command(std::string command) : command(std::move(command)) {}
+    vel_command(vel_command &&other) noexcept;
+    vel_command(const vel_command &) = delete;
+    vel_command &operator=(const vel_command &) = delete;
+    ~vel_command();
+    operator int() const;
+    operator text() const;
+    operator dyn() const;
+    int status() const;
+    text output() const;
+
+private:
+    std::string command;
+    mutable bool ran = false;
+    mutable int exitStatus = -1;
+    mutable text captured;
+};
+vel_command system(const text &command);
+std::ostream &operator<<(std::ostream &out, const vel_command &command);
+
+#if defined(__EMSCRIPTEN__) || defined(__wasi__)
+// velmora.a's WASI file layer (wasi_files.cpp): referencing it from every
+// program links it ahead of the C library's weak stand-ins.
+extern "C" int vel_wasi_files_linked;
+namespace {
+__attribute__((used)) int *const vel_wasi_files_anchor = &vel_wasi_files_linked;
+}  // namespace
+#endif
 
 // Makes std::cout print booleans as true and false in every program that
 // includes this header, before main runs.
@@ -1245,25 +1215,6 @@ struct vel_stream_setup {
 } const vel_stream_setup_instance;
 }  // namespace
 
-// Template members that need the complete classes above.
-template <class Derived, class Element>
-Derived vel_typed_array<Derived, Element>::slice(int lo, int hi, int inclusive) const {
-    Derived result = self().emptyLike();
-    long last = hi < 0 ? static_cast<long>(items.size()) - 1 : (inclusive ? hi : static_cast<long>(hi) - 1);
-    if (last >= static_cast<long>(items.size())) last = static_cast<long>(items.size()) - 1;
-    for (long i = lo < 0 ? 0 : lo; i <= last; ++i) result.items.push_back(items[static_cast<std::size_t>(i)]);
-    return result;
-}
-
-template <class Derived, class Element>
-text vel_typed_array<Derived, Element>::toString() const {
-    return text(toArray());
-}
-
-template <class Derived, class Element>
-velarray vel_typed_array<Derived, Element>::toArray() const {
-    std::vector<dyn> converted;
-    converted.reserve(items.size());
-    for (const Element &e : items) converted.push_back(dyn(self().normalized(e)));
-    return velarray(std::move(converted));
-}
+// The built-in methods of the typed arrays and the templates of the other
+// containers' built-in methods.
+#include "builtin_methods.hpp"

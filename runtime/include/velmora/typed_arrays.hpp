@@ -1,0 +1,311 @@
+#pragma once
+// The typed arrays of generated programs: _intArr (integers), _arr32 (texts,
+// files and objects) and _array64 (reals or naturals). Included by
+// libvel.hpp after velarray and dict; not meant to be included alone.
+
+// Typed arrays. The shared behaviour lives in vel_typed_array; the three
+// classes add their constructors and the element conversions.
+
+// What slice gives on a typed array: the typed array, which also converts
+// to a velarray, since the slice method's result is a list while a slice
+// subscript keeps the typed array's type.
+template <class Derived>
+class vel_typed_slice : public Derived {
+public:
+    vel_typed_slice(Derived &&array) : Derived(std::move(array)) {}
+    operator velarray() const { return this->toArray(); }
+};
+
+template <class Derived, class Element>
+class vel_typed_array {
+public:
+    int size() const { return static_cast<int>(items.size()); }
+    int length() const { return size(); }
+    bool empty() const { return items.empty(); }
+    const std::deque<Element> &elements() const { return items; }
+
+    // A value of another type becomes an element through dyn: numbers are
+    // clamped into the element's range, texts are read as numbers.
+    template <class T>
+    Element elementOf(const T &value) const {
+        return convertedElement(value, std::is_same<T, Element>());
+    }
+
+    Element &operator[](int index) { return slot(index); }
+    Element &operator[](const dyn &index) { return slot(dyn::toInt(index)); }
+    Element at(int index) const {
+        if (index < 0 || static_cast<std::size_t>(index) >= items.size()) return self().blank();
+        return self().normalized(items[static_cast<std::size_t>(index)]);
+    }
+    Element at(const dyn &index) const { return index.isNumeric() ? at(dyn::toInt(index)) : self().blank(); }
+    void setAt(int index, const Element &value) { slot(index) = self().normalized(value); }
+    template <class T>
+    void setAt(int index, const T &value) {
+        Element converted = elementOf(value);
+        slot(index) = converted;
+    }
+    template <class T>
+    void setAt(const dyn &index, const T &value) {
+        setAt(dyn::toInt(index), value);
+    }
+    Element *to(int index) { return &slot(index); }
+    vel_typed_slice<Derived> slice(int lo, int hi = -1, int inclusive = 0) const;
+    // Replaces the elements lo..hi (see vel_slice_span) by the elements of
+    // value (an array, typed array or dict) or by value itself.
+    void setSlice(int lo, int hi, int inclusive, const dyn &value) {
+        std::deque<Element> fresh;
+        velarray source = vel_elements_of(value);
+        for (const dyn &e : source.elements()) fresh.push_back(self().fromDyn(e));
+        vel_span span = vel_slice_span(lo, hi, inclusive, items.size());
+        items.erase(items.begin() + static_cast<long>(span.first), items.begin() + static_cast<long>(span.end));
+        items.insert(items.begin() + static_cast<long>(span.first), fresh.begin(), fresh.end());
+    }
+    bool in(const Element &item) const {
+        for (const Element &e : items)
+            if (self().normalized(e) == self().normalized(item)) return true;
+        return false;
+    }
+    // An item of another type is compared as a dyn value: 2.5 is not in an
+    // _intArr holding 2.
+    template <class T>
+    bool in(const T &item) const {
+        dyn wanted(item);
+        for (const Element &e : items)
+            if (vel_equal(dyn(self().normalized(e)), wanted)) return true;
+        return false;
+    }
+    vel_ctext toString() const;
+    vel_ctext toString(const text &separator) const { return join(separator); }
+
+    void reset() {
+        cursor = 0;
+        stepPending = false;
+    }
+    bool inBound() {
+        if (stepPending) ++cursor;
+        stepPending = false;
+        return cursor < items.size();
+    }
+    int key() const { return static_cast<int>(cursor); }
+    Element value() const { return at(static_cast<int>(cursor)); }
+    void bound() { stepPending = true; }
+
+    void push(const Element &item) { items.push_back(self().normalized(item)); }
+    int find(const Element &item) const {
+        for (std::size_t i = 0; i < items.size(); ++i)
+            if (self().normalized(items[i]) == self().normalized(item)) return static_cast<int>(i);
+        return -1;
+    }
+
+    // The built-in array methods, as velarray has them; an element taken
+    // out (pop, min, ...) is a dyn, nil when there is none. Defined in
+    // builtin_methods.hpp.
+    template <class T>
+    void push(const T &item);
+    template <class T>
+    void unshift(const T &item);
+    template <class T>
+    void insert(int position, const T &item);
+    template <class T>
+    int find(const T &item) const;
+    template <class T>
+    int findLast(const T &item) const;
+    dyn pop();
+    dyn shift();
+    void splice(int position, int count);
+    text join(const text &separator) const { return toArray().join(separator); }
+    text toText(const text &separator = text(", ")) const { return join(separator); }
+    velarray keys() const { return toArray().keys(); }
+    velarray reverse() const { return toArray().reverse(); }
+    Derived values() const { return self(); }
+    Derived unique() const;
+    void sort(int descending = 0);
+    void rsort(int ascending = 0) { sort(ascending ? 0 : 1); }
+    void rSort(int ascending = 0) { rsort(ascending); }
+    void kSort() {}
+    // Typed arrays hold no nil, so there is nothing to pack.
+    void pack() {}
+    double sum() const;
+    dyn min() const { return toArray().min(); }
+    dyn max() const { return toArray().max(); }
+    dyn rand() const { return toArray().rand(); }
+    dyn begin();
+    dyn end();
+    dyn inc();
+    dyn dec();
+    int index() const { return vel_cursor_index(cursor, stepPending, items.size()); }
+    void display() const { std::cout << toString() << '\n'; }
+    bool store(const text &fileName) const { return vel_store_value(fileName, dyn(toArray())); }
+    bool load(const text &fileName, int append = 0);
+    // Each result becomes an element again.
+    Derived map(function f) const;
+    template <class R, class P>
+    Derived map(R (*f)(P)) const;
+    // The receiver after the merge, as a dyn.
+    dyn merge(const dyn &other);
+
+    Derived &operator+=(const Derived &other) {
+        std::deque<Element> appended(other.items);  // other may be this array
+        for (const Element &e : appended) push(e);
+        return self();
+    }
+    // Appends the elements of an array, typed array or dict, or one value.
+    template <class T>
+    Derived &operator+=(const T &value) {
+        velarray source = vel_elements_of(dyn(value));
+        for (const dyn &e : source.elements()) push(self().fromDyn(e));
+        return self();
+    }
+    // Removes every element equal to the value or to one of its elements.
+    template <class T>
+    Derived &operator-=(const T &value) {
+        velarray removed = vel_elements_of(dyn(value));
+        std::deque<Element> kept;
+        for (const Element &e : items)
+            if (!removed.in(dyn(self().normalized(e)))) kept.push_back(e);
+        items.swap(kept);
+        return self();
+    }
+    Derived &operator-=(const Derived &other) {
+        std::deque<Element> kept;
+        for (const Element &e : items)
+            if (!other.in(e)) kept.push_back(e);
+        items.swap(kept);
+        return self();
+    }
+    Derived &operator&=(const Derived &other) {
+        Derived result = self().emptyLike();
+        for (const Element &e : items)
+            if (other.in(e) && !result.in(e)) result.items.push_back(e);
+        items.swap(result.items);
+        return self();
+    }
+    Derived &operator|=(const Derived &other) {
+        Derived result = self().emptyLike();
+        for (const Element &e : items)
+            if (!result.in(e)) result.items.push_back(e);
+        for (const Element &e : other.items)
+            if (!result.in(e)) result.items.push_back(self().normalized(e));
+        items.swap(result.items);
+        return self();
+    }
+    Derived &operator^=(const Derived &other) {
+        Derived result = self().emptyLike();
+        for (const Element &e : items)
+            if (!other.in(e) && !result.in(e)) result.items.push_back(e);
+        for (const Element &e : other.items)
+            if (!in(e) && !result.in(e)) result.items.push_back(self().normalized(e));
+        items.swap(result.items);
+        return self();
+    }
+    template <class T>
+    friend Derived operator+(Derived a, const T &value) {
+        return a += value;
+    }
+    template <class T>
+    friend Derived operator-(Derived a, const T &value) {
+        return a -= value;
+    }
+    friend Derived operator-(Derived a, const Derived &b) { return a -= b; }
+    friend Derived operator&(Derived a, const Derived &b) { return a &= b; }
+    friend Derived operator|(Derived a, const Derived &b) { return a |= b; }
+    friend Derived operator^(Derived a, const Derived &b) { return a ^= b; }
+    friend bool operator==(const Derived &a, const Derived &b) { return a.items == b.items; }
+    friend bool operator!=(const Derived &a, const Derived &b) { return !(a.items == b.items); }
+    friend std::ostream &operator<<(std::ostream &out, const Derived &a) { return out << a.toString(); }
+
+    velarray toArray() const;
+
+protected:
+    Element convertedElement(const Element &value, std::true_type) const { return self().normalized(value); }
+    template <class T>
+    Element convertedElement(const T &value, std::false_type) const {
+        return self().fromDyn(dyn(value));
+    }
+    Element &slot(int index) {
+        if (index < 0) vel_fatal("negative index " + std::to_string(index));
+        if (static_cast<std::size_t>(index) >= items.size())
+            items.resize(static_cast<std::size_t>(index) + 1, self().blank());
+        return items[static_cast<std::size_t>(index)];
+    }
+    Derived &self() { return static_cast<Derived &>(*this); }
+    const Derived &self() const { return static_cast<const Derived &>(*this); }
+
+    std::deque<Element> items;  // stable element addresses, as in velarray
+    std::size_t cursor = 0;
+    bool stepPending = false;
+};
+
+class _intArr : public vel_typed_array<_intArr, int> {
+public:
+    _intArr() = default;
+    explicit _intArr(int single) { items.push_back(single); }
+    _intArr(std::initializer_list<int> list) { items.assign(list.begin(), list.end()); }
+    explicit _intArr(const velarray &array);
+    explicit _intArr(const dyn &value);
+    int blank() const { return 0; }
+    int normalized(int v) const { return v; }
+    int fromDyn(const dyn &v) const { return dyn::toInt(v); }
+    _intArr emptyLike() const { return _intArr(); }
+};
+
+class _arr32 : public vel_typed_array<_arr32, dyn> {
+public:
+    _arr32() = default;
+    explicit _arr32(const text &single) { items.push_back(dyn(single)); }
+    explicit _arr32(const char *single) { items.push_back(dyn(text(single))); }
+    explicit _arr32(void *single) { items.push_back(dyn(single)); }
+    explicit _arr32(const _arr32 *other);
+    _arr32(std::initializer_list<dyn> list);
+    explicit _arr32(const velarray &array);
+    explicit _arr32(const dyn &value);
+    dyn blank() const { return dyn(text()); }
+    dyn normalized(const dyn &v) const;
+    dyn fromDyn(const dyn &v) const { return normalized(v); }
+    _arr32 emptyLike() const { return _arr32(); }
+};
+
+class _array64 : public vel_typed_array<_array64, vel_num64> {
+public:
+    _array64() = default;
+    _array64(int tag, int capacity);
+    _array64(int tag, double single);
+    _array64(int tag, natural single);
+    _array64(int tag, std::initializer_list<vel_num64> list);
+    _array64(std::initializer_list<double> list);
+    _array64(int tag, const velarray &array);
+    explicit _array64(const velarray &array);
+    // The elements of a dyn holding an array or dict, or the value itself.
+    _array64(int tag, const dyn &value);
+    int tag() const { return elementTag; }
+    vel_num64 fromDyn(const dyn &v) const;
+    vel_num64 blank() const { return vel_num64::withTag(elementTag, vel_num64()); }
+    vel_num64 normalized(const vel_num64 &v) const { return vel_num64::withTag(elementTag, v); }
+    _array64 emptyLike() const { return _array64(elementTag, 0); }
+
+private:
+    int elementTag = TYPE_NUMBER;
+};
+
+// Template members that need the complete classes above.
+template <class Derived, class Element>
+vel_typed_slice<Derived> vel_typed_array<Derived, Element>::slice(int lo, int hi, int inclusive) const {
+    Derived result = self().emptyLike();
+    long last = hi < 0 ? static_cast<long>(items.size()) - 1 : (inclusive ? hi : static_cast<long>(hi) - 1);
+    if (last >= static_cast<long>(items.size())) last = static_cast<long>(items.size()) - 1;
+    for (long i = lo < 0 ? 0 : lo; i <= last; ++i) result.items.push_back(items[static_cast<std::size_t>(i)]);
+    return vel_typed_slice<Derived>(std::move(result));
+}
+
+template <class Derived, class Element>
+vel_ctext vel_typed_array<Derived, Element>::toString() const {
+    return text(toArray());
+}
+
+template <class Derived, class Element>
+velarray vel_typed_array<Derived, Element>::toArray() const {
+    std::vector<dyn> converted;
+    converted.reserve(items.size());
+    for (const Element &e : items) converted.push_back(dyn(self().normalized(e)));
+    return velarray(std::move(converted));
+}
