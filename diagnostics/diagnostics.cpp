@@ -291,6 +291,14 @@ void reportReturn(int templateCode, const std::string &function, int typeA, int 
     writeFilledMessage();
 }
 
+void reportReturnCount(const std::string &function, int declared, int given) {
+    startTemplate(T_RETURN_COUNT);
+    fillPlaceholder(function);
+    fillPlaceholder(std::to_string(declared));
+    fillPlaceholder(std::to_string(given));
+    writeFilledMessage();
+}
+
 void printSummary(int count) {
     bool quiet = driverSettings.quiet;
     if (count != 0 || !quiet)

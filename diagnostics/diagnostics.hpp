@@ -68,6 +68,7 @@ enum ArgumentPlural { ARGUMENT_PLURAL_FROM_TWO, ARGUMENT_PLURAL_UNLESS_ONE };
 void reportArgumentCount(const std::string &function, int expected, int found,
                          ArgumentPlural plural = ARGUMENT_PLURAL_FROM_TWO);                  // 88
 void reportReturn(int templateCode, const std::string &function, int typeA, int typeB); // 89
+void reportReturnCount(const std::string &function, int declared, int given);           // 89
 
 // Replaces the first "$" of messageBuffer with text.
 void fillPlaceholder(const std::string &text);

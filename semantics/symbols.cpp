@@ -2,6 +2,7 @@
 // not. Blocks keep captured copies of outer symbols so that an assignment
 // made inside a block counts as a value only until the block is left.
 #include "semantics/symbols.hpp"
+#include "semantics/functions.hpp"
 #include "semantics/reserved_names.hpp"
 
 #include "diagnostics/diagnostics.hpp"
@@ -22,6 +23,7 @@ static constexpr int KIND_VALUE_CONSTANT = 3;
 static constexpr int MAX_INHERITANCE_DEPTH = 64;
 
 void resetSymbolTable() {
+    resetFunctionTable();
     for (int depth = 0; depth < BLOCK_DEPTH_CAPACITY; depth++) {
         symbolTable.blockScopes[depth].clear();
         symbolTable.blockCaptures[depth].clear();

@@ -62,6 +62,23 @@ public:
         }
         return LA(i) == IDENT;
     }
+    // Whether a function definition starts here: modifiers, one or more
+    // keyword types separated by commas, a name and "(".
+    bool functionDefinitionAhead() {
+        unsigned i = 1;
+        while (isModifierToken(LA(i)))
+            i++;
+        if (!isTypeKeywordToken(LA(i)) || !skipTypeAhead(i))
+            return false;
+        while (LA(i) == COMMA) {
+            i++;
+            while (LA(i) == EOL)
+                i++;
+            if (!isTypeKeywordToken(LA(i)) || !skipTypeAhead(i))
+                return false;
+        }
+        return LA(i) == IDENT && LA(i + 1) == LEFTPAR;
+    }
     // Steps over one type; false when none starts at i.
     bool skipTypeAhead(unsigned &i) {
         if (isTypeKeywordToken(LA(i))) {
@@ -182,13 +199,31 @@ importBlock
 // native texts go to the header; the declarations themselves write nothing.
 externBlock
     :   "extern" { switchToHeader(); }
-        (   EOL { output.lineCounter++; }
-        |   c:Q_COMMENT { output.lineCounter++; }
-        |   n:NATIVE { writeNative(n->getText()); emit("\n"); }
-        |   ~( SLASHEXTERN | EOL | Q_COMMENT | NATIVE )
-        )*
-        SLASHEXTERN
+        (   ( EOL { output.lineCounter++; } | COLON )
+            (   EOL { output.lineCounter++; }
+            |   c:Q_COMMENT { output.lineCounter++; }
+            |   n:NATIVE { writeNative(n->getText()); emit("\n"); }
+            |   { functionDefinitionAhead() || declarationAhead(false) }? externDeclaration
+            |   ~( SLASHEXTERN | EOL | Q_COMMENT | NATIVE )
+            )*
+            SLASHEXTERN
+        |   externDeclaration
+        )
         { switchToImplementation(); }
+    ;
+
+// A function or variable defined outside the program's sources: known to
+// the program, written nowhere.
+externDeclaration { std::string name; }
+    :   { functionDefinitionAhead() }?
+        { beginFunctionDefinition(true); }
+        functionHead
+        { endFunctionHead(); closeFunctionDefinition(); }
+    |   { beginDeclaration(); }
+        ( modifier )*
+        typeSpec
+        a:IDENT { declareExternVariable(a->getText()); }
+        ( options { greedy=true; } : COMMA b:IDENT { declareExternVariable(b->getText()); } )*
     ;
 
 topLevelItem
@@ -197,6 +232,8 @@ topLevelItem
     |   enumDeclaration
     |   defineDeclaration
     |   topLevelReturn
+    |   { functionDefinitionAhead() }?
+        functionDefinition
     |   { declarationAhead(true) }?
         { continueMainIfLong(); writeIndent(); }
         localDeclaration
@@ -230,6 +267,81 @@ topLevelReturn { ExprValue v; }
 typeKeywordToken
     :   "void" | "bool" | "byte" | "number" | "int" | "real" | "integer" | "natural"
     |   "var" | "array" | "dict" | "file" | "text" | "cstring" | "function" | "char" | "object"
+    ;
+
+// ---------------------------------------------------------------------------
+// Functions
+
+// A definition ends with the return at the function's own level; a return
+// inside one of its blocks is an early return.
+functionDefinition
+    :   { beginFunctionDefinition(false); }
+        functionHead
+        { endFunctionHead(); }
+        functionBody
+        { closeFunctionDefinition(); }
+    ;
+
+functionHead
+    :   ( modifier )*
+        typeSpec { addReturnType(); }
+        ( COMMA ( EOL { output.lineCounter++; } )* typeSpec { addReturnType(); } )*
+        n:IDENT { setFunctionName(n->getText()); }
+        LEFTPAR ( EOL { output.lineCounter++; } )* parameterList RIGHTPAR
+    ;
+
+parameterList
+    :   (   parameter
+            ( COMMA ( EOL { output.lineCounter++; } )* parameter )*
+        )?
+    ;
+
+parameter { ExprValue v; }
+    :   { beginParameter(); }
+        ( "const" { parameterConst(); } )?
+        ( "alias" { parameterAlias(); } )?
+        (   typeSpec { parameterTypeFromDeclaration(); }
+        |   "string" { parameterString(); }
+        )
+        ( "alias" { parameterAlias(); } )?
+        ( MUL { parameterPointer(); } )*
+        ( EOL { output.lineCounter++; } )?
+        (   n:IDENT { parameterName(n->getText()); }
+        |   { parameterUnnamed(); }
+        )
+        ( EQUAL v=expression { parameterDefault(v); } )?
+        { endParameter(); }
+    ;
+
+functionBody
+    :   ( EOL { output.lineCounter++; } | COLON )
+        functionStatements
+        functionReturn
+    |   ( QUESTION | "let" )
+        (   functionReturn
+        |   EOL { output.lineCounter++; } functionReturn
+        )
+    |   functionReturn
+    ;
+
+// The statements of a function's own level, up to its closing return.
+functionStatements
+    :   ( options { greedy=true; } : { LA(1) != LITERAL_return }? bodyStatement )*
+    ;
+
+functionReturn { ExprValue v; std::vector<ExprValue> values; }
+    :   "return"
+        (   options { greedy=true; } :
+            v=expression { values.push_back(v); }
+            ( COMMA v=expression { values.push_back(v); } )*
+        )?
+        { writeReturn(values); emit(";\n"); }
+        // A definition is closed by its line end. Were it optional, every
+        // statement's first word could follow an expression and the
+        // recovery from a faulty expression would stop there.
+        (   EOL { output.lineCounter++; }
+        |   SEMI
+        )
     ;
 
 // ---------------------------------------------------------------------------
@@ -276,12 +388,13 @@ bodyStatement
     |   statement
     ;
 
-returnInBody { ExprValue v; }
-    :   "return" { writeIndent(); emit("return"); }
-        (   v=expression { emit(" " + v.text); }
-            ( COMMA v=expression { emit(", " + v.text); } )*
+// A return inside a block of a function leaves the function early.
+returnInBody { ExprValue v; std::vector<ExprValue> values; }
+    :   "return"
+        (   v=expression { values.push_back(v); }
+            ( COMMA v=expression { values.push_back(v); } )*
         )?
-        { ::reportError(E_RETURN_MISPLACED); }
+        { writeReturn(values); }
         statementEnd
     ;
 

@@ -2,12 +2,14 @@
 
 #include "diagnostics/diagnostics.hpp"
 #include "semantics/builtins.hpp"
+#include "semantics/functions.hpp"
 #include "semantics/reserved_names.hpp"
 #include "semantics/spellings.hpp"
 #include "semantics/symbols.hpp"
 #include "semantics/types.hpp"
 #include "translator/bounded_stack.hpp"
 #include "translator/expressions.hpp"
+#include "translator/output.hpp"
 
 namespace {
 
@@ -15,6 +17,8 @@ enum CallKind {
     CALL_PLAIN,             // a function of the headers, or an external call
     CALL_SWAP,
     CALL_BUILTIN_FUNCTION,
+    CALL_PROGRAM_FUNCTION,
+    CALL_FORWARD,           // a name no function has yet: checked at the end of the source
     CALL_METHOD,            // a method row was found
     CALL_METHOD_NOT_FOUND,  // reported; the arguments are written alone
     CALL_UNTYPED_METHOD     // receiver of unknown type: written as it stands
@@ -22,7 +26,8 @@ enum CallKind {
 
 struct CallDescriptor {
     CallKind kind = CALL_PLAIN;
-    int row = -1;
+    int row = -1;           // table row, or program function record
+    std::string name;       // as written
     ExprValue receiver;
     std::string method;     // as written
 };
@@ -33,11 +38,20 @@ struct ArgumentLevel {
     int count = 0;
 };
 
-// The call being begun, until its argument level opens, and the levels of
-// the calls whose arguments are being parsed.
+// A call of a name that no function had when it was translated.
+struct ForwardCall {
+    std::string name;
+    int line = 0;
+    std::vector<int> argumentTypes;
+};
+
+// The call being begun, until its argument level opens, the levels of the
+// calls whose arguments are being parsed, and the calls of names that the
+// rest of the source may still define.
 struct CallState {
     CallDescriptor pending;
     BoundedStack<ArgumentLevel, ARGUMENT_LEVEL_CAPACITY> levels{"arguments"};
+    std::vector<ForwardCall> forwardCalls;
 };
 
 CallState calls;
@@ -135,6 +149,10 @@ int resultTypeOf(int row, int receiverType) {
     // elements stay dynamic values.
     if (isTypedArray(receiverType) && result == T_ARRAY)
         return receiverType;
+    // A var may hold a text, an array or a dict: what a method gives back
+    // from it is known only when the program runs.
+    if (receiverType == T_VAR && (isTextLike(result) || isContainer(result)))
+        return T_VAR;
     return result;
 }
 
@@ -182,7 +200,8 @@ std::string methodCallText(const CallDescriptor &call, const std::string *argume
     case FORM_MEMBER_STORED:
         return receiver + "." + row.name + "(" + list + ")";
     case FORM_ASSIGN:
-        return receiver + "= " + row.target + "(" + list + ")";
+        // As a value the call tells whether the file opened.
+        return "_vel_opened(" + receiver + "= " + row.target + "(" + list + "))";
     case FORM_SPLIT_TARGET: {
         std::string target = row.target;
         std::string::size_type comma = target.find(',');
@@ -258,11 +277,167 @@ ExprValue closeFunctionCall(const CallDescriptor &call, const ArgumentLevel &lev
     return value;
 }
 
+// An argument as the parameter it fills receives it.
+std::string programArgument(const ParameterRecord &parameter, const ExprValue &argument, bool external) {
+    if (parameter.byReference)
+        return argument.text;
+    switch (parameter.type) {
+    case T_VAR:
+        if (external && (isTypedArray(argument.type) || argument.type == T_TEXT))
+            return argument.text;
+        return argument.type == T_VAR ? argument.text : "dyn(" + argument.text + ")";
+    case T_BYTEPTR:
+        return "(unsigned char *) " + convertValue(T_CHARPTR, argument);
+    case T_FUNCTION:
+        return argument.text;
+    default:
+        return convertValue(parameter.type, argument);
+    }
+}
+
+// A function passed by name must be named by a text literal and exist.
+void checkFunctionArgument(const ExprValue &argument) {
+    if (argument.type == T_FUNCTION)
+        return;
+    if (argument.type == T_TEXT && !argument.literal) {
+        reportError(E_FUNCTION_NAME_LITERAL);
+        return;
+    }
+    if (argument.type != T_TEXT)
+        return;
+    std::string name = argument.text.size() >= 2 ? argument.text.substr(1, argument.text.size() - 2) : argument.text;
+    if (findProgramFunction(name) < 0)
+        reportNamed(E_FUNCTION_NOT_DEFINED, name);
+    else
+        reportNamed(E_UNEXPECTED, name);
+    reportNamed(E_INCOMPATIBLE_FUNCTION, name);
+}
+
+// An alias parameter is the caller's variable itself: only a variable of
+// the parameter's own type can be one.
+void checkAliasArgument(const FunctionRecord &function, const ParameterRecord &parameter, const ExprValue &argument) {
+    if (!argument.plainName || argument.root == nullptr) {
+        reportError(E_LITERAL_NOT_ALLOWED);
+        return;
+    }
+    if (argument.type != parameter.type && argument.type != T_UNKNOWN) {
+        reportCall(E_BAD_ARGUMENT_IN, function.name, parameter.type, argument.type);
+        return;
+    }
+    int type = typeState.currentType;
+    lookupAssign(argument.root->name);
+    typeState.currentType = type;
+}
+
+bool checkProgramArguments(const FunctionRecord &function, const int *types, int count) {
+    int parameters = static_cast<int>(function.parameters.size());
+    if (count > parameters || count < function.requiredCount()) {
+        reportArgumentCount(function.name, parameters, count);
+        return false;
+    }
+    bool accepted = true;
+    for (int i = 0; i < count; i++) {
+        const ParameterRecord &parameter = function.parameters[static_cast<size_t>(i)];
+        if (parameter.functionType || types[i] == T_UNKNOWN)
+            continue;
+        if (resultOf(parameter.type, types[i]) == 0) {
+            reportCall(E_BAD_ARGUMENT_IN, function.name, parameter.type, types[i]);
+            accepted = false;
+        }
+    }
+    return accepted;
+}
+
+ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &level) {
+    const FunctionRecord &function = functionRecord(call.row);
+    int types[ARGUMENTS_PER_CALL];
+    std::string arguments[ARGUMENTS_PER_CALL];
+    for (int i = 0; i < level.count; i++)
+        types[i] = level.arguments[i].type;
+    bool accepted = checkProgramArguments(function, types, level.count);
+    for (int i = 0; i < level.count; i++) {
+        const ExprValue &argument = level.arguments[i];
+        if (!accepted || i >= static_cast<int>(function.parameters.size())) {
+            arguments[i] = argument.text;
+            continue;
+        }
+        const ParameterRecord &parameter = function.parameters[static_cast<size_t>(i)];
+        if (parameter.functionType)
+            checkFunctionArgument(argument);
+        if (parameter.byReference)
+            checkAliasArgument(function, parameter, argument);
+        arguments[i] = programArgument(parameter, argument, function.external);
+    }
+    ExprValue value = valueOf(function.emittedName + "(" + joinTexts(arguments, level.count) + ")", function.callType());
+    typeState.currentType = value.type;
+    return value;
+}
+
+ExprValue closeForwardCall(const CallDescriptor &call, const ArgumentLevel &level, const ExprValue &head) {
+    ForwardCall forward;
+    forward.name = call.name;
+    forward.line = output.lineCounter;
+    std::string arguments[ARGUMENTS_PER_CALL];
+    for (int i = 0; i < level.count; i++) {
+        forward.argumentTypes.push_back(level.arguments[i].type);
+        arguments[i] = level.arguments[i].text;
+    }
+    calls.forwardCalls.push_back(forward);
+    ExprValue value = valueOf(head.text + "(" + joinTexts(arguments, level.count) + ")", T_VAR);
+    typeState.currentType = value.type;
+    return value;
+}
+
+// Whether C++ passes an argument of this type to a parameter of that type
+// as it stands: the call was written before the function's parameters
+// were known, without conversions.
+bool passesUnconverted(int parameter, int argument) {
+    if (parameter == argument || argument == T_UNKNOWN)
+        return true;
+    auto numeric = [](int type) {
+        return type == T_INTEGER || type == T_BYTE || type == T_BOOLEAN || type == T_NUMBER || type == T_REAL ||
+               type == T_NATURAL || type == T_LONG || type == T_CHAR;
+    };
+    if (numeric(parameter) && numeric(argument))
+        return true;
+    if (parameter == T_VAR)
+        return argument != T_FILE && argument != T_FUNCTION;
+    if (parameter == T_TEXT)
+        return argument == T_CHARPTR;
+    return false;
+}
+
 }  // namespace
 
 void resetCallState() {
     calls.levels.clear();
     calls.pending = CallDescriptor();
+}
+
+void resetForwardCalls() { calls.forwardCalls.clear(); }
+
+void checkForwardCalls() {
+    int line = output.lineCounter;
+    for (const ForwardCall &forward : calls.forwardCalls) {
+        output.lineCounter = forward.line;
+        int index = findProgramFunction(forward.name);
+        if (index < 0) {
+            reportNamed(E_FUNCTION_NOT_DEFINED, forward.name);
+            continue;
+        }
+        const FunctionRecord &function = functionRecord(index);
+        int count = static_cast<int>(forward.argumentTypes.size());
+        if (!checkProgramArguments(function, forward.argumentTypes.data(), count))
+            continue;
+        for (int i = 0; i < count; i++) {
+            const ParameterRecord &parameter = function.parameters[static_cast<size_t>(i)];
+            int type = forward.argumentTypes[static_cast<size_t>(i)];
+            if (parameter.byReference || !passesUnconverted(parameter.type, type))
+                reportCall(E_BAD_ARGUMENT_IN, forward.name, parameter.type, type);
+        }
+    }
+    calls.forwardCalls.clear();
+    output.lineCounter = line;
 }
 
 ExprValue beginCall(const std::string &name) {
@@ -274,13 +449,24 @@ ExprValue beginCall(const std::string &name) {
         calls.pending = call;
         return valueOf(builtinRow(row).target, builtinRow(row).field[F_RESULT]);
     }
-    // Until the program's own functions are translated, a call reaches only
-    // the functions and constructors of the headers every implementation
-    // file includes; any other name would reach the C++ compiler undeclared.
-    if (!isReservedName(name))
-        reportNamed(E_FUNCTION_NOT_DEFINED, name);
+    int function = findProgramFunction(name);
+    if (function >= 0) {
+        CallDescriptor call;
+        call.kind = CALL_PROGRAM_FUNCTION;
+        call.row = function;
+        call.name = name;
+        calls.pending = call;
+        return valueOf(functionRecord(function).emittedName, functionRecord(function).callType());
+    }
     calls.pending = CallDescriptor();
-    return valueOf(name, T_VAR);
+    calls.pending.name = name;
+    // The functions and constructors of the headers every implementation
+    // file includes are called as they stand; any other name must be a
+    // function that the rest of the source defines.
+    if (isReservedName(name))
+        return valueOf(name, T_VAR);
+    calls.pending.kind = CALL_FORWARD;
+    return valueOf(emittedNameFor(name), T_VAR);
 }
 
 ExprValue beginExternalCall(const std::string &tokenText) {
@@ -377,6 +563,12 @@ ExprValue closeArguments(const ExprValue &call) {
         break;
     case CALL_BUILTIN_FUNCTION:
         value = closeFunctionCall(level.call, level);
+        break;
+    case CALL_PROGRAM_FUNCTION:
+        value = closeProgramCall(level.call, level);
+        break;
+    case CALL_FORWARD:
+        value = closeForwardCall(level.call, level, call);
         break;
     case CALL_METHOD:
     case CALL_METHOD_NOT_FOUND:

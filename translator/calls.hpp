@@ -11,6 +11,11 @@ constexpr int ARGUMENTS_PER_CALL = 8;
 
 // Fresh call state at the start of a statement or a source.
 void resetCallState();
+// Calls of names that no function had when they were translated: at the
+// end of the source each must name a function, and its arguments must need
+// no conversion, since none was written.
+void resetForwardCalls();
+void checkForwardCalls();
 
 ExprValue beginCall(const std::string &name);
 ExprValue beginExternalCall(const std::string &tokenText);

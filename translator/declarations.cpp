@@ -38,6 +38,8 @@ std::string withoutConst(std::string prefix) {
     return prefix;
 }
 
+}  // namespace
+
 void writeHeaderLine(const std::string &line) {
     FILE *saved = output.currentOutput;
     output.currentOutput = output.headerFile;
@@ -52,6 +54,8 @@ void declareName(const std::string &name, int type, bool assigned) {
     pendingDeclaration.classIndex = declarations.classIndex;
     declare(name, assigned ? SYMBOL_ASSIGNED : 0);
 }
+
+namespace {
 
 // A file-level variable met after main has opened: it stays a file-level
 // variable, defined after main with its default value, and receives its
@@ -151,6 +155,10 @@ void applyArraySuffix() {
 int currentDeclaredType() {
     return declarations.declaredType;
 }
+
+const std::string &currentCppType() { return declarations.cppType; }
+const std::string &currentModifiers() { return declarations.modifierPrefix; }
+bool currentIsStatic() { return declarations.staticFlag != 0; }
 
 // "int()" inside a declaration names a type without declaring one: the
 // declaration's own type is kept around it.

@@ -18,6 +18,13 @@ void addConstModifier();
 void setDeclaredType(int type, const std::string &cppSpelling);
 void applyArraySuffix();
 int currentDeclaredType();
+// The C++ spelling of the declared type, and the modifiers written so far.
+const std::string &currentCppType();
+const std::string &currentModifiers();
+bool currentIsStatic();
+// Declares a name of the given type in the current scope.
+void declareName(const std::string &name, int type, bool assigned);
+void writeHeaderLine(const std::string &line);
 
 void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &value);
 void betweenDeclarators();

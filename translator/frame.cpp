@@ -35,6 +35,22 @@ void closeFile(FILE *&file) {
     file = nullptr;
 }
 
+// The function definitions follow everything else of the implementation.
+void appendFunctions() {
+    if (!output.functionsFile)
+        return;
+    FILE *saved = output.currentOutput;
+    output.currentOutput = output.implementationFile;
+    if (!project.discardingOutput) {
+        std::rewind(output.functionsFile);
+        char buffer[8192];
+        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, output.functionsFile)) > 0;)
+            emit(std::string(buffer, got));
+    }
+    output.currentOutput = saved;
+    closeFile(output.functionsFile);
+}
+
 }  // namespace
 
 void beginSourceFile() {
@@ -44,10 +60,14 @@ void beginSourceFile() {
     output.implementationFile =
         fopen(project.discardingOutput ? discarded : partName(sourceNames.cppName).c_str(), "wb");
     output.headerFile = fopen(project.discardingOutput ? discarded : partName(sourceNames.headerPath).c_str(), "wb");
-    if (!output.implementationFile || !output.headerFile) {
-        std::string name = output.implementationFile ? sourceNames.headerPath : sourceNames.cppName;
+    output.functionsFile = project.discardingOutput ? fopen(discarded, "wb") : std::tmpfile();
+    if (!output.implementationFile || !output.headerFile || !output.functionsFile) {
+        std::string name = !output.implementationFile ? sourceNames.cppName
+                           : !output.headerFile       ? sourceNames.headerPath
+                                                      : "a temporary file";
         closeFile(output.implementationFile);
         closeFile(output.headerFile);
+        closeFile(output.functionsFile);
         throw std::runtime_error("cannot write " + name);
     }
     output.currentOutput = output.savedImplementation = output.implementationFile;
@@ -56,6 +76,8 @@ void beginSourceFile() {
     resetStatementState();
     resetDeclarationState();
     resetExpressionState();
+    resetFunctionState();
+    resetForwardCalls();
     // Headers include the headers of the sources they include, so that a
     // cycle of includes must not make the preprocessor loop.
     switchToHeader();
@@ -87,6 +109,12 @@ void endSourceFile() {
         output.indentLevel--;
     }
     writeLateGlobals();
+    if (definingFunction())
+        closeFunctionDefinition();
+    checkForwardCalls();
+    appendFunctions();
+    if (project.isMainTranslation)
+        writeMainForProgramFunction();
     closeFile(output.headerFile);
     closeFile(output.implementationFile);
     output.currentOutput = output.savedImplementation = nullptr;

@@ -9,6 +9,7 @@ struct OutputState {
     FILE *headerFile = nullptr;
     FILE *currentOutput = nullptr;
     FILE *savedImplementation = nullptr;
+    FILE *functionsFile = nullptr;   // function definitions, appended after main
     bool writingHeader = false;
     int lineCounter = 1;       // source line; every diagnostic prints it
     int blankLines = 0;        // line ends written since the last text

@@ -14,3 +14,4 @@
 #include "translator/calls.hpp"
 #include "translator/expressions.hpp"
 #include "translator/names.hpp"
+#include "translator/functions.hpp"

@@ -24,7 +24,7 @@ TEST_F(MethodForms, EachFormWritesItsCall) {
     EXPECT_TRUE(t.hasStatement("std::cout << s.length()<< \"\\n\";")) << t.implementation;
     EXPECT_TRUE(t.hasStatement("std::cout << _vel_dumpArray(explode(s.data,\",\"))<< \"\\n\";")) << t.implementation;
     EXPECT_TRUE(t.hasStatement("std::cout << str(n)<< \"\\n\";")) << t.implementation;
-    EXPECT_TRUE(t.hasStatement("f= _vel_open(\"x.txt\",\"r\");")) << t.implementation;
+    EXPECT_TRUE(t.hasStatement("_vel_opened(f= _vel_open(\"x.txt\",\"r\"));")) << t.implementation;
     EXPECT_TRUE(t.hasStatement("a.insert(1 - 1 + 0,dyn(5));") || t.hasStatement("a.insert(0,dyn(5));"))
         << t.implementation;
     EXPECT_TRUE(t.hasStatement("dyn::error.set(a.store(\"a.txt\"));")) << t.implementation;

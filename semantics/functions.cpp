@@ -1,0 +1,71 @@
+#include "semantics/functions.hpp"
+
+#include <cctype>
+#include <deque>
+#include <unordered_map>
+
+#include "semantics/types.hpp"
+
+namespace {
+
+struct FunctionTable {
+    std::deque<FunctionRecord> records;  // a deque keeps references valid
+    std::unordered_map<std::string, int> byName;
+};
+
+FunctionTable functions;
+
+std::string lowered(const std::string &name) {
+    std::string lower = name;
+    for (char &c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower;
+}
+
+}  // namespace
+
+int FunctionRecord::requiredCount() const {
+    int required = 0;
+    for (const ParameterRecord &parameter : parameters)
+        if (!parameter.hasDefault)
+            required++;
+    return required;
+}
+
+int FunctionRecord::callType() const {
+    if (returnTypes.empty())
+        return T_UNKNOWN;
+    return returnTypes.size() >= 2 ? T_TUPLE : returnTypes[0];
+}
+
+int registerFunction(const FunctionRecord &record) {
+    auto known = functions.byName.find(record.name);
+    if (known != functions.byName.end() && functions.records[static_cast<size_t>(known->second)].source == record.source) {
+        functions.records[static_cast<size_t>(known->second)] = record;
+        return known->second;
+    }
+    functions.records.push_back(record);
+    int index = static_cast<int>(functions.records.size()) - 1;
+    functions.byName.emplace(record.name, index);
+    return index;
+}
+
+int findProgramFunction(const std::string &name) {
+    auto found = functions.byName.find(name);
+    return found == functions.byName.end() ? -1 : found->second;
+}
+
+int findProgramFunctionNoCase(const std::string &name) {
+    const std::string lower = lowered(name);
+    for (size_t i = 0; i < functions.records.size(); i++)
+        if (lowered(functions.records[i].name) == lower)
+            return static_cast<int>(i);
+    return -1;
+}
+
+FunctionRecord &functionRecord(int index) { return functions.records[static_cast<size_t>(index)]; }
+
+void resetFunctionTable() {
+    functions.records.clear();
+    functions.byName.clear();
+}

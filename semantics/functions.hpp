@@ -1,0 +1,42 @@
+#pragma once
+// The functions the program defines or declares: one record each, kept for
+// the whole run so that a source calls what the sources it includes define.
+#include <string>
+#include <vector>
+
+struct ParameterRecord {
+    std::string name;
+    int type = 0;
+    bool byReference = false;
+    bool constant = false;
+    bool hasDefault = false;
+    bool functionType = false;  // a function passed by name
+    std::string className;      // for a parameter of a class type
+};
+
+struct FunctionRecord {
+    std::string name;           // as the program writes it
+    std::string emittedName;    // as the C++ calls it
+    std::vector<int> returnTypes;
+    std::vector<ParameterRecord> parameters;
+    bool isStatic = false;
+    bool external = false;      // declared in an extern block, defined elsewhere
+    int mode = 0;               // 0 ordinary, 1 main, 3 and 4 main with an argument vector
+    std::string source;         // the source that defines it
+
+    int requiredCount() const;
+    // The type a call of the function has: its one return type, 0 when it
+    // declares none, tuple for several.
+    int callType() const;
+};
+
+// Adds a record, or replaces the one of the same name and source (a source
+// read again); its index, which stays valid for the run.
+int registerFunction(const FunctionRecord &record);
+// The index of the function with exactly this name, or -1.
+int findProgramFunction(const std::string &name);
+// The index of a function whose name differs from this one at most in
+// letter case, or -1.
+int findProgramFunctionNoCase(const std::string &name);
+FunctionRecord &functionRecord(int index);
+void resetFunctionTable();

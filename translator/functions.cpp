@@ -1,0 +1,331 @@
+#include "translator/functions.hpp"
+
+#include <cctype>
+#include <unordered_set>
+
+#include "driver/project.hpp"
+#include "semantics/builtins.hpp"
+#include "semantics/functions.hpp"
+#include "semantics/reserved_names.hpp"
+#include "semantics/spellings.hpp"
+#include "semantics/symbols.hpp"
+#include "translator/translator.hpp"
+
+namespace {
+
+// The definition being translated, from its head to its closing return.
+struct FunctionState {
+    bool defining = false;
+    bool external = false;
+    FunctionRecord record;
+    std::string modifiers;
+    std::string returnSpelling;      // the C++ return type
+    std::string parameters;          // as the definition writes them
+    std::string prototypeParameters; // with the default values
+    std::string argumentVector;      // main's array parameter, held as a C argument vector
+    // The parameter being read.
+    ParameterRecord parameter;
+    std::string parameterSpelling;
+    std::string defaultText;
+    int unnamedParameters = 0;
+    // Where the output went before the body.
+    FILE *savedOutput = nullptr;
+    int savedIndent = 0;
+    int savedBlankLines = 0;
+};
+
+// What the source being translated has defined so far.
+struct SourceFunctions {
+    std::unordered_set<std::string> names;  // in lower case
+    int mainRecord = -1;                    // its function main, when it is the main source
+};
+
+FunctionState functionState;
+SourceFunctions sourceFunctions;
+
+std::string identifierFrom(const std::string &text) {
+    std::string name;
+    for (char c : text)
+        name += (std::isalnum(static_cast<unsigned char>(c)) || c == '_') ? c : '_';
+    return name;
+}
+
+bool isMainName(const std::string &name) {
+    return name.size() == 4 && std::tolower(static_cast<unsigned char>(name[0])) == 'm' &&
+           std::tolower(static_cast<unsigned char>(name[1])) == 'a' &&
+           std::tolower(static_cast<unsigned char>(name[2])) == 'i' &&
+           std::tolower(static_cast<unsigned char>(name[3])) == 'n';
+}
+
+// The value a function of this type gives for nil or a missing value.
+std::string defaultValueOf(int type) {
+    std::string initializer = defaultInitializer(type);
+    std::string::size_type start = initializer.find('=');
+    if (start == std::string::npos)
+        return "0";
+    initializer = initializer.substr(start + 1);
+    while (!initializer.empty() && initializer[0] == ' ')
+        initializer.erase(0, 1);
+    return initializer.empty() ? "0" : initializer;
+}
+
+std::string returnedValue(int type, const ExprValue &value) {
+    if (value.type == T_NIL)
+        return defaultValueOf(type);
+    return convertValue(type, value);
+}
+
+void checkReturnedType(int declared, const ExprValue &value) {
+    if (value.type == T_UNKNOWN || value.type == T_NIL || declared == T_UNKNOWN)
+        return;
+    if (resultOf(declared, value.type) == 0)
+        reportCall(E_BAD_RETURN_TYPE_IN, functionState.record.name, declared, value.type);
+}
+
+}  // namespace
+
+void resetFunctionState() {
+    functionState = FunctionState();
+    sourceFunctions = SourceFunctions();
+}
+
+bool definingFunction() { return functionState.defining; }
+
+void beginFunctionDefinition(bool external) {
+    functionState = FunctionState();
+    functionState.external = external;
+    functionState.record.external = external;
+    beginDeclaration();
+    scopes.inFunction = true;
+    beginFunctionScope();
+}
+
+void addReturnType() {
+    int type = currentDeclaredType();
+    if (functionState.record.returnTypes.empty()) {
+        functionState.modifiers = currentModifiers();
+        functionState.record.isStatic = currentIsStatic();
+        functionState.returnSpelling = currentCppType();
+    } else {
+        // Several values come back in one array.
+        functionState.returnSpelling = "velarray ";
+    }
+    // A function "void f()" gives nothing back.
+    if (type != T_VOID || !functionState.record.returnTypes.empty())
+        functionState.record.returnTypes.push_back(type);
+}
+
+void setFunctionName(const std::string &name) {
+    FunctionRecord &record = functionState.record;
+    record.name = name;
+    record.source = sourceNames.baseName;
+    int builtin = -1;
+    int known = findProgramFunctionNoCase(name);
+    std::string lower = name;
+    for (char &c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    bool again = !sourceFunctions.names.insert(lower).second;
+    if (findFunction(name, builtin))
+        reportRedeclaration(name, W_IN_BUILTINS);
+    else if (again || (known >= 0 && functionRecord(known).source != record.source))
+        reportDuplicateName(name);
+    else if (findNoCase(symbolTable.globals, name) >= 0)
+        reportDuplicateName(name);
+    if (isMainName(name) && !scopes.inClass) {
+        // Every source's main has a name of its own; the C++ main is
+        // written by the frame.
+        record.mode = 1;
+        record.emittedName = "_main_" + identifierFrom(sourceNames.fileName);
+    } else {
+        // What an extern block declares is called by its own name.
+        record.emittedName = record.external ? name : emittedNameFor(name);
+    }
+}
+
+void beginParameter() {
+    functionState.parameter = ParameterRecord();
+    functionState.parameterSpelling.clear();
+    functionState.defaultText.clear();
+}
+
+void parameterConst() {
+    functionState.parameter.constant = true;
+    functionState.parameterSpelling = "const " + functionState.parameterSpelling;
+}
+
+void parameterAlias() { functionState.parameter.byReference = true; }
+
+void parameterTypeFromDeclaration() {
+    functionState.parameter.type = currentDeclaredType();
+    functionState.parameterSpelling += currentCppType();
+}
+
+void parameterString() {
+    functionState.parameter.type = T_CHARPTR;
+    functionState.parameterSpelling += "const char *";
+}
+
+void parameterPointer() {
+    ParameterRecord &parameter = functionState.parameter;
+    if (parameter.type == T_BYTE) {
+        parameter.type = T_BYTEPTR;
+        functionState.parameterSpelling = (parameter.constant ? "const " : "") + std::string("unsigned char *");
+    } else if (parameter.type == T_CHAR) {
+        parameter.type = T_CHARPTR;
+        functionState.parameterSpelling = (parameter.constant ? "const " : "") + std::string("char *");
+    } else {
+        functionState.parameterSpelling += "*";
+    }
+}
+
+void parameterName(const std::string &name) {
+    ParameterRecord &parameter = functionState.parameter;
+    parameter.name = name;
+    parameter.functionType = parameter.type == T_FUNCTION;
+    // Parameters are known in the body and have their values from the call.
+    declareName(name, parameter.type, true);
+}
+
+void parameterUnnamed() {
+    parameterName("v" + std::to_string(++functionState.unnamedParameters));
+}
+
+void parameterDefault(const ExprValue &value) {
+    functionState.parameter.hasDefault = true;
+    if (value.type != T_UNKNOWN && value.type != T_NIL)
+        checkAssign(functionState.parameter.type, value.type);
+    functionState.defaultText =
+        "=" + (value.type == T_NIL ? defaultValueOf(functionState.parameter.type)
+                                   : convertValue(functionState.parameter.type, value));
+}
+
+void endParameter() {
+    FunctionState &state = functionState;
+    ParameterRecord &parameter = state.parameter;
+    std::string emitted = emittedNameFor(parameter.name);
+    std::string text;
+    if (state.record.mode == 1 && parameter.type == T_ARRAY && state.record.parameters.empty()) {
+        // main's arguments come as a C argument vector and are turned
+        // into an array at the top of the body.
+        state.record.mode = 4;
+        state.argumentVector = emitted;
+        text = "char *_A_" + emitted + "[]";
+    } else {
+        text = state.parameterSpelling;
+        if (parameter.byReference)
+            text += "&";
+        if (!text.empty() && text.back() != ' ' && text.back() != '*' && text.back() != '&')
+            text += " ";
+        text += emitted;
+    }
+    if (!state.record.parameters.empty()) {
+        state.parameters += ", ";
+        state.prototypeParameters += ", ";
+    }
+    state.parameters += text;
+    state.prototypeParameters += text + state.defaultText;
+    state.record.parameters.push_back(parameter);
+}
+
+void endFunctionHead() {
+    FunctionState &state = functionState;
+    int index = registerFunction(state.record);
+    if (state.record.mode != 0 && project.isMainTranslation && !project.discardingOutput)
+        sourceFunctions.mainRecord = index;
+    if (state.external) {
+        state.defining = false;
+        return;
+    }
+    // A static function stays in its file; its prototype there is enough.
+    std::string returned = state.returnSpelling.empty() ? "void " : state.returnSpelling;
+    std::string head = state.modifiers + returned + state.record.emittedName + "(";
+    writeHeaderLine(head + state.prototypeParameters + ");");
+    state.defining = true;
+    state.savedOutput = output.currentOutput;
+    state.savedIndent = output.indentLevel;
+    state.savedBlankLines = output.blankLines;
+    output.currentOutput = output.functionsFile;
+    output.indentLevel = 0;
+    emit("\n" + head + state.parameters + ")\n{\n");
+    output.indentLevel = 1;
+    output.blankLines = 1;
+    if (!state.argumentVector.empty())
+        emitIndented("velarray " + state.argumentVector + "(_A_" + state.argumentVector + ");\n");
+}
+
+void closeFunctionDefinition() {
+    FunctionState &state = functionState;
+    if (state.defining) {
+        output.indentLevel = 0;
+        emit("}\n");
+        output.currentOutput = state.savedOutput;
+        output.indentLevel = state.savedIndent;
+        output.blankLines = state.savedBlankLines;
+    }
+    state.defining = false;
+    scopes.inFunction = false;
+    beginFunctionScope();
+    output.blankLines = 0;
+}
+
+void writeReturn(const std::vector<ExprValue> &values) {
+    writeIndent();
+    if (!scopes.inFunction || !functionState.defining) {
+        std::string text = "return";
+        for (size_t i = 0; i < values.size(); i++)
+            text += (i == 0 ? " " : ", ") + values[i].text;
+        emit(text);
+        reportError(E_RETURN_MISPLACED);
+        return;
+    }
+    const std::vector<int> &types = functionState.record.returnTypes;
+    if (values.empty()) {
+        emit(types.empty() ? "return" : "return " + (types.size() == 1 ? defaultValueOf(types[0]) : "velarray()"));
+        return;
+    }
+    if (types.size() != values.size() && !(types.empty() && values.size() == 1)) {
+        reportReturnCount(functionState.record.name, static_cast<int>(types.size()), static_cast<int>(values.size()));
+        emit(types.empty() ? "return" : "return " + (types.size() == 1 ? defaultValueOf(types[0]) : "velarray()"));
+        return;
+    }
+    if (types.empty()) {
+        // A void function gives no value back.
+        reportReturnCount(functionState.record.name, 0, 1);
+        emit("return");
+        return;
+    }
+    if (types.size() == 1) {
+        checkReturnedType(types[0], values[0]);
+        emit("return " + returnedValue(types[0], values[0]));
+        return;
+    }
+    std::string text = "return velarray{";
+    for (size_t i = 0; i < values.size(); i++) {
+        checkReturnedType(types[i], values[i]);
+        ExprValue converted = values[i];
+        converted.text = returnedValue(types[i], values[i]);
+        converted.type = types[i];
+        text += (i == 0 ? "" : ",") + convertValue(T_VAR, converted);
+    }
+    emit(text + "}");
+}
+
+void writeMainForProgramFunction() {
+    int index = sourceFunctions.mainRecord;
+    sourceFunctions.mainRecord = -1;
+    if (index < 0 || output.mainOpened)
+        return;
+    const FunctionRecord &main = functionRecord(index);
+    std::string arguments = main.mode == 4 ? "argv" : "";
+    std::string call = main.emittedName + "(" + arguments + ")";
+    emit("\nint main(int argc, char *argv[])\n{\n");
+    if (!main.returnTypes.empty() && main.returnTypes.size() == 1 &&
+        (main.returnTypes[0] == T_INTEGER || main.returnTypes[0] == T_BYTE || main.returnTypes[0] == T_BOOLEAN))
+        emit("    return " + call + ";\n}\n");
+    else
+        emit("    " + call + ";\n    return 0;\n}\n");
+}
+
+void declareExternVariable(const std::string &name) {
+    declareName(name, currentDeclaredType(), true);
+}
