@@ -69,3 +69,13 @@ void resetFunctionTable() {
     functions.records.clear();
     functions.byName.clear();
 }
+
+bool sameSignature(const FunctionRecord &a, const FunctionRecord &b) {
+    if (a.returnTypes != b.returnTypes || a.parameters.size() != b.parameters.size())
+        return false;
+    for (size_t i = 0; i < a.parameters.size(); i++)
+        if (a.parameters[i].type != b.parameters[i].type ||
+            a.parameters[i].byReference != b.parameters[i].byReference)
+            return false;
+    return true;
+}

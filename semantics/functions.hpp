@@ -11,6 +11,7 @@ struct ParameterRecord {
     bool constant = false;
     bool hasDefault = false;
     bool functionType = false;  // a function passed by name
+    int signature = -1;         // for a function type made by define: the function it was made from
     std::string className;      // for a parameter of a class type
 };
 
@@ -39,4 +40,6 @@ int findProgramFunction(const std::string &name);
 // letter case, or -1.
 int findProgramFunctionNoCase(const std::string &name);
 FunctionRecord &functionRecord(int index);
+// Whether two functions take the same parameter types and return the same types.
+bool sameSignature(const FunctionRecord &a, const FunctionRecord &b);
 void resetFunctionTable();

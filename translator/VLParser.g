@@ -169,7 +169,9 @@ includeLine { std::string path; }
         (   s:STRING_LITERAL { includeQuoted(s->getText()); }
         |   includeAnglePath
         |   b:IDENT { path = b->getText(); }
-            ( ( DOT | DIV | MINUS ) n:IDENT { path += "." + n->getText(); } )*
+            (   ( DOT { path += "."; } | DIV { path += "/"; } | MINUS { path += "-"; } )
+                n:IDENT { path += n->getText(); }
+            )*
             { includeQuoted("\"" + path + "\""); }
         )
         ( RIGHTPAR )?
@@ -302,6 +304,7 @@ parameter { ExprValue v; }
         ( "alias" { parameterAlias(); } )?
         (   typeSpec { parameterTypeFromDeclaration(); }
         |   "string" { parameterString(); }
+        |   t:IDENT { parameterNamedType(t->getText()); }
         )
         ( "alias" { parameterAlias(); } )?
         ( MUL { parameterPointer(); } )*

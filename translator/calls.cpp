@@ -9,6 +9,7 @@
 #include "semantics/types.hpp"
 #include "translator/bounded_stack.hpp"
 #include "translator/expressions.hpp"
+#include "translator/functions.hpp"
 #include "translator/output.hpp"
 
 namespace {
@@ -30,6 +31,7 @@ struct CallDescriptor {
     std::string name;       // as written
     ExprValue receiver;
     std::string method;     // as written
+    std::string emitted;    // a call through a function parameter: the parameter
 };
 
 struct ArgumentLevel {
@@ -295,22 +297,27 @@ std::string programArgument(const ParameterRecord &parameter, const ExprValue &a
     }
 }
 
-// A function passed by name must be named by a text literal and exist.
-void checkFunctionArgument(const ExprValue &argument) {
+// A function passed by name must be named by a text literal and have the
+// signature of the parameter's type; it is passed as the C++ function.
+std::string functionArgument(const ParameterRecord &parameter, const ExprValue &argument) {
     if (argument.type == T_FUNCTION)
-        return;
+        return argument.text;
     if (argument.type == T_TEXT && !argument.literal) {
         reportError(E_FUNCTION_NAME_LITERAL);
-        return;
+        return argument.text;
     }
     if (argument.type != T_TEXT)
-        return;
+        return argument.text;
     std::string name = argument.text.size() >= 2 ? argument.text.substr(1, argument.text.size() - 2) : argument.text;
-    if (findProgramFunction(name) < 0)
-        reportNamed(E_FUNCTION_NOT_DEFINED, name);
-    else
+    int function = findProgramFunction(name);
+    if (parameter.signature < 0)
         reportNamed(E_UNEXPECTED, name);
+    else if (function < 0)
+        reportNamed(E_FUNCTION_NOT_DEFINED, name);
+    else if (sameSignature(functionRecord(function), functionRecord(parameter.signature)))
+        return functionRecord(function).emittedName;
     reportNamed(E_INCOMPATIBLE_FUNCTION, name);
+    return argument.text;
 }
 
 // An alias parameter is the caller's variable itself: only a variable of
@@ -362,13 +369,16 @@ ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &leve
             continue;
         }
         const ParameterRecord &parameter = function.parameters[static_cast<size_t>(i)];
-        if (parameter.functionType)
-            checkFunctionArgument(argument);
+        if (parameter.functionType) {
+            arguments[i] = functionArgument(parameter, argument);
+            continue;
+        }
         if (parameter.byReference)
             checkAliasArgument(function, parameter, argument);
         arguments[i] = programArgument(parameter, argument, function.external);
     }
-    ExprValue value = valueOf(function.emittedName + "(" + joinTexts(arguments, level.count) + ")", function.callType());
+    const std::string &emitted = call.emitted.empty() ? function.emittedName : call.emitted;
+    ExprValue value = valueOf(emitted + "(" + joinTexts(arguments, level.count) + ")", function.callType());
     typeState.currentType = value.type;
     return value;
 }
@@ -449,6 +459,8 @@ ExprValue beginCall(const std::string &name) {
         calls.pending = call;
         return valueOf(builtinRow(row).target, builtinRow(row).field[F_RESULT]);
     }
+    if (isMainName(name))
+        noteMainCalled();
     int function = findProgramFunction(name);
     if (function >= 0) {
         CallDescriptor call;
@@ -458,11 +470,26 @@ ExprValue beginCall(const std::string &name) {
         calls.pending = call;
         return valueOf(functionRecord(function).emittedName, functionRecord(function).callType());
     }
+    // A function passed as an argument is called by its parameter's name.
+    const ParameterRecord *parameter = functionParameterNamed(name);
+    if (parameter != nullptr && parameter->functionType && parameter->signature >= 0) {
+        CallDescriptor call;
+        call.kind = CALL_PROGRAM_FUNCTION;
+        call.row = parameter->signature;
+        call.name = name;
+        call.emitted = emittedNameFor(name);
+        calls.pending = call;
+        return valueOf(call.emitted, functionRecord(call.row).callType());
+    }
     calls.pending = CallDescriptor();
     calls.pending.name = name;
     // The functions and constructors of the headers every implementation
     // file includes are called as they stand; any other name must be a
     // function that the rest of the source defines.
+    if (isMainName(name) && !scopes.inClass) {
+        calls.pending.kind = CALL_FORWARD;
+        return valueOf(programMainName(), T_VAR);
+    }
     if (isReservedName(name))
         return valueOf(name, T_VAR);
     calls.pending.kind = CALL_FORWARD;

@@ -2,12 +2,14 @@
 #include "semantics/spellings.hpp"
 #include "semantics/reserved_names.hpp"
 #include "semantics/symbols.hpp"
+#include "semantics/functions.hpp"
 
 namespace {
 
 struct DefinedType {
     std::string name;
     bool byValue = false;
+    int function = -1;  // a function type: the function whose signature it has
 };
 
 // The declaration being translated and what declarations leave for later.
@@ -74,14 +76,6 @@ void writeLateGlobal(const std::string &name, const std::string &valueText) {
     emit(name + valueText + ";");
 }
 
-bool isDefinedType(const std::string &name, bool &byValue) {
-    for (const DefinedType &defined : declarations.definedTypes)
-        if (defined.name == name) {
-            byValue = defined.byValue;
-            return true;
-        }
-    return false;
-}
 
 void declareEnumItem(const std::string &name, const std::string &valueText, int type) {
     typeState.currentType = type;
@@ -93,6 +87,15 @@ void declareEnumItem(const std::string &name, const std::string &valueText, int 
 }
 
 }  // namespace
+
+bool isDefinedType(const std::string &name, bool &byValue) {
+    for (const DefinedType &defined : declarations.definedTypes)
+        if (defined.name == name) {
+            byValue = defined.byValue;
+            return true;
+        }
+    return false;
+}
 
 void resetDeclarationState() {
     std::vector<DefinedType> defined = declarations.definedTypes;
@@ -299,10 +302,28 @@ void defineType(const std::string &name, bool byValue) {
 }
 
 void defineFunctionType(const std::string &name, const std::string &literal) {
-    std::string function = literal.size() >= 2 ? literal.substr(1, literal.size() - 2) : literal;
-    // Functions of the program are not known to this translator yet.
-    (void)name;
-    reportNamed(E_FUNCTION_NOT_DEFINED, function);
+    std::string functionName = literal.size() >= 2 ? literal.substr(1, literal.size() - 2) : literal;
+    int index = findProgramFunction(functionName);
+    if (index < 0) {
+        reportNamed(E_FUNCTION_NOT_DEFINED, functionName);
+        return;
+    }
+    DefinedType defined;
+    defined.name = name;
+    defined.function = index;
+    declarations.definedTypes.push_back(defined);
+    const FunctionRecord &function = functionRecord(index);
+    std::vector<ParameterSpelling> parameters;
+    for (const ParameterRecord &parameter : function.parameters)
+        parameters.push_back({parameter.type, parameter.byReference});
+    writeHeaderLine(functionTypedef(name, function.returnTypes, parameters));
+}
+
+int definedFunctionType(const std::string &name) {
+    for (const DefinedType &defined : declarations.definedTypes)
+        if (defined.name == name)
+            return defined.function;
+    return -1;
 }
 
 void writeLateGlobals() {

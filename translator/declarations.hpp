@@ -42,6 +42,9 @@ void enumItemValued(const std::string &name, const std::string &literal, int typ
 
 void defineType(const std::string &name, bool byValue);
 void defineFunctionType(const std::string &name, const std::string &literal);
+// The function whose signature a type made by define has, or -1.
+int definedFunctionType(const std::string &name);
+bool isDefinedType(const std::string &name, bool &byValue);
 
 // The value a variable of this type starts with, written after its name.
 std::string defaultInitializer(int type);

@@ -103,8 +103,10 @@ void endSourceFile() {
     if (output.writingHeader)
         switchToImplementation();
     if (output.mainOpened) {
-        if (project.isMainTranslation)
+        if (project.isMainTranslation) {
+            callProgramMainIfUncalled();
             emit(output.mainParts == 0 ? "\nreturn 0;\n}\n" : "}\n");
+        }
         output.mainOpened = false;
         output.indentLevel--;
     }
@@ -197,6 +199,7 @@ void openMainIfNeeded() {
     emit("\n");
     output.blankLines = 1;
     output.mainOpened = true;
+    output.mainWritten = true;
 }
 
 // Parts are named after the source so that sources never share one.
@@ -231,10 +234,8 @@ void continueMainIfLong() {
     output.blankLines = 1;
 }
 
-void openMainForCall(const std::string &name) {
-    std::string lower;
-    for (char c : name)
-        lower += char(tolower((unsigned char)c));
-    if (lower != "main")
-        openMainIfNeeded();
+// main is an ordinary function of the program: a call of it is a
+// statement of the generated main like any other.
+void openMainForCall(const std::string &) {
+    openMainIfNeeded();
 }

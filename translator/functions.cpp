@@ -38,6 +38,7 @@ struct FunctionState {
 struct SourceFunctions {
     std::unordered_set<std::string> names;  // in lower case
     int mainRecord = -1;                    // its function main, when it is the main source
+    bool mainCalled = false;                // a statement of the source calls main
 };
 
 FunctionState functionState;
@@ -48,13 +49,6 @@ std::string identifierFrom(const std::string &text) {
     for (char c : text)
         name += (std::isalnum(static_cast<unsigned char>(c)) || c == '_') ? c : '_';
     return name;
-}
-
-bool isMainName(const std::string &name) {
-    return name.size() == 4 && std::tolower(static_cast<unsigned char>(name[0])) == 'm' &&
-           std::tolower(static_cast<unsigned char>(name[1])) == 'a' &&
-           std::tolower(static_cast<unsigned char>(name[2])) == 'i' &&
-           std::tolower(static_cast<unsigned char>(name[3])) == 'n';
 }
 
 // The value a function of this type gives for nil or a missing value.
@@ -83,6 +77,22 @@ void checkReturnedType(int declared, const ExprValue &value) {
 }
 
 }  // namespace
+
+std::string programMainName() {
+    return "_main_" + identifierFrom(sourceNames.fileName);
+}
+
+void noteMainCalled() {
+    sourceFunctions.mainCalled = true;
+}
+
+bool isMainName(const std::string &name) {
+    return name.size() == 4 && std::tolower(static_cast<unsigned char>(name[0])) == 'm' &&
+           std::tolower(static_cast<unsigned char>(name[1])) == 'a' &&
+           std::tolower(static_cast<unsigned char>(name[2])) == 'i' &&
+           std::tolower(static_cast<unsigned char>(name[3])) == 'n';
+}
+
 
 void resetFunctionState() {
     functionState = FunctionState();
@@ -135,7 +145,7 @@ void setFunctionName(const std::string &name) {
         // Every source's main has a name of its own; the C++ main is
         // written by the frame.
         record.mode = 1;
-        record.emittedName = "_main_" + identifierFrom(sourceNames.fileName);
+        record.emittedName = programMainName();
     } else {
         // What an extern block declares is called by its own name.
         record.emittedName = record.external ? name : emittedNameFor(name);
@@ -158,6 +168,39 @@ void parameterAlias() { functionState.parameter.byReference = true; }
 void parameterTypeFromDeclaration() {
     functionState.parameter.type = currentDeclaredType();
     functionState.parameterSpelling += currentCppType();
+}
+
+// A type named by the program: a function type made by define, a type made
+// by define, or a class.
+void parameterNamedType(const std::string &name) {
+    ParameterRecord &parameter = functionState.parameter;
+    int signature = definedFunctionType(name);
+    if (signature >= 0) {
+        parameter.type = T_FUNCTION;
+        parameter.signature = signature;
+        functionState.parameterSpelling += name + " ";
+        return;
+    }
+    bool byValue = false;
+    parameter.type = T_OBJECT;
+    parameter.className = name;
+    if (isDefinedType(name, byValue)) {
+        functionState.parameterSpelling += name + (byValue ? " " : " *");
+        return;
+    }
+    functionState.parameterSpelling += name + " *";
+    reportNamed(E_CLASS_NOT_DEFINED, name);
+}
+
+const ParameterRecord *functionParameterNamed(const std::string &name) {
+    if (!functionState.defining)
+        return nullptr;
+    for (const ParameterRecord &parameter : functionState.record.parameters)
+        if (parameter.name == name)
+            return &parameter;
+    if (functionState.parameter.name == name)
+        return &functionState.parameter;
+    return nullptr;
 }
 
 void parameterString() {
@@ -310,10 +353,24 @@ void writeReturn(const std::vector<ExprValue> &values) {
     emit(text + "}");
 }
 
+// A program with statements of its own runs them in the generated main;
+// its function main, when no statement calls it, runs after them.
+void callProgramMainIfUncalled() {
+    int index = sourceFunctions.mainRecord;
+    if (index < 0 || sourceFunctions.mainCalled)
+        return;
+    const FunctionRecord &main = functionRecord(index);
+    std::string arguments;
+    if (main.mode == 4)
+        arguments = output.mainHasArgv && output.mainParts == 0 ? "_A_1" : "nullptr";
+    newlineOnce();
+    emitIndented(main.emittedName + "(" + arguments + ");\n");
+}
+
 void writeMainForProgramFunction() {
     int index = sourceFunctions.mainRecord;
     sourceFunctions.mainRecord = -1;
-    if (index < 0 || output.mainOpened)
+    if (index < 0 || output.mainWritten)
         return;
     const FunctionRecord &main = functionRecord(index);
     std::string arguments = main.mode == 4 ? "argv" : "";

@@ -9,6 +9,7 @@
 // after its statements and call them from anywhere.
 #include <string>
 #include <vector>
+#include "semantics/functions.hpp"
 #include "translator/values.hpp"
 
 void resetFunctionState();
@@ -24,6 +25,9 @@ void parameterConst();
 void parameterAlias();
 void parameterTypeFromDeclaration();  // after a typeSpec
 void parameterString();
+void parameterNamedType(const std::string &name);  // after a type name
+// A parameter of the function being defined, or null.
+const ParameterRecord *functionParameterNamed(const std::string &name);
 void parameterPointer();
 void parameterName(const std::string &name);
 // A parameter of an extern head given without a name.
@@ -42,6 +46,11 @@ void writeReturn(const std::vector<ExprValue> &values);
 // The function the program calls "main" runs as the program when no
 // top-level statement opened main: the epilogue writes a C++ main for it.
 void writeMainForProgramFunction();
+void callProgramMainIfUncalled();
+// The C++ name of this source's function main, and a call of it.
+std::string programMainName();
+void noteMainCalled();
+bool isMainName(const std::string &name);
 
 // Extern block: a declared variable is known, and counts as assigned.
 void declareExternVariable(const std::string &name);
