@@ -2,6 +2,8 @@
 // program prints, byte for byte.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "example_runner.hpp"
 
 namespace {
@@ -108,6 +110,28 @@ TEST_F(NativeProgram, PrintsAnArrayReturnedByAMethod) {
     EXPECT_EQ(buildAndRun("array a = [3, 1, 3]\n"
                           "print a.unique()\n"),
               "[3, 1]\n");
+}
+
+// A source in a directory of its own defines functions with defaults, a
+// global and a main of its own; the program calls them with every count.
+TEST_F(NativeProgram, FunctionsOfAnIncludedSourceKeepTheirDefaults) {
+    ExampleWorkspace workspace("program_included_functions", NATIVE_INI);
+    std::filesystem::create_directories(workspace.directory() + "/lib");
+    workspace.addSource("lib/util", "int counter = 0\n"
+                                    "text label(int n, text prefix = \"item\", text suffix = \".\")\n"
+                                    "    counter = counter + 1\n"
+                                    "return prefix + \" \" + n.toText() + suffix\n"
+                                    "void main()\n"
+                                    "    print \"never\"\n"
+                                    "return\n");
+    workspace.addSource("prog", "include lib/util.vel\n"
+                                "print label(1)\n"
+                                "print label(2, \"row\")\n"
+                                "print label(3, \"row\", \"!\")\n"
+                                "print counter\n");
+    CommandOutcome build = workspace.build("prog");
+    ASSERT_EQ(build.status, 0) << describe(build);
+    EXPECT_EQ(workspace.run("./prog.wasm").standardOutput, "item 1.\nrow 2.\nrow 3!\n3\n");
 }
 
 }  // namespace
