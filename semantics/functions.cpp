@@ -39,6 +39,10 @@ int FunctionRecord::callType() const {
 }
 
 int registerFunction(const FunctionRecord &record) {
+    if (record.ownerClass >= 0) {
+        functions.records.push_back(record);
+        return static_cast<int>(functions.records.size()) - 1;
+    }
     auto known = functions.byName.find(record.name);
     if (known != functions.byName.end() && functions.records[static_cast<size_t>(known->second)].source == record.source) {
         functions.records[static_cast<size_t>(known->second)] = record;
@@ -58,7 +62,7 @@ int findProgramFunction(const std::string &name) {
 int findProgramFunctionNoCase(const std::string &name) {
     const std::string lower = lowered(name);
     for (size_t i = 0; i < functions.records.size(); i++)
-        if (lowered(functions.records[i].name) == lower)
+        if (functions.records[i].ownerClass < 0 && lowered(functions.records[i].name) == lower)
             return static_cast<int>(i);
     return -1;
 }

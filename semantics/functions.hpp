@@ -24,6 +24,8 @@ struct FunctionRecord {
     bool external = false;      // declared in an extern block, defined elsewhere
     int mode = 0;               // 0 ordinary, 1 main, 3 and 4 main with an argument vector
     std::string source;         // the source that defines it
+    int ownerClass = -1;        // a method: its class record
+    bool isConstructor = false;
 
     int requiredCount() const;
     // The type a call of the function has: its one return type, 0 when it
@@ -32,7 +34,8 @@ struct FunctionRecord {
 };
 
 // Adds a record, or replaces the one of the same name and source (a source
-// read again); its index, which stays valid for the run.
+// read again); its index, which stays valid for the run. Methods are added
+// for their class, which finds them; the name searches skip them.
 int registerFunction(const FunctionRecord &record);
 // The index of the function with exactly this name, or -1.
 int findProgramFunction(const std::string &name);

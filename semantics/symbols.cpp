@@ -3,6 +3,7 @@
 // made inside a block counts as a value only until the block is left.
 #include "semantics/symbols.hpp"
 #include "semantics/functions.hpp"
+#include "semantics/classes.hpp"
 #include "semantics/reserved_names.hpp"
 
 #include "diagnostics/diagnostics.hpp"
@@ -24,6 +25,7 @@ static constexpr int MAX_INHERITANCE_DEPTH = 64;
 
 void resetSymbolTable() {
     resetFunctionTable();
+    resetClassTable();
     for (int depth = 0; depth < BLOCK_DEPTH_CAPACITY; depth++) {
         symbolTable.blockScopes[depth].clear();
         symbolTable.blockCaptures[depth].clear();

@@ -62,6 +62,13 @@ public:
         }
         return LA(i) == IDENT;
     }
+    // Whether a class definition starts here: modifiers, "class", a name.
+    bool classAhead() {
+        unsigned i = 1;
+        while (isModifierToken(LA(i)))
+            i++;
+        return LA(i) == LITERAL_class && LA(i + 1) == IDENT;
+    }
     // Whether a function definition starts here: modifiers, one or more
     // keyword types separated by commas, a name and "(".
     bool functionDefinitionAhead() {
@@ -236,6 +243,10 @@ topLevelItem
     |   topLevelReturn
     |   { functionDefinitionAhead() }?
         functionDefinition
+        { endTopLevelStatement(); }
+    |   { classAhead() }?
+        classDefinition
+        { endTopLevelStatement(); }
     |   { declarationAhead(true) }?
         { continueMainIfLong(); writeIndent(); }
         localDeclaration
@@ -269,6 +280,36 @@ topLevelReturn { ExprValue v; }
 typeKeywordToken
     :   "void" | "bool" | "byte" | "number" | "int" | "real" | "integer" | "natural"
     |   "var" | "array" | "dict" | "file" | "text" | "cstring" | "function" | "char" | "object"
+    ;
+
+// ---------------------------------------------------------------------------
+// Classes
+
+// The class goes to the header; its methods are written inside it.
+classDefinition
+    :   ( modifier )*
+        "class" n:IDENT { beginClass(n->getText()); }
+        (   "is" b:IDENT { classBase(b->getText()); }
+            (   COMMA ( EOL { output.lineCounter++; } )?
+                c:IDENT { classFurtherBase(c->getText()); }
+            )*
+        )?
+        ( EOL { output.lineCounter++; } | COLON )
+        { openClassBody(); }
+        ( classMember )*
+        SLASHCLASS
+        { endClass(); }
+        ( options { greedy=true; } : EOL { output.lineCounter++; } | SEMI )?
+    ;
+
+classMember
+    :   EOL { output.lineCounter++; }
+    |   ( Q_COMMENT ) => comment
+    |   { functionDefinitionAhead() }?
+        functionDefinition
+    |   { declarationAhead(false) }?
+        { writeIndent(); }
+        localDeclaration
     ;
 
 // ---------------------------------------------------------------------------
@@ -366,6 +407,7 @@ statement
         |   forStatement
         |   globalStatement
         |   tryStatement
+        |   superCall
         |   { declarationAhead(false) }? localDeclaration
         |   expressionStatement
         )
@@ -389,6 +431,15 @@ bodyStatement
     |   "break" { writeIndent(); writeBreak(); } statementEnd
     |   "continue" { writeIndent(); writeContinue(); } statementEnd
     |   statement
+    ;
+
+// The base class's constructor runs by itself: the call is checked and
+// nothing is written for it.
+superCall { ExprValue v; }
+    :   "super" { beginSuperCall(); }
+        LEFTPAR v=callArguments[v] RIGHTPAR
+        { endSuperCall(); }
+        ( EOL { output.lineCounter++; } | SEMI )
     ;
 
 // A return inside a block of a function leaves the function early.

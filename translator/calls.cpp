@@ -2,12 +2,14 @@
 
 #include "diagnostics/diagnostics.hpp"
 #include "semantics/builtins.hpp"
+#include "semantics/classes.hpp"
 #include "semantics/functions.hpp"
 #include "semantics/reserved_names.hpp"
 #include "semantics/spellings.hpp"
 #include "semantics/symbols.hpp"
 #include "semantics/types.hpp"
 #include "translator/bounded_stack.hpp"
+#include "translator/classes.hpp"
 #include "translator/expressions.hpp"
 #include "translator/functions.hpp"
 #include "translator/output.hpp"
@@ -45,6 +47,7 @@ struct ForwardCall {
     std::string name;
     int line = 0;
     std::vector<int> argumentTypes;
+    int ownerClass = -1;   // made in a method: the class whose methods come first
 };
 
 // The call being begun, until its argument level opens, the levels of the
@@ -274,6 +277,10 @@ ExprValue closeFunctionCall(const CallDescriptor &call, const ArgumentLevel &lev
     for (int i = 0; i < level.count; i++)
         arguments[i] = builtinArgument(functionArgumentType(call.row, i), level.arguments[i]);
     const BuiltinRow &row = builtinRow(call.row);
+    // A command given as a literal also goes to libvel's system, not to C's,
+    // so that exec and system give the same results whatever the argument.
+    if (std::string(row.target) == "system" && level.count == 1 && level.arguments[0].stringLiteral)
+        arguments[0] = "text(" + arguments[0] + ")";
     ExprValue value = valueOf(std::string(row.target) + "(" + joinTexts(arguments, level.count) + ")", row.field[F_RESULT]);
     typeState.currentType = value.type;
     return value;
@@ -292,6 +299,13 @@ std::string programArgument(const ParameterRecord &parameter, const ExprValue &a
         return "(unsigned char *) " + convertValue(T_CHARPTR, argument);
     case T_FUNCTION:
         return argument.text;
+    case T_OBJECT: {
+        // An object of another class is passed as the parameter's class.
+        int expected = parameter.className.empty() ? -1 : findClass(parameter.className);
+        if (expected >= 0 && argument.classIndex >= 0 && argument.classIndex != expected)
+            return "(" + parameter.className + " *)(" + argument.text + ")";
+        return argument.text;
+    }
     default:
         return convertValue(parameter.type, argument);
     }
@@ -379,6 +393,10 @@ ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &leve
     }
     const std::string &emitted = call.emitted.empty() ? function.emittedName : call.emitted;
     ExprValue value = valueOf(emitted + "(" + joinTexts(arguments, level.count) + ")", function.callType());
+    if (function.isConstructor) {
+        value.type = T_OBJECT;
+        value.classIndex = function.ownerClass;
+    }
     typeState.currentType = value.type;
     return value;
 }
@@ -387,6 +405,7 @@ ExprValue closeForwardCall(const CallDescriptor &call, const ArgumentLevel &leve
     ForwardCall forward;
     forward.name = call.name;
     forward.line = output.lineCounter;
+    forward.ownerClass = currentClassIndex();
     std::string arguments[ARGUMENTS_PER_CALL];
     for (int i = 0; i < level.count; i++) {
         forward.argumentTypes.push_back(level.arguments[i].type);
@@ -430,7 +449,9 @@ void checkForwardCalls() {
     int line = output.lineCounter;
     for (const ForwardCall &forward : calls.forwardCalls) {
         output.lineCounter = forward.line;
-        int index = findProgramFunction(forward.name);
+        int index = findClassMethod(forward.ownerClass, forward.name);
+        if (index < 0)
+            index = findProgramFunction(forward.name);
         if (index < 0) {
             reportNamed(E_FUNCTION_NOT_DEFINED, forward.name);
             continue;
@@ -458,6 +479,29 @@ ExprValue beginCall(const std::string &name) {
         call.row = row;
         calls.pending = call;
         return valueOf(builtinRow(row).target, builtinRow(row).field[F_RESULT]);
+    }
+    // A class name makes an object through the class's constructor.
+    int classIndex = findClass(name);
+    if (classIndex >= 0 && currentClassIndex() != classIndex) {
+        CallDescriptor call;
+        call.name = name;
+        call.emitted = "new " + name;
+        call.row = classRecord(classIndex).constructor;
+        call.kind = call.row >= 0 ? CALL_PROGRAM_FUNCTION : CALL_PLAIN;
+        calls.pending = call;
+        ExprValue value = valueOf(call.emitted, T_OBJECT);
+        value.classIndex = classIndex;
+        return value;
+    }
+    // In a method, the class's own methods and those of its bases.
+    int method = findClassMethod(currentClassIndex(), name);
+    if (method >= 0) {
+        CallDescriptor call;
+        call.kind = CALL_PROGRAM_FUNCTION;
+        call.row = method;
+        call.name = name;
+        calls.pending = call;
+        return valueOf(functionRecord(method).emittedName, functionRecord(method).callType());
     }
     if (isMainName(name))
         noteMainCalled();
@@ -506,11 +550,26 @@ ExprValue endCall(const ExprValue &call) {
     return call;
 }
 
-ExprValue beginMethodCall(const ExprValue &receiver, const std::string &method) {
+ExprValue beginMethodCall(const ExprValue &receiverValue, const std::string &method) {
+    ExprValue receiver = receiverValue;
+    // system() gives a command that runs at its first use; a text method
+    // works on the command's output.
+    if (receiver.type == T_TEXT && receiver.text.compare(0, 7, "system(") == 0)
+        receiver.text = receiver.text + ".output()";
     CallDescriptor call;
     call.receiver = receiver;
     call.method = method;
     int type = receiver.type;
+    int function = -1;
+    std::string head;
+    if (beginObjectMethod(receiver, method, function, head)) {
+        call.kind = function >= 0 ? CALL_PROGRAM_FUNCTION : CALL_METHOD_NOT_FOUND;
+        call.row = function;
+        call.name = method;
+        call.emitted = head;
+        calls.pending = call;
+        return receiver;
+    }
     if (type == T_UNKNOWN) {
         call.kind = CALL_UNTYPED_METHOD;
     } else if (isObjectReceiver(type) || type > T_FILEARRAY || !hasBuiltinMethods(type)) {

@@ -3,6 +3,8 @@
 #include "semantics/reserved_names.hpp"
 #include "semantics/symbols.hpp"
 #include "semantics/functions.hpp"
+#include "semantics/classes.hpp"
+#include "translator/classes.hpp"
 
 namespace {
 
@@ -49,11 +51,11 @@ void writeHeaderLine(const std::string &line) {
     output.currentOutput = saved;
 }
 
-void declareName(const std::string &name, int type, bool assigned) {
+void declareName(const std::string &name, int type, bool assigned, int classIndex) {
     typeState.currentType = type;
     pendingDeclaration = PendingDeclaration();
     pendingDeclaration.kind = declarations.storageKind;
-    pendingDeclaration.classIndex = declarations.classIndex;
+    pendingDeclaration.classIndex = classIndex == CLASS_OF_DECLARATION ? declarations.classIndex : classIndex;
     declare(name, assigned ? SYMBOL_ASSIGNED : 0);
 }
 
@@ -217,6 +219,13 @@ void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &va
     } else {
         valueText = defaultInitializer(type);
     }
+    if (atClassLevel()) {
+        // An attribute has a value from the object's construction on.
+        declareName(name, type, true);
+        writeAttribute(emittedNameFor(name), declarations.cppType, valueText, declarations.staticFlag != 0,
+                       declarations.storageKind == KIND_CONSTANT);
+        return;
+    }
     declareName(name, type, hasValue);
     const std::string emitted = emittedNameFor(name);
     bool fileLevel = atFileLevel();
@@ -250,13 +259,22 @@ void beginObjectDeclaration(const std::string &className) {
         declarations.cppType = className + (byValue ? " " : " *");
         return;
     }
-    declarations.classIndex = -1;
     declarations.cppType = className + " *";
-    reportNamed(E_CLASS_NOT_DEFINED, className);
+    declarations.classIndex = findClass(className);
+    if (declarations.classIndex < 0)
+        reportNamed(E_CLASS_NOT_DEFINED, className);
 }
 
 void applyObjectArraySuffix() {
     declarations.declaredType = T_OBJECTARRAY;
+}
+
+// Whether "new Class()" compiles: the class's constructor needs no argument.
+static bool constructsWithoutArguments(int classIndex) {
+    if (classIndex < 0)
+        return true;
+    int constructor = classRecord(classIndex).constructor;
+    return constructor < 0 || functionRecord(constructor).requiredCount() == 0;
 }
 
 void writeObjectDeclarator(const std::string &name, int form, const ExprValue &value) {
@@ -267,10 +285,16 @@ void writeObjectDeclarator(const std::string &name, int form, const ExprValue &v
     else if (form == 2)
         valueText = declarations.classIndex == -5 ? "=" + value.text : "=(" + className + " *) " + value.text;
     else if (declarations.classIndex != -5)
-        valueText = "=new " + className + "()";
+        valueText = constructsWithoutArguments(declarations.classIndex) ? "=new " + className + "()" : "=NULL";
     declareName(name, declarations.declaredType, true);
     const std::string emitted = emittedNameFor(name);
-    emit(declarations.modifierPrefix + declarations.cppType + emitted + valueText + ";\n");
+    if (atFileLevel() && output.mainOpened && !output.writingHeader) {
+        // Met once main is open: a file-level variable all the same.
+        declarations.lateGlobals.push_back(declarations.cppType + emitted + "=NULL;");
+        emit(emitted + (valueText.empty() ? "=NULL" : valueText) + ";\n");
+    } else {
+        emit(declarations.modifierPrefix + declarations.cppType + emitted + valueText + ";\n");
+    }
     if (atFileLevel() && !output.writingHeader)
         writeHeaderLine("extern " + className + " *" + emitted + ";");
 }

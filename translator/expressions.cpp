@@ -333,7 +333,9 @@ ExprValue inContainer(const ExprValue &item, const ExprValue &container, bool ne
 ExprValue thisValue() {
     if (!scopes.inClass)
         reportNamed(E_CANNOT_BE_USED, "this");
-    return result("this", T_OBJECT);
+    ExprValue value = result("this", T_OBJECT);
+    value.classIndex = currentClassIndex();
+    return value;
 }
 
 ExprValue constantValue(const std::string &text, int type) {

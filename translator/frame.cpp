@@ -77,6 +77,7 @@ void beginSourceFile() {
     resetDeclarationState();
     resetExpressionState();
     resetFunctionState();
+    resetClassState();
     resetForwardCalls();
     // Headers include the headers of the sources they include, so that a
     // cycle of includes must not make the preprocessor loop.
@@ -211,6 +212,7 @@ static std::string mainPartName(int part) {
 }
 
 void endTopLevelStatement() {
+    output.topLevelItemsSeen = true;
     if (output.mainOpened)
         output.mainPartStatements++;
 }

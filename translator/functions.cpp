@@ -5,11 +5,13 @@
 
 #include "driver/project.hpp"
 #include "semantics/builtins.hpp"
+#include "semantics/classes.hpp"
 #include "semantics/functions.hpp"
 #include "semantics/reserved_names.hpp"
 #include "semantics/spellings.hpp"
 #include "semantics/symbols.hpp"
 #include "translator/translator.hpp"
+#include "translator/classes.hpp"
 
 namespace {
 
@@ -125,10 +127,28 @@ void addReturnType() {
         functionState.record.returnTypes.push_back(type);
 }
 
+// A method: the constructor has the class's name and no return type.
+void setMethodName(const std::string &name) {
+    FunctionRecord &record = functionState.record;
+    record.ownerClass = currentClassIndex();
+    record.emittedName = emittedNameFor(name);
+    if (record.ownerClass < 0 || !checkClassNameCase(name))
+        return;
+    record.isConstructor = true;
+    record.emittedName = name;
+    // The return statements are still checked against the declared type.
+    if (!record.returnTypes.empty())
+        reportError(E_CONSTRUCTOR_VOID);
+}
+
 void setFunctionName(const std::string &name) {
     FunctionRecord &record = functionState.record;
     record.name = name;
     record.source = sourceNames.baseName;
+    if (scopes.inClass) {
+        setMethodName(name);
+        return;
+    }
     int builtin = -1;
     int known = findProgramFunctionNoCase(name);
     std::string lower = name;
@@ -170,6 +190,17 @@ void parameterTypeFromDeclaration() {
     functionState.parameterSpelling += currentCppType();
 }
 
+// The access words mean nothing in a class whose members are all public.
+std::string withoutAccess(const std::string &modifiers) {
+    std::string text = modifiers;
+    for (const char *word : {"private ", "protected "}) {
+        std::string::size_type at;
+        while ((at = text.find(word)) != std::string::npos)
+            text.erase(at, std::string(word).size());
+    }
+    return text;
+}
+
 // A type named by the program: a function type made by define, a type made
 // by define, or a class.
 void parameterNamedType(const std::string &name) {
@@ -189,7 +220,8 @@ void parameterNamedType(const std::string &name) {
         return;
     }
     functionState.parameterSpelling += name + " *";
-    reportNamed(E_CLASS_NOT_DEFINED, name);
+    if (findClass(name) < 0)
+        reportNamed(E_CLASS_NOT_DEFINED, name);
 }
 
 const ParameterRecord *functionParameterNamed(const std::string &name) {
@@ -226,7 +258,7 @@ void parameterName(const std::string &name) {
     parameter.name = name;
     parameter.functionType = parameter.type == T_FUNCTION;
     // Parameters are known in the body and have their values from the call.
-    declareName(name, parameter.type, true);
+    declareName(name, parameter.type, true, parameter.className.empty() ? -3 : findClass(parameter.className));
 }
 
 void parameterUnnamed() {
@@ -270,9 +302,38 @@ void endParameter() {
     state.record.parameters.push_back(parameter);
 }
 
+// A method is written inside its class, with its default values: the class
+// body is its only declaration.
+void writeMethodHead(int index) {
+    FunctionState &state = functionState;
+    ClassRecord &owner = classRecord(state.record.ownerClass);
+    owner.methods.push_back(index);
+    std::string returned = state.returnSpelling.empty() ? "void " : state.returnSpelling;
+    std::string head = state.record.isConstructor ? state.record.name + "("
+                                                  : withoutAccess(state.modifiers) + returned + state.record.emittedName + "(";
+    state.defining = true;
+    state.savedOutput = output.currentOutput;
+    state.savedIndent = output.indentLevel;
+    state.savedBlankLines = output.blankLines;
+    newlineOnce();
+    emitIndented(head + state.prototypeParameters + ")\n");
+    emitIndented("{\n");
+    output.indentLevel++;
+    output.blankLines = 1;
+    if (state.record.isConstructor) {
+        owner.constructor = index;
+        noteConstructor();
+        writeAttributeInitializers();
+    }
+}
+
 void endFunctionHead() {
     FunctionState &state = functionState;
     int index = registerFunction(state.record);
+    if (state.record.ownerClass >= 0 && !state.external) {
+        writeMethodHead(index);
+        return;
+    }
     if (state.record.mode != 0 && project.isMainTranslation && !project.discardingOutput)
         sourceFunctions.mainRecord = index;
     if (state.external) {
@@ -298,7 +359,11 @@ void endFunctionHead() {
 
 void closeFunctionDefinition() {
     FunctionState &state = functionState;
-    if (state.defining) {
+    if (state.defining && state.record.ownerClass >= 0) {
+        output.indentLevel = state.savedIndent;
+        emitIndented("}\n");
+        output.blankLines = 0;
+    } else if (state.defining) {
         output.indentLevel = 0;
         emit("}\n");
         output.currentOutput = state.savedOutput;
@@ -370,8 +435,14 @@ void callProgramMainIfUncalled() {
 void writeMainForProgramFunction() {
     int index = sourceFunctions.mainRecord;
     sourceFunctions.mainRecord = -1;
-    if (index < 0 || output.mainWritten)
+    if (output.mainWritten)
         return;
+    if (index < 0) {
+        // Declarations and definitions alone: a program that does nothing.
+        if (output.topLevelItemsSeen)
+            emit("\nint main()\n{\nreturn 0;\n}\n");
+        return;
+    }
     const FunctionRecord &main = functionRecord(index);
     std::string arguments = main.mode == 4 ? "argv" : "";
     std::string call = main.emittedName + "(" + arguments + ")";

@@ -1,4 +1,5 @@
 #include "translator/translator.hpp"
+#include "semantics/classes.hpp"
 #include "semantics/indexing.hpp"
 #include "semantics/spellings.hpp"
 #include "semantics/reserved_names.hpp"
@@ -33,11 +34,21 @@ bool isDeclaredAnywhere(const std::string &name) {
 ExprValue beginName(const std::string &name, bool methodReceiver) {
     nameState = NameState();
     ExprValue value;
+    // A class name leads to its static members.
+    int classIndex = findClass(name);
+    if (classIndex >= 0) {
+        value.text = name;
+        value.type = T_CLASS;
+        value.classIndex = classIndex;
+        typeState.currentType = T_CLASS;
+        return value;
+    }
     value.plainName = true;
     if (methodReceiver ? lookupReceiver(name, value.unassigned) : lookupUse(name)) {
         value.text = current.emittedName.empty() ? emittedNameFor(name) : current.emittedName;
         value.type = typeState.currentType;
         value.root = current.symbol;
+        value.classIndex = current.classIndex;
         value.literal = current.kind == KIND_LITERAL_CONSTANT;
         if (value.literal && value.type == T_TEXT) {
             value.stringLiteral = true;
@@ -128,6 +139,8 @@ static void reportAttribute(int ownerType, const std::string &member) {
 }
 
 ExprValue memberOfName(const ExprValue &name, const std::string &member) {
+    if ((name.type == T_OBJECT || name.type == T_CLASS) && name.classIndex >= 0)
+        return memberOfObject(name, member);
     reportAttribute(name.type, member);
     ExprValue value = name;
     value.writePath.reset();
@@ -145,10 +158,18 @@ ExprValue endName(const ExprValue &name) {
 
 AssignTarget beginTarget(const std::string &name) {
     AssignTarget target;
+    int classIndex = findClass(name);
+    if (classIndex >= 0) {
+        target.path = target.readPath = name;
+        target.type = target.valueType = T_CLASS;
+        target.classIndex = classIndex;
+        return target;
+    }
     target.path = lookupAssign(name) && !current.emittedName.empty() ? current.emittedName : emittedNameFor(name);
     target.readPath = target.path;
     target.type = typeState.currentType;
     target.valueType = target.type;
+    target.classIndex = current.classIndex;
     return target;
 }
 
@@ -197,6 +218,10 @@ void currentElementTarget(AssignTarget &target, bool anotherFollows) {
 }
 
 void memberTarget(AssignTarget &target, const std::string &member) {
+    if ((target.type == T_OBJECT || target.type == T_CLASS) && target.classIndex >= 0) {
+        memberOfObjectTarget(target, member);
+        return;
+    }
     reportAttribute(target.type, member);
     target.path += "->" + member;
     target.readPath = target.path;

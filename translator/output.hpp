@@ -18,6 +18,7 @@ struct OutputState {
     int savedIndentHeader = 0;
     bool mainOpened = false;
     bool mainWritten = false;  // the generated main has been opened in this source
+    bool topLevelItemsSeen = false;  // a declaration, definition or statement
     bool mainHasArgv = false;  // main holds the program's arguments in a local argv
     int mainParts = 0;         // functions that continue main (see frame.hpp)
     int mainPartStatements = 0;

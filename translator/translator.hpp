@@ -15,3 +15,4 @@
 #include "translator/expressions.hpp"
 #include "translator/names.hpp"
 #include "translator/functions.hpp"
+#include "translator/classes.hpp"

@@ -17,6 +17,7 @@ struct ExprValue {
     bool stringLiteral = false;  // a plain C++ string literal, joinable with the next one
     bool interpolated = false;   // built from a string with "$" references
     bool plainName = false;      // a bare variable name
+    int classIndex = -1;         // an object or a class name: its class record
     int loose = LOOSE_NONE;
     // For a variable or an element of one: the symbol of the variable, and
     // for an element the C++ text that reaches the element itself rather
@@ -33,6 +34,7 @@ struct AssignTarget {
     std::string path;            // C++ text of the target up to its setter
     std::string readPath;        // C++ text that reads the element's current value
     int type = 0;                // type of the root variable
+    int classIndex = -1;         // an object: its class record
     int valueType = 0;           // type a value assigned to the target must have
     std::string setter;          // put between the path and the value
     bool setterIsCall = false;   // the setter is a call closed with ")"

@@ -2,6 +2,7 @@
 #include "velmora/libvel.hpp"
 
 // This file implements the redirected names with the C library's own.
+#include <utility>
 #undef fclose
 #undef feof
 
@@ -39,7 +40,13 @@ int _vel_opened(FILE *file) { return file != nullptr; }
 
 int _vel_opened(const dyn &file) { return fileIn(file) != nullptr; }
 
-int _vel_fclose(FILE *file) { return file == nullptr ? EOF : std::fclose(file); }
+int _vel_fclose(FILE *&&file) { return file == nullptr ? EOF : std::fclose(file); }
+
+int _vel_fclose(FILE *&file) {
+    FILE *open = file;
+    file = nullptr;
+    return _vel_fclose(std::move(open));
+}
 
 int _vel_fclose(dyn &file) {
     int result = _vel_fclose(fileIn(file));

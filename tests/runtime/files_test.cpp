@@ -119,6 +119,14 @@ TEST_F(NullFileHandle, ClosingAVarEmptiesItSoASecondCloseIsHarmless) {
     EXPECT_EQ(_vel_ftostr("a.txt").data, "kept\n");
 }
 
+TEST_F(NullFileHandle, ClosingAFileVariableNullsItSoASecondCloseIsHarmless) {
+    FILE *file = _vel_open("b.txt", "w");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(fclose(file), 0);
+    EXPECT_EQ(file, nullptr);
+    EXPECT_EQ(fclose(file), EOF);
+}
+
 TEST_F(FileReading, ReadingPastTheEndGivesWhatIsLeftThenNothing) {
     write("a.txt", "abc");
     FILE *f = _vel_open("a.txt", "r");
@@ -315,6 +323,10 @@ TEST_F(Commands, AsATextACommandGivesItsOutput) {
     EXPECT_EQ(printed.str(), "printed\n");
     text nothing = system(text(""));
     EXPECT_EQ(nothing.data, "");
+}
+
+TEST_F(Commands, TextMethodsWorkOnTheOutput) {
+    EXPECT_EQ(system(text("echo hi")).output().trim().data, "hi");
 }
 
 TEST_F(Commands, ACommandRunsOnceEvenWhenItsResultIsDropped) {

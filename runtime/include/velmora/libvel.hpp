@@ -85,6 +85,14 @@ constexpr int TYPE_OBJECT = 15;
 // Reports a run-time error on stderr and ends the program with status 1.
 [[noreturn]] void vel_fatal(const std::string &message);
 
+// Objects are pointers: a member reached through a null object stops the
+// program with a message rather than reading memory that is not there.
+template <class T> inline T *_vel_obj(T *object) {
+    if (object == nullptr)
+        vel_fatal("member of a null object");
+    return object;
+}
+
 template <class T>
 using vel_if_integer = std::enable_if_t<std::is_integral<T>::value && !std::is_same<T, bool>::value &&
                                             !std::is_same<T, char>::value,
@@ -1101,7 +1109,9 @@ FILE *fopen(const text &name, const text &mode);
 // What f.open(name, mode) gives as a value: 1 when the file opened, else 0.
 int _vel_opened(FILE *file);
 int _vel_opened(const dyn &file);
-int _vel_fclose(FILE *file);
+// A file variable is set to the null handle, so a second close is harmless.
+int _vel_fclose(FILE *&file);
+int _vel_fclose(FILE *&&file);
 int _vel_fclose(dyn &file);  // also sets the variable to nil, so a second close is harmless
 int _vel_fclose(const dyn &file);
 bool _vel_feof(FILE *file);

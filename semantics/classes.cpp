@@ -1,0 +1,91 @@
+#include "semantics/classes.hpp"
+
+#include <algorithm>
+#include <deque>
+#include <unordered_map>
+
+#include "semantics/functions.hpp"
+
+namespace {
+
+// Bases are followed at most this far, so that a cycle of bases written by
+// mistake ("class A is B", "class B is A") cannot loop.
+constexpr int MAX_BASE_DEPTH = 64;
+
+struct ClassTable {
+    std::deque<ClassRecord> records;  // a deque keeps the member tables in place
+    std::unordered_map<std::string, int> byName;
+};
+
+ClassTable classes;
+
+}  // namespace
+
+int declareClass(const std::string &name, const std::string &source) {
+    auto known = classes.byName.find(name);
+    if (known != classes.byName.end()) {
+        ClassRecord &record = classes.records[static_cast<size_t>(known->second)];
+        record = ClassRecord();
+        record.name = name;
+        record.source = source;
+        return known->second;
+    }
+    ClassRecord record;
+    record.name = name;
+    record.source = source;
+    classes.records.push_back(record);
+    int index = static_cast<int>(classes.records.size()) - 1;
+    classes.byName.emplace(name, index);
+    return index;
+}
+
+int findClass(const std::string &name) {
+    auto found = classes.byName.find(name);
+    return found == classes.byName.end() ? -1 : found->second;
+}
+
+ClassRecord &classRecord(int index) { return classes.records[static_cast<size_t>(index)]; }
+
+int findClassMethod(int classIndex, const std::string &name) {
+    for (int level = 0; classIndex >= 0 && level < MAX_BASE_DEPTH; level++) {
+        const ClassRecord &record = classRecord(classIndex);
+        for (int method : record.methods)
+            if (functionRecord(method).name == name)
+                return method;
+        classIndex = record.base;
+    }
+    return -1;
+}
+
+Symbol *findClassAttribute(int classIndex, const std::string &name, int *owner) {
+    for (int level = 0; classIndex >= 0 && level < MAX_BASE_DEPTH; level++) {
+        ClassRecord &record = classRecord(classIndex);
+        int found = findExact(record.members.members, name);
+        if (found >= 0) {
+            if (owner)
+                *owner = classIndex;
+            return record.members.members[static_cast<size_t>(found)];
+        }
+        classIndex = record.base;
+    }
+    return nullptr;
+}
+
+bool isStaticAttribute(int classIndex, const std::string &name) {
+    int owner = -1;
+    if (!findClassAttribute(classIndex, name, &owner))
+        return false;
+    const std::vector<std::string> &statics = classRecord(owner).staticAttributes;
+    return std::find(statics.begin(), statics.end(), name) != statics.end();
+}
+
+bool inheritsFrom(int derived, int base) {
+    for (int level = 0; derived >= 0 && level < MAX_BASE_DEPTH; level++) {
+        if (derived == base)
+            return true;
+        derived = classRecord(derived).base;
+    }
+    return false;
+}
+
+void resetClassTable() { classes = ClassTable(); }

@@ -1,0 +1,40 @@
+#pragma once
+// The classes the program defines: one record each, kept for the run so
+// that a source uses the classes of the sources it includes. A record owns
+// the member table that the symbol table searches while the class body is
+// translated, and the function records of its methods.
+#include <string>
+#include <vector>
+
+#include "semantics/symbols.hpp"
+
+struct ClassRecord {
+    std::string name;
+    std::string baseName;        // "" without "is"
+    int base = -1;               // the base class's record, -1 when none or unknown
+    ClassMembers members;        // attributes, searched by the symbol table
+    std::vector<int> methods;    // function records, in definition order
+    int constructor = -1;        // the function record of the constructor
+    std::vector<std::string> attributeInitializers;  // "name=value;" in declaration order
+    std::vector<std::string> staticAttributes;       // names of the static attributes
+    bool hasConstructor = false;
+    bool isDom = false;
+    bool external = false;       // declared in an import or extern block
+    std::string source;
+};
+
+// Adds the class, or empties and returns the record of the same name (a
+// source read again); its index stays valid for the run.
+int declareClass(const std::string &name, const std::string &source);
+// The index of the class with exactly this name, or -1.
+int findClass(const std::string &name);
+ClassRecord &classRecord(int index);
+// A method of the class or of one of its bases: its function record, or -1.
+int findClassMethod(int classIndex, const std::string &name);
+// An attribute of the class or of one of its bases, or null; `owner` is the
+// class that declares it.
+Symbol *findClassAttribute(int classIndex, const std::string &name, int *owner = nullptr);
+bool isStaticAttribute(int classIndex, const std::string &name);
+// Whether `derived` is `base` or inherits from it.
+bool inheritsFrom(int derived, int base);
+void resetClassTable();

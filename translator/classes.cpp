@@ -1,0 +1,231 @@
+#include "translator/classes.hpp"
+
+#include <cstdio>
+#include <vector>
+
+#include "diagnostics/diagnostics.hpp"
+#include "driver/project.hpp"
+#include "semantics/classes.hpp"
+#include "semantics/functions.hpp"
+#include "semantics/reserved_names.hpp"
+#include "semantics/symbols.hpp"
+#include "semantics/types.hpp"
+#include "translator/translator.hpp"
+
+namespace {
+
+struct ClassState {
+    int current = -1;            // the class being defined
+    bool constructorSeen = false;
+    int savedIndent = 0;
+};
+
+ClassState classState;
+
+// The header is written while a class is defined; the definitions of its
+// static attributes go where the functions go, at file scope.
+void writeAtFileScope(const std::string &line) {
+    FILE *saved = output.currentOutput;
+    int indent = output.indentLevel;
+    output.currentOutput = output.functionsFile;
+    output.indentLevel = 0;
+    emit(line + "\n");
+    output.currentOutput = saved;
+    output.indentLevel = indent;
+}
+
+// Objects are pointers: a use through a null one stops the program with a
+// message instead of reading memory that is not there.
+std::string checkedObject(const std::string &text) { return "_vel_obj(" + text + ")"; }
+
+}  // namespace
+
+void resetClassState() { classState = ClassState(); }
+
+int currentClassIndex() { return scopes.inClass ? classState.current : -1; }
+
+bool atClassLevel() { return scopes.inClass && !scopes.inFunction && !scopes.inBlock; }
+
+void beginClass(const std::string &name) {
+    switchToHeader();
+    classState.savedIndent = output.indentLevel;
+    output.indentLevel = 0;
+    typeState.currentType = T_CLASS;
+    int index = declareClass(name, sourceNames.baseName);
+    classState.current = index;
+    classState.constructorSeen = false;
+    ClassRecord &record = classRecord(index);
+    record.isDom = name == "dom";
+    record.external = output.inImport;
+    emit("\nclass " + name);
+    symbolTable.classMembers = ClassMembers();
+    symbolTable.classMembers.className = name;
+    scopes.inClass = true;
+}
+
+void classBase(const std::string &name) {
+    emit(": public " + name);
+    ClassRecord &record = classRecord(classState.current);
+    record.baseName = name;
+    record.base = findClass(name);
+    if (record.base < 0 || record.base == classState.current) {
+        record.base = -1;
+        reportNamed(E_CLASS_NOT_DEFINED, name);
+        return;
+    }
+    symbolTable.classMembers.parentName = name;
+    symbolTable.classMembers.parent = &classRecord(record.base).members;
+}
+
+void classFurtherBase(const std::string &name) {
+    emit(", public " + name);
+    reportError(E_MULTIPLE_INHERITANCE);
+}
+
+void openClassBody() {
+    emit("\n{\n");
+    output.indentLevel++;
+    emitIndented("public:\n");
+    output.blankLines = 0;
+}
+
+void endClass() {
+    ClassRecord &record = classRecord(classState.current);
+    record.members = symbolTable.classMembers;
+    if (!record.hasConstructor) {
+        if (!record.attributeInitializers.empty()) {
+            newlineOnce();
+            emitIndented(record.name + "()\n");
+            emitIndented("{\n");
+            output.indentLevel++;
+            for (const std::string &initializer : record.attributeInitializers)
+                emitIndented(initializer + "\n");
+            output.indentLevel--;
+            emitIndented("}\n");
+        }
+        // The constructor that C++ supplies takes no arguments.
+        FunctionRecord constructor;
+        constructor.name = record.name;
+        constructor.emittedName = record.name;
+        constructor.ownerClass = classState.current;
+        constructor.isConstructor = true;
+        constructor.source = record.source;
+        constructor.returnTypes.push_back(T_OBJECT);
+        record.constructor = registerFunction(constructor);
+    }
+    output.indentLevel = 0;
+    emit("};\n");
+    scopes.inClass = false;
+    symbolTable.classMembers = ClassMembers();
+    classState.current = -1;
+    switchToImplementation();
+    output.blankLines = 0;
+}
+
+void writeAttribute(const std::string &emitted, const std::string &cppType, const std::string &valueText,
+                    bool isStatic, bool isConstant) {
+    ClassRecord &record = classRecord(classState.current);
+    if (classState.constructorSeen)
+        reportError(E_DECLARATION_BEFORE_CONSTRUCTOR);
+    record.members = symbolTable.classMembers;
+    if (isStatic || isConstant) {
+        std::string constant = isConstant ? "const " : "";
+        emit("static " + constant + cppType + emitted + ";");
+        record.staticAttributes.push_back(symbolTable.classMembers.members.empty()
+                                              ? emitted
+                                              : symbolTable.classMembers.members.back()->name);
+        if (!project.discardingOutput)
+            writeAtFileScope(constant + cppType + record.name + "::" + emitted + valueText + ";");
+        return;
+    }
+    emit(cppType + emitted + ";");
+    record.attributeInitializers.push_back(emitted + valueText + ";");
+}
+
+void noteConstructor() {
+    classState.constructorSeen = true;
+    classRecord(classState.current).hasConstructor = true;
+}
+
+void writeAttributeInitializers() {
+    for (const std::string &initializer : classRecord(classState.current).attributeInitializers)
+        emitIndented(initializer + "\n");
+}
+
+void beginSuperCall() {
+    if (!scopes.inClass || !scopes.inFunction || scopes.inBlock)
+        reportNamed(E_CANNOT_BE_USED, ": super");
+}
+
+void endSuperCall() {
+    std::printf("Warning: super ignored in method body line: %d\n", output.lineCounter);
+}
+
+ExprValue memberOfObject(const ExprValue &owner, const std::string &member) {
+    ExprValue value = owner;
+    value.writePath.reset();
+    value.plainName = false;
+    value.literal = false;
+    value.root = nullptr;
+    Symbol *attribute = findClassAttribute(owner.classIndex, member);
+    if (owner.type == T_CLASS) {
+        if (attribute && !isStaticAttribute(owner.classIndex, member))
+            reportNamed(E_NOT_STATIC, member);
+        value.text = owner.text + "::" + (attribute ? attribute->emittedName : emittedNameFor(member));
+    } else {
+        value.text = checkedObject(owner.text) + "->" + (attribute ? attribute->emittedName : emittedNameFor(member));
+    }
+    if (!attribute) {
+        reportNamed(E_ATTRIBUTE_NOT_FOUND, member);
+        value.type = T_VAR;
+        value.classIndex = -1;
+    } else {
+        value.type = attribute->type();
+        value.classIndex = attribute->classIndex;
+    }
+    typeState.currentType = value.type;
+    return value;
+}
+
+void memberOfObjectTarget(AssignTarget &target, const std::string &member) {
+    Symbol *attribute = findClassAttribute(target.classIndex, member);
+    std::string emitted = attribute ? attribute->emittedName : emittedNameFor(member);
+    if (target.type == T_CLASS) {
+        if (attribute && !isStaticAttribute(target.classIndex, member))
+            reportNamed(E_NOT_STATIC, member);
+        target.path += "::" + emitted;
+    } else {
+        target.path = checkedObject(target.path) + "->" + emitted;
+    }
+    target.readPath = target.path;
+    if (!attribute) {
+        reportNamed(E_ATTRIBUTE_NOT_FOUND, member);
+        target.type = target.valueType = T_VAR;
+        target.classIndex = -1;
+        return;
+    }
+    if (isConstantKind(attribute->kind))
+        reportNamed(E_CONSTANT_ASSIGNED, member);
+    target.type = target.valueType = attribute->type();
+    target.classIndex = attribute->classIndex;
+}
+
+bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int &function, std::string &head) {
+    if ((receiver.type != T_OBJECT && receiver.type != T_CLASS) || receiver.classIndex < 0)
+        return false;
+    function = findClassMethod(receiver.classIndex, method);
+    if (function < 0) {
+        reportNamed(E_METHOD_NOT_FOUND, method);
+        head = receiver.text + "->" + emittedNameFor(method);
+        return true;
+    }
+    const FunctionRecord &record = functionRecord(function);
+    if (receiver.type == T_CLASS) {
+        if (!record.isStatic)
+            reportError(E_STATIC_DYNAMIC);
+        head = receiver.text + "::" + record.emittedName;
+    } else {
+        head = checkedObject(receiver.text) + "->" + record.emittedName;
+    }
+    return true;
+}

@@ -1,0 +1,38 @@
+#pragma once
+// Classes: the class definition (written into the header), its attributes,
+// its constructor, and what objects and class names do in expressions.
+#include <string>
+
+#include "translator/values.hpp"
+
+void resetClassState();
+
+// "class" Name ["is" Base {, Base}] ... "/class".
+void beginClass(const std::string &name);
+void classBase(const std::string &name);
+void classFurtherBase(const std::string &name);
+void openClassBody();
+void endClass();
+// The class being defined, or -1.
+int currentClassIndex();
+// At the level of the class body: outside its methods and blocks.
+bool atClassLevel();
+
+// An attribute declarator of the class body; valueText starts with "=".
+void writeAttribute(const std::string &emitted, const std::string &cppType, const std::string &valueText,
+                    bool isStatic, bool isConstant);
+// A method head has been read: the constructor is marked, and its body
+// starts with the attribute initialisations.
+void noteConstructor();
+void writeAttributeInitializers();
+
+// "super(...)" inside a method.
+void beginSuperCall();
+void endSuperCall();
+
+// Member chains: "object.attribute" and "Class.staticAttribute".
+ExprValue memberOfObject(const ExprValue &owner, const std::string &member);
+void memberOfObjectTarget(AssignTarget &target, const std::string &member);
+// A method of an object or a class; fills the call's function record and
+// C++ head, or gives false when the receiver is no object or class.
+bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int &function, std::string &head);
