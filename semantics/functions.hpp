@@ -25,6 +25,7 @@ struct FunctionRecord {
     int mode = 0;               // 0 ordinary, 1 main, 3 and 4 main with an argument vector
     std::string source;         // the source that defines it
     int ownerClass = -1;        // a method: its class record
+    int returnClass = -1;       // a function that returns an object: its class record
     bool isConstructor = false;
 
     int requiredCount() const;

@@ -75,6 +75,9 @@ public:
         unsigned i = 1;
         while (isModifierToken(LA(i)))
             i++;
+        // A class name as the return type: "Point origin()".
+        if (LA(i) == IDENT && LA(i + 1) == IDENT && LA(i + 2) == LEFTPAR)
+            return true;
         if (!isTypeKeywordToken(LA(i)) || !skipTypeAhead(i))
             return false;
         while (LA(i) == COMMA) {
@@ -327,8 +330,10 @@ functionDefinition
 
 functionHead
     :   ( modifier )*
-        typeSpec { addReturnType(); }
-        ( COMMA ( EOL { output.lineCounter++; } )* typeSpec { addReturnType(); } )*
+        (   typeSpec { addReturnType(); }
+            ( COMMA ( EOL { output.lineCounter++; } )* typeSpec { addReturnType(); } )*
+        |   c:IDENT { addClassReturnType(c->getText()); }
+        )
         n:IDENT { setFunctionName(n->getText()); }
         LEFTPAR ( EOL { output.lineCounter++; } )* parameterList RIGHTPAR
     ;
@@ -905,6 +910,7 @@ assignTargetProbe
         (   LEFTSQUARE ( ~( RIGHTSQUARE ) )* RIGHTSQUARE
         |   DOT IDENT
         )*
+    |   "this" ( DOT IDENT )+
     |   PHPID
     ;
 
@@ -938,7 +944,9 @@ assignmentEnd
     ;
 
 assignTarget returns [AssignTarget t] { ExprValue index; ExprValue low; ExprValue high; bool inclusive = true; bool hasHigh = false; }
-    :   n:IDENT { t = beginTarget(n->getText()); }
+    :   (   n:IDENT { t = beginTarget(n->getText()); }
+        |   "this" { t = thisTarget(); }
+        )
         (   LEFTSQUARE
             (   RIGHTSQUARE { currentElementTarget(t, LA(1) == LEFTSQUARE); }
             |   ( DOTDOT | MINMIN { inclusive = false; } )
@@ -1076,10 +1084,16 @@ unaryExpression returns [ExprValue v] { std::string prefix; }
     ;
 
 postfixExpression returns [ExprValue v]
-    :   ( IDENT LEFTPAR ) => v=functionCall ( options { greedy=true; } : v=methodCall[v] )*
+    :   ( IDENT LEFTPAR ) => v=functionCall ( options { greedy=true; } : v=memberOrMethod[v] )*
     |   a:ATIDENT { v = beginExternalCall(a->getText()); } LEFTPAR v=callArguments[v] RIGHTPAR
     |   v=nameChain
-    |   v=atom ( options { greedy=true; } : v=methodCall[v] )*
+    |   v=atom ( options { greedy=true; } : v=memberOrMethod[v] )*
+    ;
+
+// After a call or an atom ("this"): a method, or an attribute of an object.
+memberOrMethod[ExprValue owner] returns [ExprValue v]
+    :   { LA(3) == LEFTPAR }? v=methodCall[owner]
+    |   DOT m:IDENT { v = memberOfName(owner, m->getText()); }
     ;
 
 // A method of the value before the dot: "s.trim()", "'a,b'.split(',')".

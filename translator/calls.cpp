@@ -396,6 +396,8 @@ ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &leve
     if (function.isConstructor) {
         value.type = T_OBJECT;
         value.classIndex = function.ownerClass;
+    } else if (value.type == T_OBJECT) {
+        value.classIndex = function.returnClass;
     }
     typeState.currentType = value.type;
     return value;
@@ -482,7 +484,7 @@ ExprValue beginCall(const std::string &name) {
     }
     // A class name makes an object through the class's constructor.
     int classIndex = findClass(name);
-    if (classIndex >= 0 && currentClassIndex() != classIndex) {
+    if (classIndex >= 0) {
         CallDescriptor call;
         call.name = name;
         call.emitted = "new " + name;

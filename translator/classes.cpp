@@ -89,20 +89,30 @@ void openClassBody() {
     output.blankLines = 0;
 }
 
+// A constructor without arguments that sets the initial values.
+static void writeDefaultConstructor(const ClassRecord &record) {
+    newlineOnce();
+    emitIndented(record.name + "()\n");
+    emitIndented("{\n");
+    output.indentLevel++;
+    for (const std::string &initializer : record.attributeInitializers)
+        emitIndented(initializer + "\n");
+    output.indentLevel--;
+    emitIndented("}\n");
+}
+
 void endClass() {
     ClassRecord &record = classRecord(classState.current);
     record.members = symbolTable.classMembers;
+    // A derived class's constructor starts with its base's constructor
+    // without arguments (super is not passed on): a class whose own
+    // constructor needs arguments has that one too.
+    if (record.hasConstructor && record.constructor >= 0 && functionRecord(record.constructor).requiredCount() > 0 &&
+        !record.external)
+        writeDefaultConstructor(record);
     if (!record.hasConstructor) {
-        if (!record.attributeInitializers.empty()) {
-            newlineOnce();
-            emitIndented(record.name + "()\n");
-            emitIndented("{\n");
-            output.indentLevel++;
-            for (const std::string &initializer : record.attributeInitializers)
-                emitIndented(initializer + "\n");
-            output.indentLevel--;
-            emitIndented("}\n");
-        }
+        if (!record.attributeInitializers.empty())
+            writeDefaultConstructor(record);
         // The constructor that C++ supplies takes no arguments.
         FunctionRecord constructor;
         constructor.name = record.name;
@@ -228,4 +238,14 @@ bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int
         head = checkedObject(receiver.text) + "->" + record.emittedName;
     }
     return true;
+}
+
+AssignTarget thisTarget() {
+    AssignTarget target;
+    if (!scopes.inClass)
+        reportNamed(E_CANNOT_BE_USED, "this");
+    target.path = target.readPath = "this";
+    target.type = target.valueType = T_OBJECT;
+    target.classIndex = currentClassIndex();
+    return target;
 }

@@ -33,6 +33,8 @@ void endSuperCall();
 // Member chains: "object.attribute" and "Class.staticAttribute".
 ExprValue memberOfObject(const ExprValue &owner, const std::string &member);
 void memberOfObjectTarget(AssignTarget &target, const std::string &member);
+// "this" as the start of an assignment target.
+AssignTarget thisTarget();
 // A method of an object or a class; fills the call's function record and
 // C++ head, or gives false when the receiver is no object or class.
 bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int &function, std::string &head);

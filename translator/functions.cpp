@@ -127,6 +127,18 @@ void addReturnType() {
         functionState.record.returnTypes.push_back(type);
 }
 
+// A function that gives an object of a class.
+void addClassReturnType(const std::string &className) {
+    FunctionState &state = functionState;
+    state.modifiers = currentModifiers();
+    state.record.isStatic = currentIsStatic();
+    state.returnSpelling = className + " *";
+    state.record.returnTypes.push_back(T_OBJECT);
+    state.record.returnClass = findClass(className);
+    if (state.record.returnClass < 0)
+        reportNamed(E_CLASS_NOT_DEFINED, className);
+}
+
 // A method: the constructor has the class's name and no return type.
 void setMethodName(const std::string &name) {
     FunctionRecord &record = functionState.record;

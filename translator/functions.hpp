@@ -18,6 +18,7 @@ void resetFunctionState();
 void beginFunctionDefinition(bool external);
 // After each return type (a typeSpec).
 void addReturnType();
+void addClassReturnType(const std::string &className);  // a class name as the return type
 void setFunctionName(const std::string &name);
 
 void beginParameter();

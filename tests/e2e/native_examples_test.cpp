@@ -134,4 +134,47 @@ TEST_F(NativeProgram, FunctionsOfAnIncludedSourceKeepTheirDefaults) {
     EXPECT_EQ(workspace.run("./prog.wasm").standardOutput, "item 1.\nrow 2.\nrow 3!\n3\n");
 }
 
+// The base's constructor takes an argument; the derived class's own
+// constructor still compiles and the base's methods reach its attributes.
+TEST_F(NativeProgram, DerivedClassOfABaseWhoseConstructorTakesArguments) {
+    EXPECT_EQ(buildAndRun(
+                          "class Account\n"
+                          "    text owner = \"nobody\"\n"
+                          "    real balance = 0\n"
+                          "    static int opened = 0\n"
+                          "    void Account(text name)\n"
+                          "        owner = name\n"
+                          "        opened = opened + 1\n"
+                          "    return\n"
+                          "    void deposit(real amount)\n"
+                          "        balance = balance + amount\n"
+                          "    return\n"
+                          "/class\n"
+                          "class Savings is Account\n"
+                          "    real rate = 0.02\n"
+                          "    void Savings(text name)\n"
+                          "        owner = name\n"
+                          "    return\n"
+                          "/class\n"
+                          "Account ann = Account(\"Ann\")\n"
+                          "ann.deposit(50)\n"
+                          "Savings sue = Savings(\"Sue\")\n"
+                          "sue.deposit(10)\n"
+                          "print ann.balance, sue.owner, Account.opened\n"),
+              "50 Sue 1\n");
+}
+
+// A member of a null object is a run-time error, not a crash.
+TEST_F(NativeProgram, MemberOfANullObjectStopsTheProgram) {
+    ExampleWorkspace workspace("program_null_object", NATIVE_INI);
+    workspace.addSource("prog", "class P\n    int x = 1\n/class\nP none = null\nprint \"before\"\nprint none.x\n");
+    workspace.build("prog");
+    ASSERT_TRUE(workspace.hasFile("prog.wasm"));
+    CommandOutcome program = workspace.run("./prog.wasm");
+    EXPECT_EQ(program.status, 1) << describe(program);
+    EXPECT_EQ(program.standardOutput, "before\n");
+    EXPECT_NE(program.standardError.find("Run-time error: member of a null object"), std::string::npos)
+        << describe(program);
+}
+
 }  // namespace

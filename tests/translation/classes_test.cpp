@@ -134,4 +134,24 @@ TEST_F(Classes, Diagnostics) {
     EXPECT_EQ(t.status, 7) << t.report;
 }
 
+TEST_F(Classes, FunctionsGiveObjectsAndThisNamesTheObject) {
+    Translation t = translate(
+        "class Point\n"
+        "    int x = 0\n"
+        "    void Point(int a)\n"
+        "        this.x = a\n"
+        "    return\n"
+        "    Point twice()\n"
+        "    return Point(x * 2)\n"
+        "/class\n"
+        "Point make(int v)\n"
+        "return Point(v)\n"
+        "print make(2).twice().x\n");
+    ASSERT_EQ(t.status, 0) << t.report;
+    EXPECT_TRUE(headerHas(t, "        _vel_obj(this)->x = a;\n")) << t.header;
+    EXPECT_TRUE(headerHas(t, "    Point *twice()\n    {\n        return new Point(x*2);\n")) << t.header;
+    EXPECT_TRUE(headerHas(t, "Point *make(int v);")) << t.header;
+    EXPECT_TRUE(t.hasStatement("std::cout << _vel_obj(_vel_obj(make(2))->twice())->x<< \"\\n\";")) << t.implementation;
+}
+
 }  // namespace
