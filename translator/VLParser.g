@@ -202,7 +202,9 @@ includeAnglePath { std::string path; }
 importBlock
     :   "import" { beginImport(); }
         ( EOL { lineEnd(); } | COLON )
-        ( EOL { lineEnd(); } )*
+        (   EOL { lineEnd(); }
+        |   declaredClass[CLASS_IMPORTED]
+        )*
         SLASHIMPORT
         { endImport(); }
     ;
@@ -215,6 +217,7 @@ externBlock
             (   EOL { output.lineCounter++; }
             |   c:Q_COMMENT { output.lineCounter++; }
             |   n:NATIVE { writeNative(n->getText()); emit("\n"); }
+            |   { classAhead() }? declaredClass[CLASS_EXTERN]
             |   { functionDefinitionAhead() || declarationAhead(false) }? externDeclaration
             |   ~( SLASHEXTERN | EOL | Q_COMMENT | NATIVE )
             )*
@@ -222,6 +225,32 @@ externBlock
         |   externDeclaration
         )
         { switchToImplementation(); }
+    ;
+
+// A class of an import or extern block: its attributes and method heads.
+declaredClass[ClassKind kind]
+    :   ( modifier )*
+        "class" n:IDENT { beginClass(n->getText(), kind); }
+        (   "is" b:IDENT { classBase(b->getText()); }
+            (   COMMA ( EOL { output.lineCounter++; } )?
+                c:IDENT { classFurtherBase(c->getText()); }
+            )*
+        )?
+        ( EOL { output.lineCounter++; } | COLON )
+        { openClassBody(); }
+        (   EOL { output.lineCounter++; }
+        |   Q_COMMENT { output.lineCounter++; }
+        |   { functionDefinitionAhead() }?
+            { beginFunctionDefinition(true); }
+            functionHead
+            { endFunctionHead(); closeFunctionDefinition(); }
+            ( EOL { output.lineCounter++; } | SEMI )
+        |   { declarationAhead(false) }?
+            { writeIndent(); }
+            localDeclaration
+        )*
+        SLASHCLASS
+        { endClass(); }
     ;
 
 // A function or variable defined outside the program's sources: known to

@@ -18,6 +18,9 @@ struct ClassState {
     int current = -1;            // the class being defined
     bool constructorSeen = false;
     int savedIndent = 0;
+    bool switchedToHeader = false;  // the class switched the output, and switches it back
+    FILE *silencedOutput = nullptr; // an extern class writes nothing: the output it had
+    ClassKind kind = CLASS_DEFINED;
 };
 
 ClassState classState;
@@ -46,17 +49,27 @@ int currentClassIndex() { return scopes.inClass ? classState.current : -1; }
 
 bool atClassLevel() { return scopes.inClass && !scopes.inFunction && !scopes.inBlock; }
 
-void beginClass(const std::string &name) {
-    switchToHeader();
+void beginClass(const std::string &name, ClassKind kind) {
+    bool external = kind != CLASS_DEFINED;
+    classState.kind = kind;
+    classState.switchedToHeader = !output.writingHeader;
+    if (classState.switchedToHeader)
+        switchToHeader();
     classState.savedIndent = output.indentLevel;
     output.indentLevel = 0;
+    classState.silencedOutput = nullptr;
+    if (kind == CLASS_EXTERN) {
+        // Defined by native code: known to the program, written nowhere.
+        classState.silencedOutput = output.currentOutput;
+        output.currentOutput = nullptr;
+    }
     typeState.currentType = T_CLASS;
     int index = declareClass(name, sourceNames.baseName);
     classState.current = index;
     classState.constructorSeen = false;
     ClassRecord &record = classRecord(index);
     record.isDom = name == "dom";
-    record.external = output.inImport;
+    record.external = external;
     emit("\nclass " + name);
     symbolTable.classMembers = ClassMembers();
     symbolTable.classMembers.className = name;
@@ -128,7 +141,12 @@ void endClass() {
     scopes.inClass = false;
     symbolTable.classMembers = ClassMembers();
     classState.current = -1;
-    switchToImplementation();
+    if (classState.silencedOutput)
+        output.currentOutput = classState.silencedOutput;
+    classState.silencedOutput = nullptr;
+    output.indentLevel = classState.savedIndent;
+    if (classState.switchedToHeader)
+        switchToImplementation();
     output.blankLines = 0;
 }
 
@@ -144,7 +162,7 @@ void writeAttribute(const std::string &emitted, const std::string &cppType, cons
         record.staticAttributes.push_back(symbolTable.classMembers.members.empty()
                                               ? emitted
                                               : symbolTable.classMembers.members.back()->name);
-        if (!project.discardingOutput)
+        if (!project.discardingOutput && output.currentOutput)
             writeAtFileScope(constant + cppType + record.name + "::" + emitted + valueText + ";");
         return;
     }
@@ -249,3 +267,15 @@ AssignTarget thisTarget() {
     target.classIndex = currentClassIndex();
     return target;
 }
+
+void declareExternalMethod(int index) {
+    ClassRecord &owner = classRecord(classState.current);
+    owner.methods.push_back(index);
+    const FunctionRecord &method = functionRecord(index);
+    if (method.isConstructor) {
+        owner.constructor = index;
+        owner.hasConstructor = true;
+    }
+}
+
+bool declaringImportedClass() { return scopes.inClass && classState.kind == CLASS_IMPORTED; }

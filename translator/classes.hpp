@@ -8,7 +8,11 @@
 void resetClassState();
 
 // "class" Name ["is" Base {, Base}] ... "/class".
-void beginClass(const std::string &name);
+// A class of the program; of an import block, written with stub methods;
+// of an extern block, written nowhere (native code defines it).
+enum ClassKind { CLASS_DEFINED, CLASS_IMPORTED, CLASS_EXTERN };
+void beginClass(const std::string &name, ClassKind kind = CLASS_DEFINED);
+bool declaringImportedClass();
 void classBase(const std::string &name);
 void classFurtherBase(const std::string &name);
 void openClassBody();
@@ -25,6 +29,8 @@ void writeAttribute(const std::string &emitted, const std::string &cppType, cons
 // starts with the attribute initialisations.
 void noteConstructor();
 void writeAttributeInitializers();
+// A method head of an import or extern class.
+void declareExternalMethod(int index);
 
 // "super(...)" inside a method.
 void beginSuperCall();

@@ -143,7 +143,7 @@ void addClassReturnType(const std::string &className) {
 void setMethodName(const std::string &name) {
     FunctionRecord &record = functionState.record;
     record.ownerClass = currentClassIndex();
-    record.emittedName = emittedNameFor(name);
+    record.emittedName = record.external ? name : emittedNameFor(name);
     if (record.ownerClass < 0 || !checkClassNameCase(name))
         return;
     record.isConstructor = true;
@@ -339,12 +339,39 @@ void writeMethodHead(int index) {
     }
 }
 
+// A method of an imported class: a body that gives the default value, so
+// that the class is complete C++ (an extern class writes nothing).
+void writeMethodStub() {
+    FunctionState &state = functionState;
+    if (!declaringImportedClass())
+        return;
+    std::string returned = state.returnSpelling.empty() ? "void " : state.returnSpelling;
+    const std::vector<int> &types = state.record.returnTypes;
+    std::string body = types.empty() ? "{}"
+                       : "{ return " + (types.size() == 1 ? defaultValueOf(types[0]) : std::string("velarray()")) + "; }";
+    if (state.record.isConstructor) {
+        // The constructor still gives the attributes their initial values.
+        body = "{";
+        for (const std::string &initializer : classRecord(state.record.ownerClass).attributeInitializers)
+            body += " " + initializer;
+        body += " }";
+    }
+    std::string head = state.record.isConstructor ? state.record.name + "("
+                                                  : withoutAccess(state.modifiers) + returned + state.record.emittedName + "(";
+    newlineOnce();
+    emitIndented(head + state.prototypeParameters + ") " + body + "\n");
+}
+
 void endFunctionHead() {
     FunctionState &state = functionState;
     int index = registerFunction(state.record);
     if (state.record.ownerClass >= 0 && !state.external) {
         writeMethodHead(index);
         return;
+    }
+    if (state.record.ownerClass >= 0) {
+        declareExternalMethod(index);
+        writeMethodStub();
     }
     if (state.record.mode != 0 && project.isMainTranslation && !project.discardingOutput)
         sourceFunctions.mainRecord = index;

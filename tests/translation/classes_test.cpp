@@ -154,4 +154,35 @@ TEST_F(Classes, FunctionsGiveObjectsAndThisNamesTheObject) {
     EXPECT_TRUE(t.hasStatement("std::cout << _vel_obj(_vel_obj(make(2))->twice())->x<< \"\\n\";")) << t.implementation;
 }
 
+TEST_F(Classes, ImportedClassesGetStubsAndExternClassesNothing) {
+    Translation t = translate(
+        "import\n"
+        "class Gadget\n"
+        "    int size = 3\n"
+        "    void Gadget(int s)\n"
+        "    int grow(int by)\n"
+        "/class\n"
+        "/import\n"
+        "extern\n"
+        "class Native\n"
+        "    int v\n"
+        "    int twice()\n"
+        "/class\n"
+        "/extern\n"
+        "Gadget g = Gadget(2)\n"
+        "Native n = Native()\n"
+        "print g.grow(1), n.twice()\n"
+        "g.grow(\"x\")\n"
+        "class Counter\n    void counter()\n    return\n/class\n");
+    EXPECT_TRUE(headerHas(t, "    Gadget(int s) { size=3; }\n")) << t.header;
+    EXPECT_TRUE(headerHas(t, "    int grow(int by) { return 0; }\n")) << t.header;
+    EXPECT_EQ(t.header.find("class Native"), std::string::npos) << t.header;
+    EXPECT_TRUE(t.hasStatement("std::cout << _vel_obj(g)->grow(1)<< \" \" << _vel_obj(n)->twice()<< \"\\n\";"))
+        << t.implementation;
+    EXPECT_TRUE(t.reportHasLine("prog.vel L17: bad argument in \"grow\" call, integer expected, text found."))
+        << t.report;
+    EXPECT_TRUE(t.reportHasLine("prog.vel L19: \"counter and Counter\" declared with different case")) << t.report;
+    EXPECT_EQ(t.status, 2) << t.report;
+}
+
 }  // namespace
