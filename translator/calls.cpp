@@ -473,6 +473,16 @@ void checkForwardCalls() {
     output.lineCounter = line;
 }
 
+// A call of a function or method of the program, by its record.
+static ExprValue beginProgramCall(int function, const std::string &name) {
+    CallDescriptor call;
+    call.kind = CALL_PROGRAM_FUNCTION;
+    call.row = function;
+    call.name = name;
+    calls.pending = call;
+    return valueOf(functionRecord(function).emittedName, functionRecord(function).callType());
+}
+
 ExprValue beginCall(const std::string &name) {
     int row = -1;
     if (findFunction(name, row)) {
@@ -497,25 +507,13 @@ ExprValue beginCall(const std::string &name) {
     }
     // In a method, the class's own methods and those of its bases.
     int method = findClassMethod(currentClassIndex(), name);
-    if (method >= 0) {
-        CallDescriptor call;
-        call.kind = CALL_PROGRAM_FUNCTION;
-        call.row = method;
-        call.name = name;
-        calls.pending = call;
-        return valueOf(functionRecord(method).emittedName, functionRecord(method).callType());
-    }
+    if (method >= 0)
+        return beginProgramCall(method, name);
     if (isMainName(name))
         noteMainCalled();
     int function = findProgramFunction(name);
-    if (function >= 0) {
-        CallDescriptor call;
-        call.kind = CALL_PROGRAM_FUNCTION;
-        call.row = function;
-        call.name = name;
-        calls.pending = call;
-        return valueOf(functionRecord(function).emittedName, functionRecord(function).callType());
-    }
+    if (function >= 0)
+        return beginProgramCall(function, name);
     // A function passed as an argument is called by its parameter's name.
     const ParameterRecord *parameter = functionParameterNamed(name);
     if (parameter != nullptr && parameter->functionType && parameter->signature >= 0) {

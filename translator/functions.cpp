@@ -314,21 +314,26 @@ void endParameter() {
     state.record.parameters.push_back(parameter);
 }
 
-// A method is written inside its class, with its default values: the class
-// body is its only declaration.
+// A method's head inside its class, with its default values: the class body
+// is its only declaration. A constructor is the bare class name.
+std::string methodHead() {
+    const FunctionState &state = functionState;
+    if (state.record.isConstructor)
+        return state.record.name + "(" + state.prototypeParameters + ")";
+    std::string returned = state.returnSpelling.empty() ? "void " : state.returnSpelling;
+    return withoutAccess(state.modifiers) + returned + state.record.emittedName + "(" + state.prototypeParameters + ")";
+}
+
 void writeMethodHead(int index) {
     FunctionState &state = functionState;
     ClassRecord &owner = classRecord(state.record.ownerClass);
     owner.methods.push_back(index);
-    std::string returned = state.returnSpelling.empty() ? "void " : state.returnSpelling;
-    std::string head = state.record.isConstructor ? state.record.name + "("
-                                                  : withoutAccess(state.modifiers) + returned + state.record.emittedName + "(";
     state.defining = true;
     state.savedOutput = output.currentOutput;
     state.savedIndent = output.indentLevel;
     state.savedBlankLines = output.blankLines;
     newlineOnce();
-    emitIndented(head + state.prototypeParameters + ")\n");
+    emitIndented(methodHead() + "\n");
     emitIndented("{\n");
     output.indentLevel++;
     output.blankLines = 1;
@@ -345,7 +350,6 @@ void writeMethodStub() {
     FunctionState &state = functionState;
     if (!declaringImportedClass())
         return;
-    std::string returned = state.returnSpelling.empty() ? "void " : state.returnSpelling;
     const std::vector<int> &types = state.record.returnTypes;
     std::string body = types.empty() ? "{}"
                        : "{ return " + (types.size() == 1 ? defaultValueOf(types[0]) : std::string("velarray()")) + "; }";
@@ -356,10 +360,8 @@ void writeMethodStub() {
             body += " " + initializer;
         body += " }";
     }
-    std::string head = state.record.isConstructor ? state.record.name + "("
-                                                  : withoutAccess(state.modifiers) + returned + state.record.emittedName + "(";
     newlineOnce();
-    emitIndented(head + state.prototypeParameters + ") " + body + "\n");
+    emitIndented(methodHead() + " " + body + "\n");
 }
 
 void endFunctionHead() {

@@ -6,8 +6,8 @@
 // the place of the C library's in every program linked with velmora.a: a
 // SplitMix64 generator whose top 31 bits are the result, so 0..RAND_MAX
 // (2^31 - 1 on both platforms).
-// No C header declares them here: glibc's carry an exception specification
-// that a plain definition would contradict.
+// No C header is included here: glibc declares them throw(), which a plain
+// definition would contradict.
 #include <cstdint>
 
 namespace {
