@@ -288,6 +288,11 @@ topLevelItem
         topLevelCall
         { endTopLevelStatement(); }
     |   ( Q_COMMENT ) => comment
+    // An XML literal before main is a file-level variable with its value.
+    |   ( XOPEN ) =>
+        { continueMainIfLong(); beginStatement(); }
+        xmlStatement
+        { endTopLevelStatement(); }
     |   { openMainIfNeeded(); }
         statement
         { output.blankLines = 0; endTopLevelStatement(); }
@@ -443,6 +448,7 @@ statement
         |   tryStatement
         |   superCall
         |   { declarationAhead(false) }? localDeclaration
+        |   xmlStatement
         |   expressionStatement
         )
     ;
@@ -922,6 +928,38 @@ defineDeclaration
 
 // ---------------------------------------------------------------------------
 // Assignments and expression statements
+
+xmlStatement
+    :   { beginXmlStatement(); }
+        xmlElement
+        { endXmlStatement(); }
+    ;
+
+xmlElement
+    :   x:XOPEN { openXmlElement(x->getText()); }
+        ( xmlAttribute | EOL { output.lineCounter++; } )*
+        GREATER { writeXmlElementHead(); }
+        (   i:INTEGER { writeXmlData(integerLiteral(i->getText())); }
+        |   r:REAL_LITERAL { writeXmlData(realLiteral(r->getText())); }
+        |   s:STRING_LITERAL { writeXmlData(stringLiteral(s->getText())); }
+        |   t:TEMPLATE { writeXmlTemplate(t->getText()); }
+        |   EOL { output.lineCounter++; }
+        |   xmlElement
+        )*
+        c:XCLOSE EOL { closeXmlElement(c->getText()); }
+    ;
+
+xmlAttribute { std::string name; }
+    :   n:IDENT { name = n->getText(); }
+        (   COLON m:IDENT { name += "," + m->getText(); }
+        |   ( MINUS d:IDENT { name += "-" + d->getText(); } )+
+        )?
+        EQUAL
+        (   r:REAL_LITERAL { addXmlAttribute(name, r->getText()); }
+        |   i:INTEGER { addXmlAttribute(name, i->getText()); }
+        |   s:STRING_LITERAL { addXmlAttribute(name, s->getText()); }
+        )
+    ;
 
 expressionStatement { ExprValue v; }
     :   ( assignTargetProbe ( COMMA assignTargetProbe )* assignmentOperator ) =>

@@ -355,3 +355,12 @@ void writeLateGlobals() {
         emit(definition + "\n");
     declarations.lateGlobals.clear();
 }
+
+void addLateGlobal(const std::string &definition) {
+    declarations.lateGlobals.push_back(definition);
+}
+
+void declareXmlVariable(const std::string &name) {
+    beginDeclaration();
+    declareName(name, T_DICT, true);
+}

@@ -54,3 +54,7 @@ std::string defaultInitializer(int type);
 // File-level variables declared once main is open are defined after main;
 // the epilogue writes their definitions.
 void writeLateGlobals();
+void addLateGlobal(const std::string &definition);
+
+// Declares the variable of an XML literal: a dict that has its value.
+void declareXmlVariable(const std::string &name);

@@ -78,6 +78,7 @@ void beginSourceFile() {
     resetExpressionState();
     resetFunctionState();
     resetClassState();
+    resetXmlState();
     resetForwardCalls();
     // Headers include the headers of the sources they include, so that a
     // cycle of includes must not make the preprocessor loop.

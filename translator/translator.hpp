@@ -16,3 +16,4 @@
 #include "translator/names.hpp"
 #include "translator/functions.hpp"
 #include "translator/classes.hpp"
+#include "translator/xml.hpp"

@@ -391,10 +391,12 @@ void writeXmlElement(std::string &out, const dyn &key, const dyn &value) {
 
 }  // namespace
 
-// Each entry is an element named by its key; a key that is no element name
+// The variable of an XML literal is written back as its element. Otherwise
+// each entry is an element named by its key; a key that is no element name
 // becomes <item key="...">. Arrays give one <item> per element, dicts nest,
 // nil is an empty element, other values their escaped text.
 text dict::toXML() const {
+    if (vel_is_xml_element(*this)) return vel_xml_text(*this);
     std::string out;
     for (const Entry &e : entries) writeXmlElement(out, e.key, e.value);
     return text(std::move(out));

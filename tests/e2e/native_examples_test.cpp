@@ -57,6 +57,31 @@ TEST_F(NativeProgram, SwitchOnACallTestsTheValueOnce) {
               "three\n");
 }
 
+// Element variables in every place a statement may stand, under names that
+// C++ reserves, read from functions and passed as dicts.
+TEST_F(NativeProgram, XmlLiteralsCompileWhereverAStatementStands) {
+    EXPECT_EQ(buildAndRun("text who = \"Ann\"\n"
+                          "print \"start\"\n"
+                          "<map owner='$x'>\n"
+                          "    \"Hi $who\"\n"
+                          "    <main id=\"m\">\n"
+                          "    </main>\n"
+                          "    2\n"
+                          "</map>\n"
+                          "int count(dict element)\n"
+                          "    <local n=1>\n"
+                          "    </local>\n"
+                          "    print local.toXML()\n"
+                          "return element.size() + map.size()\n"
+                          "if true\n"
+                          "    <inner>\n"
+                          "    </inner>\n"
+                          "    print count(inner)\n"
+                          "/if\n"
+                          "print map.toXML()\n"),
+              "start\n<local n=\"1\"/>\n5\n<map owner=\"$x\">Hi Ann2<main id=\"m\"/></map>\n");
+}
+
 TEST_F(NativeProgram, DescendingForWithStep) {
     EXPECT_EQ(buildAndRun("for int i in 10..1 step -3\n"
                           "    echo i, \" \"\n"

@@ -36,7 +36,7 @@ const std::vector<std::string> headerNames = {
 
 const std::vector<std::string> ordinaryNames = {
     "x", "n", "a", "count", "total", "name", "value", "size", "list", "i", "sum", "result",
-    "map", "string", "vector", "argv", "Main", "STD", "New"};
+    "vector", "argv", "Main", "STD", "New"};
 
 TEST(ReservedNames, CppKeywordsAndAlternativeTokensAreReserved) {
     for (const std::string &word : cppKeywords)
@@ -99,6 +99,8 @@ TEST(EmittedNames, ReservedNamesGetATrailingUnderscore) {
     EXPECT_EQ(emittedNameFor("EOF"), "EOF_");
     EXPECT_EQ(emittedNameFor("main"), "main_");
     EXPECT_EQ(emittedNameFor("std"), "std_");
+    // The type of XML literal variables.
+    EXPECT_EQ(emittedNameFor("map"), "map_");
     for (const std::string &name : headerNames)
         EXPECT_EQ(emittedNameFor(name), name + "_");
 }

@@ -783,6 +783,7 @@ std::ostream &operator<<(std::ostream &out, const dict &value);
 velarray vel_elements_of(const dyn &value);
 
 #include "typed_arrays.hpp"
+#include "xml_element.hpp"
 
 // ---------------------------------------------------------------------------
 // Functions of generated programs.

@@ -1,0 +1,238 @@
+#include "translator/xml.hpp"
+#include <cctype>
+#include "translator/translator.hpp"
+#include "semantics/reserved_names.hpp"
+#include "semantics/symbols.hpp"
+
+namespace {
+
+// Elements nest no deeper than this, so that neither the parser's recursion
+// nor the indentation of the output can grow without bound.
+constexpr int XML_DEPTH_CAPACITY = 128;
+
+const char *const XML_TYPE = "map<string, string>";
+
+// The state of the XML statement being translated.
+struct XmlState {
+    bool root = false;         // the next element is the outermost one
+    bool needComma = false;    // an entry has been written: the next needs a separator
+    bool afterChild = false;   // an element has just closed (or the statement starts)
+    std::string key;           // key of the current element
+    std::string closeName;     // name the closing tag must carry
+    std::string attributes;    // entries of the current element's attributes
+    bool idPending = false;    // the attribute being read keys the element
+    bool idUsed = false;       // the current element is keyed by its id
+    std::string elementName;   // name of the element being opened
+    std::vector<std::string> tagStack;
+    int counter = 0;           // generated keys of this statement
+    int statementIndent = 0;   // indentation when the statement began
+    // Where the variable lives: a file-level variable met once main is open
+    // is defined after main and receives its value in main.
+    bool fileLevel = false;
+    bool late = false;
+};
+
+XmlState xml;
+
+bool isVelmoraName(const std::string &name) {
+    if (name.empty() || !std::isalpha((unsigned char)name[0]))
+        return false;
+    for (char c : name)
+        if (!std::isalnum((unsigned char)c) && c != '_')
+            return false;
+    return true;
+}
+
+// The key text without the quotes of a string value.
+std::string unquotedName(std::string name) {
+    if (!name.empty() && (name[0] == '"' || name[0] == '\'' || name[0] == '`'))
+        name.erase(0, 1);
+    if (!name.empty() && (name.back() == '"' || name.back() == '\''))
+        name.pop_back();
+    return name;
+}
+
+// A string token as C++ text: single quotes escape nothing, double quotes
+// already have the escapes of C++.
+std::string attributeValueText(const std::string &valueToken) {
+    if (valueToken.empty() || valueToken[0] != '\'')
+        return valueToken;
+    std::string text = "\"";
+    for (size_t i = 1; i + 1 < valueToken.size(); i++) {
+        char c = valueToken[i];
+        if (c == '\\' || c == '"')
+            text += '\\';
+        text += c;
+    }
+    return text + "\"";
+}
+
+// The characters between the backticks, verbatim, as a C++ string literal.
+std::string templateText(const std::string &tokenText) {
+    std::string inner = tokenText.size() >= 2 ? tokenText.substr(1, tokenText.size() - 2) : "";
+    std::string text = "\"";
+    for (unsigned char c : inner) {
+        switch (c) {
+        case '\\': text += "\\\\"; break;
+        case '"': text += "\\\""; break;
+        case '\n': text += "\\n"; break;
+        case '\r': text += "\\r"; break;
+        case '\t': text += "\\t"; break;
+        default:
+            if (c < 0x20 || c == 0x7f) {
+                const char digits[] = "01234567";
+                text += '\\';
+                text += digits[(c >> 6) & 7];
+                text += digits[(c >> 3) & 7];
+                text += digits[c & 7];
+            } else {
+                text += static_cast<char>(c);
+            }
+        }
+    }
+    return text + "\"";
+}
+
+bool atFileScope() {
+    return !scopes.inClass && !scopes.inFunction && !scopes.inBlock;
+}
+
+// The outermost element names the variable: its id value when it has one
+// that is a name, otherwise the element's own name.
+std::string variableName() {
+    std::string name = unquotedName(xml.key);
+    if (isVelmoraName(name))
+        return name;
+    reportNamed(E_CANNOT_BE_USED, name);
+    return xml.elementName;
+}
+
+void writeRootHead() {
+    xml.counter = 0;
+    std::string name = variableName();
+    declareXmlVariable(name);
+    std::string emitted = emittedNameFor(name);
+    if (xml.fileLevel && !output.writingHeader)
+        writeHeaderLine(std::string("extern ") + XML_TYPE + " " + emitted + ";");
+    if (xml.late) {
+        addLateGlobal(std::string(XML_TYPE) + " " + emitted + ";");
+        emit(emitted + "=" + XML_TYPE + "{\n");
+    } else {
+        emit(std::string(XML_TYPE) + emitted + "={\n");
+    }
+    output.indentLevel++;
+    emitIndented("{\"_00\",\"" + name + "\"}");
+    xml.needComma = true;
+    xml.afterChild = false;
+    emit(xml.attributes);
+}
+
+void writeNestedHead() {
+    if (!xml.idUsed) {
+        if (xml.needComma || xml.afterChild)
+            xml.attributes += ",";
+        xml.attributes += "{\"tag\",\"" + xml.elementName + "\"}";
+        xml.key = "\"_0" + std::to_string(++xml.counter) + "\"";
+        xml.needComma = xml.afterChild = true;
+        emit(",\n");
+    } else if (xml.needComma || xml.afterChild) {
+        emit(",\n");
+    }
+    emitIndented("{" + xml.key + ",{\n");
+    output.indentLevel++;
+    emitIndented(xml.attributes);
+}
+
+void separateEntry() {
+    // After a nested element has closed, the next entry needs its comma too.
+    if (xml.needComma || xml.afterChild)
+        emit(",\n");
+}
+
+}  // namespace
+
+void resetXmlState() {
+    xml = XmlState();
+}
+
+void beginXmlStatement() {
+    resetXmlState();
+    xml.root = true;
+    xml.statementIndent = output.indentLevel;
+    xml.fileLevel = atFileScope();
+    xml.late = xml.fileLevel && output.mainOpened && !output.writingHeader;
+}
+
+void openXmlElement(const std::string &openTagText) {
+    if (static_cast<int>(xml.tagStack.size()) >= XML_DEPTH_CAPACITY) {
+        reportStackOverflow("XML tag");
+        throw NestingTooDeep("XML elements nested too deeply");
+    }
+    xml.elementName = openTagText.substr(1);
+    xml.key = xml.closeName = xml.elementName;
+    xml.idPending = xml.idUsed = false;
+    xml.attributes.clear();
+    xml.tagStack.push_back(xml.elementName);
+    xml.needComma = xml.afterChild = xml.root;
+}
+
+void addXmlAttribute(const std::string &name, const std::string &valueToken) {
+    std::string entryName = name;
+    std::string value = attributeValueText(valueToken);
+    if (!xml.idUsed && (name == "id" || name == "ID")) {
+        xml.key = value;
+        entryName = "tag";
+        value = "\"" + xml.elementName + "\"";
+        xml.idUsed = true;
+    }
+    if (xml.needComma)
+        xml.attributes += ",";
+    xml.attributes += "{\"" + entryName + "\"," + value + "}";
+    xml.needComma = true;
+}
+
+void writeXmlElementHead() {
+    if (xml.root)
+        writeRootHead();
+    else
+        writeNestedHead();
+    xml.root = false;
+}
+
+void writeXmlData(const ExprValue &literal) {
+    separateEntry();
+    emitIndented("{\"data\"," + literal.text + "}");
+    xml.needComma = true;
+}
+
+void writeXmlTemplate(const std::string &tokenText) {
+    separateEntry();
+    emitIndented("{\"data\"," + templateText(tokenText) + "}");
+    countLinesIn(tokenText);
+    xml.needComma = true;
+}
+
+void closeXmlElement(const std::string &closeTagText) {
+    xml.closeName.clear();
+    if (!xml.tagStack.empty()) {
+        xml.closeName = xml.tagStack.back();
+        xml.tagStack.pop_back();
+    }
+    std::string name = closeTagText.size() >= 3 ? closeTagText.substr(2, closeTagText.size() - 3) : "";
+    // Reported on the closing tag's own line, before its line end counts.
+    if (name != xml.closeName)
+        reportNamed(E_UNBALANCED_XML, closeTagText);
+    output.lineCounter++;
+    // A nested element opened two braces: its own and its entry's.
+    emit(xml.tagStack.empty() ? "}" : "}}");
+    xml.afterChild = true;
+    xml.needComma = false;
+    output.indentLevel--;
+}
+
+void endXmlStatement() {
+    emit(";\n");
+    output.blankLines = 1;
+    output.indentLevel = xml.statementIndent;
+    xml.tagStack.clear();
+}
