@@ -949,15 +949,31 @@ xmlElement
         c:XCLOSE EOL { closeXmlElement(c->getText()); }
     ;
 
-xmlAttribute { std::string name; }
-    :   n:IDENT { name = n->getText(); }
-        (   COLON m:IDENT { name += "," + m->getText(); }
-        |   ( MINUS d:IDENT { name += "-" + d->getText(); } )+
+xmlAttribute { std::string name; std::string part; }
+    :   name=xmlName
+        (   COLON part=xmlName { name += "," + part; }
+        |   ( MINUS part=xmlName { name += "-" + part; } )+
         )?
         EQUAL
         (   r:REAL_LITERAL { addXmlAttribute(name, r->getText()); }
         |   i:INTEGER { addXmlAttribute(name, i->getText()); }
         |   s:STRING_LITERAL { addXmlAttribute(name, s->getText()); }
+        )
+    ;
+
+// Attribute names are names of XML: the words of the language count too
+// (class="...", for="...").
+xmlName returns [std::string name]
+    :   { name = LT(1)->getText(); }
+        (   IDENT
+        |   "private" | "protected" | "static" | "volatile" | "inline" | "if" | "do" | "switch" | "always"
+        |   "error" | "enum" | "catch" | "case" | "super" | "and" | "or" | "is" | "in"
+        |   "as" | "define" | "mod" | "alias" | "void" | "bool" | "byte" | "number" | "int"
+        |   "real" | "integer" | "natural" | "var" | "array" | "dict" | "file" | "text" | "string"
+        |   "cstring" | "function" | "char" | "object" | "zero" | "nil" | "true" | "false" | "null"
+        |   "class" | "import" | "include" | "else" | "print" | "return" | "echo" | "while" | "until"
+        |   "for" | "default" | "forever" | "let" | "global" | "extern" | "not" | "this" | "step"
+        |   "break" | "continue" | "try" | "input" | "const"
         )
     ;
 

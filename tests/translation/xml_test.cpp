@@ -89,6 +89,14 @@ TEST_F(XmlLiterals, OnlyIdAndIDKeyAnElement) {
         << t.implementation;
 }
 
+TEST_F(XmlLiterals, AttributeNamesMayBeWordsOfTheLanguage) {
+    Translation t = translate("<label for=\"name\" class=\"big\" data-for=1 xml:class=2>\n</label>\n");
+    ASSERT_EQ(t.status, 0) << t.report << t.syntaxErrors;
+    EXPECT_NE(t.implementation.find("{\"for\",\"name\"},{\"class\",\"big\"},{\"data-for\",1},{\"xml,class\",2}};"),
+              std::string::npos)
+        << t.implementation;
+}
+
 TEST_F(XmlLiterals, AnIdThatIsNoNameLeavesTheVariableItsElementName) {
     Translation t = translate("<item id=\"two words\">\n</item>\nprint item.size()\n");
     EXPECT_TRUE(t.reportHasLine("prog.vel L1: \"two words\" cannot be used here")) << t.report;
