@@ -6,20 +6,43 @@ install(TARGETS velc RUNTIME DESTINATION bin)
 
 # The installed velc.ini names the same tools and paths as velc's built-in
 # defaults, plus memory growth: without it an em++ module stops at 16 MB.
+# The link leaves out the browser's JS libraries, which a module run by
+# wasmer never uses (the module is the same, byte for byte), and compiles
+# use the precompiled prologue and every processor. Where Debian's wrapper
+# would take the first python3 on the PATH, the tools name the system's
+# (runtime/CMakeLists.txt).
 set(VELMORA_INSTALLED_INI ${CMAKE_BINARY_DIR}/install/velc.ini)
+cmake_host_system_information(RESULT VELMORA_PROCESSORS QUERY NUMBER_OF_LOGICAL_CORES)
 file(WRITE ${VELMORA_INSTALLED_INI}.new
 "# velc tool chain: Emscripten builds WebAssembly modules, run with wasmer.
 id=emcc
-compiler=em++
+compiler=${VEL_EMSCRIPTEN_PYTHON}em++
 options=-c -I. -I/velmorac/
-linker=emcc
-loptions=-I. -I/velmorac/ -sALLOW_MEMORY_GROWTH=1 
+linker=${VEL_EMSCRIPTEN_PYTHON}emcc
+loptions=-I. -I/velmorac/ -sALLOW_MEMORY_GROWTH=1 -sAUTO_JS_LIBRARIES=0 -sAUTO_NATIVE_LIBRARIES=0 -sFILESYSTEM=0
 objects=/velmorac/velmora/velmora.a
 extension=.o
+pch=/velmorac/velmora/prologue.hpp.pch
+jobs=${VELMORA_PROCESSORS}
 ")
 # Copying only on change keeps the install step from redoing work.
 configure_file(${VELMORA_INSTALLED_INI}.new ${VELMORA_INSTALLED_INI} COPYONLY)
 install(FILES ${VELMORA_INSTALLED_INI} DESTINATION bin)
+
+# The precompiled prologue is made for the installed velc.ini once libvel's
+# headers are in place (runtime/ installs them first). It names the absolute
+# paths it was made from, so a staged install (DESTDIR) gets none: velc then
+# compiles without it.
+install(CODE "
+  if(\"\$ENV{DESTDIR}\" STREQUAL \"\")
+    execute_process(COMMAND \"$<TARGET_FILE:velc_prologue>\" \"\${CMAKE_INSTALL_PREFIX}/bin/velc.ini\"
+                    RESULT_VARIABLE velmora_prologue_status)
+    if(NOT velmora_prologue_status EQUAL 0)
+      message(WARNING \"The prologue of generated files was not precompiled: velc compiles without it\")
+    endif()
+  else()
+    message(STATUS \"Staged install: the prologue of generated files is not precompiled\")
+  endif()")
 
 install(CODE "set(VELMORA_TOOLS_DIR \"${CMAKE_SOURCE_DIR}/tools\")")
 install(SCRIPT ${CMAKE_CURRENT_LIST_DIR}/install_wasmer.cmake)

@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 
 #include "diagnostics/diagnostics.hpp"
+#include "driver/compile_jobs.hpp"
+#include "driver/precompiled_prologue.hpp"
 #include "driver/project.hpp"
 #include "driver/settings.hpp"
 #include "driver/toolchain.hpp"
@@ -56,9 +58,10 @@ std::string objectFileFor(const std::string &cppFile) {
     return stem + toolchainSettings.extension;
 }
 
-std::string compileCommand(const std::string &cppFile) {
+std::string compileCommand(const std::string &cppFile, const std::string &prologueOption) {
     const ToolchainSettings &tools = toolchainSettings;
-    return tools.compiler + " " + tools.options + " " + shellQuote(cppFile) + objectOutputFlag() +
+    std::string options = prologueOption.empty() ? tools.options : tools.options + " " + prologueOption;
+    return tools.compiler + " " + options + " " + shellQuote(cppFile) + objectOutputFlag() +
            shellQuote(objectFileFor(cppFile)) + " ";
 }
 
@@ -91,21 +94,15 @@ void compileCppFiles() {
         return;
     if (driverSettings.verbose)
         std::printf("%zu files to compile...\n", project.cppFileList.size());
+    std::string prologue = precompiledPrologueOption();
+    std::vector<CompileJob> jobs;
     for (const std::string &cppFile : project.cppFileList) {
-        std::string command = compileCommand(cppFile);
-        if (!driverSettings.quiet)
-            std::printf("Compiling %s\n", cppFile.c_str());
-        if (driverSettings.verbose)
-            std::printf("%s\n", command.c_str());
-        // A failed compilation must not leave the previous object to be
-        // linked; without its object the source is translated again next time.
-        std::remove(objectFileFor(cppFile).c_str());
-        if (runCommandLine(command) != 0) {
-            std::remove(objectFileFor(cppFile).c_str());
-            std::printf("Compilation of %s failed\n", cppFile.c_str());
-            project.compileFailures++;
-        }
+        CompileJob job{cppFile, objectFileFor(cppFile), compileCommand(cppFile, prologue), ""};
+        if (!prologue.empty())
+            job.fallbackCommand = compileCommand(cppFile);
+        jobs.push_back(job);
     }
+    project.compileFailures += runCompileJobs(jobs, toolchainSettings.jobs);
 }
 
 void linkProgram() {

@@ -10,10 +10,13 @@ std::string shellQuote(const std::string &word);
 // The object file that the compile step writes for a C++ file.
 std::string objectFileFor(const std::string &cppFile);
 
-std::string compileCommand(const std::string &cppFile);
+// The precompiled prologue's option, when given, follows the configured options.
+std::string compileCommand(const std::string &cppFile, const std::string &prologueOption = "");
 std::string linkCommand();
 std::string runCommand();
 
+// Compiles the C++ files of the run, as many at once as the jobs setting
+// allows, with the precompiled prologue while it matches.
 void compileCppFiles();
 void linkProgram();
 void runProgram();

@@ -24,6 +24,24 @@ void applySetting(const std::string &key, const std::string &value) {
         settings.extension = value;
     else if (key == "header")
         settings.headers.push_back(value);
+    else if (key == "pch")
+        settings.pch = value;
+    else if (key == "jobs")
+        parseJobCount(value, settings.jobs);
+}
+
+bool parseJobCount(const std::string &value, int &jobs) {
+    if (value.empty() || value.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    std::string::size_type first = value.find_first_not_of('0');
+    if (first == std::string::npos)
+        return false;
+    // Compared as text, so that a number of any length cannot overflow.
+    std::string digits = value.substr(first);
+    std::string limit = std::to_string(maximumJobs);
+    bool beyond = digits.size() > limit.size() || (digits.size() == limit.size() && digits > limit);
+    jobs = beyond ? maximumJobs : std::stoi(digits);
+    return true;
 }
 
 void applyConfigurationLine(const std::string &line) {

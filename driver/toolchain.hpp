@@ -12,7 +12,15 @@ struct ToolchainSettings {
     std::string objects = "/velmorac/velmora/velmora.a";
     std::string extension = ".o";
     std::vector<std::string> headers;   // extra #include lines of every generated file
+    // The precompiled prologue of generated files, when there is one; used
+    // only while its stamp shows it matches the tools, options and headers.
+    std::string pch;
+    int jobs = 1;                        // C++ files compiled at the same time
 };
+
+// Far beyond any machine's processors: a mistyped value must not start
+// thousands of compilers.
+constexpr int maximumJobs = 64;
 
 extern ToolchainSettings toolchainSettings;
 
@@ -24,5 +32,8 @@ constexpr const char *headerExtension = ".hpp";
 void readConfiguration(const std::string &path);
 // Stores one key's value; unknown keys are ignored.
 void applySetting(const std::string &key, const std::string &value);
+// A whole decimal number from 1 up; larger than maximumJobs gives maximumJobs.
+// False for anything else, which leaves the setting as it was.
+bool parseJobCount(const std::string &value, int &jobs);
 // Handles one line of the file: comments, "key = value", anything else ignored.
 void applyConfigurationLine(const std::string &line);

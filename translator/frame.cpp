@@ -53,6 +53,13 @@ void appendFunctions() {
 
 }  // namespace
 
+std::string prologueText() {
+    std::string text;
+    for (const char *line : prologue)
+        text += line;
+    return text;
+}
+
 void beginSourceFile() {
     output = OutputState();
     // A source read only for its declarations keeps its outputs untouched.

@@ -9,6 +9,10 @@
 // times grow faster than the size of a function.
 constexpr int MAIN_PART_STATEMENTS = 200;
 
+// The includes every implementation file starts with, before the configured
+// headers: what a precompiled prologue must hold.
+std::string prologueText();
+
 void beginSourceFile();
 // Writes the epilogue when main is open and closes both files; safe to call twice.
 void endSourceFile();

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <thread>
 
 #include "test_support.hpp"
 
@@ -64,12 +65,28 @@ TEST_F(InstallRules, VelcIsInstalledWithEmscriptenSettingsBesideIt) {
     EXPECT_EQ(access(installed("bin/velc").c_str(), X_OK), 0);
     const auto settings = readSettings(installed("bin/velc.ini"));
     EXPECT_EQ(settings.at("id"), "emcc");
-    EXPECT_EQ(settings.at("compiler"), "em++");
+    // Debian's wrapper is told which python3 to run; nothing else comes before the tool.
+    const std::string compiler = settings.at("compiler");
+    const std::string python = compiler.substr(0, compiler.size() - std::string("em++").size());
+    EXPECT_TRUE(python.empty() || python == "EMSDK_PYTHON=/usr/bin/python3 ") << compiler;
+    EXPECT_EQ(compiler, python + "em++");
     EXPECT_EQ(settings.at("options"), "-c -I. -I/velmorac/");
-    EXPECT_EQ(settings.at("linker"), "emcc");
-    EXPECT_EQ(settings.at("loptions"), "-I. -I/velmorac/ -sALLOW_MEMORY_GROWTH=1");
+    EXPECT_EQ(settings.at("linker"), python + "emcc");
+    EXPECT_EQ(settings.at("loptions"), "-I. -I/velmorac/ -sALLOW_MEMORY_GROWTH=1 "
+                                       "-sAUTO_JS_LIBRARIES=0 -sAUTO_NATIVE_LIBRARIES=0 -sFILESYSTEM=0");
     EXPECT_EQ(settings.at("objects"), "/velmorac/velmora/velmora.a");
     EXPECT_EQ(settings.at("extension"), ".o");
+    EXPECT_EQ(settings.at("pch"), "/velmorac/velmora/prologue.hpp.pch");
+    EXPECT_EQ(settings.at("jobs"), std::to_string(std::thread::hardware_concurrency()));
+}
+
+// The precompiled prologue names the paths it was made from: a staged
+// install must not leave one that would only fit the staging directory.
+TEST_F(InstallRules, StagedInstallHasNoPrecompiledPrologue) {
+    EXPECT_NE(installResult->standardOutput.find("prologue of generated files is not precompiled"),
+              std::string::npos)
+        << installResult->standardOutput;
+    EXPECT_FALSE(fileExists(*stagingDirectory + "/velmorac/velmora/prologue.hpp.pch.stamp"));
 }
 
 // Where the machine has a wasmer of another origin, ours is not installed.

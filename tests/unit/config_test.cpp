@@ -17,6 +17,8 @@ TEST_F(ConfigurationTest, MissingFileKeepsEmscriptenDefaults) {
     EXPECT_EQ(s.objects, "/velmorac/velmora/velmora.a");
     EXPECT_EQ(s.extension, ".o");
     EXPECT_TRUE(s.headers.empty());
+    EXPECT_EQ(s.pch, "");
+    EXPECT_EQ(s.jobs, 1);
 }
 
 TEST_F(ConfigurationTest, ValueIsTrimmedAtEndsOnly) {
@@ -86,6 +88,40 @@ TEST_F(ConfigurationTest, VeryLongLineStaysOneSetting) {
     readConfiguration("velc.ini");
     EXPECT_EQ(toolchainSettings.options, longValue + "linker=ld");
     EXPECT_EQ(toolchainSettings.linker, "emcc");
+}
+
+TEST_F(ConfigurationTest, JobsTakesWholeNumbersFromOneAndCapsLargeOnes) {
+    applyConfigurationLine("jobs = 4");
+    EXPECT_EQ(toolchainSettings.jobs, 4);
+    applyConfigurationLine("jobs=007");
+    EXPECT_EQ(toolchainSettings.jobs, 7);
+    applyConfigurationLine("jobs=64");
+    EXPECT_EQ(toolchainSettings.jobs, 64);
+    applyConfigurationLine("jobs=65");
+    EXPECT_EQ(toolchainSettings.jobs, maximumJobs);
+    applyConfigurationLine("jobs=1");
+    applyConfigurationLine("jobs=123456789012345678901234567890");
+    EXPECT_EQ(toolchainSettings.jobs, maximumJobs);
+}
+
+TEST_F(ConfigurationTest, JobsValueThatIsNoCountLeavesTheSettingAlone) {
+    applyConfigurationLine("jobs=3");
+    for (const char *line : {"jobs=0", "jobs=000", "jobs=-2", "jobs=+2", "jobs=2x", "jobs=two",
+                             "jobs=", "jobs=1 2", "jobs=2.5"}) {
+        applyConfigurationLine(line);
+        EXPECT_EQ(toolchainSettings.jobs, 3) << line;
+    }
+    int jobs = 9;
+    EXPECT_FALSE(parseJobCount("0", jobs));
+    EXPECT_TRUE(parseJobCount("12", jobs));
+    EXPECT_EQ(jobs, 12);
+}
+
+TEST_F(ConfigurationTest, PrecompiledPrologueIsStoredAsWritten) {
+    applyConfigurationLine("pch = /velmorac/velmora/prologue.hpp.pch ");
+    EXPECT_EQ(toolchainSettings.pch, "/velmorac/velmora/prologue.hpp.pch");
+    applyConfigurationLine("pch=");
+    EXPECT_EQ(toolchainSettings.pch, "");
 }
 
 }  // namespace

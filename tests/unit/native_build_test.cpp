@@ -49,6 +49,12 @@ TEST_F(CommandLineTest, EmscriptenDefaults) {
     EXPECT_EQ(runCommand(), "wasmer prog.wasm  a b");
 }
 
+TEST_F(CommandLineTest, PrologueOptionFollowsTheConfiguredOptions) {
+    EXPECT_EQ(compileCommand("prog.cpp", "-include /v/prologue.hpp"),
+              "em++ -c -I. -I/velmorac/ -include /v/prologue.hpp prog.cpp -oprog.o ");
+    EXPECT_EQ(compileCommand("prog.cpp", ""), compileCommand("prog.cpp"));
+}
+
 TEST_F(CommandLineTest, OtherCompilerUsesItsOwnFlags) {
     driverSettings.toolchainKind = 1;
     driverSettings.targetName = "prog.wasm.exe";

@@ -1,0 +1,143 @@
+#!/bin/bash
+# The edit-compile-run loop: `velc hello.vel` after an edit, split into
+# translate, compile, link and run, and the full rebuild of a project of 50
+# sources with jobs=1 and with the configured number of jobs. Usage:
+#   bench/edit_loop.sh [build-directory] [runs] [project-runs]
+# Two tool chains are measured, both from the build tree's velc.ini:
+#   before  without the precompiled prologue, one job, the link options
+#           without the flags that leave out the browser's JS libraries and
+#           the tools started through the first python3 on the PATH;
+#   after   the velc.ini as the build wrote it.
+# Every figure is the median of the runs, in seconds of elapsed time.
+set -euo pipefail
+build=$(cd "${1:-build}" && pwd)
+runs=${2:-7}
+projectRuns=${3:-3}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+lean='-sAUTO_JS_LIBRARIES=0 -sAUTO_NATIVE_LIBRARIES=0 -sFILESYSTEM=0'
+setUp() {   # directory ini-filter
+    mkdir -p "$work/$1"
+    cp "$build/velc" "$work/$1/"
+    sed "$2" "$build/velc.ini" > "$work/$1/velc.ini"
+}
+setUp before "/^pch=/d; /^jobs=/d; s/ $lean//; s/EMSDK_PYTHON=[^ ]* //"
+setUp after ""
+
+median() {
+    sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+seconds() {   # command...: elapsed seconds of one run, output dropped
+    local start end
+    start=$(date +%s%N)
+    "$@" > /dev/null 2>&1 || true
+    end=$(date +%s%N)
+    awk "BEGIN { printf \"%.3f\n\", ($end - $start) / 1e9 }"
+}
+
+# An edit: new content, and outputs older than the source (file times
+# count in whole seconds).
+edit() {   # counter
+    local old=$(($(date +%s) - 100))
+    touch -d "@$old" hello.* 2>/dev/null || true
+    printf 'print "Hello, World!"\n# edit %s\n' "$1" > hello.vel
+}
+
+# The command line velc printed after a line starting with $1.
+commandAfter() {
+    awk -v mark="$1" 'found { print; exit } index($0, mark) == 1 { found = 1 }' verbose.txt
+}
+
+measureHello() {   # configuration
+    cd "$work/$1"
+    edit 0
+    ./velc -v hello.vel > verbose.txt
+    local compile link
+    compile=$(commandAfter "Compiling hello.cpp")
+    link=$(commandAfter "Linking hello")
+    local total=() translate=() compiling=() linking=() running=()
+    for run in $(seq "$runs"); do
+        edit "$run"; total+=("$(seconds ./velc -q hello.vel)")
+        edit "$run"; translate+=("$(seconds ./velc -q -c hello.vel)")
+        compiling+=("$(seconds sh -c "$compile")")
+        linking+=("$(seconds sh -c "$link")")
+        running+=("$(seconds wasmer hello.wasm)")
+    done
+    printf '  %-7s total %6.3f   translate %6.3f  compile %6.3f  link %6.3f  run %6.3f\n' "$1" \
+        "$(printf '%s\n' "${total[@]}" | median)" "$(printf '%s\n' "${translate[@]}" | median)" \
+        "$(printf '%s\n' "${compiling[@]}" | median)" "$(printf '%s\n' "${linking[@]}" | median)" \
+        "$(printf '%s\n' "${running[@]}" | median)"
+}
+
+# The main source includes 7 groups of 6 leaves; each leaf declares a
+# function and a few globals, each group a global, and the main source
+# prints (statements belong in the main source only).
+makeProject() {   # directory
+    mkdir -p "$1"
+    local main="" group g l
+    for g in 0 1 2 3 4 5 6; do
+        group=""
+        for l in 0 1 2 3 4 5; do
+            {
+                echo "int leaf${g}_$l = $l"
+                echo "text name${g}_$l = \"leaf $g $l\""
+                echo "int twice${g}_$l(int n) ? return n * 2 + leaf${g}_$l"
+            } > "$1/leaf${g}_$l.vel"
+            group="${group}include leaf${g}_$l.vel
+"
+        done
+        {
+            printf '%s' "$group"
+            echo "int group$g = leaf${g}_0 + leaf${g}_5"
+        } > "$1/group$g.vel"
+        main="${main}include group$g.vel
+"
+    done
+    {
+        printf '%s' "$main"
+        echo "print group0, group6, leaf3_3, name2_4, twice5_1(3)"
+    } > "$1/prog.vel"
+}
+
+measureProject() {   # configuration jobs-line
+    cd "$work/$1"
+    makeProject project
+    cp velc project/
+    sed "/^jobs=/d" velc.ini > project/velc.ini
+    [ -n "$2" ] && echo "$2" >> project/velc.ini
+    cd project
+    ./velc -q -b -e prog.vel > check.txt 2>&1
+    grep -qx "5 5 3 leaf 2 4 7" check.txt || { echo "the project did not build:"; cat check.txt; exit 1; }
+    local times=()
+    for run in $(seq "$projectRuns"); do
+        times+=("$(seconds ./velc -q -b -e prog.vel)")
+    done
+    printf '  %-7s %-8s %d sources rebuilt in %7.3f s\n' "$1" "${2:-jobs=1}" \
+        "$(ls *.vel | wc -l)" "$(printf '%s\n' "${times[@]}" | median)"
+    cd ..
+    rm -rf project
+}
+
+# What the other work on the machine leaves to this run: two CPU-bound
+# loops at once take 1.0 times one loop with two free processors, 2.0 with
+# one processor's worth.
+spin() { awk 'BEGIN { for (i = 0; i < 20000000; i++) s += i }'; }
+capacity() {
+    local one two
+    one=$(seconds spin)
+    two=$(seconds sh -c "$(declare -f spin); spin & spin & wait")
+    awk "BEGIN { printf \"%.2f\", $two / $one }"
+}
+echo "Machine: $(nproc) processors, load average $(cut -d' ' -f1-3 /proc/loadavg)," \
+     "two loops at once take $(capacity) times one"
+echo "velc hello.vel after an edit, median of $runs runs (seconds)"
+measureHello before
+measureHello after
+installedJobs=$(sed -n 's/^jobs=//p' "$build/velc.ini")
+echo "Full rebuild (velc -q -b -e) of 50 sources, median of $projectRuns runs"
+measureProject before ""
+measureProject after "jobs=1"
+measureProject after "jobs=$installedJobs"
+echo "At the end: load average $(cut -d' ' -f1-3 /proc/loadavg), two loops at once take $(capacity) times one"
