@@ -11,9 +11,9 @@ file(WRITE ${VELMORA_INSTALLED_INI}.new
 "# velc tool chain: Emscripten builds WebAssembly modules, run with wasmer.
 id=emcc
 compiler=em++
-options=-c -I. -I/velmorac/
+options=-c -O2 -I. -I/velmorac/
 linker=emcc
-loptions=-I. -I/velmorac/ -sALLOW_MEMORY_GROWTH=1 
+loptions=-O1 -I. -I/velmorac/ -sALLOW_MEMORY_GROWTH=1 
 objects=/velmorac/velmora/velmora.a
 extension=.o
 ")

@@ -65,9 +65,10 @@ TEST_F(InstallRules, VelcIsInstalledWithEmscriptenSettingsBesideIt) {
     const auto settings = readSettings(installed("bin/velc.ini"));
     EXPECT_EQ(settings.at("id"), "emcc");
     EXPECT_EQ(settings.at("compiler"), "em++");
-    EXPECT_EQ(settings.at("options"), "-c -I. -I/velmorac/");
+    // Optimised builds by default; velc's compiled-in defaults have no -O.
+    EXPECT_EQ(settings.at("options"), "-c -O2 -I. -I/velmorac/");
     EXPECT_EQ(settings.at("linker"), "emcc");
-    EXPECT_EQ(settings.at("loptions"), "-I. -I/velmorac/ -sALLOW_MEMORY_GROWTH=1");
+    EXPECT_EQ(settings.at("loptions"), "-O1 -I. -I/velmorac/ -sALLOW_MEMORY_GROWTH=1");
     EXPECT_EQ(settings.at("objects"), "/velmorac/velmora/velmora.a");
     EXPECT_EQ(settings.at("extension"), ".o");
 }
