@@ -6,6 +6,7 @@
 # Each translation is `velc -q -b -c`: no C++ compiler is started. Times are
 # the best of three runs, memory the peak resident size of that run.
 set -e
+here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-build}" && pwd)
 largest=${2:-1000000}
 work=$(mktemp -d)
@@ -13,38 +14,10 @@ trap 'rm -rf "$work"' EXIT
 cp "$build/velc" "$work/"
 cd "$work"
 
-# One block is 20 lines: a new global, long expressions, a condition, two
-# loops, a container, prints; every block reads globals declared before it.
+# One block is 20 lines (program_generator.awk); every block reads globals
+# declared before it.
 generate() {
-    awk -v blocks="$1" 'BEGIN {
-        print "int total = 0"
-        print "int g0 = 1"
-        print "array items = [1, \"two\", 3.5]"
-        for (n = 0; n < blocks; n++) {
-            i = n + 1
-            p = n
-            printf "int g%d = %d * 2 + g%d - (%d mod 7) * (g%d + 3) / 2\n", i, i, p, i, p
-            printf "real r%d = g%d * 1.5 + (g%d - 4) * (g%d + 2) - total / 3\n", i, i, i, p
-            printf "text t%d = \"block %d\"\n", i, i
-            printf "dict d%d = {\"k\": %d, \"v\": g%d}\n", i, i, i
-            printf "if g%d mod 3 = 0 and r%d > 2.5 or not (g%d < 10)\n", i, i, p
-            printf "    total + g%d\n", i
-            print  "else"
-            print  "    total = total - 1"
-            print  "/if"
-            printf "for k%d in 1..3\n", i
-            printf "    echo k%d, \" \", t%d\n", i, i
-            print  "/for"
-            printf "while g%d > 100\n", i
-            printf "    g%d = g%d / 2\n", i, i
-            print  "/while"
-            printf "items[0] = g%d + 1\n", i
-            printf "print t%d, total, items[0], d%d[\"k\"], r%d\n", i, i, i
-            printf "g%d = g%d + g%d * 2 - 1\n", p, p, i
-            printf "total = total + g%d - g%d\n", i, p
-            printf "print \"line\", g%d, g%d, g%d + g%d\n", i, p, i, p
-        }
-    }'
+    awk -v blocks="$1" -f "$here/program_generator.awk"
 }
 
 # Prints "seconds peak-kB" of the best of three runs of the command.

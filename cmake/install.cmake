@@ -17,9 +17,9 @@ file(WRITE ${VELMORA_INSTALLED_INI}.new
 "# velc tool chain: Emscripten builds WebAssembly modules, run with wasmer.
 id=emcc
 compiler=${VEL_EMSCRIPTEN_PYTHON}em++
-options=-c -I. -I/velmorac/
+options=-c -O2 -I. -I/velmorac/
 linker=${VEL_EMSCRIPTEN_PYTHON}emcc
-loptions=-I. -I/velmorac/ -sALLOW_MEMORY_GROWTH=1 -sAUTO_JS_LIBRARIES=0 -sAUTO_NATIVE_LIBRARIES=0 -sFILESYSTEM=0
+loptions=-O1 -I. -I/velmorac/ -sALLOW_MEMORY_GROWTH=1 -sAUTO_JS_LIBRARIES=0 -sAUTO_NATIVE_LIBRARIES=0 -sFILESYSTEM=0
 objects=/velmorac/velmora/velmora.a
 extension=.o
 pch=/velmorac/velmora/prologue.hpp.pch

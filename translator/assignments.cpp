@@ -1,5 +1,6 @@
 #include "translator/translator.hpp"
 #include "semantics/spellings.hpp"
+#include "translator/in_place_append.hpp"
 
 namespace {
 
@@ -88,7 +89,10 @@ void writeOne(const AssignTarget &target, char op, const ExprValue &value) {
         return;
     }
     std::string destination = target.path + target.setter;
-    if (op == '+' && target.valueType == T_CHARPTR)
+    std::string appended = op == '=' ? inPlaceAppend(target, value) : std::string();
+    if (!appended.empty())
+        emit(destination + " += " + appended + ";\n");
+    else if (op == '+' && target.valueType == T_CHARPTR)
         emit(destination + " = _vel_cstring(text(" + target.readPath + ")+" + compoundOperand(target, value) + ");\n");
     else if (op == '=')
         emit(destination + " = " + convertValue(target.valueType, value) + ";\n");

@@ -132,6 +132,17 @@ std::string builtinArgument(int expected, const ExprValue &argument) {
     }
 }
 
+// A typed array converts a number it is given to its element type itself,
+// the same way as the number's dyn: a var parameter takes the number as it
+// stands, not boxed into a dyn on every call.
+std::string methodArgument(int receiverType, int expected, const ExprValue &argument) {
+    bool number = isIntegral(argument.type) || argument.type == T_NATURAL || argument.type == T_NUMBER ||
+                  argument.type == T_REAL;
+    if (isTypedArray(receiverType) && (expected & ~BUILTIN_OPTIONAL) == T_VAR && number)
+        return argument.text;
+    return builtinArgument(expected, argument);
+}
+
 std::string receiverAsFirstArgument(const ExprValue &receiver) {
     if (receiver.type == T_TEXT && !receiver.literal)
         return receiver.plainName ? receiver.text + ".data" : "(" + receiver.text + ").data";
@@ -257,7 +268,7 @@ ExprValue closeMethodCall(const CallDescriptor &call, const ArgumentLevel &level
     }
     checkMethodArgs(call.row, types, level.count);
     for (int i = 0; i < level.count; i++)
-        arguments[i] = builtinArgument(methodArgumentType(call.row, i), level.arguments[i]);
+        arguments[i] = methodArgument(call.receiver.type, methodArgumentType(call.row, i), level.arguments[i]);
     ExprValue value = valueOf(methodCallText(call, arguments, level.count), resultTypeOf(call.row, call.receiver.type));
     if (builtinRow(call.row).field[M_FORM] == FORM_RETYPE && call.receiver.root != nullptr) {
         // The variable itself takes the row's type; its flags stay.

@@ -7,6 +7,7 @@
 #include "driver/settings.hpp"
 #include "semantics/reserved_names.hpp"
 #include "semantics/spellings.hpp"
+#include "translator/in_place_append.hpp"
 #include "semantics/symbols.hpp"
 #include "VLTokenTypes.hpp"
 
@@ -182,6 +183,8 @@ ExprValue shiftOperator(ExprValue left, bool shiftLeft, const ExprValue &right) 
 ExprValue additiveOperator(ExprValue left, bool plus, const ExprValue &right) {
     countOperator();
     int leftType = popType();
+    std::shared_ptr<AppendChain> chain = plus ? chainBefore(left) : nullptr;
+    std::size_t leftLength = left.text.size();
     int key = leftType == T_VAR ? right.type : leftType;
     std::string op = plus ? "+" : "-";
     ExprValue value;
@@ -231,7 +234,9 @@ ExprValue additiveOperator(ExprValue left, bool plus, const ExprValue &right) {
     } else {
         value = result(std::move(left.text) + op + "dyn(" + right.text + ")", leftType);
     }
+    std::string piece = chain ? pieceAfter(value.text, leftLength) : std::string();
     value = typedFromDynamic(std::move(value), leftType, right.type);
+    value.append = chainAfter(std::move(chain), std::move(piece), right, value);
     typeState.currentType = value.type;
     return value;
 }

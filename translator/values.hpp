@@ -3,8 +3,22 @@
 // assignment target rule hands to the assignment writer.
 #include <memory>
 #include <string>
+#include <vector>
 
 struct Symbol;
+
+// "t + x + y" whose leading operand is the variable t: what each "+"
+// appended to it, so that "t = t + x + y" can append to t in place rather
+// than build a copy of t. Valid only while the value's text still has the
+// length it had when the last "+" was added: anything that wraps the sum
+// (parentheses, conversions, method calls) makes it a different value.
+struct AppendChain {
+    std::string base;                // the variable's C++ name
+    int type = 0;                    // its type, which every step keeps
+    std::vector<std::string> pieces; // the C++ text after each "+"
+    std::vector<int> pieceTypes;
+    std::size_t length = 0;          // the sum's text length after the last step
+};
 
 // Operators that bind looser than "<<" in C++: an item of a print list that
 // carries one at its top is put in parentheses.
@@ -28,6 +42,7 @@ struct ExprValue {
     // A variable read before it was assigned, as the receiver of a method:
     // reported unless the method is one that assigns it.
     bool unassigned = false;
+    std::shared_ptr<AppendChain> append;
 };
 
 struct AssignTarget {

@@ -7,21 +7,31 @@
 
 namespace {
 
-bool isUsableKey(const dyn &key) { return key.kind() == dyn::TEXT || key.isNumeric(); }
+[[noreturn]] void refuseKey(const dyn &key) {
+    vel_fatal("a dict key must be a text or a number, not " +
+              (key.isNil() ? std::string("nil") : "\"" + dyn::toText(key).data + "\""));
+}
 
 // The stored form of a key: a text, or a number truncated to an integer.
 dyn normalizedKey(const dyn &key) {
     if (key.kind() == dyn::TEXT) return key;
     if (key.isNumeric()) return dyn(dyn::toInt64(key));
-    vel_fatal("a dict key must be a text or a number, not " +
-              (key.isNil() ? std::string("nil") : "\"" + dyn::toText(key).data + "\""));
+    refuseKey(key);
 }
 
-std::string keyToken(const dyn &key) {
-    return key.kind() == dyn::TEXT ? "t" + key.asText()->data : "i" + std::to_string(dyn::toInt64(key));
+// Read by every missing key.
+const dyn &nilValue() {
+    static const dyn nil;
+    return nil;
 }
 
 }  // namespace
+
+vel_dict_key vel_key_of(const dyn &key) {
+    if (key.kind() == dyn::TEXT) return vel_dict_key{&key.asText()->data, 0, true};
+    if (key.isNumeric()) return vel_dict_key{nullptr, dyn::toInt64(key), true};
+    return vel_dict_key{nullptr, 0, false};
+}
 
 dict::dict(std::initializer_list<dyn> pairs) {
     for (const dyn &item : pairs) {
@@ -32,30 +42,50 @@ dict::dict(std::initializer_list<dyn> pairs) {
     }
 }
 
-long dict::indexOf(const dyn &key) const {
-    if (!isUsableKey(key)) return -1;
-    auto found = keyIndex.find(keyToken(key));
-    return found == keyIndex.end() ? -1 : static_cast<long>(found->second);
+long dict::indexOf(const vel_dict_key &key) const {
+    if (!key.usable) return -1;
+    if (key.textKey != nullptr) {
+        auto found = textIndex.find(*key.textKey);
+        return found == textIndex.end() ? -1 : static_cast<long>(found->second);
+    }
+    auto found = numberIndex.find(key.number);
+    return found == numberIndex.end() ? -1 : static_cast<long>(found->second);
+}
+
+void dict::indexEntry(std::size_t position) {
+    const dyn &key = entries[position].key;
+    if (key.kind() == dyn::TEXT)
+        textIndex[key.asText()->data] = position;
+    else
+        numberIndex[dyn::toInt64(key)] = position;
 }
 
 void dict::rebuildIndex() {
-    keyIndex.clear();
-    for (std::size_t i = 0; i < entries.size(); ++i) keyIndex[keyToken(entries[i].key)] = i;
+    textIndex.clear();
+    numberIndex.clear();
+    for (std::size_t i = 0; i < entries.size(); ++i) indexEntry(i);
 }
 
-dyn &dict::operator[](const dyn &key) {
-    dyn stored = normalizedKey(key);
-    long position = indexOf(stored);
+const dyn &dict::valueAt(const vel_dict_key &key) const {
+    long position = indexOf(key);
+    return position < 0 ? nilValue() : entries[static_cast<std::size_t>(position)].value;
+}
+
+dyn &dict::valueFor(const vel_dict_key &key) {
+    long position = indexOf(key);
     if (position >= 0) return entries[static_cast<std::size_t>(position)].value;
-    keyIndex[keyToken(stored)] = entries.size();
-    entries.push_back(Entry{stored, dyn()});
+    entries.push_back(Entry{key.textKey != nullptr ? dyn(text(*key.textKey)) : dyn(key.number), dyn()});
+    indexEntry(entries.size() - 1);
     return entries.back().value;
 }
 
-dyn dict::at(const dyn &key) const {
-    long position = indexOf(key);
-    return position < 0 ? dyn() : entries[static_cast<std::size_t>(position)].value;
+dyn &dict::operator[](const dyn &key) {
+    vel_dict_key found = vel_key_of(key);
+    if (!found.usable) refuseKey(key);
+    return valueFor(found);
 }
+
+const dyn &dict::at(const dyn &key) const { return valueAt(vel_key_of(key)); }
 
 void dict::setAt(const dyn &key, const dyn &value) {
     dyn copy(value);  // value may be one of our own values

@@ -8,7 +8,6 @@
 
 vel_error_flag dyn::error;
 
-dyn::dyn() = default;
 dyn::dyn(bool value) : type(BOOLEAN), flag(value) {}
 dyn::dyn(double number) : type(REAL), real(number) {}
 dyn::dyn(char c) : dyn(text(c)) {}
@@ -47,12 +46,7 @@ dyn::dyn(void *address) {
     }
 }
 dyn::dyn(const dyn &other) { copyFrom(other); }
-dyn::dyn(dyn &&other) noexcept
-    : type(other.type), flag(other.flag), integer(other.integer), real(other.real), whole(other.whole),
-      pointer(other.pointer), textValue(std::move(other.textValue)), arrayValue(std::move(other.arrayValue)),
-      dictValue(std::move(other.dictValue)), pairValue(std::move(other.pairValue)) {
-    other.type = NIL;
-}
+dyn::~dyn() = default;
 dyn &dyn::operator=(const dyn &other) {
     if (this != &other) {
         dyn copy(other);  // the source may live inside this value
@@ -60,31 +54,6 @@ dyn &dyn::operator=(const dyn &other) {
     }
     return *this;
 }
-dyn &dyn::operator=(dyn &&other) noexcept {
-    if (this != &other) {
-        // Keep the old contents alive until the move is done: other may be
-        // one of their elements.
-        dyn old;
-        old.swapContents(*this);
-        swapContents(other);
-    }
-    return *this;
-}
-dyn::~dyn() = default;
-
-void dyn::swapContents(dyn &other) noexcept {
-    std::swap(type, other.type);
-    std::swap(flag, other.flag);
-    std::swap(integer, other.integer);
-    std::swap(real, other.real);
-    std::swap(whole, other.whole);
-    std::swap(pointer, other.pointer);
-    textValue.swap(other.textValue);
-    arrayValue.swap(other.arrayValue);
-    dictValue.swap(other.dictValue);
-    pairValue.swap(other.pairValue);
-}
-
 void dyn::copyFrom(const dyn &other) {
     type = other.type;
     flag = other.flag;

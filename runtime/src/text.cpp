@@ -85,11 +85,6 @@ void text::setSlice(int lo, int hi, int inclusive, const dyn &value) {
 
 bool text::in(const text &item) const { return data.find(item.data) != std::string::npos; }
 
-text &text::operator+=(const text &other) {
-    data += other.data;
-    return *this;
-}
-
 void text::reset() {
     cursor = 0;
     stepPending = false;

@@ -66,6 +66,27 @@ dyn _arr32::normalized(const dyn &v) const {
     return dyn(dyn::toText(v));
 }
 
+namespace {
+
+const dyn &blankText() {
+    static const dyn blank{text()};
+    return blank;
+}
+
+}  // namespace
+
+// Every write stores the normalized form, except one through operator[]:
+// such an element is normalized here, as every read would see it anyway.
+const dyn &_arr32::at(int index) const {
+    if (index < 0 || static_cast<std::size_t>(index) >= items.size()) return blankText();
+    const dyn &element = items[static_cast<std::size_t>(index)];
+    if (element.kind() != dyn::TEXT && element.kind() != dyn::POINTER)
+        const_cast<dyn &>(element) = normalized(element);
+    return element;
+}
+
+const dyn &_arr32::at(const dyn &index) const { return index.isNumeric() ? at(dyn::toInt(index)) : blankText(); }
+
 _arr32::_arr32(const dyn &value) {
     if (!value.isNil()) *this += value;
 }
@@ -94,6 +115,12 @@ _array64::_array64(const velarray &array) : _array64(TYPE_NUMBER, array) {}
 
 _array64::_array64(int tag, const dyn &value) : elementTag(tag) {
     if (!value.isNil()) *this += value;
+}
+
+int _intArr::fromNumber(double v) const { return intval(v); }
+
+vel_num64 _array64::fromNumber(double v) const {
+    return elementTag == TYPE_NATURAL ? vel_num64::ofNatural(naturalval(v)) : vel_num64(v);
 }
 
 vel_num64 _array64::fromDyn(const dyn &v) const {

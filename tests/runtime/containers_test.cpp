@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -214,6 +215,75 @@ TEST(Dict, MethodsPushPopUnshiftInsertSort) {
     EXPECT_EQ(d.find(dyn(9)), 3);
 }
 
+TEST(Dict, OrderIsKeptThroughRemovesAndUpdatesAndTheIndexFollows) {
+    dict d;
+    for (int i = 0; i < 200; ++i) d[text("k" + std::to_string(i))] = i;
+    for (int i = 0; i < 200; i += 2) EXPECT_TRUE(d.remove(text("k" + std::to_string(i))));
+    d[text("k1")] = "updated";  // an update keeps its place
+    d[text("k0")] = "back";     // a removed key comes back at the end
+    EXPECT_EQ(d.size(), 101);
+    EXPECT_EQ(d.keys().at(0), "k1");
+    EXPECT_EQ(d.keys().at(1), "k3");
+    EXPECT_EQ(d.keys().at(100), "k0");
+    for (int i = 3; i < 200; i += 2) EXPECT_EQ(d.at(text("k" + std::to_string(i))), i);
+    EXPECT_EQ(d.at("k1"), "updated");
+    EXPECT_TRUE(d.at("k2").isNil());
+    d.shift();
+    EXPECT_EQ(d.at("k3"), 3);
+    EXPECT_EQ(d.find(dyn(3)), 0);
+}
+
+TEST(Dict, EveryKeySpellingFindsTheSameEntry) {
+    dict d;
+    d["a"] = 1;
+    d[text("b")] = 2;
+    d[std::string("c")] = 3;
+    d[dyn("d")] = 4;
+    d[7] = "seven";
+    d[7LL] = "still seven";
+    d[dyn(7.9)] = "seven again";
+    d[static_cast<unsigned char>(8)] = "eight";
+    EXPECT_EQ(d.size(), 6);
+    EXPECT_EQ(d.at(dyn("a")), 1);
+    EXPECT_EQ(d.at(std::string("b")), 2);
+    EXPECT_EQ(d.at(text("c")), 3);
+    EXPECT_EQ(d.at("d"), 4);
+    EXPECT_EQ(d.at(7), "seven again");
+    EXPECT_EQ(d.at(dyn(8)), "eight");
+    EXPECT_TRUE(d.hasKey(text("a")) && d.hasKey("b") && d.hasKey(8) && d.hasKey(dyn(7)));
+    EXPECT_FALSE(d.hasKey("7"));
+    EXPECT_FALSE(d.hasKey(dyn(velarray())));
+    d.setAt(text("a"), d.at("b"));  // the value is read before the write
+    EXPECT_EQ(d.at("a"), 2);
+    EXPECT_EQ(d.toString(), "{\"a\": 2, \"b\": 2, \"c\": 3, \"d\": 4, 7: \"seven again\", 8: \"eight\"}");
+}
+
+TEST(Dict, ReadingAMissingKeyAddsNothingAndWritesThroughAReadValueAreSafe) {
+    dict d;
+    EXPECT_TRUE(d.at(text("x")).isNil());
+    EXPECT_TRUE(d.at(3).isNil());
+    EXPECT_EQ(d.size(), 0);
+    d["first"] = "v";
+    for (int i = 0; i < 100; ++i) d[i] = d.at("first");  // the read value lives in d while d grows
+    EXPECT_EQ(d.at(99), "v");
+    dict copy = d;
+    copy.remove("first");
+    EXPECT_EQ(copy.at(5), "v");
+    EXPECT_TRUE(copy.at("first").isNil());
+    EXPECT_EQ(d.at("first"), "v");
+}
+
+TEST(Dict, SortAndSliceKeepTheIndexInStep) {
+    dict d{entry("c", 3), entry("a", 1), entry(2, "two")};
+    d.kSort();
+    EXPECT_EQ(d.at("a"), 1);
+    EXPECT_EQ(d.at(2), "two");
+    d.setSlice(0, 0, 1, dyn(new vel_pair(dyn("z"), dyn(26))));
+    EXPECT_EQ(d.toString(), "{\"z\": 26, \"a\": 1, \"c\": 3}");
+    EXPECT_EQ(d.at("c"), 3);
+    EXPECT_TRUE(d.at(2).isNil());
+}
+
 TEST(Dict, InitializerEntriesThatAreNotPairsGetIntegerKeys) {
     dict d{dyn("a"), entry("k", 1), dyn("b")};
     EXPECT_EQ(d.toString(), "{0: \"a\", \"k\": 1, 1: \"b\"}");
@@ -234,6 +304,50 @@ TEST(TypedArrays, IntArrayReadsDefaultAndGrowsOnWrite) {
     EXPECT_EQ((_intArr{1, 2} | _intArr{2, 3}).toString(), "[1, 2, 3]");
     EXPECT_EQ((_intArr{0, 1, 2, 3}).slice(1, 2, 1).toString(), "[1, 2]");
     EXPECT_EQ(_intArr(velarray{1, "2", 3.5}).toString(), "[1, 2, 3]");
+}
+
+TEST(TypedArrays, NumbersAreConvertedAsTheirDynWouldBe) {
+    _intArr ints;
+    ints.setAt(0, 2.9);
+    ints.setAt(1, 1e12);
+    ints.setAt(2, -1e12);
+    ints.push(18446744073709551615ULL);
+    ints.push(std::nan(""));
+    EXPECT_EQ(ints.toString(), "[2, 2147483647, -2147483648, -1, 0]");
+    _array64 naturals(TYPE_NATURAL, 4);
+    naturals.push(-1);
+    naturals.push(2.5);
+    naturals.setAt(2, 7);
+    EXPECT_EQ(naturals.toString(), "[18446744073709551615, 2, 7]");
+    _array64 reals(TYPE_REAL, 4);
+    reals.push(3);
+    reals.setAt(1, 18446744073709551615ULL);
+    EXPECT_EQ(reals.toString(), "[3, 1.84467e+19]");
+    _arr32 names;
+    names.push(5);
+    names.setAt(1, 2.5);
+    EXPECT_EQ(names.toString(), "[\"5\", \"2.5\"]");
+}
+
+TEST(TypedArrays, TextElementsAreReadInTheirStoredForm) {
+    _arr32 names{"a"};
+    names[names.size()] = dyn(4);  // a write that bypasses the conversion
+    EXPECT_EQ(names.at(1).kind(), dyn::TEXT);
+    EXPECT_EQ(text(names.at(1)), "4");
+    EXPECT_EQ(names.at(5).kind(), dyn::TEXT);
+    EXPECT_EQ(text(names.at(dyn("x"))), "");
+    names.setAt(3, names.at(0));  // the element read is copied before the array grows
+    EXPECT_EQ(text(names.at(3)), "a");
+}
+
+TEST(TypedArrays, IntegerSortOrdersByValueBothWays) {
+    _intArr a{5, -3, 2147483647, 0, -2147483647 - 1, 5};
+    a.sort();
+    EXPECT_EQ(a.toString(), "[-2147483648, -3, 0, 5, 5, 2147483647]");
+    a.sort(1);
+    EXPECT_EQ(a.toString(), "[2147483647, 5, 5, 0, -3, -2147483648]");
+    a.rsort(1);
+    EXPECT_EQ(a.at(0), -2147483647 - 1);
 }
 
 TEST(TypedArrays, TextArrayHoldsTextsAndPointers) {

@@ -70,9 +70,10 @@ TEST_F(InstallRules, VelcIsInstalledWithEmscriptenSettingsBesideIt) {
     const std::string python = compiler.substr(0, compiler.size() - std::string("em++").size());
     EXPECT_TRUE(python.empty() || python == "EMSDK_PYTHON=/usr/bin/python3 ") << compiler;
     EXPECT_EQ(compiler, python + "em++");
-    EXPECT_EQ(settings.at("options"), "-c -I. -I/velmorac/");
+    // Optimised builds by default; velc's compiled-in defaults have no -O.
+    EXPECT_EQ(settings.at("options"), "-c -O2 -I. -I/velmorac/");
     EXPECT_EQ(settings.at("linker"), python + "emcc");
-    EXPECT_EQ(settings.at("loptions"), "-I. -I/velmorac/ -sALLOW_MEMORY_GROWTH=1 "
+    EXPECT_EQ(settings.at("loptions"), "-O1 -I. -I/velmorac/ -sALLOW_MEMORY_GROWTH=1 "
                                        "-sAUTO_JS_LIBRARIES=0 -sAUTO_NATIVE_LIBRARIES=0 -sFILESYSTEM=0");
     EXPECT_EQ(settings.at("objects"), "/velmorac/velmora/velmora.a");
     EXPECT_EQ(settings.at("extension"), ".o");

@@ -122,10 +122,25 @@ Derived vel_typed_array<Derived, Element>::unique() const {
     return result;
 }
 
+// Integers are in the order of their values, as dyn values would be; equal
+// ones cannot be told apart, so stability does not matter.
+template <class Derived, class Element>
+void vel_typed_array<Derived, Element>::sortElements(int descending, std::true_type) {
+    if (descending)
+        std::sort(items.begin(), items.end(), [](Element a, Element b) { return a > b; });
+    else
+        std::sort(items.begin(), items.end());
+}
+
 // The elements are compared as dyn values once converted, so that the order
 // is that of velarray (NaN last, naturals exact).
 template <class Derived, class Element>
 void vel_typed_array<Derived, Element>::sort(int descending) {
+    sortElements(descending, std::is_integral<Element>());
+}
+
+template <class Derived, class Element>
+void vel_typed_array<Derived, Element>::sortElements(int descending, std::false_type) {
     std::vector<dyn> keys;
     keys.reserve(items.size());
     for (const Element &e : items) keys.push_back(dyn(self().normalized(e)));

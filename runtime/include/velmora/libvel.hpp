@@ -55,6 +55,7 @@
 #include <memory>
 #include <string>
 #include <type_traits>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -153,7 +154,10 @@ public:
     void setSlice(int lo, int hi, int inclusive, const dyn &value);
     bool in(const text &item) const;
 
-    text &operator+=(const text &other);
+    text &operator+=(const text &other) {
+        data += other.data;  // std::string appends its own bytes correctly: t += t
+        return *this;
+    }
 
     // Cursor over the characters.
     void reset();
@@ -327,7 +331,7 @@ public:
     enum Kind { NIL, BOOLEAN, INTEGER, REAL, NATURAL, TEXT, ARRAY, DICT, PAIR, POINTER };
     static vel_error_flag error;
 
-    dyn();
+    dyn() = default;
     dyn(std::nullptr_t) : dyn() {}
     dyn(bool flag);
     template <class T, vel_if_integer<T> = 0>
@@ -660,6 +664,8 @@ std::ostream &operator<<(std::ostream &out, const velarray &value);
 // ---------------------------------------------------------------------------
 // dict
 
+#include "dict_keys.hpp"
+
 class dict {
 public:
     struct Entry {
@@ -675,12 +681,29 @@ public:
     bool empty() const { return entries.empty(); }
     const std::deque<Entry> &items() const { return entries; }
 
+    // Text and integer keys (vel_if_direct_key) are looked up as they stand;
+    // a C string as a text. A missing key reads as nil.
     dyn &operator[](const dyn &key);
-    dyn at(const dyn &key) const;
+    template <class K, vel_if_direct_key<K> = 0>
+    dyn &operator[](const K &key) { return valueFor(vel_key_of(key)); }
+    dyn &operator[](const char *key) { return (*this)[text(key)]; }
+    const dyn &at(const dyn &key) const;
+    template <class K, vel_if_direct_key<K> = 0>
+    const dyn &at(const K &key) const { return valueAt(vel_key_of(key)); }
+    const dyn &at(const char *key) const { return at(text(key)); }
     void setAt(const dyn &key, const dyn &value);
+    template <class K, vel_if_direct_key<K> = 0>
+    void setAt(const K &key, const dyn &value) {
+        dyn copy(value);  // value may be one of our own values
+        valueFor(vel_key_of(key)) = std::move(copy);
+    }
+    void setAt(const char *key, const dyn &value) { setAt(text(key), value); }
     dyn *to(const dyn &key);
     bool in(const dyn &key) const { return hasKey(key); }
     bool hasKey(const dyn &key) const;
+    template <class K, vel_if_direct_key<K> = 0>
+    bool hasKey(const K &key) const { return indexOf(vel_key_of(key)) >= 0; }
+    bool hasKey(const char *key) const { return hasKey(text(key)); }
     bool remove(const dyn &key);
     dict slice(int lo, int hi = -1, int inclusive = 0) const;
     // The entries from the key fromKey to the key toKey in insertion order
@@ -758,12 +781,20 @@ public:
     }
 
 private:
-    // Index of an entry, or -1.
-    long indexOf(const dyn &key) const;
+    // Position of an entry, or -1.
+    long indexOf(const vel_dict_key &key) const;
+    long indexOf(const dyn &key) const { return indexOf(vel_key_of(key)); }
+    const dyn &valueAt(const vel_dict_key &key) const;
+    // The value of the key, added as nil at the end when missing.
+    dyn &valueFor(const vel_dict_key &key);
     long long nextFreeKey() const;
+    void indexEntry(std::size_t position);
     void rebuildIndex();
     std::deque<Entry> entries;  // stable element addresses, as in velarray
-    std::map<std::string, std::size_t> keyIndex;  // key token -> position in entries
+    // Positions in entries by key: text keys and integer keys apart, so that
+    // "1" and 1 are different keys.
+    std::unordered_map<std::string, std::size_t> textIndex;
+    std::unordered_map<long long, std::size_t> numberIndex;
     std::size_t cursor = 0;
     bool stepPending = false;
 };
@@ -784,6 +815,42 @@ velarray vel_elements_of(const dyn &value);
 
 #include "typed_arrays.hpp"
 #include "xml_element.hpp"
+
+// The moves of dyn, inline: generated code makes and drops dyn temporaries
+// all the time. (The destructor stays in dyn.cpp: inline, it would put the
+// destructors of every container into each program.)
+inline void dyn::swapContents(dyn &other) noexcept {
+    std::swap(type, other.type);
+    std::swap(flag, other.flag);
+    std::swap(integer, other.integer);
+    std::swap(real, other.real);
+    std::swap(whole, other.whole);
+    std::swap(pointer, other.pointer);
+    textValue.swap(other.textValue);
+    arrayValue.swap(other.arrayValue);
+    dictValue.swap(other.dictValue);
+    pairValue.swap(other.pairValue);
+}
+inline dyn::dyn(dyn &&other) noexcept
+    : type(other.type), flag(other.flag), integer(other.integer), real(other.real), whole(other.whole),
+      pointer(other.pointer), textValue(std::move(other.textValue)), arrayValue(std::move(other.arrayValue)),
+      dictValue(std::move(other.dictValue)), pairValue(std::move(other.pairValue)) {
+    other.type = NIL;
+}
+inline dyn &dyn::operator=(dyn &&other) noexcept {
+    if (this == &other) return *this;
+    if (textValue || arrayValue || dictValue || pairValue) {
+        // Keep the old contents alive until the move is done: other may be
+        // one of their elements.
+        dyn old;
+        old.swapContents(*this);
+        swapContents(other);
+        return *this;
+    }
+    swapContents(other);
+    other.type = NIL;
+    return *this;
+}
 
 // ---------------------------------------------------------------------------
 // Functions of generated programs.
@@ -1076,7 +1143,33 @@ int _vel_for_step(S step) {
 }
 int _vel_for_step(const dyn &step);
 
-template <class T, class S, class E, std::enable_if_t<std::is_integral<T>::value, int> = 0>
+// Integers of at most 32 bits: a long long holds the variable, the step, the
+// bound and their sum exactly, so the loop steps without the general rules.
+template <class T>
+using vel_is_small_integer =
+    std::integral_constant<bool, std::is_integral<T>::value && !std::is_same<T, bool>::value && sizeof(T) <= 4>;
+template <class T, class S, class E>
+using vel_if_small_loop = std::enable_if_t<
+    vel_is_small_integer<T>::value && vel_is_small_integer<S>::value && vel_is_small_integer<E>::value, int>;
+template <class T, class S, class E>
+using vel_if_wide_loop = std::enable_if_t<std::is_integral<T>::value && !(vel_is_small_integer<T>::value &&
+                                                                           vel_is_small_integer<S>::value &&
+                                                                           vel_is_small_integer<E>::value),
+                                          int>;
+
+template <class T, class S, class E, vel_if_small_loop<T, S, E> = 0>
+inline bool _vel_for_next(T &var, const S &step, const E &end, int inclusive) {
+    long long by = static_cast<long long>(step), bound = static_cast<long long>(end);
+    if (by == 0) vel_fatal("for loop step is 0");
+    long long next = static_cast<long long>(var) + by;
+    if (next > static_cast<long long>(std::numeric_limits<T>::max()) ||
+        next < static_cast<long long>(std::numeric_limits<T>::min()))
+        return false;
+    if (next == bound ? inclusive == 0 : (by > 0 ? next > bound : next < bound)) return false;
+    var = static_cast<T>(next);
+    return true;
+}
+template <class T, class S, class E, vel_if_wide_loop<T, S, E> = 0>
 bool _vel_for_next(T &var, const S &step, const E &end, int inclusive) {
     vel_loop_number now = vel_loop_number_of(var);
     if (!vel_loop_advance(now, vel_loop_number_of(step), vel_loop_number_of(end), inclusive != 0,

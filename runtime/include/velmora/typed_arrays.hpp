@@ -16,6 +16,12 @@ public:
     operator velarray() const { return this->toArray(); }
 };
 
+// Numbers that dyn holds as numbers (a char is a one-character text, a bool
+// a boolean).
+template <class T>
+using vel_is_plain_number = std::integral_constant<bool, std::is_arithmetic<T>::value && !std::is_same<T, char>::value &&
+                                                             !std::is_same<T, bool>::value>;
+
 template <class Derived, class Element>
 class vel_typed_array {
 public:
@@ -220,8 +226,19 @@ protected:
     Element convertedElement(const Element &value, std::true_type) const { return self().normalized(value); }
     template <class T>
     Element convertedElement(const T &value, std::false_type) const {
+        return convertedOther(value, vel_is_plain_number<T>());
+    }
+    // A number is converted as its dyn would be, without making the dyn.
+    template <class T>
+    Element convertedOther(const T &value, std::true_type) const {
+        return self().fromNumber(value);
+    }
+    template <class T>
+    Element convertedOther(const T &value, std::false_type) const {
         return self().fromDyn(dyn(value));
     }
+    void sortElements(int descending, std::true_type);
+    void sortElements(int descending, std::false_type);
     Element &slot(int index) {
         if (index < 0) vel_fatal("negative index " + std::to_string(index));
         if (static_cast<std::size_t>(index) >= items.size())
@@ -246,6 +263,13 @@ public:
     int blank() const { return 0; }
     int normalized(int v) const { return v; }
     int fromDyn(const dyn &v) const { return dyn::toInt(v); }
+    // As fromDyn(dyn(v)): clamped into int.
+    template <class T, std::enable_if_t<std::is_integral<T>::value, int> = 0>
+    int fromNumber(T v) const {
+        long long n = static_cast<long long>(v);
+        return n > 2147483647LL ? 2147483647 : (n < -2147483647LL - 1 ? -2147483647 - 1 : static_cast<int>(n));
+    }
+    int fromNumber(double v) const;
     _intArr emptyLike() const { return _intArr(); }
 };
 
@@ -262,6 +286,13 @@ public:
     dyn blank() const { return dyn(text()); }
     dyn normalized(const dyn &v) const;
     dyn fromDyn(const dyn &v) const { return normalized(v); }
+    template <class T>
+    dyn fromNumber(const T &v) const {
+        return normalized(dyn(v));
+    }
+    // The element itself rather than a copy, "" out of range.
+    const dyn &at(int index) const;
+    const dyn &at(const dyn &index) const;
     _arr32 emptyLike() const { return _arr32(); }
 };
 
@@ -279,6 +310,13 @@ public:
     _array64(int tag, const dyn &value);
     int tag() const { return elementTag; }
     vel_num64 fromDyn(const dyn &v) const;
+    // As fromDyn(dyn(v)).
+    template <class T, std::enable_if_t<std::is_integral<T>::value, int> = 0>
+    vel_num64 fromNumber(T v) const {
+        return elementTag == TYPE_NATURAL ? vel_num64::ofNatural(static_cast<natural>(v))
+                                          : vel_num64(static_cast<double>(v));
+    }
+    vel_num64 fromNumber(double v) const;
     vel_num64 blank() const { return vel_num64::withTag(elementTag, vel_num64()); }
     vel_num64 normalized(const vel_num64 &v) const { return vel_num64::withTag(elementTag, v); }
     _array64 emptyLike() const { return _array64(elementTag, 0); }

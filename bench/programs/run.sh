@@ -1,0 +1,88 @@
+#!/bin/bash
+# Builds every benchmark program of this directory twice, the Velmora source
+# with velc and its hand-written C++ counterpart with the same compiler, once
+# for WebAssembly (run under wasmer) and once natively, runs each build
+# several times and prints the median times and the Velmora/hand-written
+# ratio.
+#
+#   bench/programs/run.sh [build-directory] [runs] [program ...]
+#
+# WebAssembly: velc with the build tree's velc.ini (the installed options);
+# the hand-written C++ gets the compile options of that velc.ini. Natively:
+# velc with velc-native.ini, and g++; both with -O2 (NATIVE_OPT overrides).
+# velc names the native program prog.wasm as well.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "${1:-$here/../../build}" && pwd)
+runs=${2:-5}
+shift $(( $# > 2 ? 2 : $# ))
+programs=("$@")
+if [ ${#programs[@]} -eq 0 ]; then
+    programs=(loops sieve concat dict fib split sort objects)
+fi
+native_opt=${NATIVE_OPT:--O2}
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/wasm" "$work/native"
+cp "$build/velc" "$work/wasm/velc"
+cp "$build/velc.ini" "$work/wasm/velc.ini"
+cp "$build/velc" "$work/native/velc"
+# The native ini with the benchmark's optimisation level in place of any other.
+sed -e '/^options=/s/ -O[0-9sz]*//g' -e "s/^options=/options=$native_opt /" \
+    "$build/velc-native.ini" > "$work/native/velc.ini"
+
+# The value of a key of a velc.ini.
+ini_value() { sed -n "s/^$2=//p" "$1" | head -n 1; }
+# Compile and link options of the WebAssembly velc.ini without the include
+# paths: the hand-written program is compiled and linked as velc does it.
+wasm_options=$(ini_value "$work/wasm/velc.ini" options | sed -e 's/-I[^ ]*//g')
+wasm_link=$(ini_value "$work/wasm/velc.ini" loptions | sed -e 's/-I[^ ]*//g')
+
+# Median wall time in seconds of running a command $runs times.
+median_time() {
+    local times=()
+    for ((r = 0; r < runs; r++)); do
+        local start end
+        start=$(date +%s%N)
+        "$@" > /dev/null
+        end=$(date +%s%N)
+        times+=($(( (end - start) / 1000 )))
+    done
+    printf '%s\n' "${times[@]}" | sort -n |
+        awk '{ t[NR] = $1 } END { m = (NR % 2) ? t[(NR + 1) / 2] : (t[NR / 2] + t[NR / 2 + 1]) / 2; printf "%.3f", m / 1e6 }'
+}
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
+
+# The outputs of the two builds must agree, or the comparison means nothing.
+same_output() {
+    if ! diff -q <("${@:1:$#/2}") <("${@:$#/2+1}") > /dev/null; then
+        echo "  output of $name differs between Velmora and hand-written" >&2
+        return 1
+    fi
+}
+
+printf '%-8s | %9s %9s %6s | %9s %9s %6s\n' program wasm-vel wasm-cpp ratio nat-vel nat-cpp ratio
+printf '%-8s | %9s %9s %6s | %9s %9s %6s\n' "" "s" "s" "" "s" "s" ""
+for name in "${programs[@]}"; do
+    for kind in wasm native; do
+        cp "$here/$name.vel" "$work/$kind/$name.vel"
+        (cd "$work/$kind" && ./velc -q -b -e "$name.vel" > /dev/null)
+    done
+    # shellcheck disable=SC2086
+    em++ $wasm_options "$here/$name.cpp" -o "$work/wasm/$name-cpp.o"
+    # shellcheck disable=SC2086
+    emcc $wasm_link -o "$work/wasm/$name-cpp.wasm" "$work/wasm/$name-cpp.o"
+    g++ -std=c++17 $native_opt "$here/$name.cpp" -o "$work/native/$name-cpp"
+    same_output wasmer "$work/wasm/$name.wasm" wasmer "$work/wasm/$name-cpp.wasm" || true
+    same_output "$work/native/$name.wasm" "$work/native/$name-cpp" || true
+    wv=$(median_time wasmer "$work/wasm/$name.wasm")
+    wc=$(median_time wasmer "$work/wasm/$name-cpp.wasm")
+    nv=$(median_time "$work/native/$name.wasm")
+    nc=$(median_time "$work/native/$name-cpp")
+    printf '%-8s | %9s %9s %6s | %9s %9s %6s\n' "$name" "$wv" "$wc" "$(ratio "$wv" "$wc")" \
+        "$nv" "$nc" "$(ratio "$nv" "$nc")"
+done
+echo "median of $runs runs; wasm options: $wasm_options / $wasm_link; native: $native_opt; load: $(cut -d' ' -f1-3 /proc/loadavg)"
