@@ -31,18 +31,9 @@ options=$(ini_value options)
 loptions=$(ini_value loptions)
 objects=$(ini_value objects)
 
-median_time() {
-    local times=()
-    for ((r = 0; r < runs; r++)); do
-        local start end
-        start=$(date +%s%N)
-        "$@" > /dev/null
-        end=$(date +%s%N)
-        times+=($(( (end - start) / 1000 )))
-    done
-    printf '%s\n' "${times[@]}" | sort -n |
-        awk '{ t[NR] = $1 } END { m = (NR % 2) ? t[(NR + 1) / 2] : (t[NR / 2] + t[NR / 2 + 1]) / 2; printf "%.2f", m / 1e6 }'
-}
+# shellcheck source=bench/median_time.sh
+source "$here/median_time.sh"
+MEDIAN_DIGITS=2
 
 printf '%-5s | %-19s | %-19s\n' level "hello compile link" "5,000 lines compile link"
 for level in "${levels[@]}"; do

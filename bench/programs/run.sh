@@ -40,19 +40,8 @@ ini_value() { sed -n "s/^$2=//p" "$1" | head -n 1; }
 wasm_options=$(ini_value "$work/wasm/velc.ini" options | sed -e 's/-I[^ ]*//g')
 wasm_link=$(ini_value "$work/wasm/velc.ini" loptions | sed -e 's/-I[^ ]*//g')
 
-# Median wall time in seconds of running a command $runs times.
-median_time() {
-    local times=()
-    for ((r = 0; r < runs; r++)); do
-        local start end
-        start=$(date +%s%N)
-        "$@" > /dev/null
-        end=$(date +%s%N)
-        times+=($(( (end - start) / 1000 )))
-    done
-    printf '%s\n' "${times[@]}" | sort -n |
-        awk '{ t[NR] = $1 } END { m = (NR % 2) ? t[(NR + 1) / 2] : (t[NR / 2] + t[NR / 2 + 1]) / 2; printf "%.3f", m / 1e6 }'
-}
+# shellcheck source=bench/median_time.sh
+source "$here/../median_time.sh"
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
 

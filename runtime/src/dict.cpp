@@ -378,19 +378,6 @@ bool isElementName(const dyn &key) {
     return true;
 }
 
-std::string escapedXml(const std::string &bytes) {
-    std::string out;
-    for (char c : bytes) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
 
 void writeXmlElement(std::string &out, const dyn &key, const dyn &value);
 
@@ -402,13 +389,13 @@ void writeXmlContent(std::string &out, const dyn &value) {
     } else if (value.kind() == dyn::PAIR) {
         writeXmlElement(out, value.asPair()->key, value.asPair()->value);
     } else {
-        out += escapedXml(dyn::toText(value).data);
+        out += vel_xml_escaped(dyn::toText(value).data);
     }
 }
 
 void writeXmlElement(std::string &out, const dyn &key, const dyn &value) {
     std::string open = isElementName(key) ? key.asText()->data
-                                          : "item key=\"" + escapedXml(dyn::toText(key).data) + "\"";
+                                          : "item key=\"" + vel_xml_escaped(dyn::toText(key).data) + "\"";
     std::string name = isElementName(key) ? key.asText()->data : "item";
     if (value.isNil()) {
         out += "<" + open + "/>";

@@ -30,19 +30,6 @@ void addEntry(dict &element, const dyn &key, const dyn &value) {
     element.setAt(key, value);
 }
 
-std::string escaped(const std::string &bytes) {
-    std::string out;
-    for (char c : bytes) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
 
 // A namespaced attribute is kept under "a,b"; XML writes it a:b.
 std::string attributeName(const dyn &key) {
@@ -54,20 +41,20 @@ std::string attributeName(const dyn &key) {
 
 void writeData(std::string &out, const dyn &data) {
     if (data.kind() == dyn::ARRAY) {
-        for (const dyn &item : data.asArray()->elements()) out += escaped(dyn::toText(item).data);
+        for (const dyn &item : data.asArray()->elements()) out += vel_xml_escaped(dyn::toText(item).data);
         return;
     }
-    out += escaped(dyn::toText(data).data);
+    out += vel_xml_escaped(dyn::toText(data).data);
 }
 
 // name: the element's tag; id: the id attribute to write, or nil.
 void writeElement(std::string &out, const dict &element, const std::string &name, const dyn &id) {
     out += "<" + name;
-    if (!id.isNil()) out += " id=\"" + escaped(dyn::toText(id).data) + "\"";
+    if (!id.isNil()) out += " id=\"" + vel_xml_escaped(dyn::toText(id).data) + "\"";
     for (const dict::Entry &e : element.items()) {
         if (isTextKey(e.key, ROOT_KEY) || isTextKey(e.key, "tag") || isTextKey(e.key, "data")) continue;
         if (e.value.kind() == dyn::DICT) continue;
-        out += " " + attributeName(e.key) + "=\"" + escaped(dyn::toText(e.value).data) + "\"";
+        out += " " + attributeName(e.key) + "=\"" + vel_xml_escaped(dyn::toText(e.value).data) + "\"";
     }
     std::string content;
     for (const dict::Entry &e : element.items()) {
@@ -116,4 +103,18 @@ text vel_xml_text(const dict &element) {
     std::string name = dyn::toText(tag ? *tag : root ? *root : dyn()).data;
     writeElement(out, element, name, tag && root ? *root : dyn());
     return text(std::move(out));
+}
+
+std::string vel_xml_escaped(const std::string &bytes) {
+    std::string out;
+    for (char c : bytes) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c;
+        }
+    }
+    return out;
 }

@@ -7,17 +7,7 @@
 
 namespace {
 
-std::string buildAndRun(const std::string &source) {
-    const testing::TestInfo *test = testing::UnitTest::GetInstance()->current_test_info();
-    ExampleWorkspace workspace(std::string("append_") + test->name(), NATIVE_INI);
-    workspace.addSource("prog", source);
-    CommandOutcome build = workspace.build("prog");
-    if (build.status != 0 || !workspace.hasFile("prog.wasm")) {
-        ADD_FAILURE() << describe(build);
-        return "";
-    }
-    return workspace.run("./prog.wasm").standardOutput;
-}
+std::string buildAndRun(const std::string &source) { return buildAndRunNative("append", source); }
 
 TEST(AppendProgram, TextsGrowAsTheirSums) {
     EXPECT_EQ(buildAndRun("text s = \"ab\"\n"

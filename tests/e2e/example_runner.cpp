@@ -1,5 +1,7 @@
 #include "example_runner.hpp"
 
+#include <gtest/gtest.h>
+
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -108,4 +110,16 @@ std::string exampleInputPath(const std::string &name) {
 std::string describe(const CommandOutcome &outcome) {
     return "status " + std::to_string(outcome.status) + "\n--- stdout\n" +
            outcome.standardOutput + "--- stderr\n" + outcome.standardError;
+}
+
+std::string buildAndRunNative(const std::string &label, const std::string &source) {
+    const testing::TestInfo *test = testing::UnitTest::GetInstance()->current_test_info();
+    ExampleWorkspace workspace(label + "_" + test->name(), NATIVE_INI);
+    workspace.addSource("prog", source);
+    CommandOutcome build = workspace.build("prog");
+    if (build.status != 0 || !workspace.hasFile("prog.wasm")) {
+        ADD_FAILURE() << describe(build);
+        return "";
+    }
+    return workspace.run("./prog.wasm").standardOutput;
 }

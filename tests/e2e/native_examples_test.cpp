@@ -31,19 +31,7 @@ INSTANTIATE_TEST_SUITE_P(Examples, NativeExample, testing::ValuesIn(exampleNames
 // runs a program and checks its output.
 class NativeProgram : public testing::Test {
 protected:
-    // Builds `source` as prog.vel and returns what the program prints, or
-    // fails the test with velc's account when the build does not succeed.
-    std::string buildAndRun(const std::string &source) {
-        const testing::TestInfo *test = testing::UnitTest::GetInstance()->current_test_info();
-        ExampleWorkspace workspace(std::string("program_") + test->name(), NATIVE_INI);
-        workspace.addSource("prog", source);
-        CommandOutcome build = workspace.build("prog");
-        if (build.status != 0 || !workspace.hasFile("prog.wasm")) {
-            ADD_FAILURE() << describe(build);
-            return "";
-        }
-        return workspace.run("./prog.wasm").standardOutput;
-    }
+    std::string buildAndRun(const std::string &source) { return buildAndRunNative("program", source); }
 };
 
 TEST_F(NativeProgram, SwitchOnACallTestsTheValueOnce) {

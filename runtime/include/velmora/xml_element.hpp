@@ -28,6 +28,8 @@ dict vel_xml_element(std::initializer_list<vel_xml_entry> entries);
 bool vel_is_xml_element(const dict &element);
 // The element as XML text.
 text vel_xml_text(const dict &element);
+// bytes with &, <, > and " written as XML entities.
+std::string vel_xml_escaped(const std::string &bytes);
 
 // An element variable; assigning a dict to it replaces the element.
 class vel_xml_map : public dict {
