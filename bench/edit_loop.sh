@@ -5,8 +5,9 @@
 #   bench/edit_loop.sh [build-directory] [runs] [project-runs]
 # Two tool chains are measured, both from the build tree's velc.ini:
 #   before  without the precompiled prologue, one job, the link options
-#           without the flags that leave out the browser's JS libraries and
-#           the tools started through the first python3 on the PATH;
+#           without the flags that leave out the browser's JS libraries,
+#           the tools started directly (not through velc_emreplay) and
+#           through the first python3 on the PATH;
 #   after   the velc.ini as the build wrote it.
 # Every figure is the median of the runs, in seconds of elapsed time.
 set -euo pipefail
@@ -22,7 +23,7 @@ setUp() {   # directory ini-filter
     cp "$build/velc" "$work/$1/"
     sed "$2" "$build/velc.ini" > "$work/$1/velc.ini"
 }
-setUp before "/^pch=/d; /^jobs=/d; s/ $lean//; s/EMSDK_PYTHON=[^ ]* //"
+setUp before "/^pch=/d; /^jobs=/d; s/ $lean//; s/EMSDK_PYTHON=[^ ]* //; s#[^ =]*/velc_emreplay ##"
 setUp after ""
 
 median() {

@@ -2,13 +2,14 @@
 # when the machine has no wasmer of its own. The run-time library installs
 # itself under /velmorac/ (runtime/CMakeLists.txt).
 
-install(TARGETS velc RUNTIME DESTINATION bin)
+install(TARGETS velc velc_emreplay RUNTIME DESTINATION bin)
 
 # The installed velc.ini names the same tools and paths as velc's built-in
 # defaults, plus memory growth: without it an em++ module stops at 16 MB.
 # The link leaves out the browser's JS libraries, which a module run by
 # wasmer never uses (the module is the same, byte for byte), and compiles
-# use the precompiled prologue and every processor. Where Debian's wrapper
+# use the precompiled prologue and every processor. em++ and emcc are
+# started through velc_emreplay (tools/emreplay/recipe.hpp). Where Debian's wrapper
 # would take the first python3 on the PATH, the tools name the system's
 # (runtime/CMakeLists.txt).
 set(VELMORA_INSTALLED_INI ${CMAKE_BINARY_DIR}/install/velc.ini)
@@ -16,9 +17,9 @@ cmake_host_system_information(RESULT VELMORA_PROCESSORS QUERY NUMBER_OF_LOGICAL_
 file(WRITE ${VELMORA_INSTALLED_INI}.new
 "# velc tool chain: Emscripten builds WebAssembly modules, run with wasmer.
 id=emcc
-compiler=${VEL_EMSCRIPTEN_PYTHON}em++
+compiler=${VEL_EMSCRIPTEN_PYTHON}${CMAKE_INSTALL_PREFIX}/bin/velc_emreplay em++
 options=-c -O2 -I. -I/velmorac/
-linker=${VEL_EMSCRIPTEN_PYTHON}emcc
+linker=${VEL_EMSCRIPTEN_PYTHON}${CMAKE_INSTALL_PREFIX}/bin/velc_emreplay emcc
 loptions=-O1 -I. -I/velmorac/ -sALLOW_MEMORY_GROWTH=1 -sAUTO_JS_LIBRARIES=0 -sAUTO_NATIVE_LIBRARIES=0 -sFILESYSTEM=0
 objects=/velmorac/velmora/velmora.a
 extension=.o

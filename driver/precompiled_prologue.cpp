@@ -52,25 +52,33 @@ std::vector<std::string> words(const std::string &text) {
     return result;
 }
 
-// The program the compiler setting starts, found as the shell would find it.
-std::string compilerProgram() {
-    std::vector<std::string> command = words(toolchainSettings.compiler);
-    // Variables the shell sets for the command come before its name.
-    while (!command.empty() && command[0].find('=') != std::string::npos &&
-           command[0].find('=') < command[0].find('/'))
-        command.erase(command.begin());
-    if (command.empty())
-        return "";
-    if (command[0].find('/') != std::string::npos)
-        return command[0];
+// Where the shell would find a program named without a directory.
+std::string programOnPath(const std::string &name) {
+    if (name.find('/') != std::string::npos)
+        return name;
     const char *path = std::getenv("PATH");
     std::istringstream directories(path ? path : "");
     for (std::string directory; std::getline(directories, directory, ':');) {
-        std::string candidate = (directory.empty() ? "." : directory) + "/" + command[0];
+        std::string candidate = (directory.empty() ? "." : directory) + "/" + name;
         if (access(candidate.c_str(), X_OK) == 0)
             return candidate;
     }
-    return command[0];
+    return name;
+}
+
+// The programs the compiler setting starts: its first word after the
+// variables set for it and, where that is a launcher (velc_emreplay em++),
+// the program it starts in turn: the words up to the first option.
+std::vector<std::string> compilerPrograms() {
+    std::vector<std::string> command = words(toolchainSettings.compiler);
+    std::size_t first = 0;
+    while (first < command.size() && command[first].find('=') != std::string::npos &&
+           command[first].find('=') < command[first].find('/'))
+        first++;
+    std::vector<std::string> programs;
+    for (std::size_t i = first; i < command.size() && command[i][0] != '-'; i++)
+        programs.push_back(programOnPath(command[i]));
+    return programs;
 }
 
 // Everything about the run, apart from the files read, that decides what
@@ -82,8 +90,8 @@ std::vector<std::string> buildDescription() {
         const char *value = std::getenv(name);
         lines.push_back(std::string("env\t") + name + (value ? "=" + std::string(value) : " unset"));
     }
-    std::string program = compilerProgram();
-    lines.push_back("tool\t" + signatureOf(program) + "\t" + program);
+    for (const std::string &program : compilerPrograms())
+        lines.push_back("tool\t" + signatureOf(program) + "\t" + program);
     return lines;
 }
 

@@ -6,7 +6,7 @@
 // The velc.ini key "pch" names the precompiled file; the header it is made
 // from has the same name without its last extension (prologue.hpp.pch for
 // clang and em++, prologue.hpp.gch for g++). Beside it a stamp records what
-// it was built with: the compiler and its options, the compiler's program,
+// it was built with: the compiler and its options, the programs it starts,
 // the environment that changes what the compiler reads, and the size and
 // time of every file the compiler read. Neither g++ (which would take a stale
 // file silently) nor clang (which would refuse it and fail the build) can be

@@ -65,14 +65,17 @@ TEST_F(InstallRules, VelcIsInstalledWithEmscriptenSettingsBesideIt) {
     EXPECT_EQ(access(installed("bin/velc").c_str(), X_OK), 0);
     const auto settings = readSettings(installed("bin/velc.ini"));
     EXPECT_EQ(settings.at("id"), "emcc");
-    // Debian's wrapper is told which python3 to run; nothing else comes before the tool.
+    // Debian's wrapper is told which python3 to run, and the tools are started
+    // through the installed velc_emreplay; nothing else comes before them.
     const std::string compiler = settings.at("compiler");
-    const std::string python = compiler.substr(0, compiler.size() - std::string("em++").size());
+    const std::string replay = std::string(INSTALL_PREFIX) + "/bin/velc_emreplay ";
+    EXPECT_EQ(access(installed("bin/velc_emreplay").c_str(), X_OK), 0);
+    const std::string python = compiler.substr(0, compiler.size() - std::string(replay + "em++").size());
     EXPECT_TRUE(python.empty() || python == "EMSDK_PYTHON=/usr/bin/python3 ") << compiler;
-    EXPECT_EQ(compiler, python + "em++");
+    EXPECT_EQ(compiler, python + replay + "em++");
     // Optimised builds by default; velc's compiled-in defaults have no -O.
     EXPECT_EQ(settings.at("options"), "-c -O2 -I. -I/velmorac/");
-    EXPECT_EQ(settings.at("linker"), python + "emcc");
+    EXPECT_EQ(settings.at("linker"), python + replay + "emcc");
     EXPECT_EQ(settings.at("loptions"), "-O1 -I. -I/velmorac/ -sALLOW_MEMORY_GROWTH=1 "
                                        "-sAUTO_JS_LIBRARIES=0 -sAUTO_NATIVE_LIBRARIES=0 -sFILESYSTEM=0");
     EXPECT_EQ(settings.at("objects"), "/velmorac/velmora/velmora.a");

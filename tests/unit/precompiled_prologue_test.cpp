@@ -113,6 +113,22 @@ TEST_F(PrecompiledPrologue, OtherOptionsCompilerOrEnvironmentDoNotMatch) {
     EXPECT_NE(precompiledPrologueMismatch().find("/tools/stand-in-cc)"), std::string::npos);
 }
 
+// Started through a launcher (velc_emreplay em++), the compiler is the
+// launched program as much as the launcher: a new version of either
+// counts.
+TEST_F(PrecompiledPrologue, LauncherAndLaunchedProgramBothCount) {
+    writeFile("tools/launcher", "#!/bin/sh\nexec \"$@\"\n");
+    std::filesystem::permissions("tools/launcher", std::filesystem::perms::owner_all);
+    toolchainSettings.compiler = directory + "/tools/launcher " + directory + "/tools/stand-in-cc";
+    ASSERT_EQ(buildPrecompiledPrologue(), "");
+    ASSERT_EQ(precompiledPrologueMismatch(), "");
+    shiftTime("tools/stand-in-cc");
+    EXPECT_NE(precompiledPrologueMismatch().find("/tools/stand-in-cc"), std::string::npos);
+    ASSERT_EQ(buildPrecompiledPrologue(), "");
+    shiftTime("tools/launcher");
+    EXPECT_NE(precompiledPrologueMismatch().find("/tools/launcher"), std::string::npos);
+}
+
 TEST_F(PrecompiledPrologue, ReplacedPrecompiledFileOrHeaderDoesNotMatch) {
     shiftTime("include/velmora/prologue.hpp.pch");
     EXPECT_NE(precompiledPrologueMismatch(), "");

@@ -1,0 +1,222 @@
+#include "replay.hpp"
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <sstream>
+
+namespace {
+
+RecipeOutcome outcome = RecipeOutcome::PASSED_THROUGH;
+
+struct Captured {
+    int status = 0;
+    std::string out;
+    std::string err;
+};
+
+std::string readAll(FILE *file) {
+    std::string text;
+    std::rewind(file);
+    char buffer[65536];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        text.append(buffer, n);
+    return text;
+}
+
+bool readFile(const std::string &path, std::string &bytes) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return false;
+    std::ostringstream content;
+    content << file.rdbuf();
+    bytes = content.str();
+    return true;
+}
+
+const char *searchPathOf(const std::vector<std::string> &environment) {
+    for (const std::string &assignment : environment)
+        if (assignment.compare(0, 5, "PATH=") == 0)
+            return assignment.c_str() + 5;
+    return nullptr;
+}
+
+// Starts program with args and the environment; with capture, its standard
+// output and error go to temporary files and come back in the result.
+Captured runProgram(const std::string &program, const std::vector<std::string> &args,
+                    const std::vector<std::string> &environment, bool capture) {
+    Captured result;
+    std::vector<char *> argv = {const_cast<char *>(program.c_str())};
+    for (const std::string &arg : args)
+        argv.push_back(const_cast<char *>(arg.c_str()));
+    argv.push_back(nullptr);
+    std::vector<char *> envp;
+    for (const std::string &assignment : environment)
+        envp.push_back(const_cast<char *>(assignment.c_str()));
+    envp.push_back(nullptr);
+
+    FILE *out = capture ? std::tmpfile() : nullptr;
+    FILE *err = capture ? std::tmpfile() : nullptr;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (out && err) {
+        posix_spawn_file_actions_adddup2(&actions, fileno(out), STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, fileno(err), STDERR_FILENO);
+    }
+    std::string resolved = resolveProgram(program, searchPathOf(environment));
+    std::cout.flush();
+    std::cerr.flush();
+    pid_t pid;
+    int failure = posix_spawn(&pid, resolved.c_str(), &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (failure != 0) {
+        result.status = 127;
+        result.err = program + ": cannot be started\n";
+    } else {
+        int status = 0;
+        while (waitpid(pid, &status, 0) < 0) {
+        }
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    if (out && err) {
+        result.out = readAll(out);
+        result.err += readAll(err);
+    } else if (failure != 0)
+        std::cerr << result.err;
+    if (out)
+        std::fclose(out);
+    if (err)
+        std::fclose(err);
+    return result;
+}
+
+Captured replayCommands(const std::vector<ToolCommand> &commands, const std::vector<std::string> &environment) {
+    Captured all;
+    for (const ToolCommand &command : commands) {
+        Captured one = runProgram(command.program, command.args, environment, true);
+        all.out += one.out;
+        all.err += one.err;
+        all.status = one.status;
+        if (one.status != 0)
+            break;
+    }
+    return all;
+}
+
+std::vector<std::string> signaturesOf(const std::vector<ToolCommand> &commands,
+                                      const std::vector<std::string> &environment) {
+    std::vector<std::string> signatures;
+    for (const ToolCommand &command : commands)
+        signatures.push_back(fileSignature(resolveProgram(command.program, searchPathOf(environment))));
+    return signatures;
+}
+
+std::optional<Recipe> loadRecipe(const std::string &path) {
+    std::string text;
+    if (!readFile(path, text))
+        return std::nullopt;
+    return parseRecipe(text);
+}
+
+bool saveRecipe(const std::string &path, const Recipe &recipe) {
+    std::string temporary = path + ".new";
+    {
+        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+        file << formatRecipe(recipe);
+        if (!file.flush()) {
+            std::remove(temporary.c_str());
+            return false;
+        }
+    }
+    return std::rename(temporary.c_str(), path.c_str()) == 0;
+}
+
+// The lines of emcc's standard error split into its sub-commands and what
+// the user is meant to see; false when a sub-command line cannot be read.
+bool splitStages(const std::string &err, std::vector<ToolCommand> &commands, std::string &shown) {
+    bool readable = true;
+    std::istringstream lines(err);
+    for (std::string line; std::getline(lines, line);) {
+        if (!isStageLine(line)) {
+            shown += line;
+            if (!lines.eof())
+                shown += '\n';
+            continue;
+        }
+        std::optional<ToolCommand> command = parseStageLine(line);
+        if (!command)
+            readable = false;
+        else if (!makesOnlyGlue(*command))
+            commands.push_back(*command);
+    }
+    return readable;
+}
+
+// Started again in place of emcc, the commands must make the same output
+// and say the same: emcc's output is kept aside and compared.
+bool replayMatches(const std::vector<ToolCommand> &commands, const ToolRun &run, const std::string &output,
+                   const std::string &shown) {
+    std::string kept = output + ".emreplay-check";
+    if (std::rename(output.c_str(), kept.c_str()) != 0)
+        return false;
+    Captured again = replayCommands(commands, run.environment);
+    std::string made, expected;
+    bool same = again.status == 0 && again.err == shown && readFile(output, made) && readFile(kept, expected) &&
+                made == expected;
+    if (same)
+        std::remove(kept.c_str());
+    else
+        std::rename(kept.c_str(), output.c_str());
+    return same;
+}
+
+int record(const ToolRun &run, const std::vector<std::string> &key, const std::string &output) {
+    std::string recipePath = recipePathFor(output);
+    std::remove(recipePath.c_str());
+    std::vector<std::string> environment = run.environment;
+    environment.push_back("EMCC_VERBOSE=1");
+    Captured tool = runProgram(run.tool, run.args, environment, true);
+    std::vector<ToolCommand> commands;
+    std::string shown;
+    bool readable = splitStages(tool.err, commands, shown);
+    std::cout << tool.out << std::flush;
+    std::cerr << shown << std::flush;
+    if (tool.status != 0) {
+        outcome = RecipeOutcome::FAILED;
+        return tool.status;
+    }
+    outcome = RecipeOutcome::NOT_RECORDED;
+    if (readable && !commands.empty() && tool.out.empty() && replayMatches(commands, run, output, shown) &&
+        saveRecipe(recipePath, Recipe{key, commands, signaturesOf(commands, run.environment)}))
+        outcome = RecipeOutcome::RECORDED;
+    return 0;
+}
+
+}  // namespace
+
+RecipeOutcome lastRecipeOutcome() { return outcome; }
+
+int runThroughRecipe(const ToolRun &run) {
+    outcome = RecipeOutcome::PASSED_THROUGH;
+    std::optional<std::vector<std::string>> key;
+    if (replayObstacle(run.args, run.environment).empty())
+        key = recipeKey(run.tool, run.args, run.environment, run.workingDirectory);
+    if (!key)
+        return runProgram(run.tool, run.args, run.environment, false).status;
+    std::string output = outputOf(run.args);
+    std::optional<Recipe> recipe = loadRecipe(recipePathFor(output));
+    if (recipe && recipe->key == *key && recipe->programSignatures == signaturesOf(recipe->commands, run.environment)) {
+        Captured replayed = replayCommands(recipe->commands, run.environment);
+        if (replayed.status == 0) {
+            std::cerr << replayed.err << std::flush;
+            outcome = RecipeOutcome::REPLAYED;
+            return 0;
+        }
+    }
+    return record(run, *key, output);
+}
