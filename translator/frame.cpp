@@ -193,8 +193,12 @@ void openMainIfNeeded() {
         continueMainIfLong();
         return;
     }
-    if (!project.isMainTranslation)
+    if (!project.isMainTranslation) {
+        // Only the main source has a main to run statements in, and C++
+        // takes no statement at file level.
+        reportError(E_STATEMENT_OUTSIDE_FUNCTION);
         return;
+    }
     emit("int main(");
     output.indentLevel++;
     int argv = findExact(symbolTable.globals, "argv");
