@@ -42,8 +42,29 @@ dict::dict(std::initializer_list<dyn> pairs) {
     }
 }
 
+namespace {
+
+// Whether an entry's key is the key looked up. Number keys are stored as
+// integers; any other stored kind is left to the index.
+bool isKey(const dyn &stored, const vel_dict_key &key) {
+    if (key.textKey != nullptr) return stored.kind() == dyn::TEXT && stored.asText()->data == *key.textKey;
+    return stored.kind() == dyn::INTEGER && stored.holdsInteger() == key.number;
+}
+
+}  // namespace
+
+// d[k] = d[k] + x and "if k in d" before d[k] look the same key up twice in a
+// row: the entry found last is tried before the hash index. Keys are unique,
+// so an entry with the key is the one, however the entries changed since.
 long dict::indexOf(const vel_dict_key &key) const {
     if (!key.usable) return -1;
+    if (lastFound < entries.size() && isKey(entries[lastFound].key, key)) return static_cast<long>(lastFound);
+    long position = searchIndex(key);
+    if (position >= 0) lastFound = static_cast<std::size_t>(position);
+    return position;
+}
+
+long dict::searchIndex(const vel_dict_key &key) const {
     if (key.textKey != nullptr) {
         auto found = textIndex.find(*key.textKey);
         return found == textIndex.end() ? -1 : static_cast<long>(found->second);
@@ -76,6 +97,7 @@ dyn &dict::valueFor(const vel_dict_key &key) {
     if (position >= 0) return entries[static_cast<std::size_t>(position)].value;
     entries.push_back(Entry{key.textKey != nullptr ? dyn(text(*key.textKey)) : dyn(key.number), dyn()});
     indexEntry(entries.size() - 1);
+    lastFound = entries.size() - 1;
     return entries.back().value;
 }
 

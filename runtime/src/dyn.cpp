@@ -4,22 +4,89 @@
 
 #include <climits>
 #include <cstdlib>
+#include <new>
 #include <sstream>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define VEL_WATCHED_ADDRESSES 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VEL_WATCHED_ADDRESSES 1
+#endif
+#endif
+#ifdef VEL_WATCHED_ADDRESSES
+#include <sanitizer/asan_interface.h>
+#endif
 
 vel_error_flag dyn::error;
 
-dyn::dyn(bool value) : type(BOOLEAN), flag(value) {}
-dyn::dyn(double number) : type(REAL), real(number) {}
+namespace {
+
+// Under AddressSanitizer a kept block is marked unusable until it is taken
+// again, so that a text used after it was dropped is still caught.
+#ifdef VEL_WATCHED_ADDRESSES
+void closeBlock(void *block) { ASAN_POISON_MEMORY_REGION(block, sizeof(text)); }
+void openBlock(void *block) { ASAN_UNPOISON_MEMORY_REGION(block, sizeof(text)); }
+#else
+void closeBlock(void *) {}
+void openBlock(void *) {}
+#endif
+
+// The blocks of texts that dyn values dropped, kept for the next texts:
+// splitting and joining make and drop a text per word, and taking a block
+// off this stack costs less than the allocator. At most this many are kept:
+constexpr std::size_t keptTextBlocks = 4096;
+
+// A plain array, never destroyed: texts may be dropped by static destructors
+// after any other object of this file is gone. (Kept out of the blocks, so
+// that the leak checker still sees the blocks referred to.)
+void *keptBlocks[keptTextBlocks];
+std::size_t keptCount = 0;
+
+void *textBlock() {
+    if (keptCount == 0) return ::operator new(sizeof(text));
+    void *block = keptBlocks[--keptCount];
+    openBlock(block);
+    return block;
+}
+
+void dropTextBlock(void *block) {
+    if (keptCount == keptTextBlocks) {
+        ::operator delete(block);
+        return;
+    }
+    closeBlock(block);
+    keptBlocks[keptCount++] = block;
+}
+
+template <class Source>
+text *newText(Source &&source) {
+    void *block = textBlock();
+    try {
+        return new (block) text(std::forward<Source>(source));
+    } catch (...) {
+        dropTextBlock(block);
+        throw;
+    }
+}
+
+void deleteText(text *value) noexcept {
+    value->~text();
+    dropTextBlock(value);
+}
+
+}  // namespace
+
 dyn::dyn(char c) : dyn(text(c)) {}
 dyn::dyn(const char *chars) {
     if (chars != nullptr) {
+        textValue = newText(chars);
         type = TEXT;
-        textValue.reset(new text(chars));
     }
 }
-dyn::dyn(const std::string &bytes) : type(TEXT), textValue(new text(bytes)) {}
-dyn::dyn(const text &value) : type(TEXT), textValue(new text(value)) {}
-dyn::dyn(text &&value) : type(TEXT), textValue(new text(std::move(value))) {}
+dyn::dyn(const std::string &bytes) : type(TEXT), textValue(newText(bytes)) {}
+dyn::dyn(const text &value) : type(TEXT), textValue(newText(value)) {}
+dyn::dyn(text &&value) : type(TEXT), textValue(newText(std::move(value))) {}
 dyn::dyn(const velarray &array) : type(ARRAY), arrayValue(new velarray(array)) {}
 dyn::dyn(velarray &&array) : type(ARRAY), arrayValue(new velarray(std::move(array))) {}
 dyn::dyn(const dict &dictionary) : type(DICT), dictValue(new dict(dictionary)) {}
@@ -35,8 +102,8 @@ dyn::dyn(const vel_num64 &number) {
 }
 dyn::dyn(vel_pair *pair) {
     if (pair != nullptr) {
+        pairValue = pair;
         type = PAIR;
-        pairValue.reset(pair);
     }
 }
 dyn::dyn(void *address) {
@@ -45,36 +112,34 @@ dyn::dyn(void *address) {
         pointer = address;
     }
 }
-dyn::dyn(const dyn &other) { copyFrom(other); }
-dyn::~dyn() = default;
-dyn &dyn::operator=(const dyn &other) {
+dyn &dyn::assignOwned(const dyn &other) {
     if (this != &other) {
         dyn copy(other);  // the source may live inside this value
         *this = std::move(copy);
     }
     return *this;
 }
-void dyn::copyFrom(const dyn &other) {
-    type = other.type;
-    flag = other.flag;
-    integer = other.integer;
-    real = other.real;
-    whole = other.whole;
-    pointer = other.pointer;
-    if (other.textValue) textValue.reset(new text(*other.textValue));
-    if (other.arrayValue) arrayValue.reset(new velarray(*other.arrayValue));
-    if (other.dictValue) dictValue.reset(new dict(*other.dictValue));
-    if (other.pairValue) pairValue.reset(new vel_pair(*other.pairValue));
+
+// Called by the copy constructor with type already that of other.
+void dyn::copyOwned(const dyn &other) {
+    switch (type) {
+    case TEXT: textValue = newText(*other.textValue); break;
+    case ARRAY: arrayValue = new velarray(*other.arrayValue); break;
+    case DICT: dictValue = new dict(*other.dictValue); break;
+    case PAIR: pairValue = new vel_pair(*other.pairValue); break;
+    default: copyNumber(other); break;
+    }
 }
 
-void dyn::setInteger(long long number) {
-    type = INTEGER;
-    integer = number;
-}
-
-void dyn::setNatural(natural number) {
-    type = NATURAL;
-    whole = number;
+void dyn::release() noexcept {
+    switch (type) {
+    case TEXT: deleteText(textValue); break;
+    case ARRAY: delete arrayValue; break;
+    case DICT: delete dictValue; break;
+    case PAIR: delete pairValue; break;
+    default: break;
+    }
+    type = NIL;
 }
 
 bool dyn::isNumeric() const { return type == BOOLEAN || type == INTEGER || type == REAL || type == NATURAL; }
@@ -206,13 +271,6 @@ text dyn::toText() const { return toText(*this); }
 velarray dyn::toArray() const { return toArray(*this); }
 dict dyn::toDict() const { return toDict(*this); }
 
-const text *dyn::asText() const { return textValue.get(); }
-velarray *dyn::asArray() { return arrayValue.get(); }
-const velarray *dyn::asArray() const { return arrayValue.get(); }
-dict *dyn::asDict() { return dictValue.get(); }
-const dict *dyn::asDict() const { return dictValue.get(); }
-const vel_pair *dyn::asPair() const { return pairValue.get(); }
-void *dyn::rawPointer() const { return type == POINTER ? pointer : nullptr; }
 
 // --------------------------------------------------------------------------
 // Container access
@@ -257,11 +315,11 @@ dyn dyn::at(const dyn &key) const {
 void dyn::becomeContainerFor(const dyn &key) {
     if (type != NIL) return;
     if (key.type == TEXT) {
+        dictValue = new dict();
         type = DICT;
-        dictValue.reset(new dict());
     } else {
+        arrayValue = new velarray();
         type = ARRAY;
-        arrayValue.reset(new velarray());
     }
 }
 
@@ -302,8 +360,8 @@ dyn dyn::slice(const text &fromKey, const text &toKey, int inclusive) const {
 
 void dyn::setSlice(int lo, int hi, int inclusive, const dyn &value) {
     if (type == NIL) {
+        arrayValue = new velarray();
         type = ARRAY;
-        arrayValue.reset(new velarray());
     }
     dyn copy(value);  // value may be this dyn or one of its elements
     switch (type) {

@@ -98,6 +98,8 @@ int compareArrays(const velarray &a, const velarray &b) {
 }  // namespace
 
 dyn operator+(const dyn &a, const dyn &b) {
+    // Counters and sums: two integers need none of the tests below.
+    if (a.kind() == dyn::INTEGER && b.kind() == dyn::INTEGER) return dyn(wrapAdd(a.holdsInteger(), b.holdsInteger()));
     if (a.kind() == dyn::ARRAY) {
         if (b.kind() == dyn::ARRAY) return dyn(*a.asArray() + *b.asArray());
         return dyn(*a.asArray() + b);

@@ -86,7 +86,8 @@ text str(const _array64 &x) { return x.toString(); }
 text str(const vel_num64 &x) { return text(x); }
 text to_string(double x) { return text(x); }
 
-text::text(const dyn &value) : data(dyn::toText(value).data) {}
+// A held text is copied once, straight into data.
+text::text(const dyn &value) : data(value.asText() != nullptr ? value.asText()->data : dyn::toText(value).data) {}
 text::text(const velarray &array) : data(array.toString().data) {}
 text::text(const dict &dictionary) : data(dictionary.toString().data) {}
 text::text(const _intArr &array) : data(array.toString().data) {}
@@ -215,19 +216,19 @@ dict _vel_ltime() {
     return result;
 }
 
-velarray explode(const text &x, const text &separator) {
+velarray explode(const std::string &x, const text &separator) {
     velarray parts;
     if (separator.data.empty()) {
-        for (char c : x.data) parts.push(dyn(text(c)));
+        for (char c : x) parts.push(dyn(text(c)));
         return parts;
     }
     std::size_t start = 0;
-    for (std::size_t found; (found = x.data.find(separator.data, start)) != std::string::npos;
+    for (std::size_t found; (found = x.find(separator.data, start)) != std::string::npos;
          start = found + separator.data.size())
-        parts.push(dyn(text(x.data.substr(start, found - start))));
-    parts.push(dyn(text(x.data.substr(start))));
+        parts.push(dyn(text(x.substr(start, found - start))));
+    parts.push(dyn(text(x.substr(start))));
     return parts;
 }
-velarray explode(const std::string &x, const text &separator) { return explode(text(x), separator); }
+velarray explode(const text &x, const text &separator) { return explode(x.data, separator); }
 velarray explode(const char *x, const text &separator) { return explode(text(x), separator); }
 velarray explode(const dyn &x, const text &separator) { return explode(dyn::toText(x), separator); }

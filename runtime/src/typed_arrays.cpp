@@ -77,7 +77,7 @@ const dyn &blankText() {
 
 // Every write stores the normalized form, except one through operator[]:
 // such an element is normalized here, as every read would see it anyway.
-const dyn &_arr32::at(int index) const {
+const dyn &_arr32::normalizedAt(int index) const {
     if (index < 0 || static_cast<std::size_t>(index) >= items.size()) return blankText();
     const dyn &element = items[static_cast<std::size_t>(index)];
     if (element.kind() != dyn::TEXT && element.kind() != dyn::POINTER)
@@ -91,7 +91,7 @@ _arr32::_arr32(const dyn &value) {
     if (!value.isNil()) *this += value;
 }
 
-// The capacity is only a hint; the elements live in a deque.
+// The capacity is only a hint; the elements live in chunks.
 _array64::_array64(int tag, int) : elementTag(tag) {}
 
 _array64::_array64(int tag, double single) : elementTag(tag) { push(vel_num64(single)); }

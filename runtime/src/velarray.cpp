@@ -230,9 +230,11 @@ text velarray::join(const text &separator) const {
     std::string joined;
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (i > 0) joined += separator.data;
-        joined += dyn::toText(items[i]).data;
+        // A text is appended where it stands; only other kinds need their text made.
+        const text *piece = items[i].asText();
+        joined += piece != nullptr ? piece->data : dyn::toText(items[i]).data;
     }
-    return text(joined);
+    return text(std::move(joined));
 }
 
 velarray velarray::keys() const {

@@ -1,16 +1,24 @@
-// velarray, dict and the typed arrays: access, growth, slices, set
-// operators, the cursor protocol and printing.
+// velarray, dict and the typed arrays (and their chunked element store):
+// access, growth, slices, set operators, the cursor protocol and printing.
 #include <velmora/libvel.hpp>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
 dyn entry(const dyn &key, const dyn &value) { return dyn(new vel_pair(key, value)); }
+
+template <class T>
+std::string printed(const T &value) {
+    std::ostringstream out;
+    out << value;
+    return out.str();
+}
 
 // Runs the loop the translator writes for `for k, v in c` and records the
 // visited keys and values.
@@ -287,6 +295,151 @@ TEST(Dict, SortAndSliceKeepTheIndexInStep) {
 TEST(Dict, InitializerEntriesThatAreNotPairsGetIntegerKeys) {
     dict d{dyn("a"), entry("k", 1), dyn("b")};
     EXPECT_EQ(d.toString(), "{0: \"a\", \"k\": 1, 1: \"b\"}");
+}
+
+TEST(Dict, ReadingAndWritingOneKeyInTurnsFollowsEveryChange) {
+    dict counts;
+    text names[] = {"a", "b", "a", "a", "c", "b", "a"};
+    for (const text &name : names) counts[name] = counts.at(name) + 1;
+    EXPECT_EQ(printed(counts), "{\"a\": 4, \"b\": 2, \"c\": 1}");
+    // The entry found last moves when an earlier key goes: the next lookup of
+    // its key must not take the entry now standing at its old position.
+    EXPECT_EQ(counts.at(text("c")), 1);
+    counts.remove(dyn("a"));
+    EXPECT_EQ(counts.at(text("c")), 1);
+    EXPECT_EQ(counts.at(text("b")), 2);
+    EXPECT_TRUE(counts.at(text("a")).isNil());
+    counts[text("a")] = 9;
+    EXPECT_EQ(printed(counts), "{\"b\": 2, \"c\": 1, \"a\": 9}");
+    // Text and integer keys stay apart, also when looked up in turns.
+    dict mixed;
+    mixed[dyn(1)] = "integer";
+    mixed[text("1")] = "text";
+    EXPECT_EQ(printed(mixed.at(dyn(1))), "integer");
+    EXPECT_EQ(printed(mixed.at(text("1"))), "text");
+    EXPECT_EQ(printed(mixed.at(dyn(1))), "integer");
+    EXPECT_EQ(printed(mixed.at(dyn(1.7))), "integer");
+    // A copy finds its keys on its own.
+    dict copy(counts);
+    copy.remove(dyn("b"));
+    EXPECT_EQ(copy.at(text("c")), 1);
+    EXPECT_EQ(counts.at(text("b")), 2);
+}
+
+TEST(VelArray, SplitAndJoinKeepEveryPiece) {
+    velarray parts = explode(text("w0,,w2,"), ",");
+    EXPECT_EQ(printed(parts), "[\"w0\", \"\", \"w2\", \"\"]");
+    EXPECT_EQ(parts.join(";").data, "w0;;w2;");
+    velarray chars = explode(std::string("ab"), "");
+    EXPECT_EQ(printed(chars), "[\"a\", \"b\"]");
+    velarray mixed{1, "x", 2.5, velarray{3}};
+    EXPECT_EQ(mixed.join("-").data, "1-x-2.5-[3]");
+    dyn line("a b");
+    EXPECT_EQ(printed(explode(line, " ")), "[\"a\", \"b\"]");
+    velarray pushed;
+    dyn piece("moved in");
+    pushed.push(std::move(piece));
+    pushed.push(dyn("second"));
+    EXPECT_EQ(printed(pushed), "[\"moved in\", \"second\"]");
+}
+
+TEST(ChunkedArray, GrowsAtBothEndsWithoutMovingElements) {
+    vel_chunked_array<int> a;
+    const std::size_t chunk = vel_chunked_array<int>::chunkSize;
+    a.push_back(1);
+    int *middle = &a[0];
+    for (std::size_t i = 0; i < 3 * chunk; ++i) a.push_back(static_cast<int>(i) + 2);
+    for (std::size_t i = 0; i < 2 * chunk + 1; ++i) a.push_front(-static_cast<int>(i));
+    EXPECT_EQ(*middle, 1);
+    EXPECT_EQ(&a[2 * chunk + 1], middle);
+    EXPECT_EQ(a.size(), 5 * chunk + 2);
+    EXPECT_EQ(a.front(), -static_cast<int>(2 * chunk));
+    EXPECT_EQ(a.back(), static_cast<int>(3 * chunk) + 1);
+    for (std::size_t i = 1; i < a.size(); ++i) ASSERT_EQ(a[i], a[i - 1] + 1) << i;
+}
+
+TEST(ChunkedArray, WorksAsAQueueAcrossChunks) {
+    vel_chunked_array<dyn> queue;
+    const std::size_t chunk = vel_chunked_array<dyn>::chunkSize;
+    int next = 0, expected = 0;
+    for (std::size_t round = 0; round < 4 * chunk; ++round) {
+        queue.push_back(dyn(text(next++)));
+        queue.push_back(dyn(text(next++)));
+        EXPECT_EQ(dyn::toText(queue.front()).data, std::to_string(expected++));
+        queue.pop_front();
+    }
+    EXPECT_EQ(queue.size(), 4 * chunk);
+    while (!queue.empty()) {
+        EXPECT_EQ(dyn::toText(queue.front()).data, std::to_string(expected++));
+        queue.pop_front();
+    }
+    queue.push_front(dyn(7));
+    EXPECT_EQ(queue.back(), 7);
+}
+
+TEST(ChunkedArray, InsertAndEraseKeepOrderAlsoWithOwnElements) {
+    vel_chunked_array<int> a;
+    const int chunk = static_cast<int>(vel_chunked_array<int>::chunkSize);
+    for (int i = 0; i < chunk + 10; ++i) a.push_back(i);
+    a.insert(a.begin() + 1, a[chunk]);  // an element that the insertion moves
+    EXPECT_EQ(a[1], chunk);
+    EXPECT_EQ(a[2], 1);
+    EXPECT_EQ(a.back(), chunk + 9);
+    a.insert(a.begin(), a.begin() + 2, a.begin() + 4);  // a range of this array
+    EXPECT_EQ(a[0], 1);
+    EXPECT_EQ(a[1], 2);
+    EXPECT_EQ(a[2], 0);
+    EXPECT_EQ(a.size(), static_cast<std::size_t>(chunk + 13));
+    a.erase(a.begin(), a.begin() + 4);
+    EXPECT_EQ(a[0], 1);
+    EXPECT_EQ(a.size(), static_cast<std::size_t>(chunk + 9));
+    for (std::size_t i = 0; i < a.size(); ++i) ASSERT_EQ(a[i], static_cast<int>(i) + 1) << i;
+    a.erase(a.begin() + 5, a.end());
+    EXPECT_EQ(a.size(), 5u);
+    a.resize(chunk + 2, a[4]);  // filled with a copy of an element
+    EXPECT_EQ(a.back(), 5);
+    a.resize(1);
+    EXPECT_EQ(a.size(), 1u);
+    EXPECT_EQ(a[0], 1);
+}
+
+TEST(ChunkedArray, CopiesAreIndependentAndCompareByElements) {
+    vel_chunked_array<dyn> a{dyn("x"), dyn(velarray{1})};
+    vel_chunked_array<dyn> b(a);
+    EXPECT_TRUE(a == b);
+    b[1].setAt(0, 2);
+    EXPECT_FALSE(a == b);
+    EXPECT_EQ(dyn::toText(a[1]).data, "[1]");
+    vel_chunked_array<dyn> moved(std::move(b));
+    EXPECT_TRUE(b.empty());
+    EXPECT_EQ(dyn::toText(moved[1]).data, "[2]");
+    vel_chunked_array<dyn> &same = a;
+    a = same;  // assigning an array to itself keeps it
+    EXPECT_EQ(a.size(), 2u);
+    vel_chunked_array<int> numbers{3, 1, 2};
+    std::sort(numbers.begin(), numbers.end());
+    EXPECT_EQ(numbers, (vel_chunked_array<int>{1, 2, 3}));
+}
+
+TEST(TypedArrays, ElementReferencesStayValidWhileTheArrayGrows) {
+    _intArr numbers;
+    numbers.push(11);
+    int &first = numbers[0];
+    int *viaTo = numbers.to(0);
+    for (int i = 1; i < 100000; ++i) numbers.push(i);
+    numbers[200000] = 5;  // growth by a write far past the end
+    first = 12;
+    EXPECT_EQ(numbers.at(0), 12);
+    EXPECT_EQ(*viaTo, 12);
+    _arr32 texts;
+    texts.push(dyn("kept"));
+    const dyn &held = texts.at(0);
+    for (int i = 0; i < 10000; ++i) texts.push(dyn(text(i)));
+    EXPECT_EQ(printed(held), "kept");
+    EXPECT_EQ(numbers.at(-1), 0);
+    EXPECT_EQ(numbers.at(200001), 0);
+    EXPECT_EQ(printed(texts.at(-1)), "");
+    EXPECT_EQ(printed(texts.at(10001)), "");
 }
 
 TEST(TypedArrays, IntArrayReadsDefaultAndGrowsOnWrite) {

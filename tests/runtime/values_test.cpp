@@ -162,6 +162,104 @@ TEST(DynValue, AssigningAnElementOfItselfIsSafe) {
     EXPECT_EQ(inner.toString(), "[5]");
 }
 
+// One value of every kind, each different from the others.
+std::vector<dyn> oneOfEveryKind(int *object) {
+    return {dyn(), dyn(true), dyn(-7), dyn(18446744073709551615ULL), dyn(2.5), dyn("word"),
+            dyn(velarray{1, "a"}), dyn(dict{new vel_pair("k", 1)}), dyn(new vel_pair("p", velarray{2})),
+            dyn(static_cast<void *>(object))};
+}
+
+TEST(DynValue, CopiesAndMovesOfEveryKindKeepTheValue) {
+    int object = 0;
+    std::vector<dyn> originals = oneOfEveryKind(&object);
+    for (const dyn &original : originals) {
+        std::string expected = printed(original);
+        dyn copied(original);
+        EXPECT_EQ(copied.kind(), original.kind());
+        EXPECT_EQ(printed(copied), expected);
+        dyn moved(std::move(copied));
+        EXPECT_EQ(printed(moved), expected);
+        EXPECT_TRUE(copied.isNil());  // a moved-from value is nil, whatever it held
+        dyn assigned(1.5);
+        assigned = moved;
+        EXPECT_EQ(printed(assigned), expected);
+        dyn moveAssigned("old text");
+        moveAssigned = std::move(assigned);
+        EXPECT_EQ(printed(moveAssigned), expected);
+        EXPECT_TRUE(assigned.isNil());
+        EXPECT_EQ(printed(original), expected);  // the source of the copies is untouched
+    }
+}
+
+TEST(DynValue, AssigningEveryKindOverEveryKind) {
+    int object = 0;
+    std::vector<dyn> values = oneOfEveryKind(&object);
+    for (const dyn &target : values) {
+        for (const dyn &source : values) {
+            dyn copyTarget(target), moveTarget(target), moved(source);
+            copyTarget = source;
+            moveTarget = std::move(moved);
+            EXPECT_EQ(copyTarget.kind(), source.kind());
+            EXPECT_EQ(printed(copyTarget), printed(source));
+            EXPECT_EQ(printed(moveTarget), printed(source));
+        }
+    }
+}
+
+TEST(DynValue, ReadsOnlyTheNumberOfItsKind) {
+    int object = 0;
+    dyn pointer(static_cast<void *>(&object));
+    EXPECT_EQ(pointer.holdsInteger(), 0);
+    EXPECT_EQ(pointer.holdsReal(), 0);
+    EXPECT_FALSE(pointer.holdsBoolean());
+    EXPECT_EQ(dyn("12").holdsInteger(), 0);
+    EXPECT_EQ(dyn(2.5).holdsInteger(), 0);
+    EXPECT_EQ(dyn(-1).holdsNatural(), 0ULL);
+    EXPECT_EQ(dyn(-1).holdsInteger(), -1);
+    dyn changed(1.5);
+    changed = dyn(3);  // the old real must not show through the integer
+    EXPECT_EQ(changed.holdsReal(), 0);
+    EXPECT_EQ(changed.holdsInteger(), 3);
+    EXPECT_EQ(dyn(7).asText(), nullptr);
+    EXPECT_EQ(dyn("a").asArray(), nullptr);
+    EXPECT_EQ(dyn(velarray{}).asDict(), nullptr);
+    EXPECT_EQ(pointer.asPair(), nullptr);
+    EXPECT_EQ(dyn(5).rawPointer(), nullptr);
+    EXPECT_EQ(pointer.rawPointer(), &object);
+}
+
+TEST(DynValue, MovingAnElementOverItsContainerKeepsTheElement) {
+    dyn outer(velarray{"first element, long enough to live on the heap", 2});
+    outer = std::move(outer[0]);
+    EXPECT_EQ(printed(outer), "first element, long enough to live on the heap");
+    dyn inDict(dict{new vel_pair("k", velarray{1, 2})});
+    inDict = std::move(inDict[dyn("k")]);
+    EXPECT_EQ(printed(inDict), "[1, 2]");
+}
+
+TEST(DynValue, DroppedTextsLeaveLaterTextsIntact) {
+    // Texts are made and dropped in turns, so that later ones reuse what
+    // earlier ones left.
+    std::vector<dyn> kept;
+    for (int round = 0; round < 3; ++round) {
+        std::vector<dyn> dropped;
+        for (int i = 0; i < 100; ++i) dropped.push_back(dyn(text("d") + text(i)));
+        for (int i = 0; i < 50; ++i) kept.push_back(dyn(text("k") + text(round * 50 + i)));
+    }
+    for (int i = 0; i < 150; ++i) EXPECT_EQ(printed(kept[static_cast<std::size_t>(i)]), "k" + std::to_string(i));
+}
+
+TEST(DynArithmetic, IntegerSumsWrapAndOtherKindsKeepTheirRules) {
+    EXPECT_EQ(printed(dyn(2) + dyn(3)), "5");
+    EXPECT_EQ((dyn(LLONG_MAX) + dyn(1)).holdsInteger(), LLONG_MIN);
+    EXPECT_EQ((dyn(2) + dyn(3)).kind(), dyn::INTEGER);
+    EXPECT_EQ((dyn(2) + dyn(0.5)).kind(), dyn::REAL);
+    EXPECT_EQ((dyn(2ULL) + dyn(3ULL)).kind(), dyn::NATURAL);
+    EXPECT_EQ(printed(dyn(2) + dyn("3")), "23");
+    EXPECT_EQ(printed(dyn() + dyn(4)), "4");
+    EXPECT_EQ(printed(dyn(true) + dyn(1)), "2");
+}
+
 TEST(DynArithmetic, PromotesIntegersNaturalsAndReals) {
     EXPECT_EQ((dyn(2) + 3).kind(), dyn::INTEGER);
     EXPECT_EQ(dyn(2) + 3, 5);

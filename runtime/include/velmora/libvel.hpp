@@ -47,6 +47,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <initializer_list>
 #include <iostream>
@@ -331,9 +332,9 @@ public:
     enum Kind { NIL, BOOLEAN, INTEGER, REAL, NATURAL, TEXT, ARRAY, DICT, PAIR, POINTER };
     static vel_error_flag error;
 
-    dyn() = default;
+    dyn() {}  // user-provided, so that a const dyn needs no initialiser
     dyn(std::nullptr_t) : dyn() {}
-    dyn(bool flag);
+    dyn(bool value) : type(BOOLEAN), flag(value) {}
     template <class T, vel_if_integer<T> = 0>
     dyn(T number) : dyn() {
         if (std::is_unsigned<T>::value && sizeof(T) == 8)
@@ -341,7 +342,7 @@ public:
         else
             setInteger(static_cast<long long>(number));
     }
-    dyn(double number);
+    dyn(double number) : type(REAL), real(number) {}
     dyn(float number) : dyn(static_cast<double>(number)) {}
     dyn(char c);
     dyn(const char *chars);
@@ -358,11 +359,21 @@ public:
     dyn(const vel_num64 &number);
     dyn(vel_pair *pair);  // takes ownership of the pair
     dyn(void *pointer);   // refers to an object the program owns
-    dyn(const dyn &other);
-    dyn(dyn &&other) noexcept;
+    dyn(const dyn &other) : type(other.type) {
+        if (owns(type))
+            copyOwned(other);
+        else
+            copyNumber(other);
+    }
+    dyn(dyn &&other) noexcept : type(other.type) {
+        copyNumber(other);
+        other.type = NIL;
+    }
     dyn &operator=(const dyn &other);
     dyn &operator=(dyn &&other) noexcept;
-    ~dyn();
+    ~dyn() {
+        if (owns(type)) release();
+    }
 
     Kind kind() const { return type; }
     bool isNil() const { return type == NIL; }
@@ -437,17 +448,17 @@ public:
     void bound();
 
     // Direct access to what is held; null when the kind differs.
-    const text *asText() const;
-    velarray *asArray();
-    const velarray *asArray() const;
-    dict *asDict();
-    const dict *asDict() const;
-    const vel_pair *asPair() const;
-    void *rawPointer() const;
-    bool holdsBoolean() const { return flag; }
-    long long holdsInteger() const { return integer; }
-    double holdsReal() const { return real; }
-    natural holdsNatural() const { return whole; }
+    const text *asText() const { return type == TEXT ? textValue : nullptr; }
+    velarray *asArray() { return type == ARRAY ? arrayValue : nullptr; }
+    const velarray *asArray() const { return type == ARRAY ? arrayValue : nullptr; }
+    dict *asDict() { return type == DICT ? dictValue : nullptr; }
+    const dict *asDict() const { return type == DICT ? dictValue : nullptr; }
+    const vel_pair *asPair() const { return type == PAIR ? pairValue : nullptr; }
+    void *rawPointer() const { return type == POINTER ? pointer : nullptr; }
+    bool holdsBoolean() const { return type == BOOLEAN && flag; }
+    long long holdsInteger() const { return type == INTEGER ? integer : 0; }
+    double holdsReal() const { return type == REAL ? real : 0; }
+    natural holdsNatural() const { return type == NATURAL ? whole : 0; }
 
     dyn &operator+=(const dyn &other);
     dyn &operator-=(const dyn &other);
@@ -465,24 +476,41 @@ public:
     dyn operator--(int);
 
 private:
-    void swapContents(dyn &other) noexcept;
-    void copyFrom(const dyn &other);
-    void setInteger(long long number);
-    void setNatural(natural number);
+    // The kinds whose value lives on the heap, owned by the dyn.
+    static bool owns(Kind kind) { return kind >= TEXT && kind <= PAIR; }
+    // Copies the held number or pointer as it stands, whatever the kind.
+    void copyNumber(const dyn &other) { std::memcpy(&integer, &other.integer, sizeof integer); }
+    void copyOwned(const dyn &other);
+    void release() noexcept;
+    dyn &assignOwned(const dyn &other);
+    void setInteger(long long number) {
+        type = INTEGER;
+        integer = number;
+    }
+    void setNatural(natural number) {
+        type = NATURAL;
+        whole = number;
+    }
     void becomeContainerFor(const dyn &key);
     dyn &elementFor(const dyn &key);
 
     Kind type = NIL;
-    bool flag = false;
-    long long integer = 0;
-    double real = 0;
-    natural whole = 0;
-    void *pointer = nullptr;
-    std::unique_ptr<text> textValue;
-    std::unique_ptr<velarray> arrayValue;
-    std::unique_ptr<dict> dictValue;
-    std::unique_ptr<vel_pair> pairValue;
+    // One member at a time, the one of the kind: a dyn stays two words, so
+    // that the temporaries generated code makes are cheap to move and drop.
+    union {
+        long long integer = 0;
+        bool flag;
+        double real;
+        natural whole;
+        void *pointer;
+        text *textValue;
+        velarray *arrayValue;
+        dict *dictValue;
+        vel_pair *pairValue;
+    };
 };
+static_assert(sizeof(long long) >= sizeof(double) && sizeof(long long) >= sizeof(void *),
+              "dyn::copyNumber copies the union through its integer");
 typedef dyn var;
 // A variable of type function holds the address of a function.
 typedef void *function;
@@ -600,6 +628,7 @@ public:
     // Built-in array methods. Positions out of range are clamped into the
     // array; the semantics are listed in the README.
     void push(const dyn &item) { items.push_back(item); }
+    void push(dyn &&item) { items.push_back(std::move(item)); }
     dyn pop();
     dyn shift();
     void unshift(const dyn &item);
@@ -784,6 +813,8 @@ private:
     // Position of an entry, or -1.
     long indexOf(const vel_dict_key &key) const;
     long indexOf(const dyn &key) const { return indexOf(vel_key_of(key)); }
+    // The position from the hash index alone.
+    long searchIndex(const vel_dict_key &key) const;
     const dyn &valueAt(const vel_dict_key &key) const;
     // The value of the key, added as nil at the end when missing.
     dyn &valueFor(const vel_dict_key &key);
@@ -795,6 +826,7 @@ private:
     // "1" and 1 are different keys.
     std::unordered_map<std::string, std::size_t> textIndex;
     std::unordered_map<long long, std::size_t> numberIndex;
+    mutable std::size_t lastFound = 0;  // the position indexOf found last; may be stale
     std::size_t cursor = 0;
     bool stepPending = false;
 };
@@ -813,41 +845,27 @@ std::ostream &operator<<(std::ostream &out, const dict &value);
 // element.
 velarray vel_elements_of(const dyn &value);
 
+#include "chunked_array.hpp"
 #include "typed_arrays.hpp"
 #include "xml_element.hpp"
 
-// The moves of dyn, inline: generated code makes and drops dyn temporaries
-// all the time. (The destructor stays in dyn.cpp: inline, it would put the
-// destructors of every container into each program.)
-inline void dyn::swapContents(dyn &other) noexcept {
-    std::swap(type, other.type);
-    std::swap(flag, other.flag);
-    std::swap(integer, other.integer);
-    std::swap(real, other.real);
-    std::swap(whole, other.whole);
-    std::swap(pointer, other.pointer);
-    textValue.swap(other.textValue);
-    arrayValue.swap(other.arrayValue);
-    dictValue.swap(other.dictValue);
-    pairValue.swap(other.pairValue);
-}
-inline dyn::dyn(dyn &&other) noexcept
-    : type(other.type), flag(other.flag), integer(other.integer), real(other.real), whole(other.whole),
-      pointer(other.pointer), textValue(std::move(other.textValue)), arrayValue(std::move(other.arrayValue)),
-      dictValue(std::move(other.dictValue)), pairValue(std::move(other.pairValue)) {
-    other.type = NIL;
+// The assignments of dyn, inline for numbers: generated code makes and drops
+// dyn temporaries all the time. Copying or dropping a text or container goes
+// out of line (dyn.cpp), so that every program does not carry the code of
+// every container.
+inline dyn &dyn::operator=(const dyn &other) {
+    if (owns(type) || owns(other.type)) return assignOwned(other);
+    type = other.type;
+    copyNumber(other);
+    return *this;
 }
 inline dyn &dyn::operator=(dyn &&other) noexcept {
     if (this == &other) return *this;
-    if (textValue || arrayValue || dictValue || pairValue) {
-        // Keep the old contents alive until the move is done: other may be
-        // one of their elements.
-        dyn old;
-        old.swapContents(*this);
-        swapContents(other);
-        return *this;
-    }
-    swapContents(other);
+    // Keep the old contents alive until the move is done: other may be one
+    // of their elements.
+    dyn old(std::move(*this));
+    type = other.type;
+    copyNumber(other);
     other.type = NIL;
     return *this;
 }

@@ -28,7 +28,7 @@ public:
     int size() const { return static_cast<int>(items.size()); }
     int length() const { return size(); }
     bool empty() const { return items.empty(); }
-    const std::deque<Element> &elements() const { return items; }
+    const vel_chunked_array<Element> &elements() const { return items; }
 
     // A value of another type becomes an element through dyn: numbers are
     // clamped into the element's range, texts are read as numbers.
@@ -40,7 +40,8 @@ public:
     Element &operator[](int index) { return slot(index); }
     Element &operator[](const dyn &index) { return slot(dyn::toInt(index)); }
     Element at(int index) const {
-        if (index < 0 || static_cast<std::size_t>(index) >= items.size()) return self().blank();
+        // A negative index turns into a large unsigned one: one test for both ends.
+        if (static_cast<unsigned>(index) >= items.size()) return self().blank();
         return self().normalized(items[static_cast<std::size_t>(index)]);
     }
     Element at(const dyn &index) const { return index.isNumeric() ? at(dyn::toInt(index)) : self().blank(); }
@@ -59,7 +60,7 @@ public:
     // Replaces the elements lo..hi (see vel_slice_span) by the elements of
     // value (an array, typed array or dict) or by value itself.
     void setSlice(int lo, int hi, int inclusive, const dyn &value) {
-        std::deque<Element> fresh;
+        vel_chunked_array<Element> fresh;
         velarray source = vel_elements_of(value);
         for (const dyn &e : source.elements()) fresh.push_back(self().fromDyn(e));
         vel_span span = vel_slice_span(lo, hi, inclusive, items.size());
@@ -151,7 +152,7 @@ public:
     dyn merge(const dyn &other);
 
     Derived &operator+=(const Derived &other) {
-        std::deque<Element> appended(other.items);  // other may be this array
+        vel_chunked_array<Element> appended(other.items);  // other may be this array
         for (const Element &e : appended) push(e);
         return self();
     }
@@ -166,14 +167,14 @@ public:
     template <class T>
     Derived &operator-=(const T &value) {
         velarray removed = vel_elements_of(dyn(value));
-        std::deque<Element> kept;
+        vel_chunked_array<Element> kept;
         for (const Element &e : items)
             if (!removed.in(dyn(self().normalized(e)))) kept.push_back(e);
         items.swap(kept);
         return self();
     }
     Derived &operator-=(const Derived &other) {
-        std::deque<Element> kept;
+        vel_chunked_array<Element> kept;
         for (const Element &e : items)
             if (!other.in(e)) kept.push_back(e);
         items.swap(kept);
@@ -240,15 +241,18 @@ protected:
     void sortElements(int descending, std::true_type);
     void sortElements(int descending, std::false_type);
     Element &slot(int index) {
-        if (index < 0) vel_fatal("negative index " + std::to_string(index));
-        if (static_cast<std::size_t>(index) >= items.size())
-            items.resize(static_cast<std::size_t>(index) + 1, self().blank());
+        if (static_cast<unsigned>(index) >= items.size()) grow(index);
         return items[static_cast<std::size_t>(index)];
+    }
+    // Out of the way of slot's common case: the index is past the end, or negative.
+    void grow(int index) {
+        if (index < 0) vel_fatal("negative index " + std::to_string(index));
+        items.resize(static_cast<std::size_t>(index) + 1, self().blank());
     }
     Derived &self() { return static_cast<Derived &>(*this); }
     const Derived &self() const { return static_cast<const Derived &>(*this); }
 
-    std::deque<Element> items;  // stable element addresses, as in velarray
+    vel_chunked_array<Element> items;  // stable element addresses, as in velarray
     std::size_t cursor = 0;
     bool stepPending = false;
 };
@@ -291,9 +295,19 @@ public:
         return normalized(dyn(v));
     }
     // The element itself rather than a copy, "" out of range.
-    const dyn &at(int index) const;
+    const dyn &at(int index) const {
+        if (static_cast<unsigned>(index) < items.size()) {
+            const dyn &element = items[static_cast<std::size_t>(index)];
+            if (element.kind() == dyn::TEXT || element.kind() == dyn::POINTER) return element;
+        }
+        return normalizedAt(index);
+    }
     const dyn &at(const dyn &index) const;
     _arr32 emptyLike() const { return _arr32(); }
+
+private:
+    // at() for an index out of range or an element still to be made a text.
+    const dyn &normalizedAt(int index) const;
 };
 
 class _array64 : public vel_typed_array<_array64, vel_num64> {

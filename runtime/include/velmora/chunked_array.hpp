@@ -1,0 +1,216 @@
+#pragma once
+// The element store of the typed arrays: elements in chunks of a fixed
+// power-of-two size, so that growth at either end never moves an element
+// (generated code may hold a reference to one, through to(), a reference
+// parameter or a loop, while the array grows), and so that an index is a
+// shift and a mask. Appending costs a compare in the common case, where
+// std::deque's bookkeeping made it the dearest part of filling an array.
+// Included by libvel.hpp; not meant to be included alone.
+#include <algorithm>
+#include <iterator>
+
+template <class T>
+class vel_chunked_array {
+public:
+    // At most about 512 bytes a chunk, as a power of two of elements: a small
+    // array then takes no more room than a std::deque of libstdc++ did.
+    static constexpr std::size_t chunkBits = sizeof(T) <= 4 ? 7 : (sizeof(T) <= 8 ? 6 : (sizeof(T) <= 16 ? 5 : 4));
+    static constexpr std::size_t chunkSize = std::size_t(1) << chunkBits;
+    static constexpr std::size_t chunkMask = chunkSize - 1;
+
+    template <class Owner, class Value>
+    class basic_iterator {
+    public:
+        using iterator_category = std::random_access_iterator_tag;
+        using value_type = T;
+        using difference_type = std::ptrdiff_t;
+        using pointer = Value *;
+        using reference = Value &;
+
+        basic_iterator() = default;
+        basic_iterator(Owner *owner, std::ptrdiff_t index) : owner(owner), index(index) {}
+        // The copy of an iterator, and the const iterator of a plain one.
+        basic_iterator(const basic_iterator<vel_chunked_array, T> &other)
+            : owner(other.container()), index(other.position()) {}
+
+        reference operator*() const { return (*owner)[static_cast<std::size_t>(index)]; }
+        pointer operator->() const { return &**this; }
+        reference operator[](difference_type n) const { return *(*this + n); }
+        basic_iterator &operator++() { ++index; return *this; }
+        basic_iterator operator++(int) { basic_iterator old = *this; ++index; return old; }
+        basic_iterator &operator--() { --index; return *this; }
+        basic_iterator operator--(int) { basic_iterator old = *this; --index; return old; }
+        basic_iterator &operator+=(difference_type n) { index += n; return *this; }
+        basic_iterator &operator-=(difference_type n) { index -= n; return *this; }
+        friend basic_iterator operator+(basic_iterator it, difference_type n) { return it += n; }
+        friend basic_iterator operator+(difference_type n, basic_iterator it) { return it += n; }
+        friend basic_iterator operator-(basic_iterator it, difference_type n) { return it -= n; }
+        friend difference_type operator-(const basic_iterator &a, const basic_iterator &b) { return a.index - b.index; }
+        friend bool operator==(const basic_iterator &a, const basic_iterator &b) { return a.index == b.index; }
+        friend bool operator!=(const basic_iterator &a, const basic_iterator &b) { return a.index != b.index; }
+        friend bool operator<(const basic_iterator &a, const basic_iterator &b) { return a.index < b.index; }
+        friend bool operator>(const basic_iterator &a, const basic_iterator &b) { return a.index > b.index; }
+        friend bool operator<=(const basic_iterator &a, const basic_iterator &b) { return a.index <= b.index; }
+        friend bool operator>=(const basic_iterator &a, const basic_iterator &b) { return a.index >= b.index; }
+        std::ptrdiff_t position() const { return index; }
+        Owner *container() const { return owner; }
+
+    private:
+        Owner *owner = nullptr;
+        std::ptrdiff_t index = 0;
+    };
+    using iterator = basic_iterator<vel_chunked_array, T>;
+    using const_iterator = basic_iterator<const vel_chunked_array, const T>;
+    using value_type = T;
+
+    vel_chunked_array() = default;
+    vel_chunked_array(std::initializer_list<T> list) { assign(list.begin(), list.end()); }
+    template <class It>
+    vel_chunked_array(It from, It to) { assign(from, to); }
+    vel_chunked_array(const vel_chunked_array &other) { assign(other.begin(), other.end()); }
+    vel_chunked_array(vel_chunked_array &&other) noexcept { swap(other); }
+    vel_chunked_array &operator=(const vel_chunked_array &other) {
+        if (this != &other) {
+            vel_chunked_array copy(other);
+            swap(copy);
+        }
+        return *this;
+    }
+    vel_chunked_array &operator=(vel_chunked_array &&other) noexcept {
+        vel_chunked_array taken(std::move(other));
+        swap(taken);
+        return *this;
+    }
+    ~vel_chunked_array() { clear(); }
+
+    std::size_t size() const { return count; }
+    bool empty() const { return count == 0; }
+    T &operator[](std::size_t index) {
+        std::size_t at = first + index;
+        return chunks[at >> chunkBits][at & chunkMask];
+    }
+    const T &operator[](std::size_t index) const {
+        std::size_t at = first + index;
+        return chunks[at >> chunkBits][at & chunkMask];
+    }
+    T &front() { return (*this)[0]; }
+    const T &front() const { return (*this)[0]; }
+    T &back() { return (*this)[count - 1]; }
+    const T &back() const { return (*this)[count - 1]; }
+
+    iterator begin() { return iterator(this, 0); }
+    iterator end() { return iterator(this, static_cast<std::ptrdiff_t>(count)); }
+    const_iterator begin() const { return const_iterator(this, 0); }
+    const_iterator end() const { return const_iterator(this, static_cast<std::ptrdiff_t>(count)); }
+
+    // value may be an element: chunks are added, never moved, before it is read.
+    void push_back(const T &value) {
+        if (first + count == chunks.size() << chunkBits) addChunkAtBack();
+        (*this)[count] = value;
+        ++count;
+    }
+    void push_back(T &&value) {
+        if (first + count == chunks.size() << chunkBits) addChunkAtBack();
+        (*this)[count] = std::move(value);
+        ++count;
+    }
+    void push_front(const T &value) {
+        if (first == 0) addChunkAtFront();
+        chunks[(first - 1) >> chunkBits][(first - 1) & chunkMask] = value;
+        --first;
+        ++count;
+    }
+    void pop_back() {
+        back() = T();
+        --count;
+        dropUnusedChunks();
+    }
+    void pop_front() {
+        front() = T();
+        ++first;
+        --count;
+        dropUnusedChunks();
+    }
+    void clear() {
+        for (T *chunk : chunks) delete[] chunk;
+        chunks.clear();
+        first = 0;
+        count = 0;
+    }
+    void resize(std::size_t size, const T &value = T()) {
+        T fill(value);  // value may be an element that the shrinking drops
+        while (count > size) pop_back();
+        while (count < size) push_back(fill);
+    }
+    template <class It>
+    void assign(It from, It to) {
+        vel_chunked_array fresh;
+        for (; from != to; ++from) fresh.push_back(*from);
+        swap(fresh);
+    }
+    iterator insert(const_iterator position, const T &value) {
+        T copy(value);  // value may be an element that the insertion moves
+        std::size_t at = static_cast<std::size_t>(position.position());
+        push_back(T());
+        std::move_backward(begin() + static_cast<std::ptrdiff_t>(at), end() - 1, end());
+        (*this)[at] = std::move(copy);
+        return begin() + static_cast<std::ptrdiff_t>(at);
+    }
+    template <class It>
+    iterator insert(const_iterator position, It from, It to) {
+        std::vector<T> added(from, to);  // the range may be part of this array
+        std::size_t at = static_cast<std::size_t>(position.position());
+        std::size_t oldCount = count;
+        for (std::size_t i = 0; i < added.size(); ++i) push_back(T());
+        std::move_backward(begin() + static_cast<std::ptrdiff_t>(at), begin() + static_cast<std::ptrdiff_t>(oldCount),
+                           end());
+        for (std::size_t i = 0; i < added.size(); ++i) (*this)[at + i] = std::move(added[i]);
+        return begin() + static_cast<std::ptrdiff_t>(at);
+    }
+    iterator erase(const_iterator from, const_iterator to) {
+        std::size_t at = static_cast<std::size_t>(from.position());
+        std::size_t removed = static_cast<std::size_t>(to - from);
+        std::move(begin() + static_cast<std::ptrdiff_t>(at + removed), end(), begin() + static_cast<std::ptrdiff_t>(at));
+        for (std::size_t i = 0; i < removed; ++i) pop_back();
+        return begin() + static_cast<std::ptrdiff_t>(at);
+    }
+    iterator erase(const_iterator position) { return erase(position, position + 1); }
+    void swap(vel_chunked_array &other) noexcept {
+        chunks.swap(other.chunks);
+        std::swap(first, other.first);
+        std::swap(count, other.count);
+    }
+
+    friend bool operator==(const vel_chunked_array &a, const vel_chunked_array &b) {
+        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
+    }
+    friend bool operator!=(const vel_chunked_array &a, const vel_chunked_array &b) { return !(a == b); }
+
+private:
+    void addChunkAtBack() { chunks.push_back(new T[chunkSize]); }
+    void addChunkAtFront() {
+        chunks.insert(chunks.begin(), new T[chunkSize]);
+        first += chunkSize;
+    }
+    // Chunks that hold no element any more are given back, so that an array
+    // used as a queue does not keep every chunk it ever had.
+    void dropUnusedChunks() {
+        if (count == 0) {
+            clear();
+            return;
+        }
+        while (first >= chunkSize) {
+            delete[] chunks.front();
+            chunks.erase(chunks.begin());
+            first -= chunkSize;
+        }
+        while (first + count <= (chunks.size() - 1) << chunkBits) {
+            delete[] chunks.back();
+            chunks.pop_back();
+        }
+    }
+
+    std::vector<T *> chunks;
+    std::size_t first = 0;  // where element 0 stands in the first chunk
+    std::size_t count = 0;
+};
