@@ -35,16 +35,6 @@ bool isRegularFile(const std::string &path) {
     return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
-bool readFile(const std::string &path, std::string &bytes) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    std::ostringstream content;
-    content << file.rdbuf();
-    bytes = content.str();
-    return true;
-}
-
 std::string realPath(const std::string &path) {
     char resolved[PATH_MAX];
     return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
@@ -70,17 +60,14 @@ bool isSourceFile(const std::string &path) {
 // The files that tell one emcc installation and configuration from another:
 // a new version, an edited configuration or another tool all change one.
 std::vector<std::string> installationKey(const std::string &tool, const std::vector<std::string> &environment) {
-    const char *searchPath = nullptr;
     std::string config, home;
     for (const std::string &assignment : environment) {
-        if (startsWith(assignment, "PATH="))
-            searchPath = assignment.c_str() + 5;
-        else if (startsWith(assignment, "EM_CONFIG="))
+        if (startsWith(assignment, "EM_CONFIG="))
             config = assignment.substr(10);
         else if (startsWith(assignment, "HOME="))
             home = assignment.substr(5);
     }
-    std::string program = resolveProgram(tool, searchPath);
+    std::string program = resolveProgram(tool, searchPathOf(environment));
     std::string real = realPath(program);
     std::string directory = directoryOf(real);
     std::vector<std::string> files = {program,
@@ -95,8 +82,10 @@ std::vector<std::string> installationKey(const std::string &tool, const std::vec
     if (!home.empty())
         files.push_back(home + "/.emscripten");
     std::vector<std::string> lines = {"tool " + tool};
-    for (const std::string &file : files)
-        lines.push_back("file " + file + " " + fileSignature(file));
+    for (std::size_t i = 0; i < files.size(); i++)
+        // emcc's own script is also emcc.py: each file once.
+        if (std::find(files.begin(), files.begin() + i, files[i]) == files.begin() + i)
+            lines.push_back("file " + files[i] + " " + fileSignature(files[i]));
     return lines;
 }
 
@@ -109,7 +98,7 @@ bool addInputKey(const std::string &path, std::vector<std::string> &key) {
         return true;
     }
     std::string bytes;
-    if (!readFile(path, bytes))
+    if (!readWholeFile(path, bytes))
         return false;
     if (!isWasmBinary(bytes)) {
         key.push_back("file " + path + " " + fileSignature(path));
@@ -172,6 +161,23 @@ std::string resolveProgram(const std::string &name, const char *searchPath) {
             return candidate;
     }
     return name;
+}
+
+const char *searchPathOf(const std::vector<std::string> &environment) {
+    for (const std::string &assignment : environment)
+        if (startsWith(assignment, "PATH="))
+            return assignment.c_str() + 5;
+    return nullptr;
+}
+
+bool readWholeFile(const std::string &path, std::string &bytes) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return false;
+    std::ostringstream content;
+    content << file.rdbuf();
+    bytes = content.str();
+    return true;
 }
 
 std::string outputOf(const std::vector<std::string> &args) {

@@ -30,6 +30,10 @@ struct Recipe {
 std::string fileSignature(const std::string &path);
 // Where the shell would find a program named without a directory.
 std::string resolveProgram(const std::string &name, const char *searchPath);
+// The value of PATH among NAME=value assignments, null when it is unset.
+const char *searchPathOf(const std::vector<std::string> &environment);
+// The whole file; false when it cannot be read.
+bool readWholeFile(const std::string &path, std::string &bytes);
 
 // The value of the one -o option ("-o x" or "-ox"), empty when there is
 // none or more than one.

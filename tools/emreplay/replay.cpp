@@ -29,23 +29,6 @@ std::string readAll(FILE *file) {
     return text;
 }
 
-bool readFile(const std::string &path, std::string &bytes) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    std::ostringstream content;
-    content << file.rdbuf();
-    bytes = content.str();
-    return true;
-}
-
-const char *searchPathOf(const std::vector<std::string> &environment) {
-    for (const std::string &assignment : environment)
-        if (assignment.compare(0, 5, "PATH=") == 0)
-            return assignment.c_str() + 5;
-    return nullptr;
-}
-
 // Starts program with args and the environment; with capture, its standard
 // output and error go to temporary files and come back in the result.
 Captured runProgram(const std::string &program, const std::vector<std::string> &args,
@@ -118,7 +101,7 @@ std::vector<std::string> signaturesOf(const std::vector<ToolCommand> &commands,
 
 std::optional<Recipe> loadRecipe(const std::string &path) {
     std::string text;
-    if (!readFile(path, text))
+    if (!readWholeFile(path, text))
         return std::nullopt;
     return parseRecipe(text);
 }
@@ -166,7 +149,7 @@ bool replayMatches(const std::vector<ToolCommand> &commands, const ToolRun &run,
         return false;
     Captured again = replayCommands(commands, run.environment);
     std::string made, expected;
-    bool same = again.status == 0 && again.err == shown && readFile(output, made) && readFile(kept, expected) &&
+    bool same = again.status == 0 && again.err == shown && readWholeFile(output, made) && readWholeFile(kept, expected) &&
                 made == expected;
     if (same)
         std::remove(kept.c_str());
