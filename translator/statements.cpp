@@ -1,6 +1,7 @@
 #include "translator/translator.hpp"
 #include "translator/bounded_stack.hpp"
 #include <cctype>
+#include <climits>
 #include "driver/project.hpp"
 #include "semantics/spellings.hpp"
 #include "semantics/reserved_names.hpp"
@@ -437,6 +438,50 @@ bool stepIsNegative(const ExprValue &step) {
     return !step.text.empty() && step.text[0] == '-';
 }
 
+namespace {
+
+// The value of an integer literal written in decimal within int.
+bool intLiteralValue(const ExprValue &value, long long &number) {
+    if (!value.literal || value.type != T_INTEGER || value.text.empty())
+        return false;
+    const std::string digits = value.text[0] == '-' ? value.text.substr(1) : value.text;
+    if (digits.empty() || digits.size() > 10 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    number = std::stoll(value.text);
+    return number >= INT_MIN && number <= INT_MAX;
+}
+
+// The step of a range loop when it is a constant other than 0 (1 when none is given).
+bool constantIntStep(bool hasStep, const ExprValue &step, long long &value) {
+    if (!hasStep) {
+        value = 1;
+        return true;
+    }
+    return intLiteralValue(step, value) && value != 0;
+}
+
+// A loop over an int that its own comparison can end at every value: the
+// variable is the loop's own (nothing sees it after the loop), the step a
+// constant and the bound an int that the loop reads once per iteration as
+// before (a name or a literal). Stepping then clamps the variable at the
+// edge of int (_vel_for_add), where "<" or ">" is false whatever the bound;
+// an inclusive bound must not be that edge.
+bool stepsInline(const std::string &spelling, int type, const ExprValue &high, bool inclusive,
+                 bool hasStep, const ExprValue &step, long long &stepValue) {
+    if (spelling.empty() || type != T_INTEGER || !constantIntStep(hasStep, step, stepValue))
+        return false;
+    if (high.type != T_INTEGER || !(high.plainName || high.literal))
+        return false;
+    if (!inclusive)
+        return true;
+    long long bound = 0;
+    if (!intLiteralValue(high, bound))
+        return false;
+    return stepValue > 0 ? bound < INT_MAX : bound > INT_MIN;
+}
+
+}  // namespace
+
 void writeRangeFor(int declaredType, const std::string &variable, const ExprValue &low,
                    const ExprValue &high, bool inclusive, bool descending, bool hasStep,
                    const ExprValue &step) {
@@ -452,6 +497,12 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
     // the flag is 0 once the last value has been visited.
     std::string comparison = descending ? (inclusive ? ">=" : ">") : (inclusive ? "<=" : "<");
     std::string stepText = hasStep ? step.text : "1";
+    long long stepValue = 0;
+    if (stepsInline(spelling, type, high, inclusive, hasStep, step, stepValue)) {
+        writeControlLine("for(" + spelling + name + "=" + low.text + ";" + name + comparison + high.text + ";" +
+                         name + "=_vel_for_add(" + name + "," + std::to_string(stepValue) + "))");
+        return;
+    }
     std::string going = newTemp();
     emit("int " + going + "=_vel_for_step(" + stepText + ");\n");
     writeIndent();

@@ -185,6 +185,36 @@ TEST_F(SoundProgram, RangesEndAtTheLargestValueAndSteps) {
               "2147483645 2147483646 2147483647 -2147483646 -2147483647 -2147483648 2 1 0 0 0.25 0.5 0.75 1 1 9 \n");
 }
 
+// Loops whose step is a constant stop at the edge of int however the body
+// moves the variable or the bound.
+TEST_F(SoundProgram, ConstantStepLoopsStopAtTheEdgeOfInt) {
+    EXPECT_EQ(buildAndRun("for int i in 2147483645 -- 2147483647\n"
+                          "    echo i, \" \"\n"
+                          "/for\n"
+                          "for int i in 2147483640 -- 2147483647 step 5\n"
+                          "    echo i, \" \"\n"
+                          "/for\n"
+                          "int m = -2147483647 - 1\n"
+                          "for int j in -2147483640 -- m step -5\n"
+                          "    echo j, \" \"\n"
+                          "/for\n"
+                          "for int k in 1 -- 10\n"
+                          "    echo k, \" \"\n"
+                          "    k = 2147483647\n"
+                          "/for\n"
+                          "int n = 6\n"
+                          "for int k in 1..9\n"
+                          "    if k = 2 ? continue\n"
+                          "    echo k, \" \"\n"
+                          "/for\n"
+                          "for int k in 1 -- n\n"
+                          "    n = n - 1\n"
+                          "    echo k, \" \"\n"
+                          "/for\n"
+                          "print\n"),
+              "2147483645 2147483646 2147483640 2147483645 -2147483640 -2147483645 1 1 3 4 5 6 7 8 9 1 2 3 \n");
+}
+
 TEST_F(SoundProgram, IntegerDivisionAndModulo) {
     EXPECT_EQ(buildAndRun("int a = 7\n"
                           "int m = -2147483647 - 1\n"

@@ -61,16 +61,30 @@ TEST_F(Loops, DoEndings) {
     EXPECT_TRUE(t.hasStatement("while(!(x>5));")) << t.implementation;
 }
 
-TEST_F(Loops, ForOverRanges) {
+TEST_F(Loops, ForOverRangesWithAConstantStepCountInline) {
     Translation t = translate("for int i in 1..10\n    print i\n/for\n"
                               "for int d in 10..1 step -2\n    print d\n/for\n"
-                              "for int e in 1 -- 10 step 3\n    print e\n/for\n");
-    // The library checks the step once and advances only while the next
-    // value stays inside the range, so that no loop can overflow its variable.
+                              "int n = 5\nfor int e in 1 -- n step 3\n    print e\n/for\n");
+    // The bound is an int the comparison can always fail against, and the
+    // step stops at the edge of int, so no flag is needed.
+    EXPECT_TRUE(t.hasStatement("for(int i=1;i<=10;i=_vel_for_add(i,1))")) << t.implementation;
+    EXPECT_TRUE(t.hasStatement("for(int d=10;d>=1;d=_vel_for_add(d,-2))")) << t.implementation;
+    EXPECT_TRUE(t.hasStatement("for(int e=1;e<n;e=_vel_for_add(e,3))")) << t.implementation;
+    EXPECT_EQ(t.countOccurrences("_vel_for_next"), 0) << t.implementation;
+}
+
+TEST_F(Loops, ForOverRangesThatCouldPassTheEdgeUseTheLibraryStep) {
+    Translation t = translate("int n = 5\nint s = 2\n"
+                              "for int i in 1..n\n    print i\n/for\n"
+                              "for int d in 10 -- 1 step -s\n    print d\n/for\n"
+                              "for int e in 1..2147483647\n    print e\n/for\n");
+    // An inclusive bound that may be the largest int, or a step only known
+    // when the program runs: the library checks the step once and advances
+    // only while the next value stays inside the range.
     EXPECT_TRUE(t.hasStatement("int _I_1=_vel_for_step(1);")) << t.implementation;
-    EXPECT_TRUE(t.hasStatement("for(int i=1;_I_1 && i<=10;_I_1=_vel_for_next(i,1,10,1))")) << t.implementation;
-    EXPECT_TRUE(t.hasStatement("for(int d=10;_I_2 && d>=1;_I_2=_vel_for_next(d,-2,1,1))")) << t.implementation;
-    EXPECT_TRUE(t.hasStatement("for(int e=1;_I_3 && e<10;_I_3=_vel_for_next(e,3,10,0))")) << t.implementation;
+    EXPECT_TRUE(t.hasStatement("for(int i=1;_I_1 && i<=n;_I_1=_vel_for_next(i,1,n,1))")) << t.implementation;
+    EXPECT_NE(t.implementation.find("_vel_for_next(d,-s,1,0)"), std::string::npos) << t.implementation;
+    EXPECT_NE(t.implementation.find("_vel_for_next(e,1,2147483647,1)"), std::string::npos) << t.implementation;
 }
 
 TEST_F(Loops, RangeVariableMustBeNumeric) {

@@ -1187,6 +1187,16 @@ inline bool _vel_for_next(T &var, const S &step, const E &end, int inclusive) {
     var = static_cast<T>(next);
     return true;
 }
+// The step of a loop over an int by a constant step whose bound is an int
+// too (velc writes "for(int i=a; i<b; i=_vel_for_add(i, s))"): at the edge
+// of int the variable stays at the edge, where the loop's own comparison
+// ends the loop, instead of passing it. The comparison is then the only
+// test of an iteration, and the compiler sees the variable as a counter.
+inline int _vel_for_add(int var, int step) {
+    if (step > 0)
+        return var > std::numeric_limits<int>::max() - step ? std::numeric_limits<int>::max() : var + step;
+    return var < std::numeric_limits<int>::min() - step ? std::numeric_limits<int>::min() : var + step;
+}
 template <class T, class S, class E, vel_if_wide_loop<T, S, E> = 0>
 bool _vel_for_next(T &var, const S &step, const E &end, int inclusive) {
     vel_loop_number now = vel_loop_number_of(var);
