@@ -194,9 +194,10 @@ int scanSource(bool isMain) {
         project.entries[entry].isMain = true;
     addObjectName(sourceNames.objectName);
     if (!driverSettings.rebuildAll) {
-        if (recordTimes(project.entries[entry], path))
+        if (recordTimes(project.entries[entry], path)) {
             project.entries[entry].done = true;
-        else
+            project.entries[entry].outputRole = recordedRole(sourceNames.headerPath);
+        } else
             driverSettings.incremental = false;
     }
     try {
@@ -406,9 +407,55 @@ void markIncludedForDeclarations() {
     }
 }
 
+SourceRole roleOf(int index) {
+    if (!project.entries[index].isMain)
+        return SourceRole::included;
+    for (std::size_t i = 1; i < project.entries.size(); i++) {
+        if (static_cast<int>(i) == index)
+            continue;
+        for (int included : project.entries[i].includes)
+            if (included == index)
+                return SourceRole::includedMain;
+    }
+    return SourceRole::program;
+}
+
+std::string roleLine(SourceRole role) {
+    switch (role) {
+    case SourceRole::included: return "// velc: translated as an included source";
+    case SourceRole::includedMain: return "// velc: translated as the main source, included by another source";
+    case SourceRole::program: return "// velc: translated as the main source of the program";
+    default: return "";
+    }
+}
+
+SourceRole recordedRole(const std::string &headerPath) {
+    std::ifstream header(headerPath);
+    std::string line;
+    // The role follows "#pragma once".
+    for (int lineNumber = 0; lineNumber < 2 && std::getline(header, line); lineNumber++) {
+        for (SourceRole role : {SourceRole::included, SourceRole::includedMain, SourceRole::program})
+            if (line == roleLine(role))
+                return role;
+    }
+    return SourceRole::unrecorded;
+}
+
+void markRoleChangesPending() {
+    for (std::size_t i = 1; i < project.entries.size(); i++) {
+        ProjectEntry &entry = project.entries[i];
+        if (entry.done && entry.outputRole != SourceRole::unread &&
+            entry.outputRole != roleOf(static_cast<int>(i))) {
+            entry.done = false;
+            driverSettings.incremental = false;
+        }
+    }
+}
+
 void markRelatedSourcesPending() {
     if (driverSettings.rebuildAll)
         return;
+    markRoleChangesPending();
     markOlderThanIncludesPending();
     markIncludersPending();
     markIncludedForDeclarations();

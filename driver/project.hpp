@@ -19,6 +19,18 @@ struct SourceNames {
 
 extern SourceNames sourceNames;
 
+// What a source is translated as. The outputs differ (only the main source
+// defines main(); only a main source no other source includes keeps its
+// file-level variables to itself), so outputs of one role are never reused
+// in another.
+enum class SourceRole {
+    unread,        // no header has been read for the entry
+    unrecorded,    // its header names no role
+    included,      // a source the main source includes, directly or not
+    includedMain,  // the main source, which another source includes back
+    program,       // the main source, included by no other
+};
+
 struct ProjectEntry {
     std::string name;            // as first met: main source name or include name as written
     std::string identity;        // the file actually opened; sources are matched by it
@@ -31,6 +43,7 @@ struct ProjectEntry {
     unsigned sourceTime = 0;     // low 32 bits of the source's time, as scanned
     unsigned outputTime = 0;     // oldest of its outputs; 0 when one is missing
     std::vector<int> includes;   // one element per include statement met
+    SourceRole outputRole = SourceRole::unread;  // as the existing header records it
 };
 
 using TranslateFunction = void (*)(std::istream &input, const std::string &sourceName);
@@ -42,6 +55,7 @@ struct ProjectState {
     std::vector<std::string> cppFileList;   // translated without errors in this run
     int translatedCount = 0;
     bool isMainTranslation = true;
+    SourceRole translationRole = SourceRole::includedMain;  // of the source being translated
     bool inBlockComment = false;
     int runErrorTotal = 0;                  // errors of every source translated in this run
     int compileFailures = 0;                // C++ files the compiler refused in this run
@@ -80,8 +94,15 @@ void markOlderThanIncludesPending();
 // A source translated again needs the declarations of every source it
 // includes: those that are up to date are read for their declarations only.
 void markIncludedForDeclarations();
-// The three rules above, in the order a run applies them.
+// A source whose outputs were translated in another role is out of date.
+void markRoleChangesPending();
+// The rules above, in the order a run applies them.
 void markRelatedSourcesPending();
+// The role a source of the project has in this run.
+SourceRole roleOf(int index);
+// The header's line that records the role; read back by recordedRole.
+std::string roleLine(SourceRole role);
+SourceRole recordedRole(const std::string &headerPath);
 // Up-to-date sources are never translated: they no longer hold back their includers.
 void resolveUpToDateIncludes();
 

@@ -218,11 +218,16 @@ void translateSource() {
 int compileAll() {
     project.translatedCount = 0;
     std::size_t passes = 0, translations = 0;
+    // Roles first: resolving includes strikes the lists they are read from.
+    std::vector<SourceRole> roles(project.entries.size(), SourceRole::included);
+    for (std::size_t i = 1; i < project.entries.size(); i++)
+        roles[i] = roleOf(static_cast<int>(i));
     resolveUpToDateIncludes();
     for (int k = nextPending(); k != -1; k = nextPending()) {
         bool isMain = project.entries[k].isMain;
         driverSettings.currentSourceName = project.entries[k].name;
         project.isMainTranslation = isMain;
+        project.translationRole = roles[k];
         project.entries[k].done = true;
         resolveIncluded(k);
         nameSource(isMain);

@@ -1,4 +1,5 @@
 #include "translator/translator.hpp"
+#include "driver/project.hpp"
 #include "semantics/spellings.hpp"
 #include "semantics/reserved_names.hpp"
 #include "semantics/symbols.hpp"
@@ -61,6 +62,17 @@ void declareName(const std::string &name, int type, bool assigned, int classInde
 
 namespace {
 
+// The file-level variables of a main source that no other source includes
+// are seen by its own translation unit only. Giving them internal linkage
+// tells the C++ compiler so: it may then keep one in a register across
+// stores through pointers, such as array element writes in a loop, which it
+// must otherwise assume could change it.
+std::string ownFileLevel(const std::string &declaration) {
+    if (project.translationRole != SourceRole::program || declarations.staticFlag != 0)
+        return declaration;
+    return "namespace { " + declaration + " }";
+}
+
 // A file-level variable met after main has opened: it stays a file-level
 // variable, defined after main with its default value, and receives its
 // value at this point of main.
@@ -74,7 +86,7 @@ void writeLateGlobal(const std::string &name, const std::string &valueText) {
     if (declarations.staticFlag != 0)
         writeHeaderLine(definition);
     else
-        declarations.lateGlobals.push_back(definition);
+        declarations.lateGlobals.push_back(ownFileLevel(definition));
     emit(name + valueText + ";");
 }
 
@@ -233,12 +245,14 @@ void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &va
     if (late) {
         writeLateGlobal(emitted, valueText);
     } else {
-        emit(declarations.modifierPrefix + declarations.cppType + emitted + valueText + ";");
+        std::string definition = declarations.modifierPrefix + declarations.cppType + emitted + valueText + ";";
+        emit(fileLevel && !output.writingHeader ? ownFileLevel(definition) : definition);
     }
     // A static variable belongs to its own file: the header declares nothing for it.
     if (fileLevel && !output.writingHeader && declarations.staticFlag == 0)
-        writeHeaderLine("extern " + (late ? withoutConst(declarations.modifierPrefix) : declarations.modifierPrefix) +
-                        declarations.cppType + emitted + ";");
+        writeHeaderLine(ownFileLevel("extern " +
+                                     (late ? withoutConst(declarations.modifierPrefix) : declarations.modifierPrefix) +
+                                     declarations.cppType + emitted + ";"));
 }
 
 void betweenDeclarators() {

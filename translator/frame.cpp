@@ -90,7 +90,7 @@ void beginSourceFile() {
     // Headers include the headers of the sources they include, so that a
     // cycle of includes must not make the preprocessor loop.
     switchToHeader();
-    emit("#pragma once\n");
+    emit("#pragma once\n" + roleLine(project.translationRole) + "\n");
     switchToImplementation();
     for (const char *line : prologue)
         emit(line);

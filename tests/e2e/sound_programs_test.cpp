@@ -215,6 +215,25 @@ TEST_F(SoundProgram, ConstantStepLoopsStopAtTheEdgeOfInt) {
               "2147483645 2147483646 2147483640 2147483645 -2147483640 -2147483645 1 1 3 4 5 6 7 8 9 1 2 3 \n");
 }
 
+// A library first built and run as a program of its own, then included by
+// another program: its outputs of the first run define main() and keep its
+// variables to itself, so the second run translates it again.
+TEST_F(SoundProgram, ASourceBuiltAloneCanThenBeIncluded) {
+    ExampleWorkspace workspace("sound_roles", NATIVE_INI);
+    workspace.addSource("lib", "int counter = 4\nint twice(int n)\nreturn n * 2\n");
+    workspace.addSource("prog", "include \"lib.vel\"\nint limit = 3\nprint twice(counter) + limit\n");
+    CommandOutcome alone = workspace.run("./velc -q lib.vel");
+    ASSERT_EQ(alone.status, 0) << describe(alone);
+    CommandOutcome included = workspace.run("./velc -q prog.vel");
+    ASSERT_EQ(included.status, 0) << describe(included);
+    EXPECT_EQ(workspace.run("./prog.wasm").standardOutput, "11\n");
+    // And back: prog's outputs are up to date, lib is a program again.
+    CommandOutcome again = workspace.run("./velc -q lib.vel");
+    ASSERT_EQ(again.status, 0) << describe(again);
+    CommandOutcome library = workspace.run("./lib.wasm");
+    EXPECT_EQ(library.status, 0) << describe(library);
+}
+
 TEST_F(SoundProgram, IntegerDivisionAndModulo) {
     EXPECT_EQ(buildAndRun("int a = 7\n"
                           "int m = -2147483647 - 1\n"

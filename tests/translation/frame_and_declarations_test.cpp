@@ -1,6 +1,9 @@
 // The frame of a generated file and the C++ written for declarations.
 #include "translation_support.hpp"
 
+#include <fstream>
+#include <iterator>
+
 namespace {
 
 using Frame = TranslationTest;
@@ -54,6 +57,24 @@ TEST_F(Declarations, DefaultsByType) {
                                   "velarray a=velarray();", "_intArr ia= _intArr();",
                                   "_arr32 ta= _arr32();"})
         EXPECT_TRUE(t.hasStatement(statement)) << statement << "\n" << t.implementation;
+}
+
+// The program's own file-level variables have internal linkage, so that the
+// C++ compiler may keep them in registers; what an included source declares
+// stays visible to the other units.
+TEST_F(Declarations, FileLevelVariablesOfTheProgramAreItsOwn) {
+    std::ofstream(directory + "/lib.vel") << "int shared = 1\n";
+    Translation t = translate("include \"lib.vel\"\nint limit = 10\nstatic int kept = 2\n"
+                              "print limit\nint late = 3\nprint late, kept, shared\n");
+    EXPECT_EQ(t.status, 0) << t.report;
+    EXPECT_NE(t.implementation.find("\nnamespace { int limit=10; }\n"), std::string::npos) << t.implementation;
+    EXPECT_NE(t.implementation.find("\nnamespace { int late=0; }\n"), std::string::npos) << t.implementation;
+    EXPECT_NE(t.header.find("\nnamespace { extern int limit; }\n"), std::string::npos) << t.header;
+    EXPECT_NE(t.header.find("\nnamespace { extern int late; }\n"), std::string::npos) << t.header;
+    EXPECT_NE(t.implementation.find("\nstatic int kept=2;\n"), std::string::npos) << t.implementation;
+    std::ifstream libraryHeader(directory + "/lib.hpp");
+    std::string library(std::istreambuf_iterator<char>(libraryHeader), {});
+    EXPECT_NE(library.find("\nextern int shared;\n"), std::string::npos) << library;
 }
 
 TEST_F(Declarations, RealArrayGetsSixtyFourBitStorage) {

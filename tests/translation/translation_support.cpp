@@ -22,6 +22,16 @@ std::string withoutIndentation(const std::string &line) {
     return start == std::string::npos ? "" : line.substr(start);
 }
 
+// A file-level variable of a program's main source stands in an unnamed
+// namespace of its own line; as a statement it is the declaration inside.
+std::string withoutOwnNamespace(const std::string &line) {
+    const std::string open = "namespace { ", close = " }";
+    if (line.size() > open.size() + close.size() && line.compare(0, open.size(), open) == 0 &&
+        line.compare(line.size() - close.size(), close.size(), close) == 0)
+        return line.substr(open.size(), line.size() - open.size() - close.size());
+    return line;
+}
+
 std::vector<std::string> splitLines(const std::string &text) {
     std::vector<std::string> lines;
     std::istringstream stream(text);
@@ -50,7 +60,7 @@ const char *const implementationPrologue =
 std::vector<std::string> Translation::statements() const {
     std::vector<std::string> result;
     for (const std::string &line : splitLines(implementation))
-        result.push_back(withoutIndentation(line));
+        result.push_back(withoutOwnNamespace(withoutIndentation(line)));
     return result;
 }
 

@@ -446,10 +446,20 @@ TEST_F(ProjectRunTest, TemporaryCopyKeptOnRequest) {
 }
 
 // Outputs of every listed source, newer than the sources.
+// What writeOutputs puts in an output: a header records the role it was
+// translated in, the program's main source for the first source and an
+// included source for the others.
+std::string oldOutput(const std::string &source, const std::string &kind, bool first) {
+    std::string text = "// old " + source + "\n";
+    if (kind == ".hpp")
+        text += roleLine(first ? SourceRole::program : SourceRole::included) + "\n";
+    return text;
+}
+
 void writeOutputs(const std::vector<std::string> &sources, const std::vector<std::string> &kinds) {
     for (const std::string &source : sources) {
         for (const std::string &kind : kinds) {
-            std::ofstream(source + kind) << "// old " << source << "\n";
+            std::ofstream(source + kind) << oldOutput(source, kind, &source == &sources.front());
             struct utimbuf times = {4000010, 4000010};
             utime((source + kind).c_str(), &times);
         }
@@ -466,6 +476,39 @@ TEST_F(ProjectRunTest, UpToDateSourcesAreNotTranslated) {
     EXPECT_TRUE(driverSettings.incremental);
     EXPECT_TRUE(FakeTranslator::translated.empty());
     EXPECT_TRUE(FakeTranslator::declarationsRead.empty());
+}
+
+// Outputs are only reused in the role they were translated in: a source
+// once built as a program of its own defines main() and keeps its variables
+// to itself, which an includer cannot link with.
+TEST_F(ProjectRunTest, OutputsOfAnotherRoleAreTranslatedAgain) {
+    writeFile("main.vel", "include lib.vel\n");
+    writeFile("lib.vel", "");
+    writeOutputs({"lib", "main"}, {".cpp", ".hpp", ".o"});
+    scanAndTranslate("main.vel");
+    EXPECT_FALSE(driverSettings.incremental);
+    EXPECT_EQ(FakeTranslator::translated, (std::vector<std::string>{"lib.vel", "main.vel"}));
+
+    // A header that records no role comes from an older velc.
+    resetProject();
+    project.translate = FakeTranslator::translate;
+    FakeTranslator::translated.clear();
+    driverSettings.incremental = true;
+    writeOutputs({"main", "lib"}, {".cpp", ".hpp", ".o"});
+    std::ofstream("lib.hpp") << "#pragma once\n";
+    scanAndTranslate("main.vel");
+    EXPECT_EQ(FakeTranslator::translated, (std::vector<std::string>{"lib.vel", "main.vel"}));
+}
+
+TEST_F(PendingOrderTest, TheMainSourceIsAProgramUnlessAnotherIncludesIt) {
+    int prog = source("prog"), lib = source("lib");
+    project.entries[prog].isMain = true;
+    addInclude(prog, lib);
+    addInclude(prog, prog);
+    EXPECT_EQ(roleOf(prog), SourceRole::program);
+    EXPECT_EQ(roleOf(lib), SourceRole::included);
+    addInclude(lib, prog);
+    EXPECT_EQ(roleOf(prog), SourceRole::includedMain);
 }
 
 TEST_F(ProjectRunTest, AnyMissingOutputMakesTheSourceOutOfDate) {
@@ -530,7 +573,7 @@ TEST_F(ProjectRunTest, SourceReadForDeclarationsLeavesNoTrace) {
     EXPECT_NE(trace.find("\n0/1 compiled\n"), std::string::npos) << trace;
     EXPECT_EQ(errors, "translating main.vel\n");
     for (const char *kind : {".cpp", ".hpp", ".o"}) {
-        EXPECT_EQ(readFile(std::string("lib") + kind), "// old lib\n") << kind;
+        EXPECT_EQ(readFile(std::string("lib") + kind), oldOutput("lib", kind, false)) << kind;
         EXPECT_EQ(modificationTime(std::string("lib") + kind), 4000010) << kind;
         EXPECT_FALSE(std::filesystem::exists(std::string("lib") + kind + ".part")) << kind;
     }
