@@ -2,8 +2,8 @@
 # Builds every benchmark program of this directory twice, the Velmora source
 # with velc and its hand-written C++ counterpart with the same compiler, once
 # for WebAssembly (run under wasmer) and once natively, runs each build
-# several times and prints the median times and the Velmora/hand-written
-# ratio.
+# several times (the two builds of a pair in turn) and prints the median
+# times and the Velmora/hand-written ratio.
 #
 #   bench/programs/run.sh [build-directory] [runs] [program ...]
 #
@@ -67,10 +67,8 @@ for name in "${programs[@]}"; do
     g++ -std=c++17 $native_opt "$here/$name.cpp" -o "$work/native/$name-cpp"
     same_output wasmer "$work/wasm/$name.wasm" wasmer "$work/wasm/$name-cpp.wasm" || true
     same_output "$work/native/$name.wasm" "$work/native/$name-cpp" || true
-    wv=$(median_time wasmer "$work/wasm/$name.wasm")
-    wc=$(median_time wasmer "$work/wasm/$name-cpp.wasm")
-    nv=$(median_time "$work/native/$name.wasm")
-    nc=$(median_time "$work/native/$name-cpp")
+    read -r wv wc < <(median_times_in_turn wasmer "$work/wasm/$name.wasm" wasmer "$work/wasm/$name-cpp.wasm")
+    read -r nv nc < <(median_times_in_turn "$work/native/$name.wasm" "$work/native/$name-cpp")
     printf '%-8s | %9s %9s %6s | %9s %9s %6s\n' "$name" "$wv" "$wc" "$(ratio "$wv" "$wc")" \
         "$nv" "$nc" "$(ratio "$nv" "$nc")"
 done

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <sstream>
 
 namespace {
@@ -44,10 +45,17 @@ dict::dict(std::initializer_list<dyn> pairs) {
 
 namespace {
 
+// Keys that differ mostly differ in their last byte too ("key17", "key18"):
+// testing it first spares the comparison of the whole text.
+bool sameText(const std::string &a, const std::string &b) {
+    const std::size_t size = a.size();
+    return size == b.size() && (size == 0 || (a[size - 1] == b[size - 1] && std::memcmp(a.data(), b.data(), size) == 0));
+}
+
 // Whether an entry's key is the key looked up. Number keys are stored as
 // integers; any other stored kind is left to the index.
 bool isKey(const dyn &stored, const vel_dict_key &key) {
-    if (key.textKey != nullptr) return stored.kind() == dyn::TEXT && stored.asText()->data == *key.textKey;
+    if (key.textKey != nullptr) return stored.kind() == dyn::TEXT && sameText(stored.asText()->data, *key.textKey);
     return stored.kind() == dyn::INTEGER && stored.holdsInteger() == key.number;
 }
 
@@ -64,26 +72,109 @@ long dict::indexOf(const vel_dict_key &key) const {
     return position;
 }
 
-long dict::searchIndex(const vel_dict_key &key) const {
-    if (key.textKey != nullptr) {
-        auto found = textIndex.find(*key.textKey);
-        return found == textIndex.end() ? -1 : static_cast<long>(found->second);
-    }
-    auto found = numberIndex.find(key.number);
-    return found == numberIndex.end() ? -1 : static_cast<long>(found->second);
+namespace {
+
+// Murmur3's finalizer: every bit of the input moves every bit of the hash.
+std::uint32_t mixed(std::uint32_t h) {
+    h ^= h >> 16;
+    h *= 0x85ebca6bu;
+    h ^= h >> 13;
+    h *= 0xc2b2ae35u;
+    return h ^ (h >> 16);
 }
 
+// Four bytes at a time: keys are mostly short, and this is the whole cost
+// of hashing one.
+std::uint32_t textHash(const std::string &bytes) {
+    std::uint32_t h = static_cast<std::uint32_t>(bytes.size()) * 0x9e3779b1u;
+    const char *at = bytes.data();
+    std::size_t left = bytes.size();
+    for (; left >= 4; left -= 4, at += 4) {
+        std::uint32_t word;
+        std::memcpy(&word, at, 4);
+        h = (h ^ word) * 0x9e3779b1u;
+        h = (h << 13) | (h >> 19);
+    }
+    std::uint32_t tail = 0;
+    for (std::size_t i = 0; i < left; i++)
+        tail |= static_cast<std::uint32_t>(static_cast<unsigned char>(at[i])) << (8 * i);
+    return mixed(h ^ tail);
+}
+
+// Integer keys hash apart from texts only by chance; the key comparison
+// tells them apart.
+std::uint32_t numberHash(long long number) {
+    auto bits = static_cast<unsigned long long>(number);
+    return mixed(static_cast<std::uint32_t>(bits) ^ mixed(static_cast<std::uint32_t>(bits >> 32) + 0x5bd1e995u));
+}
+
+std::uint32_t hashOf(const vel_dict_key &key) {
+    return key.textKey != nullptr ? textHash(*key.textKey) : numberHash(key.number);
+}
+
+// Whether a stored key is the key looked up, as the index keys it: a text
+// by its bytes, anything else by its integer value.
+bool indexedKeyIs(const dyn &stored, const vel_dict_key &key) {
+    if (key.textKey != nullptr) return stored.kind() == dyn::TEXT && sameText(stored.asText()->data, *key.textKey);
+    if (stored.kind() == dyn::INTEGER) return stored.holdsInteger() == key.number;
+    return stored.kind() != dyn::TEXT && dyn::toInt64(stored) == key.number;
+}
+
+vel_dict_key storedKey(const dyn &stored) {
+    if (stored.kind() == dyn::TEXT) return vel_dict_key{&stored.asText()->data, 0, true};
+    return vel_dict_key{nullptr, dyn::toInt64(stored), true};
+}
+
+}  // namespace
+
+long dict::searchIndex(const vel_dict_key &key) const {
+    if (keyIndex.empty()) return -1;
+    const std::uint32_t hash = hashOf(key);
+    const std::size_t mask = keyIndex.size() - 1;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+        const IndexSlot &slot = keyIndex[at];
+        if (slot.position == 0) return -1;
+        if (slot.hash == hash && indexedKeyIs(entries[slot.position - 1].key, key))
+            return static_cast<long>(slot.position - 1);
+    }
+}
+
+// A key met again (only while rebuilding) takes the later position, so
+// that the last of equal keys is the one found.
 void dict::indexEntry(std::size_t position) {
-    const dyn &key = entries[position].key;
-    if (key.kind() == dyn::TEXT)
-        textIndex[key.asText()->data] = position;
-    else
-        numberIndex[dyn::toInt64(key)] = position;
+    if ((keysIndexed + 1) * 2 > keyIndex.size()) growIndex();
+    const vel_dict_key key = storedKey(entries[position].key);
+    const std::uint32_t hash = hashOf(key);
+    const std::size_t mask = keyIndex.size() - 1;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+        IndexSlot &slot = keyIndex[at];
+        if (slot.position == 0) {
+            slot = IndexSlot{hash, static_cast<std::uint32_t>(position + 1)};
+            keysIndexed++;
+            return;
+        }
+        if (slot.hash == hash && indexedKeyIs(entries[slot.position - 1].key, key)) {
+            slot.position = static_cast<std::uint32_t>(position + 1);
+            return;
+        }
+    }
+}
+
+void dict::growIndex() {
+    std::vector<IndexSlot> old(std::max<std::size_t>(16, keyIndex.size() * 2), IndexSlot{0, 0});
+    old.swap(keyIndex);
+    const std::size_t mask = keyIndex.size() - 1;
+    for (const IndexSlot &slot : old) {
+        if (slot.position == 0) continue;
+        std::size_t at = slot.hash & mask;
+        while (keyIndex[at].position != 0) at = (at + 1) & mask;
+        keyIndex[at] = slot;
+    }
 }
 
 void dict::rebuildIndex() {
-    textIndex.clear();
-    numberIndex.clear();
+    keyIndex.clear();
+    keysIndexed = 0;
     for (std::size_t i = 0; i < entries.size(); ++i) indexEntry(i);
 }
 
@@ -170,7 +261,7 @@ void dict::setSlice(int lo, int hi, int inclusive, const dyn &value) {
     } else {
         insert(value);
     }
-    std::deque<Entry> result;
+    vel_chunked_array<Entry> result;
     for (std::size_t i = 0; i < span.first; ++i)
         if (!inserted.hasKey(entries[i].key)) result.push_back(entries[i]);
     result.insert(result.end(), inserted.entries.begin(), inserted.entries.end());

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -179,6 +180,32 @@ TEST(Dict, IntegerAndTextKeysAreDistinctAndNumbersAreTruncated) {
     EXPECT_EQ(d.size(), 3);
     EXPECT_TRUE(d.in(dyn(1)));
     EXPECT_FALSE(d.in(dyn("2")));
+}
+
+// Enough keys for the index to grow many times: texts of every length up to
+// a few words, the empty text, integers of both signs and at the ends of
+// their range, and texts that spell those integers.
+TEST(Dict, EveryKeyIsFoundAfterTheIndexGrowsAndIsRebuilt) {
+    dict d;
+    std::vector<dyn> keys{dyn(""), dyn(0), dyn("0"), dyn(-1), dyn("-1"),
+                          dyn(std::numeric_limits<long long>::max()), dyn(std::numeric_limits<long long>::min())};
+    for (int i = 1; i < 3000; i++)
+        keys.push_back(dyn(std::string(i % 13, 'k') + std::to_string(i)));
+    for (int i = 1; i < 1000; i++)
+        keys.push_back(dyn(static_cast<long long>(i) * 4294967296LL));
+    for (std::size_t i = 0; i < keys.size(); i++)
+        d[keys[i]] = static_cast<int>(i);
+    ASSERT_EQ(d.size(), static_cast<int>(keys.size()));
+    for (std::size_t i = 0; i < keys.size(); i++)
+        ASSERT_EQ(d.at(keys[i]), static_cast<int>(i)) << i;
+    EXPECT_TRUE(d.at("kk1").isNil());
+    EXPECT_TRUE(d.at(1).isNil());
+    // Removing the first entry moves every other one down a position.
+    EXPECT_TRUE(d.remove(dyn("")));
+    for (std::size_t i = 1; i < keys.size(); i++)
+        ASSERT_EQ(d.at(keys[i]), static_cast<int>(i)) << i;
+    EXPECT_TRUE(d.at("").isNil());
+    EXPECT_EQ(d.size(), static_cast<int>(keys.size()) - 1);
 }
 
 TEST(Dict, RemovingKeepsTheIndexConsistent) {

@@ -578,6 +578,8 @@ struct vel_pair {
     vel_pair(const dyn &pairKey, const dyn &pairValue) : key(pairKey), value(pairValue) {}
 };
 
+#include "chunked_array.hpp"
+
 // ---------------------------------------------------------------------------
 // velarray
 
@@ -708,7 +710,7 @@ public:
     int size() const { return static_cast<int>(entries.size()); }
     int length() const { return size(); }
     bool empty() const { return entries.empty(); }
-    const std::deque<Entry> &items() const { return entries; }
+    const vel_chunked_array<Entry> &items() const { return entries; }
 
     // Text and integer keys (vel_if_direct_key) are looked up as they stand;
     // a C string as a text. A missing key reads as nil.
@@ -821,11 +823,17 @@ private:
     long long nextFreeKey() const;
     void indexEntry(std::size_t position);
     void rebuildIndex();
-    std::deque<Entry> entries;  // stable element addresses, as in velarray
-    // Positions in entries by key: text keys and integer keys apart, so that
-    // "1" and 1 are different keys.
-    std::unordered_map<std::string, std::size_t> textIndex;
-    std::unordered_map<long long, std::size_t> numberIndex;
+    void growIndex();
+    vel_chunked_array<Entry> entries;  // stable element addresses, as in velarray
+    // The hash index: an open-addressed table, a power of two long and at
+    // most half full, of the positions in entries by the hash of their key.
+    // Text keys and integer keys never match, so "1" and 1 are different.
+    struct IndexSlot {
+        std::uint32_t hash;
+        std::uint32_t position;  // of the entry, plus 1; 0 for a free slot
+    };
+    std::vector<IndexSlot> keyIndex;
+    std::size_t keysIndexed = 0;  // slots in use
     mutable std::size_t lastFound = 0;  // the position indexOf found last; may be stale
     std::size_t cursor = 0;
     bool stepPending = false;
@@ -845,7 +853,6 @@ std::ostream &operator<<(std::ostream &out, const dict &value);
 // element.
 velarray vel_elements_of(const dyn &value);
 
-#include "chunked_array.hpp"
 #include "typed_arrays.hpp"
 #include "xml_element.hpp"
 
