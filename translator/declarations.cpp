@@ -302,15 +302,22 @@ void writeObjectDeclarator(const std::string &name, int form, const ExprValue &v
         valueText = constructsWithoutArguments(declarations.classIndex) ? "=new " + className + "()" : "=NULL";
     declareName(name, declarations.declaredType, true);
     const std::string emitted = emittedNameFor(name);
-    if (atFileLevel() && output.mainOpened && !output.writingHeader) {
+    bool fileLevel = atFileLevel() && !output.writingHeader;
+    if (fileLevel && output.mainOpened) {
         // Met once main is open: a file-level variable all the same.
-        declarations.lateGlobals.push_back(declarations.cppType + emitted + "=NULL;");
+        std::string definition = withoutConst(declarations.modifierPrefix) + declarations.cppType + emitted + "=NULL;";
+        if (declarations.staticFlag != 0)
+            writeHeaderLine(definition);
+        else
+            declarations.lateGlobals.push_back(ownFileLevel(definition));
         emit(emitted + (valueText.empty() ? "=NULL" : valueText) + ";\n");
     } else {
-        emit(declarations.modifierPrefix + declarations.cppType + emitted + valueText + ";\n");
+        std::string definition = declarations.modifierPrefix + declarations.cppType + emitted + valueText + ";";
+        emit((fileLevel ? ownFileLevel(definition) : definition) + "\n");
     }
-    if (atFileLevel() && !output.writingHeader)
-        writeHeaderLine("extern " + className + " *" + emitted + ";");
+    // As for other variables, a static one has no extern line.
+    if (fileLevel && declarations.staticFlag == 0)
+        writeHeaderLine(ownFileLevel("extern " + declarations.cppType + emitted + ";"));
 }
 
 void beginEnumeration() {

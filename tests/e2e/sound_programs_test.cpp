@@ -234,6 +234,21 @@ TEST_F(SoundProgram, ASourceBuiltAloneCanThenBeIncluded) {
     EXPECT_EQ(library.status, 0) << describe(library);
 }
 
+// Objects at file level, static or not, before main opens and after.
+TEST_F(SoundProgram, FileLevelObjectsStaticOrNot) {
+    EXPECT_EQ(buildAndRun("class P\n"
+                          "    int x = 1\n"
+                          "/class\n"
+                          "static P early = P()\n"
+                          "P shared = P()\n"
+                          "print early.x\n"
+                          "static P late = P()\n"
+                          "P lateShared = P()\n"
+                          "late.x = 2\n"
+                          "print early.x, shared.x, late.x, lateShared.x\n"),
+              "1\n1 1 2 1\n");
+}
+
 TEST_F(SoundProgram, IntegerDivisionAndModulo) {
     EXPECT_EQ(buildAndRun("int a = 7\n"
                           "int m = -2147483647 - 1\n"

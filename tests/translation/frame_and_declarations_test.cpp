@@ -65,13 +65,15 @@ TEST_F(Declarations, DefaultsByType) {
 TEST_F(Declarations, FileLevelVariablesOfTheProgramAreItsOwn) {
     std::ofstream(directory + "/lib.vel") << "int shared = 1\n";
     Translation t = translate("include \"lib.vel\"\nint limit = 10\nstatic int kept = 2\n"
-                              "print limit\nint late = 3\nprint late, kept, shared\n");
+                              "class P\n    int x = 1\n/class\nP thing = P()\n"
+                              "print limit\nint late = 3\nprint late, kept, shared, thing.x\n");
     EXPECT_EQ(t.status, 0) << t.report;
     EXPECT_NE(t.implementation.find("\nnamespace { int limit=10; }\n"), std::string::npos) << t.implementation;
     EXPECT_NE(t.implementation.find("\nnamespace { int late=0; }\n"), std::string::npos) << t.implementation;
     EXPECT_NE(t.header.find("\nnamespace { extern int limit; }\n"), std::string::npos) << t.header;
     EXPECT_NE(t.header.find("\nnamespace { extern int late; }\n"), std::string::npos) << t.header;
     EXPECT_NE(t.implementation.find("\nstatic int kept=2;\n"), std::string::npos) << t.implementation;
+    EXPECT_NE(t.header.find("\nnamespace { extern P *thing; }\n"), std::string::npos) << t.header;
     std::ifstream libraryHeader(directory + "/lib.hpp");
     std::string library(std::istreambuf_iterator<char>(libraryHeader), {});
     EXPECT_NE(library.find("\nextern int shared;\n"), std::string::npos) << library;
