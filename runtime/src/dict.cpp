@@ -6,6 +6,10 @@
 #include <cstring>
 #include <sstream>
 
+// The steps of a key lookup: inline, since a call costs as much as a step
+// under wasm.
+#define VEL_LOOKUP_STEP __attribute__((always_inline)) inline
+
 namespace {
 
 [[noreturn]] void refuseKey(const dyn &key) {
@@ -47,14 +51,14 @@ namespace {
 
 // Keys that differ mostly differ in their last byte too ("key17", "key18"):
 // testing it first spares the comparison of the whole text.
-bool sameText(const std::string &a, const std::string &b) {
+VEL_LOOKUP_STEP bool sameText(const std::string &a, const std::string &b) {
     const std::size_t size = a.size();
     return size == b.size() && (size == 0 || (a[size - 1] == b[size - 1] && std::memcmp(a.data(), b.data(), size) == 0));
 }
 
 // Whether an entry's key is the key looked up. Number keys are stored as
 // integers; any other stored kind is left to the index.
-bool isKey(const dyn &stored, const vel_dict_key &key) {
+VEL_LOOKUP_STEP bool isKey(const dyn &stored, const vel_dict_key &key) {
     if (key.textKey != nullptr) return stored.kind() == dyn::TEXT && sameText(stored.asText()->data, *key.textKey);
     return stored.kind() == dyn::INTEGER && stored.holdsInteger() == key.number;
 }
@@ -75,7 +79,7 @@ long dict::indexOf(const vel_dict_key &key) const {
 namespace {
 
 // Murmur3's finalizer: every bit of the input moves every bit of the hash.
-std::uint32_t mixed(std::uint32_t h) {
+VEL_LOOKUP_STEP std::uint32_t mixed(std::uint32_t h) {
     h ^= h >> 16;
     h *= 0x85ebca6bu;
     h ^= h >> 13;
@@ -85,7 +89,7 @@ std::uint32_t mixed(std::uint32_t h) {
 
 // Four bytes at a time: keys are mostly short, and this is the whole cost
 // of hashing one.
-std::uint32_t textHash(const std::string &bytes) {
+VEL_LOOKUP_STEP std::uint32_t textHash(const std::string &bytes) {
     std::uint32_t h = static_cast<std::uint32_t>(bytes.size()) * 0x9e3779b1u;
     const char *at = bytes.data();
     std::size_t left = bytes.size();
@@ -103,18 +107,18 @@ std::uint32_t textHash(const std::string &bytes) {
 
 // Integer keys hash apart from texts only by chance; the key comparison
 // tells them apart.
-std::uint32_t numberHash(long long number) {
+VEL_LOOKUP_STEP std::uint32_t numberHash(long long number) {
     auto bits = static_cast<unsigned long long>(number);
     return mixed(static_cast<std::uint32_t>(bits) ^ mixed(static_cast<std::uint32_t>(bits >> 32) + 0x5bd1e995u));
 }
 
-std::uint32_t hashOf(const vel_dict_key &key) {
+VEL_LOOKUP_STEP std::uint32_t hashOf(const vel_dict_key &key) {
     return key.textKey != nullptr ? textHash(*key.textKey) : numberHash(key.number);
 }
 
 // Whether a stored key is the key looked up, as the index keys it: a text
 // by its bytes, anything else by its integer value.
-bool indexedKeyIs(const dyn &stored, const vel_dict_key &key) {
+VEL_LOOKUP_STEP bool indexedKeyIs(const dyn &stored, const vel_dict_key &key) {
     if (key.textKey != nullptr) return stored.kind() == dyn::TEXT && sameText(stored.asText()->data, *key.textKey);
     if (stored.kind() == dyn::INTEGER) return stored.holdsInteger() == key.number;
     return stored.kind() != dyn::TEXT && dyn::toInt64(stored) == key.number;
