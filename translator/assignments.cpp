@@ -90,6 +90,8 @@ void writeOne(const AssignTarget &target, char op, const ExprValue &value) {
     }
     std::string destination = target.path + target.setter;
     std::string appended = op == '=' ? inPlaceAppend(target, value) : std::string();
+    if (appended.empty() && op == '=')
+        appended = inPlaceElementSum(target, value);
     if (!appended.empty())
         emit(destination + " += " + appended + ";\n");
     else if (op == '+' && target.valueType == T_CHARPTR)

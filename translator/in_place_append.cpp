@@ -75,3 +75,34 @@ std::string inPlaceAppend(const AssignTarget &target, const ExprValue &value) {
         joined += "+" + chain->pieces[i];
     return joined;
 }
+
+namespace {
+
+bool isNumberLiteralText(const std::string &text) {
+    std::size_t points = 0;
+    for (char c : text) {
+        if (c == '.')
+            points++;
+        else if (c < '0' || c > '9')
+            return false;
+    }
+    return !text.empty() && points <= 1 && text[0] != '.';
+}
+
+}  // namespace
+
+// The element is then found once and changed where it stands. dyn's += is
+// the assignment of the sum, so the value is the same; and with a literal
+// operand and a plain key nothing runs between finding the element and
+// changing it, so where the element lives cannot change in between.
+std::string inPlaceElementSum(const AssignTarget &target, const ExprValue &value) {
+    if (!(target.type == T_DICT || target.type == T_ARRAY) || target.valueType != T_VAR || value.type != T_VAR ||
+        target.nesting != 1 || !target.plainSubscript || target.setter.empty() || target.setterIsCall ||
+        target.pathIsPointer || target.isSlice)
+        return "";
+    const std::string prefix = target.readPath + "+";
+    if (value.text.size() <= prefix.size() || value.text.compare(0, prefix.size(), prefix) != 0)
+        return "";
+    std::string operand = value.text.substr(prefix.size());
+    return isNumberLiteralText(operand) ? operand : "";
+}

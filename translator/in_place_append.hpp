@@ -24,3 +24,7 @@ std::shared_ptr<AppendChain> chainAfter(std::shared_ptr<AppendChain> chain, std:
 // What follows "target += " when assigning value to target appends in
 // place with the result of the plain assignment; empty when it cannot.
 std::string inPlaceAppend(const AssignTarget &target, const ExprValue &value);
+
+// What follows "target += " for "d[k] = d[k] + n", n a number literal, on an
+// element of a var array or dict reached by a plain key; empty otherwise.
+std::string inPlaceElementSum(const AssignTarget &target, const ExprValue &value);

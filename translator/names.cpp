@@ -185,6 +185,7 @@ void indexTarget(AssignTarget &target, const ExprValue &index, bool anotherFollo
     }
     target.readPath += read.text;
     target.valueType = subscript.type;
+    target.plainSubscript = target.nesting == 0 && (index.plainName || index.literal);
     target.nesting++;
 }
 

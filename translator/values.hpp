@@ -59,4 +59,5 @@ struct AssignTarget {
     bool isSlice = false;
     std::string low, high;       // slice bounds
     int inclusive = 1;
+    bool plainSubscript = false; // one subscript, a variable's name or a literal
 };

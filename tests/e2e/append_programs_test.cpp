@@ -51,6 +51,25 @@ TEST(AppendProgram, ArraysAppendOneOperandAndThemselves) {
               "[1, 1, \"x\", 2, 3]\n[1, 1, 3]\n");
 }
 
+// Changed in place or not, an element's sum is the plain sum: nil, texts,
+// numbers, missing keys and elements past the end alike.
+TEST(AppendProgram, VarElementsGrowAsTheirSums) {
+    EXPECT_EQ(buildAndRun("dict d = {}\n"
+                          "text k = \"a\"\n"
+                          "d[k] = d[k] + 1\n"
+                          "d[k] = d[k] + 1\n"
+                          "d[\"b\"] = d[\"b\"] + 2.5\n"
+                          "d[\"t\"] = \"x\"\n"
+                          "d[\"t\"] = d[\"t\"] + 1\n"
+                          "d[2] = d[2] + 1\n"
+                          "array a = []\n"
+                          "int i = 2\n"
+                          "a[i] = a[i] + 1\n"
+                          "a[0] = a[0] + 1.5\n"
+                          "print d, a\n"),
+              "{\"a\": 2, \"b\": 2.5, \"t\": \"x1\", 2: 1} [1.5, nil, 1]\n");
+}
+
 TEST(AppendProgram, LongTextIsBuiltInPlace) {
     EXPECT_EQ(buildAndRun("text s = \"\"\n"
                           "for int i in 0 -- 100000\n"

@@ -85,11 +85,33 @@ TEST_F(InPlaceAppend, OtherFormsAreLeftAlone) {
 
 TEST_F(InPlaceAppend, ElementTargetsKeepTheirSetter) {
     Translation t = translate("text[] names = [\"a\"]\n"
-                              "dict d = {}\n"
+                              "int[] n = [1]\n"
                               "names[0] = names[0] + \"b\"\n"
-                              "d[\"k\"] = d[\"k\"] + 1\n");
+                              "n[0] = n[0] + 1\n");
     EXPECT_EQ(t.status, 0) << t.report;
     EXPECT_EQ(t.countOccurrences(" += "), 0) << t.implementation;
+}
+
+// d[k] = d[k] + 1 finds the element once; only with a plain key and a
+// number, where nothing can run between finding the element and changing it.
+TEST_F(InPlaceAppend, VarElementPlusANumberChangesInPlace) {
+    Translation t = translate("dict d = {}\n"
+                              "array a = []\n"
+                              "text k = \"k\"\n"
+                              "int i = 0\n"
+                              "d[k] = d[k] + 1\n"
+                              "d[\"c\"] = d[\"c\"] + 2.5\n"
+                              "a[i] = a[i] + 1\n"
+                              "d[k] = d[k] + i\n"
+                              "d[k] = d[k] + 1 + 1\n"
+                              "d[k.upper()] = d[k.upper()] + 1\n"
+                              "d[k] = d[\"c\"] + 1\n"
+                              "d[k] = 1 + d[k]\n");
+    EXPECT_EQ(t.status, 0) << t.report;
+    EXPECT_TRUE(t.hasStatement("d[k] += 1;")) << t.implementation;
+    EXPECT_TRUE(t.hasStatement("a[i] += 1;")) << t.implementation;
+    // A var plus a real is a real, converted back: not the same statement.
+    EXPECT_EQ(t.countOccurrences(" += "), 2) << t.implementation;
 }
 
 }  // namespace
