@@ -228,6 +228,19 @@ TEST(VelFor, IntegerRangesAtTheEdgesOfTheirTypeDoNotWrap) {
     EXPECT_EQ(inclusiveDown(char(-126), -1, char(-128)), (std::vector<char>{-126, -127, -128}));
 }
 
+TEST(VelFor, InlineStepStopsAtTheEdgeOfInt) {
+    EXPECT_EQ(_vel_for_add(3, 4), 7);
+    EXPECT_EQ(_vel_for_add(-3, -4), -7);
+    EXPECT_EQ(_vel_for_add(INT_MAX - 5, 5), INT_MAX);
+    EXPECT_EQ(_vel_for_add(INT_MAX - 4, 5), INT_MAX);
+    EXPECT_EQ(_vel_for_add(INT_MAX, 1), INT_MAX);
+    EXPECT_EQ(_vel_for_add(INT_MIN + 5, -5), INT_MIN);
+    EXPECT_EQ(_vel_for_add(INT_MIN + 4, -5), INT_MIN);
+    EXPECT_EQ(_vel_for_add(INT_MIN, -1), INT_MIN);
+    EXPECT_EQ(_vel_for_add(INT_MIN, INT_MAX), -1);
+    EXPECT_EQ(_vel_for_add(INT_MAX, INT_MIN), -1);
+}
+
 TEST(VelFor, NaturalRanges) {
     EXPECT_EQ(inclusiveDown(natural(3), -1, natural(0)), (std::vector<natural>{3, 2, 1, 0}));
     EXPECT_EQ(exclusiveDown(natural(3), -1, natural(0)), (std::vector<natural>{3, 2, 1}));

@@ -73,6 +73,17 @@ void loops() {
         std::cout << " " << i;
     }
     std::cout << "\n";
+    // The inline form of a loop with a constant step stops at the edge of int.
+    for (int i = 2147483640; i < 2147483647; i = _vel_for_add(i, 5)) {
+        if (runaway()) break;
+        std::cout << i << " ";
+    }
+    std::cout << "|";
+    for (int i = -2147483640; i > INT_MIN; i = _vel_for_add(i, -5)) {
+        if (runaway()) break;
+        std::cout << " " << i;
+    }
+    std::cout << "\n";
     int _I_7 = _vel_for_step(0.25);
     for (double x = 0; _I_7 && x <= 1; _I_7 = _vel_for_next(x, 0.25, 1, 1)) {
         if (runaway()) break;
