@@ -73,21 +73,25 @@ std::string ownFileLevel(const std::string &declaration) {
     return "namespace { " + declaration + " }";
 }
 
-// A file-level variable met after main has opened: it stays a file-level
+// The header's declaration of a file-level variable; a static variable
+// belongs to its own file, and the header declares nothing for it.
+void writeExternLine(const std::string &declaration) {
+    if (declarations.staticFlag == 0)
+        writeHeaderLine(ownFileLevel("extern " + declaration + ";"));
+}
+
+// A file-level variable met after main has opened stays a file-level
 // variable, defined after main with its default value, and receives its
-// value at this point of main.
-//
-// The definition cannot be const, since main assigns it; the symbol table
-// keeps it constant for the program. A static variable has no extern line
-// in the header, so its definition goes there, ahead of main.
-void writeLateGlobal(const std::string &name, const std::string &valueText) {
-    std::string definition = withoutConst(declarations.modifierPrefix) + declarations.cppType + name +
-                             defaultInitializer(declarations.declaredType) + ";";
+// value at that point of main. The definition cannot be const, since main
+// assigns it; the symbol table keeps it constant for the program. A static
+// variable has no extern line in the header, so its definition goes there,
+// ahead of main.
+void placeLateDefinition(const std::string &initializer, const std::string &name) {
+    std::string definition = withoutConst(declarations.modifierPrefix) + declarations.cppType + name + initializer + ";";
     if (declarations.staticFlag != 0)
         writeHeaderLine(definition);
     else
         declarations.lateGlobals.push_back(ownFileLevel(definition));
-    emit(name + valueText + ";");
 }
 
 
@@ -240,19 +244,18 @@ void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &va
     }
     declareName(name, type, hasValue);
     const std::string emitted = emittedNameFor(name);
-    bool fileLevel = atFileLevel();
-    bool late = fileLevel && output.mainOpened && !output.writingHeader;
+    bool fileLevel = atFileLevel() && !output.writingHeader;
+    bool late = fileLevel && output.mainOpened;
     if (late) {
-        writeLateGlobal(emitted, valueText);
+        placeLateDefinition(defaultInitializer(declarations.declaredType), emitted);
+        emit(emitted + valueText + ";");
     } else {
         std::string definition = declarations.modifierPrefix + declarations.cppType + emitted + valueText + ";";
-        emit(fileLevel && !output.writingHeader ? ownFileLevel(definition) : definition);
+        emit(fileLevel ? ownFileLevel(definition) : definition);
     }
-    // A static variable belongs to its own file: the header declares nothing for it.
-    if (fileLevel && !output.writingHeader && declarations.staticFlag == 0)
-        writeHeaderLine(ownFileLevel("extern " +
-                                     (late ? withoutConst(declarations.modifierPrefix) : declarations.modifierPrefix) +
-                                     declarations.cppType + emitted + ";"));
+    if (fileLevel)
+        writeExternLine((late ? withoutConst(declarations.modifierPrefix) : declarations.modifierPrefix) +
+                        declarations.cppType + emitted);
 }
 
 void betweenDeclarators() {
@@ -304,20 +307,14 @@ void writeObjectDeclarator(const std::string &name, int form, const ExprValue &v
     const std::string emitted = emittedNameFor(name);
     bool fileLevel = atFileLevel() && !output.writingHeader;
     if (fileLevel && output.mainOpened) {
-        // Met once main is open: a file-level variable all the same.
-        std::string definition = withoutConst(declarations.modifierPrefix) + declarations.cppType + emitted + "=NULL;";
-        if (declarations.staticFlag != 0)
-            writeHeaderLine(definition);
-        else
-            declarations.lateGlobals.push_back(ownFileLevel(definition));
+        placeLateDefinition("=NULL", emitted);
         emit(emitted + (valueText.empty() ? "=NULL" : valueText) + ";\n");
     } else {
         std::string definition = declarations.modifierPrefix + declarations.cppType + emitted + valueText + ";";
         emit((fileLevel ? ownFileLevel(definition) : definition) + "\n");
     }
-    // As for other variables, a static one has no extern line.
-    if (fileLevel && declarations.staticFlag == 0)
-        writeHeaderLine(ownFileLevel("extern " + declarations.cppType + emitted + ";"));
+    if (fileLevel)
+        writeExternLine(declarations.cppType + emitted);
 }
 
 void beginEnumeration() {

@@ -56,11 +56,12 @@ VEL_LOOKUP_STEP bool sameText(const std::string &a, const std::string &b) {
     return size == b.size() && (size == 0 || (a[size - 1] == b[size - 1] && std::memcmp(a.data(), b.data(), size) == 0));
 }
 
-// Whether an entry's key is the key looked up. Number keys are stored as
-// integers; any other stored kind is left to the index.
+// Whether a stored key is the key looked up: a text by its bytes, anything
+// else by its integer value.
 VEL_LOOKUP_STEP bool isKey(const dyn &stored, const vel_dict_key &key) {
     if (key.textKey != nullptr) return stored.kind() == dyn::TEXT && sameText(stored.asText()->data, *key.textKey);
-    return stored.kind() == dyn::INTEGER && stored.holdsInteger() == key.number;
+    if (stored.kind() == dyn::INTEGER) return stored.holdsInteger() == key.number;
+    return stored.kind() != dyn::TEXT && dyn::toInt64(stored) == key.number;
 }
 
 }  // namespace
@@ -116,14 +117,6 @@ VEL_LOOKUP_STEP std::uint32_t hashOf(const vel_dict_key &key) {
     return key.textKey != nullptr ? textHash(*key.textKey) : numberHash(key.number);
 }
 
-// Whether a stored key is the key looked up, as the index keys it: a text
-// by its bytes, anything else by its integer value.
-VEL_LOOKUP_STEP bool indexedKeyIs(const dyn &stored, const vel_dict_key &key) {
-    if (key.textKey != nullptr) return stored.kind() == dyn::TEXT && sameText(stored.asText()->data, *key.textKey);
-    if (stored.kind() == dyn::INTEGER) return stored.holdsInteger() == key.number;
-    return stored.kind() != dyn::TEXT && dyn::toInt64(stored) == key.number;
-}
-
 vel_dict_key storedKey(const dyn &stored) {
     if (stored.kind() == dyn::TEXT) return vel_dict_key{&stored.asText()->data, 0, true};
     return vel_dict_key{nullptr, dyn::toInt64(stored), true};
@@ -131,16 +124,21 @@ vel_dict_key storedKey(const dyn &stored) {
 
 }  // namespace
 
+// The slot that holds the key, or the free slot where it would go: the
+// table is never full, so the probe ends.
+std::size_t dict::slotFor(const vel_dict_key &key, std::uint32_t hash) const {
+    const std::size_t mask = keyIndex.size() - 1;
+    std::size_t at = hash & mask;
+    while (keyIndex[at].position != 0 &&
+           !(keyIndex[at].hash == hash && isKey(entries[keyIndex[at].position - 1].key, key)))
+        at = (at + 1) & mask;
+    return at;
+}
+
 long dict::searchIndex(const vel_dict_key &key) const {
     if (keyIndex.empty()) return -1;
-    const std::uint32_t hash = hashOf(key);
-    const std::size_t mask = keyIndex.size() - 1;
-    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
-        const IndexSlot &slot = keyIndex[at];
-        if (slot.position == 0) return -1;
-        if (slot.hash == hash && indexedKeyIs(entries[slot.position - 1].key, key))
-            return static_cast<long>(slot.position - 1);
-    }
+    const IndexSlot &slot = keyIndex[slotFor(key, hashOf(key))];
+    return slot.position == 0 ? -1 : static_cast<long>(slot.position - 1);
 }
 
 // A key met again (only while rebuilding) takes the later position, so
@@ -149,19 +147,9 @@ void dict::indexEntry(std::size_t position) {
     if ((keysIndexed + 1) * 2 > keyIndex.size()) growIndex();
     const vel_dict_key key = storedKey(entries[position].key);
     const std::uint32_t hash = hashOf(key);
-    const std::size_t mask = keyIndex.size() - 1;
-    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
-        IndexSlot &slot = keyIndex[at];
-        if (slot.position == 0) {
-            slot = IndexSlot{hash, static_cast<std::uint32_t>(position + 1)};
-            keysIndexed++;
-            return;
-        }
-        if (slot.hash == hash && indexedKeyIs(entries[slot.position - 1].key, key)) {
-            slot.position = static_cast<std::uint32_t>(position + 1);
-            return;
-        }
-    }
+    IndexSlot &slot = keyIndex[slotFor(key, hash)];
+    if (slot.position == 0) keysIndexed++;
+    slot = IndexSlot{hash, static_cast<std::uint32_t>(position + 1)};
 }
 
 void dict::growIndex() {

@@ -821,6 +821,7 @@ private:
     // The value of the key, added as nil at the end when missing.
     dyn &valueFor(const vel_dict_key &key);
     long long nextFreeKey() const;
+    std::size_t slotFor(const vel_dict_key &key, std::uint32_t hash) const;
     void indexEntry(std::size_t position);
     void rebuildIndex();
     void growIndex();
