@@ -1,5 +1,6 @@
 #include "translator/translator.hpp"
 #include <cctype>
+#include "driver/build_stamp.hpp"
 #include "driver/project.hpp"
 #include "driver/settings.hpp"
 #include "driver/toolchain.hpp"
@@ -90,7 +91,7 @@ void beginSourceFile() {
     // Headers include the headers of the sources they include, so that a
     // cycle of includes must not make the preprocessor loop.
     switchToHeader();
-    emit("#pragma once\n" + roleLine(project.translationRole) + "\n");
+    emit("#pragma once\n" + roleLine(project.translationRole) + "\n" + stampLine(project.buildStamp) + "\n");
     switchToImplementation();
     for (const char *line : prologue)
         emit(line);
