@@ -13,8 +13,13 @@ BUILD_TYPE=RelWithDebInfo
 JOBS=2
 
 # Build tools, the ANTLR 2 generator and C++ run-time, Emscripten (which
-# runs on python3 and node), Node for our wasmer, and GoogleTest.
-PACKAGES="cmake g++ make antlr libantlr-dev emscripten python3 nodejs libgtest-dev googletest"
+# runs on python3 and node), Node for our wasmer, npm for the second WASI
+# runtime of the tests, and GoogleTest.
+PACKAGES="cmake g++ make antlr libantlr-dev emscripten python3 nodejs npm libgtest-dev googletest"
+
+# The tests run every module a second time on this independent, pure
+# JavaScript WASI implementation; it goes into the build tree.
+SECOND_RUNTIME_PACKAGE="@bjorn3/browser_wasi_shim@0.4.2"
 
 say() {
     printf 'setup: %s\n' "$*"
@@ -58,6 +63,15 @@ build() {
     cmake --build "$BUILD_DIR" -j "$JOBS"
 }
 
+install_second_runtime() {
+    if [ -f "$BUILD_DIR/second-runtime/node_modules/@bjorn3/browser_wasi_shim/dist/index.js" ]; then
+        say "second WASI runtime present"
+        return
+    fi
+    say "installing the second WASI runtime ($SECOND_RUNTIME_PACKAGE) for the tests"
+    npm install --no-save --no-audit --no-fund --prefix "$BUILD_DIR/second-runtime" "$SECOND_RUNTIME_PACKAGE"
+}
+
 install_build() {
     say "installing velc, velc.ini, libvel and wasmer"
     as_root cmake --install "$BUILD_DIR"
@@ -87,6 +101,7 @@ check_toolchain() {
 
 install_missing_packages
 build
+install_second_runtime
 install_build
 check_toolchain
 say "done: velc is $(command -v velc)"
