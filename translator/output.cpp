@@ -1,15 +1,28 @@
 #include "translator/output.hpp"
 
+#include <cerrno>
+
 OutputState output;
 
+namespace {
+
+void noteWriteFailure() {
+    if (output.failedFile)
+        return;
+    output.failedFile = output.currentOutput;
+    output.writeError = errno != 0 ? errno : EIO;
+}
+
+}  // namespace
+
 void emit(const std::string &text) {
-    if (output.currentOutput)
-        fwrite(text.data(), 1, text.size(), output.currentOutput);
+    if (output.currentOutput && fwrite(text.data(), 1, text.size(), output.currentOutput) != text.size())
+        noteWriteFailure();
 }
 
 void emitChar(char c) {
-    if (output.currentOutput)
-        fputc(c, output.currentOutput);
+    if (output.currentOutput && fputc(c, output.currentOutput) == EOF)
+        noteWriteFailure();
 }
 
 void newlineOnce() {
