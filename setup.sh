@@ -39,6 +39,11 @@ as_root() {
 }
 
 is_installed() {
+    # Some Node.js builds (NodeSource's among them) bring their own npm and
+    # conflict with Debian's package of it: a working npm counts as present.
+    if [ "$1" = npm ] && command -v npm >/dev/null 2>&1; then
+        return 0
+    fi
     dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
 }
 
