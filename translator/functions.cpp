@@ -132,7 +132,7 @@ void addClassReturnType(const std::string &className) {
     FunctionState &state = functionState;
     state.modifiers = currentModifiers();
     state.record.isStatic = currentIsStatic();
-    state.returnSpelling = className + " *";
+    state.returnSpelling = typeNameSpelling(className) + " *";
     state.record.returnTypes.push_back(T_OBJECT);
     state.record.returnClass = findClass(className);
     if (state.record.returnClass < 0)
@@ -147,7 +147,7 @@ void setMethodName(const std::string &name) {
     if (record.ownerClass < 0 || !checkClassNameCase(name))
         return;
     record.isConstructor = true;
-    record.emittedName = name;
+    record.emittedName = typeNameSpelling(name);
     // The return statements are still checked against the declared type.
     if (!record.returnTypes.empty())
         reportError(E_CONSTRUCTOR_VOID);
@@ -221,17 +221,17 @@ void parameterNamedType(const std::string &name) {
     if (signature >= 0) {
         parameter.type = T_FUNCTION;
         parameter.signature = signature;
-        functionState.parameterSpelling += name + " ";
+        functionState.parameterSpelling += typeNameSpelling(name) + " ";
         return;
     }
     bool byValue = false;
     parameter.type = T_OBJECT;
     parameter.className = name;
     if (isDefinedType(name, byValue)) {
-        functionState.parameterSpelling += name + (byValue ? " " : " *");
+        functionState.parameterSpelling += typeNameSpelling(name) + (byValue ? " " : " *");
         return;
     }
-    functionState.parameterSpelling += name + " *";
+    functionState.parameterSpelling += typeNameSpelling(name) + " *";
     if (findClass(name) < 0)
         reportNamed(E_CLASS_NOT_DEFINED, name);
 }
@@ -319,7 +319,7 @@ void endParameter() {
 std::string methodHead() {
     const FunctionState &state = functionState;
     if (state.record.isConstructor)
-        return state.record.name + "(" + state.prototypeParameters + ")";
+        return state.record.emittedName + "(" + state.prototypeParameters + ")";
     std::string returned = state.returnSpelling.empty() ? "void " : state.returnSpelling;
     return withoutAccess(state.modifiers) + returned + state.record.emittedName + "(" + state.prototypeParameters + ")";
 }
