@@ -1,6 +1,7 @@
 #include "translator/classes.hpp"
 
 #include <cstdio>
+#include <set>
 #include <vector>
 
 #include "diagnostics/diagnostics.hpp"
@@ -15,6 +16,7 @@
 namespace {
 
 struct ClassState {
+    std::set<std::string> definedHere;  // the classes this source defines
     int current = -1;            // the class being defined
     bool constructorSeen = false;
     int savedIndent = 0;
@@ -64,6 +66,9 @@ void beginClass(const std::string &name, ClassKind kind) {
         output.currentOutput = nullptr;
     }
     typeState.currentType = T_CLASS;
+    if (kind == CLASS_DEFINED && (!classState.definedHere.insert(name).second ||
+                                  findNoCase(symbolTable.globals, name) >= 0 || findProgramFunction(name) >= 0))
+        reportDuplicateName(name);
     int index = declareClass(name, sourceNames.baseName);
     classState.current = index;
     classState.constructorSeen = false;

@@ -57,6 +57,9 @@ void declareName(const std::string &name, int type, bool assigned, int classInde
     pendingDeclaration = PendingDeclaration();
     pendingDeclaration.kind = declarations.storageKind;
     pendingDeclaration.classIndex = classIndex == CLASS_OF_DECLARATION ? declarations.classIndex : classIndex;
+    // A name that is a class's stands for the class wherever it is used.
+    if (findClass(name) >= 0)
+        reportDuplicateName(name);
     declare(name, assigned ? SYMBOL_ASSIGNED : 0);
 }
 
@@ -236,6 +239,8 @@ void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &va
         valueText = defaultInitializer(type);
     }
     if (atClassLevel()) {
+        if (findClassMethod(currentClassIndex(), name) >= 0)
+            reportDuplicateName(name);
         // An attribute has a value from the object's construction on.
         declareName(name, type, true);
         writeAttribute(emittedNameFor(name), declarations.cppType, valueText, declarations.staticFlag != 0,
