@@ -77,6 +77,7 @@ void beginSourceFile() {
     }
     output.currentOutput = output.savedImplementation = output.implementationFile;
     diagnostics.errorCount = 0;
+    beginSourceScopes();
     resetTypeState();
     resetStatementState();
     resetDeclarationState();
