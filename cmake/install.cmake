@@ -25,6 +25,7 @@ objects=/velmorac/velmora/velmora.a
 extension=.o
 pch=/velmorac/velmora/prologue.hpp.pch
 jobs=${VELMORA_PROCESSORS}
+lines=1
 ")
 # Copying only on change keeps the install step from redoing work.
 configure_file(${VELMORA_INSTALLED_INI}.new ${VELMORA_INSTALLED_INI} COPYONLY)

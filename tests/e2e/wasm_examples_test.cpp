@@ -4,6 +4,7 @@
 
 #include "builtin_rows.hpp"
 #include "example_runner.hpp"
+#include "fault_runner.hpp"
 
 namespace {
 
@@ -65,5 +66,13 @@ TEST(WasmProgram, EveryBuiltinRowCompilesAndRuns) {
     EXPECT_EQ(program.status, 0) << describe(program);
     EXPECT_NE(program.standardOutput.find("done\n"), std::string::npos) << describe(program);
 }
+
+// Under wasmer as natively: the error line names the source line.
+class WasmFault : public testing::TestWithParam<std::string> {};
+
+TEST_P(WasmFault, NamesTheSourceLine) { checkFault(GetParam(), WASM_INI, WASMER_COMMAND, "", true); }
+
+INSTANTIATE_TEST_SUITE_P(Faults, WasmFault, testing::ValuesIn(faultNames()),
+                         [](const testing::TestParamInfo<std::string> &info) { return info.param; });
 
 }  // namespace
