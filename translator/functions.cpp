@@ -401,7 +401,9 @@ void endFunctionHead() {
     state.savedBlankLines = output.blankLines;
     output.currentOutput = output.functionsFile;
     output.indentLevel = 0;
-    emit("\n" + head + state.parameters + ")\n{\n");
+    emit("\n");
+    mapSourceLine();
+    emit(head + state.parameters + ")\n{\n");
     output.indentLevel = 1;
     output.blankLines = 1;
     if (!state.argumentVector.empty())
