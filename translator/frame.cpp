@@ -40,6 +40,7 @@ void appendFunctions() {
         char buffer[8192];
         for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, output.functionsFile)) > 0;)
             emit(std::string(buffer, got));
+        continueMappingOf(output.functionsFile);
     }
     output.currentOutput = saved;
     closeFile(output.functionsFile);
@@ -76,6 +77,8 @@ void beginSourceFile() {
         throw std::runtime_error("cannot write " + name);
     }
     output.currentOutput = output.savedImplementation = output.implementationFile;
+    if (toolchainSettings.lines && !project.discardingOutput)
+        beginLineMapping(driverSettings.currentSourceName);
     diagnostics.errorCount = 0;
     beginSourceScopes();
     resetTypeState();

@@ -29,7 +29,7 @@ ExprValue beginName(const std::string &name, bool methodReceiver) {
     // A class name leads to its static members.
     int classIndex = findClass(name);
     if (classIndex >= 0) {
-        value.text = name;
+        value.text = classRecord(classIndex).emittedName;
         value.type = T_CLASS;
         value.classIndex = classIndex;
         typeState.currentType = T_CLASS;
@@ -151,7 +151,7 @@ AssignTarget beginTarget(const std::string &name) {
     AssignTarget target;
     int classIndex = findClass(name);
     if (classIndex >= 0) {
-        target.path = target.readPath = name;
+        target.path = target.readPath = classRecord(classIndex).emittedName;
         target.type = target.valueType = T_CLASS;
         target.classIndex = classIndex;
         return target;

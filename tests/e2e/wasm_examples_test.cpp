@@ -5,6 +5,7 @@
 
 #include "builtin_rows.hpp"
 #include "example_runner.hpp"
+#include "fault_runner.hpp"
 #include "wasi_modules.hpp"
 
 namespace {
@@ -92,6 +93,33 @@ TEST(WasmProgram, EveryBuiltinRowCompilesAndRuns) {
         EXPECT_EQ(second.status, 0) << describe(second);
         EXPECT_NE(second.standardOutput.find("done\n"), std::string::npos) << describe(second);
     }
+}
+
+// Under wasmer as natively: the error line names the source line.
+class WasmFault : public testing::TestWithParam<std::string> {};
+
+TEST_P(WasmFault, NamesTheSourceLine) { checkFault(GetParam(), WASM_INI, WASMER_COMMAND, "", true); }
+
+INSTANTIATE_TEST_SUITE_P(Faults, WasmFault, testing::ValuesIn(faultNames()),
+                         [](const testing::TestParamInfo<std::string> &info) { return info.param; });
+
+}  // namespace
+
+namespace {
+
+// A trap is one line that names the program's function it ran in.
+TEST(WasmProgram, DeepRecursionTrapNamesTheFunction) {
+    ExampleWorkspace workspace("wasm_deep_recursion", WASM_INI);
+    workspace.addSource("deep", "text down(int n, text s)\n    if n < 0\n        return s\n    /if\n"
+                                "    text t = down(n + 1, s + \"x\")\nreturn t + s\n\nprint down(1, \"\")\n");
+    CommandOutcome build = workspace.build("deep");
+    ASSERT_TRUE(workspace.hasFile("deep.wasm")) << describe(build);
+    CommandOutcome program = workspace.run(std::string(WASMER_COMMAND) + " deep.wasm");
+    EXPECT_NE(program.status, 0) << describe(program);
+    EXPECT_EQ(program.standardOutput, "");
+    EXPECT_NE(program.standardError.find("wasmer: deep.wasm: trap: "), std::string::npos) << describe(program);
+    EXPECT_NE(program.standardError.find(" (in down)\n"), std::string::npos) << describe(program);
+    EXPECT_EQ(program.standardError.find("\n    at "), std::string::npos) << describe(program);
 }
 
 }  // namespace
