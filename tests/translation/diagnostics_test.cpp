@@ -198,3 +198,15 @@ TEST_F(Statements, SummaryCountsTheErrors) {
 }
 
 }  // namespace
+
+// Each "in" decides between a range and a container once: nested sixty
+// deep, the forms still translate at once and report each level.
+TEST_F(Statements, DeepNestingOfInTranslates) {
+    std::string nested = "[1]";
+    for (int level = 0; level < 60; level++)
+        nested = "1 in (" + nested + ")";
+    Translation t = translate("bool b = " + nested + "\nprint b\n");
+    EXPECT_TRUE(t.reportHasLine("prog.vel, compiled 2 lines, there are 60 errors")) << t.report;
+    Translation range = translate("int k = 2\nint[] c = [1, 2]\nbool b = k in (((1))) .. ((3)) and k in (c)\nprint b\n");
+    EXPECT_EQ(range.status, 0) << range.report;
+}
