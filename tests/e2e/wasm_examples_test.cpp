@@ -27,7 +27,7 @@ TEST_P(WasmExample, PrintsExpectedOutput) {
 INSTANTIATE_TEST_SUITE_P(Examples, WasmExample,
                          testing::Values("hello", "fizzbuzz", "sieve", "dict", "operators",
                                          "declarations", "input", "switch", "doloop", "nested", "functions",
-                                         "builtins", "files", "classes", "xml"),
+                                         "builtins", "files", "classes", "xml", "range_loops"),
                          [](const testing::TestParamInfo<std::string> &info) { return info.param; });
 
 // A long program is split into several generated functions; as one, its
