@@ -1207,24 +1207,24 @@ callArguments[ExprValue call] returns [ExprValue v] { ExprValue a; }
         { v = closeArguments(v); }
     ;
 
-nameChain returns [ExprValue v] { ExprValue index; ExprValue low; ExprValue high; bool inclusive = true; bool hasHigh = false; }
+nameChain returns [ExprValue v] { ExprValue index; ExprValue low; ExprValue high; bool inclusive = true; bool hasHigh = false; bool afterSlice = false; }
     :   n:IDENT { v = beginName(n->getText(), LA(1) == DOT && LA(3) == LEFTPAR); }
         (   options { greedy=true; } :
             LEFTSQUARE
             // The first expression is parsed once; what follows it tells an
             // index from a slice or a key range.
-            (   RIGHTSQUARE { v = currentElementOfName(v); }
+            (   RIGHTSQUARE { v = currentElementOfName(v, afterSlice); }
             |   ( DOTDOT | MINMIN { inclusive = false; } )
                 ( high=expression { hasHigh = true; } )?
                 RIGHTSQUARE
-                { v = sliceOfName(v, false, low, hasHigh, high, inclusive); hasHigh = false; inclusive = true; }
+                { v = sliceOfName(v, false, low, hasHigh, high, inclusive); hasHigh = false; inclusive = true; afterSlice = true; }
             |   index=expression
                 (   RIGHTSQUARE
                     { v = indexOfName(v, index, LA(1) == LEFTSQUARE); }
                 |   ( DOTDOT | MINMIN { inclusive = false; } )
                     ( high=expression { hasHigh = true; } )?
                     RIGHTSQUARE
-                    { v = sliceOfName(v, true, index, hasHigh, high, inclusive); hasHigh = false; inclusive = true; }
+                    { v = sliceOfName(v, true, index, hasHigh, high, inclusive); hasHigh = false; inclusive = true; afterSlice = true; }
                 |   COLON high=expression RIGHTSQUARE
                     { v = keyRangeOfName(v, index, high); }
                 )

@@ -1,4 +1,5 @@
 #include "translator/translator.hpp"
+#include <unistd.h>
 #include <cctype>
 #include "driver/project.hpp"
 #include "driver/settings.hpp"
@@ -22,13 +23,6 @@ bool endsWithNoCase(const std::string &text, const std::string &end) {
     return true;
 }
 
-// The outputs are written under these names and renamed when complete, so
-// that a translation that is killed or crashes never leaves a truncated
-// file under the real name for the next run to trust.
-std::string partName(const std::string &path) {
-    return path + ".part";
-}
-
 void closeFile(FILE *&file) {
     if (file)
         fclose(file);
@@ -46,12 +40,17 @@ void appendFunctions() {
         char buffer[8192];
         for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, output.functionsFile)) > 0;)
             emit(std::string(buffer, got));
+        continueMappingOf(output.functionsFile);
     }
     output.currentOutput = saved;
     closeFile(output.functionsFile);
 }
 
 }  // namespace
+
+std::string partialOutputName(const std::string &path) {
+    return path + "." + std::to_string(getpid()) + ".part";
+}
 
 std::string prologueText() {
     std::string text;
@@ -65,8 +64,8 @@ void beginSourceFile() {
     // A source read only for its declarations keeps its outputs untouched.
     const char *discarded = "/dev/null";
     output.implementationFile =
-        fopen(project.discardingOutput ? discarded : partName(sourceNames.cppName).c_str(), "wb");
-    output.headerFile = fopen(project.discardingOutput ? discarded : partName(sourceNames.headerPath).c_str(), "wb");
+        fopen(project.discardingOutput ? discarded : partialOutputName(sourceNames.cppName).c_str(), "wb");
+    output.headerFile = fopen(project.discardingOutput ? discarded : partialOutputName(sourceNames.headerPath).c_str(), "wb");
     output.functionsFile = project.discardingOutput ? fopen(discarded, "wb") : std::tmpfile();
     if (!output.implementationFile || !output.headerFile || !output.functionsFile) {
         std::string name = !output.implementationFile ? sourceNames.cppName
@@ -78,7 +77,10 @@ void beginSourceFile() {
         throw std::runtime_error("cannot write " + name);
     }
     output.currentOutput = output.savedImplementation = output.implementationFile;
+    if (toolchainSettings.lines && !project.discardingOutput)
+        beginLineMapping(driverSettings.currentSourceName);
     diagnostics.errorCount = 0;
+    beginSourceScopes();
     resetTypeState();
     resetStatementState();
     resetDeclarationState();
@@ -132,8 +134,8 @@ void endSourceFile() {
     if (project.discardingOutput)
         return;
     // The header first: the incremental test reads the implementation's time.
-    std::rename(partName(sourceNames.headerPath).c_str(), sourceNames.headerPath.c_str());
-    std::rename(partName(sourceNames.cppName).c_str(), sourceNames.cppName.c_str());
+    std::rename(partialOutputName(sourceNames.headerPath).c_str(), sourceNames.headerPath.c_str());
+    std::rename(partialOutputName(sourceNames.cppName).c_str(), sourceNames.cppName.c_str());
 }
 
 void lineEnd() {

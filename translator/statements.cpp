@@ -620,7 +620,7 @@ void beginCatch(const std::string &className, const std::string &variable) {
     // Only instances of the program's classes are thrown and caught.
     reportNamed(E_CLASS_NOT_DEFINED, className);
     writeIndent();
-    emit("catch(" + className + " *" + emittedNameFor(variable) + ")\n");
+    emit("catch(" + typeNameSpelling(className) + " *" + emittedNameFor(variable) + ")\n");
     writeIndent();
     emit("{\n");
     output.blankLines = 2;
