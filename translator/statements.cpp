@@ -6,6 +6,7 @@
 #include "semantics/spellings.hpp"
 #include "semantics/reserved_names.hpp"
 #include "semantics/symbols.hpp"
+#include "semantics/classes.hpp"
 #include "VLTokenTypes.hpp"
 
 namespace {
@@ -618,7 +619,9 @@ void endFor() {
 
 void beginCatch(const std::string &className, const std::string &variable) {
     // Only instances of the program's classes are thrown and caught.
-    reportNamed(E_CLASS_NOT_DEFINED, className);
+    int classIndex = findClass(className);
+    if (classIndex < 0)
+        reportNamed(E_CLASS_NOT_DEFINED, className);
     writeIndent();
     emit("catch(" + typeNameSpelling(className) + " *" + emittedNameFor(variable) + ")\n");
     writeIndent();
@@ -627,6 +630,7 @@ void beginCatch(const std::string &className, const std::string &variable) {
     enterControlBlock();
     typeState.currentType = T_OBJECT;
     pendingDeclaration = PendingDeclaration();
+    pendingDeclaration.classIndex = classIndex;
     declare(variable, SYMBOL_ASSIGNED);
 }
 
