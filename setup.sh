@@ -13,7 +13,8 @@ BUILD_TYPE=RelWithDebInfo
 JOBS=2
 
 # Build tools, the ANTLR 2 generator and C++ run-time, Emscripten (which
-# runs on python3 and node), Node for our wasmer, and GoogleTest.
+# runs on python3 and node), Node for our wasmer, and GoogleTest (npm, when
+# present, fetches the test engine of the editor grammar).
 PACKAGES="cmake g++ make antlr libantlr-dev emscripten python3 nodejs libgtest-dev googletest"
 
 say() {
@@ -58,6 +59,26 @@ build() {
     cmake --build "$BUILD_DIR" -j "$JOBS"
 }
 
+# The TextMate engine of VS Code, for the test of the editor grammar; only
+# when it is missing, and a machine without the npm registry goes on
+# without it (the test is then skipped).
+install_highlighting_engine() {
+    engine="$BUILD_DIR/textmate"
+    if [ -d "$engine/node_modules/vscode-textmate" ] && [ -d "$engine/node_modules/vscode-oniguruma" ]; then
+        say "TextMate engine present"
+        return
+    fi
+    if ! command -v npm >/dev/null 2>&1; then
+        say "npm missing: the highlighting test will be skipped"
+        return
+    fi
+    say "installing the TextMate engine into $engine/"
+    mkdir -p "$engine"
+    npm install --prefix "$engine" --no-audit --no-fund --no-save \
+        vscode-textmate@9.4.0 vscode-oniguruma@2.0.1 ||
+        say "npm install failed: the highlighting test will be skipped"
+}
+
 install_build() {
     say "installing velc, velc.ini, libvel and wasmer"
     as_root cmake --install "$BUILD_DIR"
@@ -87,6 +108,7 @@ check_toolchain() {
 
 install_missing_packages
 build
+install_highlighting_engine
 install_build
 check_toolchain
 say "done: velc is $(command -v velc)"
