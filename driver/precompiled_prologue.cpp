@@ -171,14 +171,16 @@ void writeIfDifferent(const std::string &path, const std::string &text) {
     std::string current;
     if (readWholeFile(path, current) && current == text)
         return;
-    std::ofstream(path + ".part", std::ios::binary | std::ios::trunc) << text;
-    std::rename((path + ".part").c_str(), path.c_str());
+    std::string part = partialOutputName(path);
+    std::ofstream(part, std::ios::binary | std::ios::trunc) << text;
+    std::rename(part.c_str(), path.c_str());
 }
 
 std::string writeStamp(const std::string &pch, const std::string &built,
                        const std::vector<std::string> &inputs) {
     std::string stamp = prologueStampFor(pch);
-    std::ofstream file(stamp + ".part", std::ios::trunc);
+    std::string stampPart = partialOutputName(stamp);
+    std::ofstream file(stampPart, std::ios::trunc);
     file << stampHeading << "\n";
     for (const std::string &line : buildDescription())
         file << line << "\n";
@@ -191,7 +193,7 @@ std::string writeStamp(const std::string &pch, const std::string &built,
     // The precompiled file first: until the new stamp is in place, the old
     // one does not describe it and nothing uses it.
     if (std::rename(built.c_str(), pch.c_str()) != 0 ||
-        std::rename((stamp + ".part").c_str(), stamp.c_str()) != 0)
+        std::rename(stampPart.c_str(), stamp.c_str()) != 0)
         return "cannot put " + pch + " in place";
     return "";
 }
@@ -301,7 +303,7 @@ std::string buildPrecompiledPrologue() {
     if (!mkdtemp(work))
         return "cannot make a working directory";
     std::string dependencies = std::string(work) + "/prologue.d";
-    std::string built = pch + ".part";
+    std::string built = partialOutputName(pch);
     std::string command = "cd " + shellQuote(work) + " && " + toolchainSettings.compiler + " " +
                           toolchainSettings.options + " -x c++-header " + shellQuote(header) +
                           " -o " + shellQuote(built) + " -MD -MF " + shellQuote(dependencies);

@@ -34,7 +34,7 @@ int FunctionRecord::requiredCount() const {
 
 int FunctionRecord::callType() const {
     if (returnTypes.empty())
-        return T_UNKNOWN;
+        return T_VOID;
     return returnTypes.size() >= 2 ? T_TUPLE : returnTypes[0];
 }
 

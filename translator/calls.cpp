@@ -372,7 +372,7 @@ bool checkProgramArguments(const FunctionRecord &function, const int *types, int
         const ParameterRecord &parameter = function.parameters[static_cast<size_t>(i)];
         if (parameter.functionType || types[i] == T_UNKNOWN)
             continue;
-        if (resultOf(parameter.type, types[i]) == 0) {
+        if (resultOf(parameter.type, types[i]) == 0 || types[i] == T_VOID) {
             reportCall(E_BAD_ARGUMENT_IN, function.name, parameter.type, types[i]);
             accepted = false;
         }

@@ -1,4 +1,5 @@
 #include "translator/translator.hpp"
+#include <unistd.h>
 #include <cctype>
 #include "driver/project.hpp"
 #include "driver/settings.hpp"
@@ -20,13 +21,6 @@ bool endsWithNoCase(const std::string &text, const std::string &end) {
         if (tolower((unsigned char)text[text.size() - end.size() + i]) != tolower((unsigned char)end[i]))
             return false;
     return true;
-}
-
-// The outputs are written under these names and renamed when complete, so
-// that a translation that is killed or crashes never leaves a truncated
-// file under the real name for the next run to trust.
-std::string partName(const std::string &path) {
-    return path + ".part";
 }
 
 void closeFile(FILE *&file) {
@@ -53,6 +47,10 @@ void appendFunctions() {
 
 }  // namespace
 
+std::string partialOutputName(const std::string &path) {
+    return path + "." + std::to_string(getpid()) + ".part";
+}
+
 std::string prologueText() {
     std::string text;
     for (const char *line : prologue)
@@ -65,8 +63,8 @@ void beginSourceFile() {
     // A source read only for its declarations keeps its outputs untouched.
     const char *discarded = "/dev/null";
     output.implementationFile =
-        fopen(project.discardingOutput ? discarded : partName(sourceNames.cppName).c_str(), "wb");
-    output.headerFile = fopen(project.discardingOutput ? discarded : partName(sourceNames.headerPath).c_str(), "wb");
+        fopen(project.discardingOutput ? discarded : partialOutputName(sourceNames.cppName).c_str(), "wb");
+    output.headerFile = fopen(project.discardingOutput ? discarded : partialOutputName(sourceNames.headerPath).c_str(), "wb");
     output.functionsFile = project.discardingOutput ? fopen(discarded, "wb") : std::tmpfile();
     if (!output.implementationFile || !output.headerFile || !output.functionsFile) {
         std::string name = !output.implementationFile ? sourceNames.cppName
@@ -132,8 +130,8 @@ void endSourceFile() {
     if (project.discardingOutput)
         return;
     // The header first: the incremental test reads the implementation's time.
-    std::rename(partName(sourceNames.headerPath).c_str(), sourceNames.headerPath.c_str());
-    std::rename(partName(sourceNames.cppName).c_str(), sourceNames.cppName.c_str());
+    std::rename(partialOutputName(sourceNames.headerPath).c_str(), sourceNames.headerPath.c_str());
+    std::rename(partialOutputName(sourceNames.cppName).c_str(), sourceNames.cppName.c_str());
 }
 
 void lineEnd() {
