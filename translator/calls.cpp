@@ -10,6 +10,7 @@
 #include "semantics/types.hpp"
 #include "translator/bounded_stack.hpp"
 #include "translator/classes.hpp"
+#include "translator/declarations.hpp"
 #include "translator/expressions.hpp"
 #include "translator/functions.hpp"
 #include "translator/output.hpp"
@@ -313,8 +314,10 @@ std::string programArgument(const ParameterRecord &parameter, const ExprValue &a
     case T_OBJECT: {
         // An object of another class is passed as the parameter's class.
         int expected = parameter.className.empty() ? -1 : findClass(parameter.className);
+        if (argument.type == T_NIL || argument.text == "NULL")
+            return nullObject(expected);
         if (expected >= 0 && argument.classIndex >= 0 && argument.classIndex != expected)
-            return "(" + parameter.className + " *)(" + argument.text + ")";
+            return "(" + typeNameSpelling(parameter.className) + " *)(" + argument.text + ")";
         return argument.text;
     }
     default:
@@ -508,7 +511,7 @@ ExprValue beginCall(const std::string &name) {
     if (classIndex >= 0) {
         CallDescriptor call;
         call.name = name;
-        call.emitted = "new " + name;
+        call.emitted = "new " + classRecord(classIndex).emittedName;
         call.row = classRecord(classIndex).constructor;
         call.kind = call.row >= 0 ? CALL_PROGRAM_FUNCTION : CALL_PLAIN;
         calls.pending = call;
