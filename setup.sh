@@ -14,7 +14,8 @@ JOBS=2
 
 # Build tools, the ANTLR 2 generator and C++ run-time, Emscripten (which
 # runs on python3 and node), Node for our wasmer, npm for the second WASI
-# runtime of the tests, and GoogleTest.
+# runtime of the tests and the TextMate engine of the editor grammar's test,
+# and GoogleTest.
 PACKAGES="cmake g++ make antlr libantlr-dev emscripten python3 nodejs npm libgtest-dev googletest"
 
 # The tests run every module a second time on this independent, pure
@@ -77,6 +78,26 @@ install_second_runtime() {
     npm install --no-save --no-audit --no-fund --prefix "$BUILD_DIR/second-runtime" "$SECOND_RUNTIME_PACKAGE"
 }
 
+# The TextMate engine of VS Code, for the test of the editor grammar; only
+# when it is missing, and a machine without the npm registry goes on
+# without it (the test is then skipped).
+install_highlighting_engine() {
+    engine="$BUILD_DIR/textmate"
+    if [ -d "$engine/node_modules/vscode-textmate" ] && [ -d "$engine/node_modules/vscode-oniguruma" ]; then
+        say "TextMate engine present"
+        return
+    fi
+    if ! command -v npm >/dev/null 2>&1; then
+        say "npm missing: the highlighting test will be skipped"
+        return
+    fi
+    say "installing the TextMate engine into $engine/"
+    mkdir -p "$engine"
+    npm install --prefix "$engine" --no-audit --no-fund --no-save \
+        vscode-textmate@9.4.0 vscode-oniguruma@2.0.1 ||
+        say "npm install failed: the highlighting test will be skipped"
+}
+
 install_build() {
     say "installing velc, velc.ini, libvel and wasmer"
     as_root cmake --install "$BUILD_DIR"
@@ -107,6 +128,7 @@ check_toolchain() {
 install_missing_packages
 build
 install_second_runtime
+install_highlighting_engine
 install_build
 check_toolchain
 say "done: velc is $(command -v velc)"

@@ -38,6 +38,12 @@ const char *tokenDisplayName(int type) {
     return nameParser().getTokenNames()[type];
 }
 
+bool isKeywordType(int type) {
+    // The vocabulary shows a keyword, and only a keyword, in double quotes.
+    const char *shown = tokenDisplayName(type);
+    return shown != nullptr && shown[0] == '"';
+}
+
 std::vector<ListedToken> listTokens(std::istream &input, const std::string &fileName) {
     VLLexer lexer(input);
     lexer.setFilename(fileName);

@@ -28,6 +28,9 @@ int tokenTypeCount();
 // "SEMI", "<0>"); nullptr for a type outside the vocabulary.
 const char *tokenDisplayName(int type);
 
+// Whether a type is one of the keywords of the lexer's table.
+bool isKeywordType(int type);
+
 // Lexes the whole stream, the final EOF token included. A lexical error
 // propagates as the run-time's TokenStreamRecognitionException.
 std::vector<ListedToken> listTokens(std::istream &input, const std::string &fileName);

@@ -70,12 +70,6 @@ bool standsAlone(int type) {
 
 }  // namespace
 
-bool isKeywordType(int type) {
-    // The vocabulary shows a keyword, and only a keyword, in double quotes.
-    const char *shown = tokenDisplayName(type);
-    return shown != nullptr && shown[0] == '"';
-}
-
 const antlr::RefToken &ReservedWordFilter::peek(std::size_t ahead) {
     while (ahead_.size() <= ahead)
         ahead_.push_back(source_.nextToken());

@@ -34,6 +34,3 @@ private:
     bool afterType_ = false;   // the last token opened a declaration
     std::map<std::string, NameKind> reported_;
 };
-
-// Whether a token type is one of the language's keywords.
-bool isKeywordType(int type);

@@ -8,6 +8,7 @@
 #include "builtin_rows.hpp"
 #include "example_runner.hpp"
 #include "fault_runner.hpp"
+#include "guide_examples.hpp"
 #include "wasi_modules.hpp"
 
 namespace {
@@ -161,5 +162,36 @@ TEST(WasmProgram, SwitchingToolChainsInOneFolderRebuilds) {
     ASSERT_EQ(native.status, 0) << describe(native);
     EXPECT_EQ(workspace.run("./prog.wasm").standardOutput, "42\n");
 }
+
+}  // namespace
+
+namespace {
+
+// A sample of the user guide's programs, one in every fifteen, under wasmer:
+// the guide's outputs hold for the WebAssembly build as well.
+std::vector<GuideExample> guideSample() {
+    std::vector<GuideExample> all = guideExamples(), sample;
+    for (std::size_t i = 0; i < all.size(); i += 15)
+        sample.push_back(all[i]);
+    return sample;
+}
+
+class WasmGuideProgram : public testing::TestWithParam<GuideExample> {};
+
+TEST_P(WasmGuideProgram, PrintsWhatTheGuideShows) {
+    const GuideExample &example = GetParam();
+    ExampleWorkspace workspace("wasm_" + example.label, WASM_INI);
+    for (const auto &other : example.otherSources)
+        workspace.addSource(other.first.substr(0, other.first.rfind(".vel")), other.second);
+    workspace.addSource("prog", example.source);
+    CommandOutcome build = workspace.build("prog");
+    ASSERT_EQ(build.status, 0) << example.source << describe(build);
+    CommandOutcome program = workspace.run(std::string(WASMER_COMMAND) + " prog.wasm");
+    EXPECT_EQ(program.status, example.status) << example.source << describe(program);
+    EXPECT_EQ(program.standardOutput, example.output) << example.source;
+}
+
+INSTANTIATE_TEST_SUITE_P(Guide, WasmGuideProgram, testing::ValuesIn(guideSample()),
+                         [](const testing::TestParamInfo<GuideExample> &info) { return info.param.label; });
 
 }  // namespace

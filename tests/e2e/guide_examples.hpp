@@ -1,0 +1,26 @@
+#pragma once
+// The example programs of docs/guide.md with the output the guide shows for
+// each, so that the guide is checked against what velc does.
+#include <ostream>
+#include <string>
+#include <vector>
+
+struct GuideExample {
+    std::string label;                 // "guide_7": its place among the examples
+    std::string source;                // the program, built as prog.vel
+    std::vector<std::pair<std::string, std::string>> otherSources;  // file name, text
+    std::string output;                // what it prints on standard output
+    std::string errorOutput;           // what it prints on standard error
+    int status = 0;                    // its exit status
+};
+
+// Every "vel" block of the guide, in order. A block "vel name.vel" is a
+// further source of the next program; an "output" block (optionally
+// "output status N") and then an "error" block may follow a program.
+std::vector<GuideExample> guideExamples();
+
+// The words of the guide's "reserved" block, in the order written.
+std::vector<std::string> guideReservedWords();
+
+// Test names show an example by its label.
+void PrintTo(const GuideExample &example, std::ostream *out);

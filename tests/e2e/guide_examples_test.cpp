@@ -1,0 +1,52 @@
+// Every program of the user guide, built with g++ and the host libvel,
+// prints what the guide shows under it; the guide's list of reserved words
+// is the lexer's keyword table.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "example_runner.hpp"
+#include "guide_examples.hpp"
+#include "lexer/token_listing.hpp"
+
+namespace {
+
+class GuideProgram : public testing::TestWithParam<GuideExample> {};
+
+TEST_P(GuideProgram, PrintsWhatTheGuideShows) {
+    const GuideExample &example = GetParam();
+    ExampleWorkspace workspace(example.label, NATIVE_INI);
+    for (const auto &other : example.otherSources)
+        workspace.addSource(other.first.substr(0, other.first.rfind(".vel")), other.second);
+    workspace.addSource("prog", example.source);
+
+    // The native build runs the program too, so its status is the program's.
+    CommandOutcome build = workspace.build("prog");
+    ASSERT_TRUE(workspace.hasFile("prog.wasm")) << example.source << describe(build);
+    ASSERT_EQ(build.status, example.status) << example.source << describe(build);
+
+    CommandOutcome program = workspace.run("./prog.wasm");
+    EXPECT_EQ(program.status, example.status) << example.source << describe(program);
+    EXPECT_EQ(program.standardOutput, example.output) << example.source;
+    EXPECT_EQ(program.standardError, example.errorOutput) << example.source;
+}
+
+INSTANTIATE_TEST_SUITE_P(Guide, GuideProgram, testing::ValuesIn(guideExamples()),
+                         [](const testing::TestParamInfo<GuideExample> &info) { return info.param.label; });
+
+TEST(GuideReservedWords, AreTheKeywordsSortedAndComplete) {
+    std::vector<std::string> listed = guideReservedWords();
+    EXPECT_TRUE(std::is_sorted(listed.begin(), listed.end()));
+    std::set<std::string> keywords;
+    for (int type = 0; type < tokenTypeCount(); type++) {
+        if (!isKeywordType(type))
+            continue;
+        std::string shown = tokenDisplayName(type);
+        keywords.insert(shown.substr(1, shown.size() - 2));
+    }
+    EXPECT_EQ(std::set<std::string>(listed.begin(), listed.end()), keywords);
+    EXPECT_EQ(listed.size(), keywords.size()) << "a word is listed twice";
+}
+
+}  // namespace
