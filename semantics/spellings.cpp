@@ -167,6 +167,10 @@ std::string nilFor(int type) {
     return "NULL";
 }
 
+std::string nullObject(int classIndex) {
+    return classIndex >= 0 ? "NULL" : "velarray()";
+}
+
 // ---------------------------------------------------------------------------
 // Temporaries and the pending cast
 

@@ -43,6 +43,9 @@ std::string fromDyn(int target, const std::string &value, const std::string &cla
 
 // What a comparison with nil compares a value of the given type with.
 std::string nilFor(int type);
+// The null of an object: a class object is a pointer, so the null pointer;
+// a plain `object` is held in an array, so the empty array.
+std::string nullObject(int classIndex);
 
 // A fresh temporary name: "_I_1", "_I_2"...
 std::string newTemp();

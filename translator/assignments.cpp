@@ -71,7 +71,19 @@ bool refusedCompound(const AssignTarget &target, char op, const ExprValue &value
     return true;
 }
 
-void writeOne(const AssignTarget &target, char op, const ExprValue &value) {
+// nil or null given to an object is that object's null.
+ExprValue nullForObject(const AssignTarget &target, const ExprValue &value) {
+    if (target.valueType != T_OBJECT || (value.type != T_NIL && value.text != "NULL"))
+        return value;
+    ExprValue null = value;
+    null.text = nullObject(target.classIndex);
+    null.type = T_OBJECT;
+    null.classIndex = target.classIndex;
+    return null;
+}
+
+void writeOne(const AssignTarget &target, char op, const ExprValue &given) {
+    ExprValue value = nullForObject(target, given);
     if (refusedCompound(target, op, value))
         return;
     typeState.pendingAssignOp = op;

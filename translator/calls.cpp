@@ -314,6 +314,8 @@ std::string programArgument(const ParameterRecord &parameter, const ExprValue &a
     case T_OBJECT: {
         // An object of another class is passed as the parameter's class.
         int expected = parameter.className.empty() ? -1 : findClass(parameter.className);
+        if (argument.type == T_NIL || argument.text == "NULL")
+            return nullObject(expected);
         if (expected >= 0 && argument.classIndex >= 0 && argument.classIndex != expected)
             return "(" + typeNameSpelling(parameter.className) + " *)(" + argument.text + ")";
         return argument.text;

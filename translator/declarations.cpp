@@ -299,6 +299,13 @@ static bool constructsWithoutArguments(int classIndex) {
     return constructor < 0 || functionRecord(constructor).requiredCount() == 0;
 }
 
+// An attribute of its own class's type (the next node of a list, the
+// children of a tree) starts as null: making it would make another of its
+// kind, and so on without end.
+static bool ownClassAttribute(int classIndex) {
+    return scopes.inClass && !scopes.inFunction && classIndex >= 0 && classIndex == currentClassIndex();
+}
+
 void writeObjectDeclarator(const std::string &name, int form, const ExprValue &value) {
     const std::string className = typeNameSpelling(declarations.className);
     std::string valueText;
@@ -307,7 +314,9 @@ void writeObjectDeclarator(const std::string &name, int form, const ExprValue &v
     else if (form == 2)
         valueText = declarations.classIndex == -5 ? "=" + value.text : "=(" + className + " *) " + value.text;
     else if (declarations.classIndex != -5)
-        valueText = constructsWithoutArguments(declarations.classIndex) ? "=new " + className + "()" : "=NULL";
+        valueText = constructsWithoutArguments(declarations.classIndex) && !ownClassAttribute(declarations.classIndex)
+                        ? "=new " + className + "()"
+                        : "=NULL";
     declareName(name, declarations.declaredType, true);
     const std::string emitted = emittedNameFor(name);
     bool fileLevel = atFileLevel() && !output.writingHeader;

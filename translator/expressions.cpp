@@ -130,7 +130,12 @@ ExprValue comparison(ExprValue left, int comparisonToken, const ExprValue &right
     if (right.type == T_NIL)
         rightText = nilFor(leftType);
     if (leftType == T_OBJECT && rightText == "NULL")
-        rightText = "velarray()";
+        rightText = nullObject(left.classIndex);
+    // nil or null written first stands for the null of the other side.
+    if (leftType == T_NIL)
+        left.text = right.type == T_OBJECT ? nullObject(right.classIndex) : nilFor(right.type);
+    else if (right.type == T_OBJECT && left.text == "NULL")
+        left.text = nullObject(right.classIndex);
     // A char is compared with a one-character literal as a char, and with
     // any other text as a text.
     if (leftType == T_CHAR && right.type == T_TEXT)
@@ -488,9 +493,10 @@ std::string conditionText(const ExprValue &value) {
 
 std::string convertValue(int targetType, const ExprValue &value) {
     int source = value.type;
-    // An object variable is held in an array; null leaves it empty.
+    // A plain object variable is held in an array; null leaves it empty.
+    // A null already given a class is that class's null pointer.
     if (targetType == T_OBJECT && value.text == "NULL")
-        return "velarray()";
+        return nullObject(value.classIndex);
     if (source == targetType || source == T_UNKNOWN || targetType == T_UNKNOWN)
         return value.text;
     switch (targetType) {

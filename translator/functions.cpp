@@ -65,9 +65,17 @@ std::string defaultValueOf(int type) {
     return initializer.empty() ? "0" : initializer;
 }
 
+// A function that gives an object gives it as a pointer to its class, and
+// its null as the null pointer.
+std::string defaultReturnOf(int type) {
+    if (type == T_OBJECT && functionState.record.returnClass >= 0)
+        return "NULL";
+    return defaultValueOf(type);
+}
+
 std::string returnedValue(int type, const ExprValue &value) {
-    if (value.type == T_NIL)
-        return defaultValueOf(type);
+    if (value.type == T_NIL || (type == T_OBJECT && value.text == "NULL"))
+        return defaultReturnOf(type);
     return convertValue(type, value);
 }
 
@@ -354,7 +362,7 @@ void writeMethodStub() {
         return;
     const std::vector<int> &types = state.record.returnTypes;
     std::string body = types.empty() ? "{}"
-                       : "{ return " + (types.size() == 1 ? defaultValueOf(types[0]) : std::string("velarray()")) + "; }";
+                       : "{ return " + (types.size() == 1 ? defaultReturnOf(types[0]) : std::string("velarray()")) + "; }";
     if (state.record.isConstructor) {
         // The constructor still gives the attributes their initial values.
         body = "{";
@@ -393,7 +401,9 @@ void endFunctionHead() {
     state.savedBlankLines = output.blankLines;
     output.currentOutput = output.functionsFile;
     output.indentLevel = 0;
-    emit("\n" + head + state.parameters + ")\n{\n");
+    emit("\n");
+    mapSourceLine();
+    emit(head + state.parameters + ")\n{\n");
     output.indentLevel = 1;
     output.blankLines = 1;
     if (!state.argumentVector.empty())
@@ -431,12 +441,12 @@ void writeReturn(const std::vector<ExprValue> &values) {
     }
     const std::vector<int> &types = functionState.record.returnTypes;
     if (values.empty()) {
-        emit(types.empty() ? "return" : "return " + (types.size() == 1 ? defaultValueOf(types[0]) : "velarray()"));
+        emit(types.empty() ? "return" : "return " + (types.size() == 1 ? defaultReturnOf(types[0]) : "velarray()"));
         return;
     }
     if (types.size() != values.size() && !(types.empty() && values.size() == 1)) {
         reportReturnCount(functionState.record.name, static_cast<int>(types.size()), static_cast<int>(values.size()));
-        emit(types.empty() ? "return" : "return " + (types.size() == 1 ? defaultValueOf(types[0]) : "velarray()"));
+        emit(types.empty() ? "return" : "return " + (types.size() == 1 ? defaultReturnOf(types[0]) : "velarray()"));
         return;
     }
     if (types.empty()) {

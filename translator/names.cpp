@@ -7,13 +7,6 @@
 
 namespace {
 
-// Per-name subscript values that the readers below share.
-struct NameState {
-    bool rangeUsed = false;
-};
-
-NameState nameState;
-
 bool inScope(const std::vector<Symbol *> &scope, const std::string &name) {
     return findExact(scope, name) >= 0;
 }
@@ -32,7 +25,6 @@ bool isDeclaredAnywhere(const std::string &name) {
 }
 
 ExprValue beginName(const std::string &name, bool methodReceiver) {
-    nameState = NameState();
     ExprValue value;
     // A class name leads to its static members.
     int classIndex = findClass(name);
@@ -105,7 +97,6 @@ ExprValue sliceOfName(const ExprValue &name, bool hasLow, const ExprValue &low, 
     value.plainName = false;
     value.literal = false;
     value.stringLiteral = false;
-    nameState.rangeUsed = true;
     typeState.currentType = value.type;
     return value;
 }
@@ -120,8 +111,8 @@ ExprValue keyRangeOfName(const ExprValue &name, const ExprValue &low, const Expr
     return value;
 }
 
-ExprValue currentElementOfName(const ExprValue &name) {
-    EmptySubscript subscript = readEmptySubscript(name.type, nameState.rangeUsed);
+ExprValue currentElementOfName(const ExprValue &name, bool afterSlice) {
+    EmptySubscript subscript = readEmptySubscript(name.type, afterSlice);
     ExprValue value = name;
     value.writePath.reset();
     value.text = elementRead(name.type, value.text + subscript.text);
