@@ -292,6 +292,16 @@ private:
     int index;
 };
 inline vel_text_slot text::operator[](int index) { return vel_text_slot(*this, index); }
+// An element joined with a text is a text: these match exactly, where the
+// joins of a text with a dynamic value would match as well as the joins of
+// two texts and leave the compiler no choice.
+inline text operator+(const text &a, const vel_text_slot &b) { return a + static_cast<const text &>(b); }
+inline text operator+(const vel_text_slot &a, const text &b) { return static_cast<const text &>(a) + b; }
+inline text operator+(const vel_text_slot &a, const vel_text_slot &b) {
+    return static_cast<const text &>(a) + static_cast<const text &>(b);
+}
+inline text operator+(const char *a, const vel_text_slot &b) { return a + static_cast<const text &>(b); }
+inline text operator+(const vel_text_slot &a, const char *b) { return static_cast<const text &>(a) + b; }
 
 // The result of the methods whose value is a C string (toStr, toString): a
 // text, which a char * variable can also take. That conversion copies the
