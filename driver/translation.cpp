@@ -112,11 +112,16 @@ void forgetPreviousOutputs() {
     output.savedImplementation = nullptr;
 }
 
-void failTranslation(const std::string &description) {
-    std::printf("Exception in parser: %s\n", description.c_str());
+// The source counts as failed and its outputs are not trusted by the next run.
+void abandonTranslation() {
     closeTranslatorOutputs();
     diagnostics.errorCount++;
     markSourceStale();
+}
+
+void failTranslation(const std::string &description) {
+    std::printf("Exception in parser: %s\n", description.c_str());
+    abandonTranslation();
 }
 
 // While it lives, standard output and standard error go to the null
@@ -210,6 +215,11 @@ void translateSource() {
         TranslateFunction translate = project.translate ? project.translate : translateStream;
         translate(input, sourcePath);
         printSummary(diagnostics.errorCount);
+    } catch (const OutputWriteError &e) {
+        // A full disk or a directory that became read-only: the message
+        // names the file and the cause.
+        std::printf("%s\n", e.what());
+        abandonTranslation();
     } catch (const antlr::ANTLRException &e) {
         failTranslation(e.toString());
     } catch (const std::exception &e) {

@@ -60,10 +60,11 @@ ExprValue result(std::string text, int type, int loose = LOOSE_NONE) {
 }
 
 // A double-quoted literal with "$" followed by at least two more characters
-// holds references to variables.
+// holds references to variables. The closing quote counts among the two, so
+// that a one-letter name at the end ("n$i") interpolates as users expect.
 bool isInterpolated(const std::string &literal) {
     for (size_t i = 1; i + 1 < literal.size(); i++)
-        if (literal[i] == '$' && literal.size() - 1 - (i + 1) >= 2)
+        if (literal[i] == '$' && literal.size() - (i + 1) >= 2)
             return true;
     return false;
 }

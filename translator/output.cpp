@@ -1,8 +1,17 @@
 #include "translator/output.hpp"
 
+#include <cerrno>
+
 OutputState output;
 
 namespace {
+
+void noteWriteFailure() {
+    if (output.failedFile)
+        return;
+    output.failedFile = output.currentOutput;
+    output.writeError = errno != 0 ? errno : EIO;
+}
 
 LineMapping *mappingOf(FILE *file) {
     if (!output.mapLines || !file)
@@ -39,14 +48,16 @@ std::string quotedName(const std::string &name) {
 void emit(const std::string &text) {
     if (!output.currentOutput)
         return;
-    fwrite(text.data(), 1, text.size(), output.currentOutput);
+    if (fwrite(text.data(), 1, text.size(), output.currentOutput) != text.size())
+        noteWriteFailure();
     advanceMapping(text.data(), text.size());
 }
 
 void emitChar(char c) {
     if (!output.currentOutput)
         return;
-    fputc(c, output.currentOutput);
+    if (fputc(c, output.currentOutput) == EOF)
+        noteWriteFailure();
     advanceMapping(&c, 1);
 }
 
@@ -63,7 +74,8 @@ void mapSourceLine() {
     if (!mapping || !mapping->atLineStart || mapping->presumedLine == output.lineCounter)
         return;
     std::string directive = "#line " + std::to_string(output.lineCounter) + " " + output.mappedSourceName + "\n";
-    fwrite(directive.data(), 1, directive.size(), output.currentOutput);
+    if (fwrite(directive.data(), 1, directive.size(), output.currentOutput) != directive.size())
+        noteWriteFailure();
     mapping->presumedLine = output.lineCounter;
 }
 

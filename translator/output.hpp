@@ -2,6 +2,7 @@
 // The two output files of the source being translated and the few operations
 // through which every translating rule writes C++.
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 
 // What the C++ compiler takes as the source position of the next line of one
@@ -33,6 +34,11 @@ struct OutputState {
     bool inImport = false;
     bool importSeen = false;
     bool includeSeen = false;
+    // The first write that failed: the file it went to and the C library's
+    // error number. The outputs of a source with a failed write are thrown
+    // away at its end.
+    FILE *failedFile = nullptr;
+    int writeError = 0;
     // Line directives that give each generated statement its source
     // position, for compiler messages, run-time errors and debuggers.
     bool mapLines = false;
@@ -41,6 +47,12 @@ struct OutputState {
 };
 
 extern OutputState output;
+
+// A translation whose outputs could not be written completely; its text
+// names the file and the cause.
+struct OutputWriteError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
 
 void emit(const std::string &text);
 void emitChar(char c);

@@ -33,7 +33,9 @@ protected:
 
     // Starts velc on each source at the same moment; returns the statuses.
     std::vector<int> runTogether(const std::vector<std::string> &sources) {
-        std::string command = "cd '" + directory + "' || exit 1; ";
+        // The tools of run(): outputs record the tool chain they were made with.
+        std::string command = "cd '" + directory + "' || exit 1; export PATH='" + directory + "/bin:" +
+                              directory + ":/usr/bin:/bin'; ";
         for (size_t i = 0; i < sources.size(); i++)
             command += "{ ./velc -c -b -q " + sources[i] + " > out" + std::to_string(i) +
                        ".txt; echo $? > status" + std::to_string(i) + ".txt; } & ";

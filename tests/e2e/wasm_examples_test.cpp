@@ -3,6 +3,8 @@
 // implementation. Each module must import nothing but WASI.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "builtin_rows.hpp"
 #include "example_runner.hpp"
 #include "fault_runner.hpp"
@@ -120,6 +122,44 @@ TEST(WasmProgram, DeepRecursionTrapNamesTheFunction) {
     EXPECT_NE(program.standardError.find("wasmer: deep.wasm: trap: "), std::string::npos) << describe(program);
     EXPECT_NE(program.standardError.find(" (in down)\n"), std::string::npos) << describe(program);
     EXPECT_EQ(program.standardError.find("\n    at "), std::string::npos) << describe(program);
+}
+
+}  // namespace
+
+namespace {
+
+// One folder, built in turn for WebAssembly and natively without -b: the
+// outputs of the other tool chain are never reused.
+TEST(WasmProgram, SwitchingToolChainsInOneFolderRebuilds) {
+    ExampleWorkspace workspace("wasm_switch_toolchain", NATIVE_INI);
+    workspace.addSource("lib", "int base = 40\n");
+    workspace.addSource("prog", "include lib.vel\nprint base + 2\n");
+    const std::string build = "./velc -q -e prog.vel";
+    const std::string wasmConfiguration = readWholeFile(WASM_INI);
+    const std::string nativeConfiguration = readWholeFile(NATIVE_INI);
+    auto useConfiguration = [&](const std::string &text) {
+        std::FILE *file = std::fopen((workspace.directory() + "/velc.ini").c_str(), "w");
+        ASSERT_NE(file, nullptr);
+        std::fputs(text.c_str(), file);
+        ASSERT_EQ(std::fclose(file), 0);
+    };
+
+    CommandOutcome native = workspace.run(build);
+    ASSERT_EQ(native.status, 0) << describe(native);
+    EXPECT_EQ(workspace.run("./prog.wasm").standardOutput, "42\n");
+
+    useConfiguration(wasmConfiguration);
+    CommandOutcome wasm = workspace.run(build);
+    ASSERT_EQ(wasm.status, 0) << describe(wasm);
+    EXPECT_EQ(joined(importsOutsideWasi(workspace.directory() + "/prog.wasm")), "");
+    CommandOutcome module = runUnderBothRuntimes(workspace, "prog.wasm");
+    EXPECT_EQ(module.status, 0) << describe(module);
+    EXPECT_EQ(module.standardOutput, "42\n");
+
+    useConfiguration(nativeConfiguration);
+    native = workspace.run(build);
+    ASSERT_EQ(native.status, 0) << describe(native);
+    EXPECT_EQ(workspace.run("./prog.wasm").standardOutput, "42\n");
 }
 
 }  // namespace

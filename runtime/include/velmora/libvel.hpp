@@ -1239,6 +1239,17 @@ inline int _vel_for_add(int var, int step) {
         return var > std::numeric_limits<int>::max() - step ? std::numeric_limits<int>::max() : var + step;
     return var < std::numeric_limits<int>::min() - step ? std::numeric_limits<int>::min() : var + step;
 }
+// The step of the other loops over an int by a constant step with an int
+// bound (velc writes "v=a; if(v<=b) do {...} while(_vel_for_within(v, s, b, 1));"):
+// the variable moves only to a value inside the range, so after the loop it
+// holds the last value the loop gave it, and a bound at the edge of int ends
+// the loop there. The sum is exact in a long long.
+inline bool _vel_for_within(int &var, int step, int bound, int inclusive) {
+    long long next = static_cast<long long>(var) + step;
+    bool inside = step > 0 ? (inclusive ? next <= bound : next < bound) : (inclusive ? next >= bound : next > bound);
+    if (inside) var = static_cast<int>(next);
+    return inside;
+}
 template <class T, class S, class E, vel_if_wide_loop<T, S, E> = 0>
 bool _vel_for_next(T &var, const S &step, const E &end, int inclusive, const vel_place &where = vel_place()) {
     vel_error_place place(where);
