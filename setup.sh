@@ -13,8 +13,13 @@ BUILD_TYPE=RelWithDebInfo
 JOBS=2
 
 # Build tools, the ANTLR 2 generator and C++ run-time, Emscripten (which
-# runs on python3 and node), Node for our wasmer, and GoogleTest.
-PACKAGES="cmake g++ make antlr libantlr-dev emscripten python3 nodejs libgtest-dev googletest"
+# runs on python3 and node), Node for our wasmer, npm for the second WASI
+# runtime of the tests, and GoogleTest.
+PACKAGES="cmake g++ make antlr libantlr-dev emscripten python3 nodejs npm libgtest-dev googletest"
+
+# The tests run every module a second time on this independent, pure
+# JavaScript WASI implementation; it goes into the build tree.
+SECOND_RUNTIME_PACKAGE="@bjorn3/browser_wasi_shim@0.4.2"
 
 say() {
     printf 'setup: %s\n' "$*"
@@ -34,6 +39,11 @@ as_root() {
 }
 
 is_installed() {
+    # Some Node.js builds (NodeSource's among them) bring their own npm and
+    # conflict with Debian's package of it: a working npm counts as present.
+    if [ "$1" = npm ] && command -v npm >/dev/null 2>&1; then
+        return 0
+    fi
     dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
 }
 
@@ -56,6 +66,15 @@ build() {
     say "building into $BUILD_DIR/ ($BUILD_TYPE)"
     cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE="$BUILD_TYPE"
     cmake --build "$BUILD_DIR" -j "$JOBS"
+}
+
+install_second_runtime() {
+    if [ -f "$BUILD_DIR/second-runtime/node_modules/@bjorn3/browser_wasi_shim/dist/index.js" ]; then
+        say "second WASI runtime present"
+        return
+    fi
+    say "installing the second WASI runtime ($SECOND_RUNTIME_PACKAGE) for the tests"
+    npm install --no-save --no-audit --no-fund --prefix "$BUILD_DIR/second-runtime" "$SECOND_RUNTIME_PACKAGE"
 }
 
 install_build() {
@@ -87,6 +106,7 @@ check_toolchain() {
 
 install_missing_packages
 build
+install_second_runtime
 install_build
 check_toolchain
 say "done: velc is $(command -v velc)"

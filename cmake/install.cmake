@@ -11,7 +11,8 @@ install(TARGETS velc velc_emreplay RUNTIME DESTINATION bin)
 # use the precompiled prologue and every processor. em++ and emcc are
 # started through velc_emreplay (tools/emreplay/recipe.hpp). Where Debian's wrapper
 # would take the first python3 on the PATH, the tools name the system's
-# (runtime/CMakeLists.txt).
+# (runtime/CMakeLists.txt). The module keeps the names of its functions
+# (they change no code), so that wasmer names the function a trap ran in.
 set(VELMORA_INSTALLED_INI ${CMAKE_BINARY_DIR}/install/velc.ini)
 cmake_host_system_information(RESULT VELMORA_PROCESSORS QUERY NUMBER_OF_LOGICAL_CORES)
 file(WRITE ${VELMORA_INSTALLED_INI}.new
@@ -20,11 +21,12 @@ id=emcc
 compiler=${VEL_EMSCRIPTEN_PYTHON}${CMAKE_INSTALL_PREFIX}/bin/velc_emreplay em++
 options=-c -std=c++17 -O2 -I. -I/velmorac/
 linker=${VEL_EMSCRIPTEN_PYTHON}${CMAKE_INSTALL_PREFIX}/bin/velc_emreplay emcc
-loptions=-O1 -I. -I/velmorac/ -sALLOW_MEMORY_GROWTH=1 -sAUTO_JS_LIBRARIES=0 -sAUTO_NATIVE_LIBRARIES=0 -sFILESYSTEM=0
+loptions=-O1 -I. -I/velmorac/ -sALLOW_MEMORY_GROWTH=1 -sAUTO_JS_LIBRARIES=0 -sAUTO_NATIVE_LIBRARIES=0 -sFILESYSTEM=0 --profiling-funcs
 objects=/velmorac/velmora/velmora.a
 extension=.o
 pch=/velmorac/velmora/prologue.hpp.pch
 jobs=${VELMORA_PROCESSORS}
+lines=1
 ")
 # Copying only on change keeps the install step from redoing work.
 configure_file(${VELMORA_INSTALLED_INI}.new ${VELMORA_INSTALLED_INI} COPYONLY)

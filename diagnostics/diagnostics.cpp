@@ -115,18 +115,20 @@ static_assert(sizeof(catalogue) / sizeof(catalogue[0]) == lastCode + 2,
               "the catalogue holds codes 0..90 and an empty end slot");
 
 // "F LL: " - the start of every located diagnostic line.
-void writeLocation() {
-    std::printf("%s L%d: ", driverSettings.currentSourceName.c_str(), output.lineCounter);
+void writeLocation(int line) {
+    std::printf("%s L%d: ", driverSettings.currentSourceName.c_str(), line);
 }
+void writeLocation() { writeLocation(output.lineCounter); }
 
 // Every formatted report ends the same way once its places are filled.
-void writeFilledMessage() {
-    writeLocation();
+void writeFilledMessage(int line) {
+    writeLocation(line);
     std::fputs(diagnostics.messageBuffer.c_str(), stdout);
     std::fputs(".\n", stdout);
     std::fflush(stdout);
     diagnostics.errorCount++;
 }
+void writeFilledMessage() { writeFilledMessage(output.lineCounter); }
 
 void startTemplate(int code) { diagnostics.messageBuffer = catalogueText(code); }
 
@@ -228,6 +230,13 @@ void reportRequiredFound(const std::string &required, const std::string &found) 
     fillPlaceholder(required);
     fillPlaceholder(found);
     writeFilledMessage();
+}
+
+void reportReservedWord(int line, const std::string &word) {
+    startTemplate(T_REQUIRED_FOUND);
+    fillPlaceholder("a name");
+    fillPlaceholder("the reserved word \"" + word + "\"");
+    writeFilledMessage(line);
 }
 
 void reportRedeclaration(const std::string &name, int scopeWord) {

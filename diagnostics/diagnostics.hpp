@@ -57,6 +57,10 @@ void reportUnknownAction(const std::string &text, int number);
 void reportOperands(int classWord, int leftType, int rightType);   // 80
 void reportRequiredKind(int kind);                                 // 81, with currentType
 void reportRequiredFound(const std::string &required, const std::string &found);  // 81
+// 81 on the line of a keyword written where a name belongs: "a name required,
+// found the reserved word "step"". The reader of the word is ahead of the
+// parser's line count, so the line is the word's own.
+void reportReservedWord(int line, const std::string &word);
 void reportRedeclaration(const std::string &name, int scopeWord);  // 82
 void reportAssignment(int targetType, int sourceType);             // 83
 void reportAssignmentCount(int required, int given);               // 84

@@ -8,18 +8,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <regex>
+#include <string>
 
 #include "driver/settings.hpp"
 
 extern char **environ;
 
 namespace {
-
-// Output written so far must come before whatever the tool writes.
-int runCommandLine(const std::string &command) {
-    std::fflush(stdout);
-    return std::system(command.c_str());
-}
 
 void announce(const CompileJob &job, const std::string &command) {
     if (!driverSettings.quiet)
@@ -35,19 +31,6 @@ void reportFailure(const CompileJob &job) {
     std::printf("Compilation of %s failed\n", job.cppFile.c_str());
 }
 
-int runOneAtATime(const std::vector<CompileJob> &jobs) {
-    int failures = 0;
-    for (const CompileJob &job : jobs) {
-        announce(job, job.command);
-        std::remove(job.objectFile.c_str());
-        if (runCommandLine(job.command) != 0) {
-            reportFailure(job);
-            failures++;
-        }
-    }
-    return failures;
-}
-
 void copyInto(FILE *from, FILE *to) {
     if (!from)
         return;
@@ -55,6 +38,33 @@ void copyInto(FILE *from, FILE *to) {
     char buffer[8192];
     for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, from)) > 0;)
         std::fwrite(buffer, 1, got, to);
+    std::fflush(to);
+}
+
+// em++ and emcc end a failed compile with a line holding the whole internal
+// command they ran ("em++: error: '/usr/bin/clang++ ...' failed (returned
+// 1)"); the compiler's own messages above it say what went wrong.
+bool isDriverCommandEcho(const std::string &line) {
+    static const std::regex echo("^(em\\+\\+|emcc)(\\.py)?: error: '.*' failed \\(returned -?[0-9]+\\)\r?\n?$");
+    return std::regex_match(line, echo);
+}
+
+// The compiler's messages without its driver's command line.
+void copyCompilerMessages(FILE *from, FILE *to) {
+    if (!from)
+        return;
+    std::rewind(from);
+    std::string line;
+    for (int c; (c = std::fgetc(from)) != EOF;) {
+        line += static_cast<char>(c);
+        if (c != '\n')
+            continue;
+        if (!isDriverCommandEcho(line))
+            std::fwrite(line.data(), 1, line.size(), to);
+        line.clear();
+    }
+    if (!line.empty() && !isDriverCommandEcho(line))
+        std::fwrite(line.data(), 1, line.size(), to);
     std::fflush(to);
 }
 
@@ -183,7 +193,7 @@ private:
             std::printf("%s\n", compile.command.c_str());
         std::fflush(stdout);
         copyInto(compile.output, stdout);
-        copyInto(compile.errors, stderr);
+        copyCompilerMessages(compile.errors, stderr);
         closeFile(compile.output);
         closeFile(compile.errors);
         if (compile.status != 0) {
@@ -205,10 +215,6 @@ private:
 }  // namespace
 
 int runCompileJobs(const std::vector<CompileJob> &jobs, int parallel) {
-    bool fallbacks = false;
-    for (const CompileJob &job : jobs)
-        fallbacks = fallbacks || !job.fallbackCommand.empty();
-    if (parallel <= 1 && !fallbacks)
-        return runOneAtATime(jobs);
+    // One at a time too: the compiler's messages pass through a filter.
     return CompileScheduler(jobs, parallel).run();
 }

@@ -1,7 +1,9 @@
 #include "driver/native_build.hpp"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sys/wait.h>
 
 #include "diagnostics/diagnostics.hpp"
@@ -66,12 +68,25 @@ std::string compileCommand(const std::string &cppFile, const std::string &prolog
 }
 
 std::string linkCommand() {
+    return linkCommandWriting(driverSettings.targetName);
+}
+
+std::string linkCommandWriting(const std::string &output) {
     const ToolchainSettings &tools = toolchainSettings;
     std::string objects;
     for (const std::string &object : project.objectNames)
         objects += " " + shellQuote(object);
-    return tools.linker + " " + tools.loptions + " " + programOutputFlag() +
-           shellQuote(driverSettings.targetName) + " " + objects + " " + tools.objects;
+    return tools.linker + " " + tools.loptions + " " + programOutputFlag() + shellQuote(output) + " " +
+           objects + " " + tools.objects;
+}
+
+std::string partialTargetFor(const std::string &target) {
+    std::string::size_type separator = target.find_last_of("/\\");
+    std::string::size_type nameStart = separator == std::string::npos ? 0 : separator + 1;
+    std::string::size_type dot = target.rfind('.');
+    if (dot == std::string::npos || dot <= nameStart)
+        return target + ".part";
+    return target.substr(0, dot) + ".part" + target.substr(dot);
 }
 
 std::string runCommand() {
@@ -106,14 +121,25 @@ void compileCppFiles() {
 }
 
 void linkProgram() {
-    std::string command = linkCommand();
+    const std::string &target = driverSettings.targetName;
+    std::string partial = partialTargetFor(target);
+    std::string command = linkCommandWriting(partial);
     std::printf("objlist=%s\n", project.objectList.c_str());
     if (!driverSettings.quiet)
         std::printf("Linking %s...\n", sourceNames.baseName.c_str());
     if (driverSettings.verbose)
         std::printf("%s\n", command.c_str());
-    if (runCommandLine(command) != 0)
+    std::remove(partial.c_str());
+    if (runCommandLine(command) != 0) {
+        std::remove(partial.c_str());
         fatalMessage("Not build");
+    }
+    if (std::rename(partial.c_str(), target.c_str()) != 0) {
+        std::string cause = std::strerror(errno);
+        std::remove(partial.c_str());
+        std::printf("Cannot replace %s: %s\n", target.c_str(), cause.c_str());
+        fatalMessage("Not build");
+    }
 }
 
 // A program that fails must not look like a successful run: its status,
@@ -137,11 +163,11 @@ void runProgram() {
 }
 
 bool targetOutOfDate() {
-    unsigned targetTime = 0;
+    FileTime targetTime = 0;
     if (!fileTime(driverSettings.targetName, targetTime))
         return true;
     for (const std::string &object : project.objectNames) {
-        unsigned objectTime = 0;
+        FileTime objectTime = 0;
         if (fileTime(object, objectTime) && objectTime > targetTime)
             return true;
     }

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "driver/native_build.hpp"
+#include "driver/tool_files.hpp"
 #include "driver/toolchain.hpp"
 #include "translator/frame.hpp"
 
@@ -22,18 +23,6 @@ const char *const stampHeading = "velc precompiled prologue 1";
 const char *const compilerEnvironment[] = {"EMCC_CFLAGS", "CPATH", "CPLUS_INCLUDE_PATH",
                                            "C_INCLUDE_PATH"};
 
-// Size and modification time to the nanosecond: an edit, a copy over the
-// file or a reinstall changes one of them.
-std::string signatureOf(const std::string &path) {
-    struct stat status;
-    if (stat(path.c_str(), &status) != 0)
-        return "missing";
-    long long nanoseconds = static_cast<long long>(status.st_mtim.tv_sec) * 1000000000LL +
-                            status.st_mtim.tv_nsec;
-    return std::to_string(static_cast<long long>(status.st_size)) + " " +
-           std::to_string(nanoseconds);
-}
-
 bool readWholeFile(const std::string &path, std::string &text) {
     std::ifstream file(path, std::ios::binary);
     if (!file)
@@ -42,43 +31,6 @@ bool readWholeFile(const std::string &path, std::string &text) {
     content << file.rdbuf();
     text = content.str();
     return true;
-}
-
-std::vector<std::string> words(const std::string &text) {
-    std::vector<std::string> result;
-    std::istringstream stream(text);
-    for (std::string word; stream >> word;)
-        result.push_back(word);
-    return result;
-}
-
-// Where the shell would find a program named without a directory.
-std::string programOnPath(const std::string &name) {
-    if (name.find('/') != std::string::npos)
-        return name;
-    const char *path = std::getenv("PATH");
-    std::istringstream directories(path ? path : "");
-    for (std::string directory; std::getline(directories, directory, ':');) {
-        std::string candidate = (directory.empty() ? "." : directory) + "/" + name;
-        if (access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-    }
-    return name;
-}
-
-// The programs the compiler setting starts: its first word after the
-// variables set for it and, where that is a launcher (velc_emreplay em++),
-// the program it starts in turn: the words up to the first option.
-std::vector<std::string> compilerPrograms() {
-    std::vector<std::string> command = words(toolchainSettings.compiler);
-    std::size_t first = 0;
-    while (first < command.size() && command[first].find('=') != std::string::npos &&
-           command[first].find('=') < command[first].find('/'))
-        first++;
-    std::vector<std::string> programs;
-    for (std::size_t i = first; i < command.size() && command[i][0] != '-'; i++)
-        programs.push_back(programOnPath(command[i]));
-    return programs;
 }
 
 // Everything about the run, apart from the files read, that decides what
@@ -90,8 +42,8 @@ std::vector<std::string> buildDescription() {
         const char *value = std::getenv(name);
         lines.push_back(std::string("env\t") + name + (value ? "=" + std::string(value) : " unset"));
     }
-    for (const std::string &program : compilerPrograms())
-        lines.push_back("tool\t" + signatureOf(program) + "\t" + program);
+    for (const std::string &program : commandPrograms(toolchainSettings.compiler))
+        lines.push_back("tool\t" + toolFileSignature(program) + "\t" + program);
     return lines;
 }
 
@@ -99,7 +51,7 @@ std::vector<std::string> buildDescription() {
 // user's directory they may hold a file that the compiler would read in
 // place of one the precompiled file was made from.
 std::vector<std::string> relativeIncludeDirectories() {
-    std::vector<std::string> options = words(toolchainSettings.options);
+    std::vector<std::string> options = settingWords(toolchainSettings.options);
     std::vector<std::string> directories;
     for (std::size_t i = 0; i < options.size(); i++) {
         std::string directory;
@@ -148,7 +100,7 @@ std::string checkStampHead(std::istream &stamp, const std::string &pch) {
         if (!std::getline(stamp, line) || line != expected)
             return "built with other tools, options or environment (" + expected + ")";
     }
-    if (!std::getline(stamp, line) || line != "pch\t" + signatureOf(pch))
+    if (!std::getline(stamp, line) || line != "pch\t" + toolFileSignature(pch))
         return pch + " changed since its stamp was written";
     return "";
 }
@@ -160,7 +112,7 @@ std::string checkStampInputs(std::istream &stamp, std::vector<std::string> &inpu
         if (second == std::string::npos || line.compare(0, first, "input") != 0)
             return "the stamp is damaged";
         std::string path = line.substr(second + 1);
-        if (line.substr(first + 1, second - first - 1) != signatureOf(path))
+        if (line.substr(first + 1, second - first - 1) != toolFileSignature(path))
             return path + " changed since the precompiled prologue was built";
         inputs.push_back(path);
     }
@@ -171,27 +123,29 @@ void writeIfDifferent(const std::string &path, const std::string &text) {
     std::string current;
     if (readWholeFile(path, current) && current == text)
         return;
-    std::ofstream(path + ".part", std::ios::binary | std::ios::trunc) << text;
-    std::rename((path + ".part").c_str(), path.c_str());
+    std::string part = partialOutputName(path);
+    std::ofstream(part, std::ios::binary | std::ios::trunc) << text;
+    std::rename(part.c_str(), path.c_str());
 }
 
 std::string writeStamp(const std::string &pch, const std::string &built,
                        const std::vector<std::string> &inputs) {
     std::string stamp = prologueStampFor(pch);
-    std::ofstream file(stamp + ".part", std::ios::trunc);
+    std::string stampPart = partialOutputName(stamp);
+    std::ofstream file(stampPart, std::ios::trunc);
     file << stampHeading << "\n";
     for (const std::string &line : buildDescription())
         file << line << "\n";
-    file << "pch\t" << signatureOf(built) << "\n";
+    file << "pch\t" << toolFileSignature(built) << "\n";
     for (const std::string &input : inputs)
-        file << "input\t" << signatureOf(input) << "\t" << input << "\n";
+        file << "input\t" << toolFileSignature(input) << "\t" << input << "\n";
     if (!file.flush())
         return "cannot write " + stamp;
     file.close();
     // The precompiled file first: until the new stamp is in place, the old
     // one does not describe it and nothing uses it.
     if (std::rename(built.c_str(), pch.c_str()) != 0 ||
-        std::rename((stamp + ".part").c_str(), stamp.c_str()) != 0)
+        std::rename(stampPart.c_str(), stamp.c_str()) != 0)
         return "cannot put " + pch + " in place";
     return "";
 }
@@ -301,7 +255,7 @@ std::string buildPrecompiledPrologue() {
     if (!mkdtemp(work))
         return "cannot make a working directory";
     std::string dependencies = std::string(work) + "/prologue.d";
-    std::string built = pch + ".part";
+    std::string built = partialOutputName(pch);
     std::string command = "cd " + shellQuote(work) + " && " + toolchainSettings.compiler + " " +
                           toolchainSettings.options + " -x c++-header " + shellQuote(header) +
                           " -o " + shellQuote(built) + " -MD -MF " + shellQuote(dependencies);

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <stdexcept>
 
 #include "diagnostics/diagnostics.hpp"
+#include "driver/build_stamp.hpp"
 #include "driver/settings.hpp"
 #include "driver/text_tools.hpp"
 #include "driver/toolchain.hpp"
@@ -52,28 +54,33 @@ bool readable(const std::string &path) {
 
 // The oldest time among the outputs a later run relies on: the C++ file and
 // the header, and the object unless only C++ is produced. 0 when one is
-// missing or its time cannot be read.
-unsigned oldestOutputTime() {
-    std::vector<const std::string *> outputs = {&sourceNames.cppName, &sourceNames.headerPath};
-    if (!driverSettings.cppOnly)
-        outputs.push_back(&sourceNames.objectName);
-    unsigned oldest = 0;
-    for (const std::string *path : outputs) {
-        unsigned time = 0;
-        if (!fileTime(*path, time) || time == 0)
-            return 0;
-        if (oldest == 0 || time < oldest)
-            oldest = time;
-    }
-    return oldest;
+// missing or its time cannot be read, and when the object is older than the
+// C++ file it is compiled from (a run with -c, or one that stopped before
+// the compile, translated the source again).
+FileTime oldestOutputTime() {
+    FileTime cppTime = 0, headerTime = 0, objectTime = 0;
+    if (!fileTime(sourceNames.cppName, cppTime) || !fileTime(sourceNames.headerPath, headerTime) ||
+        cppTime == 0 || headerTime == 0)
+        return 0;
+    FileTime oldest = std::min(cppTime, headerTime);
+    if (driverSettings.cppOnly)
+        return oldest;
+    if (!fileTime(sourceNames.objectName, objectTime) || objectTime < cppTime)
+        return 0;
+    return std::min(oldest, objectTime);
 }
 
 // Reads the entry's times; true when its outputs are not older than it.
 bool recordTimes(ProjectEntry &entry, const std::string &sourcePath) {
-    unsigned sourceTime = 0;
+    FileTime sourceTime = 0;
     entry.sourceTime = fileTime(sourcePath, sourceTime) ? sourceTime : 0;
     entry.outputTime = oldestOutputTime();
     return entry.sourceTime != 0 && entry.outputTime != 0 && entry.outputTime >= entry.sourceTime;
+}
+
+// Outputs made by another velc, libvel or tool chain are not trusted.
+bool outputsUpToDate(ProjectEntry &entry, const std::string &sourcePath) {
+    return recordTimes(entry, sourcePath) && recordedStamp(sourceNames.headerPath) == project.buildStamp;
 }
 
 // Where a comment that hides include lines from the scan stands.
@@ -144,11 +151,11 @@ bool isAbsolutePath(const std::string &path) {
     return (!path.empty() && isSeparator(path[0])) || (path.size() > 1 && path[1] == ':');
 }
 
-bool fileTime(const std::string &path, unsigned &time) {
+bool fileTime(const std::string &path, FileTime &time) {
     struct stat status;
     if (stat(path.c_str(), &status) != 0)
         return false;
-    time = static_cast<unsigned>(status.st_mtime);
+    time = static_cast<FileTime>(status.st_mtim.tv_sec) * 1000000000LL + status.st_mtim.tv_nsec;
     return true;
 }
 
@@ -194,7 +201,7 @@ int scanSource(bool isMain) {
         project.entries[entry].isMain = true;
     addObjectName(sourceNames.objectName);
     if (!driverSettings.rebuildAll) {
-        if (recordTimes(project.entries[entry], path)) {
+        if (outputsUpToDate(project.entries[entry], path)) {
             project.entries[entry].done = true;
             project.entries[entry].outputRole = recordedRole(sourceNames.headerPath);
         } else
@@ -363,7 +370,7 @@ void markIncludersPending() {
 void markOlderThanIncludesPending() {
     // newest[i]: the newest source time among entry i and what it includes,
     // directly or not; include cycles settle when nothing grows any more.
-    std::vector<unsigned> newest(project.entries.size(), 0);
+    std::vector<FileTime> newest(project.entries.size(), 0);
     for (std::size_t i = 1; i < project.entries.size(); i++)
         newest[i] = project.entries[i].sourceTime;
     bool changed = true;

@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+// A file's modification time in nanoseconds: two edits within one second
+// are told apart.
+using FileTime = long long;
+
 // Names of the source handled most recently; nameSource recomputes them.
 struct SourceNames {
     std::string baseName;        // the source without ".vel"
@@ -40,8 +44,8 @@ struct ProjectEntry {
     // Up to date, but a source translated again includes it: it is read
     // again only for what it declares, and its outputs are left alone.
     bool declarationsOnly = false;
-    unsigned sourceTime = 0;     // low 32 bits of the source's time, as scanned
-    unsigned outputTime = 0;     // oldest of its outputs; 0 when one is missing
+    FileTime sourceTime = 0;     // the source's time, as scanned
+    FileTime outputTime = 0;     // oldest of its outputs; 0 when one is missing
     std::vector<int> includes;   // one element per include statement met
     SourceRole outputRole = SourceRole::unread;  // as the existing header records it
 };
@@ -61,6 +65,9 @@ struct ProjectState {
     int compileFailures = 0;                // C++ files the compiler refused in this run
     int programStatus = 0;                  // how the program run by velc ended (0: normally)
     TranslateFunction translate = nullptr;  // null: the translator's translateStream
+    // Of velc, libvel and the tool chain of this run; every header written
+    // records it, and outputs recording another are made again.
+    std::string buildStamp;
     // Where a source read for its declarations writes: names linked to the
     // null device, made at the first such source and removed by compileAll.
     bool discardingOutput = false;          // a source read for its declarations writes nothing
@@ -116,6 +123,6 @@ std::string sourceIdentity(const std::string &path);
 bool isAbsolutePath(const std::string &path);
 std::string stripComments(const std::string &line);
 
-// Modification time's low 32 bits; false when the file's time cannot be read.
-bool fileTime(const std::string &path, unsigned &time);
+// Modification time to the nanosecond; false when it cannot be read.
+bool fileTime(const std::string &path, FileTime &time);
 void addObjectName(const std::string &name);

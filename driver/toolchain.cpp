@@ -28,6 +28,8 @@ void applySetting(const std::string &key, const std::string &value) {
         settings.pch = value;
     else if (key == "jobs")
         parseJobCount(value, settings.jobs);
+    else if (key == "lines" && (value == "0" || value == "1"))
+        settings.lines = value == "1";
 }
 
 bool parseJobCount(const std::string &value, int &jobs) {

@@ -16,6 +16,9 @@ struct ToolchainSettings {
     // only while its stamp shows it matches the tools, options and headers.
     std::string pch;
     int jobs = 1;                        // C++ files compiled at the same time
+    // Line directives in generated files, so that compiler messages,
+    // run-time errors and debuggers name the Velmora source line.
+    bool lines = false;
 };
 
 // Far beyond any machine's processors: a mistyped value must not start

@@ -1,4 +1,4 @@
-// Translation of the pending sources: the comment-free temporary copy, the
+// Translation of the pending sources: the comment-free copy, the
 // call of the translator and the order in which sources are taken.
 #include <antlr/ANTLRException.hpp>
 
@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 #include <stdexcept>
 
 #include "diagnostics/diagnostics.hpp"
@@ -63,19 +64,26 @@ std::string stripLineComments(std::string line) {
     return trimRight(line);
 }
 
-void writeStrippedCopy(const std::string &sourcePath) {
+// The translator reads the copy from memory: a file of a fixed name would be
+// shared by every velc run in the directory. It is written out only when the
+// user asks to keep it.
+void keepCopy(const std::string &copy) {
+    std::ofstream kept(temporaryFile, std::ios::trunc);
+    if (!(kept << copy).flush())
+        throw std::runtime_error(std::string(temporaryFile) + " cannot be written");
+}
+
+std::string strippedCopy(const std::string &sourcePath) {
     std::ifstream source(sourcePath);
     if (!source)
         throw std::runtime_error(sourcePath + " cannot be read");
-    std::ofstream copy(temporaryFile, std::ios::trunc);
-    if (!copy)
-        throw std::runtime_error(std::string(temporaryFile) + " cannot be written");
     project.inBlockComment = false;
-    std::string line;
+    std::string copy, line;
     while (std::getline(source, line))
-        copy << stripComments(line) << '\n';
-    if (!copy.flush())
-        throw std::runtime_error(std::string(temporaryFile) + " cannot be written");
+        copy += stripComments(line) + '\n';
+    if (driverSettings.keepTemporary)
+        keepCopy(copy);
+    return copy;
 }
 
 void closeFile(FILE *&file) {
@@ -104,11 +112,16 @@ void forgetPreviousOutputs() {
     output.savedImplementation = nullptr;
 }
 
-void failTranslation(const std::string &description) {
-    std::printf("Exception in parser: %s\n", description.c_str());
+// The source counts as failed and its outputs are not trusted by the next run.
+void abandonTranslation() {
     closeTranslatorOutputs();
     diagnostics.errorCount++;
     markSourceStale();
+}
+
+void failTranslation(const std::string &description) {
+    std::printf("Exception in parser: %s\n", description.c_str());
+    abandonTranslation();
 }
 
 // While it lives, standard output and standard error go to the null
@@ -159,8 +172,7 @@ void readDeclarations() {
     project.discardingOutput = true;
     try {
         SilencedConsole silence;
-        writeStrippedCopy(driverSettings.currentSourceName);
-        std::ifstream input(temporaryFile);
+        std::istringstream input(strippedCopy(driverSettings.currentSourceName));
         forgetPreviousOutputs();
         TranslateFunction translate = project.translate ? project.translate : translateStream;
         translate(input, driverSettings.currentSourceName);
@@ -172,8 +184,6 @@ void readDeclarations() {
         closeTranslatorOutputs();
     }
     project.discardingOutput = false;
-    if (!driverSettings.keepTemporary)
-        std::remove(temporaryFile);
     // The run's status is the error count of the last source translated.
     diagnostics.errorCount = errorsBefore;
 }
@@ -199,20 +209,22 @@ void translateSource() {
     if (driverSettings.verbose)
         std::printf("Compiling source %s\n", sourcePath.c_str());
     try {
-        writeStrippedCopy(sourcePath);
-        std::ifstream input(temporaryFile);
+        std::istringstream input(strippedCopy(sourcePath));
         diagnostics.errorCount = 0;
         forgetPreviousOutputs();
         TranslateFunction translate = project.translate ? project.translate : translateStream;
         translate(input, sourcePath);
         printSummary(diagnostics.errorCount);
+    } catch (const OutputWriteError &e) {
+        // A full disk or a directory that became read-only: the message
+        // names the file and the cause.
+        std::printf("%s\n", e.what());
+        abandonTranslation();
     } catch (const antlr::ANTLRException &e) {
         failTranslation(e.toString());
     } catch (const std::exception &e) {
         failTranslation(e.what());
     }
-    if (!driverSettings.keepTemporary)
-        std::remove(temporaryFile);
 }
 
 int compileAll() {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "diagnostics/diagnostics.hpp"
+#include "driver/build_stamp.hpp"
 #include "driver/native_build.hpp"
 #include "driver/project.hpp"
 #include "driver/settings.hpp"
@@ -131,6 +132,7 @@ int runVelc(int argc, char **argv) {
     settings.buildAndRun = (settings.rebuildAll || settings.cppOnly) ? eOrR : true;
     nameSource(true);
     readConfiguration(settings.configPath);
+    project.buildStamp = buildStamp(toolchainSettings, "/proc/self/exe");
     settings.toolchainKind = toolchainKindOf(toolchainSettings.id);
     if (settings.toolchainKind == 1)
         settings.integerSuffix = "ui64";

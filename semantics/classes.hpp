@@ -10,6 +10,7 @@
 
 struct ClassRecord {
     std::string name;
+    std::string emittedName;     // its C++ name
     std::string baseName;        // "" without "is"
     int base = -1;               // the base class's record, -1 when none or unknown
     ClassMembers members;        // attributes, searched by the symbol table

@@ -11,6 +11,7 @@ namespace {
 struct FunctionTable {
     std::deque<FunctionRecord> records;  // a deque keeps references valid
     std::unordered_map<std::string, int> byName;
+    std::unordered_map<std::string, int> byLoweredName;  // the first of each spelling
 };
 
 FunctionTable functions;
@@ -34,7 +35,7 @@ int FunctionRecord::requiredCount() const {
 
 int FunctionRecord::callType() const {
     if (returnTypes.empty())
-        return T_UNKNOWN;
+        return T_VOID;
     return returnTypes.size() >= 2 ? T_TUPLE : returnTypes[0];
 }
 
@@ -51,6 +52,7 @@ int registerFunction(const FunctionRecord &record) {
     functions.records.push_back(record);
     int index = static_cast<int>(functions.records.size()) - 1;
     functions.byName.emplace(record.name, index);
+    functions.byLoweredName.emplace(lowered(record.name), index);
     return index;
 }
 
@@ -60,11 +62,8 @@ int findProgramFunction(const std::string &name) {
 }
 
 int findProgramFunctionNoCase(const std::string &name) {
-    const std::string lower = lowered(name);
-    for (size_t i = 0; i < functions.records.size(); i++)
-        if (functions.records[i].ownerClass < 0 && lowered(functions.records[i].name) == lower)
-            return static_cast<int>(i);
-    return -1;
+    auto found = functions.byLoweredName.find(lowered(name));
+    return found == functions.byLoweredName.end() ? -1 : found->second;
 }
 
 FunctionRecord &functionRecord(int index) { return functions.records[static_cast<size_t>(index)]; }
@@ -72,6 +71,7 @@ FunctionRecord &functionRecord(int index) { return functions.records[static_cast
 void resetFunctionTable() {
     functions.records.clear();
     functions.byName.clear();
+    functions.byLoweredName.clear();
 }
 
 bool sameSignature(const FunctionRecord &a, const FunctionRecord &b) {

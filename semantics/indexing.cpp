@@ -7,13 +7,6 @@
 #include "diagnostics/diagnostics.hpp"
 #include "semantics/types.hpp"
 
-SubscriptState subscripts;
-
-void beginSubscripts(int containerType) {
-    subscripts = SubscriptState();
-    subscripts.containerType = containerType;
-}
-
 namespace {
 
 int indexedType(int containerType) {

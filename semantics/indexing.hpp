@@ -1,8 +1,7 @@
 #pragma once
 // The C++ text and the type of subscripts: indexes, intervals, the empty
 // subscript and key ranges, on the read side and on the target side of an
-// assignment. The functions are pure apart from their error reports; the
-// name rule keeps the per-name values in SubscriptState.
+// assignment. The functions are pure apart from their error reports.
 #include <string>
 
 enum AccessMode { ACCESS_PLAIN = 0, ACCESS_CURRENT_ELEMENT = 2, ACCESS_RANGE = 3 };
@@ -12,21 +11,6 @@ struct IntervalBounds {
     std::string upper = "-1";
     int inclusive = 1;   // 1 for "..", 0 for "--"
 };
-
-// Values of the name being translated; reset when a new name starts.
-struct SubscriptState {
-    int containerType = 0;
-    int nesting = 0;             // subscripts already applied
-    bool rangeUsed = false;
-    int accessMode = ACCESS_PLAIN;
-    std::string pendingSetter;   // between the target path and the assigned value
-    bool setterIsCall = false;   // close with ")" instead of writing " = "
-    IntervalBounds targetInterval;
-};
-
-extern SubscriptState subscripts;
-
-void beginSubscripts(int containerType);
 
 struct SubscriptText {
     std::string text;

@@ -50,36 +50,6 @@ std::string cppTypeSpelling(int type) {
     return spelling.empty() ? "dyn " : spelling;
 }
 
-std::string functionTypeSpelling(int type) {
-    switch (type) {
-    case T_VOID: case T_LONG: case T_TEXT: case T_ARRAY: case T_DICT: case T_FILE:
-    case T_DIR: case T_VAR: case T_TUPLE: case T_CHARPTR: case T_BYTEPTR: case T_CHAR:
-        return typeName(type);
-    case T_BYTE: return "unsigned char";
-    case T_BOOLEAN: return "bool";
-    case T_NUMBER: case T_REAL: return "double";
-    case T_INTEGER: return "int";
-    case T_NATURAL: return "natural";
-    default: return "Object *";
-    }
-}
-
-std::string functionTypedef(const std::string &name, const std::vector<int> &returnTypes,
-                            const std::vector<ParameterSpelling> &parameters) {
-    std::string returned = returnTypes.empty()       ? functionTypeSpelling(T_VOID)
-                           : returnTypes.size() >= 2 ? functionTypeSpelling(T_ARRAY)
-                                                     : functionTypeSpelling(returnTypes[0]);
-    std::string line = "typedef " + returned + "(* " + name + ") (";
-    for (size_t i = 0; i < parameters.size(); i++) {
-        if (i > 0)
-            line += ", ";
-        line += functionTypeSpelling(parameters[i].type);
-        if (parameters[i].byReference)
-            line += " &";
-    }
-    return line + ");";
-}
-
 // ---------------------------------------------------------------------------
 // Conversions
 

@@ -20,19 +20,6 @@ void resetEmissionState();
 // "text ", "FILE *", "_intArr "...
 std::string cppTypeSpelling(int type);
 
-// Spelling of a type inside a function-pointer type: "int", "double", "bool"...
-std::string functionTypeSpelling(int type);
-
-struct ParameterSpelling {
-    int type;
-    bool byReference;
-};
-
-// "typedef <return>(* <name>) (<parameters>);" without a line end. Two or
-// more return types are returned packed in an array; none means void.
-std::string functionTypedef(const std::string &name, const std::vector<int> &returnTypes,
-                            const std::vector<ParameterSpelling> &parameters);
-
 // Prefix that converts a value to target: "intval(", "dyn("... A var target
 // first applies the element cast of a typed-array source. Close it with
 // closingFor(prefix).

@@ -23,32 +23,27 @@ static constexpr int KIND_VALUE_CONSTANT = 3;
 // Guards the walk up the base classes against a class that names itself.
 static constexpr int MAX_INHERITANCE_DEPTH = 64;
 
+static void emptyBlockScopes(int depth);
+
 void resetSymbolTable() {
     resetFunctionTable();
     resetClassTable();
-    for (int depth = 0; depth < BLOCK_DEPTH_CAPACITY; depth++) {
-        symbolTable.blockScopes[depth].clear();
-        symbolTable.blockCaptures[depth].clear();
-    }
     symbolTable.globals.clear();
-    symbolTable.functionLocals.clear();
-    symbolTable.functionImports.clear();
+    symbolTable.globalsIndex.clear();
+    symbolTable.undeclaredInClass.clear();
+    symbolTable.undeclaredElsewhere.clear();
+    beginSourceScopes();
+    symbolTable.storage.clear();
+}
+
+void beginSourceScopes() {
+    for (int depth = 0; depth < BLOCK_DEPTH_CAPACITY; depth++)
+        emptyBlockScopes(depth);
+    beginFunctionScope();
     symbolTable.classMembers = ClassMembers();
     symbolTable.matchIndex = -1;
     symbolTable.currentSymbol = nullptr;
     symbolTable.matchScope = MATCH_NONE;
-    symbolTable.blockCounter = 0;
-    symbolTable.blockTag.clear();
-    symbolTable.undeclaredInClass.clear();
-    symbolTable.undeclaredElsewhere.clear();
-    symbolTable.storage.clear();
-    symbolTable.globalsIndex.clear();
-    symbolTable.functionLocalsIndex.clear();
-    symbolTable.functionImportsIndex.clear();
-    for (int depth = 0; depth < BLOCK_DEPTH_CAPACITY; depth++) {
-        symbolTable.blockScopeIndex[depth].clear();
-        symbolTable.blockCaptureIndex[depth].clear();
-    }
     scopes = ScopeState();
     current = CurrentSymbol();
     pendingDeclaration = PendingDeclaration();
@@ -498,8 +493,6 @@ static void emptyBlockScopes(int depth) {
 }
 
 void enterBlock() {
-    symbolTable.blockCounter++;
-    symbolTable.blockTag = std::to_string(symbolTable.blockCounter);
     scopes.inBlock = true;
     if (scopes.blockDepth + 1 >= BLOCK_DEPTH_CAPACITY) {
         // The scope of the deepest block is shared; reported once per excess run.

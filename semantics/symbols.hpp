@@ -72,8 +72,6 @@ struct SymbolTable {
     int matchIndex = -1;
     Symbol *currentSymbol = nullptr;
     int matchScope = 0;          // 1 global, 2 class, 3 block, 4 function, 0 none
-    int blockCounter = 0;
-    std::string blockTag;
     std::vector<std::string> undeclaredInClass;
     std::vector<std::string> undeclaredElsewhere;
     std::deque<Symbol> storage;  // every symbol of the run; never shrinks before a reset
@@ -125,6 +123,9 @@ extern PendingDeclaration pendingDeclaration;
 
 // Forgets every symbol and restores all scope values (tests; start of a run).
 void resetSymbolTable();
+// What a source starts with whatever the one before it left open: no class,
+// function or block, and empty scopes below the globals.
+void beginSourceScopes();
 
 // Declares name in the current scope. Pass SYMBOL_ASSIGNED in extraFlags for
 // anything that has a value from its declaration on: a variable declared

@@ -116,7 +116,8 @@ int popType() {
 
 bool checkArith(int left, int right, int classWord) {
     int result = resultOf(left, right);
-    if (result == 0) {
+    // A call of a function that returns nothing has no value to compute with.
+    if (result == 0 || result == T_VOID) {
         reportOperands(classWord, left, right);
         typeState.currentType = T_UNKNOWN;
         return false;
@@ -251,7 +252,11 @@ bool checkElement(int arrayType, int valueType) {
     return false;
 }
 
+bool checkHasValue(int usedAs, int source) { return reportAssignmentIf(source == T_VOID, usedAs, source); }
+
 bool checkAssignSimple(int target, int source) {
+    if (source == T_VOID)
+        return checkHasValue(target, source);
     bool accepted = target == T_VAR || source == T_VAR || target == source ||
                     (target == T_NUMBER && (source == T_REAL || source == T_NATURAL)) ||
                     (source == T_INTEGER &&
@@ -261,6 +266,8 @@ bool checkAssignSimple(int target, int source) {
 }
 
 bool checkAssign(int target, int source) {
+    if (source == T_VOID)
+        return checkHasValue(target, source);
     if (target == T_ARRAY || target == T_DICT) {
         bool rejected = typeState.pendingAssignOp == '=' && resultOf(target, source) == 0;
         return reportAssignmentIf(rejected, target, source);

@@ -76,6 +76,9 @@ bool checkBitOperator();                 // pops the left type, right is current
 bool checkArrayOp(int left, int right);
 bool checkSameArray(int left, int right);
 bool checkElement(int arrayType, int valueType);       // currentType untouched
+// A value that is used as `usedAs` (printed as a text, tested as a boolean)
+// must not come from a call that returns nothing.
+bool checkHasValue(int usedAs, int source);           // currentType untouched
 bool checkAssignSimple(int target, int source);        // currentType untouched
 bool checkAssign(int target, int source);              // currentType untouched
 bool checkIn(int item, int container);

@@ -282,10 +282,63 @@ function runModule(modulePath, programArguments) {
   return typeof status === 'number' ? status : 0;
 }
 
+// Frames of a trap looked at for the program's function that ran it.
+const TRAP_FRAMES = 64;
+
+// The C library's and the allocator's own functions, which a trap often
+// ends in, with plain names like a program's.
+const RUNTIME_FUNCTIONS = new Set([
+  'abort', 'calloc', 'dlcalloc', 'dlfree', 'dlmalloc', 'dlrealloc', 'free', 'malloc', 'memcmp', 'memcpy',
+  'memmove', 'memset', 'realloc', 'sbrk', 'strcmp', 'strlen',
+]);
+
+// The Velmora name of a function of the module's name section, or '' for
+// functions of libvel, the C++ library and the C library. velc writes the
+// program's functions under their own names ("f(int, text)" in the name
+// section), a name C++ reserves with a "_" more, and its top-level code
+// into main and "_vel_main_..." functions; libvel's are members, operators
+// or begin with "vel" or "_".
+function velmoraFunctionOf(frameName) {
+  const call = /^([A-Za-z][A-Za-z0-9_]*)\(/.exec(frameName ?? '');
+  if (!call) return '';
+  const name = call[1];
+  if (RUNTIME_FUNCTIONS.has(name) || name.startsWith('vel') || name.startsWith('emscripten')) return '';
+  if (name === 'main') return 'main';
+  return name.endsWith('_') ? name.slice(0, -1) : name;
+}
+
+// The program's function a trap happened in: the one most frames are of
+// (a deep recursion), else the innermost.
+function trapFunction(error) {
+  const counts = new Map();
+  let innermost = '';
+  for (const frame of error.velmoraFrames ?? []) {
+    const name = velmoraFunctionOf(frame);
+    if (!name) continue;
+    if (!innermost) innermost = name;
+    counts.set(name, (counts.get(name) ?? 0) + 1);
+  }
+  let chosen = innermost;
+  for (const [name, count] of counts) if (count > (counts.get(chosen) ?? 0)) chosen = name;
+  return chosen === 'main' && ![...counts.keys()].some((name) => name !== 'main') ? '' : chosen;
+}
+
+// Node's call sites of a trap, kept as the names of their functions.
+function keepTrapFrames() {
+  Error.stackTraceLimit = TRAP_FRAMES;
+  Error.prepareStackTrace = (error, sites) => {
+    error.velmoraFrames = sites.map((site) => site.getFunctionName());
+    return `${error.name}: ${error.message}`;
+  };
+}
+
 function describeFailure(error, modulePath) {
   const isTrap = error instanceof WebAssembly.RuntimeError || error instanceof RangeError
     || error instanceof UnsupportedImportError;
-  return isTrap ? `${modulePath}: trap: ${error.message}` : error.message;
+  if (!isTrap) return error.message;
+  void error.stack;  // Node makes the frames when the stack is first read
+  const functionName = trapFunction(error);
+  return `${modulePath}: trap: ${error.message}${functionName ? ` (in ${functionName})` : ''}`;
 }
 
 function main(args) {
@@ -311,4 +364,5 @@ function main(args) {
   }
 }
 
+keepTrapFrames();
 process.exitCode = main(process.argv.slice(2));

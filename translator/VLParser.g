@@ -583,16 +583,11 @@ compositeIf[ExprValue subject]
 
 compositeBranch
     options { defaultErrorHandler=false; }
-    { ExprValue v; ExprValue low; ExprValue high; int op = 0; bool inclusive = true; }
+    { ExprValue v; RangeOrValue f; int op = 0; }
     :   (   op=comparisonOperator v=bitOrExpression
             { writeControlLine("if(" + branchComparison(op, v) + ")"); }
-        |   "in"
-            (   ( additiveExpression ( DOTDOT | MINMIN ) ) =>
-                low=additiveExpression ( DOTDOT | MINMIN { inclusive = false; } ) high=additiveExpression
-                { writeControlLine("if(" + branchRange(low, high, inclusive) + ")"); }
-            |   v=bitOrExpression
-                { writeControlLine("if(" + branchContainer(v) + ")"); }
-            )
+        |   "in" f=rangeOrValue
+            { writeControlLine("if(" + (f.isRange ? branchRange(f.low, f.high, f.inclusive) : branchContainer(f.value)) + ")"); }
         )
         blockOpener blockBody
     ;
@@ -625,11 +620,9 @@ caseClause { std::string condition; std::string test; int count = 1; }
         blockOpener blockBody
     ;
 
-caseValue returns [std::string test] { ExprValue low; ExprValue high; ExprValue v; bool inclusive = true; }
-    :   ( additiveExpression ( DOTDOT | MINMIN ) ) =>
-        low=additiveExpression ( DOTDOT | MINMIN { inclusive = false; } ) high=additiveExpression
-        { test = caseRange(low, high, inclusive); }
-    |   v=bitOrExpression { test = caseEquals(v); }
+caseValue returns [std::string test] { RangeOrValue f; }
+    :   f=rangeOrValue
+        { test = f.isRange ? caseRange(f.low, f.high, f.inclusive) : caseEquals(f.value); }
     ;
 
 whileStatement { ExprValue c; }
@@ -1086,18 +1079,32 @@ relationExpression returns [ExprValue v] { ExprValue r; int op = 0; }
         )?
     ;
 
-inTail[ExprValue item] returns [ExprValue v] { bool negated = false; ExprValue low; ExprValue high; ExprValue c; bool inclusive = true; }
+inTail[ExprValue item] returns [ExprValue v] { bool negated = false; RangeOrValue f; }
     :   ( "not" { negated = true; } )? "in" ( EOL { output.lineCounter++; } )?
-        (   ( additiveExpression ( DOTDOT | MINMIN ) ) =>
-            low=additiveExpression ( DOTDOT | MINMIN { inclusive = false; } ) high=additiveExpression
-            { v = inRange(item, low, high, inclusive, negated); }
-        |   c=bitOrExpression
-            { v = inContainer(item, c, negated); }
+        f=rangeOrValue
+        { v = f.isRange ? inRange(item, f.low, f.high, f.inclusive, negated) : inContainer(item, f.value, negated); }
+    ;
+
+// The first operand is parsed once and the token after it tells a range
+// from a value: a guess over the operand would parse it twice per level of
+// nesting, which doubles the time of every "in (...)" written inside another.
+rangeOrValue returns [RangeOrValue f] { ExprValue first; ExprValue high; }
+    :   first=additiveExpression
+        (   options { generateAmbigWarnings=false; } :
+            ( DOTDOT | MINMIN { f.inclusive = false; } ) high=additiveExpression
+            { f.isRange = true; f.low = std::move(first); f.high = std::move(high); }
+        |   first=bitOrFrom[first] { f.value = std::move(first); }
         )
     ;
 
-bitOrExpression returns [ExprValue v] { ExprValue r; }
-    :   v=bitXorExpression
+// The operator levels from "|" down to the shifts, each after a first
+// operand already parsed.
+bitOrExpression returns [ExprValue v] { ExprValue first; }
+    :   first=additiveExpression v=bitOrFrom[first]
+    ;
+
+bitOrFrom[ExprValue first] returns [ExprValue v] { ExprValue r; }
+    :   v=bitXorFrom[first]
         (   OR_BIN ( EOL { output.lineCounter++; } )?
             { pushType(v.type); }
             r=bitXorExpression
@@ -1105,8 +1112,12 @@ bitOrExpression returns [ExprValue v] { ExprValue r; }
         )*
     ;
 
-bitXorExpression returns [ExprValue v] { ExprValue r; }
-    :   v=bitAndExpression
+bitXorExpression returns [ExprValue v] { ExprValue first; }
+    :   first=additiveExpression v=bitXorFrom[first]
+    ;
+
+bitXorFrom[ExprValue first] returns [ExprValue v] { ExprValue r; }
+    :   v=bitAndFrom[first]
         (   XOR_BIN ( EOL { output.lineCounter++; } )?
             { pushType(v.type); }
             r=bitAndExpression
@@ -1114,8 +1125,12 @@ bitXorExpression returns [ExprValue v] { ExprValue r; }
         )*
     ;
 
-bitAndExpression returns [ExprValue v] { ExprValue r; }
-    :   v=shiftExpression
+bitAndExpression returns [ExprValue v] { ExprValue first; }
+    :   first=additiveExpression v=bitAndFrom[first]
+    ;
+
+bitAndFrom[ExprValue first] returns [ExprValue v] { ExprValue r; }
+    :   v=shiftFrom[first]
         (   ( AND_BIN | SHARP ) ( EOL { output.lineCounter++; } )?
             { pushType(v.type); }
             r=shiftExpression
@@ -1123,8 +1138,12 @@ bitAndExpression returns [ExprValue v] { ExprValue r; }
         )*
     ;
 
-shiftExpression returns [ExprValue v] { ExprValue r; bool left = true; }
-    :   v=additiveExpression
+shiftExpression returns [ExprValue v] { ExprValue first; }
+    :   first=additiveExpression v=shiftFrom[first]
+    ;
+
+shiftFrom[ExprValue first] returns [ExprValue v] { ExprValue r; bool left = true; }
+    :   { v = std::move(first); }
         (   ( SHIFT_LEFT { left = true; } | SHIFT_RIGHT { left = false; } )
             ( EOL { output.lineCounter++; } )?
             { pushType(v.type); }
@@ -1207,24 +1226,24 @@ callArguments[ExprValue call] returns [ExprValue v] { ExprValue a; }
         { v = closeArguments(v); }
     ;
 
-nameChain returns [ExprValue v] { ExprValue index; ExprValue low; ExprValue high; bool inclusive = true; bool hasHigh = false; }
+nameChain returns [ExprValue v] { ExprValue index; ExprValue low; ExprValue high; bool inclusive = true; bool hasHigh = false; bool afterSlice = false; }
     :   n:IDENT { v = beginName(n->getText(), LA(1) == DOT && LA(3) == LEFTPAR); }
         (   options { greedy=true; } :
             LEFTSQUARE
             // The first expression is parsed once; what follows it tells an
             // index from a slice or a key range.
-            (   RIGHTSQUARE { v = currentElementOfName(v); }
+            (   RIGHTSQUARE { v = currentElementOfName(v, afterSlice); }
             |   ( DOTDOT | MINMIN { inclusive = false; } )
                 ( high=expression { hasHigh = true; } )?
                 RIGHTSQUARE
-                { v = sliceOfName(v, false, low, hasHigh, high, inclusive); hasHigh = false; inclusive = true; }
+                { v = sliceOfName(v, false, low, hasHigh, high, inclusive); hasHigh = false; inclusive = true; afterSlice = true; }
             |   index=expression
                 (   RIGHTSQUARE
                     { v = indexOfName(v, index, LA(1) == LEFTSQUARE); }
                 |   ( DOTDOT | MINMIN { inclusive = false; } )
                     ( high=expression { hasHigh = true; } )?
                     RIGHTSQUARE
-                    { v = sliceOfName(v, true, index, hasHigh, high, inclusive); hasHigh = false; inclusive = true; }
+                    { v = sliceOfName(v, true, index, hasHigh, high, inclusive); hasHigh = false; inclusive = true; afterSlice = true; }
                 |   COLON high=expression RIGHTSQUARE
                     { v = keyRangeOfName(v, index, high); }
                 )

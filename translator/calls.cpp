@@ -10,6 +10,7 @@
 #include "semantics/types.hpp"
 #include "translator/bounded_stack.hpp"
 #include "translator/classes.hpp"
+#include "translator/declarations.hpp"
 #include "translator/expressions.hpp"
 #include "translator/functions.hpp"
 #include "translator/output.hpp"
@@ -316,7 +317,7 @@ std::string programArgument(const ParameterRecord &parameter, const ExprValue &a
         if (argument.type == T_NIL || argument.text == "NULL")
             return nullObject(expected);
         if (expected >= 0 && argument.classIndex >= 0 && argument.classIndex != expected)
-            return "(" + parameter.className + " *)(" + argument.text + ")";
+            return "(" + typeNameSpelling(parameter.className) + " *)(" + argument.text + ")";
         return argument.text;
     }
     default:
@@ -374,7 +375,7 @@ bool checkProgramArguments(const FunctionRecord &function, const int *types, int
         const ParameterRecord &parameter = function.parameters[static_cast<size_t>(i)];
         if (parameter.functionType || types[i] == T_UNKNOWN)
             continue;
-        if (resultOf(parameter.type, types[i]) == 0) {
+        if (resultOf(parameter.type, types[i]) == 0 || types[i] == T_VOID) {
             reportCall(E_BAD_ARGUMENT_IN, function.name, parameter.type, types[i]);
             accepted = false;
         }
@@ -510,7 +511,7 @@ ExprValue beginCall(const std::string &name) {
     if (classIndex >= 0) {
         CallDescriptor call;
         call.name = name;
-        call.emitted = "new " + name;
+        call.emitted = "new " + classRecord(classIndex).emittedName;
         call.row = classRecord(classIndex).constructor;
         call.kind = call.row >= 0 ? CALL_PROGRAM_FUNCTION : CALL_PLAIN;
         calls.pending = call;

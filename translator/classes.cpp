@@ -1,6 +1,7 @@
 #include "translator/classes.hpp"
 
 #include <cstdio>
+#include <set>
 #include <vector>
 
 #include "diagnostics/diagnostics.hpp"
@@ -15,6 +16,7 @@
 namespace {
 
 struct ClassState {
+    std::set<std::string> definedHere;  // the classes this source defines
     int current = -1;            // the class being defined
     bool constructorSeen = false;
     int savedIndent = 0;
@@ -64,20 +66,26 @@ void beginClass(const std::string &name, ClassKind kind) {
         output.currentOutput = nullptr;
     }
     typeState.currentType = T_CLASS;
+    if (kind == CLASS_DEFINED && (!classState.definedHere.insert(name).second ||
+                                  findNoCase(symbolTable.globals, name) >= 0 || findProgramFunction(name) >= 0))
+        reportDuplicateName(name);
     int index = declareClass(name, sourceNames.baseName);
     classState.current = index;
     classState.constructorSeen = false;
     ClassRecord &record = classRecord(index);
     record.isDom = name == "dom";
     record.external = external;
-    emit("\nclass " + name);
+    // A class of native code is known by its own name; the program's own go
+    // through the renaming of every declared name.
+    record.emittedName = kind == CLASS_EXTERN ? name : emittedNameFor(name);
+    emit("\nclass " + record.emittedName);
     symbolTable.classMembers = ClassMembers();
     symbolTable.classMembers.className = name;
     scopes.inClass = true;
 }
 
 void classBase(const std::string &name) {
-    emit(": public " + name);
+    emit(": public " + typeNameSpelling(name));
     ClassRecord &record = classRecord(classState.current);
     record.baseName = name;
     record.base = findClass(name);
@@ -91,7 +99,7 @@ void classBase(const std::string &name) {
 }
 
 void classFurtherBase(const std::string &name) {
-    emit(", public " + name);
+    emit(", public " + typeNameSpelling(name));
     reportError(E_MULTIPLE_INHERITANCE);
 }
 
@@ -105,7 +113,7 @@ void openClassBody() {
 // A constructor without arguments that sets the initial values.
 static void writeDefaultConstructor(const ClassRecord &record) {
     newlineOnce();
-    emitIndented(record.name + "()\n");
+    emitIndented(record.emittedName + "()\n");
     emitIndented("{\n");
     output.indentLevel++;
     for (const std::string &initializer : record.attributeInitializers)
@@ -129,7 +137,7 @@ void endClass() {
         // The constructor that C++ supplies takes no arguments.
         FunctionRecord constructor;
         constructor.name = record.name;
-        constructor.emittedName = record.name;
+        constructor.emittedName = record.emittedName;
         constructor.ownerClass = classState.current;
         constructor.isConstructor = true;
         constructor.source = record.source;
@@ -163,7 +171,7 @@ void writeAttribute(const std::string &emitted, const std::string &cppType, cons
                                               ? emitted
                                               : symbolTable.classMembers.members.back()->name);
         if (!project.discardingOutput && output.currentOutput)
-            writeAtFileScope(constant + cppType + record.name + "::" + emitted + valueText + ";");
+            writeAtFileScope(constant + cppType + record.emittedName + "::" + emitted + valueText + ";");
         return;
     }
     emit(cppType + emitted + ";");

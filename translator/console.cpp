@@ -44,6 +44,7 @@ void recordItem(const ExprValue &item) {
         reportStackOverflow("expression list");
         return;
     }
+    checkHasValue(T_TEXT, item.type);
     printList.items[printList.count++] = item;
 }
 

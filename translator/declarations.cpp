@@ -57,6 +57,9 @@ void declareName(const std::string &name, int type, bool assigned, int classInde
     pendingDeclaration = PendingDeclaration();
     pendingDeclaration.kind = declarations.storageKind;
     pendingDeclaration.classIndex = classIndex == CLASS_OF_DECLARATION ? declarations.classIndex : classIndex;
+    // A name that is a class's stands for the class wherever it is used.
+    if (findClass(name) >= 0)
+        reportDuplicateName(name);
     declare(name, assigned ? SYMBOL_ASSIGNED : 0);
 }
 
@@ -236,6 +239,8 @@ void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &va
         valueText = defaultInitializer(type);
     }
     if (atClassLevel()) {
+        if (findClassMethod(currentClassIndex(), name) >= 0)
+            reportDuplicateName(name);
         // An attribute has a value from the object's construction on.
         declareName(name, type, true);
         writeAttribute(emittedNameFor(name), declarations.cppType, valueText, declarations.staticFlag != 0,
@@ -273,10 +278,10 @@ void beginObjectDeclaration(const std::string &className) {
     bool byValue = false;
     if (isDefinedType(className, byValue)) {
         declarations.classIndex = -5;
-        declarations.cppType = className + (byValue ? " " : " *");
+        declarations.cppType = typeNameSpelling(className) + (byValue ? " " : " *");
         return;
     }
-    declarations.cppType = className + " *";
+    declarations.cppType = typeNameSpelling(className) + " *";
     declarations.classIndex = findClass(className);
     if (declarations.classIndex < 0)
         reportNamed(E_CLASS_NOT_DEFINED, className);
@@ -302,7 +307,7 @@ static bool ownClassAttribute(int classIndex) {
 }
 
 void writeObjectDeclarator(const std::string &name, int form, const ExprValue &value) {
-    const std::string &className = declarations.className;
+    const std::string className = typeNameSpelling(declarations.className);
     std::string valueText;
     if (form == 1)
         valueText = "=NULL";
@@ -363,11 +368,16 @@ void defineFunctionType(const std::string &name, const std::string &literal) {
     defined.name = name;
     defined.function = index;
     declarations.definedTypes.push_back(defined);
-    const FunctionRecord &function = functionRecord(index);
-    std::vector<ParameterSpelling> parameters;
-    for (const ParameterRecord &parameter : function.parameters)
-        parameters.push_back({parameter.type, parameter.byReference});
-    writeHeaderLine(functionTypedef(name, function.returnTypes, parameters));
+    // The type of the function itself: a pointer to it has the C++ types its
+    // head was written with, whatever its parameters and results are.
+    writeHeaderLine("typedef decltype(&" + functionRecord(index).emittedName + ") " + typeNameSpelling(name) + ";");
+}
+
+std::string typeNameSpelling(const std::string &name) {
+    int classIndex = findClass(name);
+    if (classIndex >= 0)
+        return classRecord(classIndex).emittedName;
+    return emittedNameFor(name);
 }
 
 int definedFunctionType(const std::string &name) {

@@ -47,6 +47,9 @@ void defineFunctionType(const std::string &name, const std::string &literal);
 // The function whose signature a type made by define has, or -1.
 int definedFunctionType(const std::string &name);
 bool isDefinedType(const std::string &name, bool &byValue);
+// The C++ name of a class or of a "define" type: a native class keeps its
+// own, every other name is renamed as declared names are.
+std::string typeNameSpelling(const std::string &name);
 
 // The value a variable of this type starts with, written after its name.
 std::string defaultInitializer(int type);

@@ -484,6 +484,7 @@ ExprValue dictionaryEntry(const ExprValue &key, const ExprValue &value) {
 }
 
 std::string conditionText(const ExprValue &value) {
+    checkHasValue(T_BOOLEAN, value.type);
     if (isIntegerLike(value.type) || isFloating(value.type) || value.type == T_CHAR ||
         value.type == T_CHARPTR || value.type == T_UNKNOWN || value.type == T_OBJECT)
         return value.text;

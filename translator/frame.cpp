@@ -1,5 +1,9 @@
 #include "translator/translator.hpp"
+#include <unistd.h>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
+#include "driver/build_stamp.hpp"
 #include "driver/project.hpp"
 #include "driver/settings.hpp"
 #include "driver/toolchain.hpp"
@@ -22,13 +26,6 @@ bool endsWithNoCase(const std::string &text, const std::string &end) {
     return true;
 }
 
-// The outputs are written under these names and renamed when complete, so
-// that a translation that is killed or crashes never leaves a truncated
-// file under the real name for the next run to trust.
-std::string partName(const std::string &path) {
-    return path + ".part";
-}
-
 void closeFile(FILE *&file) {
     if (file)
         fclose(file);
@@ -46,12 +43,50 @@ void appendFunctions() {
         char buffer[8192];
         for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, output.functionsFile)) > 0;)
             emit(std::string(buffer, got));
+        continueMappingOf(output.functionsFile);
     }
     output.currentOutput = saved;
     closeFile(output.functionsFile);
 }
 
+// The name under which a failed write is reported.
+std::string outputFileName(FILE *file) {
+    if (file == output.headerFile)
+        return sourceNames.headerPath;
+    if (file == output.implementationFile)
+        return sourceNames.cppName;
+    return "a temporary file";
+}
+
+// Closes both outputs; what went wrong with the first failed write or
+// close, or empty when both files are complete on disk.
+std::string closeOutputs() {
+    std::string failure;
+    if (output.failedFile)
+        failure = "Cannot write " + outputFileName(output.failedFile) + ": " + std::strerror(output.writeError);
+    for (FILE **file : {&output.headerFile, &output.implementationFile}) {
+        if (!*file)
+            continue;
+        bool complete = std::ferror(*file) == 0;
+        std::string name = outputFileName(*file);
+        complete = std::fclose(*file) == 0 && complete;
+        if (!complete && failure.empty())
+            failure = "Cannot write " + name + ": " + std::strerror(errno != 0 ? errno : EIO);
+        *file = nullptr;
+    }
+    return failure;
+}
+
+void removePartialOutputs() {
+    std::remove(partialOutputName(sourceNames.headerPath).c_str());
+    std::remove(partialOutputName(sourceNames.cppName).c_str());
+}
+
 }  // namespace
+
+std::string partialOutputName(const std::string &path) {
+    return path + "." + std::to_string(getpid()) + ".part";
+}
 
 std::string prologueText() {
     std::string text;
@@ -65,20 +100,26 @@ void beginSourceFile() {
     // A source read only for its declarations keeps its outputs untouched.
     const char *discarded = "/dev/null";
     output.implementationFile =
-        fopen(project.discardingOutput ? discarded : partName(sourceNames.cppName).c_str(), "wb");
-    output.headerFile = fopen(project.discardingOutput ? discarded : partName(sourceNames.headerPath).c_str(), "wb");
+        fopen(project.discardingOutput ? discarded : partialOutputName(sourceNames.cppName).c_str(), "wb");
+    output.headerFile = fopen(project.discardingOutput ? discarded : partialOutputName(sourceNames.headerPath).c_str(), "wb");
     output.functionsFile = project.discardingOutput ? fopen(discarded, "wb") : std::tmpfile();
     if (!output.implementationFile || !output.headerFile || !output.functionsFile) {
+        std::string cause = std::strerror(errno);
         std::string name = !output.implementationFile ? sourceNames.cppName
                            : !output.headerFile       ? sourceNames.headerPath
                                                       : "a temporary file";
         closeFile(output.implementationFile);
         closeFile(output.headerFile);
         closeFile(output.functionsFile);
-        throw std::runtime_error("cannot write " + name);
+        if (!project.discardingOutput)
+            removePartialOutputs();
+        throw OutputWriteError("Cannot write " + name + ": " + cause);
     }
     output.currentOutput = output.savedImplementation = output.implementationFile;
+    if (toolchainSettings.lines && !project.discardingOutput)
+        beginLineMapping(driverSettings.currentSourceName);
     diagnostics.errorCount = 0;
+    beginSourceScopes();
     resetTypeState();
     resetStatementState();
     resetDeclarationState();
@@ -90,7 +131,7 @@ void beginSourceFile() {
     // Headers include the headers of the sources they include, so that a
     // cycle of includes must not make the preprocessor loop.
     switchToHeader();
-    emit("#pragma once\n" + roleLine(project.translationRole) + "\n");
+    emit("#pragma once\n" + roleLine(project.translationRole) + "\n" + stampLine(project.buildStamp) + "\n");
     switchToImplementation();
     for (const char *line : prologue)
         emit(line);
@@ -126,14 +167,22 @@ void endSourceFile() {
     appendFunctions();
     if (project.isMainTranslation)
         writeMainForProgramFunction();
-    closeFile(output.headerFile);
-    closeFile(output.implementationFile);
+    std::string failure = closeOutputs();
     output.currentOutput = output.savedImplementation = nullptr;
     if (project.discardingOutput)
         return;
+    if (!failure.empty()) {
+        removePartialOutputs();
+        throw OutputWriteError(failure);
+    }
     // The header first: the incremental test reads the implementation's time.
-    std::rename(partName(sourceNames.headerPath).c_str(), sourceNames.headerPath.c_str());
-    std::rename(partName(sourceNames.cppName).c_str(), sourceNames.cppName.c_str());
+    for (const std::string *path : {&sourceNames.headerPath, &sourceNames.cppName}) {
+        if (std::rename(partialOutputName(*path).c_str(), path->c_str()) != 0) {
+            std::string cause = std::strerror(errno);
+            removePartialOutputs();
+            throw OutputWriteError("Cannot replace " + *path + ": " + cause);
+        }
+    }
 }
 
 void lineEnd() {

@@ -13,6 +13,12 @@ constexpr int MAIN_PART_STATEMENTS = 200;
 // headers: what a precompiled prologue must hold.
 std::string prologueText();
 
+// Outputs are written under this name and renamed when complete, so that a
+// run that is killed never leaves a truncated file under the real name for
+// the next run to trust. The process number keeps two runs in one directory
+// from writing into one file.
+std::string partialOutputName(const std::string &path);
+
 void beginSourceFile();
 // Writes the epilogue when main is open and closes both files; safe to call twice.
 void endSourceFile();

@@ -140,7 +140,7 @@ void addClassReturnType(const std::string &className) {
     FunctionState &state = functionState;
     state.modifiers = currentModifiers();
     state.record.isStatic = currentIsStatic();
-    state.returnSpelling = className + " *";
+    state.returnSpelling = typeNameSpelling(className) + " *";
     state.record.returnTypes.push_back(T_OBJECT);
     state.record.returnClass = findClass(className);
     if (state.record.returnClass < 0)
@@ -155,7 +155,7 @@ void setMethodName(const std::string &name) {
     if (record.ownerClass < 0 || !checkClassNameCase(name))
         return;
     record.isConstructor = true;
-    record.emittedName = name;
+    record.emittedName = typeNameSpelling(name);
     // The return statements are still checked against the declared type.
     if (!record.returnTypes.empty())
         reportError(E_CONSTRUCTOR_VOID);
@@ -166,6 +166,8 @@ void setFunctionName(const std::string &name) {
     record.name = name;
     record.source = sourceNames.baseName;
     if (scopes.inClass) {
+        if (findExact(symbolTable.classMembers.members, name) >= 0)
+            reportDuplicateName(name);
         setMethodName(name);
         return;
     }
@@ -179,7 +181,7 @@ void setFunctionName(const std::string &name) {
         reportRedeclaration(name, W_IN_BUILTINS);
     else if (again || (known >= 0 && functionRecord(known).source != record.source))
         reportDuplicateName(name);
-    else if (findNoCase(symbolTable.globals, name) >= 0)
+    else if (findNoCase(symbolTable.globals, name) >= 0 || findClass(name) >= 0)
         reportDuplicateName(name);
     if (isMainName(name) && !scopes.inClass) {
         // Every source's main has a name of its own; the C++ main is
@@ -229,17 +231,17 @@ void parameterNamedType(const std::string &name) {
     if (signature >= 0) {
         parameter.type = T_FUNCTION;
         parameter.signature = signature;
-        functionState.parameterSpelling += name + " ";
+        functionState.parameterSpelling += typeNameSpelling(name) + " ";
         return;
     }
     bool byValue = false;
     parameter.type = T_OBJECT;
     parameter.className = name;
     if (isDefinedType(name, byValue)) {
-        functionState.parameterSpelling += name + (byValue ? " " : " *");
+        functionState.parameterSpelling += typeNameSpelling(name) + (byValue ? " " : " *");
         return;
     }
-    functionState.parameterSpelling += name + " *";
+    functionState.parameterSpelling += typeNameSpelling(name) + " *";
     if (findClass(name) < 0)
         reportNamed(E_CLASS_NOT_DEFINED, name);
 }
@@ -327,7 +329,7 @@ void endParameter() {
 std::string methodHead() {
     const FunctionState &state = functionState;
     if (state.record.isConstructor)
-        return state.record.name + "(" + state.prototypeParameters + ")";
+        return state.record.emittedName + "(" + state.prototypeParameters + ")";
     std::string returned = state.returnSpelling.empty() ? "void " : state.returnSpelling;
     return withoutAccess(state.modifiers) + returned + state.record.emittedName + "(" + state.prototypeParameters + ")";
 }
@@ -399,7 +401,9 @@ void endFunctionHead() {
     state.savedBlankLines = output.blankLines;
     output.currentOutput = output.functionsFile;
     output.indentLevel = 0;
-    emit("\n" + head + state.parameters + ")\n{\n");
+    emit("\n");
+    mapSourceLine();
+    emit(head + state.parameters + ")\n{\n");
     output.indentLevel = 1;
     output.blankLines = 1;
     if (!state.argumentVector.empty())

@@ -7,13 +7,6 @@
 
 namespace {
 
-// Per-name subscript values that the readers below share.
-struct NameState {
-    bool rangeUsed = false;
-};
-
-NameState nameState;
-
 bool inScope(const std::vector<Symbol *> &scope, const std::string &name) {
     return findExact(scope, name) >= 0;
 }
@@ -32,12 +25,11 @@ bool isDeclaredAnywhere(const std::string &name) {
 }
 
 ExprValue beginName(const std::string &name, bool methodReceiver) {
-    nameState = NameState();
     ExprValue value;
     // A class name leads to its static members.
     int classIndex = findClass(name);
     if (classIndex >= 0) {
-        value.text = name;
+        value.text = classRecord(classIndex).emittedName;
         value.type = T_CLASS;
         value.classIndex = classIndex;
         typeState.currentType = T_CLASS;
@@ -105,7 +97,6 @@ ExprValue sliceOfName(const ExprValue &name, bool hasLow, const ExprValue &low, 
     value.plainName = false;
     value.literal = false;
     value.stringLiteral = false;
-    nameState.rangeUsed = true;
     typeState.currentType = value.type;
     return value;
 }
@@ -120,8 +111,8 @@ ExprValue keyRangeOfName(const ExprValue &name, const ExprValue &low, const Expr
     return value;
 }
 
-ExprValue currentElementOfName(const ExprValue &name) {
-    EmptySubscript subscript = readEmptySubscript(name.type, nameState.rangeUsed);
+ExprValue currentElementOfName(const ExprValue &name, bool afterSlice) {
+    EmptySubscript subscript = readEmptySubscript(name.type, afterSlice);
     ExprValue value = name;
     value.writePath.reset();
     value.text = elementRead(name.type, value.text + subscript.text);
@@ -160,7 +151,7 @@ AssignTarget beginTarget(const std::string &name) {
     AssignTarget target;
     int classIndex = findClass(name);
     if (classIndex >= 0) {
-        target.path = target.readPath = name;
+        target.path = target.readPath = classRecord(classIndex).emittedName;
         target.type = target.valueType = T_CLASS;
         target.classIndex = classIndex;
         return target;

@@ -18,7 +18,8 @@ ExprValue indexOfName(const ExprValue &name, const ExprValue &index, bool anothe
 ExprValue sliceOfName(const ExprValue &name, bool hasLow, const ExprValue &low, bool hasHigh,
                       const ExprValue &high, bool inclusive);
 ExprValue keyRangeOfName(const ExprValue &name, const ExprValue &low, const ExprValue &high);
-ExprValue currentElementOfName(const ExprValue &name);
+// afterSlice: an interval was taken earlier in the same name (reported).
+ExprValue currentElementOfName(const ExprValue &name, bool afterSlice);
 ExprValue memberOfName(const ExprValue &name, const std::string &member);
 ExprValue endName(const ExprValue &name);
 

@@ -1,15 +1,88 @@
 #include "translator/output.hpp"
 
+#include <cerrno>
+
 OutputState output;
 
+namespace {
+
+void noteWriteFailure() {
+    if (output.failedFile)
+        return;
+    output.failedFile = output.currentOutput;
+    output.writeError = errno != 0 ? errno : EIO;
+}
+
+LineMapping *mappingOf(FILE *file) {
+    if (!output.mapLines || !file)
+        return nullptr;
+    for (LineMapping &mapping : output.mappings)
+        if (mapping.file == file)
+            return &mapping;
+    return nullptr;
+}
+
+// Follows the compiler's count of lines through the text written.
+void advanceMapping(const char *text, size_t size) {
+    LineMapping *mapping = mappingOf(output.currentOutput);
+    if (!mapping || size == 0)
+        return;
+    for (size_t i = 0; i < size; i++)
+        if (text[i] == '\n' && mapping->presumedLine > 0)
+            mapping->presumedLine++;
+    mapping->atLineStart = text[size - 1] == '\n';
+}
+
+std::string quotedName(const std::string &name) {
+    std::string quoted = "\"";
+    for (char c : name) {
+        if (c == '\\' || c == '"')
+            quoted += '\\';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+}  // namespace
+
 void emit(const std::string &text) {
-    if (output.currentOutput)
-        fwrite(text.data(), 1, text.size(), output.currentOutput);
+    if (!output.currentOutput)
+        return;
+    if (fwrite(text.data(), 1, text.size(), output.currentOutput) != text.size())
+        noteWriteFailure();
+    advanceMapping(text.data(), text.size());
 }
 
 void emitChar(char c) {
-    if (output.currentOutput)
-        fputc(c, output.currentOutput);
+    if (!output.currentOutput)
+        return;
+    if (fputc(c, output.currentOutput) == EOF)
+        noteWriteFailure();
+    advanceMapping(&c, 1);
+}
+
+void beginLineMapping(const std::string &sourceName) {
+    output.mapLines = true;
+    output.mappedSourceName = quotedName(sourceName);
+    FILE *files[] = {output.implementationFile, output.headerFile, output.functionsFile};
+    for (int i = 0; i < 3; i++)
+        output.mappings[i] = LineMapping{files[i], 0, true};
+}
+
+void mapSourceLine() {
+    LineMapping *mapping = mappingOf(output.currentOutput);
+    if (!mapping || !mapping->atLineStart || mapping->presumedLine == output.lineCounter)
+        return;
+    std::string directive = "#line " + std::to_string(output.lineCounter) + " " + output.mappedSourceName + "\n";
+    if (fwrite(directive.data(), 1, directive.size(), output.currentOutput) != directive.size())
+        noteWriteFailure();
+    mapping->presumedLine = output.lineCounter;
+}
+
+void continueMappingOf(FILE *copied) {
+    LineMapping *from = mappingOf(copied), *to = mappingOf(output.currentOutput);
+    if (from && to && from->presumedLine > 0)
+        *to = LineMapping{to->file, from->presumedLine, from->atLineStart};
 }
 
 void newlineOnce() {
@@ -21,6 +94,7 @@ void newlineOnce() {
 
 void writeIndent() {
     output.blankLines = 0;
+    mapSourceLine();
     for (int i = 0; i < output.indentLevel; i++)
         emit("    ");
 }

@@ -2,7 +2,16 @@
 // The two output files of the source being translated and the few operations
 // through which every translating rule writes C++.
 #include <cstdio>
+#include <stdexcept>
 #include <string>
+
+// What the C++ compiler takes as the source position of the next line of one
+// output file: known once a line directive has been written to it.
+struct LineMapping {
+    FILE *file = nullptr;
+    int presumedLine = 0;      // 0: no directive yet
+    bool atLineStart = true;
+};
 
 struct OutputState {
     FILE *implementationFile = nullptr;
@@ -25,9 +34,25 @@ struct OutputState {
     bool inImport = false;
     bool importSeen = false;
     bool includeSeen = false;
+    // The first write that failed: the file it went to and the C library's
+    // error number. The outputs of a source with a failed write are thrown
+    // away at its end.
+    FILE *failedFile = nullptr;
+    int writeError = 0;
+    // Line directives that give each generated statement its source
+    // position, for compiler messages, run-time errors and debuggers.
+    bool mapLines = false;
+    std::string mappedSourceName;   // as a C++ string literal
+    LineMapping mappings[3];        // implementation, header, functions
 };
 
 extern OutputState output;
+
+// A translation whose outputs could not be written completely; its text
+// names the file and the cause.
+struct OutputWriteError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
 
 void emit(const std::string &text);
 void emitChar(char c);
@@ -36,3 +61,12 @@ void writeIndent();
 void emitIndented(const std::string &text);
 void switchToHeader();
 void switchToImplementation();
+// Starts the line directives of a source, which the compiler is to take as
+// sourceName; the three output files must be open.
+void beginLineMapping(const std::string &sourceName);
+// Before text of source line lineCounter at the start of a generated line:
+// writes a line directive unless the compiler already counts this line so.
+void mapSourceLine();
+// What follows the current output now continues at the position the other
+// file's text left, as when that text has just been copied into it.
+void continueMappingOf(FILE *copied);

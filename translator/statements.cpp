@@ -19,6 +19,8 @@ struct LoopFrame {
     int labelsUsed = 0;        // bit 1: continue label, bit 2: exit label
     int letCount = 0;
     int forForm = FOR_RANGE;
+    std::string steppedCondition;  // a range loop written as do-while: its "while" condition
+    bool steppedScope = false;     // ... which declares its variable in a scope of its own
     bool walksName = false;    // a container loop over a plain name (see iteratedNames)
 };
 
@@ -480,6 +482,34 @@ bool stepsInline(const std::string &spelling, int type, const ExprValue &high, b
     return stepValue > 0 ? bound < INT_MAX : bound > INT_MIN;
 }
 
+// Any other loop over an int with a constant step and an int bound read as
+// a name or a literal: an inclusive bound that may be the edge of int, or a
+// variable declared before the loop (which must keep the last value it was
+// given by the loop). It is written as a do-while whose step moves the
+// variable only to a value inside the range (_vel_for_within), so neither
+// the edge nor the value after the loop needs a flag; "continue" in a
+// do-while goes to the step, as in a for.
+bool stepsWithin(int type, const ExprValue &high, bool hasStep, const ExprValue &step, long long &stepValue) {
+    return type == T_INTEGER && constantIntStep(hasStep, step, stepValue) && high.type == T_INTEGER &&
+           (high.plainName || high.literal);
+}
+
+void writeSteppedFor(const std::string &spelling, const std::string &name, const ExprValue &low,
+                     const ExprValue &high, const std::string &comparison, bool inclusive, long long stepValue) {
+    if (!spelling.empty()) {
+        // The loop's own variable lives in a scope of its own, as in a for.
+        emit("{\n");
+        output.indentLevel++;
+        writeIndent();
+        currentLoop().steppedScope = true;
+    }
+    emit(spelling + name + "=" + low.text + ";\n");
+    writeIndent();
+    writeControlLine("if(" + name + comparison + high.text + ") do");
+    currentLoop().steppedCondition = "_vel_for_within(" + name + "," + std::to_string(stepValue) + "," +
+                                     high.text + "," + (inclusive ? "1" : "0") + ")";
+}
+
 }  // namespace
 
 void writeRangeFor(int declaredType, const std::string &variable, const ExprValue &low,
@@ -501,6 +531,10 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
     if (stepsInline(spelling, type, high, inclusive, hasStep, step, stepValue)) {
         writeControlLine("for(" + spelling + name + "=" + low.text + ";" + name + comparison + high.text + ";" +
                          name + "=_vel_for_add(" + name + "," + std::to_string(stepValue) + "))");
+        return;
+    }
+    if (stepsWithin(type, high, hasStep, step, stepValue)) {
+        writeSteppedFor(spelling, name, low, high, comparison, inclusive, stepValue);
         return;
     }
     std::string going = newTemp();
@@ -556,6 +590,20 @@ void writeContainerFor(int declaredType, const std::string &first, const std::st
     output.blankLines = 2;
 }
 
+// After the body of a range loop written as do-while: its step and, for a
+// variable of its own, the end of the variable's scope.
+static void writeSteppedEnding() {
+    const LoopFrame &loop = currentLoop();
+    if (loop.steppedCondition.empty())
+        return;
+    writeIndent();
+    emit("while(" + loop.steppedCondition + ");\n");
+    if (loop.steppedScope) {
+        output.indentLevel--;
+        writeClosingBrace();
+    }
+}
+
 void endFor() {
     if (currentLoop().walksName && !statements.iteratedNames.empty())
         statements.iteratedNames.pop_back();
@@ -563,6 +611,7 @@ void endFor() {
         output.indentLevel--;
         writeClosingBrace();
     }
+    writeSteppedEnding();
     leaveBlock();
     popLoop();
 }
@@ -571,7 +620,7 @@ void beginCatch(const std::string &className, const std::string &variable) {
     // Only instances of the program's classes are thrown and caught.
     reportNamed(E_CLASS_NOT_DEFINED, className);
     writeIndent();
-    emit("catch(" + className + " *" + emittedNameFor(variable) + ")\n");
+    emit("catch(" + typeNameSpelling(className) + " *" + emittedNameFor(variable) + ")\n");
     writeIndent();
     emit("{\n");
     output.blankLines = 2;

@@ -3,6 +3,7 @@
 #include "lexer/pooled_token.hpp"
 #include "translator/frame.hpp"
 #include "translator/one_line_branches.hpp"
+#include "translator/reserved_words.hpp"
 #include "VLLexer.hpp"
 #include "VLParser.hpp"
 #include <iterator>
@@ -13,7 +14,8 @@ void translateStream(std::istream &input, const std::string &sourceName) {
     lexer.readFromMemory(text);
     lexer.setTokenObjectFactory(&PooledToken::factory);
     lexer.setFilename(sourceName);
-    OneLineBranchFilter branches(lexer);
+    ReservedWordFilter names(lexer);
+    OneLineBranchFilter branches(names);
     VLParser parser(branches);
     parser.readTokensFrom(branches);
     parser.setFilename(sourceName);

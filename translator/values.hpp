@@ -45,6 +45,14 @@ struct ExprValue {
     std::shared_ptr<AppendChain> append;
 };
 
+// What follows "in" or "case": a range "low..high" (or "low--high") or one value.
+struct RangeOrValue {
+    bool isRange = false;
+    ExprValue low, high;
+    bool inclusive = true;
+    ExprValue value;
+};
+
 struct AssignTarget {
     std::string path;            // C++ text of the target up to its setter
     std::string readPath;        // C++ text that reads the element's current value

@@ -150,8 +150,14 @@ dyn operator%(const dyn &a, const dyn &b) {
     return arithmetic(a, b, integerModulo, naturalModulo, realModulo);
 }
 
-dyn _vel_mod(const dyn &a, const dyn &b) { return a % b; }
-dyn _vel_div(const dyn &a, const dyn &b) { return a / b; }
+dyn _vel_mod(const dyn &a, const dyn &b, const vel_place &where) {
+    vel_error_place place(where);
+    return a % b;
+}
+dyn _vel_div(const dyn &a, const dyn &b, const vel_place &where) {
+    vel_error_place place(where);
+    return a / b;
+}
 
 namespace {
 

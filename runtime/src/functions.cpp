@@ -9,10 +9,66 @@
 #include <cstring>
 #include <ctime>
 
-void vel_fatal(const std::string &message) {
+const vel_place *vel_innermost_error_place = nullptr;
+
+namespace {
+
+bool endsWith(const std::string &text, const std::string &end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+bool startsWith(const std::string &text, const std::string &start) {
+    return text.compare(0, start.size(), start) == 0;
+}
+
+// The Velmora name of the C++ function a generated statement stands in, or
+// "" for the program's top-level code. velc writes top-level code into main
+// and the functions "_vel_main_<file>_<n>" that continue it, the program's
+// own main as "_main_<file>", and a name that C++ reserves, or that ends in
+// "_", with one more "_".
+std::string velmoraFunction(const char *function) {
+    std::string name = function ? function : "";
+    if (name == "main" || startsWith(name, "_vel_main_"))
+        return "";
+    if (startsWith(name, "_main_"))
+        return "main";
+    if (endsWith(name, "_"))
+        name.pop_back();
+    return name;
+}
+
+// "prog.vel L4: " and the function, or nothing when the place is not in a
+// Velmora source (a file translated without line directives names its C++).
+struct PlaceText {
+    std::string before, after;
+};
+PlaceText placeText(const vel_place *where) {
+    PlaceText text;
+    if (!where || !where->file || !endsWith(where->file, ".vel"))
+        return text;
+    text.before = std::string(where->file) + " L" + std::to_string(where->line) + ": ";
+    std::string function = velmoraFunction(where->function);
+    if (!function.empty())
+        text.after = " (in " + function + ")";
+    return text;
+}
+
+[[noreturn]] void reportAndExit(const vel_place *where, const std::string &message) {
+    PlaceText place = placeText(where);
     std::cout.flush();
-    std::cerr << "Run-time error: " << message << std::endl;
+    std::cerr << place.before << "Run-time error: " << message << place.after << std::endl;
     std::exit(1);
+}
+
+}  // namespace
+
+void vel_fatal(const std::string &message) { reportAndExit(vel_innermost_error_place, message); }
+
+void vel_fatal(const vel_place &where, const std::string &message) {
+    // A place outside the program (libvel's own code calling a checked
+    // helper) says less than the operation it runs for.
+    const vel_place *place = endsWith(where.file ? where.file : "", ".vel") ? &where : vel_innermost_error_place;
+    reportAndExit(place, message);
 }
 
 // --------------------------------------------------------------------------

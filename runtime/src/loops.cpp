@@ -149,7 +149,8 @@ vel_loop_number vel_loop_number_of(const dyn &x) {
     }
 }
 
-int _vel_for_step(const dyn &step) {
+int _vel_for_step(const dyn &step, const vel_place &where) {
+    vel_error_place place(where);
     vel_loop_number n = vel_loop_number_of(step);
     bool zero = n.kind == vel_loop_number::REAL ? n.real == 0
                                                  : (n.kind == vel_loop_number::UNSIGNED ? n.whole == 0 : n.integer == 0);

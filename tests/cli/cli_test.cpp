@@ -47,12 +47,12 @@ TEST_F(VelcCommandLine, DefaultToolchainWithoutConfiguration) {
                               "Building prog.wasm\n"
                               "objlist= prog.o\n"
                               "Linking prog...\n"
-                              "emcc -I. -I/velmorac/   -o prog.wasm  prog.o "
+                              "emcc -I. -I/velmorac/   -o prog.part.wasm  prog.o "
                               "/velmorac/velmora/velmora.a\n"
                               "Running prog.wasm a b c\n");
     EXPECT_EQ(takeToolLog(),
               "em++ [-c] [-I.] [-I/velmorac/] [prog.cpp] [-oprog.o]\n"
-              "emcc [-I.] [-I/velmorac/] [-o] [prog.wasm] [prog.o] [/velmorac/velmora/velmora.a]\n"
+              "emcc [-I.] [-I/velmorac/] [-o] [prog.part.wasm] [prog.o] [/velmorac/velmora/velmora.a]\n"
               "wasmer [prog.wasm] [a] [b c]\n");
 }
 
@@ -64,12 +64,12 @@ TEST_F(VelcCommandLine, OtherCompilerKindThroughPath) {
     EXPECT_EQ(run("-v prog x", "velc"), 0);
     EXPECT_NE(stdoutText.find("\ncompiler /c prog.cpp /Foprog.obj \n"), std::string::npos)
         << stdoutText;
-    EXPECT_NE(stdoutText.find("\nlinker /nologo /out:prog.wasm.exe  prog.obj vel.lib\n"),
+    EXPECT_NE(stdoutText.find("\nlinker /nologo /out:prog.wasm.part.exe  prog.obj vel.lib\n"),
               std::string::npos)
         << stdoutText;
     EXPECT_EQ(takeToolLog(),
               "compiler [/c] [prog.cpp] [/Foprog.obj]\n"
-              "linker [/nologo] [/out:prog.wasm.exe] [prog.obj] [vel.lib]\n"
+              "linker [/nologo] [/out:prog.wasm.part.exe] [prog.obj] [vel.lib]\n"
               "prog.wasm.exe [x]\n");
 }
 
@@ -80,7 +80,7 @@ TEST_F(VelcCommandLine, ClangKindRunsTargetItself) {
     EXPECT_EQ(stdoutText, "objlist= prog.o\n");
     EXPECT_EQ(takeToolLog(),
               "compiler [-c] [-I.] [-I/velmorac/] [prog.cpp] [-oprog.o]\n"
-              "linker [-I.] [-I/velmorac/] [-o] [prog.wasm] [prog.o] [/velmorac/velmora/velmora.a]\n"
+              "linker [-I.] [-I/velmorac/] [-o] [prog.part.wasm] [prog.o] [/velmorac/velmora/velmora.a]\n"
               "prog.wasm [1]\n");
 }
 
@@ -185,7 +185,7 @@ TEST_F(VelcCommandLine, IncrementalRunTranslatesOnlyWhatChanged) {
     EXPECT_EQ(takeToolLog(),
               "em++ [-c] [-I.] [-I/velmorac/] [lib.cpp] [-olib.o]\n"
               "em++ [-c] [-I.] [-I/velmorac/] [prog.cpp] [-oprog.o]\n"
-              "emcc [-I.] [-I/velmorac/] [-o] [prog.wasm] [prog.o] [lib.o] "
+              "emcc [-I.] [-I/velmorac/] [-o] [prog.part.wasm] [prog.o] [lib.o] "
               "[/velmorac/velmora/velmora.a]\n"
               "wasmer [prog.wasm]\n");
 }
@@ -205,7 +205,7 @@ protected:
     }
 
     const std::string link =
-        "emcc [-I.] [-I/velmorac/] [-o] [prog.wasm] [prog.o] [mid.o] [leaf.o] [side.o] "
+        "emcc [-I.] [-I/velmorac/] [-o] [prog.part.wasm] [prog.o] [mid.o] [leaf.o] [side.o] "
         "[/velmorac/velmora/velmora.a]\n"
         "wasmer [prog.wasm]\n";
 };
@@ -275,7 +275,7 @@ TEST_F(VelcCommandLine, OutOfDateTargetIsLinkedAgain) {
     takeToolLog();
     EXPECT_EQ(run("-q prog"), 0);
     EXPECT_EQ(takeToolLog(),
-              "emcc [-I.] [-I/velmorac/] [-o] [prog.wasm] [prog.o] [/velmorac/velmora/velmora.a]\n"
+              "emcc [-I.] [-I/velmorac/] [-o] [prog.part.wasm] [prog.o] [/velmorac/velmora/velmora.a]\n"
               "wasmer [prog.wasm]\n");
 }
 

@@ -155,6 +155,24 @@ TEST_F(CompileJobs, FailedCompileStopsTheLinkWithTheStatusOfOneJob) {
     EXPECT_TRUE(fs::exists(directory + "/b.o"));
 }
 
+// A refused translation shows the compiler's messages, which name the
+// Velmora lines, but not the internal command line em++ adds after them.
+TEST_F(CompileJobs, FailedCompileShowsTheMessagesWithoutTheDriversCommandLine) {
+    writeScript("echoing-cc", "#!/bin/sh\n"
+                              "echo \"prog.vel:3:5: error: use of undeclared identifier 'x'\" >&2\n"
+                              "echo \"em++: error: '/usr/bin/clang++ -target wasm32 -c prog.cpp' failed (returned 1)\" >&2\n"
+                              "echo \"emcc: error: 'kept' because it is no command echo\" >&2\n"
+                              "exit 1\n");
+    writeFile("velc.ini", "compiler=echoing-cc\n");
+    EXPECT_NE(run("-br prog"), 0);
+    EXPECT_NE(stderrText.find("prog.vel:3:5: error: use of undeclared identifier 'x'\n"), std::string::npos)
+        << stderrText;
+    EXPECT_EQ(stderrText.find("failed (returned 1)"), std::string::npos) << stderrText;
+    EXPECT_NE(stderrText.find("emcc: error: 'kept' because it is no command echo\n"), std::string::npos)
+        << stderrText;
+    EXPECT_NE(stdoutText.find("Compilation of prog.cpp failed\n"), std::string::npos) << stdoutText;
+}
+
 TEST_F(CompileJobs, JobsValuesOutsideTheRangeBehaveLikeOneOrTheMost) {
     Outcome single = build("1");
     for (const char *jobs : {"0", "many", "-3", "100000000000000000000"}) {

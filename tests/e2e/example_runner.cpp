@@ -60,7 +60,12 @@ void ExampleWorkspace::addSource(const std::string &name, const std::string &tex
 }
 
 CommandOutcome ExampleWorkspace::build(const std::string &name) {
-    return run("./velc -q -b -e " + shellQuote(name + ".vel"));
+    CommandOutcome outcome = run("./velc -q -b -e " + shellQuote(name + ".vel"));
+    // A program velc accepts must reach the user without a word from the
+    // C++ compiler: each warning has pointed at a fault of the generated code.
+    if ((outcome.standardOutput + outcome.standardError).find("warning:") != std::string::npos)
+        ADD_FAILURE() << "the C++ compiler warned\n" << describe(outcome);
+    return outcome;
 }
 
 CommandOutcome ExampleWorkspace::run(const std::string &commandLine, const std::string &inputPath) {

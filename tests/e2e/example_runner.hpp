@@ -20,7 +20,8 @@ public:
 
     // Writes <name>.vel into the workspace.
     void addSource(const std::string &name, const std::string &text);
-    // Translates, compiles and links <name>.vel with velc -q -b -e.
+    // Translates, compiles and links <name>.vel with velc -q -b -e; a
+    // warning of the C++ compiler fails the running test.
     CommandOutcome build(const std::string &name);
     // Runs a command line in the workspace, with `inputPath` on standard input.
     CommandOutcome run(const std::string &commandLine, const std::string &inputPath = "/dev/null");

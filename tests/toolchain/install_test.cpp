@@ -77,7 +77,9 @@ TEST_F(InstallRules, VelcIsInstalledWithEmscriptenSettingsBesideIt) {
     EXPECT_EQ(settings.at("options"), "-c -O2 -I. -I/velmorac/");
     EXPECT_EQ(settings.at("linker"), python + replay + "emcc");
     EXPECT_EQ(settings.at("loptions"), "-O1 -I. -I/velmorac/ -sALLOW_MEMORY_GROWTH=1 "
-                                       "-sAUTO_JS_LIBRARIES=0 -sAUTO_NATIVE_LIBRARIES=0 -sFILESYSTEM=0");
+                                       "-sAUTO_JS_LIBRARIES=0 -sAUTO_NATIVE_LIBRARIES=0 -sFILESYSTEM=0 --profiling-funcs");
+    // Line directives, so that messages and debuggers name Velmora lines.
+    EXPECT_EQ(settings.at("lines"), "1");
     EXPECT_EQ(settings.at("objects"), "/velmorac/velmora/velmora.a");
     EXPECT_EQ(settings.at("extension"), ".o");
     EXPECT_EQ(settings.at("pch"), "/velmorac/velmora/prologue.hpp.pch");

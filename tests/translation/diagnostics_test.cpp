@@ -90,9 +90,17 @@ TEST_F(Statements, AssignmentCount) {
         << t.report;
 }
 
+// A name inside a later subscript is a name of its own: it must not make
+// the outer name forget its interval.
 TEST_F(Statements, IndexAfterARange) {
-    Translation t = translate("array a = [1, 2, 3]\nprint a[0..1][]\n");
-    EXPECT_TRUE(t.reportHasLine("prog.vel L2: can't put index on a range.")) << t.report;
+    for (const char *read : {"a[0..1][]", "a[0..1][0][]", "a[0..1][i][]", "a[..i][a[i]][]", "a[0--1][i + k[0]][]"}) {
+        Translation t = translate("array a = [1, 2, 3]\nint i = 0\nint[] k = [1]\nprint " + std::string(read) + "\n");
+        EXPECT_TRUE(t.reportHasLine("prog.vel L4: can't put index on a range.")) << read << "\n" << t.report;
+    }
+    Translation inner = translate("array a = [1, 2, 3]\nint[] k = [1]\nprint a[k[0..0][]]\n");
+    EXPECT_TRUE(inner.reportHasLine("prog.vel L3: can't put index on a range.")) << inner.report;
+    Translation plain = translate("array a = [1, 2, 3]\nint[] k = [1]\nprint a[k[0..0]][]\n");
+    EXPECT_FALSE(plain.reportHasLine("prog.vel L3: can't put index on a range.")) << plain.report;
 }
 
 TEST_F(Statements, IfWithoutCondition) {
@@ -190,3 +198,15 @@ TEST_F(Statements, SummaryCountsTheErrors) {
 }
 
 }  // namespace
+
+// Each "in" decides between a range and a container once: nested sixty
+// deep, the forms still translate at once and report each level.
+TEST_F(Statements, DeepNestingOfInTranslates) {
+    std::string nested = "[1]";
+    for (int level = 0; level < 60; level++)
+        nested = "1 in (" + nested + ")";
+    Translation t = translate("bool b = " + nested + "\nprint b\n");
+    EXPECT_TRUE(t.reportHasLine("prog.vel, compiled 2 lines, there are 60 errors")) << t.report;
+    Translation range = translate("int k = 2\nint[] c = [1, 2]\nbool b = k in (((1))) .. ((3)) and k in (c)\nprint b\n");
+    EXPECT_EQ(range.status, 0) << range.report;
+}

@@ -79,6 +79,21 @@ TEST_F(Declarations, FileLevelVariablesOfTheProgramAreItsOwn) {
     EXPECT_NE(library.find("\nextern int shared;\n"), std::string::npos) << library;
 }
 
+// A source starts outside any class, function or block whatever the source
+// translated before it left open.
+TEST_F(Declarations, IncludedSourceLeftOpenDoesNotChangeTheNext) {
+    for (const char *unclosed : {"void f()\n    if 1 = 1\n        while 1 = 1\n",
+                                 "class Q\n    int z = 1\n    void m()\n        if 1 = 1\n",
+                                 "if 1 = 1\n    for i = 1 to 3\n"}) {
+        std::ofstream(directory + "/lib.vel") << unclosed;
+        Translation t = translate("include \"lib.vel\"\nint limit = 10\nprint limit\n");
+        EXPECT_NE(t.implementation.find("\nnamespace { int limit=10; }\n"), std::string::npos)
+            << unclosed << t.implementation;
+        EXPECT_NE(t.header.find("\nnamespace { extern int limit; }\n"), std::string::npos) << unclosed << t.header;
+        EXPECT_EQ(t.report.find("prog.vel L"), std::string::npos) << unclosed << t.report;
+    }
+}
+
 TEST_F(Declarations, RealArrayGetsSixtyFourBitStorage) {
     Translation t = translate("real[] r\n");
     int at = -1;

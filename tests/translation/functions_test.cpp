@@ -161,7 +161,7 @@ TEST_F(ProgramCalls, FunctionsPassedByName) {
         "print apply(\"same\", 5)\n"    // L14: another signature
         "print untyped(\"twice\")\n"    // L15: the parameter has none
         "define Gn = \"missing\"\n");   // L16
-    EXPECT_TRUE(headerHas(t, "typedef int(* Fn) (int);")) << t.header;
+    EXPECT_TRUE(headerHas(t, "typedef decltype(&twice) Fn;")) << t.header;
     EXPECT_TRUE(t.hasStatement("int apply(Fn f, int v)")) << t.implementation;
     EXPECT_TRUE(t.hasStatement("return f(v);")) << t.implementation;
     EXPECT_TRUE(t.hasStatement("std::cout << apply(twice,5)<< \"\\n\";")) << t.implementation;

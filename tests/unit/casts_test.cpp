@@ -34,16 +34,6 @@ TEST_F(Spellings, DeclarationSpellings) {
     EXPECT_EQ(cppTypeSpelling(T_FILEARRAY), "_arr32 ");
 }
 
-TEST_F(Spellings, FunctionTypes) {
-    EXPECT_EQ(functionTypedef("f", {T_INTEGER}, {{T_REAL, false}}), "typedef int(* f) (double);");
-    EXPECT_EQ(functionTypedef("g", {T_TEXT, T_INTEGER}, {{T_BYTE, true}, {T_OBJECT, false}}),
-              "typedef array(* g) (unsigned char &, Object *);");
-    EXPECT_EQ(functionTypedef("h", {}, {}), "typedef void(* h) ();");
-    EXPECT_EQ(functionTypeSpelling(T_CHARPTR), "char *");
-    EXPECT_EQ(functionTypeSpelling(T_NATURAL), "natural");
-    EXPECT_EQ(functionTypeSpelling(T_INTARRAY), "Object *");
-}
-
 TEST_F(Spellings, ConversionPrefixes) {
     EXPECT_EQ(castTo(T_BYTE), "intval(");
     EXPECT_EQ(castTo(T_REAL), "doubleval(");

@@ -63,6 +63,14 @@ protected:
         ASSERT_EQ(utime(path.c_str(), &times), 0);
     }
 
+    // Outputs in the making, whatever process wrote them.
+    static bool partialOutputLeft() {
+        for (const auto &entry : std::filesystem::directory_iterator("."))
+            if (entry.path().extension() == ".part")
+                return true;
+        return false;
+    }
+
     static time_t modificationTime(const std::string &path) {
         struct stat status;
         if (stat(path.c_str(), &status) != 0)

@@ -119,12 +119,43 @@ TEST_F(CommandLineTest, CompileStepWritesProgressAndSkipsWhenNothingTranslated) 
     EXPECT_FALSE(std::filesystem::exists("prog.o"));
 }
 
+TEST(MainFlowNames, PartialTargetKeepsTheExtensionTheLinkerGoesBy) {
+    EXPECT_EQ(partialTargetFor("prog.wasm"), "prog.part.wasm");
+    EXPECT_EQ(partialTargetFor("dir.v2/prog.wasm"), "dir.v2/prog.part.wasm");
+    EXPECT_EQ(partialTargetFor("dir.v2/prog"), "dir.v2/prog.part");
+    EXPECT_EQ(partialTargetFor("prog.wasm.exe"), "prog.wasm.part.exe");
+    EXPECT_EQ(partialTargetFor(".hidden"), ".hidden.part");
+}
+
 TEST_F(CommandLineTest, QuietLinkStillListsObjects) {
-    toolchainSettings.linker = "true";
+    toolchainSettings.linker = "echo linked > prog.part.wasm; true";
     driverSettings.quiet = true;
     testing::internal::CaptureStdout();
     linkProgram();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "objlist= prog.o lib.o\n");
+}
+
+TEST_F(CommandLineTest, TargetAppearsOnlyWhenTheLinkerSucceeded) {
+    toolchainSettings.linker = "echo linked > prog.part.wasm; true";
+    writeFile("prog.wasm", "old");
+    testing::internal::CaptureStdout();
+    linkProgram();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(readFile("prog.wasm"), "linked\n");
+    EXPECT_FALSE(std::filesystem::exists("prog.part.wasm"));
+}
+
+TEST_F(CommandLineTest, KilledLinkLeavesNoTarget) {
+    toolchainSettings.linker = "echo half > prog.part.wasm; kill -KILL $$; true";
+    EXPECT_EXIT(linkProgram(), testing::ExitedWithCode(1), "");
+    EXPECT_FALSE(std::filesystem::exists("prog.wasm"));
+    EXPECT_FALSE(std::filesystem::exists("prog.part.wasm"));
+}
+
+TEST_F(CommandLineTest, LinkerThatWritesNothingIsAFailure) {
+    toolchainSettings.linker = "true";
+    EXPECT_EXIT(linkProgram(), testing::ExitedWithCode(1), "");
+    EXPECT_FALSE(std::filesystem::exists("prog.wasm"));
 }
 
 TEST_F(CommandLineTest, FailingLinkEndsRunWithNotBuild) {

@@ -156,7 +156,7 @@ TEST_F(PrecompiledPrologue, FailedBuildLeavesNothingTrusted) {
     writeFile("fail", "");
     EXPECT_NE(buildPrecompiledPrologue(), "");
     EXPECT_NE(precompiledPrologueMismatch(), "");
-    EXPECT_FALSE(std::filesystem::exists(directory + "/include/velmora/prologue.hpp.pch.part"));
+    EXPECT_FALSE(std::filesystem::exists(partialOutputName(directory + "/include/velmora/prologue.hpp.pch")));
     toolchainSettings.pch = "relative/prologue.hpp.pch";
     EXPECT_NE(buildPrecompiledPrologue().find("absolute"), std::string::npos);
 }

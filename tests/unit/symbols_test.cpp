@@ -179,7 +179,7 @@ TEST_F(Symbols, BlockNamesVanishWhenTheBlockIsLeft) {
     std::string text = reportsOf([] { EXPECT_FALSE(lookupUse("i")); });
     EXPECT_EQ(text, "a.vel L7: \"i\" not declared\n");
     enterBlock();
-    EXPECT_EQ(symbolTable.blockTag, "2");
+    EXPECT_EQ(scopes.blockDepth, 0);
 }
 
 TEST_F(Symbols, AssignmentInABlockCountsUntilItIsLeft) {

@@ -84,14 +84,47 @@ constexpr int TYPE_NATURAL = 8;
 constexpr int TYPE_TEXT = 10;
 constexpr int TYPE_OBJECT = 15;
 
-// Reports a run-time error on stderr and ends the program with status 1.
+// Where a call of libvel stands in the program: the compiler fills it in
+// at each call as a default argument, so that a generated file with line
+// directives names the Velmora source, line and function. The values are
+// constants of the call; an inlined check uses them only on its error path.
+struct vel_place {
+    const char *file;
+    int line;
+    const char *function;
+    constexpr vel_place(const char *file = __builtin_FILE(), int line = __builtin_LINE(),
+                        const char *function = __builtin_FUNCTION())
+        : file(file), line(line), function(function) {}
+};
+
+// Reports a run-time error on stderr and ends the program with status 1:
+// "prog.vel L4: Run-time error: ..." when the place is in a Velmora source
+// (with " (in f)" inside a function f), otherwise without a place. Without
+// a place of its own, the place of the innermost vel_error_place.
 [[noreturn]] void vel_fatal(const std::string &message);
+[[noreturn]] void vel_fatal(const vel_place &where, const std::string &message);
+
+// The place of the errors that an operation done out of line raises while
+// this object lives.
+extern const vel_place *vel_innermost_error_place;
+class vel_error_place {
+public:
+    explicit vel_error_place(const vel_place &where) : outer(vel_innermost_error_place) {
+        vel_innermost_error_place = &where;
+    }
+    ~vel_error_place() { vel_innermost_error_place = outer; }
+    vel_error_place(const vel_error_place &) = delete;
+    vel_error_place &operator=(const vel_error_place &) = delete;
+
+private:
+    const vel_place *outer;
+};
 
 // Objects are pointers: a member reached through a null object stops the
 // program with a message rather than reading memory that is not there.
-template <class T> inline T *_vel_obj(T *object) {
+template <class T> inline T *_vel_obj(T *object, const vel_place &where = vel_place()) {
     if (object == nullptr)
-        vel_fatal("member of a null object");
+        vel_fatal(where, "member of a null object");
     return object;
 }
 
@@ -1069,51 +1102,51 @@ dyn vel_number_dyn(T x) {
 // a's), in the type the usual arithmetic conversions give. b == 0 is a
 // run-time error; the lowest value mod -1 is 0.
 template <class A, class B, vel_if_integers<A, B> = 0>
-std::common_type_t<A, B> _vel_mod(A a, B b) {
+std::common_type_t<A, B> _vel_mod(A a, B b, const vel_place &where = vel_place()) {
     typedef std::common_type_t<A, B> R;
     R x = static_cast<R>(a), y = static_cast<R>(b);
-    if (y == 0) vel_fatal("modulo by zero");
+    if (y == 0) vel_fatal(where, "modulo by zero");
     if (std::is_signed<R>::value && y == static_cast<R>(-1)) return 0;
     return static_cast<R>(x % y);
 }
 // With a real operand: std::fmod (IEEE: x mod 0 is NaN).
 template <class A, class B, vel_if_reals<A, B> = 0>
-double _vel_mod(A a, B b) {
+double _vel_mod(A a, B b, const vel_place & = vel_place()) {
     return std::fmod(static_cast<double>(a), static_cast<double>(b));
 }
 // Dyn operands: as the % of dyn values.
-dyn _vel_mod(const dyn &a, const dyn &b);
+dyn _vel_mod(const dyn &a, const dyn &b, const vel_place &where = vel_place());
 template <class T, vel_if_arithmetic<T> = 0>
-dyn _vel_mod(const dyn &a, T b) {
-    return _vel_mod(a, vel_number_dyn(b));
+dyn _vel_mod(const dyn &a, T b, const vel_place &where = vel_place()) {
+    return _vel_mod(a, vel_number_dyn(b), where);
 }
 template <class T, vel_if_arithmetic<T> = 0>
-dyn _vel_mod(T a, const dyn &b) {
-    return _vel_mod(vel_number_dyn(a), b);
+dyn _vel_mod(T a, const dyn &b, const vel_place &where = vel_place()) {
+    return _vel_mod(vel_number_dyn(a), b, where);
 }
 
 // a / b of integers gives a real. Each operand is converted to double on its
 // own, so -1 / natural 2 is -0.5. b == 0 is a run-time error.
 template <class A, class B, vel_if_integers<A, B> = 0>
-double _vel_div(A a, B b) {
-    if (b == 0) vel_fatal("division by zero");
+double _vel_div(A a, B b, const vel_place &where = vel_place()) {
+    if (b == 0) vel_fatal(where, "division by zero");
     return static_cast<double>(a) / static_cast<double>(b);
 }
 // With a real operand the IEEE rules hold: x / 0.0 is an infinity or NaN.
 template <class A, class B, vel_if_reals<A, B> = 0>
-double _vel_div(A a, B b) {
+double _vel_div(A a, B b, const vel_place & = vel_place()) {
     return static_cast<double>(a) / static_cast<double>(b);
 }
 // Dyn operands: as the / of dyn values (a real; an integer divisor of 0 with
 // an integer dividend is a run-time error).
-dyn _vel_div(const dyn &a, const dyn &b);
+dyn _vel_div(const dyn &a, const dyn &b, const vel_place &where = vel_place());
 template <class T, vel_if_arithmetic<T> = 0>
-dyn _vel_div(const dyn &a, T b) {
-    return _vel_div(a, vel_number_dyn(b));
+dyn _vel_div(const dyn &a, T b, const vel_place &where = vel_place()) {
+    return _vel_div(a, vel_number_dyn(b), where);
 }
 template <class T, vel_if_arithmetic<T> = 0>
-dyn _vel_div(T a, const dyn &b) {
-    return _vel_div(vel_number_dyn(a), b);
+dyn _vel_div(T a, const dyn &b, const vel_place &where = vel_place()) {
+    return _vel_div(vel_number_dyn(a), b, where);
 }
 
 // For loops over ranges. For `for int i in a..b step s` velc writes
@@ -1163,11 +1196,11 @@ bool vel_loop_advance(double &now, const vel_loop_number &step, const vel_loop_n
 bool vel_loop_advance(dyn &now, const vel_loop_number &step, const vel_loop_number &end, bool inclusive);
 
 template <class S, vel_if_arithmetic<S> = 0>
-int _vel_for_step(S step) {
-    if (step == 0) vel_fatal("for loop step is 0");
+int _vel_for_step(S step, const vel_place &where = vel_place()) {
+    if (step == 0) vel_fatal(where, "for loop step is 0");
     return 1;
 }
-int _vel_for_step(const dyn &step);
+int _vel_for_step(const dyn &step, const vel_place &where = vel_place());
 
 // Integers of at most 32 bits: a long long holds the variable, the step, the
 // bound and their sum exactly, so the loop steps without the general rules.
@@ -1184,9 +1217,10 @@ using vel_if_wide_loop = std::enable_if_t<std::is_integral<T>::value && !(vel_is
                                           int>;
 
 template <class T, class S, class E, vel_if_small_loop<T, S, E> = 0>
-inline bool _vel_for_next(T &var, const S &step, const E &end, int inclusive) {
+inline bool _vel_for_next(T &var, const S &step, const E &end, int inclusive,
+                          const vel_place &where = vel_place()) {
     long long by = static_cast<long long>(step), bound = static_cast<long long>(end);
-    if (by == 0) vel_fatal("for loop step is 0");
+    if (by == 0) vel_fatal(where, "for loop step is 0");
     long long next = static_cast<long long>(var) + by;
     if (next > static_cast<long long>(std::numeric_limits<T>::max()) ||
         next < static_cast<long long>(std::numeric_limits<T>::min()))
@@ -1205,8 +1239,20 @@ inline int _vel_for_add(int var, int step) {
         return var > std::numeric_limits<int>::max() - step ? std::numeric_limits<int>::max() : var + step;
     return var < std::numeric_limits<int>::min() - step ? std::numeric_limits<int>::min() : var + step;
 }
+// The step of the other loops over an int by a constant step with an int
+// bound (velc writes "v=a; if(v<=b) do {...} while(_vel_for_within(v, s, b, 1));"):
+// the variable moves only to a value inside the range, so after the loop it
+// holds the last value the loop gave it, and a bound at the edge of int ends
+// the loop there. The sum is exact in a long long.
+inline bool _vel_for_within(int &var, int step, int bound, int inclusive) {
+    long long next = static_cast<long long>(var) + step;
+    bool inside = step > 0 ? (inclusive ? next <= bound : next < bound) : (inclusive ? next >= bound : next > bound);
+    if (inside) var = static_cast<int>(next);
+    return inside;
+}
 template <class T, class S, class E, vel_if_wide_loop<T, S, E> = 0>
-bool _vel_for_next(T &var, const S &step, const E &end, int inclusive) {
+bool _vel_for_next(T &var, const S &step, const E &end, int inclusive, const vel_place &where = vel_place()) {
+    vel_error_place place(where);
     vel_loop_number now = vel_loop_number_of(var);
     if (!vel_loop_advance(now, vel_loop_number_of(step), vel_loop_number_of(end), inclusive != 0,
                           static_cast<long long>(std::numeric_limits<T>::min()),
@@ -1216,7 +1262,8 @@ bool _vel_for_next(T &var, const S &step, const E &end, int inclusive) {
     return true;
 }
 template <class T, class S, class E, std::enable_if_t<std::is_floating_point<T>::value, int> = 0>
-bool _vel_for_next(T &var, const S &step, const E &end, int inclusive) {
+bool _vel_for_next(T &var, const S &step, const E &end, int inclusive, const vel_place &where = vel_place()) {
+    vel_error_place place(where);
     double now = static_cast<double>(var);
     if (!vel_loop_advance(now, vel_loop_number_of(step), vel_loop_number_of(end), inclusive != 0)) return false;
     if (static_cast<T>(now) == var) return false;  // a float the step no longer moves
@@ -1224,7 +1271,8 @@ bool _vel_for_next(T &var, const S &step, const E &end, int inclusive) {
     return true;
 }
 template <class S, class E>
-bool _vel_for_next(dyn &var, const S &step, const E &end, int inclusive) {
+bool _vel_for_next(dyn &var, const S &step, const E &end, int inclusive, const vel_place &where = vel_place()) {
+    vel_error_place place(where);
     return vel_loop_advance(var, vel_loop_number_of(step), vel_loop_number_of(end), inclusive != 0);
 }
 

@@ -1,0 +1,32 @@
+#!/bin/bash
+# Translation time (velc -q -b -c) of programs that grow one kind of table:
+# many functions, functions each calling the next, one long method chain, a
+# class with many attributes, many undeclared names. Each size is run at
+# 4,000 and 16,000: a lookup that stays constant gives a ratio near 4, a
+# linear one near 16. Usage: bench/lookup_scaling.sh [build-directory]
+set -e
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "${1:-build}" && pwd)
+source "$here/median_time.sh"
+runs=${RUNS:-3}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+functions() { for ((i = 0; i < $1; i++)); do printf 'int f%d(int v)\nreturn v + 1\n' $i; done; }
+calling() {
+    printf 'int f0(int v)\nreturn v\n'
+    for ((i = 1; i < $1; i++)); do printf 'int f%d(int v)\nreturn f%d(v)\n' $i $((i - 1)); done
+}
+chain() { printf 'text s = " a "\ntext t = s'; for ((i = 0; i < $1; i++)); do printf '.trim()'; done; printf '\nprint t\n'; }
+attributes() { printf 'class C\n'; for ((i = 0; i < $1; i++)); do printf '    int a%d = %d\n' $i $i; done; printf '/class\n'; }
+undeclared() { for ((i = 0; i < $1; i++)); do printf 'print u%d\n' $i; done; }
+
+printf '%-12s %10s %10s %7s\n' table 4000 16000 ratio
+for kind in functions calling chain attributes undeclared; do
+    $kind 4000 > small.vel
+    $kind 16000 > large.vel
+    small=$(median_time "$build/velc" -q -b -c small)
+    large=$(median_time "$build/velc" -q -b -c large)
+    printf '%-12s %10s %10s %7.1f\n' $kind $small $large "$(awk "BEGIN { print $large / ($small > 0 ? $small : 0.001) }")"
+done

@@ -1,0 +1,100 @@
+#include "driver/build_stamp.hpp"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "driver/tool_files.hpp"
+
+namespace {
+
+const std::string stampPrefix = "// velc build stamp: ";
+// The stamp line follows "#pragma once" and the role line.
+constexpr int linesBeforeStamp = 3;
+
+// The include directories an option list names: "-I dir" or "-Idir".
+std::vector<std::string> includeDirectories(const std::string &options) {
+    std::vector<std::string> words = settingWords(options);
+    std::vector<std::string> directories;
+    for (std::size_t i = 0; i < words.size(); i++) {
+        if (words[i] == "-I" && i + 1 < words.size())
+            directories.push_back(words[++i]);
+        else if (words[i].compare(0, 2, "-I") == 0 && words[i].size() > 2)
+            directories.push_back(words[i].substr(2));
+    }
+    return directories;
+}
+
+// libvel's headers as the generated code finds them: velmora/*.hpp in an
+// include directory outside the program's own ("-I." holds no libvel).
+std::vector<std::string> libraryHeaders(const std::string &options) {
+    std::vector<std::string> headers;
+    for (const std::string &directory : includeDirectories(options)) {
+        if (directory.empty() || directory[0] != '/')
+            continue;
+        std::error_code error;
+        std::filesystem::directory_iterator entries(directory + "/velmora", error);
+        if (error)
+            continue;
+        for (const auto &entry : entries)
+            if (entry.path().extension() == ".hpp")
+                headers.push_back(entry.path().string());
+    }
+    std::sort(headers.begin(), headers.end());
+    return headers;
+}
+
+std::string fnv1aDigest(const std::string &text) {
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (unsigned char c : text) {
+        hash ^= c;
+        hash *= 1099511628211ULL;
+    }
+    char digits[17];
+    std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(hash));
+    return digits;
+}
+
+}  // namespace
+
+std::string buildDescription(const ToolchainSettings &tools, const std::string &velcProgram) {
+    std::string text = "velc\t" + toolFileSignature(velcProgram) + "\n";
+    const std::pair<const char *, const std::string *> settings[] = {
+        {"id", &tools.id},           {"compiler", &tools.compiler}, {"options", &tools.options},
+        {"linker", &tools.linker},   {"loptions", &tools.loptions}, {"objects", &tools.objects},
+        {"extension", &tools.extension}};
+    for (const auto &setting : settings)
+        text += std::string(setting.first) + "\t" + *setting.second + "\n";
+    for (const std::string &header : tools.headers)
+        text += "header\t" + header + "\n";
+    std::vector<std::string> files = commandPrograms(tools.compiler);
+    for (const std::string &program : commandPrograms(tools.linker))
+        files.push_back(program);
+    for (const std::string &object : settingWords(tools.objects))
+        files.push_back(object);
+    for (const std::string &header : libraryHeaders(tools.options))
+        files.push_back(header);
+    for (const std::string &file : files)
+        text += "file\t" + toolFileSignature(file) + "\t" + file + "\n";
+    return text;
+}
+
+std::string buildStamp(const ToolchainSettings &tools, const std::string &velcProgram) {
+    return fnv1aDigest(buildDescription(tools, velcProgram));
+}
+
+std::string stampLine(const std::string &stamp) {
+    return stampPrefix + stamp;
+}
+
+std::string recordedStamp(const std::string &headerPath) {
+    std::ifstream header(headerPath);
+    std::string line;
+    for (int lineNumber = 0; lineNumber < linesBeforeStamp && std::getline(header, line); lineNumber++)
+        if (line.compare(0, stampPrefix.size(), stampPrefix) == 0)
+            return line.substr(stampPrefix.size());
+    return "";
+}

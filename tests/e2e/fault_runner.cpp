@@ -1,0 +1,60 @@
+#include "fault_runner.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "example_runner.hpp"
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> faultNames() {
+    std::vector<std::string> names;
+    for (const auto &entry : fs::directory_iterator(FAULTS_DIR)) {
+        if (entry.path().extension() == ".vel")
+            names.push_back(entry.path().stem().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+namespace {
+
+std::string faultFile(const std::string &name, const std::string &extension) {
+    return readWholeFile(std::string(FAULTS_DIR) + "/" + name + extension);
+}
+
+// "prog.vel L4: Run-time error: x (in f)" without its place: "Run-time error: x".
+std::string withoutPlace(const std::string &line) {
+    std::string bare = line.substr(line.find("Run-time error: "));
+    std::string::size_type function = bare.rfind(" (in ");
+    if (function != std::string::npos)
+        bare = bare.substr(0, function) + "\n";
+    return bare;
+}
+
+}  // namespace
+
+void checkFault(const std::string &name, const std::string &configuration, const std::string &runner,
+                const std::string &extraSetting, bool placed) {
+    const testing::TestInfo *test = testing::UnitTest::GetInstance()->current_test_info();
+    std::string label = std::string("fault_") + test->test_suite_name() + "_" + test->name();
+    for (char &c : label)
+        if (c == '/')
+            c = '_';
+    ExampleWorkspace workspace(label, configuration);
+    if (!extraSetting.empty())
+        std::ofstream(workspace.directory() + "/velc.ini", std::ios::app) << extraSetting << "\n";
+    workspace.addSource(name, faultFile(name, ".vel"));
+    CommandOutcome build = workspace.build(name);
+    ASSERT_TRUE(workspace.hasFile(name + ".wasm")) << describe(build);
+
+    std::string module = name + ".wasm";
+    CommandOutcome run = workspace.run(runner.empty() ? "./" + module : runner + " " + module);
+    std::string expectedError = faultFile(name, ".err");
+    EXPECT_EQ(run.status, 1) << describe(run);
+    EXPECT_EQ(run.standardOutput, faultFile(name, ".out"));
+    EXPECT_EQ(run.standardError, placed ? expectedError : withoutPlace(expectedError));
+}
