@@ -19,7 +19,7 @@ file(WRITE ${VELMORA_INSTALLED_INI}.new
 "# velc tool chain: Emscripten builds WebAssembly modules, run with wasmer.
 id=emcc
 compiler=${VEL_EMSCRIPTEN_PYTHON}${CMAKE_INSTALL_PREFIX}/bin/velc_emreplay em++
-options=-c -O2 -I. -I/velmorac/
+options=-c -std=c++17 -O2 -I. -I/velmorac/
 linker=${VEL_EMSCRIPTEN_PYTHON}${CMAKE_INSTALL_PREFIX}/bin/velc_emreplay emcc
 loptions=-O1 -I. -I/velmorac/ -sALLOW_MEMORY_GROWTH=1 -sAUTO_JS_LIBRARIES=0 -sAUTO_NATIVE_LIBRARIES=0 -sFILESYSTEM=0 --profiling-funcs
 objects=/velmorac/velmora/velmora.a

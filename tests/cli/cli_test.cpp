@@ -42,7 +42,7 @@ TEST_F(VelcCommandLine, DefaultToolchainWithoutConfiguration) {
                               "prog.vel, compiled 0 lines\n"
                               "1 files to compile...\n"
                               "Compiling prog.cpp\n"
-                              "em++ -c -I. -I/velmorac/ prog.cpp -oprog.o \n"
+                              "em++ -c -std=c++17 -I. -I/velmorac/ prog.cpp -oprog.o \n"
                               "1/1 compiled\n"
                               "Building prog.wasm\n"
                               "objlist= prog.o\n"

@@ -208,8 +208,8 @@ TEST_F(PrecompiledPrologueFallback, RefusedPrologueIsDroppedForTheRestOfTheRun) 
     precompile("1");
     EXPECT_EQ(run("-v prog"), 0) << stdoutText << stderrText;
     std::string include = " -include " + directory + "/pch/prologue.hpp ";
-    std::string withPrologue = "pch-cc -c -I. -I/velmorac/" + include + "a.cpp -oa.o \n";
-    std::string without = "pch-cc -c -I. -I/velmorac/ a.cpp -oa.o \n";
+    std::string withPrologue = "pch-cc -c -std=c++17 -I. -I/velmorac/" + include + "a.cpp -oa.o \n";
+    std::string without = "pch-cc -c -std=c++17 -I. -I/velmorac/ a.cpp -oa.o \n";
     EXPECT_NE(stdoutText.find("Compiling a.cpp\n" + withPrologue + without), std::string::npos)
         << stdoutText;
     EXPECT_EQ(stderrText.find("does not fit"), std::string::npos) << stderrText;

@@ -11,7 +11,7 @@ TEST_F(ConfigurationTest, MissingFileKeepsEmscriptenDefaults) {
     const ToolchainSettings &s = toolchainSettings;
     EXPECT_EQ(s.id, "emcc");
     EXPECT_EQ(s.compiler, "em++");
-    EXPECT_EQ(s.options, "-c -I. -I/velmorac/");
+    EXPECT_EQ(s.options, "-c -std=c++17 -I. -I/velmorac/");
     EXPECT_EQ(s.linker, "emcc");
     EXPECT_EQ(s.loptions, "-I. -I/velmorac/ ");
     EXPECT_EQ(s.objects, "/velmorac/velmora/velmora.a");
