@@ -51,7 +51,7 @@ TEST_F(VelcCommandLine, DefaultToolchainWithoutConfiguration) {
                               "/velmorac/velmora/velmora.a\n"
                               "Running prog.wasm a b c\n");
     EXPECT_EQ(takeToolLog(),
-              "em++ [-c] [-I.] [-I/velmorac/] [prog.cpp] [-oprog.o]\n"
+              "em++ [-c] [-std=c++17] [-I.] [-I/velmorac/] [prog.cpp] [-oprog.o]\n"
               "emcc [-I.] [-I/velmorac/] [-o] [prog.part.wasm] [prog.o] [/velmorac/velmora/velmora.a]\n"
               "wasmer [prog.wasm] [a] [b c]\n");
 }
@@ -79,7 +79,7 @@ TEST_F(VelcCommandLine, ClangKindRunsTargetItself) {
     EXPECT_EQ(run("-q prog 1"), 0);
     EXPECT_EQ(stdoutText, "objlist= prog.o\n");
     EXPECT_EQ(takeToolLog(),
-              "compiler [-c] [-I.] [-I/velmorac/] [prog.cpp] [-oprog.o]\n"
+              "compiler [-c] [-std=c++17] [-I.] [-I/velmorac/] [prog.cpp] [-oprog.o]\n"
               "linker [-I.] [-I/velmorac/] [-o] [prog.part.wasm] [prog.o] [/velmorac/velmora/velmora.a]\n"
               "prog.wasm [1]\n");
 }
@@ -162,7 +162,7 @@ TEST_F(VelcCommandLine, RebuildAllCompilesButNeitherLinksNorRuns) {
     writeFile("prog.vel", "");
     EXPECT_EQ(run("-b prog"), 0);
     EXPECT_EQ(stdoutText, banner + "prog.vel, compiled 0 lines\nCompiling prog.cpp\n");
-    EXPECT_EQ(takeToolLog(), "em++ [-c] [-I.] [-I/velmorac/] [prog.cpp] [-oprog.o]\n");
+    EXPECT_EQ(takeToolLog(), "em++ [-c] [-std=c++17] [-I.] [-I/velmorac/] [prog.cpp] [-oprog.o]\n");
 }
 
 TEST_F(VelcCommandLine, IncrementalRunTranslatesOnlyWhatChanged) {
@@ -183,8 +183,8 @@ TEST_F(VelcCommandLine, IncrementalRunTranslatesOnlyWhatChanged) {
     setModificationTime("lib.vel", time(nullptr) + 5);
     EXPECT_EQ(run("-q prog"), 0);
     EXPECT_EQ(takeToolLog(),
-              "em++ [-c] [-I.] [-I/velmorac/] [lib.cpp] [-olib.o]\n"
-              "em++ [-c] [-I.] [-I/velmorac/] [prog.cpp] [-oprog.o]\n"
+              "em++ [-c] [-std=c++17] [-I.] [-I/velmorac/] [lib.cpp] [-olib.o]\n"
+              "em++ [-c] [-std=c++17] [-I.] [-I/velmorac/] [prog.cpp] [-oprog.o]\n"
               "emcc [-I.] [-I/velmorac/] [-o] [prog.part.wasm] [prog.o] [lib.o] "
               "[/velmorac/velmora/velmora.a]\n"
               "wasmer [prog.wasm]\n");

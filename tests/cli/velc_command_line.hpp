@@ -130,7 +130,7 @@ protected:
     }
 
     std::string compileLine(const std::string &source) {
-        return "em++ [-c] [-I.] [-I/velmorac/] [" + source + ".cpp] [-o" + source + ".o]\n";
+        return "em++ [-c] [-std=c++17] [-I.] [-I/velmorac/] [" + source + ".cpp] [-o" + source + ".o]\n";
     }
 
     const time_t past = time(nullptr) - 1800;
