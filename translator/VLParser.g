@@ -983,11 +983,17 @@ assignmentOperator
 
 assignTargetProbe
     :   IDENT
-        (   LEFTSQUARE ( ~( RIGHTSQUARE ) )* RIGHTSQUARE
+        (   subscriptProbe
         |   DOT IDENT
         )*
     |   "this" ( DOT IDENT )+
     |   PHPID
+    ;
+
+// A subscript skipped whole, brackets of the index nested inside it
+// included, so that counts[keys[m]] = 1 is seen as an assignment.
+subscriptProbe
+    :   LEFTSQUARE ( subscriptProbe | ~( LEFTSQUARE | RIGHTSQUARE ) )* RIGHTSQUARE
     ;
 
 assignment { AssignTarget t; ExprValue v; char op = '='; }
