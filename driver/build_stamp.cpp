@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "driver/tool_files.hpp"
+#include "translator/frame.hpp"
 
 namespace {
 
-const std::string stampPrefix = "// velc build stamp: ";
 // The stamp line follows "#pragma once" and the role line.
 constexpr int linesBeforeStamp = 3;
 
@@ -86,11 +86,8 @@ std::string buildStamp(const ToolchainSettings &tools, const std::string &velcPr
     return fnv1aDigest(buildDescription(tools, velcProgram));
 }
 
-std::string stampLine(const std::string &stamp) {
-    return stampPrefix + stamp;
-}
-
 std::string recordedStamp(const std::string &headerPath) {
+    const std::string stampPrefix = stampLine("");
     std::ifstream header(headerPath);
     std::string line;
     for (int lineNumber = 0; lineNumber < linesBeforeStamp && std::getline(header, line); lineNumber++)

@@ -15,7 +15,5 @@ std::string buildDescription(const ToolchainSettings &tools, const std::string &
 // A short fixed-width digest of the description.
 std::string buildStamp(const ToolchainSettings &tools, const std::string &velcProgram);
 
-// The header's line that records a stamp; read back by recordedStamp.
-std::string stampLine(const std::string &stamp);
 // The stamp an existing header records, empty when it records none.
 std::string recordedStamp(const std::string &headerPath);

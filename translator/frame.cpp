@@ -3,7 +3,6 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
-#include "driver/build_stamp.hpp"
 #include "driver/project.hpp"
 #include "driver/settings.hpp"
 #include "driver/toolchain.hpp"
@@ -83,6 +82,10 @@ void removePartialOutputs() {
 }
 
 }  // namespace
+
+std::string stampLine(const std::string &stamp) {
+    return "// velc build stamp: " + stamp;
+}
 
 std::string partialOutputName(const std::string &path) {
     return path + "." + std::to_string(getpid()) + ".part";

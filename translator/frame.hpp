@@ -19,6 +19,10 @@ std::string prologueText();
 // from writing into one file.
 std::string partialOutputName(const std::string &path);
 
+// The header's line that records the stamp of the run that wrote it; the
+// driver reads it back to decide whether the outputs are its own.
+std::string stampLine(const std::string &stamp);
+
 void beginSourceFile();
 // Writes the epilogue when main is open and closes both files; safe to call twice.
 void endSourceFile();
