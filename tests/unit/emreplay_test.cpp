@@ -81,6 +81,17 @@ TEST(WasmObjectSymbols, WhatIsNotAReadableObjectGivesNothing) {
     EXPECT_FALSE(undefinedWasmSymbols(short_.bytes()));
 }
 
+TEST(WasmModuleImports, EveryImportWithItsModuleInOrder) {
+    ObjectBuilder module;
+    module.withLinking = false;
+    std::optional<std::vector<std::string>> imports = wasmImports(module.bytes());
+    ASSERT_TRUE(imports);
+    EXPECT_EQ(*imports, (std::vector<std::string>{"env.foo", "env.bar", "env.__stack_pointer"}));
+    std::string bytes = module.bytes();
+    EXPECT_FALSE(wasmImports(bytes.substr(0, bytes.size() - 4)));
+    EXPECT_FALSE(wasmImports("!<arch>\nnot a module"));
+}
+
 TEST(StageLines, ProgramInQuotesThenShellWords) {
     std::optional<ToolCommand> command =
         parseStageLine(R"( "/usr/bin/wasm-ld" -o out.wasm 'a b.o' 'it'"'"'s' --x=\$y "q\"z" '')");

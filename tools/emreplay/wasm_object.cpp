@@ -74,13 +74,15 @@ private:
 // undefined symbol without a name of its own is named by its import.
 struct Imports {
     std::vector<std::string> byKind[5];
+    std::vector<std::string> qualified;   // "module.field", in order
 };
 
 Imports readImports(Reader section) {
     Imports imports;
     for (std::uint64_t count = section.leb(); count > 0; --count) {
-        section.name();   // the module
+        std::string module = section.name();
         std::string field = section.name();
+        imports.qualified.push_back(module + "." + field);
         unsigned kind = section.byte();
         switch (kind) {
         case IMPORT_FUNCTION: section.leb(); break;
@@ -183,6 +185,25 @@ std::optional<std::vector<std::string>> undefinedWasmSymbols(const std::string &
         std::sort(undefined->begin(), undefined->end());
         undefined->erase(std::unique(undefined->begin(), undefined->end()), undefined->end());
         return undefined;
+    } catch (const Malformed &) {
+        return std::nullopt;
+    }
+}
+
+std::optional<std::vector<std::string>> wasmImports(const std::string &bytes) {
+    if (!isWasmBinary(bytes) || bytes.size() < 8)
+        return std::nullopt;
+    try {
+        Reader module(bytes, 8, bytes.size());
+        while (!module.atEnd()) {
+            unsigned id = module.byte();
+            std::size_t size = module.length();
+            std::size_t begin = module.offset();
+            module.skip(size);
+            if (id == IMPORT)
+                return readImports(Reader(bytes, begin, begin + size)).qualified;
+        }
+        return std::vector<std::string>();
     } catch (const Malformed &) {
         return std::nullopt;
     }
