@@ -75,12 +75,28 @@ static std::string elementRead(int containerType, const std::string &text) {
     return castElement(containerType) + text + ")";
 }
 
+// A C string has no members: its elements are read and written through
+// the library, which keeps inside the string and never writes into the
+// bytes of a literal.
+static std::string cStringElement(const std::string &path, const std::string &index) {
+    return "_vel_cstring_at(" + path + "," + index + ")";
+}
+
+static bool isArrayOfClass(const ExprValue &value) {
+    return value.type == T_OBJECTARRAY && value.classIndex >= 0;
+}
+
 ExprValue indexOfName(const ExprValue &name, const ExprValue &index, bool anotherFollows) {
     SubscriptText subscript = readIndex(name.type, index.text, anotherFollows);
     ExprValue value = name;
-    value.text = anotherFollows ? value.text + subscript.text : elementRead(name.type, value.text + subscript.text);
+    if (name.type == T_CHARPTR)
+        value.text = cStringElement(name.text, index.text);
+    else if (isArrayOfClass(name) && !anotherFollows)
+        value.text = objectOfClass(name.classIndex, name.text + subscript.text);
+    else
+        value.text = anotherFollows ? value.text + subscript.text : elementRead(name.type, value.text + subscript.text);
     value.writePath = writableElement(name, index);
-    value.type = subscript.type;
+    value.type = isArrayOfClass(name) && !anotherFollows ? T_OBJECT : subscript.type;
     value.plainName = false;
     value.literal = false;
     value.stringLiteral = false;
@@ -165,6 +181,17 @@ AssignTarget beginTarget(const std::string &name) {
 }
 
 void indexTarget(AssignTarget &target, const ExprValue &index, bool anotherFollows) {
+    if (target.type == T_CHARPTR && target.nesting == 0) {
+        if (anotherFollows)
+            reportNamed(E_CANNOT_BE_USED, target.path + "[" + index.text + "][");
+        target.readPath = cStringElement(target.readPath, index.text);
+        target.path = "vel_cstring_slot(" + target.path + ")";
+        target.setter = ".setAt(" + index.text + ",";
+        target.setterIsCall = true;
+        target.valueType = T_TEXT;
+        target.nesting++;
+        return;
+    }
     TargetSubscript subscript = targetIndex(target.type, index.text, target.nesting, anotherFollows);
     SubscriptText read = readIndex(target.nesting == 0 ? target.type : T_VAR, index.text, anotherFollows);
     if (subscript.selectsInner) {
