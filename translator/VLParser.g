@@ -397,6 +397,7 @@ parameter { ExprValue v; }
         (   typeSpec { parameterTypeFromDeclaration(); }
         |   "string" { parameterString(); }
         |   t:IDENT { parameterNamedType(t->getText()); }
+            ( LEFTSQUARE RIGHTSQUARE { parameterArrayOfClass(t->getText()); } )?
         )
         ( "alias" { parameterAlias(); } )?
         ( MUL { parameterPointer(); } )*
@@ -491,7 +492,7 @@ bodyStatement
 // nothing is written for it.
 superCall { ExprValue v; }
     :   "super" { beginSuperCall(); }
-        LEFTPAR v=callArguments[v]
+        LEFTPAR v=callArguments[std::move(v)]
         { endSuperCall(); }
         ( EOL { output.lineCounter++; } | SEMI )
     ;
@@ -1206,19 +1207,19 @@ unaryExpression returns [ExprValue v] { std::string prefix; }
     ;
 
 postfixExpression returns [ExprValue v]
-    :   ( IDENT LEFTPAR ) => v=functionCall ( options { greedy=true; } : v=memberOrMethod[v] )*
-    |   a:ATIDENT { v = beginExternalCall(a->getText()); } LEFTPAR v=callArguments[v]
+    :   ( IDENT LEFTPAR ) => v=functionCall ( options { greedy=true; } : v=memberOrMethod[std::move(v)] )*
+    |   a:ATIDENT { v = beginExternalCall(a->getText()); } LEFTPAR v=callArguments[std::move(v)]
     |   v=nameChain
-    |   v=atom ( options { greedy=true; } : v=memberOrMethod[v] )*
+    |   v=atom ( options { greedy=true; } : v=memberOrMethod[std::move(v)] )*
     ;
 
 // After a call or an atom ("this", a literal): a method, an attribute of
 // an object, or an element: "mk()[1]", "'abc'[1]", "[4, 5][0]".
 memberOrMethod[ExprValue owner] returns [ExprValue v] { ExprValue index; }
-    :   { LA(3) == LEFTPAR }? v=methodCall[owner]
-    |   DOT m:IDENT { v = memberOfName(owner, m->getText()); }
+    :   { LA(3) == LEFTPAR }? v=methodCall[std::move(owner)]
+    |   DOT m:IDENT { v = memberOfName(std::move(owner), m->getText()); }
     |   LEFTSQUARE index=expression RIGHTSQUARE
-        { v = indexOfValue(owner, index, LA(1) == LEFTSQUARE); }
+        { v = indexOfValue(std::move(owner), index, LA(1) == LEFTSQUARE); }
     ;
 
 // A method of the value before the dot: "s.trim()", "'a,b'.split(',')".
@@ -1226,22 +1227,22 @@ methodCall[ExprValue receiver] returns [ExprValue v] { std::string name; }
     :   DOT
         // "in" is a keyword and also the name of an array method.
         ( m:IDENT { name = m->getText(); } | "in" { name = "in"; } )
-        LEFTPAR { v = beginMethodCall(receiver, name); }
-        v=callArguments[v]
-        { v = endMethodCall(v); }
+        LEFTPAR { v = beginMethodCall(std::move(receiver), name); }
+        v=callArguments[std::move(v)]
+        { v = endMethodCall(std::move(v)); }
     ;
 
 functionCall returns [ExprValue v]
     :   n:IDENT { v = beginCall(n->getText()); }
-        LEFTPAR v=callArguments[v]
-        { v = endCall(v); }
+        LEFTPAR v=callArguments[std::move(v)]
+        { v = endCall(std::move(v)); }
     ;
 
 // The arguments and the closing ")". A syntax error among them is one
 // "bad call syntax" message; the call's checks, which would only see the
 // arguments parsed so far, are left out.
 callArguments[ExprValue call] returns [ExprValue v] { ExprValue a; SyntaxContext outer; }
-    :   { v = call; openArguments(); outer = enterSyntaxContext(SYNTAX_CALL); }
+    :   { v = std::move(call); openArguments(); outer = enterSyntaxContext(SYNTAX_CALL); }
         ( EOL { output.lineCounter++; } )*
         (   a=expression { addArgument(a); }
             (   COMMA ( EOL { output.lineCounter++; } )*
@@ -1254,7 +1255,7 @@ callArguments[ExprValue call] returns [ExprValue v] { ExprValue a; SyntaxContext
         {
             bool failed = syntaxContextFailed();
             restoreSyntaxContext(outer);
-            v = failed ? abandonArguments(v) : closeArguments(v);
+            v = failed ? abandonArguments(v) : closeArguments(std::move(v));
         }
     ;
     exception
@@ -1265,7 +1266,7 @@ callArguments[ExprValue call] returns [ExprValue v] { ExprValue a; SyntaxContext
         skipToCallEnd();
         if (LA(1) == RIGHTPAR)
             consume();
-        v = abandonArguments(call);
+        v = abandonArguments(v);
     }
 
 nameChain returns [ExprValue v] { ExprValue index; ExprValue low; ExprValue high; bool inclusive = true; bool hasHigh = false; bool afterSlice = false; }
@@ -1274,26 +1275,26 @@ nameChain returns [ExprValue v] { ExprValue index; ExprValue low; ExprValue high
             LEFTSQUARE
             // The first expression is parsed once; what follows it tells an
             // index from a slice or a key range.
-            (   RIGHTSQUARE { v = currentElementOfName(v, afterSlice); }
+            (   RIGHTSQUARE { v = currentElementOfName(std::move(v), afterSlice); }
             |   ( DOTDOT | MINMIN { inclusive = false; } )
                 ( high=expression { hasHigh = true; } )?
                 RIGHTSQUARE
-                { v = sliceOfName(v, false, low, hasHigh, high, inclusive); hasHigh = false; inclusive = true; afterSlice = true; }
+                { v = sliceOfName(std::move(v), false, low, hasHigh, high, inclusive); hasHigh = false; inclusive = true; afterSlice = true; }
             |   index=expression
                 (   RIGHTSQUARE
-                    { v = indexOfName(v, index, LA(1) == LEFTSQUARE); }
+                    { v = indexOfName(std::move(v), index, LA(1) == LEFTSQUARE); }
                 |   ( DOTDOT | MINMIN { inclusive = false; } )
                     ( high=expression { hasHigh = true; } )?
                     RIGHTSQUARE
-                    { v = sliceOfName(v, true, index, hasHigh, high, inclusive); hasHigh = false; inclusive = true; afterSlice = true; }
+                    { v = sliceOfName(std::move(v), true, index, hasHigh, high, inclusive); hasHigh = false; inclusive = true; afterSlice = true; }
                 |   COLON high=expression RIGHTSQUARE
-                    { v = keyRangeOfName(v, index, high); }
+                    { v = keyRangeOfName(std::move(v), index, high); }
                 )
             )
-        |   { LA(3) == LEFTPAR }? v=methodCall[v]
-        |   DOT m:IDENT { v = memberOfName(v, m->getText()); }
+        |   { LA(3) == LEFTPAR }? v=methodCall[std::move(v)]
+        |   DOT m:IDENT { v = memberOfName(std::move(v), m->getText()); }
         )*
-        { v = endName(v); }
+        { v = endName(std::move(v)); }
     ;
 
 atom returns [ExprValue v] { ExprValue inner; }

@@ -70,8 +70,11 @@ namespace {
 // tells the C++ compiler so: it may then keep one in a register across
 // stores through pointers, such as array element writes in a loop, which it
 // must otherwise assume could change it.
+// A main split into pieces shares its variables with the pieces' units.
 std::string ownFileLevel(const std::string &declaration) {
-    if (project.translationRole != SourceRole::program || declarations.staticFlag != 0)
+    if (declarations.staticFlag != 0)
+        keepMainInOneFile();
+    if (project.translationRole != SourceRole::program || declarations.staticFlag != 0 || output.splitMain)
         return declaration;
     return "namespace { " + declaration + " }";
 }
@@ -91,8 +94,11 @@ void writeExternLine(const std::string &declaration) {
 // ahead of main.
 void placeLateDefinition(const std::string &initializer, const std::string &name) {
     std::string definition = withoutConst(declarations.modifierPrefix) + declarations.cppType + name + initializer + ";";
-    if (declarations.staticFlag != 0)
+    if (declarations.staticFlag != 0) {
+        // Every unit including the header would have a copy of its own.
+        keepMainInOneFile();
         writeHeaderLine(definition);
+    }
     else
         declarations.lateGlobals.push_back(ownFileLevel(definition));
 }
@@ -309,8 +315,11 @@ void beginObjectDeclaration(const std::string &className) {
         reportNamed(E_CLASS_NOT_DEFINED, className);
 }
 
+// A typed array of a class holds pointers to its objects; the elements
+// read from it are objects of that class again.
 void applyObjectArraySuffix() {
     declarations.declaredType = T_OBJECTARRAY;
+    declarations.cppType = "_arr32 ";
 }
 
 // Whether "new Class()" compiles: the class's constructor needs no argument.
@@ -328,10 +337,21 @@ static bool ownClassAttribute(int classIndex) {
     return scopes.inClass && !scopes.inFunction && classIndex >= 0 && classIndex == currentClassIndex();
 }
 
+static std::string objectArrayValue(int form, const ExprValue &value) {
+    if (form != 2)
+        return "= _arr32()";
+    typeState.pendingAssignOp = '=';
+    if (value.type != T_UNKNOWN)
+        checkAssign(T_OBJECTARRAY, value.type);
+    return "=" + convertValue(T_OBJECTARRAY, value);
+}
+
 void writeObjectDeclarator(const std::string &name, int form, const ExprValue &value) {
     const std::string className = typeNameSpelling(declarations.className);
     std::string valueText;
-    if (form == 1)
+    if (declarations.declaredType == T_OBJECTARRAY)
+        valueText = objectArrayValue(form, value);
+    else if (form == 1)
         valueText = "=NULL";
     else if (form == 2)
         valueText = declarations.classIndex == -5 ? "=" + value.text : "=(" + className + " *) " + value.text;
@@ -343,7 +363,7 @@ void writeObjectDeclarator(const std::string &name, int form, const ExprValue &v
     const std::string emitted = emittedNameFor(name);
     bool fileLevel = atFileLevel() && !output.writingHeader;
     if (fileLevel && output.mainOpened) {
-        placeLateDefinition("=NULL", emitted);
+        placeLateDefinition(declarations.declaredType == T_OBJECTARRAY ? "= _arr32()" : "=NULL", emitted);
         emit(emitted + (valueText.empty() ? "=NULL" : valueText) + ";\n");
     } else {
         std::string definition = declarations.modifierPrefix + declarations.cppType + emitted + valueText + ";";
