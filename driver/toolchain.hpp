@@ -19,11 +19,16 @@ struct ToolchainSettings {
     // Line directives in generated files, so that compiler messages,
     // run-time errors and debuggers name the Velmora source line.
     bool lines = false;
+    // A main source of this many lines or more (not counting blank and
+    // comment lines) is compiled in pieces; 0 never.
+    int pieceLines = 2000;
 };
 
 // Far beyond any machine's processors: a mistyped value must not start
 // thousands of compilers.
 constexpr int maximumJobs = 64;
+// More lines than a source can hold in memory.
+constexpr int maximumPieceLines = 1000000000;
 
 extern ToolchainSettings toolchainSettings;
 
@@ -38,5 +43,7 @@ void applySetting(const std::string &key, const std::string &value);
 // A whole decimal number from 1 up; larger than maximumJobs gives maximumJobs.
 // False for anything else, which leaves the setting as it was.
 bool parseJobCount(const std::string &value, int &jobs);
+// The same for a count of source lines, from 0 up to maximumPieceLines.
+bool parseLineCount(const std::string &value, int &lines);
 // Handles one line of the file: comments, "key = value", anything else ignored.
 void applyConfigurationLine(const std::string &line);

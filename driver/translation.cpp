@@ -20,6 +20,7 @@
 #include "driver/text_tools.hpp"
 #include "driver/toolchain.hpp"
 #include "driver/translate_call.hpp"
+#include "translator/main_pieces.hpp"
 #include "translator/output.hpp"
 
 namespace {
@@ -165,6 +166,25 @@ private:
     int savedError = -1;
 };
 
+// Blank lines and comment lines (empty in the stripped copy) do not count.
+bool isLongEnoughToSplit(const std::string &copy) {
+    int wanted = toolchainSettings.pieceLines;
+    if (wanted <= 0)
+        return false;
+    int lines = 0;
+    bool blank = true;
+    for (char c : copy) {
+        if (c == '\n') {
+            lines += blank ? 0 : 1;
+            if (lines >= wanted)
+                return true;
+            blank = true;
+        } else if (c != ' ' && c != '\t' && c != '\r')
+            blank = false;
+    }
+    return false;
+}
+
 }  // namespace
 
 void readDeclarations() {
@@ -209,7 +229,9 @@ void translateSource() {
     if (driverSettings.verbose)
         std::printf("Compiling source %s\n", sourcePath.c_str());
     try {
-        std::istringstream input(strippedCopy(sourcePath));
+        std::string copy = strippedCopy(sourcePath);
+        project.splitMain = project.isMainTranslation && isLongEnoughToSplit(copy);
+        std::istringstream input(copy);
         diagnostics.errorCount = 0;
         forgetPreviousOutputs();
         TranslateFunction translate = project.translate ? project.translate : translateStream;
@@ -252,8 +274,13 @@ int compileAll() {
         translateSource();
         translations++;
         project.runErrorTotal += diagnostics.errorCount;
+        const TranslatedPieces &pieces = translatedPieces();
+        replacePieceObjects(pieces.cppFiles);
         if (!driverSettings.cppOnly && diagnostics.errorCount == 0) {
-            project.cppFileList.push_back(sourceNames.cppName);
+            if (pieces.implementationToCompile)
+                project.cppFileList.push_back(sourceNames.cppName);
+            for (const std::string &piece : pieces.toCompile)
+                project.cppFileList.push_back(piece);
             project.translatedCount++;
         }
     }

@@ -99,7 +99,10 @@ std::string prologueText() {
 }
 
 void beginSourceFile() {
+    discardMainPieces();
     output = OutputState();
+    forgetTranslatedPieces();
+    output.splitMain = project.splitMain && project.isMainTranslation && !project.discardingOutput;
     // A source read only for its declarations keeps its outputs untouched.
     const char *discarded = "/dev/null";
     output.implementationFile =
@@ -147,6 +150,7 @@ void writeOwnHeaderInclude() {
     FILE *saved = output.currentOutput;
     output.currentOutput = output.implementationFile;
     emit("#include \"" + sourceNames.headerInclude + "\"\n\n");
+    output.preambleSize = std::ftell(output.implementationFile);
     output.currentOutput = saved;
 }
 
@@ -163,6 +167,7 @@ void endSourceFile() {
         output.mainOpened = false;
         output.indentLevel--;
     }
+    endMainPieces();
     writeLateGlobals();
     if (definingFunction())
         closeFunctionDefinition();
@@ -170,6 +175,15 @@ void endSourceFile() {
     appendFunctions();
     if (project.isMainTranslation)
         writeMainForProgramFunction();
+    if (!project.discardingOutput && !output.failedFile) {
+        try {
+            writeMainPieces();
+        } catch (const OutputWriteError &) {
+            closeOutputs();
+            removePartialOutputs();
+            throw;
+        }
+    }
     std::string failure = closeOutputs();
     output.currentOutput = output.savedImplementation = nullptr;
     if (project.discardingOutput)
@@ -180,7 +194,9 @@ void endSourceFile() {
     }
     // The header first: the incremental test reads the implementation's time.
     for (const std::string *path : {&sourceNames.headerPath, &sourceNames.cppName}) {
-        if (std::rename(partialOutputName(*path).c_str(), path->c_str()) != 0) {
+        bool placed = path == &sourceNames.cppName ? placeImplementation(partialOutputName(*path), *path)
+                                                   : std::rename(partialOutputName(*path).c_str(), path->c_str()) == 0;
+        if (!placed) {
             std::string cause = std::strerror(errno);
             removePartialOutputs();
             throw OutputWriteError("Cannot replace " + *path + ": " + cause);
@@ -296,6 +312,8 @@ void continueMainIfLong() {
         emitIndented("::argv = argv;\n");
     emitIndented(next + "();\n");
     emit(output.mainParts == 1 ? "\nreturn 0;\n}\n" : "}\n");
+    if (output.splitMain)
+        beginMainPiece();
     emit("void " + next + "()\n{\n");
     output.blankLines = 1;
 }
