@@ -75,14 +75,16 @@ void startPieceMapping(FILE *piece) {
         output.mappings[3] = LineMapping{piece, 0, true};
 }
 
-void mapSourceLine() {
+void mapSourceLine() { mapSourceLine(output.lineCounter); }
+
+void mapSourceLine(int sourceLine) {
     LineMapping *mapping = mappingOf(output.currentOutput);
-    if (!mapping || !mapping->atLineStart || mapping->presumedLine == output.lineCounter)
+    if (!mapping || !mapping->atLineStart || mapping->presumedLine == sourceLine)
         return;
-    std::string directive = "#line " + std::to_string(output.lineCounter) + " " + output.mappedSourceName + "\n";
+    std::string directive = "#line " + std::to_string(sourceLine) + " " + output.mappedSourceName + "\n";
     if (fwrite(directive.data(), 1, directive.size(), output.currentOutput) != directive.size())
         noteWriteFailure();
-    mapping->presumedLine = output.lineCounter;
+    mapping->presumedLine = sourceLine;
 }
 
 void continueMappingOf(FILE *copied) {
@@ -107,6 +109,14 @@ void writeIndent() {
 
 void emitIndented(const std::string &text) {
     writeIndent();
+    emit(text);
+}
+
+void emitIndentedAt(int sourceLine, const std::string &text) {
+    output.blankLines = 0;
+    mapSourceLine(sourceLine);
+    for (int i = 0; i < output.indentLevel; i++)
+        emit("    ");
     emit(text);
 }
 

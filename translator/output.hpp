@@ -66,6 +66,9 @@ void emitChar(char c);
 void newlineOnce();
 void writeIndent();
 void emitIndented(const std::string &text);
+// The text of a statement of an earlier source line, indented; with line
+// directives the compiler counts it on that line.
+void emitIndentedAt(int sourceLine, const std::string &text);
 void switchToHeader();
 void switchToImplementation();
 // Starts the line directives of a source, which the compiler is to take as
@@ -74,6 +77,7 @@ void beginLineMapping(const std::string &sourceName);
 // Before text of source line lineCounter at the start of a generated line:
 // writes a line directive unless the compiler already counts this line so.
 void mapSourceLine();
+void mapSourceLine(int sourceLine);
 // A piece's text starts with its own directive.
 void startPieceMapping(FILE *piece);
 // What follows the current output now continues at the position the other
