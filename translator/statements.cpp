@@ -51,6 +51,7 @@ LoopFrame &currentLoop() {
 }
 
 void pushLoop(int kind) {
+    noteLoopInMain();
     LoopFrame loop;
     loop.kind = kind;
     loop.labelBase = statements.nextLabel;
