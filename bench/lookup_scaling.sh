@@ -1,7 +1,8 @@
 #!/bin/bash
 # Translation time (velc -q -b -c) of programs that grow one kind of table:
 # many functions, functions each calling the next, one long method chain, a
-# class with many attributes, many undeclared names. Each size is run at
+# chain of different methods, one long chain of subscripts, a class with
+# many attributes, many undeclared names. Each size is run at
 # 4,000 and 16,000: a lookup that stays constant gives a ratio near 4, a
 # linear one near 16. Usage: bench/lookup_scaling.sh [build-directory]
 set -e
@@ -19,11 +20,13 @@ calling() {
     for ((i = 1; i < $1; i++)); do printf 'int f%d(int v)\nreturn f%d(v)\n' $i $((i - 1)); done
 }
 chain() { printf 'text s = " a "\ntext t = s'; for ((i = 0; i < $1; i++)); do printf '.trim()'; done; printf '\nprint t\n'; }
+mixed() { printf 'text s = " a "\ntext t = s'; for ((i = 0; i < $1 / 4; i++)); do printf '.trim().upper().lower().replace("a", "b")'; done; printf '\nprint t\n'; }
+subscripts() { printf 'array a = [1]\nvar t = a'; for ((i = 0; i < $1; i++)); do printf '[0]'; done; printf '\nprint t\n'; }
 attributes() { printf 'class C\n'; for ((i = 0; i < $1; i++)); do printf '    int a%d = %d\n' $i $i; done; printf '/class\n'; }
 undeclared() { for ((i = 0; i < $1; i++)); do printf 'print u%d\n' $i; done; }
 
 printf '%-12s %10s %10s %7s\n' table 4000 16000 ratio
-for kind in functions calling chain attributes undeclared; do
+for kind in functions calling chain mixed subscripts attributes undeclared; do
     $kind 4000 > small.vel
     $kind 16000 > large.vel
     small=$(median_time "$build/velc" -q -b -c small)

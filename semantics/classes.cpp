@@ -60,7 +60,7 @@ int findClassMethod(int classIndex, const std::string &name) {
 Symbol *findClassAttribute(int classIndex, const std::string &name, int *owner) {
     for (int level = 0; classIndex >= 0 && level < MAX_BASE_DEPTH; level++) {
         ClassRecord &record = classRecord(classIndex);
-        int found = findExact(record.members.members, name);
+        int found = findMember(record.members, name);
         if (found >= 0) {
             if (owner)
                 *owner = classIndex;

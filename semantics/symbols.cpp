@@ -85,6 +85,8 @@ static ScopeIndex *ownIndexOf(const std::vector<Symbol *> &scope) {
         return &table.functionLocalsIndex;
     if (&scope == &table.functionImports)
         return &table.functionImportsIndex;
+    if (&scope == &table.classMembers.members)
+        return &table.classMembers.index;
     const std::vector<Symbol *> *first = table.blockScopes, *end = first + BLOCK_DEPTH_CAPACITY;
     if (&scope >= first && &scope < end)
         return &table.blockScopeIndex[&scope - first];
@@ -118,8 +120,8 @@ static ScopeIndex *searchIndexFor(const std::vector<Symbol *> &scope) {
     return index;
 }
 
-int findExact(const std::vector<Symbol *> &scope, const std::string &name) {
-    if (ScopeIndex *index = searchIndexFor(scope)) {
+static int findExactThrough(ScopeIndex *index, const std::vector<Symbol *> &scope, const std::string &name) {
+    if (index) {
         auto found = index->exact.find(name);
         return found == index->exact.end() ? -1 : found->second;
     }
@@ -127,6 +129,19 @@ int findExact(const std::vector<Symbol *> &scope, const std::string &name) {
         if (scope[i]->name == name)
             return static_cast<int>(i);
     return -1;
+}
+
+int findExact(const std::vector<Symbol *> &scope, const std::string &name) {
+    return findExactThrough(searchIndexFor(scope), scope, name);
+}
+
+int findMember(const ClassMembers &members, const std::string &name) {
+    ScopeIndex *index = nullptr;
+    if (members.members.size() >= INDEXED_SCOPE_SIZE) {
+        index = &members.index;
+        catchUp(*index, members.members);
+    }
+    return findExactThrough(index, members.members, name);
 }
 
 int findNoCase(const std::vector<Symbol *> &scope, const std::string &name) {
@@ -161,12 +176,12 @@ bool insideBlock() { return scopes.inBlock && scopes.blockDepth >= 0; }
 // The class being translated first, then its base classes.
 Symbol *findInClass(const std::string &name) {
     ClassMembers &own = symbolTable.classMembers;
-    own.lastMatch = findExact(own.members, name);
+    own.lastMatch = findMember(own, name);
     if (own.lastMatch >= 0)
         return own.members[own.lastMatch];
     const ClassMembers *base = own.parent;
     for (int level = 0; base && level < MAX_INHERITANCE_DEPTH; level++, base = base->parent) {
-        int index = findExact(base->members, name);
+        int index = findMember(*base, name);
         if (index >= 0)
             return base->members[index];
     }
@@ -227,15 +242,10 @@ Symbol *assignFromBlock(Symbol *outer) {
 }
 
 void notDeclared(const std::string &name) {
-    std::vector<std::string> &reported =
+    std::unordered_set<std::string> &reported =
         scopes.inClass ? symbolTable.undeclaredInClass : symbolTable.undeclaredElsewhere;
-    bool alreadyReported = false;
-    for (const std::string &each : reported)
-        alreadyReported = alreadyReported || each == name;
-    if (!alreadyReported) {
-        reported.push_back(name);
+    if (reported.insert(name).second)
         reportNamed(E_NOT_DECLARED, name);
-    }
     current = CurrentSymbol();
     current.kind = 0;
     symbolTable.currentSymbol = nullptr;

@@ -7,6 +7,7 @@
 #include <deque>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 // Bits of Symbol::flags.
@@ -34,17 +35,6 @@ struct Symbol {
     bool assigned() const { return (flags & SYMBOL_ASSIGNED) != 0; }
 };
 
-// The members of one class. The class rules own these tables; the symbol
-// table holds the one of the class being translated and reaches the base
-// classes through `parent`.
-struct ClassMembers {
-    std::vector<Symbol *> members;
-    int lastMatch = -1;
-    std::string className;
-    std::string parentName;
-    const ClassMembers *parent = nullptr;
-};
-
 // A hash index over one scope of the table, so that a search costs the same
 // whatever the number of names in the scope. It follows its vector: the
 // symbols appended since the last search are added at the next one; the
@@ -62,6 +52,18 @@ struct ScopeIndex {
     }
 };
 
+// The members of one class. The class rules own these tables; the symbol
+// table holds the one of the class being translated and reaches the base
+// classes through `parent`.
+struct ClassMembers {
+    std::vector<Symbol *> members;
+    int lastMatch = -1;
+    std::string className;
+    std::string parentName;
+    const ClassMembers *parent = nullptr;
+    mutable ScopeIndex index;   // over members; kept up by the searches
+};
+
 struct SymbolTable {
     std::vector<Symbol *> globals;
     std::vector<Symbol *> functionLocals;
@@ -72,8 +74,8 @@ struct SymbolTable {
     int matchIndex = -1;
     Symbol *currentSymbol = nullptr;
     int matchScope = 0;          // 1 global, 2 class, 3 block, 4 function, 0 none
-    std::vector<std::string> undeclaredInClass;
-    std::vector<std::string> undeclaredElsewhere;
+    std::unordered_set<std::string> undeclaredInClass;     // names reported once each
+    std::unordered_set<std::string> undeclaredElsewhere;
     std::deque<Symbol> storage;  // every symbol of the run; never shrinks before a reset
     // Indexes of the scopes above that the table itself fills and empties;
     // the class members belong to the class rules and are searched in order.
@@ -149,6 +151,8 @@ bool lookupAssign(const std::string &name);
 // Index of the first symbol named name (byte for byte / ignoring ASCII case), or -1.
 int findExact(const std::vector<Symbol *> &scope, const std::string &name);
 int findNoCase(const std::vector<Symbol *> &scope, const std::string &name);
+// findExact over the members of a class, through the class's own index.
+int findMember(const ClassMembers &members, const std::string &name);
 
 void enterBlock();
 void leaveBlock();

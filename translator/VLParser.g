@@ -385,6 +385,7 @@ parameter { ExprValue v; }
         (   typeSpec { parameterTypeFromDeclaration(); }
         |   "string" { parameterString(); }
         |   t:IDENT { parameterNamedType(t->getText()); }
+            ( LEFTSQUARE RIGHTSQUARE { parameterArrayOfClass(t->getText()); } )?
         )
         ( "alias" { parameterAlias(); } )?
         ( MUL { parameterPointer(); } )*
@@ -477,7 +478,7 @@ bodyStatement
 // nothing is written for it.
 superCall { ExprValue v; }
     :   "super" { beginSuperCall(); }
-        LEFTPAR v=callArguments[v] RIGHTPAR
+        LEFTPAR v=callArguments[std::move(v)] RIGHTPAR
         { endSuperCall(); }
         ( EOL { output.lineCounter++; } | SEMI )
     ;
@@ -1192,16 +1193,16 @@ unaryExpression returns [ExprValue v] { std::string prefix; }
     ;
 
 postfixExpression returns [ExprValue v]
-    :   ( IDENT LEFTPAR ) => v=functionCall ( options { greedy=true; } : v=memberOrMethod[v] )*
-    |   a:ATIDENT { v = beginExternalCall(a->getText()); } LEFTPAR v=callArguments[v] RIGHTPAR
+    :   ( IDENT LEFTPAR ) => v=functionCall ( options { greedy=true; } : v=memberOrMethod[std::move(v)] )*
+    |   a:ATIDENT { v = beginExternalCall(a->getText()); } LEFTPAR v=callArguments[std::move(v)] RIGHTPAR
     |   v=nameChain
-    |   v=atom ( options { greedy=true; } : v=memberOrMethod[v] )*
+    |   v=atom ( options { greedy=true; } : v=memberOrMethod[std::move(v)] )*
     ;
 
 // After a call or an atom ("this"): a method, or an attribute of an object.
 memberOrMethod[ExprValue owner] returns [ExprValue v]
-    :   { LA(3) == LEFTPAR }? v=methodCall[owner]
-    |   DOT m:IDENT { v = memberOfName(owner, m->getText()); }
+    :   { LA(3) == LEFTPAR }? v=methodCall[std::move(owner)]
+    |   DOT m:IDENT { v = memberOfName(std::move(owner), m->getText()); }
     ;
 
 // A method of the value before the dot: "s.trim()", "'a,b'.split(',')".
@@ -1209,19 +1210,19 @@ methodCall[ExprValue receiver] returns [ExprValue v] { std::string name; }
     :   DOT
         // "in" is a keyword and also the name of an array method.
         ( m:IDENT { name = m->getText(); } | "in" { name = "in"; } )
-        LEFTPAR { v = beginMethodCall(receiver, name); }
-        v=callArguments[v] RIGHTPAR
-        { v = endMethodCall(v); }
+        LEFTPAR { v = beginMethodCall(std::move(receiver), name); }
+        v=callArguments[std::move(v)] RIGHTPAR
+        { v = endMethodCall(std::move(v)); }
     ;
 
 functionCall returns [ExprValue v]
     :   n:IDENT { v = beginCall(n->getText()); }
-        LEFTPAR v=callArguments[v] RIGHTPAR
-        { v = endCall(v); }
+        LEFTPAR v=callArguments[std::move(v)] RIGHTPAR
+        { v = endCall(std::move(v)); }
     ;
 
 callArguments[ExprValue call] returns [ExprValue v] { ExprValue a; }
-    :   { v = call; openArguments(); }
+    :   { v = std::move(call); openArguments(); }
         ( EOL { output.lineCounter++; } )*
         (   a=expression { addArgument(a); }
             (   COMMA ( EOL { output.lineCounter++; } )*
@@ -1229,7 +1230,7 @@ callArguments[ExprValue call] returns [ExprValue v] { ExprValue a; }
             )*
             ( EOL { output.lineCounter++; } )*
         )?
-        { v = closeArguments(v); }
+        { v = closeArguments(std::move(v)); }
     ;
 
 nameChain returns [ExprValue v] { ExprValue index; ExprValue low; ExprValue high; bool inclusive = true; bool hasHigh = false; bool afterSlice = false; }
@@ -1238,26 +1239,26 @@ nameChain returns [ExprValue v] { ExprValue index; ExprValue low; ExprValue high
             LEFTSQUARE
             // The first expression is parsed once; what follows it tells an
             // index from a slice or a key range.
-            (   RIGHTSQUARE { v = currentElementOfName(v, afterSlice); }
+            (   RIGHTSQUARE { v = currentElementOfName(std::move(v), afterSlice); }
             |   ( DOTDOT | MINMIN { inclusive = false; } )
                 ( high=expression { hasHigh = true; } )?
                 RIGHTSQUARE
-                { v = sliceOfName(v, false, low, hasHigh, high, inclusive); hasHigh = false; inclusive = true; afterSlice = true; }
+                { v = sliceOfName(std::move(v), false, low, hasHigh, high, inclusive); hasHigh = false; inclusive = true; afterSlice = true; }
             |   index=expression
                 (   RIGHTSQUARE
-                    { v = indexOfName(v, index, LA(1) == LEFTSQUARE); }
+                    { v = indexOfName(std::move(v), index, LA(1) == LEFTSQUARE); }
                 |   ( DOTDOT | MINMIN { inclusive = false; } )
                     ( high=expression { hasHigh = true; } )?
                     RIGHTSQUARE
-                    { v = sliceOfName(v, true, index, hasHigh, high, inclusive); hasHigh = false; inclusive = true; afterSlice = true; }
+                    { v = sliceOfName(std::move(v), true, index, hasHigh, high, inclusive); hasHigh = false; inclusive = true; afterSlice = true; }
                 |   COLON high=expression RIGHTSQUARE
-                    { v = keyRangeOfName(v, index, high); }
+                    { v = keyRangeOfName(std::move(v), index, high); }
                 )
             )
-        |   { LA(3) == LEFTPAR }? v=methodCall[v]
-        |   DOT m:IDENT { v = memberOfName(v, m->getText()); }
+        |   { LA(3) == LEFTPAR }? v=methodCall[std::move(v)]
+        |   DOT m:IDENT { v = memberOfName(std::move(v), m->getText()); }
         )*
-        { v = endName(v); }
+        { v = endName(std::move(v)); }
     ;
 
 atom returns [ExprValue v] { ExprValue inner; }

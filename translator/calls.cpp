@@ -160,6 +160,15 @@ std::string memberReceiver(const ExprValue &receiver) {
     return "(" + receiver.text + ")";
 }
 
+// memberReceiver for a receiver whose text the call consumes: when the text
+// stands as it is, it is taken rather than copied, so that each link of a
+// method chain appends to one text.
+std::string takeMemberReceiver(ExprValue &receiver) {
+    if (receiver.stringLiteral || !(receiver.plainName || receiver.loose == LOOSE_NONE))
+        return memberReceiver(receiver);
+    return std::move(receiver.text);
+}
+
 int resultTypeOf(int row, int receiverType) {
     int result = builtinRow(row).field[M_RESULT];
     // A typed array's own methods keep its element type; its single
@@ -189,22 +198,31 @@ bool isObjectReceiver(int type) { return type == T_OBJECT || type == T_JAVA || t
 
 // The receiver of a method that changes it, written so that the change
 // reaches the variable or element itself.
-std::string updatedReceiver(const ExprValue &receiver) {
-    if (receiver.root != nullptr) {
-        int type = typeState.currentType;
-        lookupAssign(receiver.root->name);
-        typeState.currentType = type;
-    }
+std::string updatedReceiver(ExprValue &receiver) {
     if (!receiver.plainName && receiver.writePath)
-        return *receiver.writePath;
-    return memberReceiver(receiver);
+        return receiver.writePath->text();
+    return takeMemberReceiver(receiver);
 }
 
-std::string methodCallText(const CallDescriptor &call, const std::string *arguments, int count) {
+// A method that changes its receiver assigns the variable it reaches.
+void noteReceiverAssigned(const ExprValue &receiver) {
+    if (receiver.root == nullptr)
+        return;
+    int type = typeState.currentType;
+    lookupAssign(receiver.root->name);
+    typeState.currentType = type;
+}
+
+// Consumes the receiver's text: the caller reads only its other fields after.
+std::string methodCallText(CallDescriptor &call, const std::string *arguments, int count) {
     const BuiltinRow &row = builtinRow(call.row);
     const int form = row.field[M_FORM];
     const bool updates = row.field[M_UPDATES] != 0;
-    const std::string receiver = updates ? updatedReceiver(call.receiver) : memberReceiver(call.receiver);
+    if (updates)
+        noteReceiverAssigned(call.receiver);
+    auto receiver = [&call, updates] {
+        return updates ? updatedReceiver(call.receiver) : takeMemberReceiver(call.receiver);
+    };
     const std::string list = joinTexts(arguments, count);
     switch (form) {
     case FORM_TARGET_FIRST:
@@ -212,19 +230,19 @@ std::string methodCallText(const CallDescriptor &call, const std::string *argume
     case FORM_TARGET_LAST:
         return std::string(row.target) + "(" + list + (count > 0 ? "," : "") + receiverAsFirstArgument(call.receiver) + ")";
     case FORM_INSERT:
-        return receiver + ".insert(" + list + ")";
+        return receiver() + ".insert(" + list + ")";
     case FORM_MEMBER:
     case FORM_MEMBER_STORED:
-        return receiver + "." + row.name + "(" + list + ")";
+        return receiver() + "." + row.name + "(" + list + ")";
     case FORM_ASSIGN:
         // As a value the call tells whether the file opened.
-        return "_vel_opened(" + receiver + "= " + row.target + "(" + list + "))";
+        return "_vel_opened(" + receiver() + "= " + row.target + "(" + list + "))";
     case FORM_SPLIT_TARGET: {
         std::string target = row.target;
         std::string::size_type comma = target.find(',');
         if (comma == std::string::npos) {
             reportInternal(5004);
-            return receiver;
+            return receiver();
         }
         return target.substr(0, comma) + "(" + receiverAsFirstArgument(call.receiver) + (count > 0 ? "," + list : "") +
                target.substr(comma + 1) + ")";
@@ -237,16 +255,16 @@ std::string methodCallText(const CallDescriptor &call, const std::string *argume
     case FORM_RETYPE:
         return call.receiver.text;
     case FORM_STORE:
-        return "dyn::error.set(" + receiver + ".store(" + list + "))";
+        return "dyn::error.set(" + receiver() + ".store(" + list + "))";
     case FORM_MEMBER_TARGET:
-        return receiver + "." + row.target + "(" + list + ")";
+        return receiver() + "." + row.target + "(" + list + ")";
     default:
         reportUnknownAction(call.receiver.text + "." + call.method, form);
         return call.receiver.text;
     }
 }
 
-ExprValue closeMethodCall(const CallDescriptor &call, const ArgumentLevel &level) {
+ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
     int types[ARGUMENTS_PER_CALL];
     std::string arguments[ARGUMENTS_PER_CALL];
     for (int i = 0; i < level.count; i++)
@@ -261,7 +279,7 @@ ExprValue closeMethodCall(const CallDescriptor &call, const ArgumentLevel &level
     if (call.kind == CALL_UNTYPED_METHOD) {
         for (int i = 0; i < level.count; i++)
             arguments[i] = level.arguments[i].text;
-        ExprValue value = valueOf(memberReceiver(call.receiver) + "." + call.method + "(" +
+        ExprValue value = valueOf(takeMemberReceiver(call.receiver) + "." + call.method + "(" +
                                       joinTexts(arguments, level.count) + ")",
                                   T_UNKNOWN);
         typeState.currentType = value.type;
@@ -559,19 +577,19 @@ ExprValue beginExternalCall(const std::string &tokenText) {
     return valueOf(tokenText.substr(1) + " ", T_VAR);
 }
 
-ExprValue endCall(const ExprValue &call) {
+ExprValue endCall(ExprValue call) {
     typeState.currentType = call.type;
     return call;
 }
 
-ExprValue beginMethodCall(const ExprValue &receiverValue, const std::string &method) {
-    ExprValue receiver = receiverValue;
+// The receiver travels on as the call's value until its arguments are
+// closed; the descriptor takes it only then.
+ExprValue beginMethodCall(ExprValue receiver, const std::string &method) {
     // system() gives a command that runs at its first use; a text method
     // works on the command's output.
     if (receiver.type == T_TEXT && receiver.text.compare(0, 7, "system(") == 0)
         receiver.text = receiver.text + ".output()";
     CallDescriptor call;
-    call.receiver = receiver;
     call.method = method;
     int type = receiver.type;
     int function = -1;
@@ -581,7 +599,7 @@ ExprValue beginMethodCall(const ExprValue &receiverValue, const std::string &met
         call.row = function;
         call.name = method;
         call.emitted = head;
-        calls.pending = call;
+        calls.pending = std::move(call);
         return receiver;
     }
     if (type == T_UNKNOWN) {
@@ -611,11 +629,11 @@ ExprValue beginMethodCall(const ExprValue &receiverValue, const std::string &met
     bool assigns = call.kind == CALL_METHOD && builtinRow(call.row).field[M_UPDATES];
     if (receiver.unassigned && !assigns && receiver.root != nullptr)
         reportNamed(E_USED_BEFORE_ASSIGNMENT, receiver.root->name);
-    calls.pending = call;
+    calls.pending = std::move(call);
     return receiver;
 }
 
-ExprValue endMethodCall(const ExprValue &call) {
+ExprValue endMethodCall(ExprValue call) {
     typeState.currentType = call.type;
     return call;
 }
@@ -639,14 +657,14 @@ void addArgument(const ExprValue &argument) {
     level.arguments[level.count++] = argument;
 }
 
-ExprValue closeArguments(const ExprValue &call) {
-    ExprValue value = call;
+ExprValue closeArguments(ExprValue call) {
+    ExprValue value = std::move(call);
     if (calls.levels.overflowing()) {
         calls.levels.pop();
         value.text += "()";
         return value;
     }
-    const ArgumentLevel level = calls.levels.top();
+    ArgumentLevel level = std::move(calls.levels.top());
     if (!calls.levels.pop())
         return value;
     switch (level.call.kind) {
@@ -668,11 +686,12 @@ ExprValue closeArguments(const ExprValue &call) {
         value = closeProgramCall(level.call, level);
         break;
     case CALL_FORWARD:
-        value = closeForwardCall(level.call, level, call);
+        value = closeForwardCall(level.call, level, value);
         break;
     case CALL_METHOD:
     case CALL_METHOD_NOT_FOUND:
     case CALL_UNTYPED_METHOD:
+        level.call.receiver = std::move(value);
         value = closeMethodCall(level.call, level);
         break;
     case CALL_PLAIN: {

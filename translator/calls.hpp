@@ -19,12 +19,12 @@ void checkForwardCalls();
 
 ExprValue beginCall(const std::string &name);
 ExprValue beginExternalCall(const std::string &tokenText);
-ExprValue endCall(const ExprValue &call);
+ExprValue endCall(ExprValue call);
 
-ExprValue beginMethodCall(const ExprValue &receiver, const std::string &method);
-ExprValue endMethodCall(const ExprValue &call);
+ExprValue beginMethodCall(ExprValue receiver, const std::string &method);
+ExprValue endMethodCall(ExprValue call);
 
 void openArguments();
 void addArgument(const ExprValue &argument);
 // Writes the call begun last with the arguments collected since.
-ExprValue closeArguments(const ExprValue &call);
+ExprValue closeArguments(ExprValue call);

@@ -122,9 +122,28 @@ static void writeDefaultConstructor(const ClassRecord &record) {
     emitIndented("}\n");
 }
 
+// The class's record follows the members declared so far, attribute by
+// attribute: only those added since the last time are copied, so that a
+// class costs in proportion to its attributes.
+static void followClassMembers(ClassMembers &record) {
+    const ClassMembers &own = symbolTable.classMembers;
+    std::vector<Symbol *> &members = record.members;
+    const std::size_t known = members.size();
+    bool extends = known <= own.members.size() && (known == 0 || members.back() == own.members[known - 1]);
+    if (!extends) {
+        record = own;
+        return;
+    }
+    members.insert(members.end(), own.members.begin() + static_cast<std::ptrdiff_t>(known), own.members.end());
+    record.lastMatch = own.lastMatch;
+    record.className = own.className;
+    record.parentName = own.parentName;
+    record.parent = own.parent;
+}
+
 void endClass() {
     ClassRecord &record = classRecord(classState.current);
-    record.members = symbolTable.classMembers;
+    followClassMembers(record.members);
     // A derived class's constructor starts with its base's constructor
     // without arguments (super is not passed on): a class whose own
     // constructor needs arguments has that one too.
@@ -163,7 +182,7 @@ void writeAttribute(const std::string &emitted, const std::string &cppType, cons
     ClassRecord &record = classRecord(classState.current);
     if (classState.constructorSeen)
         reportError(E_DECLARATION_BEFORE_CONSTRUCTOR);
-    record.members = symbolTable.classMembers;
+    followClassMembers(record.members);
     if (isStatic || isConstant) {
         std::string constant = isConstant ? "const " : "";
         emit("static " + constant + cppType + emitted + ";");
@@ -244,6 +263,10 @@ void memberOfObjectTarget(AssignTarget &target, const std::string &member) {
         reportNamed(E_CONSTANT_ASSIGNED, member);
     target.type = target.valueType = attribute->type();
     target.classIndex = attribute->classIndex;
+}
+
+std::string objectOfClass(int classIndex, const std::string &element) {
+    return "((" + classRecord(classIndex).emittedName + " *)(" + element + "))";
 }
 
 bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int &function, std::string &head) {

@@ -6,6 +6,7 @@
 #include "driver/project.hpp"
 #include "driver/settings.hpp"
 #include "driver/toolchain.hpp"
+#include "semantics/native_constants.hpp"
 #include "semantics/symbols.hpp"
 
 namespace {
@@ -134,6 +135,7 @@ void beginSourceFile() {
     resetClassState();
     resetXmlState();
     resetForwardCalls();
+    resetNativeDefinitions();
     // Headers include the headers of the sources they include, so that a
     // cycle of includes must not make the preprocessor loop.
     switchToHeader();

@@ -55,16 +55,20 @@ ExprValue beginName(const std::string &name, bool methodReceiver) {
 
 // The element itself, for a method that changes it: arrays, dicts and var
 // values give a reference to their element through "[]".
-static std::shared_ptr<const std::string> writableElement(const ExprValue &container, const ExprValue &index) {
+static std::shared_ptr<const WritePath> writableElement(const ExprValue &container, const ExprValue &index) {
     if (!container.plainName && !container.writePath)
         return nullptr;
-    const std::string &base = container.plainName ? container.text : *container.writePath;
     switch (container.type) {
     case T_ARRAY: case T_DICT: case T_VAR: case T_LIST:
-        return std::make_shared<const std::string>(base + "[" + index.text + "]");
+        break;
     default:
         return nullptr;
     }
+    std::string subscript = "[" + index.text + "]";
+    if (container.plainName)
+        return std::make_shared<const WritePath>(std::make_shared<const WritePath>(nullptr, container.text),
+                                                 std::move(subscript));
+    return std::make_shared<const WritePath>(container.writePath, std::move(subscript));
 }
 
 // Elements of typed arrays are read through the cast that gives them their
@@ -75,12 +79,32 @@ static std::string elementRead(int containerType, const std::string &text) {
     return castElement(containerType) + text + ")";
 }
 
-ExprValue indexOfName(const ExprValue &name, const ExprValue &index, bool anotherFollows) {
+// A C string has no members: its elements are read and written through
+// the library, which keeps inside the string and never writes into the
+// bytes of a literal.
+static std::string cStringElement(const std::string &path, const std::string &index) {
+    return "_vel_cstring_at(" + path + "," + index + ")";
+}
+
+static bool isArrayOfClass(const ExprValue &value) {
+    return value.type == T_OBJECTARRAY && value.classIndex >= 0;
+}
+
+ExprValue indexOfName(ExprValue name, const ExprValue &index, bool anotherFollows) {
     SubscriptText subscript = readIndex(name.type, index.text, anotherFollows);
-    ExprValue value = name;
-    value.text = anotherFollows ? value.text + subscript.text : elementRead(name.type, value.text + subscript.text);
-    value.writePath = writableElement(name, index);
-    value.type = subscript.type;
+    bool objectElement = isArrayOfClass(name) && !anotherFollows;
+    ExprValue value = std::move(name);
+    value.writePath = writableElement(value, index);
+    if (value.type == T_CHARPTR)
+        value.text = cStringElement(value.text, index.text);
+    else if (objectElement)
+        value.text = objectOfClass(value.classIndex, value.text + subscript.text);
+    else {
+        value.text += subscript.text;
+        if (!anotherFollows)
+            value.text = elementRead(value.type, value.text);
+    }
+    value.type = objectElement ? T_OBJECT : subscript.type;
     value.plainName = false;
     value.literal = false;
     value.stringLiteral = false;
@@ -88,10 +112,10 @@ ExprValue indexOfName(const ExprValue &name, const ExprValue &index, bool anothe
     return value;
 }
 
-ExprValue sliceOfName(const ExprValue &name, bool hasLow, const ExprValue &low, bool hasHigh,
+ExprValue sliceOfName(ExprValue name, bool hasLow, const ExprValue &low, bool hasHigh,
                       const ExprValue &high, bool inclusive) {
     IntervalBounds bounds = makeInterval(hasLow, low.text, low.type, hasHigh, high.text, high.type, inclusive);
-    ExprValue value = name;
+    ExprValue value = std::move(name);
     value.writePath.reset();
     value.text += sliceText(bounds);
     value.plainName = false;
@@ -101,9 +125,9 @@ ExprValue sliceOfName(const ExprValue &name, bool hasLow, const ExprValue &low, 
     return value;
 }
 
-ExprValue keyRangeOfName(const ExprValue &name, const ExprValue &low, const ExprValue &high) {
+ExprValue keyRangeOfName(ExprValue name, const ExprValue &low, const ExprValue &high) {
     checkKeyRange(low.type, high.type);
-    ExprValue value = name;
+    ExprValue value = std::move(name);
     value.writePath.reset();
     value.text += ".slice(" + low.text + "," + high.text + ",1)";
     value.plainName = false;
@@ -111,11 +135,12 @@ ExprValue keyRangeOfName(const ExprValue &name, const ExprValue &low, const Expr
     return value;
 }
 
-ExprValue currentElementOfName(const ExprValue &name, bool afterSlice) {
+ExprValue currentElementOfName(ExprValue name, bool afterSlice) {
     EmptySubscript subscript = readEmptySubscript(name.type, afterSlice);
-    ExprValue value = name;
+    ExprValue value = std::move(name);
     value.writePath.reset();
-    value.text = elementRead(name.type, value.text + subscript.text);
+    value.text += subscript.text;
+    value.text = elementRead(value.type, value.text);
     value.type = subscript.type;
     value.plainName = false;
     typeState.currentType = value.type;
@@ -129,11 +154,11 @@ static void reportAttribute(int ownerType, const std::string &member) {
         reportNamed(E_ATTRIBUTE_NOT_FOUND, member);
 }
 
-ExprValue memberOfName(const ExprValue &name, const std::string &member) {
+ExprValue memberOfName(ExprValue name, const std::string &member) {
     if ((name.type == T_OBJECT || name.type == T_CLASS) && name.classIndex >= 0)
         return memberOfObject(name, member);
     reportAttribute(name.type, member);
-    ExprValue value = name;
+    ExprValue value = std::move(name);
     value.writePath.reset();
     value.text += "->" + member;
     value.type = T_VAR;
@@ -142,7 +167,7 @@ ExprValue memberOfName(const ExprValue &name, const std::string &member) {
     return value;
 }
 
-ExprValue endName(const ExprValue &name) {
+ExprValue endName(ExprValue name) {
     typeState.currentType = name.type;
     return name;
 }
@@ -165,6 +190,17 @@ AssignTarget beginTarget(const std::string &name) {
 }
 
 void indexTarget(AssignTarget &target, const ExprValue &index, bool anotherFollows) {
+    if (target.type == T_CHARPTR && target.nesting == 0) {
+        if (anotherFollows)
+            reportNamed(E_CANNOT_BE_USED, target.path + "[" + index.text + "][");
+        target.readPath = cStringElement(target.readPath, index.text);
+        target.path = "vel_cstring_slot(" + target.path + ")";
+        target.setter = ".setAt(" + index.text + ",";
+        target.setterIsCall = true;
+        target.valueType = T_TEXT;
+        target.nesting++;
+        return;
+    }
     TargetSubscript subscript = targetIndex(target.type, index.text, target.nesting, anotherFollows);
     SubscriptText read = readIndex(target.nesting == 0 ? target.type : T_VAR, index.text, anotherFollows);
     if (subscript.selectsInner) {

@@ -14,14 +14,14 @@ bool isDeclaredAnywhere(const std::string &name);
 // A receiver of a method call is not reported as read before assignment
 // until the method is known: some assign it.
 ExprValue beginName(const std::string &name, bool methodReceiver = false);
-ExprValue indexOfName(const ExprValue &name, const ExprValue &index, bool anotherFollows);
-ExprValue sliceOfName(const ExprValue &name, bool hasLow, const ExprValue &low, bool hasHigh,
+ExprValue indexOfName(ExprValue name, const ExprValue &index, bool anotherFollows);
+ExprValue sliceOfName(ExprValue name, bool hasLow, const ExprValue &low, bool hasHigh,
                       const ExprValue &high, bool inclusive);
-ExprValue keyRangeOfName(const ExprValue &name, const ExprValue &low, const ExprValue &high);
+ExprValue keyRangeOfName(ExprValue name, const ExprValue &low, const ExprValue &high);
 // afterSlice: an interval was taken earlier in the same name (reported).
-ExprValue currentElementOfName(const ExprValue &name, bool afterSlice);
-ExprValue memberOfName(const ExprValue &name, const std::string &member);
-ExprValue endName(const ExprValue &name);
+ExprValue currentElementOfName(ExprValue name, bool afterSlice);
+ExprValue memberOfName(ExprValue name, const std::string &member);
+ExprValue endName(ExprValue name);
 
 AssignTarget beginTarget(const std::string &name);
 void indexTarget(AssignTarget &target, const ExprValue &index, bool anotherFollows);

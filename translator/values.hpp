@@ -20,6 +20,43 @@ struct AppendChain {
     std::size_t length = 0;          // the sum's text length after the last step
 };
 
+// The C++ text that reaches an element itself rather than a copy: the path
+// to its container and the subscript after it, so that each subscript of a
+// chain adds only its own piece. Written out whole only when a method that
+// changes its receiver needs it.
+class WritePath {
+public:
+    WritePath(std::shared_ptr<const WritePath> before, std::string piece)
+        : before_(std::move(before)), piece_(std::move(piece)) {}
+    WritePath(const WritePath &) = delete;
+    WritePath &operator=(const WritePath &) = delete;
+    // Unlinked one at a time: a long chain would otherwise be released by
+    // as many nested destructor calls.
+    ~WritePath() {
+        std::shared_ptr<const WritePath> next = std::move(before_);
+        while (next && next.use_count() == 1)
+            next = std::move(const_cast<WritePath &>(*next).before_);
+    }
+
+    std::string text() const {
+        std::vector<const std::string *> pieces;
+        std::size_t length = 0;
+        for (const WritePath *path = this; path; path = path->before_.get()) {
+            pieces.push_back(&path->piece_);
+            length += path->piece_.size();
+        }
+        std::string whole;
+        whole.reserve(length);
+        for (auto piece = pieces.rbegin(); piece != pieces.rend(); ++piece)
+            whole += **piece;
+        return whole;
+    }
+
+private:
+    std::shared_ptr<const WritePath> before_;
+    std::string piece_;
+};
+
 // Operators that bind looser than "<<" in C++: an item of a print list that
 // carries one at its top is put in parentheses.
 enum LooseOperator { LOOSE_NONE = 0, LOOSE_SHIFT, LOOSE_RELATION, LOOSE_LOGICAL };
@@ -38,7 +75,7 @@ struct ExprValue {
     // than a copy, for methods that change their receiver (a plain name is
     // its own text). Empty when there is none.
     Symbol *root = nullptr;
-    std::shared_ptr<const std::string> writePath;  // shared: values are moved often
+    std::shared_ptr<const WritePath> writePath;  // shared: values are copied often
     // A variable read before it was assigned, as the receiver of a method:
     // reported unless the method is one that assigns it.
     bool unassigned = false;
