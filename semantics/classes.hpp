@@ -8,6 +8,14 @@
 
 #include "semantics/symbols.hpp"
 
+// The initial value of an attribute, given in the constructor: the
+// statement and the source line it was declared on, which a run-time error
+// of the value names.
+struct AttributeInitializer {
+    std::string statement;  // "name=value;"
+    int sourceLine = 0;
+};
+
 struct ClassRecord {
     std::string name;
     std::string emittedName;     // its C++ name
@@ -16,7 +24,7 @@ struct ClassRecord {
     ClassMembers members;        // attributes, searched by the symbol table
     std::vector<int> methods;    // function records, in definition order
     int constructor = -1;        // the function record of the constructor
-    std::vector<std::string> attributeInitializers;  // "name=value;" in declaration order
+    std::vector<AttributeInitializer> attributeInitializers;  // in declaration order
     std::vector<std::string> staticAttributes;       // names of the static attributes
     bool hasConstructor = false;
     bool isDom = false;

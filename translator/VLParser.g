@@ -305,7 +305,7 @@ topLevelItem
         { continueMainIfLong(); beginStatement(); }
         xmlStatement
         { endTopLevelStatement(); }
-    |   { openMainIfNeeded(); }
+    |   { openMainIfNeeded(); beginTopLevelStatement(LA(1) == LITERAL_while || LA(1) == LITERAL_for || LA(1) == LITERAL_do); }
         statement
         { output.blankLines = 0; endTopLevelStatement(); }
     ;

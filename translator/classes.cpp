@@ -116,8 +116,8 @@ static void writeDefaultConstructor(const ClassRecord &record) {
     emitIndented(record.emittedName + "()\n");
     emitIndented("{\n");
     output.indentLevel++;
-    for (const std::string &initializer : record.attributeInitializers)
-        emitIndented(initializer + "\n");
+    for (const AttributeInitializer &initializer : record.attributeInitializers)
+        emitIndentedAt(initializer.sourceLine, initializer.statement + "\n");
     output.indentLevel--;
     emitIndented("}\n");
 }
@@ -194,7 +194,7 @@ void writeAttribute(const std::string &emitted, const std::string &cppType, cons
         return;
     }
     emit(cppType + emitted + ";");
-    record.attributeInitializers.push_back(emitted + valueText + ";");
+    record.attributeInitializers.push_back({emitted + valueText + ";", output.lineCounter});
 }
 
 void noteConstructor() {
@@ -203,8 +203,8 @@ void noteConstructor() {
 }
 
 void writeAttributeInitializers() {
-    for (const std::string &initializer : classRecord(classState.current).attributeInitializers)
-        emitIndented(initializer + "\n");
+    for (const AttributeInitializer &initializer : classRecord(classState.current).attributeInitializers)
+        emitIndentedAt(initializer.sourceLine, initializer.statement + "\n");
 }
 
 static bool superAllowed() { return scopes.inClass && scopes.inFunction && !scopes.inBlock; }

@@ -92,18 +92,17 @@ static bool isArrayOfClass(const ExprValue &value) {
 
 ExprValue indexOfName(ExprValue name, const ExprValue &index, bool anotherFollows) {
     SubscriptText subscript = readIndex(name.type, index.text, anotherFollows);
-    bool objectElement = isArrayOfClass(name) && !anotherFollows;
+    const bool objectElement = isArrayOfClass(name) && !anotherFollows;
     ExprValue value = std::move(name);
     value.writePath = writableElement(value, index);
     if (value.type == T_CHARPTR)
         value.text = cStringElement(value.text, index.text);
     else if (objectElement)
         value.text = objectOfClass(value.classIndex, value.text + subscript.text);
-    else {
+    else
         value.text += subscript.text;
-        if (!anotherFollows)
-            value.text = elementRead(value.type, value.text);
-    }
+    if (!anotherFollows && !objectElement)
+        value.text = elementRead(value.type, value.text);
     value.effects = value.effects || index.effects;
     value.type = objectElement ? T_OBJECT : subscript.type;
     value.plainName = false;

@@ -52,6 +52,7 @@ LoopFrame &currentLoop() {
 }
 
 void pushLoop(int kind) {
+    noteLoopInMain();
     LoopFrame loop;
     loop.kind = kind;
     loop.labelBase = statements.nextLabel;
