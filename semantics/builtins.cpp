@@ -1,5 +1,7 @@
 #include "semantics/builtins.hpp"
 
+#include <cstring>
+
 #include "diagnostics/diagnostics.hpp"
 #include "semantics/types.hpp"
 
@@ -325,6 +327,28 @@ bool findFunction(const std::string &name, int &index) {
             return true;
         }
     }
+    return false;
+}
+
+bool builtinChangesNothing(int row) {
+    // Functions that read the clock, the random generator, files or the
+    // process are left out: two of them in one expression must run in order.
+    static const char *const computing[] = {
+        "abs", "acos", "asin", "atan", "boolval", "ceil", "chr", "cos", "doubleval", "exp", "floor",
+        "fmod", "intval", "is_array", "is_dict", "is_list", "is_object", "log", "max", "min",
+        "naturalval", "ord", "pad", "plural", "pow", "range", "realval", "round", "sign", "sin",
+        "sqrt", "str", "strval", "tan"};
+    if (row <= 0 || row >= ROW_COUNT - 1)
+        return false;
+    const BuiltinRow &r = TABLE[row];
+    if (row < firstFunctionRow()) {
+        int receiver = r.field[M_RECEIVER];
+        bool readsAValue = receiver == T_TEXT || (receiver >= T_BYTE && receiver <= T_SMALLREAL);
+        return readsAValue && r.field[M_UPDATES] == 0;
+    }
+    for (const char *name : computing)
+        if (std::strcmp(name, r.name) == 0)
+            return true;
     return false;
 }
 

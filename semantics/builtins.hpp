@@ -53,6 +53,11 @@ int findMethod(const std::string &name, int receiverType);
 // Whether a function row has the name; its index in `index`.
 bool findFunction(const std::string &name, int &index);
 
+// Whether a call of the row changes nothing another operand could read:
+// a method that only reads a text or a number, or a function that computes
+// from its arguments alone. Operands around such a call need no ordering.
+bool builtinChangesNothing(int row);
+
 // Compare the argument types of a call with the row, reporting errors 88
 // and 40; whether the call was accepted.
 bool checkMethodArgs(int row, const int *argumentTypes, int count);

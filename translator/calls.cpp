@@ -495,6 +495,14 @@ std::vector<ExprValue *> orderedOperands(ArgumentLevel &level) {
     return operands;
 }
 
+// A built-in that only computes may stand beside other operands unordered;
+// a program function, an external call or a changing built-in may not.
+bool callChangesNothing(const CallDescriptor &call) {
+    if (call.kind != CALL_BUILTIN_FUNCTION && call.kind != CALL_METHOD)
+        return false;
+    return builtinChangesNothing(call.row);
+}
+
 }  // namespace
 
 void resetCallState() {
@@ -708,6 +716,7 @@ ExprValue closeArguments(ExprValue call) {
     if (!calls.levels.pop())
         return value;
     OperandOrder order(orderedOperands(level));
+    const bool changesNothing = callChangesNothing(level.call);
     switch (level.call.kind) {
     case CALL_SWAP:
         if (level.count == 2) {
@@ -750,6 +759,6 @@ ExprValue closeArguments(ExprValue call) {
     value.loose = LOOSE_NONE;
     value.writePath.reset();
     value.root = nullptr;
-    value.effects = true;
+    value.effects = !changesNothing;
     return order.finish(std::move(value));
 }
