@@ -44,6 +44,10 @@ int findClassMethod(int classIndex, const std::string &name);
 // class that declares it.
 Symbol *findClassAttribute(int classIndex, const std::string &name, int *owner = nullptr);
 bool isStaticAttribute(int classIndex, const std::string &name);
+// The first class, in definition order, with a method or attribute of this
+// name (its own or a base's), or -1: what an element of an array or dict
+// whose member is used must be.
+int classWithMember(const std::string &name);
 // Whether `derived` is `base` or inherits from it.
 bool inheritsFrom(int derived, int base);
 void resetClassTable();

@@ -85,7 +85,7 @@ TEST_F(MethodErrors, ArgumentCountsAndTypes) {
     EXPECT_TRUE(t.reportHasLine("prog.vel L2: \"push\" requires 1 argument, 2 found.")) << t.report;
     EXPECT_TRUE(t.reportHasLine("prog.vel L4: \"dup\" requires 1 argument, 0 found.")) << t.report;
     EXPECT_TRUE(t.reportHasLine("prog.vel L5: \"length\" requires 0 arguments, 1 found.")) << t.report;
-    EXPECT_TRUE(t.reportHasLine("prog.vel L6: called with bad arguments.")) << t.report;
+    EXPECT_TRUE(t.reportHasLine("prog.vel L6: \"dup\" called with bad arguments")) << t.report;
     EXPECT_EQ(t.status, 4) << t.report;
 }
 
@@ -125,7 +125,7 @@ TEST_F(BuiltinFunctions, CountsAndTypes) {
     EXPECT_TRUE(t.reportHasLine("prog.vel L1: \"sqrt\" requires 1 argument, 0 found.")) << t.report;
     EXPECT_TRUE(t.reportHasLine("prog.vel L2: \"pow\" requires 2 arguments, 1 found.")) << t.report;
     EXPECT_TRUE(t.reportHasLine("prog.vel L3: \"pow\" requires 2 arguments, 3 found.")) << t.report;
-    EXPECT_TRUE(t.reportHasLine("prog.vel L4: called with bad arguments.")) << t.report;
+    EXPECT_TRUE(t.reportHasLine("prog.vel L4: \"sqrt\" called with bad arguments")) << t.report;
     EXPECT_TRUE(t.reportHasLine("prog.vel L5: \"rand\" requires 0 arguments, 1 found.")) << t.report;
 }
 

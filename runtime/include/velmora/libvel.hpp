@@ -1446,3 +1446,6 @@ struct vel_stream_setup {
 // The built-in methods of the typed arrays and the templates of the other
 // containers' built-in methods.
 #include "builtin_methods.hpp"
+
+// Operands evaluated from left to right.
+#include "evaluation_order.hpp"
