@@ -543,8 +543,22 @@ static std::string byteOf(const ExprValue &value) {
     return "(unsigned char)(" + value.text + ")";
 }
 
+// An integer holds 32 bits: a literal outside is refused rather than cut.
+static bool integerLiteralFits(const ExprValue &value) {
+    if (!value.literal || value.stringLiteral || !isIntegerLike(value.type))
+        return true;
+    errno = 0;
+    long long number = strtoll(value.text.c_str(), nullptr, 0);
+    if (errno == 0 && number >= INT32_MIN && number <= INT32_MAX)
+        return true;
+    reportRequiredFound("an integer from -2147483648 to 2147483647", value.text);
+    return false;
+}
+
 std::string convertValue(int targetType, const ExprValue &value) {
     int source = value.type;
+    if (targetType == T_INTEGER && !integerLiteralFits(value))
+        return "0";
     // A plain object variable is held in an array; null leaves it empty.
     // A null already given a class is that class's null pointer.
     if (targetType == T_OBJECT && value.text == "NULL")

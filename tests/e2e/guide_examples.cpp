@@ -1,5 +1,6 @@
 #include "guide_examples.hpp"
 
+#include <fstream>
 #include <sstream>
 
 #include "example_runner.hpp"
@@ -64,12 +65,15 @@ std::vector<GuideExample> guideExamples() {
         example.label = "guide_" + std::to_string(examples.size() + 1);
         example.source = blocks[i].body;
         example.otherSources.swap(others);
+        std::size_t next = i + 1;
+        if (next < blocks.size() && blocks[next].kind == "input")
+            example.input = blocks[next++].body;
         // A program without an output block shows nothing: it must print nothing.
-        if (i + 1 < blocks.size() && blocks[i + 1].kind == "output") {
-            example.output = blocks[i + 1].body;
-            example.status = statusOf(blocks[i + 1]);
-            if (i + 2 < blocks.size() && blocks[i + 2].kind == "error")
-                example.errorOutput = blocks[i + 2].body;
+        if (next < blocks.size() && blocks[next].kind == "output") {
+            example.output = blocks[next].body;
+            example.status = statusOf(blocks[next]);
+            if (next + 1 < blocks.size() && blocks[next + 1].kind == "error")
+                example.errorOutput = blocks[next + 1].body;
         }
         examples.push_back(example);
     }
@@ -87,6 +91,14 @@ std::vector<std::string> guideReservedWords() {
             words.push_back(word);
     }
     return words;
+}
+
+std::string guideInputPath(const GuideExample &example, const std::string &workspaceDirectory) {
+    if (example.input.empty())
+        return "/dev/null";
+    std::string path = workspaceDirectory + "/prog.input";
+    std::ofstream(path, std::ios::binary) << example.input;
+    return path;
 }
 
 void PrintTo(const GuideExample &example, std::ostream *out) { *out << example.label; }

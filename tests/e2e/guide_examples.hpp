@@ -9,15 +9,21 @@ struct GuideExample {
     std::string label;                 // "guide_7": its place among the examples
     std::string source;                // the program, built as prog.vel
     std::vector<std::pair<std::string, std::string>> otherSources;  // file name, text
+    std::string input;                 // what it reads on standard input
     std::string output;                // what it prints on standard output
     std::string errorOutput;           // what it prints on standard error
     int status = 0;                    // its exit status
 };
 
 // Every "vel" block of the guide, in order. A block "vel name.vel" is a
-// further source of the next program; an "output" block (optionally
+// further source of the next program; an "input" block (what the program
+// reads), an "output" block (optionally
 // "output status N") and then an "error" block may follow a program.
 std::vector<GuideExample> guideExamples();
+
+// Writes the example's input into the workspace and gives the path to run
+// the program with ("/dev/null" for an example that reads nothing).
+std::string guideInputPath(const GuideExample &example, const std::string &workspaceDirectory);
 
 // The words of the guide's "reserved" block, in the order written.
 std::vector<std::string> guideReservedWords();

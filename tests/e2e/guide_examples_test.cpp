@@ -26,7 +26,7 @@ TEST_P(GuideProgram, PrintsWhatTheGuideShows) {
     ASSERT_TRUE(workspace.hasFile("prog.wasm")) << example.source << describe(build);
     ASSERT_EQ(build.status, example.status) << example.source << describe(build);
 
-    CommandOutcome program = workspace.run("./prog.wasm");
+    CommandOutcome program = workspace.run("./prog.wasm", guideInputPath(example, workspace.directory()));
     EXPECT_EQ(program.status, example.status) << example.source << describe(program);
     EXPECT_EQ(program.standardOutput, example.output) << example.source;
     EXPECT_EQ(program.standardError, example.errorOutput) << example.source;

@@ -200,7 +200,8 @@ TEST_P(WasmGuideProgram, PrintsWhatTheGuideShows) {
     workspace.addSource("prog", example.source);
     CommandOutcome build = workspace.build("prog");
     ASSERT_EQ(build.status, 0) << example.source << describe(build);
-    CommandOutcome program = workspace.run(std::string(WASMER_COMMAND) + " prog.wasm");
+    CommandOutcome program =
+        workspace.run(std::string(WASMER_COMMAND) + " prog.wasm", guideInputPath(example, workspace.directory()));
     EXPECT_EQ(program.status, example.status) << example.source << describe(program);
     EXPECT_EQ(program.standardOutput, example.output) << example.source;
 }
