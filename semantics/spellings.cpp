@@ -6,7 +6,6 @@
 
 #include "diagnostics/diagnostics.hpp"
 #include "semantics/types.hpp"
-#include "translator/output.hpp"
 
 EmissionState emission;
 
@@ -191,12 +190,9 @@ std::string applyPendingCast(const std::string &path) {
 std::string swapText(const std::string &first, int firstType, const std::string &second,
                      int secondType) {
     if (firstType != secondType) {
-        std::printf("Error line %d can't swap %s and%s\n", output.lineCounter,
-                    typeName(firstType), typeName(secondType));
-        std::fflush(stdout);
         // Without the swap the program would run wrong, so the source must
         // not be compiled.
-        diagnostics.errorCount++;
+        reportSwapMismatch(typeName(firstType), typeName(secondType));
         return "";
     }
     // Objects are class pointers, whose spelling the keyword table lacks.

@@ -213,9 +213,9 @@ importBlock
 // native texts go to the header; the declarations themselves write nothing.
 externBlock
     :   "extern" { switchToHeader(); }
-        (   ( EOL { output.lineCounter++; } | COLON )
-            (   EOL { output.lineCounter++; }
-            |   c:Q_COMMENT { output.lineCounter++; }
+        (   ( EOL { countLineEnd(); } | COLON )
+            (   EOL { countLineEnd(); }
+            |   c:Q_COMMENT { countLineEnd(); }
             |   n:NATIVE { writeNative(n->getText()); emit("\n"); }
             |   { classAhead() }? declaredClass[CLASS_EXTERN]
             |   { functionDefinitionAhead() || declarationAhead(false) }? externDeclaration
@@ -232,19 +232,19 @@ declaredClass[ClassKind kind]
     :   ( modifier )*
         "class" n:IDENT { beginClass(n->getText(), kind); }
         (   "is" b:IDENT { classBase(b->getText()); }
-            (   COMMA ( EOL { output.lineCounter++; } )?
+            (   COMMA ( EOL { countLineEnd(); } )?
                 c:IDENT { classFurtherBase(c->getText()); }
             )*
         )?
-        ( EOL { output.lineCounter++; } | COLON )
+        ( EOL { countLineEnd(); } | COLON )
         { openClassBody(); }
-        (   EOL { output.lineCounter++; }
-        |   Q_COMMENT { output.lineCounter++; }
+        (   EOL { countLineEnd(); }
+        |   Q_COMMENT { countLineEnd(); }
         |   { functionDefinitionAhead() }?
             { beginFunctionDefinition(true); }
             functionHead
             { endFunctionHead(); closeFunctionDefinition(); }
-            ( EOL { output.lineCounter++; } | SEMI )
+            ( EOL { countLineEnd(); } | SEMI )
         |   { declarationAhead(false) }?
             { writeIndent(); }
             localDeclaration
@@ -327,20 +327,20 @@ classDefinition
     :   ( modifier )*
         "class" n:IDENT { beginClass(n->getText()); }
         (   "is" b:IDENT { classBase(b->getText()); }
-            (   COMMA ( EOL { output.lineCounter++; } )?
+            (   COMMA ( EOL { countLineEnd(); } )?
                 c:IDENT { classFurtherBase(c->getText()); }
             )*
         )?
-        ( EOL { output.lineCounter++; } | COLON )
+        ( EOL { countLineEnd(); } | COLON )
         { openClassBody(); }
         ( classMember )*
         SLASHCLASS
         { endClass(); }
-        ( options { greedy=true; } : EOL { output.lineCounter++; } | SEMI )?
+        ( options { greedy=true; } : EOL { countLineEnd(); } | SEMI )?
     ;
 
 classMember
-    :   EOL { output.lineCounter++; }
+    :   EOL { countLineEnd(); }
     |   ( Q_COMMENT ) => comment
     |   { functionDefinitionAhead() }?
         functionDefinition
@@ -365,16 +365,16 @@ functionDefinition
 functionHead
     :   ( modifier )*
         (   typeSpec { addReturnType(); }
-            ( COMMA ( EOL { output.lineCounter++; } )* typeSpec { addReturnType(); } )*
+            ( COMMA ( EOL { countLineEnd(); } )* typeSpec { addReturnType(); } )*
         |   c:IDENT { addClassReturnType(c->getText()); }
         )
         n:IDENT { setFunctionName(n->getText()); }
-        LEFTPAR ( EOL { output.lineCounter++; } )* parameterList RIGHTPAR
+        LEFTPAR ( EOL { countLineEnd(); } )* parameterList RIGHTPAR
     ;
 
 parameterList
     :   (   parameter
-            ( COMMA ( EOL { output.lineCounter++; } )* parameter )*
+            ( COMMA ( EOL { countLineEnd(); } )* parameter )*
         )?
     ;
 
@@ -388,7 +388,7 @@ parameter { ExprValue v; }
         )
         ( "alias" { parameterAlias(); } )?
         ( MUL { parameterPointer(); } )*
-        ( EOL { output.lineCounter++; } )?
+        ( EOL { countLineEnd(); } )?
         (   n:IDENT { parameterName(n->getText()); }
         |   { parameterUnnamed(); }
         )
@@ -397,12 +397,12 @@ parameter { ExprValue v; }
     ;
 
 functionBody
-    :   ( EOL { output.lineCounter++; } | COLON )
+    :   ( EOL { countLineEnd(); } | COLON )
         functionStatements
         functionReturn
     |   ( QUESTION | "let" )
         (   functionReturn
-        |   EOL { output.lineCounter++; } functionReturn
+        |   EOL { countLineEnd(); } functionReturn
         )
     |   functionReturn
     ;
@@ -422,7 +422,7 @@ functionReturn { ExprValue v; std::vector<ExprValue> values; }
         // A definition is closed by its line end. Were it optional, every
         // statement's first word could follow an expression and the
         // recovery from a faulty expression would stop there.
-        (   EOL { output.lineCounter++; }
+        (   EOL { countLineEnd(); }
         |   SEMI
         )
     ;
@@ -461,7 +461,7 @@ atStatement { ExprValue v; }
 
 // Ends every simple statement.
 statementEnd
-    :   EOL { emit(";\n"); output.lineCounter++; }
+    :   EOL { emit(";\n"); countLineEnd(); }
     |   SEMI { emit(";\n"); }
     ;
 
@@ -479,7 +479,7 @@ superCall { ExprValue v; }
     :   "super" { beginSuperCall(); }
         LEFTPAR v=callArguments[std::move(v)] RIGHTPAR
         { endSuperCall(); }
-        ( EOL { output.lineCounter++; } | SEMI )
+        ( EOL { countLineEnd(); } | SEMI )
     ;
 
 // A return inside a block of a function leaves the function early.
@@ -532,7 +532,7 @@ echoStatementLine : { beginStatement(); } echoStatement ;
 inputStatementLine : { beginStatement(); } inputStatement ;
 
 blockOpener
-    :   EOL { output.lineCounter++; }
+    :   EOL { countLineEnd(); }
     |   COLON
     ;
 
@@ -572,7 +572,7 @@ ordinaryIf[ExprValue c]
 compositeIf[ExprValue subject]
     options { defaultErrorHandler=false; }
     :   { beginBranches(subject, false); }
-        blockOpener { suspendSyntaxContext(); } ( EOL { output.lineCounter++; } )*
+        blockOpener { suspendSyntaxContext(); } ( EOL { countLineEnd(); } )*
         compositeBranch
         ( options { greedy=true; } : { nextBranch(); } compositeBranch )*
         (   "else" ( COLON )? { writeElse(); } blockBody
@@ -604,7 +604,7 @@ comparisonOperator returns [int op = 0]
 
 switchStatement { ExprValue subject; }
     :   "switch" subject=expression { beginBranches(subject, true); }
-        blockOpener ( EOL { output.lineCounter++; } )*
+        blockOpener ( EOL { countLineEnd(); } )*
         caseClause
         ( { nextBranch(); } caseClause )*
         (   "default" ( COLON )? { writeElse(); } blockBody
@@ -650,7 +650,7 @@ letClause
 doStatement { ExprValue c; }
     :   "do" { beginDo(); }
         (   ( ( EOL | COLON )* "case" ) =>
-            ( EOL { output.lineCounter++; } | COLON )*
+            ( EOL { countLineEnd(); } | COLON )*
             doCaseChain
         |   ( COLON )? blockStatements
         )
@@ -740,7 +740,7 @@ tryStatement
         ( COLON )?
         blockStatements
         { leaveControlBlock(); writeClosingBrace(); }
-        (   "catch" LEFTPAR ( EOL { output.lineCounter++; } )?
+        (   "catch" LEFTPAR ( EOL { countLineEnd(); } )?
             cls:IDENT v:IDENT RIGHTPAR
             { beginCatch(cls->getText(), v->getText()); }
             ( COLON )?
@@ -779,7 +779,7 @@ echoStatement
 
 printList { ExprValue v; }
     :   v=expression { recordItem(v); }
-        (   COMMA ( EOL { output.lineCounter++; } )?
+        (   COMMA ( EOL { countLineEnd(); } )?
             v=expression { recordItem(v); }
         )*
     ;
@@ -787,7 +787,7 @@ printList { ExprValue v; }
 inputStatement { AssignTarget t; std::string prompt; }
     :   "input"
         (   p:STRING_LITERAL { prompt = p->getText(); }
-            COMMA ( EOL { output.lineCounter++; } )?
+            COMMA ( EOL { countLineEnd(); } )?
         )?
         t=assignTarget
         { writeInput(t, prompt); }
@@ -841,18 +841,18 @@ localDeclaration
 
 declaratorList
     :   declarator
-        (   COMMA ( EOL { output.lineCounter++; } )?
+        (   COMMA ( EOL { countLineEnd(); } )?
             { betweenDeclarators(); }
             declarator
         )*
-        (   EOL { endDeclarationList(); output.lineCounter++; }
+        (   EOL { endDeclarationList(); countLineEnd(); }
         |   SEMI { endDeclarationList(); }
         )
     ;
 
 declarator { ExprValue v; bool hasValue = false; }
     :   n:IDENT
-        (   EQUAL ( EOL { output.lineCounter++; } )?
+        (   EQUAL ( EOL { countLineEnd(); } )?
             v=expression { hasValue = true; }
         )?
         { writeDeclarator(n->getText(), hasValue, v); }
@@ -868,30 +868,30 @@ classTypeName { std::string name; }
 objectDeclarator { ExprValue v; int form = 0; }
     :   n:IDENT
         (   ( EQUAL ( EOL )? "null" ) =>
-            EQUAL ( EOL { output.lineCounter++; } )? "null" { form = 1; }
-        |   EQUAL ( EOL { output.lineCounter++; } )? v=expression { form = 2; }
+            EQUAL ( EOL { countLineEnd(); } )? "null" { form = 1; }
+        |   EQUAL ( EOL { countLineEnd(); } )? v=expression { form = 2; }
         )?
         { writeObjectDeclarator(n->getText(), form, v); }
-        (   EOL { output.lineCounter++; }
+        (   EOL { countLineEnd(); }
         |   SEMI
         )
     ;
 
 enumDeclaration
     :   "enum" { beginEnumeration(); }
-        (   ( EOL { output.lineCounter++; } | COLON )
-            ( EOL { output.lineCounter++; } )*
+        (   ( EOL { countLineEnd(); } | COLON )
+            ( EOL { countLineEnd(); } )*
             enumItems
-            ( EOL { output.lineCounter++; } )*
+            ( EOL { countLineEnd(); } )*
             SLASHENUM
-        |   ( ( "let" | QUESTION ) ( EOL { output.lineCounter++; } )? )?
+        |   ( ( "let" | QUESTION ) ( EOL { countLineEnd(); } )? )?
             enumItems
         )
     ;
 
 enumItems
     :   enumItem
-        (   COMMA ( EOL { output.lineCounter++; } )*
+        (   COMMA ( EOL { countLineEnd(); } )*
             enumItem
         )*
     ;
@@ -914,7 +914,7 @@ defineDeclaration
         |   EQUAL s:STRING_LITERAL { defineFunctionType(n->getText(), s->getText()); }
         |   { defineType(n->getText(), false); }
         )
-        (   EOL { output.lineCounter++; }
+        (   EOL { countLineEnd(); }
         |   SEMI
         )
     ;
@@ -930,13 +930,13 @@ xmlStatement
 
 xmlElement
     :   x:XOPEN { openXmlElement(x->getText()); }
-        ( xmlAttribute | EOL { output.lineCounter++; } )*
+        ( xmlAttribute | EOL { countLineEnd(); } )*
         GREATER { writeXmlElementHead(); }
         (   i:INTEGER { writeXmlData(integerLiteral(i->getText())); }
         |   r:REAL_LITERAL { writeXmlData(realLiteral(r->getText())); }
         |   s:STRING_LITERAL { writeXmlData(stringLiteral(s->getText())); }
         |   t:TEMPLATE { writeXmlTemplate(t->getText()); }
-        |   EOL { output.lineCounter++; }
+        |   EOL { countLineEnd(); }
         |   xmlElement
         )*
         c:XCLOSE EOL { closeXmlElement(c->getText()); }
@@ -1012,16 +1012,16 @@ assignment { AssignTarget t; ExprValue v; char op = '='; }
         |   SHIFT_LEFT { op = '<'; }
         |   SHIFT_RIGHT { op = '>'; }
         )
-        ( EOL { output.lineCounter++; } )?
+        ( EOL { countLineEnd(); } )?
         v=expression { addAssignValue(v); }
-        ( COMMA ( EOL { output.lineCounter++; } )? v=expression { addAssignValue(v); } )*
+        ( COMMA ( EOL { countLineEnd(); } )? v=expression { addAssignValue(v); } )*
         { writeAssignment(op); }
         assignmentEnd
     ;
 
 // An assignment writes its own line ends; the terminator only counts the line.
 assignmentEnd
-    :   EOL { output.lineCounter++; }
+    :   EOL { countLineEnd(); }
     |   SEMI
     ;
 
@@ -1058,7 +1058,7 @@ expression returns [ExprValue v] { NestingGuard guard; }
 
 orExpression returns [ExprValue v] { ExprValue r; }
     :   v=andExpression
-        (   "or" ( EOL { output.lineCounter++; } )?
+        (   "or" ( EOL { countLineEnd(); } )?
             { pushType(v.type); }
             r=andExpression
             { v = logicalOperator(std::move(v), "||", r); }
@@ -1067,7 +1067,7 @@ orExpression returns [ExprValue v] { ExprValue r; }
 
 andExpression returns [ExprValue v] { ExprValue r; }
     :   v=relationExpression
-        (   "and" ( EOL { output.lineCounter++; } )?
+        (   "and" ( EOL { countLineEnd(); } )?
             { pushType(v.type); }
             r=relationExpression
             { v = logicalOperator(std::move(v), "&&", r); }
@@ -1076,7 +1076,7 @@ andExpression returns [ExprValue v] { ExprValue r; }
 
 relationExpression returns [ExprValue v] { ExprValue r; int op = 0; }
     :   v=bitOrExpression
-        (   (   op=comparisonOperator ( EOL { output.lineCounter++; } )?
+        (   (   op=comparisonOperator ( EOL { countLineEnd(); } )?
                 { pushType(v.type); }
                 r=bitOrExpression
                 { v = comparison(std::move(v), op, r); }
@@ -1086,7 +1086,7 @@ relationExpression returns [ExprValue v] { ExprValue r; int op = 0; }
     ;
 
 inTail[ExprValue item] returns [ExprValue v] { bool negated = false; RangeOrValue f; }
-    :   ( "not" { negated = true; } )? "in" ( EOL { output.lineCounter++; } )?
+    :   ( "not" { negated = true; } )? "in" ( EOL { countLineEnd(); } )?
         f=rangeOrValue
         { v = f.isRange ? inRange(item, f.low, f.high, f.inclusive, negated) : inContainer(item, f.value, negated); }
     ;
@@ -1111,7 +1111,7 @@ bitOrExpression returns [ExprValue v] { ExprValue first; }
 
 bitOrFrom[ExprValue first] returns [ExprValue v] { ExprValue r; }
     :   v=bitXorFrom[first]
-        (   OR_BIN ( EOL { output.lineCounter++; } )?
+        (   OR_BIN ( EOL { countLineEnd(); } )?
             { pushType(v.type); }
             r=bitXorExpression
             { v = bitOperator(std::move(v), "|", r); }
@@ -1124,7 +1124,7 @@ bitXorExpression returns [ExprValue v] { ExprValue first; }
 
 bitXorFrom[ExprValue first] returns [ExprValue v] { ExprValue r; }
     :   v=bitAndFrom[first]
-        (   XOR_BIN ( EOL { output.lineCounter++; } )?
+        (   XOR_BIN ( EOL { countLineEnd(); } )?
             { pushType(v.type); }
             r=bitAndExpression
             { v = bitOperator(std::move(v), "^", r); }
@@ -1137,7 +1137,7 @@ bitAndExpression returns [ExprValue v] { ExprValue first; }
 
 bitAndFrom[ExprValue first] returns [ExprValue v] { ExprValue r; }
     :   v=shiftFrom[first]
-        (   ( AND_BIN | SHARP ) ( EOL { output.lineCounter++; } )?
+        (   ( AND_BIN | SHARP ) ( EOL { countLineEnd(); } )?
             { pushType(v.type); }
             r=shiftExpression
             { v = bitOperator(std::move(v), "&", r); }
@@ -1151,7 +1151,7 @@ shiftExpression returns [ExprValue v] { ExprValue first; }
 shiftFrom[ExprValue first] returns [ExprValue v] { ExprValue r; bool left = true; }
     :   { v = std::move(first); }
         (   ( SHIFT_LEFT { left = true; } | SHIFT_RIGHT { left = false; } )
-            ( EOL { output.lineCounter++; } )?
+            ( EOL { countLineEnd(); } )?
             { pushType(v.type); }
             r=additiveExpression
             { v = shiftOperator(std::move(v), left, r); }
@@ -1162,7 +1162,7 @@ additiveExpression returns [ExprValue v] { ExprValue r; bool plus = true; }
     :   v=multiplicativeExpression
         (   options { greedy=true; } :
             ( PLUS { plus = true; } | MINUS { plus = false; } )
-            ( EOL { output.lineCounter++; } )?
+            ( EOL { countLineEnd(); } )?
             { pushType(v.type); }
             r=multiplicativeExpression
             { v = additiveOperator(std::move(v), plus, r); }
@@ -1173,7 +1173,7 @@ multiplicativeExpression returns [ExprValue v] { ExprValue r; int op = 0; }
     :   v=unaryExpression
         (   options { greedy=true; } :
             ( MUL { op = MUL; } | DIV { op = DIV; } | "mod" { op = LITERAL_mod; } )
-            ( EOL { output.lineCounter++; } )?
+            ( EOL { countLineEnd(); } )?
             { pushType(v.type); }
             r=unaryExpression
             { v = multiplicativeOperator(std::move(v), op, r); }
@@ -1222,12 +1222,12 @@ functionCall returns [ExprValue v]
 
 callArguments[ExprValue call] returns [ExprValue v] { ExprValue a; }
     :   { v = std::move(call); openArguments(); }
-        ( EOL { output.lineCounter++; } )*
+        ( EOL { countLineEnd(); } )*
         (   a=expression { addArgument(a); }
-            (   COMMA ( EOL { output.lineCounter++; } )*
+            (   COMMA ( EOL { countLineEnd(); } )*
                 a=expression { addArgument(a); }
             )*
-            ( EOL { output.lineCounter++; } )*
+            ( EOL { countLineEnd(); } )*
         )?
         { v = closeArguments(std::move(v)); }
     ;
@@ -1280,9 +1280,9 @@ atom returns [ExprValue v] { ExprValue inner; }
 
 listLiteral returns [ExprValue v] { ExprValue e; std::vector<ExprValue> items; }
     :   LEFTSQUARE
-        ( EOL { output.lineCounter++; } )*
+        ( EOL { countLineEnd(); } )*
         (   e=listElement { items.push_back(e); }
-            (   COMMA ( EOL { output.lineCounter++; } )*
+            (   COMMA ( EOL { countLineEnd(); } )*
                 (   e=listElement { items.push_back(e); } )?
             )*
         )?
@@ -1292,9 +1292,9 @@ listLiteral returns [ExprValue v] { ExprValue e; std::vector<ExprValue> items; }
 
 dictLiteral returns [ExprValue v] { ExprValue e; std::vector<ExprValue> items; }
     :   LEFTCURLY
-        ( EOL { output.lineCounter++; } )*
+        ( EOL { countLineEnd(); } )*
         (   e=listElement { items.push_back(e); }
-            (   COMMA ( EOL { output.lineCounter++; } )*
+            (   COMMA ( EOL { countLineEnd(); } )*
                 (   e=listElement { items.push_back(e); } )?
             )*
         )?
@@ -1305,8 +1305,8 @@ dictLiteral returns [ExprValue v] { ExprValue e; std::vector<ExprValue> items; }
 // An element of a list, or a key and its value.
 listElement returns [ExprValue v] { ExprValue value; }
     :   v=expression
-        (   COLON ( EOL { output.lineCounter++; } )? value=expression
+        (   COLON ( EOL { countLineEnd(); } )? value=expression
             { v = dictionaryEntry(v, value); }
         )?
-        ( EOL { output.lineCounter++; } )*
+        ( EOL { countLineEnd(); } )*
     ;

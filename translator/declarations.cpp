@@ -1,5 +1,5 @@
 #include "translator/translator.hpp"
-#include "driver/project.hpp"
+#include "translator/translation_job.hpp"
 #include "semantics/spellings.hpp"
 #include "semantics/reserved_names.hpp"
 #include "semantics/symbols.hpp"
@@ -71,7 +71,7 @@ namespace {
 // stores through pointers, such as array element writes in a loop, which it
 // must otherwise assume could change it.
 std::string ownFileLevel(const std::string &declaration) {
-    if (project.translationRole != SourceRole::program || declarations.staticFlag != 0)
+    if (translatedSource().role != SourceRole::program || declarations.staticFlag != 0)
         return declaration;
     return "namespace { " + declaration + " }";
 }

@@ -1,10 +1,10 @@
 #include "translator/translator.hpp"
+#include "translator/translation_job.hpp"
 #include "translator/bounded_stack.hpp"
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
-#include "driver/settings.hpp"
 #include "semantics/reserved_names.hpp"
 #include "semantics/spellings.hpp"
 #include "translator/in_place_append.hpp"
@@ -378,7 +378,7 @@ ExprValue integerLiteral(const std::string &tokenText) {
         return value;
     }
     if (!tokenText.empty() && tokenText.back() == 'n') {
-        value = result(tokenText.substr(0, tokenText.size() - 1) + driverSettings.integerSuffix, T_NATURAL);
+        value = result(tokenText.substr(0, tokenText.size() - 1) + translatedSource().integerSuffix, T_NATURAL);
     } else {
         value = result(tokenText, T_INTEGER);
     }

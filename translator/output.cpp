@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include "diagnostics/diagnostics.hpp"
+
 OutputState output;
 
 namespace {
@@ -71,12 +73,12 @@ void beginLineMapping(const std::string &sourceName) {
 
 void mapSourceLine() {
     LineMapping *mapping = mappingOf(output.currentOutput);
-    if (!mapping || !mapping->atLineStart || mapping->presumedLine == output.lineCounter)
+    if (!mapping || !mapping->atLineStart || mapping->presumedLine == diagnostics.lineCounter)
         return;
-    std::string directive = "#line " + std::to_string(output.lineCounter) + " " + output.mappedSourceName + "\n";
+    std::string directive = "#line " + std::to_string(diagnostics.lineCounter) + " " + output.mappedSourceName + "\n";
     if (fwrite(directive.data(), 1, directive.size(), output.currentOutput) != directive.size())
         noteWriteFailure();
-    mapping->presumedLine = output.lineCounter;
+    mapping->presumedLine = diagnostics.lineCounter;
 }
 
 void continueMappingOf(FILE *copied) {

@@ -222,7 +222,7 @@ void closeXmlElement(const std::string &closeTagText) {
     // Reported on the closing tag's own line, before its line end counts.
     if (name != xml.closeName)
         reportNamed(E_UNBALANCED_XML, closeTagText);
-    output.lineCounter++;
+    countLineEnd();
     // A nested element opened two braces: its own and its entry's.
     emit(xml.tagStack.empty() ? "}" : "}}");
     xml.afterChild = true;

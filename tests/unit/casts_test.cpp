@@ -3,7 +3,6 @@
 #include <string>
 
 #include "diagnostics/diagnostics.hpp"
-#include "driver/settings.hpp"
 #include "semantics/spellings.hpp"
 #include "semantics/types.hpp"
 #include "translator/output.hpp"
@@ -14,8 +13,8 @@ class Spellings : public ::testing::Test {
 protected:
     void SetUp() override {
         resetEmissionState();
-        driverSettings.currentSourceName = "a.vel";
-        output.lineCounter = 7;
+        diagnostics.sourceName = "a.vel";
+        diagnostics.lineCounter = 7;
         diagnostics.errorCount = 0;
     }
 };

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "diagnostics/diagnostics.hpp"
-#include "driver/settings.hpp"
 #include "semantics/symbols.hpp"
 #include "semantics/types.hpp"
 #include "translator/output.hpp"
@@ -16,8 +15,8 @@ protected:
     void SetUp() override {
         resetTypeState();
         resetSymbolTable();
-        driverSettings.currentSourceName = "a.vel";
-        output.lineCounter = 7;
+        diagnostics.sourceName = "a.vel";
+        diagnostics.lineCounter = 7;
         diagnostics.errorCount = 0;
     }
 
