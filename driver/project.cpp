@@ -1,4 +1,6 @@
 #include "driver/project.hpp"
+#include "driver/native_build.hpp"
+#include "translator/main_pieces.hpp"
 
 #include <sys/stat.h>
 
@@ -52,6 +54,15 @@ bool readable(const std::string &path) {
     fatalMessage(path + " not found. Compilation aborted.");
 }
 
+// The pieces the current source's header records.
+std::vector<std::string> recordedPieces() {
+    std::vector<std::string> pieces;
+    int count = recordedPieceCount(sourceNames.headerPath);
+    for (int number = 1; number <= count; number++)
+        pieces.push_back(pieceCppName(sourceNames.cppName, number));
+    return pieces;
+}
+
 // The oldest time among the outputs a later run relies on: the C++ file and
 // the header, and the object unless only C++ is produced. 0 when one is
 // missing or its time cannot be read, and when the object is older than the
@@ -63,11 +74,24 @@ FileTime oldestOutputTime() {
         cppTime == 0 || headerTime == 0)
         return 0;
     FileTime oldest = std::min(cppTime, headerTime);
-    if (driverSettings.cppOnly)
-        return oldest;
-    if (!fileTime(sourceNames.objectName, objectTime) || objectTime < cppTime)
-        return 0;
-    return std::min(oldest, objectTime);
+    if (!driverSettings.cppOnly) {
+        if (!fileTime(sourceNames.objectName, objectTime) || objectTime < cppTime)
+            return 0;
+        oldest = std::min(oldest, objectTime);
+    }
+    // The pieces of a main compiled in pieces are outputs like the others.
+    for (const std::string &piece : recordedPieces()) {
+        FileTime pieceTime = 0, pieceObjectTime = 0;
+        if (!fileTime(piece, pieceTime) || pieceTime == 0)
+            return 0;
+        oldest = std::min(oldest, pieceTime);
+        if (driverSettings.cppOnly)
+            continue;
+        if (!fileTime(objectFileFor(piece), pieceObjectTime) || pieceObjectTime < pieceTime)
+            return 0;
+        oldest = std::min(oldest, pieceObjectTime);
+    }
+    return oldest;
 }
 
 // Reads the entry's times; true when its outputs are not older than it.
@@ -200,6 +224,8 @@ int scanSource(bool isMain) {
     if (isMain)
         project.entries[entry].isMain = true;
     addObjectName(sourceNames.objectName);
+    for (const std::string &piece : recordedPieces())
+        addObjectName(objectFileFor(piece));
     if (!driverSettings.rebuildAll) {
         if (outputsUpToDate(project.entries[entry], path)) {
             project.entries[entry].done = true;
@@ -225,6 +251,39 @@ void addObjectName(const std::string &name) {
     }
     project.objectNames.push_back(name);
     project.objectList += " " + name;
+}
+
+namespace {
+
+// Whether name is the object of some piece of the current source: the
+// object of piece 1 with other digits in place of the 1.
+bool isPieceObject(const std::string &name) {
+    std::string first = objectFileFor(pieceCppName(sourceNames.cppName, 1));
+    std::string::size_type digit = first.size() - toolchainSettings.extension.size() - 1;
+    std::string::size_type tail = first.size() - digit - 1;
+    if (name.size() <= digit + tail || name.compare(0, digit, first, 0, digit) != 0 ||
+        name.compare(name.size() - tail, tail, first, digit + 1, tail) != 0)
+        return false;
+    std::string number = name.substr(digit, name.size() - digit - tail);
+    return number.find_first_not_of("0123456789") == std::string::npos && number[0] != '0';
+}
+
+}  // namespace
+
+void replacePieceObjects(const std::vector<std::string> &pieces) {
+    std::vector<std::string> names;
+    for (const std::string &name : project.objectNames) {
+        if (isPieceObject(name))
+            continue;
+        names.push_back(name);
+        if (name == sourceNames.objectName)
+            for (const std::string &piece : pieces)
+                names.push_back(objectFileFor(piece));
+    }
+    project.objectNames.clear();
+    project.objectList.clear();
+    for (const std::string &name : names)
+        addObjectName(name);
 }
 
 std::string includeName(const std::string &line, std::string::size_type position) {

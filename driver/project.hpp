@@ -60,6 +60,9 @@ struct ProjectState {
     std::string buildStamp;
     // Where a source read for its declarations writes: names linked to the
     // null device, made at the first such source and removed by compileAll.
+    // The main source is long enough that its generated main is written in
+    // pieces, compiled apart (translator/main_pieces.hpp).
+    bool splitMain = false;
 };
 
 extern ProjectState project;
@@ -116,3 +119,6 @@ std::string stripComments(const std::string &line);
 // Modification time to the nanosecond; false when it cannot be read.
 bool fileTime(const std::string &path, FileTime &time);
 void addObjectName(const std::string &name);
+// The objects of the current source's pieces, in place of those the scan
+// found recorded: right after its own object.
+void replacePieceObjects(const std::vector<std::string> &pieceCppFiles);

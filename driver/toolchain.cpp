@@ -28,22 +28,38 @@ void applySetting(const std::string &key, const std::string &value) {
         settings.pch = value;
     else if (key == "jobs")
         parseJobCount(value, settings.jobs);
+    else if (key == "pieces")
+        parseLineCount(value, settings.pieceLines);
     else if (key == "lines" && (value == "0" || value == "1"))
         settings.lines = value == "1";
 }
 
-bool parseJobCount(const std::string &value, int &jobs) {
+namespace {
+
+// A whole decimal number from `lowest` up, larger than `highest` giving
+// `highest`. Compared as text, so that a number of any length cannot overflow.
+bool parseBoundedCount(const std::string &value, int lowest, int highest, int &count) {
     if (value.empty() || value.find_first_not_of("0123456789") != std::string::npos)
         return false;
     std::string::size_type first = value.find_first_not_of('0');
-    if (first == std::string::npos)
-        return false;
-    // Compared as text, so that a number of any length cannot overflow.
-    std::string digits = value.substr(first);
-    std::string limit = std::to_string(maximumJobs);
+    std::string digits = first == std::string::npos ? "0" : value.substr(first);
+    std::string limit = std::to_string(highest);
     bool beyond = digits.size() > limit.size() || (digits.size() == limit.size() && digits > limit);
-    jobs = beyond ? maximumJobs : std::stoi(digits);
+    int parsed = beyond ? highest : std::stoi(digits);
+    if (parsed < lowest)
+        return false;
+    count = parsed;
     return true;
+}
+
+}  // namespace
+
+bool parseJobCount(const std::string &value, int &jobs) {
+    return parseBoundedCount(value, 1, maximumJobs, jobs);
+}
+
+bool parseLineCount(const std::string &value, int &lines) {
+    return parseBoundedCount(value, 0, maximumPieceLines, lines);
 }
 
 void applyConfigurationLine(const std::string &line) {

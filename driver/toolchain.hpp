@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "translator/translation_job.hpp"
+
 struct ToolchainSettings {
     std::string id = "emcc";
     std::string compiler = "em++";
@@ -19,17 +21,19 @@ struct ToolchainSettings {
     // Line directives in generated files, so that compiler messages,
     // run-time errors and debuggers name the Velmora source line.
     bool lines = false;
+    // A main source of this many lines or more (not counting blank and
+    // comment lines) is compiled in pieces; 0 never.
+    int pieceLines = 2000;
 };
 
 // Far beyond any machine's processors: a mistyped value must not start
 // thousands of compilers.
 constexpr int maximumJobs = 64;
+// More lines than a source can hold in memory.
+constexpr int maximumPieceLines = 1000000000;
 
 extern ToolchainSettings toolchainSettings;
 
-// Generated files always use these; they are not configurable.
-constexpr const char *cppExtension = ".cpp";
-constexpr const char *headerExtension = ".hpp";
 
 // Reads the file if it can be opened; a missing file keeps the defaults.
 void readConfiguration(const std::string &path);
@@ -38,5 +42,7 @@ void applySetting(const std::string &key, const std::string &value);
 // A whole decimal number from 1 up; larger than maximumJobs gives maximumJobs.
 // False for anything else, which leaves the setting as it was.
 bool parseJobCount(const std::string &value, int &jobs);
+// The same for a count of source lines, from 0 up to maximumPieceLines.
+bool parseLineCount(const std::string &value, int &lines);
 // Handles one line of the file: comments, "key = value", anything else ignored.
 void applyConfigurationLine(const std::string &line);

@@ -22,6 +22,7 @@
 #include "driver/settings.hpp"
 #include "driver/text_tools.hpp"
 #include "driver/toolchain.hpp"
+#include "translator/main_pieces.hpp"
 #include "translator/output.hpp"
 #include "translator/translation_job.hpp"
 
@@ -113,6 +114,9 @@ SourceToTranslate sourceToTranslate(bool declarationsOnly) {
     source.mapLines = toolchainSettings.lines;
     source.integerSuffix = driverSettings.integerSuffix;
     source.buildStamp = project.buildStamp;
+    source.splitMain = project.splitMain && !declarationsOnly;
+    source.rebuildAll = driverSettings.rebuildAll;
+    source.objectExtension = toolchainSettings.extension;
     return source;
 }
 
@@ -173,6 +177,25 @@ private:
     int savedError = -1;
 };
 
+// Blank lines and comment lines (empty in the stripped copy) do not count.
+bool isLongEnoughToSplit(const std::string &copy) {
+    int wanted = toolchainSettings.pieceLines;
+    if (wanted <= 0)
+        return false;
+    int lines = 0;
+    bool blank = true;
+    for (char c : copy) {
+        if (c == '\n') {
+            lines += blank ? 0 : 1;
+            if (lines >= wanted)
+                return true;
+            blank = true;
+        } else if (c != ' ' && c != '\t' && c != '\r')
+            blank = false;
+    }
+    return false;
+}
+
 }  // namespace
 
 void readDeclarations() {
@@ -223,7 +246,9 @@ void translateSource() {
     if (driverSettings.verbose)
         std::printf("Compiling source %s\n", sourcePath.c_str());
     try {
-        std::istringstream input(strippedCopy(sourcePath));
+        std::string copy = strippedCopy(sourcePath);
+        project.splitMain = project.isMainTranslation && isLongEnoughToSplit(copy);
+        std::istringstream input(copy);
         diagnostics.errorCount = 0;
         TranslationResult result = translate(input, false);
         printSummary(result.errorCount, driverSettings.quiet);
@@ -266,8 +291,13 @@ int compileAll() {
         translateSource();
         translations++;
         project.runErrorTotal += diagnostics.errorCount;
+        const TranslatedPieces &pieces = translatedPieces();
+        replacePieceObjects(pieces.cppFiles);
         if (!driverSettings.cppOnly && diagnostics.errorCount == 0) {
-            project.cppFileList.push_back(sourceNames.cppName);
+            if (pieces.implementationToCompile)
+                project.cppFileList.push_back(sourceNames.cppName);
+            for (const std::string &piece : pieces.toCompile)
+                project.cppFileList.push_back(piece);
             project.translatedCount++;
         }
     }

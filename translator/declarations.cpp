@@ -70,8 +70,11 @@ namespace {
 // tells the C++ compiler so: it may then keep one in a register across
 // stores through pointers, such as array element writes in a loop, which it
 // must otherwise assume could change it.
+// A main split into pieces shares its variables with the pieces' units.
 std::string ownFileLevel(const std::string &declaration) {
-    if (translatedSource().role != SourceRole::program || declarations.staticFlag != 0)
+    if (declarations.staticFlag != 0)
+        keepMainInOneFile();
+    if (translatedSource().role != SourceRole::program || declarations.staticFlag != 0 || output.splitMain)
         return declaration;
     return "namespace { " + declaration + " }";
 }
@@ -91,8 +94,11 @@ void writeExternLine(const std::string &declaration) {
 // ahead of main.
 void placeLateDefinition(const std::string &initializer, const std::string &name) {
     std::string definition = withoutConst(declarations.modifierPrefix) + declarations.cppType + name + initializer + ";";
-    if (declarations.staticFlag != 0)
+    if (declarations.staticFlag != 0) {
+        // Every unit including the header would have a copy of its own.
+        keepMainInOneFile();
         writeHeaderLine(definition);
+    }
     else
         declarations.lateGlobals.push_back(ownFileLevel(definition));
 }

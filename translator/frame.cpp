@@ -106,7 +106,10 @@ std::string prologueText() {
 }
 
 void beginSourceFile() {
+    discardMainPieces();
     output = OutputState();
+    forgetTranslatedPieces();
+    output.splitMain = translatedSource().splitMain && translatedSource().isMain && !translatedSource().declarationsOnly;
     // A source read only for its declarations keeps its outputs untouched.
     const char *discarded = "/dev/null";
     output.implementationFile =
@@ -153,6 +156,7 @@ void writeOwnHeaderInclude() {
     FILE *saved = output.currentOutput;
     output.currentOutput = output.implementationFile;
     emit("#include \"" + translatedSource().headerInclude + "\"\n\n");
+    output.preambleSize = std::ftell(output.implementationFile);
     output.currentOutput = saved;
 }
 
@@ -169,6 +173,7 @@ void endSourceFile() {
         output.mainOpened = false;
         output.indentLevel--;
     }
+    endMainPieces();
     writeLateGlobals();
     if (definingFunction())
         closeFunctionDefinition();
@@ -176,6 +181,15 @@ void endSourceFile() {
     appendFunctions();
     if (translatedSource().isMain)
         writeMainForProgramFunction();
+    if (!translatedSource().declarationsOnly && !output.failedFile) {
+        try {
+            writeMainPieces();
+        } catch (const OutputWriteError &) {
+            closeOutputs();
+            removePartialOutputs();
+            throw;
+        }
+    }
     std::string failure = closeOutputs();
     output.currentOutput = output.savedImplementation = nullptr;
     if (translatedSource().declarationsOnly)
@@ -186,7 +200,9 @@ void endSourceFile() {
     }
     // The header first: the incremental test reads the implementation's time.
     for (const std::string *path : {&translatedSource().headerPath, &translatedSource().cppPath}) {
-        if (std::rename(partialOutputName(*path).c_str(), path->c_str()) != 0) {
+        bool placed = path == &translatedSource().cppPath ? placeImplementation(partialOutputName(*path), *path)
+                                                   : std::rename(partialOutputName(*path).c_str(), path->c_str()) == 0;
+        if (!placed) {
             std::string cause = std::strerror(errno);
             removePartialOutputs();
             throw OutputWriteError("Cannot replace " + *path + ": " + cause);
@@ -309,6 +325,8 @@ void continueMainIfLong() {
         emitIndented("::argv = argv;\n");
     emitIndented(next + "();\n");
     emit(output.mainParts == 1 ? "\nreturn 0;\n}\n" : "}\n");
+    if (output.splitMain)
+        beginMainPiece();
     emit("void " + next + "()\n{\n");
     output.blankLines = 1;
 }

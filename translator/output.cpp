@@ -69,6 +69,12 @@ void beginLineMapping(const std::string &sourceName) {
     FILE *files[] = {output.implementationFile, output.headerFile, output.functionsFile};
     for (int i = 0; i < 3; i++)
         output.mappings[i] = LineMapping{files[i], 0, true};
+    output.mappings[3] = LineMapping{};
+}
+
+void startPieceMapping(FILE *piece) {
+    if (output.mapLines)
+        output.mappings[3] = LineMapping{piece, 0, true};
 }
 
 void mapSourceLine() {

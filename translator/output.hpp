@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 // What the C++ compiler takes as the source position of the next line of one
 // output file: known once a line directive has been written to it.
@@ -30,6 +31,12 @@ struct OutputState {
     bool mainHasArgv = false;  // main holds the program's arguments in a local argv
     int mainParts = 0;         // functions that continue main (see frame.hpp)
     int mainPartStatements = 0;
+    // The main parts after the first go to pieces of their own (see
+    // main_pieces.hpp), unless the source holds what pieces cannot share.
+    bool splitMain = false;
+    bool mainKeptWhole = false;
+    std::vector<FILE *> mainPieces;   // temporary files, one per part
+    long preambleSize = 0;            // what every piece starts with
     bool inImport = false;
     bool importSeen = false;
     bool includeSeen = false;
@@ -42,7 +49,7 @@ struct OutputState {
     // position, for compiler messages, run-time errors and debuggers.
     bool mapLines = false;
     std::string mappedSourceName;   // as a C++ string literal
-    LineMapping mappings[3];        // implementation, header, functions
+    LineMapping mappings[4];        // implementation, header, functions, current piece
 };
 
 extern OutputState output;
@@ -66,6 +73,8 @@ void beginLineMapping(const std::string &sourceName);
 // Before text of the diagnostics' current source line at the start of a generated line:
 // writes a line directive unless the compiler already counts this line so.
 void mapSourceLine();
+// A piece's text starts with its own directive.
+void startPieceMapping(FILE *piece);
 // What follows the current output now continues at the position the other
 // file's text left, as when that text has just been copied into it.
 void continueMappingOf(FILE *copied);

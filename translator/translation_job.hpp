@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+// Generated files always use these; they are not configurable.
+constexpr const char *cppExtension = ".cpp";
+constexpr const char *headerExtension = ".hpp";
+
 // What a source is translated as. The outputs differ (only the main source
 // defines main(); only a main source no other source includes keeps its
 // file-level variables to itself), so outputs of one role are never reused
@@ -36,6 +40,11 @@ struct SourceToTranslate {
     bool mapLines = false;             // line directives give the C++ its Velmora lines
     std::string integerSuffix = "ULL"; // of unsigned literals
     std::string buildStamp;            // recorded in the header
+    // Main goes on in implementation files of their own (main_pieces.hpp);
+    // a piece keeps its object unless it changed or all is rebuilt.
+    bool splitMain = false;
+    bool rebuildAll = false;
+    std::string objectExtension = ".o";
 };
 
 struct TranslationResult {

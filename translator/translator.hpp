@@ -7,6 +7,7 @@
 #include "translator/output.hpp"
 #include "translator/values.hpp"
 #include "translator/frame.hpp"
+#include "translator/main_pieces.hpp"
 #include "translator/statements.hpp"
 #include "translator/declarations.hpp"
 #include "translator/console.hpp"

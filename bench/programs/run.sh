@@ -3,7 +3,8 @@
 # with velc and its hand-written C++ counterpart with the same compiler, once
 # for WebAssembly (run under wasmer) and once natively, runs each build
 # several times (the two builds of a pair in turn) and prints the median
-# times and the Velmora/hand-written ratio.
+# times, the Velmora/hand-written ratios and the ratio of the Velmora
+# program under wasmer to the same program built natively (wasm/nat).
 #
 #   bench/programs/run.sh [build-directory] [runs] [program ...]
 #
@@ -53,8 +54,8 @@ same_output() {
     fi
 }
 
-printf '%-8s | %9s %9s %6s | %9s %9s %6s\n' program wasm-vel wasm-cpp ratio nat-vel nat-cpp ratio
-printf '%-8s | %9s %9s %6s | %9s %9s %6s\n' "" "s" "s" "" "s" "s" ""
+printf '%-8s | %9s %9s %6s | %9s %9s %6s | %9s\n' program wasm-vel wasm-cpp ratio nat-vel nat-cpp ratio wasm/nat
+printf '%-8s | %9s %9s %6s | %9s %9s %6s | %9s\n' "" "s" "s" "" "s" "s" "" "vel"
 for name in "${programs[@]}"; do
     for kind in wasm native; do
         cp "$here/$name.vel" "$work/$kind/$name.vel"
@@ -69,7 +70,7 @@ for name in "${programs[@]}"; do
     same_output "$work/native/$name.wasm" "$work/native/$name-cpp" || true
     read -r wv wc < <(median_times_in_turn wasmer "$work/wasm/$name.wasm" wasmer "$work/wasm/$name-cpp.wasm")
     read -r nv nc < <(median_times_in_turn "$work/native/$name.wasm" "$work/native/$name-cpp")
-    printf '%-8s | %9s %9s %6s | %9s %9s %6s\n' "$name" "$wv" "$wc" "$(ratio "$wv" "$wc")" \
-        "$nv" "$nc" "$(ratio "$nv" "$nc")"
+    printf '%-8s | %9s %9s %6s | %9s %9s %6s | %9s\n' "$name" "$wv" "$wc" "$(ratio "$wv" "$wc")" \
+        "$nv" "$nc" "$(ratio "$nv" "$nc")" "$(ratio "$wv" "$nv")"
 done
 echo "median of $runs runs; wasm options: $wasm_options / $wasm_link; native: $native_opt; load: $(cut -d' ' -f1-3 /proc/loadavg)"

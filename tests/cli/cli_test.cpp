@@ -115,6 +115,8 @@ TEST_F(VelcCommandLine, KilledTranslationIsNotTrustedByTheNextRun) {
     for (int i = 0; i < 200000; i++)
         big += "print " + std::to_string(i) + "\n";
     writeFile("prog.vel", big);
+    // In one file, so that its end is the end of the program.
+    writeFile("velc.ini", "pieces=0\n");
     std::string command = "cd '" + directory + "' && (./velc -c -q prog > /dev/null 2>&1 & pid=$!; "
                           "sleep 0.2; kill -9 $pid; wait $pid) 2>/dev/null";
     std::system(command.c_str());

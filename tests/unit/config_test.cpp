@@ -117,6 +117,22 @@ TEST_F(ConfigurationTest, JobsValueThatIsNoCountLeavesTheSettingAlone) {
     EXPECT_EQ(jobs, 12);
 }
 
+TEST_F(ConfigurationTest, PiecesTakesLineCountsFromZeroAndCapsLargeOnes) {
+    EXPECT_EQ(toolchainSettings.pieceLines, 2000);
+    applyConfigurationLine("pieces = 0");
+    EXPECT_EQ(toolchainSettings.pieceLines, 0);
+    applyConfigurationLine("pieces=1000000000");
+    EXPECT_EQ(toolchainSettings.pieceLines, maximumPieceLines);
+    applyConfigurationLine("pieces=1");
+    applyConfigurationLine("pieces=1000000001");
+    EXPECT_EQ(toolchainSettings.pieceLines, maximumPieceLines);
+    applyConfigurationLine("pieces=50");
+    for (const char *line : {"pieces=-1", "pieces=", "pieces=5 0", "pieces=many"}) {
+        applyConfigurationLine(line);
+        EXPECT_EQ(toolchainSettings.pieceLines, 50) << line;
+    }
+}
+
 TEST_F(ConfigurationTest, PrecompiledPrologueIsStoredAsWritten) {
     applyConfigurationLine("pch = /velmorac/velmora/prologue.hpp.pch ");
     EXPECT_EQ(toolchainSettings.pch, "/velmorac/velmora/prologue.hpp.pch");

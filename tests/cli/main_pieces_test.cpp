@@ -1,0 +1,105 @@
+// A long main source compiled in pieces, seen from the command line with
+// stand-in tools: which C++ files each run compiles, what it links, and what
+// is left of the pieces of an earlier, longer program.
+#include <sstream>
+
+#include "translator/frame.hpp"
+#include "velc_command_line.hpp"
+
+namespace {
+
+using namespace cli_test;
+
+// Three main parts: main itself and two pieces; `last` is a statement of the
+// last piece.
+std::string threeParts(const std::string &last) {
+    std::string text = "int n = 0\n";
+    for (int i = 0; i < 2 * MAIN_PART_STATEMENTS; i++)
+        text += "n = n + 1\n";
+    return text + last + "\nprint n\n";
+}
+
+class MainPieces : public VelcCommandLine {
+protected:
+    void SetUp() override {
+        VelcCommandLine::SetUp();
+        writeFile("velc.ini", "pieces=1\njobs=2\n");
+        writeFile("prog.vel", threeParts("n = n + 1"));
+    }
+
+    std::vector<std::string> compiledFiles() {
+        std::vector<std::string> files;
+        std::istringstream lines(stdoutText);
+        for (std::string line; std::getline(lines, line);)
+            if (line.compare(0, 10, "Compiling ") == 0)
+                files.push_back(line.substr(10));
+        return files;
+    }
+
+    bool hasFile(const std::string &name) { return fs::exists(directory + "/" + name); }
+};
+
+TEST_F(MainPieces, FirstBuildCompilesAndLinksEveryPiece) {
+    ASSERT_EQ(run("-e prog"), 0) << stdoutText << stderrText;
+    EXPECT_EQ(compiledFiles(), (std::vector<std::string>{"prog.cpp", "prog.1.cpp", "prog.2.cpp"})) << stdoutText;
+    EXPECT_NE(stdoutText.find("objlist= prog.o prog.1.o prog.2.o\n"), std::string::npos) << stdoutText;
+    EXPECT_NE(readFile("prog.hpp").find("\n// velc pieces: 2\n"), std::string::npos);
+    EXPECT_NE(readFile("prog.2.cpp").find("#include \"prog.hpp\""), std::string::npos);
+
+    // Nothing changed: nothing is translated, compiled or linked.
+    takeToolLog();
+    ASSERT_EQ(run("-e prog"), 0) << stdoutText;
+    EXPECT_EQ(compiledFiles(), std::vector<std::string>{}) << stdoutText;
+    std::string log = takeToolLog();
+    EXPECT_EQ(log.find("em++"), std::string::npos) << log;
+    EXPECT_EQ(log.find("emcc"), std::string::npos) << log;
+}
+
+TEST_F(MainPieces, AnEditCompilesThePieceItChangedAlone) {
+    ASSERT_EQ(run("-e prog"), 0) << stdoutText;
+    writeFile("prog.vel", threeParts("n = n + 2"));
+    ASSERT_EQ(run("-e prog"), 0) << stdoutText;
+    EXPECT_EQ(compiledFiles(), (std::vector<std::string>{"prog.2.cpp"})) << stdoutText;
+    EXPECT_NE(stdoutText.find("objlist= prog.o prog.1.o prog.2.o\n"), std::string::npos) << stdoutText;
+
+    // The same text again, translated with -b: every piece is compiled.
+    ASSERT_EQ(run("-b -e prog"), 0) << stdoutText;
+    EXPECT_EQ(compiledFiles(), (std::vector<std::string>{"prog.cpp", "prog.1.cpp", "prog.2.cpp"})) << stdoutText;
+}
+
+TEST_F(MainPieces, APieceWithoutItsObjectIsCompiledAgain) {
+    ASSERT_EQ(run("-e prog"), 0) << stdoutText;
+    fs::remove(directory + "/prog.1.o");
+    ASSERT_EQ(run("-e prog"), 0) << stdoutText;
+    EXPECT_EQ(compiledFiles(), (std::vector<std::string>{"prog.1.cpp"})) << stdoutText;
+
+    // Pieces written by a run with -c have no object yet.
+    writeFile("prog.vel", threeParts("n = n + 3"));
+    ASSERT_EQ(run("-c prog"), 0) << stdoutText;
+    ASSERT_EQ(run("-e prog"), 0) << stdoutText;
+    EXPECT_EQ(compiledFiles(), (std::vector<std::string>{"prog.2.cpp"})) << stdoutText;
+}
+
+TEST_F(MainPieces, AShorterProgramLeavesNoPiecesBehind) {
+    ASSERT_EQ(run("-e prog"), 0) << stdoutText;
+    writeFile("prog.vel", "int n = 0\nprint n\n");
+    ASSERT_EQ(run("-e prog"), 0) << stdoutText;
+    EXPECT_NE(stdoutText.find("objlist= prog.o\n"), std::string::npos) << stdoutText;
+    for (const char *name : {"prog.1.cpp", "prog.1.o", "prog.2.cpp", "prog.2.o"})
+        EXPECT_FALSE(hasFile(name)) << name;
+    EXPECT_EQ(readFile("prog.hpp").find("velc pieces"), std::string::npos);
+}
+
+TEST_F(MainPieces, ProgramsShorterThanTheSettingStayInOneFile) {
+    writeFile("velc.ini", "pieces=" + std::to_string(2 * MAIN_PART_STATEMENTS + 4) + "\n");
+    ASSERT_EQ(run("-e prog"), 0) << stdoutText;
+    EXPECT_EQ(compiledFiles(), (std::vector<std::string>{"prog.cpp"})) << stdoutText;
+    EXPECT_FALSE(hasFile("prog.1.cpp"));
+
+    // At the setting: split.
+    writeFile("velc.ini", "pieces=" + std::to_string(2 * MAIN_PART_STATEMENTS + 3) + "\n");
+    ASSERT_EQ(run("-b -e prog"), 0) << stdoutText;
+    EXPECT_EQ(compiledFiles(), (std::vector<std::string>{"prog.cpp", "prog.1.cpp", "prog.2.cpp"})) << stdoutText;
+}
+
+}  // namespace

@@ -1,0 +1,291 @@
+#include "translator/main_pieces.hpp"
+#include "translator/translation_job.hpp"
+
+#include <sys/stat.h>
+#include <fcntl.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "translator/frame.hpp"
+#include "translator/output.hpp"
+
+namespace {
+
+TranslatedPieces lastPieces;
+
+const std::string pieceCountPrefix = "// velc pieces: ";
+
+std::string readFile(const std::string &path, bool &found) {
+    std::ifstream file(path, std::ios::binary);
+    found = static_cast<bool>(file);
+    std::ostringstream text;
+    if (found)
+        text << file.rdbuf();
+    return text.str();
+}
+
+std::string textOf(FILE *file) {
+    std::string text;
+    std::fflush(file);
+    std::rewind(file);
+    char buffer[8192];
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        text.append(buffer, got);
+    return text;
+}
+
+std::string directoryOf(const std::string &path) {
+    std::string::size_type separator = path.find_last_of("/\\");
+    return separator == std::string::npos ? "" : path.substr(0, separator + 1);
+}
+
+// The files a text includes by a quoted name, as the compiler finds them:
+// beside the including file first, then in the directory of the run (-I.).
+void addQuotedIncludes(const std::string &text, const std::string &directory, std::set<std::string> &seen,
+                       std::string &contents) {
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.compare(0, 10, "#include \"") != 0)
+            continue;
+        std::string::size_type close = line.find('"', 10);
+        if (close == std::string::npos)
+            continue;
+        std::string name = line.substr(10, close - 10);
+        for (const std::string &path : {directory + name, name}) {
+            bool found = false;
+            std::string included = readFile(path, found);
+            if (!found)
+                continue;
+            if (seen.insert(path).second) {
+                contents += "\n//" + path + "\n" + included;
+                addQuotedIncludes(included, directoryOf(path), seen, contents);
+            }
+            break;
+        }
+    }
+}
+
+std::string fnv1a(const std::string &text) {
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (unsigned char c : text) {
+        hash ^= c;
+        hash *= 1099511628211ULL;
+    }
+    char digits[17];
+    std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(hash));
+    return digits;
+}
+
+// What every piece's object depends on besides its own text: the header and
+// each file it or the preamble includes by a quoted name (the headers of
+// included sources, the configured headers). The header records the stamp
+// of velc, libvel and the tool chain. Written into each piece, so that a
+// piece whose text is unchanged is one whose object is still good.
+std::string dependencyDigest(const std::string &preamble, const std::string &headerPath, const std::string &header) {
+    std::set<std::string> seen{headerPath};
+    std::string contents = header;
+    addQuotedIncludes(preamble, "", seen, contents);
+    addQuotedIncludes(header, directoryOf(headerPath), seen, contents);
+    return fnv1a(contents);
+}
+
+bool sameTime(const std::string &path) {
+    return utimensat(AT_FDCWD, path.c_str(), nullptr, 0) == 0;
+}
+
+std::string objectOf(const std::string &cppFile) {
+    return cppFile.substr(0, cppFile.rfind('.')) + translatedSource().objectExtension;
+}
+
+bool objectIsCurrent(const std::string &cppFile) {
+    struct stat cpp, object;
+    if (stat(cppFile.c_str(), &cpp) != 0 || stat(objectOf(cppFile).c_str(), &object) != 0)
+        return false;
+    if (object.st_mtim.tv_sec != cpp.st_mtim.tv_sec)
+        return object.st_mtim.tv_sec > cpp.st_mtim.tv_sec;
+    return object.st_mtim.tv_nsec >= cpp.st_mtim.tv_nsec;
+}
+
+void writeWhole(const std::string &path, const std::string &text) {
+    std::string partial = partialOutputName(path);
+    FILE *file = std::fopen(partial.c_str(), "wb");
+    bool written = file && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    int cause = errno;
+    if (file && std::fclose(file) != 0 && written) {
+        written = false;
+        cause = errno;
+    }
+    if (!written || std::rename(partial.c_str(), path.c_str()) != 0) {
+        if (written)
+            cause = errno;
+        std::remove(partial.c_str());
+        throw OutputWriteError("Cannot write " + path + ": " + std::strerror(cause != 0 ? cause : EIO));
+    }
+}
+
+// The file at path holds the same text as the partial one, and its object
+// was compiled from it: both get the time of this run.
+bool keptUnchanged(const std::string &path, const std::string &text) {
+    bool found = false;
+    std::string existing = readFile(path, found);
+    if (!found || existing != text || translatedSource().rebuildAll || !objectIsCurrent(path))
+        return false;
+    return sameTime(path) && sameTime(objectOf(path));
+}
+
+// A piece of the same text keeps its file, and its object when that was
+// compiled from it; both then get the time of this run, as every output of
+// a translated source does. A rebuild of everything compiles every piece.
+void placePiece(const std::string &path, const std::string &text) {
+    lastPieces.cppFiles.push_back(path);
+    if (keptUnchanged(path, text))
+        return;
+    writeWhole(path, text);
+    lastPieces.toCompile.push_back(path);
+}
+
+void removeLaterPieces(const std::string &cppName, int from, int to) {
+    for (int number = from; number <= to; number++) {
+        std::string piece = pieceCppName(cppName, number);
+        std::remove(piece.c_str());
+        std::remove(objectOf(piece).c_str());
+    }
+}
+
+// What the partial outputs hold so far.
+std::string partialText(FILE *file, const std::string &path, long size) {
+    std::fflush(file);
+    bool found = false;
+    std::string text = readFile(partialOutputName(path), found);
+    return size >= 0 && static_cast<size_t>(size) < text.size() ? text.substr(0, static_cast<size_t>(size)) : text;
+}
+
+std::string preambleText() {
+    return partialText(output.implementationFile, translatedSource().cppPath, output.preambleSize);
+}
+
+std::string headerText() {
+    return partialText(output.headerFile, translatedSource().headerPath, -1);
+}
+
+// A piece repeats the preamble, so it may hold nothing that defines
+// anything: includes, line directives, comments and blank lines.
+bool onlyDirectives(const std::string &preamble) {
+    std::istringstream lines(preamble);
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty() && line[0] != '#' && line.compare(0, 2, "//") != 0)
+            return false;
+    return true;
+}
+
+}  // namespace
+
+std::string pieceCppName(const std::string &cppName, int number) {
+    std::string::size_type dot = cppName.rfind('.');
+    std::string stem = dot == std::string::npos ? cppName : cppName.substr(0, dot);
+    return stem + "." + std::to_string(number) + cppExtension;
+}
+
+std::string pieceCountLine(int count) {
+    return pieceCountPrefix + std::to_string(count);
+}
+
+int recordedPieceCount(const std::string &headerPath) {
+    std::ifstream header(headerPath, std::ios::binary);
+    if (!header)
+        return 0;
+    // The count is the header's last line.
+    header.seekg(0, std::ios::end);
+    std::streamoff size = header.tellg();
+    std::streamoff tail = std::min<std::streamoff>(size, 64);
+    header.seekg(size - tail);
+    std::string text(static_cast<size_t>(tail), '\0');
+    header.read(&text[0], tail);
+    std::string::size_type at = text.rfind(pieceCountPrefix);
+    if (at == std::string::npos)
+        return 0;
+    std::string digits = text.substr(at + pieceCountPrefix.size());
+    int count = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9' || count > 100000)
+            break;
+        count = count * 10 + (c - '0');
+    }
+    return count;
+}
+
+const TranslatedPieces &translatedPieces() {
+    return lastPieces;
+}
+
+void beginMainPiece() {
+    FILE *piece = std::tmpfile();
+    if (!piece)
+        throw OutputWriteError(std::string("Cannot write a temporary file: ") + std::strerror(errno));
+    output.mainPieces.push_back(piece);
+    output.currentOutput = output.savedImplementation = piece;
+    startPieceMapping(piece);
+}
+
+void keepMainInOneFile() {
+    output.mainKeptWhole = true;
+}
+
+void endMainPieces() {
+    if (output.mainPieces.empty())
+        return;
+    output.currentOutput = output.savedImplementation = output.implementationFile;
+    if (!output.mainKeptWhole && onlyDirectives(preambleText()))
+        return;
+    for (FILE *piece : output.mainPieces) {
+        emit(textOf(piece));
+        continueMappingOf(piece);
+    }
+    discardMainPieces();
+}
+
+void writeMainPieces() {
+    const std::string &cppName = translatedSource().cppPath, &headerPath = translatedSource().headerPath;
+    int before = recordedPieceCount(headerPath);
+    int number = 0;
+    lastPieces.split = !output.mainPieces.empty();
+    if (lastPieces.split) {
+        std::string preamble = preambleText();
+        std::string dependsLine = "// velc depends: " + dependencyDigest(preamble, headerPath, headerText()) + "\n";
+        for (FILE *piece : output.mainPieces)
+            placePiece(pieceCppName(cppName, ++number), preamble + dependsLine + textOf(piece));
+        FILE *saved = output.currentOutput;
+        output.currentOutput = output.headerFile;
+        emit(pieceCountLine(number) + "\n");
+        output.currentOutput = saved;
+    }
+    removeLaterPieces(cppName, number + 1, before);
+    discardMainPieces();
+}
+
+bool placeImplementation(const std::string &partial, const std::string &path) {
+    if (lastPieces.split) {
+        bool found = false;
+        if (keptUnchanged(path, readFile(partial, found)) && found) {
+            lastPieces.implementationToCompile = false;
+            std::remove(partial.c_str());
+            return true;
+        }
+    }
+    return std::rename(partial.c_str(), path.c_str()) == 0;
+}
+
+void discardMainPieces() {
+    for (FILE *piece : output.mainPieces)
+        std::fclose(piece);
+    output.mainPieces.clear();
+}
+
+void forgetTranslatedPieces() {
+    lastPieces = TranslatedPieces();
+}

@@ -1,0 +1,57 @@
+#pragma once
+// A long main source's generated main goes on in functions (the main parts,
+// see frame.hpp). When the source is split, each part after the first is
+// written to an implementation file of its own, "prog.1.cpp", "prog.2.cpp"
+// and so on, which starts like the source's own implementation file and
+// holds the part alone. A piece whose text did not change is not written
+// again, so that its object stays valid: an edit of a long program compiles
+// the pieces it touched, and the compiler runs on several pieces at once.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// The implementation file of piece `number` (from 1) of the source whose
+// implementation file is cppName.
+std::string pieceCppName(const std::string &cppName, int number);
+
+// The header's line that records how many pieces the source was split
+// into; the driver reads it back to link and check them.
+std::string pieceCountLine(int count);
+// The count a header records; 0 when the header records none or cannot be read.
+int recordedPieceCount(const std::string &headerPath);
+
+// What the translation of a source left for the build.
+struct TranslatedPieces {
+    bool split = false;
+    // The implementation file of a split source is kept, with its object,
+    // when its text is the same too.
+    bool implementationToCompile = true;
+    std::vector<std::string> cppFiles;    // every piece, in order
+    std::vector<std::string> toCompile;   // those whose object is not valid
+};
+
+// The pieces of the source translated last; empty when it was not split.
+const TranslatedPieces &translatedPieces();
+
+// The main part that now begins goes to a piece of its own.
+void beginMainPiece();
+// A file-level text that pieces cannot share (a static variable, which each
+// file including the header would get a copy of): the source is not split.
+void keepMainInOneFile();
+// Forgets the pieces of the source translated before.
+void forgetTranslatedPieces();
+// After main's epilogue: the implementation is the current output again.
+// When the source is not to be split after all, the parts written to pieces
+// are copied into it where they stand.
+void endMainPieces();
+// Before the outputs are closed: writes the pieces whose text changed, adds
+// their count to the header and removes the pieces of an earlier, longer
+// split (all of them when this translation made none). The header must be
+// complete, since the pieces' objects depend on it.
+void writeMainPieces();
+// Puts the complete implementation file in place: renamed from its partial
+// name, or, for a split source whose file holds the same text, kept with its
+// object (the partial file is then removed). False when the rename failed.
+bool placeImplementation(const std::string &partial, const std::string &path);
+// Closes the pieces' temporary files.
+void discardMainPieces();
