@@ -171,18 +171,9 @@ std::string nullObject(int classIndex) {
 }
 
 // ---------------------------------------------------------------------------
-// Temporaries and the pending cast
+// Temporaries
 
 std::string newTemp() { return "_I_" + std::to_string(++emission.temporaryCounter); }
-
-std::string applyPendingCast(const std::string &path) {
-    if (emission.pendingCastPrefix.empty())
-        return path;
-    std::string prefix = emission.pendingCastPrefix;
-    emission.pendingCastPrefix.clear();
-    emission.pendingCastType = 0;
-    return prefix + path + closingFor(prefix);
-}
 
 // ---------------------------------------------------------------------------
 // Swap

@@ -236,7 +236,6 @@ void writeComment(const std::string &tokenText) {
 
 void beginInclude() {
     output.blankLines = 0;
-    output.includeSeen = true;
     emit("#include ");
 }
 

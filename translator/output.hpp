@@ -39,7 +39,6 @@ struct OutputState {
     long preambleSize = 0;            // what every piece starts with
     bool inImport = false;
     bool importSeen = false;
-    bool includeSeen = false;
     // The first write that failed: the file it went to and the C library's
     // error number. The outputs of a source with a failed write are thrown
     // away at its end.

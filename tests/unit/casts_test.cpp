@@ -78,13 +78,9 @@ TEST_F(Spellings, NilByType) {
     EXPECT_EQ(nilFor(T_PLACEHOLDER), "false");
 }
 
-TEST_F(Spellings, TemporariesAndPendingCasts) {
+TEST_F(Spellings, TemporariesAreNumberedInTurn) {
     EXPECT_EQ(newTemp(), "_I_1");
     EXPECT_EQ(newTemp(), "_I_2");
-    EXPECT_EQ(applyPendingCast("p"), "p");
-    emission.pendingCastPrefix = castElement(T_REALARRAY);
-    EXPECT_EQ(applyPendingCast("a.at(i)"), "(double)(a.at(i))");
-    EXPECT_EQ(applyPendingCast("q"), "q");
 }
 
 TEST_F(Spellings, SwapOfSameTypes) {

@@ -202,6 +202,23 @@ TEST_F(TranslatorTest, MainGoesOnInFurtherFunctionsPastItsStatementLimit) {
     EXPECT_EQ(cpp.find("return 0;", second), std::string::npos);
 }
 
+TEST_F(TranslatorTest, TheResultGivesTheErrorsAndLinesOfTheSource) {
+    std::istringstream input("int a = 1\nprint b\nprint c\n\n");
+    testing::internal::CaptureStdout();
+    TranslationResult result = translateStream(input, source);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "prog.vel L2: \"b\" not declared\nprog.vel L3: \"c\" not declared\n");
+    EXPECT_EQ(result.errorCount, 2);
+    EXPECT_EQ(result.lineCount, 4);
+    // A source named otherwise is reported under its own name from line 1.
+    source.sourceName = "other.vel";
+    std::istringstream second("print d\n");
+    testing::internal::CaptureStdout();
+    result = translateStream(second, source);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "other.vel L1: \"d\" not declared\n");
+    EXPECT_EQ(result.errorCount, 1);
+    EXPECT_EQ(result.lineCount, 1);
+}
+
 TEST_F(TranslatorTest, SourceReadForItsDeclarationsWritesNoFile) {
     std::remove("prog.cpp");
     std::remove("prog.hpp");
