@@ -385,6 +385,7 @@ parameter { ExprValue v; }
         (   typeSpec { parameterTypeFromDeclaration(); }
         |   "string" { parameterString(); }
         |   t:IDENT { parameterNamedType(t->getText()); }
+            ( LEFTSQUARE RIGHTSQUARE { parameterArrayOfClass(t->getText()); } )?
         )
         ( "alias" { parameterAlias(); } )?
         ( MUL { parameterPointer(); } )*

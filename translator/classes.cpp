@@ -265,6 +265,10 @@ void memberOfObjectTarget(AssignTarget &target, const std::string &member) {
     target.classIndex = attribute->classIndex;
 }
 
+std::string objectOfClass(int classIndex, const std::string &element) {
+    return "((" + classRecord(classIndex).emittedName + " *)(" + element + "))";
+}
+
 bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int &function, std::string &head) {
     if ((receiver.type != T_OBJECT && receiver.type != T_CLASS) || receiver.classIndex < 0)
         return false;

@@ -43,4 +43,7 @@ void memberOfObjectTarget(AssignTarget &target, const std::string &member);
 AssignTarget thisTarget();
 // A method of an object or a class; fills the call's function record and
 // C++ head, or gives false when the receiver is no object or class.
+// An element of a typed array of a class: the pointer it holds, as an
+// object of that class.
+std::string objectOfClass(int classIndex, const std::string &element);
 bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int &function, std::string &head);

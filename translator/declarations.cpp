@@ -293,8 +293,11 @@ void beginObjectDeclaration(const std::string &className) {
         reportNamed(E_CLASS_NOT_DEFINED, className);
 }
 
+// A typed array of a class holds pointers to its objects; the elements
+// read from it are objects of that class again.
 void applyObjectArraySuffix() {
     declarations.declaredType = T_OBJECTARRAY;
+    declarations.cppType = "_arr32 ";
 }
 
 // Whether "new Class()" compiles: the class's constructor needs no argument.
@@ -312,10 +315,21 @@ static bool ownClassAttribute(int classIndex) {
     return scopes.inClass && !scopes.inFunction && classIndex >= 0 && classIndex == currentClassIndex();
 }
 
+static std::string objectArrayValue(int form, const ExprValue &value) {
+    if (form != 2)
+        return "= _arr32()";
+    typeState.pendingAssignOp = '=';
+    if (value.type != T_UNKNOWN)
+        checkAssign(T_OBJECTARRAY, value.type);
+    return "=" + convertValue(T_OBJECTARRAY, value);
+}
+
 void writeObjectDeclarator(const std::string &name, int form, const ExprValue &value) {
     const std::string className = typeNameSpelling(declarations.className);
     std::string valueText;
-    if (form == 1)
+    if (declarations.declaredType == T_OBJECTARRAY)
+        valueText = objectArrayValue(form, value);
+    else if (form == 1)
         valueText = "=NULL";
     else if (form == 2)
         valueText = declarations.classIndex == -5 ? "=" + value.text : "=(" + className + " *) " + value.text;
@@ -327,7 +341,7 @@ void writeObjectDeclarator(const std::string &name, int form, const ExprValue &v
     const std::string emitted = emittedNameFor(name);
     bool fileLevel = atFileLevel() && !output.writingHeader;
     if (fileLevel && output.mainOpened) {
-        placeLateDefinition("=NULL", emitted);
+        placeLateDefinition(declarations.declaredType == T_OBJECTARRAY ? "= _arr32()" : "=NULL", emitted);
         emit(emitted + (valueText.empty() ? "=NULL" : valueText) + ";\n");
     } else {
         std::string definition = declarations.modifierPrefix + declarations.cppType + emitted + valueText + ";";

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include "semantics/native_constants.hpp"
 #include "semantics/reserved_names.hpp"
 #include "semantics/spellings.hpp"
 #include "translator/in_place_append.hpp"
@@ -363,6 +364,13 @@ static bool fitsIn64Bits(const std::string &digits) {
     return errno != ERANGE;
 }
 
+static bool fitsInSigned64Bits(const std::string &digits) {
+    errno = 0;
+    char *end = nullptr;
+    strtoll(digits.c_str(), &end, 0);
+    return errno != ERANGE;
+}
+
 ExprValue integerLiteral(const std::string &tokenText) {
     ExprValue value;
     std::string digits = tokenText;
@@ -379,6 +387,10 @@ ExprValue integerLiteral(const std::string &tokenText) {
     }
     if (!tokenText.empty() && tokenText.back() == 'n') {
         value = result(tokenText.substr(0, tokenText.size() - 1) + translatedSource().integerSuffix, T_NATURAL);
+    } else if (tokenText[0] != '-' && !fitsInSigned64Bits(digits)) {
+        // Only a natural holds the top half of the 64-bit range; left plain,
+        // the C++ compilers would each pick a wider type of their own.
+        value = result(digits + translatedSource().integerSuffix, T_NATURAL);
     } else {
         value = result(tokenText, T_INTEGER);
     }
@@ -434,6 +446,10 @@ ExprValue phpConstant(const std::string &tokenText) {
     std::string name = tokenText.substr(2);
     if (!name.empty() && name.back() == ')')
         name.pop_back();
+    if (!isNativeConstant(name)) {
+        reportNamed(E_NOT_DECLARED, name);
+        return result("0", T_INTEGER);
+    }
     return result(name, T_INTEGER);
 }
 
@@ -492,6 +508,22 @@ std::string conditionText(const ExprValue &value) {
     return "dyn::toBoolean(" + value.text + ")";
 }
 
+// A byte holds 0 to 255: a literal outside is refused, any other number is
+// cut to its low eight bits, which the explicit cast says to the C++
+// compilers (an implicit narrowing of a constant is a warning).
+static std::string byteOf(const ExprValue &value) {
+    if (value.literal && !value.stringLiteral && value.type == T_INTEGER) {
+        errno = 0;
+        long long number = strtoll(value.text.c_str(), nullptr, 0);
+        if (errno == ERANGE || number < 0 || number > 255) {
+            reportRequiredFound("a byte from 0 to 255", value.text);
+            return "0";
+        }
+        return value.text;
+    }
+    return "(unsigned char)(" + value.text + ")";
+}
+
 std::string convertValue(int targetType, const ExprValue &value) {
     int source = value.type;
     // A plain object variable is held in an array; null leaves it empty.
@@ -502,6 +534,9 @@ std::string convertValue(int targetType, const ExprValue &value) {
         return value.text;
     switch (targetType) {
     case T_BYTE:
+        if (isIntegerLike(source) || isFloating(source))
+            return byteOf(value);
+        return "intval(" + value.text + ")";
     case T_INTEGER:
         if (isIntegerLike(source) && source != T_NATURAL)
             return value.text;

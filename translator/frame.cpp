@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include "semantics/native_constants.hpp"
 #include "semantics/symbols.hpp"
 
 namespace {
@@ -140,6 +141,7 @@ void beginSourceFile() {
     resetClassState();
     resetXmlState();
     resetForwardCalls();
+    resetNativeDefinitions();
     // Headers include the headers of the sources they include, so that a
     // cycle of includes must not make the preprocessor loop.
     switchToHeader();

@@ -246,6 +246,19 @@ void parameterNamedType(const std::string &name) {
         reportNamed(E_CLASS_NOT_DEFINED, name);
 }
 
+void parameterArrayOfClass(const std::string &name) {
+    ParameterRecord &parameter = functionState.parameter;
+    const std::string pointer = typeNameSpelling(name) + " *";
+    std::string &spelling = functionState.parameterSpelling;
+    if (parameter.type != T_OBJECT || spelling.size() < pointer.size() ||
+        spelling.compare(spelling.size() - pointer.size(), pointer.size(), pointer) != 0) {
+        reportNamed(E_CANNOT_BE_USED, name + "[]");
+        return;
+    }
+    parameter.type = T_OBJECTARRAY;
+    spelling.replace(spelling.size() - pointer.size(), pointer.size(), "_arr32 ");
+}
+
 const ParameterRecord *functionParameterNamed(const std::string &name) {
     if (!functionState.defining)
         return nullptr;

@@ -26,7 +26,9 @@ void parameterConst();
 void parameterAlias();
 void parameterTypeFromDeclaration();  // after a typeSpec
 void parameterString();
-void parameterNamedType(const std::string &name);  // after a type name
+void parameterNamedType(const std::string &name);
+// "Class[] name": a typed array of the class named just before.
+void parameterArrayOfClass(const std::string &name);  // after a type name
 // A parameter of the function being defined, or null.
 const ParameterRecord *functionParameterNamed(const std::string &name);
 void parameterPointer();

@@ -79,14 +79,32 @@ static std::string elementRead(int containerType, const std::string &text) {
     return castElement(containerType) + text + ")";
 }
 
+// A C string has no members: its elements are read and written through
+// the library, which keeps inside the string and never writes into the
+// bytes of a literal.
+static std::string cStringElement(const std::string &path, const std::string &index) {
+    return "_vel_cstring_at(" + path + "," + index + ")";
+}
+
+static bool isArrayOfClass(const ExprValue &value) {
+    return value.type == T_OBJECTARRAY && value.classIndex >= 0;
+}
+
 ExprValue indexOfName(ExprValue name, const ExprValue &index, bool anotherFollows) {
     SubscriptText subscript = readIndex(name.type, index.text, anotherFollows);
+    bool objectElement = isArrayOfClass(name) && !anotherFollows;
     ExprValue value = std::move(name);
     value.writePath = writableElement(value, index);
-    value.text += subscript.text;
-    if (!anotherFollows)
-        value.text = elementRead(value.type, value.text);
-    value.type = subscript.type;
+    if (value.type == T_CHARPTR)
+        value.text = cStringElement(value.text, index.text);
+    else if (objectElement)
+        value.text = objectOfClass(value.classIndex, value.text + subscript.text);
+    else {
+        value.text += subscript.text;
+        if (!anotherFollows)
+            value.text = elementRead(value.type, value.text);
+    }
+    value.type = objectElement ? T_OBJECT : subscript.type;
     value.plainName = false;
     value.literal = false;
     value.stringLiteral = false;
@@ -172,6 +190,17 @@ AssignTarget beginTarget(const std::string &name) {
 }
 
 void indexTarget(AssignTarget &target, const ExprValue &index, bool anotherFollows) {
+    if (target.type == T_CHARPTR && target.nesting == 0) {
+        if (anotherFollows)
+            reportNamed(E_CANNOT_BE_USED, target.path + "[" + index.text + "][");
+        target.readPath = cStringElement(target.readPath, index.text);
+        target.path = "vel_cstring_slot(" + target.path + ")";
+        target.setter = ".setAt(" + index.text + ",";
+        target.setterIsCall = true;
+        target.valueType = T_TEXT;
+        target.nesting++;
+        return;
+    }
     TargetSubscript subscript = targetIndex(target.type, index.text, target.nesting, anotherFollows);
     SubscriptText read = readIndex(target.nesting == 0 ? target.type : T_VAR, index.text, anotherFollows);
     if (subscript.selectsInner) {

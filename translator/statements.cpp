@@ -4,6 +4,7 @@
 #include <cctype>
 #include <climits>
 #include "semantics/spellings.hpp"
+#include "semantics/native_constants.hpp"
 #include "semantics/reserved_names.hpp"
 #include "semantics/symbols.hpp"
 #include "semantics/classes.hpp"
@@ -115,6 +116,18 @@ void writeElementAssignment(const std::string &spelling, const std::string &name
     value.type = valueType;
     writeIndent();
     emit(spelling + name + "=" + convertValue(type, value) + ";\n");
+}
+
+// The variable of a loop over a typed array of a class is an object of
+// that class.
+static void writeObjectLoopVariable(const std::string &name, int classIndex, const std::string &container) {
+    typeState.currentType = T_OBJECT;
+    pendingDeclaration = PendingDeclaration();
+    pendingDeclaration.classIndex = classIndex;
+    declare(name, SYMBOL_ASSIGNED);
+    writeIndent();
+    emit(classRecord(classIndex).emittedName + " *" + emittedNameFor(name) + "=" +
+         objectOfClass(classIndex, container + ".value()") + ";\n");
 }
 
 int variableType(const std::string &name, int fallback) {
@@ -234,6 +247,7 @@ void writeStatementComment(const std::string &tokenText) {
 void writeNative(const std::string &tokenText) {
     std::string inner = tokenText.size() >= 4 ? tokenText.substr(2, tokenText.size() - 4) : "";
     emit(inner);
+    noteNativeDefinitions(inner);
     countLinesIn(inner);
 }
 
@@ -580,10 +594,15 @@ void writeContainerFor(int declaredType, const std::string &first, const std::st
         int keyType = variableType(first, keyImplied);
         writeElementAssignment(spelling, emittedNameFor(first), keyType, name + ".key()", T_VAR);
     }
-    std::string spelling = declareLoopVariable(declaredType, valueName, element);
-    int valueType = variableType(valueName, element);
-    // The value comes from the library's iteration as a dynamic value.
-    writeElementAssignment(spelling, emittedNameFor(valueName), valueType, name + ".value()", T_VAR);
+    if (container.type == T_OBJECTARRAY && container.classIndex >= 0 && !declaredType &&
+        !isDeclaredAnywhere(valueName)) {
+        writeObjectLoopVariable(valueName, container.classIndex, name);
+    } else {
+        std::string spelling = declareLoopVariable(declaredType, valueName, element);
+        int valueType = variableType(valueName, element);
+        // The value comes from the library's iteration as a dynamic value.
+        writeElementAssignment(spelling, emittedNameFor(valueName), valueType, name + ".value()", T_VAR);
+    }
     writeIndent();
     emit(name + ".bound();\n");
     writeIndent();

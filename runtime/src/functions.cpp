@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <deque>
+#include <unordered_set>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -157,11 +158,51 @@ bool in_sequence(const char *item, const char *container) {
 bool in_sequence(const text &item, const text &container) { return container.in(item); }
 bool in_sequence(char item, const text &container) { return container.in(text(item)); }
 
-char *_vel_cstring(const text &value) {
-    // A deque never moves the strings it holds.
+namespace {
+
+// A deque never moves the strings it holds.
+std::deque<std::string> &keptCStrings() {
     static std::deque<std::string> kept;
-    kept.push_back(value.data);
-    return &kept.back()[0];
+    return kept;
+}
+
+std::unordered_set<const char *> &ownedCStrings() {
+    static std::unordered_set<const char *> owned;
+    return owned;
+}
+
+}  // namespace
+
+char *_vel_cstring(const text &value) {
+    keptCStrings().push_back(value.data);
+    char *start = &keptCStrings().back()[0];
+    ownedCStrings().insert(start);
+    return start;
+}
+
+vel_ctext _vel_cstring_at(const char *s, int index) {
+    if (s == nullptr || index < 0 || static_cast<std::size_t>(index) >= std::strlen(s)) return text();
+    return text(std::string(1, s[index]));
+}
+
+vel_ctext _vel_cstring_at(const char *s, const dyn &index) {
+    if (!index.isNumeric()) vel_fatal("a C string index must be a number");
+    return _vel_cstring_at(s, dyn::toInt(index));
+}
+
+void vel_cstring_slot::setAt(int index, const text &value) {
+    if (target == nullptr) vel_fatal("write into a null C string");
+    std::size_t length = std::strlen(target);
+    if (index < 0 || static_cast<std::size_t>(index) >= length)
+        vel_fatal("index " + std::to_string(index) + " outside a C string of length " + std::to_string(length));
+    if (value.data.empty()) vel_fatal("an empty text written into a C string");
+    if (ownedCStrings().count(target) == 0) target = _vel_cstring(text(target));
+    target[index] = value.data[0];
+}
+
+void vel_cstring_slot::setAt(const dyn &index, const text &value) {
+    if (!index.isNumeric()) vel_fatal("a C string index must be a number");
+    setAt(static_cast<int>(dyn::toInt(index)), value);
 }
 
 // --------------------------------------------------------------------------

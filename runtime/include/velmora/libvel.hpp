@@ -43,6 +43,7 @@
 // bound() only marks the step; the cursor moves at the next inBound(), so that
 // key(), value() and c[c.key()] inside the loop body still denote the element
 // being visited.
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -1005,6 +1006,27 @@ bool in_sequence(char item, const text &container);
 // A C string holding the bytes of value that stays valid until the program
 // ends; C strings made from expressions other than a variable get theirs here.
 char *_vel_cstring(const text &value);
+
+// cs[i] on a C string: read, a one-character text ("" outside the string);
+// written, the first character of the value replaces the one at i. The
+// string keeps its length, so an index outside it is a run-time error. A
+// string the program does not own yet (a literal's bytes, or a native
+// one) is copied to storage of its own before the first write.
+vel_ctext _vel_cstring_at(const char *s, int index);
+vel_ctext _vel_cstring_at(const char *s, const dyn &index);
+class vel_cstring_slot {
+public:
+    explicit vel_cstring_slot(char *&target) : target(target) {}
+    void setAt(int index, const text &value);
+    void setAt(const dyn &index, const text &value);
+    template <typename I, typename T>
+    void setAt(const I &index, const T &value) {
+        setAt(index, text(value));
+    }
+
+private:
+    char *&target;
+};
 
 double _vel_inputNumber();
 double _vel_inputNumber(const text &prompt);
