@@ -3,6 +3,7 @@ header "pre_include_hpp" {
 // calls a translator operation (translator/*.hpp) that writes C++ text.
 }
 header "post_include_hpp" {
+#include "translator/look_ahead.hpp"
 #include "translator/token_queue.hpp"
 #include "translator/translator.hpp"
 }
@@ -18,6 +19,7 @@ options {
 
 {
     TokenQueue tokenQueue;
+    LookAhead ahead{tokenQueue};
 public:
     // Look-ahead goes through the parser's own token queue, which must be
     // given the token source before the first rule.
@@ -44,97 +46,6 @@ public:
     }
     // Recovery inside a statement: the rest of its line is skipped.
     void skipRestOfLine() { consumeUntil(EOL); }
-    // Whether a declaration starts here: modifiers, then a type and a name
-    // (at top level also several types, or "class"). Looked at token by
-    // token rather than tried, which would throw for every other statement.
-    bool declarationAhead(bool topLevel) {
-        unsigned i = 1;
-        while (isModifierToken(LA(i)))
-            i++;
-        if (topLevel && LA(i) == LITERAL_class)
-            return LA(i + 1) == IDENT;
-        if (!skipTypeAhead(i))
-            return false;
-        while (topLevel && LA(i) == COMMA) {
-            i++;
-            if (!skipTypeAhead(i))
-                return false;
-        }
-        return LA(i) == IDENT;
-    }
-    // Whether a class definition starts here: modifiers, "class", a name.
-    bool classAhead() {
-        unsigned i = 1;
-        while (isModifierToken(LA(i)))
-            i++;
-        return LA(i) == LITERAL_class && LA(i + 1) == IDENT;
-    }
-    // Whether a function definition starts here: modifiers, one or more
-    // keyword types separated by commas, a name and "(".
-    bool functionDefinitionAhead() {
-        unsigned i = 1;
-        while (isModifierToken(LA(i)))
-            i++;
-        // A class name as the return type: "Point origin()".
-        if (LA(i) == IDENT && LA(i + 1) == IDENT && LA(i + 2) == LEFTPAR)
-            return true;
-        if (!isTypeKeywordToken(LA(i)) || !skipTypeAhead(i))
-            return false;
-        while (LA(i) == COMMA) {
-            i++;
-            while (LA(i) == EOL)
-                i++;
-            if (!isTypeKeywordToken(LA(i)) || !skipTypeAhead(i))
-                return false;
-        }
-        return LA(i) == IDENT && LA(i + 1) == LEFTPAR;
-    }
-    // Steps over one type; false when none starts at i.
-    bool skipTypeAhead(unsigned &i) {
-        if (isTypeKeywordToken(LA(i))) {
-            i++;
-        } else if (LA(i) == IDENT) {
-            i++;
-            while (LA(i) == DOT && LA(i + 1) == IDENT)
-                i += 2;
-        } else {
-            return false;
-        }
-        while (LA(i) == LEFTSQUARE && LA(i + 1) == RIGHTSQUARE)
-            i += 2;
-        return true;
-    }
-    static bool isModifierToken(int type) {
-        return type == LITERAL_private || type == LITERAL_protected || type == LITERAL_static ||
-               type == LITERAL_volatile || type == LITERAL_inline || type == LITERAL_const;
-    }
-    static bool isTypeKeywordToken(int type) {
-        switch (type) {
-        case LITERAL_void: case LITERAL_bool: case LITERAL_byte: case LITERAL_number: case LITERAL_int:
-        case LITERAL_real: case LITERAL_integer: case LITERAL_natural: case LITERAL_var: case LITERAL_array:
-        case LITERAL_dict: case LITERAL_file: case LITERAL_text: case LITERAL_cstring: case LITERAL_function:
-        case LITERAL_char: case LITERAL_object:
-            return true;
-        default:
-            return false;
-        }
-    }
-    // After the subject of an if: a line end, then a line that starts with
-    // a comparison or "in", makes it a composite if.
-    bool compositeIfAhead() {
-        if (LA(1) != EOL && LA(1) != COLON)
-            return false;
-        unsigned i = 2;
-        while (LA(i) == EOL)
-            i++;
-        switch (LA(i)) {
-        case LESSER: case GREATER: case EQUAL: case LESS_EQUAL: case GREAT_EQUAL:
-        case NOT_EQUAL: case PASDIFF: case LITERAL_in:
-            return true;
-        default:
-            return false;
-        }
-    }
 }
 
 // ---------------------------------------------------------------------------
@@ -217,8 +128,8 @@ externBlock
             (   EOL { countLineEnd(); }
             |   c:Q_COMMENT { countLineEnd(); }
             |   n:NATIVE { writeNative(n->getText()); emit("\n"); }
-            |   { classAhead() }? declaredClass[CLASS_EXTERN]
-            |   { functionDefinitionAhead() || declarationAhead(false) }? externDeclaration
+            |   { ahead.classAhead() }? declaredClass[CLASS_EXTERN]
+            |   { ahead.functionDefinitionAhead() || ahead.declarationAhead(false) }? externDeclaration
             |   ~( SLASHEXTERN | EOL | Q_COMMENT | NATIVE )
             )*
             SLASHEXTERN
@@ -240,12 +151,12 @@ declaredClass[ClassKind kind]
         { openClassBody(); }
         (   EOL { countLineEnd(); }
         |   Q_COMMENT { countLineEnd(); }
-        |   { functionDefinitionAhead() }?
+        |   { ahead.functionDefinitionAhead() }?
             { beginFunctionDefinition(true); }
             functionHead
             { endFunctionHead(); closeFunctionDefinition(); }
             ( EOL { countLineEnd(); } | SEMI )
-        |   { declarationAhead(false) }?
+        |   { ahead.declarationAhead(false) }?
             { writeIndent(); }
             localDeclaration
         )*
@@ -256,7 +167,7 @@ declaredClass[ClassKind kind]
 // A function or variable defined outside the program's sources: known to
 // the program, written nowhere.
 externDeclaration { std::string name; }
-    :   { functionDefinitionAhead() }?
+    :   { ahead.functionDefinitionAhead() }?
         { beginFunctionDefinition(true); }
         functionHead
         { endFunctionHead(); closeFunctionDefinition(); }
@@ -273,13 +184,13 @@ topLevelItem
     |   enumDeclaration
     |   defineDeclaration
     |   topLevelReturn
-    |   { functionDefinitionAhead() }?
+    |   { ahead.functionDefinitionAhead() }?
         functionDefinition
         { endTopLevelStatement(); }
-    |   { classAhead() }?
+    |   { ahead.classAhead() }?
         classDefinition
         { endTopLevelStatement(); }
-    |   { declarationAhead(true) }?
+    |   { ahead.declarationAhead(true) }?
         { continueMainIfLong(); writeIndent(); }
         localDeclaration
         { endTopLevelStatement(); }
@@ -342,9 +253,9 @@ classDefinition
 classMember
     :   EOL { countLineEnd(); }
     |   ( Q_COMMENT ) => comment
-    |   { functionDefinitionAhead() }?
+    |   { ahead.functionDefinitionAhead() }?
         functionDefinition
-    |   { declarationAhead(false) }?
+    |   { ahead.declarationAhead(false) }?
         { writeIndent(); }
         localDeclaration
     ;
@@ -448,7 +359,7 @@ statement
         |   globalStatement
         |   tryStatement
         |   superCall
-        |   { declarationAhead(false) }? localDeclaration
+        |   { ahead.declarationAhead(false) }? localDeclaration
         |   xmlStatement
         |   expressionStatement
         )
@@ -542,7 +453,7 @@ blockOpener
 ifStatement { SyntaxContext outer; ExprValue c; }
     :   "if" { outer = enterSyntaxContext(SYNTAX_IF); }
         c=expression
-        (   { compositeIfAhead() }? compositeIf[c]
+        (   { ahead.compositeIfAhead() }? compositeIf[c]
         |   ordinaryIf[c]
         )
         { restoreSyntaxContext(outer); }
