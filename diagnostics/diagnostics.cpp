@@ -1,15 +1,9 @@
 #include "diagnostics/diagnostics.hpp"
 
-#include <sys/stat.h>
-#include <utime.h>
-
 #include <cstdio>
 #include <cstdlib>
 
-#include "driver/project.hpp"
-#include "driver/settings.hpp"
-#include "semantics/types.hpp"
-#include "translator/output.hpp"
+#include "semantics/type_codes.hpp"
 
 DiagnosticsState diagnostics;
 
@@ -116,9 +110,9 @@ static_assert(sizeof(catalogue) / sizeof(catalogue[0]) == lastCode + 2,
 
 // "F LL: " - the start of every located diagnostic line.
 void writeLocation(int line) {
-    std::printf("%s L%d: ", driverSettings.currentSourceName.c_str(), line);
+    std::printf("%s L%d: ", diagnostics.sourceName.c_str(), line);
 }
-void writeLocation() { writeLocation(output.lineCounter); }
+void writeLocation() { writeLocation(diagnostics.lineCounter); }
 
 // Every formatted report ends the same way once its places are filled.
 void writeFilledMessage(int line) {
@@ -128,19 +122,26 @@ void writeFilledMessage(int line) {
     std::fflush(stdout);
     diagnostics.errorCount++;
 }
-void writeFilledMessage() { writeFilledMessage(output.lineCounter); }
+void writeFilledMessage() { writeFilledMessage(diagnostics.lineCounter); }
 
 void startTemplate(int code) { diagnostics.messageBuffer = catalogueText(code); }
 
-// Moves a file's access and modification times to the given second.
-void setFileTimes(const std::string &path, time_t when) {
-    struct utimbuf times;
-    times.actime = when;
-    times.modtime = when;
-    utime(path.c_str(), &times);
+}  // namespace
+
+void beginSourceReports(const std::string &sourceName) {
+    diagnostics.sourceName = sourceName;
+    diagnostics.lineCounter = 1;
+    diagnostics.errorCount = 0;
 }
 
-}  // namespace
+void countLineEnd() { diagnostics.lineCounter++; }
+
+void countLinesIn(const std::string &text) {
+    for (size_t i = 0; i < text.size(); i++) {
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')))
+            diagnostics.lineCounter++;
+    }
+}
 
 const char *catalogueText(int code) {
     if (code < 0 || code > lastCode)
@@ -179,7 +180,7 @@ void reportSyntaxError() { reportError(E_SYNTAX); }
 void reportSemanticError() { reportError(E_SEMANTIC); }
 
 void reportInternal(int number) {
-    std::printf("Internal error [%d] line %d\n", number, output.lineCounter);
+    std::printf("Internal error [%d] line %d\n", number, diagnostics.lineCounter);
     std::fflush(stdout);
     diagnostics.errorCount++;
 }
@@ -218,10 +219,10 @@ void reportOperands(int classWord, int leftType, int rightType) {
     writeFilledMessage();
 }
 
-void reportRequiredKind(int kind) {
+void reportRequiredKind(int kind, int foundType) {
     startTemplate(T_REQUIRED_FOUND);
     fillPlaceholder(catalogueText(W_KIND_NONE + kind));
-    fillPlaceholder(typeName(typeState.currentType));
+    fillPlaceholder(typeName(foundType));
     writeFilledMessage();
 }
 
@@ -308,30 +309,36 @@ void reportReturnCount(const std::string &function, int declared, int given) {
     writeFilledMessage();
 }
 
-void printSummary(int count) {
-    bool quiet = driverSettings.quiet;
+void reportStackOverflow(const std::string &stackName) {
+    reportTranslatorLimit("stack overflow in " + stackName);
+}
+
+void reportTranslatorLimit(const std::string &description) {
+    reportInternal(0);
+    std::printf("%s L%d: %s.\n", diagnostics.sourceName.c_str(), diagnostics.lineCounter, description.c_str());
+    std::fflush(stdout);
+    diagnostics.errorCount++;
+}
+
+void reportSwapMismatch(const char *firstType, const char *secondType) {
+    std::printf("Error line %d can't swap %s and%s\n", diagnostics.lineCounter, firstType, secondType);
+    std::fflush(stdout);
+    diagnostics.errorCount++;
+}
+
+void warnSuperIgnored() {
+    std::printf("Warning: super ignored in method body line:%d\n", diagnostics.lineCounter);
+}
+
+void printSummary(int count, bool quiet) {
     if (count != 0 || !quiet)
-        std::printf("%s, compiled %d lines", driverSettings.currentSourceName.c_str(),
-                    output.lineCounter - 1);
+        std::printf("%s, compiled %d lines", diagnostics.sourceName.c_str(), diagnostics.lineCounter - 1);
     if (count > 0) {
         if (count == 1)
             std::fputs(", there is 1 error", stdout);
         else
             std::printf(", there are %d errors", count);
-        markSourceStale();
     }
     if (!(count == 0 && quiet))
         std::fputs("\n", stdout);
-}
-
-void markSourceStale() {
-    struct stat sourceStatus;
-    time_t staleTime = -2;
-    if (stat(driverSettings.currentSourceName.c_str(), &sourceStatus) == 0)
-        staleTime = sourceStatus.st_mtime - 2;
-    setFileTimes(sourceNames.cppName, staleTime);
-    // The incremental test looks at the object file, not the C++ file, unless
-    // only C++ is produced: an object left from an earlier good build would
-    // otherwise make the failed source look up to date.
-    setFileTimes(sourceNames.objectName, staleTime);
 }

@@ -1,14 +1,23 @@
 #pragma once
-// Numbered diagnostics: the message catalogue, the report operations and
-// the per-source error counter.
+// Numbered diagnostics: the message catalogue, the report operations, the
+// position every located line names and the per-source error counter.
 #include <string>
 
 struct DiagnosticsState {
     int errorCount = 0;          // errors of the source being translated
     std::string messageBuffer;   // the template being filled
+    std::string sourceName;      // the source being translated, as lines name it
+    int lineCounter = 1;         // its line: 1 at the start, plus 1 per line end read
 };
 
 extern DiagnosticsState diagnostics;
+
+// A new source: its name, line 1 and no error yet.
+void beginSourceReports(const std::string &sourceName);
+// One line end of the source has been read.
+void countLineEnd();
+// The line ends inside a text that spans lines: "\n", "\r\n" or a lone "\r".
+void countLinesIn(const std::string &text);
 
 // Catalogue codes that the translator names.
 enum ErrorCode {
@@ -55,7 +64,7 @@ void reportUnknownAction(const std::string &text, int number);
 
 // Formatted reports: each fills a template and writes one located line.
 void reportOperands(int classWord, int leftType, int rightType);   // 80
-void reportRequiredKind(int kind);                                 // 81, with currentType
+void reportRequiredKind(int kind, int foundType);                  // 81
 void reportRequiredFound(const std::string &required, const std::string &found);  // 81
 // 81 on the line of a keyword written where a name belongs: "a name required,
 // found the reserved word "step"". The reader of the word is ahead of the
@@ -78,7 +87,17 @@ void reportReturnCount(const std::string &function, int declared, int given);   
 // Replaces the first "$" of messageBuffer with text.
 void fillPlaceholder(const std::string &text);
 
-// The line printed after each translated source.
-void printSummary(int count);
-// Makes the source's C++ file older than the source so the next run translates it again.
-void markSourceStale();
+// A fixed stack of the translator pushed past its capacity: an internal
+// error followed by a located "stack overflow in <name>." line.
+void reportStackOverflow(const std::string &stackName);
+// A limit of the translator that the source passes, as an internal error
+// with the line: "file Lnn: description."
+void reportTranslatorLimit(const std::string &description);
+// swap of two values of different types (counted: the program would run wrong).
+void reportSwapMismatch(const char *firstType, const char *secondType);
+// The one warning: "super" in a method body is ignored (not counted).
+void warnSuperIgnored();
+
+// The line printed after each translated source; with quiet, only for a
+// source with errors.
+void printSummary(int count, bool quiet);

@@ -486,15 +486,6 @@ SourceRole roleOf(int index) {
     return SourceRole::program;
 }
 
-std::string roleLine(SourceRole role) {
-    switch (role) {
-    case SourceRole::included: return "// velc: translated as an included source";
-    case SourceRole::includedMain: return "// velc: translated as the main source, included by another source";
-    case SourceRole::program: return "// velc: translated as the main source of the program";
-    default: return "";
-    }
-}
-
 SourceRole recordedRole(const std::string &headerPath) {
     std::ifstream header(headerPath);
     std::string line;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "translator/translation_job.hpp"
+
 // A file's modification time in nanoseconds: two edits within one second
 // are told apart.
 using FileTime = long long;
@@ -23,18 +25,6 @@ struct SourceNames {
 
 extern SourceNames sourceNames;
 
-// What a source is translated as. The outputs differ (only the main source
-// defines main(); only a main source no other source includes keeps its
-// file-level variables to itself), so outputs of one role are never reused
-// in another.
-enum class SourceRole {
-    unread,        // no header has been read for the entry
-    unrecorded,    // its header names no role
-    included,      // a source the main source includes, directly or not
-    includedMain,  // the main source, which another source includes back
-    program,       // the main source, included by no other
-};
-
 struct ProjectEntry {
     std::string name;            // as first met: main source name or include name as written
     std::string identity;        // the file actually opened; sources are matched by it
@@ -50,7 +40,7 @@ struct ProjectEntry {
     SourceRole outputRole = SourceRole::unread;  // as the existing header records it
 };
 
-using TranslateFunction = void (*)(std::istream &input, const std::string &sourceName);
+using TranslateFunction = TranslationResult (*)(std::istream &input, const SourceToTranslate &source);
 
 struct ProjectState {
     std::vector<ProjectEntry> entries;      // index 0 is reserved
@@ -70,7 +60,6 @@ struct ProjectState {
     std::string buildStamp;
     // Where a source read for its declarations writes: names linked to the
     // null device, made at the first such source and removed by compileAll.
-    bool discardingOutput = false;          // a source read for its declarations writes nothing
     // The main source is long enough that its generated main is written in
     // pieces, compiled apart (translator/main_pieces.hpp).
     bool splitMain = false;
@@ -90,6 +79,8 @@ void translateSource();
 // Runs the translator over the current source for the names, classes and
 // functions it declares only: nothing is written, printed or counted.
 void readDeclarations();
+// Makes the source's C++ and object files older than the source, so that the next run translates it again.
+void markSourceStale();
 
 int findOrAddSource(const std::string &name, const std::string &identity);
 int findSource(const std::string &identity);
@@ -111,7 +102,6 @@ void markRelatedSourcesPending();
 // The role a source of the project has in this run.
 SourceRole roleOf(int index);
 // The header's line that records the role; read back by recordedRole.
-std::string roleLine(SourceRole role);
 SourceRole recordedRole(const std::string &headerPath);
 // Up-to-date sources are never translated: they no longer hold back their includers.
 void resolveUpToDateIncludes();

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "translator/translation_job.hpp"
+
 struct ToolchainSettings {
     std::string id = "emcc";
     std::string compiler = "em++";
@@ -32,9 +34,6 @@ constexpr int maximumPieceLines = 1000000000;
 
 extern ToolchainSettings toolchainSettings;
 
-// Generated files always use these; they are not configurable.
-constexpr const char *cppExtension = ".cpp";
-constexpr const char *headerExtension = ".hpp";
 
 // Reads the file if it can be opened; a missing file keeps the defaults.
 void readConfiguration(const std::string &path);

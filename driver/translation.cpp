@@ -2,6 +2,9 @@
 // call of the translator and the order in which sources are taken.
 #include <antlr/ANTLRException.hpp>
 
+#include <sys/stat.h>
+#include <utime.h>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -19,9 +22,9 @@
 #include "driver/settings.hpp"
 #include "driver/text_tools.hpp"
 #include "driver/toolchain.hpp"
-#include "driver/translate_call.hpp"
 #include "translator/main_pieces.hpp"
 #include "translator/output.hpp"
+#include "translator/translation_job.hpp"
 
 namespace {
 
@@ -87,35 +90,43 @@ std::string strippedCopy(const std::string &sourcePath) {
     return copy;
 }
 
-void closeFile(FILE *&file) {
-    if (file)
-        std::fclose(file);
-    file = nullptr;
+// Moves a file's access and modification times to the given second.
+void setFileTimes(const std::string &path, time_t when) {
+    struct utimbuf times;
+    times.actime = when;
+    times.modtime = when;
+    utime(path.c_str(), &times);
 }
 
-// The start rule closes its files when it returns; these are what an
-// interrupted translation left open.
-void closeTranslatorOutputs() {
-    if (output.currentOutput != output.headerFile &&
-        output.currentOutput != output.implementationFile)
-        closeFile(output.currentOutput);
-    closeFile(output.headerFile);
-    closeFile(output.implementationFile);
-    output.currentOutput = nullptr;
-    output.savedImplementation = nullptr;
+// What the translator is told of the current source.
+SourceToTranslate sourceToTranslate(bool declarationsOnly) {
+    SourceToTranslate source;
+    source.sourceName = driverSettings.currentSourceName;
+    source.baseName = sourceNames.baseName;
+    source.fileName = sourceNames.fileName;
+    source.cppPath = sourceNames.cppName;
+    source.headerPath = sourceNames.headerPath;
+    source.headerInclude = sourceNames.headerInclude;
+    source.role = project.translationRole;
+    source.isMain = project.isMainTranslation;
+    source.declarationsOnly = declarationsOnly;
+    source.headers = toolchainSettings.headers;
+    source.mapLines = toolchainSettings.lines;
+    source.integerSuffix = driverSettings.integerSuffix;
+    source.buildStamp = project.buildStamp;
+    source.splitMain = project.splitMain && !declarationsOnly;
+    source.rebuildAll = driverSettings.rebuildAll;
+    source.objectExtension = toolchainSettings.extension;
+    return source;
 }
 
-// Pointers left by the previous source belong to files already closed.
-void forgetPreviousOutputs() {
-    output.implementationFile = nullptr;
-    output.headerFile = nullptr;
-    output.currentOutput = nullptr;
-    output.savedImplementation = nullptr;
+TranslationResult translate(std::istream &input, bool declarationsOnly) {
+    TranslateFunction translator = project.translate ? project.translate : translateStream;
+    return translator(input, sourceToTranslate(declarationsOnly));
 }
 
 // The source counts as failed and its outputs are not trusted by the next run.
 void abandonTranslation() {
-    closeTranslatorOutputs();
     diagnostics.errorCount++;
     markSourceStale();
 }
@@ -189,23 +200,29 @@ bool isLongEnoughToSplit(const std::string &copy) {
 
 void readDeclarations() {
     const int errorsBefore = diagnostics.errorCount;
-    project.discardingOutput = true;
     try {
         SilencedConsole silence;
         std::istringstream input(strippedCopy(driverSettings.currentSourceName));
-        forgetPreviousOutputs();
-        TranslateFunction translate = project.translate ? project.translate : translateStream;
-        translate(input, driverSettings.currentSourceName);
+        translate(input, true);
     } catch (const antlr::ANTLRException &) {
-        closeTranslatorOutputs();
-    } catch (const std::exception &) {
         // What the source declared before the failure stays known; the
         // failure itself was reported when the source was translated.
-        closeTranslatorOutputs();
+    } catch (const std::exception &) {
     }
-    project.discardingOutput = false;
     // The run's status is the error count of the last source translated.
     diagnostics.errorCount = errorsBefore;
+}
+
+void markSourceStale() {
+    struct stat sourceStatus;
+    time_t staleTime = -2;
+    if (stat(driverSettings.currentSourceName.c_str(), &sourceStatus) == 0)
+        staleTime = sourceStatus.st_mtime - 2;
+    setFileTimes(sourceNames.cppName, staleTime);
+    // The incremental test looks at the object file, not the C++ file, unless
+    // only C++ is produced: an object left from an earlier good build would
+    // otherwise make the failed source look up to date.
+    setFileTimes(sourceNames.objectName, staleTime);
 }
 
 std::string stripComments(const std::string &line) {
@@ -233,10 +250,10 @@ void translateSource() {
         project.splitMain = project.isMainTranslation && isLongEnoughToSplit(copy);
         std::istringstream input(copy);
         diagnostics.errorCount = 0;
-        forgetPreviousOutputs();
-        TranslateFunction translate = project.translate ? project.translate : translateStream;
-        translate(input, sourcePath);
-        printSummary(diagnostics.errorCount);
+        TranslationResult result = translate(input, false);
+        printSummary(result.errorCount, driverSettings.quiet);
+        if (result.errorCount > 0)
+            markSourceStale();
     } catch (const OutputWriteError &e) {
         // A full disk or a directory that became read-only: the message
         // names the file and the cause.

@@ -6,7 +6,6 @@
 
 #include "diagnostics/diagnostics.hpp"
 #include "semantics/types.hpp"
-#include "translator/output.hpp"
 
 EmissionState emission;
 
@@ -172,18 +171,9 @@ std::string nullObject(int classIndex) {
 }
 
 // ---------------------------------------------------------------------------
-// Temporaries and the pending cast
+// Temporaries
 
 std::string newTemp() { return "_I_" + std::to_string(++emission.temporaryCounter); }
-
-std::string applyPendingCast(const std::string &path) {
-    if (emission.pendingCastPrefix.empty())
-        return path;
-    std::string prefix = emission.pendingCastPrefix;
-    emission.pendingCastPrefix.clear();
-    emission.pendingCastType = 0;
-    return prefix + path + closingFor(prefix);
-}
 
 // ---------------------------------------------------------------------------
 // Swap
@@ -191,12 +181,9 @@ std::string applyPendingCast(const std::string &path) {
 std::string swapText(const std::string &first, int firstType, const std::string &second,
                      int secondType) {
     if (firstType != secondType) {
-        std::printf("Error line %d can't swap %s and%s\n", output.lineCounter,
-                    typeName(firstType), typeName(secondType));
-        std::fflush(stdout);
         // Without the swap the program would run wrong, so the source must
         // not be compiled.
-        diagnostics.errorCount++;
+        reportSwapMismatch(typeName(firstType), typeName(secondType));
         return "";
     }
     // Objects are class pointers, whose spelling the keyword table lacks.

@@ -7,8 +7,6 @@
 #include <vector>
 
 struct EmissionState {
-    std::string pendingCastPrefix;   // wraps the next member path emitted
-    int pendingCastType = 0;
     int temporaryCounter = 0;
 };
 
@@ -50,8 +48,6 @@ std::string nullObject(int classIndex);
 // A fresh temporary name: "_I_1", "_I_2"...
 std::string newTemp();
 
-// Applies and clears the pending cast around path.
-std::string applyPendingCast(const std::string &path);
 
 // The swap of two variables. When the types agree, the C++ block; otherwise
 // the "can't swap" line is written to standard output, counted as an error,

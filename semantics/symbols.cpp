@@ -42,8 +42,6 @@ void beginSourceScopes() {
     beginFunctionScope();
     symbolTable.classMembers = ClassMembers();
     symbolTable.matchIndex = -1;
-    symbolTable.currentSymbol = nullptr;
-    symbolTable.matchScope = MATCH_NONE;
     scopes = ScopeState();
     current = CurrentSymbol();
     pendingDeclaration = PendingDeclaration();
@@ -205,7 +203,6 @@ void load(Symbol *symbol) {
     current.classIndex = symbol->classIndex;
     current.emittedName = symbol->emittedName;
     current.symbol = symbol;
-    symbolTable.currentSymbol = symbol;
 }
 
 // Set while a method's receiver is looked up: a read before assignment is
@@ -248,7 +245,6 @@ void notDeclared(const std::string &name) {
         reportNamed(E_NOT_DECLARED, name);
     current = CurrentSymbol();
     current.kind = 0;
-    symbolTable.currentSymbol = nullptr;
     typeState.currentType = T_UNKNOWN;
 }
 
@@ -410,40 +406,36 @@ bool lookupAssign(const std::string &name) {
 namespace {
 
 bool reportIfRedeclared(const std::vector<Symbol *> &scope, const std::string &name,
-                        int scopeWord, int matchScope) {
+                        int scopeWord) {
     if (!containsNoCase(scope, name))
         return false;
-    symbolTable.matchScope = matchScope;
     reportRedeclaration(name, scopeWord);
     return true;
 }
 
 bool redeclaredInBlock(const std::string &name) {
     for (int level = 0; level <= scopes.blockDepth; level++)
-        if (reportIfRedeclared(symbolTable.blockScopes[level], name, W_IN_BLOCK, MATCH_BLOCK))
+        if (reportIfRedeclared(symbolTable.blockScopes[level], name, W_IN_BLOCK))
             return true;
     if (scopes.inFunction &&
-        reportIfRedeclared(symbolTable.functionLocals, name, W_IN_FUNCTION, MATCH_FUNCTION))
+        reportIfRedeclared(symbolTable.functionLocals, name, W_IN_FUNCTION))
         return true;
     if (!scopes.inClass)
-        return reportIfRedeclared(symbolTable.globals, name, W_AS_GLOBAL, MATCH_GLOBAL);
-    return reportIfRedeclared(symbolTable.classMembers.members, name, W_IN_CLASS, MATCH_CLASS);
+        return reportIfRedeclared(symbolTable.globals, name, W_AS_GLOBAL);
+    return reportIfRedeclared(symbolTable.classMembers.members, name, W_IN_CLASS);
 }
 
 bool redeclaredInFunction(const std::string &name) {
-    if (reportIfRedeclared(symbolTable.functionLocals, name, W_IN_FUNCTION, MATCH_FUNCTION))
+    if (reportIfRedeclared(symbolTable.functionLocals, name, W_IN_FUNCTION))
         return true;
     if (scopes.inClass)
-        return reportIfRedeclared(symbolTable.classMembers.members, name, W_IN_CLASS,
-                                  MATCH_CLASS);
-    return reportIfRedeclared(symbolTable.globals, name, W_AS_GLOBAL, MATCH_GLOBAL);
+        return reportIfRedeclared(symbolTable.classMembers.members, name, W_IN_CLASS);
+    return reportIfRedeclared(symbolTable.globals, name, W_AS_GLOBAL);
 }
 
-bool reportIfDuplicate(const std::vector<Symbol *> &scope, const std::string &name,
-                       int matchScope) {
+bool reportIfDuplicate(const std::vector<Symbol *> &scope, const std::string &name) {
     if (!containsNoCase(scope, name))
         return false;
-    symbolTable.matchScope = matchScope;
     reportDuplicateName(name);
     return true;
 }
@@ -461,7 +453,6 @@ Symbol *declare(const std::string &name, unsigned extraFlags) {
         model.flags |= SYMBOL_OBJECT_TEXT;
     model.kind = pendingDeclaration.kind;
     model.classIndex = pendingDeclaration.classIndex;
-    symbolTable.matchScope = MATCH_NONE;
 
     std::vector<Symbol *> *scope = nullptr;
     if (insideBlock()) {
@@ -471,9 +462,9 @@ Symbol *declare(const std::string &name, unsigned extraFlags) {
         if (!redeclaredInFunction(name))
             scope = &symbolTable.functionLocals;
     } else if (scopes.inClass) {
-        if (!reportIfDuplicate(symbolTable.classMembers.members, name, MATCH_CLASS))
+        if (!reportIfDuplicate(symbolTable.classMembers.members, name))
             scope = &symbolTable.classMembers.members;
-    } else if (!reportIfDuplicate(symbolTable.globals, name, MATCH_GLOBAL)) {
+    } else if (!reportIfDuplicate(symbolTable.globals, name)) {
         scope = &symbolTable.globals;
     }
     if (!scope)

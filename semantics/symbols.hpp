@@ -72,8 +72,6 @@ struct SymbolTable {
     std::vector<Symbol *> blockCaptures[BLOCK_DEPTH_CAPACITY];
     ClassMembers classMembers;
     int matchIndex = -1;
-    Symbol *currentSymbol = nullptr;
-    int matchScope = 0;          // 1 global, 2 class, 3 block, 4 function, 0 none
     std::unordered_set<std::string> undeclaredInClass;     // names reported once each
     std::unordered_set<std::string> undeclaredElsewhere;
     std::deque<Symbol> storage;  // every symbol of the run; never shrinks before a reset
@@ -86,7 +84,6 @@ struct SymbolTable {
     ScopeIndex blockCaptureIndex[BLOCK_DEPTH_CAPACITY];
 };
 
-enum MatchScope { MATCH_NONE = 0, MATCH_GLOBAL = 1, MATCH_CLASS = 2, MATCH_BLOCK = 3, MATCH_FUNCTION = 4 };
 
 // Where the translator stands; set by the statement, function and class rules.
 struct ScopeState {

@@ -6,8 +6,6 @@
 #include <cstdio>
 
 #include "diagnostics/diagnostics.hpp"
-#include "driver/settings.hpp"
-#include "translator/output.hpp"
 
 TypeState typeState;
 
@@ -77,18 +75,6 @@ void arrayOfElement(int element) {
 
 // ---------------------------------------------------------------------------
 // Type stack
-
-void reportStackOverflow(const std::string &stackName) {
-    reportTranslatorLimit("stack overflow in " + stackName);
-}
-
-void reportTranslatorLimit(const std::string &description) {
-    reportInternal(0);
-    std::printf("%s L%d: %s.\n", driverSettings.currentSourceName.c_str(), output.lineCounter,
-                description.c_str());
-    std::fflush(stdout);
-    diagnostics.errorCount++;
-}
 
 void pushType(int type) {
     if (typeState.depth >= TYPE_STACK_CAPACITY) {
@@ -316,6 +302,6 @@ bool checkIn(int item, int container) {
 bool checkSequence() {
     if (usableAsSequence(typeState.currentType))
         return true;
-    reportRequiredKind(1);
+    reportRequiredKind(1, typeState.currentType);
     return false;
 }

@@ -3,24 +3,8 @@
 // the parser runs after each operator, assignment and "in" test.
 #include <string>
 
-enum TypeCode {
-    T_UNKNOWN = 0, T_VOID = 1, T_BYTE = 2, T_BOOLEAN = 3, T_NUMBER = 4,
-    T_INTEGER = 5, T_LONG = 6, T_REAL = 7, T_NATURAL = 8, T_SMALLREAL = 9,
-    T_TEXT = 10, T_ARRAY = 11, T_DICT = 12, T_FILE = 13, T_DIR = 14,
-    T_OBJECT = 15, T_VAR = 16, T_TUPLE = 17, T_LIST = 18, T_SEQUENCE = 19,
-    T_JAVA = 20, T_FUNCTION = 21, T_CHARPTR = 22, T_SCALAR = 23, T_NIL = 24,
-    T_CLASS = 25, T_XML = 26, T_BYTEPTR = 27, T_CHAR = 28,
-    T_INTARRAY = 29, T_TEXTARRAY = 30, T_NATURALARRAY = 31, T_REALARRAY = 32,
-    T_NUMBERARRAY = 33, T_OBJECTARRAY = 34, T_FILEARRAY = 35, T_PLACEHOLDER = 36
-};
+#include "semantics/type_codes.hpp"
 
-// The result table covers the codes 0..35; 36 has no row or column.
-constexpr int RESULT_TABLE_SIZE = 36;
-constexpr int TYPE_STACK_CAPACITY = 128;
-
-// The name diagnostics print for a code; a code outside 0..36 is an
-// internal error (3001) and gives "error".
-const char *typeName(int code);
 
 // Type state of the translation: the type of the expression parsed last and
 // the stack of left-operand types. Owned by the type model.
@@ -58,12 +42,6 @@ void arrayOfElement(int element);        // sets currentType to the typed array 
 void pushType(int type);
 int popType();
 
-// Reports a fixed stack of the translator pushed past its capacity: an
-// internal error followed by a located "stack overflow in <name>." line.
-void reportStackOverflow(const std::string &stackName);
-// A limit of the translator that the source passes, as an internal error
-// with the line: "file Lnn: description."
-void reportTranslatorLimit(const std::string &description);
 
 // The checks. Each reports through the diagnostics module and returns
 // whether the operands were accepted; the operand checks also leave their

@@ -3,6 +3,7 @@ header "pre_include_hpp" {
 // calls a translator operation (translator/*.hpp) that writes C++ text.
 }
 header "post_include_hpp" {
+#include "translator/look_ahead.hpp"
 #include "translator/token_queue.hpp"
 #include "translator/translator.hpp"
 }
@@ -18,6 +19,7 @@ options {
 
 {
     TokenQueue tokenQueue;
+    LookAhead ahead{tokenQueue};
 public:
     // Look-ahead goes through the parser's own token queue, which must be
     // given the token source before the first rule.
@@ -54,97 +56,6 @@ public:
             if (LA(1) == LEFTPAR)
                 depth++;
             consume();
-        }
-    }
-    // Whether a declaration starts here: modifiers, then a type and a name
-    // (at top level also several types, or "class"). Looked at token by
-    // token rather than tried, which would throw for every other statement.
-    bool declarationAhead(bool topLevel) {
-        unsigned i = 1;
-        while (isModifierToken(LA(i)))
-            i++;
-        if (topLevel && LA(i) == LITERAL_class)
-            return LA(i + 1) == IDENT;
-        if (!skipTypeAhead(i))
-            return false;
-        while (topLevel && LA(i) == COMMA) {
-            i++;
-            if (!skipTypeAhead(i))
-                return false;
-        }
-        return LA(i) == IDENT;
-    }
-    // Whether a class definition starts here: modifiers, "class", a name.
-    bool classAhead() {
-        unsigned i = 1;
-        while (isModifierToken(LA(i)))
-            i++;
-        return LA(i) == LITERAL_class && LA(i + 1) == IDENT;
-    }
-    // Whether a function definition starts here: modifiers, one or more
-    // keyword types separated by commas, a name and "(".
-    bool functionDefinitionAhead() {
-        unsigned i = 1;
-        while (isModifierToken(LA(i)))
-            i++;
-        // A class name as the return type: "Point origin()".
-        if (LA(i) == IDENT && LA(i + 1) == IDENT && LA(i + 2) == LEFTPAR)
-            return true;
-        if (!isTypeKeywordToken(LA(i)) || !skipTypeAhead(i))
-            return false;
-        while (LA(i) == COMMA) {
-            i++;
-            while (LA(i) == EOL)
-                i++;
-            if (!isTypeKeywordToken(LA(i)) || !skipTypeAhead(i))
-                return false;
-        }
-        return LA(i) == IDENT && LA(i + 1) == LEFTPAR;
-    }
-    // Steps over one type; false when none starts at i.
-    bool skipTypeAhead(unsigned &i) {
-        if (isTypeKeywordToken(LA(i))) {
-            i++;
-        } else if (LA(i) == IDENT) {
-            i++;
-            while (LA(i) == DOT && LA(i + 1) == IDENT)
-                i += 2;
-        } else {
-            return false;
-        }
-        while (LA(i) == LEFTSQUARE && LA(i + 1) == RIGHTSQUARE)
-            i += 2;
-        return true;
-    }
-    static bool isModifierToken(int type) {
-        return type == LITERAL_private || type == LITERAL_protected || type == LITERAL_static ||
-               type == LITERAL_volatile || type == LITERAL_inline || type == LITERAL_const;
-    }
-    static bool isTypeKeywordToken(int type) {
-        switch (type) {
-        case LITERAL_void: case LITERAL_bool: case LITERAL_byte: case LITERAL_number: case LITERAL_int:
-        case LITERAL_real: case LITERAL_integer: case LITERAL_natural: case LITERAL_var: case LITERAL_array:
-        case LITERAL_dict: case LITERAL_file: case LITERAL_text: case LITERAL_cstring: case LITERAL_function:
-        case LITERAL_char: case LITERAL_object:
-            return true;
-        default:
-            return false;
-        }
-    }
-    // After the subject of an if: a line end, then a line that starts with
-    // a comparison or "in", makes it a composite if.
-    bool compositeIfAhead() {
-        if (LA(1) != EOL && LA(1) != COLON)
-            return false;
-        unsigned i = 2;
-        while (LA(i) == EOL)
-            i++;
-        switch (LA(i)) {
-        case LESSER: case GREATER: case EQUAL: case LESS_EQUAL: case GREAT_EQUAL:
-        case NOT_EQUAL: case PASDIFF: case LITERAL_in:
-            return true;
-        default:
-            return false;
         }
     }
 }
@@ -225,12 +136,12 @@ importBlock
 // native texts go to the header; the declarations themselves write nothing.
 externBlock
     :   "extern" { switchToHeader(); }
-        (   ( EOL { output.lineCounter++; } | COLON )
-            (   EOL { output.lineCounter++; }
-            |   c:Q_COMMENT { output.lineCounter++; }
+        (   ( EOL { countLineEnd(); } | COLON )
+            (   EOL { countLineEnd(); }
+            |   c:Q_COMMENT { countLineEnd(); }
             |   n:NATIVE { writeNative(n->getText()); emit("\n"); }
-            |   { classAhead() }? declaredClass[CLASS_EXTERN]
-            |   { functionDefinitionAhead() || declarationAhead(false) }? externDeclaration
+            |   { ahead.classAhead() }? declaredClass[CLASS_EXTERN]
+            |   { ahead.functionDefinitionAhead() || ahead.declarationAhead(false) }? externDeclaration
             |   ~( SLASHEXTERN | EOL | Q_COMMENT | NATIVE )
             )*
             SLASHEXTERN
@@ -244,20 +155,20 @@ declaredClass[ClassKind kind]
     :   ( modifier )*
         "class" n:IDENT { beginClass(n->getText(), kind); }
         (   "is" b:IDENT { classBase(b->getText()); }
-            (   COMMA ( EOL { output.lineCounter++; } )?
+            (   COMMA ( EOL { countLineEnd(); } )?
                 c:IDENT { classFurtherBase(c->getText()); }
             )*
         )?
-        ( EOL { output.lineCounter++; } | COLON )
+        ( EOL { countLineEnd(); } | COLON )
         { openClassBody(); }
-        (   EOL { output.lineCounter++; }
-        |   Q_COMMENT { output.lineCounter++; }
-        |   { functionDefinitionAhead() }?
+        (   EOL { countLineEnd(); }
+        |   Q_COMMENT { countLineEnd(); }
+        |   { ahead.functionDefinitionAhead() }?
             { beginFunctionDefinition(true); }
             functionHead
             { endFunctionHead(); closeFunctionDefinition(); }
-            ( EOL { output.lineCounter++; } | SEMI )
-        |   { declarationAhead(false) }?
+            ( EOL { countLineEnd(); } | SEMI )
+        |   { ahead.declarationAhead(false) }?
             { writeIndent(); }
             localDeclaration
         )*
@@ -268,7 +179,7 @@ declaredClass[ClassKind kind]
 // A function or variable defined outside the program's sources: known to
 // the program, written nowhere.
 externDeclaration { std::string name; }
-    :   { functionDefinitionAhead() }?
+    :   { ahead.functionDefinitionAhead() }?
         { beginFunctionDefinition(true); }
         functionHead
         { endFunctionHead(); closeFunctionDefinition(); }
@@ -285,13 +196,13 @@ topLevelItem
     |   enumDeclaration
     |   defineDeclaration
     |   topLevelReturn
-    |   { functionDefinitionAhead() }?
+    |   { ahead.functionDefinitionAhead() }?
         functionDefinition
         { endTopLevelStatement(); }
-    |   { classAhead() }?
+    |   { ahead.classAhead() }?
         classDefinition
         { endTopLevelStatement(); }
-    |   { declarationAhead(true) }?
+    |   { ahead.declarationAhead(true) }?
         { continueMainIfLong(); writeIndent(); }
         localDeclaration
         { endTopLevelStatement(); }
@@ -339,24 +250,24 @@ classDefinition
     :   ( modifier )*
         "class" n:IDENT { beginClass(n->getText()); }
         (   "is" b:IDENT { classBase(b->getText()); }
-            (   COMMA ( EOL { output.lineCounter++; } )?
+            (   COMMA ( EOL { countLineEnd(); } )?
                 c:IDENT { classFurtherBase(c->getText()); }
             )*
         )?
-        ( EOL { output.lineCounter++; } | COLON )
+        ( EOL { countLineEnd(); } | COLON )
         { openClassBody(); }
         ( classMember )*
         SLASHCLASS
         { endClass(); }
-        ( options { greedy=true; } : EOL { output.lineCounter++; } | SEMI )?
+        ( options { greedy=true; } : EOL { countLineEnd(); } | SEMI )?
     ;
 
 classMember
-    :   EOL { output.lineCounter++; }
+    :   EOL { countLineEnd(); }
     |   ( Q_COMMENT ) => comment
-    |   { functionDefinitionAhead() }?
+    |   { ahead.functionDefinitionAhead() }?
         functionDefinition
-    |   { declarationAhead(false) }?
+    |   { ahead.declarationAhead(false) }?
         { writeIndent(); }
         localDeclaration
     ;
@@ -377,16 +288,16 @@ functionDefinition
 functionHead
     :   ( modifier )*
         (   typeSpec { addReturnType(); }
-            ( COMMA ( EOL { output.lineCounter++; } )* typeSpec { addReturnType(); } )*
+            ( COMMA ( EOL { countLineEnd(); } )* typeSpec { addReturnType(); } )*
         |   c:IDENT { addClassReturnType(c->getText()); }
         )
         n:IDENT { setFunctionName(n->getText()); }
-        LEFTPAR ( EOL { output.lineCounter++; } )* parameterList RIGHTPAR
+        LEFTPAR ( EOL { countLineEnd(); } )* parameterList RIGHTPAR
     ;
 
 parameterList
     :   (   parameter
-            ( COMMA ( EOL { output.lineCounter++; } )* parameter )*
+            ( COMMA ( EOL { countLineEnd(); } )* parameter )*
         )?
     ;
 
@@ -401,7 +312,7 @@ parameter { ExprValue v; }
         )
         ( "alias" { parameterAlias(); } )?
         ( MUL { parameterPointer(); } )*
-        ( EOL { output.lineCounter++; } )?
+        ( EOL { countLineEnd(); } )?
         (   n:IDENT { parameterName(n->getText()); }
         |   { parameterUnnamed(); }
         )
@@ -412,12 +323,12 @@ parameter { ExprValue v; }
     ;
 
 functionBody
-    :   ( EOL { output.lineCounter++; } | COLON )
+    :   ( EOL { countLineEnd(); } | COLON )
         functionStatements
         functionReturn
     |   ( QUESTION | "let" )
         (   functionReturn
-        |   EOL { output.lineCounter++; } functionReturn
+        |   EOL { countLineEnd(); } functionReturn
         )
     |   functionReturn
     ;
@@ -437,7 +348,7 @@ functionReturn { ExprValue v; std::vector<ExprValue> values; }
         // A definition is closed by its line end. Were it optional, every
         // statement's first word could follow an expression and the
         // recovery from a faulty expression would stop there.
-        (   EOL { output.lineCounter++; }
+        (   EOL { countLineEnd(); }
         |   SEMI
         )
     ;
@@ -462,7 +373,7 @@ statement
         |   globalStatement
         |   tryStatement
         |   superCall
-        |   { declarationAhead(false) }? localDeclaration
+        |   { ahead.declarationAhead(false) }? localDeclaration
         |   xmlStatement
         |   expressionStatement
         )
@@ -476,7 +387,7 @@ atStatement { ExprValue v; }
 
 // Ends every simple statement.
 statementEnd
-    :   EOL { emit(";\n"); output.lineCounter++; }
+    :   EOL { emit(";\n"); countLineEnd(); }
     |   SEMI { emit(";\n"); }
     ;
 
@@ -494,7 +405,7 @@ superCall { ExprValue v; }
     :   "super" { beginSuperCall(); }
         LEFTPAR v=callArguments[std::move(v)]
         { endSuperCall(); }
-        ( EOL { output.lineCounter++; } | SEMI )
+        ( EOL { countLineEnd(); } | SEMI )
     ;
 
 // A return inside a block of a function leaves the function early.
@@ -547,7 +458,7 @@ echoStatementLine : { beginStatement(); } echoStatement ;
 inputStatementLine : { beginStatement(); } inputStatement ;
 
 blockOpener
-    :   EOL { output.lineCounter++; }
+    :   EOL { countLineEnd(); }
     |   COLON
     ;
 
@@ -556,7 +467,7 @@ blockOpener
 ifStatement { SyntaxContext outer; ExprValue c; }
     :   "if" { outer = enterSyntaxContext(SYNTAX_IF); }
         c=expression
-        (   { compositeIfAhead() }? compositeIf[c]
+        (   { ahead.compositeIfAhead() }? compositeIf[c]
         |   ordinaryIf[c]
         )
         { restoreSyntaxContext(outer); }
@@ -587,7 +498,7 @@ ordinaryIf[ExprValue c]
 compositeIf[ExprValue subject]
     options { defaultErrorHandler=false; }
     :   { beginBranches(subject, false); }
-        blockOpener { suspendSyntaxContext(); } ( EOL { output.lineCounter++; } )*
+        blockOpener { suspendSyntaxContext(); } ( EOL { countLineEnd(); } )*
         compositeBranch
         ( options { greedy=true; } : { nextBranch(); } compositeBranch )*
         (   "else" ( COLON )? { writeElse(); } blockBody
@@ -619,7 +530,7 @@ comparisonOperator returns [int op = 0]
 
 switchStatement { ExprValue subject; }
     :   "switch" subject=expression { beginBranches(subject, true); }
-        blockOpener ( EOL { output.lineCounter++; } )*
+        blockOpener ( EOL { countLineEnd(); } )*
         caseClause
         ( { nextBranch(); } caseClause )*
         (   "default" ( COLON )? { writeElse(); } blockBody
@@ -665,7 +576,7 @@ letClause
 doStatement { ExprValue c; }
     :   "do" { beginDo(); }
         (   ( ( EOL | COLON )* "case" ) =>
-            ( EOL { output.lineCounter++; } | COLON )*
+            ( EOL { countLineEnd(); } | COLON )*
             doCaseChain
         |   ( COLON )? blockStatements
         )
@@ -755,7 +666,7 @@ tryStatement
         ( COLON )?
         blockStatements
         { leaveControlBlock(); writeClosingBrace(); }
-        (   "catch" LEFTPAR ( EOL { output.lineCounter++; } )?
+        (   "catch" LEFTPAR ( EOL { countLineEnd(); } )?
             cls:IDENT v:IDENT RIGHTPAR
             { beginCatch(cls->getText(), v->getText()); }
             ( COLON )?
@@ -794,7 +705,7 @@ echoStatement
 
 printList { ExprValue v; }
     :   v=expression { recordItem(v); }
-        (   COMMA ( EOL { output.lineCounter++; } )?
+        (   COMMA ( EOL { countLineEnd(); } )?
             v=expression { recordItem(v); }
         )*
     ;
@@ -802,7 +713,7 @@ printList { ExprValue v; }
 inputStatement { AssignTarget t; std::string prompt; }
     :   "input"
         (   p:STRING_LITERAL { prompt = p->getText(); }
-            COMMA ( EOL { output.lineCounter++; } )?
+            COMMA ( EOL { countLineEnd(); } )?
         )?
         t=assignTarget
         { writeInput(t, prompt); }
@@ -856,18 +767,18 @@ localDeclaration
 
 declaratorList
     :   declarator
-        (   COMMA ( EOL { output.lineCounter++; } )?
+        (   COMMA ( EOL { countLineEnd(); } )?
             { betweenDeclarators(); }
             declarator
         )*
-        (   EOL { endDeclarationList(); output.lineCounter++; }
+        (   EOL { endDeclarationList(); countLineEnd(); }
         |   SEMI { endDeclarationList(); }
         )
     ;
 
 declarator { ExprValue v; bool hasValue = false; }
     :   n:IDENT
-        (   EQUAL ( EOL { output.lineCounter++; } )?
+        (   EQUAL ( EOL { countLineEnd(); } )?
             v=expression { hasValue = true; }
         )?
         { writeDeclarator(n->getText(), hasValue, v); }
@@ -883,30 +794,30 @@ classTypeName { std::string name; }
 objectDeclarator { ExprValue v; int form = 0; }
     :   n:IDENT
         (   ( EQUAL ( EOL )? "null" ) =>
-            EQUAL ( EOL { output.lineCounter++; } )? "null" { form = 1; }
-        |   EQUAL ( EOL { output.lineCounter++; } )? v=expression { form = 2; }
+            EQUAL ( EOL { countLineEnd(); } )? "null" { form = 1; }
+        |   EQUAL ( EOL { countLineEnd(); } )? v=expression { form = 2; }
         )?
         { writeObjectDeclarator(n->getText(), form, v); }
-        (   EOL { output.lineCounter++; }
+        (   EOL { countLineEnd(); }
         |   SEMI
         )
     ;
 
 enumDeclaration
     :   "enum" { beginEnumeration(); }
-        (   ( EOL { output.lineCounter++; } | COLON )
-            ( EOL { output.lineCounter++; } )*
+        (   ( EOL { countLineEnd(); } | COLON )
+            ( EOL { countLineEnd(); } )*
             enumItems
-            ( EOL { output.lineCounter++; } )*
+            ( EOL { countLineEnd(); } )*
             SLASHENUM
-        |   ( ( "let" | QUESTION ) ( EOL { output.lineCounter++; } )? )?
+        |   ( ( "let" | QUESTION ) ( EOL { countLineEnd(); } )? )?
             enumItems
         )
     ;
 
 enumItems
     :   enumItem
-        (   COMMA ( EOL { output.lineCounter++; } )*
+        (   COMMA ( EOL { countLineEnd(); } )*
             enumItem
         )*
     ;
@@ -929,7 +840,7 @@ defineDeclaration
         |   EQUAL s:STRING_LITERAL { defineFunctionType(n->getText(), s->getText()); }
         |   { defineType(n->getText(), false); }
         )
-        (   EOL { output.lineCounter++; }
+        (   EOL { countLineEnd(); }
         |   SEMI
         )
     ;
@@ -945,13 +856,13 @@ xmlStatement
 
 xmlElement
     :   x:XOPEN { openXmlElement(x->getText()); }
-        ( xmlAttribute | EOL { output.lineCounter++; } )*
+        ( xmlAttribute | EOL { countLineEnd(); } )*
         GREATER { writeXmlElementHead(); }
         (   i:INTEGER { writeXmlData(integerLiteral(i->getText())); }
         |   r:REAL_LITERAL { writeXmlData(realLiteral(r->getText())); }
         |   s:STRING_LITERAL { writeXmlData(stringLiteral(s->getText())); }
         |   t:TEMPLATE { writeXmlTemplate(t->getText()); }
-        |   EOL { output.lineCounter++; }
+        |   EOL { countLineEnd(); }
         |   xmlElement
         )*
         c:XCLOSE EOL { closeXmlElement(c->getText()); }
@@ -1027,16 +938,16 @@ assignment { AssignTarget t; ExprValue v; char op = '='; }
         |   SHIFT_LEFT { op = '<'; }
         |   SHIFT_RIGHT { op = '>'; }
         )
-        ( EOL { output.lineCounter++; } )?
+        ( EOL { countLineEnd(); } )?
         v=expression { addAssignValue(v); }
-        ( COMMA ( EOL { output.lineCounter++; } )? v=expression { addAssignValue(v); } )*
+        ( COMMA ( EOL { countLineEnd(); } )? v=expression { addAssignValue(v); } )*
         { writeAssignment(op); }
         assignmentEnd
     ;
 
 // An assignment writes its own line ends; the terminator only counts the line.
 assignmentEnd
-    :   EOL { output.lineCounter++; }
+    :   EOL { countLineEnd(); }
     |   SEMI
     ;
 
@@ -1073,7 +984,7 @@ expression returns [ExprValue v] { NestingGuard guard; }
 
 orExpression returns [ExprValue v] { ExprValue r; }
     :   v=andExpression
-        (   "or" ( EOL { output.lineCounter++; } )?
+        (   "or" ( EOL { countLineEnd(); } )?
             { pushType(v.type); }
             r=andExpression
             { v = logicalOperator(std::move(v), "||", r); }
@@ -1082,7 +993,7 @@ orExpression returns [ExprValue v] { ExprValue r; }
 
 andExpression returns [ExprValue v] { ExprValue r; }
     :   v=relationExpression
-        (   "and" ( EOL { output.lineCounter++; } )?
+        (   "and" ( EOL { countLineEnd(); } )?
             { pushType(v.type); }
             r=relationExpression
             { v = logicalOperator(std::move(v), "&&", r); }
@@ -1091,7 +1002,7 @@ andExpression returns [ExprValue v] { ExprValue r; }
 
 relationExpression returns [ExprValue v] { ExprValue r; int op = 0; }
     :   v=bitOrExpression
-        (   (   op=comparisonOperator ( EOL { output.lineCounter++; } )?
+        (   (   op=comparisonOperator ( EOL { countLineEnd(); } )?
                 { pushType(v.type); }
                 r=bitOrExpression
                 { v = comparison(std::move(v), op, r); }
@@ -1101,7 +1012,7 @@ relationExpression returns [ExprValue v] { ExprValue r; int op = 0; }
     ;
 
 inTail[ExprValue item] returns [ExprValue v] { bool negated = false; RangeOrValue f; }
-    :   ( "not" { negated = true; } )? "in" ( EOL { output.lineCounter++; } )?
+    :   ( "not" { negated = true; } )? "in" ( EOL { countLineEnd(); } )?
         f=rangeOrValue
         { v = f.isRange ? inRange(item, f.low, f.high, f.inclusive, negated) : inContainer(item, f.value, negated); }
     ;
@@ -1126,7 +1037,7 @@ bitOrExpression returns [ExprValue v] { ExprValue first; }
 
 bitOrFrom[ExprValue first] returns [ExprValue v] { ExprValue r; }
     :   v=bitXorFrom[first]
-        (   OR_BIN ( EOL { output.lineCounter++; } )?
+        (   OR_BIN ( EOL { countLineEnd(); } )?
             { pushType(v.type); }
             r=bitXorExpression
             { v = bitOperator(std::move(v), "|", r); }
@@ -1139,7 +1050,7 @@ bitXorExpression returns [ExprValue v] { ExprValue first; }
 
 bitXorFrom[ExprValue first] returns [ExprValue v] { ExprValue r; }
     :   v=bitAndFrom[first]
-        (   XOR_BIN ( EOL { output.lineCounter++; } )?
+        (   XOR_BIN ( EOL { countLineEnd(); } )?
             { pushType(v.type); }
             r=bitAndExpression
             { v = bitOperator(std::move(v), "^", r); }
@@ -1152,7 +1063,7 @@ bitAndExpression returns [ExprValue v] { ExprValue first; }
 
 bitAndFrom[ExprValue first] returns [ExprValue v] { ExprValue r; }
     :   v=shiftFrom[first]
-        (   ( AND_BIN | SHARP ) ( EOL { output.lineCounter++; } )?
+        (   ( AND_BIN | SHARP ) ( EOL { countLineEnd(); } )?
             { pushType(v.type); }
             r=shiftExpression
             { v = bitOperator(std::move(v), "&", r); }
@@ -1166,7 +1077,7 @@ shiftExpression returns [ExprValue v] { ExprValue first; }
 shiftFrom[ExprValue first] returns [ExprValue v] { ExprValue r; bool left = true; }
     :   { v = std::move(first); }
         (   ( SHIFT_LEFT { left = true; } | SHIFT_RIGHT { left = false; } )
-            ( EOL { output.lineCounter++; } )?
+            ( EOL { countLineEnd(); } )?
             { pushType(v.type); }
             r=additiveExpression
             { v = shiftOperator(std::move(v), left, r); }
@@ -1177,7 +1088,7 @@ additiveExpression returns [ExprValue v] { ExprValue r; bool plus = true; }
     :   v=multiplicativeExpression
         (   options { greedy=true; } :
             ( PLUS { plus = true; } | MINUS { plus = false; } )
-            ( EOL { output.lineCounter++; } )?
+            ( EOL { countLineEnd(); } )?
             { pushType(v.type); }
             r=multiplicativeExpression
             { v = additiveOperator(std::move(v), plus, r); }
@@ -1188,7 +1099,7 @@ multiplicativeExpression returns [ExprValue v] { ExprValue r; int op = 0; }
     :   v=unaryExpression
         (   options { greedy=true; } :
             ( MUL { op = MUL; } | DIV { op = DIV; } | "mod" { op = LITERAL_mod; } )
-            ( EOL { output.lineCounter++; } )?
+            ( EOL { countLineEnd(); } )?
             { pushType(v.type); }
             r=unaryExpression
             { v = multiplicativeOperator(std::move(v), op, r); }
@@ -1243,13 +1154,13 @@ functionCall returns [ExprValue v]
 // arguments parsed so far, are left out.
 callArguments[ExprValue call] returns [ExprValue v] { ExprValue a; SyntaxContext outer; }
     :   { v = std::move(call); openArguments(); outer = enterSyntaxContext(SYNTAX_CALL); }
-        ( EOL { output.lineCounter++; } )*
+        ( EOL { countLineEnd(); } )*
         (   a=expression { addArgument(a); }
-            (   COMMA ( EOL { output.lineCounter++; } )*
+            (   COMMA ( EOL { countLineEnd(); } )*
                 a=expression { addArgument(a); }
             )*
             // After a failed argument the line end is the statement's.
-            ( { !syntaxContextFailed() }? EOL { output.lineCounter++; } )*
+            ( { !syntaxContextFailed() }? EOL { countLineEnd(); } )*
         )?
         RIGHTPAR
         {
@@ -1317,9 +1228,9 @@ atom returns [ExprValue v] { ExprValue inner; }
 
 listLiteral returns [ExprValue v] { ExprValue e; std::vector<ExprValue> items; }
     :   LEFTSQUARE
-        ( EOL { output.lineCounter++; } )*
+        ( EOL { countLineEnd(); } )*
         (   e=listElement { items.push_back(e); }
-            (   COMMA ( EOL { output.lineCounter++; } )*
+            (   COMMA ( EOL { countLineEnd(); } )*
                 (   e=listElement { items.push_back(e); } )?
             )*
         )?
@@ -1329,9 +1240,9 @@ listLiteral returns [ExprValue v] { ExprValue e; std::vector<ExprValue> items; }
 
 dictLiteral returns [ExprValue v] { ExprValue e; std::vector<ExprValue> items; }
     :   LEFTCURLY
-        ( EOL { output.lineCounter++; } )*
+        ( EOL { countLineEnd(); } )*
         (   e=listElement { items.push_back(e); }
-            (   COMMA ( EOL { output.lineCounter++; } )*
+            (   COMMA ( EOL { countLineEnd(); } )*
                 (   e=listElement { items.push_back(e); } )?
             )*
         )?
@@ -1342,8 +1253,8 @@ dictLiteral returns [ExprValue v] { ExprValue e; std::vector<ExprValue> items; }
 // An element of a list, or a key and its value.
 listElement returns [ExprValue v] { ExprValue value; }
     :   v=expression
-        (   COLON ( EOL { output.lineCounter++; } )? value=expression
+        (   COLON ( EOL { countLineEnd(); } )? value=expression
             { v = dictionaryEntry(v, value); }
         )?
-        ( EOL { output.lineCounter++; } )*
+        ( EOL { countLineEnd(); } )*
     ;

@@ -439,7 +439,7 @@ ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &leve
 ExprValue closeForwardCall(const CallDescriptor &call, const ArgumentLevel &level, const ExprValue &head) {
     ForwardCall forward;
     forward.name = call.name;
-    forward.line = output.lineCounter;
+    forward.line = diagnostics.lineCounter;
     forward.ownerClass = currentClassIndex();
     std::string arguments[ARGUMENTS_PER_CALL];
     for (int i = 0; i < level.count; i++) {
@@ -513,9 +513,9 @@ void resetCallState() {
 void resetForwardCalls() { calls.forwardCalls.clear(); }
 
 void checkForwardCalls() {
-    int line = output.lineCounter;
+    int line = diagnostics.lineCounter;
     for (const ForwardCall &forward : calls.forwardCalls) {
-        output.lineCounter = forward.line;
+        diagnostics.lineCounter = forward.line;
         int index = findClassMethod(forward.ownerClass, forward.name);
         if (index < 0)
             index = findProgramFunction(forward.name);
@@ -535,7 +535,7 @@ void checkForwardCalls() {
         }
     }
     calls.forwardCalls.clear();
-    output.lineCounter = line;
+    diagnostics.lineCounter = line;
 }
 
 // A call of a function or method of the program, by its record.

@@ -1,11 +1,11 @@
 #include "translator/classes.hpp"
+#include "translator/translation_job.hpp"
 
 #include <cstdio>
 #include <set>
 #include <vector>
 
 #include "diagnostics/diagnostics.hpp"
-#include "driver/project.hpp"
 #include "semantics/classes.hpp"
 #include "semantics/functions.hpp"
 #include "semantics/reserved_names.hpp"
@@ -69,7 +69,7 @@ void beginClass(const std::string &name, ClassKind kind) {
     if (kind == CLASS_DEFINED && (!classState.definedHere.insert(name).second ||
                                   findNoCase(symbolTable.globals, name) >= 0 || findProgramFunction(name) >= 0))
         reportDuplicateName(name);
-    int index = declareClass(name, sourceNames.baseName);
+    int index = declareClass(name, translatedSource().baseName);
     classState.current = index;
     classState.constructorSeen = false;
     ClassRecord &record = classRecord(index);
@@ -189,12 +189,12 @@ void writeAttribute(const std::string &emitted, const std::string &cppType, cons
         record.staticAttributes.push_back(symbolTable.classMembers.members.empty()
                                               ? emitted
                                               : symbolTable.classMembers.members.back()->name);
-        if (!project.discardingOutput && output.currentOutput)
+        if (!translatedSource().declarationsOnly && output.currentOutput)
             writeAtFileScope(constant + cppType + record.emittedName + "::" + emitted + valueText + ";");
         return;
     }
     emit(cppType + emitted + ";");
-    record.attributeInitializers.push_back({emitted + valueText + ";", output.lineCounter});
+    record.attributeInitializers.push_back({emitted + valueText + ";", diagnostics.lineCounter});
 }
 
 void noteConstructor() {
@@ -217,7 +217,7 @@ void beginSuperCall() {
 // A refused super has had its error; the warning is for a method's own.
 void endSuperCall() {
     if (superAllowed())
-        std::printf("Warning: super ignored in method body line:%d\n", output.lineCounter);
+        warnSuperIgnored();
 }
 
 ExprValue memberOfObject(const ExprValue &owner, const std::string &member) {

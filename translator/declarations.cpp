@@ -1,5 +1,5 @@
 #include "translator/translator.hpp"
-#include "driver/project.hpp"
+#include "translator/translation_job.hpp"
 #include "semantics/spellings.hpp"
 #include "semantics/reserved_names.hpp"
 #include "semantics/symbols.hpp"
@@ -74,7 +74,7 @@ namespace {
 std::string ownFileLevel(const std::string &declaration) {
     if (declarations.staticFlag != 0)
         keepMainInOneFile();
-    if (project.translationRole != SourceRole::program || declarations.staticFlag != 0 || output.splitMain)
+    if (translatedSource().role != SourceRole::program || declarations.staticFlag != 0 || output.splitMain)
         return declaration;
     return "namespace { " + declaration + " }";
 }

@@ -1,10 +1,10 @@
 #include "translator/translator.hpp"
+#include "translator/translation_job.hpp"
 #include "translator/bounded_stack.hpp"
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
-#include "driver/settings.hpp"
 #include "semantics/native_constants.hpp"
 #include "semantics/reserved_names.hpp"
 #include "semantics/spellings.hpp"
@@ -391,11 +391,11 @@ ExprValue integerLiteral(const std::string &tokenText) {
         return value;
     }
     if (!tokenText.empty() && tokenText.back() == 'n') {
-        value = result(tokenText.substr(0, tokenText.size() - 1) + driverSettings.integerSuffix, T_NATURAL);
+        value = result(tokenText.substr(0, tokenText.size() - 1) + translatedSource().integerSuffix, T_NATURAL);
     } else if (tokenText[0] != '-' && !fitsInSigned64Bits(digits)) {
         // Only a natural holds the top half of the 64-bit range; left plain,
         // the C++ compilers would each pick a wider type of their own.
-        value = result(digits + driverSettings.integerSuffix, T_NATURAL);
+        value = result(digits + translatedSource().integerSuffix, T_NATURAL);
     } else {
         value = result(tokenText, T_INTEGER);
     }

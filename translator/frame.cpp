@@ -1,11 +1,9 @@
 #include "translator/translator.hpp"
+#include "translator/translation_job.hpp"
 #include <unistd.h>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
-#include "driver/project.hpp"
-#include "driver/settings.hpp"
-#include "driver/toolchain.hpp"
 #include "semantics/native_constants.hpp"
 #include "semantics/symbols.hpp"
 
@@ -38,7 +36,7 @@ void appendFunctions() {
         return;
     FILE *saved = output.currentOutput;
     output.currentOutput = output.implementationFile;
-    if (!project.discardingOutput) {
+    if (!translatedSource().declarationsOnly) {
         std::rewind(output.functionsFile);
         char buffer[8192];
         for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, output.functionsFile)) > 0;)
@@ -52,9 +50,9 @@ void appendFunctions() {
 // The name under which a failed write is reported.
 std::string outputFileName(FILE *file) {
     if (file == output.headerFile)
-        return sourceNames.headerPath;
+        return translatedSource().headerPath;
     if (file == output.implementationFile)
-        return sourceNames.cppName;
+        return translatedSource().cppPath;
     return "a temporary file";
 }
 
@@ -78,11 +76,20 @@ std::string closeOutputs() {
 }
 
 void removePartialOutputs() {
-    std::remove(partialOutputName(sourceNames.headerPath).c_str());
-    std::remove(partialOutputName(sourceNames.cppName).c_str());
+    std::remove(partialOutputName(translatedSource().headerPath).c_str());
+    std::remove(partialOutputName(translatedSource().cppPath).c_str());
 }
 
 }  // namespace
+
+std::string roleLine(SourceRole role) {
+    switch (role) {
+    case SourceRole::included: return "// velc: translated as an included source";
+    case SourceRole::includedMain: return "// velc: translated as the main source, included by another source";
+    case SourceRole::program: return "// velc: translated as the main source of the program";
+    default: return "";
+    }
+}
 
 std::string stampLine(const std::string &stamp) {
     return "// velc build stamp: " + stamp;
@@ -103,29 +110,28 @@ void beginSourceFile() {
     discardMainPieces();
     output = OutputState();
     forgetTranslatedPieces();
-    output.splitMain = project.splitMain && project.isMainTranslation && !project.discardingOutput;
+    output.splitMain = translatedSource().splitMain && translatedSource().isMain && !translatedSource().declarationsOnly;
     // A source read only for its declarations keeps its outputs untouched.
     const char *discarded = "/dev/null";
     output.implementationFile =
-        fopen(project.discardingOutput ? discarded : partialOutputName(sourceNames.cppName).c_str(), "wb");
-    output.headerFile = fopen(project.discardingOutput ? discarded : partialOutputName(sourceNames.headerPath).c_str(), "wb");
-    output.functionsFile = project.discardingOutput ? fopen(discarded, "wb") : std::tmpfile();
+        fopen(translatedSource().declarationsOnly ? discarded : partialOutputName(translatedSource().cppPath).c_str(), "wb");
+    output.headerFile = fopen(translatedSource().declarationsOnly ? discarded : partialOutputName(translatedSource().headerPath).c_str(), "wb");
+    output.functionsFile = translatedSource().declarationsOnly ? fopen(discarded, "wb") : std::tmpfile();
     if (!output.implementationFile || !output.headerFile || !output.functionsFile) {
         std::string cause = std::strerror(errno);
-        std::string name = !output.implementationFile ? sourceNames.cppName
-                           : !output.headerFile       ? sourceNames.headerPath
+        std::string name = !output.implementationFile ? translatedSource().cppPath
+                           : !output.headerFile       ? translatedSource().headerPath
                                                       : "a temporary file";
         closeFile(output.implementationFile);
         closeFile(output.headerFile);
         closeFile(output.functionsFile);
-        if (!project.discardingOutput)
+        if (!translatedSource().declarationsOnly)
             removePartialOutputs();
         throw OutputWriteError("Cannot write " + name + ": " + cause);
     }
     output.currentOutput = output.savedImplementation = output.implementationFile;
-    if (toolchainSettings.lines && !project.discardingOutput)
-        beginLineMapping(driverSettings.currentSourceName);
-    diagnostics.errorCount = 0;
+    if (translatedSource().mapLines && !translatedSource().declarationsOnly)
+        beginLineMapping(translatedSource().sourceName);
     beginSourceScopes();
     resetTypeState();
     resetStatementState();
@@ -139,11 +145,11 @@ void beginSourceFile() {
     // Headers include the headers of the sources they include, so that a
     // cycle of includes must not make the preprocessor loop.
     switchToHeader();
-    emit("#pragma once\n" + roleLine(project.translationRole) + "\n" + stampLine(project.buildStamp) + "\n");
+    emit("#pragma once\n" + roleLine(translatedSource().role) + "\n" + stampLine(translatedSource().buildStamp) + "\n");
     switchToImplementation();
     for (const char *line : prologue)
         emit(line);
-    for (const std::string &header : toolchainSettings.headers)
+    for (const std::string &header : translatedSource().headers)
         emit("#include \"" + header + "\"\n");
     emit("\n");
 }
@@ -151,7 +157,7 @@ void beginSourceFile() {
 void writeOwnHeaderInclude() {
     FILE *saved = output.currentOutput;
     output.currentOutput = output.implementationFile;
-    emit("#include \"" + sourceNames.headerInclude + "\"\n\n");
+    emit("#include \"" + translatedSource().headerInclude + "\"\n\n");
     output.preambleSize = std::ftell(output.implementationFile);
     output.currentOutput = saved;
 }
@@ -162,7 +168,7 @@ void endSourceFile() {
     if (output.writingHeader)
         switchToImplementation();
     if (output.mainOpened) {
-        if (project.isMainTranslation) {
+        if (translatedSource().isMain) {
             callProgramMainIfUncalled();
             emit(output.mainParts == 0 ? "\nreturn 0;\n}\n" : "}\n");
         }
@@ -175,9 +181,9 @@ void endSourceFile() {
         closeFunctionDefinition();
     checkForwardCalls();
     appendFunctions();
-    if (project.isMainTranslation)
+    if (translatedSource().isMain)
         writeMainForProgramFunction();
-    if (!project.discardingOutput && !output.failedFile) {
+    if (!translatedSource().declarationsOnly && !output.failedFile) {
         try {
             writeMainPieces();
         } catch (const OutputWriteError &) {
@@ -188,15 +194,15 @@ void endSourceFile() {
     }
     std::string failure = closeOutputs();
     output.currentOutput = output.savedImplementation = nullptr;
-    if (project.discardingOutput)
+    if (translatedSource().declarationsOnly)
         return;
     if (!failure.empty()) {
         removePartialOutputs();
         throw OutputWriteError(failure);
     }
     // The header first: the incremental test reads the implementation's time.
-    for (const std::string *path : {&sourceNames.headerPath, &sourceNames.cppName}) {
-        bool placed = path == &sourceNames.cppName ? placeImplementation(partialOutputName(*path), *path)
+    for (const std::string *path : {&translatedSource().headerPath, &translatedSource().cppPath}) {
+        bool placed = path == &translatedSource().cppPath ? placeImplementation(partialOutputName(*path), *path)
                                                    : std::rename(partialOutputName(*path).c_str(), path->c_str()) == 0;
         if (!placed) {
             std::string cause = std::strerror(errno);
@@ -206,26 +212,32 @@ void endSourceFile() {
     }
 }
 
+void endSourceFileAfterFailure() {
+    try {
+        endSourceFile();
+    } catch (...) {
+        // What the end could not finish is closed and thrown away.
+        for (FILE **file : {&output.headerFile, &output.implementationFile, &output.functionsFile})
+            closeFile(*file);
+        output.currentOutput = output.savedImplementation = nullptr;
+        if (!translatedSource().declarationsOnly)
+            removePartialOutputs();
+        throw;
+    }
+}
+
 void lineEnd() {
-    output.lineCounter++;
+    countLineEnd();
     newlineOnce();
 }
 
 void writeComment(const std::string &tokenText) {
     emit("//" + tokenText.substr(1));
-    output.lineCounter++;
-}
-
-void countLinesIn(const std::string &tokenText) {
-    for (size_t i = 0; i < tokenText.size(); i++) {
-        if (tokenText[i] == '\n' || (tokenText[i] == '\r' && (i + 1 >= tokenText.size() || tokenText[i + 1] != '\n')))
-            output.lineCounter++;
-    }
+    countLineEnd();
 }
 
 void beginInclude() {
     output.blankLines = 0;
-    output.includeSeen = true;
     emit("#include ");
 }
 
@@ -263,7 +275,7 @@ void openMainIfNeeded() {
         continueMainIfLong();
         return;
     }
-    if (!project.isMainTranslation) {
+    if (!translatedSource().isMain) {
         // Only the main source has a main to run statements in, and C++
         // takes no statement at file level.
         reportError(E_STATEMENT_OUTSIDE_FUNCTION);
@@ -288,7 +300,7 @@ void openMainIfNeeded() {
 // Parts are named after the source so that sources never share one.
 static std::string mainPartName(int part) {
     std::string name = "_vel_main_";
-    for (char c : sourceNames.fileName)
+    for (char c : translatedSource().fileName)
         name += (isalnum((unsigned char)c) || c == '_') ? c : '_';
     return name + "_" + std::to_string(part);
 }
@@ -301,7 +313,7 @@ void endTopLevelStatement() {
 }
 
 void continueMainIfLong() {
-    if (!output.mainOpened || !project.isMainTranslation || output.writingHeader ||
+    if (!output.mainOpened || !translatedSource().isMain || output.writingHeader ||
         output.mainPartStatements < MAIN_PART_STATEMENTS)
         return;
     output.mainPartStatements = 0;

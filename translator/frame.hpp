@@ -26,13 +26,14 @@ std::string stampLine(const std::string &stamp);
 void beginSourceFile();
 // Writes the epilogue when main is open and closes both files; safe to call twice.
 void endSourceFile();
+// endSourceFile after the parse ended in an exception: the files are
+// complete and closed, or closed and removed when that fails too.
+void endSourceFileAfterFailure();
 void writeOwnHeaderInclude();
 
 // A line end consumed at statement level: counted, and at most one blank line kept.
 void lineEnd();
 void writeComment(const std::string &tokenText);
-// Adds the line ends inside a token that spans lines (native blocks, templates).
-void countLinesIn(const std::string &tokenText);
 
 void beginInclude();
 void includeQuoted(const std::string &literal);

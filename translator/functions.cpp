@@ -1,9 +1,9 @@
 #include "translator/functions.hpp"
+#include "translator/translation_job.hpp"
 
 #include <cctype>
 #include <unordered_set>
 
-#include "driver/project.hpp"
 #include "semantics/builtins.hpp"
 #include "semantics/classes.hpp"
 #include "semantics/functions.hpp"
@@ -89,7 +89,7 @@ void checkReturnedType(int declared, const ExprValue &value) {
 }  // namespace
 
 std::string programMainName() {
-    return "_main_" + identifierFrom(sourceNames.fileName);
+    return "_main_" + identifierFrom(translatedSource().fileName);
 }
 
 void noteMainCalled() {
@@ -164,7 +164,7 @@ void setMethodName(const std::string &name) {
 void setFunctionName(const std::string &name) {
     FunctionRecord &record = functionState.record;
     record.name = name;
-    record.source = sourceNames.baseName;
+    record.source = translatedSource().baseName;
     if (scopes.inClass) {
         if (findExact(symbolTable.classMembers.members, name) >= 0)
             reportDuplicateName(name);
@@ -398,7 +398,7 @@ void endFunctionHead() {
         declareExternalMethod(index);
         writeMethodStub();
     }
-    if (state.record.mode != 0 && project.isMainTranslation && !project.discardingOutput)
+    if (state.record.mode != 0 && translatedSource().isMain && !translatedSource().declarationsOnly)
         sourceFunctions.mainRecord = index;
     if (state.external) {
         state.defining = false;

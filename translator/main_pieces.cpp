@@ -1,4 +1,5 @@
 #include "translator/main_pieces.hpp"
+#include "translator/translation_job.hpp"
 
 #include <sys/stat.h>
 #include <fcntl.h>
@@ -10,9 +11,6 @@
 #include <set>
 #include <sstream>
 
-#include "driver/project.hpp"
-#include "driver/settings.hpp"
-#include "driver/toolchain.hpp"
 #include "translator/frame.hpp"
 #include "translator/output.hpp"
 
@@ -101,7 +99,7 @@ bool sameTime(const std::string &path) {
 }
 
 std::string objectOf(const std::string &cppFile) {
-    return cppFile.substr(0, cppFile.rfind('.')) + toolchainSettings.extension;
+    return cppFile.substr(0, cppFile.rfind('.')) + translatedSource().objectExtension;
 }
 
 bool objectIsCurrent(const std::string &cppFile) {
@@ -135,7 +133,7 @@ void writeWhole(const std::string &path, const std::string &text) {
 bool keptUnchanged(const std::string &path, const std::string &text) {
     bool found = false;
     std::string existing = readFile(path, found);
-    if (!found || existing != text || driverSettings.rebuildAll || !objectIsCurrent(path))
+    if (!found || existing != text || translatedSource().rebuildAll || !objectIsCurrent(path))
         return false;
     return sameTime(path) && sameTime(objectOf(path));
 }
@@ -168,11 +166,11 @@ std::string partialText(FILE *file, const std::string &path, long size) {
 }
 
 std::string preambleText() {
-    return partialText(output.implementationFile, sourceNames.cppName, output.preambleSize);
+    return partialText(output.implementationFile, translatedSource().cppPath, output.preambleSize);
 }
 
 std::string headerText() {
-    return partialText(output.headerFile, sourceNames.headerPath, -1);
+    return partialText(output.headerFile, translatedSource().headerPath, -1);
 }
 
 // A piece repeats the preamble, so it may hold nothing that defines
@@ -266,7 +264,7 @@ void endMainPieces() {
 }
 
 void writeMainPieces() {
-    const std::string &cppName = sourceNames.cppName, &headerPath = sourceNames.headerPath;
+    const std::string &cppName = translatedSource().cppPath, &headerPath = translatedSource().headerPath;
     int before = recordedPieceCount(headerPath);
     int number = 0;
     lastPieces.split = !output.mainPieces.empty();

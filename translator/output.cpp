@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include "diagnostics/diagnostics.hpp"
+
 OutputState output;
 
 namespace {
@@ -80,7 +82,7 @@ void startLoopMapping(FILE *loop) {
         output.mappings[4] = LineMapping{loop, 0, true};
 }
 
-void mapSourceLine() { mapSourceLine(output.lineCounter); }
+void mapSourceLine() { mapSourceLine(diagnostics.lineCounter); }
 
 void mapSourceLine(int sourceLine) {
     LineMapping *mapping = mappingOf(output.currentOutput);

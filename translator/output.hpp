@@ -27,7 +27,6 @@ struct OutputState {
     FILE *savedImplementation = nullptr;
     FILE *functionsFile = nullptr;   // function definitions, appended after main
     bool writingHeader = false;
-    int lineCounter = 1;       // source line; every diagnostic prints it
     int blankLines = 0;        // line ends written since the last text
     int indentLevel = 0;       // four blanks per level
     int savedIndentImplementation = 0;
@@ -53,7 +52,6 @@ struct OutputState {
     long preambleSize = 0;            // what every piece starts with
     bool inImport = false;
     bool importSeen = false;
-    bool includeSeen = false;
     // The first write that failed: the file it went to and the C library's
     // error number. The outputs of a source with a failed write are thrown
     // away at its end.
@@ -87,7 +85,7 @@ void switchToImplementation();
 // Starts the line directives of a source, which the compiler is to take as
 // sourceName; the three output files must be open.
 void beginLineMapping(const std::string &sourceName);
-// Before text of source line lineCounter at the start of a generated line:
+// Before text of the diagnostics' current source line at the start of a generated line:
 // writes a line directive unless the compiler already counts this line so.
 void mapSourceLine();
 void mapSourceLine(int sourceLine);

@@ -1,8 +1,8 @@
 #include "translator/translator.hpp"
+#include "translator/translation_job.hpp"
 #include "translator/bounded_stack.hpp"
 #include <cctype>
 #include <climits>
-#include "driver/project.hpp"
 #include "semantics/spellings.hpp"
 #include "semantics/native_constants.hpp"
 #include "semantics/reserved_names.hpp"
@@ -187,7 +187,7 @@ void writeTextFor(int declaredType, const std::string &first, const std::string 
 
 std::string labelName(int number) {
     std::string name = "_lab_";
-    for (char c : sourceNames.fileName)
+    for (char c : translatedSource().fileName)
         name += (isalnum((unsigned char)c) || c == '_') ? c : '_';
     return name + std::to_string(number);
 }
@@ -246,7 +246,7 @@ void beginStatement() {
 
 void writeStatementComment(const std::string &tokenText) {
     emit("//" + tokenText.substr(1));
-    output.lineCounter++;
+    countLineEnd();
 }
 
 void writeNative(const std::string &tokenText) {

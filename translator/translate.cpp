@@ -1,4 +1,4 @@
-#include "driver/translate_call.hpp"
+#include "translator/translation_job.hpp"
 #include "lexer/memory_input.hpp"
 #include "lexer/pooled_token.hpp"
 #include "translator/frame.hpp"
@@ -8,22 +8,36 @@
 #include "VLParser.hpp"
 #include <iterator>
 
-void translateStream(std::istream &input, const std::string &sourceName) {
+namespace {
+
+SourceToTranslate sourceInTranslation;
+
+}  // namespace
+
+const SourceToTranslate &translatedSource() { return sourceInTranslation; }
+
+TranslationResult translateStream(std::istream &input, const SourceToTranslate &source) {
+    sourceInTranslation = source;
+    beginSourceReports(source.sourceName);
     MemoryInputBuffer text{std::string(std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>())};
     VLLexer lexer(text);
     lexer.readFromMemory(text);
     lexer.setTokenObjectFactory(&PooledToken::factory);
-    lexer.setFilename(sourceName);
+    lexer.setFilename(source.sourceName);
     ReservedWordFilter names(lexer);
     OneLineBranchFilter branches(names);
     VLParser parser(branches);
     parser.readTokensFrom(branches);
-    parser.setFilename(sourceName);
+    parser.setFilename(source.sourceName);
     try {
         parser.sourceFile();
     } catch (...) {
         // The files must be complete and closed whatever ended the parse.
-        endSourceFile();
+        endSourceFileAfterFailure();
         throw;
     }
+    TranslationResult result;
+    result.errorCount = diagnostics.errorCount;
+    result.lineCount = diagnostics.lineCounter - 1;
+    return result;
 }

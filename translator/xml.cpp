@@ -20,7 +20,6 @@ struct XmlState {
     std::string key;           // key of the current element
     std::string closeName;     // name the closing tag must carry
     std::string attributes;    // entries of the current element's attributes
-    bool idPending = false;    // the attribute being read keys the element
     bool idUsed = false;       // the current element is keyed by its id
     std::string elementName;   // name of the element being opened
     std::vector<std::string> tagStack;
@@ -170,7 +169,7 @@ void openXmlElement(const std::string &openTagText) {
     }
     xml.elementName = openTagText.substr(1);
     xml.key = xml.closeName = xml.elementName;
-    xml.idPending = xml.idUsed = false;
+    xml.idUsed = false;
     xml.attributes.clear();
     xml.tagStack.push_back(xml.elementName);
     xml.needComma = xml.afterChild = xml.root;
@@ -222,7 +221,7 @@ void closeXmlElement(const std::string &closeTagText) {
     // Reported on the closing tag's own line, before its line end counts.
     if (name != xml.closeName)
         reportNamed(E_UNBALANCED_XML, closeTagText);
-    output.lineCounter++;
+    countLineEnd();
     // A nested element opened two braces: its own and its entry's.
     emit(xml.tagStack.empty() ? "}" : "}}");
     xml.afterChild = true;

@@ -95,7 +95,7 @@ protected:
 };
 
 TEST_F(BuiltinChecks, CountsWithOptionalArgumentsAndPlurals) {
-    driverSettings.currentSourceName = "a.vel";
+    diagnostics.sourceName = "a.vel";
     EXPECT_EQ(check(false, "find", T_TEXT, {T_TEXT}), "");
     EXPECT_EQ(check(false, "find", T_TEXT, {T_TEXT, T_INTEGER}), "");
     EXPECT_NE(check(false, "find", T_TEXT, {}).find("\"find\" requires 1 argument, 0 found."), std::string::npos);
@@ -108,7 +108,7 @@ TEST_F(BuiltinChecks, CountsWithOptionalArgumentsAndPlurals) {
 }
 
 TEST_F(BuiltinChecks, TheOneOrSecondArgumentIsTypeChecked) {
-    driverSettings.currentSourceName = "a.vel";
+    diagnostics.sourceName = "a.vel";
     EXPECT_NE(check(true, "sqrt", 0, {T_ARRAY}).find("\"sqrt\" called with bad arguments"), std::string::npos);
     // Of two arguments only the second is checked.
     EXPECT_EQ(check(false, "insert", T_ARRAY, {T_ARRAY, T_INTEGER}), "");

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "diagnostics/diagnostics.hpp"
-#include "driver/settings.hpp"
 #include "semantics/spellings.hpp"
 #include "semantics/types.hpp"
 #include "translator/output.hpp"
@@ -14,8 +13,8 @@ class Spellings : public ::testing::Test {
 protected:
     void SetUp() override {
         resetEmissionState();
-        driverSettings.currentSourceName = "a.vel";
-        output.lineCounter = 7;
+        diagnostics.sourceName = "a.vel";
+        diagnostics.lineCounter = 7;
         diagnostics.errorCount = 0;
     }
 };
@@ -79,13 +78,9 @@ TEST_F(Spellings, NilByType) {
     EXPECT_EQ(nilFor(T_PLACEHOLDER), "false");
 }
 
-TEST_F(Spellings, TemporariesAndPendingCasts) {
+TEST_F(Spellings, TemporariesAreNumberedInTurn) {
     EXPECT_EQ(newTemp(), "_I_1");
     EXPECT_EQ(newTemp(), "_I_2");
-    EXPECT_EQ(applyPendingCast("p"), "p");
-    emission.pendingCastPrefix = castElement(T_REALARRAY);
-    EXPECT_EQ(applyPendingCast("a.at(i)"), "(double)(a.at(i))");
-    EXPECT_EQ(applyPendingCast("q"), "q");
 }
 
 TEST_F(Spellings, SwapOfSameTypes) {

@@ -9,8 +9,8 @@ class DiagnosticsTest : public DriverStateTest {
 protected:
     void SetUp() override {
         DriverStateTest::SetUp();
-        driverSettings.currentSourceName = "a.vel";
-        output.lineCounter = 7;
+        diagnostics.sourceName = "a.vel";
+        diagnostics.lineCounter = 7;
         testing::internal::CaptureStdout();
         capturing = true;
     }
@@ -85,7 +85,7 @@ TEST_F(DiagnosticsTest, UnknownActionHasNoFullStop) {
 TEST_F(DiagnosticsTest, FormattedReportsFillTemplatesInOrder) {
     typeState.currentType = T_TEXT;
     reportOperands(W_ADD, T_INTEGER, T_TEXT);
-    reportRequiredKind(1);
+    reportRequiredKind(1, typeState.currentType);
     reportRedeclaration("v", W_IN_CLASS);
     reportRedeclaration("w", W_SCOPE_NONE);
     reportAssignment(T_INTEGER, T_REAL);
@@ -133,37 +133,55 @@ TEST_F(DiagnosticsTest, FillPlaceholderWithoutPlaceChangesNothing) {
     EXPECT_EQ(diagnostics.messageBuffer, "-$");
 }
 
+TEST_F(DiagnosticsTest, ANewSourceStartsAtLineOneWithoutErrors) {
+    diagnostics.errorCount = 3;
+    beginSourceReports("b.vel");
+    EXPECT_EQ(diagnostics.errorCount, 0);
+    reportError(E_ILLEGAL_INTERVAL);
+    countLineEnd();
+    reportError(E_ILLEGAL_INTERVAL);
+    EXPECT_EQ(captured(), "b.vel L1: illegal interval.\nb.vel L2: illegal interval.\n");
+}
+
+TEST_F(DiagnosticsTest, LinesInsideATextCountEachKindOfLineEnd) {
+    diagnostics.lineCounter = 1;
+    countLinesIn("a\nb\r\nc\rd");
+    EXPECT_EQ(diagnostics.lineCounter, 4);
+    countLinesIn("tail\r");
+    EXPECT_EQ(diagnostics.lineCounter, 5);
+    countLinesIn("no line end");
+    EXPECT_EQ(diagnostics.lineCounter, 5);
+}
+
 TEST_F(DiagnosticsTest, SummaryCountsLinesBeforeCounter) {
-    output.lineCounter = 5;
-    printSummary(0);
+    diagnostics.lineCounter = 5;
+    printSummary(0, false);
     EXPECT_EQ(captured(), "a.vel, compiled 4 lines\n");
 }
 
 TEST_F(DiagnosticsTest, QuietSummaryWithoutErrorsWritesNothing) {
-    driverSettings.quiet = true;
-    printSummary(0);
+    printSummary(0, true);
     EXPECT_EQ(captured(), "");
 }
 
 TEST_F(DiagnosticsTest, SummaryWithErrorsIsWrittenEvenWhenQuiet) {
-    driverSettings.quiet = true;
-    output.lineCounter = 3;
-    printSummary(1);
-    printSummary(4);
+    diagnostics.lineCounter = 3;
+    printSummary(1, true);
+    printSummary(4, true);
     EXPECT_EQ(captured(),
               "a.vel, compiled 2 lines, there is 1 error\n"
               "a.vel, compiled 2 lines, there are 4 errors\n");
 }
 
-TEST_F(DiagnosticsTest, SummaryWithErrorsMarksCppAndObjectOlderThanSource) {
+TEST_F(DiagnosticsTest, StaleMarkMakesCppAndObjectOlderThanSource) {
     writeFile("a.vel", "x\n");
     writeFile("a.cpp", "");
     writeFile("a.o", "");
     setModificationTime("a.vel", 1000000);
+    driverSettings.currentSourceName = "a.vel";
     sourceNames.cppName = "a.cpp";
     sourceNames.objectName = "a.o";
-    printSummary(2);
-    captured();
+    markSourceStale();
     EXPECT_EQ(modificationTime("a.cpp"), 1000000 - 2);
     EXPECT_EQ(modificationTime("a.o"), 1000000 - 2);
 }

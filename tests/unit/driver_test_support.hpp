@@ -32,7 +32,7 @@ protected:
         toolchainSettings = ToolchainSettings();
         sourceNames = SourceNames();
         diagnostics = DiagnosticsState();
-        output.lineCounter = 1;
+        diagnostics.lineCounter = 1;
         resetProject();
     }
 

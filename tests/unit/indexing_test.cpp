@@ -3,7 +3,6 @@
 #include <string>
 
 #include "diagnostics/diagnostics.hpp"
-#include "driver/settings.hpp"
 #include "semantics/indexing.hpp"
 #include "semantics/types.hpp"
 #include "translator/output.hpp"
@@ -13,8 +12,8 @@ namespace {
 class Indexing : public ::testing::Test {
 protected:
     void SetUp() override {
-        driverSettings.currentSourceName = "a.vel";
-        output.lineCounter = 7;
+        diagnostics.sourceName = "a.vel";
+        diagnostics.lineCounter = 7;
         diagnostics.errorCount = 0;
     }
 };

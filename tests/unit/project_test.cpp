@@ -295,22 +295,28 @@ struct FakeTranslator {
     static std::map<std::string, int> errors;
     static std::string lastInput;
 
-    static void translate(std::istream &input, const std::string &sourceName) {
-        (project.discardingOutput ? declarationsRead : translated).push_back(sourceName);
+    static TranslationResult translate(std::istream &input, const SourceToTranslate &source) {
+        const std::string &sourceName = source.sourceName;
+        (source.declarationsOnly ? declarationsRead : translated).push_back(sourceName);
         if (noisy) {
             std::printf("translating %s\n", sourceName.c_str());
             std::fprintf(stderr, "translating %s\n", sourceName.c_str());
         }
         lastInput.assign(std::istreambuf_iterator<char>(input), {});
-        output.lineCounter = 1 + static_cast<int>(std::count(lastInput.begin(), lastInput.end(), '\n'));
+        diagnostics.lineCounter = 1 + static_cast<int>(std::count(lastInput.begin(), lastInput.end(), '\n'));
+        diagnostics.sourceName = sourceName;
         diagnostics.errorCount = errors[sourceName];
         // Like the translator, a source read for its declarations writes nothing.
-        if (!project.discardingOutput)
-            std::ofstream(sourceNames.cppName) << "// " << sourceName << "\n";
+        if (!source.declarationsOnly)
+            std::ofstream(source.cppPath) << "// " << sourceName << "\n";
         if (sourceName.find("lexfail") != std::string::npos)
             throw antlr::ANTLRException("unexpected char: '@'");
         if (sourceName.find("stdfail") != std::string::npos)
             throw std::runtime_error("out of memory");
+        TranslationResult result;
+        result.errorCount = diagnostics.errorCount;
+        result.lineCount = diagnostics.lineCounter - 1;
+        return result;
     }
 };
 std::vector<std::string> FakeTranslator::translated;
@@ -579,7 +585,6 @@ TEST_F(ProjectRunTest, SourceReadForDeclarationsLeavesNoTrace) {
     EXPECT_FALSE(partialOutputLeft());
     EXPECT_EQ(project.runErrorTotal, 1);
     EXPECT_EQ(diagnostics.errorCount, 1);
-    EXPECT_FALSE(project.discardingOutput);
     EXPECT_FALSE(std::filesystem::exists(temporaryFile));
 }
 

@@ -6,11 +6,11 @@
 #include <sstream>
 #include <string>
 
-#include "driver/translate_call.hpp"
 #include "driver_test_support.hpp"
 #include "semantics/symbols.hpp"
 #include "translator/frame.hpp"
 #include "translator/statements.hpp"
+#include "translator/translation_job.hpp"
 
 namespace {
 
@@ -19,12 +19,10 @@ protected:
     void SetUp() override {
         DriverStateTest::SetUp();
         resetSymbolTable();
-        sourceNames.cppName = "prog.cpp";
-        sourceNames.headerPath = "prog.hpp";
-        sourceNames.headerInclude = "prog.hpp";
-        sourceNames.fileName = "prog";
-        driverSettings.currentSourceName = "prog.vel";
-        project.isMainTranslation = true;
+        source.sourceName = "prog.vel";
+        source.baseName = source.fileName = "prog";
+        source.cppPath = "prog.cpp";
+        source.headerPath = source.headerInclude = "prog.hpp";
     }
 
     void TearDown() override {
@@ -33,11 +31,11 @@ protected:
     }
 
     // Translates source; returns what it printed, leaves the C++ in cpp.
-    std::string translate(const std::string &source) {
-        std::istringstream input(source);
+    std::string translate(const std::string &text) {
+        std::istringstream input(text);
         testing::internal::CaptureStdout();
         try {
-            translateStream(input, "prog.vel");
+            translateStream(input, source);
         } catch (const std::exception &e) {
             thrown = e.what();
         }
@@ -51,6 +49,7 @@ protected:
         return std::string(depth, '(') + "1" + std::string(depth, ')');
     }
 
+    SourceToTranslate source;   // what the driver would tell the translator of prog.vel
     std::string cpp, header, thrown;
 };
 
@@ -203,12 +202,28 @@ TEST_F(TranslatorTest, MainGoesOnInFurtherFunctionsPastItsStatementLimit) {
     EXPECT_EQ(cpp.find("return 0;", second), std::string::npos);
 }
 
+TEST_F(TranslatorTest, TheResultGivesTheErrorsAndLinesOfTheSource) {
+    std::istringstream input("int a = 1\nprint b\nprint c\n\n");
+    testing::internal::CaptureStdout();
+    TranslationResult result = translateStream(input, source);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "prog.vel L2: \"b\" not declared\nprog.vel L3: \"c\" not declared\n");
+    EXPECT_EQ(result.errorCount, 2);
+    EXPECT_EQ(result.lineCount, 4);
+    // A source named otherwise is reported under its own name from line 1.
+    source.sourceName = "other.vel";
+    std::istringstream second("print d\n");
+    testing::internal::CaptureStdout();
+    result = translateStream(second, source);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "other.vel L1: \"d\" not declared\n");
+    EXPECT_EQ(result.errorCount, 1);
+    EXPECT_EQ(result.lineCount, 1);
+}
+
 TEST_F(TranslatorTest, SourceReadForItsDeclarationsWritesNoFile) {
     std::remove("prog.cpp");
     std::remove("prog.hpp");
-    project.discardingOutput = true;
+    source.declarationsOnly = true;
     translate("int kept = 1\nprint kept\n");
-    project.discardingOutput = false;
     EXPECT_FALSE(std::ifstream("prog.cpp").good());
     EXPECT_FALSE(std::ifstream("prog.hpp").good());
     EXPECT_FALSE(partialOutputLeft());
@@ -217,9 +232,11 @@ TEST_F(TranslatorTest, SourceReadForItsDeclarationsWritesNoFile) {
 }
 
 TEST_F(TranslatorTest, LabelsAreIdentifiersWhateverTheFileName) {
-    sourceNames.fileName = "my-prog.v2";
+    source.fileName = "my-prog.v2";
+    translate("");
     EXPECT_EQ(labelName(4), "_lab_my_prog_v24");
-    sourceNames.fileName = "prog_1";
+    source.fileName = "prog_1";
+    translate("");
     EXPECT_EQ(labelName(0), "_lab_prog_10");
 }
 
@@ -328,18 +345,18 @@ namespace {
 // An included source has no main: its declarations and functions are
 // translated, but a statement would land at file level, which C++ refuses.
 TEST_F(TranslatorTest, StatementsOfAnIncludedSourceAreReportedNotWrittenAtFileLevel) {
-    const std::string source = "int count = 1\n"
-                               "int twice(int n)\n"
-                               "return n * 2\n"
-                               "print twice(count)\n"
-                               "twice(3)\n"
-                               "count = 2\n"
-                               "# a comment\n";
-    EXPECT_EQ(translate(source), "");
+    const std::string text = "int count = 1\n"
+                             "int twice(int n)\n"
+                             "return n * 2\n"
+                             "print twice(count)\n"
+                             "twice(3)\n"
+                             "count = 2\n"
+                             "# a comment\n";
+    EXPECT_EQ(translate(text), "");
     EXPECT_EQ(diagnostics.errorCount, 0);
     resetSymbolTable();
-    project.isMainTranslation = false;
-    EXPECT_EQ(translate(source), "prog.vel L4: statement outside function.\n"
+    source.isMain = false;
+    EXPECT_EQ(translate(text), "prog.vel L4: statement outside function.\n"
                                  "prog.vel L5: statement outside function.\n"
                                  "prog.vel L6: statement outside function.\n");
     EXPECT_EQ(diagnostics.errorCount, 3);

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "diagnostics/diagnostics.hpp"
-#include "driver/settings.hpp"
 #include "semantics/types.hpp"
 #include "translator/output.hpp"
 
@@ -14,8 +13,8 @@ class TypeModel : public ::testing::Test {
 protected:
     void SetUp() override {
         resetTypeState();
-        driverSettings.currentSourceName = "a.vel";
-        output.lineCounter = 7;
+        diagnostics.sourceName = "a.vel";
+        diagnostics.lineCounter = 7;
         diagnostics.errorCount = 0;
     }
 

@@ -1,0 +1,105 @@
+#include "translator/look_ahead.hpp"
+
+#include "VLTokenTypes.hpp"
+
+namespace {
+using Token = VLTokenTypes;
+}  // namespace
+
+// Whether a declaration starts here: modifiers, then a type and a name
+// (at top level also several types, or "class"). Looked at token by
+// token rather than tried, which would throw for every other statement.
+bool LookAhead::declarationAhead(bool topLevel) {
+    unsigned i = 1;
+    while (isModifierToken(LA(i)))
+        i++;
+    if (topLevel && LA(i) == Token::LITERAL_class)
+        return LA(i + 1) == Token::IDENT;
+    if (!skipTypeAhead(i))
+        return false;
+    while (topLevel && LA(i) == Token::COMMA) {
+        i++;
+        if (!skipTypeAhead(i))
+            return false;
+    }
+    return LA(i) == Token::IDENT;
+}
+
+// Whether a class definition starts here: modifiers, "class", a name.
+bool LookAhead::classAhead() {
+    unsigned i = 1;
+    while (isModifierToken(LA(i)))
+        i++;
+    return LA(i) == Token::LITERAL_class && LA(i + 1) == Token::IDENT;
+}
+
+// Whether a function definition starts here: modifiers, one or more
+// keyword types separated by commas, a name and "(".
+bool LookAhead::functionDefinitionAhead() {
+    unsigned i = 1;
+    while (isModifierToken(LA(i)))
+        i++;
+    // A class name as the return type: "Point origin()".
+    if (LA(i) == Token::IDENT && LA(i + 1) == Token::IDENT && LA(i + 2) == Token::LEFTPAR)
+        return true;
+    if (!isTypeKeywordToken(LA(i)) || !skipTypeAhead(i))
+        return false;
+    while (LA(i) == Token::COMMA) {
+        i++;
+        while (LA(i) == Token::EOL)
+            i++;
+        if (!isTypeKeywordToken(LA(i)) || !skipTypeAhead(i))
+            return false;
+    }
+    return LA(i) == Token::IDENT && LA(i + 1) == Token::LEFTPAR;
+}
+
+// Steps over one type; false when none starts at i.
+bool LookAhead::skipTypeAhead(unsigned &i) {
+    if (isTypeKeywordToken(LA(i))) {
+        i++;
+    } else if (LA(i) == Token::IDENT) {
+        i++;
+        while (LA(i) == Token::DOT && LA(i + 1) == Token::IDENT)
+            i += 2;
+    } else {
+        return false;
+    }
+    while (LA(i) == Token::LEFTSQUARE && LA(i + 1) == Token::RIGHTSQUARE)
+        i += 2;
+    return true;
+}
+
+bool LookAhead::isModifierToken(int type) {
+    return type == Token::LITERAL_private || type == Token::LITERAL_protected || type == Token::LITERAL_static ||
+           type == Token::LITERAL_volatile || type == Token::LITERAL_inline || type == Token::LITERAL_const;
+}
+
+bool LookAhead::isTypeKeywordToken(int type) {
+    switch (type) {
+    case Token::LITERAL_void: case Token::LITERAL_bool: case Token::LITERAL_byte: case Token::LITERAL_number: case Token::LITERAL_int:
+    case Token::LITERAL_real: case Token::LITERAL_integer: case Token::LITERAL_natural: case Token::LITERAL_var: case Token::LITERAL_array:
+    case Token::LITERAL_dict: case Token::LITERAL_file: case Token::LITERAL_text: case Token::LITERAL_cstring: case Token::LITERAL_function:
+    case Token::LITERAL_char: case Token::LITERAL_object:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// After the subject of an if: a line end, then a line that starts with
+// a comparison or "in", makes it a composite if.
+bool LookAhead::compositeIfAhead() {
+    if (LA(1) != Token::EOL && LA(1) != Token::COLON)
+        return false;
+    unsigned i = 2;
+    while (LA(i) == Token::EOL)
+        i++;
+    switch (LA(i)) {
+    case Token::LESSER: case Token::GREATER: case Token::EQUAL: case Token::LESS_EQUAL: case Token::GREAT_EQUAL:
+    case Token::NOT_EQUAL: case Token::PASDIFF: case Token::LITERAL_in:
+        return true;
+    default:
+        return false;
+    }
+}

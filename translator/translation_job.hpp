@@ -1,0 +1,62 @@
+#pragma once
+// What the driver asks of the translator for one source, and what it gets
+// back. Everything a translation needs to know of the run comes in here, so
+// that nothing below the driver reads the driver's state.
+#include <istream>
+#include <string>
+#include <vector>
+
+// Generated files always use these; they are not configurable.
+constexpr const char *cppExtension = ".cpp";
+constexpr const char *headerExtension = ".hpp";
+
+// What a source is translated as. The outputs differ (only the main source
+// defines main(); only a main source no other source includes keeps its
+// file-level variables to itself), so outputs of one role are never reused
+// in another.
+enum class SourceRole {
+    unread,        // no header has been read for the entry
+    unrecorded,    // its header names no role
+    included,      // a source the main source includes, directly or not
+    includedMain,  // the main source, which another source includes back
+    program,       // the main source, included by no other
+};
+
+// The line of a header that records the role it was translated in; the
+// driver reads it back to decide whether the outputs may be reused.
+std::string roleLine(SourceRole role);
+
+struct SourceToTranslate {
+    std::string sourceName;      // the source's path, as messages name it
+    std::string baseName;        // the source without ".vel": where classes and functions come from
+    std::string fileName;        // baseName without its directory
+    std::string cppPath;         // the implementation file to write
+    std::string headerPath;      // the header file to write
+    std::string headerInclude;   // the name the implementation includes the header by
+    SourceRole role = SourceRole::includedMain;
+    bool isMain = true;
+    bool declarationsOnly = false;     // read for what it declares: nothing is written
+    std::vector<std::string> headers;  // included by every implementation after the prologue
+    bool mapLines = false;             // line directives give the C++ its Velmora lines
+    std::string integerSuffix = "ULL"; // of unsigned literals
+    std::string buildStamp;            // recorded in the header
+    // Main goes on in implementation files of their own (main_pieces.hpp);
+    // a piece keeps its object unless it changed or all is rebuilt.
+    bool splitMain = false;
+    bool rebuildAll = false;
+    std::string objectExtension = ".o";
+};
+
+struct TranslationResult {
+    int errorCount = 0;
+    int lineCount = 0;           // lines of the source read
+};
+
+// Builds the lexer and the parser on the source's text and runs the start
+// rule, which writes the two files. It may throw antlr::ANTLRException
+// (lexical errors), OutputWriteError or std::exception; the files are
+// complete and closed, or removed, on every path.
+TranslationResult translateStream(std::istream &input, const SourceToTranslate &source);
+
+// The source being translated, for the rules.
+const SourceToTranslate &translatedSource();
