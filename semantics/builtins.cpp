@@ -281,7 +281,7 @@ bool checkArguments(const BuiltinRow &row, int declaredCount, const std::int32_t
         checked = 1;
     if (checked >= 0 && checked < slots && types[checked] != 0 &&
         resultOf(types[checked] & ~BUILTIN_OPTIONAL, found[checked]) == 0) {
-        reportError(E_BAD_ARGUMENTS);
+        reportNamed(E_BAD_ARGUMENTS, row.name);
         return false;
     }
     return true;

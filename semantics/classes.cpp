@@ -44,6 +44,15 @@ int findClass(const std::string &name) {
     return found == classes.byName.end() ? -1 : found->second;
 }
 
+int classWithMember(const std::string &name) {
+    for (size_t i = 0; i < classes.records.size(); i++) {
+        int index = static_cast<int>(i);
+        if (findClassMethod(index, name) >= 0 || findClassAttribute(index, name) != nullptr)
+            return index;
+    }
+    return -1;
+}
+
 ClassRecord &classRecord(int index) { return classes.records[static_cast<size_t>(index)]; }
 
 int findClassMethod(int classIndex, const std::string &name) {

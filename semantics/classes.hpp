@@ -8,6 +8,14 @@
 
 #include "semantics/symbols.hpp"
 
+// The initial value of an attribute, given in the constructor: the
+// statement and the source line it was declared on, which a run-time error
+// of the value names.
+struct AttributeInitializer {
+    std::string statement;  // "name=value;"
+    int sourceLine = 0;
+};
+
 struct ClassRecord {
     std::string name;
     std::string emittedName;     // its C++ name
@@ -16,7 +24,7 @@ struct ClassRecord {
     ClassMembers members;        // attributes, searched by the symbol table
     std::vector<int> methods;    // function records, in definition order
     int constructor = -1;        // the function record of the constructor
-    std::vector<std::string> attributeInitializers;  // "name=value;" in declaration order
+    std::vector<AttributeInitializer> attributeInitializers;  // in declaration order
     std::vector<std::string> staticAttributes;       // names of the static attributes
     bool hasConstructor = false;
     bool isDom = false;
@@ -36,6 +44,10 @@ int findClassMethod(int classIndex, const std::string &name);
 // class that declares it.
 Symbol *findClassAttribute(int classIndex, const std::string &name, int *owner = nullptr);
 bool isStaticAttribute(int classIndex, const std::string &name);
+// The first class, in definition order, with a method or attribute of this
+// name (its own or a base's), or -1: what an element of an array or dict
+// whose member is used must be.
+int classWithMember(const std::string &name);
 // Whether `derived` is `base` or inherits from it.
 bool inheritsFrom(int derived, int base);
 void resetClassTable();

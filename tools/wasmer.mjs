@@ -292,16 +292,23 @@ const RUNTIME_FUNCTIONS = new Set([
   'memmove', 'memset', 'realloc', 'sbrk', 'strcmp', 'strlen',
 ]);
 
+// libvel's classes whose names do not begin with "vel" or "_".
+const RUNTIME_CLASSES = new Set(['dict', 'dyn', 'text']);
+
 // The Velmora name of a function of the module's name section, or '' for
 // functions of libvel, the C++ library and the C library. velc writes the
 // program's functions under their own names ("f(int, text)" in the name
-// section), a name C++ reserves with a "_" more, and its top-level code
-// into main and "_vel_main_..." functions; libvel's are members, operators
-// or begin with "vel" or "_".
+// section), methods as "Class::f(int)", a name C++ reserves with a "_"
+// more, and its top-level code into main and "_vel_main_..." functions;
+// libvel's begin with "vel" or "_", or are operators or members of its own
+// classes and of std. A method is named without its class, as run-time
+// errors name it.
 function velmoraFunctionOf(frameName) {
-  const call = /^([A-Za-z][A-Za-z0-9_]*)\(/.exec(frameName ?? '');
+  const call = /^(?:([A-Za-z][A-Za-z0-9_]*)::)?([A-Za-z][A-Za-z0-9_]*)\(/.exec(frameName ?? '');
   if (!call) return '';
-  const name = call[1];
+  const owner = call[1];
+  const name = call[2];
+  if (owner && (owner.startsWith('vel') || RUNTIME_CLASSES.has(owner) || name === 'operator')) return '';
   if (RUNTIME_FUNCTIONS.has(name) || name.startsWith('vel') || name.startsWith('emscripten')) return '';
   if (name === 'main') return 'main';
   return name.endsWith('_') ? name.slice(0, -1) : name;

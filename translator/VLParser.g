@@ -44,6 +44,18 @@ public:
     }
     // Recovery inside a statement: the rest of its line is skipped.
     void skipRestOfLine() { consumeUntil(EOL); }
+    // Recovery inside a call's arguments: up to the ")" that closes the
+    // call, so that the statement around it goes on.
+    void skipToCallEnd() {
+        int depth = 0;
+        while (LA(1) != EOL && LA(1) != antlr::Token::EOF_TYPE) {
+            if (LA(1) == RIGHTPAR && depth-- == 0)
+                return;
+            if (LA(1) == LEFTPAR)
+                depth++;
+            consume();
+        }
+    }
     // Whether a declaration starts here: modifiers, then a type and a name
     // (at top level also several types, or "class"). Looked at token by
     // token rather than tried, which would throw for every other statement.
@@ -293,7 +305,7 @@ topLevelItem
         { continueMainIfLong(); beginStatement(); }
         xmlStatement
         { endTopLevelStatement(); }
-    |   { openMainIfNeeded(); }
+    |   { openMainIfNeeded(); beginTopLevelStatement(LA(1) == LITERAL_while || LA(1) == LITERAL_for || LA(1) == LITERAL_do); }
         statement
         { output.blankLines = 0; endTopLevelStatement(); }
     ;
@@ -393,8 +405,10 @@ parameter { ExprValue v; }
         (   n:IDENT { parameterName(n->getText()); }
         |   { parameterUnnamed(); }
         )
-        ( EQUAL v=expression { parameterDefault(v); } )?
-        { endParameter(); }
+        (   EQUAL { beginParameterDefault(); }
+            v=expression { endParameterDefault(); parameterDefault(v); }
+        )?
+        { endParameterDefault(); endParameter(); }
     ;
 
 functionBody
@@ -478,7 +492,7 @@ bodyStatement
 // nothing is written for it.
 superCall { ExprValue v; }
     :   "super" { beginSuperCall(); }
-        LEFTPAR v=callArguments[std::move(v)] RIGHTPAR
+        LEFTPAR v=callArguments[std::move(v)]
         { endSuperCall(); }
         ( EOL { output.lineCounter++; } | SEMI )
     ;
@@ -1194,15 +1208,18 @@ unaryExpression returns [ExprValue v] { std::string prefix; }
 
 postfixExpression returns [ExprValue v]
     :   ( IDENT LEFTPAR ) => v=functionCall ( options { greedy=true; } : v=memberOrMethod[std::move(v)] )*
-    |   a:ATIDENT { v = beginExternalCall(a->getText()); } LEFTPAR v=callArguments[std::move(v)] RIGHTPAR
+    |   a:ATIDENT { v = beginExternalCall(a->getText()); } LEFTPAR v=callArguments[std::move(v)]
     |   v=nameChain
     |   v=atom ( options { greedy=true; } : v=memberOrMethod[std::move(v)] )*
     ;
 
-// After a call or an atom ("this"): a method, or an attribute of an object.
-memberOrMethod[ExprValue owner] returns [ExprValue v]
+// After a call or an atom ("this", a literal): a method, an attribute of
+// an object, or an element: "mk()[1]", "'abc'[1]", "[4, 5][0]".
+memberOrMethod[ExprValue owner] returns [ExprValue v] { ExprValue index; }
     :   { LA(3) == LEFTPAR }? v=methodCall[std::move(owner)]
     |   DOT m:IDENT { v = memberOfName(std::move(owner), m->getText()); }
+    |   LEFTSQUARE index=expression RIGHTSQUARE
+        { v = indexOfValue(std::move(owner), index, LA(1) == LEFTSQUARE); }
     ;
 
 // A method of the value before the dot: "s.trim()", "'a,b'.split(',')".
@@ -1211,27 +1228,46 @@ methodCall[ExprValue receiver] returns [ExprValue v] { std::string name; }
         // "in" is a keyword and also the name of an array method.
         ( m:IDENT { name = m->getText(); } | "in" { name = "in"; } )
         LEFTPAR { v = beginMethodCall(std::move(receiver), name); }
-        v=callArguments[std::move(v)] RIGHTPAR
+        v=callArguments[std::move(v)]
         { v = endMethodCall(std::move(v)); }
     ;
 
 functionCall returns [ExprValue v]
     :   n:IDENT { v = beginCall(n->getText()); }
-        LEFTPAR v=callArguments[std::move(v)] RIGHTPAR
+        LEFTPAR v=callArguments[std::move(v)]
         { v = endCall(std::move(v)); }
     ;
 
-callArguments[ExprValue call] returns [ExprValue v] { ExprValue a; }
-    :   { v = std::move(call); openArguments(); }
+// The arguments and the closing ")". A syntax error among them is one
+// "bad call syntax" message; the call's checks, which would only see the
+// arguments parsed so far, are left out.
+callArguments[ExprValue call] returns [ExprValue v] { ExprValue a; SyntaxContext outer; }
+    :   { v = std::move(call); openArguments(); outer = enterSyntaxContext(SYNTAX_CALL); }
         ( EOL { output.lineCounter++; } )*
         (   a=expression { addArgument(a); }
             (   COMMA ( EOL { output.lineCounter++; } )*
                 a=expression { addArgument(a); }
             )*
-            ( EOL { output.lineCounter++; } )*
+            // After a failed argument the line end is the statement's.
+            ( { !syntaxContextFailed() }? EOL { output.lineCounter++; } )*
         )?
-        { v = closeArguments(std::move(v)); }
+        RIGHTPAR
+        {
+            bool failed = syntaxContextFailed();
+            restoreSyntaxContext(outer);
+            v = failed ? abandonArguments(v) : closeArguments(std::move(v));
+        }
     ;
+    exception
+    catch [antlr::RecognitionException &ex] {
+        if (guessing()) throw;
+        reportSyntaxFailure(SYNTAX_CALL);
+        restoreSyntaxContext(outer);
+        skipToCallEnd();
+        if (LA(1) == RIGHTPAR)
+            consume();
+        v = abandonArguments(v);
+    }
 
 nameChain returns [ExprValue v] { ExprValue index; ExprValue low; ExprValue high; bool inclusive = true; bool hasHigh = false; bool afterSlice = false; }
     :   n:IDENT { v = beginName(n->getText(), LA(1) == DOT && LA(3) == LEFTPAR); }

@@ -11,6 +11,7 @@
 #include "translator/bounded_stack.hpp"
 #include "translator/classes.hpp"
 #include "translator/declarations.hpp"
+#include "translator/evaluation_order.hpp"
 #include "translator/expressions.hpp"
 #include "translator/functions.hpp"
 #include "translator/output.hpp"
@@ -470,6 +471,30 @@ bool passesUnconverted(int parameter, int argument) {
     return false;
 }
 
+// What a call evaluates in the order written: its arguments, after a
+// receiver that is itself computed by a call (a member call's receiver is
+// evaluated first in C++, but the library's functions take it as their
+// first argument). An alias argument is the caller's variable itself and a
+// function argument a name: neither is a value to hand over.
+std::vector<ExprValue *> orderedOperands(ArgumentLevel &level) {
+    std::vector<ExprValue *> operands;
+    const CallDescriptor &call = level.call;
+    if (call.kind == CALL_SWAP)
+        return operands;
+    if (call.kind == CALL_METHOD && call.receiver.effects)
+        operands.push_back(&level.call.receiver);
+    const FunctionRecord *function = call.kind == CALL_PROGRAM_FUNCTION ? &functionRecord(call.row) : nullptr;
+    for (int i = 0; i < level.count; i++) {
+        if (function != nullptr && i < static_cast<int>(function->parameters.size())) {
+            const ParameterRecord &parameter = function->parameters[static_cast<size_t>(i)];
+            if (parameter.byReference || parameter.functionType)
+                continue;
+        }
+        operands.push_back(&level.arguments[i]);
+    }
+    return operands;
+}
+
 }  // namespace
 
 void resetCallState() {
@@ -589,6 +614,12 @@ ExprValue beginMethodCall(ExprValue receiver, const std::string &method) {
     // works on the command's output.
     if (receiver.type == T_TEXT && receiver.text.compare(0, 7, "system(") == 0)
         receiver.text = receiver.text + ".output()";
+    // A dynamic value without such a built-in method holds an object.
+    if (receiver.type == T_VAR && findMethod(method, T_VAR) < 0) {
+        int holder = classWithMember(method);
+        if (holder >= 0)
+            receiver = objectHeldBy(receiver, holder);
+    }
     CallDescriptor call;
     call.method = method;
     int type = receiver.type;
@@ -657,6 +688,15 @@ void addArgument(const ExprValue &argument) {
     level.arguments[level.count++] = argument;
 }
 
+ExprValue abandonArguments(const ExprValue &call) {
+    calls.levels.pop();
+    ExprValue value;
+    value.text = call.text + "()";
+    value.type = T_UNKNOWN;
+    typeState.currentType = T_UNKNOWN;
+    return value;
+}
+
 ExprValue closeArguments(ExprValue call) {
     ExprValue value = std::move(call);
     if (calls.levels.overflowing()) {
@@ -667,6 +707,7 @@ ExprValue closeArguments(ExprValue call) {
     ArgumentLevel level = std::move(calls.levels.top());
     if (!calls.levels.pop())
         return value;
+    OperandOrder order(orderedOperands(level));
     switch (level.call.kind) {
     case CALL_SWAP:
         if (level.count == 2) {
@@ -709,5 +750,6 @@ ExprValue closeArguments(ExprValue call) {
     value.loose = LOOSE_NONE;
     value.writePath.reset();
     value.root = nullptr;
-    return value;
+    value.effects = true;
+    return order.finish(std::move(value));
 }

@@ -28,3 +28,6 @@ void openArguments();
 void addArgument(const ExprValue &argument);
 // Writes the call begun last with the arguments collected since.
 ExprValue closeArguments(ExprValue call);
+// Drops the arguments of a call whose syntax failed (reported): nothing is
+// checked, and the value has no type that could cause further reports.
+ExprValue abandonArguments(const ExprValue &call);

@@ -116,8 +116,8 @@ static void writeDefaultConstructor(const ClassRecord &record) {
     emitIndented(record.emittedName + "()\n");
     emitIndented("{\n");
     output.indentLevel++;
-    for (const std::string &initializer : record.attributeInitializers)
-        emitIndented(initializer + "\n");
+    for (const AttributeInitializer &initializer : record.attributeInitializers)
+        emitIndentedAt(initializer.sourceLine, initializer.statement + "\n");
     output.indentLevel--;
     emitIndented("}\n");
 }
@@ -194,7 +194,7 @@ void writeAttribute(const std::string &emitted, const std::string &cppType, cons
         return;
     }
     emit(cppType + emitted + ";");
-    record.attributeInitializers.push_back(emitted + valueText + ";");
+    record.attributeInitializers.push_back({emitted + valueText + ";", output.lineCounter});
 }
 
 void noteConstructor() {
@@ -203,17 +203,21 @@ void noteConstructor() {
 }
 
 void writeAttributeInitializers() {
-    for (const std::string &initializer : classRecord(classState.current).attributeInitializers)
-        emitIndented(initializer + "\n");
+    for (const AttributeInitializer &initializer : classRecord(classState.current).attributeInitializers)
+        emitIndentedAt(initializer.sourceLine, initializer.statement + "\n");
 }
 
+static bool superAllowed() { return scopes.inClass && scopes.inFunction && !scopes.inBlock; }
+
 void beginSuperCall() {
-    if (!scopes.inClass || !scopes.inFunction || scopes.inBlock)
+    if (!superAllowed())
         reportNamed(E_CANNOT_BE_USED, ": super");
 }
 
+// A refused super has had its error; the warning is for a method's own.
 void endSuperCall() {
-    std::printf("Warning: super ignored in method body line: %d\n", output.lineCounter);
+    if (superAllowed())
+        std::printf("Warning: super ignored in method body line:%d\n", output.lineCounter);
 }
 
 ExprValue memberOfObject(const ExprValue &owner, const std::string &member) {
@@ -240,6 +244,35 @@ ExprValue memberOfObject(const ExprValue &owner, const std::string &member) {
     }
     typeState.currentType = value.type;
     return value;
+}
+
+// A dynamic value (an element of an array or a dict, a var) whose member
+// is used holds an object of the class that has the member.
+ExprValue objectHeldBy(const ExprValue &value, int classIndex) {
+    ExprValue object = value;
+    object.text = "((" + classRecord(classIndex).emittedName + " *)(" + value.text + "))";
+    object.type = T_OBJECT;
+    object.classIndex = classIndex;
+    object.plainName = false;
+    object.literal = false;
+    object.loose = LOOSE_NONE;
+    object.root = nullptr;
+    object.writePath.reset();
+    return object;
+}
+
+// "objs[i].x = 5": the element is read, and the object it holds is the
+// target's owner.
+void elementAsObjectTarget(AssignTarget &target, int classIndex) {
+    target.path = "((" + classRecord(classIndex).emittedName + " *)(" + target.readPath + "))";
+    target.readPath = target.path;
+    target.type = target.valueType = T_OBJECT;
+    target.classIndex = classIndex;
+    target.setter.clear();
+    target.setterIsCall = false;
+    target.pathIsPointer = false;
+    target.nesting = 0;
+    target.plainSubscript = false;
 }
 
 void memberOfObjectTarget(AssignTarget &target, const std::string &member) {

@@ -39,6 +39,9 @@ void endSuperCall();
 // Member chains: "object.attribute" and "Class.staticAttribute".
 ExprValue memberOfObject(const ExprValue &owner, const std::string &member);
 void memberOfObjectTarget(AssignTarget &target, const std::string &member);
+// A dynamic value, or an element target, as the object of a class it holds.
+ExprValue objectHeldBy(const ExprValue &value, int classIndex);
+void elementAsObjectTarget(AssignTarget &target, int classIndex);
 // "this" as the start of an assignment target.
 AssignTarget thisTarget();
 // A method of an object or a class; fills the call's function record and

@@ -233,14 +233,36 @@ std::string defaultInitializer(int type) {
     }
 }
 
+// A typed array may start from an array of another kind ("text[] parts =
+// s.split(",")", "int[] r = range(1, 3)"): each element is converted the
+// way libvel converts values to the element type.
+static bool initializesFromOtherArray(int target, int source) {
+    if (!isTypedArray(target) || source == target)
+        return false;
+    return source == T_ARRAY || source == T_LIST || isTypedArray(source);
+}
+
+static std::string arrayConvertedTo(int target, const ExprValue &value) {
+    if (!isTypedArray(value.type))
+        return convertValue(target, value);
+    // Through a dynamic value, the way a dict is converted.
+    ExprValue dynamic = value;
+    dynamic.type = T_DICT;
+    return convertValue(target, dynamic);
+}
+
 void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &value) {
     int type = declarations.declaredType;
     std::string valueText;
     if (hasValue) {
         typeState.pendingAssignOp = '=';
-        if (value.type != T_UNKNOWN)
-            checkAssign(type, value.type);
-        valueText = "=" + convertValue(type, value);
+        if (initializesFromOtherArray(type, value.type))
+            valueText = "=" + arrayConvertedTo(type, value);
+        else {
+            if (value.type != T_UNKNOWN)
+                checkAssign(type, value.type);
+            valueText = "=" + convertValue(type, value);
+        }
     } else {
         valueText = defaultInitializer(type);
     }

@@ -8,6 +8,7 @@
 #include "semantics/native_constants.hpp"
 #include "semantics/reserved_names.hpp"
 #include "semantics/spellings.hpp"
+#include "translator/evaluation_order.hpp"
 #include "translator/in_place_append.hpp"
 #include "semantics/symbols.hpp"
 #include "VLTokenTypes.hpp"
@@ -122,7 +123,9 @@ ExprValue logicalOperator(ExprValue left, const std::string &op, const ExprValue
     int leftType = popType();
     if (!eitherUnknown(leftType, right.type))
         checkBoolean(leftType, right.type);
-    return result(conditionText(left) + op + conditionText(right), T_BOOLEAN, LOOSE_LOGICAL);
+    ExprValue value = result(conditionText(left) + op + conditionText(right), T_BOOLEAN, LOOSE_LOGICAL);
+    value.effects = left.effects || right.effects;
+    return value;
 }
 
 // A real divided by an integer is a real division in C++ too; an integer
@@ -159,7 +162,7 @@ static bool bothCStrings(const ExprValue &left, int leftType, const ExprValue &r
     return cString(left, leftType) && cString(right, right.type);
 }
 
-ExprValue comparison(ExprValue left, int comparisonToken, const ExprValue &right) {
+static ExprValue comparisonText(ExprValue left, int comparisonToken, const ExprValue &right) {
     countOperator();
     int leftType = popType();
     std::string rightText = right.text;
@@ -196,7 +199,7 @@ static bool isDecimalLiteral(const ExprValue &value) {
 
 // Velmora binds the bit operators tighter than comparisons and C++ does
 // not: the parentheses keep "x & 1 = 0" a test of (x & 1).
-ExprValue bitOperator(ExprValue left, const std::string &op, const ExprValue &right) {
+static ExprValue bitOperatorText(ExprValue left, const std::string &op, const ExprValue &right) {
     countOperator();
     typeState.currentType = right.type;
     if (eitherUnknown(left.type, right.type)) {
@@ -237,10 +240,11 @@ ExprValue shiftOperator(ExprValue left, bool shiftLeft, const ExprValue &right) 
         return side.plainName || side.literal ? side.text : "(" + side.text + ")";
     };
     ExprValue value = result(operand(left) + (shiftLeft ? "<<" : ">>") + operand(right), typeState.currentType, LOOSE_SHIFT);
+    value.effects = left.effects || right.effects;
     return typedFromDynamic(std::move(value), leftType, right.type);
 }
 
-ExprValue additiveOperator(ExprValue left, bool plus, const ExprValue &right) {
+static ExprValue additiveOperatorText(ExprValue left, bool plus, const ExprValue &right) {
     countOperator();
     int leftType = popType();
     std::shared_ptr<AppendChain> chain = plus ? chainBefore(left) : nullptr;
@@ -301,7 +305,7 @@ ExprValue additiveOperator(ExprValue left, bool plus, const ExprValue &right) {
     return value;
 }
 
-ExprValue multiplicativeOperator(ExprValue left, int operatorToken, const ExprValue &right) {
+static ExprValue multiplicativeOperatorText(ExprValue left, int operatorToken, const ExprValue &right) {
     countOperator();
     int leftType = popType();
     if (eitherUnknown(leftType, right.type)) {
@@ -351,6 +355,7 @@ ExprValue prefixed(const std::string &prefix, const ExprValue &operand) {
     std::string text = prefix.back() == '!' ? conditionText(operand) : operand.text;
     ExprValue value = result(prefix + text, operand.type);
     value.literal = operand.literal && !operand.stringLiteral;
+    value.effects = operand.effects;
     typeState.currentType = value.type;
     return value;
 }
@@ -510,6 +515,7 @@ ExprValue phpConstant(const std::string &tokenText) {
 ExprValue parenthesized(const ExprValue &inner) {
     ExprValue value = result("(" + inner.text + ")", inner.type);
     value.literal = inner.literal && !inner.stringLiteral;
+    value.effects = inner.effects;
     typeState.currentType = value.type;
     return value;
 }
@@ -540,18 +546,31 @@ static std::string dynItems(const std::vector<ExprValue> &items) {
     return text;
 }
 
+static bool anyCalls(const std::vector<ExprValue> &items) {
+    for (const ExprValue &item : items)
+        if (item.effects)
+            return true;
+    return false;
+}
+
+// The elements of a braced list are evaluated in order already.
 ExprValue makeListLiteral(const std::vector<ExprValue> &items) {
-    return result("velarray{" + dynItems(items) + "}", T_LIST);
+    ExprValue value = result("velarray{" + dynItems(items) + "}", T_LIST);
+    value.effects = anyCalls(items);
+    return value;
 }
 
 ExprValue makeDictLiteral(const std::vector<ExprValue> &items) {
-    return result("dict{" + dynItems(items) + "}", T_DICT);
+    ExprValue value = result("dict{" + dynItems(items) + "}", T_DICT);
+    value.effects = anyCalls(items);
+    return value;
 }
 
-ExprValue dictionaryEntry(const ExprValue &key, const ExprValue &value) {
+ExprValue dictionaryEntry(ExprValue key, ExprValue value) {
     if (key.type != T_INTEGER && key.type != T_TEXT && key.type != T_CHARPTR)
         reportError(E_KEYS_TEXTS);
-    return result("dyn(new vel_pair(" + key.text + "," + value.text + "))", T_VAR);
+    OperandOrder order({&key, &value});
+    return order.finish(result("dyn(new vel_pair(" + key.text + "," + value.text + "))", T_VAR));
 }
 
 std::string conditionText(const ExprValue &value) {
@@ -664,4 +683,24 @@ std::string convertValue(int targetType, const ExprValue &value) {
         return "_arr32(" + value.text + ")";
     }
     return value.text;
+}
+
+ExprValue comparison(ExprValue left, int comparisonToken, ExprValue right) {
+    OperandOrder order({&left, &right});
+    return order.finish(comparisonText(std::move(left), comparisonToken, right));
+}
+
+ExprValue bitOperator(ExprValue left, const std::string &op, ExprValue right) {
+    OperandOrder order({&left, &right});
+    return order.finish(bitOperatorText(std::move(left), op, right));
+}
+
+ExprValue additiveOperator(ExprValue left, bool plus, ExprValue right) {
+    OperandOrder order({&left, &right});
+    return order.finish(additiveOperatorText(std::move(left), plus, right));
+}
+
+ExprValue multiplicativeOperator(ExprValue left, int operatorToken, ExprValue right) {
+    OperandOrder order({&left, &right});
+    return order.finish(multiplicativeOperatorText(std::move(left), operatorToken, right));
 }

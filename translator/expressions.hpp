@@ -34,11 +34,11 @@ struct NestingGuard {
 };
 
 ExprValue logicalOperator(ExprValue left, const std::string &op, const ExprValue &right);
-ExprValue comparison(ExprValue left, int comparisonToken, const ExprValue &right);
-ExprValue bitOperator(ExprValue left, const std::string &op, const ExprValue &right);
+ExprValue comparison(ExprValue left, int comparisonToken, ExprValue right);
+ExprValue bitOperator(ExprValue left, const std::string &op, ExprValue right);
 ExprValue shiftOperator(ExprValue left, bool shiftLeft, const ExprValue &right);
-ExprValue additiveOperator(ExprValue left, bool plus, const ExprValue &right);
-ExprValue multiplicativeOperator(ExprValue left, int operatorToken, const ExprValue &right);
+ExprValue additiveOperator(ExprValue left, bool plus, ExprValue right);
+ExprValue multiplicativeOperator(ExprValue left, int operatorToken, ExprValue right);
 // Adds a prefix operator; "- -x" must not become the decrement "--x".
 std::string appendPrefix(std::string prefix, const std::string &op);
 ExprValue prefixed(const std::string &prefix, const ExprValue &operand);
@@ -55,7 +55,7 @@ ExprValue parenthesized(const ExprValue &inner);
 ExprValue emptyContainer(int elementType);
 ExprValue makeListLiteral(const std::vector<ExprValue> &items);
 ExprValue makeDictLiteral(const std::vector<ExprValue> &items);
-ExprValue dictionaryEntry(const ExprValue &key, const ExprValue &value);
+ExprValue dictionaryEntry(ExprValue key, ExprValue value);
 
 // Calls of functions the translator does not know: written as they stand.
 

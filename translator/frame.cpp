@@ -294,6 +294,7 @@ static std::string mainPartName(int part) {
 }
 
 void endTopLevelStatement() {
+    endTopLevelLoop();
     output.topLevelItemsSeen = true;
     if (output.mainOpened)
         output.mainPartStatements++;

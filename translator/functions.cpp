@@ -379,8 +379,8 @@ void writeMethodStub() {
     if (state.record.isConstructor) {
         // The constructor still gives the attributes their initial values.
         body = "{";
-        for (const std::string &initializer : classRecord(state.record.ownerClass).attributeInitializers)
-            body += " " + initializer;
+        for (const AttributeInitializer &initializer : classRecord(state.record.ownerClass).attributeInitializers)
+            body += " " + initializer.statement;
         body += " }";
     }
     newlineOnce();

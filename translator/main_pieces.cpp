@@ -185,6 +185,19 @@ bool onlyDirectives(const std::string &preamble) {
     return true;
 }
 
+// A part that holds no loop runs once, so compiling it fully optimised buys
+// nothing but compile time: clang (em++) compiles it without optimisation,
+// other compilers as everything else.
+const char *const runOnce = "#ifdef __clang__\n__attribute__((optnone))\n#endif\n";
+
+// A piece's part, after the declarations of its loops and before their
+// definitions.
+std::string pieceText(size_t index) {
+    const PieceLoops &loops = output.pieceLoops[index];
+    std::string part = textOf(output.mainPieces[index]);
+    return loops.prototypes + (loops.loopInPart ? "" : runOnce) + part + loops.functions;
+}
+
 }  // namespace
 
 std::string pieceCppName(const std::string &cppName, int number) {
@@ -230,6 +243,7 @@ void beginMainPiece() {
     if (!piece)
         throw OutputWriteError(std::string("Cannot write a temporary file: ") + std::strerror(errno));
     output.mainPieces.push_back(piece);
+    output.pieceLoops.emplace_back();
     output.currentOutput = output.savedImplementation = piece;
     startPieceMapping(piece);
 }
@@ -244,9 +258,9 @@ void endMainPieces() {
     output.currentOutput = output.savedImplementation = output.implementationFile;
     if (!output.mainKeptWhole && onlyDirectives(preambleText()))
         return;
-    for (FILE *piece : output.mainPieces) {
-        emit(textOf(piece));
-        continueMappingOf(piece);
+    for (size_t i = 0; i < output.mainPieces.size(); i++) {
+        emit(pieceText(i));
+        continueMappingOf(output.mainPieces[i]);
     }
     discardMainPieces();
 }
@@ -259,8 +273,8 @@ void writeMainPieces() {
     if (lastPieces.split) {
         std::string preamble = preambleText();
         std::string dependsLine = "// velc depends: " + dependencyDigest(preamble, headerPath, headerText()) + "\n";
-        for (FILE *piece : output.mainPieces)
-            placePiece(pieceCppName(cppName, ++number), preamble + dependsLine + textOf(piece));
+        for (size_t i = 0; i < output.mainPieces.size(); i++)
+            placePiece(pieceCppName(cppName, ++number), preamble + dependsLine + pieceText(i));
         FILE *saved = output.currentOutput;
         output.currentOutput = output.headerFile;
         emit(pieceCountLine(number) + "\n");
@@ -286,6 +300,44 @@ void discardMainPieces() {
     for (FILE *piece : output.mainPieces)
         std::fclose(piece);
     output.mainPieces.clear();
+    output.pieceLoops.clear();
+    if (output.loopFile)
+        std::fclose(output.loopFile);
+    output.loopFile = nullptr;
+}
+
+void beginTopLevelStatement(bool isLoop) {
+    // The parts after the first are functions without locals, so that a
+    // loop there reads and writes nothing but file-level variables. (The
+    // first part is main, which holds the program's arguments.)
+    if (!isLoop || output.mainPieces.empty() || output.loopFile || output.writingHeader)
+        return;
+    FILE *loop = std::tmpfile();
+    if (!loop)
+        throw OutputWriteError(std::string("Cannot write a temporary file: ") + std::strerror(errno));
+    output.loopFile = loop;
+    output.loopName = "_vel_loop_" + std::to_string(output.mainPieces.size()) + "_" + std::to_string(++output.loopCount);
+    output.currentOutput = output.savedImplementation = loop;
+    startLoopMapping(loop);
+    emit("static void " + output.loopName + "()\n{\n");
+}
+
+void endTopLevelLoop() {
+    if (!output.loopFile)
+        return;
+    emit("}\n");
+    PieceLoops &loops = output.pieceLoops.back();
+    loops.prototypes += "static void " + output.loopName + "();\n";
+    loops.functions += textOf(output.loopFile);
+    std::fclose(output.loopFile);
+    output.loopFile = nullptr;
+    output.currentOutput = output.savedImplementation = output.mainPieces.back();
+    emitIndented(output.loopName + "();\n");
+}
+
+void noteLoopInMain() {
+    if (!output.mainPieces.empty() && !output.loopFile && output.currentOutput == output.mainPieces.back())
+        output.pieceLoops.back().loopInPart = true;
 }
 
 void forgetTranslatedPieces() {

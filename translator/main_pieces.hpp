@@ -53,5 +53,11 @@ void writeMainPieces();
 // name, or, for a split source whose file holds the same text, kept with its
 // object (the partial file is then removed). False when the rename failed.
 bool placeImplementation(const std::string &partial, const std::string &path);
+// Before and after a top-level item of main: a loop in a piece's part
+// is written as a function of its own, which the part calls.
+void beginTopLevelStatement(bool isLoop);
+void endTopLevelLoop();
+// A loop begins: when the part itself runs it, the part is compiled optimised.
+void noteLoopInMain();
 // Closes the pieces' temporary files.
 void discardMainPieces();

@@ -103,12 +103,27 @@ ExprValue indexOfName(ExprValue name, const ExprValue &index, bool anotherFollow
         value.text += subscript.text;
     if (!anotherFollows && !objectElement)
         value.text = elementRead(value.type, value.text);
+    value.effects = value.effects || index.effects;
     value.type = objectElement ? T_OBJECT : subscript.type;
     value.plainName = false;
     value.literal = false;
     value.stringLiteral = false;
     typeState.currentType = value.type;
     return value;
+}
+
+// An element of a value that is no variable: a call's result or a literal.
+// A text literal is a C string in C++ and becomes a text first.
+ExprValue indexOfValue(ExprValue owner, const ExprValue &index, bool anotherFollows) {
+    ExprValue container = std::move(owner);
+    if (container.stringLiteral || container.interpolated)
+        container.text = "text(" + container.text + ")";
+    else if (container.loose != LOOSE_NONE)
+        container.text = "(" + container.text + ")";
+    container.writePath.reset();
+    container.root = nullptr;
+    container.plainName = false;
+    return indexOfName(std::move(container), index, anotherFollows);
 }
 
 ExprValue sliceOfName(ExprValue name, bool hasLow, const ExprValue &low, bool hasHigh,
@@ -156,6 +171,9 @@ static void reportAttribute(int ownerType, const std::string &member) {
 ExprValue memberOfName(ExprValue name, const std::string &member) {
     if ((name.type == T_OBJECT || name.type == T_CLASS) && name.classIndex >= 0)
         return memberOfObject(name, member);
+    int holder = name.type == T_VAR || name.type == T_OBJECT ? classWithMember(member) : -1;
+    if (holder >= 0)
+        return memberOfObject(objectHeldBy(name, holder), member);
     reportAttribute(name.type, member);
     ExprValue value = std::move(name);
     value.writePath.reset();
@@ -245,6 +263,14 @@ void currentElementTarget(AssignTarget &target, bool anotherFollows) {
 }
 
 void memberTarget(AssignTarget &target, const std::string &member) {
+    // An element, or a var, that holds an object: of the array's class,
+    // or of the class that has the member.
+    bool element = target.nesting > 0 && !target.isSlice;
+    if ((element && (target.valueType == T_VAR || target.valueType == T_OBJECT)) || (target.nesting == 0 && target.type == T_VAR)) {
+        int holder = target.valueType == T_OBJECT && target.classIndex >= 0 ? target.classIndex : classWithMember(member);
+        if (holder >= 0)
+            elementAsObjectTarget(target, holder);
+    }
     if ((target.type == T_OBJECT || target.type == T_CLASS) && target.classIndex >= 0) {
         memberOfObjectTarget(target, member);
         return;

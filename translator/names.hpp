@@ -15,6 +15,8 @@ bool isDeclaredAnywhere(const std::string &name);
 // until the method is known: some assign it.
 ExprValue beginName(const std::string &name, bool methodReceiver = false);
 ExprValue indexOfName(ExprValue name, const ExprValue &index, bool anotherFollows);
+// An element of a call's result or of a literal.
+ExprValue indexOfValue(ExprValue owner, const ExprValue &index, bool anotherFollows);
 ExprValue sliceOfName(ExprValue name, bool hasLow, const ExprValue &low, bool hasHigh,
                       const ExprValue &high, bool inclusive);
 ExprValue keyRangeOfName(ExprValue name, const ExprValue &low, const ExprValue &high);

@@ -67,7 +67,7 @@ void beginLineMapping(const std::string &sourceName) {
     FILE *files[] = {output.implementationFile, output.headerFile, output.functionsFile};
     for (int i = 0; i < 3; i++)
         output.mappings[i] = LineMapping{files[i], 0, true};
-    output.mappings[3] = LineMapping{};
+    output.mappings[3] = output.mappings[4] = LineMapping{};
 }
 
 void startPieceMapping(FILE *piece) {
@@ -75,14 +75,21 @@ void startPieceMapping(FILE *piece) {
         output.mappings[3] = LineMapping{piece, 0, true};
 }
 
-void mapSourceLine() {
+void startLoopMapping(FILE *loop) {
+    if (output.mapLines)
+        output.mappings[4] = LineMapping{loop, 0, true};
+}
+
+void mapSourceLine() { mapSourceLine(output.lineCounter); }
+
+void mapSourceLine(int sourceLine) {
     LineMapping *mapping = mappingOf(output.currentOutput);
-    if (!mapping || !mapping->atLineStart || mapping->presumedLine == output.lineCounter)
+    if (!mapping || !mapping->atLineStart || mapping->presumedLine == sourceLine)
         return;
-    std::string directive = "#line " + std::to_string(output.lineCounter) + " " + output.mappedSourceName + "\n";
+    std::string directive = "#line " + std::to_string(sourceLine) + " " + output.mappedSourceName + "\n";
     if (fwrite(directive.data(), 1, directive.size(), output.currentOutput) != directive.size())
         noteWriteFailure();
-    mapping->presumedLine = output.lineCounter;
+    mapping->presumedLine = sourceLine;
 }
 
 void continueMappingOf(FILE *copied) {
@@ -107,6 +114,14 @@ void writeIndent() {
 
 void emitIndented(const std::string &text) {
     writeIndent();
+    emit(text);
+}
+
+void emitIndentedAt(int sourceLine, const std::string &text) {
+    output.blankLines = 0;
+    mapSourceLine(sourceLine);
+    for (int i = 0; i < output.indentLevel; i++)
+        emit("    ");
     emit(text);
 }
 

@@ -14,6 +14,12 @@ struct LineMapping {
     bool atLineStart = true;
 };
 
+struct PieceLoops {
+    std::string prototypes;
+    std::string functions;
+    bool loopInPart = false;   // a loop the part itself runs (inside an if, ...)
+};
+
 struct OutputState {
     FILE *implementationFile = nullptr;
     FILE *headerFile = nullptr;
@@ -37,6 +43,13 @@ struct OutputState {
     bool splitMain = false;
     bool mainKeptWhole = false;
     std::vector<FILE *> mainPieces;   // temporary files, one per part
+    // The loops at the top level of a piece's part are functions of their
+    // own, compiled fully optimised; a part with no loop left in it runs once
+    // and is compiled without optimisation.
+    std::vector<PieceLoops> pieceLoops;   // one per piece
+    FILE *loopFile = nullptr;             // the loop being written, if any
+    std::string loopName;
+    int loopCount = 0;
     long preambleSize = 0;            // what every piece starts with
     bool inImport = false;
     bool importSeen = false;
@@ -50,7 +63,7 @@ struct OutputState {
     // position, for compiler messages, run-time errors and debuggers.
     bool mapLines = false;
     std::string mappedSourceName;   // as a C++ string literal
-    LineMapping mappings[4];        // implementation, header, functions, current piece
+    LineMapping mappings[5];        // implementation, header, functions, current piece, loop
 };
 
 extern OutputState output;
@@ -66,6 +79,9 @@ void emitChar(char c);
 void newlineOnce();
 void writeIndent();
 void emitIndented(const std::string &text);
+// The text of a statement of an earlier source line, indented; with line
+// directives the compiler counts it on that line.
+void emitIndentedAt(int sourceLine, const std::string &text);
 void switchToHeader();
 void switchToImplementation();
 // Starts the line directives of a source, which the compiler is to take as
@@ -74,8 +90,10 @@ void beginLineMapping(const std::string &sourceName);
 // Before text of source line lineCounter at the start of a generated line:
 // writes a line directive unless the compiler already counts this line so.
 void mapSourceLine();
-// A piece's text starts with its own directive.
+void mapSourceLine(int sourceLine);
+// A piece's or a loop's text starts with its own directive.
 void startPieceMapping(FILE *piece);
+void startLoopMapping(FILE *loop);
 // What follows the current output now continues at the position the other
 // file's text left, as when that text has just been copied into it.
 void continueMappingOf(FILE *copied);

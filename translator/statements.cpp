@@ -52,6 +52,7 @@ LoopFrame &currentLoop() {
 }
 
 void pushLoop(int kind) {
+    noteLoopInMain();
     LoopFrame loop;
     loop.kind = kind;
     loop.labelBase = statements.nextLabel;
@@ -213,11 +214,15 @@ bool reportInSyntaxContext() {
         syntaxContext.reported = true;
         if (syntaxContext.kind == SYNTAX_IF)
             reportConstructSyntax(W_IF);
+        else if (syntaxContext.kind == SYNTAX_CALL)
+            reportConstructSyntax(W_CALL);
         else
             reportError(syntaxContext.kind == SYNTAX_FIRST_CASE ? E_CASE_EXPECTED : E_CASE_BLOCK_EXPECTED);
     }
     return true;
 }
+
+bool syntaxContextFailed() { return syntaxContext.reported; }
 
 void reportSyntaxFailure(int kind) {
     if (syntaxContext.kind == kind && syntaxContext.reported)

@@ -10,9 +10,10 @@ void resetStatementState();
 
 // Where a syntax error has a message of its own: the condition and
 // one-line body of an if ("bad if syntax"), the first clause of a do-case
-// chain ("case expected") and its further clauses ("case block expected").
-// One message per construct replaces the parser's reports.
-enum SyntaxContextKind { SYNTAX_PLAIN = 0, SYNTAX_IF, SYNTAX_FIRST_CASE, SYNTAX_FURTHER_CASE };
+// chain ("case expected"), its further clauses ("case block expected") and
+// the arguments of a call ("bad call syntax"). One message per construct
+// replaces the parser's reports.
+enum SyntaxContextKind { SYNTAX_PLAIN = 0, SYNTAX_IF, SYNTAX_FIRST_CASE, SYNTAX_FURTHER_CASE, SYNTAX_CALL };
 struct SyntaxContext {
     int kind = SYNTAX_PLAIN;
     bool reported = false;
@@ -23,6 +24,8 @@ SyntaxContext suspendSyntaxContext();
 void restoreSyntaxContext(const SyntaxContext &previous);
 // Reports a syntax error in the current context; false in a plain one.
 bool reportInSyntaxContext();
+// Whether the current context has had its syntax error.
+bool syntaxContextFailed();
 // A construct that failed as a whole: its message, unless already given.
 // The caller restores the context it replaced afterwards.
 void reportSyntaxFailure(int kind);

@@ -14,6 +14,7 @@
 #include "translator/assignments.hpp"
 #include "translator/calls.hpp"
 #include "translator/expressions.hpp"
+#include "translator/evaluation_order.hpp"
 #include "translator/names.hpp"
 #include "translator/functions.hpp"
 #include "translator/classes.hpp"

@@ -79,6 +79,9 @@ struct ExprValue {
     // A variable read before it was assigned, as the receiver of a method:
     // reported unless the method is one that assigns it.
     bool unassigned = false;
+    // Evaluating the value calls something (a function, a method, a
+    // constructor), which may change what other operands read or print.
+    bool effects = false;
     std::shared_ptr<AppendChain> append;
 };
 

@@ -85,7 +85,7 @@ TEST_F(MethodErrors, ArgumentCountsAndTypes) {
     EXPECT_TRUE(t.reportHasLine("prog.vel L2: \"push\" requires 1 argument, 2 found.")) << t.report;
     EXPECT_TRUE(t.reportHasLine("prog.vel L4: \"dup\" requires 1 argument, 0 found.")) << t.report;
     EXPECT_TRUE(t.reportHasLine("prog.vel L5: \"length\" requires 0 arguments, 1 found.")) << t.report;
-    EXPECT_TRUE(t.reportHasLine("prog.vel L6: called with bad arguments.")) << t.report;
+    EXPECT_TRUE(t.reportHasLine("prog.vel L6: \"dup\" called with bad arguments")) << t.report;
     EXPECT_EQ(t.status, 4) << t.report;
 }
 
@@ -125,8 +125,30 @@ TEST_F(BuiltinFunctions, CountsAndTypes) {
     EXPECT_TRUE(t.reportHasLine("prog.vel L1: \"sqrt\" requires 1 argument, 0 found.")) << t.report;
     EXPECT_TRUE(t.reportHasLine("prog.vel L2: \"pow\" requires 2 arguments, 1 found.")) << t.report;
     EXPECT_TRUE(t.reportHasLine("prog.vel L3: \"pow\" requires 2 arguments, 3 found.")) << t.report;
-    EXPECT_TRUE(t.reportHasLine("prog.vel L4: called with bad arguments.")) << t.report;
+    EXPECT_TRUE(t.reportHasLine("prog.vel L4: \"sqrt\" called with bad arguments")) << t.report;
     EXPECT_TRUE(t.reportHasLine("prog.vel L5: \"rand\" requires 0 arguments, 1 found.")) << t.report;
+}
+
+using EvaluationOrder = TranslationTest;
+
+// Only operands that a call could change are handed over in order: the
+// rest of an expression is written as it stands.
+TEST_F(EvaluationOrder, OnlyOperandsNextToACallAreSequenced) {
+    Translation t = translate("int f(int x)\nreturn x\nint a = 1\nint b = 2\n"
+                              "print a * b + 1, f(1) + 2, f(a) - 3\nprint f(1) - a, f(a) + f(b)\n");
+    ASSERT_EQ(t.status, 0) << t.report;
+    EXPECT_TRUE(t.hasStatement("std::cout << a*b+1<< \" \" << f(1)+2<< \" \" << f(a)-3<< \"\\n\";"))
+        << t.implementation;
+    EXPECT_EQ(t.countOccurrences("_vel_inOrder{f(1), a}"), 1) << t.implementation;
+    EXPECT_EQ(t.countOccurrences("_vel_inOrder{f(a), f(b)}"), 1) << t.implementation;
+}
+
+// Outside every function a lambda may capture nothing.
+TEST_F(EvaluationOrder, FileLevelValuesCaptureNothing) {
+    Translation t = translate("int f(int x)\nreturn x\nint k = f(1) - f(2)\nprint k\n");
+    ASSERT_EQ(t.status, 0) << t.report;
+    EXPECT_EQ(t.countOccurrences("_vel_inOrder{f(1), f(2)}([](auto &_vel_o0, auto &_vel_o1)"), 1)
+        << t.implementation;
 }
 
 }  // namespace

@@ -100,8 +100,10 @@ TEST_F(Classes, SuperWritesNothingAndWarns) {
         "    return\n"
         "/class\n"
         "super(1)\n");
-    EXPECT_TRUE(t.reportHasLine("Warning: super ignored in method body line: 6")) << t.report;
+    EXPECT_TRUE(t.reportHasLine("Warning: super ignored in method body line:6")) << t.report;
     EXPECT_TRUE(t.reportHasLine("prog.vel L9: \": super\" cannot be used here")) << t.report;
+    // The refused super of line 9 has its error and no warning.
+    EXPECT_EQ(t.report.find("line:9"), std::string::npos) << t.report;
     EXPECT_EQ(t.countOccurrences("super"), 0) << t.implementation;
     EXPECT_EQ(t.header.find("super"), std::string::npos) << t.header;
     EXPECT_EQ(t.status, 1) << t.report;

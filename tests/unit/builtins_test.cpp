@@ -109,10 +109,10 @@ TEST_F(BuiltinChecks, CountsWithOptionalArgumentsAndPlurals) {
 
 TEST_F(BuiltinChecks, TheOneOrSecondArgumentIsTypeChecked) {
     driverSettings.currentSourceName = "a.vel";
-    EXPECT_NE(check(true, "sqrt", 0, {T_ARRAY}).find("called with bad arguments."), std::string::npos);
+    EXPECT_NE(check(true, "sqrt", 0, {T_ARRAY}).find("\"sqrt\" called with bad arguments"), std::string::npos);
     // Of two arguments only the second is checked.
     EXPECT_EQ(check(false, "insert", T_ARRAY, {T_ARRAY, T_INTEGER}), "");
-    EXPECT_NE(check(true, "pow", 0, {T_INTEGER, T_ARRAY}).find("called with bad arguments."), std::string::npos);
+    EXPECT_NE(check(true, "pow", 0, {T_INTEGER, T_ARRAY}).find("\"pow\" called with bad arguments"), std::string::npos);
 }
 
 }  // namespace

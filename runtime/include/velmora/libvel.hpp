@@ -121,6 +121,14 @@ private:
     const vel_place *outer;
 };
 
+#ifndef __EMSCRIPTEN__
+// A native program that exhausts its stack by deep recursion ends with a
+// run-time error rather than a bare crash: the handler is set up once,
+// before main, by every program that includes this header.
+bool vel_guard_the_stack();
+inline const bool vel_stack_guarded = vel_guard_the_stack();
+#endif
+
 // Objects are pointers: a member reached through a null object stops the
 // program with a message rather than reading memory that is not there.
 template <class T> inline T *_vel_obj(T *object, const vel_place &where = vel_place()) {
@@ -1438,3 +1446,6 @@ struct vel_stream_setup {
 // The built-in methods of the typed arrays and the templates of the other
 // containers' built-in methods.
 #include "builtin_methods.hpp"
+
+// Operands evaluated from left to right.
+#include "evaluation_order.hpp"

@@ -1,0 +1,90 @@
+#include "translator/evaluation_order.hpp"
+
+#include "semantics/symbols.hpp"
+#include "translator/output.hpp"
+
+namespace {
+
+struct OrderState {
+    bool inParameterDefault = false;
+};
+
+OrderState order;
+
+// A value whose evaluation reads nothing another operand could change.
+bool isConstant(const ExprValue &value) {
+    if (value.stringLiteral || (value.literal && !value.interpolated))
+        return true;
+    return value.text == "NULL" || value.text == "true" || value.text == "false" || value.text == "this" ||
+           value.text == "dyn()";
+}
+
+std::string receivedName(std::size_t index) { return "_vel_o" + std::to_string(index); }
+
+// A lambda outside any function (the initial value of a file-level
+// variable, a parameter default) may capture nothing; there, everything it
+// names besides its parameters is file-level anyway.
+std::string capture() {
+    bool fileLevel = !scopes.inClass && !scopes.inFunction && !scopes.inBlock && !output.mainOpened;
+    return fileLevel || order.inParameterDefault ? "[]" : "[&]";
+}
+
+}  // namespace
+
+OperandOrder::OperandOrder(const std::vector<ExprValue *> &operands) {
+    int calling = 0;
+    int varying = 0;
+    for (const ExprValue *operand : operands) {
+        if (operand == nullptr)
+            continue;
+        if (operand->effects)
+            calling++;
+        if (!isConstant(*operand))
+            varying++;
+    }
+    effects_ = calling > 0;
+    if (calling == 0 || varying < 2)
+        return;
+    for (ExprValue *operand : operands) {
+        if (operand == nullptr || isConstant(*operand))
+            continue;
+        std::string name = receivedName(handedOver_.size());
+        handedOver_.push_back(std::move(operand->text));
+        operand->text = std::move(name);
+        operand->plainName = true;
+        operand->loose = LOOSE_NONE;
+        operand->root = nullptr;
+        operand->writePath.reset();
+        operand->append.reset();
+    }
+}
+
+ExprValue OperandOrder::finish(ExprValue operation) const {
+    operation.effects = operation.effects || effects_;
+    if (handedOver_.empty())
+        return operation;
+    std::string values;
+    std::string parameters;
+    for (std::size_t i = 0; i < handedOver_.size(); i++) {
+        if (i > 0) {
+            values += ", ";
+            parameters += ", ";
+        }
+        values += handedOver_[i];
+        parameters += "auto &" + receivedName(i);
+    }
+    operation.text = "_vel_inOrder{" + values + "}(" + capture() + "(" + parameters + ") { return " +
+                     operation.text + "; })";
+    operation.loose = LOOSE_NONE;
+    operation.plainName = false;
+    operation.literal = false;
+    operation.stringLiteral = false;
+    operation.interpolated = false;
+    operation.root = nullptr;
+    operation.writePath.reset();
+    operation.append.reset();
+    return operation;
+}
+
+void beginParameterDefault() { order.inParameterDefault = true; }
+void endParameterDefault() { order.inParameterDefault = false; }
