@@ -128,6 +128,40 @@ ExprValue logicalOperator(ExprValue left, const std::string &op, const ExprValue
     return value;
 }
 
+// A real divided by an integer is a real division in C++ too; an integer
+// literal divisor is written as a real so that a zero gives infinity
+// without the compilers' warning of an integer division by zero.
+static std::string realDivisor(const ExprValue &divisor) {
+    if (divisor.literal && !divisor.stringLiteral && divisor.type == T_INTEGER &&
+        divisor.text.find_first_not_of("0123456789") == std::string::npos)
+        return divisor.text + ".0";
+    return divisor.text;
+}
+
+static std::string withoutOuterParentheses(const std::string &text) {
+    if (text.size() >= 2 && text.front() == '(' && text.back() == ')' &&
+        text.find_first_of("()", 1) == text.size() - 1)
+        return text.substr(1, text.size() - 2);
+    return text;
+}
+
+// A comparison of a scalar with itself is what the program says (x = x is
+// false for a NaN), but clang warns of it; the unary plus makes the right
+// side another expression of the same value.
+static std::string besideItself(const std::string &left, const std::string &right, int type) {
+    bool scalar = isIntegerLike(type) || isFloating(type) || type == T_CHAR || type == T_OBJECT;
+    bool same = withoutOuterParentheses(left) == withoutOuterParentheses(right);
+    return scalar && same ? "+(" + right + ")" : right;
+}
+
+// Two C strings compare as pointers in C++; Velmora compares their texts.
+static bool bothCStrings(const ExprValue &left, int leftType, const ExprValue &right) {
+    auto cString = [](const ExprValue &side, int type) {
+        return type == T_CHARPTR || (type == T_TEXT && side.stringLiteral);
+    };
+    return cString(left, leftType) && cString(right, right.type);
+}
+
 static ExprValue comparisonText(ExprValue left, int comparisonToken, const ExprValue &right) {
     countOperator();
     int leftType = popType();
@@ -149,10 +183,18 @@ static ExprValue comparisonText(ExprValue left, int comparisonToken, const ExprV
         left.text = left.stringLiteral && left.text.size() == 3 ? convertValue(T_CHAR, left) : "text(" + left.text + ")";
     if (!eitherUnknown(leftType, right.type))
         checkRelational(leftType, right.type);
+    if (bothCStrings(left, leftType, right))
+        left.text = "text(" + left.text + ")";
+    rightText = besideItself(left.text, rightText, leftType);
     static const char *const texts[] = {"<", ">", "==", "<=", ">=", "!="};
     int index = comparisonToken == VLTokenTypes::LESSER ? 0 : comparisonToken == VLTokenTypes::GREATER ? 1 : comparisonToken == VLTokenTypes::EQUAL ? 2
               : comparisonToken == VLTokenTypes::LESS_EQUAL ? 3 : comparisonToken == VLTokenTypes::GREAT_EQUAL ? 4 : 5;
     return result(std::move(left.text) + texts[index] + rightText, T_BOOLEAN, LOOSE_RELATION);
+}
+
+static bool isDecimalLiteral(const ExprValue &value) {
+    return value.literal && !value.stringLiteral && value.type == T_INTEGER && !value.text.empty() &&
+           value.text.size() < 18 && value.text.find_first_not_of("0123456789") == std::string::npos;
 }
 
 // Velmora binds the bit operators tighter than comparisons and C++ does
@@ -172,6 +214,13 @@ static ExprValue bitOperatorText(ExprValue left, const std::string &op, const Ex
         return result("(" + joined(std::move(left.text), op, right.text) + ")", T_UNKNOWN);
     }
     checkBitOperator();
+    // 2^5 is an exclusive or in Velmora as in C++; clang takes two decimal
+    // literals for a power written by mistake, so their value is written.
+    if (op == "^" && isDecimalLiteral(left) && isDecimalLiteral(right)) {
+        ExprValue folded = result(std::to_string(std::stoll(left.text) ^ std::stoll(right.text)), typeState.currentType);
+        folded.literal = true;
+        return folded;
+    }
     return result("(" + joined(std::move(left.text), op, right.text) + ")", typeState.currentType);
 }
 
@@ -186,7 +235,11 @@ ExprValue shiftOperator(ExprValue left, bool shiftLeft, const ExprValue &right) 
     }
     else
         checkArith(leftType, right.type, W_SHIFT);
-    ExprValue value = result(std::move(left.text) + (shiftLeft ? "<<" : ">>") + right.text, typeState.currentType, LOOSE_SHIFT);
+    // The operators bind as in C++, but clang warns of a sum beside a shift.
+    auto operand = [](const ExprValue &side) {
+        return side.plainName || side.literal ? side.text : "(" + side.text + ")";
+    };
+    ExprValue value = result(operand(left) + (shiftLeft ? "<<" : ">>") + operand(right), typeState.currentType, LOOSE_SHIFT);
     value.effects = left.effects || right.effects;
     return typedFromDynamic(std::move(value), leftType, right.type);
 }
@@ -273,7 +326,7 @@ static ExprValue multiplicativeOperatorText(ExprValue left, int operatorToken, c
         if (isIntegerLike(leftType) && isIntegerLike(right.type))
             value = result("_vel_div(" + left.text + "," + right.text + ")", typeState.currentType);
         else
-            value = result(std::move(left.text) + "/" + right.text, typeState.currentType);
+            value = result(std::move(left.text) + "/" + realDivisor(right), typeState.currentType);
     } else {
         checkArith(leftType, right.type, W_MODULO);
         if (isFloating(leftType) || isFloating(right.type))
@@ -309,7 +362,8 @@ ExprValue prefixed(const std::string &prefix, const ExprValue &operand) {
 
 ExprValue inRange(const ExprValue &item, const ExprValue &low, const ExprValue &high, bool inclusive, bool negated) {
     countOperator();
-    std::string text = "(" + item.text + ">=" + low.text + "&&" + item.text + "<" + (inclusive ? "=" : "") + high.text + ")";
+    std::string text = "(" + item.text + ">=" + besideItself(item.text, low.text, item.type) + "&&" + item.text + "<" +
+                       (inclusive ? "=" : "") + besideItself(item.text, high.text, item.type) + ")";
     checkIn(item.type, T_VAR);
     return result((negated ? "!" : "") + text, typeState.currentType);
 }

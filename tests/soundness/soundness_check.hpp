@@ -18,6 +18,7 @@ struct CheckSettings {
     std::string includeDir;  // directory holding velmora/libvel.hpp
     std::string library;     // native libvel archive
     std::string compiler = "g++";
+    std::string secondCompiler;  // clang++, which every translated program must also pass; empty: none
     std::string scratch;     // work directories go below this one
     int jobs = 2;
     int runEvery = 3;  // every n-th program is linked and run (1: all, 0: none)
