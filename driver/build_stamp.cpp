@@ -47,17 +47,6 @@ std::vector<std::string> libraryHeaders(const std::string &options) {
     return headers;
 }
 
-std::string fnv1aDigest(const std::string &text) {
-    std::uint64_t hash = 14695981039346656037ULL;
-    for (unsigned char c : text) {
-        hash ^= c;
-        hash *= 1099511628211ULL;
-    }
-    char digits[17];
-    std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(hash));
-    return digits;
-}
-
 }  // namespace
 
 std::string buildDescription(const ToolchainSettings &tools, const std::string &velcProgram) {
@@ -83,7 +72,7 @@ std::string buildDescription(const ToolchainSettings &tools, const std::string &
 }
 
 std::string buildStamp(const ToolchainSettings &tools, const std::string &velcProgram) {
-    return fnv1aDigest(buildDescription(tools, velcProgram));
+    return textDigest(buildDescription(tools, velcProgram));
 }
 
 std::string recordedStamp(const std::string &headerPath) {

@@ -2,6 +2,8 @@
 #include "translator/translation_job.hpp"
 #include <unistd.h>
 #include <cctype>
+#include <cstdint>
+#include <cstdio>
 #include <cerrno>
 #include <cstring>
 #include "semantics/native_constants.hpp"
@@ -89,6 +91,17 @@ std::string roleLine(SourceRole role) {
     case SourceRole::program: return "// velc: translated as the main source of the program";
     default: return "";
     }
+}
+
+std::string textDigest(const std::string &text) {
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (unsigned char c : text) {
+        hash ^= c;
+        hash *= 1099511628211ULL;
+    }
+    char digits[17];
+    std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(hash));
+    return digits;
 }
 
 std::string stampLine(const std::string &stamp) {

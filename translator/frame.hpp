@@ -22,6 +22,9 @@ std::string partialOutputName(const std::string &path);
 // The header's line that records the stamp of the run that wrote it; the
 // driver reads it back to decide whether the outputs are its own.
 std::string stampLine(const std::string &stamp);
+// A short fixed-width digest of a text (64-bit FNV-1a in 16 hex digits): the
+// build stamp and the dependencies a piece records are written with it.
+std::string textDigest(const std::string &text);
 
 void beginSourceFile();
 // Writes the epilogue when main is open and closes both files; safe to call twice.

@@ -70,17 +70,6 @@ void addQuotedIncludes(const std::string &text, const std::string &directory, st
     }
 }
 
-std::string fnv1a(const std::string &text) {
-    std::uint64_t hash = 14695981039346656037ULL;
-    for (unsigned char c : text) {
-        hash ^= c;
-        hash *= 1099511628211ULL;
-    }
-    char digits[17];
-    std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(hash));
-    return digits;
-}
-
 // What every piece's object depends on besides its own text: the header and
 // each file it or the preamble includes by a quoted name (the headers of
 // included sources, the configured headers). The header records the stamp
@@ -91,7 +80,7 @@ std::string dependencyDigest(const std::string &preamble, const std::string &hea
     std::string contents = header;
     addQuotedIncludes(preamble, "", seen, contents);
     addQuotedIncludes(header, directoryOf(headerPath), seen, contents);
-    return fnv1a(contents);
+    return textDigest(contents);
 }
 
 bool sameTime(const std::string &path) {
