@@ -752,13 +752,7 @@ ExprValue closeArguments(ExprValue call) {
         break;
     }
     }
-    value.literal = false;
-    value.stringLiteral = false;
-    value.plainName = false;
-    value.interpolated = false;
-    value.loose = LOOSE_NONE;
-    value.writePath.reset();
-    value.root = nullptr;
+    markComputed(value);
     value.effects = !changesNothing;
     return order.finish(std::move(value));
 }

@@ -253,11 +253,7 @@ ExprValue objectHeldBy(const ExprValue &value, int classIndex) {
     object.text = "((" + classRecord(classIndex).emittedName + " *)(" + value.text + "))";
     object.type = T_OBJECT;
     object.classIndex = classIndex;
-    object.plainName = false;
-    object.literal = false;
-    object.loose = LOOSE_NONE;
-    object.root = nullptr;
-    object.writePath.reset();
+    markComputed(object);
     return object;
 }
 

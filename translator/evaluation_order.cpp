@@ -75,13 +75,7 @@ ExprValue OperandOrder::finish(ExprValue operation) const {
     }
     operation.text = "_vel_inOrder{" + values + "}(" + capture() + "(" + parameters + ") { return " +
                      operation.text + "; })";
-    operation.loose = LOOSE_NONE;
-    operation.plainName = false;
-    operation.literal = false;
-    operation.stringLiteral = false;
-    operation.interpolated = false;
-    operation.root = nullptr;
-    operation.writePath.reset();
+    markComputed(operation);
     operation.append.reset();
     return operation;
 }

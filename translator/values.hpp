@@ -85,6 +85,19 @@ struct ExprValue {
     std::shared_ptr<AppendChain> append;
 };
 
+// A value now computed from what it was (a call's result, an object cast
+// from an element, operands handed over in order): no longer a literal, a
+// bare name or an element whose place a method could write through.
+inline void markComputed(ExprValue &value) {
+    value.literal = false;
+    value.stringLiteral = false;
+    value.interpolated = false;
+    value.plainName = false;
+    value.loose = LOOSE_NONE;
+    value.root = nullptr;
+    value.writePath.reset();
+}
+
 // What follows "in" or "case": a range "low..high" (or "low--high") or one value.
 struct RangeOrValue {
     bool isRange = false;

@@ -146,6 +146,20 @@ void readSymbolTable(Reader table, const Imports &imports, std::vector<std::stri
     }
 }
 
+// Calls visit(id, section) for each section of a module, in order, until it
+// returns false.
+template <typename Visit> void forEachSection(const std::string &bytes, Visit visit) {
+    Reader module(bytes, 8, bytes.size());
+    while (!module.atEnd()) {
+        unsigned id = module.byte();
+        std::size_t size = module.length();
+        std::size_t begin = module.offset();
+        module.skip(size);
+        if (!visit(id, Reader(bytes, begin, begin + size)))
+            return;
+    }
+}
+
 }  // namespace
 
 bool isWasmBinary(const std::string &bytes) { return bytes.compare(0, 4, std::string("\0asm", 4)) == 0; }
@@ -154,21 +168,13 @@ std::optional<std::vector<std::string>> undefinedWasmSymbols(const std::string &
     if (!isWasmBinary(bytes) || bytes.size() < 8)
         return std::nullopt;
     try {
-        Reader module(bytes, 8, bytes.size());
         Imports imports;
         std::optional<std::vector<std::string>> undefined;
-        while (!module.atEnd()) {
-            unsigned id = module.byte();
-            std::size_t size = module.length();
-            std::size_t begin = module.offset();
-            module.skip(size);
+        forEachSection(bytes, [&](unsigned id, Reader section) {
             if (id == IMPORT)
-                imports = readImports(Reader(bytes, begin, begin + size));
-            if (id != CUSTOM)
-                continue;
-            Reader section(bytes, begin, begin + size);
-            if (section.name() != "linking")
-                continue;
+                imports = readImports(section);
+            if (id != CUSTOM || section.name() != "linking")
+                return true;
             section.leb();   // the version
             undefined.emplace();
             while (!section.atEnd()) {
@@ -179,7 +185,8 @@ std::optional<std::vector<std::string>> undefinedWasmSymbols(const std::string &
                 if (type == symbolTableSubsection)
                     readSymbolTable(Reader(bytes, start, start + length), imports, *undefined);
             }
-        }
+            return true;
+        });
         if (!undefined)
             return std::nullopt;
         std::sort(undefined->begin(), undefined->end());
@@ -194,16 +201,14 @@ std::optional<std::vector<std::string>> wasmImports(const std::string &bytes) {
     if (!isWasmBinary(bytes) || bytes.size() < 8)
         return std::nullopt;
     try {
-        Reader module(bytes, 8, bytes.size());
-        while (!module.atEnd()) {
-            unsigned id = module.byte();
-            std::size_t size = module.length();
-            std::size_t begin = module.offset();
-            module.skip(size);
-            if (id == IMPORT)
-                return readImports(Reader(bytes, begin, begin + size)).qualified;
-        }
-        return std::vector<std::string>();
+        std::vector<std::string> imports;
+        forEachSection(bytes, [&](unsigned id, Reader section) {
+            if (id != IMPORT)
+                return true;
+            imports = readImports(section).qualified;
+            return false;
+        });
+        return imports;
     } catch (const Malformed &) {
         return std::nullopt;
     }
