@@ -294,12 +294,12 @@ void openMainIfNeeded() {
     }
     emit("int main(");
     output.indentLevel++;
-    int argv = findExact(symbolTable.globals, "argv");
+    int argv = findExact(symbolTable().globals, "argv");
     if (argv >= 0) {
         emit("int argc, char *_A_1[])\n{\n velarray argv(_A_1);");
         output.mainHasArgv = true;
         // main fills argv with the program's arguments.
-        symbolTable.globals[argv]->flags |= SYMBOL_ASSIGNED;
+        symbolTable().globals[argv]->flags |= SYMBOL_ASSIGNED;
     } else
         emit(")\n{");
     emit("\n");

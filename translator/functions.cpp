@@ -166,7 +166,7 @@ void setFunctionName(const std::string &name) {
     record.name = name;
     record.source = translatedSource().baseName;
     if (scopes().inClass) {
-        if (findExact(symbolTable.classMembers.members, name) >= 0)
+        if (findExact(symbolTable().classMembers.members, name) >= 0)
             reportDuplicateName(name);
         setMethodName(name);
         return;
@@ -181,7 +181,7 @@ void setFunctionName(const std::string &name) {
         reportRedeclaration(name, W_IN_BUILTINS);
     else if (again || (known >= 0 && functionRecord(known).source != record.source))
         reportDuplicateName(name);
-    else if (findNoCase(symbolTable.globals, name) >= 0 || findClass(name) >= 0)
+    else if (findNoCase(symbolTable().globals, name) >= 0 || findClass(name) >= 0)
         reportDuplicateName(name);
     if (isMainName(name) && !scopes().inClass) {
         // Every source's main has a name of its own; the C++ main is
