@@ -352,14 +352,14 @@ void writeMethodHead(int index) {
     ClassRecord &owner = classRecord(state.record.ownerClass);
     owner.methods.push_back(index);
     state.defining = true;
-    state.savedOutput = output.currentOutput;
-    state.savedIndent = output.indentLevel;
-    state.savedBlankLines = output.blankLines;
+    state.savedOutput = output().currentOutput;
+    state.savedIndent = output().indentLevel;
+    state.savedBlankLines = output().blankLines;
     newlineOnce();
     emitIndented(methodHead() + "\n");
     emitIndented("{\n");
-    output.indentLevel++;
-    output.blankLines = 1;
+    output().indentLevel++;
+    output().blankLines = 1;
     if (state.record.isConstructor) {
         owner.constructor = index;
         noteConstructor();
@@ -409,16 +409,16 @@ void endFunctionHead() {
     std::string head = state.modifiers + returned + state.record.emittedName + "(";
     writeHeaderLine(head + state.prototypeParameters + ");");
     state.defining = true;
-    state.savedOutput = output.currentOutput;
-    state.savedIndent = output.indentLevel;
-    state.savedBlankLines = output.blankLines;
-    output.currentOutput = output.functionsFile;
-    output.indentLevel = 0;
+    state.savedOutput = output().currentOutput;
+    state.savedIndent = output().indentLevel;
+    state.savedBlankLines = output().blankLines;
+    output().currentOutput = output().functionsFile;
+    output().indentLevel = 0;
     emit("\n");
     mapSourceLine();
     emit(head + state.parameters + ")\n{\n");
-    output.indentLevel = 1;
-    output.blankLines = 1;
+    output().indentLevel = 1;
+    output().blankLines = 1;
     if (!state.argumentVector.empty())
         emitIndented("velarray " + state.argumentVector + "(_A_" + state.argumentVector + ");\n");
 }
@@ -426,20 +426,20 @@ void endFunctionHead() {
 void closeFunctionDefinition() {
     FunctionState &state = functionState;
     if (state.defining && state.record.ownerClass >= 0) {
-        output.indentLevel = state.savedIndent;
+        output().indentLevel = state.savedIndent;
         emitIndented("}\n");
-        output.blankLines = 0;
+        output().blankLines = 0;
     } else if (state.defining) {
-        output.indentLevel = 0;
+        output().indentLevel = 0;
         emit("}\n");
-        output.currentOutput = state.savedOutput;
-        output.indentLevel = state.savedIndent;
-        output.blankLines = state.savedBlankLines;
+        output().currentOutput = state.savedOutput;
+        output().indentLevel = state.savedIndent;
+        output().blankLines = state.savedBlankLines;
     }
     state.defining = false;
     scopes().inFunction = false;
     beginFunctionScope();
-    output.blankLines = 0;
+    output().blankLines = 0;
 }
 
 void writeReturn(const std::vector<ExprValue> &values) {
@@ -493,7 +493,7 @@ void callProgramMainIfUncalled() {
     const FunctionRecord &main = functionRecord(index);
     std::string arguments;
     if (main.mode == 4)
-        arguments = output.mainHasArgv && output.mainParts == 0 ? "_A_1" : "nullptr";
+        arguments = output().mainHasArgv && output().mainParts == 0 ? "_A_1" : "nullptr";
     newlineOnce();
     emitIndented(main.emittedName + "(" + arguments + ");\n");
 }
@@ -501,11 +501,11 @@ void callProgramMainIfUncalled() {
 void writeMainForProgramFunction() {
     int index = sourceFunctions.mainRecord;
     sourceFunctions.mainRecord = -1;
-    if (output.mainWritten)
+    if (output().mainWritten)
         return;
     if (index < 0) {
         // Declarations and definitions alone: a program that does nothing.
-        if (output.topLevelItemsSeen)
+        if (output().topLevelItemsSeen)
             emit("\nint main()\n{\nreturn 0;\n}\n");
         return;
     }
