@@ -5,6 +5,7 @@
 // source leaves open reaches the next.
 #include "semantics/source_semantics.hpp"
 #include "translator/output.hpp"
+#include "translator/assignments.hpp"
 #include "translator/translation_job.hpp"
 
 struct SourceTranslation : SourceSemantics {
@@ -12,6 +13,7 @@ struct SourceTranslation : SourceSemantics {
 
     const SourceToTranslate source;
     OutputState output;
+    AssignmentState assignment;
 };
 
 // The translation in progress (translateStream makes it current).
