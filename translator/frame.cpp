@@ -147,11 +147,9 @@ void beginSourceFile() {
     beginSourceScopes();
     resetStatementState();
     resetDeclarationState();
-    resetExpressionState();
     resetFunctionState();
     resetClassState();
     resetXmlState();
-    resetForwardCalls();
     // Headers include the headers of the sources they include, so that a
     // cycle of includes must not make the preprocessor loop.
     switchToHeader();

@@ -5,6 +5,10 @@
 // source leaves open reaches the next.
 #include "semantics/source_semantics.hpp"
 #include "translator/output.hpp"
+#include "translator/expressions.hpp"
+#include "translator/evaluation_order.hpp"
+#include "translator/console.hpp"
+#include "translator/calls.hpp"
 #include "translator/assignments.hpp"
 #include "translator/translation_job.hpp"
 
@@ -13,6 +17,10 @@ struct SourceTranslation : SourceSemantics {
 
     const SourceToTranslate source;
     OutputState output;
+    ExpressionState expressions;
+    OrderState order;
+    PrintList printList;
+    CallState calls;
     AssignmentState assignment;
 };
 
