@@ -10,9 +10,6 @@
 #include "semantics/types.hpp"
 
 SymbolTable symbolTable;
-ScopeState scopes;
-CurrentSymbol current;
-PendingDeclaration pendingDeclaration;
 
 bool isConstantKind(int kind) { return kind == 3 || kind == 4 || kind == 5; }
 
@@ -42,9 +39,6 @@ void beginSourceScopes() {
     beginFunctionScope();
     symbolTable.classMembers = ClassMembers();
     symbolTable.matchIndex = -1;
-    scopes = ScopeState();
-    current = CurrentSymbol();
-    pendingDeclaration = PendingDeclaration();
 }
 
 // ---------------------------------------------------------------------------
@@ -169,7 +163,7 @@ Symbol *newSymbol(const Symbol &model) {
     return &symbolTable.storage.back();
 }
 
-bool insideBlock() { return scopes.inBlock && scopes.blockDepth >= 0; }
+bool insideBlock() { return scopes().inBlock && scopes().blockDepth >= 0; }
 
 // The class being translated first, then its base classes.
 Symbol *findInClass(const std::string &name) {
@@ -195,30 +189,21 @@ Symbol *findGlobalFromClass(const std::string &name) {
 }
 
 void load(Symbol *symbol) {
-    typeState.currentType = symbol->type();
-    typeState.objectText = (symbol->flags & SYMBOL_OBJECT_TEXT) != 0;
-    current.assigned = symbol->assigned();
-    current.attribute = (symbol->flags & SYMBOL_ATTRIBUTE) != 0;
-    current.kind = symbol->kind;
-    current.classIndex = symbol->classIndex;
-    current.emittedName = symbol->emittedName;
-    current.symbol = symbol;
+    typeState().currentType = symbol->type();
+    typeState().objectText = (symbol->flags & SYMBOL_OBJECT_TEXT) != 0;
+    current().assigned = symbol->assigned();
+    current().attribute = (symbol->flags & SYMBOL_ATTRIBUTE) != 0;
+    current().kind = symbol->kind;
+    current().classIndex = symbol->classIndex;
+    current().emittedName = symbol->emittedName;
+    current().symbol = symbol;
 }
-
-// Set while a method's receiver is looked up: a read before assignment is
-// noted here instead of reported.
-struct ReceiverLookup {
-    bool active = false;
-    bool unassigned = false;
-};
-
-ReceiverLookup receiverLookup;
 
 void requireAssigned(const Symbol *symbol) {
     if (symbol->assigned())
         return;
-    if (receiverLookup.active)
-        receiverLookup.unassigned = true;
+    if (receiverLookup().active)
+        receiverLookup().unassigned = true;
     else
         reportNamed(E_USED_BEFORE_ASSIGNMENT, symbol->name);
 }
@@ -227,7 +212,7 @@ Symbol *captureInCurrentBlock(const Symbol *outer, bool assigned) {
     Symbol copy = *outer;
     copy.flags = assigned ? (copy.flags | SYMBOL_ASSIGNED) : (copy.flags & ~SYMBOL_ASSIGNED);
     Symbol *capture = newSymbol(copy);
-    symbolTable.blockCaptures[scopes.blockDepth].push_back(capture);
+    symbolTable.blockCaptures[scopes().blockDepth].push_back(capture);
     return capture;
 }
 
@@ -240,12 +225,12 @@ Symbol *assignFromBlock(Symbol *outer) {
 
 void notDeclared(const std::string &name) {
     std::unordered_set<std::string> &reported =
-        scopes.inClass ? symbolTable.undeclaredInClass : symbolTable.undeclaredElsewhere;
+        scopes().inClass ? symbolTable.undeclaredInClass : symbolTable.undeclaredElsewhere;
     if (reported.insert(name).second)
         reportNamed(E_NOT_DECLARED, name);
-    current = CurrentSymbol();
-    current.kind = 0;
-    typeState.currentType = T_UNKNOWN;
+    current() = CurrentSymbol();
+    current().kind = 0;
+    typeState().currentType = T_UNKNOWN;
 }
 
 void addImport(Symbol *global) {
@@ -282,7 +267,7 @@ Symbol *resolveInFunction(const std::string &name, Access access) {
             imported->flags |= SYMBOL_ASSIGNED;
         return imported;
     }
-    if (scopes.inClass)
+    if (scopes().inClass)
         return resolveInClassBody(name);
     Symbol *global = findIn(symbolTable.globals, name);
     if (global) {
@@ -294,7 +279,7 @@ Symbol *resolveInFunction(const std::string &name, Access access) {
 }
 
 Symbol *resolveInBlock(const std::string &name, Access access) {
-    const int depth = scopes.blockDepth;
+    const int depth = scopes().blockDepth;
     if (Symbol *own = findIn(symbolTable.blockScopes[depth], name)) {
         if (access == Access::Assign)
             own->flags |= SYMBOL_ASSIGNED;
@@ -322,7 +307,7 @@ Symbol *resolveInBlock(const std::string &name, Access access) {
             return outer;
         }
     }
-    if (scopes.inFunction) {
+    if (scopes().inFunction) {
         if (Symbol *local = findIn(symbolTable.functionLocals, name)) {
             if (access == Access::Assign)
                 return assignFromBlock(local);
@@ -332,14 +317,14 @@ Symbol *resolveInBlock(const std::string &name, Access access) {
         if (Symbol *imported = findIn(symbolTable.functionImports, name))
             return access == Access::Assign ? assignFromBlock(imported) : imported;
     }
-    if (scopes.inClass)
+    if (scopes().inClass)
         return resolveInClassBody(name);
     Symbol *global = findIn(symbolTable.globals, name);
     if (!global)
         return nullptr;
     if (access == Access::Assign)
         return assignFromBlock(global);
-    if (scopes.inFunction && global->kind != KIND_VALUE_CONSTANT)
+    if (scopes().inFunction && global->kind != KIND_VALUE_CONSTANT)
         return captureInCurrentBlock(global, global->assigned());
     requireAssigned(global);
     return global;
@@ -348,9 +333,9 @@ Symbol *resolveInBlock(const std::string &name, Access access) {
 Symbol *resolve(const std::string &name, Access access) {
     if (insideBlock())
         return resolveInBlock(name, access);
-    if (scopes.inFunction)
+    if (scopes().inFunction)
         return resolveInFunction(name, access);
-    if (scopes.inClass)
+    if (scopes().inClass)
         return resolveInClassBody(name);
     return resolveAtGlobalLevel(name, access);
 }
@@ -361,17 +346,17 @@ Symbol *resolve(const std::string &name, Access access) {
 // Lookups
 
 bool lookupUse(const std::string &name) {
-    if (scopes.assignmentTarget)
+    if (scopes().assignmentTarget)
         return lookupAssign(name);
-    typeState.currentType = T_UNKNOWN;
+    typeState().currentType = T_UNKNOWN;
     Symbol *symbol = resolve(name, Access::Read);
     if (symbol) {
         load(symbol);
         return true;
     }
-    if (scopes.inClass && !scopes.inFunction && !insideBlock()) {
+    if (scopes().inClass && !scopes().inFunction && !insideBlock()) {
         reportNamed(E_UNKNOWN_SCOPE, name);
-        typeState.currentType = T_UNKNOWN;
+        typeState().currentType = T_UNKNOWN;
         return false;
     }
     notDeclared(name);
@@ -379,16 +364,16 @@ bool lookupUse(const std::string &name) {
 }
 
 bool lookupReceiver(const std::string &name, bool &unassigned) {
-    receiverLookup.active = true;
-    receiverLookup.unassigned = false;
+    receiverLookup().active = true;
+    receiverLookup().unassigned = false;
     bool found = lookupUse(name);
-    unassigned = receiverLookup.unassigned;
-    receiverLookup = ReceiverLookup();
+    unassigned = receiverLookup().unassigned;
+    receiverLookup() = ReceiverLookup();
     return found;
 }
 
 bool lookupAssign(const std::string &name) {
-    typeState.currentType = T_UNKNOWN;
+    typeState().currentType = T_UNKNOWN;
     Symbol *symbol = resolve(name, Access::Assign);
     if (!symbol) {
         notDeclared(name);
@@ -414,13 +399,13 @@ bool reportIfRedeclared(const std::vector<Symbol *> &scope, const std::string &n
 }
 
 bool redeclaredInBlock(const std::string &name) {
-    for (int level = 0; level <= scopes.blockDepth; level++)
+    for (int level = 0; level <= scopes().blockDepth; level++)
         if (reportIfRedeclared(symbolTable.blockScopes[level], name, W_IN_BLOCK))
             return true;
-    if (scopes.inFunction &&
+    if (scopes().inFunction &&
         reportIfRedeclared(symbolTable.functionLocals, name, W_IN_FUNCTION))
         return true;
-    if (!scopes.inClass)
+    if (!scopes().inClass)
         return reportIfRedeclared(symbolTable.globals, name, W_AS_GLOBAL);
     return reportIfRedeclared(symbolTable.classMembers.members, name, W_IN_CLASS);
 }
@@ -428,7 +413,7 @@ bool redeclaredInBlock(const std::string &name) {
 bool redeclaredInFunction(const std::string &name) {
     if (reportIfRedeclared(symbolTable.functionLocals, name, W_IN_FUNCTION))
         return true;
-    if (scopes.inClass)
+    if (scopes().inClass)
         return reportIfRedeclared(symbolTable.classMembers.members, name, W_IN_CLASS);
     return reportIfRedeclared(symbolTable.globals, name, W_AS_GLOBAL);
 }
@@ -446,22 +431,22 @@ Symbol *declare(const std::string &name, unsigned extraFlags) {
     Symbol model;
     model.name = name;
     model.emittedName = emittedNameFor(name);
-    model.flags = extraFlags | (static_cast<unsigned>(typeState.currentType) & SYMBOL_TYPE_MASK);
-    if (pendingDeclaration.attribute)
+    model.flags = extraFlags | (static_cast<unsigned>(typeState().currentType) & SYMBOL_TYPE_MASK);
+    if (pendingDeclaration().attribute)
         model.flags |= SYMBOL_ATTRIBUTE;
-    if (pendingDeclaration.objectText)
+    if (pendingDeclaration().objectText)
         model.flags |= SYMBOL_OBJECT_TEXT;
-    model.kind = pendingDeclaration.kind;
-    model.classIndex = pendingDeclaration.classIndex;
+    model.kind = pendingDeclaration().kind;
+    model.classIndex = pendingDeclaration().classIndex;
 
     std::vector<Symbol *> *scope = nullptr;
     if (insideBlock()) {
         if (!redeclaredInBlock(name))
-            scope = &symbolTable.blockScopes[scopes.blockDepth];
-    } else if (scopes.inFunction) {
+            scope = &symbolTable.blockScopes[scopes().blockDepth];
+    } else if (scopes().inFunction) {
         if (!redeclaredInFunction(name))
             scope = &symbolTable.functionLocals;
-    } else if (scopes.inClass) {
+    } else if (scopes().inClass) {
         if (!reportIfDuplicate(symbolTable.classMembers.members, name))
             scope = &symbolTable.classMembers.members;
     } else if (!reportIfDuplicate(symbolTable.globals, name)) {
@@ -494,30 +479,30 @@ static void emptyBlockScopes(int depth) {
 }
 
 void enterBlock() {
-    scopes.inBlock = true;
-    if (scopes.blockDepth + 1 >= BLOCK_DEPTH_CAPACITY) {
+    scopes().inBlock = true;
+    if (scopes().blockDepth + 1 >= BLOCK_DEPTH_CAPACITY) {
         // The scope of the deepest block is shared; reported once per excess run.
-        if (scopes.blockOverflow++ == 0)
+        if (scopes().blockOverflow++ == 0)
             reportStackOverflow("block scope");
         return;
     }
-    scopes.blockDepth++;
-    emptyBlockScopes(scopes.blockDepth);
+    scopes().blockDepth++;
+    emptyBlockScopes(scopes().blockDepth);
 }
 
 void leaveBlock() {
-    if (scopes.blockOverflow > 0) {
-        scopes.blockOverflow--;
+    if (scopes().blockOverflow > 0) {
+        scopes().blockOverflow--;
         return;
     }
-    if (scopes.blockDepth < 0) {
+    if (scopes().blockDepth < 0) {
         reportStackUnderflow("block scope");
-        scopes.inBlock = false;
+        scopes().inBlock = false;
         return;
     }
-    emptyBlockScopes(scopes.blockDepth);
-    scopes.blockDepth--;
-    scopes.inBlock = scopes.blockDepth >= 0;
+    emptyBlockScopes(scopes().blockDepth);
+    scopes().blockDepth--;
+    scopes().inBlock = scopes().blockDepth >= 0;
 }
 
 void beginFunctionScope() {

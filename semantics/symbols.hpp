@@ -116,9 +116,18 @@ struct PendingDeclaration {
 };
 
 extern SymbolTable symbolTable;
-extern ScopeState scopes;
-extern CurrentSymbol current;
-extern PendingDeclaration pendingDeclaration;
+// Set while a method's receiver is looked up: a read before assignment is
+// noted here instead of reported.
+struct ReceiverLookup {
+    bool active = false;
+    bool unassigned = false;
+};
+
+// These parts of the source being translated (semantics/source_semantics.hpp).
+ScopeState &scopes();
+CurrentSymbol &current();
+PendingDeclaration &pendingDeclaration();
+ReceiverLookup &receiverLookup();
 
 // Forgets every symbol and restores all scope values (tests; start of a run).
 void resetSymbolTable();

@@ -1221,7 +1221,7 @@ atom returns [ExprValue v] { ExprValue inner; }
     |   c:PHPCONSTANT { v = phpConstant(c->getText()); }
     |   p:PHPID { v = beginName(p->getText().substr(1)); v = endName(v); }
     |   LEFTPAR inner=expression RIGHTPAR { v = parenthesized(inner); }
-    |   ( typeKeywordToken LEFTPAR RIGHTPAR ) => { beginTypeValue(); } typeKeyword LEFTPAR RIGHTPAR { v = emptyContainer(typeState.currentType); endTypeValue(); }
+    |   ( typeKeywordToken LEFTPAR RIGHTPAR ) => { beginTypeValue(); } typeKeyword LEFTPAR RIGHTPAR { v = emptyContainer(typeState().currentType); endTypeValue(); }
     |   v=listLiteral
     |   v=dictLiteral
     ;

@@ -213,9 +213,9 @@ std::string updatedReceiver(ExprValue &receiver) {
 void noteReceiverAssigned(const ExprValue &receiver) {
     if (receiver.root == nullptr)
         return;
-    int type = typeState.currentType;
+    int type = typeState().currentType;
     lookupAssign(receiver.root->name);
-    typeState.currentType = type;
+    typeState().currentType = type;
 }
 
 // Consumes the receiver's text: the caller reads only its other fields after.
@@ -278,7 +278,7 @@ ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
         for (int i = 0; i < level.count; i++)
             arguments[i] = level.arguments[i].text;
         ExprValue value = valueOf("(" + joinTexts(arguments, level.count) + ")", T_VAR);
-        typeState.currentType = value.type;
+        typeState().currentType = value.type;
         return value;
     }
     if (call.kind == CALL_UNTYPED_METHOD) {
@@ -287,7 +287,7 @@ ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
         ExprValue value = valueOf(takeMemberReceiver(call.receiver) + "." + call.method + "(" +
                                       joinTexts(arguments, level.count) + ")",
                                   T_UNKNOWN);
-        typeState.currentType = value.type;
+        typeState().currentType = value.type;
         return value;
     }
     checkMethodArgs(call.row, types, level.count);
@@ -299,7 +299,7 @@ ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
         Symbol *symbol = call.receiver.root;
         symbol->flags = (symbol->flags & ~SYMBOL_TYPE_MASK) | static_cast<unsigned>(value.type);
     }
-    typeState.currentType = value.type;
+    typeState().currentType = value.type;
     return value;
 }
 
@@ -317,7 +317,7 @@ ExprValue closeFunctionCall(const CallDescriptor &call, const ArgumentLevel &lev
     if (std::string(row.target) == "system" && level.count == 1 && level.arguments[0].stringLiteral)
         arguments[0] = "text(" + arguments[0] + ")";
     ExprValue value = valueOf(std::string(row.target) + "(" + joinTexts(arguments, level.count) + ")", row.field[F_RESULT]);
-    typeState.currentType = value.type;
+    typeState().currentType = value.type;
     return value;
 }
 
@@ -382,9 +382,9 @@ void checkAliasArgument(const FunctionRecord &function, const ParameterRecord &p
         reportCall(E_BAD_ARGUMENT_IN, function.name, parameter.type, argument.type);
         return;
     }
-    int type = typeState.currentType;
+    int type = typeState().currentType;
     lookupAssign(argument.root->name);
-    typeState.currentType = type;
+    typeState().currentType = type;
 }
 
 bool checkProgramArguments(const FunctionRecord &function, const int *types, int count) {
@@ -436,7 +436,7 @@ ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &leve
     } else if (value.type == T_OBJECT) {
         value.classIndex = function.returnClass;
     }
-    typeState.currentType = value.type;
+    typeState().currentType = value.type;
     return value;
 }
 
@@ -452,7 +452,7 @@ ExprValue closeForwardCall(const CallDescriptor &call, const ArgumentLevel &leve
     }
     calls.forwardCalls.push_back(forward);
     ExprValue value = valueOf(head.text + "(" + joinTexts(arguments, level.count) + ")", T_VAR);
-    typeState.currentType = value.type;
+    typeState().currentType = value.type;
     return value;
 }
 
@@ -618,7 +618,7 @@ ExprValue beginCall(const std::string &name) {
     // The functions and constructors of the headers every implementation
     // file includes are called as they stand; any other name must be a
     // function that the rest of the source defines.
-    if (isMainName(name) && !scopes.inClass) {
+    if (isMainName(name) && !scopes().inClass) {
         calls.pending.kind = CALL_FORWARD;
         return valueOf(programMainName(), T_VAR);
     }
@@ -636,7 +636,7 @@ ExprValue beginExternalCall(const std::string &tokenText) {
 }
 
 ExprValue endCall(ExprValue call) {
-    typeState.currentType = call.type;
+    typeState().currentType = call.type;
     return call;
 }
 
@@ -698,7 +698,7 @@ ExprValue beginMethodCall(ExprValue receiver, const std::string &method) {
 }
 
 ExprValue endMethodCall(ExprValue call) {
-    typeState.currentType = call.type;
+    typeState().currentType = call.type;
     return call;
 }
 
@@ -726,7 +726,7 @@ ExprValue abandonArguments(const ExprValue &call) {
     ExprValue value;
     value.text = call.text + "()";
     value.type = T_UNKNOWN;
-    typeState.currentType = T_UNKNOWN;
+    typeState().currentType = T_UNKNOWN;
     return value;
 }
 

@@ -47,9 +47,9 @@ std::string checkedObject(const std::string &text) { return "_vel_obj(" + text +
 
 void resetClassState() { classState = ClassState(); }
 
-int currentClassIndex() { return scopes.inClass ? classState.current : -1; }
+int currentClassIndex() { return scopes().inClass ? classState.current : -1; }
 
-bool atClassLevel() { return scopes.inClass && !scopes.inFunction && !scopes.inBlock; }
+bool atClassLevel() { return scopes().inClass && !scopes().inFunction && !scopes().inBlock; }
 
 void beginClass(const std::string &name, ClassKind kind) {
     bool external = kind != CLASS_DEFINED;
@@ -65,7 +65,7 @@ void beginClass(const std::string &name, ClassKind kind) {
         classState.silencedOutput = output.currentOutput;
         output.currentOutput = nullptr;
     }
-    typeState.currentType = T_CLASS;
+    typeState().currentType = T_CLASS;
     if (kind == CLASS_DEFINED && (!classState.definedHere.insert(name).second ||
                                   findNoCase(symbolTable.globals, name) >= 0 || findProgramFunction(name) >= 0))
         reportDuplicateName(name);
@@ -81,7 +81,7 @@ void beginClass(const std::string &name, ClassKind kind) {
     emit("\nclass " + record.emittedName);
     symbolTable.classMembers = ClassMembers();
     symbolTable.classMembers.className = name;
-    scopes.inClass = true;
+    scopes().inClass = true;
 }
 
 void classBase(const std::string &name) {
@@ -165,7 +165,7 @@ void endClass() {
     }
     output.indentLevel = 0;
     emit("};\n");
-    scopes.inClass = false;
+    scopes().inClass = false;
     symbolTable.classMembers = ClassMembers();
     classState.current = -1;
     if (classState.silencedOutput)
@@ -207,7 +207,7 @@ void writeAttributeInitializers() {
         emitIndentedAt(initializer.sourceLine, initializer.statement + "\n");
 }
 
-static bool superAllowed() { return scopes.inClass && scopes.inFunction && !scopes.inBlock; }
+static bool superAllowed() { return scopes().inClass && scopes().inFunction && !scopes().inBlock; }
 
 void beginSuperCall() {
     if (!superAllowed())
@@ -242,7 +242,7 @@ ExprValue memberOfObject(const ExprValue &owner, const std::string &member) {
         value.type = attribute->type();
         value.classIndex = attribute->classIndex;
     }
-    typeState.currentType = value.type;
+    typeState().currentType = value.type;
     return value;
 }
 
@@ -320,7 +320,7 @@ bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int
 
 AssignTarget thisTarget() {
     AssignTarget target;
-    if (!scopes.inClass)
+    if (!scopes().inClass)
         reportNamed(E_CANNOT_BE_USED, "this");
     target.path = target.readPath = "this";
     target.type = target.valueType = T_OBJECT;
@@ -338,4 +338,4 @@ void declareExternalMethod(int index) {
     }
 }
 
-bool declaringImportedClass() { return scopes.inClass && classState.kind == CLASS_IMPORTED; }
+bool declaringImportedClass() { return scopes().inClass && classState.kind == CLASS_IMPORTED; }

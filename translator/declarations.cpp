@@ -33,7 +33,7 @@ struct DeclarationState {
 DeclarationState declarations;
 
 bool atFileLevel() {
-    return !scopes.inClass && !scopes.inFunction && !scopes.inBlock;
+    return !scopes().inClass && !scopes().inFunction && !scopes().inBlock;
 }
 
 std::string withoutConst(std::string prefix) {
@@ -53,10 +53,10 @@ void writeHeaderLine(const std::string &line) {
 }
 
 void declareName(const std::string &name, int type, bool assigned, int classIndex) {
-    typeState.currentType = type;
-    pendingDeclaration = PendingDeclaration();
-    pendingDeclaration.kind = declarations.storageKind;
-    pendingDeclaration.classIndex = classIndex == CLASS_OF_DECLARATION ? declarations.classIndex : classIndex;
+    typeState().currentType = type;
+    pendingDeclaration() = PendingDeclaration();
+    pendingDeclaration().kind = declarations.storageKind;
+    pendingDeclaration().classIndex = classIndex == CLASS_OF_DECLARATION ? declarations.classIndex : classIndex;
     // A name that is a class's stands for the class wherever it is used.
     if (findClass(name) >= 0)
         reportDuplicateName(name);
@@ -105,9 +105,9 @@ void placeLateDefinition(const std::string &initializer, const std::string &name
 
 
 void declareEnumItem(const std::string &name, const std::string &valueText, int type) {
-    typeState.currentType = type;
-    pendingDeclaration = PendingDeclaration();
-    pendingDeclaration.kind = KIND_LITERAL_CONSTANT;
+    typeState().currentType = type;
+    pendingDeclaration() = PendingDeclaration();
+    pendingDeclaration().kind = KIND_LITERAL_CONSTANT;
     Symbol *symbol = declare(name, SYMBOL_ASSIGNED);
     if (symbol)
         symbol->emittedName = valueText;
@@ -145,7 +145,7 @@ void addModifier(const std::string &text) {
 // private and protected are access rights of class members; elsewhere
 // they mean nothing and C++ has no such words outside a class.
 void addAccessModifier(const std::string &text) {
-    if (scopes.inClass && !scopes.inFunction && !scopes.inBlock)
+    if (scopes().inClass && !scopes().inFunction && !scopes().inBlock)
         declarations.modifierPrefix += text;
 }
 
@@ -164,12 +164,12 @@ void setDeclaredType(int type, const std::string &cppSpelling) {
     declarations.declaredType = type;
     declarations.cppType = cppSpelling;
     declarations.classIndex = -3;
-    typeState.currentType = type;
+    typeState().currentType = type;
 }
 
 void applyArraySuffix() {
     arrayOfElement(declarations.declaredType);
-    int arrayType = typeState.currentType;
+    int arrayType = typeState().currentType;
     if (!isTypedArray(arrayType))
         return;
     declarations.declaredType = arrayType;
@@ -255,7 +255,7 @@ void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &va
     int type = declarations.declaredType;
     std::string valueText;
     if (hasValue) {
-        typeState.pendingAssignOp = '=';
+        typeState().pendingAssignOp = '=';
         if (initializesFromOtherArray(type, value.type))
             valueText = "=" + arrayConvertedTo(type, value);
         else {
@@ -334,13 +334,13 @@ static bool constructsWithoutArguments(int classIndex) {
 // children of a tree) starts as null: making it would make another of its
 // kind, and so on without end.
 static bool ownClassAttribute(int classIndex) {
-    return scopes.inClass && !scopes.inFunction && classIndex >= 0 && classIndex == currentClassIndex();
+    return scopes().inClass && !scopes().inFunction && classIndex >= 0 && classIndex == currentClassIndex();
 }
 
 static std::string objectArrayValue(int form, const ExprValue &value) {
     if (form != 2)
         return "= _arr32()";
-    typeState.pendingAssignOp = '=';
+    typeState().pendingAssignOp = '=';
     if (value.type != T_UNKNOWN)
         checkAssign(T_OBJECTARRAY, value.type);
     return "=" + convertValue(T_OBJECTARRAY, value);

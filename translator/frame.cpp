@@ -146,7 +146,6 @@ void beginSourceFile() {
     if (translatedSource().mapLines && !translatedSource().declarationsOnly)
         beginLineMapping(translatedSource().sourceName);
     beginSourceScopes();
-    resetTypeState();
     resetStatementState();
     resetDeclarationState();
     resetExpressionState();
@@ -154,7 +153,6 @@ void beginSourceFile() {
     resetClassState();
     resetXmlState();
     resetForwardCalls();
-    resetNativeDefinitions();
     // Headers include the headers of the sources they include, so that a
     // cycle of includes must not make the preprocessor loop.
     switchToHeader();

@@ -116,7 +116,7 @@ void beginFunctionDefinition(bool external) {
     functionState.external = external;
     functionState.record.external = external;
     beginDeclaration();
-    scopes.inFunction = true;
+    scopes().inFunction = true;
     beginFunctionScope();
 }
 
@@ -165,7 +165,7 @@ void setFunctionName(const std::string &name) {
     FunctionRecord &record = functionState.record;
     record.name = name;
     record.source = translatedSource().baseName;
-    if (scopes.inClass) {
+    if (scopes().inClass) {
         if (findExact(symbolTable.classMembers.members, name) >= 0)
             reportDuplicateName(name);
         setMethodName(name);
@@ -183,7 +183,7 @@ void setFunctionName(const std::string &name) {
         reportDuplicateName(name);
     else if (findNoCase(symbolTable.globals, name) >= 0 || findClass(name) >= 0)
         reportDuplicateName(name);
-    if (isMainName(name) && !scopes.inClass) {
+    if (isMainName(name) && !scopes().inClass) {
         // Every source's main has a name of its own; the C++ main is
         // written by the frame.
         record.mode = 1;
@@ -437,14 +437,14 @@ void closeFunctionDefinition() {
         output.blankLines = state.savedBlankLines;
     }
     state.defining = false;
-    scopes.inFunction = false;
+    scopes().inFunction = false;
     beginFunctionScope();
     output.blankLines = 0;
 }
 
 void writeReturn(const std::vector<ExprValue> &values) {
     writeIndent();
-    if (!scopes.inFunction || !functionState.defining) {
+    if (!scopes().inFunction || !functionState.defining) {
         std::string text = "return";
         for (size_t i = 0; i < values.size(); i++)
             text += (i == 0 ? " " : ", ") + values[i].text;

@@ -104,8 +104,8 @@ std::string declareLoopVariable(int declaredType, const std::string &name, int i
         lookupAssign(name);
         return "";
     }
-    typeState.currentType = type;
-    pendingDeclaration = PendingDeclaration();
+    typeState().currentType = type;
+    pendingDeclaration() = PendingDeclaration();
     declare(name, SYMBOL_ASSIGNED);
     return loopVariableSpelling(type);
 }
@@ -122,9 +122,9 @@ void writeElementAssignment(const std::string &spelling, const std::string &name
 // The variable of a loop over a typed array of a class is an object of
 // that class.
 static void writeObjectLoopVariable(const std::string &name, int classIndex, const std::string &container) {
-    typeState.currentType = T_OBJECT;
-    pendingDeclaration = PendingDeclaration();
-    pendingDeclaration.classIndex = classIndex;
+    typeState().currentType = T_OBJECT;
+    pendingDeclaration() = PendingDeclaration();
+    pendingDeclaration().classIndex = classIndex;
     declare(name, SYMBOL_ASSIGNED);
     writeIndent();
     emit(classRecord(classIndex).emittedName + " *" + emittedNameFor(name) + "=" +
@@ -132,15 +132,15 @@ static void writeObjectLoopVariable(const std::string &name, int classIndex, con
 }
 
 int variableType(const std::string &name, int fallback) {
-    int saved = typeState.currentType;
+    int saved = typeState().currentType;
     int type = fallback;
     if (isDeclaredAnywhere(name)) {
-        scopes.assignmentTarget = true;
+        scopes().assignmentTarget = true;
         lookupUse(name);
-        scopes.assignmentTarget = false;
-        type = typeState.currentType;
+        scopes().assignmentTarget = false;
+        type = typeState().currentType;
     }
-    typeState.currentType = saved;
+    typeState().currentType = saved;
     return type;
 }
 
@@ -260,7 +260,7 @@ void writeNative(const std::string &tokenText) {
 // that nests deeper is not translated further, so that neither the parser's
 // recursion nor the indentation of the output can grow without bound.
 static void enterNestedBlock() {
-    if (scopes.blockDepth + 1 >= BLOCK_DEPTH_CAPACITY) {
+    if (scopes().blockDepth + 1 >= BLOCK_DEPTH_CAPACITY) {
         reportStackOverflow("block scope");
         throw NestingTooDeep("blocks nested too deeply");
     }
@@ -572,7 +572,7 @@ void writeContainerFor(int declaredType, const std::string &first, const std::st
         writeTextFor(declaredType, first, second, container);
         return;
     }
-    typeState.currentType = container.type;
+    typeState().currentType = container.type;
     checkSequence();
     std::string name = container.text;
     if (container.plainName) {
@@ -652,9 +652,9 @@ void beginCatch(const std::string &className, const std::string &variable) {
     emit("{\n");
     output.blankLines = 2;
     enterControlBlock();
-    typeState.currentType = T_OBJECT;
-    pendingDeclaration = PendingDeclaration();
-    pendingDeclaration.classIndex = classIndex;
+    typeState().currentType = T_OBJECT;
+    pendingDeclaration() = PendingDeclaration();
+    pendingDeclaration().classIndex = classIndex;
     declare(variable, SYMBOL_ASSIGNED);
 }
 

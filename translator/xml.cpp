@@ -93,7 +93,7 @@ std::string templateText(const std::string &tokenText) {
 }
 
 bool atFileScope() {
-    return !scopes.inClass && !scopes.inFunction && !scopes.inBlock;
+    return !scopes().inClass && !scopes().inFunction && !scopes().inBlock;
 }
 
 // The outermost element names the variable: its id value when it has one

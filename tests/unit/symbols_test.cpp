@@ -7,13 +7,15 @@
 #include "semantics/symbols.hpp"
 #include "semantics/types.hpp"
 #include "translator/output.hpp"
+#include "translation_under_test.hpp"
 
 namespace {
 
 class Symbols : public ::testing::Test {
 protected:
+    TranslationUnderTest translation;
+
     void SetUp() override {
-        resetTypeState();
         resetSymbolTable();
         diagnostics.sourceName = "a.vel";
         diagnostics.lineCounter = 7;
@@ -27,12 +29,12 @@ protected:
     }
 
     static Symbol *declareTyped(const std::string &name, int type, unsigned extra = 0) {
-        typeState.currentType = type;
+        typeState().currentType = type;
         return declare(name, extra);
     }
 
     static void enterFunction() {
-        scopes.inFunction = true;
+        scopes().inFunction = true;
         beginFunctionScope();
     }
 };
@@ -74,7 +76,7 @@ TEST_F(Symbols, DuplicateWordsByScope) {
 }
 
 TEST_F(Symbols, ClassScopes) {
-    scopes.inClass = true;
+    scopes().inClass = true;
     symbolTable.classMembers.className = "Point";
     declareTyped("x", T_INTEGER, SYMBOL_ASSIGNED);
     std::string text = reportsOf([] { declareTyped("X", T_INTEGER); });
@@ -84,7 +86,7 @@ TEST_F(Symbols, ClassScopes) {
     text = reportsOf([] { declareTyped("x", T_REAL); });
     EXPECT_EQ(text, "a.vel L7: \"x\" already declared in class.\n");
     EXPECT_TRUE(lookupUse("x"));
-    EXPECT_EQ(typeState.currentType, T_INTEGER);
+    EXPECT_EQ(typeState().currentType, T_INTEGER);
 
     text = reportsOf([] { addClassMember(Symbol{"x", "x", T_TEXT, 1, -1}); });
     EXPECT_EQ(text, "a.vel L7: \"x\" already declared\n");
@@ -92,19 +94,19 @@ TEST_F(Symbols, ClassScopes) {
 }
 
 TEST_F(Symbols, ClassBodyReachesBaseMembersAndSharedGlobals) {
-    pendingDeclaration.kind = 3;
+    pendingDeclaration().kind = 3;
     declareTyped("shared", T_INTEGER, SYMBOL_ASSIGNED);
-    pendingDeclaration.kind = 1;
+    pendingDeclaration().kind = 1;
     declareTyped("plain", T_INTEGER, SYMBOL_ASSIGNED);
 
     ClassMembers base;
     Symbol inherited{"size", "size", T_REAL | SYMBOL_ASSIGNED, 1, -1};
     base.members.push_back(&inherited);
-    scopes.inClass = true;
+    scopes().inClass = true;
     symbolTable.classMembers.parent = &base;
 
     EXPECT_TRUE(lookupUse("size"));
-    EXPECT_EQ(typeState.currentType, T_REAL);
+    EXPECT_EQ(typeState().currentType, T_REAL);
     EXPECT_TRUE(lookupUse("shared"));
     std::string text = reportsOf([] { EXPECT_TRUE(lookupUse("plain")); });
     EXPECT_EQ(text, "a.vel L7: \"plain\" not accessible from a class\n");
@@ -118,17 +120,17 @@ TEST_F(Symbols, UsedBeforeAssignment) {
     declareTyped("c", T_INTEGER, SYMBOL_ASSIGNED);
     std::string text = reportsOf([] { EXPECT_TRUE(lookupUse("a")); });
     EXPECT_EQ(text, "a.vel L7: \"a\" used before assignment\n");
-    EXPECT_FALSE(current.assigned);
+    EXPECT_FALSE(current().assigned);
     EXPECT_TRUE(lookupAssign("b"));
     EXPECT_TRUE(lookupUse("b"));
     EXPECT_TRUE(lookupUse("c"));
-    scopes.assignmentTarget = true;
+    scopes().assignmentTarget = true;
     EXPECT_TRUE(lookupUse("a"));   // the target side marks it assigned
     EXPECT_EQ(diagnostics.errorCount, 1);
 }
 
 TEST_F(Symbols, ConstantsCannotBeAssigned) {
-    pendingDeclaration.kind = KIND_CONSTANT;
+    pendingDeclaration().kind = KIND_CONSTANT;
     declareTyped("limit", T_INTEGER, SYMBOL_ASSIGNED);
     std::string text = reportsOf([] { EXPECT_TRUE(lookupAssign("limit")); });
     EXPECT_EQ(text, "a.vel L7: \"limit\" is constant, can't be assigned\n");
@@ -140,42 +142,42 @@ TEST_F(Symbols, UndeclaredNamesAreReportedOncePerList) {
         EXPECT_FALSE(lookupAssign("ghost"));
     });
     EXPECT_EQ(text, "a.vel L7: \"ghost\" not declared\n");
-    EXPECT_EQ(typeState.currentType, T_UNKNOWN);
-    EXPECT_EQ(current.kind, 0);
-    scopes.inClass = true;
+    EXPECT_EQ(typeState().currentType, T_UNKNOWN);
+    EXPECT_EQ(current().kind, 0);
+    scopes().inClass = true;
     enterFunction();
     text = reportsOf([] { EXPECT_FALSE(lookupUse("ghost")); });
     EXPECT_EQ(text, "a.vel L7: \"ghost\" not declared\n");
 }
 
 TEST_F(Symbols, LookupLoadsTheSymbol) {
-    pendingDeclaration.objectText = true;
-    pendingDeclaration.attribute = true;
-    pendingDeclaration.classIndex = 4;
+    pendingDeclaration().objectText = true;
+    pendingDeclaration().attribute = true;
+    pendingDeclaration().classIndex = 4;
     Symbol *symbol = declareTyped("node", T_OBJECT, SYMBOL_ASSIGNED);
     ASSERT_NE(symbol, nullptr);
-    typeState.currentType = T_UNKNOWN;
+    typeState().currentType = T_UNKNOWN;
     EXPECT_TRUE(lookupUse("node"));
-    EXPECT_EQ(typeState.currentType, T_OBJECT);
-    EXPECT_TRUE(typeState.objectText);
-    EXPECT_TRUE(current.attribute);
-    EXPECT_EQ(current.classIndex, 4);
-    EXPECT_EQ(current.emittedName, "node");
-    EXPECT_EQ(current.symbol, symbol);
+    EXPECT_EQ(typeState().currentType, T_OBJECT);
+    EXPECT_TRUE(typeState().objectText);
+    EXPECT_TRUE(current().attribute);
+    EXPECT_EQ(current().classIndex, 4);
+    EXPECT_EQ(current().emittedName, "node");
+    EXPECT_EQ(current().symbol, symbol);
 }
 
 TEST_F(Symbols, BlockNamesVanishWhenTheBlockIsLeft) {
     enterBlock();
-    EXPECT_EQ(scopes.blockDepth, 0);
-    EXPECT_TRUE(scopes.inBlock);
+    EXPECT_EQ(scopes().blockDepth, 0);
+    EXPECT_TRUE(scopes().inBlock);
     declareTyped("i", T_INTEGER, SYMBOL_ASSIGNED);
     EXPECT_TRUE(lookupUse("i"));
     leaveBlock();
-    EXPECT_FALSE(scopes.inBlock);
+    EXPECT_FALSE(scopes().inBlock);
     std::string text = reportsOf([] { EXPECT_FALSE(lookupUse("i")); });
     EXPECT_EQ(text, "a.vel L7: \"i\" not declared\n");
     enterBlock();
-    EXPECT_EQ(scopes.blockDepth, 0);
+    EXPECT_EQ(scopes().blockDepth, 0);
 }
 
 TEST_F(Symbols, AssignmentInABlockCountsUntilItIsLeft) {
@@ -214,19 +216,19 @@ TEST_F(Symbols, BlockDepthStaysWithinItsCapacity) {
             enterBlock();
     });
     EXPECT_EQ(text, "");
-    EXPECT_EQ(scopes.blockDepth, BLOCK_DEPTH_CAPACITY - 1);
+    EXPECT_EQ(scopes().blockDepth, BLOCK_DEPTH_CAPACITY - 1);
     text = reportsOf([] { enterBlock(); });
     EXPECT_EQ(text, "Internal error [0] line 7\na.vel L7: stack overflow in block scope.\n");
-    EXPECT_EQ(scopes.blockDepth, BLOCK_DEPTH_CAPACITY - 1);
+    EXPECT_EQ(scopes().blockDepth, BLOCK_DEPTH_CAPACITY - 1);
     declareTyped("deep", T_INTEGER, SYMBOL_ASSIGNED);
     EXPECT_TRUE(lookupUse("deep"));
     for (int i = 0; i <= BLOCK_DEPTH_CAPACITY; i++)
         leaveBlock();
-    EXPECT_EQ(scopes.blockDepth, -1);
-    EXPECT_FALSE(scopes.inBlock);
+    EXPECT_EQ(scopes().blockDepth, -1);
+    EXPECT_FALSE(scopes().inBlock);
     text = reportsOf([] { leaveBlock(); });
     EXPECT_EQ(text, "Internal error [0] line 7\na.vel L7: stack underflow in block scope.\n");
-    EXPECT_EQ(scopes.blockDepth, -1);
+    EXPECT_EQ(scopes().blockDepth, -1);
 }
 
 TEST_F(Symbols, ClassNameCase) {

@@ -10,6 +10,8 @@
 #include "semantics/symbols.hpp"
 #include "translator/frame.hpp"
 #include "translator/statements.hpp"
+#include "semantics/source_semantics.hpp"
+#include "translator/source_translation.hpp"
 #include "translator/translation_job.hpp"
 
 namespace {
@@ -35,7 +37,7 @@ protected:
         std::istringstream input(text);
         testing::internal::CaptureStdout();
         try {
-            translateStream(input, source);
+            translateStream(input, source, run);
         } catch (const std::exception &e) {
             thrown = e.what();
         }
@@ -50,6 +52,7 @@ protected:
     }
 
     SourceToTranslate source;   // what the driver would tell the translator of prog.vel
+    RunTables run;              // the run the translations belong to
     std::string cpp, header, thrown;
 };
 
@@ -205,7 +208,7 @@ TEST_F(TranslatorTest, MainGoesOnInFurtherFunctionsPastItsStatementLimit) {
 TEST_F(TranslatorTest, TheResultGivesTheErrorsAndLinesOfTheSource) {
     std::istringstream input("int a = 1\nprint b\nprint c\n\n");
     testing::internal::CaptureStdout();
-    TranslationResult result = translateStream(input, source);
+    TranslationResult result = translateStream(input, source, run);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "prog.vel L2: \"b\" not declared\nprog.vel L3: \"c\" not declared\n");
     EXPECT_EQ(result.errorCount, 2);
     EXPECT_EQ(result.lineCount, 4);
@@ -213,7 +216,7 @@ TEST_F(TranslatorTest, TheResultGivesTheErrorsAndLinesOfTheSource) {
     source.sourceName = "other.vel";
     std::istringstream second("print d\n");
     testing::internal::CaptureStdout();
-    result = translateStream(second, source);
+    result = translateStream(second, source, run);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "other.vel L1: \"d\" not declared\n");
     EXPECT_EQ(result.errorCount, 1);
     EXPECT_EQ(result.lineCount, 1);
@@ -232,12 +235,14 @@ TEST_F(TranslatorTest, SourceReadForItsDeclarationsWritesNoFile) {
 }
 
 TEST_F(TranslatorTest, LabelsAreIdentifiersWhateverTheFileName) {
-    source.fileName = "my-prog.v2";
-    translate("");
-    EXPECT_EQ(labelName(4), "_lab_my_prog_v24");
-    source.fileName = "prog_1";
-    translate("");
-    EXPECT_EQ(labelName(0), "_lab_prog_10");
+    auto labelOf = [this](const std::string &fileName, int number) {
+        source.fileName = fileName;
+        SourceTranslation state(source, run);
+        SourceInProgress active(state);
+        return labelName(number);
+    };
+    EXPECT_EQ(labelOf("my-prog.v2", 4), "_lab_my_prog_v24");
+    EXPECT_EQ(labelOf("prog_1", 0), "_lab_prog_10");
 }
 
 TEST_F(TranslatorTest, WhileBodyHasItsOwnBracesSoContinueSkipsNoDeclaration) {
