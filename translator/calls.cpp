@@ -410,6 +410,19 @@ ExprValue closeForwardCall(const CallDescriptor &call, const ArgumentLevel &leve
     return value;
 }
 
+ExprValue closeHeaderCall(const CallDescriptor &call, const ArgumentLevel &level, const ExprValue &head) {
+    ForwardCall forward;
+    forward.name = call.name;
+    forward.line = diagnostics.lineCounter;
+    forward.ownerClass = currentClassIndex();
+    forward.ofHeaders = true;
+    calls().forwardCalls.push_back(forward);
+    std::string texts[ARGUMENTS_PER_CALL];
+    for (int i = 0; i < level.count; i++)
+        texts[i] = level.arguments[i].text;
+    return valueOf(head.text + "(" + joinTexts(texts, level.count) + ")", head.type);
+}
+
 // Whether C++ passes an argument of this type to a parameter of that type
 // as it stands: the call was written before the function's parameters
 // were known, without conversions.
@@ -475,6 +488,12 @@ void checkForwardCalls() {
         int index = findClassMethod(forward.ownerClass, forward.name);
         if (index < 0)
             index = findProgramFunction(forward.name);
+        if (forward.ofHeaders) {
+            // The call went to the headers' function of that name.
+            if (index >= 0)
+                reportNamed(E_AMBIGUOUS, forward.name);
+            continue;
+        }
         if (index < 0) {
             reportNamed(E_FUNCTION_NOT_DEFINED, forward.name);
             continue;
@@ -496,6 +515,7 @@ void checkForwardCalls() {
 
 // A call of a function or method of the program, by its record.
 static ExprValue beginProgramCall(int function, const std::string &name) {
+    noteProgramCall(function);
     CallDescriptor call;
     call.kind = CALL_PROGRAM_FUNCTION;
     call.row = function;
@@ -555,8 +575,10 @@ ExprValue beginCall(const std::string &name) {
         calls().pending.kind = CALL_FORWARD;
         return valueOf(programMainName(), T_VAR);
     }
-    if (isReservedName(name))
+    if (isReservedName(name)) {
+        calls().pending.kind = CALL_HEADER_FUNCTION;
         return valueOf(name, T_VAR);
+    }
     calls().pending.kind = CALL_FORWARD;
     return valueOf(emittedNameFor(name), T_VAR);
 }
@@ -693,6 +715,9 @@ ExprValue closeArguments(ExprValue call) {
         break;
     case CALL_FORWARD:
         value = closeForwardCall(level.call, level, value);
+        break;
+    case CALL_HEADER_FUNCTION:
+        value = closeHeaderCall(level.call, level, value);
         break;
     case CALL_METHOD:
     case CALL_METHOD_NOT_FOUND:

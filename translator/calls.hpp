@@ -40,6 +40,7 @@ enum CallKind {
     CALL_BUILTIN_FUNCTION,
     CALL_PROGRAM_FUNCTION,
     CALL_FORWARD,           // a name no function has yet: checked at the end of the source
+    CALL_HEADER_FUNCTION,   // a name of the headers no function has yet: called as it stands
     CALL_METHOD,            // a method row was found
     CALL_METHOD_NOT_FOUND,  // reported; the arguments are written alone
     CALL_UNTYPED_METHOD     // receiver of unknown type: written as it stands
@@ -66,6 +67,9 @@ struct ForwardCall {
     int line = 0;
     std::vector<int> argumentTypes;
     int ownerClass = -1;   // made in a method: the class whose methods come first
+    // Called as a function of the headers: a later definition of the name
+    // in the program would not be the function called.
+    bool ofHeaders = false;
 };
 
 // The call being begun, until its argument level opens, the levels of the

@@ -28,7 +28,7 @@ std::string capture() {
 
 }  // namespace
 
-OperandOrder::OperandOrder(const std::vector<ExprValue *> &operands) {
+OperandOrder::OperandOrder(const std::vector<ExprValue *> &operands, const ExprValue *readTwice) {
     int calling = 0;
     int varying = 0;
     for (const ExprValue *operand : operands) {
@@ -40,7 +40,9 @@ OperandOrder::OperandOrder(const std::vector<ExprValue *> &operands) {
             varying++;
     }
     effects_ = calling > 0;
-    if (calling == 0 || varying < 2)
+    bool orderShows = calling > 0 && varying >= 2;
+    bool repeatsCall = readTwice != nullptr && readTwice->effects;
+    if (!orderShows && !repeatsCall)
         return;
     for (ExprValue *operand : operands) {
         if (operand == nullptr || isConstant(*operand))

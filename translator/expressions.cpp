@@ -233,7 +233,12 @@ ExprValue shiftOperator(ExprValue left, bool shiftLeft, const ExprValue &right) 
     auto operand = [](const ExprValue &side) {
         return side.plainName || side.literal ? side.text : "(" + side.text + ")";
     };
-    ExprValue value = result(operand(left) + (shiftLeft ? "<<" : ">>") + operand(right), typeState().currentType, LOOSE_SHIFT);
+    std::string shifted = operand(left) + (shiftLeft ? "<<" : ">>") + operand(right);
+    // A negative integer shifted left is undefined in C++17 (and clang warns
+    // of a negative literal): the bits are shifted as unsigned ones.
+    if (shiftLeft && leftType == T_INTEGER && typeState().currentType == T_INTEGER && !isDecimalLiteral(left))
+        shifted = "(int)((unsigned)" + operand(left) + "<<" + operand(right) + ")";
+    ExprValue value = result(shifted, typeState().currentType, LOOSE_SHIFT);
     value.effects = left.effects || right.effects;
     return typedFromDynamic(std::move(value), leftType, right.type);
 }
@@ -354,12 +359,13 @@ ExprValue prefixed(const std::string &prefix, const ExprValue &operand) {
     return value;
 }
 
-ExprValue inRange(const ExprValue &item, const ExprValue &low, const ExprValue &high, bool inclusive, bool negated) {
+ExprValue inRange(ExprValue item, ExprValue low, ExprValue high, bool inclusive, bool negated) {
     countOperator();
+    OperandOrder order({&item, &low, &high}, &item);
     std::string text = "(" + item.text + ">=" + besideItself(item.text, low.text, item.type) + "&&" + item.text + "<" +
                        (inclusive ? "=" : "") + besideItself(item.text, high.text, item.type) + ")";
     checkIn(item.type, T_VAR);
-    return result((negated ? "!" : "") + text, typeState().currentType);
+    return order.finish(result((negated ? "!" : "") + text, typeState().currentType));
 }
 
 // The container's text is followed by a member call: anything but a plain
@@ -370,8 +376,10 @@ static std::string asReceiver(const ExprValue &container) {
     return "(" + container.text + ")";
 }
 
-ExprValue inContainer(const ExprValue &item, const ExprValue &container, bool negated) {
+ExprValue inContainer(ExprValue item, ExprValue container, bool negated) {
     countOperator();
+    // The container's member call would otherwise evaluate it before the item.
+    OperandOrder order({&item, &container});
     std::string text = negated ? "!" : "";
     int type = container.type;
     if (type == T_ARRAY || type == T_DICT || type == T_VAR) {
@@ -390,7 +398,7 @@ ExprValue inContainer(const ExprValue &item, const ExprValue &container, bool ne
         text += "in_sequence(" + itemText + ",text(" + container.text + "))";
     }
     checkIn(item.type, type);
-    return result(text, typeState().currentType);
+    return order.finish(result(text, typeState().currentType));
 }
 
 // "this" is the object whose method is being translated; anywhere else
@@ -573,6 +581,33 @@ std::string conditionText(const ExprValue &value) {
         value.type == T_CHARPTR || value.type == T_UNKNOWN || value.type == T_OBJECT)
         return value.text;
     return "dyn::toBoolean(" + value.text + ")";
+}
+
+// Whether the opening parenthesis at the start of text closes at its end,
+// literals skipped.
+static bool wrappedInParentheses(const std::string &text) {
+    if (text.size() < 2 || text.front() != '(' || text.back() != ')')
+        return false;
+    int depth = 0;
+    for (size_t i = 0; i < text.size(); i++) {
+        char c = text[i];
+        if (c == '"' || c == '\'') {
+            for (i++; i < text.size() && text[i] != c; i++)
+                if (text[i] == '\\')
+                    i++;
+            continue;
+        }
+        if (c == '(')
+            depth++;
+        else if (c == ')' && --depth == 0)
+            return i == text.size() - 1;
+    }
+    return false;
+}
+
+std::string controlConditionText(const ExprValue &value) {
+    std::string text = conditionText(value);
+    return wrappedInParentheses(text) ? text.substr(1, text.size() - 2) : text;
 }
 
 // A byte holds 0 to 255: a literal outside is refused, any other number is

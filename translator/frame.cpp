@@ -189,6 +189,8 @@ void endSourceFile() {
         closeFunctionDefinition();
     checkForwardCalls();
     appendFunctions();
+    if (translatedSource().mapLines)
+        emit(functionPlacesTable(output().mappedSourceName));
     if (translatedSource().isMain)
         writeMainForProgramFunction();
     if (!translatedSource().declarationsOnly && !output().failedFile) {

@@ -34,6 +34,16 @@ struct FunctionState {
     FILE *savedOutput = nullptr;
     int savedIndent = 0;
     int savedBlankLines = 0;
+    int recordIndex = -1;     // its function record, once the head is read
+    int headLine = 0;
+    int recursionLine = 0;    // the first line where it calls itself, or 0
+};
+
+// Where a defined function starts and recurses, named as its C++ symbol is.
+struct FunctionPlace {
+    std::string symbol;
+    int headLine = 0;
+    int recursionLine = 0;
 };
 
 // What the source being translated has defined so far.
@@ -41,6 +51,7 @@ struct SourceFunctions {
     std::unordered_set<std::string> names;  // in lower case
     int mainRecord = -1;                    // its function main, when it is the main source
     bool mainCalled = false;                // a statement of the source calls main
+    std::vector<FunctionPlace> places;      // of the functions and methods with a body
 };
 
 FunctionState functionState;
@@ -390,6 +401,8 @@ void writeMethodStub() {
 void endFunctionHead() {
     FunctionState &state = functionState;
     int index = registerFunction(state.record);
+    state.recordIndex = index;
+    state.headLine = diagnostics.lineCounter;
     if (state.record.ownerClass >= 0 && !state.external) {
         writeMethodHead(index);
         return;
@@ -423,8 +436,23 @@ void endFunctionHead() {
         emitIndented("velarray " + state.argumentVector + "(_A_" + state.argumentVector + ");\n");
 }
 
+// The C++ symbol a trap names the function by: "f", "Cell::part".
+static std::string symbolOf(const FunctionRecord &record) {
+    if (record.ownerClass < 0)
+        return record.emittedName;
+    return classRecord(record.ownerClass).emittedName + "::" + record.emittedName;
+}
+
+void noteProgramCall(int function) {
+    FunctionState &state = functionState;
+    if (state.defining && function == state.recordIndex && state.recursionLine == 0)
+        state.recursionLine = diagnostics.lineCounter;
+}
+
 void closeFunctionDefinition() {
     FunctionState &state = functionState;
+    if (state.defining && state.recordIndex >= 0)
+        sourceFunctions.places.push_back({symbolOf(state.record), state.headLine, state.recursionLine});
     if (state.defining && state.record.ownerClass >= 0) {
         output().indentLevel = state.savedIndent;
         emitIndented("}\n");
@@ -522,4 +550,24 @@ void writeMainForProgramFunction() {
 
 void declareExternVariable(const std::string &name) {
     declareName(name, currentDeclaredType(), true);
+}
+
+// A string the program keeps although nothing reads it: a trap or a native
+// stack fault finds it in the module or the executable, after its marker,
+// and names the Velmora line of the function it happened in. Each entry is
+// the symbol, the source, the head's line and the line of the first call
+// to itself (0 if none), separated by tabs.
+std::string functionPlacesTable(const std::string &quotedSource) {
+    if (sourceFunctions.places.empty())
+        return "";
+    // Of external linkage: the WebAssembly linker drops a file's own data
+    // that nothing reads, even when it is marked used.
+    std::string name = "_vel_function_places_" + identifierFrom(translatedSource().fileName);
+    std::string table = "\n// Where each function starts and recurses, for the message of a fault.\n"
+                        "extern const char " + name + "[];\n"
+                        "__attribute__((used)) const char " + name + "[] = \"\\x7fvelmora functions\\x01\"";
+    for (const FunctionPlace &place : sourceFunctions.places)
+        table += "\n    \"" + place.symbol + "\\t\" " + quotedSource + " \"\\t" + std::to_string(place.headLine) + "\\t" +
+                 std::to_string(place.recursionLine) + "\\n\"";
+    return table + ";\n";
 }

@@ -353,9 +353,15 @@ std::string caseEquals(const ExprValue &value) {
     return branchComparison(VLTokenTypes::EQUAL, value);
 }
 
-std::string caseRange(const ExprValue &low, const ExprValue &high, bool inclusive) {
-    const std::string &subject = currentBranches().subject;
-    return "(" + subject + ">=" + low.text + " && " + subject + (inclusive ? "<=" : "<") + high.text + ")";
+std::string caseRange(ExprValue low, ExprValue high, bool inclusive) {
+    ExprValue subject = subjectValue();
+    OperandOrder order({&subject, &low, &high});
+    std::string text = "(" + subject.text + ">=" + low.text + " && " + subject.text + (inclusive ? "<=" : "<") +
+                       high.text + ")";
+    ExprValue test;
+    test.text = std::move(text);
+    test.type = T_BOOLEAN;
+    return order.finish(std::move(test)).text;
 }
 
 // break and continue belong to a loop: outside one they would leave C++
