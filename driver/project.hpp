@@ -77,7 +77,8 @@ void resetProject();
 void nameSource(bool isMain);
 int scanSource(bool isMain);
 int compileAll();
-void translateSource();
+// The pieces the source was split into; none when its translation failed.
+TranslatedPieces translateSource();
 // Runs the translator over the current source for the names, classes and
 // functions it declares only: nothing is written, printed or counted.
 void readDeclarations();

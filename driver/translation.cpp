@@ -241,7 +241,7 @@ std::string stripComments(const std::string &line) {
     return stripLineComments(line.substr(close + 2));
 }
 
-void translateSource() {
+TranslatedPieces translateSource() {
     const std::string &sourcePath = driverSettings.currentSourceName;
     if (driverSettings.verbose)
         std::printf("Compiling source %s\n", sourcePath.c_str());
@@ -254,6 +254,7 @@ void translateSource() {
         printSummary(result.errorCount, driverSettings.quiet);
         if (result.errorCount > 0)
             markSourceStale();
+        return result.pieces;
     } catch (const OutputWriteError &e) {
         // A full disk or a directory that became read-only: the message
         // names the file and the cause.
@@ -264,6 +265,7 @@ void translateSource() {
     } catch (const std::exception &e) {
         failTranslation(e.what());
     }
+    return TranslatedPieces();
 }
 
 int compileAll() {
@@ -288,10 +290,9 @@ int compileAll() {
             readDeclarations();
             continue;
         }
-        translateSource();
+        TranslatedPieces pieces = translateSource();
         translations++;
         project.runErrorTotal += diagnostics.errorCount;
-        const TranslatedPieces &pieces = translatedPieces();
         replacePieceObjects(pieces.cppFiles);
         if (!driverSettings.cppOnly && diagnostics.errorCount == 0) {
             if (pieces.implementationToCompile)

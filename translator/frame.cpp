@@ -121,7 +121,6 @@ std::string prologueText() {
 
 void beginSourceFile() {
     discardMainPieces();
-    forgetTranslatedPieces();
     output().splitMain = translatedSource().splitMain && translatedSource().isMain && !translatedSource().declarationsOnly;
     // A source read only for its declarations keeps its outputs untouched.
     const char *discarded = "/dev/null";

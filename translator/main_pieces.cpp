@@ -13,10 +13,11 @@
 
 #include "translator/frame.hpp"
 #include "translator/output.hpp"
+#include "translator/source_translation.hpp"
 
 namespace {
 
-TranslatedPieces lastPieces;
+TranslatedPieces &lastPieces() { return translation().pieces; }
 
 const std::string pieceCountPrefix = "// velc pieces: ";
 
@@ -131,11 +132,11 @@ bool keptUnchanged(const std::string &path, const std::string &text) {
 // compiled from it; both then get the time of this run, as every output of
 // a translated source does. A rebuild of everything compiles every piece.
 void placePiece(const std::string &path, const std::string &text) {
-    lastPieces.cppFiles.push_back(path);
+    lastPieces().cppFiles.push_back(path);
     if (keptUnchanged(path, text))
         return;
     writeWhole(path, text);
-    lastPieces.toCompile.push_back(path);
+    lastPieces().toCompile.push_back(path);
 }
 
 void removeLaterPieces(const std::string &cppName, int from, int to) {
@@ -221,10 +222,6 @@ int recordedPieceCount(const std::string &headerPath) {
     return count;
 }
 
-const TranslatedPieces &translatedPieces() {
-    return lastPieces;
-}
-
 void beginMainPiece() {
     FILE *piece = std::tmpfile();
     if (!piece)
@@ -256,8 +253,8 @@ void writeMainPieces() {
     const std::string &cppName = translatedSource().cppPath, &headerPath = translatedSource().headerPath;
     int before = recordedPieceCount(headerPath);
     int number = 0;
-    lastPieces.split = !output().mainPieces.empty();
-    if (lastPieces.split) {
+    lastPieces().split = !output().mainPieces.empty();
+    if (lastPieces().split) {
         std::string preamble = preambleText();
         std::string dependsLine = "// velc depends: " + dependencyDigest(preamble, headerPath, headerText()) + "\n";
         for (size_t i = 0; i < output().mainPieces.size(); i++)
@@ -272,10 +269,10 @@ void writeMainPieces() {
 }
 
 bool placeImplementation(const std::string &partial, const std::string &path) {
-    if (lastPieces.split) {
+    if (lastPieces().split) {
         bool found = false;
         if (keptUnchanged(path, readFile(partial, found)) && found) {
-            lastPieces.implementationToCompile = false;
+            lastPieces().implementationToCompile = false;
             std::remove(partial.c_str());
             return true;
         }
@@ -325,8 +322,4 @@ void endTopLevelLoop() {
 void noteLoopInMain() {
     if (!output().mainPieces.empty() && !output().loopFile && output().currentOutput == output().mainPieces.back())
         output().pieceLoops.back().loopInPart = true;
-}
-
-void forgetTranslatedPieces() {
-    lastPieces = TranslatedPieces();
 }

@@ -30,16 +30,12 @@ struct TranslatedPieces {
     std::vector<std::string> toCompile;   // those whose object is not valid
 };
 
-// The pieces of the source translated last; empty when it was not split.
-const TranslatedPieces &translatedPieces();
 
 // The main part that now begins goes to a piece of its own.
 void beginMainPiece();
 // A file-level text that pieces cannot share (a static variable, which each
 // file including the header would get a copy of): the source is not split.
 void keepMainInOneFile();
-// Forgets the pieces of the source translated before.
-void forgetTranslatedPieces();
 // After main's epilogue: the implementation is the current output again.
 // When the source is not to be split after all, the parts written to pieces
 // are copied into it where they stand.

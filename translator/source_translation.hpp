@@ -4,6 +4,7 @@
 // written. A new source starts from a new object, so that nothing one
 // source leaves open reaches the next.
 #include "semantics/source_semantics.hpp"
+#include "translator/main_pieces.hpp"
 #include "translator/output.hpp"
 #include "translator/xml.hpp"
 #include "translator/statements.hpp"
@@ -22,6 +23,7 @@ struct SourceTranslation : SourceSemantics {
 
     const SourceToTranslate source;
     OutputState output;
+    TranslatedPieces pieces;
     XmlState xml;
     StatementState statements;
     SyntaxContext syntaxContext;

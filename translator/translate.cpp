@@ -37,5 +37,6 @@ TranslationResult translateStream(std::istream &input, const SourceToTranslate &
     TranslationResult result;
     result.errorCount = diagnostics.errorCount;
     result.lineCount = diagnostics.lineCounter - 1;
+    result.pieces = state.pieces;
     return result;
 }

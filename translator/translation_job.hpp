@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "translator/main_pieces.hpp"
+
 struct RunTables;   // semantics/source_semantics.hpp
 
 // Generated files always use these; they are not configurable.
@@ -52,6 +54,7 @@ struct SourceToTranslate {
 struct TranslationResult {
     int errorCount = 0;
     int lineCount = 0;           // lines of the source read
+    TranslatedPieces pieces;     // empty when main was not split
 };
 
 // Builds the lexer and the parser on the source's text and runs the start
