@@ -8,9 +8,6 @@
 #include "semantics/source_semantics.hpp"
 #include "semantics/types.hpp"
 
-EmissionState emission;
-
-
 // ---------------------------------------------------------------------------
 // Type spellings
 
