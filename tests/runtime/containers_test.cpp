@@ -1,4 +1,4 @@
-// velarray, dict and the typed arrays (and their chunked element store):
+// velarray, dict and the typed arrays (and their element stores):
 // access, growth, slices, set operators, the cursor protocol and printing.
 #include <velmora/libvel.hpp>
 
@@ -385,17 +385,38 @@ TEST(ChunkedArray, GrowsAtBothEndsWithoutMovingElements) {
     for (std::size_t i = 1; i < a.size(); ++i) ASSERT_EQ(a[i], a[i - 1] + 1) << i;
 }
 
-TEST(ChunkedArray, WorksAsAQueueAcrossChunks) {
-    vel_chunked_array<dyn> queue;
-    const std::size_t chunk = vel_chunked_array<dyn>::chunkSize;
+// What the two element stores share: order through growth at both ends,
+// insertions and removals, copies. Sizes span several chunks, and several
+// new blocks of the contiguous store.
+template <class Store>
+class ElementStore : public ::testing::Test {};
+template <class T>
+struct StoreOf;
+template <>
+struct StoreOf<vel_chunked_array<int>> {
+    template <class E>
+    using type = vel_chunked_array<E>;
+};
+template <>
+struct StoreOf<vel_contiguous_array<int>> {
+    template <class E>
+    using type = vel_contiguous_array<E>;
+};
+using ElementStores = ::testing::Types<vel_chunked_array<int>, vel_contiguous_array<int>>;
+TYPED_TEST_SUITE(ElementStore, ElementStores);
+
+constexpr int manyElements = 300;
+
+TYPED_TEST(ElementStore, WorksAsAQueue) {
+    typename StoreOf<TypeParam>::template type<dyn> queue;
     int next = 0, expected = 0;
-    for (std::size_t round = 0; round < 4 * chunk; ++round) {
+    for (int round = 0; round < manyElements; ++round) {
         queue.push_back(dyn(text(next++)));
         queue.push_back(dyn(text(next++)));
         EXPECT_EQ(dyn::toText(queue.front()).data, std::to_string(expected++));
         queue.pop_front();
     }
-    EXPECT_EQ(queue.size(), 4 * chunk);
+    EXPECT_EQ(queue.size(), static_cast<std::size_t>(manyElements));
     while (!queue.empty()) {
         EXPECT_EQ(dyn::toText(queue.front()).data, std::to_string(expected++));
         queue.pop_front();
@@ -404,9 +425,26 @@ TEST(ChunkedArray, WorksAsAQueueAcrossChunks) {
     EXPECT_EQ(queue.back(), 7);
 }
 
-TEST(ChunkedArray, InsertAndEraseKeepOrderAlsoWithOwnElements) {
-    vel_chunked_array<int> a;
-    const int chunk = static_cast<int>(vel_chunked_array<int>::chunkSize);
+TYPED_TEST(ElementStore, GrowsAtBothEndsInOrder) {
+    TypeParam a;
+    for (int i = 0; i < manyElements; ++i) a.push_back(i + 1);
+    for (int i = 0; i <= manyElements; ++i) a.push_front(-i);
+    a.push_front(a.back());  // an element that a new block may move
+    EXPECT_EQ(a.size(), static_cast<std::size_t>(2 * manyElements + 2));
+    EXPECT_EQ(a.front(), manyElements);
+    EXPECT_EQ(a[1], -manyElements);
+    for (std::size_t i = 2; i < a.size(); ++i) ASSERT_EQ(a[i], a[i - 1] + 1) << i;
+    while (a.size() > 1) a.pop_back();
+    EXPECT_EQ(a.front(), manyElements);
+    a.pop_back();
+    EXPECT_TRUE(a.empty());
+    a.push_back(3);
+    EXPECT_EQ(a.front(), 3);
+}
+
+TYPED_TEST(ElementStore, InsertAndEraseKeepOrderAlsoWithOwnElements) {
+    TypeParam a;
+    const int chunk = manyElements;
     for (int i = 0; i < chunk + 10; ++i) a.push_back(i);
     a.insert(a.begin() + 1, a[chunk]);  // an element that the insertion moves
     EXPECT_EQ(a[1], chunk);
@@ -430,22 +468,49 @@ TEST(ChunkedArray, InsertAndEraseKeepOrderAlsoWithOwnElements) {
     EXPECT_EQ(a[0], 1);
 }
 
-TEST(ChunkedArray, CopiesAreIndependentAndCompareByElements) {
-    vel_chunked_array<dyn> a{dyn("x"), dyn(velarray{1})};
-    vel_chunked_array<dyn> b(a);
+TYPED_TEST(ElementStore, CopiesAreIndependentAndCompareByElements) {
+    typename StoreOf<TypeParam>::template type<dyn> a{dyn("x"), dyn(velarray{1})};
+    auto b(a);
     EXPECT_TRUE(a == b);
     b[1].setAt(0, 2);
     EXPECT_FALSE(a == b);
     EXPECT_EQ(dyn::toText(a[1]).data, "[1]");
-    vel_chunked_array<dyn> moved(std::move(b));
+    auto moved(std::move(b));
     EXPECT_TRUE(b.empty());
     EXPECT_EQ(dyn::toText(moved[1]).data, "[2]");
-    vel_chunked_array<dyn> &same = a;
+    auto &same = a;
     a = same;  // assigning an array to itself keeps it
     EXPECT_EQ(a.size(), 2u);
-    vel_chunked_array<int> numbers{3, 1, 2};
+    TypeParam numbers{3, 1, 2};
     std::sort(numbers.begin(), numbers.end());
-    EXPECT_EQ(numbers, (vel_chunked_array<int>{1, 2, 3}));
+    EXPECT_EQ(numbers, (TypeParam{1, 2, 3}));
+}
+
+// Once an address is out, growth at the back leaves every element where it
+// was, and growth at the front moves values, not the block: the address
+// stays good. Elements past the block are still reached by index, and
+// inPlace() is nullptr for them, so the typed arrays take their out-of-line
+// path.
+TEST(ContiguousArray, APinnedArrayKeepsItsBlock) {
+    vel_contiguous_array<int> a;
+    a.push_back(1);
+    a.pin();
+    int *held = &a[0];
+    for (int i = 0; i < manyElements; ++i) a.push_back(i + 2);
+    EXPECT_EQ(held, &a[0]);
+    for (int i = 0; i < 20; ++i) a.push_front(-i);
+    EXPECT_EQ(held, &a[0]);
+    EXPECT_EQ(*held, -19);
+    EXPECT_EQ(a.size(), static_cast<std::size_t>(manyElements + 21));
+    for (std::size_t i = 1; i < a.size(); ++i) ASSERT_EQ(a[i], a[i - 1] + 1) << i;
+    EXPECT_EQ(a.inPlace(a.size() - 1), nullptr);
+    EXPECT_EQ(a.inPlace(a.size()), nullptr);
+    a.erase(a.begin(), a.begin() + 20);
+    EXPECT_EQ(a.front(), 1);
+    EXPECT_EQ(a.back(), manyElements + 1);
+    a.clear();
+    a.push_back(4);
+    EXPECT_EQ(*a.inPlace(0), 4);
 }
 
 TEST(TypedArrays, ElementReferencesStayValidWhileTheArrayGrows) {
@@ -465,6 +530,12 @@ TEST(TypedArrays, ElementReferencesStayValidWhileTheArrayGrows) {
     EXPECT_EQ(printed(held), "kept");
     EXPECT_EQ(numbers.at(-1), 0);
     EXPECT_EQ(numbers.at(200001), 0);
+    EXPECT_EQ(numbers.at(200000), 5);
+    EXPECT_EQ(numbers.at(99999), 99999);
+    numbers.setAt(150000, 8);  // an element past the block of a pinned array
+    EXPECT_EQ(numbers.at(150000), 8);
+    EXPECT_EQ(numbers.size(), 200001);
+    EXPECT_EQ(*viaTo, 12);
     EXPECT_EQ(printed(texts.at(-1)), "");
     EXPECT_EQ(printed(texts.at(10001)), "");
 }
