@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "semantics/source_semantics.hpp"
 #include "translator/translation_job.hpp"
 
 // A file's modification time in nanoseconds: two edits within one second
@@ -40,7 +41,7 @@ struct ProjectEntry {
     SourceRole outputRole = SourceRole::unread;  // as the existing header records it
 };
 
-using TranslateFunction = TranslationResult (*)(std::istream &input, const SourceToTranslate &source);
+using TranslateFunction = TranslationResult (*)(std::istream &input, const SourceToTranslate &source, RunTables &run);
 
 struct ProjectState {
     std::vector<ProjectEntry> entries;      // index 0 is reserved
@@ -55,6 +56,7 @@ struct ProjectState {
     int compileFailures = 0;                // C++ files the compiler refused in this run
     int programStatus = 0;                  // how the program run by velc ended (0: normally)
     TranslateFunction translate = nullptr;  // null: the translator's translateStream
+    RunTables tables;                       // what the run's sources declare
     // Of velc, libvel and the tool chain of this run; every header written
     // records it, and outputs recording another are made again.
     std::string buildStamp;

@@ -122,7 +122,7 @@ SourceToTranslate sourceToTranslate(bool declarationsOnly) {
 
 TranslationResult translate(std::istream &input, bool declarationsOnly) {
     TranslateFunction translator = project.translate ? project.translate : translateStream;
-    return translator(input, sourceToTranslate(declarationsOnly));
+    return translator(input, sourceToTranslate(declarationsOnly), project.tables);
 }
 
 // The source counts as failed and its outputs are not trusted by the next run.

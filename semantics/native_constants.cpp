@@ -1,4 +1,5 @@
 #include "semantics/native_constants.hpp"
+#include "semantics/source_semantics.hpp"
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -17,15 +18,11 @@ const char *const portableConstants[] = {
     "SHRT_MAX", "SHRT_MIN", "UCHAR_MAX", "UINT16_MAX", "UINT32_MAX", "UINT64_MAX",
     "UINT8_MAX", "UINT_MAX", "ULLONG_MAX", "USHRT_MAX"};
 
-std::set<std::string> nativeDefinitions;
-
 bool lessThan(const char *a, const char *b) { return std::strcmp(a, b) < 0; }
 
 bool isNameCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
 }  // namespace
-
-void resetNativeDefinitions() { nativeDefinitions.clear(); }
 
 void noteNativeDefinitions(const std::string &nativeText) {
     std::size_t at = 0;
@@ -41,12 +38,12 @@ void noteNativeDefinitions(const std::string &nativeText) {
         while (end < nativeText.size() && isNameCharacter(nativeText[end]))
             end++;
         if (end > name)
-            nativeDefinitions.insert(nativeText.substr(name, end - name));
+            sourceSemantics().nativeDefinitions.insert(nativeText.substr(name, end - name));
     }
 }
 
 bool isNativeConstant(const std::string &name) {
     return std::binary_search(std::begin(portableConstants), std::end(portableConstants), name.c_str(),
                               lessThan) ||
-           nativeDefinitions.count(name) != 0;
+           sourceSemantics().nativeDefinitions.count(name) != 0;
 }

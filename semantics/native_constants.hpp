@@ -5,7 +5,6 @@
 // define. Any other name would reach the C++ compiler undeclared.
 #include <string>
 
-void resetNativeDefinitions();
 // Notes every "#define NAME" of a native text written into the output.
 void noteNativeDefinitions(const std::string &nativeText);
 bool isNativeConstant(const std::string &name);

@@ -115,13 +115,20 @@ struct PendingDeclaration {
     bool objectText = false;   // becomes SYMBOL_OBJECT_TEXT
 };
 
-extern SymbolTable symbolTable;
-extern ScopeState scopes;
-extern CurrentSymbol current;
-extern PendingDeclaration pendingDeclaration;
+SymbolTable &symbolTable();   // of the run (semantics/source_semantics.hpp)
+// Set while a method's receiver is looked up: a read before assignment is
+// noted here instead of reported.
+struct ReceiverLookup {
+    bool active = false;
+    bool unassigned = false;
+};
 
-// Forgets every symbol and restores all scope values (tests; start of a run).
-void resetSymbolTable();
+// These parts of the source being translated (semantics/source_semantics.hpp).
+ScopeState &scopes();
+CurrentSymbol &current();
+PendingDeclaration &pendingDeclaration();
+ReceiverLookup &receiverLookup();
+
 // What a source starts with whatever the one before it left open: no class,
 // function or block, and empty scopes below the globals.
 void beginSourceScopes();

@@ -7,9 +7,6 @@
 
 #include "diagnostics/diagnostics.hpp"
 
-TypeState typeState;
-
-void resetTypeState() { typeState = TypeState(); }
 
 // ---------------------------------------------------------------------------
 // Groups
@@ -62,13 +59,13 @@ bool isTextLike(int type) { return type == T_TEXT || type == T_CHARPTR; }
 
 void arrayOfElement(int element) {
     switch (element) {
-    case T_NUMBER: typeState.currentType = T_NUMBERARRAY; break;
-    case T_INTEGER: typeState.currentType = T_INTARRAY; break;
-    case T_REAL: typeState.currentType = T_REALARRAY; break;
-    case T_NATURAL: typeState.currentType = T_NATURALARRAY; break;
-    case T_TEXT: typeState.currentType = T_TEXTARRAY; break;
-    case T_FILE: typeState.currentType = T_FILEARRAY; break;
-    case T_DIR: case T_OBJECT: typeState.currentType = T_OBJECTARRAY; break;
+    case T_NUMBER: typeState().currentType = T_NUMBERARRAY; break;
+    case T_INTEGER: typeState().currentType = T_INTARRAY; break;
+    case T_REAL: typeState().currentType = T_REALARRAY; break;
+    case T_NATURAL: typeState().currentType = T_NATURALARRAY; break;
+    case T_TEXT: typeState().currentType = T_TEXTARRAY; break;
+    case T_FILE: typeState().currentType = T_FILEARRAY; break;
+    case T_DIR: case T_OBJECT: typeState().currentType = T_OBJECTARRAY; break;
     default: break;
     }
 }
@@ -77,24 +74,24 @@ void arrayOfElement(int element) {
 // Type stack
 
 void pushType(int type) {
-    if (typeState.depth >= TYPE_STACK_CAPACITY) {
-        if (typeState.depth == TYPE_STACK_CAPACITY)
+    if (typeState().depth >= TYPE_STACK_CAPACITY) {
+        if (typeState().depth == TYPE_STACK_CAPACITY)
             reportStackOverflow("left type");
-        typeState.depth++;
+        typeState().depth++;
         return;
     }
-    typeState.stack[typeState.depth++] = type;
+    typeState().stack[typeState().depth++] = type;
 }
 
 int popType() {
-    if (typeState.depth <= 0) {
+    if (typeState().depth <= 0) {
         reportStackUnderflow("left type");
         return T_UNKNOWN;
     }
-    typeState.depth--;
-    if (typeState.depth >= TYPE_STACK_CAPACITY)
+    typeState().depth--;
+    if (typeState().depth >= TYPE_STACK_CAPACITY)
         return T_UNKNOWN;   // the push was reported and not stored
-    return typeState.stack[typeState.depth];
+    return typeState().stack[typeState().depth];
 }
 
 // ---------------------------------------------------------------------------
@@ -105,13 +102,13 @@ bool checkArith(int left, int right, int classWord) {
     // A call of a function that returns nothing has no value to compute with.
     if (result == 0 || result == T_VOID) {
         reportOperands(classWord, left, right);
-        typeState.currentType = T_UNKNOWN;
+        typeState().currentType = T_UNKNOWN;
         return false;
     }
     // Integer division yields a floating value whatever the divisor.
     if (left == T_INTEGER && classWord == W_DIVIDE)
         result = T_NUMBER;
-    typeState.currentType = result;
+    typeState().currentType = result;
     return true;
 }
 
@@ -119,17 +116,17 @@ bool checkBoolean(int left, int right) {
     bool accepted = convertsToBoolean(left) && convertsToBoolean(right);
     if (!accepted)
         reportOperands(W_BOOLEAN, left, right);
-    typeState.currentType = T_BOOLEAN;
+    typeState().currentType = T_BOOLEAN;
     return accepted;
 }
 
 bool checkBinary(int left, int right) {
     if (isBitOperandType(left) && isBitOperandType(right)) {
-        typeState.currentType = left;
+        typeState().currentType = left;
         return true;
     }
     reportOperands(W_BINARY, left, right);
-    typeState.currentType = T_BOOLEAN;
+    typeState().currentType = T_BOOLEAN;
     return false;
 }
 
@@ -137,25 +134,25 @@ bool checkRelational(int left, int right) {
     bool accepted = resultOf(left, right) != 0;
     if (!accepted)
         reportOperands(W_RELATIONAL, left, right);
-    typeState.currentType = T_BOOLEAN;
+    typeState().currentType = T_BOOLEAN;
     return accepted;
 }
 
 bool checkArrayOp(int left, int right) {
     if (left == right && (isContainer(left) || left == T_VAR)) {
-        typeState.currentType = left == T_VAR ? T_ARRAY : left;
+        typeState().currentType = left == T_VAR ? T_ARRAY : left;
         return true;
     }
     if (left == T_VAR && isPlainContainer(right)) {
-        typeState.currentType = right;
+        typeState().currentType = right;
         return true;
     }
     if (right == T_VAR && isPlainContainer(left)) {
-        typeState.currentType = left;
+        typeState().currentType = left;
         return true;
     }
     reportOperands(W_ARRAY, left, right);
-    typeState.currentType = T_LIST;
+    typeState().currentType = T_LIST;
     return false;
 }
 
@@ -163,19 +160,19 @@ bool checkSameArray(int left, int right) {
     if (left == right)
         return true;
     reportOperands(W_ARRAY, left, right);
-    typeState.currentType = T_LIST;
+    typeState().currentType = T_LIST;
     return false;
 }
 
 bool checkBitOperator() {
     int left = popType();
-    int right = typeState.currentType;
+    int right = typeState().currentType;
     int key = left == T_VAR ? right : left;
     if (isTypedArray(key)) {
         if (right == key)
             return true;
         arrayOfElement(right);
-        if (typeState.currentType == key)
+        if (typeState().currentType == key)
             return true;
     } else {
         switch (key) {
@@ -188,7 +185,7 @@ bool checkBitOperator() {
         }
     }
     reportOperands(W_SUCH, left, right);
-    typeState.currentType = T_LIST;
+    typeState().currentType = T_LIST;
     return false;
 }
 
@@ -220,7 +217,7 @@ bool checkTypedArrayAssign(int target, int source) {
     if (isTypedArray(source))
         return reportAssignmentIf(source != target, target, source);
     int element = elementType(target);
-    if (typeState.pendingAssignOp != '=') {
+    if (typeState().pendingAssignOp != '=') {
         if (elementAccepts(element, source))
             return true;
         reportOperands(W_ARRAY, target, source);
@@ -255,11 +252,11 @@ bool checkAssign(int target, int source) {
     if (source == T_VOID)
         return checkHasValue(target, source);
     if (target == T_ARRAY || target == T_DICT) {
-        bool rejected = typeState.pendingAssignOp == '=' && resultOf(target, source) == 0;
+        bool rejected = typeState().pendingAssignOp == '=' && resultOf(target, source) == 0;
         return reportAssignmentIf(rejected, target, source);
     }
     if (target == T_OBJECT) {
-        bool accepted = source == T_OBJECT || (typeState.objectText && isTextLike(source));
+        bool accepted = source == T_OBJECT || (typeState().objectText && isTextLike(source));
         return reportAssignmentIf(!accepted, target, source);
     }
     if (target == T_VAR)
@@ -292,16 +289,16 @@ bool checkIn(int item, int container) {
     }
     if (!accepted) {
         reportNamed(E_IN_MISMATCH, typeName(container));
-        typeState.currentType = T_UNKNOWN;
+        typeState().currentType = T_UNKNOWN;
         return false;
     }
-    typeState.currentType = T_BOOLEAN;
+    typeState().currentType = T_BOOLEAN;
     return true;
 }
 
 bool checkSequence() {
-    if (usableAsSequence(typeState.currentType))
+    if (usableAsSequence(typeState().currentType))
         return true;
-    reportRequiredKind(1, typeState.currentType);
+    reportRequiredKind(1, typeState().currentType);
     return false;
 }

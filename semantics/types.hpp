@@ -18,10 +18,8 @@ struct TypeState {
     bool objectText = false;      // object-text flag of the symbol looked up last
 };
 
-extern TypeState typeState;
-
-// Empties the type stack and restores the defaults (start of a source, tests).
-void resetTypeState();
+// Of the source being translated (semantics/source_semantics.hpp).
+TypeState &typeState();
 
 // Result of a binary operation on (left, right); 0 when not allowed or when
 // either code lies outside the table.

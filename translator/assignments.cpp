@@ -86,7 +86,7 @@ void writeOne(const AssignTarget &target, char op, const ExprValue &given) {
     ExprValue value = nullForObject(target, given);
     if (refusedCompound(target, op, value))
         return;
-    typeState.pendingAssignOp = op;
+    typeState().pendingAssignOp = op;
     if (value.type != T_UNKNOWN && target.valueType != T_UNKNOWN)
         checkAssign(target.valueType, value.type);
     if (target.isSlice) {
@@ -163,7 +163,7 @@ static void writeParallel(char op) {
         ExprValue &temporary = held[i];
         temporary.text = newTemp();
         if (op == '=') {
-            typeState.pendingAssignOp = op;
+            typeState().pendingAssignOp = op;
             if (value.type != T_UNKNOWN && target.valueType != T_UNKNOWN)
                 checkAssign(target.valueType, value.type);
             temporary.type = target.valueType;
@@ -196,5 +196,5 @@ void writeAssignment(char op) {
         reportAssignmentCount(assignment.targetCount, assignment.valueCount);
         emit(";\n");
     }
-    typeState.pendingAssignOp = '=';
+    typeState().pendingAssignOp = '=';
 }

@@ -24,6 +24,7 @@ enum CallKind {
     CALL_BUILTIN_FUNCTION,
     CALL_PROGRAM_FUNCTION,
     CALL_FORWARD,           // a name no function has yet: checked at the end of the source
+    CALL_HEADER_FUNCTION,   // a name of the headers no function has yet: called as it stands
     CALL_METHOD,            // a method row was found
     CALL_METHOD_NOT_FOUND,  // reported; the arguments are written alone
     CALL_UNTYPED_METHOD     // receiver of unknown type: written as it stands
@@ -50,6 +51,9 @@ struct ForwardCall {
     int line = 0;
     std::vector<int> argumentTypes;
     int ownerClass = -1;   // made in a method: the class whose methods come first
+    // Called as a function of the headers: a later definition of the name
+    // in the program would not be the function called.
+    bool ofHeaders = false;
 };
 
 // The call being begun, until its argument level opens, the levels of the
@@ -209,9 +213,9 @@ std::string updatedReceiver(ExprValue &receiver) {
 void noteReceiverAssigned(const ExprValue &receiver) {
     if (receiver.root == nullptr)
         return;
-    int type = typeState.currentType;
+    int type = typeState().currentType;
     lookupAssign(receiver.root->name);
-    typeState.currentType = type;
+    typeState().currentType = type;
 }
 
 // Consumes the receiver's text: the caller reads only its other fields after.
@@ -274,7 +278,7 @@ ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
         for (int i = 0; i < level.count; i++)
             arguments[i] = level.arguments[i].text;
         ExprValue value = valueOf("(" + joinTexts(arguments, level.count) + ")", T_VAR);
-        typeState.currentType = value.type;
+        typeState().currentType = value.type;
         return value;
     }
     if (call.kind == CALL_UNTYPED_METHOD) {
@@ -283,7 +287,7 @@ ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
         ExprValue value = valueOf(takeMemberReceiver(call.receiver) + "." + call.method + "(" +
                                       joinTexts(arguments, level.count) + ")",
                                   T_UNKNOWN);
-        typeState.currentType = value.type;
+        typeState().currentType = value.type;
         return value;
     }
     checkMethodArgs(call.row, types, level.count);
@@ -295,7 +299,7 @@ ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
         Symbol *symbol = call.receiver.root;
         symbol->flags = (symbol->flags & ~SYMBOL_TYPE_MASK) | static_cast<unsigned>(value.type);
     }
-    typeState.currentType = value.type;
+    typeState().currentType = value.type;
     return value;
 }
 
@@ -313,7 +317,7 @@ ExprValue closeFunctionCall(const CallDescriptor &call, const ArgumentLevel &lev
     if (std::string(row.target) == "system" && level.count == 1 && level.arguments[0].stringLiteral)
         arguments[0] = "text(" + arguments[0] + ")";
     ExprValue value = valueOf(std::string(row.target) + "(" + joinTexts(arguments, level.count) + ")", row.field[F_RESULT]);
-    typeState.currentType = value.type;
+    typeState().currentType = value.type;
     return value;
 }
 
@@ -378,9 +382,9 @@ void checkAliasArgument(const FunctionRecord &function, const ParameterRecord &p
         reportCall(E_BAD_ARGUMENT_IN, function.name, parameter.type, argument.type);
         return;
     }
-    int type = typeState.currentType;
+    int type = typeState().currentType;
     lookupAssign(argument.root->name);
-    typeState.currentType = type;
+    typeState().currentType = type;
 }
 
 bool checkProgramArguments(const FunctionRecord &function, const int *types, int count) {
@@ -432,7 +436,7 @@ ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &leve
     } else if (value.type == T_OBJECT) {
         value.classIndex = function.returnClass;
     }
-    typeState.currentType = value.type;
+    typeState().currentType = value.type;
     return value;
 }
 
@@ -448,8 +452,21 @@ ExprValue closeForwardCall(const CallDescriptor &call, const ArgumentLevel &leve
     }
     calls.forwardCalls.push_back(forward);
     ExprValue value = valueOf(head.text + "(" + joinTexts(arguments, level.count) + ")", T_VAR);
-    typeState.currentType = value.type;
+    typeState().currentType = value.type;
     return value;
+}
+
+ExprValue closeHeaderCall(const CallDescriptor &call, const ArgumentLevel &level, const ExprValue &head) {
+    ForwardCall forward;
+    forward.name = call.name;
+    forward.line = diagnostics.lineCounter;
+    forward.ownerClass = currentClassIndex();
+    forward.ofHeaders = true;
+    calls.forwardCalls.push_back(forward);
+    std::string texts[ARGUMENTS_PER_CALL];
+    for (int i = 0; i < level.count; i++)
+        texts[i] = level.arguments[i].text;
+    return valueOf(head.text + "(" + joinTexts(texts, level.count) + ")", head.type);
 }
 
 // Whether C++ passes an argument of this type to a parameter of that type
@@ -519,6 +536,12 @@ void checkForwardCalls() {
         int index = findClassMethod(forward.ownerClass, forward.name);
         if (index < 0)
             index = findProgramFunction(forward.name);
+        if (forward.ofHeaders) {
+            // The call went to the headers' function of that name.
+            if (index >= 0)
+                reportNamed(E_AMBIGUOUS, forward.name);
+            continue;
+        }
         if (index < 0) {
             reportNamed(E_FUNCTION_NOT_DEFINED, forward.name);
             continue;
@@ -540,6 +563,7 @@ void checkForwardCalls() {
 
 // A call of a function or method of the program, by its record.
 static ExprValue beginProgramCall(int function, const std::string &name) {
+    noteProgramCall(function);
     CallDescriptor call;
     call.kind = CALL_PROGRAM_FUNCTION;
     call.row = function;
@@ -595,12 +619,14 @@ ExprValue beginCall(const std::string &name) {
     // The functions and constructors of the headers every implementation
     // file includes are called as they stand; any other name must be a
     // function that the rest of the source defines.
-    if (isMainName(name) && !scopes.inClass) {
+    if (isMainName(name) && !scopes().inClass) {
         calls.pending.kind = CALL_FORWARD;
         return valueOf(programMainName(), T_VAR);
     }
-    if (isReservedName(name))
+    if (isReservedName(name)) {
+        calls.pending.kind = CALL_HEADER_FUNCTION;
         return valueOf(name, T_VAR);
+    }
     calls.pending.kind = CALL_FORWARD;
     return valueOf(emittedNameFor(name), T_VAR);
 }
@@ -611,7 +637,7 @@ ExprValue beginExternalCall(const std::string &tokenText) {
 }
 
 ExprValue endCall(ExprValue call) {
-    typeState.currentType = call.type;
+    typeState().currentType = call.type;
     return call;
 }
 
@@ -673,7 +699,7 @@ ExprValue beginMethodCall(ExprValue receiver, const std::string &method) {
 }
 
 ExprValue endMethodCall(ExprValue call) {
-    typeState.currentType = call.type;
+    typeState().currentType = call.type;
     return call;
 }
 
@@ -701,7 +727,7 @@ ExprValue abandonArguments(const ExprValue &call) {
     ExprValue value;
     value.text = call.text + "()";
     value.type = T_UNKNOWN;
-    typeState.currentType = T_UNKNOWN;
+    typeState().currentType = T_UNKNOWN;
     return value;
 }
 
@@ -737,6 +763,9 @@ ExprValue closeArguments(ExprValue call) {
         break;
     case CALL_FORWARD:
         value = closeForwardCall(level.call, level, value);
+        break;
+    case CALL_HEADER_FUNCTION:
+        value = closeHeaderCall(level.call, level, value);
         break;
     case CALL_METHOD:
     case CALL_METHOD_NOT_FOUND:

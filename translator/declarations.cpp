@@ -33,7 +33,7 @@ struct DeclarationState {
 DeclarationState declarations;
 
 bool atFileLevel() {
-    return !scopes.inClass && !scopes.inFunction && !scopes.inBlock;
+    return !scopes().inClass && !scopes().inFunction && !scopes().inBlock;
 }
 
 std::string withoutConst(std::string prefix) {
@@ -46,17 +46,17 @@ std::string withoutConst(std::string prefix) {
 }  // namespace
 
 void writeHeaderLine(const std::string &line) {
-    FILE *saved = output.currentOutput;
-    output.currentOutput = output.headerFile;
+    FILE *saved = output().currentOutput;
+    output().currentOutput = output().headerFile;
     emit(line + "\n");
-    output.currentOutput = saved;
+    output().currentOutput = saved;
 }
 
 void declareName(const std::string &name, int type, bool assigned, int classIndex) {
-    typeState.currentType = type;
-    pendingDeclaration = PendingDeclaration();
-    pendingDeclaration.kind = declarations.storageKind;
-    pendingDeclaration.classIndex = classIndex == CLASS_OF_DECLARATION ? declarations.classIndex : classIndex;
+    typeState().currentType = type;
+    pendingDeclaration() = PendingDeclaration();
+    pendingDeclaration().kind = declarations.storageKind;
+    pendingDeclaration().classIndex = classIndex == CLASS_OF_DECLARATION ? declarations.classIndex : classIndex;
     // A name that is a class's stands for the class wherever it is used.
     if (findClass(name) >= 0)
         reportDuplicateName(name);
@@ -74,7 +74,7 @@ namespace {
 std::string ownFileLevel(const std::string &declaration) {
     if (declarations.staticFlag != 0)
         keepMainInOneFile();
-    if (translatedSource().role != SourceRole::program || declarations.staticFlag != 0 || output.splitMain)
+    if (translatedSource().role != SourceRole::program || declarations.staticFlag != 0 || output().splitMain)
         return declaration;
     return "namespace { " + declaration + " }";
 }
@@ -105,9 +105,9 @@ void placeLateDefinition(const std::string &initializer, const std::string &name
 
 
 void declareEnumItem(const std::string &name, const std::string &valueText, int type) {
-    typeState.currentType = type;
-    pendingDeclaration = PendingDeclaration();
-    pendingDeclaration.kind = KIND_LITERAL_CONSTANT;
+    typeState().currentType = type;
+    pendingDeclaration() = PendingDeclaration();
+    pendingDeclaration().kind = KIND_LITERAL_CONSTANT;
     Symbol *symbol = declare(name, SYMBOL_ASSIGNED);
     if (symbol)
         symbol->emittedName = valueText;
@@ -145,12 +145,12 @@ void addModifier(const std::string &text) {
 // private and protected are access rights of class members; elsewhere
 // they mean nothing and C++ has no such words outside a class.
 void addAccessModifier(const std::string &text) {
-    if (scopes.inClass && !scopes.inFunction && !scopes.inBlock)
+    if (scopes().inClass && !scopes().inFunction && !scopes().inBlock)
         declarations.modifierPrefix += text;
 }
 
 void addStaticModifier() {
-    if (!output.inImport || output.importSeen)
+    if (!output().inImport || output().importSeen)
         declarations.modifierPrefix += "static ";
     declarations.staticFlag = 128;
 }
@@ -164,12 +164,12 @@ void setDeclaredType(int type, const std::string &cppSpelling) {
     declarations.declaredType = type;
     declarations.cppType = cppSpelling;
     declarations.classIndex = -3;
-    typeState.currentType = type;
+    typeState().currentType = type;
 }
 
 void applyArraySuffix() {
     arrayOfElement(declarations.declaredType);
-    int arrayType = typeState.currentType;
+    int arrayType = typeState().currentType;
     if (!isTypedArray(arrayType))
         return;
     declarations.declaredType = arrayType;
@@ -255,7 +255,7 @@ void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &va
     int type = declarations.declaredType;
     std::string valueText;
     if (hasValue) {
-        typeState.pendingAssignOp = '=';
+        typeState().pendingAssignOp = '=';
         if (initializesFromOtherArray(type, value.type))
             valueText = "=" + arrayConvertedTo(type, value);
         else {
@@ -277,8 +277,8 @@ void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &va
     }
     declareName(name, type, hasValue);
     const std::string emitted = emittedNameFor(name);
-    bool fileLevel = atFileLevel() && !output.writingHeader;
-    bool late = fileLevel && output.mainOpened;
+    bool fileLevel = atFileLevel() && !output().writingHeader;
+    bool late = fileLevel && output().mainOpened;
     if (late) {
         placeLateDefinition(defaultInitializer(declarations.declaredType), emitted);
         emit(emitted + valueText + ";");
@@ -334,13 +334,13 @@ static bool constructsWithoutArguments(int classIndex) {
 // children of a tree) starts as null: making it would make another of its
 // kind, and so on without end.
 static bool ownClassAttribute(int classIndex) {
-    return scopes.inClass && !scopes.inFunction && classIndex >= 0 && classIndex == currentClassIndex();
+    return scopes().inClass && !scopes().inFunction && classIndex >= 0 && classIndex == currentClassIndex();
 }
 
 static std::string objectArrayValue(int form, const ExprValue &value) {
     if (form != 2)
         return "= _arr32()";
-    typeState.pendingAssignOp = '=';
+    typeState().pendingAssignOp = '=';
     if (value.type != T_UNKNOWN)
         checkAssign(T_OBJECTARRAY, value.type);
     return "=" + convertValue(T_OBJECTARRAY, value);
@@ -361,8 +361,8 @@ void writeObjectDeclarator(const std::string &name, int form, const ExprValue &v
                         : "=NULL";
     declareName(name, declarations.declaredType, true);
     const std::string emitted = emittedNameFor(name);
-    bool fileLevel = atFileLevel() && !output.writingHeader;
-    if (fileLevel && output.mainOpened) {
+    bool fileLevel = atFileLevel() && !output().writingHeader;
+    if (fileLevel && output().mainOpened) {
         placeLateDefinition(declarations.declaredType == T_OBJECTARRAY ? "= _arr32()" : "=NULL", emitted);
         emit(emitted + (valueText.empty() ? "=NULL" : valueText) + ";\n");
     } else {

@@ -201,7 +201,7 @@ static bool isDecimalLiteral(const ExprValue &value) {
 // not: the parentheses keep "x & 1 = 0" a test of (x & 1).
 static ExprValue bitOperatorText(ExprValue left, const std::string &op, const ExprValue &right) {
     countOperator();
-    typeState.currentType = right.type;
+    typeState().currentType = right.type;
     if (eitherUnknown(left.type, right.type)) {
         popType();
         return result("(" + joined(std::move(left.text), op, right.text) + ")", T_UNKNOWN);
@@ -210,28 +210,28 @@ static ExprValue bitOperatorText(ExprValue left, const std::string &op, const Ex
     if (isFloating(left.type) || isFloating(right.type)) {
         popType();
         reportOperands(W_BINARY, left.type, right.type);
-        typeState.currentType = T_UNKNOWN;
+        typeState().currentType = T_UNKNOWN;
         return result("(" + joined(std::move(left.text), op, right.text) + ")", T_UNKNOWN);
     }
     checkBitOperator();
     // 2^5 is an exclusive or in Velmora as in C++; clang takes two decimal
     // literals for a power written by mistake, so their value is written.
     if (op == "^" && isDecimalLiteral(left) && isDecimalLiteral(right)) {
-        ExprValue folded = result(std::to_string(std::stoll(left.text) ^ std::stoll(right.text)), typeState.currentType);
+        ExprValue folded = result(std::to_string(std::stoll(left.text) ^ std::stoll(right.text)), typeState().currentType);
         folded.literal = true;
         return folded;
     }
-    return result("(" + joined(std::move(left.text), op, right.text) + ")", typeState.currentType);
+    return result("(" + joined(std::move(left.text), op, right.text) + ")", typeState().currentType);
 }
 
 ExprValue shiftOperator(ExprValue left, bool shiftLeft, const ExprValue &right) {
     countOperator();
     int leftType = popType();
     if (eitherUnknown(leftType, right.type))
-        typeState.currentType = T_UNKNOWN;
+        typeState().currentType = T_UNKNOWN;
     else if (isFloating(leftType) || isFloating(right.type)) {
         reportOperands(W_SHIFT, leftType, right.type);
-        typeState.currentType = T_UNKNOWN;
+        typeState().currentType = T_UNKNOWN;
     }
     else
         checkArith(leftType, right.type, W_SHIFT);
@@ -239,7 +239,12 @@ ExprValue shiftOperator(ExprValue left, bool shiftLeft, const ExprValue &right) 
     auto operand = [](const ExprValue &side) {
         return side.plainName || side.literal ? side.text : "(" + side.text + ")";
     };
-    ExprValue value = result(operand(left) + (shiftLeft ? "<<" : ">>") + operand(right), typeState.currentType, LOOSE_SHIFT);
+    std::string shifted = operand(left) + (shiftLeft ? "<<" : ">>") + operand(right);
+    // A negative integer shifted left is undefined in C++17 (and clang warns
+    // of a negative literal): the bits are shifted as unsigned ones.
+    if (shiftLeft && leftType == T_INTEGER && typeState().currentType == T_INTEGER && !isDecimalLiteral(left))
+        shifted = "(int)((unsigned)" + operand(left) + "<<" + operand(right) + ")";
+    ExprValue value = result(shifted, typeState().currentType, LOOSE_SHIFT);
     value.effects = left.effects || right.effects;
     return typedFromDynamic(std::move(value), leftType, right.type);
 }
@@ -256,7 +261,7 @@ static ExprValue additiveOperatorText(ExprValue left, bool plus, const ExprValue
         value = result(joined(std::move(left.text), op, right.text), T_UNKNOWN);
     } else if (key > T_FILEARRAY) {
         checkArith(leftType, right.type, W_ADD);
-        value = result(joined(std::move(left.text), op, right.text), typeState.currentType);
+        value = result(joined(std::move(left.text), op, right.text), typeState().currentType);
     } else if (isTypedArray(key)) {
         if (isTypedArray(right.type))
             checkSameArray(key, right.type);
@@ -268,12 +273,12 @@ static ExprValue additiveOperatorText(ExprValue left, bool plus, const ExprValue
         // followed by anything else becomes a text so that "+" concatenates.
         if (plus && left.stringLiteral && right.stringLiteral) {
             checkArith(leftType, right.type, W_ADD);
-            value = result(std::move(left.text) + " " + right.text, typeState.currentType);
+            value = result(std::move(left.text) + " " + right.text, typeState().currentType);
             value.literal = true;
             value.stringLiteral = true;
         } else {
             checkArith(leftType, right.type, W_ADD);
-            value = result(joined("text(" + left.text + ")", op, right.text), typeState.currentType);
+            value = result(joined("text(" + left.text + ")", op, right.text), typeState().currentType);
         }
     } else if (key != T_ARRAY && key != T_DICT && key != T_LIST && joinsTexts(leftType, right.type)) {
         // A text with a byte, char or C string is joined as texts: in C++
@@ -289,10 +294,10 @@ static ExprValue additiveOperatorText(ExprValue left, bool plus, const ExprValue
         }
     } else if (key != T_ARRAY && key != T_DICT && key != T_LIST) {
         checkArith(leftType, right.type, W_ADD);
-        value = result(joined(std::move(left.text), op, right.text), typeState.currentType);
+        value = result(joined(std::move(left.text), op, right.text), typeState().currentType);
     } else if (right.type == T_ARRAY || right.type == T_DICT || right.type == T_LIST) {
         checkArrayOp(leftType, right.type);
-        value = result(joined(std::move(left.text), op, right.text), typeState.currentType);
+        value = result(joined(std::move(left.text), op, right.text), typeState().currentType);
     } else if (right.type == T_VAR) {
         value = result(joined(std::move(left.text), op, right.text), leftType);
     } else {
@@ -301,7 +306,7 @@ static ExprValue additiveOperatorText(ExprValue left, bool plus, const ExprValue
     std::string piece = chain ? pieceAfter(value.text, leftLength) : std::string();
     value = typedFromDynamic(std::move(value), leftType, right.type);
     value.append = chainAfter(std::move(chain), std::move(piece), right, value);
-    typeState.currentType = value.type;
+    typeState().currentType = value.type;
     return value;
 }
 
@@ -311,33 +316,33 @@ static ExprValue multiplicativeOperatorText(ExprValue left, int operatorToken, c
     if (eitherUnknown(leftType, right.type)) {
         static const char *const texts[] = {"*", "/", "%"};
         int index = operatorToken == VLTokenTypes::MUL ? 0 : operatorToken == VLTokenTypes::DIV ? 1 : 2;
-        typeState.currentType = T_UNKNOWN;
+        typeState().currentType = T_UNKNOWN;
         return result(std::move(left.text) + texts[index] + right.text, T_UNKNOWN);
     }
     ExprValue value;
     if (operatorToken == VLTokenTypes::MUL) {
         checkArith(leftType, right.type, W_MULTIPLY);
-        value = result(joined(std::move(left.text), "*", right.text), typeState.currentType);
+        value = result(joined(std::move(left.text), "*", right.text), typeState().currentType);
     } else if (operatorToken == VLTokenTypes::DIV) {
         checkArith(leftType, right.type, W_DIVIDE);
         // An integer divided by an integer is a number in Velmora; C++
         // would truncate.
         // C++ would truncate, and trap on a zero divisor.
         if (isIntegerLike(leftType) && isIntegerLike(right.type))
-            value = result("_vel_div(" + left.text + "," + right.text + ")", typeState.currentType);
+            value = result("_vel_div(" + left.text + "," + right.text + ")", typeState().currentType);
         else
-            value = result(std::move(left.text) + "/" + realDivisor(right), typeState.currentType);
+            value = result(std::move(left.text) + "/" + realDivisor(right), typeState().currentType);
     } else {
         checkArith(leftType, right.type, W_MODULO);
         if (isFloating(leftType) || isFloating(right.type))
-            value = result("fmod(" + left.text + "," + right.text + ")", typeState.currentType);
+            value = result("fmod(" + left.text + "," + right.text + ")", typeState().currentType);
         else if (isIntegerLike(leftType) && isIntegerLike(right.type))
-            value = result("_vel_mod(" + left.text + "," + right.text + ")", typeState.currentType);
+            value = result("_vel_mod(" + left.text + "," + right.text + ")", typeState().currentType);
         else
-            value = result(std::move(left.text) + "%" + right.text, typeState.currentType);
+            value = result(std::move(left.text) + "%" + right.text, typeState().currentType);
     }
     value = typedFromDynamic(std::move(value), leftType, right.type);
-    typeState.currentType = value.type;
+    typeState().currentType = value.type;
     return value;
 }
 
@@ -356,16 +361,17 @@ ExprValue prefixed(const std::string &prefix, const ExprValue &operand) {
     ExprValue value = result(prefix + text, operand.type);
     value.literal = operand.literal && !operand.stringLiteral;
     value.effects = operand.effects;
-    typeState.currentType = value.type;
+    typeState().currentType = value.type;
     return value;
 }
 
-ExprValue inRange(const ExprValue &item, const ExprValue &low, const ExprValue &high, bool inclusive, bool negated) {
+ExprValue inRange(ExprValue item, ExprValue low, ExprValue high, bool inclusive, bool negated) {
     countOperator();
+    OperandOrder order({&item, &low, &high}, &item);
     std::string text = "(" + item.text + ">=" + besideItself(item.text, low.text, item.type) + "&&" + item.text + "<" +
                        (inclusive ? "=" : "") + besideItself(item.text, high.text, item.type) + ")";
     checkIn(item.type, T_VAR);
-    return result((negated ? "!" : "") + text, typeState.currentType);
+    return order.finish(result((negated ? "!" : "") + text, typeState().currentType));
 }
 
 // The container's text is followed by a member call: anything but a plain
@@ -376,8 +382,10 @@ static std::string asReceiver(const ExprValue &container) {
     return "(" + container.text + ")";
 }
 
-ExprValue inContainer(const ExprValue &item, const ExprValue &container, bool negated) {
+ExprValue inContainer(ExprValue item, ExprValue container, bool negated) {
     countOperator();
+    // The container's member call would otherwise evaluate it before the item.
+    OperandOrder order({&item, &container});
     std::string text = negated ? "!" : "";
     int type = container.type;
     if (type == T_ARRAY || type == T_DICT || type == T_VAR) {
@@ -396,13 +404,13 @@ ExprValue inContainer(const ExprValue &item, const ExprValue &container, bool ne
         text += "in_sequence(" + itemText + ",text(" + container.text + "))";
     }
     checkIn(item.type, type);
-    return result(text, typeState.currentType);
+    return order.finish(result(text, typeState().currentType));
 }
 
 // "this" is the object whose method is being translated; anywhere else
 // there is no such object.
 ExprValue thisValue() {
-    if (!scopes.inClass)
+    if (!scopes().inClass)
         reportNamed(E_CANNOT_BE_USED, "this");
     ExprValue value = result("this", T_OBJECT);
     value.classIndex = currentClassIndex();
@@ -441,7 +449,7 @@ ExprValue integerLiteral(const std::string &tokenText) {
         reportRequiredFound("an integer of at most 64 bits", digits);
         value = result("0", T_INTEGER);
         value.literal = true;
-        typeState.currentType = T_INTEGER;
+        typeState().currentType = T_INTEGER;
         return value;
     }
     if (!tokenText.empty() && tokenText.back() == 'n') {
@@ -454,7 +462,7 @@ ExprValue integerLiteral(const std::string &tokenText) {
         value = result(tokenText, T_INTEGER);
     }
     value.literal = true;
-    typeState.currentType = value.type;
+    typeState().currentType = value.type;
     return value;
 }
 
@@ -471,7 +479,7 @@ ExprValue realLiteral(const std::string &tokenText) {
         text = "0" + text;
     ExprValue value = result(text, T_REAL);
     value.literal = true;
-    typeState.currentType = T_REAL;
+    typeState().currentType = T_REAL;
     return value;
 }
 
@@ -497,7 +505,7 @@ ExprValue stringLiteral(const std::string &tokenText) {
         value.text = tokenText;
         value.stringLiteral = true;
     }
-    typeState.currentType = T_TEXT;
+    typeState().currentType = T_TEXT;
     return value;
 }
 
@@ -516,7 +524,7 @@ ExprValue parenthesized(const ExprValue &inner) {
     ExprValue value = result("(" + inner.text + ")", inner.type);
     value.literal = inner.literal && !inner.stringLiteral;
     value.effects = inner.effects;
-    typeState.currentType = value.type;
+    typeState().currentType = value.type;
     return value;
 }
 
@@ -526,7 +534,7 @@ ExprValue emptyContainer(int element) {
     case T_REAL:
     case T_NATURAL:
         arrayOfElement(element);
-        return result("_array64(" + typeTag(element) + ", 16)", typeState.currentType);
+        return result("_array64(" + typeTag(element) + ", 16)", typeState().currentType);
     case T_INTEGER: return result("_intArr()", T_INTARRAY);
     case T_TEXT: return result("_arr32()", T_TEXTARRAY);
     case T_FILE: return result("_arr32()", T_FILEARRAY);
@@ -579,6 +587,33 @@ std::string conditionText(const ExprValue &value) {
         value.type == T_CHARPTR || value.type == T_UNKNOWN || value.type == T_OBJECT)
         return value.text;
     return "dyn::toBoolean(" + value.text + ")";
+}
+
+// Whether the opening parenthesis at the start of text closes at its end,
+// literals skipped.
+static bool wrappedInParentheses(const std::string &text) {
+    if (text.size() < 2 || text.front() != '(' || text.back() != ')')
+        return false;
+    int depth = 0;
+    for (size_t i = 0; i < text.size(); i++) {
+        char c = text[i];
+        if (c == '"' || c == '\'') {
+            for (i++; i < text.size() && text[i] != c; i++)
+                if (text[i] == '\\')
+                    i++;
+            continue;
+        }
+        if (c == '(')
+            depth++;
+        else if (c == ')' && --depth == 0)
+            return i == text.size() - 1;
+    }
+    return false;
+}
+
+std::string controlConditionText(const ExprValue &value) {
+    std::string text = conditionText(value);
+    return wrappedInParentheses(text) ? text.substr(1, text.size() - 2) : text;
 }
 
 // A byte holds 0 to 255: a literal outside is refused, any other number is

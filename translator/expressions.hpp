@@ -42,8 +42,8 @@ ExprValue multiplicativeOperator(ExprValue left, int operatorToken, ExprValue ri
 // Adds a prefix operator; "- -x" must not become the decrement "--x".
 std::string appendPrefix(std::string prefix, const std::string &op);
 ExprValue prefixed(const std::string &prefix, const ExprValue &operand);
-ExprValue inRange(const ExprValue &item, const ExprValue &low, const ExprValue &high, bool inclusive, bool negated);
-ExprValue inContainer(const ExprValue &item, const ExprValue &container, bool negated);
+ExprValue inRange(ExprValue item, ExprValue low, ExprValue high, bool inclusive, bool negated);
+ExprValue inContainer(ExprValue item, ExprValue container, bool negated);
 
 ExprValue constantValue(const std::string &text, int type);
 ExprValue thisValue();
@@ -62,6 +62,10 @@ ExprValue dictionaryEntry(ExprValue key, ExprValue value);
 // The C++ text of a value used as a condition: texts, containers and
 // dynamic values are true when not empty, which C++ does not know by itself.
 std::string conditionText(const ExprValue &value);
+// The same, for the parentheses of an if or a while: a condition the source
+// wrote in parentheses loses one pair, since clang warns of an equality in
+// doubled parentheses as of an assignment meant as a test.
+std::string controlConditionText(const ExprValue &value);
 
 // The C++ text of a value converted to a target type.
 std::string convertValue(int targetType, const ExprValue &value);

@@ -14,14 +14,14 @@ bool inScope(const std::vector<Symbol *> &scope, const std::string &name) {
 }  // namespace
 
 bool isDeclaredAnywhere(const std::string &name) {
-    for (int depth = 0; depth <= scopes.blockDepth && depth < BLOCK_DEPTH_CAPACITY; depth++)
-        if (inScope(symbolTable.blockScopes[depth], name) || inScope(symbolTable.blockCaptures[depth], name))
+    for (int depth = 0; depth <= scopes().blockDepth && depth < BLOCK_DEPTH_CAPACITY; depth++)
+        if (inScope(symbolTable().blockScopes[depth], name) || inScope(symbolTable().blockCaptures[depth], name))
             return true;
-    if (scopes.inFunction && (inScope(symbolTable.functionLocals, name) || inScope(symbolTable.functionImports, name)))
+    if (scopes().inFunction && (inScope(symbolTable().functionLocals, name) || inScope(symbolTable().functionImports, name)))
         return true;
-    if (scopes.inClass && inScope(symbolTable.classMembers.members, name))
+    if (scopes().inClass && inScope(symbolTable().classMembers.members, name))
         return true;
-    return inScope(symbolTable.globals, name);
+    return inScope(symbolTable().globals, name);
 }
 
 ExprValue beginName(const std::string &name, bool methodReceiver) {
@@ -32,16 +32,16 @@ ExprValue beginName(const std::string &name, bool methodReceiver) {
         value.text = classRecord(classIndex).emittedName;
         value.type = T_CLASS;
         value.classIndex = classIndex;
-        typeState.currentType = T_CLASS;
+        typeState().currentType = T_CLASS;
         return value;
     }
     value.plainName = true;
     if (methodReceiver ? lookupReceiver(name, value.unassigned) : lookupUse(name)) {
-        value.text = current.emittedName.empty() ? emittedNameFor(name) : current.emittedName;
-        value.type = typeState.currentType;
-        value.root = current.symbol;
-        value.classIndex = current.classIndex;
-        value.literal = current.kind == KIND_LITERAL_CONSTANT;
+        value.text = current().emittedName.empty() ? emittedNameFor(name) : current().emittedName;
+        value.type = typeState().currentType;
+        value.root = current().symbol;
+        value.classIndex = current().classIndex;
+        value.literal = current().kind == KIND_LITERAL_CONSTANT;
         if (value.literal && value.type == T_TEXT) {
             value.stringLiteral = true;
             value.plainName = false;
@@ -108,7 +108,7 @@ ExprValue indexOfName(ExprValue name, const ExprValue &index, bool anotherFollow
     value.plainName = false;
     value.literal = false;
     value.stringLiteral = false;
-    typeState.currentType = value.type;
+    typeState().currentType = value.type;
     return value;
 }
 
@@ -135,7 +135,7 @@ ExprValue sliceOfName(ExprValue name, bool hasLow, const ExprValue &low, bool ha
     value.plainName = false;
     value.literal = false;
     value.stringLiteral = false;
-    typeState.currentType = value.type;
+    typeState().currentType = value.type;
     return value;
 }
 
@@ -145,7 +145,7 @@ ExprValue keyRangeOfName(ExprValue name, const ExprValue &low, const ExprValue &
     value.writePath.reset();
     value.text += ".slice(" + low.text + "," + high.text + ",1)";
     value.plainName = false;
-    typeState.currentType = value.type;
+    typeState().currentType = value.type;
     return value;
 }
 
@@ -157,7 +157,7 @@ ExprValue currentElementOfName(ExprValue name, bool afterSlice) {
     value.text = elementRead(value.type, value.text);
     value.type = subscript.type;
     value.plainName = false;
-    typeState.currentType = value.type;
+    typeState().currentType = value.type;
     return value;
 }
 
@@ -180,12 +180,12 @@ ExprValue memberOfName(ExprValue name, const std::string &member) {
     value.text += "->" + member;
     value.type = T_VAR;
     value.plainName = false;
-    typeState.currentType = T_VAR;
+    typeState().currentType = T_VAR;
     return value;
 }
 
 ExprValue endName(ExprValue name) {
-    typeState.currentType = name.type;
+    typeState().currentType = name.type;
     return name;
 }
 
@@ -198,11 +198,11 @@ AssignTarget beginTarget(const std::string &name) {
         target.classIndex = classIndex;
         return target;
     }
-    target.path = lookupAssign(name) && !current.emittedName.empty() ? current.emittedName : emittedNameFor(name);
+    target.path = lookupAssign(name) && !current().emittedName.empty() ? current().emittedName : emittedNameFor(name);
     target.readPath = target.path;
-    target.type = typeState.currentType;
+    target.type = typeState().currentType;
     target.valueType = target.type;
-    target.classIndex = current.classIndex;
+    target.classIndex = current().classIndex;
     return target;
 }
 

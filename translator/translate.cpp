@@ -3,21 +3,19 @@
 #include "lexer/pooled_token.hpp"
 #include "translator/frame.hpp"
 #include "translator/one_line_branches.hpp"
+#include "translator/source_translation.hpp"
 #include "translator/reserved_words.hpp"
 #include "VLLexer.hpp"
 #include "VLParser.hpp"
 #include <iterator>
 
-namespace {
+SourceTranslation &translation() { return static_cast<SourceTranslation &>(sourceSemantics()); }
 
-SourceToTranslate sourceInTranslation;
+const SourceToTranslate &translatedSource() { return translation().source; }
 
-}  // namespace
-
-const SourceToTranslate &translatedSource() { return sourceInTranslation; }
-
-TranslationResult translateStream(std::istream &input, const SourceToTranslate &source) {
-    sourceInTranslation = source;
+TranslationResult translateStream(std::istream &input, const SourceToTranslate &source, RunTables &run) {
+    SourceTranslation state(source, run);
+    SourceInProgress active(state);
     beginSourceReports(source.sourceName);
     MemoryInputBuffer text{std::string(std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>())};
     VLLexer lexer(text);

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+struct RunTables;   // semantics/source_semantics.hpp
+
 // Generated files always use these; they are not configurable.
 constexpr const char *cppExtension = ".cpp";
 constexpr const char *headerExtension = ".hpp";
@@ -53,10 +55,11 @@ struct TranslationResult {
 };
 
 // Builds the lexer and the parser on the source's text and runs the start
-// rule, which writes the two files. It may throw antlr::ANTLRException
-// (lexical errors), OutputWriteError or std::exception; the files are
+// rule, which writes the two files, on a translation state of its own; what
+// the run's earlier sources declared is found in `run`. It may throw
+// antlr::ANTLRException (lexical errors), OutputWriteError or std::exception; the files are
 // complete and closed, or removed, on every path.
-TranslationResult translateStream(std::istream &input, const SourceToTranslate &source);
+TranslationResult translateStream(std::istream &input, const SourceToTranslate &source, RunTables &run);
 
 // The source being translated, for the rules.
 const SourceToTranslate &translatedSource();

@@ -6,13 +6,15 @@
 #include "semantics/spellings.hpp"
 #include "semantics/types.hpp"
 #include "translator/output.hpp"
+#include "translation_under_test.hpp"
 
 namespace {
 
 class Spellings : public ::testing::Test {
 protected:
+    TranslationUnderTest translation;
+
     void SetUp() override {
-        resetEmissionState();
         diagnostics.sourceName = "a.vel";
         diagnostics.lineCounter = 7;
         diagnostics.errorCount = 0;

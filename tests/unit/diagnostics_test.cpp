@@ -83,9 +83,8 @@ TEST_F(DiagnosticsTest, UnknownActionHasNoFullStop) {
 }
 
 TEST_F(DiagnosticsTest, FormattedReportsFillTemplatesInOrder) {
-    typeState.currentType = T_TEXT;
     reportOperands(W_ADD, T_INTEGER, T_TEXT);
-    reportRequiredKind(1, typeState.currentType);
+    reportRequiredKind(1, T_TEXT);
     reportRedeclaration("v", W_IN_CLASS);
     reportRedeclaration("w", W_SCOPE_NONE);
     reportAssignment(T_INTEGER, T_REAL);
@@ -94,7 +93,6 @@ TEST_F(DiagnosticsTest, FormattedReportsFillTemplatesInOrder) {
     reportInstance("p", "class");
     reportCall(E_BAD_ARGUMENT_IN, "f", T_TEXT, T_BOOLEAN);
     reportReturn(T_RETURN_COUNT, "g", T_VOID, T_TEXT);
-    typeState.currentType = 0;
     EXPECT_EQ(captured(),
               "a.vel L7: can't solve add or substract expression on integer and text.\n"
               "a.vel L7: dynamic list required, found text.\n"

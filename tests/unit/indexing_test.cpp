@@ -6,11 +6,14 @@
 #include "semantics/indexing.hpp"
 #include "semantics/types.hpp"
 #include "translator/output.hpp"
+#include "translation_under_test.hpp"
 
 namespace {
 
 class Indexing : public ::testing::Test {
 protected:
+    TranslationUnderTest translation;
+
     void SetUp() override {
         diagnostics.sourceName = "a.vel";
         diagnostics.lineCounter = 7;

@@ -295,7 +295,7 @@ struct FakeTranslator {
     static std::map<std::string, int> errors;
     static std::string lastInput;
 
-    static TranslationResult translate(std::istream &input, const SourceToTranslate &source) {
+    static TranslationResult translate(std::istream &input, const SourceToTranslate &source, RunTables &) {
         const std::string &sourceName = source.sourceName;
         (source.declarationsOnly ? declarationsRead : translated).push_back(sourceName);
         if (noisy) {

@@ -10,6 +10,8 @@
 #include "semantics/symbols.hpp"
 #include "translator/frame.hpp"
 #include "translator/statements.hpp"
+#include "semantics/source_semantics.hpp"
+#include "translator/source_translation.hpp"
 #include "translator/translation_job.hpp"
 
 namespace {
@@ -18,16 +20,10 @@ class TranslatorTest : public DriverStateTest {
 protected:
     void SetUp() override {
         DriverStateTest::SetUp();
-        resetSymbolTable();
         source.sourceName = "prog.vel";
         source.baseName = source.fileName = "prog";
         source.cppPath = "prog.cpp";
         source.headerPath = source.headerInclude = "prog.hpp";
-    }
-
-    void TearDown() override {
-        resetSymbolTable();
-        DriverStateTest::TearDown();
     }
 
     // Translates source; returns what it printed, leaves the C++ in cpp.
@@ -35,7 +31,7 @@ protected:
         std::istringstream input(text);
         testing::internal::CaptureStdout();
         try {
-            translateStream(input, source);
+            translateStream(input, source, run);
         } catch (const std::exception &e) {
             thrown = e.what();
         }
@@ -50,6 +46,7 @@ protected:
     }
 
     SourceToTranslate source;   // what the driver would tell the translator of prog.vel
+    RunTables run;              // the run the translations belong to
     std::string cpp, header, thrown;
 };
 
@@ -128,7 +125,7 @@ TEST_F(TranslatorTest, BlocksNestTo128AndTheNextStopsTheTranslation) {
     EXPECT_EQ(diagnostics.errorCount, 0);
     EXPECT_TRUE(thrown.empty());
 
-    resetSymbolTable();
+    run = RunTables();
     // Reported when the block of the 129th if, on line 130, opens.
     std::string printed = translate(nestedIfs(129));
     EXPECT_EQ(printed, "Internal error [0] line 131\nprog.vel L131: stack overflow in block scope.\n");
@@ -153,7 +150,7 @@ TEST_F(TranslatorTest, ExpressionsHold10000OperatorsAndReportMore) {
     };
     EXPECT_EQ(translate("int x = 1\nint y = " + sum(10000) + "\n"), "");
     EXPECT_EQ(diagnostics.errorCount, 0);
-    resetSymbolTable();
+    run = RunTables();
     std::string printed = translate("int x = 1\nint y = " + sum(10001) + "\n");
     EXPECT_EQ(printed, "Internal error [0] line 2\nprog.vel L2: expression too long: more than 10000 operators.\n");
     EXPECT_EQ(thrown, "expression too long");
@@ -188,7 +185,7 @@ TEST_F(TranslatorTest, MainGoesOnInFurtherFunctionsPastItsStatementLimit) {
     EXPECT_EQ(cpp.find("_vel_main_"), std::string::npos);
     EXPECT_NE(cpp.find("\nreturn 0;\n}\n"), std::string::npos);
 
-    resetSymbolTable();
+    run = RunTables();
     translate(statements(2 * MAIN_PART_STATEMENTS));
     EXPECT_EQ(diagnostics.errorCount, 0);
     EXPECT_NE(header.find("void _vel_main_prog_1();\n"), std::string::npos) << header;
@@ -205,7 +202,7 @@ TEST_F(TranslatorTest, MainGoesOnInFurtherFunctionsPastItsStatementLimit) {
 TEST_F(TranslatorTest, TheResultGivesTheErrorsAndLinesOfTheSource) {
     std::istringstream input("int a = 1\nprint b\nprint c\n\n");
     testing::internal::CaptureStdout();
-    TranslationResult result = translateStream(input, source);
+    TranslationResult result = translateStream(input, source, run);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "prog.vel L2: \"b\" not declared\nprog.vel L3: \"c\" not declared\n");
     EXPECT_EQ(result.errorCount, 2);
     EXPECT_EQ(result.lineCount, 4);
@@ -213,7 +210,7 @@ TEST_F(TranslatorTest, TheResultGivesTheErrorsAndLinesOfTheSource) {
     source.sourceName = "other.vel";
     std::istringstream second("print d\n");
     testing::internal::CaptureStdout();
-    result = translateStream(second, source);
+    result = translateStream(second, source, run);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "other.vel L1: \"d\" not declared\n");
     EXPECT_EQ(result.errorCount, 1);
     EXPECT_EQ(result.lineCount, 1);
@@ -228,16 +225,18 @@ TEST_F(TranslatorTest, SourceReadForItsDeclarationsWritesNoFile) {
     EXPECT_FALSE(std::ifstream("prog.hpp").good());
     EXPECT_FALSE(partialOutputLeft());
     // What it declares is known to the sources translated after it.
-    EXPECT_GE(findExact(symbolTable.globals, "kept"), 0);
+    EXPECT_GE(findExact(run.symbolTable.globals, "kept"), 0);
 }
 
 TEST_F(TranslatorTest, LabelsAreIdentifiersWhateverTheFileName) {
-    source.fileName = "my-prog.v2";
-    translate("");
-    EXPECT_EQ(labelName(4), "_lab_my_prog_v24");
-    source.fileName = "prog_1";
-    translate("");
-    EXPECT_EQ(labelName(0), "_lab_prog_10");
+    auto labelOf = [this](const std::string &fileName, int number) {
+        source.fileName = fileName;
+        SourceTranslation state(source, run);
+        SourceInProgress active(state);
+        return labelName(number);
+    };
+    EXPECT_EQ(labelOf("my-prog.v2", 4), "_lab_my_prog_v24");
+    EXPECT_EQ(labelOf("prog_1", 0), "_lab_prog_10");
 }
 
 TEST_F(TranslatorTest, WhileBodyHasItsOwnBracesSoContinueSkipsNoDeclaration) {
@@ -354,13 +353,13 @@ TEST_F(TranslatorTest, StatementsOfAnIncludedSourceAreReportedNotWrittenAtFileLe
                              "# a comment\n";
     EXPECT_EQ(translate(text), "");
     EXPECT_EQ(diagnostics.errorCount, 0);
-    resetSymbolTable();
+    run = RunTables();
     source.isMain = false;
     EXPECT_EQ(translate(text), "prog.vel L4: statement outside function.\n"
                                  "prog.vel L5: statement outside function.\n"
                                  "prog.vel L6: statement outside function.\n");
     EXPECT_EQ(diagnostics.errorCount, 3);
-    resetSymbolTable();
+    run = RunTables();
     EXPECT_EQ(translate("int count = 1\nint twice(int n)\nreturn n * 2\n# a comment\n"), "");
     EXPECT_EQ(diagnostics.errorCount, 0);
 }

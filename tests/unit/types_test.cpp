@@ -6,13 +6,15 @@
 #include "diagnostics/diagnostics.hpp"
 #include "semantics/types.hpp"
 #include "translator/output.hpp"
+#include "translation_under_test.hpp"
 
 namespace {
 
 class TypeModel : public ::testing::Test {
 protected:
+    TranslationUnderTest translation;
+
     void SetUp() override {
-        resetTypeState();
         diagnostics.sourceName = "a.vel";
         diagnostics.lineCounter = 7;
         diagnostics.errorCount = 0;
@@ -61,35 +63,35 @@ TEST_F(TypeModel, Groups) {
     EXPECT_FALSE(isContainer(T_VAR));
     EXPECT_FALSE(isContainer(T_TUPLE));
 
-    typeState.currentType = T_INTEGER;
+    typeState().currentType = T_INTEGER;
     arrayOfElement(T_DIR);
-    EXPECT_EQ(typeState.currentType, T_OBJECTARRAY);
+    EXPECT_EQ(typeState().currentType, T_OBJECTARRAY);
     arrayOfElement(T_BOOLEAN);
-    EXPECT_EQ(typeState.currentType, T_OBJECTARRAY);
+    EXPECT_EQ(typeState().currentType, T_OBJECTARRAY);
     arrayOfElement(T_NATURAL);
-    EXPECT_EQ(typeState.currentType, T_NATURALARRAY);
+    EXPECT_EQ(typeState().currentType, T_NATURALARRAY);
 }
 
 TEST_F(TypeModel, ArithmeticResults) {
     EXPECT_TRUE(checkArith(T_INTEGER, T_INTEGER, W_DIVIDE));
-    EXPECT_EQ(typeState.currentType, T_NUMBER);
+    EXPECT_EQ(typeState().currentType, T_NUMBER);
     EXPECT_TRUE(checkArith(T_INTEGER, T_INTEGER, W_MULTIPLY));
-    EXPECT_EQ(typeState.currentType, T_INTEGER);
+    EXPECT_EQ(typeState().currentType, T_INTEGER);
     EXPECT_TRUE(checkArith(T_INTEGER, T_REAL, W_ADD));
-    EXPECT_EQ(typeState.currentType, T_REAL);
+    EXPECT_EQ(typeState().currentType, T_REAL);
     EXPECT_TRUE(checkArith(T_REAL, T_INTEGER, W_DIVIDE));
-    EXPECT_EQ(typeState.currentType, T_REAL);
+    EXPECT_EQ(typeState().currentType, T_REAL);
     EXPECT_TRUE(checkArith(T_VAR, T_TEXT, W_ADD));
-    EXPECT_EQ(typeState.currentType, T_TEXT);
+    EXPECT_EQ(typeState().currentType, T_TEXT);
     EXPECT_TRUE(checkArith(T_VAR, T_INTARRAY, W_ADD));
-    EXPECT_EQ(typeState.currentType, T_VAR);
+    EXPECT_EQ(typeState().currentType, T_VAR);
     EXPECT_EQ(diagnostics.errorCount, 0);
 }
 
 TEST_F(TypeModel, TextPlusIntegerIsReported) {
     std::string text = reportsOf([] { EXPECT_FALSE(checkArith(T_TEXT, T_INTEGER, W_ADD)); });
     EXPECT_EQ(text, "a.vel L7: can't solve add or substract expression on text and integer.\n");
-    EXPECT_EQ(typeState.currentType, T_UNKNOWN);
+    EXPECT_EQ(typeState().currentType, T_UNKNOWN);
     EXPECT_EQ(diagnostics.errorCount, 1);
 }
 
@@ -97,79 +99,79 @@ TEST_F(TypeModel, BooleanOperators) {
     EXPECT_TRUE(checkBoolean(T_TEXT, T_TEXT));
     EXPECT_TRUE(checkBoolean(T_BOOLEAN, T_VAR));
     EXPECT_EQ(diagnostics.errorCount, 0);
-    typeState.currentType = T_ARRAY;
+    typeState().currentType = T_ARRAY;
     std::string text = reportsOf([] { EXPECT_FALSE(checkBoolean(T_ARRAY, T_ARRAY)); });
     EXPECT_EQ(text, "a.vel L7: can't solve boolean expression on array and array.\n");
-    EXPECT_EQ(typeState.currentType, T_BOOLEAN);
+    EXPECT_EQ(typeState().currentType, T_BOOLEAN);
 }
 
 TEST_F(TypeModel, BinaryAndRelational) {
     EXPECT_TRUE(checkBinary(T_BYTE, T_INTEGER));
-    EXPECT_EQ(typeState.currentType, T_BYTE);
+    EXPECT_EQ(typeState().currentType, T_BYTE);
     std::string text = reportsOf([] { EXPECT_FALSE(checkBinary(T_REAL, T_TEXT)); });
     EXPECT_EQ(text, "a.vel L7: can't solve binary expression on real and text.\n");
-    EXPECT_EQ(typeState.currentType, T_BOOLEAN);
+    EXPECT_EQ(typeState().currentType, T_BOOLEAN);
 
     EXPECT_TRUE(checkRelational(T_INTEGER, T_REAL));
-    EXPECT_EQ(typeState.currentType, T_BOOLEAN);
+    EXPECT_EQ(typeState().currentType, T_BOOLEAN);
     text = reportsOf([] { EXPECT_FALSE(checkRelational(T_TEXT, T_INTEGER)); });
     EXPECT_EQ(text, "a.vel L7: can't solve relational expression on text and integer.\n");
-    EXPECT_EQ(typeState.currentType, T_BOOLEAN);
+    EXPECT_EQ(typeState().currentType, T_BOOLEAN);
 }
 
 TEST_F(TypeModel, BitOperatorDispatch) {
     pushType(T_INTARRAY);
-    typeState.currentType = T_INTEGER;   // element joined to its array
+    typeState().currentType = T_INTEGER;   // element joined to its array
     EXPECT_TRUE(checkBitOperator());
-    EXPECT_EQ(typeState.currentType, T_INTARRAY);
+    EXPECT_EQ(typeState().currentType, T_INTARRAY);
 
     pushType(T_VAR);
-    typeState.currentType = T_TEXTARRAY;
+    typeState().currentType = T_TEXTARRAY;
     EXPECT_TRUE(checkBitOperator());
-    EXPECT_EQ(typeState.currentType, T_TEXTARRAY);
+    EXPECT_EQ(typeState().currentType, T_TEXTARRAY);
 
     pushType(T_INTEGER);
-    typeState.currentType = T_BYTE;
+    typeState().currentType = T_BYTE;
     EXPECT_TRUE(checkBitOperator());
-    EXPECT_EQ(typeState.currentType, T_INTEGER);
+    EXPECT_EQ(typeState().currentType, T_INTEGER);
 
     pushType(T_ARRAY);
-    typeState.currentType = T_VAR;
+    typeState().currentType = T_VAR;
     EXPECT_TRUE(checkBitOperator());
-    EXPECT_EQ(typeState.currentType, T_ARRAY);
+    EXPECT_EQ(typeState().currentType, T_ARRAY);
     EXPECT_EQ(diagnostics.errorCount, 0);
 
     pushType(T_INTARRAY);
-    typeState.currentType = T_TEXT;
+    typeState().currentType = T_TEXT;
     std::string text = reportsOf([] { EXPECT_FALSE(checkBitOperator()); });
     EXPECT_EQ(text, "a.vel L7: can't solve such expression on int array and text.\n");
-    EXPECT_EQ(typeState.currentType, T_LIST);
+    EXPECT_EQ(typeState().currentType, T_LIST);
 
     pushType(T_TEXT);
-    typeState.currentType = T_INTEGER;
+    typeState().currentType = T_INTEGER;
     text = reportsOf([] { EXPECT_FALSE(checkBitOperator()); });
     EXPECT_EQ(text, "a.vel L7: can't solve such expression on text and integer.\n");
-    EXPECT_EQ(typeState.depth, 0);
+    EXPECT_EQ(typeState().depth, 0);
 }
 
 TEST_F(TypeModel, ArrayOperations) {
     EXPECT_TRUE(checkArrayOp(T_VAR, T_VAR));
-    EXPECT_EQ(typeState.currentType, T_ARRAY);
+    EXPECT_EQ(typeState().currentType, T_ARRAY);
     EXPECT_TRUE(checkArrayOp(T_VAR, T_DICT));
-    EXPECT_EQ(typeState.currentType, T_DICT);
+    EXPECT_EQ(typeState().currentType, T_DICT);
     EXPECT_TRUE(checkArrayOp(T_LIST, T_VAR));
-    EXPECT_EQ(typeState.currentType, T_LIST);
+    EXPECT_EQ(typeState().currentType, T_LIST);
     EXPECT_TRUE(checkArrayOp(T_REALARRAY, T_REALARRAY));
-    EXPECT_EQ(typeState.currentType, T_REALARRAY);
+    EXPECT_EQ(typeState().currentType, T_REALARRAY);
     std::string text = reportsOf([] { EXPECT_FALSE(checkArrayOp(T_ARRAY, T_DICT)); });
     EXPECT_EQ(text, "a.vel L7: can't solve array expression on array and dict.\n");
-    EXPECT_EQ(typeState.currentType, T_LIST);
+    EXPECT_EQ(typeState().currentType, T_LIST);
 
-    typeState.currentType = T_INTARRAY;
+    typeState().currentType = T_INTARRAY;
     EXPECT_TRUE(checkSameArray(T_INTARRAY, T_INTARRAY));
-    EXPECT_EQ(typeState.currentType, T_INTARRAY);
+    EXPECT_EQ(typeState().currentType, T_INTARRAY);
     reportsOf([] { EXPECT_FALSE(checkSameArray(T_INTARRAY, T_REALARRAY)); });
-    EXPECT_EQ(typeState.currentType, T_LIST);
+    EXPECT_EQ(typeState().currentType, T_LIST);
 }
 
 TEST_F(TypeModel, ElementsOfTypedArrays) {
@@ -184,14 +186,14 @@ TEST_F(TypeModel, ElementsOfTypedArrays) {
 
 TEST_F(TypeModel, InOperator) {
     EXPECT_TRUE(checkIn(T_INTEGER, T_INTARRAY));
-    EXPECT_EQ(typeState.currentType, T_BOOLEAN);
+    EXPECT_EQ(typeState().currentType, T_BOOLEAN);
     EXPECT_TRUE(checkIn(T_REAL, T_NUMBERARRAY));
     EXPECT_TRUE(checkIn(T_FILE, T_TEXT));
     EXPECT_TRUE(checkIn(T_VAR, T_TEXTARRAY));
     EXPECT_EQ(diagnostics.errorCount, 0);
     std::string text = reportsOf([] { EXPECT_FALSE(checkIn(T_REAL, T_INTARRAY)); });
     EXPECT_EQ(text, "a.vel L7: \"int array\" doesn't match in operator\n");
-    EXPECT_EQ(typeState.currentType, T_UNKNOWN);
+    EXPECT_EQ(typeState().currentType, T_UNKNOWN);
     reportsOf([] { EXPECT_FALSE(checkIn(T_INTEGER, T_LIST)); });
     EXPECT_EQ(diagnostics.errorCount, 2);
 }
@@ -204,7 +206,7 @@ TEST_F(TypeModel, AssignmentsToTypedArrays) {
     EXPECT_TRUE(checkAssign(T_TEXTARRAY, T_TEXTARRAY));
     EXPECT_TRUE(checkAssign(T_INTARRAY, T_INTEGER));   // '=' uses the element's row
 
-    typeState.pendingAssignOp = '+';
+    typeState().pendingAssignOp = '+';
     EXPECT_TRUE(checkAssign(T_REALARRAY, T_INTEGER));
     EXPECT_EQ(diagnostics.errorCount, 1);
     text = reportsOf([] { EXPECT_FALSE(checkAssign(T_INTARRAY, T_TEXT)); });
@@ -216,13 +218,13 @@ TEST_F(TypeModel, AssignmentsToOtherTargets) {
     EXPECT_TRUE(checkAssign(T_REAL, T_INTEGER));
     std::string text = reportsOf([] { EXPECT_FALSE(checkAssign(T_ARRAY, T_INTEGER)); });
     EXPECT_EQ(text, "a.vel L7: can't assign to array, from integer.\n");
-    typeState.pendingAssignOp = '+';
+    typeState().pendingAssignOp = '+';
     EXPECT_TRUE(checkAssign(T_ARRAY, T_INTEGER));   // compound array updates are not checked
-    typeState.pendingAssignOp = '=';
+    typeState().pendingAssignOp = '=';
 
     EXPECT_TRUE(checkAssign(T_OBJECT, T_OBJECT));
     reportsOf([] { EXPECT_FALSE(checkAssign(T_OBJECT, T_TEXT)); });
-    typeState.objectText = true;
+    typeState().objectText = true;
     EXPECT_TRUE(checkAssign(T_OBJECT, T_CHARPTR));
     reportsOf([] { EXPECT_FALSE(checkAssign(T_OBJECT, T_INTEGER)); });
     EXPECT_EQ(diagnostics.errorCount, 3);
@@ -238,9 +240,9 @@ TEST_F(TypeModel, SimpleAssignments) {
 }
 
 TEST_F(TypeModel, SequenceSubjects) {
-    typeState.currentType = T_TEXT;
+    typeState().currentType = T_TEXT;
     EXPECT_TRUE(checkSequence());
-    typeState.currentType = T_INTEGER;
+    typeState().currentType = T_INTEGER;
     std::string text = reportsOf([] { EXPECT_FALSE(checkSequence()); });
     EXPECT_EQ(text, "a.vel L7: dynamic list required, found integer.\n");
 }
@@ -265,7 +267,7 @@ TEST_F(TypeModel, PoppingAnEmptyStackIsReported) {
     std::string text = reportsOf([] { EXPECT_EQ(popType(), T_UNKNOWN); });
     EXPECT_EQ(text, "Internal error [0] line 7\na.vel L7: stack underflow in left type.\n");
     EXPECT_EQ(diagnostics.errorCount, 2);
-    EXPECT_EQ(typeState.depth, 0);
+    EXPECT_EQ(typeState().depth, 0);
 }
 
 }  // namespace

@@ -1,0 +1,54 @@
+#pragma once
+// The semantic state of one translation, made for its source and gone with
+// it, and the tables that live across the sources of one run, which the
+// driver makes for the run and hands to every translation. The translator
+// extends the source's state with its own (translator/source_translation.hpp);
+// while a source is translated, the checks below reach its state through
+// sourceSemantics().
+#include <set>
+#include <string>
+
+#include "semantics/classes.hpp"
+#include "semantics/functions.hpp"
+#include "semantics/spellings.hpp"
+#include "semantics/symbols.hpp"
+#include "semantics/types.hpp"
+
+// What lives from the first source of a run to its last.
+struct RunTables {
+    SymbolTable symbolTable;
+    ClassTable classes;
+    FunctionTable functions;
+    EmissionState emission;
+};
+
+struct SourceSemantics {
+    explicit SourceSemantics(RunTables &run) : run(run) {}
+    SourceSemantics(const SourceSemantics &) = delete;
+    SourceSemantics &operator=(const SourceSemantics &) = delete;
+    virtual ~SourceSemantics() = default;
+
+    RunTables &run;
+    TypeState typeState;
+    ScopeState scopes;
+    CurrentSymbol current;
+    PendingDeclaration pendingDeclaration;
+    ReceiverLookup receiverLookup;
+    std::set<std::string> nativeDefinitions;   // macros the source's native texts define
+};
+
+// The state of the source being translated; there must be one.
+SourceSemantics &sourceSemantics();
+
+// Makes `state` the source being translated while it lives, and gives the
+// one before back afterwards.
+class SourceInProgress {
+public:
+    explicit SourceInProgress(SourceSemantics &state);
+    ~SourceInProgress();
+    SourceInProgress(const SourceInProgress &) = delete;
+    SourceInProgress &operator=(const SourceInProgress &) = delete;
+
+private:
+    SourceSemantics *before;
+};
