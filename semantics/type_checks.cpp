@@ -151,6 +151,11 @@ bool checkArrayOp(int left, int right) {
         typeState().currentType = left;
         return true;
     }
+    // A list literal is an array written out: a + [4, 5] joins two arrays.
+    if ((left == T_ARRAY && right == T_LIST) || (left == T_LIST && right == T_ARRAY)) {
+        typeState().currentType = T_ARRAY;
+        return true;
+    }
     reportOperands(W_ARRAY, left, right);
     typeState().currentType = T_LIST;
     return false;

@@ -478,6 +478,23 @@ ExprValue realLiteral(const std::string &tokenText) {
     return value;
 }
 
+// A double-quoted literal as C++ reads it: "\$" is a Velmora escape of the
+// dollar, which C++ does not know (it warns, and keeps the dollar).
+std::string cppStringLiteral(const std::string &tokenText) {
+    std::string text;
+    text.reserve(tokenText.size());
+    for (size_t i = 0; i < tokenText.size(); i++) {
+        if (tokenText[i] == '\\' && i + 1 < tokenText.size()) {
+            if (tokenText[i + 1] != '$')
+                text += '\\';
+            text += tokenText[++i];
+            continue;
+        }
+        text += tokenText[i];
+    }
+    return text;
+}
+
 ExprValue stringLiteral(const std::string &tokenText) {
     ExprValue value;
     value.type = T_TEXT;
@@ -497,7 +514,7 @@ ExprValue stringLiteral(const std::string &tokenText) {
         value.text = phpString(tokenText, [](const std::string &name) { return beginName(name).text; });
         value.interpolated = true;
     } else {
-        value.text = tokenText;
+        value.text = cppStringLiteral(tokenText);
         value.stringLiteral = true;
     }
     typeState().currentType = T_TEXT;
