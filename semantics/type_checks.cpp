@@ -277,7 +277,8 @@ bool checkAssign(int target, int source) {
 bool checkIn(int item, int container) {
     bool accepted = false;
     switch (container) {
-    case T_TEXT: case T_ARRAY: case T_DICT: case T_OBJECT: case T_VAR: case T_CHARPTR:
+    // A list literal is an array written out: "in [1, 2]" looks in it.
+    case T_TEXT: case T_ARRAY: case T_DICT: case T_OBJECT: case T_VAR: case T_CHARPTR: case T_LIST:
         accepted = true;
         break;
     default:

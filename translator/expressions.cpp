@@ -383,10 +383,10 @@ ExprValue inContainer(ExprValue item, ExprValue container, bool negated) {
     OperandOrder order({&item, &container});
     std::string text = negated ? "!" : "";
     int type = container.type;
-    if (type == T_ARRAY || type == T_DICT || type == T_VAR) {
+    if (type == T_ARRAY || type == T_DICT || type == T_VAR || type == T_LIST) {
         std::string itemText = item.type == T_VAR ? item.text : "dyn(" + item.text + ")";
         text += asReceiver(container) + ".in(" + itemText + ")";
-    } else if (isTypedArray(type) || type == T_LIST) {
+    } else if (isTypedArray(type)) {
         std::string itemText = item.text;
         if (item.type == T_TEXT && !item.literal)
             itemText += ".data";
