@@ -218,7 +218,7 @@ topLevelItem
         { endTopLevelStatement(); }
     |   { openMainIfNeeded(); beginTopLevelStatement(LA(1) == LITERAL_while || LA(1) == LITERAL_for || LA(1) == LITERAL_do); }
         statement
-        { output.blankLines = 0; endTopLevelStatement(); }
+        { output().blankLines = 0; endTopLevelStatement(); }
     ;
 
 topLevelCall { ExprValue v; }
@@ -482,7 +482,7 @@ ifStatement { SyntaxContext outer; ExprValue c; }
 
 ordinaryIf[ExprValue c]
     options { defaultErrorHandler=false; }
-    :   { writeControlLine("if(" + conditionText(c) + ")"); }
+    :   { writeControlLine("if(" + controlConditionText(c) + ")"); }
         (   blockOpener { suspendSyntaxContext(); } blockBody
             (   "else" ( COLON )? { writeElse(); } blockBody
             )?
@@ -554,7 +554,7 @@ caseValue returns [std::string test] { RangeOrValue f; }
 whileStatement { ExprValue c; }
     :   "while" { beginWhile(); }
         (   "forever" { writeControlLine("while(true)"); }
-        |   c=expression { writeControlLine("while(" + conditionText(c) + ")"); }
+        |   c=expression { writeControlLine("while(" + controlConditionText(c) + ")"); }
         )
         (   controlledOneLine
         |   blockOpener
@@ -586,7 +586,7 @@ doStatement { ExprValue c; }
             |   "forever" { writeDoEnding("while(true)"); }
             |   "while"
                 (   "forever" { writeDoEnding("while (true)"); }
-                |   c=expression { writeDoEnding("while (" + conditionText(c) + ")"); }
+                |   c=expression { writeDoEnding("while (" + controlConditionText(c) + ")"); }
                 )
             |   { writeDoEnding("while(false)"); }
             )
@@ -607,7 +607,7 @@ doCaseChain
     ;
 
 firstDoCase { ExprValue c; SyntaxContext outer; }
-    :   "case" { outer = enterSyntaxContext(SYNTAX_FIRST_CASE); } c=expression { writeIndent(); writeControlLine("if(" + conditionText(c) + ")"); }
+    :   "case" { outer = enterSyntaxContext(SYNTAX_FIRST_CASE); } c=expression { writeIndent(); writeControlLine("if(" + controlConditionText(c) + ")"); }
         blockOpener { suspendSyntaxContext(); } blockBody
         { restoreSyntaxContext(outer); }
     ;
@@ -620,7 +620,7 @@ firstDoCase { ExprValue c; SyntaxContext outer; }
     }
 
 furtherDoCase { ExprValue c; SyntaxContext outer; }
-    :   "case" { outer = enterSyntaxContext(SYNTAX_FURTHER_CASE); } c=expression { writeControlLine("if(" + conditionText(c) + ")"); }
+    :   "case" { outer = enterSyntaxContext(SYNTAX_FURTHER_CASE); } c=expression { writeControlLine("if(" + controlConditionText(c) + ")"); }
         blockOpener { suspendSyntaxContext(); } blockBody
         { restoreSyntaxContext(outer); }
     ;

@@ -24,6 +24,7 @@ enum CallKind {
     CALL_BUILTIN_FUNCTION,
     CALL_PROGRAM_FUNCTION,
     CALL_FORWARD,           // a name no function has yet: checked at the end of the source
+    CALL_HEADER_FUNCTION,   // a name of the headers no function has yet: called as it stands
     CALL_METHOD,            // a method row was found
     CALL_METHOD_NOT_FOUND,  // reported; the arguments are written alone
     CALL_UNTYPED_METHOD     // receiver of unknown type: written as it stands
@@ -50,6 +51,9 @@ struct ForwardCall {
     int line = 0;
     std::vector<int> argumentTypes;
     int ownerClass = -1;   // made in a method: the class whose methods come first
+    // Called as a function of the headers: a later definition of the name
+    // in the program would not be the function called.
+    bool ofHeaders = false;
 };
 
 // The call being begun, until its argument level opens, the levels of the
@@ -456,6 +460,19 @@ ExprValue closeForwardCall(const CallDescriptor &call, const ArgumentLevel &leve
     return value;
 }
 
+ExprValue closeHeaderCall(const CallDescriptor &call, const ArgumentLevel &level, const ExprValue &head) {
+    ForwardCall forward;
+    forward.name = call.name;
+    forward.line = diagnostics.lineCounter;
+    forward.ownerClass = currentClassIndex();
+    forward.ofHeaders = true;
+    calls.forwardCalls.push_back(forward);
+    std::string texts[ARGUMENTS_PER_CALL];
+    for (int i = 0; i < level.count; i++)
+        texts[i] = level.arguments[i].text;
+    return valueOf(head.text + "(" + joinTexts(texts, level.count) + ")", head.type);
+}
+
 // Whether C++ passes an argument of this type to a parameter of that type
 // as it stands: the call was written before the function's parameters
 // were known, without conversions.
@@ -523,6 +540,12 @@ void checkForwardCalls() {
         int index = findClassMethod(forward.ownerClass, forward.name);
         if (index < 0)
             index = findProgramFunction(forward.name);
+        if (forward.ofHeaders) {
+            // The call went to the headers' function of that name.
+            if (index >= 0)
+                reportNamed(E_AMBIGUOUS, forward.name);
+            continue;
+        }
         if (index < 0) {
             reportNamed(E_FUNCTION_NOT_DEFINED, forward.name);
             continue;
@@ -604,8 +627,10 @@ ExprValue beginCall(const std::string &name) {
         calls.pending.kind = CALL_FORWARD;
         return valueOf(programMainName(), T_VAR);
     }
-    if (isReservedName(name))
+    if (isReservedName(name)) {
+        calls.pending.kind = CALL_HEADER_FUNCTION;
         return valueOf(name, T_VAR);
+    }
     calls.pending.kind = CALL_FORWARD;
     return valueOf(emittedNameFor(name), T_VAR);
 }
@@ -742,6 +767,9 @@ ExprValue closeArguments(ExprValue call) {
         break;
     case CALL_FORWARD:
         value = closeForwardCall(level.call, level, value);
+        break;
+    case CALL_HEADER_FUNCTION:
+        value = closeHeaderCall(level.call, level, value);
         break;
     case CALL_METHOD:
     case CALL_METHOD_NOT_FOUND:

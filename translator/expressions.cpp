@@ -239,7 +239,12 @@ ExprValue shiftOperator(ExprValue left, bool shiftLeft, const ExprValue &right) 
     auto operand = [](const ExprValue &side) {
         return side.plainName || side.literal ? side.text : "(" + side.text + ")";
     };
-    ExprValue value = result(operand(left) + (shiftLeft ? "<<" : ">>") + operand(right), typeState().currentType, LOOSE_SHIFT);
+    std::string shifted = operand(left) + (shiftLeft ? "<<" : ">>") + operand(right);
+    // A negative integer shifted left is undefined in C++17 (and clang warns
+    // of a negative literal): the bits are shifted as unsigned ones.
+    if (shiftLeft && leftType == T_INTEGER && typeState().currentType == T_INTEGER && !isDecimalLiteral(left))
+        shifted = "(int)((unsigned)" + operand(left) + "<<" + operand(right) + ")";
+    ExprValue value = result(shifted, typeState().currentType, LOOSE_SHIFT);
     value.effects = left.effects || right.effects;
     return typedFromDynamic(std::move(value), leftType, right.type);
 }
@@ -599,6 +604,33 @@ std::string conditionText(const ExprValue &value) {
         value.type == T_CHARPTR || value.type == T_UNKNOWN || value.type == T_OBJECT)
         return value.text;
     return "dyn::toBoolean(" + value.text + ")";
+}
+
+// Whether the opening parenthesis at the start of text closes at its end,
+// literals skipped.
+static bool wrappedInParentheses(const std::string &text) {
+    if (text.size() < 2 || text.front() != '(' || text.back() != ')')
+        return false;
+    int depth = 0;
+    for (size_t i = 0; i < text.size(); i++) {
+        char c = text[i];
+        if (c == '"' || c == '\'') {
+            for (i++; i < text.size() && text[i] != c; i++)
+                if (text[i] == '\\')
+                    i++;
+            continue;
+        }
+        if (c == '(')
+            depth++;
+        else if (c == ')' && --depth == 0)
+            return i == text.size() - 1;
+    }
+    return false;
+}
+
+std::string controlConditionText(const ExprValue &value) {
+    std::string text = conditionText(value);
+    return wrappedInParentheses(text) ? text.substr(1, text.size() - 2) : text;
 }
 
 // A byte holds 0 to 255: a literal outside is refused, any other number is

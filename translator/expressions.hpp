@@ -63,6 +63,10 @@ ExprValue dictionaryEntry(ExprValue key, ExprValue value);
 // The C++ text of a value used as a condition: texts, containers and
 // dynamic values are true when not empty, which C++ does not know by itself.
 std::string conditionText(const ExprValue &value);
+// The same, for the parentheses of an if or a while: a condition the source
+// wrote in parentheses loses one pair, since clang warns of an equality in
+// doubled parentheses as of an assignment meant as a test.
+std::string controlConditionText(const ExprValue &value);
 
 // The C++ text of a value converted to a target type.
 std::string convertValue(int targetType, const ExprValue &value);

@@ -177,7 +177,7 @@ void setFunctionName(const std::string &name) {
     record.name = name;
     record.source = translatedSource().baseName;
     if (scopes().inClass) {
-        if (findExact(symbolTable.classMembers.members, name) >= 0)
+        if (findExact(symbolTable().classMembers.members, name) >= 0)
             reportDuplicateName(name);
         setMethodName(name);
         return;
@@ -192,7 +192,7 @@ void setFunctionName(const std::string &name) {
         reportRedeclaration(name, W_IN_BUILTINS);
     else if (again || (known >= 0 && functionRecord(known).source != record.source))
         reportDuplicateName(name);
-    else if (findNoCase(symbolTable.globals, name) >= 0 || findClass(name) >= 0)
+    else if (findNoCase(symbolTable().globals, name) >= 0 || findClass(name) >= 0)
         reportDuplicateName(name);
     if (isMainName(name) && !scopes().inClass) {
         // Every source's main has a name of its own; the C++ main is
@@ -363,14 +363,14 @@ void writeMethodHead(int index) {
     ClassRecord &owner = classRecord(state.record.ownerClass);
     owner.methods.push_back(index);
     state.defining = true;
-    state.savedOutput = output.currentOutput;
-    state.savedIndent = output.indentLevel;
-    state.savedBlankLines = output.blankLines;
+    state.savedOutput = output().currentOutput;
+    state.savedIndent = output().indentLevel;
+    state.savedBlankLines = output().blankLines;
     newlineOnce();
     emitIndented(methodHead() + "\n");
     emitIndented("{\n");
-    output.indentLevel++;
-    output.blankLines = 1;
+    output().indentLevel++;
+    output().blankLines = 1;
     if (state.record.isConstructor) {
         owner.constructor = index;
         noteConstructor();
@@ -422,16 +422,16 @@ void endFunctionHead() {
     std::string head = state.modifiers + returned + state.record.emittedName + "(";
     writeHeaderLine(head + state.prototypeParameters + ");");
     state.defining = true;
-    state.savedOutput = output.currentOutput;
-    state.savedIndent = output.indentLevel;
-    state.savedBlankLines = output.blankLines;
-    output.currentOutput = output.functionsFile;
-    output.indentLevel = 0;
+    state.savedOutput = output().currentOutput;
+    state.savedIndent = output().indentLevel;
+    state.savedBlankLines = output().blankLines;
+    output().currentOutput = output().functionsFile;
+    output().indentLevel = 0;
     emit("\n");
     mapSourceLine();
     emit(head + state.parameters + ")\n{\n");
-    output.indentLevel = 1;
-    output.blankLines = 1;
+    output().indentLevel = 1;
+    output().blankLines = 1;
     if (!state.argumentVector.empty())
         emitIndented("velarray " + state.argumentVector + "(_A_" + state.argumentVector + ");\n");
 }
@@ -454,20 +454,20 @@ void closeFunctionDefinition() {
     if (state.defining && state.recordIndex >= 0)
         sourceFunctions.places.push_back({symbolOf(state.record), state.headLine, state.recursionLine});
     if (state.defining && state.record.ownerClass >= 0) {
-        output.indentLevel = state.savedIndent;
+        output().indentLevel = state.savedIndent;
         emitIndented("}\n");
-        output.blankLines = 0;
+        output().blankLines = 0;
     } else if (state.defining) {
-        output.indentLevel = 0;
+        output().indentLevel = 0;
         emit("}\n");
-        output.currentOutput = state.savedOutput;
-        output.indentLevel = state.savedIndent;
-        output.blankLines = state.savedBlankLines;
+        output().currentOutput = state.savedOutput;
+        output().indentLevel = state.savedIndent;
+        output().blankLines = state.savedBlankLines;
     }
     state.defining = false;
     scopes().inFunction = false;
     beginFunctionScope();
-    output.blankLines = 0;
+    output().blankLines = 0;
 }
 
 void writeReturn(const std::vector<ExprValue> &values) {
@@ -521,7 +521,7 @@ void callProgramMainIfUncalled() {
     const FunctionRecord &main = functionRecord(index);
     std::string arguments;
     if (main.mode == 4)
-        arguments = output.mainHasArgv && output.mainParts == 0 ? "_A_1" : "nullptr";
+        arguments = output().mainHasArgv && output().mainParts == 0 ? "_A_1" : "nullptr";
     newlineOnce();
     emitIndented(main.emittedName + "(" + arguments + ");\n");
 }
@@ -529,11 +529,11 @@ void callProgramMainIfUncalled() {
 void writeMainForProgramFunction() {
     int index = sourceFunctions.mainRecord;
     sourceFunctions.mainRecord = -1;
-    if (output.mainWritten)
+    if (output().mainWritten)
         return;
     if (index < 0) {
         // Declarations and definitions alone: a program that does nothing.
-        if (output.topLevelItemsSeen)
+        if (output().topLevelItemsSeen)
             emit("\nint main()\n{\nreturn 0;\n}\n");
         return;
     }

@@ -55,24 +55,48 @@ std::string argumentOf(int type) {
     }
 }
 
-// The argument lists to try: the required arguments, and all of them when
-// some may be left out.
+// Variables of every numeric kind, declared at the start of the program, so
+// that a numeric argument is passed as a literal and as each of them.
+const char *const NUMERIC_VARIABLES = "var kv = 1\nint ki = 1\nreal kr = 1.5\nnatural kn = 2n\n";
+const char *const NUMERIC_ARGUMENTS[] = {"kv", "ki", "kr", "kn"};
+
+bool numericParameter(int type) {
+    type &= ~BUILTIN_OPTIONAL;
+    return type == T_INTEGER || type == T_NUMBER || type == T_REAL || type == T_NATURAL || type == T_VAR;
+}
+
+std::string joined(const std::vector<std::string> &arguments, size_t count) {
+    std::string text;
+    for (size_t i = 0; i < count; i++)
+        text += (i ? ", " : "") + arguments[i];
+    return text;
+}
+
+// The argument lists to try: the required arguments, all of them when some
+// may be left out, and all of them again with each numeric one passed as a
+// variable of each numeric kind.
 std::vector<std::string> argumentLists(const std::vector<int> &types) {
-    std::string required, all;
-    bool optional = false;
+    std::vector<std::string> arguments;
+    size_t required = 0;
     for (int type : types) {
         if (type == 0)
             break;
-        const std::string argument = argumentOf(type);
-        all += (all.empty() ? "" : ", ") + argument;
-        if (type & BUILTIN_OPTIONAL)
-            optional = true;
-        else
-            required += (required.empty() ? "" : ", ") + argument;
+        arguments.push_back(argumentOf(type));
+        if (!(type & BUILTIN_OPTIONAL))
+            required = arguments.size();
     }
-    std::vector<std::string> lists{required};
-    if (optional)
-        lists.push_back(all);
+    std::vector<std::string> lists{joined(arguments, required)};
+    if (required < arguments.size())
+        lists.push_back(joined(arguments, arguments.size()));
+    for (size_t i = 0; i < arguments.size(); i++) {
+        if (!numericParameter(types[i]))
+            continue;
+        for (const char *variable : NUMERIC_ARGUMENTS) {
+            std::vector<std::string> varied = arguments;
+            varied[i] = variable;
+            lists.push_back(joined(varied, arguments.size()));
+        }
+    }
     return lists;
 }
 
@@ -96,7 +120,7 @@ std::string varHolding(int rowReceiver) {
 class ProgramWriter {
 public:
     ProgramWriter() {
-        text = "int never = 0\nfunction fn = null\nvar folder = opendir(\".\")\n";
+        text = std::string("int never = 0\nfunction fn = null\nvar folder = opendir(\".\")\n") + NUMERIC_VARIABLES;
     }
 
     void call(const std::string &setup, const std::string &callText, int resultType, bool run) {
@@ -173,6 +197,7 @@ ProgramWriter writeProgram() {
         {T_TEXTARRAY, "text[] x = [\"b\", \"a\"]"},
         {T_REALARRAY, "real[] x = [2.5, 1.5]"},
         {T_NATURALARRAY, "natural[] x = [2, 1]"},
+        {T_NUMBERARRAY, "number[] x = [2.5, 1]"},
     };
     ProgramWriter program;
     for (const Receiver &receiver : receivers)

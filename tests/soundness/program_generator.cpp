@@ -1,5 +1,6 @@
 #include "program_generator.hpp"
 #include "program_model.hpp"
+#include "program_pieces.hpp"
 
 #include <algorithm>
 #include <climits>
@@ -1052,6 +1053,12 @@ private:
 GeneratedProgram generateProgram(std::uint64_t seed, const GeneratorOptions &options) {
     GeneratedProgram result;
     result.seed = seed;
+    if (options.diagnosticEvery > 0 && seed % std::uint64_t(options.diagnosticEvery) == 0) {
+        DiagnosticCase c = voidValueCase(seed);
+        result.source = c.source;
+        result.expectedMessage = c.message;
+        return result;
+    }
     // Several attempts: the first program whose run the interpreter can
     // follow to the end is taken.
     for (int attempt = 0; attempt < 40; ++attempt) {
@@ -1062,7 +1069,12 @@ GeneratedProgram generateProgram(std::uint64_t seed, const GeneratorOptions &opt
         Interpreter run;
         run.types = g.types;
         for (auto &e : g.hiddenValues) run.vars[e.first] = mkI(e.second);
-        result.source = source;
+        std::set<std::string> taken;
+        for (auto &t : g.types) taken.insert(t.first);
+        std::mt19937_64 pieceRandom(seed * 31 + std::uint64_t(attempt));
+        Piece pieces = writePieces(pieceRandom, taken, options.trickyNames,
+                                   options.pieces > 0 ? 1 + int(pieceRandom() % unsigned(options.pieces)) : 0);
+        result.source = source + pieces.text;
         try {
             run.run(body);
         } catch (Unpredictable &) {
@@ -1071,7 +1083,7 @@ GeneratedProgram generateProgram(std::uint64_t seed, const GeneratorOptions &opt
         } catch (BreakSignal &) {
             throw std::logic_error("break outside a loop");
         }
-        result.expected = run.output;
+        result.expected = run.output + pieces.expected;
         result.outputKnown = true;
         break;
     }

@@ -23,6 +23,12 @@ struct GeneratorOptions {
     // item or constant in "$name"), "int-max-loops" (for ranges ending at the
     // largest int), "multiple-assignment", "declarations-in-loops".
     std::set<std::string> skip;
+    // Add pieces that define and use functions, classes, objects, define
+    // types and built-in methods (at most this many per program).
+    int pieces = 3;
+    // Every n-th seed gives a program velc must refuse with a given message
+    // (a void result used as a value); 0: none.
+    int diagnosticEvery = 16;
     // Plants a fault: the expected output gets an extra line the program
     // never prints. Only for checking that the driver notices.
     bool plantWrongOutput = false;
@@ -36,6 +42,8 @@ struct GeneratedProgram {
     // interpreter could follow to the end (then only translation and the
     // C++ compile are checked).
     bool outputKnown = false;
+    // When set, velc must refuse the program and print this line.
+    std::string expectedMessage;
 };
 
 GeneratedProgram generateProgram(std::uint64_t seed, const GeneratorOptions &options = {});

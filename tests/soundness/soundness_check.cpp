@@ -106,6 +106,13 @@ std::optional<Failure> checkProgram(const CheckSettings &settings, const Generat
     if (t.timedOut)
         return fail("velc timeout", "translation took more than " + std::to_string(settings.translateSeconds) + " s");
     if (t.status >= 128) return fail("velc crash", "velc died of signal " + std::to_string(t.status - 128) + "\n" + messages(t));
+    if (!program.expectedMessage.empty()) {
+        if (t.status == 0) return fail("velc missed the message", "expected: " + program.expectedMessage + "\n" + messages(t));
+        if (t.out.find(program.expectedMessage + "\n") == std::string::npos)
+            return fail("velc gave another message", "expected: " + program.expectedMessage + "\n" + messages(t));
+        fs::remove_all(workDir);
+        return std::nullopt;
+    }
     if (t.status != 0) return fail("velc rejected", messages(t));
     if (!t.out.empty() || !t.err.empty()) return fail("velc diagnostics", messages(t));
     if (!fs::exists(workDir + "/prog.cpp")) return fail("velc wrote no C++", messages(t));
