@@ -270,6 +270,10 @@ ExprValue closeFunctionCall(const CallDescriptor &call, const ArgumentLevel &lev
     // so that exec and system give the same results whatever the argument.
     if (std::string(row.target) == "system" && level.count == 1 && level.arguments[0].stringLiteral)
         arguments[0] = "text(" + arguments[0] + ")";
+    // str writes a value as print does: a var (an element of an array or a
+    // dict) keeps its text, or its nothing, rather than being read as a number.
+    if (std::string(row.target) == "str" && level.count == 1 && level.arguments[0].type == T_VAR)
+        arguments[0] = level.arguments[0].text;
     ExprValue value = valueOf(std::string(row.target) + "(" + joinTexts(arguments, level.count) + ")", row.field[F_RESULT]);
     typeState().currentType = value.type;
     return value;

@@ -382,10 +382,10 @@ ExprValue inContainer(ExprValue item, ExprValue container, bool negated) {
     OperandOrder order({&item, &container});
     std::string text = negated ? "!" : "";
     int type = container.type;
-    if (type == T_ARRAY || type == T_DICT || type == T_VAR) {
+    if (type == T_ARRAY || type == T_DICT || type == T_VAR || type == T_LIST) {
         std::string itemText = item.type == T_VAR ? item.text : "dyn(" + item.text + ")";
         text += asReceiver(container) + ".in(" + itemText + ")";
-    } else if (isTypedArray(type) || type == T_LIST) {
+    } else if (isTypedArray(type)) {
         std::string itemText = item.text;
         if (item.type == T_TEXT && !item.literal)
             itemText += ".data";
@@ -477,6 +477,23 @@ ExprValue realLiteral(const std::string &tokenText) {
     return value;
 }
 
+// A double-quoted literal as C++ reads it: "\$" is a Velmora escape of the
+// dollar, which C++ does not know (it warns, and keeps the dollar).
+std::string cppStringLiteral(const std::string &tokenText) {
+    std::string text;
+    text.reserve(tokenText.size());
+    for (size_t i = 0; i < tokenText.size(); i++) {
+        if (tokenText[i] == '\\' && i + 1 < tokenText.size()) {
+            if (tokenText[i + 1] != '$')
+                text += '\\';
+            text += tokenText[++i];
+            continue;
+        }
+        text += tokenText[i];
+    }
+    return text;
+}
+
 ExprValue stringLiteral(const std::string &tokenText) {
     ExprValue value;
     value.type = T_TEXT;
@@ -496,7 +513,7 @@ ExprValue stringLiteral(const std::string &tokenText) {
         value.text = phpString(tokenText, [](const std::string &name) { return beginName(name).text; });
         value.interpolated = true;
     } else {
-        value.text = tokenText;
+        value.text = cppStringLiteral(tokenText);
         value.stringLiteral = true;
     }
     typeState().currentType = T_TEXT;

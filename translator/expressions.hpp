@@ -50,6 +50,7 @@ ExprValue thisValue();
 ExprValue integerLiteral(const std::string &tokenText);
 ExprValue realLiteral(const std::string &tokenText);
 ExprValue stringLiteral(const std::string &tokenText);
+std::string cppStringLiteral(const std::string &tokenText);
 ExprValue phpConstant(const std::string &tokenText);
 ExprValue parenthesized(const ExprValue &inner);
 ExprValue emptyContainer(int elementType);

@@ -37,7 +37,7 @@ std::string unquotedName(std::string name) {
 // already have the escapes of C++.
 std::string attributeValueText(const std::string &valueToken) {
     if (valueToken.empty() || valueToken[0] != '\'')
-        return valueToken;
+        return cppStringLiteral(valueToken);
     std::string text = "\"";
     for (size_t i = 1; i + 1 < valueToken.size(); i++) {
         char c = valueToken[i];
