@@ -367,11 +367,27 @@ private:
         int total = 0;
         for (int a : as) total += a;
         prints(std::to_string(total));
+        if (chance(50)) made(c);
         int a1, a2;
         std::string first = construct(c, a1), second = construct(c, a2);
         line("array " + os + " = [" + first + ", " + second + "]");
         line("print " + os + ".size()");
         prints("2");
+    }
+
+    // A function that gives a typed array of a class.
+    void made(const ClassShape &c) {
+        std::string f = fresh("made", true), n = fresh("n"), r = fresh("r"), i = fresh("i"), got = fresh("got");
+        int count = between(0, 4);
+        line(c.name + "[] " + f + "(int " + n + ")");
+        line("    " + c.name + "[] " + r);
+        line("    for int " + i + " in 1.." + n);
+        line("        " + r + ".push(" + c.name + "(" + (c.constructor ? i : "") + "))");
+        line("    /for");
+        line("return " + r);
+        line(c.name + "[] " + got + " = " + f + "(" + std::to_string(count) + ")");
+        line("print " + got + ".size(), " + f + "(2)[1]." + c.a);
+        prints(std::to_string(count) + " " + std::to_string(c.constructor ? 2 : c.a0));
     }
 
     // ------------------------------------------------ built-in receivers
