@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "semantics/functions.hpp"
+#include "semantics/source_semantics.hpp"
 
 namespace {
 
@@ -12,19 +13,14 @@ namespace {
 // mistake ("class A is B", "class B is A") cannot loop.
 constexpr int MAX_BASE_DEPTH = 64;
 
-struct ClassTable {
-    std::deque<ClassRecord> records;  // a deque keeps the member tables in place
-    std::unordered_map<std::string, int> byName;
-};
-
-ClassTable classes;
+ClassTable &classes() { return sourceSemantics().run.classes; }
 
 }  // namespace
 
 int declareClass(const std::string &name, const std::string &source) {
-    auto known = classes.byName.find(name);
-    if (known != classes.byName.end()) {
-        ClassRecord &record = classes.records[static_cast<size_t>(known->second)];
+    auto known = classes().byName.find(name);
+    if (known != classes().byName.end()) {
+        ClassRecord &record = classes().records[static_cast<size_t>(known->second)];
         record = ClassRecord();
         record.name = name;
         record.source = source;
@@ -33,19 +29,19 @@ int declareClass(const std::string &name, const std::string &source) {
     ClassRecord record;
     record.name = name;
     record.source = source;
-    classes.records.push_back(record);
-    int index = static_cast<int>(classes.records.size()) - 1;
-    classes.byName.emplace(name, index);
+    classes().records.push_back(record);
+    int index = static_cast<int>(classes().records.size()) - 1;
+    classes().byName.emplace(name, index);
     return index;
 }
 
 int findClass(const std::string &name) {
-    auto found = classes.byName.find(name);
-    return found == classes.byName.end() ? -1 : found->second;
+    auto found = classes().byName.find(name);
+    return found == classes().byName.end() ? -1 : found->second;
 }
 
 int classWithMember(const std::string &name) {
-    for (size_t i = 0; i < classes.records.size(); i++) {
+    for (size_t i = 0; i < classes().records.size(); i++) {
         int index = static_cast<int>(i);
         if (findClassMethod(index, name) >= 0 || findClassAttribute(index, name) != nullptr)
             return index;
@@ -53,7 +49,7 @@ int classWithMember(const std::string &name) {
     return -1;
 }
 
-ClassRecord &classRecord(int index) { return classes.records[static_cast<size_t>(index)]; }
+ClassRecord &classRecord(int index) { return classes().records[static_cast<size_t>(index)]; }
 
 int findClassMethod(int classIndex, const std::string &name) {
     for (int level = 0; classIndex >= 0 && level < MAX_BASE_DEPTH; level++) {
@@ -97,4 +93,3 @@ bool inheritsFrom(int derived, int base) {
     return false;
 }
 
-void resetClassTable() { classes = ClassTable(); }

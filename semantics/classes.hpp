@@ -3,7 +3,9 @@
 // that a source uses the classes of the sources it includes. A record owns
 // the member table that the symbol table searches while the class body is
 // translated, and the function records of its methods.
+#include <deque>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "semantics/symbols.hpp"
@@ -50,4 +52,9 @@ bool isStaticAttribute(int classIndex, const std::string &name);
 int classWithMember(const std::string &name);
 // Whether `derived` is `base` or inherits from it.
 bool inheritsFrom(int derived, int base);
-void resetClassTable();
+
+// Every class of the run, in definition order.
+struct ClassTable {
+    std::deque<ClassRecord> records;  // a deque keeps the member tables in place
+    std::unordered_map<std::string, int> byName;
+};

@@ -4,17 +4,12 @@
 #include <deque>
 #include <unordered_map>
 
+#include "semantics/source_semantics.hpp"
 #include "semantics/types.hpp"
 
 namespace {
 
-struct FunctionTable {
-    std::deque<FunctionRecord> records;  // a deque keeps references valid
-    std::unordered_map<std::string, int> byName;
-    std::unordered_map<std::string, int> byLoweredName;  // the first of each spelling
-};
-
-FunctionTable functions;
+FunctionTable &functions() { return sourceSemantics().run.functions; }
 
 std::string lowered(const std::string &name) {
     std::string lower = name;
@@ -41,38 +36,32 @@ int FunctionRecord::callType() const {
 
 int registerFunction(const FunctionRecord &record) {
     if (record.ownerClass >= 0) {
-        functions.records.push_back(record);
-        return static_cast<int>(functions.records.size()) - 1;
+        functions().records.push_back(record);
+        return static_cast<int>(functions().records.size()) - 1;
     }
-    auto known = functions.byName.find(record.name);
-    if (known != functions.byName.end() && functions.records[static_cast<size_t>(known->second)].source == record.source) {
-        functions.records[static_cast<size_t>(known->second)] = record;
+    auto known = functions().byName.find(record.name);
+    if (known != functions().byName.end() && functions().records[static_cast<size_t>(known->second)].source == record.source) {
+        functions().records[static_cast<size_t>(known->second)] = record;
         return known->second;
     }
-    functions.records.push_back(record);
-    int index = static_cast<int>(functions.records.size()) - 1;
-    functions.byName.emplace(record.name, index);
-    functions.byLoweredName.emplace(lowered(record.name), index);
+    functions().records.push_back(record);
+    int index = static_cast<int>(functions().records.size()) - 1;
+    functions().byName.emplace(record.name, index);
+    functions().byLoweredName.emplace(lowered(record.name), index);
     return index;
 }
 
 int findProgramFunction(const std::string &name) {
-    auto found = functions.byName.find(name);
-    return found == functions.byName.end() ? -1 : found->second;
+    auto found = functions().byName.find(name);
+    return found == functions().byName.end() ? -1 : found->second;
 }
 
 int findProgramFunctionNoCase(const std::string &name) {
-    auto found = functions.byLoweredName.find(lowered(name));
-    return found == functions.byLoweredName.end() ? -1 : found->second;
+    auto found = functions().byLoweredName.find(lowered(name));
+    return found == functions().byLoweredName.end() ? -1 : found->second;
 }
 
-FunctionRecord &functionRecord(int index) { return functions.records[static_cast<size_t>(index)]; }
-
-void resetFunctionTable() {
-    functions.records.clear();
-    functions.byName.clear();
-    functions.byLoweredName.clear();
-}
+FunctionRecord &functionRecord(int index) { return functions().records[static_cast<size_t>(index)]; }
 
 bool sameSignature(const FunctionRecord &a, const FunctionRecord &b) {
     if (a.returnTypes != b.returnTypes || a.parameters.size() != b.parameters.size())

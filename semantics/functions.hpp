@@ -1,7 +1,9 @@
 #pragma once
 // The functions the program defines or declares: one record each, kept for
 // the whole run so that a source calls what the sources it includes define.
+#include <deque>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 struct ParameterRecord {
@@ -46,4 +48,10 @@ int findProgramFunctionNoCase(const std::string &name);
 FunctionRecord &functionRecord(int index);
 // Whether two functions take the same parameter types and return the same types.
 bool sameSignature(const FunctionRecord &a, const FunctionRecord &b);
-void resetFunctionTable();
+
+// Every function and method of the run.
+struct FunctionTable {
+    std::deque<FunctionRecord> records;  // a deque keeps references valid
+    std::unordered_map<std::string, int> byName;
+    std::unordered_map<std::string, int> byLoweredName;  // the first of each spelling
+};

@@ -23,6 +23,7 @@ SourceInProgress::SourceInProgress(SourceSemantics &state) : before(sourceInProg
 
 SourceInProgress::~SourceInProgress() { sourceInProgress = before; }
 
+SymbolTable &symbolTable() { return sourceSemantics().run.symbolTable; }
 TypeState &typeState() { return sourceSemantics().typeState; }
 ScopeState &scopes() { return sourceSemantics().scopes; }
 CurrentSymbol &current() { return sourceSemantics().current; }

@@ -8,11 +8,18 @@
 #include <set>
 #include <string>
 
+#include "semantics/classes.hpp"
+#include "semantics/functions.hpp"
+#include "semantics/spellings.hpp"
 #include "semantics/symbols.hpp"
 #include "semantics/types.hpp"
 
 // What lives from the first source of a run to its last.
 struct RunTables {
+    SymbolTable symbolTable;
+    ClassTable classes;
+    FunctionTable functions;
+    EmissionState emission;
 };
 
 struct SourceSemantics {

@@ -5,11 +5,11 @@
 #include <cstdio>
 
 #include "diagnostics/diagnostics.hpp"
+#include "semantics/source_semantics.hpp"
 #include "semantics/types.hpp"
 
 EmissionState emission;
 
-void resetEmissionState() { emission = EmissionState(); }
 
 // ---------------------------------------------------------------------------
 // Type spellings
@@ -173,7 +173,7 @@ std::string nullObject(int classIndex) {
 // ---------------------------------------------------------------------------
 // Temporaries
 
-std::string newTemp() { return "_I_" + std::to_string(++emission.temporaryCounter); }
+std::string newTemp() { return "_I_" + std::to_string(++sourceSemantics().run.emission.temporaryCounter); }
 
 // ---------------------------------------------------------------------------
 // Swap

@@ -6,13 +6,11 @@
 #include <string>
 #include <vector>
 
+// Temporaries are numbered across the sources of a run.
 struct EmissionState {
     int temporaryCounter = 0;
 };
 
-extern EmissionState emission;
-
-void resetEmissionState();
 
 // Declaration spelling of a type, with its trailing blank or star: "int ",
 // "text ", "FILE *", "_intArr "...

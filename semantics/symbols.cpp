@@ -9,7 +9,6 @@
 #include "diagnostics/diagnostics.hpp"
 #include "semantics/types.hpp"
 
-SymbolTable symbolTable;
 
 bool isConstantKind(int kind) { return kind == 3 || kind == 4 || kind == 5; }
 
@@ -22,23 +21,12 @@ static constexpr int MAX_INHERITANCE_DEPTH = 64;
 
 static void emptyBlockScopes(int depth);
 
-void resetSymbolTable() {
-    resetFunctionTable();
-    resetClassTable();
-    symbolTable.globals.clear();
-    symbolTable.globalsIndex.clear();
-    symbolTable.undeclaredInClass.clear();
-    symbolTable.undeclaredElsewhere.clear();
-    beginSourceScopes();
-    symbolTable.storage.clear();
-}
-
 void beginSourceScopes() {
     for (int depth = 0; depth < BLOCK_DEPTH_CAPACITY; depth++)
         emptyBlockScopes(depth);
     beginFunctionScope();
-    symbolTable.classMembers = ClassMembers();
-    symbolTable.matchIndex = -1;
+    symbolTable().classMembers = ClassMembers();
+    symbolTable().matchIndex = -1;
 }
 
 // ---------------------------------------------------------------------------
@@ -70,7 +58,7 @@ static constexpr size_t INDEXED_SCOPE_SIZE = 16;
 
 // The index of one of the table's own scopes, or nullptr for any other vector.
 static ScopeIndex *ownIndexOf(const std::vector<Symbol *> &scope) {
-    SymbolTable &table = symbolTable;
+    SymbolTable &table = symbolTable();
     if (&scope == &table.globals)
         return &table.globalsIndex;
     if (&scope == &table.functionLocals)
@@ -150,8 +138,8 @@ int findNoCase(const std::vector<Symbol *> &scope, const std::string &name) {
 namespace {
 
 Symbol *findIn(const std::vector<Symbol *> &scope, const std::string &name) {
-    symbolTable.matchIndex = findExact(scope, name);
-    return symbolTable.matchIndex < 0 ? nullptr : scope[symbolTable.matchIndex];
+    symbolTable().matchIndex = findExact(scope, name);
+    return symbolTable().matchIndex < 0 ? nullptr : scope[symbolTable().matchIndex];
 }
 
 bool containsNoCase(const std::vector<Symbol *> &scope, const std::string &name) {
@@ -159,15 +147,15 @@ bool containsNoCase(const std::vector<Symbol *> &scope, const std::string &name)
 }
 
 Symbol *newSymbol(const Symbol &model) {
-    symbolTable.storage.push_back(model);
-    return &symbolTable.storage.back();
+    symbolTable().storage.push_back(model);
+    return &symbolTable().storage.back();
 }
 
 bool insideBlock() { return scopes().inBlock && scopes().blockDepth >= 0; }
 
 // The class being translated first, then its base classes.
 Symbol *findInClass(const std::string &name) {
-    ClassMembers &own = symbolTable.classMembers;
+    ClassMembers &own = symbolTable().classMembers;
     own.lastMatch = findMember(own, name);
     if (own.lastMatch >= 0)
         return own.members[own.lastMatch];
@@ -182,7 +170,7 @@ Symbol *findInClass(const std::string &name) {
 
 // A class reaches only the globals of the shared kind.
 Symbol *findGlobalFromClass(const std::string &name) {
-    Symbol *symbol = findIn(symbolTable.globals, name);
+    Symbol *symbol = findIn(symbolTable().globals, name);
     if (symbol && symbol->kind != KIND_VALUE_CONSTANT)
         reportNamed(E_NOT_ACCESSIBLE, name);
     return symbol;
@@ -212,7 +200,7 @@ Symbol *captureInCurrentBlock(const Symbol *outer, bool assigned) {
     Symbol copy = *outer;
     copy.flags = assigned ? (copy.flags | SYMBOL_ASSIGNED) : (copy.flags & ~SYMBOL_ASSIGNED);
     Symbol *capture = newSymbol(copy);
-    symbolTable.blockCaptures[scopes().blockDepth].push_back(capture);
+    symbolTable().blockCaptures[scopes().blockDepth].push_back(capture);
     return capture;
 }
 
@@ -225,7 +213,7 @@ Symbol *assignFromBlock(Symbol *outer) {
 
 void notDeclared(const std::string &name) {
     std::unordered_set<std::string> &reported =
-        scopes().inClass ? symbolTable.undeclaredInClass : symbolTable.undeclaredElsewhere;
+        scopes().inClass ? symbolTable().undeclaredInClass : symbolTable().undeclaredElsewhere;
     if (reported.insert(name).second)
         reportNamed(E_NOT_DECLARED, name);
     current() = CurrentSymbol();
@@ -234,14 +222,14 @@ void notDeclared(const std::string &name) {
 }
 
 void addImport(Symbol *global) {
-    if (findExact(symbolTable.functionImports, global->name) < 0)
-        symbolTable.functionImports.push_back(global);
+    if (findExact(symbolTable().functionImports, global->name) < 0)
+        symbolTable().functionImports.push_back(global);
 }
 
 enum class Access { Read, Assign };
 
 Symbol *resolveAtGlobalLevel(const std::string &name, Access access) {
-    Symbol *symbol = findIn(symbolTable.globals, name);
+    Symbol *symbol = findIn(symbolTable().globals, name);
     if (symbol && access == Access::Assign)
         symbol->flags |= SYMBOL_ASSIGNED;
     else if (symbol)
@@ -255,21 +243,21 @@ Symbol *resolveInClassBody(const std::string &name) {
 }
 
 Symbol *resolveInFunction(const std::string &name, Access access) {
-    if (Symbol *local = findIn(symbolTable.functionLocals, name)) {
+    if (Symbol *local = findIn(symbolTable().functionLocals, name)) {
         if (access == Access::Assign)
             local->flags |= SYMBOL_ASSIGNED;
         else
             requireAssigned(local);
         return local;
     }
-    if (Symbol *imported = findIn(symbolTable.functionImports, name)) {
+    if (Symbol *imported = findIn(symbolTable().functionImports, name)) {
         if (access == Access::Assign)
             imported->flags |= SYMBOL_ASSIGNED;
         return imported;
     }
     if (scopes().inClass)
         return resolveInClassBody(name);
-    Symbol *global = findIn(symbolTable.globals, name);
+    Symbol *global = findIn(symbolTable().globals, name);
     if (global) {
         if (access == Access::Assign)
             global->flags |= SYMBOL_ASSIGNED;
@@ -280,7 +268,7 @@ Symbol *resolveInFunction(const std::string &name, Access access) {
 
 Symbol *resolveInBlock(const std::string &name, Access access) {
     const int depth = scopes().blockDepth;
-    if (Symbol *own = findIn(symbolTable.blockScopes[depth], name)) {
+    if (Symbol *own = findIn(symbolTable().blockScopes[depth], name)) {
         if (access == Access::Assign)
             own->flags |= SYMBOL_ASSIGNED;
         else
@@ -289,7 +277,7 @@ Symbol *resolveInBlock(const std::string &name, Access access) {
     }
     // Innermost capture first: it holds the latest value state.
     for (int level = depth; level >= 0; level--) {
-        if (Symbol *capture = findIn(symbolTable.blockCaptures[level], name)) {
+        if (Symbol *capture = findIn(symbolTable().blockCaptures[level], name)) {
             if (access == Access::Read)
                 return capture;
             if (level == depth) {
@@ -300,7 +288,7 @@ Symbol *resolveInBlock(const std::string &name, Access access) {
         }
     }
     for (int level = 0; level < depth; level++) {
-        if (Symbol *outer = findIn(symbolTable.blockScopes[level], name)) {
+        if (Symbol *outer = findIn(symbolTable().blockScopes[level], name)) {
             if (access == Access::Assign)
                 return assignFromBlock(outer);
             requireAssigned(outer);
@@ -308,18 +296,18 @@ Symbol *resolveInBlock(const std::string &name, Access access) {
         }
     }
     if (scopes().inFunction) {
-        if (Symbol *local = findIn(symbolTable.functionLocals, name)) {
+        if (Symbol *local = findIn(symbolTable().functionLocals, name)) {
             if (access == Access::Assign)
                 return assignFromBlock(local);
             requireAssigned(local);
             return local;
         }
-        if (Symbol *imported = findIn(symbolTable.functionImports, name))
+        if (Symbol *imported = findIn(symbolTable().functionImports, name))
             return access == Access::Assign ? assignFromBlock(imported) : imported;
     }
     if (scopes().inClass)
         return resolveInClassBody(name);
-    Symbol *global = findIn(symbolTable.globals, name);
+    Symbol *global = findIn(symbolTable().globals, name);
     if (!global)
         return nullptr;
     if (access == Access::Assign)
@@ -400,22 +388,22 @@ bool reportIfRedeclared(const std::vector<Symbol *> &scope, const std::string &n
 
 bool redeclaredInBlock(const std::string &name) {
     for (int level = 0; level <= scopes().blockDepth; level++)
-        if (reportIfRedeclared(symbolTable.blockScopes[level], name, W_IN_BLOCK))
+        if (reportIfRedeclared(symbolTable().blockScopes[level], name, W_IN_BLOCK))
             return true;
     if (scopes().inFunction &&
-        reportIfRedeclared(symbolTable.functionLocals, name, W_IN_FUNCTION))
+        reportIfRedeclared(symbolTable().functionLocals, name, W_IN_FUNCTION))
         return true;
     if (!scopes().inClass)
-        return reportIfRedeclared(symbolTable.globals, name, W_AS_GLOBAL);
-    return reportIfRedeclared(symbolTable.classMembers.members, name, W_IN_CLASS);
+        return reportIfRedeclared(symbolTable().globals, name, W_AS_GLOBAL);
+    return reportIfRedeclared(symbolTable().classMembers.members, name, W_IN_CLASS);
 }
 
 bool redeclaredInFunction(const std::string &name) {
-    if (reportIfRedeclared(symbolTable.functionLocals, name, W_IN_FUNCTION))
+    if (reportIfRedeclared(symbolTable().functionLocals, name, W_IN_FUNCTION))
         return true;
     if (scopes().inClass)
-        return reportIfRedeclared(symbolTable.classMembers.members, name, W_IN_CLASS);
-    return reportIfRedeclared(symbolTable.globals, name, W_AS_GLOBAL);
+        return reportIfRedeclared(symbolTable().classMembers.members, name, W_IN_CLASS);
+    return reportIfRedeclared(symbolTable().globals, name, W_AS_GLOBAL);
 }
 
 bool reportIfDuplicate(const std::vector<Symbol *> &scope, const std::string &name) {
@@ -442,15 +430,15 @@ Symbol *declare(const std::string &name, unsigned extraFlags) {
     std::vector<Symbol *> *scope = nullptr;
     if (insideBlock()) {
         if (!redeclaredInBlock(name))
-            scope = &symbolTable.blockScopes[scopes().blockDepth];
+            scope = &symbolTable().blockScopes[scopes().blockDepth];
     } else if (scopes().inFunction) {
         if (!redeclaredInFunction(name))
-            scope = &symbolTable.functionLocals;
+            scope = &symbolTable().functionLocals;
     } else if (scopes().inClass) {
-        if (!reportIfDuplicate(symbolTable.classMembers.members, name))
-            scope = &symbolTable.classMembers.members;
-    } else if (!reportIfDuplicate(symbolTable.globals, name)) {
-        scope = &symbolTable.globals;
+        if (!reportIfDuplicate(symbolTable().classMembers.members, name))
+            scope = &symbolTable().classMembers.members;
+    } else if (!reportIfDuplicate(symbolTable().globals, name)) {
+        scope = &symbolTable().globals;
     }
     if (!scope)
         return nullptr;
@@ -460,7 +448,7 @@ Symbol *declare(const std::string &name, unsigned extraFlags) {
 }
 
 Symbol *addClassMember(const Symbol &member) {
-    std::vector<Symbol *> &members = symbolTable.classMembers.members;
+    std::vector<Symbol *> &members = symbolTable().classMembers.members;
     if (findExact(members, member.name) >= 0)
         reportAlreadyDeclared(member.name);
     Symbol *symbol = newSymbol(member);
@@ -472,10 +460,10 @@ Symbol *addClassMember(const Symbol &member) {
 // Blocks and functions
 
 static void emptyBlockScopes(int depth) {
-    symbolTable.blockScopes[depth].clear();
-    symbolTable.blockCaptures[depth].clear();
-    symbolTable.blockScopeIndex[depth].clear();
-    symbolTable.blockCaptureIndex[depth].clear();
+    symbolTable().blockScopes[depth].clear();
+    symbolTable().blockCaptures[depth].clear();
+    symbolTable().blockScopeIndex[depth].clear();
+    symbolTable().blockCaptureIndex[depth].clear();
 }
 
 void enterBlock() {
@@ -506,14 +494,14 @@ void leaveBlock() {
 }
 
 void beginFunctionScope() {
-    symbolTable.functionLocals.clear();
-    symbolTable.functionImports.clear();
-    symbolTable.functionLocalsIndex.clear();
-    symbolTable.functionImportsIndex.clear();
+    symbolTable().functionLocals.clear();
+    symbolTable().functionImports.clear();
+    symbolTable().functionLocalsIndex.clear();
+    symbolTable().functionImportsIndex.clear();
 }
 
 bool checkClassNameCase(const std::string &name) {
-    const std::string &className = symbolTable.classMembers.className;
+    const std::string &className = symbolTable().classMembers.className;
     if (name == className)
         return true;
     if (sameIgnoringCase(name, className))

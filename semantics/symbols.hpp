@@ -115,7 +115,7 @@ struct PendingDeclaration {
     bool objectText = false;   // becomes SYMBOL_OBJECT_TEXT
 };
 
-extern SymbolTable symbolTable;
+SymbolTable &symbolTable();   // of the run (semantics/source_semantics.hpp)
 // Set while a method's receiver is looked up: a read before assignment is
 // noted here instead of reported.
 struct ReceiverLookup {
@@ -129,8 +129,6 @@ CurrentSymbol &current();
 PendingDeclaration &pendingDeclaration();
 ReceiverLookup &receiverLookup();
 
-// Forgets every symbol and restores all scope values (tests; start of a run).
-void resetSymbolTable();
 // What a source starts with whatever the one before it left open: no class,
 // function or block, and empty scopes below the globals.
 void beginSourceScopes();

@@ -23,6 +23,7 @@ const USAGE_STATUS = 2;
 // (growing the memory replaces it).
 const runState = {
   modulePath: '',
+  moduleBytes: null,
   instance: null,
   wasiImport: null,
 };
@@ -265,6 +266,7 @@ function compileModule(modulePath) {
   } catch (error) {
     throw new Error(`cannot read ${modulePath}: ${error.message}`);
   }
+  runState.moduleBytes = bytes;
   try {
     return new WebAssembly.Module(bytes);
   } catch (error) {
@@ -305,29 +307,56 @@ const RUNTIME_CLASSES = new Set(['dict', 'dyn', 'text']);
 // errors name it.
 function velmoraFunctionOf(frameName) {
   const call = /^(?:([A-Za-z][A-Za-z0-9_]*)::)?([A-Za-z][A-Za-z0-9_]*)\(/.exec(frameName ?? '');
-  if (!call) return '';
+  if (!call) return null;
   const owner = call[1];
   const name = call[2];
-  if (owner && (owner.startsWith('vel') || RUNTIME_CLASSES.has(owner) || name === 'operator')) return '';
-  if (RUNTIME_FUNCTIONS.has(name) || name.startsWith('vel') || name.startsWith('emscripten')) return '';
-  if (name === 'main') return 'main';
-  return name.endsWith('_') ? name.slice(0, -1) : name;
+  if (owner && (owner.startsWith('vel') || RUNTIME_CLASSES.has(owner) || name === 'operator')) return null;
+  if (RUNTIME_FUNCTIONS.has(name) || name.startsWith('vel') || name.startsWith('emscripten')) return null;
+  const symbol = owner ? `${owner}::${name}` : name;
+  if (name === 'main') return { name: 'main', symbol };
+  return { name: name.endsWith('_') ? name.slice(0, -1) : name, symbol };
 }
 
 // The program's function a trap happened in: the one most frames are of
-// (a deep recursion), else the innermost.
+// (a deep recursion), else the innermost; null when none is the program's.
 function trapFunction(error) {
   const counts = new Map();
-  let innermost = '';
+  const functions = new Map();
+  let innermost = null;
   for (const frame of error.velmoraFrames ?? []) {
-    const name = velmoraFunctionOf(frame);
-    if (!name) continue;
-    if (!innermost) innermost = name;
-    counts.set(name, (counts.get(name) ?? 0) + 1);
+    const found = velmoraFunctionOf(frame);
+    if (!found) continue;
+    innermost ??= found;
+    functions.set(found.symbol, found);
+    counts.set(found.symbol, (counts.get(found.symbol) ?? 0) + 1);
   }
   let chosen = innermost;
-  for (const [name, count] of counts) if (count > (counts.get(chosen) ?? 0)) chosen = name;
-  return chosen === 'main' && ![...counts.keys()].some((name) => name !== 'main') ? '' : chosen;
+  for (const [symbol, count] of counts) {
+    if (count > (counts.get(chosen.symbol) ?? 0)) chosen = functions.get(symbol);
+  }
+  const onlyMain = chosen && chosen.name === 'main' && [...counts.keys()].every((symbol) => symbol === 'main');
+  return onlyMain ? null : chosen;
+}
+
+// The Velmora places of the program's functions: velc writes into each
+// translation, after a marker, a string of entries "symbol, source, line of
+// the head, line of the first call to itself (0 if none)" separated by tabs,
+// which lands in the module's data. Read only after a trap.
+const PLACES_MARKER = Buffer.from('\x7fvelmora functions\x01', 'latin1');
+
+function functionPlaces(bytes) {
+  const places = new Map();
+  for (let at = bytes.indexOf(PLACES_MARKER); at >= 0; at = bytes.indexOf(PLACES_MARKER, at + 1)) {
+    const start = at + PLACES_MARKER.length;
+    const end = bytes.indexOf(0, start);
+    const table = bytes.subarray(start, end < 0 ? bytes.length : end).toString('utf8');
+    for (const entry of table.split('\n')) {
+      const [symbol, file, head, recursion] = entry.split('\t');
+      if (recursion === undefined || places.has(symbol)) continue;
+      places.set(symbol, { file, head: Number(head), recursion: Number(recursion) });
+    }
+  }
+  return places;
 }
 
 // Node's call sites of a trap, kept as the names of their functions.
@@ -339,13 +368,26 @@ function keepTrapFrames() {
   };
 }
 
+// Node's words for a stack that ran out.
+const STACK_EXHAUSTED = 'Maximum call stack size exceeded';
+
+// One line: a stack that ran out reads as a native program's does, and the
+// Velmora line of the trap's function comes first where the module tells it.
 function describeFailure(error, modulePath) {
   const isTrap = error instanceof WebAssembly.RuntimeError || error instanceof RangeError
     || error instanceof UnsupportedImportError;
-  if (!isTrap) return error.message;
+  if (!isTrap) return `${TOOL_NAME}: ${error.message}`;
   void error.stack;  // Node makes the frames when the stack is first read
-  const functionName = trapFunction(error);
-  return `${modulePath}: trap: ${error.message}${functionName ? ` (in ${functionName})` : ''}`;
+  const chosen = trapFunction(error);
+  const inFunction = chosen ? ` (in ${chosen.name})` : '';
+  const place = chosen && runState.moduleBytes ? functionPlaces(runState.moduleBytes).get(chosen.symbol) : undefined;
+  const exhausted = error instanceof RangeError && error.message === STACK_EXHAUSTED;
+  if (!place) return `${TOOL_NAME}: ${modulePath}: trap: ${error.message}${inFunction}`;
+  if (exhausted) {
+    const line = place.recursion > 0 ? place.recursion : place.head;
+    return `${place.file} L${line}: Run-time error: recursion too deep, the stack is exhausted${inFunction}`;
+  }
+  return `${place.file} L${place.head}: ${TOOL_NAME}: ${modulePath}: trap: ${error.message}${inFunction}`;
 }
 
 function main(args) {
@@ -366,7 +408,7 @@ function main(args) {
   try {
     return runModule(command.modulePath, command.programArguments);
   } catch (error) {
-    process.stderr.write(`${TOOL_NAME}: ${describeFailure(error, command.modulePath)}\n`);
+    process.stderr.write(`${describeFailure(error, command.modulePath)}\n`);
     return TRAP_STATUS;
   }
 }

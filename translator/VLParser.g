@@ -218,7 +218,7 @@ topLevelItem
         { endTopLevelStatement(); }
     |   { openMainIfNeeded(); beginTopLevelStatement(LA(1) == LITERAL_while || LA(1) == LITERAL_for || LA(1) == LITERAL_do); }
         statement
-        { output.blankLines = 0; endTopLevelStatement(); }
+        { output().blankLines = 0; endTopLevelStatement(); }
     ;
 
 topLevelCall { ExprValue v; }

@@ -563,6 +563,7 @@ void checkForwardCalls() {
 
 // A call of a function or method of the program, by its record.
 static ExprValue beginProgramCall(int function, const std::string &name) {
+    noteProgramCall(function);
     CallDescriptor call;
     call.kind = CALL_PROGRAM_FUNCTION;
     call.row = function;

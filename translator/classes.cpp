@@ -30,13 +30,13 @@ ClassState classState;
 // The header is written while a class is defined; the definitions of its
 // static attributes go where the functions go, at file scope.
 void writeAtFileScope(const std::string &line) {
-    FILE *saved = output.currentOutput;
-    int indent = output.indentLevel;
-    output.currentOutput = output.functionsFile;
-    output.indentLevel = 0;
+    FILE *saved = output().currentOutput;
+    int indent = output().indentLevel;
+    output().currentOutput = output().functionsFile;
+    output().indentLevel = 0;
     emit(line + "\n");
-    output.currentOutput = saved;
-    output.indentLevel = indent;
+    output().currentOutput = saved;
+    output().indentLevel = indent;
 }
 
 // Objects are pointers: a use through a null one stops the program with a
@@ -54,20 +54,20 @@ bool atClassLevel() { return scopes().inClass && !scopes().inFunction && !scopes
 void beginClass(const std::string &name, ClassKind kind) {
     bool external = kind != CLASS_DEFINED;
     classState.kind = kind;
-    classState.switchedToHeader = !output.writingHeader;
+    classState.switchedToHeader = !output().writingHeader;
     if (classState.switchedToHeader)
         switchToHeader();
-    classState.savedIndent = output.indentLevel;
-    output.indentLevel = 0;
+    classState.savedIndent = output().indentLevel;
+    output().indentLevel = 0;
     classState.silencedOutput = nullptr;
     if (kind == CLASS_EXTERN) {
         // Defined by native code: known to the program, written nowhere.
-        classState.silencedOutput = output.currentOutput;
-        output.currentOutput = nullptr;
+        classState.silencedOutput = output().currentOutput;
+        output().currentOutput = nullptr;
     }
     typeState().currentType = T_CLASS;
     if (kind == CLASS_DEFINED && (!classState.definedHere.insert(name).second ||
-                                  findNoCase(symbolTable.globals, name) >= 0 || findProgramFunction(name) >= 0))
+                                  findNoCase(symbolTable().globals, name) >= 0 || findProgramFunction(name) >= 0))
         reportDuplicateName(name);
     int index = declareClass(name, translatedSource().baseName);
     classState.current = index;
@@ -79,8 +79,8 @@ void beginClass(const std::string &name, ClassKind kind) {
     // through the renaming of every declared name.
     record.emittedName = kind == CLASS_EXTERN ? name : emittedNameFor(name);
     emit("\nclass " + record.emittedName);
-    symbolTable.classMembers = ClassMembers();
-    symbolTable.classMembers.className = name;
+    symbolTable().classMembers = ClassMembers();
+    symbolTable().classMembers.className = name;
     scopes().inClass = true;
 }
 
@@ -94,8 +94,8 @@ void classBase(const std::string &name) {
         reportNamed(E_CLASS_NOT_DEFINED, name);
         return;
     }
-    symbolTable.classMembers.parentName = name;
-    symbolTable.classMembers.parent = &classRecord(record.base).members;
+    symbolTable().classMembers.parentName = name;
+    symbolTable().classMembers.parent = &classRecord(record.base).members;
 }
 
 void classFurtherBase(const std::string &name) {
@@ -105,9 +105,9 @@ void classFurtherBase(const std::string &name) {
 
 void openClassBody() {
     emit("\n{\n");
-    output.indentLevel++;
+    output().indentLevel++;
     emitIndented("public:\n");
-    output.blankLines = 0;
+    output().blankLines = 0;
 }
 
 // A constructor without arguments that sets the initial values.
@@ -115,10 +115,10 @@ static void writeDefaultConstructor(const ClassRecord &record) {
     newlineOnce();
     emitIndented(record.emittedName + "()\n");
     emitIndented("{\n");
-    output.indentLevel++;
+    output().indentLevel++;
     for (const AttributeInitializer &initializer : record.attributeInitializers)
         emitIndentedAt(initializer.sourceLine, initializer.statement + "\n");
-    output.indentLevel--;
+    output().indentLevel--;
     emitIndented("}\n");
 }
 
@@ -126,7 +126,7 @@ static void writeDefaultConstructor(const ClassRecord &record) {
 // attribute: only those added since the last time are copied, so that a
 // class costs in proportion to its attributes.
 static void followClassMembers(ClassMembers &record) {
-    const ClassMembers &own = symbolTable.classMembers;
+    const ClassMembers &own = symbolTable().classMembers;
     std::vector<Symbol *> &members = record.members;
     const std::size_t known = members.size();
     bool extends = known <= own.members.size() && (known == 0 || members.back() == own.members[known - 1]);
@@ -163,18 +163,18 @@ void endClass() {
         constructor.returnTypes.push_back(T_OBJECT);
         record.constructor = registerFunction(constructor);
     }
-    output.indentLevel = 0;
+    output().indentLevel = 0;
     emit("};\n");
     scopes().inClass = false;
-    symbolTable.classMembers = ClassMembers();
+    symbolTable().classMembers = ClassMembers();
     classState.current = -1;
     if (classState.silencedOutput)
-        output.currentOutput = classState.silencedOutput;
+        output().currentOutput = classState.silencedOutput;
     classState.silencedOutput = nullptr;
-    output.indentLevel = classState.savedIndent;
+    output().indentLevel = classState.savedIndent;
     if (classState.switchedToHeader)
         switchToImplementation();
-    output.blankLines = 0;
+    output().blankLines = 0;
 }
 
 void writeAttribute(const std::string &emitted, const std::string &cppType, const std::string &valueText,
@@ -186,10 +186,10 @@ void writeAttribute(const std::string &emitted, const std::string &cppType, cons
     if (isStatic || isConstant) {
         std::string constant = isConstant ? "const " : "";
         emit("static " + constant + cppType + emitted + ";");
-        record.staticAttributes.push_back(symbolTable.classMembers.members.empty()
+        record.staticAttributes.push_back(symbolTable().classMembers.members.empty()
                                               ? emitted
-                                              : symbolTable.classMembers.members.back()->name);
-        if (!translatedSource().declarationsOnly && output.currentOutput)
+                                              : symbolTable().classMembers.members.back()->name);
+        if (!translatedSource().declarationsOnly && output().currentOutput)
             writeAtFileScope(constant + cppType + record.emittedName + "::" + emitted + valueText + ";");
         return;
     }

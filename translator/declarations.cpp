@@ -46,10 +46,10 @@ std::string withoutConst(std::string prefix) {
 }  // namespace
 
 void writeHeaderLine(const std::string &line) {
-    FILE *saved = output.currentOutput;
-    output.currentOutput = output.headerFile;
+    FILE *saved = output().currentOutput;
+    output().currentOutput = output().headerFile;
     emit(line + "\n");
-    output.currentOutput = saved;
+    output().currentOutput = saved;
 }
 
 void declareName(const std::string &name, int type, bool assigned, int classIndex) {
@@ -74,7 +74,7 @@ namespace {
 std::string ownFileLevel(const std::string &declaration) {
     if (declarations.staticFlag != 0)
         keepMainInOneFile();
-    if (translatedSource().role != SourceRole::program || declarations.staticFlag != 0 || output.splitMain)
+    if (translatedSource().role != SourceRole::program || declarations.staticFlag != 0 || output().splitMain)
         return declaration;
     return "namespace { " + declaration + " }";
 }
@@ -150,7 +150,7 @@ void addAccessModifier(const std::string &text) {
 }
 
 void addStaticModifier() {
-    if (!output.inImport || output.importSeen)
+    if (!output().inImport || output().importSeen)
         declarations.modifierPrefix += "static ";
     declarations.staticFlag = 128;
 }
@@ -277,8 +277,8 @@ void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &va
     }
     declareName(name, type, hasValue);
     const std::string emitted = emittedNameFor(name);
-    bool fileLevel = atFileLevel() && !output.writingHeader;
-    bool late = fileLevel && output.mainOpened;
+    bool fileLevel = atFileLevel() && !output().writingHeader;
+    bool late = fileLevel && output().mainOpened;
     if (late) {
         placeLateDefinition(defaultInitializer(declarations.declaredType), emitted);
         emit(emitted + valueText + ";");
@@ -361,8 +361,8 @@ void writeObjectDeclarator(const std::string &name, int form, const ExprValue &v
                         : "=NULL";
     declareName(name, declarations.declaredType, true);
     const std::string emitted = emittedNameFor(name);
-    bool fileLevel = atFileLevel() && !output.writingHeader;
-    if (fileLevel && output.mainOpened) {
+    bool fileLevel = atFileLevel() && !output().writingHeader;
+    if (fileLevel && output().mainOpened) {
         placeLateDefinition(declarations.declaredType == T_OBJECTARRAY ? "= _arr32()" : "=NULL", emitted);
         emit(emitted + (valueText.empty() ? "=NULL" : valueText) + ";\n");
     } else {

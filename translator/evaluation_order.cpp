@@ -25,13 +25,13 @@ std::string receivedName(std::size_t index) { return "_vel_o" + std::to_string(i
 // variable, a parameter default) may capture nothing; there, everything it
 // names besides its parameters is file-level anyway.
 std::string capture() {
-    bool fileLevel = !scopes().inClass && !scopes().inFunction && !scopes().inBlock && !output.mainOpened;
+    bool fileLevel = !scopes().inClass && !scopes().inFunction && !scopes().inBlock && !output().mainOpened;
     return fileLevel || order.inParameterDefault ? "[]" : "[&]";
 }
 
 }  // namespace
 
-OperandOrder::OperandOrder(const std::vector<ExprValue *> &operands) {
+OperandOrder::OperandOrder(const std::vector<ExprValue *> &operands, const ExprValue *readTwice) {
     int calling = 0;
     int varying = 0;
     for (const ExprValue *operand : operands) {
@@ -43,7 +43,9 @@ OperandOrder::OperandOrder(const std::vector<ExprValue *> &operands) {
             varying++;
     }
     effects_ = calling > 0;
-    if (calling == 0 || varying < 2)
+    bool orderShows = calling > 0 && varying >= 2;
+    bool repeatsCall = readTwice != nullptr && readTwice->effects;
+    if (!orderShows && !repeatsCall)
         return;
     for (ExprValue *operand : operands) {
         if (operand == nullptr || isConstant(*operand))

@@ -18,7 +18,10 @@ public:
     // the order could show, each operand that is more than a constant is
     // replaced by the name under which the operation receives it, so that
     // the operation's text is built from those names.
-    explicit OperandOrder(const std::vector<ExprValue *> &operands);
+    // An operand the operation reads more than once (the tested value of a
+    // range test) is handed over whenever it calls something, so that it is
+    // evaluated once.
+    explicit OperandOrder(const std::vector<ExprValue *> &operands, const ExprValue *readTwice = nullptr);
     // The operation built from the operands: handed the operands in order
     // when needed, and marked as calling something when an operand does.
     ExprValue finish(ExprValue operation) const;

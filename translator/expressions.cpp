@@ -370,12 +370,13 @@ ExprValue prefixed(const std::string &prefix, const ExprValue &operand) {
     return value;
 }
 
-ExprValue inRange(const ExprValue &item, const ExprValue &low, const ExprValue &high, bool inclusive, bool negated) {
+ExprValue inRange(ExprValue item, ExprValue low, ExprValue high, bool inclusive, bool negated) {
     countOperator();
+    OperandOrder order({&item, &low, &high}, &item);
     std::string text = "(" + item.text + ">=" + besideItself(item.text, low.text, item.type) + "&&" + item.text + "<" +
                        (inclusive ? "=" : "") + besideItself(item.text, high.text, item.type) + ")";
     checkIn(item.type, T_VAR);
-    return result((negated ? "!" : "") + text, typeState().currentType);
+    return order.finish(result((negated ? "!" : "") + text, typeState().currentType));
 }
 
 // The container's text is followed by a member call: anything but a plain
@@ -386,8 +387,10 @@ static std::string asReceiver(const ExprValue &container) {
     return "(" + container.text + ")";
 }
 
-ExprValue inContainer(const ExprValue &item, const ExprValue &container, bool negated) {
+ExprValue inContainer(ExprValue item, ExprValue container, bool negated) {
     countOperator();
+    // The container's member call would otherwise evaluate it before the item.
+    OperandOrder order({&item, &container});
     std::string text = negated ? "!" : "";
     int type = container.type;
     if (type == T_ARRAY || type == T_DICT || type == T_VAR) {
@@ -406,7 +409,7 @@ ExprValue inContainer(const ExprValue &item, const ExprValue &container, bool ne
         text += "in_sequence(" + itemText + ",text(" + container.text + "))";
     }
     checkIn(item.type, type);
-    return result(text, typeState().currentType);
+    return order.finish(result(text, typeState().currentType));
 }
 
 // "this" is the object whose method is being translated; anywhere else

@@ -42,8 +42,8 @@ ExprValue multiplicativeOperator(ExprValue left, int operatorToken, ExprValue ri
 // Adds a prefix operator; "- -x" must not become the decrement "--x".
 std::string appendPrefix(std::string prefix, const std::string &op);
 ExprValue prefixed(const std::string &prefix, const ExprValue &operand);
-ExprValue inRange(const ExprValue &item, const ExprValue &low, const ExprValue &high, bool inclusive, bool negated);
-ExprValue inContainer(const ExprValue &item, const ExprValue &container, bool negated);
+ExprValue inRange(ExprValue item, ExprValue low, ExprValue high, bool inclusive, bool negated);
+ExprValue inContainer(ExprValue item, ExprValue container, bool negated);
 
 ExprValue constantValue(const std::string &text, int type);
 ExprValue thisValue();

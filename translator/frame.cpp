@@ -34,26 +34,26 @@ void closeFile(FILE *&file) {
 
 // The function definitions follow everything else of the implementation.
 void appendFunctions() {
-    if (!output.functionsFile)
+    if (!output().functionsFile)
         return;
-    FILE *saved = output.currentOutput;
-    output.currentOutput = output.implementationFile;
+    FILE *saved = output().currentOutput;
+    output().currentOutput = output().implementationFile;
     if (!translatedSource().declarationsOnly) {
-        std::rewind(output.functionsFile);
+        std::rewind(output().functionsFile);
         char buffer[8192];
-        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, output.functionsFile)) > 0;)
+        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, output().functionsFile)) > 0;)
             emit(std::string(buffer, got));
-        continueMappingOf(output.functionsFile);
+        continueMappingOf(output().functionsFile);
     }
-    output.currentOutput = saved;
-    closeFile(output.functionsFile);
+    output().currentOutput = saved;
+    closeFile(output().functionsFile);
 }
 
 // The name under which a failed write is reported.
 std::string outputFileName(FILE *file) {
-    if (file == output.headerFile)
+    if (file == output().headerFile)
         return translatedSource().headerPath;
-    if (file == output.implementationFile)
+    if (file == output().implementationFile)
         return translatedSource().cppPath;
     return "a temporary file";
 }
@@ -62,9 +62,9 @@ std::string outputFileName(FILE *file) {
 // close, or empty when both files are complete on disk.
 std::string closeOutputs() {
     std::string failure;
-    if (output.failedFile)
-        failure = "Cannot write " + outputFileName(output.failedFile) + ": " + std::strerror(output.writeError);
-    for (FILE **file : {&output.headerFile, &output.implementationFile}) {
+    if (output().failedFile)
+        failure = "Cannot write " + outputFileName(output().failedFile) + ": " + std::strerror(output().writeError);
+    for (FILE **file : {&output().headerFile, &output().implementationFile}) {
         if (!*file)
             continue;
         bool complete = std::ferror(*file) == 0;
@@ -121,28 +121,27 @@ std::string prologueText() {
 
 void beginSourceFile() {
     discardMainPieces();
-    output = OutputState();
     forgetTranslatedPieces();
-    output.splitMain = translatedSource().splitMain && translatedSource().isMain && !translatedSource().declarationsOnly;
+    output().splitMain = translatedSource().splitMain && translatedSource().isMain && !translatedSource().declarationsOnly;
     // A source read only for its declarations keeps its outputs untouched.
     const char *discarded = "/dev/null";
-    output.implementationFile =
+    output().implementationFile =
         fopen(translatedSource().declarationsOnly ? discarded : partialOutputName(translatedSource().cppPath).c_str(), "wb");
-    output.headerFile = fopen(translatedSource().declarationsOnly ? discarded : partialOutputName(translatedSource().headerPath).c_str(), "wb");
-    output.functionsFile = translatedSource().declarationsOnly ? fopen(discarded, "wb") : std::tmpfile();
-    if (!output.implementationFile || !output.headerFile || !output.functionsFile) {
+    output().headerFile = fopen(translatedSource().declarationsOnly ? discarded : partialOutputName(translatedSource().headerPath).c_str(), "wb");
+    output().functionsFile = translatedSource().declarationsOnly ? fopen(discarded, "wb") : std::tmpfile();
+    if (!output().implementationFile || !output().headerFile || !output().functionsFile) {
         std::string cause = std::strerror(errno);
-        std::string name = !output.implementationFile ? translatedSource().cppPath
-                           : !output.headerFile       ? translatedSource().headerPath
+        std::string name = !output().implementationFile ? translatedSource().cppPath
+                           : !output().headerFile       ? translatedSource().headerPath
                                                       : "a temporary file";
-        closeFile(output.implementationFile);
-        closeFile(output.headerFile);
-        closeFile(output.functionsFile);
+        closeFile(output().implementationFile);
+        closeFile(output().headerFile);
+        closeFile(output().functionsFile);
         if (!translatedSource().declarationsOnly)
             removePartialOutputs();
         throw OutputWriteError("Cannot write " + name + ": " + cause);
     }
-    output.currentOutput = output.savedImplementation = output.implementationFile;
+    output().currentOutput = output().savedImplementation = output().implementationFile;
     if (translatedSource().mapLines && !translatedSource().declarationsOnly)
         beginLineMapping(translatedSource().sourceName);
     beginSourceScopes();
@@ -166,25 +165,25 @@ void beginSourceFile() {
 }
 
 void writeOwnHeaderInclude() {
-    FILE *saved = output.currentOutput;
-    output.currentOutput = output.implementationFile;
+    FILE *saved = output().currentOutput;
+    output().currentOutput = output().implementationFile;
     emit("#include \"" + translatedSource().headerInclude + "\"\n\n");
-    output.preambleSize = std::ftell(output.implementationFile);
-    output.currentOutput = saved;
+    output().preambleSize = std::ftell(output().implementationFile);
+    output().currentOutput = saved;
 }
 
 void endSourceFile() {
-    if (!output.implementationFile)
+    if (!output().implementationFile)
         return;
-    if (output.writingHeader)
+    if (output().writingHeader)
         switchToImplementation();
-    if (output.mainOpened) {
+    if (output().mainOpened) {
         if (translatedSource().isMain) {
             callProgramMainIfUncalled();
-            emit(output.mainParts == 0 ? "\nreturn 0;\n}\n" : "}\n");
+            emit(output().mainParts == 0 ? "\nreturn 0;\n}\n" : "}\n");
         }
-        output.mainOpened = false;
-        output.indentLevel--;
+        output().mainOpened = false;
+        output().indentLevel--;
     }
     endMainPieces();
     writeLateGlobals();
@@ -192,9 +191,11 @@ void endSourceFile() {
         closeFunctionDefinition();
     checkForwardCalls();
     appendFunctions();
+    if (translatedSource().mapLines)
+        emit(functionPlacesTable(output.mappedSourceName));
     if (translatedSource().isMain)
         writeMainForProgramFunction();
-    if (!translatedSource().declarationsOnly && !output.failedFile) {
+    if (!translatedSource().declarationsOnly && !output().failedFile) {
         try {
             writeMainPieces();
         } catch (const OutputWriteError &) {
@@ -204,7 +205,7 @@ void endSourceFile() {
         }
     }
     std::string failure = closeOutputs();
-    output.currentOutput = output.savedImplementation = nullptr;
+    output().currentOutput = output().savedImplementation = nullptr;
     if (translatedSource().declarationsOnly)
         return;
     if (!failure.empty()) {
@@ -228,9 +229,9 @@ void endSourceFileAfterFailure() {
         endSourceFile();
     } catch (...) {
         // What the end could not finish is closed and thrown away.
-        for (FILE **file : {&output.headerFile, &output.implementationFile, &output.functionsFile})
+        for (FILE **file : {&output().headerFile, &output().implementationFile, &output().functionsFile})
             closeFile(*file);
-        output.currentOutput = output.savedImplementation = nullptr;
+        output().currentOutput = output().savedImplementation = nullptr;
         if (!translatedSource().declarationsOnly)
             removePartialOutputs();
         throw;
@@ -248,7 +249,7 @@ void writeComment(const std::string &tokenText) {
 }
 
 void beginInclude() {
-    output.blankLines = 0;
+    output().blankLines = 0;
     emit("#include ");
 }
 
@@ -273,16 +274,16 @@ void includeAngle(const std::string &path) {
 
 void beginImport() {
     switchToHeader();
-    output.inImport = true;
+    output().inImport = true;
 }
 
 void endImport() {
-    output.importSeen = true;
+    output().importSeen = true;
     switchToImplementation();
 }
 
 void openMainIfNeeded() {
-    if (output.mainOpened) {
+    if (output().mainOpened) {
         continueMainIfLong();
         return;
     }
@@ -293,19 +294,19 @@ void openMainIfNeeded() {
         return;
     }
     emit("int main(");
-    output.indentLevel++;
-    int argv = findExact(symbolTable.globals, "argv");
+    output().indentLevel++;
+    int argv = findExact(symbolTable().globals, "argv");
     if (argv >= 0) {
         emit("int argc, char *_A_1[])\n{\n velarray argv(_A_1);");
-        output.mainHasArgv = true;
+        output().mainHasArgv = true;
         // main fills argv with the program's arguments.
-        symbolTable.globals[argv]->flags |= SYMBOL_ASSIGNED;
+        symbolTable().globals[argv]->flags |= SYMBOL_ASSIGNED;
     } else
         emit(")\n{");
     emit("\n");
-    output.blankLines = 1;
-    output.mainOpened = true;
-    output.mainWritten = true;
+    output().blankLines = 1;
+    output().mainOpened = true;
+    output().mainWritten = true;
 }
 
 // Parts are named after the source so that sources never share one.
@@ -318,30 +319,30 @@ static std::string mainPartName(int part) {
 
 void endTopLevelStatement() {
     endTopLevelLoop();
-    output.topLevelItemsSeen = true;
-    if (output.mainOpened)
-        output.mainPartStatements++;
+    output().topLevelItemsSeen = true;
+    if (output().mainOpened)
+        output().mainPartStatements++;
 }
 
 void continueMainIfLong() {
-    if (!output.mainOpened || !translatedSource().isMain || output.writingHeader ||
-        output.mainPartStatements < MAIN_PART_STATEMENTS)
+    if (!output().mainOpened || !translatedSource().isMain || output().writingHeader ||
+        output().mainPartStatements < MAIN_PART_STATEMENTS)
         return;
-    output.mainPartStatements = 0;
-    std::string next = mainPartName(++output.mainParts);
+    output().mainPartStatements = 0;
+    std::string next = mainPartName(++output().mainParts);
     switchToHeader();
     emit("void " + next + "();\n");
     switchToImplementation();
     newlineOnce();
     // The later parts see the program's arguments in the file-level argv.
-    if (output.mainHasArgv && output.mainParts == 1)
+    if (output().mainHasArgv && output().mainParts == 1)
         emitIndented("::argv = argv;\n");
     emitIndented(next + "();\n");
-    emit(output.mainParts == 1 ? "\nreturn 0;\n}\n" : "}\n");
-    if (output.splitMain)
+    emit(output().mainParts == 1 ? "\nreturn 0;\n}\n" : "}\n");
+    if (output().splitMain)
         beginMainPiece();
     emit("void " + next + "()\n{\n");
-    output.blankLines = 1;
+    output().blankLines = 1;
 }
 
 // main is an ordinary function of the program: a call of it is a

@@ -34,6 +34,16 @@ struct FunctionState {
     FILE *savedOutput = nullptr;
     int savedIndent = 0;
     int savedBlankLines = 0;
+    int recordIndex = -1;     // its function record, once the head is read
+    int headLine = 0;
+    int recursionLine = 0;    // the first line where it calls itself, or 0
+};
+
+// Where a defined function starts and recurses, named as its C++ symbol is.
+struct FunctionPlace {
+    std::string symbol;
+    int headLine = 0;
+    int recursionLine = 0;
 };
 
 // What the source being translated has defined so far.
@@ -41,6 +51,7 @@ struct SourceFunctions {
     std::unordered_set<std::string> names;  // in lower case
     int mainRecord = -1;                    // its function main, when it is the main source
     bool mainCalled = false;                // a statement of the source calls main
+    std::vector<FunctionPlace> places;      // of the functions and methods with a body
 };
 
 FunctionState functionState;
@@ -168,7 +179,7 @@ void setFunctionName(const std::string &name) {
     record.name = name;
     record.source = translatedSource().baseName;
     if (scopes().inClass) {
-        if (findExact(symbolTable.classMembers.members, name) >= 0)
+        if (findExact(symbolTable().classMembers.members, name) >= 0)
             reportDuplicateName(name);
         setMethodName(name);
         return;
@@ -183,7 +194,7 @@ void setFunctionName(const std::string &name) {
         reportRedeclaration(name, W_IN_BUILTINS);
     else if (again || (known >= 0 && functionRecord(known).source != record.source))
         reportDuplicateName(name);
-    else if (findNoCase(symbolTable.globals, name) >= 0 || findClass(name) >= 0)
+    else if (findNoCase(symbolTable().globals, name) >= 0 || findClass(name) >= 0)
         reportDuplicateName(name);
     if (isMainName(name) && !scopes().inClass) {
         // Every source's main has a name of its own; the C++ main is
@@ -354,14 +365,14 @@ void writeMethodHead(int index) {
     ClassRecord &owner = classRecord(state.record.ownerClass);
     owner.methods.push_back(index);
     state.defining = true;
-    state.savedOutput = output.currentOutput;
-    state.savedIndent = output.indentLevel;
-    state.savedBlankLines = output.blankLines;
+    state.savedOutput = output().currentOutput;
+    state.savedIndent = output().indentLevel;
+    state.savedBlankLines = output().blankLines;
     newlineOnce();
     emitIndented(methodHead() + "\n");
     emitIndented("{\n");
-    output.indentLevel++;
-    output.blankLines = 1;
+    output().indentLevel++;
+    output().blankLines = 1;
     if (state.record.isConstructor) {
         owner.constructor = index;
         noteConstructor();
@@ -392,6 +403,8 @@ void writeMethodStub() {
 void endFunctionHead() {
     FunctionState &state = functionState;
     int index = registerFunction(state.record);
+    state.recordIndex = index;
+    state.headLine = diagnostics.lineCounter;
     if (state.record.ownerClass >= 0 && !state.external) {
         writeMethodHead(index);
         return;
@@ -411,37 +424,52 @@ void endFunctionHead() {
     std::string head = state.modifiers + returned + state.record.emittedName + "(";
     writeHeaderLine(head + state.prototypeParameters + ");");
     state.defining = true;
-    state.savedOutput = output.currentOutput;
-    state.savedIndent = output.indentLevel;
-    state.savedBlankLines = output.blankLines;
-    output.currentOutput = output.functionsFile;
-    output.indentLevel = 0;
+    state.savedOutput = output().currentOutput;
+    state.savedIndent = output().indentLevel;
+    state.savedBlankLines = output().blankLines;
+    output().currentOutput = output().functionsFile;
+    output().indentLevel = 0;
     emit("\n");
     mapSourceLine();
     emit(head + state.parameters + ")\n{\n");
-    output.indentLevel = 1;
-    output.blankLines = 1;
+    output().indentLevel = 1;
+    output().blankLines = 1;
     if (!state.argumentVector.empty())
         emitIndented("velarray " + state.argumentVector + "(_A_" + state.argumentVector + ");\n");
 }
 
+// The C++ symbol a trap names the function by: "f", "Cell::part".
+static std::string symbolOf(const FunctionRecord &record) {
+    if (record.ownerClass < 0)
+        return record.emittedName;
+    return classRecord(record.ownerClass).emittedName + "::" + record.emittedName;
+}
+
+void noteProgramCall(int function) {
+    FunctionState &state = functionState;
+    if (state.defining && function == state.recordIndex && state.recursionLine == 0)
+        state.recursionLine = diagnostics.lineCounter;
+}
+
 void closeFunctionDefinition() {
     FunctionState &state = functionState;
+    if (state.defining && state.recordIndex >= 0)
+        sourceFunctions.places.push_back({symbolOf(state.record), state.headLine, state.recursionLine});
     if (state.defining && state.record.ownerClass >= 0) {
-        output.indentLevel = state.savedIndent;
+        output().indentLevel = state.savedIndent;
         emitIndented("}\n");
-        output.blankLines = 0;
+        output().blankLines = 0;
     } else if (state.defining) {
-        output.indentLevel = 0;
+        output().indentLevel = 0;
         emit("}\n");
-        output.currentOutput = state.savedOutput;
-        output.indentLevel = state.savedIndent;
-        output.blankLines = state.savedBlankLines;
+        output().currentOutput = state.savedOutput;
+        output().indentLevel = state.savedIndent;
+        output().blankLines = state.savedBlankLines;
     }
     state.defining = false;
     scopes().inFunction = false;
     beginFunctionScope();
-    output.blankLines = 0;
+    output().blankLines = 0;
 }
 
 void writeReturn(const std::vector<ExprValue> &values) {
@@ -495,7 +523,7 @@ void callProgramMainIfUncalled() {
     const FunctionRecord &main = functionRecord(index);
     std::string arguments;
     if (main.mode == 4)
-        arguments = output.mainHasArgv && output.mainParts == 0 ? "_A_1" : "nullptr";
+        arguments = output().mainHasArgv && output().mainParts == 0 ? "_A_1" : "nullptr";
     newlineOnce();
     emitIndented(main.emittedName + "(" + arguments + ");\n");
 }
@@ -503,11 +531,11 @@ void callProgramMainIfUncalled() {
 void writeMainForProgramFunction() {
     int index = sourceFunctions.mainRecord;
     sourceFunctions.mainRecord = -1;
-    if (output.mainWritten)
+    if (output().mainWritten)
         return;
     if (index < 0) {
         // Declarations and definitions alone: a program that does nothing.
-        if (output.topLevelItemsSeen)
+        if (output().topLevelItemsSeen)
             emit("\nint main()\n{\nreturn 0;\n}\n");
         return;
     }
@@ -524,4 +552,24 @@ void writeMainForProgramFunction() {
 
 void declareExternVariable(const std::string &name) {
     declareName(name, currentDeclaredType(), true);
+}
+
+// A string the program keeps although nothing reads it: a trap or a native
+// stack fault finds it in the module or the executable, after its marker,
+// and names the Velmora line of the function it happened in. Each entry is
+// the symbol, the source, the head's line and the line of the first call
+// to itself (0 if none), separated by tabs.
+std::string functionPlacesTable(const std::string &quotedSource) {
+    if (sourceFunctions.places.empty())
+        return "";
+    // Of external linkage: the WebAssembly linker drops a file's own data
+    // that nothing reads, even when it is marked used.
+    std::string name = "_vel_function_places_" + identifierFrom(translatedSource().fileName);
+    std::string table = "\n// Where each function starts and recurses, for the message of a fault.\n"
+                        "extern const char " + name + "[];\n"
+                        "__attribute__((used)) const char " + name + "[] = \"\\x7fvelmora functions\\x01\"";
+    for (const FunctionPlace &place : sourceFunctions.places)
+        table += "\n    \"" + place.symbol + "\\t\" " + quotedSource + " \"\\t" + std::to_string(place.headLine) + "\\t" +
+                 std::to_string(place.recursionLine) + "\\n\"";
+    return table + ";\n";
 }

@@ -42,6 +42,11 @@ void endParameter();
 // Writes the head and the prototype and opens the body.
 void endFunctionHead();
 void closeFunctionDefinition();
+// A call of a program function or method, by its record.
+void noteProgramCall(int function);
+// The table of the source's functions and their lines that faults read,
+// or "" when the source defines none.
+std::string functionPlacesTable(const std::string &quotedSource);
 bool definingFunction();
 
 // A return statement inside a function; outside one it is reported.

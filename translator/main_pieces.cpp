@@ -155,11 +155,11 @@ std::string partialText(FILE *file, const std::string &path, long size) {
 }
 
 std::string preambleText() {
-    return partialText(output.implementationFile, translatedSource().cppPath, output.preambleSize);
+    return partialText(output().implementationFile, translatedSource().cppPath, output().preambleSize);
 }
 
 std::string headerText() {
-    return partialText(output.headerFile, translatedSource().headerPath, -1);
+    return partialText(output().headerFile, translatedSource().headerPath, -1);
 }
 
 // A piece repeats the preamble, so it may hold nothing that defines
@@ -180,8 +180,8 @@ const char *const runOnce = "#ifdef __clang__\n__attribute__((optnone))\n#endif\
 // A piece's part, after the declarations of its loops and before their
 // definitions.
 std::string pieceText(size_t index) {
-    const PieceLoops &loops = output.pieceLoops[index];
-    std::string part = textOf(output.mainPieces[index]);
+    const PieceLoops &loops = output().pieceLoops[index];
+    std::string part = textOf(output().mainPieces[index]);
     return loops.prototypes + (loops.loopInPart ? "" : runOnce) + part + loops.functions;
 }
 
@@ -229,25 +229,25 @@ void beginMainPiece() {
     FILE *piece = std::tmpfile();
     if (!piece)
         throw OutputWriteError(std::string("Cannot write a temporary file: ") + std::strerror(errno));
-    output.mainPieces.push_back(piece);
-    output.pieceLoops.emplace_back();
-    output.currentOutput = output.savedImplementation = piece;
+    output().mainPieces.push_back(piece);
+    output().pieceLoops.emplace_back();
+    output().currentOutput = output().savedImplementation = piece;
     startPieceMapping(piece);
 }
 
 void keepMainInOneFile() {
-    output.mainKeptWhole = true;
+    output().mainKeptWhole = true;
 }
 
 void endMainPieces() {
-    if (output.mainPieces.empty())
+    if (output().mainPieces.empty())
         return;
-    output.currentOutput = output.savedImplementation = output.implementationFile;
-    if (!output.mainKeptWhole && onlyDirectives(preambleText()))
+    output().currentOutput = output().savedImplementation = output().implementationFile;
+    if (!output().mainKeptWhole && onlyDirectives(preambleText()))
         return;
-    for (size_t i = 0; i < output.mainPieces.size(); i++) {
+    for (size_t i = 0; i < output().mainPieces.size(); i++) {
         emit(pieceText(i));
-        continueMappingOf(output.mainPieces[i]);
+        continueMappingOf(output().mainPieces[i]);
     }
     discardMainPieces();
 }
@@ -256,16 +256,16 @@ void writeMainPieces() {
     const std::string &cppName = translatedSource().cppPath, &headerPath = translatedSource().headerPath;
     int before = recordedPieceCount(headerPath);
     int number = 0;
-    lastPieces.split = !output.mainPieces.empty();
+    lastPieces.split = !output().mainPieces.empty();
     if (lastPieces.split) {
         std::string preamble = preambleText();
         std::string dependsLine = "// velc depends: " + dependencyDigest(preamble, headerPath, headerText()) + "\n";
-        for (size_t i = 0; i < output.mainPieces.size(); i++)
+        for (size_t i = 0; i < output().mainPieces.size(); i++)
             placePiece(pieceCppName(cppName, ++number), preamble + dependsLine + pieceText(i));
-        FILE *saved = output.currentOutput;
-        output.currentOutput = output.headerFile;
+        FILE *saved = output().currentOutput;
+        output().currentOutput = output().headerFile;
         emit(pieceCountLine(number) + "\n");
-        output.currentOutput = saved;
+        output().currentOutput = saved;
     }
     removeLaterPieces(cppName, number + 1, before);
     discardMainPieces();
@@ -284,47 +284,47 @@ bool placeImplementation(const std::string &partial, const std::string &path) {
 }
 
 void discardMainPieces() {
-    for (FILE *piece : output.mainPieces)
+    for (FILE *piece : output().mainPieces)
         std::fclose(piece);
-    output.mainPieces.clear();
-    output.pieceLoops.clear();
-    if (output.loopFile)
-        std::fclose(output.loopFile);
-    output.loopFile = nullptr;
+    output().mainPieces.clear();
+    output().pieceLoops.clear();
+    if (output().loopFile)
+        std::fclose(output().loopFile);
+    output().loopFile = nullptr;
 }
 
 void beginTopLevelStatement(bool isLoop) {
     // The parts after the first are functions without locals, so that a
     // loop there reads and writes nothing but file-level variables. (The
     // first part is main, which holds the program's arguments.)
-    if (!isLoop || output.mainPieces.empty() || output.loopFile || output.writingHeader)
+    if (!isLoop || output().mainPieces.empty() || output().loopFile || output().writingHeader)
         return;
     FILE *loop = std::tmpfile();
     if (!loop)
         throw OutputWriteError(std::string("Cannot write a temporary file: ") + std::strerror(errno));
-    output.loopFile = loop;
-    output.loopName = "_vel_loop_" + std::to_string(output.mainPieces.size()) + "_" + std::to_string(++output.loopCount);
-    output.currentOutput = output.savedImplementation = loop;
+    output().loopFile = loop;
+    output().loopName = "_vel_loop_" + std::to_string(output().mainPieces.size()) + "_" + std::to_string(++output().loopCount);
+    output().currentOutput = output().savedImplementation = loop;
     startLoopMapping(loop);
-    emit("static void " + output.loopName + "()\n{\n");
+    emit("static void " + output().loopName + "()\n{\n");
 }
 
 void endTopLevelLoop() {
-    if (!output.loopFile)
+    if (!output().loopFile)
         return;
     emit("}\n");
-    PieceLoops &loops = output.pieceLoops.back();
-    loops.prototypes += "static void " + output.loopName + "();\n";
-    loops.functions += textOf(output.loopFile);
-    std::fclose(output.loopFile);
-    output.loopFile = nullptr;
-    output.currentOutput = output.savedImplementation = output.mainPieces.back();
-    emitIndented(output.loopName + "();\n");
+    PieceLoops &loops = output().pieceLoops.back();
+    loops.prototypes += "static void " + output().loopName + "();\n";
+    loops.functions += textOf(output().loopFile);
+    std::fclose(output().loopFile);
+    output().loopFile = nullptr;
+    output().currentOutput = output().savedImplementation = output().mainPieces.back();
+    emitIndented(output().loopName + "();\n");
 }
 
 void noteLoopInMain() {
-    if (!output.mainPieces.empty() && !output.loopFile && output.currentOutput == output.mainPieces.back())
-        output.pieceLoops.back().loopInPart = true;
+    if (!output().mainPieces.empty() && !output().loopFile && output().currentOutput == output().mainPieces.back())
+        output().pieceLoops.back().loopInPart = true;
 }
 
 void forgetTranslatedPieces() {

@@ -1,24 +1,25 @@
 #include "translator/output.hpp"
+#include "translator/source_translation.hpp"
 
 #include <cerrno>
 
 #include "diagnostics/diagnostics.hpp"
 
-OutputState output;
+OutputState &output() { return translation().output; }
 
 namespace {
 
 void noteWriteFailure() {
-    if (output.failedFile)
+    if (output().failedFile)
         return;
-    output.failedFile = output.currentOutput;
-    output.writeError = errno != 0 ? errno : EIO;
+    output().failedFile = output().currentOutput;
+    output().writeError = errno != 0 ? errno : EIO;
 }
 
 LineMapping *mappingOf(FILE *file) {
-    if (!output.mapLines || !file)
+    if (!output().mapLines || !file)
         return nullptr;
-    for (LineMapping &mapping : output.mappings)
+    for (LineMapping &mapping : output().mappings)
         if (mapping.file == file)
             return &mapping;
     return nullptr;
@@ -26,7 +27,7 @@ LineMapping *mappingOf(FILE *file) {
 
 // Follows the compiler's count of lines through the text written.
 void advanceMapping(const char *text, size_t size) {
-    LineMapping *mapping = mappingOf(output.currentOutput);
+    LineMapping *mapping = mappingOf(output().currentOutput);
     if (!mapping || size == 0)
         return;
     for (size_t i = 0; i < size; i++)
@@ -48,69 +49,69 @@ std::string quotedName(const std::string &name) {
 }  // namespace
 
 void emit(const std::string &text) {
-    if (!output.currentOutput)
+    if (!output().currentOutput)
         return;
-    if (fwrite(text.data(), 1, text.size(), output.currentOutput) != text.size())
+    if (fwrite(text.data(), 1, text.size(), output().currentOutput) != text.size())
         noteWriteFailure();
     advanceMapping(text.data(), text.size());
 }
 
 void emitChar(char c) {
-    if (!output.currentOutput)
+    if (!output().currentOutput)
         return;
-    if (fputc(c, output.currentOutput) == EOF)
+    if (fputc(c, output().currentOutput) == EOF)
         noteWriteFailure();
     advanceMapping(&c, 1);
 }
 
 void beginLineMapping(const std::string &sourceName) {
-    output.mapLines = true;
-    output.mappedSourceName = quotedName(sourceName);
-    FILE *files[] = {output.implementationFile, output.headerFile, output.functionsFile};
+    output().mapLines = true;
+    output().mappedSourceName = quotedName(sourceName);
+    FILE *files[] = {output().implementationFile, output().headerFile, output().functionsFile};
     for (int i = 0; i < 3; i++)
-        output.mappings[i] = LineMapping{files[i], 0, true};
-    output.mappings[3] = output.mappings[4] = LineMapping{};
+        output().mappings[i] = LineMapping{files[i], 0, true};
+    output().mappings[3] = output().mappings[4] = LineMapping{};
 }
 
 void startPieceMapping(FILE *piece) {
-    if (output.mapLines)
-        output.mappings[3] = LineMapping{piece, 0, true};
+    if (output().mapLines)
+        output().mappings[3] = LineMapping{piece, 0, true};
 }
 
 void startLoopMapping(FILE *loop) {
-    if (output.mapLines)
-        output.mappings[4] = LineMapping{loop, 0, true};
+    if (output().mapLines)
+        output().mappings[4] = LineMapping{loop, 0, true};
 }
 
 void mapSourceLine() { mapSourceLine(diagnostics.lineCounter); }
 
 void mapSourceLine(int sourceLine) {
-    LineMapping *mapping = mappingOf(output.currentOutput);
+    LineMapping *mapping = mappingOf(output().currentOutput);
     if (!mapping || !mapping->atLineStart || mapping->presumedLine == sourceLine)
         return;
-    std::string directive = "#line " + std::to_string(sourceLine) + " " + output.mappedSourceName + "\n";
-    if (fwrite(directive.data(), 1, directive.size(), output.currentOutput) != directive.size())
+    std::string directive = "#line " + std::to_string(sourceLine) + " " + output().mappedSourceName + "\n";
+    if (fwrite(directive.data(), 1, directive.size(), output().currentOutput) != directive.size())
         noteWriteFailure();
     mapping->presumedLine = sourceLine;
 }
 
 void continueMappingOf(FILE *copied) {
-    LineMapping *from = mappingOf(copied), *to = mappingOf(output.currentOutput);
+    LineMapping *from = mappingOf(copied), *to = mappingOf(output().currentOutput);
     if (from && to && from->presumedLine > 0)
         *to = LineMapping{to->file, from->presumedLine, from->atLineStart};
 }
 
 void newlineOnce() {
-    if (output.blankLines < 1) {
+    if (output().blankLines < 1) {
         emitChar('\n');
-        output.blankLines++;
+        output().blankLines++;
     }
 }
 
 void writeIndent() {
-    output.blankLines = 0;
+    output().blankLines = 0;
     mapSourceLine();
-    for (int i = 0; i < output.indentLevel; i++)
+    for (int i = 0; i < output().indentLevel; i++)
         emit("    ");
 }
 
@@ -120,23 +121,23 @@ void emitIndented(const std::string &text) {
 }
 
 void emitIndentedAt(int sourceLine, const std::string &text) {
-    output.blankLines = 0;
+    output().blankLines = 0;
     mapSourceLine(sourceLine);
-    for (int i = 0; i < output.indentLevel; i++)
+    for (int i = 0; i < output().indentLevel; i++)
         emit("    ");
     emit(text);
 }
 
 void switchToHeader() {
-    output.currentOutput = output.headerFile;
-    output.writingHeader = true;
-    output.savedIndentImplementation = output.indentLevel;
-    output.indentLevel = output.savedIndentHeader;
+    output().currentOutput = output().headerFile;
+    output().writingHeader = true;
+    output().savedIndentImplementation = output().indentLevel;
+    output().indentLevel = output().savedIndentHeader;
 }
 
 void switchToImplementation() {
-    output.currentOutput = output.savedImplementation;
-    output.writingHeader = false;
-    output.savedIndentHeader = output.indentLevel;
-    output.indentLevel = output.savedIndentImplementation;
+    output().currentOutput = output().savedImplementation;
+    output().writingHeader = false;
+    output().savedIndentHeader = output().indentLevel;
+    output().indentLevel = output().savedIndentImplementation;
 }

@@ -64,7 +64,8 @@ struct OutputState {
     LineMapping mappings[5];        // implementation, header, functions, current piece, loop
 };
 
-extern OutputState output;
+// The outputs of the translation in progress.
+OutputState &output();
 
 // A translation whose outputs could not be written completely; its text
 // names the file and the cause.

@@ -4,12 +4,14 @@
 // written. A new source starts from a new object, so that nothing one
 // source leaves open reaches the next.
 #include "semantics/source_semantics.hpp"
+#include "translator/output.hpp"
 #include "translator/translation_job.hpp"
 
 struct SourceTranslation : SourceSemantics {
     SourceTranslation(const SourceToTranslate &source, RunTables &run) : SourceSemantics(run), source(source) {}
 
     const SourceToTranslate source;
+    OutputState output;
 };
 
 // The translation in progress (translateStream makes it current).

@@ -169,7 +169,7 @@ void writeTextFor(int declaredType, const std::string &first, const std::string 
     std::string index = newTemp();
     writeIndent();
     writeControlLine("for(int " + index + " = 0; " + index + " < " + length + "; " + index + "++)");
-    output.indentLevel++;
+    output().indentLevel++;
     if (!second.empty()) {
         std::string keySpelling = declareLoopVariable(0, first, T_INTEGER);
         int keyType = variableType(first, T_INTEGER);
@@ -180,7 +180,7 @@ void writeTextFor(int declaredType, const std::string &first, const std::string 
     writeElementAssignment(spelling, emittedNameFor(variable), type, textName + "[" + index + "]", T_TEXT);
     writeIndent();
     emit("{\n");
-    output.blankLines = 2;
+    output().blankLines = 2;
 }
 
 }  // namespace
@@ -269,19 +269,19 @@ static void enterNestedBlock() {
 
 void enterControlBlock() {
     enterNestedBlock();
-    output.indentLevel++;
+    output().indentLevel++;
 }
 
 void leaveControlBlock() {
     leaveBlock();
-    output.indentLevel--;
+    output().indentLevel--;
 }
 
 void writeControlLine(const std::string &text) {
     emit(text + "\n");
     writeIndent();
     emit("{\n");
-    output.blankLines = 2;
+    output().blankLines = 2;
 }
 
 void writeClosingBrace() {
@@ -294,7 +294,7 @@ void writeElse() {
     emit("else\n");
     writeIndent();
     emit("{\n");
-    output.blankLines = 2;
+    output().blankLines = 2;
 }
 
 void beginBranches(const ExprValue &subject, bool isSwitch) {
@@ -353,9 +353,15 @@ std::string caseEquals(const ExprValue &value) {
     return branchComparison(VLTokenTypes::EQUAL, value);
 }
 
-std::string caseRange(const ExprValue &low, const ExprValue &high, bool inclusive) {
-    const std::string &subject = currentBranches().subject;
-    return "(" + subject + ">=" + low.text + " && " + subject + (inclusive ? "<=" : "<") + high.text + ")";
+std::string caseRange(ExprValue low, ExprValue high, bool inclusive) {
+    ExprValue subject = subjectValue();
+    OperandOrder order({&subject, &low, &high});
+    std::string text = "(" + subject.text + ">=" + low.text + " && " + subject.text + (inclusive ? "<=" : "<") +
+                       high.text + ")";
+    ExprValue test;
+    test.text = std::move(text);
+    test.type = T_BOOLEAN;
+    return order.finish(std::move(test)).text;
 }
 
 // break and continue belong to a loop: outside one they would leave C++
@@ -401,12 +407,12 @@ void beginWhile() {
 void openLoopBodyScope() {
     writeIndent();
     emit("{\n");
-    output.blankLines = 2;
-    output.indentLevel++;
+    output().blankLines = 2;
+    output().indentLevel++;
 }
 
 void closeLoopBodyScope() {
-    output.indentLevel--;
+    output().indentLevel--;
     writeClosingBrace();
 }
 
@@ -430,7 +436,7 @@ void beginDo() {
     emit("do\n");
     writeIndent();
     emit("{\n");
-    output.blankLines = 2;
+    output().blankLines = 2;
     enterControlBlock();
     pushLoop(LOOP_DO);
     pushBranches();
@@ -519,7 +525,7 @@ void writeSteppedFor(const std::string &spelling, const std::string &name, const
     if (!spelling.empty()) {
         // The loop's own variable lives in a scope of its own, as in a for.
         emit("{\n");
-        output.indentLevel++;
+        output().indentLevel++;
         writeIndent();
         currentLoop().steppedScope = true;
     }
@@ -590,7 +596,7 @@ void writeContainerFor(int declaredType, const std::string &first, const std::st
     emit(name + ".reset();\n");
     writeIndent();
     emit("while(" + name + ".inBound()) {\n");
-    output.indentLevel++;
+    output().indentLevel++;
     int element = isTypedArray(container.type) ? elementType(container.type) : T_VAR;
     std::string valueName = second.empty() ? first : second;
     if (!second.empty()) {
@@ -612,7 +618,7 @@ void writeContainerFor(int declaredType, const std::string &first, const std::st
     emit(name + ".bound();\n");
     writeIndent();
     emit("{\n");
-    output.blankLines = 2;
+    output().blankLines = 2;
 }
 
 // After the body of a range loop written as do-while: its step and, for a
@@ -624,7 +630,7 @@ static void writeSteppedEnding() {
     writeIndent();
     emit("while(" + loop.steppedCondition + ");\n");
     if (loop.steppedScope) {
-        output.indentLevel--;
+        output().indentLevel--;
         writeClosingBrace();
     }
 }
@@ -633,7 +639,7 @@ void endFor() {
     if (currentLoop().walksName && !statements.iteratedNames.empty())
         statements.iteratedNames.pop_back();
     if (currentLoop().forForm == FOR_CONTAINER) {
-        output.indentLevel--;
+        output().indentLevel--;
         writeClosingBrace();
     }
     writeSteppedEnding();
@@ -650,7 +656,7 @@ void beginCatch(const std::string &className, const std::string &variable) {
     emit("catch(" + typeNameSpelling(className) + " *" + emittedNameFor(variable) + ")\n");
     writeIndent();
     emit("{\n");
-    output.blankLines = 2;
+    output().blankLines = 2;
     enterControlBlock();
     typeState().currentType = T_OBJECT;
     pendingDeclaration() = PendingDeclaration();

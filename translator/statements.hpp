@@ -52,7 +52,7 @@ std::string branchComparison(int comparisonToken, const ExprValue &value);
 std::string branchRange(const ExprValue &low, const ExprValue &high, bool inclusive);
 std::string branchContainer(const ExprValue &container);
 std::string caseEquals(const ExprValue &value);
-std::string caseRange(const ExprValue &low, const ExprValue &high, bool inclusive);
+std::string caseRange(ExprValue low, ExprValue high, bool inclusive);
 
 // Loops.
 void writeBreak();

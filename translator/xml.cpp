@@ -111,7 +111,7 @@ void writeRootHead() {
     std::string name = variableName();
     declareXmlVariable(name);
     std::string emitted = emittedNameFor(name);
-    if (xml.fileLevel && !output.writingHeader)
+    if (xml.fileLevel && !output().writingHeader)
         writeHeaderLine(std::string("extern ") + XML_TYPE + " " + emitted + ";");
     if (xml.late) {
         addLateGlobal(std::string(XML_TYPE) + " " + emitted + ";");
@@ -119,7 +119,7 @@ void writeRootHead() {
     } else {
         emit(std::string(XML_TYPE) + emitted + "={\n");
     }
-    output.indentLevel++;
+    output().indentLevel++;
     emitIndented("{\"_00\",\"" + name + "\"}");
     xml.needComma = true;
     xml.afterChild = false;
@@ -138,7 +138,7 @@ void writeNestedHead() {
         emit(",\n");
     }
     emitIndented("{" + xml.key + ",{\n");
-    output.indentLevel++;
+    output().indentLevel++;
     emitIndented(xml.attributes);
 }
 
@@ -157,9 +157,9 @@ void resetXmlState() {
 void beginXmlStatement() {
     resetXmlState();
     xml.root = true;
-    xml.statementIndent = output.indentLevel;
+    xml.statementIndent = output().indentLevel;
     xml.fileLevel = atFileScope();
-    xml.late = xml.fileLevel && output.mainOpened && !output.writingHeader;
+    xml.late = xml.fileLevel && output().mainOpened && !output().writingHeader;
 }
 
 void openXmlElement(const std::string &openTagText) {
@@ -226,12 +226,12 @@ void closeXmlElement(const std::string &closeTagText) {
     emit(xml.tagStack.empty() ? "}" : "}}");
     xml.afterChild = true;
     xml.needComma = false;
-    output.indentLevel--;
+    output().indentLevel--;
 }
 
 void endXmlStatement() {
     emit(";\n");
-    output.blankLines = 1;
-    output.indentLevel = xml.statementIndent;
+    output().blankLines = 1;
+    output().indentLevel = xml.statementIndent;
     xml.tagStack.clear();
 }

@@ -44,6 +44,7 @@ bool onTheStack(const void *address) {
 // library and of operators give "" (they are not the program's).
 struct NameBuffer {
     char text[128];
+    char symbol[256];  // the C++ name, with its class: "Cell::part"
 };
 bool isLibraryName(const char *name, std::size_t length) {
     auto is = [&](const char *word) { return length == std::strlen(word) && std::strncmp(name, word, length) == 0; };
@@ -68,13 +69,21 @@ bool velmoraName(const char *symbol, NameBuffer &name) {
     std::size_t length = 0;
     if (!readLength(at, length) || isLibraryName(at, length))
         return false;
+    std::size_t symbolLength = 0;
     if (nested) {
+        if (length + 2 >= sizeof name.symbol)
+            return false;
+        std::memcpy(name.symbol, at, length);
+        std::memcpy(name.symbol + length, "::", 2);
+        symbolLength = length + 2;
         at += length;  // the class; the method follows it
         if (!readLength(at, length))
             return false;
     }
-    if (length >= sizeof name.text)
+    if (length >= sizeof name.text || symbolLength + length >= sizeof name.symbol)
         return false;
+    std::memcpy(name.symbol + symbolLength, at, length);
+    name.symbol[symbolLength + length] = '\0';
     std::memcpy(name.text, at, length);
     name.text[length] = '\0';
     if (length > 1 && name.text[length - 1] == '_')  // a C++ word velc renamed
@@ -86,6 +95,7 @@ bool velmoraName(const char *symbol, NameBuffer &name) {
 // (the program's functions are local symbols, which dladdr does not see).
 struct SymbolTable {
     const char *image = nullptr;
+    std::size_t imageSize = 0;
     const ElfW(Sym) *symbols = nullptr;
     std::size_t count = 0;
     const char *names = nullptr;
@@ -103,6 +113,7 @@ bool readSymbolTable(SymbolTable &table) {
     if (image == MAP_FAILED || static_cast<std::size_t>(status.st_size) < sizeof(ElfW(Ehdr)))
         return false;
     table.image = static_cast<const char *>(image);
+    table.imageSize = static_cast<std::size_t>(status.st_size);
     const auto *header = reinterpret_cast<const ElfW(Ehdr) *>(table.image);
     if (std::memcmp(header->e_ident, ELFMAG, SELFMAG) != 0 || header->e_shoff == 0)
         return false;
@@ -130,12 +141,11 @@ const char *functionAt(const SymbolTable &table, std::size_t offset) {
 
 // The program's function a stack fault happened in: the one most of the
 // innermost frames are of (the recursion), else the innermost.
-bool faultFunction(NameBuffer &chosen) {
+bool faultFunction(const SymbolTable &table, NameBuffer &chosen) {
     void *frames[kFaultFrames];
     int count = backtrace(frames, kFaultFrames);
-    SymbolTable table;
     Dl_info program;
-    if (!readSymbolTable(table) || !dladdr(reinterpret_cast<void *>(&vel_guard_the_stack), &program))
+    if (!table.image || !dladdr(reinterpret_cast<void *>(&vel_guard_the_stack), &program))
         return false;
     NameBuffer names[kFaultFrames];
     int found = 0;
@@ -164,9 +174,71 @@ bool faultFunction(NameBuffer &chosen) {
     return true;
 }
 
+// The Velmora place of a function: the tables velc writes into each
+// translation (one per source, after its marker) give the source, the line
+// of the function's head and the line where it first calls itself.
+struct FunctionPlace {
+    char file[256];
+    long line = 0;
+};
+long readNumber(const char *&at, const char *end) {
+    long number = 0;
+    while (at < end && *at >= '0' && *at <= '9')
+        number = number * 10 + (*at++ - '0');
+    return number;
+}
+bool placeInTable(const char *at, const char *end, const char *symbol, FunctionPlace &place) {
+    std::size_t symbolLength = std::strlen(symbol);
+    while (at < end && *at != '\0') {
+        const char *tab = static_cast<const char *>(std::memchr(at, '\t', static_cast<std::size_t>(end - at)));
+        const char *fileEnd = tab ? static_cast<const char *>(std::memchr(tab + 1, '\t', static_cast<std::size_t>(end - tab - 1)))
+                                  : nullptr;
+        if (!fileEnd)
+            return false;
+        bool same = static_cast<std::size_t>(tab - at) == symbolLength && std::memcmp(at, symbol, symbolLength) == 0;
+        const char *numbers = fileEnd + 1;
+        long head = readNumber(numbers, end);
+        numbers++;
+        long recursion = readNumber(numbers, end);
+        if (same && static_cast<std::size_t>(fileEnd - tab - 1) < sizeof place.file) {
+            std::memcpy(place.file, tab + 1, static_cast<std::size_t>(fileEnd - tab - 1));
+            place.file[fileEnd - tab - 1] = '\0';
+            place.line = recursion > 0 ? recursion : head;
+            return true;
+        }
+        at = numbers + 1;  // past the line end
+    }
+    return false;
+}
+bool functionPlace(const SymbolTable &table, const char *symbol, FunctionPlace &place) {
+    static const char marker[] = "\x7fvelmora functions\x01";
+    const std::size_t markerLength = sizeof marker - 1;
+    const char *end = table.image + table.imageSize;
+    for (const char *at = table.image; at && at < end;) {
+        at = static_cast<const char *>(memmem(at, static_cast<std::size_t>(end - at), marker, markerLength));
+        if (!at)
+            break;
+        at += markerLength;
+        if (placeInTable(at, end, symbol, place))
+            return true;
+    }
+    return false;
+}
+
 void writeText(const char *text) {
     ssize_t ignored = write(STDERR_FILENO, text, std::strlen(text));
     (void)ignored;
+}
+
+void writeNumber(long number) {
+    char digits[24];
+    int at = sizeof digits - 1;
+    digits[at] = '\0';
+    do {
+        digits[--at] = static_cast<char>('0' + number % 10);
+        number /= 10;
+    } while (number > 0 && at > 0);
+    writeText(digits + at);
 }
 
 void onSegmentationFault(int signal, siginfo_t *info, void *) {
@@ -176,9 +248,19 @@ void onSegmentationFault(int signal, siginfo_t *info, void *) {
         return;
     }
     std::cout.flush();
-    writeText("Run-time error: recursion too deep, the stack is exhausted");
+    SymbolTable table;
+    readSymbolTable(table);
     NameBuffer function;
-    if (faultFunction(function)) {
+    bool named = faultFunction(table, function);
+    FunctionPlace place;
+    if (named && functionPlace(table, function.symbol, place)) {
+        writeText(place.file);
+        writeText(" L");
+        writeNumber(place.line);
+        writeText(": ");
+    }
+    writeText("Run-time error: recursion too deep, the stack is exhausted");
+    if (named) {
         writeText(" (in ");
         writeText(function.text);
         writeText(")");

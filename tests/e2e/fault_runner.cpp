@@ -27,10 +27,13 @@ std::string faultFile(const std::string &name, const std::string &extension) {
 }
 
 // "prog.vel L4: Run-time error: x (in f)" without its place: "Run-time error: x".
+// A stack that ran out still names its function, which the program's
+// symbols tell.
 std::string withoutPlace(const std::string &line) {
     std::string bare = line.substr(line.find("Run-time error: "));
     std::string::size_type function = bare.rfind(" (in ");
-    if (function != std::string::npos)
+    bool namedBySymbols = bare.find("the stack is exhausted") != std::string::npos;
+    if (function != std::string::npos && !namedBySymbols)
         bare = bare.substr(0, function) + "\n";
     return bare;
 }

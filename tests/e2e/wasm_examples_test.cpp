@@ -110,39 +110,6 @@ INSTANTIATE_TEST_SUITE_P(Faults, WasmFault, testing::ValuesIn(faultNames()),
 
 namespace {
 
-// A trap is one line that names the program's function it ran in.
-TEST(WasmProgram, DeepRecursionTrapNamesTheFunction) {
-    ExampleWorkspace workspace("wasm_deep_recursion", WASM_INI);
-    workspace.addSource("deep", "text down(int n, text s)\n    if n < 0\n        return s\n    /if\n"
-                                "    text t = down(n + 1, s + \"x\")\nreturn t + s\n\nprint down(1, \"\")\n");
-    CommandOutcome build = workspace.build("deep");
-    ASSERT_TRUE(workspace.hasFile("deep.wasm")) << describe(build);
-    CommandOutcome program = workspace.run(std::string(WASMER_COMMAND) + " deep.wasm");
-    EXPECT_NE(program.status, 0) << describe(program);
-    EXPECT_EQ(program.standardOutput, "");
-    EXPECT_NE(program.standardError.find("wasmer: deep.wasm: trap: "), std::string::npos) << describe(program);
-    EXPECT_NE(program.standardError.find(" (in down)\n"), std::string::npos) << describe(program);
-    EXPECT_EQ(program.standardError.find("\n    at "), std::string::npos) << describe(program);
-}
-
-// A method's frames name the method, as its run-time errors do.
-TEST(WasmProgram, DeepRecursionTrapNamesTheMethod) {
-    ExampleWorkspace workspace("wasm_deep_method_recursion", WASM_INI);
-    workspace.addSource("deep", "class Walker\n    text walk(int n, text s)\n        if n < 0\n            return s\n"
-                                "        /if\n        text t = walk(n + 1, s + \"x\")\n    return t + s\n/class\n"
-                                "Walker w = Walker()\nprint w.walk(1, \"\")\n");
-    CommandOutcome build = workspace.build("deep");
-    ASSERT_TRUE(workspace.hasFile("deep.wasm")) << describe(build);
-    CommandOutcome program = workspace.run(std::string(WASMER_COMMAND) + " deep.wasm");
-    EXPECT_NE(program.status, 0) << describe(program);
-    EXPECT_NE(program.standardError.find("wasmer: deep.wasm: trap: "), std::string::npos) << describe(program);
-    EXPECT_NE(program.standardError.find(" (in walk)\n"), std::string::npos) << describe(program);
-}
-
-}  // namespace
-
-namespace {
-
 // One folder, built in turn for WebAssembly and natively without -b: the
 // outputs of the other tool chain are never reused.
 TEST(WasmProgram, SwitchingToolChainsInOneFolderRebuilds) {

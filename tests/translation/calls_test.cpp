@@ -143,6 +143,19 @@ TEST_F(EvaluationOrder, OnlyOperandsNextToACallAreSequenced) {
     EXPECT_EQ(t.countOccurrences("_vel_inOrder{f(a), f(b)}"), 1) << t.implementation;
 }
 
+// A range test reads its tested value twice: plain, it is written as it
+// stands; a call is evaluated once, before the bounds.
+TEST_F(EvaluationOrder, RangeTestsEvaluateTheTestedValueOnce) {
+    Translation t = translate("int f(int x)\nreturn x\nint a = 1\n"
+                              "print a in 1..10, a in a--5\nprint f(a) in 1..10\nprint a in f(1)..f(2)\n");
+    ASSERT_EQ(t.status, 0) << t.report;
+    EXPECT_TRUE(t.hasStatement("std::cout << (a>=1&&a<=10)<< \" \" << (a>=+(a)&&a<5)<< \"\\n\";"))
+        << t.implementation;
+    EXPECT_EQ(t.countOccurrences("_vel_inOrder{f(a)}([&](auto &_vel_o0) { return (_vel_o0>=1&&_vel_o0<=10); })"), 1)
+        << t.implementation;
+    EXPECT_EQ(t.countOccurrences("_vel_inOrder{a, f(1), f(2)}"), 1) << t.implementation;
+}
+
 // Outside every function a lambda may capture nothing.
 TEST_F(EvaluationOrder, FileLevelValuesCaptureNothing) {
     Translation t = translate("int f(int x)\nreturn x\nint k = f(1) - f(2)\nprint k\n");

@@ -15,7 +15,6 @@ protected:
     TranslationUnderTest translation;
 
     void SetUp() override {
-        resetEmissionState();
         diagnostics.sourceName = "a.vel";
         diagnostics.lineCounter = 7;
         diagnostics.errorCount = 0;

@@ -2,16 +2,17 @@
 #include <cstdio>
 #include <string>
 #include "translator/output.hpp"
+#include "translation_under_test.hpp"
 
 namespace {
 
 std::string captureOutput(void (*body)()) {
     FILE *file = tmpfile();
-    OutputState saved = output;
-    output = OutputState();
-    output.currentOutput = file;
-    body();
-    output = saved;
+    {
+        TranslationUnderTest translation;
+        output().currentOutput = file;
+        body();
+    }
     std::string text;
     rewind(file);
     int c;
@@ -36,7 +37,7 @@ TEST(Output, NewlineOnceCollapsesBlankLines) {
 
 TEST(Output, IndentIsFourBlanksPerLevel) {
     EXPECT_EQ(captureOutput([] {
-                  output.indentLevel = 2;
+                  output().indentLevel = 2;
                   emitIndented("x;");
               }),
               "        x;");

@@ -16,7 +16,6 @@ protected:
     TranslationUnderTest translation;
 
     void SetUp() override {
-        resetSymbolTable();
         diagnostics.sourceName = "a.vel";
         diagnostics.lineCounter = 7;
         diagnostics.errorCount = 0;
@@ -77,7 +76,7 @@ TEST_F(Symbols, DuplicateWordsByScope) {
 
 TEST_F(Symbols, ClassScopes) {
     scopes().inClass = true;
-    symbolTable.classMembers.className = "Point";
+    symbolTable().classMembers.className = "Point";
     declareTyped("x", T_INTEGER, SYMBOL_ASSIGNED);
     std::string text = reportsOf([] { declareTyped("X", T_INTEGER); });
     EXPECT_EQ(text, "a.vel L7: \"X\" duplicate name\n");
@@ -90,7 +89,7 @@ TEST_F(Symbols, ClassScopes) {
 
     text = reportsOf([] { addClassMember(Symbol{"x", "x", T_TEXT, 1, -1}); });
     EXPECT_EQ(text, "a.vel L7: \"x\" already declared\n");
-    EXPECT_EQ(symbolTable.classMembers.members.size(), 2u);
+    EXPECT_EQ(symbolTable().classMembers.members.size(), 2u);
 }
 
 TEST_F(Symbols, ClassBodyReachesBaseMembersAndSharedGlobals) {
@@ -103,7 +102,7 @@ TEST_F(Symbols, ClassBodyReachesBaseMembersAndSharedGlobals) {
     Symbol inherited{"size", "size", T_REAL | SYMBOL_ASSIGNED, 1, -1};
     base.members.push_back(&inherited);
     scopes().inClass = true;
-    symbolTable.classMembers.parent = &base;
+    symbolTable().classMembers.parent = &base;
 
     EXPECT_TRUE(lookupUse("size"));
     EXPECT_EQ(typeState().currentType, T_REAL);
@@ -201,13 +200,13 @@ TEST_F(Symbols, FunctionsImportTheGlobalsTheyUse) {
     declareTyped("g", T_TEXT, SYMBOL_ASSIGNED);
     enterFunction();
     EXPECT_TRUE(lookupUse("g"));
-    ASSERT_EQ(symbolTable.functionImports.size(), 1u);
-    EXPECT_EQ(symbolTable.functionImports[0]->name, "g");
+    ASSERT_EQ(symbolTable().functionImports.size(), 1u);
+    EXPECT_EQ(symbolTable().functionImports[0]->name, "g");
     EXPECT_TRUE(lookupUse("g"));
     EXPECT_TRUE(lookupAssign("g"));
-    EXPECT_EQ(symbolTable.functionImports.size(), 1u);
+    EXPECT_EQ(symbolTable().functionImports.size(), 1u);
     beginFunctionScope();
-    EXPECT_TRUE(symbolTable.functionImports.empty());
+    EXPECT_TRUE(symbolTable().functionImports.empty());
 }
 
 TEST_F(Symbols, BlockDepthStaysWithinItsCapacity) {
@@ -232,7 +231,7 @@ TEST_F(Symbols, BlockDepthStaysWithinItsCapacity) {
 }
 
 TEST_F(Symbols, ClassNameCase) {
-    symbolTable.classMembers.className = "Point";
+    symbolTable().classMembers.className = "Point";
     EXPECT_TRUE(checkClassNameCase("Point"));
     EXPECT_FALSE(checkClassNameCase("Line"));
     EXPECT_EQ(diagnostics.errorCount, 0);
@@ -243,12 +242,12 @@ TEST_F(Symbols, ClassNameCase) {
 TEST_F(Symbols, NameSearches) {
     declareTyped("Alpha", T_INTEGER);
     declareTyped("beta_2", T_INTEGER);
-    EXPECT_EQ(findExact(symbolTable.globals, "beta_2"), 1);
-    EXPECT_EQ(findExact(symbolTable.globals, "alpha"), -1);
-    EXPECT_EQ(findNoCase(symbolTable.globals, "ALPHA"), 0);
-    EXPECT_EQ(findNoCase(symbolTable.globals, "BETA_2"), 1);
-    EXPECT_EQ(findNoCase(symbolTable.globals, "Alph"), -1);
-    EXPECT_EQ(findNoCase(symbolTable.globals, "beta\x7f" "2"), -1);
+    EXPECT_EQ(findExact(symbolTable().globals, "beta_2"), 1);
+    EXPECT_EQ(findExact(symbolTable().globals, "alpha"), -1);
+    EXPECT_EQ(findNoCase(symbolTable().globals, "ALPHA"), 0);
+    EXPECT_EQ(findNoCase(symbolTable().globals, "BETA_2"), 1);
+    EXPECT_EQ(findNoCase(symbolTable().globals, "Alph"), -1);
+    EXPECT_EQ(findNoCase(symbolTable().globals, "beta\x7f" "2"), -1);
 }
 
 // Scopes large enough to be searched through their index give the same
@@ -257,39 +256,39 @@ TEST_F(Symbols, NameSearches) {
 TEST_F(Symbols, LargeScopesSearchAsSmallOnes) {
     for (int i = 0; i < 40; i++)
         declareTyped("Name" + std::to_string(i), T_INTEGER, SYMBOL_ASSIGNED);
-    EXPECT_EQ(findExact(symbolTable.globals, "Name37"), 37);
-    EXPECT_EQ(findExact(symbolTable.globals, "name37"), -1);
-    EXPECT_EQ(findNoCase(symbolTable.globals, "NAME37"), 37);
-    EXPECT_EQ(findNoCase(symbolTable.globals, "name_1"), -1);
-    EXPECT_EQ(findNoCase(symbolTable.globals, "nAME1"), 1);
+    EXPECT_EQ(findExact(symbolTable().globals, "Name37"), 37);
+    EXPECT_EQ(findExact(symbolTable().globals, "name37"), -1);
+    EXPECT_EQ(findNoCase(symbolTable().globals, "NAME37"), 37);
+    EXPECT_EQ(findNoCase(symbolTable().globals, "name_1"), -1);
+    EXPECT_EQ(findNoCase(symbolTable().globals, "nAME1"), 1);
     std::string text = reportsOf([] { EXPECT_EQ(declareTyped("NAME20", T_REAL), nullptr); });
     EXPECT_NE(text.find("duplicate name"), std::string::npos) << text;
     EXPECT_TRUE(lookupUse("Name39"));
     EXPECT_FALSE(lookupUse("name39"));
     // A second symbol of one name, appended behind the table's back: the
     // first one is still the one found.
-    Symbol twin = *symbolTable.globals[5];
-    symbolTable.globals.push_back(&twin);
-    EXPECT_EQ(findExact(symbolTable.globals, "Name5"), 5);
-    EXPECT_EQ(findExact(symbolTable.globals, twin.name), 5);
+    Symbol twin = *symbolTable().globals[5];
+    symbolTable().globals.push_back(&twin);
+    EXPECT_EQ(findExact(symbolTable().globals, "Name5"), 5);
+    EXPECT_EQ(findExact(symbolTable().globals, twin.name), 5);
 
     enterBlock();
     for (int i = 0; i < 30; i++)
         declareTyped("inner" + std::to_string(i), T_INTEGER, SYMBOL_ASSIGNED);
-    EXPECT_EQ(findNoCase(symbolTable.blockScopes[0], "INNER29"), 29);
+    EXPECT_EQ(findNoCase(symbolTable().blockScopes[0], "INNER29"), 29);
     leaveBlock();
     enterBlock();
     for (int i = 0; i < 20; i++)
         declareTyped("other" + std::to_string(i), T_INTEGER, SYMBOL_ASSIGNED);
-    EXPECT_EQ(findExact(symbolTable.blockScopes[0], "inner3"), -1);
-    EXPECT_EQ(findExact(symbolTable.blockScopes[0], "other19"), 19);
+    EXPECT_EQ(findExact(symbolTable().blockScopes[0], "inner3"), -1);
+    EXPECT_EQ(findExact(symbolTable().blockScopes[0], "other19"), 19);
     leaveBlock();
 
     // Emptied and refilled without the table knowing, at the same size.
-    std::vector<Symbol *> saved = symbolTable.globals;
-    symbolTable.globals.assign(saved.rbegin(), saved.rend());
-    EXPECT_EQ(findExact(symbolTable.globals, "Name0"), static_cast<int>(saved.size()) - 1);
-    symbolTable.globals = saved;
+    std::vector<Symbol *> saved = symbolTable().globals;
+    symbolTable().globals.assign(saved.rbegin(), saved.rend());
+    EXPECT_EQ(findExact(symbolTable().globals, "Name0"), static_cast<int>(saved.size()) - 1);
+    symbolTable().globals = saved;
 }
 
 }  // namespace

@@ -20,16 +20,10 @@ class TranslatorTest : public DriverStateTest {
 protected:
     void SetUp() override {
         DriverStateTest::SetUp();
-        resetSymbolTable();
         source.sourceName = "prog.vel";
         source.baseName = source.fileName = "prog";
         source.cppPath = "prog.cpp";
         source.headerPath = source.headerInclude = "prog.hpp";
-    }
-
-    void TearDown() override {
-        resetSymbolTable();
-        DriverStateTest::TearDown();
     }
 
     // Translates source; returns what it printed, leaves the C++ in cpp.
@@ -131,7 +125,7 @@ TEST_F(TranslatorTest, BlocksNestTo128AndTheNextStopsTheTranslation) {
     EXPECT_EQ(diagnostics.errorCount, 0);
     EXPECT_TRUE(thrown.empty());
 
-    resetSymbolTable();
+    run = RunTables();
     // Reported when the block of the 129th if, on line 130, opens.
     std::string printed = translate(nestedIfs(129));
     EXPECT_EQ(printed, "Internal error [0] line 131\nprog.vel L131: stack overflow in block scope.\n");
@@ -156,7 +150,7 @@ TEST_F(TranslatorTest, ExpressionsHold10000OperatorsAndReportMore) {
     };
     EXPECT_EQ(translate("int x = 1\nint y = " + sum(10000) + "\n"), "");
     EXPECT_EQ(diagnostics.errorCount, 0);
-    resetSymbolTable();
+    run = RunTables();
     std::string printed = translate("int x = 1\nint y = " + sum(10001) + "\n");
     EXPECT_EQ(printed, "Internal error [0] line 2\nprog.vel L2: expression too long: more than 10000 operators.\n");
     EXPECT_EQ(thrown, "expression too long");
@@ -191,7 +185,7 @@ TEST_F(TranslatorTest, MainGoesOnInFurtherFunctionsPastItsStatementLimit) {
     EXPECT_EQ(cpp.find("_vel_main_"), std::string::npos);
     EXPECT_NE(cpp.find("\nreturn 0;\n}\n"), std::string::npos);
 
-    resetSymbolTable();
+    run = RunTables();
     translate(statements(2 * MAIN_PART_STATEMENTS));
     EXPECT_EQ(diagnostics.errorCount, 0);
     EXPECT_NE(header.find("void _vel_main_prog_1();\n"), std::string::npos) << header;
@@ -231,7 +225,7 @@ TEST_F(TranslatorTest, SourceReadForItsDeclarationsWritesNoFile) {
     EXPECT_FALSE(std::ifstream("prog.hpp").good());
     EXPECT_FALSE(partialOutputLeft());
     // What it declares is known to the sources translated after it.
-    EXPECT_GE(findExact(symbolTable.globals, "kept"), 0);
+    EXPECT_GE(findExact(run.symbolTable.globals, "kept"), 0);
 }
 
 TEST_F(TranslatorTest, LabelsAreIdentifiersWhateverTheFileName) {
@@ -359,13 +353,13 @@ TEST_F(TranslatorTest, StatementsOfAnIncludedSourceAreReportedNotWrittenAtFileLe
                              "# a comment\n";
     EXPECT_EQ(translate(text), "");
     EXPECT_EQ(diagnostics.errorCount, 0);
-    resetSymbolTable();
+    run = RunTables();
     source.isMain = false;
     EXPECT_EQ(translate(text), "prog.vel L4: statement outside function.\n"
                                  "prog.vel L5: statement outside function.\n"
                                  "prog.vel L6: statement outside function.\n");
     EXPECT_EQ(diagnostics.errorCount, 3);
-    resetSymbolTable();
+    run = RunTables();
     EXPECT_EQ(translate("int count = 1\nint twice(int n)\nreturn n * 2\n# a comment\n"), "");
     EXPECT_EQ(diagnostics.errorCount, 0);
 }
