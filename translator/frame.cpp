@@ -192,7 +192,7 @@ void endSourceFile() {
     checkForwardCalls();
     appendFunctions();
     if (translatedSource().mapLines)
-        emit(functionPlacesTable(output.mappedSourceName));
+        emit(functionPlacesTable(output().mappedSourceName));
     if (translatedSource().isMain)
         writeMainForProgramFunction();
     if (!translatedSource().declarationsOnly && !output().failedFile) {
