@@ -1,6 +1,7 @@
 #include "program_pieces.hpp"
 
 #include <algorithm>
+#include <cctype>
 #include <functional>
 #include <string>
 #include <utility>
@@ -87,19 +88,24 @@ private:
 
     // A name no other part of the program uses; now and then one the C++
     // side knows already.
+    // Velmora finds names in any letter case: they are told apart in lower case.
+    static std::string folded(std::string n) {
+        for (char &c : n) c = char(std::tolower(static_cast<unsigned char>(c)));
+        return n;
+    }
+    bool take(const std::string &n) { return taken.insert(folded(n)).second; }
+
     std::string fresh(const char *stem, bool callable = false) {
         if (trickyNames && chance(35)) {
             for (int tries = 0; tries < 8; ++tries) {
                 std::string n = collidingNames[pick(int(sizeof collidingNames / sizeof *collidingNames))];
-                if (taken.count(n) || (callable && notCallable.count(n))) continue;
-                taken.insert(n);
-                return n;
+                if (callable && notCallable.count(n)) continue;
+                if (take(n)) return n;
             }
         }
         std::string n;
         do n = stem + std::to_string(++counter);
-        while (taken.count(n));
-        taken.insert(n);
+        while (!take(n));
         return n;
     }
 
