@@ -1,4 +1,5 @@
 #include "translator/translator.hpp"
+#include "translator/source_translation.hpp"
 #include "translator/translation_job.hpp"
 #include "translator/bounded_stack.hpp"
 #include <cerrno>
@@ -15,14 +16,7 @@
 
 namespace {
 
-// Expression state of the translation: how deep the parser has descended
-// into nested expressions.
-struct ExpressionState {
-    int depth = 0;
-    int operators = 0;          // in the outermost expression being parsed
-};
-
-ExpressionState expressions;
+ExpressionState &expressions() { return translation().expressions; }
 
 bool isIntegerLike(int type) {
     return type == T_INTEGER || type == T_BYTE || type == T_NATURAL || type == T_BOOLEAN || type == T_LONG;
@@ -74,8 +68,8 @@ bool isInterpolated(const std::string &literal) {
 }  // namespace
 
 NestingGuard::NestingGuard() {
-    if (++expressions.depth > EXPRESSION_DEPTH_CAPACITY) {
-        expressions.depth--;
+    if (++expressions().depth > EXPRESSION_DEPTH_CAPACITY) {
+        expressions().depth--;
         reportStackOverflow("expression");
         throw NestingTooDeep("expressions nested too deeply");
     }
@@ -83,12 +77,12 @@ NestingGuard::NestingGuard() {
 
 NestingGuard::~NestingGuard() {
     // The operator count belongs to the outermost expression.
-    if (--expressions.depth == 0)
-        expressions.operators = 0;
+    if (--expressions().depth == 0)
+        expressions().operators = 0;
 }
 
 static void countOperator() {
-    if (++expressions.operators == EXPRESSION_OPERATOR_LIMIT + 1) {
+    if (++expressions().operators == EXPRESSION_OPERATOR_LIMIT + 1) {
         reportTranslatorLimit("expression too long: more than " + std::to_string(EXPRESSION_OPERATOR_LIMIT) +
                               " operators");
         throw NestingTooDeep("expression too long");
