@@ -16,7 +16,7 @@ namespace {
 
 // Fixed, so that a failure seen once is seen again.
 constexpr std::uint64_t kFirstSeed = 1000;
-constexpr int kPrograms = 40;
+constexpr int kPrograms = 24;
 
 std::string writeScript(const std::string &name, const std::string &body) {
     std::string dir = CheckSettings::fromBuildTree().scratch + "/fakes";
