@@ -14,11 +14,11 @@ file(GLOB RESERVED_RUNTIME_HEADERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/runtime
 add_executable(extract_reserved_names ${RESERVED_TOOLS}/extract_reserved_names.cpp)
 target_compile_options(extract_reserved_names PRIVATE -Wall)
 
+# The preprocessor reads the prologue as a C++ source of its own.
 add_custom_command(
   OUTPUT ${RESERVED_PROLOGUE}
-  COMMAND ${CMAKE_COMMAND} -DFRAME=${CMAKE_SOURCE_DIR}/translator/frame.cpp
-          -DOUT=${RESERVED_PROLOGUE} -P ${RESERVED_TOOLS}/write_prologue.cmake
-  DEPENDS ${CMAKE_SOURCE_DIR}/translator/frame.cpp ${RESERVED_TOOLS}/write_prologue.cmake
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/translator/prologue.txt ${RESERVED_PROLOGUE}
+  DEPENDS ${CMAKE_SOURCE_DIR}/translator/prologue.txt
   COMMENT "Writing the prologue of generated C++ files")
 
 # The prologue as one compiler's headers expand it, macros kept (-dD).

@@ -8,14 +8,9 @@
 #include <cstring>
 #include "semantics/native_constants.hpp"
 #include "semantics/symbols.hpp"
+#include "prologue_text.hpp"
 
 namespace {
-
-const char *const prologue[] = {
-    "#include <stdlib.h>\n", "#include <stdio.h>\n", "#include <string.h>\n",
-    "#include <ctype.h>\n",  "#include <assert.h>\n", "#include <math.h>\n",
-    "#include <string>\n",   "#include <vector>\n",   "#include <map>\n",
-    "#include <iostream>\n", "#include <algorithm>\n", "#include <velmora/libvel.hpp>\n"};
 
 bool endsWithNoCase(const std::string &text, const std::string &end) {
     if (text.size() < end.size())
@@ -113,10 +108,7 @@ std::string partialOutputName(const std::string &path) {
 }
 
 std::string prologueText() {
-    std::string text;
-    for (const char *line : prologue)
-        text += line;
-    return text;
+    return generatedFilePrologue;
 }
 
 void beginSourceFile() {
@@ -145,20 +137,12 @@ void beginSourceFile() {
     if (translatedSource().mapLines && !translatedSource().declarationsOnly)
         beginLineMapping(translatedSource().sourceName);
     beginSourceScopes();
-    resetStatementState();
-    resetDeclarationState();
-    resetExpressionState();
-    resetFunctionState();
-    resetClassState();
-    resetXmlState();
-    resetForwardCalls();
     // Headers include the headers of the sources they include, so that a
     // cycle of includes must not make the preprocessor loop.
     switchToHeader();
     emit("#pragma once\n" + roleLine(translatedSource().role) + "\n" + stampLine(translatedSource().buildStamp) + "\n");
     switchToImplementation();
-    for (const char *line : prologue)
-        emit(line);
+    emit(prologueText());
     for (const std::string &header : translatedSource().headers)
         emit("#include \"" + header + "\"\n");
     emit("\n");

@@ -11,7 +11,7 @@ using Frame = TranslationTest;
 TEST_F(Frame, EmptyMainSourceIsPrologueAndOwnHeaderOnly) {
     Translation t = translate("");
     EXPECT_EQ(t.status, 0) << t.report;
-    EXPECT_EQ(t.implementation, std::string(implementationPrologue) + "\n#include \"prog.hpp\"\n\n");
+    EXPECT_EQ(t.implementation, implementationPrologue() + "\n#include \"prog.hpp\"\n\n");
 }
 
 TEST_F(Frame, SinglePrintIsWrappedInMain) {

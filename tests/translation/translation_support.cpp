@@ -43,19 +43,10 @@ std::vector<std::string> splitLines(const std::string &text) {
 
 }  // namespace
 
-const char *const implementationPrologue =
-    "#include <stdlib.h>\n"
-    "#include <stdio.h>\n"
-    "#include <string.h>\n"
-    "#include <ctype.h>\n"
-    "#include <assert.h>\n"
-    "#include <math.h>\n"
-    "#include <string>\n"
-    "#include <vector>\n"
-    "#include <map>\n"
-    "#include <iostream>\n"
-    "#include <algorithm>\n"
-    "#include <velmora/libvel.hpp>\n";
+std::string implementationPrologue() {
+    std::ifstream file(PROLOGUE_FILE, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
 
 std::vector<std::string> Translation::statements() const {
     std::vector<std::string> result;

@@ -35,4 +35,4 @@ protected:
 };
 
 // The fixed head of every implementation file, up to the own-header include.
-extern const char *const implementationPrologue;
+std::string implementationPrologue();

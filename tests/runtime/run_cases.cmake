@@ -1,0 +1,31 @@
+# Runs the program of one table of cases natively and, when WASM is given,
+# as a WebAssembly module under LAUNCHER, each in the empty directory SCRATCH.
+# Fails unless each ends with status 0 and "N passed, 0 failed", and both
+# print the same.
+if(NOT DEFINED NATIVE OR NOT DEFINED SCRATCH)
+  message(FATAL_ERROR "run_cases.cmake needs -DNATIVE=... and -DSCRATCH=...")
+endif()
+set(commands native)
+if(DEFINED WASM)
+  list(APPEND commands wasm)
+endif()
+foreach(build ${commands})
+  if(build STREQUAL "native")
+    set(command ${NATIVE})
+  else()
+    set(command ${LAUNCHER} ${WASM})
+  endif()
+  file(REMOVE_RECURSE ${SCRATCH})
+  file(MAKE_DIRECTORY ${SCRATCH})
+  execute_process(COMMAND ${command} WORKING_DIRECTORY ${SCRATCH} INPUT_FILE /dev/null
+    OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
+  file(REMOVE_RECURSE ${SCRATCH})
+  if(NOT status EQUAL 0 OR NOT out MATCHES ": [1-9][0-9]* passed, 0 failed\n$")
+    message(FATAL_ERROR "${build} build ended with ${status}\n--- stdout\n${out}\n--- stderr\n${err}")
+  endif()
+  set(${build}_out "${out}")
+endforeach()
+if(DEFINED WASM AND NOT native_out STREQUAL wasm_out)
+  message(FATAL_ERROR "the builds differ\n--- native\n${native_out}\n--- wasm\n${wasm_out}")
+endif()
+message(STATUS "${native_out}")
