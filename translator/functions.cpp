@@ -520,8 +520,9 @@ std::string functionPlacesTable(const std::string &quotedSource) {
     if (sourceFunctions().places.empty())
         return "";
     // Of external linkage: the WebAssembly linker drops a file's own data
-    // that nothing reads, even when it is marked used.
-    std::string name = "_vel_function_places_" + identifierFrom(translatedSource().fileName);
+    // that nothing reads, even when it is marked used. Named after the
+    // source with its directory, so that lib/util.vel and util.vel differ.
+    std::string name = "_vel_function_places_" + identifierFrom(translatedSource().baseName);
     std::string table = "\n// Where each function starts and recurses, for the message of a fault.\n"
                         "extern const char " + name + "[];\n"
                         "__attribute__((used)) const char " + name + "[] = \"\\x7fvelmora functions\\x01\"";
