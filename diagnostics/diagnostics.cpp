@@ -240,6 +240,13 @@ void reportReservedWord(int line, const std::string &word) {
     writeFilledMessage(line);
 }
 
+void reportTypeCalled(int line, const std::string &type, const std::string &conversion) {
+    startTemplate(T_REQUIRED_FOUND);
+    fillPlaceholder("a conversion such as x." + conversion + "()");
+    fillPlaceholder("the type \"" + type + "\" called as a function");
+    writeFilledMessage(line);
+}
+
 void reportRedeclaration(const std::string &name, int scopeWord) {
     startTemplate(T_ALREADY_DECLARED_IN);
     fillPlaceholder(name);

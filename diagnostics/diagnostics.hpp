@@ -70,6 +70,9 @@ void reportRequiredFound(const std::string &required, const std::string &found);
 // found the reserved word "step"". The reader of the word is ahead of the
 // parser's line count, so the line is the word's own.
 void reportReservedWord(int line, const std::string &word);
+// A type written like a conversion function (`int(2.5)`), with the method
+// that converts to it.
+void reportTypeCalled(int line, const std::string &type, const std::string &conversion);
 void reportRedeclaration(const std::string &name, int scopeWord);  // 82
 void reportAssignment(int targetType, int sourceType);             // 83
 void reportAssignmentCount(int required, int given);               // 84

@@ -224,6 +224,7 @@ int scanSource(bool isMain) {
     if (isMain)
         project.entries[entry].isMain = true;
     addObjectName(sourceNames.objectName);
+    project.sourceObjectNames.push_back(sourceNames.objectName);
     for (const std::string &piece : recordedPieces())
         addObjectName(objectFileFor(piece));
     if (!driverSettings.rebuildAll) {
@@ -255,9 +256,17 @@ void addObjectName(const std::string &name) {
 
 namespace {
 
+bool isSourceObject(const std::string &name) {
+    return std::find(project.sourceObjectNames.begin(), project.sourceObjectNames.end(), name) !=
+           project.sourceObjectNames.end();
+}
+
 // Whether name is the object of some piece of the current source: the
-// object of piece 1 with other digits in place of the 1.
+// object of piece 1 with other digits in place of the 1, and no source's
+// own (an included prog.1.vel keeps the main source whole, and its object).
 bool isPieceObject(const std::string &name) {
+    if (isSourceObject(name))
+        return false;
     std::string first = objectFileFor(pieceCppName(sourceNames.cppName, 1));
     std::string::size_type digit = first.size() - toolchainSettings.extension.size() - 1;
     std::string::size_type tail = first.size() - digit - 1;

@@ -47,6 +47,7 @@ struct ProjectState {
     std::vector<ProjectEntry> entries;      // index 0 is reserved
     std::string objectList;                 // " a.o b.o", as the link step prints it
     std::vector<std::string> objectNames;   // the same names, one each
+    std::vector<std::string> sourceObjectNames;  // those of the scanned sources (not of pieces)
     std::vector<std::string> cppFileList;   // translated without errors in this run
     int translatedCount = 0;
     bool isMainTranslation = true;

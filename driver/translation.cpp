@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -241,13 +242,45 @@ std::string stripComments(const std::string &line) {
     return stripLineComments(line.substr(close + 2));
 }
 
+namespace {
+
+bool endsWithVelmoraExtension(const std::string &name) {
+    if (name.size() < 4)
+        return false;
+    std::string tail = name.substr(name.size() - 4);
+    for (char &c : tail)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return tail == ".vel";
+}
+
+// The pieces of a long main source are named after it (prog.1.cpp,
+// prog.2.cpp, ...): an included source named like one (prog.1.vel) would
+// write the same files, so the main source is then compiled whole.
+bool sourceSharesAPieceName() {
+    const std::string stem = sourceNames.fileName + ".";
+    for (const ProjectEntry &entry : project.entries) {
+        std::string name = entry.name;
+        if (entry.isMain || !endsWithVelmoraExtension(name))
+            continue;
+        name.resize(name.size() - 4);
+        if (name.size() <= stem.size() || name.compare(0, stem.size(), stem) != 0)
+            continue;
+        std::string number = name.substr(stem.size());
+        if (number.find_first_not_of("0123456789") == std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 void translateSource() {
     const std::string &sourcePath = driverSettings.currentSourceName;
     if (driverSettings.verbose)
         std::printf("Compiling source %s\n", sourcePath.c_str());
     try {
         std::string copy = strippedCopy(sourcePath);
-        project.splitMain = project.isMainTranslation && isLongEnoughToSplit(copy);
+        project.splitMain = project.isMainTranslation && isLongEnoughToSplit(copy) && !sourceSharesAPieceName();
         std::istringstream input(copy);
         diagnostics.errorCount = 0;
         TranslationResult result = translate(input, false);

@@ -7,6 +7,7 @@
 // sourceSemantics().
 #include <set>
 #include <string>
+#include <vector>
 
 #include "semantics/classes.hpp"
 #include "semantics/functions.hpp"
@@ -14,8 +15,16 @@
 #include "semantics/symbols.hpp"
 #include "semantics/types.hpp"
 
+// A type made by "define": a later source may declare variables of it.
+struct DefinedType {
+    std::string name;
+    bool byValue = false;
+    int function = -1;  // a function type: the function whose signature it has
+};
+
 // What lives from the first source of a run to its last.
 struct RunTables {
+    std::vector<DefinedType> definedTypes;
     SymbolTable symbolTable;
     ClassTable classes;
     FunctionTable functions;

@@ -151,6 +151,11 @@ bool checkArrayOp(int left, int right) {
         typeState().currentType = left;
         return true;
     }
+    // A list literal is an array written out: a + [4, 5] joins two arrays.
+    if ((left == T_ARRAY && right == T_LIST) || (left == T_LIST && right == T_ARRAY)) {
+        typeState().currentType = T_ARRAY;
+        return true;
+    }
     reportOperands(W_ARRAY, left, right);
     typeState().currentType = T_LIST;
     return false;
@@ -272,7 +277,8 @@ bool checkAssign(int target, int source) {
 bool checkIn(int item, int container) {
     bool accepted = false;
     switch (container) {
-    case T_TEXT: case T_ARRAY: case T_DICT: case T_OBJECT: case T_VAR: case T_CHARPTR:
+    // A list literal is an array written out: "in [1, 2]" looks in it.
+    case T_TEXT: case T_ARRAY: case T_DICT: case T_OBJECT: case T_VAR: case T_CHARPTR: case T_LIST:
         accepted = true;
         break;
     default:

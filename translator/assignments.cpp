@@ -1,20 +1,11 @@
 #include "translator/translator.hpp"
+#include "translator/source_translation.hpp"
 #include "semantics/spellings.hpp"
 #include "translator/in_place_append.hpp"
 
 namespace {
 
-constexpr int ASSIGNMENT_CAPACITY = 128;
-
-// The targets and values of the assignment being translated.
-struct AssignmentState {
-    AssignTarget targets[ASSIGNMENT_CAPACITY];
-    int targetCount = 0;
-    ExprValue values[ASSIGNMENT_CAPACITY];
-    int valueCount = 0;
-};
-
-AssignmentState assignment;
+AssignmentState &assignment() { return translation().assignment; }
 
 std::string compoundOperator(char op) {
     switch (op) {
@@ -120,46 +111,46 @@ void writeOne(const AssignTarget &target, char op, const ExprValue &given) {
 // Several targets from one value: the parts of a value holding several results.
 void writeUnpacking(char op) {
     std::string temporary = newTemp();
-    emit("dyn " + temporary + "=" + assignment.values[0].text + ";\n");
-    for (int i = 0; i < assignment.targetCount; i++) {
+    emit("dyn " + temporary + "=" + assignment().values[0].text + ";\n");
+    for (int i = 0; i < assignment().targetCount; i++) {
         ExprValue part;
-        part.text = fromDyn(assignment.targets[i].valueType, temporary + ".at(" + std::to_string(i) + ")");
-        part.type = assignment.targets[i].valueType;
+        part.text = fromDyn(assignment().targets[i].valueType, temporary + ".at(" + std::to_string(i) + ")");
+        part.type = assignment().targets[i].valueType;
         writeIndent();
-        writeOne(assignment.targets[i], op, part);
+        writeOne(assignment().targets[i], op, part);
     }
 }
 
 }  // namespace
 
 void beginAssignment() {
-    assignment.targetCount = 0;
-    assignment.valueCount = 0;
+    assignment().targetCount = 0;
+    assignment().valueCount = 0;
 }
 
 void addAssignTarget(const AssignTarget &target) {
-    if (assignment.targetCount >= ASSIGNMENT_CAPACITY) {
+    if (assignment().targetCount >= ASSIGNMENT_CAPACITY) {
         reportStackOverflow("assignment targets");
         return;
     }
-    assignment.targets[assignment.targetCount++] = target;
+    assignment().targets[assignment().targetCount++] = target;
 }
 
 void addAssignValue(const ExprValue &value) {
-    if (assignment.valueCount >= ASSIGNMENT_CAPACITY) {
+    if (assignment().valueCount >= ASSIGNMENT_CAPACITY) {
         reportStackOverflow("assignment values");
         return;
     }
-    assignment.values[assignment.valueCount++] = value;
+    assignment().values[assignment().valueCount++] = value;
 }
 
 // Several targets with as many values: every value is computed before
 // any target changes, so that "x, y = y, x" exchanges the two.
 static void writeParallel(char op) {
     ExprValue held[ASSIGNMENT_CAPACITY];
-    for (int i = 0; i < assignment.targetCount; i++) {
-        const AssignTarget &target = assignment.targets[i];
-        const ExprValue &value = assignment.values[i];
+    for (int i = 0; i < assignment().targetCount; i++) {
+        const AssignTarget &target = assignment().targets[i];
+        const ExprValue &value = assignment().values[i];
         ExprValue &temporary = held[i];
         temporary.text = newTemp();
         if (op == '=') {
@@ -174,26 +165,26 @@ static void writeParallel(char op) {
         }
         writeIndent();
     }
-    for (int i = 0; i < assignment.targetCount; i++) {
+    for (int i = 0; i < assignment().targetCount; i++) {
         if (i > 0)
             writeIndent();
-        writeOne(assignment.targets[i], op, held[i]);
+        writeOne(assignment().targets[i], op, held[i]);
     }
 }
 
 void writeAssignment(char op) {
-    if (assignment.targetCount == assignment.valueCount && assignment.targetCount > 1) {
+    if (assignment().targetCount == assignment().valueCount && assignment().targetCount > 1) {
         writeParallel(op);
-    } else if (assignment.targetCount == assignment.valueCount) {
-        for (int i = 0; i < assignment.targetCount; i++) {
+    } else if (assignment().targetCount == assignment().valueCount) {
+        for (int i = 0; i < assignment().targetCount; i++) {
             if (i > 0)
                 writeIndent();
-            writeOne(assignment.targets[i], op, assignment.values[i]);
+            writeOne(assignment().targets[i], op, assignment().values[i]);
         }
-    } else if (assignment.valueCount == 1) {
+    } else if (assignment().valueCount == 1) {
         writeUnpacking(op);
     } else {
-        reportAssignmentCount(assignment.targetCount, assignment.valueCount);
+        reportAssignmentCount(assignment().targetCount, assignment().valueCount);
         emit(";\n");
     }
     typeState().pendingAssignOp = '=';

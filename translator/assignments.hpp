@@ -7,3 +7,14 @@ void addAssignTarget(const AssignTarget &target);
 void addAssignValue(const ExprValue &value);
 // op is '=' or the operator of a compound assignment ('+', '<' for a left shift...).
 void writeAssignment(char op);
+
+// Part of the state of one translation (translator/source_translation.hpp).
+constexpr int ASSIGNMENT_CAPACITY = 128;
+
+// The targets and values of the assignment being translated.
+struct AssignmentState {
+    AssignTarget targets[ASSIGNMENT_CAPACITY];
+    int targetCount = 0;
+    ExprValue values[ASSIGNMENT_CAPACITY];
+    int valueCount = 0;
+};

@@ -1,4 +1,5 @@
 #include "translator/calls.hpp"
+#include "translator/source_translation.hpp"
 
 #include "diagnostics/diagnostics.hpp"
 #include "semantics/builtins.hpp"
@@ -18,54 +19,7 @@
 
 namespace {
 
-enum CallKind {
-    CALL_PLAIN,             // a function of the headers, or an external call
-    CALL_SWAP,
-    CALL_BUILTIN_FUNCTION,
-    CALL_PROGRAM_FUNCTION,
-    CALL_FORWARD,           // a name no function has yet: checked at the end of the source
-    CALL_HEADER_FUNCTION,   // a name of the headers no function has yet: called as it stands
-    CALL_METHOD,            // a method row was found
-    CALL_METHOD_NOT_FOUND,  // reported; the arguments are written alone
-    CALL_UNTYPED_METHOD     // receiver of unknown type: written as it stands
-};
-
-struct CallDescriptor {
-    CallKind kind = CALL_PLAIN;
-    int row = -1;           // table row, or program function record
-    std::string name;       // as written
-    ExprValue receiver;
-    std::string method;     // as written
-    std::string emitted;    // a call through a function parameter: the parameter
-};
-
-struct ArgumentLevel {
-    CallDescriptor call;
-    ExprValue arguments[ARGUMENTS_PER_CALL];
-    int count = 0;
-};
-
-// A call of a name that no function had when it was translated.
-struct ForwardCall {
-    std::string name;
-    int line = 0;
-    std::vector<int> argumentTypes;
-    int ownerClass = -1;   // made in a method: the class whose methods come first
-    // Called as a function of the headers: a later definition of the name
-    // in the program would not be the function called.
-    bool ofHeaders = false;
-};
-
-// The call being begun, until its argument level opens, the levels of the
-// calls whose arguments are being parsed, and the calls of names that the
-// rest of the source may still define.
-struct CallState {
-    CallDescriptor pending;
-    BoundedStack<ArgumentLevel, ARGUMENT_LEVEL_CAPACITY> levels{"arguments"};
-    std::vector<ForwardCall> forwardCalls;
-};
-
-CallState calls;
+CallState &calls() { return translation().calls; }
 
 ExprValue valueOf(std::string text, int type) {
     ExprValue value;
@@ -316,6 +270,10 @@ ExprValue closeFunctionCall(const CallDescriptor &call, const ArgumentLevel &lev
     // so that exec and system give the same results whatever the argument.
     if (std::string(row.target) == "system" && level.count == 1 && level.arguments[0].stringLiteral)
         arguments[0] = "text(" + arguments[0] + ")";
+    // str writes a value as print does: a var (an element of an array or a
+    // dict) keeps its text, or its nothing, rather than being read as a number.
+    if (std::string(row.target) == "str" && level.count == 1 && level.arguments[0].type == T_VAR)
+        arguments[0] = level.arguments[0].text;
     ExprValue value = valueOf(std::string(row.target) + "(" + joinTexts(arguments, level.count) + ")", row.field[F_RESULT]);
     typeState().currentType = value.type;
     return value;
@@ -450,7 +408,7 @@ ExprValue closeForwardCall(const CallDescriptor &call, const ArgumentLevel &leve
         forward.argumentTypes.push_back(level.arguments[i].type);
         arguments[i] = level.arguments[i].text;
     }
-    calls.forwardCalls.push_back(forward);
+    calls().forwardCalls.push_back(forward);
     ExprValue value = valueOf(head.text + "(" + joinTexts(arguments, level.count) + ")", T_VAR);
     typeState().currentType = value.type;
     return value;
@@ -462,7 +420,7 @@ ExprValue closeHeaderCall(const CallDescriptor &call, const ArgumentLevel &level
     forward.line = diagnostics.lineCounter;
     forward.ownerClass = currentClassIndex();
     forward.ofHeaders = true;
-    calls.forwardCalls.push_back(forward);
+    calls().forwardCalls.push_back(forward);
     std::string texts[ARGUMENTS_PER_CALL];
     for (int i = 0; i < level.count; i++)
         texts[i] = level.arguments[i].text;
@@ -523,15 +481,13 @@ bool callChangesNothing(const CallDescriptor &call) {
 }  // namespace
 
 void resetCallState() {
-    calls.levels.clear();
-    calls.pending = CallDescriptor();
+    calls().levels.clear();
+    calls().pending = CallDescriptor();
 }
-
-void resetForwardCalls() { calls.forwardCalls.clear(); }
 
 void checkForwardCalls() {
     int line = diagnostics.lineCounter;
-    for (const ForwardCall &forward : calls.forwardCalls) {
+    for (const ForwardCall &forward : calls().forwardCalls) {
         diagnostics.lineCounter = forward.line;
         int index = findClassMethod(forward.ownerClass, forward.name);
         if (index < 0)
@@ -557,7 +513,7 @@ void checkForwardCalls() {
                 reportCall(E_BAD_ARGUMENT_IN, forward.name, parameter.type, type);
         }
     }
-    calls.forwardCalls.clear();
+    calls().forwardCalls.clear();
     diagnostics.lineCounter = line;
 }
 
@@ -568,7 +524,7 @@ static ExprValue beginProgramCall(int function, const std::string &name) {
     call.kind = CALL_PROGRAM_FUNCTION;
     call.row = function;
     call.name = name;
-    calls.pending = call;
+    calls().pending = call;
     return valueOf(functionRecord(function).emittedName, functionRecord(function).callType());
 }
 
@@ -578,7 +534,7 @@ ExprValue beginCall(const std::string &name) {
         CallDescriptor call;
         call.kind = builtinRow(row).field[F_FORM] == FORM_TARGET_LAST ? CALL_SWAP : CALL_BUILTIN_FUNCTION;
         call.row = row;
-        calls.pending = call;
+        calls().pending = call;
         return valueOf(builtinRow(row).target, builtinRow(row).field[F_RESULT]);
     }
     // A class name makes an object through the class's constructor.
@@ -589,7 +545,7 @@ ExprValue beginCall(const std::string &name) {
         call.emitted = "new " + classRecord(classIndex).emittedName;
         call.row = classRecord(classIndex).constructor;
         call.kind = call.row >= 0 ? CALL_PROGRAM_FUNCTION : CALL_PLAIN;
-        calls.pending = call;
+        calls().pending = call;
         ExprValue value = valueOf(call.emitted, T_OBJECT);
         value.classIndex = classIndex;
         return value;
@@ -611,28 +567,28 @@ ExprValue beginCall(const std::string &name) {
         call.row = parameter->signature;
         call.name = name;
         call.emitted = emittedNameFor(name);
-        calls.pending = call;
+        calls().pending = call;
         return valueOf(call.emitted, functionRecord(call.row).callType());
     }
-    calls.pending = CallDescriptor();
-    calls.pending.name = name;
+    calls().pending = CallDescriptor();
+    calls().pending.name = name;
     // The functions and constructors of the headers every implementation
     // file includes are called as they stand; any other name must be a
     // function that the rest of the source defines.
     if (isMainName(name) && !scopes().inClass) {
-        calls.pending.kind = CALL_FORWARD;
+        calls().pending.kind = CALL_FORWARD;
         return valueOf(programMainName(), T_VAR);
     }
     if (isReservedName(name)) {
-        calls.pending.kind = CALL_HEADER_FUNCTION;
+        calls().pending.kind = CALL_HEADER_FUNCTION;
         return valueOf(name, T_VAR);
     }
-    calls.pending.kind = CALL_FORWARD;
+    calls().pending.kind = CALL_FORWARD;
     return valueOf(emittedNameFor(name), T_VAR);
 }
 
 ExprValue beginExternalCall(const std::string &tokenText) {
-    calls.pending = CallDescriptor();
+    calls().pending = CallDescriptor();
     return valueOf(tokenText.substr(1) + " ", T_VAR);
 }
 
@@ -664,7 +620,7 @@ ExprValue beginMethodCall(ExprValue receiver, const std::string &method) {
         call.row = function;
         call.name = method;
         call.emitted = head;
-        calls.pending = std::move(call);
+        calls().pending = std::move(call);
         return receiver;
     }
     if (type == T_UNKNOWN) {
@@ -694,7 +650,7 @@ ExprValue beginMethodCall(ExprValue receiver, const std::string &method) {
     bool assigns = call.kind == CALL_METHOD && builtinRow(call.row).field[M_UPDATES];
     if (receiver.unassigned && !assigns && receiver.root != nullptr)
         reportNamed(E_USED_BEFORE_ASSIGNMENT, receiver.root->name);
-    calls.pending = std::move(call);
+    calls().pending = std::move(call);
     return receiver;
 }
 
@@ -705,15 +661,15 @@ ExprValue endMethodCall(ExprValue call) {
 
 void openArguments() {
     ArgumentLevel level;
-    level.call = std::move(calls.pending);
-    calls.pending = CallDescriptor();
-    calls.levels.push(std::move(level));
+    level.call = std::move(calls().pending);
+    calls().pending = CallDescriptor();
+    calls().levels.push(std::move(level));
 }
 
 void addArgument(const ExprValue &argument) {
-    if (calls.levels.empty() || calls.levels.overflowing())
+    if (calls().levels.empty() || calls().levels.overflowing())
         return;
-    ArgumentLevel &level = calls.levels.top();
+    ArgumentLevel &level = calls().levels.top();
     if (level.count >= ARGUMENTS_PER_CALL) {
         // A call's arguments are kept in fixed slots; a ninth would be lost.
         reportStackOverflow("argument list");
@@ -723,7 +679,7 @@ void addArgument(const ExprValue &argument) {
 }
 
 ExprValue abandonArguments(const ExprValue &call) {
-    calls.levels.pop();
+    calls().levels.pop();
     ExprValue value;
     value.text = call.text + "()";
     value.type = T_UNKNOWN;
@@ -733,13 +689,13 @@ ExprValue abandonArguments(const ExprValue &call) {
 
 ExprValue closeArguments(ExprValue call) {
     ExprValue value = std::move(call);
-    if (calls.levels.overflowing()) {
-        calls.levels.pop();
+    if (calls().levels.overflowing()) {
+        calls().levels.pop();
         value.text += "()";
         return value;
     }
-    ArgumentLevel level = std::move(calls.levels.top());
-    if (!calls.levels.pop())
+    ArgumentLevel level = std::move(calls().levels.top());
+    if (!calls().levels.pop())
         return value;
     OperandOrder order(orderedOperands(level));
     const bool changesNothing = callChangesNothing(level.call);

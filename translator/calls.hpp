@@ -4,17 +4,18 @@
 // receiver), its arguments are collected at their own argument level, and
 // closing the level writes the call in the form its table row gives.
 #include <string>
+#include <vector>
+#include "translator/bounded_stack.hpp"
 #include "translator/values.hpp"
 
 constexpr int ARGUMENT_LEVEL_CAPACITY = 128;
 constexpr int ARGUMENTS_PER_CALL = 8;
 
-// Fresh call state at the start of a statement or a source.
+// Fresh call state at the start of a statement.
 void resetCallState();
 // Calls of names that no function had when they were translated: at the
 // end of the source each must name a function, and its arguments must need
 // no conversion, since none was written.
-void resetForwardCalls();
 void checkForwardCalls();
 
 ExprValue beginCall(const std::string &name);
@@ -31,3 +32,51 @@ ExprValue closeArguments(ExprValue call);
 // Drops the arguments of a call whose syntax failed (reported): nothing is
 // checked, and the value has no type that could cause further reports.
 ExprValue abandonArguments(const ExprValue &call);
+
+// Part of the state of one translation (translator/source_translation.hpp).
+enum CallKind {
+    CALL_PLAIN,             // a function of the headers, or an external call
+    CALL_SWAP,
+    CALL_BUILTIN_FUNCTION,
+    CALL_PROGRAM_FUNCTION,
+    CALL_FORWARD,           // a name no function has yet: checked at the end of the source
+    CALL_HEADER_FUNCTION,   // a name of the headers no function has yet: called as it stands
+    CALL_METHOD,            // a method row was found
+    CALL_METHOD_NOT_FOUND,  // reported; the arguments are written alone
+    CALL_UNTYPED_METHOD     // receiver of unknown type: written as it stands
+};
+
+struct CallDescriptor {
+    CallKind kind = CALL_PLAIN;
+    int row = -1;           // table row, or program function record
+    std::string name;       // as written
+    ExprValue receiver;
+    std::string method;     // as written
+    std::string emitted;    // a call through a function parameter: the parameter
+};
+
+struct ArgumentLevel {
+    CallDescriptor call;
+    ExprValue arguments[ARGUMENTS_PER_CALL];
+    int count = 0;
+};
+
+// A call of a name that no function had when it was translated.
+struct ForwardCall {
+    std::string name;
+    int line = 0;
+    std::vector<int> argumentTypes;
+    int ownerClass = -1;   // made in a method: the class whose methods come first
+    // Called as a function of the headers: a later definition of the name
+    // in the program would not be the function called.
+    bool ofHeaders = false;
+};
+
+// The call being begun, until its argument level opens, the levels of the
+// calls whose arguments are being parsed, and the calls of names that the
+// rest of the source may still define.
+struct CallState {
+    CallDescriptor pending;
+    BoundedStack<ArgumentLevel, ARGUMENT_LEVEL_CAPACITY> levels{"arguments"};
+    std::vector<ForwardCall> forwardCalls;
+};

@@ -1,4 +1,5 @@
 #include "translator/classes.hpp"
+#include "translator/source_translation.hpp"
 #include "translator/translation_job.hpp"
 
 #include <cstdio>
@@ -15,17 +16,7 @@
 
 namespace {
 
-struct ClassState {
-    std::set<std::string> definedHere;  // the classes this source defines
-    int current = -1;            // the class being defined
-    bool constructorSeen = false;
-    int savedIndent = 0;
-    bool switchedToHeader = false;  // the class switched the output, and switches it back
-    FILE *silencedOutput = nullptr; // an extern class writes nothing: the output it had
-    ClassKind kind = CLASS_DEFINED;
-};
-
-ClassState classState;
+ClassState &classState() { return translation().classState; }
 
 // The header is written while a class is defined; the definitions of its
 // static attributes go where the functions go, at file scope.
@@ -45,33 +36,32 @@ std::string checkedObject(const std::string &text) { return "_vel_obj(" + text +
 
 }  // namespace
 
-void resetClassState() { classState = ClassState(); }
 
-int currentClassIndex() { return scopes().inClass ? classState.current : -1; }
+int currentClassIndex() { return scopes().inClass ? classState().current : -1; }
 
 bool atClassLevel() { return scopes().inClass && !scopes().inFunction && !scopes().inBlock; }
 
 void beginClass(const std::string &name, ClassKind kind) {
     bool external = kind != CLASS_DEFINED;
-    classState.kind = kind;
-    classState.switchedToHeader = !output().writingHeader;
-    if (classState.switchedToHeader)
+    classState().kind = kind;
+    classState().switchedToHeader = !output().writingHeader;
+    if (classState().switchedToHeader)
         switchToHeader();
-    classState.savedIndent = output().indentLevel;
+    classState().savedIndent = output().indentLevel;
     output().indentLevel = 0;
-    classState.silencedOutput = nullptr;
+    classState().silencedOutput = nullptr;
     if (kind == CLASS_EXTERN) {
         // Defined by native code: known to the program, written nowhere.
-        classState.silencedOutput = output().currentOutput;
+        classState().silencedOutput = output().currentOutput;
         output().currentOutput = nullptr;
     }
     typeState().currentType = T_CLASS;
-    if (kind == CLASS_DEFINED && (!classState.definedHere.insert(name).second ||
+    if (kind == CLASS_DEFINED && (!classState().definedHere.insert(name).second ||
                                   findNoCase(symbolTable().globals, name) >= 0 || findProgramFunction(name) >= 0))
         reportDuplicateName(name);
     int index = declareClass(name, translatedSource().baseName);
-    classState.current = index;
-    classState.constructorSeen = false;
+    classState().current = index;
+    classState().constructorSeen = false;
     ClassRecord &record = classRecord(index);
     record.isDom = name == "dom";
     record.external = external;
@@ -86,10 +76,10 @@ void beginClass(const std::string &name, ClassKind kind) {
 
 void classBase(const std::string &name) {
     emit(": public " + typeNameSpelling(name));
-    ClassRecord &record = classRecord(classState.current);
+    ClassRecord &record = classRecord(classState().current);
     record.baseName = name;
     record.base = findClass(name);
-    if (record.base < 0 || record.base == classState.current) {
+    if (record.base < 0 || record.base == classState().current) {
         record.base = -1;
         reportNamed(E_CLASS_NOT_DEFINED, name);
         return;
@@ -142,7 +132,7 @@ static void followClassMembers(ClassMembers &record) {
 }
 
 void endClass() {
-    ClassRecord &record = classRecord(classState.current);
+    ClassRecord &record = classRecord(classState().current);
     followClassMembers(record.members);
     // A derived class's constructor starts with its base's constructor
     // without arguments (super is not passed on): a class whose own
@@ -157,7 +147,7 @@ void endClass() {
         FunctionRecord constructor;
         constructor.name = record.name;
         constructor.emittedName = record.emittedName;
-        constructor.ownerClass = classState.current;
+        constructor.ownerClass = classState().current;
         constructor.isConstructor = true;
         constructor.source = record.source;
         constructor.returnTypes.push_back(T_OBJECT);
@@ -167,20 +157,20 @@ void endClass() {
     emit("};\n");
     scopes().inClass = false;
     symbolTable().classMembers = ClassMembers();
-    classState.current = -1;
-    if (classState.silencedOutput)
-        output().currentOutput = classState.silencedOutput;
-    classState.silencedOutput = nullptr;
-    output().indentLevel = classState.savedIndent;
-    if (classState.switchedToHeader)
+    classState().current = -1;
+    if (classState().silencedOutput)
+        output().currentOutput = classState().silencedOutput;
+    classState().silencedOutput = nullptr;
+    output().indentLevel = classState().savedIndent;
+    if (classState().switchedToHeader)
         switchToImplementation();
     output().blankLines = 0;
 }
 
 void writeAttribute(const std::string &emitted, const std::string &cppType, const std::string &valueText,
                     bool isStatic, bool isConstant) {
-    ClassRecord &record = classRecord(classState.current);
-    if (classState.constructorSeen)
+    ClassRecord &record = classRecord(classState().current);
+    if (classState().constructorSeen)
         reportError(E_DECLARATION_BEFORE_CONSTRUCTOR);
     followClassMembers(record.members);
     if (isStatic || isConstant) {
@@ -198,12 +188,12 @@ void writeAttribute(const std::string &emitted, const std::string &cppType, cons
 }
 
 void noteConstructor() {
-    classState.constructorSeen = true;
-    classRecord(classState.current).hasConstructor = true;
+    classState().constructorSeen = true;
+    classRecord(classState().current).hasConstructor = true;
 }
 
 void writeAttributeInitializers() {
-    for (const AttributeInitializer &initializer : classRecord(classState.current).attributeInitializers)
+    for (const AttributeInitializer &initializer : classRecord(classState().current).attributeInitializers)
         emitIndentedAt(initializer.sourceLine, initializer.statement + "\n");
 }
 
@@ -329,7 +319,7 @@ AssignTarget thisTarget() {
 }
 
 void declareExternalMethod(int index) {
-    ClassRecord &owner = classRecord(classState.current);
+    ClassRecord &owner = classRecord(classState().current);
     owner.methods.push_back(index);
     const FunctionRecord &method = functionRecord(index);
     if (method.isConstructor) {
@@ -338,4 +328,4 @@ void declareExternalMethod(int index) {
     }
 }
 
-bool declaringImportedClass() { return scopes().inClass && classState.kind == CLASS_IMPORTED; }
+bool declaringImportedClass() { return scopes().inClass && classState().kind == CLASS_IMPORTED; }

@@ -1,11 +1,12 @@
 #pragma once
 // Classes: the class definition (written into the header), its attributes,
 // its constructor, and what objects and class names do in expressions.
+#include <cstdio>
+#include <set>
 #include <string>
 
 #include "translator/values.hpp"
 
-void resetClassState();
 
 // "class" Name ["is" Base {, Base}] ... "/class".
 // A class of the program; of an import block, written with stub methods;
@@ -50,3 +51,14 @@ AssignTarget thisTarget();
 // object of that class.
 std::string objectOfClass(int classIndex, const std::string &element);
 bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int &function, std::string &head);
+
+// Part of the state of one translation (translator/source_translation.hpp).
+struct ClassState {
+    std::set<std::string> definedHere;  // the classes this source defines
+    int current = -1;            // the class being defined
+    bool constructorSeen = false;
+    int savedIndent = 0;
+    bool switchedToHeader = false;  // the class switched the output, and switches it back
+    FILE *silencedOutput = nullptr; // an extern class writes nothing: the output it had
+    ClassKind kind = CLASS_DEFINED;
+};

@@ -1,14 +1,9 @@
 #include "translator/translator.hpp"
+#include "translator/source_translation.hpp"
 
 namespace {
 
-// The items of the print or echo statement being translated.
-struct PrintList {
-    ExprValue items[PRINT_LIST_CAPACITY];
-    int count = 0;
-};
-
-PrintList printList;
+PrintList &printList() { return translation().printList; }
 
 bool isPrintedAsContainer(int type) {
     return type == T_ARRAY || type == T_DICT || type == T_LIST || isTypedArray(type);
@@ -36,25 +31,25 @@ std::string itemText(const ExprValue &item) {
 }  // namespace
 
 void beginList() {
-    printList.count = 0;
+    printList().count = 0;
 }
 
 void recordItem(const ExprValue &item) {
-    if (printList.count >= PRINT_LIST_CAPACITY) {
+    if (printList().count >= PRINT_LIST_CAPACITY) {
         reportStackOverflow("expression list");
         return;
     }
     checkHasValue(T_TEXT, item.type);
-    printList.items[printList.count++] = item;
+    printList().items[printList().count++] = item;
 }
 
 void writePrintLine(bool isPrint) {
     emit("std::cout ");
-    for (int i = 0; i < printList.count; i++) {
+    for (int i = 0; i < printList().count; i++) {
         if (i > 0 && isPrint)
             emit("<< \" \" ");
         emit("<< ");
-        emit(itemText(printList.items[i]));
+        emit(itemText(printList().items[i]));
     }
     if (isPrint)
         emit("<< \"\\n\"");
@@ -76,7 +71,7 @@ void writeInput(const AssignTarget &target, const std::string &prompt) {
     case T_BYTEPTR: call = "_vel_inputText("; break;
     default: assign.clear(); reportSemanticError(); break;
     }
-    call += prompt + ")";
+    call += (prompt.empty() || prompt[0] != '"' ? prompt : cppStringLiteral(prompt)) + ")";
     if (target.setterIsCall)
         emit(target.path + target.setter + call + ")");
     else

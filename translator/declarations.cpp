@@ -1,4 +1,5 @@
 #include "translator/translator.hpp"
+#include "translator/source_translation.hpp"
 #include "translator/translation_job.hpp"
 #include "semantics/spellings.hpp"
 #include "semantics/reserved_names.hpp"
@@ -9,28 +10,8 @@
 
 namespace {
 
-struct DefinedType {
-    std::string name;
-    bool byValue = false;
-    int function = -1;  // a function type: the function whose signature it has
-};
-
-// The declaration being translated and what declarations leave for later.
-struct DeclarationState {
-    std::string modifierPrefix;
-    int staticFlag = 0;
-    int storageKind = 1;
-    int declaredType = 0;
-    std::string cppType;
-    int classIndex = -3;
-    std::string arrayPrefix;
-    std::string className;
-    int enumCounter = 0;
-    std::vector<DefinedType> definedTypes;
-    std::vector<std::string> lateGlobals;
-};
-
-DeclarationState declarations;
+DeclarationState &declarations() { return translation().declarations; }
+std::vector<DefinedType> &definedTypes() { return translation().run.definedTypes; }
 
 bool atFileLevel() {
     return !scopes().inClass && !scopes().inFunction && !scopes().inBlock;
@@ -55,8 +36,8 @@ void writeHeaderLine(const std::string &line) {
 void declareName(const std::string &name, int type, bool assigned, int classIndex) {
     typeState().currentType = type;
     pendingDeclaration() = PendingDeclaration();
-    pendingDeclaration().kind = declarations.storageKind;
-    pendingDeclaration().classIndex = classIndex == CLASS_OF_DECLARATION ? declarations.classIndex : classIndex;
+    pendingDeclaration().kind = declarations().storageKind;
+    pendingDeclaration().classIndex = classIndex == CLASS_OF_DECLARATION ? declarations().classIndex : classIndex;
     // A name that is a class's stands for the class wherever it is used.
     if (findClass(name) >= 0)
         reportDuplicateName(name);
@@ -72,9 +53,9 @@ namespace {
 // must otherwise assume could change it.
 // A main split into pieces shares its variables with the pieces' units.
 std::string ownFileLevel(const std::string &declaration) {
-    if (declarations.staticFlag != 0)
+    if (declarations().staticFlag != 0)
         keepMainInOneFile();
-    if (translatedSource().role != SourceRole::program || declarations.staticFlag != 0 || output().splitMain)
+    if (translatedSource().role != SourceRole::program || declarations().staticFlag != 0 || output().splitMain)
         return declaration;
     return "namespace { " + declaration + " }";
 }
@@ -82,7 +63,7 @@ std::string ownFileLevel(const std::string &declaration) {
 // The header's declaration of a file-level variable; a static variable
 // belongs to its own file, and the header declares nothing for it.
 void writeExternLine(const std::string &declaration) {
-    if (declarations.staticFlag == 0)
+    if (declarations().staticFlag == 0)
         writeHeaderLine(ownFileLevel("extern " + declaration + ";"));
 }
 
@@ -93,14 +74,14 @@ void writeExternLine(const std::string &declaration) {
 // variable has no extern line in the header, so its definition goes there,
 // ahead of main.
 void placeLateDefinition(const std::string &initializer, const std::string &name) {
-    std::string definition = withoutConst(declarations.modifierPrefix) + declarations.cppType + name + initializer + ";";
-    if (declarations.staticFlag != 0) {
+    std::string definition = withoutConst(declarations().modifierPrefix) + declarations().cppType + name + initializer + ";";
+    if (declarations().staticFlag != 0) {
         // Every unit including the header would have a copy of its own.
         keepMainInOneFile();
         writeHeaderLine(definition);
     }
     else
-        declarations.lateGlobals.push_back(ownFileLevel(definition));
+        declarations().lateGlobals.push_back(ownFileLevel(definition));
 }
 
 
@@ -116,7 +97,7 @@ void declareEnumItem(const std::string &name, const std::string &valueText, int 
 }  // namespace
 
 bool isDefinedType(const std::string &name, bool &byValue) {
-    for (const DefinedType &defined : declarations.definedTypes)
+    for (const DefinedType &defined : definedTypes())
         if (defined.name == name) {
             byValue = defined.byValue;
             return true;
@@ -124,94 +105,80 @@ bool isDefinedType(const std::string &name, bool &byValue) {
     return false;
 }
 
-void resetDeclarationState() {
-    std::vector<DefinedType> defined = declarations.definedTypes;
-    declarations = DeclarationState();
-    declarations.definedTypes = defined;
-}
-
 void beginDeclaration() {
-    declarations.modifierPrefix.clear();
-    declarations.staticFlag = 0;
-    declarations.storageKind = 1;
-    declarations.arrayPrefix.clear();
-    declarations.classIndex = -3;
+    declarations().modifierPrefix.clear();
+    declarations().staticFlag = 0;
+    declarations().storageKind = 1;
+    declarations().arrayPrefix.clear();
+    declarations().classIndex = -3;
 }
 
 void addModifier(const std::string &text) {
-    declarations.modifierPrefix += text;
+    declarations().modifierPrefix += text;
 }
 
 // private and protected are access rights of class members; elsewhere
 // they mean nothing and C++ has no such words outside a class.
 void addAccessModifier(const std::string &text) {
     if (scopes().inClass && !scopes().inFunction && !scopes().inBlock)
-        declarations.modifierPrefix += text;
+        declarations().modifierPrefix += text;
 }
 
 void addStaticModifier() {
     if (!output().inImport || output().importSeen)
-        declarations.modifierPrefix += "static ";
-    declarations.staticFlag = 128;
+        declarations().modifierPrefix += "static ";
+    declarations().staticFlag = 128;
 }
 
 void addConstModifier() {
-    declarations.modifierPrefix += "const ";
-    declarations.storageKind = KIND_CONSTANT;
+    declarations().modifierPrefix += "const ";
+    declarations().storageKind = KIND_CONSTANT;
 }
 
 void setDeclaredType(int type, const std::string &cppSpelling) {
-    declarations.declaredType = type;
-    declarations.cppType = cppSpelling;
-    declarations.classIndex = -3;
+    declarations().declaredType = type;
+    declarations().cppType = cppSpelling;
+    declarations().classIndex = -3;
     typeState().currentType = type;
 }
 
 void applyArraySuffix() {
-    arrayOfElement(declarations.declaredType);
+    arrayOfElement(declarations().declaredType);
     int arrayType = typeState().currentType;
     if (!isTypedArray(arrayType))
         return;
-    declarations.declaredType = arrayType;
+    declarations().declaredType = arrayType;
     if (arrayType == T_INTARRAY)
-        declarations.arrayPrefix = "_intArr ";
+        declarations().arrayPrefix = "_intArr ";
     else if (arrayType >= T_NATURALARRAY && arrayType <= T_NUMBERARRAY)
-        declarations.arrayPrefix = "_array64 ";
+        declarations().arrayPrefix = "_array64 ";
     else
-        declarations.arrayPrefix = "_arr32 ";
-    declarations.cppType = declarations.arrayPrefix;
+        declarations().arrayPrefix = "_arr32 ";
+    declarations().cppType = declarations().arrayPrefix;
 }
 
 int currentDeclaredType() {
-    return declarations.declaredType;
+    return declarations().declaredType;
 }
 
-const std::string &currentCppType() { return declarations.cppType; }
-const std::string &currentModifiers() { return declarations.modifierPrefix; }
-bool currentIsStatic() { return declarations.staticFlag != 0; }
+const std::string &currentCppType() { return declarations().cppType; }
+const std::string &currentModifiers() { return declarations().modifierPrefix; }
+bool currentIsStatic() { return declarations().staticFlag != 0; }
 
 // "int()" inside a declaration names a type without declaring one: the
 // declaration's own type is kept around it.
-namespace {
-struct DeclaredTypeSnapshot {
-    int declaredType = 0;
-    std::string cppType;
-    int classIndex = -3;
-    std::string arrayPrefix;
-};
-DeclaredTypeSnapshot typeValueSnapshot;
-}  // namespace
+static DeclaredTypeSnapshot &typeValueSnapshot() { return translation().typeValueSnapshot; }
 
 void beginTypeValue() {
-    typeValueSnapshot = {declarations.declaredType, declarations.cppType, declarations.classIndex,
-                         declarations.arrayPrefix};
+    typeValueSnapshot() = {declarations().declaredType, declarations().cppType, declarations().classIndex,
+                         declarations().arrayPrefix};
 }
 
 void endTypeValue() {
-    declarations.declaredType = typeValueSnapshot.declaredType;
-    declarations.cppType = typeValueSnapshot.cppType;
-    declarations.classIndex = typeValueSnapshot.classIndex;
-    declarations.arrayPrefix = typeValueSnapshot.arrayPrefix;
+    declarations().declaredType = typeValueSnapshot().declaredType;
+    declarations().cppType = typeValueSnapshot().cppType;
+    declarations().classIndex = typeValueSnapshot().classIndex;
+    declarations().arrayPrefix = typeValueSnapshot().arrayPrefix;
 }
 
 std::string defaultInitializer(int type) {
@@ -252,7 +219,7 @@ static std::string arrayConvertedTo(int target, const ExprValue &value) {
 }
 
 void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &value) {
-    int type = declarations.declaredType;
+    int type = declarations().declaredType;
     std::string valueText;
     if (hasValue) {
         typeState().pendingAssignOp = '=';
@@ -271,8 +238,8 @@ void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &va
             reportDuplicateName(name);
         // An attribute has a value from the object's construction on.
         declareName(name, type, true);
-        writeAttribute(emittedNameFor(name), declarations.cppType, valueText, declarations.staticFlag != 0,
-                       declarations.storageKind == KIND_CONSTANT);
+        writeAttribute(emittedNameFor(name), declarations().cppType, valueText, declarations().staticFlag != 0,
+                       declarations().storageKind == KIND_CONSTANT);
         return;
     }
     declareName(name, type, hasValue);
@@ -280,15 +247,15 @@ void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &va
     bool fileLevel = atFileLevel() && !output().writingHeader;
     bool late = fileLevel && output().mainOpened;
     if (late) {
-        placeLateDefinition(defaultInitializer(declarations.declaredType), emitted);
+        placeLateDefinition(defaultInitializer(declarations().declaredType), emitted);
         emit(emitted + valueText + ";");
     } else {
-        std::string definition = declarations.modifierPrefix + declarations.cppType + emitted + valueText + ";";
+        std::string definition = declarations().modifierPrefix + declarations().cppType + emitted + valueText + ";";
         emit(fileLevel ? ownFileLevel(definition) : definition);
     }
     if (fileLevel)
-        writeExternLine((late ? withoutConst(declarations.modifierPrefix) : declarations.modifierPrefix) +
-                        declarations.cppType + emitted);
+        writeExternLine((late ? withoutConst(declarations().modifierPrefix) : declarations().modifierPrefix) +
+                        declarations().cppType + emitted);
 }
 
 void betweenDeclarators() {
@@ -301,25 +268,25 @@ void endDeclarationList() {
 }
 
 void beginObjectDeclaration(const std::string &className) {
-    declarations.className = className;
-    declarations.declaredType = T_OBJECT;
+    declarations().className = className;
+    declarations().declaredType = T_OBJECT;
     bool byValue = false;
     if (isDefinedType(className, byValue)) {
-        declarations.classIndex = -5;
-        declarations.cppType = typeNameSpelling(className) + (byValue ? " " : " *");
+        declarations().classIndex = -5;
+        declarations().cppType = typeNameSpelling(className) + (byValue ? " " : " *");
         return;
     }
-    declarations.cppType = typeNameSpelling(className) + " *";
-    declarations.classIndex = findClass(className);
-    if (declarations.classIndex < 0)
+    declarations().cppType = typeNameSpelling(className) + " *";
+    declarations().classIndex = findClass(className);
+    if (declarations().classIndex < 0)
         reportNamed(E_CLASS_NOT_DEFINED, className);
 }
 
 // A typed array of a class holds pointers to its objects; the elements
 // read from it are objects of that class again.
 void applyObjectArraySuffix() {
-    declarations.declaredType = T_OBJECTARRAY;
-    declarations.cppType = "_arr32 ";
+    declarations().declaredType = T_OBJECTARRAY;
+    declarations().cppType = "_arr32 ";
 }
 
 // Whether "new Class()" compiles: the class's constructor needs no argument.
@@ -347,56 +314,56 @@ static std::string objectArrayValue(int form, const ExprValue &value) {
 }
 
 void writeObjectDeclarator(const std::string &name, int form, const ExprValue &value) {
-    const std::string className = typeNameSpelling(declarations.className);
+    const std::string className = typeNameSpelling(declarations().className);
     std::string valueText;
-    if (declarations.declaredType == T_OBJECTARRAY)
+    if (declarations().declaredType == T_OBJECTARRAY)
         valueText = objectArrayValue(form, value);
     else if (form == 1)
         valueText = "=NULL";
     else if (form == 2)
-        valueText = declarations.classIndex == -5 ? "=" + value.text : "=(" + className + " *) " + value.text;
-    else if (declarations.classIndex != -5)
-        valueText = constructsWithoutArguments(declarations.classIndex) && !ownClassAttribute(declarations.classIndex)
+        valueText = declarations().classIndex == -5 ? "=" + value.text : "=(" + className + " *) " + value.text;
+    else if (declarations().classIndex != -5)
+        valueText = constructsWithoutArguments(declarations().classIndex) && !ownClassAttribute(declarations().classIndex)
                         ? "=new " + className + "()"
                         : "=NULL";
-    declareName(name, declarations.declaredType, true);
+    declareName(name, declarations().declaredType, true);
     const std::string emitted = emittedNameFor(name);
     bool fileLevel = atFileLevel() && !output().writingHeader;
     if (fileLevel && output().mainOpened) {
-        placeLateDefinition(declarations.declaredType == T_OBJECTARRAY ? "= _arr32()" : "=NULL", emitted);
+        placeLateDefinition(declarations().declaredType == T_OBJECTARRAY ? "= _arr32()" : "=NULL", emitted);
         emit(emitted + (valueText.empty() ? "=NULL" : valueText) + ";\n");
     } else {
-        std::string definition = declarations.modifierPrefix + declarations.cppType + emitted + valueText + ";";
+        std::string definition = declarations().modifierPrefix + declarations().cppType + emitted + valueText + ";";
         emit((fileLevel ? ownFileLevel(definition) : definition) + "\n");
     }
     if (fileLevel)
-        writeExternLine(declarations.cppType + emitted);
+        writeExternLine(declarations().cppType + emitted);
 }
 
 void beginEnumeration() {
-    declarations.enumCounter = 0;
+    declarations().enumCounter = 0;
 }
 
 void enumItemCounted(const std::string &name) {
-    declareEnumItem(name, std::to_string(declarations.enumCounter), T_INTEGER);
-    declarations.enumCounter++;
+    declareEnumItem(name, std::to_string(declarations().enumCounter), T_INTEGER);
+    declarations().enumCounter++;
 }
 
 void enumItemNumbered(const std::string &name, const std::string &number) {
-    declarations.enumCounter = (int)strtol(number.c_str(), nullptr, 0);
+    declarations().enumCounter = (int)strtol(number.c_str(), nullptr, 0);
     declareEnumItem(name, number, T_INTEGER);
-    declarations.enumCounter++;
+    declarations().enumCounter++;
 }
 
 void enumItemValued(const std::string &name, const std::string &literal, int type) {
     ExprValue value = type == T_TEXT ? stringLiteral(literal)
                       : type == T_REAL ? realLiteral(literal) : integerLiteral(literal);
     declareEnumItem(name, value.text, type);
-    declarations.enumCounter++;
+    declarations().enumCounter++;
 }
 
 void defineType(const std::string &name, bool byValue) {
-    declarations.definedTypes.push_back({name, byValue});
+    definedTypes().push_back({name, byValue});
 }
 
 void defineFunctionType(const std::string &name, const std::string &literal) {
@@ -409,7 +376,7 @@ void defineFunctionType(const std::string &name, const std::string &literal) {
     DefinedType defined;
     defined.name = name;
     defined.function = index;
-    declarations.definedTypes.push_back(defined);
+    definedTypes().push_back(defined);
     // The type of the function itself: a pointer to it has the C++ types its
     // head was written with, whatever its parameters and results are.
     writeHeaderLine("typedef decltype(&" + functionRecord(index).emittedName + ") " + typeNameSpelling(name) + ";");
@@ -423,20 +390,20 @@ std::string typeNameSpelling(const std::string &name) {
 }
 
 int definedFunctionType(const std::string &name) {
-    for (const DefinedType &defined : declarations.definedTypes)
+    for (const DefinedType &defined : definedTypes())
         if (defined.name == name)
             return defined.function;
     return -1;
 }
 
 void writeLateGlobals() {
-    for (const std::string &definition : declarations.lateGlobals)
+    for (const std::string &definition : declarations().lateGlobals)
         emit(definition + "\n");
-    declarations.lateGlobals.clear();
+    declarations().lateGlobals.clear();
 }
 
 void addLateGlobal(const std::string &definition) {
-    declarations.lateGlobals.push_back(definition);
+    declarations().lateGlobals.push_back(definition);
 }
 
 void declareXmlVariable(const std::string &name) {

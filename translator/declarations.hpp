@@ -2,9 +2,9 @@
 // Declarations of variables, constants, typed arrays and class-typed
 // variables; enumerations and "define".
 #include <string>
+#include <vector>
 #include "translator/values.hpp"
 
-void resetDeclarationState();
 
 void beginDeclaration();
 void addModifier(const std::string &text);
@@ -61,3 +61,26 @@ void addLateGlobal(const std::string &definition);
 
 // Declares the variable of an XML literal: a dict that has its value.
 void declareXmlVariable(const std::string &name);
+
+// Part of the state of one translation (translator/source_translation.hpp).
+// The declaration being translated and what declarations leave for later.
+struct DeclarationState {
+    std::string modifierPrefix;
+    int staticFlag = 0;
+    int storageKind = 1;
+    int declaredType = 0;
+    std::string cppType;
+    int classIndex = -3;
+    std::string arrayPrefix;
+    std::string className;
+    int enumCounter = 0;
+    std::vector<std::string> lateGlobals;
+};
+
+// "int()" inside a declaration: the declaration's own type, kept around it.
+struct DeclaredTypeSnapshot {
+    int declaredType = 0;
+    std::string cppType;
+    int classIndex = -3;
+    std::string arrayPrefix;
+};

@@ -1,15 +1,12 @@
 #include "translator/evaluation_order.hpp"
+#include "translator/source_translation.hpp"
 
 #include "semantics/symbols.hpp"
 #include "translator/output.hpp"
 
 namespace {
 
-struct OrderState {
-    bool inParameterDefault = false;
-};
-
-OrderState order;
+OrderState &order() { return translation().order; }
 
 // A value whose evaluation reads nothing another operand could change.
 bool isConstant(const ExprValue &value) {
@@ -26,7 +23,7 @@ std::string receivedName(std::size_t index) { return "_vel_o" + std::to_string(i
 // names besides its parameters is file-level anyway.
 std::string capture() {
     bool fileLevel = !scopes().inClass && !scopes().inFunction && !scopes().inBlock && !output().mainOpened;
-    return fileLevel || order.inParameterDefault ? "[]" : "[&]";
+    return fileLevel || order().inParameterDefault ? "[]" : "[&]";
 }
 
 }  // namespace
@@ -82,5 +79,5 @@ ExprValue OperandOrder::finish(ExprValue operation) const {
     return operation;
 }
 
-void beginParameterDefault() { order.inParameterDefault = true; }
-void endParameterDefault() { order.inParameterDefault = false; }
+void beginParameterDefault() { order().inParameterDefault = true; }
+void endParameterDefault() { order().inParameterDefault = false; }

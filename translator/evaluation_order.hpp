@@ -34,3 +34,8 @@ private:
 // Parameter defaults are written where a lambda may capture nothing.
 void beginParameterDefault();
 void endParameterDefault();
+
+// Part of the state of one translation (translator/source_translation.hpp).
+struct OrderState {
+    bool inParameterDefault = false;
+};

@@ -1,4 +1,5 @@
 #include "translator/translator.hpp"
+#include "translator/source_translation.hpp"
 #include "translator/translation_job.hpp"
 #include "translator/bounded_stack.hpp"
 #include <cerrno>
@@ -15,14 +16,7 @@
 
 namespace {
 
-// Expression state of the translation: how deep the parser has descended
-// into nested expressions.
-struct ExpressionState {
-    int depth = 0;
-    int operators = 0;          // in the outermost expression being parsed
-};
-
-ExpressionState expressions;
+ExpressionState &expressions() { return translation().expressions; }
 
 bool isIntegerLike(int type) {
     return type == T_INTEGER || type == T_BYTE || type == T_NATURAL || type == T_BOOLEAN || type == T_LONG;
@@ -74,8 +68,8 @@ bool isInterpolated(const std::string &literal) {
 }  // namespace
 
 NestingGuard::NestingGuard() {
-    if (++expressions.depth > EXPRESSION_DEPTH_CAPACITY) {
-        expressions.depth--;
+    if (++expressions().depth > EXPRESSION_DEPTH_CAPACITY) {
+        expressions().depth--;
         reportStackOverflow("expression");
         throw NestingTooDeep("expressions nested too deeply");
     }
@@ -83,12 +77,12 @@ NestingGuard::NestingGuard() {
 
 NestingGuard::~NestingGuard() {
     // The operator count belongs to the outermost expression.
-    if (--expressions.depth == 0)
-        expressions.operators = 0;
+    if (--expressions().depth == 0)
+        expressions().operators = 0;
 }
 
 static void countOperator() {
-    if (++expressions.operators == EXPRESSION_OPERATOR_LIMIT + 1) {
+    if (++expressions().operators == EXPRESSION_OPERATOR_LIMIT + 1) {
         reportTranslatorLimit("expression too long: more than " + std::to_string(EXPRESSION_OPERATOR_LIMIT) +
                               " operators");
         throw NestingTooDeep("expression too long");
@@ -388,10 +382,10 @@ ExprValue inContainer(ExprValue item, ExprValue container, bool negated) {
     OperandOrder order({&item, &container});
     std::string text = negated ? "!" : "";
     int type = container.type;
-    if (type == T_ARRAY || type == T_DICT || type == T_VAR) {
+    if (type == T_ARRAY || type == T_DICT || type == T_VAR || type == T_LIST) {
         std::string itemText = item.type == T_VAR ? item.text : "dyn(" + item.text + ")";
         text += asReceiver(container) + ".in(" + itemText + ")";
-    } else if (isTypedArray(type) || type == T_LIST) {
+    } else if (isTypedArray(type)) {
         std::string itemText = item.text;
         if (item.type == T_TEXT && !item.literal)
             itemText += ".data";
@@ -483,6 +477,23 @@ ExprValue realLiteral(const std::string &tokenText) {
     return value;
 }
 
+// A double-quoted literal as C++ reads it: "\$" is a Velmora escape of the
+// dollar, which C++ does not know (it warns, and keeps the dollar).
+std::string cppStringLiteral(const std::string &tokenText) {
+    std::string text;
+    text.reserve(tokenText.size());
+    for (size_t i = 0; i < tokenText.size(); i++) {
+        if (tokenText[i] == '\\' && i + 1 < tokenText.size()) {
+            if (tokenText[i + 1] != '$')
+                text += '\\';
+            text += tokenText[++i];
+            continue;
+        }
+        text += tokenText[i];
+    }
+    return text;
+}
+
 ExprValue stringLiteral(const std::string &tokenText) {
     ExprValue value;
     value.type = T_TEXT;
@@ -502,7 +513,7 @@ ExprValue stringLiteral(const std::string &tokenText) {
         value.text = phpString(tokenText, [](const std::string &name) { return beginName(name).text; });
         value.interpolated = true;
     } else {
-        value.text = tokenText;
+        value.text = cppStringLiteral(tokenText);
         value.stringLiteral = true;
     }
     typeState().currentType = T_TEXT;

@@ -12,7 +12,7 @@ constexpr int EXPRESSION_DEPTH_CAPACITY = 128;
 // grow faster than the source; no written program comes near it.
 constexpr int EXPRESSION_OPERATOR_LIMIT = 10000;
 
-// Fresh expression state at the start of a statement or a source.
+// Fresh expression state at the start of a statement.
 void resetExpressionState();
 
 // Counts the nesting of expressions while the parser descends, trial parses
@@ -50,6 +50,7 @@ ExprValue thisValue();
 ExprValue integerLiteral(const std::string &tokenText);
 ExprValue realLiteral(const std::string &tokenText);
 ExprValue stringLiteral(const std::string &tokenText);
+std::string cppStringLiteral(const std::string &tokenText);
 ExprValue phpConstant(const std::string &tokenText);
 ExprValue parenthesized(const ExprValue &inner);
 ExprValue emptyContainer(int elementType);
@@ -69,3 +70,11 @@ std::string controlConditionText(const ExprValue &value);
 
 // The C++ text of a value converted to a target type.
 std::string convertValue(int targetType, const ExprValue &value);
+
+// Part of the state of one translation (translator/source_translation.hpp).
+// Expression state of the translation: how deep the parser has descended
+// into nested expressions.
+struct ExpressionState {
+    int depth = 0;
+    int operators = 0;          // in the outermost expression being parsed
+};

@@ -137,13 +137,6 @@ void beginSourceFile() {
     if (translatedSource().mapLines && !translatedSource().declarationsOnly)
         beginLineMapping(translatedSource().sourceName);
     beginSourceScopes();
-    resetStatementState();
-    resetDeclarationState();
-    resetExpressionState();
-    resetFunctionState();
-    resetClassState();
-    resetXmlState();
-    resetForwardCalls();
     // Headers include the headers of the sources they include, so that a
     // cycle of includes must not make the preprocessor loop.
     switchToHeader();

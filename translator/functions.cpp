@@ -1,4 +1,5 @@
 #include "translator/functions.hpp"
+#include "translator/source_translation.hpp"
 #include "translator/translation_job.hpp"
 
 #include <cctype>
@@ -15,47 +16,8 @@
 
 namespace {
 
-// The definition being translated, from its head to its closing return.
-struct FunctionState {
-    bool defining = false;
-    bool external = false;
-    FunctionRecord record;
-    std::string modifiers;
-    std::string returnSpelling;      // the C++ return type
-    std::string parameters;          // as the definition writes them
-    std::string prototypeParameters; // with the default values
-    std::string argumentVector;      // main's array parameter, held as a C argument vector
-    // The parameter being read.
-    ParameterRecord parameter;
-    std::string parameterSpelling;
-    std::string defaultText;
-    int unnamedParameters = 0;
-    // Where the output went before the body.
-    FILE *savedOutput = nullptr;
-    int savedIndent = 0;
-    int savedBlankLines = 0;
-    int recordIndex = -1;     // its function record, once the head is read
-    int headLine = 0;
-    int recursionLine = 0;    // the first line where it calls itself, or 0
-};
-
-// Where a defined function starts and recurses, named as its C++ symbol is.
-struct FunctionPlace {
-    std::string symbol;
-    int headLine = 0;
-    int recursionLine = 0;
-};
-
-// What the source being translated has defined so far.
-struct SourceFunctions {
-    std::unordered_set<std::string> names;  // in lower case
-    int mainRecord = -1;                    // its function main, when it is the main source
-    bool mainCalled = false;                // a statement of the source calls main
-    std::vector<FunctionPlace> places;      // of the functions and methods with a body
-};
-
-FunctionState functionState;
-SourceFunctions sourceFunctions;
+FunctionState &functionState() { return translation().functionState; }
+SourceFunctions &sourceFunctions() { return translation().sourceFunctions; }
 
 std::string identifierFrom(const std::string &text) {
     std::string name;
@@ -79,7 +41,7 @@ std::string defaultValueOf(int type) {
 // A function that gives an object gives it as a pointer to its class, and
 // its null as the null pointer.
 std::string defaultReturnOf(int type) {
-    if (type == T_OBJECT && functionState.record.returnClass >= 0)
+    if (type == T_OBJECT && functionState().record.returnClass >= 0)
         return "NULL";
     return defaultValueOf(type);
 }
@@ -94,7 +56,7 @@ void checkReturnedType(int declared, const ExprValue &value) {
     if (value.type == T_UNKNOWN || value.type == T_NIL || declared == T_UNKNOWN)
         return;
     if (resultOf(declared, value.type) == 0)
-        reportCall(E_BAD_RETURN_TYPE_IN, functionState.record.name, declared, value.type);
+        reportCall(E_BAD_RETURN_TYPE_IN, functionState().record.name, declared, value.type);
 }
 
 }  // namespace
@@ -104,7 +66,7 @@ std::string programMainName() {
 }
 
 void noteMainCalled() {
-    sourceFunctions.mainCalled = true;
+    sourceFunctions().mainCalled = true;
 }
 
 bool isMainName(const std::string &name) {
@@ -115,17 +77,12 @@ bool isMainName(const std::string &name) {
 }
 
 
-void resetFunctionState() {
-    functionState = FunctionState();
-    sourceFunctions = SourceFunctions();
-}
-
-bool definingFunction() { return functionState.defining; }
+bool definingFunction() { return functionState().defining; }
 
 void beginFunctionDefinition(bool external) {
-    functionState = FunctionState();
-    functionState.external = external;
-    functionState.record.external = external;
+    functionState() = FunctionState();
+    functionState().external = external;
+    functionState().record.external = external;
     beginDeclaration();
     scopes().inFunction = true;
     beginFunctionScope();
@@ -133,22 +90,22 @@ void beginFunctionDefinition(bool external) {
 
 void addReturnType() {
     int type = currentDeclaredType();
-    if (functionState.record.returnTypes.empty()) {
-        functionState.modifiers = currentModifiers();
-        functionState.record.isStatic = currentIsStatic();
-        functionState.returnSpelling = currentCppType();
+    if (functionState().record.returnTypes.empty()) {
+        functionState().modifiers = currentModifiers();
+        functionState().record.isStatic = currentIsStatic();
+        functionState().returnSpelling = currentCppType();
     } else {
         // Several values come back in one array.
-        functionState.returnSpelling = "velarray ";
+        functionState().returnSpelling = "velarray ";
     }
     // A function "void f()" gives nothing back.
-    if (type != T_VOID || !functionState.record.returnTypes.empty())
-        functionState.record.returnTypes.push_back(type);
+    if (type != T_VOID || !functionState().record.returnTypes.empty())
+        functionState().record.returnTypes.push_back(type);
 }
 
 // A function that gives an object of a class.
 void addClassReturnType(const std::string &className) {
-    FunctionState &state = functionState;
+    FunctionState &state = functionState();
     state.modifiers = currentModifiers();
     state.record.isStatic = currentIsStatic();
     state.returnSpelling = typeNameSpelling(className) + " *";
@@ -160,7 +117,7 @@ void addClassReturnType(const std::string &className) {
 
 // A method: the constructor has the class's name and no return type.
 void setMethodName(const std::string &name) {
-    FunctionRecord &record = functionState.record;
+    FunctionRecord &record = functionState().record;
     record.ownerClass = currentClassIndex();
     record.emittedName = record.external ? name : emittedNameFor(name);
     if (record.ownerClass < 0 || !checkClassNameCase(name))
@@ -173,7 +130,7 @@ void setMethodName(const std::string &name) {
 }
 
 void setFunctionName(const std::string &name) {
-    FunctionRecord &record = functionState.record;
+    FunctionRecord &record = functionState().record;
     record.name = name;
     record.source = translatedSource().baseName;
     if (scopes().inClass) {
@@ -187,7 +144,7 @@ void setFunctionName(const std::string &name) {
     std::string lower = name;
     for (char &c : lower)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    bool again = !sourceFunctions.names.insert(lower).second;
+    bool again = !sourceFunctions().names.insert(lower).second;
     if (findFunction(name, builtin))
         reportRedeclaration(name, W_IN_BUILTINS);
     else if (again || (known >= 0 && functionRecord(known).source != record.source))
@@ -206,21 +163,21 @@ void setFunctionName(const std::string &name) {
 }
 
 void beginParameter() {
-    functionState.parameter = ParameterRecord();
-    functionState.parameterSpelling.clear();
-    functionState.defaultText.clear();
+    functionState().parameter = ParameterRecord();
+    functionState().parameterSpelling.clear();
+    functionState().defaultText.clear();
 }
 
 void parameterConst() {
-    functionState.parameter.constant = true;
-    functionState.parameterSpelling = "const " + functionState.parameterSpelling;
+    functionState().parameter.constant = true;
+    functionState().parameterSpelling = "const " + functionState().parameterSpelling;
 }
 
-void parameterAlias() { functionState.parameter.byReference = true; }
+void parameterAlias() { functionState().parameter.byReference = true; }
 
 void parameterTypeFromDeclaration() {
-    functionState.parameter.type = currentDeclaredType();
-    functionState.parameterSpelling += currentCppType();
+    functionState().parameter.type = currentDeclaredType();
+    functionState().parameterSpelling += currentCppType();
 }
 
 // The access words mean nothing in a class whose members are all public.
@@ -237,30 +194,30 @@ std::string withoutAccess(const std::string &modifiers) {
 // A type named by the program: a function type made by define, a type made
 // by define, or a class.
 void parameterNamedType(const std::string &name) {
-    ParameterRecord &parameter = functionState.parameter;
+    ParameterRecord &parameter = functionState().parameter;
     int signature = definedFunctionType(name);
     if (signature >= 0) {
         parameter.type = T_FUNCTION;
         parameter.signature = signature;
-        functionState.parameterSpelling += typeNameSpelling(name) + " ";
+        functionState().parameterSpelling += typeNameSpelling(name) + " ";
         return;
     }
     bool byValue = false;
     parameter.type = T_OBJECT;
     parameter.className = name;
     if (isDefinedType(name, byValue)) {
-        functionState.parameterSpelling += typeNameSpelling(name) + (byValue ? " " : " *");
+        functionState().parameterSpelling += typeNameSpelling(name) + (byValue ? " " : " *");
         return;
     }
-    functionState.parameterSpelling += typeNameSpelling(name) + " *";
+    functionState().parameterSpelling += typeNameSpelling(name) + " *";
     if (findClass(name) < 0)
         reportNamed(E_CLASS_NOT_DEFINED, name);
 }
 
 void parameterArrayOfClass(const std::string &name) {
-    ParameterRecord &parameter = functionState.parameter;
+    ParameterRecord &parameter = functionState().parameter;
     const std::string pointer = typeNameSpelling(name) + " *";
-    std::string &spelling = functionState.parameterSpelling;
+    std::string &spelling = functionState().parameterSpelling;
     if (parameter.type != T_OBJECT || spelling.size() < pointer.size() ||
         spelling.compare(spelling.size() - pointer.size(), pointer.size(), pointer) != 0) {
         reportNamed(E_CANNOT_BE_USED, name + "[]");
@@ -271,36 +228,36 @@ void parameterArrayOfClass(const std::string &name) {
 }
 
 const ParameterRecord *functionParameterNamed(const std::string &name) {
-    if (!functionState.defining)
+    if (!functionState().defining)
         return nullptr;
-    for (const ParameterRecord &parameter : functionState.record.parameters)
+    for (const ParameterRecord &parameter : functionState().record.parameters)
         if (parameter.name == name)
             return &parameter;
-    if (functionState.parameter.name == name)
-        return &functionState.parameter;
+    if (functionState().parameter.name == name)
+        return &functionState().parameter;
     return nullptr;
 }
 
 void parameterString() {
-    functionState.parameter.type = T_CHARPTR;
-    functionState.parameterSpelling += "const char *";
+    functionState().parameter.type = T_CHARPTR;
+    functionState().parameterSpelling += "const char *";
 }
 
 void parameterPointer() {
-    ParameterRecord &parameter = functionState.parameter;
+    ParameterRecord &parameter = functionState().parameter;
     if (parameter.type == T_BYTE) {
         parameter.type = T_BYTEPTR;
-        functionState.parameterSpelling = (parameter.constant ? "const " : "") + std::string("unsigned char *");
+        functionState().parameterSpelling = (parameter.constant ? "const " : "") + std::string("unsigned char *");
     } else if (parameter.type == T_CHAR) {
         parameter.type = T_CHARPTR;
-        functionState.parameterSpelling = (parameter.constant ? "const " : "") + std::string("char *");
+        functionState().parameterSpelling = (parameter.constant ? "const " : "") + std::string("char *");
     } else {
-        functionState.parameterSpelling += "*";
+        functionState().parameterSpelling += "*";
     }
 }
 
 void parameterName(const std::string &name) {
-    ParameterRecord &parameter = functionState.parameter;
+    ParameterRecord &parameter = functionState().parameter;
     parameter.name = name;
     parameter.functionType = parameter.type == T_FUNCTION;
     // Parameters are known in the body and have their values from the call.
@@ -308,20 +265,20 @@ void parameterName(const std::string &name) {
 }
 
 void parameterUnnamed() {
-    parameterName("v" + std::to_string(++functionState.unnamedParameters));
+    parameterName("v" + std::to_string(++functionState().unnamedParameters));
 }
 
 void parameterDefault(const ExprValue &value) {
-    functionState.parameter.hasDefault = true;
+    functionState().parameter.hasDefault = true;
     if (value.type != T_UNKNOWN && value.type != T_NIL)
-        checkAssign(functionState.parameter.type, value.type);
-    functionState.defaultText =
-        "=" + (value.type == T_NIL ? defaultValueOf(functionState.parameter.type)
-                                   : convertValue(functionState.parameter.type, value));
+        checkAssign(functionState().parameter.type, value.type);
+    functionState().defaultText =
+        "=" + (value.type == T_NIL ? defaultValueOf(functionState().parameter.type)
+                                   : convertValue(functionState().parameter.type, value));
 }
 
 void endParameter() {
-    FunctionState &state = functionState;
+    FunctionState &state = functionState();
     ParameterRecord &parameter = state.parameter;
     std::string emitted = emittedNameFor(parameter.name);
     std::string text;
@@ -351,7 +308,7 @@ void endParameter() {
 // A method's head inside its class, with its default values: the class body
 // is its only declaration. A constructor is the bare class name.
 std::string methodHead() {
-    const FunctionState &state = functionState;
+    const FunctionState &state = functionState();
     if (state.record.isConstructor)
         return state.record.emittedName + "(" + state.prototypeParameters + ")";
     std::string returned = state.returnSpelling.empty() ? "void " : state.returnSpelling;
@@ -359,7 +316,7 @@ std::string methodHead() {
 }
 
 void writeMethodHead(int index) {
-    FunctionState &state = functionState;
+    FunctionState &state = functionState();
     ClassRecord &owner = classRecord(state.record.ownerClass);
     owner.methods.push_back(index);
     state.defining = true;
@@ -381,7 +338,7 @@ void writeMethodHead(int index) {
 // A method of an imported class: a body that gives the default value, so
 // that the class is complete C++ (an extern class writes nothing).
 void writeMethodStub() {
-    FunctionState &state = functionState;
+    FunctionState &state = functionState();
     if (!declaringImportedClass())
         return;
     const std::vector<int> &types = state.record.returnTypes;
@@ -399,7 +356,7 @@ void writeMethodStub() {
 }
 
 void endFunctionHead() {
-    FunctionState &state = functionState;
+    FunctionState &state = functionState();
     int index = registerFunction(state.record);
     state.recordIndex = index;
     state.headLine = diagnostics.lineCounter;
@@ -412,7 +369,7 @@ void endFunctionHead() {
         writeMethodStub();
     }
     if (state.record.mode != 0 && translatedSource().isMain && !translatedSource().declarationsOnly)
-        sourceFunctions.mainRecord = index;
+        sourceFunctions().mainRecord = index;
     if (state.external) {
         state.defining = false;
         return;
@@ -444,15 +401,15 @@ static std::string symbolOf(const FunctionRecord &record) {
 }
 
 void noteProgramCall(int function) {
-    FunctionState &state = functionState;
+    FunctionState &state = functionState();
     if (state.defining && function == state.recordIndex && state.recursionLine == 0)
         state.recursionLine = diagnostics.lineCounter;
 }
 
 void closeFunctionDefinition() {
-    FunctionState &state = functionState;
+    FunctionState &state = functionState();
     if (state.defining && state.recordIndex >= 0)
-        sourceFunctions.places.push_back({symbolOf(state.record), state.headLine, state.recursionLine});
+        sourceFunctions().places.push_back({symbolOf(state.record), state.headLine, state.recursionLine});
     if (state.defining && state.record.ownerClass >= 0) {
         output().indentLevel = state.savedIndent;
         emitIndented("}\n");
@@ -472,7 +429,7 @@ void closeFunctionDefinition() {
 
 void writeReturn(const std::vector<ExprValue> &values) {
     writeIndent();
-    if (!scopes().inFunction || !functionState.defining) {
+    if (!scopes().inFunction || !functionState().defining) {
         std::string text = "return";
         for (size_t i = 0; i < values.size(); i++)
             text += (i == 0 ? " " : ", ") + values[i].text;
@@ -480,19 +437,19 @@ void writeReturn(const std::vector<ExprValue> &values) {
         reportError(E_RETURN_MISPLACED);
         return;
     }
-    const std::vector<int> &types = functionState.record.returnTypes;
+    const std::vector<int> &types = functionState().record.returnTypes;
     if (values.empty()) {
         emit(types.empty() ? "return" : "return " + (types.size() == 1 ? defaultReturnOf(types[0]) : "velarray()"));
         return;
     }
     if (types.size() != values.size() && !(types.empty() && values.size() == 1)) {
-        reportReturnCount(functionState.record.name, static_cast<int>(types.size()), static_cast<int>(values.size()));
+        reportReturnCount(functionState().record.name, static_cast<int>(types.size()), static_cast<int>(values.size()));
         emit(types.empty() ? "return" : "return " + (types.size() == 1 ? defaultReturnOf(types[0]) : "velarray()"));
         return;
     }
     if (types.empty()) {
         // A void function gives no value back.
-        reportReturnCount(functionState.record.name, 0, 1);
+        reportReturnCount(functionState().record.name, 0, 1);
         emit("return");
         return;
     }
@@ -515,8 +472,8 @@ void writeReturn(const std::vector<ExprValue> &values) {
 // A program with statements of its own runs them in the generated main;
 // its function main, when no statement calls it, runs after them.
 void callProgramMainIfUncalled() {
-    int index = sourceFunctions.mainRecord;
-    if (index < 0 || sourceFunctions.mainCalled)
+    int index = sourceFunctions().mainRecord;
+    if (index < 0 || sourceFunctions().mainCalled)
         return;
     const FunctionRecord &main = functionRecord(index);
     std::string arguments;
@@ -527,8 +484,8 @@ void callProgramMainIfUncalled() {
 }
 
 void writeMainForProgramFunction() {
-    int index = sourceFunctions.mainRecord;
-    sourceFunctions.mainRecord = -1;
+    int index = sourceFunctions().mainRecord;
+    sourceFunctions().mainRecord = -1;
     if (output().mainWritten)
         return;
     if (index < 0) {
@@ -558,7 +515,7 @@ void declareExternVariable(const std::string &name) {
 // the symbol, the source, the head's line and the line of the first call
 // to itself (0 if none), separated by tabs.
 std::string functionPlacesTable(const std::string &quotedSource) {
-    if (sourceFunctions.places.empty())
+    if (sourceFunctions().places.empty())
         return "";
     // Of external linkage: the WebAssembly linker drops a file's own data
     // that nothing reads, even when it is marked used.
@@ -566,7 +523,7 @@ std::string functionPlacesTable(const std::string &quotedSource) {
     std::string table = "\n// Where each function starts and recurses, for the message of a fault.\n"
                         "extern const char " + name + "[];\n"
                         "__attribute__((used)) const char " + name + "[] = \"\\x7fvelmora functions\\x01\"";
-    for (const FunctionPlace &place : sourceFunctions.places)
+    for (const FunctionPlace &place : sourceFunctions().places)
         table += "\n    \"" + place.symbol + "\\t\" " + quotedSource + " \"\\t" + std::to_string(place.headLine) + "\\t" +
                  std::to_string(place.recursionLine) + "\\n\"";
     return table + ";\n";

@@ -8,11 +8,11 @@
 // the header, so that a program may define functions before, between or
 // after its statements and call them from anywhere.
 #include <string>
+#include <unordered_set>
 #include <vector>
 #include "semantics/functions.hpp"
 #include "translator/values.hpp"
 
-void resetFunctionState();
 
 // external: the head of an extern block, registered but not written.
 void beginFunctionDefinition(bool external);
@@ -62,3 +62,43 @@ bool isMainName(const std::string &name);
 
 // Extern block: a declared variable is known, and counts as assigned.
 void declareExternVariable(const std::string &name);
+
+// Part of the state of one translation (translator/source_translation.hpp).
+// The definition being translated, from its head to its closing return.
+struct FunctionState {
+    bool defining = false;
+    bool external = false;
+    FunctionRecord record;
+    std::string modifiers;
+    std::string returnSpelling;      // the C++ return type
+    std::string parameters;          // as the definition writes them
+    std::string prototypeParameters; // with the default values
+    std::string argumentVector;      // main's array parameter, held as a C argument vector
+    // The parameter being read.
+    ParameterRecord parameter;
+    std::string parameterSpelling;
+    std::string defaultText;
+    int unnamedParameters = 0;
+    // Where the output went before the body.
+    FILE *savedOutput = nullptr;
+    int savedIndent = 0;
+    int savedBlankLines = 0;
+    int recordIndex = -1;     // its function record, once the head is read
+    int headLine = 0;
+    int recursionLine = 0;    // the first line where it calls itself, or 0
+};
+
+// Where a defined function starts and recurses, named as its C++ symbol is.
+struct FunctionPlace {
+    std::string symbol;
+    int headLine = 0;
+    int recursionLine = 0;
+};
+
+// What the source being translated has defined so far.
+struct SourceFunctions {
+    std::unordered_set<std::string> names;  // in lower case
+    int mainRecord = -1;                    // its function main, when it is the main source
+    bool mainCalled = false;                // a statement of the source calls main
+    std::vector<FunctionPlace> places;      // of the functions and methods with a body
+};

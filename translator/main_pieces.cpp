@@ -138,9 +138,21 @@ void placePiece(const std::string &path, const std::string &text) {
     lastPieces.toCompile.push_back(path);
 }
 
+const std::string dependsPrefix = "// velc depends: ";
+
+// A file of a piece's name that is not a piece is another source's output
+// (prog.1.vel's prog.1.cpp), written in this run: it is left alone.
+bool isAnotherSourcesOutput(const std::string &path) {
+    bool found = false;
+    std::string text = readFile(path, found);
+    return found && text.find("\n" + dependsPrefix) == std::string::npos;
+}
+
 void removeLaterPieces(const std::string &cppName, int from, int to) {
     for (int number = from; number <= to; number++) {
         std::string piece = pieceCppName(cppName, number);
+        if (isAnotherSourcesOutput(piece))
+            continue;
         std::remove(piece.c_str());
         std::remove(objectOf(piece).c_str());
     }
@@ -259,7 +271,7 @@ void writeMainPieces() {
     lastPieces.split = !output().mainPieces.empty();
     if (lastPieces.split) {
         std::string preamble = preambleText();
-        std::string dependsLine = "// velc depends: " + dependencyDigest(preamble, headerPath, headerText()) + "\n";
+        std::string dependsLine = dependsPrefix + dependencyDigest(preamble, headerPath, headerText()) + "\n";
         for (size_t i = 0; i < output().mainPieces.size(); i++)
             placePiece(pieceCppName(cppName, ++number), preamble + dependsLine + pieceText(i));
         FILE *saved = output().currentOutput;

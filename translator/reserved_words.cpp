@@ -68,6 +68,18 @@ bool standsAlone(int type) {
     }
 }
 
+// The method that converts a value to a type users write as a conversion
+// function, or nullptr for the other words.
+const char *conversionTo(int type) {
+    switch (type) {
+    case VLTokenTypes::LITERAL_int: case VLTokenTypes::LITERAL_integer: return "toInt";
+    case VLTokenTypes::LITERAL_real: case VLTokenTypes::LITERAL_number: return "toReal";
+    case VLTokenTypes::LITERAL_natural: return "toNatural";
+    case VLTokenTypes::LITERAL_text: case VLTokenTypes::LITERAL_string: return "toText";
+    default: return nullptr;
+    }
+}
+
 }  // namespace
 
 const antlr::RefToken &ReservedWordFilter::peek(std::size_t ahead) {
@@ -108,7 +120,13 @@ antlr::RefToken ReservedWordFilter::nextToken() {
     ahead_.pop_front();
     if (token->getType() != antlr::Token::EOF_TYPE && isKeywordType(token->getType())) {
         const antlr::RefToken &next = peek(0);
-        if (declaresName(token, next)) {
+        const char *conversion = conversionTo(token->getType());
+        if (conversion && !afterType_ && next->getType() == VLTokenTypes::LEFTPAR) {
+            // Reported once; the parser reads the parenthesised value alone.
+            reportTypeCalled(token->getLine(), token->getText(), conversion);
+            token = peek(0);
+            ahead_.pop_front();
+        } else if (declaresName(token, next)) {
             reportReservedWord(token->getLine(), token->getText());
             reported_[token->getText()] =
                 next->getType() == VLTokenTypes::LEFTPAR ? NameKind::FUNCTION : NameKind::VARIABLE;

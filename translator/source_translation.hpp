@@ -5,6 +5,16 @@
 // source leaves open reaches the next.
 #include "semantics/source_semantics.hpp"
 #include "translator/output.hpp"
+#include "translator/xml.hpp"
+#include "translator/statements.hpp"
+#include "translator/functions.hpp"
+#include "translator/declarations.hpp"
+#include "translator/classes.hpp"
+#include "translator/expressions.hpp"
+#include "translator/evaluation_order.hpp"
+#include "translator/console.hpp"
+#include "translator/calls.hpp"
+#include "translator/assignments.hpp"
 #include "translator/translation_job.hpp"
 
 struct SourceTranslation : SourceSemantics {
@@ -12,6 +22,19 @@ struct SourceTranslation : SourceSemantics {
 
     const SourceToTranslate source;
     OutputState output;
+    XmlState xml;
+    StatementState statements;
+    SyntaxContext syntaxContext;
+    FunctionState functionState;
+    SourceFunctions sourceFunctions;
+    DeclaredTypeSnapshot typeValueSnapshot;
+    DeclarationState declarations;
+    ClassState classState;
+    ExpressionState expressions;
+    OrderState order;
+    PrintList printList;
+    CallState calls;
+    AssignmentState assignment;
 };
 
 // The translation in progress (translateStream makes it current).

@@ -1,4 +1,5 @@
 #include "translator/translator.hpp"
+#include "translator/source_translation.hpp"
 #include "translator/translation_job.hpp"
 #include "translator/bounded_stack.hpp"
 #include <cctype>
@@ -12,68 +13,36 @@
 
 namespace {
 
-enum LoopKind { LOOP_FOR = 0, LOOP_WHILE = 1, LOOP_DO = 2 };
-enum ForForm { FOR_RANGE = 0, FOR_CONTAINER = 1 };
-
-struct LoopFrame {
-    int kind = LOOP_FOR;
-    int labelBase = 0;
-    int labelsUsed = 0;        // bit 1: continue label, bit 2: exit label
-    int letCount = 0;
-    int forForm = FOR_RANGE;
-    std::string steppedCondition;  // a range loop written as do-while: its "while" condition
-    bool steppedScope = false;     // ... which declares its variable in a scope of its own
-    bool walksName = false;    // a container loop over a plain name (see iteratedNames)
-};
-
-struct BranchFrame {
-    int caseCount = 0;         // branches after the first
-    std::string subject;
-    int subjectType = 0;
-};
-
-// Control-structure state of the translation: the loops and branch chains
-// being translated, innermost last.
-struct StatementState {
-    int nextLabel = 0;
-    BoundedStack<LoopFrame, CONTROL_STACK_CAPACITY> loops{"loop stack"};
-    BoundedStack<BranchFrame, CONTROL_STACK_CAPACITY> branches{"case stack"};
-    // Containers walked by the enclosing loops. A loop walks a container
-    // with the container's own cursor, so a second loop over the same one
-    // inside the first would end both.
-    std::vector<std::string> iteratedNames;
-};
-
-StatementState statements;
-SyntaxContext syntaxContext;
+StatementState &statements() { return translation().statements; }
+SyntaxContext &syntaxContext() { return translation().syntaxContext; }
 
 LoopFrame &currentLoop() {
-    return statements.loops.top();
+    return statements().loops.top();
 }
 
 void pushLoop(int kind) {
     noteLoopInMain();
     LoopFrame loop;
     loop.kind = kind;
-    loop.labelBase = statements.nextLabel;
-    if (statements.loops.push(loop))
-        statements.nextLabel += 2;
+    loop.labelBase = statements().nextLabel;
+    if (statements().loops.push(loop))
+        statements().nextLabel += 2;
 }
 
 void popLoop() {
-    statements.loops.pop();
+    statements().loops.pop();
 }
 
 BranchFrame &currentBranches() {
-    return statements.branches.top();
+    return statements().branches.top();
 }
 
 void pushBranches() {
-    statements.branches.push(BranchFrame());
+    statements().branches.push(BranchFrame());
 }
 
 void popBranches() {
-    statements.branches.pop();
+    statements().branches.pop();
 }
 
 void writeLabelLine(int number) {
@@ -193,9 +162,9 @@ std::string labelName(int number) {
 }
 
 SyntaxContext enterSyntaxContext(int kind) {
-    SyntaxContext previous = syntaxContext;
-    syntaxContext = SyntaxContext();
-    syntaxContext.kind = kind;
+    SyntaxContext previous = syntaxContext();
+    syntaxContext() = SyntaxContext();
+    syntaxContext().kind = kind;
     return previous;
 }
 
@@ -204,39 +173,31 @@ SyntaxContext suspendSyntaxContext() {
 }
 
 void restoreSyntaxContext(const SyntaxContext &previous) {
-    syntaxContext = previous;
+    syntaxContext() = previous;
 }
 
 bool reportInSyntaxContext() {
-    if (syntaxContext.kind == SYNTAX_PLAIN)
+    if (syntaxContext().kind == SYNTAX_PLAIN)
         return false;
-    if (!syntaxContext.reported) {
-        syntaxContext.reported = true;
-        if (syntaxContext.kind == SYNTAX_IF)
+    if (!syntaxContext().reported) {
+        syntaxContext().reported = true;
+        if (syntaxContext().kind == SYNTAX_IF)
             reportConstructSyntax(W_IF);
-        else if (syntaxContext.kind == SYNTAX_CALL)
+        else if (syntaxContext().kind == SYNTAX_CALL)
             reportConstructSyntax(W_CALL);
         else
-            reportError(syntaxContext.kind == SYNTAX_FIRST_CASE ? E_CASE_EXPECTED : E_CASE_BLOCK_EXPECTED);
+            reportError(syntaxContext().kind == SYNTAX_FIRST_CASE ? E_CASE_EXPECTED : E_CASE_BLOCK_EXPECTED);
     }
     return true;
 }
 
-bool syntaxContextFailed() { return syntaxContext.reported; }
+bool syntaxContextFailed() { return syntaxContext().reported; }
 
 void reportSyntaxFailure(int kind) {
-    if (syntaxContext.kind == kind && syntaxContext.reported)
+    if (syntaxContext().kind == kind && syntaxContext().reported)
         return;
     enterSyntaxContext(kind);
     reportInSyntaxContext();
-}
-
-void resetStatementState() {
-    syntaxContext = SyntaxContext();
-    statements.nextLabel = 0;
-    statements.iteratedNames.clear();
-    statements.loops.clear();
-    statements.branches.clear();
 }
 
 void beginStatement() {
@@ -367,7 +328,7 @@ std::string caseRange(ExprValue low, ExprValue high, bool inclusive) {
 // break and continue belong to a loop: outside one they would leave C++
 // that no compiler accepts.
 static bool insideLoop(const char *word) {
-    if (!statements.loops.empty())
+    if (!statements().loops.empty())
         return true;
     reportNamed(E_CANNOT_BE_USED, word);
     return false;
@@ -582,10 +543,10 @@ void writeContainerFor(int declaredType, const std::string &first, const std::st
     checkSequence();
     std::string name = container.text;
     if (container.plainName) {
-        for (const std::string &walked : statements.iteratedNames)
+        for (const std::string &walked : statements().iteratedNames)
             if (walked == name)
                 reportNamed(E_CANNOT_BE_USED, name);
-        statements.iteratedNames.push_back(name);
+        statements().iteratedNames.push_back(name);
         currentLoop().walksName = true;
     }
     if (!container.plainName) {
@@ -636,8 +597,8 @@ static void writeSteppedEnding() {
 }
 
 void endFor() {
-    if (currentLoop().walksName && !statements.iteratedNames.empty())
-        statements.iteratedNames.pop_back();
+    if (currentLoop().walksName && !statements().iteratedNames.empty())
+        statements().iteratedNames.pop_back();
     if (currentLoop().forForm == FOR_CONTAINER) {
         output().indentLevel--;
         writeClosingBrace();

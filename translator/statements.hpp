@@ -2,11 +2,12 @@
 // Control structures: blocks, conditions, loops with their labels, switch,
 // try and the error block.
 #include <string>
+#include <vector>
+#include "translator/bounded_stack.hpp"
 #include "translator/values.hpp"
 
 constexpr int CONTROL_STACK_CAPACITY = 128;
 
-void resetStatementState();
 
 // Where a syntax error has a message of its own: the condition and
 // one-line body of an if ("bad if syntax"), the first clause of a do-case
@@ -82,3 +83,36 @@ void beginCatch(const std::string &className, const std::string &variable);
 std::string labelName(int number);
 // A try without a catch clause still needs a handler in C++.
 void writeEmptyCatch();
+
+// Part of the state of one translation (translator/source_translation.hpp).
+enum LoopKind { LOOP_FOR = 0, LOOP_WHILE = 1, LOOP_DO = 2 };
+enum ForForm { FOR_RANGE = 0, FOR_CONTAINER = 1 };
+
+struct LoopFrame {
+    int kind = LOOP_FOR;
+    int labelBase = 0;
+    int labelsUsed = 0;        // bit 1: continue label, bit 2: exit label
+    int letCount = 0;
+    int forForm = FOR_RANGE;
+    std::string steppedCondition;  // a range loop written as do-while: its "while" condition
+    bool steppedScope = false;     // ... which declares its variable in a scope of its own
+    bool walksName = false;    // a container loop over a plain name (see iteratedNames)
+};
+
+struct BranchFrame {
+    int caseCount = 0;         // branches after the first
+    std::string subject;
+    int subjectType = 0;
+};
+
+// Control-structure state of the translation: the loops and branch chains
+// being translated, innermost last.
+struct StatementState {
+    int nextLabel = 0;
+    BoundedStack<LoopFrame, CONTROL_STACK_CAPACITY> loops{"loop stack"};
+    BoundedStack<BranchFrame, CONTROL_STACK_CAPACITY> branches{"case stack"};
+    // Containers walked by the enclosing loops. A loop walks a container
+    // with the container's own cursor, so a second loop over the same one
+    // inside the first would end both.
+    std::vector<std::string> iteratedNames;
+};

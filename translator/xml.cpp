@@ -1,4 +1,5 @@
 #include "translator/xml.hpp"
+#include "translator/source_translation.hpp"
 #include <cctype>
 #include "translator/translator.hpp"
 #include "semantics/reserved_names.hpp"
@@ -12,26 +13,7 @@ constexpr int XML_DEPTH_CAPACITY = 128;
 
 const char *const XML_TYPE = "map<string, string>";
 
-// The state of the XML statement being translated.
-struct XmlState {
-    bool root = false;         // the next element is the outermost one
-    bool needComma = false;    // an entry has been written: the next needs a separator
-    bool afterChild = false;   // an element has just closed (or the statement starts)
-    std::string key;           // key of the current element
-    std::string closeName;     // name the closing tag must carry
-    std::string attributes;    // entries of the current element's attributes
-    bool idUsed = false;       // the current element is keyed by its id
-    std::string elementName;   // name of the element being opened
-    std::vector<std::string> tagStack;
-    int counter = 0;           // generated keys of this statement
-    int statementIndent = 0;   // indentation when the statement began
-    // Where the variable lives: a file-level variable met once main is open
-    // is defined after main and receives its value in main.
-    bool fileLevel = false;
-    bool late = false;
-};
-
-XmlState xml;
+XmlState &xml() { return translation().xml; }
 
 bool isVelmoraName(const std::string &name) {
     if (name.empty() || !std::isalpha((unsigned char)name[0]))
@@ -55,7 +37,7 @@ std::string unquotedName(std::string name) {
 // already have the escapes of C++.
 std::string attributeValueText(const std::string &valueToken) {
     if (valueToken.empty() || valueToken[0] != '\'')
-        return valueToken;
+        return cppStringLiteral(valueToken);
     std::string text = "\"";
     for (size_t i = 1; i + 1 < valueToken.size(); i++) {
         char c = valueToken[i];
@@ -99,21 +81,21 @@ bool atFileScope() {
 // The outermost element names the variable: its id value when it has one
 // that is a name, otherwise the element's own name.
 std::string variableName() {
-    std::string name = unquotedName(xml.key);
+    std::string name = unquotedName(xml().key);
     if (isVelmoraName(name))
         return name;
     reportNamed(E_CANNOT_BE_USED, name);
-    return xml.elementName;
+    return xml().elementName;
 }
 
 void writeRootHead() {
-    xml.counter = 0;
+    xml().counter = 0;
     std::string name = variableName();
     declareXmlVariable(name);
     std::string emitted = emittedNameFor(name);
-    if (xml.fileLevel && !output().writingHeader)
+    if (xml().fileLevel && !output().writingHeader)
         writeHeaderLine(std::string("extern ") + XML_TYPE + " " + emitted + ";");
-    if (xml.late) {
+    if (xml().late) {
         addLateGlobal(std::string(XML_TYPE) + " " + emitted + ";");
         emit(emitted + "=" + XML_TYPE + "{\n");
     } else {
@@ -121,117 +103,113 @@ void writeRootHead() {
     }
     output().indentLevel++;
     emitIndented("{\"_00\",\"" + name + "\"}");
-    xml.needComma = true;
-    xml.afterChild = false;
-    emit(xml.attributes);
+    xml().needComma = true;
+    xml().afterChild = false;
+    emit(xml().attributes);
 }
 
 void writeNestedHead() {
-    if (!xml.idUsed) {
-        if (xml.needComma || xml.afterChild)
-            xml.attributes += ",";
-        xml.attributes += "{\"tag\",\"" + xml.elementName + "\"}";
-        xml.key = "\"_0" + std::to_string(++xml.counter) + "\"";
-        xml.needComma = xml.afterChild = true;
+    if (!xml().idUsed) {
+        if (xml().needComma || xml().afterChild)
+            xml().attributes += ",";
+        xml().attributes += "{\"tag\",\"" + xml().elementName + "\"}";
+        xml().key = "\"_0" + std::to_string(++xml().counter) + "\"";
+        xml().needComma = xml().afterChild = true;
         emit(",\n");
-    } else if (xml.needComma || xml.afterChild) {
+    } else if (xml().needComma || xml().afterChild) {
         emit(",\n");
     }
-    emitIndented("{" + xml.key + ",{\n");
+    emitIndented("{" + xml().key + ",{\n");
     output().indentLevel++;
-    emitIndented(xml.attributes);
+    emitIndented(xml().attributes);
 }
 
 void separateEntry() {
     // After a nested element has closed, the next entry needs its comma too.
-    if (xml.needComma || xml.afterChild)
+    if (xml().needComma || xml().afterChild)
         emit(",\n");
 }
 
 }  // namespace
 
-void resetXmlState() {
-    xml = XmlState();
-}
-
 void beginXmlStatement() {
-    resetXmlState();
-    xml.root = true;
-    xml.statementIndent = output().indentLevel;
-    xml.fileLevel = atFileScope();
-    xml.late = xml.fileLevel && output().mainOpened && !output().writingHeader;
+    xml() = XmlState();
+    xml().root = true;
+    xml().statementIndent = output().indentLevel;
+    xml().fileLevel = atFileScope();
+    xml().late = xml().fileLevel && output().mainOpened && !output().writingHeader;
 }
 
 void openXmlElement(const std::string &openTagText) {
-    if (static_cast<int>(xml.tagStack.size()) >= XML_DEPTH_CAPACITY) {
+    if (static_cast<int>(xml().tagStack.size()) >= XML_DEPTH_CAPACITY) {
         reportStackOverflow("XML tag");
         throw NestingTooDeep("XML elements nested too deeply");
     }
-    xml.elementName = openTagText.substr(1);
-    xml.key = xml.closeName = xml.elementName;
-    xml.idUsed = false;
-    xml.attributes.clear();
-    xml.tagStack.push_back(xml.elementName);
-    xml.needComma = xml.afterChild = xml.root;
+    xml().elementName = openTagText.substr(1);
+    xml().key = xml().closeName = xml().elementName;
+    xml().idUsed = false;
+    xml().attributes.clear();
+    xml().tagStack.push_back(xml().elementName);
+    xml().needComma = xml().afterChild = xml().root;
 }
 
 void addXmlAttribute(const std::string &name, const std::string &valueToken) {
     std::string entryName = name;
     std::string value = attributeValueText(valueToken);
-    if (!xml.idUsed && (name == "id" || name == "ID")) {
-        xml.key = value;
+    if (!xml().idUsed && (name == "id" || name == "ID")) {
+        xml().key = value;
         entryName = "tag";
-        value = "\"" + xml.elementName + "\"";
-        xml.idUsed = true;
+        value = "\"" + xml().elementName + "\"";
+        xml().idUsed = true;
     }
-    if (xml.needComma)
-        xml.attributes += ",";
-    xml.attributes += "{\"" + entryName + "\"," + value + "}";
-    xml.needComma = true;
+    if (xml().needComma)
+        xml().attributes += ",";
+    xml().attributes += "{\"" + entryName + "\"," + value + "}";
+    xml().needComma = true;
 }
 
 void writeXmlElementHead() {
-    if (xml.root)
+    if (xml().root)
         writeRootHead();
     else
         writeNestedHead();
-    xml.root = false;
+    xml().root = false;
 }
 
 void writeXmlData(const ExprValue &literal) {
     separateEntry();
     emitIndented("{\"data\"," + literal.text + "}");
-    xml.needComma = true;
+    xml().needComma = true;
 }
 
 void writeXmlTemplate(const std::string &tokenText) {
     separateEntry();
     emitIndented("{\"data\"," + templateText(tokenText) + "}");
     countLinesIn(tokenText);
-    xml.needComma = true;
+    xml().needComma = true;
 }
 
 void closeXmlElement(const std::string &closeTagText) {
-    xml.closeName.clear();
-    if (!xml.tagStack.empty()) {
-        xml.closeName = xml.tagStack.back();
-        xml.tagStack.pop_back();
+    xml().closeName.clear();
+    if (!xml().tagStack.empty()) {
+        xml().closeName = xml().tagStack.back();
+        xml().tagStack.pop_back();
     }
     std::string name = closeTagText.size() >= 3 ? closeTagText.substr(2, closeTagText.size() - 3) : "";
     // Reported on the closing tag's own line, before its line end counts.
-    if (name != xml.closeName)
+    if (name != xml().closeName)
         reportNamed(E_UNBALANCED_XML, closeTagText);
     countLineEnd();
     // A nested element opened two braces: its own and its entry's.
-    emit(xml.tagStack.empty() ? "}" : "}}");
-    xml.afterChild = true;
-    xml.needComma = false;
+    emit(xml().tagStack.empty() ? "}" : "}}");
+    xml().afterChild = true;
+    xml().needComma = false;
     output().indentLevel--;
 }
 
 void endXmlStatement() {
     emit(";\n");
     output().blankLines = 1;
-    output().indentLevel = xml.statementIndent;
-    xml.tagStack.clear();
+    output().indentLevel = xml().statementIndent;
+    xml().tagStack.clear();
 }

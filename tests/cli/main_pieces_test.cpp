@@ -102,4 +102,23 @@ TEST_F(MainPieces, ProgramsShorterThanTheSettingStayInOneFile) {
     EXPECT_EQ(compiledFiles(), (std::vector<std::string>{"prog.cpp", "prog.1.cpp", "prog.2.cpp"})) << stdoutText;
 }
 
+TEST_F(MainPieces, AnIncludedSourceNamedLikeAPieceKeepsTheProgramWhole) {
+    // Split first, so that the next run has pieces of that name to remove.
+    ASSERT_EQ(run("-e prog"), 0) << stdoutText << stderrText;
+    ASSERT_TRUE(hasFile("prog.1.cpp"));
+    writeFile("prog.1.vel", "int twice(int x)\nreturn x * 2\n");
+    writeFile("prog.vel", "include \"prog.1.vel\"\n" + threeParts("n = twice(n)"));
+    ASSERT_EQ(run("-e prog"), 0) << stdoutText << stderrText;
+    EXPECT_EQ(compiledFiles(), (std::vector<std::string>{"prog.1.cpp", "prog.cpp"})) << stdoutText;
+    EXPECT_NE(stdoutText.find("objlist= prog.o prog.1.o\n"), std::string::npos) << stdoutText;
+    EXPECT_NE(readFile("prog.1.cpp").find("twice"), std::string::npos);
+    EXPECT_EQ(readFile("prog.hpp").find("// velc pieces:"), std::string::npos);
+
+    // Named otherwise, the same program is split.
+    fs::rename(directory + "/prog.1.vel", directory + "/prog.lib.vel");
+    writeFile("prog.vel", "include \"prog.lib.vel\"\n" + threeParts("n = twice(n)"));
+    ASSERT_EQ(run("-b -e prog"), 0) << stdoutText << stderrText;
+    EXPECT_NE(stdoutText.find("prog.2.cpp"), std::string::npos) << stdoutText;
+}
+
 }  // namespace

@@ -156,7 +156,7 @@ void vel_typed_array<Derived, Element>::sortElements(int descending, std::false_
     std::stable_sort(order.begin(), order.end(), [&keys, descending](std::size_t a, std::size_t b) {
         return descending ? vel_sort_compare(keys[b], keys[a]) < 0 : vel_sort_compare(keys[a], keys[b]) < 0;
     });
-    vel_chunked_array<Element> sorted;
+    Store sorted;
     for (std::size_t i : order) sorted.push_back(items[i]);
     items.swap(sorted);
 }

@@ -9,6 +9,53 @@
 // included alone.
 #include <algorithm>
 #include <iterator>
+#include <type_traits>
+
+// An iterator that is a container and a position in it: the element stores
+// below reach their elements through operator[], so one iterator serves them
+// all, and a plain iterator converts to the const one of the same store.
+template <class Owner, class Value>
+class vel_index_iterator {
+public:
+    using iterator_category = std::random_access_iterator_tag;
+    using value_type = std::remove_const_t<Value>;
+    using difference_type = std::ptrdiff_t;
+    using pointer = Value *;
+    using reference = Value &;
+
+    vel_index_iterator() = default;
+    vel_index_iterator(Owner *owner, std::ptrdiff_t index) : owner(owner), index(index) {}
+    template <class OtherOwner, class OtherValue,
+              std::enable_if_t<std::is_convertible<OtherOwner *, Owner *>::value, int> = 0>
+    vel_index_iterator(const vel_index_iterator<OtherOwner, OtherValue> &other)
+        : owner(other.container()), index(other.position()) {}
+
+    reference operator*() const { return (*owner)[static_cast<std::size_t>(index)]; }
+    pointer operator->() const { return &**this; }
+    reference operator[](difference_type n) const { return *(*this + n); }
+    vel_index_iterator &operator++() { ++index; return *this; }
+    vel_index_iterator operator++(int) { vel_index_iterator old = *this; ++index; return old; }
+    vel_index_iterator &operator--() { --index; return *this; }
+    vel_index_iterator operator--(int) { vel_index_iterator old = *this; --index; return old; }
+    vel_index_iterator &operator+=(difference_type n) { index += n; return *this; }
+    vel_index_iterator &operator-=(difference_type n) { index -= n; return *this; }
+    friend vel_index_iterator operator+(vel_index_iterator it, difference_type n) { return it += n; }
+    friend vel_index_iterator operator+(difference_type n, vel_index_iterator it) { return it += n; }
+    friend vel_index_iterator operator-(vel_index_iterator it, difference_type n) { return it -= n; }
+    friend difference_type operator-(const vel_index_iterator &a, const vel_index_iterator &b) { return a.index - b.index; }
+    friend bool operator==(const vel_index_iterator &a, const vel_index_iterator &b) { return a.index == b.index; }
+    friend bool operator!=(const vel_index_iterator &a, const vel_index_iterator &b) { return a.index != b.index; }
+    friend bool operator<(const vel_index_iterator &a, const vel_index_iterator &b) { return a.index < b.index; }
+    friend bool operator>(const vel_index_iterator &a, const vel_index_iterator &b) { return a.index > b.index; }
+    friend bool operator<=(const vel_index_iterator &a, const vel_index_iterator &b) { return a.index <= b.index; }
+    friend bool operator>=(const vel_index_iterator &a, const vel_index_iterator &b) { return a.index >= b.index; }
+    std::ptrdiff_t position() const { return index; }
+    Owner *container() const { return owner; }
+
+private:
+    Owner *owner = nullptr;
+    std::ptrdiff_t index = 0;
+};
 
 template <class T>
 class vel_chunked_array {
@@ -19,49 +66,8 @@ public:
     static constexpr std::size_t chunkSize = std::size_t(1) << chunkBits;
     static constexpr std::size_t chunkMask = chunkSize - 1;
 
-    template <class Owner, class Value>
-    class basic_iterator {
-    public:
-        using iterator_category = std::random_access_iterator_tag;
-        using value_type = T;
-        using difference_type = std::ptrdiff_t;
-        using pointer = Value *;
-        using reference = Value &;
-
-        basic_iterator() = default;
-        basic_iterator(Owner *owner, std::ptrdiff_t index) : owner(owner), index(index) {}
-        // The copy of an iterator, and the const iterator of a plain one.
-        basic_iterator(const basic_iterator<vel_chunked_array, T> &other)
-            : owner(other.container()), index(other.position()) {}
-
-        reference operator*() const { return (*owner)[static_cast<std::size_t>(index)]; }
-        pointer operator->() const { return &**this; }
-        reference operator[](difference_type n) const { return *(*this + n); }
-        basic_iterator &operator++() { ++index; return *this; }
-        basic_iterator operator++(int) { basic_iterator old = *this; ++index; return old; }
-        basic_iterator &operator--() { --index; return *this; }
-        basic_iterator operator--(int) { basic_iterator old = *this; --index; return old; }
-        basic_iterator &operator+=(difference_type n) { index += n; return *this; }
-        basic_iterator &operator-=(difference_type n) { index -= n; return *this; }
-        friend basic_iterator operator+(basic_iterator it, difference_type n) { return it += n; }
-        friend basic_iterator operator+(difference_type n, basic_iterator it) { return it += n; }
-        friend basic_iterator operator-(basic_iterator it, difference_type n) { return it -= n; }
-        friend difference_type operator-(const basic_iterator &a, const basic_iterator &b) { return a.index - b.index; }
-        friend bool operator==(const basic_iterator &a, const basic_iterator &b) { return a.index == b.index; }
-        friend bool operator!=(const basic_iterator &a, const basic_iterator &b) { return a.index != b.index; }
-        friend bool operator<(const basic_iterator &a, const basic_iterator &b) { return a.index < b.index; }
-        friend bool operator>(const basic_iterator &a, const basic_iterator &b) { return a.index > b.index; }
-        friend bool operator<=(const basic_iterator &a, const basic_iterator &b) { return a.index <= b.index; }
-        friend bool operator>=(const basic_iterator &a, const basic_iterator &b) { return a.index >= b.index; }
-        std::ptrdiff_t position() const { return index; }
-        Owner *container() const { return owner; }
-
-    private:
-        Owner *owner = nullptr;
-        std::ptrdiff_t index = 0;
-    };
-    using iterator = basic_iterator<vel_chunked_array, T>;
-    using const_iterator = basic_iterator<const vel_chunked_array, const T>;
+    using iterator = vel_index_iterator<vel_chunked_array, T>;
+    using const_iterator = vel_index_iterator<const vel_chunked_array, const T>;
     using value_type = T;
 
     vel_chunked_array() = default;
@@ -94,6 +100,12 @@ public:
         std::size_t at = first + index;
         return chunks[at >> chunkBits][at & chunkMask];
     }
+    // The element at index, or nullptr past the end: the one test of an
+    // element access in range, shared with vel_contiguous_array.
+    T *inPlace(std::size_t index) { return index < count ? &(*this)[index] : nullptr; }
+    const T *inPlace(std::size_t index) const { return index < count ? &(*this)[index] : nullptr; }
+    // Elements never move here, so a handed-out address needs nothing.
+    void pin() {}
     T &front() { return (*this)[0]; }
     const T &front() const { return (*this)[0]; }
     T &back() { return (*this)[count - 1]; }

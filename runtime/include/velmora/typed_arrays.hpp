@@ -2,6 +2,7 @@
 // The typed arrays of generated programs: _intArr (integers), _arr32 (texts,
 // files and objects) and _array64 (reals or naturals). Included by
 // libvel.hpp after velarray and dict; not meant to be included alone.
+#include "contiguous_array.hpp"
 
 // Typed arrays. The shared behaviour lives in vel_typed_array; the three
 // classes add their constructors and the element conversions.
@@ -22,13 +23,21 @@ template <class T>
 using vel_is_plain_number = std::integral_constant<bool, std::is_arithmetic<T>::value && !std::is_same<T, char>::value &&
                                                              !std::is_same<T, bool>::value>;
 
+// Numbers are kept in one block; dyn elements stay in chunks, where they
+// never move, since _arr32::at hands out the element itself.
+template <class Element>
+using vel_typed_store =
+    std::conditional_t<std::is_same<Element, dyn>::value, vel_chunked_array<Element>, vel_contiguous_array<Element>>;
+
 template <class Derived, class Element>
 class vel_typed_array {
 public:
+    using Store = vel_typed_store<Element>;
+
     int size() const { return static_cast<int>(items.size()); }
     int length() const { return size(); }
     bool empty() const { return items.empty(); }
-    const vel_chunked_array<Element> &elements() const { return items; }
+    const Store &elements() const { return items; }
 
     // A value of another type becomes an element through dyn: numbers are
     // clamped into the element's range, texts are read as numbers.
@@ -37,30 +46,30 @@ public:
         return convertedElement(value, std::is_same<T, Element>());
     }
 
-    Element &operator[](int index) { return slot(index); }
-    Element &operator[](const dyn &index) { return slot(dyn::toInt(index)); }
+    // The element itself, which the caller may hold while the array grows.
+    Element &operator[](int index) { return pinnedSlot(index); }
+    Element &operator[](const dyn &index) { return pinnedSlot(dyn::toInt(index)); }
     Element at(int index) const {
-        // A negative index turns into a large unsigned one: one test for both ends.
-        if (static_cast<unsigned>(index) >= items.size()) return self().blank();
-        return self().normalized(items[static_cast<std::size_t>(index)]);
+        // A negative index widens to a size past any end: one test for both ends.
+        if (const Element *element = items.inPlace(static_cast<std::size_t>(index))) return self().normalized(*element);
+        return atOutside(index, std::is_trivially_copyable<Element>());
     }
     Element at(const dyn &index) const { return index.isNumeric() ? at(dyn::toInt(index)) : self().blank(); }
-    void setAt(int index, const Element &value) { slot(index) = self().normalized(value); }
+    void setAt(int index, const Element &value) { put(index, self().normalized(value)); }
     template <class T>
     void setAt(int index, const T &value) {
-        Element converted = elementOf(value);
-        slot(index) = converted;
+        put(index, elementOf(value));
     }
     template <class T>
     void setAt(const dyn &index, const T &value) {
         setAt(dyn::toInt(index), value);
     }
-    Element *to(int index) { return &slot(index); }
+    Element *to(int index) { return &pinnedSlot(index); }
     vel_typed_slice<Derived> slice(int lo, int hi = -1, int inclusive = 0) const;
     // Replaces the elements lo..hi (see vel_slice_span) by the elements of
     // value (an array, typed array or dict) or by value itself.
     void setSlice(int lo, int hi, int inclusive, const dyn &value) {
-        vel_chunked_array<Element> fresh;
+        Store fresh;
         velarray source = vel_elements_of(value);
         for (const dyn &e : source.elements()) fresh.push_back(self().fromDyn(e));
         vel_span span = vel_slice_span(lo, hi, inclusive, items.size());
@@ -152,7 +161,7 @@ public:
     dyn merge(const dyn &other);
 
     Derived &operator+=(const Derived &other) {
-        vel_chunked_array<Element> appended(other.items);  // other may be this array
+        Store appended(other.items);  // other may be this array
         for (const Element &e : appended) push(e);
         return self();
     }
@@ -167,14 +176,14 @@ public:
     template <class T>
     Derived &operator-=(const T &value) {
         velarray removed = vel_elements_of(dyn(value));
-        vel_chunked_array<Element> kept;
+        Store kept;
         for (const Element &e : items)
             if (!removed.in(dyn(self().normalized(e)))) kept.push_back(e);
         items.swap(kept);
         return self();
     }
     Derived &operator-=(const Derived &other) {
-        vel_chunked_array<Element> kept;
+        Store kept;
         for (const Element &e : items)
             if (!other.in(e)) kept.push_back(e);
         items.swap(kept);
@@ -240,11 +249,33 @@ protected:
     }
     void sortElements(int descending, std::true_type);
     void sortElements(int descending, std::false_type);
-    Element &slot(int index) {
+    Element &pinnedSlot(int index) {
+        items.pin();
         if (static_cast<unsigned>(index) >= items.size()) grow(index);
         return items[static_cast<std::size_t>(index)];
     }
-    // Out of the way of slot's common case: the index is past the end, or negative.
+    // The cases that at() and setAt() keep out of their inline test: an
+    // element past the block of a pinned array, an index past the end
+    // (reading gives the blank element, writing grows the array) or negative.
+    // A read of plain numbers changes nothing, and the compiler is told so:
+    // a loop that reads elements then keeps the array's block in a register.
+    __attribute__((noinline, pure)) Element atOutside(int index, std::true_type) const { return outside(index); }
+    __attribute__((noinline)) Element atOutside(int index, std::false_type) const { return outside(index); }
+    Element outside(int index) const {
+        if (static_cast<unsigned>(index) >= items.size()) return self().blank();
+        return self().normalized(items[static_cast<std::size_t>(index)]);
+    }
+    // Stores an element already converted and normalized.
+    void put(int index, Element value) {
+        if (Element *element = items.inPlace(static_cast<std::size_t>(index)))
+            *element = std::move(value);
+        else
+            putOutside(index, std::move(value));
+    }
+    __attribute__((noinline)) void putOutside(int index, Element value) {
+        if (static_cast<unsigned>(index) >= items.size()) grow(index);
+        items[static_cast<std::size_t>(index)] = std::move(value);
+    }
     void grow(int index) {
         if (index < 0) vel_fatal("negative index " + std::to_string(index));
         items.resize(static_cast<std::size_t>(index) + 1, self().blank());
@@ -252,7 +283,7 @@ protected:
     Derived &self() { return static_cast<Derived &>(*this); }
     const Derived &self() const { return static_cast<const Derived &>(*this); }
 
-    vel_chunked_array<Element> items;  // stable element addresses, as in velarray
+    Store items;
     std::size_t cursor = 0;
     bool stepPending = false;
 };

@@ -1,0 +1,202 @@
+#pragma once
+// The element store of the number typed arrays (_intArr, _array64): one
+// block, as a vector, so that an element in range is a compare and a load
+// away, with no chunk to find first. Generated code may hold the address of
+// an element (an alias parameter, to()) while the array grows; from the
+// first address handed out (pin()), growth no longer moves an element:
+// elements that do not fit in the block go to a vel_chunked_array behind it.
+// An unpinned array, the common case, only ever has the block. Included by
+// typed_arrays.hpp after chunked_array.hpp; not meant to be included alone.
+#include <algorithm>
+#include <initializer_list>
+#include <utility>
+#include <vector>
+
+template <class T>
+class vel_contiguous_array {
+public:
+    using iterator = vel_index_iterator<vel_contiguous_array, T>;
+    using const_iterator = vel_index_iterator<const vel_contiguous_array, const T>;
+    using value_type = T;
+
+    vel_contiguous_array() = default;
+    vel_contiguous_array(std::initializer_list<T> list) { assign(list.begin(), list.end()); }
+    template <class It>
+    vel_contiguous_array(It from, It to) { assign(from, to); }
+    vel_contiguous_array(const vel_contiguous_array &other) { assign(other.begin(), other.end()); }
+    vel_contiguous_array(vel_contiguous_array &&other) noexcept { swap(other); }
+    vel_contiguous_array &operator=(const vel_contiguous_array &other) {
+        if (this != &other) {
+            vel_contiguous_array copy(other);
+            swap(copy);
+        }
+        return *this;
+    }
+    vel_contiguous_array &operator=(vel_contiguous_array &&other) noexcept {
+        vel_contiguous_array taken(std::move(other));
+        swap(taken);
+        return *this;
+    }
+    ~vel_contiguous_array() { clear(); }
+
+    std::size_t size() const { return inBlock + overflow.size(); }
+    bool empty() const { return size() == 0; }
+    T &operator[](std::size_t index) { return index < inBlock ? first[index] : overflow[index - inBlock]; }
+    const T &operator[](std::size_t index) const { return index < inBlock ? first[index] : overflow[index - inBlock]; }
+    // The element at index when it is in the block, otherwise nullptr (past
+    // the end, or an element of a pinned array that grew past its block).
+    T *inPlace(std::size_t index) { return index < inBlock ? first + index : nullptr; }
+    const T *inPlace(std::size_t index) const { return index < inBlock ? first + index : nullptr; }
+    // An element's address is about to be held: growth must not move it.
+    void pin() { pinned = true; }
+    T &front() { return (*this)[0]; }
+    const T &front() const { return (*this)[0]; }
+    T &back() { return (*this)[size() - 1]; }
+    const T &back() const { return (*this)[size() - 1]; }
+
+    iterator begin() { return iterator(this, 0); }
+    iterator end() { return iterator(this, static_cast<std::ptrdiff_t>(size())); }
+    const_iterator begin() const { return const_iterator(this, 0); }
+    const_iterator end() const { return const_iterator(this, static_cast<std::ptrdiff_t>(size())); }
+
+    void push_back(const T &value) {
+        if (inBlock < room)
+            first[inBlock++] = value;
+        else
+            pushPastBlock(T(value));  // value may be an element that a new block moves
+    }
+    void push_back(T &&value) {
+        if (inBlock < room)
+            first[inBlock++] = std::move(value);
+        else
+            pushPastBlock(std::move(value));
+    }
+    void push_front(const T &value) {
+        T copy(value);
+        if (first == block || !overflow.empty()) {
+            if (pinned) {
+                // No room before the first element, and none may be made by
+                // moving them: the values move up one place instead.
+                push_back(T());
+                std::move_backward(begin(), end() - 1, end());
+                front() = std::move(copy);
+                return;
+            }
+            reallocate(std::max(inBlock, std::size_t{smallest}), room - inBlock);
+        }
+        *--first = std::move(copy);
+        ++inBlock;
+        ++room;
+    }
+    void pop_back() {
+        if (!overflow.empty())
+            overflow.pop_back();
+        else
+            first[--inBlock] = T();
+        if (empty()) clear();
+    }
+    void pop_front() {
+        if (inBlock > 0) {
+            *first++ = T();
+            --inBlock;
+            --room;
+        } else {
+            overflow.pop_front();
+        }
+        if (empty()) clear();
+    }
+    void clear() {
+        delete[] block;
+        block = first = nullptr;
+        inBlock = room = 0;
+        overflow.clear();
+        pinned = false;
+    }
+    void reserve(std::size_t wanted) {
+        if (wanted > room && !pinned) reallocate(0, wanted - inBlock);
+    }
+    void resize(std::size_t size, const T &value = T()) {
+        T fill(value);  // value may be an element that the shrinking drops
+        while (this->size() > size) pop_back();
+        reserve(size);
+        while (this->size() < size) push_back(fill);
+    }
+    template <class It>
+    void assign(It from, It to) {
+        vel_contiguous_array fresh;
+        for (; from != to; ++from) fresh.push_back(*from);
+        swap(fresh);
+    }
+    iterator insert(const_iterator position, const T &value) {
+        T copy(value);  // value may be an element that the insertion moves
+        std::size_t at = static_cast<std::size_t>(position.position());
+        push_back(T());
+        std::move_backward(begin() + static_cast<std::ptrdiff_t>(at), end() - 1, end());
+        (*this)[at] = std::move(copy);
+        return begin() + static_cast<std::ptrdiff_t>(at);
+    }
+    template <class It>
+    iterator insert(const_iterator position, It from, It to) {
+        std::vector<T> added(from, to);  // the range may be part of this array
+        std::size_t at = static_cast<std::size_t>(position.position());
+        std::size_t oldCount = size();
+        reserve(oldCount + added.size());
+        for (std::size_t i = 0; i < added.size(); ++i) push_back(T());
+        std::move_backward(begin() + static_cast<std::ptrdiff_t>(at), begin() + static_cast<std::ptrdiff_t>(oldCount),
+                           end());
+        for (std::size_t i = 0; i < added.size(); ++i) (*this)[at + i] = std::move(added[i]);
+        return begin() + static_cast<std::ptrdiff_t>(at);
+    }
+    iterator erase(const_iterator from, const_iterator to) {
+        std::size_t at = static_cast<std::size_t>(from.position());
+        std::size_t removed = static_cast<std::size_t>(to - from);
+        std::move(begin() + static_cast<std::ptrdiff_t>(at + removed), end(), begin() + static_cast<std::ptrdiff_t>(at));
+        for (std::size_t i = 0; i < removed; ++i) pop_back();
+        return begin() + static_cast<std::ptrdiff_t>(at);
+    }
+    iterator erase(const_iterator position) { return erase(position, position + 1); }
+    void swap(vel_contiguous_array &other) noexcept {
+        std::swap(block, other.block);
+        std::swap(first, other.first);
+        std::swap(inBlock, other.inBlock);
+        std::swap(room, other.room);
+        overflow.swap(other.overflow);
+        std::swap(pinned, other.pinned);
+    }
+
+    friend bool operator==(const vel_contiguous_array &a, const vel_contiguous_array &b) {
+        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
+    }
+    friend bool operator!=(const vel_contiguous_array &a, const vel_contiguous_array &b) { return !(a == b); }
+
+private:
+    static constexpr std::size_t smallest = 8;
+
+    // The block is full: a bigger one, or the chunks once pinned. Out of the
+    // way of push_back's common case.
+    __attribute__((noinline)) void pushPastBlock(T value) {
+        if (pinned) {
+            overflow.push_back(std::move(value));
+            return;
+        }
+        reallocate(0, std::max(inBlock, std::size_t{smallest}));
+        first[inBlock++] = std::move(value);
+    }
+    // A new block with the elements in it, `before` free places in front of
+    // them and `after` behind.
+    void reallocate(std::size_t before, std::size_t after) {
+        T *fresh = new T[before + inBlock + after];
+        std::move(first, first + inBlock, fresh + before);
+        delete[] block;
+        block = fresh;
+        first = fresh + before;
+        room = inBlock + after;
+    }
+
+    T *block = nullptr;            // what new[] gave
+    T *first = nullptr;            // element 0, at or after block
+    std::size_t inBlock = 0;       // elements from first on
+    std::size_t room = 0;          // places from first to the end of the block
+    vel_chunked_array<T> overflow; // elements past the block of a pinned array
+    bool pinned = false;
+};
