@@ -285,11 +285,12 @@ functionDefinition
         { closeFunctionDefinition(); }
     ;
 
-functionHead
+functionHead { bool arrayOfClass = false; }
     :   ( modifier )*
         (   typeSpec { addReturnType(); }
             ( COMMA ( EOL { countLineEnd(); } )* typeSpec { addReturnType(); } )*
-        |   c:IDENT { addClassReturnType(c->getText()); }
+        |   c:IDENT ( LEFTSQUARE RIGHTSQUARE { arrayOfClass = true; } )?
+            { addClassReturnType(c->getText(), arrayOfClass); }
         )
         n:IDENT { setFunctionName(n->getText()); }
         LEFTPAR ( EOL { countLineEnd(); } )* parameterList RIGHTPAR

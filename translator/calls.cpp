@@ -391,7 +391,7 @@ ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &leve
     if (function.isConstructor) {
         value.type = T_OBJECT;
         value.classIndex = function.ownerClass;
-    } else if (value.type == T_OBJECT) {
+    } else if (value.type == T_OBJECT || value.type == T_OBJECTARRAY) {
         value.classIndex = function.returnClass;
     }
     typeState().currentType = value.type;

@@ -122,21 +122,26 @@ ExprValue logicalOperator(ExprValue left, const std::string &op, const ExprValue
     return value;
 }
 
-// A real divided by an integer is a real division in C++ too; an integer
-// literal divisor is written as a real so that a zero gives infinity
-// without the compilers' warning of an integer division by zero.
-static std::string realDivisor(const ExprValue &divisor) {
-    if (divisor.literal && !divisor.stringLiteral && divisor.type == T_INTEGER &&
-        divisor.text.find_first_not_of("0123456789") == std::string::npos)
-        return divisor.text + ".0";
-    return divisor.text;
-}
-
 static std::string withoutOuterParentheses(const std::string &text) {
     if (text.size() >= 2 && text.front() == '(' && text.back() == ')' &&
         text.find_first_of("()", 1) == text.size() - 1)
         return text.substr(1, text.size() - 2);
     return text;
+}
+
+// A real divided by an integer is a real division in C++ too; an integer
+// literal divisor (in parentheses or not) is written as a real so that a zero gives infinity
+// without the compilers' warning of an integer division by zero.
+static std::string realDivisor(const ExprValue &divisor) {
+    const std::string &text = divisor.text;
+    size_t open = text.find_first_not_of('('), close = text.find_last_not_of(')');
+    if (open == std::string::npos || close == std::string::npos || open != text.size() - 1 - close)
+        return text;
+    const std::string digits = text.substr(open, close + 1 - open);
+    if (!divisor.stringLiteral && divisor.type == T_INTEGER && !digits.empty() &&
+        digits.find_first_not_of("0123456789") == std::string::npos)
+        return digits + ".0";
+    return divisor.text;
 }
 
 // A comparison of a scalar with itself is what the program says (x = x is

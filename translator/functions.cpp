@@ -39,15 +39,17 @@ std::string defaultValueOf(int type) {
 }
 
 // A function that gives an object gives it as a pointer to its class, and
-// its null as the null pointer.
+// its null as the null pointer; a typed array of a class gives an empty one.
 std::string defaultReturnOf(int type) {
     if (type == T_OBJECT && functionState().record.returnClass >= 0)
         return "NULL";
+    if (type == T_OBJECTARRAY)
+        return "_arr32()";
     return defaultValueOf(type);
 }
 
 std::string returnedValue(int type, const ExprValue &value) {
-    if (value.type == T_NIL || (type == T_OBJECT && value.text == "NULL"))
+    if (value.type == T_NIL || ((type == T_OBJECT || type == T_OBJECTARRAY) && value.text == "NULL"))
         return defaultReturnOf(type);
     return convertValue(type, value);
 }
@@ -104,12 +106,12 @@ void addReturnType() {
 }
 
 // A function that gives an object of a class.
-void addClassReturnType(const std::string &className) {
+void addClassReturnType(const std::string &className, bool arrayOfClass) {
     FunctionState &state = functionState();
     state.modifiers = currentModifiers();
     state.record.isStatic = currentIsStatic();
-    state.returnSpelling = typeNameSpelling(className) + " *";
-    state.record.returnTypes.push_back(T_OBJECT);
+    state.returnSpelling = arrayOfClass ? "_arr32 " : typeNameSpelling(className) + " *";
+    state.record.returnTypes.push_back(arrayOfClass ? T_OBJECTARRAY : T_OBJECT);
     state.record.returnClass = findClass(className);
     if (state.record.returnClass < 0)
         reportNamed(E_CLASS_NOT_DEFINED, className);
@@ -518,8 +520,9 @@ std::string functionPlacesTable(const std::string &quotedSource) {
     if (sourceFunctions().places.empty())
         return "";
     // Of external linkage: the WebAssembly linker drops a file's own data
-    // that nothing reads, even when it is marked used.
-    std::string name = "_vel_function_places_" + identifierFrom(translatedSource().fileName);
+    // that nothing reads, even when it is marked used. Named after the
+    // source with its directory, so that lib/util.vel and util.vel differ.
+    std::string name = "_vel_function_places_" + identifierFrom(translatedSource().baseName);
     std::string table = "\n// Where each function starts and recurses, for the message of a fault.\n"
                         "extern const char " + name + "[];\n"
                         "__attribute__((used)) const char " + name + "[] = \"\\x7fvelmora functions\\x01\"";

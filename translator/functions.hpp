@@ -18,7 +18,8 @@
 void beginFunctionDefinition(bool external);
 // After each return type (a typeSpec).
 void addReturnType();
-void addClassReturnType(const std::string &className);  // a class name as the return type
+// A class name as the return type; with arrayOfClass a typed array of that class.
+void addClassReturnType(const std::string &className, bool arrayOfClass = false);
 void setFunctionName(const std::string &name);
 
 void beginParameter();

@@ -42,6 +42,10 @@ bool LookAhead::functionDefinitionAhead() {
     // A class name as the return type: "Point origin()".
     if (LA(i) == Token::IDENT && LA(i + 1) == Token::IDENT && LA(i + 2) == Token::LEFTPAR)
         return true;
+    // A typed array of a class: "Point[] corners()".
+    if (LA(i) == Token::IDENT && LA(i + 1) == Token::LEFTSQUARE && LA(i + 2) == Token::RIGHTSQUARE &&
+        LA(i + 3) == Token::IDENT && LA(i + 4) == Token::LEFTPAR)
+        return true;
     if (!isTypeKeywordToken(LA(i)) || !skipTypeAhead(i))
         return false;
     while (LA(i) == Token::COMMA) {

@@ -121,7 +121,9 @@ antlr::RefToken ReservedWordFilter::nextToken() {
     if (token->getType() != antlr::Token::EOF_TYPE && isKeywordType(token->getType())) {
         const antlr::RefToken &next = peek(0);
         const char *conversion = conversionTo(token->getType());
-        if (conversion && !afterType_ && next->getType() == VLTokenTypes::LEFTPAR) {
+        // int() alone is an empty value of the type, and stays.
+        if (conversion && !afterType_ && next->getType() == VLTokenTypes::LEFTPAR &&
+            peek(1)->getType() != VLTokenTypes::RIGHTPAR) {
             // Reported once; the parser reads the parenthesised value alone.
             reportTypeCalled(token->getLine(), token->getText(), conversion);
             token = peek(0);

@@ -37,4 +37,22 @@ TEST(FaultPlaces, IncrementalRebuildFollowsMovedLines) {
     EXPECT_EQ(workspace.run("./prog.wasm").standardError, "lib.vel L6: Run-time error: division by zero (in part)\n");
 }
 
+// Two sources of one name in two folders link side by side, each with its
+// own table of function places, and a fault names the right one.
+TEST(FaultPlaces, SourcesOfOneNameInTwoFolders) {
+    ExampleWorkspace workspace("fault_two_folders", NATIVE_INI);
+    std::filesystem::create_directories(workspace.directory() + "/lib");
+    workspace.addSource("lib/util", "int down(int n)\n    if n < 0\n        return 0\n    /if\n"
+                                    "return down(n + 1) + down(n + 2)\n");
+    workspace.addSource("util", "int twice(int n)\nreturn n * 2\n");
+    workspace.addSource("prog", "include \"lib/util.vel\"\ninclude \"util.vel\"\nprint twice(2)\nprint down(1)\n");
+    CommandOutcome build = workspace.build("prog");
+    ASSERT_TRUE(workspace.hasFile("prog.wasm")) << describe(build);
+    CommandOutcome program = workspace.run("./prog.wasm");
+    EXPECT_EQ(program.status, 1) << describe(program);
+    EXPECT_EQ(program.standardOutput, "4\n");
+    EXPECT_EQ(program.standardError,
+              "lib/util.vel L5: Run-time error: recursion too deep, the stack is exhausted (in down)\n");
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 #include "program_pieces.hpp"
 
 #include <algorithm>
+#include <cctype>
 #include <functional>
 #include <string>
 #include <utility>
@@ -87,19 +88,24 @@ private:
 
     // A name no other part of the program uses; now and then one the C++
     // side knows already.
+    // Velmora finds names in any letter case: they are told apart in lower case.
+    static std::string folded(std::string n) {
+        for (char &c : n) c = char(std::tolower(static_cast<unsigned char>(c)));
+        return n;
+    }
+    bool take(const std::string &n) { return taken.insert(folded(n)).second; }
+
     std::string fresh(const char *stem, bool callable = false) {
         if (trickyNames && chance(35)) {
             for (int tries = 0; tries < 8; ++tries) {
                 std::string n = collidingNames[pick(int(sizeof collidingNames / sizeof *collidingNames))];
-                if (taken.count(n) || (callable && notCallable.count(n))) continue;
-                taken.insert(n);
-                return n;
+                if (callable && notCallable.count(n)) continue;
+                if (take(n)) return n;
             }
         }
         std::string n;
         do n = stem + std::to_string(++counter);
-        while (taken.count(n));
-        taken.insert(n);
+        while (!take(n));
         return n;
     }
 
@@ -367,11 +373,27 @@ private:
         int total = 0;
         for (int a : as) total += a;
         prints(std::to_string(total));
+        if (chance(50)) made(c);
         int a1, a2;
         std::string first = construct(c, a1), second = construct(c, a2);
         line("array " + os + " = [" + first + ", " + second + "]");
         line("print " + os + ".size()");
         prints("2");
+    }
+
+    // A function that gives a typed array of a class.
+    void made(const ClassShape &c) {
+        std::string f = fresh("made", true), n = fresh("n"), r = fresh("r"), i = fresh("i"), got = fresh("got");
+        int count = between(0, 4);
+        line(c.name + "[] " + f + "(int " + n + ")");
+        line("    " + c.name + "[] " + r);
+        line("    for int " + i + " in 1.." + n);
+        line("        " + r + ".push(" + c.name + "(" + (c.constructor ? i : "") + "))");
+        line("    /for");
+        line("return " + r);
+        line(c.name + "[] " + got + " = " + f + "(" + std::to_string(count) + ")");
+        line("print " + got + ".size(), " + f + "(2)[1]." + c.a);
+        prints(std::to_string(count) + " " + std::to_string(c.constructor ? 2 : c.a0));
     }
 
     // ------------------------------------------------ built-in receivers

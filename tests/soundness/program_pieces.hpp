@@ -24,7 +24,7 @@ struct Piece {
 };
 
 // Writes `count` pieces; every name they declare is new and goes into
-// `taken`. With `trickyNames` some names are C and C++ keywords, C library
+// `taken`, which holds names in lower case. With `trickyNames` some names are C and C++ keywords, C library
 // and libvel names, for every kind of name a piece declares.
 Piece writePieces(std::mt19937_64 &rng, std::set<std::string> &taken, bool trickyNames, int count);
 

@@ -16,7 +16,7 @@ namespace {
 
 // Fixed, so that a failure seen once is seen again.
 constexpr std::uint64_t kFirstSeed = 1000;
-constexpr int kPrograms = 40;
+constexpr int kPrograms = 16;
 
 std::string writeScript(const std::string &name, const std::string &body) {
     std::string dir = CheckSettings::fromBuildTree().scratch + "/fakes";
@@ -106,6 +106,34 @@ TEST(DriverSelfCheck, PlantedGeneratorFaultIsReported) {
     settings.runEvery = 1;
     CheckSummary summary = checkRange(settings, 7, 2, options);
     EXPECT_EQ(summary.failures.size(), 2u) << describe(summary);
+}
+
+TEST(DriverSelfCheck, ExpectedMessageMustBeGiven) {
+    CheckSettings settings = CheckSettings::fromBuildTree();
+    GeneratedProgram accepted = handWritten("print 1\n", "");
+    accepted.expectedMessage = "prog.vel L1: can't assign to text, from void.";
+    auto missed = checkProgram(settings, accepted, false, scratch("missed"));
+    ASSERT_TRUE(missed.has_value());
+    EXPECT_EQ(missed->kind, "velc missed the message") << missed->detail;
+
+    GeneratedProgram refused = handWritten("print 1\nint[] a = [1]\nprint a.push(3)\n", "");
+    refused.expectedMessage = "prog.vel L2: can't assign to text, from void.";  // the wrong line
+    auto other = checkProgram(settings, refused, false, scratch("other"));
+    ASSERT_TRUE(other.has_value());
+    EXPECT_EQ(other->kind, "velc gave another message") << other->detail;
+    refused.expectedMessage = "prog.vel L3: can't assign to text, from void.";
+    EXPECT_FALSE(checkProgram(settings, refused, false, scratch("given")).has_value());
+}
+
+TEST(GeneratorTest, SomeSeedsAreVoidValueCases) {
+    int cases = 0;
+    for (std::uint64_t s = 0; s < 64; ++s) {
+        GeneratedProgram p = generateProgram(s);
+        if (p.expectedMessage.empty()) continue;
+        ++cases;
+        EXPECT_NE(p.expectedMessage.find("void"), std::string::npos) << p.expectedMessage;
+    }
+    EXPECT_EQ(cases, 4);
 }
 
 TEST(DriverSelfCheck, CrashOfVelcIsReported) {

@@ -202,7 +202,7 @@ TEST_F(Statements, SummaryCountsTheErrors) {
 // Each "in" decides between a range and a container once: nested sixty
 // deep, the forms still translate at once and report each level.
 TEST_F(Statements, DeepNestingOfInTranslates) {
-    std::string nested = "[1]";
+    std::string nested = "true";
     for (int level = 0; level < 60; level++)
         nested = "1 in (" + nested + ")";
     Translation t = translate("bool b = " + nested + "\nprint b\n");
