@@ -33,6 +33,7 @@ TEST(VelModDeathTest, ModuloByZeroEndsTheProgram) {
     EXPECT_EXIT(_vel_mod(dyn(5), dyn(0)), ::testing::ExitedWithCode(1), message);
     EXPECT_EXIT(_vel_mod(dyn(5), zero), ::testing::ExitedWithCode(1), message);
     EXPECT_EXIT(_vel_mod(5, dyn(0ULL)), ::testing::ExitedWithCode(1), message);
+    EXPECT_EXIT(_vel_mod(dyn(5ULL), dyn(0ULL)), ::testing::ExitedWithCode(1), message);
 }
 
 TEST(VelDivDeathTest, IntegerDivisionByZeroEndsTheProgram) {
