@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <iterator>
 #include <type_traits>
+#include <vector>
 
 // An iterator that is a container and a position in it: the element stores
 // below reach their elements through operator[], so one iterator serves them
@@ -57,8 +58,79 @@ private:
     std::ptrdiff_t index = 0;
 };
 
+// What the element stores share, written once over the few operations each
+// store gives itself (operator[], size, push_back, pop_back, reserve, swap):
+// ends, iterators, resizing, insertion and removal, comparison.
+template <class Store, class T>
+class vel_element_store {
+public:
+    using iterator = vel_index_iterator<Store, T>;
+    using const_iterator = vel_index_iterator<const Store, const T>;
+    using value_type = T;
+
+    T &front() { return self()[0]; }
+    const T &front() const { return self()[0]; }
+    T &back() { return self()[self().size() - 1]; }
+    const T &back() const { return self()[self().size() - 1]; }
+
+    iterator begin() { return iterator(&self(), 0); }
+    iterator end() { return iterator(&self(), static_cast<std::ptrdiff_t>(self().size())); }
+    const_iterator begin() const { return const_iterator(&self(), 0); }
+    const_iterator end() const { return const_iterator(&self(), static_cast<std::ptrdiff_t>(self().size())); }
+
+    void resize(std::size_t size, const T &value = T()) {
+        T fill(value);  // value may be an element that the shrinking drops
+        while (self().size() > size) self().pop_back();
+        self().reserve(size);
+        while (self().size() < size) self().push_back(fill);
+    }
+    template <class It>
+    void assign(It from, It to) {
+        Store fresh;
+        for (; from != to; ++from) fresh.push_back(*from);
+        self().swap(fresh);
+    }
+    iterator insert(const_iterator position, const T &value) {
+        T copy(value);  // value may be an element that the insertion moves
+        std::size_t at = static_cast<std::size_t>(position.position());
+        self().push_back(T());
+        std::move_backward(begin() + static_cast<std::ptrdiff_t>(at), end() - 1, end());
+        self()[at] = std::move(copy);
+        return begin() + static_cast<std::ptrdiff_t>(at);
+    }
+    template <class It>
+    iterator insert(const_iterator position, It from, It to) {
+        std::vector<T> added(from, to);  // the range may be part of this array
+        std::size_t at = static_cast<std::size_t>(position.position());
+        std::size_t oldCount = self().size();
+        self().reserve(oldCount + added.size());
+        for (std::size_t i = 0; i < added.size(); ++i) self().push_back(T());
+        std::move_backward(begin() + static_cast<std::ptrdiff_t>(at), begin() + static_cast<std::ptrdiff_t>(oldCount),
+                           end());
+        for (std::size_t i = 0; i < added.size(); ++i) self()[at + i] = std::move(added[i]);
+        return begin() + static_cast<std::ptrdiff_t>(at);
+    }
+    iterator erase(const_iterator from, const_iterator to) {
+        std::size_t at = static_cast<std::size_t>(from.position());
+        std::size_t removed = static_cast<std::size_t>(to - from);
+        std::move(begin() + static_cast<std::ptrdiff_t>(at + removed), end(), begin() + static_cast<std::ptrdiff_t>(at));
+        for (std::size_t i = 0; i < removed; ++i) self().pop_back();
+        return begin() + static_cast<std::ptrdiff_t>(at);
+    }
+    iterator erase(const_iterator position) { return erase(position, position + 1); }
+
+    friend bool operator==(const Store &a, const Store &b) {
+        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
+    }
+    friend bool operator!=(const Store &a, const Store &b) { return !(a == b); }
+
+private:
+    Store &self() { return static_cast<Store &>(*this); }
+    const Store &self() const { return static_cast<const Store &>(*this); }
+};
+
 template <class T>
-class vel_chunked_array {
+class vel_chunked_array : public vel_element_store<vel_chunked_array<T>, T> {
 public:
     // At most about 512 bytes a chunk, as a power of two of elements: a small
     // array then takes no more room than a std::deque of libstdc++ did.
@@ -66,15 +138,23 @@ public:
     static constexpr std::size_t chunkSize = std::size_t(1) << chunkBits;
     static constexpr std::size_t chunkMask = chunkSize - 1;
 
-    using iterator = vel_index_iterator<vel_chunked_array, T>;
-    using const_iterator = vel_index_iterator<const vel_chunked_array, const T>;
-    using value_type = T;
+    using Shared = vel_element_store<vel_chunked_array, T>;
+    using typename Shared::const_iterator;
+    using typename Shared::iterator;
+    using Shared::assign;
+    using Shared::back;
+    using Shared::begin;
+    using Shared::end;
+    using Shared::erase;
+    using Shared::front;
+    using Shared::insert;
+    using Shared::resize;
 
     vel_chunked_array() = default;
     vel_chunked_array(std::initializer_list<T> list) { assign(list.begin(), list.end()); }
     template <class It>
     vel_chunked_array(It from, It to) { assign(from, to); }
-    vel_chunked_array(const vel_chunked_array &other) { assign(other.begin(), other.end()); }
+    vel_chunked_array(const vel_chunked_array &other) : Shared() { assign(other.begin(), other.end()); }
     vel_chunked_array(vel_chunked_array &&other) noexcept { swap(other); }
     vel_chunked_array &operator=(const vel_chunked_array &other) {
         if (this != &other) {
@@ -106,15 +186,6 @@ public:
     const T *inPlace(std::size_t index) const { return index < count ? &(*this)[index] : nullptr; }
     // Elements never move here, so a handed-out address needs nothing.
     void pin() {}
-    T &front() { return (*this)[0]; }
-    const T &front() const { return (*this)[0]; }
-    T &back() { return (*this)[count - 1]; }
-    const T &back() const { return (*this)[count - 1]; }
-
-    iterator begin() { return iterator(this, 0); }
-    iterator end() { return iterator(this, static_cast<std::ptrdiff_t>(count)); }
-    const_iterator begin() const { return const_iterator(this, 0); }
-    const_iterator end() const { return const_iterator(this, static_cast<std::ptrdiff_t>(count)); }
 
     // value may be an element: chunks are added, never moved, before it is read.
     void push_back(const T &value) {
@@ -150,54 +221,13 @@ public:
         first = 0;
         count = 0;
     }
-    void resize(std::size_t size, const T &value = T()) {
-        T fill(value);  // value may be an element that the shrinking drops
-        while (count > size) pop_back();
-        while (count < size) push_back(fill);
-    }
-    template <class It>
-    void assign(It from, It to) {
-        vel_chunked_array fresh;
-        for (; from != to; ++from) fresh.push_back(*from);
-        swap(fresh);
-    }
-    iterator insert(const_iterator position, const T &value) {
-        T copy(value);  // value may be an element that the insertion moves
-        std::size_t at = static_cast<std::size_t>(position.position());
-        push_back(T());
-        std::move_backward(begin() + static_cast<std::ptrdiff_t>(at), end() - 1, end());
-        (*this)[at] = std::move(copy);
-        return begin() + static_cast<std::ptrdiff_t>(at);
-    }
-    template <class It>
-    iterator insert(const_iterator position, It from, It to) {
-        std::vector<T> added(from, to);  // the range may be part of this array
-        std::size_t at = static_cast<std::size_t>(position.position());
-        std::size_t oldCount = count;
-        for (std::size_t i = 0; i < added.size(); ++i) push_back(T());
-        std::move_backward(begin() + static_cast<std::ptrdiff_t>(at), begin() + static_cast<std::ptrdiff_t>(oldCount),
-                           end());
-        for (std::size_t i = 0; i < added.size(); ++i) (*this)[at + i] = std::move(added[i]);
-        return begin() + static_cast<std::ptrdiff_t>(at);
-    }
-    iterator erase(const_iterator from, const_iterator to) {
-        std::size_t at = static_cast<std::size_t>(from.position());
-        std::size_t removed = static_cast<std::size_t>(to - from);
-        std::move(begin() + static_cast<std::ptrdiff_t>(at + removed), end(), begin() + static_cast<std::ptrdiff_t>(at));
-        for (std::size_t i = 0; i < removed; ++i) pop_back();
-        return begin() + static_cast<std::ptrdiff_t>(at);
-    }
-    iterator erase(const_iterator position) { return erase(position, position + 1); }
+    // Chunks are added as elements come; nothing to make room for ahead.
+    void reserve(std::size_t) {}
     void swap(vel_chunked_array &other) noexcept {
         chunks.swap(other.chunks);
         std::swap(first, other.first);
         std::swap(count, other.count);
     }
-
-    friend bool operator==(const vel_chunked_array &a, const vel_chunked_array &b) {
-        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
-    }
-    friend bool operator!=(const vel_chunked_array &a, const vel_chunked_array &b) { return !(a == b); }
 
 private:
     void addChunkAtBack() { chunks.push_back(new T[chunkSize]); }

@@ -13,17 +13,25 @@
 #include <vector>
 
 template <class T>
-class vel_contiguous_array {
+class vel_contiguous_array : public vel_element_store<vel_contiguous_array<T>, T> {
 public:
-    using iterator = vel_index_iterator<vel_contiguous_array, T>;
-    using const_iterator = vel_index_iterator<const vel_contiguous_array, const T>;
-    using value_type = T;
+    using Shared = vel_element_store<vel_contiguous_array, T>;
+    using typename Shared::const_iterator;
+    using typename Shared::iterator;
+    using Shared::assign;
+    using Shared::back;
+    using Shared::begin;
+    using Shared::end;
+    using Shared::erase;
+    using Shared::front;
+    using Shared::insert;
+    using Shared::resize;
 
     vel_contiguous_array() = default;
     vel_contiguous_array(std::initializer_list<T> list) { assign(list.begin(), list.end()); }
     template <class It>
     vel_contiguous_array(It from, It to) { assign(from, to); }
-    vel_contiguous_array(const vel_contiguous_array &other) { assign(other.begin(), other.end()); }
+    vel_contiguous_array(const vel_contiguous_array &other) : Shared() { assign(other.begin(), other.end()); }
     vel_contiguous_array(vel_contiguous_array &&other) noexcept { swap(other); }
     vel_contiguous_array &operator=(const vel_contiguous_array &other) {
         if (this != &other) {
@@ -49,15 +57,6 @@ public:
     const T *inPlace(std::size_t index) const { return index < inBlock ? first + index : nullptr; }
     // An element's address is about to be held: growth must not move it.
     void pin() { pinned = true; }
-    T &front() { return (*this)[0]; }
-    const T &front() const { return (*this)[0]; }
-    T &back() { return (*this)[size() - 1]; }
-    const T &back() const { return (*this)[size() - 1]; }
-
-    iterator begin() { return iterator(this, 0); }
-    iterator end() { return iterator(this, static_cast<std::ptrdiff_t>(size())); }
-    const_iterator begin() const { return const_iterator(this, 0); }
-    const_iterator end() const { return const_iterator(this, static_cast<std::ptrdiff_t>(size())); }
 
     void push_back(const T &value) {
         if (inBlock < room)
@@ -115,46 +114,6 @@ public:
     void reserve(std::size_t wanted) {
         if (wanted > room && !pinned) reallocate(0, wanted - inBlock);
     }
-    void resize(std::size_t size, const T &value = T()) {
-        T fill(value);  // value may be an element that the shrinking drops
-        while (this->size() > size) pop_back();
-        reserve(size);
-        while (this->size() < size) push_back(fill);
-    }
-    template <class It>
-    void assign(It from, It to) {
-        vel_contiguous_array fresh;
-        for (; from != to; ++from) fresh.push_back(*from);
-        swap(fresh);
-    }
-    iterator insert(const_iterator position, const T &value) {
-        T copy(value);  // value may be an element that the insertion moves
-        std::size_t at = static_cast<std::size_t>(position.position());
-        push_back(T());
-        std::move_backward(begin() + static_cast<std::ptrdiff_t>(at), end() - 1, end());
-        (*this)[at] = std::move(copy);
-        return begin() + static_cast<std::ptrdiff_t>(at);
-    }
-    template <class It>
-    iterator insert(const_iterator position, It from, It to) {
-        std::vector<T> added(from, to);  // the range may be part of this array
-        std::size_t at = static_cast<std::size_t>(position.position());
-        std::size_t oldCount = size();
-        reserve(oldCount + added.size());
-        for (std::size_t i = 0; i < added.size(); ++i) push_back(T());
-        std::move_backward(begin() + static_cast<std::ptrdiff_t>(at), begin() + static_cast<std::ptrdiff_t>(oldCount),
-                           end());
-        for (std::size_t i = 0; i < added.size(); ++i) (*this)[at + i] = std::move(added[i]);
-        return begin() + static_cast<std::ptrdiff_t>(at);
-    }
-    iterator erase(const_iterator from, const_iterator to) {
-        std::size_t at = static_cast<std::size_t>(from.position());
-        std::size_t removed = static_cast<std::size_t>(to - from);
-        std::move(begin() + static_cast<std::ptrdiff_t>(at + removed), end(), begin() + static_cast<std::ptrdiff_t>(at));
-        for (std::size_t i = 0; i < removed; ++i) pop_back();
-        return begin() + static_cast<std::ptrdiff_t>(at);
-    }
-    iterator erase(const_iterator position) { return erase(position, position + 1); }
     void swap(vel_contiguous_array &other) noexcept {
         std::swap(block, other.block);
         std::swap(first, other.first);
@@ -163,11 +122,6 @@ public:
         overflow.swap(other.overflow);
         std::swap(pinned, other.pinned);
     }
-
-    friend bool operator==(const vel_contiguous_array &a, const vel_contiguous_array &b) {
-        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
-    }
-    friend bool operator!=(const vel_contiguous_array &a, const vel_contiguous_array &b) { return !(a == b); }
 
 private:
     static constexpr std::size_t smallest = 8;
