@@ -18,8 +18,11 @@
 
 namespace {
 
-// The position of `arrow` outside brackets and literals, or npos.
-std::size_t topLevelArrow(const std::string &line, const std::string &arrow) {
+// Walks `line` outside character and text literals, telling `visit` each
+// position and the bracket depth there; stops early when `visit` says so.
+// Gives the depth at the end.
+template <class Visit>
+int walkCode(const std::string &line, Visit visit) {
     int depth = 0;
     char quote = 0;
     for (std::size_t i = 0; i < line.size(); ++i) {
@@ -33,30 +36,26 @@ std::size_t topLevelArrow(const std::string &line, const std::string &arrow) {
             ++depth;
         } else if (c == ')' || c == ']' || c == '}') {
             --depth;
-        } else if (depth == 0 && line.compare(i, arrow.size(), arrow) == 0) {
-            return i;
-        }
-    }
-    return std::string::npos;
-}
-
-int bracketBalance(const std::string &line) {
-    int depth = 0;
-    char quote = 0;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        char c = line[i];
-        if (quote) {
-            if (c == '\\') ++i;
-            else if (c == quote) quote = 0;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '(' || c == '[' || c == '{') {
-            ++depth;
-        } else if (c == ')' || c == ']' || c == '}') {
-            --depth;
+        } else if (visit(i, depth)) {
+            break;
         }
     }
     return depth;
+}
+
+// The position of `arrow` outside brackets and literals, or npos.
+std::size_t topLevelArrow(const std::string &line, const std::string &arrow) {
+    std::size_t found = std::string::npos;
+    walkCode(line, [&](std::size_t i, int depth) {
+        if (depth != 0 || line.compare(i, arrow.size(), arrow) != 0) return false;
+        found = i;
+        return true;
+    });
+    return found;
+}
+
+int bracketBalance(const std::string &line) {
+    return walkCode(line, [](std::size_t, int) { return false; });
 }
 
 // A row's text without the comment that may end its last line.
