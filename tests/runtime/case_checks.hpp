@@ -36,6 +36,27 @@ std::string vel_case_shown(const T &value) {
     }
 }
 
+// The text the values print one after another on the program's standard
+// output, in its format (libvel prints truth values as words).
+template <class... T>
+std::string printed(const T &...values) {
+    std::ostringstream out;
+    out.copyfmt(std::cout);
+    (out << ... << values);
+    return out.str();
+}
+
+// What a statement prints on the standard output.
+template <class Statement>
+std::string printedBy(Statement statement) {
+    std::ostringstream out;
+    out.copyfmt(std::cout);
+    std::streambuf *saved = std::cout.rdbuf(out.rdbuf());
+    statement();
+    std::cout.rdbuf(saved);
+    return out.str();
+}
+
 inline void vel_case_failed(int line, const char *expression, const std::string &got, const std::string &expected) {
     ++velCaseCounts.failed;
     std::cout << "line " << line << ": " << expression << " gave " << got << ", not " << expected << "\n";
