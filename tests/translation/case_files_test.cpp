@@ -13,6 +13,7 @@
 //   report is empty / no syntax errors
 //   has: "text"  lacks: "text"  count N: "text"      the implementation's text
 //   header has: "text"  header lacks: "text"  report has: "text"  report lacks: "text"
+//   syntax errors have: "text"     the parser's own reports
 //
 // A quoted text takes \n, \t, \" and \\.
 #include "translation_support.hpp"
@@ -128,6 +129,7 @@ bool holds(const Translation &t, const Expectation &e) {
     if (k == "header lacks") return occurrences(t.header, v) == 0;
     if (k == "report has") return occurrences(t.report, v) > 0;
     if (k == "report lacks") return occurrences(t.report, v) == 0;
+    if (k == "syntax errors have") return occurrences(t.syntaxErrors, v) > 0;
     if (k.compare(0, 6, "count ") == 0) return occurrences(t.implementation, v) == std::stoi(k.substr(6));
     throw std::runtime_error("unknown expectation " + k);
 }
