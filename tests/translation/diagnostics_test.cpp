@@ -14,14 +14,6 @@ TEST_F(Names, UndeclaredNameIsReportedOnce) {
 
 using Operands = TranslationTest;
 
-TEST_F(Operands, InOnAnIntArrayWithARealItem) {
-    Translation bad = translate("int[] a = [1]\nprint 1.5 in a\n");
-    EXPECT_TRUE(bad.reportHasLine("prog.vel L2: \"int array\" doesn't match in operator"))
-        << bad.report;
-    Translation good = translate("int[] a = [1]\nint x = 1\nprint x in a\n");
-    EXPECT_EQ(good.status, 0) << good.report;
-}
-
 TEST_F(Operands, SwapOfATextAndAnInteger) {
     Translation t = translate("text t = \"a\"\nint n = 1\nswap(t, n)\n");
     std::string line;
@@ -47,32 +39,6 @@ TEST_F(Statements, IndexAfterARange) {
     EXPECT_TRUE(inner.reportHasLine("prog.vel L3: can't put index on a range.")) << inner.report;
     Translation plain = translate("array a = [1, 2, 3]\nint[] k = [1]\nprint a[k[0..0]][]\n");
     EXPECT_FALSE(plain.reportHasLine("prog.vel L3: can't put index on a range.")) << plain.report;
-}
-
-TEST_F(Statements, FaultsInsideAnIfAreBadIfSyntax) {
-    Translation condition = translate("int x = 1\nif x +\n    print x\n/if\n");
-    EXPECT_TRUE(condition.reportHasLine("prog.vel L3: bad if syntax.")) << condition.report;
-    EXPECT_EQ(condition.syntaxErrors, "");
-    EXPECT_EQ(condition.status, 1);
-    Translation body = translate("int x = 1\nif x > 0 ? print x +\nprint 2\n");
-    EXPECT_TRUE(body.reportHasLine("prog.vel L3: bad if syntax.")) << body.report;
-    EXPECT_EQ(body.status, 1);
-}
-
-TEST_F(Statements, MalformedDoCases) {
-    Translation first = translate("int x = 1\ndo\ncase x = 1 )\n    print 1\n/do until x > 0\n");
-    EXPECT_TRUE(first.reportHasLine("prog.vel L3: case expected.")) << first.report;
-    Translation further = translate("int x = 1\ndo\ncase x = 1\n    print 1\ncase )\n    print 2\n/do until x > 0\n");
-    EXPECT_TRUE(further.reportHasLine("prog.vel L5: case block expected.")) << further.report;
-    EXPECT_EQ(further.status, 1);
-}
-
-TEST_F(Operands, LiteralsBeyondSixtyFourBits) {
-    Translation big = translate("int big = 99999999999999999999\n");
-    EXPECT_TRUE(big.reportHasLine("prog.vel L1: an integer of at most 64 bits required, found 99999999999999999999."))
-        << big.report;
-    Translation largest = translate("natural n = 18446744073709551615n\n");
-    EXPECT_EQ(largest.status, 0) << largest.report;
 }
 
 }  // namespace
