@@ -50,6 +50,8 @@ ExprValue thisValue();
 ExprValue integerLiteral(const std::string &tokenText);
 ExprValue realLiteral(const std::string &tokenText);
 ExprValue stringLiteral(const std::string &tokenText);
+// A string literal token as a C++ string literal: between double quotes, a
+// single-quoted one with its backslashes and double quotes escaped.
 std::string cppStringLiteral(const std::string &tokenText);
 ExprValue phpConstant(const std::string &tokenText);
 ExprValue parenthesized(const ExprValue &inner);
