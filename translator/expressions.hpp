@@ -3,6 +3,7 @@
 // gives the C++ text and type of the result, running the operand checks.
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 #include "translator/calls.hpp"
 #include "translator/values.hpp"
@@ -79,4 +80,7 @@ std::string convertValue(int targetType, const ExprValue &value);
 struct ExpressionState {
     int depth = 0;
     int operators = 0;          // in the outermost expression being parsed
+    // Integer constants of this source whose value velc knows: C++ folds
+    // arithmetic on them as on literals (translator/known_integers.hpp).
+    std::unordered_map<const Symbol *, long long> knownConstants;
 };

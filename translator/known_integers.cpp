@@ -1,5 +1,6 @@
 #include "translator/known_integers.hpp"
 #include "semantics/types.hpp"
+#include "translator/source_translation.hpp"
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -21,6 +22,21 @@ void knowIntegerLiteral(ExprValue &value, const std::string &tokenText) {
     value.known = true;
     value.knownValue = number;
     value.wide = suffixed || number < INT_MIN || number > INT_MAX;
+}
+
+void rememberKnownConstant(const Symbol *symbol, const ExprValue &initializer) {
+    if (symbol && initializer.known && !initializer.wide)
+        translation().expressions.knownConstants[symbol] = initializer.knownValue;
+}
+
+void knowConstant(ExprValue &use) {
+    const auto &constants = translation().expressions.knownConstants;
+    auto found = use.root ? constants.find(use.root) : constants.end();
+    if (found == constants.end())
+        return;
+    use.known = true;
+    use.wide = false;
+    use.knownValue = found->second;
 }
 
 static std::int64_t wrapped(unsigned long long bits, bool wide) {

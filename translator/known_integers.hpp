@@ -10,6 +10,10 @@
 // Gives an integer literal its value (the text as C++ reads it).
 void knowIntegerLiteral(ExprValue &value, const std::string &tokenText);
 
+// A constant of type int declared with a known value, and a use of one.
+void rememberKnownConstant(const Symbol *symbol, const ExprValue &initializer);
+void knowConstant(ExprValue &use);
+
 // `sum` is left op right (op one of '+', '-', '*'), both integers; when both
 // are known, it becomes known, and its text the wrapped value if the C++
 // arithmetic would overflow.

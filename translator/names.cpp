@@ -1,4 +1,5 @@
 #include "translator/translator.hpp"
+#include "translator/known_integers.hpp"
 #include "semantics/classes.hpp"
 #include "semantics/indexing.hpp"
 #include "semantics/spellings.hpp"
@@ -42,6 +43,7 @@ ExprValue beginName(const std::string &name, bool methodReceiver) {
         value.root = current().symbol;
         value.classIndex = current().classIndex;
         value.literal = current().kind == KIND_LITERAL_CONSTANT;
+        knowConstant(value);
         if (value.literal && value.type == T_TEXT) {
             value.stringLiteral = true;
             value.plainName = false;
