@@ -96,6 +96,31 @@ TEST_F(WasmerRun, NoModuleGivesUsageAndFailureStatus) {
     EXPECT_NE(result.standardError.find("Usage"), std::string::npos) << result.standardError;
 }
 
+// V8 optimises a function only when it is called again after a while, so
+// code that runs once would stay baseline code. The runner asks for the
+// optimising compiler at the first call of the program's own functions:
+// main, em++'s __original_main that calls it, and the function main calls
+// once, none of which V8's own tiering would optimise in so short a run;
+// and for nothing else of the module (the C library's functions).
+TEST_F(WasmerRun, ProgramsOwnFunctionsAreOptimisedAtTheirFirstCall) {
+    writeWholeFile(directory + "/tiers.wasm", readWholeFile(wasmPath("tiers")));
+    const std::string runner = std::string(WASMER_COMMAND) + ".mjs";
+    const CommandResult result =
+        runCommand(directory, shellQuote(NODE_COMMAND) + " --no-warnings --experimental-wasm-compilation-hints" +
+                                  " --trace-wasm-compilation-times " + shellQuote(runner) + " tiers.wasm");
+    ASSERT_EQ(result.status, 0) << result.standardError;
+    const std::vector<std::string> lines = splitLines(result.standardOutput);
+    size_t optimised = 0;
+    bool printed = false;
+    for (const std::string &line : lines) {
+        if (line.find("using TurboFan") != std::string::npos)
+            optimised++;
+        printed = printed || line == "2997";
+    }
+    EXPECT_EQ(optimised, 3u) << result.standardOutput;
+    EXPECT_TRUE(printed) << result.standardOutput;
+}
+
 // Node used to crash at exit after such a run; every one of ten must pass.
 TEST_F(WasmerRun, ModuleGrownTo200MegabytesExitsCleanlyTenTimesInARow) {
     for (int run = 1; run <= 10; ++run) {
