@@ -253,11 +253,11 @@ function buildImports(module, wasiImport) {
 // it has run for a while: the loops of main, of the parts main goes on in
 // and of a function called once would run as baseline code to their end.
 // So the module gets a compilationHints section (an experimental V8 feature
-// that the wasmer script enables) asking for the optimising compiler at the first call of
-// the program's own code; libvel and the C++ and C libraries keep V8's own
-// tiering. A big function (long straight-line top-level code) would cost
-// more to optimise than it saves, so one past OPTIMISED_BODY_BYTES is left
-// to the baseline compiler too.
+// that the wasmer script enables) asking for the optimising compiler at the
+// first call of the program's own code; libvel and the C++ and C libraries
+// keep V8's own tiering. A function past OPTIMISED_BODY_BYTES (long
+// straight-line top-level code) would cost more to optimise than it saves,
+// and so would many (see OPTIMISED_FUNCTIONS): those stay with V8's choice.
 
 const SECTION = { custom: 0, import: 2, function: 3, code: 10 };
 const IMPORT_KIND = { function: 0, table: 1, memory: 2, global: 3, tag: 4 };
@@ -267,11 +267,19 @@ const HINTS_SECTION_NAME = 'compilationHints';
 // tier (bits 2-3) and top tier (bits 4-5), 2 for the optimising compiler.
 const HINT_AS_V8_CHOOSES = 0x00;
 const HINT_OPTIMISED = 0x28;
-const OPTIMISED_BODY_BYTES = 64 * 1024;
+const OPTIMISED_BODY_BYTES = 8 * 1024;
 
-// Functions of the program's top-level code: main (under the names em++
-// gives it), the parts main goes on in and the loops of split parts.
-const TOP_LEVEL_CODE = /^(?:__original_main|main|__main_argc_argv|_vel_main_|_vel_loop_)/;
+// The program's top-level code: main, under the names em++ gives it, and
+// the parts main goes on in.
+const MAIN_PARTS = /^(?:__original_main|main|__main_argc_argv|_vel_main_)/;
+// The top-level loops of a long program's pieces are functions too
+// ("_vel_loop_..."), and so are its functions and methods; each takes the
+// optimising compiler a tenth of a millisecond or more even when small. A
+// module with more of them than this (a 5,000-line program has hundreds,
+// each of which runs briefly) leaves them to V8's tiering: optimising them
+// all cost more than they gained.
+const OPTIMISED_FUNCTIONS = 64;
+const LOOP_FUNCTION = /^_vel_loop_/;
 
 class ModuleReader {
   constructor(bytes, at = 0, end = bytes.length) {
@@ -371,7 +379,8 @@ function isNameCharacter(b) {
   return isLetter(b) || (b >= 0x30 && b <= 0x39) || b === UNDERSCORE;
 }
 
-// Whether the name from start to end can be one isProgramCode accepts:
+// Whether the name from start to end can be the program's (see
+// programFunctions):
 // top-level code begins with "_" or is "main" (a C name, without its
 // parameters), and a program's function is a name followed by "(" or "::"
 // (a template's name has its return type and a blank first, never a
@@ -387,12 +396,13 @@ function mayBeProgramCode(bytes, start, end) {
 }
 
 // The indices of the program's functions, from the function names of the
-// name section. This runs before every program, over some thousand names,
+// name section: its main parts, and its loop functions, functions and
+// methods (the others; the names wasmer tells a trap's function by). This runs before every program, over some thousand names,
 // in code V8 has not optimised yet: it walks the bytes with plain locals,
 // skips the names of std (most of them) by their first bytes and reads a
 // name as text only when mayBeProgramCode lets it through.
 function programFunctions(bytes, section) {
-  const found = new Set();
+  const found = { mainParts: new Set(), others: new Set() };
   const reader = readerOf(bytes, section);
   if (reader.name() !== 'name') return found;
   let at = reader.at;
@@ -418,7 +428,10 @@ function programFunctions(bytes, section) {
         if (at > end) throw new RangeError('name past the end of the name section');
         if (length > STD_PREFIX.length && bytes[first] === STD_PREFIX[0] && bytes[first + 1] === STD_PREFIX[1]
             && bytes[first + 2] === STD_PREFIX[2] && bytes[first + 3] === COLON) continue;
-        if (mayBeProgramCode(bytes, first, at) && isProgramCode(bytes.toString('utf8', first, at))) found.add(index);
+        if (!mayBeProgramCode(bytes, first, at)) continue;
+        const name = bytes.toString('utf8', first, at);
+        if (MAIN_PARTS.test(name)) found.mainParts.add(index);
+        else if (LOOP_FUNCTION.test(name) || velmoraFunctionOf(name) !== null) found.others.add(index);
       }
     }
     at = next;
@@ -452,9 +465,6 @@ function functionHints(bytes, code, program, imported) {
   return hints;
 }
 
-function isProgramCode(name) {
-  return TOP_LEVEL_CODE.test(name) || velmoraFunctionOf(name) !== null;
-}
 
 // The module with a compilationHints section before its code, or null when
 // it has no name section to tell the program's functions by, already has
@@ -469,7 +479,9 @@ function withCompilationHints(bytes) {
     if (!code || !nameSection || find(SECTION.custom, HINTS_SECTION_NAME)) return null;
     const importSection = find(SECTION.import);
     const imported = importSection ? importedFunctionCount(readerOf(bytes, importSection)) : 0;
-    const program = programFunctions(bytes, nameSection);
+    const found = programFunctions(bytes, nameSection);
+    const program = found.others.size > OPTIMISED_FUNCTIONS ? found.mainParts
+      : new Set([...found.mainParts, ...found.others]);
     const hints = functionHints(bytes, code, program, imported);
     return Buffer.concat([bytes.subarray(0, code.start), hintsSection(hints), bytes.subarray(code.start)]);
   } catch (error) {
