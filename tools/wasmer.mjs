@@ -259,7 +259,7 @@ function buildImports(module, wasiImport) {
 // straight-line top-level code) would cost more to optimise than it saves,
 // and so would many (see OPTIMISED_FUNCTIONS): those stay with V8's choice.
 
-const SECTION = { custom: 0, import: 2, function: 3, code: 10 };
+const SECTION = { custom: 0, import: 2, code: 10 };
 const IMPORT_KIND = { function: 0, table: 1, memory: 2, global: 3, tag: 4 };
 const NAME_SUBSECTION_FUNCTIONS = 1;
 const HINTS_SECTION_NAME = 'compilationHints';
@@ -380,11 +380,10 @@ function isNameCharacter(b) {
 }
 
 // Whether the name from start to end can be the program's (see
-// programFunctions):
-// top-level code begins with "_" or is "main" (a C name, without its
-// parameters), and a program's function is a name followed by "(" or "::"
-// (a template's name has its return type and a blank first, never a
-// program's).
+// programFunctions): top-level code begins with "_" or is "main" (a C name,
+// without its parameters), and a program's function is a name followed by
+// "(" or "::" (a template's name has its return type and a blank first,
+// never a program's).
 function mayBeProgramCode(bytes, start, end) {
   if (start >= end) return false;
   if (bytes[start] === UNDERSCORE) return true;
@@ -396,11 +395,13 @@ function mayBeProgramCode(bytes, start, end) {
 }
 
 // The indices of the program's functions, from the function names of the
-// name section: its main parts, and its loop functions, functions and
-// methods (the others; the names wasmer tells a trap's function by). This runs before every program, over some thousand names,
-// in code V8 has not optimised yet: it walks the bytes with plain locals,
-// skips the names of std (most of them) by their first bytes and reads a
-// name as text only when mayBeProgramCode lets it through.
+// name section: its main parts, and the others (its loop functions,
+// functions and methods, named as wasmer tells a trap's function). This
+// runs before every program, over some thousand names, in code V8 has not
+// optimised yet: it walks the bytes with plain locals (a ModuleReader costs
+// several times as much here), skips the names of std (most of them) by
+// their first bytes and reads a name as text only when mayBeProgramCode
+// lets it through.
 function programFunctions(bytes, section) {
   const found = { mainParts: new Set(), others: new Set() };
   const reader = readerOf(bytes, section);
@@ -465,7 +466,6 @@ function functionHints(bytes, code, program, imported) {
   return hints;
 }
 
-
 // The module with a compilationHints section before its code, or null when
 // it has no name section to tell the program's functions by, already has
 // hints, or cannot be read (V8 then reports what is wrong with it).
@@ -503,7 +503,9 @@ function unsignedLeb(value) {
 
 function hintsSection(hints) {
   const name = Buffer.from(HINTS_SECTION_NAME, 'utf8');
-  const contents = Buffer.concat([Buffer.from(unsignedLeb(name.length)), name, Buffer.from(unsignedLeb(hints.length)), hints]);
+  const contents = Buffer.concat([
+    Buffer.from(unsignedLeb(name.length)), name, Buffer.from(unsignedLeb(hints.length)), hints,
+  ]);
   return Buffer.concat([Buffer.from([SECTION.custom, ...unsignedLeb(contents.length)]), contents]);
 }
 
