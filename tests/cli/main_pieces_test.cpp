@@ -14,7 +14,7 @@ using namespace cli_test;
 // last piece.
 std::string threeParts(const std::string &last) {
     std::string text = "int n = 0\n";
-    for (int i = 0; i < 2 * MAIN_PART_STATEMENTS; i++)
+    for (int i = 0; i < 2 * MAIN_PIECE_STATEMENTS; i++)
         text += "n = n + 1\n";
     return text + last + "\nprint n\n";
 }
@@ -37,6 +37,12 @@ protected:
     }
 
     bool hasFile(const std::string &name) { return fs::exists(directory + "/" + name); }
+
+    int recordedPieces() {
+        std::string header = readFile("prog.hpp");
+        std::string::size_type at = header.rfind("// velc pieces: ");
+        return at == std::string::npos ? 0 : std::stoi(header.substr(at + 16));
+    }
 };
 
 TEST_F(MainPieces, FirstBuildCompilesAndLinksEveryPiece) {
@@ -80,6 +86,64 @@ TEST_F(MainPieces, APieceWithoutItsObjectIsCompiledAgain) {
     EXPECT_EQ(compiledFiles(), (std::vector<std::string>{"prog.2.cpp"})) << stdoutText;
 }
 
+// Statements of distinct texts, so that the parts end where the texts say;
+// `inserted` goes before statement `at`.
+std::string distinctStatements(int count, int at = -1, const std::string &inserted = "") {
+    std::string text = "int n = 0\n";
+    for (int i = 0; i < count; i++)
+        text += (i == at ? inserted + "\n" : "") + "n = n + " + std::to_string(i) + "\n";
+    return text + "print n\n";
+}
+
+// Line directives in pieces count from the piece's first line: a line
+// inserted or removed before a piece leaves its text alone, and only the
+// table of first lines in prog.cpp changes.
+TEST_F(MainPieces, AnInsertedLineCompilesItsOwnPieceAndTheLineTable) {
+    writeFile("velc.ini", "pieces=1\njobs=2\nlines=1\n");
+    writeFile("prog.vel", distinctStatements(3000));
+    ASSERT_EQ(run("-e prog"), 0) << stdoutText << stderrText;
+    int pieces = recordedPieces();
+    ASSERT_GE(pieces, 6) << readFile("prog.hpp");
+    std::string last = "prog." + std::to_string(pieces) + ".cpp";
+    std::string lastText = readFile(last);
+    EXPECT_NE(lastText.find("#line 1 \"prog.vel+\""), std::string::npos) << lastText;
+
+    for (const char *inserted : {"print \"inserted\"", "", "# a comment\nn = n - 1"}) {
+        writeFile("prog.vel", distinctStatements(3000));
+        ASSERT_EQ(run("-e prog"), 0) << stdoutText << stderrText;
+        writeFile("prog.vel", distinctStatements(3000, 1500, inserted));
+        ASSERT_EQ(run("-e prog"), 0) << stdoutText << stderrText;
+        std::vector<std::string> compiled = compiledFiles();
+        ASSERT_FALSE(compiled.empty()) << inserted;
+        EXPECT_EQ(compiled[0], "prog.cpp") << inserted;
+        // The piece the line went to, and the next one when it moved a cut.
+        EXPECT_LE(compiled.size(), 3u) << stdoutText;
+        EXPECT_EQ(recordedPieces(), pieces) << inserted;
+        EXPECT_EQ(readFile(last), lastText) << inserted;
+    }
+    // Without line directives prog.cpp does not change either.
+    writeFile("velc.ini", "pieces=1\njobs=2\nlines=0\n");
+    writeFile("prog.vel", distinctStatements(3000));
+    ASSERT_EQ(run("-b -e prog"), 0) << stdoutText;
+    writeFile("prog.vel", distinctStatements(3000, 1500, "print \"inserted\""));
+    ASSERT_EQ(run("-e prog"), 0) << stdoutText;
+    std::vector<std::string> compiled = compiledFiles();
+    EXPECT_TRUE(compiled.size() == 1 || compiled.size() == 2) << stdoutText;
+    for (const std::string &file : compiled)
+        EXPECT_NE(file, "prog.cpp");
+}
+
+// A debugger reads the lines from the objects, so that a debug build's
+// pieces name the source's own lines.
+TEST_F(MainPieces, ADebugBuildsPiecesCountTheSourcesLines) {
+    writeFile("velc.ini", "pieces=1\nlines=1\noptions=-c -g -O0\n");
+    ASSERT_EQ(run("-c prog"), 0) << stdoutText;
+    std::string piece = readFile("prog.2.cpp");
+    EXPECT_EQ(piece.find("prog.vel+"), std::string::npos) << piece;
+    EXPECT_NE(piece.find("\"prog.vel\""), std::string::npos) << piece;
+    EXPECT_EQ(readFile("prog.cpp").find("_vel_piece_lines_prog"), std::string::npos);
+}
+
 TEST_F(MainPieces, AShorterProgramLeavesNoPiecesBehind) {
     ASSERT_EQ(run("-e prog"), 0) << stdoutText;
     writeFile("prog.vel", "int n = 0\nprint n\n");
@@ -91,13 +155,13 @@ TEST_F(MainPieces, AShorterProgramLeavesNoPiecesBehind) {
 }
 
 TEST_F(MainPieces, ProgramsShorterThanTheSettingStayInOneFile) {
-    writeFile("velc.ini", "pieces=" + std::to_string(2 * MAIN_PART_STATEMENTS + 4) + "\n");
+    writeFile("velc.ini", "pieces=" + std::to_string(2 * MAIN_PIECE_STATEMENTS + 4) + "\n");
     ASSERT_EQ(run("-e prog"), 0) << stdoutText;
     EXPECT_EQ(compiledFiles(), (std::vector<std::string>{"prog.cpp"})) << stdoutText;
     EXPECT_FALSE(hasFile("prog.1.cpp"));
 
     // At the setting: split.
-    writeFile("velc.ini", "pieces=" + std::to_string(2 * MAIN_PART_STATEMENTS + 3) + "\n");
+    writeFile("velc.ini", "pieces=" + std::to_string(2 * MAIN_PIECE_STATEMENTS + 3) + "\n");
     ASSERT_EQ(run("-b -e prog"), 0) << stdoutText;
     EXPECT_EQ(compiledFiles(), (std::vector<std::string>{"prog.cpp", "prog.1.cpp", "prog.2.cpp"})) << stdoutText;
 }
