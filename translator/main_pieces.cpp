@@ -226,15 +226,20 @@ std::string pieceLinesTableName() {
 
 // The first line of each piece, which the piece's line directives count
 // from: the only text that moves when a line is inserted before a piece.
-void writePieceLinesTable() {
+std::string pieceLinesTable() {
     if (!countsOwnLines() || output().pieceFirstLines.empty())
-        return;
-    FILE *saved = output().currentOutput;
-    output().currentOutput = output().implementationFile;
+        return "";
     std::string table = "\n// Where each piece of main starts in the source.\nconst int " + pieceLinesTableName() + "[] = {";
     for (size_t i = 0; i < output().pieceFirstLines.size(); i++)
         table += (i % 16 == 0 ? "\n    " : " ") + std::to_string(output().pieceFirstLines[i]) + ",";
-    emit(table + "\n};\n");
+    return table + "\n};\n";
+}
+
+// A main kept in one file keeps the table there too.
+void writePieceLinesTable() {
+    FILE *saved = output().currentOutput;
+    output().currentOutput = output().implementationFile;
+    emit(pieceLinesTable());
     output().currentOutput = saved;
 }
 
@@ -365,7 +370,6 @@ void endMainPieces() {
 }
 
 void writeMainPieces() {
-    writePieceLinesTable();
     const std::string &cppName = translatedSource().cppPath, &headerPath = translatedSource().headerPath;
     int before = recordedPieceCount(headerPath);
     int number = 0;
@@ -373,12 +377,18 @@ void writeMainPieces() {
     if (lastPieces().split) {
         std::string preamble = withoutComments(preambleText());
         std::string dependsLine = dependsPrefix + dependencyDigest(preamble, headerPath, headerText()) + "\n";
+        // The last piece keeps the table of first lines: a line inserted
+        // before it then compiles the piece it went to and the last one, both
+        // far smaller than the implementation file.
         for (size_t i = 0; i < output().mainPieces.size(); i++)
-            placePiece(pieceCppName(cppName, ++number), preamble + dependsLine + pieceText(i));
+            placePiece(pieceCppName(cppName, ++number), preamble + dependsLine + pieceText(i) +
+                                                            (i + 1 == output().mainPieces.size() ? pieceLinesTable() : ""));
         FILE *saved = output().currentOutput;
         output().currentOutput = output().headerFile;
         emit(pieceCountLine(number) + "\n");
         output().currentOutput = saved;
+    } else {
+        writePieceLinesTable();
     }
     removeLaterPieces(cppName, number + 1, before);
     discardMainPieces();
