@@ -290,6 +290,10 @@ void openMainIfNeeded() {
     output().blankLines = 1;
     output().mainOpened = true;
     output().mainWritten = true;
+    // A split main holds no statement of its own: every one goes to a
+    // piece, where loops become functions and the rest compiles quickly.
+    if (output().splitMain && translatedSource().isMain && !output().writingHeader)
+        continueMain();
 }
 
 // Parts are named after the source so that sources never share one.
@@ -318,6 +322,10 @@ static bool mainPartIsFull() {
 void continueMainIfLong() {
     if (!output().mainOpened || !translatedSource().isMain || output().writingHeader || !mainPartIsFull())
         return;
+    continueMain();
+}
+
+void continueMain() {
     output().mainPartStatements = 0;
     std::string next = mainPartName(++output().mainParts);
     // A split main declares each part where it calls it: in the header the

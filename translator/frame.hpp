@@ -60,3 +60,5 @@ void openMainForCall(const std::string &name);
 // on in a new function once the current one holds MAIN_PART_STATEMENTS.
 void endTopLevelStatement();
 void continueMainIfLong();
+// Ends the current main part and opens the next one.
+void continueMain();

@@ -11,11 +11,11 @@ namespace {
 
 using namespace cli_test;
 
-// Three main parts: main itself and two pieces; `last` is a statement of the
-// last piece.
+// Two pieces, full with the statements of main; `last` is a statement of
+// the last piece.
 std::string threeParts(const std::string &last) {
     std::string text = "int n = 0\n";
-    for (int i = 0; i < 2 * MAIN_PIECE_STATEMENTS; i++)
+    for (int i = 0; i < 2 * MAIN_PIECE_STATEMENTS - 2; i++)
         text += "n = n + 1\n";
     return text + last + "\nprint n\n";
 }
@@ -149,7 +149,9 @@ TEST_F(MainPieces, ADebugBuildsPiecesCountTheSourcesLines) {
 }
 
 TEST_F(MainPieces, AShorterProgramLeavesNoPiecesBehind) {
+    writeFile("velc.ini", "pieces=100\njobs=2\n");
     ASSERT_EQ(run("-e prog"), 0) << stdoutText;
+    ASSERT_TRUE(hasFile("prog.2.cpp"));
     writeFile("prog.vel", "int n = 0\nprint n\n");
     ASSERT_EQ(run("-e prog"), 0) << stdoutText;
     EXPECT_NE(stdoutText.find("objlist= prog.o\n"), std::string::npos) << stdoutText;
@@ -159,13 +161,13 @@ TEST_F(MainPieces, AShorterProgramLeavesNoPiecesBehind) {
 }
 
 TEST_F(MainPieces, ProgramsShorterThanTheSettingStayInOneFile) {
-    writeFile("velc.ini", "pieces=" + std::to_string(2 * MAIN_PIECE_STATEMENTS + 4) + "\n");
+    writeFile("velc.ini", "pieces=" + std::to_string(2 * MAIN_PIECE_STATEMENTS + 2) + "\n");
     ASSERT_EQ(run("-e prog"), 0) << stdoutText;
     EXPECT_EQ(compiledFiles(), (std::vector<std::string>{"prog.cpp"})) << stdoutText;
     EXPECT_FALSE(hasFile("prog.1.cpp"));
 
     // At the setting: split.
-    writeFile("velc.ini", "pieces=" + std::to_string(2 * MAIN_PIECE_STATEMENTS + 3) + "\n");
+    writeFile("velc.ini", "pieces=" + std::to_string(2 * MAIN_PIECE_STATEMENTS + 1) + "\n");
     ASSERT_EQ(run("-b -e prog"), 0) << stdoutText;
     EXPECT_EQ(compiledFiles(), (std::vector<std::string>{"prog.cpp", "prog.1.cpp", "prog.2.cpp"})) << stdoutText;
 }

@@ -86,8 +86,10 @@ TEST(SplitProgram, EditedAndShortenedProgramsPrintTheirNewOutput) {
     EXPECT_EQ(workspace.buildAndRun(edited), "late 2\nlast 600\n");
     EXPECT_EQ(workspace.buildAndRun("# a line more\n" + edited), "late 2\nlast 600\n");
     EXPECT_EQ(workspace.buildAndRun("int splitPadding = 3\n" + tail), "last 3\n");
-    EXPECT_FALSE(workspace.hasFile("prog.1.cpp"));
-    EXPECT_FALSE(workspace.hasFile("prog.2.o"));
+    // Its statements are one piece now: the later ones are gone.
+    EXPECT_TRUE(workspace.hasFile("prog.1.cpp"));
+    EXPECT_FALSE(workspace.hasFile("prog.2.cpp"));
+    EXPECT_FALSE(workspace.hasFile("prog.3.o"));
     EXPECT_EQ(workspace.buildAndRun(program), "late 1\nlast 600\n");
 }
 
@@ -108,7 +110,7 @@ TEST(SplitProgram, RunTimeErrorsInLaterPiecesNameTheSourcesLine) {
     EXPECT_EQ(failure(failing), "before\nprog.vel L606: Run-time error: division by zero\n");
     // The last piece, which also keeps the table of the pieces' first lines.
     auto pieceCode = [&] {
-        std::string text = readWholeFile(workspace.directory() + "/prog.2.cpp");
+        std::string text = readWholeFile(workspace.directory() + "/prog.3.cpp");
         return text.substr(0, text.find("// Where each piece of main starts"));
     };
     std::string piece = pieceCode();
