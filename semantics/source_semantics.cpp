@@ -25,6 +25,7 @@ SourceInProgress::~SourceInProgress() { sourceInProgress = before; }
 
 SymbolTable &symbolTable() { return sourceSemantics().run.symbolTable; }
 TypeState &typeState() { return sourceSemantics().typeState; }
+LocalScopes &localScopes() { return sourceSemantics().localScopes; }
 ScopeState &scopes() { return sourceSemantics().scopes; }
 CurrentSymbol &current() { return sourceSemantics().current; }
 PendingDeclaration &pendingDeclaration() { return sourceSemantics().pendingDeclaration; }

@@ -40,6 +40,7 @@ struct SourceSemantics {
     RunTables &run;
     TypeState typeState;
     ScopeState scopes;
+    LocalScopes localScopes;
     CurrentSymbol current;
     PendingDeclaration pendingDeclaration;
     ReceiverLookup receiverLookup;

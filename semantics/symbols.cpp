@@ -19,16 +19,6 @@ static constexpr int KIND_VALUE_CONSTANT = 3;
 // Guards the walk up the base classes against a class that names itself.
 static constexpr int MAX_INHERITANCE_DEPTH = 64;
 
-static void emptyBlockScopes(int depth);
-
-void beginSourceScopes() {
-    for (int depth = 0; depth < BLOCK_DEPTH_CAPACITY; depth++)
-        emptyBlockScopes(depth);
-    beginFunctionScope();
-    symbolTable().classMembers = ClassMembers();
-    symbolTable().matchIndex = -1;
-}
-
 // ---------------------------------------------------------------------------
 // Searching
 
@@ -58,9 +48,10 @@ static constexpr size_t INDEXED_SCOPE_SIZE = 16;
 
 // The index of one of the table's own scopes, or nullptr for any other vector.
 static ScopeIndex *ownIndexOf(const std::vector<Symbol *> &scope) {
-    SymbolTable &table = symbolTable();
-    if (&scope == &table.globals)
-        return &table.globalsIndex;
+    SymbolTable &run = symbolTable();
+    if (&scope == &run.globals)
+        return &run.globalsIndex;
+    LocalScopes &table = localScopes();
     if (&scope == &table.functionLocals)
         return &table.functionLocalsIndex;
     if (&scope == &table.functionImports)
@@ -138,8 +129,8 @@ int findNoCase(const std::vector<Symbol *> &scope, const std::string &name) {
 namespace {
 
 Symbol *findIn(const std::vector<Symbol *> &scope, const std::string &name) {
-    symbolTable().matchIndex = findExact(scope, name);
-    return symbolTable().matchIndex < 0 ? nullptr : scope[symbolTable().matchIndex];
+    localScopes().matchIndex = findExact(scope, name);
+    return localScopes().matchIndex < 0 ? nullptr : scope[localScopes().matchIndex];
 }
 
 bool containsNoCase(const std::vector<Symbol *> &scope, const std::string &name) {
@@ -155,7 +146,7 @@ bool insideBlock() { return scopes().inBlock && scopes().blockDepth >= 0; }
 
 // The class being translated first, then its base classes.
 Symbol *findInClass(const std::string &name) {
-    ClassMembers &own = symbolTable().classMembers;
+    ClassMembers &own = localScopes().classMembers;
     own.lastMatch = findMember(own, name);
     if (own.lastMatch >= 0)
         return own.members[own.lastMatch];
@@ -200,7 +191,7 @@ Symbol *captureInCurrentBlock(const Symbol *outer, bool assigned) {
     Symbol copy = *outer;
     copy.flags = assigned ? (copy.flags | SYMBOL_ASSIGNED) : (copy.flags & ~SYMBOL_ASSIGNED);
     Symbol *capture = newSymbol(copy);
-    symbolTable().blockCaptures[scopes().blockDepth].push_back(capture);
+    localScopes().blockCaptures[scopes().blockDepth].push_back(capture);
     return capture;
 }
 
@@ -222,8 +213,8 @@ void notDeclared(const std::string &name) {
 }
 
 void addImport(Symbol *global) {
-    if (findExact(symbolTable().functionImports, global->name) < 0)
-        symbolTable().functionImports.push_back(global);
+    if (findExact(localScopes().functionImports, global->name) < 0)
+        localScopes().functionImports.push_back(global);
 }
 
 enum class Access { Read, Assign };
@@ -243,14 +234,14 @@ Symbol *resolveInClassBody(const std::string &name) {
 }
 
 Symbol *resolveInFunction(const std::string &name, Access access) {
-    if (Symbol *local = findIn(symbolTable().functionLocals, name)) {
+    if (Symbol *local = findIn(localScopes().functionLocals, name)) {
         if (access == Access::Assign)
             local->flags |= SYMBOL_ASSIGNED;
         else
             requireAssigned(local);
         return local;
     }
-    if (Symbol *imported = findIn(symbolTable().functionImports, name)) {
+    if (Symbol *imported = findIn(localScopes().functionImports, name)) {
         if (access == Access::Assign)
             imported->flags |= SYMBOL_ASSIGNED;
         return imported;
@@ -268,7 +259,7 @@ Symbol *resolveInFunction(const std::string &name, Access access) {
 
 Symbol *resolveInBlock(const std::string &name, Access access) {
     const int depth = scopes().blockDepth;
-    if (Symbol *own = findIn(symbolTable().blockScopes[depth], name)) {
+    if (Symbol *own = findIn(localScopes().blockScopes[depth], name)) {
         if (access == Access::Assign)
             own->flags |= SYMBOL_ASSIGNED;
         else
@@ -277,7 +268,7 @@ Symbol *resolveInBlock(const std::string &name, Access access) {
     }
     // Innermost capture first: it holds the latest value state.
     for (int level = depth; level >= 0; level--) {
-        if (Symbol *capture = findIn(symbolTable().blockCaptures[level], name)) {
+        if (Symbol *capture = findIn(localScopes().blockCaptures[level], name)) {
             if (access == Access::Read)
                 return capture;
             if (level == depth) {
@@ -288,7 +279,7 @@ Symbol *resolveInBlock(const std::string &name, Access access) {
         }
     }
     for (int level = 0; level < depth; level++) {
-        if (Symbol *outer = findIn(symbolTable().blockScopes[level], name)) {
+        if (Symbol *outer = findIn(localScopes().blockScopes[level], name)) {
             if (access == Access::Assign)
                 return assignFromBlock(outer);
             requireAssigned(outer);
@@ -296,13 +287,13 @@ Symbol *resolveInBlock(const std::string &name, Access access) {
         }
     }
     if (scopes().inFunction) {
-        if (Symbol *local = findIn(symbolTable().functionLocals, name)) {
+        if (Symbol *local = findIn(localScopes().functionLocals, name)) {
             if (access == Access::Assign)
                 return assignFromBlock(local);
             requireAssigned(local);
             return local;
         }
-        if (Symbol *imported = findIn(symbolTable().functionImports, name))
+        if (Symbol *imported = findIn(localScopes().functionImports, name))
             return access == Access::Assign ? assignFromBlock(imported) : imported;
     }
     if (scopes().inClass)
@@ -388,21 +379,21 @@ bool reportIfRedeclared(const std::vector<Symbol *> &scope, const std::string &n
 
 bool redeclaredInBlock(const std::string &name) {
     for (int level = 0; level <= scopes().blockDepth; level++)
-        if (reportIfRedeclared(symbolTable().blockScopes[level], name, W_IN_BLOCK))
+        if (reportIfRedeclared(localScopes().blockScopes[level], name, W_IN_BLOCK))
             return true;
     if (scopes().inFunction &&
-        reportIfRedeclared(symbolTable().functionLocals, name, W_IN_FUNCTION))
+        reportIfRedeclared(localScopes().functionLocals, name, W_IN_FUNCTION))
         return true;
     if (!scopes().inClass)
         return reportIfRedeclared(symbolTable().globals, name, W_AS_GLOBAL);
-    return reportIfRedeclared(symbolTable().classMembers.members, name, W_IN_CLASS);
+    return reportIfRedeclared(localScopes().classMembers.members, name, W_IN_CLASS);
 }
 
 bool redeclaredInFunction(const std::string &name) {
-    if (reportIfRedeclared(symbolTable().functionLocals, name, W_IN_FUNCTION))
+    if (reportIfRedeclared(localScopes().functionLocals, name, W_IN_FUNCTION))
         return true;
     if (scopes().inClass)
-        return reportIfRedeclared(symbolTable().classMembers.members, name, W_IN_CLASS);
+        return reportIfRedeclared(localScopes().classMembers.members, name, W_IN_CLASS);
     return reportIfRedeclared(symbolTable().globals, name, W_AS_GLOBAL);
 }
 
@@ -430,13 +421,13 @@ Symbol *declare(const std::string &name, unsigned extraFlags) {
     std::vector<Symbol *> *scope = nullptr;
     if (insideBlock()) {
         if (!redeclaredInBlock(name))
-            scope = &symbolTable().blockScopes[scopes().blockDepth];
+            scope = &localScopes().blockScopes[scopes().blockDepth];
     } else if (scopes().inFunction) {
         if (!redeclaredInFunction(name))
-            scope = &symbolTable().functionLocals;
+            scope = &localScopes().functionLocals;
     } else if (scopes().inClass) {
-        if (!reportIfDuplicate(symbolTable().classMembers.members, name))
-            scope = &symbolTable().classMembers.members;
+        if (!reportIfDuplicate(localScopes().classMembers.members, name))
+            scope = &localScopes().classMembers.members;
     } else if (!reportIfDuplicate(symbolTable().globals, name)) {
         scope = &symbolTable().globals;
     }
@@ -448,7 +439,7 @@ Symbol *declare(const std::string &name, unsigned extraFlags) {
 }
 
 Symbol *addClassMember(const Symbol &member) {
-    std::vector<Symbol *> &members = symbolTable().classMembers.members;
+    std::vector<Symbol *> &members = localScopes().classMembers.members;
     if (findExact(members, member.name) >= 0)
         reportAlreadyDeclared(member.name);
     Symbol *symbol = newSymbol(member);
@@ -460,10 +451,10 @@ Symbol *addClassMember(const Symbol &member) {
 // Blocks and functions
 
 static void emptyBlockScopes(int depth) {
-    symbolTable().blockScopes[depth].clear();
-    symbolTable().blockCaptures[depth].clear();
-    symbolTable().blockScopeIndex[depth].clear();
-    symbolTable().blockCaptureIndex[depth].clear();
+    localScopes().blockScopes[depth].clear();
+    localScopes().blockCaptures[depth].clear();
+    localScopes().blockScopeIndex[depth].clear();
+    localScopes().blockCaptureIndex[depth].clear();
 }
 
 void enterBlock() {
@@ -494,14 +485,14 @@ void leaveBlock() {
 }
 
 void beginFunctionScope() {
-    symbolTable().functionLocals.clear();
-    symbolTable().functionImports.clear();
-    symbolTable().functionLocalsIndex.clear();
-    symbolTable().functionImportsIndex.clear();
+    localScopes().functionLocals.clear();
+    localScopes().functionImports.clear();
+    localScopes().functionLocalsIndex.clear();
+    localScopes().functionImportsIndex.clear();
 }
 
 bool checkClassNameCase(const std::string &name) {
-    const std::string &className = symbolTable().classMembers.className;
+    const std::string &className = localScopes().classMembers.className;
     if (name == className)
         return true;
     if (sameIgnoringCase(name, className))

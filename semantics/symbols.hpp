@@ -64,26 +64,34 @@ struct ClassMembers {
     mutable ScopeIndex index;   // over members; kept up by the searches
 };
 
+// What the symbols of a run share from its first source to its last: the
+// global scope, the names already reported as not declared (each is
+// reported once per run), and the storage of every symbol, which the scopes
+// of later sources and the class records still point into.
 struct SymbolTable {
     std::vector<Symbol *> globals;
+    ScopeIndex globalsIndex;   // over globals; kept up by the searches
+    std::unordered_set<std::string> undeclaredInClass;
+    std::unordered_set<std::string> undeclaredElsewhere;
+    std::deque<Symbol> storage;  // never shrinks while the run lasts
+};
+
+// The scopes below the globals, made with their source: a source starts with
+// no class, function or block open whatever the one before it left open.
+struct LocalScopes {
     std::vector<Symbol *> functionLocals;
     std::vector<Symbol *> functionImports;   // globals the current function used
     std::vector<Symbol *> blockScopes[BLOCK_DEPTH_CAPACITY];
     std::vector<Symbol *> blockCaptures[BLOCK_DEPTH_CAPACITY];
     ClassMembers classMembers;
     int matchIndex = -1;
-    std::unordered_set<std::string> undeclaredInClass;     // names reported once each
-    std::unordered_set<std::string> undeclaredElsewhere;
-    std::deque<Symbol> storage;  // every symbol of the run; never shrinks before a reset
     // Indexes of the scopes above that the table itself fills and empties;
-    // the class members belong to the class rules and are searched in order.
-    ScopeIndex globalsIndex;
+    // the class members carry their own.
     ScopeIndex functionLocalsIndex;
     ScopeIndex functionImportsIndex;
     ScopeIndex blockScopeIndex[BLOCK_DEPTH_CAPACITY];
     ScopeIndex blockCaptureIndex[BLOCK_DEPTH_CAPACITY];
 };
-
 
 // Where the translator stands; set by the statement, function and class rules.
 struct ScopeState {
@@ -116,6 +124,7 @@ struct PendingDeclaration {
 };
 
 SymbolTable &symbolTable();   // of the run (semantics/source_semantics.hpp)
+LocalScopes &localScopes();   // of the source being translated
 // Set while a method's receiver is looked up: a read before assignment is
 // noted here instead of reported.
 struct ReceiverLookup {
@@ -128,10 +137,6 @@ ScopeState &scopes();
 CurrentSymbol &current();
 PendingDeclaration &pendingDeclaration();
 ReceiverLookup &receiverLookup();
-
-// What a source starts with whatever the one before it left open: no class,
-// function or block, and empty scopes below the globals.
-void beginSourceScopes();
 
 // Declares name in the current scope. Pass SYMBOL_ASSIGNED in extraFlags for
 // anything that has a value from its declaration on: a variable declared

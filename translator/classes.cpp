@@ -69,8 +69,8 @@ void beginClass(const std::string &name, ClassKind kind) {
     // through the renaming of every declared name.
     record.emittedName = kind == CLASS_EXTERN ? name : emittedNameFor(name);
     emit("\nclass " + record.emittedName);
-    symbolTable().classMembers = ClassMembers();
-    symbolTable().classMembers.className = name;
+    localScopes().classMembers = ClassMembers();
+    localScopes().classMembers.className = name;
     scopes().inClass = true;
 }
 
@@ -84,8 +84,8 @@ void classBase(const std::string &name) {
         reportNamed(E_CLASS_NOT_DEFINED, name);
         return;
     }
-    symbolTable().classMembers.parentName = name;
-    symbolTable().classMembers.parent = &classRecord(record.base).members;
+    localScopes().classMembers.parentName = name;
+    localScopes().classMembers.parent = &classRecord(record.base).members;
 }
 
 void classFurtherBase(const std::string &name) {
@@ -116,7 +116,7 @@ static void writeDefaultConstructor(const ClassRecord &record) {
 // attribute: only those added since the last time are copied, so that a
 // class costs in proportion to its attributes.
 static void followClassMembers(ClassMembers &record) {
-    const ClassMembers &own = symbolTable().classMembers;
+    const ClassMembers &own = localScopes().classMembers;
     std::vector<Symbol *> &members = record.members;
     const std::size_t known = members.size();
     bool extends = known <= own.members.size() && (known == 0 || members.back() == own.members[known - 1]);
@@ -156,7 +156,7 @@ void endClass() {
     output().indentLevel = 0;
     emit("};\n");
     scopes().inClass = false;
-    symbolTable().classMembers = ClassMembers();
+    localScopes().classMembers = ClassMembers();
     classState().current = -1;
     if (classState().silencedOutput)
         output().currentOutput = classState().silencedOutput;
@@ -176,9 +176,9 @@ void writeAttribute(const std::string &emitted, const std::string &cppType, cons
     if (isStatic || isConstant) {
         std::string constant = isConstant ? "const " : "";
         emit("static " + constant + cppType + emitted + ";");
-        record.staticAttributes.push_back(symbolTable().classMembers.members.empty()
+        record.staticAttributes.push_back(localScopes().classMembers.members.empty()
                                               ? emitted
-                                              : symbolTable().classMembers.members.back()->name);
+                                              : localScopes().classMembers.members.back()->name);
         if (!translatedSource().declarationsOnly && output().currentOutput)
             writeAtFileScope(constant + cppType + record.emittedName + "::" + emitted + valueText + ";");
         return;

@@ -71,7 +71,7 @@ void writeInput(const AssignTarget &target, const std::string &prompt) {
     case T_BYTEPTR: call = "_vel_inputText("; break;
     default: assign.clear(); reportSemanticError(); break;
     }
-    call += (prompt.empty() || prompt[0] != '"' ? prompt : cppStringLiteral(prompt)) + ")";
+    call += (prompt.empty() ? prompt : cppStringLiteral(prompt)) + ")";
     if (target.setterIsCall)
         emit(target.path + target.setter + call + ")");
     else

@@ -1,4 +1,5 @@
 #include "translator/translator.hpp"
+#include "translator/known_integers.hpp"
 #include "translator/source_translation.hpp"
 #include "translator/translation_job.hpp"
 #include "semantics/spellings.hpp"
@@ -33,7 +34,7 @@ void writeHeaderLine(const std::string &line) {
     output().currentOutput = saved;
 }
 
-void declareName(const std::string &name, int type, bool assigned, int classIndex) {
+Symbol *declareName(const std::string &name, int type, bool assigned, int classIndex) {
     typeState().currentType = type;
     pendingDeclaration() = PendingDeclaration();
     pendingDeclaration().kind = declarations().storageKind;
@@ -41,7 +42,7 @@ void declareName(const std::string &name, int type, bool assigned, int classInde
     // A name that is a class's stands for the class wherever it is used.
     if (findClass(name) >= 0)
         reportDuplicateName(name);
-    declare(name, assigned ? SYMBOL_ASSIGNED : 0);
+    return declare(name, assigned ? SYMBOL_ASSIGNED : 0);
 }
 
 namespace {
@@ -242,10 +243,13 @@ void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &va
                        declarations().storageKind == KIND_CONSTANT);
         return;
     }
-    declareName(name, type, hasValue);
+    Symbol *symbol = declareName(name, type, hasValue);
     const std::string emitted = emittedNameFor(name);
     bool fileLevel = atFileLevel() && !output().writingHeader;
     bool late = fileLevel && output().mainOpened;
+    // A late definition is assigned in main: not a constant to C++.
+    if (hasValue && !late && declarations().storageKind == KIND_CONSTANT && type == T_INTEGER)
+        rememberKnownConstant(symbol, value);
     if (late) {
         placeLateDefinition(defaultInitializer(declarations().declaredType), emitted);
         emit(emitted + valueText + ";");

@@ -25,7 +25,7 @@ bool currentIsStatic();
 // Declares a name of the given type in the current scope.
 // classIndex: the class of an object, or the one of the declaration being read.
 constexpr int CLASS_OF_DECLARATION = -100;
-void declareName(const std::string &name, int type, bool assigned, int classIndex = CLASS_OF_DECLARATION);
+Symbol *declareName(const std::string &name, int type, bool assigned, int classIndex = CLASS_OF_DECLARATION);
 void writeHeaderLine(const std::string &line);
 
 void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &value);

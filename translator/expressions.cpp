@@ -11,6 +11,7 @@
 #include "semantics/spellings.hpp"
 #include "translator/evaluation_order.hpp"
 #include "translator/in_place_append.hpp"
+#include "translator/known_integers.hpp"
 #include "semantics/symbols.hpp"
 #include "VLTokenTypes.hpp"
 
@@ -238,11 +239,17 @@ ExprValue shiftOperator(ExprValue left, bool shiftLeft, const ExprValue &right) 
     auto operand = [](const ExprValue &side) {
         return side.plainName || side.literal ? side.text : "(" + side.text + ")";
     };
-    std::string shifted = operand(left) + (shiftLeft ? "<<" : ">>") + operand(right);
+    int resultType = typeState().currentType;
+    bool wideResult = left.wide || resultType == T_NATURAL || resultType == T_LONG;
+    std::string count = resultType == T_INTEGER || wideResult ? shiftCountText(wideResult ? 64 : 32, right, operand(right))
+                                                             : operand(right);
+    std::string shifted = operand(left) + (shiftLeft ? "<<" : ">>") + count;
     // A negative integer shifted left is undefined in C++17 (and clang warns
-    // of a negative literal): the bits are shifted as unsigned ones.
-    if (shiftLeft && leftType == T_INTEGER && typeState().currentType == T_INTEGER && !isDecimalLiteral(left))
-        shifted = "(int)((unsigned)" + operand(left) + "<<" + operand(right) + ")";
+    // of a negative literal), as is a literal shifted past its bits: the
+    // bits are shifted as unsigned ones.
+    if (shiftLeft && leftType == T_INTEGER && typeState().currentType == T_INTEGER &&
+        (!isDecimalLiteral(left) || knownShiftOverflows(left, right)))
+        shifted = (left.wide ? "(long long)((unsigned long long)" : "(int)((unsigned)") + operand(left) + "<<" + count + ")";
     ExprValue value = result(shifted, typeState().currentType, LOOSE_SHIFT);
     value.effects = left.effects || right.effects;
     return typedFromDynamic(std::move(value), leftType, right.type);
@@ -294,6 +301,7 @@ static ExprValue additiveOperatorText(ExprValue left, bool plus, const ExprValue
     } else if (key != T_ARRAY && key != T_DICT && key != T_LIST) {
         checkArith(leftType, right.type, W_ADD);
         value = result(joined(std::move(left.text), op, right.text), typeState().currentType);
+        foldKnownIntegers(value, left, plus ? '+' : '-', right);
     } else if (right.type == T_ARRAY || right.type == T_DICT || right.type == T_LIST) {
         checkArrayOp(leftType, right.type);
         value = result(joined(std::move(left.text), op, right.text), typeState().currentType);
@@ -322,6 +330,7 @@ static ExprValue multiplicativeOperatorText(ExprValue left, int operatorToken, c
     if (operatorToken == VLTokenTypes::MUL) {
         checkArith(leftType, right.type, W_MULTIPLY);
         value = result(joined(std::move(left.text), "*", right.text), typeState().currentType);
+        foldKnownIntegers(value, left, '*', right);
     } else if (operatorToken == VLTokenTypes::DIV) {
         checkArith(leftType, right.type, W_DIVIDE);
         // An integer divided by an integer is a number in Velmora; C++
@@ -359,6 +368,7 @@ ExprValue prefixed(const std::string &prefix, const ExprValue &operand) {
     std::string text = prefix.back() == '!' ? conditionText(operand) : operand.text;
     ExprValue value = result(prefix + text, operand.type);
     value.literal = operand.literal && !operand.stringLiteral;
+    foldKnownSigns(value, prefix, operand);
     value.effects = operand.effects;
     typeState().currentType = value.type;
     return value;
@@ -459,6 +469,7 @@ ExprValue integerLiteral(const std::string &tokenText) {
         value = result(digits + translatedSource().integerSuffix, T_NATURAL);
     } else {
         value = result(tokenText, T_INTEGER);
+        knowIntegerLiteral(value, tokenText);
     }
     value.literal = true;
     typeState().currentType = value.type;
@@ -484,7 +495,21 @@ ExprValue realLiteral(const std::string &tokenText) {
 
 // A double-quoted literal as C++ reads it: "\$" is a Velmora escape of the
 // dollar, which C++ does not know (it warns, and keeps the dollar).
+// Nothing is escaped between single quotes.
+static std::string singleQuotedAsCpp(const std::string &tokenText) {
+    std::string text = "\"";
+    for (size_t i = 1; i + 1 < tokenText.size(); i++) {
+        char c = tokenText[i];
+        if (c == '\\' || c == '"')
+            text += '\\';
+        text += c;
+    }
+    return text + "\"";
+}
+
 std::string cppStringLiteral(const std::string &tokenText) {
+    if (!tokenText.empty() && tokenText[0] == '\'')
+        return singleQuotedAsCpp(tokenText);
     std::string text;
     text.reserve(tokenText.size());
     for (size_t i = 0; i < tokenText.size(); i++) {
@@ -504,15 +529,7 @@ ExprValue stringLiteral(const std::string &tokenText) {
     value.type = T_TEXT;
     value.literal = true;
     if (tokenText[0] == '\'') {
-        // Nothing is escaped between single quotes.
-        std::string text = "\"";
-        for (size_t i = 1; i + 1 < tokenText.size(); i++) {
-            char c = tokenText[i];
-            if (c == '\\' || c == '"')
-                text += '\\';
-            text += c;
-        }
-        value.text = text + "\"";
+        value.text = cppStringLiteral(tokenText);
         value.stringLiteral = true;
     } else if (isInterpolated(tokenText)) {
         value.text = phpString(tokenText, [](const std::string &name) { return beginName(name).text; });
@@ -539,6 +556,9 @@ ExprValue phpConstant(const std::string &tokenText) {
 ExprValue parenthesized(const ExprValue &inner) {
     ExprValue value = result("(" + inner.text + ")", inner.type);
     value.literal = inner.literal && !inner.stringLiteral;
+    value.known = inner.known;
+    value.wide = inner.wide;
+    value.knownValue = inner.knownValue;
     value.effects = inner.effects;
     typeState().currentType = value.type;
     return value;

@@ -3,6 +3,7 @@
 // gives the C++ text and type of the result, running the operand checks.
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 #include "translator/calls.hpp"
 #include "translator/values.hpp"
@@ -50,6 +51,8 @@ ExprValue thisValue();
 ExprValue integerLiteral(const std::string &tokenText);
 ExprValue realLiteral(const std::string &tokenText);
 ExprValue stringLiteral(const std::string &tokenText);
+// A string literal token as a C++ string literal: between double quotes, a
+// single-quoted one with its backslashes and double quotes escaped.
 std::string cppStringLiteral(const std::string &tokenText);
 ExprValue phpConstant(const std::string &tokenText);
 ExprValue parenthesized(const ExprValue &inner);
@@ -77,4 +80,7 @@ std::string convertValue(int targetType, const ExprValue &value);
 struct ExpressionState {
     int depth = 0;
     int operators = 0;          // in the outermost expression being parsed
+    // Integer constants of this source whose value velc knows: C++ folds
+    // arithmetic on them as on literals (translator/known_integers.hpp).
+    std::unordered_map<const Symbol *, long long> knownConstants;
 };

@@ -135,7 +135,6 @@ void beginSourceFile() {
     output().currentOutput = output().savedImplementation = output().implementationFile;
     if (translatedSource().mapLines && !translatedSource().declarationsOnly)
         beginLineMapping(translatedSource().sourceName, translatedSource().piecesCountOwnLines);
-    beginSourceScopes();
     // Headers include the headers of the sources they include, so that a
     // cycle of includes must not make the preprocessor loop.
     switchToHeader();

@@ -136,7 +136,7 @@ void setFunctionName(const std::string &name) {
     record.name = name;
     record.source = translatedSource().baseName;
     if (scopes().inClass) {
-        if (findExact(symbolTable().classMembers.members, name) >= 0)
+        if (findExact(localScopes().classMembers.members, name) >= 0)
             reportDuplicateName(name);
         setMethodName(name);
         return;

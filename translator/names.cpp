@@ -1,4 +1,5 @@
 #include "translator/translator.hpp"
+#include "translator/known_integers.hpp"
 #include "semantics/classes.hpp"
 #include "semantics/indexing.hpp"
 #include "semantics/spellings.hpp"
@@ -15,11 +16,11 @@ bool inScope(const std::vector<Symbol *> &scope, const std::string &name) {
 
 bool isDeclaredAnywhere(const std::string &name) {
     for (int depth = 0; depth <= scopes().blockDepth && depth < BLOCK_DEPTH_CAPACITY; depth++)
-        if (inScope(symbolTable().blockScopes[depth], name) || inScope(symbolTable().blockCaptures[depth], name))
+        if (inScope(localScopes().blockScopes[depth], name) || inScope(localScopes().blockCaptures[depth], name))
             return true;
-    if (scopes().inFunction && (inScope(symbolTable().functionLocals, name) || inScope(symbolTable().functionImports, name)))
+    if (scopes().inFunction && (inScope(localScopes().functionLocals, name) || inScope(localScopes().functionImports, name)))
         return true;
-    if (scopes().inClass && inScope(symbolTable().classMembers.members, name))
+    if (scopes().inClass && inScope(localScopes().classMembers.members, name))
         return true;
     return inScope(symbolTable().globals, name);
 }
@@ -42,6 +43,7 @@ ExprValue beginName(const std::string &name, bool methodReceiver) {
         value.root = current().symbol;
         value.classIndex = current().classIndex;
         value.literal = current().kind == KIND_LITERAL_CONSTANT;
+        knowConstant(value);
         if (value.literal && value.type == T_TEXT) {
             value.stringLiteral = true;
             value.plainName = false;

@@ -82,6 +82,11 @@ struct ExprValue {
     // Evaluating the value calls something (a function, a method, a
     // constructor), which may change what other operands read or print.
     bool effects = false;
+    // An integer of literals whose value velc knows (translator/known_integers.hpp);
+    // `wide` when C++ gives it 64 bits.
+    bool known = false;
+    bool wide = false;
+    long long knownValue = 0;
     std::shared_ptr<AppendChain> append;
 };
 
@@ -90,6 +95,7 @@ struct ExprValue {
 // bare name or an element whose place a method could write through.
 inline void markComputed(ExprValue &value) {
     value.literal = false;
+    value.known = false;
     value.stringLiteral = false;
     value.interpolated = false;
     value.plainName = false;

@@ -36,16 +36,7 @@ std::string unquotedName(std::string name) {
 // A string token as C++ text: single quotes escape nothing, double quotes
 // already have the escapes of C++.
 std::string attributeValueText(const std::string &valueToken) {
-    if (valueToken.empty() || valueToken[0] != '\'')
-        return cppStringLiteral(valueToken);
-    std::string text = "\"";
-    for (size_t i = 1; i + 1 < valueToken.size(); i++) {
-        char c = valueToken[i];
-        if (c == '\\' || c == '"')
-            text += '\\';
-        text += c;
-    }
-    return text + "\"";
+    return cppStringLiteral(valueToken);
 }
 
 // The characters between the backticks, verbatim, as a C++ string literal.

@@ -40,9 +40,11 @@ struct Outcome {
 
 // Runs `command` in `dir` under a time limit; standard output and error
 // go to files named after `tag`.
-Outcome run(const std::string &dir, const std::string &tag, const std::string &command, int seconds) {
-    // Limits: 8 MB of output per stream, 2 GB of memory.
-    std::string line = "cd " + quote(dir) + " && ulimit -f 16384 && ulimit -v 2097152 && timeout -s KILL " + std::to_string(seconds) + " " + command +
+// Limits: 8 MB per file written (a precompiled header needs more), 2 GB of memory.
+Outcome run(const std::string &dir, const std::string &tag, const std::string &command, int seconds,
+            int fileKilobytes = 8192) {
+    std::string line = "cd " + quote(dir) + " && ulimit -f " + std::to_string(fileKilobytes * 2) +
+                       " && ulimit -v 2097152 && timeout -s KILL " + std::to_string(seconds) + " " + command +
                        " < /dev/null > " + tag + ".out 2> " + tag + ".err";
     int raw = std::system(line.c_str());
     Outcome o;
@@ -87,6 +89,20 @@ CheckSettings CheckSettings::fromBuildTree() {
     return s;
 }
 
+void precompilePrologue(CheckSettings &settings) {
+    std::string dir = settings.scratch + "/prologue";
+    fs::create_directories(dir);
+    writeFile(dir + "/prologue.hpp", readFile(SOUNDNESS_PROLOGUE));
+    std::string header = " -std=c++17 -O2 -x c++-header -I" + quote(settings.includeDir) + " prologue.hpp -o prologue.hpp";
+    const int headerKilobytes = 512 * 1024;
+    if (run(dir, "gch", quote(settings.compiler) + header + ".gch", settings.compileSeconds, headerKilobytes).status != 0)
+        return;
+    if (!settings.secondCompiler.empty() &&
+        run(dir, "pch", quote(settings.secondCompiler) + header + ".pch", settings.compileSeconds, headerKilobytes).status != 0)
+        return;
+    settings.prologueInclude = " -include " + quote(dir + "/prologue.hpp");
+}
+
 std::optional<Failure> checkProgram(const CheckSettings &settings, const GeneratedProgram &program, bool build,
                                     const std::string &workDir, CheckSummary *tally) {
     fs::remove_all(workDir);
@@ -120,7 +136,8 @@ std::optional<Failure> checkProgram(const CheckSettings &settings, const Generat
 
     // The compiler's own warnings stay on: each one a user would see points
     // at generated text to mend.
-    std::string cxx = quote(settings.compiler) + " -std=c++17 -I. -I" + quote(settings.includeDir) + " prog.cpp";
+    std::string cxx = quote(settings.compiler) + " -std=c++17 -I. -I" + quote(settings.includeDir) +
+                      settings.prologueInclude + " prog.cpp";
     auto refusedOrWarned = [&](const Outcome &c, const std::string &by = "g++") -> std::optional<Failure> {
         const std::string generated = "--- C++\n" + clip(readFile(workDir + "/prog.cpp"), 6000);
         if (c.status != 0) return fail(by + " refused", clip(c.err, 6000) + generated);
@@ -130,13 +147,14 @@ std::optional<Failure> checkProgram(const CheckSettings &settings, const Generat
     // em++ is clang: what only clang refuses or warns about (an ambiguous
     // overload, unsequenced changes) shows without the slow WebAssembly build.
     if (!settings.secondCompiler.empty()) {
-        Outcome c = run(workDir, "clang", quote(settings.secondCompiler) + " -std=c++17 -fsyntax-only -I. -I" +
-                                              quote(settings.includeDir) + " prog.cpp",
+        Outcome c = run(workDir, "clang", quote(settings.secondCompiler) + " -std=c++17 -O2 -fsyntax-only -I. -I" +
+                                              quote(settings.includeDir) + settings.prologueInclude + " prog.cpp",
                         settings.compileSeconds);
         if (auto failure = refusedOrWarned(c, "clang++")) return failure;
     }
     if (!build) {
-        Outcome c = run(workDir, "cxx", cxx + " -fsyntax-only", settings.compileSeconds);
+        // -O2 as the build below and the precompiled prologue have it.
+        Outcome c = run(workDir, "cxx", cxx + " -O2 -fsyntax-only", settings.compileSeconds);
         if (auto failure = refusedOrWarned(c)) return failure;
         if (tally) ++tally->compiled;
         fs::remove_all(workDir);

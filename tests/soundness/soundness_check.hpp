@@ -25,6 +25,8 @@ struct CheckSettings {
     int translateSeconds = 10;
     int compileSeconds = 120;
     int runSeconds = 5;
+    // "-include <header>" of the precompiled prologue (precompilePrologue), or empty.
+    std::string prologueInclude;
 
     // The velc, libvel and scratch directory of the build tree this test was built in.
     static CheckSettings fromBuildTree();
@@ -48,6 +50,12 @@ std::optional<Failure> checkProgram(const CheckSettings &settings, const Generat
                                     const std::string &workDir, CheckSummary *tally = nullptr);
 
 // Generates and checks `count` programs from `firstSeed` on, `settings.jobs` at a time.
+// Compiles the includes every generated file starts with once, for g++ and
+// for clang, below the scratch directory, and has the checks use them: the
+// headers are most of the compile of a small program. Leaves the settings as
+// they are when either compiler cannot build them.
+void precompilePrologue(CheckSettings &settings);
+
 CheckSummary checkRange(const CheckSettings &settings, std::uint64_t firstSeed, int count,
                         const GeneratorOptions &options = {});
 

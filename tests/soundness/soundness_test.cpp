@@ -46,6 +46,7 @@ std::string scratch(const std::string &name) { return CheckSettings::fromBuildTr
 TEST(SoundnessTest, RandomProgramsTranslateCompileAndRunCorrectly) {
     CheckSettings settings = CheckSettings::fromBuildTree();
     settings.scratch += "/random";
+    precompilePrologue(settings);
     CheckSummary summary = checkRange(settings, kFirstSeed, kPrograms);
     EXPECT_EQ(summary.programs, kPrograms);
     EXPECT_TRUE(summary.failures.empty()) << describe(summary);

@@ -52,6 +52,7 @@ int main(int argc, char **argv) {
     if (command != "check" || argc - a < 3) return usage();
     soundness::CheckSettings settings = soundness::CheckSettings::fromBuildTree();
     settings.scratch = settings.scratch + "/long";
+    soundness::precompilePrologue(settings);
     int count = std::atoi(argv[a + 2]);
     if (argc - a > 3) settings.jobs = std::atoi(argv[a + 3]);
     if (argc - a > 4) settings.runEvery = std::atoi(argv[a + 4]);

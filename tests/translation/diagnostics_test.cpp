@@ -94,8 +94,11 @@ TEST_F(Statements, AssignmentCount) {
 // the outer name forget its interval.
 TEST_F(Statements, IndexAfterARange) {
     for (const char *read : {"a[0..1][]", "a[0..1][0][]", "a[0..1][i][]", "a[..i][a[i]][]", "a[0--1][i + k[0]][]"}) {
-        Translation t = translate("array a = [1, 2, 3]\nint i = 0\nint[] k = [1]\nprint " + std::string(read) + "\n");
-        EXPECT_TRUE(t.reportHasLine("prog.vel L4: can't put index on a range.")) << read << "\n" << t.report;
+        for (const char *use : {"print ", "x = "}) {
+            Translation t = translate("array a = [1, 2, 3]\nint i = 0\nint[] k = [1]\nvar x = 0\n" + std::string(use) +
+                                      read + "\n");
+            EXPECT_TRUE(t.reportHasLine("prog.vel L5: can't put index on a range.")) << use << read << "\n" << t.report;
+        }
     }
     Translation inner = translate("array a = [1, 2, 3]\nint[] k = [1]\nprint a[k[0..0][]]\n");
     EXPECT_TRUE(inner.reportHasLine("prog.vel L3: can't put index on a range.")) << inner.report;

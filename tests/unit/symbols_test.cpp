@@ -76,7 +76,7 @@ TEST_F(Symbols, DuplicateWordsByScope) {
 
 TEST_F(Symbols, ClassScopes) {
     scopes().inClass = true;
-    symbolTable().classMembers.className = "Point";
+    localScopes().classMembers.className = "Point";
     declareTyped("x", T_INTEGER, SYMBOL_ASSIGNED);
     std::string text = reportsOf([] { declareTyped("X", T_INTEGER); });
     EXPECT_EQ(text, "a.vel L7: \"X\" duplicate name\n");
@@ -89,7 +89,7 @@ TEST_F(Symbols, ClassScopes) {
 
     text = reportsOf([] { addClassMember(Symbol{"x", "x", T_TEXT, 1, -1}); });
     EXPECT_EQ(text, "a.vel L7: \"x\" already declared\n");
-    EXPECT_EQ(symbolTable().classMembers.members.size(), 2u);
+    EXPECT_EQ(localScopes().classMembers.members.size(), 2u);
 }
 
 TEST_F(Symbols, ClassBodyReachesBaseMembersAndSharedGlobals) {
@@ -102,7 +102,7 @@ TEST_F(Symbols, ClassBodyReachesBaseMembersAndSharedGlobals) {
     Symbol inherited{"size", "size", T_REAL | SYMBOL_ASSIGNED, 1, -1};
     base.members.push_back(&inherited);
     scopes().inClass = true;
-    symbolTable().classMembers.parent = &base;
+    localScopes().classMembers.parent = &base;
 
     EXPECT_TRUE(lookupUse("size"));
     EXPECT_EQ(typeState().currentType, T_REAL);
@@ -200,13 +200,13 @@ TEST_F(Symbols, FunctionsImportTheGlobalsTheyUse) {
     declareTyped("g", T_TEXT, SYMBOL_ASSIGNED);
     enterFunction();
     EXPECT_TRUE(lookupUse("g"));
-    ASSERT_EQ(symbolTable().functionImports.size(), 1u);
-    EXPECT_EQ(symbolTable().functionImports[0]->name, "g");
+    ASSERT_EQ(localScopes().functionImports.size(), 1u);
+    EXPECT_EQ(localScopes().functionImports[0]->name, "g");
     EXPECT_TRUE(lookupUse("g"));
     EXPECT_TRUE(lookupAssign("g"));
-    EXPECT_EQ(symbolTable().functionImports.size(), 1u);
+    EXPECT_EQ(localScopes().functionImports.size(), 1u);
     beginFunctionScope();
-    EXPECT_TRUE(symbolTable().functionImports.empty());
+    EXPECT_TRUE(localScopes().functionImports.empty());
 }
 
 TEST_F(Symbols, BlockDepthStaysWithinItsCapacity) {
@@ -231,7 +231,7 @@ TEST_F(Symbols, BlockDepthStaysWithinItsCapacity) {
 }
 
 TEST_F(Symbols, ClassNameCase) {
-    symbolTable().classMembers.className = "Point";
+    localScopes().classMembers.className = "Point";
     EXPECT_TRUE(checkClassNameCase("Point"));
     EXPECT_FALSE(checkClassNameCase("Line"));
     EXPECT_EQ(diagnostics.errorCount, 0);
@@ -275,13 +275,13 @@ TEST_F(Symbols, LargeScopesSearchAsSmallOnes) {
     enterBlock();
     for (int i = 0; i < 30; i++)
         declareTyped("inner" + std::to_string(i), T_INTEGER, SYMBOL_ASSIGNED);
-    EXPECT_EQ(findNoCase(symbolTable().blockScopes[0], "INNER29"), 29);
+    EXPECT_EQ(findNoCase(localScopes().blockScopes[0], "INNER29"), 29);
     leaveBlock();
     enterBlock();
     for (int i = 0; i < 20; i++)
         declareTyped("other" + std::to_string(i), T_INTEGER, SYMBOL_ASSIGNED);
-    EXPECT_EQ(findExact(symbolTable().blockScopes[0], "inner3"), -1);
-    EXPECT_EQ(findExact(symbolTable().blockScopes[0], "other19"), 19);
+    EXPECT_EQ(findExact(localScopes().blockScopes[0], "inner3"), -1);
+    EXPECT_EQ(findExact(localScopes().blockScopes[0], "other19"), 19);
     leaveBlock();
 
     // Emptied and refilled without the table knowing, at the same size.

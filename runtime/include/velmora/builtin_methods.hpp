@@ -1,7 +1,9 @@
 #pragma once
 // Templates of the built-in methods: those of the typed arrays, and map with
 // a typed function pointer on velarray, dict and dyn. Included at the end of
-// libvel.hpp, where every class is complete; not meant to be included alone.
+// libvel.hpp, where every class is complete.
+#include "containers.hpp"
+
 #include <algorithm>
 #include <numeric>
 #include <type_traits>

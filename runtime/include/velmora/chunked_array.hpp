@@ -5,8 +5,7 @@
 // parameter or a loop, while the array grows), and so that an index is a
 // shift and a mask. Appending costs a compare in the common case, where
 // std::deque's bookkeeping made it the dearest part of filling an array.
-// Also the entry store of dict. Included by libvel.hpp; not meant to be
-// included alone.
+// Also the entry store of dict. Part of libvel.hpp (through containers.hpp).
 #include <algorithm>
 #include <iterator>
 #include <type_traits>

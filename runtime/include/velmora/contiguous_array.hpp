@@ -6,7 +6,9 @@
 // first address handed out (pin()), growth no longer moves an element:
 // elements that do not fit in the block go to a vel_chunked_array behind it.
 // An unpinned array, the common case, only ever has the block. Included by
-// typed_arrays.hpp after chunked_array.hpp; not meant to be included alone.
+// typed_arrays.hpp (part of libvel.hpp).
+#include "chunked_array.hpp"
+
 #include <algorithm>
 #include <initializer_list>
 #include <utility>

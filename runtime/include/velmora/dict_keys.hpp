@@ -1,7 +1,8 @@
 #pragma once
 // How a dict takes its keys: texts and integers are looked up as they stand,
 // without first being made into a dyn, which would copy a text key for every
-// lookup. Included by libvel.hpp before dict; not meant to be included alone.
+// lookup. Part of libvel.hpp (through containers.hpp, before dict).
+#include "dyn.hpp"
 
 // A key as the dict's index reads it: a text (referred to, so it must outlive
 // the lookup) or an integer. A dyn that holds neither is not usable: it is

@@ -2,7 +2,7 @@
 // The built-in methods that a dyn answers besides its own conversions and
 // kind tests: those of texts, arrays and dicts, applied to what the dyn
 // holds. velc calls them on a var receiver for every method name of those
-// types. Included by libvel.hpp before class dyn, which derives from this.
+// types. Included by dyn.hpp before class dyn, which derives from this.
 //
 // What each method does with what it meets:
 // * A text method (capitalize, lower, replace, ...) works on the text of the

@@ -1,3 +1,4 @@
+#pragma once
 // Included by libvel.hpp.
 //
 // Operands and arguments evaluated from left to right. C++ leaves the order

@@ -1,7 +1,8 @@
 #pragma once
 // The typed arrays of generated programs: _intArr (integers), _arr32 (texts,
-// files and objects) and _array64 (reals or naturals). Included by
-// libvel.hpp after velarray and dict; not meant to be included alone.
+// files and objects) and _array64 (reals or naturals). Part of libvel.hpp
+// (through containers.hpp).
+#include "containers.hpp"
 #include "contiguous_array.hpp"
 
 // Typed arrays. The shared behaviour lives in vel_typed_array; the three

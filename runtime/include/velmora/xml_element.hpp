@@ -8,7 +8,8 @@
 //   "data" -> the element's data; several data items make an array;
 //   key -> a nested element as a dict, keyed by its id value or by the
 //          generated keys "_01", "_02", ... of the statement.
-// Included by libvel.hpp after dict.
+// Part of libvel.hpp (through containers.hpp).
+#include "containers.hpp"
 
 // The spelling the generated declaration uses for an element's type.
 using string = text;

@@ -1,0 +1,302 @@
+#pragma once
+// dyn (var): the dynamic value of generated programs, the real-or-natural
+// element of _array64, the error flag and the key/value pair. Part of
+// libvel.hpp.
+#include "text.hpp"
+
+// ---------------------------------------------------------------------------
+// One element of an _array64: a real or a natural, by the array's tag.
+
+class vel_num64 {
+public:
+    vel_num64() = default;
+    vel_num64(double number) : real(number) {}
+    template <class T, vel_if_integer<T> = 0>
+    vel_num64(T number) : real(static_cast<double>(number)) {
+        if (std::is_unsigned<T>::value && sizeof(T) == 8) {
+            holdsNatural = true;
+            whole = static_cast<natural>(number);
+        }
+    }
+    static vel_num64 ofNatural(natural number);
+    static vel_num64 withTag(int tag, const vel_num64 &value);
+
+    operator double() const { return holdsNatural ? static_cast<double>(whole) : real; }
+    explicit operator natural() const;
+    bool isNatural() const { return holdsNatural; }
+
+private:
+    bool holdsNatural = false;
+    double real = 0;
+    natural whole = 0;
+};
+bool operator==(const vel_num64 &a, const vel_num64 &b);
+inline bool operator!=(const vel_num64 &a, const vel_num64 &b) { return !(a == b); }
+std::ostream &operator<<(std::ostream &out, const vel_num64 &value);
+
+// ---------------------------------------------------------------------------
+// dyn
+
+// The error flag that error blocks test; operations that fail raise it.
+struct vel_error_flag {
+    bool raised = false;
+    void set(bool value) { raised = value; }
+    operator bool() const { return raised; }
+    vel_error_flag &operator=(bool value) {
+        raised = value;
+        return *this;
+    }
+};
+
+#include "dyn_methods.hpp"
+
+class dyn : public vel_dyn_methods {
+public:
+    enum Kind { NIL, BOOLEAN, INTEGER, REAL, NATURAL, TEXT, ARRAY, DICT, PAIR, POINTER };
+    static vel_error_flag error;
+
+    dyn() {}  // user-provided, so that a const dyn needs no initialiser
+    dyn(std::nullptr_t) : dyn() {}
+    dyn(bool value) : type(BOOLEAN), flag(value) {}
+    template <class T, vel_if_integer<T> = 0>
+    dyn(T number) : dyn() {
+        if (std::is_unsigned<T>::value && sizeof(T) == 8)
+            setNatural(static_cast<natural>(number));
+        else
+            setInteger(static_cast<long long>(number));
+    }
+    dyn(double number) : type(REAL), real(number) {}
+    dyn(float number) : dyn(static_cast<double>(number)) {}
+    dyn(char c);
+    dyn(const char *chars);
+    dyn(const std::string &bytes);
+    dyn(const text &value);
+    dyn(text &&value);
+    dyn(const velarray &array);
+    dyn(velarray &&array);
+    dyn(const dict &dictionary);
+    dyn(dict &&dictionary);
+    dyn(const _intArr &array);
+    dyn(const _arr32 &array);
+    dyn(const _array64 &array);
+    dyn(const vel_num64 &number);
+    dyn(vel_pair *pair);  // takes ownership of the pair
+    dyn(void *pointer);   // refers to an object the program owns
+    dyn(const dyn &other) : type(other.type) {
+        if (owns(type))
+            copyOwned(other);
+        else
+            copyNumber(other);
+    }
+    dyn(dyn &&other) noexcept : type(other.type) {
+        copyNumber(other);
+        other.type = NIL;
+    }
+    dyn &operator=(const dyn &other);
+    dyn &operator=(dyn &&other) noexcept;
+    ~dyn() {
+        if (owns(type)) release();
+    }
+
+    Kind kind() const { return type; }
+    bool isNil() const { return type == NIL; }
+    bool isNumeric() const;
+
+    // Conversions used by the generated casts.
+    explicit operator bool() const { return toBoolean(*this); }
+    explicit operator int() const { return toInt(*this); }
+    explicit operator double() const { return toReal(*this); }
+    explicit operator natural() const { return toNatural(*this); }
+    template <class T>
+    explicit operator T *() const { return static_cast<T *>(rawPointer()); }
+
+    static bool toBoolean(const dyn &value);
+    static double toReal(const dyn &value);
+    static int toInt(const dyn &value);
+    static long long toInt64(const dyn &value);
+    static natural toNatural(const dyn &value);
+    static text toText(const dyn &value);
+    static velarray toArray(const dyn &value);
+    static dict toDict(const dyn &value);
+    static FILE *toFile(const dyn &value);
+    static _VelmoraDir toDir(const dyn &value);
+
+    // Member forms of the same conversions and the kind tests.
+    bool toBoolean() const { return toBoolean(*this); }
+    double toReal() const { return toReal(*this); }
+    double toNumber() const { return toReal(*this); }
+    int toInt() const { return toInt(*this); }
+    int toInteger() const { return toInt(*this); }
+    natural toNatural() const { return toNatural(*this); }
+    text toText() const;
+    velarray toArray() const;
+    dict toDict() const;
+    FILE *toFile() const { return toFile(*this); }
+    // An object variable is an array: the value as dyn::toArray gives it.
+    velarray toObject() const;
+    bool isArray() const { return type == ARRAY; }
+    bool isDict() const { return type == DICT; }
+    bool isText() const { return type == TEXT; }
+    bool sNumber() const { return isNumeric() && type != BOOLEAN; }
+    bool isNumber() const { return sNumber(); }
+    bool isBoolean() const { return type == BOOLEAN; }
+    bool isNatural() const { return type == NATURAL; }
+    bool isReal() const { return type == REAL; }
+    bool isInt() const { return type == INTEGER; }
+    bool isInteger() const { return type == INTEGER; }
+    bool isFile() const { return type == POINTER; }
+    bool isObject() const { return type == POINTER; }
+    int arrayType() const;
+
+    // Access to the held container or text.
+    dyn at(const dyn &key) const;
+    void setAt(const dyn &key, const dyn &value);
+    dyn *to(const dyn &key);
+    dyn &operator[](const dyn &key);
+    dyn slice(int lo, int hi = -1, int inclusive = 0) const;
+    dyn slice(const text &fromKey, const text &toKey, int inclusive = 1) const;
+    // Replaces a slice of the held text, array or dict; nil becomes an array.
+    void setSlice(int lo, int hi, int inclusive, const dyn &value);
+    bool in(const dyn &item) const;
+    vel_ctext toString() const;
+    // The elements (of a dict: the values) joined by separator.
+    vel_ctext toString(const text &separator) const;
+    int length() const;
+    int size() const { return length(); }
+
+    void reset();
+    bool inBound();
+    dyn key() const;
+    dyn value() const;
+    void bound();
+
+    // Direct access to what is held; null when the kind differs.
+    const text *asText() const { return type == TEXT ? textValue : nullptr; }
+    velarray *asArray() { return type == ARRAY ? arrayValue : nullptr; }
+    const velarray *asArray() const { return type == ARRAY ? arrayValue : nullptr; }
+    dict *asDict() { return type == DICT ? dictValue : nullptr; }
+    const dict *asDict() const { return type == DICT ? dictValue : nullptr; }
+    const vel_pair *asPair() const { return type == PAIR ? pairValue : nullptr; }
+    void *rawPointer() const { return type == POINTER ? pointer : nullptr; }
+    bool holdsBoolean() const { return type == BOOLEAN && flag; }
+    long long holdsInteger() const { return type == INTEGER ? integer : 0; }
+    double holdsReal() const { return type == REAL ? real : 0; }
+    natural holdsNatural() const { return type == NATURAL ? whole : 0; }
+
+    dyn &operator+=(const dyn &other);
+    dyn &operator-=(const dyn &other);
+    dyn &operator*=(const dyn &other);
+    dyn &operator/=(const dyn &other);
+    dyn &operator%=(const dyn &other);
+    dyn &operator&=(const dyn &other);
+    dyn &operator|=(const dyn &other);
+    dyn &operator^=(const dyn &other);
+    dyn &operator<<=(const dyn &other);
+    dyn &operator>>=(const dyn &other);
+    dyn &operator++();
+    dyn operator++(int);
+    dyn &operator--();
+    dyn operator--(int);
+
+private:
+    // The kinds whose value lives on the heap, owned by the dyn.
+    static bool owns(Kind kind) { return kind >= TEXT && kind <= PAIR; }
+    // Copies the held number or pointer as it stands, whatever the kind.
+    void copyNumber(const dyn &other) { std::memcpy(&integer, &other.integer, sizeof integer); }
+    void copyOwned(const dyn &other);
+    void release() noexcept;
+    dyn &assignOwned(const dyn &other);
+    void setInteger(long long number) {
+        type = INTEGER;
+        integer = number;
+    }
+    void setNatural(natural number) {
+        type = NATURAL;
+        whole = number;
+    }
+    void becomeContainerFor(const dyn &key);
+    dyn &elementFor(const dyn &key);
+
+    Kind type = NIL;
+    // One member at a time, the one of the kind: a dyn stays two words, so
+    // that the temporaries generated code makes are cheap to move and drop.
+    union {
+        long long integer = 0;
+        bool flag;
+        double real;
+        natural whole;
+        void *pointer;
+        text *textValue;
+        velarray *arrayValue;
+        dict *dictValue;
+        vel_pair *pairValue;
+    };
+};
+static_assert(sizeof(long long) >= sizeof(double) && sizeof(long long) >= sizeof(void *),
+              "dyn::copyNumber copies the union through its integer");
+typedef dyn var;
+// A variable of type function holds the address of a function.
+typedef void *function;
+
+dyn operator+(const dyn &a, const dyn &b);
+dyn operator-(const dyn &a, const dyn &b);
+dyn operator*(const dyn &a, const dyn &b);
+dyn operator/(const dyn &a, const dyn &b);
+dyn operator%(const dyn &a, const dyn &b);
+dyn operator&(const dyn &a, const dyn &b);
+dyn operator|(const dyn &a, const dyn &b);
+dyn operator^(const dyn &a, const dyn &b);
+dyn operator<<(const dyn &a, const dyn &b);
+dyn operator>>(const dyn &a, const dyn &b);
+dyn operator-(const dyn &a);
+dyn operator+(const dyn &a);
+dyn operator~(const dyn &a);
+bool operator!(const dyn &a);
+int vel_compare(const dyn &a, const dyn &b);
+bool vel_equal(const dyn &a, const dyn &b);
+inline bool operator==(const dyn &a, const dyn &b) { return vel_equal(a, b); }
+inline bool operator!=(const dyn &a, const dyn &b) { return !vel_equal(a, b); }
+inline bool operator<(const dyn &a, const dyn &b) { return vel_compare(a, b) < 0; }
+inline bool operator>(const dyn &a, const dyn &b) { return vel_compare(a, b) > 0; }
+inline bool operator<=(const dyn &a, const dyn &b) { return vel_compare(a, b) <= 0; }
+inline bool operator>=(const dyn &a, const dyn &b) { return vel_compare(a, b) >= 0; }
+std::ostream &operator<<(std::ostream &out, const dyn &value);
+// A text joined with a dynamic value stays a text. Templates, so that only a
+// real text operand selects them and dyn + 1 stays dyn arithmetic.
+text vel_join_texts(const text &a, const dyn &b);
+text vel_join_texts(const dyn &a, const text &b);
+template <class T, std::enable_if_t<std::is_base_of<text, T>::value, int> = 0>
+text operator+(const T &a, const dyn &b) { return vel_join_texts(a, b); }
+template <class T, std::enable_if_t<std::is_base_of<text, T>::value, int> = 0>
+text operator+(const dyn &a, const T &b) { return vel_join_texts(a, b); }
+// fmod with a dynamic operand, as compound assignments of reals write it.
+double fmod(const dyn &a, const dyn &b);
+// Writes a value the way it appears inside a container (texts quoted).
+void vel_write_element(std::ostream &out, const dyn &value);
+
+// The order of sort, rsort, min and max: -1, 0 or 1. Unlike vel_compare it
+// is a total order whatever the kinds mixed: nil, then numbers by exact
+// value (booleans as 0 and 1, NaN after every other number), then texts by
+// bytes, arrays (element by element), dicts, pairs, and objects (all equal).
+int vel_sort_compare(const dyn &a, const dyn &b);
+// The file format of the store and load methods (see store.cpp).
+// vel_store_value returns true when writing failed and then raises
+// dyn::error. vel_load_value returns true on success; on failure it raises
+// dyn::error and leaves value alone. A file without the format's first
+// line is read as lines: an array of texts, and plain is set.
+bool vel_store_value(const text &fileName, const dyn &value);
+bool vel_load_value(const text &fileName, dyn &value, bool &plain);
+// Moves the cursor of the begin/end/inc/dec methods over size elements
+// (direction 1 or -1; 0 first, 2 last), applying a step that bound() left
+// pending. A cursor at size is outside: its value is nil.
+void vel_move_cursor(std::size_t &cursor, bool &stepPending, std::size_t size, int direction);
+inline int vel_cursor_index(std::size_t cursor, bool stepPending, std::size_t size) {
+    std::size_t at = cursor + (stepPending ? 1 : 0);
+    return at < size ? static_cast<int>(at) : -1;
+}
+
+struct vel_pair {
+    dyn key;
+    dyn value;
+    vel_pair(const dyn &pairKey, const dyn &pairValue) : key(pairKey), value(pairValue) {}
+};

@@ -1,0 +1,110 @@
+#pragma once
+// What every part of libvel builds on: the standard headers, the natural
+// type, the forward declarations of the value classes, the type tags of the
+// typed arrays, the places of run-time errors and the checks of objects.
+// Part of libvel.hpp, which generated code includes.
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <initializer_list>
+#include <iostream>
+#include <limits>
+#include <map>
+#include <memory>
+#include <string>
+#include <type_traits>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+typedef unsigned long long natural;
+
+class text;
+class dyn;
+class velarray;
+class dict;
+struct vel_pair;
+class vel_num64;
+class _intArr;
+class _arr32;
+class _array64;
+class vel_text_slot;
+class vel_ctext;
+struct vel_dir_stream;
+typedef vel_dir_stream *_VelmoraDir;
+
+// Type tags of the typed arrays; the numbers are the language's type codes.
+constexpr int TYPE_NUMBER = 4;
+constexpr int TYPE_INT = 5;
+constexpr int TYPE_REAL = 7;
+constexpr int TYPE_NATURAL = 8;
+constexpr int TYPE_TEXT = 10;
+constexpr int TYPE_OBJECT = 15;
+
+// Where a call of libvel stands in the program: the compiler fills it in
+// at each call as a default argument, so that a generated file with line
+// directives names the Velmora source, line and function. The values are
+// constants of the call; an inlined check uses them only on its error path.
+struct vel_place {
+    const char *file;
+    int line;
+    const char *function;
+    constexpr vel_place(const char *file = __builtin_FILE(), int line = __builtin_LINE(),
+                        const char *function = __builtin_FUNCTION())
+        : file(file), line(line), function(function) {}
+};
+
+// Reports a run-time error on stderr and ends the program with status 1:
+// "prog.vel L4: Run-time error: ..." when the place is in a Velmora source
+// (with " (in f)" inside a function f), otherwise without a place. Without
+// a place of its own, the place of the innermost vel_error_place.
+[[noreturn]] void vel_fatal(const std::string &message);
+[[noreturn]] void vel_fatal(const vel_place &where, const std::string &message);
+
+// The place of the errors that an operation done out of line raises while
+// this object lives.
+extern const vel_place *vel_innermost_error_place;
+
+// A long program's main is compiled in pieces whose line directives count
+// from the piece's first line and name the source with a "+" after it
+// ("prog.vel+"), so that an inserted line leaves the later pieces' text
+// alone. The piece that runs sets its first source line here; a place so
+// named is reported at that line plus its own, less one.
+extern int vel_piece_first_line;
+class vel_error_place {
+public:
+    explicit vel_error_place(const vel_place &where) : outer(vel_innermost_error_place) {
+        vel_innermost_error_place = &where;
+    }
+    ~vel_error_place() { vel_innermost_error_place = outer; }
+    vel_error_place(const vel_error_place &) = delete;
+    vel_error_place &operator=(const vel_error_place &) = delete;
+
+private:
+    const vel_place *outer;
+};
+
+#ifndef __EMSCRIPTEN__
+// A native program that exhausts its stack by deep recursion ends with a
+// run-time error rather than a bare crash: the handler is set up once,
+// before main, by every program that includes this header.
+bool vel_guard_the_stack();
+inline const bool vel_stack_guarded = vel_guard_the_stack();
+#endif
+
+// Objects are pointers: a member reached through a null object stops the
+// program with a message rather than reading memory that is not there.
+template <class T> inline T *_vel_obj(T *object, const vel_place &where = vel_place()) {
+    if (object == nullptr)
+        vel_fatal(where, "member of a null object");
+    return object;
+}
+
+template <class T>
+using vel_if_integer = std::enable_if_t<std::is_integral<T>::value && !std::is_same<T, bool>::value &&
+                                            !std::is_same<T, char>::value,
+                                        int>;

@@ -1,0 +1,110 @@
+#include "translator/known_integers.hpp"
+#include "semantics/types.hpp"
+#include "translator/source_translation.hpp"
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+
+// C++ gives a literal that fits in int the type int, and a larger one (or
+// one with an L suffix) 64 bits.
+void knowIntegerLiteral(ExprValue &value, const std::string &tokenText) {
+    if (value.type != T_INTEGER || tokenText.empty())
+        return;
+    errno = 0;
+    char *end = nullptr;
+    long long number = std::strtoll(tokenText.c_str(), &end, 0);
+    if (errno == ERANGE)
+        return;
+    bool suffixed = *end == 'L' || *end == 'l';
+    if (*end != '\0' && !(suffixed && end[1] == '\0'))
+        return;
+    value.known = true;
+    value.knownValue = number;
+    value.wide = suffixed || number < INT_MIN || number > INT_MAX;
+}
+
+void rememberKnownConstant(const Symbol *symbol, const ExprValue &initializer) {
+    if (symbol && initializer.known && !initializer.wide)
+        translation().expressions.knownConstants[symbol] = initializer.knownValue;
+}
+
+void knowConstant(ExprValue &use) {
+    const auto &constants = translation().expressions.knownConstants;
+    auto found = use.root ? constants.find(use.root) : constants.end();
+    if (found == constants.end())
+        return;
+    use.known = true;
+    use.wide = false;
+    use.knownValue = found->second;
+}
+
+static std::int64_t wrapped(unsigned long long bits, bool wide) {
+    return wide ? static_cast<std::int64_t>(bits) : static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
+}
+
+// The lowest value of each width has no literal of its own.
+static std::string knownText(std::int64_t number, bool wide) {
+    if (wide)
+        return number == LLONG_MIN ? "(-9223372036854775807LL-1)"
+               : number < 0        ? "(" + std::to_string(number) + "LL)"
+                                   : std::to_string(number) + "LL";
+    if (number == INT_MIN)
+        return "(-2147483647-1)";
+    return number < 0 ? "(" + std::to_string(number) + ")" : std::to_string(number);
+}
+
+static bool outsideWidth(__int128 exact, bool wide) {
+    return wide ? exact < LLONG_MIN || exact > LLONG_MAX : exact < INT_MIN || exact > INT_MAX;
+}
+
+void foldKnownIntegers(ExprValue &sum, const ExprValue &left, char op, const ExprValue &right) {
+    if (!left.known || !right.known || sum.type != T_INTEGER)
+        return;
+    bool wide = left.wide || right.wide;
+    __int128 a = left.knownValue, b = right.knownValue;
+    __int128 exact = op == '+' ? a + b : op == '-' ? a - b : a * b;
+    unsigned long long bits = static_cast<unsigned long long>(exact);
+    sum.known = true;
+    sum.wide = wide;
+    sum.knownValue = wrapped(bits, wide);
+    if (outsideWidth(exact, wide))
+        sum.text = knownText(sum.knownValue, wide);
+}
+
+void foldKnownSigns(ExprValue &signed_, const std::string &prefix, const ExprValue &operand) {
+    if (!operand.known || signed_.type != T_INTEGER)
+        return;
+    __int128 exact = operand.knownValue;
+    for (char c : prefix) {
+        if (c == '-')
+            exact = -exact;
+        else if (c != '+' && c != ' ')
+            return;
+    }
+    signed_.known = true;
+    signed_.wide = operand.wide;
+    signed_.knownValue = wrapped(static_cast<unsigned long long>(exact), operand.wide);
+    if (outsideWidth(exact, operand.wide))
+        signed_.text = knownText(signed_.knownValue, operand.wide);
+}
+
+std::string shiftCountText(int width, const ExprValue &count, const std::string &countText) {
+    if (!count.known)
+        return "(" + countText + "&" + std::to_string(width - 1) + ")";
+    if (count.knownValue >= 0 && count.knownValue < width)
+        return countText;
+    return std::to_string(static_cast<unsigned long long>(count.knownValue) & static_cast<unsigned long long>(width - 1));
+}
+
+bool knownShiftOverflows(const ExprValue &shifted, const ExprValue &count) {
+    if (!shifted.known || !count.known)
+        return false;
+    int width = shifted.wide ? 64 : 32;
+    int by = static_cast<int>(static_cast<unsigned long long>(count.knownValue) & static_cast<unsigned long long>(width - 1));
+    if (shifted.knownValue < 0)
+        return true;
+    // C++ allows a shift of a non-negative value into the sign bit, not past it.
+    unsigned __int128 exact = static_cast<unsigned __int128>(shifted.knownValue) << by;
+    return exact > (width == 64 ? static_cast<unsigned __int128>(ULLONG_MAX) : UINT_MAX);
+}

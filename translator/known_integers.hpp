@@ -1,0 +1,33 @@
+#pragma once
+// Integer arithmetic whose operands are all literals is folded by the C++
+// compilers, which then warn when the result passes the edge of its type
+// (2147483647 + 1) or a shift count passes the width (1 << 32). velc keeps
+// the value of such expressions beside their text and, where the compilers
+// would warn, writes what they compute without it: the wrapped result.
+#include "translator/values.hpp"
+#include <string>
+
+// Gives an integer literal its value (the text as C++ reads it).
+void knowIntegerLiteral(ExprValue &value, const std::string &tokenText);
+
+// A constant of type int declared with a known value, and a use of one.
+void rememberKnownConstant(const Symbol *symbol, const ExprValue &initializer);
+void knowConstant(ExprValue &use);
+
+// `sum` is left op right (op one of '+', '-', '*'), both integers; when both
+// are known, it becomes known, and its text the wrapped value if the C++
+// arithmetic would overflow.
+void foldKnownIntegers(ExprValue &sum, const ExprValue &left, char op, const ExprValue &right);
+
+// `signed_` is `prefix` applied to `operand`: a prefix of signs keeps the
+// value known (and wraps the lowest integer negated).
+void foldKnownSigns(ExprValue &signed_, const std::string &prefix, const ExprValue &operand);
+
+// The text of a shift count of a value of `width` bits: taken modulo the
+// width, as libvel's var shifts and both targets' instructions do (a count
+// past the width is undefined in C++, and a known one a warning).
+std::string shiftCountText(int width, const ExprValue &count, const std::string &countText);
+
+// Whether shifting the known `shifted` left by the known `count` leaves the
+// bits of its type (the shift is then written on unsigned bits).
+bool knownShiftOverflows(const ExprValue &shifted, const ExprValue &count);
