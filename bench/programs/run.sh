@@ -11,7 +11,8 @@
 # WebAssembly: velc with the build tree's velc.ini (the installed options);
 # the hand-written C++ gets the compile options of that velc.ini. Natively:
 # velc with velc-native.ini, and g++; both with -O2 (NATIVE_OPT overrides).
-# velc names the native program prog.wasm as well.
+# velc names the native program prog.wasm as well. Modules run under this
+# tree's wasmer runner (tools/wasmer), or the one WASMER names.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -20,9 +21,10 @@ runs=${2:-5}
 shift $(( $# > 2 ? 2 : $# ))
 programs=("$@")
 if [ ${#programs[@]} -eq 0 ]; then
-    programs=(loops sieve concat dict fib split sort objects)
+    programs=(loops sieve sieve_bounds concat dict fib split sort objects)
 fi
 native_opt=${NATIVE_OPT:--O2}
+wasmer=${WASMER:-$here/../../tools/wasmer}
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -66,9 +68,9 @@ for name in "${programs[@]}"; do
     # shellcheck disable=SC2086
     emcc $wasm_link -o "$work/wasm/$name-cpp.wasm" "$work/wasm/$name-cpp.o"
     g++ -std=c++17 $native_opt "$here/$name.cpp" -o "$work/native/$name-cpp"
-    same_output wasmer "$work/wasm/$name.wasm" wasmer "$work/wasm/$name-cpp.wasm" || true
+    same_output "$wasmer" "$work/wasm/$name.wasm" "$wasmer" "$work/wasm/$name-cpp.wasm" || true
     same_output "$work/native/$name.wasm" "$work/native/$name-cpp" || true
-    read -r wv wc < <(median_times_in_turn wasmer "$work/wasm/$name.wasm" wasmer "$work/wasm/$name-cpp.wasm")
+    read -r wv wc < <(median_times_in_turn "$wasmer" "$work/wasm/$name.wasm" "$wasmer" "$work/wasm/$name-cpp.wasm")
     read -r nv nc < <(median_times_in_turn "$work/native/$name.wasm" "$work/native/$name-cpp")
     printf '%-8s | %9s %9s %6s | %9s %9s %6s | %9s\n' "$name" "$wv" "$wc" "$(ratio "$wv" "$wc")" \
         "$nv" "$nc" "$(ratio "$nv" "$nc")" "$(ratio "$wv" "$nv")"

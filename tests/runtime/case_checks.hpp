@@ -36,6 +36,34 @@ std::string vel_case_shown(const T &value) {
     }
 }
 
+// The text values print one after another on the standard output, in its
+// format (libvel prints truth values as words). Written with braces,
+// printed{a, b} evaluates its values from left to right as a chain of <<
+// does; the arguments of a call would come in any order.
+struct printed {
+    template <class... T>
+    explicit printed(const T &...values) {
+        std::ostringstream out;
+        out.copyfmt(std::cout);
+        (out << ... << values);
+        text = out.str();
+    }
+    std::string text;
+};
+inline bool operator==(const printed &shown, const char *expected) { return shown.text == expected; }
+inline std::ostream &operator<<(std::ostream &out, const printed &shown) { return out << shown.text; }
+
+// What a statement prints on the standard output.
+template <class Statement>
+std::string printedBy(Statement statement) {
+    std::ostringstream out;
+    out.copyfmt(std::cout);
+    std::streambuf *saved = std::cout.rdbuf(out.rdbuf());
+    statement();
+    std::cout.rdbuf(saved);
+    return out.str();
+}
+
 inline void vel_case_failed(int line, const char *expression, const std::string &got, const std::string &expected) {
     ++velCaseCounts.failed;
     std::cout << "line " << line << ": " << expression << " gave " << got << ", not " << expected << "\n";

@@ -1,6 +1,6 @@
 # Runs the program of one table of cases natively and, when WASM is given,
 # as a WebAssembly module under LAUNCHER, each in the empty directory SCRATCH.
-# Fails unless each ends with status 0 and "N passed, 0 failed", and both
+# Fails unless each ends with status 0, leaves its directory empty and "N passed, 0 failed", and both
 # print the same.
 if(NOT DEFINED NATIVE OR NOT DEFINED SCRATCH)
   message(FATAL_ERROR "run_cases.cmake needs -DNATIVE=... and -DSCRATCH=...")
@@ -19,7 +19,11 @@ foreach(build ${commands})
   file(MAKE_DIRECTORY ${SCRATCH})
   execute_process(COMMAND ${command} WORKING_DIRECTORY ${SCRATCH} INPUT_FILE /dev/null
     OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
+  file(GLOB left_behind ${SCRATCH}/*)
   file(REMOVE_RECURSE ${SCRATCH})
+  if(left_behind)
+    message(FATAL_ERROR "${build} build left ${left_behind} in its directory")
+  endif()
   if(NOT status EQUAL 0 OR NOT out MATCHES ": [1-9][0-9]* passed, 0 failed\n$")
     message(FATAL_ERROR "${build} build ended with ${status}\n--- stdout\n${out}\n--- stderr\n${err}")
   endif()

@@ -22,42 +22,7 @@ TEST_F(Frame, SinglePrintIsWrappedInMain) {
     EXPECT_EQ(t.implementation.substr(t.implementation.size() - expectedMain.size()), expectedMain);
 }
 
-TEST_F(Frame, MainTakesArgumentsWhenArgvIsDeclared) {
-    Translation t = translate("array argv = []\nprint argv\n");
-    EXPECT_NE(t.implementation.find("int main(int argc, char *_A_1[])\n{\n velarray argv(_A_1);"),
-              std::string::npos)
-        << t.implementation;
-}
-
-TEST_F(Frame, TopLevelReturnIsReportedOnItsLine) {
-    Translation t = translate("print 1\nreturn\nprint 2\n");
-    EXPECT_TRUE(t.reportHasLine("prog.vel L2: return misplaced.")) << t.report;
-    EXPECT_EQ(t.status, 1);
-}
-
-TEST_F(Frame, HashCommentBecomesLineCommentAndCountsItsLine) {
-    Translation t = translate("print 1\n# a note\nprint missing\n");
-    EXPECT_TRUE(t.hasStatement("// a note")) << t.implementation;
-    EXPECT_TRUE(t.reportHasLine("prog.vel L3: \"missing\" not declared")) << t.report;
-}
-
-TEST_F(Frame, BlankLinesCollapseToOne) {
-    Translation t = translate("print 1\n\n\n\nprint 2\n");
-    EXPECT_NE(t.implementation.find("std::cout << 1<< \"\\n\";\n\n    std::cout << 2"),
-              std::string::npos)
-        << t.implementation;
-}
-
 using Declarations = TranslationTest;
-
-TEST_F(Declarations, DefaultsByType) {
-    Translation t = translate("int x\ntext t\ndict d\nfile f\narray a\nint[] ia\ntext[] ta\n");
-    EXPECT_EQ(t.status, 0) << t.report;
-    for (const char *statement : {"int x=0;", "text t=\"\";", "dict d=dict();", "FILE *f=NULL;",
-                                  "velarray a=velarray();", "_intArr ia= _intArr();",
-                                  "_arr32 ta= _arr32();"})
-        EXPECT_TRUE(t.hasStatement(statement)) << statement << "\n" << t.implementation;
-}
 
 // The program's own file-level variables have internal linkage, so that the
 // C++ compiler may keep them in registers; what an included source declares
@@ -112,23 +77,6 @@ TEST_F(Declarations, TwoDeclaratorsStandOnTwoLinesWithTheFullType) {
     int first = t.findStatement("int a=0;");
     ASSERT_GE(first, 0) << t.implementation;
     EXPECT_EQ(t.statementAfter(first), "int b=3;");
-}
-
-TEST_F(Declarations, FileLevelVariablesAreDeclaredExternInTheHeader) {
-    Translation t = translate("int shared = 1\nwhile false\n    int inner = 2\n/while\n");
-    EXPECT_NE(t.header.find("extern int shared;"), std::string::npos) << t.header;
-    EXPECT_EQ(t.header.find("inner"), std::string::npos) << t.header;
-}
-
-TEST_F(Declarations, ValueOnTheNextLineIsAcceptedAndCounted) {
-    Translation t = translate("int x =\n    5\nprint missing\n");
-    EXPECT_TRUE(t.hasStatement("int x=5;")) << t.implementation;
-    EXPECT_TRUE(t.reportHasLine("prog.vel L3: \"missing\" not declared")) << t.report;
-}
-
-TEST_F(Declarations, NaturalLiteralGetsTheUnsignedSuffix) {
-    Translation t = translate("natural n = 12n\n");
-    EXPECT_TRUE(t.hasStatement("natural n=12ULL;")) << t.implementation;
 }
 
 }  // namespace

@@ -55,22 +55,41 @@ public:
     const T &operator[](std::size_t index) const { return index < inBlock ? first[index] : overflow[index - inBlock]; }
     // The element at index when it is in the block, otherwise nullptr (past
     // the end, or an element of a pinned array that grew past its block).
-    T *inPlace(std::size_t index) { return index < inBlock ? first + index : nullptr; }
-    const T *inPlace(std::size_t index) const { return index < inBlock ? first + index : nullptr; }
+    // The block's address is read whether or not the index is in range: a
+    // loop whose every turn reads it lets the compiler keep it in a register
+    // and read it again only after the out-of-line path, which may move it.
+    T *inPlace(std::size_t index) {
+        T *base = first;
+        return index < inBlock ? base + index : nullptr;
+    }
+    const T *inPlace(std::size_t index) const {
+        const T *base = first;
+        return index < inBlock ? base + index : nullptr;
+    }
     // An element's address is about to be held: growth must not move it.
     void pin() { pinned = true; }
 
+    // The count and the block's address are read once, before the test, for
+    // the reason inPlace gives.
     void push_back(const T &value) {
-        if (inBlock < room)
-            first[inBlock++] = value;
-        else
+        std::size_t count = inBlock;
+        T *base = first;
+        if (count < room) {
+            base[count] = value;
+            inBlock = count + 1;
+        } else {
             pushPastBlock(T(value));  // value may be an element that a new block moves
+        }
     }
     void push_back(T &&value) {
-        if (inBlock < room)
-            first[inBlock++] = std::move(value);
-        else
+        std::size_t count = inBlock;
+        T *base = first;
+        if (count < room) {
+            base[count] = std::move(value);
+            inBlock = count + 1;
+        } else {
             pushPastBlock(std::move(value));
+        }
     }
     void push_front(const T &value) {
         T copy(value);
