@@ -12,7 +12,9 @@
 # Each figure is the elapsed time from velc's start to the program's end,
 # split into translate (velc -c), compile (up to the "objlist=" line of
 # the velc run that follows), link (up to the program's first line) and
-# run. Usage:
+# run, with the processor time of both velc runs and what they started
+# (user and system, which the load of the machine changes less than the
+# elapsed time) and the number of C++ files the build compiled. Usage:
 #   bench/big_programs.sh [build-directory] [runs] [blocks ...]
 # (blocks of 20 lines; 250 and 1000 by default.)
 set -euo pipefail
@@ -31,19 +33,23 @@ trap 'rm -rf "$work"' EXIT
 # translation counts as compile time.
 phases() {
     local start=$EPOCHREALTIME
-    ./velc -q -c prog.vel > /dev/null 2>&1
+    /usr/bin/time -o cpu1.txt -f '%U %S' ./velc -q -c prog.vel > /dev/null 2>&1
     local translated=$EPOCHREALTIME
-    ./velc prog.vel 2>&1 | while IFS= read -r line; do printf '%s %s\n' "$EPOCHREALTIME" "$line"; done > timed.txt
+    /usr/bin/time -o cpu2.txt -f '%U %S' ./velc prog.vel 2>&1 |
+        while IFS= read -r line; do printf '%s %s\n' "$EPOCHREALTIME" "$line"; done > timed.txt
     local end=$EPOCHREALTIME
-    awk -v start="$start" -v translated="$translated" -v end="$end" '
+    local cpu
+    cpu=$(cat cpu1.txt cpu2.txt | awk '{ s += $1 + $2 } END { printf "%.2f", s }')
+    awk -v start="$start" -v translated="$translated" -v end="$end" -v cpu="$cpu" '
         $2 ~ /^objlist=/ { linked = $1 }
+        $2 == "Compiling" { files++ }
         linking && !running { running = $1 }
         $2 == "Linking" { linking = 1 }
         END {
             if (!linked) linked = translated
             if (!running) running = linked
-            printf "%.3f %.3f %.3f %.3f %.3f\n", end - start, translated - start, linked - translated,
-                   running - linked, end - running
+            printf "%.3f %.3f %.3f %.3f %.3f %.2f %d\n", end - start, translated - start, linked - translated,
+                   running - linked, end - running, cpu, files
         }' timed.txt
 }
 
@@ -55,15 +61,15 @@ medians() {
                  for (a = 1; a <= NR; a++) c[a] = v[i, a]
                  for (a = 1; a <= NR; a++) for (b = a + 1; b <= NR; b++) if (c[b] < c[a]) { t = c[a]; c[a] = c[b]; c[b] = t }
                  m = (NR % 2) ? c[(NR + 1) / 2] : (c[NR / 2] + c[NR / 2 + 1]) / 2
-                 printf "%s%.3f", (i > 1 ? " " : ""), m
+                 printf (m == int(m) && i == n ? "%s%d" : "%s%.3f"), (i > 1 ? " " : ""), m
              }
              print ""
          }'
 }
 
-show() {   # label "total translate compile link run"
+show() {   # label "total translate compile link run files"
     # shellcheck disable=SC2086
-    printf '  %-9s total %7s   translate %6s  compile %7s  link %6s  run %6s\n' "$1" $2
+    printf '  %-9s total %7s   translate %6s  compile %7s  link %6s  run %6s   cpu %6s  (%s C++ files compiled)\n' "$1" $2
 }
 
 # Rewrites line $1 of prog.vel as a print of $2 (an echo line in a loop

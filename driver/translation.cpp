@@ -99,6 +99,16 @@ void setFileTimes(const std::string &path, time_t when) {
     utime(path.c_str(), &times);
 }
 
+// A compile option of the -g family: the objects carry the lines a
+// debugger shows.
+bool asksForDebugInformation(const std::string &options) {
+    std::istringstream words(options);
+    for (std::string word; words >> word;)
+        if (word.compare(0, 2, "-g") == 0 && word != "-g0")
+            return true;
+    return false;
+}
+
 // What the translator is told of the current source.
 SourceToTranslate sourceToTranslate(bool declarationsOnly) {
     SourceToTranslate source;
@@ -113,6 +123,7 @@ SourceToTranslate sourceToTranslate(bool declarationsOnly) {
     source.declarationsOnly = declarationsOnly;
     source.headers = toolchainSettings.headers;
     source.mapLines = toolchainSettings.lines;
+    source.piecesCountOwnLines = toolchainSettings.lines && !asksForDebugInformation(toolchainSettings.options);
     source.integerSuffix = driverSettings.integerSuffix;
     source.buildStamp = project.buildStamp;
     source.splitMain = project.splitMain && !declarationsOnly;

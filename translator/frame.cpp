@@ -134,7 +134,7 @@ void beginSourceFile() {
     }
     output().currentOutput = output().savedImplementation = output().implementationFile;
     if (translatedSource().mapLines && !translatedSource().declarationsOnly)
-        beginLineMapping(translatedSource().sourceName);
+        beginLineMapping(translatedSource().sourceName, translatedSource().piecesCountOwnLines);
     // Headers include the headers of the sources they include, so that a
     // cycle of includes must not make the preprocessor loop.
     switchToHeader();
@@ -289,6 +289,10 @@ void openMainIfNeeded() {
     output().blankLines = 1;
     output().mainOpened = true;
     output().mainWritten = true;
+    // A split main holds no statement of its own: every one goes to a
+    // piece, where loops become functions and the rest compiles quickly.
+    if (output().splitMain && translatedSource().isMain && !output().writingHeader)
+        continueMain();
 }
 
 // Parts are named after the source so that sources never share one.
@@ -304,26 +308,46 @@ void endTopLevelStatement() {
     output().topLevelItemsSeen = true;
     if (output().mainOpened)
         output().mainPartStatements++;
+    noteStatementEnd();
+}
+
+static bool mainPartIsFull() {
+    int held = output().mainPartStatements;
+    if (!output().splitMain)
+        return held >= MAIN_PART_STATEMENTS;
+    return held >= MAIN_PIECE_STATEMENTS || (held > 0 && output().cutAfterStatement);
 }
 
 void continueMainIfLong() {
-    if (!output().mainOpened || !translatedSource().isMain || output().writingHeader ||
-        output().mainPartStatements < MAIN_PART_STATEMENTS)
+    if (!output().mainOpened || !translatedSource().isMain || output().writingHeader || !mainPartIsFull())
         return;
+    continueMain();
+}
+
+void continueMain() {
     output().mainPartStatements = 0;
     std::string next = mainPartName(++output().mainParts);
-    switchToHeader();
-    emit("void " + next + "();\n");
-    switchToImplementation();
+    // A split main declares each part where it calls it: in the header the
+    // declaration would stand where the part began, and every piece would
+    // change with it.
+    if (!output().splitMain) {
+        switchToHeader();
+        emit("void " + next + "();\n");
+        switchToImplementation();
+    }
     newlineOnce();
     // The later parts see the program's arguments in the file-level argv.
     if (output().mainHasArgv && output().mainParts == 1)
         emitIndented("::argv = argv;\n");
+    if (output().splitMain)
+        emitIndented("void " + next + "();\n");
     emitIndented(next + "();\n");
     emit(output().mainParts == 1 ? "\nreturn 0;\n}\n" : "}\n");
     if (output().splitMain)
         beginMainPiece();
     emit("void " + next + "()\n{\n");
+    if (output().splitMain)
+        emit(pieceEntry(output().mainParts));
     output().blankLines = 1;
 }
 

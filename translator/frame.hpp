@@ -8,6 +8,14 @@
 // program would pass the WebAssembly engines' limit of locals, and compile
 // times grow faster than the size of a function.
 constexpr int MAIN_PART_STATEMENTS = 200;
+// A main compiled in pieces ends its parts where the text says instead
+// (main_pieces.hpp), so that a statement inserted or removed moves no cut
+// but the one of its own part: after a statement that marks a cut, one in
+// about MAIN_PIECE_MARK_SPACING by its text alone, when at least as many
+// statements stand between it and the last mark before it; at the latest
+// after MAIN_PIECE_STATEMENTS.
+constexpr int MAIN_PIECE_MARK_SPACING = 64;
+constexpr int MAIN_PIECE_STATEMENTS = 300;
 
 // The includes every implementation file starts with, before the configured
 // headers: what a precompiled prologue must hold.
@@ -52,3 +60,5 @@ void openMainForCall(const std::string &name);
 // on in a new function once the current one holds MAIN_PART_STATEMENTS.
 void endTopLevelStatement();
 void continueMainIfLong();
+// Ends the current main part and opens the next one.
+void continueMain();

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <fcntl.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -11,6 +13,7 @@
 #include <set>
 #include <sstream>
 
+#include "diagnostics/diagnostics.hpp"
 #include "translator/frame.hpp"
 #include "translator/output.hpp"
 #include "translator/source_translation.hpp"
@@ -185,6 +188,18 @@ bool onlyDirectives(const std::string &preamble) {
     return true;
 }
 
+// The preamble as a piece repeats it: the comments of the source's header
+// section are the implementation file's, so that rewriting one leaves the
+// pieces alone.
+std::string withoutComments(const std::string &preamble) {
+    std::istringstream lines(preamble);
+    std::string kept;
+    for (std::string line; std::getline(lines, line);)
+        if (line.compare(0, 2, "//") != 0)
+            kept += line + "\n";
+    return kept;
+}
+
 // A part that holds no loop runs once, so compiling it fully optimised buys
 // nothing but compile time: clang (em++) compiles it without optimisation,
 // other compilers as everything else.
@@ -196,6 +211,70 @@ std::string pieceText(size_t index) {
     const PieceLoops &loops = output().pieceLoops[index];
     std::string part = textOf(output().mainPieces[index]);
     return loops.prototypes + (loops.loopInPart ? "" : runOnce) + part + loops.functions;
+}
+
+bool countsOwnLines() {
+    return translatedSource().piecesCountOwnLines && output().mapLines;
+}
+
+std::string pieceLinesTableName() {
+    std::string name = "_vel_piece_lines_";
+    for (char c : translatedSource().fileName)
+        name += std::isalnum(static_cast<unsigned char>(c)) || c == '_' ? c : '_';
+    return name;
+}
+
+// The first line of each piece, which the piece's line directives count
+// from: the only text that moves when a line is inserted before a piece.
+std::string pieceLinesTable() {
+    if (!countsOwnLines() || output().pieceFirstLines.empty())
+        return "";
+    std::string table = "\n// Where each piece of main starts in the source.\nconst int " + pieceLinesTableName() + "[] = {";
+    for (size_t i = 0; i < output().pieceFirstLines.size(); i++)
+        table += (i % 16 == 0 ? "\n    " : " ") + std::to_string(output().pieceFirstLines[i]) + ",";
+    return table + "\n};\n";
+}
+
+// A main kept in one file keeps the table there too.
+void writePieceLinesTable() {
+    FILE *saved = output().currentOutput;
+    output().currentOutput = output().implementationFile;
+    emit(pieceLinesTable());
+    output().currentOutput = saved;
+}
+
+// The text of the source lines [first, end), as the lexer read them.
+std::string sourceLines(int first, int end) {
+    std::vector<std::size_t> &starts = output().lineStarts;
+    const std::string &text = *output().sourceText;
+    if (starts.empty()) {
+        starts.push_back(0);
+        for (std::size_t i = 0; i < text.size(); i++)
+            if (text[i] == '\n')
+                starts.push_back(i + 1);
+    }
+    auto offset = [&](int line) {
+        std::size_t index = static_cast<std::size_t>(std::max(line, 1) - 1);
+        return index < starts.size() ? starts[index] : text.size();
+    };
+    std::size_t from = offset(first), to = std::max(from, offset(end));
+    return text.substr(from, to - from);
+}
+
+bool marksCut(const std::string &statementText) {
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (unsigned char c : statementText) {
+        hash ^= c;
+        hash *= 1099511628211ULL;
+    }
+    // FNV-1a leaves texts that differ in their last characters alike in
+    // most bits ("n = n + 1", "n = n + 2"): mixed, every bit depends on all.
+    hash ^= hash >> 33;
+    hash *= 0xff51afd7ed558ccdULL;
+    hash ^= hash >> 33;
+    hash *= 0xc4ceb9fe1a85ec53ULL;
+    hash ^= hash >> 33;
+    return hash % MAIN_PIECE_MARK_SPACING == 0;
 }
 
 }  // namespace
@@ -238,10 +317,39 @@ void beginMainPiece() {
     FILE *piece = std::tmpfile();
     if (!piece)
         throw OutputWriteError(std::string("Cannot write a temporary file: ") + std::strerror(errno));
+    if (output().mainPieces.empty() && countsOwnLines()) {
+        switchToHeader();
+        emit("extern const int " + pieceLinesTableName() + "[];\n");
+        switchToImplementation();
+    }
     output().mainPieces.push_back(piece);
     output().pieceLoops.emplace_back();
+    output().pieceFirstLines.push_back(diagnostics.lineCounter);
+    // A piece's temporaries are its own functions' locals: numbered from
+    // the piece's start, they do not depend on what the pieces before hold.
+    sourceSemantics().run.emission.temporaryCounter = 0;
     output().currentOutput = output().savedImplementation = piece;
     startPieceMapping(piece);
+}
+
+std::string pieceEntry(int part) {
+    if (!countsOwnLines())
+        return "";
+    return "    vel_piece_first_line = " + pieceLinesTableName() + "[" + std::to_string(part - 1) + "];\n";
+}
+
+void noteStatementEnd() {
+    if (!output().splitMain || !output().sourceText)
+        return;
+    int first = output().statementFirstLine, end = diagnostics.lineCounter;
+    output().statementFirstLine = end;
+    // Whether a mark cuts depends on the statements since the mark before
+    // it, not on where the part began: an edit moves only the cuts next to it.
+    bool mark = marksCut(sourceLines(first, end));
+    output().statementsSinceMark++;
+    output().cutAfterStatement = mark && output().statementsSinceMark >= MAIN_PIECE_MARK_SPACING;
+    if (mark)
+        output().statementsSinceMark = 0;
 }
 
 void keepMainInOneFile() {
@@ -267,14 +375,20 @@ void writeMainPieces() {
     int number = 0;
     lastPieces().split = !output().mainPieces.empty();
     if (lastPieces().split) {
-        std::string preamble = preambleText();
+        std::string preamble = withoutComments(preambleText());
         std::string dependsLine = dependsPrefix + dependencyDigest(preamble, headerPath, headerText()) + "\n";
+        // The last piece keeps the table of first lines: a line inserted
+        // before it then compiles the piece it went to and the last one, both
+        // far smaller than the implementation file.
         for (size_t i = 0; i < output().mainPieces.size(); i++)
-            placePiece(pieceCppName(cppName, ++number), preamble + dependsLine + pieceText(i));
+            placePiece(pieceCppName(cppName, ++number), preamble + dependsLine + pieceText(i) +
+                                                            (i + 1 == output().mainPieces.size() ? pieceLinesTable() : ""));
         FILE *saved = output().currentOutput;
         output().currentOutput = output().headerFile;
         emit(pieceCountLine(number) + "\n");
         output().currentOutput = saved;
+    } else {
+        writePieceLinesTable();
     }
     removeLaterPieces(cppName, number + 1, before);
     discardMainPieces();
@@ -312,7 +426,9 @@ void beginTopLevelStatement(bool isLoop) {
     if (!loop)
         throw OutputWriteError(std::string("Cannot write a temporary file: ") + std::strerror(errno));
     output().loopFile = loop;
-    output().loopName = "_vel_loop_" + std::to_string(output().mainPieces.size()) + "_" + std::to_string(++output().loopCount);
+    // Numbered within the piece, so that the pieces before do not change it.
+    output().loopName = "_vel_loop_" + std::to_string(output().mainPieces.size()) + "_" +
+                        std::to_string(++output().pieceLoops.back().count);
     output().currentOutput = output().savedImplementation = loop;
     startLoopMapping(loop);
     emit("static void " + output().loopName + "()\n{\n");

@@ -33,6 +33,13 @@ struct TranslatedPieces {
 
 // The main part that now begins goes to a piece of its own.
 void beginMainPiece();
+// What a piece's part does first: when the source's pieces count their own
+// lines, it tells libvel the line the piece starts on, from the table that
+// the implementation file keeps (written with the pieces).
+std::string pieceEntry(int part);
+// A top-level statement ended: whether its text marks a place where the
+// part may end (frame.hpp).
+void noteStatementEnd();
 // A file-level text that pieces cannot share (a static variable, which each
 // file including the header would get a copy of): the source is not split.
 void keepMainInOneFile();

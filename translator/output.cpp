@@ -64,41 +64,56 @@ void emitChar(char c) {
     advanceMapping(&c, 1);
 }
 
-void beginLineMapping(const std::string &sourceName) {
+void beginLineMapping(const std::string &sourceName, bool piecesCountOwnLines) {
     output().mapLines = true;
     output().mappedSourceName = quotedName(sourceName);
+    output().mappedPieceName = quotedName(sourceName + pieceLineMark);
+    output().piecesCountOwnLines = piecesCountOwnLines;
     FILE *files[] = {output().implementationFile, output().headerFile, output().functionsFile};
     for (int i = 0; i < 3; i++)
-        output().mappings[i] = LineMapping{files[i], 0, true};
+        output().mappings[i] = LineMapping{files[i], 0, true, false};
     output().mappings[3] = output().mappings[4] = LineMapping{};
 }
 
 void startPieceMapping(FILE *piece) {
     if (output().mapLines)
-        output().mappings[3] = LineMapping{piece, 0, true};
+        output().mappings[3] = LineMapping{piece, 0, true, false};
 }
 
 void startLoopMapping(FILE *loop) {
     if (output().mapLines)
-        output().mappings[4] = LineMapping{loop, 0, true};
+        output().mappings[4] = LineMapping{loop, 0, true, false};
 }
 
 void mapSourceLine() { mapSourceLine(diagnostics.lineCounter); }
 
 void mapSourceLine(int sourceLine) {
     LineMapping *mapping = mappingOf(output().currentOutput);
-    if (!mapping || !mapping->atLineStart || mapping->presumedLine == sourceLine)
+    if (!mapping || !mapping->atLineStart)
         return;
-    std::string directive = "#line " + std::to_string(sourceLine) + " " + output().mappedSourceName + "\n";
+    // In a piece's text a line is counted from the piece's first line, so
+    // that the text does not depend on where the piece stands in the
+    // source; the program adds the piece's first line when it reports one.
+    bool inPiece = mapping == &output().mappings[3] || mapping == &output().mappings[4];
+    int pieceLine = inPiece && output().piecesCountOwnLines && !output().pieceFirstLines.empty()
+                        ? sourceLine - output().pieceFirstLines.back() + 1
+                        : 0;
+    bool countsFromPiece = pieceLine > 0;
+    int line = countsFromPiece ? pieceLine : sourceLine;
+    if (mapping->presumedLine == line && mapping->countsFromPiece == countsFromPiece)
+        return;
+    std::string directive = "#line " + std::to_string(line) + " " +
+                            (countsFromPiece ? output().mappedPieceName : output().mappedSourceName) + "\n";
     if (fwrite(directive.data(), 1, directive.size(), output().currentOutput) != directive.size())
         noteWriteFailure();
-    mapping->presumedLine = sourceLine;
+    mapping->presumedLine = line;
+    mapping->countsFromPiece = countsFromPiece;
 }
 
 void continueMappingOf(FILE *copied) {
     LineMapping *from = mappingOf(copied), *to = mappingOf(output().currentOutput);
     if (from && to && from->presumedLine > 0)
-        *to = LineMapping{to->file, from->presumedLine, from->atLineStart};
+        *to = LineMapping{to->file, from->presumedLine, from->atLineStart, from->countsFromPiece};
 }
 
 void newlineOnce() {

@@ -12,12 +12,14 @@ struct LineMapping {
     FILE *file = nullptr;
     int presumedLine = 0;      // 0: no directive yet
     bool atLineStart = true;
+    bool countsFromPiece = false;   // presumedLine counts from the piece's first line
 };
 
 struct PieceLoops {
     std::string prototypes;
     std::string functions;
     bool loopInPart = false;   // a loop the part itself runs (inside an if, ...)
+    int count = 0;             // loops made functions so far
 };
 
 struct OutputState {
@@ -48,7 +50,16 @@ struct OutputState {
     std::vector<PieceLoops> pieceLoops;   // one per piece
     FILE *loopFile = nullptr;             // the loop being written, if any
     std::string loopName;
-    int loopCount = 0;
+    // Where the parts of a split main end: the line the statement being
+    // read began on, and whether the last one marks a cut.
+    int statementFirstLine = 1;
+    int statementsSinceMark = 0;
+    bool cutAfterStatement = false;
+    const std::string *sourceText = nullptr;   // the source as the lexer reads it
+    std::vector<std::size_t> lineStarts;       // offsets of its lines, once needed
+    // The source line each piece's part begins on; its line directives
+    // count from there when the source's pieces count their own lines.
+    std::vector<int> pieceFirstLines;
     long preambleSize = 0;            // what every piece starts with
     bool inImport = false;
     bool importSeen = false;
@@ -61,6 +72,8 @@ struct OutputState {
     // position, for compiler messages, run-time errors and debuggers.
     bool mapLines = false;
     std::string mappedSourceName;   // as a C++ string literal
+    std::string mappedPieceName;    // the same name marked as counted from a piece's start
+    bool piecesCountOwnLines = false;
     LineMapping mappings[5];        // implementation, header, functions, current piece, loop
 };
 
@@ -83,9 +96,12 @@ void emitIndented(const std::string &text);
 void emitIndentedAt(int sourceLine, const std::string &text);
 void switchToHeader();
 void switchToImplementation();
+// What a line directive adds to the source's name when its line counts from
+// the first line of a piece (libvel knows the mark too).
+constexpr const char *pieceLineMark = "+";
 // Starts the line directives of a source, which the compiler is to take as
 // sourceName; the three output files must be open.
-void beginLineMapping(const std::string &sourceName);
+void beginLineMapping(const std::string &sourceName, bool piecesCountOwnLines);
 // Before text of the diagnostics' current source line at the start of a generated line:
 // writes a line directive unless the compiler already counts this line so.
 void mapSourceLine();

@@ -17,7 +17,10 @@ TranslationResult translateStream(std::istream &input, const SourceToTranslate &
     SourceTranslation state(source, run);
     SourceInProgress active(state);
     beginSourceReports(source.sourceName);
-    MemoryInputBuffer text{std::string(std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>())};
+    std::string sourceText(std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>{});
+    // A split main cuts its parts where the source's text says.
+    state.output.sourceText = &sourceText;
+    MemoryInputBuffer text{sourceText};
     VLLexer lexer(text);
     lexer.readFromMemory(text);
     lexer.setTokenObjectFactory(&PooledToken::factory);

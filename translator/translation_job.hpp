@@ -42,6 +42,10 @@ struct SourceToTranslate {
     bool declarationsOnly = false;     // read for what it declares: nothing is written
     std::vector<std::string> headers;  // included by every implementation after the prologue
     bool mapLines = false;             // line directives give the C++ its Velmora lines
+    // The pieces' line directives count from each piece's first line, so
+    // that a line inserted before a piece leaves its text alone; off for a
+    // debug build, whose debugger reads the lines from the objects.
+    bool piecesCountOwnLines = false;
     std::string integerSuffix = "ULL"; // of unsigned literals
     std::string buildStamp;            // recorded in the header
     // Main goes on in implementation files of their own (main_pieces.hpp);

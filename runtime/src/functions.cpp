@@ -11,6 +11,7 @@
 #include <ctime>
 
 const vel_place *vel_innermost_error_place = nullptr;
+int vel_piece_first_line = 1;
 
 namespace {
 
@@ -24,12 +25,13 @@ bool startsWith(const std::string &text, const std::string &start) {
 
 // The Velmora name of the C++ function a generated statement stands in, or
 // "" for the program's top-level code. velc writes top-level code into main
-// and the functions "_vel_main_<file>_<n>" that continue it, the program's
+// and the functions "_vel_main_<file>_<n>" that continue it (with the loops
+// of their top level in "_vel_loop_<n>_<m>"), the program's
 // own main as "_main_<file>", and a name that C++ reserves, or that ends in
 // "_", with one more "_".
 std::string velmoraFunction(const char *function) {
     std::string name = function ? function : "";
-    if (name == "main" || startsWith(name, "_vel_main_"))
+    if (name == "main" || startsWith(name, "_vel_main_") || startsWith(name, "_vel_loop_"))
         return "";
     if (startsWith(name, "_main_"))
         return "main";
@@ -43,11 +45,23 @@ std::string velmoraFunction(const char *function) {
 struct PlaceText {
     std::string before, after;
 };
+// A place in a Velmora source, counted from its start or, with the mark
+// of a piece after the name, from the first line of the piece that runs.
+bool inVelmoraSource(const vel_place *where) {
+    return where && where->file && (endsWith(where->file, ".vel") || endsWith(where->file, ".vel+"));
+}
+
 PlaceText placeText(const vel_place *where) {
     PlaceText text;
-    if (!where || !where->file || !endsWith(where->file, ".vel"))
+    if (!inVelmoraSource(where))
         return text;
-    text.before = std::string(where->file) + " L" + std::to_string(where->line) + ": ";
+    std::string file = where->file;
+    int line = where->line;
+    if (endsWith(file, "+")) {
+        file.pop_back();
+        line += vel_piece_first_line - 1;
+    }
+    text.before = file + " L" + std::to_string(line) + ": ";
     std::string function = velmoraFunction(where->function);
     if (!function.empty())
         text.after = " (in " + function + ")";
@@ -68,7 +82,7 @@ void vel_fatal(const std::string &message) { reportAndExit(vel_innermost_error_p
 void vel_fatal(const vel_place &where, const std::string &message) {
     // A place outside the program (libvel's own code calling a checked
     // helper) says less than the operation it runs for.
-    const vel_place *place = endsWith(where.file ? where.file : "", ".vel") ? &where : vel_innermost_error_place;
+    const vel_place *place = inVelmoraSource(&where) ? &where : vel_innermost_error_place;
     reportAndExit(place, message);
 }
 

@@ -125,6 +125,15 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
+    int compile(const std::string &source, const std::string &object, const std::string &options = "-O2") {
+        std::string command = "cd '" + directory + "' && PATH='" + directory + "/bin:/usr/bin:/bin' " EMREPLAY_PROGRAM
+                              " emcc -c " + options + " " + source + " -o " + object + " > stdout.txt 2> stderr.txt";
+        int status = std::system(command.c_str());
+        stdoutText = readFile("stdout.txt");
+        stderrText = readFile("stderr.txt");
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
     std::string directory;
     std::string stdoutText;
     std::string stderrText;
@@ -216,6 +225,41 @@ TEST_F(EmReplay, RunsTheCommandsCannotReproduceAreNotRecorded) {
     EXPECT_EQ(stderrText, "emcc: warning: a warning of its own\n");
     EXPECT_EQ(emccRuns(), 4);
     EXPECT_FALSE(exists("out.wasm.emreplay"));
+}
+
+// A recording is kept once its commands made the output again; a compile
+// that differs from a recorded one only in the source and the object runs
+// those commands, renamed, once, and emcc not at all.
+TEST_F(EmReplay, ACompileOfARecordedShapeRunsItsCommandsOnce) {
+    writeFile("a.cpp", "a\n");
+    writeFile("b.cpp", "b\n");
+    writeFile("c.c", "c\n");
+    ASSERT_EQ(compile("a.cpp", "a.o"), 0);
+    EXPECT_EQ(emccRuns(), 1);
+    fs::remove(directory + "/tools.log");
+    ASSERT_EQ(compile("b.cpp", "b.o"), 0);
+    EXPECT_EQ(emccRuns(), 1);
+    EXPECT_EQ(readFile("b.o"), "b\nfinalized\n");
+    EXPECT_EQ(readFile("tools.log"), "ld -o b.o b.cpp\nfinalize b.o\n");
+    EXPECT_TRUE(exists("b.o.emreplay"));
+    writeFile("b.cpp", "b again\n");
+    ASSERT_EQ(compile("b.cpp", "b.o"), 0);
+    EXPECT_EQ(emccRuns(), 1);
+    EXPECT_EQ(readFile("b.o"), "b again\nfinalized\n");
+
+    // Another extension or other options: emcc decides.
+    ASSERT_EQ(compile("c.c", "c.o"), 0);
+    EXPECT_EQ(emccRuns(), 2);
+    ASSERT_EQ(compile("b.cpp", "d.o", "-O1"), 0);
+    EXPECT_EQ(emccRuns(), 3);
+
+    // Commands that fail for the new source leave it to emcc, which says why once.
+    writeFile("e.cpp", "e\n");
+    writeFile("ld.fails", "");
+    EXPECT_EQ(compile("e.cpp", "e.o"), 1);
+    EXPECT_EQ(emccRuns(), 4);
+    EXPECT_EQ(stderrText, "ld: cannot link\n");
+    EXPECT_FALSE(exists("e.o.emreplay"));
 }
 
 TEST_F(EmReplay, EmccsOwnDiagnosticsAndUnseenInputsLeaveItToEmcc) {

@@ -1,6 +1,7 @@
 // A long main source compiled in pieces, seen from the command line with
 // stand-in tools: which C++ files each run compiles, what it links, and what
 // is left of the pieces of an earlier, longer program.
+#include <algorithm>
 #include <sstream>
 
 #include "translator/frame.hpp"
@@ -10,11 +11,11 @@ namespace {
 
 using namespace cli_test;
 
-// Three main parts: main itself and two pieces; `last` is a statement of the
-// last piece.
+// Two pieces, full with the statements of main; `last` is a statement of
+// the last piece.
 std::string threeParts(const std::string &last) {
     std::string text = "int n = 0\n";
-    for (int i = 0; i < 2 * MAIN_PART_STATEMENTS; i++)
+    for (int i = 0; i < 2 * MAIN_PIECE_STATEMENTS - 2; i++)
         text += "n = n + 1\n";
     return text + last + "\nprint n\n";
 }
@@ -37,6 +38,12 @@ protected:
     }
 
     bool hasFile(const std::string &name) { return fs::exists(directory + "/" + name); }
+
+    int recordedPieces() {
+        std::string header = readFile("prog.hpp");
+        std::string::size_type at = header.rfind("// velc pieces: ");
+        return at == std::string::npos ? 0 : std::stoi(header.substr(at + 16));
+    }
 };
 
 TEST_F(MainPieces, FirstBuildCompilesAndLinksEveryPiece) {
@@ -80,8 +87,71 @@ TEST_F(MainPieces, APieceWithoutItsObjectIsCompiledAgain) {
     EXPECT_EQ(compiledFiles(), (std::vector<std::string>{"prog.2.cpp"})) << stdoutText;
 }
 
-TEST_F(MainPieces, AShorterProgramLeavesNoPiecesBehind) {
+// Statements of distinct texts, so that the parts end where the texts say;
+// `inserted` goes before statement `at`.
+std::string distinctStatements(int count, int at = -1, const std::string &inserted = "") {
+    std::string text = "int n = 0\n";
+    for (int i = 0; i < count; i++)
+        text += (i == at ? inserted + "\n" : "") + "n = n + " + std::to_string(i) + "\n";
+    return text + "print n\n";
+}
+
+// Line directives in pieces count from the piece's first line: a line
+// inserted or removed before a piece leaves its text alone, and only the
+// table of first lines, which the last piece keeps, changes.
+TEST_F(MainPieces, AnInsertedLineCompilesItsOwnPieceAndTheLineTable) {
+    writeFile("velc.ini", "pieces=1\njobs=2\nlines=1\n");
+    writeFile("prog.vel", distinctStatements(3000));
+    ASSERT_EQ(run("-e prog"), 0) << stdoutText << stderrText;
+    int pieces = recordedPieces();
+    ASSERT_GE(pieces, 6) << readFile("prog.hpp");
+    std::string last = "prog." + std::to_string(pieces) + ".cpp";
+    EXPECT_NE(readFile(last).find("_vel_piece_lines_prog[] = {"), std::string::npos);
+    std::string later = "prog." + std::to_string(pieces - 1) + ".cpp";
+    std::string laterText = readFile(later);
+    EXPECT_NE(laterText.find("#line 1 \"prog.vel+\""), std::string::npos) << laterText;
+
+    for (const char *inserted : {"print \"inserted\"", "", "# a comment\nn = n - 1"}) {
+        writeFile("prog.vel", distinctStatements(3000));
+        ASSERT_EQ(run("-e prog"), 0) << stdoutText << stderrText;
+        writeFile("prog.vel", distinctStatements(3000, 1500, inserted));
+        ASSERT_EQ(run("-e prog"), 0) << stdoutText << stderrText;
+        std::vector<std::string> compiled = compiledFiles();
+        // The piece the line went to (and the next one when it moved a
+        // cut), and the last one.
+        EXPECT_TRUE(compiled.size() == 2 || compiled.size() == 3) << stdoutText;
+        EXPECT_EQ(std::count(compiled.begin(), compiled.end(), "prog.cpp"), 0) << stdoutText;
+        EXPECT_EQ(std::count(compiled.begin(), compiled.end(), last), 1) << stdoutText;
+        EXPECT_EQ(recordedPieces(), pieces) << inserted;
+        EXPECT_EQ(readFile(later), laterText) << inserted;
+    }
+    // Without line directives prog.cpp does not change either.
+    writeFile("velc.ini", "pieces=1\njobs=2\nlines=0\n");
+    writeFile("prog.vel", distinctStatements(3000));
+    ASSERT_EQ(run("-b -e prog"), 0) << stdoutText;
+    writeFile("prog.vel", distinctStatements(3000, 1500, "print \"inserted\""));
     ASSERT_EQ(run("-e prog"), 0) << stdoutText;
+    std::vector<std::string> compiled = compiledFiles();
+    EXPECT_TRUE(compiled.size() == 1 || compiled.size() == 2) << stdoutText;
+    for (const std::string &file : compiled)
+        EXPECT_NE(file, "prog.cpp");
+}
+
+// A debugger reads the lines from the objects, so that a debug build's
+// pieces name the source's own lines.
+TEST_F(MainPieces, ADebugBuildsPiecesCountTheSourcesLines) {
+    writeFile("velc.ini", "pieces=1\nlines=1\noptions=-c -g -O0\n");
+    ASSERT_EQ(run("-c prog"), 0) << stdoutText;
+    std::string piece = readFile("prog.2.cpp");
+    EXPECT_EQ(piece.find("prog.vel+"), std::string::npos) << piece;
+    EXPECT_NE(piece.find("\"prog.vel\""), std::string::npos) << piece;
+    EXPECT_EQ(readFile("prog.cpp").find("_vel_piece_lines_prog"), std::string::npos);
+}
+
+TEST_F(MainPieces, AShorterProgramLeavesNoPiecesBehind) {
+    writeFile("velc.ini", "pieces=100\njobs=2\n");
+    ASSERT_EQ(run("-e prog"), 0) << stdoutText;
+    ASSERT_TRUE(hasFile("prog.2.cpp"));
     writeFile("prog.vel", "int n = 0\nprint n\n");
     ASSERT_EQ(run("-e prog"), 0) << stdoutText;
     EXPECT_NE(stdoutText.find("objlist= prog.o\n"), std::string::npos) << stdoutText;
@@ -91,13 +161,13 @@ TEST_F(MainPieces, AShorterProgramLeavesNoPiecesBehind) {
 }
 
 TEST_F(MainPieces, ProgramsShorterThanTheSettingStayInOneFile) {
-    writeFile("velc.ini", "pieces=" + std::to_string(2 * MAIN_PART_STATEMENTS + 4) + "\n");
+    writeFile("velc.ini", "pieces=" + std::to_string(2 * MAIN_PIECE_STATEMENTS + 2) + "\n");
     ASSERT_EQ(run("-e prog"), 0) << stdoutText;
     EXPECT_EQ(compiledFiles(), (std::vector<std::string>{"prog.cpp"})) << stdoutText;
     EXPECT_FALSE(hasFile("prog.1.cpp"));
 
     // At the setting: split.
-    writeFile("velc.ini", "pieces=" + std::to_string(2 * MAIN_PART_STATEMENTS + 3) + "\n");
+    writeFile("velc.ini", "pieces=" + std::to_string(2 * MAIN_PIECE_STATEMENTS + 1) + "\n");
     ASSERT_EQ(run("-b -e prog"), 0) << stdoutText;
     EXPECT_EQ(compiledFiles(), (std::vector<std::string>{"prog.cpp", "prog.1.cpp", "prog.2.cpp"})) << stdoutText;
 }

@@ -14,7 +14,7 @@ namespace {
 // Statements enough for two main parts ahead of the program's own.
 std::string padded(const std::string &source) {
     std::string text = "int splitPadding = 0\n";
-    for (int i = 0; i < 2 * MAIN_PART_STATEMENTS; i++)
+    for (int i = 0; i < 2 * MAIN_PIECE_STATEMENTS; i++)
         text += "splitPadding = splitPadding + 1\n";
     return text + source;
 }
@@ -70,7 +70,7 @@ TEST(SplitProgram, StaticVariablesKeepMainInOneFile) {
     SplitWorkspace workspace("split_static");
     EXPECT_EQ(workspace.buildAndRun("static int early = 5\n" + padded("static int late = 7\nlate = late + early\n") +
                                     "print late, early\n" + tail),
-              "12 5\nlast 400\n");
+              "12 5\nlast 600\n");
     EXPECT_FALSE(workspace.hasFile("prog.1.cpp"));
     EXPECT_TRUE(workspace.hasFile("prog.cpp"));
 }
@@ -80,15 +80,47 @@ TEST(SplitProgram, StaticVariablesKeepMainInOneFile) {
 TEST(SplitProgram, EditedAndShortenedProgramsPrintTheirNewOutput) {
     SplitWorkspace workspace("split_edits");
     std::string program = padded("int late = 1\n") + "print \"late\", late\n" + tail;
-    EXPECT_EQ(workspace.buildAndRun(program), "late 1\nlast 400\n");
+    EXPECT_EQ(workspace.buildAndRun(program), "late 1\nlast 600\n");
     std::string edited = program;
     edited.replace(edited.find("int late = 1"), 12, "int late = 2");
-    EXPECT_EQ(workspace.buildAndRun(edited), "late 2\nlast 400\n");
-    EXPECT_EQ(workspace.buildAndRun("# a line more\n" + edited), "late 2\nlast 400\n");
+    EXPECT_EQ(workspace.buildAndRun(edited), "late 2\nlast 600\n");
+    EXPECT_EQ(workspace.buildAndRun("# a line more\n" + edited), "late 2\nlast 600\n");
     EXPECT_EQ(workspace.buildAndRun("int splitPadding = 3\n" + tail), "last 3\n");
-    EXPECT_FALSE(workspace.hasFile("prog.1.cpp"));
-    EXPECT_FALSE(workspace.hasFile("prog.2.o"));
-    EXPECT_EQ(workspace.buildAndRun(program), "late 1\nlast 400\n");
+    // Its statements are one piece now: the later ones are gone.
+    EXPECT_TRUE(workspace.hasFile("prog.1.cpp"));
+    EXPECT_FALSE(workspace.hasFile("prog.2.cpp"));
+    EXPECT_FALSE(workspace.hasFile("prog.3.o"));
+    EXPECT_EQ(workspace.buildAndRun(program), "late 1\nlast 600\n");
+}
+
+// A piece counts its line directives from its first line; the program
+// still names the source's own line, in a loop of a piece too, and a line
+// inserted above leaves the piece as it was.
+TEST(SplitProgram, RunTimeErrorsInLaterPiecesNameTheSourcesLine) {
+    SplitWorkspace workspace("split_error_lines");
+    // velc runs what it built: the failing run is the test's own.
+    auto failure = [&](const std::string &source) {
+        workspace.addSource("prog", source);
+        workspace.run("./velc -q -e prog");
+        CommandOutcome program = workspace.run("./prog.wasm");
+        return program.standardOutput + program.standardError;
+    };
+    std::string failing = padded("int divisor = 5\ndivisor = divisor - 5\nprint \"before\"\nfor i in 1..2\n"
+                                 "    splitPadding = splitPadding / divisor\n/for\n");
+    EXPECT_EQ(failure(failing), "before\nprog.vel L606: Run-time error: division by zero\n");
+    // The last piece, which also keeps the table of the pieces' first lines.
+    auto pieceCode = [&] {
+        std::string text = readWholeFile(workspace.directory() + "/prog.3.cpp");
+        return text.substr(0, text.find("// Where each piece of main starts"));
+    };
+    std::string piece = pieceCode();
+    EXPECT_NE(piece.find("\"prog.vel+\""), std::string::npos) << piece;
+
+    EXPECT_EQ(failure("# two lines\n# more\n" + failing), "before\nprog.vel L608: Run-time error: division by zero\n");
+    EXPECT_EQ(pieceCode(), piece);
+
+    EXPECT_EQ(failure(padded("int divisor = 5\ndivisor = divisor - 5\nsplitPadding = 1 / divisor\n")),
+              "prog.vel L604: Run-time error: division by zero\n");
 }
 
 }  // namespace

@@ -309,6 +309,80 @@ bool makesOnlyGlue(const ToolCommand &command) {
     return false;
 }
 
+std::string sourceOfKey(const std::vector<std::string> &key) {
+    std::string source;
+    for (const std::string &line : key) {
+        if (!startsWith(line, "source "))
+            continue;
+        if (!source.empty())
+            return "";
+        source = line.substr(7);
+    }
+    return source;
+}
+
+namespace {
+
+std::string extensionOf(const std::string &path) {
+    std::string name = baseName(path);
+    std::string::size_type dot = name.rfind('.');
+    return dot == std::string::npos ? "" : name.substr(dot);
+}
+
+// One word of a recipe, with the old source and output replaced by the new
+// ones where it is one of them (or "-o" glued to the output); false when it
+// holds an old name in any other way.
+struct Renaming {
+    std::string oldSource, oldOutput, newSource, newOutput;
+
+    bool apply(std::string &word) const {
+        if (word == oldSource)
+            word = newSource;
+        else if (word == oldOutput)
+            word = newOutput;
+        else if (word == "-o" + oldOutput)
+            word = "-o" + newOutput;
+        else
+            return word.find(oldSource) == std::string::npos && word.find(oldOutput) == std::string::npos;
+        return true;
+    }
+
+    bool applyToKeyLine(std::string &line) const {
+        for (const char *prefix : {"arg ", "source "}) {
+            if (!startsWith(line, prefix))
+                continue;
+            std::string word = line.substr(std::string(prefix).size());
+            if (!apply(word))
+                return false;
+            line = prefix + word;
+            return true;
+        }
+        return line.find(oldSource) == std::string::npos && line.find(oldOutput) == std::string::npos;
+    }
+};
+
+}  // namespace
+
+std::optional<Recipe> renamedRecipe(const Recipe &recipe, const std::string &oldSource, const std::string &oldOutput,
+                                    const std::string &newSource, const std::string &newOutput) {
+    if (oldSource.empty() || oldOutput.empty() || newSource.empty() || newOutput.empty() ||
+        extensionOf(oldSource) != extensionOf(newSource) || extensionOf(oldOutput) != extensionOf(newOutput))
+        return std::nullopt;
+    Renaming renaming{oldSource, oldOutput, newSource, newOutput};
+    Recipe renamed = recipe;
+    for (std::string &line : renamed.key)
+        if (!renaming.applyToKeyLine(line))
+            return std::nullopt;
+    for (ToolCommand &command : renamed.commands) {
+        if (!renaming.apply(command.program))
+            return std::nullopt;
+        for (std::string &arg : command.args)
+            if (!renaming.apply(arg))
+                return std::nullopt;
+    }
+    return renamed;
+}
+
 std::string formatRecipe(const Recipe &recipe) {
     std::string text = std::string(recipeHeading) + "\n";
     for (const std::string &line : recipe.key)

@@ -58,6 +58,16 @@ std::optional<std::vector<std::string>> shellWords(const std::string &text);
 // A command whose work goes only into the JavaScript glue.
 bool makesOnlyGlue(const ToolCommand &command);
 
+// The one C or C++ source a recipe's key names, empty when it names none or
+// several (a link, a compile of several files).
+std::string sourceOfKey(const std::vector<std::string> &key);
+// A compile's recipe made over for another source and output of the same
+// extensions: every key line and argument that names the old source or
+// output names the new one. Nothing when the old names appear anywhere
+// else, since the recipe may then depend on them in a way not seen here.
+std::optional<Recipe> renamedRecipe(const Recipe &recipe, const std::string &oldSource, const std::string &oldOutput,
+                                    const std::string &newSource, const std::string &newOutput);
+
 std::string formatRecipe(const Recipe &recipe);
 std::optional<Recipe> parseRecipe(const std::string &text);
 std::string recipePathFor(const std::string &output);

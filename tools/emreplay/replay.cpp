@@ -1,9 +1,11 @@
 #include "replay.hpp"
 
+#include <dirent.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -180,6 +182,64 @@ int record(const ToolRun &run, const std::vector<std::string> &key, const std::s
     return 0;
 }
 
+// The recipes beside the output: other objects compiled the same way.
+std::vector<std::string> recipesBeside(const std::string &output) {
+    std::vector<std::string> recipes;
+    std::string::size_type slash = output.rfind('/');
+    std::string directory = slash == std::string::npos ? "." : output.substr(0, slash);
+    std::string prefix = slash == std::string::npos ? "" : output.substr(0, slash + 1);
+    DIR *entries = opendir(directory.c_str());
+    if (!entries)
+        return recipes;
+    const std::string suffix = ".emreplay", own = recipePathFor(output);
+    while (dirent *entry = readdir(entries)) {
+        std::string name = entry->d_name;
+        if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0 &&
+            prefix + name != own)
+            recipes.push_back(prefix + name);
+    }
+    closedir(entries);
+    std::sort(recipes.begin(), recipes.end());
+    return recipes;
+}
+
+// A compile like one recorded before beside it, but of another source:
+// the recorded commands with the names changed. A recipe is kept only once
+// its commands made their output again byte for byte, so one compile of
+// each shape proves the shape, and each further source of that shape is
+// compiled once, without em++ itself.
+std::optional<Recipe> siblingRecipe(const ToolRun &run, const std::vector<std::string> &key, const std::string &output) {
+    std::string source = sourceOfKey(key);
+    if (source.empty())
+        return std::nullopt;
+    for (const std::string &path : recipesBeside(output)) {
+        std::optional<Recipe> sibling = loadRecipe(path);
+        if (!sibling)
+            continue;
+        std::string siblingOutput = path.substr(0, path.size() - std::string(".emreplay").size());
+        std::optional<Recipe> renamed =
+            renamedRecipe(*sibling, sourceOfKey(sibling->key), siblingOutput, source, output);
+        if (renamed && renamed->key == key &&
+            renamed->programSignatures == signaturesOf(renamed->commands, run.environment))
+            return renamed;
+    }
+    return std::nullopt;
+}
+
+// Runs a sibling's commands for this output; true when they made it, and
+// the recipe is then this output's own.
+bool compiledLikeSibling(const ToolRun &run, const Recipe &recipe, const std::string &output) {
+    std::string recipePath = recipePathFor(output);
+    std::remove(recipePath.c_str());
+    Captured compiled = replayCommands(recipe.commands, run.environment);
+    if (compiled.status != 0 || !compiled.out.empty())
+        return false;
+    std::cerr << compiled.err << std::flush;
+    saveRecipe(recipePath, recipe);
+    outcome = RecipeOutcome::DERIVED;
+    return true;
+}
+
 }  // namespace
 
 RecipeOutcome lastRecipeOutcome() { return outcome; }
@@ -201,5 +261,8 @@ int runThroughRecipe(const ToolRun &run) {
             return 0;
         }
     }
+    std::optional<Recipe> sibling = siblingRecipe(run, *key, output);
+    if (sibling && compiledLikeSibling(run, *sibling, output))
+        return 0;
     return record(run, *key, output);
 }

@@ -19,5 +19,6 @@ struct ToolRun {
 int runThroughRecipe(const ToolRun &run);
 
 // What happened, for the tests: the outcome of the last runThroughRecipe.
-enum class RecipeOutcome { PASSED_THROUGH, REPLAYED, RECORDED, NOT_RECORDED, FAILED };
+// DERIVED: compiled with the commands of another source's recipe, renamed.
+enum class RecipeOutcome { PASSED_THROUGH, REPLAYED, DERIVED, RECORDED, NOT_RECORDED, FAILED };
 RecipeOutcome lastRecipeOutcome();

@@ -68,6 +68,13 @@ struct vel_place {
 // The place of the errors that an operation done out of line raises while
 // this object lives.
 extern const vel_place *vel_innermost_error_place;
+
+// A long program's main is compiled in pieces whose line directives count
+// from the piece's first line and name the source with a "+" after it
+// ("prog.vel+"), so that an inserted line leaves the later pieces' text
+// alone. The piece that runs sets its first source line here; a place so
+// named is reported at that line plus its own, less one.
+extern int vel_piece_first_line;
 class vel_error_place {
 public:
     explicit vel_error_place(const vel_place &where) : outer(vel_innermost_error_place) {
