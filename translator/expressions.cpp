@@ -402,8 +402,9 @@ ExprValue inContainer(ExprValue item, ExprValue container, bool negated) {
         text += asReceiver(container) + ".in(" + itemText + ")";
     } else if (isTypedArray(type)) {
         std::string itemText = item.text;
+        // ".data" belongs to the whole item, "a + b" as much as a name.
         if (item.type == T_TEXT && !item.literal)
-            itemText += ".data";
+            itemText = (item.plainName ? itemText : "(" + itemText + ")") + ".data";
         text += asReceiver(container) + ".in(" + convertInItem(elementType(type), itemText) + ")";
     } else {
         // A text is looked for in a text; a char as itself.

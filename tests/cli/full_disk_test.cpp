@@ -86,7 +86,9 @@ TEST_F(FullDisk, TranslationFailsWithTheFileAndTheCause) {
 TEST_F(FullDisk, EditedSourceOnAFullDiskKeepsNoHalfOutputs) {
     ASSERT_EQ(runOnDisk("-q prog"), 0) << stdoutText;
     std::string before = readFile("disk/prog.cpp");
-    writeFile("disk/prog.vel", largeSource() + "print 2\n");
+    // A new function: the statements of a long main go to its pieces, the
+    // functions stay in prog.cpp.
+    writeFile("disk/prog.vel", largeSource() + "int extra(int v)\n    return v\nprint extra(2)\n");
     setModificationTime("disk/prog.vel", time(nullptr) + 10);
     fillDisk(16 * 1024);
     EXPECT_NE(runOnDisk("-q prog"), 0) << stdoutText;
