@@ -135,14 +135,18 @@ static std::string withoutOuterParentheses(const std::string &text) {
 // without the compilers' warning of an integer division by zero.
 static std::string realDivisor(const ExprValue &divisor) {
     const std::string &text = divisor.text;
-    size_t open = text.find_first_not_of('('), close = text.find_last_not_of(')');
-    if (open == std::string::npos || close == std::string::npos || open != text.size() - 1 - close)
+    if (divisor.stringLiteral || !isIntegerLike(divisor.type))
         return text;
-    const std::string digits = text.substr(open, close + 1 - open);
-    if (!divisor.stringLiteral && divisor.type == T_INTEGER && !digits.empty() &&
-        digits.find_first_not_of("0123456789") == std::string::npos)
-        return digits + ".0";
-    return divisor.text;
+    size_t open = text.find_first_not_of('('), close = text.find_last_not_of(')');
+    if (divisor.type == T_INTEGER && open != std::string::npos && close != std::string::npos &&
+        open == text.size() - 1 - close) {
+        const std::string digits = text.substr(open, close + 1 - open);
+        if (!digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos)
+            return digits + ".0";
+    }
+    // g++ folds "k - k" to an integer zero and warns of the division; a
+    // real zero divides as Velmora says, to an infinity.
+    return divisor.plainName ? "(double)" + text : "(double)(" + text + ")";
 }
 
 // A comparison of a scalar with itself is what the program says (x = x is
