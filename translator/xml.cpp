@@ -33,12 +33,6 @@ std::string unquotedName(std::string name) {
     return name;
 }
 
-// A string token as C++ text: single quotes escape nothing, double quotes
-// already have the escapes of C++.
-std::string attributeValueText(const std::string &valueToken) {
-    return cppStringLiteral(valueToken);
-}
-
 // The characters between the backticks, verbatim, as a C++ string literal.
 std::string templateText(const std::string &tokenText) {
     std::string inner = tokenText.size() >= 2 ? tokenText.substr(1, tokenText.size() - 2) : "";
@@ -146,7 +140,7 @@ void openXmlElement(const std::string &openTagText) {
 
 void addXmlAttribute(const std::string &name, const std::string &valueToken) {
     std::string entryName = name;
-    std::string value = attributeValueText(valueToken);
+    std::string value = cppStringLiteral(valueToken);
     if (!xml().idUsed && (name == "id" || name == "ID")) {
         xml().key = value;
         entryName = "tag";
