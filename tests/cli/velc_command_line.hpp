@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/velc_beside.hpp"
+
 namespace cli_test {
 
 namespace fs = std::filesystem;
@@ -57,7 +59,7 @@ protected:
         ASSERT_NE(mkdtemp(path), nullptr);
         directory = path;
         fs::create_directories(directory + "/bin");
-        fs::copy_file(VELC_PROGRAM, directory + "/velc");
+        placeVelcAt(directory + "/velc");
         for (const char *tool : {"em++", "emcc", "wasmer", "compiler", "linker"})
             writeTool(tool, 0);
         writeTool("failing-linker", 1);

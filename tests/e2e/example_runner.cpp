@@ -11,6 +11,8 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "../velc_beside.hpp"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -49,10 +51,16 @@ ExampleWorkspace::ExampleWorkspace(const std::string &label, const std::string &
     : root(std::string(SCRATCH_ROOT) + "/" + label) {
     fs::remove_all(root);
     fs::create_directories(root + "/bin");
-    fs::copy_file(VELC_PROGRAM, root + "/velc");
+    placeVelcAt(root + "/velc");
     fs::copy_file(configuration, root + "/velc.ini");
     writeWholeFile(root + "/bin/wasmer", silentRunner);
     fs::permissions(root + "/bin/wasmer", fs::perms::owner_all);
+}
+
+ExampleWorkspace::~ExampleWorkspace() {
+    // What a failed test built stays for a look at it.
+    if (!testing::Test::HasFailure())
+        fs::remove_all(root);
 }
 
 void ExampleWorkspace::addSource(const std::string &name, const std::string &text) {

@@ -10,13 +10,16 @@ struct CommandOutcome {
     std::string standardError;
 };
 
-// A private directory holding a copy of velc, a velc.ini and one program,
-// so that parallel tests never share files. velc's own "run" step is pointed
+// A private directory holding a velc, a velc.ini and one program, so that
+// parallel tests never share files; it is removed after a passing test. velc's own "run" step is pointed
 // at a stand-in wasmer that does nothing: the test runs the program itself,
 // once, with the input it chooses.
 class ExampleWorkspace {
 public:
     ExampleWorkspace(const std::string &label, const std::string &configuration);
+    ~ExampleWorkspace();
+    ExampleWorkspace(const ExampleWorkspace &) = delete;
+    ExampleWorkspace &operator=(const ExampleWorkspace &) = delete;
 
     // Writes <name>.vel into the workspace.
     void addSource(const std::string &name, const std::string &text);

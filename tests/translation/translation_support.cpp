@@ -8,6 +8,8 @@
 #include <iterator>
 #include <sstream>
 
+#include "../velc_beside.hpp"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -98,10 +100,15 @@ void TranslationTest::SetUp() {
     directory = std::string(SCRATCH_ROOT) + "/" + test->test_suite_name() + "_" + test->name();
     fs::remove_all(directory);
     fs::create_directories(directory);
-    fs::copy_file(VELC_PROGRAM, directory + "/velc");
+    placeVelcAt(directory + "/velc");
     fs::copy_file(VELC_INI, directory + "/velc.ini");
     // The exact texts compared are those of a translation without line directives.
     std::ofstream(directory + "/velc.ini", std::ios::app) << "lines=0\n";
+}
+
+void TranslationTest::TearDown() {
+    if (!HasFailure())
+        fs::remove_all(directory);
 }
 
 Translation TranslationTest::translate(const std::string &source) {

@@ -25,10 +25,11 @@ struct Translation {
 };
 
 // Each test translates in a directory of its own, named after the test, with
-// a private copy of velc and its velc.ini.
+// a velc of its own beside its velc.ini. A passing test leaves nothing behind.
 class TranslationTest : public testing::Test {
 protected:
     void SetUp() override;
+    void TearDown() override;
     Translation translate(const std::string &source);
 
     std::string directory;
