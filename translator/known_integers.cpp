@@ -30,6 +30,11 @@ void rememberKnownConstant(const Symbol *symbol, const ExprValue &initializer) {
 }
 
 void knowConstant(ExprValue &use) {
+    // An enumeration item is written as its value.
+    if (use.literal) {
+        knowIntegerLiteral(use, use.text);
+        return;
+    }
     const auto &constants = translation().expressions.knownConstants;
     auto found = use.root ? constants.find(use.root) : constants.end();
     if (found == constants.end())
