@@ -74,7 +74,7 @@ TEST_F(InstallRules, VelcIsInstalledWithEmscriptenSettingsBesideIt) {
     EXPECT_TRUE(python.empty() || python == "EMSDK_PYTHON=/usr/bin/python3 ") << compiler;
     EXPECT_EQ(compiler, python + replay + "em++");
     // Optimised builds by default; velc's compiled-in defaults have no -O.
-    EXPECT_EQ(settings.at("options"), "-c -std=c++17 -O2 -I. -I/velmorac/");
+    EXPECT_EQ(settings.at("options"), "-c -std=c++17 -O2 -fwrapv -I. -I/velmorac/");
     EXPECT_EQ(settings.at("linker"), python + replay + "emcc");
     EXPECT_EQ(settings.at("loptions"), "-O1 -I. -I/velmorac/ -sALLOW_MEMORY_GROWTH=1 "
                                        "-sAUTO_JS_LIBRARIES=0 -sAUTO_NATIVE_LIBRARIES=0 -sFILESYSTEM=0 --profiling-funcs");
