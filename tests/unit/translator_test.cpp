@@ -141,6 +141,31 @@ TEST_F(TranslatorTest, TenThousandNestedBlocksGiveOneReportAndSmallOutput) {
     EXPECT_LT(cpp.size(), 200000u);
 }
 
+TEST_F(TranslatorTest, XmlElementsNestTo128AndReportTheNext) {
+    auto nestedElements = [](int depth) {
+        std::string source;
+        for (int i = 0; i < depth; i++)
+            source += "<e" + std::to_string(i) + ">\n";
+        for (int i = depth - 1; i >= 0; i--)
+            source += "</e" + std::to_string(i) + ">\n";
+        return source;
+    };
+    EXPECT_EQ(translate(nestedElements(128)), "");
+    EXPECT_EQ(diagnostics.errorCount, 0);
+    run = RunTables();
+    EXPECT_NE(translate(nestedElements(129)).find("prog.vel L129: stack overflow in XML tag.\n"), std::string::npos);
+}
+
+// Each "in" decides between a range and a container once: nested sixty
+// deep, the forms still translate at once and report each level.
+TEST_F(TranslatorTest, SixtyNestedInFormsTranslateAndReportEachLevel) {
+    std::string nestedIn = "true";
+    for (int level = 0; level < 60; level++)
+        nestedIn = "1 in (" + nestedIn + ")";
+    translate("bool b = " + nestedIn + "\nprint b\n");
+    EXPECT_EQ(diagnostics.errorCount, 60);
+}
+
 TEST_F(TranslatorTest, ExpressionsHold10000OperatorsAndReportMore) {
     auto sum = [](int operators) {
         std::string text = "x";
