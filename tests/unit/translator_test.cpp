@@ -265,30 +265,3 @@ TEST_F(TranslatorTest, LabelsAreIdentifiersWhateverTheFileName) {
 }
 
 }  // namespace
-
-namespace {
-
-// An included source has no main: its declarations and functions are
-// translated, but a statement would land at file level, which C++ refuses.
-TEST_F(TranslatorTest, StatementsOfAnIncludedSourceAreReportedNotWrittenAtFileLevel) {
-    const std::string text = "int count = 1\n"
-                             "int twice(int n)\n"
-                             "return n * 2\n"
-                             "print twice(count)\n"
-                             "twice(3)\n"
-                             "count = 2\n"
-                             "# a comment\n";
-    EXPECT_EQ(translate(text), "");
-    EXPECT_EQ(diagnostics.errorCount, 0);
-    run = RunTables();
-    source.isMain = false;
-    EXPECT_EQ(translate(text), "prog.vel L4: statement outside function.\n"
-                                 "prog.vel L5: statement outside function.\n"
-                                 "prog.vel L6: statement outside function.\n");
-    EXPECT_EQ(diagnostics.errorCount, 3);
-    run = RunTables();
-    EXPECT_EQ(translate("int count = 1\nint twice(int n)\nreturn n * 2\n# a comment\n"), "");
-    EXPECT_EQ(diagnostics.errorCount, 0);
-}
-
-}  // namespace
