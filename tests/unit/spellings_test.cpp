@@ -1,9 +1,10 @@
 // The C++ spellings of the semantic model: casts, conversions, nil values,
-// temporaries, swaps, interpolated texts and subscripts, the rows of
-// cases/spellings.txt.
+// temporaries, swaps, interpolated texts, subscripts and the search and
+// checks of built-in calls, the rows of cases/spellings.txt.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <map>
 #include <stdexcept>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "diagnostics/diagnostics.hpp"
+#include "semantics/builtins.hpp"
 #include "semantics/indexing.hpp"
 #include "semantics/spellings.hpp"
 #include "semantics/types.hpp"
@@ -21,7 +23,7 @@ namespace {
 std::string quoted(const std::string &text) {
     std::string result = "\"";
     for (char c : text)
-        result += c == '"' || c == '\\' ? std::string("\\") + c : std::string(1, c);
+        result += c == '\t' ? std::string("\\t") : c == '"' || c == '\\' ? std::string("\\") + c : std::string(1, c);
     return result + "\"";
 }
 
@@ -47,6 +49,8 @@ std::vector<std::string> callWords(const std::string &call) {
 }
 
 int typeCode(const std::string &name) {
+    if (std::isdigit(static_cast<unsigned char>(name[0])))
+        return std::stoi(name);
     for (int code = 0; code <= T_PLACEHOLDER; code++) {
         std::string spelled = typeName(code);
         std::replace(spelled.begin(), spelled.end(), ' ', '_');
@@ -101,6 +105,19 @@ std::string resultOf(const std::vector<std::string> &w) {
                (s.accepted ? "" : " refused");
     }
     if (f == "checkKeyRange") return checkKeyRange(type(1), type(2)) ? "true" : "false";
+    if (f == "findMethod") {
+        int row = findMethod(w.at(1), type(2));
+        return row < 0 ? "none" : quoted(builtinRow(row).name) + " " + typeWord(builtinRow(row).field[M_RECEIVER]);
+    }
+    int row = -1;
+    if (f == "findFunction") return findFunction(w.at(1), row) ? quoted(builtinRow(row).target) : "none";
+    std::vector<int> types;
+    for (std::size_t i = f == "methodArgs" ? 3 : 2; i < w.size(); i++)
+        types.push_back(type(i));
+    if (f == "methodArgs" && (row = findMethod(w.at(1), type(2))) >= 0)
+        return checkMethodArgs(row, types.data(), static_cast<int>(types.size())), "checked";
+    if (f == "functionArgs" && findFunction(w.at(1), row))
+        return checkFunctionArgs(row, types.data(), static_cast<int>(types.size())), "checked";
     throw std::runtime_error("no function " + f);
 }
 
