@@ -26,8 +26,9 @@
 //
 // A SUBJECT is stdout, stderr, log (the stand-in tools' log) or file NAME. A
 // quoted text takes \n, \t, \" and \\; an unquoted one is the rest of the
-// line. {dir}, {prologue}, {emreplay}, {headers} and {archive} stand for the
-// scratch directory and the programs and files of the build.
+// line. {dir}, {prologue}, {emreplay}, {headers}, {archive} and {native_ini}
+// stand for the scratch directory and the programs and files of the build
+// (the last the configuration of the native tool chain).
 #include <fcntl.h>
 
 #include <algorithm>
@@ -248,7 +249,8 @@ protected:
                                                               {"{prologue}", VELC_PROLOGUE},
                                                               {"{emreplay}", EMREPLAY_PROGRAM},
                                                               {"{headers}", VELMORA_HEADERS},
-                                                              {"{archive}", NATIVE_ARCHIVE}};
+                                                              {"{archive}", NATIVE_ARCHIVE},
+                                                              {"{native_ini}", NATIVE_INI}};
         for (const auto &name : names)
             text = replaceAll(text, name.first, name.second);
         return text;
