@@ -26,9 +26,9 @@
 //
 // A SUBJECT is stdout, stderr, log (the stand-in tools' log) or file NAME. A
 // quoted text takes \n, \t, \" and \\; an unquoted one is the rest of the
-// line. {dir}, {prologue}, {emreplay}, {headers}, {archive} and {native_ini}
-// stand for the scratch directory and the programs and files of the build
-// (the last the configuration of the native tool chain).
+// line. {dir} stands for the scratch directory, {path} for the PATH the tests
+// started with, and the names the build gives (RUN_NAMES in CMakeLists.txt:
+// {emreplay}, {native_ini}...) for its programs and files.
 #include <fcntl.h>
 
 #include <algorithm>
@@ -244,15 +244,14 @@ protected:
         return text;
     }
 
+    // {dir}, {path} (the PATH the tests started with) and the names the
+    // build gives, "{name}=value" each, separated by "|".
     std::string expanded(std::string text) {
-        const std::pair<const char *, std::string> names[] = {{"{dir}", directory},
-                                                              {"{prologue}", VELC_PROLOGUE},
-                                                              {"{emreplay}", EMREPLAY_PROGRAM},
-                                                              {"{headers}", VELMORA_HEADERS},
-                                                              {"{archive}", NATIVE_ARCHIVE},
-                                                              {"{native_ini}", NATIVE_INI}};
-        for (const auto &name : names)
-            text = replaceAll(text, name.first, name.second);
+        const char *path = std::getenv("PATH");
+        text = replaceAll(replaceAll(text, "{dir}", directory), "{path}", path ? path : "/usr/bin:/bin");
+        std::istringstream names(RUN_NAMES);
+        for (std::string name; std::getline(names, name, '|');)
+            text = replaceAll(text, name.substr(0, name.find('=')), name.substr(name.find('=') + 1));
         return text;
     }
 
