@@ -135,9 +135,15 @@ protected:
         std::string line = expanded(step.line);
         std::string keyword = line.substr(0, line.find(' '));
         std::string rest = line.size() > keyword.size() ? line.substr(keyword.size() + 1) : "";
+        if (!act(keyword, rest, step.block))
+            check(keyword, rest, step.block);
+    }
+
+    // The steps that make files or run commands; false for a check.
+    bool act(const std::string &keyword, const std::string &rest, const std::vector<std::string> &block) {
         std::vector<std::string> words = wordsOf(rest);
         if (keyword == "write" || keyword == "script") {
-            writeFile(rest, blockText(step.block));
+            writeFile(rest, blockText(block));
             if (keyword == "script")
                 fs::permissions(directory + "/" + rest, fs::perms::owner_all);
         } else if (keyword == "tool") {
@@ -149,7 +155,20 @@ protected:
         } else if (keyword == "run" || keyword == "shell") {
             fs::remove(directory + "/tools.log");
             status = run(rest, keyword == "run" ? "./velc" : "");
-        } else if (keyword == "status") {
+        } else if (keyword == "snapshot") {
+            for (const std::string &name : words)
+                snapshots[name] = readFile(name);
+        } else if (keyword == "remember") {
+            remembered = {std::to_string(status), stdoutText, stderrText};
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    void check(const std::string &keyword, const std::string &rest, const std::vector<std::string> &block) {
+        std::vector<std::string> words = wordsOf(rest);
+        if (keyword == "status") {
             if (rest == "not 0")
                 EXPECT_NE(status, 0);
             else
@@ -162,18 +181,13 @@ protected:
         } else if (keyword == "untouched" || keyword == "touched") {
             for (const std::string &name : words)
                 EXPECT_EQ(modificationTime(name) == past, keyword == "untouched") << name;
-        } else if (keyword == "snapshot" || keyword == "unchanged") {
+        } else if (keyword == "unchanged") {
             for (const std::string &name : words)
-                if (keyword == "snapshot")
-                    snapshots[name] = readFile(name);
-                else
-                    EXPECT_EQ(readFile(name), snapshots.at(name)) << name;
-        } else if (keyword == "remember") {
-            remembered = {std::to_string(status), stdoutText, stderrText};
+                EXPECT_EQ(readFile(name), snapshots.at(name)) << name;
         } else if (keyword == "as") {
             EXPECT_EQ(remembered, (std::vector<std::string>{std::to_string(status), stdoutText, stderrText}));
         } else {
-            checkSubject(keyword, rest, step.block);
+            checkSubject(keyword, rest, block);
         }
     }
 
