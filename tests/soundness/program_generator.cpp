@@ -23,33 +23,13 @@ using namespace model;
 
 // ---------------------------------------------------------------- generator
 
-const char *const trickyPool[] = {
-    "new", "index", "y0", "y1", "j0", "sizeof", "errno", "EOF", "delete", "union", "printf", "exit",
-    "double", "signed", "time", "abs", "auto", "register", "count", "max", "min", "vector", "main",
-    "std", "NULL", "float", "long", "short", "unsigned", "struct", "namespace", "template", "typename",
-    "operator", "friend", "virtual", "public", "goto", "throw", "sin", "cos", "exp", "log", "pow",
-    "sqrt", "strlen", "malloc", "free", "rand", "assert", "stdin", "stdout", "cout", "endl", "xor",
-    "bitand", "bitor", "compl", "not_eq", "or_eq", "xor_eq", "and_eq", "asm", "constexpr", "decltype",
-    "noexcept", "nullptr", "mutable", "explicit", "typeid", "wchar_t", "dyn", "velarray", "intval",
-    "str", "chr", "ord", "die", "plural", "explode", "in_sequence", "fmod",
-    "remove", "signal", "select", "read", "write", "open", "close", "system", "div", "INT_MAX",
-    "BUFSIZ", "RAND_MAX", "EXIT_SUCCESS", "size_t", "int32_t", "uint8_t", "ptrdiff_t", "FILE",
-    "getchar", "putchar", "puts", "atoi", "strcmp", "memcpy", "isalpha", "toupper", "floor",
-    "round", "trunc", "j1", "jn", "yn", "gamma", "string_view", "map", "set", "list", "pair",
-    "array_view", "ostream", "cerr", "cin", "begin", "end", "size", "data", "slice", "key",
-    "value", "reset", "bound", "inBound", "setAt", "toString", "natural_t",
-    "static_cast", "dynamic_cast", "concept", "requires", "co_await", "thread_local", "alignof",
-    "char16_t", "char8_t", "export", "unix", "linux", "i386", "stderr", "environ", "optarg",
-    "CHAR_BIT", "M_PI", "HUGE_VAL", "NAN", "INFINITY", "isnan", "signbit", "fpclassify",
-};
-
 const char *const wordPool[] = {"alpha", "beta", "gamma", "delta", "pear", "plum", "kiwi", "fig", "rose",
                                 "oak",   "elm",  "ash",   "ivy",   "sun",  "moon", "star", "mor",  "ab"};
 
 class Generator {
 public:
     Generator(std::uint64_t seed, const GeneratorOptions &options) : rng(seed), opt(options) {
-        for (const char *t : trickyPool) tricky.push_back(t);
+        tricky = namesKnownToCpp();
         std::shuffle(tricky.begin(), tricky.end(), rng);
     }
 
@@ -128,44 +108,26 @@ private:
 
     // ------------------------------------------------ expressions
 
-    EP lit(Ty t, const std::string &text, Val v) {
+    static EP node(EK kind, Ty t, std::string text, std::vector<EP> kids = {}) {
         auto e = std::make_shared<Expr>();
-        e->kind = EK::Lit;
+        e->kind = kind;
         e->type = t;
-        e->text = text;
+        e->text = std::move(text);
+        e->kids = std::move(kids);
+        return e;
+    }
+    static EP lit(Ty t, const std::string &text, Val v) {
+        EP e = node(EK::Lit, t, text);
         e->lit = std::move(v);
         return e;
     }
-    EP name(const std::string &n, Ty t) {
-        auto e = std::make_shared<Expr>();
-        e->kind = EK::Name;
-        e->type = t;
-        e->text = n;
-        return e;
-    }
-    EP unary(const std::string &op, EP k, Ty t) {
-        auto e = std::make_shared<Expr>();
-        e->kind = EK::Unary;
-        e->type = t;
-        e->text = op;
-        e->kids = {std::move(k)};
-        return e;
-    }
-    EP binary(const std::string &op, EP a, EP b, Ty t) {
-        auto e = std::make_shared<Expr>();
-        e->kind = EK::Binary;
-        e->type = t;
-        e->text = op;
-        e->kids = {std::move(a), std::move(b)};
-        return e;
-    }
-    EP paren(EP k) {
-        auto e = std::make_shared<Expr>();
-        e->kind = EK::Paren;
-        e->type = k->type;
-        e->kids = {std::move(k)};
-        return e;
-    }
+    static EP quoted(const std::string &s) { return lit(Ty::Text, "\"" + s + "\"", mkS(s)); }
+    static EP name(const std::string &n, Ty t) { return node(EK::Name, t, n); }
+    static EP unary(const std::string &op, EP k, Ty t) { return node(EK::Unary, t, op, {std::move(k)}); }
+    static EP binary(const std::string &op, EP a, EP b, Ty t) { return node(EK::Binary, t, op, {std::move(a), std::move(b)}); }
+    static EP paren(EP k) { return node(EK::Paren, k->type, "", {k}); }
+    // name[index], read as a value of type t.
+    static EP indexExpr(const std::string &name, Ty t, EP index) { return node(EK::Index, t, name, {std::move(index)}); }
 
     EP intLit(int lo, int hi) {
         int v = lo + pick(hi - lo + 1);
@@ -192,8 +154,7 @@ private:
             auto arrs = visibleOf(Ty::IntArr);
             if (!arrs.empty() && chance(25)) {
                 auto a = arrs[pick(int(arrs.size()))];
-                auto e = indexExpr(a.name, Ty::Int, smallIndex(a.length));
-                return e;
+                return indexExpr(a.name, Ty::Int, smallIndex(a.length));
             }
             return chance(85) ? intLit(0, 20) : intLit(0, 40000);
         }
@@ -254,7 +215,7 @@ private:
     EP textLit() {
         std::string s = chance(10) ? "" : plainWords(3);
         if (chance(15)) return lit(Ty::Text, "'" + s + "'", mkS(s));
-        return lit(Ty::Text, "\"" + s + "\"", mkS(s));
+        return quoted(s);
     }
 
     EP textExpr(int depth) {
@@ -267,28 +228,16 @@ private:
         if (r < 55) return binary("+", textExpr(depth - 1), textExpr(depth - 1), Ty::Text);
         if (r < 70 && !texts.empty()) {
             auto t = texts[pick(int(texts.size()))];
-            auto e = indexExpr(t.name, Ty::Text, smallIndex(t.length));
-            return e;
+            return indexExpr(t.name, Ty::Text, smallIndex(t.length));
         }
         if (r < 82 && !texts.empty()) return sliceOf(texts[pick(int(texts.size()))], Ty::Text);
         if (r < 92) return interpolation();
         auto tas = visibleOf(Ty::TextArr);
         if (!tas.empty()) {
             auto t = tas[pick(int(tas.size()))];
-            auto e = indexExpr(t.name, Ty::Text, smallIndex(t.length));
-            return e;
+            return indexExpr(t.name, Ty::Text, smallIndex(t.length));
         }
         return textLit();
-    }
-
-    // name[index], read as a value of type t.
-    static EP indexExpr(const std::string &name, Ty t, EP index) {
-        auto e = std::make_shared<Expr>();
-        e->kind = EK::Index;
-        e->type = t;
-        e->text = name;
-        e->kids = {std::move(index)};
-        return e;
     }
 
     EP sliceOf(const VarInfo &v, Ty t) {
@@ -377,9 +326,7 @@ private:
         } else {
             auto texts = visibleOf(Ty::Text);
             EP container = !texts.empty() && chance(70) ? name(texts[pick(int(texts.size()))].name, Ty::Text) : textLit();
-            EP item = chance(60) ? lit(Ty::Text, std::string("\"") + wordPool[pick(18)] + "\"", mkS(wordPool[0]))
-                                 : textExpr(depth - 1);
-            if (item->kind == EK::Lit) item->lit = mkS(item->text.substr(1, item->text.size() - 2));
+            EP item = chance(60) ? quoted(wordPool[pick(18)]) : textExpr(depth - 1);
             e->kids = {item, container};
         }
         return e;
@@ -420,8 +367,7 @@ private:
         if ((v.type == Ty::Array || v.type == Ty::IntArr || v.type == Ty::TextArr || v.type == Ty::RealArr) &&
             chance(40)) {
             if (chance(50)) return sliceOf(v, v.type);
-            auto e = indexExpr(v.name, v.type == Ty::IntArr ? Ty::Int : v.type == Ty::TextArr ? Ty::Text : Ty::Var, smallIndex(v.length + (chance(10) ? 2 : 0)));
-            return e;
+            return indexExpr(v.name, v.type == Ty::IntArr ? Ty::Int : v.type == Ty::TextArr ? Ty::Text : Ty::Var, smallIndex(v.length + (chance(10) ? 2 : 0)));
         }
         if (v.type == Ty::Dict && chance(30)) {  // a key range
             auto e = std::make_shared<Expr>();
@@ -429,13 +375,12 @@ private:
             e->type = Ty::Dict;
             e->text = v.name;
             std::string from = wordPool[pick(6)], to = wordPool[pick(6)];
-            e->kids = {lit(Ty::Text, "\"" + from + "\"", mkS(from)), lit(Ty::Text, "\"" + to + "\"", mkS(to))};
+            e->kids = {quoted(from), quoted(to)};
             return e;
         }
         if (v.type == Ty::Dict && chance(50)) {
             std::string k = wordPool[pick(6)];
-            auto e = indexExpr(v.name, Ty::Var, lit(Ty::Text, "\"" + k + "\"", mkS(k)));
-            return e;
+            return indexExpr(v.name, Ty::Var, quoted(k));
         }
         return name(v.name, v.type);
     }
@@ -743,7 +688,7 @@ private:
             EP key;
             if (c.type == Ty::Dict) {
                 std::string k = wordPool[pick(8)];
-                key = lit(Ty::Text, "\"" + k + "\"", mkS(k));
+                key = quoted(k);
             } else {
                 key = smallIndex(c.length + 1);
             }
@@ -751,7 +696,7 @@ private:
             if (c.type == Ty::IntArr) value = intExpr(1);
             else if (c.type == Ty::Text) {
                 std::string ch(1, char('a' + pick(26)));
-                value = lit(Ty::Text, "\"" + ch + "\"", mkS(ch));
+                value = quoted(ch);
             } else if (c.type == Ty::TextArr) value = textExpr(1);
             else value = chance(50) ? intExpr(1) : textLit();
             s->exprs = {key, value};
@@ -805,7 +750,7 @@ private:
                 auto e = std::make_shared<Expr>();
                 e->kind = EK::Binary;
                 e->text = ops[pick(4)];
-                e->kids = {lit(Ty::Text, "\"" + w + "\"", mkS(w))};
+                e->kids = {quoted(w)};
                 Case c;
                 c.values = {e};
                 c.body = block(depth + 1, inLoop);
@@ -1029,7 +974,7 @@ private:
             for (int j = 0; j < values; ++j) {
                 if (onText) {
                     std::string w = wordPool[pick(18)];
-                    c.values.push_back(lit(Ty::Text, "\"" + w + "\"", mkS(w)));
+                    c.values.push_back(quoted(w));
                 } else if (chance(30)) {
                     auto e = std::make_shared<Expr>();
                     e->kind = EK::InRange;

@@ -15,8 +15,12 @@
 #include <random>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace soundness {
+
+// Names the C and C++ compilers or libvel know already, for variables.
+const std::vector<std::string> &namesKnownToCpp();
 
 struct Piece {
     std::string text;
