@@ -95,6 +95,12 @@ private:
     std::vector<VarInfo> visibleOf(Ty t) {
         return visible([t](const VarInfo &v) { return v.type == t; });
     }
+    template <class T> const T &oneOf(const std::vector<T> &v) { return v[pick(int(v.size()))]; }
+    // A visible variable of type t, `percent` times in a hundred when there is one; else null.
+    EP someName(Ty t, int percent) {
+        auto vs = visibleOf(t);
+        return !vs.empty() && chance(percent) ? name(oneOf(vs).name, t) : nullptr;
+    }
     std::vector<VarInfo> assignableOf(Ty t) {
         return visible([&](const VarInfo &v) { return v.type == t && !v.readOnly && !frozen.count(v.name); });
     }
@@ -140,7 +146,7 @@ private:
         if (chance(70)) return intLit(0, hi);
         auto ints = visibleOf(Ty::Int);
         if (!ints.empty() && chance(50)) {
-            auto v = ints[pick(int(ints.size()))];
+            auto v = oneOf(ints);
             return paren(binary("mod", name(v.name, Ty::Int), intLit(hi + 1, hi + 1), Ty::Int));
         }
         return intLit(0, hi + 1);
@@ -149,11 +155,10 @@ private:
     EP intExpr(int depth) {
         int r = pick(100);
         if (depth <= 0 || r < 30) {
-            auto ints = visibleOf(Ty::Int);
-            if (!ints.empty() && chance(60)) return name(ints[pick(int(ints.size()))].name, Ty::Int);
+            if (EP v = someName(Ty::Int, 60)) return v;
             auto arrs = visibleOf(Ty::IntArr);
             if (!arrs.empty() && chance(25)) {
-                auto a = arrs[pick(int(arrs.size()))];
+                auto a = oneOf(arrs);
                 return indexExpr(a.name, Ty::Int, smallIndex(a.length));
             }
             return chance(85) ? intLit(0, 20) : intLit(0, 40000);
@@ -174,8 +179,12 @@ private:
     // variable, or an integer.
     EP realElement() {
         auto reals = visible([&](const VarInfo &v) { return v.type == Ty::Real && declaredWord[v.name] == "real"; });
-        if (!reals.empty() && chance(40)) return name(reals[pick(int(reals.size()))].name, Ty::Real);
+        if (!reals.empty() && chance(40)) return name(oneOf(reals).name, Ty::Real);
         if (chance(30)) return intExpr(1);
+        return realLit();
+    }
+
+    EP realLit() {
         static const char *const lits[] = {"0.5", "2.5", "0.75", "1.25", "3.0", "10.5", "100.25", "0.125"};
         std::string t = lits[pick(8)];
         return lit(Ty::Real, t, mkR(std::stod(t)));
@@ -184,11 +193,8 @@ private:
     EP realExpr(int depth) {
         int r = pick(100);
         if (depth <= 0 || r < 30) {
-            auto reals = visibleOf(Ty::Real);
-            if (!reals.empty() && chance(60)) return name(reals[pick(int(reals.size()))].name, Ty::Real);
-            static const char *const lits[] = {"0.5", "2.5", "0.75", "1.25", "3.0", "10.5", "100.25", "0.125"};
-            std::string t = lits[pick(8)];
-            return lit(Ty::Real, t, mkR(std::stod(t)));
+            if (EP v = someName(Ty::Real, 60)) return v;
+            return realLit();
         }
         if (r < 50) return binary("/", intExpr(depth - 1), intExpr(depth - 1), Ty::Real);
         if (r < 58) return unary("-", realExpr(depth - 1), Ty::Real);
@@ -222,19 +228,19 @@ private:
         int r = pick(100);
         auto texts = visibleOf(Ty::Text);
         if (depth <= 0 || r < 35) {
-            if (!texts.empty() && chance(60)) return name(texts[pick(int(texts.size()))].name, Ty::Text);
+            if (!texts.empty() && chance(60)) return name(oneOf(texts).name, Ty::Text);
             return textLit();
         }
         if (r < 55) return binary("+", textExpr(depth - 1), textExpr(depth - 1), Ty::Text);
         if (r < 70 && !texts.empty()) {
-            auto t = texts[pick(int(texts.size()))];
+            auto t = oneOf(texts);
             return indexExpr(t.name, Ty::Text, smallIndex(t.length));
         }
-        if (r < 82 && !texts.empty()) return sliceOf(texts[pick(int(texts.size()))], Ty::Text);
+        if (r < 82 && !texts.empty()) return sliceOf(oneOf(texts), Ty::Text);
         if (r < 92) return interpolation();
         auto tas = visibleOf(Ty::TextArr);
         if (!tas.empty()) {
-            auto t = tas[pick(int(tas.size()))];
+            auto t = oneOf(tas);
             return indexExpr(t.name, Ty::Text, smallIndex(t.length));
         }
         return textLit();
@@ -268,7 +274,7 @@ private:
         e->parts.push_back({false, wordPool[pick(10)] + std::string(chance(50) ? " " : "=")});
         int n = 1 + pick(2);
         for (int i = 0; i < n && !refs.empty(); ++i) {
-            e->parts.push_back({true, refs[pick(int(refs.size()))].name});
+            e->parts.push_back({true, oneOf(refs).name});
             e->parts.push_back({false, chance(50) ? " " : chance(50) ? ", " : "! "});
         }
         if (refs.empty()) return textLit();
@@ -278,8 +284,7 @@ private:
     EP boolExpr(int depth) {
         int r = pick(100);
         if (depth <= 0 || r < 12) {
-            auto bools = visibleOf(Ty::Bool);
-            if (!bools.empty() && chance(60)) return name(bools[pick(int(bools.size()))].name, Ty::Bool);
+            if (EP v = someName(Ty::Bool, 60)) return v;
             if (chance(30)) return chance(50) ? lit(Ty::Bool, "true", mkB(true)) : lit(Ty::Bool, "false", mkB(false));
             return binary("<", intExpr(1), intExpr(1), Ty::Bool);
         }
@@ -316,16 +321,16 @@ private:
         int r = pick(5);
         std::vector<VarInfo> c;
         if (r == 0 && !(c = visibleOf(Ty::IntArr)).empty()) {
-            e->kids = {intExpr(depth - 1), name(c[pick(int(c.size()))].name, Ty::IntArr)};
+            e->kids = {intExpr(depth - 1), name(oneOf(c).name, Ty::IntArr)};
         } else if (r == 1 && !(c = visibleOf(Ty::TextArr)).empty()) {
-            e->kids = {textExpr(depth - 1), name(c[pick(int(c.size()))].name, Ty::TextArr)};
+            e->kids = {textExpr(depth - 1), name(oneOf(c).name, Ty::TextArr)};
         } else if (r == 2 && !(c = visibleOf(Ty::Dict)).empty()) {
-            e->kids = {textLit(), name(c[pick(int(c.size()))].name, Ty::Dict)};
+            e->kids = {textLit(), name(oneOf(c).name, Ty::Dict)};
         } else if (r == 3 && !(c = visibleOf(Ty::Array)).empty()) {
-            e->kids = {chance(50) ? intExpr(depth - 1) : textLit(), name(c[pick(int(c.size()))].name, Ty::Array)};
+            e->kids = {chance(50) ? intExpr(depth - 1) : textLit(), name(oneOf(c).name, Ty::Array)};
         } else {
             auto texts = visibleOf(Ty::Text);
-            EP container = !texts.empty() && chance(70) ? name(texts[pick(int(texts.size()))].name, Ty::Text) : textLit();
+            EP container = !texts.empty() && chance(70) ? name(oneOf(texts).name, Ty::Text) : textLit();
             EP item = chance(60) ? quoted(wordPool[pick(18)]) : textExpr(depth - 1);
             e->kids = {item, container};
         }
@@ -335,7 +340,7 @@ private:
     EP natExpr(int depth) {
         auto nats = visibleOf(Ty::Natural);
         if (depth <= 0 || chance(40)) {
-            if (!nats.empty() && chance(60)) return name(nats[pick(int(nats.size()))].name, Ty::Natural);
+            if (!nats.empty() && chance(60)) return name(oneOf(nats).name, Ty::Natural);
             unsigned long long v = chance(70) ? unsigned(pick(50)) : 1000000000ULL * unsigned(1 + pick(9000));
             return lit(Ty::Natural, std::to_string(v) + "n", mkN(v));
         }
@@ -363,7 +368,7 @@ private:
         if (r < 73) return natExpr(2);
         auto any = visible([](const VarInfo &v) { return printable(v.type); });
         if (any.empty()) return intExpr(1);
-        auto v = any[pick(int(any.size()))];
+        auto v = oneOf(any);
         if ((v.type == Ty::Array || v.type == Ty::IntArr || v.type == Ty::TextArr || v.type == Ty::RealArr) &&
             chance(40)) {
             if (chance(50)) return sliceOf(v, v.type);
@@ -469,7 +474,7 @@ private:
         case Ty::Char: {
             auto texts = visibleOf(Ty::Text);
             if (!texts.empty() && chance(40)) {  // a character taken from a text
-                auto t = texts[pick(int(texts.size()))];
+                auto t = oneOf(texts);
                 auto e = indexExpr(t.name, Ty::Text, intLit(0, std::max(0, t.length - 1)));
                 init = e;
                 break;
@@ -579,7 +584,7 @@ private:
             s->exprs.push_back(printItem());
             return s;
         }
-        auto v = vs[pick(int(vs.size()))];
+        auto v = oneOf(vs);
         if (r < 70) {
             auto s = stmt(SK::Assign);
             s->names = {v.name};
@@ -645,14 +650,14 @@ private:
                        !v.readOnly && !frozen.count(v.name);
             });
             if (cs.empty()) return body.push_back(simpleStatement(inLoop));
-            auto c = cs[pick(int(cs.size()))];
+            auto c = oneOf(cs);
             bool typed = c.type == Ty::IntArr || c.type == Ty::TextArr || c.type == Ty::RealArr || c.type == Ty::NatArr;
             if (typed && (chance(30) || c.type == Ty::RealArr || c.type == Ty::NatArr)) {  // append
                 EP item;
                 // Another array of the same declared type, or itself.
                 std::string word = declaredWord[c.name];
                 auto same = visible([&](const VarInfo &v) { return v.type == c.type && declaredWord[v.name] == word; });
-                if (chance(25) && !same.empty()) item = name(same[pick(int(same.size()))].name, c.type);
+                if (chance(25) && !same.empty()) item = name(oneOf(same).name, c.type);
                 else if (c.type == Ty::IntArr) item = intExpr(1);
                 else if (c.type == Ty::TextArr) item = chance(50) ? textLit() : textExpr(1);
                 else if (c.type == Ty::RealArr && word == "number[]") item = realExpr(1);
@@ -738,47 +743,45 @@ private:
         }
     }
 
+    // A range of case values from one of the first `starts` integers on,
+    // `shortest` to `shortest + spread` wide.
+    EP caseRange(int starts, int shortest, int spread) {
+        EP e = node(EK::InRange, Ty::Int, "");
+        e->inclusive = chance(60);
+        int lo = pick(starts);
+        e->kids = {nullptr, intLit(lo, lo), intLit(lo + shortest + pick(spread), lo + shortest + spread)};
+        return e;
+    }
+
     void compositeIf(std::vector<SP> &body, int depth, bool inLoop) {
         auto texts = visibleOf(Ty::Text);
         if (!texts.empty() && chance(25)) {  // a text subject, compared with words
             auto s = stmt(SK::CompositeIf);
-            s->exprs = {name(texts[pick(int(texts.size()))].name, Ty::Text)};
+            s->exprs = {name(oneOf(texts).name, Ty::Text)};
             int n = 1 + pick(3);
             for (int i = 0; i < n; ++i) {
                 static const char *const ops[] = {"=", "=", "!=", "<>"};
                 std::string w = wordPool[pick(18)];
-                auto e = std::make_shared<Expr>();
-                e->kind = EK::Binary;
-                e->text = ops[pick(4)];
-                e->kids = {quoted(w)};
                 Case c;
-                c.values = {e};
+                c.values = {node(EK::Binary, Ty::Int, ops[pick(4)], {quoted(w)})};
                 c.body = block(depth + 1, inLoop);
                 s->cases.push_back(c);
             }
             if ((s->hasElse = chance(50))) s->elseBody = block(depth + 1, inLoop);
             return body.push_back(s);
         }
-        auto ints = visibleOf(Ty::Int);
         auto s = stmt(SK::CompositeIf);
-        s->exprs = {!ints.empty() && chance(80) ? name(ints[pick(int(ints.size()))].name, Ty::Int) : intExpr(1)};
+        EP subject = someName(Ty::Int, 80);
+        s->exprs = {subject ? subject : intExpr(1)};
         int n = 1 + pick(3);
         for (int i = 0; i < n; ++i) {
             Case c;
             if (chance(25)) {
-                auto e = std::make_shared<Expr>();
-                e->kind = EK::InRange;
-                e->inclusive = chance(60);
-                int lo = pick(20);
-                e->kids = {nullptr, intLit(lo, lo), intLit(lo + pick(10), lo + 10)};
-                c.values = {e};
+                c.values = {caseRange(20, 0, 10)};
             } else {
                 static const char *const ops[] = {"=", "!=", "<", ">", "<=", ">="};
-                auto e = std::make_shared<Expr>();
-                e->kind = EK::Binary;
-                e->text = ops[pick(6)];
-                e->kids = {intLit(0, 20)};
-                c.values = {e};
+                std::string op = ops[pick(6)];
+                c.values = {node(EK::Binary, Ty::Int, op, {intLit(0, 20)})};
             }
             c.body = block(depth + 1, inLoop);
             s->cases.push_back(c);
@@ -866,7 +869,7 @@ private:
             if (step < 0) std::swap(lo, hi);
             EP loE = intLit(lo, lo), hiE = intLit(hi, hi);
             auto ints = visible([&](const VarInfo &v) { return v.type == Ty::Int && v.readOnly; });
-            if (!ints.empty() && chance(20)) hiE = name(ints[pick(int(ints.size()))].name, Ty::Int);
+            if (!ints.empty() && chance(20)) hiE = name(oneOf(ints).name, Ty::Int);
             if (chance(15)) loE = binary("+", intLit(0, 2), intLit(0, 2), Ty::Int);
             s->exprs = {loE, hiE};
         }
@@ -903,7 +906,7 @@ private:
             s->exprs = {textLit()};
             declare(n, Ty::Text, true, 1);
         } else {
-            auto c = cs[pick(int(cs.size()))];
+            auto c = oneOf(cs);
             s->names = {n, c.name};
             frozenHere.push_back(c.name);
             if (c.type != Ty::Text) walked = c.name;
@@ -960,12 +963,10 @@ private:
         auto texts = visibleOf(Ty::Text);
         bool onText = !texts.empty() && chance(25);
         if (onText) {
-            s->exprs = {name(texts[pick(int(texts.size()))].name, Ty::Text)};
+            s->exprs = {name(oneOf(texts).name, Ty::Text)};
         } else {
-            auto ints = visibleOf(Ty::Int);
-            s->exprs = {!ints.empty() && chance(70) ? name(ints[pick(int(ints.size()))].name, Ty::Int)
-                                                    : paren(intExpr(1))};
-            if (s->exprs[0]->kind == EK::Paren) s->exprs[0] = s->exprs[0]->kids[0];
+            EP subject = someName(Ty::Int, 70);
+            s->exprs = {subject ? subject : intExpr(1)};
         }
         int n = 1 + pick(3);
         for (int i = 0; i < n; ++i) {
@@ -976,12 +977,7 @@ private:
                     std::string w = wordPool[pick(18)];
                     c.values.push_back(quoted(w));
                 } else if (chance(30)) {
-                    auto e = std::make_shared<Expr>();
-                    e->kind = EK::InRange;
-                    e->inclusive = chance(60);
-                    int lo = pick(15);
-                    e->kids = {nullptr, intLit(lo, lo), intLit(lo + 1 + pick(6), lo + 7)};
-                    c.values.push_back(e);
+                    c.values.push_back(caseRange(15, 1, 6));
                 } else {
                     c.values.push_back(intLit(0, 12));
                 }
