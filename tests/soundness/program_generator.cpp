@@ -247,10 +247,7 @@ private:
     }
 
     EP sliceOf(const VarInfo &v, Ty t) {
-        auto e = std::make_shared<Expr>();
-        e->kind = EK::Slice;
-        e->type = t;
-        e->text = v.name;
+        EP e = node(EK::Slice, t, v.name);
         int len = std::max(1, v.length);
         int lo = pick(len);
         int hi = lo + pick(len - lo);
@@ -263,9 +260,7 @@ private:
     }
 
     EP interpolation() {
-        auto e = std::make_shared<Expr>();
-        e->kind = EK::Interp;
-        e->type = Ty::Text;
+        EP e = node(EK::Interp, Ty::Text, "");
         bool constants = !skipped("constants-in-text");
         auto refs = visible([&](const VarInfo &v) {
             bool simple = v.type == Ty::Int || v.type == Ty::Text;
@@ -299,9 +294,7 @@ private:
             return binary(ops[pick(3)], textExpr(depth - 1), textExpr(depth - 1), Ty::Bool);
         }
         if (r < 60) {
-            auto e = std::make_shared<Expr>();
-            e->kind = EK::InRange;
-            e->type = Ty::Bool;
+            EP e = node(EK::InRange, Ty::Bool, "");
             e->negated = chance(25);
             e->inclusive = chance(60);
             e->kids = {intExpr(depth - 1), intExpr(depth - 1), intExpr(depth - 1)};
@@ -314,9 +307,7 @@ private:
     }
 
     EP containment(int depth) {
-        auto e = std::make_shared<Expr>();
-        e->kind = EK::InCont;
-        e->type = Ty::Bool;
+        EP e = node(EK::InCont, Ty::Bool, "");
         e->negated = chance(25);
         int r = pick(5);
         std::vector<VarInfo> c;
@@ -375,13 +366,8 @@ private:
             return indexExpr(v.name, v.type == Ty::IntArr ? Ty::Int : v.type == Ty::TextArr ? Ty::Text : Ty::Var, smallIndex(v.length + (chance(10) ? 2 : 0)));
         }
         if (v.type == Ty::Dict && chance(30)) {  // a key range
-            auto e = std::make_shared<Expr>();
-            e->kind = EK::KeyRange;
-            e->type = Ty::Dict;
-            e->text = v.name;
             std::string from = wordPool[pick(6)], to = wordPool[pick(6)];
-            e->kids = {quoted(from), quoted(to)};
-            return e;
+            return node(EK::KeyRange, Ty::Dict, v.name, {quoted(from), quoted(to)});
         }
         if (v.type == Ty::Dict && chance(50)) {
             std::string k = wordPool[pick(6)];
@@ -399,9 +385,7 @@ private:
     }
 
     EP containerLiteral(Ty t, int &length) {
-        auto e = std::make_shared<Expr>();
-        e->kind = EK::Lit;
-        e->type = t;
+        EP e = node(EK::Lit, t, "");
         length = pick(5);
         std::string text = t == Ty::Dict ? "{" : "[";
         Val v = t == Ty::Dict ? mkD() : mkA();
@@ -567,6 +551,35 @@ private:
         return body;
     }
 
+    SP printStatement() {
+        auto s = stmt(SK::Print);
+        s->exprs = {printItem()};
+        return s;
+    }
+
+    // While a loop's body is written: the loop's own names stay unassigned,
+    // and a continue is allowed (a case clause of a do forbids it again).
+    class LoopBody {
+    public:
+        LoopBody(Generator &generator, std::vector<std::string> names)
+            : g(generator), frozenNames(std::move(names)), keptContinue(generator.continueOk) {
+            for (auto &n : frozenNames) g.frozen.insert(n);
+            ++g.loopDepth;
+            g.continueOk = true;
+        }
+        ~LoopBody() {
+            g.continueOk = keptContinue;
+            --g.loopDepth;
+            for (auto &n : frozenNames) g.frozen.erase(n);
+        }
+        std::vector<SP> block(int depth) { return g.block(depth, true); }
+
+    private:
+        Generator &g;
+        std::vector<std::string> frozenNames;
+        bool keptContinue;
+    };
+
     SP simpleStatement(bool inLoop) {
         int r = pick(100);
         if (inLoop && r < 8) return stmt(chance(50) || !continueOk ? SK::Break : SK::Continue);
@@ -579,11 +592,7 @@ private:
         static const Ty targets[] = {Ty::Int, Ty::Int, Ty::Real, Ty::Text, Ty::Bool, Ty::Natural};
         Ty t = targets[pick(6)];
         auto vs = assignableOf(t);
-        if (vs.empty()) {
-            auto s = stmt(SK::Print);
-            s->exprs.push_back(printItem());
-            return s;
-        }
+        if (vs.empty()) return printStatement();
         auto v = oneOf(vs);
         if (r < 70) {
             auto s = stmt(SK::Assign);
@@ -645,9 +654,7 @@ private:
             body.push_back(s);
         } else if (r < 50) {  // element assignment
             auto cs = visible([&](const VarInfo &v) {
-                return (v.type == Ty::IntArr || v.type == Ty::TextArr || v.type == Ty::Array || v.type == Ty::Dict ||
-                        v.type == Ty::Text || v.type == Ty::RealArr || v.type == Ty::NatArr) &&
-                       !v.readOnly && !frozen.count(v.name);
+                return (isContainer(v.type) || v.type == Ty::Text) && !v.readOnly && !frozen.count(v.name);
             });
             if (cs.empty()) return body.push_back(simpleStatement(inLoop));
             auto c = oneOf(cs);
@@ -718,11 +725,7 @@ private:
             auto s = stmt(SK::OneLineIf);
             s->exprs = {boolExpr(2)};
             s->body = {simpleStatement(inLoop)};
-            if ((s->hasElse = !skipped("one-line-else") && chance(12))) {
-                auto p = stmt(SK::Print);
-                p->exprs = {printItem()};
-                s->elseBody = {p};
-            }
+            if ((s->hasElse = !skipped("one-line-else") && chance(12))) s->elseBody = {printStatement()};
             body.push_back(s);
         } else if (r < 67) {
             compositeIf(body, depth, inLoop);
@@ -809,10 +812,7 @@ private:
                 s->flag = chance(50);
             }
         }
-        frozen.insert(counterName);
-        ++loopDepth;
-        bool keepContinue = continueOk;
-        continueOk = true;
+        LoopBody loop(*this, {counterName});
         if (kind == SK::DoCase) {
             s->number = 1 + pick(6);
             int n = 1 + pick(3);
@@ -840,15 +840,8 @@ private:
             s->body = block(depth + 1, true);
             // A let clause right after an inner while-let would be taken as
             // that loop's second let clause.
-            if (kind == SK::WhileLet && s->body.back()->kind == SK::WhileLet) {
-                auto p = stmt(SK::Print);
-                p->exprs = {printItem()};
-                s->body.push_back(p);
-            }
+            if (kind == SK::WhileLet && s->body.back()->kind == SK::WhileLet) s->body.push_back(printStatement());
         }
-        continueOk = keepContinue;
-        --loopDepth;
-        frozen.erase(counterName);
         body.push_back(s);
     }
 
@@ -876,23 +869,14 @@ private:
         scopes.emplace_back();
         declare(n, Ty::Int, true);
         loopVars.insert(n);
-        frozen.insert(n);
-        ++loopDepth;
-        bool keepContinue = continueOk;
-        continueOk = true;
-        s->body = block(depth + 1, true);
-        continueOk = keepContinue;
-        --loopDepth;
-        frozen.erase(n);
+        s->body = LoopBody(*this, {n}).block(depth + 1);
         scopes.pop_back();
         body.push_back(s);
     }
 
     void forEach(std::vector<SP> &body, int depth) {
         auto cs = visible([&](const VarInfo &v) {
-            return (v.type == Ty::IntArr || v.type == Ty::TextArr || v.type == Ty::Array || v.type == Ty::Dict ||
-                    v.type == Ty::Text || v.type == Ty::RealArr || v.type == Ty::NatArr) &&
-                   !iterating.count(v.name);
+            return (isContainer(v.type) || v.type == Ty::Text) && !iterating.count(v.name);
         });
         auto s = stmt(SK::ForEach);
         std::string n = freshName();
@@ -944,16 +928,9 @@ private:
             }
         }
         frozenHere.push_back(n);
-        for (auto &f : frozenHere) frozen.insert(f);
         if (!walked.empty()) iterating.insert(walked);
-        ++loopDepth;
-        bool keepContinue = continueOk;
-        continueOk = true;
-        s->body = block(depth + 1, true);
-        continueOk = keepContinue;
-        --loopDepth;
+        s->body = LoopBody(*this, frozenHere).block(depth + 1);
         iterating.erase(walked);
-        for (auto &f : frozenHere) frozen.erase(f);
         scopes.pop_back();
         body.push_back(s);
     }
