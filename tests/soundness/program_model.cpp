@@ -143,6 +143,13 @@ std::string render(const Expr &e) {
 
 std::string indent(int depth) { return std::string(depth * 4, ' '); }
 
+std::string enumItems(const Stmt &s) {
+    std::string out;
+    for (auto &item : s.enumItems)
+        out += (out.empty() ? "" : ", ") + item.first + (item.second.empty() ? "" : " = " + item.second);
+    return out;
+}
+
 std::string renderSimple(const Stmt &s) {
     switch (s.kind) {
     case SK::Decl: {
@@ -171,13 +178,7 @@ std::string renderSimple(const Stmt &s) {
     }
     case SK::Break: return "break";
     case SK::Continue: return "continue";
-    case SK::Enum: {
-        std::string out = "enum ";
-        for (size_t i = 0; i < s.enumItems.size(); ++i)
-            out += (i ? ", " : "") + s.enumItems[i].first +
-                   (s.enumItems[i].second.empty() ? "" : " = " + s.enumItems[i].second);
-        return out;
-    }
+    case SK::Enum: return "enum " + enumItems(s);
     default: return "";
     }
 }
@@ -188,27 +189,31 @@ std::string caseValue(const EP &v) {
     return render(*v);
 }
 
+// The end of a counted do loop: its form follows from the count.
+std::string doEnd(const Stmt &s) {
+    std::string count = std::to_string(s.number);
+    switch (s.number % 3) {
+    case 0: return "/do until " + s.names[0] + " >= " + count;
+    case 1: return "until " + s.names[0] + " >= " + count;
+    default: return "/do while " + s.names[0] + " < " + count;
+    }
+}
+
+// A line that heads a block, then the block.
+void clause(const std::string &head, const std::vector<SP> &body, int depth, std::string &out) {
+    out += indent(depth) + head + "\n";
+    renderBlock(body, depth + 1, out);
+}
+
 void renderStmt(const Stmt &s, int depth, std::string &out) {
     std::string in = indent(depth);
     switch (s.kind) {
-    case SK::Enum:
-        if (s.flag) {  // block form
-            out += in + "enum\n" + in + "    ";
-            for (size_t i = 0; i < s.enumItems.size(); ++i)
-                out += (i ? ", " : "") + s.enumItems[i].first +
-                       (s.enumItems[i].second.empty() ? "" : " = " + s.enumItems[i].second);
-            out += "\n" + in + "/enum\n";
-        } else {
-            out += in + renderSimple(s) + "\n";
-        }
+    case SK::Enum:  // with the flag, the block form
+        out += in + (s.flag ? "enum\n" + in + "    " + enumItems(s) + "\n" + in + "/enum" : renderSimple(s)) + "\n";
         return;
     case SK::If:
-        out += in + "if " + render(*s.exprs[0]) + "\n";
-        renderBlock(s.body, depth + 1, out);
-        if (s.hasElse) {
-            out += in + "else\n";
-            renderBlock(s.elseBody, depth + 1, out);
-        }
+        clause("if " + render(*s.exprs[0]), s.body, depth, out);
+        if (s.hasElse) clause("else", s.elseBody, depth, out);
         out += in + "/if\n";
         return;
     case SK::OneLineIf:
@@ -220,16 +225,9 @@ void renderStmt(const Stmt &s, int depth, std::string &out) {
         out += in + "if " + render(*s.exprs[0]) + "\n";
         for (auto &c : s.cases) {
             const EP &v = c.values[0];
-            if (v->kind == EK::InRange)
-                out += in + "in " + caseValue(v) + "\n";
-            else
-                out += in + v->text + " " + render(*v->kids[0]) + "\n";
-            renderBlock(c.body, depth + 1, out);
+            clause(v->kind == EK::InRange ? "in " + caseValue(v) : v->text + " " + render(*v->kids[0]), c.body, depth, out);
         }
-        if (s.hasElse) {
-            out += in + "else\n";
-            renderBlock(s.elseBody, depth + 1, out);
-        }
+        if (s.hasElse) clause("else", s.elseBody, depth, out);
         out += in + "/if\n";
         return;
     case SK::While:
@@ -239,8 +237,7 @@ void renderStmt(const Stmt &s, int depth, std::string &out) {
         out += in + "/while\n";
         return;
     case SK::WhileLet:  // the counter moves in the let clause, after the body (and after a continue)
-        out += in + "while " + s.names[0] + " < " + std::to_string(s.number) + "\n";
-        renderBlock(s.body, depth + 1, out);
+        clause("while " + s.names[0] + " < " + std::to_string(s.number), s.body, depth, out);
         out += in + "let " + s.names[0] + " + 1\n";
         return;
     case SK::Forever:
@@ -277,31 +274,18 @@ void renderStmt(const Stmt &s, int depth, std::string &out) {
             out += in + (s.flag ? "/do while forever\n" : "/do forever\n");
             return;
         }
-        switch (s.flag ? 3 : s.number % 3) {
-        case 0: out += in + "/do until " + s.names[0] + " >= " + std::to_string(s.number) + "\n"; break;
-        case 1: out += in + "until " + s.names[0] + " >= " + std::to_string(s.number) + "\n"; break;
-        case 2: out += in + "/do while " + s.names[0] + " < " + std::to_string(s.number) + "\n"; break;
-        default: out += in + "/do\n"; break;
-        }
+        out += in + (s.flag ? "/do" : doEnd(s)) + "\n";
         return;
     case SK::DoCase:
         out += in + "do\n";
         for (auto &c : s.cases) {
-            out += in + "case " + render(*c.values[0]) + "\n";
-            renderBlock(c.body, depth + 1, out);
+            clause("case " + render(*c.values[0]), c.body, depth, out);
         }
-        if (s.hasElse) {
-            out += in + (s.keyword == "default" ? "default\n" : "else\n");
-            renderBlock(s.elseBody, depth + 1, out);
-        }
+        if (s.hasElse) clause(s.keyword == "default" ? "default" : "else", s.elseBody, depth, out);
         out += in + "always\n";
         out += in + "    " + s.names[0] + " + 1\n";
         renderBlock(s.always, depth + 1, out);
-        switch (s.number % 3) {
-        case 0: out += in + "/do until " + s.names[0] + " >= " + std::to_string(s.number) + "\n"; break;
-        case 1: out += in + "until " + s.names[0] + " >= " + std::to_string(s.number) + "\n"; break;
-        default: out += in + "/do while " + s.names[0] + " < " + std::to_string(s.number) + "\n"; break;
-        }
+        out += in + doEnd(s) + "\n";
         return;
     case SK::Switch:
         out += in + "switch " + render(*s.exprs[0]) + "\n";
@@ -311,15 +295,11 @@ void renderStmt(const Stmt &s, int depth, std::string &out) {
             out += "\n";
             renderBlock(c.body, depth + 1, out);
         }
-        if (s.hasElse) {
-            out += in + "default\n";
-            renderBlock(s.elseBody, depth + 1, out);
-        }
+        if (s.hasElse) clause("default", s.elseBody, depth, out);
         out += in + "/switch\n";
         return;
     case SK::Try:
-        out += in + "try\n";
-        renderBlock(s.body, depth + 1, out);
+        clause("try", s.body, depth, out);
         out += in + "/try\n";
         return;
     default: out += in + renderSimple(s) + "\n"; return;
@@ -486,6 +466,17 @@ Val Interpreter::binary(const Expr &e) {
     throw std::logic_error("operator " + o);
 }
 
+// What a position past the end of a typed array reads as, or a gap holds.
+Val emptyElement(Ty t) {
+    switch (t) {
+    case Ty::IntArr: return mkI(0);
+    case Ty::TextArr: return mkS("");
+    case Ty::RealArr: return mkR(0);
+    case Ty::NatArr: return mkN(0);
+    default: return Val();
+    }
+}
+
 Val Interpreter::index(const Expr &e) {
     const Val &c = vars.at(e.text);
     Val k = eval(*e.kids[0]);
@@ -498,12 +489,7 @@ Val Interpreter::index(const Expr &e) {
     if (k.i < 0) throw Unpredictable();
     size_t i = size_t(k.i);
     if (c.k == Val::S) return mkS(i < c.s.size() ? c.s.substr(i, 1) : "");
-    if (i < c.a.size()) return c.a[i];
-    if (t == Ty::IntArr) return mkI(0);
-    if (t == Ty::TextArr) return mkS("");
-    if (t == Ty::RealArr) return mkR(0);
-    if (t == Ty::NatArr) return mkN(0);
-    return Val();
+    return i < c.a.size() ? c.a[i] : emptyElement(t);
 }
 
 Val Interpreter::slice(const Expr &e) {
@@ -623,8 +609,7 @@ void Interpreter::exec(const Stmt &s) {
             c.s.replace(i, 1, v.s);
             return;
         }
-        Val gap = t == Ty::IntArr ? mkI(0) : t == Ty::TextArr ? mkS("") : Val();
-        while (c.a.size() <= i) c.a.push_back(gap);
+        while (c.a.size() <= i) c.a.push_back(emptyElement(t));
         c.a[i] = v;
         return;
     }
@@ -759,9 +744,7 @@ void Interpreter::exec(const Stmt &s) {
                 loopBody(s.always, broke);
                 if (broke) break;
             }
-            int form = s.number % 3;
-            bool again = form == 2 ? vars[n].i < s.number : !(vars[n].i >= s.number);
-            if (!again) break;
+            if (vars[n].i >= s.number) break;  // each form of the end says this
         }
         return;
     }
@@ -777,10 +760,7 @@ void Interpreter::exec(const Stmt &s) {
                 if (broke) break;
                 continue;
             }
-            if (broke || s.flag) break;
-            int form = s.number % 3;
-            bool again = form == 2 ? vars[n].i < s.number : !(vars[n].i >= s.number);
-            if (!again) break;
+            if (broke || s.flag || vars[n].i >= s.number) break;  // each form of the end says this
         }
         return;
     }
