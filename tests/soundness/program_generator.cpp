@@ -658,8 +658,7 @@ private:
             });
             if (cs.empty()) return body.push_back(simpleStatement(inLoop));
             auto c = oneOf(cs);
-            bool typed = c.type == Ty::IntArr || c.type == Ty::TextArr || c.type == Ty::RealArr || c.type == Ty::NatArr;
-            if (typed && (chance(30) || c.type == Ty::RealArr || c.type == Ty::NatArr)) {  // append
+            if (isTypedArray(c.type) && (chance(30) || c.type == Ty::RealArr || c.type == Ty::NatArr)) {  // append
                 EP item;
                 // Another array of the same declared type, or itself.
                 std::string word = declaredWord[c.name];

@@ -580,7 +580,7 @@ void Interpreter::exec(const Stmt &s) {
         self->text = s.names[0];
         op.kids = {self, s.exprs[0]};
         Ty t = types.at(s.names[0]);
-        if (t == Ty::IntArr || t == Ty::TextArr || t == Ty::RealArr || t == Ty::NatArr) {
+        if (isTypedArray(t)) {
             Val v = eval(*s.exprs[0]);
             append(t, vars[s.names[0]], v);
             return;

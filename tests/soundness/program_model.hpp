@@ -17,10 +17,8 @@ namespace model {
 
 enum class Ty { Bool, Byte, Int, Real, Natural, Var, Text, CString, Char, Array, Dict, IntArr, TextArr, RealArr, NatArr };
 
-inline bool isContainer(Ty t) {
-    return t == Ty::Array || t == Ty::Dict || t == Ty::IntArr || t == Ty::TextArr || t == Ty::RealArr ||
-           t == Ty::NatArr;
-}
+inline bool isTypedArray(Ty t) { return t == Ty::IntArr || t == Ty::TextArr || t == Ty::RealArr || t == Ty::NatArr; }
+inline bool isContainer(Ty t) { return isTypedArray(t) || t == Ty::Array || t == Ty::Dict; }
 
 struct Val {
     enum K { Nil, B, I, R, N, S, A, D } k = Nil;

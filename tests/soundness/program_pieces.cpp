@@ -61,17 +61,15 @@ std::string show(bool b) { return b ? "true" : "false"; }
 
 std::string quoted(const std::string &s) { return "\"" + s + "\""; }
 
-std::string listText(const std::vector<int> &xs) {
-    std::string out = "[";
-    for (size_t i = 0; i < xs.size(); ++i) out += (i ? ", " : "") + std::to_string(xs[i]);
-    return out + "]";
+template <class T, class Show> std::string joined(const std::vector<T> &xs, const char *separator, Show show) {
+    std::string out;
+    for (size_t i = 0; i < xs.size(); ++i) out += (i ? separator : "") + show(xs[i]);
+    return out;
 }
-
-std::string listOfTexts(const std::vector<std::string> &xs) {
-    std::string out = "[";
-    for (size_t i = 0; i < xs.size(); ++i) out += (i ? ", " : "") + quoted(xs[i]);
-    return out + "]";
-}
+std::string same(const std::string &s) { return s; }
+std::string number(int n) { return std::to_string(n); }
+std::string listText(const std::vector<int> &xs) { return "[" + joined(xs, ", ", number) + "]"; }
+std::string listOfTexts(const std::vector<std::string> &xs) { return "[" + joined(xs, ", ", quoted) + "]"; }
 
 class PieceWriter {
 public:
@@ -431,10 +429,8 @@ private:
         for (int x : xs) sum += x;
         line("int " + m + " = " + a + ".max() * 2 + " + a + ".size()");
         line("print " + m + ", " + a + ".min() - 1, " + a + ".sum(), \"[\" + " + a + ".join(\",\") + \"]\"");
-        std::string joined;
-        for (size_t i = 0; i < xs.size(); ++i) joined += (i ? "," : "") + std::to_string(xs[i]);
         prints(std::to_string(mx * 2 + int(xs.size())) + " " + std::to_string(mn - 1) + " " + std::to_string(sum) +
-               " [" + joined + "]");
+               " [" + joined(xs, ",", number) + "]");
         int probe = chance(50) ? xs[pick(int(xs.size()))] : 99;
         line("if " + a + ".find(" + std::to_string(probe) + ") >= 0 ? print \"found\", " + a + ".find(" +
              std::to_string(probe) + ")");
@@ -461,9 +457,7 @@ private:
         line(ws + ".sort()");
         std::sort(texts.begin(), texts.end());
         line("print " + ws + ".join(\"+\") + \".\", " + ws + ".size() * 3");
-        std::string joinedTexts;
-        for (size_t i = 0; i < texts.size(); ++i) joinedTexts += (i ? "+" : "") + texts[i];
-        prints(joinedTexts + ". 9");
+        prints(joined(texts, "+", same) + ". 9");
 
         std::string k1 = word(), k2;
         do k2 = word();
