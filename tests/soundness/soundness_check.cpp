@@ -136,33 +136,27 @@ std::optional<Failure> checkProgram(const CheckSettings &settings, const Generat
 
     // The compiler's own warnings stay on: each one a user would see points
     // at generated text to mend.
-    std::string cxx = quote(settings.compiler) + " -std=c++17 -fwrapv -I. -I" + quote(settings.includeDir) +
-                      settings.prologueInclude + " prog.cpp";
-    auto refusedOrWarned = [&](const Outcome &c, const std::string &by = "g++") -> std::optional<Failure> {
+    auto compile = [&](const std::string &compiler, const std::string &by, const std::string &options) {
+        Outcome c = run(workDir, by, quote(compiler) + " -std=c++17 -fwrapv -O2 -I. -I" + quote(settings.includeDir) +
+                                         settings.prologueInclude + " prog.cpp " + options,
+                        settings.compileSeconds);
         const std::string generated = "--- C++\n" + clip(readFile(workDir + "/prog.cpp"), 6000);
         if (c.status != 0) return fail(by + " refused", clip(c.err, 6000) + generated);
         if (c.err.find("warning:") != std::string::npos) return fail(by + " warned", clip(c.err, 6000) + generated);
-        return std::nullopt;
+        return std::optional<Failure>();
     };
     // em++ is clang: what only clang refuses or warns about (an ambiguous
     // overload, unsequenced changes) shows without the slow WebAssembly build.
-    if (!settings.secondCompiler.empty()) {
-        Outcome c = run(workDir, "clang", quote(settings.secondCompiler) + " -std=c++17 -fwrapv -O2 -fsyntax-only -I. -I" +
-                                              quote(settings.includeDir) + settings.prologueInclude + " prog.cpp",
-                        settings.compileSeconds);
-        if (auto failure = refusedOrWarned(c, "clang++")) return failure;
-    }
+    if (!settings.secondCompiler.empty())
+        if (auto failure = compile(settings.secondCompiler, "clang++", "-fsyntax-only")) return failure;
+    // -O2 as the precompiled prologue has it.
+    if (auto failure = compile(settings.compiler, "g++", build ? quote(settings.library) + " -o prog" : "-fsyntax-only"))
+        return failure;
+    if (tally) ++tally->compiled;
     if (!build) {
-        // -O2 as the build below and the precompiled prologue have it.
-        Outcome c = run(workDir, "cxx", cxx + " -O2 -fsyntax-only", settings.compileSeconds);
-        if (auto failure = refusedOrWarned(c)) return failure;
-        if (tally) ++tally->compiled;
         fs::remove_all(workDir);
         return std::nullopt;
     }
-    Outcome c = run(workDir, "cxx", cxx + " -O2 " + quote(settings.library) + " -o prog", settings.compileSeconds);
-    if (auto failure = refusedOrWarned(c)) return failure;
-    if (tally) ++tally->compiled;
 
     Outcome r = run(workDir, "run", "./prog", settings.runSeconds);
     if (tally) ++tally->ran;
