@@ -493,24 +493,11 @@ private:
             declare(n, k.type, readOnly, length);
         }
         if (!s->exprs[0]) {  // give it a value before anything reads it
-            if (isContainer(k.type)) {
-                auto a = stmt(SK::Assign);
-                a->names = {n};
-                int len = 0;
-                a->exprs = {containerLiteral(k.type, len)};
-                scopes.back().back().length = len;
-                body.push_back(a);
-            } else if (k.type == Ty::Byte || k.type == Ty::Var) {
-                auto a = stmt(SK::Assign);
-                a->names = {n};
-                a->exprs = {intLit(0, 99)};
-                body.push_back(a);
-            } else {
-                auto a = stmt(SK::Assign);
-                a->names = {n};
-                a->exprs = {exprOf(k.type, 1)};
-                body.push_back(a);
-            }
+            EP value;
+            if (isContainer(k.type)) value = containerLiteral(k.type, scopes.back().back().length);
+            else if (k.type == Ty::Byte || k.type == Ty::Var) value = intLit(0, 99);
+            else value = exprOf(k.type, 1);
+            body.push_back(assignment(n, value));
         }
         if (k.type == Ty::Char || k.type == Ty::CString) {
             auto p = stmt(SK::Print);
@@ -549,6 +536,13 @@ private:
         for (int i = 0; i < n; ++i) statement(body, depth, inLoop);
         scopes.pop_back();
         return body;
+    }
+
+    SP assignment(const std::string &target, EP value) {
+        auto s = stmt(SK::Assign);
+        s->names = {target};
+        s->exprs = {std::move(value)};
+        return s;
     }
 
     SP printStatement() {
@@ -594,12 +588,7 @@ private:
         auto vs = assignableOf(t);
         if (vs.empty()) return printStatement();
         auto v = oneOf(vs);
-        if (r < 70) {
-            auto s = stmt(SK::Assign);
-            s->names = {v.name};
-            s->exprs = {exprOf(t, 2)};
-            return s;
-        }
+        if (r < 70) return assignment(v.name, exprOf(t, 2));
         auto s = stmt(SK::Compound);
         s->names = {v.name};
         if (t == Ty::Int) {
@@ -619,9 +608,7 @@ private:
             s->keyword = chance(70) ? "+" : "*";
             s->exprs = {natExpr(0)};
         } else {
-            s = stmt(SK::Assign);
-            s->names = {v.name};
-            s->exprs = {boolExpr(2)};
+            s = assignment(v.name, boolExpr(2));
         }
         return s;
     }
@@ -670,10 +657,7 @@ private:
                 else if (c.type == Ty::RealArr) item = realElement();  // a real[] takes reals and integers only
                 else item = natExpr(1);
                 if (chance(35)) {  // xs = xs + item
-                    auto s = stmt(SK::Assign);
-                    s->names = {c.name};
-                    s->exprs = {binary("+", name(c.name, c.type), item, c.type)};
-                    return body.push_back(s);
+                    return body.push_back(assignment(c.name, binary("+", name(c.name, c.type), item, c.type)));
                 }
                 auto s = stmt(SK::Compound);
                 s->names = {c.name};
