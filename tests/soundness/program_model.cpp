@@ -528,13 +528,14 @@ void Interpreter::run(const std::vector<SP> &body) {
     for (auto &s : body) exec(*s);
 }
 
-void Interpreter::loopBody(const std::vector<SP> &body, bool &broke) {
+bool Interpreter::passBreaks(const std::vector<SP> &body) {
     try {
         run(body);
     } catch (BreakSignal &) {
-        broke = true;
+        return true;
     } catch (ContinueSignal &) {
     }
+    return false;
 }
 
 bool Interpreter::caseMatches(const Val &subject, const EP &v) {
@@ -696,23 +697,20 @@ void Interpreter::exec(const Stmt &s) {
     case SK::While:
     case SK::Forever: {
         const std::string &n = s.names[0];
-        bool broke = false;
-        while (!broke) {
+        for (;;) {
             tick();
             if (s.kind == SK::While && !(vars[n].i < s.number)) break;
             vars[n].i += 1;
             if (s.kind == SK::Forever && vars[n].i > s.number) break;
-            loopBody(s.body, broke);
+            if (passBreaks(s.body)) break;
         }
         return;
     }
     case SK::WhileLet: {
         const std::string &n = s.names[0];
-        bool broke = false;
         while (vars[n].i < s.number) {
             tick();
-            loopBody(s.body, broke);
-            if (broke) break;
+            if (passBreaks(s.body)) break;
             vars[n].i += 1;
         }
         return;
@@ -741,26 +739,22 @@ void Interpreter::exec(const Stmt &s) {
             if (broke) break;
             if (!continued) {
                 vars[n].i += 1;
-                loopBody(s.always, broke);
-                if (broke) break;
+                if (passBreaks(s.always)) break;
             }
-            if (vars[n].i >= s.number) break;  // each form of the end says this
+            if (vars[n].i >= s.number) break;  // each form of the end says "counter < number"
         }
         return;
     }
     case SK::Do: {
         const std::string &n = s.names[0];
-        bool broke = false;
+        bool forever = s.keyword == "forever";
         for (;;) {
             tick();
             vars[n].i += 1;
-            if (s.keyword == "forever" && vars[n].i > s.number) break;
-            loopBody(s.body, broke);
-            if (s.keyword == "forever") {
-                if (broke) break;
-                continue;
-            }
-            if (broke || s.flag || vars[n].i >= s.number) break;  // each form of the end says this
+            if (forever && vars[n].i > s.number) break;
+            bool broke = passBreaks(s.body);
+            // A counted end says "counter < number" in each of its forms.
+            if (broke || (!forever && (s.flag || vars[n].i >= s.number))) break;
         }
         return;
     }
@@ -770,27 +764,23 @@ void Interpreter::exec(const Stmt &s) {
         long long lo = eval(*s.exprs[0]).i, hi = eval(*s.exprs[1]).i;
         long long step = s.number == 0 ? 1 : s.number;
         const std::string &n = s.names[0];
-        bool broke = false;
         for (long long k = lo;; k += step) {
             tick();
             bool ok = step > 0 ? (s.flag ? k <= hi : k < hi) : (s.flag ? k >= hi : k > hi);
             if (!ok) break;
             vars[n] = mkI(k);
-            loopBody(s.body, broke);
-            if (broke) break;
+            if (passBreaks(s.body)) break;
         }
         return;
     }
     case SK::ForEach: {
         Val c = vars.at(s.names[1]);
-        bool broke = false;
         if (c.k == Val::D) {
             for (auto &kv : c.d) {
                 tick();
                 vars[s.names[0]] = kv.first;
                 vars[s.names[2]] = kv.second;
-                loopBody(s.body, broke);
-                if (broke) break;
+                if (passBreaks(s.body)) break;
             }
         } else {
             long long position = 0;
@@ -802,20 +792,17 @@ void Interpreter::exec(const Stmt &s) {
                 } else {
                     vars[s.names[0]] = x;
                 }
-                loopBody(s.body, broke);
-                if (broke) break;
+                if (passBreaks(s.body)) break;
             }
         }
         return;
     }
     case SK::ForText: {
         Val t = s.exprs.empty() ? vars.at(s.names[1]) : eval(*s.exprs[0]);
-        bool broke = false;
         for (char ch : t.s) {
             tick();
             vars[s.names[0]] = mkS(std::string(1, ch));
-            loopBody(s.body, broke);
-            if (broke) break;
+            if (passBreaks(s.body)) break;
         }
         return;
     }

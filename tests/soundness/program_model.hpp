@@ -108,7 +108,7 @@ public:
     Val slice(const Expr &e);
     void assign(const std::string &name, Val v);
     void run(const std::vector<SP> &body);
-    void loopBody(const std::vector<SP> &body, bool &broke);
+    bool passBreaks(const std::vector<SP> &body);  // one pass of a loop body: whether a break left it
     bool caseMatches(const Val &subject, const EP &v);
     void exec(const Stmt &s);
 };
