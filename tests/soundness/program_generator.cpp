@@ -3,7 +3,6 @@
 #include "program_pieces.hpp"
 
 #include <algorithm>
-#include <cctype>
 #include <climits>
 #include <cmath>
 #include <functional>
@@ -972,11 +971,7 @@ GeneratedProgram generateProgram(std::uint64_t seed, const GeneratorOptions &opt
         run.types = g.types;
         for (auto &e : g.hiddenValues) run.vars[e.first] = mkI(e.second);
         std::set<std::string> taken;
-        for (auto &t : g.types) {
-            std::string lower = t.first;
-            for (char &c : lower) c = char(std::tolower(static_cast<unsigned char>(c)));
-            taken.insert(lower);
-        }
+        for (auto &t : g.types) taken.insert(t.first);
         std::mt19937_64 pieceRandom(seed * 31 + std::uint64_t(attempt));
         Piece pieces = writePieces(pieceRandom, taken, options.trickyNames,
                                    options.pieces > 0 ? 1 + int(pieceRandom() % unsigned(options.pieces)) : 0);

@@ -73,8 +73,10 @@ std::string listOfTexts(const std::vector<std::string> &xs) { return "[" + joine
 
 class PieceWriter {
 public:
-    PieceWriter(std::mt19937_64 &random, std::set<std::string> &takenNames, bool tricky)
-        : rng(random), taken(takenNames), trickyNames(tricky) {}
+    PieceWriter(std::mt19937_64 &random, const std::set<std::string> &takenNames, bool tricky)
+        : rng(random), trickyNames(tricky) {
+        for (auto &n : takenNames) take(n);
+    }
 
     void write(Piece &piece) {
         using Kind = void (PieceWriter::*)();
@@ -93,7 +95,7 @@ public:
 
 private:
     std::mt19937_64 &rng;
-    std::set<std::string> &taken;
+    std::set<std::string> taken;  // in lower case
     bool trickyNames;
     int counter = 0;
     std::string text, expected;
@@ -553,7 +555,7 @@ const std::vector<std::string> &namesKnownToCpp() {
     return names;
 }
 
-Piece writePieces(std::mt19937_64 &rng, std::set<std::string> &taken, bool trickyNames, int count) {
+Piece writePieces(std::mt19937_64 &rng, const std::set<std::string> &taken, bool trickyNames, int count) {
     Piece piece;
     PieceWriter writer(rng, taken, trickyNames);
     for (int i = 0; i < count; ++i) writer.write(piece);

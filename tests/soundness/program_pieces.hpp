@@ -27,10 +27,11 @@ struct Piece {
     std::string expected;
 };
 
-// Writes `count` pieces; every name they declare is new and goes into
-// `taken`, which holds names in lower case. With `trickyNames` some names are C and C++ keywords, C library
-// and libvel names, for every kind of name a piece declares.
-Piece writePieces(std::mt19937_64 &rng, std::set<std::string> &taken, bool trickyNames, int count);
+// Writes `count` pieces; every name they declare is new to `taken` (the
+// names the rest of the program declares, in any letter case). With
+// `trickyNames` some names are C and C++ keywords, C library and libvel
+// names, for every kind of name a piece declares.
+Piece writePieces(std::mt19937_64 &rng, const std::set<std::string> &taken, bool trickyNames, int count);
 
 struct DiagnosticCase {
     std::string source;
