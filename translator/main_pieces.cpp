@@ -205,12 +205,12 @@ std::string withoutComments(const std::string &preamble) {
 // other compilers as everything else.
 const char *const runOnce = "#ifdef __clang__\n__attribute__((optnone))\n#endif\n";
 
-// A piece's part, after the declarations of its loops and before their
-// definitions.
+// A piece's part, after its file-level variables and the declarations of
+// its loops, and before the loops' definitions.
 std::string pieceText(size_t index) {
     const PieceLoops &loops = output().pieceLoops[index];
     std::string part = textOf(output().mainPieces[index]);
-    return loops.prototypes + (loops.loopInPart ? "" : runOnce) + part + loops.functions;
+    return loops.definitions + loops.prototypes + (loops.loopInPart ? "" : runOnce) + part + loops.functions;
 }
 
 bool countsOwnLines() {

@@ -16,6 +16,11 @@ struct LineMapping {
 };
 
 struct PieceLoops {
+    // The file-level variables the piece's part declares, with their default
+    // values: each unit then initialises its own few, where one unit
+    // initialising them all compiles in time that grows faster than their
+    // number.
+    std::string definitions;
     std::string prototypes;
     std::string functions;
     bool loopInPart = false;   // a loop the part itself runs (inside an if, ...)

@@ -75,6 +75,22 @@ TEST(SplitProgram, StaticVariablesKeepMainInOneFile) {
     EXPECT_TRUE(workspace.hasFile("prog.cpp"));
 }
 
+// A variable declared in a later piece is defined in that piece, with its
+// default value, and still seen by the functions, which prog.cpp holds.
+TEST(SplitProgram, VariablesOfLaterPiecesAreDefinedInTheirPiece) {
+    SplitWorkspace workspace("split_late_variables");
+    std::string later = "text late = \"x\"\ndict d = {\"k\": 1}\nint[] xs = [1, 2]\nreal[] rs = [1.5]\n"
+                        "array list = [3]\nprint show(), list[0]\n";
+    std::string function = "text show()\nreturn late + d[\"k\"] + \", \" + xs[1].toText() + \", \" + rs[0].toText()\n";
+    EXPECT_EQ(workspace.buildAndRun(padded(later) + tail + function), "x1, 2, 1.5 3\nlast 600\n");
+    std::string main = readWholeFile(workspace.directory() + "/prog.cpp");
+    EXPECT_EQ(main.find("text late="), std::string::npos) << main;
+    EXPECT_EQ(main.find("_intArr xs="), std::string::npos) << main;
+    std::string piece = readWholeFile(workspace.directory() + "/prog.3.cpp");
+    EXPECT_NE(piece.find("\ntext late=\"\";\n"), std::string::npos) << piece;
+    EXPECT_NE(piece.find("\n_intArr xs= _intArr();\n"), std::string::npos) << piece;
+}
+
 // Each run builds on what the one before left: reused pieces must hold the
 // program as it now is.
 TEST(SplitProgram, EditedAndShortenedProgramsPrintTheirNewOutput) {
