@@ -261,9 +261,9 @@ std::string sourceLines(int first, int end) {
     return text.substr(from, to - from);
 }
 
-bool marksCut(const std::string &statementText) {
+std::uint64_t mixedHash(const std::string &text) {
     std::uint64_t hash = 14695981039346656037ULL;
-    for (unsigned char c : statementText) {
+    for (unsigned char c : text) {
         hash ^= c;
         hash *= 1099511628211ULL;
     }
@@ -274,7 +274,47 @@ bool marksCut(const std::string &statementText) {
     hash ^= hash >> 33;
     hash *= 0xc4ceb9fe1a85ec53ULL;
     hash ^= hash >> 33;
-    return hash % MAIN_PIECE_MARK_SPACING == 0;
+    return hash;
+}
+
+bool marksCut(const std::string &statementText) {
+    return mixedHash(statementText) % MAIN_PIECE_MARK_SPACING == 0;
+}
+
+// A function's text as its cut depends on it: without its line directives,
+// which a line inserted above changes.
+bool functionMarksCut(const std::string &definition) {
+    std::istringstream lines(definition);
+    std::string kept;
+    for (std::string line; std::getline(lines, line);)
+        if (line.compare(0, 6, "#line ") != 0)
+            kept += line + "\n";
+    return mixedHash(kept) % FUNCTION_PIECE_MARK_SPACING == 0;
+}
+
+// The function definitions cut into the texts of their pieces.
+std::vector<std::string> functionPieceTexts() {
+    const std::string &text = output().functionsText;
+    std::vector<std::string> pieces;
+    std::string::size_type start = 0, from = 0;
+    int sinceMark = 0, inPiece = 0;
+    for (long end : output().functionEnds) {
+        std::string::size_type to = std::min(static_cast<std::string::size_type>(end), text.size());
+        bool mark = functionMarksCut(text.substr(from, to - from));
+        from = to;
+        sinceMark++;
+        inPiece++;
+        if ((mark && sinceMark >= FUNCTION_PIECE_MARK_SPACING) || inPiece >= FUNCTION_PIECE_FUNCTIONS) {
+            pieces.push_back(text.substr(start, to - start));
+            start = to;
+            inPiece = 0;
+        }
+        if (mark)
+            sinceMark = 0;
+    }
+    if (start < text.size())
+        pieces.push_back(text.substr(start));
+    return pieces;
 }
 
 }  // namespace
@@ -383,6 +423,8 @@ void writeMainPieces() {
         for (size_t i = 0; i < output().mainPieces.size(); i++)
             placePiece(pieceCppName(cppName, ++number), preamble + dependsLine + pieceText(i) +
                                                             (i + 1 == output().mainPieces.size() ? pieceLinesTable() : ""));
+        for (const std::string &functions : functionPieceTexts())
+            placePiece(pieceCppName(cppName, ++number), preamble + dependsLine + functions);
         FILE *saved = output().currentOutput;
         output().currentOutput = output().headerFile;
         emit(pieceCountLine(number) + "\n");
@@ -406,7 +448,18 @@ bool placeImplementation(const std::string &partial, const std::string &path) {
     return std::rename(partial.c_str(), path.c_str()) == 0;
 }
 
+void noteFunctionEnd() {
+    if (output().splitMain && output().currentOutput == output().functionsFile)
+        output().functionEnds.push_back(std::ftell(output().functionsFile));
+}
+
+void keepFunctionsForPieces() {
+    output().functionsText = textOf(output().functionsFile);
+}
+
 void discardMainPieces() {
+    output().functionsText.clear();
+    output().functionEnds.clear();
     for (FILE *piece : output().mainPieces)
         std::fclose(piece);
     output().mainPieces.clear();

@@ -137,6 +137,52 @@ TEST_F(MainPieces, AnInsertedLineCompilesItsOwnPieceAndTheLineTable) {
         EXPECT_NE(file, "prog.cpp");
 }
 
+// `count` functions of distinct texts after a split main; `edit` changes
+// the body of function `edited`.
+std::string withFunctions(int count, int edited = -1, const std::string &edit = "") {
+    std::string text = threeParts("n = n + f0(1)");
+    for (int i = 0; i < count; i++)
+        text += "\nint f" + std::to_string(i) + "(int v)\n    v = v + " +
+                (i == edited ? edit : std::to_string(i)) + "\nreturn v * 2\n";
+    return text;
+}
+
+// The function definitions of a split main go to pieces after the main
+// parts', a few each, cut where their texts say: an edit in one function
+// compiles its piece alone, and one that adds a line (lines=1) the pieces
+// from it on, and no main part.
+TEST_F(MainPieces, AnEditInAFunctionCompilesItsPieceAlone) {
+    writeFile("velc.ini", "pieces=1\njobs=2\nlines=1\n");
+    writeFile("prog.vel", withFunctions(60));
+    ASSERT_EQ(run("-e prog"), 0) << stdoutText << stderrText;
+    int pieces = recordedPieces();
+    ASSERT_GE(pieces, 2 + 60 / FUNCTION_PIECE_FUNCTIONS) << readFile("prog.hpp");
+    EXPECT_EQ(readFile("prog.cpp").find("int f30(int v)\n{"), std::string::npos);
+    int holding = 0;
+    for (int number = 3; number <= pieces; number++) {
+        std::string piece = readFile("prog." + std::to_string(number) + ".cpp");
+        EXPECT_EQ(piece.find("_vel_main_prog"), std::string::npos) << number;
+        // Each piece starts its functions with a line directive of its own.
+        EXPECT_NE(piece.find("\n\n#line "), std::string::npos) << piece;
+        if (piece.find("int f30(int v)\n{") != std::string::npos)
+            holding = number;
+    }
+    ASSERT_NE(holding, 0);
+
+    writeFile("prog.vel", withFunctions(60, 30, "1000"));
+    ASSERT_EQ(run("-e prog"), 0) << stdoutText << stderrText;
+    EXPECT_EQ(compiledFiles(), std::vector<std::string>{"prog." + std::to_string(holding) + ".cpp"}) << stdoutText;
+    EXPECT_EQ(recordedPieces(), pieces);
+
+    writeFile("prog.vel", withFunctions(60, 30, "1000\n    v = v - 1"));
+    ASSERT_EQ(run("-e prog"), 0) << stdoutText << stderrText;
+    std::vector<std::string> compiled = compiledFiles();
+    EXPECT_EQ(std::count(compiled.begin(), compiled.end(), "prog.1.cpp"), 0) << stdoutText;
+    EXPECT_EQ(std::count(compiled.begin(), compiled.end(), "prog.2.cpp"), 0) << stdoutText;
+    EXPECT_EQ(std::count(compiled.begin(), compiled.end(), "prog." + std::to_string(holding - 1) + ".cpp"), 0)
+        << stdoutText;
+}
+
 // A debugger reads the lines from the objects, so that a debug build's
 // pieces name the source's own lines.
 TEST_F(MainPieces, ADebugBuildsPiecesCountTheSourcesLines) {

@@ -91,6 +91,14 @@ TEST(SplitProgram, VariablesOfLaterPiecesAreDefinedInTheirPiece) {
     EXPECT_NE(piece.find("\n_intArr xs= _intArr();\n"), std::string::npos) << piece;
 }
 
+// The pieces would see its prototype alone.
+TEST(SplitProgram, StaticFunctionsKeepMainInOneFile) {
+    SplitWorkspace workspace("split_static_function");
+    EXPECT_EQ(workspace.buildAndRun(padded("print twice(4)\n") + tail + "static int twice(int v)\nreturn v * 2\n"),
+              "8\nlast 600\n");
+    EXPECT_FALSE(workspace.hasFile("prog.1.cpp"));
+}
+
 // Each run builds on what the one before left: reused pieces must hold the
 // program as it now is.
 TEST(SplitProgram, EditedAndShortenedProgramsPrintTheirNewOutput) {
