@@ -281,15 +281,16 @@ bool marksCut(const std::string &statementText) {
     return mixedHash(statementText) % MAIN_PIECE_MARK_SPACING == 0;
 }
 
-// A function's text as its cut depends on it: without its line directives,
-// which a line inserted above changes.
-bool functionMarksCut(const std::string &definition) {
-    std::istringstream lines(definition);
+// Whether a function's text marks a cut, by the text without its line
+// directives (which a line inserted above changes); a longer function
+// marks one more often.
+bool functionMarksCut(const std::string &definition, long lines) {
+    std::istringstream text(definition);
     std::string kept;
-    for (std::string line; std::getline(lines, line);)
+    for (std::string line; std::getline(text, line);)
         if (line.compare(0, 6, "#line ") != 0)
             kept += line + "\n";
-    return mixedHash(kept) % FUNCTION_PIECE_MARK_SPACING == 0;
+    return static_cast<long>(mixedHash(kept) % FUNCTION_PIECE_LINES) < lines;
 }
 
 // The function definitions cut into the texts of their pieces.
@@ -297,14 +298,16 @@ std::vector<std::string> functionPieceTexts() {
     const std::string &text = output().functionsText;
     std::vector<std::string> pieces;
     std::string::size_type start = 0, from = 0;
-    int sinceMark = 0, inPiece = 0;
+    long sinceMark = 0, inPiece = 0;
     for (long end : output().functionEnds) {
         std::string::size_type to = std::min(static_cast<std::string::size_type>(end), text.size());
-        bool mark = functionMarksCut(text.substr(from, to - from));
+        std::string definition = text.substr(from, to - from);
+        long lines = std::count(definition.begin(), definition.end(), '\n');
+        bool mark = functionMarksCut(definition, lines);
         from = to;
-        sinceMark++;
-        inPiece++;
-        if ((mark && sinceMark >= FUNCTION_PIECE_MARK_SPACING) || inPiece >= FUNCTION_PIECE_FUNCTIONS) {
+        sinceMark += lines;
+        inPiece += lines;
+        if ((mark && sinceMark >= FUNCTION_PIECE_LINES / 4) || inPiece >= 4 * FUNCTION_PIECE_LINES) {
             pieces.push_back(text.substr(start, to - start));
             start = to;
             inPiece = 0;
