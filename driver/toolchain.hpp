@@ -9,7 +9,7 @@ struct ToolchainSettings {
     std::string id = "emcc";
     std::string compiler = "em++";
     std::string linker = "emcc";
-    std::string options = "-c -std=c++17 -I. -I/velmorac/";
+    std::string options = "-c -std=c++17 -fwrapv -I. -I/velmorac/";
     std::string loptions = "-I. -I/velmorac/ ";
     std::string objects = "/velmorac/velmora/velmora.a";
     std::string extension = ".o";

@@ -42,7 +42,7 @@ protected:
 };
 
 TEST_F(CommandLineTest, EmscriptenDefaults) {
-    EXPECT_EQ(compileCommand("prog.cpp"), "em++ -c -std=c++17 -I. -I/velmorac/ prog.cpp -oprog.o ");
+    EXPECT_EQ(compileCommand("prog.cpp"), "em++ -c -std=c++17 -fwrapv -I. -I/velmorac/ prog.cpp -oprog.o ");
     EXPECT_EQ(linkCommand(),
               "emcc -I. -I/velmorac/   -o prog.wasm  prog.o lib.o /velmorac/velmora/velmora.a");
     driverSettings.runArgumentList = {"a", "b"};
@@ -51,7 +51,7 @@ TEST_F(CommandLineTest, EmscriptenDefaults) {
 
 TEST_F(CommandLineTest, PrologueOptionFollowsTheConfiguredOptions) {
     EXPECT_EQ(compileCommand("prog.cpp", "-include /v/prologue.hpp"),
-              "em++ -c -std=c++17 -I. -I/velmorac/ -include /v/prologue.hpp prog.cpp -oprog.o ");
+              "em++ -c -std=c++17 -fwrapv -I. -I/velmorac/ -include /v/prologue.hpp prog.cpp -oprog.o ");
     EXPECT_EQ(compileCommand("prog.cpp", ""), compileCommand("prog.cpp"));
 }
 
@@ -80,7 +80,7 @@ TEST_F(CommandLineTest, UnusualFileNamesAreQuoted) {
     driverSettings.targetName = "my prog.wasm";
     addObjectName("my prog.o");
     EXPECT_EQ(compileCommand("my prog.cpp"),
-              "em++ -c -std=c++17 -I. -I/velmorac/ 'my prog.cpp' -o'my prog.o' ");
+              "em++ -c -std=c++17 -fwrapv -I. -I/velmorac/ 'my prog.cpp' -o'my prog.o' ");
     EXPECT_EQ(linkCommand(), "emcc -I. -I/velmorac/   -o 'my prog.wasm'  prog.o lib.o 'my prog.o' "
                              "/velmorac/velmora/velmora.a");
     EXPECT_EQ(runCommand(), "wasmer 'my prog.wasm' ");
@@ -115,7 +115,7 @@ TEST_F(CommandLineTest, CompileStepWritesProgressAndSkipsWhenNothingTranslated) 
     compileCppFiles();
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "1 files to compile...\nCompiling prog.cpp\n"
-              "true -c -std=c++17 -I. -I/velmorac/ prog.cpp -oprog.o \n");
+              "true -c -std=c++17 -fwrapv -I. -I/velmorac/ prog.cpp -oprog.o \n");
     EXPECT_FALSE(std::filesystem::exists("prog.o"));
 }
 
