@@ -20,17 +20,6 @@ namespace cli_test {
 namespace fs = std::filesystem;
 
 inline const std::string banner = "\nVelmora to WebAssembly Compiler - V. 21.7\n";
-inline const std::string usage =
-    "Usage:  velc [options] file\n"
-    "Options:\n"
-    " -r   run, rebuild from Velmora sources if necessary\n"
-    " -b   rebuild all\n"
-    " -c   compile Velmora sources to C++ files only\n"
-    " -e   compile C++ files and build a wasm file\n"
-    " -v   verbose mode\n"
-    " -q   quiet mode\n"
-    "Example: velc -rbe mysource\n";
-
 // A stand-in tool: logs its arguments one per bracket, creates the object
 // named by -o<file> or /Fo<file>, and makes the linked target a copy of
 // itself so that running the program is logged too.
@@ -98,11 +87,12 @@ protected:
         ASSERT_EQ(utime((directory + "/" + name).c_str(), &times), 0);
     }
 
-    // Runs "velcCommand arguments" in the scratch directory; returns the status.
+    // Runs "velcCommand arguments" in the scratch directory, the tools first
+    // on the PATH; returns the status.
     int run(const std::string &arguments, const std::string &velcCommand = "./velc") {
-        std::string command = "cd '" + directory + "' && PATH='" + directory + "/bin:" +
-                              directory + ":/usr/bin:/bin' " + velcCommand + " " + arguments +
-                              " > stdout.txt 2> stderr.txt";
+        std::string command = "cd '" + directory + "' && export PATH='" + directory + "/bin:" + directory +
+                              ":/usr/bin:/bin' && { " + velcCommand + " " + arguments +
+                              "; } > stdout.txt 2> stderr.txt";
         int status = std::system(command.c_str());
         stdoutText = readFile("stdout.txt");
         stderrText = readFile("stderr.txt");
@@ -125,23 +115,7 @@ protected:
         setModificationTime("prog.wasm", past);
     }
 
-    // The outputs of a source that the last run did not rebuild.
-    void expectOutputsUntouched(const std::string &source) {
-        for (const char *output : {".cpp", ".hpp", ".o"})
-            EXPECT_EQ(modificationTime(source + output), past) << source << output;
-    }
-
-    std::string compileLine(const std::string &source) {
-        return "em++ [-c] [-std=c++17] [-I.] [-I/velmorac/] [" + source + ".cpp] [-o" + source + ".o]\n";
-    }
-
     const time_t past = time(nullptr) - 1800;
-
-    bool translatorReportsErrors() {
-        writeFile("probe.vel", "return\n");
-        run("-c -q probe");
-        return stdoutText.find("error") != std::string::npos;
-    }
 
     std::string directory;
     std::string stdoutText;

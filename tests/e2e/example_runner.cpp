@@ -124,15 +124,3 @@ std::string describe(const CommandOutcome &outcome) {
     return "status " + std::to_string(outcome.status) + "\n--- stdout\n" +
            outcome.standardOutput + "--- stderr\n" + outcome.standardError;
 }
-
-std::string buildAndRunNative(const std::string &label, const std::string &source) {
-    const testing::TestInfo *test = testing::UnitTest::GetInstance()->current_test_info();
-    ExampleWorkspace workspace(label + "_" + test->name(), NATIVE_INI);
-    workspace.addSource("prog", source);
-    CommandOutcome build = workspace.build("prog");
-    if (build.status != 0 || !workspace.hasFile("prog.wasm")) {
-        ADD_FAILURE() << describe(build);
-        return "";
-    }
-    return workspace.run("./prog.wasm").standardOutput;
-}

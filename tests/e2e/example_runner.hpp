@@ -47,8 +47,3 @@ std::string exampleInputPath(const std::string &name);
 
 // A readable account of a failed build for assertion messages.
 std::string describe(const CommandOutcome &outcome);
-
-// Builds `source` as prog.vel with g++ and the host libvel in a workspace
-// named after the running test, and returns what the program prints; a
-// build that does not succeed fails the test with velc's account.
-std::string buildAndRunNative(const std::string &label, const std::string &source);

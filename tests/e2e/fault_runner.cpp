@@ -53,6 +53,11 @@ void checkFault(const std::string &name, const std::string &configuration, const
     workspace.addSource(name, faultFile(name, ".vel"));
     CommandOutcome build = workspace.build(name);
     ASSERT_TRUE(workspace.hasFile(name + ".wasm")) << describe(build);
+    // A native build runs the program too: velc reports how it ended and fails.
+    if (runner.empty()) {
+        EXPECT_EQ(build.status, 1) << describe(build);
+        EXPECT_NE(build.standardOutput.find(name + ".wasm ended with status 1\n"), std::string::npos) << describe(build);
+    }
 
     std::string module = name + ".wasm";
     CommandOutcome run = workspace.run(runner.empty() ? "./" + module : runner + " " + module);

@@ -1,72 +1,62 @@
-// Builds every example with g++ and the host libvel and checks what the
-// program prints, byte for byte.
+// Builds every example and every program of faults/ with g++ and the host
+// libvel and checks what the program prints, byte for byte; every example
+// also moved behind enough statements that its own code lands in the later
+// pieces of a main compiled in pieces (prog.1.cpp, prog.2.cpp, ...).
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <fstream>
 
 #include "example_runner.hpp"
+#include "fault_runner.hpp"
+#include "translator/frame.hpp"
 
 namespace {
 
-class NativeExample : public testing::TestWithParam<std::string> {};
+// Statements enough for two main parts ahead of the program's own.
+std::string padded(const std::string &source) {
+    std::string text = "int splitPadding = 0\n";
+    for (int i = 0; i < 2 * MAIN_PIECE_STATEMENTS; i++)
+        text += "splitPadding = splitPadding + 1\n";
+    return text + source;
+}
 
-TEST_P(NativeExample, PrintsExpectedOutput) {
-    const std::string name = GetParam();
-    ExampleWorkspace workspace("native_" + name, NATIVE_INI);
-    workspace.addSource(name, exampleSource(name));
+class NativeExample : public testing::TestWithParam<std::string> {
+protected:
+    // Builds `source` as the example with the native velc.ini and the
+    // setting `extra`, runs it with the example's input and checks its output.
+    void expectExampleOutput(const std::string &label, const std::string &source, const std::string &extra,
+                             const std::string &expectedFile) {
+        const std::string name = GetParam();
+        ExampleWorkspace workspace(label + name, NATIVE_INI);
+        std::ofstream(workspace.directory() + "/velc.ini", std::ios::app) << "\n" << extra << "\n";
+        workspace.addSource(name, source);
+        CommandOutcome build = workspace.build(name);
+        ASSERT_EQ(build.status, 0) << describe(build);
+        ASSERT_TRUE(workspace.hasFile(expectedFile.empty() ? name + ".wasm" : expectedFile)) << describe(build);
+        CommandOutcome program = workspace.run("./" + name + ".wasm", exampleInputPath(name));
+        EXPECT_EQ(program.status, 0) << describe(program);
+        EXPECT_EQ(program.standardOutput, expectedOutput(name));
+    }
+};
 
-    CommandOutcome build = workspace.build(name);
-    ASSERT_EQ(build.status, 0) << describe(build);
-    ASSERT_TRUE(workspace.hasFile(name + ".wasm")) << describe(build);
+TEST_P(NativeExample, PrintsExpectedOutput) { expectExampleOutput("native_", exampleSource(GetParam()), "", ""); }
 
-    CommandOutcome program = workspace.run("./" + name + ".wasm", exampleInputPath(name));
-    EXPECT_EQ(program.status, 0) << describe(program);
-    EXPECT_EQ(program.standardOutput, expectedOutput(name));
+TEST_P(NativeExample, PrintsTheSameWhenMainIsInPieces) {
+    expectExampleOutput("split_", padded(exampleSource(GetParam())), "pieces=1", GetParam() + ".2.cpp");
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, NativeExample, testing::ValuesIn(exampleNames()),
                          [](const testing::TestParamInfo<std::string> &info) { return info.param; });
 
-// Small programs for faults found while writing the examples. Each builds and
-// runs a program and checks its output.
-class NativeProgram : public testing::Test {
-protected:
-    std::string buildAndRun(const std::string &source) { return buildAndRunNative("program", source); }
-};
+// Run-time errors of native programs name the Velmora source line of the
+// fault, and the function it is in; without line directives they name none.
+class NativeFault : public testing::TestWithParam<std::string> {};
 
-// A source in a directory of its own defines functions with defaults, a
-// global and a main of its own; the program calls them with every count.
-TEST_F(NativeProgram, FunctionsOfAnIncludedSourceKeepTheirDefaults) {
-    ExampleWorkspace workspace("program_included_functions", NATIVE_INI);
-    std::filesystem::create_directories(workspace.directory() + "/lib");
-    workspace.addSource("lib/util", "int counter = 0\n"
-                                    "text label(int n, text prefix = \"item\", text suffix = \".\")\n"
-                                    "    counter = counter + 1\n"
-                                    "return prefix + \" \" + n.toText() + suffix\n"
-                                    "void main()\n"
-                                    "    print \"never\"\n"
-                                    "return\n");
-    workspace.addSource("prog", "include lib/util.vel\n"
-                                "print label(1)\n"
-                                "print label(2, \"row\")\n"
-                                "print label(3, \"row\", \"!\")\n"
-                                "print counter\n");
-    CommandOutcome build = workspace.build("prog");
-    ASSERT_EQ(build.status, 0) << describe(build);
-    EXPECT_EQ(workspace.run("./prog.wasm").standardOutput, "item 1.\nrow 2.\nrow 3!\n3\n");
-}
+TEST_P(NativeFault, NamesTheSourceLine) { checkFault(GetParam(), NATIVE_INI, "", "", true); }
 
-// A member of a null object is a run-time error, not a crash.
-TEST_F(NativeProgram, MemberOfANullObjectStopsTheProgram) {
-    ExampleWorkspace workspace("program_null_object", NATIVE_INI);
-    workspace.addSource("prog", "class P\n    int x = 1\n/class\nP none = null\nprint \"before\"\nprint none.x\n");
-    workspace.build("prog");
-    ASSERT_TRUE(workspace.hasFile("prog.wasm"));
-    CommandOutcome program = workspace.run("./prog.wasm");
-    EXPECT_EQ(program.status, 1) << describe(program);
-    EXPECT_EQ(program.standardOutput, "before\n");
-    EXPECT_NE(program.standardError.find("Run-time error: member of a null object"), std::string::npos)
-        << describe(program);
-}
+TEST_P(NativeFault, NamesNoPlaceWithoutLineDirectives) { checkFault(GetParam(), NATIVE_INI, "", "lines=0", false); }
+
+INSTANTIATE_TEST_SUITE_P(Faults, NativeFault, testing::ValuesIn(faultNames()),
+                         [](const testing::TestParamInfo<std::string> &info) { return info.param; });
 
 }  // namespace

@@ -93,7 +93,7 @@ void precompilePrologue(CheckSettings &settings) {
     std::string dir = settings.scratch + "/prologue";
     fs::create_directories(dir);
     writeFile(dir + "/prologue.hpp", readFile(SOUNDNESS_PROLOGUE));
-    std::string header = " -std=c++17 -O2 -x c++-header -I" + quote(settings.includeDir) + " prologue.hpp -o prologue.hpp";
+    std::string header = " -std=c++17 -fwrapv -O2 -x c++-header -I" + quote(settings.includeDir) + " prologue.hpp -o prologue.hpp";
     const int headerKilobytes = 512 * 1024;
     if (run(dir, "gch", quote(settings.compiler) + header + ".gch", settings.compileSeconds, headerKilobytes).status != 0)
         return;
@@ -136,7 +136,7 @@ std::optional<Failure> checkProgram(const CheckSettings &settings, const Generat
 
     // The compiler's own warnings stay on: each one a user would see points
     // at generated text to mend.
-    std::string cxx = quote(settings.compiler) + " -std=c++17 -I. -I" + quote(settings.includeDir) +
+    std::string cxx = quote(settings.compiler) + " -std=c++17 -fwrapv -I. -I" + quote(settings.includeDir) +
                       settings.prologueInclude + " prog.cpp";
     auto refusedOrWarned = [&](const Outcome &c, const std::string &by = "g++") -> std::optional<Failure> {
         const std::string generated = "--- C++\n" + clip(readFile(workDir + "/prog.cpp"), 6000);
@@ -147,7 +147,7 @@ std::optional<Failure> checkProgram(const CheckSettings &settings, const Generat
     // em++ is clang: what only clang refuses or warns about (an ambiguous
     // overload, unsequenced changes) shows without the slow WebAssembly build.
     if (!settings.secondCompiler.empty()) {
-        Outcome c = run(workDir, "clang", quote(settings.secondCompiler) + " -std=c++17 -O2 -fsyntax-only -I. -I" +
+        Outcome c = run(workDir, "clang", quote(settings.secondCompiler) + " -std=c++17 -fwrapv -O2 -fsyntax-only -I. -I" +
                                               quote(settings.includeDir) + settings.prologueInclude + " prog.cpp",
                         settings.compileSeconds);
         if (auto failure = refusedOrWarned(c, "clang++")) return failure;

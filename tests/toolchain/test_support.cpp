@@ -1,6 +1,5 @@
 #include "test_support.hpp"
 
-#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -57,16 +56,4 @@ void writeWholeFile(const std::string& path, const std::string& text) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file) throw std::runtime_error("cannot write " + path);
     file << text;
-}
-
-bool fileExists(const std::string& path) {
-    struct stat status;
-    return ::stat(path.c_str(), &status) == 0;
-}
-
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);) lines.push_back(line);
-    return lines;
 }

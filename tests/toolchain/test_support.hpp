@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 // What a finished command left behind.
 struct CommandResult {
@@ -21,5 +20,3 @@ CommandResult runCommand(const std::string& directory, const std::string& comman
 std::string shellQuote(const std::string& text);
 std::string readWholeFile(const std::string& path);
 void writeWholeFile(const std::string& path, const std::string& text);
-bool fileExists(const std::string& path);
-std::vector<std::string> splitLines(const std::string& text);

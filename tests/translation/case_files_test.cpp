@@ -14,14 +14,26 @@
 //   has: "text"  lacks: "text"  count N: "text"      the implementation's text
 //   header has: "text"  header lacks: "text"  report has: "text"  report lacks: "text"
 //   syntax errors have: "text"     the parser's own reports
+//   after prologue: "text"         the whole implementation: the prologue, then the text
+//   file lib.hpp has: "text"  file lib.hpp lacks: "text"   another file of the directory
 //
-// A quoted text takes \n, \t, \" and \\.
-#include "translation_support.hpp"
+// A quoted text takes \n, \t, \" and \\. In a source, a line "-- file lib.vel" starts
+// another source beside prog.vel, which prog.vel may include.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
 #include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "../velc_beside.hpp"
 
 namespace {
 
@@ -34,8 +46,55 @@ struct Expectation {
 struct TranslationCase {
     std::string name;  // Suite_Name
     std::string place; // file:line of its == line
-    std::string source;
+    std::map<std::string, std::string> sources;  // prog.vel and the sources beside it
     std::vector<Expectation> expectations;
+};
+
+std::string readWholeFile(const std::string &path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+std::vector<std::string> splitLines(const std::string &text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// A line of the implementation as a statement: without its indentation, and
+// a file-level variable of the main source without the unnamed namespace of
+// its own line.
+std::string statementOf(const std::string &line) {
+    std::size_t start = line.find_first_not_of(' ');
+    std::string statement = start == std::string::npos ? "" : line.substr(start);
+    const std::string open = "namespace { ", close = " }";
+    if (statement.size() > open.size() + close.size() && statement.compare(0, open.size(), open) == 0 &&
+        statement.compare(statement.size() - close.size(), close.size(), close) == 0)
+        return statement.substr(open.size(), statement.size() - open.size() - close.size());
+    return statement;
+}
+
+// What velc -c made of prog.vel, in the directory it ran in.
+struct Translation {
+    std::string directory;
+    int status = -1;
+    std::string report;       // velc's standard output: diagnostics and summary
+    std::string syntaxErrors; // velc's standard error: the parser's own reports
+    std::string implementation;
+    std::string header;
+
+    bool hasStatement(const std::string &statement) const {
+        for (const std::string &line : splitLines(implementation))
+            if (statementOf(line) == statement)
+                return true;
+        return false;
+    }
+    bool reportHasLine(const std::string &line) const {
+        std::vector<std::string> lines = splitLines(report);
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
 };
 
 std::string unquoted(const std::string &text, const std::string &place) {
@@ -73,19 +132,23 @@ std::vector<TranslationCase> readCaseFile(const std::filesystem::path &path) {
     std::ifstream file(path);
     std::string line;
     bool inSource = false;
+    std::string source;
     for (int number = 1; std::getline(file, line); ++number) {
         std::string place = path.filename().string() + ":" + std::to_string(number);
         if (line.compare(0, 3, "== ") == 0) {
             std::string name = line.substr(3);
             std::replace(name.begin(), name.end(), '.', '_');
-            cases.push_back({name, place, "", {}});
+            cases.push_back({name, place, {{"prog.vel", ""}}, {}});
+            source = "prog.vel";
             inSource = true;
         } else if (cases.empty()) {
             continue;
         } else if (inSource && line == "--") {
             inSource = false;
+        } else if (inSource && line.compare(0, 8, "-- file ") == 0) {
+            source = line.substr(8);
         } else if (inSource) {
-            cases.back().source += line + "\n";
+            cases.back().sources[source] += line + "\n";
         } else if (!line.empty() && line[0] != '#') {
             cases.back().expectations.push_back(parseExpectation(line, number, place));
         }
@@ -131,17 +194,60 @@ bool holds(const Translation &t, const Expectation &e) {
     if (k == "report lacks") return occurrences(t.report, v) == 0;
     if (k == "syntax errors have") return occurrences(t.syntaxErrors, v) > 0;
     if (k.compare(0, 6, "count ") == 0) return occurrences(t.implementation, v) == std::stoi(k.substr(6));
+    if (k == "after prologue") return t.implementation == readWholeFile(PROLOGUE_FILE) + v;
+    std::size_t fileEnd = k.find(' ', 5);
+    if (k.compare(0, 5, "file ") == 0 && fileEnd != std::string::npos) {
+        std::string text = readWholeFile(t.directory + "/" + k.substr(5, fileEnd - 5));
+        if (k.compare(fileEnd, std::string::npos, " has") == 0) return occurrences(text, v) > 0;
+        if (k.compare(fileEnd, std::string::npos, " lacks") == 0) return occurrences(text, v) == 0;
+    }
     throw std::runtime_error("unknown expectation " + k);
 }
 
 void PrintTo(const TranslationCase &c, std::ostream *out) { *out << c.place; }
 
-class CaseFile : public TranslationTest, public testing::WithParamInterface<TranslationCase> {};
+// Each case translates in a directory of its own, named after it, with a velc
+// of its own beside its velc.ini. A passing case leaves nothing behind.
+class CaseFile : public testing::TestWithParam<TranslationCase> {
+protected:
+    void SetUp() override {
+        directory = std::string(SCRATCH_ROOT) + "/" + GetParam().name;
+        std::filesystem::remove_all(directory);
+        std::filesystem::create_directories(directory);
+        placeVelcAt(directory + "/velc");
+        std::filesystem::copy_file(VELC_INI, directory + "/velc.ini");
+        // The exact texts compared are those of a translation without line directives.
+        std::ofstream(directory + "/velc.ini", std::ios::app) << "lines=0\n";
+    }
+
+    void TearDown() override {
+        if (!HasFailure())
+            std::filesystem::remove_all(directory);
+    }
+
+    Translation translate(const std::map<std::string, std::string> &sources) {
+        for (const auto &[name, text] : sources)
+            std::ofstream(directory + "/" + name, std::ios::binary) << text;
+        std::string command = "cd '" + directory +
+                              "' && ./velc -q -b -c prog.vel < /dev/null > report.txt 2> syntax.txt";
+        int status = std::system(command.c_str());
+        Translation result;
+        result.directory = directory;
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.report = readWholeFile(directory + "/report.txt");
+        result.syntaxErrors = readWholeFile(directory + "/syntax.txt");
+        result.implementation = readWholeFile(directory + "/prog.cpp");
+        result.header = readWholeFile(directory + "/prog.hpp");
+        return result;
+    }
+
+    std::string directory;
+};
 
 TEST_P(CaseFile, Holds) {
     const TranslationCase &c = GetParam();
     ASSERT_FALSE(c.expectations.empty()) << c.place << ": a case without expectations";
-    Translation t = translate(c.source);
+    Translation t = translate(c.sources);
     std::string failed;
     for (const Expectation &e : c.expectations)
         if (!holds(t, e))

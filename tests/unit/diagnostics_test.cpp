@@ -40,49 +40,20 @@ TEST(Catalogue, HoldsNinetyOneTextsAndNothingOutside) {
     EXPECT_STREQ(catalogueText(-1), "");
 }
 
-TEST_F(DiagnosticsTest, MessageReportEndsWithFullStop) {
+// Each report, its texts filled in order: a message ends with a full stop, a
+// named report quotes the name without one, an internal error names no file,
+// an underflow writes two lines and counts two, and a "$" that a fill
+// carries in takes the next fill.
+TEST_F(DiagnosticsTest, EachReportWritesItsLine) {
     reportError(E_ILLEGAL_INTERVAL);
     reportSyntaxError();
     reportSemanticError();
-    EXPECT_EQ(captured(),
-              "a.vel L7: illegal interval.\n"
-              "a.vel L7: syntax error.\n"
-              "a.vel L7: semantic error.\n");
-    EXPECT_EQ(diagnostics.errorCount, 3);
-}
-
-TEST_F(DiagnosticsTest, NamedReportQuotesNameWithoutFullStop) {
     reportNamed(E_NOT_DECLARED, "x");
     reportAlreadyDeclared("y");
     reportDuplicateName("z");
-    EXPECT_EQ(captured(),
-              "a.vel L7: \"x\" not declared\n"
-              "a.vel L7: \"y\" already declared\n"
-              "a.vel L7: \"z\" duplicate name\n");
-    EXPECT_EQ(diagnostics.errorCount, 3);
-}
-
-TEST_F(DiagnosticsTest, InternalErrorNamesNoFile) {
     reportInternal(5003);
-    EXPECT_EQ(captured(), "Internal error [5003] line 7\n");
-    EXPECT_EQ(diagnostics.errorCount, 1);
-}
-
-TEST_F(DiagnosticsTest, StackUnderflowWritesTwoLinesAndCountsTwo) {
     reportStackUnderflow("type stack");
-    EXPECT_EQ(captured(),
-              "Internal error [0] line 7\n"
-              "a.vel L7: stack underflow in type stack.\n");
-    EXPECT_EQ(diagnostics.errorCount, 2);
-}
-
-TEST_F(DiagnosticsTest, UnknownActionHasNoFullStop) {
     reportUnknownAction("while", 12);
-    EXPECT_EQ(captured(), "a.vel L7: unknown action #12 on while\n");
-    EXPECT_EQ(diagnostics.errorCount, 1);
-}
-
-TEST_F(DiagnosticsTest, FormattedReportsFillTemplatesInOrder) {
     reportOperands(W_ADD, T_INTEGER, T_TEXT);
     reportRequiredKind(1, T_TEXT);
     reportRedeclaration("v", W_IN_CLASS);
@@ -93,7 +64,21 @@ TEST_F(DiagnosticsTest, FormattedReportsFillTemplatesInOrder) {
     reportInstance("p", "class");
     reportCall(E_BAD_ARGUMENT_IN, "f", T_TEXT, T_BOOLEAN);
     reportReturn(T_RETURN_COUNT, "g", T_VOID, T_TEXT);
+    reportArgumentCount("f", 1, 3);
+    reportArgumentCount("f", 2, 0);
+    reportArgumentCount("f", 0, 1);
+    reportInstance("a$b", "c");
     EXPECT_EQ(captured(),
+              "a.vel L7: illegal interval.\n"
+              "a.vel L7: syntax error.\n"
+              "a.vel L7: semantic error.\n"
+              "a.vel L7: \"x\" not declared\n"
+              "a.vel L7: \"y\" already declared\n"
+              "a.vel L7: \"z\" duplicate name\n"
+              "Internal error [5003] line 7\n"
+              "Internal error [0] line 7\n"
+              "a.vel L7: stack underflow in type stack.\n"
+              "a.vel L7: unknown action #12 on while\n"
               "a.vel L7: can't solve add or substract expression on integer and text.\n"
               "a.vel L7: dynamic list required, found text.\n"
               "a.vel L7: \"v\" already declared in class.\n"
@@ -103,23 +88,12 @@ TEST_F(DiagnosticsTest, FormattedReportsFillTemplatesInOrder) {
               "a.vel L7: bad do while syntax.\n"
               "a.vel L7: p is class, instance required.\n"
               "a.vel L7: bad argument in \"f\" call, text expected, boolean found.\n"
-              "a.vel L7: \"g\" must return void and not text values.\n");
-    EXPECT_EQ(diagnostics.errorCount, 10);
-}
-
-TEST_F(DiagnosticsTest, ArgumentCountPluralFollowsExpectedCount) {
-    reportArgumentCount("f", 1, 3);
-    reportArgumentCount("f", 2, 0);
-    reportArgumentCount("f", 0, 1);
-    EXPECT_EQ(captured(),
+              "a.vel L7: \"g\" must return void and not text values.\n"
               "a.vel L7: \"f\" requires 1 argument, 3 found.\n"
               "a.vel L7: \"f\" requires 2 arguments, 0 found.\n"
-              "a.vel L7: \"f\" requires 0 argument, 1 found.\n");
-}
-
-TEST_F(DiagnosticsTest, DollarCarriedInByAFillTakesTheNextFill) {
-    reportInstance("a$b", "c");
-    EXPECT_EQ(captured(), "a.vel L7: acb is $, instance required.\n");
+              "a.vel L7: \"f\" requires 0 argument, 1 found.\n"
+              "a.vel L7: acb is $, instance required.\n");
+    EXPECT_EQ(diagnostics.errorCount, 24);
 }
 
 TEST_F(DiagnosticsTest, FillPlaceholderWithoutPlaceChangesNothing) {
@@ -151,22 +125,16 @@ TEST_F(DiagnosticsTest, LinesInsideATextCountEachKindOfLineEnd) {
     EXPECT_EQ(diagnostics.lineCounter, 5);
 }
 
-TEST_F(DiagnosticsTest, SummaryCountsLinesBeforeCounter) {
+// The lines before the counter's; quiet, only a summary with errors.
+TEST_F(DiagnosticsTest, SummaryCountsLinesAndErrors) {
     diagnostics.lineCounter = 5;
     printSummary(0, false);
-    EXPECT_EQ(captured(), "a.vel, compiled 4 lines\n");
-}
-
-TEST_F(DiagnosticsTest, QuietSummaryWithoutErrorsWritesNothing) {
     printSummary(0, true);
-    EXPECT_EQ(captured(), "");
-}
-
-TEST_F(DiagnosticsTest, SummaryWithErrorsIsWrittenEvenWhenQuiet) {
     diagnostics.lineCounter = 3;
     printSummary(1, true);
     printSummary(4, true);
     EXPECT_EQ(captured(),
+              "a.vel, compiled 4 lines\n"
               "a.vel, compiled 2 lines, there is 1 error\n"
               "a.vel, compiled 2 lines, there are 4 errors\n");
 }

@@ -10,68 +10,35 @@
 
 namespace {
 
-using SourceNamingTest = DriverStateTest;
+class SourceNamingTest : public DriverStateTest {
+protected:
+    // Names the source as the driver does; gives its spelling, base name,
+    // file name, directory, C++ file, object, header and header include.
+    static std::string namesOf(const std::string &spelling, bool isMain) {
+        driverSettings.currentSourceName = spelling;
+        nameSource(isMain);
+        const SourceNames &n = sourceNames;
+        return driverSettings.currentSourceName + " " + n.baseName + " " + n.fileName + " [" + n.baseDirectory +
+               "] " + n.cppName + " " + n.objectName + " " + n.headerPath + " " + n.headerInclude;
+    }
+};
 
-TEST_F(SourceNamingTest, MainSourceInDirectoryGetsExtensionAndNames) {
-    writeFile("dir/prog.vel", "");
-    driverSettings.currentSourceName = "dir/prog";
-    nameSource(true);
-    EXPECT_EQ(driverSettings.currentSourceName, "dir/prog.vel");
-    EXPECT_EQ(sourceNames.baseName, "dir/prog");
-    EXPECT_EQ(sourceNames.fileName, "prog");
-    EXPECT_EQ(sourceNames.baseDirectory, "dir");
-    EXPECT_EQ(sourceNames.cppName, "dir/prog.cpp");
-    EXPECT_EQ(sourceNames.objectName, "dir/prog.o");
-    EXPECT_EQ(sourceNames.headerPath, "dir/prog.hpp");
-    EXPECT_EQ(sourceNames.headerInclude, "prog.hpp");
-}
-
-TEST_F(SourceNamingTest, IncludedSourceLivesInMainSourceDirectory) {
-    writeFile("dir/prog.vel", "");
-    writeFile("dir/lib.vel", "");
+// An included source lives in the main source's directory unless its path is
+// absolute, and the directory stays the main source's; the extension is
+// found whatever its case, after the last dot.
+TEST_F(SourceNamingTest, SourcesGetTheirExtensionAndTheNamesOfTheirOutputs) {
+    for (const char *file : {"dir/prog.vel", "dir/lib.vel", "abs/lib.vel", "PROG.VEL", ".hidden.vel", "prog.txt.vel"})
+        writeFile(file, "");
+    EXPECT_EQ(namesOf("dir/prog", true), "dir/prog.vel dir/prog prog [dir] dir/prog.cpp dir/prog.o dir/prog.hpp prog.hpp");
     toolchainSettings.extension = ".obj";
-    driverSettings.currentSourceName = "dir/prog.vel";
-    nameSource(true);
-    driverSettings.currentSourceName = "lib.vel";
-    nameSource(false);
-    EXPECT_EQ(driverSettings.currentSourceName, "dir/lib.vel");
-    EXPECT_EQ(sourceNames.cppName, "dir/lib.cpp");
-    EXPECT_EQ(sourceNames.headerPath, "dir/lib.hpp");
-    EXPECT_EQ(sourceNames.objectName, "dir/lib.obj");
-    EXPECT_EQ(sourceNames.headerInclude, "lib.hpp");
-    EXPECT_EQ(sourceNames.baseDirectory, "dir");
-}
-
-TEST_F(SourceNamingTest, AbsoluteIncludeIsNotPrefixed) {
-    writeFile("dir/prog.vel", "");
-    writeFile("abs/lib.vel", "");
-    std::string absolute = directory + "/abs/lib.vel";
-    driverSettings.currentSourceName = "dir/prog.vel";
-    nameSource(true);
-    driverSettings.currentSourceName = absolute;
-    nameSource(false);
-    EXPECT_EQ(driverSettings.currentSourceName, absolute);
-    EXPECT_EQ(sourceNames.cppName, directory + "/abs/lib.cpp");
-    EXPECT_EQ(sourceNames.headerInclude, directory + "/abs/lib.hpp");
-}
-
-TEST_F(SourceNamingTest, ExtensionTestIgnoresCaseAndLooksAtLastDot) {
-    writeFile("PROG.VEL", "");
-    writeFile(".hidden.vel", "");
-    writeFile("prog.txt.vel", "");
-    driverSettings.currentSourceName = "PROG.VEL";
-    nameSource(true);
-    EXPECT_EQ(driverSettings.currentSourceName, "PROG.VEL");
-    EXPECT_EQ(sourceNames.baseName, "PROG");
-    EXPECT_EQ(sourceNames.baseDirectory, "");
-    driverSettings.currentSourceName = ".hidden";
-    nameSource(true);
-    EXPECT_EQ(driverSettings.currentSourceName, ".hidden.vel");
-    EXPECT_EQ(sourceNames.baseName, ".hidden");
-    driverSettings.currentSourceName = "prog.txt";
-    nameSource(true);
-    EXPECT_EQ(driverSettings.currentSourceName, "prog.txt.vel");
-    EXPECT_EQ(sourceNames.baseName, "prog.txt");
+    EXPECT_EQ(namesOf("lib.vel", false), "dir/lib.vel lib lib [dir] dir/lib.cpp dir/lib.obj dir/lib.hpp lib.hpp");
+    std::string absolute = directory + "/abs/lib";
+    EXPECT_EQ(namesOf(absolute + ".vel", false), absolute + ".vel " + absolute + " lib [dir] " +
+                                                     absolute + ".cpp " + absolute + ".obj " + absolute + ".hpp " +
+                                                     absolute + ".hpp");
+    EXPECT_EQ(namesOf("PROG.VEL", true), "PROG.VEL PROG PROG [] PROG.cpp PROG.obj PROG.hpp PROG.hpp");
+    EXPECT_EQ(namesOf(".hidden", true), ".hidden.vel .hidden .hidden [] .hidden.cpp .hidden.obj .hidden.hpp .hidden.hpp");
+    EXPECT_EQ(namesOf("prog.txt", true), "prog.txt.vel prog.txt prog.txt [] prog.txt.cpp prog.txt.obj prog.txt.hpp prog.txt.hpp");
 }
 
 TEST_F(SourceNamingTest, MissingSourceAbortsWithStatusOne) {
@@ -329,12 +296,18 @@ class ProjectRunTest : public DriverStateTest {
 protected:
     void SetUp() override {
         DriverStateTest::SetUp();
-        FakeTranslator::translated.clear();
-        FakeTranslator::declarationsRead.clear();
         FakeTranslator::errors.clear();
         FakeTranslator::noisy = false;
-        project.translate = FakeTranslator::translate;
         toolchainSettings.compiler = "true";
+        startRun();
+    }
+
+    // A new run of the driver, on the files as they are.
+    static void startRun() {
+        resetProject();
+        project.translate = FakeTranslator::translate;
+        FakeTranslator::translated.clear();
+        FakeTranslator::declarationsRead.clear();
         driverSettings.incremental = true;
     }
 
@@ -496,10 +469,7 @@ TEST_F(ProjectRunTest, OutputsOfAnotherRoleAreTranslatedAgain) {
     EXPECT_EQ(FakeTranslator::translated, (std::vector<std::string>{"lib.vel", "main.vel"}));
 
     // A header that records no role comes from an older velc.
-    resetProject();
-    project.translate = FakeTranslator::translate;
-    FakeTranslator::translated.clear();
-    driverSettings.incremental = true;
+    startRun();
     writeOutputs({"main", "lib"}, {".cpp", ".hpp", ".o"});
     std::ofstream("lib.hpp") << "#pragma once\n";
     scanAndTranslate("main.vel");
@@ -520,10 +490,7 @@ TEST_F(PendingOrderTest, TheMainSourceIsAProgramUnlessAnotherIncludesIt) {
 TEST_F(ProjectRunTest, AnyMissingOutputMakesTheSourceOutOfDate) {
     writeFile("main.vel", "");
     for (const char *missing : {".cpp", ".hpp", ".o"}) {
-        resetProject();
-        project.translate = FakeTranslator::translate;
-        FakeTranslator::translated.clear();
-        driverSettings.incremental = true;
+        startRun();
         writeOutputs({"main"}, {".cpp", ".hpp", ".o"});
         std::filesystem::remove(std::string("main") + missing);
         scanAndTranslate("main.vel");
@@ -531,9 +498,7 @@ TEST_F(ProjectRunTest, AnyMissingOutputMakesTheSourceOutOfDate) {
         EXPECT_EQ(FakeTranslator::translated, (std::vector<std::string>{"main.vel"})) << missing;
     }
     // Without compiling, the object is no output the next run needs.
-    resetProject();
-    project.translate = FakeTranslator::translate;
-    driverSettings.incremental = true;
+    startRun();
     driverSettings.cppOnly = true;
     writeOutputs({"main"}, {".cpp", ".hpp"});
     std::filesystem::remove("main.o");

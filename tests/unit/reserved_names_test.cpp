@@ -38,41 +38,20 @@ const std::vector<std::string> ordinaryNames = {
     "x", "n", "a", "count", "total", "name", "value", "size", "list", "i", "sum", "result",
     "vector", "argv", "Main", "STD", "New"};
 
-TEST(ReservedNames, CppKeywordsAndAlternativeTokensAreReserved) {
-    for (const std::string &word : cppKeywords)
-        EXPECT_TRUE(isReservedName(word)) << word;
-}
-
-TEST(ReservedNames, MainStdAndMainsParameterAreReserved) {
-    EXPECT_TRUE(isReservedName("main"));
-    EXPECT_TRUE(isReservedName("std"));
-    EXPECT_TRUE(isReservedName("argc"));
-}
-
-TEST(ReservedNames, MacrosPredefinedByGnuDialectsAreReserved) {
-    EXPECT_TRUE(isReservedName("linux"));
-    EXPECT_TRUE(isReservedName("unix"));
-    EXPECT_TRUE(isReservedName("typeof"));
-}
-
-TEST(ReservedNames, NamesOfTheIncludedHeadersAreReserved) {
-    for (const std::string &name : headerNames)
+// The keywords and alternative tokens of C++, main, std and main's
+// parameter, the macros GNU dialects predefine and the names of the included
+// headers; case counts.
+TEST(ReservedNames, WhatCppOrTheHeadersTakeIsReservedAndNothingElse) {
+    std::vector<std::string> reserved = cppKeywords;
+    reserved.insert(reserved.end(), headerNames.begin(), headerNames.end());
+    reserved.insert(reserved.end(), {"main", "std", "argc", "linux", "unix", "typeof"});
+    for (const std::string &name : reserved)
         EXPECT_TRUE(isReservedName(name)) << name;
-    EXPECT_GT(headerReservedNameTotal(), 500u);
-}
-
-TEST(ReservedNames, OrdinaryNamesAreNotReserved) {
-    for (const std::string &name : ordinaryNames)
+    std::vector<std::string> free = ordinaryNames;
+    free.insert(free.end(), {"", "Printf", "PRINTF", "eof"});
+    for (const std::string &name : free)
         EXPECT_FALSE(isReservedName(name)) << name;
-    EXPECT_FALSE(isReservedName(""));
-}
-
-TEST(ReservedNames, ReservedNamesAreCaseSensitive) {
-    EXPECT_TRUE(isReservedName("printf"));
-    EXPECT_FALSE(isReservedName("Printf"));
-    EXPECT_FALSE(isReservedName("PRINTF"));
-    EXPECT_TRUE(isReservedName("EOF"));
-    EXPECT_FALSE(isReservedName("eof"));
+    EXPECT_GT(headerReservedNameTotal(), 500u);
 }
 
 TEST(ReservedNames, ListIsSortedAndAgreesWithTheLookup) {
@@ -86,29 +65,18 @@ TEST(ReservedNames, ListIsSortedAndAgreesWithTheLookup) {
         EXPECT_TRUE(std::binary_search(all.begin(), all.end(), word)) << word;
 }
 
-TEST(EmittedNames, OrdinaryNamesStayAsWritten) {
+// Ordinary names stay as written; a reserved name, and a name ending with
+// "_", gets a trailing "_" (map too: the type of XML literal variables).
+TEST(EmittedNames, ReservedNamesAndNamesEndingWithUnderscoreGetATrailingUnderscore) {
     for (const std::string &name : ordinaryNames)
         EXPECT_EQ(emittedNameFor(name), name);
-    EXPECT_EQ(emittedNameFor("my_total2"), "my_total2");
-}
-
-TEST(EmittedNames, ReservedNamesGetATrailingUnderscore) {
-    EXPECT_EQ(emittedNameFor("new"), "new_");
-    EXPECT_EQ(emittedNameFor("index"), "index_");
-    EXPECT_EQ(emittedNameFor("printf"), "printf_");
-    EXPECT_EQ(emittedNameFor("EOF"), "EOF_");
-    EXPECT_EQ(emittedNameFor("main"), "main_");
-    EXPECT_EQ(emittedNameFor("std"), "std_");
-    // The type of XML literal variables.
-    EXPECT_EQ(emittedNameFor("map"), "map_");
     for (const std::string &name : headerNames)
         EXPECT_EQ(emittedNameFor(name), name + "_");
-}
-
-TEST(EmittedNames, NamesEndingWithUnderscoreAreRenamed) {
-    EXPECT_EQ(emittedNameFor("x_"), "x__");
-    EXPECT_EQ(emittedNameFor("new_"), "new__");
-    EXPECT_EQ(emittedNameFor("a__"), "a___");
+    const std::vector<std::pair<std::string, std::string>> spellings = {
+        {"my_total2", "my_total2"}, {"new", "new_"}, {"main", "main_"}, {"std", "std_"}, {"map", "map_"},
+        {"x_", "x__"}, {"new_", "new__"}, {"a__", "a___"}};
+    for (const auto &[name, spelling] : spellings)
+        EXPECT_EQ(emittedNameFor(name), spelling);
 }
 
 TEST(EmittedNames, RenamedFormsAreNeverReserved) {

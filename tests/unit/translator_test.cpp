@@ -2,6 +2,8 @@
 // diagnostics out. Whole-program behaviour is covered by the end-to-end
 // tests; these pin the translator's limits and its repairs of unsound C++.
 #include <cstdio>
+#include <functional>
+#include <vector>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -41,96 +43,88 @@ protected:
         return printed;
     }
 
-    static std::string nested(int depth) {
-        return std::string(depth, '(') + "1" + std::string(depth, ')');
-    }
-
     SourceToTranslate source;   // what the driver would tell the translator of prog.vel
     RunTables run;              // the run the translations belong to
     std::string cpp, header, thrown;
 };
 
-TEST_F(TranslatorTest, ExpressionsNestAt128LevelsAndNoDeeper) {
-    EXPECT_EQ(translate("int x = " + nested(127) + "\n"), "");
-    EXPECT_EQ(diagnostics.errorCount, 0);
-    EXPECT_TRUE(thrown.empty());
+// A limit of the translator: sources built to reach it and to pass it by
+// one, and what passing it reports.
+struct Limit {
+    const char *what;
+    std::function<std::string(int)> source;
+    int maximum;
+    std::string report;  // the whole report past the limit, or a part when it starts with "..."
+};
 
-    std::string printed = translate("int y = " + nested(128) + "\n");
-    EXPECT_EQ(printed, "Internal error [0] line 1\nprog.vel L1: stack overflow in expression.\n");
-    EXPECT_FALSE(thrown.empty());
-    // Even a translation that ends this way leaves complete, closed files.
-    EXPECT_NE(cpp.find("#include <velmora/libvel.hpp>"), std::string::npos);
+std::string repeated(const std::string &text, int count) {
+    std::string all;
+    for (int i = 0; i < count; i++)
+        all += text;
+    return all;
 }
 
-TEST_F(TranslatorTest, CallsTakeEightArgumentsAndReportANinth) {
-    translate("printf(1,2,3,4,5,6,7,8)\n");
-    EXPECT_EQ(diagnostics.errorCount, 0);
-    EXPECT_NE(cpp.find("printf(1,2,3,4,5,6,7,8);"), std::string::npos);
-
-    std::string printed = translate("printf(1,2,3,4,5,6,7,8,9)\n");
-    EXPECT_EQ(printed, "Internal error [0] line 1\nprog.vel L1: stack overflow in argument list.\n");
+std::string nestedIfs(int depth) {
+    return "int x = 1\n" + repeated("if x > 0\n", depth) + "print x\n" + repeated("/if\n", depth);
 }
 
-TEST_F(TranslatorTest, PrintListHolds128Items) {
-    std::string items = "1";
-    for (int i = 1; i < 128; i++)
-        items += ",1";
-    translate("print " + items + "\n");
-    EXPECT_EQ(diagnostics.errorCount, 0);
-    std::string printed = translate("print " + items + ",2\n");
-    EXPECT_EQ(printed, "Internal error [0] line 1\nprog.vel L1: stack overflow in expression list.\n");
-}
-
-TEST_F(TranslatorTest, AssignmentsTake128TargetsAndReportMore) {
-    std::string targets = "x", values = "1";
-    for (int i = 1; i < 128; i++) {
-        targets += ",x";
-        values += ",1";
-    }
-    translate("int x = 0\n" + targets + " = " + values + "\n");
-    EXPECT_EQ(diagnostics.errorCount, 0);
-    std::string printed = translate("int x = 0\n" + targets + ",x = " + values + ",1\n");
-    EXPECT_NE(printed.find("prog.vel L2: stack overflow in assignment targets.\n"), std::string::npos);
-}
-
-TEST_F(TranslatorTest, LoopsNestTo128AndReportTheNext) {
-    auto nestedLoops = [](int depth) {
-        std::string source = "int i = 0\n";
-        for (int d = 0; d < depth; d++)
-            source += "while i < 1\n";
-        for (int d = 0; d < depth; d++)
-            source += "/while\n";
-        return source;
-    };
-    std::string printed = translate(nestedLoops(128));
-    EXPECT_EQ(printed.find("loop stack"), std::string::npos);
-    printed = translate(nestedLoops(129));
-    EXPECT_NE(printed.find("stack overflow in loop stack."), std::string::npos);
-    // The loops still close in step: nothing is popped that was not pushed.
-    EXPECT_EQ(printed.find("underflow"), std::string::npos);
-}
-
-static std::string nestedIfs(int depth) {
-    std::string source = "int x = 1\n";
-    for (int d = 0; d < depth; d++)
-        source += "if x > 0\n";
-    source += "print x\n";
-    for (int d = 0; d < depth; d++)
-        source += "/if\n";
+std::string nestedElements(int depth) {
+    std::string source;
+    for (int i = 0; i < depth; i++)
+        source += "<e" + std::to_string(i) + ">\n";
+    for (int i = depth - 1; i >= 0; i--)
+        source += "</e" + std::to_string(i) + ">\n";
     return source;
 }
 
-TEST_F(TranslatorTest, BlocksNestTo128AndTheNextStopsTheTranslation) {
-    EXPECT_EQ(translate(nestedIfs(128)), "");
-    EXPECT_EQ(diagnostics.errorCount, 0);
-    EXPECT_TRUE(thrown.empty());
-
-    run = RunTables();
+const std::vector<Limit> limits = {
+    {"expression nesting", [](int n) { return "int x = " + repeated("(", n - 1) + "1" + repeated(")", n - 1) + "\n"; },
+     128, "Internal error [0] line 1\nprog.vel L1: stack overflow in expression.\n"},
+    {"call arguments", [](int n) { return "printf(1" + repeated(",1", n - 1) + ")\n"; },
+     8, "Internal error [0] line 1\nprog.vel L1: stack overflow in argument list.\n"},
+    {"print items", [](int n) { return "print 1" + repeated(",1", n - 1) + "\n"; },
+     128, "Internal error [0] line 1\nprog.vel L1: stack overflow in expression list.\n"},
+    {"assignment targets", [](int n) { return "int x = 0\nx" + repeated(",x", n - 1) + " = 1" + repeated(",1", n - 1) + "\n"; },
+     128, "...prog.vel L2: stack overflow in assignment targets.\n"},
+    {"nested loops", [](int n) { return "int i = 0\n" + repeated("while i < 1\n", n) + repeated("/while\n", n); },
+     128, "...stack overflow in loop stack."},
     // Reported when the block of the 129th if, on line 130, opens.
-    std::string printed = translate(nestedIfs(129));
-    EXPECT_EQ(printed, "Internal error [0] line 131\nprog.vel L131: stack overflow in block scope.\n");
+    {"nested blocks", nestedIfs, 128, "Internal error [0] line 131\nprog.vel L131: stack overflow in block scope.\n"},
+    {"nested XML elements", nestedElements, 128, "...prog.vel L129: stack overflow in XML tag.\n"},
+    {"operators", [](int n) { return "int x = 1\nint y = x" + repeated("+x", n) + "\n"; },
+     10000, "Internal error [0] line 2\nprog.vel L2: expression too long: more than 10000 operators.\n"},
+    // Prefix operators count as well.
+    {"prefix operators", [](int n) { return "bool b = " + repeated("not ", n) + "true\n"; },
+     10000, "Internal error [0] line 1\nprog.vel L1: expression too long: more than 10000 operators.\n"},
+};
+
+// At its limit a source translates without a word; one past it reports,
+// and even a translation that ends this way leaves complete, closed files.
+TEST_F(TranslatorTest, EachLimitHoldsItsMaximumAndReportsOneMore) {
+    for (const Limit &limit : limits) {
+        run = RunTables();
+        EXPECT_EQ(translate(limit.source(limit.maximum)), "") << limit.what;
+        EXPECT_EQ(diagnostics.errorCount, 0) << limit.what;
+        EXPECT_EQ(thrown, "") << limit.what;
+        run = RunTables();
+        std::string printed = translate(limit.source(limit.maximum + 1));
+        if (limit.report.compare(0, 3, "...") == 0)
+            EXPECT_NE(printed.find(limit.report.substr(3)), std::string::npos) << limit.what << ": " << printed;
+        else
+            EXPECT_EQ(printed, limit.report) << limit.what;
+        // The loops still close in step: nothing is popped that was not pushed.
+        EXPECT_EQ(printed.find("underflow"), std::string::npos) << limit.what;
+        EXPECT_NE(cpp.find("#include <velmora/libvel.hpp>"), std::string::npos) << limit.what;
+        thrown.clear();
+    }
+}
+
+TEST_F(TranslatorTest, TheLimitsThatStopTheTranslationSayWhy) {
+    translate(nestedIfs(129));
     EXPECT_EQ(thrown, "blocks nested too deeply");
-    EXPECT_NE(cpp.find("#include <velmora/libvel.hpp>"), std::string::npos);
+    run = RunTables();
+    translate("int x = 1\nint y = x" + repeated("+x", 10001) + "\n");
+    EXPECT_EQ(thrown, "expression too long");
 }
 
 // Far past the limit the translation still stops at it: no stack runs out
@@ -141,25 +135,14 @@ TEST_F(TranslatorTest, TenThousandNestedBlocksGiveOneReportAndSmallOutput) {
     EXPECT_LT(cpp.size(), 200000u);
 }
 
-TEST_F(TranslatorTest, ExpressionsHold10000OperatorsAndReportMore) {
-    auto sum = [](int operators) {
-        std::string text = "x";
-        for (int i = 0; i < operators; i++)
-            text += "+x";
-        return text;
-    };
-    EXPECT_EQ(translate("int x = 1\nint y = " + sum(10000) + "\n"), "");
-    EXPECT_EQ(diagnostics.errorCount, 0);
-    run = RunTables();
-    std::string printed = translate("int x = 1\nint y = " + sum(10001) + "\n");
-    EXPECT_EQ(printed, "Internal error [0] line 2\nprog.vel L2: expression too long: more than 10000 operators.\n");
-    EXPECT_EQ(thrown, "expression too long");
-    // Prefix operators count as well.
-    std::string nots;
-    for (int i = 0; i < 10001; i++)
-        nots += "not ";
-    printed = translate("bool b = " + nots + "true\n");
-    EXPECT_NE(printed.find("expression too long"), std::string::npos);
+// Each "in" decides between a range and a container once: nested sixty
+// deep, the forms still translate at once and report each level.
+TEST_F(TranslatorTest, SixtyNestedInFormsTranslateAndReportEachLevel) {
+    std::string nestedIn = "true";
+    for (int level = 0; level < 60; level++)
+        nestedIn = "1 in (" + nestedIn + ")";
+    translate("bool b = " + nestedIn + "\nprint b\n");
+    EXPECT_EQ(diagnostics.errorCount, 60);
 }
 
 TEST_F(TranslatorTest, AMillionTermExpressionIsReportedQuickly) {
@@ -237,33 +220,6 @@ TEST_F(TranslatorTest, LabelsAreIdentifiersWhateverTheFileName) {
     };
     EXPECT_EQ(labelOf("my-prog.v2", 4), "_lab_my_prog_v24");
     EXPECT_EQ(labelOf("prog_1", 0), "_lab_prog_10");
-}
-
-}  // namespace
-
-namespace {
-
-// An included source has no main: its declarations and functions are
-// translated, but a statement would land at file level, which C++ refuses.
-TEST_F(TranslatorTest, StatementsOfAnIncludedSourceAreReportedNotWrittenAtFileLevel) {
-    const std::string text = "int count = 1\n"
-                             "int twice(int n)\n"
-                             "return n * 2\n"
-                             "print twice(count)\n"
-                             "twice(3)\n"
-                             "count = 2\n"
-                             "# a comment\n";
-    EXPECT_EQ(translate(text), "");
-    EXPECT_EQ(diagnostics.errorCount, 0);
-    run = RunTables();
-    source.isMain = false;
-    EXPECT_EQ(translate(text), "prog.vel L4: statement outside function.\n"
-                                 "prog.vel L5: statement outside function.\n"
-                                 "prog.vel L6: statement outside function.\n");
-    EXPECT_EQ(diagnostics.errorCount, 3);
-    run = RunTables();
-    EXPECT_EQ(translate("int count = 1\nint twice(int n)\nreturn n * 2\n# a comment\n"), "");
-    EXPECT_EQ(diagnostics.errorCount, 0);
 }
 
 }  // namespace
