@@ -534,6 +534,13 @@ void writeSteppedFor(const std::string &spelling, const std::string &name, const
     }
     emit((inCopy && low.literal ? "int " : spelling) + name + "=" + low.text + ";\n");
     writeIndent();
+    if (inCopy) {
+        // An exception of the C++ library (memory for a growing array) may
+        // leave the loop to a handler that reads the variable.
+        emit("try {\n");
+        output().indentLevel++;
+        writeIndent();
+    }
     writeControlLine("if(" + name + comparison + high.text + ") do");
     currentLoop().steppedCondition = "_vel_for_within(" + name + "," + std::to_string(stepValue) + "," +
                                      high.text + "," + (inclusive ? "1" : "0") + ")";
@@ -636,8 +643,15 @@ static void writeSteppedEnding() {
     writeIndent();
     emit("while(" + loop.steppedCondition + ");\n");
     if (!loop.copiedVariable.empty()) {
-        writeIndent();
-        emit("::" + loop.copiedVariable + "=" + loop.copiedVariable + ";\n");
+        const std::string writeBack = "::" + loop.copiedVariable + "=" + loop.copiedVariable + ";";
+        output().indentLevel--;
+        emitIndented("} catch (...) {\n");
+        output().indentLevel++;
+        emitIndented(writeBack + "\n");
+        emitIndented("throw;\n");
+        output().indentLevel--;
+        emitIndented("}\n");
+        emitIndented(writeBack + "\n");
         statements().copiedVariables.pop_back();
     }
     if (loop.steppedScope) {
