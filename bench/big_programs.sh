@@ -8,7 +8,9 @@
 #   edit       one line in the middle rewritten with as many lines as
 #              before (a printed text changes; median of the runs);
 #   new line   one line inserted in the middle (every later line number
-#              moves; one run).
+#              moves; one run);
+#   fn edit    with FUNCTIONS=1 (each block then defines a function too), a
+#              line of the function in the middle rewritten (median).
 # Each figure is the elapsed time from velc's start to the program's end,
 # split into translate (velc -c), compile (up to the "objlist=" line of
 # the velc run that follows), link (up to the program's first line) and
@@ -16,11 +18,12 @@
 # (user and system, which the load of the machine changes less than the
 # elapsed time) and the number of C++ files the build compiled. Usage:
 #   bench/big_programs.sh [build-directory] [runs] [blocks ...]
-# (blocks of 20 lines; 250 and 1000 by default.)
+# (blocks of 20 lines, 31 with FUNCTIONS=1; 250 and 1000 by default.)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-$here/../build}" && pwd)
 runs=${2:-3}
+functions=${FUNCTIONS:-0}
 shift $(( $# > 2 ? 2 : $# ))
 sizes=("$@")
 [ ${#sizes[@]} -eq 0 ] && sizes=(250 1000)
@@ -85,7 +88,7 @@ for blocks in "${sizes[@]}"; do
     mkdir -p "$dir"
     cp "$build/velc" "$build/velc.ini" "$dir/"
     cd "$dir"
-    awk -v blocks="$blocks" -f "$here/program_generator.awk" > prog.vel
+    awk -v blocks="$blocks" -v functions="$functions" -f "$here/program_generator.awk" > prog.vel
     lines=$(wc -l < prog.vel)
     # A line of the middle that is a top-level print: the edits keep it one.
     middle=$(awk -v half=$((lines / 2)) 'NR >= half && /^print "line"/ { print NR; exit }' prog.vel)
@@ -96,6 +99,15 @@ for blocks in "${sizes[@]}"; do
     for ((r = 0; r < runs; r++)); do rewrite "$middle" "edit $r"; phases; done | medians | { read -r m; show edit "$m"; }
     awk -v at="$middle" 'NR == at { print "print \"inserted\"" } { print }' prog.vel > edited.vel && mv edited.vel prog.vel
     show "new line" "$(phases)"
+    if [ "$functions" != 0 ]; then
+        # The loop body of a function of the middle: its text alone changes.
+        body=$(awk -v half=$((lines / 2)) 'NR >= half && /^        s = s \+ j \* / { print NR; exit }' prog.vel)
+        for ((r = 0; r < runs; r++)); do
+            awk -v at="$body" -v r="$r" 'NR == at { print "        s = s + j * " r + 1; next } { print }' prog.vel > edited.vel
+            mv edited.vel prog.vel
+            phases
+        done | medians | { read -r m; show "fn edit" "$m"; }
+    fi
     cd "$work"
     rm -rf "$dir"
 done

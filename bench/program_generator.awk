@@ -1,6 +1,8 @@
 # A generated Velmora program of `blocks` blocks of 20 lines (awk -v blocks=N):
 # a new global in every block, long expressions over earlier globals, a
-# condition, two loops, a container and prints.
+# condition, two loops, a container and prints. With -v functions=1 each
+# block also defines a function of 10 lines that its last statement calls
+# (blocks of 31 lines).
 BEGIN {
         print "int total = 0"
         print "int g0 = 1"
@@ -28,5 +30,18 @@ BEGIN {
             printf "g%d = g%d + g%d * 2 - 1\n", p, p, i
             printf "total = total + g%d - g%d\n", i, p
             printf "print \"line\", g%d, g%d, g%d + g%d\n", i, p, i, p
+            if (functions) {
+                printf "int h%d(int v)\n", i
+                print  "    int s = v"
+                print  "    for j in 1..4"
+                printf "        s = s + j * %d\n", i
+                print  "    /for"
+                print  "    if s mod 2 = 0"
+                print  "        s = s / 2"
+                print  "    /if"
+                print  "return s"
+                print  ""
+                printf "total = total + h%d(g%d mod 10)\n", i, i
+            }
         }
     }

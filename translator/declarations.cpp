@@ -82,7 +82,7 @@ void placeLateDefinition(const std::string &initializer, const std::string &name
         writeHeaderLine(definition);
     }
     else
-        declarations().lateGlobals.push_back(ownFileLevel(definition));
+        addLateGlobal(ownFileLevel(definition));
 }
 
 
@@ -407,7 +407,10 @@ void writeLateGlobals() {
 }
 
 void addLateGlobal(const std::string &definition) {
-    declarations().lateGlobals.push_back(definition);
+    if (!output().mainPieces.empty())
+        output().pieceLoops.back().definitions += definition + "\n";
+    else
+        declarations().lateGlobals.push_back(definition);
 }
 
 void declareXmlVariable(const std::string &name) {

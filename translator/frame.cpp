@@ -33,7 +33,9 @@ void appendFunctions() {
         return;
     FILE *saved = output().currentOutput;
     output().currentOutput = output().implementationFile;
-    if (!translatedSource().declarationsOnly) {
+    if (!translatedSource().declarationsOnly && !output().mainPieces.empty()) {
+        keepFunctionsForPieces();
+    } else if (!translatedSource().declarationsOnly) {
         std::rewind(output().functionsFile);
         char buffer[8192];
         for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, output().functionsFile)) > 0;)

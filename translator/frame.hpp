@@ -16,6 +16,13 @@ constexpr int MAIN_PART_STATEMENTS = 200;
 // after MAIN_PIECE_STATEMENTS.
 constexpr int MAIN_PIECE_MARK_SPACING = 64;
 constexpr int MAIN_PIECE_STATEMENTS = 300;
+// The function definitions of a split source go to pieces the same way,
+// of about FUNCTION_PIECE_LINES lines of C++ whatever the size of the
+// functions: after a function whose text marks a cut (a function of n lines
+// marks one with the chance n / FUNCTION_PIECE_LINES), when at least a
+// quarter of that stands between it and the last mark; at the latest after
+// four times as many lines.
+constexpr int FUNCTION_PIECE_LINES = 400;
 
 // The includes every implementation file starts with, before the configured
 // headers: what a precompiled prologue must hold.

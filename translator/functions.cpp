@@ -377,6 +377,9 @@ void endFunctionHead() {
         return;
     }
     // A static function stays in its file; its prototype there is enough.
+    // The pieces of a split main would see the prototype alone.
+    if (state.modifiers.find("static ") != std::string::npos)
+        keepMainInOneFile();
     std::string returned = state.returnSpelling.empty() ? "void " : state.returnSpelling;
     std::string head = state.modifiers + returned + state.record.emittedName + "(";
     writeHeaderLine(head + state.prototypeParameters + ");");
@@ -387,6 +390,7 @@ void endFunctionHead() {
     output().currentOutput = output().functionsFile;
     output().indentLevel = 0;
     emit("\n");
+    startFunctionMapping();
     mapSourceLine();
     emit(head + state.parameters + ")\n{\n");
     output().indentLevel = 1;
@@ -419,6 +423,7 @@ void closeFunctionDefinition() {
     } else if (state.defining) {
         output().indentLevel = 0;
         emit("}\n");
+        noteFunctionEnd();
         output().currentOutput = state.savedOutput;
         output().indentLevel = state.savedIndent;
         output().blankLines = state.savedBlankLines;

@@ -205,12 +205,12 @@ std::string withoutComments(const std::string &preamble) {
 // other compilers as everything else.
 const char *const runOnce = "#ifdef __clang__\n__attribute__((optnone))\n#endif\n";
 
-// A piece's part, after the declarations of its loops and before their
-// definitions.
+// A piece's part, after its file-level variables and the declarations of
+// its loops, and before the loops' definitions.
 std::string pieceText(size_t index) {
     const PieceLoops &loops = output().pieceLoops[index];
     std::string part = textOf(output().mainPieces[index]);
-    return loops.prototypes + (loops.loopInPart ? "" : runOnce) + part + loops.functions;
+    return loops.definitions + loops.prototypes + (loops.loopInPart ? "" : runOnce) + part + loops.functions;
 }
 
 bool countsOwnLines() {
@@ -261,9 +261,9 @@ std::string sourceLines(int first, int end) {
     return text.substr(from, to - from);
 }
 
-bool marksCut(const std::string &statementText) {
+std::uint64_t mixedHash(const std::string &text) {
     std::uint64_t hash = 14695981039346656037ULL;
-    for (unsigned char c : statementText) {
+    for (unsigned char c : text) {
         hash ^= c;
         hash *= 1099511628211ULL;
     }
@@ -274,7 +274,50 @@ bool marksCut(const std::string &statementText) {
     hash ^= hash >> 33;
     hash *= 0xc4ceb9fe1a85ec53ULL;
     hash ^= hash >> 33;
-    return hash % MAIN_PIECE_MARK_SPACING == 0;
+    return hash;
+}
+
+bool marksCut(const std::string &statementText) {
+    return mixedHash(statementText) % MAIN_PIECE_MARK_SPACING == 0;
+}
+
+// Whether a function's text marks a cut, by the text without its line
+// directives (which a line inserted above changes); a longer function
+// marks one more often.
+bool functionMarksCut(const std::string &definition, long lines) {
+    std::istringstream text(definition);
+    std::string kept;
+    for (std::string line; std::getline(text, line);)
+        if (line.compare(0, 6, "#line ") != 0)
+            kept += line + "\n";
+    return static_cast<long>(mixedHash(kept) % FUNCTION_PIECE_LINES) < lines;
+}
+
+// The function definitions cut into the texts of their pieces.
+std::vector<std::string> functionPieceTexts() {
+    const std::string &text = output().functionsText;
+    std::vector<std::string> pieces;
+    std::string::size_type start = 0, from = 0;
+    long sinceMark = 0, inPiece = 0;
+    for (long end : output().functionEnds) {
+        std::string::size_type to = std::min(static_cast<std::string::size_type>(end), text.size());
+        std::string definition = text.substr(from, to - from);
+        long lines = std::count(definition.begin(), definition.end(), '\n');
+        bool mark = functionMarksCut(definition, lines);
+        from = to;
+        sinceMark += lines;
+        inPiece += lines;
+        if ((mark && sinceMark >= FUNCTION_PIECE_LINES / 4) || inPiece >= 4 * FUNCTION_PIECE_LINES) {
+            pieces.push_back(text.substr(start, to - start));
+            start = to;
+            inPiece = 0;
+        }
+        if (mark)
+            sinceMark = 0;
+    }
+    if (start < text.size())
+        pieces.push_back(text.substr(start));
+    return pieces;
 }
 
 }  // namespace
@@ -383,6 +426,8 @@ void writeMainPieces() {
         for (size_t i = 0; i < output().mainPieces.size(); i++)
             placePiece(pieceCppName(cppName, ++number), preamble + dependsLine + pieceText(i) +
                                                             (i + 1 == output().mainPieces.size() ? pieceLinesTable() : ""));
+        for (const std::string &functions : functionPieceTexts())
+            placePiece(pieceCppName(cppName, ++number), preamble + dependsLine + functions);
         FILE *saved = output().currentOutput;
         output().currentOutput = output().headerFile;
         emit(pieceCountLine(number) + "\n");
@@ -406,7 +451,18 @@ bool placeImplementation(const std::string &partial, const std::string &path) {
     return std::rename(partial.c_str(), path.c_str()) == 0;
 }
 
+void noteFunctionEnd() {
+    if (output().splitMain && output().currentOutput == output().functionsFile)
+        output().functionEnds.push_back(std::ftell(output().functionsFile));
+}
+
+void keepFunctionsForPieces() {
+    output().functionsText = textOf(output().functionsFile);
+}
+
 void discardMainPieces() {
+    output().functionsText.clear();
+    output().functionEnds.clear();
     for (FILE *piece : output().mainPieces)
         std::fclose(piece);
     output().mainPieces.clear();

@@ -62,5 +62,11 @@ void beginTopLevelStatement(bool isLoop);
 void endTopLevelLoop();
 // A loop begins: when the part itself runs it, the part is compiled optimised.
 void noteLoopInMain();
+// A function definition has been written to the functions file.
+void noteFunctionEnd();
+// Instead of the implementation file, a split source's function
+// definitions go to pieces of their own after the main parts', a few
+// functions each, cut where the functions' texts say.
+void keepFunctionsForPieces();
 // Closes the pieces' temporary files.
 void discardMainPieces();

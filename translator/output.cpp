@@ -85,6 +85,11 @@ void startLoopMapping(FILE *loop) {
         output().mappings[4] = LineMapping{loop, 0, true, false};
 }
 
+void startFunctionMapping() {
+    if (output().mapLines && output().splitMain)
+        output().mappings[2].presumedLine = 0;
+}
+
 void mapSourceLine() { mapSourceLine(diagnostics.lineCounter); }
 
 void mapSourceLine(int sourceLine) {

@@ -16,6 +16,11 @@ struct LineMapping {
 };
 
 struct PieceLoops {
+    // The file-level variables the piece's part declares, with their default
+    // values: each unit then initialises its own few, where one unit
+    // initialising them all compiles in time that grows faster than their
+    // number.
+    std::string definitions;
     std::string prototypes;
     std::string functions;
     bool loopInPart = false;   // a loop the part itself runs (inside an if, ...)
@@ -61,6 +66,10 @@ struct OutputState {
     // count from there when the source's pieces count their own lines.
     std::vector<int> pieceFirstLines;
     long preambleSize = 0;            // what every piece starts with
+    // Where each function definition of the functions file ends; with the
+    // main split, the definitions go to pieces of their own (main_pieces.hpp).
+    std::vector<long> functionEnds;
+    std::string functionsText;
     bool inImport = false;
     bool importSeen = false;
     // The first write that failed: the file it went to and the C library's
@@ -109,6 +118,9 @@ void mapSourceLine(int sourceLine);
 // A piece's or a loop's text starts with its own directive.
 void startPieceMapping(FILE *piece);
 void startLoopMapping(FILE *loop);
+// A function definition of a split source starts with its own directive,
+// since the file it goes to may begin with it.
+void startFunctionMapping();
 // What follows the current output now continues at the position the other
 // file's text left, as when that text has just been copied into it.
 void continueMappingOf(FILE *copied);

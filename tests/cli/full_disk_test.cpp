@@ -50,6 +50,14 @@ protected:
 
     void freeDisk() { fs::remove(disk + "/filler"); }
 
+    // The functions of the long main follow its parts in pieces: the last
+    // piece holds the last function.
+    std::string lastPiece() {
+        std::string header = readFile("disk/prog.hpp");
+        std::string::size_type at = header.rfind("// velc pieces: ");
+        return at == std::string::npos ? "" : readFile("disk/prog." + std::to_string(std::stoi(header.substr(at + 16))) + ".cpp");
+    }
+
     // velc and its velc.ini stay outside the disk (velc alone is larger);
     // what velc prints is kept outside too.
     int runOnDisk(const std::string &arguments) {
@@ -78,29 +86,29 @@ TEST_F(FullDisk, TranslationFailsWithTheFileAndTheCause) {
 
     freeDisk();
     EXPECT_EQ(runOnDisk("-c -q prog"), 0) << stdoutText;
-    EXPECT_NE(readFile("disk/prog.cpp").find("value_1999"), std::string::npos);
+    EXPECT_NE(lastPiece().find("int value_1999(int v)\n{"), std::string::npos);
     EXPECT_EQ(runOnDisk("-c prog"), 0) << stdoutText;
     EXPECT_EQ(stdoutText, banner + "All done (use -b to rebuild)...\n");
 }
 
 TEST_F(FullDisk, EditedSourceOnAFullDiskKeepsNoHalfOutputs) {
     ASSERT_EQ(runOnDisk("-q prog"), 0) << stdoutText;
-    std::string before = readFile("disk/prog.cpp");
-    // A new function: the statements of a long main go to its pieces, the
-    // functions stay in prog.cpp.
+    std::string before = readFile("disk/prog.hpp");
+    // A new function: the header declares it, and the last piece defines it.
     writeFile("disk/prog.vel", largeSource() + "int extra(int v)\n    return v\nprint extra(2)\n");
     setModificationTime("disk/prog.vel", time(nullptr) + 10);
     fillDisk(16 * 1024);
     EXPECT_NE(runOnDisk("-q prog"), 0) << stdoutText;
     EXPECT_NE(stdoutText.find(": No space left on device\n"), std::string::npos) << stdoutText;
-    EXPECT_EQ(readFile("disk/prog.cpp"), before);
+    EXPECT_EQ(readFile("disk/prog.hpp"), before);
     expectNothingPartial();
 
     freeDisk();
     takeToolLog();
     EXPECT_EQ(runOnDisk("-q prog"), 0) << stdoutText;
-    EXPECT_NE(readFile("disk/prog.cpp"), before);
-    EXPECT_NE(takeToolLog().find("[prog.cpp]"), std::string::npos) << "the edited source is compiled";
+    EXPECT_NE(readFile("disk/prog.hpp"), before);
+    EXPECT_NE(lastPiece().find("int extra(int v)\n{"), std::string::npos);
+    EXPECT_NE(takeToolLog().find("[prog.1.cpp]"), std::string::npos) << "the edited source is compiled";
 }
 
 TEST_F(FullDisk, LinkOnAFullDiskLeavesNoTarget) {
