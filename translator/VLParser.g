@@ -648,7 +648,7 @@ forStatement { ExprValue low; ExprValue high; ExprValue step; ExprValue containe
                 |   step=additiveExpression { descending = stepIsNegative(step); }
                 )
             )?
-            { writeRangeFor(declaredType, first, low, high, inclusive, descending, hasStep, step); }
+            { writeRangeFor(declaredType, first, low, high, inclusive, descending, hasStep, step, ahead); }
         |   container=expression
             { writeContainerFor(declaredType, first, second, container); }
         )

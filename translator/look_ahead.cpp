@@ -107,3 +107,70 @@ bool LookAhead::compositeIfAhead() {
         return false;
     }
 }
+
+// The body runs from the line end or ":" after the header to the "/for"
+// that closes it; a one-line body ends with its line. Every "for" is
+// counted as opening a block: one that does not (a one-line loop inside)
+// only makes the look reach further, past the body's end, which errs on
+// the safe side.
+bool LookAhead::loopBodyMayReachOut(bool (*staysInLibrary)(const std::string &receiver)) {
+    bool block = LA(1) == Token::EOL || LA(1) == Token::COLON;
+    int depth = 0;
+    for (unsigned i = 1; i <= LOOP_BODY_TOKENS; i++) {
+        int type = LA(i);
+        if (type == Token::EOL && !block)
+            return false;
+        if (type == Token::SLASHFOR && block && depth-- == 0)
+            return false;
+        if (type == Token::LITERAL_for)
+            depth++;
+        if (type == Token::LEFTPAR && callAt(i, staysInLibrary))
+            return true;
+        if (!isKeptInBodyToken(type))
+            return true;
+    }
+    return true;
+}
+
+// A "(" after a name, a type, a closing bracket or parenthesis calls or
+// converts; after an operator or a keyword it only groups. A method of a
+// plain name is looked at by the receiver's type.
+bool LookAhead::callAt(unsigned i, bool (*staysInLibrary)(const std::string &receiver)) {
+    if (i < 2)
+        return false;
+    int before = LA(i - 1);
+    if (before == Token::IDENT) {
+        bool plainReceiver = i >= 4 && LA(i - 2) == Token::DOT && LA(i - 3) == Token::IDENT &&
+                             (i < 5 || LA(i - 4) != Token::DOT);
+        return !plainReceiver || !staysInLibrary(tokens_.LT(i - 3)->getText());
+    }
+    return before == Token::RIGHTPAR || before == Token::RIGHTSQUARE || isTypeKeywordToken(before);
+}
+
+// Tokens of names, literals, operators, declarations of plain types and
+// the statements that stay within the loop.
+bool LookAhead::isKeptInBodyToken(int type) {
+    switch (type) {
+    case Token::IDENT: case Token::INTEGER: case Token::REAL_LITERAL: case Token::STRING_LITERAL:
+    case Token::EOL: case Token::SEMI: case Token::COLON: case Token::QUESTION: case Token::Q_COMMENT:
+    case Token::LEFTPAR: case Token::RIGHTPAR: case Token::LEFTSQUARE: case Token::RIGHTSQUARE: case Token::COMMA:
+    case Token::DOT: case Token::DOTDOT: case Token::MINMIN:
+    case Token::PLUS: case Token::MINUS: case Token::MUL: case Token::DIV: case Token::ANTISLASH: case Token::POWOP:
+    case Token::LITERAL_mod: case Token::SHIFT_LEFT: case Token::SHIFT_RIGHT:
+    case Token::AND_BIN: case Token::OR_BIN: case Token::XOR_BIN: case Token::NOT_BIN:
+    case Token::EQUAL: case Token::LESSER: case Token::GREATER: case Token::LESS_EQUAL: case Token::GREAT_EQUAL:
+    case Token::NOT_EQUAL: case Token::DIFF: case Token::PDIFF: case Token::PASDIFF:
+    case Token::LITERAL_and: case Token::LITERAL_or: case Token::LITERAL_not: case Token::LITERAL_in:
+    case Token::LITERAL_true: case Token::LITERAL_false: case Token::LITERAL_zero:
+    case Token::LITERAL_if: case Token::LITERAL_else: case Token::SLASHIF:
+    case Token::LITERAL_while: case Token::LITERAL_until: case Token::SLASHWHILE:
+    case Token::LITERAL_do: case Token::SLASHDO: case Token::LITERAL_forever:
+    case Token::LITERAL_for: case Token::SLASHFOR: case Token::LITERAL_step:
+    case Token::LITERAL_break: case Token::LITERAL_continue: case Token::LITERAL_let:
+    case Token::LITERAL_bool: case Token::LITERAL_byte: case Token::LITERAL_int: case Token::LITERAL_real:
+    case Token::LITERAL_integer: case Token::LITERAL_natural: case Token::LITERAL_number:
+        return true;
+    default:
+        return false;
+    }
+}

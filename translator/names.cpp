@@ -25,6 +25,16 @@ bool isDeclaredAnywhere(const std::string &name) {
     return inScope(symbolTable().globals, name);
 }
 
+bool isFileLevelVariable(const std::string &name) {
+    for (int depth = 0; depth <= scopes().blockDepth && depth < BLOCK_DEPTH_CAPACITY; depth++)
+        if (inScope(localScopes().blockScopes[depth], name))
+            return false;
+    if (scopes().inClass || (scopes().inFunction && inScope(localScopes().functionLocals, name)))
+        return false;
+    int global = findExact(symbolTable().globals, name);
+    return global >= 0 && !isConstantKind(symbolTable().globals[global]->kind);
+}
+
 ExprValue beginName(const std::string &name, bool methodReceiver) {
     ExprValue value;
     // A class name leads to its static members.

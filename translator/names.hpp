@@ -10,6 +10,9 @@ constexpr int KIND_LITERAL_CONSTANT = 3;
 
 // True when a lookup of name would find it (no report is made).
 bool isDeclaredAnywhere(const std::string &name);
+// True when name, where it is used now, is a variable of the file: no
+// block, function or class declares it.
+bool isFileLevelVariable(const std::string &name);
 
 // A receiver of a method call is not reported as read before assignment
 // until the method is known: some assign it.

@@ -2,6 +2,7 @@
 #include "translator/source_translation.hpp"
 #include "translator/translation_job.hpp"
 #include "translator/bounded_stack.hpp"
+#include "translator/look_ahead.hpp"
 #include <cctype>
 #include <climits>
 #include "semantics/spellings.hpp"
@@ -481,17 +482,65 @@ bool stepsWithin(int type, const ExprValue &high, bool hasStep, const ExprValue 
            (high.plainName || high.literal);
 }
 
+// Methods of a variable of these types are libvel's own and never run the
+// program's code.
+bool methodsStayInLibrary(const std::string &receiver) {
+    if (!isDeclaredAnywhere(receiver))
+        return false;
+    switch (variableType(receiver, T_UNKNOWN)) {
+    case T_TEXT: case T_INTARRAY: case T_NATURALARRAY: case T_REALARRAY: case T_NUMBERARRAY:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The symbol of the file-level variable that the loop may count in a local
+// copy of, or nullptr: the compiler keeps a local in a register, where it must keep a file-level
+// variable in memory around every store through an element's address and
+// every call. The copy is written back after the loop, which every way out
+// of it passes (break included); nothing else can see the variable while
+// the loop runs, since its body calls no code of the program and does not
+// return (run-time faults end the program without reading it). A loop
+// inside another one counting in a copy of the same variable uses that copy.
+const Symbol *copiableVariable(const std::string &variable, LookAhead &ahead) {
+    if (!isFileLevelVariable(variable))
+        return nullptr;
+    const Symbol *counted = symbolTable().globals[findExact(symbolTable().globals, variable)];
+    for (const Symbol *copied : statements().copiedVariables)
+        if (copied == counted)
+            return nullptr;
+    return ahead.loopBodyMayReachOut(methodsStayInLibrary) ? nullptr : counted;
+}
+
 void writeSteppedFor(const std::string &spelling, const std::string &name, const ExprValue &low,
-                     const ExprValue &high, const std::string &comparison, bool inclusive, long long stepValue) {
-    if (!spelling.empty()) {
-        // The loop's own variable lives in a scope of its own, as in a for.
+                     const ExprValue &high, const std::string &comparison, bool inclusive, long long stepValue,
+                     bool inCopy) {
+    if (!spelling.empty() || inCopy) {
+        // The loop's own variable lives in a scope of its own, as in a for;
+        // so does a copy, which hides the file-level variable there.
         emit("{\n");
         output().indentLevel++;
         writeIndent();
         currentLoop().steppedScope = true;
     }
-    emit(spelling + name + "=" + low.text + ";\n");
+    if (inCopy) {
+        currentLoop().copiedVariable = name;
+        // A first value other than a literal may be computed from the variable itself.
+        if (!low.literal) {
+            emit("int " + name + "=::" + name + ";\n");
+            writeIndent();
+        }
+    }
+    emit((inCopy && low.literal ? "int " : spelling) + name + "=" + low.text + ";\n");
     writeIndent();
+    if (inCopy) {
+        // An exception of the C++ library (memory for a growing array) may
+        // leave the loop to a handler that reads the variable.
+        emit("try {\n");
+        output().indentLevel++;
+        writeIndent();
+    }
     writeControlLine("if(" + name + comparison + high.text + ") do");
     currentLoop().steppedCondition = "_vel_for_within(" + name + "," + std::to_string(stepValue) + "," +
                                      high.text + "," + (inclusive ? "1" : "0") + ")";
@@ -501,7 +550,7 @@ void writeSteppedFor(const std::string &spelling, const std::string &name, const
 
 void writeRangeFor(int declaredType, const std::string &variable, const ExprValue &low,
                    const ExprValue &high, bool inclusive, bool descending, bool hasStep,
-                   const ExprValue &step) {
+                   const ExprValue &step, LookAhead &ahead) {
     int implied = (resultOf(low.type, high.type) == T_INTEGER || (low.type == T_INTEGER && high.type == T_INTEGER))
                       ? T_INTEGER : T_NUMBER;
     std::string spelling = declareLoopVariable(declaredType, variable, implied);
@@ -521,7 +570,10 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
         return;
     }
     if (stepsWithin(type, high, hasStep, step, stepValue)) {
-        writeSteppedFor(spelling, name, low, high, comparison, inclusive, stepValue);
+        const Symbol *copied = spelling.empty() ? copiableVariable(variable, ahead) : nullptr;
+        writeSteppedFor(spelling, name, low, high, comparison, inclusive, stepValue, copied != nullptr);
+        if (copied)
+            statements().copiedVariables.push_back(copied);
         return;
     }
     std::string going = newTemp();
@@ -590,6 +642,18 @@ static void writeSteppedEnding() {
         return;
     writeIndent();
     emit("while(" + loop.steppedCondition + ");\n");
+    if (!loop.copiedVariable.empty()) {
+        const std::string writeBack = "::" + loop.copiedVariable + "=" + loop.copiedVariable + ";";
+        output().indentLevel--;
+        emitIndented("} catch (...) {\n");
+        output().indentLevel++;
+        emitIndented(writeBack + "\n");
+        emitIndented("throw;\n");
+        output().indentLevel--;
+        emitIndented("}\n");
+        emitIndented(writeBack + "\n");
+        statements().copiedVariables.pop_back();
+    }
     if (loop.steppedScope) {
         output().indentLevel--;
         writeClosingBrace();

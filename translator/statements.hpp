@@ -6,6 +6,9 @@
 #include "translator/bounded_stack.hpp"
 #include "translator/values.hpp"
 
+class LookAhead;
+struct Symbol;
+
 constexpr int CONTROL_STACK_CAPACITY = 128;
 
 
@@ -70,9 +73,11 @@ void writeDoEnding(const std::string &text);
 void endDo();
 void beginFor();
 bool stepIsNegative(const ExprValue &step);
+// `ahead` tells whether the body may reach code that sees a file-level
+// variable the loop counts in (which the loop then keeps in memory).
 void writeRangeFor(int declaredType, const std::string &variable, const ExprValue &low,
                    const ExprValue &high, bool inclusive, bool descending, bool hasStep,
-                   const ExprValue &step);
+                   const ExprValue &step, LookAhead &ahead);
 void writeContainerFor(int declaredType, const std::string &first, const std::string &second,
                        const ExprValue &container);
 void endFor();
@@ -96,6 +101,7 @@ struct LoopFrame {
     int forForm = FOR_RANGE;
     std::string steppedCondition;  // a range loop written as do-while: its "while" condition
     bool steppedScope = false;     // ... which declares its variable in a scope of its own
+    std::string copiedVariable;    // ... or counts in a copy of this file-level variable
     bool walksName = false;    // a container loop over a plain name (see iteratedNames)
 };
 
@@ -115,4 +121,6 @@ struct StatementState {
     // with the container's own cursor, so a second loop over the same one
     // inside the first would end both.
     std::vector<std::string> iteratedNames;
+    // File-level variables that the enclosing loops count in copies of.
+    std::vector<const Symbol *> copiedVariables;
 };

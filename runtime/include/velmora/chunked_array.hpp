@@ -183,6 +183,14 @@ public:
     // element access in range, shared with vel_contiguous_array.
     T *inPlace(std::size_t index) { return index < count ? &(*this)[index] : nullptr; }
     const T *inPlace(std::size_t index) const { return index < count ? &(*this)[index] : nullptr; }
+    // inRange(element) on the element at index, elsewhere() past the end.
+    template <class InRange, class Elsewhere>
+    void reach(std::size_t index, InRange inRange, Elsewhere elsewhere) {
+        if (index < count)
+            inRange((*this)[index]);
+        else
+            elsewhere();
+    }
     // Elements never move here, so a handed-out address needs nothing.
     void pin() {}
 

@@ -66,6 +66,16 @@ public:
         const T *base = first;
         return index < inBlock ? base + index : nullptr;
     }
+    // inRange(element) on the element at index when it is in the block,
+    // otherwise elsewhere(); the block's address is read first, as in inPlace.
+    template <class InRange, class Elsewhere>
+    void reach(std::size_t index, InRange inRange, Elsewhere elsewhere) {
+        T *base = first;
+        if (index < inBlock)
+            inRange(base[index]);
+        else
+            elsewhere();
+    }
     // An element's address is about to be held: growth must not move it.
     void pin() { pinned = true; }
 

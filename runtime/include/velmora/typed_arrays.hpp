@@ -52,8 +52,11 @@ public:
     Element &operator[](const dyn &index) { return pinnedSlot(dyn::toInt(index)); }
     Element at(int index) const {
         // A negative index widens to a size past any end: one test for both ends.
-        if (const Element *element = items.inPlace(static_cast<std::size_t>(index))) return self().normalized(*element);
-        return atOutside(index, std::is_trivially_copyable<Element>());
+        // The out-of-line path takes the widened index too, so that a loop
+        // keeps one form of its counter in a register, not both.
+        std::size_t at = static_cast<std::size_t>(index);
+        if (const Element *element = items.inPlace(at)) return self().normalized(*element);
+        return atOutside(at, std::is_trivially_copyable<Element>());
     }
     Element at(const dyn &index) const { return index.isNumeric() ? at(dyn::toInt(index)) : self().blank(); }
     void setAt(int index, const Element &value) { put(index, self().normalized(value)); }
@@ -260,18 +263,23 @@ protected:
     // (reading gives the blank element, writing grows the array) or negative.
     // A read of plain numbers changes nothing, and the compiler is told so:
     // a loop that reads elements then keeps the array's block in a register.
-    __attribute__((noinline, pure)) Element atOutside(int index, std::true_type) const { return outside(index); }
-    __attribute__((noinline)) Element atOutside(int index, std::false_type) const { return outside(index); }
+    __attribute__((noinline, pure)) Element atOutside(std::size_t at, std::true_type) const {
+        return outside(static_cast<int>(at));
+    }
+    __attribute__((noinline)) Element atOutside(std::size_t at, std::false_type) const {
+        return outside(static_cast<int>(at));
+    }
     Element outside(int index) const {
         if (static_cast<unsigned>(index) >= items.size()) return self().blank();
         return self().normalized(items[static_cast<std::size_t>(index)]);
     }
-    // Stores an element already converted and normalized.
+    // Stores an element already converted and normalized. The element in
+    // the block is reached by its index, not by an address that might be
+    // null: GCC then joins the range test and the store without a test of
+    // the address, which costs two instructions per element in a loop.
     void put(int index, Element value) {
-        if (Element *element = items.inPlace(static_cast<std::size_t>(index)))
-            *element = std::move(value);
-        else
-            putOutside(index, std::move(value));
+        items.reach(static_cast<std::size_t>(index), [&value](Element &element) { element = std::move(value); },
+                    [this, index, &value] { putOutside(index, std::move(value)); });
     }
     __attribute__((noinline)) void putOutside(int index, Element value) {
         if (static_cast<unsigned>(index) >= items.size()) grow(index);
