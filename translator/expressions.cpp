@@ -256,6 +256,7 @@ ExprValue shiftOperator(ExprValue left, bool shiftLeft, const ExprValue &right) 
         shifted = (left.wide ? "(long long)((unsigned long long)" : "(int)((unsigned)") + operand(left) + "<<" + count + ")";
     ExprValue value = result(shifted, typeState().currentType, LOOSE_SHIFT);
     value.effects = left.effects || right.effects;
+    foldKnownShift(value, left, shiftLeft, right);
     return typedFromDynamic(std::move(value), leftType, right.type);
 }
 

@@ -102,6 +102,17 @@ std::string shiftCountText(int width, const ExprValue &count, const std::string 
     return std::to_string(static_cast<unsigned long long>(count.knownValue) & static_cast<unsigned long long>(width - 1));
 }
 
+void foldKnownShift(ExprValue &value, const ExprValue &left, bool shiftLeft, const ExprValue &count) {
+    if (!left.known || !count.known || value.type != T_INTEGER)
+        return;
+    unsigned long long mask = left.wide ? 63 : 31;
+    int by = static_cast<int>(static_cast<unsigned long long>(count.knownValue) & mask);
+    value.known = true;
+    value.wide = left.wide;
+    value.knownValue = shiftLeft ? wrapped(static_cast<unsigned long long>(left.knownValue) << by, left.wide)
+                                 : left.knownValue >> by;
+}
+
 bool knownShiftOverflows(const ExprValue &shifted, const ExprValue &count) {
     if (!shifted.known || !count.known)
         return false;

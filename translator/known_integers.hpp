@@ -28,6 +28,11 @@ void foldKnownSigns(ExprValue &signed_, const std::string &prefix, const ExprVal
 // past the width is undefined in C++, and a known one a warning).
 std::string shiftCountText(int width, const ExprValue &count, const std::string &countText);
 
+// `value` is `left` shifted by `count`, an integer: when both are known it
+// becomes known too (left shifts keep the bits of the type, right shifts
+// the sign), so that arithmetic around it folds as well.
+void foldKnownShift(ExprValue &value, const ExprValue &left, bool shiftLeft, const ExprValue &count);
+
 // Whether shifting the known `shifted` left by the known `count` leaves the
 // bits of its type (the shift is then written on unsigned bits).
 bool knownShiftOverflows(const ExprValue &shifted, const ExprValue &count);
