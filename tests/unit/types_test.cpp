@@ -14,6 +14,7 @@
 #include "diagnostics/diagnostics.hpp"
 #include "semantics/types.hpp"
 #include "translator/output.hpp"
+#include "table_rows.hpp"
 #include "translation_under_test.hpp"
 
 namespace {
@@ -117,16 +118,7 @@ std::string rowFound(const std::string &row, const std::map<std::string, int> &c
 
 TEST_F(TypeModel, TheChecksOfTheTableGiveItsAnswers) {
     std::map<std::string, int> codes = typesByName();
-    std::ifstream table(VELC_SOURCE_DIR "/tests/unit/cases/type_checks.txt");
-    int rows = 0;
-    std::string row;
-    for (int number = 1; std::getline(table, row); ++number) {
-        if (row.empty() || row[0] == '#')
-            continue;
-        ++rows;
-        EXPECT_EQ(rowFound(row, codes), row) << "type_checks.txt:" << number;
-    }
-    EXPECT_GT(rows, 80);
+    expectEveryRowHolds("type_checks.txt", [&](const std::string &row) { return rowFound(row, codes); });
 }
 
 TEST_F(TypeModel, TypeStackHolds128Entries) {
