@@ -17,6 +17,9 @@
 #include "translator/functions.hpp"
 #include "translator/output.hpp"
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace {
 
 CallState &calls() { return translation().calls; }
@@ -345,6 +348,17 @@ void checkAliasArgument(const FunctionRecord &function, const ParameterRecord &p
     typeState().currentType = type;
 }
 
+// An object of a class that neither is the parameter's class, nor one of
+// its bases, nor derives from it would be read as the parameter's class by
+// the cast that passes it: its members would be another class's.
+bool unrelatedObjectArgument(const ParameterRecord &parameter, const ExprValue &argument) {
+    if (parameter.type != T_OBJECT || argument.type != T_OBJECT || argument.classIndex < 0 ||
+        parameter.className.empty())
+        return false;
+    int expected = findClass(parameter.className);
+    return expected >= 0 && !relatedClasses(expected, argument.classIndex);
+}
+
 bool checkProgramArguments(const FunctionRecord &function, const int *types, int count) {
     int parameters = static_cast<int>(function.parameters.size());
     if (count > parameters || count < function.requiredCount()) {
@@ -384,6 +398,9 @@ ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &leve
         }
         if (parameter.byReference)
             checkAliasArgument(function, parameter, argument);
+        if (unrelatedObjectArgument(parameter, argument))
+            reportCall(E_BAD_ARGUMENT_IN, function.name, parameter.className,
+                       classRecord(argument.classIndex).name);
         arguments[i] = programArgument(parameter, argument, function.external);
     }
     const std::string &emitted = call.emitted.empty() ? function.emittedName : call.emitted;
@@ -403,6 +420,8 @@ ExprValue closeForwardCall(const CallDescriptor &call, const ArgumentLevel &leve
     forward.name = call.name;
     forward.line = diagnostics.lineCounter;
     forward.ownerClass = currentClassIndex();
+    if (forward.ownerClass >= 0)
+        forward.classHeaderStart = translation().classState.headerStart;
     std::string arguments[ARGUMENTS_PER_CALL];
     for (int i = 0; i < level.count; i++) {
         forward.argumentTypes.push_back(level.arguments[i].type);
@@ -478,7 +497,65 @@ bool callChangesNothing(const CallDescriptor &call) {
     return builtinChangesNothing(call.row);
 }
 
+void needEarlyPrototype(int function, long classStart) {
+    EarlyPrototypes &early = calls().earlyPrototypes;
+    if (early.at < 0 || classStart < early.at)
+        early.at = classStart;
+    if (std::find(early.functions.begin(), early.functions.end(), function) == early.functions.end())
+        early.functions.push_back(function);
+}
+
 }  // namespace
+
+namespace {
+
+// The line the compiler counts at offset `at` of the header: taken from the
+// last line directive before it, or 0 when there is none.
+std::string directiveAfterInsertion(const std::string &header, std::size_t at) {
+    std::size_t directive = header.rfind("\n#line ", at);
+    if (directive == std::string::npos)
+        return "";
+    std::size_t lineStart = directive + 1;
+    std::size_t numberEnd = header.find(' ', lineStart + 6);
+    if (numberEnd == std::string::npos)
+        return "";
+    long line = std::strtol(header.c_str() + lineStart + 6, nullptr, 10);
+    std::size_t directiveEnd = header.find('\n', lineStart);
+    if (directiveEnd == std::string::npos || directiveEnd >= at)
+        return "";
+    std::string sourceName = header.substr(numberEnd + 1, directiveEnd - numberEnd - 1);
+    long counted = std::count(header.begin() + static_cast<long>(directiveEnd) + 1, header.begin() + static_cast<long>(at), '\n');
+    return "#line " + std::to_string(line + counted) + " " + sourceName + "\n";
+}
+
+}  // namespace
+
+bool needsEarlyPrototypes() { return calls().earlyPrototypes.at >= 0; }
+
+std::string headerWithEarlyPrototypes(const std::string &header) {
+    const EarlyPrototypes &early = calls().earlyPrototypes;
+    if (early.at < 0 || early.functions.empty() || static_cast<std::size_t>(early.at) > header.size())
+        return header;
+    std::size_t at = static_cast<std::size_t>(early.at);
+    std::string rest = header.substr(at);
+    std::string inserted = "\n";
+    // Their parameters may be of classes defined further on.
+    for (const std::string &name : translation().classState.definedHere) {
+        int index = findClass(name);
+        if (index >= 0)
+            inserted += "class " + classRecord(index).emittedName + ";\n";
+    }
+    for (int function : early.functions) {
+        auto prototype = translation().sourceFunctions.headerPrototypes.find(function);
+        if (prototype == translation().sourceFunctions.headerPrototypes.end())
+            continue;
+        inserted += prototype->second.withDefaults + "\n";
+        std::size_t later = rest.find("\n" + prototype->second.withDefaults + "\n");
+        if (later != std::string::npos)
+            rest.replace(later + 1, prototype->second.withDefaults.size(), prototype->second.withoutDefaults);
+    }
+    return header.substr(0, at) + inserted + directiveAfterInsertion(header, at) + rest;
+}
 
 void resetCallState() {
     calls().levels.clear();
@@ -503,6 +580,8 @@ void checkForwardCalls() {
             continue;
         }
         const FunctionRecord &function = functionRecord(index);
+        if (function.ownerClass < 0 && forward.classHeaderStart >= 0)
+            needEarlyPrototype(index, forward.classHeaderStart);
         int count = static_cast<int>(forward.argumentTypes.size());
         if (!checkProgramArguments(function, forward.argumentTypes.data(), count))
             continue;

@@ -57,6 +57,9 @@ std::string returnedValue(int type, const ExprValue &value) {
 void checkReturnedType(int declared, const ExprValue &value) {
     if (value.type == T_UNKNOWN || value.type == T_NIL || declared == T_UNKNOWN)
         return;
+    if (declared == T_OBJECT && functionState().record.returnClass >= 0 &&
+        refusedUnrelatedObject(functionState().record.returnClass, value))
+        return;
     if (resultOf(declared, value.type) == 0)
         reportCall(E_BAD_RETURN_TYPE_IN, functionState().record.name, declared, value.type);
 }
@@ -151,7 +154,7 @@ void setFunctionName(const std::string &name) {
         reportRedeclaration(name, W_IN_BUILTINS);
     else if (again || (known >= 0 && functionRecord(known).source != record.source))
         reportDuplicateName(name);
-    else if (findNoCase(symbolTable().globals, name) >= 0 || findClass(name) >= 0)
+    else if (findNoCase(symbolTable().globals, name) >= 0 || findClass(name) >= 0 || isDefinedTypeName(name))
         reportDuplicateName(name);
     if (isMainName(name) && !scopes().inClass) {
         // Every source's main has a name of its own; the C++ main is
@@ -274,9 +277,16 @@ void parameterDefault(const ExprValue &value) {
     functionState().parameter.hasDefault = true;
     if (value.type != T_UNKNOWN && value.type != T_NIL)
         checkAssign(functionState().parameter.type, value.type);
-    functionState().defaultText =
-        "=" + (value.type == T_NIL ? defaultValueOf(functionState().parameter.type)
-                                   : convertValue(functionState().parameter.type, value));
+    const ParameterRecord &parameter = functionState().parameter;
+    bool null = value.type == T_NIL || value.text == "NULL";
+    // An object of a class is a pointer: its null is the null pointer.
+    if (null && parameter.type == T_OBJECT && !parameter.className.empty())
+        functionState().defaultText = "=NULL";
+    else if (null && parameter.type == T_OBJECTARRAY)
+        functionState().defaultText = "=_arr32()";
+    else
+        functionState().defaultText =
+            "=" + (value.type == T_NIL ? defaultValueOf(parameter.type) : convertValue(parameter.type, value));
 }
 
 void endParameter() {
@@ -383,6 +393,7 @@ void endFunctionHead() {
     std::string returned = state.returnSpelling.empty() ? "void " : state.returnSpelling;
     std::string head = state.modifiers + returned + state.record.emittedName + "(";
     writeHeaderLine(head + state.prototypeParameters + ");");
+    sourceFunctions().headerPrototypes[index] = {head + state.prototypeParameters + ");", head + state.parameters + ");"};
     state.defining = true;
     state.savedOutput = output().currentOutput;
     state.savedIndent = output().indentLevel;
