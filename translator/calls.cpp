@@ -248,6 +248,10 @@ ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
         return value;
     }
     checkMethodArgs(call.row, types, level.count);
+    // A typed array of a class holds objects of that class and its kin.
+    if (call.receiver.type == T_OBJECTARRAY && call.receiver.classIndex >= 0)
+        for (int i = 0; i < level.count; i++)
+            refusedUnrelatedObject(call.receiver.classIndex, level.arguments[i]);
     for (int i = 0; i < level.count; i++)
         arguments[i] = methodArgument(call.receiver.type, methodArgumentType(call.row, i), level.arguments[i]);
     ExprValue value = valueOf(methodCallText(call, arguments, level.count), resultTypeOf(call.row, call.receiver.type));

@@ -121,6 +121,18 @@ void addClassReturnType(const std::string &className, bool arrayOfClass) {
 }
 
 // A method: the constructor has the class's name and no return type.
+// A method of this name in the class being defined itself (a base's
+// method of the name is overridden, not repeated).
+static bool classDefinesMethod(const std::string &name) {
+    int owner = currentClassIndex();
+    if (owner < 0)
+        return false;
+    for (int method : classRecord(owner).methods)
+        if (functionRecord(method).name == name)
+            return true;
+    return false;
+}
+
 void setMethodName(const std::string &name) {
     FunctionRecord &record = functionState().record;
     record.ownerClass = currentClassIndex();
@@ -139,7 +151,7 @@ void setFunctionName(const std::string &name) {
     record.name = name;
     record.source = translatedSource().baseName;
     if (scopes().inClass) {
-        if (findExact(localScopes().classMembers.members, name) >= 0)
+        if (findExact(localScopes().classMembers.members, name) >= 0 || classDefinesMethod(name))
             reportDuplicateName(name);
         setMethodName(name);
         return;
