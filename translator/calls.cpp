@@ -306,6 +306,9 @@ std::string programArgument(const ParameterRecord &parameter, const ExprValue &a
             return nullObject(expected);
         if (expected >= 0 && argument.classIndex >= 0 && argument.classIndex != expected)
             return "(" + typeNameSpelling(parameter.className) + " *)(" + argument.text + ")";
+        // A dynamic value holds the object as a pointer of its own.
+        if (expected >= 0 && argument.type == T_VAR)
+            return objectHeldBy(argument, expected).text;
         return argument.text;
     }
     default:
@@ -611,6 +614,18 @@ static ExprValue beginProgramCall(int function, const std::string &name) {
     return valueOf(functionRecord(function).emittedName, functionRecord(function).callType());
 }
 
+// Whether a variable, parameter or attribute of this name is visible where
+// the call stands: in C++ it hides the function of the name.
+static bool hiddenByLocalName(const std::string &name) {
+    const ScopeState &where = scopes();
+    if (where.inFunction && findExact(localScopes().functionLocals, name) >= 0)
+        return true;
+    for (int depth = 0; where.inBlock && depth <= where.blockDepth && depth < BLOCK_DEPTH_CAPACITY; depth++)
+        if (findExact(localScopes().blockScopes[depth], name) >= 0)
+            return true;
+    return where.inClass && findClassAttribute(currentClassIndex(), name) != nullptr;
+}
+
 ExprValue beginCall(const std::string &name) {
     int row = -1;
     if (findFunction(name, row)) {
@@ -640,8 +655,14 @@ ExprValue beginCall(const std::string &name) {
     if (isMainName(name))
         noteMainCalled();
     int function = findProgramFunction(name);
-    if (function >= 0)
-        return beginProgramCall(function, name);
+    if (function >= 0) {
+        ExprValue head = beginProgramCall(function, name);
+        if (hiddenByLocalName(name)) {
+            calls().pending.emitted = "::" + functionRecord(function).emittedName;
+            head.text = calls().pending.emitted;
+        }
+        return head;
+    }
     // A function passed as an argument is called by its parameter's name.
     const ParameterRecord *parameter = functionParameterNamed(name);
     if (parameter != nullptr && parameter->functionType && parameter->signature >= 0) {

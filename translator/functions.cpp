@@ -151,7 +151,8 @@ void setFunctionName(const std::string &name) {
     record.name = name;
     record.source = translatedSource().baseName;
     if (scopes().inClass) {
-        if (findExact(localScopes().classMembers.members, name) >= 0 || classDefinesMethod(name))
+        bool otherClass = findClass(name) >= 0 && findClass(name) != currentClassIndex();
+        if (findExact(localScopes().classMembers.members, name) >= 0 || classDefinesMethod(name) || otherClass)
             reportDuplicateName(name);
         setMethodName(name);
         return;
@@ -277,16 +278,57 @@ void parameterName(const std::string &name) {
     ParameterRecord &parameter = functionState().parameter;
     parameter.name = name;
     parameter.functionType = parameter.type == T_FUNCTION;
-    // Parameters are known in the body and have their values from the call.
+    // Parameters are known in the body and have their values from the call;
+    // a const one may not be assigned there.
+    int &storageKind = translation().declarations.storageKind;
+    int storage = storageKind;
+    storageKind = parameter.constant ? KIND_CONSTANT : 1;
     declareName(name, parameter.type, true, parameter.className.empty() ? -3 : findClass(parameter.className));
+    storageKind = storage;
 }
 
 void parameterUnnamed() {
     parameterName("v" + std::to_string(++functionState().unnamedParameters));
 }
 
+// The parameter a default value names, or empty: C++ takes no parameter
+// in a default, which the caller evaluates. Texts in quotes are skipped.
+static std::string parameterNamedIn(const std::string &text) {
+    const FunctionState &state = functionState();
+    for (std::size_t at = 0; at < text.size();) {
+        char c = text[at];
+        if (c == '"' || c == '\'') {
+            for (at++; at < text.size() && text[at] != c; at++)
+                if (text[at] == '\\')
+                    at++;
+            at++;
+            continue;
+        }
+        if (!std::isalpha(static_cast<unsigned char>(c)) && c != '_') {
+            at++;
+            continue;
+        }
+        std::size_t end = at;
+        while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_'))
+            end++;
+        bool member = at > 0 && (text[at - 1] == '.' || text[at - 1] == '>' || text[at - 1] == ':');
+        std::string word = text.substr(at, end - at);
+        if (!member)
+            for (const ParameterRecord &parameter : state.record.parameters)
+                if (emittedNameFor(parameter.name) == word)
+                    return parameter.name;
+        if (!member && !state.parameter.name.empty() && emittedNameFor(state.parameter.name) == word)
+            return state.parameter.name;
+        at = end;
+    }
+    return "";
+}
+
 void parameterDefault(const ExprValue &value) {
     functionState().parameter.hasDefault = true;
+    std::string named = parameterNamedIn(value.text);
+    if (!named.empty())
+        reportNamed(E_CANNOT_BE_USED, named);
     if (value.type != T_UNKNOWN && value.type != T_NIL)
         checkAssign(functionState().parameter.type, value.type);
     const ParameterRecord &parameter = functionState().parameter;
