@@ -316,6 +316,18 @@ std::string programArgument(const ParameterRecord &parameter, const ExprValue &a
     }
 }
 
+// Whether a variable, parameter or attribute of this name is visible where
+// the call stands: in C++ it hides the function of the name.
+bool hiddenByLocalName(const std::string &name) {
+    const ScopeState &where = scopes();
+    if (where.inFunction && findExact(localScopes().functionLocals, name) >= 0)
+        return true;
+    for (int depth = 0; where.inBlock && depth <= where.blockDepth && depth < BLOCK_DEPTH_CAPACITY; depth++)
+        if (findExact(localScopes().blockScopes[depth], name) >= 0)
+            return true;
+    return where.inClass && findClassAttribute(currentClassIndex(), name) != nullptr;
+}
+
 // A function passed by name must be named by a text literal and have the
 // signature of the parameter's type; it is passed as the C++ function.
 std::string functionArgument(const ParameterRecord &parameter, const ExprValue &argument) {
@@ -334,7 +346,7 @@ std::string functionArgument(const ParameterRecord &parameter, const ExprValue &
     else if (function < 0)
         reportNamed(E_FUNCTION_NOT_DEFINED, name);
     else if (sameSignature(functionRecord(function), functionRecord(parameter.signature)))
-        return functionRecord(function).emittedName;
+        return (hiddenByLocalName(name) ? "::" : "") + functionRecord(function).emittedName;
     reportNamed(E_INCOMPATIBLE_FUNCTION, name);
     return argument.text;
 }
@@ -612,18 +624,6 @@ static ExprValue beginProgramCall(int function, const std::string &name) {
     call.name = name;
     calls().pending = call;
     return valueOf(functionRecord(function).emittedName, functionRecord(function).callType());
-}
-
-// Whether a variable, parameter or attribute of this name is visible where
-// the call stands: in C++ it hides the function of the name.
-static bool hiddenByLocalName(const std::string &name) {
-    const ScopeState &where = scopes();
-    if (where.inFunction && findExact(localScopes().functionLocals, name) >= 0)
-        return true;
-    for (int depth = 0; where.inBlock && depth <= where.blockDepth && depth < BLOCK_DEPTH_CAPACITY; depth++)
-        if (findExact(localScopes().blockScopes[depth], name) >= 0)
-            return true;
-    return where.inClass && findClassAttribute(currentClassIndex(), name) != nullptr;
 }
 
 ExprValue beginCall(const std::string &name) {
