@@ -524,12 +524,9 @@ void needEarlyPrototype(int function, long classStart) {
         early.functions.push_back(function);
 }
 
-}  // namespace
-
-namespace {
-
-// The line the compiler counts at offset `at` of the header: taken from the
-// last line directive before it, or 0 when there is none.
+// A line directive that gives the text after offset `at` of the header the
+// lines it had before text was put there: counted from the last directive
+// before it, or none when there is no such directive.
 std::string directiveAfterInsertion(const std::string &header, std::size_t at) {
     std::size_t directive = header.rfind("\n#line ", at);
     if (directive == std::string::npos)
