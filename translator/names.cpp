@@ -49,6 +49,8 @@ ExprValue beginName(const std::string &name, bool methodReceiver) {
     value.plainName = true;
     if (methodReceiver ? lookupReceiver(name, value.unassigned) : lookupUse(name)) {
         value.text = current().emittedName.empty() ? emittedNameFor(name) : current().emittedName;
+        if (const std::string *view = arrayViewOf(current().symbol))
+            value.text = *view;
         value.type = typeState().currentType;
         value.root = current().symbol;
         value.classIndex = current().classIndex;
@@ -210,7 +212,10 @@ AssignTarget beginTarget(const std::string &name) {
         target.classIndex = classIndex;
         return target;
     }
-    target.path = lookupAssign(name) && !current().emittedName.empty() ? current().emittedName : emittedNameFor(name);
+    bool found = lookupAssign(name);
+    target.path = found && !current().emittedName.empty() ? current().emittedName : emittedNameFor(name);
+    if (const std::string *view = found ? arrayViewOf(current().symbol) : nullptr)
+        target.path = *view;
     target.readPath = target.path;
     target.type = typeState().currentType;
     target.valueType = target.type;

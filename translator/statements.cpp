@@ -101,6 +101,19 @@ static void writeObjectLoopVariable(const std::string &name, int classIndex, con
          objectOfClass(classIndex, container + ".value()") + ";\n");
 }
 
+// The symbol a name stands for here, looked up as an assignment target
+// would be (a read before any value is not reported); nullptr when undeclared.
+static const Symbol *symbolOf(const std::string &name) {
+    if (!isDeclaredAnywhere(name))
+        return nullptr;
+    int saved = typeState().currentType;
+    scopes().assignmentTarget = true;
+    lookupUse(name);
+    scopes().assignmentTarget = false;
+    typeState().currentType = saved;
+    return current().symbol;
+}
+
 int variableType(const std::string &name, int fallback) {
     int saved = typeState().currentType;
     int type = fallback;
@@ -513,6 +526,73 @@ const Symbol *copiableVariable(const std::string &variable, LookAhead &ahead) {
     return ahead.loopBodyMayReachOut(methodsStayInLibrary) ? nullptr : counted;
 }
 
+// Arrays whose elements a loop may reach through a view: the number arrays
+// of one C++ class form a group, since a by-reference parameter of that
+// class may be a variable of any of their types.
+int arrayViewKind(const std::string &name) {
+    if (!isDeclaredAnywhere(name))
+        return 0;
+    switch (variableType(name, T_UNKNOWN)) {
+    case T_INTARRAY: return 1;
+    case T_NATURALARRAY: case T_REALARRAY: case T_NUMBERARRAY: return 2;
+    default: return 0;
+    }
+}
+
+// Declares a view for each array that the loop's body uses only by
+// element and push, unless an enclosing loop views it already: in the view
+// the compiler keeps the block's address and count in registers. The views
+// live in a scope of their own around the loop, whose end (or an exception)
+// gives the array back its count.
+void openArrayViews(LookAhead &ahead) {
+    std::vector<std::string> names = ahead.arraysUsedByElement(methodsStayInLibrary, arrayViewKind);
+    for (const std::string &name : names) {
+        const Symbol *array = symbolOf(name);
+        if (!array || arrayViewOf(array))
+            continue;
+        if (currentLoop().viewsOpened == 0) {
+            emit("{\n");
+            output().indentLevel++;
+            writeIndent();
+        }
+        std::string view = newTemp();
+        std::string emitted = array->emittedName.empty() ? emittedNameFor(name) : array->emittedName;
+        emit("auto " + view + "=vel_block_view_of(" + emitted + ");\n");
+        writeIndent();
+        statements().arrayViews.push_back(ArrayView{array, view});
+        currentLoop().viewsOpened++;
+    }
+}
+
+void closeArrayViews() {
+    LoopFrame &loop = currentLoop();
+    if (loop.viewsOpened == 0)
+        return;
+    for (int n = 0; n < loop.viewsOpened && !statements().arrayViews.empty(); n++)
+        statements().arrayViews.pop_back();
+    loop.viewsOpened = 0;
+    output().indentLevel--;
+    writeClosingBrace();
+}
+
+// The bound of a do-while range loop in a constant of the loop when it is
+// a variable of the file that nothing in the loop can change: the
+// body only reads it and calls none of the program's code, and outside
+// functions no by-reference parameter can stand for it. GCC otherwise reads
+// it from memory at every test, since the array's out-of-line growth may,
+// for all it knows, reach code that changes it.
+ExprValue boundOfLoop(const ExprValue &high, const std::string &variable, LookAhead &ahead) {
+    // The bound's text is its emitted name, which is its name unless that is reserved.
+    if (!high.plainName || high.text == variable || emittedNameFor(high.text) != high.text || scopes().inFunction || scopes().inClass || !isFileLevelVariable(high.text) ||
+        ahead.loopBodyMayReachOut(methodsStayInLibrary) || !ahead.loopBodyOnlyReads(high.text))
+        return high;
+    ExprValue bound = high;
+    bound.text = newTemp();
+    emit("const int " + bound.text + "=" + high.text + ";\n");
+    writeIndent();
+    return bound;
+}
+
 void writeSteppedFor(const std::string &spelling, const std::string &name, const ExprValue &low,
                      const ExprValue &high, const std::string &comparison, bool inclusive, long long stepValue,
                      bool inCopy) {
@@ -565,13 +645,16 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
     std::string stepText = hasStep ? step.text : "1";
     long long stepValue = 0;
     if (stepsInline(spelling, type, high, inclusive, hasStep, step, stepValue)) {
+        openArrayViews(ahead);
         writeControlLine("for(" + spelling + name + "=" + low.text + ";" + name + comparison + high.text + ";" +
                          name + "=_vel_for_add(" + name + "," + std::to_string(stepValue) + "))");
         return;
     }
     if (stepsWithin(type, high, hasStep, step, stepValue)) {
+        openArrayViews(ahead);
+        ExprValue bound = boundOfLoop(high, variable, ahead);
         const Symbol *copied = spelling.empty() ? copiableVariable(variable, ahead) : nullptr;
-        writeSteppedFor(spelling, name, low, high, comparison, inclusive, stepValue, copied != nullptr);
+        writeSteppedFor(spelling, name, low, bound, comparison, inclusive, stepValue, copied != nullptr);
         if (copied)
             statements().copiedVariables.push_back(copied);
         return;
@@ -668,8 +751,16 @@ void endFor() {
         writeClosingBrace();
     }
     writeSteppedEnding();
+    closeArrayViews();
     leaveBlock();
     popLoop();
+}
+
+const std::string *arrayViewOf(const Symbol *array) {
+    for (const ArrayView &viewed : statements().arrayViews)
+        if (viewed.array == array)
+            return &viewed.view;
+    return nullptr;
 }
 
 void beginCatch(const std::string &className, const std::string &variable) {
