@@ -101,19 +101,6 @@ static void writeObjectLoopVariable(const std::string &name, int classIndex, con
          objectOfClass(classIndex, container + ".value()") + ";\n");
 }
 
-// The symbol a name stands for here, looked up as an assignment target
-// would be (a read before any value is not reported); nullptr when undeclared.
-static const Symbol *symbolOf(const std::string &name) {
-    if (!isDeclaredAnywhere(name))
-        return nullptr;
-    int saved = typeState().currentType;
-    scopes().assignmentTarget = true;
-    lookupUse(name);
-    scopes().assignmentTarget = false;
-    typeState().currentType = saved;
-    return current().symbol;
-}
-
 int variableType(const std::string &name, int fallback) {
     int saved = typeState().currentType;
     int type = fallback;
@@ -498,9 +485,7 @@ bool stepsWithin(int type, const ExprValue &high, bool hasStep, const ExprValue 
 // Methods of a variable of these types are libvel's own and never run the
 // program's code.
 bool methodsStayInLibrary(const std::string &receiver) {
-    if (!isDeclaredAnywhere(receiver))
-        return false;
-    switch (variableType(receiver, T_UNKNOWN)) {
+    switch (visibleType(receiver)) {
     case T_TEXT: case T_INTARRAY: case T_NATURALARRAY: case T_REALARRAY: case T_NUMBERARRAY:
         return true;
     default:
@@ -526,13 +511,15 @@ const Symbol *copiableVariable(const std::string &variable, LookAhead &ahead) {
     return ahead.loopBodyMayReachOut(methodsStayInLibrary) ? nullptr : counted;
 }
 
-// Arrays whose elements a loop may reach through a view: the number arrays
-// of one C++ class form a group, since a by-reference parameter of that
+// Arrays whose elements a loop may reach through a view: the variable
+// number arrays of one C++ class form a group, since a by-reference parameter of that
 // class may be a variable of any of their types.
 int arrayViewKind(const std::string &name) {
-    if (!isDeclaredAnywhere(name))
+    const Symbol *array = visibleSymbol(name);
+    // A constant array is never written, under any name.
+    if (!array || isConstantKind(array->kind))
         return 0;
-    switch (variableType(name, T_UNKNOWN)) {
+    switch (array->type()) {
     case T_INTARRAY: return 1;
     case T_NATURALARRAY: case T_REALARRAY: case T_NUMBERARRAY: return 2;
     default: return 0;
@@ -547,8 +534,11 @@ int arrayViewKind(const std::string &name) {
 void openArrayViews(LookAhead &ahead) {
     std::vector<std::string> names = ahead.arraysUsedByElement(methodsStayInLibrary, arrayViewKind);
     for (const std::string &name : names) {
-        const Symbol *array = symbolOf(name);
-        if (!array || arrayViewOf(array))
+        const Symbol *array = visibleSymbol(name);
+        if (!array)
+            continue;
+        std::string emitted = array->emittedName.empty() ? emittedNameFor(name) : array->emittedName;
+        if (arrayViewOf(emitted))
             continue;
         if (currentLoop().viewsOpened == 0) {
             emit("{\n");
@@ -556,10 +546,9 @@ void openArrayViews(LookAhead &ahead) {
             writeIndent();
         }
         std::string view = newTemp();
-        std::string emitted = array->emittedName.empty() ? emittedNameFor(name) : array->emittedName;
         emit("auto " + view + "=vel_block_view_of(" + emitted + ");\n");
         writeIndent();
-        statements().arrayViews.push_back(ArrayView{array, view});
+        statements().arrayViews.push_back(ArrayView{emitted, view});
         currentLoop().viewsOpened++;
     }
 }
@@ -756,7 +745,7 @@ void endFor() {
     popLoop();
 }
 
-const std::string *arrayViewOf(const Symbol *array) {
+const std::string *arrayViewOf(const std::string &array) {
     for (const ArrayView &viewed : statements().arrayViews)
         if (viewed.array == array)
             return &viewed.view;

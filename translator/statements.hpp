@@ -108,9 +108,10 @@ struct LoopFrame {
 
 // A number array that the enclosing loops reach through a view of its
 // block (vel_block_view): its elements are read, written and pushed
-// through the view's name.
+// through the view's name. The array is known by its emitted name, which
+// within the loops names no other variable (the body declares none of it).
 struct ArrayView {
-    const Symbol *array = nullptr;
+    std::string array;
     std::string view;
 };
 
@@ -136,6 +137,6 @@ struct StatementState {
     std::vector<ArrayView> arrayViews;
 };
 
-// The view through which the loops being translated reach this array, or
-// nullptr when there is none.
-const std::string *arrayViewOf(const Symbol *array);
+// The view through which the loops being translated reach the array of
+// this emitted name, or nullptr when there is none.
+const std::string *arrayViewOf(const std::string &array);
