@@ -570,10 +570,13 @@ void closeArrayViews() {
 // functions no by-reference parameter can stand for it. GCC otherwise reads
 // it from memory at every test, since the array's out-of-line growth may,
 // for all it knows, reach code that changes it.
+// A bound that is the loop's own variable (for i in 1..i) is the value it
+// had before the loop: read at every test it would be compared with itself.
 ExprValue boundOfLoop(const ExprValue &high, const std::string &variable, LookAhead &ahead) {
+    bool ownVariable = high.plainName && high.text == emittedNameFor(variable);
     // The bound's text is its emitted name, which is its name unless that is reserved.
-    if (!high.plainName || high.text == variable || emittedNameFor(high.text) != high.text || scopes().inFunction || scopes().inClass || !isFileLevelVariable(high.text) ||
-        ahead.loopBodyMayReachOut(methodsStayInLibrary) || !ahead.loopBodyOnlyReads(high.text))
+    if (!ownVariable && (!high.plainName || high.text == variable || emittedNameFor(high.text) != high.text || scopes().inFunction || scopes().inClass || !isFileLevelVariable(high.text) ||
+        ahead.loopBodyMayReachOut(methodsStayInLibrary) || !ahead.loopBodyOnlyReads(high.text)))
         return high;
     ExprValue bound = high;
     bound.text = newTemp();
