@@ -453,14 +453,15 @@ ExprValue prefixed(const std::string &prefix, const ExprValue &operand) {
 }
 
 // The tested value of a range test stands before two comparisons, so an
-// expression ("not x" among them) goes in parentheses. A number is promoted
-// by a unary plus: "not x" and a boolean are C++ bools, which C++ compilers
-// warn of when compared with a number other than 0 or 1.
+// expression ("not x" among them) goes in parentheses. A boolean and "not x"
+// are C++ bools, which the compilers warn of when compared with a number
+// other than 0 or 1: libvel hands them over as the ints they are.
 static std::string rangeItem(const ExprValue &item) {
-    if (item.literal || (item.plainName && item.type != T_BOOLEAN))
+    if (item.type == T_BOOLEAN || (!item.text.empty() && item.text[0] == '!'))
+        return "_vel_number(" + item.text + ")";
+    if (item.literal || item.plainName)
         return item.text;
-    bool number = isIntegerLike(item.type) || isFloating(item.type);
-    return (number ? "+(" : "(") + item.text + ")";
+    return "(" + item.text + ")";
 }
 
 ExprValue inRange(ExprValue item, ExprValue low, ExprValue high, bool inclusive, bool negated) {

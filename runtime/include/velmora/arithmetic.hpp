@@ -72,6 +72,14 @@ int _vel_order(A a, B b) {
     return x < y ? -1 : x > y ? 1 : 0;
 }
 
+// A value as the number it stands for, in a range test: a bool becomes an
+// int through a call, whose result the compilers cannot tell to be 0 or 1,
+// so that they do not warn of its comparison with other numbers.
+template <class T>
+auto _vel_number(T x) -> decltype(+x) {
+    return +x;
+}
+
 // a / b of integers gives a real. Each operand is converted to double on its
 // own, so -1 / natural 2 is -0.5. b == 0 is a run-time error.
 template <class A, class B, vel_if_integers<A, B> = 0>
