@@ -157,6 +157,8 @@ void writeOne(const AssignTarget &target, char op, const ExprValue &given) {
         return;
     }
     typeState().pendingAssignOp = op;
+    if (target.valueType == T_OBJECT && target.classIndex >= 0 && refusedUnrelatedObject(target.classIndex, value))
+        return;
     if (value.type != T_UNKNOWN && target.valueType != T_UNKNOWN)
         checkAssign(target.valueType, value.type);
     if (target.isSlice) {

@@ -1,4 +1,4 @@
-// Counting: 1,000,000 updates of a hash map over 1,000 text keys, three rounds.
+// Counting: 1,000,000 updates of a hash map over 1,000 text keys, eight rounds.
 #include <iostream>
 #include <string>
 #include <unordered_map>
@@ -10,7 +10,7 @@ int main() {
         names.push_back("key" + std::to_string(i));
     int total = 0;
     std::unordered_map<std::string, long long> counts;
-    for (int round = 0; round < 3; round++) {
+    for (int round = 0; round < 8; round++) {
         counts = {};
         for (int i = 0; i < 1000000; i++) {
             std::string name = names[(i * 7) % 1000];

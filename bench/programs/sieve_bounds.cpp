@@ -1,11 +1,11 @@
-// The sieve of sieve.cpp with inclusive bounds, five rounds.
+// The sieve of sieve.cpp with inclusive bounds, sixteen rounds.
 #include <iostream>
 #include <vector>
 
 int main() {
     const int limit = 2000000;
     const int last = limit - 1;
-    const int rounds = 5;
+    const int rounds = 16;
     int found = 0;
     for (int round = 1; round <= rounds; round++) {
         std::vector<int> composite;

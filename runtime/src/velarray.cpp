@@ -227,12 +227,21 @@ int velarray::findLast(const dyn &item, int from) const {
 }
 
 text velarray::join(const text &separator) const {
+    // The texts' length first, so that the result is allocated once; the
+    // elements are walked by iterator, since an index into the deque costs a
+    // division's worth of work per element.
+    std::size_t length = items.empty() ? 0 : separator.data.size() * (items.size() - 1);
+    for (const dyn &item : items)
+        if (const text *piece = item.asText()) length += piece->data.size();
     std::string joined;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (i > 0) joined += separator.data;
+    joined.reserve(length);
+    bool first = true;
+    for (const dyn &item : items) {
+        if (!first) joined += separator.data;
+        first = false;
         // A text is appended where it stands; only other kinds need their text made.
-        const text *piece = items[i].asText();
-        joined += piece != nullptr ? piece->data : dyn::toText(items[i]).data;
+        const text *piece = item.asText();
+        joined += piece != nullptr ? piece->data : dyn::toText(item).data;
     }
     return text(std::move(joined));
 }
