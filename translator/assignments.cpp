@@ -2,6 +2,7 @@
 #include "translator/source_translation.hpp"
 #include "semantics/spellings.hpp"
 #include "translator/in_place_append.hpp"
+#include "VLTokenTypes.hpp"
 
 namespace {
 
@@ -27,10 +28,11 @@ bool isIntegerTarget(int type) {
     return type == T_INTEGER || type == T_BYTE || type == T_NATURAL;
 }
 
-// Integer division and modulo check their divisor in the library.
+// Integer division and modulo check their divisor in the library, a var
+// divisor too (it may hold 0 or a text that reads as 0).
 bool checkedDivision(const AssignTarget &target, char op, const ExprValue &value) {
     return (op == '/' || op == '%') && isIntegerTarget(target.valueType) &&
-           (isIntegerTarget(value.type) || value.type == T_BOOLEAN);
+           (isIntegerTarget(value.type) || value.type == T_BOOLEAN || value.type == T_VAR);
 }
 
 // "t + 1" adds 1 to t: the value the target receives.
@@ -40,7 +42,7 @@ std::string combinedValue(const AssignTarget &target, char op, const ExprValue &
     if (checkedDivision(target, op, value)) {
         ExprValue combined;
         combined.text = (op == '/' ? "_vel_div(" : "_vel_mod(") + target.readPath + "," + value.text + ")";
-        combined.type = op == '/' ? T_NUMBER : target.valueType;
+        combined.type = value.type == T_VAR ? T_VAR : op == '/' ? T_NUMBER : target.valueType;
         return convertValue(target.valueType, combined);
     }
     return target.readPath + compoundOperator(op) + "(" + compoundOperand(target, value) + ")";
@@ -62,6 +64,79 @@ bool refusedCompound(const AssignTarget &target, char op, const ExprValue &value
     return true;
 }
 
+// "b + t" on a byte or a char with a text joins the two as texts, as the
+// sum b + t does, and the target takes what the joined text converts to.
+bool joinsAsTexts(const AssignTarget &target, char op, const ExprValue &value) {
+    bool byteOrChar = target.valueType == T_BYTE || target.valueType == T_CHAR;
+    return op == '+' && byteOrChar && isTextLike(value.type);
+}
+
+ExprValue textJoin(const AssignTarget &target, const ExprValue &value) {
+    ExprValue joined;
+    joined.text = "text(" + target.readPath + ")+(" + value.text + ")";
+    joined.type = T_TEXT;
+    return joined;
+}
+
+bool holdsNoNumber(int type) {
+    return isTextLike(type) || isContainer(type);
+}
+
+// Compound forms that C++ has no operator for on the target's type ("a * 2"
+// on an array, "i mod 2.5", "b * t" on a byte and a text): written as the
+// target assigned the sum, product ... of the expression, whose operator
+// checks the operands as it would anywhere else.
+bool needsExpressionForm(const AssignTarget &target, char op, const ExprValue &value) {
+    int type = target.valueType;
+    if (op == '=' || target.isSlice || joinsAsTexts(target, op, value))
+        return false;
+    if (isContainer(type))
+        return op != '+' || (isContainer(value.type) && value.type != type) || (type == T_DICT && value.type != T_DICT);
+    if (type == T_VAR || type == T_TEXT || type == T_CHARPTR || type == T_OBJECT || type == T_UNKNOWN)
+        return false;
+    // A shift count is taken modulo the width, as in an expression.
+    if (op == '<' || op == '>')
+        return true;
+    if (value.type == T_VAR)
+        return false;
+    bool floatingValue = value.type == T_REAL || value.type == T_NUMBER;
+    bool floatingTarget = type == T_REAL || type == T_NUMBER || type == T_SMALLREAL;
+    return holdsNoNumber(value.type) || (op == '%' && !floatingTarget && floatingValue);
+}
+
+ExprValue expressionOf(const AssignTarget &target, char op, const ExprValue &value) {
+    ExprValue left;
+    left.text = target.readPath;
+    left.type = target.valueType;
+    left.classIndex = target.classIndex;
+    pushType(left.type);
+    switch (op) {
+    case '+': case '-': return additiveOperator(left, op == '+', value);
+    case '*': return multiplicativeOperator(left, VLTokenTypes::MUL, value);
+    case '/': return multiplicativeOperator(left, VLTokenTypes::DIV, value);
+    case '%': return multiplicativeOperator(left, VLTokenTypes::LITERAL_mod, value);
+    case '<': case '>': return shiftOperator(left, op == '<', value);
+    default: return bitOperator(left, std::string(1, op), value);
+    }
+}
+
+void writeExpressionForm(const AssignTarget &target, char op, const ExprValue &value) {
+    ExprValue combined = expressionOf(target, op, value);
+    typeState().pendingAssignOp = '=';
+    if (combined.type != T_UNKNOWN)
+        checkAssign(target.valueType, combined.type);
+    // Containers combined with other values are dynamic values in C++.
+    if (isContainer(target.valueType) && combined.type != T_UNKNOWN) {
+        combined.text = "dyn(" + combined.text + ")";
+        combined.type = T_VAR;
+    }
+    std::string converted = convertValue(target.valueType, combined);
+    if (target.setterIsCall)
+        emit(target.path + target.setter + converted + ");\n");
+    else
+        emit(target.path + target.setter + " = " + converted + ";\n");
+}
+
 // nil or null given to an object is that object's null.
 ExprValue nullForObject(const AssignTarget &target, const ExprValue &value) {
     if (target.valueType != T_OBJECT || (value.type != T_NIL && value.text != "NULL"))
@@ -77,6 +152,10 @@ void writeOne(const AssignTarget &target, char op, const ExprValue &given) {
     ExprValue value = nullForObject(target, given);
     if (refusedCompound(target, op, value))
         return;
+    if (needsExpressionForm(target, op, value)) {
+        writeExpressionForm(target, op, value);
+        return;
+    }
     typeState().pendingAssignOp = op;
     if (target.valueType == T_OBJECT && target.classIndex >= 0 && refusedUnrelatedObject(target.classIndex, value))
         return;
@@ -99,6 +178,8 @@ void writeOne(const AssignTarget &target, char op, const ExprValue &given) {
         appended = inPlaceElementSum(target, value);
     if (!appended.empty())
         emit(destination + " += " + appended + ";\n");
+    else if (joinsAsTexts(target, op, value))
+        emit(destination + " = " + convertValue(target.valueType, textJoin(target, value)) + ";\n");
     else if (op == '+' && target.valueType == T_CHARPTR)
         emit(destination + " = _vel_cstring(text(" + target.readPath + ")+" + compoundOperand(target, value) + ");\n");
     else if (op == '=')

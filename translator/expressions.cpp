@@ -166,33 +166,87 @@ static bool bothCStrings(const ExprValue &left, int leftType, const ExprValue &r
     return cString(left, leftType) && cString(right, right.type);
 }
 
+// nil, and null beside a number or a text: the empty value of the other
+// side's type rather than a null pointer, which C++ would compare with a
+// number as 0 and with a warning. A var holding null holds 0.
+static bool standsForNil(const ExprValue &side, int sideType, int otherType) {
+    if (sideType == T_NIL)
+        return true;
+    bool valueType = (otherType >= T_BYTE && otherType <= T_SMALLREAL) || otherType == T_TEXT ||
+                     otherType == T_CHARPTR || otherType == T_CHAR;
+    return side.text == "NULL" && valueType;
+}
+
+static std::string nilOperandFor(int type, int classIndex) {
+    switch (type) {
+    case T_OBJECT: return nullObject(classIndex);
+    case T_NATURAL: return "0";
+    case T_CHAR: return "'\\0'";
+    default: return nilFor(type);
+    }
+}
+
+// A natural beside a signed integer that may be negative: C++ would compare
+// the two as naturals, so -1 would be above every natural. libvel compares
+// their values.
+static bool signednessDiffers(const ExprValue &left, int leftType, const ExprValue &right) {
+    auto maySignedNegative = [](const ExprValue &side, int type) {
+        bool nonNegativeLiteral = side.literal && !side.stringLiteral && side.text[0] != '-';
+        return (type == T_INTEGER || type == T_LONG) && !nonNegativeLiteral;
+    };
+    return (leftType == T_NATURAL && maySignedNegative(right, right.type)) ||
+           (maySignedNegative(left, leftType) && right.type == T_NATURAL);
+}
+
+static bool comparedAsText(int characterType, int otherType) {
+    return (characterType == T_BYTE && isTextLike(otherType)) || (characterType == T_CHAR && otherType == T_CHARPTR);
+}
+
 static ExprValue comparisonText(ExprValue left, int comparisonToken, const ExprValue &right) {
     countOperator();
     int leftType = popType();
     std::string rightText = right.text;
-    if (right.type == T_NIL)
-        rightText = nilFor(leftType);
-    if (leftType == T_OBJECT && rightText == "NULL")
+    // nil or null on either side stands for the null of the other side.
+    bool rightNil = standsForNil(right, right.type, leftType);
+    bool leftNil = standsForNil(left, leftType, right.type);
+    if (rightNil)
+        rightText = nilOperandFor(leftType, left.classIndex);
+    else if (leftType == T_OBJECT && rightText == "NULL")
         rightText = nullObject(left.classIndex);
-    // nil or null written first stands for the null of the other side.
-    if (leftType == T_NIL)
-        left.text = right.type == T_OBJECT ? nullObject(right.classIndex) : nilFor(right.type);
+    if (leftNil)
+        left.text = nilOperandFor(right.type, right.classIndex);
     else if (right.type == T_OBJECT && left.text == "NULL")
         left.text = nullObject(right.classIndex);
+    // A C string compared with nil is compared as a text with "".
+    if (rightNil && leftType == T_CHARPTR)
+        left.text = "text(" + left.text + ")";
+    if (leftNil && right.type == T_CHARPTR)
+        rightText = "text(" + rightText + ")";
     // A char is compared with a one-character literal as a char, and with
     // any other text as a text.
     if (leftType == T_CHAR && right.type == T_TEXT)
         rightText = right.stringLiteral && right.text.size() == 3 ? convertValue(T_CHAR, right) : "text(" + rightText + ")";
     else if (right.type == T_CHAR && leftType == T_TEXT)
         left.text = left.stringLiteral && left.text.size() == 3 ? convertValue(T_CHAR, left) : "text(" + left.text + ")";
-    if (!eitherUnknown(leftType, right.type))
+    // A byte beside a text, or a char beside a C string, is compared as the
+    // text "+" would join it as: C++ would compare a number with a pointer.
+    else if (comparedAsText(leftType, right.type))
+        left.text = "text(" + left.text + ")";
+    else if (comparedAsText(right.type, leftType))
+        rightText = "text(" + rightText + ")";
+    // Two calls without a result have no values to compare.
+    if (leftType == T_VOID && right.type == T_VOID)
+        reportOperands(W_RELATIONAL, leftType, right.type);
+    else if (!eitherUnknown(leftType, right.type))
         checkRelational(leftType, right.type);
     if (bothCStrings(left, leftType, right))
         left.text = "text(" + left.text + ")";
-    rightText = besideItself(left.text, rightText, leftType);
     static const char *const texts[] = {"<", ">", "==", "<=", ">=", "!="};
     int index = comparisonToken == VLTokenTypes::LESSER ? 0 : comparisonToken == VLTokenTypes::GREATER ? 1 : comparisonToken == VLTokenTypes::EQUAL ? 2
               : comparisonToken == VLTokenTypes::LESS_EQUAL ? 3 : comparisonToken == VLTokenTypes::GREAT_EQUAL ? 4 : 5;
+    if (signednessDiffers(left, leftType, right))
+        return result("_vel_order(" + left.text + "," + rightText + ")" + texts[index] + "0", T_BOOLEAN, LOOSE_RELATION);
+    rightText = besideItself(left.text, rightText, leftType);
     return result(std::move(left.text) + texts[index] + rightText, T_BOOLEAN, LOOSE_RELATION);
 }
 
@@ -226,10 +280,23 @@ static ExprValue bitOperatorText(ExprValue left, const std::string &op, const Ex
     return result("(" + joined(std::move(left.text), op, right.text) + ")", typeState().currentType);
 }
 
+// Multiplication, division, modulo and shifts compute with numbers. The
+// operand table lets texts and containers through, which C++ would take for
+// pointer arithmetic or compute as dynamic values that hold no number:
+// they are refused, as "-" refuses texts.
+static bool refusedNonNumbers(int left, int right, int classWord) {
+    auto holdsNoNumber = [](int type) { return isTextLike(type) || isContainer(type); };
+    if (!holdsNoNumber(left) && !holdsNoNumber(right))
+        return false;
+    reportOperands(classWord, left, right);
+    typeState().currentType = T_UNKNOWN;
+    return true;
+}
+
 ExprValue shiftOperator(ExprValue left, bool shiftLeft, const ExprValue &right) {
     countOperator();
     int leftType = popType();
-    if (eitherUnknown(leftType, right.type))
+    if (eitherUnknown(leftType, right.type) || refusedNonNumbers(leftType, right.type, W_SHIFT))
         typeState().currentType = T_UNKNOWN;
     else if (isFloating(leftType) || isFloating(right.type)) {
         reportOperands(W_SHIFT, leftType, right.type);
@@ -287,7 +354,9 @@ static ExprValue additiveOperatorText(ExprValue left, bool plus, const ExprValue
             value.stringLiteral = true;
         } else {
             checkArith(leftType, right.type, W_ADD);
-            value = result(joined("text(" + left.text + ")", op, right.text), typeState().currentType);
+            // A literal joined with a byte or a char is a text, as any text is.
+            int type = plus && joinsTexts(leftType, right.type) ? T_TEXT : typeState().currentType;
+            value = result(joined("text(" + left.text + ")", op, right.text), type);
         }
     } else if (key != T_ARRAY && key != T_DICT && key != T_LIST && joinsTexts(leftType, right.type)) {
         // A text with a byte, char or C string is joined as texts: in C++
@@ -297,7 +366,10 @@ static ExprValue additiveOperatorText(ExprValue left, bool plus, const ExprValue
             reportOperands(W_ADD, leftType, right.type);
             value = result(joined(std::move(left.text), op, right.text), T_UNKNOWN);
         } else {
-            if (leftType != T_TEXT || left.literal)
+            // An element of a text is a text of its own kind in C++, which a
+            // number joins as well as it joins a text.
+            bool element = !left.plainName && (right.type == T_BYTE || right.type == T_CHAR);
+            if (leftType != T_TEXT || left.literal || element)
                 left.text = "text(" + left.text + ")";
             value = result(joined(std::move(left.text), op, right.text), T_TEXT);
         }
@@ -323,7 +395,8 @@ static ExprValue additiveOperatorText(ExprValue left, bool plus, const ExprValue
 static ExprValue multiplicativeOperatorText(ExprValue left, int operatorToken, const ExprValue &right) {
     countOperator();
     int leftType = popType();
-    if (eitherUnknown(leftType, right.type)) {
+    int classWord = operatorToken == VLTokenTypes::MUL ? W_MULTIPLY : operatorToken == VLTokenTypes::DIV ? W_DIVIDE : W_MODULO;
+    if (eitherUnknown(leftType, right.type) || refusedNonNumbers(leftType, right.type, classWord)) {
         static const char *const texts[] = {"*", "/", "%"};
         int index = operatorToken == VLTokenTypes::MUL ? 0 : operatorToken == VLTokenTypes::DIV ? 1 : 2;
         typeState().currentType = T_UNKNOWN;
@@ -377,9 +450,22 @@ ExprValue prefixed(const std::string &prefix, const ExprValue &operand) {
     return value;
 }
 
+// The tested value of a range test stands before two comparisons, so an
+// expression ("not x" among them) goes in parentheses. A boolean and "not x"
+// are C++ bools, which the compilers warn of when compared with a number
+// other than 0 or 1: libvel hands them over as the ints they are.
+static std::string rangeItem(const ExprValue &item) {
+    if (item.type == T_BOOLEAN || (!item.text.empty() && item.text[0] == '!'))
+        return "_vel_number(" + item.text + ")";
+    if (item.literal || item.plainName)
+        return item.text;
+    return "(" + item.text + ")";
+}
+
 ExprValue inRange(ExprValue item, ExprValue low, ExprValue high, bool inclusive, bool negated) {
     countOperator();
     OperandOrder order({&item, &low, &high}, &item);
+    item.text = rangeItem(item);
     std::string text = "(" + item.text + ">=" + besideItself(item.text, low.text, item.type) + "&&" + item.text + "<" +
                        (inclusive ? "=" : "") + besideItself(item.text, high.text, item.type) + ")";
     checkIn(item.type, T_VAR);
@@ -396,6 +482,7 @@ static std::string asReceiver(const ExprValue &container) {
 
 ExprValue inContainer(ExprValue item, ExprValue container, bool negated) {
     countOperator();
+    refusedVoid(item, T_VAR);
     // The container's member call would otherwise evaluate it before the item.
     OperandOrder order({&item, &container});
     std::string text = negated ? "!" : "";
@@ -602,13 +689,27 @@ static bool anyCalls(const std::vector<ExprValue> &items) {
 }
 
 // The elements of a braced list are evaluated in order already.
+bool refusedVoid(const ExprValue &value, int holderType) {
+    if (value.type != T_VOID)
+        return false;
+    reportAssignment(holderType, T_VOID);
+    return true;
+}
+
+static void refuseVoidItems(const std::vector<ExprValue> &items) {
+    for (const ExprValue &item : items)
+        refusedVoid(item, T_VAR);
+}
+
 ExprValue makeListLiteral(const std::vector<ExprValue> &items) {
+    refuseVoidItems(items);
     ExprValue value = result("velarray{" + dynItems(items) + "}", T_LIST);
     value.effects = anyCalls(items);
     return value;
 }
 
 ExprValue makeDictLiteral(const std::vector<ExprValue> &items) {
+    refuseVoidItems(items);
     ExprValue value = result("dict{" + dynItems(items) + "}", T_DICT);
     value.effects = anyCalls(items);
     return value;
@@ -617,6 +718,7 @@ ExprValue makeDictLiteral(const std::vector<ExprValue> &items) {
 ExprValue dictionaryEntry(ExprValue key, ExprValue value) {
     if (key.type != T_INTEGER && key.type != T_TEXT && key.type != T_CHARPTR)
         reportError(E_KEYS_TEXTS);
+    refusedVoid(value, T_VAR);
     OperandOrder order({&key, &value});
     return order.finish(result("dyn(new vel_pair(" + key.text + "," + value.text + "))", T_VAR));
 }
@@ -694,6 +796,14 @@ std::string convertValue(int targetType, const ExprValue &value) {
         return nullObject(value.classIndex);
     if (source == targetType || source == T_UNKNOWN || targetType == T_UNKNOWN)
         return value.text;
+    // nil or null leaves a typed array or a text empty; a C string points
+    // to an empty text rather than nowhere.
+    if (source == T_NIL || value.text == "NULL") {
+        if (isTypedArray(targetType) || targetType == T_TEXT)
+            return nilFor(targetType);
+        if (targetType == T_CHARPTR)
+            return "(char *)" + nilFor(targetType);
+    }
     switch (targetType) {
     case T_BYTE:
         if (isIntegerLike(source) || isFloating(source))

@@ -73,6 +73,10 @@ std::string controlConditionText(const ExprValue &value);
 
 // The C++ text of a value converted to a target type.
 std::string convertValue(int targetType, const ExprValue &value);
+// A call without a result written where something holds a value of the
+// given type (an element, an index): reported as a void assigned to it.
+// True when reported.
+bool refusedVoid(const ExprValue &value, int holderType);
 
 // Part of the state of one translation (translator/source_translation.hpp).
 // Expression state of the translation: how deep the parser has descended

@@ -135,7 +135,36 @@ static bool isArrayOfClass(const ExprValue &value) {
     return value.type == T_OBJECTARRAY && value.classIndex >= 0;
 }
 
+// Texts, containers and dynamic values have elements, and so has a variable
+// declared "object", an array in C++. A subscript of anything else (a
+// number, an object of a class, an element of a typed array of numbers or
+// objects) would reach the C++ compiler as an index of a scalar or a pointer.
+static bool hasElements(const ExprValue &value) {
+    switch (value.type) {
+    case T_TEXT: case T_CHARPTR: case T_VAR: case T_UNKNOWN:
+        return true;
+    case T_OBJECT:
+        return value.classIndex < 0 && value.plainName;
+    default:
+        return isContainer(value.type);
+    }
+}
+
+// A subscript of a value without elements is reported, and the value
+// becomes of unknown type so that what follows reports nothing more.
+static bool refusedSubscript(ExprValue &value) {
+    if (hasElements(value))
+        return false;
+    reportRequiredFound("a text, an array or a dict", typeName(value.type));
+    value.type = T_UNKNOWN;
+    markComputed(value);
+    typeState().currentType = T_UNKNOWN;
+    return true;
+}
+
 ExprValue indexOfName(ExprValue name, const ExprValue &index, bool anotherFollows) {
+    if (refusedSubscript(name) || refusedVoid(index, T_INTEGER))
+        return name;
     SubscriptText subscript = readIndex(name.type, index.text, anotherFollows);
     const bool objectElement = isArrayOfClass(name) && !anotherFollows;
     ExprValue value = std::move(name);
@@ -146,7 +175,8 @@ ExprValue indexOfName(ExprValue name, const ExprValue &index, bool anotherFollow
         value.text = objectOfClass(value.classIndex, value.text + subscript.text);
     else
         value.text += subscript.text;
-    if (!anotherFollows && !objectElement)
+    // A text read from a typed array is subscripted as a text of its own.
+    if (!objectElement)
         value.text = elementRead(value.type, value.text);
     value.effects = value.effects || index.effects;
     value.type = objectElement ? T_OBJECT : subscript.type;
@@ -173,6 +203,8 @@ ExprValue indexOfValue(ExprValue owner, const ExprValue &index, bool anotherFoll
 
 ExprValue sliceOfName(ExprValue name, bool hasLow, const ExprValue &low, bool hasHigh,
                       const ExprValue &high, bool inclusive) {
+    if (refusedSubscript(name))
+        return name;
     IntervalBounds bounds = makeInterval(hasLow, low.text, low.type, hasHigh, high.text, high.type, inclusive);
     ExprValue value = std::move(name);
     value.writePath.reset();
@@ -195,6 +227,8 @@ ExprValue keyRangeOfName(ExprValue name, const ExprValue &low, const ExprValue &
 }
 
 ExprValue currentElementOfName(ExprValue name, bool afterSlice) {
+    if (refusedSubscript(name))
+        return name;
     EmptySubscript subscript = readEmptySubscript(name.type, afterSlice);
     ExprValue value = std::move(name);
     value.writePath.reset();
@@ -254,7 +288,28 @@ AssignTarget beginTarget(const std::string &name) {
     return target;
 }
 
+// A target subscripted where its value has no elements (see hasElements):
+// reported once, and the target takes any value without a further report.
+static bool refusedTargetSubscript(AssignTarget &target) {
+    ExprValue reached;
+    reached.type = target.nesting == 0 ? target.type : target.valueType;
+    reached.classIndex = target.classIndex;
+    reached.plainName = target.nesting == 0;
+    if (reached.type == T_UNKNOWN || !refusedSubscript(reached))
+        return false;
+    target.type = target.valueType = T_UNKNOWN;
+    target.nesting++;
+    return true;
+}
+
 void indexTarget(AssignTarget &target, const ExprValue &index, bool anotherFollows) {
+    if (refusedTargetSubscript(target))
+        return;
+    if (refusedVoid(index, T_INTEGER)) {
+        target.type = target.valueType = T_UNKNOWN;
+        target.nesting++;
+        return;
+    }
     if (target.type == T_CHARPTR && target.nesting == 0) {
         if (anotherFollows)
             reportNamed(E_CANNOT_BE_USED, target.path + "[" + index.text + "][");
@@ -283,6 +338,8 @@ void indexTarget(AssignTarget &target, const ExprValue &index, bool anotherFollo
 
 void sliceTarget(AssignTarget &target, bool hasLow, const ExprValue &low, bool hasHigh,
                  const ExprValue &high, bool inclusive) {
+    if (refusedTargetSubscript(target))
+        return;
     IntervalBounds bounds = makeInterval(hasLow, low.text, low.type, hasHigh, high.text, high.type, inclusive);
     target.isSlice = true;
     target.rangeUsed = true;
@@ -295,6 +352,8 @@ void sliceTarget(AssignTarget &target, bool hasLow, const ExprValue &low, bool h
 }
 
 void currentElementTarget(AssignTarget &target, bool anotherFollows) {
+    if (refusedTargetSubscript(target))
+        return;
     if (target.rangeUsed)
         reportError(E_INDEX_ON_RANGE);
     TargetSubscript subscript = targetEmptySubscript(target.path, target.type, target.nesting, anotherFollows);

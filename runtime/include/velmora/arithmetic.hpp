@@ -53,6 +53,33 @@ dyn _vel_mod(T a, const dyn &b, const vel_place &where = vel_place()) {
     return _vel_mod(vel_number_dyn(a), b, where);
 }
 
+// The order of two integers by their values: -1, 0 or 1. C++ compares a
+// natural with an int by converting the int to unsigned, which puts -1 above
+// every natural (and makes it equal to the largest one).
+template <class T>
+bool vel_below_zero(T x, std::true_type) { return x < 0; }
+template <class T>
+bool vel_below_zero(T, std::false_type) { return false; }
+template <class A, class B, vel_if_integers<A, B> = 0>
+int _vel_order(A a, B b) {
+    bool aBelow = vel_below_zero(a, std::is_signed<A>()), bBelow = vel_below_zero(b, std::is_signed<B>());
+    if (aBelow != bBelow) return aBelow ? -1 : 1;
+    if (aBelow) {
+        long long x = static_cast<long long>(a), y = static_cast<long long>(b);
+        return x < y ? -1 : x > y ? 1 : 0;
+    }
+    unsigned long long x = static_cast<unsigned long long>(a), y = static_cast<unsigned long long>(b);
+    return x < y ? -1 : x > y ? 1 : 0;
+}
+
+// A value as the number it stands for, in a range test: a bool becomes an
+// int through a call, whose result the compilers cannot tell to be 0 or 1,
+// so that they do not warn of its comparison with other numbers.
+template <class T>
+auto _vel_number(T x) -> decltype(+x) {
+    return +x;
+}
+
 // a / b of integers gives a real. Each operand is converted to double on its
 // own, so -1 / natural 2 is -0.5. b == 0 is a run-time error.
 template <class A, class B, vel_if_integers<A, B> = 0>

@@ -261,14 +261,20 @@ inline bool operator>(const dyn &a, const dyn &b) { return vel_compare(a, b) > 0
 inline bool operator<=(const dyn &a, const dyn &b) { return vel_compare(a, b) <= 0; }
 inline bool operator>=(const dyn &a, const dyn &b) { return vel_compare(a, b) >= 0; }
 std::ostream &operator<<(std::ostream &out, const dyn &value);
-// A text joined with a dynamic value stays a text. Templates, so that only a
-// real text operand selects them and dyn + 1 stays dyn arithmetic.
+// A text joined with a dynamic value stays a text. Templates on both sides,
+// so that only a real text operand and a real dynamic one select them: dyn + 1
+// stays dyn arithmetic, and a text joined with another kind of text (a C
+// string's element, a text's element) is no candidate here, where the
+// conversion of that text to dyn would make it as good a match as the join of
+// two texts and leave the compiler no choice.
 text vel_join_texts(const text &a, const dyn &b);
 text vel_join_texts(const dyn &a, const text &b);
-template <class T, std::enable_if_t<std::is_base_of<text, T>::value, int> = 0>
-text operator+(const T &a, const dyn &b) { return vel_join_texts(a, b); }
-template <class T, std::enable_if_t<std::is_base_of<text, T>::value, int> = 0>
-text operator+(const dyn &a, const T &b) { return vel_join_texts(a, b); }
+template <class T, class D>
+using vel_if_text_and_dyn = std::enable_if_t<std::is_base_of<text, T>::value && std::is_base_of<dyn, D>::value, int>;
+template <class T, class D, vel_if_text_and_dyn<T, D> = 0>
+text operator+(const T &a, const D &b) { return vel_join_texts(a, b); }
+template <class T, class D, vel_if_text_and_dyn<T, D> = 0>
+text operator+(const D &a, const T &b) { return vel_join_texts(a, b); }
 // fmod with a dynamic operand, as compound assignments of reals write it.
 double fmod(const dyn &a, const dyn &b);
 // Writes a value the way it appears inside a container (texts quoted).
