@@ -282,11 +282,15 @@ void reportInstance(const std::string &a, const std::string &b) {
 }
 
 void reportCall(int word, const std::string &function, int expectedType, int foundType) {
+    reportCall(word, function, std::string(typeName(expectedType)), std::string(typeName(foundType)));
+}
+
+void reportCall(int word, const std::string &function, const std::string &expected, const std::string &found) {
     startTemplate(T_CALL);
     fillPlaceholder(catalogueText(word));
     fillPlaceholder(function);
-    fillPlaceholder(typeName(expectedType));
-    fillPlaceholder(typeName(foundType));
+    fillPlaceholder(expected);
+    fillPlaceholder(found);
     writeFilledMessage();
 }
 

@@ -79,6 +79,8 @@ void reportAssignmentCount(int required, int given);               // 84
 void reportConstructSyntax(int constructWord);                     // 85
 void reportInstance(const std::string &a, const std::string &b);   // 86
 void reportCall(int word, const std::string &function, int expectedType, int foundType); // 87
+// 87 with the expected and found kinds written out (the classes of objects).
+void reportCall(int word, const std::string &function, const std::string &expected, const std::string &found);
 // A program function's count takes the plural from 2 on; a built-in's
 // whenever it is not one ("0 arguments").
 enum ArgumentPlural { ARGUMENT_PLURAL_FROM_TWO, ARGUMENT_PLURAL_UNLESS_ONE };

@@ -84,6 +84,10 @@ bool isStaticAttribute(int classIndex, const std::string &name) {
     return std::find(statics.begin(), statics.end(), name) != statics.end();
 }
 
+bool relatedClasses(int a, int b) {
+    return a < 0 || b < 0 || inheritsFrom(a, b) || inheritsFrom(b, a);
+}
+
 bool inheritsFrom(int derived, int base) {
     for (int level = 0; derived >= 0 && level < MAX_BASE_DEPTH; level++) {
         if (derived == base)

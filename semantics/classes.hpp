@@ -52,6 +52,9 @@ bool isStaticAttribute(int classIndex, const std::string &name);
 int classWithMember(const std::string &name);
 // Whether `derived` is `base` or inherits from it.
 bool inheritsFrom(int derived, int base);
+// Whether an object of one class may stand for the other: one of them is
+// the other or inherits from it. Unknown classes (-1) pass.
+bool relatedClasses(int a, int b);
 
 // Every class of the run, in definition order.
 struct ClassTable {

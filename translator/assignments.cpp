@@ -78,6 +78,8 @@ void writeOne(const AssignTarget &target, char op, const ExprValue &given) {
     if (refusedCompound(target, op, value))
         return;
     typeState().pendingAssignOp = op;
+    if (target.valueType == T_OBJECT && target.classIndex >= 0 && refusedUnrelatedObject(target.classIndex, value))
+        return;
     if (value.type != T_UNKNOWN && target.valueType != T_UNKNOWN)
         checkAssign(target.valueType, value.type);
     if (target.isSlice) {

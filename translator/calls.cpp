@@ -17,6 +17,9 @@
 #include "translator/functions.hpp"
 #include "translator/output.hpp"
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace {
 
 CallState &calls() { return translation().calls; }
@@ -245,6 +248,10 @@ ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
         return value;
     }
     checkMethodArgs(call.row, types, level.count);
+    // A typed array of a class holds objects of that class and its kin.
+    if (call.receiver.type == T_OBJECTARRAY && call.receiver.classIndex >= 0)
+        for (int i = 0; i < level.count; i++)
+            refusedUnrelatedObject(call.receiver.classIndex, level.arguments[i]);
     for (int i = 0; i < level.count; i++)
         arguments[i] = methodArgument(call.receiver.type, methodArgumentType(call.row, i), level.arguments[i]);
     ExprValue value = valueOf(methodCallText(call, arguments, level.count), resultTypeOf(call.row, call.receiver.type));
@@ -299,11 +306,26 @@ std::string programArgument(const ParameterRecord &parameter, const ExprValue &a
             return nullObject(expected);
         if (expected >= 0 && argument.classIndex >= 0 && argument.classIndex != expected)
             return "(" + typeNameSpelling(parameter.className) + " *)(" + argument.text + ")";
+        // A dynamic value holds the object as a pointer of its own.
+        if (expected >= 0 && argument.type == T_VAR)
+            return objectHeldBy(argument, expected).text;
         return argument.text;
     }
     default:
         return convertValue(parameter.type, argument);
     }
+}
+
+// Whether a variable, parameter or attribute of this name is visible where
+// the call stands: in C++ it hides the function of the name.
+bool hiddenByLocalName(const std::string &name) {
+    const ScopeState &where = scopes();
+    if (where.inFunction && findExact(localScopes().functionLocals, name) >= 0)
+        return true;
+    for (int depth = 0; where.inBlock && depth <= where.blockDepth && depth < BLOCK_DEPTH_CAPACITY; depth++)
+        if (findExact(localScopes().blockScopes[depth], name) >= 0)
+            return true;
+    return where.inClass && findClassAttribute(currentClassIndex(), name) != nullptr;
 }
 
 // A function passed by name must be named by a text literal and have the
@@ -324,7 +346,7 @@ std::string functionArgument(const ParameterRecord &parameter, const ExprValue &
     else if (function < 0)
         reportNamed(E_FUNCTION_NOT_DEFINED, name);
     else if (sameSignature(functionRecord(function), functionRecord(parameter.signature)))
-        return functionRecord(function).emittedName;
+        return (hiddenByLocalName(name) ? "::" : "") + functionRecord(function).emittedName;
     reportNamed(E_INCOMPATIBLE_FUNCTION, name);
     return argument.text;
 }
@@ -343,6 +365,17 @@ void checkAliasArgument(const FunctionRecord &function, const ParameterRecord &p
     int type = typeState().currentType;
     lookupAssign(argument.root->name);
     typeState().currentType = type;
+}
+
+// An object of a class that neither is the parameter's class, nor one of
+// its bases, nor derives from it would be read as the parameter's class by
+// the cast that passes it: its members would be another class's.
+bool unrelatedObjectArgument(const ParameterRecord &parameter, const ExprValue &argument) {
+    if (parameter.type != T_OBJECT || argument.type != T_OBJECT || argument.classIndex < 0 ||
+        parameter.className.empty())
+        return false;
+    int expected = findClass(parameter.className);
+    return expected >= 0 && !relatedClasses(expected, argument.classIndex);
 }
 
 bool checkProgramArguments(const FunctionRecord &function, const int *types, int count) {
@@ -384,6 +417,9 @@ ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &leve
         }
         if (parameter.byReference)
             checkAliasArgument(function, parameter, argument);
+        if (unrelatedObjectArgument(parameter, argument))
+            reportCall(E_BAD_ARGUMENT_IN, function.name, parameter.className,
+                       classRecord(argument.classIndex).name);
         arguments[i] = programArgument(parameter, argument, function.external);
     }
     const std::string &emitted = call.emitted.empty() ? function.emittedName : call.emitted;
@@ -403,6 +439,8 @@ ExprValue closeForwardCall(const CallDescriptor &call, const ArgumentLevel &leve
     forward.name = call.name;
     forward.line = diagnostics.lineCounter;
     forward.ownerClass = currentClassIndex();
+    if (forward.ownerClass >= 0)
+        forward.classHeaderStart = translation().classState.headerStart;
     std::string arguments[ARGUMENTS_PER_CALL];
     for (int i = 0; i < level.count; i++) {
         forward.argumentTypes.push_back(level.arguments[i].type);
@@ -478,7 +516,62 @@ bool callChangesNothing(const CallDescriptor &call) {
     return builtinChangesNothing(call.row);
 }
 
+void needEarlyPrototype(int function, long classStart) {
+    EarlyPrototypes &early = calls().earlyPrototypes;
+    if (early.at < 0 || classStart < early.at)
+        early.at = classStart;
+    if (std::find(early.functions.begin(), early.functions.end(), function) == early.functions.end())
+        early.functions.push_back(function);
+}
+
+// A line directive that gives the text after offset `at` of the header the
+// lines it had before text was put there: counted from the last directive
+// before it, or none when there is no such directive.
+std::string directiveAfterInsertion(const std::string &header, std::size_t at) {
+    std::size_t directive = header.rfind("\n#line ", at);
+    if (directive == std::string::npos)
+        return "";
+    std::size_t lineStart = directive + 1;
+    std::size_t numberEnd = header.find(' ', lineStart + 6);
+    if (numberEnd == std::string::npos)
+        return "";
+    long line = std::strtol(header.c_str() + lineStart + 6, nullptr, 10);
+    std::size_t directiveEnd = header.find('\n', lineStart);
+    if (directiveEnd == std::string::npos || directiveEnd >= at)
+        return "";
+    std::string sourceName = header.substr(numberEnd + 1, directiveEnd - numberEnd - 1);
+    long counted = std::count(header.begin() + static_cast<long>(directiveEnd) + 1, header.begin() + static_cast<long>(at), '\n');
+    return "#line " + std::to_string(line + counted) + " " + sourceName + "\n";
+}
+
 }  // namespace
+
+bool needsEarlyPrototypes() { return calls().earlyPrototypes.at >= 0; }
+
+std::string headerWithEarlyPrototypes(const std::string &header) {
+    const EarlyPrototypes &early = calls().earlyPrototypes;
+    if (early.at < 0 || early.functions.empty() || static_cast<std::size_t>(early.at) > header.size())
+        return header;
+    std::size_t at = static_cast<std::size_t>(early.at);
+    std::string rest = header.substr(at);
+    std::string inserted = "\n";
+    // Their parameters may be of classes defined further on.
+    for (const std::string &name : translation().classState.definedHere) {
+        int index = findClass(name);
+        if (index >= 0)
+            inserted += "class " + classRecord(index).emittedName + ";\n";
+    }
+    for (int function : early.functions) {
+        auto prototype = translation().sourceFunctions.headerPrototypes.find(function);
+        if (prototype == translation().sourceFunctions.headerPrototypes.end())
+            continue;
+        inserted += prototype->second.withDefaults + "\n";
+        std::size_t later = rest.find("\n" + prototype->second.withDefaults + "\n");
+        if (later != std::string::npos)
+            rest.replace(later + 1, prototype->second.withDefaults.size(), prototype->second.withoutDefaults);
+    }
+    return header.substr(0, at) + inserted + directiveAfterInsertion(header, at) + rest;
+}
 
 void resetCallState() {
     calls().levels.clear();
@@ -503,6 +596,8 @@ void checkForwardCalls() {
             continue;
         }
         const FunctionRecord &function = functionRecord(index);
+        if (function.ownerClass < 0 && forward.classHeaderStart >= 0)
+            needEarlyPrototype(index, forward.classHeaderStart);
         int count = static_cast<int>(forward.argumentTypes.size());
         if (!checkProgramArguments(function, forward.argumentTypes.data(), count))
             continue;
@@ -557,8 +652,14 @@ ExprValue beginCall(const std::string &name) {
     if (isMainName(name))
         noteMainCalled();
     int function = findProgramFunction(name);
-    if (function >= 0)
-        return beginProgramCall(function, name);
+    if (function >= 0) {
+        ExprValue head = beginProgramCall(function, name);
+        if (hiddenByLocalName(name)) {
+            calls().pending.emitted = "::" + functionRecord(function).emittedName;
+            head.text = calls().pending.emitted;
+        }
+        return head;
+    }
     // A function passed as an argument is called by its parameter's name.
     const ParameterRecord *parameter = functionParameterNamed(name);
     if (parameter != nullptr && parameter->functionType && parameter->signature >= 0) {

@@ -17,6 +17,10 @@ void resetCallState();
 // end of the source each must name a function, and its arguments must need
 // no conversion, since none was written.
 void checkForwardCalls();
+bool needsEarlyPrototypes();
+// The header text with the prototypes that a class body needs ahead of the
+// class (the same text when it needs none).
+std::string headerWithEarlyPrototypes(const std::string &header);
 
 ExprValue beginCall(const std::string &name);
 ExprValue beginExternalCall(const std::string &tokenText);
@@ -70,6 +74,14 @@ struct ForwardCall {
     // Called as a function of the headers: a later definition of the name
     // in the program would not be the function called.
     bool ofHeaders = false;
+    long classHeaderStart = -1;   // made in a class body: where the class starts in the header
+};
+
+// Functions that a class body calls before they are defined: the class's
+// inline methods need their prototypes ahead of the class in the header.
+struct EarlyPrototypes {
+    long at = -1;                     // where the first such class starts in the header
+    std::vector<int> functions;       // function records, without repeats
 };
 
 // The call being begun, until its argument level opens, the levels of the
@@ -79,4 +91,5 @@ struct CallState {
     CallDescriptor pending;
     BoundedStack<ArgumentLevel, ARGUMENT_LEVEL_CAPACITY> levels{"arguments"};
     std::vector<ForwardCall> forwardCalls;
+    EarlyPrototypes earlyPrototypes;
 };

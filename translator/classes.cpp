@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "diagnostics/diagnostics.hpp"
+#include "semantics/builtins.hpp"
 #include "semantics/classes.hpp"
 #include "semantics/functions.hpp"
 #include "semantics/reserved_names.hpp"
@@ -56,8 +57,13 @@ void beginClass(const std::string &name, ClassKind kind) {
         output().currentOutput = nullptr;
     }
     typeState().currentType = T_CLASS;
-    if (kind == CLASS_DEFINED && (!classState().definedHere.insert(name).second ||
-                                  findNoCase(symbolTable().globals, name) >= 0 || findProgramFunction(name) >= 0))
+    // A call of the name would reach the built-in, never the constructor.
+    int builtin = -1;
+    if (kind == CLASS_DEFINED && findFunction(name, builtin))
+        reportRedeclaration(name, W_IN_BUILTINS);
+    else if (kind == CLASS_DEFINED && (!classState().definedHere.insert(name).second ||
+                                  findNoCase(symbolTable().globals, name) >= 0 || findProgramFunction(name) >= 0 ||
+                                  isDefinedTypeName(name)))
         reportDuplicateName(name);
     int index = declareClass(name, translatedSource().baseName);
     classState().current = index;
@@ -68,10 +74,18 @@ void beginClass(const std::string &name, ClassKind kind) {
     // A class of native code is known by its own name; the program's own go
     // through the renaming of every declared name.
     record.emittedName = kind == CLASS_EXTERN ? name : emittedNameFor(name);
+    classState().headerStart = std::ftell(output().headerFile);
     emit("\nclass " + record.emittedName);
     localScopes().classMembers = ClassMembers();
     localScopes().classMembers.className = name;
     scopes().inClass = true;
+}
+
+bool refusedUnrelatedObject(int expectedClass, const ExprValue &value) {
+    if (value.type != T_OBJECT || relatedClasses(expectedClass, value.classIndex))
+        return false;
+    reportRequiredFound(classRecord(expectedClass).name, classRecord(value.classIndex).name);
+    return true;
 }
 
 void classBase(const std::string &name) {

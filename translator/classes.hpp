@@ -33,6 +33,10 @@ void writeAttributeInitializers();
 // A method head of an import or extern class.
 void declareExternalMethod(int index);
 
+// An object of a class unrelated to the one its place holds would be read
+// as the other class: reported with both names. True when reported.
+bool refusedUnrelatedObject(int expectedClass, const ExprValue &value);
+
 // "super(...)" inside a method.
 void beginSuperCall();
 void endSuperCall();
@@ -61,4 +65,5 @@ struct ClassState {
     bool switchedToHeader = false;  // the class switched the output, and switches it back
     FILE *silencedOutput = nullptr; // an extern class writes nothing: the output it had
     ClassKind kind = CLASS_DEFINED;
+    long headerStart = -1;       // where the class being defined starts in the header
 };

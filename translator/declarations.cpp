@@ -39,8 +39,10 @@ Symbol *declareName(const std::string &name, int type, bool assigned, int classI
     pendingDeclaration() = PendingDeclaration();
     pendingDeclaration().kind = declarations().storageKind;
     pendingDeclaration().classIndex = classIndex == CLASS_OF_DECLARATION ? declarations().classIndex : classIndex;
-    // A name that is a class's stands for the class wherever it is used.
-    if (findClass(name) >= 0)
+    // A name that is a class's stands for the class wherever it is used; at
+    // file level a function's or a defined type's name is taken too.
+    if (findClass(name) >= 0 ||
+        (atFileLevel() && !scopes().inClass && (findProgramFunctionNoCase(name) >= 0 || isDefinedTypeName(name))))
         reportDuplicateName(name);
     return declare(name, assigned ? SYMBOL_ASSIGNED : 0);
 }
@@ -104,6 +106,23 @@ bool isDefinedType(const std::string &name, bool &byValue) {
             return true;
         }
     return false;
+}
+
+bool isDefinedTypeName(const std::string &name) {
+    for (const DefinedType &defined : definedTypes())
+        if (defined.name.size() == name.size() &&
+            std::equal(name.begin(), name.end(), defined.name.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+            }))
+            return true;
+    return false;
+}
+
+// A name that define, a class, a function or a file-level variable has
+// taken already: C++ knows all of them in one scope.
+static bool namesFileLevelEntity(const std::string &name) {
+    return isDefinedTypeName(name) || findClass(name) >= 0 || findProgramFunctionNoCase(name) >= 0 ||
+           findNoCase(symbolTable().globals, name) >= 0;
 }
 
 void beginDeclaration() {
@@ -324,6 +343,8 @@ void writeObjectDeclarator(const std::string &name, int form, const ExprValue &v
         valueText = objectArrayValue(form, value);
     else if (form == 1)
         valueText = "=NULL";
+    else if (form == 2 && declarations().classIndex >= 0 && refusedUnrelatedObject(declarations().classIndex, value))
+        valueText = "=NULL";
     else if (form == 2)
         valueText = declarations().classIndex == -5 ? "=" + value.text : "=(" + className + " *) " + value.text;
     else if (declarations().classIndex != -5)
@@ -367,10 +388,18 @@ void enumItemValued(const std::string &name, const std::string &literal, int typ
 }
 
 void defineType(const std::string &name, bool byValue) {
+    if (namesFileLevelEntity(name)) {
+        reportDuplicateName(name);
+        return;
+    }
     definedTypes().push_back({name, byValue});
 }
 
 void defineFunctionType(const std::string &name, const std::string &literal) {
+    if (namesFileLevelEntity(name)) {
+        reportDuplicateName(name);
+        return;
+    }
     std::string functionName = literal.size() >= 2 ? literal.substr(1, literal.size() - 2) : literal;
     int index = findProgramFunction(functionName);
     if (index < 0) {

@@ -47,6 +47,8 @@ void defineFunctionType(const std::string &name, const std::string &literal);
 // The function whose signature a type made by define has, or -1.
 int definedFunctionType(const std::string &name);
 bool isDefinedType(const std::string &name, bool &byValue);
+// Whether define made a type of this name, in any letter case.
+bool isDefinedTypeName(const std::string &name);
 // The C++ name of a class or of a "define" type: a native class keeps its
 // own, every other name is renamed as declared names are.
 std::string typeNameSpelling(const std::string &name);

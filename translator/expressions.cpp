@@ -219,12 +219,10 @@ static ExprValue bitOperatorText(ExprValue left, const std::string &op, const Ex
     }
     checkBitOperator();
     // 2^5 is an exclusive or in Velmora as in C++; clang takes two decimal
-    // literals for a power written by mistake, so their value is written.
-    if (op == "^" && isDecimalLiteral(left) && isDecimalLiteral(right)) {
-        ExprValue folded = result(std::to_string(std::stoll(left.text) ^ std::stoll(right.text)), typeState().currentType);
-        folded.literal = true;
-        return folded;
-    }
+    // literals (10^+14 too) for a power written by mistake, so the value of
+    // known operands is written.
+    if (op == "^" && typeState().currentType == T_INTEGER && left.known && right.known)
+        return knownExclusiveOr(left, right);
     return result("(" + joined(std::move(left.text), op, right.text) + ")", typeState().currentType);
 }
 

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cerrno>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include "semantics/native_constants.hpp"
 #include "semantics/symbols.hpp"
 #include "prologue_text.hpp"
@@ -77,6 +79,24 @@ std::string closeOutputs() {
 void removePartialOutputs() {
     std::remove(partialOutputName(translatedSource().headerPath).c_str());
     std::remove(partialOutputName(translatedSource().cppPath).c_str());
+}
+
+// A class body that calls functions defined after it gets their
+// prototypes ahead of it, known only once the whole source is read.
+void placeEarlyPrototypes(const std::string &path) {
+    if (!needsEarlyPrototypes())
+        return;
+    std::ifstream in(path, std::ios::binary);
+    std::string header((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    std::string placed = headerWithEarlyPrototypes(header);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << placed;
+    out.close();
+    if (!out) {
+        removePartialOutputs();
+        throw OutputWriteError("Cannot write " + translatedSource().headerPath + ": " + std::strerror(errno));
+    }
 }
 
 }  // namespace
@@ -196,6 +216,7 @@ void endSourceFile() {
         removePartialOutputs();
         throw OutputWriteError(failure);
     }
+    placeEarlyPrototypes(partialOutputName(translatedSource().headerPath));
     // The header first: the incremental test reads the implementation's time.
     for (const std::string *path : {&translatedSource().headerPath, &translatedSource().cppPath}) {
         bool placed = path == &translatedSource().cppPath ? placeImplementation(partialOutputName(*path), *path)
@@ -279,7 +300,11 @@ void openMainIfNeeded() {
     }
     emit("int main(");
     output().indentLevel++;
+    // An array named argv holds the program's arguments; a variable of
+    // another type is the program's own and keeps its value.
     int argv = findExact(symbolTable().globals, "argv");
+    if (argv >= 0 && symbolTable().globals[argv]->type() != T_ARRAY)
+        argv = -1;
     if (argv >= 0) {
         emit("int argc, char *_A_1[])\n{\n velarray argv(_A_1);");
         output().mainHasArgv = true;

@@ -57,6 +57,9 @@ std::string returnedValue(int type, const ExprValue &value) {
 void checkReturnedType(int declared, const ExprValue &value) {
     if (value.type == T_UNKNOWN || value.type == T_NIL || declared == T_UNKNOWN)
         return;
+    if (declared == T_OBJECT && functionState().record.returnClass >= 0 &&
+        refusedUnrelatedObject(functionState().record.returnClass, value))
+        return;
     if (resultOf(declared, value.type) == 0)
         reportCall(E_BAD_RETURN_TYPE_IN, functionState().record.name, declared, value.type);
 }
@@ -118,6 +121,18 @@ void addClassReturnType(const std::string &className, bool arrayOfClass) {
 }
 
 // A method: the constructor has the class's name and no return type.
+// A method of this name in the class being defined itself (a base's
+// method of the name is overridden, not repeated).
+static bool classDefinesMethod(const std::string &name) {
+    int owner = currentClassIndex();
+    if (owner < 0)
+        return false;
+    for (int method : classRecord(owner).methods)
+        if (functionRecord(method).name == name)
+            return true;
+    return false;
+}
+
 void setMethodName(const std::string &name) {
     FunctionRecord &record = functionState().record;
     record.ownerClass = currentClassIndex();
@@ -136,7 +151,8 @@ void setFunctionName(const std::string &name) {
     record.name = name;
     record.source = translatedSource().baseName;
     if (scopes().inClass) {
-        if (findExact(localScopes().classMembers.members, name) >= 0)
+        bool otherClass = findClass(name) >= 0 && findClass(name) != currentClassIndex();
+        if (findExact(localScopes().classMembers.members, name) >= 0 || classDefinesMethod(name) || otherClass)
             reportDuplicateName(name);
         setMethodName(name);
         return;
@@ -151,7 +167,7 @@ void setFunctionName(const std::string &name) {
         reportRedeclaration(name, W_IN_BUILTINS);
     else if (again || (known >= 0 && functionRecord(known).source != record.source))
         reportDuplicateName(name);
-    else if (findNoCase(symbolTable().globals, name) >= 0 || findClass(name) >= 0)
+    else if (findNoCase(symbolTable().globals, name) >= 0 || findClass(name) >= 0 || isDefinedTypeName(name))
         reportDuplicateName(name);
     if (isMainName(name) && !scopes().inClass) {
         // Every source's main has a name of its own; the C++ main is
@@ -262,21 +278,69 @@ void parameterName(const std::string &name) {
     ParameterRecord &parameter = functionState().parameter;
     parameter.name = name;
     parameter.functionType = parameter.type == T_FUNCTION;
-    // Parameters are known in the body and have their values from the call.
+    // Parameters are known in the body and have their values from the call;
+    // a const one may not be assigned there.
+    int &storageKind = translation().declarations.storageKind;
+    int storage = storageKind;
+    storageKind = parameter.constant ? KIND_CONSTANT : 1;
     declareName(name, parameter.type, true, parameter.className.empty() ? -3 : findClass(parameter.className));
+    storageKind = storage;
 }
 
 void parameterUnnamed() {
     parameterName("v" + std::to_string(++functionState().unnamedParameters));
 }
 
+// The parameter a default value names, or empty: C++ takes no parameter
+// in a default, which the caller evaluates. Texts in quotes are skipped.
+static std::string parameterNamedIn(const std::string &text) {
+    const FunctionState &state = functionState();
+    for (std::size_t at = 0; at < text.size();) {
+        char c = text[at];
+        if (c == '"' || c == '\'') {
+            for (at++; at < text.size() && text[at] != c; at++)
+                if (text[at] == '\\')
+                    at++;
+            at++;
+            continue;
+        }
+        if (!std::isalpha(static_cast<unsigned char>(c)) && c != '_') {
+            at++;
+            continue;
+        }
+        std::size_t end = at;
+        while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_'))
+            end++;
+        bool member = at > 0 && (text[at - 1] == '.' || text[at - 1] == '>' || text[at - 1] == ':');
+        std::string word = text.substr(at, end - at);
+        if (!member)
+            for (const ParameterRecord &parameter : state.record.parameters)
+                if (emittedNameFor(parameter.name) == word)
+                    return parameter.name;
+        if (!member && !state.parameter.name.empty() && emittedNameFor(state.parameter.name) == word)
+            return state.parameter.name;
+        at = end;
+    }
+    return "";
+}
+
 void parameterDefault(const ExprValue &value) {
     functionState().parameter.hasDefault = true;
+    std::string named = parameterNamedIn(value.text);
+    if (!named.empty())
+        reportNamed(E_CANNOT_BE_USED, named);
     if (value.type != T_UNKNOWN && value.type != T_NIL)
         checkAssign(functionState().parameter.type, value.type);
-    functionState().defaultText =
-        "=" + (value.type == T_NIL ? defaultValueOf(functionState().parameter.type)
-                                   : convertValue(functionState().parameter.type, value));
+    const ParameterRecord &parameter = functionState().parameter;
+    bool null = value.type == T_NIL || value.text == "NULL";
+    // An object of a class is a pointer: its null is the null pointer.
+    if (null && parameter.type == T_OBJECT && !parameter.className.empty())
+        functionState().defaultText = "=NULL";
+    else if (null && parameter.type == T_OBJECTARRAY)
+        functionState().defaultText = "=_arr32()";
+    else
+        functionState().defaultText =
+            "=" + (value.type == T_NIL ? defaultValueOf(parameter.type) : convertValue(parameter.type, value));
 }
 
 void endParameter() {
@@ -383,6 +447,7 @@ void endFunctionHead() {
     std::string returned = state.returnSpelling.empty() ? "void " : state.returnSpelling;
     std::string head = state.modifiers + returned + state.record.emittedName + "(";
     writeHeaderLine(head + state.prototypeParameters + ");");
+    sourceFunctions().headerPrototypes[index] = {head + state.prototypeParameters + ");", head + state.parameters + ");"};
     state.defining = true;
     state.savedOutput = output().currentOutput;
     state.savedIndent = output().indentLevel;

@@ -8,6 +8,7 @@
 // the header, so that a program may define functions before, between or
 // after its statements and call them from anywhere.
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 #include "semantics/functions.hpp"
@@ -96,10 +97,18 @@ struct FunctionPlace {
     int recursionLine = 0;
 };
 
+// A function's prototype line in the header, and the same without its
+// default values, which a second declaration may not repeat.
+struct HeaderPrototype {
+    std::string withDefaults;
+    std::string withoutDefaults;
+};
+
 // What the source being translated has defined so far.
 struct SourceFunctions {
     std::unordered_set<std::string> names;  // in lower case
     int mainRecord = -1;                    // its function main, when it is the main source
     bool mainCalled = false;                // a statement of the source calls main
     std::vector<FunctionPlace> places;      // of the functions and methods with a body
+    std::unordered_map<int, HeaderPrototype> headerPrototypes;  // by function record
 };

@@ -124,3 +124,16 @@ bool knownShiftOverflows(const ExprValue &shifted, const ExprValue &count) {
     unsigned __int128 exact = static_cast<unsigned __int128>(shifted.knownValue) << by;
     return exact > (width == 64 ? static_cast<unsigned __int128>(ULLONG_MAX) : UINT_MAX);
 }
+
+ExprValue knownExclusiveOr(const ExprValue &left, const ExprValue &right) {
+    bool wide = left.wide || right.wide;
+    std::int64_t bits = wrapped(static_cast<unsigned long long>(left.knownValue ^ right.knownValue), wide);
+    ExprValue value;
+    value.text = knownText(bits, wide);
+    value.type = T_INTEGER;
+    value.known = true;
+    value.wide = wide;
+    value.knownValue = bits;
+    value.literal = bits >= 0;
+    return value;
+}

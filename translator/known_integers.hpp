@@ -36,3 +36,6 @@ void foldKnownShift(ExprValue &value, const ExprValue &left, bool shiftLeft, con
 // Whether shifting the known `shifted` left by the known `count` leaves the
 // bits of its type (the shift is then written on unsigned bits).
 bool knownShiftOverflows(const ExprValue &shifted, const ExprValue &count);
+
+// The exclusive or of two known integers, written as its value.
+ExprValue knownExclusiveOr(const ExprValue &left, const ExprValue &right);
