@@ -113,22 +113,123 @@ bool LookAhead::compositeIfAhead() {
 // counted as opening a block: one that does not (a one-line loop inside)
 // only makes the look reach further, past the body's end, which errs on
 // the safe side.
-bool LookAhead::loopBodyMayReachOut(bool (*staysInLibrary)(const std::string &receiver)) {
+unsigned LookAhead::loopBodyEnd() {
     bool block = LA(1) == Token::EOL || LA(1) == Token::COLON;
     int depth = 0;
     for (unsigned i = 1; i <= LOOP_BODY_TOKENS; i++) {
         int type = LA(i);
         if (type == Token::EOL && !block)
-            return false;
+            return i;
         if (type == Token::SLASHFOR && block && depth-- == 0)
-            return false;
+            return i;
         if (type == Token::LITERAL_for)
             depth++;
+        if (type == Token::EOF_)
+            return 0;
+    }
+    return 0;
+}
+
+bool LookAhead::loopBodyMayReachOut(bool (*staysInLibrary)(const std::string &receiver)) {
+    unsigned end = loopBodyEnd();
+    if (end == 0)
+        return true;
+    for (unsigned i = 1; i < end; i++) {
+        int type = LA(i);
         if (type == Token::LEFTPAR && callAt(i, staysInLibrary))
             return true;
         if (!isKeptInBodyToken(type))
             return true;
     }
+    return false;
+}
+
+std::vector<std::string> LookAhead::arraysUsedByElement(bool (*staysInLibrary)(const std::string &receiver),
+                                                        int (*viewKind)(const std::string &name)) {
+    std::vector<std::string> names;
+    unsigned end = loopBodyEnd();
+    if (end == 0 || loopBodyMayReachOut(staysInLibrary) || !membersStayInLibrary(end, staysInLibrary))
+        return names;
+    std::vector<std::string> seen;
+    std::vector<int> kinds;
+    std::vector<bool> usable;
+    for (unsigned i = 2; i < end; i++) {
+        if (LA(i) != Token::IDENT || LA(i - 1) == Token::DOT)
+            continue;
+        std::string name = tokens_.LT(i)->getText();
+        int kind = viewKind(name);
+        if (kind == 0)
+            continue;
+        std::size_t at = 0;
+        while (at < seen.size() && seen[at] != name)
+            at++;
+        if (at == seen.size()) {
+            seen.push_back(name);
+            kinds.push_back(kind);
+            usable.push_back(true);
+        }
+        if (!usedByElementAt(i))
+            usable[at] = false;
+    }
+    for (std::size_t n = 0; n < seen.size(); n++) {
+        int sharing = 0;
+        for (int kind : kinds)
+            sharing += kind == kinds[n];
+        if (usable[n] && sharing == 1)
+            names.push_back(seen[n]);
+    }
+    return names;
+}
+
+bool LookAhead::usedByElementAt(unsigned i) {
+    if (LA(i + 1) == Token::DOT)
+        return LA(i + 2) == Token::IDENT && tokens_.LT(i + 2)->getText() == "push" && LA(i + 3) == Token::LEFTPAR;
+    if (LA(i + 1) != Token::LEFTSQUARE || LA(i + 2) == Token::RIGHTSQUARE)
+        return false;
+    int depth = 0;
+    for (unsigned j = i + 1; j <= i + LOOP_BODY_TOKENS; j++) {
+        int type = LA(j);
+        if (type == Token::LEFTSQUARE || type == Token::LEFTPAR) {
+            depth++;
+        } else if (type == Token::RIGHTSQUARE || type == Token::RIGHTPAR) {
+            if (--depth == 0)
+                return type == Token::RIGHTSQUARE && LA(j + 1) != Token::LEFTSQUARE && LA(j + 1) != Token::DOT;
+        } else if (type == Token::EOL || type == Token::SEMI || type == Token::EOF_ ||
+                   (depth == 1 && (type == Token::DOTDOT || type == Token::MINMIN || type == Token::COLON))) {
+            return false;
+        }
+    }
+    return false;
+}
+
+bool LookAhead::loopBodyOnlyReads(const std::string &name) {
+    unsigned end = loopBodyEnd();
+    if (end == 0)
+        return false;
+    for (unsigned i = 1; i < end; i++)
+        if (LA(i) == Token::IDENT && tokens_.LT(i)->getText() == name && (i < 2 || !isReadingContextToken(LA(i - 1))))
+            return false;
+    return true;
+}
+
+bool LookAhead::isReadingContextToken(int type) {
+    switch (type) {
+    case Token::PLUS: case Token::MINUS: case Token::MUL: case Token::DIV: case Token::LITERAL_mod:
+    case Token::EQUAL: case Token::LESSER: case Token::GREATER: case Token::LESS_EQUAL: case Token::GREAT_EQUAL:
+    case Token::NOT_EQUAL: case Token::LEFTPAR: case Token::LEFTSQUARE: case Token::DOTDOT: case Token::MINMIN:
+    case Token::LITERAL_while: case Token::LITERAL_until: case Token::LITERAL_if:
+    case Token::LITERAL_and: case Token::LITERAL_or: case Token::LITERAL_not:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// An attribute reached through "." may be an array under another name.
+bool LookAhead::membersStayInLibrary(unsigned end, bool (*staysInLibrary)(const std::string &receiver)) {
+    for (unsigned i = 2; i < end; i++)
+        if (LA(i) == Token::DOT && (LA(i - 1) != Token::IDENT || !staysInLibrary(tokens_.LT(i - 1)->getText())))
+            return false;
     return true;
 }
 

@@ -6,6 +6,7 @@
 // every other statement.
 #include "translator/token_queue.hpp"
 #include <string>
+#include <vector>
 
 class LookAhead {
 public:
@@ -30,6 +31,21 @@ public:
     // LOOP_BODY_TOKENS tokens counts as one that may.
     bool loopBodyMayReachOut(bool (*staysInLibrary)(const std::string &receiver));
 
+    // After the header of a loop whose body does not reach out (above):
+    // the arrays that the body uses only by element ("a[i]", neither a slice
+    // nor "a[]") and by "push". `viewKind` gives a name's group of arrays
+    // that may be one object (a by-reference parameter and the variable it
+    // was given), 0 for names of no such group; an array sharing its group
+    // with another name in the body is left out, since writing through one
+    // name could grow or move the other.
+    std::vector<std::string> arraysUsedByElement(bool (*staysInLibrary)(const std::string &receiver),
+                                                 int (*viewKind)(const std::string &name));
+
+    // Whether the loop body ahead only reads the name: every use follows an
+    // operator, a comparison, "(", "[" or a keyword of a condition, none is
+    // a statement of its own (an assignment, a step, a loop variable).
+    bool loopBodyOnlyReads(const std::string &name);
+
     static constexpr unsigned LOOP_BODY_TOKENS = 4096;
 
 private:
@@ -38,7 +54,15 @@ private:
     bool skipTypeAhead(unsigned &i);
     // Whether the "(" at i calls something.
     bool callAt(unsigned i, bool (*staysInLibrary)(const std::string &receiver));
+    // The place of the token that ends the loop body ahead; 0 when it is
+    // not within LOOP_BODY_TOKENS.
+    unsigned loopBodyEnd();
+    // Whether the name at i is followed by one element subscript or ".push(".
+    bool usedByElementAt(unsigned i);
+    // Whether every "." of the body follows a name whose methods stay in the library.
+    bool membersStayInLibrary(unsigned end, bool (*staysInLibrary)(const std::string &receiver));
     static bool isKeptInBodyToken(int type);
+    static bool isReadingContextToken(int type);
     static bool isModifierToken(int type);
     static bool isTypeKeywordToken(int type);
 

@@ -1,4 +1,5 @@
 #include "translator/translator.hpp"
+#include <algorithm>
 #include "translator/known_integers.hpp"
 #include "semantics/classes.hpp"
 #include "semantics/indexing.hpp"
@@ -25,6 +26,36 @@ bool isDeclaredAnywhere(const std::string &name) {
     return inScope(symbolTable().globals, name);
 }
 
+const Symbol *visibleSymbol(const std::string &name) {
+    const int innermost = std::min(scopes().blockDepth, BLOCK_DEPTH_CAPACITY - 1);
+    for (int depth = innermost; depth >= 0; depth--) {
+        for (const std::vector<Symbol *> *scope : {&localScopes().blockScopes[depth], &localScopes().blockCaptures[depth]}) {
+            int at = findExact(*scope, name);
+            if (at >= 0)
+                return (*scope)[at];
+        }
+    }
+    std::vector<const std::vector<Symbol *> *> scopesToSearch;
+    if (scopes().inFunction) {
+        scopesToSearch.push_back(&localScopes().functionLocals);
+        scopesToSearch.push_back(&localScopes().functionImports);
+    }
+    if (scopes().inClass)
+        scopesToSearch.push_back(&localScopes().classMembers.members);
+    scopesToSearch.push_back(&symbolTable().globals);
+    for (const std::vector<Symbol *> *scope : scopesToSearch) {
+        int at = findExact(*scope, name);
+        if (at >= 0)
+            return (*scope)[at];
+    }
+    return nullptr;
+}
+
+int visibleType(const std::string &name) {
+    const Symbol *symbol = visibleSymbol(name);
+    return symbol ? symbol->type() : T_UNKNOWN;
+}
+
 bool isFileLevelVariable(const std::string &name) {
     for (int depth = 0; depth <= scopes().blockDepth && depth < BLOCK_DEPTH_CAPACITY; depth++)
         if (inScope(localScopes().blockScopes[depth], name))
@@ -49,6 +80,8 @@ ExprValue beginName(const std::string &name, bool methodReceiver) {
     value.plainName = true;
     if (methodReceiver ? lookupReceiver(name, value.unassigned) : lookupUse(name)) {
         value.text = current().emittedName.empty() ? emittedNameFor(name) : current().emittedName;
+        if (const std::string *view = arrayViewOf(value.text))
+            value.text = *view;
         value.type = typeState().currentType;
         value.root = current().symbol;
         value.classIndex = current().classIndex;
@@ -210,7 +243,10 @@ AssignTarget beginTarget(const std::string &name) {
         target.classIndex = classIndex;
         return target;
     }
-    target.path = lookupAssign(name) && !current().emittedName.empty() ? current().emittedName : emittedNameFor(name);
+    bool found = lookupAssign(name);
+    target.path = found && !current().emittedName.empty() ? current().emittedName : emittedNameFor(name);
+    if (const std::string *view = found ? arrayViewOf(target.path) : nullptr)
+        target.path = *view;
     target.readPath = target.path;
     target.type = typeState().currentType;
     target.valueType = target.type;

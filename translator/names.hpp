@@ -13,6 +13,11 @@ bool isDeclaredAnywhere(const std::string &name);
 // True when name, where it is used now, is a variable of the file: no
 // block, function or class declares it.
 bool isFileLevelVariable(const std::string &name);
+// The symbol a name stands for here, or nullptr, found without a lookup's
+// effects (no report, no assigned mark, no import): for decisions taken on
+// the tokens ahead. visibleType gives its type, T_UNKNOWN for none.
+const Symbol *visibleSymbol(const std::string &name);
+int visibleType(const std::string &name);
 
 // A receiver of a method call is not reported as read before assignment
 // until the method is known: some assign it.

@@ -485,9 +485,7 @@ bool stepsWithin(int type, const ExprValue &high, bool hasStep, const ExprValue 
 // Methods of a variable of these types are libvel's own and never run the
 // program's code.
 bool methodsStayInLibrary(const std::string &receiver) {
-    if (!isDeclaredAnywhere(receiver))
-        return false;
-    switch (variableType(receiver, T_UNKNOWN)) {
+    switch (visibleType(receiver)) {
     case T_TEXT: case T_INTARRAY: case T_NATURALARRAY: case T_REALARRAY: case T_NUMBERARRAY:
         return true;
     default:
@@ -511,6 +509,77 @@ const Symbol *copiableVariable(const std::string &variable, LookAhead &ahead) {
         if (copied == counted)
             return nullptr;
     return ahead.loopBodyMayReachOut(methodsStayInLibrary) ? nullptr : counted;
+}
+
+// Arrays whose elements a loop may reach through a view: the variable
+// number arrays of one C++ class form a group, since a by-reference parameter of that
+// class may be a variable of any of their types.
+int arrayViewKind(const std::string &name) {
+    const Symbol *array = visibleSymbol(name);
+    // A constant array is never written, under any name.
+    if (!array || isConstantKind(array->kind))
+        return 0;
+    switch (array->type()) {
+    case T_INTARRAY: return 1;
+    case T_NATURALARRAY: case T_REALARRAY: case T_NUMBERARRAY: return 2;
+    default: return 0;
+    }
+}
+
+// Declares a view for each array that the loop's body uses only by
+// element and push, unless an enclosing loop views it already: in the view
+// the compiler keeps the block's address and count in registers. The views
+// live in a scope of their own around the loop, whose end (or an exception)
+// gives the array back its count.
+void openArrayViews(LookAhead &ahead) {
+    std::vector<std::string> names = ahead.arraysUsedByElement(methodsStayInLibrary, arrayViewKind);
+    for (const std::string &name : names) {
+        const Symbol *array = visibleSymbol(name);
+        if (!array)
+            continue;
+        std::string emitted = array->emittedName.empty() ? emittedNameFor(name) : array->emittedName;
+        if (arrayViewOf(emitted))
+            continue;
+        if (currentLoop().viewsOpened == 0) {
+            emit("{\n");
+            output().indentLevel++;
+            writeIndent();
+        }
+        std::string view = newTemp();
+        emit("auto " + view + "=vel_block_view_of(" + emitted + ");\n");
+        writeIndent();
+        statements().arrayViews.push_back(ArrayView{emitted, view});
+        currentLoop().viewsOpened++;
+    }
+}
+
+void closeArrayViews() {
+    LoopFrame &loop = currentLoop();
+    if (loop.viewsOpened == 0)
+        return;
+    for (int n = 0; n < loop.viewsOpened && !statements().arrayViews.empty(); n++)
+        statements().arrayViews.pop_back();
+    loop.viewsOpened = 0;
+    output().indentLevel--;
+    writeClosingBrace();
+}
+
+// The bound of a do-while range loop in a constant of the loop when it is
+// a variable of the file that nothing in the loop can change: the
+// body only reads it and calls none of the program's code, and outside
+// functions no by-reference parameter can stand for it. GCC otherwise reads
+// it from memory at every test, since the array's out-of-line growth may,
+// for all it knows, reach code that changes it.
+ExprValue boundOfLoop(const ExprValue &high, const std::string &variable, LookAhead &ahead) {
+    // The bound's text is its emitted name, which is its name unless that is reserved.
+    if (!high.plainName || high.text == variable || emittedNameFor(high.text) != high.text || scopes().inFunction || scopes().inClass || !isFileLevelVariable(high.text) ||
+        ahead.loopBodyMayReachOut(methodsStayInLibrary) || !ahead.loopBodyOnlyReads(high.text))
+        return high;
+    ExprValue bound = high;
+    bound.text = newTemp();
+    emit("const int " + bound.text + "=" + high.text + ";\n");
+    writeIndent();
+    return bound;
 }
 
 void writeSteppedFor(const std::string &spelling, const std::string &name, const ExprValue &low,
@@ -565,13 +634,16 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
     std::string stepText = hasStep ? step.text : "1";
     long long stepValue = 0;
     if (stepsInline(spelling, type, high, inclusive, hasStep, step, stepValue)) {
+        openArrayViews(ahead);
         writeControlLine("for(" + spelling + name + "=" + low.text + ";" + name + comparison + high.text + ";" +
                          name + "=_vel_for_add(" + name + "," + std::to_string(stepValue) + "))");
         return;
     }
     if (stepsWithin(type, high, hasStep, step, stepValue)) {
+        openArrayViews(ahead);
+        ExprValue bound = boundOfLoop(high, variable, ahead);
         const Symbol *copied = spelling.empty() ? copiableVariable(variable, ahead) : nullptr;
-        writeSteppedFor(spelling, name, low, high, comparison, inclusive, stepValue, copied != nullptr);
+        writeSteppedFor(spelling, name, low, bound, comparison, inclusive, stepValue, copied != nullptr);
         if (copied)
             statements().copiedVariables.push_back(copied);
         return;
@@ -668,8 +740,16 @@ void endFor() {
         writeClosingBrace();
     }
     writeSteppedEnding();
+    closeArrayViews();
     leaveBlock();
     popLoop();
+}
+
+const std::string *arrayViewOf(const std::string &array) {
+    for (const ArrayView &viewed : statements().arrayViews)
+        if (viewed.array == array)
+            return &viewed.view;
+    return nullptr;
 }
 
 void beginCatch(const std::string &className, const std::string &variable) {

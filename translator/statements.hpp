@@ -103,6 +103,16 @@ struct LoopFrame {
     bool steppedScope = false;     // ... which declares its variable in a scope of its own
     std::string copiedVariable;    // ... or counts in a copy of this file-level variable
     bool walksName = false;    // a container loop over a plain name (see iteratedNames)
+    int viewsOpened = 0;       // array views this loop declared, in a scope of their own
+};
+
+// A number array that the enclosing loops reach through a view of its
+// block (vel_block_view): its elements are read, written and pushed
+// through the view's name. The array is known by its emitted name, which
+// within the loops names no other variable (the body declares none of it).
+struct ArrayView {
+    std::string array;
+    std::string view;
 };
 
 struct BranchFrame {
@@ -123,4 +133,10 @@ struct StatementState {
     std::vector<std::string> iteratedNames;
     // File-level variables that the enclosing loops count in copies of.
     std::vector<const Symbol *> copiedVariables;
+    // Arrays that the enclosing loops view, innermost last.
+    std::vector<ArrayView> arrayViews;
 };
+
+// The view through which the loops being translated reach the array of
+// this emitted name, or nullptr when there is none.
+const std::string *arrayViewOf(const std::string &array);

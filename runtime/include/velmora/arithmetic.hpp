@@ -171,11 +171,17 @@ inline int _vel_for_add(int var, int step) {
 // bound (velc writes "v=a; if(v<=b) do {...} while(_vel_for_within(v, s, b, 1));"):
 // the variable moves only to a value inside the range, so after the loop it
 // holds the last value the loop gave it, and a bound at the edge of int ends
-// the loop there. The sum is exact in a long long.
+// the loop there. The test stays in int, so that the compiler keeps one
+// counter: on the bound's side of var, the distance to the bound is exact
+// as an unsigned, and the step fits when it is at most that distance.
 inline bool _vel_for_within(int &var, int step, int bound, int inclusive) {
-    long long next = static_cast<long long>(var) + step;
-    bool inside = step > 0 ? (inclusive ? next <= bound : next < bound) : (inclusive ? next >= bound : next > bound);
-    if (inside) var = static_cast<int>(next);
+    unsigned need = step > 0 ? static_cast<unsigned>(step) : 0u - static_cast<unsigned>(step);
+    bool inside;
+    if (step > 0)
+        inside = var <= bound && static_cast<unsigned>(bound) - static_cast<unsigned>(var) >= need + (inclusive ? 0u : 1u);
+    else
+        inside = var >= bound && static_cast<unsigned>(var) - static_cast<unsigned>(bound) >= need + (inclusive ? 0u : 1u);
+    if (inside) var = static_cast<int>(static_cast<unsigned>(var) + static_cast<unsigned>(step));
     return inside;
 }
 template <class T, class S, class E, vel_if_wide_loop<T, S, E> = 0>

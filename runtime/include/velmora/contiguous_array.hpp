@@ -78,6 +78,13 @@ public:
     }
     // An element's address is about to be held: growth must not move it.
     void pin() { pinned = true; }
+    // Where the elements of the block are and how many, for a loop that
+    // keeps both in locals (vel_block_view).
+    T *blockStart() { return first; }
+    std::size_t blockCount() const { return inBlock; }
+    std::size_t blockRoom() const { return room; }
+    // After a view has stored elements up to count within the room.
+    void setBlockCount(std::size_t count) { inBlock = count; }
 
     // The count and the block's address are read once, before the test, for
     // the reason inPlace gives.

@@ -30,9 +30,13 @@ template <class Element>
 using vel_typed_store =
     std::conditional_t<std::is_same<Element, dyn>::value, vel_chunked_array<Element>, vel_contiguous_array<Element>>;
 
+template <class Array>
+class vel_block_view;
+
 template <class Derived, class Element>
 class vel_typed_array {
 public:
+    using element_type = Element;
     using Store = vel_typed_store<Element>;
 
     int size() const { return static_cast<int>(items.size()); }
@@ -295,7 +299,97 @@ protected:
     Store items;
     std::size_t cursor = 0;
     bool stepPending = false;
+
+    template <class Array>
+    friend class vel_block_view;
 };
+
+// A loop's view of a number array whose body reads and writes its elements
+// and pushes onto it, and does nothing else that could see, grow or move it
+// (velc checks the body). The block's address, count and room are copied
+// into the view, a local the compiler keeps in registers, where the array's
+// own fields live in memory around every out-of-line call. An element in the
+// block is one compare away (a negative index widens past any count) and a
+// push with room one store; everything else is the array's own out-of-line
+// path, which the view first tells how many elements it pushed (settle) and
+// after which it looks again, since a write or push may grow or move the
+// block. Leaving the loop, by its end, a break or an exception, settles too.
+template <class Array>
+class vel_block_view {
+public:
+    using Element = typename Array::element_type;
+
+    explicit vel_block_view(Array &array) : array(array) { look(); }
+    vel_block_view(const vel_block_view &) = delete;
+    vel_block_view &operator=(const vel_block_view &) = delete;
+    ~vel_block_view() { settle(); }
+
+    Element at(int index) {
+        std::size_t place = static_cast<std::size_t>(index);
+        if (place < filled) return array.normalized(base[place]);
+        settle();
+        return array.atOutside(place, std::is_trivially_copyable<Element>());
+    }
+    Element at(const dyn &index) {
+        settle();
+        return array.at(index);
+    }
+    void setAt(int index, const Element &value) { store(index, array.normalized(value)); }
+    template <class T>
+    void setAt(int index, const T &value) {
+        store(index, array.elementOf(value));
+    }
+    template <class T>
+    void setAt(const dyn &index, const T &value) {
+        setAt(dyn::toInt(index), value);
+    }
+    void push(const Element &item) { append(array.normalized(item)); }
+    template <class T>
+    void push(const T &item) {
+        append(array.elementOf(item));
+    }
+
+private:
+    void store(int index, Element value) {
+        std::size_t place = static_cast<std::size_t>(index);
+        if (place < filled) {
+            base[place] = std::move(value);
+            return;
+        }
+        settle();
+        array.putOutside(index, std::move(value));
+        look();
+    }
+    void append(Element value) {
+        if (filled < room) {
+            base[filled++] = std::move(value);
+            return;
+        }
+        settle();
+        array.items.push_back(std::move(value));
+        look();
+    }
+    void settle() {
+        if (filled != settled) array.items.setBlockCount(settled = filled);
+    }
+    void look() {
+        base = array.items.blockStart();
+        filled = settled = array.items.blockCount();
+        room = array.items.blockRoom();
+    }
+
+    Array &array;
+    Element *base = nullptr;
+    std::size_t filled = 0;   // elements in the block, pushes included
+    std::size_t settled = 0;  // the count the array itself holds
+    std::size_t room = 0;
+};
+
+// The view of a loop over an array, as velc declares it: "auto v=vel_block_view_of(a);".
+template <class Array>
+vel_block_view<Array> vel_block_view_of(Array &array) {
+    return vel_block_view<Array>(array);
+}
 
 class _intArr : public vel_typed_array<_intArr, int> {
 public:
