@@ -39,9 +39,12 @@ sed -e '/^options=/s/ -O[0-9sz]*//g' -e "s/^options=/options=$native_opt /" \
 # The value of a key of a velc.ini.
 ini_value() { sed -n "s/^$2=//p" "$1" | head -n 1; }
 # Compile and link options of the WebAssembly velc.ini without the include
-# paths: the hand-written program is compiled and linked as velc does it.
+# paths: the hand-written program is compiled and linked as velc does it,
+# with the ini's objects (libvel's archive holds the optimised instantiations
+# of libc++'s string and stream templates).
 wasm_options=$(ini_value "$work/wasm/velc.ini" options | sed -e 's/-I[^ ]*//g')
 wasm_link=$(ini_value "$work/wasm/velc.ini" loptions | sed -e 's/-I[^ ]*//g')
+wasm_objects=$(ini_value "$work/wasm/velc.ini" objects)
 
 # shellcheck source=bench/median_time.sh
 source "$here/../median_time.sh"
@@ -66,7 +69,7 @@ for name in "${programs[@]}"; do
     # shellcheck disable=SC2086
     em++ $wasm_options "$here/$name.cpp" -o "$work/wasm/$name-cpp.o"
     # shellcheck disable=SC2086
-    emcc $wasm_link -o "$work/wasm/$name-cpp.wasm" "$work/wasm/$name-cpp.o"
+    emcc $wasm_link -o "$work/wasm/$name-cpp.wasm" "$work/wasm/$name-cpp.o" $wasm_objects
     g++ -std=c++17 $native_opt "$here/$name.cpp" -o "$work/native/$name-cpp"
     same_output "$wasmer" "$work/wasm/$name.wasm" "$wasmer" "$work/wasm/$name-cpp.wasm" || true
     same_output "$work/native/$name.wasm" "$work/native/$name-cpp" || true
