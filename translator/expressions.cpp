@@ -202,6 +202,11 @@ static bool comparedAsText(int characterType, int otherType) {
     return (characterType == T_BYTE && isTextLike(otherType)) || (characterType == T_CHAR && otherType == T_CHARPTR);
 }
 
+static bool narrowBesideWideLiteral(const ExprValue &narrow, int narrowType, const ExprValue &other) {
+    bool narrowInteger = (narrowType == T_INTEGER && !narrow.wide) || narrowType == T_BYTE || narrowType == T_CHAR;
+    return narrowInteger && !narrow.known && other.known && other.wide;
+}
+
 static ExprValue comparisonText(ExprValue left, int comparisonToken, const ExprValue &right) {
     countOperator();
     int leftType = popType();
@@ -247,6 +252,12 @@ static ExprValue comparisonText(ExprValue left, int comparisonToken, const ExprV
     if (signednessDiffers(left, leftType, right))
         return result("_vel_order(" + left.text + "," + rightText + ")" + texts[index] + "0", T_BOOLEAN, LOOSE_RELATION);
     rightText = besideItself(left.text, rightText, leftType);
+    // clang warns that a narrow integer compared with a literal past its
+    // range always gives one answer: the answer stays, compared in 64 bits.
+    if (narrowBesideWideLiteral(left, leftType, right))
+        left.text = "(long long)(" + left.text + ")";
+    else if (narrowBesideWideLiteral(right, right.type, left))
+        rightText = "(long long)(" + rightText + ")";
     return result(std::move(left.text) + texts[index] + rightText, T_BOOLEAN, LOOSE_RELATION);
 }
 
