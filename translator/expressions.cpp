@@ -123,9 +123,25 @@ ExprValue logicalOperator(ExprValue left, const std::string &op, const ExprValue
     return value;
 }
 
-static std::string withoutOuterParentheses(const std::string &text) {
-    if (text.size() >= 2 && text.front() == '(' && text.back() == ')' &&
-        text.find_first_of("()", 1) == text.size() - 1)
+// Whether the '(' at the front of `text` is closed by its last character.
+static bool enclosedInParentheses(const std::string &text) {
+    if (text.size() < 2 || text.front() != '(' || text.back() != ')')
+        return false;
+    int depth = 0;
+    for (std::size_t i = 0; i + 1 < text.size(); i++) {
+        depth += text[i] == '(' ? 1 : text[i] == ')' ? -1 : 0;
+        if (depth == 0)
+            return false;
+    }
+    return true;
+}
+
+// A name or literal without the parentheses put around it, at any depth.
+static std::string withoutOuterParentheses(std::string text) {
+    while (enclosedInParentheses(text) && text.find_first_of("()", 1) != text.size() - 1 &&
+           enclosedInParentheses(text.substr(1, text.size() - 2)))
+        text = text.substr(1, text.size() - 2);
+    if (enclosedInParentheses(text) && text.find_first_of("()", 1) == text.size() - 1)
         return text.substr(1, text.size() - 2);
     return text;
 }
