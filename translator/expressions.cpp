@@ -136,13 +136,10 @@ static bool enclosedInParentheses(const std::string &text) {
     return true;
 }
 
-// A name or literal without the parentheses put around it, at any depth.
+// The text without the parentheses put around it, at any depth.
 static std::string withoutOuterParentheses(std::string text) {
-    while (enclosedInParentheses(text) && text.find_first_of("()", 1) != text.size() - 1 &&
-           enclosedInParentheses(text.substr(1, text.size() - 2)))
+    while (enclosedInParentheses(text))
         text = text.substr(1, text.size() - 2);
-    if (enclosedInParentheses(text) && text.find_first_of("()", 1) == text.size() - 1)
-        return text.substr(1, text.size() - 2);
     return text;
 }
 
