@@ -269,6 +269,8 @@ void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &va
     // A late definition is assigned in main: not a constant to C++.
     if (hasValue && !late && declarations().storageKind == KIND_CONSTANT && type == T_INTEGER)
         rememberKnownConstant(symbol, value);
+    if (fileLevel && !late)
+        valueText = defineFileLevelValue(symbol, type, hasValue, value, valueText);
     if (late) {
         placeLateDefinition(defaultInitializer(declarations().declaredType), emitted);
         emit(emitted + valueText + ";");
@@ -354,6 +356,8 @@ void writeObjectDeclarator(const std::string &name, int form, const ExprValue &v
     declareName(name, declarations().declaredType, true);
     const std::string emitted = emittedNameFor(name);
     bool fileLevel = atFileLevel() && !output().writingHeader;
+    if (fileLevel)
+        forgetKnownFileValues();
     if (fileLevel && output().mainOpened) {
         placeLateDefinition(declarations().declaredType == T_OBJECTARRAY ? "= _arr32()" : "=NULL", emitted);
         emit(emitted + (valueText.empty() ? "=NULL" : valueText) + ";\n");
@@ -444,5 +448,6 @@ void addLateGlobal(const std::string &definition) {
 
 void declareXmlVariable(const std::string &name) {
     beginDeclaration();
+    forgetKnownFileValues();
     declareName(name, T_DICT, true);
 }

@@ -87,4 +87,7 @@ struct ExpressionState {
     // Integer constants of this source whose value velc knows: C++ folds
     // arithmetic on them as on literals (translator/known_integers.hpp).
     std::unordered_map<const Symbol *, long long> knownConstants;
+    // File-level int variables defined before main opens, with the value
+    // they were given there; forgotten once a definition may run code.
+    std::unordered_map<const Symbol *, long long> knownFileValues;
 };

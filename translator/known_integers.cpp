@@ -29,16 +29,31 @@ void rememberKnownConstant(const Symbol *symbol, const ExprValue &initializer) {
         translation().expressions.knownConstants[symbol] = initializer.knownValue;
 }
 
+// The initializer of a file-level variable before main opens, which runs
+// before any statement: neither a function body, a block, a class attribute
+// nor a parameter default, which run later.
+static bool readingFileLevelInitializer() {
+    const SourceTranslation &state = translation();
+    return !state.scopes.inClass && !state.scopes.inFunction && !state.scopes.inBlock && !state.output.mainOpened &&
+           !state.order.inParameterDefault;
+}
+
 void knowConstant(ExprValue &use) {
     // An enumeration item is written as its value.
     if (use.literal) {
         knowIntegerLiteral(use, use.text);
         return;
     }
-    const auto &constants = translation().expressions.knownConstants;
-    auto found = use.root ? constants.find(use.root) : constants.end();
-    if (found == constants.end())
+    if (!use.root)
         return;
+    const auto &constants = translation().expressions.knownConstants;
+    auto found = constants.find(use.root);
+    if (found == constants.end()) {
+        const auto &variables = translation().expressions.knownFileValues;
+        found = variables.find(use.root);
+        if (found == variables.end() || !readingFileLevelInitializer())
+            return;
+    }
     use.known = true;
     use.wide = false;
     use.knownValue = found->second;
@@ -57,6 +72,25 @@ static std::string knownText(std::int64_t number, bool wide) {
     if (number == INT_MIN)
         return "(-2147483647-1)";
     return number < 0 ? "(" + std::to_string(number) + ")" : std::to_string(number);
+}
+
+std::string defineFileLevelValue(const Symbol *symbol, int type, bool hasValue, const ExprValue &value,
+                                 const std::string &valueText) {
+    auto &known = translation().expressions.knownFileValues;
+    if (symbol && type == T_INTEGER && !hasValue) {
+        known[symbol] = 0;
+        return valueText;
+    }
+    if (symbol && type == T_INTEGER && value.known && !value.wide) {
+        known[symbol] = value.knownValue;
+        return "=" + knownText(value.knownValue, false);
+    }
+    known.clear();
+    return valueText;
+}
+
+void forgetKnownFileValues() {
+    translation().expressions.knownFileValues.clear();
 }
 
 static bool outsideWidth(__int128 exact, bool wide) {

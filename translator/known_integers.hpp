@@ -11,8 +11,22 @@
 void knowIntegerLiteral(ExprValue &value, const std::string &tokenText);
 
 // A constant of type int declared with a known value, and a use of one.
+// Before main opens, a file-level int variable counts as known too while
+// the initializers of other file-level variables read it.
 void rememberKnownConstant(const Symbol *symbol, const ExprValue &initializer);
 void knowConstant(ExprValue &use);
+
+// A file-level variable defined before main opens, of `type`, with
+// `valueText` ("=..."): returns the text to define it with. An int whose
+// value is known is written as that value and remembered, so that C++
+// initializes it statically and, if nothing writes it again, the optimizer
+// takes it for the constant it is (a loop bound read from it is then one).
+// A definition that might run code (any other) forgets every value known.
+std::string defineFileLevelValue(const Symbol *symbol, int type, bool hasValue, const ExprValue &value,
+                                 const std::string &valueText);
+// Forgets the values of file-level variables, before a definition that
+// constructs an object.
+void forgetKnownFileValues();
 
 // `sum` is left op right (op one of '+', '-', '*'), both integers; when both
 // are known, it becomes known, and its text the wrapped value if the C++

@@ -202,6 +202,15 @@ inline int _vel_for_add(int var, int step) {
 // counter: on the bound's side of var, the distance to the bound is exact
 // as an unsigned, and the step fits when it is at most that distance.
 inline bool _vel_for_within(int &var, int step, int bound, int inclusive) {
+    // A step of one, the common case, as the plain comparison it is: GCC
+    // then lays the loop out without a jump back over its exit test. On the
+    // bound's side of it, the variable moved by one cannot wrap.
+    if (step == 1 || step == -1) {
+        bool more = step > 0 ? (inclusive ? var < bound : var < bound && var + 1 < bound)
+                             : (inclusive ? var > bound : var > bound && var - 1 > bound);
+        if (more) var += step;
+        return more;
+    }
     unsigned need = step > 0 ? static_cast<unsigned>(step) : 0u - static_cast<unsigned>(step);
     bool inside;
     if (step > 0)
