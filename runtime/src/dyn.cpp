@@ -59,11 +59,11 @@ void dropTextBlock(void *block) {
     keptBlocks[keptCount++] = block;
 }
 
-template <class Source>
-text *newText(Source &&source) {
+template <class... Source>
+text *newText(Source &&...source) {
     void *block = textBlock();
     try {
-        return new (block) text(std::forward<Source>(source));
+        return new (block) text(std::forward<Source>(source)...);
     } catch (...) {
         dropTextBlock(block);
         throw;
@@ -87,6 +87,12 @@ dyn::dyn(const char *chars) {
 dyn::dyn(const std::string &bytes) : type(TEXT), textValue(newText(bytes)) {}
 dyn::dyn(const text &value) : type(TEXT), textValue(newText(value)) {}
 dyn::dyn(text &&value) : type(TEXT), textValue(newText(std::move(value))) {}
+dyn dyn::textOf(const char *chars, std::size_t length) {
+    dyn value;
+    value.textValue = newText(chars, length);
+    value.type = TEXT;
+    return value;
+}
 dyn::dyn(const velarray &array) : type(ARRAY), arrayValue(new velarray(array)) {}
 dyn::dyn(velarray &&array) : type(ARRAY), arrayValue(new velarray(std::move(array))) {}
 dyn::dyn(const dict &dictionary) : type(DICT), dictValue(new dict(dictionary)) {}

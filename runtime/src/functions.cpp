@@ -333,11 +333,25 @@ velarray explode(const std::string &x, const text &separator) {
         for (char c : x) parts.push(dyn(text(c)));
         return parts;
     }
+    // Read once: the compiler cannot tell that a push leaves x alone.
+    const char *chars = x.data();
+    const std::size_t size = x.size();
     std::size_t start = 0;
-    for (std::size_t found; (found = x.find(separator.data, start)) != std::string::npos;
-         start = found + separator.data.size())
-        parts.push(dyn(text(x.substr(start, found - start))));
-    parts.push(dyn(text(x.substr(start))));
+    if (separator.data.size() == 1) {
+        // Words are short: a scan here costs less than the library's search,
+        // a call (or two) per word under WebAssembly.
+        const char mark = separator.data[0];
+        for (std::size_t at = 0; at < size; ++at)
+            if (chars[at] == mark) {
+                parts.push(dyn::textOf(chars + start, at - start));
+                start = at + 1;
+            }
+    } else {
+        for (std::size_t found; (found = x.find(separator.data, start)) != std::string::npos;
+             start = found + separator.data.size())
+            parts.push(dyn::textOf(chars + start, found - start));
+    }
+    parts.push(dyn::textOf(chars + start, size - start));
     return parts;
 }
 velarray explode(const text &x, const text &separator) { return explode(x.data, separator); }

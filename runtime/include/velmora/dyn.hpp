@@ -72,6 +72,9 @@ public:
     dyn(const std::string &bytes);
     dyn(const text &value);
     dyn(text &&value);
+    // The text of `length` bytes at `chars`, made in its place (a piece of a
+    // split is no string of its own first).
+    static dyn textOf(const char *chars, std::size_t length);
     dyn(const velarray &array);
     dyn(velarray &&array);
     dyn(const dict &dictionary);

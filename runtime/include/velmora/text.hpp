@@ -11,6 +11,7 @@ public:
     text(const char *chars);
     text(const std::string &bytes) : data(bytes) {}
     text(std::string &&bytes) : data(std::move(bytes)) {}
+    text(const char *chars, std::size_t length) : data(chars, length) {}
     text(char c) : data(1, c) {}
     template <class T, vel_if_integer<T> = 0>
     text(T number) : data(std::to_string(number)) {}
