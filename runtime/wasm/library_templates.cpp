@@ -28,6 +28,10 @@ template class basic_istringstream<char>;
 template class basic_ostringstream<char>;
 template class basic_stringstream<char>;
 
+// Declared extern for the programs in foundations.hpp.
+template ostream &__put_character_sequence<char, char_traits<char>>(ostream &, const char *, size_t);
+template ostream &operator<< <char_traits<char>>(ostream &, const char *);
+
 template void __sort<__less<int> &, int *>(int *, int *, __less<int> &);
 template void __sort<__less<long long> &, long long *>(long long *, long long *, __less<long long> &);
 template void __sort<__less<double> &, double *>(double *, double *, __less<double> &);
