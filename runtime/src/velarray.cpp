@@ -251,8 +251,8 @@ VEL_COPIED_BY_LOOP text velarray::join(const text &separator) const {
     }
     std::string joined;
     if (allTexts) {
-        // Copied into place: a copy of known length is one instruction for
-        // WebAssembly, where an append is a call that checks the room again.
+        // Copied into place: an append would be a call that checks the room
+        // again, for every piece and every separator.
         joined.resize(length);
         char *out = &joined[0];
         auto copy = [&out](const std::string &bytes) {
