@@ -239,6 +239,20 @@ void forgetPrecompiledPrologue() {
     decision.option.clear();
 }
 
+// Whatever the compile wrote beside its partial output (a launcher such as
+// velc_emreplay records its commands in "<output>.emreplay"): the name holds
+// this run's process number, so nothing would ever read it again.
+static void removeLeftoversOf(const std::string &built) {
+    std::filesystem::path partial(built);
+    const std::string prefix = partial.filename().string();
+    std::error_code ignored;
+    for (const auto &entry : std::filesystem::directory_iterator(partial.parent_path(), ignored)) {
+        const std::string name = entry.path().filename().string();
+        if (name.compare(0, prefix.size(), prefix) == 0)
+            std::filesystem::remove(entry.path(), ignored);
+    }
+}
+
 std::string buildPrecompiledPrologue() {
     const std::string pch = toolchainSettings.pch;
     if (pch.empty())
@@ -271,12 +285,14 @@ std::string buildPrecompiledPrologue() {
     std::error_code ignored;
     std::filesystem::remove_all(work, ignored);
     if (status != 0 || !haveDependencies) {
-        std::remove(built.c_str());
+        removeLeftoversOf(built);
         return "the compiler could not precompile " + header;
     }
     std::vector<std::string> inputs = parseDependencyList(dependencyText);
     for (std::string &input : inputs)
         if (!input.empty() && input[0] != '/')
             input = std::string(work) + "/" + input;   // gone with the directory: never trusted
-    return writeStamp(pch, built, inputs);
+    std::string failure = writeStamp(pch, built, inputs);
+    removeLeftoversOf(built);
+    return failure;
 }

@@ -38,6 +38,7 @@ for a in "$@"; do
   esac
   prev="$a"
 done
+echo "recipe" > "$out.emreplay"
 [ -f DIR/fail ] && exit 1
 echo "precompiled $(cat DIR/inputs.txt)" > "$out"
 { printf '%s: %s' "$out" "$header"; for f in $(cat DIR/inputs.txt); do printf ' \\\n  %s' "$f"; done; echo; } > "$deps"
@@ -150,6 +151,23 @@ TEST_F(PrecompiledPrologue, FileOfTheWorkingDirectoryThatAnIncludeWouldFindDisab
     // The prologue header itself is included by its full name.
     writeFile("prologue.hpp", "");
     EXPECT_EQ(precompiledPrologueMismatch(), "");
+}
+
+// What a launcher records beside the partial output (the stand-in writes
+// such a recipe) goes with it, whether the build succeeds or fails.
+std::vector<std::string> partialFilesIn(const std::string &directory) {
+    std::vector<std::string> found;
+    for (const auto &entry : std::filesystem::directory_iterator(directory))
+        if (entry.path().filename().string().find(".part") != std::string::npos)
+            found.push_back(entry.path().filename().string());
+    return found;
+}
+
+TEST_F(PrecompiledPrologue, BuildLeavesNothingBesideItsFiles) {
+    EXPECT_EQ(partialFilesIn(directory + "/include/velmora"), std::vector<std::string>());
+    writeFile("fail", "");
+    EXPECT_NE(buildPrecompiledPrologue(), "");
+    EXPECT_EQ(partialFilesIn(directory + "/include/velmora"), std::vector<std::string>());
 }
 
 TEST_F(PrecompiledPrologue, FailedBuildLeavesNothingTrusted) {
