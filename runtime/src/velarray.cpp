@@ -268,8 +268,12 @@ VEL_COPIED_BY_LOOP text velarray::join(const text &separator) const {
         const std::size_t betweenCount = separator.data.size();
         bool first = true;
         for (const dyn &item : items) {
-            if (!first) copy(between, betweenCount);
-            first = false;
+            if (first)
+                first = false;
+            else if (betweenCount == 1)
+                *out++ = *between;
+            else
+                copy(between, betweenCount);
             const std::string &piece = item.asText()->data;
             copy(piece.data(), piece.size());
         }
