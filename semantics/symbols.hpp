@@ -101,6 +101,9 @@ struct ScopeState {
     int blockDepth = -1;          // -1 outside any block
     int blockOverflow = 0;        // blocks entered beyond the capacity (reported)
     bool assignmentTarget = false; // a read lookup then resolves an assignment target
+
+    // Outside any class, function and block: where file-level variables are.
+    bool atFileLevel() const { return !inClass && !inFunction && !inBlock; }
 };
 
 // What the last successful lookup loaded (the type goes to

@@ -78,10 +78,6 @@ ExprValue textJoin(const AssignTarget &target, const ExprValue &value) {
     return joined;
 }
 
-bool holdsNoNumber(int type) {
-    return isTextLike(type) || isContainer(type);
-}
-
 // Compound forms that C++ has no operator for on the target's type ("a * 2"
 // on an array, "i mod 2.5", "b * t" on a byte and a text): written as the
 // target assigned the sum, product ... of the expression, whose operator

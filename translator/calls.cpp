@@ -328,6 +328,12 @@ bool hiddenByLocalName(const std::string &name) {
     return where.inClass && findClassAttribute(currentClassIndex(), name) != nullptr;
 }
 
+// The C++ name a call or a reference reaches a program function by: the
+// global one where a local name hides it.
+std::string functionReachedBy(int function, const std::string &name) {
+    return (hiddenByLocalName(name) ? "::" : "") + functionRecord(function).emittedName;
+}
+
 // A function passed by name must be named by a text literal and have the
 // signature of the parameter's type; it is passed as the C++ function.
 std::string functionArgument(const ParameterRecord &parameter, const ExprValue &argument) {
@@ -346,7 +352,7 @@ std::string functionArgument(const ParameterRecord &parameter, const ExprValue &
     else if (function < 0)
         reportNamed(E_FUNCTION_NOT_DEFINED, name);
     else if (sameSignature(functionRecord(function), functionRecord(parameter.signature)))
-        return (hiddenByLocalName(name) ? "::" : "") + functionRecord(function).emittedName;
+        return functionReachedBy(function, name);
     reportNamed(E_INCOMPATIBLE_FUNCTION, name);
     return argument.text;
 }
@@ -654,10 +660,8 @@ ExprValue beginCall(const std::string &name) {
     int function = findProgramFunction(name);
     if (function >= 0) {
         ExprValue head = beginProgramCall(function, name);
-        if (hiddenByLocalName(name)) {
-            calls().pending.emitted = "::" + functionRecord(function).emittedName;
-            head.text = calls().pending.emitted;
-        }
+        if (hiddenByLocalName(name))
+            head.text = calls().pending.emitted = functionReachedBy(function, name);
         return head;
     }
     // A function passed as an argument is called by its parameter's name.

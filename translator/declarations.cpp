@@ -14,10 +14,6 @@ namespace {
 DeclarationState &declarations() { return translation().declarations; }
 std::vector<DefinedType> &definedTypes() { return translation().run.definedTypes; }
 
-bool atFileLevel() {
-    return !scopes().inClass && !scopes().inFunction && !scopes().inBlock;
-}
-
 std::string withoutConst(std::string prefix) {
     std::string::size_type at = prefix.find("const ");
     if (at != std::string::npos)
@@ -42,7 +38,7 @@ Symbol *declareName(const std::string &name, int type, bool assigned, int classI
     // A name that is a class's stands for the class wherever it is used; at
     // file level a function's or a defined type's name is taken too.
     if (findClass(name) >= 0 ||
-        (atFileLevel() && !scopes().inClass && (findProgramFunctionNoCase(name) >= 0 || isDefinedTypeName(name))))
+        (scopes().atFileLevel() && (findProgramFunctionNoCase(name) >= 0 || isDefinedTypeName(name))))
         reportDuplicateName(name);
     return declare(name, assigned ? SYMBOL_ASSIGNED : 0);
 }
@@ -264,7 +260,7 @@ void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &va
     }
     Symbol *symbol = declareName(name, type, hasValue);
     const std::string emitted = emittedNameFor(name);
-    bool fileLevel = atFileLevel() && !output().writingHeader;
+    bool fileLevel = scopes().atFileLevel() && !output().writingHeader;
     bool late = fileLevel && output().mainOpened;
     // A late definition is assigned in main: not a constant to C++.
     if (hasValue && !late && declarations().storageKind == KIND_CONSTANT && type == T_INTEGER)
@@ -355,7 +351,7 @@ void writeObjectDeclarator(const std::string &name, int form, const ExprValue &v
                         : "=NULL";
     declareName(name, declarations().declaredType, true);
     const std::string emitted = emittedNameFor(name);
-    bool fileLevel = atFileLevel() && !output().writingHeader;
+    bool fileLevel = scopes().atFileLevel() && !output().writingHeader;
     if (fileLevel)
         forgetKnownFileValues();
     if (fileLevel && output().mainOpened) {

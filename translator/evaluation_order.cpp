@@ -22,7 +22,7 @@ std::string receivedName(std::size_t index) { return "_vel_o" + std::to_string(i
 // variable, a parameter default) may capture nothing; there, everything it
 // names besides its parameters is file-level anyway.
 std::string capture() {
-    bool fileLevel = !scopes().inClass && !scopes().inFunction && !scopes().inBlock && !output().mainOpened;
+    bool fileLevel = scopes().atFileLevel() && !output().mainOpened;
     return fileLevel || order().inParameterDefault ? "[]" : "[&]";
 }
 

@@ -308,8 +308,11 @@ static ExprValue bitOperatorText(ExprValue left, const std::string &op, const Ex
 // operand table lets texts and containers through, which C++ would take for
 // pointer arithmetic or compute as dynamic values that hold no number:
 // they are refused, as "-" refuses texts.
+bool holdsNoNumber(int type) {
+    return isTextLike(type) || isContainer(type);
+}
+
 static bool refusedNonNumbers(int left, int right, int classWord) {
-    auto holdsNoNumber = [](int type) { return isTextLike(type) || isContainer(type); };
     if (!holdsNoNumber(left) && !holdsNoNumber(right))
         return false;
     reportOperands(classWord, left, right);
@@ -712,7 +715,6 @@ static bool anyCalls(const std::vector<ExprValue> &items) {
     return false;
 }
 
-// The elements of a braced list are evaluated in order already.
 bool refusedVoid(const ExprValue &value, int holderType) {
     if (value.type != T_VOID)
         return false;
@@ -725,6 +727,7 @@ static void refuseVoidItems(const std::vector<ExprValue> &items) {
         refusedVoid(item, T_VAR);
 }
 
+// The elements of a braced list are evaluated in order already.
 ExprValue makeListLiteral(const std::vector<ExprValue> &items) {
     refuseVoidItems(items);
     ExprValue value = result("velarray{" + dynItems(items) + "}", T_LIST);

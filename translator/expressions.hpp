@@ -71,6 +71,9 @@ std::string conditionText(const ExprValue &value);
 // doubled parentheses as of an assignment meant as a test.
 std::string controlConditionText(const ExprValue &value);
 
+// Texts and containers: values that no arithmetic operator computes with.
+bool holdsNoNumber(int type);
+
 // The C++ text of a value converted to a target type.
 std::string convertValue(int targetType, const ExprValue &value);
 // A call without a result written where something holds a value of the

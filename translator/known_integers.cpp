@@ -34,8 +34,7 @@ void rememberKnownConstant(const Symbol *symbol, const ExprValue &initializer) {
 // nor a parameter default, which run later.
 static bool readingFileLevelInitializer() {
     const SourceTranslation &state = translation();
-    return !state.scopes.inClass && !state.scopes.inFunction && !state.scopes.inBlock && !state.output.mainOpened &&
-           !state.order.inParameterDefault;
+    return state.scopes.atFileLevel() && !state.output.mainOpened && !state.order.inParameterDefault;
 }
 
 void knowConstant(ExprValue &use) {

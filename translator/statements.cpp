@@ -575,8 +575,11 @@ void closeArrayViews() {
 ExprValue boundOfLoop(const ExprValue &high, const std::string &variable, LookAhead &ahead) {
     bool ownVariable = high.plainName && high.text == emittedNameFor(variable);
     // The bound's text is its emitted name, which is its name unless that is reserved.
-    if (!ownVariable && (!high.plainName || high.text == variable || emittedNameFor(high.text) != high.text || scopes().inFunction || scopes().inClass || !isFileLevelVariable(high.text) ||
-        ahead.loopBodyMayReachOut(methodsStayInLibrary) || !ahead.loopBodyOnlyReads(high.text)))
+    bool fileVariable = high.plainName && high.text != variable && emittedNameFor(high.text) == high.text &&
+                        !scopes().inFunction && !scopes().inClass && isFileLevelVariable(high.text);
+    bool unchangedByTheLoop = fileVariable && !ahead.loopBodyMayReachOut(methodsStayInLibrary) &&
+                              ahead.loopBodyOnlyReads(high.text);
+    if (!ownVariable && !unchangedByTheLoop)
         return high;
     ExprValue bound = high;
     bound.text = newTemp();

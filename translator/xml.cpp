@@ -59,10 +59,6 @@ std::string templateText(const std::string &tokenText) {
     return text + "\"";
 }
 
-bool atFileScope() {
-    return !scopes().inClass && !scopes().inFunction && !scopes().inBlock;
-}
-
 // The outermost element names the variable: its id value when it has one
 // that is a name, otherwise the element's own name.
 std::string variableName() {
@@ -121,7 +117,7 @@ void beginXmlStatement() {
     xml() = XmlState();
     xml().root = true;
     xml().statementIndent = output().indentLevel;
-    xml().fileLevel = atFileScope();
+    xml().fileLevel = scopes().atFileLevel();
     xml().late = xml().fileLevel && output().mainOpened && !output().writingHeader;
 }
 
