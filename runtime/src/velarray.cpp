@@ -253,7 +253,10 @@ VEL_COPIED_BY_LOOP text velarray::join(const text &separator) const {
     if (allTexts) {
         // Copied into place: an append would be a call that checks the room
         // again, for every piece and every separator.
-        joined.resize(length);
+        // Eight bytes more than the result, so that a short piece is copied
+        // as one word of eight bytes, whatever its length: the bytes past it
+        // are written over by the next piece or cut off at the end.
+        joined.resize(length + 8);
         char *out = &joined[0];
         auto copy = [&out](const char *from, std::size_t count) {
             if (count > 16)
@@ -261,6 +264,15 @@ VEL_COPIED_BY_LOOP text velarray::join(const text &separator) const {
             else
                 for (std::size_t i = 0; i < count; ++i) out[i] = from[i];
             out += count;
+        };
+        // A string's buffer holds capacity() + 1 bytes, all its own.
+        auto copyPiece = [&out, &copy](const std::string &piece) {
+            if (piece.size() <= 8 && piece.capacity() >= 7) {
+                std::memcpy(out, piece.data(), 8);
+                out += piece.size();
+            } else {
+                copy(piece.data(), piece.size());
+            }
         };
         // The separator's bytes are read once: the compiler cannot tell that
         // the stores into the result leave the separator alone.
@@ -274,9 +286,9 @@ VEL_COPIED_BY_LOOP text velarray::join(const text &separator) const {
                 *out++ = *between;
             else
                 copy(between, betweenCount);
-            const std::string &piece = item.asText()->data;
-            copy(piece.data(), piece.size());
+            copyPiece(item.asText()->data);
         }
+        joined.resize(length);
         return text(std::move(joined));
     }
     joined.reserve(length);
