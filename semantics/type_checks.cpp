@@ -274,6 +274,25 @@ bool checkAssign(int target, int source) {
 // ---------------------------------------------------------------------------
 // "in" and sequences
 
+int typeOfNot(int operand) { return isBitOperandType(operand) || operand == T_UNKNOWN ? operand : T_BOOLEAN; }
+
+bool checkSignOperand(char op, int operand, bool integral) {
+    switch (operand) {
+    case T_OBJECT: case T_FILE: case T_DIR: case T_FUNCTION: case T_CHARPTR:
+    case T_BYTEPTR: case T_CLASS: case T_XML:
+        reportRequiredFound(op == '~' ? "integer" : "number", typeName(operand));
+        return false;
+    case T_NUMBER: case T_REAL: case T_SMALLREAL:
+        if (op == '~' && !integral) {
+            reportRequiredFound("integer", typeName(operand));
+            return false;
+        }
+        return true;
+    default:
+        return true;
+    }
+}
+
 bool checkIn(int item, int container) {
     bool accepted = false;
     switch (container) {

@@ -58,4 +58,12 @@ bool checkHasValue(int usedAs, int source);           // currentType untouched
 bool checkAssignSimple(int target, int source);        // currentType untouched
 bool checkAssign(int target, int source);              // currentType untouched
 bool checkIn(int item, int container);
+// Prefix operators. "not x" is a C++ bool: a number keeps its type (the
+// bool converts to it wherever the number may stand), any other operand
+// gives a boolean. "-x" and "~x" need a number (texts and containers count
+// as libvel converts them); "~x" of a floating value is refused too, C++
+// has no complement of it. `integral` is whether the operand is a C++
+// integer or bool whatever its type says ("~ not r").
+int typeOfNot(int operand);
+bool checkSignOperand(char op, int operand, bool integral);  // currentType untouched
 bool checkSequence();                                  // tests currentType

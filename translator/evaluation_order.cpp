@@ -13,7 +13,7 @@ bool isConstant(const ExprValue &value) {
     if (value.stringLiteral || (value.literal && !value.interpolated))
         return true;
     return value.text == "NULL" || value.text == "true" || value.text == "false" || value.text == "this" ||
-           value.text == "dyn()";
+           value.text == "dyn{}";
 }
 
 std::string receivedName(std::size_t index) { return "_vel_o" + std::to_string(index); }

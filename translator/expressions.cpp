@@ -104,8 +104,12 @@ bool eitherUnknown(int left, int right) {
 // where Velmora knows its type (var plus text is a text): the value is
 // converted to that type so that it can stand where the type is expected.
 static ExprValue typedFromDynamic(ExprValue value, int leftType, int rightType) {
-    if ((leftType == T_VAR || rightType == T_VAR) && value.type != T_VAR && value.type != T_UNKNOWN &&
-        !isContainer(value.type)) {
+    // nil is written as an empty dyn, so it computes as a var does.
+    auto computesAsVar = [](int type) { return type == T_VAR || type == T_NIL; };
+    // A container on the left gives a container in C++ already.
+    bool dynamicResult = isContainer(value.type) ? computesAsVar(leftType)
+                                                 : computesAsVar(leftType) || computesAsVar(rightType);
+    if (dynamicResult && value.type != T_VAR && value.type != T_UNKNOWN) {
         ExprValue dynamic = value;
         dynamic.type = T_VAR;
         value.text = convertValue(value.type, dynamic);
@@ -465,11 +469,30 @@ std::string appendPrefix(std::string prefix, const std::string &op) {
     return prefix;
 }
 
+// The operators apply from the last one, next to the operand, outwards.
+static int typeAfterPrefix(const std::string &prefix, int type) {
+    bool integral = false;  // the C++ value is a bool or an integer promoted from one
+    for (auto op = prefix.rbegin(); op != prefix.rend(); ++op) {
+        if (*op == '!') {
+            type = typeOfNot(type);
+            integral = true;
+        } else if (*op == '~' || *op == '-') {
+            checkSignOperand(*op, type, integral);
+            integral = integral || *op == '~';
+        }
+    }
+    return type;
+}
+
 ExprValue prefixed(const std::string &prefix, const ExprValue &operand) {
     if (prefix.empty())
         return operand;
     std::string text = prefix.back() == '!' ? conditionText(operand) : operand.text;
-    ExprValue value = result(prefix + text, operand.type);
+    // A quoted literal is a C++ array of chars, which has no sign or
+    // complement: it gets them as a text variable would.
+    if (operand.stringLiteral && (prefix.back() == '-' || prefix.back() == '~'))
+        text = "text(" + text + ")";
+    ExprValue value = result(prefix + text, typeAfterPrefix(prefix, operand.type));
     value.literal = operand.literal && !operand.stringLiteral;
     foldKnownSigns(value, prefix, operand);
     value.effects = operand.effects;
@@ -545,8 +568,10 @@ ExprValue thisValue() {
 }
 
 ExprValue constantValue(const std::string &text, int type) {
+    // Braces: in parentheses "(dyn())" reads as a cast to a function type
+    // when a sign or "&" follows it.
     if (type == T_NIL)
-        return result("dyn()", T_NIL);
+        return result("dyn{}", T_NIL);
     return result(text, type);
 }
 
