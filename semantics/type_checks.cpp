@@ -276,6 +276,8 @@ bool checkAssign(int target, int source) {
 
 int typeOfNot(int operand) { return isBitOperandType(operand) || operand == T_UNKNOWN ? operand : T_BOOLEAN; }
 
+int typeOfSign(int operand) { return operand == T_TEXT || isContainer(operand) ? T_VAR : operand; }
+
 bool checkSignOperand(char op, int operand, bool integral) {
     switch (operand) {
     case T_OBJECT: case T_FILE: case T_DIR: case T_FUNCTION: case T_CHARPTR:

@@ -65,5 +65,8 @@ bool checkIn(int item, int container);
 // has no complement of it. `integral` is whether the operand is a C++
 // integer or bool whatever its type says ("~ not r").
 int typeOfNot(int operand);
+// "-x", "+x" and "~x" of a text or a container: libvel counts it as a number
+// and gives a var.
+int typeOfSign(int operand);
 bool checkSignOperand(char op, int operand, bool integral);  // currentType untouched
 bool checkSequence();                                  // tests currentType

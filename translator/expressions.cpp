@@ -476,8 +476,10 @@ static int typeAfterPrefix(const std::string &prefix, int type) {
         if (*op == '!') {
             type = typeOfNot(type);
             integral = true;
-        } else if (*op == '~' || *op == '-') {
-            checkSignOperand(*op, type, integral);
+        } else {
+            if (*op != '+')
+                checkSignOperand(*op, type, integral);
+            type = typeOfSign(type);
             integral = integral || *op == '~';
         }
     }
@@ -488,9 +490,9 @@ ExprValue prefixed(const std::string &prefix, const ExprValue &operand) {
     if (prefix.empty())
         return operand;
     std::string text = prefix.back() == '!' ? conditionText(operand) : operand.text;
-    // A quoted literal is a C++ array of chars, which has no sign or
-    // complement: it gets them as a text variable would.
-    if (operand.stringLiteral && (prefix.back() == '-' || prefix.back() == '~'))
+    // A quoted literal is a C++ array of chars, whose sign is none or a
+    // pointer's: it gets them as a text variable would.
+    if (operand.stringLiteral && prefix.back() != '!')
         text = "text(" + text + ")";
     ExprValue value = result(prefix + text, typeAfterPrefix(prefix, operand.type));
     value.literal = operand.literal && !operand.stringLiteral;
