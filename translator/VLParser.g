@@ -875,8 +875,8 @@ xmlAttribute { std::string name; std::string part; }
         |   ( MINUS part=xmlName { name += "-" + part; } )+
         )?
         EQUAL
-        (   r:REAL_LITERAL { addXmlAttribute(name, r->getText()); }
-        |   i:INTEGER { addXmlAttribute(name, i->getText()); }
+        (   r:REAL_LITERAL { addXmlAttribute(name, realLiteral(r->getText()).text); }
+        |   i:INTEGER { addXmlAttribute(name, integerLiteral(i->getText()).text); }
         |   s:STRING_LITERAL { addXmlAttribute(name, s->getText()); }
         )
     ;
