@@ -22,6 +22,10 @@ std::string itemText(const ExprValue &item) {
     }
     if (item.loose != LOOSE_NONE)
         return "(" + item.text + ")";
+    // The null pointer prints as the 0 it is everywhere; C++ warns of NULL
+    // handed to the stream.
+    if (item.text == "NULL")
+        return "0";
     // A byte is a number to the user; the stream would print it as a character.
     if (item.type == T_BYTE)
         return "(int)(" + item.text + ")";

@@ -324,7 +324,17 @@ static bool refusedNonNumbers(int left, int right, int classWord) {
     return true;
 }
 
-ExprValue shiftOperator(ExprValue left, bool shiftLeft, const ExprValue &right) {
+// null beside a number computes as the 0 that a var holding null holds;
+// C++ would warn of NULL in arithmetic.
+static void nullBesideNumber(ExprValue &side, const ExprValue &other) {
+    bool number = (other.type >= T_BYTE && other.type <= T_SMALLREAL) || other.type == T_VAR;
+    if (side.text == "NULL" && number)
+        side.text = "0";
+}
+
+ExprValue shiftOperator(ExprValue left, bool shiftLeft, ExprValue right) {
+    nullBesideNumber(left, right);
+    nullBesideNumber(right, left);
     countOperator();
     int leftType = popType();
     if (eitherUnknown(leftType, right.type) || refusedNonNumbers(leftType, right.type, W_SHIFT))
@@ -949,11 +959,15 @@ ExprValue bitOperator(ExprValue left, const std::string &op, ExprValue right) {
 }
 
 ExprValue additiveOperator(ExprValue left, bool plus, ExprValue right) {
+    nullBesideNumber(left, right);
+    nullBesideNumber(right, left);
     OperandOrder order({&left, &right});
     return order.finish(additiveOperatorText(std::move(left), plus, right));
 }
 
 ExprValue multiplicativeOperator(ExprValue left, int operatorToken, ExprValue right) {
+    nullBesideNumber(left, right);
+    nullBesideNumber(right, left);
     OperandOrder order({&left, &right});
     return order.finish(multiplicativeOperatorText(std::move(left), operatorToken, right));
 }

@@ -37,7 +37,7 @@ struct NestingGuard {
 ExprValue logicalOperator(ExprValue left, const std::string &op, const ExprValue &right);
 ExprValue comparison(ExprValue left, int comparisonToken, ExprValue right);
 ExprValue bitOperator(ExprValue left, const std::string &op, ExprValue right);
-ExprValue shiftOperator(ExprValue left, bool shiftLeft, const ExprValue &right);
+ExprValue shiftOperator(ExprValue left, bool shiftLeft, ExprValue right);
 ExprValue additiveOperator(ExprValue left, bool plus, ExprValue right);
 ExprValue multiplicativeOperator(ExprValue left, int operatorToken, ExprValue right);
 // Adds a prefix operator; "- -x" must not become the decrement "--x".
