@@ -40,6 +40,8 @@ bool isBitOperandType(int type) {
     }
 }
 
+bool isFloating(int type) { return type == T_NUMBER || type == T_REAL || type == T_SMALLREAL; }
+
 bool isIntegerConvertible(int type) {
     switch (type) {
     case T_NUMBER: case T_INTEGER: case T_REAL: case T_NATURAL: case T_VAR:
@@ -272,7 +274,7 @@ bool checkAssign(int target, int source) {
 }
 
 // ---------------------------------------------------------------------------
-// "in" and sequences
+// Prefix operators
 
 int typeOfNot(int operand) { return isBitOperandType(operand) || operand == T_UNKNOWN ? operand : T_BOOLEAN; }
 
@@ -284,16 +286,17 @@ bool checkSignOperand(char op, int operand, bool integral) {
     case T_BYTEPTR: case T_CLASS: case T_XML:
         reportRequiredFound(op == '~' ? "integer" : "number", typeName(operand));
         return false;
-    case T_NUMBER: case T_REAL: case T_SMALLREAL:
-        if (op == '~' && !integral) {
+    default:
+        if (op == '~' && !integral && isFloating(operand)) {
             reportRequiredFound("integer", typeName(operand));
             return false;
         }
         return true;
-    default:
-        return true;
     }
 }
+
+// ---------------------------------------------------------------------------
+// "in" and sequences
 
 bool checkIn(int item, int container) {
     bool accepted = false;

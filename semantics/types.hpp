@@ -31,6 +31,7 @@ int elementType(int type);               // element of a typed array, else the c
 bool isContainer(int type);              // array, dict, list, typed arrays
 bool isPlainContainer(int type);         // array, dict, list
 bool isBitOperandType(int type);
+bool isFloating(int type);               // number, real, small real
 bool isIntegerConvertible(int type);
 bool convertsToBoolean(int type);
 bool usableAsSequence(int type);

@@ -31,9 +31,8 @@ bool joinsTexts(int left, int right) {
     return (textual(left) || textual(right)) && character(left) && character(right);
 }
 
-bool isFloating(int type) {
-    return type == T_NUMBER || type == T_REAL || type == T_SMALLREAL;
-}
+// The types that hold a plain number: byte to small real.
+bool isNumberType(int type) { return type >= T_BYTE && type <= T_SMALLREAL; }
 
 // left op right, with a blank where C++ would read two signs as "--" or "++".
 // The left text is taken over and appended to, so that a long chain of
@@ -189,7 +188,7 @@ static bool bothCStrings(const ExprValue &left, int leftType, const ExprValue &r
 static bool standsForNil(const ExprValue &side, int sideType, int otherType) {
     if (sideType == T_NIL)
         return true;
-    bool valueType = (otherType >= T_BYTE && otherType <= T_SMALLREAL) || otherType == T_TEXT ||
+    bool valueType = isNumberType(otherType) || otherType == T_TEXT ||
                      otherType == T_CHARPTR || otherType == T_CHAR;
     return side.text == "NULL" && valueType;
 }
@@ -327,8 +326,7 @@ static bool refusedNonNumbers(int left, int right, int classWord) {
 // null beside a number computes as the 0 that a var holding null holds;
 // C++ would warn of NULL in arithmetic.
 static void nullBesideNumber(ExprValue &side, const ExprValue &other) {
-    bool number = (other.type >= T_BYTE && other.type <= T_SMALLREAL) || other.type == T_VAR;
-    if (side.text == "NULL" && number)
+    if (side.text == "NULL" && (isNumberType(other.type) || other.type == T_VAR))
         side.text = "0";
 }
 
