@@ -900,7 +900,7 @@ xmlName returns [std::string name]
 expressionStatement { ExprValue v; }
     :   ( assignTargetProbe ( COMMA assignTargetProbe )* assignmentOperator ) =>
         assignment
-    |   v=postfixExpression { emit(v.text); }
+    |   v=postfixExpression { writeExpressionStatement(v); }
         statementEnd
     ;
 

@@ -219,8 +219,15 @@ static bool comparedAsText(int characterType, int otherType) {
 }
 
 static bool narrowBesideWideLiteral(const ExprValue &narrow, int narrowType, const ExprValue &other) {
-    bool narrowInteger = (narrowType == T_INTEGER && !narrow.wide) || narrowType == T_BYTE || narrowType == T_CHAR;
-    return narrowInteger && !narrow.known && other.known && other.wide;
+    if (narrow.known || !other.known)
+        return false;
+    // A byte (an unsigned char) and a char hold less than an int: the
+    // literal is past their range sooner.
+    if (narrowType == T_BYTE)
+        return other.wide || other.knownValue < 0 || other.knownValue > 255;
+    if (narrowType == T_CHAR)
+        return other.wide || other.knownValue < -128 || other.knownValue > 127;
+    return narrowType == T_INTEGER && !narrow.wide && other.wide;
 }
 
 static ExprValue comparisonText(ExprValue left, int comparisonToken, const ExprValue &right) {

@@ -229,6 +229,14 @@ static void enterNestedBlock() {
     enterBlock();
 }
 
+void writeExpressionStatement(const ExprValue &value) {
+    // A value that calls nothing is computed for nothing, which clang warns of.
+    if (value.effects)
+        emit(value.text);
+    else
+        emit("(void)(" + value.text + ")");
+}
+
 void enterControlBlock() {
     enterNestedBlock();
     output().indentLevel++;

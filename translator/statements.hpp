@@ -38,6 +38,8 @@ void reportSyntaxFailure(int kind);
 void beginStatement();
 void writeStatementComment(const std::string &tokenText);
 void writeNative(const std::string &tokenText);
+// A value standing as a statement ("a", a call).
+void writeExpressionStatement(const ExprValue &value);
 
 // A block of a control structure: one level deeper and a scope of its own.
 void enterControlBlock();
