@@ -844,7 +844,7 @@ static std::string byteOf(const ExprValue &value) {
 }
 
 // An integer holds 32 bits: a literal outside is refused rather than cut.
-static bool integerLiteralFits(const ExprValue &value) {
+bool integerLiteralFits(const ExprValue &value) {
     if (!value.literal || value.stringLiteral || !isIntegerLike(value.type))
         return true;
     errno = 0;

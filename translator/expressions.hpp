@@ -49,6 +49,9 @@ ExprValue inContainer(ExprValue item, ExprValue container, bool negated);
 ExprValue constantValue(const std::string &text, int type);
 ExprValue thisValue();
 ExprValue integerLiteral(const std::string &tokenText);
+// Whether a value that is not a literal integer, or one within 32 bits, is
+// given to an int; a literal past that range is reported.
+bool integerLiteralFits(const ExprValue &value);
 ExprValue realLiteral(const std::string &tokenText);
 ExprValue stringLiteral(const std::string &tokenText);
 // A string literal token as a C++ string literal: between double quotes, a

@@ -640,6 +640,10 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
     int type = variableType(variable, implied);
     if (!countsInRange(type))
         reportAssignment(type, implied);
+    // An int variable is given the bounds and the step: C++ would cut a
+    // literal past its range.
+    if (type == T_INTEGER && integerLiteralFits(low) && integerLiteralFits(high) && hasStep)
+        integerLiteralFits(step);
     std::string name = emittedNameFor(variable);
     // The library steps the variable only while the next value is inside
     // the range, so that a range ending at the type's largest value ends;
