@@ -49,8 +49,8 @@ ExprValue inContainer(ExprValue item, ExprValue container, bool negated);
 ExprValue constantValue(const std::string &text, int type);
 ExprValue thisValue();
 ExprValue integerLiteral(const std::string &tokenText);
-// Whether a value that is not a literal integer, or one within 32 bits, is
-// given to an int; a literal past that range is reported.
+// Whether the value fits an int: anything but an integer literal past 32
+// bits does; such a literal is reported.
 bool integerLiteralFits(const ExprValue &value);
 ExprValue realLiteral(const std::string &tokenText);
 ExprValue stringLiteral(const std::string &tokenText);
