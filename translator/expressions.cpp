@@ -275,6 +275,11 @@ static ExprValue comparisonText(ExprValue left, int comparisonToken, const ExprV
     if (signednessDiffers(left, leftType, right))
         return result("_vel_order(" + left.text + "," + rightText + ")" + texts[index] + "0", T_BOOLEAN, LOOSE_RELATION);
     rightText = besideItself(left.text, rightText, leftType);
+    // "not x" is a C++ bool, which clang warns of beside a number other
+    // than 0 or 1 ("not c = 255"): it is compared as the int it is.
+    for (std::string *side : {&left.text, &rightText})
+        if (!side->empty() && (*side)[0] == '!')
+            *side = "_vel_number(" + *side + ")";
     // clang warns that a narrow integer compared with a literal past its
     // range always gives one answer: the answer stays, compared in 64 bits.
     if (narrowBesideWideLiteral(left, leftType, right))
