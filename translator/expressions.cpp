@@ -34,6 +34,12 @@ bool joinsTexts(int left, int right) {
 // The types that hold a plain number: byte to small real.
 bool isNumberType(int type) { return type >= T_BYTE && type <= T_SMALLREAL; }
 
+// "not x" is written "!x", a C++ bool, which the compilers warn of when it
+// is compared with a number other than 0 or 1: libvel hands it over as the
+// int it is.
+bool isWrittenNot(const std::string &text) { return !text.empty() && text[0] == '!'; }
+std::string asInt(const std::string &text) { return "_vel_number(" + text + ")"; }
+
 // left op right, with a blank where C++ would read two signs as "--" or "++".
 // The left text is taken over and appended to, so that a long chain of
 // operators is translated in linear time.
@@ -275,11 +281,9 @@ static ExprValue comparisonText(ExprValue left, int comparisonToken, const ExprV
     if (signednessDiffers(left, leftType, right))
         return result("_vel_order(" + left.text + "," + rightText + ")" + texts[index] + "0", T_BOOLEAN, LOOSE_RELATION);
     rightText = besideItself(left.text, rightText, leftType);
-    // "not x" is a C++ bool, which clang warns of beside a number other
-    // than 0 or 1 ("not c = 255"): it is compared as the int it is.
     for (std::string *side : {&left.text, &rightText})
-        if (!side->empty() && (*side)[0] == '!')
-            *side = "_vel_number(" + *side + ")";
+        if (isWrittenNot(*side))
+            *side = asInt(*side);
     // clang warns that a narrow integer compared with a literal past its
     // range always gives one answer: the answer stays, compared in 64 bits.
     if (narrowBesideWideLiteral(left, leftType, right))
@@ -337,14 +341,16 @@ static bool refusedNonNumbers(int left, int right, int classWord) {
 
 // null beside a number computes as the 0 that a var holding null holds;
 // C++ would warn of NULL in arithmetic.
-static void nullBesideNumber(ExprValue &side, const ExprValue &other) {
-    if (side.text == "NULL" && (isNumberType(other.type) || other.type == T_VAR))
-        side.text = "0";
+static void nullsBesideNumbers(ExprValue &left, ExprValue &right) {
+    auto number = [](const ExprValue &side) { return isNumberType(side.type) || side.type == T_VAR; };
+    if (left.text == "NULL" && number(right))
+        left.text = "0";
+    if (right.text == "NULL" && number(left))
+        right.text = "0";
 }
 
 ExprValue shiftOperator(ExprValue left, bool shiftLeft, ExprValue right) {
-    nullBesideNumber(left, right);
-    nullBesideNumber(right, left);
+    nullsBesideNumbers(left, right);
     countOperator();
     int leftType = popType();
     if (eitherUnknown(leftType, right.type) || refusedNonNumbers(leftType, right.type, W_SHIFT))
@@ -523,12 +529,11 @@ ExprValue prefixed(const std::string &prefix, const ExprValue &operand) {
 }
 
 // The tested value of a range test stands before two comparisons, so an
-// expression ("not x" among them) goes in parentheses. A boolean and "not x"
-// are C++ bools, which the compilers warn of when compared with a number
-// other than 0 or 1: libvel hands them over as the ints they are.
+// expression goes in parentheses. A boolean, like "not x", is compared as
+// an int.
 static std::string rangeItem(const ExprValue &item) {
-    if (item.type == T_BOOLEAN || (!item.text.empty() && item.text[0] == '!'))
-        return "_vel_number(" + item.text + ")";
+    if (item.type == T_BOOLEAN || isWrittenNot(item.text))
+        return asInt(item.text);
     if (item.literal || item.plainName)
         return item.text;
     return "(" + item.text + ")";
@@ -969,15 +974,13 @@ ExprValue bitOperator(ExprValue left, const std::string &op, ExprValue right) {
 }
 
 ExprValue additiveOperator(ExprValue left, bool plus, ExprValue right) {
-    nullBesideNumber(left, right);
-    nullBesideNumber(right, left);
+    nullsBesideNumbers(left, right);
     OperandOrder order({&left, &right});
     return order.finish(additiveOperatorText(std::move(left), plus, right));
 }
 
 ExprValue multiplicativeOperator(ExprValue left, int operatorToken, ExprValue right) {
-    nullBesideNumber(left, right);
-    nullBesideNumber(right, left);
+    nullsBesideNumbers(left, right);
     OperandOrder order({&left, &right});
     return order.finish(multiplicativeOperatorText(std::move(left), operatorToken, right));
 }

@@ -75,12 +75,13 @@ void deleteText(text *value) noexcept {
     dropTextBlock(value);
 }
 
+// The text of `length` bytes at `chars`. Under WebAssembly a copy of a
+// length known only at run time is a call into the engine that costs
+// several times the copy itself, so a short length is copied as a constant
+// one (a split makes one such text per word). Natively the library's copy
+// is as quick.
+text *newTextOf(const char *chars, std::size_t length) {
 #if defined(__wasm__)
-// A text of fewer than eight bytes. Under WebAssembly a copy of a length
-// known only at run time is a call into the engine that costs several times
-// the copy itself, so each short length is copied as a constant one (a split
-// makes one such text per word). Natively the library's copy is as quick.
-text *shortText(const char *chars, std::size_t length) {
     switch (length) {
     case 0: return newText(chars, std::size_t{0});
     case 1: return newText(chars, std::size_t{1});
@@ -89,10 +90,12 @@ text *shortText(const char *chars, std::size_t length) {
     case 4: return newText(chars, std::size_t{4});
     case 5: return newText(chars, std::size_t{5});
     case 6: return newText(chars, std::size_t{6});
-    default: return newText(chars, std::size_t{7});
+    case 7: return newText(chars, std::size_t{7});
+    default: break;
     }
-}
 #endif
+    return newText(chars, length);
+}
 
 }  // namespace
 
@@ -108,11 +111,7 @@ dyn::dyn(const text &value) : type(TEXT), textValue(newText(value)) {}
 dyn::dyn(text &&value) : type(TEXT), textValue(newText(std::move(value))) {}
 dyn dyn::textOf(const char *chars, std::size_t length) {
     dyn value;
-#if defined(__wasm__)
-    value.textValue = length < 8 ? shortText(chars, length) : newText(chars, length);
-#else
-    value.textValue = newText(chars, length);
-#endif
+    value.textValue = newTextOf(chars, length);
     value.type = TEXT;
     return value;
 }

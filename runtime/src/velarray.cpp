@@ -7,7 +7,6 @@
 
 namespace {
 
-
 std::size_t checkedIndex(long index) {
     if (index < 0) vel_fatal("negative index " + std::to_string(index));
     return static_cast<std::size_t>(index);
@@ -238,10 +237,10 @@ int velarray::findLast(const dyn &item, int from) const {
 #endif
 
 VEL_COPIED_BY_LOOP text velarray::join(const text &separator) const {
-    // The texts' length first, so that the result is allocated once; the
-    // elements are walked by iterator, since an index into the deque costs a
-    // division's worth of work per element.
-    // Other kinds than texts need their text made, which the length leaves out.
+    // The texts' length first, so that the result is allocated once (other
+    // kinds than texts need their text made, which the length leaves out);
+    // the elements are walked by iterator, since an index into the deque
+    // costs a division's worth of work per element.
     std::size_t length = items.empty() ? 0 : separator.data.size() * (items.size() - 1);
     bool allTexts = true;
     for (const dyn &item : items) {
@@ -252,10 +251,10 @@ VEL_COPIED_BY_LOOP text velarray::join(const text &separator) const {
     std::string joined;
     if (allTexts) {
         // Copied into place: an append would be a call that checks the room
-        // again, for every piece and every separator.
-        // Eight bytes more than the result, so that a short piece is copied
-        // as one word of eight bytes, whatever its length: the bytes past it
-        // are written over by the next piece or cut off at the end.
+        // again, for every piece and every separator. The result is eight
+        // bytes longer at first, so that a short piece is copied as one word
+        // of eight bytes whatever its length: the bytes past it are written
+        // over by the next piece or cut off at the end.
         joined.resize(length + 8);
         char *out = &joined[0];
         auto copy = [&out](const char *from, std::size_t count) {
