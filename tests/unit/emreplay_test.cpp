@@ -106,11 +106,15 @@ TEST(StageLines, ProgramInQuotesThenShellWords) {
     EXPECT_TRUE(isStageLine(R"( "/bin/x" 'open)"));   // shown as a sub-command, but unreadable
 }
 
-TEST(StageLines, OnlyTheJavaScriptCompilerMakesOnlyGlue) {
+TEST(StageLines, OnlyTheJavaScriptCompilerAndMetadataMakeOnlyGlue) {
     EXPECT_TRUE(makesOnlyGlue({"/usr/bin/node", {"/usr/share/emscripten/src/compiler.js", "/tmp/x.json"}}));
     EXPECT_TRUE(makesOnlyGlue({"nodejs", {"/e/src/compiler.js"}}));
     EXPECT_FALSE(makesOnlyGlue({"/usr/bin/node", {"/e/tools/acorn-optimizer.js", "a.js"}}));
     EXPECT_FALSE(makesOnlyGlue({"wasm-opt", {"/e/src/compiler.js"}}));
+    EXPECT_TRUE(makesOnlyGlue({"wasm-emscripten-finalize", {"--bigint", "--no-dyncalls", "p.wasm", "--detect-features"}}));
+    EXPECT_FALSE(makesOnlyGlue({"/b/wasm-emscripten-finalize", {"--dyncalls-i64", "p.wasm", "-o", "p.wasm"}}));
+    EXPECT_FALSE(makesOnlyGlue({"wasm-emscripten-finalize", {"p.wasm", "-op.wasm"}}));
+    EXPECT_FALSE(makesOnlyGlue({"wasm-emscripten-finalize", {"p.wasm", "--output=p.wasm"}}));
 }
 
 TEST(RecipeFile, RoundTripKeepsEveryTextAndRejectsDamage) {

@@ -300,8 +300,19 @@ std::optional<std::vector<std::string>> shellWords(const std::string &text) {
     return words;
 }
 
+// The JavaScript compiler writes the glue; wasm-emscripten-finalize without
+// an output (emcc leaves the module as wasm-ld wrote it when there are no
+// i64 dynCalls to add, as with -sWASM_BIGINT) only reads the module for the
+// metadata that the glue is written from.
 bool makesOnlyGlue(const ToolCommand &command) {
-    if (!startsWith(baseName(command.program), "node"))
+    std::string program = baseName(command.program);
+    if (startsWith(program, "wasm-emscripten-finalize")) {
+        for (const std::string &arg : command.args)
+            if (arg == "-o" || startsWith(arg, "--output") || (startsWith(arg, "-o") && arg.size() > 2))
+                return false;
+        return true;
+    }
+    if (!startsWith(program, "node"))
         return false;
     for (const std::string &arg : command.args)
         if (endsWith(arg, "/compiler.js"))

@@ -55,7 +55,8 @@ bool isStageLine(const std::string &line);
 std::optional<ToolCommand> parseStageLine(const std::string &line);
 // POSIX shell words: blanks separate, quotes and backslashes as in sh.
 std::optional<std::vector<std::string>> shellWords(const std::string &text);
-// A command whose work goes only into the JavaScript glue.
+// A command whose work goes only into the JavaScript glue, which a .wasm
+// target throws away.
 bool makesOnlyGlue(const ToolCommand &command);
 
 // The one C or C++ source a recipe's key names, empty when it names none or
