@@ -3,13 +3,18 @@
 # translate, compile, link and run, and the full rebuild of a project of 50
 # sources with jobs=1 and with the configured number of jobs. Usage:
 #   bench/edit_loop.sh [build-directory] [runs] [project-runs]
+# (project-runs 0 leaves the project out).
 # Two tool chains are measured, both from the build tree's velc.ini:
 #   before  without the precompiled prologue, one job, the link options
-#           without the flags that leave out the browser's JS libraries,
-#           the tools started directly (not through velc_emreplay) and
+#           without the flags that leave out the browser's JS libraries
+#           and those that make the link wasm-ld alone, the tools started directly (not through velc_emreplay) and
 #           through the first python3 on the PATH;
 #   after   the velc.ini as the build wrote it.
-# Every figure is the median of the runs, in seconds of elapsed time.
+# Every figure is the median of the runs, in seconds of elapsed time; the
+# hello figures also give, after a slash, the processor time of all the
+# processes (user and system), which is what elapsed time comes to on an
+# idle machine (less where node runs threads at once) and which the other
+# work on a shared machine changes little.
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 runs=${2:-7}
@@ -18,12 +23,13 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 lean='-sAUTO_JS_LIBRARIES=0 -sAUTO_NATIVE_LIBRARIES=0 -sFILESYSTEM=0'
+oneStep='-sWASM_BIGINT -g -sEMIT_PRODUCERS_SECTION -Wl,--strip-debug,--compress-relocations'
 setUp() {   # directory ini-filter
     mkdir -p "$work/$1"
     cp "$build/velc" "$work/$1/"
     sed "$2" "$build/velc.ini" > "$work/$1/velc.ini"
 }
-setUp before "/^pch=/d; /^jobs=/d; s/ $lean//; s/EMSDK_PYTHON=[^ ]* //; s#[^ =]*/velc_emreplay ##"
+setUp before "/^pch=/d; /^jobs=/d; s/ $lean//; s/ $oneStep//; s/EMSDK_PYTHON=[^ ]* //; s#[^ =]*/velc_emreplay ##"
 setUp after ""
 
 median() {
@@ -36,6 +42,23 @@ seconds() {   # command...: elapsed seconds of one run, output dropped
     "$@" > /dev/null 2>&1 || true
     end=$(date +%s%N)
     awk "BEGIN { printf \"%.3f\n\", ($end - $start) / 1e9 }"
+}
+
+# command...: "elapsed/processor" seconds of one run, output dropped; the
+# processor time is that of the command and every process it waited for.
+timed() {
+    python3 -c 'import os, subprocess, sys, time
+start = time.time()
+child = subprocess.Popen(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+usage = os.wait4(child.pid, 0)[2]
+print("%.3f/%.3f" % (time.time() - start, usage.ru_utime + usage.ru_stime))' "$@"
+}
+
+# The medians of a column of "elapsed/processor" figures, as one.
+medians() {
+    local figures
+    figures=$(cat)
+    printf '%s/%s' "$(cut -d/ -f1 <<< "$figures" | median)" "$(cut -d/ -f2 <<< "$figures" | median)"
 }
 
 # An edit: new content, and outputs older than the source (file times
@@ -60,16 +83,16 @@ measureHello() {   # configuration
     link=$(commandAfter "Linking hello")
     local total=() translate=() compiling=() linking=() running=()
     for run in $(seq "$runs"); do
-        edit "$run"; total+=("$(seconds ./velc -q hello.vel)")
-        edit "$run"; translate+=("$(seconds ./velc -q -c hello.vel)")
-        compiling+=("$(seconds sh -c "$compile")")
-        linking+=("$(seconds sh -c "$link")")
-        running+=("$(seconds wasmer hello.wasm)")
+        edit "$run"; total+=("$(timed ./velc -q hello.vel)")
+        edit "$run"; translate+=("$(timed ./velc -q -c hello.vel)")
+        compiling+=("$(timed sh -c "$compile")")
+        linking+=("$(timed sh -c "$link")")
+        running+=("$(timed wasmer hello.wasm)")
     done
-    printf '  %-7s total %6.3f   translate %6.3f  compile %6.3f  link %6.3f  run %6.3f\n' "$1" \
-        "$(printf '%s\n' "${total[@]}" | median)" "$(printf '%s\n' "${translate[@]}" | median)" \
-        "$(printf '%s\n' "${compiling[@]}" | median)" "$(printf '%s\n' "${linking[@]}" | median)" \
-        "$(printf '%s\n' "${running[@]}" | median)"
+    printf '  %-7s total %s  translate %s  compile %s  link %s  run %s  (%s bytes)\n' "$1" \
+        "$(printf '%s\n' "${total[@]}" | medians)" "$(printf '%s\n' "${translate[@]}" | medians)" \
+        "$(printf '%s\n' "${compiling[@]}" | medians)" "$(printf '%s\n' "${linking[@]}" | medians)" \
+        "$(printf '%s\n' "${running[@]}" | medians)" "$(stat -c %s hello.wasm)"
 }
 
 # The main source includes 7 groups of 6 leaves; each leaf declares a
@@ -133,12 +156,14 @@ capacity() {
 }
 echo "Machine: $(nproc) processors, load average $(cut -d' ' -f1-3 /proc/loadavg)," \
      "two loops at once take $(capacity) times one"
-echo "velc hello.vel after an edit, median of $runs runs (seconds)"
+echo "velc hello.vel after an edit, median of $runs runs (seconds elapsed/processor)"
 measureHello before
 measureHello after
-installedJobs=$(sed -n 's/^jobs=//p' "$build/velc.ini")
-echo "Full rebuild (velc -q -b -e) of 50 sources, median of $projectRuns runs"
-measureProject before ""
-measureProject after "jobs=1"
-measureProject after "jobs=$installedJobs"
+if [ "$projectRuns" -gt 0 ]; then
+    installedJobs=$(sed -n 's/^jobs=//p' "$build/velc.ini")
+    echo "Full rebuild (velc -q -b -e) of 50 sources, median of $projectRuns runs"
+    measureProject before ""
+    measureProject after "jobs=1"
+    measureProject after "jobs=$installedJobs"
+fi
 echo "At the end: load average $(cut -d' ' -f1-3 /proc/loadavg), two loops at once take $(capacity) times one"

@@ -694,7 +694,7 @@ globalStatement
 
 printStatement
     :   "print"
-        (   { emit("std::cout << \"\\n\""); }
+        (   { emit("vel_out << \"\\n\""); }
         |   { beginList(); } printList { writePrintLine(true); }
         )
         statementEnd

@@ -48,7 +48,7 @@ void recordItem(const ExprValue &item) {
 }
 
 void writePrintLine(bool isPrint) {
-    emit("std::cout ");
+    emit("vel_out ");
     for (int i = 0; i < printList().count; i++) {
         if (i > 0 && isPrint)
             emit("<< \" \" ");

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <sstream>
 
 // The steps of a key lookup: inline, since a call costs as much as a step
 // under wasm.
@@ -263,12 +262,6 @@ void dict::setSlice(int lo, int hi, int inclusive, const dyn &value) {
     rebuildIndex();
 }
 
-vel_ctext dict::toString() const {
-    std::ostringstream out;
-    out << *this;
-    return text(out.str());
-}
-
 void dict::reset() {
     cursor = 0;
     stepPending = false;
@@ -433,11 +426,6 @@ dict dict::unique() const {
     return result;
 }
 
-int dict::display() const {
-    std::cout << *this << '\n';
-    return size();
-}
-
 // In the format of store.cpp. Returns true when writing failed, and then
 // raises dyn::error itself, since velc discards the result of a dict's store.
 bool dict::store(const text &fileName) const { return vel_store_value(fileName, dyn(*this)); }
@@ -558,17 +546,4 @@ bool operator==(const dict &a, const dict &b) {
     for (const dict::Entry &e : a.items())
         if (!b.hasKey(e.key) || !vel_equal(b.at(e.key), e.value)) return false;
     return true;
-}
-
-std::ostream &operator<<(std::ostream &out, const dict &value) {
-    out << '{';
-    const char *separator = "";
-    for (const dict::Entry &e : value.items()) {
-        out << separator;
-        vel_write_element(out, e.key);
-        out << ": ";
-        vel_write_element(out, e.value);
-        separator = ", ";
-    }
-    return out << '}';
 }

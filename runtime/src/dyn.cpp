@@ -5,7 +5,6 @@
 #include <climits>
 #include <cstdlib>
 #include <new>
-#include <sstream>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define VEL_WATCHED_ADDRESSES 1
@@ -257,18 +256,6 @@ natural dyn::toNatural(const dyn &value) {
     }
 }
 
-text dyn::toText(const dyn &value) {
-    switch (value.type) {
-    case NIL: return text();
-    case TEXT: return *value.textValue;
-    default: {
-        std::ostringstream out;
-        out << value;
-        return text(out.str());
-    }
-    }
-}
-
 velarray dyn::toArray(const dyn &value) {
     switch (value.type) {
     case ARRAY: return *value.arrayValue;
@@ -449,44 +436,4 @@ void dyn::bound() {
     if (type == ARRAY) arrayValue->bound();
     if (type == DICT) dictValue->bound();
     if (type == TEXT) textValue->bound();
-}
-
-// --------------------------------------------------------------------------
-// Printing
-
-std::ostream &operator<<(std::ostream &out, const dyn &value) {
-    switch (value.kind()) {
-    case dyn::NIL: return out;
-    case dyn::BOOLEAN: return out << (value.holdsBoolean() ? "true" : "false");
-    case dyn::INTEGER: return out << value.holdsInteger();
-    case dyn::REAL: return out << value.holdsReal();
-    case dyn::NATURAL: return out << value.holdsNatural();
-    case dyn::TEXT: return out << *value.asText();
-    case dyn::ARRAY: return out << *value.asArray();
-    case dyn::DICT: return out << *value.asDict();
-    case dyn::PAIR:
-        vel_write_element(out, value.asPair()->key);
-        out << ": ";
-        vel_write_element(out, value.asPair()->value);
-        return out;
-    case dyn::POINTER: return out << "<object " << value.rawPointer() << ">";
-    }
-    return out;
-}
-
-void vel_write_element(std::ostream &out, const dyn &value) {
-    if (value.kind() == dyn::NIL) {
-        out << "nil";
-        return;
-    }
-    if (value.kind() != dyn::TEXT) {
-        out << value;
-        return;
-    }
-    out << '"';
-    for (char c : value.asText()->data) {
-        if (c == '"' || c == '\\') out << '\\';
-        out << c;
-    }
-    out << '"';
 }

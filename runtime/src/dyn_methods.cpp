@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <sstream>
 
 namespace {
 
@@ -261,8 +260,6 @@ int vel_dyn_methods::index() const {
     if (v.kind() == dyn::DICT) return v.asDict()->index();
     return -1;
 }
-
-void vel_dyn_methods::display() const { std::cout << self() << '\n'; }
 
 bool vel_dyn_methods::empty() const { return !dyn::toBoolean(self()); }
 

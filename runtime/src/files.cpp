@@ -14,8 +14,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -189,14 +187,16 @@ velarray _vel_ftoarr(const text &name) {
 }
 
 text _vel_ftostr(const text &name) {
-    std::ifstream in(name.data, std::ios::binary);
+    FILE *in = std::fopen(name.c_str(), "rb");
     if (!in) {
         dyn::error = true;
         return text();
     }
-    std::ostringstream content;
-    content << in.rdbuf();
-    return text(content.str());
+    std::string content;
+    char buffer[65536];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, in)) > 0;) content.append(buffer, got);
+    std::fclose(in);
+    return text(std::move(content));
 }
 
 bool _vel_chdir(const text &name) { return !name.empty() && ::chdir(name.c_str()) == 0; }
@@ -342,8 +342,6 @@ vel_command::operator dyn() const { return dyn(output()); }
 
 vel_command system(const text &command) { return vel_command(command.data); }
 
-std::ostream &operator<<(std::ostream &out, const vel_command &command) { return out << command.output(); }
-
 #if defined(__EMSCRIPTEN__) || defined(__wasi__)
 
 int vel_command::status() const {
@@ -373,7 +371,6 @@ int exitStatusOf(int waitStatus) {
 int vel_command::status() const {
     if (ran) return exitStatus;
     ran = true;
-    std::cout.flush();
     std::fflush(stdout);
     exitStatus = command.empty() ? -1 : exitStatusOf(std::system(command.c_str()));
     return exitStatus;
@@ -383,7 +380,6 @@ text vel_command::output() const {
     if (ran) return captured;
     ran = true;
     if (command.empty()) return captured;
-    std::cout.flush();
     std::fflush(stdout);
     FILE *pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) return captured;

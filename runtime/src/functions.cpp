@@ -70,8 +70,9 @@ PlaceText placeText(const vel_place *where) {
 
 [[noreturn]] void reportAndExit(const vel_place *where, const std::string &message) {
     PlaceText place = placeText(where);
-    std::cout.flush();
-    std::cerr << place.before << "Run-time error: " << message << place.after << std::endl;
+    vel_out.flush();
+    vel_err << place.before << "Run-time error: " << message << place.after << '\n';
+    vel_err.flush();
     std::exit(1);
 }
 
@@ -225,18 +226,24 @@ void vel_cstring_slot::setAt(const dyn &index, const text &value) {
 namespace {
 
 void showPrompt(const text &prompt) {
-    std::cout << prompt;
-    std::cout.flush();
+    vel_out << prompt;
+    vel_out.flush();
 }
 
+// A line of the input without its line end; "" at its end.
 text readLine() {
+    std::FILE *in = vel_console_input ? vel_console_input : stdin;
     std::string line;
-    if (!std::getline(std::cin, line)) return text();
+    int c = std::getc(in);
+    if (c == EOF) return text();
+    for (; c != EOF && c != '\n'; c = std::getc(in)) line.push_back(static_cast<char>(c));
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return text(line);
 }
 
 }  // namespace
+
+std::FILE *vel_console_input = nullptr;
 
 double _vel_inputNumber() { return _vel_inputNumber(text()); }
 
@@ -292,7 +299,7 @@ int _vel_sgn(double x) { return x < 0 ? -1 : (x > 0 ? 1 : 0); }
 double _vel_round(double x) { return std::round(x); }
 
 void die(const text &message) {
-    std::cout << message << std::endl;
+    vel_out << message << '\n';
     std::exit(1);
 }
 

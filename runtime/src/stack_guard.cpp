@@ -247,7 +247,7 @@ void onSegmentationFault(int signal, siginfo_t *info, void *) {
         ::signal(signal, SIG_DFL);
         return;
     }
-    std::cout.flush();
+    std::fflush(stdout);
     SymbolTable table;
     readSymbolTable(table);
     NameBuffer function;

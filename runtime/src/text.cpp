@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -25,12 +23,6 @@ std::size_t clampedPosition(int position, std::size_t size) {
 }  // namespace
 
 text::text(const char *chars) : data(chars ? chars : "") {}
-
-text::text(double number) {
-    std::ostringstream out;
-    out << number;
-    data = out.str();
-}
 
 text text::operator[](int index) const {
     if (index < 0 || static_cast<std::size_t>(index) >= data.size()) return text();
@@ -240,9 +232,10 @@ int text::toInt() const { return intval(*this); }
 double text::toNumber() const { return doubleval(*this); }
 
 void text::toFile(const text &fileName) const {
-    std::ofstream out(fileName.data, std::ios::binary);
-    out << data;
-    if (!out) dyn::error = true;
+    FILE *out = std::fopen(fileName.c_str(), "wb");
+    bool written = out && std::fwrite(data.data(), 1, data.size(), out) == data.size();
+    if (out && (std::fclose)(out) != 0) written = false;  // not the program's fclose
+    if (!written) dyn::error = true;
 }
 
 text operator+(const text &a, const text &b) { return text(a.data + b.data); }
@@ -254,8 +247,4 @@ text operator+(char a, const text &b) { return text(a) + b; }
 int vel_compare_texts(const text &a, const text &b) {
     int order = a.data.compare(b.data);
     return order < 0 ? -1 : (order > 0 ? 1 : 0);
-}
-
-std::ostream &operator<<(std::ostream &out, const text &value) {
-    return out.write(value.data.data(), static_cast<std::streamsize>(value.data.size()));
 }

@@ -23,11 +23,6 @@ bool operator==(const vel_num64 &a, const vel_num64 &b) {
     return static_cast<double>(a) == static_cast<double>(b);
 }
 
-std::ostream &operator<<(std::ostream &out, const vel_num64 &value) {
-    if (value.isNatural()) return out << static_cast<natural>(value);
-    return out << static_cast<double>(value);
-}
-
 text::text(const vel_num64 &number) {
     if (number.isNatural())
         data = std::to_string(static_cast<natural>(number));

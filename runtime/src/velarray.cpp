@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <sstream>
 
 namespace {
 
@@ -73,12 +72,6 @@ velarray vel_elements_of(const dyn &value) {
 }
 
 bool velarray::in(const dyn &item) const { return find(item) >= 0; }
-
-vel_ctext velarray::toString() const {
-    std::ostringstream out;
-    out << *this;
-    return text(out.str());
-}
 
 void velarray::reset() {
     cursor = 0;
@@ -162,17 +155,6 @@ bool operator==(const velarray &a, const velarray &b) {
         if (!vel_equal(a.elements()[static_cast<std::size_t>(i)], b.elements()[static_cast<std::size_t>(i)]))
             return false;
     return true;
-}
-
-std::ostream &operator<<(std::ostream &out, const velarray &value) {
-    out << '[';
-    const char *separator = "";
-    for (const dyn &e : value.elements()) {
-        out << separator;
-        vel_write_element(out, e);
-        separator = ", ";
-    }
-    return out << ']';
 }
 
 // --------------------------------------------------------------------------
@@ -374,7 +356,6 @@ dyn velarray::dec() {
     return at(static_cast<int>(cursor));
 }
 
-void velarray::display() const { std::cout << *this << '\n'; }
 
 // In the format of store.cpp. Returns true when the file could not be
 // written (and raises dyn::error), so that the result can also set the

@@ -36,17 +36,15 @@ std::string vel_case_shown(const T &value) {
     }
 }
 
-// The text values print one after another on the standard output, in its
-// format (libvel prints truth values as words). Written with braces,
-// printed{a, b} evaluates its values from left to right as a chain of <<
-// does; the arguments of a call would come in any order.
+// The text values print one after another, as print writes them (truth
+// values as words). Written with braces, printed{a, b} evaluates its values
+// from left to right as a chain of << does; the arguments of a call would
+// come in any order.
 struct printed {
     template <class... T>
     explicit printed(const T &...values) {
-        std::ostringstream out;
-        out.copyfmt(std::cout);
+        vel_output out(text);
         (out << ... << values);
-        text = out.str();
     }
     std::string text;
 };
@@ -56,12 +54,11 @@ inline std::ostream &operator<<(std::ostream &out, const printed &shown) { retur
 // What a statement prints on the standard output.
 template <class Statement>
 std::string printedBy(Statement statement) {
-    std::ostringstream out;
-    out.copyfmt(std::cout);
-    std::streambuf *saved = std::cout.rdbuf(out.rdbuf());
+    std::string out;
+    std::string *saved = vel_out.redirect(&out);
     statement();
-    std::cout.rdbuf(saved);
-    return out.str();
+    vel_out.redirect(saved);
+    return out;
 }
 
 inline void vel_case_failed(int line, const char *expression, const std::string &got, const std::string &expected) {

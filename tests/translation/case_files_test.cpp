@@ -6,7 +6,7 @@
 //   print 1                        the source, line by line
 //   --
 //   status: 0                      velc's exit status (or "status: not 0")
-//   cpp: std::cout << 1<< "\n";    a whole statement of the implementation
+//   cpp: vel_out << 1<< "\n";    a whole statement of the implementation
 //   no cpp: ...                    a statement the implementation must not have
 //   report: prog.vel L1: ...       a whole line of velc's report
 //   no report: ...

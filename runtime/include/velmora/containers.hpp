@@ -117,6 +117,7 @@ velarray operator^(const velarray &a, const velarray &b);
 bool operator==(const velarray &a, const velarray &b);
 inline bool operator!=(const velarray &a, const velarray &b) { return !(a == b); }
 std::ostream &operator<<(std::ostream &out, const velarray &value);
+vel_output &operator<<(vel_output &out, const velarray &value);
 
 // ---------------------------------------------------------------------------
 // dict
@@ -274,6 +275,7 @@ dict operator^(const dict &a, const dict &b);  // keys in one of them only
 bool operator==(const dict &a, const dict &b);
 inline bool operator!=(const dict &a, const dict &b) { return !(a == b); }
 std::ostream &operator<<(std::ostream &out, const dict &value);
+vel_output &operator<<(vel_output &out, const dict &value);
 
 // The elements that a slice assignment or an append takes from a value: those
 // of an array, the values of a dict; any other value, nil included, is one

@@ -33,6 +33,7 @@ private:
 bool operator==(const vel_num64 &a, const vel_num64 &b);
 inline bool operator!=(const vel_num64 &a, const vel_num64 &b) { return !(a == b); }
 std::ostream &operator<<(std::ostream &out, const vel_num64 &value);
+vel_output &operator<<(vel_output &out, const vel_num64 &value);
 
 // ---------------------------------------------------------------------------
 // dyn
@@ -264,6 +265,7 @@ inline bool operator>(const dyn &a, const dyn &b) { return vel_compare(a, b) > 0
 inline bool operator<=(const dyn &a, const dyn &b) { return vel_compare(a, b) <= 0; }
 inline bool operator>=(const dyn &a, const dyn &b) { return vel_compare(a, b) >= 0; }
 std::ostream &operator<<(std::ostream &out, const dyn &value);
+vel_output &operator<<(vel_output &out, const dyn &value);
 // A text joined with a dynamic value stays a text. Templates on both sides,
 // so that only a real text operand and a real dynamic one select them: dyn + 1
 // stays dyn arithmetic, and a text joined with another kind of text (a C
@@ -281,7 +283,7 @@ text operator+(const D &a, const T &b) { return vel_join_texts(a, b); }
 // fmod with a dynamic operand, as compound assignments of reals write it.
 double fmod(const dyn &a, const dyn &b);
 // Writes a value the way it appears inside a container (texts quoted).
-void vel_write_element(std::ostream &out, const dyn &value);
+void vel_write_element(vel_output &out, const dyn &value);
 
 // The order of sort, rsort, min and max: -1, 0 or 1. Unlike vel_compare it
 // is a total order whatever the kinds mixed: nil, then numbers by exact

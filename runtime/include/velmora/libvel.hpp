@@ -14,8 +14,8 @@
 // * Containers print as [1, 2, "a"] and {"a": 1, 2: "b"}: texts inside a
 //   container are quoted, nil inside a container prints as nil. A nil printed
 //   on its own prints nothing. Reals print in the default C++ stream format;
-//   booleans print as true and false (std::cout is switched to boolalpha when
-//   the program starts).
+//   booleans print as true and false. print and echo write with vel_out
+//   (output.hpp), not with the C++ streams.
 // * Dicts keep the order in which keys were first inserted. Keys are texts or
 //   integers; a number used as a key is truncated to an integer; any other
 //   key is a run-time error.

@@ -106,6 +106,10 @@ private:
     char *&target;
 };
 
+// input reads lines from the standard input, or from this file when it is
+// set (libvel's tests set it, since the standard input of a WebAssembly
+// module cannot be reopened).
+extern std::FILE *vel_console_input;
 double _vel_inputNumber();
 double _vel_inputNumber(const text &prompt);
 text _vel_inputText();

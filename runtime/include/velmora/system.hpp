@@ -108,6 +108,7 @@ private:
 };
 vel_command system(const text &command);
 std::ostream &operator<<(std::ostream &out, const vel_command &command);
+vel_output &operator<<(vel_output &out, const vel_command &command);
 
 #if defined(__EMSCRIPTEN__) || defined(__wasi__)
 // velmora.a's WASI file layer (wasi_files.cpp): referencing it from every
@@ -117,15 +118,3 @@ namespace {
 __attribute__((used)) int *const vel_wasi_files_anchor = &vel_wasi_files_linked;
 }  // namespace
 #endif
-
-// Makes std::cout print booleans as true and false in every program that
-// includes this header, before main runs.
-namespace {
-struct vel_stream_setup {
-    vel_stream_setup() {
-        static std::ios_base::Init streamsReady;
-        std::cout << std::boolalpha;
-        std::cerr << std::boolalpha;
-    }
-} const vel_stream_setup_instance;
-}  // namespace

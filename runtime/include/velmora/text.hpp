@@ -2,6 +2,7 @@
 // text: the byte string of generated programs, the element slot that a
 // subscript of a text gives, and the spans of slices. Part of libvel.hpp.
 #include "foundations.hpp"
+#include "output.hpp"
 
 class text {
 public:
@@ -135,6 +136,7 @@ inline bool operator>(const char *a, const text &b) { return text(a) > b; }
 inline bool operator<=(const char *a, const text &b) { return text(a) <= b; }
 inline bool operator>=(const char *a, const text &b) { return text(a) >= b; }
 std::ostream &operator<<(std::ostream &out, const text &value);
+vel_output &operator<<(vel_output &out, const text &value);
 text operator+(const text &a, const vel_num64 &b);
 
 // t[i] on a text that can change: reads as the one-character text, and an

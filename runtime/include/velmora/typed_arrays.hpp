@@ -158,7 +158,7 @@ public:
     dyn inc();
     dyn dec();
     int index() const { return vel_cursor_index(cursor, stepPending, items.size()); }
-    void display() const { std::cout << toString() << '\n'; }
+    void display() const { vel_out << toString() << '\n'; }
     bool store(const text &fileName) const { return vel_store_value(fileName, dyn(toArray())); }
     bool load(const text &fileName, int append = 0);
     // Each result becomes an element again.
@@ -237,6 +237,7 @@ public:
     friend bool operator==(const Derived &a, const Derived &b) { return a.items == b.items; }
     friend bool operator!=(const Derived &a, const Derived &b) { return !(a.items == b.items); }
     friend std::ostream &operator<<(std::ostream &out, const Derived &a) { return out << a.toString(); }
+    friend vel_output &operator<<(vel_output &out, const Derived &a) { return out << a.toString(); }
 
     velarray toArray() const;
 
