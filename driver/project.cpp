@@ -14,6 +14,7 @@
 #include "diagnostics/diagnostics.hpp"
 #include "driver/build_stamp.hpp"
 #include "driver/settings.hpp"
+#include "driver/source_texts.hpp"
 #include "driver/text_tools.hpp"
 #include "driver/toolchain.hpp"
 
@@ -43,11 +44,7 @@ bool endsInVelmoraExtension(const std::string &name) {
 }
 
 bool readable(const std::string &path) {
-    std::FILE *file = std::fopen(path.c_str(), "r");
-    if (!file)
-        return false;
-    std::fclose(file);
-    return true;
+    return sourceReadable(path);
 }
 
 [[noreturn]] void abortMissingSource(const std::string &path) {
@@ -235,10 +232,10 @@ int scanSource(bool isMain) {
             driverSettings.incremental = false;
     }
     try {
-        std::ifstream source(path);
+        std::unique_ptr<std::istream> source = openSource(path);
         if (!source)
             abortMissingSource(path);
-        followIncludes(source, entry);
+        followIncludes(*source, entry);
     } catch (const std::exception &e) {
         std::printf("Exception in vel: %s\n", e.what());
     }

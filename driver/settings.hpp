@@ -10,6 +10,7 @@ struct DriverSettings {
     bool quiet = false;          // -q
     bool verbose = false;        // -v
     bool keepTemporary = false;  // -~
+    bool checkOnly = false;      // translate and report, write nothing (--index)
     bool buildAndRun = false;
     bool bannerShown = false;
     bool incremental = false;

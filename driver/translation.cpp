@@ -20,6 +20,7 @@
 #include "diagnostics/diagnostics.hpp"
 #include "driver/native_build.hpp"
 #include "driver/output_files.hpp"
+#include "driver/source_texts.hpp"
 #include "driver/project.hpp"
 #include "driver/settings.hpp"
 #include "driver/text_tools.hpp"
@@ -80,12 +81,12 @@ void keepCopy(const std::string &copy) {
 }
 
 std::string strippedCopy(const std::string &sourcePath) {
-    std::ifstream source(sourcePath);
+    std::unique_ptr<std::istream> source = openSource(sourcePath);
     if (!source)
         throw std::runtime_error(sourcePath + " cannot be read");
     project.inBlockComment = false;
     std::string copy, line;
-    while (std::getline(source, line))
+    while (std::getline(*source, line))
         copy += stripComments(line) + '\n';
     if (driverSettings.keepTemporary)
         keepCopy(copy);
@@ -227,6 +228,8 @@ void readDeclarations() {
 }
 
 void markSourceStale() {
+    if (driverSettings.checkOnly)
+        return;
     struct stat sourceStatus;
     time_t staleTime = -2;
     if (stat(driverSettings.currentSourceName.c_str(), &sourceStatus) == 0)
@@ -293,12 +296,15 @@ TranslatedPieces translateSource() {
     SourceToTranslate source;
     try {
         std::string copy = strippedCopy(sourcePath);
-        project.splitMain = project.isMainTranslation && isLongEnoughToSplit(copy) && !sourceSharesAPieceName();
+        project.splitMain = project.isMainTranslation && !driverSettings.checkOnly && isLongEnoughToSplit(copy) &&
+                            !sourceSharesAPieceName();
         std::istringstream input(copy);
         diagnostics.errorCount = 0;
         source = sourceToTranslate(false);
         TranslationResult result = translate(input, source);
-        TranslatedPieces pieces = writeTranslatedFiles(source, result.texts);
+        TranslatedPieces pieces;
+        if (!driverSettings.checkOnly)
+            pieces = writeTranslatedFiles(source, result.texts);
         printSummary(result.errorCount, driverSettings.quiet);
         if (result.errorCount > 0)
             markSourceStale();
@@ -306,7 +312,8 @@ TranslatedPieces translateSource() {
     } catch (const TranslationStopped &e) {
         // The files are written all the same and marked stale.
         try {
-            writeTranslatedFiles(source, e.result.texts);
+            if (!driverSettings.checkOnly)
+                writeTranslatedFiles(source, e.result.texts);
         } catch (const OutputWriteError &) {
         }
         failTranslation(e.what());

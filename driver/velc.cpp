@@ -10,6 +10,7 @@
 
 #include "diagnostics/diagnostics.hpp"
 #include "driver/build_stamp.hpp"
+#include "driver/editor_index.hpp"
 #include "driver/native_build.hpp"
 #include "driver/project.hpp"
 #include "driver/settings.hpp"
@@ -199,6 +200,8 @@ int velcMain(int argc, char **argv) {
         printUsage();
     resetProject();
     try {
+        if (asksForIndex(argc, argv))
+            return runEditorIndex(argc, argv);
         return runVelc(argc, argv);
     } catch (const std::exception &e) {
         std::printf("Exception in main: %s\n", e.what());
