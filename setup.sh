@@ -15,8 +15,13 @@ JOBS=2
 # Build tools, the ANTLR 2 generator and C++ run-time, Emscripten (which
 # runs on python3 and node), Node for our wasmer, npm for the second WASI
 # runtime of the tests and the TextMate engine of the editor grammar's test,
-# and GoogleTest.
-PACKAGES="cmake g++ make antlr libantlr-dev emscripten python3 nodejs npm libgtest-dev googletest"
+# GoogleTest, and the JSON library of velc's editor index.
+PACKAGES="cmake g++ make antlr libantlr-dev emscripten python3 nodejs npm libgtest-dev googletest nlohmann-json3-dev"
+
+# The language server velc-lsp runs on these (installed with velc); the
+# tests drive it with the client libraries of the same protocol version.
+LSP_PACKAGES="vscode-languageserver@9.0.1 vscode-languageserver-textdocument@1.0.12"
+LSP_TEST_PACKAGES="vscode-jsonrpc@8.2.0 vscode-languageserver-protocol@3.17.5"
 
 # The tests run every module a second time on this independent, pure
 # JavaScript WASI implementation; it goes into the build tree.
@@ -98,6 +103,30 @@ install_highlighting_engine() {
         say "npm install failed: the highlighting test will be skipped"
 }
 
+install_language_server() {
+    if [ -d "$BUILD_DIR/lsp/node_modules/vscode-languageserver" ]; then
+        say "language server packages present"
+        return
+    fi
+    say "installing the language server's packages into $BUILD_DIR/lsp/"
+    mkdir -p "$BUILD_DIR/lsp"
+    # shellcheck disable=SC2086 # the list is meant to split into words
+    npm install --prefix "$BUILD_DIR/lsp" --no-audit --no-fund --no-save $LSP_PACKAGES
+}
+
+# For the tests only: the LSP client libraries the server's test drives it with.
+install_language_client() {
+    if [ -d "$BUILD_DIR/lsp-test/node_modules/vscode-languageserver-protocol" ]; then
+        say "LSP client libraries present"
+        return
+    fi
+    say "installing the LSP client libraries for the tests into $BUILD_DIR/lsp-test/"
+    mkdir -p "$BUILD_DIR/lsp-test"
+    # shellcheck disable=SC2086
+    npm install --prefix "$BUILD_DIR/lsp-test" --no-audit --no-fund --no-save $LSP_TEST_PACKAGES ||
+        say "npm install failed: the language server test will be skipped"
+}
+
 install_build() {
     say "installing velc, velc.ini, libvel and wasmer"
     as_root cmake --install "$BUILD_DIR"
@@ -129,6 +158,8 @@ install_missing_packages
 build
 install_second_runtime
 install_highlighting_engine
+install_language_server
+install_language_client
 install_build
 check_toolchain
 say "done: velc is $(command -v velc)"
