@@ -7,6 +7,11 @@ namespace {
 
 void askHelp(DriverSettings &settings, const std::string &) { settings.showHelp = true; }
 void askVersion(DriverSettings &settings, const std::string &) { settings.showVersion = true; }
+void askFormat(DriverSettings &settings, const std::string &) { settings.formatSources = true; }
+void askFormatCheck(DriverSettings &settings, const std::string &) {
+    settings.formatSources = true;
+    settings.formatCheckOnly = true;
+}
 
 // False for a letter velc does not know.
 bool applyOptionLetter(char letter, DriverSettings &settings, bool &eOrR) {
@@ -44,6 +49,8 @@ const std::vector<LongOption> &longOptions() {
     static const std::vector<LongOption> options = {
         {"help", nullptr, "print this text", askHelp},
         {"version", nullptr, "print the versions of velc, libvel and the tool chain", askVersion},
+        {"format", nullptr, "rewrite the sources named in the canonical layout", askFormat},
+        {"check", nullptr, "with --format: name the sources it would change, change none", askFormatCheck},
     };
     return options;
 }

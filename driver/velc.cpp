@@ -11,6 +11,7 @@
 #include "diagnostics/diagnostics.hpp"
 #include "driver/build_stamp.hpp"
 #include "driver/command_line.hpp"
+#include "driver/formatter.hpp"
 #include "driver/version_report.hpp"
 #include "driver/native_build.hpp"
 #include "driver/project.hpp"
@@ -124,6 +125,11 @@ int runVelc(int argc, char **argv) {
     if (argc - optionCount <= 1)
         printUsage();
     int sourceIndex = optionCount + 1;
+    if (settings.formatSources) {
+        readConfiguration(settings.configPath);
+        return formatSourceFiles(std::vector<std::string>(argv + sourceIndex, argv + argc),
+                                 settings.formatCheckOnly, toolchainSettings.indentWidth);
+    }
     if (!settings.quiet && (settings.verbose || settings.rebuildAll))
         printBanner();
     settings.currentSourceName = argv[sourceIndex];
