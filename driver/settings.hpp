@@ -11,6 +11,12 @@ struct DriverSettings {
     bool verbose = false;        // -v
     bool keepTemporary = false;  // -~
     bool checkOnly = false;      // translate and report, write nothing (--index)
+    // Long options (driver/command_line.cpp).
+    bool showHelp = false;        // --help
+    bool showVersion = false;     // --version
+    bool formatSources = false;   // --format
+    bool formatCheckOnly = false; // --check
+    bool watch = false;           // --watch
     bool buildAndRun = false;
     bool bannerShown = false;
     bool incremental = false;

@@ -33,8 +33,8 @@ void holdUnsavedText(const std::string &path, std::string text) {
     unsavedTexts()[pathKey(path)] = std::move(text);
 }
 
-bool sourceReadable(const std::string &path) {
-    return unsavedTextOf(path) != nullptr || std::ifstream(path).good();
+bool hasUnsavedText(const std::string &path) {
+    return unsavedTextOf(path) != nullptr;
 }
 
 std::unique_ptr<std::istream> openSource(const std::string &path) {

@@ -7,6 +7,7 @@
 
 // Reads `text` in place of the file at `path` for the rest of the run.
 void holdUnsavedText(const std::string &path, std::string text);
-bool sourceReadable(const std::string &path);
+// Whether an editor gave a text for the path.
+bool hasUnsavedText(const std::string &path);
 // The source's text as a stream; null when it can be read neither way.
 std::unique_ptr<std::istream> openSource(const std::string &path);
