@@ -32,6 +32,10 @@ void applySetting(const std::string &key, const std::string &value) {
         parseLineCount(value, settings.pieceLines);
     else if (key == "lines" && (value == "0" || value == "1"))
         settings.lines = value == "1";
+    else if (key == "messages")
+        parseMessageForm(value, settings.messages);
+    else if (key == "excerpts")
+        parseExcerptChoice(value, settings.excerpts);
 }
 
 namespace {

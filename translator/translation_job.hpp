@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "diagnostics/diagnostic.hpp"
 #include "translator/main_pieces.hpp"
 
 struct RunTables;   // semantics/source_semantics.hpp
@@ -57,6 +58,7 @@ struct SourceToTranslate {
 
 struct TranslationResult {
     int errorCount = 0;
+    std::vector<Diagnostic> diagnostics;   // in the order reported
     int lineCount = 0;           // lines of the source read
     TranslatedPieces pieces;     // empty when main was not split
 };
