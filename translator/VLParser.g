@@ -39,7 +39,10 @@ public:
         // Counted by the diagnostics when the construct's message is written.
         if (reportInSyntaxContext())
             return;
-        reportRecognitionError(ex);
+        reportRecognitionError(ex, tokenNamer());
+    }
+    TokenNamer tokenNamer() const {
+        return [this](int type) { return std::string(getTokenName(type)); };
     }
     void reportError(const std::string &message) override {
         reportSyntax(LT(1)->getLine(), 0, 0, message);
