@@ -1,7 +1,5 @@
 #include "diagnostics/sink.hpp"
 
-#include <exception>
-
 #include "diagnostics/console_printer.hpp"
 
 namespace {
@@ -39,18 +37,6 @@ void DiagnosticSink::relateLast(const SourcePosition &related) {
 
 DiagnosticSink &currentSink() { return activeSink ? *activeSink : immediateSink(); }
 
-void DiagnosticSink::takeFrom(const DiagnosticSink &other) {
-    for (const Diagnostic &diagnostic : other.all())
-        add(diagnostic);
-}
+ReportsInto::ReportsInto(DiagnosticSink &sink) : previous_(activeSink) { activeSink = &sink; }
 
-ReportsInto::ReportsInto(DiagnosticSink &sink)
-    : sink_(sink), previous_(activeSink), exceptionsAtStart_(std::uncaught_exceptions()) {
-    activeSink = &sink;
-}
-
-ReportsInto::~ReportsInto() {
-    activeSink = previous_;
-    if (std::uncaught_exceptions() > exceptionsAtStart_)
-        currentSink().takeFrom(sink_);
-}
+ReportsInto::~ReportsInto() { activeSink = previous_; }

@@ -32,8 +32,6 @@ public:
 
     const std::vector<Diagnostic> &all() const { return diagnostics_; }
     void setLocator(const PositionLocator *locator) { locator_ = locator; }
-    // Stores the messages of another sink after its own, counted again.
-    void takeFrom(const DiagnosticSink &other);
 
     int errorCount = 0;
 
@@ -47,8 +45,6 @@ private:
 DiagnosticSink &currentSink();
 
 // While it lives, reports go to `sink`; the previous sink is restored after.
-// Messages are never lost: when the scope ends by an exception, the sink's
-// messages go on to the previous sink, whose owner reports the failure.
 class ReportsInto {
 public:
     explicit ReportsInto(DiagnosticSink &sink);
@@ -57,7 +53,5 @@ public:
     ReportsInto &operator=(const ReportsInto &) = delete;
 
 private:
-    DiagnosticSink &sink_;
     DiagnosticSink *previous_;
-    int exceptionsAtStart_;
 };

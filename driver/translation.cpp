@@ -21,6 +21,7 @@
 #include "diagnostics/diagnostics.hpp"
 #include "diagnostics/json_printer.hpp"
 #include "driver/native_build.hpp"
+#include "driver/output_files.hpp"
 #include "driver/project.hpp"
 #include "driver/settings.hpp"
 #include "driver/text_tools.hpp"
@@ -134,9 +135,9 @@ SourceToTranslate sourceToTranslate(bool declarationsOnly) {
     return source;
 }
 
-TranslationResult translate(std::istream &input, bool declarationsOnly) {
+TranslationResult translate(std::istream &input, const SourceToTranslate &source) {
     TranslateFunction translator = project.translate ? project.translate : translateStream;
-    return translator(input, sourceToTranslate(declarationsOnly), project.tables);
+    return translator(input, source, project.tables);
 }
 
 // The source counts as failed (its reports and the failure) and its
@@ -232,7 +233,7 @@ void readDeclarations() {
     try {
         SilencedConsole silence;
         std::istringstream input(strippedCopy(driverSettings.currentSourceName));
-        translate(input, true);
+        translate(input, sourceToTranslate(true));
     } catch (const antlr::ANTLRException &) {
         // What the source declared before the failure stays known; the
         // failure itself was reported when the source was translated.
@@ -304,34 +305,39 @@ TranslatedPieces translateSource() {
     const std::string &sourcePath = driverSettings.currentSourceName;
     if (driverSettings.verbose)
         std::printf("Compiling source %s\n", sourcePath.c_str());
-    // What a translation that failed had reported before it failed.
-    DiagnosticSink beforeFailure;
-    ReportsInto reports(beforeFailure);
+    SourceToTranslate source;
     project.sourceErrorCount = 0;
     try {
         std::string copy = strippedCopy(sourcePath);
         project.splitMain = project.isMainTranslation && isLongEnoughToSplit(copy) && !sourceSharesAPieceName();
         std::istringstream input(copy);
-        TranslationResult result = translate(input, false);
+        source = sourceToTranslate(false);
+        TranslationResult result = translate(input, source);
         project.sourceErrorCount = result.errorCount;
+        TranslatedPieces pieces = writeTranslatedFiles(source, result.texts);
         printMessages(result.diagnostics, sourcePath);
         if (toolchainSettings.messages == MessageForm::text)
             printSummary(result.errorCount, driverSettings.quiet);
         if (result.errorCount > 0)
             markSourceStale();
-        return result.pieces;
+        return pieces;
+    } catch (const TranslationStopped &e) {
+        // The files are written all the same and marked stale.
+        try {
+            writeTranslatedFiles(source, e.result.texts);
+        } catch (const OutputWriteError &) {
+        }
+        printMessages(e.result.diagnostics, sourcePath);
+        failTranslation(e.what(), e.result.errorCount);
     } catch (const OutputWriteError &e) {
         // A full disk or a directory that became read-only: the message
         // names the file and the cause.
-        printMessages(beforeFailure.all(), sourcePath);
         std::printf("%s\n", e.what());
-        abandonTranslation(beforeFailure.errorCount);
+        abandonTranslation(project.sourceErrorCount);
     } catch (const antlr::ANTLRException &e) {
-        printMessages(beforeFailure.all(), sourcePath);
-        failTranslation(e.toString(), beforeFailure.errorCount);
+        failTranslation(e.toString(), 0);
     } catch (const std::exception &e) {
-        printMessages(beforeFailure.all(), sourcePath);
-        failTranslation(e.what(), beforeFailure.errorCount);
+        failTranslation(e.what(), 0);
     }
     return TranslatedPieces();
 }

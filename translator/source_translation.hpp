@@ -1,7 +1,7 @@
 #pragma once
 // Everything one translation works on: made by translateStream for its
-// source, handed the run's tables, and gone when the source's files are
-// written. A new source starts from a new object, so that nothing one
+// source, handed the run's tables, and gone when the source's texts are
+// handed back. A new source starts from a new object, so that nothing one
 // source leaves open reaches the next.
 #include "diagnostics/sink.hpp"
 #include "semantics/source_semantics.hpp"
@@ -27,7 +27,7 @@ struct SourceTranslation : SourceSemantics {
     DiagnosticSink reports;   // every message of the source, counted
     const TokenPositions *positions = nullptr;   // the lines and the parse's place, for columns
     OutputState output;
-    TranslatedPieces pieces;
+    TranslatedTexts texts;
     XmlState xml;
     StatementState statements;
     SyntaxContext syntaxContext;

@@ -8,6 +8,7 @@
 #include "translator/positions.hpp"
 #include "VLLexer.hpp"
 #include "VLParser.hpp"
+#include <antlr/ANTLRException.hpp>
 #include <iterator>
 
 SourceTranslation &translation() { return static_cast<SourceTranslation &>(sourceSemantics()); }
@@ -35,19 +36,24 @@ TranslationResult translateStream(std::istream &input, const SourceToTranslate &
     TokenPositions positions(sourceText, parser.tokens());
     state.reports.setLocator(&positions);
     state.positions = &positions;
+    std::string stopped;
     try {
         parser.sourceFile();
-    } catch (...) {
-        // The files must be complete and closed whatever ended the parse.
-        endSourceFileAfterFailure();
-        throw;
+    } catch (const antlr::ANTLRException &e) {
+        stopped = e.toString();
+    } catch (const std::exception &e) {
+        stopped = e.what();
     }
+    if (!stopped.empty())
+        endSourceFileAfterFailure();
     TranslationResult result;
     state.reports.setLocator(nullptr);
     state.positions = nullptr;
     result.errorCount = state.reports.errorCount;
     result.diagnostics = state.reports.all();
     result.lineCount = diagnostics.lineCounter - 1;
-    result.pieces = state.pieces;
+    result.texts = std::move(state.texts);
+    if (!stopped.empty())
+        throw TranslationStopped(stopped, std::move(result));
     return result;
 }

@@ -34,17 +34,21 @@ protected:
         std::istringstream input(text);
         errors = -1;
         testing::internal::CaptureStdout();
+        cpp.clear();
+        header.clear();
         try {
             TranslationResult result = translateStream(input, source, run);
             errors = result.errorCount;
             printConsoleDiagnostics(result.diagnostics, SourceLines(""), ExcerptChoice::never);
-        } catch (const std::exception &e) {
+            cpp = result.texts.implementation;
+            header = result.texts.header;
+        } catch (const TranslationStopped &e) {
+            printConsoleDiagnostics(e.result.diagnostics, SourceLines(""), ExcerptChoice::never);
             thrown = e.what();
+            cpp = e.result.texts.implementation;
+            header = e.result.texts.header;
         }
-        std::string printed = testing::internal::GetCapturedStdout();
-        cpp = readFile("prog.cpp");
-        header = readFile("prog.hpp");
-        return printed;
+        return testing::internal::GetCapturedStdout();
     }
 
     SourceToTranslate source;   // what the driver would tell the translator of prog.vel
@@ -209,11 +213,15 @@ TEST_F(TranslatorTest, TheResultGivesTheErrorsAndLinesOfTheSource) {
     EXPECT_EQ(result.lineCount, 1);
 }
 
-TEST_F(TranslatorTest, SourceReadForItsDeclarationsWritesNoFile) {
+TEST_F(TranslatorTest, TranslationWritesNoFile) {
     std::remove("prog.cpp");
     std::remove("prog.hpp");
-    source.declarationsOnly = true;
     translate("int kept = 1\nprint kept\n");
+    EXPECT_NE(cpp.find("kept"), std::string::npos);
+    source.declarationsOnly = true;
+    translate("int also = 1\nprint also\n");
+    EXPECT_EQ(cpp, "");
+    EXPECT_EQ(header, "");
     EXPECT_FALSE(std::ifstream("prog.cpp").good());
     EXPECT_FALSE(std::ifstream("prog.hpp").good());
     EXPECT_FALSE(partialOutputLeft());
