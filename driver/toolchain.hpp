@@ -32,6 +32,8 @@ struct ToolchainSettings {
     // terminal unless told otherwise, or JSON lines.
     MessageForm messages = MessageForm::text;
     ExcerptChoice excerpts = ExcerptChoice::automatic;
+    // Blanks per block level of velc --format.
+    int indentWidth = 4;
 };
 
 // Beyond a machine's processors, since a launcher such as distcc spreads the
@@ -40,6 +42,8 @@ struct ToolchainSettings {
 constexpr int maximumJobs = 256;
 // More lines than a source can hold in memory.
 constexpr int maximumPieceLines = 1000000000;
+// Wider indentation helps no reader.
+constexpr int maximumIndentWidth = 16;
 
 extern ToolchainSettings toolchainSettings;
 
@@ -53,5 +57,7 @@ void applySetting(const std::string &key, const std::string &value);
 bool parseJobCount(const std::string &value, int &jobs);
 // The same for a count of source lines, from 0 up to maximumPieceLines.
 bool parseLineCount(const std::string &value, int &lines);
+// The same for the indentation of velc --format, from 1 up to maximumIndentWidth.
+bool parseIndentWidth(const std::string &value, int &width);
 // Handles one line of the file: comments, "key = value", anything else ignored.
 void applyConfigurationLine(const std::string &line);
