@@ -7,6 +7,7 @@ namespace {
 
 void askHelp(DriverSettings &settings, const std::string &) { settings.showHelp = true; }
 void askVersion(DriverSettings &settings, const std::string &) { settings.showVersion = true; }
+void askWatch(DriverSettings &settings, const std::string &) { settings.watch = true; }
 void askFormat(DriverSettings &settings, const std::string &) { settings.formatSources = true; }
 void askFormatCheck(DriverSettings &settings, const std::string &) {
     settings.formatSources = true;
@@ -49,6 +50,7 @@ const std::vector<LongOption> &longOptions() {
     static const std::vector<LongOption> options = {
         {"help", nullptr, "print this text", askHelp},
         {"version", nullptr, "print the versions of velc, libvel and the tool chain", askVersion},
+        {"watch", nullptr, "build and run, then again after every change of a source, until Ctrl-C", askWatch},
         {"format", nullptr, "rewrite the sources named in the canonical layout", askFormat},
         {"check", nullptr, "with --format: name the sources it would change, change none", askFormatCheck},
     };

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -73,6 +74,7 @@ struct CapturedConsole {
 
 CapturedConsole console;
 SymbolIndex runIndex;
+std::vector<Diagnostic> checkedDiagnostics;
 bool documentPrinted = false;
 
 const std::string *textOfSource(const std::string &file) {
@@ -123,10 +125,27 @@ int codeOfMessage(const std::string &message) {
     return 0;
 }
 
-// The numbered lines ("prog.vel L3: ...") and the parser's
-// ("prog.vel:3:7: ..."); any other line names no place.
+json diagnosticOf(const Diagnostic &message) {
+    json diagnostic = {{"file", message.file}, {"line", message.line}, {"message", message.message},
+                       {"code", message.code}, {"severity", message.counted() ? "error" : "warning"}};
+    if (!message.hint.empty())
+        diagnostic["hint"] = message.hint;
+    if (message.column > 0) {
+        diagnostic["column"] = message.column;
+        diagnostic["endColumn"] = std::max(message.endColumn, message.column) + 1;
+    } else {
+        placeOnLine(diagnostic, message.file, message.line, message.message);
+    }
+    return diagnostic;
+}
+
+// The translations' messages, then whatever else the run printed: the
+// numbered lines ("prog.vel L3: ...") and the parser's ("prog.vel:3:7: ...")
+// at their places, any other line at the start of the main source.
 json diagnosticsOf(const std::string &printed, const std::string &parserPrinted, const std::string &mainSource) {
     json diagnostics = json::array();
+    for (const Diagnostic &message : checkedDiagnostics)
+        diagnostics.push_back(diagnosticOf(message));
     static const std::regex numbered(R"(^(.*) L(\d+): (.*)$)");
     static const std::regex parser(R"(^(.*):(\d+):(\d+): (.*)$)");
     static const std::regex summary(R"(^.*, compiled -?\d+ lines.*$)");
@@ -183,6 +202,10 @@ void readUnsavedTexts() {
 }
 
 }  // namespace
+
+void keepCheckedDiagnostics(const std::vector<Diagnostic> &diagnostics) {
+    checkedDiagnostics.insert(checkedDiagnostics.end(), diagnostics.begin(), diagnostics.end());
+}
 
 bool asksForIndex(int argc, char **argv) {
     return argc >= 2 && std::strcmp(argv[1], "--index") == 0;

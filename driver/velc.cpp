@@ -7,12 +7,14 @@
 #include <cstdlib>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "diagnostics/diagnostics.hpp"
 #include "driver/build_stamp.hpp"
 #include "driver/command_line.hpp"
 #include "driver/editor_index.hpp"
 #include "driver/formatter.hpp"
+#include "driver/watch.hpp"
 #include "driver/version_report.hpp"
 #include "driver/native_build.hpp"
 #include "driver/project.hpp"
@@ -94,6 +96,15 @@ void buildProgram() {
     }
 }
 
+// The command line of each build of a watch: this one without --watch.
+std::vector<std::string> withoutWatchOption(int argc, char **argv, int optionCount) {
+    std::vector<std::string> arguments;
+    for (int i = 0; i < argc; i++)
+        if (i == 0 || i > optionCount || std::string(argv[i]) != "--watch")
+            arguments.push_back(argv[i]);
+    return arguments;
+}
+
 // The configuration read and the names it decides: the tool-chain kind and
 // what follows from it.
 void readToolchain() {
@@ -131,6 +142,8 @@ int runVelc(int argc, char **argv) {
         return formatSourceFiles(std::vector<std::string>(argv + sourceIndex, argv + argc),
                                  settings.formatCheckOnly, toolchainSettings.indentWidth);
     }
+    if (settings.watch)
+        return watchProgram(withoutWatchOption(argc, argv, optionCount), argv[sourceIndex]);
     if (!settings.quiet && (settings.verbose || settings.rebuildAll))
         printBanner();
     settings.currentSourceName = argv[sourceIndex];
@@ -147,7 +160,7 @@ int runVelc(int argc, char **argv) {
     settings.targetName = targetNameFor(settings.currentSourceName, settings.toolchainKind);
     scanSource(true);
     buildProgram();
-    int status = exitStatus(diagnostics.errorCount, project.runErrorTotal);
+    int status = exitStatus(project.sourceErrorCount, project.runErrorTotal);
     // A failed compilation is never reported as success.
     if (status == 0 && project.compileFailures > 0)
         return exitStatus(project.compileFailures, 0);

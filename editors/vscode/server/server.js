@@ -100,10 +100,10 @@ async function check(document) {
             byUri.set(uri, []);
         byUri.get(uri).push({
             range: view.range(d),
-            severity: DiagnosticSeverity.Error,
+            severity: d.severity === 'warning' ? DiagnosticSeverity.Warning : DiagnosticSeverity.Error,
             source: 'velc',
             code: d.code || undefined,
-            message: d.message,
+            message: d.hint ? `${d.message}\nhint: ${d.hint}` : d.message,
         });
     }
     for (const [uri, diagnostics] of byUri)
