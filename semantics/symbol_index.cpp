@@ -14,14 +14,9 @@ const std::string &sourceText(const SymbolIndex &index) { return index.sourceTex
 // The byte column of the scanner's column on a line of the source.
 int byteColumn(const SymbolIndex &index, int line, int scannerColumn) {
     const std::string &text = sourceText(index);
-    std::size_t start = 0;
-    for (int l = 1; l < line && start != std::string::npos; l++) {
-        start = text.find('\n', start);
-        if (start != std::string::npos)
-            start++;
-    }
-    if (start == std::string::npos)
+    if (line < 1 || static_cast<std::size_t>(line) > index.lineStarts.size())
         return scannerColumn;
+    std::size_t start = index.lineStarts[line - 1];
     int column = 1;
     for (std::size_t i = start; i < text.size() && text[i] != '\n'; i++) {
         if (column >= scannerColumn)
@@ -101,6 +96,10 @@ void indexSourceBegins(const std::string &sourceName, const std::string &text) {
     index->sources.push_back(sourceName);
     index->sourceTexts.push_back(text);
     index->currentSource = static_cast<int>(index->sources.size()) - 1;
+    index->lineStarts.assign(1, 0);
+    for (std::size_t i = 0; i < text.size(); i++)
+        if (text[i] == '\n')
+            index->lineStarts.push_back(i + 1);
     index->recentNames.clear();
     index->nextName = 0;
     index->openFunction = index->openClass = -1;

@@ -58,6 +58,7 @@ struct SymbolIndex {
         bool taken = false;
     };
     std::vector<NameToken> recentNames;              // a ring
+    std::vector<std::size_t> lineStarts;             // of the current source's lines
     std::size_t nextName = 0;
     int currentSource = -1;
     int openFunction = -1;                           // declaration of the function being read
