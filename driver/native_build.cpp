@@ -109,6 +109,10 @@ void compileCppFiles() {
         return;
     if (driverSettings.verbose)
         std::printf("%zu files to compile...\n", project.cppFileList.size());
+    // A target linked from the objects these replace must not pass for one
+    // linked from them: with file times of whole seconds it could look as
+    // new as they are.
+    std::remove(driverSettings.targetName.c_str());
     std::string prologue = precompiledPrologueOption();
     std::vector<CompileJob> jobs;
     for (const std::string &cppFile : project.cppFileList) {

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #include "diagnostics/diagnostics.hpp"
@@ -16,6 +17,7 @@
 #include "driver/settings.hpp"
 #include "driver/text_tools.hpp"
 #include "driver/toolchain.hpp"
+#include "translator/frame.hpp"
 
 SourceNames sourceNames;
 ProjectState project;
@@ -235,9 +237,14 @@ int scanSource(bool isMain) {
             driverSettings.incremental = false;
     }
     try {
-        std::ifstream source(path);
-        if (!source)
+        std::ifstream file(path, std::ios::binary);
+        if (!file)
             abortMissingSource(path);
+        std::ostringstream contents;
+        contents << file.rdbuf();
+        project.entries[entry].contentDigest = textDigest(contents.str());
+        project.entries[entry].recordedDigest = recordedSourceDigest(sourceNames.headerPath);
+        std::istringstream source(contents.str());
         followIncludes(source, entry);
     } catch (const std::exception &e) {
         std::printf("Exception in vel: %s\n", e.what());
@@ -518,9 +525,42 @@ void markRoleChangesPending() {
     }
 }
 
+void computeSourceDigests() {
+    for (std::size_t i = 1; i < project.entries.size(); i++) {
+        // Every source reached from i once, in the order of the include
+        // lines, so that the same sources give the same digest.
+        std::vector<bool> seen(project.entries.size(), false);
+        std::vector<int> toVisit{static_cast<int>(i)};
+        std::string contents;
+        while (!toVisit.empty()) {
+            int index = toVisit.back();
+            toVisit.pop_back();
+            if (index <= 0 || seen[index])
+                continue;
+            seen[index] = true;
+            contents += project.entries[index].contentDigest;
+            const std::vector<int> &includes = project.entries[index].includes;
+            toVisit.insert(toVisit.end(), includes.rbegin(), includes.rend());
+        }
+        project.entries[i].sourceDigest = textDigest(contents);
+    }
+}
+
+void markChangedContentPending() {
+    for (std::size_t i = 1; i < project.entries.size(); i++) {
+        ProjectEntry &entry = project.entries[i];
+        if (entry.done && entry.recordedDigest != entry.sourceDigest) {
+            entry.done = false;
+            driverSettings.incremental = false;
+        }
+    }
+}
+
 void markRelatedSourcesPending() {
+    computeSourceDigests();
     if (driverSettings.rebuildAll)
         return;
+    markChangedContentPending();
     markRoleChangesPending();
     markOlderThanIncludesPending();
     markIncludersPending();

@@ -39,6 +39,13 @@ struct ProjectEntry {
     FileTime outputTime = 0;     // oldest of its outputs; 0 when one is missing
     std::vector<int> includes;   // one element per include statement met
     SourceRole outputRole = SourceRole::unread;  // as the existing header records it
+    // File times that tie (a file system keeping whole seconds) cannot tell
+    // an edit from the build before it; the contents can. contentDigest is
+    // of the source as scanned, sourceDigest of it and every source it
+    // includes, directly or not, and recordedDigest the one its header holds.
+    std::string contentDigest;
+    std::string sourceDigest;
+    std::string recordedDigest;
 };
 
 using TranslateFunction = TranslationResult (*)(std::istream &input, const SourceToTranslate &source, RunTables &run);
@@ -52,6 +59,7 @@ struct ProjectState {
     int translatedCount = 0;
     bool isMainTranslation = true;
     SourceRole translationRole = SourceRole::includedMain;  // of the source being translated
+    std::string translationDigest;          // its sourceDigest, recorded in its header
     bool inBlockComment = false;
     int runErrorTotal = 0;                  // errors of every source translated in this run
     int compileFailures = 0;                // C++ files the compiler refused in this run
@@ -101,6 +109,11 @@ void markOlderThanIncludesPending();
 void markIncludedForDeclarations();
 // A source whose outputs were translated in another role is out of date.
 void markRoleChangesPending();
+// Each entry's sourceDigest, from the contents of what it includes.
+void computeSourceDigests();
+// A source whose contents differ from those its outputs were made from is
+// out of date, whatever the file times say.
+void markChangedContentPending();
 // The rules above, in the order a run applies them.
 void markRelatedSourcesPending();
 // The role a source of the project has in this run.

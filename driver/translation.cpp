@@ -126,6 +126,7 @@ SourceToTranslate sourceToTranslate(bool declarationsOnly) {
     source.piecesCountOwnLines = toolchainSettings.lines && !asksForDebugInformation(toolchainSettings.options);
     source.integerSuffix = driverSettings.integerSuffix;
     source.buildStamp = project.buildStamp;
+    source.sourceDigest = project.translationDigest;
     source.splitMain = project.splitMain && !declarationsOnly;
     source.rebuildAll = driverSettings.rebuildAll;
     source.objectExtension = toolchainSettings.extension;
@@ -325,6 +326,7 @@ int compileAll() {
         driverSettings.currentSourceName = project.entries[k].name;
         project.isMainTranslation = isMain;
         project.translationRole = roles[k];
+        project.translationDigest = project.entries[k].sourceDigest;
         project.entries[k].done = true;
         resolveIncluded(k);
         nameSource(isMain);

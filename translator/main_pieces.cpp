@@ -48,6 +48,17 @@ std::string directoryOf(const std::string &path) {
     return separator == std::string::npos ? "" : path.substr(0, separator + 1);
 }
 
+// A header without the line of its source's digest: an edit that leaves
+// the header's declarations alone does not make every piece stale.
+std::string withoutSourceDigest(const std::string &header) {
+    const std::string prefix = "\n" + sourceDigestLine("");
+    std::string::size_type at = header.find(prefix);
+    if (at == std::string::npos)
+        return header;
+    std::string::size_type end = header.find('\n', at + 1);
+    return header.substr(0, at) + (end == std::string::npos ? "" : header.substr(end));
+}
+
 // The files a text includes by a quoted name, as the compiler finds them:
 // beside the including file first, then in the directory of the run (-I.).
 void addQuotedIncludes(const std::string &text, const std::string &directory, std::set<std::string> &seen,
@@ -66,7 +77,7 @@ void addQuotedIncludes(const std::string &text, const std::string &directory, st
             if (!found)
                 continue;
             if (seen.insert(path).second) {
-                contents += "\n//" + path + "\n" + included;
+                contents += "\n//" + path + "\n" + withoutSourceDigest(included);
                 addQuotedIncludes(included, directoryOf(path), seen, contents);
             }
             break;
@@ -81,7 +92,7 @@ void addQuotedIncludes(const std::string &text, const std::string &directory, st
 // piece whose text is unchanged is one whose object is still good.
 std::string dependencyDigest(const std::string &preamble, const std::string &headerPath, const std::string &header) {
     std::set<std::string> seen{headerPath};
-    std::string contents = header;
+    std::string contents = withoutSourceDigest(header);
     addQuotedIncludes(preamble, "", seen, contents);
     addQuotedIncludes(header, directoryOf(headerPath), seen, contents);
     return textDigest(contents);
@@ -138,6 +149,9 @@ void placePiece(const std::string &path, const std::string &text) {
     lastPieces().cppFiles.push_back(path);
     if (keptUnchanged(path, text))
         return;
+    // The object of the text replaced must not pass for the new one's: with
+    // file times of whole seconds it could look as new as the text.
+    std::remove(objectOf(path).c_str());
     writeWhole(path, text);
     lastPieces().toCompile.push_back(path);
 }
@@ -448,6 +462,7 @@ bool placeImplementation(const std::string &partial, const std::string &path) {
             return true;
         }
     }
+    std::remove(objectOf(path).c_str());
     return std::rename(partial.c_str(), path.c_str()) == 0;
 }
 

@@ -48,6 +48,7 @@ struct SourceToTranslate {
     bool piecesCountOwnLines = false;
     std::string integerSuffix = "ULL"; // of unsigned literals
     std::string buildStamp;            // recorded in the header
+    std::string sourceDigest;          // of the source and its includes, recorded in the header
     // Main goes on in implementation files of their own (main_pieces.hpp);
     // a piece keeps its object unless it changed or all is rebuilt.
     bool splitMain = false;
