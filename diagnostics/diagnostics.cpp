@@ -321,14 +321,15 @@ void reportReturnCount(const std::string &function, int declared, int given) {
 }
 
 void reportStackOverflow(const std::string &stackName) {
-    reportTranslatorLimit("stack overflow in " + stackName);
-}
-
-void reportTranslatorLimit(const std::string &description) {
     reportInternal(0);
-    std::printf("%s L%d: %s.\n", diagnostics.sourceName.c_str(), diagnostics.lineCounter, description.c_str());
+    std::printf("%s L%d: stack overflow in %s.\n", diagnostics.sourceName.c_str(), diagnostics.lineCounter,
+                stackName.c_str());
     std::fflush(stdout);
     diagnostics.errorCount++;
+}
+
+void reportLimit(const std::string &construct, int limit, int found) {
+    reportRequiredFound("at most " + std::to_string(limit) + " " + construct, std::to_string(found));
 }
 
 void reportSwapMismatch(const char *firstType, const char *secondType) {

@@ -1,6 +1,7 @@
 #include "translator/translation_job.hpp"
 #include "lexer/memory_input.hpp"
 #include "lexer/pooled_token.hpp"
+#include "translator/expressions.hpp"
 #include "translator/frame.hpp"
 #include "translator/one_line_branches.hpp"
 #include "translator/source_translation.hpp"
@@ -32,6 +33,10 @@ TranslationResult translateStream(std::istream &input, const SourceToTranslate &
     parser.setFilename(source.sourceName);
     try {
         parser.sourceFile();
+    } catch (const NestingTooDeep &) {
+        // Reported as a message of the program: the source ends there, as
+        // one with errors does.
+        endSourceFileAfterFailure();
     } catch (...) {
         // The files must be complete and closed whatever ended the parse.
         endSourceFileAfterFailure();
