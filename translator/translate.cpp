@@ -8,6 +8,7 @@
 #include "translator/reserved_words.hpp"
 #include "VLLexer.hpp"
 #include "VLParser.hpp"
+#include <antlr/ANTLRException.hpp>
 #include <iterator>
 
 SourceTranslation &translation() { return static_cast<SourceTranslation &>(sourceSemantics()); }
@@ -31,20 +32,26 @@ TranslationResult translateStream(std::istream &input, const SourceToTranslate &
     VLParser parser(branches);
     parser.readTokensFrom(branches);
     parser.setFilename(source.sourceName);
+    std::string stopped;
+    bool passedALimit = false;
     try {
         parser.sourceFile();
     } catch (const NestingTooDeep &) {
         // Reported as a message of the program: the source ends there, as
         // one with errors does.
-        endSourceFileAfterFailure();
-    } catch (...) {
-        // The files must be complete and closed whatever ended the parse.
-        endSourceFileAfterFailure();
-        throw;
+        passedALimit = true;
+    } catch (const antlr::ANTLRException &e) {
+        stopped = e.toString();
+    } catch (const std::exception &e) {
+        stopped = e.what();
     }
+    if (passedALimit || !stopped.empty())
+        endSourceFileAfterFailure();
     TranslationResult result;
     result.errorCount = diagnostics.errorCount;
     result.lineCount = diagnostics.lineCounter - 1;
-    result.pieces = state.pieces;
+    result.texts = std::move(state.texts);
+    if (!stopped.empty())
+        throw TranslationStopped(stopped, std::move(result));
     return result;
 }
