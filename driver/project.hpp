@@ -39,6 +39,13 @@ struct ProjectEntry {
     FileTime sourceTime = 0;     // the source's time, as scanned
     FileTime outputTime = 0;     // oldest of its outputs; 0 when one is missing
     std::vector<int> includes;   // one element per include statement met
+    // Sources that include each other, directly or through others, share
+    // a cycle number; a source in no cycle has one of its own.
+    int cycle = 0;
+    std::string baseName;        // as nameSource gave it when the source was last current
+    // What reading it ahead of its cycle declared, taken back before it is translated.
+    DeclaredNames readAhead;
+    bool wasReadAhead = false;
     SourceRole outputRole = SourceRole::unread;  // as the existing header records it
     // File times that tie (a file system keeping whole seconds) cannot tell
     // an edit from the build before it; the contents can. contentDigest is
@@ -61,6 +68,7 @@ struct ProjectState {
     bool isMainTranslation = true;
     SourceRole translationRole = SourceRole::includedMain;  // of the source being translated
     std::string translationDigest;          // its sourceDigest, recorded in its header
+    std::vector<std::string> translationClassesAhead;  // its header declares them first
     bool inBlockComment = false;
     int runErrorTotal = 0;                  // errors of every source translated in this run
     int compileFailures = 0;                // C++ files the compiler refused in this run
@@ -98,6 +106,9 @@ void markSourceStale();
 int findOrAddSource(const std::string &name, const std::string &identity);
 int findSource(const std::string &identity);
 void addInclude(int entry, int included);
+// Numbers the include cycles (before any include is struck), the cycles a
+// source includes before it; a source in no cycle is a cycle of its own.
+void findIncludeCycles();
 int nextPending();
 void resolveIncluded(int index);
 // Sources that include an out-of-date source, directly or not, are out of date too.

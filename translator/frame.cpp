@@ -90,6 +90,8 @@ void beginSourceFile() {
     switchToHeader();
     emit("#pragma once\n" + roleLine(translatedSource().role) + "\n" + stampLine(translatedSource().buildStamp) + "\n" +
          sourceDigestLine(translatedSource().sourceDigest) + "\n");
+    for (const std::string &name : translatedSource().classesAhead)
+        emit("class " + name + ";\n");
     switchToImplementation();
     emit(prologueText());
     for (const std::string &header : translatedSource().headers)

@@ -42,6 +42,10 @@ struct SourceToTranslate {
     bool isMain = true;
     bool declarationsOnly = false;     // read for what it declares: nothing is written
     std::vector<std::string> headers;  // included by every implementation after the prologue
+    // Classes of the other sources of its include cycle, by their C++ names:
+    // the header declares them ahead of its includes, since a header of the
+    // cycle may be read before the one that defines them.
+    std::vector<std::string> classesAhead;
     bool mapLines = false;             // line directives give the C++ its Velmora lines
     // The pieces' line directives count from each piece's first line, so
     // that a line inserted before a piece leaves its text alone; off for a

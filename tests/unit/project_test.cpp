@@ -101,6 +101,7 @@ protected:
     int source(const std::string &name) { return findOrAddSource(name, name); }
 
     std::vector<std::string> translationOrder() {
+        findIncludeCycles();
         std::vector<std::string> order;
         for (int k = nextPending(); k != -1; k = nextPending()) {
             order.push_back(project.entries[k].name);
@@ -127,6 +128,20 @@ TEST_F(PendingOrderTest, CycleIsBrokenAtSourceMetFirst) {
     addInclude(b, a);
     addInclude(main, b);
     EXPECT_EQ(translationOrder(), (std::vector<std::string>{"a", "b", "main"}));
+}
+
+// A cycle of three comes before what includes it, after what it includes
+// outside itself, and begins at the source of it met first.
+TEST_F(PendingOrderTest, ACycleOfAnyLengthIsTranslatedWhole) {
+    int main = source("main"), a = source("a"), b = source("b"), c = source("c"), leaf = source("leaf");
+    addInclude(main, a);
+    addInclude(a, b);
+    addInclude(b, c);
+    addInclude(c, a);
+    addInclude(c, leaf);
+    EXPECT_EQ(translationOrder(), (std::vector<std::string>{"leaf", "a", "c", "b", "main"}));
+    EXPECT_EQ(project.entries[a].cycle, project.entries[c].cycle);
+    EXPECT_NE(project.entries[main].cycle, project.entries[a].cycle);
 }
 
 TEST_F(PendingOrderTest, RepeatedIncludeStrikesOneElementPerRound) {
