@@ -36,6 +36,10 @@ void applySetting(const std::string &key, const std::string &value) {
         parseIndentWidth(value, settings.indentWidth);
     else if (key == "lines" && (value == "0" || value == "1"))
         settings.lines = value == "1";
+    else if (key == "messages")
+        parseMessageForm(value, settings.messages);
+    else if (key == "excerpts")
+        parseExcerptChoice(value, settings.excerpts);
 }
 
 namespace {

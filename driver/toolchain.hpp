@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "diagnostics/console_printer.hpp"
 #include "translator/translation_job.hpp"
 
 struct ToolchainSettings {
@@ -27,6 +28,10 @@ struct ToolchainSettings {
     // A main source of this many lines or more (not counting blank and
     // comment lines) is compiled in pieces; 0 never.
     int pieceLines = 2000;
+    // How messages are printed: the console form, with excerpts on a
+    // terminal unless told otherwise, or JSON lines.
+    MessageForm messages = MessageForm::text;
+    ExcerptChoice excerpts = ExcerptChoice::automatic;
     // Blanks per block level of velc --format.
     int indentWidth = 4;
 };

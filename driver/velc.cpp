@@ -159,7 +159,7 @@ int runVelc(int argc, char **argv) {
     settings.targetName = targetNameFor(settings.currentSourceName, settings.toolchainKind);
     scanSource(true);
     buildProgram();
-    int status = exitStatus(diagnostics.errorCount, project.runErrorTotal);
+    int status = exitStatus(project.sourceErrorCount, project.runErrorTotal);
     // A failed compilation is never reported as success.
     if (status == 0 && project.compileFailures > 0)
         return exitStatus(project.compileFailures, 0);
