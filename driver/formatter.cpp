@@ -132,9 +132,10 @@ bool continuesBlock(const std::vector<FormatToken> &tokens, const std::string &k
 }
 
 // A line that ends the innermost block: its slash word, "until" after a
-// do, the return at a function's own level.
+// do, "let" after a while, the return at a function's own level.
 bool closesBlock(const std::vector<FormatToken> &tokens, const std::string &kind) {
-    return (kind == "do" && isWord(tokens[0], "until")) || (kind == "function" && isWord(tokens[0], "return"));
+    return (kind == "do" && isWord(tokens[0], "until")) || (kind == "while" && isWord(tokens[0], "let")) ||
+           (kind == "function" && isWord(tokens[0], "return"));
 }
 
 class BlockLevels {
