@@ -52,12 +52,13 @@ function uri(name) {
     return pathToFileURL(path.join(folder, name)).toString();
 }
 
-// The next diagnostics published for a source.
-function nextDiagnostics(name) {
+// The diagnostics published for a version of a source, checked as the
+// program's main source.
+function nextDiagnostics(name, version) {
     return new Promise((resolve) => {
         const wanted = uri(name);
         diagnosticsSeen = (params) => {
-            if (params.uri === wanted)
+            if (params.uri === wanted && params.version === version)
                 resolve(params.diagnostics);
         };
     });
@@ -93,7 +94,7 @@ after(() => {
 });
 
 test('a fault is published with the range of the name, and an edit that fixes it clears it', async () => {
-    const published = nextDiagnostics('main.vel');
+    const published = nextDiagnostics('main.vel', 1);
     connection.sendNotification(protocol.DidOpenTextDocumentNotification.type,
                                 { textDocument: { uri: uri('main.vel'), languageId: 'velmora', version: 1, text: faulty } });
     const [fault, ...others] = await published;
@@ -101,7 +102,7 @@ test('a fault is published with the range of the name, and an edit that fixes it
     assert.match(fault.message, /"totl" not declared/);
     assert.deepEqual(fault.range, { start: { line: 4, character: 31 }, end: { line: 4, character: 35 } });
 
-    const cleared = nextDiagnostics('main.vel');
+    const cleared = nextDiagnostics('main.vel', 2);
     connection.sendNotification(protocol.DidChangeTextDocumentNotification.type, {
         textDocument: { uri: uri('main.vel'), version: 2 },
         contentChanges: [{ range: { start: { line: 4, character: 31 }, end: { line: 4, character: 35 } }, text: 'total' }],
@@ -110,19 +111,19 @@ test('a fault is published with the range of the name, and an edit that fixes it
 });
 
 test('an unsaved fault in the included source is published for it', async () => {
-    const published = nextDiagnostics('shapes.vel');
+    const published = nextDiagnostics('shapes.vel', 1);
     connection.sendNotification(protocol.DidOpenTextDocumentNotification.type, {
         textDocument: { uri: uri('shapes.vel'), languageId: 'velmora', version: 1, text: library.replace('x + y', 'x + z') },
     });
     const [fault] = await published;
     assert.match(fault.message, /"z" not declared/);
     assert.deepEqual(fault.range.start, { line: 4, character: 19 });
-    const fixedAgain = nextDiagnostics('shapes.vel');
+    const fixedAgain = nextDiagnostics('shapes.vel', 2);
     connection.sendNotification(protocol.DidChangeTextDocumentNotification.type, {
         textDocument: { uri: uri('shapes.vel'), version: 2 }, contentChanges: [{ text: library }],
     });
     assert.deepEqual(await fixedAgain, []);
-    const main = nextDiagnostics('main.vel');
+    const main = nextDiagnostics('main.vel', 3);
     connection.sendNotification(protocol.DidChangeTextDocumentNotification.type, {
         textDocument: { uri: uri('main.vel'), version: 3 }, contentChanges: [{ text: fixed }],
     });
@@ -159,7 +160,7 @@ test('the outline holds the classes with their members, the functions and the gl
 });
 
 test('completion after a text, after an object, and of the names in scope', async () => {
-    const edited = nextDiagnostics('main.vel');
+    const edited = nextDiagnostics('main.vel', 4);
     connection.sendNotification(protocol.DidChangeTextDocumentNotification.type, {
         textDocument: { uri: uri('main.vel'), version: 4 }, contentChanges: [{ text: fixed + 'title.\np.\n' }],
     });
