@@ -22,6 +22,10 @@ PACKAGES="cmake g++ make antlr libantlr-dev emscripten python3 nodejs npm libgte
 # JavaScript WASI implementation; it goes into the build tree.
 SECOND_RUNTIME_PACKAGE="@bjorn3/browser_wasi_shim@0.4.2"
 
+# The browser tests drive Debian's Chromium with this library; both are
+# for the tests only.
+BROWSER_TEST_PACKAGE="puppeteer-core@24.10.0"
+
 say() {
     printf 'setup: %s\n' "$*"
 }
@@ -98,6 +102,45 @@ install_highlighting_engine() {
         say "npm install failed: the highlighting test will be skipped"
 }
 
+# What velc's pages and playground run in a browser (web/package.json: the
+# WASI layer, the editor, and the bundler that makes one script of each),
+# installed before the build, which bundles them. A machine without the npm
+# registry goes on without them: velc then writes no page.
+install_web_packages() {
+    if [ -f "$BUILD_DIR/web/node_modules/.package-lock.json" ] &&
+        cmp -s web/package.json "$BUILD_DIR/web/package.json"; then
+        say "web packages present"
+        return
+    fi
+    if ! command -v npm >/dev/null 2>&1; then
+        say "npm missing: velc --html and --playground will not be available"
+        return
+    fi
+    say "installing the web packages into $BUILD_DIR/web/"
+    mkdir -p "$BUILD_DIR/web"
+    cp web/package.json "$BUILD_DIR/web/package.json"
+    npm install --prefix "$BUILD_DIR/web" --no-audit --no-fund ||
+        say "npm install failed: velc --html and --playground will not be available"
+}
+
+# Test part: Chromium from Debian and puppeteer-core from npm for the
+# browser tests, which are skipped where either is missing.
+install_browser_test_tools() {
+    if ! is_installed chromium; then
+        say "installing chromium for the browser tests"
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends chromium ||
+            say "chromium could not be installed: the browser tests will be skipped"
+    fi
+    if [ -f "$BUILD_DIR/browser-test/node_modules/puppeteer-core/package.json" ]; then
+        say "puppeteer-core present"
+        return
+    fi
+    command -v npm >/dev/null 2>&1 || return 0
+    say "installing $BROWSER_TEST_PACKAGE for the browser tests"
+    npm install --no-save --no-audit --no-fund --prefix "$BUILD_DIR/browser-test" "$BROWSER_TEST_PACKAGE" ||
+        say "npm install failed: the browser tests will be skipped"
+}
+
 install_build() {
     say "installing velc, velc.ini, libvel and wasmer"
     as_root cmake --install "$BUILD_DIR"
@@ -126,9 +169,11 @@ check_toolchain() {
 }
 
 install_missing_packages
+install_web_packages
 build
 install_second_runtime
 install_highlighting_engine
+install_browser_test_tools
 install_build
 check_toolchain
 say "done: velc is $(command -v velc)"

@@ -32,6 +32,8 @@ void applySetting(const std::string &key, const std::string &value) {
         parseLineCount(value, settings.pieceLines);
     else if (key == "lines" && (value == "0" || value == "1"))
         settings.lines = value == "1";
+    else if (key == "target" && (value == "html" || value == "wasm"))
+        settings.target = value;
 }
 
 namespace {

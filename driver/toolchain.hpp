@@ -24,6 +24,8 @@ struct ToolchainSettings {
     // A main source of this many lines or more (not counting blank and
     // comment lines) is compiled in pieces; 0 never.
     int pieceLines = 2000;
+    // "html": every build also writes the program's page (as --html does).
+    std::string target;
 };
 
 // Far beyond any machine's processors: a mistyped value must not start

@@ -7,14 +7,17 @@
 #include <cstdlib>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "diagnostics/diagnostics.hpp"
 #include "driver/build_stamp.hpp"
 #include "driver/native_build.hpp"
+#include "driver/playground.hpp"
 #include "driver/project.hpp"
 #include "driver/settings.hpp"
 #include "driver/toolchain.hpp"
 #include "driver/velc.hpp"
+#include "driver/web_page.hpp"
 
 DriverSettings driverSettings;
 
@@ -53,13 +56,47 @@ void handleOptionLetter(char letter, bool &eOrR) {
     }
 }
 
+bool isPortNumber(const char *text) {
+    std::string word = text;
+    return !word.empty() && word.size() <= 5 && word.find_first_not_of("0123456789") == std::string::npos &&
+           std::stoi(word) >= 1 && std::stoi(word) <= 65535;
+}
+
+// A word option ("--html"); returns the number of arguments it took.
+int handleLongOption(int argc, char **argv, int at) {
+    DriverSettings &settings = driverSettings;
+    std::string option = argv[at];
+    if (option == "--html") {
+        settings.webPage = true;
+        return 1;
+    }
+    if (option == "--playground") {
+        settings.playground = true;
+        if (at + 1 < argc && isPortNumber(argv[at + 1])) {
+            settings.playgroundPort = std::stoi(argv[at + 1]);
+            return 2;
+        }
+        return 1;
+    }
+    std::printf("Invalid option %s\n", option.c_str());
+    printUsage();
+    return 1;
+}
+
 // Returns the number of option arguments.
 int readOptions(int argc, char **argv, bool &eOrR) {
     int optionCount = 0;
-    for (int i = 1; i < argc && argv[i][0] == '-'; i++) {
+    for (int i = 1; i < argc && argv[i][0] == '-';) {
+        if (argv[i][1] == '-' && argv[i][2] != '\0') {
+            int taken = handleLongOption(argc, argv, i);
+            optionCount += taken;
+            i += taken;
+            continue;
+        }
         optionCount++;
         for (const char *letter = argv[i] + 1; *letter; letter++)
             handleOptionLetter(*letter, eOrR);
+        i++;
     }
     return optionCount;
 }
@@ -70,6 +107,14 @@ int toolchainKindOf(const std::string &id) {
     if (id.compare(0, 5, "clang") == 0)
         return 3;
     return 1;
+}
+
+// The files of the program's sources, as opened.
+std::vector<std::string> projectSourceNames() {
+    std::vector<std::string> names;
+    for (std::size_t i = 1; i < project.entries.size(); i++)
+        names.push_back(project.entries[i].identity);
+    return names;
 }
 
 // Translates what must be translated, links when needed and runs the program.
@@ -107,6 +152,14 @@ void buildProgram() {
         linkProgram();
         linked = true;
     }
+    if (settings.webPage && settings.buildAndRun && (linked || !settings.linkNeeded)) {
+        if (!writeWebPage(settings.targetName, projectSourceNames(), settings.executableDirectory))
+            project.programStatus = 1;
+        else if (!settings.quiet)
+            std::printf("Page: %s.html (open it in a browser, or try velc --playground)\n",
+                        settings.targetName.substr(0, settings.targetName.size() - 5).c_str());
+        return;
+    }
     if (settings.buildAndRun && (linked || !settings.linkNeeded)) {
         if (settings.verbose)
             std::printf("Running %s%s\n", settings.targetName.c_str(),
@@ -119,6 +172,8 @@ int runVelc(int argc, char **argv) {
     DriverSettings &settings = driverSettings;
     bool eOrR = false;
     int optionCount = readOptions(argc, argv, eOrR);
+    if (settings.playground)
+        return runPlayground(settings.executableDirectory, settings.playgroundPort);
     if (argc - optionCount <= 1)
         printUsage();
     if (!settings.quiet && (settings.verbose || settings.rebuildAll))
@@ -139,6 +194,8 @@ int runVelc(int argc, char **argv) {
     settings.mainSourceName = settings.currentSourceName;
     settings.incremental = !settings.rebuildAll;
     settings.targetName = targetNameFor(settings.currentSourceName, settings.toolchainKind);
+    if (toolchainSettings.target == "html" && settings.toolchainKind == 0)
+        settings.webPage = true;
     scanSource(true);
     buildProgram();
     int status = exitStatus(diagnostics.errorCount, project.runErrorTotal);
@@ -167,6 +224,8 @@ void printUsage() {
                " -e   compile C++ files and build a wasm file\n"
                " -v   verbose mode\n"
                " -q   quiet mode\n"
+               " --html          build a page that runs the program in a browser\n"
+               " --playground [port]  serve a playground on 127.0.0.1 to try the language\n"
                "Example: velc -rbe mysource\n",
                stdout);
     std::fflush(stdout);

@@ -13,6 +13,9 @@
 const vel_place *vel_innermost_error_place = nullptr;
 int vel_piece_first_line = 1;
 
+// The Velmora callers of a run-time error, after its message (callers.cpp).
+void vel_write_callers(std::ostream &out);
+
 namespace {
 
 bool endsWith(const std::string &text, const std::string &end) {
@@ -72,6 +75,7 @@ PlaceText placeText(const vel_place *where) {
     PlaceText place = placeText(where);
     std::cout.flush();
     std::cerr << place.before << "Run-time error: " << message << place.after << std::endl;
+    vel_write_callers(std::cerr);
     std::exit(1);
 }
 
