@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "semantics/source_semantics.hpp"
+#include "driver/output_files.hpp"
 #include "translator/translation_job.hpp"
 
 // A file's modification time in nanoseconds: two edits within one second

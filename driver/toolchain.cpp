@@ -26,6 +26,8 @@ void applySetting(const std::string &key, const std::string &value) {
         settings.headers.push_back(value);
     else if (key == "pch")
         settings.pch = value;
+    else if (key == "launcher")
+        settings.launcher = value;
     else if (key == "jobs")
         parseJobCount(value, settings.jobs);
     else if (key == "pieces")

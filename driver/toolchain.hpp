@@ -18,6 +18,9 @@ struct ToolchainSettings {
     // only while its stamp shows it matches the tools, options and headers.
     std::string pch;
     int jobs = 1;                        // C++ files compiled at the same time
+    // A program put in front of every compile (ccache, distcc); empty for
+    // none. It changes where an object is made, never what it holds.
+    std::string launcher;
     // Line directives in generated files, so that compiler messages,
     // run-time errors and debuggers name the Velmora source line.
     bool lines = false;
@@ -28,9 +31,10 @@ struct ToolchainSettings {
     std::string target;
 };
 
-// Far beyond any machine's processors: a mistyped value must not start
-// thousands of compilers.
-constexpr int maximumJobs = 64;
+// Beyond a machine's processors, since a launcher such as distcc spreads the
+// compiles over a farm, but a mistyped value must not start thousands of
+// compilers.
+constexpr int maximumJobs = 256;
 // More lines than a source can hold in memory.
 constexpr int maximumPieceLines = 1000000000;
 

@@ -19,6 +19,7 @@
 
 #include "diagnostics/diagnostics.hpp"
 #include "driver/native_build.hpp"
+#include "driver/output_files.hpp"
 #include "driver/project.hpp"
 #include "driver/settings.hpp"
 #include "driver/text_tools.hpp"
@@ -135,9 +136,9 @@ SourceToTranslate sourceToTranslate(bool declarationsOnly) {
     return source;
 }
 
-TranslationResult translate(std::istream &input, bool declarationsOnly) {
+TranslationResult translate(std::istream &input, const SourceToTranslate &source) {
     TranslateFunction translator = project.translate ? project.translate : translateStream;
-    return translator(input, sourceToTranslate(declarationsOnly), project.tables);
+    return translator(input, source, project.tables);
 }
 
 // The source counts as failed and its outputs are not trusted by the next run.
@@ -218,7 +219,7 @@ void readDeclarations() {
     try {
         SilencedConsole silence;
         std::istringstream input(strippedCopy(driverSettings.currentSourceName));
-        translate(input, true);
+        translate(input, sourceToTranslate(true));
     } catch (const antlr::ANTLRException &) {
         // What the source declared before the failure stays known; the
         // failure itself was reported when the source was translated.
@@ -292,16 +293,26 @@ TranslatedPieces translateSource() {
     const std::string &sourcePath = driverSettings.currentSourceName;
     if (driverSettings.verbose)
         std::printf("Compiling source %s\n", sourcePath.c_str());
+    SourceToTranslate source;
     try {
         std::string copy = strippedCopy(sourcePath);
         project.splitMain = project.isMainTranslation && isLongEnoughToSplit(copy) && !sourceSharesAPieceName();
         std::istringstream input(copy);
         diagnostics.errorCount = 0;
-        TranslationResult result = translate(input, false);
+        source = sourceToTranslate(false);
+        TranslationResult result = translate(input, source);
+        TranslatedPieces pieces = writeTranslatedFiles(source, result.texts);
         printSummary(result.errorCount, driverSettings.quiet);
         if (result.errorCount > 0)
             markSourceStale();
-        return result.pieces;
+        return pieces;
+    } catch (const TranslationStopped &e) {
+        // The files are written all the same and marked stale.
+        try {
+            writeTranslatedFiles(source, e.result.texts);
+        } catch (const OutputWriteError &) {
+        }
+        failTranslation(e.what());
     } catch (const OutputWriteError &e) {
         // A full disk or a directory that became read-only: the message
         // names the file and the cause.

@@ -1,7 +1,7 @@
 #pragma once
 // Everything one translation works on: made by translateStream for its
-// source, handed the run's tables, and gone when the source's files are
-// written. A new source starts from a new object, so that nothing one
+// source, handed the run's tables, and gone when the source's texts are
+// handed back. A new source starts from a new object, so that nothing one
 // source leaves open reaches the next.
 #include "semantics/source_semantics.hpp"
 #include "translator/main_pieces.hpp"
@@ -23,7 +23,7 @@ struct SourceTranslation : SourceSemantics {
 
     const SourceToTranslate source;
     OutputState output;
-    TranslatedPieces pieces;
+    TranslatedTexts texts;
     XmlState xml;
     StatementState statements;
     SyntaxContext syntaxContext;

@@ -7,6 +7,7 @@
 #include "translator/reserved_words.hpp"
 #include "VLLexer.hpp"
 #include "VLParser.hpp"
+#include <antlr/ANTLRException.hpp>
 #include <iterator>
 
 SourceTranslation &translation() { return static_cast<SourceTranslation &>(sourceSemantics()); }
@@ -30,16 +31,21 @@ TranslationResult translateStream(std::istream &input, const SourceToTranslate &
     VLParser parser(branches);
     parser.readTokensFrom(branches);
     parser.setFilename(source.sourceName);
+    std::string stopped;
     try {
         parser.sourceFile();
-    } catch (...) {
-        // The files must be complete and closed whatever ended the parse.
-        endSourceFileAfterFailure();
-        throw;
+    } catch (const antlr::ANTLRException &e) {
+        stopped = e.toString();
+    } catch (const std::exception &e) {
+        stopped = e.what();
     }
+    if (!stopped.empty())
+        endSourceFileAfterFailure();
     TranslationResult result;
     result.errorCount = diagnostics.errorCount;
     result.lineCount = diagnostics.lineCounter - 1;
-    result.pieces = state.pieces;
+    result.texts = std::move(state.texts);
+    if (!stopped.empty())
+        throw TranslationStopped(stopped, std::move(result));
     return result;
 }

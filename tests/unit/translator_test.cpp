@@ -32,15 +32,18 @@ protected:
     std::string translate(const std::string &text) {
         std::istringstream input(text);
         testing::internal::CaptureStdout();
+        cpp.clear();
+        header.clear();
         try {
-            translateStream(input, source, run);
-        } catch (const std::exception &e) {
+            TranslationResult result = translateStream(input, source, run);
+            cpp = result.texts.implementation;
+            header = result.texts.header;
+        } catch (const TranslationStopped &e) {
             thrown = e.what();
+            cpp = e.result.texts.implementation;
+            header = e.result.texts.header;
         }
-        std::string printed = testing::internal::GetCapturedStdout();
-        cpp = readFile("prog.cpp");
-        header = readFile("prog.hpp");
-        return printed;
+        return testing::internal::GetCapturedStdout();
     }
 
     SourceToTranslate source;   // what the driver would tell the translator of prog.vel
@@ -199,11 +202,15 @@ TEST_F(TranslatorTest, TheResultGivesTheErrorsAndLinesOfTheSource) {
     EXPECT_EQ(result.lineCount, 1);
 }
 
-TEST_F(TranslatorTest, SourceReadForItsDeclarationsWritesNoFile) {
+TEST_F(TranslatorTest, TranslationWritesNoFile) {
     std::remove("prog.cpp");
     std::remove("prog.hpp");
-    source.declarationsOnly = true;
     translate("int kept = 1\nprint kept\n");
+    EXPECT_NE(cpp.find("kept"), std::string::npos);
+    source.declarationsOnly = true;
+    translate("int also = 1\nprint also\n");
+    EXPECT_EQ(cpp, "");
+    EXPECT_EQ(header, "");
     EXPECT_FALSE(std::ifstream("prog.cpp").good());
     EXPECT_FALSE(std::ifstream("prog.hpp").good());
     EXPECT_FALSE(partialOutputLeft());
