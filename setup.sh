@@ -173,7 +173,7 @@ install_web_packages
 build
 install_second_runtime
 install_highlighting_engine
-install_browser_test_tools
 install_build
 check_toolchain
+install_browser_test_tools
 say "done: velc is $(command -v velc)"

@@ -81,13 +81,14 @@ async function run(shimDirectory, modulePath, programArguments) {
     // line tables.
     const exhausted = error instanceof RangeError && /call stack/i.test(error.message);
     const lines = trace.trapLines(bytes, trace.framesOfError(error),
-      { message: `wasi_shim_runner: ${modulePath}: trap: ${error.message}`, exhausted });
+      { message: `wasi_shim_runner: ${modulePath}: trap: ${error.message}`, exhausted,
+        firstLine: trace.pieceFirstLine(instance) });
     if (!lines) throw error;
     process.stderr.write(`${lines.join('\n')}\n`);
     return TRAP_STATUS;
   }
   if (exitFrames) {
-    const callers = trace.runTimeErrorCallers(bytes, exitFrames);
+    const callers = trace.runTimeErrorCallers(bytes, exitFrames, trace.pieceFirstLine(instance));
     if (callers.length > 0) process.stderr.write(`${callers.join('\n')}\n`);
   }
   return status;

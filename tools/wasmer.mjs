@@ -682,7 +682,8 @@ async function traceModule() {
 async function writeCallers() {
   if (!runState.exitFrames || !runState.moduleBytes) return;
   const trace = await traceModule();
-  const lines = trace ? trace.runTimeErrorCallers(runState.moduleBytes, runState.exitFrames) : [];
+  const lines = trace
+    ? trace.runTimeErrorCallers(runState.moduleBytes, runState.exitFrames, trace.pieceFirstLine(runState.instance)) : [];
   if (lines.length > 0) process.stderr.write(`${lines.join('\n')}\n`);
 }
 
@@ -701,7 +702,8 @@ async function describeFailure(error, modulePath) {
   const exhausted = error instanceof RangeError && error.message === STACK_EXHAUSTED;
   const trace = runState.moduleBytes && error.wasmFrames ? await traceModule() : null;
   const lines = trace?.trapLines(runState.moduleBytes, error.wasmFrames,
-    { message: `${TOOL_NAME}: ${modulePath}: trap: ${error.message}`, exhausted });
+    { message: `${TOOL_NAME}: ${modulePath}: trap: ${error.message}`, exhausted,
+      firstLine: trace.pieceFirstLine(runState.instance) });
   if (lines) return lines.join('\n');
   const chosen = trapFunction(error);
   const inFunction = chosen ? ` (in ${chosen.name})` : '';

@@ -480,17 +480,20 @@ export class ModuleTrace {
   // The Velmora frames of a stack (frames of framesOfError), innermost
   // first, from the frames a run-time error's report was called by when it
   // is among them.
-  velmoraFrames(stack) {
+  // A piece of a long main ("prog.vel+") counts its lines from
+  // pieceFirstLine, the first line of the piece that ran.
+  velmoraFrames(stack, pieceFirstLine = 1) {
     const reporter = stack.findLastIndex((frame) => REPORTER.test(frame.name));
     const frames = [];
     for (const frame of stack.slice(reporter + 1)) {
       for (const logical of this.framesAt(frame.offset, frame.name)) {
         if (!isVelmoraFile(logical.file)) continue;
         const topLevel = TOP_LEVEL.test(logical.name);
+        const inPiece = logical.file.endsWith('+');
         frames.push({
           name: topLevel ? '' : velmoraName(logical.name),
-          file: baseName(logical.file),
-          line: logical.line,
+          file: baseName(inPiece ? logical.file.slice(0, -1) : logical.file),
+          line: inPiece ? logical.line + pieceFirstLine - 1 : logical.line,
           topLevel,
         });
       }
@@ -503,9 +506,8 @@ export class ModuleTrace {
 }
 
 function frameText(frame) {
-  const file = frame.file.endsWith('+') ? frame.file.slice(0, -1) : frame.file;
-  const line = frame.file.endsWith('+') ? '' : ` L${frame.line}`;
-  return frame.name ? `${frame.name}, ${file}${line}` : `${file}${line}`;
+  const place = `${frame.file} L${frame.line}`;
+  return frame.name ? `${frame.name}, ${place}` : place;
 }
 
 // "called from" lines for the callers of frames[0], a run of the same call
@@ -530,26 +532,36 @@ export function callerLines(frames) {
 }
 
 function placeText(frame) {
-  return frame.file.endsWith('+') ? frame.file.slice(0, -1) : `${frame.file} L${frame.line}`;
+  return `${frame.file} L${frame.line}`;
+}
+
+// The first line of the piece of a long main that ran, which the module
+// tells (1 for a module without pieces or that cannot tell).
+export function pieceFirstLine(instance) {
+  try {
+    return instance?.exports?.vel_piece_first_line?.() ?? 1;
+  } catch {
+    return 1;
+  }
 }
 
 // The lines a host writes after a run-time error's own message (which
 // names its place): where it was called from. Empty for a module without
 // line tables.
-export function runTimeErrorCallers(moduleBytes, stack) {
+export function runTimeErrorCallers(moduleBytes, stack, firstLine = 1) {
   if (!stack.some((frame) => REPORTER.test(frame.name))) return [];
   const trace = new ModuleTrace(moduleBytes);
-  return trace.hasLines ? callerLines(trace.velmoraFrames(stack)) : [];
+  return trace.hasLines ? callerLines(trace.velmoraFrames(stack, firstLine)) : [];
 }
 
 // A trap told as a run-time error is: its place and function, then its
 // callers; null when the module cannot tell its Velmora place. A stack that
 // ran out names the line where the function calls itself, and its callers
 // are the recursion, which is not listed.
-export function trapLines(moduleBytes, stack, { message, exhausted }) {
+export function trapLines(moduleBytes, stack, { message, exhausted, firstLine = 1 }) {
   const trace = new ModuleTrace(moduleBytes);
   if (!trace.hasLines) return null;
-  const frames = trace.velmoraFrames(stack);
+  const frames = trace.velmoraFrames(stack, firstLine);
   if (frames.length === 0) return null;
   let failing = frames[0];
   if (exhausted && frames.length > 1 && frames[1].name === failing.name) failing = frames[1];

@@ -9,7 +9,7 @@
 // file. The program's files live in an in-memory folder preopened as ".";
 // what it wrote is handed back when it ends.
 import { ConsoleStdout, File, OpenFile, PreopenDirectory, WASI } from '@bjorn3/browser_wasi_shim';
-import { keepFramesOfErrors, framesOfError, framesHere, runTimeErrorCallers, trapLines } from './velmora_trace.mjs';
+import { keepFramesOfErrors, framesOfError, framesHere, pieceFirstLine, runTimeErrorCallers, trapLines } from './velmora_trace.mjs';
 
 const TRAP_STATUS = 1;
 const encoder = new TextEncoder();
@@ -69,13 +69,14 @@ export function runVelmoraModule({ bytes, name = 'program.wasm', args = [], stdi
     status = wasi.start(instance);
   } catch (error) {
     const exhausted = error instanceof RangeError && /call stack/i.test(error.message);
-    const lines = trapLines(bytes, framesOfError(error), { message: `trap: ${error.message}`, exhausted })
+    const lines = trapLines(bytes, framesOfError(error),
+      { message: `trap: ${error.message}`, exhausted, firstLine: pieceFirstLine(instance) })
       ?? [`${name}: trap: ${error.message}`];
     write(2, `${lines.join('\n')}\n`);
     return { status: TRAP_STATUS, files: filesOf(folder.dir) };
   }
   if (exitFrames) {
-    const callers = runTimeErrorCallers(bytes, exitFrames);
+    const callers = runTimeErrorCallers(bytes, exitFrames, pieceFirstLine(instance));
     if (callers.length > 0) write(2, `${callers.join('\n')}\n`);
   }
   return { status: status ?? 0, files: filesOf(folder.dir) };

@@ -27,9 +27,9 @@ bool endsWith(const std::string &text, const char *end) {
     return text.size() >= length && text.compare(text.size() - length, length, end) == 0;
 }
 
-// "_Z5outeri" or "Cell::part(int)" as the source names it: "outer", "part";
-// a name C++ reserves carries one more "_".
-std::string velmoraName(const char *function) {
+// "_Z5outeri" or "Cell::part(int)" as C++ names it without its class and
+// parameters: "outer", "part".
+std::string plainName(const char *function) {
     std::string name = function ? function : "";
     int status = 0;
     if (char *demangled = abi::__cxa_demangle(name.c_str(), nullptr, nullptr, &status)) {
@@ -38,15 +38,18 @@ std::string velmoraName(const char *function) {
     }
     name = name.substr(0, name.find('('));
     std::string::size_type scope = name.rfind("::");
-    if (scope != std::string::npos)
-        name = name.substr(scope + 2);
+    return scope == std::string::npos ? name : name.substr(scope + 2);
+}
+
+// The name as the source spells it: a name C++ reserves carries one more "_".
+std::string velmoraName(const std::string &plain) {
+    std::string name = plain;
     if (name.size() > 1 && name.back() == '_')
         name.pop_back();
     return name;
 }
 
-bool isTopLevel(const char *function) {
-    std::string name = function ? function : "";
+bool isTopLevel(const std::string &name) {
     return name == "main" || name.compare(0, 10, "_vel_main_") == 0 || name.compare(0, 10, "_vel_loop_") == 0;
 }
 
@@ -70,8 +73,9 @@ int collectFrame(void *data, std::uintptr_t, const char *file, int line, const c
         base.pop_back();
         line += vel_piece_first_line - 1;
     }
-    bool topLevel = isTopLevel(function);
-    collected.frames.push_back({topLevel ? "" : velmoraName(function), base, line});
+    std::string plain = plainName(function);
+    bool topLevel = isTopLevel(plain);
+    collected.frames.push_back({topLevel ? "" : velmoraName(plain), base, line});
     collected.topLevelSeen = topLevel;
     return 0;
 }
