@@ -117,6 +117,20 @@ std::vector<std::string> projectSourceNames() {
     return names;
 }
 
+// The page target: the program's page is written in place of its run.
+void writePage() {
+    const DriverSettings &settings = driverSettings;
+    if (settings.toolchainKind != 0) {
+        std::printf("A page runs a WebAssembly module: velc.ini names no Emscripten tool chain\n");
+        project.programStatus = 1;
+    } else if (!writeWebPage(settings.targetName, projectSourceNames(), settings.executableDirectory)) {
+        project.programStatus = 1;
+    } else if (!settings.quiet) {
+        std::string stem = settings.targetName.substr(0, settings.targetName.size() - std::string(".wasm").size());
+        std::printf("Page: %s.html (open it in a browser)\n", stem.c_str());
+    }
+}
+
 // Translates what must be translated, links when needed and runs the program.
 void buildProgram() {
     DriverSettings &settings = driverSettings;
@@ -153,11 +167,7 @@ void buildProgram() {
         linked = true;
     }
     if (settings.webPage && settings.buildAndRun && (linked || !settings.linkNeeded)) {
-        if (!writeWebPage(settings.targetName, projectSourceNames(), settings.executableDirectory))
-            project.programStatus = 1;
-        else if (!settings.quiet)
-            std::printf("Page: %s.html (open it in a browser, or try velc --playground)\n",
-                        settings.targetName.substr(0, settings.targetName.size() - 5).c_str());
+        writePage();
         return;
     }
     if (settings.buildAndRun && (linked || !settings.linkNeeded)) {

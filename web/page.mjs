@@ -75,7 +75,10 @@ function velmoraPage({ name, module, readsInput }) {
       program.folder = [];
       showFiles(element('files'), []);
     });
-    runPage(program);
+    // A program that reads input waits for it to be written; any other
+    // runs at once.
+    if (readsInput) element('status').textContent = 'Write the input below, then press Run';
+    else runPage(program);
   };
   if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', start);
   else start();

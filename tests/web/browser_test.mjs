@@ -68,19 +68,17 @@ async function pageRun(browser, url, input) {
   const page = await browser.newPage();
   try {
     await page.goto(url);
+    // A page whose program reads input shows the box and waits for Run.
+    const inputShown = await page.$eval('#input-section', (section) => !section.hidden);
     if (input !== undefined) {
-      await page.waitForFunction(() => document.getElementById('status').dataset.status !== undefined,
-        { timeout: PAGE_SECONDS * 1000 });
       await page.$eval('#stdin', (box, text) => { box.value = text; }, input);
       await page.click('#run');
-      await page.waitForFunction(() => document.getElementById('status').textContent === 'Running...'
-        || document.getElementById('run').disabled, { timeout: 5000 }).catch(() => {});
     }
     await page.waitForFunction(() => !document.getElementById('run').disabled
       && document.getElementById('status').dataset.status !== undefined, { timeout: PAGE_SECONDS * 1000 });
     const status = Number(await page.$eval('#status', (element) => element.dataset.status));
     const files = await page.$$eval('#files a', (links) => links.map((link) => link.textContent));
-    return { ...await pageConsole(page), status, files };
+    return { ...await pageConsole(page), status, files, inputShown };
   } finally {
     await page.close();
   }
@@ -119,6 +117,7 @@ async function checkPages(browser) {
       const expected = underWasmer(folder, name, input);
       const shown = await pageRun(browser, `${origin}/${name}.html`, input);
       const same = shown.stdout === expected.stdout && shown.stderr === expected.stderr && shown.status === expected.status;
+      check(`page ${name} shows an input box only for a program that reads input`, shown.inputShown === (input !== undefined));
       check(`page ${name} shows what wasmer prints`, same,
         `page:   ${JSON.stringify(shown)}\nwasmer: ${JSON.stringify(expected)}`);
       if (name === 'files') check('page files lists the file written', shown.files.some((file) => file.startsWith('notes.txt')),
