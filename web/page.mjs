@@ -57,12 +57,18 @@ async function runPage(program) {
     stdin: element('stdin').value,
     files: [...program.folder, ...await chosenFiles(element('upload'))],
   };
-  const result = await runSomewhere(scriptUrl, request, consoleWriter(console));
+  const streams = { 1: '', 2: '' };
+  const show = consoleWriter(console);
+  const result = await runSomewhere(scriptUrl, request, (descriptor, text) => {
+    streams[descriptor] += text;
+    show(descriptor, text);
+  });
   program.folder = result.files;
   showFiles(element('files'), result.files);
   status.textContent = `Exit status: ${result.status}`;
   status.dataset.status = String(result.status);
   run.disabled = false;
+  return { status: result.status, stdout: streams[1], stderr: streams[2], files: result.files.map((file) => file.name) };
 }
 
 // Called by prog.js with the program's name and its module in base64.
@@ -75,6 +81,12 @@ function velmoraPage({ name, module, readsInput }) {
       program.folder = [];
       showFiles(element('files'), []);
     });
+    // For scripts that drive the page: runs the program with this standard
+    // input, as Run does, and gives what it printed and its status.
+    globalThis.velmoraRun = (stdin = '') => {
+      element('stdin').value = stdin;
+      return runPage(program);
+    };
     // A program that reads input waits for it to be written; any other
     // runs at once.
     if (readsInput) element('status').textContent = 'Write the input below, then press Run';

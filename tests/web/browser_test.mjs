@@ -84,6 +84,18 @@ async function pageRun(browser, url, input) {
   }
 }
 
+// The page's own entry for scripts: velmoraRun(stdin).
+async function scriptedRun(browser, url, input) {
+  const page = await browser.newPage();
+  try {
+    await page.goto(url);
+    await page.waitForFunction(() => typeof globalThis.velmoraRun === 'function');
+    return await page.evaluate((text) => globalThis.velmoraRun(text), input);
+  } finally {
+    await page.close();
+  }
+}
+
 function underWasmer(directory, name, input) {
   const run = spawnSync(wasmer, [`${name}.wasm`], { cwd: directory, input: input ?? '', encoding: 'utf8' });
   return { stdout: run.stdout, stderr: run.stderr, status: run.status };
@@ -123,6 +135,11 @@ async function checkPages(browser) {
       if (name === 'files') check('page files lists the file written', shown.files.some((file) => file.startsWith('notes.txt')),
         JSON.stringify(shown.files));
       if (name === 'callers') check('page callers names the callers', /called from share, callers\.vel L7/.test(shown.stderr), shown.stderr);
+      if (name === 'input') {
+        const again = await scriptedRun(browser, `${origin}/${name}.html`, 'Bob\n9\n');
+        check('page runs again for a script with other input',
+          again.stdout === 'Your name? Your age? Bob is 10 next year\n' && again.status === 0, JSON.stringify(again));
+      }
     }
     // Opened from a file, with no server: the page runs the module itself.
     const fromFile = await pageRun(browser, pathToFileURL(path.join(folder, 'output.html')).href);
