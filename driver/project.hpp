@@ -54,6 +54,7 @@ struct ProjectState {
     bool isMainTranslation = true;
     SourceRole translationRole = SourceRole::includedMain;  // of the source being translated
     bool inBlockComment = false;
+    int sourceErrorCount = 0;               // errors of the last source translated
     int runErrorTotal = 0;                  // errors of every source translated in this run
     int compileFailures = 0;                // C++ files the compiler refused in this run
     int programStatus = 0;                  // how the program run by velc ended (0: normally)

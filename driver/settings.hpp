@@ -10,6 +10,12 @@ struct DriverSettings {
     bool quiet = false;          // -q
     bool verbose = false;        // -v
     bool keepTemporary = false;  // -~
+    // Long options (driver/command_line.cpp).
+    bool showHelp = false;        // --help
+    bool showVersion = false;     // --version
+    bool formatSources = false;   // --format
+    bool formatCheckOnly = false; // --check
+    bool watch = false;           // --watch
     bool buildAndRun = false;
     bool bannerShown = false;
     bool incremental = false;
@@ -21,9 +27,8 @@ struct DriverSettings {
     std::string runArguments;
     std::vector<std::string> runArgumentList;   // the same arguments, one word each
     std::string targetName;
-    bool webPage = false;        // --html: write a page beside the module instead of running it
-    bool playground = false;     // --playground: serve the playground instead of building
-    int playgroundPort = 0;      // the port it was given, 0 for the usual one
+    bool webPage = false;         // --html: write a page beside the module instead of running it
+    bool playground = false;      // --playground: serve the playground instead of building
     int toolchainKind = 0;       // 0 Emscripten, 1 another compiler, 3 clang
     std::string integerSuffix = "ULL";
 };

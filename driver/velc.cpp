@@ -11,6 +11,10 @@
 
 #include "diagnostics/diagnostics.hpp"
 #include "driver/build_stamp.hpp"
+#include "driver/command_line.hpp"
+#include "driver/formatter.hpp"
+#include "driver/watch.hpp"
+#include "driver/version_report.hpp"
 #include "driver/native_build.hpp"
 #include "driver/playground.hpp"
 #include "driver/project.hpp"
@@ -24,6 +28,8 @@ DriverSettings driverSettings;
 namespace {
 
 constexpr int highestExitStatus = 255;
+// An option velc does not know: nothing was done.
+constexpr int invalidOptionStatus = 2;
 
 // The directory of the running program, separator included; from the
 // kernel when the program was found through PATH and argv[0] has no directory.
@@ -38,67 +44,6 @@ std::string programDirectory(const char *programPath) {
         return "";
     std::string executable(buffer, static_cast<std::size_t>(length));
     return executable.substr(0, executable.rfind('/') + 1);
-}
-
-void handleOptionLetter(char letter, bool &eOrR) {
-    DriverSettings &settings = driverSettings;
-    switch (letter) {
-    case 'b': settings.rebuildAll = true; break;
-    case 'c': settings.cppOnly = true; break;
-    case 'q': settings.quiet = true; break;
-    case 'v': settings.verbose = true; break;
-    case '~': settings.keepTemporary = true; break;
-    case 'e':
-    case 'r': eOrR = true; break;
-    default:
-        std::printf("Invalid option -%c\n", letter);
-        printUsage();
-    }
-}
-
-bool isPortNumber(const char *text) {
-    std::string word = text;
-    return !word.empty() && word.size() <= 5 && word.find_first_not_of("0123456789") == std::string::npos &&
-           std::stoi(word) >= 1 && std::stoi(word) <= 65535;
-}
-
-// A word option ("--html"); returns the number of arguments it took.
-int handleLongOption(int argc, char **argv, int at) {
-    DriverSettings &settings = driverSettings;
-    std::string option = argv[at];
-    if (option == "--html") {
-        settings.webPage = true;
-        return 1;
-    }
-    if (option == "--playground") {
-        settings.playground = true;
-        if (at + 1 < argc && isPortNumber(argv[at + 1])) {
-            settings.playgroundPort = std::stoi(argv[at + 1]);
-            return 2;
-        }
-        return 1;
-    }
-    std::printf("Invalid option %s\n", option.c_str());
-    printUsage();
-    return 1;
-}
-
-// Returns the number of option arguments.
-int readOptions(int argc, char **argv, bool &eOrR) {
-    int optionCount = 0;
-    for (int i = 1; i < argc && argv[i][0] == '-';) {
-        if (argv[i][1] == '-' && argv[i][2] != '\0') {
-            int taken = handleLongOption(argc, argv, i);
-            optionCount += taken;
-            i += taken;
-            continue;
-        }
-        optionCount++;
-        for (const char *letter = argv[i] + 1; *letter; letter++)
-            handleOptionLetter(*letter, eOrR);
-        i++;
-    }
-    return optionCount;
 }
 
 int toolchainKindOf(const std::string &id) {
@@ -129,6 +74,12 @@ void writePage() {
         std::string stem = settings.targetName.substr(0, settings.targetName.size() - std::string(".wasm").size());
         std::printf("Page: %s.html (open it in a browser)\n", stem.c_str());
     }
+}
+
+// A port number, 1 to 65535, as typed after --playground.
+bool isPortNumber(const std::string &word) {
+    return !word.empty() && word.size() <= 5 && word.find_first_not_of("0123456789") == std::string::npos &&
+           std::stoi(word) >= 1 && std::stoi(word) <= 65535;
 }
 
 // Translates what must be translated, links when needed and runs the program.
@@ -178,17 +129,60 @@ void buildProgram() {
     }
 }
 
+// The command line of each build of a watch: this one without --watch.
+std::vector<std::string> withoutWatchOption(int argc, char **argv, int optionCount) {
+    std::vector<std::string> arguments;
+    for (int i = 0; i < argc; i++)
+        if (i == 0 || i > optionCount || std::string(argv[i]) != "--watch")
+            arguments.push_back(argv[i]);
+    return arguments;
+}
+
+// The configuration read and the names it decides: the tool-chain kind and
+// what follows from it.
+void readToolchain() {
+    DriverSettings &settings = driverSettings;
+    readConfiguration(settings.configPath);
+    settings.toolchainKind = toolchainKindOf(toolchainSettings.id);
+    if (settings.toolchainKind == 1)
+        settings.integerSuffix = "ui64";
+}
+
 int runVelc(int argc, char **argv) {
     DriverSettings &settings = driverSettings;
-    bool eOrR = false;
-    int optionCount = readOptions(argc, argv, eOrR);
-    if (settings.playground)
-        return runPlayground(settings.executableDirectory, settings.playgroundPort);
+    OptionReading options = readOptions(argc, argv, settings);
+    bool eOrR = options.eOrR;
+    int optionCount = options.optionCount;
+    if (!options.invalid.empty()) {
+        std::printf("Invalid option %s\n", options.invalid.c_str());
+        printUsage(invalidOptionStatus);
+    }
+    if (settings.showHelp) {
+        printUsageLines();
+        std::fputs(longOptionHelp().c_str(), stdout);
+        return 0;
+    }
+    if (settings.showVersion) {
+        readToolchain();
+        std::fputs(versionReport(settings.configPath).c_str(), stdout);
+        return 0;
+    }
+    if (settings.playground) {
+        bool portGiven = argc > optionCount + 1 && isPortNumber(argv[optionCount + 1]);
+        return runPlayground(settings.executableDirectory, portGiven ? std::stoi(argv[optionCount + 1]) : 0);
+    }
     if (argc - optionCount <= 1)
         printUsage();
+    int sourceIndex = optionCount + 1;
+    if (settings.formatSources) {
+        readConfiguration(settings.configPath);
+        return formatSourceFiles(std::vector<std::string>(argv + sourceIndex, argv + argc),
+                                 settings.formatCheckOnly, toolchainSettings.indentWidth);
+    }
+    if (settings.watch)
+        return watchProgram(withoutWatchOption(argc, argv, optionCount), argv[sourceIndex]);
     if (!settings.quiet && (settings.verbose || settings.rebuildAll))
         printBanner();
-    int sourceIndex = optionCount + 1;
     settings.currentSourceName = argv[sourceIndex];
     for (int i = sourceIndex + 1; i < argc; i++) {
         settings.runArguments += std::string(" ") + argv[i];
@@ -196,19 +190,16 @@ int runVelc(int argc, char **argv) {
     }
     settings.buildAndRun = (settings.rebuildAll || settings.cppOnly) ? eOrR : true;
     nameSource(true);
-    readConfiguration(settings.configPath);
+    readToolchain();
     project.buildStamp = buildStamp(toolchainSettings, "/proc/self/exe");
-    settings.toolchainKind = toolchainKindOf(toolchainSettings.id);
-    if (settings.toolchainKind == 1)
-        settings.integerSuffix = "ui64";
     settings.mainSourceName = settings.currentSourceName;
     settings.incremental = !settings.rebuildAll;
     settings.targetName = targetNameFor(settings.currentSourceName, settings.toolchainKind);
-    if (toolchainSettings.target == "html" && settings.toolchainKind == 0)
+    if (toolchainSettings.target == "html")
         settings.webPage = true;
     scanSource(true);
     buildProgram();
-    int status = exitStatus(diagnostics.errorCount, project.runErrorTotal);
+    int status = exitStatus(project.sourceErrorCount, project.runErrorTotal);
     // A failed compilation is never reported as success.
     if (status == 0 && project.compileFailures > 0)
         return exitStatus(project.compileFailures, 0);
@@ -224,7 +215,7 @@ void printBanner() {
     std::fputs("\nVelmora to WebAssembly Compiler - V. 21.7\n", stdout);
 }
 
-void printUsage() {
+void printUsageLines() {
     printBanner();
     std::fputs("Usage:  velc [options] file\n"
                "Options:\n"
@@ -234,12 +225,14 @@ void printUsage() {
                " -e   compile C++ files and build a wasm file\n"
                " -v   verbose mode\n"
                " -q   quiet mode\n"
-               " --html          build a page that runs the program in a browser\n"
-               " --playground [port]  serve a playground on 127.0.0.1 to try the language\n"
                "Example: velc -rbe mysource\n",
                stdout);
+}
+
+void printUsage(int status) {
+    printUsageLines();
     std::fflush(stdout);
-    std::exit(0);
+    std::exit(status);
 }
 
 std::string targetNameFor(const std::string &sourceName, int toolchainKind) {

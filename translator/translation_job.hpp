@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "diagnostics/diagnostic.hpp"
 #include "translator/main_pieces.hpp"
 
 struct RunTables;   // semantics/source_semantics.hpp
@@ -65,6 +66,7 @@ struct TranslatedTexts {
 
 struct TranslationResult {
     int errorCount = 0;
+    std::vector<Diagnostic> diagnostics;   // in the order reported
     int lineCount = 0;           // lines of the source read
     TranslatedTexts texts;       // empty for a source read for its declarations
 };
