@@ -98,16 +98,18 @@ configure() {
 # installed before the build, which bundles them into the package. Without
 # them velc builds and says that --html and --playground are missing.
 install_web_packages() {
-    if [ -f "$BUILD_DIR/web/node_modules/.package-lock.json" ] &&
-        cmp -s web/package.json "$BUILD_DIR/web/package.json"; then
+    if cmp -s web/package.json "$BUILD_DIR/web/.installed"; then
         say "web packages present"
         return
     fi
     say "installing the web packages into $BUILD_DIR/web/"
     mkdir -p "$BUILD_DIR/web"
     cp web/package.json "$BUILD_DIR/web/package.json"
-    npm install --prefix "$BUILD_DIR/web" --no-audit --no-fund ||
+    if npm install --prefix "$BUILD_DIR/web" --no-audit --no-fund; then
+        cp web/package.json "$BUILD_DIR/web/.installed"
+    else
         say "npm install failed: velc --html and --playground will not be available"
+    fi
 }
 
 # velc, libvel (WebAssembly and native) and what else the package holds
