@@ -33,7 +33,8 @@ set(CPACK_PACKAGE_DESCRIPTION "velc translates Velmora programs into C++ written
 run-time library libvel, builds them with Emscripten into WebAssembly modules
 and runs them with wasmer, a Node.js WASI runner. The package holds velc,
 its velc.ini, libvel for WebAssembly and natively, the runner, and the
-scripts of the page target and the playground (velc --html, --playground).")
+language server velc-lsp for editors, and the scripts of the page target and
+the playground (velc --html, --playground).")
 # libvel stays under /velmorac/ (and /velmorac-native/), where velc.ini and
 # the generated programs look for it: the install rules name absolute
 # directories, which only a staged install (DESTDIR) packs.
