@@ -1,8 +1,11 @@
-# Installation: velc with its velc.ini on the PATH, and our wasmer runner
-# when the machine has no wasmer of its own. The run-time library installs
-# itself under /velmorac/ (runtime/CMakeLists.txt).
+# Installation: velc with its velc.ini on the PATH, and our wasmer runner.
+# The run-time library installs itself under /velmorac/ (runtime/CMakeLists.txt).
+# The Debian package (cmake/package.cmake) holds exactly what these rules
+# install.
 
 install(TARGETS velc velc_emreplay RUNTIME DESTINATION bin)
+# The package's scripts precompile the prologue with it once libvel is in place.
+install(TARGETS velc_prologue RUNTIME DESTINATION lib/velmora)
 
 # The installed velc.ini names the same tools and paths as velc's built-in
 # defaults, plus memory growth: without it an em++ module stops at 16 MB.
@@ -12,8 +15,9 @@ install(TARGETS velc velc_emreplay RUNTIME DESTINATION bin)
 # started through velc_emreplay (tools/emreplay/recipe.hpp). Where Debian's wrapper
 # would take the first python3 on the PATH, the tools name the system's
 # (runtime/CMakeLists.txt). The module keeps the names of its functions
-# (they change no code), so that wasmer names the function a trap ran in;
-# the link is wasm-ld alone (runtime/CMakeLists.txt).
+# (they change no code), so that wasmer names the function a trap ran in,
+# and its line tables, for the callers of a run-time error; the link is
+# wasm-ld alone (runtime/CMakeLists.txt).
 # -fwrapv makes the C++ compiler wrap int arithmetic as Velmora does; the
 # code options that libvel shares (its string templates compiled with the
 # program, bulk memory) are explained in runtime/CMakeLists.txt.
@@ -23,9 +27,9 @@ file(WRITE ${VELMORA_INSTALLED_INI}.new
 "# velc tool chain: Emscripten builds WebAssembly modules, run with wasmer.
 id=emcc
 compiler=${VEL_EMSCRIPTEN_PYTHON}${CMAKE_INSTALL_PREFIX}/bin/velc_emreplay em++
-options=-c -std=c++17 -O2 -fwrapv ${VEL_WASM_CODE_OPTIONS} -I. -I/velmorac/
+options=-c -std=c++17 -O2 -fwrapv ${VEL_WASM_CODE_OPTIONS} ${VEL_WASM_LINE_TABLES} -I. -I/velmorac/
 linker=${VEL_EMSCRIPTEN_PYTHON}${CMAKE_INSTALL_PREFIX}/bin/velc_emreplay emcc
-loptions=-O1 ${VEL_WASM_LINK_CODE_OPTIONS} -I. -I/velmorac/ -sALLOW_MEMORY_GROWTH=1 ${VEL_LEAN_LINK} ${VEL_ONE_STEP_LINK} --profiling-funcs
+loptions=-O1 ${VEL_WASM_LINK_CODE_OPTIONS} -I. -I/velmorac/ -sALLOW_MEMORY_GROWTH=1 ${VEL_LEAN_LINK} ${VEL_ONE_STEP_LINK} --profiling-funcs ${VEL_WASM_LINK_LINE_TABLES}
 objects=/velmorac/velmora/velmora.a
 extension=.o
 pch=/velmorac/velmora/prologue.hpp.pch
@@ -51,5 +55,7 @@ install(CODE "
     message(STATUS \"Staged install: the prologue of generated files is not precompiled\")
   endif()")
 
-install(CODE "set(VELMORA_TOOLS_DIR \"${CMAKE_SOURCE_DIR}/tools\")")
-install(SCRIPT ${CMAKE_CURRENT_LIST_DIR}/install_wasmer.cmake)
+# Our wasmer, a Node WASI runner: Debian has no wasmer package. Its module
+# runner goes to lib/velmora/, where the command looks for it.
+install(PROGRAMS ${CMAKE_SOURCE_DIR}/tools/wasmer DESTINATION bin)
+install(FILES ${CMAKE_SOURCE_DIR}/tools/wasmer.mjs DESTINATION lib/velmora)

@@ -28,12 +28,22 @@ void applySetting(const std::string &key, const std::string &value) {
         settings.pch = value;
     else if (key == "launcher")
         settings.launcher = value;
+    else if (key == "folder" && !value.empty())
+        settings.folders.push_back(value);
     else if (key == "jobs")
         parseJobCount(value, settings.jobs);
     else if (key == "pieces")
         parseLineCount(value, settings.pieceLines);
+    else if (key == "indent")
+        parseIndentWidth(value, settings.indentWidth);
     else if (key == "lines" && (value == "0" || value == "1"))
         settings.lines = value == "1";
+    else if (key == "messages")
+        parseMessageForm(value, settings.messages);
+    else if (key == "excerpts")
+        parseExcerptChoice(value, settings.excerpts);
+    else if (key == "target" && (value == "html" || value == "wasm"))
+        settings.target = value;
 }
 
 namespace {
@@ -62,6 +72,10 @@ bool parseJobCount(const std::string &value, int &jobs) {
 
 bool parseLineCount(const std::string &value, int &lines) {
     return parseBoundedCount(value, 0, maximumPieceLines, lines);
+}
+
+bool parseIndentWidth(const std::string &value, int &width) {
+    return parseBoundedCount(value, 1, maximumIndentWidth, width);
 }
 
 void applyConfigurationLine(const std::string &line) {

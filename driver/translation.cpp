@@ -17,8 +17,13 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "diagnostics/console_printer.hpp"
 #include "diagnostics/diagnostics.hpp"
+#include "diagnostics/json_printer.hpp"
+#include "driver/editor_index.hpp"
 #include "driver/native_build.hpp"
+#include "driver/output_files.hpp"
+#include "driver/source_texts.hpp"
 #include "driver/project.hpp"
 #include "driver/settings.hpp"
 #include "driver/text_tools.hpp"
@@ -79,12 +84,12 @@ void keepCopy(const std::string &copy) {
 }
 
 std::string strippedCopy(const std::string &sourcePath) {
-    std::ifstream source(sourcePath);
+    std::unique_ptr<std::istream> source = openSource(sourcePath);
     if (!source)
         throw std::runtime_error(sourcePath + " cannot be read");
     project.inBlockComment = false;
     std::string copy, line;
-    while (std::getline(source, line))
+    while (std::getline(*source, line))
         copy += stripComments(line) + '\n';
     if (driverSettings.keepTemporary)
         keepCopy(copy);
@@ -100,11 +105,14 @@ void setFileTimes(const std::string &path, time_t when) {
 }
 
 // A compile option of the -g family: the objects carry the lines a
-// debugger shows.
+// debugger shows. Line tables alone (-gline-tables-only or -g1, which the
+// tool chains give for the callers of run-time errors) leave the pieces
+// counting their own lines, which keeps an edit from compiling every later
+// piece again.
 bool asksForDebugInformation(const std::string &options) {
     std::istringstream words(options);
     for (std::string word; words >> word;)
-        if (word.compare(0, 2, "-g") == 0 && word != "-g0")
+        if (word.compare(0, 2, "-g") == 0 && word != "-g0" && word != "-g1" && word != "-gline-tables-only")
             return true;
     return false;
 }
@@ -126,26 +134,29 @@ SourceToTranslate sourceToTranslate(bool declarationsOnly) {
     source.piecesCountOwnLines = toolchainSettings.lines && !asksForDebugInformation(toolchainSettings.options);
     source.integerSuffix = driverSettings.integerSuffix;
     source.buildStamp = project.buildStamp;
+    source.sourceDigest = project.translationDigest;
+    source.classesAhead = project.translationClassesAhead;
     source.splitMain = project.splitMain && !declarationsOnly;
     source.rebuildAll = driverSettings.rebuildAll;
     source.objectExtension = toolchainSettings.extension;
     return source;
 }
 
-TranslationResult translate(std::istream &input, bool declarationsOnly) {
+TranslationResult translate(std::istream &input, const SourceToTranslate &source) {
     TranslateFunction translator = project.translate ? project.translate : translateStream;
-    return translator(input, sourceToTranslate(declarationsOnly), project.tables);
+    return translator(input, source, project.tables);
 }
 
-// The source counts as failed and its outputs are not trusted by the next run.
-void abandonTranslation() {
-    diagnostics.errorCount++;
+// The source counts as failed (its reports and the failure) and its
+// outputs are not trusted by the next run.
+void abandonTranslation(int reported) {
+    project.sourceErrorCount = reported + 1;
     markSourceStale();
 }
 
-void failTranslation(const std::string &description) {
+void failTranslation(const std::string &description, int reported) {
     std::printf("Exception in parser: %s\n", description.c_str());
-    abandonTranslation();
+    abandonTranslation(reported);
 }
 
 // While it lives, standard output and standard error go to the null
@@ -189,6 +200,25 @@ private:
     int savedError = -1;
 };
 
+// A translation's messages in the form velc.ini asks for; the excerpts
+// show the source as the user wrote it, comments included.
+void printMessages(const std::vector<Diagnostic> &diagnostics, const std::string &sourcePath) {
+    if (driverSettings.checkOnly) {
+        keepCheckedDiagnostics(diagnostics);
+        return;
+    }
+    if (toolchainSettings.messages == MessageForm::json) {
+        printJsonDiagnostics(diagnostics);
+        return;
+    }
+    std::string text;
+    if (toolchainSettings.excerpts != ExcerptChoice::never && !diagnostics.empty()) {
+        std::ifstream source(sourcePath, std::ios::binary);
+        text.assign(std::istreambuf_iterator<char>(source), std::istreambuf_iterator<char>());
+    }
+    printConsoleDiagnostics(diagnostics, SourceLines(text), toolchainSettings.excerpts);
+}
+
 // Blank lines and comment lines (empty in the stripped copy) do not count.
 bool isLongEnoughToSplit(const std::string &copy) {
     int wanted = toolchainSettings.pieceLines;
@@ -211,21 +241,20 @@ bool isLongEnoughToSplit(const std::string &copy) {
 }  // namespace
 
 void readDeclarations() {
-    const int errorsBefore = diagnostics.errorCount;
     try {
         SilencedConsole silence;
         std::istringstream input(strippedCopy(driverSettings.currentSourceName));
-        translate(input, true);
+        translate(input, sourceToTranslate(true));
     } catch (const antlr::ANTLRException &) {
         // What the source declared before the failure stays known; the
         // failure itself was reported when the source was translated.
     } catch (const std::exception &) {
     }
-    // The run's status is the error count of the last source translated.
-    diagnostics.errorCount = errorsBefore;
 }
 
 void markSourceStale() {
+    if (driverSettings.checkOnly)
+        return;
     struct stat sourceStatus;
     time_t staleTime = -2;
     if (stat(driverSettings.currentSourceName.c_str(), &sourceStatus) == 0)
@@ -289,56 +318,127 @@ TranslatedPieces translateSource() {
     const std::string &sourcePath = driverSettings.currentSourceName;
     if (driverSettings.verbose)
         std::printf("Compiling source %s\n", sourcePath.c_str());
+    SourceToTranslate source;
+    project.sourceErrorCount = 0;
     try {
         std::string copy = strippedCopy(sourcePath);
-        project.splitMain = project.isMainTranslation && isLongEnoughToSplit(copy) && !sourceSharesAPieceName();
+        project.splitMain = project.isMainTranslation && !driverSettings.checkOnly && isLongEnoughToSplit(copy) &&
+                            !sourceSharesAPieceName();
         std::istringstream input(copy);
-        diagnostics.errorCount = 0;
-        TranslationResult result = translate(input, false);
-        printSummary(result.errorCount, driverSettings.quiet);
+        source = sourceToTranslate(false);
+        TranslationResult result = translate(input, source);
+        project.sourceErrorCount = result.errorCount;
+        TranslatedPieces pieces;
+        if (!driverSettings.checkOnly)
+            pieces = writeTranslatedFiles(source, result.texts);
+        printMessages(result.diagnostics, sourcePath);
+        if (toolchainSettings.messages == MessageForm::text)
+            printSummary(result.errorCount, driverSettings.quiet);
         if (result.errorCount > 0)
             markSourceStale();
-        return result.pieces;
+        return pieces;
+    } catch (const TranslationStopped &e) {
+        // The files are written all the same and marked stale.
+        try {
+            if (!driverSettings.checkOnly)
+                writeTranslatedFiles(source, e.result.texts);
+        } catch (const OutputWriteError &) {
+        }
+        printMessages(e.result.diagnostics, sourcePath);
+        failTranslation(e.what(), e.result.errorCount);
     } catch (const OutputWriteError &e) {
         // A full disk or a directory that became read-only: the message
         // names the file and the cause.
         std::printf("%s\n", e.what());
-        abandonTranslation();
+        abandonTranslation(project.sourceErrorCount);
     } catch (const antlr::ANTLRException &e) {
-        failTranslation(e.toString());
+        failTranslation(e.toString(), 0);
     } catch (const std::exception &e) {
-        failTranslation(e.what());
+        failTranslation(e.what(), 0);
     }
     return TranslatedPieces();
 }
 
+namespace {
+
+// Makes entry k the current source, in the role it has in this run.
+void makeCurrent(int k, const std::vector<SourceRole> &roles) {
+    bool isMain = project.entries[k].isMain;
+    driverSettings.currentSourceName = project.entries[k].name;
+    project.isMainTranslation = isMain;
+    project.translationRole = roles[k];
+    project.translationDigest = project.entries[k].sourceDigest;
+    nameSource(isMain);
+    project.entries[k].baseName = sourceNames.baseName;
+}
+
+// The classes that the other sources of k's cycle define, by their C++ names.
+std::vector<std::string> classesOfTheCycle(int k) {
+    std::vector<std::string> names;
+    const ProjectEntry &source = project.entries[k];
+    for (const ClassRecord &record : project.tables.classes.records) {
+        if (record.external || record.emittedName.empty() || record.source == source.baseName)
+            continue;
+        for (std::size_t i = 1; i < project.entries.size(); i++) {
+            const ProjectEntry &other = project.entries[i];
+            if (other.cycle == source.cycle && static_cast<int>(i) != k && other.baseName == record.source) {
+                names.push_back(record.emittedName);
+                break;
+            }
+        }
+    }
+    return names;
+}
+
+// The sources of a cycle include each other: before the first of them is
+// translated, the others are read for what they declare, so that each one
+// sees the declarations of all.
+void readRestOfCycle(int first, const std::vector<SourceRole> &roles) {
+    for (std::size_t i = 1; i < project.entries.size(); i++) {
+        const ProjectEntry &entry = project.entries[i];
+        if (static_cast<int>(i) == first || entry.done || entry.cycle != project.entries[first].cycle)
+            continue;
+        makeCurrent(static_cast<int>(i), roles);
+        ProjectEntry &member = project.entries[i];
+        member.readAhead = startDeclaredNames(project.tables);
+        readDeclarations();
+        finishDeclaredNames(project.tables, member.readAhead);
+        member.wasReadAhead = true;
+    }
+}
+
+}  // namespace
+
 int compileAll() {
     project.translatedCount = 0;
     std::size_t passes = 0, translations = 0;
-    // Roles first: resolving includes strikes the lists they are read from.
+    // Roles and cycles first: resolving includes strikes the lists they are read from.
     std::vector<SourceRole> roles(project.entries.size(), SourceRole::included);
     for (std::size_t i = 1; i < project.entries.size(); i++)
         roles[i] = roleOf(static_cast<int>(i));
+    findIncludeCycles();
     resolveUpToDateIncludes();
     for (int k = nextPending(); k != -1; k = nextPending()) {
-        bool isMain = project.entries[k].isMain;
-        driverSettings.currentSourceName = project.entries[k].name;
-        project.isMainTranslation = isMain;
-        project.translationRole = roles[k];
+        if (project.entries[k].pendingCount > 0)
+            readRestOfCycle(k, roles);
+        makeCurrent(k, roles);
         project.entries[k].done = true;
         resolveIncluded(k);
-        nameSource(isMain);
         if (++passes > project.entries.size())
             fatalInternal(1);
         if (project.entries[k].declarationsOnly) {
-            readDeclarations();
+            if (!project.entries[k].wasReadAhead)
+                readDeclarations();
             continue;
         }
+        if (project.entries[k].wasReadAhead)
+            forgetDeclaredNames(project.tables, project.entries[k].readAhead);
+        project.translationClassesAhead = classesOfTheCycle(k);
         TranslatedPieces pieces = translateSource();
         translations++;
-        project.runErrorTotal += diagnostics.errorCount;
+        project.runErrorTotal += project.sourceErrorCount;
         replacePieceObjects(pieces.cppFiles);
-        if (!driverSettings.cppOnly && diagnostics.errorCount == 0) {
+        if (!driverSettings.cppOnly && project.sourceErrorCount == 0) {
             if (pieces.implementationToCompile)
                 project.cppFileList.push_back(sourceNames.cppName);
             for (const std::string &piece : pieces.toCompile)

@@ -37,15 +37,20 @@ std::string partialOutputName(const std::string &path);
 // The header's line that records the stamp of the run that wrote it; the
 // driver reads it back to decide whether the outputs are its own.
 std::string stampLine(const std::string &stamp);
+// The line after it: the digest of the source's contents and of every
+// source it includes, which tells an edit from the build when the file
+// times tie. Pieces leave it out of what they depend on.
+std::string sourceDigestLine(const std::string &digest);
 // A short fixed-width digest of a text (64-bit FNV-1a in 16 hex digits): the
 // build stamp and the dependencies a piece records are written with it.
 std::string textDigest(const std::string &text);
 
 void beginSourceFile();
-// Writes the epilogue when main is open and closes both files; safe to call twice.
+// Writes the epilogue when main is open and hands the complete texts to the
+// translation's result; safe to call twice.
 void endSourceFile();
-// endSourceFile after the parse ended in an exception: the files are
-// complete and closed, or closed and removed when that fails too.
+// endSourceFile after the parse ended in an exception: the texts are
+// complete, or dropped when that fails too.
 void endSourceFileAfterFailure();
 void writeOwnHeaderInclude();
 

@@ -1,12 +1,17 @@
+#include "semantics/symbol_index.hpp"
 #include "translator/translation_job.hpp"
 #include "lexer/memory_input.hpp"
 #include "lexer/pooled_token.hpp"
+#include "translator/expressions.hpp"
 #include "translator/frame.hpp"
 #include "translator/one_line_branches.hpp"
 #include "translator/source_translation.hpp"
 #include "translator/reserved_words.hpp"
+#include "translator/positions.hpp"
+#include "translator/hints.hpp"
 #include "VLLexer.hpp"
 #include "VLParser.hpp"
+#include <antlr/ANTLRException.hpp>
 #include <iterator>
 
 SourceTranslation &translation() { return static_cast<SourceTranslation &>(sourceSemantics()); }
@@ -16,10 +21,12 @@ const SourceToTranslate &translatedSource() { return translation().source; }
 TranslationResult translateStream(std::istream &input, const SourceToTranslate &source, RunTables &run) {
     SourceTranslation state(source, run);
     SourceInProgress active(state);
+    ReportsInto reports(state.reports);
     beginSourceReports(source.sourceName);
     std::string sourceText(std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>{});
     // A split main cuts its parts where the source's text says.
     state.output.sourceText = &sourceText;
+    indexSourceBegins(source.sourceName, sourceText);
     MemoryInputBuffer text{sourceText};
     VLLexer lexer(text);
     lexer.readFromMemory(text);
@@ -30,16 +37,35 @@ TranslationResult translateStream(std::istream &input, const SourceToTranslate &
     VLParser parser(branches);
     parser.readTokensFrom(branches);
     parser.setFilename(source.sourceName);
+    TokenPositions positions(sourceText, parser.tokens());
+    state.reports.setLocator(&positions);
+    state.positions = &positions;
+    FirstGuessHints hints;
+    state.reports.setHints(&hints);
+    std::string stopped;
+    bool passedALimit = false;
     try {
         parser.sourceFile();
-    } catch (...) {
-        // The files must be complete and closed whatever ended the parse.
-        endSourceFileAfterFailure();
-        throw;
+    } catch (const NestingTooDeep &) {
+        // Reported as a message of the program: the source ends there, as
+        // one with errors does.
+        passedALimit = true;
+    } catch (const antlr::ANTLRException &e) {
+        stopped = e.toString();
+    } catch (const std::exception &e) {
+        stopped = e.what();
     }
+    if (passedALimit || !stopped.empty())
+        endSourceFileAfterFailure();
     TranslationResult result;
-    result.errorCount = diagnostics.errorCount;
+    state.reports.setLocator(nullptr);
+    state.reports.setHints(nullptr);
+    state.positions = nullptr;
+    result.errorCount = state.reports.errorCount;
+    result.diagnostics = state.reports.all();
     result.lineCount = diagnostics.lineCounter - 1;
-    result.pieces = state.pieces;
+    result.texts = std::move(state.texts);
+    if (!stopped.empty())
+        throw TranslationStopped(stopped, std::move(result));
     return result;
 }

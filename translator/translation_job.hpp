@@ -3,9 +3,11 @@
 // back. Everything a translation needs to know of the run comes in here, so
 // that nothing below the driver reads the driver's state.
 #include <istream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "diagnostics/diagnostic.hpp"
 #include "translator/main_pieces.hpp"
 
 struct RunTables;   // semantics/source_semantics.hpp
@@ -41,6 +43,10 @@ struct SourceToTranslate {
     bool isMain = true;
     bool declarationsOnly = false;     // read for what it declares: nothing is written
     std::vector<std::string> headers;  // included by every implementation after the prologue
+    // Classes of the other sources of its include cycle, by their C++ names:
+    // the header declares them ahead of its includes, since a header of the
+    // cycle may be read before the one that defines them.
+    std::vector<std::string> classesAhead;
     bool mapLines = false;             // line directives give the C++ its Velmora lines
     // The pieces' line directives count from each piece's first line, so
     // that a line inserted before a piece leaves its text alone; off for a
@@ -48,6 +54,7 @@ struct SourceToTranslate {
     bool piecesCountOwnLines = false;
     std::string integerSuffix = "ULL"; // of unsigned literals
     std::string buildStamp;            // recorded in the header
+    std::string sourceDigest;          // of the source and its includes, recorded in the header
     // Main goes on in implementation files of their own (main_pieces.hpp);
     // a piece keeps its object unless it changed or all is rebuilt.
     bool splitMain = false;
@@ -55,17 +62,33 @@ struct SourceToTranslate {
     std::string objectExtension = ".o";
 };
 
+// The generated texts of one source, for the driver to write.
+struct TranslatedTexts {
+    std::string header;                // for headerPath
+    std::string implementation;        // for cppPath
+    std::vector<std::string> pieces;   // of a split main: pieceCppName(cppPath, 1), ...
+};
+
 struct TranslationResult {
     int errorCount = 0;
+    std::vector<Diagnostic> diagnostics;   // in the order reported
     int lineCount = 0;           // lines of the source read
-    TranslatedPieces pieces;     // empty when main was not split
+    TranslatedTexts texts;       // empty for a source read for its declarations
+};
+
+// A translation that stopped before the end of its source (a lexical error,
+// a limit of the translator): what it says, and the texts as far as they got,
+// complete C++ files all the same.
+struct TranslationStopped : std::runtime_error {
+    TranslationStopped(const std::string &description, TranslationResult result)
+        : std::runtime_error(description), result(std::move(result)) {}
+    TranslationResult result;
 };
 
 // Builds the lexer and the parser on the source's text and runs the start
-// rule, which writes the two files, on a translation state of its own; what
-// the run's earlier sources declared is found in `run`. It may throw
-// antlr::ANTLRException (lexical errors), OutputWriteError or std::exception; the files are
-// complete and closed, or removed, on every path.
+// rule on a translation state of its own; what the run's earlier sources
+// declared is found in `run`. Writes no file. It may throw
+// TranslationStopped.
 TranslationResult translateStream(std::istream &input, const SourceToTranslate &source, RunTables &run);
 
 // The source being translated, for the rules.
