@@ -29,10 +29,11 @@ LSP_NPM_PACKAGES="vscode-languageserver@9.0.1 vscode-languageserver-textdocument
 # the editor, and the bundler.
 WEB_NPM_PACKAGES="@bjorn3/browser_wasi_shim@0.4.2 codemirror@6.0.2 @codemirror/language@6.11.3 @codemirror/lint@6.9.2 @codemirror/state@6.5.2 @codemirror/view@6.38.6 esbuild@0.25.12"
 
-# What only the tests need: GoogleTest, npm for the packages below, and
-# Chromium for the browser tests.
+# What only the tests need: GoogleTest, npm for the packages below,
+# Chromium for the browser tests, and ccache and distcc for the tests of
+# velc.ini's compiler launcher.
 # Add a Debian package a test needs here, not to BUILD_PACKAGES.
-TEST_PACKAGES="libgtest-dev googletest npm chromium"
+TEST_PACKAGES="libgtest-dev googletest npm chromium ccache distcc"
 
 # npm packages of the tests, each "directory under build/|package@version...":
 # the tests run every module a second time on an independent, pure

@@ -23,7 +23,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 lean='-sAUTO_JS_LIBRARIES=0 -sAUTO_NATIVE_LIBRARIES=0 -sFILESYSTEM=0'
-oneStep='-sWASM_BIGINT -g -sEMIT_PRODUCERS_SECTION -Wl,--strip-debug,--compress-relocations'
+oneStep='-sWASM_BIGINT -sEMIT_PRODUCERS_SECTION'
 setUp() {   # directory ini-filter
     mkdir -p "$work/$1"
     cp "$build/velc" "$work/$1/"
