@@ -232,6 +232,8 @@ ExprValue currentElementOfName(ExprValue name, bool afterSlice) {
     EmptySubscript subscript = readEmptySubscript(name.type, afterSlice);
     ExprValue value = std::move(name);
     value.writePath.reset();
+    if (const std::string *position = value.plainName ? walkedPositionOf(value.text) : nullptr)
+        value.text = "vel_walked(" + value.text + "," + *position + ")";
     value.text += subscript.text;
     value.text = elementRead(value.type, value.text);
     value.type = subscript.type;
@@ -356,7 +358,10 @@ void currentElementTarget(AssignTarget &target, bool anotherFollows) {
         return;
     if (target.rangeUsed)
         reportError(E_INDEX_ON_RANGE);
-    TargetSubscript subscript = targetEmptySubscript(target.path, target.type, target.nesting, anotherFollows);
+    std::string container = target.path;
+    if (const std::string *position = target.nesting == 0 ? walkedPositionOf(target.path) : nullptr)
+        container = "vel_walked(" + target.path + "," + *position + ")";
+    TargetSubscript subscript = targetEmptySubscript(container, target.type, target.nesting, anotherFollows);
     if (subscript.selectsInner) {
         target.path += subscript.text;
         target.pathIsPointer = true;
@@ -364,7 +369,7 @@ void currentElementTarget(AssignTarget &target, bool anotherFollows) {
         target.setter = subscript.text;
         target.setterIsCall = subscript.isCall;
     }
-    target.readPath += ".value()";
+    target.readPath = (target.nesting == 0 ? container : target.readPath) + ".value()";
     target.valueType = subscript.type;
     target.nesting++;
 }
