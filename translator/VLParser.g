@@ -206,6 +206,10 @@ topLevelItem
         { continueMainIfLong(); writeIndent(); }
         localDeclaration
         { endTopLevelStatement(); }
+    |   ( swapProbe ) =>
+        { openMainForCall(LT(1)->getText()); beginStatement(); }
+        swapStatement
+        { endTopLevelStatement(); }
     |   ( IDENT LEFTPAR ) =>
         { openMainForCall(LT(1)->getText()); writeIndent(); }
         topLevelCall
@@ -898,10 +902,23 @@ xmlName returns [std::string name]
     ;
 
 expressionStatement { ExprValue v; }
-    :   ( assignTargetProbe ( COMMA assignTargetProbe )* assignmentOperator ) =>
+    :   ( swapProbe ) => swapStatement
+    |   ( assignTargetProbe ( COMMA assignTargetProbe )* assignmentOperator ) =>
         assignment
     |   v=postfixExpression { writeExpressionStatement(v); }
         statementEnd
+    ;
+
+// swap of two places that an assignment could write: variables, elements
+// and attributes. Any other swap is a call, whose arguments are values.
+swapProbe
+    :   { LT(1)->getText() == "swap" }? IDENT LEFTPAR assignTargetProbe COMMA assignTargetProbe RIGHTPAR
+    ;
+
+swapStatement { AssignTarget a; AssignTarget b; }
+    :   IDENT LEFTPAR a=assignTarget COMMA b=assignTarget RIGHTPAR
+        { writeSwap(a, b); }
+        assignmentEnd
     ;
 
 assignmentOperator

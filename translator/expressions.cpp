@@ -469,7 +469,9 @@ static ExprValue multiplicativeOperatorText(ExprValue left, int operatorToken, c
         // An integer divided by an integer is a number in Velmora; C++
         // would truncate.
         // C++ would truncate, and trap on a zero divisor.
-        if (isIntegerLike(leftType) && isIntegerLike(right.type))
+        if (dividesAsNaturals(leftType, right.type))
+            value = result("_vel_natural_div(" + left.text + "," + right.text + ")", typeState().currentType);
+        else if (isIntegerLike(leftType) && isIntegerLike(right.type))
             value = result("_vel_div(" + left.text + "," + right.text + ")", typeState().currentType);
         else
             value = result(std::move(left.text) + "/" + realDivisor(right), typeState().currentType);

@@ -87,6 +87,17 @@ double _vel_div(A a, B b, const vel_place &where = vel_place()) {
     if (b == 0) vel_fatal(where, "division by zero");
     return static_cast<double>(a) / static_cast<double>(b);
 }
+// a / b of a natural and an integer or natural: a natural, the quotient
+// truncated, computed in integers (through a real it would lose the low
+// digits of large values). The divisor is taken as a natural, as every
+// operation of a natural takes an int: -1 is 2^64 - 1. b == 0 is a run-time
+// error.
+template <class B, std::enable_if_t<std::is_integral<B>::value, int> = 0>
+natural _vel_natural_div(natural a, B b, const vel_place &where = vel_place()) {
+    natural divisor = static_cast<natural>(b);
+    if (divisor == 0) vel_fatal(where, "division by zero");
+    return a / divisor;
+}
 // With a real operand the IEEE rules hold: x / 0.0 is an infinity or NaN.
 template <class A, class B, vel_if_reals<A, B> = 0>
 double _vel_div(A a, B b, const vel_place & = vel_place()) {
