@@ -1146,12 +1146,24 @@ postfixExpression returns [ExprValue v]
     ;
 
 // After a call or an atom ("this", a literal): a method, an attribute of
-// an object, or an element: "mk()[1]", "'abc'[1]", "[4, 5][0]".
-memberOrMethod[ExprValue owner] returns [ExprValue v] { ExprValue index; }
+// an object, an element or a slice: "mk()[1]", "'abc'[1]", "[4, 5][0]", "\"hello\"[1..3]".
+memberOrMethod[ExprValue owner] returns [ExprValue v] { ExprValue index; ExprValue low; ExprValue high; bool inclusive = true; bool hasHigh = false; }
     :   { LA(3) == LEFTPAR }? v=methodCall[std::move(owner)]
     |   DOT m:IDENT { v = memberOfName(std::move(owner), m->getText()); }
-    |   LEFTSQUARE index=expression RIGHTSQUARE
-        { v = indexOfValue(std::move(owner), index, LA(1) == LEFTSQUARE); }
+    |   LEFTSQUARE
+        (   ( DOTDOT | MINMIN { inclusive = false; } )
+            ( high=expression { hasHigh = true; } )?
+            RIGHTSQUARE
+            { v = sliceOfValue(std::move(owner), false, low, hasHigh, high, inclusive); }
+        |   index=expression
+            (   RIGHTSQUARE
+                { v = indexOfValue(std::move(owner), index, LA(1) == LEFTSQUARE); }
+            |   ( DOTDOT | MINMIN { inclusive = false; } )
+                ( high=expression { hasHigh = true; } )?
+                RIGHTSQUARE
+                { v = sliceOfValue(std::move(owner), true, index, hasHigh, high, inclusive); }
+            )
+        )
     ;
 
 // A method of the value before the dot: "s.trim()", "'a,b'.split(',')".

@@ -726,7 +726,10 @@ ExprValue phpConstant(const std::string &tokenText) {
 }
 
 ExprValue parenthesized(const ExprValue &inner) {
-    ExprValue value = result("(" + inner.text + ")", inner.type);
+    // A quoted literal is a C++ array of chars, which takes no method, no
+    // "+" and no subscript of a text: in parentheses it is a text value.
+    ExprValue value = inner.stringLiteral ? result("text(" + inner.text + ")", inner.type)
+                                          : result("(" + inner.text + ")", inner.type);
     value.literal = inner.literal && !inner.stringLiteral;
     value.known = inner.known;
     value.wide = inner.wide;

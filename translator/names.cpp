@@ -187,9 +187,10 @@ ExprValue indexOfName(ExprValue name, const ExprValue &index, bool anotherFollow
     return value;
 }
 
-// An element of a value that is no variable: a call's result or a literal.
-// A text literal is a C string in C++ and becomes a text first.
-ExprValue indexOfValue(ExprValue owner, const ExprValue &index, bool anotherFollows) {
+// A value that is no variable (a call's result, a literal) as the
+// container of a subscript. A text literal is a C string in C++ and becomes
+// a text first.
+static ExprValue subscriptedValue(ExprValue owner) {
     ExprValue container = std::move(owner);
     if (container.stringLiteral || container.interpolated)
         container.text = "text(" + container.text + ")";
@@ -198,7 +199,16 @@ ExprValue indexOfValue(ExprValue owner, const ExprValue &index, bool anotherFoll
     container.writePath.reset();
     container.root = nullptr;
     container.plainName = false;
-    return indexOfName(std::move(container), index, anotherFollows);
+    return container;
+}
+
+ExprValue indexOfValue(ExprValue owner, const ExprValue &index, bool anotherFollows) {
+    return indexOfName(subscriptedValue(std::move(owner)), index, anotherFollows);
+}
+
+ExprValue sliceOfValue(ExprValue owner, bool hasLow, const ExprValue &low, bool hasHigh,
+                       const ExprValue &high, bool inclusive) {
+    return sliceOfName(subscriptedValue(std::move(owner)), hasLow, low, hasHigh, high, inclusive);
 }
 
 ExprValue sliceOfName(ExprValue name, bool hasLow, const ExprValue &low, bool hasHigh,
