@@ -433,7 +433,9 @@ void beginFor() {
 }
 
 bool stepIsNegative(const ExprValue &step) {
-    return !step.text.empty() && step.text[0] == '-';
+    if (step.known)
+        return step.knownValue < 0;
+    return step.literal && !step.text.empty() && step.text[0] == '-';
 }
 
 namespace {
@@ -669,9 +671,15 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
     std::string going = newTemp();
     emit("int " + going + "=_vel_for_step(" + stepText + ");\n");
     writeIndent();
-    writeControlLine("for(" + spelling + name + "=" + low.text + ";" + going + " && " + name + comparison +
-                     high.text + ";" + going + "=_vel_for_next(" + name + "," + stepText + "," + high.text +
-                     "," + (inclusive ? "1" : "0") + "))");
+    // A step that is no literal counts up or down by the sign it has when
+    // the loop runs.
+    bool signAtRunTime = hasStep && !step.literal && !step.known;
+    std::string inclusion = inclusive ? "1" : "0";
+    std::string firstTest = signAtRunTime
+                                ? "_vel_for_first(" + name + "," + stepText + "," + high.text + "," + inclusion + ")"
+                                : name + comparison + high.text;
+    writeControlLine("for(" + spelling + name + "=" + low.text + ";" + going + " && " + firstTest + ";" + going +
+                     "=_vel_for_next(" + name + "," + stepText + "," + high.text + "," + inclusion + "))");
 }
 
 void writeContainerFor(int declaredType, const std::string &first, const std::string &second,
