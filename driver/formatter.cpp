@@ -147,8 +147,17 @@ public:
             return close(tokens[0].text.substr(1));
         if (!blocks_.empty()) {
             const Block &inner = blocks_.back();
-            if (continuesBlock(tokens, inner.kind))
-                return inner.level;
+            if (continuesBlock(tokens, inner.kind)) {
+                int level = inner.level;
+                // "else if x" opens a block of its own, with an end of its own.
+                if (isWord(tokens[0], "else") && tokens.size() > 1) {
+                    std::vector<FormatToken> rest(tokens.begin() + 1, tokens.end());
+                    std::string opened = blockOpened(rest, blocks_);
+                    if (!opened.empty() && opened != "function")
+                        blocks_.push_back({opened, level});
+                }
+                return level;
+            }
             if (closesBlock(tokens, inner.kind)) {
                 int level = inner.level;
                 blocks_.pop_back();

@@ -145,6 +145,10 @@ void compileCppFiles() {
         return;
     if (driverSettings.verbose)
         std::printf("%zu files to compile...\n", project.cppFileList.size());
+    // A target linked from the objects these replace must not pass for one
+    // linked from them: with file times of whole seconds it could look as
+    // new as they are.
+    std::remove(driverSettings.targetName.c_str());
     std::string prologue = precompiledPrologueOption();
     if (!prologue.empty() && !toolchainSettings.launcher.empty())
         letCacheTrustThePrologue();

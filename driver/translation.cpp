@@ -129,6 +129,8 @@ SourceToTranslate sourceToTranslate(bool declarationsOnly) {
     source.piecesCountOwnLines = toolchainSettings.lines && !asksForDebugInformation(toolchainSettings.options);
     source.integerSuffix = driverSettings.integerSuffix;
     source.buildStamp = project.buildStamp;
+    source.sourceDigest = project.translationDigest;
+    source.classesAhead = project.translationClassesAhead;
     source.splitMain = project.splitMain && !declarationsOnly;
     source.rebuildAll = driverSettings.rebuildAll;
     source.objectExtension = toolchainSettings.extension;
@@ -342,28 +344,81 @@ TranslatedPieces translateSource() {
     return TranslatedPieces();
 }
 
+namespace {
+
+// Makes entry k the current source, in the role it has in this run.
+void makeCurrent(int k, const std::vector<SourceRole> &roles) {
+    bool isMain = project.entries[k].isMain;
+    driverSettings.currentSourceName = project.entries[k].name;
+    project.isMainTranslation = isMain;
+    project.translationRole = roles[k];
+    project.translationDigest = project.entries[k].sourceDigest;
+    nameSource(isMain);
+    project.entries[k].baseName = sourceNames.baseName;
+}
+
+// The classes that the other sources of k's cycle define, by their C++ names.
+std::vector<std::string> classesOfTheCycle(int k) {
+    std::vector<std::string> names;
+    const ProjectEntry &source = project.entries[k];
+    for (const ClassRecord &record : project.tables.classes.records) {
+        if (record.external || record.emittedName.empty() || record.source == source.baseName)
+            continue;
+        for (std::size_t i = 1; i < project.entries.size(); i++) {
+            const ProjectEntry &other = project.entries[i];
+            if (other.cycle == source.cycle && static_cast<int>(i) != k && other.baseName == record.source) {
+                names.push_back(record.emittedName);
+                break;
+            }
+        }
+    }
+    return names;
+}
+
+// The sources of a cycle include each other: before the first of them is
+// translated, the others are read for what they declare, so that each one
+// sees the declarations of all.
+void readRestOfCycle(int first, const std::vector<SourceRole> &roles) {
+    for (std::size_t i = 1; i < project.entries.size(); i++) {
+        const ProjectEntry &entry = project.entries[i];
+        if (static_cast<int>(i) == first || entry.done || entry.cycle != project.entries[first].cycle)
+            continue;
+        makeCurrent(static_cast<int>(i), roles);
+        ProjectEntry &member = project.entries[i];
+        member.readAhead = startDeclaredNames(project.tables);
+        readDeclarations();
+        finishDeclaredNames(project.tables, member.readAhead);
+        member.wasReadAhead = true;
+    }
+}
+
+}  // namespace
+
 int compileAll() {
     project.translatedCount = 0;
     std::size_t passes = 0, translations = 0;
-    // Roles first: resolving includes strikes the lists they are read from.
+    // Roles and cycles first: resolving includes strikes the lists they are read from.
     std::vector<SourceRole> roles(project.entries.size(), SourceRole::included);
     for (std::size_t i = 1; i < project.entries.size(); i++)
         roles[i] = roleOf(static_cast<int>(i));
+    findIncludeCycles();
     resolveUpToDateIncludes();
     for (int k = nextPending(); k != -1; k = nextPending()) {
-        bool isMain = project.entries[k].isMain;
-        driverSettings.currentSourceName = project.entries[k].name;
-        project.isMainTranslation = isMain;
-        project.translationRole = roles[k];
+        if (project.entries[k].pendingCount > 0)
+            readRestOfCycle(k, roles);
+        makeCurrent(k, roles);
         project.entries[k].done = true;
         resolveIncluded(k);
-        nameSource(isMain);
         if (++passes > project.entries.size())
             fatalInternal(1);
         if (project.entries[k].declarationsOnly) {
-            readDeclarations();
+            if (!project.entries[k].wasReadAhead)
+                readDeclarations();
             continue;
         }
+        if (project.entries[k].wasReadAhead)
+            forgetDeclaredNames(project.tables, project.entries[k].readAhead);
+        project.translationClassesAhead = classesOfTheCycle(k);
         TranslatedPieces pieces = translateSource();
         translations++;
         project.runErrorTotal += project.sourceErrorCount;

@@ -17,7 +17,6 @@ bool isConstantKind(int kind) { return kind == 3 || kind == 4 || kind == 5; }
 static constexpr int KIND_VALUE_CONSTANT = 3;
 
 // Guards the walk up the base classes against a class that names itself.
-static constexpr int MAX_INHERITANCE_DEPTH = 64;
 
 // ---------------------------------------------------------------------------
 // Searching
@@ -151,7 +150,7 @@ Symbol *findInClass(const std::string &name) {
     if (own.lastMatch >= 0)
         return own.members[own.lastMatch];
     const ClassMembers *base = own.parent;
-    for (int level = 0; base && level < MAX_INHERITANCE_DEPTH; level++, base = base->parent) {
+    for (int level = 0; base && level < CLASS_BASES_LIMIT; level++, base = base->parent) {
         int index = findMember(*base, name);
         if (index >= 0)
             return base->members[index];

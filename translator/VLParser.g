@@ -368,18 +368,12 @@ statement
     :   { beginStatement(); }
         (   c:Q_COMMENT { writeStatementComment(c->getText()); }
         |   ( ATIDENT ~LEFTPAR ) => atStatement
-        |   ifStatement
-        |   doStatement
-        |   switchStatement
-        |   errorStatement
+        |   controlStatement
         |   n:NATIVE { writeNative(n->getText()); }
         |   printStatement
         |   echoStatement
         |   inputStatement
-        |   whileStatement
-        |   forStatement
         |   globalStatement
-        |   tryStatement
         |   superCall
         |   { ahead.declarationAhead(false) }? localDeclaration
         |   xmlStatement
@@ -397,6 +391,17 @@ atStatement { ExprValue v; }
 statementEnd
     :   EOL { emit(";\n"); countLineEnd(); }
     |   SEMI { emit(";\n"); }
+    ;
+
+// The statements that hold blocks, nested no deeper than the language allows.
+controlStatement { BlockNestingGuard nesting; }
+    :   ifStatement
+    |   doStatement
+    |   switchStatement
+    |   errorStatement
+    |   whileStatement
+    |   forStatement
+    |   tryStatement
     ;
 
 bodyStatement

@@ -9,7 +9,7 @@
 #include "semantics/spellings.hpp"
 #include "semantics/symbols.hpp"
 #include "semantics/types.hpp"
-#include "translator/bounded_stack.hpp"
+#include "translator/checked_stack.hpp"
 #include "translator/classes.hpp"
 #include "translator/declarations.hpp"
 #include "translator/evaluation_order.hpp"
@@ -227,14 +227,14 @@ std::string methodCallText(CallDescriptor &call, const std::string *arguments, i
 }
 
 ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
-    int types[ARGUMENTS_PER_CALL];
-    std::string arguments[ARGUMENTS_PER_CALL];
+    std::vector<int> types(level.arguments.size() + 1);
+    std::vector<std::string> arguments(level.arguments.size() + 1);
     for (int i = 0; i < level.count; i++)
         types[i] = level.arguments[i].type;
     if (call.kind == CALL_METHOD_NOT_FOUND) {
         for (int i = 0; i < level.count; i++)
             arguments[i] = level.arguments[i].text;
-        ExprValue value = valueOf("(" + joinTexts(arguments, level.count) + ")", T_VAR);
+        ExprValue value = valueOf("(" + joinTexts(arguments.data(), level.count) + ")", T_VAR);
         typeState().currentType = value.type;
         return value;
     }
@@ -242,19 +242,19 @@ ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
         for (int i = 0; i < level.count; i++)
             arguments[i] = level.arguments[i].text;
         ExprValue value = valueOf(takeMemberReceiver(call.receiver) + "." + call.method + "(" +
-                                      joinTexts(arguments, level.count) + ")",
+                                      joinTexts(arguments.data(), level.count) + ")",
                                   T_UNKNOWN);
         typeState().currentType = value.type;
         return value;
     }
-    checkMethodArgs(call.row, types, level.count);
+    checkMethodArgs(call.row, types.data(), level.count);
     // A typed array of a class holds objects of that class and its kin.
     if (call.receiver.type == T_OBJECTARRAY && call.receiver.classIndex >= 0)
         for (int i = 0; i < level.count; i++)
             refusedUnrelatedObject(call.receiver.classIndex, level.arguments[i]);
     for (int i = 0; i < level.count; i++)
         arguments[i] = methodArgument(call.receiver.type, methodArgumentType(call.row, i), level.arguments[i]);
-    ExprValue value = valueOf(methodCallText(call, arguments, level.count), resultTypeOf(call.row, call.receiver.type));
+    ExprValue value = valueOf(methodCallText(call, arguments.data(), level.count), resultTypeOf(call.row, call.receiver.type));
     if (builtinRow(call.row).field[M_FORM] == FORM_RETYPE && call.receiver.root != nullptr) {
         // The variable itself takes the row's type; its flags stay.
         Symbol *symbol = call.receiver.root;
@@ -265,11 +265,11 @@ ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
 }
 
 ExprValue closeFunctionCall(const CallDescriptor &call, const ArgumentLevel &level) {
-    int types[ARGUMENTS_PER_CALL];
-    std::string arguments[ARGUMENTS_PER_CALL];
+    std::vector<int> types(level.arguments.size() + 1);
+    std::vector<std::string> arguments(level.arguments.size() + 1);
     for (int i = 0; i < level.count; i++)
         types[i] = level.arguments[i].type;
-    checkFunctionArgs(call.row, types, level.count);
+    checkFunctionArgs(call.row, types.data(), level.count);
     for (int i = 0; i < level.count; i++)
         arguments[i] = builtinArgument(functionArgumentType(call.row, i), level.arguments[i]);
     const BuiltinRow &row = builtinRow(call.row);
@@ -281,7 +281,7 @@ ExprValue closeFunctionCall(const CallDescriptor &call, const ArgumentLevel &lev
     // dict) keeps its text, or its nothing, rather than being read as a number.
     if (std::string(row.target) == "str" && level.count == 1 && level.arguments[0].type == T_VAR)
         arguments[0] = level.arguments[0].text;
-    ExprValue value = valueOf(std::string(row.target) + "(" + joinTexts(arguments, level.count) + ")", row.field[F_RESULT]);
+    ExprValue value = valueOf(std::string(row.target) + "(" + joinTexts(arguments.data(), level.count) + ")", row.field[F_RESULT]);
     typeState().currentType = value.type;
     return value;
 }
@@ -405,11 +405,11 @@ bool checkProgramArguments(const FunctionRecord &function, const int *types, int
 
 ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &level) {
     const FunctionRecord &function = functionRecord(call.row);
-    int types[ARGUMENTS_PER_CALL];
-    std::string arguments[ARGUMENTS_PER_CALL];
+    std::vector<int> types(level.arguments.size() + 1);
+    std::vector<std::string> arguments(level.arguments.size() + 1);
     for (int i = 0; i < level.count; i++)
         types[i] = level.arguments[i].type;
-    bool accepted = checkProgramArguments(function, types, level.count);
+    bool accepted = checkProgramArguments(function, types.data(), level.count);
     for (int i = 0; i < level.count; i++) {
         const ExprValue &argument = level.arguments[i];
         if (!accepted || i >= static_cast<int>(function.parameters.size())) {
@@ -429,7 +429,7 @@ ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &leve
         arguments[i] = programArgument(parameter, argument, function.external);
     }
     const std::string &emitted = call.emitted.empty() ? function.emittedName : call.emitted;
-    ExprValue value = valueOf(emitted + "(" + joinTexts(arguments, level.count) + ")", function.callType());
+    ExprValue value = valueOf(emitted + "(" + joinTexts(arguments.data(), level.count) + ")", function.callType());
     if (function.isConstructor) {
         value.type = T_OBJECT;
         value.classIndex = function.ownerClass;
@@ -447,13 +447,13 @@ ExprValue closeForwardCall(const CallDescriptor &call, const ArgumentLevel &leve
     forward.ownerClass = currentClassIndex();
     if (forward.ownerClass >= 0)
         forward.classHeaderStart = translation().classState.headerStart;
-    std::string arguments[ARGUMENTS_PER_CALL];
+    std::vector<std::string> arguments(level.arguments.size() + 1);
     for (int i = 0; i < level.count; i++) {
         forward.argumentTypes.push_back(level.arguments[i].type);
         arguments[i] = level.arguments[i].text;
     }
     calls().forwardCalls.push_back(forward);
-    ExprValue value = valueOf(head.text + "(" + joinTexts(arguments, level.count) + ")", T_VAR);
+    ExprValue value = valueOf(head.text + "(" + joinTexts(arguments.data(), level.count) + ")", T_VAR);
     typeState().currentType = value.type;
     return value;
 }
@@ -465,10 +465,10 @@ ExprValue closeHeaderCall(const CallDescriptor &call, const ArgumentLevel &level
     forward.ownerClass = currentClassIndex();
     forward.ofHeaders = true;
     calls().forwardCalls.push_back(forward);
-    std::string texts[ARGUMENTS_PER_CALL];
+    std::vector<std::string> texts(level.arguments.size() + 1);
     for (int i = 0; i < level.count; i++)
         texts[i] = level.arguments[i].text;
-    return valueOf(head.text + "(" + joinTexts(texts, level.count) + ")", head.type);
+    return valueOf(head.text + "(" + joinTexts(texts.data(), level.count) + ")", head.type);
 }
 
 // Whether C++ passes an argument of this type to a parameter of that type
@@ -772,15 +772,11 @@ void openArguments() {
 }
 
 void addArgument(const ExprValue &argument) {
-    if (calls().levels.empty() || calls().levels.overflowing())
+    if (calls().levels.empty())
         return;
     ArgumentLevel &level = calls().levels.top();
-    if (level.count >= ARGUMENTS_PER_CALL) {
-        // A call's arguments are kept in fixed slots; a ninth would be lost.
-        reportStackOverflow("argument list");
-        return;
-    }
-    level.arguments[level.count++] = argument;
+    level.arguments.push_back(argument);
+    level.count++;
 }
 
 ExprValue abandonArguments(const ExprValue &call) {
@@ -794,11 +790,6 @@ ExprValue abandonArguments(const ExprValue &call) {
 
 ExprValue closeArguments(ExprValue call) {
     ExprValue value = std::move(call);
-    if (calls().levels.overflowing()) {
-        calls().levels.pop();
-        value.text += "()";
-        return value;
-    }
     ArgumentLevel level = std::move(calls().levels.top());
     if (!calls().levels.pop())
         return value;
@@ -841,10 +832,10 @@ ExprValue closeArguments(ExprValue call) {
         value = closeMethodCall(level.call, level);
         break;
     case CALL_PLAIN: {
-        std::string texts[ARGUMENTS_PER_CALL];
+        std::vector<std::string> texts(level.arguments.size() + 1);
         for (int i = 0; i < level.count; i++)
             texts[i] = level.arguments[i].text;
-        value.text += "(" + joinTexts(texts, level.count) + ")";
+        value.text += "(" + joinTexts(texts.data(), level.count) + ")";
         break;
     }
     }

@@ -98,6 +98,16 @@ void classBase(const std::string &name) {
         reportNamed(E_CLASS_NOT_DEFINED, name);
         return;
     }
+    int above = basesAbove(record.base, classState().current);
+    if (above < 0 || above + 1 > CLASS_BASES_LIMIT) {
+        // Only a class defined twice can come back to itself.
+        if (above < 0 && basesAbove(record.base, -1) >= 0)
+            reportNamed(E_CANNOT_BE_USED, name);
+        else
+            reportLimit("bases above a class", CLASS_BASES_LIMIT, above < 0 ? CLASS_BASES_LIMIT + 1 : above + 1);
+        record.base = -1;
+        return;
+    }
     localScopes().classMembers.parentName = name;
     localScopes().classMembers.parent = &classRecord(record.base).members;
 }

@@ -1,6 +1,7 @@
 #include "translator/translation_job.hpp"
 #include "lexer/memory_input.hpp"
 #include "lexer/pooled_token.hpp"
+#include "translator/expressions.hpp"
 #include "translator/frame.hpp"
 #include "translator/one_line_branches.hpp"
 #include "translator/source_translation.hpp"
@@ -37,14 +38,19 @@ TranslationResult translateStream(std::istream &input, const SourceToTranslate &
     state.reports.setLocator(&positions);
     state.positions = &positions;
     std::string stopped;
+    bool passedALimit = false;
     try {
         parser.sourceFile();
+    } catch (const NestingTooDeep &) {
+        // Reported as a message of the program: the source ends there, as
+        // one with errors does.
+        passedALimit = true;
     } catch (const antlr::ANTLRException &e) {
         stopped = e.toString();
     } catch (const std::exception &e) {
         stopped = e.what();
     }
-    if (!stopped.empty())
+    if (passedALimit || !stopped.empty())
         endSourceFileAfterFailure();
     TranslationResult result;
     state.reports.setLocator(nullptr);
