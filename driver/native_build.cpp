@@ -128,8 +128,12 @@ std::string partialTargetFor(const std::string &target) {
 std::string runCommand() {
     const std::string &target = driverSettings.targetName;
     std::string program;
-    if (driverSettings.toolchainKind == emscriptenKind)
-        program = "wasmer " + shellQuote(target);
+    if (driverSettings.toolchainKind == emscriptenKind) {
+        program = "wasmer ";
+        for (const std::string &folder : toolchainSettings.folders)
+            program += "--dir " + shellQuote(folder) + " ";
+        program += shellQuote(target);
+    }
     else if (target.find('/') == std::string::npos)
         program = shellQuote("./" + target);   // the shell looks a bare name up in PATH
     else

@@ -27,7 +27,12 @@ public:
     void readTokensFrom(antlr::TokenStream &source) { tokenQueue.readFrom(source); }
     int LA(unsigned int i) override { return tokenQueue.LA(i); }
     antlr::RefToken LT(unsigned int i) override { return tokenQueue.LT(i); }
-    void consume() override { tokenQueue.consume(); }
+    void consume() override {
+        // The names an editor's index places come from their tokens.
+        if (!guessing() && LA(1) == IDENT && symbolIndex())
+            noteNameToken(LT(1)->getText(), LT(1)->getLine(), LT(1)->getColumn());
+        tokenQueue.consume();
+    }
     unsigned int mark() override { return tokenQueue.mark(); }
     void rewind(unsigned int position) override { tokenQueue.rewind(position); }
 

@@ -1,3 +1,4 @@
+#include "semantics/symbol_index.hpp"
 #include "translator/translation_job.hpp"
 #include "lexer/memory_input.hpp"
 #include "lexer/pooled_token.hpp"
@@ -24,6 +25,7 @@ TranslationResult translateStream(std::istream &input, const SourceToTranslate &
     std::string sourceText(std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>{});
     // A split main cuts its parts where the source's text says.
     state.output.sourceText = &sourceText;
+    indexSourceBegins(source.sourceName, sourceText);
     MemoryInputBuffer text{sourceText};
     VLLexer lexer(text);
     lexer.readFromMemory(text);
