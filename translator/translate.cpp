@@ -8,6 +8,7 @@
 #include "translator/source_translation.hpp"
 #include "translator/reserved_words.hpp"
 #include "translator/positions.hpp"
+#include "translator/hints.hpp"
 #include "VLLexer.hpp"
 #include "VLParser.hpp"
 #include <antlr/ANTLRException.hpp>
@@ -39,6 +40,8 @@ TranslationResult translateStream(std::istream &input, const SourceToTranslate &
     TokenPositions positions(sourceText, parser.tokens());
     state.reports.setLocator(&positions);
     state.positions = &positions;
+    FirstGuessHints hints;
+    state.reports.setHints(&hints);
     std::string stopped;
     bool passedALimit = false;
     try {
@@ -56,6 +59,7 @@ TranslationResult translateStream(std::istream &input, const SourceToTranslate &
         endSourceFileAfterFailure();
     TranslationResult result;
     state.reports.setLocator(nullptr);
+    state.reports.setHints(nullptr);
     state.positions = nullptr;
     result.errorCount = state.reports.errorCount;
     result.diagnostics = state.reports.all();

@@ -30,6 +30,10 @@ const library = [
     '        return x + y',
     '/class',
     '',
+    'class Point3 is Point',
+    '    int z = 3',
+    '/class',
+    '',
     'int twice(int n, int by = 2)',
     '    return n * by',
     '',
@@ -149,20 +153,24 @@ test('go to definition reaches the included source, and references list every us
     assert.deepEqual(attribute?.range.start, { line: 2, character: 8 });
     const references = await request('textDocument/references', 'main.vel', { line: 4, character: 8 });
     assert.deepEqual(references.map((r) => r.range.start.line).sort(), [1, 4]);
+    // A class is used as a type, as a constructor and as a base.
+    const classUses = await request('textDocument/references', 'main.vel', { line: 2, character: 2 });
+    assert.deepEqual(classUses.map((r) => `${path.basename(new URL(r.uri).pathname)}:${r.range.start.line}:${r.range.start.character}`).sort(),
+                     ['main.vel:2:0', 'main.vel:2:10', 'shapes.vel:0:6', 'shapes.vel:7:16']);
 });
 
 test('the outline holds the classes with their members, the functions and the globals', async () => {
     const library = await connection.sendRequest('textDocument/documentSymbol', { textDocument: { uri: uri('shapes.vel') } });
-    assert.deepEqual(library.map((s) => s.name), ['Point', 'twice']);
+    assert.deepEqual(library.map((s) => s.name), ['Point', 'Point3', 'twice']);
     assert.deepEqual(library[0].children.map((s) => s.name), ['x', 'y', 'sum']);
     const main = await connection.sendRequest('textDocument/documentSymbol', { textDocument: { uri: uri('main.vel') } });
     assert.deepEqual(main.map((s) => s.name), ['title', 'p', 'total']);
 });
 
-test('completion after a text, after an object, and of the names in scope', async () => {
+test('completion after a text, after objects, and of the names in scope', async () => {
     const edited = nextDiagnostics('main.vel', 4);
     connection.sendNotification(protocol.DidChangeTextDocumentNotification.type, {
-        textDocument: { uri: uri('main.vel'), version: 4 }, contentChanges: [{ text: fixed + 'title.\np.\n' }],
+        textDocument: { uri: uri('main.vel'), version: 4 }, contentChanges: [{ text: fixed + 'title.\np.\nPoint3 q = Point3()\nq.\n' }],
     });
     await edited;
     const labels = async (line, character) =>
@@ -172,7 +180,9 @@ test('completion after a text, after an object, and of the names in scope', asyn
         assert.ok(textMethods.includes(name), name);
     assert.ok(!textMethods.includes('push'));
     assert.deepEqual((await labels(6, 2)).sort(), ['sum', 'x', 'y']);
-    const names = await labels(7, 0);
+    // A derived class's own members, then its base's.
+    assert.deepEqual((await labels(8, 2)).sort(), ['sum', 'x', 'y', 'z']);
+    const names = await labels(9, 0);
     for (const name of ['title', 'p', 'total', 'twice', 'Point', 'print', 'sqrt'])
         assert.ok(names.includes(name), name);
 });
