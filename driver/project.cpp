@@ -17,6 +17,7 @@
 #include "diagnostics/diagnostics.hpp"
 #include "driver/build_stamp.hpp"
 #include "driver/settings.hpp"
+#include "driver/source_texts.hpp"
 #include "driver/text_tools.hpp"
 #include "driver/toolchain.hpp"
 #include "translator/frame.hpp"
@@ -61,6 +62,8 @@ void requireUsableName(const std::string &path) {
 }
 
 void requireReadableSource(const std::string &path) {
+    if (hasUnsavedText(path))
+        return;
     struct stat status;
     if (stat(path.c_str(), &status) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
@@ -258,11 +261,11 @@ int scanSource(bool isMain) {
             driverSettings.incremental = false;
     }
     try {
-        std::ifstream file(path, std::ios::binary);
+        std::unique_ptr<std::istream> file = openSource(path);
         if (!file)
             requireReadableSource(path);
         std::ostringstream contents;
-        contents << file.rdbuf();
+        contents << file->rdbuf();
         project.entries[entry].contentDigest = textDigest(contents.str());
         project.entries[entry].recordedDigest = recordedSourceDigest(sourceNames.headerPath);
         std::istringstream source(contents.str());
