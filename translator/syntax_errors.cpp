@@ -225,11 +225,14 @@ const int closers[] = {T::SLASHIF, T::SLASHWHILE, T::SLASHFOR, T::SLASHDO, T::SL
 
 bool isCloser(int type) { return std::find(std::begin(closers), std::end(closers), type) != std::end(closers); }
 
-// The words that go on a block after its statements: `else`, `case`...
+// The words that go on a block after its statements: `else`, `case`...,
+// and the comparison or `in` that begins a branch of a composite if.
 bool continuesABlock(int type) {
-    return type == T::LITERAL_else || type == T::LITERAL_case || type == T::LITERAL_default ||
-           type == T::LITERAL_always || type == T::LITERAL_catch || type == T::LITERAL_let ||
-           type == T::LITERAL_until;
+    static const int words[] = {T::LITERAL_else, T::LITERAL_case, T::LITERAL_default, T::LITERAL_always,
+                                T::LITERAL_catch, T::LITERAL_let, T::LITERAL_until, T::LITERAL_in,
+                                T::LESSER, T::GREATER, T::EQUAL, T::LESS_EQUAL, T::GREAT_EQUAL,
+                                T::NOT_EQUAL, T::PASDIFF};
+    return std::find(std::begin(words), std::end(words), type) != std::end(words);
 }
 
 std::vector<OpenBlock> &openBlocks() { return translation().openBlocks; }
