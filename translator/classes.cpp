@@ -94,6 +94,8 @@ void classBase(const std::string &name) {
     ClassRecord &record = classRecord(classState().current);
     record.baseName = name;
     record.base = findClass(name);
+    if (record.base >= 0)
+        indexClassUsed(record.base, name);
     if (record.base < 0 || record.base == classState().current) {
         record.base = -1;
         reportNamed(E_CLASS_NOT_DEFINED, name);

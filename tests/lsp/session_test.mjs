@@ -153,6 +153,10 @@ test('go to definition reaches the included source, and references list every us
     assert.deepEqual(attribute?.range.start, { line: 2, character: 8 });
     const references = await request('textDocument/references', 'main.vel', { line: 4, character: 8 });
     assert.deepEqual(references.map((r) => r.range.start.line).sort(), [1, 4]);
+    // A class is used as a type, as a constructor and as a base.
+    const classUses = await request('textDocument/references', 'main.vel', { line: 2, character: 2 });
+    assert.deepEqual(classUses.map((r) => `${path.basename(new URL(r.uri).pathname)}:${r.range.start.line}:${r.range.start.character}`).sort(),
+                     ['main.vel:2:0', 'main.vel:2:10', 'shapes.vel:0:6', 'shapes.vel:7:16']);
 });
 
 test('the outline holds the classes with their members, the functions and the globals', async () => {
