@@ -1,6 +1,8 @@
 #include "velmora/output.hpp"
 
+#include <cmath>
 #include <cstdint>
+#include <cstring>
 
 vel_output vel_out(vel_output::STANDARD_OUTPUT);
 vel_output vel_err(vel_output::STANDARD_ERROR);
@@ -25,8 +27,13 @@ std::size_t vel_format_integer(char *buffer, long long value) {
 }
 
 // The C++ streams write a real with printf's "%g" at their default
-// precision of six digits, in the C locale; so does this.
+// precision of six digits, in the C locale; so does this. A NaN is "nan"
+// whatever its sign bit, where the C libraries differ (glibc writes "-nan").
 std::size_t vel_format_real(char *buffer, double value) {
+    if (std::isnan(value)) {
+        std::memcpy(buffer, "nan", 4);
+        return 3;
+    }
     int length = std::snprintf(buffer, vel_number_capacity, "%g", value);
     return length < 0 ? 0 : static_cast<std::size_t>(length);
 }

@@ -8,7 +8,7 @@
 //
 // Every value is written as the C++ streams write it by default, byte for
 // byte: integers in decimal, reals as printf's "%g" (six significant
-// digits, "inf", "nan"), characters as themselves, booleans as true and
+// digits, "inf", and "nan" whatever the sign bit), characters as themselves, booleans as true and
 // false, pointers as 0x and their address in hex (0 for none). A null C
 // string writes nothing. Part of libvel.hpp.
 #include <cstddef>

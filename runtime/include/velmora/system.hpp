@@ -118,3 +118,10 @@ namespace {
 __attribute__((used)) int *const vel_wasi_files_anchor = &vel_wasi_files_linked;
 }  // namespace
 #endif
+
+// Makes a C++ stream write the reals that are no finite numbers as "nan",
+// "inf" and "-inf", whatever the C library, as vel_out writes them: for
+// native code of a program that prints reals with std::cout, which it calls
+// itself (libvel no longer touches std::cout, which would bring the streams
+// into every module).
+void vel_use_real_texts();
