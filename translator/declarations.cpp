@@ -166,10 +166,8 @@ void applyArraySuffix() {
     declarations().declaredType = arrayType;
     if (arrayType == T_INTARRAY)
         declarations().arrayPrefix = "_intArr ";
-    else if (arrayType >= T_NATURALARRAY && arrayType <= T_NUMBERARRAY)
-        declarations().arrayPrefix = "_array64 ";
     else
-        declarations().arrayPrefix = "_arr32 ";
+        declarations().arrayPrefix = cppTypeSpelling(arrayType);
     declarations().cppType = declarations().arrayPrefix;
 }
 
@@ -211,7 +209,7 @@ std::string defaultInitializer(int type) {
     case T_FILEARRAY: return "= _arr32()";
     case T_NATURALARRAY:
     case T_REALARRAY:
-    case T_NUMBERARRAY: return "= _array64(" + typeTag(elementType(type)) + ", 16)";
+    case T_NUMBERARRAY: return "= " + numberArrayOf(elementType(type)) + "(" + typeTag(elementType(type)) + ", 16)";
     default: return "=0";
     }
 }

@@ -122,12 +122,7 @@ dyn::dyn(dict &&dictionary) : type(DICT), dictValue(new dict(std::move(dictionar
 dyn::dyn(const _intArr &array) : dyn(array.toArray()) {}
 dyn::dyn(const _arr32 &array) : dyn(array.toArray()) {}
 dyn::dyn(const _array64 &array) : dyn(array.toArray()) {}
-dyn::dyn(const vel_num64 &number) {
-    if (number.isNatural())
-        setNatural(static_cast<natural>(number));
-    else
-        *this = dyn(static_cast<double>(number));
-}
+dyn::dyn(const _natArr &array) : dyn(array.toArray()) {}
 dyn::dyn(vel_pair *pair) {
     if (pair != nullptr) {
         pairValue = pair;

@@ -1,38 +1,7 @@
 #pragma once
-// dyn (var): the dynamic value of generated programs, the real-or-natural
-// element of _array64, the error flag and the key/value pair. Part of
-// libvel.hpp.
+// dyn (var): the dynamic value of generated programs, the error flag and
+// the key/value pair. Part of libvel.hpp.
 #include "text.hpp"
-
-// ---------------------------------------------------------------------------
-// One element of an _array64: a real or a natural, by the array's tag.
-
-class vel_num64 {
-public:
-    vel_num64() = default;
-    vel_num64(double number) : real(number) {}
-    template <class T, vel_if_integer<T> = 0>
-    vel_num64(T number) : real(static_cast<double>(number)) {
-        if (std::is_unsigned<T>::value && sizeof(T) == 8) {
-            holdsNatural = true;
-            whole = static_cast<natural>(number);
-        }
-    }
-    static vel_num64 ofNatural(natural number);
-    static vel_num64 withTag(int tag, const vel_num64 &value);
-
-    operator double() const { return holdsNatural ? static_cast<double>(whole) : real; }
-    explicit operator natural() const;
-    bool isNatural() const { return holdsNatural; }
-
-private:
-    bool holdsNatural = false;
-    double real = 0;
-    natural whole = 0;
-};
-bool operator==(const vel_num64 &a, const vel_num64 &b);
-inline bool operator!=(const vel_num64 &a, const vel_num64 &b) { return !(a == b); }
-std::ostream &operator<<(std::ostream &out, const vel_num64 &value);
 
 // ---------------------------------------------------------------------------
 // dyn
@@ -82,7 +51,7 @@ public:
     dyn(const _intArr &array);
     dyn(const _arr32 &array);
     dyn(const _array64 &array);
-    dyn(const vel_num64 &number);
+    dyn(const _natArr &array);
     dyn(vel_pair *pair);  // takes ownership of the pair
     dyn(void *pointer);   // refers to an object the program owns
     dyn(const dyn &other) : type(other.type) {
