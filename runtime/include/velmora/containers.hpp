@@ -139,10 +139,15 @@ public:
     const vel_chunked_array<Entry> &items() const { return entries; }
 
     // Text and integer keys (vel_if_direct_key) are looked up as they stand;
-    // a C string as a text. A missing key reads as nil.
+    // a C string as a text. A missing key reads as nil. The value's address
+    // is handed out, to be written through later: the entries are never
+    // shared with a copy from then on.
     dyn &operator[](const dyn &key);
     template <class K, vel_if_direct_key<K> = 0>
-    dyn &operator[](const K &key) { return valueFor(vel_key_of(key)); }
+    dyn &operator[](const K &key) {
+        entries.pin();
+        return valueFor(vel_key_of(key));
+    }
     dyn &operator[](const char *key) { return (*this)[text(key)]; }
     const dyn &at(const dyn &key) const;
     template <class K, vel_if_direct_key<K> = 0>
