@@ -1,9 +1,12 @@
 #!/bin/sh
-# Makes a fresh Debian machine ready to build and use velc: installs the
-# missing Debian packages, builds into build/, installs velc (with its
-# velc.ini), libvel under /velmorac/ and, when the machine has none, our
-# wasmer, then checks that em++ and wasmer work for the calling user.
-# Running it again only rebuilds what changed.
+# ./setup.sh       makes a Debian machine ready to use velc: installs the
+#                  missing packages the build needs, builds velc and libvel
+#                  (no tests), packs them as a Debian package and installs it
+#                  with the package manager, then checks em++, emcc and
+#                  wasmer for the calling user.
+# ./setup.sh test  does the same, then installs the tools of the tests,
+#                  builds the tests and runs them.
+# Running either again only rebuilds what changed.
 set -eu
 
 cd "$(dirname "$0")"
@@ -12,22 +15,30 @@ BUILD_DIR=build
 BUILD_TYPE=RelWithDebInfo
 JOBS=2
 
-# Build tools, the ANTLR 2 generator and C++ run-time, Emscripten (which
-# runs on python3 and node), Node for our wasmer, npm for the second WASI
-# runtime of the tests and the TextMate engine of the editor grammar's test,
-# and GoogleTest.
-PACKAGES="cmake g++ make antlr libantlr-dev emscripten python3 nodejs npm libgtest-dev googletest"
+# What the build of velc and libvel needs: build tools, the ANTLR 2
+# generator and C++ run-time, Emscripten (which runs on python3 and node)
+# for the WebAssembly libvel, and Node for our wasmer.
+BUILD_PACKAGES="cmake g++ make antlr libantlr-dev emscripten python3 nodejs"
 
-# The tests run every module a second time on this independent, pure
-# JavaScript WASI implementation; it goes into the build tree.
-SECOND_RUNTIME_PACKAGE="@bjorn3/browser_wasi_shim@0.4.2"
+# What only the tests need: GoogleTest, and npm for the packages below.
+# Add a Debian package a test needs here, not to BUILD_PACKAGES.
+TEST_PACKAGES="libgtest-dev googletest npm"
+
+# npm packages of the tests, each "directory under build/|package@version...":
+# the tests run every module a second time on an independent, pure
+# JavaScript WASI implementation, and the editor grammar's test runs VS
+# Code's TextMate engine.
+TEST_NPM_PACKAGES="
+second-runtime|@bjorn3/browser_wasi_shim@0.4.2
+textmate|vscode-textmate@9.4.0 vscode-oniguruma@2.0.1
+"
 
 say() {
     printf 'setup: %s\n' "$*"
 }
 
-# Package installation and the install step need root; the build and the
-# checks run as the calling user so that build/ stays theirs.
+# Package installation needs root; the build and the checks run as the
+# calling user so that build/ stays theirs.
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then
         "$@"
@@ -48,13 +59,15 @@ is_installed() {
     dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
 }
 
+# Installs those of the packages named that are missing; the package lists
+# are refreshed only when something is.
 install_missing_packages() {
     missing=""
-    for package in $PACKAGES; do
+    for package in "$@"; do
         is_installed "$package" || missing="$missing $package"
     done
     if [ -z "$missing" ]; then
-        say "all packages present"
+        say "packages present: $*"
         return
     fi
     say "installing:$missing"
@@ -63,44 +76,62 @@ install_missing_packages() {
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $missing
 }
 
-build() {
-    say "building into $BUILD_DIR/ ($BUILD_TYPE)"
-    cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE="$BUILD_TYPE"
-    cmake --build "$BUILD_DIR" -j "$JOBS"
+# The first configuration leaves the tests out; the test part turns them on
+# and a later plain setup keeps what the build directory has.
+configure() {
+    testing=""
+    if [ "$#" -gt 0 ]; then
+        testing="-DBUILD_TESTING=$1"
+    elif [ ! -f "$BUILD_DIR/CMakeCache.txt" ]; then
+        testing="-DBUILD_TESTING=OFF"
+    fi
+    say "configuring $BUILD_DIR/ ($BUILD_TYPE)"
+    # shellcheck disable=SC2086 # empty when the setting is kept
+    cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE="$BUILD_TYPE" -DCMAKE_INSTALL_PREFIX=/usr $testing
 }
 
-install_second_runtime() {
-    if [ -f "$BUILD_DIR/second-runtime/node_modules/@bjorn3/browser_wasi_shim/dist/index.js" ]; then
-        say "second WASI runtime present"
-        return
-    fi
-    say "installing the second WASI runtime ($SECOND_RUNTIME_PACKAGE) for the tests"
-    npm install --no-save --no-audit --no-fund --prefix "$BUILD_DIR/second-runtime" "$SECOND_RUNTIME_PACKAGE"
+# velc, libvel (WebAssembly and native) and what else the package holds
+# (the target package_contents, cmake/package.cmake), then the package.
+build_package() {
+    say "building velc and libvel"
+    cmake --build "$BUILD_DIR" -j "$JOBS" --target package_contents
+    say "packing velc"
+    (cd "$BUILD_DIR" && cpack -G DEB)
 }
 
-# The TextMate engine of VS Code, for the test of the editor grammar; only
-# when it is missing, and a machine without the npm registry goes on
-# without it (the test is then skipped).
-install_highlighting_engine() {
-    engine="$BUILD_DIR/textmate"
-    if [ -d "$engine/node_modules/vscode-textmate" ] && [ -d "$engine/node_modules/vscode-oniguruma" ]; then
-        say "TextMate engine present"
-        return
-    fi
-    if ! command -v npm >/dev/null 2>&1; then
-        say "npm missing: the highlighting test will be skipped"
-        return
-    fi
-    say "installing the TextMate engine into $engine/"
-    mkdir -p "$engine"
-    npm install --prefix "$engine" --no-audit --no-fund --no-save \
-        vscode-textmate@9.4.0 vscode-oniguruma@2.0.1 ||
-        say "npm install failed: the highlighting test will be skipped"
+# The package this build made: the newest velc_*.deb of the build directory.
+package_file() {
+    # shellcheck disable=SC2012 # our own file names, without blanks
+    ls -t "$BUILD_DIR"/velc_*.deb 2>/dev/null | head -n 1
 }
 
-install_build() {
-    say "installing velc, velc.ini, libvel and wasmer"
-    as_root cmake --install "$BUILD_DIR"
+# Earlier versions of this script copied velc, velc.ini, velc_emreplay and
+# wasmer to /usr/local without a package; they would hide the package's.
+# (SETUP_LEGACY_PREFIX: another place, for the tests of this script.)
+remove_unpackaged_install() {
+    old=${SETUP_LEGACY_PREFIX:-/usr/local}
+    for file in "$old/bin/velc" "$old/bin/velc.ini" "$old/bin/velc_emreplay" "$old/lib/velmora/wasmer.mjs"; do
+        if [ -e "$file" ] && ! dpkg-query -S "$file" >/dev/null 2>&1; then
+            say "removing $file of an install without package"
+            as_root rm -f "$file"
+        fi
+    done
+    if [ -f "$old/bin/wasmer" ] && grep -q velmora-wasmer "$old/bin/wasmer"; then
+        say "removing $old/bin/wasmer of an install without package"
+        as_root rm -f "$old/bin/wasmer"
+    fi
+}
+
+# Reinstalled every time: a rebuilt package keeps its version number.
+install_package() {
+    package=$(package_file)
+    if [ -z "$package" ]; then
+        say "no package was made in $BUILD_DIR/" >&2
+        exit 1
+    fi
+    remove_unpackaged_install
+    say "installing $package"
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --reinstall --no-install-recommends "./$package"
 }
 
 # Debian's emscripten ships its libraries prebuilt in a frozen cache under
@@ -125,10 +156,56 @@ check_toolchain() {
     trap - EXIT
 }
 
-install_missing_packages
-build
-install_second_runtime
-install_highlighting_engine
-install_build
-check_toolchain
-say "done: velc is $(command -v velc)"
+# Each npm package list into its directory under build/, only when missing.
+install_test_npm_packages() {
+    echo "$TEST_NPM_PACKAGES" | while IFS='|' read -r directory packages; do
+        [ -n "$directory" ] || continue
+        if [ -f "$BUILD_DIR/$directory/.installed" ] &&
+            [ "$(cat "$BUILD_DIR/$directory/.installed")" = "$packages" ]; then
+            say "$directory present"
+            continue
+        fi
+        say "installing $packages into $BUILD_DIR/$directory/"
+        mkdir -p "$BUILD_DIR/$directory"
+        # shellcheck disable=SC2086 # the list is meant to split into words
+        npm install --no-save --no-audit --no-fund --prefix "$BUILD_DIR/$directory" $packages
+        echo "$packages" >"$BUILD_DIR/$directory/.installed"
+    done
+}
+
+run_tests() {
+    configure ON
+    say "building the tests"
+    cmake --build "$BUILD_DIR" -j "$JOBS"
+    say "running the tests"
+    ctest --test-dir "$BUILD_DIR" --output-on-failure
+}
+
+main_part() {
+    # shellcheck disable=SC2086 # the list is meant to split into words
+    install_missing_packages $BUILD_PACKAGES
+    configure
+    build_package
+    install_package
+    check_toolchain
+    say "done: velc is $(command -v velc)"
+}
+
+test_part() {
+    # shellcheck disable=SC2086 # the list is meant to split into words
+    install_missing_packages $TEST_PACKAGES
+    install_test_npm_packages
+    run_tests
+}
+
+case "${1:-}" in
+"") main_part ;;
+test)
+    main_part
+    test_part
+    ;;
+*)
+    echo "usage: ./setup.sh [test]" >&2
+    exit 2
+    ;;
+esac

@@ -1,8 +1,11 @@
-# Installation: velc with its velc.ini on the PATH, and our wasmer runner
-# when the machine has no wasmer of its own. The run-time library installs
-# itself under /velmorac/ (runtime/CMakeLists.txt).
+# Installation: velc with its velc.ini on the PATH, and our wasmer runner.
+# The run-time library installs itself under /velmorac/ (runtime/CMakeLists.txt).
+# The Debian package (cmake/package.cmake) holds exactly what these rules
+# install.
 
 install(TARGETS velc velc_emreplay RUNTIME DESTINATION bin)
+# The package's scripts precompile the prologue with it once libvel is in place.
+install(TARGETS velc_prologue RUNTIME DESTINATION lib/velmora)
 
 # The installed velc.ini names the same tools and paths as velc's built-in
 # defaults, plus memory growth: without it an em++ module stops at 16 MB.
@@ -50,5 +53,7 @@ install(CODE "
     message(STATUS \"Staged install: the prologue of generated files is not precompiled\")
   endif()")
 
-install(CODE "set(VELMORA_TOOLS_DIR \"${CMAKE_SOURCE_DIR}/tools\")")
-install(SCRIPT ${CMAKE_CURRENT_LIST_DIR}/install_wasmer.cmake)
+# Our wasmer, a Node WASI runner: Debian has no wasmer package. Its module
+# runner goes to lib/velmora/, where the command looks for it.
+install(PROGRAMS ${CMAKE_SOURCE_DIR}/tools/wasmer DESTINATION bin)
+install(FILES ${CMAKE_SOURCE_DIR}/tools/wasmer.mjs DESTINATION lib/velmora)

@@ -3,11 +3,15 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "diagnostics/sink.hpp"
 #include "semantics/type_codes.hpp"
 
 DiagnosticsState diagnostics;
 
 namespace {
+
+// The template being filled, which its message is reported under.
+int templateCode = 0;
 
 const char *const catalogue[] = {
     "unknown error",                                              // 0
@@ -108,30 +112,49 @@ constexpr int lastCode = 90;
 static_assert(sizeof(catalogue) / sizeof(catalogue[0]) == lastCode + 2,
               "the catalogue holds codes 0..90 and an empty end slot");
 
-// "F LL: " - the start of every located diagnostic line.
-void writeLocation(int line) {
-    std::printf("%s L%d: ", diagnostics.sourceName.c_str(), line);
+std::string location(int line) { return diagnostics.sourceName + " L" + std::to_string(line) + ": "; }
+
+// A located message of the catalogue's layout on `line`; `name` is the word
+// it quotes, which the columns point at.
+void deliver(int code, const std::string &message, int line, const std::string &name = "",
+             DiagnosticKind kind = DiagnosticKind::numbered) {
+    Diagnostic diagnostic;
+    diagnostic.kind = kind;
+    diagnostic.code = code;
+    diagnostic.file = diagnostics.sourceName;
+    diagnostic.line = line;
+    diagnostic.message = message;
+    diagnostic.text = location(line) + message;
+    currentSink().add(std::move(diagnostic), name);
 }
-void writeLocation() { writeLocation(diagnostics.lineCounter); }
+void deliver(int code, const std::string &message) { deliver(code, message, diagnostics.lineCounter); }
+
+// A line of the translator's own layout, without the catalogue's place.
+void deliverUnlocated(DiagnosticKind kind, int code, const std::string &text) {
+    Diagnostic diagnostic;
+    diagnostic.kind = kind;
+    diagnostic.code = code;
+    diagnostic.file = diagnostics.sourceName;
+    diagnostic.line = diagnostics.lineCounter;
+    diagnostic.message = text;
+    diagnostic.text = text;
+    currentSink().add(std::move(diagnostic));
+}
 
 // Every formatted report ends the same way once its places are filled.
-void writeFilledMessage(int line) {
-    writeLocation(line);
-    std::fputs(diagnostics.messageBuffer.c_str(), stdout);
-    std::fputs(".\n", stdout);
-    std::fflush(stdout);
-    diagnostics.errorCount++;
-}
+void writeFilledMessage(int line) { deliver(templateCode, diagnostics.messageBuffer + ".", line); }
 void writeFilledMessage() { writeFilledMessage(diagnostics.lineCounter); }
 
-void startTemplate(int code) { diagnostics.messageBuffer = catalogueText(code); }
+void startTemplate(int code) {
+    templateCode = code;
+    diagnostics.messageBuffer = catalogueText(code);
+}
 
 }  // namespace
 
 void beginSourceReports(const std::string &sourceName) {
     diagnostics.sourceName = sourceName;
     diagnostics.lineCounter = 1;
-    diagnostics.errorCount = 0;
 }
 
 void countLineEnd() { diagnostics.lineCounter++; }
@@ -157,18 +180,10 @@ void fillPlaceholder(const std::string &text) {
     buffer = buffer.substr(0, place) + text + buffer.substr(place + 1);
 }
 
-void reportError(int code) {
-    writeLocation();
-    std::fputs(catalogueText(code), stdout);
-    std::fputs(".\n", stdout);
-    std::fflush(stdout);
-    diagnostics.errorCount++;
-}
+void reportError(int code) { deliver(code, std::string(catalogueText(code)) + "."); }
 
 void reportNamed(int code, const std::string &name) {
-    diagnostics.errorCount++;
-    writeLocation();
-    std::printf("\"%s\" %s\n", name.c_str(), catalogueText(code));
+    deliver(code, "\"" + name + "\" " + catalogueText(code), diagnostics.lineCounter, name);
 }
 
 void reportAlreadyDeclared(const std::string &name) { reportNamed(E_ALREADY_DECLARED, name); }
@@ -180,9 +195,8 @@ void reportSyntaxError() { reportError(E_SYNTAX); }
 void reportSemanticError() { reportError(E_SEMANTIC); }
 
 void reportInternal(int number) {
-    std::printf("Internal error [%d] line %d\n", number, diagnostics.lineCounter);
-    std::fflush(stdout);
-    diagnostics.errorCount++;
+    deliverUnlocated(DiagnosticKind::internal, 0,
+                     "Internal error [" + std::to_string(number) + "] line " + std::to_string(diagnostics.lineCounter));
 }
 
 void fatalInternal(int number) {
@@ -191,6 +205,7 @@ void fatalInternal(int number) {
 }
 
 void fatalMessage(const std::string &text) {
+    std::fflush(stderr);
     std::fputs(text.c_str(), stdout);
     std::fputs("\n", stdout);
     std::fflush(stdout);
@@ -199,16 +214,12 @@ void fatalMessage(const std::string &text) {
 
 void reportStackUnderflow(const std::string &stackName) {
     reportInternal(0);
-    writeLocation();
-    std::printf("stack underflow in %s.\n", stackName.c_str());
-    diagnostics.errorCount++;
+    deliver(0, "stack underflow in " + stackName + ".", diagnostics.lineCounter, "", DiagnosticKind::internal);
 }
 
 void reportUnknownAction(const std::string &text, int number) {
-    diagnostics.errorCount++;
-    writeLocation();
-    std::printf("unknown action #%d on %s\n", number, text.c_str());
-    std::fflush(stdout);
+    deliver(0, "unknown action #" + std::to_string(number) + " on " + text, diagnostics.lineCounter, "",
+            DiagnosticKind::internal);
 }
 
 void reportOperands(int classWord, int leftType, int rightType) {
@@ -326,20 +337,36 @@ void reportStackOverflow(const std::string &stackName) {
 
 void reportTranslatorLimit(const std::string &description) {
     reportInternal(0);
-    std::printf("%s L%d: %s.\n", diagnostics.sourceName.c_str(), diagnostics.lineCounter, description.c_str());
-    std::fflush(stdout);
-    diagnostics.errorCount++;
+    deliver(0, description + ".", diagnostics.lineCounter, "", DiagnosticKind::internal);
 }
 
 void reportSwapMismatch(const char *firstType, const char *secondType) {
-    std::printf("Error line %d can't swap %s and%s\n", diagnostics.lineCounter, firstType, secondType);
-    std::fflush(stdout);
-    diagnostics.errorCount++;
+    deliverUnlocated(DiagnosticKind::numbered, E_SEMANTIC,
+                     "Error line " + std::to_string(diagnostics.lineCounter) + " can't swap " + firstType + " and" +
+                         secondType);
 }
 
 void warnSuperIgnored() {
-    std::printf("Warning: super ignored in method body line:%d\n", diagnostics.lineCounter);
+    deliverUnlocated(DiagnosticKind::warning, 0,
+                     "Warning: super ignored in method body line:" + std::to_string(diagnostics.lineCounter));
 }
+
+void reportSyntax(int line, int column, int endColumn, const std::string &message, const std::string &hint) {
+    Diagnostic diagnostic;
+    diagnostic.kind = DiagnosticKind::syntax;
+    diagnostic.code = E_SYNTAX;
+    diagnostic.file = diagnostics.sourceName;
+    diagnostic.line = line;
+    diagnostic.column = column;
+    diagnostic.endColumn = endColumn;
+    diagnostic.message = message;
+    diagnostic.text = diagnostics.sourceName + " L" + std::to_string(line) +
+                      (column > 0 ? ":" + std::to_string(column) : std::string()) + ": " + message;
+    diagnostic.hint = hint;
+    currentSink().add(std::move(diagnostic));
+}
+
+void hintLastReport(const std::string &hint) { currentSink().hintLast(hint); }
 
 void printSummary(int count, bool quiet) {
     if (count != 0 || !quiet)

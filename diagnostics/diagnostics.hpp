@@ -1,10 +1,12 @@
 #pragma once
-// Numbered diagnostics: the message catalogue, the report operations, the
-// position every located line names and the per-source error counter.
+// Numbered diagnostics: the message catalogue, the report operations and
+// the position every located line names. Each report goes to the current
+// sink (sink.hpp), which counts it.
 #include <string>
 
+#include "diagnostics/sink.hpp"
+
 struct DiagnosticsState {
-    int errorCount = 0;          // errors of the source being translated
     std::string messageBuffer;   // the template being filled
     std::string sourceName;      // the source being translated, as lines name it
     int lineCounter = 1;         // its line: 1 at the start, plus 1 per line end read
@@ -12,7 +14,7 @@ struct DiagnosticsState {
 
 extern DiagnosticsState diagnostics;
 
-// A new source: its name, line 1 and no error yet.
+// A new source: its name and line 1.
 void beginSourceReports(const std::string &sourceName);
 // One line end of the source has been read.
 void countLineEnd();
@@ -102,6 +104,14 @@ void reportTranslatorLimit(const std::string &description);
 void reportSwapMismatch(const char *firstType, const char *secondType);
 // The one warning: "super" in a method body is ignored (not counted).
 void warnSuperIgnored();
+
+// A syntax error of the parser or the lexer, in the language's words:
+// "F Lline:column: message" (no column when it is 0), on standard error,
+// counted.
+void reportSyntax(int line, int column, int endColumn, const std::string &message,
+                  const std::string &hint = "");
+// What to write instead, for the message just reported.
+void hintLastReport(const std::string &hint);
 
 // The line printed after each translated source; with quiet, only for a
 // source with errors.

@@ -31,9 +31,35 @@ int runCommandLine(const std::string &command) {
     return std::system(command.c_str());
 }
 
+// Where the program of a command setting begins: after the blanks and the
+// NAME=value words that the shell sets for it.
+std::string::size_type programStart(const std::string &command) {
+    std::string::size_type at = command.find_first_not_of(" \t");
+    while (at != std::string::npos) {
+        std::string::size_type end = command.find_first_of(" \t", at);
+        std::string word = command.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        std::string::size_type equals = word.find('=');
+        if (equals == std::string::npos || equals == 0 || word.find('/') < equals || end == std::string::npos)
+            return at;
+        at = command.find_first_not_of(" \t", end);
+    }
+    return command.size();
+}
+
 bool isPlainShellCharacter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
            std::string("_-+=./,:@%").find(c) != std::string::npos;
+}
+
+// ccache caches no compile that loads a precompiled header until it is told
+// that the header's macros and time stamps may be trusted. The prologue has
+// no __DATE__ or __TIME__, and the precompiled file is itself part of what
+// ccache hashes, so velc says so for its own compiles, keeping whatever the
+// caller's environment allows already.
+void letCacheTrustThePrologue() {
+    const char *allowed = std::getenv("CCACHE_SLOPPINESS");
+    std::string sloppiness = allowed && *allowed ? std::string(allowed) + "," : "";
+    setenv("CCACHE_SLOPPINESS", (sloppiness + "pch_defines,time_macros").c_str(), 1);
 }
 
 }  // namespace
@@ -60,10 +86,20 @@ std::string objectFileFor(const std::string &cppFile) {
     return stem + toolchainSettings.extension;
 }
 
+std::string launchedCompiler() {
+    const ToolchainSettings &tools = toolchainSettings;
+    if (tools.launcher.empty())
+        return tools.compiler;
+    if (driverSettings.toolchainKind == emscriptenKind)
+        return tools.compiler + " --compiler-wrapper=" + shellQuote(tools.launcher);
+    std::string::size_type program = programStart(tools.compiler);
+    return tools.compiler.substr(0, program) + shellQuote(tools.launcher) + " " + tools.compiler.substr(program);
+}
+
 std::string compileCommand(const std::string &cppFile, const std::string &prologueOption) {
     const ToolchainSettings &tools = toolchainSettings;
     std::string options = prologueOption.empty() ? tools.options : tools.options + " " + prologueOption;
-    return tools.compiler + " " + options + " " + shellQuote(cppFile) + objectOutputFlag() +
+    return launchedCompiler() + " " + options + " " + shellQuote(cppFile) + objectOutputFlag() +
            shellQuote(objectFileFor(cppFile)) + " ";
 }
 
@@ -110,6 +146,8 @@ void compileCppFiles() {
     if (driverSettings.verbose)
         std::printf("%zu files to compile...\n", project.cppFileList.size());
     std::string prologue = precompiledPrologueOption();
+    if (!prologue.empty() && !toolchainSettings.launcher.empty())
+        letCacheTrustThePrologue();
     std::vector<CompileJob> jobs;
     for (const std::string &cppFile : project.cppFileList) {
         CompileJob job{cppFile, objectFileFor(cppFile), compileCommand(cppFile, prologue), ""};

@@ -10,6 +10,10 @@ std::string shellQuote(const std::string &word);
 // The object file that the compile step writes for a C++ file.
 std::string objectFileFor(const std::string &cppFile);
 
+// The compiler part of a compile command. A launcher (ccache, distcc) goes
+// in front of the compiler; em++ is told to put it in front of the clang it
+// starts instead, which is also what velc_emreplay records and replays.
+std::string launchedCompiler();
 // The precompiled prologue's option, when given, follows the configured options.
 std::string compileCommand(const std::string &cppFile, const std::string &prologueOption = "");
 std::string linkCommand();

@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -42,16 +44,25 @@ bool endsInVelmoraExtension(const std::string &name) {
     return true;
 }
 
-bool readable(const std::string &path) {
+// A source velc can read as text: a regular file it may open. A folder
+// opens for reading as well, and would be translated as an empty source, so
+// each other case ends the run with its own reason before anything is
+// translated.
+void requireReadableSource(const std::string &path) {
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            fatalMessage(path + " not found. Compilation aborted.");
+        fatalMessage(path + " cannot be read: " + std::strerror(errno) + ". Compilation aborted.");
+    }
+    if (S_ISDIR(status.st_mode))
+        fatalMessage(path + " is a folder, not a source file. Compilation aborted.");
+    if (!S_ISREG(status.st_mode))
+        fatalMessage(path + " is not a regular file. Compilation aborted.");
     std::FILE *file = std::fopen(path.c_str(), "r");
     if (!file)
-        return false;
+        fatalMessage(path + " cannot be read: " + std::strerror(errno) + ". Compilation aborted.");
     std::fclose(file);
-    return true;
-}
-
-[[noreturn]] void abortMissingSource(const std::string &path) {
-    fatalMessage(path + " not found. Compilation aborted.");
 }
 
 // The pieces the current source's header records.
@@ -210,8 +221,7 @@ void nameSource(bool isMain) {
         names.objectName = prefix + names.objectName;
         source = prefix + source;
     }
-    if (!readable(source))
-        abortMissingSource(source);
+    requireReadableSource(source);
 }
 
 int scanSource(bool isMain) {
@@ -237,7 +247,7 @@ int scanSource(bool isMain) {
     try {
         std::ifstream source(path);
         if (!source)
-            abortMissingSource(path);
+            requireReadableSource(path);
         followIncludes(source, entry);
     } catch (const std::exception &e) {
         std::printf("Exception in vel: %s\n", e.what());
@@ -316,8 +326,7 @@ std::string includeName(const std::string &line, std::string::size_type position
         return "";
     }
     std::string path = resolveIncludePath(name);
-    if (!readable(path))
-        abortMissingSource(path);
+    requireReadableSource(path);
     return name;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "semantics/source_semantics.hpp"
+#include "driver/output_files.hpp"
 #include "translator/translation_job.hpp"
 
 // A file's modification time in nanoseconds: two edits within one second
@@ -53,6 +54,7 @@ struct ProjectState {
     bool isMainTranslation = true;
     SourceRole translationRole = SourceRole::includedMain;  // of the source being translated
     bool inBlockComment = false;
+    int sourceErrorCount = 0;               // errors of the last source translated
     int runErrorTotal = 0;                  // errors of every source translated in this run
     int compileFailures = 0;                // C++ files the compiler refused in this run
     int programStatus = 0;                  // how the program run by velc ended (0: normally)

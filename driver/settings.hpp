@@ -10,6 +10,12 @@ struct DriverSettings {
     bool quiet = false;          // -q
     bool verbose = false;        // -v
     bool keepTemporary = false;  // -~
+    // Long options (driver/command_line.cpp).
+    bool showHelp = false;        // --help
+    bool showVersion = false;     // --version
+    bool formatSources = false;   // --format
+    bool formatCheckOnly = false; // --check
+    bool watch = false;           // --watch
     bool buildAndRun = false;
     bool bannerShown = false;
     bool incremental = false;

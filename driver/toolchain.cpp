@@ -26,12 +26,20 @@ void applySetting(const std::string &key, const std::string &value) {
         settings.headers.push_back(value);
     else if (key == "pch")
         settings.pch = value;
+    else if (key == "launcher")
+        settings.launcher = value;
     else if (key == "jobs")
         parseJobCount(value, settings.jobs);
     else if (key == "pieces")
         parseLineCount(value, settings.pieceLines);
+    else if (key == "indent")
+        parseIndentWidth(value, settings.indentWidth);
     else if (key == "lines" && (value == "0" || value == "1"))
         settings.lines = value == "1";
+    else if (key == "messages")
+        parseMessageForm(value, settings.messages);
+    else if (key == "excerpts")
+        parseExcerptChoice(value, settings.excerpts);
 }
 
 namespace {
@@ -60,6 +68,10 @@ bool parseJobCount(const std::string &value, int &jobs) {
 
 bool parseLineCount(const std::string &value, int &lines) {
     return parseBoundedCount(value, 0, maximumPieceLines, lines);
+}
+
+bool parseIndentWidth(const std::string &value, int &width) {
+    return parseBoundedCount(value, 1, maximumIndentWidth, width);
 }
 
 void applyConfigurationLine(const std::string &line) {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "diagnostics/console_printer.hpp"
 #include "translator/translation_job.hpp"
 
 struct ToolchainSettings {
@@ -18,19 +19,31 @@ struct ToolchainSettings {
     // only while its stamp shows it matches the tools, options and headers.
     std::string pch;
     int jobs = 1;                        // C++ files compiled at the same time
+    // A program put in front of every compile (ccache, distcc); empty for
+    // none. It changes where an object is made, never what it holds.
+    std::string launcher;
     // Line directives in generated files, so that compiler messages,
     // run-time errors and debuggers name the Velmora source line.
     bool lines = false;
     // A main source of this many lines or more (not counting blank and
     // comment lines) is compiled in pieces; 0 never.
     int pieceLines = 2000;
+    // How messages are printed: the console form, with excerpts on a
+    // terminal unless told otherwise, or JSON lines.
+    MessageForm messages = MessageForm::text;
+    ExcerptChoice excerpts = ExcerptChoice::automatic;
+    // Blanks per block level of velc --format.
+    int indentWidth = 4;
 };
 
-// Far beyond any machine's processors: a mistyped value must not start
-// thousands of compilers.
-constexpr int maximumJobs = 64;
+// Beyond a machine's processors, since a launcher such as distcc spreads the
+// compiles over a farm, but a mistyped value must not start thousands of
+// compilers.
+constexpr int maximumJobs = 256;
 // More lines than a source can hold in memory.
 constexpr int maximumPieceLines = 1000000000;
+// Wider indentation helps no reader.
+constexpr int maximumIndentWidth = 16;
 
 extern ToolchainSettings toolchainSettings;
 
@@ -44,5 +57,7 @@ void applySetting(const std::string &key, const std::string &value);
 bool parseJobCount(const std::string &value, int &jobs);
 // The same for a count of source lines, from 0 up to maximumPieceLines.
 bool parseLineCount(const std::string &value, int &lines);
+// The same for the indentation of velc --format, from 1 up to maximumIndentWidth.
+bool parseIndentWidth(const std::string &value, int &width);
 // Handles one line of the file: comments, "key = value", anything else ignored.
 void applyConfigurationLine(const std::string &line);

@@ -17,8 +17,11 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "diagnostics/console_printer.hpp"
 #include "diagnostics/diagnostics.hpp"
+#include "diagnostics/json_printer.hpp"
 #include "driver/native_build.hpp"
+#include "driver/output_files.hpp"
 #include "driver/project.hpp"
 #include "driver/settings.hpp"
 #include "driver/text_tools.hpp"
@@ -132,20 +135,21 @@ SourceToTranslate sourceToTranslate(bool declarationsOnly) {
     return source;
 }
 
-TranslationResult translate(std::istream &input, bool declarationsOnly) {
+TranslationResult translate(std::istream &input, const SourceToTranslate &source) {
     TranslateFunction translator = project.translate ? project.translate : translateStream;
-    return translator(input, sourceToTranslate(declarationsOnly), project.tables);
+    return translator(input, source, project.tables);
 }
 
-// The source counts as failed and its outputs are not trusted by the next run.
-void abandonTranslation() {
-    diagnostics.errorCount++;
+// The source counts as failed (its reports and the failure) and its
+// outputs are not trusted by the next run.
+void abandonTranslation(int reported) {
+    project.sourceErrorCount = reported + 1;
     markSourceStale();
 }
 
-void failTranslation(const std::string &description) {
+void failTranslation(const std::string &description, int reported) {
     std::printf("Exception in parser: %s\n", description.c_str());
-    abandonTranslation();
+    abandonTranslation(reported);
 }
 
 // While it lives, standard output and standard error go to the null
@@ -189,6 +193,21 @@ private:
     int savedError = -1;
 };
 
+// A translation's messages in the form velc.ini asks for; the excerpts
+// show the source as the user wrote it, comments included.
+void printMessages(const std::vector<Diagnostic> &diagnostics, const std::string &sourcePath) {
+    if (toolchainSettings.messages == MessageForm::json) {
+        printJsonDiagnostics(diagnostics);
+        return;
+    }
+    std::string text;
+    if (toolchainSettings.excerpts != ExcerptChoice::never && !diagnostics.empty()) {
+        std::ifstream source(sourcePath, std::ios::binary);
+        text.assign(std::istreambuf_iterator<char>(source), std::istreambuf_iterator<char>());
+    }
+    printConsoleDiagnostics(diagnostics, SourceLines(text), toolchainSettings.excerpts);
+}
+
 // Blank lines and comment lines (empty in the stripped copy) do not count.
 bool isLongEnoughToSplit(const std::string &copy) {
     int wanted = toolchainSettings.pieceLines;
@@ -211,18 +230,15 @@ bool isLongEnoughToSplit(const std::string &copy) {
 }  // namespace
 
 void readDeclarations() {
-    const int errorsBefore = diagnostics.errorCount;
     try {
         SilencedConsole silence;
         std::istringstream input(strippedCopy(driverSettings.currentSourceName));
-        translate(input, true);
+        translate(input, sourceToTranslate(true));
     } catch (const antlr::ANTLRException &) {
         // What the source declared before the failure stays known; the
         // failure itself was reported when the source was translated.
     } catch (const std::exception &) {
     }
-    // The run's status is the error count of the last source translated.
-    diagnostics.errorCount = errorsBefore;
 }
 
 void markSourceStale() {
@@ -289,25 +305,39 @@ TranslatedPieces translateSource() {
     const std::string &sourcePath = driverSettings.currentSourceName;
     if (driverSettings.verbose)
         std::printf("Compiling source %s\n", sourcePath.c_str());
+    SourceToTranslate source;
+    project.sourceErrorCount = 0;
     try {
         std::string copy = strippedCopy(sourcePath);
         project.splitMain = project.isMainTranslation && isLongEnoughToSplit(copy) && !sourceSharesAPieceName();
         std::istringstream input(copy);
-        diagnostics.errorCount = 0;
-        TranslationResult result = translate(input, false);
-        printSummary(result.errorCount, driverSettings.quiet);
+        source = sourceToTranslate(false);
+        TranslationResult result = translate(input, source);
+        project.sourceErrorCount = result.errorCount;
+        TranslatedPieces pieces = writeTranslatedFiles(source, result.texts);
+        printMessages(result.diagnostics, sourcePath);
+        if (toolchainSettings.messages == MessageForm::text)
+            printSummary(result.errorCount, driverSettings.quiet);
         if (result.errorCount > 0)
             markSourceStale();
-        return result.pieces;
+        return pieces;
+    } catch (const TranslationStopped &e) {
+        // The files are written all the same and marked stale.
+        try {
+            writeTranslatedFiles(source, e.result.texts);
+        } catch (const OutputWriteError &) {
+        }
+        printMessages(e.result.diagnostics, sourcePath);
+        failTranslation(e.what(), e.result.errorCount);
     } catch (const OutputWriteError &e) {
         // A full disk or a directory that became read-only: the message
         // names the file and the cause.
         std::printf("%s\n", e.what());
-        abandonTranslation();
+        abandonTranslation(project.sourceErrorCount);
     } catch (const antlr::ANTLRException &e) {
-        failTranslation(e.toString());
+        failTranslation(e.toString(), 0);
     } catch (const std::exception &e) {
-        failTranslation(e.what());
+        failTranslation(e.what(), 0);
     }
     return TranslatedPieces();
 }
@@ -336,9 +366,9 @@ int compileAll() {
         }
         TranslatedPieces pieces = translateSource();
         translations++;
-        project.runErrorTotal += diagnostics.errorCount;
+        project.runErrorTotal += project.sourceErrorCount;
         replacePieceObjects(pieces.cppFiles);
-        if (!driverSettings.cppOnly && diagnostics.errorCount == 0) {
+        if (!driverSettings.cppOnly && project.sourceErrorCount == 0) {
             if (pieces.implementationToCompile)
                 project.cppFileList.push_back(sourceNames.cppName);
             for (const std::string &piece : pieces.toCompile)

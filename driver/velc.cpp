@@ -7,9 +7,14 @@
 #include <cstdlib>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "diagnostics/diagnostics.hpp"
 #include "driver/build_stamp.hpp"
+#include "driver/command_line.hpp"
+#include "driver/formatter.hpp"
+#include "driver/watch.hpp"
+#include "driver/version_report.hpp"
 #include "driver/native_build.hpp"
 #include "driver/project.hpp"
 #include "driver/settings.hpp"
@@ -21,6 +26,8 @@ DriverSettings driverSettings;
 namespace {
 
 constexpr int highestExitStatus = 255;
+// An option velc does not know: nothing was done.
+constexpr int invalidOptionStatus = 2;
 
 // The directory of the running program, separator included; from the
 // kernel when the program was found through PATH and argv[0] has no directory.
@@ -35,33 +42,6 @@ std::string programDirectory(const char *programPath) {
         return "";
     std::string executable(buffer, static_cast<std::size_t>(length));
     return executable.substr(0, executable.rfind('/') + 1);
-}
-
-void handleOptionLetter(char letter, bool &eOrR) {
-    DriverSettings &settings = driverSettings;
-    switch (letter) {
-    case 'b': settings.rebuildAll = true; break;
-    case 'c': settings.cppOnly = true; break;
-    case 'q': settings.quiet = true; break;
-    case 'v': settings.verbose = true; break;
-    case '~': settings.keepTemporary = true; break;
-    case 'e':
-    case 'r': eOrR = true; break;
-    default:
-        std::printf("Invalid option -%c\n", letter);
-        printUsage();
-    }
-}
-
-// Returns the number of option arguments.
-int readOptions(int argc, char **argv, bool &eOrR) {
-    int optionCount = 0;
-    for (int i = 1; i < argc && argv[i][0] == '-'; i++) {
-        optionCount++;
-        for (const char *letter = argv[i] + 1; *letter; letter++)
-            handleOptionLetter(*letter, eOrR);
-    }
-    return optionCount;
 }
 
 int toolchainKindOf(const std::string &id) {
@@ -115,15 +95,56 @@ void buildProgram() {
     }
 }
 
+// The command line of each build of a watch: this one without --watch.
+std::vector<std::string> withoutWatchOption(int argc, char **argv, int optionCount) {
+    std::vector<std::string> arguments;
+    for (int i = 0; i < argc; i++)
+        if (i == 0 || i > optionCount || std::string(argv[i]) != "--watch")
+            arguments.push_back(argv[i]);
+    return arguments;
+}
+
+// The configuration read and the names it decides: the tool-chain kind and
+// what follows from it.
+void readToolchain() {
+    DriverSettings &settings = driverSettings;
+    readConfiguration(settings.configPath);
+    settings.toolchainKind = toolchainKindOf(toolchainSettings.id);
+    if (settings.toolchainKind == 1)
+        settings.integerSuffix = "ui64";
+}
+
 int runVelc(int argc, char **argv) {
     DriverSettings &settings = driverSettings;
-    bool eOrR = false;
-    int optionCount = readOptions(argc, argv, eOrR);
+    OptionReading options = readOptions(argc, argv, settings);
+    bool eOrR = options.eOrR;
+    int optionCount = options.optionCount;
+    if (!options.invalid.empty()) {
+        std::printf("Invalid option %s\n", options.invalid.c_str());
+        printUsage(invalidOptionStatus);
+    }
+    if (settings.showHelp) {
+        printUsageLines();
+        std::fputs(longOptionHelp().c_str(), stdout);
+        return 0;
+    }
+    if (settings.showVersion) {
+        readToolchain();
+        std::fputs(versionReport(settings.configPath).c_str(), stdout);
+        return 0;
+    }
     if (argc - optionCount <= 1)
         printUsage();
+    int sourceIndex = optionCount + 1;
+    if (settings.formatSources) {
+        readConfiguration(settings.configPath);
+        return formatSourceFiles(std::vector<std::string>(argv + sourceIndex, argv + argc),
+                                 settings.formatCheckOnly, toolchainSettings.indentWidth);
+    }
+    if (settings.watch)
+        return watchProgram(withoutWatchOption(argc, argv, optionCount), argv[sourceIndex]);
     if (!settings.quiet && (settings.verbose || settings.rebuildAll))
         printBanner();
-    int sourceIndex = optionCount + 1;
     settings.currentSourceName = argv[sourceIndex];
     for (int i = sourceIndex + 1; i < argc; i++) {
         settings.runArguments += std::string(" ") + argv[i];
@@ -131,17 +152,14 @@ int runVelc(int argc, char **argv) {
     }
     settings.buildAndRun = (settings.rebuildAll || settings.cppOnly) ? eOrR : true;
     nameSource(true);
-    readConfiguration(settings.configPath);
+    readToolchain();
     project.buildStamp = buildStamp(toolchainSettings, "/proc/self/exe");
-    settings.toolchainKind = toolchainKindOf(toolchainSettings.id);
-    if (settings.toolchainKind == 1)
-        settings.integerSuffix = "ui64";
     settings.mainSourceName = settings.currentSourceName;
     settings.incremental = !settings.rebuildAll;
     settings.targetName = targetNameFor(settings.currentSourceName, settings.toolchainKind);
     scanSource(true);
     buildProgram();
-    int status = exitStatus(diagnostics.errorCount, project.runErrorTotal);
+    int status = exitStatus(project.sourceErrorCount, project.runErrorTotal);
     // A failed compilation is never reported as success.
     if (status == 0 && project.compileFailures > 0)
         return exitStatus(project.compileFailures, 0);
@@ -157,7 +175,7 @@ void printBanner() {
     std::fputs("\nVelmora to WebAssembly Compiler - V. 21.7\n", stdout);
 }
 
-void printUsage() {
+void printUsageLines() {
     printBanner();
     std::fputs("Usage:  velc [options] file\n"
                "Options:\n"
@@ -169,8 +187,12 @@ void printUsage() {
                " -q   quiet mode\n"
                "Example: velc -rbe mysource\n",
                stdout);
+}
+
+void printUsage(int status) {
+    printUsageLines();
     std::fflush(stdout);
-    std::exit(0);
+    std::exit(status);
 }
 
 std::string targetNameFor(const std::string &sourceName, int toolchainKind) {

@@ -6,8 +6,10 @@ int velcMain(int argc, char **argv);
 
 // Writes the banner the first time it is asked for in a run.
 void printBanner();
-// Banner, usage lines, then the process ends with status 0.
-[[noreturn]] void printUsage();
+// The banner (when not yet printed) and the usage lines.
+void printUsageLines();
+// The usage lines, then the process ends with the status given.
+[[noreturn]] void printUsage(int status = 0);
 
 // prog.vel gives prog.wasm; tool-chain kind 1 adds ".exe".
 std::string targetNameFor(const std::string &sourceName, int toolchainKind);

@@ -670,7 +670,7 @@ function main(args) {
       process.stdout.write(usageText());
       return 0;
     case 'version':
-      process.stdout.write(`${TOOL_VERSION}\n`);
+      process.stdout.write(`${TOOL_VERSION} on Node ${process.version}\n`);
       return 0;
     case 'error':
       process.stderr.write(`${TOOL_NAME}: ${command.message}\n${usageText()}`);

@@ -6,6 +6,7 @@ header "post_include_hpp" {
 #include "translator/look_ahead.hpp"
 #include "translator/token_queue.hpp"
 #include "translator/translator.hpp"
+#include "translator/syntax_errors.hpp"
 }
 options { language="Cpp"; }
 
@@ -31,18 +32,20 @@ public:
     void rewind(unsigned int position) override { tokenQueue.rewind(position); }
 
     bool guessing() const { return inputState->guessing > 0; }
+    const TokenQueue &tokens() const { return tokenQueue; }
     // A syntax error is counted like every other error of the source: its
     // C++ would be incomplete, so it must not be compiled and run.
     void reportError(const antlr::RecognitionException &ex) override {
         // Counted by the diagnostics when the construct's message is written.
         if (reportInSyntaxContext())
             return;
-        antlr::LLkParser::reportError(ex);
-        diagnostics.errorCount++;
+        reportRecognitionError(ex, tokenNamer());
+    }
+    TokenNamer tokenNamer() const {
+        return [this](int type) { return std::string(getTokenName(type)); };
     }
     void reportError(const std::string &message) override {
-        antlr::LLkParser::reportError(message);
-        diagnostics.errorCount++;
+        reportSyntax(LT(1)->getLine(), 0, 0, message);
     }
     // Recovery inside a statement: the rest of its line is skipped.
     void skipRestOfLine() { consumeUntil(EOL); }

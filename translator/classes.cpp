@@ -22,7 +22,7 @@ ClassState &classState() { return translation().classState; }
 // The header is written while a class is defined; the definitions of its
 // static attributes go where the functions go, at file scope.
 void writeAtFileScope(const std::string &line) {
-    FILE *saved = output().currentOutput;
+    OutputText *saved = output().currentOutput;
     int indent = output().indentLevel;
     output().currentOutput = output().functionsFile;
     output().indentLevel = 0;
@@ -74,7 +74,7 @@ void beginClass(const std::string &name, ClassKind kind) {
     // A class of native code is known by its own name; the program's own go
     // through the renaming of every declared name.
     record.emittedName = kind == CLASS_EXTERN ? name : emittedNameFor(name);
-    classState().headerStart = std::ftell(output().headerFile);
+    classState().headerStart = static_cast<long>(output().headerFile->size());
     emit("\nclass " + record.emittedName);
     localScopes().classMembers = ClassMembers();
     localScopes().classMembers.className = name;

@@ -1,7 +1,7 @@
 #pragma once
 // Classes: the class definition (written into the header), its attributes,
 // its constructor, and what objects and class names do in expressions.
-#include <cstdio>
+#include "translator/output.hpp"
 #include <set>
 #include <string>
 
@@ -63,7 +63,7 @@ struct ClassState {
     bool constructorSeen = false;
     int savedIndent = 0;
     bool switchedToHeader = false;  // the class switched the output, and switches it back
-    FILE *silencedOutput = nullptr; // an extern class writes nothing: the output it had
+    OutputText *silencedOutput = nullptr; // an extern class writes nothing: the output it had
     ClassKind kind = CLASS_DEFINED;
     long headerStart = -1;       // where the class being defined starts in the header
 };

@@ -24,7 +24,7 @@ std::string withoutConst(std::string prefix) {
 }  // namespace
 
 void writeHeaderLine(const std::string &line) {
-    FILE *saved = output().currentOutput;
+    OutputText *saved = output().currentOutput;
     output().currentOutput = output().headerFile;
     emit(line + "\n");
     output().currentOutput = saved;

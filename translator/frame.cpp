@@ -1,13 +1,12 @@
 #include "translator/translator.hpp"
 #include "translator/translation_job.hpp"
+#include "translator/source_translation.hpp"
 #include <unistd.h>
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include "semantics/native_constants.hpp"
 #include "semantics/symbols.hpp"
 #include "prologue_text.hpp"
@@ -23,80 +22,20 @@ bool endsWithNoCase(const std::string &text, const std::string &end) {
     return true;
 }
 
-void closeFile(FILE *&file) {
-    if (file)
-        fclose(file);
-    file = nullptr;
-}
-
 // The function definitions follow everything else of the implementation.
 void appendFunctions() {
     if (!output().functionsFile)
         return;
-    FILE *saved = output().currentOutput;
+    OutputText *saved = output().currentOutput;
     output().currentOutput = output().implementationFile;
     if (!translatedSource().declarationsOnly && !output().mainPieces.empty()) {
         keepFunctionsForPieces();
     } else if (!translatedSource().declarationsOnly) {
-        std::rewind(output().functionsFile);
-        char buffer[8192];
-        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, output().functionsFile)) > 0;)
-            emit(std::string(buffer, got));
+        emit(*output().functionsFile);
         continueMappingOf(output().functionsFile);
     }
     output().currentOutput = saved;
-    closeFile(output().functionsFile);
-}
-
-// The name under which a failed write is reported.
-std::string outputFileName(FILE *file) {
-    if (file == output().headerFile)
-        return translatedSource().headerPath;
-    if (file == output().implementationFile)
-        return translatedSource().cppPath;
-    return "a temporary file";
-}
-
-// Closes both outputs; what went wrong with the first failed write or
-// close, or empty when both files are complete on disk.
-std::string closeOutputs() {
-    std::string failure;
-    if (output().failedFile)
-        failure = "Cannot write " + outputFileName(output().failedFile) + ": " + std::strerror(output().writeError);
-    for (FILE **file : {&output().headerFile, &output().implementationFile}) {
-        if (!*file)
-            continue;
-        bool complete = std::ferror(*file) == 0;
-        std::string name = outputFileName(*file);
-        complete = std::fclose(*file) == 0 && complete;
-        if (!complete && failure.empty())
-            failure = "Cannot write " + name + ": " + std::strerror(errno != 0 ? errno : EIO);
-        *file = nullptr;
-    }
-    return failure;
-}
-
-void removePartialOutputs() {
-    std::remove(partialOutputName(translatedSource().headerPath).c_str());
-    std::remove(partialOutputName(translatedSource().cppPath).c_str());
-}
-
-// A class body that calls functions defined after it gets their
-// prototypes ahead of it, known only once the whole source is read.
-void placeEarlyPrototypes(const std::string &path) {
-    if (!needsEarlyPrototypes())
-        return;
-    std::ifstream in(path, std::ios::binary);
-    std::string header((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    in.close();
-    std::string placed = headerWithEarlyPrototypes(header);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << placed;
-    out.close();
-    if (!out) {
-        removePartialOutputs();
-        throw OutputWriteError("Cannot write " + translatedSource().headerPath + ": " + std::strerror(errno));
-    }
+    output().functionsFile = nullptr;
 }
 
 }  // namespace
@@ -136,24 +75,9 @@ std::string prologueText() {
 void beginSourceFile() {
     discardMainPieces();
     output().splitMain = translatedSource().splitMain && translatedSource().isMain && !translatedSource().declarationsOnly;
-    // A source read only for its declarations keeps its outputs untouched.
-    const char *discarded = "/dev/null";
-    output().implementationFile =
-        fopen(translatedSource().declarationsOnly ? discarded : partialOutputName(translatedSource().cppPath).c_str(), "wb");
-    output().headerFile = fopen(translatedSource().declarationsOnly ? discarded : partialOutputName(translatedSource().headerPath).c_str(), "wb");
-    output().functionsFile = translatedSource().declarationsOnly ? fopen(discarded, "wb") : std::tmpfile();
-    if (!output().implementationFile || !output().headerFile || !output().functionsFile) {
-        std::string cause = std::strerror(errno);
-        std::string name = !output().implementationFile ? translatedSource().cppPath
-                           : !output().headerFile       ? translatedSource().headerPath
-                                                      : "a temporary file";
-        closeFile(output().implementationFile);
-        closeFile(output().headerFile);
-        closeFile(output().functionsFile);
-        if (!translatedSource().declarationsOnly)
-            removePartialOutputs();
-        throw OutputWriteError("Cannot write " + name + ": " + cause);
-    }
+    output().implementationFile = &output().implementation;
+    output().headerFile = &output().header;
+    output().functionsFile = &output().functions;
     output().currentOutput = output().savedImplementation = output().implementationFile;
     if (translatedSource().mapLines && !translatedSource().declarationsOnly)
         beginLineMapping(translatedSource().sourceName, translatedSource().piecesCountOwnLines);
@@ -169,10 +93,10 @@ void beginSourceFile() {
 }
 
 void writeOwnHeaderInclude() {
-    FILE *saved = output().currentOutput;
+    OutputText *saved = output().currentOutput;
     output().currentOutput = output().implementationFile;
     emit("#include \"" + translatedSource().headerInclude + "\"\n\n");
-    output().preambleSize = std::ftell(output().implementationFile);
+    output().preambleSize = output().implementationFile->size();
     output().currentOutput = saved;
 }
 
@@ -199,46 +123,29 @@ void endSourceFile() {
         emit(functionPlacesTable(output().mappedSourceName));
     if (translatedSource().isMain)
         writeMainForProgramFunction();
-    if (!translatedSource().declarationsOnly && !output().failedFile) {
-        try {
-            writeMainPieces();
-        } catch (const OutputWriteError &) {
-            closeOutputs();
-            removePartialOutputs();
-            throw;
-        }
-    }
-    std::string failure = closeOutputs();
+    std::vector<std::string> pieces;
+    if (!translatedSource().declarationsOnly)
+        pieces = finishMainPieces();
     output().currentOutput = output().savedImplementation = nullptr;
+    output().implementationFile = output().headerFile = nullptr;
+    // A source read for its declarations leaves no text at all.
     if (translatedSource().declarationsOnly)
         return;
-    if (!failure.empty()) {
-        removePartialOutputs();
-        throw OutputWriteError(failure);
-    }
-    placeEarlyPrototypes(partialOutputName(translatedSource().headerPath));
-    // The header first: the incremental test reads the implementation's time.
-    for (const std::string *path : {&translatedSource().headerPath, &translatedSource().cppPath}) {
-        bool placed = path == &translatedSource().cppPath ? placeImplementation(partialOutputName(*path), *path)
-                                                   : std::rename(partialOutputName(*path).c_str(), path->c_str()) == 0;
-        if (!placed) {
-            std::string cause = std::strerror(errno);
-            removePartialOutputs();
-            throw OutputWriteError("Cannot replace " + *path + ": " + cause);
-        }
-    }
+    TranslatedTexts &texts = translation().texts;
+    texts.pieces = std::move(pieces);
+    // A class body that calls functions defined after it gets their
+    // prototypes ahead of it, known only once the whole source is read.
+    texts.header = needsEarlyPrototypes() ? headerWithEarlyPrototypes(output().header) : std::move(output().header);
+    texts.implementation = std::move(output().implementation);
 }
 
 void endSourceFileAfterFailure() {
     try {
         endSourceFile();
     } catch (...) {
-        // What the end could not finish is closed and thrown away.
-        for (FILE **file : {&output().headerFile, &output().implementationFile, &output().functionsFile})
-            closeFile(*file);
+        // What the end could not finish is dropped.
         output().currentOutput = output().savedImplementation = nullptr;
-        if (!translatedSource().declarationsOnly)
-            removePartialOutputs();
+        output().implementationFile = output().headerFile = output().functionsFile = nullptr;
         throw;
     }
 }

@@ -42,10 +42,11 @@ std::string stampLine(const std::string &stamp);
 std::string textDigest(const std::string &text);
 
 void beginSourceFile();
-// Writes the epilogue when main is open and closes both files; safe to call twice.
+// Writes the epilogue when main is open and hands the complete texts to the
+// translation's result; safe to call twice.
 void endSourceFile();
-// endSourceFile after the parse ended in an exception: the files are
-// complete and closed, or closed and removed when that fails too.
+// endSourceFile after the parse ended in an exception: the texts are
+// complete, or dropped when that fails too.
 void endSourceFileAfterFailure();
 void writeOwnHeaderInclude();
 

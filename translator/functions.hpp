@@ -12,6 +12,7 @@
 #include <unordered_set>
 #include <vector>
 #include "semantics/functions.hpp"
+#include "translator/output.hpp"
 #include "translator/values.hpp"
 
 
@@ -82,7 +83,7 @@ struct FunctionState {
     std::string defaultText;
     int unnamedParameters = 0;
     // Where the output went before the body.
-    FILE *savedOutput = nullptr;
+    OutputText *savedOutput = nullptr;
     int savedIndent = 0;
     int savedBlankLines = 0;
     int recordIndex = -1;     // its function record, once the head is read

@@ -1,14 +1,9 @@
 #include "translator/main_pieces.hpp"
 #include "translator/translation_job.hpp"
 
-#include <sys/stat.h>
-#include <fcntl.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdint>
-#include <cstring>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -20,8 +15,6 @@
 
 namespace {
 
-TranslatedPieces &lastPieces() { return translation().pieces; }
-
 const std::string pieceCountPrefix = "// velc pieces: ";
 
 std::string readFile(const std::string &path, bool &found) {
@@ -31,16 +24,6 @@ std::string readFile(const std::string &path, bool &found) {
     if (found)
         text << file.rdbuf();
     return text.str();
-}
-
-std::string textOf(FILE *file) {
-    std::string text;
-    std::fflush(file);
-    std::rewind(file);
-    char buffer[8192];
-    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-        text.append(buffer, got);
-    return text;
 }
 
 std::string directoryOf(const std::string &path) {
@@ -87,95 +70,8 @@ std::string dependencyDigest(const std::string &preamble, const std::string &hea
     return textDigest(contents);
 }
 
-bool sameTime(const std::string &path) {
-    return utimensat(AT_FDCWD, path.c_str(), nullptr, 0) == 0;
-}
-
-std::string objectOf(const std::string &cppFile) {
-    return cppFile.substr(0, cppFile.rfind('.')) + translatedSource().objectExtension;
-}
-
-bool objectIsCurrent(const std::string &cppFile) {
-    struct stat cpp, object;
-    if (stat(cppFile.c_str(), &cpp) != 0 || stat(objectOf(cppFile).c_str(), &object) != 0)
-        return false;
-    if (object.st_mtim.tv_sec != cpp.st_mtim.tv_sec)
-        return object.st_mtim.tv_sec > cpp.st_mtim.tv_sec;
-    return object.st_mtim.tv_nsec >= cpp.st_mtim.tv_nsec;
-}
-
-void writeWhole(const std::string &path, const std::string &text) {
-    std::string partial = partialOutputName(path);
-    FILE *file = std::fopen(partial.c_str(), "wb");
-    bool written = file && std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    int cause = errno;
-    if (file && std::fclose(file) != 0 && written) {
-        written = false;
-        cause = errno;
-    }
-    if (!written || std::rename(partial.c_str(), path.c_str()) != 0) {
-        if (written)
-            cause = errno;
-        std::remove(partial.c_str());
-        throw OutputWriteError("Cannot write " + path + ": " + std::strerror(cause != 0 ? cause : EIO));
-    }
-}
-
-// The file at path holds the same text as the partial one, and its object
-// was compiled from it: both get the time of this run.
-bool keptUnchanged(const std::string &path, const std::string &text) {
-    bool found = false;
-    std::string existing = readFile(path, found);
-    if (!found || existing != text || translatedSource().rebuildAll || !objectIsCurrent(path))
-        return false;
-    return sameTime(path) && sameTime(objectOf(path));
-}
-
-// A piece of the same text keeps its file, and its object when that was
-// compiled from it; both then get the time of this run, as every output of
-// a translated source does. A rebuild of everything compiles every piece.
-void placePiece(const std::string &path, const std::string &text) {
-    lastPieces().cppFiles.push_back(path);
-    if (keptUnchanged(path, text))
-        return;
-    writeWhole(path, text);
-    lastPieces().toCompile.push_back(path);
-}
-
-const std::string dependsPrefix = "// velc depends: ";
-
-// A file of a piece's name that is not a piece is another source's output
-// (prog.1.vel's prog.1.cpp), written in this run: it is left alone.
-bool isAnotherSourcesOutput(const std::string &path) {
-    bool found = false;
-    std::string text = readFile(path, found);
-    return found && text.find("\n" + dependsPrefix) == std::string::npos;
-}
-
-void removeLaterPieces(const std::string &cppName, int from, int to) {
-    for (int number = from; number <= to; number++) {
-        std::string piece = pieceCppName(cppName, number);
-        if (isAnotherSourcesOutput(piece))
-            continue;
-        std::remove(piece.c_str());
-        std::remove(objectOf(piece).c_str());
-    }
-}
-
-// What the partial outputs hold so far.
-std::string partialText(FILE *file, const std::string &path, long size) {
-    std::fflush(file);
-    bool found = false;
-    std::string text = readFile(partialOutputName(path), found);
-    return size >= 0 && static_cast<size_t>(size) < text.size() ? text.substr(0, static_cast<size_t>(size)) : text;
-}
-
 std::string preambleText() {
-    return partialText(output().implementationFile, translatedSource().cppPath, output().preambleSize);
-}
-
-std::string headerText() {
-    return partialText(output().headerFile, translatedSource().headerPath, -1);
+    return output().implementation.substr(0, output().preambleSize);
 }
 
 // A piece repeats the preamble, so it may hold nothing that defines
@@ -209,7 +105,7 @@ const char *const runOnce = "#ifdef __clang__\n__attribute__((optnone))\n#endif\
 // its loops, and before the loops' definitions.
 std::string pieceText(size_t index) {
     const PieceLoops &loops = output().pieceLoops[index];
-    std::string part = textOf(output().mainPieces[index]);
+    const std::string &part = output().mainPieces[index];
     return loops.definitions + loops.prototypes + (loops.loopInPart ? "" : runOnce) + part + loops.functions;
 }
 
@@ -237,7 +133,7 @@ std::string pieceLinesTable() {
 
 // A main kept in one file keeps the table there too.
 void writePieceLinesTable() {
-    FILE *saved = output().currentOutput;
+    OutputText *saved = output().currentOutput;
     output().currentOutput = output().implementationFile;
     emit(pieceLinesTable());
     output().currentOutput = saved;
@@ -299,8 +195,8 @@ std::vector<std::string> functionPieceTexts() {
     std::vector<std::string> pieces;
     std::string::size_type start = 0, from = 0;
     long sinceMark = 0, inPiece = 0;
-    for (long end : output().functionEnds) {
-        std::string::size_type to = std::min(static_cast<std::string::size_type>(end), text.size());
+    for (std::size_t end : output().functionEnds) {
+        std::string::size_type to = std::min(end, text.size());
         std::string definition = text.substr(from, to - from);
         long lines = std::count(definition.begin(), definition.end(), '\n');
         bool mark = functionMarksCut(definition, lines);
@@ -357,15 +253,13 @@ int recordedPieceCount(const std::string &headerPath) {
 }
 
 void beginMainPiece() {
-    FILE *piece = std::tmpfile();
-    if (!piece)
-        throw OutputWriteError(std::string("Cannot write a temporary file: ") + std::strerror(errno));
     if (output().mainPieces.empty() && countsOwnLines()) {
         switchToHeader();
         emit("extern const int " + pieceLinesTableName() + "[];\n");
         switchToImplementation();
     }
-    output().mainPieces.push_back(piece);
+    output().mainPieces.emplace_back();
+    OutputText *piece = &output().mainPieces.back();
     output().pieceLoops.emplace_back();
     output().pieceFirstLines.push_back(diagnostics.lineCounter);
     // A piece's temporaries are its own functions' locals: numbered from
@@ -407,68 +301,47 @@ void endMainPieces() {
         return;
     for (size_t i = 0; i < output().mainPieces.size(); i++) {
         emit(pieceText(i));
-        continueMappingOf(output().mainPieces[i]);
+        continueMappingOf(&output().mainPieces[i]);
     }
     discardMainPieces();
 }
 
-void writeMainPieces() {
-    const std::string &cppName = translatedSource().cppPath, &headerPath = translatedSource().headerPath;
-    int before = recordedPieceCount(headerPath);
-    int number = 0;
-    lastPieces().split = !output().mainPieces.empty();
-    if (lastPieces().split) {
+std::vector<std::string> finishMainPieces() {
+    std::vector<std::string> pieces;
+    if (!output().mainPieces.empty()) {
         std::string preamble = withoutComments(preambleText());
-        std::string dependsLine = dependsPrefix + dependencyDigest(preamble, headerPath, headerText()) + "\n";
+        std::string dependsLine = dependsPrefix + dependencyDigest(preamble, translatedSource().headerPath, output().header) + "\n";
         // The last piece keeps the table of first lines: a line inserted
         // before it then compiles the piece it went to and the last one, both
         // far smaller than the implementation file.
         for (size_t i = 0; i < output().mainPieces.size(); i++)
-            placePiece(pieceCppName(cppName, ++number), preamble + dependsLine + pieceText(i) +
-                                                            (i + 1 == output().mainPieces.size() ? pieceLinesTable() : ""));
+            pieces.push_back(preamble + dependsLine + pieceText(i) +
+                             (i + 1 == output().mainPieces.size() ? pieceLinesTable() : ""));
         for (const std::string &functions : functionPieceTexts())
-            placePiece(pieceCppName(cppName, ++number), preamble + dependsLine + functions);
-        FILE *saved = output().currentOutput;
-        output().currentOutput = output().headerFile;
-        emit(pieceCountLine(number) + "\n");
-        output().currentOutput = saved;
+            pieces.push_back(preamble + dependsLine + functions);
+        output().header += pieceCountLine(static_cast<int>(pieces.size())) + "\n";
     } else {
         writePieceLinesTable();
     }
-    removeLaterPieces(cppName, number + 1, before);
     discardMainPieces();
-}
-
-bool placeImplementation(const std::string &partial, const std::string &path) {
-    if (lastPieces().split) {
-        bool found = false;
-        if (keptUnchanged(path, readFile(partial, found)) && found) {
-            lastPieces().implementationToCompile = false;
-            std::remove(partial.c_str());
-            return true;
-        }
-    }
-    return std::rename(partial.c_str(), path.c_str()) == 0;
+    return pieces;
 }
 
 void noteFunctionEnd() {
     if (output().splitMain && output().currentOutput == output().functionsFile)
-        output().functionEnds.push_back(std::ftell(output().functionsFile));
+        output().functionEnds.push_back(output().functionsFile->size());
 }
 
 void keepFunctionsForPieces() {
-    output().functionsText = textOf(output().functionsFile);
+    output().functionsText = *output().functionsFile;
 }
 
 void discardMainPieces() {
     output().functionsText.clear();
     output().functionEnds.clear();
-    for (FILE *piece : output().mainPieces)
-        std::fclose(piece);
     output().mainPieces.clear();
     output().pieceLoops.clear();
-    if (output().loopFile)
-        std::fclose(output().loopFile);
+    output().loopText.clear();
     output().loopFile = nullptr;
 }
 
@@ -478,10 +351,8 @@ void beginTopLevelStatement(bool isLoop) {
     // first part is main, which holds the program's arguments.)
     if (!isLoop || output().mainPieces.empty() || output().loopFile || output().writingHeader)
         return;
-    FILE *loop = std::tmpfile();
-    if (!loop)
-        throw OutputWriteError(std::string("Cannot write a temporary file: ") + std::strerror(errno));
-    output().loopFile = loop;
+    output().loopText.clear();
+    OutputText *loop = output().loopFile = &output().loopText;
     // Numbered within the piece, so that the pieces before do not change it.
     output().loopName = "_vel_loop_" + std::to_string(output().mainPieces.size()) + "_" +
                         std::to_string(++output().pieceLoops.back().count);
@@ -496,14 +367,14 @@ void endTopLevelLoop() {
     emit("}\n");
     PieceLoops &loops = output().pieceLoops.back();
     loops.prototypes += "static void " + output().loopName + "();\n";
-    loops.functions += textOf(output().loopFile);
-    std::fclose(output().loopFile);
+    loops.functions += output().loopText;
+    output().loopText.clear();
     output().loopFile = nullptr;
-    output().currentOutput = output().savedImplementation = output().mainPieces.back();
+    output().currentOutput = output().savedImplementation = &output().mainPieces.back();
     emitIndented(output().loopName + "();\n");
 }
 
 void noteLoopInMain() {
-    if (!output().mainPieces.empty() && !output().loopFile && output().currentOutput == output().mainPieces.back())
+    if (!output().mainPieces.empty() && !output().loopFile && output().currentOutput == &output().mainPieces.back())
         output().pieceLoops.back().loopInPart = true;
 }

@@ -3,10 +3,9 @@
 // see frame.hpp). When the source is split, each part after the first is
 // written to an implementation file of its own, "prog.1.cpp", "prog.2.cpp"
 // and so on, which starts like the source's own implementation file and
-// holds the part alone. A piece whose text did not change is not written
-// again, so that its object stays valid: an edit of a long program compiles
+// holds the part alone. The driver does not write a piece whose text did not
+// change, so that its object stays valid: an edit of a long program compiles
 // the pieces it touched, and the compiler runs on several pieces at once.
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -19,16 +18,9 @@ std::string pieceCppName(const std::string &cppName, int number);
 std::string pieceCountLine(int count);
 // The count a header records; 0 when the header records none or cannot be read.
 int recordedPieceCount(const std::string &headerPath);
-
-// What the translation of a source left for the build.
-struct TranslatedPieces {
-    bool split = false;
-    // The implementation file of a split source is kept, with its object,
-    // when its text is the same too.
-    bool implementationToCompile = true;
-    std::vector<std::string> cppFiles;    // every piece, in order
-    std::vector<std::string> toCompile;   // those whose object is not valid
-};
+// The line of every piece that records what its object depends on; a file
+// without it is no piece.
+constexpr const char *dependsPrefix = "// velc depends: ";
 
 
 // The main part that now begins goes to a piece of its own.
@@ -47,15 +39,10 @@ void keepMainInOneFile();
 // When the source is not to be split after all, the parts written to pieces
 // are copied into it where they stand.
 void endMainPieces();
-// Before the outputs are closed: writes the pieces whose text changed, adds
-// their count to the header and removes the pieces of an earlier, longer
-// split (all of them when this translation made none). The header must be
-// complete, since the pieces' objects depend on it.
-void writeMainPieces();
-// Puts the complete implementation file in place: renamed from its partial
-// name, or, for a split source whose file holds the same text, kept with its
-// object (the partial file is then removed). False when the rename failed.
-bool placeImplementation(const std::string &partial, const std::string &path);
+// When the source is complete: the texts of its pieces, in order (none when
+// main was not split), whose count is added to the header. The header must
+// be complete, since the pieces' objects depend on it.
+std::vector<std::string> finishMainPieces();
 // Before and after a top-level item of main: a loop in a piece's part
 // is written as a function of its own, which the part calls.
 void beginTopLevelStatement(bool isLoop);
@@ -68,5 +55,5 @@ void noteFunctionEnd();
 // definitions go to pieces of their own after the main parts', a few
 // functions each, cut where the functions' texts say.
 void keepFunctionsForPieces();
-// Closes the pieces' temporary files.
+// Forgets the pieces' texts.
 void discardMainPieces();

@@ -1,22 +1,13 @@
 #include "translator/output.hpp"
 #include "translator/source_translation.hpp"
 
-#include <cerrno>
-
 #include "diagnostics/diagnostics.hpp"
 
 OutputState &output() { return translation().output; }
 
 namespace {
 
-void noteWriteFailure() {
-    if (output().failedFile)
-        return;
-    output().failedFile = output().currentOutput;
-    output().writeError = errno != 0 ? errno : EIO;
-}
-
-LineMapping *mappingOf(FILE *file) {
+LineMapping *mappingOf(const OutputText *file) {
     if (!output().mapLines || !file)
         return nullptr;
     for (LineMapping &mapping : output().mappings)
@@ -51,16 +42,14 @@ std::string quotedName(const std::string &name) {
 void emit(const std::string &text) {
     if (!output().currentOutput)
         return;
-    if (fwrite(text.data(), 1, text.size(), output().currentOutput) != text.size())
-        noteWriteFailure();
+    output().currentOutput->append(text);
     advanceMapping(text.data(), text.size());
 }
 
 void emitChar(char c) {
     if (!output().currentOutput)
         return;
-    if (fputc(c, output().currentOutput) == EOF)
-        noteWriteFailure();
+    output().currentOutput->push_back(c);
     advanceMapping(&c, 1);
 }
 
@@ -69,18 +58,18 @@ void beginLineMapping(const std::string &sourceName, bool piecesCountOwnLines) {
     output().mappedSourceName = quotedName(sourceName);
     output().mappedPieceName = quotedName(sourceName + pieceLineMark);
     output().piecesCountOwnLines = piecesCountOwnLines;
-    FILE *files[] = {output().implementationFile, output().headerFile, output().functionsFile};
+    const OutputText *files[] = {output().implementationFile, output().headerFile, output().functionsFile};
     for (int i = 0; i < 3; i++)
         output().mappings[i] = LineMapping{files[i], 0, true, false};
     output().mappings[3] = output().mappings[4] = LineMapping{};
 }
 
-void startPieceMapping(FILE *piece) {
+void startPieceMapping(const OutputText *piece) {
     if (output().mapLines)
         output().mappings[3] = LineMapping{piece, 0, true, false};
 }
 
-void startLoopMapping(FILE *loop) {
+void startLoopMapping(const OutputText *loop) {
     if (output().mapLines)
         output().mappings[4] = LineMapping{loop, 0, true, false};
 }
@@ -109,13 +98,12 @@ void mapSourceLine(int sourceLine) {
         return;
     std::string directive = "#line " + std::to_string(line) + " " +
                             (countsFromPiece ? output().mappedPieceName : output().mappedSourceName) + "\n";
-    if (fwrite(directive.data(), 1, directive.size(), output().currentOutput) != directive.size())
-        noteWriteFailure();
+    output().currentOutput->append(directive);
     mapping->presumedLine = line;
     mapping->countsFromPiece = countsFromPiece;
 }
 
-void continueMappingOf(FILE *copied) {
+void continueMappingOf(const OutputText *copied) {
     LineMapping *from = mappingOf(copied), *to = mappingOf(output().currentOutput);
     if (from && to && from->presumedLine > 0)
         *to = LineMapping{to->file, from->presumedLine, from->atLineStart, from->countsFromPiece};

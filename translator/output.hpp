@@ -1,15 +1,19 @@
 #pragma once
-// The two output files of the source being translated and the few operations
-// through which every translating rule writes C++.
-#include <cstdio>
+// The output texts of the source being translated and the few operations
+// through which every translating rule writes C++. Everything is written in
+// memory; the driver writes the files once the translation is complete.
+#include <deque>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+// One generated text while the translation makes it.
+using OutputText = std::string;
+
 // What the C++ compiler takes as the source position of the next line of one
 // output file: known once a line directive has been written to it.
 struct LineMapping {
-    FILE *file = nullptr;
+    const OutputText *file = nullptr;
     int presumedLine = 0;      // 0: no directive yet
     bool atLineStart = true;
     bool countsFromPiece = false;   // presumedLine counts from the piece's first line
@@ -28,11 +32,16 @@ struct PieceLoops {
 };
 
 struct OutputState {
-    FILE *implementationFile = nullptr;
-    FILE *headerFile = nullptr;
-    FILE *currentOutput = nullptr;
-    FILE *savedImplementation = nullptr;
-    FILE *functionsFile = nullptr;   // function definitions, appended after main
+    OutputText implementation;
+    OutputText header;
+    OutputText functions;            // function definitions, appended after main
+    // Where the rules write: one of the texts above, a piece or a loop, or
+    // nothing (an extern class writes nowhere).
+    OutputText *implementationFile = nullptr;
+    OutputText *headerFile = nullptr;
+    OutputText *currentOutput = nullptr;
+    OutputText *savedImplementation = nullptr;
+    OutputText *functionsFile = nullptr;
     bool writingHeader = false;
     int blankLines = 0;        // line ends written since the last text
     int indentLevel = 0;       // four blanks per level
@@ -48,12 +57,13 @@ struct OutputState {
     // main_pieces.hpp), unless the source holds what pieces cannot share.
     bool splitMain = false;
     bool mainKeptWhole = false;
-    std::vector<FILE *> mainPieces;   // temporary files, one per part
+    std::deque<OutputText> mainPieces;   // one per part
     // The loops at the top level of a piece's part are functions of their
     // own, compiled fully optimised; a part with no loop left in it runs once
     // and is compiled without optimisation.
     std::vector<PieceLoops> pieceLoops;   // one per piece
-    FILE *loopFile = nullptr;             // the loop being written, if any
+    OutputText loopText;
+    OutputText *loopFile = nullptr;       // &loopText while a loop is written
     std::string loopName;
     // Where the parts of a split main end: the line the statement being
     // read began on, and whether the last one marks a cut.
@@ -65,18 +75,13 @@ struct OutputState {
     // The source line each piece's part begins on; its line directives
     // count from there when the source's pieces count their own lines.
     std::vector<int> pieceFirstLines;
-    long preambleSize = 0;            // what every piece starts with
+    std::size_t preambleSize = 0;     // what every piece starts with
     // Where each function definition of the functions file ends; with the
     // main split, the definitions go to pieces of their own (main_pieces.hpp).
-    std::vector<long> functionEnds;
+    std::vector<std::size_t> functionEnds;
     std::string functionsText;
     bool inImport = false;
     bool importSeen = false;
-    // The first write that failed: the file it went to and the C library's
-    // error number. The outputs of a source with a failed write are thrown
-    // away at its end.
-    FILE *failedFile = nullptr;
-    int writeError = 0;
     // Line directives that give each generated statement its source
     // position, for compiler messages, run-time errors and debuggers.
     bool mapLines = false;
@@ -89,8 +94,8 @@ struct OutputState {
 // The outputs of the translation in progress.
 OutputState &output();
 
-// A translation whose outputs could not be written completely; its text
-// names the file and the cause.
+// Outputs that could not be written completely; its text names the file
+// and the cause.
 struct OutputWriteError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
@@ -109,18 +114,18 @@ void switchToImplementation();
 // the first line of a piece (libvel knows the mark too).
 constexpr const char *pieceLineMark = "+";
 // Starts the line directives of a source, which the compiler is to take as
-// sourceName; the three output files must be open.
+// sourceName; the three outputs must be in place.
 void beginLineMapping(const std::string &sourceName, bool piecesCountOwnLines);
 // Before text of the diagnostics' current source line at the start of a generated line:
 // writes a line directive unless the compiler already counts this line so.
 void mapSourceLine();
 void mapSourceLine(int sourceLine);
 // A piece's or a loop's text starts with its own directive.
-void startPieceMapping(FILE *piece);
-void startLoopMapping(FILE *loop);
+void startPieceMapping(const OutputText *piece);
+void startLoopMapping(const OutputText *loop);
 // A function definition of a split source starts with its own directive,
 // since the file it goes to may begin with it.
 void startFunctionMapping();
 // What follows the current output now continues at the position the other
-// file's text left, as when that text has just been copied into it.
-void continueMappingOf(FILE *copied);
+// text left, as when that text has just been copied into it.
+void continueMappingOf(const OutputText *copied);

@@ -1,10 +1,12 @@
 #pragma once
 // Everything one translation works on: made by translateStream for its
-// source, handed the run's tables, and gone when the source's files are
-// written. A new source starts from a new object, so that nothing one
+// source, handed the run's tables, and gone when the source's texts are
+// handed back. A new source starts from a new object, so that nothing one
 // source leaves open reaches the next.
+#include "diagnostics/sink.hpp"
 #include "semantics/source_semantics.hpp"
 #include "translator/main_pieces.hpp"
+#include "translator/positions.hpp"
 #include "translator/output.hpp"
 #include "translator/xml.hpp"
 #include "translator/statements.hpp"
@@ -22,8 +24,10 @@ struct SourceTranslation : SourceSemantics {
     SourceTranslation(const SourceToTranslate &source, RunTables &run) : SourceSemantics(run), source(source) {}
 
     const SourceToTranslate source;
+    DiagnosticSink reports;   // every message of the source, counted
+    const TokenPositions *positions = nullptr;   // the lines and the parse's place, for columns
     OutputState output;
-    TranslatedPieces pieces;
+    TranslatedTexts texts;
     XmlState xml;
     StatementState statements;
     SyntaxContext syntaxContext;

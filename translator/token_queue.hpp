@@ -21,11 +21,15 @@ public:
         ++head_;
         // Consumed tokens are dropped in batches once no guess can go back.
         if (markers_ == 0 && head_ >= DROP_BATCH) {
+            lastDropped_ = tokens_[head_ - 1];
             tokens_.erase(tokens_.begin(), tokens_.begin() + static_cast<std::ptrdiff_t>(head_));
             dropped_ += head_;
             head_ = 0;
         }
     }
+    // The token consumed last (null before the first): where the parse is,
+    // for the columns of a message.
+    antlr::RefToken lastConsumed() const { return head_ > 0 ? tokens_[head_ - 1] : lastDropped_; }
     unsigned int mark() {
         ++markers_;
         return static_cast<unsigned int>(dropped_ + head_);
@@ -40,6 +44,7 @@ private:
     static constexpr std::size_t DROP_BATCH = 4096;
     antlr::TokenStream *source_ = nullptr;
     std::vector<antlr::RefToken> tokens_;
+    antlr::RefToken lastDropped_;
     std::size_t head_ = 0;
     std::size_t dropped_ = 0;
     unsigned markers_ = 0;

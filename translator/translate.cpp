@@ -5,8 +5,10 @@
 #include "translator/one_line_branches.hpp"
 #include "translator/source_translation.hpp"
 #include "translator/reserved_words.hpp"
+#include "translator/positions.hpp"
 #include "VLLexer.hpp"
 #include "VLParser.hpp"
+#include <antlr/ANTLRException.hpp>
 #include <iterator>
 
 SourceTranslation &translation() { return static_cast<SourceTranslation &>(sourceSemantics()); }
@@ -16,6 +18,7 @@ const SourceToTranslate &translatedSource() { return translation().source; }
 TranslationResult translateStream(std::istream &input, const SourceToTranslate &source, RunTables &run) {
     SourceTranslation state(source, run);
     SourceInProgress active(state);
+    ReportsInto reports(state.reports);
     beginSourceReports(source.sourceName);
     std::string sourceText(std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>{});
     // A split main cuts its parts where the source's text says.
@@ -30,16 +33,27 @@ TranslationResult translateStream(std::istream &input, const SourceToTranslate &
     VLParser parser(branches);
     parser.readTokensFrom(branches);
     parser.setFilename(source.sourceName);
+    TokenPositions positions(sourceText, parser.tokens());
+    state.reports.setLocator(&positions);
+    state.positions = &positions;
+    std::string stopped;
     try {
         parser.sourceFile();
-    } catch (...) {
-        // The files must be complete and closed whatever ended the parse.
-        endSourceFileAfterFailure();
-        throw;
+    } catch (const antlr::ANTLRException &e) {
+        stopped = e.toString();
+    } catch (const std::exception &e) {
+        stopped = e.what();
     }
+    if (!stopped.empty())
+        endSourceFileAfterFailure();
     TranslationResult result;
-    result.errorCount = diagnostics.errorCount;
+    state.reports.setLocator(nullptr);
+    state.positions = nullptr;
+    result.errorCount = state.reports.errorCount;
+    result.diagnostics = state.reports.all();
     result.lineCount = diagnostics.lineCounter - 1;
-    result.pieces = state.pieces;
+    result.texts = std::move(state.texts);
+    if (!stopped.empty())
+        throw TranslationStopped(stopped, std::move(result));
     return result;
 }

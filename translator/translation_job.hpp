@@ -3,9 +3,11 @@
 // back. Everything a translation needs to know of the run comes in here, so
 // that nothing below the driver reads the driver's state.
 #include <istream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "diagnostics/diagnostic.hpp"
 #include "translator/main_pieces.hpp"
 
 struct RunTables;   // semantics/source_semantics.hpp
@@ -55,17 +57,33 @@ struct SourceToTranslate {
     std::string objectExtension = ".o";
 };
 
+// The generated texts of one source, for the driver to write.
+struct TranslatedTexts {
+    std::string header;                // for headerPath
+    std::string implementation;        // for cppPath
+    std::vector<std::string> pieces;   // of a split main: pieceCppName(cppPath, 1), ...
+};
+
 struct TranslationResult {
     int errorCount = 0;
+    std::vector<Diagnostic> diagnostics;   // in the order reported
     int lineCount = 0;           // lines of the source read
-    TranslatedPieces pieces;     // empty when main was not split
+    TranslatedTexts texts;       // empty for a source read for its declarations
+};
+
+// A translation that stopped before the end of its source (a lexical error,
+// a limit of the translator): what it says, and the texts as far as they got,
+// complete C++ files all the same.
+struct TranslationStopped : std::runtime_error {
+    TranslationStopped(const std::string &description, TranslationResult result)
+        : std::runtime_error(description), result(std::move(result)) {}
+    TranslationResult result;
 };
 
 // Builds the lexer and the parser on the source's text and runs the start
-// rule, which writes the two files, on a translation state of its own; what
-// the run's earlier sources declared is found in `run`. It may throw
-// antlr::ANTLRException (lexical errors), OutputWriteError or std::exception; the files are
-// complete and closed, or removed, on every path.
+// rule on a translation state of its own; what the run's earlier sources
+// declared is found in `run`. Writes no file. It may throw
+// TranslationStopped.
 TranslationResult translateStream(std::istream &input, const SourceToTranslate &source, RunTables &run);
 
 // The source being translated, for the rules.

@@ -14,6 +14,8 @@
 //   age prog lib               the sources an hour and a half old, their outputs half an hour
 //   run -q prog                ./velc with these arguments, with a fresh tool log
 //   shell cp velc velc.new     any command (the same PATH and capture as run)
+//   needs ccache distccd       skips the rest of the case unless each program is
+//                              on the PATH (tools that only some machines have)
 //   status 1 / status not 0    the last command's status
 //   SUBJECT is                 the whole text, in the lines below (none: empty)
 //   SUBJECT has "a\n" or "b"   contains one of the texts (lacks, starts, ends)
@@ -135,8 +137,16 @@ protected:
         std::string line = expanded(step.line);
         std::string keyword = line.substr(0, line.find(' '));
         std::string rest = line.size() > keyword.size() ? line.substr(keyword.size() + 1) : "";
-        if (!act(keyword, rest, step.block))
+        if (keyword == "needs")
+            skipWithout(wordsOf(rest));
+        else if (!act(keyword, rest, step.block))
             check(keyword, rest, step.block);
+    }
+
+    void skipWithout(const std::vector<std::string> &programs) {
+        for (const std::string &program : programs)
+            if (run("command -v " + program + " > /dev/null", "") != 0)
+                GTEST_SKIP() << program << " is not installed";
     }
 
     // The steps that make files or run commands; false for a check.
@@ -298,7 +308,7 @@ TEST_P(RunFile, Holds) {
     for (const Step &step : GetParam().steps) {
         SCOPED_TRACE(step.place + ": " + step.line);
         runStep(step);
-        if (HasFatalFailure())
+        if (HasFatalFailure() || IsSkipped())
             return;
     }
 }

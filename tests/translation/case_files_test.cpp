@@ -16,7 +16,12 @@
 //   syntax errors have: "text"     the parser's own reports
 //   after prologue: "text"         the whole implementation: the prologue, then the text
 //   file lib.hpp has: "text"  file lib.hpp lacks: "text"   another file of the directory
+//   json: {"code":46,...}          a whole line of the report with messages=json
+//   excerpt: "text"                part of the report with excerpts=always
 //
+// Every case is translated a second time with messages=json: each located
+// line of the console report (standard output and error) must stand there as
+// an object of the same line and message.
 // A quoted text takes \n, \t, \" and \\. In a source, a line "-- file lib.vel" starts
 // another source beside prog.vel, which prog.vel may include.
 #include <gtest/gtest.h>
@@ -84,6 +89,8 @@ struct Translation {
     std::string syntaxErrors; // velc's standard error: the parser's own reports
     std::string implementation;
     std::string header;
+    std::string json;         // the report with messages=json
+    std::string excerpts;     // standard output and error with excerpts=always
 
     bool hasStatement(const std::string &statement) const {
         for (const std::string &line : splitLines(implementation))
@@ -121,7 +128,7 @@ Expectation parseExpectation(const std::string &line, int number, const std::str
     if (colon == std::string::npos)
         throw std::runtime_error(place + ": not an expectation: " + line);
     std::string kind = line.substr(0, colon), value = line.substr(colon + 2);
-    static const std::vector<std::string> wholeLines = {"status", "cpp", "no cpp", "report", "no report"};
+    static const std::vector<std::string> wholeLines = {"status", "cpp", "no cpp", "report", "no report", "json"};
     if (std::find(wholeLines.begin(), wholeLines.end(), kind) == wholeLines.end())
         value = unquoted(value, place);
     return {number, kind, value};
@@ -193,6 +200,11 @@ bool holds(const Translation &t, const Expectation &e) {
     if (k == "report has") return occurrences(t.report, v) > 0;
     if (k == "report lacks") return occurrences(t.report, v) == 0;
     if (k == "syntax errors have") return occurrences(t.syntaxErrors, v) > 0;
+    if (k == "json") {
+        std::vector<std::string> lines = splitLines(t.json);
+        return std::find(lines.begin(), lines.end(), v) != lines.end();
+    }
+    if (k == "excerpt") return occurrences(t.excerpts, v) > 0;
     if (k.compare(0, 6, "count ") == 0) return occurrences(t.implementation, v) == std::stoi(k.substr(6));
     if (k == "after prologue") return t.implementation == readWholeFile(PROLOGUE_FILE) + v;
     std::size_t fileEnd = k.find(' ', 5);
@@ -202,6 +214,49 @@ bool holds(const Translation &t, const Expectation &e) {
         if (k.compare(fileEnd, std::string::npos, " lacks") == 0) return occurrences(text, v) == 0;
     }
     throw std::runtime_error("unknown expectation " + k);
+}
+
+// A JSON string's text, from its opening quote on.
+std::string jsonString(const std::string &text, std::size_t at) {
+    std::string value;
+    for (std::size_t i = at + 1; i < text.size() && text[i] != '"'; ++i) {
+        if (text[i] != '\\') {
+            value += text[i];
+            continue;
+        }
+        char next = text[++i];
+        if (next == 'u') {
+            value += static_cast<char>(std::stoi(text.substr(i + 1, 4), nullptr, 16));
+            i += 4;
+        } else {
+            value += next == 'n' ? '\n' : next == 't' ? '\t' : next;
+        }
+    }
+    return value;
+}
+
+// The located lines of the console report ("prog.vel L3: ..." or "prog.vel
+// L3:5: ...") that no JSON object gives with the same line and message.
+std::string missingFromJson(const Translation &t) {
+    std::vector<std::pair<int, std::string>> objects;
+    for (const std::string &line : splitLines(t.json)) {
+        std::size_t number = line.find("\"line\":"), message = line.find("\"message\":\"");
+        if (line.compare(0, 8, "{\"code\":") != 0 || line.back() != '}' || number == std::string::npos ||
+            message == std::string::npos)
+            return "json: not an object of a message: " + line + "\n";
+        objects.push_back({std::stoi(line.substr(number + 7)), jsonString(line, message + 10)});
+    }
+    std::string missing;
+    for (const std::string &line : splitLines(t.report + t.syntaxErrors)) {
+        const std::string prefix = "prog.vel L";
+        std::size_t colon = line.find(": ");
+        if (line.compare(0, prefix.size(), prefix) != 0 || colon == std::string::npos)
+            continue;
+        std::pair<int, std::string> wanted{std::stoi(line.substr(prefix.size())), line.substr(colon + 2)};
+        if (std::find(objects.begin(), objects.end(), wanted) == objects.end())
+            missing += "json lacks: " + line + "\n";
+    }
+    return missing;
 }
 
 void PrintTo(const TranslationCase &c, std::ostream *out) { *out << c.place; }
@@ -225,12 +280,26 @@ protected:
             std::filesystem::remove_all(directory);
     }
 
-    Translation translate(const std::map<std::string, std::string> &sources) {
+    // velc -q -b -c prog.vel, its standard output to `out` and its standard error to `err`.
+    int runVelc(const std::string &out, const std::string &err) {
+        std::string command =
+            "cd '" + directory + "' && ./velc -q -b -c prog.vel < /dev/null > " + out + " 2> " + err;
+        return std::system(command.c_str());
+    }
+
+    // The same translation with one more setting, standard error after standard output.
+    std::string reportWith(const std::string &setting) {
+        std::string ini = readWholeFile(directory + "/velc.ini");
+        std::ofstream(directory + "/velc.ini", std::ios::app) << setting << "\n";
+        runVelc("other.txt", "other_err.txt");
+        std::ofstream(directory + "/velc.ini", std::ios::trunc) << ini;
+        return readWholeFile(directory + "/other.txt") + readWholeFile(directory + "/other_err.txt");
+    }
+
+    Translation translate(const std::map<std::string, std::string> &sources, bool excerpts) {
         for (const auto &[name, text] : sources)
             std::ofstream(directory + "/" + name, std::ios::binary) << text;
-        std::string command = "cd '" + directory +
-                              "' && ./velc -q -b -c prog.vel < /dev/null > report.txt 2> syntax.txt";
-        int status = std::system(command.c_str());
+        int status = runVelc("report.txt", "syntax.txt");
         Translation result;
         result.directory = directory;
         result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -238,6 +307,9 @@ protected:
         result.syntaxErrors = readWholeFile(directory + "/syntax.txt");
         result.implementation = readWholeFile(directory + "/prog.cpp");
         result.header = readWholeFile(directory + "/prog.hpp");
+        result.json = reportWith("messages=json");
+        if (excerpts)
+            result.excerpts = reportWith("excerpts=always");
         return result;
     }
 
@@ -247,14 +319,17 @@ protected:
 TEST_P(CaseFile, Holds) {
     const TranslationCase &c = GetParam();
     ASSERT_FALSE(c.expectations.empty()) << c.place << ": a case without expectations";
-    Translation t = translate(c.sources);
-    std::string failed;
+    bool excerpts = std::any_of(c.expectations.begin(), c.expectations.end(),
+                                [](const Expectation &e) { return e.kind == "excerpt"; });
+    Translation t = translate(c.sources, excerpts);
+    std::string failed = missingFromJson(t);
     for (const Expectation &e : c.expectations)
         if (!holds(t, e))
             failed += c.place.substr(0, c.place.find(':')) + ":" + std::to_string(e.line) + ": " + e.kind + ": " +
                       e.value + "\n";
     EXPECT_EQ(failed, "") << "--- status " << t.status << ", report\n"
-                          << t.report << t.syntaxErrors << "--- implementation\n"
+                          << t.report << t.syntaxErrors << "--- json\n"
+                          << t.json << t.excerpts << "--- implementation\n"
                           << t.implementation << "--- header\n"
                           << t.header;
 }

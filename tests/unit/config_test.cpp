@@ -40,7 +40,7 @@ std::string setting(const std::string &key) {
     const std::map<std::string, std::string> texts = {
         {"id", s.id}, {"compiler", s.compiler}, {"options", s.options}, {"linker", s.linker},
         {"loptions", s.loptions}, {"objects", s.objects}, {"extension", s.extension}, {"pch", s.pch},
-        {"jobs", std::to_string(s.jobs)}, {"lines", s.lines ? "1" : "0"}, {"pieces", std::to_string(s.pieceLines)}};
+        {"launcher", s.launcher},        {"jobs", std::to_string(s.jobs)}, {"lines", s.lines ? "1" : "0"}, {"pieces", std::to_string(s.pieceLines)}};
     return texts.at(key);
 }
 

@@ -93,7 +93,7 @@ TEST_F(DiagnosticsTest, EachReportWritesItsLine) {
               "a.vel L7: \"f\" requires 2 arguments, 0 found.\n"
               "a.vel L7: \"f\" requires 0 argument, 1 found.\n"
               "a.vel L7: acb is $, instance required.\n");
-    EXPECT_EQ(diagnostics.errorCount, 24);
+    EXPECT_EQ(currentSink().errorCount, 24);
 }
 
 TEST_F(DiagnosticsTest, FillPlaceholderWithoutPlaceChangesNothing) {
@@ -105,14 +105,30 @@ TEST_F(DiagnosticsTest, FillPlaceholderWithoutPlaceChangesNothing) {
     EXPECT_EQ(diagnostics.messageBuffer, "-$");
 }
 
-TEST_F(DiagnosticsTest, ANewSourceStartsAtLineOneWithoutErrors) {
-    diagnostics.errorCount = 3;
-    beginSourceReports("b.vel");
-    EXPECT_EQ(diagnostics.errorCount, 0);
+// A translation's reports go to its own sink, as data, and are counted
+// there; once it is gone they are printed at once again.
+TEST_F(DiagnosticsTest, ReportsGoToTheSinkGivenWhileItIsGiven) {
+    DiagnosticSink own;
+    {
+        ReportsInto into(own);
+        beginSourceReports("b.vel");
+        reportError(E_ILLEGAL_INTERVAL);
+        countLineEnd();
+        reportNamed(E_NOT_DECLARED, "x");
+        hintLastReport("declare it first");
+        warnSuperIgnored();
+    }
     reportError(E_ILLEGAL_INTERVAL);
-    countLineEnd();
-    reportError(E_ILLEGAL_INTERVAL);
-    EXPECT_EQ(captured(), "b.vel L1: illegal interval.\nb.vel L2: illegal interval.\n");
+    EXPECT_EQ(captured(), "b.vel L2: illegal interval.\n");
+    EXPECT_EQ(own.errorCount, 2);
+    ASSERT_EQ(own.all().size(), 3u);
+    const Diagnostic &named = own.all()[1];
+    EXPECT_EQ(named.code, E_NOT_DECLARED);
+    EXPECT_EQ(named.line, 2);
+    EXPECT_EQ(named.message, "\"x\" not declared");
+    EXPECT_EQ(named.text, "b.vel L2: \"x\" not declared");
+    EXPECT_EQ(named.hint, "declare it first");
+    EXPECT_FALSE(own.all()[2].counted());
 }
 
 TEST_F(DiagnosticsTest, LinesInsideATextCountEachKindOfLineEnd) {

@@ -33,6 +33,7 @@ protected:
         sourceNames = SourceNames();
         diagnostics = DiagnosticsState();
         diagnostics.lineCounter = 1;
+        currentSink().errorCount = 0;
         resetProject();
     }
 

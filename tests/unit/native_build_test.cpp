@@ -55,6 +55,25 @@ TEST_F(CommandLineTest, PrologueOptionFollowsTheConfiguredOptions) {
     EXPECT_EQ(compileCommand("prog.cpp", ""), compileCommand("prog.cpp"));
 }
 
+// em++ puts the launcher in front of the clang it starts, so the launcher
+// also runs under velc_emreplay's record; another compiler is started by the
+// launcher, with the variables the setting assigns still set for both.
+TEST_F(CommandLineTest, LauncherStartsTheCompiler) {
+    toolchainSettings.launcher = "ccache";
+    toolchainSettings.compiler = "EMSDK_PYTHON=/usr/bin/python3 /bin/velc_emreplay em++";
+    EXPECT_EQ(compileCommand("prog.cpp"), "EMSDK_PYTHON=/usr/bin/python3 /bin/velc_emreplay em++ "
+                                          "--compiler-wrapper=ccache -c -std=c++17 -fwrapv -I. -I/velmorac/ "
+                                          "prog.cpp -oprog.o ");
+    EXPECT_EQ(linkCommand(), "emcc -I. -I/velmorac/   -o prog.wasm  prog.o lib.o /velmorac/velmora/velmora.a");
+    driverSettings.toolchainKind = 3;
+    toolchainSettings.launcher = "/opt/my tools/distcc";
+    toolchainSettings.compiler = "  CCACHE_DIR=/c  A=1 g++";
+    toolchainSettings.options = "-c";
+    EXPECT_EQ(compileCommand("prog.cpp"), "  CCACHE_DIR=/c  A=1 '/opt/my tools/distcc' g++ -c prog.cpp -oprog.o ");
+    toolchainSettings.compiler = "/opt/x=y/g++";
+    EXPECT_EQ(launchedCompiler(), "'/opt/my tools/distcc' /opt/x=y/g++");
+}
+
 TEST_F(CommandLineTest, OtherCompilerUsesItsOwnFlags) {
     driverSettings.toolchainKind = 1;
     driverSettings.targetName = "prog.wasm.exe";

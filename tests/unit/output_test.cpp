@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <cstdio>
 #include <string>
 #include "translator/output.hpp"
 #include "translation_under_test.hpp"
@@ -7,18 +6,10 @@
 namespace {
 
 std::string captureOutput(void (*body)()) {
-    FILE *file = tmpfile();
-    {
-        TranslationUnderTest translation;
-        output().currentOutput = file;
-        body();
-    }
-    std::string text;
-    rewind(file);
-    int c;
-    while ((c = fgetc(file)) != EOF)
-        text += char(c);
-    fclose(file);
+    OutputText text;
+    TranslationUnderTest translation;
+    output().currentOutput = &text;
+    body();
     return text;
 }
 

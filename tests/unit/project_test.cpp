@@ -272,7 +272,6 @@ struct FakeTranslator {
         lastInput.assign(std::istreambuf_iterator<char>(input), {});
         diagnostics.lineCounter = 1 + static_cast<int>(std::count(lastInput.begin(), lastInput.end(), '\n'));
         diagnostics.sourceName = sourceName;
-        diagnostics.errorCount = errors[sourceName];
         // Like the translator, a source read for its declarations writes nothing.
         if (!source.declarationsOnly)
             std::ofstream(source.cppPath) << "// " << sourceName << "\n";
@@ -281,7 +280,7 @@ struct FakeTranslator {
         if (sourceName.find("stdfail") != std::string::npos)
             throw std::runtime_error("out of memory");
         TranslationResult result;
-        result.errorCount = diagnostics.errorCount;
+        result.errorCount = errors[sourceName];
         result.lineCount = diagnostics.lineCounter - 1;
         return result;
     }
@@ -404,7 +403,7 @@ TEST_F(ProjectRunTest, FailedTranslationsReportAndRunGoesOn) {
               "main.vel, compiled 2 lines\n");
     EXPECT_EQ(FakeTranslator::translated.size(), 3u);
     EXPECT_EQ(project.runErrorTotal, 2);
-    EXPECT_EQ(diagnostics.errorCount, 0);
+    EXPECT_EQ(project.sourceErrorCount, 0);
     EXPECT_LT(modificationTime("lexfail.cpp"), modificationTime("lexfail.vel"));
 }
 
@@ -549,7 +548,7 @@ TEST_F(ProjectRunTest, SourceReadForDeclarationsLeavesNoTrace) {
     }
     EXPECT_FALSE(partialOutputLeft());
     EXPECT_EQ(project.runErrorTotal, 1);
-    EXPECT_EQ(diagnostics.errorCount, 1);
+    EXPECT_EQ(project.sourceErrorCount, 1);
     EXPECT_FALSE(std::filesystem::exists(temporaryFile));
 }
 

@@ -129,19 +129,19 @@ std::string rowFound(const std::string &row) {
     TranslationUnderTest translation;
     diagnostics.sourceName = "a.vel";
     diagnostics.lineCounter = 7;
-    diagnostics.errorCount = 0;
+    currentSink().errorCount = 0;
     testing::internal::CaptureStdout();
     std::string result = resultOf(callWords(call));
     std::string report = testing::internal::GetCapturedStdout();
     std::string found = call + " -> " + result;
     if (report.empty())
-        return diagnostics.errorCount == 0 ? found : found + " | " + std::to_string(diagnostics.errorCount) + " errors";
+        return currentSink().errorCount == 0 ? found : found + " | " + std::to_string(currentSink().errorCount) + " errors";
     const std::string position = "a.vel L7: ";
     if (report.compare(0, position.size(), position) == 0)
         report.erase(0, position.size());
     if (report.back() == '\n')
         report.pop_back();
-    return found + " | " + report + (diagnostics.errorCount == 1 ? "" : " (" + std::to_string(diagnostics.errorCount) + " errors)");
+    return found + " | " + report + (currentSink().errorCount == 1 ? "" : " (" + std::to_string(currentSink().errorCount) + " errors)");
 }
 
 TEST(Spellings, TheRowsOfTheTableHold) {

@@ -21,7 +21,7 @@ protected:
     void SetUp() override {
         diagnostics.sourceName = "a.vel";
         diagnostics.lineCounter = 7;
-        diagnostics.errorCount = 0;
+        currentSink().errorCount = 0;
     }
 
     static std::string reportsOf(const std::function<void()> &body) {

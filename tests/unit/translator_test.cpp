@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "diagnostics/console_printer.hpp"
 #include "driver_test_support.hpp"
 #include "semantics/symbols.hpp"
 #include "translator/frame.hpp"
@@ -31,21 +32,29 @@ protected:
     // Translates source; returns what it printed, leaves the C++ in cpp.
     std::string translate(const std::string &text) {
         std::istringstream input(text);
+        errors = -1;
         testing::internal::CaptureStdout();
+        cpp.clear();
+        header.clear();
         try {
-            translateStream(input, source, run);
-        } catch (const std::exception &e) {
+            TranslationResult result = translateStream(input, source, run);
+            errors = result.errorCount;
+            printConsoleDiagnostics(result.diagnostics, SourceLines(""), ExcerptChoice::never);
+            cpp = result.texts.implementation;
+            header = result.texts.header;
+        } catch (const TranslationStopped &e) {
+            printConsoleDiagnostics(e.result.diagnostics, SourceLines(""), ExcerptChoice::never);
             thrown = e.what();
+            cpp = e.result.texts.implementation;
+            header = e.result.texts.header;
         }
-        std::string printed = testing::internal::GetCapturedStdout();
-        cpp = readFile("prog.cpp");
-        header = readFile("prog.hpp");
-        return printed;
+        return testing::internal::GetCapturedStdout();
     }
 
     SourceToTranslate source;   // what the driver would tell the translator of prog.vel
     RunTables run;              // the run the translations belong to
     std::string cpp, header, thrown;
+    int errors = -1;            // of the last translation that ended normally
 };
 
 // A limit of the translator: sources built to reach it and to pass it by
@@ -104,7 +113,7 @@ TEST_F(TranslatorTest, EachLimitHoldsItsMaximumAndReportsOneMore) {
     for (const Limit &limit : limits) {
         run = RunTables();
         EXPECT_EQ(translate(limit.source(limit.maximum)), "") << limit.what;
-        EXPECT_EQ(diagnostics.errorCount, 0) << limit.what;
+        EXPECT_EQ(errors, 0) << limit.what;
         EXPECT_EQ(thrown, "") << limit.what;
         run = RunTables();
         std::string printed = translate(limit.source(limit.maximum + 1));
@@ -142,7 +151,7 @@ TEST_F(TranslatorTest, SixtyNestedInFormsTranslateAndReportEachLevel) {
     for (int level = 0; level < 60; level++)
         nestedIn = "1 in (" + nestedIn + ")";
     translate("bool b = " + nestedIn + "\nprint b\n");
-    EXPECT_EQ(diagnostics.errorCount, 60);
+    EXPECT_EQ(errors, 60);
 }
 
 TEST_F(TranslatorTest, AMillionTermExpressionIsReportedQuickly) {
@@ -170,7 +179,7 @@ TEST_F(TranslatorTest, MainGoesOnInFurtherFunctionsPastItsStatementLimit) {
 
     run = RunTables();
     translate(statements(2 * MAIN_PART_STATEMENTS));
-    EXPECT_EQ(diagnostics.errorCount, 0);
+    EXPECT_EQ(errors, 0);
     EXPECT_NE(header.find("void _vel_main_prog_1();\n"), std::string::npos) << header;
     EXPECT_NE(header.find("void _vel_main_prog_2();\n"), std::string::npos) << header;
     std::string::size_type copy = cpp.find("    ::argv = argv;\n    _vel_main_prog_1();\n\nreturn 0;\n}\nvoid _vel_main_prog_1()\n{\n");
@@ -186,7 +195,10 @@ TEST_F(TranslatorTest, TheResultGivesTheErrorsAndLinesOfTheSource) {
     std::istringstream input("int a = 1\nprint b\nprint c\n\n");
     testing::internal::CaptureStdout();
     TranslationResult result = translateStream(input, source, run);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "prog.vel L2: \"b\" not declared\nprog.vel L3: \"c\" not declared\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    ASSERT_EQ(result.diagnostics.size(), 2u);
+    EXPECT_EQ(result.diagnostics[1].text, "prog.vel L3: \"c\" not declared");
+    EXPECT_EQ(result.diagnostics[1].column, 7);
     EXPECT_EQ(result.errorCount, 2);
     EXPECT_EQ(result.lineCount, 4);
     // A source named otherwise is reported under its own name from line 1.
@@ -194,16 +206,22 @@ TEST_F(TranslatorTest, TheResultGivesTheErrorsAndLinesOfTheSource) {
     std::istringstream second("print d\n");
     testing::internal::CaptureStdout();
     result = translateStream(second, source, run);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "other.vel L1: \"d\" not declared\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    ASSERT_EQ(result.diagnostics.size(), 1u);
+    EXPECT_EQ(result.diagnostics[0].text, "other.vel L1: \"d\" not declared");
     EXPECT_EQ(result.errorCount, 1);
     EXPECT_EQ(result.lineCount, 1);
 }
 
-TEST_F(TranslatorTest, SourceReadForItsDeclarationsWritesNoFile) {
+TEST_F(TranslatorTest, TranslationWritesNoFile) {
     std::remove("prog.cpp");
     std::remove("prog.hpp");
-    source.declarationsOnly = true;
     translate("int kept = 1\nprint kept\n");
+    EXPECT_NE(cpp.find("kept"), std::string::npos);
+    source.declarationsOnly = true;
+    translate("int also = 1\nprint also\n");
+    EXPECT_EQ(cpp, "");
+    EXPECT_EQ(header, "");
     EXPECT_FALSE(std::ifstream("prog.cpp").good());
     EXPECT_FALSE(std::ifstream("prog.hpp").good());
     EXPECT_FALSE(partialOutputLeft());

@@ -26,7 +26,7 @@ protected:
     void SetUp() override {
         diagnostics.sourceName = "a.vel";
         diagnostics.lineCounter = 7;
-        diagnostics.errorCount = 0;
+        currentSink().errorCount = 0;
     }
 
     static std::string reportsOf(const std::function<void()> &body) {
@@ -99,7 +99,7 @@ std::string rowFound(const std::string &row, const std::map<std::string, int> &c
         types.push_back(codes.at(word));
     TranslationUnderTest translation;
     typeState().currentType = T_PLACEHOLDER;
-    diagnostics.errorCount = 0;
+    currentSink().errorCount = 0;
     testing::internal::CaptureStdout();
     std::string answer = answerOf(check, types);
     std::string report = testing::internal::GetCapturedStdout();
@@ -111,7 +111,7 @@ std::string rowFound(const std::string &row, const std::map<std::string, int> &c
         found += " (" + std::to_string(typeState().depth) + " left types stay on the stack)";
     const std::string position = "a.vel L7: ";
     if (report.compare(0, position.size(), position) == 0 && report.back() == '\n' &&
-        report.find('\n') + 1 == report.size() && diagnostics.errorCount == 1)
+        report.find('\n') + 1 == report.size() && currentSink().errorCount == 1)
         report = report.substr(position.size(), report.size() - position.size() - 1);
     return report.empty() ? found : found + " " + report;
 }
@@ -129,18 +129,18 @@ TEST_F(TypeModel, TypeStackHolds128Entries) {
     EXPECT_EQ(text, "");
     text = reportsOf([] { pushType(T_TEXT); });
     EXPECT_EQ(text, "Internal error [0] line 7\na.vel L7: stack overflow in left type.\n");
-    EXPECT_EQ(diagnostics.errorCount, 2);
+    EXPECT_EQ(currentSink().errorCount, 2);
 
     EXPECT_EQ(popType(), T_UNKNOWN);   // the entry that did not fit
     for (int i = TYPE_STACK_CAPACITY - 1; i >= 0; i--)
         ASSERT_EQ(popType(), i % 36);
-    EXPECT_EQ(diagnostics.errorCount, 2);
+    EXPECT_EQ(currentSink().errorCount, 2);
 }
 
 TEST_F(TypeModel, PoppingAnEmptyStackIsReported) {
     std::string text = reportsOf([] { EXPECT_EQ(popType(), T_UNKNOWN); });
     EXPECT_EQ(text, "Internal error [0] line 7\na.vel L7: stack underflow in left type.\n");
-    EXPECT_EQ(diagnostics.errorCount, 2);
+    EXPECT_EQ(currentSink().errorCount, 2);
     EXPECT_EQ(typeState().depth, 0);
 }
 

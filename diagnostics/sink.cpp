@@ -1,0 +1,42 @@
+#include "diagnostics/sink.hpp"
+
+#include "diagnostics/console_printer.hpp"
+
+namespace {
+
+DiagnosticSink &immediateSink() {
+    static DiagnosticSink sink(true);
+    return sink;
+}
+
+DiagnosticSink *activeSink = nullptr;
+
+}  // namespace
+
+void DiagnosticSink::add(Diagnostic diagnostic, const std::string &name) {
+    if (locator_ && diagnostic.column == 0 && diagnostic.line > 0)
+        locator_->locate(diagnostic, name);
+    if (diagnostic.counted())
+        errorCount++;
+    if (printAtOnce_) {
+        printDiagnosticLine(diagnostic);
+        diagnostics_.clear();   // kept only for a hint that follows
+    }
+    diagnostics_.push_back(std::move(diagnostic));
+}
+
+void DiagnosticSink::hintLast(const std::string &hint) {
+    if (!diagnostics_.empty())
+        diagnostics_.back().hint = hint;
+}
+
+void DiagnosticSink::relateLast(const SourcePosition &related) {
+    if (!diagnostics_.empty())
+        diagnostics_.back().related = related;
+}
+
+DiagnosticSink &currentSink() { return activeSink ? *activeSink : immediateSink(); }
+
+ReportsInto::ReportsInto(DiagnosticSink &sink) : previous_(activeSink) { activeSink = &sink; }
+
+ReportsInto::~ReportsInto() { activeSink = previous_; }

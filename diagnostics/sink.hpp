@@ -1,0 +1,57 @@
+#pragma once
+// Where the reports of one translation go. The translation owns its sink
+// and hands it to the report operations while it runs (ReportsInto); the
+// driver prints what the sink holds and takes the count from it. Outside a
+// translation the reports go to a sink that prints each line at once.
+#include <string>
+#include <vector>
+
+#include "diagnostics/diagnostic.hpp"
+
+// Finds the columns a message points at, from the tokens the translation
+// has read. `name` is the word the message quotes, or empty.
+class PositionLocator {
+public:
+    virtual ~PositionLocator() = default;
+    virtual void locate(Diagnostic &diagnostic, const std::string &name) const = 0;
+};
+
+class DiagnosticSink {
+public:
+    explicit DiagnosticSink(bool printAtOnce = false) : printAtOnce_(printAtOnce) {}
+
+    // Stores a message (columns found by the locator unless given) and
+    // counts it unless it is a warning.
+    void add(Diagnostic diagnostic, const std::string &name = "");
+    // A further line of the last message of the translator's own layout
+    // (a stack underflow is two lines and counts two).
+    void countExtraError() { errorCount++; }
+    // The hint of the message just added (nothing when none was added).
+    void hintLast(const std::string &hint);
+    void relateLast(const SourcePosition &related);
+
+    const std::vector<Diagnostic> &all() const { return diagnostics_; }
+    void setLocator(const PositionLocator *locator) { locator_ = locator; }
+
+    int errorCount = 0;
+
+private:
+    bool printAtOnce_;
+    const PositionLocator *locator_ = nullptr;
+    std::vector<Diagnostic> diagnostics_;
+};
+
+// The sink the reports go to now.
+DiagnosticSink &currentSink();
+
+// While it lives, reports go to `sink`; the previous sink is restored after.
+class ReportsInto {
+public:
+    explicit ReportsInto(DiagnosticSink &sink);
+    ~ReportsInto();
+    ReportsInto(const ReportsInto &) = delete;
+    ReportsInto &operator=(const ReportsInto &) = delete;
+
+private:
+    DiagnosticSink *previous_;
+};
