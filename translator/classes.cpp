@@ -71,6 +71,7 @@ void beginClass(const std::string &name, ClassKind kind) {
     ClassRecord &record = classRecord(index);
     record.isDom = name == "dom";
     record.external = external;
+    record.counted = kind == CLASS_DEFINED;
     // A class of native code is known by its own name; the program's own go
     // through the renaming of every declared name.
     record.emittedName = kind == CLASS_EXTERN ? name : emittedNameFor(name);
@@ -93,6 +94,8 @@ void classBase(const std::string &name) {
     ClassRecord &record = classRecord(classState().current);
     record.baseName = name;
     record.base = findClass(name);
+    if (record.base < 0 || !classRecord(record.base).counted)
+        record.counted = false;
     if (record.base < 0 || record.base == classState().current) {
         record.base = -1;
         reportNamed(E_CLASS_NOT_DEFINED, name);
@@ -108,6 +111,9 @@ void classFurtherBase(const std::string &name) {
 }
 
 void openClassBody() {
+    const ClassRecord &record = classRecord(classState().current);
+    if (record.counted && record.baseName.empty())
+        emit(" : public vel_object");
     emit("\n{\n");
     output().indentLevel++;
     emitIndented("public:\n");

@@ -135,6 +135,13 @@ dyn::dyn(void *address) {
         pointer = address;
     }
 }
+dyn::dyn(const vel_object *object) {
+    if (object != nullptr) {
+        type = POINTER;
+        pointer = const_cast<vel_object *>(object);
+        keepObject();
+    }
+}
 dyn &dyn::assignOwned(const dyn &other) {
     if (this != &other) {
         dyn copy(other);  // the source may live inside this value

@@ -290,7 +290,7 @@ velarray vel_elements_of(const dyn &value);
 // out of line (dyn.cpp), so that every program does not carry the code of
 // every container.
 inline dyn &dyn::operator=(const dyn &other) {
-    if (owns(type) || owns(other.type)) return assignOwned(other);
+    if (owns(type) || owns(other.type) || holdsObject() || other.holdsObject()) return assignOwned(other);
     type = other.type;
     copyNumber(other);
     return *this;
@@ -301,8 +301,10 @@ inline dyn &dyn::operator=(dyn &&other) noexcept {
     // of their elements.
     dyn old(std::move(*this));
     type = other.type;
+    counted = other.counted;
     copyNumber(other);
     other.type = NIL;
+    other.counted = false;
     return *this;
 }
 

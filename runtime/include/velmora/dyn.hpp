@@ -53,21 +53,32 @@ public:
     dyn(const _array64 &array);
     dyn(const _natArr &array);
     dyn(vel_pair *pair);  // takes ownership of the pair
-    dyn(void *pointer);   // refers to an object the program owns
+    dyn(void *pointer);   // refers to something the program owns (a file, a native object)
+    // An object of one of the program's classes, which the dyn keeps as a
+    // reference does (objects.hpp).
+    dyn(const vel_object *object);
+    template <class T>
+    dyn(const vel_ref<T> &object) : dyn(static_cast<const vel_object *>(object.get())) {}
     dyn(const dyn &other) : type(other.type) {
-        if (owns(type))
+        if (owns(type)) {
             copyOwned(other);
-        else
+        } else {
             copyNumber(other);
+            if (other.holdsObject()) keepObject();
+        }
     }
-    dyn(dyn &&other) noexcept : type(other.type) {
+    dyn(dyn &&other) noexcept : type(other.type), counted(other.counted) {
         copyNumber(other);
         other.type = NIL;
+        other.counted = false;
     }
     dyn &operator=(const dyn &other);
     dyn &operator=(dyn &&other) noexcept;
     ~dyn() {
-        if (owns(type)) release();
+        if (owns(type))
+            release();
+        else if (holdsObject())
+            letGoObject();
     }
 
     Kind kind() const { return type; }
@@ -176,6 +187,16 @@ private:
     // Copies the held number or pointer as it stands, whatever the kind.
     void copyNumber(const dyn &other) { std::memcpy(&integer, &other.integer, sizeof integer); }
     void copyOwned(const dyn &other);
+    // A pointer to an object of the program's classes, counted while held.
+    bool holdsObject() const { return type == POINTER && counted; }
+    void keepObject() {
+        counted = true;
+        static_cast<vel_object *>(pointer)->vel_retain();
+    }
+    void letGoObject() noexcept {
+        counted = false;
+        static_cast<vel_object *>(pointer)->vel_release();
+    }
     void release() noexcept;
     dyn &assignOwned(const dyn &other);
     void setInteger(long long number) {
@@ -190,6 +211,7 @@ private:
     dyn &elementFor(const dyn &key);
 
     Kind type = NIL;
+    bool counted = false;  // a POINTER to a vel_object, kept by this dyn
     // One member at a time, the one of the kind: a dyn stays two words, so
     // that the temporaries generated code makes are cheap to move and drop.
     union {

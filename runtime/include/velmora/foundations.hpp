@@ -119,6 +119,8 @@ template <class T> inline T *_vel_obj(T *object, const vel_place &where = vel_pl
     return object;
 }
 
+#include "objects.hpp"
+
 template <class T>
 using vel_if_integer = std::enable_if_t<std::is_integral<T>::value && !std::is_same<T, bool>::value &&
                                             !std::is_same<T, char>::value,
