@@ -17,8 +17,12 @@ JOBS=2
 
 # What the build of velc and libvel needs: build tools, the ANTLR 2
 # generator and C++ run-time, Emscripten (which runs on python3 and node)
-# for the WebAssembly libvel, and Node for our wasmer.
-BUILD_PACKAGES="cmake g++ make antlr libantlr-dev emscripten python3 nodejs"
+# for the WebAssembly libvel, Node for our wasmer and the language server,
+# npm for the server's packages, and the JSON library of velc's editor index.
+BUILD_PACKAGES="cmake g++ make antlr libantlr-dev emscripten python3 nodejs npm nlohmann-json3-dev"
+
+# The language server velc-lsp runs on these; they are packed with it.
+LSP_NPM_PACKAGES="vscode-languageserver@9.0.1 vscode-languageserver-textdocument@1.0.12"
 
 # What only the tests need: GoogleTest, and npm for the packages below.
 # Add a Debian package a test needs here, not to BUILD_PACKAGES.
@@ -26,11 +30,13 @@ TEST_PACKAGES="libgtest-dev googletest npm"
 
 # npm packages of the tests, each "directory under build/|package@version...":
 # the tests run every module a second time on an independent, pure
-# JavaScript WASI implementation, and the editor grammar's test runs VS
-# Code's TextMate engine.
+# JavaScript WASI implementation, the editor grammar's test runs VS
+# Code's TextMate engine, and the language server's test drives velc-lsp
+# with the LSP client libraries of the server's protocol version.
 TEST_NPM_PACKAGES="
 second-runtime|@bjorn3/browser_wasi_shim@0.4.2
 textmate|vscode-textmate@9.4.0 vscode-oniguruma@2.0.1
+lsp-test|vscode-jsonrpc@8.2.0 vscode-languageserver-protocol@3.17.5
 "
 
 say() {
@@ -156,9 +162,10 @@ check_toolchain() {
     trap - EXIT
 }
 
-# Each npm package list into its directory under build/, only when missing.
-install_test_npm_packages() {
-    echo "$TEST_NPM_PACKAGES" | while IFS='|' read -r directory packages; do
+# Each npm package list ("directory under build/|packages", one a line) into
+# its directory, only when missing.
+install_npm_packages() {
+    echo "$1" | while IFS='|' read -r directory packages; do
         [ -n "$directory" ] || continue
         if [ -f "$BUILD_DIR/$directory/.installed" ] &&
             [ "$(cat "$BUILD_DIR/$directory/.installed")" = "$packages" ]; then
@@ -185,6 +192,7 @@ main_part() {
     # shellcheck disable=SC2086 # the list is meant to split into words
     install_missing_packages $BUILD_PACKAGES
     configure
+    install_npm_packages "lsp|$LSP_NPM_PACKAGES"
     build_package
     install_package
     check_toolchain
@@ -194,7 +202,7 @@ main_part() {
 test_part() {
     # shellcheck disable=SC2086 # the list is meant to split into words
     install_missing_packages $TEST_PACKAGES
-    install_test_npm_packages
+    install_npm_packages "$TEST_NPM_PACKAGES"
     run_tests
 }
 

@@ -26,7 +26,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Velmora compiler: translates .vel program
 set(CPACK_PACKAGE_DESCRIPTION "velc translates Velmora programs into C++ written against the
 run-time library libvel, builds them with Emscripten into WebAssembly modules
 and runs them with wasmer, a Node.js WASI runner. The package holds velc,
-its velc.ini, libvel for WebAssembly and natively, and the runner.")
+its velc.ini, libvel for WebAssembly and natively, the runner, and the
+language server velc-lsp for editors.")
 # libvel stays under /velmorac/ (and /velmorac-native/), where velc.ini and
 # the generated programs look for it: the install rules name absolute
 # directories, which only a staged install (DESTDIR) packs.

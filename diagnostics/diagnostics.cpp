@@ -332,12 +332,12 @@ void reportReturnCount(const std::string &function, int declared, int given) {
 }
 
 void reportStackOverflow(const std::string &stackName) {
-    reportTranslatorLimit("stack overflow in " + stackName);
+    reportInternal(0);
+    deliver(0, "stack overflow in " + stackName + ".", diagnostics.lineCounter, "", DiagnosticKind::internal);
 }
 
-void reportTranslatorLimit(const std::string &description) {
-    reportInternal(0);
-    deliver(0, description + ".", diagnostics.lineCounter, "", DiagnosticKind::internal);
+void reportLimit(const std::string &construct, int limit, int found) {
+    reportRequiredFound("at most " + std::to_string(limit) + " " + construct, std::to_string(found));
 }
 
 void reportSwapMismatch(const char *firstType, const char *secondType) {

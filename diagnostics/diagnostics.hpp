@@ -97,9 +97,9 @@ void fillPlaceholder(const std::string &text);
 // A fixed stack of the translator pushed past its capacity: an internal
 // error followed by a located "stack overflow in <name>." line.
 void reportStackOverflow(const std::string &stackName);
-// A limit of the translator that the source passes, as an internal error
-// with the line: "file Lnn: description."
-void reportTranslatorLimit(const std::string &description);
+// A limit of the language that the source passes (81): "at most 128
+// nested blocks required, found 129."
+void reportLimit(const std::string &construct, int limit, int found);
 // swap of two values of different types (counted: the program would run wrong).
 void reportSwapMismatch(const char *firstType, const char *secondType);
 // The one warning: "super" in a method body is ignored (not counted).

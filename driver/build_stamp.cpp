@@ -75,12 +75,24 @@ std::string buildStamp(const ToolchainSettings &tools, const std::string &velcPr
     return textDigest(buildDescription(tools, velcProgram));
 }
 
-std::string recordedStamp(const std::string &headerPath) {
-    const std::string stampPrefix = stampLine("");
+namespace {
+
+// The text after prefix on one of the header's first lines; empty when none has it.
+std::string recordedLine(const std::string &headerPath, const std::string &prefix, int lines) {
     std::ifstream header(headerPath);
     std::string line;
-    for (int lineNumber = 0; lineNumber < linesBeforeStamp && std::getline(header, line); lineNumber++)
-        if (line.compare(0, stampPrefix.size(), stampPrefix) == 0)
-            return line.substr(stampPrefix.size());
+    for (int lineNumber = 0; lineNumber < lines && std::getline(header, line); lineNumber++)
+        if (line.compare(0, prefix.size(), prefix) == 0)
+            return line.substr(prefix.size());
     return "";
+}
+
+}  // namespace
+
+std::string recordedStamp(const std::string &headerPath) {
+    return recordedLine(headerPath, stampLine(""), linesBeforeStamp);
+}
+
+std::string recordedSourceDigest(const std::string &headerPath) {
+    return recordedLine(headerPath, sourceDigestLine(""), linesBeforeStamp + 1);
 }

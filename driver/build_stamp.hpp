@@ -17,3 +17,7 @@ std::string buildStamp(const ToolchainSettings &tools, const std::string &velcPr
 
 // The stamp an existing header records, empty when it records none.
 std::string recordedStamp(const std::string &headerPath);
+
+// The digest of the contents an existing header was translated from (the
+// source and what it includes), empty when it records none.
+std::string recordedSourceDigest(const std::string &headerPath);

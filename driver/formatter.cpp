@@ -132,9 +132,10 @@ bool continuesBlock(const std::vector<FormatToken> &tokens, const std::string &k
 }
 
 // A line that ends the innermost block: its slash word, "until" after a
-// do, the return at a function's own level.
+// do, "let" after a while, the return at a function's own level.
 bool closesBlock(const std::vector<FormatToken> &tokens, const std::string &kind) {
-    return (kind == "do" && isWord(tokens[0], "until")) || (kind == "function" && isWord(tokens[0], "return"));
+    return (kind == "do" && isWord(tokens[0], "until")) || (kind == "while" && isWord(tokens[0], "let")) ||
+           (kind == "function" && isWord(tokens[0], "return"));
 }
 
 class BlockLevels {
@@ -147,8 +148,17 @@ public:
             return close(tokens[0].text.substr(1));
         if (!blocks_.empty()) {
             const Block &inner = blocks_.back();
-            if (continuesBlock(tokens, inner.kind))
-                return inner.level;
+            if (continuesBlock(tokens, inner.kind)) {
+                int level = inner.level;
+                // "else if x" opens a block of its own, with an end of its own.
+                if (isWord(tokens[0], "else") && tokens.size() > 1) {
+                    std::vector<FormatToken> rest(tokens.begin() + 1, tokens.end());
+                    std::string opened = blockOpened(rest, blocks_);
+                    if (!opened.empty() && opened != "function")
+                        blocks_.push_back({opened, level});
+                }
+                return level;
+            }
             if (closesBlock(tokens, inner.kind)) {
                 int level = inner.level;
                 blocks_.pop_back();
@@ -325,12 +335,15 @@ public:
             return;
         }
         // A "#" in the first column makes the line a comment the translation
-        // keeps: it stays in the first column.
+        // keeps: it stays in the first column. So do "//", "/*" and "<-" there,
+        // which hide the line from the search for includes.
         if (line[0] == '#') {
             emit(trimRightBlanks(line));
             return;
         }
-        addCodeLine(tokenizeLine(line), line);
+        bool firstColumn = line.compare(0, 2, "//") == 0 || line.compare(0, 2, "/*") == 0 ||
+                           line.compare(0, 2, "<-") == 0;
+        addCodeLine(tokenizeLine(line), line, firstColumn);
     }
 
     std::string text() {
@@ -375,7 +388,7 @@ private:
         bracketDepth_ = bracketDepthAfter(rest.tokens, bracketDepth_);
     }
 
-    void addCodeLine(const FormatLine &line, const std::string &original) {
+    void addCodeLine(const FormatLine &line, const std::string &original, bool firstColumn) {
         // The comment or the unclosed opening ends the line; the code stands before it.
         std::string tail = line.comment.empty() ? line.openingText : line.comment;
         std::string written = trimBlanks(original.substr(0, original.size() - tail.size()));
@@ -388,7 +401,7 @@ private:
             level = bracketDepth_ > 0 ? level + 1 : blocks_.levelOf(line.tokens);
         std::string code = line.tokens.empty() ? "" : canonicalCode(line, written);
         std::string gap = code.empty() ? "" : line.commentGap;
-        emit(indent(level) + code + gap + tail);
+        emit((firstColumn ? "" : indent(level)) + code + gap + tail);
         bracketDepth_ = bracketDepthAfter(line.tokens, bracketDepth_);
         xmlDepth_ = xmlDepthAfter(line.tokens, xmlDepth_);
         opening_ = line.opening;

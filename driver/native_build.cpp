@@ -128,8 +128,12 @@ std::string partialTargetFor(const std::string &target) {
 std::string runCommand() {
     const std::string &target = driverSettings.targetName;
     std::string program;
-    if (driverSettings.toolchainKind == emscriptenKind)
-        program = "wasmer " + shellQuote(target);
+    if (driverSettings.toolchainKind == emscriptenKind) {
+        program = "wasmer ";
+        for (const std::string &folder : toolchainSettings.folders)
+            program += "--dir " + shellQuote(folder) + " ";
+        program += shellQuote(target);
+    }
     else if (target.find('/') == std::string::npos)
         program = shellQuote("./" + target);   // the shell looks a bare name up in PATH
     else
@@ -145,6 +149,10 @@ void compileCppFiles() {
         return;
     if (driverSettings.verbose)
         std::printf("%zu files to compile...\n", project.cppFileList.size());
+    // A target linked from the objects these replace must not pass for one
+    // linked from them: with file times of whole seconds it could look as
+    // new as they are.
+    std::remove(driverSettings.targetName.c_str());
     std::string prologue = precompiledPrologueOption();
     if (!prologue.empty() && !toolchainSettings.launcher.empty())
         letCacheTrustThePrologue();

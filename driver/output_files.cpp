@@ -66,6 +66,9 @@ public:
         placed.cppFiles.push_back(path);
         if (keptUnchanged(path, text))
             return;
+        // The object of the text replaced must not pass for the new one's:
+        // with file times of whole seconds it could look as new as the text.
+        std::remove(objectOf(path).c_str());
         writePartial(path, text);
         placePartial(path);
         placed.toCompile.push_back(path);
@@ -91,6 +94,7 @@ public:
             std::remove(partial.c_str());
             return true;
         }
+        std::remove(objectOf(source.cppPath).c_str());
         return std::rename(partial.c_str(), source.cppPath.c_str()) == 0;
     }
 

@@ -11,13 +11,16 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #include "diagnostics/diagnostics.hpp"
 #include "driver/build_stamp.hpp"
 #include "driver/settings.hpp"
+#include "driver/source_texts.hpp"
 #include "driver/text_tools.hpp"
 #include "driver/toolchain.hpp"
+#include "translator/frame.hpp"
 
 SourceNames sourceNames;
 ProjectState project;
@@ -49,6 +52,8 @@ bool endsInVelmoraExtension(const std::string &name) {
 // each other case ends the run with its own reason before anything is
 // translated.
 void requireReadableSource(const std::string &path) {
+    if (hasUnsavedText(path))
+        return;
     struct stat status;
     if (stat(path.c_str(), &status) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
@@ -245,9 +250,14 @@ int scanSource(bool isMain) {
             driverSettings.incremental = false;
     }
     try {
-        std::ifstream source(path);
-        if (!source)
+        std::unique_ptr<std::istream> file = openSource(path);
+        if (!file)
             requireReadableSource(path);
+        std::ostringstream contents;
+        contents << file->rdbuf();
+        project.entries[entry].contentDigest = textDigest(contents.str());
+        project.entries[entry].recordedDigest = recordedSourceDigest(sourceNames.headerPath);
+        std::istringstream source(contents.str());
         followIncludes(source, entry);
     } catch (const std::exception &e) {
         std::printf("Exception in vel: %s\n", e.what());
@@ -392,22 +402,78 @@ void addInclude(int entry, int included) {
     project.entries[entry].pendingCount++;
 }
 
+void findIncludeCycles() {
+    // Tarjan's strongly connected components, without recursion: a long
+    // chain of includes must not exhaust the stack.
+    const int count = static_cast<int>(project.entries.size());
+    std::vector<int> order(count, -1), lowest(count, 0), stack;
+    std::vector<bool> onStack(count, false);
+    int visited = 0, cycles = 0;
+    struct Step { int entry; std::size_t next; };
+    for (int root = 1; root < count; root++) {
+        if (order[root] >= 0)
+            continue;
+        std::vector<Step> path{{root, 0}};
+        order[root] = lowest[root] = visited++;
+        stack.push_back(root);
+        onStack[root] = true;
+        while (!path.empty()) {
+            Step &step = path.back();
+            const std::vector<int> &includes = project.entries[step.entry].includes;
+            if (step.next < includes.size()) {
+                int included = includes[step.next++];
+                if (included <= 0)
+                    continue;
+                if (order[included] < 0) {
+                    order[included] = lowest[included] = visited++;
+                    stack.push_back(included);
+                    onStack[included] = true;
+                    path.push_back({included, 0});
+                } else if (onStack[included]) {
+                    lowest[step.entry] = std::min(lowest[step.entry], order[included]);
+                }
+                continue;
+            }
+            int entry = step.entry;
+            path.pop_back();
+            if (!path.empty())
+                lowest[path.back().entry] = std::min(lowest[path.back().entry], lowest[entry]);
+            if (lowest[entry] != order[entry])
+                continue;
+            cycles++;
+            int member;
+            do {
+                member = stack.back();
+                stack.pop_back();
+                onStack[member] = false;
+                project.entries[member].cycle = cycles;
+            } while (member != entry);
+        }
+    }
+}
+
 int nextPending() {
-    constexpr int noCandidate = 65535;
-    int fewestIndex = -1;
-    int fewestPending = noCandidate;
+    // Cycles are numbered included ones first: the unfinished cycle of the
+    // smallest number waits for nothing outside itself.
+    int cycle = -1;
     for (std::size_t i = 1; i < project.entries.size(); i++) {
         const ProjectEntry &entry = project.entries[i];
-        if (entry.done)
+        if (!entry.done && (cycle < 0 || entry.cycle < cycle))
+            cycle = entry.cycle;
+    }
+    int fewest = -1;
+    for (std::size_t i = 1; i < project.entries.size(); i++) {
+        const ProjectEntry &entry = project.entries[i];
+        if (entry.done || entry.cycle != cycle)
             continue;
         if (entry.pendingCount == 0)
             return static_cast<int>(i);
-        if (entry.pendingCount < fewestPending) {
-            fewestPending = entry.pendingCount;
-            fewestIndex = static_cast<int>(i);
-        }
+        // A cycle begins at the source of it that waits for the fewest
+        // includes, the one met first on a tie.
+        if (fewest < 0 || entry.pendingCount < project.entries[fewest].pendingCount)
+            fewest = static_cast<int>(i);
     }
-    return fewestIndex;
+    return fewest;
 }
 
 void resolveIncluded(int index) {
@@ -527,9 +593,42 @@ void markRoleChangesPending() {
     }
 }
 
+void computeSourceDigests() {
+    for (std::size_t i = 1; i < project.entries.size(); i++) {
+        // Every source reached from i once, in the order of the include
+        // lines, so that the same sources give the same digest.
+        std::vector<bool> seen(project.entries.size(), false);
+        std::vector<int> toVisit{static_cast<int>(i)};
+        std::string contents;
+        while (!toVisit.empty()) {
+            int index = toVisit.back();
+            toVisit.pop_back();
+            if (index <= 0 || seen[index])
+                continue;
+            seen[index] = true;
+            contents += project.entries[index].contentDigest;
+            const std::vector<int> &includes = project.entries[index].includes;
+            toVisit.insert(toVisit.end(), includes.rbegin(), includes.rend());
+        }
+        project.entries[i].sourceDigest = textDigest(contents);
+    }
+}
+
+void markChangedContentPending() {
+    for (std::size_t i = 1; i < project.entries.size(); i++) {
+        ProjectEntry &entry = project.entries[i];
+        if (entry.done && entry.recordedDigest != entry.sourceDigest) {
+            entry.done = false;
+            driverSettings.incremental = false;
+        }
+    }
+}
+
 void markRelatedSourcesPending() {
+    computeSourceDigests();
     if (driverSettings.rebuildAll)
         return;
+    markChangedContentPending();
     markRoleChangesPending();
     markOlderThanIncludesPending();
     markIncludersPending();

@@ -39,7 +39,21 @@ struct ProjectEntry {
     FileTime sourceTime = 0;     // the source's time, as scanned
     FileTime outputTime = 0;     // oldest of its outputs; 0 when one is missing
     std::vector<int> includes;   // one element per include statement met
+    // Sources that include each other, directly or through others, share
+    // a cycle number; a source in no cycle has one of its own.
+    int cycle = 0;
+    std::string baseName;        // as nameSource gave it when the source was last current
+    // What reading it ahead of its cycle declared, taken back before it is translated.
+    DeclaredNames readAhead;
+    bool wasReadAhead = false;
     SourceRole outputRole = SourceRole::unread;  // as the existing header records it
+    // File times that tie (a file system keeping whole seconds) cannot tell
+    // an edit from the build before it; the contents can. contentDigest is
+    // of the source as scanned, sourceDigest of it and every source it
+    // includes, directly or not, and recordedDigest the one its header holds.
+    std::string contentDigest;
+    std::string sourceDigest;
+    std::string recordedDigest;
 };
 
 using TranslateFunction = TranslationResult (*)(std::istream &input, const SourceToTranslate &source, RunTables &run);
@@ -53,6 +67,8 @@ struct ProjectState {
     int translatedCount = 0;
     bool isMainTranslation = true;
     SourceRole translationRole = SourceRole::includedMain;  // of the source being translated
+    std::string translationDigest;          // its sourceDigest, recorded in its header
+    std::vector<std::string> translationClassesAhead;  // its header declares them first
     bool inBlockComment = false;
     int sourceErrorCount = 0;               // errors of the last source translated
     int runErrorTotal = 0;                  // errors of every source translated in this run
@@ -91,6 +107,9 @@ void markSourceStale();
 int findOrAddSource(const std::string &name, const std::string &identity);
 int findSource(const std::string &identity);
 void addInclude(int entry, int included);
+// Numbers the include cycles (before any include is struck), the cycles a
+// source includes before it; a source in no cycle is a cycle of its own.
+void findIncludeCycles();
 int nextPending();
 void resolveIncluded(int index);
 // Sources that include an out-of-date source, directly or not, are out of date too.
@@ -103,6 +122,11 @@ void markOlderThanIncludesPending();
 void markIncludedForDeclarations();
 // A source whose outputs were translated in another role is out of date.
 void markRoleChangesPending();
+// Each entry's sourceDigest, from the contents of what it includes.
+void computeSourceDigests();
+// A source whose contents differ from those its outputs were made from is
+// out of date, whatever the file times say.
+void markChangedContentPending();
 // The rules above, in the order a run applies them.
 void markRelatedSourcesPending();
 // The role a source of the project has in this run.

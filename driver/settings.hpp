@@ -10,6 +10,7 @@ struct DriverSettings {
     bool quiet = false;          // -q
     bool verbose = false;        // -v
     bool keepTemporary = false;  // -~
+    bool checkOnly = false;      // translate and report, write nothing (--index)
     // Long options (driver/command_line.cpp).
     bool showHelp = false;        // --help
     bool showVersion = false;     // --version

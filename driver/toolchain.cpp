@@ -28,6 +28,8 @@ void applySetting(const std::string &key, const std::string &value) {
         settings.pch = value;
     else if (key == "launcher")
         settings.launcher = value;
+    else if (key == "folder" && !value.empty())
+        settings.folders.push_back(value);
     else if (key == "jobs")
         parseJobCount(value, settings.jobs);
     else if (key == "pieces")

@@ -22,6 +22,9 @@ struct ToolchainSettings {
     // A program put in front of every compile (ccache, distcc); empty for
     // none. It changes where an object is made, never what it holds.
     std::string launcher;
+    // Folders a program run under wasmer may reach besides the current
+    // directory, one per "folder" line; wasmer gives it nothing else.
+    std::vector<std::string> folders;
     // Line directives in generated files, so that compiler messages,
     // run-time errors and debuggers name the Velmora source line.
     bool lines = false;

@@ -20,8 +20,10 @@
 #include "diagnostics/console_printer.hpp"
 #include "diagnostics/diagnostics.hpp"
 #include "diagnostics/json_printer.hpp"
+#include "driver/editor_index.hpp"
 #include "driver/native_build.hpp"
 #include "driver/output_files.hpp"
+#include "driver/source_texts.hpp"
 #include "driver/project.hpp"
 #include "driver/settings.hpp"
 #include "driver/text_tools.hpp"
@@ -82,12 +84,12 @@ void keepCopy(const std::string &copy) {
 }
 
 std::string strippedCopy(const std::string &sourcePath) {
-    std::ifstream source(sourcePath);
+    std::unique_ptr<std::istream> source = openSource(sourcePath);
     if (!source)
         throw std::runtime_error(sourcePath + " cannot be read");
     project.inBlockComment = false;
     std::string copy, line;
-    while (std::getline(source, line))
+    while (std::getline(*source, line))
         copy += stripComments(line) + '\n';
     if (driverSettings.keepTemporary)
         keepCopy(copy);
@@ -129,6 +131,8 @@ SourceToTranslate sourceToTranslate(bool declarationsOnly) {
     source.piecesCountOwnLines = toolchainSettings.lines && !asksForDebugInformation(toolchainSettings.options);
     source.integerSuffix = driverSettings.integerSuffix;
     source.buildStamp = project.buildStamp;
+    source.sourceDigest = project.translationDigest;
+    source.classesAhead = project.translationClassesAhead;
     source.splitMain = project.splitMain && !declarationsOnly;
     source.rebuildAll = driverSettings.rebuildAll;
     source.objectExtension = toolchainSettings.extension;
@@ -196,6 +200,10 @@ private:
 // A translation's messages in the form velc.ini asks for; the excerpts
 // show the source as the user wrote it, comments included.
 void printMessages(const std::vector<Diagnostic> &diagnostics, const std::string &sourcePath) {
+    if (driverSettings.checkOnly) {
+        keepCheckedDiagnostics(diagnostics);
+        return;
+    }
     if (toolchainSettings.messages == MessageForm::json) {
         printJsonDiagnostics(diagnostics);
         return;
@@ -242,6 +250,8 @@ void readDeclarations() {
 }
 
 void markSourceStale() {
+    if (driverSettings.checkOnly)
+        return;
     struct stat sourceStatus;
     time_t staleTime = -2;
     if (stat(driverSettings.currentSourceName.c_str(), &sourceStatus) == 0)
@@ -309,12 +319,15 @@ TranslatedPieces translateSource() {
     project.sourceErrorCount = 0;
     try {
         std::string copy = strippedCopy(sourcePath);
-        project.splitMain = project.isMainTranslation && isLongEnoughToSplit(copy) && !sourceSharesAPieceName();
+        project.splitMain = project.isMainTranslation && !driverSettings.checkOnly && isLongEnoughToSplit(copy) &&
+                            !sourceSharesAPieceName();
         std::istringstream input(copy);
         source = sourceToTranslate(false);
         TranslationResult result = translate(input, source);
         project.sourceErrorCount = result.errorCount;
-        TranslatedPieces pieces = writeTranslatedFiles(source, result.texts);
+        TranslatedPieces pieces;
+        if (!driverSettings.checkOnly)
+            pieces = writeTranslatedFiles(source, result.texts);
         printMessages(result.diagnostics, sourcePath);
         if (toolchainSettings.messages == MessageForm::text)
             printSummary(result.errorCount, driverSettings.quiet);
@@ -324,7 +337,8 @@ TranslatedPieces translateSource() {
     } catch (const TranslationStopped &e) {
         // The files are written all the same and marked stale.
         try {
-            writeTranslatedFiles(source, e.result.texts);
+            if (!driverSettings.checkOnly)
+                writeTranslatedFiles(source, e.result.texts);
         } catch (const OutputWriteError &) {
         }
         printMessages(e.result.diagnostics, sourcePath);
@@ -342,28 +356,81 @@ TranslatedPieces translateSource() {
     return TranslatedPieces();
 }
 
+namespace {
+
+// Makes entry k the current source, in the role it has in this run.
+void makeCurrent(int k, const std::vector<SourceRole> &roles) {
+    bool isMain = project.entries[k].isMain;
+    driverSettings.currentSourceName = project.entries[k].name;
+    project.isMainTranslation = isMain;
+    project.translationRole = roles[k];
+    project.translationDigest = project.entries[k].sourceDigest;
+    nameSource(isMain);
+    project.entries[k].baseName = sourceNames.baseName;
+}
+
+// The classes that the other sources of k's cycle define, by their C++ names.
+std::vector<std::string> classesOfTheCycle(int k) {
+    std::vector<std::string> names;
+    const ProjectEntry &source = project.entries[k];
+    for (const ClassRecord &record : project.tables.classes.records) {
+        if (record.external || record.emittedName.empty() || record.source == source.baseName)
+            continue;
+        for (std::size_t i = 1; i < project.entries.size(); i++) {
+            const ProjectEntry &other = project.entries[i];
+            if (other.cycle == source.cycle && static_cast<int>(i) != k && other.baseName == record.source) {
+                names.push_back(record.emittedName);
+                break;
+            }
+        }
+    }
+    return names;
+}
+
+// The sources of a cycle include each other: before the first of them is
+// translated, the others are read for what they declare, so that each one
+// sees the declarations of all.
+void readRestOfCycle(int first, const std::vector<SourceRole> &roles) {
+    for (std::size_t i = 1; i < project.entries.size(); i++) {
+        const ProjectEntry &entry = project.entries[i];
+        if (static_cast<int>(i) == first || entry.done || entry.cycle != project.entries[first].cycle)
+            continue;
+        makeCurrent(static_cast<int>(i), roles);
+        ProjectEntry &member = project.entries[i];
+        member.readAhead = startDeclaredNames(project.tables);
+        readDeclarations();
+        finishDeclaredNames(project.tables, member.readAhead);
+        member.wasReadAhead = true;
+    }
+}
+
+}  // namespace
+
 int compileAll() {
     project.translatedCount = 0;
     std::size_t passes = 0, translations = 0;
-    // Roles first: resolving includes strikes the lists they are read from.
+    // Roles and cycles first: resolving includes strikes the lists they are read from.
     std::vector<SourceRole> roles(project.entries.size(), SourceRole::included);
     for (std::size_t i = 1; i < project.entries.size(); i++)
         roles[i] = roleOf(static_cast<int>(i));
+    findIncludeCycles();
     resolveUpToDateIncludes();
     for (int k = nextPending(); k != -1; k = nextPending()) {
-        bool isMain = project.entries[k].isMain;
-        driverSettings.currentSourceName = project.entries[k].name;
-        project.isMainTranslation = isMain;
-        project.translationRole = roles[k];
+        if (project.entries[k].pendingCount > 0)
+            readRestOfCycle(k, roles);
+        makeCurrent(k, roles);
         project.entries[k].done = true;
         resolveIncluded(k);
-        nameSource(isMain);
         if (++passes > project.entries.size())
             fatalInternal(1);
         if (project.entries[k].declarationsOnly) {
-            readDeclarations();
+            if (!project.entries[k].wasReadAhead)
+                readDeclarations();
             continue;
         }
+        if (project.entries[k].wasReadAhead)
+            forgetDeclaredNames(project.tables, project.entries[k].readAhead);
+        project.translationClassesAhead = classesOfTheCycle(k);
         TranslatedPieces pieces = translateSource();
         translations++;
         project.runErrorTotal += project.sourceErrorCount;

@@ -12,6 +12,7 @@
 #include "diagnostics/diagnostics.hpp"
 #include "driver/build_stamp.hpp"
 #include "driver/command_line.hpp"
+#include "driver/editor_index.hpp"
 #include "driver/formatter.hpp"
 #include "driver/watch.hpp"
 #include "driver/version_report.hpp"
@@ -221,6 +222,8 @@ int velcMain(int argc, char **argv) {
         printUsage();
     resetProject();
     try {
+        if (asksForIndex(argc, argv))
+            return runEditorIndex(argc, argv);
         return runVelc(argc, argv);
     } catch (const std::exception &e) {
         std::printf("Exception in main: %s\n", e.what());

@@ -9,9 +9,9 @@
 
 namespace {
 
-// Bases are followed at most this far, so that a cycle of bases written by
-// mistake ("class A is B", "class B is A") cannot loop.
-constexpr int MAX_BASE_DEPTH = 64;
+// Chains are checked where a class names its base: no longer than the
+// limit, and without cycles. The walks stop there all the same.
+constexpr int MAX_BASE_DEPTH = CLASS_BASES_LIMIT + 1;
 
 ClassTable &classes() { return sourceSemantics().run.classes; }
 
@@ -86,6 +86,15 @@ bool isStaticAttribute(int classIndex, const std::string &name) {
 
 bool relatedClasses(int a, int b) {
     return a < 0 || b < 0 || inheritsFrom(a, b) || inheritsFrom(b, a);
+}
+
+int basesAbove(int classIndex, int avoided) {
+    int count = 0;
+    for (int base = classRecord(classIndex).base; base >= 0; base = classRecord(base).base) {
+        if (base == avoided || ++count > CLASS_BASES_LIMIT)
+            return -1;
+    }
+    return count;
 }
 
 bool inheritsFrom(int derived, int base) {

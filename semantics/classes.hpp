@@ -54,6 +54,9 @@ bool isStaticAttribute(int classIndex, const std::string &name);
 // name (its own or a base's), or -1: what an element of an array or dict
 // whose member is used must be.
 int classWithMember(const std::string &name);
+// The number of bases above the class; -1 when its chain comes back to
+// `avoided` (a class that would be its own base) or is longer than the limit.
+int basesAbove(int classIndex, int avoided);
 // Whether `derived` is `base` or inherits from it.
 bool inheritsFrom(int derived, int base);
 // Whether an object of one class may stand for the other: one of them is

@@ -1,7 +1,9 @@
 #include "semantics/source_semantics.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <unordered_set>
 
 namespace {
 
@@ -30,3 +32,31 @@ ScopeState &scopes() { return sourceSemantics().scopes; }
 CurrentSymbol &current() { return sourceSemantics().current; }
 PendingDeclaration &pendingDeclaration() { return sourceSemantics().pendingDeclaration; }
 ReceiverLookup &receiverLookup() { return sourceSemantics().receiverLookup; }
+
+DeclaredNames startDeclaredNames(const RunTables &run) {
+    DeclaredNames names;
+    names.globalsBefore = run.symbolTable.globals.size();
+    names.typesBefore = run.definedTypes.size();
+    return names;
+}
+
+void finishDeclaredNames(const RunTables &run, DeclaredNames &names) {
+    const std::vector<Symbol *> &globals = run.symbolTable.globals;
+    for (std::size_t i = names.globalsBefore; i < globals.size(); i++)
+        names.globals.push_back(globals[i]);
+    for (std::size_t i = names.typesBefore; i < run.definedTypes.size(); i++)
+        names.definedTypes.push_back(run.definedTypes[i].name);
+}
+
+void forgetDeclaredNames(RunTables &run, const DeclaredNames &names) {
+    std::unordered_set<const Symbol *> symbols(names.globals.begin(), names.globals.end());
+    std::vector<Symbol *> &globals = run.symbolTable.globals;
+    globals.erase(std::remove_if(globals.begin(), globals.end(), [&](const Symbol *s) { return symbols.count(s) > 0; }),
+                  globals.end());
+    std::vector<DefinedType> &types = run.definedTypes;
+    for (const std::string &name : names.definedTypes) {
+        auto found = std::find_if(types.begin(), types.end(), [&](const DefinedType &t) { return t.name == name; });
+        if (found != types.end())
+            types.erase(found);
+    }
+}

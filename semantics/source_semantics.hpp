@@ -11,6 +11,7 @@
 
 #include "semantics/classes.hpp"
 #include "semantics/functions.hpp"
+#include "semantics/symbol_index.hpp"
 #include "semantics/spellings.hpp"
 #include "semantics/symbols.hpp"
 #include "semantics/types.hpp"
@@ -29,7 +30,24 @@ struct RunTables {
     ClassTable classes;
     FunctionTable functions;
     EmissionState emission;
+    SymbolIndex *index = nullptr;   // kept only when an editor asks for it
 };
+
+// The file-level names a source added to the run while it was read for
+// its declarations alone (a source of an include cycle, read before the
+// first of the cycle is translated): taken back before the source is
+// translated, which declares them again.
+struct DeclaredNames {
+    std::size_t globalsBefore = 0, typesBefore = 0;   // the run's counts before the reading
+    std::vector<const Symbol *> globals;
+    std::vector<std::string> definedTypes;
+};
+
+// Starts a record of what `run` gains from here on.
+DeclaredNames startDeclaredNames(const RunTables &run);
+// Ends it: the names `run` gained since it started.
+void finishDeclaredNames(const RunTables &run, DeclaredNames &names);
+void forgetDeclaredNames(RunTables &run, const DeclaredNames &names);
 
 struct SourceSemantics {
     explicit SourceSemantics(RunTables &run) : run(run) {}

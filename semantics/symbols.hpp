@@ -22,7 +22,16 @@ enum SymbolFlag : unsigned {
 constexpr int KIND_CONSTANT = 4;   // "const "
 bool isConstantKind(int kind);     // 3, 4 and 5
 
-constexpr int BLOCK_DEPTH_CAPACITY = 128;
+// Control statements (if, while, for ...) nest at most this deep in a
+// source: a limit of the language, reported where the one past it begins.
+constexpr int BLOCK_NESTING_LIMIT = 128;
+// A control statement opens at most two block scopes (a for loop: its
+// variable's and its body's), so the scopes never run out first.
+constexpr int BLOCK_DEPTH_CAPACITY = 2 * BLOCK_NESTING_LIMIT + 2;
+// A class has at most this many bases above it (its base, the base's base
+// ...): a limit of the language, reported where a class names its base,
+// which also keeps chains free of cycles.
+constexpr int CLASS_BASES_LIMIT = 256;
 
 struct Symbol {
     std::string name;

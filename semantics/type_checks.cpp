@@ -76,13 +76,10 @@ void arrayOfElement(int element) {
 // Type stack
 
 void pushType(int type) {
-    if (typeState().depth >= TYPE_STACK_CAPACITY) {
-        if (typeState().depth == TYPE_STACK_CAPACITY)
-            reportStackOverflow("left type");
-        typeState().depth++;
-        return;
-    }
-    typeState().stack[typeState().depth++] = type;
+    TypeState &state = typeState();
+    if (state.depth >= static_cast<int>(state.stack.size()))
+        state.stack.resize(static_cast<size_t>(state.depth) + 1);
+    state.stack[static_cast<size_t>(state.depth++)] = type;
 }
 
 int popType() {
@@ -91,9 +88,7 @@ int popType() {
         return T_UNKNOWN;
     }
     typeState().depth--;
-    if (typeState().depth >= TYPE_STACK_CAPACITY)
-        return T_UNKNOWN;   // the push was reported and not stored
-    return typeState().stack[typeState().depth];
+    return typeState().stack[static_cast<size_t>(typeState().depth)];
 }
 
 // ---------------------------------------------------------------------------

@@ -15,7 +15,6 @@ enum TypeCode {
 
 // The result table covers the codes 0..35; 36 has no row or column.
 constexpr int RESULT_TABLE_SIZE = 36;
-constexpr int TYPE_STACK_CAPACITY = 128;
 
 // The name diagnostics print for a code; a code outside 0..36 is an
 // internal error (3001) and gives "error".

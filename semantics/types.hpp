@@ -2,6 +2,7 @@
 // Velmora type codes, their names, the operator result table and the checks
 // the parser runs after each operator, assignment and "in" test.
 #include <string>
+#include <vector>
 
 #include "semantics/type_codes.hpp"
 
@@ -10,9 +11,7 @@
 // the stack of left-operand types. Owned by the type model.
 struct TypeState {
     int currentType = 0;
-    int stack[TYPE_STACK_CAPACITY] = {};
-    // May exceed the capacity: pushes beyond it are reported and counted but
-    // not stored, so pushes and pops stay paired for the levels below.
+    std::vector<int> stack;   // grows with the expression; depth entries are in use
     int depth = 0;
     char pendingAssignOp = '=';   // '=' or the operator of a compound assignment
     bool objectText = false;      // object-text flag of the symbol looked up last

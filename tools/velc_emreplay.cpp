@@ -4,7 +4,7 @@
 // run loop then pays neither emcc's Python start-up nor its JavaScript pass.
 // The first run of each output records the commands and keeps them only
 // after starting them once more gave the same file and the same messages.
-// The recipe is the output's name with ".emreplay" added.
+// The recipe is kept in the user's cache folder (recipePathFor).
 #include <unistd.h>
 
 #include <climits>

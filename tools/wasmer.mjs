@@ -1,16 +1,22 @@
 // wasmer: runs a standalone WebAssembly (WASI) module, as built by em++/emcc,
 // on Node's built-in WASI.
 //
-//   wasmer [run] module.wasm [arguments...]
+//   wasmer [run] [--dir FOLDER]... module.wasm [arguments...]
 //
-// The module sees its arguments (argv[0] is the module name as given), the
-// environment (with PWD set to the current directory), standard
-// input/output/error, the current directory (preopened as ".") and the root directory (preopened as "/", so that absolute names
-// work as they would for a native program). The exit status is the module's
-// own (proc_exit); a trap prints a message on standard error and gives 1.
+// The module sees its arguments (argv[0] is the module name as given), a
+// few variables of the environment (ENVIRONMENT_KEPT, and PWD set to the
+// current directory), standard input/output/error, and the current
+// directory with the folders given by --dir and what lies below them:
+// nothing else of the file system. Each is preopened under its absolute
+// name, the current directory also as ".", so that absolute names inside
+// them work as they would for a native program; a name outside them, by an
+// absolute path or by "..", fails as a missing file would. The exit status
+// is the module's own (proc_exit); a trap prints a message on standard
+// error and gives 1.
 
 import { WASI } from 'node:wasi';
 import * as fs from 'node:fs';
+import * as path from 'node:path';
 
 const TOOL_NAME = 'wasmer';
 const TOOL_VERSION = 'velmora-wasmer 1.0 (Node WASI)';
@@ -22,6 +28,7 @@ const USAGE_STATUS = 2;
 // (growing the memory replaces it).
 const runState = {
   modulePath: '',
+  folders: [],   // absolute real paths the module may reach, the current directory first
   moduleBytes: null,
   instance: null,
   wasiImport: null,
@@ -31,22 +38,33 @@ const runState = {
 // Command line
 
 function usageText() {
-  return `Usage: ${TOOL_NAME} [run] <module.wasm> [arguments...]\n`;
+  return `Usage: ${TOOL_NAME} [run] [--dir FOLDER]... <module.wasm> [arguments...]\n`;
 }
 
 // Returns { action: 'run' | 'help' | 'version' | 'error', ... }.
 function parseCommandLine(args) {
   let rest = args.slice();
+  const folders = [];
   if (rest[0] === 'run') rest = rest.slice(1);
   while (rest.length > 0 && rest[0].startsWith('-')) {
     const option = rest[0];
     if (option === '--') { rest = rest.slice(1); break; }
     if (option === '-h' || option === '--help') return { action: 'help' };
     if (option === '-V' || option === '--version') return { action: 'version' };
+    if (option === '--dir' && rest.length > 1) {
+      folders.push(rest[1]);
+      rest = rest.slice(2);
+      continue;
+    }
+    if (option.startsWith('--dir=')) {
+      folders.push(option.slice(6));
+      rest = rest.slice(1);
+      continue;
+    }
     return { action: 'error', message: `unknown option ${option}` };
   }
   if (rest.length === 0) return { action: 'error', message: 'no module given' };
-  return { action: 'run', modulePath: rest[0], programArguments: rest.slice(1) };
+  return { action: 'run', modulePath: rest[0], programArguments: rest.slice(1), folders };
 }
 
 // ---------------------------------------------------------------------------
@@ -105,16 +123,51 @@ function asSyscall(operation) {
   }
 }
 
+// The real path of a name as far as it exists: a link inside a folder
+// that leads out of it is followed before the name is judged.
+function realPathOf(name) {
+  let existing = path.resolve(name);
+  const rest = [];
+  for (;;) {
+    try {
+      return path.join(fs.realpathSync(existing), ...rest);
+    } catch (error) {
+      const parent = path.dirname(existing);
+      if (parent === existing) return path.resolve(name);
+      rest.unshift(path.basename(existing));
+      existing = parent;
+    }
+  }
+}
+
+function insideFolders(name) {
+  const real = realPathOf(name);
+  return runState.folders.some((folder) => real === folder || real.startsWith(folder.endsWith('/') ? folder : folder + '/'));
+}
+
+// A host name the module may use: inside the folders it was given, or else
+// a missing file, as it would be for a native program that cannot see it.
+function confined(name) {
+  if (insideFolders(name)) return name;
+  const error = new Error(`${name} is outside the folders the module was given`);
+  error.code = 'ENOENT';
+  throw error;
+}
+
+function hostPath(pathAddress) {
+  return confined(readCString(pathAddress));
+}
+
 // Only names relative to the current directory or absolute ones can be
 // mapped to host names; a directory descriptor lives inside Node's WASI.
 function hostPathAt(directoryFd, pathAddress) {
-  const path = readCString(pathAddress);
-  if (directoryFd !== AT_FDCWD && !path.startsWith('/')) {
+  const name = readCString(pathAddress);
+  if (directoryFd !== AT_FDCWD && !name.startsWith('/')) {
     const error = new Error('directory descriptor not supported');
     error.code = 'ENOSYS';
     throw error;
   }
-  return path;
+  return confined(name);
 }
 
 function writeStat(buffer, stats) {
@@ -166,9 +219,9 @@ function fstatThroughWasi(fd, buffer) {
 
 const fileSyscalls = {
   __syscall_stat64: (path, buffer) =>
-    asSyscall(() => writeStat(buffer, fs.statSync(readCString(path)))),
+    asSyscall(() => writeStat(buffer, fs.statSync(hostPath(path)))),
   __syscall_lstat64: (path, buffer) =>
-    asSyscall(() => writeStat(buffer, fs.lstatSync(readCString(path)))),
+    asSyscall(() => writeStat(buffer, fs.lstatSync(hostPath(path)))),
   __syscall_fstatat64: (directoryFd, path, buffer, flags) =>
     asSyscall(() => {
       const hostPath = hostPathAt(directoryFd, path);
@@ -176,19 +229,19 @@ const fileSyscalls = {
       writeStat(buffer, stats);
     }),
   __syscall_fstat64: (fd, buffer) => fstatThroughWasi(fd, buffer),
-  __syscall_unlink: (path) => asSyscall(() => fs.unlinkSync(readCString(path))),
+  __syscall_unlink: (path) => asSyscall(() => fs.unlinkSync(hostPath(path))),
   __syscall_unlinkat: (directoryFd, path, flags) =>
     asSyscall(() => {
       const hostPath = hostPathAt(directoryFd, path);
       if (flags & AT_REMOVEDIR) fs.rmdirSync(hostPath); else fs.unlinkSync(hostPath);
     }),
-  __syscall_rmdir: (path) => asSyscall(() => fs.rmdirSync(readCString(path))),
+  __syscall_rmdir: (path) => asSyscall(() => fs.rmdirSync(hostPath(path))),
   __syscall_mkdir: (path, mode) =>
-    asSyscall(() => fs.mkdirSync(readCString(path), { mode })),
+    asSyscall(() => fs.mkdirSync(hostPath(path), { mode })),
   __syscall_mkdirat: (directoryFd, path, mode) =>
     asSyscall(() => fs.mkdirSync(hostPathAt(directoryFd, path), { mode })),
   __syscall_rename: (oldPath, newPath) =>
-    asSyscall(() => fs.renameSync(readCString(oldPath), readCString(newPath))),
+    asSyscall(() => fs.renameSync(hostPath(oldPath), hostPath(newPath))),
   __syscall_renameat: (oldFd, oldPath, newFd, newPath) =>
     asSyscall(() => fs.renameSync(hostPathAt(oldFd, oldPath), hostPathAt(newFd, newPath))),
   __syscall_faccessat: (directoryFd, path, mode) =>
@@ -512,14 +565,47 @@ function hintsSection(hints) {
 // ---------------------------------------------------------------------------
 // Running
 
-function createWasi(modulePath, programArguments) {
+// The variables of the environment a module sees, besides PWD: those that
+// choose a language, a time zone and a terminal. Others (HOME, PATH, keys
+// and tokens) tell of or open what lies outside its folders.
+const ENVIRONMENT_KEPT = ['LANG', 'LANGUAGE', 'LC_ALL', 'LC_CTYPE', 'LC_COLLATE', 'LC_MESSAGES', 'LC_NUMERIC',
+  'LC_TIME', 'TZ', 'TERM', 'COLUMNS', 'LINES'];
+
+function moduleEnvironment() {
+  const environment = {};
+  for (const name of ENVIRONMENT_KEPT)
+    if (process.env[name] !== undefined) environment[name] = process.env[name];
+  // PWD names the directory preopened as ".", whatever the caller's shell
+  // last set it to, so that the module can tell its absolute name.
+  environment.PWD = runState.folders[0];
+  return environment;
+}
+
+// The current directory and the folders given, each under its absolute
+// name; one that does not exist is an error of the command line.
+function moduleFolders(folders) {
+  const real = [fs.realpathSync(process.cwd())];
+  for (const folder of folders) {
+    let resolved;
+    try {
+      resolved = fs.realpathSync(folder);
+      if (!fs.statSync(resolved).isDirectory()) throw new Error('not a folder');
+    } catch (error) {
+      throw new Error(`--dir ${folder}: no such folder`);
+    }
+    if (!real.includes(resolved)) real.push(resolved);
+  }
+  return real;
+}
+
+function createWasi(modulePath, programArguments, folders) {
+  const preopens = { '.': process.cwd() };
+  for (const folder of folders) preopens[folder] = folder;
   return new WASI({
     version: 'preview1',
     args: [modulePath, ...programArguments],
-    // PWD names the directory preopened as ".", whatever the caller's shell
-    // last set it to, so that the module can tell its absolute name.
-    env: { ...process.env, PWD: process.cwd() },
-    preopens: { '.': process.cwd(), '/': '/' },
+    env: moduleEnvironment(),
+    preopens,
     returnOnExit: true,
   });
 }
@@ -547,9 +633,10 @@ function compileModule(modulePath) {
   }
 }
 
-function runModule(modulePath, programArguments) {
+function runModule(modulePath, programArguments, folders) {
+  runState.folders = moduleFolders(folders);
   const module = compileModule(modulePath);
-  const wasi = createWasi(modulePath, programArguments);
+  const wasi = createWasi(modulePath, programArguments, runState.folders);
   runState.modulePath = modulePath;
   runState.wasiImport = wasi.wasiImport;
   runState.instance = new WebAssembly.Instance(module, buildImports(module, wasi.wasiImport));
@@ -679,7 +766,7 @@ function main(args) {
       break;
   }
   try {
-    return runModule(command.modulePath, command.programArguments);
+    return runModule(command.modulePath, command.programArguments, command.folders);
   } catch (error) {
     process.stderr.write(`${describeFailure(error, command.modulePath)}\n`);
     return TRAP_STATUS;

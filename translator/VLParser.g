@@ -27,7 +27,12 @@ public:
     void readTokensFrom(antlr::TokenStream &source) { tokenQueue.readFrom(source); }
     int LA(unsigned int i) override { return tokenQueue.LA(i); }
     antlr::RefToken LT(unsigned int i) override { return tokenQueue.LT(i); }
-    void consume() override { tokenQueue.consume(); }
+    void consume() override {
+        // The names an editor's index places come from their tokens.
+        if (!guessing() && LA(1) == IDENT && symbolIndex())
+            noteNameToken(LT(1)->getText(), LT(1)->getLine(), LT(1)->getColumn());
+        tokenQueue.consume();
+    }
     unsigned int mark() override { return tokenQueue.mark(); }
     void rewind(unsigned int position) override { tokenQueue.rewind(position); }
 
@@ -364,18 +369,12 @@ statement
     :   { beginStatement(); }
         (   c:Q_COMMENT { writeStatementComment(c->getText()); }
         |   ( ATIDENT ~LEFTPAR ) => atStatement
-        |   ifStatement
-        |   doStatement
-        |   switchStatement
-        |   errorStatement
+        |   controlStatement
         |   n:NATIVE { writeNative(n->getText()); }
         |   printStatement
         |   echoStatement
         |   inputStatement
-        |   whileStatement
-        |   forStatement
         |   globalStatement
-        |   tryStatement
         |   superCall
         |   { ahead.declarationAhead(false) }? localDeclaration
         |   xmlStatement
@@ -393,6 +392,17 @@ atStatement { ExprValue v; }
 statementEnd
     :   EOL { emit(";\n"); countLineEnd(); }
     |   SEMI { emit(";\n"); }
+    ;
+
+// The statements that hold blocks, nested no deeper than the language allows.
+controlStatement { BlockNestingGuard nesting; }
+    :   ifStatement
+    |   doStatement
+    |   switchStatement
+    |   errorStatement
+    |   whileStatement
+    |   forStatement
+    |   tryStatement
     ;
 
 bodyStatement

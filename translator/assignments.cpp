@@ -203,30 +203,26 @@ void writeUnpacking(char op) {
 }  // namespace
 
 void beginAssignment() {
+    assignment().targets.clear();
+    assignment().values.clear();
     assignment().targetCount = 0;
     assignment().valueCount = 0;
 }
 
 void addAssignTarget(const AssignTarget &target) {
-    if (assignment().targetCount >= ASSIGNMENT_CAPACITY) {
-        reportStackOverflow("assignment targets");
-        return;
-    }
-    assignment().targets[assignment().targetCount++] = target;
+    assignment().targets.push_back(target);
+    assignment().targetCount++;
 }
 
 void addAssignValue(const ExprValue &value) {
-    if (assignment().valueCount >= ASSIGNMENT_CAPACITY) {
-        reportStackOverflow("assignment values");
-        return;
-    }
-    assignment().values[assignment().valueCount++] = value;
+    assignment().values.push_back(value);
+    assignment().valueCount++;
 }
 
 // Several targets with as many values: every value is computed before
 // any target changes, so that "x, y = y, x" exchanges the two.
 static void writeParallel(char op) {
-    ExprValue held[ASSIGNMENT_CAPACITY];
+    std::vector<ExprValue> held(assignment().targets.size());
     for (int i = 0; i < assignment().targetCount; i++) {
         const AssignTarget &target = assignment().targets[i];
         const ExprValue &value = assignment().values[i];

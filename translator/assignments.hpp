@@ -1,5 +1,6 @@
 #pragma once
 // The assignment writer: one or more targets receive one or more values.
+#include <vector>
 #include "translator/values.hpp"
 
 void beginAssignment();
@@ -9,12 +10,11 @@ void addAssignValue(const ExprValue &value);
 void writeAssignment(char op);
 
 // Part of the state of one translation (translator/source_translation.hpp).
-constexpr int ASSIGNMENT_CAPACITY = 128;
-
-// The targets and values of the assignment being translated.
+// The targets and values of the assignment being translated, as many as
+// the statement has.
 struct AssignmentState {
-    AssignTarget targets[ASSIGNMENT_CAPACITY];
+    std::vector<AssignTarget> targets;
     int targetCount = 0;
-    ExprValue values[ASSIGNMENT_CAPACITY];
+    std::vector<ExprValue> values;
     int valueCount = 0;
 };

@@ -1,3 +1,4 @@
+#include "semantics/symbol_index.hpp"
 #include "translator/calls.hpp"
 #include "translator/source_translation.hpp"
 
@@ -9,7 +10,7 @@
 #include "semantics/spellings.hpp"
 #include "semantics/symbols.hpp"
 #include "semantics/types.hpp"
-#include "translator/bounded_stack.hpp"
+#include "translator/checked_stack.hpp"
 #include "translator/classes.hpp"
 #include "translator/declarations.hpp"
 #include "translator/evaluation_order.hpp"
@@ -227,14 +228,14 @@ std::string methodCallText(CallDescriptor &call, const std::string *arguments, i
 }
 
 ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
-    int types[ARGUMENTS_PER_CALL];
-    std::string arguments[ARGUMENTS_PER_CALL];
+    std::vector<int> types(level.arguments.size() + 1);
+    std::vector<std::string> arguments(level.arguments.size() + 1);
     for (int i = 0; i < level.count; i++)
         types[i] = level.arguments[i].type;
     if (call.kind == CALL_METHOD_NOT_FOUND) {
         for (int i = 0; i < level.count; i++)
             arguments[i] = level.arguments[i].text;
-        ExprValue value = valueOf("(" + joinTexts(arguments, level.count) + ")", T_VAR);
+        ExprValue value = valueOf("(" + joinTexts(arguments.data(), level.count) + ")", T_VAR);
         typeState().currentType = value.type;
         return value;
     }
@@ -242,19 +243,19 @@ ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
         for (int i = 0; i < level.count; i++)
             arguments[i] = level.arguments[i].text;
         ExprValue value = valueOf(takeMemberReceiver(call.receiver) + "." + call.method + "(" +
-                                      joinTexts(arguments, level.count) + ")",
+                                      joinTexts(arguments.data(), level.count) + ")",
                                   T_UNKNOWN);
         typeState().currentType = value.type;
         return value;
     }
-    checkMethodArgs(call.row, types, level.count);
+    checkMethodArgs(call.row, types.data(), level.count);
     // A typed array of a class holds objects of that class and its kin.
     if (call.receiver.type == T_OBJECTARRAY && call.receiver.classIndex >= 0)
         for (int i = 0; i < level.count; i++)
             refusedUnrelatedObject(call.receiver.classIndex, level.arguments[i]);
     for (int i = 0; i < level.count; i++)
         arguments[i] = methodArgument(call.receiver.type, methodArgumentType(call.row, i), level.arguments[i]);
-    ExprValue value = valueOf(methodCallText(call, arguments, level.count), resultTypeOf(call.row, call.receiver.type));
+    ExprValue value = valueOf(methodCallText(call, arguments.data(), level.count), resultTypeOf(call.row, call.receiver.type));
     if (builtinRow(call.row).field[M_FORM] == FORM_RETYPE && call.receiver.root != nullptr) {
         // The variable itself takes the row's type; its flags stay.
         Symbol *symbol = call.receiver.root;
@@ -265,11 +266,11 @@ ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
 }
 
 ExprValue closeFunctionCall(const CallDescriptor &call, const ArgumentLevel &level) {
-    int types[ARGUMENTS_PER_CALL];
-    std::string arguments[ARGUMENTS_PER_CALL];
+    std::vector<int> types(level.arguments.size() + 1);
+    std::vector<std::string> arguments(level.arguments.size() + 1);
     for (int i = 0; i < level.count; i++)
         types[i] = level.arguments[i].type;
-    checkFunctionArgs(call.row, types, level.count);
+    checkFunctionArgs(call.row, types.data(), level.count);
     for (int i = 0; i < level.count; i++)
         arguments[i] = builtinArgument(functionArgumentType(call.row, i), level.arguments[i]);
     const BuiltinRow &row = builtinRow(call.row);
@@ -281,7 +282,7 @@ ExprValue closeFunctionCall(const CallDescriptor &call, const ArgumentLevel &lev
     // dict) keeps its text, or its nothing, rather than being read as a number.
     if (std::string(row.target) == "str" && level.count == 1 && level.arguments[0].type == T_VAR)
         arguments[0] = level.arguments[0].text;
-    ExprValue value = valueOf(std::string(row.target) + "(" + joinTexts(arguments, level.count) + ")", row.field[F_RESULT]);
+    ExprValue value = valueOf(std::string(row.target) + "(" + joinTexts(arguments.data(), level.count) + ")", row.field[F_RESULT]);
     typeState().currentType = value.type;
     return value;
 }
@@ -405,11 +406,11 @@ bool checkProgramArguments(const FunctionRecord &function, const int *types, int
 
 ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &level) {
     const FunctionRecord &function = functionRecord(call.row);
-    int types[ARGUMENTS_PER_CALL];
-    std::string arguments[ARGUMENTS_PER_CALL];
+    std::vector<int> types(level.arguments.size() + 1);
+    std::vector<std::string> arguments(level.arguments.size() + 1);
     for (int i = 0; i < level.count; i++)
         types[i] = level.arguments[i].type;
-    bool accepted = checkProgramArguments(function, types, level.count);
+    bool accepted = checkProgramArguments(function, types.data(), level.count);
     for (int i = 0; i < level.count; i++) {
         const ExprValue &argument = level.arguments[i];
         if (!accepted || i >= static_cast<int>(function.parameters.size())) {
@@ -429,7 +430,7 @@ ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &leve
         arguments[i] = programArgument(parameter, argument, function.external);
     }
     const std::string &emitted = call.emitted.empty() ? function.emittedName : call.emitted;
-    ExprValue value = valueOf(emitted + "(" + joinTexts(arguments, level.count) + ")", function.callType());
+    ExprValue value = valueOf(emitted + "(" + joinTexts(arguments.data(), level.count) + ")", function.callType());
     if (function.isConstructor) {
         value.type = T_OBJECT;
         value.classIndex = function.ownerClass;
@@ -447,13 +448,13 @@ ExprValue closeForwardCall(const CallDescriptor &call, const ArgumentLevel &leve
     forward.ownerClass = currentClassIndex();
     if (forward.ownerClass >= 0)
         forward.classHeaderStart = translation().classState.headerStart;
-    std::string arguments[ARGUMENTS_PER_CALL];
+    std::vector<std::string> arguments(level.arguments.size() + 1);
     for (int i = 0; i < level.count; i++) {
         forward.argumentTypes.push_back(level.arguments[i].type);
         arguments[i] = level.arguments[i].text;
     }
     calls().forwardCalls.push_back(forward);
-    ExprValue value = valueOf(head.text + "(" + joinTexts(arguments, level.count) + ")", T_VAR);
+    ExprValue value = valueOf(head.text + "(" + joinTexts(arguments.data(), level.count) + ")", T_VAR);
     typeState().currentType = value.type;
     return value;
 }
@@ -465,10 +466,10 @@ ExprValue closeHeaderCall(const CallDescriptor &call, const ArgumentLevel &level
     forward.ownerClass = currentClassIndex();
     forward.ofHeaders = true;
     calls().forwardCalls.push_back(forward);
-    std::string texts[ARGUMENTS_PER_CALL];
+    std::vector<std::string> texts(level.arguments.size() + 1);
     for (int i = 0; i < level.count; i++)
         texts[i] = level.arguments[i].text;
-    return valueOf(head.text + "(" + joinTexts(texts, level.count) + ")", head.type);
+    return valueOf(head.text + "(" + joinTexts(texts.data(), level.count) + ")", head.type);
 }
 
 // Whether C++ passes an argument of this type to a parameter of that type
@@ -632,6 +633,7 @@ static ExprValue beginProgramCall(int function, const std::string &name) {
 ExprValue beginCall(const std::string &name) {
     int row = -1;
     if (findFunction(name, row)) {
+        indexBuiltinUsed(row, name);
         CallDescriptor call;
         call.kind = builtinRow(row).field[F_FORM] == FORM_TARGET_LAST ? CALL_SWAP : CALL_BUILTIN_FUNCTION;
         call.row = row;
@@ -641,6 +643,7 @@ ExprValue beginCall(const std::string &name) {
     // A class name makes an object through the class's constructor.
     int classIndex = findClass(name);
     if (classIndex >= 0) {
+        indexClassUsed(classIndex, name);
         CallDescriptor call;
         call.name = name;
         call.emitted = "new " + classRecord(classIndex).emittedName;
@@ -654,12 +657,15 @@ ExprValue beginCall(const std::string &name) {
     }
     // In a method, the class's own methods and those of its bases.
     int method = findClassMethod(currentClassIndex(), name);
-    if (method >= 0)
+    if (method >= 0) {
+        indexFunctionUsed(method, name);
         return beginProgramCall(method, name);
+    }
     if (isMainName(name))
         noteMainCalled();
     int function = findProgramFunction(name);
     if (function >= 0) {
+        indexFunctionUsed(function, name);
         ExprValue head = beginProgramCall(function, name);
         if (hiddenByLocalName(name))
             head.text = calls().pending.emitted = functionReachedBy(function, name);
@@ -745,6 +751,7 @@ ExprValue beginMethodCall(ExprValue receiver, const std::string &method) {
             reportNamed(E_METHOD_NOT_FOUND, method);
             call.kind = CALL_METHOD_NOT_FOUND;
         } else {
+            indexBuiltinUsed(call.row, method);
             call.kind = CALL_METHOD;
             if (builtinRow(call.row).field[M_COUNT] >= BUILTIN_MAX_ARGUMENTS + 1)
                 reportInternal(5003);
@@ -773,15 +780,11 @@ void openArguments() {
 }
 
 void addArgument(const ExprValue &argument) {
-    if (calls().levels.empty() || calls().levels.overflowing())
+    if (calls().levels.empty())
         return;
     ArgumentLevel &level = calls().levels.top();
-    if (level.count >= ARGUMENTS_PER_CALL) {
-        // A call's arguments are kept in fixed slots; a ninth would be lost.
-        reportStackOverflow("argument list");
-        return;
-    }
-    level.arguments[level.count++] = argument;
+    level.arguments.push_back(argument);
+    level.count++;
 }
 
 ExprValue abandonArguments(const ExprValue &call) {
@@ -795,11 +798,6 @@ ExprValue abandonArguments(const ExprValue &call) {
 
 ExprValue closeArguments(ExprValue call) {
     ExprValue value = std::move(call);
-    if (calls().levels.overflowing()) {
-        calls().levels.pop();
-        value.text += "()";
-        return value;
-    }
     ArgumentLevel level = std::move(calls().levels.top());
     if (!calls().levels.pop())
         return value;
@@ -836,10 +834,10 @@ ExprValue closeArguments(ExprValue call) {
         value = closeMethodCall(level.call, level);
         break;
     case CALL_PLAIN: {
-        std::string texts[ARGUMENTS_PER_CALL];
+        std::vector<std::string> texts(level.arguments.size() + 1);
         for (int i = 0; i < level.count; i++)
             texts[i] = level.arguments[i].text;
-        value.text += "(" + joinTexts(texts, level.count) + ")";
+        value.text += "(" + joinTexts(texts.data(), level.count) + ")";
         break;
     }
     }

@@ -5,11 +5,8 @@
 // closing the level writes the call in the form its table row gives.
 #include <string>
 #include <vector>
-#include "translator/bounded_stack.hpp"
+#include "translator/checked_stack.hpp"
 #include "translator/values.hpp"
-
-constexpr int ARGUMENT_LEVEL_CAPACITY = 128;
-constexpr int ARGUMENTS_PER_CALL = 8;
 
 // Fresh call state at the start of a statement.
 void resetCallState();
@@ -62,8 +59,8 @@ struct CallDescriptor {
 
 struct ArgumentLevel {
     CallDescriptor call;
-    ExprValue arguments[ARGUMENTS_PER_CALL];
-    int count = 0;
+    std::vector<ExprValue> arguments;
+    int count = 0;   // of arguments
 };
 
 // A call of a name that no function had when it was translated.
@@ -90,7 +87,7 @@ struct EarlyPrototypes {
 // rest of the source may still define.
 struct CallState {
     CallDescriptor pending;
-    BoundedStack<ArgumentLevel, ARGUMENT_LEVEL_CAPACITY> levels{"arguments"};
+    CheckedStack<ArgumentLevel> levels{"arguments"};
     std::vector<ForwardCall> forwardCalls;
     EarlyPrototypes earlyPrototypes;
 };

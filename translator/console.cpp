@@ -3,6 +3,8 @@
 
 namespace {
 
+constexpr int PRINT_ITEMS_PER_STATEMENT = 100;
+
 PrintList &printList() { return translation().printList; }
 
 bool isPrintedAsContainer(int type) {
@@ -35,21 +37,23 @@ std::string itemText(const ExprValue &item) {
 }  // namespace
 
 void beginList() {
+    printList().items.clear();
     printList().count = 0;
 }
 
 void recordItem(const ExprValue &item) {
-    if (printList().count >= PRINT_LIST_CAPACITY) {
-        reportStackOverflow("expression list");
-        return;
-    }
     checkHasValue(T_TEXT, item.type);
-    printList().items[printList().count++] = item;
+    printList().items.push_back(item);
+    printList().count++;
 }
 
 void writePrintLine(bool isPrint) {
     emit("std::cout ");
     for (int i = 0; i < printList().count; i++) {
+        // A chain of thousands of "<<" would be one expression nested that
+        // deep for the C++ compiler: a long list goes on in further statements.
+        if (i > 0 && i % PRINT_ITEMS_PER_STATEMENT == 0)
+            emit("; std::cout ");
         if (i > 0 && isPrint)
             emit("<< \" \" ");
         emit("<< ");

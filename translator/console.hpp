@@ -1,9 +1,8 @@
 #pragma once
 // print, echo and input.
 #include <string>
+#include <vector>
 #include "translator/values.hpp"
-
-constexpr int PRINT_LIST_CAPACITY = 128;
 
 void beginList();
 void recordItem(const ExprValue &item);
@@ -14,6 +13,6 @@ void writeInput(const AssignTarget &target, const std::string &prompt);
 // Part of the state of one translation (translator/source_translation.hpp).
 // The items of the print or echo statement being translated.
 struct PrintList {
-    ExprValue items[PRINT_LIST_CAPACITY];
+    std::vector<ExprValue> items;   // as many as the statement has
     int count = 0;
 };

@@ -394,6 +394,7 @@ void defineType(const std::string &name, bool byValue) {
         return;
     }
     definedTypes().push_back({name, byValue});
+    indexDefineDeclared(name);
 }
 
 void defineFunctionType(const std::string &name, const std::string &literal) {
@@ -407,6 +408,7 @@ void defineFunctionType(const std::string &name, const std::string &literal) {
         reportNamed(E_FUNCTION_NOT_DEFINED, functionName);
         return;
     }
+    indexDefineDeclared(name);
     DefinedType defined;
     defined.name = name;
     defined.function = index;

@@ -1,7 +1,7 @@
 #include "translator/translator.hpp"
 #include "translator/source_translation.hpp"
 #include "translator/translation_job.hpp"
-#include "translator/bounded_stack.hpp"
+#include "translator/checked_stack.hpp"
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -74,9 +74,10 @@ bool isInterpolated(const std::string &literal) {
 }  // namespace
 
 NestingGuard::NestingGuard() {
-    if (++expressions().depth > EXPRESSION_DEPTH_CAPACITY) {
-        expressions().depth--;
-        reportStackOverflow("expression");
+    // The statement's own expression is the first level; those nested in it count.
+    if (++expressions().depth > EXPRESSION_NESTING_LIMIT + 1) {
+        int found = expressions().depth-- - 1;
+        reportLimit("nested expressions", EXPRESSION_NESTING_LIMIT, found);
         throw NestingTooDeep("expressions nested too deeply");
     }
 }
@@ -89,8 +90,7 @@ NestingGuard::~NestingGuard() {
 
 static void countOperator() {
     if (++expressions().operators == EXPRESSION_OPERATOR_LIMIT + 1) {
-        reportTranslatorLimit("expression too long: more than " + std::to_string(EXPRESSION_OPERATOR_LIMIT) +
-                              " operators");
+        reportLimit("operators in an expression", EXPRESSION_OPERATOR_LIMIT, EXPRESSION_OPERATOR_LIMIT + 1);
         throw NestingTooDeep("expression too long");
     }
 }

@@ -8,7 +8,9 @@
 #include "translator/calls.hpp"
 #include "translator/values.hpp"
 
-constexpr int EXPRESSION_DEPTH_CAPACITY = 128;
+// Expressions nest at most this deep (parentheses, operands, arguments),
+// so that the parser's recursion stays bounded: a limit of the language.
+constexpr int EXPRESSION_NESTING_LIMIT = 128;
 // Operators in one expression, prefixes included. Past it the output would
 // grow faster than the source; no written program comes near it.
 constexpr int EXPRESSION_OPERATOR_LIMIT = 10000;
@@ -17,11 +19,10 @@ constexpr int EXPRESSION_OPERATOR_LIMIT = 10000;
 void resetExpressionState();
 
 // Counts the nesting of expressions while the parser descends, trial parses
-// included. Nesting past the capacity is reported as an internal error and
-// ends the translation of the source (NestingTooDeep), before the parser
-// could run out of stack.
+// included. Nesting past the limit is reported and ends the translation of
+// the source (NestingTooDeep), before the parser could run out of stack.
 // Ends the translation of a source whose nesting or size passes a limit of
-// the translator; the limit has been reported when it is thrown.
+// the language; the limit has been reported when it is thrown.
 class NestingTooDeep : public std::runtime_error {
 public:
     explicit NestingTooDeep(const std::string &what) : std::runtime_error(what) {}

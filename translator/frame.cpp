@@ -64,6 +64,10 @@ std::string stampLine(const std::string &stamp) {
     return "// velc build stamp: " + stamp;
 }
 
+std::string sourceDigestLine(const std::string &digest) {
+    return "// velc source digest: " + digest;
+}
+
 std::string partialOutputName(const std::string &path) {
     return path + "." + std::to_string(getpid()) + ".part";
 }
@@ -84,7 +88,10 @@ void beginSourceFile() {
     // Headers include the headers of the sources they include, so that a
     // cycle of includes must not make the preprocessor loop.
     switchToHeader();
-    emit("#pragma once\n" + roleLine(translatedSource().role) + "\n" + stampLine(translatedSource().buildStamp) + "\n");
+    emit("#pragma once\n" + roleLine(translatedSource().role) + "\n" + stampLine(translatedSource().buildStamp) + "\n" +
+         sourceDigestLine(translatedSource().sourceDigest) + "\n");
+    for (const std::string &name : translatedSource().classesAhead)
+        emit("class " + name + ";\n");
     switchToImplementation();
     emit(prologueText());
     for (const std::string &header : translatedSource().headers)

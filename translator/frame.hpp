@@ -37,6 +37,10 @@ std::string partialOutputName(const std::string &path);
 // The header's line that records the stamp of the run that wrote it; the
 // driver reads it back to decide whether the outputs are its own.
 std::string stampLine(const std::string &stamp);
+// The line after it: the digest of the source's contents and of every
+// source it includes, which tells an edit from the build when the file
+// times tie. Pieces leave it out of what they depend on.
+std::string sourceDigestLine(const std::string &digest);
 // A short fixed-width digest of a text (64-bit FNV-1a in 16 hex digits): the
 // build stamp and the dependencies a piece records are written with it.
 std::string textDigest(const std::string &text);

@@ -283,6 +283,7 @@ void parameterName(const std::string &name) {
     int &storageKind = translation().declarations.storageKind;
     int storage = storageKind;
     storageKind = parameter.constant ? KIND_CONSTANT : 1;
+    indexParameterNext();
     declareName(name, parameter.type, true, parameter.className.empty() ? -3 : findClass(parameter.className));
     storageKind = storage;
 }
@@ -424,6 +425,7 @@ void writeMethodStub() {
 void endFunctionHead() {
     FunctionState &state = functionState();
     int index = registerFunction(state.record);
+    indexFunctionDeclared(index, state.record.ownerClass);
     state.recordIndex = index;
     state.headLine = diagnostics.lineCounter;
     if (state.record.ownerClass >= 0 && !state.external) {
@@ -479,6 +481,7 @@ void noteProgramCall(int function) {
 
 void closeFunctionDefinition() {
     FunctionState &state = functionState();
+    indexFunctionEnds();
     if (state.defining && state.recordIndex >= 0)
         sourceFunctions().places.push_back({symbolOf(state.record), state.headLine, state.recursionLine});
     if (state.defining && state.record.ownerClass >= 0) {

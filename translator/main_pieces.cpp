@@ -31,6 +31,17 @@ std::string directoryOf(const std::string &path) {
     return separator == std::string::npos ? "" : path.substr(0, separator + 1);
 }
 
+// A header without the line of its source's digest: an edit that leaves
+// the header's declarations alone does not make every piece stale.
+std::string withoutSourceDigest(const std::string &header) {
+    const std::string prefix = "\n" + sourceDigestLine("");
+    std::string::size_type at = header.find(prefix);
+    if (at == std::string::npos)
+        return header;
+    std::string::size_type end = header.find('\n', at + 1);
+    return header.substr(0, at) + (end == std::string::npos ? "" : header.substr(end));
+}
+
 // The files a text includes by a quoted name, as the compiler finds them:
 // beside the including file first, then in the directory of the run (-I.).
 void addQuotedIncludes(const std::string &text, const std::string &directory, std::set<std::string> &seen,
@@ -49,7 +60,7 @@ void addQuotedIncludes(const std::string &text, const std::string &directory, st
             if (!found)
                 continue;
             if (seen.insert(path).second) {
-                contents += "\n//" + path + "\n" + included;
+                contents += "\n//" + path + "\n" + withoutSourceDigest(included);
                 addQuotedIncludes(included, directoryOf(path), seen, contents);
             }
             break;
@@ -64,7 +75,7 @@ void addQuotedIncludes(const std::string &text, const std::string &directory, st
 // piece whose text is unchanged is one whose object is still good.
 std::string dependencyDigest(const std::string &preamble, const std::string &headerPath, const std::string &header) {
     std::set<std::string> seen{headerPath};
-    std::string contents = header;
+    std::string contents = withoutSourceDigest(header);
     addQuotedIncludes(preamble, "", seen, contents);
     addQuotedIncludes(header, directoryOf(headerPath), seen, contents);
     return textDigest(contents);

@@ -1,7 +1,7 @@
 #include "translator/translator.hpp"
 #include "translator/source_translation.hpp"
 #include "translator/translation_job.hpp"
-#include "translator/bounded_stack.hpp"
+#include "translator/checked_stack.hpp"
 #include "translator/look_ahead.hpp"
 #include <cctype>
 #include <climits>
@@ -26,8 +26,8 @@ void pushLoop(int kind) {
     LoopFrame loop;
     loop.kind = kind;
     loop.labelBase = statements().nextLabel;
-    if (statements().loops.push(loop))
-        statements().nextLabel += 2;
+    statements().loops.push(loop);
+    statements().nextLabel += 2;
 }
 
 void popLoop() {
@@ -218,9 +218,20 @@ void writeNative(const std::string &tokenText) {
     countLinesIn(inner);
 }
 
-// Blocks nest no deeper than the symbol table's block scopes; a source
-// that nests deeper is not translated further, so that neither the parser's
-// recursion nor the indentation of the output can grow without bound.
+BlockNestingGuard::BlockNestingGuard() {
+    if (++statements().nesting > BLOCK_NESTING_LIMIT) {
+        int found = statements().nesting--;
+        reportLimit("nested blocks", BLOCK_NESTING_LIMIT, found);
+        throw NestingTooDeep("blocks nested too deeply");
+    }
+}
+
+BlockNestingGuard::~BlockNestingGuard() {
+    statements().nesting--;
+}
+
+// The nesting guard keeps blocks within the symbol table's block scopes;
+// past them the translation would be wrong, and ends.
 static void enterNestedBlock() {
     if (scopes().blockDepth + 1 >= BLOCK_DEPTH_CAPACITY) {
         reportStackOverflow("block scope");

@@ -3,14 +3,21 @@
 // try and the error block.
 #include <string>
 #include <vector>
-#include "translator/bounded_stack.hpp"
+#include "translator/checked_stack.hpp"
 #include "translator/values.hpp"
 
 class LookAhead;
 struct Symbol;
 
-constexpr int CONTROL_STACK_CAPACITY = 128;
-
+// Counts the control statements that enclose the one being parsed, trial
+// parses included. The one past the language's limit is reported and ends
+// the translation of the source (NestingTooDeep) before it opens anything.
+struct BlockNestingGuard {
+    BlockNestingGuard();
+    ~BlockNestingGuard();
+    BlockNestingGuard(const BlockNestingGuard &) = delete;
+    BlockNestingGuard &operator=(const BlockNestingGuard &) = delete;
+};
 
 // Where a syntax error has a message of its own: the condition and
 // one-line body of an if ("bad if syntax"), the first clause of a do-case
@@ -127,8 +134,9 @@ struct BranchFrame {
 // being translated, innermost last.
 struct StatementState {
     int nextLabel = 0;
-    BoundedStack<LoopFrame, CONTROL_STACK_CAPACITY> loops{"loop stack"};
-    BoundedStack<BranchFrame, CONTROL_STACK_CAPACITY> branches{"case stack"};
+    int nesting = 0;   // control statements open around the parser
+    CheckedStack<LoopFrame> loops{"loop stack"};
+    CheckedStack<BranchFrame> branches{"case stack"};
     // Containers walked by the enclosing loops. A loop walks a container
     // with the container's own cursor, so a second loop over the same one
     // inside the first would end both.

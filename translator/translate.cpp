@@ -1,6 +1,8 @@
+#include "semantics/symbol_index.hpp"
 #include "translator/translation_job.hpp"
 #include "lexer/memory_input.hpp"
 #include "lexer/pooled_token.hpp"
+#include "translator/expressions.hpp"
 #include "translator/frame.hpp"
 #include "translator/one_line_branches.hpp"
 #include "translator/source_translation.hpp"
@@ -23,6 +25,7 @@ TranslationResult translateStream(std::istream &input, const SourceToTranslate &
     std::string sourceText(std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>{});
     // A split main cuts its parts where the source's text says.
     state.output.sourceText = &sourceText;
+    indexSourceBegins(source.sourceName, sourceText);
     MemoryInputBuffer text{sourceText};
     VLLexer lexer(text);
     lexer.readFromMemory(text);
@@ -37,14 +40,19 @@ TranslationResult translateStream(std::istream &input, const SourceToTranslate &
     state.reports.setLocator(&positions);
     state.positions = &positions;
     std::string stopped;
+    bool passedALimit = false;
     try {
         parser.sourceFile();
+    } catch (const NestingTooDeep &) {
+        // Reported as a message of the program: the source ends there, as
+        // one with errors does.
+        passedALimit = true;
     } catch (const antlr::ANTLRException &e) {
         stopped = e.toString();
     } catch (const std::exception &e) {
         stopped = e.what();
     }
-    if (!stopped.empty())
+    if (passedALimit || !stopped.empty())
         endSourceFileAfterFailure();
     TranslationResult result;
     state.reports.setLocator(nullptr);

@@ -43,6 +43,10 @@ struct SourceToTranslate {
     bool isMain = true;
     bool declarationsOnly = false;     // read for what it declares: nothing is written
     std::vector<std::string> headers;  // included by every implementation after the prologue
+    // Classes of the other sources of its include cycle, by their C++ names:
+    // the header declares them ahead of its includes, since a header of the
+    // cycle may be read before the one that defines them.
+    std::vector<std::string> classesAhead;
     bool mapLines = false;             // line directives give the C++ its Velmora lines
     // The pieces' line directives count from each piece's first line, so
     // that a line inserted before a piece leaves its text alone; off for a
@@ -50,6 +54,7 @@ struct SourceToTranslate {
     bool piecesCountOwnLines = false;
     std::string integerSuffix = "ULL"; // of unsigned literals
     std::string buildStamp;            // recorded in the header
+    std::string sourceDigest;          // of the source and its includes, recorded in the header
     // Main goes on in implementation files of their own (main_pieces.hpp);
     // a piece keeps its object unless it changed or all is rebuilt.
     bool splitMain = false;

@@ -9,7 +9,9 @@ namespace {
 
 // Elements nest no deeper than this, so that neither the parser's recursion
 // nor the indentation of the output can grow without bound.
-constexpr int XML_DEPTH_CAPACITY = 128;
+// XML elements nest at most this deep in one statement, so that the
+// parser's recursion stays bounded: a limit of the language.
+constexpr int XML_NESTING_LIMIT = 128;
 
 const char *const XML_TYPE = "map<string, string>";
 
@@ -122,8 +124,8 @@ void beginXmlStatement() {
 }
 
 void openXmlElement(const std::string &openTagText) {
-    if (static_cast<int>(xml().tagStack.size()) >= XML_DEPTH_CAPACITY) {
-        reportStackOverflow("XML tag");
+    if (static_cast<int>(xml().tagStack.size()) >= XML_NESTING_LIMIT) {
+        reportLimit("nested XML elements", XML_NESTING_LIMIT, static_cast<int>(xml().tagStack.size()) + 1);
         throw NestingTooDeep("XML elements nested too deeply");
     }
     xml().elementName = openTagText.substr(1);

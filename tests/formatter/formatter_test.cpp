@@ -1,7 +1,8 @@
 // velc --format. The layouts of cases/*.txt; then every example, end-to-end
 // program and guide program: formatting again changes nothing, every comment
 // is kept, and velc translates the formatted sources to the same C++ as the
-// originals (compared without empty lines; line directives are off).
+// originals (compared without empty lines and the digest of the source's
+// text; line directives are off).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -147,7 +148,8 @@ std::vector<std::string> commentsOf(const std::string &text) {
     return comments;
 }
 
-// The generated files of a directory, without their empty lines.
+// The generated files of a directory, without their empty lines and the
+// digest of the source's text, which records the text itself.
 std::map<std::string, std::string> translations(const fs::path &directory) {
     std::map<std::string, std::string> files;
     for (const auto &entry : fs::directory_iterator(directory)) {
@@ -157,7 +159,7 @@ std::map<std::string, std::string> translations(const fs::path &directory) {
         std::istringstream lines(readFile(entry.path()));
         std::string kept;
         for (std::string line; std::getline(lines, line);)
-            if (line.find_first_not_of(" \t") != std::string::npos)
+            if (line.find_first_not_of(" \t") != std::string::npos && line.compare(0, 22, "// velc source digest:") != 0)
                 kept += line + "\n";
         files[entry.path().filename().string()] = kept;
     }

@@ -23,7 +23,9 @@
 // line of the console report (standard output and error) must stand there as
 // an object of the same line and message.
 // A quoted text takes \n, \t, \" and \\. In a source, a line "-- file lib.vel" starts
-// another source beside prog.vel, which prog.vel may include.
+// another source beside prog.vel, which prog.vel may include, and a line
+// "|N* text" stands for N copies of the text, with {i} counting them from 0
+// ({i+1} from 1) and \n for a line end inside one.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -134,6 +136,26 @@ Expectation parseExpectation(const std::string &line, int number, const std::str
     return {number, kind, value};
 }
 
+// A line of a source, or the N lines that "|N* text" stands for.
+std::string sourceLines(const std::string &line) {
+    std::string::size_type star = line.find("* ");
+    if (line.size() < 2 || line[0] != '|' || star == std::string::npos ||
+        line.find_first_not_of("0123456789", 1) != star)
+        return line + "\n";
+    std::string lines, text = line.substr(star + 2);
+    for (int i = 0, times = std::stoi(line.substr(1, star - 1)); i < times; i++) {
+        std::string one = text;
+        for (std::string::size_type at; (at = one.find("\\n")) != std::string::npos;)
+            one.replace(at, 2, "\n");
+        for (std::string::size_type at; (at = one.find("{i+1}")) != std::string::npos;)
+            one.replace(at, 5, std::to_string(i + 1));
+        for (std::string::size_type at; (at = one.find("{i}")) != std::string::npos;)
+            one.replace(at, 3, std::to_string(i));
+        lines += one + "\n";
+    }
+    return lines;
+}
+
 std::vector<TranslationCase> readCaseFile(const std::filesystem::path &path) {
     std::vector<TranslationCase> cases;
     std::ifstream file(path);
@@ -155,7 +177,7 @@ std::vector<TranslationCase> readCaseFile(const std::filesystem::path &path) {
         } else if (inSource && line.compare(0, 8, "-- file ") == 0) {
             source = line.substr(8);
         } else if (inSource) {
-            cases.back().sources[source] += line + "\n";
+            cases.back().sources[source] += sourceLines(line);
         } else if (!line.empty() && line[0] != '#') {
             cases.back().expectations.push_back(parseExpectation(line, number, place));
         }

@@ -130,7 +130,28 @@ TEST(RecipeFile, RoundTripKeepsEveryTextAndRejectsDamage) {
     std::string noSignature = text;
     noSignature.erase(noSignature.find("s 10 20\n"), 8);
     EXPECT_FALSE(parseRecipe(noSignature));
+}
+
+// Recipes go to the user's cache folder, under the output's absolute path;
+// beside the output only when there is no cache folder to name.
+TEST(Recipes, LiveInTheUsersCacheFolder) {
+    std::string cache = getenv("XDG_CACHE_HOME") ? getenv("XDG_CACHE_HOME") : "";
+    std::string home = getenv("HOME") ? getenv("HOME") : "";
+    setenv("XDG_CACHE_HOME", "/var/cache/me", 1);
+    EXPECT_EQ(recipePathFor("/work/p/../q/prog.o"), "/var/cache/me/velc/emreplay/work/q/prog.o.emreplay");
+    char directory[4096];
+    ASSERT_NE(getcwd(directory, sizeof directory), nullptr);
+    EXPECT_EQ(recipePathFor("dir/prog.wasm"), "/var/cache/me/velc/emreplay" + std::string(directory) + "/dir/prog.wasm.emreplay");
+    setenv("XDG_CACHE_HOME", "relative", 1);
+    setenv("HOME", "/home/me", 1);
+    EXPECT_EQ(recipePathFor("/p/prog.o"), "/home/me/.cache/velc/emreplay/p/prog.o.emreplay");
+    unsetenv("XDG_CACHE_HOME");
+    unsetenv("HOME");
     EXPECT_EQ(recipePathFor("dir/prog.wasm"), "dir/prog.wasm.emreplay");
+    if (!cache.empty())
+        setenv("XDG_CACHE_HOME", cache.c_str(), 1);
+    if (!home.empty())
+        setenv("HOME", home.c_str(), 1);
 }
 
 TEST(Requests, OneOutputAndNothingTheKeyCannotSee) {

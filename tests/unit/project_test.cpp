@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "driver_test_support.hpp"
+#include "translator/frame.hpp"
 
 namespace {
 
@@ -100,6 +101,7 @@ protected:
     int source(const std::string &name) { return findOrAddSource(name, name); }
 
     std::vector<std::string> translationOrder() {
+        findIncludeCycles();
         std::vector<std::string> order;
         for (int k = nextPending(); k != -1; k = nextPending()) {
             order.push_back(project.entries[k].name);
@@ -126,6 +128,20 @@ TEST_F(PendingOrderTest, CycleIsBrokenAtSourceMetFirst) {
     addInclude(b, a);
     addInclude(main, b);
     EXPECT_EQ(translationOrder(), (std::vector<std::string>{"a", "b", "main"}));
+}
+
+// A cycle of three comes before what includes it, after what it includes
+// outside itself, and begins at the source of it met first.
+TEST_F(PendingOrderTest, ACycleOfAnyLengthIsTranslatedWhole) {
+    int main = source("main"), a = source("a"), b = source("b"), c = source("c"), leaf = source("leaf");
+    addInclude(main, a);
+    addInclude(a, b);
+    addInclude(b, c);
+    addInclude(c, a);
+    addInclude(c, leaf);
+    EXPECT_EQ(translationOrder(), (std::vector<std::string>{"leaf", "a", "c", "b", "main"}));
+    EXPECT_EQ(project.entries[a].cycle, project.entries[c].cycle);
+    EXPECT_NE(project.entries[main].cycle, project.entries[a].cycle);
 }
 
 TEST_F(PendingOrderTest, RepeatedIncludeStrikesOneElementPerRound) {
@@ -180,8 +196,11 @@ TEST_F(PendingOrderTest, ASourceTranslatedAgainReadsWhatItIncludesForDeclaration
         unrelated = source("unrelated");
     addInclude(prog, lib);
     addInclude(lib, base);
-    for (int entry : {lib, base, unrelated})
+    computeSourceDigests();
+    for (int entry : {lib, base, unrelated}) {
         project.entries[entry].done = true;
+        project.entries[entry].recordedDigest = project.entries[entry].sourceDigest;
+    }
     markRelatedSourcesPending();
     EXPECT_FALSE(project.entries[prog].declarationsOnly);
     EXPECT_TRUE(project.entries[lib].declarationsOnly);
@@ -216,6 +235,35 @@ TEST_F(PendingOrderTest, OutputsOlderThanAnIncludedSourceAreOutOfDate) {
     EXPECT_FALSE(project.entries[prog].done);
     EXPECT_FALSE(project.entries[mid].done);
     EXPECT_TRUE(project.entries[leaf].done);
+    EXPECT_TRUE(project.entries[other].done);
+}
+
+// The digest a source's outputs record covers what it includes, directly or
+// through a cycle, and nothing beside.
+TEST_F(PendingOrderTest, AChangedContentAnywhereBelowASourceMakesItOutOfDate) {
+    int prog = source("prog"), mid = source("mid"), leaf = source("leaf"), other = source("other");
+    addInclude(prog, mid);
+    addInclude(mid, leaf);
+    addInclude(leaf, mid);
+    for (int entry : {prog, mid, leaf, other})
+        project.entries[entry].contentDigest = project.entries[entry].name;
+    computeSourceDigests();
+    for (int entry : {prog, mid, leaf, other}) {
+        project.entries[entry].done = true;
+        project.entries[entry].recordedDigest = project.entries[entry].sourceDigest;
+    }
+    driverSettings.incremental = true;
+    markChangedContentPending();
+    EXPECT_TRUE(driverSettings.incremental);
+    EXPECT_NE(project.entries[prog].sourceDigest, project.entries[mid].sourceDigest);
+
+    project.entries[leaf].contentDigest = "leaf, edited";
+    computeSourceDigests();
+    markChangedContentPending();
+    EXPECT_FALSE(driverSettings.incremental);
+    EXPECT_FALSE(project.entries[prog].done);
+    EXPECT_FALSE(project.entries[mid].done);
+    EXPECT_FALSE(project.entries[leaf].done);
     EXPECT_TRUE(project.entries[other].done);
 }
 
@@ -310,6 +358,26 @@ protected:
         driverSettings.incremental = true;
     }
 
+    // Adds to each header the digest that the run which wrote the outputs
+    // would have recorded for the sources as they are now; times are kept.
+    static void recordDigests(const std::string &mainSource) {
+        driverSettings.currentSourceName = mainSource;
+        nameSource(true);
+        scanSource(true);
+        computeSourceDigests();
+        for (std::size_t i = 1; i < project.entries.size(); i++) {
+            std::string name = project.entries[i].name;
+            std::string header = name.substr(0, name.rfind('.')) + ".hpp";
+            struct stat before;
+            if (stat(header.c_str(), &before) != 0)
+                continue;
+            std::ofstream(header, std::ios::app) << sourceDigestLine(project.entries[i].sourceDigest) << "\n";
+            struct utimbuf times = {before.st_mtime, before.st_mtime};
+            utime(header.c_str(), &times);
+        }
+        startRun();
+    }
+
     // What the driver does from the main source to the end of compileAll.
     std::string scanAndTranslate(const std::string &mainSource) {
         testing::internal::CaptureStdout();
@@ -387,7 +455,8 @@ TEST_F(ProjectRunTest, SourceWithErrorsIsLeftOutAndMarkedStale) {
     EXPECT_EQ(project.cppFileList, (std::vector<std::string>{"main.cpp"}));
     EXPECT_EQ(project.runErrorTotal, 2);
     EXPECT_EQ(modificationTime("bad.cpp"), 2000000 - 2);
-    EXPECT_EQ(modificationTime("bad.o"), 2000000 - 2);
+    // The object of the text replaced is gone: no later run can trust it.
+    EXPECT_FALSE(std::filesystem::exists("bad.o"));
 }
 
 TEST_F(ProjectRunTest, FailedTranslationsReportAndRunGoesOn) {
@@ -450,6 +519,7 @@ TEST_F(ProjectRunTest, UpToDateSourcesAreNotTranslated) {
     writeFile("main.vel", "include lib.vel\n");
     writeFile("lib.vel", "");
     writeOutputs({"main", "lib"}, {".cpp", ".hpp", ".o"});
+    recordDigests("main.vel");
     scanAndTranslate("main.vel");
     EXPECT_TRUE(driverSettings.incremental);
     EXPECT_TRUE(FakeTranslator::translated.empty());
@@ -500,6 +570,7 @@ TEST_F(ProjectRunTest, AnyMissingOutputMakesTheSourceOutOfDate) {
     startRun();
     driverSettings.cppOnly = true;
     writeOutputs({"main"}, {".cpp", ".hpp"});
+    recordDigests("main.vel");
     std::filesystem::remove("main.o");
     scanAndTranslate("main.vel");
     EXPECT_TRUE(driverSettings.incremental);
@@ -511,6 +582,7 @@ TEST_F(ProjectRunTest, StaleIncludeRetranslatesItsIncluders) {
     writeFile("leaf.vel", "");
     writeFile("side.vel", "");
     writeOutputs({"main", "mid", "leaf", "side"}, {".cpp", ".hpp"});
+    recordDigests("main.vel");
     setModificationTime("leaf.vel", 4000020);
     driverSettings.cppOnly = true;
     scanAndTranslate("main.vel");
@@ -526,6 +598,8 @@ TEST_F(ProjectRunTest, SourceReadForDeclarationsLeavesNoTrace) {
     writeFile("main.vel", "include lib.vel\n");
     writeFile("lib.vel", "x\n");
     writeOutputs({"main", "lib"}, {".cpp", ".hpp", ".o"});
+    recordDigests("main.vel");
+    std::string libHeader = readFile("lib.hpp");
     setModificationTime("main.vel", 4000020);
     FakeTranslator::errors["lib.vel"] = 3;
     FakeTranslator::errors["main.vel"] = 1;
@@ -543,7 +617,7 @@ TEST_F(ProjectRunTest, SourceReadForDeclarationsLeavesNoTrace) {
     EXPECT_NE(trace.find("\n0/1 compiled\n"), std::string::npos) << trace;
     EXPECT_EQ(errors, "translating main.vel\n");
     for (const char *kind : {".cpp", ".hpp", ".o"}) {
-        EXPECT_EQ(readFile(std::string("lib") + kind), oldOutput("lib", kind, false)) << kind;
+        EXPECT_EQ(readFile(std::string("lib") + kind), kind[1] == 'h' ? libHeader : oldOutput("lib", kind, false)) << kind;
         EXPECT_EQ(modificationTime(std::string("lib") + kind), 4000010) << kind;
     }
     EXPECT_FALSE(partialOutputLeft());

@@ -87,24 +87,19 @@ std::string nestedElements(int depth) {
 }
 
 const std::vector<Limit> limits = {
-    {"expression nesting", [](int n) { return "int x = " + repeated("(", n - 1) + "1" + repeated(")", n - 1) + "\n"; },
-     128, "Internal error [0] line 1\nprog.vel L1: stack overflow in expression.\n"},
-    {"call arguments", [](int n) { return "printf(1" + repeated(",1", n - 1) + ")\n"; },
-     8, "Internal error [0] line 1\nprog.vel L1: stack overflow in argument list.\n"},
-    {"print items", [](int n) { return "print 1" + repeated(",1", n - 1) + "\n"; },
-     128, "Internal error [0] line 1\nprog.vel L1: stack overflow in expression list.\n"},
-    {"assignment targets", [](int n) { return "int x = 0\nx" + repeated(",x", n - 1) + " = 1" + repeated(",1", n - 1) + "\n"; },
-     128, "...prog.vel L2: stack overflow in assignment targets.\n"},
+    // The statement's own expression holds the 128 nested ones.
+    {"expression nesting", [](int n) { return "int x = " + repeated("(", n) + "1" + repeated(")", n) + "\n"; },
+     128, "prog.vel L1: at most 128 nested expressions required, found 129.\n"},
     {"nested loops", [](int n) { return "int i = 0\n" + repeated("while i < 1\n", n) + repeated("/while\n", n); },
-     128, "...stack overflow in loop stack."},
-    // Reported when the block of the 129th if, on line 130, opens.
-    {"nested blocks", nestedIfs, 128, "Internal error [0] line 131\nprog.vel L131: stack overflow in block scope.\n"},
-    {"nested XML elements", nestedElements, 128, "...prog.vel L129: stack overflow in XML tag.\n"},
+     128, "prog.vel L130: at most 128 nested blocks required, found 129.\n"},
+    // Reported on the line of the 129th if, before its block opens.
+    {"nested blocks", nestedIfs, 128, "prog.vel L130: at most 128 nested blocks required, found 129.\n"},
+    {"nested XML elements", nestedElements, 128, "prog.vel L129: at most 128 nested XML elements required, found 129.\n"},
     {"operators", [](int n) { return "int x = 1\nint y = x" + repeated("+x", n) + "\n"; },
-     10000, "Internal error [0] line 2\nprog.vel L2: expression too long: more than 10000 operators.\n"},
+     10000, "prog.vel L2: at most 10000 operators in an expression required, found 10001.\n"},
     // Prefix operators count as well.
     {"prefix operators", [](int n) { return "bool b = " + repeated("not ", n) + "true\n"; },
-     10000, "Internal error [0] line 1\nprog.vel L1: expression too long: more than 10000 operators.\n"},
+     10000, "prog.vel L1: at most 10000 operators in an expression required, found 10001.\n"},
 };
 
 // At its limit a source translates without a word; one past it reports,
@@ -128,24 +123,36 @@ TEST_F(TranslatorTest, EachLimitHoldsItsMaximumAndReportsOneMore) {
     }
 }
 
-TEST_F(TranslatorTest, TheLimitsThatStopTheTranslationSayWhy) {
+// The translation ends at a nesting limit as at any error of the program:
+// nothing is thrown to the driver, and the error is counted.
+TEST_F(TranslatorTest, TheLimitsThatStopTheTranslationAreErrorsOfTheProgram) {
     translate(nestedIfs(129));
-    EXPECT_EQ(thrown, "blocks nested too deeply");
-    run = RunTables();
-    translate("int x = 1\nint y = x" + repeated("+x", 10001) + "\n");
-    EXPECT_EQ(thrown, "expression too long");
+    EXPECT_EQ(thrown, "");
+    EXPECT_EQ(errors, 1);
 }
 
 // Far past the limit the translation still stops at it: no stack runs out
 // and the output stays the size of 128 levels.
 TEST_F(TranslatorTest, TenThousandNestedBlocksGiveOneReportAndSmallOutput) {
     std::string printed = translate(nestedIfs(10000));
-    EXPECT_EQ(printed, "Internal error [0] line 131\nprog.vel L131: stack overflow in block scope.\n");
+    EXPECT_EQ(printed, "prog.vel L130: at most 128 nested blocks required, found 129.\n");
     EXPECT_LT(cpp.size(), 200000u);
 }
 
-// Each "in" decides between a range and a container once: nested sixty
-// deep, the forms still translate at once and report each level.
+// Arguments, print items and assignment targets are not limited: a
+// thousand of each translate without a word.
+TEST_F(TranslatorTest, ListsTakeAsManyItemsAsTheyAreGiven) {
+    std::string parameters = "int a0";
+    for (int i = 1; i < 1000; i++)
+        parameters += ", int a" + std::to_string(i);
+    for (std::string source : {"int f(" + parameters + ")\nreturn a999\nprint f(1" + repeated(",1", 999) + ")\n",
+                               "print 1" + repeated(",1", 999) + "\n",
+                               "int x = 0\nx" + repeated(",x", 999) + " = 1" + repeated(",1", 999) + "\n"}) {
+        run = RunTables();
+        EXPECT_EQ(translate(source), "") << source.substr(0, 40);
+    }
+}
+
 TEST_F(TranslatorTest, SixtyNestedInFormsTranslateAndReportEachLevel) {
     std::string nestedIn = "true";
     for (int level = 0; level < 60; level++)
@@ -160,7 +167,7 @@ TEST_F(TranslatorTest, AMillionTermExpressionIsReportedQuickly) {
     for (int i = 1; i < 1000000; i++)
         source += "+x";
     std::string printed = translate(source + "\nprint y\n");
-    EXPECT_NE(printed.find("expression too long"), std::string::npos);
+    EXPECT_NE(printed.find("at most 10000 operators in an expression"), std::string::npos);
     EXPECT_LT(cpp.size() + header.size(), 10000u);
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -432,4 +433,26 @@ std::optional<Recipe> parseRecipe(const std::string &text) {
     return std::nullopt;   // cut short: no "end"
 }
 
-std::string recipePathFor(const std::string &output) { return output + ".emreplay"; }
+std::string recipeCacheDirectory() {
+    const char *cache = std::getenv("XDG_CACHE_HOME");
+    if (cache && cache[0] == '/')
+        return std::string(cache) + "/velc/emreplay";
+    const char *home = std::getenv("HOME");
+    if (home && home[0] == '/')
+        return std::string(home) + "/.cache/velc/emreplay";
+    return "";
+}
+
+std::string recipePathFor(const std::string &output) {
+    std::string cache = recipeCacheDirectory();
+    if (cache.empty())
+        return output + ".emreplay";
+    std::filesystem::path absolute = output;
+    if (absolute.is_relative()) {
+        char directory[PATH_MAX];
+        if (!getcwd(directory, sizeof directory))
+            return output + ".emreplay";
+        absolute = std::filesystem::path(directory) / absolute;
+    }
+    return cache + absolute.lexically_normal().string() + ".emreplay";
+}

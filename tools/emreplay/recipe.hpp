@@ -70,4 +70,11 @@ std::optional<Recipe> renamedRecipe(const Recipe &recipe, const std::string &old
 
 std::string formatRecipe(const Recipe &recipe);
 std::optional<Recipe> parseRecipe(const std::string &text);
+// Where the recipe of an output is kept: the user's cache folder
+// ($XDG_CACHE_HOME, else ~/.cache) under velc/emreplay/, followed by the
+// output's absolute path with ".emreplay" added, so that nothing but the
+// outputs lands beside the sources; beside the output when neither
+// variable names a folder.
 std::string recipePathFor(const std::string &output);
+// velc/emreplay/ in the user's cache folder; empty when there is none.
+std::string recipeCacheDirectory();

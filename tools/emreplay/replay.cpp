@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -109,6 +110,8 @@ std::optional<Recipe> loadRecipe(const std::string &path) {
 }
 
 bool saveRecipe(const std::string &path, const Recipe &recipe) {
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
     std::string temporary = path + ".new";
     {
         std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
@@ -182,25 +185,28 @@ int record(const ToolRun &run, const std::vector<std::string> &key, const std::s
     return 0;
 }
 
-// The recipes beside the output: other objects compiled the same way.
-std::vector<std::string> recipesBeside(const std::string &output) {
-    std::vector<std::string> recipes;
+// The outputs of the same folder that have a recipe: other objects
+// compiled the same way.
+std::vector<std::string> outputsWithRecipes(const std::string &output) {
+    std::vector<std::string> outputs;
+    std::string own = recipePathFor(output);
+    std::string::size_type recipeSlash = own.rfind('/');
+    std::string recipeDirectory = recipeSlash == std::string::npos ? "." : own.substr(0, recipeSlash);
     std::string::size_type slash = output.rfind('/');
-    std::string directory = slash == std::string::npos ? "." : output.substr(0, slash);
     std::string prefix = slash == std::string::npos ? "" : output.substr(0, slash + 1);
-    DIR *entries = opendir(directory.c_str());
+    DIR *entries = opendir(recipeDirectory.c_str());
     if (!entries)
-        return recipes;
-    const std::string suffix = ".emreplay", own = recipePathFor(output);
+        return outputs;
+    const std::string suffix = ".emreplay";
     while (dirent *entry = readdir(entries)) {
         std::string name = entry->d_name;
         if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0 &&
-            prefix + name != own)
-            recipes.push_back(prefix + name);
+            recipeDirectory + "/" + name != own)
+            outputs.push_back(prefix + name.substr(0, name.size() - suffix.size()));
     }
     closedir(entries);
-    std::sort(recipes.begin(), recipes.end());
-    return recipes;
+    std::sort(outputs.begin(), outputs.end());
+    return outputs;
 }
 
 // A compile like one recorded before beside it, but of another source:
@@ -212,11 +218,10 @@ std::optional<Recipe> siblingRecipe(const ToolRun &run, const std::vector<std::s
     std::string source = sourceOfKey(key);
     if (source.empty())
         return std::nullopt;
-    for (const std::string &path : recipesBeside(output)) {
-        std::optional<Recipe> sibling = loadRecipe(path);
+    for (const std::string &siblingOutput : outputsWithRecipes(output)) {
+        std::optional<Recipe> sibling = loadRecipe(recipePathFor(siblingOutput));
         if (!sibling)
             continue;
-        std::string siblingOutput = path.substr(0, path.size() - std::string(".emreplay").size());
         std::optional<Recipe> renamed =
             renamedRecipe(*sibling, sourceOfKey(sibling->key), siblingOutput, source, output);
         if (renamed && renamed->key == key &&

@@ -1,9 +1,12 @@
 // Exercises what a Velmora program needs from its host: arguments, the
-// standard streams, files in the current directory and the exit status.
+// standard streams, files in the current directory, the environment and
+// the exit status.
 #include <sys/stat.h>
 #include <cstdio>
 #include <iostream>
 #include <string>
+
+extern char **environ;
 
 namespace {
 
@@ -49,5 +52,6 @@ int main(int argc, char** argv) {
 
     if (std::rename("data.txt", "kept.txt") != 0) std::perror("rename");
     if (std::remove("gone.txt") != 0) std::perror("remove");
+    for (char **variable = environ; *variable; ++variable) std::printf("env: %s\n", *variable);
     return 3;
 }
