@@ -24,19 +24,28 @@ BUILD_PACKAGES="cmake g++ make antlr libantlr-dev emscripten python3 nodejs npm 
 # The language server velc-lsp runs on these; they are packed with it.
 LSP_NPM_PACKAGES="vscode-languageserver@9.0.1 vscode-languageserver-textdocument@1.0.12"
 
-# What only the tests need: GoogleTest, and npm for the packages below.
+# What velc's pages and playground run in a browser, bundled by the build
+# (web/CMakeLists.txt) into the scripts the package holds: the WASI layer,
+# the editor, and the bundler.
+WEB_NPM_PACKAGES="@bjorn3/browser_wasi_shim@0.4.2 codemirror@6.0.2 @codemirror/language@6.11.3 @codemirror/lint@6.9.2 @codemirror/state@6.5.2 @codemirror/view@6.38.6 esbuild@0.25.12"
+
+# What only the tests need: GoogleTest, npm for the packages below, and
+# Chromium for the browser tests.
 # Add a Debian package a test needs here, not to BUILD_PACKAGES.
-TEST_PACKAGES="libgtest-dev googletest npm"
+TEST_PACKAGES="libgtest-dev googletest npm chromium"
 
 # npm packages of the tests, each "directory under build/|package@version...":
 # the tests run every module a second time on an independent, pure
 # JavaScript WASI implementation, the editor grammar's test runs VS
-# Code's TextMate engine, and the language server's test drives velc-lsp
-# with the LSP client libraries of the server's protocol version.
+# Code's TextMate engine, the language server's test drives velc-lsp
+# with the LSP client libraries of the server's protocol version, and the
+# browser tests drive Debian's Chromium with puppeteer-core (which downloads
+# no browser of its own).
 TEST_NPM_PACKAGES="
 second-runtime|@bjorn3/browser_wasi_shim@0.4.2
 textmate|vscode-textmate@9.4.0 vscode-oniguruma@2.0.1
 lsp-test|vscode-jsonrpc@8.2.0 vscode-languageserver-protocol@3.17.5
+browser-test|puppeteer-core@24.10.0
 "
 
 say() {
@@ -191,6 +200,8 @@ run_tests() {
 main_part() {
     # shellcheck disable=SC2086 # the list is meant to split into words
     install_missing_packages $BUILD_PACKAGES
+    # Before the configuration, which bundles them where they are installed.
+    install_npm_packages "web|$WEB_NPM_PACKAGES"
     configure
     install_npm_packages "lsp|$LSP_NPM_PACKAGES"
     build_package

@@ -22,8 +22,9 @@ const editedLine = Math.floor(lines.length / 2);
 const server = spawn(process.execPath, [serverScript], { env: { ...process.env, VELC: velc, NODE_PATH: serverModules } });
 const connection = protocol.createProtocolConnection(new protocol.StreamMessageReader(server.stdout), new protocol.StreamMessageWriter(server.stdin));
 let waiting = null;
+let wantedVersion = 1;
 connection.onNotification(protocol.PublishDiagnosticsNotification.type, (params) => {
-    if (params.uri === uri && waiting)
+    if (params.uri === uri && params.version === wantedVersion && waiting)
         waiting(params.diagnostics);
 });
 connection.listen();
@@ -41,6 +42,7 @@ for (let version = 2; version < 2 + Number(edits); version++) {
     const faulty = version % 2 === 0;
     const line = faulty ? lines[editedLine] + ' + undefinedName' : lines[editedLine];
     next = published();
+    wantedVersion = version;
     const start = process.hrtime.bigint();
     connection.sendNotification(protocol.DidChangeTextDocumentNotification.type, {
         textDocument: { uri, version },

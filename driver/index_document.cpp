@@ -180,6 +180,8 @@ json indexDocument(const SymbolIndex &index) {
             entry["signature"] = signatureOf(index, static_cast<int>(i));
         if (d.container >= 0)
             entry["container"] = d.container;
+        if (isClass && d.classIndex >= 0 && !classRecord(d.classIndex).baseName.empty())
+            entry["base"] = classRecord(d.classIndex).baseName;
         if (d.scopeEndLine > 0)
             entry["scopeEnd"] = d.scopeEndLine;
         declarations.push_back(entry);

@@ -28,6 +28,8 @@ struct DriverSettings {
     std::string runArguments;
     std::vector<std::string> runArgumentList;   // the same arguments, one word each
     std::string targetName;
+    bool webPage = false;         // --html: write a page beside the module instead of running it
+    bool playground = false;      // --playground: serve the playground instead of building
     int toolchainKind = 0;       // 0 Emscripten, 1 another compiler, 3 clang
     std::string integerSuffix = "ULL";
 };

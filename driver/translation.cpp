@@ -105,11 +105,14 @@ void setFileTimes(const std::string &path, time_t when) {
 }
 
 // A compile option of the -g family: the objects carry the lines a
-// debugger shows.
+// debugger shows. Line tables alone (-gline-tables-only or -g1, which the
+// tool chains give for the callers of run-time errors) leave the pieces
+// counting their own lines, which keeps an edit from compiling every later
+// piece again.
 bool asksForDebugInformation(const std::string &options) {
     std::istringstream words(options);
     for (std::string word; words >> word;)
-        if (word.compare(0, 2, "-g") == 0 && word != "-g0")
+        if (word.compare(0, 2, "-g") == 0 && word != "-g0" && word != "-g1" && word != "-gline-tables-only")
             return true;
     return false;
 }

@@ -97,6 +97,8 @@ void classBase(const std::string &name) {
     record.base = findClass(name);
     if (record.base < 0 || !classRecord(record.base).counted)
         record.counted = false;
+    if (record.base >= 0)
+        indexClassUsed(record.base, name);
     if (record.base < 0 || record.base == classState().current) {
         record.base = -1;
         reportNamed(E_CLASS_NOT_DEFINED, name);

@@ -299,6 +299,8 @@ void beginObjectDeclaration(const std::string &className) {
     declarations().classIndex = findClass(className);
     if (declarations().classIndex < 0)
         reportNamed(E_CLASS_NOT_DEFINED, className);
+    else
+        indexClassUsed(declarations().classIndex, className);
 }
 
 // A typed array of a class holds pointers to its objects; the elements

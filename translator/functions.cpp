@@ -230,6 +230,8 @@ void parameterNamedType(const std::string &name) {
     functionState().parameterSpelling += objectSpelling(name);
     if (findClass(name) < 0)
         reportNamed(E_CLASS_NOT_DEFINED, name);
+    else
+        indexClassUsed(findClass(name), name);
 }
 
 void parameterArrayOfClass(const std::string &name) {

@@ -8,6 +8,8 @@
 #include "translator/source_translation.hpp"
 #include "translator/reserved_words.hpp"
 #include "translator/positions.hpp"
+#include "translator/hints.hpp"
+#include "translator/lexical_errors.hpp"
 #include "VLLexer.hpp"
 #include "VLParser.hpp"
 #include <antlr/ANTLRException.hpp>
@@ -31,7 +33,8 @@ TranslationResult translateStream(std::istream &input, const SourceToTranslate &
     lexer.readFromMemory(text);
     lexer.setTokenObjectFactory(&PooledToken::factory);
     lexer.setFilename(source.sourceName);
-    ReservedWordFilter names(lexer);
+    LexicalErrorFilter readable(lexer);
+    ReservedWordFilter names(readable);
     OneLineBranchFilter branches(names);
     VLParser parser(branches);
     parser.readTokensFrom(branches);
@@ -39,6 +42,8 @@ TranslationResult translateStream(std::istream &input, const SourceToTranslate &
     TokenPositions positions(sourceText, parser.tokens());
     state.reports.setLocator(&positions);
     state.positions = &positions;
+    FirstGuessHints hints;
+    state.reports.setHints(&hints);
     std::string stopped;
     bool passedALimit = false;
     try {
@@ -56,6 +61,7 @@ TranslationResult translateStream(std::istream &input, const SourceToTranslate &
         endSourceFileAfterFailure();
     TranslationResult result;
     state.reports.setLocator(nullptr);
+    state.reports.setHints(nullptr);
     state.positions = nullptr;
     result.errorCount = state.reports.errorCount;
     result.diagnostics = state.reports.all();

@@ -30,6 +30,10 @@ const library = [
     '        return x + y',
     '/class',
     '',
+    'class Point3 is Point',
+    '    int z = 3',
+    '/class',
+    '',
     'int twice(int n, int by = 2)',
     '    return n * by',
     '',
@@ -52,12 +56,13 @@ function uri(name) {
     return pathToFileURL(path.join(folder, name)).toString();
 }
 
-// The next diagnostics published for a source.
-function nextDiagnostics(name) {
+// The diagnostics published for a version of a source, checked as the
+// program's main source.
+function nextDiagnostics(name, version) {
     return new Promise((resolve) => {
         const wanted = uri(name);
         diagnosticsSeen = (params) => {
-            if (params.uri === wanted)
+            if (params.uri === wanted && params.version === version)
                 resolve(params.diagnostics);
         };
     });
@@ -93,7 +98,7 @@ after(() => {
 });
 
 test('a fault is published with the range of the name, and an edit that fixes it clears it', async () => {
-    const published = nextDiagnostics('main.vel');
+    const published = nextDiagnostics('main.vel', 1);
     connection.sendNotification(protocol.DidOpenTextDocumentNotification.type,
                                 { textDocument: { uri: uri('main.vel'), languageId: 'velmora', version: 1, text: faulty } });
     const [fault, ...others] = await published;
@@ -101,7 +106,7 @@ test('a fault is published with the range of the name, and an edit that fixes it
     assert.match(fault.message, /"totl" not declared/);
     assert.deepEqual(fault.range, { start: { line: 4, character: 31 }, end: { line: 4, character: 35 } });
 
-    const cleared = nextDiagnostics('main.vel');
+    const cleared = nextDiagnostics('main.vel', 2);
     connection.sendNotification(protocol.DidChangeTextDocumentNotification.type, {
         textDocument: { uri: uri('main.vel'), version: 2 },
         contentChanges: [{ range: { start: { line: 4, character: 31 }, end: { line: 4, character: 35 } }, text: 'total' }],
@@ -110,19 +115,19 @@ test('a fault is published with the range of the name, and an edit that fixes it
 });
 
 test('an unsaved fault in the included source is published for it', async () => {
-    const published = nextDiagnostics('shapes.vel');
+    const published = nextDiagnostics('shapes.vel', 1);
     connection.sendNotification(protocol.DidOpenTextDocumentNotification.type, {
         textDocument: { uri: uri('shapes.vel'), languageId: 'velmora', version: 1, text: library.replace('x + y', 'x + z') },
     });
     const [fault] = await published;
     assert.match(fault.message, /"z" not declared/);
     assert.deepEqual(fault.range.start, { line: 4, character: 19 });
-    const fixedAgain = nextDiagnostics('shapes.vel');
+    const fixedAgain = nextDiagnostics('shapes.vel', 2);
     connection.sendNotification(protocol.DidChangeTextDocumentNotification.type, {
         textDocument: { uri: uri('shapes.vel'), version: 2 }, contentChanges: [{ text: library }],
     });
     assert.deepEqual(await fixedAgain, []);
-    const main = nextDiagnostics('main.vel');
+    const main = nextDiagnostics('main.vel', 3);
     connection.sendNotification(protocol.DidChangeTextDocumentNotification.type, {
         textDocument: { uri: uri('main.vel'), version: 3 }, contentChanges: [{ text: fixed }],
     });
@@ -148,20 +153,24 @@ test('go to definition reaches the included source, and references list every us
     assert.deepEqual(attribute?.range.start, { line: 2, character: 8 });
     const references = await request('textDocument/references', 'main.vel', { line: 4, character: 8 });
     assert.deepEqual(references.map((r) => r.range.start.line).sort(), [1, 4]);
+    // A class is used as a type, as a constructor and as a base.
+    const classUses = await request('textDocument/references', 'main.vel', { line: 2, character: 2 });
+    assert.deepEqual(classUses.map((r) => `${path.basename(new URL(r.uri).pathname)}:${r.range.start.line}:${r.range.start.character}`).sort(),
+                     ['main.vel:2:0', 'main.vel:2:10', 'shapes.vel:0:6', 'shapes.vel:7:16']);
 });
 
 test('the outline holds the classes with their members, the functions and the globals', async () => {
     const library = await connection.sendRequest('textDocument/documentSymbol', { textDocument: { uri: uri('shapes.vel') } });
-    assert.deepEqual(library.map((s) => s.name), ['Point', 'twice']);
+    assert.deepEqual(library.map((s) => s.name), ['Point', 'Point3', 'twice']);
     assert.deepEqual(library[0].children.map((s) => s.name), ['x', 'y', 'sum']);
     const main = await connection.sendRequest('textDocument/documentSymbol', { textDocument: { uri: uri('main.vel') } });
     assert.deepEqual(main.map((s) => s.name), ['title', 'p', 'total']);
 });
 
-test('completion after a text, after an object, and of the names in scope', async () => {
-    const edited = nextDiagnostics('main.vel');
+test('completion after a text, after objects, and of the names in scope', async () => {
+    const edited = nextDiagnostics('main.vel', 4);
     connection.sendNotification(protocol.DidChangeTextDocumentNotification.type, {
-        textDocument: { uri: uri('main.vel'), version: 4 }, contentChanges: [{ text: fixed + 'title.\np.\n' }],
+        textDocument: { uri: uri('main.vel'), version: 4 }, contentChanges: [{ text: fixed + 'title.\np.\nPoint3 q = Point3()\nq.\n' }],
     });
     await edited;
     const labels = async (line, character) =>
@@ -171,7 +180,9 @@ test('completion after a text, after an object, and of the names in scope', asyn
         assert.ok(textMethods.includes(name), name);
     assert.ok(!textMethods.includes('push'));
     assert.deepEqual((await labels(6, 2)).sort(), ['sum', 'x', 'y']);
-    const names = await labels(7, 0);
+    // A derived class's own members, then its base's.
+    assert.deepEqual((await labels(8, 2)).sort(), ['sum', 'x', 'y', 'z']);
+    const names = await labels(9, 0);
     for (const name of ['title', 'p', 'total', 'twice', 'Point', 'print', 'sqrt'])
         assert.ok(names.includes(name), name);
 });

@@ -29,7 +29,7 @@ if (!process.env.VELC && besideLauncher && fs.existsSync(besideLauncher))
 
 const views = new Map();          // document uri -> IndexView of its last check
 const published = new Map();      // uri -> uris it published diagnostics for
-const pending = new Map();        // uri -> timer
+const running = new Map();        // uri -> { again }: a check is running
 
 function fileOf(uri) {
     return uri.startsWith('file:') ? fileURLToPath(uri) : uri;
@@ -86,8 +86,10 @@ function runIndex(document) {
 }
 
 async function check(document) {
+    // The document changes in place: a run for an older text is dropped.
+    const version = document.version;
     const result = await runIndex(document);
-    if (!result || documents.get(document.uri)?.version !== document.version)
+    if (!result || documents.get(document.uri)?.version !== version)
         return;
     const view = new IndexView(result, textOf);
     views.set(document.uri, view);
@@ -107,21 +109,34 @@ async function check(document) {
         });
     }
     for (const [uri, diagnostics] of byUri)
-        if (uri === document.uri || documents.get(uri) || diagnostics.length)
+        if (uri === document.uri)
+            connection.sendDiagnostics({ uri, version, diagnostics });
+        else if (documents.get(uri) || diagnostics.length)
             connection.sendDiagnostics({ uri, diagnostics });
     published.set(document.uri, [...byUri.keys()]);
 }
 
-function scheduleCheck(document, delay) {
-    clearTimeout(pending.get(document.uri));
-    pending.set(document.uri, setTimeout(() => {
-        pending.delete(document.uri);
-        check(document);
-    }, delay));
+// One velc at a time per document, at once: edits made while it runs are
+// checked together when it ends, so a burst of keys costs one more run.
+async function scheduleCheck(document) {
+    const state = running.get(document.uri);
+    if (state) {
+        state.again = true;
+        return;
+    }
+    running.set(document.uri, { again: false });
+    try {
+        do {
+            running.get(document.uri).again = false;
+            await check(document);
+        } while (running.get(document.uri).again && documents.get(document.uri));
+    } finally {
+        running.delete(document.uri);
+    }
 }
 
-documents.onDidOpen((event) => scheduleCheck(event.document, 0));
-documents.onDidChangeContent((event) => scheduleCheck(event.document, 30));
+// Opening a document changes its content too.
+documents.onDidChangeContent((event) => scheduleCheck(event.document));
 documents.onDidClose((event) => {
     views.delete(event.document.uri);
     connection.sendDiagnostics({ uri: event.document.uri, diagnostics: [] });
