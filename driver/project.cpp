@@ -51,6 +51,16 @@ bool endsInVelmoraExtension(const std::string &name) {
 // opens for reading as well, and would be translated as an empty source, so
 // each other case ends the run with its own reason before anything is
 // translated.
+// The generated C++ includes each source's header by a quoted name, which
+// cannot hold a double quote or a line end: such a source is refused
+// before anything is written.
+void requireUsableName(const std::string &path) {
+    for (char c : path)
+        if (c == '"' || static_cast<unsigned char>(c) < 32)
+            fatalMessage(path + ": a source name cannot hold a double quote or a control character; rename the "
+                                "file. Compilation aborted.");
+}
+
 void requireReadableSource(const std::string &path) {
     if (hasUnsavedText(path))
         return;
@@ -226,6 +236,7 @@ void nameSource(bool isMain) {
         names.objectName = prefix + names.objectName;
         source = prefix + source;
     }
+    requireUsableName(source);
     requireReadableSource(source);
 }
 
@@ -320,12 +331,21 @@ std::string includeName(const std::string &line, std::string::size_type position
     std::string::size_type bound = rest.find(';');
     if (bound == std::string::npos)
         bound = rest.size();
-    std::string::size_type start = 0;
-    while (start < bound && (rest[start] == ' ' || rest[start] == '"' || rest[start] == '\''))
-        start++;
-    std::string::size_type end = start;
-    while (end < bound && std::string("\n\r \"'").find(rest[end]) == std::string::npos)
-        end++;
+    std::string::size_type start = rest.find_first_not_of(' ');
+    if (start == std::string::npos || start >= bound)
+        return "";
+    std::string::size_type end;
+    if (rest[start] == '"' || rest[start] == '\'') {
+        // A quoted name runs to its closing quote, blanks included.
+        char quote = rest[start++];
+        end = rest.find(quote, start);
+        if (end == std::string::npos || end > bound)
+            end = bound;
+    } else {
+        end = start;
+        while (end < bound && std::string("\n\r \"'").find(rest[end]) == std::string::npos)
+            end++;
+    }
     std::string name = rest.substr(start, end - start);
     // An empty name is text that merely mentions the word, not an include.
     if (name.empty() || name[0] == '(' || name[0] == '_')

@@ -804,7 +804,13 @@ ExprValue closeArguments(ExprValue call) {
     const bool changesNothing = callChangesNothing(level.call);
     switch (level.call.kind) {
     case CALL_SWAP:
-        if (level.count == 2) {
+        if (level.count == 2 && !(level.arguments[0].plainName && level.arguments[1].plainName)) {
+            // A statement swap of places is written by writeSwap; here an
+            // argument is a value (a literal, a call's result), which
+            // nothing can be given.
+            reportNamed(E_CANNOT_BE_USED, level.arguments[level.arguments[0].plainName ? 1 : 0].text);
+            value = valueOf("", T_VOID);
+        } else if (level.count == 2) {
             // The built-in swap exchanges two variables in place.
             value = valueOf(swapText(level.arguments[0].text, level.arguments[0].type, level.arguments[1].text,
                                      level.arguments[1].type),

@@ -201,13 +201,13 @@ void reportRecognitionError(const antlr::RecognitionException &error, const Toke
             return;
         }
         if (mismatch->token) {
-            reportSyntaxAt(mismatch->token, unexpected(mismatch->token, names));
+            reportSyntaxAt(mismatch->token, unexpected(mismatch->token, names), unexpectedHint(mismatch->token, names));
             return;
         }
     }
     if (auto noViable = dynamic_cast<const antlr::NoViableAltException *>(&error)) {
         if (noViable->token) {
-            reportSyntaxAt(noViable->token, unexpected(noViable->token, names));
+            reportSyntaxAt(noViable->token, unexpected(noViable->token, names), unexpectedHint(noViable->token, names));
             return;
         }
     }
@@ -225,11 +225,14 @@ const int closers[] = {T::SLASHIF, T::SLASHWHILE, T::SLASHFOR, T::SLASHDO, T::SL
 
 bool isCloser(int type) { return std::find(std::begin(closers), std::end(closers), type) != std::end(closers); }
 
-// The words that go on a block after its statements: `else`, `case`...
+// The words that go on a block after its statements: `else`, `case`...,
+// and the comparison or `in` that begins a branch of a composite if.
 bool continuesABlock(int type) {
-    return type == T::LITERAL_else || type == T::LITERAL_case || type == T::LITERAL_default ||
-           type == T::LITERAL_always || type == T::LITERAL_catch || type == T::LITERAL_let ||
-           type == T::LITERAL_until;
+    static const int words[] = {T::LITERAL_else, T::LITERAL_case, T::LITERAL_default, T::LITERAL_always,
+                                T::LITERAL_catch, T::LITERAL_let, T::LITERAL_until, T::LITERAL_in,
+                                T::LESSER, T::GREATER, T::EQUAL, T::LESS_EQUAL, T::GREAT_EQUAL,
+                                T::NOT_EQUAL, T::PASDIFF};
+    return std::find(std::begin(words), std::end(words), type) != std::end(words);
 }
 
 std::vector<OpenBlock> &openBlocks() { return translation().openBlocks; }
@@ -327,10 +330,8 @@ void reportStrayToken(const antlr::RefToken &token, const TokenNamer &names) {
         hint = openBlocks().empty()
                    ? "a block has no braces: its first line ends, and its own word closes it (`/if`, `/while`...)"
                    : "a block has no braces: close this one with " + tokenWords(openBlocks().back().closer, names);
-    else if (isCloser(type))
-        hint = "no open block is closed by " + tokenWords(type, names);
-    else if (continuesABlock(type))
-        hint = "`" + token->getText() + "` belongs inside a block that it continues";
+    else
+        hint = unexpectedHint(token, names);
     reportSyntaxAt(token, unexpected(token, names), hint);
 }
 
@@ -339,6 +340,23 @@ void countSkippedLines(int type, const std::string &text) {
         countLineEnd();
     else if (type == T::TEMPLATE || type == T::NATIVE)
         countLinesIn(text);
+}
+
+std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names) {
+    int type = token->getType();
+    if (type == T::LEFTCURLY || type == T::RIGHTCURLY)
+        return openBlocks().empty()
+                   ? "a block has no braces: its first line ends, and its own word closes it (`/if`, `/while`...)"
+                   : "a block has no braces: its first line ends, and " +
+                         tokenWords(openBlocks().back().closer, names) + " closes it";
+    if (isCloser(type))
+        return "no open block is closed by " + tokenWords(type, names);
+    if (continuesABlock(type))
+        return "`" + token->getText() + "` belongs inside a block that it continues";
+    const std::string &text = lineText(token->getLine());
+    if (trimmed(text).compare(0, 9, "function ") == 0)
+        return "a function starts with its return type and ends with its `return`: int twice(int x) ... return x * 2";
+    return "";
 }
 
 void placeConstructReport(const antlr::RecognitionException &error) {
