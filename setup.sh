@@ -17,20 +17,35 @@ JOBS=2
 
 # What the build of velc and libvel needs: build tools, the ANTLR 2
 # generator and C++ run-time, Emscripten (which runs on python3 and node)
-# for the WebAssembly libvel, and Node for our wasmer.
-BUILD_PACKAGES="cmake g++ make antlr libantlr-dev emscripten python3 nodejs"
+# for the WebAssembly libvel, Node for our wasmer and the language server,
+# npm for the server's packages, and the JSON library of velc's editor index.
+BUILD_PACKAGES="cmake g++ make antlr libantlr-dev emscripten python3 nodejs npm nlohmann-json3-dev"
 
-# What only the tests need: GoogleTest, and npm for the packages below.
+# The language server velc-lsp runs on these; they are packed with it.
+LSP_NPM_PACKAGES="vscode-languageserver@9.0.1 vscode-languageserver-textdocument@1.0.12"
+
+# What velc's pages and playground run in a browser, bundled by the build
+# (web/CMakeLists.txt) into the scripts the package holds: the WASI layer,
+# the editor, and the bundler.
+WEB_NPM_PACKAGES="@bjorn3/browser_wasi_shim@0.4.2 codemirror@6.0.2 @codemirror/language@6.11.3 @codemirror/lint@6.9.2 @codemirror/state@6.5.2 @codemirror/view@6.38.6 esbuild@0.25.12"
+
+# What only the tests need: GoogleTest, npm for the packages below, and
+# Chromium for the browser tests.
 # Add a Debian package a test needs here, not to BUILD_PACKAGES.
-TEST_PACKAGES="libgtest-dev googletest npm"
+TEST_PACKAGES="libgtest-dev googletest npm chromium"
 
 # npm packages of the tests, each "directory under build/|package@version...":
 # the tests run every module a second time on an independent, pure
-# JavaScript WASI implementation, and the editor grammar's test runs VS
-# Code's TextMate engine.
+# JavaScript WASI implementation, the editor grammar's test runs VS
+# Code's TextMate engine, the language server's test drives velc-lsp
+# with the LSP client libraries of the server's protocol version, and the
+# browser tests drive Debian's Chromium with puppeteer-core (which downloads
+# no browser of its own).
 TEST_NPM_PACKAGES="
 second-runtime|@bjorn3/browser_wasi_shim@0.4.2
 textmate|vscode-textmate@9.4.0 vscode-oniguruma@2.0.1
+lsp-test|vscode-jsonrpc@8.2.0 vscode-languageserver-protocol@3.17.5
+browser-test|puppeteer-core@24.10.0
 "
 
 say() {
@@ -156,9 +171,10 @@ check_toolchain() {
     trap - EXIT
 }
 
-# Each npm package list into its directory under build/, only when missing.
-install_test_npm_packages() {
-    echo "$TEST_NPM_PACKAGES" | while IFS='|' read -r directory packages; do
+# Each npm package list ("directory under build/|packages", one a line) into
+# its directory, only when missing.
+install_npm_packages() {
+    echo "$1" | while IFS='|' read -r directory packages; do
         [ -n "$directory" ] || continue
         if [ -f "$BUILD_DIR/$directory/.installed" ] &&
             [ "$(cat "$BUILD_DIR/$directory/.installed")" = "$packages" ]; then
@@ -184,7 +200,10 @@ run_tests() {
 main_part() {
     # shellcheck disable=SC2086 # the list is meant to split into words
     install_missing_packages $BUILD_PACKAGES
+    # Before the configuration, which bundles them where they are installed.
+    install_npm_packages "web|$WEB_NPM_PACKAGES"
     configure
+    install_npm_packages "lsp|$LSP_NPM_PACKAGES"
     build_package
     install_package
     check_toolchain
@@ -194,7 +213,7 @@ main_part() {
 test_part() {
     # shellcheck disable=SC2086 # the list is meant to split into words
     install_missing_packages $TEST_PACKAGES
-    install_test_npm_packages
+    install_npm_packages "$TEST_NPM_PACKAGES"
     run_tests
 }
 

@@ -15,7 +15,8 @@ install(TARGETS velc_prologue RUNTIME DESTINATION lib/velmora)
 # started through velc_emreplay (tools/emreplay/recipe.hpp). Where Debian's wrapper
 # would take the first python3 on the PATH, the tools name the system's
 # (runtime/CMakeLists.txt). The module keeps the names of its functions
-# (they change no code), so that wasmer names the function a trap ran in.
+# (they change no code), so that wasmer names the function a trap ran in,
+# and its line tables, for the callers of a run-time error.
 # -fwrapv makes the C++ compiler wrap int arithmetic as Velmora does; the
 # code options that libvel shares (its string templates compiled with the
 # program, bulk memory) are explained in runtime/CMakeLists.txt.
@@ -25,9 +26,9 @@ file(WRITE ${VELMORA_INSTALLED_INI}.new
 "# velc tool chain: Emscripten builds WebAssembly modules, run with wasmer.
 id=emcc
 compiler=${VEL_EMSCRIPTEN_PYTHON}${CMAKE_INSTALL_PREFIX}/bin/velc_emreplay em++
-options=-c -std=c++17 -O2 -fwrapv ${VEL_WASM_CODE_OPTIONS} -I. -I/velmorac/
+options=-c -std=c++17 -O2 -fwrapv ${VEL_WASM_CODE_OPTIONS} ${VEL_WASM_LINE_TABLES} -I. -I/velmorac/
 linker=${VEL_EMSCRIPTEN_PYTHON}${CMAKE_INSTALL_PREFIX}/bin/velc_emreplay emcc
-loptions=-O1 ${VEL_WASM_LINK_CODE_OPTIONS} -I. -I/velmorac/ -sALLOW_MEMORY_GROWTH=1 -sAUTO_JS_LIBRARIES=0 -sAUTO_NATIVE_LIBRARIES=0 -sFILESYSTEM=0 --profiling-funcs
+loptions=-O1 ${VEL_WASM_LINK_CODE_OPTIONS} -I. -I/velmorac/ -sALLOW_MEMORY_GROWTH=1 -sAUTO_JS_LIBRARIES=0 -sAUTO_NATIVE_LIBRARIES=0 -sFILESYSTEM=0 --profiling-funcs ${VEL_WASM_LINK_LINE_TABLES}
 objects=/velmorac/velmora/velmora.a
 extension=.o
 pch=/velmorac/velmora/prologue.hpp.pch

@@ -10,6 +10,12 @@ add_dependencies(package_contents velc velc_emreplay velc_prologue velmora_nativ
 if(TARGET velmora_wasm)
   add_dependencies(package_contents velmora_wasm)
 endif()
+# The page target's and the playground's files (web/), bundled where the
+# npm packages of web/ are installed.
+add_dependencies(package_contents web_static)
+if(TARGET web_bundles)
+  add_dependencies(package_contents web_bundles)
+endif()
 
 # cpack installs what is built and builds nothing: setup.sh builds
 # package_contents first, so a package never waits for the tests.
@@ -26,7 +32,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Velmora compiler: translates .vel program
 set(CPACK_PACKAGE_DESCRIPTION "velc translates Velmora programs into C++ written against the
 run-time library libvel, builds them with Emscripten into WebAssembly modules
 and runs them with wasmer, a Node.js WASI runner. The package holds velc,
-its velc.ini, libvel for WebAssembly and natively, and the runner.")
+its velc.ini, libvel for WebAssembly and natively, the runner, and the
+language server velc-lsp for editors, and the scripts of the page target and
+the playground (velc --html, --playground).")
 # libvel stays under /velmorac/ (and /velmorac-native/), where velc.ini and
 # the generated programs look for it: the install rules name absolute
 # directories, which only a staged install (DESTDIR) packs.

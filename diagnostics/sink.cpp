@@ -14,8 +14,12 @@ DiagnosticSink *activeSink = nullptr;
 }  // namespace
 
 void DiagnosticSink::add(Diagnostic diagnostic, const std::string &name) {
+    if (followsSyntaxError(diagnostic))
+        return;
     if (locator_ && diagnostic.column == 0 && diagnostic.line > 0)
         locator_->locate(diagnostic, name);
+    if (hints_ && diagnostic.hint.empty() && !name.empty())
+        diagnostic.hint = hints_->hintFor(diagnostic, name);
     if (diagnostic.counted())
         errorCount++;
     if (printAtOnce_) {
@@ -30,9 +34,25 @@ void DiagnosticSink::hintLast(const std::string &hint) {
         diagnostics_.back().hint = hint;
 }
 
+void DiagnosticSink::placeLast(int column, int endColumn) {
+    if (!diagnostics_.empty()) {
+        diagnostics_.back().column = column;
+        diagnostics_.back().endColumn = endColumn;
+    }
+}
+
 void DiagnosticSink::relateLast(const SourcePosition &related) {
     if (!diagnostics_.empty())
         diagnostics_.back().related = related;
+}
+
+bool DiagnosticSink::followsSyntaxError(const Diagnostic &diagnostic) const {
+    if (diagnostic.kind != DiagnosticKind::numbered)
+        return false;
+    for (const Diagnostic &earlier : diagnostics_)
+        if (earlier.kind == DiagnosticKind::syntax && earlier.line == diagnostic.line)
+            return true;
+    return false;
 }
 
 DiagnosticSink &currentSink() { return activeSink ? *activeSink : immediateSink(); }

@@ -16,12 +16,21 @@ public:
     virtual void locate(Diagnostic &diagnostic, const std::string &name) const = 0;
 };
 
+// What to write instead of a quoted name: "did you mean `length`?". Empty
+// when nothing comes to mind.
+class HintSource {
+public:
+    virtual ~HintSource() = default;
+    virtual std::string hintFor(const Diagnostic &diagnostic, const std::string &name) const = 0;
+};
+
 class DiagnosticSink {
 public:
     explicit DiagnosticSink(bool printAtOnce = false) : printAtOnce_(printAtOnce) {}
 
     // Stores a message (columns found by the locator unless given) and
-    // counts it unless it is a warning.
+    // counts it unless it is a warning. A numbered message on a line whose
+    // syntax error came first is a consequence of that error, and dropped.
     void add(Diagnostic diagnostic, const std::string &name = "");
     // A further line of the last message of the translator's own layout
     // (a stack underflow is two lines and counts two).
@@ -29,15 +38,20 @@ public:
     // The hint of the message just added (nothing when none was added).
     void hintLast(const std::string &hint);
     void relateLast(const SourcePosition &related);
+    void placeLast(int column, int endColumn);
 
     const std::vector<Diagnostic> &all() const { return diagnostics_; }
     void setLocator(const PositionLocator *locator) { locator_ = locator; }
+    void setHints(const HintSource *hints) { hints_ = hints; }
 
     int errorCount = 0;
 
 private:
+    bool followsSyntaxError(const Diagnostic &diagnostic) const;
+
     bool printAtOnce_;
     const PositionLocator *locator_ = nullptr;
+    const HintSource *hints_ = nullptr;
     std::vector<Diagnostic> diagnostics_;
 };
 

@@ -9,6 +9,8 @@ void askHelp(DriverSettings &settings, const std::string &) { settings.showHelp 
 void askVersion(DriverSettings &settings, const std::string &) { settings.showVersion = true; }
 void askWatch(DriverSettings &settings, const std::string &) { settings.watch = true; }
 void askFormat(DriverSettings &settings, const std::string &) { settings.formatSources = true; }
+void askPage(DriverSettings &settings, const std::string &) { settings.webPage = true; }
+void askPlayground(DriverSettings &settings, const std::string &) { settings.playground = true; }
 void askFormatCheck(DriverSettings &settings, const std::string &) {
     settings.formatSources = true;
     settings.formatCheckOnly = true;
@@ -53,6 +55,10 @@ const std::vector<LongOption> &longOptions() {
         {"watch", nullptr, "build and run, then again after every change of a source, until Ctrl-C", askWatch},
         {"format", nullptr, "rewrite the sources named in the canonical layout", askFormat},
         {"check", nullptr, "with --format: name the sources it would change, change none", askFormatCheck},
+        {"html", nullptr, "build, and write a page that runs the program in a browser instead of running it",
+         askPage},
+        {"playground", nullptr, "serve a playground on 127.0.0.1 (a port may follow, 8460 otherwise)",
+         askPlayground},
     };
     return options;
 }

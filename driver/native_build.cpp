@@ -1,6 +1,9 @@
 #include "driver/native_build.hpp"
 
+#include <unistd.h>
+
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -96,9 +99,24 @@ std::string launchedCompiler() {
     return tools.compiler.substr(0, program) + shellQuote(tools.launcher) + " " + tools.compiler.substr(program);
 }
 
+// A compile that writes debug information (the line tables of run-time
+// errors' callers, say) names its folder in the object, so a launcher's
+// cache (ccache) keys it by the folder too, and a build in a new folder
+// would find nothing cached: the folder is mapped to ".", which the cache
+// keys instead.
+std::string folderMapOption(const ToolchainSettings &tools) {
+    if (tools.launcher.empty() || (" " + tools.options).find(" -g") == std::string::npos)
+        return "";
+    char folder[PATH_MAX];
+    if (!getcwd(folder, sizeof folder))
+        return "";
+    return " " + shellQuote(std::string("-fdebug-prefix-map=") + folder + "=.");
+}
+
 std::string compileCommand(const std::string &cppFile, const std::string &prologueOption) {
     const ToolchainSettings &tools = toolchainSettings;
     std::string options = prologueOption.empty() ? tools.options : tools.options + " " + prologueOption;
+    options += folderMapOption(tools);
     return launchedCompiler() + " " + options + " " + shellQuote(cppFile) + objectOutputFlag() +
            shellQuote(objectFileFor(cppFile)) + " ";
 }

@@ -17,6 +17,7 @@
 #include "diagnostics/diagnostics.hpp"
 #include "driver/build_stamp.hpp"
 #include "driver/settings.hpp"
+#include "driver/source_texts.hpp"
 #include "driver/text_tools.hpp"
 #include "driver/toolchain.hpp"
 #include "translator/frame.hpp"
@@ -50,7 +51,19 @@ bool endsInVelmoraExtension(const std::string &name) {
 // opens for reading as well, and would be translated as an empty source, so
 // each other case ends the run with its own reason before anything is
 // translated.
+// The generated C++ includes each source's header by a quoted name, which
+// cannot hold a double quote or a line end: such a source is refused
+// before anything is written.
+void requireUsableName(const std::string &path) {
+    for (char c : path)
+        if (c == '"' || static_cast<unsigned char>(c) < 32)
+            fatalMessage(path + ": a source name cannot hold a double quote or a control character; rename the "
+                                "file. Compilation aborted.");
+}
+
 void requireReadableSource(const std::string &path) {
+    if (hasUnsavedText(path))
+        return;
     struct stat status;
     if (stat(path.c_str(), &status) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
@@ -223,6 +236,7 @@ void nameSource(bool isMain) {
         names.objectName = prefix + names.objectName;
         source = prefix + source;
     }
+    requireUsableName(source);
     requireReadableSource(source);
 }
 
@@ -247,11 +261,11 @@ int scanSource(bool isMain) {
             driverSettings.incremental = false;
     }
     try {
-        std::ifstream file(path, std::ios::binary);
+        std::unique_ptr<std::istream> file = openSource(path);
         if (!file)
             requireReadableSource(path);
         std::ostringstream contents;
-        contents << file.rdbuf();
+        contents << file->rdbuf();
         project.entries[entry].contentDigest = textDigest(contents.str());
         project.entries[entry].recordedDigest = recordedSourceDigest(sourceNames.headerPath);
         std::istringstream source(contents.str());
@@ -317,12 +331,21 @@ std::string includeName(const std::string &line, std::string::size_type position
     std::string::size_type bound = rest.find(';');
     if (bound == std::string::npos)
         bound = rest.size();
-    std::string::size_type start = 0;
-    while (start < bound && (rest[start] == ' ' || rest[start] == '"' || rest[start] == '\''))
-        start++;
-    std::string::size_type end = start;
-    while (end < bound && std::string("\n\r \"'").find(rest[end]) == std::string::npos)
-        end++;
+    std::string::size_type start = rest.find_first_not_of(' ');
+    if (start == std::string::npos || start >= bound)
+        return "";
+    std::string::size_type end;
+    if (rest[start] == '"' || rest[start] == '\'') {
+        // A quoted name runs to its closing quote, blanks included.
+        char quote = rest[start++];
+        end = rest.find(quote, start);
+        if (end == std::string::npos || end > bound)
+            end = bound;
+    } else {
+        end = start;
+        while (end < bound && std::string("\n\r \"'").find(rest[end]) == std::string::npos)
+            end++;
+    }
     std::string name = rest.substr(start, end - start);
     // An empty name is text that merely mentions the word, not an include.
     if (name.empty() || name[0] == '(' || name[0] == '_')

@@ -10,6 +10,7 @@ struct DriverSettings {
     bool quiet = false;          // -q
     bool verbose = false;        // -v
     bool keepTemporary = false;  // -~
+    bool checkOnly = false;      // translate and report, write nothing (--index)
     // Long options (driver/command_line.cpp).
     bool showHelp = false;        // --help
     bool showVersion = false;     // --version
@@ -27,6 +28,8 @@ struct DriverSettings {
     std::string runArguments;
     std::vector<std::string> runArgumentList;   // the same arguments, one word each
     std::string targetName;
+    bool webPage = false;         // --html: write a page beside the module instead of running it
+    bool playground = false;      // --playground: serve the playground instead of building
     int toolchainKind = 0;       // 0 Emscripten, 1 another compiler, 3 clang
     std::string integerSuffix = "ULL";
 };

@@ -42,6 +42,8 @@ void applySetting(const std::string &key, const std::string &value) {
         parseMessageForm(value, settings.messages);
     else if (key == "excerpts")
         parseExcerptChoice(value, settings.excerpts);
+    else if (key == "target" && (value == "html" || value == "wasm"))
+        settings.target = value;
 }
 
 namespace {

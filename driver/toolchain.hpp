@@ -37,6 +37,8 @@ struct ToolchainSettings {
     ExcerptChoice excerpts = ExcerptChoice::automatic;
     // Blanks per block level of velc --format.
     int indentWidth = 4;
+    // "html": every build also writes the program's page (as --html does).
+    std::string target;
 };
 
 // Beyond a machine's processors, since a launcher such as distcc spreads the

@@ -20,8 +20,10 @@
 #include "diagnostics/console_printer.hpp"
 #include "diagnostics/diagnostics.hpp"
 #include "diagnostics/json_printer.hpp"
+#include "driver/editor_index.hpp"
 #include "driver/native_build.hpp"
 #include "driver/output_files.hpp"
+#include "driver/source_texts.hpp"
 #include "driver/project.hpp"
 #include "driver/settings.hpp"
 #include "driver/text_tools.hpp"
@@ -82,12 +84,12 @@ void keepCopy(const std::string &copy) {
 }
 
 std::string strippedCopy(const std::string &sourcePath) {
-    std::ifstream source(sourcePath);
+    std::unique_ptr<std::istream> source = openSource(sourcePath);
     if (!source)
         throw std::runtime_error(sourcePath + " cannot be read");
     project.inBlockComment = false;
     std::string copy, line;
-    while (std::getline(source, line))
+    while (std::getline(*source, line))
         copy += stripComments(line) + '\n';
     if (driverSettings.keepTemporary)
         keepCopy(copy);
@@ -103,11 +105,14 @@ void setFileTimes(const std::string &path, time_t when) {
 }
 
 // A compile option of the -g family: the objects carry the lines a
-// debugger shows.
+// debugger shows. Line tables alone (-gline-tables-only or -g1, which the
+// tool chains give for the callers of run-time errors) leave the pieces
+// counting their own lines, which keeps an edit from compiling every later
+// piece again.
 bool asksForDebugInformation(const std::string &options) {
     std::istringstream words(options);
     for (std::string word; words >> word;)
-        if (word.compare(0, 2, "-g") == 0 && word != "-g0")
+        if (word.compare(0, 2, "-g") == 0 && word != "-g0" && word != "-g1" && word != "-gline-tables-only")
             return true;
     return false;
 }
@@ -198,6 +203,10 @@ private:
 // A translation's messages in the form velc.ini asks for; the excerpts
 // show the source as the user wrote it, comments included.
 void printMessages(const std::vector<Diagnostic> &diagnostics, const std::string &sourcePath) {
+    if (driverSettings.checkOnly) {
+        keepCheckedDiagnostics(diagnostics);
+        return;
+    }
     if (toolchainSettings.messages == MessageForm::json) {
         printJsonDiagnostics(diagnostics);
         return;
@@ -244,6 +253,8 @@ void readDeclarations() {
 }
 
 void markSourceStale() {
+    if (driverSettings.checkOnly)
+        return;
     struct stat sourceStatus;
     time_t staleTime = -2;
     if (stat(driverSettings.currentSourceName.c_str(), &sourceStatus) == 0)
@@ -311,12 +322,15 @@ TranslatedPieces translateSource() {
     project.sourceErrorCount = 0;
     try {
         std::string copy = strippedCopy(sourcePath);
-        project.splitMain = project.isMainTranslation && isLongEnoughToSplit(copy) && !sourceSharesAPieceName();
+        project.splitMain = project.isMainTranslation && !driverSettings.checkOnly && isLongEnoughToSplit(copy) &&
+                            !sourceSharesAPieceName();
         std::istringstream input(copy);
         source = sourceToTranslate(false);
         TranslationResult result = translate(input, source);
         project.sourceErrorCount = result.errorCount;
-        TranslatedPieces pieces = writeTranslatedFiles(source, result.texts);
+        TranslatedPieces pieces;
+        if (!driverSettings.checkOnly)
+            pieces = writeTranslatedFiles(source, result.texts);
         printMessages(result.diagnostics, sourcePath);
         if (toolchainSettings.messages == MessageForm::text)
             printSummary(result.errorCount, driverSettings.quiet);
@@ -326,7 +340,8 @@ TranslatedPieces translateSource() {
     } catch (const TranslationStopped &e) {
         // The files are written all the same and marked stale.
         try {
-            writeTranslatedFiles(source, e.result.texts);
+            if (!driverSettings.checkOnly)
+                writeTranslatedFiles(source, e.result.texts);
         } catch (const OutputWriteError &) {
         }
         printMessages(e.result.diagnostics, sourcePath);

@@ -12,14 +12,17 @@
 #include "diagnostics/diagnostics.hpp"
 #include "driver/build_stamp.hpp"
 #include "driver/command_line.hpp"
+#include "driver/editor_index.hpp"
 #include "driver/formatter.hpp"
 #include "driver/watch.hpp"
 #include "driver/version_report.hpp"
 #include "driver/native_build.hpp"
+#include "driver/playground.hpp"
 #include "driver/project.hpp"
 #include "driver/settings.hpp"
 #include "driver/toolchain.hpp"
 #include "driver/velc.hpp"
+#include "driver/web_page.hpp"
 
 DriverSettings driverSettings;
 
@@ -50,6 +53,34 @@ int toolchainKindOf(const std::string &id) {
     if (id.compare(0, 5, "clang") == 0)
         return 3;
     return 1;
+}
+
+// The files of the program's sources, as opened.
+std::vector<std::string> projectSourceNames() {
+    std::vector<std::string> names;
+    for (std::size_t i = 1; i < project.entries.size(); i++)
+        names.push_back(project.entries[i].identity);
+    return names;
+}
+
+// The page target: the program's page is written in place of its run.
+void writePage() {
+    const DriverSettings &settings = driverSettings;
+    if (settings.toolchainKind != 0) {
+        std::printf("A page runs a WebAssembly module: velc.ini names no Emscripten tool chain\n");
+        project.programStatus = 1;
+    } else if (!writeWebPage(settings.targetName, projectSourceNames(), settings.executableDirectory)) {
+        project.programStatus = 1;
+    } else if (!settings.quiet) {
+        std::string stem = settings.targetName.substr(0, settings.targetName.size() - std::string(".wasm").size());
+        std::printf("Page: %s.html (open it in a browser)\n", stem.c_str());
+    }
+}
+
+// A port number, 1 to 65535, as typed after --playground.
+bool isPortNumber(const std::string &word) {
+    return !word.empty() && word.size() <= 5 && word.find_first_not_of("0123456789") == std::string::npos &&
+           std::stoi(word) >= 1 && std::stoi(word) <= 65535;
 }
 
 // Translates what must be translated, links when needed and runs the program.
@@ -86,6 +117,10 @@ void buildProgram() {
             std::printf("Building %s\n", settings.targetName.c_str());
         linkProgram();
         linked = true;
+    }
+    if (settings.webPage && settings.buildAndRun && (linked || !settings.linkNeeded)) {
+        writePage();
+        return;
     }
     if (settings.buildAndRun && (linked || !settings.linkNeeded)) {
         if (settings.verbose)
@@ -133,6 +168,10 @@ int runVelc(int argc, char **argv) {
         std::fputs(versionReport(settings.configPath).c_str(), stdout);
         return 0;
     }
+    if (settings.playground) {
+        bool portGiven = argc > optionCount + 1 && isPortNumber(argv[optionCount + 1]);
+        return runPlayground(settings.executableDirectory, portGiven ? std::stoi(argv[optionCount + 1]) : 0);
+    }
     if (argc - optionCount <= 1)
         printUsage();
     int sourceIndex = optionCount + 1;
@@ -157,6 +196,8 @@ int runVelc(int argc, char **argv) {
     settings.mainSourceName = settings.currentSourceName;
     settings.incremental = !settings.rebuildAll;
     settings.targetName = targetNameFor(settings.currentSourceName, settings.toolchainKind);
+    if (toolchainSettings.target == "html")
+        settings.webPage = true;
     scanSource(true);
     buildProgram();
     int status = exitStatus(project.sourceErrorCount, project.runErrorTotal);
@@ -221,6 +262,8 @@ int velcMain(int argc, char **argv) {
         printUsage();
     resetProject();
     try {
+        if (asksForIndex(argc, argv))
+            return runEditorIndex(argc, argv);
         return runVelc(argc, argv);
     } catch (const std::exception &e) {
         std::printf("Exception in main: %s\n", e.what());

@@ -11,6 +11,7 @@
 
 #include "semantics/classes.hpp"
 #include "semantics/functions.hpp"
+#include "semantics/symbol_index.hpp"
 #include "semantics/spellings.hpp"
 #include "semantics/symbols.hpp"
 #include "semantics/types.hpp"
@@ -29,6 +30,7 @@ struct RunTables {
     ClassTable classes;
     FunctionTable functions;
     EmissionState emission;
+    SymbolIndex *index = nullptr;   // kept only when an editor asks for it
 };
 
 // The file-level names a source added to the run while it was read for

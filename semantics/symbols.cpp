@@ -2,6 +2,7 @@
 // not. Blocks keep captured copies of outer symbols so that an assignment
 // made inside a block counts as a value only until the block is left.
 #include "semantics/symbols.hpp"
+#include "semantics/symbol_index.hpp"
 #include "semantics/functions.hpp"
 #include "semantics/classes.hpp"
 #include "semantics/reserved_names.hpp"
@@ -190,6 +191,7 @@ Symbol *captureInCurrentBlock(const Symbol *outer, bool assigned) {
     Symbol copy = *outer;
     copy.flags = assigned ? (copy.flags | SYMBOL_ASSIGNED) : (copy.flags & ~SYMBOL_ASSIGNED);
     Symbol *capture = newSymbol(copy);
+    indexSymbolAlias(capture, outer);
     localScopes().blockCaptures[scopes().blockDepth].push_back(capture);
     return capture;
 }
@@ -330,6 +332,7 @@ bool lookupUse(const std::string &name) {
     Symbol *symbol = resolve(name, Access::Read);
     if (symbol) {
         load(symbol);
+        indexSymbolUsed(symbol, name);
         return true;
     }
     if (scopes().inClass && !scopes().inFunction && !insideBlock()) {
@@ -358,6 +361,7 @@ bool lookupAssign(const std::string &name) {
         return false;
     }
     load(symbol);
+    indexSymbolUsed(symbol, name);
     if (isConstantKind(symbol->kind))
         reportNamed(E_CONSTANT_ASSIGNED, name);
     return true;
@@ -434,6 +438,7 @@ Symbol *declare(const std::string &name, unsigned extraFlags) {
         return nullptr;
     Symbol *symbol = newSymbol(model);
     scope->push_back(symbol);
+    indexSymbolDeclared(symbol, scope == &localScopes().classMembers.members);
     return symbol;
 }
 
@@ -478,12 +483,14 @@ void leaveBlock() {
         scopes().inBlock = false;
         return;
     }
+    indexScopeEnds(localScopes().blockScopes[scopes().blockDepth]);
     emptyBlockScopes(scopes().blockDepth);
     scopes().blockDepth--;
     scopes().inBlock = scopes().blockDepth >= 0;
 }
 
 void beginFunctionScope() {
+    indexScopeEnds(localScopes().functionLocals);
     localScopes().functionLocals.clear();
     localScopes().functionImports.clear();
     localScopes().functionLocalsIndex.clear();

@@ -10,7 +10,8 @@
 // and an in-memory copy of the current directory preopened as ".": files it
 // writes stay in that copy. Any import outside wasi_snapshot_preview1 is
 // refused, as a strict WASI runtime would. The exit status is the module's
-// own; a trap prints a message on standard error and gives 1.
+// own; a trap prints a message on standard error and gives 1. A run-time
+// error's callers and a trap's Velmora place are told as under wasmer.
 
 import * as fs from 'node:fs';
 import * as path from 'node:path';
@@ -51,7 +52,8 @@ function refuseForeignImports(module) {
 
 async function run(shimDirectory, modulePath, programArguments) {
   const shim = await import(pathToFileURL(path.join(shimDirectory, 'dist', 'index.js')).href);
-  const module = new WebAssembly.Module(fs.readFileSync(modulePath));
+  const bytes = fs.readFileSync(modulePath);
+  const module = new WebAssembly.Module(bytes);
   refuseForeignImports(module);
   const descriptors = [
     new shim.OpenFile(new shim.File(fs.readFileSync(0))),
@@ -60,8 +62,36 @@ async function run(shimDirectory, modulePath, programArguments) {
     new shim.PreopenDirectory('.', copyDirectory(shim, process.cwd())),
   ];
   const wasi = new shim.WASI([modulePath, ...programArguments], [], descriptors, { debug: false });
-  const instance = new WebAssembly.Instance(module, { wasi_snapshot_preview1: wasi.wasiImport });
-  return wasi.start(instance);
+  const trace = await import(new URL('../web/velmora_trace.mjs', import.meta.url).href);
+  trace.keepFramesOfErrors();
+  let exitFrames = null;
+  const wasiImport = {
+    ...wasi.wasiImport,
+    proc_exit(status) {
+      if (status !== 0) exitFrames = trace.framesHere();
+      return wasi.wasiImport.proc_exit(status);
+    },
+  };
+  const instance = new WebAssembly.Instance(module, { wasi_snapshot_preview1: wasiImport });
+  let status;
+  try {
+    status = wasi.start(instance);
+  } catch (error) {
+    // A trap named by its Velmora place and callers, read from the module's
+    // line tables.
+    const exhausted = error instanceof RangeError && /call stack/i.test(error.message);
+    const lines = trace.trapLines(bytes, trace.framesOfError(error),
+      { message: `wasi_shim_runner: ${modulePath}: trap: ${error.message}`, exhausted,
+        firstLine: trace.pieceFirstLine(instance) });
+    if (!lines) throw error;
+    process.stderr.write(`${lines.join('\n')}\n`);
+    return TRAP_STATUS;
+  }
+  if (exitFrames) {
+    const callers = trace.runTimeErrorCallers(bytes, exitFrames, trace.pieceFirstLine(instance));
+    if (callers.length > 0) process.stderr.write(`${callers.join('\n')}\n`);
+  }
+  return status;
 }
 
 async function main(args) {

@@ -32,6 +32,7 @@ const runState = {
   moduleBytes: null,
   instance: null,
   wasiImport: null,
+  exitFrames: null,  // the module's frames when it ended with a failing status
 };
 
 // ---------------------------------------------------------------------------
@@ -621,7 +622,10 @@ function compileModule(modulePath) {
   const hinted = withCompilationHints(bytes);
   if (hinted) {
     try {
-      return new WebAssembly.Module(hinted);
+      const module = new WebAssembly.Module(hinted);
+      // The offsets of its frames are those of the bytes compiled.
+      runState.moduleBytes = hinted;
+      return module;
     } catch {
       // The module itself is reported below, as it would be without hints.
     }
@@ -639,13 +643,34 @@ function runModule(modulePath, programArguments, folders) {
   const wasi = createWasi(modulePath, programArguments, runState.folders);
   runState.modulePath = modulePath;
   runState.wasiImport = wasi.wasiImport;
-  runState.instance = new WebAssembly.Instance(module, buildImports(module, wasi.wasiImport));
+  runState.instance = new WebAssembly.Instance(module, buildImports(module, withExitFrames(wasi.wasiImport)));
   const status = wasi.start(runState.instance);
   return typeof status === 'number' ? status : 0;
 }
 
-// Frames of a trap looked at for the program's function that ran it.
-const TRAP_FRAMES = 64;
+// A module that ends with a failing status keeps the frames it ended from:
+// a run-time error's report names its own place, and its callers are told
+// from these frames afterwards. Nothing is looked at on the way to a
+// status of 0.
+function withExitFrames(wasiImport) {
+  const exit = wasiImport.proc_exit;
+  return {
+    ...wasiImport,
+    proc_exit(status) {
+      if (status !== 0) {
+        const holder = {};
+        Error.captureStackTrace(holder);
+        void holder.stack;
+        runState.exitFrames = holder.wasmFrames;
+      }
+      return exit(status);
+    },
+  };
+}
+
+// Frames of a failure kept for the Velmora frames that led to it: enough
+// for the callers of a failure in a deep recursion.
+const TRAP_FRAMES = 4000;
 
 // The C library's and the allocator's own functions, which a trap often
 // ends in, with plain names like a program's.
@@ -719,29 +744,57 @@ function functionPlaces(bytes) {
   return places;
 }
 
-// Node's call sites of a trap, kept as the names of their functions.
+// Node's call sites of a trap, kept as the names of their functions and,
+// for the line tables, the offsets of the module's frames in its bytes.
 function keepTrapFrames() {
   Error.stackTraceLimit = TRAP_FRAMES;
   Error.prepareStackTrace = (error, sites) => {
     error.velmoraFrames = sites.map((site) => site.getFunctionName());
+    error.wasmFrames = sites.filter((site) => String(site.getScriptNameOrSourceURL()).startsWith('wasm'))
+      .map((site) => ({ name: site.getFunctionName() ?? '', offset: site.getPosition() }));
     return `${error.name}: ${error.message}`;
   };
+}
+
+// The reader of the module's line tables, loaded only after a failure.
+async function traceModule() {
+  for (const candidate of ['./velmora_trace.mjs', '../web/velmora_trace.mjs']) {
+    const url = new URL(candidate, import.meta.url);
+    if (fs.existsSync(url)) return import(url.href);
+  }
+  return null;
+}
+
+// The callers of the run-time error a module reported as it ended.
+async function writeCallers() {
+  if (!runState.exitFrames || !runState.moduleBytes) return;
+  const trace = await traceModule();
+  const lines = trace
+    ? trace.runTimeErrorCallers(runState.moduleBytes, runState.exitFrames, trace.pieceFirstLine(runState.instance)) : [];
+  if (lines.length > 0) process.stderr.write(`${lines.join('\n')}\n`);
 }
 
 // Node's words for a stack that ran out.
 const STACK_EXHAUSTED = 'Maximum call stack size exceeded';
 
-// One line: a stack that ran out reads as a native program's does, and the
-// Velmora line of the trap's function comes first where the module tells it.
-function describeFailure(error, modulePath) {
+// A stack that ran out reads as a native program's does, and the Velmora
+// line of the trap's function comes first where the module tells it: from
+// its line tables, with the callers, or else from the table of its
+// functions' places.
+async function describeFailure(error, modulePath) {
   const isTrap = error instanceof WebAssembly.RuntimeError || error instanceof RangeError
     || error instanceof UnsupportedImportError;
   if (!isTrap) return `${TOOL_NAME}: ${error.message}`;
   void error.stack;  // Node makes the frames when the stack is first read
+  const exhausted = error instanceof RangeError && error.message === STACK_EXHAUSTED;
+  const trace = runState.moduleBytes && error.wasmFrames ? await traceModule() : null;
+  const lines = trace?.trapLines(runState.moduleBytes, error.wasmFrames,
+    { message: `${TOOL_NAME}: ${modulePath}: trap: ${error.message}`, exhausted,
+      firstLine: trace.pieceFirstLine(runState.instance) });
+  if (lines) return lines.join('\n');
   const chosen = trapFunction(error);
   const inFunction = chosen ? ` (in ${chosen.name})` : '';
   const place = chosen && runState.moduleBytes ? functionPlaces(runState.moduleBytes).get(chosen.symbol) : undefined;
-  const exhausted = error instanceof RangeError && error.message === STACK_EXHAUSTED;
   if (!place) return `${TOOL_NAME}: ${modulePath}: trap: ${error.message}${inFunction}`;
   if (exhausted) {
     const line = place.recursion > 0 ? place.recursion : place.head;
@@ -750,7 +803,7 @@ function describeFailure(error, modulePath) {
   return `${place.file} L${place.head}: ${TOOL_NAME}: ${modulePath}: trap: ${error.message}${inFunction}`;
 }
 
-function main(args) {
+async function main(args) {
   const command = parseCommandLine(args);
   switch (command.action) {
     case 'help':
@@ -766,12 +819,14 @@ function main(args) {
       break;
   }
   try {
-    return runModule(command.modulePath, command.programArguments, command.folders);
+    const status = runModule(command.modulePath, command.programArguments, command.folders);
+    await writeCallers();
+    return status;
   } catch (error) {
-    process.stderr.write(`${describeFailure(error, command.modulePath)}\n`);
+    process.stderr.write(`${await describeFailure(error, command.modulePath)}\n`);
     return TRAP_STATUS;
   }
 }
 
 keepTrapFrames();
-process.exitCode = main(process.argv.slice(2));
+process.exitCode = await main(process.argv.slice(2));

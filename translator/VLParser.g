@@ -27,7 +27,12 @@ public:
     void readTokensFrom(antlr::TokenStream &source) { tokenQueue.readFrom(source); }
     int LA(unsigned int i) override { return tokenQueue.LA(i); }
     antlr::RefToken LT(unsigned int i) override { return tokenQueue.LT(i); }
-    void consume() override { tokenQueue.consume(); }
+    void consume() override {
+        // The names an editor's index places come from their tokens.
+        if (!guessing() && LA(1) == IDENT && symbolIndex())
+            noteNameToken(LT(1)->getText(), LT(1)->getLine(), LT(1)->getColumn());
+        tokenQueue.consume();
+    }
     unsigned int mark() override { return tokenQueue.mark(); }
     void rewind(unsigned int position) override { tokenQueue.rewind(position); }
 
@@ -37,9 +42,28 @@ public:
     // C++ would be incomplete, so it must not be compiled and run.
     void reportError(const antlr::RecognitionException &ex) override {
         // Counted by the diagnostics when the construct's message is written.
-        if (reportInSyntaxContext())
+        if (reportUnclosedBlock(ex, tokenNamer()))
             return;
+        std::size_t before = currentSink().all().size();
+        if (reportInSyntaxContext()) {
+            if (currentSink().all().size() > before)
+                placeConstructReport(ex);
+            return;
+        }
         reportRecognitionError(ex, tokenNamer());
+    }
+    // The block that the last word read opens, until its rule returns.
+    void opens(BlockOpening &opening, int closer) { opening.open(closer, tokenQueue.lastConsumed()); }
+    // A line that begins with a word no statement begins with (a stray `}`
+    // or `/if`): reported, and skipped with its line end, so that the next
+    // line is read as a statement again.
+    bool skipStrayLine(bool inBlock) {
+        if (guessing() || !isStrayToken(LA(1), inBlock))
+            return false;
+        reportStrayToken(LT(1), tokenNamer());
+        while (LA(1) != EOL && LA(1) != Q_COMMENT && LA(1) != antlr::Token::EOF_TYPE)
+            consumeCounting();
+        return true;
     }
     TokenNamer tokenNamer() const {
         return [this](int type) { return std::string(getTokenName(type)); };
@@ -49,6 +73,37 @@ public:
     }
     // Recovery inside a statement: the rest of its line is skipped.
     void skipRestOfLine() { consumeUntil(EOL); }
+    // The tokens that recovery skips still count their line ends, so that
+    // the messages after a syntax error name the right lines.
+    void consumeCounting() {
+        if (!guessing())
+            countSkippedLines(LA(1), LT(1)->getText());
+        consume();
+    }
+    // Recovery stays on the line of the error: the line end is left for the
+    // statement loops, which go on at the next line. A line end recovered
+    // at twice is skipped, so that the parse always moves on.
+    void recover(const antlr::RecognitionException &, const antlr::BitSet &follow) override {
+        bool lineEnd = LA(1) == EOL || LA(1) == Q_COMMENT;
+        if (!lineEnd || LT(1) == lastRecoveredAt_) {
+            lastRecoveredAt_ = LT(1);
+            consumeCounting();
+        } else {
+            lastRecoveredAt_ = LT(1);
+            return;
+        }
+        while (LA(1) != antlr::Token::EOF_TYPE && LA(1) != EOL && LA(1) != Q_COMMENT && !follow.member(LA(1)))
+            consumeCounting();
+    }
+    antlr::RefToken lastRecoveredAt_;
+    void consumeUntil(int type) override {
+        while (LA(1) != antlr::Token::EOF_TYPE && LA(1) != type)
+            consumeCounting();
+    }
+    void consumeUntil(const antlr::BitSet &follow) override {
+        while (LA(1) != antlr::Token::EOF_TYPE && !follow.member(LA(1)))
+            consumeCounting();
+    }
     // Recovery inside a call's arguments: up to the ")" that closes the
     // call, so that the statement around it goes on.
     void skipToCallEnd() {
@@ -83,7 +138,12 @@ sourceFile
 sourceBody
     :   ( options { greedy=true; } : headerItem )*
         { writeOwnHeaderInclude(); }
-        ( topLevelItem )*
+        topLevelItems
+    ;
+
+topLevelItems
+    :   ( topLevelItem )*
+        { if (skipStrayLine(false)) topLevelItems(); }
     ;
 
 headerItem
@@ -209,6 +269,10 @@ topLevelItem
         { continueMainIfLong(); writeIndent(); }
         localDeclaration
         { endTopLevelStatement(); }
+    |   ( swapProbe ) =>
+        { openMainForCall(LT(1)->getText()); beginStatement(); }
+        swapStatement
+        { endTopLevelStatement(); }
     |   ( IDENT LEFTPAR ) =>
         { openMainForCall(LT(1)->getText()); writeIndent(); }
         topLevelCall
@@ -249,9 +313,9 @@ typeKeywordToken
 // Classes
 
 // The class goes to the header; its methods are written inside it.
-classDefinition
+classDefinition { BlockOpening opening; }
     :   ( modifier )*
-        "class" n:IDENT { beginClass(n->getText()); }
+        "class" { opens(opening, SLASHCLASS); } n:IDENT { beginClass(n->getText()); }
         (   "is" b:IDENT { classBase(b->getText()); }
             (   COMMA ( EOL { countLineEnd(); } )?
                 c:IDENT { classFurtherBase(c->getText()); }
@@ -430,6 +494,7 @@ returnInBody { ExprValue v; std::vector<ExprValue> values; }
 // The statements of a block, up to the word that closes it.
 blockStatements
     :   ( options { greedy=true; } : bodyStatement )*
+        { if (skipStrayLine(true)) blockStatements(); }
     ;
 
 // A block body: its statements one level deeper, then the closing brace.
@@ -473,8 +538,8 @@ blockOpener
 
 // The condition, or the subject of a composite if, is parsed once; the
 // line after it tells the two forms apart.
-ifStatement { SyntaxContext outer; ExprValue c; }
-    :   "if" { outer = enterSyntaxContext(SYNTAX_IF); }
+ifStatement { SyntaxContext outer; ExprValue c; BlockOpening opening; }
+    :   "if" { opens(opening, SLASHIF); outer = enterSyntaxContext(SYNTAX_IF); }
         c=expression
         (   { ahead.compositeIfAhead() }? compositeIf[c]
         |   ordinaryIf[c]
@@ -484,9 +549,12 @@ ifStatement { SyntaxContext outer; ExprValue c; }
     exception
     catch [antlr::RecognitionException &ex] {
         if (guessing()) throw;
-        reportSyntaxFailure(SYNTAX_IF);
+        bool unclosed = reportUnclosedBlock(ex, tokenNamer());
+        if (!unclosed)
+            reportSyntaxFailure(SYNTAX_IF);
         restoreSyntaxContext(outer);
-        skipRestOfLine();
+        if (!unclosed)
+            skipRestOfLine();
     }
 
 ordinaryIf[ExprValue c]
@@ -537,8 +605,8 @@ comparisonOperator returns [int op = 0]
     |   PASDIFF { op = PASDIFF; }
     ;
 
-switchStatement { ExprValue subject; }
-    :   "switch" subject=expression { beginBranches(subject, true); }
+switchStatement { ExprValue subject; BlockOpening opening; }
+    :   "switch" { opens(opening, SLASHSWITCH); } subject=expression { beginBranches(subject, true); }
         blockOpener ( EOL { countLineEnd(); } )*
         caseClause
         ( { nextBranch(); } caseClause )*
@@ -560,8 +628,8 @@ caseValue returns [std::string test] { RangeOrValue f; }
         { test = f.isRange ? caseRange(f.low, f.high, f.inclusive) : caseEquals(f.value); }
     ;
 
-whileStatement { ExprValue c; }
-    :   "while" { beginWhile(); }
+whileStatement { ExprValue c; BlockOpening opening; }
+    :   "while" { opens(opening, SLASHWHILE); beginWhile(); }
         (   "forever" { writeControlLine("while(true)"); }
         |   c=expression { writeControlLine("while(" + controlConditionText(c) + ")"); }
         )
@@ -582,8 +650,8 @@ letClause
     :   "let" { countLetClause(); } statement
     ;
 
-doStatement { ExprValue c; }
-    :   "do" { beginDo(); }
+doStatement { ExprValue c; BlockOpening opening; }
+    :   "do" { opens(opening, SLASHDO); beginDo(); }
         (   ( ( EOL | COLON )* "case" ) =>
             ( EOL { countLineEnd(); } | COLON )*
             doCaseChain
@@ -642,8 +710,9 @@ furtherDoCase { ExprValue c; SyntaxContext outer; }
     }
 
 forStatement { ExprValue low; ExprValue high; ExprValue step; ExprValue container;
-               std::string first; std::string second; int declaredType = 0; bool inclusive = true; bool descending = false; bool hasStep = false; }
-    :   "for" { beginFor(); }
+               std::string first; std::string second; int declaredType = 0; bool inclusive = true; bool descending = false; bool hasStep = false;
+               BlockOpening opening; }
+    :   "for" { opens(opening, SLASHFOR); beginFor(); }
         (   declaredType=loopVariableType )?
         a:IDENT { first = a->getText(); }
         ( COMMA b:IDENT { second = b->getText(); } )?
@@ -670,8 +739,8 @@ loopVariableType returns [int type = 0]
     :   { beginDeclaration(); } typeSpec { type = currentDeclaredType(); }
     ;
 
-tryStatement
-    :   "try" { writeControlLine("try"); enterControlBlock(); }
+tryStatement { BlockOpening opening; }
+    :   "try" { opens(opening, SLASHTRY); writeControlLine("try"); enterControlBlock(); }
         ( COLON )?
         blockStatements
         { leaveControlBlock(); writeClosingBrace(); }
@@ -686,8 +755,8 @@ tryStatement
         SLASHTRY
     ;
 
-errorStatement
-    :   "error" { writeControlLine("if(dyn::error==false)"); }
+errorStatement { BlockOpening opening; }
+    :   "error" { opens(opening, SLASHERROR); writeControlLine("if(dyn::error==false)"); }
         (   controlledOneLine
         |   blockOpener blockBody SLASHERROR
         )
@@ -906,10 +975,23 @@ xmlName returns [std::string name]
     ;
 
 expressionStatement { ExprValue v; }
-    :   ( assignTargetProbe ( COMMA assignTargetProbe )* assignmentOperator ) =>
+    :   ( swapProbe ) => swapStatement
+    |   ( assignTargetProbe ( COMMA assignTargetProbe )* assignmentOperator ) =>
         assignment
     |   v=postfixExpression { writeExpressionStatement(v); }
         statementEnd
+    ;
+
+// swap of two places that an assignment could write: variables, elements
+// and attributes. Any other swap is a call, whose arguments are values.
+swapProbe
+    :   { LT(1)->getText() == "swap" }? IDENT LEFTPAR assignTargetProbe COMMA assignTargetProbe RIGHTPAR
+    ;
+
+swapStatement { AssignTarget a; AssignTarget b; }
+    :   IDENT LEFTPAR a=assignTarget COMMA b=assignTarget RIGHTPAR
+        { writeSwap(a, b); }
+        assignmentEnd
     ;
 
 assignmentOperator
@@ -1134,12 +1216,24 @@ postfixExpression returns [ExprValue v]
     ;
 
 // After a call or an atom ("this", a literal): a method, an attribute of
-// an object, or an element: "mk()[1]", "'abc'[1]", "[4, 5][0]".
-memberOrMethod[ExprValue owner] returns [ExprValue v] { ExprValue index; }
+// an object, an element or a slice: "mk()[1]", "'abc'[1]", "[4, 5][0]", "\"hello\"[1..3]".
+memberOrMethod[ExprValue owner] returns [ExprValue v] { ExprValue index; ExprValue low; ExprValue high; bool inclusive = true; bool hasHigh = false; }
     :   { LA(3) == LEFTPAR }? v=methodCall[std::move(owner)]
     |   DOT m:IDENT { v = memberOfName(std::move(owner), m->getText()); }
-    |   LEFTSQUARE index=expression RIGHTSQUARE
-        { v = indexOfValue(std::move(owner), index, LA(1) == LEFTSQUARE); }
+    |   LEFTSQUARE
+        (   ( DOTDOT | MINMIN { inclusive = false; } )
+            ( high=expression { hasHigh = true; } )?
+            RIGHTSQUARE
+            { v = sliceOfValue(std::move(owner), false, low, hasHigh, high, inclusive); }
+        |   index=expression
+            (   RIGHTSQUARE
+                { v = indexOfValue(std::move(owner), index, LA(1) == LEFTSQUARE); }
+            |   ( DOTDOT | MINMIN { inclusive = false; } )
+                ( high=expression { hasHigh = true; } )?
+                RIGHTSQUARE
+                { v = sliceOfValue(std::move(owner), true, index, hasHigh, high, inclusive); }
+            )
+        )
     ;
 
 // A method of the value before the dot: "s.trim()", "'a,b'.split(',')".

@@ -1,3 +1,4 @@
+#include "semantics/symbol_index.hpp"
 #include "translator/calls.hpp"
 #include "translator/source_translation.hpp"
 
@@ -632,6 +633,7 @@ static ExprValue beginProgramCall(int function, const std::string &name) {
 ExprValue beginCall(const std::string &name) {
     int row = -1;
     if (findFunction(name, row)) {
+        indexBuiltinUsed(row, name);
         CallDescriptor call;
         call.kind = builtinRow(row).field[F_FORM] == FORM_TARGET_LAST ? CALL_SWAP : CALL_BUILTIN_FUNCTION;
         call.row = row;
@@ -641,6 +643,7 @@ ExprValue beginCall(const std::string &name) {
     // A class name makes an object through the class's constructor.
     int classIndex = findClass(name);
     if (classIndex >= 0) {
+        indexClassUsed(classIndex, name);
         CallDescriptor call;
         call.name = name;
         call.emitted = "new " + classRecord(classIndex).emittedName;
@@ -653,12 +656,15 @@ ExprValue beginCall(const std::string &name) {
     }
     // In a method, the class's own methods and those of its bases.
     int method = findClassMethod(currentClassIndex(), name);
-    if (method >= 0)
+    if (method >= 0) {
+        indexFunctionUsed(method, name);
         return beginProgramCall(method, name);
+    }
     if (isMainName(name))
         noteMainCalled();
     int function = findProgramFunction(name);
     if (function >= 0) {
+        indexFunctionUsed(function, name);
         ExprValue head = beginProgramCall(function, name);
         if (hiddenByLocalName(name))
             head.text = calls().pending.emitted = functionReachedBy(function, name);
@@ -744,6 +750,7 @@ ExprValue beginMethodCall(ExprValue receiver, const std::string &method) {
             reportNamed(E_METHOD_NOT_FOUND, method);
             call.kind = CALL_METHOD_NOT_FOUND;
         } else {
+            indexBuiltinUsed(call.row, method);
             call.kind = CALL_METHOD;
             if (builtinRow(call.row).field[M_COUNT] >= BUILTIN_MAX_ARGUMENTS + 1)
                 reportInternal(5003);
@@ -797,7 +804,13 @@ ExprValue closeArguments(ExprValue call) {
     const bool changesNothing = callChangesNothing(level.call);
     switch (level.call.kind) {
     case CALL_SWAP:
-        if (level.count == 2) {
+        if (level.count == 2 && !(level.arguments[0].plainName && level.arguments[1].plainName)) {
+            // A statement swap of places is written by writeSwap; here an
+            // argument is a value (a literal, a call's result), which
+            // nothing can be given.
+            reportNamed(E_CANNOT_BE_USED, level.arguments[level.arguments[0].plainName ? 1 : 0].text);
+            value = valueOf("", T_VOID);
+        } else if (level.count == 2) {
             // The built-in swap exchanges two variables in place.
             value = valueOf(swapText(level.arguments[0].text, level.arguments[0].type, level.arguments[1].text,
                                      level.arguments[1].type),

@@ -66,6 +66,7 @@ void beginClass(const std::string &name, ClassKind kind) {
                                   isDefinedTypeName(name)))
         reportDuplicateName(name);
     int index = declareClass(name, translatedSource().baseName);
+    indexClassDeclared(index);
     classState().current = index;
     classState().constructorSeen = false;
     ClassRecord &record = classRecord(index);
@@ -93,6 +94,8 @@ void classBase(const std::string &name) {
     ClassRecord &record = classRecord(classState().current);
     record.baseName = name;
     record.base = findClass(name);
+    if (record.base >= 0)
+        indexClassUsed(record.base, name);
     if (record.base < 0 || record.base == classState().current) {
         record.base = -1;
         reportNamed(E_CLASS_NOT_DEFINED, name);
@@ -156,6 +159,7 @@ static void followClassMembers(ClassMembers &record) {
 }
 
 void endClass() {
+    indexClassEnds();
     ClassRecord &record = classRecord(classState().current);
     followClassMembers(record.members);
     // A derived class's constructor starts with its base's constructor
@@ -241,6 +245,7 @@ ExprValue memberOfObject(const ExprValue &owner, const std::string &member) {
     value.literal = false;
     value.root = nullptr;
     Symbol *attribute = findClassAttribute(owner.classIndex, member);
+    indexSymbolUsed(attribute, member);
     if (owner.type == T_CLASS) {
         if (attribute && !isStaticAttribute(owner.classIndex, member))
             reportNamed(E_NOT_STATIC, member);
@@ -287,6 +292,7 @@ void elementAsObjectTarget(AssignTarget &target, int classIndex) {
 
 void memberOfObjectTarget(AssignTarget &target, const std::string &member) {
     Symbol *attribute = findClassAttribute(target.classIndex, member);
+    indexSymbolUsed(attribute, member);
     std::string emitted = attribute ? attribute->emittedName : emittedNameFor(member);
     if (target.type == T_CLASS) {
         if (attribute && !isStaticAttribute(target.classIndex, member))
@@ -316,6 +322,8 @@ bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int
     if ((receiver.type != T_OBJECT && receiver.type != T_CLASS) || receiver.classIndex < 0)
         return false;
     function = findClassMethod(receiver.classIndex, method);
+    if (function >= 0)
+        indexFunctionUsed(function, method);
     if (function < 0) {
         reportNamed(E_METHOD_NOT_FOUND, method);
         head = receiver.text + "->" + emittedNameFor(method);

@@ -301,6 +301,8 @@ void beginObjectDeclaration(const std::string &className) {
     declarations().classIndex = findClass(className);
     if (declarations().classIndex < 0)
         reportNamed(E_CLASS_NOT_DEFINED, className);
+    else
+        indexClassUsed(declarations().classIndex, className);
 }
 
 // A typed array of a class holds pointers to its objects; the elements
@@ -393,6 +395,7 @@ void defineType(const std::string &name, bool byValue) {
         return;
     }
     definedTypes().push_back({name, byValue});
+    indexDefineDeclared(name);
 }
 
 void defineFunctionType(const std::string &name, const std::string &literal) {
@@ -406,6 +409,7 @@ void defineFunctionType(const std::string &name, const std::string &literal) {
         reportNamed(E_FUNCTION_NOT_DEFINED, functionName);
         return;
     }
+    indexDefineDeclared(name);
     DefinedType defined;
     defined.name = name;
     defined.function = index;

@@ -469,7 +469,9 @@ static ExprValue multiplicativeOperatorText(ExprValue left, int operatorToken, c
         // An integer divided by an integer is a number in Velmora; C++
         // would truncate.
         // C++ would truncate, and trap on a zero divisor.
-        if (isIntegerLike(leftType) && isIntegerLike(right.type))
+        if (dividesAsNaturals(leftType, right.type))
+            value = result("_vel_natural_div(" + left.text + "," + right.text + ")", typeState().currentType);
+        else if (isIntegerLike(leftType) && isIntegerLike(right.type))
             value = result("_vel_div(" + left.text + "," + right.text + ")", typeState().currentType);
         else
             value = result(std::move(left.text) + "/" + realDivisor(right), typeState().currentType);
@@ -724,7 +726,10 @@ ExprValue phpConstant(const std::string &tokenText) {
 }
 
 ExprValue parenthesized(const ExprValue &inner) {
-    ExprValue value = result("(" + inner.text + ")", inner.type);
+    // A quoted literal is a C++ array of chars, which takes no method, no
+    // "+" and no subscript of a text: in parentheses it is a text value.
+    ExprValue value = inner.stringLiteral ? result("text(" + inner.text + ")", inner.type)
+                                          : result("(" + inner.text + ")", inner.type);
     value.literal = inner.literal && !inner.stringLiteral;
     value.known = inner.known;
     value.wide = inner.wide;

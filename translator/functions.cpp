@@ -230,6 +230,8 @@ void parameterNamedType(const std::string &name) {
     functionState().parameterSpelling += typeNameSpelling(name) + " *";
     if (findClass(name) < 0)
         reportNamed(E_CLASS_NOT_DEFINED, name);
+    else
+        indexClassUsed(findClass(name), name);
 }
 
 void parameterArrayOfClass(const std::string &name) {
@@ -283,6 +285,7 @@ void parameterName(const std::string &name) {
     int &storageKind = translation().declarations.storageKind;
     int storage = storageKind;
     storageKind = parameter.constant ? KIND_CONSTANT : 1;
+    indexParameterNext();
     declareName(name, parameter.type, true, parameter.className.empty() ? -3 : findClass(parameter.className));
     storageKind = storage;
 }
@@ -424,6 +427,7 @@ void writeMethodStub() {
 void endFunctionHead() {
     FunctionState &state = functionState();
     int index = registerFunction(state.record);
+    indexFunctionDeclared(index, state.record.ownerClass);
     state.recordIndex = index;
     state.headLine = diagnostics.lineCounter;
     if (state.record.ownerClass >= 0 && !state.external) {
@@ -479,6 +483,7 @@ void noteProgramCall(int function) {
 
 void closeFunctionDefinition() {
     FunctionState &state = functionState();
+    indexFunctionEnds();
     if (state.defining && state.recordIndex >= 0)
         sourceFunctions().places.push_back({symbolOf(state.record), state.headLine, state.recursionLine});
     if (state.defining && state.record.ownerClass >= 0) {

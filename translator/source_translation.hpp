@@ -7,6 +7,7 @@
 #include "semantics/source_semantics.hpp"
 #include "translator/main_pieces.hpp"
 #include "translator/positions.hpp"
+#include "translator/syntax_errors.hpp"
 #include "translator/output.hpp"
 #include "translator/xml.hpp"
 #include "translator/statements.hpp"
@@ -26,6 +27,10 @@ struct SourceTranslation : SourceSemantics {
     const SourceToTranslate source;
     DiagnosticSink reports;   // every message of the source, counted
     const TokenPositions *positions = nullptr;   // the lines and the parse's place, for columns
+    std::vector<OpenBlock> openBlocks;           // innermost last
+    // Block words a misspelt first word was taken for ("whle": "while"):
+    // their closing words are no news.
+    std::vector<std::string> guessedOpeners;
     OutputState output;
     TranslatedTexts texts;
     XmlState xml;

@@ -3,6 +3,10 @@
 #include <antlr/MismatchedTokenException.hpp>
 #include <antlr/NoViableAltException.hpp>
 
+#include <algorithm>
+#include <cctype>
+#include <iterator>
+
 #include "VLTokenTypes.hpp"
 #include "diagnostics/diagnostics.hpp"
 #include "translator/source_translation.hpp"
@@ -42,7 +46,8 @@ const std::string &lineText(int line) {
 // The lines that have had their syntax error.
 bool lineAlreadyFailed(int line) {
     for (const Diagnostic &diagnostic : currentSink().all())
-        if (diagnostic.kind == DiagnosticKind::syntax && diagnostic.line == line)
+        if ((diagnostic.kind == DiagnosticKind::syntax || diagnostic.kind == DiagnosticKind::numbered) &&
+            diagnostic.line == line)
             return true;
     return false;
 }
@@ -85,6 +90,98 @@ void reportSyntaxAt(const antlr::RefToken &token, const std::string &message, co
 
 namespace {
 
+std::string trimmed(const std::string &text) {
+    std::string::size_type first = text.find_first_not_of(" \t"), last = text.find_last_not_of(" \t");
+    return first == std::string::npos ? "" : text.substr(first, last - first + 1);
+}
+
+bool isLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
+bool isNameCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; }
+
+// The token a recognition error stopped at, when it names one.
+antlr::RefToken tokenOf(const antlr::RecognitionException &error) {
+    if (auto mismatch = dynamic_cast<const antlr::MismatchedTokenException *>(&error))
+        return mismatch->token;
+    if (auto noViable = dynamic_cast<const antlr::NoViableAltException *>(&error))
+        return noViable->token;
+    return antlr::RefToken();
+}
+
+struct Guess {
+    int line = 0, column = 0, end = 0;
+    std::string message, hint;
+};
+
+bool guessAt(const antlr::RefToken &token, Guess &guess);
+
+void reportGuess(const Guess &guess) { reportSyntax(guess.line, guess.column, guess.end, guess.message, guess.hint); }
+
+bool reportFirstGuess(const antlr::RecognitionException &error) {
+    antlr::RefToken token = tokenOf(error);
+    Guess guess;
+    if (!token || lineAlreadyFailed(token->getLine()) || !guessAt(token, guess))
+        return false;
+    reportGuess(guess);
+    return true;
+}
+
+// The guesses of other languages that the line of a syntax error shows:
+// `==`, `+=`, `x++`, `k<d` read as an XML tag.
+bool guessAt(const antlr::RefToken &token, Guess &guess) {
+    int line = token->getLine();
+    const std::string &text = lineText(line);
+    if (text.empty())
+        return false;
+    auto reportSyntax = [&](int, int first, int last, const std::string &message, const std::string &hint) {
+        guess = Guess{line, first, last, message, hint};
+    };
+    std::string::size_type at = static_cast<std::string::size_type>(byteColumn(text, token->getColumn()) - 1);
+    int type = token->getType();
+    int column = static_cast<int>(at) + 1;
+    if (type == T::EQUAL && at > 0 && at < text.size() && text[at - 1] == '=') {
+        std::string fixed = trimmed(text);
+        std::string::size_type twice = fixed.find("==");
+        if (twice != std::string::npos)
+            fixed.erase(twice, 1);
+        reportSyntax(line, column - 1, column, "`==` is not an operator: `=` compares two values",
+                     "write `" + fixed + "`");
+        return true;
+    }
+    if (type == T::EQUAL && at > 0 && at < text.size() && std::string("+-*/").find(text[at - 1]) != std::string::npos) {
+        std::string target = trimmed(text.substr(0, at - 1)), value = trimmed(text.substr(at + 1));
+        std::string op(1, text[at - 1]);
+        reportSyntax(line, column - 1, column, "`" + op + "=` is not an operator",
+                     "write `" + target + " = " + target + " " + op + " " + value + "`");
+        return true;
+    }
+    std::string code = trimmed(text);
+    for (const char *step : {"++", "--"}) {
+        if (code.size() > 2 && code.compare(code.size() - 2, 2, step) == 0) {
+            std::string target = trimmed(code.substr(0, code.size() - 2));
+            int end = static_cast<int>(text.find_last_not_of(" \t")) + 1;
+            reportSyntax(line, end - 1, end, "`" + std::string(step) + "` is not an operator",
+                         "write `" + target + " = " + target + " " + step[0] + " 1`");
+            return true;
+        }
+    }
+    // "k<d": a "<" before a letter begins an XML tag wherever it stands.
+    for (std::string::size_type i = 1; i + 1 < text.size(); i++) {
+        if (text[i] == '<' && isLetter(text[i + 1]) && isNameCharacter(text[i - 1])) {
+            std::string::size_type end = i + 1;
+            while (end < text.size() && isNameCharacter(text[end]))
+                end++;
+            std::string left = text.substr(0, i);
+            std::string::size_type start = left.find_last_of(" \t(") ;
+            left = start == std::string::npos ? left : left.substr(start + 1);
+            reportSyntax(line, static_cast<int>(i) + 1, static_cast<int>(end),
+                         "`" + text.substr(i, end - i) + "` begins an XML tag",
+                         "put a blank after `<` to compare: " + left + " < " + text.substr(i + 1, end - i - 1));
+            return true;
+        }
+    }
+    return false;
+}
+
 std::string unexpected(const antlr::RefToken &token, const TokenNamer &names) {
     std::string found = foundWords(token, names);
     if (found.compare(0, 4, "the ") == 0 && found.compare(0, 8, "the end ") == 0)
@@ -95,6 +192,8 @@ std::string unexpected(const antlr::RefToken &token, const TokenNamer &names) {
 }  // namespace
 
 void reportRecognitionError(const antlr::RecognitionException &error, const TokenNamer &names) {
+    if (reportFirstGuess(error))
+        return;
     if (auto mismatch = dynamic_cast<const antlr::MismatchedTokenException *>(&error)) {
         if (mismatch->token && mismatch->mismatchType == antlr::MismatchedTokenException::TOKEN) {
             reportSyntaxAt(mismatch->token, "expected " + tokenWords(mismatch->expecting, names) + ", found " +
@@ -117,4 +216,143 @@ void reportRecognitionError(const antlr::RecognitionException &error, const Toke
         return;
     int column = error.getColumn() > 0 ? byteColumn(lineText(line), error.getColumn()) : 0;
     reportSyntax(line, column, column, error.getMessage());
+}
+
+namespace {
+
+const int closers[] = {T::SLASHIF, T::SLASHWHILE, T::SLASHFOR, T::SLASHDO, T::SLASHSWITCH, T::SLASHERROR,
+                       T::SLASHTRY, T::SLASHCLASS, T::SLASHENUM, T::SLASHIMPORT, T::SLASHEXTERN};
+
+bool isCloser(int type) { return std::find(std::begin(closers), std::end(closers), type) != std::end(closers); }
+
+// The words that go on a block after its statements: `else`, `case`...
+bool continuesABlock(int type) {
+    return type == T::LITERAL_else || type == T::LITERAL_case || type == T::LITERAL_default ||
+           type == T::LITERAL_always || type == T::LITERAL_catch || type == T::LITERAL_let ||
+           type == T::LITERAL_until;
+}
+
+std::vector<OpenBlock> &openBlocks() { return translation().openBlocks; }
+
+// The word that opens a block closed by `closer`, as the user writes it.
+std::string openerWords(const OpenBlock &block) { return "`" + block.opener->getText() + "`"; }
+
+// An `else if` inside the block: the `if` after `else` opens a block of
+// its own, which takes the `/if` meant for the first.
+std::string elseIfHint(int from, int to) {
+    const TokenPositions *positions = translation().positions;
+    for (int line = from; positions && line <= to; line++) {
+        const std::string &text = positions->line(line);
+        std::string::size_type first = text.find_first_not_of(" \t");
+        if (first == std::string::npos || text.compare(first, 5, "else ") != 0)
+            continue;
+        std::string::size_type next = text.find_first_not_of(" \t", first + 5);
+        if (next != std::string::npos && text.compare(next, 3, "if ") == 0)
+            return "the `else if` of line " + std::to_string(line) +
+                   " opens an `if` of its own, which takes this `/if`: write `else`, then the `if` on the next "
+                   "line with its own `/if`, or compare one subject in a composite if";
+    }
+    return "";
+}
+
+}  // namespace
+
+BlockOpening::~BlockOpening() {
+    if (blocks_ && !blocks_->empty())
+        blocks_->pop_back();
+}
+
+void BlockOpening::open(int closer, const antlr::RefToken &opener) {
+    if (!opener || blocks_)
+        return;
+    blocks_ = &openBlocks();
+    blocks_->push_back({closer, opener});
+}
+
+bool reportUnclosedBlock(const antlr::RecognitionException &error, const TokenNamer &names) {
+    antlr::RefToken token = tokenOf(error);
+    if (!token)
+        return false;
+    int found = token->getType();
+    if (found != antlr::Token::EOF_TYPE && !isCloser(found))
+        return false;
+    const std::vector<OpenBlock> &open = openBlocks();
+    auto closes = [&](int closer) {
+        return std::find_if(open.rbegin(), open.rend(), [&](const OpenBlock &b) { return b.closer == closer; });
+    };
+    auto block = open.rend();
+    auto mismatch = dynamic_cast<const antlr::MismatchedTokenException *>(&error);
+    if (mismatch && mismatch->mismatchType == antlr::MismatchedTokenException::TOKEN && isCloser(mismatch->expecting))
+        block = closes(mismatch->expecting);
+    else if (dynamic_cast<const antlr::NoViableAltException *>(&error) && !open.empty())
+        block = open.rbegin();
+    // A closing word of no open block is a stray one, not the end of this block.
+    if (block == open.rend() || (found != antlr::Token::EOF_TYPE && (found == block->closer || closes(found) == open.rend())))
+        return false;
+    const antlr::RefToken &stop = token;
+    int line = block->opener->getLine();
+    std::string closer = tokenWords(block->closer, names);
+    std::string hint = elseIfHint(line, stop->getLine());
+    if (hint.empty())
+        hint = "write " + closer + " where the block of line " + std::to_string(line) + " ends";
+    if (lineAlreadyFailed(line))
+        return true;
+    reportSyntaxAt(block->opener, openerWords(*block) + " of line " + std::to_string(line) + " is not closed by " +
+                                      closer + ": " + foundWords(stop, names) + " came first",
+                   hint);
+    SourcePosition related{diagnostics.sourceName, stop->getLine(),
+                           byteColumn(lineText(stop->getLine()), stop->getColumn())};
+    currentSink().relateLast(related);
+    return true;
+}
+
+bool isStrayToken(int type, bool inBlock) {
+    if (type == antlr::Token::EOF_TYPE || type == T::EOL)
+        return false;
+    return !inBlock || !(isCloser(type) || continuesABlock(type));
+}
+
+void reportStrayToken(const antlr::RefToken &token, const TokenNamer &names) {
+    int type = token->getType();
+    std::vector<std::string> &guessed = translation().guessedOpeners;
+    if (isCloser(type)) {
+        auto opener = std::find(guessed.begin(), guessed.end(), token->getText().substr(1));
+        if (opener != guessed.end()) {
+            guessed.erase(opener);
+            return;
+        }
+    }
+    std::string hint;
+    if (type == T::LEFTCURLY || type == T::RIGHTCURLY)
+        hint = openBlocks().empty()
+                   ? "a block has no braces: its first line ends, and its own word closes it (`/if`, `/while`...)"
+                   : "a block has no braces: close this one with " + tokenWords(openBlocks().back().closer, names);
+    else if (isCloser(type))
+        hint = "no open block is closed by " + tokenWords(type, names);
+    else if (continuesABlock(type))
+        hint = "`" + token->getText() + "` belongs inside a block that it continues";
+    reportSyntaxAt(token, unexpected(token, names), hint);
+}
+
+void countSkippedLines(int type, const std::string &text) {
+    if (type == T::EOL || type == T::Q_COMMENT)
+        countLineEnd();
+    else if (type == T::TEMPLATE || type == T::NATIVE)
+        countLinesIn(text);
+}
+
+void placeConstructReport(const antlr::RecognitionException &error) {
+    antlr::RefToken token = tokenOf(error);
+    if (!token || currentSink().all().empty() || currentSink().all().back().line != token->getLine())
+        return;
+    Guess guess;
+    if (guessAt(token, guess)) {
+        currentSink().placeLast(guess.column, guess.end);
+        currentSink().hintLast(guess.hint);
+        return;
+    }
+    int column = byteColumn(lineText(token->getLine()), token->getColumn());
+    int length = static_cast<int>(token->getText().size());
+    if (token->getType() != T::EOL && token->getType() != antlr::Token::EOF_TYPE && length > 0)
+        currentSink().placeLast(column, column + length - 1);
 }

@@ -6,6 +6,7 @@
 #include <antlr/Token.hpp>
 #include <functional>
 #include <string>
+#include <vector>
 
 // The parser's name of a token type ("SLASHFOR", "\"if\"").
 using TokenNamer = std::function<std::string(int)>;
@@ -21,3 +22,39 @@ void reportRecognitionError(const antlr::RecognitionException &error, const Toke
 
 // A syntax error at a token, unless its line already has one.
 void reportSyntaxAt(const antlr::RefToken &token, const std::string &message, const std::string &hint = "");
+
+// A block open while its rule runs: the word that opened it and the word
+// that closes it. A block never closed is reported once, at its opening.
+struct OpenBlock {
+    int closer = 0;
+    antlr::RefToken opener;
+};
+class BlockOpening {
+public:
+    BlockOpening() = default;
+    ~BlockOpening();
+    BlockOpening(const BlockOpening &) = delete;
+    BlockOpening &operator=(const BlockOpening &) = delete;
+    void open(int closer, const antlr::RefToken &opener);
+
+private:
+    std::vector<OpenBlock> *blocks_ = nullptr;
+};
+
+// An error where a block's closing word was expected and the source ended,
+// or the closing word of an enclosing block came: reported at the block's
+// opening. False (nothing reported) for any other error.
+bool reportUnclosedBlock(const antlr::RecognitionException &error, const TokenNamer &names);
+
+// Whether a token that ends a run of statements belongs to no open block:
+// a stray `}`, `end` or `/if`. It is reported (once per line) and the
+// caller skips its line.
+bool isStrayToken(int type, bool inBlock);
+void reportStrayToken(const antlr::RefToken &token, const TokenNamer &names);
+
+// The line ends inside a token that error recovery skips.
+void countSkippedLines(int type, const std::string &text);
+
+// The message a construct gave for a syntax error inside it ("bad if
+// syntax."): its columns become the token's, with a hint for a first guess.
+void placeConstructReport(const antlr::RecognitionException &error);

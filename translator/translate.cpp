@@ -1,3 +1,4 @@
+#include "semantics/symbol_index.hpp"
 #include "translator/translation_job.hpp"
 #include "lexer/memory_input.hpp"
 #include "lexer/pooled_token.hpp"
@@ -7,6 +8,7 @@
 #include "translator/source_translation.hpp"
 #include "translator/reserved_words.hpp"
 #include "translator/positions.hpp"
+#include "translator/hints.hpp"
 #include "VLLexer.hpp"
 #include "VLParser.hpp"
 #include <antlr/ANTLRException.hpp>
@@ -24,6 +26,7 @@ TranslationResult translateStream(std::istream &input, const SourceToTranslate &
     std::string sourceText(std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>{});
     // A split main cuts its parts where the source's text says.
     state.output.sourceText = &sourceText;
+    indexSourceBegins(source.sourceName, sourceText);
     MemoryInputBuffer text{sourceText};
     VLLexer lexer(text);
     lexer.readFromMemory(text);
@@ -37,6 +40,8 @@ TranslationResult translateStream(std::istream &input, const SourceToTranslate &
     TokenPositions positions(sourceText, parser.tokens());
     state.reports.setLocator(&positions);
     state.positions = &positions;
+    FirstGuessHints hints;
+    state.reports.setHints(&hints);
     std::string stopped;
     bool passedALimit = false;
     try {
@@ -54,6 +59,7 @@ TranslationResult translateStream(std::istream &input, const SourceToTranslate &
         endSourceFileAfterFailure();
     TranslationResult result;
     state.reports.setLocator(nullptr);
+    state.reports.setHints(nullptr);
     state.positions = nullptr;
     result.errorCount = state.reports.errorCount;
     result.diagnostics = state.reports.all();

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 #include "diagnostics/diagnostics.hpp"
+#include "semantics/symbol_index.hpp"
 #include "semantics/types.hpp"
 #include "translator/output.hpp"
 #include "translator/values.hpp"

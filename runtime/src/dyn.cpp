@@ -445,6 +445,13 @@ dyn dyn::value() const {
     return dyn();
 }
 
+bool dyn::walkAt(std::size_t position) {
+    if (type == ARRAY) return arrayValue->walkAt(position);
+    if (type == DICT) return dictValue->walkAt(position);
+    if (type == TEXT) return textValue->walkAt(position);
+    return false;
+}
+
 void dyn::bound() {
     if (type == ARRAY) arrayValue->bound();
     if (type == DICT) dictValue->bound();

@@ -13,6 +13,17 @@
 const vel_place *vel_innermost_error_place = nullptr;
 int vel_piece_first_line = 1;
 
+#ifdef __EMSCRIPTEN__
+// The runtime that tells the callers of a run-time error asks for it: a
+// piece of a long main counts its lines from this one (velmora_trace.mjs).
+extern "C" __attribute__((export_name("vel_piece_first_line"), used)) int vel_piece_first_line_now() {
+    return vel_piece_first_line;
+}
+#endif
+
+// The Velmora callers of a run-time error, after its message (callers.cpp).
+void vel_write_callers(std::ostream &out);
+
 namespace {
 
 bool endsWith(const std::string &text, const std::string &end) {
@@ -72,6 +83,7 @@ PlaceText placeText(const vel_place *where) {
     PlaceText place = placeText(where);
     std::cout.flush();
     std::cerr << place.before << "Run-time error: " << message << place.after << std::endl;
+    vel_write_callers(std::cerr);
     std::exit(1);
 }
 

@@ -26,10 +26,12 @@ std::string faultFile(const std::string &name, const std::string &extension) {
     return readWholeFile(std::string(FAULTS_DIR) + "/" + name + extension);
 }
 
-// "prog.vel L4: Run-time error: x (in f)" without its place: "Run-time error: x".
+// "prog.vel L4: Run-time error: x (in f)" without its place: "Run-time error: x",
+// and without the callers that follow it (no line names a Velmora source).
 // A stack that ran out still names its function, which the program's
 // symbols tell.
-std::string withoutPlace(const std::string &line) {
+std::string withoutPlace(const std::string &report) {
+    std::string line = report.substr(0, report.find('\n') + 1);
     std::string bare = line.substr(line.find("Run-time error: "));
     std::string::size_type function = bare.rfind(" (in ");
     bool namedBySymbols = bare.find("the stack is exhausted") != std::string::npos;

@@ -106,5 +106,33 @@ for (const program of programs) {
 }
 if (programs.length === 0)
     fail('no guide programs found');
-console.log(`${checked} token scopes checked, ${programs.length} guide programs tokenized, ${failures} failures`);
+
+// The folding markers of the language configuration beside the grammar pair
+// every block of the guide's programs: each start with the end of its kind,
+// none left open (a one-line if has no end and must not start a region).
+const configuration = JSON.parse(fs.readFileSync(path.join(path.dirname(grammarPath), '..', 'language-configuration.json'), 'utf8'));
+const startMarker = new RegExp(configuration.folding.markers.start);
+const endMarker = new RegExp(configuration.folding.markers.end);
+let regions = 0;
+for (const program of programs) {
+    const open = [];
+    program.forEach((line, i) => {
+        if (endMarker.test(line)) {
+            // until ends a do, let a while (the step after its body).
+            const ending = line.trim().match(/^\/?(\w+)/)[1];
+            const word = { until: 'do', let: 'while' }[ending] || ending;
+            const start = open.pop();
+            if (!start || start.word !== word)
+                fail(`folding: ${ending} on line ${i + 1} closes ${start ? start.word : 'nothing'} in:\n${program.join('\n')}`);
+            regions++;
+        } else if (startMarker.test(line)) {
+            open.push({ word: line.trim().match(/^\w+/)[0] });
+        }
+    });
+    if (open.length)
+        fail(`folding: ${open.map((o) => o.word).join(', ')} left open in:\n${program.join('\n')}`);
+}
+if (regions === 0)
+    fail('no folding region found in the guide');
+console.log(`${checked} token scopes checked, ${programs.length} guide programs tokenized, ${regions} folding regions, ${failures} failures`);
 process.exit(failures ? 1 : 0);

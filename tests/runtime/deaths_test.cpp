@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,14 @@ void inclusiveUp(T start, S step, E end) {
     int go = _vel_for_step(step);
     for (T v = start; go && v <= end; go = _vel_for_next(v, step, end, 1)) {
     }
+}
+
+// What operator new calls when the memory cannot be had: every program that
+// includes libvel has it, and it ends the program as any run-time error.
+TEST(OutOfMemoryDeathTest, AFailedAllocationEndsTheProgram) {
+    std::new_handler handler = std::get_new_handler();
+    ASSERT_NE(handler, nullptr);
+    EXPECT_EXIT(handler(), ::testing::ExitedWithCode(1), "^Run-time error: out of memory\n$");
 }
 
 TEST(VelModDeathTest, ModuloByZeroEndsTheProgram) {

@@ -60,11 +60,26 @@ TEST(IncludeSyntax, VelmoraExtensionAllowsOneClosingQuote) {
 
 using IncludeNameTest = DriverStateTest;
 
-TEST_F(IncludeNameTest, NameIsCutAtBlankQuoteOrSemicolon) {
+// A bare name ends at a blank, a quote or a semicolon; a quoted one at its
+// closing quote, so that it may hold blanks and the other quote.
+TEST_F(IncludeNameTest, NameIsCutAtBlankQuoteOrSemicolonUnlessQuoted) {
     writeFile("lib.vel", "");
+    writeFile("my lib.vel", "");
+    writeFile("it's.vel", "");
     EXPECT_EQ(includeName("include lib.vel", 7), "lib.vel");
     EXPECT_EQ(includeName("include \"lib.vel\"", 7), "lib.vel");
     EXPECT_EQ(includeName("include  'lib.vel'", 7), "lib.vel");
+    EXPECT_EQ(includeName("include \"my lib.vel\"", 7), "my lib.vel");
+    EXPECT_EQ(includeName("include 'my lib.vel'", 7), "my lib.vel");
+    EXPECT_EQ(includeName("include \"it's.vel\"", 7), "it's.vel");
+}
+
+// The C++ includes a header by a quoted name: a double quote in a source's
+// name is refused with the reason before anything is written.
+TEST_F(IncludeNameTest, ASourceNameWithADoubleQuoteIsRefused) {
+    writeFile("q\"uote.vel", "");
+    driverSettings.currentSourceName = "q\"uote.vel";
+    EXPECT_EXIT(nameSource(true), testing::ExitedWithCode(1), "");
 }
 
 TEST_F(IncludeNameTest, NonIncludesGiveEmptyName) {

@@ -44,6 +44,13 @@ public:
     int key() const;
     dyn value() const;
     void bound() { stepPending = true; }
+    // Puts the cursor on the element at position for a loop that keeps its
+    // own position; false past the last element.
+    bool walkAt(std::size_t position) {
+        cursor = position;
+        stepPending = false;
+        return position < items.size();
+    }
 
     velarray &operator+=(const dyn &item);
     velarray &operator+=(const velarray &other);
@@ -182,6 +189,11 @@ public:
     text key() const;
     dyn value() const;
     void bound() { stepPending = true; }
+    bool walkAt(std::size_t position) {
+        cursor = position;
+        stepPending = false;
+        return position < entries.size();
+    }
 
     // Built-in dict methods; positions are those of insertion order.
     velarray keys() const;
@@ -279,6 +291,15 @@ std::ostream &operator<<(std::ostream &out, const dict &value);
 // of an array, the values of a dict; any other value, nil included, is one
 // element.
 velarray vel_elements_of(const dyn &value);
+
+// The container with its cursor put back on a loop's position: c[] in the
+// body of a loop over c names the element that loop visits, whatever the
+// loops over c in between did with the cursor.
+template <class C>
+C &vel_walked(C &container, std::size_t position) {
+    container.walkAt(position);
+    return container;
+}
 
 // The assignments of dyn, inline for numbers: generated code makes and drops
 // dyn temporaries all the time. Copying or dropping a text or container goes

@@ -172,6 +172,7 @@ public:
     dyn key() const;
     dyn value() const;
     void bound();
+    bool walkAt(std::size_t position);
 
     // Direct access to what is held; null when the kind differs.
     const text *asText() const { return type == TEXT ? textValue : nullptr; }

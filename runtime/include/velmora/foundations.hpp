@@ -100,6 +100,12 @@ private:
     const vel_place *outer;
 };
 
+// An allocation that fails ends the program with "Run-time error: out of
+// memory" and status 1; set up once, before main, by every program that
+// includes this header.
+bool vel_report_failed_allocations();
+inline const bool vel_allocations_reported = vel_report_failed_allocations();
+
 #ifndef __EMSCRIPTEN__
 // A native program that exhausts its stack by deep recursion ends with a
 // run-time error rather than a bare crash: the handler is set up once,

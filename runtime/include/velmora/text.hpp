@@ -67,6 +67,11 @@ public:
     int key() const;
     text value() const;
     void bound() { stepPending = true; }
+    bool walkAt(std::size_t position) {
+        cursor = position;
+        stepPending = false;
+        return position < data.size();
+    }
 
     // Built-in text methods.
     text capitalize() const;

@@ -113,6 +113,11 @@ public:
     int key() const { return static_cast<int>(cursor); }
     Element value() const { return at(static_cast<int>(cursor)); }
     void bound() { stepPending = true; }
+    bool walkAt(std::size_t position) {
+        cursor = position;
+        stepPending = false;
+        return position < items.size();
+    }
 
     void push(const Element &item) { items.push_back(self().normalized(item)); }
     int find(const Element &item) const {

@@ -1,0 +1,238 @@
+#include "driver/editor_index.hpp"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <iterator>
+#include <regex>
+#include <sstream>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "diagnostics/diagnostics.hpp"
+#include "driver/index_document.hpp"
+#include "driver/project.hpp"
+#include "driver/settings.hpp"
+#include "driver/source_texts.hpp"
+#include "driver/toolchain.hpp"
+
+using nlohmann::json;
+
+namespace {
+
+// What the translation prints while it runs goes to files, which become
+// the document's diagnostics.
+struct CapturedConsole {
+    std::FILE *output = nullptr;
+    std::FILE *errors = nullptr;
+    int savedOutput = -1;
+    int savedError = -1;
+
+    void begin() {
+        std::fflush(stdout);
+        std::fflush(stderr);
+        output = std::tmpfile();
+        errors = std::tmpfile();
+        if (!output || !errors)
+            return;
+        savedOutput = dup(STDOUT_FILENO);
+        savedError = dup(STDERR_FILENO);
+        dup2(fileno(output), STDOUT_FILENO);
+        dup2(fileno(errors), STDERR_FILENO);
+    }
+    static std::string textOf(std::FILE *file) {
+        std::string text;
+        if (!file)
+            return text;
+        std::rewind(file);
+        char buffer[8192];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+            text.append(buffer, got);
+        return text;
+    }
+    // Gives the console back; what was printed, standard output first.
+    std::pair<std::string, std::string> end() {
+        std::cout.flush();
+        std::cerr.flush();
+        std::fflush(stdout);
+        std::fflush(stderr);
+        if (savedOutput >= 0) {
+            dup2(savedOutput, STDOUT_FILENO);
+            dup2(savedError, STDERR_FILENO);
+            close(savedOutput);
+            close(savedError);
+            savedOutput = savedError = -1;
+        }
+        return {textOf(output), textOf(errors)};
+    }
+};
+
+CapturedConsole console;
+SymbolIndex runIndex;
+std::vector<Diagnostic> checkedDiagnostics;
+bool documentPrinted = false;
+
+const std::string *textOfSource(const std::string &file) {
+    for (std::size_t i = 0; i < runIndex.sources.size(); i++)
+        if (runIndex.sources[i] == file)
+            return &runIndex.sourceTexts[i];
+    return nullptr;
+}
+
+std::string sourceLine(const std::string &file, int line) {
+    const std::string *text = textOfSource(file);
+    if (!text)
+        return "";
+    std::istringstream lines(*text);
+    std::string found;
+    for (int l = 0; l < line && std::getline(lines, found); l++) {
+    }
+    return found;
+}
+
+// The columns a message covers: the name it quotes when the line holds it,
+// else the line's text from its first non-blank.
+void placeOnLine(json &diagnostic, const std::string &file, int line, const std::string &message) {
+    std::string text = sourceLine(file, line);
+    std::size_t open = message.find('"');
+    std::size_t close = open == std::string::npos ? open : message.find('"', open + 1);
+    if (close != std::string::npos && close > open + 1) {
+        std::string name = message.substr(open + 1, close - open - 1);
+        std::size_t at = text.find(name);
+        if (at != std::string::npos) {
+            diagnostic["column"] = at + 1;
+            diagnostic["endColumn"] = at + 1 + name.size();
+            return;
+        }
+    }
+    std::size_t first = text.find_first_not_of(" \t");
+    std::size_t last = text.find_last_not_of(" \t\r");
+    diagnostic["column"] = first == std::string::npos ? 1 : first + 1;
+    diagnostic["endColumn"] = last == std::string::npos ? 2 : last + 2;
+}
+
+int codeOfMessage(const std::string &message) {
+    for (int code = 1; code <= 90; code++) {
+        const char *text = catalogueText(code);
+        if (*text && code != 53 && (code < 53 || code > 89) && message.find(text) != std::string::npos)
+            return code;
+    }
+    return 0;
+}
+
+json diagnosticOf(const Diagnostic &message) {
+    json diagnostic = {{"file", message.file}, {"line", message.line}, {"message", message.message},
+                       {"code", message.code}, {"severity", message.counted() ? "error" : "warning"}};
+    if (!message.hint.empty())
+        diagnostic["hint"] = message.hint;
+    if (message.column > 0) {
+        diagnostic["column"] = message.column;
+        diagnostic["endColumn"] = std::max(message.endColumn, message.column) + 1;
+    } else {
+        placeOnLine(diagnostic, message.file, message.line, message.message);
+    }
+    return diagnostic;
+}
+
+// The translations' messages, then whatever else the run printed: the
+// numbered lines ("prog.vel L3: ...") and the parser's ("prog.vel:3:7: ...")
+// at their places, any other line at the start of the main source.
+json diagnosticsOf(const std::string &printed, const std::string &parserPrinted, const std::string &mainSource) {
+    json diagnostics = json::array();
+    for (const Diagnostic &message : checkedDiagnostics)
+        diagnostics.push_back(diagnosticOf(message));
+    static const std::regex numbered(R"(^(.*) L(\d+): (.*)$)");
+    static const std::regex parser(R"(^(.*):(\d+):(\d+): (.*)$)");
+    static const std::regex summary(R"(^.*, compiled -?\d+ lines.*$)");
+    std::istringstream lines(printed + parserPrinted);
+    std::smatch m;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty() || std::regex_match(line, summary))
+            continue;
+        json diagnostic;
+        if (std::regex_match(line, m, parser)) {
+            diagnostic = {{"file", m[1].str()}, {"line", std::stoi(m[2].str())}, {"message", m[4].str()}, {"code", 1}};
+            int column = std::stoi(m[3].str());
+            diagnostic["column"] = column;
+            diagnostic["endColumn"] = column + 1;
+        } else if (std::regex_match(line, m, numbered)) {
+            diagnostic = {{"file", m[1].str()}, {"line", std::stoi(m[2].str())}, {"message", m[3].str()}};
+            diagnostic["code"] = codeOfMessage(m[3].str());
+            placeOnLine(diagnostic, m[1].str(), diagnostic["line"], m[3].str());
+        } else {
+            diagnostic = {{"file", mainSource}, {"line", 1}, {"column", 1}, {"endColumn", 2}, {"message", line}, {"code", 0}};
+        }
+        diagnostics.push_back(diagnostic);
+    }
+    return diagnostics;
+}
+
+// Printed once, also when the run ends early (a source that cannot be
+// found ends the process).
+void printDocument() {
+    if (documentPrinted)
+        return;
+    documentPrinted = true;
+    auto [printed, parserPrinted] = console.end();
+    // The run's classes and functions are read through a source's state.
+    SourceSemantics reader(project.tables);
+    SourceInProgress active(reader);
+    json document = indexDocument(runIndex);
+    document["diagnostics"] = diagnosticsOf(printed, parserPrinted, driverSettings.mainSourceName);
+    document["builtins"] = builtinsDocument();
+    std::string text = document.dump(-1, ' ', false, json::error_handler_t::replace);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+void readUnsavedTexts() {
+    std::string input((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
+    json texts = json::parse(input, nullptr, false);
+    if (!texts.is_object())
+        throw std::runtime_error("--stdin wants a JSON object of source texts by path");
+    for (auto &[path, text] : texts.items())
+        if (text.is_string())
+            holdUnsavedText(path, text.get<std::string>());
+}
+
+}  // namespace
+
+void keepCheckedDiagnostics(const std::vector<Diagnostic> &diagnostics) {
+    checkedDiagnostics.insert(checkedDiagnostics.end(), diagnostics.begin(), diagnostics.end());
+}
+
+bool asksForIndex(int argc, char **argv) {
+    return argc >= 2 && std::strcmp(argv[1], "--index") == 0;
+}
+
+int runEditorIndex(int argc, char **argv) {
+    DriverSettings &settings = driverSettings;
+    int at = 2;
+    if (at < argc && std::strcmp(argv[at], "--stdin") == 0) {
+        readUnsavedTexts();
+        at++;
+    }
+    if (at + 1 != argc) {
+        std::fputs("Usage:  velc --index [--stdin] file\n", stderr);
+        return 2;
+    }
+    settings.checkOnly = settings.quiet = settings.rebuildAll = settings.cppOnly = true;
+    settings.currentSourceName = argv[at];
+    project.tables.index = &runIndex;
+    console.begin();
+    std::atexit(printDocument);
+    nameSource(true);
+    readConfiguration(settings.configPath);
+    settings.mainSourceName = settings.currentSourceName;
+    scanSource(true);
+    markRelatedSourcesPending();
+    compileAll();
+    printDocument();
+    return 0;
+}

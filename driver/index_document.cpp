@@ -1,0 +1,230 @@
+#include "driver/index_document.hpp"
+
+#include <cctype>
+#include <map>
+#include <sstream>
+
+#include "builtin_docs.hpp"
+#include "semantics/builtins.hpp"
+#include "semantics/classes.hpp"
+#include "semantics/functions.hpp"
+#include "semantics/type_codes.hpp"
+
+using nlohmann::json;
+
+namespace {
+
+std::string typeText(int type, int classIndex) {
+    if ((type == T_OBJECT || type == T_CLASS) && classIndex >= 0)
+        return classRecord(classIndex).name;
+    return type == T_UNKNOWN ? "" : typeName(type);
+}
+
+std::string lineOf(const std::string &text, int line) {
+    std::size_t start = 0;
+    for (int l = 1; l < line; l++) {
+        start = text.find('\n', start);
+        if (start == std::string::npos)
+            return "";
+        start++;
+    }
+    std::size_t end = text.find('\n', start);
+    return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+// The default a parameter is written with: what follows "=" after its name,
+// up to the "," or ")" that ends it.
+std::string defaultAfter(const SymbolIndex &index, const IndexedDeclaration &parameter) {
+    const std::string line = lineOf(index.sourceTexts[parameter.place.source], parameter.place.line);
+    std::size_t at = static_cast<std::size_t>(parameter.place.endColumn - 1);
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\t'))
+        at++;
+    if (at >= line.size() || line[at] != '=')
+        return "";
+    std::size_t start = ++at;
+    int depth = 0;
+    char quote = 0;
+    for (; at < line.size(); at++) {
+        char c = line[at];
+        if (quote) {
+            quote = c == quote ? 0 : quote;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '(' || c == '[' || c == '{') {
+            depth++;
+        } else if ((c == ')' || c == ']' || c == '}') && depth-- == 0) {
+            break;
+        } else if (c == ',' && depth == 0) {
+            break;
+        }
+    }
+    std::string value = line.substr(start, at - start);
+    value.erase(0, value.find_first_not_of(" \t"));
+    value.erase(value.find_last_not_of(" \t") + 1);
+    return value;
+}
+
+std::string signatureOf(const SymbolIndex &index, int declaration) {
+    const IndexedDeclaration &function = index.declarations[declaration];
+    const FunctionRecord &record = functionRecord(function.function);
+    std::string returned;
+    for (std::size_t i = 0; i < record.returnTypes.size(); i++)
+        returned += (i ? ", " : "") + typeText(record.returnTypes[i], record.returnClass);
+    std::vector<const IndexedDeclaration *> parameters;
+    for (const IndexedDeclaration &d : index.declarations)
+        if (d.kind == DeclarationKind::parameter && d.container == declaration)
+            parameters.push_back(&d);
+    std::string text = (returned.empty() ? "void" : returned) + " " + record.name + "(";
+    for (std::size_t i = 0; i < record.parameters.size(); i++) {
+        const ParameterRecord &parameter = record.parameters[i];
+        text += i ? ", " : "";
+        text += parameter.className.empty() ? typeText(parameter.type, -1) : parameter.className;
+        text += " " + parameter.name;
+        if (parameter.hasDefault && i < parameters.size())
+            text += " = " + defaultAfter(index, *parameters[i]);
+    }
+    return text + ")";
+}
+
+json place(const SymbolIndex &index, const IndexPlace &at) {
+    return {{"file", at.source >= 0 ? index.sources[at.source] : ""},
+            {"line", at.line},
+            {"column", at.column},
+            {"endColumn", at.endColumn}};
+}
+
+// The documentation page's table rows: for each section's receiver (or
+// "" for the global functions), each name in lower case -> {arguments, result}.
+using DocRows = std::map<std::string, std::map<std::string, std::pair<std::string, std::string>>>;
+
+std::vector<std::string> receiversOfSection(const std::string &heading) {
+    if (heading == "Texts") return {"text"};
+    if (heading == "Numbers") return {"number", "integer", "real", "natural"};
+    if (heading.compare(0, 6, "Arrays") == 0) return {"array"};
+    if (heading == "Dicts") return {"dict"};
+    if (heading == "Var values") return {"var"};
+    if (heading == "Files") return {"file"};
+    if (heading == "Global functions") return {""};
+    return {};
+}
+
+std::string lowered(std::string text) {
+    for (char &c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string trimmed(const std::string &text) {
+    std::size_t first = text.find_first_not_of(' ');
+    return first == std::string::npos ? "" : text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+const DocRows &documentedRows() {
+    static DocRows rows;
+    if (!rows.empty())
+        return rows;
+    std::istringstream page(builtinDocsPage);
+    std::vector<std::string> receivers;
+    for (std::string line; std::getline(page, line);) {
+        if (line.compare(0, 3, "## ") == 0) {
+            receivers = receiversOfSection(line.substr(3));
+            continue;
+        }
+        if (line.compare(0, 3, "| `") != 0 || receivers.empty())
+            continue;
+        std::vector<std::string> cells;
+        std::stringstream row(line.substr(1));
+        for (std::string cell; cells.size() < 3 && std::getline(row, cell, '|');)
+            cells.push_back(trimmed(cell));
+        if (cells.size() < 3)
+            continue;
+        for (std::size_t open = cells[0].find('`'); open != std::string::npos; open = cells[0].find('`', open + 1)) {
+            std::size_t close = cells[0].find('`', open + 1);
+            if (close == std::string::npos)
+                break;
+            std::string name = lowered(cells[0].substr(open + 1, close - open - 1));
+            for (const std::string &receiver : receivers)
+                rows[receiver].emplace(name, std::make_pair(cells[1], cells[2]));
+            open = close;
+        }
+    }
+    return rows;
+}
+
+std::string argumentsFromTable(const BuiltinRow &row, int first, int count) {
+    std::string text;
+    for (int i = 0; i < count && i < 4; i++) {
+        int type = row.field[first + i];
+        if (type == 0)
+            break;
+        text += (i ? ", " : "") + std::string(typeName(type & ~BUILTIN_OPTIONAL));
+        if (type & BUILTIN_OPTIONAL)
+            text += " (optional)";
+    }
+    return text;
+}
+
+}  // namespace
+
+json indexDocument(const SymbolIndex &index) {
+    json declarations = json::array();
+    for (std::size_t i = 0; i < index.declarations.size(); i++) {
+        const IndexedDeclaration &d = index.declarations[i];
+        json entry = place(index, d.place);
+        entry["name"] = d.name;
+        entry["kind"] = declarationKindName(d.kind);
+        bool isClass = d.kind == DeclarationKind::classType;
+        bool isMember = d.kind == DeclarationKind::method;
+        entry["type"] = isClass ? "class" : typeText(d.type, isMember ? -1 : d.classIndex);
+        if (d.function >= 0)
+            entry["signature"] = signatureOf(index, static_cast<int>(i));
+        if (d.container >= 0)
+            entry["container"] = d.container;
+        if (isClass && d.classIndex >= 0 && !classRecord(d.classIndex).baseName.empty())
+            entry["base"] = classRecord(d.classIndex).baseName;
+        if (d.scopeEndLine > 0)
+            entry["scopeEnd"] = d.scopeEndLine;
+        declarations.push_back(entry);
+    }
+    json uses = json::array();
+    for (const IndexedUse &use : index.uses) {
+        json entry = place(index, use.place);
+        if (use.declaration >= 0)
+            entry["declaration"] = use.declaration;
+        else
+            entry["builtin"] = use.builtin;
+        uses.push_back(entry);
+    }
+    return {{"sources", index.sources}, {"declarations", declarations}, {"uses", uses}};
+}
+
+json builtinsDocument() {
+    json builtins = json::array();
+    const DocRows &docs = documentedRows();
+    for (int row = 1; row < builtinRowCount(); row++) {
+        const BuiltinRow &entry = builtinRow(row);
+        if (std::string(entry.name) == "---")
+            continue;
+        bool isFunction = row >= firstFunctionRow();
+        std::string receiver = isFunction ? "" : typeName(entry.field[M_RECEIVER]);
+        int result = isFunction ? entry.field[F_RESULT] : entry.field[M_RESULT];
+        std::string arguments = isFunction ? argumentsFromTable(entry, F_ARG1, 4) : argumentsFromTable(entry, M_ARG1, 2);
+        std::string doc;
+        auto section = docs.find(receiver);
+        if (section != docs.end()) {
+            auto found = section->second.find(lowered(entry.name));
+            if (found != section->second.end()) {
+                arguments = found->second.first == "none" ? "" : found->second.first;
+                doc = found->second.second;
+            }
+        }
+        std::string resultName = result == T_VOID ? "void" : typeName(result);
+        builtins.push_back({{"index", row},
+                            {"name", entry.name},
+                            {"receiver", receiver},
+                            {"signature", std::string(entry.name) + "(" + arguments + ")"},
+                            {"result", resultName},
+                            {"doc", doc}});
+    }
+    return builtins;
+}

@@ -1,0 +1,119 @@
+// What velc --index printed for one program, read for an editor: names at
+// positions, what is visible where, and the members of a type. Positions
+// here are LSP positions (lines from 0, UTF-16 columns); velc counts lines
+// from 1 and columns in bytes from 1.
+'use strict';
+
+// The UTF-16 column of a byte column (from 1) in a line.
+function characterOf(lineText, byteColumn) {
+    const bytes = Buffer.from(lineText, 'utf8');
+    return bytes.subarray(0, Math.max(0, Math.min(bytes.length, byteColumn - 1))).toString('utf8').length;
+}
+
+class IndexView {
+    // document: velc's JSON; textOf(file) gives a source's current text.
+    constructor(document, textOf) {
+        this.document = document;
+        this.textOf = textOf;
+        this.lines = new Map();
+        this.declarations = document.declarations || [];
+        this.uses = document.uses || [];
+        this.builtins = document.builtins || [];
+    }
+
+    lineText(file, line) {
+        if (!this.lines.has(file))
+            this.lines.set(file, (this.textOf(file) || '').split(/\r?\n/));
+        return this.lines.get(file)[line - 1] || '';
+    }
+
+    // The LSP range of a velc place.
+    range(place) {
+        const text = this.lineText(place.file, place.line);
+        return {
+            start: { line: place.line - 1, character: characterOf(text, place.column) },
+            end: { line: place.line - 1, character: characterOf(text, place.endColumn) },
+        };
+    }
+
+    contains(place, file, position) {
+        if (place.file !== file || place.line - 1 !== position.line)
+            return false;
+        const r = this.range(place);
+        return position.character >= r.start.character && position.character <= r.end.character;
+    }
+
+    // The use or declaration under a position: {declaration} or {builtin}.
+    at(file, position) {
+        for (const use of this.uses)
+            if (this.contains(use, file, position))
+                return use.declaration !== undefined ? { declaration: use.declaration } : { builtin: use.builtin };
+        const declared = this.declarations.findIndex((d) => this.contains(d, file, position));
+        return declared >= 0 ? { declaration: declared } : null;
+    }
+
+    // Whether a declaration can be named at a position of a file.
+    visible(declaration, file, line) {
+        const d = declaration;
+        if (d.kind === 'attribute' || d.kind === 'method')
+            return false;
+        const local = d.scopeEnd !== undefined && (d.kind === 'variable' || d.kind === 'parameter' || d.kind === 'constant');
+        if (!local)
+            return true;
+        return d.file === file && line + 1 >= d.line && line + 1 <= d.scopeEnd;
+    }
+
+    // The declaration a name stands for at a position: the nearest visible one.
+    resolve(name, file, position) {
+        let best = -1;
+        this.declarations.forEach((d, i) => {
+            if (d.name !== name || !this.visible(d, file, position.line))
+                return;
+            if (best < 0 || (d.file === file && (this.declarations[best].file !== file || d.line >= this.declarations[best].line)))
+                best = i;
+        });
+        return best;
+    }
+
+    classNamed(name) {
+        return this.declarations.findIndex((d) => d.kind === 'class' && d.name === name);
+    }
+
+    // The attributes and methods of a class, then those of its bases that
+    // it does not declare again.
+    membersOfClass(classDeclaration, seen = new Set()) {
+        if (classDeclaration < 0 || seen.has(classDeclaration))
+            return [];
+        seen.add(classDeclaration);
+        const own = this.declarations.filter((d) => d.container === classDeclaration && (d.kind === 'attribute' || d.kind === 'method'));
+        const base = this.declarations[classDeclaration].base;
+        const inherited = base ? this.membersOfClass(this.classNamed(base), seen) : [];
+        return [...own, ...inherited.filter((m) => !own.some((o) => o.name === m.name))];
+    }
+
+    // The built-in methods a value of a type answers.
+    builtinMethodsOf(type) {
+        let receivers = [type];
+        if (/ array$/.test(type) || type === 'list')
+            receivers = ['array'];
+        if (type === 'dict')
+            receivers = ['dict', 'array'];
+        if (type === 'var')
+            return this.builtins.filter((b) => b.receiver !== '');
+        return this.builtins.filter((b) => receivers.includes(b.receiver));
+    }
+
+    builtinFunctions() {
+        return this.builtins.filter((b) => b.receiver === '');
+    }
+
+    references(declaration) {
+        const places = [this.declarations[declaration]];
+        for (const use of this.uses)
+            if (use.declaration === declaration)
+                places.push(use);
+        return places;
+    }
+}
+
+module.exports = { IndexView, characterOf };

@@ -1,0 +1,252 @@
+#!/usr/bin/env node
+// velc-lsp: the Velmora language server. It speaks the Language Server
+// Protocol on standard input and output (vscode-languageserver) and asks
+// velc for everything it knows: on every change, `velc --index --stdin`
+// translates the program with the editor's unsaved texts, writes nothing
+// beside the sources, and prints the diagnostics and the index of names.
+'use strict';
+
+const path = require('node:path');
+const { spawn } = require('node:child_process');
+const { fileURLToPath, pathToFileURL } = require('node:url');
+const fs = require('node:fs');
+const {
+    createConnection, TextDocuments, ProposedFeatures, TextDocumentSyncKind, DiagnosticSeverity,
+    CompletionItemKind, SymbolKind, MarkupKind,
+} = require('vscode-languageserver/node');
+const { TextDocument } = require('vscode-languageserver-textdocument');
+const { IndexView } = require('./index_view');
+const language = require('./language');
+
+const connection = createConnection(ProposedFeatures.all, process.stdin, process.stdout);
+const documents = new TextDocuments(TextDocument);
+
+// velc: the one beside this server's launcher, else the settings' or PATH's.
+let velcPath = process.env.VELC || 'velc';
+const besideLauncher = process.env.VELC_LSP_HOME ? path.join(process.env.VELC_LSP_HOME, 'velc') : null;
+if (!process.env.VELC && besideLauncher && fs.existsSync(besideLauncher))
+    velcPath = besideLauncher;
+
+const views = new Map();          // document uri -> IndexView of its last check
+const published = new Map();      // uri -> uris it published diagnostics for
+const running = new Map();        // uri -> { again }: a check is running
+
+function fileOf(uri) {
+    return uri.startsWith('file:') ? fileURLToPath(uri) : uri;
+}
+
+function uriOf(file) {
+    return pathToFileURL(path.resolve(file)).toString();
+}
+
+function textOf(file) {
+    const open = documents.get(uriOf(file));
+    if (open)
+        return open.getText();
+    try {
+        return fs.readFileSync(file, 'utf8');
+    } catch {
+        return '';
+    }
+}
+
+// Runs velc on the program whose main source is the document; resolves to
+// its JSON, or null when velc could not be run.
+function runIndex(document) {
+    const main = fileOf(document.uri);
+    const unsaved = {};
+    for (const open of documents.all())
+        if (open.uri.startsWith('file:'))
+            unsaved[fileOf(open.uri)] = open.getText();
+    return new Promise((resolve) => {
+        let output = '';
+        let child;
+        try {
+            child = spawn(velcPath, ['--index', '--stdin', main], { cwd: path.dirname(main), stdio: ['pipe', 'pipe', 'ignore'] });
+        } catch {
+            resolve(null);
+            return;
+        }
+        child.on('error', (error) => {
+            connection.console.error(`velc could not be run (${velcPath}): ${error.message}`);
+            resolve(null);
+        });
+        child.stdout.setEncoding('utf8');
+        child.stdout.on('data', (chunk) => { output += chunk; });
+        child.on('close', () => {
+            try {
+                resolve(JSON.parse(output));
+            } catch {
+                resolve(null);
+            }
+        });
+        child.stdin.on('error', () => {});
+        child.stdin.end(JSON.stringify(unsaved));
+    });
+}
+
+async function check(document) {
+    // The document changes in place: a run for an older text is dropped.
+    const version = document.version;
+    const result = await runIndex(document);
+    if (!result || documents.get(document.uri)?.version !== version)
+        return;
+    const view = new IndexView(result, textOf);
+    views.set(document.uri, view);
+    // Every source of the program gets what this run says of it.
+    const byUri = new Map((result.sources || []).map((file) => [uriOf(file), []]));
+    byUri.set(document.uri, byUri.get(document.uri) || []);
+    for (const d of result.diagnostics || []) {
+        const uri = uriOf(d.file);
+        if (!byUri.has(uri))
+            byUri.set(uri, []);
+        byUri.get(uri).push({
+            range: view.range(d),
+            severity: d.severity === 'warning' ? DiagnosticSeverity.Warning : DiagnosticSeverity.Error,
+            source: 'velc',
+            code: d.code || undefined,
+            message: d.hint ? `${d.message}\nhint: ${d.hint}` : d.message,
+        });
+    }
+    for (const [uri, diagnostics] of byUri)
+        if (uri === document.uri)
+            connection.sendDiagnostics({ uri, version, diagnostics });
+        else if (documents.get(uri) || diagnostics.length)
+            connection.sendDiagnostics({ uri, diagnostics });
+    published.set(document.uri, [...byUri.keys()]);
+}
+
+// One velc at a time per document, at once: edits made while it runs are
+// checked together when it ends, so a burst of keys costs one more run.
+async function scheduleCheck(document) {
+    const state = running.get(document.uri);
+    if (state) {
+        state.again = true;
+        return;
+    }
+    running.set(document.uri, { again: false });
+    try {
+        do {
+            running.get(document.uri).again = false;
+            await check(document);
+        } while (running.get(document.uri).again && documents.get(document.uri));
+    } finally {
+        running.delete(document.uri);
+    }
+}
+
+// Opening a document changes its content too.
+documents.onDidChangeContent((event) => scheduleCheck(event.document));
+documents.onDidClose((event) => {
+    views.delete(event.document.uri);
+    connection.sendDiagnostics({ uri: event.document.uri, diagnostics: [] });
+});
+
+connection.onInitialize(() => ({
+    capabilities: {
+        textDocumentSync: TextDocumentSyncKind.Incremental,
+        hoverProvider: true,
+        definitionProvider: true,
+        referencesProvider: true,
+        documentSymbolProvider: true,
+        completionProvider: { triggerCharacters: ['.', '/'] },
+        signatureHelpProvider: { triggerCharacters: ['(', ','] },
+    },
+    serverInfo: { name: 'velc-lsp' },
+}));
+
+function viewAt(params) {
+    const view = views.get(params.textDocument.uri);
+    return view ? { view, file: fileOf(params.textDocument.uri) } : null;
+}
+
+// The declaration or built-in under the cursor: from the index, else by
+// the name written there.
+function targetAt(view, file, position) {
+    const found = view.at(file, position);
+    if (found)
+        return found;
+    const word = language.wordAt(textOf(file), position);
+    if (!word)
+        return null;
+    const declaration = view.resolve(word, file, position);
+    return declaration >= 0 ? { declaration } : null;
+}
+
+connection.onHover((params) => {
+    const at = viewAt(params);
+    const target = at && targetAt(at.view, at.file, params.position);
+    if (!target)
+        return null;
+    const text = target.declaration !== undefined
+        ? language.describeDeclaration(at.view, target.declaration)
+        : language.describeBuiltin(at.view.builtins.find((b) => b.index === target.builtin));
+    return text ? { contents: { kind: MarkupKind.Markdown, value: text } } : null;
+});
+
+connection.onDefinition((params) => {
+    const at = viewAt(params);
+    const target = at && targetAt(at.view, at.file, params.position);
+    if (!target || target.declaration === undefined)
+        return null;
+    const d = at.view.declarations[target.declaration];
+    return { uri: uriOf(d.file), range: at.view.range(d) };
+});
+
+connection.onReferences((params) => {
+    const at = viewAt(params);
+    const target = at && targetAt(at.view, at.file, params.position);
+    if (!target || target.declaration === undefined)
+        return [];
+    return at.view.references(target.declaration).map((p) => ({ uri: uriOf(p.file), range: at.view.range(p) }));
+});
+
+const symbolKinds = {
+    class: SymbolKind.Class, function: SymbolKind.Function, method: SymbolKind.Method,
+    attribute: SymbolKind.Field, variable: SymbolKind.Variable, constant: SymbolKind.Constant,
+    'enum item': SymbolKind.EnumMember, define: SymbolKind.TypeParameter,
+};
+
+connection.onDocumentSymbol((params) => {
+    const at = viewAt(params);
+    if (!at)
+        return [];
+    const { view, file } = at;
+    const symbolOf = (d, children) => {
+        const range = view.range(d);
+        const end = d.scopeEnd ? { line: d.scopeEnd - 1, character: 0 } : range.end;
+        return {
+            name: d.name, detail: d.signature || d.type || '', kind: symbolKinds[d.kind] || SymbolKind.Variable,
+            range: { start: range.start, end: end.line > range.start.line ? end : range.end }, selectionRange: range, children,
+        };
+    };
+    const symbols = [];
+    view.declarations.forEach((d, i) => {
+        if (d.file !== file || d.container !== undefined || d.kind === 'parameter')
+            return;
+        if ((d.kind === 'variable' || d.kind === 'constant') && d.scopeEnd !== undefined)
+            return;
+        const children = d.kind === 'class' ? view.membersOfClass(i).map((m) => symbolOf(m, [])) : [];
+        symbols.push(symbolOf(d, children));
+    });
+    return symbols;
+});
+
+connection.onCompletion((params) => {
+    const at = viewAt(params);
+    if (!at)
+        return language.keywordItems();
+    const line = textOf(at.file).split(/\r?\n/)[params.position.line] || '';
+    return language.completions(at.view, at.file, params.position, line.slice(0, params.position.character));
+});
+
+connection.onSignatureHelp((params) => {
+    const at = viewAt(params);
+    if (!at)
+        return null;
+    const line = textOf(at.file).split(/\r?\n/)[params.position.line] || '';
+    return language.signatureHelp(at.view, at.file, params.position, line.slice(0, params.position.character));
+});
+
+documents.listen(connection);
+connection.listen();

@@ -1,0 +1,127 @@
+// The callers of a run-time error in a native program: the Velmora
+// functions and lines that led to it, read from the program's line tables
+// (DWARF, the compile option -g1) by GCC's libbacktrace, only when an error
+// is reported. Under WebAssembly the module cannot see its own stack: the
+// runtime tells the callers from the module's line tables instead
+// (web/velmora_trace.mjs), in the same words.
+#include "velmora/libvel.hpp"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#if !defined(__EMSCRIPTEN__) && defined(VEL_WITH_BACKTRACE)
+#include <backtrace.h>
+#include <cxxabi.h>
+
+namespace {
+
+struct VelmoraFrame {
+    std::string name;  // "" for top-level code
+    std::string file;
+    int line;
+};
+
+bool endsWith(const std::string &text, const char *end) {
+    std::size_t length = std::strlen(end);
+    return text.size() >= length && text.compare(text.size() - length, length, end) == 0;
+}
+
+// "_Z5outeri" or "Cell::part(int)" as C++ names it without its class and
+// parameters: "outer", "part".
+std::string plainName(const char *function) {
+    std::string name = function ? function : "";
+    int status = 0;
+    if (char *demangled = abi::__cxa_demangle(name.c_str(), nullptr, nullptr, &status)) {
+        name = demangled;
+        std::free(demangled);
+    }
+    name = name.substr(0, name.find('('));
+    std::string::size_type scope = name.rfind("::");
+    return scope == std::string::npos ? name : name.substr(scope + 2);
+}
+
+// The name as the source spells it: a name C++ reserves carries one more "_".
+std::string velmoraName(const std::string &plain) {
+    std::string name = plain;
+    if (name.size() > 1 && name.back() == '_')
+        name.pop_back();
+    return name;
+}
+
+bool isTopLevel(const std::string &name) {
+    return name == "main" || name.compare(0, 10, "_vel_main_") == 0 || name.compare(0, 10, "_vel_loop_") == 0;
+}
+
+struct Collected {
+    std::vector<VelmoraFrame> frames;
+    bool topLevelSeen = false;
+};
+
+// Frames come innermost first, the functions inlined at a place before the
+// one they were inlined into. The top level's first frame is where the
+// program stood; the parts of main that called it say nothing more.
+int collectFrame(void *data, std::uintptr_t, const char *file, int line, const char *function) {
+    auto &collected = *static_cast<Collected *>(data);
+    if (collected.topLevelSeen || !file)
+        return 0;
+    std::string path = file;
+    if (!endsWith(path, ".vel") && !endsWith(path, ".vel+"))
+        return 0;
+    std::string base = path.substr(path.rfind('/') + 1);
+    if (base.back() == '+') {  // a piece of a long main counts from its first line
+        base.pop_back();
+        line += vel_piece_first_line - 1;
+    }
+    std::string plain = plainName(function);
+    bool topLevel = isTopLevel(plain);
+    collected.frames.push_back({topLevel ? "" : velmoraName(plain), base, line});
+    collected.topLevelSeen = topLevel;
+    return 0;
+}
+
+void ignoreError(void *, const char *, int) {}
+
+std::string frameText(const VelmoraFrame &frame) {
+    std::string place = frame.file + " L" + std::to_string(frame.line);
+    return frame.name.empty() ? place : frame.name + ", " + place;
+}
+
+}  // namespace
+
+void vel_write_callers(std::ostream &out) {
+    static backtrace_state *state = backtrace_create_state(nullptr, 0, ignoreError, nullptr);
+    if (!state)
+        return;
+    Collected collected;
+    backtrace_full(state, 0, collectFrame, ignoreError, &collected);
+    // The first frame is the error's own place, which its message names; a
+    // run of the same call (a recursion) is one line with its count.
+    std::string previous;
+    int repeated = 0;
+    auto flush = [&] {
+        if (repeated > 1)
+            out << " (" << repeated << " times)";
+        if (repeated > 0)
+            out << "\n";
+    };
+    for (std::size_t i = 1; i < collected.frames.size(); i++) {
+        std::string text = "  called from " + frameText(collected.frames[i]);
+        if (text == previous) {
+            repeated++;
+            continue;
+        }
+        flush();
+        out << text;
+        previous = text;
+        repeated = 1;
+    }
+    flush();
+    out.flush();
+}
+
+#else
+
+void vel_write_callers(std::ostream &) {}
+
+#endif

@@ -1,0 +1,258 @@
+// Velmora in a real browser: headless Chromium, driven by puppeteer-core,
+// runs the pages velc --html writes and the playground.
+//
+//   node browser_test.mjs <velc> <wasmer> <puppeteer-core directory> <chromium> <scratch directory> <programs directory>
+//
+// Ends with status 77 (skipped) where Chromium or puppeteer-core is missing.
+//
+// Each program of the programs directory (with its standard input in
+// name.in) must show in the page what it prints under wasmer: the same
+// standard output, the same standard error (the run-time error with its
+// line and callers) and the same status. The playground must show a
+// diagnostic on its line, run the program once it is fixed, and refuse a
+// request that does not come to its own loopback name.
+// Prints "N passed, N failed"; the status is 1 when something failed.
+
+import { spawn, spawnSync } from 'node:child_process';
+import * as fs from 'node:fs';
+import * as http from 'node:http';
+import * as path from 'node:path';
+import { pathToFileURL } from 'node:url';
+
+const [velc, wasmer, puppeteerDirectory, chromium, scratch, programs] = process.argv.slice(2);
+const CHROMIUM_FLAGS = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+  '--disable-background-networking', '--disable-component-update', '--disable-sync'];
+const PAGE_SECONDS = 60;
+
+const results = { passed: 0, failed: 0 };
+function check(name, ok, detail = '') {
+  if (ok) {
+    results.passed++;
+    process.stdout.write(`ok   ${name}\n`);
+  } else {
+    results.failed++;
+    process.stdout.write(`FAIL ${name}\n${detail}\n`);
+  }
+}
+
+// A folder served on 127.0.0.1, as a user would serve a page.
+function serveFolder(folder) {
+  const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
+  const server = http.createServer((request, response) => {
+    const file = path.join(folder, path.normalize(decodeURIComponent(new URL(request.url, 'http://x').pathname)));
+    if (!file.startsWith(folder) || !fs.existsSync(file)) {
+      response.writeHead(404).end();
+      return;
+    }
+    response.writeHead(200, { 'Content-Type': types[path.extname(file)] ?? 'application/octet-stream' });
+    response.end(fs.readFileSync(file));
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+// What the page's console holds: standard output (text outside the
+// marked spans) and standard error (the marked spans).
+async function pageConsole(page) {
+  return page.evaluate(() => {
+    let stdout = '';
+    let stderr = '';
+    for (const node of document.getElementById('console').childNodes) {
+      if (node.nodeType === Node.ELEMENT_NODE && node.classList.contains('stderr')) stderr += node.textContent;
+      else stdout += node.textContent;
+    }
+    return { stdout, stderr };
+  });
+}
+
+async function pageRun(browser, url, input) {
+  const page = await browser.newPage();
+  try {
+    await page.goto(url);
+    // A page whose program reads input shows the box and waits for Run.
+    const inputShown = await page.$eval('#input-section', (section) => !section.hidden);
+    if (input !== undefined) {
+      await page.$eval('#stdin', (box, text) => { box.value = text; }, input);
+      await page.click('#run');
+    }
+    await page.waitForFunction(() => !document.getElementById('run').disabled
+      && document.getElementById('status').dataset.status !== undefined, { timeout: PAGE_SECONDS * 1000 });
+    const status = Number(await page.$eval('#status', (element) => element.dataset.status));
+    const files = await page.$$eval('#files a', (links) => links.map((link) => link.textContent));
+    return { ...await pageConsole(page), status, files, inputShown };
+  } finally {
+    await page.close();
+  }
+}
+
+// The page's own entry for scripts: velmoraRun(stdin).
+async function scriptedRun(browser, url, input) {
+  const page = await browser.newPage();
+  try {
+    await page.goto(url);
+    await page.waitForFunction(() => typeof globalThis.velmoraRun === 'function');
+    return await page.evaluate((text) => globalThis.velmoraRun(text), input);
+  } finally {
+    await page.close();
+  }
+}
+
+function underWasmer(directory, name, input) {
+  const run = spawnSync(wasmer, [`${name}.wasm`], { cwd: directory, input: input ?? '', encoding: 'utf8' });
+  return { stdout: run.stdout, stderr: run.stderr, status: run.status };
+}
+
+function buildPage(directory, name) {
+  const build = spawnSync(velc, ['-q', '--html', `${name}.vel`], { cwd: directory, encoding: 'utf8' });
+  if (build.status !== 0 || !fs.existsSync(path.join(directory, `${name}.html`))) {
+    throw new Error(`velc --html ${name}.vel failed:\n${build.stdout}${build.stderr}`);
+  }
+}
+
+async function checkPages(browser) {
+  const folder = path.join(scratch, 'pages');
+  fs.rmSync(folder, { recursive: true, force: true });
+  fs.mkdirSync(folder, { recursive: true });
+  const names = fs.readdirSync(programs).filter((file) => file.endsWith('.vel')).map((file) => file.slice(0, -4)).sort();
+  for (const name of names) fs.copyFileSync(path.join(programs, `${name}.vel`), path.join(folder, `${name}.vel`));
+  const server = await serveFolder(folder);
+  const origin = `http://127.0.0.1:${server.address().port}`;
+  try {
+    for (const name of names) {
+      const inputFile = path.join(programs, `${name}.in`);
+      const input = fs.existsSync(inputFile) ? fs.readFileSync(inputFile, 'utf8') : undefined;
+      try {
+        buildPage(folder, name);
+      } catch (error) {
+        check(`page ${name}`, false, error.message);
+        continue;
+      }
+      const expected = underWasmer(folder, name, input);
+      const shown = await pageRun(browser, `${origin}/${name}.html`, input);
+      const same = shown.stdout === expected.stdout && shown.stderr === expected.stderr && shown.status === expected.status;
+      check(`page ${name} shows an input box only for a program that reads input`, shown.inputShown === (input !== undefined));
+      check(`page ${name} shows what wasmer prints`, same,
+        `page:   ${JSON.stringify(shown)}\nwasmer: ${JSON.stringify(expected)}`);
+      if (name === 'files') check('page files lists the file written', shown.files.some((file) => file.startsWith('notes.txt')),
+        JSON.stringify(shown.files));
+      if (name === 'callers') check('page callers names the callers', /called from share, callers\.vel L7/.test(shown.stderr), shown.stderr);
+      if (name === 'input') {
+        const again = await scriptedRun(browser, `${origin}/${name}.html`, 'Bob\n9\n');
+        check('page runs again for a script with other input',
+          again.stdout === 'Your name? Your age? Bob is 10 next year\n' && again.status === 0, JSON.stringify(again));
+      }
+    }
+    // Opened from a file, with no server: the page runs the module itself.
+    const fromFile = await pageRun(browser, pathToFileURL(path.join(folder, 'output.html')).href);
+    check('page opened from a file runs', fromFile.stdout === 'line 1\nline 2\nline 3\nno line end', JSON.stringify(fromFile));
+  } finally {
+    server.close();
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The playground
+
+function startPlayground(port) {
+  const child = spawn(velc, ['--playground', String(port)], { stdio: ['ignore', 'pipe', 'inherit'] });
+  return new Promise((resolve, reject) => {
+    let said = '';
+    child.stdout.on('data', (chunk) => {
+      said += chunk;
+      if (said.includes('http://127.0.0.1')) resolve(child);
+    });
+    child.on('exit', (status) => reject(new Error(`the playground ended with status ${status}: ${said}`)));
+  });
+}
+
+function requestWithHost(port, host) {
+  return new Promise((resolve) => {
+    const request = http.request({ host: '127.0.0.1', port, path: '/', headers: { Host: host } }, (response) => {
+      response.resume();
+      resolve(response.statusCode);
+    });
+    request.on('error', () => resolve(0));
+    request.end();
+  });
+}
+
+async function playgroundRun(page, source) {
+  await page.evaluate((text) => {
+    const { view } = globalThis.velmoraPlayground;
+    view.dispatch({ changes: { from: 0, to: view.state.doc.length, insert: text } });
+  }, source);
+  await page.click('#run');
+  await page.waitForFunction(() => ['errors', 'ended', 'failed'].includes(document.getElementById('status').dataset.state),
+    { timeout: 180 * 1000 });
+}
+
+async function checkPlayground(browser) {
+  const port = 20000 + (process.pid % 20000);
+  const server = await startPlayground(port);
+  const page = await browser.newPage();
+  try {
+    await page.goto(`http://127.0.0.1:${port}/`);
+    await page.waitForFunction(() => globalThis.velmoraPlayground !== undefined);
+    const colours = await page.$$eval('.cm-content span', (spans) => spans.length);
+    check('playground colours the example', colours > 0, `${colours} coloured pieces`);
+    await playgroundRun(page, 'int x = 3\nprint y\nprint x\n');
+    const marked = await page.evaluate(() => {
+      const line = document.querySelectorAll('.cm-line')[1];
+      return { onLine: line?.querySelector('.cm-lintRange-error') !== null,
+        listed: [...document.querySelectorAll('#diagnostics li')].map((item) => item.dataset.line) };
+    });
+    check('playground shows the diagnostic on its line', marked.onLine && marked.listed.join() === '2', JSON.stringify(marked));
+    await playgroundRun(page, 'int x = 3\nint y = 4\nprint x + y\n');
+    const ran = await pageConsole(page);
+    const state = await page.$eval('#status', (element) => element.textContent);
+    check('playground runs the fixed program', ran.stdout === '7\n' && state === 'Exit status: 0', `${JSON.stringify(ran)} ${state}`);
+    check('playground refuses a request for another host', await requestWithHost(port, 'example.com') === 403);
+    check('playground answers its own loopback name', await requestWithHost(port, `127.0.0.1:${port}`) === 200);
+  } finally {
+    await page.close();
+    server.kill('SIGTERM');
+  }
+}
+
+// The browser named by a path or found on the PATH, or null.
+function findProgram(name) {
+  if (name.includes('/')) return fs.existsSync(name) ? name : null;
+  for (const directory of (process.env.PATH ?? '').split(':')) {
+    const candidate = path.join(directory, name);
+    if (directory && fs.existsSync(candidate)) return candidate;
+  }
+  return null;
+}
+
+const SKIPPED = 77;
+
+async function main() {
+  const browserPath = findProgram(chromium);
+  const missing = !browserPath ? `${chromium} is not installed`
+    : !fs.existsSync(path.join(puppeteerDirectory, 'package.json')) ? `puppeteer-core is not installed in ${puppeteerDirectory}`
+      : null;
+  if (missing) {
+    process.stdout.write(`Skipped: ${missing} (setup.sh installs it for the tests)\n`);
+    process.exitCode = SKIPPED;
+    return;
+  }
+  const puppeteer = (await import(pathToFileURL(path.join(puppeteerDirectory, 'lib', 'esm', 'puppeteer', 'puppeteer-core.js')).href)).default;
+  const profile = path.join(scratch, 'profile');
+  fs.rmSync(profile, { recursive: true, force: true });
+  const browser = await puppeteer.launch({
+    executablePath: browserPath,
+    args: [...CHROMIUM_FLAGS, `--user-data-dir=${profile}`],
+    headless: true,
+  });
+  try {
+    await checkPages(browser);
+    await checkPlayground(browser);
+  } catch (error) {
+    check('browser tests ran to their end', false, error.stack);
+  } finally {
+    await browser.close();
+  }
+  process.stdout.write(`${results.passed} passed, ${results.failed} failed\n`);
+  process.exitCode = results.failed > 0 ? 1 : 0;
+}
+
+await main();

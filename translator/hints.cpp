@@ -1,0 +1,176 @@
+#include "translator/hints.hpp"
+
+#include <algorithm>
+#include <cctype>
+
+#include "diagnostics/diagnostics.hpp"
+#include "semantics/builtins.hpp"
+#include "semantics/symbols.hpp"
+#include "translator/source_translation.hpp"
+
+namespace {
+
+char folded(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+
+struct KnownGuess {
+    const char *written;
+    const char *hint;
+};
+
+// Methods of other languages and what the built-in table calls them.
+const KnownGuess methodGuesses[] = {
+    {"append", "an element is added with `push`: a.push(3)"},
+    {"push_back", "an element is added with `push`: a.push(3)"},
+    {"add", "an element is added with `push`: a.push(3)"},
+    {"size", "a text's length is `t.length()`; an array's or a dict's is `a.size()`"},
+    {"count", "a text's length is `t.length()`; an array's or a dict's is `a.size()`"},
+    {"len", "a text's length is `t.length()`; an array's or a dict's is `a.size()`"},
+    {"length", "a text's length is `t.length()`; an array's or a dict's is `a.size()`"},
+};
+
+const KnownGuess functionGuesses[] = {
+    {"len", "a length is a method: `t.length()` for a text, `a.size()` for an array or a dict"},
+    {"size", "a length is a method: `t.length()` for a text, `a.size()` for an array or a dict"},
+    {"count", "a length is a method: `t.length()` for a text, `a.size()` for an array or a dict"},
+    {"printf", "`print` writes values and a line end: print \"x = \", x"},
+    {"println", "`print` writes values and a line end: print \"x = \", x"},
+};
+
+// Words that open a function elsewhere; here a function starts with its
+// return type and ends with `return`.
+const char *const functionWords[] = {"def", "func", "fn", "fun", "sub", "proc", "procedure"};
+
+const char *const functionHint =
+    "a function starts with its return type and ends with its `return`: int twice(int x) ... return x * 2";
+
+const char *const blockEndHint = "a block is closed by its own word: `/if`, `/while`, `/for`, `/do`, `/switch`";
+
+std::string known(const KnownGuess *first, const KnownGuess *last, const std::string &name) {
+    for (const KnownGuess *guess = first; guess != last; ++guess)
+        if (name == guess->written)
+            return guess->hint;
+    return "";
+}
+
+std::vector<std::string> builtinNames(bool methods) {
+    std::vector<std::string> names;
+    int first = methods ? 0 : firstFunctionRow();
+    int last = methods ? firstFunctionRow() : builtinRowCount();
+    for (int row = first; row < last; row++) {
+        const char *name = builtinRow(row).name;
+        if (name && *name && std::isalpha(static_cast<unsigned char>(*name)))
+            names.push_back(name);
+    }
+    return names;
+}
+
+// The names the program has declared where the translation stands.
+std::vector<std::string> declaredNames() {
+    std::vector<std::string> names;
+    auto add = [&names](const std::vector<Symbol *> &symbols) {
+        for (const Symbol *symbol : symbols)
+            if (symbol)
+                names.push_back(symbol->name);
+    };
+    add(symbolTable().globals);
+    add(localScopes().functionLocals);
+    add(localScopes().classMembers.members);
+    int depth = std::min(scopes().blockDepth, BLOCK_DEPTH_CAPACITY - 1);
+    for (int level = 0; level <= depth; level++)
+        add(localScopes().blockScopes[level]);
+    return names;
+}
+
+// The word a line starts with: a misspelt keyword there reads as a name.
+bool startsItsLine(const Diagnostic &diagnostic, const std::string &name) {
+    const TokenPositions *positions = translation().positions;
+    if (!positions)
+        return false;
+    const std::string &text = positions->line(diagnostic.line);
+    std::string::size_type first = text.find_first_not_of(" \t");
+    return first != std::string::npos && text.compare(first, name.size(), name) == 0;
+}
+
+std::string didYouMean(const std::string &name, const std::vector<std::string> &candidates) {
+    std::string close = closestName(name, candidates);
+    return close.empty() ? "" : "did you mean `" + close + "`?";
+}
+
+}  // namespace
+
+int editDistance(const std::string &a, const std::string &b, int limit) {
+    const std::size_t n = a.size(), m = b.size();
+    if ((n > m ? n - m : m - n) > static_cast<std::size_t>(limit))
+        return limit + 1;
+    std::vector<std::vector<int>> d(n + 1, std::vector<int>(m + 1));
+    for (std::size_t i = 0; i <= n; i++)
+        d[i][0] = static_cast<int>(i);
+    for (std::size_t j = 0; j <= m; j++)
+        d[0][j] = static_cast<int>(j);
+    for (std::size_t i = 1; i <= n; i++)
+        for (std::size_t j = 1; j <= m; j++) {
+            int cost = folded(a[i - 1]) == folded(b[j - 1]) ? 0 : 1;
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + cost});
+            if (i > 1 && j > 1 && folded(a[i - 1]) == folded(b[j - 2]) && folded(a[i - 2]) == folded(b[j - 1]))
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    return std::min(d[n][m], limit + 1);
+}
+
+std::string closestName(const std::string &name, const std::vector<std::string> &candidates) {
+    // One slip in a short name, two in a longer one: "x" is not "y".
+    int limit = name.size() <= 2 ? 0 : name.size() <= 5 ? 1 : 2;
+    std::string best;
+    int bestDistance = limit + 1;
+    for (const std::string &candidate : candidates) {
+        if (candidate == name)
+            return "";
+        int distance = editDistance(name, candidate, limit);
+        if (distance < bestDistance) {
+            best = candidate;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+const std::vector<std::string> &statementKeywords() {
+    static const std::vector<std::string> words = {"while", "for", "if", "print", "switch", "return", "echo",
+                                                   "input", "break", "continue", "class", "else", "global",
+                                                   "error", "try", "catch", "case", "default", "until"};
+    return words;
+}
+
+std::string FirstGuessHints::hintFor(const Diagnostic &diagnostic, const std::string &name) const {
+    switch (diagnostic.code) {
+    case E_METHOD_NOT_FOUND: case E_NO_METHOD: {
+        std::string hint = known(std::begin(methodGuesses), std::end(methodGuesses), name);
+        return hint.empty() ? didYouMean(name, builtinNames(true)) : hint;
+    }
+    case E_FUNCTION_NOT_DEFINED: {
+        std::string hint = known(std::begin(functionGuesses), std::end(functionGuesses), name);
+        if (!hint.empty())
+            return hint;
+        std::vector<std::string> names = builtinNames(false);
+        for (const std::string &declared : declaredNames())
+            names.push_back(declared);
+        return didYouMean(name, names);
+    }
+    case E_CLASS_NOT_DEFINED: case E_NOT_DECLARED: {
+        if (std::find(std::begin(functionWords), std::end(functionWords), name) != std::end(functionWords))
+            return functionHint;
+        if (name == "end" || name == "endif" || name == "done" || name == "fi" || name == "endwhile")
+            return blockEndHint;
+        if (startsItsLine(diagnostic, name)) {
+            std::string keyword = closestName(name, statementKeywords());
+            if (!keyword.empty()) {
+                translation().guessedOpeners.push_back(keyword);
+                return "did you mean `" + keyword + "`?";
+            }
+        }
+        return didYouMean(name, declaredNames());
+    }
+    default:
+        return "";
+    }
+}

@@ -1,0 +1,99 @@
+// The page of a Velmora program (velc --html): velmora_page.js, bundled
+// from this file, runs the module that prog.js hands to velmoraPage().
+// The same script is the worker that runs it, so that the page shows the
+// output as it comes; a page opened from a file (where browsers start no
+// worker from a file) runs the module itself and shows the output at the end.
+import { consoleWriter, inWorker, runSomewhere, serveAsWorker } from './worker_run.mjs';
+
+const scriptUrl = inWorker ? '' : document.currentScript?.src ?? '';
+
+function decodeBase64(text) {
+  const binary = atob(text);
+  const bytes = new Uint8Array(binary.length);
+  for (let i = 0; i < binary.length; i++) bytes[i] = binary.charCodeAt(i);
+  return bytes;
+}
+
+if (inWorker) serveAsWorker();
+
+// ---------------------------------------------------------------------------
+// The page
+
+function element(id) {
+  return document.getElementById(id);
+}
+
+function showFiles(list, files) {
+  list.replaceChildren();
+  for (const file of files) {
+    const item = document.createElement('li');
+    const link = document.createElement('a');
+    link.textContent = `${file.name} (${file.data.length} bytes)`;
+    link.download = file.name.replace(/^.*\//, '');
+    link.href = URL.createObjectURL(new Blob([file.data]));
+    item.append(link);
+    list.append(item);
+  }
+}
+
+// The files the user put into the folder before the run.
+async function chosenFiles(input) {
+  const files = [];
+  for (const file of input.files ?? []) files.push({ name: file.name, data: new Uint8Array(await file.arrayBuffer()) });
+  return files;
+}
+
+async function runPage(program) {
+  const console = element('console');
+  const status = element('status');
+  const run = element('run');
+  run.disabled = true;
+  console.replaceChildren();
+  status.textContent = 'Running...';
+  const request = {
+    bytes: program.bytes,
+    name: program.name,
+    args: element('arguments').value.split(/\s+/).filter((word) => word !== ''),
+    stdin: element('stdin').value,
+    files: [...program.folder, ...await chosenFiles(element('upload'))],
+  };
+  const streams = { 1: '', 2: '' };
+  const show = consoleWriter(console);
+  const result = await runSomewhere(scriptUrl, request, (descriptor, text) => {
+    streams[descriptor] += text;
+    show(descriptor, text);
+  });
+  program.folder = result.files;
+  showFiles(element('files'), result.files);
+  status.textContent = `Exit status: ${result.status}`;
+  status.dataset.status = String(result.status);
+  run.disabled = false;
+  return { status: result.status, stdout: streams[1], stderr: streams[2], files: result.files.map((file) => file.name) };
+}
+
+// Called by prog.js with the program's name and its module in base64.
+function velmoraPage({ name, module, readsInput }) {
+  const program = { name, bytes: decodeBase64(module), folder: [] };
+  const start = () => {
+    element('input-section').hidden = !readsInput;
+    element('run').addEventListener('click', () => runPage(program));
+    element('clear-folder').addEventListener('click', () => {
+      program.folder = [];
+      showFiles(element('files'), []);
+    });
+    // For scripts that drive the page: runs the program with this standard
+    // input, as Run does, and gives what it printed and its status.
+    globalThis.velmoraRun = (stdin = '') => {
+      element('stdin').value = stdin;
+      return runPage(program);
+    };
+    // A program that reads input waits for it to be written; any other
+    // runs at once.
+    if (readsInput) element('status').textContent = 'Write the input below, then press Run';
+    else runPage(program);
+  };
+  if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', start);
+  else start();
+}
+
+if (!inWorker) globalThis.velmoraPage = velmoraPage;
