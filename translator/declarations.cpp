@@ -88,6 +88,7 @@ void declareEnumItem(const std::string &name, const std::string &valueText, int 
     typeState().currentType = type;
     pendingDeclaration() = PendingDeclaration();
     pendingDeclaration().kind = KIND_LITERAL_CONSTANT;
+    indexNextDeclarationAs(DeclarationKind::enumItem);
     Symbol *symbol = declare(name, SYMBOL_ASSIGNED);
     if (symbol)
         symbol->emittedName = valueText;

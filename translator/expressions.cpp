@@ -3,6 +3,7 @@
 #include "translator/translation_job.hpp"
 #include "translator/checked_stack.hpp"
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -651,6 +652,17 @@ ExprValue integerLiteral(const std::string &tokenText) {
 // "2r", "2f" and "3.5R" are Velmora reals; C++ knows neither the r suffix
 // nor a float suffix on a number without a point, and a float suffix would
 // round the value: the suffix goes and a point is added where needed.
+// A real literal past the range of a double is the infinity, one too small
+// for the smallest one is 0, as the C++ compilers make them, but without
+// their warnings.
+static std::string outOfRangeReal(const std::string &text) {
+    double number = std::strtod(text.c_str(), nullptr);
+    if (number == HUGE_VAL)
+        return "HUGE_VAL";
+    bool nonZeroDigit = text.substr(0, text.find_first_of("eE")).find_first_of("123456789") != std::string::npos;
+    return number == 0 && nonZeroDigit ? "0.0" : text;
+}
+
 ExprValue realLiteral(const std::string &tokenText) {
     std::string text = tokenText;
     while (!text.empty() && strchr("fFrR", text.back()))
@@ -659,7 +671,7 @@ ExprValue realLiteral(const std::string &tokenText) {
         text += ".0";
     if (text[0] == '.')
         text = "0" + text;
-    ExprValue value = result(text, T_REAL);
+    ExprValue value = result(outOfRangeReal(text), T_REAL);
     value.literal = true;
     typeState().currentType = T_REAL;
     return value;

@@ -285,7 +285,7 @@ void parameterName(const std::string &name) {
     int &storageKind = translation().declarations.storageKind;
     int storage = storageKind;
     storageKind = parameter.constant ? KIND_CONSTANT : 1;
-    indexParameterNext();
+    indexNextDeclarationAs(DeclarationKind::parameter);
     declareName(name, parameter.type, true, parameter.className.empty() ? -3 : findClass(parameter.className));
     storageKind = storage;
 }
