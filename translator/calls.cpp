@@ -647,6 +647,7 @@ ExprValue beginCall(const std::string &name) {
         CallDescriptor call;
         call.name = name;
         call.emitted = "new " + classRecord(classIndex).emittedName;
+        call.constructs = classIndex;
         call.row = classRecord(classIndex).constructor;
         call.kind = call.row >= 0 ? CALL_PROGRAM_FUNCTION : CALL_PLAIN;
         calls().pending = call;
@@ -846,6 +847,8 @@ ExprValue closeArguments(ExprValue call) {
         break;
     }
     }
+    if (level.call.constructs >= 0)
+        value.text = newObject(level.call.constructs, value.text);
     markComputed(value);
     value.effects = !changesNothing;
     return order.finish(std::move(value));

@@ -757,7 +757,7 @@ ExprValue emptyContainer(int element) {
     case T_REAL:
     case T_NATURAL:
         arrayOfElement(element);
-        return result("_array64(" + typeTag(element) + ", 16)", typeState().currentType);
+        return result(numberArrayOf(element) + "(" + typeTag(element) + ", 16)", typeState().currentType);
     case T_INTEGER: return result("_intArr()", T_INTARRAY);
     case T_TEXT: return result("_arr32()", T_TEXTARRAY);
     case T_FILE: return result("_arr32()", T_FILEARRAY);
@@ -965,15 +965,15 @@ std::string convertValue(int targetType, const ExprValue &value) {
             if (targetType == T_INTARRAY)
                 return "_intArr(dyn(" + value.text + "))";
             if (element == T_NUMBER || element == T_REAL || element == T_NATURAL)
-                return "_array64(" + typeTag(element) + ",dyn(" + value.text + "))";
+                return numberArrayOf(element) + "(" + typeTag(element) + ",dyn(" + value.text + "))";
             return "_arr32(dyn(" + value.text + "))";
         }
         if (targetType == T_INTARRAY)
             return "_intArr(" + value.text + ")";
         if (element == T_NUMBER || element == T_REAL || element == T_NATURAL) {
             if (isIntegerLike(source) || isFloating(source))
-                return "_array64(" + typeTag(element) + ",(double)" + value.text + ")";
-            return "_array64(" + typeTag(element) + "," + value.text + ")";
+                return numberArrayOf(element) + "(" + typeTag(element) + ",(double)" + value.text + ")";
+            return numberArrayOf(element) + "(" + typeTag(element) + "," + value.text + ")";
         }
         return "_arr32(" + value.text + ")";
     }

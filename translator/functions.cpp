@@ -113,7 +113,7 @@ void addClassReturnType(const std::string &className, bool arrayOfClass) {
     FunctionState &state = functionState();
     state.modifiers = currentModifiers();
     state.record.isStatic = currentIsStatic();
-    state.returnSpelling = arrayOfClass ? "_arr32 " : typeNameSpelling(className) + " *";
+    state.returnSpelling = arrayOfClass ? "_arr32 " : objectSpelling(className);
     state.record.returnTypes.push_back(arrayOfClass ? T_OBJECTARRAY : T_OBJECT);
     state.record.returnClass = findClass(className);
     if (state.record.returnClass < 0)
@@ -227,7 +227,7 @@ void parameterNamedType(const std::string &name) {
         functionState().parameterSpelling += typeNameSpelling(name) + (byValue ? " " : " *");
         return;
     }
-    functionState().parameterSpelling += typeNameSpelling(name) + " *";
+    functionState().parameterSpelling += objectSpelling(name);
     if (findClass(name) < 0)
         reportNamed(E_CLASS_NOT_DEFINED, name);
     else
@@ -236,7 +236,7 @@ void parameterNamedType(const std::string &name) {
 
 void parameterArrayOfClass(const std::string &name) {
     ParameterRecord &parameter = functionState().parameter;
-    const std::string pointer = typeNameSpelling(name) + " *";
+    const std::string pointer = objectSpelling(name);
     std::string &spelling = functionState().parameterSpelling;
     if (parameter.type != T_OBJECT || spelling.size() < pointer.size() ||
         spelling.compare(spelling.size() - pointer.size(), pointer.size(), pointer) != 0) {

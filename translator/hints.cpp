@@ -173,6 +173,12 @@ std::string FirstGuessHints::hintFor(const Diagnostic &diagnostic, const std::st
         }
         return didYouMean(name, declaredNames());
     }
+    case E_ATTRIBUTE_NOT_FOUND: {
+        std::vector<std::string> methods = builtinNames(true);
+        if (std::find(methods.begin(), methods.end(), name) != methods.end())
+            return "`" + name + "` is a method: write `" + name + "()`";
+        return didYouMean(name, declaredNames());
+    }
     default:
         return "";
     }

@@ -97,7 +97,7 @@ static void writeObjectLoopVariable(const std::string &name, int classIndex, con
     pendingDeclaration().classIndex = classIndex;
     declare(name, SYMBOL_ASSIGNED);
     writeIndent();
-    emit(classRecord(classIndex).emittedName + " *" + emittedNameFor(name) + "=" +
+    emit(objectSpelling(classRecord(classIndex).name) + emittedNameFor(name) + "=" +
          objectOfClass(classIndex, container + ".value()") + ";\n");
 }
 

@@ -154,6 +154,16 @@ bool guessAt(const antlr::RefToken &token, Guess &guess) {
                      "write `" + target + " = " + target + " " + op + " " + value + "`");
         return true;
     }
+    for (const char *pair : {"&&", "||"}) {
+        std::string::size_type both = text.find(pair);
+        if (both != std::string::npos && (type == T::AND_BIN || type == T::OR_BIN || both < at)) {
+            reportSyntax(line, static_cast<int>(both) + 1, static_cast<int>(both) + 2,
+                         "`" + std::string(pair) + "` is not an operator",
+                         std::string("write `") + (pair[0] == '&' ? "and" : "or") + "`: x > 0 " +
+                             (pair[0] == '&' ? "and" : "or") + " x < 9");
+            return true;
+        }
+    }
     std::string code = trimmed(text);
     for (const char *step : {"++", "--"}) {
         if (code.size() > 2 && code.compare(code.size() - 2, 2, step) == 0) {
@@ -258,6 +268,26 @@ std::string elseIfHint(int from, int to) {
     return "";
 }
 
+// The lines that begin with `word` and have a message: a block whose first
+// line failed was never opened, so its closing word is no news.
+int failedOpeners(const std::string &word) {
+    std::vector<int> lines;
+    for (const Diagnostic &diagnostic : currentSink().all()) {
+        if (diagnostic.kind == DiagnosticKind::warning ||
+            std::find(lines.begin(), lines.end(), diagnostic.line) != lines.end())
+            continue;
+        const std::string &text = lineText(diagnostic.line);
+        std::string::size_type first = text.find_first_not_of(" \t");
+        if (first == std::string::npos || text.compare(first, word.size(), word) != 0)
+            continue;
+        std::string::size_type after = first + word.size();
+        if (after < text.size() && (std::isalnum(static_cast<unsigned char>(text[after])) || text[after] == '_'))
+            continue;
+        lines.push_back(diagnostic.line);
+    }
+    return static_cast<int>(lines.size());
+}
+
 }  // namespace
 
 BlockOpening::~BlockOpening() {
@@ -319,9 +349,14 @@ void reportStrayToken(const antlr::RefToken &token, const TokenNamer &names) {
     int type = token->getType();
     std::vector<std::string> &guessed = translation().guessedOpeners;
     if (isCloser(type)) {
-        auto opener = std::find(guessed.begin(), guessed.end(), token->getText().substr(1));
+        std::string word = token->getText().substr(1);
+        auto opener = std::find(guessed.begin(), guessed.end(), word);
         if (opener != guessed.end()) {
             guessed.erase(opener);
+            return;
+        }
+        if (failedOpeners(word) > translation().closersOfFailedOpeners[word]) {
+            translation().closersOfFailedOpeners[word]++;
             return;
         }
     }
@@ -354,7 +389,10 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
     if (continuesABlock(type))
         return "`" + token->getText() + "` belongs inside a block that it continues";
     const std::string &text = lineText(token->getLine());
-    if (trimmed(text).compare(0, 9, "function ") == 0)
+    std::string code = trimmed(text);
+    if (code.compare(0, 5, "for (") == 0 || code.compare(0, 4, "for(") == 0)
+        return "a loop over numbers names its range: for i in 0..2 (both ends counted) or for i in 0--3 (the end left out)";
+    if (code.compare(0, 9, "function ") == 0)
         return "a function starts with its return type and ends with its `return`: int twice(int x) ... return x * 2";
     return "";
 }

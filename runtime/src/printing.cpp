@@ -6,11 +6,6 @@
 
 vel_output &operator<<(vel_output &out, const text &value) { return out << value.data; }
 
-vel_output &operator<<(vel_output &out, const vel_num64 &value) {
-    if (value.isNatural()) return out << static_cast<natural>(value);
-    return out << static_cast<double>(value);
-}
-
 vel_output &operator<<(vel_output &out, const dyn &value) {
     switch (value.kind()) {
     case dyn::NIL: return out;
@@ -112,7 +107,6 @@ void vel_dyn_methods::display() const { vel_out << self() << '\n'; }
 std::ostream &operator<<(std::ostream &out, const text &value) {
     return out.write(value.data.data(), static_cast<std::streamsize>(value.data.size()));
 }
-std::ostream &operator<<(std::ostream &out, const vel_num64 &value) { return out << printedText(value); }
 std::ostream &operator<<(std::ostream &out, const dyn &value) { return out << printedText(value); }
 std::ostream &operator<<(std::ostream &out, const velarray &value) { return out << value.toString(); }
 std::ostream &operator<<(std::ostream &out, const dict &value) { return out << value.toString(); }

@@ -147,10 +147,15 @@ public:
     const vel_chunked_array<Entry> &items() const { return entries; }
 
     // Text and integer keys (vel_if_direct_key) are looked up as they stand;
-    // a C string as a text. A missing key reads as nil.
+    // a C string as a text. A missing key reads as nil. The value's address
+    // is handed out, to be written through later: the entries are never
+    // shared with a copy from then on.
     dyn &operator[](const dyn &key);
     template <class K, vel_if_direct_key<K> = 0>
-    dyn &operator[](const K &key) { return valueFor(vel_key_of(key)); }
+    dyn &operator[](const K &key) {
+        entries.pin();
+        return valueFor(vel_key_of(key));
+    }
     dyn &operator[](const char *key) { return (*this)[text(key)]; }
     const dyn &at(const dyn &key) const;
     template <class K, vel_if_direct_key<K> = 0>
@@ -308,7 +313,7 @@ C &vel_walked(C &container, std::size_t position) {
 // out of line (dyn.cpp), so that every program does not carry the code of
 // every container.
 inline dyn &dyn::operator=(const dyn &other) {
-    if (owns(type) || owns(other.type)) return assignOwned(other);
+    if (owns(type) || owns(other.type) || holdsObject() || other.holdsObject()) return assignOwned(other);
     type = other.type;
     copyNumber(other);
     return *this;
@@ -319,8 +324,10 @@ inline dyn &dyn::operator=(dyn &&other) noexcept {
     // of their elements.
     dyn old(std::move(*this));
     type = other.type;
+    counted = other.counted;
     copyNumber(other);
     other.type = NIL;
+    other.counted = false;
     return *this;
 }
 
