@@ -4,7 +4,7 @@
 # is (-gline-tables-only, and -g at the link) and without them, under
 # WebAssembly and natively (-g1 and libbacktrace), run in turn, with the
 # median times and their ratio. It also says whether the two modules hold
-# the same instructions (wasm-dis, without the names of their locals).
+# the same instructions (wasm-dis, but for the numbering of their locals).
 #
 #   bench/line_tables.sh [build-directory] [runs] [program ...]
 set -euo pipefail
@@ -35,8 +35,14 @@ source "$here/median_time.sh"
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", (b > 0 ? a / b : 0) }'; }
 
-# The module's instructions, without debug sections and local names.
-instructions() { wasm-dis "$1" | grep -v '^ *;;' | sed -e 's/(local \$[^ )]*/(local/g'; }
+# The module's instructions, without debug sections and without the
+# numbers of locals: the link that keeps the line tables keeps the locals in
+# the order the compiler gave them, the other renumbers them.
+instructions() {
+    wasm-dis "$1" | grep -v '^ *;;' |
+        sed -E 's/(local\.(get|set|tee)) \$[0-9]+/\1 L/g; s/\(local \$?[^ )]* ?(i32|i64|f32|f64|v128)?\)//g' |
+        grep -v '^ *$'
+}
 
 printf '%-13s | %8s %8s %6s %5s | %8s %8s %6s\n' program wasm-with without ratio same nat-with without ratio
 for name in "${programs[@]}"; do

@@ -14,7 +14,7 @@ DiagnosticSink *activeSink = nullptr;
 }  // namespace
 
 void DiagnosticSink::add(Diagnostic diagnostic, const std::string &name) {
-    if (followsSyntaxError(diagnostic))
+    if (!printAtOnce_ && followsSyntaxError(diagnostic))
         return;
     if (locator_ && diagnostic.column == 0 && diagnostic.line > 0)
         locator_->locate(diagnostic, name);
@@ -49,8 +49,9 @@ void DiagnosticSink::relateLast(const SourcePosition &related) {
 bool DiagnosticSink::followsSyntaxError(const Diagnostic &diagnostic) const {
     if (diagnostic.kind != DiagnosticKind::numbered)
         return false;
+    // "bad if syntax." is a syntax error in the catalogue's form.
     for (const Diagnostic &earlier : diagnostics_)
-        if (earlier.kind == DiagnosticKind::syntax && earlier.line == diagnostic.line)
+        if ((earlier.kind == DiagnosticKind::syntax || earlier.code == 85) && earlier.line == diagnostic.line)
             return true;
     return false;
 }

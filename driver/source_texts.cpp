@@ -27,6 +27,17 @@ const std::string *unsavedTextOf(const std::string &path) {
     return found == unsavedTexts().end() ? nullptr : &found->second;
 }
 
+// A UTF-8 byte-order mark, which several editors write at the start of a
+// file, is no part of the program: the source starts after it, as it does
+// in those editors (so columns count from there too).
+void skipByteOrderMark(std::istream &source) {
+    char mark[3];
+    if (source.read(mark, 3) && mark[0] == '\xEF' && mark[1] == '\xBB' && mark[2] == '\xBF')
+        return;
+    source.clear();
+    source.seekg(0);
+}
+
 }  // namespace
 
 void holdUnsavedText(const std::string &path, std::string text) {
@@ -38,10 +49,13 @@ bool hasUnsavedText(const std::string &path) {
 }
 
 std::unique_ptr<std::istream> openSource(const std::string &path) {
+    std::unique_ptr<std::istream> source;
     if (const std::string *text = unsavedTextOf(path))
-        return std::make_unique<std::istringstream>(*text);
-    auto file = std::make_unique<std::ifstream>(path);
-    if (!*file)
+        source = std::make_unique<std::istringstream>(*text);
+    else
+        source = std::make_unique<std::ifstream>(path);
+    if (!*source)
         return nullptr;
-    return file;
+    skipByteOrderMark(*source);
+    return source;
 }

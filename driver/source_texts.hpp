@@ -9,5 +9,6 @@
 void holdUnsavedText(const std::string &path, std::string text);
 // Whether an editor gave a text for the path.
 bool hasUnsavedText(const std::string &path);
-// The source's text as a stream; null when it can be read neither way.
+// The source's text as a stream, after a UTF-8 byte-order mark when it
+// starts with one; null when it can be read neither way.
 std::unique_ptr<std::istream> openSource(const std::string &path);

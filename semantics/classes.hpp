@@ -32,6 +32,10 @@ struct ClassRecord {
     bool hasConstructor = false;
     bool isDom = false;
     bool external = false;       // declared in an import or extern block
+    // Defined by the program, on a base that is too: the class derives from
+    // libvel's vel_object, its objects are held by counted references
+    // (vel_ref) and freed when the last one goes.
+    bool counted = false;
     std::string source;
 };
 

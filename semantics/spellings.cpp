@@ -32,7 +32,8 @@ std::string keywordSpelling(int type) {
     case T_FUNCTION: return "function ";
     case T_CHAR: return "char ";
     case T_INTARRAY: return "_intArr ";
-    case T_NATURALARRAY: case T_REALARRAY: case T_NUMBERARRAY: return "_array64 ";
+    case T_NATURALARRAY: return "_natArr ";
+    case T_REALARRAY: case T_NUMBERARRAY: return "_array64 ";
     case T_TEXTARRAY: case T_OBJECTARRAY: case T_FILEARRAY: return "_arr32 ";
     default: return "";
     }
@@ -105,6 +106,10 @@ std::string convertInItem(int elementType, const std::string &item) {
     return item;
 }
 
+std::string numberArrayOf(int elementType) {
+    return elementType == T_NATURAL ? "_natArr" : "_array64";
+}
+
 std::string typeTag(int type) {
     switch (type) {
     case T_NUMBER: case T_REAL: return "TYPE_NUMBER";
@@ -148,7 +153,7 @@ std::string nilFor(int type) {
     case T_TEXTARRAY: case T_OBJECTARRAY: case T_FILEARRAY:
         return "_arr32()";
     case T_NATURALARRAY:
-        return "_array64(TYPE_NATURAL, 16)";
+        return "_natArr(TYPE_NATURAL, 16)";
     case T_REALARRAY:
         return "_array64(TYPE_REAL, 16)";
     case T_NUMBERARRAY:

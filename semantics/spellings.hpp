@@ -31,6 +31,9 @@ std::string convertTo(int target, int source, const std::string &value);
 std::string convertInItem(int elementType, const std::string &item);
 
 std::string typeTag(int type);   // "TYPE_NUMBER", "TYPE_INT"...
+// The class of a typed array of numbers of 64 bits by its element type:
+// "_natArr" for naturals, "_array64" for reals and numbers.
+std::string numberArrayOf(int elementType);
 
 // Value of a dynamic expression converted to target: "dyn::toInt(v)"...;
 // objects are cast to a pointer to className. Other targets take the value

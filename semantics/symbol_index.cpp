@@ -103,7 +103,7 @@ void indexSourceBegins(const std::string &sourceName, const std::string &text) {
     index->recentNames.clear();
     index->nextName = 0;
     index->openFunction = index->openClass = -1;
-    index->nextIsParameter = false;
+    index->nextKindSet = false;
 }
 
 void noteNameToken(const std::string &text, int line, int scannerColumn) {
@@ -124,15 +124,13 @@ void indexSymbolDeclared(const Symbol *symbol, bool inClassBody) {
     if (!index || !symbol)
         return;
     IndexedDeclaration declaration;
-    if (index->nextIsParameter)
-        declaration.kind = DeclarationKind::parameter;
+    if (index->nextKindSet)
+        declaration.kind = index->nextKind;
     else if (inClassBody)
         declaration.kind = DeclarationKind::attribute;
-    else if (symbol->kind == 3 && symbol->emittedName != symbol->name)
-        declaration.kind = DeclarationKind::enumItem;
     else if (isConstantKind(symbol->kind))
         declaration.kind = DeclarationKind::constant;
-    index->nextIsParameter = false;
+    index->nextKindSet = false;
     declaration.type = symbol->type();
     declaration.classIndex = symbol->classIndex;
     declaration.container = inClassBody ? index->openClass : index->openFunction;
@@ -148,9 +146,11 @@ void indexSymbolAlias(const Symbol *copy, const Symbol *original) {
         index->symbolDeclarations[copy] = found->second;
 }
 
-void indexParameterNext() {
-    if (SymbolIndex *index = symbolIndex())
-        index->nextIsParameter = true;
+void indexNextDeclarationAs(DeclarationKind kind) {
+    if (SymbolIndex *index = symbolIndex()) {
+        index->nextKindSet = true;
+        index->nextKind = kind;
+    }
 }
 
 void indexFunctionDeclared(int functionRecord, int ownerClass) {

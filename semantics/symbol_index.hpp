@@ -63,7 +63,8 @@ struct SymbolIndex {
     int currentSource = -1;
     int openFunction = -1;                           // declaration of the function being read
     int openClass = -1;
-    bool nextIsParameter = false;
+    bool nextKindSet = false;                        // the next declaration's kind is told
+    DeclarationKind nextKind = DeclarationKind::variable;
 };
 
 // The index of the run being translated, or null when it keeps none.
@@ -79,7 +80,9 @@ void noteNameToken(const std::string &text, int line, int scannerColumn);
 void indexSymbolDeclared(const Symbol *symbol, bool inClassBody);
 // A copy of a symbol that stands for it in a block.
 void indexSymbolAlias(const Symbol *copy, const Symbol *original);
-void indexParameterNext();
+// The kind of the next declared symbol, where its flags do not tell it
+// (a parameter, an enumeration's item).
+void indexNextDeclarationAs(DeclarationKind kind);
 void indexFunctionDeclared(int functionRecord, int ownerClass);
 void indexClassDeclared(int classRecord);
 void indexDefineDeclared(const std::string &name);

@@ -59,6 +59,10 @@ bool usableAsSequence(int type) { return resultOf(T_SEQUENCE, type) != 0; }
 
 bool isTextLike(int type) { return type == T_TEXT || type == T_CHARPTR; }
 
+bool dividesAsNaturals(int dividend, int divisor) {
+    return dividend == T_NATURAL && (divisor == T_NATURAL || divisor == T_INTEGER);
+}
+
 void arrayOfElement(int element) {
     switch (element) {
     case T_NUMBER: typeState().currentType = T_NUMBERARRAY; break;

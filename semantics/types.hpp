@@ -35,6 +35,8 @@ bool isIntegerConvertible(int type);
 bool convertsToBoolean(int type);
 bool usableAsSequence(int type);
 bool isTextLike(int type);               // text or "char *"
+// A natural divided by a natural or an integer gives a natural quotient.
+bool dividesAsNaturals(int dividend, int divisor);
 void arrayOfElement(int element);        // sets currentType to the typed array of element
 
 void pushType(int type);

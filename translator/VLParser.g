@@ -269,6 +269,10 @@ topLevelItem
         { continueMainIfLong(); writeIndent(); }
         localDeclaration
         { endTopLevelStatement(); }
+    |   ( swapProbe ) =>
+        { openMainForCall(LT(1)->getText()); beginStatement(); }
+        swapStatement
+        { endTopLevelStatement(); }
     |   ( IDENT LEFTPAR ) =>
         { openMainForCall(LT(1)->getText()); writeIndent(); }
         topLevelCall
@@ -971,10 +975,23 @@ xmlName returns [std::string name]
     ;
 
 expressionStatement { ExprValue v; }
-    :   ( assignTargetProbe ( COMMA assignTargetProbe )* assignmentOperator ) =>
+    :   ( swapProbe ) => swapStatement
+    |   ( assignTargetProbe ( COMMA assignTargetProbe )* assignmentOperator ) =>
         assignment
     |   v=postfixExpression { writeExpressionStatement(v); }
         statementEnd
+    ;
+
+// swap of two places that an assignment could write: variables, elements
+// and attributes. Any other swap is a call, whose arguments are values.
+swapProbe
+    :   { LT(1)->getText() == "swap" }? IDENT LEFTPAR assignTargetProbe COMMA assignTargetProbe RIGHTPAR
+    ;
+
+swapStatement { AssignTarget a; AssignTarget b; }
+    :   IDENT LEFTPAR a=assignTarget COMMA b=assignTarget RIGHTPAR
+        { writeSwap(a, b); }
+        assignmentEnd
     ;
 
 assignmentOperator
@@ -1199,12 +1216,24 @@ postfixExpression returns [ExprValue v]
     ;
 
 // After a call or an atom ("this", a literal): a method, an attribute of
-// an object, or an element: "mk()[1]", "'abc'[1]", "[4, 5][0]".
-memberOrMethod[ExprValue owner] returns [ExprValue v] { ExprValue index; }
+// an object, an element or a slice: "mk()[1]", "'abc'[1]", "[4, 5][0]", "\"hello\"[1..3]".
+memberOrMethod[ExprValue owner] returns [ExprValue v] { ExprValue index; ExprValue low; ExprValue high; bool inclusive = true; bool hasHigh = false; }
     :   { LA(3) == LEFTPAR }? v=methodCall[std::move(owner)]
     |   DOT m:IDENT { v = memberOfName(std::move(owner), m->getText()); }
-    |   LEFTSQUARE index=expression RIGHTSQUARE
-        { v = indexOfValue(std::move(owner), index, LA(1) == LEFTSQUARE); }
+    |   LEFTSQUARE
+        (   ( DOTDOT | MINMIN { inclusive = false; } )
+            ( high=expression { hasHigh = true; } )?
+            RIGHTSQUARE
+            { v = sliceOfValue(std::move(owner), false, low, hasHigh, high, inclusive); }
+        |   index=expression
+            (   RIGHTSQUARE
+                { v = indexOfValue(std::move(owner), index, LA(1) == LEFTSQUARE); }
+            |   ( DOTDOT | MINMIN { inclusive = false; } )
+                ( high=expression { hasHigh = true; } )?
+                RIGHTSQUARE
+                { v = sliceOfValue(std::move(owner), true, index, hasHigh, high, inclusive); }
+            )
+        )
     ;
 
 // A method of the value before the dot: "s.trim()", "'a,b'.split(',')".

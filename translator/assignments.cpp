@@ -39,6 +39,8 @@ bool checkedDivision(const AssignTarget &target, char op, const ExprValue &value
 std::string combinedValue(const AssignTarget &target, char op, const ExprValue &value) {
     if (op == '%' && (target.valueType == T_REAL || target.valueType == T_NUMBER))
         return "fmod(" + target.readPath + "," + value.text + ")";
+    if (op == '/' && dividesAsNaturals(target.valueType, value.type))
+        return "_vel_natural_div(" + target.readPath + "," + value.text + ")";
     if (checkedDivision(target, op, value)) {
         ExprValue combined;
         combined.text = (op == '/' ? "_vel_div(" : "_vel_mod(") + target.readPath + "," + value.text + ")";
@@ -245,6 +247,35 @@ static void writeParallel(char op) {
             writeIndent();
         writeOne(assignment().targets[i], op, held[i]);
     }
+}
+
+// Both values are read before either place is written, as in "x, y = y, x".
+void writeSwap(const AssignTarget &first, const AssignTarget &second) {
+    int one = first.valueType, other = second.valueType;
+    if (one != other && one != T_VAR && other != T_VAR && one != T_UNKNOWN && other != T_UNKNOWN) {
+        // Without the swap the program would run wrong, so the source must
+        // not be compiled.
+        reportSwapMismatch(typeName(one), typeName(other));
+        emit(";\n");
+        return;
+    }
+    ExprValue held[2];
+    const AssignTarget *places[2] = {&first, &second};
+    emit("{\n");
+    output().indentLevel++;
+    for (int i = 0; i < 2; i++) {
+        held[i].text = newTemp();
+        held[i].type = places[i]->valueType;
+        held[i].classIndex = places[i]->classIndex;
+        emitIndented("auto " + held[i].text + "=" + places[i]->readPath + ";\n");
+    }
+    writeIndent();
+    writeOne(first, '=', held[1]);
+    writeIndent();
+    writeOne(second, '=', held[0]);
+    output().indentLevel--;
+    emitIndented("}\n");
+    typeState().pendingAssignOp = '=';
 }
 
 void writeAssignment(char op) {

@@ -8,6 +8,8 @@ void addAssignTarget(const AssignTarget &target);
 void addAssignValue(const ExprValue &value);
 // op is '=' or the operator of a compound assignment ('+', '<' for a left shift...).
 void writeAssignment(char op);
+// swap(a, b): the two variables, elements or attributes exchange their values.
+void writeSwap(const AssignTarget &first, const AssignTarget &second);
 
 // Part of the state of one translation (translator/source_translation.hpp).
 // The targets and values of the assignment being translated, as many as

@@ -647,6 +647,7 @@ ExprValue beginCall(const std::string &name) {
         CallDescriptor call;
         call.name = name;
         call.emitted = "new " + classRecord(classIndex).emittedName;
+        call.constructs = classIndex;
         call.row = classRecord(classIndex).constructor;
         call.kind = call.row >= 0 ? CALL_PROGRAM_FUNCTION : CALL_PLAIN;
         calls().pending = call;
@@ -804,7 +805,13 @@ ExprValue closeArguments(ExprValue call) {
     const bool changesNothing = callChangesNothing(level.call);
     switch (level.call.kind) {
     case CALL_SWAP:
-        if (level.count == 2) {
+        if (level.count == 2 && !(level.arguments[0].plainName && level.arguments[1].plainName)) {
+            // A statement swap of places is written by writeSwap; here an
+            // argument is a value (a literal, a call's result), which
+            // nothing can be given.
+            reportNamed(E_CANNOT_BE_USED, level.arguments[level.arguments[0].plainName ? 1 : 0].text);
+            value = valueOf("", T_VOID);
+        } else if (level.count == 2) {
             // The built-in swap exchanges two variables in place.
             value = valueOf(swapText(level.arguments[0].text, level.arguments[0].type, level.arguments[1].text,
                                      level.arguments[1].type),
@@ -840,6 +847,8 @@ ExprValue closeArguments(ExprValue call) {
         break;
     }
     }
+    if (level.call.constructs >= 0)
+        value.text = newObject(level.call.constructs, value.text);
     markComputed(value);
     value.effects = !changesNothing;
     return order.finish(std::move(value));

@@ -54,6 +54,7 @@ struct CallDescriptor {
     ExprValue receiver;
     std::string method;     // as written
     std::string emitted;    // a call through a function parameter: the parameter
+    int constructs = -1;    // a call of a class's name: the class
 };
 
 struct ArgumentLevel {

@@ -72,6 +72,7 @@ void beginClass(const std::string &name, ClassKind kind) {
     ClassRecord &record = classRecord(index);
     record.isDom = name == "dom";
     record.external = external;
+    record.counted = kind == CLASS_DEFINED;
     // A class of native code is known by its own name; the program's own go
     // through the renaming of every declared name.
     record.emittedName = kind == CLASS_EXTERN ? name : emittedNameFor(name);
@@ -94,6 +95,8 @@ void classBase(const std::string &name) {
     ClassRecord &record = classRecord(classState().current);
     record.baseName = name;
     record.base = findClass(name);
+    if (record.base < 0 || !classRecord(record.base).counted)
+        record.counted = false;
     if (record.base >= 0)
         indexClassUsed(record.base, name);
     if (record.base < 0 || record.base == classState().current) {
@@ -121,6 +124,9 @@ void classFurtherBase(const std::string &name) {
 }
 
 void openClassBody() {
+    const ClassRecord &record = classRecord(classState().current);
+    if (record.counted && record.baseName.empty())
+        emit(" : public vel_object");
     emit("\n{\n");
     output().indentLevel++;
     emitIndented("public:\n");

@@ -88,6 +88,7 @@ void declareEnumItem(const std::string &name, const std::string &valueText, int 
     typeState().currentType = type;
     pendingDeclaration() = PendingDeclaration();
     pendingDeclaration().kind = KIND_LITERAL_CONSTANT;
+    indexNextDeclarationAs(DeclarationKind::enumItem);
     Symbol *symbol = declare(name, SYMBOL_ASSIGNED);
     if (symbol)
         symbol->emittedName = valueText;
@@ -166,10 +167,8 @@ void applyArraySuffix() {
     declarations().declaredType = arrayType;
     if (arrayType == T_INTARRAY)
         declarations().arrayPrefix = "_intArr ";
-    else if (arrayType >= T_NATURALARRAY && arrayType <= T_NUMBERARRAY)
-        declarations().arrayPrefix = "_array64 ";
     else
-        declarations().arrayPrefix = "_arr32 ";
+        declarations().arrayPrefix = cppTypeSpelling(arrayType);
     declarations().cppType = declarations().arrayPrefix;
 }
 
@@ -211,7 +210,7 @@ std::string defaultInitializer(int type) {
     case T_FILEARRAY: return "= _arr32()";
     case T_NATURALARRAY:
     case T_REALARRAY:
-    case T_NUMBERARRAY: return "= _array64(" + typeTag(elementType(type)) + ", 16)";
+    case T_NUMBERARRAY: return "= " + numberArrayOf(elementType(type)) + "(" + typeTag(elementType(type)) + ", 16)";
     default: return "=0";
     }
 }
@@ -297,7 +296,7 @@ void beginObjectDeclaration(const std::string &className) {
         declarations().cppType = typeNameSpelling(className) + (byValue ? " " : " *");
         return;
     }
-    declarations().cppType = typeNameSpelling(className) + " *";
+    declarations().cppType = objectSpelling(className);
     declarations().classIndex = findClass(className);
     if (declarations().classIndex < 0)
         reportNamed(E_CLASS_NOT_DEFINED, className);
@@ -345,11 +344,14 @@ void writeObjectDeclarator(const std::string &name, int form, const ExprValue &v
         valueText = "=NULL";
     else if (form == 2 && declarations().classIndex >= 0 && refusedUnrelatedObject(declarations().classIndex, value))
         valueText = "=NULL";
+    else if (form == 2 && value.type == T_OBJECT && declarations().classIndex >= 0 &&
+             classRecord(declarations().classIndex).counted)
+        valueText = "=" + value.text;  // a counted object as it is: a cast to a pointer would let it go and keep it again
     else if (form == 2)
         valueText = declarations().classIndex == -5 ? "=" + value.text : "=(" + className + " *) " + value.text;
     else if (declarations().classIndex != -5)
         valueText = constructsWithoutArguments(declarations().classIndex) && !ownClassAttribute(declarations().classIndex)
-                        ? "=new " + className + "()"
+                        ? "=" + newObject(declarations().classIndex, "new " + className + "()")
                         : "=NULL";
     declareName(name, declarations().declaredType, true);
     const std::string emitted = emittedNameFor(name);
@@ -417,6 +419,19 @@ void defineFunctionType(const std::string &name, const std::string &literal) {
     // The type of the function itself: a pointer to it has the C++ types its
     // head was written with, whatever its parameters and results are.
     writeHeaderLine("typedef decltype(&" + functionRecord(index).emittedName + ") " + typeNameSpelling(name) + ";");
+}
+
+std::string objectSpelling(const std::string &className) {
+    int classIndex = findClass(className);
+    if (classIndex >= 0 && classRecord(classIndex).counted)
+        return "vel_ref<" + classRecord(classIndex).emittedName + "> ";
+    return typeNameSpelling(className) + " *";
+}
+
+std::string newObject(int classIndex, const std::string &construction) {
+    if (classIndex >= 0 && classRecord(classIndex).counted)
+        return "vel_new(" + construction + ")";
+    return construction;
 }
 
 std::string typeNameSpelling(const std::string &name) {

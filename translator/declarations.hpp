@@ -52,6 +52,12 @@ bool isDefinedTypeName(const std::string &name);
 // The C++ name of a class or of a "define" type: a native class keeps its
 // own, every other name is renamed as declared names are.
 std::string typeNameSpelling(const std::string &name);
+// The C++ type of a variable, attribute, parameter or result of a class:
+// "vel_ref<Name> " for the program's own classes (counted, freed when
+// unreachable), "Name *" for classes of native code.
+std::string objectSpelling(const std::string &className);
+// "new Name(...)" as the program's objects are made: held by the result.
+std::string newObject(int classIndex, const std::string &construction);
 
 // The value a variable of this type starts with, written after its name.
 std::string defaultInitializer(int type);

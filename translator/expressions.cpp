@@ -3,6 +3,7 @@
 #include "translator/translation_job.hpp"
 #include "translator/checked_stack.hpp"
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -469,7 +470,9 @@ static ExprValue multiplicativeOperatorText(ExprValue left, int operatorToken, c
         // An integer divided by an integer is a number in Velmora; C++
         // would truncate.
         // C++ would truncate, and trap on a zero divisor.
-        if (isIntegerLike(leftType) && isIntegerLike(right.type))
+        if (dividesAsNaturals(leftType, right.type))
+            value = result("_vel_natural_div(" + left.text + "," + right.text + ")", typeState().currentType);
+        else if (isIntegerLike(leftType) && isIntegerLike(right.type))
             value = result("_vel_div(" + left.text + "," + right.text + ")", typeState().currentType);
         else
             value = result(std::move(left.text) + "/" + realDivisor(right), typeState().currentType);
@@ -649,6 +652,17 @@ ExprValue integerLiteral(const std::string &tokenText) {
 // "2r", "2f" and "3.5R" are Velmora reals; C++ knows neither the r suffix
 // nor a float suffix on a number without a point, and a float suffix would
 // round the value: the suffix goes and a point is added where needed.
+// A real literal past the range of a double is the infinity, one too small
+// for the smallest one is 0, as the C++ compilers make them, but without
+// their warnings.
+static std::string outOfRangeReal(const std::string &text) {
+    double number = std::strtod(text.c_str(), nullptr);
+    if (number == HUGE_VAL)
+        return "HUGE_VAL";
+    bool nonZeroDigit = text.substr(0, text.find_first_of("eE")).find_first_of("123456789") != std::string::npos;
+    return number == 0 && nonZeroDigit ? "0.0" : text;
+}
+
 ExprValue realLiteral(const std::string &tokenText) {
     std::string text = tokenText;
     while (!text.empty() && strchr("fFrR", text.back()))
@@ -657,7 +671,7 @@ ExprValue realLiteral(const std::string &tokenText) {
         text += ".0";
     if (text[0] == '.')
         text = "0" + text;
-    ExprValue value = result(text, T_REAL);
+    ExprValue value = result(outOfRangeReal(text), T_REAL);
     value.literal = true;
     typeState().currentType = T_REAL;
     return value;
@@ -724,7 +738,10 @@ ExprValue phpConstant(const std::string &tokenText) {
 }
 
 ExprValue parenthesized(const ExprValue &inner) {
-    ExprValue value = result("(" + inner.text + ")", inner.type);
+    // A quoted literal is a C++ array of chars, which takes no method, no
+    // "+" and no subscript of a text: in parentheses it is a text value.
+    ExprValue value = inner.stringLiteral ? result("text(" + inner.text + ")", inner.type)
+                                          : result("(" + inner.text + ")", inner.type);
     value.literal = inner.literal && !inner.stringLiteral;
     value.known = inner.known;
     value.wide = inner.wide;
@@ -740,7 +757,7 @@ ExprValue emptyContainer(int element) {
     case T_REAL:
     case T_NATURAL:
         arrayOfElement(element);
-        return result("_array64(" + typeTag(element) + ", 16)", typeState().currentType);
+        return result(numberArrayOf(element) + "(" + typeTag(element) + ", 16)", typeState().currentType);
     case T_INTEGER: return result("_intArr()", T_INTARRAY);
     case T_TEXT: return result("_arr32()", T_TEXTARRAY);
     case T_FILE: return result("_arr32()", T_FILEARRAY);
@@ -948,15 +965,15 @@ std::string convertValue(int targetType, const ExprValue &value) {
             if (targetType == T_INTARRAY)
                 return "_intArr(dyn(" + value.text + "))";
             if (element == T_NUMBER || element == T_REAL || element == T_NATURAL)
-                return "_array64(" + typeTag(element) + ",dyn(" + value.text + "))";
+                return numberArrayOf(element) + "(" + typeTag(element) + ",dyn(" + value.text + "))";
             return "_arr32(dyn(" + value.text + "))";
         }
         if (targetType == T_INTARRAY)
             return "_intArr(" + value.text + ")";
         if (element == T_NUMBER || element == T_REAL || element == T_NATURAL) {
             if (isIntegerLike(source) || isFloating(source))
-                return "_array64(" + typeTag(element) + ",(double)" + value.text + ")";
-            return "_array64(" + typeTag(element) + "," + value.text + ")";
+                return numberArrayOf(element) + "(" + typeTag(element) + ",(double)" + value.text + ")";
+            return numberArrayOf(element) + "(" + typeTag(element) + "," + value.text + ")";
         }
         return "_arr32(" + value.text + ")";
     }

@@ -113,7 +113,7 @@ void addClassReturnType(const std::string &className, bool arrayOfClass) {
     FunctionState &state = functionState();
     state.modifiers = currentModifiers();
     state.record.isStatic = currentIsStatic();
-    state.returnSpelling = arrayOfClass ? "_arr32 " : typeNameSpelling(className) + " *";
+    state.returnSpelling = arrayOfClass ? "_arr32 " : objectSpelling(className);
     state.record.returnTypes.push_back(arrayOfClass ? T_OBJECTARRAY : T_OBJECT);
     state.record.returnClass = findClass(className);
     if (state.record.returnClass < 0)
@@ -222,7 +222,7 @@ void parameterNamedType(const std::string &name) {
         functionState().parameterSpelling += typeNameSpelling(name) + (byValue ? " " : " *");
         return;
     }
-    functionState().parameterSpelling += typeNameSpelling(name) + " *";
+    functionState().parameterSpelling += objectSpelling(name);
     if (findClass(name) < 0)
         reportNamed(E_CLASS_NOT_DEFINED, name);
     else
@@ -231,7 +231,7 @@ void parameterNamedType(const std::string &name) {
 
 void parameterArrayOfClass(const std::string &name) {
     ParameterRecord &parameter = functionState().parameter;
-    const std::string pointer = typeNameSpelling(name) + " *";
+    const std::string pointer = objectSpelling(name);
     std::string &spelling = functionState().parameterSpelling;
     if (parameter.type != T_OBJECT || spelling.size() < pointer.size() ||
         spelling.compare(spelling.size() - pointer.size(), pointer.size(), pointer) != 0) {
@@ -280,7 +280,7 @@ void parameterName(const std::string &name) {
     int &storageKind = translation().declarations.storageKind;
     int storage = storageKind;
     storageKind = parameter.constant ? KIND_CONSTANT : 1;
-    indexParameterNext();
+    indexNextDeclarationAs(DeclarationKind::parameter);
     declareName(name, parameter.type, true, parameter.className.empty() ? -3 : findClass(parameter.className));
     storageKind = storage;
 }

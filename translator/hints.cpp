@@ -5,6 +5,7 @@
 
 #include "diagnostics/diagnostics.hpp"
 #include "semantics/builtins.hpp"
+#include "semantics/functions.hpp"
 #include "semantics/symbols.hpp"
 #include "translator/source_translation.hpp"
 
@@ -152,12 +153,14 @@ std::string FirstGuessHints::hintFor(const Diagnostic &diagnostic, const std::st
         if (!hint.empty())
             return hint;
         std::vector<std::string> names = builtinNames(false);
-        for (const std::string &declared : declaredNames())
-            names.push_back(declared);
+        for (const FunctionRecord &function : sourceSemantics().run.functions.records)
+            if (function.ownerClass < 0)
+                names.push_back(function.name);
         return didYouMean(name, names);
     }
     case E_CLASS_NOT_DEFINED: case E_NOT_DECLARED: {
-        if (std::find(std::begin(functionWords), std::end(functionWords), name) != std::end(functionWords))
+        if (std::find(std::begin(functionWords), std::end(functionWords), name) != std::end(functionWords) ||
+            startsItsLine(diagnostic, "function "))
             return functionHint;
         if (name == "end" || name == "endif" || name == "done" || name == "fi" || name == "endwhile")
             return blockEndHint;
@@ -168,6 +171,12 @@ std::string FirstGuessHints::hintFor(const Diagnostic &diagnostic, const std::st
                 return "did you mean `" + keyword + "`?";
             }
         }
+        return didYouMean(name, declaredNames());
+    }
+    case E_ATTRIBUTE_NOT_FOUND: {
+        std::vector<std::string> methods = builtinNames(true);
+        if (std::find(methods.begin(), methods.end(), name) != methods.end())
+            return "`" + name + "` is a method: write `" + name + "()`";
         return didYouMean(name, declaredNames());
     }
     default:

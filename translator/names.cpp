@@ -189,9 +189,10 @@ ExprValue indexOfName(ExprValue name, const ExprValue &index, bool anotherFollow
     return value;
 }
 
-// An element of a value that is no variable: a call's result or a literal.
-// A text literal is a C string in C++ and becomes a text first.
-ExprValue indexOfValue(ExprValue owner, const ExprValue &index, bool anotherFollows) {
+// A value that is no variable (a call's result, a literal) as the
+// container of a subscript. A text literal is a C string in C++ and becomes
+// a text first.
+static ExprValue subscriptedValue(ExprValue owner) {
     ExprValue container = std::move(owner);
     if (container.stringLiteral || container.interpolated)
         container.text = "text(" + container.text + ")";
@@ -200,7 +201,16 @@ ExprValue indexOfValue(ExprValue owner, const ExprValue &index, bool anotherFoll
     container.writePath.reset();
     container.root = nullptr;
     container.plainName = false;
-    return indexOfName(std::move(container), index, anotherFollows);
+    return container;
+}
+
+ExprValue indexOfValue(ExprValue owner, const ExprValue &index, bool anotherFollows) {
+    return indexOfName(subscriptedValue(std::move(owner)), index, anotherFollows);
+}
+
+ExprValue sliceOfValue(ExprValue owner, bool hasLow, const ExprValue &low, bool hasHigh,
+                       const ExprValue &high, bool inclusive) {
+    return sliceOfName(subscriptedValue(std::move(owner)), hasLow, low, hasHigh, high, inclusive);
 }
 
 ExprValue sliceOfName(ExprValue name, bool hasLow, const ExprValue &low, bool hasHigh,
@@ -234,6 +244,8 @@ ExprValue currentElementOfName(ExprValue name, bool afterSlice) {
     EmptySubscript subscript = readEmptySubscript(name.type, afterSlice);
     ExprValue value = std::move(name);
     value.writePath.reset();
+    if (const std::string *position = value.plainName ? walkedPositionOf(value.text) : nullptr)
+        value.text = "vel_walked(" + value.text + "," + *position + ")";
     value.text += subscript.text;
     wrapElementRead(value.type, value.text);
     value.type = subscript.type;
@@ -358,7 +370,10 @@ void currentElementTarget(AssignTarget &target, bool anotherFollows) {
         return;
     if (target.rangeUsed)
         reportError(E_INDEX_ON_RANGE);
-    TargetSubscript subscript = targetEmptySubscript(target.path, target.type, target.nesting, anotherFollows);
+    std::string container = target.path;
+    if (const std::string *position = target.nesting == 0 ? walkedPositionOf(target.path) : nullptr)
+        container = "vel_walked(" + target.path + "," + *position + ")";
+    TargetSubscript subscript = targetEmptySubscript(container, target.type, target.nesting, anotherFollows);
     if (subscript.selectsInner) {
         target.path += subscript.text;
         target.pathIsPointer = true;
@@ -366,7 +381,7 @@ void currentElementTarget(AssignTarget &target, bool anotherFollows) {
         target.setter = subscript.text;
         target.setterIsCall = subscript.isCall;
     }
-    target.readPath += ".value()";
+    target.readPath = (target.nesting == 0 ? container : target.readPath) + ".value()";
     target.valueType = subscript.type;
     target.nesting++;
 }

@@ -25,6 +25,8 @@ ExprValue beginName(const std::string &name, bool methodReceiver = false);
 ExprValue indexOfName(ExprValue name, const ExprValue &index, bool anotherFollows);
 // An element of a call's result or of a literal.
 ExprValue indexOfValue(ExprValue owner, const ExprValue &index, bool anotherFollows);
+ExprValue sliceOfValue(ExprValue owner, bool hasLow, const ExprValue &low, bool hasHigh,
+                       const ExprValue &high, bool inclusive);
 ExprValue sliceOfName(ExprValue name, bool hasLow, const ExprValue &low, bool hasHigh,
                       const ExprValue &high, bool inclusive);
 ExprValue keyRangeOfName(ExprValue name, const ExprValue &low, const ExprValue &high);

@@ -3,6 +3,8 @@
 // source, handed the run's tables, and gone when the source's texts are
 // handed back. A new source starts from a new object, so that nothing one
 // source leaves open reaches the next.
+#include <map>
+
 #include "diagnostics/sink.hpp"
 #include "semantics/source_semantics.hpp"
 #include "translator/main_pieces.hpp"
@@ -31,6 +33,7 @@ struct SourceTranslation : SourceSemantics {
     // Block words a misspelt first word was taken for ("whle": "while"):
     // their closing words are no news.
     std::vector<std::string> guessedOpeners;
+    std::map<std::string, int> closersOfFailedOpeners;   // skipped so far, by block word
     OutputState output;
     TranslatedTexts texts;
     XmlState xml;

@@ -97,7 +97,7 @@ static void writeObjectLoopVariable(const std::string &name, int classIndex, con
     pendingDeclaration().classIndex = classIndex;
     declare(name, SYMBOL_ASSIGNED);
     writeIndent();
-    emit(classRecord(classIndex).emittedName + " *" + emittedNameFor(name) + "=" +
+    emit(objectSpelling(classRecord(classIndex).name) + emittedNameFor(name) + "=" +
          objectOfClass(classIndex, container + ".value()") + ";\n");
 }
 
@@ -444,7 +444,9 @@ void beginFor() {
 }
 
 bool stepIsNegative(const ExprValue &step) {
-    return !step.text.empty() && step.text[0] == '-';
+    if (step.known)
+        return step.knownValue < 0;
+    return step.literal && !step.text.empty() && step.text[0] == '-';
 }
 
 namespace {
@@ -680,9 +682,15 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
     std::string going = newTemp();
     emit("int " + going + "=_vel_for_step(" + stepText + ");\n");
     writeIndent();
-    writeControlLine("for(" + spelling + name + "=" + low.text + ";" + going + " && " + name + comparison +
-                     high.text + ";" + going + "=_vel_for_next(" + name + "," + stepText + "," + high.text +
-                     "," + (inclusive ? "1" : "0") + "))");
+    // A step that is no literal counts up or down by the sign it has when
+    // the loop runs.
+    bool signAtRunTime = hasStep && !step.literal && !step.known;
+    std::string inclusion = inclusive ? "1" : "0";
+    std::string firstTest = signAtRunTime
+                                ? "_vel_for_first(" + name + "," + stepText + "," + high.text + "," + inclusion + ")"
+                                : name + comparison + high.text;
+    writeControlLine("for(" + spelling + name + "=" + low.text + ";" + going + " && " + firstTest + ";" + going +
+                     "=_vel_for_next(" + name + "," + stepText + "," + high.text + "," + inclusion + "))");
 }
 
 void writeContainerFor(int declaredType, const std::string &first, const std::string &second,
@@ -695,21 +703,20 @@ void writeContainerFor(int declaredType, const std::string &first, const std::st
     typeState().currentType = container.type;
     checkSequence();
     std::string name = container.text;
-    if (container.plainName) {
-        for (const std::string &walked : statements().iteratedNames)
-            if (walked == name)
-                reportNamed(E_CANNOT_BE_USED, name);
-        statements().iteratedNames.push_back(name);
-        currentLoop().walksName = true;
-    }
     if (!container.plainName) {
         name = newTemp();
         emit(loopVariableSpelling(container.type) + name + "=" + container.text + ";\n");
         writeIndent();
     }
-    emit(name + ".reset();\n");
-    writeIndent();
-    emit("while(" + name + ".inBound()) {\n");
+    // The loop keeps its own position, so that a loop over the same
+    // container in its body, or in a function it calls, does not move it;
+    // each round puts the container's cursor there, for c[] and c.key().
+    std::string position = newTemp();
+    if (container.plainName) {
+        statements().walkedContainers.push_back(WalkedContainer{name, position});
+        currentLoop().walksName = true;
+    }
+    emit("for(std::size_t " + position + "=0; " + name + ".walkAt(" + position + "); " + position + "++) {\n");
     output().indentLevel++;
     int element = isTypedArray(container.type) ? elementType(container.type) : T_VAR;
     std::string valueName = second.empty() ? first : second;
@@ -728,8 +735,6 @@ void writeContainerFor(int declaredType, const std::string &first, const std::st
         // The value comes from the library's iteration as a dynamic value.
         writeElementAssignment(spelling, emittedNameFor(valueName), valueType, name + ".value()", T_VAR);
     }
-    writeIndent();
-    emit(name + ".bound();\n");
     writeIndent();
     emit("{\n");
     output().blankLines = 2;
@@ -762,8 +767,8 @@ static void writeSteppedEnding() {
 }
 
 void endFor() {
-    if (currentLoop().walksName && !statements().iteratedNames.empty())
-        statements().iteratedNames.pop_back();
+    if (currentLoop().walksName && !statements().walkedContainers.empty())
+        statements().walkedContainers.pop_back();
     if (currentLoop().forForm == FOR_CONTAINER) {
         output().indentLevel--;
         writeClosingBrace();
@@ -772,6 +777,14 @@ void endFor() {
     closeArrayViews();
     leaveBlock();
     popLoop();
+}
+
+const std::string *walkedPositionOf(const std::string &container) {
+    const std::vector<WalkedContainer> &walked = statements().walkedContainers;
+    for (auto loop = walked.rbegin(); loop != walked.rend(); ++loop)
+        if (loop->container == container)
+            return &loop->position;
+    return nullptr;
 }
 
 const std::string *arrayViewOf(const std::string &array) {

@@ -111,8 +111,8 @@ struct LoopFrame {
     std::string steppedCondition;  // a range loop written as do-while: its "while" condition
     bool steppedScope = false;     // ... which declares its variable in a scope of its own
     std::string copiedVariable;    // ... or counts in a copy of this file-level variable
-    bool walksName = false;    // a container loop over a plain name (see iteratedNames)
     int viewsOpened = 0;       // array views this loop declared, in a scope of their own
+    bool walksName = false;    // a container loop over a plain name (see walkedContainers)
 };
 
 // A number array that the enclosing loops reach through a view of its
@@ -122,6 +122,12 @@ struct LoopFrame {
 struct ArrayView {
     std::string array;
     std::string view;
+};
+
+// A container that a loop walks by name, and the name of the loop's position.
+struct WalkedContainer {
+    std::string container;
+    std::string position;
 };
 
 struct BranchFrame {
@@ -137,15 +143,17 @@ struct StatementState {
     int nesting = 0;   // control statements open around the parser
     CheckedStack<LoopFrame> loops{"loop stack"};
     CheckedStack<BranchFrame> branches{"case stack"};
-    // Containers walked by the enclosing loops. A loop walks a container
-    // with the container's own cursor, so a second loop over the same one
-    // inside the first would end both.
-    std::vector<std::string> iteratedNames;
+    // Containers that the enclosing loops walk by name, innermost last.
+    std::vector<WalkedContainer> walkedContainers;
     // File-level variables that the enclosing loops count in copies of.
     std::vector<const Symbol *> copiedVariables;
     // Arrays that the enclosing loops view, innermost last.
     std::vector<ArrayView> arrayViews;
 };
+
+// The loop variable's position of the innermost loop over the container of
+// this emitted name, or nullptr when no loop being translated walks it.
+const std::string *walkedPositionOf(const std::string &container);
 
 // The view through which the loops being translated reach the array of
 // this emitted name, or nullptr when there is none.

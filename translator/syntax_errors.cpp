@@ -154,6 +154,16 @@ bool guessAt(const antlr::RefToken &token, Guess &guess) {
                      "write `" + target + " = " + target + " " + op + " " + value + "`");
         return true;
     }
+    for (const char *pair : {"&&", "||"}) {
+        std::string::size_type both = text.find(pair);
+        if (both != std::string::npos && (type == T::AND_BIN || type == T::OR_BIN || both < at)) {
+            reportSyntax(line, static_cast<int>(both) + 1, static_cast<int>(both) + 2,
+                         "`" + std::string(pair) + "` is not an operator",
+                         std::string("write `") + (pair[0] == '&' ? "and" : "or") + "`: x > 0 " +
+                             (pair[0] == '&' ? "and" : "or") + " x < 9");
+            return true;
+        }
+    }
     std::string code = trimmed(text);
     for (const char *step : {"++", "--"}) {
         if (code.size() > 2 && code.compare(code.size() - 2, 2, step) == 0) {
@@ -201,13 +211,13 @@ void reportRecognitionError(const antlr::RecognitionException &error, const Toke
             return;
         }
         if (mismatch->token) {
-            reportSyntaxAt(mismatch->token, unexpected(mismatch->token, names));
+            reportSyntaxAt(mismatch->token, unexpected(mismatch->token, names), unexpectedHint(mismatch->token, names));
             return;
         }
     }
     if (auto noViable = dynamic_cast<const antlr::NoViableAltException *>(&error)) {
         if (noViable->token) {
-            reportSyntaxAt(noViable->token, unexpected(noViable->token, names));
+            reportSyntaxAt(noViable->token, unexpected(noViable->token, names), unexpectedHint(noViable->token, names));
             return;
         }
     }
@@ -225,11 +235,14 @@ const int closers[] = {T::SLASHIF, T::SLASHWHILE, T::SLASHFOR, T::SLASHDO, T::SL
 
 bool isCloser(int type) { return std::find(std::begin(closers), std::end(closers), type) != std::end(closers); }
 
-// The words that go on a block after its statements: `else`, `case`...
+// The words that go on a block after its statements: `else`, `case`...,
+// and the comparison or `in` that begins a branch of a composite if.
 bool continuesABlock(int type) {
-    return type == T::LITERAL_else || type == T::LITERAL_case || type == T::LITERAL_default ||
-           type == T::LITERAL_always || type == T::LITERAL_catch || type == T::LITERAL_let ||
-           type == T::LITERAL_until;
+    static const int words[] = {T::LITERAL_else, T::LITERAL_case, T::LITERAL_default, T::LITERAL_always,
+                                T::LITERAL_catch, T::LITERAL_let, T::LITERAL_until, T::LITERAL_in,
+                                T::LESSER, T::GREATER, T::EQUAL, T::LESS_EQUAL, T::GREAT_EQUAL,
+                                T::NOT_EQUAL, T::PASDIFF};
+    return std::find(std::begin(words), std::end(words), type) != std::end(words);
 }
 
 std::vector<OpenBlock> &openBlocks() { return translation().openBlocks; }
@@ -253,6 +266,26 @@ std::string elseIfHint(int from, int to) {
                    "line with its own `/if`, or compare one subject in a composite if";
     }
     return "";
+}
+
+// The lines that begin with `word` and have a message: a block whose first
+// line failed was never opened, so its closing word is no news.
+int failedOpeners(const std::string &word) {
+    std::vector<int> lines;
+    for (const Diagnostic &diagnostic : currentSink().all()) {
+        if (diagnostic.kind == DiagnosticKind::warning ||
+            std::find(lines.begin(), lines.end(), diagnostic.line) != lines.end())
+            continue;
+        const std::string &text = lineText(diagnostic.line);
+        std::string::size_type first = text.find_first_not_of(" \t");
+        if (first == std::string::npos || text.compare(first, word.size(), word) != 0)
+            continue;
+        std::string::size_type after = first + word.size();
+        if (after < text.size() && (std::isalnum(static_cast<unsigned char>(text[after])) || text[after] == '_'))
+            continue;
+        lines.push_back(diagnostic.line);
+    }
+    return static_cast<int>(lines.size());
 }
 
 }  // namespace
@@ -316,9 +349,14 @@ void reportStrayToken(const antlr::RefToken &token, const TokenNamer &names) {
     int type = token->getType();
     std::vector<std::string> &guessed = translation().guessedOpeners;
     if (isCloser(type)) {
-        auto opener = std::find(guessed.begin(), guessed.end(), token->getText().substr(1));
+        std::string word = token->getText().substr(1);
+        auto opener = std::find(guessed.begin(), guessed.end(), word);
         if (opener != guessed.end()) {
             guessed.erase(opener);
+            return;
+        }
+        if (failedOpeners(word) > translation().closersOfFailedOpeners[word]) {
+            translation().closersOfFailedOpeners[word]++;
             return;
         }
     }
@@ -327,10 +365,8 @@ void reportStrayToken(const antlr::RefToken &token, const TokenNamer &names) {
         hint = openBlocks().empty()
                    ? "a block has no braces: its first line ends, and its own word closes it (`/if`, `/while`...)"
                    : "a block has no braces: close this one with " + tokenWords(openBlocks().back().closer, names);
-    else if (isCloser(type))
-        hint = "no open block is closed by " + tokenWords(type, names);
-    else if (continuesABlock(type))
-        hint = "`" + token->getText() + "` belongs inside a block that it continues";
+    else
+        hint = unexpectedHint(token, names);
     reportSyntaxAt(token, unexpected(token, names), hint);
 }
 
@@ -339,6 +375,26 @@ void countSkippedLines(int type, const std::string &text) {
         countLineEnd();
     else if (type == T::TEMPLATE || type == T::NATIVE)
         countLinesIn(text);
+}
+
+std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names) {
+    int type = token->getType();
+    if (type == T::LEFTCURLY || type == T::RIGHTCURLY)
+        return openBlocks().empty()
+                   ? "a block has no braces: its first line ends, and its own word closes it (`/if`, `/while`...)"
+                   : "a block has no braces: its first line ends, and " +
+                         tokenWords(openBlocks().back().closer, names) + " closes it";
+    if (isCloser(type))
+        return "no open block is closed by " + tokenWords(type, names);
+    if (continuesABlock(type))
+        return "`" + token->getText() + "` belongs inside a block that it continues";
+    const std::string &text = lineText(token->getLine());
+    std::string code = trimmed(text);
+    if (code.compare(0, 5, "for (") == 0 || code.compare(0, 4, "for(") == 0)
+        return "a loop over numbers names its range: for i in 0..2 (both ends counted) or for i in 0--3 (the end left out)";
+    if (code.compare(0, 9, "function ") == 0)
+        return "a function starts with its return type and ends with its `return`: int twice(int x) ... return x * 2";
+    return "";
 }
 
 void placeConstructReport(const antlr::RecognitionException &error) {

@@ -51,6 +51,9 @@ bool reportUnclosedBlock(const antlr::RecognitionException &error, const TokenNa
 // caller skips its line.
 bool isStrayToken(int type, bool inBlock);
 void reportStrayToken(const antlr::RefToken &token, const TokenNamer &names);
+// What to write instead of a token that cannot stand where it is: braces,
+// a closing word of no open block, `function f(x)`.
+std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names);
 
 // The line ends inside a token that error recovery skips.
 void countSkippedLines(int type, const std::string &text);

@@ -9,6 +9,7 @@
 #include "translator/reserved_words.hpp"
 #include "translator/positions.hpp"
 #include "translator/hints.hpp"
+#include "translator/lexical_errors.hpp"
 #include "VLLexer.hpp"
 #include "VLParser.hpp"
 #include <antlr/ANTLRException.hpp>
@@ -32,7 +33,8 @@ TranslationResult translateStream(std::istream &input, const SourceToTranslate &
     lexer.readFromMemory(text);
     lexer.setTokenObjectFactory(&PooledToken::factory);
     lexer.setFilename(source.sourceName);
-    ReservedWordFilter names(lexer);
+    LexicalErrorFilter readable(lexer);
+    ReservedWordFilter names(readable);
     OneLineBranchFilter branches(names);
     VLParser parser(branches);
     parser.readTokensFrom(branches);

@@ -14,6 +14,13 @@
 #include <backtrace.h>
 #include <cxxabi.h>
 
+// Weak: a program linked without libbacktrace (a velc.ini of its own that
+// names only libvel's archive) links and reports its errors without their
+// callers. velc-native.ini asks the linker for both functions (-u), which
+// takes them from the library.
+#pragma weak backtrace_create_state
+#pragma weak backtrace_full
+
 namespace {
 
 struct VelmoraFrame {
@@ -90,6 +97,8 @@ std::string frameText(const VelmoraFrame &frame) {
 }  // namespace
 
 void vel_write_callers(std::ostream &out) {
+    if (backtrace_create_state == nullptr || backtrace_full == nullptr)
+        return;
     static backtrace_state *state = backtrace_create_state(nullptr, 0, ignoreError, nullptr);
     if (!state)
         return;

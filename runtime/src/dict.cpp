@@ -187,6 +187,7 @@ dyn &dict::valueFor(const vel_dict_key &key) {
 dyn &dict::operator[](const dyn &key) {
     vel_dict_key found = vel_key_of(key);
     if (!found.usable) refuseKey(key);
+    entries.pin();
     return valueFor(found);
 }
 

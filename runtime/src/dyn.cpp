@@ -122,12 +122,7 @@ dyn::dyn(dict &&dictionary) : type(DICT), dictValue(new dict(std::move(dictionar
 dyn::dyn(const _intArr &array) : dyn(array.toArray()) {}
 dyn::dyn(const _arr32 &array) : dyn(array.toArray()) {}
 dyn::dyn(const _array64 &array) : dyn(array.toArray()) {}
-dyn::dyn(const vel_num64 &number) {
-    if (number.isNatural())
-        setNatural(static_cast<natural>(number));
-    else
-        *this = dyn(static_cast<double>(number));
-}
+dyn::dyn(const _natArr &array) : dyn(array.toArray()) {}
 dyn::dyn(vel_pair *pair) {
     if (pair != nullptr) {
         pairValue = pair;
@@ -138,6 +133,13 @@ dyn::dyn(void *address) {
     if (address != nullptr) {
         type = POINTER;
         pointer = address;
+    }
+}
+dyn::dyn(const vel_object *object) {
+    if (object != nullptr) {
+        type = POINTER;
+        pointer = const_cast<vel_object *>(object);
+        keepObject();
     }
 }
 dyn &dyn::assignOwned(const dyn &other) {
@@ -443,6 +445,13 @@ dyn dyn::value() const {
     if (type == DICT) return dictValue->value();
     if (type == TEXT) return dyn(textValue->value());
     return dyn();
+}
+
+bool dyn::walkAt(std::size_t position) {
+    if (type == ARRAY) return arrayValue->walkAt(position);
+    if (type == DICT) return dictValue->walkAt(position);
+    if (type == TEXT) return textValue->walkAt(position);
+    return false;
 }
 
 void dyn::bound() {

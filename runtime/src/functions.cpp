@@ -148,16 +148,19 @@ int intval(const dict &x) { return dyn::toInt(dyn(x)); }
 int intval(const _intArr &x) { return dyn::toInt(dyn(x)); }
 int intval(const _arr32 &x) { return dyn::toInt(dyn(x)); }
 int intval(const _array64 &x) { return dyn::toInt(dyn(x)); }
+int intval(const _natArr &x) { return dyn::toInt(dyn(x)); }
 double doubleval(const velarray &x) { return dyn::toReal(dyn(x)); }
 double doubleval(const dict &x) { return dyn::toReal(dyn(x)); }
 double doubleval(const _intArr &x) { return dyn::toReal(dyn(x)); }
 double doubleval(const _arr32 &x) { return dyn::toReal(dyn(x)); }
 double doubleval(const _array64 &x) { return dyn::toReal(dyn(x)); }
+double doubleval(const _natArr &x) { return dyn::toReal(dyn(x)); }
 natural naturalval(const velarray &x) { return dyn::toNatural(dyn(x)); }
 natural naturalval(const dict &x) { return dyn::toNatural(dyn(x)); }
 natural naturalval(const _intArr &x) { return dyn::toNatural(dyn(x)); }
 natural naturalval(const _arr32 &x) { return dyn::toNatural(dyn(x)); }
 natural naturalval(const _array64 &x) { return dyn::toNatural(dyn(x)); }
+natural naturalval(const _natArr &x) { return dyn::toNatural(dyn(x)); }
 natural boolval(const dyn &x) { return dyn::toBoolean(x) ? 1 : 0; }
 
 text str(const dyn &x) { return dyn::toText(x); }
@@ -166,7 +169,7 @@ text str(const dict &x) { return x.toString(); }
 text str(const _intArr &x) { return x.toString(); }
 text str(const _arr32 &x) { return x.toString(); }
 text str(const _array64 &x) { return x.toString(); }
-text str(const vel_num64 &x) { return text(x); }
+text str(const _natArr &x) { return x.toString(); }
 text to_string(double x) { return text(x); }
 
 // A held text is copied once, straight into data.
@@ -176,6 +179,7 @@ text::text(const dict &dictionary) : data(dictionary.toString().data) {}
 text::text(const _intArr &array) : data(array.toString().data) {}
 text::text(const _arr32 &array) : data(array.toString().data) {}
 text::text(const _array64 &array) : data(array.toString().data) {}
+text::text(const _natArr &array) : data(array.toString().data) {}
 
 bool in_sequence(const char *item, const char *container) {
     if (item == nullptr || container == nullptr) return false;
@@ -271,6 +275,7 @@ text _vel_dumpArray(const dyn &x) { return dyn::toText(x); }
 text _vel_dumpArray(const _intArr &x) { return x.toString(); }
 text _vel_dumpArray(const _arr32 &x) { return x.toString(); }
 text _vel_dumpArray(const _array64 &x) { return x.toString(); }
+text _vel_dumpArray(const _natArr &x) { return x.toString(); }
 
 // --------------------------------------------------------------------------
 // Smaller functions

@@ -176,6 +176,27 @@ bool vel_loop_advance(vel_loop_number &now, const vel_loop_number &step, const v
     return true;
 }
 
+bool vel_loop_begins(const vel_loop_number &now, const vel_loop_number &step, const vel_loop_number &end,
+                     bool inclusive) {
+    bool up;
+    switch (step.kind) {
+    case vel_loop_number::SIGNED:
+        if (step.integer == 0) zeroStep();
+        up = step.integer > 0;
+        break;
+    case vel_loop_number::UNSIGNED:
+        if (step.whole == 0) zeroStep();
+        up = true;
+        break;
+    default:
+        if (step.real != step.real) return false;  // NaN has no direction
+        if (step.real == 0) zeroStep();
+        up = step.real > 0;
+        break;
+    }
+    return withinBound(now, end, up, inclusive);
+}
+
 bool vel_loop_advance(double &now, const vel_loop_number &step, const vel_loop_number &end, bool inclusive) {
     double s = realOf(step);
     if (s != s) return false;

@@ -3,40 +3,6 @@
 
 #include <cmath>
 
-vel_num64 vel_num64::ofNatural(natural number) {
-    vel_num64 result;
-    result.holdsNatural = true;
-    result.whole = number;
-    result.real = static_cast<double>(number);
-    return result;
-}
-
-vel_num64 vel_num64::withTag(int tag, const vel_num64 &value) {
-    if (tag == TYPE_NATURAL) return value.holdsNatural ? value : ofNatural(naturalval(value.real));
-    return vel_num64(static_cast<double>(value));
-}
-
-vel_num64::operator natural() const { return holdsNatural ? whole : naturalval(real); }
-
-bool operator==(const vel_num64 &a, const vel_num64 &b) {
-    if (a.isNatural() && b.isNatural()) return static_cast<natural>(a) == static_cast<natural>(b);
-    return static_cast<double>(a) == static_cast<double>(b);
-}
-
-std::ostream &operator<<(std::ostream &out, const vel_num64 &value) {
-    if (value.isNatural()) return out << static_cast<natural>(value);
-    return out << static_cast<double>(value);
-}
-
-text::text(const vel_num64 &number) {
-    if (number.isNatural())
-        data = std::to_string(static_cast<natural>(number));
-    else
-        *this = text(static_cast<double>(number));
-}
-
-text operator+(const text &a, const vel_num64 &b) { return a + text(b); }
-
 // --------------------------------------------------------------------------
 
 _intArr::_intArr(const velarray &array) {
@@ -91,38 +57,24 @@ _arr32::_arr32(const dyn &value) {
     if (!value.isNil()) *this += value;
 }
 
-// The capacity is only a hint; the elements live in chunks.
-_array64::_array64(int tag, int) : elementTag(tag) {}
-
-_array64::_array64(int tag, double single) : elementTag(tag) { push(vel_num64(single)); }
-
-_array64::_array64(int tag, natural single) : elementTag(tag) { push(vel_num64::ofNatural(single)); }
-
-_array64::_array64(int tag, std::initializer_list<vel_num64> list) : elementTag(tag) {
-    for (const vel_num64 &e : list) push(e);
-}
-
-_array64::_array64(std::initializer_list<double> list) {
-    for (double e : list) push(vel_num64(e));
-}
-
-_array64::_array64(int tag, const velarray &array) : elementTag(tag) {
-    for (const dyn &e : array.elements())
-        push(tag == TYPE_NATURAL ? vel_num64::ofNatural(dyn::toNatural(e)) : vel_num64(dyn::toReal(e)));
-}
-
-_array64::_array64(const velarray &array) : _array64(TYPE_NUMBER, array) {}
-
-_array64::_array64(int tag, const dyn &value) : elementTag(tag) {
-    if (!value.isNil()) *this += value;
-}
-
 int _intArr::fromNumber(double v) const { return intval(v); }
 
-vel_num64 _array64::fromNumber(double v) const {
-    return elementTag == TYPE_NATURAL ? vel_num64::ofNatural(naturalval(v)) : vel_num64(v);
+template <>
+double vel_number_array<double>::fromNumber(double v) const {
+    return v;
 }
 
-vel_num64 _array64::fromDyn(const dyn &v) const {
-    return elementTag == TYPE_NATURAL ? vel_num64::ofNatural(dyn::toNatural(v)) : vel_num64(dyn::toReal(v));
+template <>
+natural vel_number_array<natural>::fromNumber(double v) const {
+    return naturalval(v);
+}
+
+template <>
+double vel_number_array<double>::fromDyn(const dyn &v) const {
+    return dyn::toReal(v);
+}
+
+template <>
+natural vel_number_array<natural>::fromDyn(const dyn &v) const {
+    return dyn::toNatural(v);
 }

@@ -47,7 +47,7 @@ const std::vector<std::string> &pieceNames() {
         std::vector<std::string> out;
         for (const char *n : knownToCpp)
             if (!notCallable.count(n)) out.push_back(n);
-        for (const char *n : {"vel_ctext", "vel_num64", "vel_place", "vel_typed_array", "wstring", "Object",
+        for (const char *n : {"vel_ctext", "vel_number_array", "vel_place", "vel_typed_array", "wstring", "Object",
                               "int64_t", "uint64_t", "memset", "strcpy", "sprintf", "fclose"})
             out.push_back(n);
         return out;

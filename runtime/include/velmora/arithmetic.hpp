@@ -87,6 +87,17 @@ double _vel_div(A a, B b, const vel_place &where = vel_place()) {
     if (b == 0) vel_fatal(where, "division by zero");
     return static_cast<double>(a) / static_cast<double>(b);
 }
+// a / b of a natural and an integer or natural: a natural, the quotient
+// truncated, computed in integers (through a real it would lose the low
+// digits of large values). The divisor is taken as a natural, as every
+// operation of a natural takes an int: -1 is 2^64 - 1. b == 0 is a run-time
+// error.
+template <class B, std::enable_if_t<std::is_integral<B>::value, int> = 0>
+natural _vel_natural_div(natural a, B b, const vel_place &where = vel_place()) {
+    natural divisor = static_cast<natural>(b);
+    if (divisor == 0) vel_fatal(where, "division by zero");
+    return a / divisor;
+}
 // With a real operand the IEEE rules hold: x / 0.0 is an infinity or NaN.
 template <class A, class B, vel_if_reals<A, B> = 0>
 double _vel_div(A a, B b, const vel_place & = vel_place()) {
@@ -220,6 +231,30 @@ inline bool _vel_for_within(int &var, int step, int bound, int inclusive) {
     if (inside) var = static_cast<int>(static_cast<unsigned>(var) + static_cast<unsigned>(step));
     return inside;
 }
+// The first test of a loop whose step is not a literal (velc writes
+// "for(int i=a; _I_7 && _vel_for_first(i, s, b, 1); _I_7=_vel_for_next(i, s, b, 1))"):
+// whether the variable's value is within the bound in the direction of the
+// step's sign, which only the run knows. After each step that _vel_for_next
+// takes it holds again, so it may be tested on every round.
+bool vel_loop_begins(const vel_loop_number &now, const vel_loop_number &step, const vel_loop_number &end,
+                     bool inclusive);
+template <class T, class S, class E, vel_if_small_loop<T, S, E> = 0>
+inline bool _vel_for_first(const T &var, const S &step, const E &end, int inclusive,
+                           const vel_place &where = vel_place()) {
+    long long by = static_cast<long long>(step), now = static_cast<long long>(var),
+              bound = static_cast<long long>(end);
+    if (by == 0) vel_fatal(where, "for loop step is 0");
+    if (now == bound) return inclusive != 0;
+    return by > 0 ? now < bound : now > bound;
+}
+template <class T, class S, class E, std::enable_if_t<!vel_is_small_integer<T>::value || !vel_is_small_integer<S>::value ||
+                                                           !vel_is_small_integer<E>::value,
+                                                       int> = 0>
+bool _vel_for_first(const T &var, const S &step, const E &end, int inclusive, const vel_place &where = vel_place()) {
+    vel_error_place place(where);
+    return vel_loop_begins(vel_loop_number_of(var), vel_loop_number_of(step), vel_loop_number_of(end), inclusive != 0);
+}
+
 template <class T, class S, class E, vel_if_wide_loop<T, S, E> = 0>
 bool _vel_for_next(T &var, const S &step, const E &end, int inclusive, const vel_place &where = vel_place()) {
     vel_error_place place(where);

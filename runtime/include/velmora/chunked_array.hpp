@@ -5,9 +5,15 @@
 // parameter or a loop, while the array grows), and so that an index is a
 // shift and a mask. Appending costs a compare in the common case, where
 // std::deque's bookkeeping made it the dearest part of filling an array.
+// A copy shares the chunks until one of the two is written (copy on write):
+// every member that may write or hand out an element makes them this
+// array's own first, and a pinned array (one whose element's address was
+// handed out to be written through later) is never shared.
 // Also the entry store of dict. Part of libvel.hpp (through containers.hpp).
 #include <algorithm>
+#include <cstddef>
 #include <iterator>
+#include <new>
 #include <type_traits>
 #include <vector>
 
@@ -153,7 +159,16 @@ public:
     vel_chunked_array(std::initializer_list<T> list) { assign(list.begin(), list.end()); }
     template <class It>
     vel_chunked_array(It from, It to) { assign(from, to); }
-    vel_chunked_array(const vel_chunked_array &other) : Shared() { assign(other.begin(), other.end()); }
+    vel_chunked_array(const vel_chunked_array &other) : Shared() {
+        if (other.table != nullptr && !other.pinned) {
+            table = other.table;
+            first = other.first;
+            count = other.count;
+            ++table->sharers;
+        } else {
+            assign(other.begin(), other.end());
+        }
+    }
     vel_chunked_array(vel_chunked_array &&other) noexcept { swap(other); }
     vel_chunked_array &operator=(const vel_chunked_array &other) {
         if (this != &other) {
@@ -172,74 +187,150 @@ public:
     std::size_t size() const { return count; }
     bool empty() const { return count == 0; }
     T &operator[](std::size_t index) {
-        std::size_t at = first + index;
-        return chunks[at >> chunkBits][at & chunkMask];
+        own();
+        return slot(index);
     }
-    const T &operator[](std::size_t index) const {
-        std::size_t at = first + index;
-        return chunks[at >> chunkBits][at & chunkMask];
-    }
+    const T &operator[](std::size_t index) const { return slot(index); }
     // The element at index, or nullptr past the end: the one test of an
     // element access in range, shared with vel_contiguous_array.
-    T *inPlace(std::size_t index) { return index < count ? &(*this)[index] : nullptr; }
+    T *inPlace(std::size_t index) {
+        own();
+        return index < count ? &slot(index) : nullptr;
+    }
     const T *inPlace(std::size_t index) const { return index < count ? &(*this)[index] : nullptr; }
     // inRange(element) on the element at index, elsewhere() past the end.
     template <class InRange, class Elsewhere>
     void reach(std::size_t index, InRange inRange, Elsewhere elsewhere) {
+        own();
         if (index < count)
-            inRange((*this)[index]);
+            inRange(slot(index));
         else
             elsewhere();
     }
-    // Elements never move here, so a handed-out address needs nothing.
-    void pin() {}
+    // Elements never move here; an address handed out only keeps the chunks
+    // from being shared.
+    void pin() {
+        own();
+        pinned = true;
+    }
 
     // value may be an element: chunks are added, never moved, before it is read.
+    // A value that is an element of a shared array stays where it is while
+    // own() copies the chunks: the other sharer keeps them.
     void push_back(const T &value) {
-        if (first + count == chunks.size() << chunkBits) addChunkAtBack();
-        (*this)[count] = value;
+        own();
+        if (first + count == chunkCount() << chunkBits) addChunkAtBack();
+        slot(count) = value;
         ++count;
     }
     void push_back(T &&value) {
-        if (first + count == chunks.size() << chunkBits) addChunkAtBack();
-        (*this)[count] = std::move(value);
+        own();
+        if (first + count == chunkCount() << chunkBits) addChunkAtBack();
+        slot(count) = std::move(value);
         ++count;
     }
     void push_front(const T &value) {
+        own();
         if (first == 0) addChunkAtFront();
-        chunks[(first - 1) >> chunkBits][(first - 1) & chunkMask] = value;
+        table->chunk[(first - 1) >> chunkBits][(first - 1) & chunkMask] = value;
         --first;
         ++count;
     }
     void pop_back() {
-        back() = T();
+        own();
+        slot(count - 1) = T();
         --count;
         dropUnusedChunks();
     }
     void pop_front() {
-        front() = T();
+        own();
+        slot(0) = T();
         ++first;
         --count;
         dropUnusedChunks();
     }
     void clear() {
-        for (T *chunk : chunks) delete[] chunk;
-        chunks.clear();
+        release(table);
+        table = nullptr;
         first = 0;
         count = 0;
+        pinned = false;
     }
     // Chunks are added as elements come; nothing to make room for ahead.
     void reserve(std::size_t) {}
     void swap(vel_chunked_array &other) noexcept {
-        chunks.swap(other.chunks);
+        std::swap(table, other.table);
         std::swap(first, other.first);
         std::swap(count, other.count);
+        std::swap(pinned, other.pinned);
     }
 
 private:
-    void addChunkAtBack() { chunks.push_back(new T[chunkSize]); }
+    // The chunks' addresses, in one allocation with the count of arrays that
+    // share them.
+    struct Table {
+        std::size_t sharers;
+        std::size_t used;
+        std::size_t capacity;
+        T *chunk[1];
+    };
+
+    T &slot(std::size_t index) const {
+        std::size_t at = first + index;
+        return table->chunk[at >> chunkBits][at & chunkMask];
+    }
+    std::size_t chunkCount() const { return table == nullptr ? 0 : table->used; }
+    static Table *newTable(std::size_t capacity) {
+        void *raw = ::operator new(sizeof(Table) + (capacity - 1) * sizeof(T *));
+        Table *made = static_cast<Table *>(raw);
+        made->sharers = 1;
+        made->used = 0;
+        made->capacity = capacity;
+        return made;
+    }
+    static void release(Table *old) {
+        if (old == nullptr || --old->sharers != 0) return;
+        for (std::size_t i = 0; i < old->used; ++i) delete[] old->chunk[i];
+        ::operator delete(old);
+    }
+    // Makes the chunks this array's own before a write: one compare when
+    // they already are.
+    void own() {
+        if (table != nullptr && table->sharers != 1) copyChunks();
+    }
+    __attribute__((noinline)) void copyChunks() {
+        Table *fresh = newTable(table->capacity);
+        for (std::size_t i = 0; i < table->used; ++i) {
+            fresh->chunk[i] = new T[chunkSize];
+            std::copy(table->chunk[i], table->chunk[i] + chunkSize, fresh->chunk[i]);
+            fresh->used = i + 1;
+        }
+        release(table);
+        table = fresh;
+    }
+    // Room for one more chunk address, at the back.
+    void roomForChunk() {
+        if (table == nullptr) {
+            table = newTable(4);
+        } else if (table->used == table->capacity) {
+            Table *bigger = newTable(table->capacity * 2);
+            std::copy(table->chunk, table->chunk + table->used, bigger->chunk);
+            bigger->used = table->used;
+            ::operator delete(table);
+            table = bigger;
+        }
+    }
+    void addChunkAtBack() {
+        T *chunk = new T[chunkSize];
+        roomForChunk();
+        table->chunk[table->used++] = chunk;
+    }
     void addChunkAtFront() {
-        chunks.insert(chunks.begin(), new T[chunkSize]);
+        T *chunk = new T[chunkSize];
+        roomForChunk();
+        std::copy_backward(table->chunk, table->chunk + table->used, table->chunk + table->used + 1);
+        table->chunk[0] = chunk;
+        ++table->used;
         first += chunkSize;
     }
     // Chunks that hold no element any more are given back, so that an array
@@ -250,17 +341,16 @@ private:
             return;
         }
         while (first >= chunkSize) {
-            delete[] chunks.front();
-            chunks.erase(chunks.begin());
+            delete[] table->chunk[0];
+            std::copy(table->chunk + 1, table->chunk + table->used, table->chunk);
+            --table->used;
             first -= chunkSize;
         }
-        while (first + count <= (chunks.size() - 1) << chunkBits) {
-            delete[] chunks.back();
-            chunks.pop_back();
-        }
+        while (first + count <= (table->used - 1) << chunkBits) delete[] table->chunk[--table->used];
     }
 
-    std::vector<T *> chunks;
+    Table *table = nullptr;
     std::size_t first = 0;  // where element 0 stands in the first chunk
     std::size_t count = 0;
+    bool pinned = false;
 };

@@ -44,6 +44,13 @@ public:
     int key() const;
     dyn value() const;
     void bound() { stepPending = true; }
+    // Puts the cursor on the element at position for a loop that keeps its
+    // own position; false past the last element.
+    bool walkAt(std::size_t position) {
+        cursor = position;
+        stepPending = false;
+        return position < items.size();
+    }
 
     velarray &operator+=(const dyn &item);
     velarray &operator+=(const velarray &other);
@@ -139,10 +146,15 @@ public:
     const vel_chunked_array<Entry> &items() const { return entries; }
 
     // Text and integer keys (vel_if_direct_key) are looked up as they stand;
-    // a C string as a text. A missing key reads as nil.
+    // a C string as a text. A missing key reads as nil. The value's address
+    // is handed out, to be written through later: the entries are never
+    // shared with a copy from then on.
     dyn &operator[](const dyn &key);
     template <class K, vel_if_direct_key<K> = 0>
-    dyn &operator[](const K &key) { return valueFor(vel_key_of(key)); }
+    dyn &operator[](const K &key) {
+        entries.pin();
+        return valueFor(vel_key_of(key));
+    }
     dyn &operator[](const char *key) { return (*this)[text(key)]; }
     const dyn &at(const dyn &key) const;
     template <class K, vel_if_direct_key<K> = 0>
@@ -182,6 +194,11 @@ public:
     text key() const;
     dyn value() const;
     void bound() { stepPending = true; }
+    bool walkAt(std::size_t position) {
+        cursor = position;
+        stepPending = false;
+        return position < entries.size();
+    }
 
     // Built-in dict methods; positions are those of insertion order.
     velarray keys() const;
@@ -280,12 +297,21 @@ std::ostream &operator<<(std::ostream &out, const dict &value);
 // element.
 velarray vel_elements_of(const dyn &value);
 
+// The container with its cursor put back on a loop's position: c[] in the
+// body of a loop over c names the element that loop visits, whatever the
+// loops over c in between did with the cursor.
+template <class C>
+C &vel_walked(C &container, std::size_t position) {
+    container.walkAt(position);
+    return container;
+}
+
 // The assignments of dyn, inline for numbers: generated code makes and drops
 // dyn temporaries all the time. Copying or dropping a text or container goes
 // out of line (dyn.cpp), so that every program does not carry the code of
 // every container.
 inline dyn &dyn::operator=(const dyn &other) {
-    if (owns(type) || owns(other.type)) return assignOwned(other);
+    if (owns(type) || owns(other.type) || holdsObject() || other.holdsObject()) return assignOwned(other);
     type = other.type;
     copyNumber(other);
     return *this;
@@ -296,8 +322,10 @@ inline dyn &dyn::operator=(dyn &&other) noexcept {
     // of their elements.
     dyn old(std::move(*this));
     type = other.type;
+    counted = other.counted;
     copyNumber(other);
     other.type = NIL;
+    other.counted = false;
     return *this;
 }
 

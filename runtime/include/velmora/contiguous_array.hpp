@@ -5,17 +5,29 @@
 // an element (an alias parameter, to()) while the array grows; from the
 // first address handed out (pin()), growth no longer moves an element:
 // elements that do not fit in the block go to a vel_chunked_array behind it.
-// An unpinned array, the common case, only ever has the block. Included by
+// An unpinned array, the common case, only ever has the block.
+// A copy shares the block until one of the two is written (copy on write):
+// arrays are values, and passing, returning and assigning one costs no
+// copy of its elements. The block starts with its count of sharers; every
+// member that may write or hand out an element's address first makes the
+// block this array's own. A pinned array is never shared: an address handed
+// out may be written through later, after a copy was made. Included by
 // typed_arrays.hpp (part of libvel.hpp).
 #include "chunked_array.hpp"
 
 #include <algorithm>
+#include <cstddef>
 #include <initializer_list>
+#include <new>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 template <class T>
 class vel_contiguous_array : public vel_element_store<vel_contiguous_array<T>, T> {
+    static_assert(std::is_trivially_copyable<T>::value && alignof(T) <= alignof(std::max_align_t),
+                  "the block holds plain numbers, copied as bytes");
+
 public:
     using Shared = vel_element_store<vel_contiguous_array, T>;
     using typename Shared::const_iterator;
@@ -33,7 +45,17 @@ public:
     vel_contiguous_array(std::initializer_list<T> list) { assign(list.begin(), list.end()); }
     template <class It>
     vel_contiguous_array(It from, It to) { assign(from, to); }
-    vel_contiguous_array(const vel_contiguous_array &other) : Shared() { assign(other.begin(), other.end()); }
+    vel_contiguous_array(const vel_contiguous_array &other) : Shared() {
+        if (other.shareable()) {
+            block = other.block;
+            first = other.first;
+            inBlock = other.inBlock;
+            room = other.room;
+            ++sharersOf(block);
+        } else {
+            assign(other.begin(), other.end());
+        }
+    }
     vel_contiguous_array(vel_contiguous_array &&other) noexcept { swap(other); }
     vel_contiguous_array &operator=(const vel_contiguous_array &other) {
         if (this != &other) {
@@ -51,7 +73,10 @@ public:
 
     std::size_t size() const { return inBlock + overflow.size(); }
     bool empty() const { return size() == 0; }
-    T &operator[](std::size_t index) { return index < inBlock ? first[index] : overflow[index - inBlock]; }
+    T &operator[](std::size_t index) {
+        own();
+        return index < inBlock ? first[index] : overflow[index - inBlock];
+    }
     const T &operator[](std::size_t index) const { return index < inBlock ? first[index] : overflow[index - inBlock]; }
     // The element at index when it is in the block, otherwise nullptr (past
     // the end, or an element of a pinned array that grew past its block).
@@ -59,6 +84,7 @@ public:
     // loop whose every turn reads it lets the compiler keep it in a register
     // and read it again only after the out-of-line path, which may move it.
     T *inPlace(std::size_t index) {
+        own();
         T *base = first;
         return index < inBlock ? base + index : nullptr;
     }
@@ -68,48 +94,50 @@ public:
     }
     // inRange(element) on the element at index when it is in the block,
     // otherwise elsewhere(); the block's address is read first, as in inPlace.
+    // A block shared with a copy is elsewhere too, so that the test of the
+    // common case makes no call: a call there would make GCC keep a loop's
+    // values in memory across it.
     template <class InRange, class Elsewhere>
     void reach(std::size_t index, InRange inRange, Elsewhere elsewhere) {
         T *base = first;
-        if (index < inBlock)
+        if (index < inBlock && sole())
             inRange(base[index]);
         else
             elsewhere();
     }
     // An element's address is about to be held: growth must not move it.
-    void pin() { pinned = true; }
+    void pin() {
+        own();
+        pinned = true;
+    }
     // Where the elements of the block are and how many, for a loop that
     // keeps both in locals (vel_block_view).
-    T *blockStart() { return first; }
+    T *blockStart() {
+        own();
+        return first;
+    }
     std::size_t blockCount() const { return inBlock; }
     std::size_t blockRoom() const { return room; }
     // After a view has stored elements up to count within the room.
     void setBlockCount(std::size_t count) { inBlock = count; }
 
     // The count and the block's address are read once, before the test, for
-    // the reason inPlace gives.
-    void push_back(const T &value) {
+    // the reason inPlace gives. The value is a copy: it may be an element
+    // that a new block moves. A full block and a shared one go out of line
+    // with the value, so that the value is not kept across a call.
+    void push_back(T value) {
         std::size_t count = inBlock;
         T *base = first;
-        if (count < room) {
+        if (count < room && sole()) {
             base[count] = value;
             inBlock = count + 1;
         } else {
-            pushPastBlock(T(value));  // value may be an element that a new block moves
-        }
-    }
-    void push_back(T &&value) {
-        std::size_t count = inBlock;
-        T *base = first;
-        if (count < room) {
-            base[count] = std::move(value);
-            inBlock = count + 1;
-        } else {
-            pushPastBlock(std::move(value));
+            pushPastBlock(value);
         }
     }
     void push_front(const T &value) {
         T copy(value);
+        own();
         if (first == block || !overflow.empty()) {
             if (pinned) {
                 // No room before the first element, and none may be made by
@@ -126,6 +154,7 @@ public:
         ++room;
     }
     void pop_back() {
+        own();
         if (!overflow.empty())
             overflow.pop_back();
         else
@@ -133,6 +162,7 @@ public:
         if (empty()) clear();
     }
     void pop_front() {
+        own();
         if (inBlock > 0) {
             *first++ = T();
             --inBlock;
@@ -143,13 +173,14 @@ public:
         if (empty()) clear();
     }
     void clear() {
-        delete[] block;
+        release(block);
         block = first = nullptr;
         inBlock = room = 0;
         overflow.clear();
         pinned = false;
     }
     void reserve(std::size_t wanted) {
+        own();
         if (wanted > room && !pinned) reallocate(0, wanted - inBlock);
     }
     void swap(vel_contiguous_array &other) noexcept {
@@ -163,10 +194,47 @@ public:
 
 private:
     static constexpr std::size_t smallest = 8;
+    // The count of sharers stands in front of the elements, in a header as
+    // long as the strictest alignment, so that the elements stay aligned.
+    static constexpr std::size_t header = alignof(std::max_align_t);
+
+    static std::size_t &sharersOf(T *elements) {
+        return *reinterpret_cast<std::size_t *>(reinterpret_cast<char *>(elements) - header);
+    }
+    static T *allocate(std::size_t count) {
+        char *raw = static_cast<char *>(::operator new(header + count * sizeof(T)));
+        *reinterpret_cast<std::size_t *>(raw) = 1;
+        return reinterpret_cast<T *>(raw + header);
+    }
+    static void release(T *elements) {
+        if (elements != nullptr && --sharersOf(elements) == 0)
+            ::operator delete(reinterpret_cast<char *>(elements) - header);
+    }
+    bool shareable() const { return block != nullptr && !pinned && overflow.empty(); }
+    // Whether no copy shares the block; true of no block at all.
+    bool sole() const { return block == nullptr || sharersOf(block) == 1; }
+    // Makes the block this array's own before a write: one compare when it
+    // already is.
+    void own() {
+        if (!sole()) copyBlock();
+    }
+    __attribute__((noinline)) void copyBlock() {
+        T *fresh = allocate(static_cast<std::size_t>(first - block) + room);
+        T *freshFirst = fresh + (first - block);
+        std::copy(first, first + inBlock, freshFirst);
+        release(block);
+        block = fresh;
+        first = freshFirst;
+    }
 
     // The block is full: a bigger one, or the chunks once pinned. Out of the
     // way of push_back's common case.
     __attribute__((noinline)) void pushPastBlock(T value) {
+        own();
+        if (inBlock < room) {
+            first[inBlock++] = value;
+            return;
+        }
         if (pinned) {
             overflow.push_back(std::move(value));
             return;
@@ -177,15 +245,15 @@ private:
     // A new block with the elements in it, `before` free places in front of
     // them and `after` behind.
     void reallocate(std::size_t before, std::size_t after) {
-        T *fresh = new T[before + inBlock + after];
+        T *fresh = allocate(before + inBlock + after);
         std::move(first, first + inBlock, fresh + before);
-        delete[] block;
+        release(block);
         block = fresh;
         first = fresh + before;
         room = inBlock + after;
     }
 
-    T *block = nullptr;            // what new[] gave
+    T *block = nullptr;            // where the allocation's elements start, after its header
     T *first = nullptr;            // element 0, at or after block
     std::size_t inBlock = 0;       // elements from first on
     std::size_t room = 0;          // places from first to the end of the block

@@ -1,38 +1,7 @@
 #pragma once
-// dyn (var): the dynamic value of generated programs, the real-or-natural
-// element of _array64, the error flag and the key/value pair. Part of
-// libvel.hpp.
+// dyn (var): the dynamic value of generated programs, the error flag and
+// the key/value pair. Part of libvel.hpp.
 #include "text.hpp"
-
-// ---------------------------------------------------------------------------
-// One element of an _array64: a real or a natural, by the array's tag.
-
-class vel_num64 {
-public:
-    vel_num64() = default;
-    vel_num64(double number) : real(number) {}
-    template <class T, vel_if_integer<T> = 0>
-    vel_num64(T number) : real(static_cast<double>(number)) {
-        if (std::is_unsigned<T>::value && sizeof(T) == 8) {
-            holdsNatural = true;
-            whole = static_cast<natural>(number);
-        }
-    }
-    static vel_num64 ofNatural(natural number);
-    static vel_num64 withTag(int tag, const vel_num64 &value);
-
-    operator double() const { return holdsNatural ? static_cast<double>(whole) : real; }
-    explicit operator natural() const;
-    bool isNatural() const { return holdsNatural; }
-
-private:
-    bool holdsNatural = false;
-    double real = 0;
-    natural whole = 0;
-};
-bool operator==(const vel_num64 &a, const vel_num64 &b);
-inline bool operator!=(const vel_num64 &a, const vel_num64 &b) { return !(a == b); }
-std::ostream &operator<<(std::ostream &out, const vel_num64 &value);
 
 // ---------------------------------------------------------------------------
 // dyn
@@ -82,23 +51,34 @@ public:
     dyn(const _intArr &array);
     dyn(const _arr32 &array);
     dyn(const _array64 &array);
-    dyn(const vel_num64 &number);
+    dyn(const _natArr &array);
     dyn(vel_pair *pair);  // takes ownership of the pair
-    dyn(void *pointer);   // refers to an object the program owns
+    dyn(void *pointer);   // refers to something the program owns (a file, a native object)
+    // An object of one of the program's classes, which the dyn keeps as a
+    // reference does (objects.hpp).
+    dyn(const vel_object *object);
+    template <class T>
+    dyn(const vel_ref<T> &object) : dyn(static_cast<const vel_object *>(object.get())) {}
     dyn(const dyn &other) : type(other.type) {
-        if (owns(type))
+        if (owns(type)) {
             copyOwned(other);
-        else
+        } else {
             copyNumber(other);
+            if (other.holdsObject()) keepObject();
+        }
     }
-    dyn(dyn &&other) noexcept : type(other.type) {
+    dyn(dyn &&other) noexcept : type(other.type), counted(other.counted) {
         copyNumber(other);
         other.type = NIL;
+        other.counted = false;
     }
     dyn &operator=(const dyn &other);
     dyn &operator=(dyn &&other) noexcept;
     ~dyn() {
-        if (owns(type)) release();
+        if (owns(type))
+            release();
+        else if (holdsObject())
+            letGoObject();
     }
 
     Kind kind() const { return type; }
@@ -172,6 +152,7 @@ public:
     dyn key() const;
     dyn value() const;
     void bound();
+    bool walkAt(std::size_t position);
 
     // Direct access to what is held; null when the kind differs.
     const text *asText() const { return type == TEXT ? textValue : nullptr; }
@@ -207,6 +188,16 @@ private:
     // Copies the held number or pointer as it stands, whatever the kind.
     void copyNumber(const dyn &other) { std::memcpy(&integer, &other.integer, sizeof integer); }
     void copyOwned(const dyn &other);
+    // A pointer to an object of the program's classes, counted while held.
+    bool holdsObject() const { return type == POINTER && counted; }
+    void keepObject() {
+        counted = true;
+        static_cast<vel_object *>(pointer)->vel_retain();
+    }
+    void letGoObject() noexcept {
+        counted = false;
+        static_cast<vel_object *>(pointer)->vel_release();
+    }
     void release() noexcept;
     dyn &assignOwned(const dyn &other);
     void setInteger(long long number) {
@@ -221,6 +212,7 @@ private:
     dyn &elementFor(const dyn &key);
 
     Kind type = NIL;
+    bool counted = false;  // a POINTER to a vel_object, kept by this dyn
     // One member at a time, the one of the kind: a dyn stays two words, so
     // that the temporaries generated code makes are cheap to move and drop.
     union {

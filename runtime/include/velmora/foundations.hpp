@@ -40,10 +40,13 @@ class dyn;
 class velarray;
 class dict;
 struct vel_pair;
-class vel_num64;
 class _intArr;
 class _arr32;
-class _array64;
+template <class Number>
+class vel_number_array;
+// The arrays of reals (real[], number[]) and of naturals.
+using _array64 = vel_number_array<double>;
+using _natArr = vel_number_array<natural>;
 class vel_text_slot;
 class vel_ctext;
 struct vel_dir_stream;
@@ -121,6 +124,8 @@ template <class T> inline T *_vel_obj(T *object, const vel_place &where = vel_pl
         vel_fatal(where, "member of a null object");
     return object;
 }
+
+#include "objects.hpp"
 
 template <class T>
 using vel_if_integer = std::enable_if_t<std::is_integral<T>::value && !std::is_same<T, bool>::value &&

@@ -18,13 +18,13 @@ int intval(T x) {
     return std::is_signed<T>::value ? vel_clamped_int(static_cast<long long>(x))
                                     : vel_clamped_int(static_cast<unsigned long long>(x));
 }
-inline int intval(const vel_num64 &x) { return x.isNatural() ? intval(static_cast<natural>(x)) : intval(static_cast<double>(x)); }
 // A container is not a number: these give what the conversions of dyn give.
 int intval(const velarray &x);
 int intval(const dict &x);
 int intval(const _intArr &x);
 int intval(const _arr32 &x);
 int intval(const _array64 &x);
+int intval(const _natArr &x);
 
 double doubleval(const text &x);
 double doubleval(const char *x);
@@ -34,13 +34,13 @@ inline double doubleval(double x) { return x; }
 inline double doubleval(bool x) { return x ? 1.0 : 0.0; }
 template <class T, vel_if_integer<T> = 0>
 double doubleval(T x) { return static_cast<double>(x); }
-inline double doubleval(const vel_num64 &x) { return static_cast<double>(x); }
 inline double doubleval(char x) { return x; }
 double doubleval(const velarray &x);
 double doubleval(const dict &x);
 double doubleval(const _intArr &x);
 double doubleval(const _arr32 &x);
 double doubleval(const _array64 &x);
+double doubleval(const _natArr &x);
 inline double realval(const dyn &x) { return doubleval(x); }
 
 natural naturalval(double x);
@@ -52,12 +52,12 @@ inline natural naturalval(bool x) { return x ? 1 : 0; }
 template <class T, vel_if_integer<T> = 0>
 natural naturalval(T x) { return static_cast<natural>(x); }
 inline natural naturalval(char x) { return static_cast<natural>(x); }
-inline natural naturalval(const vel_num64 &x) { return static_cast<natural>(x); }
 natural naturalval(const velarray &x);
 natural naturalval(const dict &x);
 natural naturalval(const _intArr &x);
 natural naturalval(const _arr32 &x);
 natural naturalval(const _array64 &x);
+natural naturalval(const _natArr &x);
 natural boolval(const dyn &x);
 
 // str(x): the text of any value.
@@ -76,7 +76,7 @@ text str(const dict &x);
 text str(const _intArr &x);
 text str(const _arr32 &x);
 text str(const _array64 &x);
-text str(const vel_num64 &x);
+text str(const _natArr &x);
 
 bool in_sequence(const char *item, const char *container);
 bool in_sequence(const text &item, const text &container);
@@ -117,6 +117,7 @@ text _vel_dumpArray(const dyn &x);
 text _vel_dumpArray(const _intArr &x);
 text _vel_dumpArray(const _arr32 &x);
 text _vel_dumpArray(const _array64 &x);
+text _vel_dumpArray(const _natArr &x);
 
 // _vel_phpstring("", "Hello ", str(name), "!", NULL): joins the segments up
 // to the terminator, whatever integer or null pointer NULL expands to.

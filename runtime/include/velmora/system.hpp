@@ -118,12 +118,17 @@ __attribute__((used)) int *const vel_wasi_files_anchor = &vel_wasi_files_linked;
 }  // namespace
 #endif
 
-// Makes std::cout print booleans as true and false in every program that
-// includes this header, before main runs.
+// Makes every stream of the program write the reals that are no finite
+// numbers as "nan", "inf" and "-inf", whatever the C library.
+void vel_use_real_texts();
+
+// Makes std::cout print booleans as true and false, and reals as above, in
+// every program that includes this header, before main runs.
 namespace {
 struct vel_stream_setup {
     vel_stream_setup() {
         static std::ios_base::Init streamsReady;
+        vel_use_real_texts();
         std::cout << std::boolalpha;
         std::cerr << std::boolalpha;
     }

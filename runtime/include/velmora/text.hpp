@@ -25,7 +25,7 @@ public:
     explicit text(const _intArr &array);
     explicit text(const _arr32 &array);
     explicit text(const _array64 &array);
-    text(const vel_num64 &number);
+    explicit text(const _natArr &array);
 
     const char *c_str() const { return data.c_str(); }
     int length() const { return static_cast<int>(data.size()); }
@@ -67,6 +67,11 @@ public:
     int key() const;
     text value() const;
     void bound() { stepPending = true; }
+    bool walkAt(std::size_t position) {
+        cursor = position;
+        stepPending = false;
+        return position < data.size();
+    }
 
     // Built-in text methods.
     text capitalize() const;
@@ -135,7 +140,6 @@ inline bool operator>(const char *a, const text &b) { return text(a) > b; }
 inline bool operator<=(const char *a, const text &b) { return text(a) <= b; }
 inline bool operator>=(const char *a, const text &b) { return text(a) >= b; }
 std::ostream &operator<<(std::ostream &out, const text &value);
-text operator+(const text &a, const vel_num64 &b);
 
 // t[i] on a text that can change: reads as the one-character text, and an
 // assignment to it writes that character of t. It is a text itself, so that

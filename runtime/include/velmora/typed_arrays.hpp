@@ -1,6 +1,6 @@
 #pragma once
 // The typed arrays of generated programs: _intArr (integers), _arr32 (texts,
-// files and objects) and _array64 (reals or naturals). Part of libvel.hpp
+// files and objects), _array64 (reals) and _natArr (naturals). Part of libvel.hpp
 // (through containers.hpp).
 #include "containers.hpp"
 #include "contiguous_array.hpp"
@@ -113,6 +113,11 @@ public:
     int key() const { return static_cast<int>(cursor); }
     Element value() const { return at(static_cast<int>(cursor)); }
     void bound() { stepPending = true; }
+    bool walkAt(std::size_t position) {
+        cursor = position;
+        stepPending = false;
+        return position < items.size();
+    }
 
     void push(const Element &item) { items.push_back(self().normalized(item)); }
     int find(const Element &item) const {
@@ -265,10 +270,11 @@ protected:
     // The cases that at() and setAt() keep out of their inline test: an
     // element past the block of a pinned array, an index past the end
     // (reading gives the blank element, writing grows the array) or negative.
-    // A read of plain numbers changes nothing, and the compiler is told so:
-    // a loop that reads elements then keeps the array's block in a register.
-    __attribute__((noinline, pure)) Element atOutside(std::size_t at, std::true_type) const {
-        return outside(static_cast<int>(at));
+    // A read of plain numbers stays inline, without a call: a call in a
+    // loop would make GCC keep the loop's sums in memory rather than in
+    // registers the call may clobber.
+    Element atOutside(std::size_t at, std::true_type) const {
+        return at < items.size() ? self().normalized(items[at]) : self().blank();
     }
     __attribute__((noinline)) Element atOutside(std::size_t at, std::false_type) const {
         return outside(static_cast<int>(at));
@@ -446,34 +452,51 @@ private:
     const dyn &normalizedAt(int index) const;
 };
 
-class _array64 : public vel_typed_array<_array64, vel_num64> {
+// The arrays of numbers of 64 bits: _array64 (reals, for real[] and
+// number[]) and _natArr (naturals). Each element is its number, 8 bytes, so
+// that reading one in range is a compare and a load.
+template <class Number>
+class vel_number_array : public vel_typed_array<vel_number_array<Number>, Number> {
 public:
-    _array64() = default;
-    _array64(int tag, int capacity);
-    _array64(int tag, double single);
-    _array64(int tag, natural single);
-    _array64(int tag, std::initializer_list<vel_num64> list);
-    _array64(std::initializer_list<double> list);
-    _array64(int tag, const velarray &array);
-    explicit _array64(const velarray &array);
+    vel_number_array() = default;
+    // The generated spellings name the element type as a tag and a starting
+    // room; the class already tells the type, and the room grows as needed.
+    vel_number_array(int, int) {}
+    vel_number_array(int, double single) { this->items.push_back(fromNumber(single)); }
+    vel_number_array(int, natural single) { this->items.push_back(fromNumber(single)); }
+    vel_number_array(int, std::initializer_list<Number> list) { this->items.assign(list.begin(), list.end()); }
+    vel_number_array(std::initializer_list<double> list) {
+        for (double e : list) this->items.push_back(fromNumber(e));
+    }
+    vel_number_array(int, const velarray &array) {
+        for (const dyn &e : array.elements()) this->items.push_back(fromDyn(e));
+    }
+    explicit vel_number_array(const velarray &array) : vel_number_array(0, array) {}
     // The elements of a dyn holding an array or dict, or the value itself.
-    _array64(int tag, const dyn &value);
-    int tag() const { return elementTag; }
-    vel_num64 fromDyn(const dyn &v) const;
+    vel_number_array(int, const dyn &value) {
+        if (!value.isNil()) *this += value;
+    }
+    int tag() const { return std::is_same<Number, natural>::value ? TYPE_NATURAL : TYPE_NUMBER; }
+    Number fromDyn(const dyn &v) const;
     // As fromDyn(dyn(v)).
     template <class T, std::enable_if_t<std::is_integral<T>::value, int> = 0>
-    vel_num64 fromNumber(T v) const {
-        return elementTag == TYPE_NATURAL ? vel_num64::ofNatural(static_cast<natural>(v))
-                                          : vel_num64(static_cast<double>(v));
+    Number fromNumber(T v) const {
+        return static_cast<Number>(v);
     }
-    vel_num64 fromNumber(double v) const;
-    vel_num64 blank() const { return vel_num64::withTag(elementTag, vel_num64()); }
-    vel_num64 normalized(const vel_num64 &v) const { return vel_num64::withTag(elementTag, v); }
-    _array64 emptyLike() const { return _array64(elementTag, 0); }
-
-private:
-    int elementTag = TYPE_NUMBER;
+    Number fromNumber(double v) const;
+    Number blank() const { return 0; }
+    Number normalized(Number v) const { return v; }
+    vel_number_array emptyLike() const { return vel_number_array(); }
 };
+
+template <>
+double vel_number_array<double>::fromNumber(double v) const;
+template <>
+natural vel_number_array<natural>::fromNumber(double v) const;
+template <>
+double vel_number_array<double>::fromDyn(const dyn &v) const;
+template <>
+natural vel_number_array<natural>::fromDyn(const dyn &v) const;
 
 // Template members that need the complete classes above.
 template <class Derived, class Element>

@@ -25,8 +25,8 @@ int main(int argc, char **_A_1) {
         std::cout << k << "=" << v << ";";
     }
     std::cout << "\n" << _vel_dumpArray(d.slice(1, -1, 0)) << "\n";
-    _array64 naturals(TYPE_NATURAL, 16);
-    naturals += vel_num64::ofNatural(12345678901234567890ULL);
+    _natArr naturals(TYPE_NATURAL, 16);
+    naturals += natural(12345678901234567890ULL);
     _intArr ints = _intArr(5) + 6;
     std::cout << naturals << " " << ints << " " << (ints & _intArr{6, 7}) << "\n";
     dyn x = dyn(7) / 2;

@@ -1,0 +1,106 @@
+#include "translator/lexical_errors.hpp"
+
+#include <antlr/TokenStreamRecognitionException.hpp>
+
+#include <algorithm>
+#include <iterator>
+
+#include "VLTokenTypes.hpp"
+#include "diagnostics/diagnostics.hpp"
+#include "translator/source_translation.hpp"
+
+namespace {
+
+using T = VLTokenTypes;
+
+// Whether the bytes before `end` leave a text open: a quote not closed.
+bool insideText(const std::string &line, std::string::size_type end) {
+    char quote = 0;
+    for (std::string::size_type i = 0; i < end && i < line.size(); i++) {
+        if (quote && line[i] == '\\')
+            i++;
+        else if (quote && line[i] == quote)
+            quote = 0;
+        else if (!quote && (line[i] == '"' || line[i] == '\''))
+            quote = line[i];
+    }
+    return quote != 0;
+}
+
+}  // namespace
+
+LexicalMessage describeLexicalError(const std::string &line, int column, const std::string &scannerMessage) {
+    std::string::size_type at = column > 0 ? static_cast<std::string::size_type>(column - 1) : 0;
+    char c = at < line.size() ? line[at] : '\n';
+    unsigned char byte = static_cast<unsigned char>(c);
+    if (insideText(line, at))
+        return {"the text is not closed on its line", "a text ends on the line it starts; write `\\n` for a line end inside it"};
+    if (c == '!' || (at > 0 && at <= line.size() && line[at - 1] == '!'))
+        return {"`!` alone is not an operator", "write `not x`, or `!=` to compare"};
+    if (c == '%')
+        return {"`%` is not an operator", "the remainder is written `mod`: a mod b"};
+    if (c == '_')
+        return {"a name cannot start with `_`", "start it with a letter"};
+    if (byte >= 128)
+        return {"this character can stand only in a text or a comment", ""};
+    if (at < line.size() && byte > 32)
+        return {"`" + std::string(1, c) + "` cannot stand here", ""};
+    return {"cannot read this: " + scannerMessage, ""};
+}
+
+antlr::RefToken LexicalErrorFilter::nextToken() {
+    antlr::RefToken token = pending_ ? pending_ : readToken();
+    pending_ = antlr::RefToken();
+    if (token->getType() == T::LEFTCURLY) {
+        antlr::RefToken next = readToken();
+        if (opensBlockByBrace(token, next)) {
+            std::string closer = lineStart_ == T::LITERAL_else ? "/if" : "/" + std::string(
+                lineStart_ == T::LITERAL_while ? "while" : lineStart_ == T::LITERAL_for ? "for" :
+                lineStart_ == T::LITERAL_if ? "if" : lineStart_ == T::LITERAL_switch ? "switch" :
+                lineStart_ == T::LITERAL_do ? "do" : lineStart_ == T::LITERAL_try ? "try" : "class");
+            const TokenPositions *positions = translation().positions;
+            int column = positions ? byteColumn(positions->line(token->getLine()), token->getColumn()) : 0;
+            reportSyntax(token->getLine(), column, column, "unexpected `{`",
+                         "a block has no braces: its first line ends, and `" + closer + "` closes it");
+            token = next;
+        } else {
+            pending_ = next;
+        }
+    }
+    int type = token->getType();
+    if (atLineStart_)
+        lineStart_ = type;
+    atLineStart_ = type == T::EOL || type == T::Q_COMMENT;
+    return token;
+}
+
+bool LexicalErrorFilter::opensBlockByBrace(const antlr::RefToken &brace, const antlr::RefToken &next) const {
+    static const int blockWords[] = {T::LITERAL_while, T::LITERAL_for, T::LITERAL_if, T::LITERAL_else,
+                                     T::LITERAL_switch, T::LITERAL_do, T::LITERAL_try, T::LITERAL_class};
+    if (atLineStart_ || next->getLine() != brace->getLine() + (next->getType() == T::EOL ? 0 : 1))
+        return false;
+    if (next->getType() != T::EOL && next->getType() != T::Q_COMMENT)
+        return false;
+    return std::find(std::begin(blockWords), std::end(blockWords), lineStart_) != std::end(blockWords);
+}
+
+antlr::RefToken LexicalErrorFilter::readToken() {
+    for (;;) {
+        try {
+            return lexer_.nextToken();
+        } catch (const antlr::TokenStreamRecognitionException &error) {
+            int line = error.getLine();
+            const TokenPositions *positions = translation().positions;
+            const std::string text = positions ? positions->line(line) : std::string();
+            int column = error.getColumn() > 0 ? byteColumn(text, error.getColumn()) : 0;
+            LexicalMessage described = describeLexicalError(text, column, error.getMessage());
+            reportSyntax(line, column, column, described.message, described.hint);
+            skipRestOfLine();
+        }
+    }
+}
+
+void LexicalErrorFilter::skipRestOfLine() {
+    for (int c = lexer_.LA(1); c != '\n' && c != '\r' && c != antlr::CharScanner::EOF_CHAR; c = lexer_.LA(1))
+        lexer_.consume();
+}

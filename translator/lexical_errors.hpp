@@ -1,0 +1,35 @@
+#pragma once
+// A character the lexer cannot read (`%`, a text without its closing
+// quote, a lone `!`) is a syntax error like any other: reported in the
+// language's words at its column, and the rest of its line skipped, so that
+// the parse goes on at the next line instead of ending the translation.
+// A brace that ends the line of a block's first word (`while x < 3 {`), as
+// in the languages with braces, is reported the same way and left out, so
+// that the block is read as the user meant it.
+#include <antlr/CharScanner.hpp>
+#include <antlr/TokenStream.hpp>
+#include <string>
+
+class LexicalErrorFilter : public antlr::TokenStream {
+public:
+    explicit LexicalErrorFilter(antlr::CharScanner &lexer) : lexer_(lexer) {}
+    antlr::RefToken nextToken() override;
+
+private:
+    antlr::RefToken readToken();
+    void skipRestOfLine();
+    bool opensBlockByBrace(const antlr::RefToken &brace, const antlr::RefToken &next) const;
+
+    antlr::CharScanner &lexer_;
+    antlr::RefToken pending_;     // read after a brace that stays
+    int lineStart_ = 0;           // the type of the first token of the line
+    bool atLineStart_ = true;
+};
+
+// The message and hint for the scanner's own description of an error at
+// `column` (a byte, from 1) of `line`.
+struct LexicalMessage {
+    std::string message;
+    std::string hint;
+};
+LexicalMessage describeLexicalError(const std::string &line, int column, const std::string &scannerMessage);
