@@ -2,9 +2,11 @@
 # Translation time (velc -q -b -c) of programs that grow one kind of table:
 # many functions, functions each calling the next, one long method chain, a
 # chain of different methods, one long chain of subscripts, a class with
-# many attributes, many undeclared names. Each size is run at
-# 4,000 and 16,000: a lookup that stays constant gives a ratio near 4, a
-# linear one near 16. Usage: bench/lookup_scaling.sh [build-directory]
+# many attributes, a class with many methods, many undeclared names. Each
+# size is run at 4,000 and 16,000: a lookup that stays constant gives a
+# ratio near 4, a linear one near 16. Last, a main source including many
+# sources (1,000 and 4,000 files, whose creation the file system makes
+# somewhat slower than linear). Usage: bench/lookup_scaling.sh [build-directory]
 set -e
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-build}" && pwd)
@@ -23,13 +25,28 @@ chain() { printf 'text s = " a "\ntext t = s'; for ((i = 0; i < $1; i++)); do pr
 mixed() { printf 'text s = " a "\ntext t = s'; for ((i = 0; i < $1 / 4; i++)); do printf '.trim().upper().lower().replace("a", "b")'; done; printf '\nprint t\n'; }
 subscripts() { printf 'array a = [1]\nvar t = a'; for ((i = 0; i < $1; i++)); do printf '[0]'; done; printf '\nprint t\n'; }
 attributes() { printf 'class C\n'; for ((i = 0; i < $1; i++)); do printf '    int a%d = %d\n' $i $i; done; printf '/class\n'; }
+methods() { printf 'class C\n'; for ((i = 0; i < $1; i++)); do printf '    int m%d(int v)\n    return v + %d\n' $i $i; done; printf '/class\n'; }
+# A folder of sources: prog.vel includes lib0.vel ... each defining a function.
+includes() {
+    rm -rf "$2" && mkdir "$2"
+    for ((i = 0; i < $1; i++)); do
+        printf 'int f%d(int v)\nreturn v + %d\n' $i $i > "$2/lib$i.vel"
+        printf 'include lib%d.vel\n' $i
+    done > "$2/prog.vel"
+    printf 'print f0(1)\n' >> "$2/prog.vel"
+}
 undeclared() { for ((i = 0; i < $1; i++)); do printf 'print u%d\n' $i; done; }
 
 printf '%-12s %10s %10s %7s\n' table 4000 16000 ratio
-for kind in functions calling chain mixed subscripts attributes undeclared; do
+for kind in functions calling chain mixed subscripts attributes methods undeclared; do
     $kind 4000 > small.vel
     $kind 16000 > large.vel
     small=$(median_time "$build/velc" -q -b -c small)
     large=$(median_time "$build/velc" -q -b -c large)
     printf '%-12s %10s %10s %7.1f\n' $kind $small $large "$(awk "BEGIN { print $large / ($small > 0 ? $small : 0.001) }")"
 done
+includes 1000 few
+includes 4000 many
+small=$(median_time "$build/velc" -q -b -c few/prog)
+large=$(median_time "$build/velc" -q -b -c many/prog)
+printf '%-12s %10s %10s %7.1f   (1000 and 4000 sources)\n' includes $small $large "$(awk "BEGIN { print $large / ($small > 0 ? $small : 0.001) }")"

@@ -251,8 +251,11 @@ int scanSource(bool isMain) {
         project.entries[entry].isMain = true;
     addObjectName(sourceNames.objectName);
     project.sourceObjectNames.push_back(sourceNames.objectName);
-    for (const std::string &piece : recordedPieces())
+    project.sourceObjectSet.insert(sourceNames.objectName);
+    for (const std::string &piece : recordedPieces()) {
         addObjectName(objectFileFor(piece));
+        project.hasPieceObjects = true;
+    }
     if (!driverSettings.rebuildAll) {
         if (outputsUpToDate(project.entries[entry], path)) {
             project.entries[entry].done = true;
@@ -277,10 +280,8 @@ int scanSource(bool isMain) {
 }
 
 void addObjectName(const std::string &name) {
-    for (const std::string &known : project.objectNames) {
-        if (known == name)
-            return;
-    }
+    if (!project.objectNameSet.insert(name).second)
+        return;
     project.objectNames.push_back(name);
     project.objectList += " " + name;
 }
@@ -288,8 +289,7 @@ void addObjectName(const std::string &name) {
 namespace {
 
 bool isSourceObject(const std::string &name) {
-    return std::find(project.sourceObjectNames.begin(), project.sourceObjectNames.end(), name) !=
-           project.sourceObjectNames.end();
+    return project.sourceObjectSet.count(name) > 0;
 }
 
 // Whether name is the object of some piece of the current source: the
@@ -311,6 +311,9 @@ bool isPieceObject(const std::string &name) {
 }  // namespace
 
 void replacePieceObjects(const std::vector<std::string> &pieces) {
+    if (pieces.empty() && !project.hasPieceObjects)
+        return;
+    project.hasPieceObjects = true;
     std::vector<std::string> names;
     for (const std::string &name : project.objectNames) {
         if (isPieceObject(name))
@@ -321,6 +324,7 @@ void replacePieceObjects(const std::vector<std::string> &pieces) {
                 names.push_back(objectFileFor(piece));
     }
     project.objectNames.clear();
+    project.objectNameSet.clear();
     project.objectList.clear();
     for (const std::string &name : names)
         addObjectName(name);
@@ -397,11 +401,8 @@ std::string sourceIdentity(const std::string &path) {
 }
 
 int findSource(const std::string &identity) {
-    for (std::size_t i = 1; i < project.entries.size(); i++) {
-        if (project.entries[i].identity == identity)
-            return static_cast<int>(i);
-    }
-    return -1;
+    auto found = project.entryByIdentity.find(identity);
+    return found == project.entryByIdentity.end() ? -1 : found->second;
 }
 
 int findOrAddSource(const std::string &name, const std::string &identity) {
@@ -414,7 +415,9 @@ int findOrAddSource(const std::string &name, const std::string &identity) {
     entry.name = name;
     entry.identity = identity;
     project.entries.push_back(entry);
-    return static_cast<int>(project.entries.size()) - 1;
+    int index = static_cast<int>(project.entries.size()) - 1;
+    project.entryByIdentity.emplace(entry.identity, index);
+    return index;
 }
 
 void addInclude(int entry, int included) {

@@ -4,6 +4,8 @@
 // translation of the pending sources.
 #include <istream>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "semantics/source_semantics.hpp"
@@ -60,9 +62,14 @@ using TranslateFunction = TranslationResult (*)(std::istream &input, const Sourc
 
 struct ProjectState {
     std::vector<ProjectEntry> entries;      // index 0 is reserved
+    std::unordered_map<std::string, int> entryByIdentity;  // the entries by their identity
     std::string objectList;                 // " a.o b.o", as the link step prints it
     std::vector<std::string> objectNames;   // the same names, one each
     std::vector<std::string> sourceObjectNames;  // those of the scanned sources (not of pieces)
+    // The same names as sets, so that a program of thousands of sources
+    // keeps its lists in time proportional to their length.
+    std::unordered_set<std::string> objectNameSet, sourceObjectSet;
+    bool hasPieceObjects = false;           // a main compiled in pieces has objects in the list
     std::vector<std::string> cppFileList;   // translated without errors in this run
     int translatedCount = 0;
     bool isMainTranslation = true;

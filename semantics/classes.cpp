@@ -51,13 +51,24 @@ int classWithMember(const std::string &name) {
 
 ClassRecord &classRecord(int index) { return classes().records[static_cast<size_t>(index)]; }
 
+void addClassMethod(int classIndex, int function) {
+    ClassRecord &record = classRecord(classIndex);
+    record.methods.push_back(function);
+    record.methodByName.emplace(functionRecord(function).name, function);
+}
+
+int findOwnMethod(int classIndex, const std::string &name) {
+    const ClassRecord &record = classRecord(classIndex);
+    auto found = record.methodByName.find(name);
+    return found == record.methodByName.end() ? -1 : found->second;
+}
+
 int findClassMethod(int classIndex, const std::string &name) {
     for (int level = 0; classIndex >= 0 && level < MAX_BASE_DEPTH; level++) {
-        const ClassRecord &record = classRecord(classIndex);
-        for (int method : record.methods)
-            if (functionRecord(method).name == name)
-                return method;
-        classIndex = record.base;
+        int method = findOwnMethod(classIndex, name);
+        if (method >= 0)
+            return method;
+        classIndex = classRecord(classIndex).base;
     }
     return -1;
 }

@@ -25,6 +25,7 @@ struct ClassRecord {
     int base = -1;               // the base class's record, -1 when none or unknown
     ClassMembers members;        // attributes, searched by the symbol table
     std::vector<int> methods;    // function records, in definition order
+    std::unordered_map<std::string, int> methodByName;  // the first of each name, kept by addClassMethod
     int constructor = -1;        // the function record of the constructor
     std::vector<AttributeInitializer> attributeInitializers;  // in declaration order
     std::vector<std::string> staticAttributes;       // names of the static attributes
@@ -44,6 +45,10 @@ int declareClass(const std::string &name, const std::string &source);
 // The index of the class with exactly this name, or -1.
 int findClass(const std::string &name);
 ClassRecord &classRecord(int index);
+// Adds a method (its function record) to the class, in definition order.
+void addClassMethod(int classIndex, int function);
+// A method the class itself defines: its function record, or -1.
+int findOwnMethod(int classIndex, const std::string &name);
 // A method of the class or of one of its bases: its function record, or -1.
 int findClassMethod(int classIndex, const std::string &name);
 // An attribute of the class or of one of its bases, or null; `owner` is the

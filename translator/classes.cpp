@@ -357,8 +357,8 @@ AssignTarget thisTarget() {
 }
 
 void declareExternalMethod(int index) {
+    addClassMethod(classState().current, index);
     ClassRecord &owner = classRecord(classState().current);
-    owner.methods.push_back(index);
     const FunctionRecord &method = functionRecord(index);
     if (method.isConstructor) {
         owner.constructor = index;

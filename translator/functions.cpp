@@ -125,12 +125,7 @@ void addClassReturnType(const std::string &className, bool arrayOfClass) {
 // method of the name is overridden, not repeated).
 static bool classDefinesMethod(const std::string &name) {
     int owner = currentClassIndex();
-    if (owner < 0)
-        return false;
-    for (int method : classRecord(owner).methods)
-        if (functionRecord(method).name == name)
-            return true;
-    return false;
+    return owner >= 0 && findOwnMethod(owner, name) >= 0;
 }
 
 void setMethodName(const std::string &name) {
@@ -386,8 +381,7 @@ std::string methodHead() {
 
 void writeMethodHead(int index) {
     FunctionState &state = functionState();
-    ClassRecord &owner = classRecord(state.record.ownerClass);
-    owner.methods.push_back(index);
+    addClassMethod(state.record.ownerClass, index);
     state.defining = true;
     state.savedOutput = output().currentOutput;
     state.savedIndent = output().indentLevel;
@@ -398,7 +392,7 @@ void writeMethodHead(int index) {
     output().indentLevel++;
     output().blankLines = 1;
     if (state.record.isConstructor) {
-        owner.constructor = index;
+        classRecord(state.record.ownerClass).constructor = index;
         noteConstructor();
         writeAttributeInitializers();
     }

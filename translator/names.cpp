@@ -118,10 +118,12 @@ static std::shared_ptr<const WritePath> writableElement(const ExprValue &contain
 
 // Elements of typed arrays are read through the cast that gives them their
 // element type in C++ as well.
-static std::string elementRead(int containerType, const std::string &text) {
+// In place: a chain of subscripts must not copy its text at every step.
+static void wrapElementRead(int containerType, std::string &text) {
     if (containerType < T_INTARRAY || containerType > T_NUMBERARRAY)
-        return text;
-    return castElement(containerType) + text + ")";
+        return;
+    text.insert(0, castElement(containerType));
+    text += ")";
 }
 
 // A C string has no members: its elements are read and written through
@@ -177,7 +179,7 @@ ExprValue indexOfName(ExprValue name, const ExprValue &index, bool anotherFollow
         value.text += subscript.text;
     // A text read from a typed array is subscripted as a text of its own.
     if (!objectElement)
-        value.text = elementRead(value.type, value.text);
+        wrapElementRead(value.type, value.text);
     value.effects = value.effects || index.effects;
     value.type = objectElement ? T_OBJECT : subscript.type;
     value.plainName = false;
@@ -245,7 +247,7 @@ ExprValue currentElementOfName(ExprValue name, bool afterSlice) {
     if (const std::string *position = value.plainName ? walkedPositionOf(value.text) : nullptr)
         value.text = "vel_walked(" + value.text + "," + *position + ")";
     value.text += subscript.text;
-    value.text = elementRead(value.type, value.text);
+    wrapElementRead(value.type, value.text);
     value.type = subscript.type;
     value.plainName = false;
     typeState().currentType = value.type;
