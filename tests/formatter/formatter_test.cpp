@@ -3,6 +3,7 @@
 // is kept, and velc translates the formatted sources to the same C++ as the
 // originals (compared without empty lines and the digest of the source's
 // text; line directives are off).
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -169,16 +170,22 @@ std::map<std::string, std::string> translations(const fs::path &directory) {
 class Programs : public testing::TestWithParam<SourceGroup> {
 protected:
     // velc with a velc.ini of its own: translations without line directives.
+    // Each test process has a folder of its own: ctest -j runs the
+    // programs of this suite side by side.
+    static fs::path scratch() { return fs::path(SCRATCH_DIR) / std::to_string(getpid()); }
+
     static void SetUpTestSuite() {
-        fs::remove_all(SCRATCH_DIR);
-        fs::create_directories(SCRATCH_DIR);
-        fs::copy_file(VELC_PROGRAM, fs::path(SCRATCH_DIR) / "velc");
-        writeFile(fs::path(SCRATCH_DIR) / "velc.ini", "lines=0\n");
+        fs::remove_all(scratch());
+        fs::create_directories(scratch());
+        fs::copy_file(VELC_PROGRAM, scratch() / "velc");
+        writeFile(scratch() / "velc.ini", "lines=0\n");
     }
+
+    static void TearDownTestSuite() { fs::remove_all(scratch()); }
 
     static void translateAll(const fs::path &directory, const SourceGroup &group) {
         for (const std::string &main : group.mains) {
-            std::string command = "cd '" + directory.string() + "' && timeout 60 '" + SCRATCH_DIR +
+            std::string command = "cd '" + directory.string() + "' && timeout 60 '" + scratch().string() +
                                   "/velc' -q -c '" + main + "' >/dev/null 2>&1";
             (void)std::system(command.c_str());
         }
@@ -187,8 +194,8 @@ protected:
 
 TEST_P(Programs, FormatOnceKeepCommentsAndTranslateTheSame) {
     const SourceGroup &group = GetParam();
-    fs::path original = fs::path(SCRATCH_DIR) / group.name / "original";
-    fs::path formatted = fs::path(SCRATCH_DIR) / group.name / "formatted";
+    fs::path original = scratch() / group.name / "original";
+    fs::path formatted = scratch() / group.name / "formatted";
     for (const auto &[file, text] : group.sources) {
         std::string once = formatSource(text);
         EXPECT_EQ(formatSource(once), once) << file << " changes when formatted again";
