@@ -15,15 +15,6 @@
 
 namespace {
 
-std::string readFile(const std::string &path, bool &found) {
-    std::ifstream file(path, std::ios::binary);
-    found = static_cast<bool>(file);
-    std::ostringstream text;
-    if (found)
-        text << file.rdbuf();
-    return text.str();
-}
-
 // Writes text under the partial name of path; on failure nothing is left
 // under that name.
 void writePartial(const std::string &path, const std::string &text) {
@@ -118,7 +109,7 @@ private:
     // from it: both get the time of this run.
     bool keptUnchanged(const std::string &path, const std::string &text) const {
         bool found = false;
-        std::string existing = readFile(path, found);
+        std::string existing = readEarlierOutput(path, found);
         if (!found || existing != text || source.rebuildAll || !objectIsCurrent(path))
             return false;
         return sameTime(path) && sameTime(objectOf(path));
@@ -128,7 +119,7 @@ private:
     // output (prog.1.vel's prog.1.cpp), written in this run: it is left alone.
     static bool isAnotherSourcesOutput(const std::string &path) {
         bool found = false;
-        std::string text = readFile(path, found);
+        std::string text = readEarlierOutput(path, found);
         return found && text.find(std::string("\n") + dependsPrefix) == std::string::npos;
     }
 

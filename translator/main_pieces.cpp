@@ -17,15 +17,6 @@ namespace {
 
 const std::string pieceCountPrefix = "// velc pieces: ";
 
-std::string readFile(const std::string &path, bool &found) {
-    std::ifstream file(path, std::ios::binary);
-    found = static_cast<bool>(file);
-    std::ostringstream text;
-    if (found)
-        text << file.rdbuf();
-    return text.str();
-}
-
 std::string directoryOf(const std::string &path) {
     std::string::size_type separator = path.find_last_of("/\\");
     return separator == std::string::npos ? "" : path.substr(0, separator + 1);
@@ -56,7 +47,7 @@ void addQuotedIncludes(const std::string &text, const std::string &directory, st
         std::string name = line.substr(10, close - 10);
         for (const std::string &path : {directory + name, name}) {
             bool found = false;
-            std::string included = readFile(path, found);
+            std::string included = readEarlierOutput(path, found);
             if (!found)
                 continue;
             if (seen.insert(path).second) {
@@ -388,4 +379,13 @@ void endTopLevelLoop() {
 void noteLoopInMain() {
     if (!output().mainPieces.empty() && !output().loopFile && output().currentOutput == &output().mainPieces.back())
         output().pieceLoops.back().loopInPart = true;
+}
+
+std::string readEarlierOutput(const std::string &path, bool &found) {
+    std::ifstream file(path, std::ios::binary);
+    found = static_cast<bool>(file);
+    std::ostringstream text;
+    if (found)
+        text << file.rdbuf();
+    return text.str();
 }

@@ -18,6 +18,9 @@ std::string pieceCppName(const std::string &cppName, int number);
 std::string pieceCountLine(int count);
 // The count a header records; 0 when the header records none or cannot be read.
 int recordedPieceCount(const std::string &headerPath);
+// The whole text of a file an earlier run wrote; found tells whether it
+// could be read (an empty text is no proof of a missing file).
+std::string readEarlierOutput(const std::string &path, bool &found);
 // The line of every piece that records what its object depends on; a file
 // without it is no piece.
 constexpr const char *dependsPrefix = "// velc depends: ";
