@@ -220,7 +220,7 @@ function readLineProgram(bytes, section, offset, wanted = () => true) {
 
 const TAG = { compileUnit: 0x11, subprogram: 0x2e, inlinedSubroutine: 0x1d };
 const AT = { name: 0x03, stmtList: 0x10, lowPc: 0x11, highPc: 0x12, abstractOrigin: 0x31,
-  specification: 0x47, ranges: 0x55, callFile: 0x58, callLine: 0x59 };
+  outOfLineDeclaration: 0x47, ranges: 0x55, callFile: 0x58, callLine: 0x59 };
 const FORM = { addr: 0x01, block2: 0x03, block4: 0x04, data2: 0x05, data4: 0x06, data8: 0x07, string: 0x08,
   block: 0x09, block1: 0x0a, data1: 0x0b, flag: 0x0c, sdata: 0x0d, strp: 0x0e, udata: 0x0f, refAddr: 0x10,
   ref1: 0x11, ref2: 0x12, ref4: 0x13, ref8: 0x14, refUdata: 0x15, indirect: 0x16, secOffset: 0x17,
@@ -331,7 +331,7 @@ function readFunctions(bytes, sections) {
           case AT.highPc: die.highPc = value; die.highPcIsOffset = form !== FORM.addr; break;
           case AT.ranges: die.ranges = value; break;
           case AT.abstractOrigin: die.origin = reference; break;
-          case AT.specification: die.origin = reference; break;
+          case AT.outOfLineDeclaration: die.origin = reference; break;
           case AT.callFile: die.callFile = value; break;
           case AT.callLine: die.callLine = value; break;
           case AT.stmtList: die.stmtList = value; break;
