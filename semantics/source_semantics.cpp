@@ -60,3 +60,42 @@ void forgetDeclaredNames(RunTables &run, const DeclaredNames &names) {
             types.erase(found);
     }
 }
+
+RunTablesMark markRunTables(const RunTables &run) {
+    RunTablesMark mark;
+    mark.functions = run.functions.records.size();
+    mark.classes = run.classes.records.size();
+    mark.globals = run.symbolTable.globals.size();
+    mark.definedTypes = run.definedTypes.size();
+    mark.emission = run.emission;
+    mark.undeclaredInClass = run.symbolTable.undeclaredInClass;
+    mark.undeclaredElsewhere = run.symbolTable.undeclaredElsewhere;
+    return mark;
+}
+
+namespace {
+
+// Drops the names that point at records past `kept`.
+void forgetNamesPast(std::unordered_map<std::string, int> &names, std::size_t kept) {
+    for (auto name = names.begin(); name != names.end();) {
+        if (static_cast<std::size_t>(name->second) >= kept)
+            name = names.erase(name);
+        else
+            ++name;
+    }
+}
+
+}  // namespace
+
+void rollBackRunTables(RunTables &run, const RunTablesMark &mark) {
+    run.functions.records.resize(mark.functions);
+    forgetNamesPast(run.functions.byName, mark.functions);
+    forgetNamesPast(run.functions.byLoweredName, mark.functions);
+    run.classes.records.resize(mark.classes);
+    forgetNamesPast(run.classes.byName, mark.classes);
+    run.symbolTable.globals.resize(mark.globals);
+    run.definedTypes.resize(mark.definedTypes);
+    run.emission = mark.emission;
+    run.symbolTable.undeclaredInClass = mark.undeclaredInClass;
+    run.symbolTable.undeclaredElsewhere = mark.undeclaredElsewhere;
+}

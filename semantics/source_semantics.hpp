@@ -6,6 +6,7 @@
 // while a source is translated, the checks below reach its state through
 // sourceSemantics().
 #include <set>
+#include <unordered_set>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,20 @@ DeclaredNames startDeclaredNames(const RunTables &run);
 // Ends it: the names `run` gained since it started.
 void finishDeclaredNames(const RunTables &run, DeclaredNames &names);
 void forgetDeclaredNames(RunTables &run, const DeclaredNames &names);
+
+// What the run's tables held before a source was read, so that a reading
+// can be taken back whole: the records, names and types it added are
+// dropped, the counters and caches it moved are put back. A record that
+// the reading replaced in place (one of the same source, read before) keeps
+// what the reading gave it, which a second reading gives it again.
+struct RunTablesMark {
+    std::size_t functions = 0, classes = 0, globals = 0, definedTypes = 0;
+    EmissionState emission;
+    std::unordered_set<std::string> undeclaredInClass, undeclaredElsewhere;
+};
+
+RunTablesMark markRunTables(const RunTables &run);
+void rollBackRunTables(RunTables &run, const RunTablesMark &mark);
 
 struct SourceSemantics {
     explicit SourceSemantics(RunTables &run) : run(run) {}

@@ -555,6 +555,8 @@ std::string directiveAfterInsertion(const std::string &header, std::size_t at) {
 
 }  // namespace
 
+void requireEarlyPrototype(int function, long classStart) { needEarlyPrototype(function, classStart); }
+
 bool needsEarlyPrototypes() { return calls().earlyPrototypes.at >= 0; }
 
 std::string headerWithEarlyPrototypes(const std::string &header) {
@@ -604,6 +606,7 @@ void checkForwardCalls() {
             reportNamed(E_FUNCTION_NOT_DEFINED, forward.name);
             continue;
         }
+        noteFunctionCalledAhead(index);
         const FunctionRecord &function = functionRecord(index);
         if (function.ownerClass < 0 && forward.classHeaderStart >= 0)
             needEarlyPrototype(index, forward.classHeaderStart);
@@ -624,6 +627,7 @@ void checkForwardCalls() {
 // A call of a function or method of the program, by its record.
 static ExprValue beginProgramCall(int function, const std::string &name) {
     noteProgramCall(function);
+    noteCallBeforeDefinition(function);
     CallDescriptor call;
     call.kind = CALL_PROGRAM_FUNCTION;
     call.row = function;
@@ -666,6 +670,8 @@ ExprValue beginCall(const std::string &name) {
     if (isMainName(name))
         noteMainCalled();
     int function = findProgramFunction(name);
+    if (function < 0)
+        function = functionDefinedAhead(name);
     if (function >= 0) {
         indexFunctionUsed(function, name);
         ExprValue head = beginProgramCall(function, name);

@@ -14,6 +14,8 @@ void resetCallState();
 // end of the source each must name a function, and its arguments must need
 // no conversion, since none was written.
 void checkForwardCalls();
+// The function's prototype goes ahead of the class that starts there in the header.
+void requireEarlyPrototype(int function, long classStart);
 bool needsEarlyPrototypes();
 // The header text with the prototypes that a class body needs ahead of the
 // class (the same text when it needs none).

@@ -20,6 +20,7 @@
 #include "translator/evaluation_order.hpp"
 #include "translator/console.hpp"
 #include "translator/calls.hpp"
+#include "translator/functions_ahead.hpp"
 #include "translator/assignments.hpp"
 #include "translator/translation_job.hpp"
 
@@ -48,6 +49,7 @@ struct SourceTranslation : SourceSemantics {
     OrderState order;
     PrintList printList;
     CallState calls;
+    FunctionsAhead functionsAhead;
     AssignmentState assignment;
 };
 

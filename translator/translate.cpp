@@ -14,17 +14,24 @@
 #include "VLParser.hpp"
 #include <antlr/ANTLRException.hpp>
 #include <iterator>
+#include <memory>
 
 SourceTranslation &translation() { return static_cast<SourceTranslation &>(sourceSemantics()); }
 
 const SourceToTranslate &translatedSource() { return translation().source; }
 
-TranslationResult translateStream(std::istream &input, const SourceToTranslate &source, RunTables &run) {
+namespace {
+
+// One reading of the source, knowing the heads of the functions in
+// `ahead.known`; what it learnt of functions called before their
+// definitions is left in `ahead.found`.
+TranslationResult translateText(std::string &sourceText, const SourceToTranslate &source, RunTables &run,
+                                FunctionsAhead &ahead) {
     SourceTranslation state(source, run);
     SourceInProgress active(state);
     ReportsInto reports(state.reports);
+    state.functionsAhead.known = std::move(ahead.known);
     beginSourceReports(source.sourceName);
-    std::string sourceText(std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>{});
     // A split main cuts its parts where the source's text says.
     state.output.sourceText = &sourceText;
     indexSourceBegins(source.sourceName, sourceText);
@@ -67,7 +74,30 @@ TranslationResult translateStream(std::istream &input, const SourceToTranslate &
     result.diagnostics = state.reports.all();
     result.lineCount = diagnostics.lineCounter - 1;
     result.texts = std::move(state.texts);
+    ahead.found = std::move(state.functionsAhead.found);
     if (!stopped.empty())
         throw TranslationStopped(stopped, std::move(result));
     return result;
+}
+
+}  // namespace
+
+TranslationResult translateStream(std::istream &input, const SourceToTranslate &source, RunTables &run) {
+    std::string sourceText(std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>{});
+    RunTablesMark mark = markRunTables(run);
+    // An editor's index would hold the first reading's names as well.
+    std::unique_ptr<SymbolIndex> indexBefore;
+    if (run.index && !source.declarationsOnly)
+        indexBefore = std::make_unique<SymbolIndex>(*run.index);
+    FunctionsAhead ahead;
+    TranslationResult first = translateText(sourceText, source, run, ahead);
+    if (ahead.found.empty() || source.declarationsOnly)
+        return first;
+    rollBackRunTables(run, mark);
+    if (indexBefore)
+        *run.index = std::move(*indexBefore);
+    for (FunctionAhead &function : ahead.found)
+        ahead.known.emplace(function.record.name, std::move(function));
+    ahead.found.clear();
+    return translateText(sourceText, source, run, ahead);
 }
