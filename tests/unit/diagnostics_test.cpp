@@ -63,7 +63,7 @@ TEST_F(DiagnosticsTest, EachReportWritesItsLine) {
     reportConstructSyntax(W_DO_WHILE);
     reportInstance("p", "class");
     reportCall(E_BAD_ARGUMENT_IN, "f", T_TEXT, T_BOOLEAN);
-    reportReturn(T_RETURN_COUNT, "g", T_VOID, T_TEXT);
+    reportReturn(TPL_RETURN_COUNT, "g", T_VOID, T_TEXT);
     reportArgumentCount("f", 1, 3);
     reportArgumentCount("f", 2, 0);
     reportArgumentCount("f", 0, 1);
