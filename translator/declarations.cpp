@@ -257,7 +257,8 @@ void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &va
                        declarations().storageKind == KIND_CONSTANT);
         return;
     }
-    Symbol *symbol = declareName(name, type, hasValue);
+    // A container declared without a value is an empty one, ready for use.
+    Symbol *symbol = declareName(name, type, hasValue || isContainer(type));
     const std::string emitted = emittedNameFor(name);
     bool fileLevel = scopes().atFileLevel() && !output().writingHeader;
     bool late = fileLevel && output().mainOpened;
