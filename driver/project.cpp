@@ -165,6 +165,23 @@ bool lineMayInclude(const std::string &line, ScanComment &state) {
     return false;
 }
 
+}  // namespace
+
+std::string::size_type afterIncludeWord(const std::string &line) {
+    std::string::size_type word = line.find_first_not_of(" \t");
+    if (word == std::string::npos || line.compare(word, 7, "include") != 0)
+        return std::string::npos;
+    std::string::size_type after = word + 7;
+    if (after < line.size()) {
+        unsigned char next = static_cast<unsigned char>(line[after]);
+        if (std::isalnum(next) || next == '_')
+            return std::string::npos;
+    }
+    return after;
+}
+
+namespace {
+
 void followIncludes(std::istream &source, int entry) {
     ScanComment state = ScanComment::none;
     std::string line;
@@ -172,10 +189,10 @@ void followIncludes(std::istream &source, int entry) {
         line = trimRight(line);
         if (line.size() < 2 || !lineMayInclude(line, state) || line.size() < 7)
             continue;
-        std::string::size_type word = line.find("include");
-        if (word == std::string::npos)
+        std::string::size_type after = afterIncludeWord(line);
+        if (after == std::string::npos)
             continue;
-        std::string name = includeName(line, word + 7);
+        std::string name = includeName(line, after);
         if (name.empty())
             continue;
         if (driverSettings.verbose)

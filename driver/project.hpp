@@ -149,6 +149,10 @@ SourceRole recordedRole(const std::string &headerPath);
 // Up-to-date sources are never translated: they no longer hold back their includers.
 void resolveUpToDateIncludes();
 
+// Where the name of an include starts: after the word "include" when it is
+// the line's first word, npos otherwise (a text or a comment that only
+// mentions the word includes nothing).
+std::string::size_type afterIncludeWord(const std::string &line);
 std::string includeName(const std::string &line, std::string::size_type position);
 bool hasVelmoraExtension(const std::string &text);
 std::string resolveIncludePath(const std::string &name);

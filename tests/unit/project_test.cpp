@@ -90,6 +90,16 @@ TEST_F(IncludeNameTest, NonIncludesGiveEmptyName) {
     EXPECT_EQ(includeName("include", 7), "");
 }
 
+// Only a line whose first word is include names a source.
+TEST_F(IncludeNameTest, IncludeIsTheFirstWordOfItsLine) {
+    EXPECT_EQ(afterIncludeWord("include lib.vel"), 7u);
+    EXPECT_EQ(afterIncludeWord("  \tinclude \"lib.vel\""), 10u);
+    EXPECT_EQ(afterIncludeWord("text t = \"include lib.vel\""), std::string::npos);
+    EXPECT_EQ(afterIncludeWord("print \"see\" # include lib.vel"), std::string::npos);
+    EXPECT_EQ(afterIncludeWord("included lib.vel"), std::string::npos);
+    EXPECT_EQ(afterIncludeWord("include_all lib.vel"), std::string::npos);
+}
+
 TEST_F(IncludeNameTest, NonVelmoraIncludeIsReportedWhenVerbose) {
     driverSettings.verbose = true;
     testing::internal::CaptureStdout();
