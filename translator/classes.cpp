@@ -184,6 +184,7 @@ void endClass() {
         constructor.isConstructor = true;
         constructor.source = record.source;
         constructor.returnTypes.push_back(T_OBJECT);
+        constructor.returnClasses.push_back(-1);
         record.constructor = registerFunction(constructor);
     }
     output().indentLevel = 0;
