@@ -11,6 +11,7 @@
 
 #include "diagnostics/diagnostics.hpp"
 #include "driver/compile_jobs.hpp"
+#include "driver/module_debug_file.hpp"
 #include "driver/precompiled_prologue.hpp"
 #include "driver/project.hpp"
 #include "driver/settings.hpp"
@@ -178,10 +179,9 @@ void linkProgram() {
         std::remove(partial.c_str());
         fatalMessage("Not build");
     }
-    if (std::rename(partial.c_str(), target.c_str()) != 0) {
-        std::string cause = std::strerror(errno);
-        std::remove(partial.c_str());
-        std::printf("Cannot replace %s: %s\n", target.c_str(), cause.c_str());
+    std::string error;
+    if (!placeLinkedModule(partial, target, error)) {
+        std::printf("Cannot replace %s\n", error.c_str());
         fatalMessage("Not build");
     }
 }

@@ -146,6 +146,8 @@ ExprValue nullForObject(const AssignTarget &target, const ExprValue &value) {
 
 void writeOne(const AssignTarget &target, char op, const ExprValue &given) {
     ExprValue value = nullForObject(target, given);
+    if (target.valueType == T_OBJECT)
+        value = downcastTo(target.classIndex, value);
     if (refusedCompound(target, op, value))
         return;
     if (needsExpressionForm(target, op, value)) {
@@ -281,7 +283,7 @@ void writeSwap(const AssignTarget &first, const AssignTarget &second) {
     if (one != other && one != T_VAR && other != T_VAR && one != T_UNKNOWN && other != T_UNKNOWN) {
         // Without the swap the program would run wrong, so the source must
         // not be compiled.
-        reportSwapMismatch(typeName(one), typeName(other));
+        reportAssignment(one, other);
         emit(";\n");
         return;
     }

@@ -323,6 +323,17 @@ std::string objectOfClass(int classIndex, const std::string &element) {
     return "((" + classRecord(classIndex).emittedName + " *)(" + element + "))";
 }
 
+ExprValue downcastTo(int classIndex, const ExprValue &value) {
+    if (value.type != T_OBJECT || classIndex < 0 || value.classIndex < 0 || value.classIndex == classIndex ||
+        !inheritsFrom(classIndex, value.classIndex))
+        return value;
+    ExprValue cast = value;
+    cast.text = objectOfClass(classIndex, value.text);
+    cast.classIndex = classIndex;
+    markComputed(cast);
+    return cast;
+}
+
 bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int &function, std::string &head) {
     if ((receiver.type != T_OBJECT && receiver.type != T_CLASS) || receiver.classIndex < 0)
         return false;

@@ -51,6 +51,8 @@ std::string defaultReturnOf(int type, int classIndex) {
 std::string returnedValue(int type, int classIndex, const ExprValue &value) {
     if (value.type == T_NIL || ((type == T_OBJECT || type == T_OBJECTARRAY) && value.text == "NULL"))
         return defaultReturnOf(type, classIndex);
+    if (type == T_OBJECT)
+        return convertValue(type, downcastTo(classIndex, value));
     return convertValue(type, value);
 }
 
