@@ -15,6 +15,20 @@ struct GuideExample {
     int status = 0;                    // its exit status
 };
 
+// A program of the guide that velc refuses, with the messages the guide
+// shows for it.
+struct GuideFault {
+    std::string label;                   // "guide_fault_2"
+    std::string source;                  // the program, translated as prog.vel
+    std::vector<std::string> messages;   // each a block velc prints whole
+};
+
+// Every "faulty" block of the guide with the "messages" blocks after it.
+// A block holding a source line ("    2 | ...") is printed with the
+// excerpts on (excerpts=always), any other without them.
+std::vector<GuideFault> guideFaults();
+void PrintTo(const GuideFault &fault, std::ostream *out);
+
 // Every "vel" block of the guide, in order. A block "vel name.vel" is a
 // further source of the next program; an "input" block (what the program
 // reads), an "output" block (optionally
