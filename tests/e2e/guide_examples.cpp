@@ -98,6 +98,17 @@ std::vector<GuideFault> guideFaults() {
 
 void PrintTo(const GuideFault &fault, std::ostream *out) { *out << fault.label; }
 
+std::vector<GuideLayout> guideLayouts() {
+    std::vector<FencedBlock> blocks = guideBlocks();
+    std::vector<GuideLayout> layouts;
+    for (std::size_t i = 0; i + 1 < blocks.size(); i++)
+        if (blocks[i].kind == "messy" && blocks[i + 1].kind == "formatted")
+            layouts.push_back({"guide_layout_" + std::to_string(layouts.size() + 1), blocks[i].body, blocks[i + 1].body});
+    return layouts;
+}
+
+void PrintTo(const GuideLayout &layout, std::ostream *out) { *out << layout.label; }
+
 std::vector<std::string> guideReservedWords() {
     std::vector<std::string> words;
     for (const FencedBlock &block : guideBlocks()) {

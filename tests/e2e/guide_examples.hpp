@@ -29,6 +29,16 @@ struct GuideFault {
 std::vector<GuideFault> guideFaults();
 void PrintTo(const GuideFault &fault, std::ostream *out);
 
+// A source of the guide as written ("messy") and as `velc --format`
+// leaves it ("formatted", the block right after).
+struct GuideLayout {
+    std::string label;       // "guide_layout_1"
+    std::string written;
+    std::string formatted;
+};
+std::vector<GuideLayout> guideLayouts();
+void PrintTo(const GuideLayout &layout, std::ostream *out);
+
 // Every "vel" block of the guide, in order. A block "vel name.vel" is a
 // further source of the next program; an "input" block (what the program
 // reads), an "output" block (optionally

@@ -62,6 +62,25 @@ TEST_P(GuideFaultyProgram, GetsTheMessagesTheGuideShows) {
 INSTANTIATE_TEST_SUITE_P(Guide, GuideFaultyProgram, testing::ValuesIn(guideFaults()),
                          [](const testing::TestParamInfo<GuideFault> &info) { return info.param.label; });
 
+class GuideFormatting : public testing::TestWithParam<GuideLayout> {};
+
+// velc --format makes of the guide's source what the guide shows, and then
+// finds nothing more to change.
+TEST_P(GuideFormatting, GivesTheLayoutTheGuideShows) {
+    const GuideLayout &layout = GetParam();
+    ExampleWorkspace workspace(layout.label, NATIVE_INI);
+    workspace.addSource("prog", layout.written);
+    CommandOutcome format = workspace.run("./velc --format prog.vel");
+    EXPECT_EQ(format.status, 0) << describe(format);
+    EXPECT_EQ(format.standardOutput, layout.written == layout.formatted ? "" : "Formatted prog.vel\n");
+    EXPECT_EQ(readWholeFile(workspace.directory() + "/prog.vel"), layout.formatted);
+    CommandOutcome check = workspace.run("./velc --format --check prog.vel");
+    EXPECT_EQ(check.status, 0) << describe(check);
+}
+
+INSTANTIATE_TEST_SUITE_P(Guide, GuideFormatting, testing::ValuesIn(guideLayouts()),
+                         [](const testing::TestParamInfo<GuideLayout> &info) { return info.param.label; });
+
 TEST(GuideReservedWords, AreTheKeywordsSortedAndComplete) {
     std::vector<std::string> listed = guideReservedWords();
     EXPECT_TRUE(std::is_sorted(listed.begin(), listed.end()));
