@@ -14,8 +14,6 @@ void resetCallState();
 // end of the source each must name a function, and its arguments must need
 // no conversion, since none was written.
 void checkForwardCalls();
-// The function's prototype goes ahead of the class that starts there in the header.
-void requireEarlyPrototype(int function, long classStart);
 bool needsEarlyPrototypes();
 // The header text with the prototypes that a class body needs ahead of the
 // class (the same text when it needs none).
@@ -23,10 +21,8 @@ std::string headerWithEarlyPrototypes(const std::string &header);
 
 ExprValue beginCall(const std::string &name);
 ExprValue beginExternalCall(const std::string &tokenText);
-ExprValue endCall(ExprValue call);
 
 ExprValue beginMethodCall(ExprValue receiver, const std::string &method);
-ExprValue endMethodCall(ExprValue call);
 
 void openArguments();
 void addArgument(const ExprValue &argument);

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "semantics/classes.hpp"
+#include "translator/call_parts.hpp"
 #include "translator/source_translation.hpp"
 
 namespace {
@@ -77,5 +78,5 @@ void noteCallBeforeDefinition(int function) {
     if (record.ownerClass >= 0 || record.source != translatedSource().baseName || definedHere(record))
         return;
     if (translation().classState.headerStart >= 0 && currentClassIndex() >= 0)
-        requireEarlyPrototype(function, translation().classState.headerStart);
+        needEarlyPrototype(function, translation().classState.headerStart);
 }
