@@ -85,7 +85,8 @@ public:
                                      &PieceWriter::classes,       &PieceWriter::linkedList,
                                      &PieceWriter::objectArrays,  &PieceWriter::builtinResults,
                                      &PieceWriter::functionTypes, &PieceWriter::nestedSubscripts,
-                                     &PieceWriter::textElements};
+                                     &PieceWriter::textElements,  &PieceWriter::literalsInParentheses,
+                                     &PieceWriter::resultsOfEveryType, &PieceWriter::sharedContainerLoops};
         (this->*kinds[pick(int(sizeof kinds / sizeof *kinds))])();
         piece.text += text;
         piece.expected += expected;
@@ -171,6 +172,116 @@ private:
         line(x + ", " + y + " = " + f + "(" + x + ", " + quoted(w) + ")");
         line("print " + x + ", " + y);
         prints(std::to_string(a + 2 * k) + " " + w + "!");
+    }
+
+    // Literals in parentheses are values like any other: methods,
+    // operators, subscripts and slices.
+    void literalsInParentheses() {
+        std::string w = word(), v = word(), t = fresh("t");
+        int n = between(0, 99), k = between(1, 5);
+        std::string joined = w + v, upper = joined;
+        for (char &c : upper) c = char(std::toupper(static_cast<unsigned char>(c)));
+        line("print (" + quoted(w) + ").length(), (" + quoted(w) + " + " + quoted(v) + ").upper(), " +
+             quoted(joined) + "[1..2], (" + quoted(w) + ")[0]");
+        prints(std::to_string(w.size()) + " " + upper + " " + joined.substr(1, 2) + " " + w.substr(0, 1));
+        line("text " + t + " = (" + quoted(w) + ") + (" + quoted(v) + ")");
+        line("print " + t + ", (" + std::to_string(n) + ").toText() + \"!\", (" + quoted(w) + " + " + quoted(v) +
+             ").length() * " + std::to_string(k));
+        prints(joined + " " + std::to_string(n) + "! " + std::to_string(joined.size() * k));
+    }
+
+    // Several results of every type, assigned to variables, elements and
+    // attributes; half of the time the calls come before the definitions.
+    void resultsOfEveryType() {
+        std::string box = fresh("Box"), a = fresh("a");
+        line("class " + box);
+        line("    int " + a + " = 0");
+        line("/class");
+        std::string f = fresh("several"), p = fresh("p"), made = fresh("made"), i = fresh("i");
+        std::string g = fresh("objects"), q = fresh("q"), o = fresh("o"), r = fresh("r"), d = fresh("d");
+        std::string w = word();
+        int k = between(1, 9), m = between(1, 6), half = between(0, 20), two = between(1, 6);
+        std::vector<std::string> definitions = {
+            "int, int[], text " + f + "(int " + p + ")",
+            "    int[] " + made,
+            "    for int " + i + " in 1.." + p,
+            "        " + made + ".push(" + i + " * " + std::to_string(k) + ")",
+            "    /for",
+            "return " + p + " + 1, " + made + ", " + quoted(w),
+            box + ", real[], dict " + g + "(int " + q + ")",
+            "    " + box + " " + o + " = " + box + "()",
+            "    " + o + "." + a + " = " + q,
+            "    real[] " + r + " = [" + q + " * 0.5]",
+            "    dict " + d + " = {" + quoted(w) + ": " + q + "}",
+            "return " + o + ", " + r + ", " + d};
+        bool callsFirst = chance(50);
+        if (!callsFirst)
+            for (const std::string &l : definitions) line(l);
+        std::string n = fresh("n"), list = fresh("list"), t = fresh("t");
+        std::string ob = fresh("ob"), rs = fresh("rs"), d2 = fresh("d"), slots = fresh("slots"), holder = fresh("holder");
+        line("int " + n);
+        line("int[] " + list);
+        line("text " + t);
+        line(n + ", " + list + ", " + t + " = " + f + "(" + std::to_string(m) + ")");
+        line("print " + n + ", " + list + ".size(), " + list + "[" + std::to_string(m - 1) + "], " + t);
+        prints(std::to_string(m + 1) + " " + std::to_string(m) + " " + std::to_string(m * k) + " " + w);
+        line(box + " " + ob);
+        line("real[] " + rs);
+        line("dict " + d2);
+        line(ob + ", " + rs + ", " + d2 + " = " + g + "(" + std::to_string(half) + ")");
+        std::string halved = half % 2 == 0 ? std::to_string(half / 2) : std::to_string(half / 2) + ".5";
+        line("print " + ob + "." + a + ", " + rs + "[0], " + d2 + "[" + quoted(w) + "]");
+        prints(std::to_string(half) + " " + halved + " " + std::to_string(half));
+        line("int[] " + slots + " = [0, 0]");
+        line(box + " " + holder + " = " + box + "()");
+        line(slots + "[1], " + list + ", " + t + " = " + f + "(" + std::to_string(two) + ")");
+        line(holder + "." + a + ", " + list + ", " + t + " = " + f + "(" + std::to_string(two + 1) + ")");
+        line("print " + slots + ", " + holder + "." + a + ", " + list + ".size()");
+        prints("[0, " + std::to_string(two + 1) + "] " + std::to_string(two + 2) + " " + std::to_string(two + 1));
+        if (callsFirst)
+            for (const std::string &l : definitions) line(l);
+    }
+
+    // Loops over one container inside each other and inside functions the
+    // loop calls: each keeps its own place.
+    void sharedContainerLoops() {
+        std::string arr = fresh("shared"), sum = fresh("sumAll"), s = fresh("s"), v = fresh("v");
+        std::vector<int> xs;
+        for (int j = between(1, 4); j > 0; --j) xs.push_back(between(0, 9));
+        line("int[] " + arr + " = " + listText(xs));
+        line("int " + sum + "()");
+        line("    int " + s + " = 0");
+        line("    for " + v + " in " + arr);
+        line("        " + s + " = " + s + " + " + v);
+        line("    /for");
+        line("return " + s);
+        std::string acc = fresh("acc"), w = fresh("w"), pairs = fresh("pairs"), x = fresh("x"), y = fresh("y");
+        line("int " + acc + " = 0");
+        line("for " + w + " in " + arr);
+        line("    " + acc + " = " + acc + " + " + sum + "()");
+        line("/for");
+        line("int " + pairs + " = 0");
+        line("for " + x + " in " + arr);
+        line("    for " + y + " in " + arr);
+        line("        if " + x + " < " + y + " ? " + pairs + " = " + pairs + " + 1");
+        line("    /for");
+        line("/for");
+        int total = 0, below = 0;
+        for (int a : xs) total += a;
+        for (int a : xs)
+            for (int b : xs) below += a < b;
+        line("print " + acc + ", " + pairs);
+        prints(std::to_string(total * int(xs.size())) + " " + std::to_string(below));
+        std::string dict = fresh("seen"), count = fresh("count"), key = fresh("key"), other = fresh("other");
+        line("dict " + dict + " = {\"a\": 1, \"b\": 2, \"c\": 3}");
+        line("int " + count + " = 0");
+        line("for " + key + " in " + dict);
+        line("    for " + other + " in " + dict);
+        line("        " + count + " = " + count + " + 1");
+        line("    /for");
+        line("/for");
+        line("print " + count);
+        prints("9");
     }
 
     void aliases() {
