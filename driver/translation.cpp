@@ -34,8 +34,16 @@
 
 namespace {
 
+// Where a stripping cut bytes out of a line: at `at` of what was left,
+// `length` bytes, in the order made.
+struct CommentCut {
+    std::string::size_type at;
+    std::string::size_type length;
+};
+using LineCuts = std::vector<CommentCut>;
+
 // Cuts the comments out of a line that holds no leading block-comment tail.
-std::string stripLineComments(std::string line) {
+std::string stripLineComments(std::string line, LineCuts *cuts = nullptr) {
     bool &inBlockComment = project.inBlockComment;
     bool restart = true;
     while (restart) {
@@ -66,6 +74,8 @@ std::string stripLineComments(std::string line) {
                     break;
                 }
                 line.erase(i, close + 2 - i);
+                if (cuts)
+                    cuts->push_back({i, close + 2 - i});
                 restart = true;
                 break;
             }
@@ -83,14 +93,38 @@ void keepCopy(const std::string &copy) {
         throw std::runtime_error(std::string(temporaryFile) + " cannot be written");
 }
 
-std::string strippedCopy(const std::string &sourcePath) {
+// The comments of a line cut out, each cut recorded.
+std::string stripComments(const std::string &line, LineCuts &cuts) {
+    if (line.size() < 2) {
+        if (project.inBlockComment)
+            return "";
+        return stripLineComments(line, &cuts);
+    }
+    if (line[0] == '#')
+        return trimRight(line);
+    if (!project.inBlockComment)
+        return stripLineComments(line, &cuts);
+    std::string::size_type close = line.find("*/");
+    if (close == std::string::npos)
+        return "";
+    cuts.push_back({0, close + 2});
+    return stripLineComments(line.substr(close + 2), &cuts);
+}
+
+// `cuts`, when given, receives the cuts of each line (from line 1).
+std::string strippedCopy(const std::string &sourcePath, std::vector<LineCuts> *cuts = nullptr) {
     std::unique_ptr<std::istream> source = openSource(sourcePath);
     if (!source)
         throw std::runtime_error(sourcePath + " cannot be read");
     project.inBlockComment = false;
     std::string copy, line;
-    while (std::getline(*source, line))
-        copy += stripComments(line) + '\n';
+    LineCuts lineCuts;
+    while (std::getline(*source, line)) {
+        lineCuts.clear();
+        copy += stripComments(line, lineCuts) + '\n';
+        if (cuts)
+            cuts->push_back(lineCuts);
+    }
     if (driverSettings.keepTemporary)
         keepCopy(copy);
     return copy;
@@ -201,6 +235,34 @@ private:
     int savedError = -1;
 };
 
+// The column of the source line that a column of its stripped copy stands
+// at: the cuts undone, the last first.
+int columnBeforeCuts(const LineCuts &cuts, int column) {
+    if (column <= 0)
+        return column;
+    std::string::size_type at = static_cast<std::string::size_type>(column - 1);
+    for (auto cut = cuts.rbegin(); cut != cuts.rend(); ++cut)
+        if (at >= cut->at)
+            at += cut->length;
+    return static_cast<int>(at) + 1;
+}
+
+// The translator counts the columns of the stripped copy; a message points
+// at the source as written, where a block comment may stand before it.
+void placeBeforeCuts(std::vector<Diagnostic> &diagnostics, const std::string &sourcePath,
+                     const std::vector<LineCuts> &cuts) {
+    for (Diagnostic &diagnostic : diagnostics) {
+        if (diagnostic.file != sourcePath || diagnostic.line < 1 ||
+            static_cast<std::size_t>(diagnostic.line) > cuts.size())
+            continue;
+        const LineCuts &lineCuts = cuts[static_cast<std::size_t>(diagnostic.line) - 1];
+        if (lineCuts.empty())
+            continue;
+        diagnostic.column = columnBeforeCuts(lineCuts, diagnostic.column);
+        diagnostic.endColumn = columnBeforeCuts(lineCuts, diagnostic.endColumn);
+    }
+}
+
 // A translation's messages in the form velc.ini asks for; the excerpts
 // show the source as the user wrote it, comments included.
 void printMessages(const std::vector<Diagnostic> &diagnostics, const std::string &sourcePath) {
@@ -268,19 +330,8 @@ void markSourceStale(const ProgramSource &source) {
 }
 
 std::string stripComments(const std::string &line) {
-    if (line.size() < 2) {
-        if (project.inBlockComment)
-            return "";
-        return stripLineComments(line);
-    }
-    if (line[0] == '#')
-        return trimRight(line);
-    if (!project.inBlockComment)
-        return stripLineComments(line);
-    std::string::size_type close = line.find("*/");
-    if (close == std::string::npos)
-        return "";
-    return stripLineComments(line.substr(close + 2));
+    LineCuts cuts;
+    return stripComments(line, cuts);
 }
 
 namespace {
@@ -320,14 +371,16 @@ TranslatedPieces translateSource(const ProgramSource &program) {
     if (driverSettings.verbose)
         std::printf("Compiling source %s\n", sourcePath.c_str());
     SourceToTranslate source;
+    std::vector<LineCuts> cuts;
     project.sourceErrorCount = 0;
     try {
-        std::string copy = strippedCopy(sourcePath);
+        std::string copy = strippedCopy(sourcePath, &cuts);
         bool splitMain = program.isMain && !driverSettings.checkOnly && isLongEnoughToSplit(copy) &&
                          !sourceSharesAPieceName(program);
         std::istringstream input(copy);
         source = sourceToTranslate(program, false, splitMain);
         TranslationResult result = translate(input, source);
+        placeBeforeCuts(result.diagnostics, sourcePath, cuts);
         project.sourceErrorCount = result.errorCount;
         TranslatedPieces pieces;
         if (!driverSettings.checkOnly)
@@ -345,7 +398,9 @@ TranslatedPieces translateSource(const ProgramSource &program) {
                 writeTranslatedFiles(source, e.result.texts);
         } catch (const OutputWriteError &) {
         }
-        printMessages(e.result.diagnostics, sourcePath);
+        std::vector<Diagnostic> diagnostics = e.result.diagnostics;
+        placeBeforeCuts(diagnostics, sourcePath, cuts);
+        printMessages(diagnostics, sourcePath);
         failTranslation(program, e.what(), e.result.errorCount);
     } catch (const OutputWriteError &e) {
         // A full disk or a directory that became read-only: the message

@@ -167,17 +167,6 @@ Symbol *findGlobalFromClass(const std::string &name) {
     return symbol;
 }
 
-void load(Symbol *symbol) {
-    typeState().currentType = symbol->type();
-    typeState().objectText = (symbol->flags & SYMBOL_OBJECT_TEXT) != 0;
-    current().assigned = symbol->assigned();
-    current().attribute = (symbol->flags & SYMBOL_ATTRIBUTE) != 0;
-    current().kind = symbol->kind;
-    current().classIndex = symbol->classIndex;
-    current().emittedName = symbol->emittedName;
-    current().symbol = symbol;
-}
-
 void requireAssigned(const Symbol *symbol) {
     if (symbol->assigned())
         return;
@@ -208,9 +197,6 @@ void notDeclared(const std::string &name) {
         scopes().inClass ? symbolTable().undeclaredInClass : symbolTable().undeclaredElsewhere;
     if (reported.insert(name).second)
         reportNamed(E_NOT_DECLARED, name);
-    current() = CurrentSymbol();
-    current().kind = 0;
-    typeState().currentType = T_UNKNOWN;
 }
 
 void addImport(Symbol *global) {
@@ -325,46 +311,41 @@ Symbol *resolve(const std::string &name, Access access) {
 // ---------------------------------------------------------------------------
 // Lookups
 
-bool lookupUse(const std::string &name) {
+Symbol *lookupUse(const std::string &name) {
     if (scopes().assignmentTarget)
         return lookupAssign(name);
-    typeState().currentType = T_UNKNOWN;
     Symbol *symbol = resolve(name, Access::Read);
     if (symbol) {
-        load(symbol);
         indexSymbolUsed(symbol, name);
-        return true;
+        return symbol;
     }
     if (scopes().inClass && !scopes().inFunction && !insideBlock()) {
         reportNamed(E_UNKNOWN_SCOPE, name);
-        typeState().currentType = T_UNKNOWN;
-        return false;
+        return nullptr;
     }
     notDeclared(name);
-    return false;
+    return nullptr;
 }
 
-bool lookupReceiver(const std::string &name, bool &unassigned) {
+Symbol *lookupReceiver(const std::string &name, bool &unassigned) {
     receiverLookup().active = true;
     receiverLookup().unassigned = false;
-    bool found = lookupUse(name);
+    Symbol *found = lookupUse(name);
     unassigned = receiverLookup().unassigned;
     receiverLookup() = ReceiverLookup();
     return found;
 }
 
-bool lookupAssign(const std::string &name) {
-    typeState().currentType = T_UNKNOWN;
+Symbol *lookupAssign(const std::string &name) {
     Symbol *symbol = resolve(name, Access::Assign);
     if (!symbol) {
         notDeclared(name);
-        return false;
+        return nullptr;
     }
-    load(symbol);
     indexSymbolUsed(symbol, name);
     if (isConstantKind(symbol->kind))
         reportNamed(E_CONSTANT_ASSIGNED, name);
-    return true;
+    return symbol;
 }
 
 // ---------------------------------------------------------------------------
@@ -409,17 +390,17 @@ bool reportIfDuplicate(const std::vector<Symbol *> &scope, const std::string &na
 
 }  // namespace
 
-Symbol *declare(const std::string &name, unsigned extraFlags) {
+Symbol *declare(const std::string &name, const DeclaredAs &declared, unsigned extraFlags) {
     Symbol model;
     model.name = name;
     model.emittedName = emittedNameFor(name);
-    model.flags = extraFlags | (static_cast<unsigned>(typeState().currentType) & SYMBOL_TYPE_MASK);
-    if (pendingDeclaration().attribute)
+    model.flags = extraFlags | (static_cast<unsigned>(declared.type) & SYMBOL_TYPE_MASK);
+    if (declared.attribute)
         model.flags |= SYMBOL_ATTRIBUTE;
-    if (pendingDeclaration().objectText)
+    if (declared.objectText)
         model.flags |= SYMBOL_OBJECT_TEXT;
-    model.kind = pendingDeclaration().kind;
-    model.classIndex = pendingDeclaration().classIndex;
+    model.kind = declared.kind;
+    model.classIndex = declared.classIndex;
 
     std::vector<Symbol *> *scope = nullptr;
     if (insideBlock()) {

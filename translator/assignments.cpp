@@ -107,7 +107,6 @@ ExprValue expressionOf(const AssignTarget &target, char op, const ExprValue &val
     left.text = target.readPath;
     left.type = target.valueType;
     left.classIndex = target.classIndex;
-    pushType(left.type);
     switch (op) {
     case '+': case '-': return additiveOperator(left, op == '+', value);
     case '*': return multiplicativeOperator(left, VLTokenTypes::MUL, value);
@@ -120,9 +119,8 @@ ExprValue expressionOf(const AssignTarget &target, char op, const ExprValue &val
 
 void writeExpressionForm(const AssignTarget &target, char op, const ExprValue &value) {
     ExprValue combined = expressionOf(target, op, value);
-    typeState().pendingAssignOp = '=';
     if (combined.type != T_UNKNOWN)
-        checkAssign(target.valueType, combined.type);
+        checkAssign(target.valueType, combined.type, '=', target.objectText);
     // Containers combined with other values are dynamic values in C++.
     if (isContainer(target.valueType) && combined.type != T_UNKNOWN) {
         combined.text = "dyn(" + combined.text + ")";
@@ -156,11 +154,10 @@ void writeOne(const AssignTarget &target, char op, const ExprValue &given) {
         writeExpressionForm(target, op, value);
         return;
     }
-    typeState().pendingAssignOp = op;
     if (target.valueType == T_OBJECT && target.classIndex >= 0 && refusedUnrelatedObject(target.classIndex, value))
         return;
     if (value.type != T_UNKNOWN && target.valueType != T_UNKNOWN)
-        checkAssign(target.valueType, value.type);
+        checkAssign(target.valueType, value.type, op, target.objectText);
     if (target.isSlice) {
         std::string newValue = op == '=' ? value.text : combinedValue(target, op, value);
         emit(target.path + (target.pathIsPointer ? "->" : ".") + "setSlice(" + target.low + "," +
@@ -263,9 +260,8 @@ static void writeParallel(char op) {
         ExprValue &temporary = held[i];
         temporary.text = newTemp();
         if (op == '=') {
-            typeState().pendingAssignOp = op;
             if (value.type != T_UNKNOWN && target.valueType != T_UNKNOWN)
-                checkAssign(target.valueType, value.type);
+                checkAssign(target.valueType, value.type, op, target.objectText);
             temporary.type = target.valueType;
             emit("auto " + temporary.text + "=" + convertValue(target.valueType, value) + ";\n");
         } else {
@@ -307,7 +303,6 @@ void writeSwap(const AssignTarget &first, const AssignTarget &second) {
     writeOne(second, '=', held[0]);
     output().indentLevel--;
     emitIndented("}\n");
-    typeState().pendingAssignOp = '=';
 }
 
 void writeAssignment(char op) {
@@ -325,5 +320,4 @@ void writeAssignment(char op) {
         reportAssignmentCount(assignment().targetCount, assignment().valueCount);
         emit(";\n");
     }
-    typeState().pendingAssignOp = '=';
 }

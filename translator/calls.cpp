@@ -171,9 +171,7 @@ std::string updatedReceiver(ExprValue &receiver) {
 void noteReceiverAssigned(const ExprValue &receiver) {
     if (receiver.root == nullptr)
         return;
-    int type = typeState().currentType;
     lookupAssign(receiver.root->name);
-    typeState().currentType = type;
 }
 
 // Consumes the receiver's text: the caller reads only its other fields after.
@@ -236,7 +234,6 @@ ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
         for (int i = 0; i < level.count; i++)
             arguments[i] = level.arguments[i].text;
         ExprValue value = valueOf("(" + joinTexts(arguments.data(), level.count) + ")", T_VAR);
-        typeState().currentType = value.type;
         return value;
     }
     if (call.kind == CALL_UNTYPED_METHOD) {
@@ -245,7 +242,6 @@ ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
         ExprValue value = valueOf(takeMemberReceiver(call.receiver) + "." + call.method + "(" +
                                       joinTexts(arguments.data(), level.count) + ")",
                                   T_UNKNOWN);
-        typeState().currentType = value.type;
         return value;
     }
     checkMethodArgs(call.row, types.data(), level.count);
@@ -261,7 +257,6 @@ ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
         Symbol *symbol = call.receiver.root;
         symbol->flags = (symbol->flags & ~SYMBOL_TYPE_MASK) | static_cast<unsigned>(value.type);
     }
-    typeState().currentType = value.type;
     return value;
 }
 
@@ -283,7 +278,6 @@ ExprValue closeFunctionCall(const CallDescriptor &call, const ArgumentLevel &lev
     if (std::string(row.target) == "str" && level.count == 1 && level.arguments[0].type == T_VAR)
         arguments[0] = level.arguments[0].text;
     ExprValue value = valueOf(std::string(row.target) + "(" + joinTexts(arguments.data(), level.count) + ")", row.field[F_RESULT]);
-    typeState().currentType = value.type;
     return value;
 }
 
@@ -369,9 +363,7 @@ void checkAliasArgument(const FunctionRecord &function, const ParameterRecord &p
         reportCall(E_BAD_ARGUMENT_IN, function.name, parameter.type, argument.type);
         return;
     }
-    int type = typeState().currentType;
     lookupAssign(argument.root->name);
-    typeState().currentType = type;
 }
 
 // An object of a class that neither is the parameter's class, nor one of
@@ -439,7 +431,6 @@ ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &leve
     } else if (value.type == T_TUPLE) {
         value.resultsOf = call.row;
     }
-    typeState().currentType = value.type;
     return value;
 }
 
@@ -457,7 +448,6 @@ ExprValue closeForwardCall(const CallDescriptor &call, const ArgumentLevel &leve
     }
     calls().forwardCalls.push_back(forward);
     ExprValue value = valueOf(head.text + "(" + joinTexts(arguments.data(), level.count) + ")", T_VAR);
-    typeState().currentType = value.type;
     return value;
 }
 
@@ -706,11 +696,6 @@ ExprValue beginExternalCall(const std::string &tokenText) {
     return valueOf(tokenText.substr(1) + " ", T_VAR);
 }
 
-ExprValue endCall(ExprValue call) {
-    typeState().currentType = call.type;
-    return call;
-}
-
 // The receiver travels on as the call's value until its arguments are
 // closed; the descriptor takes it only then.
 ExprValue beginMethodCall(ExprValue receiver, const std::string &method) {
@@ -769,11 +754,6 @@ ExprValue beginMethodCall(ExprValue receiver, const std::string &method) {
     return receiver;
 }
 
-ExprValue endMethodCall(ExprValue call) {
-    typeState().currentType = call.type;
-    return call;
-}
-
 void openArguments() {
     ArgumentLevel level;
     level.call = std::move(calls().pending);
@@ -794,7 +774,6 @@ ExprValue abandonArguments(const ExprValue &call) {
     ExprValue value;
     value.text = call.text + "()";
     value.type = T_UNKNOWN;
-    typeState().currentType = T_UNKNOWN;
     return value;
 }
 

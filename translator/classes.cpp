@@ -56,7 +56,6 @@ void beginClass(const std::string &name, ClassKind kind) {
         classState().silencedOutput = output().currentOutput;
         output().currentOutput = nullptr;
     }
-    typeState().currentType = T_CLASS;
     // A call of the name would reach the built-in, never the constructor.
     int builtin = -1;
     if (kind == CLASS_DEFINED && findFunction(name, builtin))
@@ -268,7 +267,6 @@ ExprValue memberOfObject(const ExprValue &owner, const std::string &member) {
         value.type = attribute->type();
         value.classIndex = attribute->classIndex;
     }
-    typeState().currentType = value.type;
     return value;
 }
 

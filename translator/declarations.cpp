@@ -31,16 +31,16 @@ void writeHeaderLine(const std::string &line) {
 }
 
 Symbol *declareName(const std::string &name, int type, bool assigned, int classIndex) {
-    typeState().currentType = type;
-    pendingDeclaration() = PendingDeclaration();
-    pendingDeclaration().kind = declarations().storageKind;
-    pendingDeclaration().classIndex = classIndex == CLASS_OF_DECLARATION ? declarations().classIndex : classIndex;
+    DeclaredAs declared;
+    declared.type = type;
+    declared.kind = declarations().storageKind;
+    declared.classIndex = classIndex == CLASS_OF_DECLARATION ? declarations().classIndex : classIndex;
     // A name that is a class's stands for the class wherever it is used; at
     // file level a function's or a defined type's name is taken too.
     if (findClass(name) >= 0 ||
         (scopes().atFileLevel() && (findProgramFunctionNoCase(name) >= 0 || isDefinedTypeName(name))))
         reportDuplicateName(name);
-    return declare(name, assigned ? SYMBOL_ASSIGNED : 0);
+    return declare(name, declared, assigned ? SYMBOL_ASSIGNED : 0);
 }
 
 namespace {
@@ -85,11 +85,11 @@ void placeLateDefinition(const std::string &initializer, const std::string &name
 
 
 void declareEnumItem(const std::string &name, const std::string &valueText, int type) {
-    typeState().currentType = type;
-    pendingDeclaration() = PendingDeclaration();
-    pendingDeclaration().kind = KIND_LITERAL_CONSTANT;
+    DeclaredAs declared;
+    declared.type = type;
+    declared.kind = KIND_LITERAL_CONSTANT;
     indexNextDeclarationAs(DeclarationKind::enumItem);
-    Symbol *symbol = declare(name, SYMBOL_ASSIGNED);
+    Symbol *symbol = declare(name, declared, SYMBOL_ASSIGNED);
     if (symbol)
         symbol->emittedName = valueText;
 }
@@ -156,12 +156,10 @@ void setDeclaredType(int type, const std::string &cppSpelling) {
     declarations().declaredType = type;
     declarations().cppType = cppSpelling;
     declarations().classIndex = -3;
-    typeState().currentType = type;
 }
 
 void applyArraySuffix() {
-    arrayOfElement(declarations().declaredType);
-    int arrayType = typeState().currentType;
+    int arrayType = arrayOfElement(declarations().declaredType);
     if (!isTypedArray(arrayType))
         return;
     declarations().declaredType = arrayType;
@@ -237,7 +235,6 @@ void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &va
     int type = declarations().declaredType;
     std::string valueText;
     if (hasValue) {
-        typeState().pendingAssignOp = '=';
         if (initializesFromOtherArray(type, value.type))
             valueText = "=" + arrayConvertedTo(type, value);
         else {
@@ -329,7 +326,6 @@ static bool ownClassAttribute(int classIndex) {
 static std::string objectArrayValue(int form, const ExprValue &value) {
     if (form != 2)
         return "= _arr32()";
-    typeState().pendingAssignOp = '=';
     if (value.type != T_UNKNOWN)
         checkAssign(T_OBJECTARRAY, value.type);
     return "=" + convertValue(T_OBJECTARRAY, value);

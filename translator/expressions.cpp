@@ -125,9 +125,8 @@ static ExprValue typedFromDynamic(ExprValue value, int leftType, int rightType) 
 
 ExprValue logicalOperator(ExprValue left, const std::string &op, const ExprValue &right) {
     countOperator();
-    int leftType = popType();
-    if (!eitherUnknown(leftType, right.type))
-        checkBoolean(leftType, right.type);
+    if (!eitherUnknown(left.type, right.type))
+        checkBoolean(left.type, right.type);
     ExprValue value = result(conditionText(left) + op + conditionText(right), T_BOOLEAN, LOOSE_LOGICAL);
     value.effects = left.effects || right.effects;
     return value;
@@ -239,7 +238,7 @@ static bool narrowBesideWideLiteral(const ExprValue &narrow, int narrowType, con
 
 static ExprValue comparisonText(ExprValue left, int comparisonToken, const ExprValue &right) {
     countOperator();
-    int leftType = popType();
+    const int leftType = left.type;
     std::string rightText = right.text;
     // nil or null on either side stands for the null of the other side.
     bool rightNil = standsForNil(right, right.type, leftType);
@@ -303,25 +302,20 @@ static bool isDecimalLiteral(const ExprValue &value) {
 // not: the parentheses keep "x & 1 = 0" a test of (x & 1).
 static ExprValue bitOperatorText(ExprValue left, const std::string &op, const ExprValue &right) {
     countOperator();
-    typeState().currentType = right.type;
-    if (eitherUnknown(left.type, right.type)) {
-        popType();
+    if (eitherUnknown(left.type, right.type))
         return result("(" + joined(std::move(left.text), op, right.text) + ")", T_UNKNOWN);
-    }
     // Bits belong to integers: a real operand is refused rather than cut.
     if (isFloating(left.type) || isFloating(right.type)) {
-        popType();
         reportOperands(W_BINARY, left.type, right.type);
-        typeState().currentType = T_UNKNOWN;
         return result("(" + joined(std::move(left.text), op, right.text) + ")", T_UNKNOWN);
     }
-    checkBitOperator();
+    int type = checkBitOperator(left.type, right.type);
     // 2^5 is an exclusive or in Velmora as in C++; clang takes two decimal
     // literals (10^+14 too) for a power written by mistake, so the value of
     // known operands is written.
-    if (op == "^" && typeState().currentType == T_INTEGER && left.known && right.known)
+    if (op == "^" && type == T_INTEGER && left.known && right.known)
         return knownExclusiveOr(left, right);
-    return result("(" + joined(std::move(left.text), op, right.text) + ")", typeState().currentType);
+    return result("(" + joined(std::move(left.text), op, right.text) + ")", type);
 }
 
 // Multiplication, division, modulo and shifts compute with numbers. The
@@ -336,7 +330,6 @@ static bool refusedNonNumbers(int left, int right, int classWord) {
     if (!holdsNoNumber(left) && !holdsNoNumber(right))
         return false;
     reportOperands(classWord, left, right);
-    typeState().currentType = T_UNKNOWN;
     return true;
 }
 
@@ -353,20 +346,18 @@ static void nullsBesideNumbers(ExprValue &left, ExprValue &right) {
 ExprValue shiftOperator(ExprValue left, bool shiftLeft, ExprValue right) {
     nullsBesideNumbers(left, right);
     countOperator();
-    int leftType = popType();
+    const int leftType = left.type;
+    int resultType = T_UNKNOWN;
     if (eitherUnknown(leftType, right.type) || refusedNonNumbers(leftType, right.type, W_SHIFT))
-        typeState().currentType = T_UNKNOWN;
-    else if (isFloating(leftType) || isFloating(right.type)) {
+        resultType = T_UNKNOWN;
+    else if (isFloating(leftType) || isFloating(right.type))
         reportOperands(W_SHIFT, leftType, right.type);
-        typeState().currentType = T_UNKNOWN;
-    }
     else
-        checkArith(leftType, right.type, W_SHIFT);
+        resultType = checkArith(leftType, right.type, W_SHIFT);
     // The operators bind as in C++, but clang warns of a sum beside a shift.
     auto operand = [](const ExprValue &side) {
         return side.plainName || side.literal ? side.text : "(" + side.text + ")";
     };
-    int resultType = typeState().currentType;
     bool wideResult = left.wide || resultType == T_NATURAL || resultType == T_LONG;
     std::string count = resultType == T_INTEGER || wideResult ? shiftCountText(wideResult ? 64 : 32, right, operand(right))
                                                              : operand(right);
@@ -374,10 +365,10 @@ ExprValue shiftOperator(ExprValue left, bool shiftLeft, ExprValue right) {
     // A negative integer shifted left is undefined in C++17 (and clang warns
     // of a negative literal), as is a literal shifted past its bits: the
     // bits are shifted as unsigned ones.
-    if (shiftLeft && leftType == T_INTEGER && typeState().currentType == T_INTEGER &&
+    if (shiftLeft && leftType == T_INTEGER && resultType == T_INTEGER &&
         (!isDecimalLiteral(left) || knownShiftOverflows(left, right)))
         shifted = (left.wide ? "(long long)((unsigned long long)" : "(int)((unsigned)") + operand(left) + "<<" + count + ")";
-    ExprValue value = result(shifted, typeState().currentType, LOOSE_SHIFT);
+    ExprValue value = result(shifted, resultType, LOOSE_SHIFT);
     value.effects = left.effects || right.effects;
     foldKnownShift(value, left, shiftLeft, right);
     return typedFromDynamic(std::move(value), leftType, right.type);
@@ -385,7 +376,7 @@ ExprValue shiftOperator(ExprValue left, bool shiftLeft, ExprValue right) {
 
 static ExprValue additiveOperatorText(ExprValue left, bool plus, const ExprValue &right) {
     countOperator();
-    int leftType = popType();
+    const int leftType = left.type;
     std::shared_ptr<AppendChain> chain = plus ? chainBefore(left) : nullptr;
     std::size_t leftLength = left.text.size();
     int key = leftType == T_VAR ? right.type : leftType;
@@ -394,8 +385,7 @@ static ExprValue additiveOperatorText(ExprValue left, bool plus, const ExprValue
     if (eitherUnknown(leftType, right.type)) {
         value = result(joined(std::move(left.text), op, right.text), T_UNKNOWN);
     } else if (key > T_FILEARRAY) {
-        checkArith(leftType, right.type, W_ADD);
-        value = result(joined(std::move(left.text), op, right.text), typeState().currentType);
+        value = result(joined(std::move(left.text), op, right.text), checkArith(leftType, right.type, W_ADD));
     } else if (isTypedArray(key)) {
         if (isTypedArray(right.type))
             checkSameArray(key, right.type);
@@ -406,14 +396,13 @@ static ExprValue additiveOperatorText(ExprValue left, bool plus, const ExprValue
         // Two string literals are joined by the C++ compiler; a literal
         // followed by anything else becomes a text so that "+" concatenates.
         if (plus && left.stringLiteral && right.stringLiteral) {
-            checkArith(leftType, right.type, W_ADD);
-            value = result(std::move(left.text) + " " + right.text, typeState().currentType);
+            value = result(std::move(left.text) + " " + right.text, checkArith(leftType, right.type, W_ADD));
             value.literal = true;
             value.stringLiteral = true;
         } else {
-            checkArith(leftType, right.type, W_ADD);
+            int sum = checkArith(leftType, right.type, W_ADD);
             // A literal joined with a byte or a char is a text, as any text is.
-            int type = plus && joinsTexts(leftType, right.type) ? T_TEXT : typeState().currentType;
+            int type = plus && joinsTexts(leftType, right.type) ? T_TEXT : sum;
             value = result(joined("text(" + left.text + ")", op, right.text), type);
         }
     } else if (key != T_ARRAY && key != T_DICT && key != T_LIST && joinsTexts(leftType, right.type)) {
@@ -432,12 +421,10 @@ static ExprValue additiveOperatorText(ExprValue left, bool plus, const ExprValue
             value = result(joined(std::move(left.text), op, right.text), T_TEXT);
         }
     } else if (key != T_ARRAY && key != T_DICT && key != T_LIST) {
-        checkArith(leftType, right.type, W_ADD);
-        value = result(joined(std::move(left.text), op, right.text), typeState().currentType);
+        value = result(joined(std::move(left.text), op, right.text), checkArith(leftType, right.type, W_ADD));
         foldKnownIntegers(value, left, plus ? '+' : '-', right);
     } else if (right.type == T_ARRAY || right.type == T_DICT || right.type == T_LIST) {
-        checkArrayOp(leftType, right.type);
-        value = result(joined(std::move(left.text), op, right.text), typeState().currentType);
+        value = result(joined(std::move(left.text), op, right.text), checkArrayOp(leftType, right.type));
     } else if (right.type == T_VAR) {
         value = result(joined(std::move(left.text), op, right.text), leftType);
     } else {
@@ -446,48 +433,43 @@ static ExprValue additiveOperatorText(ExprValue left, bool plus, const ExprValue
     std::string piece = chain ? pieceAfter(value.text, leftLength) : std::string();
     value = typedFromDynamic(std::move(value), leftType, right.type);
     value.append = chainAfter(std::move(chain), std::move(piece), right, value);
-    typeState().currentType = value.type;
     return value;
 }
 
 static ExprValue multiplicativeOperatorText(ExprValue left, int operatorToken, const ExprValue &right) {
     countOperator();
-    int leftType = popType();
+    const int leftType = left.type;
     int classWord = operatorToken == VLTokenTypes::MUL ? W_MULTIPLY : operatorToken == VLTokenTypes::DIV ? W_DIVIDE : W_MODULO;
     if (eitherUnknown(leftType, right.type) || refusedNonNumbers(leftType, right.type, classWord)) {
         static const char *const texts[] = {"*", "/", "%"};
         int index = operatorToken == VLTokenTypes::MUL ? 0 : operatorToken == VLTokenTypes::DIV ? 1 : 2;
-        typeState().currentType = T_UNKNOWN;
         return result(std::move(left.text) + texts[index] + right.text, T_UNKNOWN);
     }
     ExprValue value;
     if (operatorToken == VLTokenTypes::MUL) {
-        checkArith(leftType, right.type, W_MULTIPLY);
-        value = result(joined(std::move(left.text), "*", right.text), typeState().currentType);
+        value = result(joined(std::move(left.text), "*", right.text), checkArith(leftType, right.type, W_MULTIPLY));
         foldKnownIntegers(value, left, '*', right);
     } else if (operatorToken == VLTokenTypes::DIV) {
-        checkArith(leftType, right.type, W_DIVIDE);
+        int type = checkArith(leftType, right.type, W_DIVIDE);
         // An integer divided by an integer is a number in Velmora; C++
         // would truncate.
         // C++ would truncate, and trap on a zero divisor.
         if (dividesAsNaturals(leftType, right.type))
-            value = result("_vel_natural_div(" + left.text + "," + right.text + ")", typeState().currentType);
+            value = result("_vel_natural_div(" + left.text + "," + right.text + ")", type);
         else if (isIntegerLike(leftType) && isIntegerLike(right.type))
-            value = result("_vel_div(" + left.text + "," + right.text + ")", typeState().currentType);
+            value = result("_vel_div(" + left.text + "," + right.text + ")", type);
         else
-            value = result(std::move(left.text) + "/" + realDivisor(right), typeState().currentType);
+            value = result(std::move(left.text) + "/" + realDivisor(right), type);
     } else {
-        checkArith(leftType, right.type, W_MODULO);
+        int type = checkArith(leftType, right.type, W_MODULO);
         if (isFloating(leftType) || isFloating(right.type))
-            value = result("fmod(" + left.text + "," + right.text + ")", typeState().currentType);
+            value = result("fmod(" + left.text + "," + right.text + ")", type);
         else if (isIntegerLike(leftType) && isIntegerLike(right.type))
-            value = result("_vel_mod(" + left.text + "," + right.text + ")", typeState().currentType);
+            value = result("_vel_mod(" + left.text + "," + right.text + ")", type);
         else
-            value = result(std::move(left.text) + "%" + right.text, typeState().currentType);
+            value = result(std::move(left.text) + "%" + right.text, type);
     }
-    value = typedFromDynamic(std::move(value), leftType, right.type);
-    typeState().currentType = value.type;
-    return value;
+    return typedFromDynamic(std::move(value), leftType, right.type);
 }
 
 std::string appendPrefix(std::string prefix, const std::string &op) {
@@ -527,7 +509,6 @@ ExprValue prefixed(const std::string &prefix, const ExprValue &operand) {
     value.literal = operand.literal && !operand.stringLiteral;
     foldKnownSigns(value, prefix, operand);
     value.effects = operand.effects;
-    typeState().currentType = value.type;
     return value;
 }
 
@@ -548,8 +529,7 @@ ExprValue inRange(ExprValue item, ExprValue low, ExprValue high, bool inclusive,
     item.text = rangeItem(item);
     std::string text = "(" + item.text + ">=" + besideItself(item.text, low.text, item.type) + "&&" + item.text + "<" +
                        (inclusive ? "=" : "") + besideItself(item.text, high.text, item.type) + ")";
-    checkIn(item.type, T_VAR);
-    return order.finish(result((negated ? "!" : "") + text, typeState().currentType));
+    return order.finish(result((negated ? "!" : "") + text, checkIn(item.type, T_VAR)));
 }
 
 // The container's text is followed by a member call: anything but a plain
@@ -583,8 +563,7 @@ ExprValue inContainer(ExprValue item, ExprValue container, bool negated) {
                                : "text(" + item.text + ")";
         text += "in_sequence(" + itemText + ",text(" + container.text + "))";
     }
-    checkIn(item.type, type);
-    return order.finish(result(text, typeState().currentType));
+    return order.finish(result(text, checkIn(item.type, type)));
 }
 
 // "this" is the object whose method is being translated; anywhere else
@@ -631,7 +610,6 @@ ExprValue integerLiteral(const std::string &tokenText) {
         reportRequiredFound("an integer of at most 64 bits", digits);
         value = result("0", T_INTEGER);
         value.literal = true;
-        typeState().currentType = T_INTEGER;
         return value;
     }
     if (!tokenText.empty() && tokenText.back() == 'n') {
@@ -645,7 +623,6 @@ ExprValue integerLiteral(const std::string &tokenText) {
         knowIntegerLiteral(value, tokenText);
     }
     value.literal = true;
-    typeState().currentType = value.type;
     return value;
 }
 
@@ -673,7 +650,6 @@ ExprValue realLiteral(const std::string &tokenText) {
         text = "0" + text;
     ExprValue value = result(outOfRangeReal(text), T_REAL);
     value.literal = true;
-    typeState().currentType = T_REAL;
     return value;
 }
 
@@ -722,7 +698,6 @@ ExprValue stringLiteral(const std::string &tokenText) {
         value.text = cppStringLiteral(tokenText);
         value.stringLiteral = true;
     }
-    typeState().currentType = T_TEXT;
     return value;
 }
 
@@ -747,7 +722,6 @@ ExprValue parenthesized(const ExprValue &inner) {
     value.wide = inner.wide;
     value.knownValue = inner.knownValue;
     value.effects = inner.effects;
-    typeState().currentType = value.type;
     return value;
 }
 
@@ -756,8 +730,7 @@ ExprValue emptyContainer(int element) {
     case T_NUMBER:
     case T_REAL:
     case T_NATURAL:
-        arrayOfElement(element);
-        return result(numberArrayOf(element) + "(" + typeTag(element) + ", 16)", typeState().currentType);
+        return result(numberArrayOf(element) + "(" + typeTag(element) + ", 16)", arrayOfElement(element));
     case T_INTEGER: return result("_intArr()", T_INTARRAY);
     case T_TEXT: return result("_arr32()", T_TEXTARRAY);
     case T_FILE: return result("_arr32()", T_FILEARRAY);

@@ -74,18 +74,17 @@ ExprValue beginName(const std::string &name, bool methodReceiver) {
         value.text = classRecord(classIndex).emittedName;
         value.type = T_CLASS;
         value.classIndex = classIndex;
-        typeState().currentType = T_CLASS;
         return value;
     }
     value.plainName = true;
-    if (methodReceiver ? lookupReceiver(name, value.unassigned) : lookupUse(name)) {
-        value.text = current().emittedName.empty() ? emittedNameFor(name) : current().emittedName;
+    if (Symbol *symbol = methodReceiver ? lookupReceiver(name, value.unassigned) : lookupUse(name)) {
+        value.text = symbol->emittedName.empty() ? emittedNameFor(name) : symbol->emittedName;
         if (const std::string *view = arrayViewOf(value.text))
             value.text = *view;
-        value.type = typeState().currentType;
-        value.root = current().symbol;
-        value.classIndex = current().classIndex;
-        value.literal = current().kind == KIND_LITERAL_CONSTANT;
+        value.type = symbol->type();
+        value.root = symbol;
+        value.classIndex = symbol->classIndex;
+        value.literal = symbol->kind == KIND_LITERAL_CONSTANT;
         knowConstant(value);
         if (value.literal && value.type == T_TEXT) {
             value.stringLiteral = true;
@@ -160,7 +159,6 @@ static bool refusedSubscript(ExprValue &value) {
     reportRequiredFound("a text, an array or a dict", typeName(value.type));
     value.type = T_UNKNOWN;
     markComputed(value);
-    typeState().currentType = T_UNKNOWN;
     return true;
 }
 
@@ -185,7 +183,6 @@ ExprValue indexOfName(ExprValue name, const ExprValue &index, bool anotherFollow
     value.plainName = false;
     value.literal = false;
     value.stringLiteral = false;
-    typeState().currentType = value.type;
     return value;
 }
 
@@ -224,7 +221,6 @@ ExprValue sliceOfName(ExprValue name, bool hasLow, const ExprValue &low, bool ha
     value.plainName = false;
     value.literal = false;
     value.stringLiteral = false;
-    typeState().currentType = value.type;
     return value;
 }
 
@@ -234,7 +230,6 @@ ExprValue keyRangeOfName(ExprValue name, const ExprValue &low, const ExprValue &
     value.writePath.reset();
     value.text += ".slice(" + low.text + "," + high.text + ",1)";
     value.plainName = false;
-    typeState().currentType = value.type;
     return value;
 }
 
@@ -250,7 +245,6 @@ ExprValue currentElementOfName(ExprValue name, bool afterSlice) {
     wrapElementRead(value.type, value.text);
     value.type = subscript.type;
     value.plainName = false;
-    typeState().currentType = value.type;
     return value;
 }
 
@@ -273,13 +267,7 @@ ExprValue memberOfName(ExprValue name, const std::string &member) {
     value.text += "->" + member;
     value.type = T_VAR;
     value.plainName = false;
-    typeState().currentType = T_VAR;
     return value;
-}
-
-ExprValue endName(ExprValue name) {
-    typeState().currentType = name.type;
-    return name;
 }
 
 AssignTarget beginTarget(const std::string &name) {
@@ -291,14 +279,15 @@ AssignTarget beginTarget(const std::string &name) {
         target.classIndex = classIndex;
         return target;
     }
-    bool found = lookupAssign(name);
-    target.path = found && !current().emittedName.empty() ? current().emittedName : emittedNameFor(name);
-    if (const std::string *view = found ? arrayViewOf(target.path) : nullptr)
+    const Symbol *symbol = lookupAssign(name);
+    target.path = symbol && !symbol->emittedName.empty() ? symbol->emittedName : emittedNameFor(name);
+    if (const std::string *view = symbol ? arrayViewOf(target.path) : nullptr)
         target.path = *view;
     target.readPath = target.path;
-    target.type = typeState().currentType;
+    target.type = symbol ? symbol->type() : T_UNKNOWN;
     target.valueType = target.type;
-    target.classIndex = current().classIndex;
+    target.classIndex = symbol ? symbol->classIndex : -1;
+    target.objectText = symbol && (symbol->flags & SYMBOL_OBJECT_TEXT) != 0;
     return target;
 }
 

@@ -74,9 +74,9 @@ std::string declareLoopVariable(int declaredType, const std::string &name, int i
         lookupAssign(name);
         return "";
     }
-    typeState().currentType = type;
-    pendingDeclaration() = PendingDeclaration();
-    declare(name, SYMBOL_ASSIGNED);
+    DeclaredAs declared;
+    declared.type = type;
+    declare(name, declared, SYMBOL_ASSIGNED);
     return loopVariableSpelling(type);
 }
 
@@ -92,26 +92,22 @@ void writeElementAssignment(const std::string &spelling, const std::string &name
 // The variable of a loop over a typed array of a class is an object of
 // that class.
 static void writeObjectLoopVariable(const std::string &name, int classIndex, const std::string &container) {
-    typeState().currentType = T_OBJECT;
-    pendingDeclaration() = PendingDeclaration();
-    pendingDeclaration().classIndex = classIndex;
-    declare(name, SYMBOL_ASSIGNED);
+    DeclaredAs declared;
+    declared.type = T_OBJECT;
+    declared.classIndex = classIndex;
+    declare(name, declared, SYMBOL_ASSIGNED);
     writeIndent();
     emit(objectSpelling(classRecord(classIndex).name) + emittedNameFor(name) + "=" +
          objectOfClass(classIndex, container + ".value()") + ";\n");
 }
 
 int variableType(const std::string &name, int fallback) {
-    int saved = typeState().currentType;
-    int type = fallback;
-    if (isDeclaredAnywhere(name)) {
-        scopes().assignmentTarget = true;
-        lookupUse(name);
-        scopes().assignmentTarget = false;
-        type = typeState().currentType;
-    }
-    typeState().currentType = saved;
-    return type;
+    if (!isDeclaredAnywhere(name))
+        return fallback;
+    scopes().assignmentTarget = true;
+    const Symbol *symbol = lookupUse(name);
+    scopes().assignmentTarget = false;
+    return symbol ? symbol->type() : T_UNKNOWN;
 }
 
 // Types a range can count in.
@@ -318,7 +314,6 @@ void endBranches(bool isSwitch) {
 
 std::string branchComparison(int comparisonToken, const ExprValue &value) {
     ExprValue subject = subjectValue();
-    pushType(subject.type);
     return comparison(subject, comparisonToken, value).text;
 }
 
@@ -700,8 +695,7 @@ void writeContainerFor(int declaredType, const std::string &first, const std::st
         writeTextFor(declaredType, first, second, container);
         return;
     }
-    typeState().currentType = container.type;
-    checkSequence();
+    checkSequence(container.type);
     std::string name = container.text;
     if (!container.plainName) {
         name = newTemp();
@@ -805,10 +799,10 @@ void beginCatch(const std::string &className, const std::string &variable) {
     emit("{\n");
     output().blankLines = 2;
     enterControlBlock();
-    typeState().currentType = T_OBJECT;
-    pendingDeclaration() = PendingDeclaration();
-    pendingDeclaration().classIndex = classIndex;
-    declare(variable, SYMBOL_ASSIGNED);
+    DeclaredAs declared;
+    declared.type = T_OBJECT;
+    declared.classIndex = classIndex;
+    declare(variable, declared, SYMBOL_ASSIGNED);
 }
 
 void writeEmptyCatch() {
