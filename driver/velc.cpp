@@ -12,6 +12,7 @@
 #include "diagnostics/diagnostics.hpp"
 #include "driver/build_stamp.hpp"
 #include "driver/command_line.hpp"
+#include "driver/early_runner.hpp"
 #include "driver/editor_index.hpp"
 #include "driver/formatter.hpp"
 #include "driver/watch.hpp"
@@ -106,9 +107,12 @@ void buildProgram() {
     }
     // A program whose sources have errors, or whose C++ did not compile,
     // is neither linked nor run.
-    if (project.runErrorTotal > 0)
+    if (project.runErrorTotal > 0) {
+        dismissRunner();
         return;
+    }
     if (project.compileFailures > 0) {
+        dismissRunner();
         std::puts("Not build");
         return;
     }
@@ -129,6 +133,7 @@ void buildProgram() {
                         settings.runArguments.c_str());
         runProgram();
     }
+    dismissRunner();
 }
 
 // The command line of each build of a watch: this one without --watch.

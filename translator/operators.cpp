@@ -1,28 +1,18 @@
+// The operators: each takes the values of its operands, runs the operand
+// checks and gives the C++ text and type of the result.
 #include "translator/translator.hpp"
 #include "translator/source_translation.hpp"
-#include "translator/translation_job.hpp"
-#include "translator/checked_stack.hpp"
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
 #include <stdexcept>
-#include "semantics/native_constants.hpp"
 #include "semantics/reserved_names.hpp"
 #include "semantics/spellings.hpp"
 #include "translator/evaluation_order.hpp"
 #include "translator/in_place_append.hpp"
 #include "translator/known_integers.hpp"
-#include "semantics/symbols.hpp"
 #include "VLTokenTypes.hpp"
+#include "translator/expression_parts.hpp"
 
 namespace {
-
-ExpressionState &expressions() { return translation().expressions; }
-
-bool isIntegerLike(int type) {
-    return type == T_INTEGER || type == T_BYTE || type == T_NATURAL || type == T_BOOLEAN || type == T_LONG;
-}
 
 // Operand types that "+" joins as texts: at least one text or C string,
 // the other one of those or a byte or char.
@@ -39,6 +29,7 @@ bool isNumberType(int type) { return type >= T_BYTE && type <= T_SMALLREAL; }
 // is compared with a number other than 0 or 1: libvel hands it over as the
 // int it is.
 bool isWrittenNot(const std::string &text) { return !text.empty() && text[0] == '!'; }
+
 std::string asInt(const std::string &text) { return "_vel_number(" + text + ")"; }
 
 // left op right, with a blank where C++ would read two signs as "--" or "++".
@@ -54,50 +45,11 @@ std::string joined(std::string left, const std::string &op, const std::string &r
     return left;
 }
 
-ExprValue result(std::string text, int type, int loose = LOOSE_NONE) {
-    ExprValue value;
-    value.text = std::move(text);
-    value.type = type;
-    value.loose = loose;
-    return value;
-}
-
-// A double-quoted literal with "$" followed by at least two more characters
-// holds references to variables. The closing quote counts among the two, so
-// that a one-letter name at the end ("n$i") interpolates as users expect.
-bool isInterpolated(const std::string &literal) {
-    for (size_t i = 1; i + 1 < literal.size(); i++)
-        if (literal[i] == '$' && literal.size() - (i + 1) >= 2)
-            return true;
-    return false;
-}
-
-}  // namespace
-
-NestingGuard::NestingGuard() {
-    // The statement's own expression is the first level; those nested in it count.
-    if (++expressions().depth > EXPRESSION_NESTING_LIMIT + 1) {
-        int found = expressions().depth-- - 1;
-        reportLimit("nested expressions", EXPRESSION_NESTING_LIMIT, found);
-        throw NestingTooDeep("expressions nested too deeply");
-    }
-}
-
-NestingGuard::~NestingGuard() {
-    // The operator count belongs to the outermost expression.
-    if (--expressions().depth == 0)
-        expressions().operators = 0;
-}
-
-static void countOperator() {
+void countOperator() {
     if (++expressions().operators == EXPRESSION_OPERATOR_LIMIT + 1) {
         reportLimit("operators in an expression", EXPRESSION_OPERATOR_LIMIT, EXPRESSION_OPERATOR_LIMIT + 1);
         throw NestingTooDeep("expression too long");
     }
-}
-
-void resetExpressionState() {
-    resetCallState();
 }
 
 // An operand of unknown type has had its error reported already; checking
@@ -109,7 +61,7 @@ bool eitherUnknown(int left, int right) {
 // An operation with a dynamic operand gives a dynamic value in C++ even
 // where Velmora knows its type (var plus text is a text): the value is
 // converted to that type so that it can stand where the type is expected.
-static ExprValue typedFromDynamic(ExprValue value, int leftType, int rightType) {
+ExprValue typedFromDynamic(ExprValue value, int leftType, int rightType) {
     // nil is written as an empty dyn, so it computes as a var does.
     auto computesAsVar = [](int type) { return type == T_VAR || type == T_NIL; };
     // A container on the left gives a container in C++ already.
@@ -123,17 +75,8 @@ static ExprValue typedFromDynamic(ExprValue value, int leftType, int rightType) 
     return value;
 }
 
-ExprValue logicalOperator(ExprValue left, const std::string &op, const ExprValue &right) {
-    countOperator();
-    if (!eitherUnknown(left.type, right.type))
-        checkBoolean(left.type, right.type);
-    ExprValue value = result(conditionText(left) + op + conditionText(right), T_BOOLEAN, LOOSE_LOGICAL);
-    value.effects = left.effects || right.effects;
-    return value;
-}
-
 // Whether the '(' at the front of `text` is closed by its last character.
-static bool enclosedInParentheses(const std::string &text) {
+bool enclosedInParentheses(const std::string &text) {
     if (text.size() < 2 || text.front() != '(' || text.back() != ')')
         return false;
     int depth = 0;
@@ -146,7 +89,7 @@ static bool enclosedInParentheses(const std::string &text) {
 }
 
 // The text without the parentheses put around it, at any depth.
-static std::string withoutOuterParentheses(std::string text) {
+std::string withoutOuterParentheses(std::string text) {
     while (enclosedInParentheses(text))
         text = text.substr(1, text.size() - 2);
     return text;
@@ -155,7 +98,7 @@ static std::string withoutOuterParentheses(std::string text) {
 // A real divided by an integer is a real division in C++ too; an integer
 // literal divisor (in parentheses or not) is written as a real so that a zero gives infinity
 // without the compilers' warning of an integer division by zero.
-static std::string realDivisor(const ExprValue &divisor) {
+std::string realDivisor(const ExprValue &divisor) {
     const std::string &text = divisor.text;
     if (divisor.stringLiteral || !isIntegerLike(divisor.type))
         return text;
@@ -174,14 +117,14 @@ static std::string realDivisor(const ExprValue &divisor) {
 // A comparison of a scalar with itself is what the program says (x = x is
 // false for a NaN), but clang warns of it; the unary plus makes the right
 // side another expression of the same value.
-static std::string besideItself(const std::string &left, const std::string &right, int type) {
+std::string besideItself(const std::string &left, const std::string &right, int type) {
     bool scalar = isIntegerLike(type) || isFloating(type) || type == T_CHAR || type == T_OBJECT;
     bool same = withoutOuterParentheses(left) == withoutOuterParentheses(right);
     return scalar && same ? "+(" + right + ")" : right;
 }
 
 // Two C strings compare as pointers in C++; Velmora compares their texts.
-static bool bothCStrings(const ExprValue &left, int leftType, const ExprValue &right) {
+bool bothCStrings(const ExprValue &left, int leftType, const ExprValue &right) {
     auto cString = [](const ExprValue &side, int type) {
         return type == T_CHARPTR || (type == T_TEXT && side.stringLiteral);
     };
@@ -191,7 +134,7 @@ static bool bothCStrings(const ExprValue &left, int leftType, const ExprValue &r
 // nil, and null beside a number or a text: the empty value of the other
 // side's type rather than a null pointer, which C++ would compare with a
 // number as 0 and with a warning. A var holding null holds 0.
-static bool standsForNil(const ExprValue &side, int sideType, int otherType) {
+bool standsForNil(const ExprValue &side, int sideType, int otherType) {
     if (sideType == T_NIL)
         return true;
     bool valueType = isNumberType(otherType) || otherType == T_TEXT ||
@@ -199,7 +142,7 @@ static bool standsForNil(const ExprValue &side, int sideType, int otherType) {
     return side.text == "NULL" && valueType;
 }
 
-static std::string nilOperandFor(int type, int classIndex) {
+std::string nilOperandFor(int type, int classIndex) {
     switch (type) {
     case T_OBJECT: return nullObject(classIndex);
     case T_NATURAL: return "0";
@@ -211,7 +154,7 @@ static std::string nilOperandFor(int type, int classIndex) {
 // A natural beside a signed integer that may be negative: C++ would compare
 // the two as naturals, so -1 would be above every natural. libvel compares
 // their values.
-static bool signednessDiffers(const ExprValue &left, int leftType, const ExprValue &right) {
+bool signednessDiffers(const ExprValue &left, int leftType, const ExprValue &right) {
     auto maySignedNegative = [](const ExprValue &side, int type) {
         bool nonNegativeLiteral = side.literal && !side.stringLiteral && side.text[0] != '-';
         return (type == T_INTEGER || type == T_LONG) && !nonNegativeLiteral;
@@ -220,11 +163,11 @@ static bool signednessDiffers(const ExprValue &left, int leftType, const ExprVal
            (maySignedNegative(left, leftType) && right.type == T_NATURAL);
 }
 
-static bool comparedAsText(int characterType, int otherType) {
+bool comparedAsText(int characterType, int otherType) {
     return (characterType == T_BYTE && isTextLike(otherType)) || (characterType == T_CHAR && otherType == T_CHARPTR);
 }
 
-static bool narrowBesideWideLiteral(const ExprValue &narrow, int narrowType, const ExprValue &other) {
+bool narrowBesideWideLiteral(const ExprValue &narrow, int narrowType, const ExprValue &other) {
     if (narrow.known || !other.known)
         return false;
     // A byte (an unsigned char) and a char hold less than an int: the
@@ -236,7 +179,7 @@ static bool narrowBesideWideLiteral(const ExprValue &narrow, int narrowType, con
     return narrowType == T_INTEGER && !narrow.wide && other.wide;
 }
 
-static ExprValue comparisonText(ExprValue left, int comparisonToken, const ExprValue &right) {
+ExprValue comparisonText(ExprValue left, int comparisonToken, const ExprValue &right) {
     countOperator();
     const int leftType = left.type;
     std::string rightText = right.text;
@@ -293,14 +236,14 @@ static ExprValue comparisonText(ExprValue left, int comparisonToken, const ExprV
     return result(std::move(left.text) + texts[index] + rightText, T_BOOLEAN, LOOSE_RELATION);
 }
 
-static bool isDecimalLiteral(const ExprValue &value) {
+bool isDecimalLiteral(const ExprValue &value) {
     return value.literal && !value.stringLiteral && value.type == T_INTEGER && !value.text.empty() &&
            value.text.size() < 18 && value.text.find_first_not_of("0123456789") == std::string::npos;
 }
 
 // Velmora binds the bit operators tighter than comparisons and C++ does
 // not: the parentheses keep "x & 1 = 0" a test of (x & 1).
-static ExprValue bitOperatorText(ExprValue left, const std::string &op, const ExprValue &right) {
+ExprValue bitOperatorText(ExprValue left, const std::string &op, const ExprValue &right) {
     countOperator();
     if (eitherUnknown(left.type, right.type))
         return result("(" + joined(std::move(left.text), op, right.text) + ")", T_UNKNOWN);
@@ -318,15 +261,7 @@ static ExprValue bitOperatorText(ExprValue left, const std::string &op, const Ex
     return result("(" + joined(std::move(left.text), op, right.text) + ")", type);
 }
 
-// Multiplication, division, modulo and shifts compute with numbers. The
-// operand table lets texts and containers through, which C++ would take for
-// pointer arithmetic or compute as dynamic values that hold no number:
-// they are refused, as "-" refuses texts.
-bool holdsNoNumber(int type) {
-    return isTextLike(type) || isContainer(type);
-}
-
-static bool refusedNonNumbers(int left, int right, int classWord) {
+bool refusedNonNumbers(int left, int right, int classWord) {
     if (!holdsNoNumber(left) && !holdsNoNumber(right))
         return false;
     reportOperands(classWord, left, right);
@@ -335,7 +270,7 @@ static bool refusedNonNumbers(int left, int right, int classWord) {
 
 // null beside a number computes as the 0 that a var holding null holds;
 // C++ would warn of NULL in arithmetic.
-static void nullsBesideNumbers(ExprValue &left, ExprValue &right) {
+void nullsBesideNumbers(ExprValue &left, ExprValue &right) {
     auto number = [](const ExprValue &side) { return isNumberType(side.type) || side.type == T_VAR; };
     if (left.text == "NULL" && number(right))
         left.text = "0";
@@ -343,38 +278,7 @@ static void nullsBesideNumbers(ExprValue &left, ExprValue &right) {
         right.text = "0";
 }
 
-ExprValue shiftOperator(ExprValue left, bool shiftLeft, ExprValue right) {
-    nullsBesideNumbers(left, right);
-    countOperator();
-    const int leftType = left.type;
-    int resultType = T_UNKNOWN;
-    if (eitherUnknown(leftType, right.type) || refusedNonNumbers(leftType, right.type, W_SHIFT))
-        resultType = T_UNKNOWN;
-    else if (isFloating(leftType) || isFloating(right.type))
-        reportOperands(W_SHIFT, leftType, right.type);
-    else
-        resultType = checkArith(leftType, right.type, W_SHIFT);
-    // The operators bind as in C++, but clang warns of a sum beside a shift.
-    auto operand = [](const ExprValue &side) {
-        return side.plainName || side.literal ? side.text : "(" + side.text + ")";
-    };
-    bool wideResult = left.wide || resultType == T_NATURAL || resultType == T_LONG;
-    std::string count = resultType == T_INTEGER || wideResult ? shiftCountText(wideResult ? 64 : 32, right, operand(right))
-                                                             : operand(right);
-    std::string shifted = operand(left) + (shiftLeft ? "<<" : ">>") + count;
-    // A negative integer shifted left is undefined in C++17 (and clang warns
-    // of a negative literal), as is a literal shifted past its bits: the
-    // bits are shifted as unsigned ones.
-    if (shiftLeft && leftType == T_INTEGER && resultType == T_INTEGER &&
-        (!isDecimalLiteral(left) || knownShiftOverflows(left, right)))
-        shifted = (left.wide ? "(long long)((unsigned long long)" : "(int)((unsigned)") + operand(left) + "<<" + count + ")";
-    ExprValue value = result(shifted, resultType, LOOSE_SHIFT);
-    value.effects = left.effects || right.effects;
-    foldKnownShift(value, left, shiftLeft, right);
-    return typedFromDynamic(std::move(value), leftType, right.type);
-}
-
-static ExprValue additiveOperatorText(ExprValue left, bool plus, const ExprValue &right) {
+ExprValue additiveOperatorText(ExprValue left, bool plus, const ExprValue &right) {
     countOperator();
     const int leftType = left.type;
     std::shared_ptr<AppendChain> chain = plus ? chainBefore(left) : nullptr;
@@ -436,7 +340,7 @@ static ExprValue additiveOperatorText(ExprValue left, bool plus, const ExprValue
     return value;
 }
 
-static ExprValue multiplicativeOperatorText(ExprValue left, int operatorToken, const ExprValue &right) {
+ExprValue multiplicativeOperatorText(ExprValue left, int operatorToken, const ExprValue &right) {
     countOperator();
     const int leftType = left.type;
     int classWord = operatorToken == VLTokenTypes::MUL ? W_MULTIPLY : operatorToken == VLTokenTypes::DIV ? W_DIVIDE : W_MODULO;
@@ -472,16 +376,8 @@ static ExprValue multiplicativeOperatorText(ExprValue left, int operatorToken, c
     return typedFromDynamic(std::move(value), leftType, right.type);
 }
 
-std::string appendPrefix(std::string prefix, const std::string &op) {
-    countOperator();
-    if (!prefix.empty() && (prefix.back() == '-' || prefix.back() == '+') && (op == "-" || op == "+"))
-        prefix += ' ';
-    prefix += op;
-    return prefix;
-}
-
 // The operators apply from the last one, next to the operand, outwards.
-static int typeAfterPrefix(const std::string &prefix, int type) {
+int typeAfterPrefix(const std::string &prefix, int type) {
     bool integral = false;  // the C++ value is a bool or an integer promoted from one
     for (auto op = prefix.rbegin(); op != prefix.rend(); ++op) {
         if (*op == '!') {
@@ -495,6 +391,102 @@ static int typeAfterPrefix(const std::string &prefix, int type) {
         }
     }
     return type;
+}
+
+// The tested value of a range test stands before two comparisons, so an
+// expression goes in parentheses. A boolean, like "not x", is compared as
+// an int.
+std::string rangeItem(const ExprValue &item) {
+    if (item.type == T_BOOLEAN || isWrittenNot(item.text))
+        return asInt(item.text);
+    if (item.literal || item.plainName)
+        return item.text;
+    return "(" + item.text + ")";
+}
+
+// The container's text is followed by a member call: anything but a plain
+// name or a call goes in parentheses, or "a + c" would become "a + c.in(x)".
+std::string asReceiver(const ExprValue &container) {
+    if (container.plainName)
+        return container.text;
+    return "(" + container.text + ")";
+}
+
+}  // namespace
+
+NestingGuard::NestingGuard() {
+    // The statement's own expression is the first level; those nested in it count.
+    if (++expressions().depth > EXPRESSION_NESTING_LIMIT + 1) {
+        int found = expressions().depth-- - 1;
+        reportLimit("nested expressions", EXPRESSION_NESTING_LIMIT, found);
+        throw NestingTooDeep("expressions nested too deeply");
+    }
+}
+
+NestingGuard::~NestingGuard() {
+    // The operator count belongs to the outermost expression.
+    if (--expressions().depth == 0)
+        expressions().operators = 0;
+}
+
+void resetExpressionState() {
+    resetCallState();
+}
+
+ExprValue logicalOperator(ExprValue left, const std::string &op, const ExprValue &right) {
+    countOperator();
+    if (!eitherUnknown(left.type, right.type))
+        checkBoolean(left.type, right.type);
+    ExprValue value = result(conditionText(left) + op + conditionText(right), T_BOOLEAN, LOOSE_LOGICAL);
+    value.effects = left.effects || right.effects;
+    return value;
+}
+
+// Multiplication, division, modulo and shifts compute with numbers. The
+// operand table lets texts and containers through, which C++ would take for
+// pointer arithmetic or compute as dynamic values that hold no number:
+// they are refused, as "-" refuses texts.
+bool holdsNoNumber(int type) {
+    return isTextLike(type) || isContainer(type);
+}
+
+ExprValue shiftOperator(ExprValue left, bool shiftLeft, ExprValue right) {
+    nullsBesideNumbers(left, right);
+    countOperator();
+    const int leftType = left.type;
+    int resultType = T_UNKNOWN;
+    if (eitherUnknown(leftType, right.type) || refusedNonNumbers(leftType, right.type, W_SHIFT))
+        resultType = T_UNKNOWN;
+    else if (isFloating(leftType) || isFloating(right.type))
+        reportOperands(W_SHIFT, leftType, right.type);
+    else
+        resultType = checkArith(leftType, right.type, W_SHIFT);
+    // The operators bind as in C++, but clang warns of a sum beside a shift.
+    auto operand = [](const ExprValue &side) {
+        return side.plainName || side.literal ? side.text : "(" + side.text + ")";
+    };
+    bool wideResult = left.wide || resultType == T_NATURAL || resultType == T_LONG;
+    std::string count = resultType == T_INTEGER || wideResult ? shiftCountText(wideResult ? 64 : 32, right, operand(right))
+                                                             : operand(right);
+    std::string shifted = operand(left) + (shiftLeft ? "<<" : ">>") + count;
+    // A negative integer shifted left is undefined in C++17 (and clang warns
+    // of a negative literal), as is a literal shifted past its bits: the
+    // bits are shifted as unsigned ones.
+    if (shiftLeft && leftType == T_INTEGER && resultType == T_INTEGER &&
+        (!isDecimalLiteral(left) || knownShiftOverflows(left, right)))
+        shifted = (left.wide ? "(long long)((unsigned long long)" : "(int)((unsigned)") + operand(left) + "<<" + count + ")";
+    ExprValue value = result(shifted, resultType, LOOSE_SHIFT);
+    value.effects = left.effects || right.effects;
+    foldKnownShift(value, left, shiftLeft, right);
+    return typedFromDynamic(std::move(value), leftType, right.type);
+}
+
+std::string appendPrefix(std::string prefix, const std::string &op) {
+    countOperator();
+    if (!prefix.empty() && (prefix.back() == '-' || prefix.back() == '+') && (op == "-" || op == "+"))
+        prefix += ' ';
+    prefix += op;
+    return prefix;
 }
 
 ExprValue prefixed(const std::string &prefix, const ExprValue &operand) {
@@ -512,17 +504,6 @@ ExprValue prefixed(const std::string &prefix, const ExprValue &operand) {
     return value;
 }
 
-// The tested value of a range test stands before two comparisons, so an
-// expression goes in parentheses. A boolean, like "not x", is compared as
-// an int.
-static std::string rangeItem(const ExprValue &item) {
-    if (item.type == T_BOOLEAN || isWrittenNot(item.text))
-        return asInt(item.text);
-    if (item.literal || item.plainName)
-        return item.text;
-    return "(" + item.text + ")";
-}
-
 ExprValue inRange(ExprValue item, ExprValue low, ExprValue high, bool inclusive, bool negated) {
     countOperator();
     OperandOrder order({&item, &low, &high}, &item);
@@ -530,14 +511,6 @@ ExprValue inRange(ExprValue item, ExprValue low, ExprValue high, bool inclusive,
     std::string text = "(" + item.text + ">=" + besideItself(item.text, low.text, item.type) + "&&" + item.text + "<" +
                        (inclusive ? "=" : "") + besideItself(item.text, high.text, item.type) + ")";
     return order.finish(result((negated ? "!" : "") + text, checkIn(item.type, T_VAR)));
-}
-
-// The container's text is followed by a member call: anything but a plain
-// name or a call goes in parentheses, or "a + c" would become "a + c.in(x)".
-static std::string asReceiver(const ExprValue &container) {
-    if (container.plainName)
-        return container.text;
-    return "(" + container.text + ")";
 }
 
 ExprValue inContainer(ExprValue item, ExprValue container, bool negated) {
@@ -564,393 +537,6 @@ ExprValue inContainer(ExprValue item, ExprValue container, bool negated) {
         text += "in_sequence(" + itemText + ",text(" + container.text + "))";
     }
     return order.finish(result(text, checkIn(item.type, type)));
-}
-
-// "this" is the object whose method is being translated; anywhere else
-// there is no such object.
-ExprValue thisValue() {
-    if (!scopes().inClass)
-        reportNamed(E_CANNOT_BE_USED, "this");
-    ExprValue value = result("this", T_OBJECT);
-    value.classIndex = currentClassIndex();
-    return value;
-}
-
-ExprValue constantValue(const std::string &text, int type) {
-    // Braces: in parentheses "(dyn())" reads as a cast to a function type
-    // when a sign or "&" follows it.
-    if (type == T_NIL)
-        return result("dyn{}", T_NIL);
-    return result(text, type);
-}
-
-// Whether a decimal, hexadecimal or octal literal fits in 64 bits.
-static bool fitsIn64Bits(const std::string &digits) {
-    errno = 0;
-    char *end = nullptr;
-    strtoull(digits.c_str(), &end, 0);
-    return errno != ERANGE;
-}
-
-static bool fitsInSigned64Bits(const std::string &digits) {
-    errno = 0;
-    char *end = nullptr;
-    strtoll(digits.c_str(), &end, 0);
-    return errno != ERANGE;
-}
-
-ExprValue integerLiteral(const std::string &tokenText) {
-    ExprValue value;
-    std::string digits = tokenText;
-    if (!digits.empty() && strchr("nLl", digits.back()))
-        digits.pop_back();
-    if (!digits.empty() && digits[0] == '-')
-        digits.erase(0, 1);
-    if (!fitsIn64Bits(digits)) {
-        reportRequiredFound("an integer of at most 64 bits", digits);
-        value = result("0", T_INTEGER);
-        value.literal = true;
-        return value;
-    }
-    if (!tokenText.empty() && tokenText.back() == 'n') {
-        value = result(tokenText.substr(0, tokenText.size() - 1) + translatedSource().integerSuffix, T_NATURAL);
-    } else if (tokenText[0] != '-' && !fitsInSigned64Bits(digits)) {
-        // Only a natural holds the top half of the 64-bit range; left plain,
-        // the C++ compilers would each pick a wider type of their own.
-        value = result(digits + translatedSource().integerSuffix, T_NATURAL);
-    } else {
-        value = result(tokenText, T_INTEGER);
-        knowIntegerLiteral(value, tokenText);
-    }
-    value.literal = true;
-    return value;
-}
-
-// "2r", "2f" and "3.5R" are Velmora reals; C++ knows neither the r suffix
-// nor a float suffix on a number without a point, and a float suffix would
-// round the value: the suffix goes and a point is added where needed.
-// A real literal past the range of a double is the infinity, one too small
-// for the smallest one is 0, as the C++ compilers make them, but without
-// their warnings.
-static std::string outOfRangeReal(const std::string &text) {
-    double number = std::strtod(text.c_str(), nullptr);
-    if (number == HUGE_VAL)
-        return "HUGE_VAL";
-    bool nonZeroDigit = text.substr(0, text.find_first_of("eE")).find_first_of("123456789") != std::string::npos;
-    return number == 0 && nonZeroDigit ? "0.0" : text;
-}
-
-ExprValue realLiteral(const std::string &tokenText) {
-    std::string text = tokenText;
-    while (!text.empty() && strchr("fFrR", text.back()))
-        text.pop_back();
-    if (text.find_first_of(".eE") == std::string::npos)
-        text += ".0";
-    if (text[0] == '.')
-        text = "0" + text;
-    ExprValue value = result(outOfRangeReal(text), T_REAL);
-    value.literal = true;
-    return value;
-}
-
-// A double-quoted literal as C++ reads it: "\$" is a Velmora escape of the
-// dollar, which C++ does not know (it warns, and keeps the dollar).
-// Nothing is escaped between single quotes.
-static std::string singleQuotedAsCpp(const std::string &tokenText) {
-    std::string text = "\"";
-    for (size_t i = 1; i + 1 < tokenText.size(); i++) {
-        char c = tokenText[i];
-        if (c == '\\' || c == '"')
-            text += '\\';
-        text += c;
-    }
-    return text + "\"";
-}
-
-std::string cppStringLiteral(const std::string &tokenText) {
-    if (!tokenText.empty() && tokenText[0] == '\'')
-        return singleQuotedAsCpp(tokenText);
-    std::string text;
-    text.reserve(tokenText.size());
-    for (size_t i = 0; i < tokenText.size(); i++) {
-        if (tokenText[i] == '\\' && i + 1 < tokenText.size()) {
-            if (tokenText[i + 1] != '$')
-                text += '\\';
-            text += tokenText[++i];
-            continue;
-        }
-        text += tokenText[i];
-    }
-    return text;
-}
-
-ExprValue stringLiteral(const std::string &tokenText) {
-    ExprValue value;
-    value.type = T_TEXT;
-    value.literal = true;
-    if (tokenText[0] == '\'') {
-        value.text = cppStringLiteral(tokenText);
-        value.stringLiteral = true;
-    } else if (isInterpolated(tokenText)) {
-        value.text = phpString(tokenText, [](const std::string &name) { return beginName(name).text; });
-        value.interpolated = true;
-    } else {
-        value.text = cppStringLiteral(tokenText);
-        value.stringLiteral = true;
-    }
-    return value;
-}
-
-ExprValue phpConstant(const std::string &tokenText) {
-    std::string name = tokenText.substr(2);
-    if (!name.empty() && name.back() == ')')
-        name.pop_back();
-    if (!isNativeConstant(name)) {
-        reportNamed(E_NOT_DECLARED, name);
-        return result("0", T_INTEGER);
-    }
-    return result(name, T_INTEGER);
-}
-
-ExprValue parenthesized(const ExprValue &inner) {
-    // A quoted literal is a C++ array of chars, which takes no method, no
-    // "+" and no subscript of a text: in parentheses it is a text value.
-    ExprValue value = inner.stringLiteral ? result("text(" + inner.text + ")", inner.type)
-                                          : result("(" + inner.text + ")", inner.type);
-    value.literal = inner.literal && !inner.stringLiteral;
-    value.known = inner.known;
-    value.wide = inner.wide;
-    value.knownValue = inner.knownValue;
-    value.effects = inner.effects;
-    return value;
-}
-
-ExprValue emptyContainer(int element) {
-    switch (element) {
-    case T_NUMBER:
-    case T_REAL:
-    case T_NATURAL:
-        return result(numberArrayOf(element) + "(" + typeTag(element) + ", 16)", arrayOfElement(element));
-    case T_INTEGER: return result("_intArr()", T_INTARRAY);
-    case T_TEXT: return result("_arr32()", T_TEXTARRAY);
-    case T_FILE: return result("_arr32()", T_FILEARRAY);
-    case T_OBJECT: return result("_arr32()", T_OBJECTARRAY);
-    case T_DICT: return result("dict()", T_DICT);
-    default: return result("velarray()", T_ARRAY);
-    }
-}
-
-static std::string dynItems(const std::vector<ExprValue> &items) {
-    std::string text;
-    for (size_t i = 0; i < items.size(); i++) {
-        if (i > 0)
-            text += ",";
-        text += items[i].type == T_VAR ? items[i].text : "dyn(" + items[i].text + ")";
-    }
-    return text;
-}
-
-static bool anyCalls(const std::vector<ExprValue> &items) {
-    for (const ExprValue &item : items)
-        if (item.effects)
-            return true;
-    return false;
-}
-
-bool refusedVoid(const ExprValue &value, int holderType) {
-    if (value.type != T_VOID)
-        return false;
-    reportAssignment(holderType, T_VOID);
-    return true;
-}
-
-static void refuseVoidItems(const std::vector<ExprValue> &items) {
-    for (const ExprValue &item : items)
-        refusedVoid(item, T_VAR);
-}
-
-// The elements of a braced list are evaluated in order already.
-ExprValue makeListLiteral(const std::vector<ExprValue> &items) {
-    refuseVoidItems(items);
-    ExprValue value = result("velarray{" + dynItems(items) + "}", T_LIST);
-    value.effects = anyCalls(items);
-    return value;
-}
-
-ExprValue makeDictLiteral(const std::vector<ExprValue> &items) {
-    refuseVoidItems(items);
-    ExprValue value = result("dict{" + dynItems(items) + "}", T_DICT);
-    value.effects = anyCalls(items);
-    return value;
-}
-
-ExprValue dictionaryEntry(ExprValue key, ExprValue value) {
-    if (key.type != T_INTEGER && key.type != T_TEXT && key.type != T_CHARPTR)
-        reportError(E_KEYS_TEXTS);
-    refusedVoid(value, T_VAR);
-    OperandOrder order({&key, &value});
-    return order.finish(result("dyn(new vel_pair(" + key.text + "," + value.text + "))", T_VAR));
-}
-
-std::string conditionText(const ExprValue &value) {
-    checkHasValue(T_BOOLEAN, value.type);
-    if (isIntegerLike(value.type) || isFloating(value.type) || value.type == T_CHAR ||
-        value.type == T_CHARPTR || value.type == T_UNKNOWN || value.type == T_OBJECT)
-        return value.text;
-    return "dyn::toBoolean(" + value.text + ")";
-}
-
-// Whether the opening parenthesis at the start of text closes at its end,
-// literals skipped.
-static bool wrappedInParentheses(const std::string &text) {
-    if (text.size() < 2 || text.front() != '(' || text.back() != ')')
-        return false;
-    int depth = 0;
-    for (size_t i = 0; i < text.size(); i++) {
-        char c = text[i];
-        if (c == '"' || c == '\'') {
-            for (i++; i < text.size() && text[i] != c; i++)
-                if (text[i] == '\\')
-                    i++;
-            continue;
-        }
-        if (c == '(')
-            depth++;
-        else if (c == ')' && --depth == 0)
-            return i == text.size() - 1;
-    }
-    return false;
-}
-
-std::string controlConditionText(const ExprValue &value) {
-    std::string text = conditionText(value);
-    return wrappedInParentheses(text) ? text.substr(1, text.size() - 2) : text;
-}
-
-// A byte holds 0 to 255: a literal outside is refused, any other number is
-// cut to its low eight bits, which the explicit cast says to the C++
-// compilers (an implicit narrowing of a constant is a warning).
-static std::string byteOf(const ExprValue &value) {
-    if (value.literal && !value.stringLiteral && value.type == T_INTEGER) {
-        errno = 0;
-        long long number = strtoll(value.text.c_str(), nullptr, 0);
-        if (errno == ERANGE || number < 0 || number > 255) {
-            reportRequiredFound("a byte from 0 to 255", value.text);
-            return "0";
-        }
-        return value.text;
-    }
-    return "(unsigned char)(" + value.text + ")";
-}
-
-// An integer holds 32 bits: a literal outside is refused rather than cut.
-bool integerLiteralFits(const ExprValue &value) {
-    if (!value.literal || value.stringLiteral || !isIntegerLike(value.type))
-        return true;
-    errno = 0;
-    long long number = strtoll(value.text.c_str(), nullptr, 0);
-    if (errno == 0 && number >= INT32_MIN && number <= INT32_MAX)
-        return true;
-    reportRequiredFound("an integer from -2147483648 to 2147483647", value.text);
-    return false;
-}
-
-std::string convertValue(int targetType, const ExprValue &value) {
-    int source = value.type;
-    if (targetType == T_INTEGER && !integerLiteralFits(value))
-        return "0";
-    // A plain object variable is held in an array; null leaves it empty.
-    // A null already given a class is that class's null pointer.
-    if (targetType == T_OBJECT && value.text == "NULL")
-        return nullObject(value.classIndex);
-    if (source == targetType || source == T_UNKNOWN || targetType == T_UNKNOWN)
-        return value.text;
-    // nil or null leaves a typed array or a text empty; a C string points
-    // to an empty text rather than nowhere.
-    if (source == T_NIL || value.text == "NULL") {
-        if (isTypedArray(targetType) || targetType == T_TEXT)
-            return nilFor(targetType);
-        if (targetType == T_CHARPTR)
-            return "(char *)" + nilFor(targetType);
-    }
-    switch (targetType) {
-    case T_BYTE:
-        if (isIntegerLike(source) || isFloating(source))
-            return byteOf(value);
-        return "intval(" + value.text + ")";
-    case T_INTEGER:
-        if (isIntegerLike(source) && source != T_NATURAL)
-            return value.text;
-        return "intval(" + value.text + ")";
-    case T_NUMBER:
-    case T_REAL:
-        if (isIntegerLike(source) || isFloating(source))
-            return value.text;
-        return "doubleval(" + value.text + ")";
-    case T_NATURAL:
-        if (source == T_INTEGER || source == T_BYTE)
-            return value.text;
-        return "naturalval(" + value.text + ")";
-    case T_BOOLEAN:
-        return source == T_VAR ? "dyn::toBoolean(" + value.text + ")" : value.text;
-    case T_TEXT:
-        if (source == T_CHARPTR || source == T_CHAR || value.stringLiteral)
-            return value.text;
-        return "text(" + value.text + ")";
-    case T_VAR:
-        return "dyn(" + value.text + ")";
-    case T_CHARPTR:
-        // A C string points into the text of a variable; the text of any
-        // other expression is kept by the library for the pointer's sake.
-        if (value.stringLiteral)
-            return "(char *)" + value.text;
-        if (source == T_TEXT)
-            return value.plainName ? "(char *)" + value.text + ".c_str()" : "_vel_cstring(" + value.text + ")";
-        if (source == T_VAR)
-            return "_vel_cstring(dyn::toText(" + value.text + "))";
-        return value.text;
-    case T_FILE:
-        return source == T_VAR ? "dyn::toFile(" + value.text + ")" : value.text;
-    case T_CHAR:
-        // 'c' is a one-character string in Velmora and a char in C++; any
-        // other text gives its first character ('\0' when it is empty).
-        if (value.stringLiteral && value.text.size() == 3)
-            return "'" + std::string(value.text[1] == '\'' ? "\\'" : value.text.substr(1, 1)) + "'";
-        if (source == T_TEXT || source == T_CHARPTR)
-            return "text(" + value.text + ").c_str()[0]";
-        if (source == T_VAR)
-            return "dyn::toText(" + value.text + ").c_str()[0]";
-        return "(char)(" + value.text + ")";
-    // Other containers reach arrays and dicts through a dynamic value, which
-    // every container converts to.
-    case T_ARRAY:
-        if (source == T_VAR)
-            return "dyn::toArray(" + value.text + ")";
-        return source == T_LIST ? value.text : "dyn::toArray(dyn(" + value.text + "))";
-    case T_DICT:
-        return source == T_VAR ? "dyn::toDict(" + value.text + ")" : "dyn::toDict(dyn(" + value.text + "))";
-    default:
-        break;
-    }
-    if (isTypedArray(targetType) && !isTypedArray(source)) {
-        int element = elementType(targetType);
-        if (source == T_DICT) {
-            if (targetType == T_INTARRAY)
-                return "_intArr(dyn(" + value.text + "))";
-            if (element == T_NUMBER || element == T_REAL || element == T_NATURAL)
-                return numberArrayOf(element) + "(" + typeTag(element) + ",dyn(" + value.text + "))";
-            return "_arr32(dyn(" + value.text + "))";
-        }
-        if (targetType == T_INTARRAY)
-            return "_intArr(" + value.text + ")";
-        if (element == T_NUMBER || element == T_REAL || element == T_NATURAL) {
-            if (isIntegerLike(source) || isFloating(source))
-                return numberArrayOf(element) + "(" + typeTag(element) + ",(double)" + value.text + ")";
-            return numberArrayOf(element) + "(" + typeTag(element) + "," + value.text + ")";
-        }
-        return "_arr32(" + value.text + ")";
-    }
-    return value.text;
 }
 
 ExprValue comparison(ExprValue left, int comparisonToken, ExprValue right) {
