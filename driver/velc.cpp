@@ -70,7 +70,8 @@ void writePage() {
     if (settings.toolchainKind != 0) {
         std::printf("A page runs a WebAssembly module: velc.ini names no Emscripten tool chain\n");
         project.programStatus = 1;
-    } else if (!writeWebPage(settings.targetName, projectSourceNames(), settings.executableDirectory)) {
+    } else if (!writeWebPage(settings.targetName, projectSourceNames(), settings.pageFiles,
+                             settings.executableDirectory)) {
         project.programStatus = 1;
     } else if (!settings.quiet) {
         std::string stem = settings.targetName.substr(0, settings.targetName.size() - std::string(".wasm").size());
