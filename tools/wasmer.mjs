@@ -187,9 +187,10 @@ async function describeFailure(error, modulePath) {
 const READY_VARIABLE = 'VELMORA_WASMER_READY_FD';
 
 function buildSucceeded() {
-  const descriptor = Number(process.env[READY_VARIABLE] ?? '');
+  const named = process.env[READY_VARIABLE];
   delete process.env[READY_VARIABLE];
-  if (!Number.isInteger(descriptor) || descriptor < 0) return true;
+  if (named === undefined || !/^[0-9]+$/.test(named)) return true;
+  const descriptor = Number(named);
   const byte = Buffer.alloc(1);
   let read = 0;
   try {
