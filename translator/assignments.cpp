@@ -250,9 +250,11 @@ void addAssignValue(const ExprValue &value) {
     assignment().valueCount++;
 }
 
+namespace {
+
 // Several targets with as many values: every value is computed before
 // any target changes, so that "x, y = y, x" exchanges the two.
-static void writeParallel(char op) {
+void writeParallel(char op) {
     std::vector<ExprValue> held(assignment().targets.size());
     for (int i = 0; i < assignment().targetCount; i++) {
         const AssignTarget &target = assignment().targets[i];
@@ -276,6 +278,8 @@ static void writeParallel(char op) {
         writeOne(assignment().targets[i], op, held[i]);
     }
 }
+
+}  // namespace
 
 // Both values are read before either place is written, as in "x, y = y, x".
 void writeSwap(const AssignTarget &first, const AssignTarget &second) {

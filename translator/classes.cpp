@@ -37,7 +37,6 @@ std::string checkedObject(const std::string &text) { return "_vel_obj(" + text +
 
 }  // namespace
 
-
 int currentClassIndex() { return scopes().inClass ? classState().current : -1; }
 
 bool atClassLevel() { return scopes().inClass && !scopes().inFunction && !scopes().inBlock; }
@@ -132,8 +131,10 @@ void openClassBody() {
     output().blankLines = 0;
 }
 
+namespace {
+
 // A constructor without arguments that sets the initial values.
-static void writeDefaultConstructor(const ClassRecord &record) {
+void writeDefaultConstructor(const ClassRecord &record) {
     newlineOnce();
     emitIndented(record.emittedName + "()\n");
     emitIndented("{\n");
@@ -147,7 +148,7 @@ static void writeDefaultConstructor(const ClassRecord &record) {
 // The class's record follows the members declared so far, attribute by
 // attribute: only those added since the last time are copied, so that a
 // class costs in proportion to its attributes.
-static void followClassMembers(ClassMembers &record) {
+void followClassMembers(ClassMembers &record) {
     const ClassMembers &own = localScopes().classMembers;
     std::vector<Symbol *> &members = record.members;
     const std::size_t known = members.size();
@@ -162,6 +163,8 @@ static void followClassMembers(ClassMembers &record) {
     record.parentName = own.parentName;
     record.parent = own.parent;
 }
+
+}  // namespace
 
 void endClass() {
     indexClassEnds();
@@ -231,7 +234,11 @@ void writeAttributeInitializers() {
         emitIndentedAt(initializer.sourceLine, initializer.statement + "\n");
 }
 
-static bool superAllowed() { return scopes().inClass && scopes().inFunction && !scopes().inBlock; }
+namespace {
+
+bool superAllowed() { return scopes().inClass && scopes().inFunction && !scopes().inBlock; }
+
+}  // namespace
 
 void beginSuperCall() {
     if (!superAllowed())

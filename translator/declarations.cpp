@@ -83,7 +83,6 @@ void placeLateDefinition(const std::string &initializer, const std::string &name
         addLateGlobal(ownFileLevel(definition));
 }
 
-
 void declareEnumItem(const std::string &name, const std::string &valueText, int type) {
     DeclaredAs declared;
     declared.type = type;
@@ -115,12 +114,16 @@ bool isDefinedTypeName(const std::string &name) {
     return false;
 }
 
+namespace {
+
 // A name that define, a class, a function or a file-level variable has
 // taken already: C++ knows all of them in one scope.
-static bool namesFileLevelEntity(const std::string &name) {
+bool namesFileLevelEntity(const std::string &name) {
     return isDefinedTypeName(name) || findClass(name) >= 0 || findProgramFunctionNoCase(name) >= 0 ||
            findNoCase(symbolTable().globals, name) >= 0;
 }
+
+}  // namespace
 
 void beginDeclaration() {
     declarations().modifierPrefix.clear();
@@ -178,9 +181,13 @@ const std::string &currentCppType() { return declarations().cppType; }
 const std::string &currentModifiers() { return declarations().modifierPrefix; }
 bool currentIsStatic() { return declarations().staticFlag != 0; }
 
+namespace {
+
 // "int()" inside a declaration names a type without declaring one: the
 // declaration's own type is kept around it.
-static DeclaredTypeSnapshot &typeValueSnapshot() { return translation().typeValueSnapshot; }
+DeclaredTypeSnapshot &typeValueSnapshot() { return translation().typeValueSnapshot; }
+
+}  // namespace
 
 void beginTypeValue() {
     typeValueSnapshot() = {declarations().declaredType, declarations().cppType, declarations().classIndex,
@@ -213,16 +220,18 @@ std::string defaultInitializer(int type) {
     }
 }
 
+namespace {
+
 // A typed array may start from an array of another kind ("text[] parts =
 // s.split(",")", "int[] r = range(1, 3)"): each element is converted the
 // way libvel converts values to the element type.
-static bool initializesFromOtherArray(int target, int source) {
+bool initializesFromOtherArray(int target, int source) {
     if (!isTypedArray(target) || source == target)
         return false;
     return source == T_ARRAY || source == T_LIST || isTypedArray(source);
 }
 
-static std::string arrayConvertedTo(int target, const ExprValue &value) {
+std::string arrayConvertedTo(int target, const ExprValue &value) {
     if (!isTypedArray(value.type))
         return convertValue(target, value);
     // Through a dynamic value, the way a dict is converted.
@@ -230,6 +239,8 @@ static std::string arrayConvertedTo(int target, const ExprValue &value) {
     dynamic.type = T_DICT;
     return convertValue(target, dynamic);
 }
+
+}  // namespace
 
 void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &value) {
     int type = declarations().declaredType;
@@ -309,8 +320,10 @@ void applyObjectArraySuffix() {
     declarations().cppType = "_arr32 ";
 }
 
+namespace {
+
 // Whether "new Class()" compiles: the class's constructor needs no argument.
-static bool constructsWithoutArguments(int classIndex) {
+bool constructsWithoutArguments(int classIndex) {
     if (classIndex < 0)
         return true;
     int constructor = classRecord(classIndex).constructor;
@@ -320,17 +333,19 @@ static bool constructsWithoutArguments(int classIndex) {
 // An attribute of its own class's type (the next node of a list, the
 // children of a tree) starts as null: making it would make another of its
 // kind, and so on without end.
-static bool ownClassAttribute(int classIndex) {
+bool ownClassAttribute(int classIndex) {
     return scopes().inClass && !scopes().inFunction && classIndex >= 0 && classIndex == currentClassIndex();
 }
 
-static std::string objectArrayValue(int form, const ExprValue &value) {
+std::string objectArrayValue(int form, const ExprValue &value) {
     if (form != 2)
         return "= _arr32()";
     if (value.type != T_UNKNOWN)
         checkAssign(T_OBJECTARRAY, value.type);
     return "=" + convertValue(T_OBJECTARRAY, value);
 }
+
+}  // namespace
 
 void writeObjectDeclarator(const std::string &name, int form, const ExprValue &value) {
     const std::string className = typeNameSpelling(declarations().className);
