@@ -635,8 +635,10 @@ ExprValue closeArguments(ExprValue call) {
         if (level.count == 2 && !(level.arguments[0].plainName && level.arguments[1].plainName)) {
             // A statement swap of places is written by writeSwap; here an
             // argument is a value (a literal, a call's result), which
-            // nothing can be given.
-            reportNamed(E_CANNOT_BE_USED, level.arguments[level.arguments[0].plainName ? 1 : 0].text);
+            // nothing can be given. The message names that value, not the
+            // place beside it.
+            const bool firstIsPlace = level.arguments[0].plainName || level.arguments[0].root != nullptr;
+            reportNamed(E_CANNOT_BE_USED, level.arguments[firstIsPlace ? 1 : 0].text);
             value = valueOf("", T_VOID);
         } else if (level.count == 2) {
             // The built-in swap exchanges two variables in place.
