@@ -71,9 +71,14 @@ void checkForwardCalls() {
         if (index < 0)
             index = findProgramFunction(forward.name);
         if (forward.ofHeaders) {
-            // The call went to the headers' function of that name.
-            if (index >= 0)
+            // The call went to the headers' function of that name. When the
+            // source defines one further on, a second reading knowing its
+            // head calls the source's function, as a call after it does;
+            // the message stands only where that reading cannot.
+            if (index >= 0) {
+                noteFunctionCalledAhead(index);
                 reportNamed(E_AMBIGUOUS, forward.name);
+            }
             continue;
         }
         if (index < 0) {
