@@ -1,5 +1,6 @@
 #include "translator/lexical_errors.hpp"
 
+#include <antlr/CommonToken.hpp>
 #include <antlr/TokenStreamRecognitionException.hpp>
 
 #include <algorithm>
@@ -13,18 +14,26 @@ namespace {
 
 using T = VLTokenTypes;
 
-// Whether the bytes before `end` leave a text open: a quote not closed.
-bool insideText(const std::string &line, std::string::size_type end) {
+// Where the text that the bytes before `end` leave open starts: its quote,
+// or npos when every quote is closed.
+std::string::size_type openQuote(const std::string &line, std::string::size_type end) {
     char quote = 0;
+    std::string::size_type at = std::string::npos;
     for (std::string::size_type i = 0; i < end && i < line.size(); i++) {
         if (quote && line[i] == '\\')
             i++;
         else if (quote && line[i] == quote)
             quote = 0;
-        else if (!quote && (line[i] == '"' || line[i] == '\''))
+        else if (!quote && (line[i] == '"' || line[i] == '\'')) {
             quote = line[i];
+            at = i;
+        }
     }
-    return quote != 0;
+    return quote ? at : std::string::npos;
+}
+
+bool insideText(const std::string &line, std::string::size_type end) {
+    return openQuote(line, end) != std::string::npos;
 }
 
 }  // namespace
@@ -53,7 +62,10 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
     pending_ = antlr::RefToken();
     if (token->getType() == T::LEFTCURLY) {
         antlr::RefToken next = readToken();
-        if (opensBlockByBrace(token, next)) {
+        if (lineStart_ == T::RIGHTCURLY && previous_ == T::LITERAL_else && endsItsLine(token, next)) {
+            // `} else {`: the block's first `{` has had its message.
+            token = next;
+        } else if (opensBlockByBrace(token, next)) {
             std::string closer = lineStart_ == T::LITERAL_else ? "/if" : "/" + std::string(
                 lineStart_ == T::LITERAL_while ? "while" : lineStart_ == T::LITERAL_for ? "for" :
                 lineStart_ == T::LITERAL_if ? "if" : lineStart_ == T::LITERAL_switch ? "switch" :
@@ -62,6 +74,7 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
             int column = positions ? byteColumn(positions->line(token->getLine()), token->getColumn()) : 0;
             reportSyntax(token->getLine(), column, column, "unexpected `{`",
                          "a block has no braces: its first line ends, and `" + closer + "` closes it");
+            translation().braceLines.push_back(token->getLine());
             token = next;
         } else {
             pending_ = next;
@@ -71,15 +84,20 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
     if (atLineStart_)
         lineStart_ = type;
     atLineStart_ = type == T::EOL || type == T::Q_COMMENT;
+    previous_ = type;
     return token;
+}
+
+bool LexicalErrorFilter::endsItsLine(const antlr::RefToken &brace, const antlr::RefToken &next) {
+    if (next->getType() == T::EOL)
+        return next->getLine() == brace->getLine();
+    return next->getType() == T::Q_COMMENT && next->getLine() == brace->getLine() + 1;
 }
 
 bool LexicalErrorFilter::opensBlockByBrace(const antlr::RefToken &brace, const antlr::RefToken &next) const {
     static const int blockWords[] = {T::LITERAL_while, T::LITERAL_for, T::LITERAL_if, T::LITERAL_else,
                                      T::LITERAL_switch, T::LITERAL_do, T::LITERAL_try, T::LITERAL_class};
-    if (atLineStart_ || next->getLine() != brace->getLine() + (next->getType() == T::EOL ? 0 : 1))
-        return false;
-    if (next->getType() != T::EOL && next->getType() != T::Q_COMMENT)
+    if (atLineStart_ || !endsItsLine(brace, next))
         return false;
     return std::find(std::begin(blockWords), std::end(blockWords), lineStart_) != std::end(blockWords);
 }
@@ -96,8 +114,24 @@ antlr::RefToken LexicalErrorFilter::readToken() {
             LexicalMessage described = describeLexicalError(text, column, error.getMessage());
             reportSyntax(line, column, column, described.message, described.hint);
             skipRestOfLine();
+            std::string::size_type quote = column > 0 ? openQuote(text, static_cast<std::string::size_type>(column - 1))
+                                                      : std::string::npos;
+            if (quote != std::string::npos && text[quote] == '"')
+                return textClosedAtLineEnd(text, quote, line);
         }
     }
+}
+
+// A text not closed on its line is read as closed at its end, so that the
+// statement around it is checked as written.
+antlr::RefToken LexicalErrorFilter::textClosedAtLineEnd(const std::string &line, std::string::size_type quote,
+                                                         int number) {
+    std::string::size_type end = line.find_last_not_of("\r\n");
+    std::string text = line.substr(quote, end == std::string::npos || end < quote ? 1 : end + 1 - quote) + "\"";
+    antlr::RefToken token(new antlr::CommonToken(T::STRING_LITERAL, text));
+    token->setLine(number);
+    token->setColumn(static_cast<int>(quote) + 1);
+    return token;
 }
 
 void LexicalErrorFilter::skipRestOfLine() {

@@ -35,6 +35,11 @@ struct SourceTranslation : SourceSemantics {
     // their closing words are no news.
     std::vector<std::string> guessedOpeners;
     std::map<std::string, int> closersOfFailedOpeners;   // skipped so far, by block word
+    // The first lines of blocks whose `{` was left out: their `}` closes them.
+    std::vector<int> braceLines;
+    bool unclosedAtEnd = false;   // a block was reported not closed when the file ended
+    // The `if` blocks whose `elseif` was read as `else`, by their first word.
+    std::vector<antlr::RefToken> elseIfBlocks;
     // Functions written as another language writes them, once explained:
     // what the parser makes of their lines says nothing new.
     std::vector<ForeignFunction> foreignFunctions;

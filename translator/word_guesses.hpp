@@ -1,0 +1,35 @@
+#pragma once
+// Words that stand where a statement begins or a block ends and mean
+// something the language writes otherwise: a misspelt keyword ("whle",
+// "pritn", "fro"), a block closed by `end` or by `}`, an `elseif`. Each is
+// reported once, and the parse goes on as if the word meant had been
+// written, so that the rest of the file is checked as the user meant it
+// and the slip says nothing more.
+#include <antlr/Token.hpp>
+#include <string>
+
+// The keyword (its token type) that the first word of a statement is a
+// slip for, or 0. `return` is one only inside a function.
+int misspeltKeyword(const antlr::RefToken &word);
+// The keyword's token, standing where the slip was written.
+antlr::RefToken keywordInPlaceOf(int keyword, const antlr::RefToken &word);
+// The message for a slip taken as `keyword`; `next` is the token type after it.
+void reportMisspeltKeyword(const antlr::RefToken &word, int next, int keyword);
+
+// What a word of another language at the end of a block's statements does.
+enum class ForeignClose {
+    none,     // not such a word
+    closes,   // `end`, `}`: closes the innermost open block
+    goesOn,   // `}` before `else`: left out, the block goes on
+    elseIf,   // `elseif x = 2`: read as `else`, its condition left out
+    skipped,  // a further `elseif`, or the `else` after one: its line goes
+              // on the branch before
+};
+// `second` and `third` are the types of the tokens after `word`.
+ForeignClose foreignClose(const antlr::RefToken &word, int second, int third);
+// Reports the word where it is news, and gives the closing word of the
+// innermost open block to read in its place.
+antlr::RefToken closerInPlaceOf(const antlr::RefToken &word);
+// Reports an `elseif`: the first of a block gives the `else` to read in
+// its place; a further one, nothing (null).
+antlr::RefToken elseInPlaceOf(const antlr::RefToken &word, int next);
