@@ -103,6 +103,11 @@ public:
         takeMisspeltKeyword();
         return LA(1) == LITERAL_return;
     }
+    // The `}` of a function written with braces ends it as its return would.
+    void takeBraceAsReturn() {
+        if (!guessing() && braceEndsFunction(LT(1)))
+            tokenQueue.replaceNext(closerInPlaceOf(LT(1)));
+    }
     // A block closed as another language closes it (`end`, `}`), or an
     // `elseif`: read as the words the language has.
     bool foreignCloseAhead() {
@@ -464,6 +469,7 @@ parameter { ExprValue v; }
 functionBody
     :   ( EOL { countLineEnd(); } | COLON )
         functionStatements
+        { takeBraceAsReturn(); }
         functionReturn
     |   ( QUESTION | "let" )
         (   functionReturn
@@ -1337,7 +1343,10 @@ callArguments[ExprValue call] returns [ExprValue v] { ExprValue a; SyntaxContext
     exception
     catch [antlr::RecognitionException &ex] {
         if (guessing()) throw;
+        std::size_t before = currentSink().all().size();
         reportSyntaxFailure(SYNTAX_CALL);
+        if (currentSink().all().size() > before)
+            placeConstructReport(ex);
         restoreSyntaxContext(outer);
         skipToCallEnd();
         if (LA(1) == RIGHTPAR)

@@ -65,6 +65,14 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
         if (lineStart_ == T::RIGHTCURLY && previous_ == T::LITERAL_else && endsItsLine(token, next)) {
             // `} else {`: the block's first `{` has had its message.
             token = next;
+        } else if (opensFunctionByBrace(token, next)) {
+            const TokenPositions *positions = translation().positions;
+            int column = positions ? byteColumn(positions->line(token->getLine()), token->getColumn()) : 0;
+            reportSyntax(token->getLine(), column, column, "unexpected `{`",
+                         "a function has no braces: its first line ends, and the `return` at its own level ends it");
+            translation().braceLines.push_back(token->getLine());
+            translation().functionBraces++;
+            token = next;
         } else if (opensBlockByBrace(token, next)) {
             std::string closer = lineStart_ == T::LITERAL_else ? "/if" : "/" + std::string(
                 lineStart_ == T::LITERAL_while ? "while" : lineStart_ == T::LITERAL_for ? "for" :
@@ -100,6 +108,19 @@ bool LexicalErrorFilter::opensBlockByBrace(const antlr::RefToken &brace, const a
     if (atLineStart_ || !endsItsLine(brace, next))
         return false;
     return std::find(std::begin(blockWords), std::end(blockWords), lineStart_) != std::end(blockWords);
+}
+
+// `int add(int a, int b) {`: a line that starts with a type and whose `{`
+// follows the parameters' `)`. A line that starts with `function` is told
+// as a whole.
+bool LexicalErrorFilter::opensFunctionByBrace(const antlr::RefToken &brace, const antlr::RefToken &next) const {
+    static const int types[] = {T::LITERAL_void, T::LITERAL_bool, T::LITERAL_byte, T::LITERAL_number,
+                                T::LITERAL_int, T::LITERAL_real, T::LITERAL_integer, T::LITERAL_natural,
+                                T::LITERAL_var, T::LITERAL_array, T::LITERAL_dict, T::LITERAL_file,
+                                T::LITERAL_text, T::LITERAL_cstring, T::LITERAL_char, T::LITERAL_object};
+    if (atLineStart_ || previous_ != T::RIGHTPAR || !endsItsLine(brace, next))
+        return false;
+    return std::find(std::begin(types), std::end(types), lineStart_) != std::end(types);
 }
 
 antlr::RefToken LexicalErrorFilter::readToken() {

@@ -20,6 +20,7 @@ private:
     void skipRestOfLine();
     static antlr::RefToken textClosedAtLineEnd(const std::string &line, std::string::size_type quote, int number);
     bool opensBlockByBrace(const antlr::RefToken &brace, const antlr::RefToken &next) const;
+    bool opensFunctionByBrace(const antlr::RefToken &brace, const antlr::RefToken &next) const;
     static bool endsItsLine(const antlr::RefToken &brace, const antlr::RefToken &next);
 
     antlr::CharScanner &lexer_;

@@ -37,6 +37,7 @@ struct SourceTranslation : SourceSemantics {
     std::map<std::string, int> closersOfFailedOpeners;   // skipped so far, by block word
     // The first lines of blocks whose `{` was left out: their `}` closes them.
     std::vector<int> braceLines;
+    int functionBraces = 0;       // functions whose `{` was reported and whose `}` is still to come
     bool unclosedAtEnd = false;   // a block was reported not closed when the file ended
     // The `if` blocks whose `elseif` was read as `else`, by their first word.
     std::vector<antlr::RefToken> elseIfBlocks;

@@ -113,6 +113,38 @@ antlr::RefToken tokenOf(const antlr::RecognitionException &error) {
     return antlr::RefToken();
 }
 
+// The byte (from 0) of the last `(` of a line that no `)` closes, outside
+// texts; npos when every one is closed.
+std::string::size_type unclosedParenthesis(const std::string &line) {
+    std::vector<std::string::size_type> open;
+    char quote = 0;
+    for (std::string::size_type i = 0; i < line.size(); i++) {
+        char c = line[i];
+        if (quote) {
+            if (c == '\\')
+                i++;
+            else if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '#' || (c == '/' && i + 1 < line.size() && line[i + 1] == '/')) {
+            break;
+        } else if (c == '(') {
+            open.push_back(i);
+        } else if (c == ')' && !open.empty()) {
+            open.pop_back();
+        }
+    }
+    return open.empty() ? std::string::npos : open.back();
+}
+
+std::string unclosedParenthesisHint(int line) {
+    std::string::size_type open = unclosedParenthesis(lineText(line));
+    if (open == std::string::npos)
+        return "";
+    return "the `(` of column " + std::to_string(open + 1) + " is not closed: write `)` where what it holds ends";
+}
+
 struct Guess {
     int line = 0, column = 0, end = 0;
     std::string message, hint;
@@ -229,6 +261,8 @@ void reportRecognitionError(const antlr::RecognitionException &error, const Toke
                 mismatch->token->getType() == antlr::Token::EOF_TYPE)
                 return;
             std::string hint = startsWithFunctionWord(lineText(mismatch->token->getLine())) ? foreignFunctionHint : "";
+            if (hint.empty() && mismatch->expecting == T::RIGHTPAR)
+                hint = unclosedParenthesisHint(mismatch->token->getLine());
             reportSyntaxAt(mismatch->token,
                            "expected " + tokenWords(mismatch->expecting, names) + ", found " +
                                foundWords(mismatch->token, names),
@@ -412,6 +446,13 @@ void reportStrayToken(const antlr::RefToken &token, const TokenNamer &names) {
             return;
         }
     }
+    if (type == T::RIGHTCURLY && translation().functionBraces > 0) {
+        // The `}` of a function whose `{` was reported: its `return` ended it.
+        translation().functionBraces--;
+        return;
+    }
+    if (type == T::LITERAL_else)
+        guessed.push_back("if");   // an `else` of no `if`: its `/if` is no news
     Guess guess;
     if (!isCloser(type) && type != T::LEFTCURLY && type != T::RIGHTCURLY && guessAt(token, guess)) {
         reportGuess(guess);
@@ -462,6 +503,19 @@ void placeConstructReport(const antlr::RecognitionException &error) {
     if (guessAt(token, guess)) {
         currentSink().placeLast(guess.column, guess.end);
         currentSink().hintLast(guess.hint);
+        return;
+    }
+    // A `(` left open: on the line of the message, or on the line before,
+    // whose line end the call's arguments took.
+    for (int line : {token->getLine(), token->getLine() - 1}) {
+        std::string::size_type open = unclosedParenthesis(lineText(line));
+        if (line < 1 || open == std::string::npos)
+            continue;
+        if (line == token->getLine())
+            currentSink().placeLast(static_cast<int>(open) + 1, static_cast<int>(open) + 1);
+        std::string place = line == token->getLine() ? "" : " of line " + std::to_string(line);
+        currentSink().hintLast("the `(` of column " + std::to_string(open + 1) + place +
+                               " is not closed: write `)` where what it holds ends");
         return;
     }
     int column = byteColumn(lineText(token->getLine()), token->getColumn());

@@ -32,6 +32,7 @@ const Keyword keywords[] = {
 const Keyword closers[] = {
     {"/if", T::SLASHIF},         {"/while", T::SLASHWHILE}, {"/for", T::SLASHFOR},   {"/do", T::SLASHDO},
     {"/switch", T::SLASHSWITCH}, {"/error", T::SLASHERROR}, {"/try", T::SLASHTRY},   {"/class", T::SLASHCLASS},
+    {"return", T::LITERAL_return},
 };
 
 // How other languages end a block.
@@ -92,13 +93,14 @@ bool isEndWord(const std::string &text) {
 
 // The `{` message of the block's first line learns where its `}` was.
 void tellTheBraceOfItsClose(const OpenBlock &block, const antlr::RefToken &brace, const char *closer) {
+    std::string hint = block.closer == T::LITERAL_return
+                           ? "a function has no braces: its first line ends, and the `return` at its own level ends it"
+                           : "a block has no braces: its first line ends, and `" + std::string(closer) + "` closes it";
     const std::vector<Diagnostic> &all = currentSink().all();
     for (std::size_t i = 0; i < all.size(); i++)
         if (all[i].kind == DiagnosticKind::syntax && all[i].line == block.opener->getLine() &&
             all[i].message == "unexpected `{`")
-            currentSink().rehint(i, "a block has no braces: its first line ends, and `" + std::string(closer) +
-                                        "` closes it, in place of the `}` of line " +
-                                        std::to_string(brace->getLine()));
+            currentSink().rehint(i, hint + ", in place of the `}` of line " + std::to_string(brace->getLine()));
 }
 
 antlr::RefToken tokenAt(int type, const std::string &text, const antlr::RefToken &place) {
@@ -106,6 +108,23 @@ antlr::RefToken tokenAt(int type, const std::string &text, const antlr::RefToken
     token->setLine(place->getLine());
     token->setColumn(place->getColumn());
     return token;
+}
+
+// The message the word would have had read as written: a declaration of
+// an unknown class, a call of an unknown function, an undeclared name, or
+// a word that cannot begin a statement.
+void reportWordAsWritten(const antlr::RefToken &word, int next, const std::string &hint) {
+    if (next == T::IDENT)
+        reportNamed(E_CLASS_NOT_DEFINED, word->getText(), hint);
+    else if (next == T::LEFTPAR)
+        reportNamed(E_FUNCTION_NOT_DEFINED, word->getText(), hint);
+    else if (endsAStatement(next))
+        reportNamed(E_NOT_DECLARED, word->getText(), hint);
+    else {
+        reportSyntaxAt(word, "unexpected `" + word->getText() + "`", hint);
+        return;
+    }
+    currentSink().placeLast(columnOf(word), lastColumnOf(word));
 }
 
 }  // namespace
@@ -133,15 +152,7 @@ void reportMisspeltKeyword(const antlr::RefToken &word, int next, int keyword) {
     std::string hint = "did you mean `" + keywordInPlaceOf(keyword, word)->getText() + "`?";
     // The numbered message is the one the statement would have had: a
     // declaration of an unknown class, or an undeclared name.
-    if (next == T::IDENT)
-        reportNamed(E_CLASS_NOT_DEFINED, word->getText(), hint);
-    else if (endsAStatement(next))
-        reportNamed(E_NOT_DECLARED, word->getText(), hint);
-    else {
-        reportSyntaxAt(word, "unexpected `" + word->getText() + "`", hint);
-        return;
-    }
-    currentSink().placeLast(columnOf(word), lastColumnOf(word));
+    reportWordAsWritten(word, next, hint);
 }
 
 ForeignClose foreignClose(const antlr::RefToken &word, int second, int third) {
@@ -156,6 +167,8 @@ ForeignClose foreignClose(const antlr::RefToken &word, int second, int third) {
             return ForeignClose::goesOn;
         return ForeignClose::none;
     }
+    if (block->closer == T::LITERAL_return)
+        return ForeignClose::none;   // only a function's `}`, read where its return is looked for
     if (type == T::LITERAL_else && hadElseIf(*block))
         return ForeignClose::skipped;
     if (type != T::IDENT || isDeclaredName(word->getText()))
@@ -168,11 +181,19 @@ ForeignClose foreignClose(const antlr::RefToken &word, int second, int third) {
     return ForeignClose::none;
 }
 
+bool braceEndsFunction(const antlr::RefToken &word) {
+    const OpenBlock *block = innermostBlock();
+    return word && word->getType() == T::RIGHTCURLY && block && block->closer == T::LITERAL_return &&
+           openedByBrace(*block) && startsItsLine(word);
+}
+
 antlr::RefToken closerInPlaceOf(const antlr::RefToken &word) {
     const OpenBlock &block = *innermostBlock();
     const char *closer = closerText(block.closer);
     if (word->getType() == T::RIGHTCURLY) {
         tellTheBraceOfItsClose(block, word, closer);
+        if (block.closer == T::LITERAL_return)
+            translation().functionBraces--;
     } else {
         // The message a name no one declared has, told what closes the block.
         reportNamed(E_NOT_DECLARED, word->getText(),
@@ -184,16 +205,8 @@ antlr::RefToken closerInPlaceOf(const antlr::RefToken &word) {
 }
 
 antlr::RefToken elseInPlaceOf(const antlr::RefToken &word, int next) {
-    std::string hint = "write `else`, then the `if` on the next line with its own `/if`, or compare one subject "
-                       "in a composite if";
-    if (next == T::IDENT)
-        reportNamed(E_CLASS_NOT_DEFINED, word->getText(), hint);
-    else if (endsAStatement(next))
-        reportNamed(E_NOT_DECLARED, word->getText(), hint);
-    else
-        reportSyntaxAt(word, "unexpected `" + word->getText() + "`", hint);
-    if (next == T::IDENT || endsAStatement(next))
-        currentSink().placeLast(columnOf(word), lastColumnOf(word));
+    reportWordAsWritten(word, next, "write `else`, then the `if` on the next line with its own `/if`, or compare "
+                                    "one subject in a composite if");
     const OpenBlock &block = *innermostBlock();
     if (hadElseIf(block))
         return antlr::RefToken();

@@ -27,6 +27,8 @@ enum class ForeignClose {
 };
 // `second` and `third` are the types of the tokens after `word`.
 ForeignClose foreignClose(const antlr::RefToken &word, int second, int third);
+// A function's `}` where its `return` is looked for (its `{` was reported).
+bool braceEndsFunction(const antlr::RefToken &word);
 // Reports the word where it is news, and gives the closing word of the
 // innermost open block to read in its place.
 antlr::RefToken closerInPlaceOf(const antlr::RefToken &word);
