@@ -101,7 +101,30 @@ public:
     }
     bool functionReturnAhead() {
         takeMisspeltKeyword();
+        if (definitionAhead())
+            closeBeforeDefinition();
         return LA(1) == LITERAL_return;
+    }
+    // A statement where a class's members go: the class was not closed.
+    // Reported at its opening and closed here, so that the statement is
+    // read as one of the program's.
+    void closeClassBeforeStatement() {
+        antlr::RefToken close = guessing() ? antlr::RefToken() : classEndsBefore(LT(1), tokenNamer());
+        if (close)
+            tokenQueue.insertNext(close);
+    }
+    // A function's definition where the statements of another function go
+    // on: that function, or a block of it, was not closed. Reported at its
+    // opening and closed here, so that the definition is read as one.
+    bool definitionAhead() {
+        return !guessing() && readingAFunction() && ahead.functionDefinitionAhead() && firstOnItsLine(LT(1));
+    }
+    void closeBeforeDefinition() {
+        unsigned int name = 1;
+        while (LA(name + 1) != LEFTPAR && LA(name + 1) != antlr::Token::EOF_TYPE)
+            name++;
+        for (const antlr::RefToken &token : closeForDefinition(LT(1), LT(name)->getText(), tokenNamer()))
+            tokenQueue.insertNext(token);
     }
     // The `}` of a function written with braces ends it as its return would.
     void takeBraceAsReturn() {
@@ -111,11 +134,15 @@ public:
     // A block closed as another language closes it (`end`, `}`), or an
     // `elseif`: read as the words the language has.
     bool foreignCloseAhead() {
-        return !guessing() && foreignClose(LT(1), LA(2), LA(3)) != ForeignClose::none;
+        return !guessing() && (foreignClose(LT(1), LA(2), LA(3)) != ForeignClose::none || definitionAhead());
     }
     bool takeForeignClose() {
         if (guessing())
             return false;
+        if (definitionAhead()) {
+            closeBeforeDefinition();
+            return true;
+        }
         antlr::RefToken word = LT(1);
         ForeignClose close = foreignClose(word, LA(2), LA(3));
         if (close == ForeignClose::closes) {
@@ -124,6 +151,7 @@ public:
             tokenQueue.drop();
             if (LA(1) == SEMI)
                 tokenQueue.drop();
+            blockStatements();
         } else if (close == ForeignClose::elseIf || close == ForeignClose::skipped) {
             antlr::RefToken taken = word->getType() == LITERAL_else ? antlr::RefToken() : elseInPlaceOf(word, LA(2));
             unsigned int kept = taken ? 2 : 1;
@@ -397,6 +425,7 @@ classDefinition { BlockOpening opening; }
         ( EOL { countLineEnd(); } | COLON )
         { openClassBody(); }
         ( classMember )*
+        { closeClassBeforeStatement(); }
         SLASHCLASS
         { endClass(); }
         ( options { greedy=true; } : EOL { countLineEnd(); } | SEMI )?

@@ -267,6 +267,7 @@ std::string FirstGuessHints::hintFor(const Diagnostic &diagnostic, const std::st
             std::string keyword = closestName(name, statementKeywords());
             if (!keyword.empty()) {
                 translation().guessedOpeners.push_back(keyword);
+                translation().keywordGuessLines.push_back(diagnostic.line);
                 return "did you mean `" + keyword + "`?";
             }
         }
@@ -300,6 +301,13 @@ void FirstGuessHints::noteReported(const Diagnostic &diagnostic) const {
 // The lines of an explained function hold no news, nor does a call of the
 // function it meant to define.
 bool FirstGuessHints::followsExplainedGuess(const Diagnostic &diagnostic, const std::string &name) const {
+    // What the rest of a line makes of a misspelt keyword at its start.
+    const std::vector<int> &guessed = translation().keywordGuessLines;
+    if (std::find(guessed.begin(), guessed.end(), diagnostic.line) != guessed.end())
+        return true;
+    const std::vector<std::string> &members = translation().membersOfUnclosedClasses;
+    if (diagnostic.code == E_NOT_DECLARED && std::find(members.begin(), members.end(), name) != members.end())
+        return true;
     for (const ForeignFunction &function : translation().foreignFunctions) {
         if (diagnostic.line >= function.firstLine && diagnostic.line <= function.lastLine)
             return true;

@@ -62,7 +62,11 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
     pending_ = antlr::RefToken();
     if (token->getType() == T::LEFTCURLY) {
         antlr::RefToken next = readToken();
-        if (lineStart_ == T::RIGHTCURLY && previous_ == T::LITERAL_else && endsItsLine(token, next)) {
+        bool elseLine = (lineStart_ == T::RIGHTCURLY && previous_ == T::LITERAL_else) ||
+                        (lineStart_ == T::LITERAL_else && !translation().braceLines.empty());
+        // A `{` alone on its line belongs to the line before.
+        int openerLine = atLineStart_ ? lineStartLine_ : token->getLine();
+        if (elseLine && endsItsLine(token, next)) {
             // `} else {`: the block's first `{` has had its message.
             token = next;
         } else if (opensFunctionByBrace(token, next)) {
@@ -70,7 +74,7 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
             int column = positions ? byteColumn(positions->line(token->getLine()), token->getColumn()) : 0;
             reportSyntax(token->getLine(), column, column, "unexpected `{`",
                          "a function has no braces: its first line ends, and the `return` at its own level ends it");
-            translation().braceLines.push_back(token->getLine());
+            translation().braceLines.push_back(openerLine);
             translation().functionBraces++;
             token = next;
         } else if (opensBlockByBrace(token, next)) {
@@ -82,15 +86,19 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
             int column = positions ? byteColumn(positions->line(token->getLine()), token->getColumn()) : 0;
             reportSyntax(token->getLine(), column, column, "unexpected `{`",
                          "a block has no braces: its first line ends, and `" + closer + "` closes it");
-            translation().braceLines.push_back(token->getLine());
+            translation().braceLines.push_back(openerLine);
             token = next;
         } else {
             pending_ = next;
         }
     }
     int type = token->getType();
-    if (atLineStart_)
+    if (atLineStart_) {
         lineStart_ = type;
+        lineStartLine_ = token->getLine();
+    }
+    if (type == T::EOL)
+        lastOfLine_ = previous_;
     atLineStart_ = type == T::EOL || type == T::Q_COMMENT;
     previous_ = type;
     return token;
@@ -105,7 +113,7 @@ bool LexicalErrorFilter::endsItsLine(const antlr::RefToken &brace, const antlr::
 bool LexicalErrorFilter::opensBlockByBrace(const antlr::RefToken &brace, const antlr::RefToken &next) const {
     static const int blockWords[] = {T::LITERAL_while, T::LITERAL_for, T::LITERAL_if, T::LITERAL_else,
                                      T::LITERAL_switch, T::LITERAL_do, T::LITERAL_try, T::LITERAL_class};
-    if (atLineStart_ || !endsItsLine(brace, next))
+    if (!endsItsLine(brace, next) || (atLineStart_ && previous_ != T::EOL))
         return false;
     return std::find(std::begin(blockWords), std::end(blockWords), lineStart_) != std::end(blockWords);
 }
@@ -118,7 +126,8 @@ bool LexicalErrorFilter::opensFunctionByBrace(const antlr::RefToken &brace, cons
                                 T::LITERAL_int, T::LITERAL_real, T::LITERAL_integer, T::LITERAL_natural,
                                 T::LITERAL_var, T::LITERAL_array, T::LITERAL_dict, T::LITERAL_file,
                                 T::LITERAL_text, T::LITERAL_cstring, T::LITERAL_char, T::LITERAL_object};
-    if (atLineStart_ || previous_ != T::RIGHTPAR || !endsItsLine(brace, next))
+    int beforeBrace = atLineStart_ && previous_ == T::EOL ? lastOfLine_ : previous_;
+    if (beforeBrace != T::RIGHTPAR || !endsItsLine(brace, next))
         return false;
     return std::find(std::begin(types), std::end(types), lineStart_) != std::end(types);
 }

@@ -28,6 +28,8 @@ private:
     int lineStart_ = 0;           // the type of the first token of the line
     bool atLineStart_ = true;
     int previous_ = 0;            // the type of the token before
+    int lineStartLine_ = 0;       // the line of the first token of the line
+    int lastOfLine_ = 0;          // the type of the last token before the last line end
 };
 
 // The message and hint for the scanner's own description of an error at

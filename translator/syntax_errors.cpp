@@ -318,7 +318,7 @@ std::string openerWords(const OpenBlock &block) {
 bool beginsAStatement(int type) {
     static const int words[] = {T::LITERAL_print, T::LITERAL_echo, T::LITERAL_input, T::LITERAL_if,
                                 T::LITERAL_while, T::LITERAL_for, T::LITERAL_do, T::LITERAL_switch,
-                                T::LITERAL_try, T::LITERAL_error, T::LITERAL_global};
+                                T::LITERAL_try, T::LITERAL_error, T::LITERAL_global, T::LITERAL_class};
     return std::find(std::begin(words), std::end(words), type) != std::end(words);
 }
 

@@ -33,6 +33,12 @@ public:
         LT(1);
         tokens_[head_] = token;
     }
+    // Tokens the source left out, read next in the order given (the last
+    // inserted first).
+    void insertNext(const antlr::RefToken &token) {
+        LT(1);
+        tokens_.insert(tokens_.begin() + static_cast<std::ptrdiff_t>(head_), token);
+    }
     void drop(unsigned int i = 1) {
         LT(i);
         tokens_.erase(tokens_.begin() + static_cast<std::ptrdiff_t>(head_ + i - 1));

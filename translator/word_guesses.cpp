@@ -8,6 +8,7 @@
 #include "VLTokenTypes.hpp"
 #include "diagnostics/diagnostics.hpp"
 #include "translator/hints.hpp"
+#include "semantics/classes.hpp"
 #include "semantics/symbols.hpp"
 #include "translator/positions.hpp"
 #include "translator/source_translation.hpp"
@@ -56,7 +57,6 @@ int lastColumnOf(const antlr::RefToken &token) {
     return columnOf(token) + static_cast<int>(token->getText().size()) - 1;
 }
 
-// Whether nothing but blanks stands before the token on its line.
 bool startsItsLine(const antlr::RefToken &token) {
     const std::string &line = lineOf(token);
     std::string::size_type first = line.find_first_not_of(" \t");
@@ -98,8 +98,8 @@ void tellTheBraceOfItsClose(const OpenBlock &block, const antlr::RefToken &brace
                            : "a block has no braces: its first line ends, and `" + std::string(closer) + "` closes it";
     const std::vector<Diagnostic> &all = currentSink().all();
     for (std::size_t i = 0; i < all.size(); i++)
-        if (all[i].kind == DiagnosticKind::syntax && all[i].line == block.opener->getLine() &&
-            all[i].message == "unexpected `{`")
+        if (all[i].kind == DiagnosticKind::syntax && all[i].message == "unexpected `{`" &&
+            (all[i].line == block.opener->getLine() || all[i].line == block.opener->getLine() + 1))
             currentSink().rehint(i, hint + ", in place of the `}` of line " + std::to_string(brace->getLine()));
 }
 
@@ -161,10 +161,10 @@ ForeignClose foreignClose(const antlr::RefToken &word, int second, int third) {
         return ForeignClose::none;
     int type = word->getType();
     if (type == T::RIGHTCURLY && openedByBrace(*block)) {
-        if (endsAStatement(second) && !(second == T::SEMI && third == T::LITERAL_else))
-            return ForeignClose::closes;
-        if (second == T::LITERAL_else || third == T::LITERAL_else)
+        if (second == T::LITERAL_else || ((second == T::SEMI || second == T::EOL) && third == T::LITERAL_else))
             return ForeignClose::goesOn;
+        if (endsAStatement(second))
+            return ForeignClose::closes;
         return ForeignClose::none;
     }
     if (block->closer == T::LITERAL_return)
@@ -212,4 +212,58 @@ antlr::RefToken elseInPlaceOf(const antlr::RefToken &word, int next) {
         return antlr::RefToken();
     translation().elseIfBlocks.push_back(block.opener);
     return tokenAt(T::LITERAL_else, "else", word);
+}
+
+bool readingAFunction() { return scopes().inFunction; }
+
+bool firstOnItsLine(const antlr::RefToken &token) { return token && startsItsLine(token); }
+
+std::vector<antlr::RefToken> closeForDefinition(const antlr::RefToken &definition, const std::string &name,
+                                                const TokenNamer &names) {
+    const OpenBlock *block = innermostBlock();
+    if (!block)
+        return {};
+    bool function = block->closer == T::LITERAL_return;
+    int &closedInside = translation().blocksClosedBeforeDefinition;
+    if (!function || closedInside == 0) {
+        int line = block->opener->getLine();
+        std::string closer = tokenWords(block->closer, names);
+        std::string opener = function ? "function `" + block->opener->getText() + "`" : "`" + block->opener->getText() + "`";
+        std::string hint = function ? "a function ends with the `return` at its own level: write it where the "
+                                      "function of line " + std::to_string(line) + " ends"
+                                    : "write " + closer + " where the block of line " + std::to_string(line) + " ends";
+        reportSyntaxAt(block->opener, opener + " of line " + std::to_string(line) + " is not closed by " + closer +
+                                          ": the definition of `" + name + "` came first",
+                       hint);
+        currentSink().relateLast({diagnostics.sourceName, definition->getLine(), columnOf(definition)});
+    }
+    closedInside = function ? 0 : closedInside + 1;
+    // A closing word that a statement end follows where its rule needs one.
+    std::vector<antlr::RefToken> tokens;
+    if (function || block->closer == T::SLASHDO)
+        tokens.push_back(tokenAt(T::SEMI, ";", definition));
+    const char *text = closerText(block->closer);
+    tokens.push_back(tokenAt(block->closer, text ? text : "", definition));
+    return tokens;
+}
+
+antlr::RefToken classEndsBefore(const antlr::RefToken &statement, const TokenNamer &names) {
+    static const int statements[] = {T::LITERAL_print, T::LITERAL_echo,   T::LITERAL_input, T::LITERAL_if,
+                                     T::LITERAL_while, T::LITERAL_for,    T::LITERAL_do,    T::LITERAL_switch,
+                                     T::LITERAL_try,   T::LITERAL_global, T::LITERAL_class};
+    const OpenBlock *block = innermostBlock();
+    if (!statement || !block || block->closer != T::SLASHCLASS || !startsItsLine(statement) ||
+        std::find(std::begin(statements), std::end(statements), statement->getType()) == std::end(statements))
+        return antlr::RefToken();
+    int line = block->opener->getLine();
+    reportSyntaxAt(block->opener, "`class` of line " + std::to_string(line) + " is not closed by `/class`: " +
+                                      foundWords(statement, names) + " came first",
+                   "write `/class` where the class of line " + std::to_string(line) + " ends");
+    currentSink().relateLast({diagnostics.sourceName, statement->getLine(), columnOf(statement)});
+    // The variables the class took for its members are the program's: a
+    // use of one is no news.
+    for (const Symbol *member : localScopes().classMembers.members)
+        if (member)
+            translation().membersOfUnclosedClasses.push_back(member->name);
+    return tokenAt(T::SLASHCLASS, "/class", statement);
 }

@@ -7,6 +7,9 @@
 // and the slip says nothing more.
 #include <antlr/Token.hpp>
 #include <string>
+#include <vector>
+
+#include "translator/syntax_errors.hpp"
 
 // The keyword (its token type) that the first word of a statement is a
 // slip for, or 0. `return` is one only inside a function.
@@ -35,3 +38,18 @@ antlr::RefToken closerInPlaceOf(const antlr::RefToken &word);
 // Reports an `elseif`: the first of a block gives the `else` to read in
 // its place; a further one, nothing (null).
 antlr::RefToken elseInPlaceOf(const antlr::RefToken &word, int next);
+
+// Whether the statements read now are a function's.
+bool readingAFunction();
+// Whether nothing but blanks stands before the token on its line.
+bool firstOnItsLine(const antlr::RefToken &token);
+// A definition of the function `name` at `definition` where a function's
+// statements go on: the innermost open block of that function, or the
+// function itself when none, is reported not closed (the function only
+// when no block of it was), and the tokens that close it are given, the
+// last to read first.
+std::vector<antlr::RefToken> closeForDefinition(const antlr::RefToken &definition, const std::string &name,
+                                                const TokenNamer &names);
+// A statement that no class body holds, where a class's members go: the
+// class is reported not closed, and its `/class` given (null otherwise).
+antlr::RefToken classEndsBefore(const antlr::RefToken &statement, const TokenNamer &names);
