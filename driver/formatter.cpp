@@ -230,7 +230,12 @@ private:
     }
 
     bool isBinary(std::size_t k) const {
-        return tokens_[k].kind == FormatTokenKind::symbol && isBinaryOperatorText(tokens_[k].text) && !isSign(k);
+        const FormatToken &token = tokens_[k];
+        // The operators spelled as words are binary wherever they stand:
+        // "(a)and(b)" is "(a) and (b)".
+        if (token.kind == FormatTokenKind::word)
+            return token.text == "and" || token.text == "or" || token.text == "mod";
+        return token.kind == FormatTokenKind::symbol && isBinaryOperatorText(token.text) && !isSign(k);
     }
 
     bool blankBetween(std::size_t k) const {
