@@ -147,6 +147,8 @@ ExprValue nullForObject(const AssignTarget &target, const ExprValue &value) {
 }
 
 void writeOne(const AssignTarget &target, char op, const ExprValue &given) {
+    if (!holdsNoObjects(target.type) || !holdsNoObjects(target.valueType))
+        noteObjectsMayBeReleased();
     ExprValue value = nullForObject(target, given);
     if (refusedCompound(target, op, value))
         return;

@@ -65,12 +65,16 @@ std::string loopVariableSpelling(int type) {
     return spelling.empty() ? "dyn " : spelling;
 }
 
+int variableType(const std::string &name, int fallback);
+
 // Declares a loop variable that the program has not declared, so that
 // "for i in 1..10" works without a declaration of i. Returns the C++ type
 // to write before the variable, empty when it was declared already.
 std::string declareLoopVariable(int declaredType, const std::string &name, int impliedType) {
     int type = declaredType ? declaredType : impliedType;
     if (!declaredType && isDeclaredAnywhere(name)) {
+        if (!holdsNoObjects(variableType(name, type)))
+            noteObjectsMayBeReleased();
         lookupAssign(name);
         return "";
     }
@@ -212,6 +216,7 @@ void writeStatementComment(const std::string &tokenText) {
 }
 
 void writeNative(const std::string &tokenText) {
+    noteObjectsMayBeReleased();
     std::string inner = tokenText.size() >= 4 ? tokenText.substr(2, tokenText.size() - 4) : "";
     emit(inner);
     noteNativeDefinitions(inner);
