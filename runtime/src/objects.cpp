@@ -18,6 +18,7 @@
 // makes and drops cycles in a loop keeps at most a few thousand of them.
 #include "velmora/libvel.hpp"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -31,53 +32,76 @@ public:
     void add(vel_object *object) {
         object->vel_place_in_cycles = static_cast<std::uint32_t>(objects.size());
         objects.push_back(object);
-        if (!collecting && objects.size() - youngFrom >= youngLimit) collect(false);
+        ++youngLive;
+        if (collecting) return;
+        if (youngLive >= youngLimit)
+            collect(false);
+        else if (objects.size() - youngFrom >= 4 * youngLimit)
+            compact(youngFrom);
+        else if (oldHoles > oldLive + minimumLimit)
+            compact(0);
     }
 
-    // Takes the object out of the table. An old object's place goes to the
-    // last old one, whose place goes to the last young one: the young stay
-    // together at the end.
+    // Takes the object out of the table: its place stays empty until the
+    // table is next compacted, so that freeing touches no other object.
     void remove(const vel_object *object) {
         std::uint32_t place = object->vel_place_in_cycles;
         if (place == vel_object::vel_untracked) return;
         object->vel_place_in_cycles = vel_object::vel_untracked;
-        if (place < youngFrom) {
-            --youngFrom;
-            moveTo(youngFrom, place);
-            place = static_cast<std::uint32_t>(youngFrom);
+        objects[place] = nullptr;
+        if (place >= youngFrom) {
+            --youngLive;
+        } else {
+            --oldLive;
+            ++oldHoles;
         }
-        moveTo(objects.size() - 1, place);
-        objects.pop_back();
     }
 
-    std::size_t size() const { return objects.size(); }
+    std::size_t size() const { return youngLive + oldLive; }
 
-    // Looks at the young objects, or at all of them.
+    // Looks at the young objects, or at all of them; those left are old.
     void collect(bool all) {
         collecting = true;
+        compact(all ? 0 : youngFrom);
         std::size_t from = all ? 0 : youngFrom;
+        std::size_t looked = objects.size() - from;
         std::vector<vel_object *> garbage = unreachable(from);
-        youngFrom = objects.size();
         free(garbage);
+        compact(from);
+        oldLive += youngLive;
+        youngLive = 0;
         youngFrom = objects.size();
-        if (all || youngFrom > 2 * oldAfterFull + youngLimit) {
-            if (!all) {
-                collecting = false;
-                collect(true);
-                return;
-            }
-            oldAfterFull = youngFrom;
-        }
+        // Where few of the objects looked at were cycles, look less often.
+        if (garbage.size() < looked / 8)
+            youngLimit = std::min(2 * youngLimit, maximumLimit);
+        else
+            youngLimit = std::max(youngLimit / 2, minimumLimit);
+        if (all)
+            oldAfterFull = oldLive;
         collecting = false;
+        if (!all && oldLive > 2 * oldAfterFull + youngLimit) collect(true);
     }
 
 private:
-    static constexpr std::size_t youngLimit = 8192;
+    static constexpr std::size_t minimumLimit = 4096;
+    static constexpr std::size_t maximumLimit = 262144;
 
-    void moveTo(std::size_t from, std::size_t to) {
-        if (from == to) return;
-        objects[to] = objects[from];
-        objects[to]->vel_place_in_cycles = static_cast<std::uint32_t>(to);
+    // Closes the empty places from `from` (0 or the first young place) on;
+    // the young stay together after the old.
+    void compact(std::size_t from) {
+        std::size_t to = from;
+        std::size_t firstYoung = youngFrom;
+        for (std::size_t at = from; at < objects.size(); ++at) {
+            if (at == youngFrom) firstYoung = to;
+            if (vel_object *object = objects[at]) {
+                object->vel_place_in_cycles = static_cast<std::uint32_t>(to);
+                objects[to++] = object;
+            }
+        }
+        if (youngFrom == objects.size()) firstYoung = to;
+        youngFrom = firstYoung;
+        if (from == 0) oldHoles = 0;
+        objects.resize(to);
     }
 
     // The place of a looked-at object among those from `from`, or -1.
@@ -162,9 +186,13 @@ private:
         }
     }
 
-    std::vector<vel_object *> objects;
+    std::vector<vel_object *> objects;  // the old, then the young; null where one was freed
     std::size_t youngFrom = 0;
+    std::size_t youngLive = 0;
+    std::size_t oldLive = 0;
+    std::size_t oldHoles = 0;
     std::size_t oldAfterFull = 0;
+    std::size_t youngLimit = minimumLimit;
     bool collecting = false;
 };
 
