@@ -11,9 +11,11 @@
 
 #include "diagnostics/diagnostics.hpp"
 #include "driver/compile_jobs.hpp"
+#include "driver/module_debug_file.hpp"
 #include "driver/precompiled_prologue.hpp"
 #include "driver/project.hpp"
 #include "driver/settings.hpp"
+#include "driver/shell_quote.hpp"
 #include "driver/toolchain.hpp"
 
 namespace {
@@ -49,11 +51,6 @@ std::string::size_type programStart(const std::string &command) {
     return command.size();
 }
 
-bool isPlainShellCharacter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           std::string("_-+=./,:@%").find(c) != std::string::npos;
-}
-
 // ccache caches no compile that loads a precompiled header until it is told
 // that the header's macros and time stamps may be trusted. The prologue has
 // no __DATE__ or __TIME__, and the precompiled file is itself part of what
@@ -66,22 +63,6 @@ void letCacheTrustThePrologue() {
 }
 
 }  // namespace
-
-std::string shellQuote(const std::string &word) {
-    bool plain = !word.empty();
-    for (char c : word)
-        plain = plain && isPlainShellCharacter(c);
-    if (plain)
-        return word;
-    std::string quoted = "'";
-    for (char c : word) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
-    return quoted + "'";
-}
 
 std::string objectFileFor(const std::string &cppFile) {
     std::string::size_type dot = cppFile.rfind('.');
@@ -190,7 +171,7 @@ void linkProgram() {
     std::string command = linkCommandWriting(partial);
     std::printf("objlist=%s\n", project.objectList.c_str());
     if (!driverSettings.quiet)
-        std::printf("Linking %s...\n", sourceNames.baseName.c_str());
+        std::printf("Linking %s...\n", project.lastDescribedBaseName.c_str());
     if (driverSettings.verbose)
         std::printf("%s\n", command.c_str());
     std::remove(partial.c_str());
@@ -198,10 +179,9 @@ void linkProgram() {
         std::remove(partial.c_str());
         fatalMessage("Not build");
     }
-    if (std::rename(partial.c_str(), target.c_str()) != 0) {
-        std::string cause = std::strerror(errno);
-        std::remove(partial.c_str());
-        std::printf("Cannot replace %s: %s\n", target.c_str(), cause.c_str());
+    std::string error;
+    if (!placeLinkedModule(partial, target, error)) {
+        std::printf("Cannot replace %s\n", error.c_str());
         fatalMessage("Not build");
     }
 }

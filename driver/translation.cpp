@@ -34,8 +34,16 @@
 
 namespace {
 
+// Where a stripping cut bytes out of a line: at `at` of what was left,
+// `length` bytes, in the order made.
+struct CommentCut {
+    std::string::size_type at;
+    std::string::size_type length;
+};
+using LineCuts = std::vector<CommentCut>;
+
 // Cuts the comments out of a line that holds no leading block-comment tail.
-std::string stripLineComments(std::string line) {
+std::string stripLineComments(std::string line, LineCuts *cuts = nullptr) {
     bool &inBlockComment = project.inBlockComment;
     bool restart = true;
     while (restart) {
@@ -66,6 +74,8 @@ std::string stripLineComments(std::string line) {
                     break;
                 }
                 line.erase(i, close + 2 - i);
+                if (cuts)
+                    cuts->push_back({i, close + 2 - i});
                 restart = true;
                 break;
             }
@@ -83,14 +93,38 @@ void keepCopy(const std::string &copy) {
         throw std::runtime_error(std::string(temporaryFile) + " cannot be written");
 }
 
-std::string strippedCopy(const std::string &sourcePath) {
+// The comments of a line cut out, each cut recorded.
+std::string stripComments(const std::string &line, LineCuts &cuts) {
+    if (line.size() < 2) {
+        if (project.inBlockComment)
+            return "";
+        return stripLineComments(line, &cuts);
+    }
+    if (line[0] == '#')
+        return trimRight(line);
+    if (!project.inBlockComment)
+        return stripLineComments(line, &cuts);
+    std::string::size_type close = line.find("*/");
+    if (close == std::string::npos)
+        return "";
+    cuts.push_back({0, close + 2});
+    return stripLineComments(line.substr(close + 2), &cuts);
+}
+
+// `cuts`, when given, receives the cuts of each line (from line 1).
+std::string strippedCopy(const std::string &sourcePath, std::vector<LineCuts> *cuts = nullptr) {
     std::unique_ptr<std::istream> source = openSource(sourcePath);
     if (!source)
         throw std::runtime_error(sourcePath + " cannot be read");
     project.inBlockComment = false;
     std::string copy, line;
-    while (std::getline(*source, line))
-        copy += stripComments(line) + '\n';
+    LineCuts lineCuts;
+    while (std::getline(*source, line)) {
+        lineCuts.clear();
+        copy += stripComments(line, lineCuts) + '\n';
+        if (cuts)
+            cuts->push_back(lineCuts);
+    }
     if (driverSettings.keepTemporary)
         keepCopy(copy);
     return copy;
@@ -117,26 +151,27 @@ bool asksForDebugInformation(const std::string &options) {
     return false;
 }
 
-// What the translator is told of the current source.
-SourceToTranslate sourceToTranslate(bool declarationsOnly) {
+// What the translator is told of a source; `splitMain` tells that its
+// generated main is written in pieces, compiled apart.
+SourceToTranslate sourceToTranslate(const ProgramSource &program, bool declarationsOnly, bool splitMain) {
     SourceToTranslate source;
-    source.sourceName = driverSettings.currentSourceName;
-    source.baseName = sourceNames.baseName;
-    source.fileName = sourceNames.fileName;
-    source.cppPath = sourceNames.cppName;
-    source.headerPath = sourceNames.headerPath;
-    source.headerInclude = sourceNames.headerInclude;
-    source.role = project.translationRole;
-    source.isMain = project.isMainTranslation;
+    source.sourceName = program.path;
+    source.baseName = program.baseName;
+    source.fileName = program.fileName;
+    source.cppPath = program.cppName;
+    source.headerPath = program.headerPath;
+    source.headerInclude = program.headerInclude;
+    source.role = program.role;
+    source.isMain = program.isMain;
     source.declarationsOnly = declarationsOnly;
     source.headers = toolchainSettings.headers;
     source.mapLines = toolchainSettings.lines;
     source.piecesCountOwnLines = toolchainSettings.lines && !asksForDebugInformation(toolchainSettings.options);
     source.integerSuffix = driverSettings.integerSuffix;
     source.buildStamp = project.buildStamp;
-    source.sourceDigest = project.translationDigest;
-    source.classesAhead = project.translationClassesAhead;
-    source.splitMain = project.splitMain && !declarationsOnly;
+    source.sourceDigest = program.sourceDigest;
+    source.classesAhead = program.classesAhead;
+    source.splitMain = splitMain && !declarationsOnly;
     source.rebuildAll = driverSettings.rebuildAll;
     source.objectExtension = toolchainSettings.extension;
     return source;
@@ -149,14 +184,14 @@ TranslationResult translate(std::istream &input, const SourceToTranslate &source
 
 // The source counts as failed (its reports and the failure) and its
 // outputs are not trusted by the next run.
-void abandonTranslation(int reported) {
+void abandonTranslation(const ProgramSource &source, int reported) {
     project.sourceErrorCount = reported + 1;
-    markSourceStale();
+    markSourceStale(source);
 }
 
-void failTranslation(const std::string &description, int reported) {
+void failTranslation(const ProgramSource &source, const std::string &description, int reported) {
     std::printf("Exception in parser: %s\n", description.c_str());
-    abandonTranslation(reported);
+    abandonTranslation(source, reported);
 }
 
 // While it lives, standard output and standard error go to the null
@@ -200,6 +235,34 @@ private:
     int savedError = -1;
 };
 
+// The column of the source line that a column of its stripped copy stands
+// at: the cuts undone, the last first.
+int columnBeforeCuts(const LineCuts &cuts, int column) {
+    if (column <= 0)
+        return column;
+    std::string::size_type at = static_cast<std::string::size_type>(column - 1);
+    for (auto cut = cuts.rbegin(); cut != cuts.rend(); ++cut)
+        if (at >= cut->at)
+            at += cut->length;
+    return static_cast<int>(at) + 1;
+}
+
+// The translator counts the columns of the stripped copy; a message points
+// at the source as written, where a block comment may stand before it.
+void placeBeforeCuts(std::vector<Diagnostic> &diagnostics, const std::string &sourcePath,
+                     const std::vector<LineCuts> &cuts) {
+    for (Diagnostic &diagnostic : diagnostics) {
+        if (diagnostic.file != sourcePath || diagnostic.line < 1 ||
+            static_cast<std::size_t>(diagnostic.line) > cuts.size())
+            continue;
+        const LineCuts &lineCuts = cuts[static_cast<std::size_t>(diagnostic.line) - 1];
+        if (lineCuts.empty())
+            continue;
+        diagnostic.column = columnBeforeCuts(lineCuts, diagnostic.column);
+        diagnostic.endColumn = columnBeforeCuts(lineCuts, diagnostic.endColumn);
+    }
+}
+
 // A translation's messages in the form velc.ini asks for; the excerpts
 // show the source as the user wrote it, comments included.
 void printMessages(const std::vector<Diagnostic> &diagnostics, const std::string &sourcePath) {
@@ -240,11 +303,11 @@ bool isLongEnoughToSplit(const std::string &copy) {
 
 }  // namespace
 
-void readDeclarations() {
+void readDeclarations(const ProgramSource &source) {
     try {
         SilencedConsole silence;
-        std::istringstream input(strippedCopy(driverSettings.currentSourceName));
-        translate(input, sourceToTranslate(true));
+        std::istringstream input(strippedCopy(source.path));
+        translate(input, sourceToTranslate(source, true, false));
     } catch (const antlr::ANTLRException &) {
         // What the source declared before the failure stays known; the
         // failure itself was reported when the source was translated.
@@ -252,34 +315,23 @@ void readDeclarations() {
     }
 }
 
-void markSourceStale() {
+void markSourceStale(const ProgramSource &source) {
     if (driverSettings.checkOnly)
         return;
     struct stat sourceStatus;
     time_t staleTime = -2;
-    if (stat(driverSettings.currentSourceName.c_str(), &sourceStatus) == 0)
+    if (stat(source.path.c_str(), &sourceStatus) == 0)
         staleTime = sourceStatus.st_mtime - 2;
-    setFileTimes(sourceNames.cppName, staleTime);
+    setFileTimes(source.cppName, staleTime);
     // The incremental test looks at the object file, not the C++ file, unless
     // only C++ is produced: an object left from an earlier good build would
     // otherwise make the failed source look up to date.
-    setFileTimes(sourceNames.objectName, staleTime);
+    setFileTimes(source.objectName, staleTime);
 }
 
 std::string stripComments(const std::string &line) {
-    if (line.size() < 2) {
-        if (project.inBlockComment)
-            return "";
-        return stripLineComments(line);
-    }
-    if (line[0] == '#')
-        return trimRight(line);
-    if (!project.inBlockComment)
-        return stripLineComments(line);
-    std::string::size_type close = line.find("*/");
-    if (close == std::string::npos)
-        return "";
-    return stripLineComments(line.substr(close + 2));
+    LineCuts cuts;
+    return stripComments(line, cuts);
 }
 
 namespace {
@@ -296,8 +348,8 @@ bool endsWithVelmoraExtension(const std::string &name) {
 // The pieces of a long main source are named after it (prog.1.cpp,
 // prog.2.cpp, ...): an included source named like one (prog.1.vel) would
 // write the same files, so the main source is then compiled whole.
-bool sourceSharesAPieceName() {
-    const std::string stem = sourceNames.fileName + ".";
+bool sourceSharesAPieceName(const ProgramSource &source) {
+    const std::string stem = source.fileName + ".";
     for (const ProjectEntry &entry : project.entries) {
         std::string name = entry.name;
         if (entry.isMain || !endsWithVelmoraExtension(name))
@@ -314,19 +366,21 @@ bool sourceSharesAPieceName() {
 
 }  // namespace
 
-TranslatedPieces translateSource() {
-    const std::string &sourcePath = driverSettings.currentSourceName;
+TranslatedPieces translateSource(const ProgramSource &program) {
+    const std::string &sourcePath = program.path;
     if (driverSettings.verbose)
         std::printf("Compiling source %s\n", sourcePath.c_str());
     SourceToTranslate source;
+    std::vector<LineCuts> cuts;
     project.sourceErrorCount = 0;
     try {
-        std::string copy = strippedCopy(sourcePath);
-        project.splitMain = project.isMainTranslation && !driverSettings.checkOnly && isLongEnoughToSplit(copy) &&
-                            !sourceSharesAPieceName();
+        std::string copy = strippedCopy(sourcePath, &cuts);
+        bool splitMain = program.isMain && !driverSettings.checkOnly && isLongEnoughToSplit(copy) &&
+                         !sourceSharesAPieceName(program);
         std::istringstream input(copy);
-        source = sourceToTranslate(false);
+        source = sourceToTranslate(program, false, splitMain);
         TranslationResult result = translate(input, source);
+        placeBeforeCuts(result.diagnostics, sourcePath, cuts);
         project.sourceErrorCount = result.errorCount;
         TranslatedPieces pieces;
         if (!driverSettings.checkOnly)
@@ -335,7 +389,7 @@ TranslatedPieces translateSource() {
         if (toolchainSettings.messages == MessageForm::text)
             printSummary(result.errorCount, driverSettings.quiet);
         if (result.errorCount > 0)
-            markSourceStale();
+            markSourceStale(program);
         return pieces;
     } catch (const TranslationStopped &e) {
         // The files are written all the same and marked stale.
@@ -344,32 +398,34 @@ TranslatedPieces translateSource() {
                 writeTranslatedFiles(source, e.result.texts);
         } catch (const OutputWriteError &) {
         }
-        printMessages(e.result.diagnostics, sourcePath);
-        failTranslation(e.what(), e.result.errorCount);
+        std::vector<Diagnostic> diagnostics = e.result.diagnostics;
+        placeBeforeCuts(diagnostics, sourcePath, cuts);
+        printMessages(diagnostics, sourcePath);
+        failTranslation(program, e.what(), e.result.errorCount);
     } catch (const OutputWriteError &e) {
         // A full disk or a directory that became read-only: the message
         // names the file and the cause.
         std::printf("%s\n", e.what());
-        abandonTranslation(project.sourceErrorCount);
+        abandonTranslation(program, project.sourceErrorCount);
     } catch (const antlr::ANTLRException &e) {
-        failTranslation(e.toString(), 0);
+        failTranslation(program, e.toString(), 0);
     } catch (const std::exception &e) {
-        failTranslation(e.what(), 0);
+        failTranslation(program, e.what(), 0);
     }
     return TranslatedPieces();
 }
 
 namespace {
 
-// Makes entry k the current source, in the role it has in this run.
-void makeCurrent(int k, const std::vector<SourceRole> &roles) {
-    bool isMain = project.entries[k].isMain;
-    driverSettings.currentSourceName = project.entries[k].name;
-    project.isMainTranslation = isMain;
-    project.translationRole = roles[k];
-    project.translationDigest = project.entries[k].sourceDigest;
-    nameSource(isMain);
-    project.entries[k].baseName = sourceNames.baseName;
+// Entry k as the steps of a translation see it, in the role it has in this run.
+ProgramSource sourceAt(int k, const std::vector<SourceRole> &roles) {
+    ProjectEntry &entry = project.entries[k];
+    ProgramSource source = describeSource(entry.name, entry.isMain);
+    source.role = roles[k];
+    source.sourceDigest = entry.sourceDigest;
+    entry.baseName = source.baseName;
+    project.lastDescribedBaseName = source.baseName;
+    return source;
 }
 
 // The classes that the other sources of k's cycle define, by their C++ names.
@@ -398,10 +454,10 @@ void readRestOfCycle(int first, const std::vector<SourceRole> &roles) {
         const ProjectEntry &entry = project.entries[i];
         if (static_cast<int>(i) == first || entry.done || entry.cycle != project.entries[first].cycle)
             continue;
-        makeCurrent(static_cast<int>(i), roles);
+        ProgramSource source = sourceAt(static_cast<int>(i), roles);
         ProjectEntry &member = project.entries[i];
         member.readAhead = startDeclaredNames(project.tables);
-        readDeclarations();
+        readDeclarations(source);
         finishDeclaredNames(project.tables, member.readAhead);
         member.wasReadAhead = true;
     }
@@ -421,26 +477,26 @@ int compileAll() {
     for (int k = nextPending(); k != -1; k = nextPending()) {
         if (project.entries[k].pendingCount > 0)
             readRestOfCycle(k, roles);
-        makeCurrent(k, roles);
+        ProgramSource source = sourceAt(k, roles);
         project.entries[k].done = true;
         resolveIncluded(k);
         if (++passes > project.entries.size())
             fatalInternal(1);
         if (project.entries[k].declarationsOnly) {
             if (!project.entries[k].wasReadAhead)
-                readDeclarations();
+                readDeclarations(source);
             continue;
         }
         if (project.entries[k].wasReadAhead)
             forgetDeclaredNames(project.tables, project.entries[k].readAhead);
-        project.translationClassesAhead = classesOfTheCycle(k);
-        TranslatedPieces pieces = translateSource();
+        source.classesAhead = classesOfTheCycle(k);
+        TranslatedPieces pieces = translateSource(source);
         translations++;
         project.runErrorTotal += project.sourceErrorCount;
-        replacePieceObjects(pieces.cppFiles);
+        replacePieceObjects(source, pieces.cppFiles);
         if (!driverSettings.cppOnly && project.sourceErrorCount == 0) {
             if (pieces.implementationToCompile)
-                project.cppFileList.push_back(sourceNames.cppName);
+                project.cppFileList.push_back(source.cppName);
             for (const std::string &piece : pieces.toCompile)
                 project.cppFileList.push_back(piece);
             project.translatedCount++;

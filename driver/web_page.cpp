@@ -8,8 +8,11 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <regex>
 #include <sstream>
+
+#include "driver/module_debug_file.hpp"
 
 namespace {
 
@@ -135,6 +138,21 @@ bool readsInput(const std::string &source) {
     return std::regex_search(code, statement);
 }
 
+// The script that hands the page the module's line tables after a failure
+// (a page opened from a file may load a script but fetch nothing): the
+// debug file the module names, in base64. True when it was written; a
+// module without one leaves no script.
+bool writeDebugScript(const std::string &module, const std::string &directory, const std::string &path) {
+    std::string tables;
+    std::optional<std::string> name = externalDebugFileName(module);
+    if (!name || name->find_first_of("/\\") != std::string::npos || !readFile(directory + *name, tables)) {
+        std::remove(path.c_str());
+        return false;
+    }
+    return writeFile(path, "// " + *name + ", written by velc --html\nvelmoraDebugFile(" + quoted(*name) + ", \"" +
+                               base64(tables) + "\");\n");
+}
+
 }  // namespace
 
 std::string webDirectory(const std::string &executableDirectory) {
@@ -166,8 +184,11 @@ bool writeWebPage(const std::string &target, const std::vector<std::string> &sou
     std::string stem = target.substr(0, target.size() - std::string(".wasm").size());
     std::string programScript = fileNameOf(stem) + ".js";
     std::string moduleName = fileNameOf(target);
+    std::string debugScript = fileNameOf(stem) + ".debug.js";
+    bool tables = writeDebugScript(module, directoryOf(target), directoryOf(target) + debugScript);
     std::string call = "velmoraPage({ name: " + quoted(moduleName) + ", readsInput: " + (input ? "true" : "false") +
-                       ",\n  module: \"" + base64(module) + "\" });\n";
+                       (tables ? ", debug: " + quoted(debugScript) : "") + ",\n  module: \"" + base64(module) +
+                       "\" });\n";
     page = replaceAll(page, "@PROGRAM@", htmlEscaped(fileNameOf(stem)));
     page = replaceAll(page, "@SCRIPT@", htmlEscaped(programScript));
     return writeFile(stem + ".js", "// " + moduleName + ", written by velc --html\n" + call) &&

@@ -352,15 +352,18 @@ functionDefinition
         { closeFunctionDefinition(); }
     ;
 
-functionHead { bool arrayOfClass = false; }
+functionHead
     :   ( modifier )*
-        (   typeSpec { addReturnType(); }
-            ( COMMA ( EOL { countLineEnd(); } )* typeSpec { addReturnType(); } )*
-        |   c:IDENT ( LEFTSQUARE RIGHTSQUARE { arrayOfClass = true; } )?
-            { addClassReturnType(c->getText(), arrayOfClass); }
-        )
+        resultType
+        ( COMMA ( EOL { countLineEnd(); } )* resultType )*
         n:IDENT { setFunctionName(n->getText()); }
         LEFTPAR ( EOL { countLineEnd(); } )* parameterList RIGHTPAR
+    ;
+
+resultType { bool arrayOfClass = false; }
+    :   typeSpec { addReturnType(); }
+    |   c:IDENT ( LEFTSQUARE RIGHTSQUARE { arrayOfClass = true; } )?
+        { addClassReturnType(c->getText(), arrayOfClass); }
     ;
 
 parameterList

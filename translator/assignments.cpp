@@ -150,6 +150,8 @@ void writeOne(const AssignTarget &target, char op, const ExprValue &given) {
     if (!holdsNoObjects(target.type) || !holdsNoObjects(target.valueType))
         noteObjectsMayBeReleased();
     ExprValue value = nullForObject(target, given);
+    if (target.valueType == T_OBJECT)
+        value = downcastTo(target.classIndex, value);
     if (refusedCompound(target, op, value))
         return;
     if (needsExpressionForm(target, op, value)) {
@@ -191,10 +193,40 @@ void writeOne(const AssignTarget &target, char op, const ExprValue &given) {
         emit(destination + " " + compoundOperator(op) + "= " + compoundOperand(target, value) + ";\n");
 }
 
+// Several targets from the results of one call: each part keeps the type
+// its function declares for it. What is moved out of the held results is
+// read once.
+void writeResultsUnpacking(char op, const ExprValue &value) {
+    const FunctionRecord &function = functionRecord(value.resultsOf);
+    int count = static_cast<int>(function.returnTypes.size());
+    if (assignment().targetCount != count) {
+        reportAssignmentCount(assignment().targetCount, count);
+        emit(";\n");
+        return;
+    }
+    std::string temporary = newTemp();
+    emit("auto " + temporary + "=" + value.text + ";\n");
+    for (int i = 0; i < count; i++) {
+        std::string index = std::to_string(i);
+        ExprValue part;
+        part.text = op == '=' ? "std::get<" + index + ">(std::move(" + temporary + "))"
+                              : "std::get<" + index + ">(" + temporary + ")";
+        part.type = function.returnTypes[static_cast<size_t>(i)];
+        part.classIndex = function.returnClasses[static_cast<size_t>(i)];
+        writeIndent();
+        writeOne(assignment().targets[i], op, part);
+    }
+}
+
 // Several targets from one value: the parts of a value holding several results.
 void writeUnpacking(char op) {
+    const ExprValue &value = assignment().values[0];
+    if (value.type == T_TUPLE && value.resultsOf >= 0) {
+        writeResultsUnpacking(op, value);
+        return;
+    }
     std::string temporary = newTemp();
-    emit("dyn " + temporary + "=" + assignment().values[0].text + ";\n");
+    emit("dyn " + temporary + "(" + value.text + ");\n");
     for (int i = 0; i < assignment().targetCount; i++) {
         ExprValue part;
         part.text = fromDyn(assignment().targets[i].valueType, temporary + ".at(" + std::to_string(i) + ")");
@@ -257,7 +289,7 @@ void writeSwap(const AssignTarget &first, const AssignTarget &second) {
     if (one != other && one != T_VAR && other != T_VAR && one != T_UNKNOWN && other != T_UNKNOWN) {
         // Without the swap the program would run wrong, so the source must
         // not be compiled.
-        reportSwapMismatch(typeName(one), typeName(other));
+        reportAssignment(one, other);
         emit(";\n");
         return;
     }

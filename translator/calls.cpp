@@ -436,6 +436,8 @@ ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &leve
         value.classIndex = function.ownerClass;
     } else if (value.type == T_OBJECT || value.type == T_OBJECTARRAY) {
         value.classIndex = function.returnClass;
+    } else if (value.type == T_TUPLE) {
+        value.resultsOf = call.row;
     }
     typeState().currentType = value.type;
     return value;

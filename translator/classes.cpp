@@ -209,6 +209,7 @@ void endClass() {
         constructor.isConstructor = true;
         constructor.source = record.source;
         constructor.returnTypes.push_back(T_OBJECT);
+        constructor.returnClasses.push_back(-1);
         record.constructor = registerFunction(constructor);
     }
     output().indentLevel = 0;
@@ -346,6 +347,17 @@ void memberOfObjectTarget(AssignTarget &target, const std::string &member) {
 
 std::string objectOfClass(int classIndex, const std::string &element) {
     return "((" + classRecord(classIndex).emittedName + " *)(" + element + "))";
+}
+
+ExprValue downcastTo(int classIndex, const ExprValue &value) {
+    if (value.type != T_OBJECT || classIndex < 0 || value.classIndex < 0 || value.classIndex == classIndex ||
+        !inheritsFrom(classIndex, value.classIndex))
+        return value;
+    ExprValue cast = value;
+    cast.text = objectOfClass(classIndex, value.text);
+    cast.classIndex = classIndex;
+    markComputed(cast);
+    return cast;
 }
 
 bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int &function, std::string &head) {

@@ -88,6 +88,9 @@ struct ExprValue {
     bool wide = false;
     long long knownValue = 0;
     std::shared_ptr<AppendChain> append;
+    // A call of a function of several results: its function record, whose
+    // result types the parts of the value have.
+    int resultsOf = -1;
 };
 
 // A value now computed from what it was (a call's result, an object cast

@@ -3,16 +3,9 @@
 // The same script is the worker that runs it, so that the page shows the
 // output as it comes; a page opened from a file (where browsers start no
 // worker from a file) runs the module itself and shows the output at the end.
-import { consoleWriter, inWorker, runSomewhere, serveAsWorker } from './worker_run.mjs';
+import { consoleWriter, decodeBase64, inWorker, runSomewhere, serveAsWorker } from './worker_run.mjs';
 
 const scriptUrl = inWorker ? '' : document.currentScript?.src ?? '';
-
-function decodeBase64(text) {
-  const binary = atob(text);
-  const bytes = new Uint8Array(binary.length);
-  for (let i = 0; i < binary.length; i++) bytes[i] = binary.charCodeAt(i);
-  return bytes;
-}
 
 if (inWorker) serveAsWorker();
 
@@ -53,6 +46,7 @@ async function runPage(program) {
   const request = {
     bytes: program.bytes,
     name: program.name,
+    debugScript: program.debugScript,
     args: element('arguments').value.split(/\s+/).filter((word) => word !== ''),
     stdin: element('stdin').value,
     files: [...program.folder, ...await chosenFiles(element('upload'))],
@@ -71,9 +65,11 @@ async function runPage(program) {
   return { status: result.status, stdout: streams[1], stderr: streams[2], files: result.files.map((file) => file.name) };
 }
 
-// Called by prog.js with the program's name and its module in base64.
-function velmoraPage({ name, module, readsInput }) {
-  const program = { name, bytes: decodeBase64(module), folder: [] };
+// Called by prog.js with the program's name, its module in base64 and the
+// script beside the page that holds its line tables (prog.debug.js), if any.
+function velmoraPage({ name, module, readsInput, debug }) {
+  const debugScript = debug ? new URL(debug, document.baseURI).href : undefined;
+  const program = { name, bytes: decodeBase64(module), debugScript, folder: [] };
   const start = () => {
     element('input-section').hidden = !readsInput;
     element('run').addEventListener('click', () => runPage(program));

@@ -112,13 +112,20 @@ async function build(velc, source) {
     const run = await runVelc(velc, directory);
     const modulePath = path.join(directory, 'prog.wasm');
     let module = null;
+    let debug = null;
     if (!run.timedOut && fs.existsSync(modulePath)) {
       const size = fs.statSync(modulePath).size;
       if (size <= LIMITS.moduleBytes) module = fs.readFileSync(modulePath).toString('base64');
       else run.output += `The module is larger than ${LIMITS.moduleBytes} bytes\n`;
+      // The line tables go with the module: the folder is gone when the
+      // page would ask for them.
+      const debugPath = path.join(directory, 'prog.debug.wasm');
+      if (module && fs.existsSync(debugPath) && fs.statSync(debugPath).size <= LIMITS.moduleBytes) {
+        debug = fs.readFileSync(debugPath).toString('base64');
+      }
     }
     if (run.timedOut) run.output += `The build took longer than ${LIMITS.buildSeconds} seconds and was stopped\n`;
-    return { status: run.status, output: run.output, diagnostics: diagnosticsOf(run.output), module };
+    return { status: run.status, output: run.output, diagnostics: diagnosticsOf(run.output), module, debug };
   } finally {
     fs.rmSync(directory, { recursive: true, force: true });
   }

@@ -193,6 +193,23 @@ test('signature help shows the parameters of the call around the cursor', async 
     assert.equal(help.activeParameter, 0);
 });
 
+test('an included source is checked as part of the program that includes it, not as a main source', async () => {
+    // A statement at the top level is allowed in a main source only.
+    const published = nextDiagnostics('shapes.vel', 3);
+    connection.sendNotification(protocol.DidChangeTextDocumentNotification.type, {
+        textDocument: { uri: uri('shapes.vel'), version: 3 }, contentChanges: [{ text: library + 'print twice(1)\n' }],
+    });
+    const [fault, ...others] = await published;
+    assert.deepEqual(others, []);
+    assert.match(fault.message, /statement outside function/);
+    assert.equal(fault.range.start.line, 13);
+    const restored = nextDiagnostics('shapes.vel', 4);
+    connection.sendNotification(protocol.DidChangeTextDocumentNotification.type, {
+        textDocument: { uri: uri('shapes.vel'), version: 4 }, contentChanges: [{ text: library }],
+    });
+    assert.deepEqual(await restored, []);
+});
+
 test('nothing was written beside the sources', () => {
     assert.deepEqual(fs.readdirSync(folder).sort(), ['main.vel', 'shapes.vel']);
 });

@@ -144,6 +144,11 @@ async function checkPages(browser) {
     // Opened from a file, with no server: the page runs the module itself.
     const fromFile = await pageRun(browser, pathToFileURL(path.join(folder, 'output.html')).href);
     check('page opened from a file runs', fromFile.stdout === 'line 1\nline 2\nline 3\nno line end', JSON.stringify(fromFile));
+    // The line tables are not in the module: the page loads the script
+    // that holds them after the failure, from a file as over HTTP.
+    const failedFromFile = await pageRun(browser, pathToFileURL(path.join(folder, 'callers.html')).href);
+    check('page opened from a file names the callers', /called from share, callers\.vel L7/.test(failedFromFile.stderr),
+      failedFromFile.stderr);
   } finally {
     server.close();
   }
