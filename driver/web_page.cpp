@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "driver/module_debug_file.hpp"
+#include "driver/page_files.hpp"
 
 namespace {
 
@@ -153,6 +154,16 @@ bool writeDebugScript(const std::string &module, const std::string &directory, c
                                base64(tables) + "\");\n");
 }
 
+// The page's folder as prog.js hands it over: each file's name and bytes
+// in base64.
+std::string folderArgument(const std::vector<PageFile> &files) {
+    std::string list;
+    for (const PageFile &file : files)
+        list += std::string(list.empty() ? "" : ",\n    ") + "{ name: " + quoted(file.name) + ", data: \"" +
+                base64(file.bytes) + "\" }";
+    return "[" + list + "]";
+}
+
 }  // namespace
 
 std::string webDirectory(const std::string &executableDirectory) {
@@ -165,7 +176,7 @@ std::string webDirectory(const std::string &executableDirectory) {
 }
 
 bool writeWebPage(const std::string &target, const std::vector<std::string> &sources,
-                  const std::string &executableDirectory) {
+                  const std::vector<std::string> &namedFiles, const std::string &executableDirectory) {
     std::string web = webDirectory(executableDirectory);
     std::string script, page, module;
     if (web.empty() || !readFile(web + pageScript, script) || !readFile(web + pageTemplate, page)) {
@@ -176,6 +187,9 @@ bool writeWebPage(const std::string &target, const std::vector<std::string> &sou
         std::printf("Cannot read %s\n", target.c_str());
         return false;
     }
+    std::vector<PageFile> files;
+    if (!pageFiles(sources, directoryOf(target), namedFiles, files))
+        return false;
     bool input = false;
     for (const std::string &name : sources) {
         std::string source;
@@ -187,8 +201,8 @@ bool writeWebPage(const std::string &target, const std::vector<std::string> &sou
     std::string debugScript = fileNameOf(stem) + ".debug.js";
     bool tables = writeDebugScript(module, directoryOf(target), directoryOf(target) + debugScript);
     std::string call = "velmoraPage({ name: " + quoted(moduleName) + ", readsInput: " + (input ? "true" : "false") +
-                       (tables ? ", debug: " + quoted(debugScript) : "") + ",\n  module: \"" + base64(module) +
-                       "\" });\n";
+                       (tables ? ", debug: " + quoted(debugScript) : "") + ",\n  files: " + folderArgument(files) +
+                       ",\n  module: \"" + base64(module) + "\" });\n";
     page = replaceAll(page, "@PROGRAM@", htmlEscaped(fileNameOf(stem)));
     page = replaceAll(page, "@SCRIPT@", htmlEscaped(programScript));
     return writeFile(stem + ".js", "// " + moduleName + ", written by velc --html\n" + call) &&

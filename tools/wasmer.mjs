@@ -179,7 +179,31 @@ async function describeFailure(error, modulePath) {
   return lines.join('\n');
 }
 
+// velc starts the runner while it still builds the module, so that Node's
+// start-up and the loading of this runner take the other processor: the
+// runner then waits for one byte on the descriptor the variable names, "1"
+// when the module is there to run, nothing when the build failed. The
+// variable is not passed on to the module.
+const READY_VARIABLE = 'VELMORA_WASMER_READY_FD';
+
+function buildSucceeded() {
+  const named = process.env[READY_VARIABLE];
+  delete process.env[READY_VARIABLE];
+  if (named === undefined || !/^[0-9]+$/.test(named)) return true;
+  const descriptor = Number(named);
+  const byte = Buffer.alloc(1);
+  let read = 0;
+  try {
+    read = fs.readSync(descriptor, byte, 0, 1, null);
+    fs.closeSync(descriptor);
+  } catch {
+    read = 0;
+  }
+  return read === 1 && byte[0] === 0x31;
+}
+
 async function main(args) {
+  if (!buildSucceeded()) return 0;
   const command = parseCommandLine(args);
   switch (command.action) {
     case 'help':

@@ -107,7 +107,6 @@ ExprValue expressionOf(const AssignTarget &target, char op, const ExprValue &val
     left.text = target.readPath;
     left.type = target.valueType;
     left.classIndex = target.classIndex;
-    pushType(left.type);
     switch (op) {
     case '+': case '-': return additiveOperator(left, op == '+', value);
     case '*': return multiplicativeOperator(left, VLTokenTypes::MUL, value);
@@ -120,9 +119,8 @@ ExprValue expressionOf(const AssignTarget &target, char op, const ExprValue &val
 
 void writeExpressionForm(const AssignTarget &target, char op, const ExprValue &value) {
     ExprValue combined = expressionOf(target, op, value);
-    typeState().pendingAssignOp = '=';
     if (combined.type != T_UNKNOWN)
-        checkAssign(target.valueType, combined.type);
+        checkAssign(target.valueType, combined.type, '=', target.objectText);
     // Containers combined with other values are dynamic values in C++.
     if (isContainer(target.valueType) && combined.type != T_UNKNOWN) {
         combined.text = "dyn(" + combined.text + ")";
@@ -158,11 +156,10 @@ void writeOne(const AssignTarget &target, char op, const ExprValue &given) {
         writeExpressionForm(target, op, value);
         return;
     }
-    typeState().pendingAssignOp = op;
     if (target.valueType == T_OBJECT && target.classIndex >= 0 && refusedUnrelatedObject(target.classIndex, value))
         return;
     if (value.type != T_UNKNOWN && target.valueType != T_UNKNOWN)
-        checkAssign(target.valueType, value.type);
+        checkAssign(target.valueType, value.type, op, target.objectText);
     if (target.isSlice) {
         std::string newValue = op == '=' ? value.text : combinedValue(target, op, value);
         emit(target.path + (target.pathIsPointer ? "->" : ".") + "setSlice(" + target.low + "," +
@@ -255,9 +252,11 @@ void addAssignValue(const ExprValue &value) {
     assignment().valueCount++;
 }
 
+namespace {
+
 // Several targets with as many values: every value is computed before
 // any target changes, so that "x, y = y, x" exchanges the two.
-static void writeParallel(char op) {
+void writeParallel(char op) {
     std::vector<ExprValue> held(assignment().targets.size());
     for (int i = 0; i < assignment().targetCount; i++) {
         const AssignTarget &target = assignment().targets[i];
@@ -265,9 +264,8 @@ static void writeParallel(char op) {
         ExprValue &temporary = held[i];
         temporary.text = newTemp();
         if (op == '=') {
-            typeState().pendingAssignOp = op;
             if (value.type != T_UNKNOWN && target.valueType != T_UNKNOWN)
-                checkAssign(target.valueType, value.type);
+                checkAssign(target.valueType, value.type, op, target.objectText);
             temporary.type = target.valueType;
             emit("auto " + temporary.text + "=" + convertValue(target.valueType, value) + ";\n");
         } else {
@@ -282,6 +280,8 @@ static void writeParallel(char op) {
         writeOne(assignment().targets[i], op, held[i]);
     }
 }
+
+}  // namespace
 
 // Both values are read before either place is written, as in "x, y = y, x".
 void writeSwap(const AssignTarget &first, const AssignTarget &second) {
@@ -309,7 +309,6 @@ void writeSwap(const AssignTarget &first, const AssignTarget &second) {
     writeOne(second, '=', held[0]);
     output().indentLevel--;
     emitIndented("}\n");
-    typeState().pendingAssignOp = '=';
 }
 
 void writeAssignment(char op) {
@@ -327,5 +326,4 @@ void writeAssignment(char op) {
         reportAssignmentCount(assignment().targetCount, assignment().valueCount);
         emit(";\n");
     }
-    typeState().pendingAssignOp = '=';
 }

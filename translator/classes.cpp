@@ -38,7 +38,6 @@ std::string checkedObject(const std::string &text) { return "_vel_obj(" + text +
 
 }  // namespace
 
-
 int currentClassIndex() { return scopes().inClass ? classState().current : -1; }
 
 bool atClassLevel() { return scopes().inClass && !scopes().inFunction && !scopes().inBlock; }
@@ -57,7 +56,6 @@ void beginClass(const std::string &name, ClassKind kind) {
         classState().silencedOutput = output().currentOutput;
         output().currentOutput = nullptr;
     }
-    typeState().currentType = T_CLASS;
     // A call of the name would reach the built-in, never the constructor.
     int builtin = -1;
     if (kind == CLASS_DEFINED && findFunction(name, builtin))
@@ -134,8 +132,10 @@ void openClassBody() {
     output().blankLines = 0;
 }
 
+namespace {
+
 // A constructor without arguments that sets the initial values.
-static void writeDefaultConstructor(const ClassRecord &record) {
+void writeDefaultConstructor(const ClassRecord &record) {
     newlineOnce();
     emitIndented(record.emittedName + "()\n");
     emitIndented("{\n");
@@ -149,7 +149,7 @@ static void writeDefaultConstructor(const ClassRecord &record) {
 // The class's record follows the members declared so far, attribute by
 // attribute: only those added since the last time are copied, so that a
 // class costs in proportion to its attributes.
-static void followClassMembers(ClassMembers &record) {
+void followClassMembers(ClassMembers &record) {
     const ClassMembers &own = localScopes().classMembers;
     std::vector<Symbol *> &members = record.members;
     const std::size_t known = members.size();
@@ -167,7 +167,7 @@ static void followClassMembers(ClassMembers &record) {
 
 // The references an object's attributes hold, which collections of cycles
 // follow; the base's come first.
-static void writeTraceMethod(const ClassRecord &record) {
+void writeTraceMethod(const ClassRecord &record) {
     std::vector<std::string> attributes;
     for (const Symbol *member : record.members.members)
         if (std::find(record.staticAttributes.begin(), record.staticAttributes.end(), member->name) ==
@@ -186,6 +186,8 @@ static void writeTraceMethod(const ClassRecord &record) {
     output().indentLevel--;
     emitIndented("}\n");
 }
+
+}  // namespace
 
 void endClass() {
     indexClassEnds();
@@ -256,7 +258,11 @@ void writeAttributeInitializers() {
         emitIndentedAt(initializer.sourceLine, initializer.statement + "\n");
 }
 
-static bool superAllowed() { return scopes().inClass && scopes().inFunction && !scopes().inBlock; }
+namespace {
+
+bool superAllowed() { return scopes().inClass && scopes().inFunction && !scopes().inBlock; }
+
+}  // namespace
 
 void beginSuperCall() {
     if (!superAllowed())
@@ -292,7 +298,6 @@ ExprValue memberOfObject(const ExprValue &owner, const std::string &member) {
         value.type = attribute->type();
         value.classIndex = attribute->classIndex;
     }
-    typeState().currentType = value.type;
     return value;
 }
 

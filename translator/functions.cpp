@@ -100,7 +100,6 @@ bool isMainName(const std::string &name) {
            std::tolower(static_cast<unsigned char>(name[3])) == 'n';
 }
 
-
 bool definingFunction() { return functionState().defining; }
 
 void noteObjectsMayBeReleased() { functionState().mayReleaseObjects = true; }
@@ -132,9 +131,11 @@ void beginFunctionDefinition(bool external) {
     beginFunctionScope();
 }
 
+namespace {
+
 // The C++ type of a function's results: its one result's type, or for
 // several one value of each declared type.
-static void spellResults(const std::string &spelling) {
+void spellResults(const std::string &spelling) {
     FunctionState &state = functionState();
     std::string trimmed = spelling;
     while (!trimmed.empty() && trimmed.back() == ' ')
@@ -151,13 +152,15 @@ static void spellResults(const std::string &spelling) {
 }
 
 // The first result type brings the modifiers written before it.
-static void takeModifiersAtFirstResult() {
+void takeModifiersAtFirstResult() {
     FunctionState &state = functionState();
     if (!state.resultSpellings.empty())
         return;
     state.modifiers = currentModifiers();
     state.record.isStatic = currentIsStatic();
 }
+
+}  // namespace
 
 void addReturnType() {
     int type = currentDeclaredType();
@@ -184,13 +187,17 @@ void addClassReturnType(const std::string &className, bool arrayOfClass) {
         reportNamed(E_CLASS_NOT_DEFINED, className);
 }
 
+namespace {
+
 // A method: the constructor has the class's name and no return type.
 // A method of this name in the class being defined itself (a base's
 // method of the name is overridden, not repeated).
-static bool classDefinesMethod(const std::string &name) {
+bool classDefinesMethod(const std::string &name) {
     int owner = currentClassIndex();
     return owner >= 0 && findOwnMethod(owner, name) >= 0;
 }
+
+}  // namespace
 
 void setMethodName(const std::string &name) {
     FunctionRecord &record = functionState().record;
@@ -353,9 +360,11 @@ void parameterUnnamed() {
     parameterName("v" + std::to_string(++functionState().unnamedParameters));
 }
 
+namespace {
+
 // The parameter a default value names, or empty: C++ takes no parameter
 // in a default, which the caller evaluates. Texts in quotes are skipped.
-static std::string parameterNamedIn(const std::string &text) {
+std::string parameterNamedIn(const std::string &text) {
     const FunctionState &state = functionState();
     for (std::size_t at = 0; at < text.size();) {
         char c = text[at];
@@ -385,6 +394,8 @@ static std::string parameterNamedIn(const std::string &text) {
     }
     return "";
 }
+
+}  // namespace
 
 void parameterDefault(const ExprValue &value) {
     functionState().parameter.hasDefault = true;
@@ -525,12 +536,16 @@ void endFunctionHead() {
         emitIndented("velarray " + state.argumentVector + "(_A_" + state.argumentVector + ");\n");
 }
 
+namespace {
+
 // The C++ symbol a trap names the function by: "f", "Cell::part".
-static std::string symbolOf(const FunctionRecord &record) {
+std::string symbolOf(const FunctionRecord &record) {
     if (record.ownerClass < 0)
         return record.emittedName;
     return classRecord(record.ownerClass).emittedName + "::" + record.emittedName;
 }
+
+}  // namespace
 
 void noteProgramCall(int function) {
     FunctionState &state = functionState();

@@ -121,6 +121,7 @@ struct AssignTarget {
     int type = 0;                // type of the root variable
     int classIndex = -1;         // an object: its class record
     int valueType = 0;           // type a value assigned to the target must have
+    bool objectText = false;     // an object variable that takes texts as well
     std::string setter;          // put between the path and the value
     bool setterIsCall = false;   // the setter is a call closed with ")"
     int nesting = 0;             // subscripts applied so far

@@ -65,17 +65,22 @@ async function runPage(program) {
   return { status: result.status, stdout: streams[1], stderr: streams[2], files: result.files.map((file) => file.name) };
 }
 
-// Called by prog.js with the program's name, its module in base64 and the
-// script beside the page that holds its line tables (prog.debug.js), if any.
-function velmoraPage({ name, module, readsInput, debug }) {
+// Called by prog.js with the program's name, its module in base64, the
+// script beside the page that holds its line tables (prog.debug.js), if any,
+// and the files the folder starts with (those beside the program that velc
+// put in, in base64).
+function velmoraPage({ name, module, readsInput, debug, files = [] }) {
   const debugScript = debug ? new URL(debug, document.baseURI).href : undefined;
-  const program = { name, bytes: decodeBase64(module), debugScript, folder: [] };
+  const initialFolder = files.map((file) => ({ name: file.name, data: decodeBase64(file.data) }));
+  const program = { name, bytes: decodeBase64(module), debugScript, folder: [...initialFolder] };
   const start = () => {
     element('input-section').hidden = !readsInput;
+    showFiles(element('files'), program.folder);
     element('run').addEventListener('click', () => runPage(program));
+    // Back to the folder as the page came: the files velc put in.
     element('clear-folder').addEventListener('click', () => {
-      program.folder = [];
-      showFiles(element('files'), []);
+      program.folder = [...initialFolder];
+      showFiles(element('files'), program.folder);
     });
     // For scripts that drive the page: runs the program with this standard
     // input, as Run does, and gives what it printed and its status.

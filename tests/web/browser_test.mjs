@@ -6,7 +6,7 @@
 // Ends with status 77 (skipped) where Chromium or puppeteer-core is missing.
 //
 // Each program of the programs directory (with its standard input in
-// name.in) must show in the page what it prints under wasmer: the same
+// name.in, and the other files there beside it) must show in the page what it prints under wasmer: the same
 // standard output, the same standard error (the run-time error with its
 // line and callers) and the same status. The playground must show a
 // diagnostic on its line, run the program once it is fixed, and refuse a
@@ -113,7 +113,10 @@ async function checkPages(browser) {
   fs.rmSync(folder, { recursive: true, force: true });
   fs.mkdirSync(folder, { recursive: true });
   const names = fs.readdirSync(programs).filter((file) => file.endsWith('.vel')).map((file) => file.slice(0, -4)).sort();
-  for (const name of names) fs.copyFileSync(path.join(programs, `${name}.vel`), path.join(folder, `${name}.vel`));
+  // The programs with the files beside them that they read (not their input).
+  for (const file of fs.readdirSync(programs).filter((file) => !file.endsWith('.in'))) {
+    fs.copyFileSync(path.join(programs, file), path.join(folder, file));
+  }
   const server = await serveFolder(folder);
   const origin = `http://127.0.0.1:${server.address().port}`;
   try {
@@ -132,6 +135,8 @@ async function checkPages(browser) {
       check(`page ${name} shows an input box only for a program that reads input`, shown.inputShown === (input !== undefined));
       check(`page ${name} shows what wasmer prints`, same,
         `page:   ${JSON.stringify(shown)}\nwasmer: ${JSON.stringify(expected)}`);
+      if (name === 'beside') check('page beside reads the file beside the program', /read: second line/.test(shown.stdout),
+        shown.stdout);
       if (name === 'files') check('page files lists the file written', shown.files.some((file) => file.startsWith('notes.txt')),
         JSON.stringify(shown.files));
       if (name === 'callers') check('page callers names the callers', /called from share, callers\.vel L7/.test(shown.stderr), shown.stderr);
