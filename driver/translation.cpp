@@ -24,6 +24,7 @@
 #include "driver/native_build.hpp"
 #include "driver/output_files.hpp"
 #include "driver/source_texts.hpp"
+#include "driver/stripped_source.hpp"
 #include "driver/project.hpp"
 #include "driver/settings.hpp"
 #include "driver/text_tools.hpp"
@@ -33,102 +34,6 @@
 #include "translator/translation_job.hpp"
 
 namespace {
-
-// Where a stripping cut bytes out of a line: at `at` of what was left,
-// `length` bytes, in the order made.
-struct CommentCut {
-    std::string::size_type at;
-    std::string::size_type length;
-};
-using LineCuts = std::vector<CommentCut>;
-
-// Cuts the comments out of a line that holds no leading block-comment tail.
-std::string stripLineComments(std::string line, LineCuts *cuts = nullptr) {
-    bool &inBlockComment = project.inBlockComment;
-    bool restart = true;
-    while (restart) {
-        restart = false;
-        inBlockComment = false;
-        char quote = 0;
-        for (std::string::size_type i = 0; i < line.size(); i++) {
-            char c = line[i];
-            if (quote) {
-                if (c == quote && line[i - 1] != '\\')
-                    quote = 0;
-                continue;
-            }
-            if (c == '"' || c == '\'') {
-                quote = c;
-                continue;
-            }
-            bool slashNext = c == '/' && i + 1 < line.size();
-            if (c == '#' || (slashNext && line[i + 1] == '/')) {
-                line.resize(i);
-                break;
-            }
-            if (slashNext && line[i + 1] == '*') {
-                inBlockComment = true;
-                std::string::size_type close = line.find("*/", i + 2);
-                if (close == std::string::npos) {
-                    line.resize(i);
-                    break;
-                }
-                line.erase(i, close + 2 - i);
-                if (cuts)
-                    cuts->push_back({i, close + 2 - i});
-                restart = true;
-                break;
-            }
-        }
-    }
-    return trimRight(line);
-}
-
-// The translator reads the copy from memory: a file of a fixed name would be
-// shared by every velc run in the directory. It is written out only when the
-// user asks to keep it.
-void keepCopy(const std::string &copy) {
-    std::ofstream kept(temporaryFile, std::ios::trunc);
-    if (!(kept << copy).flush())
-        throw std::runtime_error(std::string(temporaryFile) + " cannot be written");
-}
-
-// The comments of a line cut out, each cut recorded.
-std::string stripComments(const std::string &line, LineCuts &cuts) {
-    if (line.size() < 2) {
-        if (project.inBlockComment)
-            return "";
-        return stripLineComments(line, &cuts);
-    }
-    if (line[0] == '#')
-        return trimRight(line);
-    if (!project.inBlockComment)
-        return stripLineComments(line, &cuts);
-    std::string::size_type close = line.find("*/");
-    if (close == std::string::npos)
-        return "";
-    cuts.push_back({0, close + 2});
-    return stripLineComments(line.substr(close + 2), &cuts);
-}
-
-// `cuts`, when given, receives the cuts of each line (from line 1).
-std::string strippedCopy(const std::string &sourcePath, std::vector<LineCuts> *cuts = nullptr) {
-    std::unique_ptr<std::istream> source = openSource(sourcePath);
-    if (!source)
-        throw std::runtime_error(sourcePath + " cannot be read");
-    project.inBlockComment = false;
-    std::string copy, line;
-    LineCuts lineCuts;
-    while (std::getline(*source, line)) {
-        lineCuts.clear();
-        copy += stripComments(line, lineCuts) + '\n';
-        if (cuts)
-            cuts->push_back(lineCuts);
-    }
-    if (driverSettings.keepTemporary)
-        keepCopy(copy);
-    return copy;
-}
 
 // Moves a file's access and modification times to the given second.
 void setFileTimes(const std::string &path, time_t when) {
@@ -235,34 +140,6 @@ private:
     int savedError = -1;
 };
 
-// The column of the source line that a column of its stripped copy stands
-// at: the cuts undone, the last first.
-int columnBeforeCuts(const LineCuts &cuts, int column) {
-    if (column <= 0)
-        return column;
-    std::string::size_type at = static_cast<std::string::size_type>(column - 1);
-    for (auto cut = cuts.rbegin(); cut != cuts.rend(); ++cut)
-        if (at >= cut->at)
-            at += cut->length;
-    return static_cast<int>(at) + 1;
-}
-
-// The translator counts the columns of the stripped copy; a message points
-// at the source as written, where a block comment may stand before it.
-void placeBeforeCuts(std::vector<Diagnostic> &diagnostics, const std::string &sourcePath,
-                     const std::vector<LineCuts> &cuts) {
-    for (Diagnostic &diagnostic : diagnostics) {
-        if (diagnostic.file != sourcePath || diagnostic.line < 1 ||
-            static_cast<std::size_t>(diagnostic.line) > cuts.size())
-            continue;
-        const LineCuts &lineCuts = cuts[static_cast<std::size_t>(diagnostic.line) - 1];
-        if (lineCuts.empty())
-            continue;
-        diagnostic.column = columnBeforeCuts(lineCuts, diagnostic.column);
-        diagnostic.endColumn = columnBeforeCuts(lineCuts, diagnostic.endColumn);
-    }
-}
-
 // A translation's messages in the form velc.ini asks for; the excerpts
 // show the source as the user wrote it, comments included.
 void printMessages(const std::vector<Diagnostic> &diagnostics, const std::string &sourcePath) {
@@ -306,8 +183,10 @@ bool isLongEnoughToSplit(const std::string &copy) {
 void readDeclarations(const ProgramSource &source) {
     try {
         SilencedConsole silence;
-        std::istringstream input(strippedCopy(source.path));
+        StrippedSource stripped = strippedSource(source.path);
+        std::istringstream input(stripped.text);
         translate(input, sourceToTranslate(source, true, false));
+        placeIndexInSource(project.tables.index, source.path, stripped);
     } catch (const antlr::ANTLRException &) {
         // What the source declared before the failure stays known; the
         // failure itself was reported when the source was translated.
@@ -327,11 +206,6 @@ void markSourceStale(const ProgramSource &source) {
     // only C++ is produced: an object left from an earlier good build would
     // otherwise make the failed source look up to date.
     setFileTimes(source.objectName, staleTime);
-}
-
-std::string stripComments(const std::string &line) {
-    LineCuts cuts;
-    return stripComments(line, cuts);
 }
 
 namespace {
@@ -371,16 +245,18 @@ TranslatedPieces translateSource(const ProgramSource &program) {
     if (driverSettings.verbose)
         std::printf("Compiling source %s\n", sourcePath.c_str());
     SourceToTranslate source;
-    std::vector<LineCuts> cuts;
+    StrippedSource stripped;
     project.sourceErrorCount = 0;
     try {
-        std::string copy = strippedCopy(sourcePath, &cuts);
+        stripped = strippedSource(sourcePath);
+        const std::string &copy = stripped.text;
         bool splitMain = program.isMain && !driverSettings.checkOnly && isLongEnoughToSplit(copy) &&
                          !sourceSharesAPieceName(program);
         std::istringstream input(copy);
         source = sourceToTranslate(program, false, splitMain);
         TranslationResult result = translate(input, source);
-        placeBeforeCuts(result.diagnostics, sourcePath, cuts);
+        placeInSource(result.diagnostics, sourcePath, stripped);
+        placeIndexInSource(project.tables.index, sourcePath, stripped);
         project.sourceErrorCount = result.errorCount;
         TranslatedPieces pieces;
         if (!driverSettings.checkOnly)
@@ -399,7 +275,7 @@ TranslatedPieces translateSource(const ProgramSource &program) {
         } catch (const OutputWriteError &) {
         }
         std::vector<Diagnostic> diagnostics = e.result.diagnostics;
-        placeBeforeCuts(diagnostics, sourcePath, cuts);
+        placeInSource(diagnostics, sourcePath, stripped);
         printMessages(diagnostics, sourcePath);
         failTranslation(program, e.what(), e.result.errorCount);
     } catch (const OutputWriteError &e) {
