@@ -32,44 +32,36 @@ public:
     void add(vel_object *object) {
         object->vel_place_in_cycles = static_cast<std::uint32_t>(objects.size());
         objects.push_back(object);
-        ++youngLive;
-        if (collecting) return;
-        if (youngLive >= youngLimit)
-            collect(false);
-        else if (objects.size() - youngFrom >= 4 * youngLimit)
-            compact(youngFrom);
-        else if (oldHoles > oldLive + minimumLimit)
-            compact(0);
+        if (!collecting && objects.size() - youngFrom >= youngLimit) collect(false);
     }
 
-    // Takes the object out of the table: its place stays empty until the
-    // table is next compacted, so that freeing touches no other object.
+    // Takes the object out of the table. The last object of its generation
+    // takes its place (and, for an old one, the last young one that old
+    // one's), so the table holds no holes and freeing touches at most two
+    // other objects, the young one most likely still in the cache.
     void remove(const vel_object *object) {
         std::uint32_t place = object->vel_place_in_cycles;
         if (place == vel_object::vel_untracked) return;
         object->vel_place_in_cycles = vel_object::vel_untracked;
-        objects[place] = nullptr;
-        if (place >= youngFrom) {
-            --youngLive;
-        } else {
-            --oldLive;
-            ++oldHoles;
+        std::size_t at = place;
+        if (at < youngFrom) {
+            std::size_t lastOld = --youngFrom;
+            if (at != lastOld) moveTo(at, lastOld);
+            at = lastOld;
         }
+        if (at != objects.size() - 1) moveTo(at, objects.size() - 1);
+        objects.pop_back();
     }
 
-    std::size_t size() const { return youngLive + oldLive; }
+    std::size_t size() const { return objects.size(); }
 
     // Looks at the young objects, or at all of them; those left are old.
     void collect(bool all) {
         collecting = true;
-        compact(all ? 0 : youngFrom);
         std::size_t from = all ? 0 : youngFrom;
         std::size_t looked = objects.size() - from;
         std::vector<vel_object *> garbage = unreachable(from);
         free(garbage);
-        compact(from);
-        oldLive += youngLive;
-        youngLive = 0;
         youngFrom = objects.size();
         // Where few of the objects looked at were cycles, look less often.
         if (garbage.size() < looked / 8)
@@ -77,31 +69,20 @@ public:
         else
             youngLimit = std::max(youngLimit / 2, minimumLimit);
         if (all)
-            oldAfterFull = oldLive;
+            oldAfterFull = youngFrom;
         collecting = false;
-        if (!all && oldLive > 2 * oldAfterFull + youngLimit) collect(true);
+        if (!all && youngFrom > 2 * oldAfterFull + youngLimit) collect(true);
     }
 
 private:
     static constexpr std::size_t minimumLimit = 4096;
     static constexpr std::size_t maximumLimit = 262144;
 
-    // Closes the empty places from `from` (0 or the first young place) on;
-    // the young stay together after the old.
-    void compact(std::size_t from) {
-        std::size_t to = from;
-        std::size_t firstYoung = youngFrom;
-        for (std::size_t at = from; at < objects.size(); ++at) {
-            if (at == youngFrom) firstYoung = to;
-            if (vel_object *object = objects[at]) {
-                object->vel_place_in_cycles = static_cast<std::uint32_t>(to);
-                objects[to++] = object;
-            }
-        }
-        if (youngFrom == objects.size()) firstYoung = to;
-        youngFrom = firstYoung;
-        if (from == 0) oldHoles = 0;
-        objects.resize(to);
+    // Puts the object at `from` in the place `to`.
+    void moveTo(std::size_t to, std::size_t from) {
+        vel_object *moved = objects[from];
+        moved->vel_place_in_cycles = static_cast<std::uint32_t>(to);
+        objects[to] = moved;
     }
 
     // The place of a looked-at object among those from `from`, or -1.
@@ -186,11 +167,8 @@ private:
         }
     }
 
-    std::vector<vel_object *> objects;  // the old, then the young; null where one was freed
+    std::vector<vel_object *> objects;  // the old, then the young
     std::size_t youngFrom = 0;
-    std::size_t youngLive = 0;
-    std::size_t oldLive = 0;
-    std::size_t oldHoles = 0;
     std::size_t oldAfterFull = 0;
     std::size_t youngLimit = minimumLimit;
     bool collecting = false;
@@ -202,24 +180,32 @@ std::size_t vel_object::vel_tracked() { return vel_cycles::get().size(); }
 
 void vel_object::vel_collect_cycles() { vel_cycles::get().collect(true); }
 
+namespace {
+// Freeing an object frees, inside it, the objects its attributes were the
+// last to hold, down to a depth that no stack minds; below that, they wait
+// in a list that the outermost call frees in turn. So a tree goes as fast
+// as nested deletes go, and a list of a million nodes takes no stack.
+constexpr int deepestFreeing = 64;
+int freeingDepth = 0;
+}  // namespace
+
 void vel_object::vel_free(const vel_object *object) {
-    // While an object is being freed, the objects its attributes let go of
-    // wait in a list; the outermost call frees them in turn.
-    static bool freeing = false;
     static std::vector<const vel_object *> &waiting = *new std::vector<const vel_object *>;
     vel_cycles::get().remove(object);
-    if (freeing) {
+    if (freeingDepth == deepestFreeing) {
         waiting.push_back(object);
         return;
     }
-    freeing = true;
+    ++freeingDepth;
     delete object;
-    while (!waiting.empty()) {
-        const vel_object *next = waiting.back();
-        waiting.pop_back();
-        delete next;
+    if (freeingDepth == 1) {
+        while (!waiting.empty()) {
+            const vel_object *next = waiting.back();
+            waiting.pop_back();
+            delete next;
+        }
     }
-    freeing = false;
+    --freeingDepth;
 }
 
 void dyn::vel_trace(vel_tracer &tracer) {

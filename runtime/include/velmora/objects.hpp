@@ -57,8 +57,8 @@ private:
     friend class vel_cycles;
 
     // Frees the object; the objects that its freeing frees in turn are
-    // freed one after the other, not inside each other, so that dropping
-    // a long list does not exhaust the stack.
+    // freed inside it down to a fixed depth, then one after the other, so
+    // that dropping a long list does not exhaust the stack.
     static void vel_free(const vel_object *object);
 
     // The references to the object.
