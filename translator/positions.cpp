@@ -104,6 +104,36 @@ std::string::size_type assignmentSign(const std::string &line, std::string::size
     return std::string::npos;
 }
 
+// The name a message quotes in its text ("\"twice\" requires ..."), or empty.
+std::string quotedName(const std::string &message) {
+    std::string::size_type open = message.find('"');
+    std::string::size_type close = open == std::string::npos ? open : message.find('"', open + 1);
+    return close == std::string::npos ? "" : message.substr(open + 1, close - open - 1);
+}
+
+// A call's extent on its line: from the function's name at `at` to the
+// ")" that closes its arguments (the name alone when none follows).
+std::string::size_type callLength(const std::string &line, std::string::size_type at, std::string::size_type nameLength) {
+    std::string::size_type open = line.find_first_not_of(" \t", at + nameLength);
+    if (open == std::string::npos || line[open] != '(')
+        return nameLength;
+    int depth = 0;
+    char quote = 0;
+    for (std::string::size_type i = open; i < line.size(); i++) {
+        char c = line[i];
+        if (quote) {
+            quote = c == quote && line[i - 1] != '\\' ? 0 : quote;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '(') {
+            depth++;
+        } else if (c == ')' && --depth == 0) {
+            return i + 1 - at;
+        }
+    }
+    return nameLength;
+}
+
 // The part of a nameless message's line that its code tells: the word it
 // speaks of, the operator of the expression it cannot solve, the value it
 // cannot assign. False when the code tells nothing or the line lacks it.
@@ -118,6 +148,15 @@ bool locateByCode(Diagnostic &diagnostic, const std::string &text, std::string::
             if (diagnostic.message.compare(0, 12 + std::strlen(kind.kind), std::string("can't solve ") + kind.kind) == 0)
                 span = lastOperator(text, kind.operators, end);
         break;
+    case TPL_CALL: case TPL_ARGUMENT_COUNT: {
+        std::string name = quotedName(diagnostic.message);
+        if (name.empty())
+            return false;
+        span = lastOperator(text, {name}, end);
+        if (span.first != std::string::npos)
+            span.second = callLength(text, span.first, name.size());
+        break;
+    }
     case TPL_CANT_ASSIGN: {
         std::string::size_type sign = assignmentSign(text, end);
         if (sign == std::string::npos)

@@ -43,6 +43,13 @@ function isOwnHost(host, port) {
   return [`127.0.0.1:${port}`, `localhost:${port}`, `[::1]:${port}`].includes(String(host ?? '').toLowerCase());
 }
 
+// A page of another site open in the user's browser may still post to
+// 127.0.0.1 under its own loopback name; the browser names that page's
+// origin, which must then be the playground's own.
+function isOwnOrigin(origin, host) {
+  return origin === undefined || String(origin).toLowerCase() === `http://${String(host).toLowerCase()}`;
+}
+
 // ---------------------------------------------------------------------------
 // Diagnostics
 
@@ -167,7 +174,8 @@ function readBody(request, limit) {
 
 export function createPlayground(velc, port) {
   return http.createServer(async (request, response) => {
-    if (!isLoopback(request.socket.remoteAddress) || !isOwnHost(request.headers.host, port)) {
+    if (!isLoopback(request.socket.remoteAddress) || !isOwnHost(request.headers.host, port) ||
+        !isOwnOrigin(request.headers.origin, request.headers.host)) {
       send(response, 403, 'text/plain', 'The playground answers this machine only\n');
       return;
     }

@@ -14,13 +14,6 @@
 #include <backtrace.h>
 #include <cxxabi.h>
 
-// Weak: a program linked without libbacktrace (a velc.ini of its own that
-// names only libvel's archive) links and reports its errors without their
-// callers. velc-native.ini asks the linker for both functions (-u), which
-// takes them from the library.
-#pragma weak backtrace_create_state
-#pragma weak backtrace_full
-
 namespace {
 
 struct VelmoraFrame {
@@ -97,8 +90,6 @@ std::string frameText(const VelmoraFrame &frame) {
 }  // namespace
 
 void vel_write_callers(vel_output &out) {
-    if (backtrace_create_state == nullptr || backtrace_full == nullptr)
-        return;
     static backtrace_state *state = backtrace_create_state(nullptr, 0, ignoreError, nullptr);
     if (!state)
         return;

@@ -170,7 +170,7 @@ test('the outline holds the classes with their members, the functions and the gl
 test('completion after a text, after objects, and of the names in scope', async () => {
     const edited = nextDiagnostics('main.vel', 4);
     connection.sendNotification(protocol.DidChangeTextDocumentNotification.type, {
-        textDocument: { uri: uri('main.vel'), version: 4 }, contentChanges: [{ text: fixed + 'title.\np.\nPoint3 q = Point3()\nq.\n' }],
+        textDocument: { uri: uri('main.vel'), version: 4 }, contentChanges: [{ text: fixed + 'title.\np.\nPoint3 q = Point3()\nq.\ndict d\nd.\n' }],
     });
     await edited;
     const labels = async (line, character) =>
@@ -185,6 +185,16 @@ test('completion after a text, after objects, and of the names in scope', async 
     const names = await labels(9, 0);
     for (const name of ['title', 'p', 'total', 'twice', 'Point', 'print', 'sqrt'])
         assert.ok(names.includes(name), name);
+    assert.ok(!names.includes('x'), 'an attribute outside its class');
+    // A dict's own methods and the array methods it answers, each once.
+    const dictMethods = await labels(10, 2);
+    for (const name of ['hasKey', 'keys', 'length'])
+        assert.ok(dictMethods.includes(name), name);
+    assert.equal(new Set(dictMethods).size, dictMethods.length, dictMethods.join());
+    // Inside a method, the members of its class are names in scope.
+    const inMethod = (await request('textDocument/completion', 'shapes.vel', { line: 4, character: 15 })).map((item) => item.label);
+    for (const name of ['x', 'y', 'sum', 'twice'])
+        assert.ok(inMethod.includes(name), name);
 });
 
 test('signature help shows the parameters of the call around the cursor', async () => {

@@ -16,6 +16,7 @@
 import { spawn, spawnSync } from 'node:child_process';
 import * as fs from 'node:fs';
 import * as http from 'node:http';
+import * as os from 'node:os';
 import * as path from 'node:path';
 import { pathToFileURL } from 'node:url';
 
@@ -174,15 +175,23 @@ function startPlayground(port) {
   });
 }
 
-function requestWithHost(port, host) {
+// The status of a request to the playground, 0 when no connection was made.
+function requestStatus(port, { address = '127.0.0.1', method = 'GET', path = '/', headers = {} } = {}) {
   return new Promise((resolve) => {
-    const request = http.request({ host: '127.0.0.1', port, path: '/', headers: { Host: host } }, (response) => {
+    const request = http.request({ host: address, port, method, path, headers, timeout: 10000 }, (response) => {
       response.resume();
       resolve(response.statusCode);
     });
     request.on('error', () => resolve(0));
-    request.end();
+    request.on('timeout', () => request.destroy());
+    request.end(method === 'POST' ? 'print 1\n' : undefined);
   });
+}
+
+// This machine's addresses other than its loopback.
+function outwardAddresses() {
+  return Object.values(os.networkInterfaces()).flat()
+    .filter((one) => one && !one.internal && one.family === 'IPv4').map((one) => one.address);
 }
 
 async function playgroundRun(page, source) {
@@ -215,8 +224,15 @@ async function checkPlayground(browser) {
     const ran = await pageConsole(page);
     const state = await page.$eval('#status', (element) => element.textContent);
     check('playground runs the fixed program', ran.stdout === '7\n' && state === 'Exit status: 0', `${JSON.stringify(ran)} ${state}`);
-    check('playground refuses a request for another host', await requestWithHost(port, 'example.com') === 403);
-    check('playground answers its own loopback name', await requestWithHost(port, `127.0.0.1:${port}`) === 200);
+    check('playground refuses a request for another host', await requestStatus(port, { headers: { Host: 'example.com' } }) === 403);
+    check('playground answers its own loopback name', await requestStatus(port) === 200);
+    const own = `http://127.0.0.1:${port}`;
+    check('playground refuses a build posted by a page of another site',
+      await requestStatus(port, { method: 'POST', path: '/build', headers: { Origin: 'http://example.com' } }) === 403);
+    check('playground builds what its own page posts',
+      await requestStatus(port, { method: 'POST', path: '/build', headers: { Origin: own } }) === 200);
+    for (const address of outwardAddresses())
+      check(`playground is not reached through ${address}`, await requestStatus(port, { address }) === 0);
   } finally {
     await page.close();
     server.kill('SIGTERM');
