@@ -549,7 +549,7 @@ statement
     ;
 
 atStatement { ExprValue v; }
-    :   a:ATIDENT { emit(a->getText().substr(1) + " "); }
+    :   a:ATIDENT { noteObjectsMayBeReleased(); emit(a->getText().substr(1) + " "); }
         v=postfixExpression { emit(v.text); }
         statementEnd
     ;
