@@ -734,6 +734,12 @@ forStatement { ExprValue low; ExprValue high; ExprValue step; ExprValue containe
         )
         { endFor(); }
     ;
+    exception
+    catch [antlr::RecognitionException &ex] {
+        if (guessing()) throw;
+        abandonFor();
+        throw;
+    }
 
 loopVariableType returns [int type = 0]
     :   { beginDeclaration(); } typeSpec { type = currentDeclaredType(); }

@@ -90,6 +90,10 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
 void writeContainerFor(int declaredType, const std::string &first, const std::string &second,
                        const ExprValue &container);
 void endFor();
+// A for statement that a syntax error ends before its end: the scope, loop
+// and views it opened are given back, so that what follows is translated
+// in the scopes it stands in (and a run of broken loops opens none).
+void abandonFor();
 
 void beginCatch(const std::string &className, const std::string &variable);
 

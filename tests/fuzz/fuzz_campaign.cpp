@@ -63,6 +63,8 @@ CampaignSettings CampaignSettings::fromBuildTree() {
 }
 
 CampaignResult runCampaign(CampaignSettings settings, std::ostream &log) {
+    // Each check runs in its work folder: a relative name would be taken from there.
+    settings.scratch = fs::absolute(settings.scratch).string();
     if (settings.check.compile) {
         // The prologue of generated files, precompiled once: most of the
         // compile of a small program is its headers.
