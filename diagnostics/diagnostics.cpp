@@ -223,7 +223,7 @@ void reportUnknownAction(const std::string &text, int number) {
 }
 
 void reportOperands(int classWord, int leftType, int rightType) {
-    startTemplate(T_CANT_SOLVE);
+    startTemplate(TPL_CANT_SOLVE);
     fillPlaceholder(catalogueText(classWord));
     fillPlaceholder(typeName(leftType));
     fillPlaceholder(typeName(rightType));
@@ -231,62 +231,62 @@ void reportOperands(int classWord, int leftType, int rightType) {
 }
 
 void reportRequiredKind(int kind, int foundType) {
-    startTemplate(T_REQUIRED_FOUND);
+    startTemplate(TPL_REQUIRED_FOUND);
     fillPlaceholder(catalogueText(W_KIND_NONE + kind));
     fillPlaceholder(typeName(foundType));
     writeFilledMessage();
 }
 
 void reportRequiredFound(const std::string &required, const std::string &found) {
-    startTemplate(T_REQUIRED_FOUND);
+    startTemplate(TPL_REQUIRED_FOUND);
     fillPlaceholder(required);
     fillPlaceholder(found);
     writeFilledMessage();
 }
 
 void reportReservedWord(int line, const std::string &word) {
-    startTemplate(T_REQUIRED_FOUND);
+    startTemplate(TPL_REQUIRED_FOUND);
     fillPlaceholder("a name");
     fillPlaceholder("the reserved word \"" + word + "\"");
     writeFilledMessage(line);
 }
 
 void reportTypeCalled(int line, const std::string &type, const std::string &conversion) {
-    startTemplate(T_REQUIRED_FOUND);
+    startTemplate(TPL_REQUIRED_FOUND);
     fillPlaceholder("a conversion such as x." + conversion + "()");
     fillPlaceholder("the type \"" + type + "\" called as a function");
     writeFilledMessage(line);
 }
 
 void reportRedeclaration(const std::string &name, int scopeWord) {
-    startTemplate(T_ALREADY_DECLARED_IN);
+    startTemplate(TPL_ALREADY_DECLARED_IN);
     fillPlaceholder(name);
     fillPlaceholder(catalogueText(scopeWord));
     writeFilledMessage();
 }
 
 void reportAssignment(int targetType, int sourceType) {
-    startTemplate(T_CANT_ASSIGN);
+    startTemplate(TPL_CANT_ASSIGN);
     fillPlaceholder(typeName(targetType));
     fillPlaceholder(typeName(sourceType));
     writeFilledMessage();
 }
 
 void reportAssignmentCount(int required, int given) {
-    startTemplate(T_ASSIGN_COUNT);
+    startTemplate(TPL_ASSIGN_COUNT);
     fillPlaceholder(std::to_string(required));
     fillPlaceholder(std::to_string(given));
     writeFilledMessage();
 }
 
 void reportConstructSyntax(int constructWord) {
-    startTemplate(T_BAD_SYNTAX);
+    startTemplate(TPL_BAD_SYNTAX);
     fillPlaceholder(catalogueText(constructWord));
     writeFilledMessage();
 }
 
 void reportInstance(const std::string &a, const std::string &b) {
-    startTemplate(T_INSTANCE_REQUIRED);
+    startTemplate(TPL_INSTANCE_REQUIRED);
     fillPlaceholder(a);
     fillPlaceholder(b);
     writeFilledMessage();
@@ -297,7 +297,7 @@ void reportCall(int word, const std::string &function, int expectedType, int fou
 }
 
 void reportCall(int word, const std::string &function, const std::string &expected, const std::string &found) {
-    startTemplate(T_CALL);
+    startTemplate(TPL_CALL);
     fillPlaceholder(catalogueText(word));
     fillPlaceholder(function);
     fillPlaceholder(expected);
@@ -306,7 +306,7 @@ void reportCall(int word, const std::string &function, const std::string &expect
 }
 
 void reportArgumentCount(const std::string &function, int expected, int found, ArgumentPlural plural) {
-    startTemplate(T_ARGUMENT_COUNT);
+    startTemplate(TPL_ARGUMENT_COUNT);
     fillPlaceholder(function);
     fillPlaceholder(std::to_string(expected));
     bool many = plural == ARGUMENT_PLURAL_UNLESS_ONE ? expected != 1 : expected >= 2;
@@ -324,7 +324,7 @@ void reportReturn(int templateCode, const std::string &function, int typeA, int 
 }
 
 void reportReturnCount(const std::string &function, int declared, int given) {
-    startTemplate(T_RETURN_COUNT);
+    startTemplate(TPL_RETURN_COUNT);
     fillPlaceholder(function);
     fillPlaceholder(std::to_string(declared));
     fillPlaceholder(std::to_string(given));

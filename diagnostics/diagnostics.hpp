@@ -21,7 +21,8 @@ void countLineEnd();
 // The line ends inside a text that spans lines: "\n", "\r\n" or a lone "\r".
 void countLinesIn(const std::string &text);
 
-// Catalogue codes that the translator names.
+// Catalogue codes that the translator names: E_ a message, W_ a word that
+// fills a template's "$" place, TPL_ a template (type codes are T_).
 enum ErrorCode {
     E_SYNTAX = 1, E_SEMANTIC = 2, E_LET_TWICE = 6, E_CASE_EXPECTED = 7,
     E_CASE_BLOCK_EXPECTED = 8, E_ALWAYS_BLOCK_EXPECTED = 9, E_LITERAL_NOT_ALLOWED = 10,
@@ -43,10 +44,10 @@ enum ErrorCode {
     W_SCOPE_NONE = 69, W_AS_GLOBAL = 70, W_IN_CLASS = 71, W_IN_BLOCK = 72,
     W_IN_FUNCTION = 73, W_IN_BUILTINS = 74,
     W_KIND_NONE = 75, W_DYNAMIC_LIST = 76, W_SEQUENCE = 77, W_KIND_INTEGER = 78,
-    T_NOT_DECLARED_OR_METHOD = 79, T_CANT_SOLVE = 80, T_REQUIRED_FOUND = 81,
-    T_ALREADY_DECLARED_IN = 82, T_CANT_ASSIGN = 83, T_ASSIGN_COUNT = 84,
-    T_BAD_SYNTAX = 85, T_INSTANCE_REQUIRED = 86, T_CALL = 87, T_ARGUMENT_COUNT = 88,
-    T_RETURN_COUNT = 89, E_UNBALANCED_XML = 90
+    TPL_NOT_DECLARED_OR_METHOD = 79, TPL_CANT_SOLVE = 80, TPL_REQUIRED_FOUND = 81,
+    TPL_ALREADY_DECLARED_IN = 82, TPL_CANT_ASSIGN = 83, TPL_ASSIGN_COUNT = 84,
+    TPL_BAD_SYNTAX = 85, TPL_INSTANCE_REQUIRED = 86, TPL_CALL = 87, TPL_ARGUMENT_COUNT = 88,
+    TPL_RETURN_COUNT = 89, E_UNBALANCED_XML = 90
 };
 
 // The catalogue text of a code 0..90 (an empty text outside).

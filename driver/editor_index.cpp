@@ -223,14 +223,12 @@ int runEditorIndex(int argc, char **argv) {
         return 2;
     }
     settings.checkOnly = settings.quiet = settings.rebuildAll = settings.cppOnly = true;
-    settings.currentSourceName = argv[at];
     project.tables.index = &runIndex;
     console.begin();
     std::atexit(printDocument);
-    nameSource(true);
+    settings.mainSourceName = describeSource(argv[at], true).path;
     readConfiguration(settings.configPath);
-    settings.mainSourceName = settings.currentSourceName;
-    scanSource(true);
+    scanSource(settings.mainSourceName, true);
     markRelatedSourcesPending();
     compileAll();
     printDocument();

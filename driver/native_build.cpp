@@ -14,6 +14,7 @@
 #include "driver/precompiled_prologue.hpp"
 #include "driver/project.hpp"
 #include "driver/settings.hpp"
+#include "driver/shell_quote.hpp"
 #include "driver/toolchain.hpp"
 
 namespace {
@@ -49,11 +50,6 @@ std::string::size_type programStart(const std::string &command) {
     return command.size();
 }
 
-bool isPlainShellCharacter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           std::string("_-+=./,:@%").find(c) != std::string::npos;
-}
-
 // ccache caches no compile that loads a precompiled header until it is told
 // that the header's macros and time stamps may be trusted. The prologue has
 // no __DATE__ or __TIME__, and the precompiled file is itself part of what
@@ -66,22 +62,6 @@ void letCacheTrustThePrologue() {
 }
 
 }  // namespace
-
-std::string shellQuote(const std::string &word) {
-    bool plain = !word.empty();
-    for (char c : word)
-        plain = plain && isPlainShellCharacter(c);
-    if (plain)
-        return word;
-    std::string quoted = "'";
-    for (char c : word) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
-    return quoted + "'";
-}
 
 std::string objectFileFor(const std::string &cppFile) {
     std::string::size_type dot = cppFile.rfind('.');
@@ -190,7 +170,7 @@ void linkProgram() {
     std::string command = linkCommandWriting(partial);
     std::printf("objlist=%s\n", project.objectList.c_str());
     if (!driverSettings.quiet)
-        std::printf("Linking %s...\n", sourceNames.baseName.c_str());
+        std::printf("Linking %s...\n", project.lastDescribedBaseName.c_str());
     if (driverSettings.verbose)
         std::printf("%s\n", command.c_str());
     std::remove(partial.c_str());

@@ -3,10 +3,6 @@
 // configured external tools.
 #include <string>
 
-// A word as the shell reads it back unchanged: plain words stay as they are,
-// anything else is put between single quotes.
-std::string shellQuote(const std::string &word);
-
 // The object file that the compile step writes for a C++ file.
 std::string objectFileFor(const std::string &cppFile);
 

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "driver/native_build.hpp"
+#include "driver/shell_quote.hpp"
 #include "driver/tool_files.hpp"
 #include "driver/toolchain.hpp"
 #include "translator/frame.hpp"

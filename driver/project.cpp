@@ -22,7 +22,6 @@
 #include "driver/toolchain.hpp"
 #include "translator/frame.hpp"
 
-SourceNames sourceNames;
 ProjectState project;
 
 namespace {
@@ -80,12 +79,12 @@ void requireReadableSource(const std::string &path) {
     std::fclose(file);
 }
 
-// The pieces the current source's header records.
-std::vector<std::string> recordedPieces() {
+// The pieces the source's header records.
+std::vector<std::string> recordedPieces(const ProgramSource &source) {
     std::vector<std::string> pieces;
-    int count = recordedPieceCount(sourceNames.headerPath);
+    int count = recordedPieceCount(source.headerPath);
     for (int number = 1; number <= count; number++)
-        pieces.push_back(pieceCppName(sourceNames.cppName, number));
+        pieces.push_back(pieceCppName(source.cppName, number));
     return pieces;
 }
 
@@ -94,19 +93,19 @@ std::vector<std::string> recordedPieces() {
 // missing or its time cannot be read, and when the object is older than the
 // C++ file it is compiled from (a run with -c, or one that stopped before
 // the compile, translated the source again).
-FileTime oldestOutputTime() {
+FileTime oldestOutputTime(const ProgramSource &source) {
     FileTime cppTime = 0, headerTime = 0, objectTime = 0;
-    if (!fileTime(sourceNames.cppName, cppTime) || !fileTime(sourceNames.headerPath, headerTime) ||
+    if (!fileTime(source.cppName, cppTime) || !fileTime(source.headerPath, headerTime) ||
         cppTime == 0 || headerTime == 0)
         return 0;
     FileTime oldest = std::min(cppTime, headerTime);
     if (!driverSettings.cppOnly) {
-        if (!fileTime(sourceNames.objectName, objectTime) || objectTime < cppTime)
+        if (!fileTime(source.objectName, objectTime) || objectTime < cppTime)
             return 0;
         oldest = std::min(oldest, objectTime);
     }
     // The pieces of a main compiled in pieces are outputs like the others.
-    for (const std::string &piece : recordedPieces()) {
+    for (const std::string &piece : recordedPieces(source)) {
         FileTime pieceTime = 0, pieceObjectTime = 0;
         if (!fileTime(piece, pieceTime) || pieceTime == 0)
             return 0;
@@ -121,16 +120,16 @@ FileTime oldestOutputTime() {
 }
 
 // Reads the entry's times; true when its outputs are not older than it.
-bool recordTimes(ProjectEntry &entry, const std::string &sourcePath) {
+bool recordTimes(ProjectEntry &entry, const ProgramSource &source) {
     FileTime sourceTime = 0;
-    entry.sourceTime = fileTime(sourcePath, sourceTime) ? sourceTime : 0;
-    entry.outputTime = oldestOutputTime();
+    entry.sourceTime = fileTime(source.path, sourceTime) ? sourceTime : 0;
+    entry.outputTime = oldestOutputTime(source);
     return entry.sourceTime != 0 && entry.outputTime != 0 && entry.outputTime >= entry.sourceTime;
 }
 
 // Outputs made by another velc, libvel or tool chain are not trusted.
-bool outputsUpToDate(ProjectEntry &entry, const std::string &sourcePath) {
-    return recordTimes(entry, sourcePath) && recordedStamp(sourceNames.headerPath) == project.buildStamp;
+bool outputsUpToDate(ProjectEntry &entry, const ProgramSource &source) {
+    return recordTimes(entry, source) && recordedStamp(source.headerPath) == project.buildStamp;
 }
 
 // Where a comment that hides include lines from the scan stands.
@@ -182,10 +181,8 @@ void followIncludes(std::istream &source, int entry) {
         if (driverSettings.verbose)
             std::printf("included: %s\n", name.c_str());
         int included = findSource(sourceIdentity(includedSourcePath(name)));
-        if (included == -1) {
-            driverSettings.currentSourceName = name;
-            included = scanSource(false);
-        }
+        if (included == -1)
+            included = scanSource(name, false);
         addInclude(entry, included);
     }
 }
@@ -195,6 +192,15 @@ void followIncludes(std::istream &source, int entry) {
 void resetProject() {
     project = ProjectState();
     project.entries.emplace_back();
+}
+
+void resetDriverState() {
+    driverSettings = DriverSettings();
+    toolchainSettings = ToolchainSettings();
+    diagnostics = DiagnosticsState();
+    diagnostics.lineCounter = 1;
+    currentSink().errorCount = 0;
+    resetProject();
 }
 
 bool isAbsolutePath(const std::string &path) {
@@ -209,9 +215,11 @@ bool fileTime(const std::string &path, FileTime &time) {
     return true;
 }
 
-void nameSource(bool isMain) {
-    std::string &source = driverSettings.currentSourceName;
-    SourceNames &names = sourceNames;
+ProgramSource describeSource(const std::string &name, bool isMain) {
+    ProgramSource names;
+    names.isMain = isMain;
+    std::string &source = names.path;
+    source = name;
     if (endsInVelmoraExtension(source)) {
         names.baseName = source.substr(0, source.rfind('.'));
     } else {
@@ -221,9 +229,9 @@ void nameSource(bool isMain) {
     std::string::size_type separator = lastSeparator(names.baseName);
     names.fileName =
         separator == std::string::npos ? names.baseName : names.baseName.substr(separator + 1);
-    if (isMain)
-        names.baseDirectory =
-            separator == std::string::npos ? "" : names.baseName.substr(0, separator);
+    names.baseDirectory = !isMain                       ? project.baseDirectory
+                          : separator == std::string::npos ? ""
+                                                           : names.baseName.substr(0, separator);
     names.cppName = names.baseName + cppExtension;
     names.objectName = names.baseName + toolchainSettings.extension;
     names.headerInclude =
@@ -238,28 +246,31 @@ void nameSource(bool isMain) {
     }
     requireUsableName(source);
     requireReadableSource(source);
+    return names;
 }
 
-int scanSource(bool isMain) {
+int scanSource(const std::string &name, bool isMain) {
     if (driverSettings.verbose)
-        std::printf("Analyzing %s\n", driverSettings.currentSourceName.c_str());
-    std::string nameAsMet = driverSettings.currentSourceName;
-    nameSource(isMain);
-    const std::string path = driverSettings.currentSourceName;
-    int entry = findOrAddSource(nameAsMet, sourceIdentity(path));
+        std::printf("Analyzing %s\n", name.c_str());
+    ProgramSource source = describeSource(name, isMain);
+    if (isMain)
+        project.baseDirectory = source.baseDirectory;
+    project.lastDescribedBaseName = source.baseName;
+    const std::string &path = source.path;
+    int entry = findOrAddSource(name, sourceIdentity(path));
     if (isMain)
         project.entries[entry].isMain = true;
-    addObjectName(sourceNames.objectName);
-    project.sourceObjectNames.push_back(sourceNames.objectName);
-    project.sourceObjectSet.insert(sourceNames.objectName);
-    for (const std::string &piece : recordedPieces()) {
+    addObjectName(source.objectName);
+    project.sourceObjectNames.push_back(source.objectName);
+    project.sourceObjectSet.insert(source.objectName);
+    for (const std::string &piece : recordedPieces(source)) {
         addObjectName(objectFileFor(piece));
         project.hasPieceObjects = true;
     }
     if (!driverSettings.rebuildAll) {
-        if (outputsUpToDate(project.entries[entry], path)) {
+        if (outputsUpToDate(project.entries[entry], source)) {
             project.entries[entry].done = true;
-            project.entries[entry].outputRole = recordedRole(sourceNames.headerPath);
+            project.entries[entry].outputRole = recordedRole(source.headerPath);
         } else
             driverSettings.incremental = false;
     }
@@ -270,9 +281,9 @@ int scanSource(bool isMain) {
         std::ostringstream contents;
         contents << file->rdbuf();
         project.entries[entry].contentDigest = textDigest(contents.str());
-        project.entries[entry].recordedDigest = recordedSourceDigest(sourceNames.headerPath);
-        std::istringstream source(contents.str());
-        followIncludes(source, entry);
+        project.entries[entry].recordedDigest = recordedSourceDigest(source.headerPath);
+        std::istringstream text(contents.str());
+        followIncludes(text, entry);
     } catch (const std::exception &e) {
         std::printf("Exception in vel: %s\n", e.what());
     }
@@ -292,13 +303,13 @@ bool isSourceObject(const std::string &name) {
     return project.sourceObjectSet.count(name) > 0;
 }
 
-// Whether name is the object of some piece of the current source: the
-// object of piece 1 with other digits in place of the 1, and no source's
-// own (an included prog.1.vel keeps the main source whole, and its object).
-bool isPieceObject(const std::string &name) {
+// Whether name is the object of some piece of the source: the object of
+// piece 1 with other digits in place of the 1, and no source's own (an
+// included prog.1.vel keeps the main source whole, and its object).
+bool isPieceObject(const ProgramSource &source, const std::string &name) {
     if (isSourceObject(name))
         return false;
-    std::string first = objectFileFor(pieceCppName(sourceNames.cppName, 1));
+    std::string first = objectFileFor(pieceCppName(source.cppName, 1));
     std::string::size_type digit = first.size() - toolchainSettings.extension.size() - 1;
     std::string::size_type tail = first.size() - digit - 1;
     if (name.size() <= digit + tail || name.compare(0, digit, first, 0, digit) != 0 ||
@@ -310,16 +321,16 @@ bool isPieceObject(const std::string &name) {
 
 }  // namespace
 
-void replacePieceObjects(const std::vector<std::string> &pieces) {
+void replacePieceObjects(const ProgramSource &source, const std::vector<std::string> &pieces) {
     if (pieces.empty() && !project.hasPieceObjects)
         return;
     project.hasPieceObjects = true;
     std::vector<std::string> names;
     for (const std::string &name : project.objectNames) {
-        if (isPieceObject(name))
+        if (isPieceObject(source, name))
             continue;
         names.push_back(name);
-        if (name == sourceNames.objectName)
+        if (name == source.objectName)
             for (const std::string &piece : pieces)
                 names.push_back(objectFileFor(piece));
     }
@@ -381,8 +392,8 @@ bool hasVelmoraExtension(const std::string &text) {
 }
 
 std::string resolveIncludePath(const std::string &name) {
-    // The same rule as nameSource, so the file checked is the file translated.
-    const std::string &directory = sourceNames.baseDirectory;
+    // The same rule as describeSource, so the file checked is the file translated.
+    const std::string &directory = project.baseDirectory;
     if (directory.empty() || isAbsolutePath(name))
         return name;
     return directory + "/" + name;

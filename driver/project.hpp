@@ -16,18 +16,23 @@
 // are told apart.
 using FileTime = long long;
 
-// Names of the source handled most recently; nameSource recomputes them.
-struct SourceNames {
-    std::string baseName;        // the source without ".vel"
+// One source of the program: the path it is opened by, the names of its
+// outputs and what it is in this run. The driver makes one for each source
+// it scans, translates or reads and hands it to each step.
+struct ProgramSource {
+    std::string path;            // as opened: ".vel" added, an included name under the main's directory
+    std::string baseName;        // the path without ".vel"
     std::string fileName;        // baseName without its directory
     std::string baseDirectory;   // the main source's directory, no trailing separator
     std::string cppName;
     std::string objectName;
     std::string headerPath;      // the header the translation writes
     std::string headerInclude;   // the name generated C++ includes it by
+    bool isMain = false;
+    SourceRole role = SourceRole::includedMain;
+    std::string sourceDigest;    // of it and what it includes, recorded in its header
+    std::vector<std::string> classesAhead;  // its header declares them first
 };
-
-extern SourceNames sourceNames;
 
 struct ProjectEntry {
     std::string name;            // as first met: main source name or include name as written
@@ -44,7 +49,7 @@ struct ProjectEntry {
     // Sources that include each other, directly or through others, share
     // a cycle number; a source in no cycle has one of its own.
     int cycle = 0;
-    std::string baseName;        // as nameSource gave it when the source was last current
+    std::string baseName;        // as describeSource gave it when the source was last translated or read
     // What reading it ahead of its cycle declared, taken back before it is translated.
     DeclaredNames readAhead;
     bool wasReadAhead = false;
@@ -72,10 +77,9 @@ struct ProjectState {
     bool hasPieceObjects = false;           // a main compiled in pieces has objects in the list
     std::vector<std::string> cppFileList;   // translated without errors in this run
     int translatedCount = 0;
-    bool isMainTranslation = true;
-    SourceRole translationRole = SourceRole::includedMain;  // of the source being translated
-    std::string translationDigest;          // its sourceDigest, recorded in its header
-    std::vector<std::string> translationClassesAhead;  // its header declares them first
+    std::string baseDirectory;              // the main source's directory, no trailing separator
+    // The link line names the source described last (scanned, translated or read).
+    std::string lastDescribedBaseName;
     bool inBlockComment = false;
     int sourceErrorCount = 0;               // errors of the last source translated
     int runErrorTotal = 0;                  // errors of every source translated in this run
@@ -86,11 +90,6 @@ struct ProjectState {
     // Of velc, libvel and the tool chain of this run; every header written
     // records it, and outputs recording another are made again.
     std::string buildStamp;
-    // Where a source read for its declarations writes: names linked to the
-    // null device, made at the first such source and removed by compileAll.
-    // The main source is long enough that its generated main is written in
-    // pieces, compiled apart (translator/main_pieces.hpp).
-    bool splitMain = false;
 };
 
 extern ProjectState project;
@@ -99,17 +98,24 @@ constexpr const char *temporaryFile = "EraseMe.Tmp.$$$.tmp";
 
 // Empties the list and puts the reserved entry at index 0.
 void resetProject();
+// The driver's state as a run starts: the settings, the tool chain, the
+// project list and the diagnostics.
+void resetDriverState();
 
-void nameSource(bool isMain);
-int scanSource(bool isMain);
+// The paths of a source named as the command line or an include line names
+// it; ends the run when it cannot be read. An included name is found under
+// the main source's directory.
+ProgramSource describeSource(const std::string &name, bool isMain);
+// Adds the source and, recursively, what it includes to the project list.
+int scanSource(const std::string &name, bool isMain);
 int compileAll();
 // The pieces the source was split into; none when its translation failed.
-TranslatedPieces translateSource();
-// Runs the translator over the current source for the names, classes and
+TranslatedPieces translateSource(const ProgramSource &source);
+// Runs the translator over the source for the names, classes and
 // functions it declares only: nothing is written, printed or counted.
-void readDeclarations();
+void readDeclarations(const ProgramSource &source);
 // Makes the source's C++ and object files older than the source, so that the next run translates it again.
-void markSourceStale();
+void markSourceStale(const ProgramSource &source);
 
 int findOrAddSource(const std::string &name, const std::string &identity);
 int findSource(const std::string &identity);
@@ -156,6 +162,6 @@ std::string stripComments(const std::string &line);
 // Modification time to the nanosecond; false when it cannot be read.
 bool fileTime(const std::string &path, FileTime &time);
 void addObjectName(const std::string &name);
-// The objects of the current source's pieces, in place of those the scan
-// found recorded: right after its own object.
-void replacePieceObjects(const std::vector<std::string> &pieceCppFiles);
+// The objects of the source's pieces, in place of those the scan found
+// recorded: right after its own object.
+void replacePieceObjects(const ProgramSource &source, const std::vector<std::string> &pieceCppFiles);

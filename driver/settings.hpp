@@ -23,7 +23,6 @@ struct DriverSettings {
     bool linkNeeded = false;
     std::string executableDirectory;
     std::string configPath;
-    std::string currentSourceName;
     std::string mainSourceName;
     std::string runArguments;
     std::vector<std::string> runArgumentList;   // the same arguments, one word each

@@ -117,26 +117,27 @@ bool asksForDebugInformation(const std::string &options) {
     return false;
 }
 
-// What the translator is told of the current source.
-SourceToTranslate sourceToTranslate(bool declarationsOnly) {
+// What the translator is told of a source; `splitMain` tells that its
+// generated main is written in pieces, compiled apart.
+SourceToTranslate sourceToTranslate(const ProgramSource &program, bool declarationsOnly, bool splitMain) {
     SourceToTranslate source;
-    source.sourceName = driverSettings.currentSourceName;
-    source.baseName = sourceNames.baseName;
-    source.fileName = sourceNames.fileName;
-    source.cppPath = sourceNames.cppName;
-    source.headerPath = sourceNames.headerPath;
-    source.headerInclude = sourceNames.headerInclude;
-    source.role = project.translationRole;
-    source.isMain = project.isMainTranslation;
+    source.sourceName = program.path;
+    source.baseName = program.baseName;
+    source.fileName = program.fileName;
+    source.cppPath = program.cppName;
+    source.headerPath = program.headerPath;
+    source.headerInclude = program.headerInclude;
+    source.role = program.role;
+    source.isMain = program.isMain;
     source.declarationsOnly = declarationsOnly;
     source.headers = toolchainSettings.headers;
     source.mapLines = toolchainSettings.lines;
     source.piecesCountOwnLines = toolchainSettings.lines && !asksForDebugInformation(toolchainSettings.options);
     source.integerSuffix = driverSettings.integerSuffix;
     source.buildStamp = project.buildStamp;
-    source.sourceDigest = project.translationDigest;
-    source.classesAhead = project.translationClassesAhead;
-    source.splitMain = project.splitMain && !declarationsOnly;
+    source.sourceDigest = program.sourceDigest;
+    source.classesAhead = program.classesAhead;
+    source.splitMain = splitMain && !declarationsOnly;
     source.rebuildAll = driverSettings.rebuildAll;
     source.objectExtension = toolchainSettings.extension;
     return source;
@@ -149,14 +150,14 @@ TranslationResult translate(std::istream &input, const SourceToTranslate &source
 
 // The source counts as failed (its reports and the failure) and its
 // outputs are not trusted by the next run.
-void abandonTranslation(int reported) {
+void abandonTranslation(const ProgramSource &source, int reported) {
     project.sourceErrorCount = reported + 1;
-    markSourceStale();
+    markSourceStale(source);
 }
 
-void failTranslation(const std::string &description, int reported) {
+void failTranslation(const ProgramSource &source, const std::string &description, int reported) {
     std::printf("Exception in parser: %s\n", description.c_str());
-    abandonTranslation(reported);
+    abandonTranslation(source, reported);
 }
 
 // While it lives, standard output and standard error go to the null
@@ -240,11 +241,11 @@ bool isLongEnoughToSplit(const std::string &copy) {
 
 }  // namespace
 
-void readDeclarations() {
+void readDeclarations(const ProgramSource &source) {
     try {
         SilencedConsole silence;
-        std::istringstream input(strippedCopy(driverSettings.currentSourceName));
-        translate(input, sourceToTranslate(true));
+        std::istringstream input(strippedCopy(source.path));
+        translate(input, sourceToTranslate(source, true, false));
     } catch (const antlr::ANTLRException &) {
         // What the source declared before the failure stays known; the
         // failure itself was reported when the source was translated.
@@ -252,18 +253,18 @@ void readDeclarations() {
     }
 }
 
-void markSourceStale() {
+void markSourceStale(const ProgramSource &source) {
     if (driverSettings.checkOnly)
         return;
     struct stat sourceStatus;
     time_t staleTime = -2;
-    if (stat(driverSettings.currentSourceName.c_str(), &sourceStatus) == 0)
+    if (stat(source.path.c_str(), &sourceStatus) == 0)
         staleTime = sourceStatus.st_mtime - 2;
-    setFileTimes(sourceNames.cppName, staleTime);
+    setFileTimes(source.cppName, staleTime);
     // The incremental test looks at the object file, not the C++ file, unless
     // only C++ is produced: an object left from an earlier good build would
     // otherwise make the failed source look up to date.
-    setFileTimes(sourceNames.objectName, staleTime);
+    setFileTimes(source.objectName, staleTime);
 }
 
 std::string stripComments(const std::string &line) {
@@ -296,8 +297,8 @@ bool endsWithVelmoraExtension(const std::string &name) {
 // The pieces of a long main source are named after it (prog.1.cpp,
 // prog.2.cpp, ...): an included source named like one (prog.1.vel) would
 // write the same files, so the main source is then compiled whole.
-bool sourceSharesAPieceName() {
-    const std::string stem = sourceNames.fileName + ".";
+bool sourceSharesAPieceName(const ProgramSource &source) {
+    const std::string stem = source.fileName + ".";
     for (const ProjectEntry &entry : project.entries) {
         std::string name = entry.name;
         if (entry.isMain || !endsWithVelmoraExtension(name))
@@ -314,18 +315,18 @@ bool sourceSharesAPieceName() {
 
 }  // namespace
 
-TranslatedPieces translateSource() {
-    const std::string &sourcePath = driverSettings.currentSourceName;
+TranslatedPieces translateSource(const ProgramSource &program) {
+    const std::string &sourcePath = program.path;
     if (driverSettings.verbose)
         std::printf("Compiling source %s\n", sourcePath.c_str());
     SourceToTranslate source;
     project.sourceErrorCount = 0;
     try {
         std::string copy = strippedCopy(sourcePath);
-        project.splitMain = project.isMainTranslation && !driverSettings.checkOnly && isLongEnoughToSplit(copy) &&
-                            !sourceSharesAPieceName();
+        bool splitMain = program.isMain && !driverSettings.checkOnly && isLongEnoughToSplit(copy) &&
+                         !sourceSharesAPieceName(program);
         std::istringstream input(copy);
-        source = sourceToTranslate(false);
+        source = sourceToTranslate(program, false, splitMain);
         TranslationResult result = translate(input, source);
         project.sourceErrorCount = result.errorCount;
         TranslatedPieces pieces;
@@ -335,7 +336,7 @@ TranslatedPieces translateSource() {
         if (toolchainSettings.messages == MessageForm::text)
             printSummary(result.errorCount, driverSettings.quiet);
         if (result.errorCount > 0)
-            markSourceStale();
+            markSourceStale(program);
         return pieces;
     } catch (const TranslationStopped &e) {
         // The files are written all the same and marked stale.
@@ -345,31 +346,31 @@ TranslatedPieces translateSource() {
         } catch (const OutputWriteError &) {
         }
         printMessages(e.result.diagnostics, sourcePath);
-        failTranslation(e.what(), e.result.errorCount);
+        failTranslation(program, e.what(), e.result.errorCount);
     } catch (const OutputWriteError &e) {
         // A full disk or a directory that became read-only: the message
         // names the file and the cause.
         std::printf("%s\n", e.what());
-        abandonTranslation(project.sourceErrorCount);
+        abandonTranslation(program, project.sourceErrorCount);
     } catch (const antlr::ANTLRException &e) {
-        failTranslation(e.toString(), 0);
+        failTranslation(program, e.toString(), 0);
     } catch (const std::exception &e) {
-        failTranslation(e.what(), 0);
+        failTranslation(program, e.what(), 0);
     }
     return TranslatedPieces();
 }
 
 namespace {
 
-// Makes entry k the current source, in the role it has in this run.
-void makeCurrent(int k, const std::vector<SourceRole> &roles) {
-    bool isMain = project.entries[k].isMain;
-    driverSettings.currentSourceName = project.entries[k].name;
-    project.isMainTranslation = isMain;
-    project.translationRole = roles[k];
-    project.translationDigest = project.entries[k].sourceDigest;
-    nameSource(isMain);
-    project.entries[k].baseName = sourceNames.baseName;
+// Entry k as the steps of a translation see it, in the role it has in this run.
+ProgramSource sourceAt(int k, const std::vector<SourceRole> &roles) {
+    ProjectEntry &entry = project.entries[k];
+    ProgramSource source = describeSource(entry.name, entry.isMain);
+    source.role = roles[k];
+    source.sourceDigest = entry.sourceDigest;
+    entry.baseName = source.baseName;
+    project.lastDescribedBaseName = source.baseName;
+    return source;
 }
 
 // The classes that the other sources of k's cycle define, by their C++ names.
@@ -398,10 +399,10 @@ void readRestOfCycle(int first, const std::vector<SourceRole> &roles) {
         const ProjectEntry &entry = project.entries[i];
         if (static_cast<int>(i) == first || entry.done || entry.cycle != project.entries[first].cycle)
             continue;
-        makeCurrent(static_cast<int>(i), roles);
+        ProgramSource source = sourceAt(static_cast<int>(i), roles);
         ProjectEntry &member = project.entries[i];
         member.readAhead = startDeclaredNames(project.tables);
-        readDeclarations();
+        readDeclarations(source);
         finishDeclaredNames(project.tables, member.readAhead);
         member.wasReadAhead = true;
     }
@@ -421,26 +422,26 @@ int compileAll() {
     for (int k = nextPending(); k != -1; k = nextPending()) {
         if (project.entries[k].pendingCount > 0)
             readRestOfCycle(k, roles);
-        makeCurrent(k, roles);
+        ProgramSource source = sourceAt(k, roles);
         project.entries[k].done = true;
         resolveIncluded(k);
         if (++passes > project.entries.size())
             fatalInternal(1);
         if (project.entries[k].declarationsOnly) {
             if (!project.entries[k].wasReadAhead)
-                readDeclarations();
+                readDeclarations(source);
             continue;
         }
         if (project.entries[k].wasReadAhead)
             forgetDeclaredNames(project.tables, project.entries[k].readAhead);
-        project.translationClassesAhead = classesOfTheCycle(k);
-        TranslatedPieces pieces = translateSource();
+        source.classesAhead = classesOfTheCycle(k);
+        TranslatedPieces pieces = translateSource(source);
         translations++;
         project.runErrorTotal += project.sourceErrorCount;
-        replacePieceObjects(pieces.cppFiles);
+        replacePieceObjects(source, pieces.cppFiles);
         if (!driverSettings.cppOnly && project.sourceErrorCount == 0) {
             if (pieces.implementationToCompile)
-                project.cppFileList.push_back(sourceNames.cppName);
+                project.cppFileList.push_back(source.cppName);
             for (const std::string &piece : pieces.toCompile)
                 project.cppFileList.push_back(piece);
             project.translatedCount++;

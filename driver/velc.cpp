@@ -184,21 +184,19 @@ int runVelc(int argc, char **argv) {
         return watchProgram(withoutWatchOption(argc, argv, optionCount), argv[sourceIndex]);
     if (!settings.quiet && (settings.verbose || settings.rebuildAll))
         printBanner();
-    settings.currentSourceName = argv[sourceIndex];
     for (int i = sourceIndex + 1; i < argc; i++) {
         settings.runArguments += std::string(" ") + argv[i];
         settings.runArgumentList.push_back(argv[i]);
     }
     settings.buildAndRun = (settings.rebuildAll || settings.cppOnly) ? eOrR : true;
-    nameSource(true);
+    settings.mainSourceName = describeSource(argv[sourceIndex], true).path;
     readToolchain();
     project.buildStamp = buildStamp(toolchainSettings, "/proc/self/exe");
-    settings.mainSourceName = settings.currentSourceName;
     settings.incremental = !settings.rebuildAll;
-    settings.targetName = targetNameFor(settings.currentSourceName, settings.toolchainKind);
+    settings.targetName = targetNameFor(settings.mainSourceName, settings.toolchainKind);
     if (toolchainSettings.target == "html")
         settings.webPage = true;
-    scanSource(true);
+    scanSource(settings.mainSourceName, true);
     buildProgram();
     int status = exitStatus(project.sourceErrorCount, project.runErrorTotal);
     // A failed compilation is never reported as success.

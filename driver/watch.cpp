@@ -44,11 +44,10 @@ void scanInChild(const std::string &sourceName, int output) {
     if (nothing >= 0)
         dup2(nothing, STDOUT_FILENO);
     driverSettings.verbose = false;
-    driverSettings.currentSourceName = sourceName;
     resetProject();
-    nameSource(true);
+    std::string mainName = describeSource(sourceName, true).path;
     readConfiguration(driverSettings.configPath);
-    scanSource(true);
+    scanSource(mainName, true);
     std::string paths;
     for (std::size_t i = 1; i < project.entries.size(); i++)
         paths += project.entries[i].identity + "\n";

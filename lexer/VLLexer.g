@@ -88,6 +88,14 @@ private:
             return REAL_SUFFIXED;
         return PLAIN_NUMBER;
     }
+
+    // Whether the slash word just matched ends here: what may follow one is
+    // what separates words, or nothing at all.
+    bool slashWordEnds() {
+        int next = LA(1);
+        return next == '\n' || next == '\r' || next == ' ' || next == '\t' || next == '\f' || next == ';' ||
+               next == EOF_CHAR;
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -280,20 +288,21 @@ PHPCONSTANT
 
 // ---------------------------------------------------------------------------
 // Slash words close blocks ("/if", "/while" ...).  They count only when a
-// line end, a blank or ";" follows, so "/ifx" and "a/if" stay divisions.
+// line end, a blank (a tab or form feed too), ";" or the end of the input
+// follows, so "/ifx" and "a/if" stay divisions.
 
 TERMINATOR
-    : ("/class" ('\n' | '\r' | ' ' | ';')) => "/class" { $setType(SLASHCLASS); }
-    | ("/if" ('\n' | '\r' | ' ' | ';')) => "/if" { $setType(SLASHIF); }
-    | ("/while" ('\n' | '\r' | ' ' | ';')) => "/while" { $setType(SLASHWHILE); }
-    | ("/for" ('\n' | '\r' | ' ' | ';')) => "/for" { $setType(SLASHFOR); }
-    | ("/do" ('\n' | '\r' | ' ' | ';')) => "/do" { $setType(SLASHDO); }
-    | ("/switch" ('\n' | '\r' | ' ' | ';')) => "/switch" { $setType(SLASHSWITCH); }
-    | ("/error" ('\n' | '\r' | ' ' | ';')) => "/error" { $setType(SLASHERROR); }
-    | ("/enum" ('\n' | '\r' | ' ' | ';')) => "/enum" { $setType(SLASHENUM); }
-    | ("/try" ('\n' | '\r' | ' ' | ';')) => "/try" { $setType(SLASHTRY); }
-    | ("/extern" ('\n' | '\r' | ' ' | ';')) => "/extern" { $setType(SLASHEXTERN); }
-    | ("/import" ('\n' | '\r' | ' ' | ';')) => "/import" { $setType(SLASHIMPORT); }
+    : ("/class" {slashWordEnds()}?) => "/class" { $setType(SLASHCLASS); }
+    | ("/if" {slashWordEnds()}?) => "/if" { $setType(SLASHIF); }
+    | ("/while" {slashWordEnds()}?) => "/while" { $setType(SLASHWHILE); }
+    | ("/for" {slashWordEnds()}?) => "/for" { $setType(SLASHFOR); }
+    | ("/do" {slashWordEnds()}?) => "/do" { $setType(SLASHDO); }
+    | ("/switch" {slashWordEnds()}?) => "/switch" { $setType(SLASHSWITCH); }
+    | ("/error" {slashWordEnds()}?) => "/error" { $setType(SLASHERROR); }
+    | ("/enum" {slashWordEnds()}?) => "/enum" { $setType(SLASHENUM); }
+    | ("/try" {slashWordEnds()}?) => "/try" { $setType(SLASHTRY); }
+    | ("/extern" {slashWordEnds()}?) => "/extern" { $setType(SLASHEXTERN); }
+    | ("/import" {slashWordEnds()}?) => "/import" { $setType(SLASHIMPORT); }
     | '/' { $setType(DIV); }
     ;
 

@@ -24,6 +24,10 @@ std::size_t clampedPosition(int position, std::size_t size) {
 
 text::text(const char *chars) : data(chars ? chars : "") {}
 
+int text::uncountableLength(const vel_place &where) const {
+    vel_fatal(where, "a text of " + std::to_string(data.size()) + " bytes is too long for an integer length");
+}
+
 text text::operator[](int index) const {
     if (index < 0 || static_cast<std::size_t>(index) >= data.size()) return text();
     return text(data[static_cast<std::size_t>(index)]);

@@ -116,6 +116,16 @@ TEST(TextSubscript, WritesThroughTheSubscriptOfAVariable) {
     EXPECT_EXIT({ text u("a"); u[dyn("k")] = "b"; }, ::testing::ExitedWithCode(1), "text index must be a number");
 }
 
+// Counting the bytes of a text longer than the largest integer must not
+// wrap to a negative length; the text is made in the child only.
+TEST(TextDeath, ALengthBeyondTheIntegersEndsTheProgram) {
+    const std::size_t beyond = static_cast<std::size_t>(INT_MAX) + 1;
+    const char *message = "Run-time error: a text of 2147483648 bytes is too long for an integer length";
+    EXPECT_EXIT({ text t(std::string(beyond, 'x')); std::printf("%d", t.length()); }, ::testing::ExitedWithCode(1),
+                message);
+    EXPECT_EQ(text(std::string(1000, 'x')).length(), 1000);
+}
+
 TEST(DynMethods, AddingAnElementToAScalarIsARunTimeError) {
     EXPECT_EXIT(dyn(5).push(dyn(1)), ::testing::ExitedWithCode(1), "cannot push an element into a value");
     EXPECT_EXIT(dyn("t").unshift(dyn(1)), ::testing::ExitedWithCode(1), "cannot unshift an element into a text");

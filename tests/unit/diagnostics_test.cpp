@@ -63,7 +63,7 @@ TEST_F(DiagnosticsTest, EachReportWritesItsLine) {
     reportConstructSyntax(W_DO_WHILE);
     reportInstance("p", "class");
     reportCall(E_BAD_ARGUMENT_IN, "f", T_TEXT, T_BOOLEAN);
-    reportReturn(T_RETURN_COUNT, "g", T_VOID, T_TEXT);
+    reportReturn(TPL_RETURN_COUNT, "g", T_VOID, T_TEXT);
     reportArgumentCount("f", 1, 3);
     reportArgumentCount("f", 2, 0);
     reportArgumentCount("f", 0, 1);
@@ -160,19 +160,21 @@ TEST_F(DiagnosticsTest, StaleMarkMakesCppAndObjectOlderThanSource) {
     writeFile("a.cpp", "");
     writeFile("a.o", "");
     setModificationTime("a.vel", 1000000);
-    driverSettings.currentSourceName = "a.vel";
-    sourceNames.cppName = "a.cpp";
-    sourceNames.objectName = "a.o";
-    markSourceStale();
+    ProgramSource source;
+    source.path = "a.vel";
+    source.cppName = "a.cpp";
+    source.objectName = "a.o";
+    markSourceStale(source);
     EXPECT_EQ(modificationTime("a.cpp"), 1000000 - 2);
     EXPECT_EQ(modificationTime("a.o"), 1000000 - 2);
 }
 
 TEST_F(DiagnosticsTest, StaleMarkWithUnreadableSourceUsesMinusTwo) {
     writeFile("a.cpp", "");
-    driverSettings.currentSourceName = "missing.vel";
-    sourceNames.cppName = "a.cpp";
-    markSourceStale();
+    ProgramSource source;
+    source.path = "missing.vel";
+    source.cppName = "a.cpp";
+    markSourceStale(source);
     EXPECT_EQ(modificationTime("a.cpp"), -2);
 }
 

@@ -28,23 +28,13 @@ protected:
         ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
         previousDirectory = cwd;
         ASSERT_EQ(chdir(path), 0);
-        driverSettings = DriverSettings();
-        toolchainSettings = ToolchainSettings();
-        sourceNames = SourceNames();
-        diagnostics = DiagnosticsState();
-        diagnostics.lineCounter = 1;
-        currentSink().errorCount = 0;
-        resetProject();
+        resetDriverState();
     }
 
     void TearDown() override {
         EXPECT_EQ(chdir(previousDirectory.c_str()), 0);
         std::filesystem::remove_all(directory);
-        driverSettings = DriverSettings();
-        toolchainSettings = ToolchainSettings();
-        sourceNames = SourceNames();
-        diagnostics = DiagnosticsState();
-        resetProject();
+        resetDriverState();
     }
 
     static void writeFile(const std::string &path, const std::string &text) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/native_build.hpp"
+#include "driver/shell_quote.hpp"
 #include "driver/velc.hpp"
 #include "driver_test_support.hpp"
 

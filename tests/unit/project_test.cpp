@@ -16,10 +16,10 @@ protected:
     // Names the source as the driver does; gives its spelling, base name,
     // file name, directory, C++ file, object, header and header include.
     static std::string namesOf(const std::string &spelling, bool isMain) {
-        driverSettings.currentSourceName = spelling;
-        nameSource(isMain);
-        const SourceNames &n = sourceNames;
-        return driverSettings.currentSourceName + " " + n.baseName + " " + n.fileName + " [" + n.baseDirectory +
+        ProgramSource n = describeSource(spelling, isMain);
+        if (isMain)
+            project.baseDirectory = n.baseDirectory;
+        return n.path + " " + n.baseName + " " + n.fileName + " [" + n.baseDirectory +
                "] " + n.cppName + " " + n.objectName + " " + n.headerPath + " " + n.headerInclude;
     }
 };
@@ -43,8 +43,7 @@ TEST_F(SourceNamingTest, SourcesGetTheirExtensionAndTheNamesOfTheirOutputs) {
 }
 
 TEST_F(SourceNamingTest, MissingSourceAbortsWithStatusOne) {
-    driverSettings.currentSourceName = "nothere";
-    EXPECT_EXIT(nameSource(true), testing::ExitedWithCode(1), "");
+    EXPECT_EXIT(describeSource("nothere", true), testing::ExitedWithCode(1), "");
 }
 
 TEST(IncludeSyntax, VelmoraExtensionAllowsOneClosingQuote) {
@@ -78,8 +77,7 @@ TEST_F(IncludeNameTest, NameIsCutAtBlankQuoteOrSemicolonUnlessQuoted) {
 // name is refused with the reason before anything is written.
 TEST_F(IncludeNameTest, ASourceNameWithADoubleQuoteIsRefused) {
     writeFile("q\"uote.vel", "");
-    driverSettings.currentSourceName = "q\"uote.vel";
-    EXPECT_EXIT(nameSource(true), testing::ExitedWithCode(1), "");
+    EXPECT_EXIT(describeSource("q\"uote.vel", true), testing::ExitedWithCode(1), "");
 }
 
 TEST_F(IncludeNameTest, NonIncludesGiveEmptyName) {
@@ -103,8 +101,7 @@ TEST_F(IncludeNameTest, NonVelmoraIncludeIsReportedWhenVerbose) {
 
 TEST_F(IncludeNameTest, MissingIncludedFileAbortsRun) {
     writeFile("dir/prog.vel", "");
-    driverSettings.currentSourceName = "dir/prog.vel";
-    nameSource(true);
+    project.baseDirectory = describeSource("dir/prog.vel", true).baseDirectory;
     EXPECT_EQ(resolveIncludePath("lib.vel"), "dir/lib.vel");
     EXPECT_EQ(resolveIncludePath("/x/lib.vel"), "/x/lib.vel");
     EXPECT_EXIT(includeName("include lib.vel", 7), testing::ExitedWithCode(1), "");
@@ -376,9 +373,7 @@ protected:
     // Adds to each header the digest that the run which wrote the outputs
     // would have recorded for the sources as they are now; times are kept.
     static void recordDigests(const std::string &mainSource) {
-        driverSettings.currentSourceName = mainSource;
-        nameSource(true);
-        scanSource(true);
+        scanSource(mainSource, true);
         computeSourceDigests();
         for (std::size_t i = 1; i < project.entries.size(); i++) {
             std::string name = project.entries[i].name;
@@ -396,9 +391,7 @@ protected:
     // What the driver does from the main source to the end of compileAll.
     std::string scanAndTranslate(const std::string &mainSource) {
         testing::internal::CaptureStdout();
-        driverSettings.currentSourceName = mainSource;
-        nameSource(true);
-        scanSource(true);
+        scanSource(mainSource, true);
         markRelatedSourcesPending();
         compileAll();
         return testing::internal::GetCapturedStdout();

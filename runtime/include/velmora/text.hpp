@@ -29,8 +29,12 @@ public:
     explicit text(const _natArr &array);
 
     const char *c_str() const { return data.c_str(); }
-    int length() const { return static_cast<int>(data.size()); }
-    int size() const { return length(); }
+    // A text can outgrow the integers that count it: its length is then a
+    // run-time error rather than a negative number.
+    int length(const vel_place &where = vel_place()) const {
+        return data.size() <= INT_MAX ? static_cast<int>(data.size()) : uncountableLength(where);
+    }
+    int size(const vel_place &where = vel_place()) const { return length(where); }
     bool empty() const { return data.empty(); }
 
     // Reading gives a one-character text ("" out of range); on a text that
@@ -107,6 +111,8 @@ public:
 private:
     std::size_t cursor = 0;
     bool stepPending = false;
+
+    [[noreturn]] int uncountableLength(const vel_place &where) const;
 };
 
 text operator+(const text &a, const text &b);
