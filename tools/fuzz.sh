@@ -20,11 +20,11 @@ while [ $# -gt 0 ]; do
     *) break ;;
     esac
 done
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    launcher=""
-    command -v ccache >/dev/null && launcher="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache"
-    # shellcheck disable=SC2086 # the launcher options are meant to split
-    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELC_SANITIZE=ON $launcher
-fi
+launcher=""
+command -v ccache >/dev/null && launcher="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache"
+# Configured on every run, so that a tree made before the sources gained a
+# target knows it.
+# shellcheck disable=SC2086 # the launcher options are meant to split
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELC_SANITIZE=ON $launcher >/dev/null
 cmake --build "$build" -j "$jobs" --target velc velc_fuzz velmora_header
 exec "$build/tests/fuzz/velc_fuzz" run --minutes "$minutes" --jobs "$jobs" --clang "$@"

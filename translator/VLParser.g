@@ -711,8 +711,8 @@ furtherDoCase { ExprValue c; SyntaxContext outer; }
 
 forStatement { ExprValue low; ExprValue high; ExprValue step; ExprValue container;
                std::string first; std::string second; int declaredType = 0; bool inclusive = true; bool descending = false; bool hasStep = false;
-               BlockOpening opening; }
-    :   "for" { opens(opening, SLASHFOR); beginFor(); }
+               BlockOpening opening; OpenForLoop loop; }
+    :   "for" { opens(opening, SLASHFOR); beginFor(); loop.begun(); }
         (   declaredType=loopVariableType )?
         a:IDENT { first = a->getText(); }
         ( COMMA b:IDENT { second = b->getText(); } )?
@@ -732,14 +732,8 @@ forStatement { ExprValue low; ExprValue high; ExprValue step; ExprValue containe
         (   controlledOneLine
         |   blockOpener blockBody SLASHFOR
         )
-        { endFor(); }
+        { loop.ended(); endFor(); }
     ;
-    exception
-    catch [antlr::RecognitionException &ex] {
-        if (guessing()) throw;
-        abandonFor();
-        throw;
-    }
 
 loopVariableType returns [int type = 0]
     :   { beginDeclaration(); } typeSpec { type = currentDeclaredType(); }

@@ -95,6 +95,24 @@ void endFor();
 // in the scopes it stands in (and a run of broken loops opens none).
 void abandonFor();
 
+// Held by the for rule: a loop begun and not ended when the rule returns
+// (its error handler skipped the rest) is abandoned.
+class OpenForLoop {
+public:
+    OpenForLoop() = default;
+    OpenForLoop(const OpenForLoop &) = delete;
+    OpenForLoop &operator=(const OpenForLoop &) = delete;
+    ~OpenForLoop() {
+        if (open)
+            abandonFor();
+    }
+    void begun() { open = true; }
+    void ended() { open = false; }
+
+private:
+    bool open = false;
+};
+
 void beginCatch(const std::string &className, const std::string &variable);
 
 // The label text of a loop label number, a valid C++ identifier.
