@@ -33,6 +33,7 @@ const runState = {
   instance: null,
   wasiImport: null,
   exitFrames: null,  // the module's frames when it ended with a failing status
+  unplacedError: null,  // a run-time error's line that names no place, held until the module ends
 };
 
 // ---------------------------------------------------------------------------
@@ -654,8 +655,22 @@ function runModule(modulePath, programArguments, folders) {
 // status of 0.
 function withExitFrames(wasiImport) {
   const exit = wasiImport.proc_exit;
+  const write = wasiImport.fd_write;
   return {
     ...wasiImport,
+    // A run-time error's line without a place is held: the place is told
+    // from the frames the module ends from.
+    fd_write(fd, iovs, iovsLength, writtenAddress) {
+      if (fd === 2 && runState.unplacedError === null) {
+        const text = gatheredText(iovs, iovsLength);
+        if (text.startsWith(RUN_TIME_ERROR)) {
+          runState.unplacedError = text;
+          memoryView().setUint32(writtenAddress, Buffer.byteLength(text, 'latin1'), true);
+          return 0;
+        }
+      }
+      return write(fd, iovs, iovsLength, writtenAddress);
+    },
     proc_exit(status) {
       if (status !== 0) {
         const holder = {};
@@ -666,6 +681,21 @@ function withExitFrames(wasiImport) {
       return exit(status);
     },
   };
+}
+
+const RUN_TIME_ERROR = 'Run-time error: ';
+
+// The bytes of a WASI write, one character per byte.
+function gatheredText(iovs, iovsLength) {
+  const view = memoryView();
+  const bytes = memoryBytes();
+  let text = '';
+  for (let i = 0; i < iovsLength; i++) {
+    const base = view.getUint32(iovs + i * 8, true);
+    const length = view.getUint32(iovs + i * 8 + 4, true);
+    text += Buffer.from(bytes.subarray(base, base + length)).toString('latin1');
+  }
+  return text;
 }
 
 // Frames of a failure kept for the Velmora frames that led to it: enough
@@ -765,8 +795,17 @@ async function traceModule() {
   return null;
 }
 
-// The callers of the run-time error a module reported as it ended.
+// The callers of the run-time error a module reported as it ended, or the
+// whole report of one whose line named no place.
 async function writeCallers() {
+  const held = runState.unplacedError;
+  if (held !== null) {
+    const trace = runState.exitFrames && runState.moduleBytes ? await traceModule() : null;
+    const lines = trace?.placedRunTimeError(runState.moduleBytes, runState.exitFrames, held.replace(/\n$/, ''),
+      trace.pieceFirstLine(runState.instance));
+    process.stderr.write(lines ? `${lines.join('\n')}\n` : Buffer.from(held, 'latin1'));
+    return;
+  }
   if (!runState.exitFrames || !runState.moduleBytes) return;
   const trace = await traceModule();
   const lines = trace
@@ -823,6 +862,7 @@ async function main(args) {
     await writeCallers();
     return status;
   } catch (error) {
+    if (runState.unplacedError !== null) process.stderr.write(Buffer.from(runState.unplacedError, 'latin1'));
     process.stderr.write(`${await describeFailure(error, command.modulePath)}\n`);
     return TRAP_STATUS;
   }

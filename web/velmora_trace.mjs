@@ -554,6 +554,20 @@ export function runTimeErrorCallers(moduleBytes, stack, firstLine = 1) {
   return trace.hasLines ? callerLines(trace.velmoraFrames(stack, firstLine)) : [];
 }
 
+// A run-time error whose message names no place (the module cannot see
+// where an allocation that failed was made) told at the place of the
+// program's innermost frame, with its function, then its callers; null
+// when the module cannot tell it.
+export function placedRunTimeError(moduleBytes, stack, message, firstLine = 1) {
+  if (!stack.some((frame) => REPORTER.test(frame.name))) return null;
+  const trace = new ModuleTrace(moduleBytes);
+  if (!trace.hasLines) return null;
+  const frames = trace.velmoraFrames(stack, firstLine);
+  if (frames.length === 0) return null;
+  const inFunction = frames[0].name ? ` (in ${frames[0].name})` : '';
+  return [`${placeText(frames[0])}: ${message}${inFunction}`, ...callerLines(frames)];
+}
+
 // A trap told as a run-time error is: its place and function, then its
 // callers; null when the module cannot tell its Velmora place. A stack that
 // ran out names the line where the function calls itself, and its callers

@@ -89,6 +89,44 @@ int collectFrame(void *data, std::uintptr_t, const char *file, int line, const c
 
 void ignoreError(void *, const char *, int) {}
 
+// The innermost frame in a Velmora source, with the C++ name of its function.
+struct RunningPlace {
+    bool found = false;
+    std::string file, function;
+    int line = 0;
+};
+
+int firstProgramFrame(void *data, std::uintptr_t, const char *file, int line, const char *function) {
+    auto &place = *static_cast<RunningPlace *>(data);
+    if (!file)
+        return 0;
+    std::string path = file;
+    if (!endsWith(path, ".vel") && !endsWith(path, ".vel+"))
+        return 0;
+    place.found = true;
+    place.file = path.substr(path.rfind('/') + 1);
+    place.line = line;
+    // As __builtin_FUNCTION() names it, which the error's report reads.
+    int status = 0;
+    place.function = function ? function : "";
+    if (char *demangled = abi::__cxa_demangle(place.function.c_str(), nullptr, nullptr, &status)) {
+        place.function = demangled;
+        std::free(demangled);
+    }
+    place.function = place.function.substr(0, place.function.find('('));
+    std::string::size_type scope = place.function.rfind("::");
+    if (scope != std::string::npos)
+        place.function = place.function.substr(scope + 2);
+    return 1;
+}
+
+backtrace_state *programState() {
+    if (backtrace_create_state == nullptr || backtrace_full == nullptr)
+        return nullptr;
+    static backtrace_state *state = backtrace_create_state(nullptr, 0, ignoreError, nullptr);
+    return state;
+}
+
 std::string frameText(const VelmoraFrame &frame) {
     std::string place = frame.file + " L" + std::to_string(frame.line);
     return frame.name.empty() ? place : frame.name + ", " + place;
@@ -96,10 +134,22 @@ std::string frameText(const VelmoraFrame &frame) {
 
 }  // namespace
 
+bool vel_running_program_place(std::string &file, int &line, std::string &function) {
+    backtrace_state *state = programState();
+    if (!state)
+        return false;
+    RunningPlace place;
+    backtrace_full(state, 0, firstProgramFrame, ignoreError, &place);
+    if (!place.found)
+        return false;
+    file = place.file;
+    line = place.line;
+    function = place.function;
+    return true;
+}
+
 void vel_write_callers(vel_output &out) {
-    if (backtrace_create_state == nullptr || backtrace_full == nullptr)
-        return;
-    static backtrace_state *state = backtrace_create_state(nullptr, 0, ignoreError, nullptr);
+    backtrace_state *state = programState();
     if (!state)
         return;
     Collected collected;
@@ -130,6 +180,8 @@ void vel_write_callers(vel_output &out) {
 }
 
 #else
+
+bool vel_running_program_place(std::string &, int &, std::string &) { return false; }
 
 void vel_write_callers(vel_output &) {}
 
