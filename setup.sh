@@ -39,14 +39,18 @@ TEST_PACKAGES="libgtest-dev googletest npm chromium ccache distcc"
 # the tests run every module a second time on an independent, pure
 # JavaScript WASI implementation, the editor grammar's test runs VS
 # Code's TextMate engine, the language server's test drives velc-lsp
-# with the LSP client libraries of the server's protocol version, and the
+# with the LSP client libraries of the server's protocol version, the
 # browser tests drive Debian's Chromium with puppeteer-core (which downloads
-# no browser of its own).
+# no browser of its own), and the .vsix test packs the VS Code extension
+# with vsce and the packages of editors/vscode/package.json (the test checks
+# that their versions are the ones it names).
 TEST_NPM_PACKAGES="
 second-runtime|@bjorn3/browser_wasi_shim@0.4.2
 textmate|vscode-textmate@9.4.0 vscode-oniguruma@2.0.1
 lsp-test|vscode-jsonrpc@8.2.0 vscode-languageserver-protocol@3.17.5
 browser-test|puppeteer-core@24.10.0
+vsce|@vscode/vsce@3.9.2
+vscode-extension-modules|vscode-languageclient@9.0.1 vscode-languageserver@9.0.1 vscode-languageserver-textdocument@1.0.12
 "
 
 say() {

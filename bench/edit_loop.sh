@@ -9,7 +9,11 @@
 #           without the flags that leave out the browser's JS libraries
 #           and those that make the link wasm-ld alone, the tools started directly (not through velc_emreplay) and
 #           through the first python3 on the PATH;
-#   after   the velc.ini as the build wrote it.
+#   after   the velc.ini as the build wrote it;
+#   late    the same, with a wasmer that velc does not start before the
+#           link (a wrapper of this tree's that does not name the variable
+#           it waits on), as any other runner is started.
+# The runner is this tree's tools/wasmer, first on the PATH.
 # Every figure is the median of the runs, in seconds of elapsed time; the
 # hello figures also give, after a slash, the processor time of all the
 # processes (user and system), which is what elapsed time comes to on an
@@ -31,6 +35,14 @@ setUp() {   # directory ini-filter
 }
 setUp before "/^pch=/d; /^jobs=/d; s/ $lean//; s/ $oneStep//; s/EMSDK_PYTHON=[^ ]* //; s#[^ =]*/velc_emreplay ##"
 setUp after ""
+setUp late ""
+
+here=$(cd "$(dirname "$0")" && pwd)
+mkdir -p "$work/bin" "$work/late-bin"
+ln -s "$here/../tools/wasmer" "$work/bin/wasmer"
+printf '#!/bin/sh\nexec %s "$@"\n' "$here/../tools/wasmer" > "$work/late-bin/wasmer"
+chmod +x "$work/late-bin/wasmer"
+export PATH="$work/bin:$PATH"
 
 median() {
     sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
@@ -76,6 +88,8 @@ commandAfter() {
 
 measureHello() {   # configuration
     cd "$work/$1"
+    local PATH=$PATH
+    [ "$1" != late ] || PATH="$work/late-bin:$PATH"
     edit 0
     ./velc -v hello.vel > verbose.txt
     local compile link
@@ -159,6 +173,7 @@ echo "Machine: $(nproc) processors, load average $(cut -d' ' -f1-3 /proc/loadavg
 echo "velc hello.vel after an edit, median of $runs runs (seconds elapsed/processor)"
 measureHello before
 measureHello after
+measureHello late
 if [ "$projectRuns" -gt 0 ]; then
     installedJobs=$(sed -n 's/^jobs=//p' "$build/velc.ini")
     echo "Full rebuild (velc -q -b -e) of 50 sources, median of $projectRuns runs"

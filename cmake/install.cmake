@@ -56,6 +56,9 @@ install(CODE "
   endif()")
 
 # Our wasmer, a Node WASI runner: Debian has no wasmer package. Its module
-# runner goes to lib/velmora/, where the command looks for it.
+# runner goes to lib/velmora/tools/, where the command looks for it, beside
+# lib/velmora/web/ with the failure report it shares with the pages, as
+# tools/ and web/ lie in the source tree.
 install(PROGRAMS ${CMAKE_SOURCE_DIR}/tools/wasmer DESTINATION bin)
-install(FILES ${CMAKE_SOURCE_DIR}/tools/wasmer.mjs DESTINATION lib/velmora)
+install(FILES ${CMAKE_SOURCE_DIR}/tools/wasmer.mjs ${CMAKE_SOURCE_DIR}/tools/wasmer_imports.mjs
+  ${CMAKE_SOURCE_DIR}/tools/compilation_hints.mjs DESTINATION lib/velmora/tools)

@@ -5,6 +5,7 @@ set(VELC_LSP_MODULES ${CMAKE_BINARY_DIR}/lsp/node_modules)
 set(VELC_LSP_SOURCES ${CMAKE_SOURCE_DIR}/editors/vscode/server)
 install(PROGRAMS ${VELC_LSP_SOURCES}/velc-lsp DESTINATION bin)
 install(FILES ${VELC_LSP_SOURCES}/server.js ${VELC_LSP_SOURCES}/index_view.js ${VELC_LSP_SOURCES}/language.js
+              ${VELC_LSP_SOURCES}/program_of.js
         DESTINATION lib/velc-lsp)
 install(CODE "
   if(NOT EXISTS \"${VELC_LSP_MODULES}/vscode-languageserver\")
@@ -14,17 +15,14 @@ install(DIRECTORY ${VELC_LSP_MODULES} DESTINATION lib/velc-lsp)
 
 # The VS Code extension as an installable .vsix (build/velmora.vsix): the
 # extension's directory with its npm packages, packed by @vscode/vsce. Not
-# part of the default build: it needs the npm registry.
-find_program(VELC_NPM npm)
-find_program(VELC_NPX npx)
-if(VELC_NPM AND VELC_NPX)
-  set(VELC_EXTENSION_DIR ${CMAKE_BINARY_DIR}/vscode-extension)
-  add_custom_target(velmora_vsix
-    COMMAND ${CMAKE_COMMAND} -E rm -rf ${VELC_EXTENSION_DIR}
-    COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/editors/vscode ${VELC_EXTENSION_DIR}
-    COMMAND ${CMAKE_COMMAND} -E chdir ${VELC_EXTENSION_DIR} ${VELC_NPM} install --omit=dev --no-audit --no-fund
-    COMMAND ${CMAKE_COMMAND} -E chdir ${VELC_EXTENSION_DIR}
-            ${VELC_NPX} --yes @vscode/vsce@3.9.2 package --skip-license --out ${CMAKE_BINARY_DIR}/velmora.vsix
-    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-    COMMENT "Packing the VS Code extension into velmora.vsix")
-endif()
+# part of the default build: without the packages setup.sh's test part
+# installs (build/vscode-extension-modules/, build/vsce/) it needs the npm
+# registry.
+set(VELC_VSIX_MODULES ${CMAKE_BINARY_DIR}/vscode-extension-modules/node_modules)
+set(VELC_VSCE ${CMAKE_BINARY_DIR}/vsce/node_modules/.bin/vsce)
+add_custom_target(velmora_vsix
+  COMMAND ${CMAKE_COMMAND} -DSOURCE=${CMAKE_SOURCE_DIR}/editors/vscode -DWORK=${CMAKE_BINARY_DIR}/vscode-extension
+          -DOUTPUT=${CMAKE_BINARY_DIR}/velmora.vsix -DMODULES=${VELC_VSIX_MODULES} -DVSCE=${VELC_VSCE}
+          -P ${CMAKE_SOURCE_DIR}/cmake/pack_vsix.cmake
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+  COMMENT "Packing the VS Code extension into velmora.vsix")

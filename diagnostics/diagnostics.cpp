@@ -340,12 +340,6 @@ void reportLimit(const std::string &construct, int limit, int found) {
     reportRequiredFound("at most " + std::to_string(limit) + " " + construct, std::to_string(found));
 }
 
-void reportSwapMismatch(const char *firstType, const char *secondType) {
-    deliverUnlocated(DiagnosticKind::numbered, E_SEMANTIC,
-                     "Error line " + std::to_string(diagnostics.lineCounter) + " can't swap " + firstType + " and" +
-                         secondType);
-}
-
 void warnSuperIgnored() {
     deliverUnlocated(DiagnosticKind::warning, 0,
                      "Warning: super ignored in method body line:" + std::to_string(diagnostics.lineCounter));

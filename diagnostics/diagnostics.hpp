@@ -101,8 +101,6 @@ void reportStackOverflow(const std::string &stackName);
 // A limit of the language that the source passes (81): "at most 128
 // nested blocks required, found 129."
 void reportLimit(const std::string &construct, int limit, int found);
-// swap of two values of different types (counted: the program would run wrong).
-void reportSwapMismatch(const char *firstType, const char *secondType);
 // The one warning: "super" in a method body is ignored (not counted).
 void warnSuperIgnored();
 

@@ -16,10 +16,14 @@ DiagnosticSink *activeSink = nullptr;
 void DiagnosticSink::add(Diagnostic diagnostic, const std::string &name) {
     if (!printAtOnce_ && followsSyntaxError(diagnostic))
         return;
+    if (hints_ && diagnostic.counted() && hints_->followsExplainedGuess(diagnostic, name))
+        return;
     if (locator_ && diagnostic.column == 0 && diagnostic.line > 0)
         locator_->locate(diagnostic, name);
     if (hints_ && diagnostic.hint.empty() && !name.empty())
         diagnostic.hint = hints_->hintFor(diagnostic, name);
+    if (hints_)
+        hints_->noteReported(diagnostic);
     if (diagnostic.counted())
         errorCount++;
     if (printAtOnce_) {

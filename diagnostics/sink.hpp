@@ -22,6 +22,11 @@ class HintSource {
 public:
     virtual ~HintSource() = default;
     virtual std::string hintFor(const Diagnostic &diagnostic, const std::string &name) const = 0;
+    // A message was stored with its hint: a guess it explains may make
+    // later messages its symptoms.
+    virtual void noteReported(const Diagnostic &) const {}
+    // Whether a message is one more symptom of a guess already explained.
+    virtual bool followsExplainedGuess(const Diagnostic &, const std::string &) const { return false; }
 };
 
 class DiagnosticSink {

@@ -10,6 +10,7 @@ void askVersion(DriverSettings &settings, const std::string &) { settings.showVe
 void askWatch(DriverSettings &settings, const std::string &) { settings.watch = true; }
 void askFormat(DriverSettings &settings, const std::string &) { settings.formatSources = true; }
 void askPage(DriverSettings &settings, const std::string &) { settings.webPage = true; }
+void addPageFile(DriverSettings &settings, const std::string &path) { settings.pageFiles.push_back(path); }
 void askPlayground(DriverSettings &settings, const std::string &) { settings.playground = true; }
 void askFormatCheck(DriverSettings &settings, const std::string &) {
     settings.formatSources = true;
@@ -57,6 +58,7 @@ const std::vector<LongOption> &longOptions() {
         {"check", nullptr, "with --format: name the sources it would change, change none", askFormatCheck},
         {"html", nullptr, "build, and write a page that runs the program in a browser instead of running it",
          askPage},
+        {"html-file", "FILE", "with --html: put FILE into the page's folder too (may be given again)", addPageFile},
         {"playground", nullptr, "serve a playground on 127.0.0.1 (a port may follow, 8460 otherwise)",
          askPlayground},
     };

@@ -69,7 +69,7 @@ std::string signatureOf(const SymbolIndex &index, int declaration) {
     const FunctionRecord &record = functionRecord(function.function);
     std::string returned;
     for (std::size_t i = 0; i < record.returnTypes.size(); i++)
-        returned += (i ? ", " : "") + typeText(record.returnTypes[i], record.returnClass);
+        returned += (i ? ", " : "") + typeText(record.returnTypes[i], record.returnClasses[i]);
     std::vector<const IndexedDeclaration *> parameters;
     for (const IndexedDeclaration &d : index.declarations)
         if (d.kind == DeclarationKind::parameter && d.container == declaration)

@@ -11,6 +11,8 @@
 
 #include "diagnostics/diagnostics.hpp"
 #include "driver/compile_jobs.hpp"
+#include "driver/early_runner.hpp"
+#include "driver/module_debug_file.hpp"
 #include "driver/precompiled_prologue.hpp"
 #include "driver/project.hpp"
 #include "driver/settings.hpp"
@@ -142,9 +144,18 @@ std::string runCommand() {
     return program + " " + arguments;
 }
 
+// A program that will run under our wasmer has its runner started now,
+// to start up while the module is compiled and linked.
+void startRunnerWhileBuilding() {
+    const DriverSettings &settings = driverSettings;
+    if (settings.buildAndRun && !settings.webPage && !settings.cppOnly && settings.toolchainKind == emscriptenKind)
+        startRunnerEarly(runCommand());
+}
+
 void compileCppFiles() {
     if (project.translatedCount == 0)
         return;
+    startRunnerWhileBuilding();
     if (driverSettings.verbose)
         std::printf("%zu files to compile...\n", project.cppFileList.size());
     // A target linked from the objects these replace must not pass for one
@@ -168,6 +179,7 @@ void linkProgram() {
     const std::string &target = driverSettings.targetName;
     std::string partial = partialTargetFor(target);
     std::string command = linkCommandWriting(partial);
+    startRunnerWhileBuilding();
     std::printf("objlist=%s\n", project.objectList.c_str());
     if (!driverSettings.quiet)
         std::printf("Linking %s...\n", project.lastDescribedBaseName.c_str());
@@ -176,12 +188,13 @@ void linkProgram() {
     std::remove(partial.c_str());
     if (runCommandLine(command) != 0) {
         std::remove(partial.c_str());
+        dismissRunner();
         fatalMessage("Not build");
     }
-    if (std::rename(partial.c_str(), target.c_str()) != 0) {
-        std::string cause = std::strerror(errno);
-        std::remove(partial.c_str());
-        std::printf("Cannot replace %s: %s\n", target.c_str(), cause.c_str());
+    std::string error;
+    if (!placeLinkedModule(partial, target, error)) {
+        std::printf("Cannot replace %s\n", error.c_str());
+        dismissRunner();
         fatalMessage("Not build");
     }
 }
@@ -189,7 +202,9 @@ void linkProgram() {
 // A program that fails must not look like a successful run: its status,
 // or the signal that stopped it, is reported and becomes velc's status.
 void runProgram() {
-    int status = runCommandLine(runCommand());
+    int status = runnerWaiting() ? releaseRunner() : -2;
+    if (status == -2)
+        status = runCommandLine(runCommand());
     if (status == 0)
         return;
     std::fflush(stdout);

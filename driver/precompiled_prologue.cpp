@@ -79,12 +79,26 @@ std::vector<std::string> includeSpellings(const std::string &path) {
     return spellings;
 }
 
+// The parent folder of a path, "" for a bare name.
+std::string folderOf(const std::string &path) {
+    std::string::size_type last = path.rfind('/');
+    return last == std::string::npos ? "" : path.substr(0, last);
+}
+
 std::string shadowedInput(const std::vector<std::string> &inputs, const std::string &header) {
     for (const std::string &directory : relativeIncludeDirectories())
         for (const std::string &input : inputs) {
             if (input == header)
                 continue;   // included by its full name, never searched for
-            for (const std::string &spelling : includeSpellings(input))
+            std::vector<std::string> spellings = includeSpellings(input);
+            // libvel's headers, beside the prologue's, include one another by
+            // their bare names in quotes, which the compiler looks for beside
+            // the including header first: only "velmora/text.hpp" can be
+            // found elsewhere, not the text.hpp that a source text.vel in the
+            // user's folder gives.
+            if (folderOf(input) == folderOf(header) && spellings.size() > 1)
+                spellings.erase(spellings.begin());
+            for (const std::string &spelling : spellings)
                 if (access((directory + "/" + spelling).c_str(), F_OK) == 0)
                     return directory + "/" + spelling + " would be read in place of " + input;
         }

@@ -159,7 +159,6 @@ std::string includedSourcePath(const std::string &name);
 // The key two spellings of one file share; the path itself when it cannot be resolved.
 std::string sourceIdentity(const std::string &path);
 bool isAbsolutePath(const std::string &path);
-std::string stripComments(const std::string &line);
 
 // Modification time to the nanosecond; false when it cannot be read.
 bool fileTime(const std::string &path, FileTime &time);

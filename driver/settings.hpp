@@ -28,6 +28,7 @@ struct DriverSettings {
     std::vector<std::string> runArgumentList;   // the same arguments, one word each
     std::string targetName;
     bool webPage = false;         // --html: write a page beside the module instead of running it
+    std::vector<std::string> pageFiles;   // --html-file: files put into the page's folder
     bool playground = false;      // --playground: serve the playground instead of building
     int toolchainKind = 0;       // 0 Emscripten, 1 another compiler, 3 clang
     std::string integerSuffix = "ULL";

@@ -24,6 +24,7 @@
 #include "driver/native_build.hpp"
 #include "driver/output_files.hpp"
 #include "driver/source_texts.hpp"
+#include "driver/stripped_source.hpp"
 #include "driver/project.hpp"
 #include "driver/settings.hpp"
 #include "driver/text_tools.hpp"
@@ -33,68 +34,6 @@
 #include "translator/translation_job.hpp"
 
 namespace {
-
-// Cuts the comments out of a line that holds no leading block-comment tail.
-std::string stripLineComments(std::string line) {
-    bool &inBlockComment = project.inBlockComment;
-    bool restart = true;
-    while (restart) {
-        restart = false;
-        inBlockComment = false;
-        char quote = 0;
-        for (std::string::size_type i = 0; i < line.size(); i++) {
-            char c = line[i];
-            if (quote) {
-                if (c == quote && line[i - 1] != '\\')
-                    quote = 0;
-                continue;
-            }
-            if (c == '"' || c == '\'') {
-                quote = c;
-                continue;
-            }
-            bool slashNext = c == '/' && i + 1 < line.size();
-            if (c == '#' || (slashNext && line[i + 1] == '/')) {
-                line.resize(i);
-                break;
-            }
-            if (slashNext && line[i + 1] == '*') {
-                inBlockComment = true;
-                std::string::size_type close = line.find("*/", i + 2);
-                if (close == std::string::npos) {
-                    line.resize(i);
-                    break;
-                }
-                line.erase(i, close + 2 - i);
-                restart = true;
-                break;
-            }
-        }
-    }
-    return trimRight(line);
-}
-
-// The translator reads the copy from memory: a file of a fixed name would be
-// shared by every velc run in the directory. It is written out only when the
-// user asks to keep it.
-void keepCopy(const std::string &copy) {
-    std::ofstream kept(temporaryFile, std::ios::trunc);
-    if (!(kept << copy).flush())
-        throw std::runtime_error(std::string(temporaryFile) + " cannot be written");
-}
-
-std::string strippedCopy(const std::string &sourcePath) {
-    std::unique_ptr<std::istream> source = openSource(sourcePath);
-    if (!source)
-        throw std::runtime_error(sourcePath + " cannot be read");
-    project.inBlockComment = false;
-    std::string copy, line;
-    while (std::getline(*source, line))
-        copy += stripComments(line) + '\n';
-    if (driverSettings.keepTemporary)
-        keepCopy(copy);
-    return copy;
-}
 
 // Moves a file's access and modification times to the given second.
 void setFileTimes(const std::string &path, time_t when) {
@@ -244,8 +183,10 @@ bool isLongEnoughToSplit(const std::string &copy) {
 void readDeclarations(const ProgramSource &source) {
     try {
         SilencedConsole silence;
-        std::istringstream input(strippedCopy(source.path));
+        StrippedSource stripped = strippedSource(source.path);
+        std::istringstream input(stripped.text);
         translate(input, sourceToTranslate(source, true, false));
+        placeIndexInSource(project.tables.index, source.path, stripped);
     } catch (const antlr::ANTLRException &) {
         // What the source declared before the failure stays known; the
         // failure itself was reported when the source was translated.
@@ -265,22 +206,6 @@ void markSourceStale(const ProgramSource &source) {
     // only C++ is produced: an object left from an earlier good build would
     // otherwise make the failed source look up to date.
     setFileTimes(source.objectName, staleTime);
-}
-
-std::string stripComments(const std::string &line) {
-    if (line.size() < 2) {
-        if (project.inBlockComment)
-            return "";
-        return stripLineComments(line);
-    }
-    if (line[0] == '#')
-        return trimRight(line);
-    if (!project.inBlockComment)
-        return stripLineComments(line);
-    std::string::size_type close = line.find("*/");
-    if (close == std::string::npos)
-        return "";
-    return stripLineComments(line.substr(close + 2));
 }
 
 namespace {
@@ -320,14 +245,18 @@ TranslatedPieces translateSource(const ProgramSource &program) {
     if (driverSettings.verbose)
         std::printf("Compiling source %s\n", sourcePath.c_str());
     SourceToTranslate source;
+    StrippedSource stripped;
     project.sourceErrorCount = 0;
     try {
-        std::string copy = strippedCopy(sourcePath);
+        stripped = strippedSource(sourcePath);
+        const std::string &copy = stripped.text;
         bool splitMain = program.isMain && !driverSettings.checkOnly && isLongEnoughToSplit(copy) &&
                          !sourceSharesAPieceName(program);
         std::istringstream input(copy);
         source = sourceToTranslate(program, false, splitMain);
         TranslationResult result = translate(input, source);
+        placeInSource(result.diagnostics, sourcePath, stripped);
+        placeIndexInSource(project.tables.index, sourcePath, stripped);
         project.sourceErrorCount = result.errorCount;
         TranslatedPieces pieces;
         if (!driverSettings.checkOnly)
@@ -345,7 +274,9 @@ TranslatedPieces translateSource(const ProgramSource &program) {
                 writeTranslatedFiles(source, e.result.texts);
         } catch (const OutputWriteError &) {
         }
-        printMessages(e.result.diagnostics, sourcePath);
+        std::vector<Diagnostic> diagnostics = e.result.diagnostics;
+        placeInSource(diagnostics, sourcePath, stripped);
+        printMessages(diagnostics, sourcePath);
         failTranslation(program, e.what(), e.result.errorCount);
     } catch (const OutputWriteError &e) {
         // A full disk or a directory that became read-only: the message

@@ -12,6 +12,7 @@
 #include "diagnostics/diagnostics.hpp"
 #include "driver/build_stamp.hpp"
 #include "driver/command_line.hpp"
+#include "driver/early_runner.hpp"
 #include "driver/editor_index.hpp"
 #include "driver/formatter.hpp"
 #include "driver/watch.hpp"
@@ -69,7 +70,8 @@ void writePage() {
     if (settings.toolchainKind != 0) {
         std::printf("A page runs a WebAssembly module: velc.ini names no Emscripten tool chain\n");
         project.programStatus = 1;
-    } else if (!writeWebPage(settings.targetName, projectSourceNames(), settings.executableDirectory)) {
+    } else if (!writeWebPage(settings.targetName, projectSourceNames(), settings.pageFiles,
+                             settings.executableDirectory)) {
         project.programStatus = 1;
     } else if (!settings.quiet) {
         std::string stem = settings.targetName.substr(0, settings.targetName.size() - std::string(".wasm").size());
@@ -105,9 +107,12 @@ void buildProgram() {
     }
     // A program whose sources have errors, or whose C++ did not compile,
     // is neither linked nor run.
-    if (project.runErrorTotal > 0)
+    if (project.runErrorTotal > 0) {
+        dismissRunner();
         return;
+    }
     if (project.compileFailures > 0) {
+        dismissRunner();
         std::puts("Not build");
         return;
     }
@@ -128,6 +133,7 @@ void buildProgram() {
                         settings.runArguments.c_str());
         runProgram();
     }
+    dismissRunner();
 }
 
 // The command line of each build of a watch: this one without --watch.

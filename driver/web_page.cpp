@@ -8,8 +8,12 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <regex>
 #include <sstream>
+
+#include "driver/module_debug_file.hpp"
+#include "driver/page_files.hpp"
 
 namespace {
 
@@ -135,6 +139,31 @@ bool readsInput(const std::string &source) {
     return std::regex_search(code, statement);
 }
 
+// The script that hands the page the module's line tables after a failure
+// (a page opened from a file may load a script but fetch nothing): the
+// debug file the module names, in base64. True when it was written; a
+// module without one leaves no script.
+bool writeDebugScript(const std::string &module, const std::string &directory, const std::string &path) {
+    std::string tables;
+    std::optional<std::string> name = externalDebugFileName(module);
+    if (!name || name->find_first_of("/\\") != std::string::npos || !readFile(directory + *name, tables)) {
+        std::remove(path.c_str());
+        return false;
+    }
+    return writeFile(path, "// " + *name + ", written by velc --html\nvelmoraDebugFile(" + quoted(*name) + ", \"" +
+                               base64(tables) + "\");\n");
+}
+
+// The page's folder as prog.js hands it over: each file's name and bytes
+// in base64.
+std::string folderArgument(const std::vector<PageFile> &files) {
+    std::string list;
+    for (const PageFile &file : files)
+        list += std::string(list.empty() ? "" : ",\n    ") + "{ name: " + quoted(file.name) + ", data: \"" +
+                base64(file.bytes) + "\" }";
+    return "[" + list + "]";
+}
+
 }  // namespace
 
 std::string webDirectory(const std::string &executableDirectory) {
@@ -147,7 +176,7 @@ std::string webDirectory(const std::string &executableDirectory) {
 }
 
 bool writeWebPage(const std::string &target, const std::vector<std::string> &sources,
-                  const std::string &executableDirectory) {
+                  const std::vector<std::string> &namedFiles, const std::string &executableDirectory) {
     std::string web = webDirectory(executableDirectory);
     std::string script, page, module;
     if (web.empty() || !readFile(web + pageScript, script) || !readFile(web + pageTemplate, page)) {
@@ -158,6 +187,9 @@ bool writeWebPage(const std::string &target, const std::vector<std::string> &sou
         std::printf("Cannot read %s\n", target.c_str());
         return false;
     }
+    std::vector<PageFile> files;
+    if (!pageFiles(sources, directoryOf(target), namedFiles, files))
+        return false;
     bool input = false;
     for (const std::string &name : sources) {
         std::string source;
@@ -166,7 +198,10 @@ bool writeWebPage(const std::string &target, const std::vector<std::string> &sou
     std::string stem = target.substr(0, target.size() - std::string(".wasm").size());
     std::string programScript = fileNameOf(stem) + ".js";
     std::string moduleName = fileNameOf(target);
+    std::string debugScript = fileNameOf(stem) + ".debug.js";
+    bool tables = writeDebugScript(module, directoryOf(target), directoryOf(target) + debugScript);
     std::string call = "velmoraPage({ name: " + quoted(moduleName) + ", readsInput: " + (input ? "true" : "false") +
+                       (tables ? ", debug: " + quoted(debugScript) : "") + ",\n  files: " + folderArgument(files) +
                        ",\n  module: \"" + base64(module) + "\" });\n";
     page = replaceAll(page, "@PROGRAM@", htmlEscaped(fileNameOf(stem)));
     page = replaceAll(page, "@SCRIPT@", htmlEscaped(programScript));

@@ -9,7 +9,9 @@
 std::string webDirectory(const std::string &executableDirectory);
 
 // Writes prog.html and prog.js beside the module target and copies the
-// page's script there. The sources tell whether the program reads input.
-// False, with a message printed, when something could not be written.
+// page's script there. The sources tell whether the program reads input,
+// and which files beside them the page's folder starts with (with those
+// of `namedFiles`, see page_files.hpp). False, with a message printed,
+// when something could not be read or written.
 bool writeWebPage(const std::string &target, const std::vector<std::string> &sources,
-                  const std::string &executableDirectory);
+                  const std::vector<std::string> &namedFiles, const std::string &executableDirectory);

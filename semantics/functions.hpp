@@ -28,6 +28,7 @@ struct FunctionRecord {
     std::string source;         // the source that defines it
     int ownerClass = -1;        // a method: its class record
     int returnClass = -1;       // a function that returns an object: its class record
+    std::vector<int> returnClasses;  // beside returnTypes: each result's class record, or -1
     bool isConstructor = false;
 
     int requiredCount() const;

@@ -26,11 +26,8 @@ SourceInProgress::SourceInProgress(SourceSemantics &state) : before(sourceInProg
 SourceInProgress::~SourceInProgress() { sourceInProgress = before; }
 
 SymbolTable &symbolTable() { return sourceSemantics().run.symbolTable; }
-TypeState &typeState() { return sourceSemantics().typeState; }
 LocalScopes &localScopes() { return sourceSemantics().localScopes; }
 ScopeState &scopes() { return sourceSemantics().scopes; }
-CurrentSymbol &current() { return sourceSemantics().current; }
-PendingDeclaration &pendingDeclaration() { return sourceSemantics().pendingDeclaration; }
 ReceiverLookup &receiverLookup() { return sourceSemantics().receiverLookup; }
 
 DeclaredNames startDeclaredNames(const RunTables &run) {

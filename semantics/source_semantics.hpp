@@ -56,11 +56,8 @@ struct SourceSemantics {
     virtual ~SourceSemantics() = default;
 
     RunTables &run;
-    TypeState typeState;
     ScopeState scopes;
     LocalScopes localScopes;
-    CurrentSymbol current;
-    PendingDeclaration pendingDeclaration;
     ReceiverLookup receiverLookup;
     std::set<std::string> nativeDefinitions;   // macros the source's native texts define
 };

@@ -185,7 +185,7 @@ std::string swapText(const std::string &first, int firstType, const std::string 
     if (firstType != secondType) {
         // Without the swap the program would run wrong, so the source must
         // not be compiled.
-        reportSwapMismatch(typeName(firstType), typeName(secondType));
+        reportAssignment(firstType, secondType);
         return "";
     }
     // Objects are class pointers, whose spelling the keyword table lacks.

@@ -51,8 +51,8 @@ std::string newTemp();
 
 
 // The swap of two variables. When the types agree, the C++ block; otherwise
-// the "can't swap" line is written to standard output, counted as an error,
-// and the result is empty.
+// the assignment of the second to the first is reported and the result is
+// empty.
 std::string swapText(const std::string &first, int firstType, const std::string &second,
                      int secondType);
 

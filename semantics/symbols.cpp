@@ -10,23 +10,28 @@
 #include "diagnostics/diagnostics.hpp"
 #include "semantics/types.hpp"
 
-
 bool isConstantKind(int kind) { return kind == 3 || kind == 4 || kind == 5; }
+
+namespace {
 
 // Kind of a constant that stands for its literal value (an enumeration
 // item): classes and functions may read such globals freely.
-static constexpr int KIND_VALUE_CONSTANT = 3;
+constexpr int KIND_VALUE_CONSTANT = 3;
+
+}  // namespace
 
 // Guards the walk up the base classes against a class that names itself.
 
 // ---------------------------------------------------------------------------
 // Searching
 
-static unsigned char foldedLetter(unsigned char c) {
+namespace {
+
+unsigned char foldedLetter(unsigned char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c | 32) : c;
 }
 
-static bool sameIgnoringCase(const std::string &a, const std::string &b) {
+bool sameIgnoringCase(const std::string &a, const std::string &b) {
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); i++)
@@ -36,7 +41,7 @@ static bool sameIgnoringCase(const std::string &a, const std::string &b) {
     return true;
 }
 
-static std::string foldedName(const std::string &name) {
+std::string foldedName(const std::string &name) {
     std::string folded = name;
     for (char &c : folded)
         c = static_cast<char>(foldedLetter(static_cast<unsigned char>(c)));
@@ -44,10 +49,10 @@ static std::string foldedName(const std::string &name) {
 }
 
 // Below this size a scope is searched in order: building an index costs more.
-static constexpr size_t INDEXED_SCOPE_SIZE = 16;
+constexpr size_t INDEXED_SCOPE_SIZE = 16;
 
 // The index of one of the table's own scopes, or nullptr for any other vector.
-static ScopeIndex *ownIndexOf(const std::vector<Symbol *> &scope) {
+ScopeIndex *ownIndexOf(const std::vector<Symbol *> &scope) {
     SymbolTable &run = symbolTable();
     if (&scope == &run.globals)
         return &run.globalsIndex;
@@ -68,7 +73,7 @@ static ScopeIndex *ownIndexOf(const std::vector<Symbol *> &scope) {
     return nullptr;
 }
 
-static void catchUp(ScopeIndex &index, const std::vector<Symbol *> &scope) {
+void catchUp(ScopeIndex &index, const std::vector<Symbol *> &scope) {
     if (scope.size() < index.indexed ||
         (index.indexed > 0 && scope[index.indexed - 1] != index.lastIndexed))
         index.clear();
@@ -82,7 +87,7 @@ static void catchUp(ScopeIndex &index, const std::vector<Symbol *> &scope) {
         index.lastIndexed = scope.back();
 }
 
-static ScopeIndex *searchIndexFor(const std::vector<Symbol *> &scope) {
+ScopeIndex *searchIndexFor(const std::vector<Symbol *> &scope) {
     if (scope.size() < INDEXED_SCOPE_SIZE)
         return nullptr;
     ScopeIndex *index = ownIndexOf(scope);
@@ -91,7 +96,7 @@ static ScopeIndex *searchIndexFor(const std::vector<Symbol *> &scope) {
     return index;
 }
 
-static int findExactThrough(ScopeIndex *index, const std::vector<Symbol *> &scope, const std::string &name) {
+int findExactThrough(ScopeIndex *index, const std::vector<Symbol *> &scope, const std::string &name) {
     if (index) {
         auto found = index->exact.find(name);
         return found == index->exact.end() ? -1 : found->second;
@@ -101,6 +106,8 @@ static int findExactThrough(ScopeIndex *index, const std::vector<Symbol *> &scop
             return static_cast<int>(i);
     return -1;
 }
+
+}  // namespace
 
 int findExact(const std::vector<Symbol *> &scope, const std::string &name) {
     return findExactThrough(searchIndexFor(scope), scope, name);
@@ -167,17 +174,6 @@ Symbol *findGlobalFromClass(const std::string &name) {
     return symbol;
 }
 
-void load(Symbol *symbol) {
-    typeState().currentType = symbol->type();
-    typeState().objectText = (symbol->flags & SYMBOL_OBJECT_TEXT) != 0;
-    current().assigned = symbol->assigned();
-    current().attribute = (symbol->flags & SYMBOL_ATTRIBUTE) != 0;
-    current().kind = symbol->kind;
-    current().classIndex = symbol->classIndex;
-    current().emittedName = symbol->emittedName;
-    current().symbol = symbol;
-}
-
 void requireAssigned(const Symbol *symbol) {
     if (symbol->assigned())
         return;
@@ -208,9 +204,6 @@ void notDeclared(const std::string &name) {
         scopes().inClass ? symbolTable().undeclaredInClass : symbolTable().undeclaredElsewhere;
     if (reported.insert(name).second)
         reportNamed(E_NOT_DECLARED, name);
-    current() = CurrentSymbol();
-    current().kind = 0;
-    typeState().currentType = T_UNKNOWN;
 }
 
 void addImport(Symbol *global) {
@@ -325,46 +318,41 @@ Symbol *resolve(const std::string &name, Access access) {
 // ---------------------------------------------------------------------------
 // Lookups
 
-bool lookupUse(const std::string &name) {
+Symbol *lookupUse(const std::string &name) {
     if (scopes().assignmentTarget)
         return lookupAssign(name);
-    typeState().currentType = T_UNKNOWN;
     Symbol *symbol = resolve(name, Access::Read);
     if (symbol) {
-        load(symbol);
         indexSymbolUsed(symbol, name);
-        return true;
+        return symbol;
     }
     if (scopes().inClass && !scopes().inFunction && !insideBlock()) {
         reportNamed(E_UNKNOWN_SCOPE, name);
-        typeState().currentType = T_UNKNOWN;
-        return false;
+        return nullptr;
     }
     notDeclared(name);
-    return false;
+    return nullptr;
 }
 
-bool lookupReceiver(const std::string &name, bool &unassigned) {
+Symbol *lookupReceiver(const std::string &name, bool &unassigned) {
     receiverLookup().active = true;
     receiverLookup().unassigned = false;
-    bool found = lookupUse(name);
+    Symbol *found = lookupUse(name);
     unassigned = receiverLookup().unassigned;
     receiverLookup() = ReceiverLookup();
     return found;
 }
 
-bool lookupAssign(const std::string &name) {
-    typeState().currentType = T_UNKNOWN;
+Symbol *lookupAssign(const std::string &name) {
     Symbol *symbol = resolve(name, Access::Assign);
     if (!symbol) {
         notDeclared(name);
-        return false;
+        return nullptr;
     }
-    load(symbol);
     indexSymbolUsed(symbol, name);
     if (isConstantKind(symbol->kind))
         reportNamed(E_CONSTANT_ASSIGNED, name);
-    return true;
+    return symbol;
 }
 
 // ---------------------------------------------------------------------------
@@ -409,17 +397,17 @@ bool reportIfDuplicate(const std::vector<Symbol *> &scope, const std::string &na
 
 }  // namespace
 
-Symbol *declare(const std::string &name, unsigned extraFlags) {
+Symbol *declare(const std::string &name, const DeclaredAs &declared, unsigned extraFlags) {
     Symbol model;
     model.name = name;
     model.emittedName = emittedNameFor(name);
-    model.flags = extraFlags | (static_cast<unsigned>(typeState().currentType) & SYMBOL_TYPE_MASK);
-    if (pendingDeclaration().attribute)
+    model.flags = extraFlags | (static_cast<unsigned>(declared.type) & SYMBOL_TYPE_MASK);
+    if (declared.attribute)
         model.flags |= SYMBOL_ATTRIBUTE;
-    if (pendingDeclaration().objectText)
+    if (declared.objectText)
         model.flags |= SYMBOL_OBJECT_TEXT;
-    model.kind = pendingDeclaration().kind;
-    model.classIndex = pendingDeclaration().classIndex;
+    model.kind = declared.kind;
+    model.classIndex = declared.classIndex;
 
     std::vector<Symbol *> *scope = nullptr;
     if (insideBlock()) {
@@ -454,12 +442,16 @@ Symbol *addClassMember(const Symbol &member) {
 // ---------------------------------------------------------------------------
 // Blocks and functions
 
-static void emptyBlockScopes(int depth) {
+namespace {
+
+void emptyBlockScopes(int depth) {
     localScopes().blockScopes[depth].clear();
     localScopes().blockCaptures[depth].clear();
     localScopes().blockScopeIndex[depth].clear();
     localScopes().blockCaptureIndex[depth].clear();
 }
+
+}  // namespace
 
 void enterBlock() {
     scopes().inBlock = true;

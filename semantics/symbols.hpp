@@ -1,8 +1,8 @@
 #pragma once
 // The symbol table: every name the Velmora source declares, in the global
 // scope, the class being translated, the function being translated and its
-// nested blocks. A lookup does not return the symbol; it loads the symbol's
-// attributes into the current-symbol values that the rules read next.
+// nested blocks. A lookup returns the symbol it found; a declaration is told
+// what it declares.
 #include <cstddef>
 #include <deque>
 #include <string>
@@ -115,20 +115,9 @@ struct ScopeState {
     bool atFileLevel() const { return !inClass && !inFunction && !inBlock; }
 };
 
-// What the last successful lookup loaded (the type goes to
-// typeState.currentType and the object-text bit to typeState.objectText).
-struct CurrentSymbol {
-    bool assigned = false;
-    bool attribute = false;
-    int kind = 0;
-    int classIndex = -1;
-    std::string emittedName;
-    Symbol *symbol = nullptr;
-};
-
-// What the declaring rule sets before it calls declare; the type is
-// typeState.currentType.
-struct PendingDeclaration {
+// What a declaring rule tells of the name it declares.
+struct DeclaredAs {
+    int type = 0;
     int kind = 1;
     int classIndex = -1;
     bool attribute = false;    // becomes SYMBOL_ATTRIBUTE
@@ -146,8 +135,6 @@ struct ReceiverLookup {
 
 // These parts of the source being translated (semantics/source_semantics.hpp).
 ScopeState &scopes();
-CurrentSymbol &current();
-PendingDeclaration &pendingDeclaration();
 ReceiverLookup &receiverLookup();
 
 // Declares name in the current scope. Pass SYMBOL_ASSIGNED in extraFlags for
@@ -155,19 +142,19 @@ ReceiverLookup &receiverLookup();
 // with a value, a parameter, a loop variable, an enumeration item, a
 // constant. Returns the new symbol, or nullptr when the name was a duplicate
 // (reported).
-Symbol *declare(const std::string &name, unsigned extraFlags = 0);
+Symbol *declare(const std::string &name, const DeclaredAs &declared, unsigned extraFlags = 0);
 
 // Class rules add members through this path: a duplicate is reported as
 // "already declared" and the member is added all the same.
 Symbol *addClassMember(const Symbol &member);
 
-// Resolves name for reading / as an assignment target and loads the
-// current-symbol values. Return whether the name was found.
-bool lookupUse(const std::string &name);
+// Resolves name for reading / as an assignment target. Returns the symbol
+// found, or nullptr when there is none (reported).
+Symbol *lookupUse(const std::string &name);
 // lookupUse that leaves a read before assignment to the caller: `unassigned`
 // tells whether the variable had no value yet.
-bool lookupReceiver(const std::string &name, bool &unassigned);
-bool lookupAssign(const std::string &name);
+Symbol *lookupReceiver(const std::string &name, bool &unassigned);
+Symbol *lookupAssign(const std::string &name);
 
 // Index of the first symbol named name (byte for byte / ignoring ASCII case), or -1.
 int findExact(const std::vector<Symbol *> &scope, const std::string &name);

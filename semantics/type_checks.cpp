@@ -1,6 +1,5 @@
-// Type groups, the left-operand type stack and the operand, assignment and
-// "in" checks. A failed check reports and leaves a fallback type so the
-// parse can go on.
+// Type groups and the operand, assignment and "in" checks. A failed operand
+// check reports and gives a fallback type, so that the parse can go on.
 #include "semantics/types.hpp"
 
 #include <cstdio>
@@ -63,123 +62,80 @@ bool dividesAsNaturals(int dividend, int divisor) {
     return dividend == T_NATURAL && (divisor == T_NATURAL || divisor == T_INTEGER);
 }
 
-void arrayOfElement(int element) {
+int arrayOfElement(int element) {
     switch (element) {
-    case T_NUMBER: typeState().currentType = T_NUMBERARRAY; break;
-    case T_INTEGER: typeState().currentType = T_INTARRAY; break;
-    case T_REAL: typeState().currentType = T_REALARRAY; break;
-    case T_NATURAL: typeState().currentType = T_NATURALARRAY; break;
-    case T_TEXT: typeState().currentType = T_TEXTARRAY; break;
-    case T_FILE: typeState().currentType = T_FILEARRAY; break;
-    case T_DIR: case T_OBJECT: typeState().currentType = T_OBJECTARRAY; break;
-    default: break;
+    case T_NUMBER: return T_NUMBERARRAY;
+    case T_INTEGER: return T_INTARRAY;
+    case T_REAL: return T_REALARRAY;
+    case T_NATURAL: return T_NATURALARRAY;
+    case T_TEXT: return T_TEXTARRAY;
+    case T_FILE: return T_FILEARRAY;
+    case T_DIR: case T_OBJECT: return T_OBJECTARRAY;
+    default: return element;
     }
-}
-
-// ---------------------------------------------------------------------------
-// Type stack
-
-void pushType(int type) {
-    TypeState &state = typeState();
-    if (state.depth >= static_cast<int>(state.stack.size()))
-        state.stack.resize(static_cast<size_t>(state.depth) + 1);
-    state.stack[static_cast<size_t>(state.depth++)] = type;
-}
-
-int popType() {
-    if (typeState().depth <= 0) {
-        reportStackUnderflow("left type");
-        return T_UNKNOWN;
-    }
-    typeState().depth--;
-    return typeState().stack[static_cast<size_t>(typeState().depth)];
 }
 
 // ---------------------------------------------------------------------------
 // Operand checks
 
-bool checkArith(int left, int right, int classWord) {
+int checkArith(int left, int right, int classWord) {
     int result = resultOf(left, right);
     // A call of a function that returns nothing has no value to compute with.
     if (result == 0 || result == T_VOID) {
         reportOperands(classWord, left, right);
-        typeState().currentType = T_UNKNOWN;
-        return false;
+        return T_UNKNOWN;
     }
     // Integer division yields a floating value whatever the divisor.
     if (left == T_INTEGER && classWord == W_DIVIDE)
-        result = T_NUMBER;
-    typeState().currentType = result;
-    return true;
+        return T_NUMBER;
+    return result;
 }
 
-bool checkBoolean(int left, int right) {
-    bool accepted = convertsToBoolean(left) && convertsToBoolean(right);
-    if (!accepted)
+int checkBoolean(int left, int right) {
+    if (!convertsToBoolean(left) || !convertsToBoolean(right))
         reportOperands(W_BOOLEAN, left, right);
-    typeState().currentType = T_BOOLEAN;
-    return accepted;
+    return T_BOOLEAN;
 }
 
-bool checkBinary(int left, int right) {
-    if (isBitOperandType(left) && isBitOperandType(right)) {
-        typeState().currentType = left;
-        return true;
-    }
+int checkBinary(int left, int right) {
+    if (isBitOperandType(left) && isBitOperandType(right))
+        return left;
     reportOperands(W_BINARY, left, right);
-    typeState().currentType = T_BOOLEAN;
-    return false;
+    return T_BOOLEAN;
 }
 
-bool checkRelational(int left, int right) {
-    bool accepted = resultOf(left, right) != 0;
-    if (!accepted)
+int checkRelational(int left, int right) {
+    if (resultOf(left, right) == 0)
         reportOperands(W_RELATIONAL, left, right);
-    typeState().currentType = T_BOOLEAN;
-    return accepted;
+    return T_BOOLEAN;
 }
 
-bool checkArrayOp(int left, int right) {
-    if (left == right && (isContainer(left) || left == T_VAR)) {
-        typeState().currentType = left == T_VAR ? T_ARRAY : left;
-        return true;
-    }
-    if (left == T_VAR && isPlainContainer(right)) {
-        typeState().currentType = right;
-        return true;
-    }
-    if (right == T_VAR && isPlainContainer(left)) {
-        typeState().currentType = left;
-        return true;
-    }
+int checkArrayOp(int left, int right) {
+    if (left == right && (isContainer(left) || left == T_VAR))
+        return left == T_VAR ? T_ARRAY : left;
+    if (left == T_VAR && isPlainContainer(right))
+        return right;
+    if (right == T_VAR && isPlainContainer(left))
+        return left;
     // A list literal is an array written out: a + [4, 5] joins two arrays.
-    if ((left == T_ARRAY && right == T_LIST) || (left == T_LIST && right == T_ARRAY)) {
-        typeState().currentType = T_ARRAY;
-        return true;
-    }
+    if ((left == T_ARRAY && right == T_LIST) || (left == T_LIST && right == T_ARRAY))
+        return T_ARRAY;
     reportOperands(W_ARRAY, left, right);
-    typeState().currentType = T_LIST;
-    return false;
+    return T_LIST;
 }
 
-bool checkSameArray(int left, int right) {
+int checkSameArray(int left, int right) {
     if (left == right)
-        return true;
+        return left;
     reportOperands(W_ARRAY, left, right);
-    typeState().currentType = T_LIST;
-    return false;
+    return T_LIST;
 }
 
-bool checkBitOperator() {
-    int left = popType();
-    int right = typeState().currentType;
+int checkBitOperator(int left, int right) {
     int key = left == T_VAR ? right : left;
     if (isTypedArray(key)) {
-        if (right == key)
-            return true;
-        arrayOfElement(right);
-        if (typeState().currentType == key)
-            return true;
+        if (right == key || arrayOfElement(right) == key)
+            return key;
     } else {
         switch (key) {
         case T_BYTE: case T_NUMBER: case T_INTEGER: case T_REAL: case T_NATURAL:
@@ -191,8 +147,7 @@ bool checkBitOperator() {
         }
     }
     reportOperands(W_SUCH, left, right);
-    typeState().currentType = T_LIST;
-    return false;
+    return T_LIST;
 }
 
 // ---------------------------------------------------------------------------
@@ -217,13 +172,13 @@ bool reportAssignmentIf(bool rejected, int target, int source) {
     return !rejected;
 }
 
-bool checkTypedArrayAssign(int target, int source) {
+bool checkTypedArrayAssign(int target, int source, char op) {
     if (source == T_LIST || source == T_NIL)
         return true;
     if (isTypedArray(source))
         return reportAssignmentIf(source != target, target, source);
     int element = elementType(target);
-    if (typeState().pendingAssignOp != '=') {
+    if (op != '=') {
         if (elementAccepts(element, source))
             return true;
         reportOperands(W_ARRAY, target, source);
@@ -254,21 +209,21 @@ bool checkAssignSimple(int target, int source) {
     return reportAssignmentIf(!accepted, target, source);
 }
 
-bool checkAssign(int target, int source) {
+bool checkAssign(int target, int source, char op, bool objectText) {
     if (source == T_VOID)
         return checkHasValue(target, source);
     if (target == T_ARRAY || target == T_DICT) {
-        bool rejected = typeState().pendingAssignOp == '=' && resultOf(target, source) == 0;
+        bool rejected = op == '=' && resultOf(target, source) == 0;
         return reportAssignmentIf(rejected, target, source);
     }
     if (target == T_OBJECT) {
-        bool accepted = source == T_OBJECT || (typeState().objectText && isTextLike(source));
+        bool accepted = source == T_OBJECT || (objectText && isTextLike(source));
         return reportAssignmentIf(!accepted, target, source);
     }
     if (target == T_VAR)
         return true;
     if (isTypedArray(target))
-        return checkTypedArrayAssign(target, source);
+        return checkTypedArrayAssign(target, source, op);
     return reportAssignmentIf(resultOf(target, source) == 0, target, source);
 }
 
@@ -297,7 +252,7 @@ bool checkSignOperand(char op, int operand, bool integral) {
 // ---------------------------------------------------------------------------
 // "in" and sequences
 
-bool checkIn(int item, int container) {
+int checkIn(int item, int container) {
     bool accepted = false;
     switch (container) {
     // A list literal is an array written out: "in [1, 2]" looks in it.
@@ -318,16 +273,14 @@ bool checkIn(int item, int container) {
     }
     if (!accepted) {
         reportNamed(E_IN_MISMATCH, typeName(container));
-        typeState().currentType = T_UNKNOWN;
-        return false;
+        return T_UNKNOWN;
     }
-    typeState().currentType = T_BOOLEAN;
-    return true;
+    return T_BOOLEAN;
 }
 
-bool checkSequence() {
-    if (usableAsSequence(typeState().currentType))
+bool checkSequence(int type) {
+    if (usableAsSequence(type))
         return true;
-    reportRequiredKind(1, typeState().currentType);
+    reportRequiredKind(1, type);
     return false;
 }

@@ -2,23 +2,9 @@
 // Velmora type codes, their names, the operator result table and the checks
 // the parser runs after each operator, assignment and "in" test.
 #include <string>
-#include <vector>
 
 #include "semantics/type_codes.hpp"
 
-
-// Type state of the translation: the type of the expression parsed last and
-// the stack of left-operand types. Owned by the type model.
-struct TypeState {
-    int currentType = 0;
-    std::vector<int> stack;   // grows with the expression; depth entries are in use
-    int depth = 0;
-    char pendingAssignOp = '=';   // '=' or the operator of a compound assignment
-    bool objectText = false;      // object-text flag of the symbol looked up last
-};
-
-// Of the source being translated (semantics/source_semantics.hpp).
-TypeState &typeState();
 
 // Result of a binary operation on (left, right); 0 when not allowed or when
 // either code lies outside the table.
@@ -37,29 +23,34 @@ bool usableAsSequence(int type);
 bool isTextLike(int type);               // text or "char *"
 // A natural divided by a natural or an integer gives a natural quotient.
 bool dividesAsNaturals(int dividend, int divisor);
-void arrayOfElement(int element);        // sets currentType to the typed array of element
+// The typed array whose elements have the given type; the code itself when
+// no typed array holds it.
+int arrayOfElement(int element);
 
-void pushType(int type);
-int popType();
+// The operand checks of the operators. Each takes the operand types,
+// reports a refusal through the diagnostics module and returns the type of
+// the result, or the fallback type that the rest of the expression goes on
+// with.
+int checkArith(int left, int right, int classWord);
+int checkBoolean(int left, int right);
+int checkBinary(int left, int right);
+int checkRelational(int left, int right);
+// "|", "^" and "&": on numbers bits, on arrays a join, on a typed array
+// and one of its elements an append.
+int checkBitOperator(int left, int right);
+int checkArrayOp(int left, int right);
+int checkSameArray(int left, int right);
+int checkIn(int item, int container);
 
-
-// The checks. Each reports through the diagnostics module and returns
-// whether the operands were accepted; the operand checks also leave their
-// result (or its fallback) in typeState.currentType.
-bool checkArith(int left, int right, int classWord);
-bool checkBoolean(int left, int right);
-bool checkBinary(int left, int right);
-bool checkRelational(int left, int right);
-bool checkBitOperator();                 // pops the left type, right is currentType
-bool checkArrayOp(int left, int right);
-bool checkSameArray(int left, int right);
-bool checkElement(int arrayType, int valueType);       // currentType untouched
+// The checks of what is stored or used; each returns whether it accepted.
+bool checkElement(int arrayType, int valueType);
 // A value that is used as `usedAs` (printed as a text, tested as a boolean)
 // must not come from a call that returns nothing.
-bool checkHasValue(int usedAs, int source);           // currentType untouched
-bool checkAssignSimple(int target, int source);        // currentType untouched
-bool checkAssign(int target, int source);              // currentType untouched
-bool checkIn(int item, int container);
+bool checkHasValue(int usedAs, int source);
+bool checkAssignSimple(int target, int source);
+// `op` is '=' or the operator of a compound assignment; a target with the
+// object-text attribute takes texts as well as objects.
+bool checkAssign(int target, int source, char op = '=', bool objectText = false);
 // Prefix operators. "not x" is a C++ bool: a number keeps its type (the
 // bool converts to it wherever the number may stand), any other operand
 // gives a boolean. "-x" and "~x" need a number (texts and containers count
@@ -70,5 +61,6 @@ int typeOfNot(int operand);
 // "-x", "+x" and "~x" of a text or a container: libvel counts it as a number
 // and gives a var.
 int typeOfSign(int operand);
-bool checkSignOperand(char op, int operand, bool integral);  // currentType untouched
-bool checkSequence();                                  // tests currentType
+bool checkSignOperand(char op, int operand, bool integral);
+// The subject of a loop over a sequence.
+bool checkSequence(int type);

@@ -62,35 +62,26 @@ async function run(shimDirectory, modulePath, programArguments) {
     new shim.PreopenDirectory('.', copyDirectory(shim, process.cwd())),
   ];
   const wasi = new shim.WASI([modulePath, ...programArguments], [], descriptors, { debug: false });
-  const trace = await import(new URL('../web/velmora_trace.mjs', import.meta.url).href);
-  trace.keepFramesOfErrors();
-  let exitFrames = null;
-  const wasiImport = {
-    ...wasi.wasiImport,
-    proc_exit(status) {
-      if (status !== 0) exitFrames = trace.framesHere();
-      return wasi.wasiImport.proc_exit(status);
-    },
-  };
-  const instance = new WebAssembly.Instance(module, { wasi_snapshot_preview1: wasiImport });
+  const { FailureReport } = await import(new URL('../web/failure_report.mjs', import.meta.url).href);
+  const report = new FailureReport(bytes, (name) => {
+    try {
+      return fs.readFileSync(path.resolve(path.dirname(modulePath), name));
+    } catch {
+      return null;
+    }
+  });
+  const instance = new WebAssembly.Instance(module, { wasi_snapshot_preview1: report.withExitFrames(wasi.wasiImport) });
+  report.ran(instance);
   let status;
   try {
     status = wasi.start(instance);
   } catch (error) {
-    // A trap named by its Velmora place and callers, read from the module's
-    // line tables.
-    const exhausted = error instanceof RangeError && /call stack/i.test(error.message);
-    const lines = trace.trapLines(bytes, trace.framesOfError(error),
-      { message: `wasi_shim_runner: ${modulePath}: trap: ${error.message}`, exhausted,
-        firstLine: trace.pieceFirstLine(instance) });
-    if (!lines) throw error;
+    const lines = await report.trapLines(error, `wasi_shim_runner: ${modulePath}: trap: ${error.message}`);
     process.stderr.write(`${lines.join('\n')}\n`);
     return TRAP_STATUS;
   }
-  if (exitFrames) {
-    const callers = trace.runTimeErrorCallers(bytes, exitFrames, trace.pieceFirstLine(instance));
-    if (callers.length > 0) process.stderr.write(`${callers.join('\n')}\n`);
-  }
+  const callers = await report.exitLines();
+  if (callers.length > 0) process.stderr.write(`${callers.join('\n')}\n`);
   return status;
 }
 

@@ -352,15 +352,18 @@ functionDefinition
         { closeFunctionDefinition(); }
     ;
 
-functionHead { bool arrayOfClass = false; }
+functionHead
     :   ( modifier )*
-        (   typeSpec { addReturnType(); }
-            ( COMMA ( EOL { countLineEnd(); } )* typeSpec { addReturnType(); } )*
-        |   c:IDENT ( LEFTSQUARE RIGHTSQUARE { arrayOfClass = true; } )?
-            { addClassReturnType(c->getText(), arrayOfClass); }
-        )
+        resultType
+        ( COMMA ( EOL { countLineEnd(); } )* resultType )*
         n:IDENT { setFunctionName(n->getText()); }
         LEFTPAR ( EOL { countLineEnd(); } )* parameterList RIGHTPAR
+    ;
+
+resultType { bool arrayOfClass = false; }
+    :   typeSpec { addReturnType(); }
+    |   c:IDENT ( LEFTSQUARE RIGHTSQUARE { arrayOfClass = true; } )?
+        { addClassReturnType(c->getText(), arrayOfClass); }
     ;
 
 parameterList
@@ -1076,7 +1079,6 @@ expression returns [ExprValue v] { NestingGuard guard; }
 orExpression returns [ExprValue v] { ExprValue r; }
     :   v=andExpression
         (   "or" ( EOL { countLineEnd(); } )?
-            { pushType(v.type); }
             r=andExpression
             { v = logicalOperator(std::move(v), "||", r); }
         )*
@@ -1085,7 +1087,6 @@ orExpression returns [ExprValue v] { ExprValue r; }
 andExpression returns [ExprValue v] { ExprValue r; }
     :   v=relationExpression
         (   "and" ( EOL { countLineEnd(); } )?
-            { pushType(v.type); }
             r=relationExpression
             { v = logicalOperator(std::move(v), "&&", r); }
         )*
@@ -1094,7 +1095,6 @@ andExpression returns [ExprValue v] { ExprValue r; }
 relationExpression returns [ExprValue v] { ExprValue r; int op = 0; }
     :   v=bitOrExpression
         (   (   op=comparisonOperator ( EOL { countLineEnd(); } )?
-                { pushType(v.type); }
                 r=bitOrExpression
                 { v = comparison(std::move(v), op, r); }
             )+
@@ -1129,7 +1129,6 @@ bitOrExpression returns [ExprValue v] { ExprValue first; }
 bitOrFrom[ExprValue first] returns [ExprValue v] { ExprValue r; }
     :   v=bitXorFrom[first]
         (   OR_BIN ( EOL { countLineEnd(); } )?
-            { pushType(v.type); }
             r=bitXorExpression
             { v = bitOperator(std::move(v), "|", r); }
         )*
@@ -1142,7 +1141,6 @@ bitXorExpression returns [ExprValue v] { ExprValue first; }
 bitXorFrom[ExprValue first] returns [ExprValue v] { ExprValue r; }
     :   v=bitAndFrom[first]
         (   XOR_BIN ( EOL { countLineEnd(); } )?
-            { pushType(v.type); }
             r=bitAndExpression
             { v = bitOperator(std::move(v), "^", r); }
         )*
@@ -1155,7 +1153,6 @@ bitAndExpression returns [ExprValue v] { ExprValue first; }
 bitAndFrom[ExprValue first] returns [ExprValue v] { ExprValue r; }
     :   v=shiftFrom[first]
         (   ( AND_BIN | SHARP ) ( EOL { countLineEnd(); } )?
-            { pushType(v.type); }
             r=shiftExpression
             { v = bitOperator(std::move(v), "&", r); }
         )*
@@ -1169,7 +1166,6 @@ shiftFrom[ExprValue first] returns [ExprValue v] { ExprValue r; bool left = true
     :   { v = std::move(first); }
         (   ( SHIFT_LEFT { left = true; } | SHIFT_RIGHT { left = false; } )
             ( EOL { countLineEnd(); } )?
-            { pushType(v.type); }
             r=additiveExpression
             { v = shiftOperator(std::move(v), left, r); }
         )*
@@ -1180,7 +1176,6 @@ additiveExpression returns [ExprValue v] { ExprValue r; bool plus = true; }
         (   options { greedy=true; } :
             ( PLUS { plus = true; } | MINUS { plus = false; } )
             ( EOL { countLineEnd(); } )?
-            { pushType(v.type); }
             r=multiplicativeExpression
             { v = additiveOperator(std::move(v), plus, r); }
         )*
@@ -1191,7 +1186,6 @@ multiplicativeExpression returns [ExprValue v] { ExprValue r; int op = 0; }
         (   options { greedy=true; } :
             ( MUL { op = MUL; } | DIV { op = DIV; } | "mod" { op = LITERAL_mod; } )
             ( EOL { countLineEnd(); } )?
-            { pushType(v.type); }
             r=unaryExpression
             { v = multiplicativeOperator(std::move(v), op, r); }
         )*
@@ -1243,13 +1237,11 @@ methodCall[ExprValue receiver] returns [ExprValue v] { std::string name; }
         ( m:IDENT { name = m->getText(); } | "in" { name = "in"; } )
         LEFTPAR { v = beginMethodCall(std::move(receiver), name); }
         v=callArguments[std::move(v)]
-        { v = endMethodCall(std::move(v)); }
     ;
 
 functionCall returns [ExprValue v]
     :   n:IDENT { v = beginCall(n->getText()); }
         LEFTPAR v=callArguments[std::move(v)]
-        { v = endCall(std::move(v)); }
     ;
 
 // The arguments and the closing ")". A syntax error among them is one
@@ -1308,7 +1300,6 @@ nameChain returns [ExprValue v] { ExprValue index; ExprValue low; ExprValue high
         |   { LA(3) == LEFTPAR }? v=methodCall[std::move(v)]
         |   DOT m:IDENT { v = memberOfName(std::move(v), m->getText()); }
         )*
-        { v = endName(std::move(v)); }
     ;
 
 atom returns [ExprValue v] { ExprValue inner; }
@@ -1322,9 +1313,9 @@ atom returns [ExprValue v] { ExprValue inner; }
     |   r:REAL_LITERAL { v = realLiteral(r->getText()); }
     |   s:STRING_LITERAL { v = stringLiteral(s->getText()); }
     |   c:PHPCONSTANT { v = phpConstant(c->getText()); }
-    |   p:PHPID { v = beginName(p->getText().substr(1)); v = endName(v); }
+    |   p:PHPID { v = beginName(p->getText().substr(1)); }
     |   LEFTPAR inner=expression RIGHTPAR { v = parenthesized(inner); }
-    |   ( typeKeywordToken LEFTPAR RIGHTPAR ) => { beginTypeValue(); } typeKeyword LEFTPAR RIGHTPAR { v = emptyContainer(typeState().currentType); endTypeValue(); }
+    |   ( typeKeywordToken LEFTPAR RIGHTPAR ) => { beginTypeValue(); } typeKeyword LEFTPAR RIGHTPAR { v = emptyContainer(currentDeclaredType()); endTypeValue(); }
     |   v=listLiteral
     |   v=dictLiteral
     ;

@@ -107,7 +107,6 @@ ExprValue expressionOf(const AssignTarget &target, char op, const ExprValue &val
     left.text = target.readPath;
     left.type = target.valueType;
     left.classIndex = target.classIndex;
-    pushType(left.type);
     switch (op) {
     case '+': case '-': return additiveOperator(left, op == '+', value);
     case '*': return multiplicativeOperator(left, VLTokenTypes::MUL, value);
@@ -120,9 +119,8 @@ ExprValue expressionOf(const AssignTarget &target, char op, const ExprValue &val
 
 void writeExpressionForm(const AssignTarget &target, char op, const ExprValue &value) {
     ExprValue combined = expressionOf(target, op, value);
-    typeState().pendingAssignOp = '=';
     if (combined.type != T_UNKNOWN)
-        checkAssign(target.valueType, combined.type);
+        checkAssign(target.valueType, combined.type, '=', target.objectText);
     // Containers combined with other values are dynamic values in C++.
     if (isContainer(target.valueType) && combined.type != T_UNKNOWN) {
         combined.text = "dyn(" + combined.text + ")";
@@ -148,17 +146,18 @@ ExprValue nullForObject(const AssignTarget &target, const ExprValue &value) {
 
 void writeOne(const AssignTarget &target, char op, const ExprValue &given) {
     ExprValue value = nullForObject(target, given);
+    if (target.valueType == T_OBJECT)
+        value = downcastTo(target.classIndex, value);
     if (refusedCompound(target, op, value))
         return;
     if (needsExpressionForm(target, op, value)) {
         writeExpressionForm(target, op, value);
         return;
     }
-    typeState().pendingAssignOp = op;
     if (target.valueType == T_OBJECT && target.classIndex >= 0 && refusedUnrelatedObject(target.classIndex, value))
         return;
     if (value.type != T_UNKNOWN && target.valueType != T_UNKNOWN)
-        checkAssign(target.valueType, value.type);
+        checkAssign(target.valueType, value.type, op, target.objectText);
     if (target.isSlice) {
         std::string newValue = op == '=' ? value.text : combinedValue(target, op, value);
         emit(target.path + (target.pathIsPointer ? "->" : ".") + "setSlice(" + target.low + "," +
@@ -189,10 +188,40 @@ void writeOne(const AssignTarget &target, char op, const ExprValue &given) {
         emit(destination + " " + compoundOperator(op) + "= " + compoundOperand(target, value) + ";\n");
 }
 
+// Several targets from the results of one call: each part keeps the type
+// its function declares for it. What is moved out of the held results is
+// read once.
+void writeResultsUnpacking(char op, const ExprValue &value) {
+    const FunctionRecord &function = functionRecord(value.resultsOf);
+    int count = static_cast<int>(function.returnTypes.size());
+    if (assignment().targetCount != count) {
+        reportAssignmentCount(assignment().targetCount, count);
+        emit(";\n");
+        return;
+    }
+    std::string temporary = newTemp();
+    emit("auto " + temporary + "=" + value.text + ";\n");
+    for (int i = 0; i < count; i++) {
+        std::string index = std::to_string(i);
+        ExprValue part;
+        part.text = op == '=' ? "std::get<" + index + ">(std::move(" + temporary + "))"
+                              : "std::get<" + index + ">(" + temporary + ")";
+        part.type = function.returnTypes[static_cast<size_t>(i)];
+        part.classIndex = function.returnClasses[static_cast<size_t>(i)];
+        writeIndent();
+        writeOne(assignment().targets[i], op, part);
+    }
+}
+
 // Several targets from one value: the parts of a value holding several results.
 void writeUnpacking(char op) {
+    const ExprValue &value = assignment().values[0];
+    if (value.type == T_TUPLE && value.resultsOf >= 0) {
+        writeResultsUnpacking(op, value);
+        return;
+    }
     std::string temporary = newTemp();
-    emit("dyn " + temporary + "=" + assignment().values[0].text + ";\n");
+    emit("dyn " + temporary + "(" + value.text + ");\n");
     for (int i = 0; i < assignment().targetCount; i++) {
         ExprValue part;
         part.text = fromDyn(assignment().targets[i].valueType, temporary + ".at(" + std::to_string(i) + ")");
@@ -221,9 +250,11 @@ void addAssignValue(const ExprValue &value) {
     assignment().valueCount++;
 }
 
+namespace {
+
 // Several targets with as many values: every value is computed before
 // any target changes, so that "x, y = y, x" exchanges the two.
-static void writeParallel(char op) {
+void writeParallel(char op) {
     std::vector<ExprValue> held(assignment().targets.size());
     for (int i = 0; i < assignment().targetCount; i++) {
         const AssignTarget &target = assignment().targets[i];
@@ -231,9 +262,8 @@ static void writeParallel(char op) {
         ExprValue &temporary = held[i];
         temporary.text = newTemp();
         if (op == '=') {
-            typeState().pendingAssignOp = op;
             if (value.type != T_UNKNOWN && target.valueType != T_UNKNOWN)
-                checkAssign(target.valueType, value.type);
+                checkAssign(target.valueType, value.type, op, target.objectText);
             temporary.type = target.valueType;
             emit("auto " + temporary.text + "=" + convertValue(target.valueType, value) + ";\n");
         } else {
@@ -249,13 +279,15 @@ static void writeParallel(char op) {
     }
 }
 
+}  // namespace
+
 // Both values are read before either place is written, as in "x, y = y, x".
 void writeSwap(const AssignTarget &first, const AssignTarget &second) {
     int one = first.valueType, other = second.valueType;
     if (one != other && one != T_VAR && other != T_VAR && one != T_UNKNOWN && other != T_UNKNOWN) {
         // Without the swap the program would run wrong, so the source must
         // not be compiled.
-        reportSwapMismatch(typeName(one), typeName(other));
+        reportAssignment(one, other);
         emit(";\n");
         return;
     }
@@ -275,7 +307,6 @@ void writeSwap(const AssignTarget &first, const AssignTarget &second) {
     writeOne(second, '=', held[0]);
     output().indentLevel--;
     emitIndented("}\n");
-    typeState().pendingAssignOp = '=';
 }
 
 void writeAssignment(char op) {
@@ -293,5 +324,4 @@ void writeAssignment(char op) {
         reportAssignmentCount(assignment().targetCount, assignment().valueCount);
         emit(";\n");
     }
-    typeState().pendingAssignOp = '=';
 }

@@ -1,5 +1,9 @@
+// Calls of built-in functions, of methods of built-in values and of the
+// program's functions: begun by the name, closed with the arguments
+// converted to what each parameter receives.
 #include "semantics/symbol_index.hpp"
 #include "translator/calls.hpp"
+#include "translator/call_parts.hpp"
 #include "translator/source_translation.hpp"
 
 #include "diagnostics/diagnostics.hpp"
@@ -10,7 +14,6 @@
 #include "semantics/spellings.hpp"
 #include "semantics/symbols.hpp"
 #include "semantics/types.hpp"
-#include "translator/checked_stack.hpp"
 #include "translator/classes.hpp"
 #include "translator/declarations.hpp"
 #include "translator/evaluation_order.hpp"
@@ -18,29 +21,7 @@
 #include "translator/functions.hpp"
 #include "translator/output.hpp"
 
-#include <algorithm>
-#include <cstdlib>
-
 namespace {
-
-CallState &calls() { return translation().calls; }
-
-ExprValue valueOf(std::string text, int type) {
-    ExprValue value;
-    value.text = std::move(text);
-    value.type = type;
-    return value;
-}
-
-std::string joinTexts(const std::string *texts, int count) {
-    std::string joined;
-    for (int i = 0; i < count; i++) {
-        if (i > 0)
-            joined += ",";
-        joined += texts[i];
-    }
-    return joined;
-}
 
 bool isIntegral(int type) {
     return type == T_INTEGER || type == T_BYTE || type == T_BOOLEAN || type == T_LONG || type == T_CHAR;
@@ -171,9 +152,7 @@ std::string updatedReceiver(ExprValue &receiver) {
 void noteReceiverAssigned(const ExprValue &receiver) {
     if (receiver.root == nullptr)
         return;
-    int type = typeState().currentType;
     lookupAssign(receiver.root->name);
-    typeState().currentType = type;
 }
 
 // Consumes the receiver's text: the caller reads only its other fields after.
@@ -236,7 +215,6 @@ ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
         for (int i = 0; i < level.count; i++)
             arguments[i] = level.arguments[i].text;
         ExprValue value = valueOf("(" + joinTexts(arguments.data(), level.count) + ")", T_VAR);
-        typeState().currentType = value.type;
         return value;
     }
     if (call.kind == CALL_UNTYPED_METHOD) {
@@ -245,7 +223,6 @@ ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
         ExprValue value = valueOf(takeMemberReceiver(call.receiver) + "." + call.method + "(" +
                                       joinTexts(arguments.data(), level.count) + ")",
                                   T_UNKNOWN);
-        typeState().currentType = value.type;
         return value;
     }
     checkMethodArgs(call.row, types.data(), level.count);
@@ -261,7 +238,6 @@ ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
         Symbol *symbol = call.receiver.root;
         symbol->flags = (symbol->flags & ~SYMBOL_TYPE_MASK) | static_cast<unsigned>(value.type);
     }
-    typeState().currentType = value.type;
     return value;
 }
 
@@ -283,7 +259,6 @@ ExprValue closeFunctionCall(const CallDescriptor &call, const ArgumentLevel &lev
     if (std::string(row.target) == "str" && level.count == 1 && level.arguments[0].type == T_VAR)
         arguments[0] = level.arguments[0].text;
     ExprValue value = valueOf(std::string(row.target) + "(" + joinTexts(arguments.data(), level.count) + ")", row.field[F_RESULT]);
-    typeState().currentType = value.type;
     return value;
 }
 
@@ -369,9 +344,7 @@ void checkAliasArgument(const FunctionRecord &function, const ParameterRecord &p
         reportCall(E_BAD_ARGUMENT_IN, function.name, parameter.type, argument.type);
         return;
     }
-    int type = typeState().currentType;
     lookupAssign(argument.root->name);
-    typeState().currentType = type;
 }
 
 // An object of a class that neither is the parameter's class, nor one of
@@ -383,25 +356,6 @@ bool unrelatedObjectArgument(const ParameterRecord &parameter, const ExprValue &
         return false;
     int expected = findClass(parameter.className);
     return expected >= 0 && !relatedClasses(expected, argument.classIndex);
-}
-
-bool checkProgramArguments(const FunctionRecord &function, const int *types, int count) {
-    int parameters = static_cast<int>(function.parameters.size());
-    if (count > parameters || count < function.requiredCount()) {
-        reportArgumentCount(function.name, parameters, count);
-        return false;
-    }
-    bool accepted = true;
-    for (int i = 0; i < count; i++) {
-        const ParameterRecord &parameter = function.parameters[static_cast<size_t>(i)];
-        if (parameter.functionType || types[i] == T_UNKNOWN)
-            continue;
-        if (resultOf(parameter.type, types[i]) == 0 || types[i] == T_VOID) {
-            reportCall(E_BAD_ARGUMENT_IN, function.name, parameter.type, types[i]);
-            accepted = false;
-        }
-    }
-    return accepted;
 }
 
 ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &level) {
@@ -436,59 +390,10 @@ ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &leve
         value.classIndex = function.ownerClass;
     } else if (value.type == T_OBJECT || value.type == T_OBJECTARRAY) {
         value.classIndex = function.returnClass;
+    } else if (value.type == T_TUPLE) {
+        value.resultsOf = call.row;
     }
-    typeState().currentType = value.type;
     return value;
-}
-
-ExprValue closeForwardCall(const CallDescriptor &call, const ArgumentLevel &level, const ExprValue &head) {
-    ForwardCall forward;
-    forward.name = call.name;
-    forward.line = diagnostics.lineCounter;
-    forward.ownerClass = currentClassIndex();
-    if (forward.ownerClass >= 0)
-        forward.classHeaderStart = translation().classState.headerStart;
-    std::vector<std::string> arguments(level.arguments.size() + 1);
-    for (int i = 0; i < level.count; i++) {
-        forward.argumentTypes.push_back(level.arguments[i].type);
-        arguments[i] = level.arguments[i].text;
-    }
-    calls().forwardCalls.push_back(forward);
-    ExprValue value = valueOf(head.text + "(" + joinTexts(arguments.data(), level.count) + ")", T_VAR);
-    typeState().currentType = value.type;
-    return value;
-}
-
-ExprValue closeHeaderCall(const CallDescriptor &call, const ArgumentLevel &level, const ExprValue &head) {
-    ForwardCall forward;
-    forward.name = call.name;
-    forward.line = diagnostics.lineCounter;
-    forward.ownerClass = currentClassIndex();
-    forward.ofHeaders = true;
-    calls().forwardCalls.push_back(forward);
-    std::vector<std::string> texts(level.arguments.size() + 1);
-    for (int i = 0; i < level.count; i++)
-        texts[i] = level.arguments[i].text;
-    return valueOf(head.text + "(" + joinTexts(texts.data(), level.count) + ")", head.type);
-}
-
-// Whether C++ passes an argument of this type to a parameter of that type
-// as it stands: the call was written before the function's parameters
-// were known, without conversions.
-bool passesUnconverted(int parameter, int argument) {
-    if (parameter == argument || argument == T_UNKNOWN)
-        return true;
-    auto numeric = [](int type) {
-        return type == T_INTEGER || type == T_BYTE || type == T_BOOLEAN || type == T_NUMBER || type == T_REAL ||
-               type == T_NATURAL || type == T_LONG || type == T_CHAR;
-    };
-    if (numeric(parameter) && numeric(argument))
-        return true;
-    if (parameter == T_VAR)
-        return argument != T_FILE && argument != T_FUNCTION;
-    if (parameter == T_TEXT)
-        return argument == T_CHARPTR;
-    return false;
 }
 
 // What a call evaluates in the order written: its arguments, after a
@@ -523,104 +428,8 @@ bool callChangesNothing(const CallDescriptor &call) {
     return builtinChangesNothing(call.row);
 }
 
-void needEarlyPrototype(int function, long classStart) {
-    EarlyPrototypes &early = calls().earlyPrototypes;
-    if (early.at < 0 || classStart < early.at)
-        early.at = classStart;
-    if (std::find(early.functions.begin(), early.functions.end(), function) == early.functions.end())
-        early.functions.push_back(function);
-}
-
-// A line directive that gives the text after offset `at` of the header the
-// lines it had before text was put there: counted from the last directive
-// before it, or none when there is no such directive.
-std::string directiveAfterInsertion(const std::string &header, std::size_t at) {
-    std::size_t directive = header.rfind("\n#line ", at);
-    if (directive == std::string::npos)
-        return "";
-    std::size_t lineStart = directive + 1;
-    std::size_t numberEnd = header.find(' ', lineStart + 6);
-    if (numberEnd == std::string::npos)
-        return "";
-    long line = std::strtol(header.c_str() + lineStart + 6, nullptr, 10);
-    std::size_t directiveEnd = header.find('\n', lineStart);
-    if (directiveEnd == std::string::npos || directiveEnd >= at)
-        return "";
-    std::string sourceName = header.substr(numberEnd + 1, directiveEnd - numberEnd - 1);
-    long counted = std::count(header.begin() + static_cast<long>(directiveEnd) + 1, header.begin() + static_cast<long>(at), '\n');
-    return "#line " + std::to_string(line + counted) + " " + sourceName + "\n";
-}
-
-}  // namespace
-
-bool needsEarlyPrototypes() { return calls().earlyPrototypes.at >= 0; }
-
-std::string headerWithEarlyPrototypes(const std::string &header) {
-    const EarlyPrototypes &early = calls().earlyPrototypes;
-    if (early.at < 0 || early.functions.empty() || static_cast<std::size_t>(early.at) > header.size())
-        return header;
-    std::size_t at = static_cast<std::size_t>(early.at);
-    std::string rest = header.substr(at);
-    std::string inserted = "\n";
-    // Their parameters may be of classes defined further on.
-    for (const std::string &name : translation().classState.definedHere) {
-        int index = findClass(name);
-        if (index >= 0)
-            inserted += "class " + classRecord(index).emittedName + ";\n";
-    }
-    for (int function : early.functions) {
-        auto prototype = translation().sourceFunctions.headerPrototypes.find(function);
-        if (prototype == translation().sourceFunctions.headerPrototypes.end())
-            continue;
-        inserted += prototype->second.withDefaults + "\n";
-        std::size_t later = rest.find("\n" + prototype->second.withDefaults + "\n");
-        if (later != std::string::npos)
-            rest.replace(later + 1, prototype->second.withDefaults.size(), prototype->second.withoutDefaults);
-    }
-    return header.substr(0, at) + inserted + directiveAfterInsertion(header, at) + rest;
-}
-
-void resetCallState() {
-    calls().levels.clear();
-    calls().pending = CallDescriptor();
-}
-
-void checkForwardCalls() {
-    int line = diagnostics.lineCounter;
-    for (const ForwardCall &forward : calls().forwardCalls) {
-        diagnostics.lineCounter = forward.line;
-        int index = findClassMethod(forward.ownerClass, forward.name);
-        if (index < 0)
-            index = findProgramFunction(forward.name);
-        if (forward.ofHeaders) {
-            // The call went to the headers' function of that name.
-            if (index >= 0)
-                reportNamed(E_AMBIGUOUS, forward.name);
-            continue;
-        }
-        if (index < 0) {
-            reportNamed(E_FUNCTION_NOT_DEFINED, forward.name);
-            continue;
-        }
-        const FunctionRecord &function = functionRecord(index);
-        if (function.ownerClass < 0 && forward.classHeaderStart >= 0)
-            needEarlyPrototype(index, forward.classHeaderStart);
-        int count = static_cast<int>(forward.argumentTypes.size());
-        if (!checkProgramArguments(function, forward.argumentTypes.data(), count))
-            continue;
-        for (int i = 0; i < count; i++) {
-            const ParameterRecord &parameter = function.parameters[static_cast<size_t>(i)];
-            int type = forward.argumentTypes[static_cast<size_t>(i)];
-            if (parameter.byReference || !passesUnconverted(parameter.type, type))
-                reportCall(E_BAD_ARGUMENT_IN, forward.name, parameter.type, type);
-        }
-    }
-    calls().forwardCalls.clear();
-    diagnostics.lineCounter = line;
-}
-
 // A call of a function or method of the program, by its record.
-static ExprValue beginProgramCall(int function, const std::string &name) {
+ExprValue beginProgramCall(int function, const std::string &name) {
     noteProgramCall(function);
     CallDescriptor call;
     call.kind = CALL_PROGRAM_FUNCTION;
@@ -628,6 +437,32 @@ static ExprValue beginProgramCall(int function, const std::string &name) {
     call.name = name;
     calls().pending = call;
     return valueOf(functionRecord(function).emittedName, functionRecord(function).callType());
+}
+
+}  // namespace
+
+bool checkProgramArguments(const FunctionRecord &function, const int *types, int count) {
+    int parameters = static_cast<int>(function.parameters.size());
+    if (count > parameters || count < function.requiredCount()) {
+        reportArgumentCount(function.name, parameters, count);
+        return false;
+    }
+    bool accepted = true;
+    for (int i = 0; i < count; i++) {
+        const ParameterRecord &parameter = function.parameters[static_cast<size_t>(i)];
+        if (parameter.functionType || types[i] == T_UNKNOWN)
+            continue;
+        if (resultOf(parameter.type, types[i]) == 0 || types[i] == T_VOID) {
+            reportCall(E_BAD_ARGUMENT_IN, function.name, parameter.type, types[i]);
+            accepted = false;
+        }
+    }
+    return accepted;
+}
+
+void resetCallState() {
+    calls().levels.clear();
+    calls().pending = CallDescriptor();
 }
 
 ExprValue beginCall(const std::string &name) {
@@ -704,11 +539,6 @@ ExprValue beginExternalCall(const std::string &tokenText) {
     return valueOf(tokenText.substr(1) + " ", T_VAR);
 }
 
-ExprValue endCall(ExprValue call) {
-    typeState().currentType = call.type;
-    return call;
-}
-
 // The receiver travels on as the call's value until its arguments are
 // closed; the descriptor takes it only then.
 ExprValue beginMethodCall(ExprValue receiver, const std::string &method) {
@@ -767,11 +597,6 @@ ExprValue beginMethodCall(ExprValue receiver, const std::string &method) {
     return receiver;
 }
 
-ExprValue endMethodCall(ExprValue call) {
-    typeState().currentType = call.type;
-    return call;
-}
-
 void openArguments() {
     ArgumentLevel level;
     level.call = std::move(calls().pending);
@@ -792,7 +617,6 @@ ExprValue abandonArguments(const ExprValue &call) {
     ExprValue value;
     value.text = call.text + "()";
     value.type = T_UNKNOWN;
-    typeState().currentType = T_UNKNOWN;
     return value;
 }
 

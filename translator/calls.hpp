@@ -21,10 +21,8 @@ std::string headerWithEarlyPrototypes(const std::string &header);
 
 ExprValue beginCall(const std::string &name);
 ExprValue beginExternalCall(const std::string &tokenText);
-ExprValue endCall(ExprValue call);
 
 ExprValue beginMethodCall(ExprValue receiver, const std::string &method);
-ExprValue endMethodCall(ExprValue call);
 
 void openArguments();
 void addArgument(const ExprValue &argument);

@@ -37,7 +37,6 @@ std::string checkedObject(const std::string &text) { return "_vel_obj(" + text +
 
 }  // namespace
 
-
 int currentClassIndex() { return scopes().inClass ? classState().current : -1; }
 
 bool atClassLevel() { return scopes().inClass && !scopes().inFunction && !scopes().inBlock; }
@@ -56,7 +55,6 @@ void beginClass(const std::string &name, ClassKind kind) {
         classState().silencedOutput = output().currentOutput;
         output().currentOutput = nullptr;
     }
-    typeState().currentType = T_CLASS;
     // A call of the name would reach the built-in, never the constructor.
     int builtin = -1;
     if (kind == CLASS_DEFINED && findFunction(name, builtin))
@@ -133,8 +131,10 @@ void openClassBody() {
     output().blankLines = 0;
 }
 
+namespace {
+
 // A constructor without arguments that sets the initial values.
-static void writeDefaultConstructor(const ClassRecord &record) {
+void writeDefaultConstructor(const ClassRecord &record) {
     newlineOnce();
     emitIndented(record.emittedName + "()\n");
     emitIndented("{\n");
@@ -148,7 +148,7 @@ static void writeDefaultConstructor(const ClassRecord &record) {
 // The class's record follows the members declared so far, attribute by
 // attribute: only those added since the last time are copied, so that a
 // class costs in proportion to its attributes.
-static void followClassMembers(ClassMembers &record) {
+void followClassMembers(ClassMembers &record) {
     const ClassMembers &own = localScopes().classMembers;
     std::vector<Symbol *> &members = record.members;
     const std::size_t known = members.size();
@@ -163,6 +163,8 @@ static void followClassMembers(ClassMembers &record) {
     record.parentName = own.parentName;
     record.parent = own.parent;
 }
+
+}  // namespace
 
 void endClass() {
     indexClassEnds();
@@ -185,6 +187,7 @@ void endClass() {
         constructor.isConstructor = true;
         constructor.source = record.source;
         constructor.returnTypes.push_back(T_OBJECT);
+        constructor.returnClasses.push_back(-1);
         record.constructor = registerFunction(constructor);
     }
     output().indentLevel = 0;
@@ -231,7 +234,11 @@ void writeAttributeInitializers() {
         emitIndentedAt(initializer.sourceLine, initializer.statement + "\n");
 }
 
-static bool superAllowed() { return scopes().inClass && scopes().inFunction && !scopes().inBlock; }
+namespace {
+
+bool superAllowed() { return scopes().inClass && scopes().inFunction && !scopes().inBlock; }
+
+}  // namespace
 
 void beginSuperCall() {
     if (!superAllowed())
@@ -267,7 +274,6 @@ ExprValue memberOfObject(const ExprValue &owner, const std::string &member) {
         value.type = attribute->type();
         value.classIndex = attribute->classIndex;
     }
-    typeState().currentType = value.type;
     return value;
 }
 
@@ -322,6 +328,17 @@ void memberOfObjectTarget(AssignTarget &target, const std::string &member) {
 
 std::string objectOfClass(int classIndex, const std::string &element) {
     return "((" + classRecord(classIndex).emittedName + " *)(" + element + "))";
+}
+
+ExprValue downcastTo(int classIndex, const ExprValue &value) {
+    if (value.type != T_OBJECT || classIndex < 0 || value.classIndex < 0 || value.classIndex == classIndex ||
+        !inheritsFrom(classIndex, value.classIndex))
+        return value;
+    ExprValue cast = value;
+    cast.text = objectOfClass(classIndex, value.text);
+    cast.classIndex = classIndex;
+    markComputed(cast);
+    return cast;
 }
 
 bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int &function, std::string &head) {

@@ -54,6 +54,10 @@ AssignTarget thisTarget();
 // An element of a typed array of a class: the pointer it holds, as an
 // object of that class.
 std::string objectOfClass(int classIndex, const std::string &element);
+// An object of a base class given where one of a class derived from it is
+// wanted: as that class, which C++ does not do by itself. Any other value
+// as it is.
+ExprValue downcastTo(int classIndex, const ExprValue &value);
 bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int &function, std::string &head);
 
 // Part of the state of one translation (translator/source_translation.hpp).

@@ -31,16 +31,16 @@ void writeHeaderLine(const std::string &line) {
 }
 
 Symbol *declareName(const std::string &name, int type, bool assigned, int classIndex) {
-    typeState().currentType = type;
-    pendingDeclaration() = PendingDeclaration();
-    pendingDeclaration().kind = declarations().storageKind;
-    pendingDeclaration().classIndex = classIndex == CLASS_OF_DECLARATION ? declarations().classIndex : classIndex;
+    DeclaredAs declared;
+    declared.type = type;
+    declared.kind = declarations().storageKind;
+    declared.classIndex = classIndex == CLASS_OF_DECLARATION ? declarations().classIndex : classIndex;
     // A name that is a class's stands for the class wherever it is used; at
     // file level a function's or a defined type's name is taken too.
     if (findClass(name) >= 0 ||
         (scopes().atFileLevel() && (findProgramFunctionNoCase(name) >= 0 || isDefinedTypeName(name))))
         reportDuplicateName(name);
-    return declare(name, assigned ? SYMBOL_ASSIGNED : 0);
+    return declare(name, declared, assigned ? SYMBOL_ASSIGNED : 0);
 }
 
 namespace {
@@ -83,13 +83,12 @@ void placeLateDefinition(const std::string &initializer, const std::string &name
         addLateGlobal(ownFileLevel(definition));
 }
 
-
 void declareEnumItem(const std::string &name, const std::string &valueText, int type) {
-    typeState().currentType = type;
-    pendingDeclaration() = PendingDeclaration();
-    pendingDeclaration().kind = KIND_LITERAL_CONSTANT;
+    DeclaredAs declared;
+    declared.type = type;
+    declared.kind = KIND_LITERAL_CONSTANT;
     indexNextDeclarationAs(DeclarationKind::enumItem);
-    Symbol *symbol = declare(name, SYMBOL_ASSIGNED);
+    Symbol *symbol = declare(name, declared, SYMBOL_ASSIGNED);
     if (symbol)
         symbol->emittedName = valueText;
 }
@@ -115,12 +114,16 @@ bool isDefinedTypeName(const std::string &name) {
     return false;
 }
 
+namespace {
+
 // A name that define, a class, a function or a file-level variable has
 // taken already: C++ knows all of them in one scope.
-static bool namesFileLevelEntity(const std::string &name) {
+bool namesFileLevelEntity(const std::string &name) {
     return isDefinedTypeName(name) || findClass(name) >= 0 || findProgramFunctionNoCase(name) >= 0 ||
            findNoCase(symbolTable().globals, name) >= 0;
 }
+
+}  // namespace
 
 void beginDeclaration() {
     declarations().modifierPrefix.clear();
@@ -156,12 +159,10 @@ void setDeclaredType(int type, const std::string &cppSpelling) {
     declarations().declaredType = type;
     declarations().cppType = cppSpelling;
     declarations().classIndex = -3;
-    typeState().currentType = type;
 }
 
 void applyArraySuffix() {
-    arrayOfElement(declarations().declaredType);
-    int arrayType = typeState().currentType;
+    int arrayType = arrayOfElement(declarations().declaredType);
     if (!isTypedArray(arrayType))
         return;
     declarations().declaredType = arrayType;
@@ -180,9 +181,13 @@ const std::string &currentCppType() { return declarations().cppType; }
 const std::string &currentModifiers() { return declarations().modifierPrefix; }
 bool currentIsStatic() { return declarations().staticFlag != 0; }
 
+namespace {
+
 // "int()" inside a declaration names a type without declaring one: the
 // declaration's own type is kept around it.
-static DeclaredTypeSnapshot &typeValueSnapshot() { return translation().typeValueSnapshot; }
+DeclaredTypeSnapshot &typeValueSnapshot() { return translation().typeValueSnapshot; }
+
+}  // namespace
 
 void beginTypeValue() {
     typeValueSnapshot() = {declarations().declaredType, declarations().cppType, declarations().classIndex,
@@ -215,16 +220,18 @@ std::string defaultInitializer(int type) {
     }
 }
 
+namespace {
+
 // A typed array may start from an array of another kind ("text[] parts =
 // s.split(",")", "int[] r = range(1, 3)"): each element is converted the
 // way libvel converts values to the element type.
-static bool initializesFromOtherArray(int target, int source) {
+bool initializesFromOtherArray(int target, int source) {
     if (!isTypedArray(target) || source == target)
         return false;
     return source == T_ARRAY || source == T_LIST || isTypedArray(source);
 }
 
-static std::string arrayConvertedTo(int target, const ExprValue &value) {
+std::string arrayConvertedTo(int target, const ExprValue &value) {
     if (!isTypedArray(value.type))
         return convertValue(target, value);
     // Through a dynamic value, the way a dict is converted.
@@ -233,11 +240,12 @@ static std::string arrayConvertedTo(int target, const ExprValue &value) {
     return convertValue(target, dynamic);
 }
 
+}  // namespace
+
 void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &value) {
     int type = declarations().declaredType;
     std::string valueText;
     if (hasValue) {
-        typeState().pendingAssignOp = '=';
         if (initializesFromOtherArray(type, value.type))
             valueText = "=" + arrayConvertedTo(type, value);
         else {
@@ -311,8 +319,10 @@ void applyObjectArraySuffix() {
     declarations().cppType = "_arr32 ";
 }
 
+namespace {
+
 // Whether "new Class()" compiles: the class's constructor needs no argument.
-static bool constructsWithoutArguments(int classIndex) {
+bool constructsWithoutArguments(int classIndex) {
     if (classIndex < 0)
         return true;
     int constructor = classRecord(classIndex).constructor;
@@ -322,18 +332,19 @@ static bool constructsWithoutArguments(int classIndex) {
 // An attribute of its own class's type (the next node of a list, the
 // children of a tree) starts as null: making it would make another of its
 // kind, and so on without end.
-static bool ownClassAttribute(int classIndex) {
+bool ownClassAttribute(int classIndex) {
     return scopes().inClass && !scopes().inFunction && classIndex >= 0 && classIndex == currentClassIndex();
 }
 
-static std::string objectArrayValue(int form, const ExprValue &value) {
+std::string objectArrayValue(int form, const ExprValue &value) {
     if (form != 2)
         return "= _arr32()";
-    typeState().pendingAssignOp = '=';
     if (value.type != T_UNKNOWN)
         checkAssign(T_OBJECTARRAY, value.type);
     return "=" + convertValue(T_OBJECTARRAY, value);
 }
+
+}  // namespace
 
 void writeObjectDeclarator(const std::string &name, int form, const ExprValue &value) {
     const std::string className = typeNameSpelling(declarations().className);

@@ -236,13 +236,17 @@ void openMainIfNeeded() {
         continueMain();
 }
 
+namespace {
+
 // Parts are named after the source so that sources never share one.
-static std::string mainPartName(int part) {
+std::string mainPartName(int part) {
     std::string name = "_vel_main_";
     for (char c : translatedSource().fileName)
         name += (isalnum((unsigned char)c) || c == '_') ? c : '_';
     return name + "_" + std::to_string(part);
 }
+
+}  // namespace
 
 void endTopLevelStatement() {
     endTopLevelLoop();
@@ -252,12 +256,16 @@ void endTopLevelStatement() {
     noteStatementEnd();
 }
 
-static bool mainPartIsFull() {
+namespace {
+
+bool mainPartIsFull() {
     int held = output().mainPartStatements;
     if (!output().splitMain)
         return held >= MAIN_PART_STATEMENTS;
     return held >= MAIN_PIECE_STATEMENTS || (held > 0 && output().cutAfterStatement);
 }
+
+}  // namespace
 
 void continueMainIfLong() {
     if (!output().mainOpened || !translatedSource().isMain || output().writingHeader || !mainPartIsFull())

@@ -40,28 +40,47 @@ std::string defaultValueOf(int type) {
 
 // A function that gives an object gives it as a pointer to its class, and
 // its null as the null pointer; a typed array of a class gives an empty one.
-std::string defaultReturnOf(int type) {
-    if (type == T_OBJECT && functionState().record.returnClass >= 0)
+std::string defaultReturnOf(int type, int classIndex) {
+    if (type == T_OBJECT && classIndex >= 0)
         return "NULL";
     if (type == T_OBJECTARRAY)
         return "_arr32()";
     return defaultValueOf(type);
 }
 
-std::string returnedValue(int type, const ExprValue &value) {
+std::string returnedValue(int type, int classIndex, const ExprValue &value) {
     if (value.type == T_NIL || ((type == T_OBJECT || type == T_OBJECTARRAY) && value.text == "NULL"))
-        return defaultReturnOf(type);
+        return defaultReturnOf(type, classIndex);
+    if (type == T_OBJECT)
+        return convertValue(type, downcastTo(classIndex, value));
     return convertValue(type, value);
 }
 
-void checkReturnedType(int declared, const ExprValue &value) {
+void checkReturnedType(int declared, int classIndex, const ExprValue &value) {
     if (value.type == T_UNKNOWN || value.type == T_NIL || declared == T_UNKNOWN)
         return;
-    if (declared == T_OBJECT && functionState().record.returnClass >= 0 &&
-        refusedUnrelatedObject(functionState().record.returnClass, value))
+    if (declared == T_OBJECT && classIndex >= 0 && refusedUnrelatedObject(classIndex, value))
         return;
     if (resultOf(declared, value.type) == 0)
         reportCall(E_BAD_RETURN_TYPE_IN, functionState().record.name, declared, value.type);
+}
+
+// What a function gives back when its return names no value.
+std::string defaultResults() {
+    const FunctionRecord &record = functionState().record;
+    if (record.returnTypes.size() == 1)
+        return defaultReturnOf(record.returnTypes[0], record.returnClasses[0]);
+    return functionState().returnSpelling + "()";
+}
+
+// "return g(x)" in a function of several results: g gives results of
+// the same types, which are handed on as they are.
+bool givesSameResults(const ExprValue &value) {
+    if (value.type != T_TUPLE || value.resultsOf < 0)
+        return false;
+    const FunctionRecord &given = functionRecord(value.resultsOf);
+    const FunctionRecord &record = functionState().record;
+    return given.returnTypes == record.returnTypes && given.returnClasses == record.returnClasses;
 }
 
 }  // namespace
@@ -81,7 +100,6 @@ bool isMainName(const std::string &name) {
            std::tolower(static_cast<unsigned char>(name[3])) == 'n';
 }
 
-
 bool definingFunction() { return functionState().defining; }
 
 void beginFunctionDefinition(bool external) {
@@ -93,40 +111,73 @@ void beginFunctionDefinition(bool external) {
     beginFunctionScope();
 }
 
-void addReturnType() {
-    int type = currentDeclaredType();
-    if (functionState().record.returnTypes.empty()) {
-        functionState().modifiers = currentModifiers();
-        functionState().record.isStatic = currentIsStatic();
-        functionState().returnSpelling = currentCppType();
-    } else {
-        // Several values come back in one array.
-        functionState().returnSpelling = "velarray ";
+namespace {
+
+// The C++ type of a function's results: its one result's type, or for
+// several one value of each declared type.
+void spellResults(const std::string &spelling) {
+    FunctionState &state = functionState();
+    std::string trimmed = spelling;
+    while (!trimmed.empty() && trimmed.back() == ' ')
+        trimmed.pop_back();
+    state.resultSpellings.push_back(trimmed);
+    if (state.resultSpellings.size() == 1) {
+        state.returnSpelling = spelling;
+        return;
     }
-    // A function "void f()" gives nothing back.
-    if (type != T_VOID || !functionState().record.returnTypes.empty())
-        functionState().record.returnTypes.push_back(type);
+    std::string joined;
+    for (const std::string &one : state.resultSpellings)
+        joined += (joined.empty() ? "" : ",") + one;
+    state.returnSpelling = "vel_results<" + joined + "> ";
 }
 
-// A function that gives an object of a class.
-void addClassReturnType(const std::string &className, bool arrayOfClass) {
+// The first result type brings the modifiers written before it.
+void takeModifiersAtFirstResult() {
     FunctionState &state = functionState();
+    if (!state.resultSpellings.empty())
+        return;
     state.modifiers = currentModifiers();
     state.record.isStatic = currentIsStatic();
-    state.returnSpelling = arrayOfClass ? "_arr32 " : objectSpelling(className);
+}
+
+}  // namespace
+
+void addReturnType() {
+    int type = currentDeclaredType();
+    takeModifiersAtFirstResult();
+    spellResults(currentCppType());
+    // A function "void f()" gives nothing back.
+    if (type != T_VOID || !functionState().record.returnTypes.empty()) {
+        functionState().record.returnTypes.push_back(type);
+        functionState().record.returnClasses.push_back(-1);
+    }
+}
+
+// A result that is an object of a class, or a typed array of them.
+void addClassReturnType(const std::string &className, bool arrayOfClass) {
+    FunctionState &state = functionState();
+    takeModifiersAtFirstResult();
+    spellResults(arrayOfClass ? "_arr32 " : objectSpelling(className));
+    int classIndex = findClass(className);
     state.record.returnTypes.push_back(arrayOfClass ? T_OBJECTARRAY : T_OBJECT);
-    state.record.returnClass = findClass(className);
-    if (state.record.returnClass < 0)
+    state.record.returnClasses.push_back(classIndex);
+    if (state.record.returnTypes.size() == 1)
+        state.record.returnClass = classIndex;
+    if (classIndex < 0)
         reportNamed(E_CLASS_NOT_DEFINED, className);
 }
+
+namespace {
 
 // A method: the constructor has the class's name and no return type.
 // A method of this name in the class being defined itself (a base's
 // method of the name is overridden, not repeated).
-static bool classDefinesMethod(const std::string &name) {
+bool classDefinesMethod(const std::string &name) {
     int owner = currentClassIndex();
     return owner >= 0 && findOwnMethod(owner, name) >= 0;
 }
+
+}  // namespace
 
 void setMethodName(const std::string &name) {
     FunctionRecord &record = functionState().record;
@@ -289,9 +340,11 @@ void parameterUnnamed() {
     parameterName("v" + std::to_string(++functionState().unnamedParameters));
 }
 
+namespace {
+
 // The parameter a default value names, or empty: C++ takes no parameter
 // in a default, which the caller evaluates. Texts in quotes are skipped.
-static std::string parameterNamedIn(const std::string &text) {
+std::string parameterNamedIn(const std::string &text) {
     const FunctionState &state = functionState();
     for (std::size_t at = 0; at < text.size();) {
         char c = text[at];
@@ -321,6 +374,8 @@ static std::string parameterNamedIn(const std::string &text) {
     }
     return "";
 }
+
+}  // namespace
 
 void parameterDefault(const ExprValue &value) {
     functionState().parameter.hasDefault = true;
@@ -405,8 +460,7 @@ void writeMethodStub() {
     if (!declaringImportedClass())
         return;
     const std::vector<int> &types = state.record.returnTypes;
-    std::string body = types.empty() ? "{}"
-                       : "{ return " + (types.size() == 1 ? defaultReturnOf(types[0]) : std::string("velarray()")) + "; }";
+    std::string body = types.empty() ? "{}" : "{ return " + defaultResults() + "; }";
     if (state.record.isConstructor) {
         // The constructor still gives the attributes their initial values.
         body = "{";
@@ -462,12 +516,16 @@ void endFunctionHead() {
         emitIndented("velarray " + state.argumentVector + "(_A_" + state.argumentVector + ");\n");
 }
 
+namespace {
+
 // The C++ symbol a trap names the function by: "f", "Cell::part".
-static std::string symbolOf(const FunctionRecord &record) {
+std::string symbolOf(const FunctionRecord &record) {
     if (record.ownerClass < 0)
         return record.emittedName;
     return classRecord(record.ownerClass).emittedName + "::" + record.emittedName;
 }
+
+}  // namespace
 
 void noteProgramCall(int function) {
     FunctionState &state = functionState();
@@ -509,13 +567,18 @@ void writeReturn(const std::vector<ExprValue> &values) {
         return;
     }
     const std::vector<int> &types = functionState().record.returnTypes;
+    const std::vector<int> &classes = functionState().record.returnClasses;
     if (values.empty()) {
-        emit(types.empty() ? "return" : "return " + (types.size() == 1 ? defaultReturnOf(types[0]) : "velarray()"));
+        emit(types.empty() ? "return" : "return " + defaultResults());
+        return;
+    }
+    if (values.size() == 1 && givesSameResults(values[0])) {
+        emit("return " + values[0].text);
         return;
     }
     if (types.size() != values.size() && !(types.empty() && values.size() == 1)) {
         reportReturnCount(functionState().record.name, static_cast<int>(types.size()), static_cast<int>(values.size()));
-        emit(types.empty() ? "return" : "return " + (types.size() == 1 ? defaultReturnOf(types[0]) : "velarray()"));
+        emit(types.empty() ? "return" : "return " + defaultResults());
         return;
     }
     if (types.empty()) {
@@ -525,17 +588,17 @@ void writeReturn(const std::vector<ExprValue> &values) {
         return;
     }
     if (types.size() == 1) {
-        checkReturnedType(types[0], values[0]);
-        emit("return " + returnedValue(types[0], values[0]));
+        checkReturnedType(types[0], classes[0], values[0]);
+        emit("return " + returnedValue(types[0], classes[0], values[0]));
         return;
     }
-    std::string text = "return velarray{";
+    // Braces: the values are computed in the order written.
+    std::string spelling = functionState().returnSpelling;
+    spelling.pop_back();  // the blank that separates it from a name
+    std::string text = "return " + spelling + "{";
     for (size_t i = 0; i < values.size(); i++) {
-        checkReturnedType(types[i], values[i]);
-        ExprValue converted = values[i];
-        converted.text = returnedValue(types[i], values[i]);
-        converted.type = types[i];
-        text += (i == 0 ? "" : ",") + convertValue(T_VAR, converted);
+        checkReturnedType(types[i], classes[i], values[i]);
+        text += (i == 0 ? "" : ",") + returnedValue(types[i], classes[i], values[i]);
     }
     emit(text + "}");
 }

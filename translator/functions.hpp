@@ -74,6 +74,7 @@ struct FunctionState {
     FunctionRecord record;
     std::string modifiers;
     std::string returnSpelling;      // the C++ return type
+    std::vector<std::string> resultSpellings;  // the C++ type of each result
     std::string parameters;          // as the definition writes them
     std::string prototypeParameters; // with the default values
     std::string argumentVector;      // main's array parameter, held as a C argument vector

@@ -7,6 +7,7 @@
 #include "semantics/builtins.hpp"
 #include "semantics/functions.hpp"
 #include "semantics/symbols.hpp"
+#include "translator/positions.hpp"
 #include "translator/source_translation.hpp"
 
 namespace {
@@ -41,8 +42,6 @@ const KnownGuess functionGuesses[] = {
 // return type and ends with `return`.
 const char *const functionWords[] = {"def", "func", "fn", "fun", "sub", "proc", "procedure"};
 
-const char *const functionHint =
-    "a function starts with its return type and ends with its `return`: int twice(int x) ... return x * 2";
 
 const char *const blockEndHint = "a block is closed by its own word: `/if`, `/while`, `/for`, `/do`, `/switch`";
 
@@ -90,6 +89,60 @@ bool startsItsLine(const Diagnostic &diagnostic, const std::string &name) {
     const std::string &text = positions->line(diagnostic.line);
     std::string::size_type first = text.find_first_not_of(" \t");
     return first != std::string::npos && text.compare(first, name.size(), name) == 0;
+}
+
+bool isFunctionWord(const std::string &name) {
+    return std::find(std::begin(functionWords), std::end(functionWords), name) != std::end(functionWords);
+}
+
+std::string::size_type indentOf(const std::string &line) {
+    std::string::size_type first = line.find_first_not_of(" \t");
+    return first == std::string::npos ? line.size() : first;
+}
+
+bool startsWithWord(const std::string &line, std::string::size_type at, const char *word) {
+    std::string::size_type length = std::char_traits<char>::length(word);
+    if (line.compare(at, length, word) != 0)
+        return false;
+    return at + length == line.size() || !std::isalnum(static_cast<unsigned char>(line[at + length]));
+}
+
+// The last line of a function written as another language writes it, from
+// its first line: the lines indented deeper, and the line that closes it
+// at its own level (`}`, `end`, `/function`, or a `return` as velc's own
+// functions end).
+int lastLineOfForeignFunction(const TokenPositions &positions, int firstLine) {
+    std::string::size_type level = indentOf(positions.line(firstLine));
+    int last = firstLine;
+    for (int number = firstLine + 1; number <= positions.lineCount(); number++) {
+        const std::string &text = positions.line(number);
+        std::string::size_type at = indentOf(text);
+        if (at == text.size())
+            continue;
+        if (at > level) {
+            last = number;
+            continue;
+        }
+        if (text[at] == '}' || startsWithWord(text, at, "end") || startsWithWord(text, at, "endfunction") ||
+            startsWithWord(text, at, "/function") || startsWithWord(text, at, "return"))
+            return number;
+        break;
+    }
+    return last;
+}
+
+// The name a foreign function line would define: the word before its "(".
+std::string nameBeforeParenthesis(const std::string &line) {
+    std::string::size_type open = line.find('(');
+    if (open == std::string::npos)
+        return "";
+    std::string::size_type end = line.find_last_not_of(" \t", open == 0 ? 0 : open - 1);
+    if (end == std::string::npos || open == 0)
+        return "";
+    std::string::size_type start = end + 1;
+    while (start > 0 && (std::isalnum(static_cast<unsigned char>(line[start - 1])) || line[start - 1] == '_'))
+        start--;
+    return line.substr(start, end + 1 - start);
 }
 
 std::string didYouMean(const std::string &name, const std::vector<std::string> &candidates) {
@@ -159,9 +212,8 @@ std::string FirstGuessHints::hintFor(const Diagnostic &diagnostic, const std::st
         return didYouMean(name, names);
     }
     case E_CLASS_NOT_DEFINED: case E_NOT_DECLARED: {
-        if (std::find(std::begin(functionWords), std::end(functionWords), name) != std::end(functionWords) ||
-            startsItsLine(diagnostic, "function "))
-            return functionHint;
+        if (isFunctionWord(name) || startsItsLine(diagnostic, "function "))
+            return foreignFunctionHint;
         if (name == "end" || name == "endif" || name == "done" || name == "fi" || name == "endwhile")
             return blockEndHint;
         if (startsItsLine(diagnostic, name)) {
@@ -182,4 +234,30 @@ std::string FirstGuessHints::hintFor(const Diagnostic &diagnostic, const std::st
     default:
         return "";
     }
+}
+
+const char *const foreignFunctionHint =
+    "a function starts with its return type and ends with its `return`: int twice(int x) ... return x * 2";
+
+void FirstGuessHints::noteReported(const Diagnostic &diagnostic) const {
+    const TokenPositions *positions = translation().positions;
+    if (!positions || diagnostic.hint != foreignFunctionHint || diagnostic.line < 1)
+        return;
+    ForeignFunction function;
+    function.firstLine = diagnostic.line;
+    function.lastLine = lastLineOfForeignFunction(*positions, diagnostic.line);
+    function.name = nameBeforeParenthesis(positions->line(diagnostic.line));
+    translation().foreignFunctions.push_back(function);
+}
+
+// The lines of an explained function hold no news, nor does a call of the
+// function it meant to define.
+bool FirstGuessHints::followsExplainedGuess(const Diagnostic &diagnostic, const std::string &name) const {
+    for (const ForeignFunction &function : translation().foreignFunctions) {
+        if (diagnostic.line >= function.firstLine && diagnostic.line <= function.lastLine)
+            return true;
+        if (diagnostic.code == E_FUNCTION_NOT_DEFINED && !name.empty() && name == function.name)
+            return true;
+    }
+    return false;
 }

@@ -14,10 +14,23 @@ int editDistance(const std::string &a, const std::string &b, int limit);
 // length; empty when none is close or the closest is the name itself.
 std::string closestName(const std::string &name, const std::vector<std::string> &candidates);
 
+// A function written as another language writes it (`def f(x)`,
+// `function f(x) {`): its lines and the name it would have defined.
+struct ForeignFunction {
+    int firstLine = 0;
+    int lastLine = 0;
+    std::string name;
+};
+
 class FirstGuessHints : public HintSource {
 public:
     std::string hintFor(const Diagnostic &diagnostic, const std::string &name) const override;
+    void noteReported(const Diagnostic &diagnostic) const override;
+    bool followsExplainedGuess(const Diagnostic &diagnostic, const std::string &name) const override;
 };
+
+// What a function written as another language writes it is told.
+extern const char *const foreignFunctionHint;
 
 // The words that begin a statement, for a misspelt first word.
 const std::vector<std::string> &statementKeywords();

@@ -29,13 +29,17 @@ void rememberKnownConstant(const Symbol *symbol, const ExprValue &initializer) {
         translation().expressions.knownConstants[symbol] = initializer.knownValue;
 }
 
+namespace {
+
 // The initializer of a file-level variable before main opens, which runs
 // before any statement: neither a function body, a block, a class attribute
 // nor a parameter default, which run later.
-static bool readingFileLevelInitializer() {
+bool readingFileLevelInitializer() {
     const SourceTranslation &state = translation();
     return state.scopes.atFileLevel() && !state.output.mainOpened && !state.order.inParameterDefault;
 }
+
+}  // namespace
 
 void knowConstant(ExprValue &use) {
     // An enumeration item is written as its value.
@@ -58,12 +62,14 @@ void knowConstant(ExprValue &use) {
     use.knownValue = found->second;
 }
 
-static std::int64_t wrapped(unsigned long long bits, bool wide) {
+namespace {
+
+std::int64_t wrapped(unsigned long long bits, bool wide) {
     return wide ? static_cast<std::int64_t>(bits) : static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
 }
 
 // The lowest value of each width has no literal of its own.
-static std::string knownText(std::int64_t number, bool wide) {
+std::string knownText(std::int64_t number, bool wide) {
     if (wide)
         return number == LLONG_MIN ? "(-9223372036854775807LL-1)"
                : number < 0        ? "(" + std::to_string(number) + "LL)"
@@ -72,6 +78,8 @@ static std::string knownText(std::int64_t number, bool wide) {
         return "(-2147483647-1)";
     return number < 0 ? "(" + std::to_string(number) + ")" : std::to_string(number);
 }
+
+}  // namespace
 
 std::string defineFileLevelValue(const Symbol *symbol, int type, bool hasValue, const ExprValue &value,
                                  const std::string &valueText) {
@@ -92,9 +100,13 @@ void forgetKnownFileValues() {
     translation().expressions.knownFileValues.clear();
 }
 
-static bool outsideWidth(__int128 exact, bool wide) {
+namespace {
+
+bool outsideWidth(__int128 exact, bool wide) {
     return wide ? exact < LLONG_MIN || exact > LLONG_MAX : exact < INT_MIN || exact > INT_MAX;
 }
+
+}  // namespace
 
 void foldKnownIntegers(ExprValue &sum, const ExprValue &left, char op, const ExprValue &right) {
     if (!left.known || !right.known || sum.type != T_INTEGER)

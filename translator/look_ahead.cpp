@@ -34,28 +34,35 @@ bool LookAhead::classAhead() {
 }
 
 // Whether a function definition starts here: modifiers, one or more
-// keyword types separated by commas, a name and "(".
+// result types separated by commas (keyword types, class names, either
+// with "[]"), a name and "(".
 bool LookAhead::functionDefinitionAhead() {
     unsigned i = 1;
     while (isModifierToken(LA(i)))
         i++;
-    // A class name as the return type: "Point origin()".
-    if (LA(i) == Token::IDENT && LA(i + 1) == Token::IDENT && LA(i + 2) == Token::LEFTPAR)
-        return true;
-    // A typed array of a class: "Point[] corners()".
-    if (LA(i) == Token::IDENT && LA(i + 1) == Token::LEFTSQUARE && LA(i + 2) == Token::RIGHTSQUARE &&
-        LA(i + 3) == Token::IDENT && LA(i + 4) == Token::LEFTPAR)
-        return true;
-    if (!isTypeKeywordToken(LA(i)) || !skipTypeAhead(i))
+    if (!skipResultTypeAhead(i))
         return false;
     while (LA(i) == Token::COMMA) {
         i++;
         while (LA(i) == Token::EOL)
             i++;
-        if (!isTypeKeywordToken(LA(i)) || !skipTypeAhead(i))
+        if (!skipResultTypeAhead(i))
             return false;
     }
     return LA(i) == Token::IDENT && LA(i + 1) == Token::LEFTPAR;
+}
+
+// Steps over a keyword type with its "[]" pairs, or a class name with at
+// most one.
+bool LookAhead::skipResultTypeAhead(unsigned &i) {
+    if (isTypeKeywordToken(LA(i)))
+        return skipTypeAhead(i);
+    if (LA(i) != Token::IDENT)
+        return false;
+    i++;
+    if (LA(i) == Token::LEFTSQUARE && LA(i + 1) == Token::RIGHTSQUARE)
+        i += 2;
+    return true;
 }
 
 // Steps over one type; false when none starts at i.

@@ -52,6 +52,7 @@ private:
     int LA(unsigned int i) { return tokens_.LA(i); }
     // Steps over one type; false when none starts at i.
     bool skipTypeAhead(unsigned &i);
+    bool skipResultTypeAhead(unsigned &i);
     // Whether the "(" at i calls something.
     bool callAt(unsigned i, bool (*staysInLibrary)(const std::string &receiver));
     // The place of the token that ends the loop body ahead; 0 when it is

@@ -75,18 +75,17 @@ ExprValue beginName(const std::string &name, bool methodReceiver) {
         value.text = classRecord(classIndex).emittedName;
         value.type = T_CLASS;
         value.classIndex = classIndex;
-        typeState().currentType = T_CLASS;
         return value;
     }
     value.plainName = true;
-    if (methodReceiver ? lookupReceiver(name, value.unassigned) : lookupUse(name)) {
-        value.text = current().emittedName.empty() ? emittedNameFor(name) : current().emittedName;
+    if (Symbol *symbol = methodReceiver ? lookupReceiver(name, value.unassigned) : lookupUse(name)) {
+        value.text = symbol->emittedName.empty() ? emittedNameFor(name) : symbol->emittedName;
         if (const std::string *view = arrayViewOf(value.text))
             value.text = *view;
-        value.type = typeState().currentType;
-        value.root = current().symbol;
-        value.classIndex = current().classIndex;
-        value.literal = current().kind == KIND_LITERAL_CONSTANT;
+        value.type = symbol->type();
+        value.root = symbol;
+        value.classIndex = symbol->classIndex;
+        value.literal = symbol->kind == KIND_LITERAL_CONSTANT;
         knowConstant(value);
         if (value.literal && value.type == T_TEXT) {
             value.stringLiteral = true;
@@ -99,9 +98,11 @@ ExprValue beginName(const std::string &name, bool methodReceiver) {
     return value;
 }
 
+namespace {
+
 // The element itself, for a method that changes it: arrays, dicts and var
 // values give a reference to their element through "[]".
-static std::shared_ptr<const WritePath> writableElement(const ExprValue &container, const ExprValue &index) {
+std::shared_ptr<const WritePath> writableElement(const ExprValue &container, const ExprValue &index) {
     if (!container.plainName && !container.writePath)
         return nullptr;
     switch (container.type) {
@@ -120,7 +121,7 @@ static std::shared_ptr<const WritePath> writableElement(const ExprValue &contain
 // Elements of typed arrays are read through the cast that gives them their
 // element type in C++ as well.
 // In place: a chain of subscripts must not copy its text at every step.
-static void wrapElementRead(int containerType, std::string &text) {
+void wrapElementRead(int containerType, std::string &text) {
     if (containerType < T_INTARRAY || containerType > T_NUMBERARRAY)
         return;
     text.insert(0, castElement(containerType));
@@ -130,11 +131,11 @@ static void wrapElementRead(int containerType, std::string &text) {
 // A C string has no members: its elements are read and written through
 // the library, which keeps inside the string and never writes into the
 // bytes of a literal.
-static std::string cStringElement(const std::string &path, const std::string &index) {
+std::string cStringElement(const std::string &path, const std::string &index) {
     return "_vel_cstring_at(" + path + "," + index + ")";
 }
 
-static bool isArrayOfClass(const ExprValue &value) {
+bool isArrayOfClass(const ExprValue &value) {
     return value.type == T_OBJECTARRAY && value.classIndex >= 0;
 }
 
@@ -142,7 +143,7 @@ static bool isArrayOfClass(const ExprValue &value) {
 // declared "object", an array in C++. A subscript of anything else (a
 // number, an object of a class, an element of a typed array of numbers or
 // objects) would reach the C++ compiler as an index of a scalar or a pointer.
-static bool hasElements(const ExprValue &value) {
+bool hasElements(const ExprValue &value) {
     switch (value.type) {
     case T_TEXT: case T_CHARPTR: case T_VAR: case T_UNKNOWN:
         return true;
@@ -155,13 +156,12 @@ static bool hasElements(const ExprValue &value) {
 
 // A subscript of a value without elements is reported, and the value
 // becomes of unknown type so that what follows reports nothing more.
-static bool refusedSubscript(ExprValue &value) {
+bool refusedSubscript(ExprValue &value) {
     if (hasElements(value))
         return false;
     reportRequiredFound("a text, an array or a dict", typeName(value.type));
     value.type = T_UNKNOWN;
     markComputed(value);
-    typeState().currentType = T_UNKNOWN;
     return true;
 }
 
@@ -169,7 +169,7 @@ static bool refusedSubscript(ExprValue &value) {
 // is the nearest int, which lies past every element too (a read gives
 // nothing, a write runs out of memory), where C++ would wrap it onto an
 // element, with a warning.
-static ExprValue intIndex(int containerType, ExprValue index) {
+ExprValue intIndex(int containerType, ExprValue index) {
     const long long highest = std::numeric_limits<int>::max(), lowest = std::numeric_limits<int>::min();
     if (containerType == T_DICT || containerType == T_VAR || !index.known || !index.wide ||
         (index.knownValue >= lowest && index.knownValue <= highest))
@@ -179,6 +179,8 @@ static ExprValue intIndex(int containerType, ExprValue index) {
     index.wide = false;
     return index;
 }
+
+}  // namespace
 
 ExprValue indexOfName(ExprValue name, const ExprValue &givenIndex, bool anotherFollows) {
     const ExprValue index = intIndex(name.type, givenIndex);
@@ -202,14 +204,15 @@ ExprValue indexOfName(ExprValue name, const ExprValue &givenIndex, bool anotherF
     value.plainName = false;
     value.literal = false;
     value.stringLiteral = false;
-    typeState().currentType = value.type;
     return value;
 }
+
+namespace {
 
 // A value that is no variable (a call's result, a literal) as the
 // container of a subscript. A text literal is a C string in C++ and becomes
 // a text first.
-static ExprValue subscriptedValue(ExprValue owner) {
+ExprValue subscriptedValue(ExprValue owner) {
     ExprValue container = std::move(owner);
     if (container.stringLiteral || container.interpolated)
         container.text = "text(" + container.text + ")";
@@ -220,6 +223,8 @@ static ExprValue subscriptedValue(ExprValue owner) {
     container.plainName = false;
     return container;
 }
+
+}  // namespace
 
 ExprValue indexOfValue(ExprValue owner, const ExprValue &index, bool anotherFollows) {
     return indexOfName(subscriptedValue(std::move(owner)), index, anotherFollows);
@@ -241,7 +246,6 @@ ExprValue sliceOfName(ExprValue name, bool hasLow, const ExprValue &low, bool ha
     value.plainName = false;
     value.literal = false;
     value.stringLiteral = false;
-    typeState().currentType = value.type;
     return value;
 }
 
@@ -251,7 +255,6 @@ ExprValue keyRangeOfName(ExprValue name, const ExprValue &low, const ExprValue &
     value.writePath.reset();
     value.text += ".slice(" + low.text + "," + high.text + ",1)";
     value.plainName = false;
-    typeState().currentType = value.type;
     return value;
 }
 
@@ -267,16 +270,19 @@ ExprValue currentElementOfName(ExprValue name, bool afterSlice) {
     wrapElementRead(value.type, value.text);
     value.type = subscript.type;
     value.plainName = false;
-    typeState().currentType = value.type;
     return value;
 }
 
+namespace {
+
 // Attributes belong to the objects of classes, which this translator does
 // not model yet: no value has an attribute it could reach.
-static void reportAttribute(int ownerType, const std::string &member) {
+void reportAttribute(int ownerType, const std::string &member) {
     if (ownerType != T_UNKNOWN)
         reportNamed(E_ATTRIBUTE_NOT_FOUND, member);
 }
+
+}  // namespace
 
 ExprValue memberOfName(ExprValue name, const std::string &member) {
     if ((name.type == T_OBJECT || name.type == T_CLASS) && name.classIndex >= 0)
@@ -290,13 +296,7 @@ ExprValue memberOfName(ExprValue name, const std::string &member) {
     value.text += "->" + member;
     value.type = T_VAR;
     value.plainName = false;
-    typeState().currentType = T_VAR;
     return value;
-}
-
-ExprValue endName(ExprValue name) {
-    typeState().currentType = name.type;
-    return name;
 }
 
 AssignTarget beginTarget(const std::string &name) {
@@ -308,20 +308,23 @@ AssignTarget beginTarget(const std::string &name) {
         target.classIndex = classIndex;
         return target;
     }
-    bool found = lookupAssign(name);
-    target.path = found && !current().emittedName.empty() ? current().emittedName : emittedNameFor(name);
-    if (const std::string *view = found ? arrayViewOf(target.path) : nullptr)
+    const Symbol *symbol = lookupAssign(name);
+    target.path = symbol && !symbol->emittedName.empty() ? symbol->emittedName : emittedNameFor(name);
+    if (const std::string *view = symbol ? arrayViewOf(target.path) : nullptr)
         target.path = *view;
     target.readPath = target.path;
-    target.type = typeState().currentType;
+    target.type = symbol ? symbol->type() : T_UNKNOWN;
     target.valueType = target.type;
-    target.classIndex = current().classIndex;
+    target.classIndex = symbol ? symbol->classIndex : -1;
+    target.objectText = symbol && (symbol->flags & SYMBOL_OBJECT_TEXT) != 0;
     return target;
 }
 
+namespace {
+
 // A target subscripted where its value has no elements (see hasElements):
 // reported once, and the target takes any value without a further report.
-static bool refusedTargetSubscript(AssignTarget &target) {
+bool refusedTargetSubscript(AssignTarget &target) {
     ExprValue reached;
     reached.type = target.nesting == 0 ? target.type : target.valueType;
     reached.classIndex = target.classIndex;
@@ -332,6 +335,8 @@ static bool refusedTargetSubscript(AssignTarget &target) {
     target.nesting++;
     return true;
 }
+
+}  // namespace
 
 void indexTarget(AssignTarget &target, const ExprValue &givenIndex, bool anotherFollows) {
     const ExprValue index = intIndex(target.nesting == 0 ? target.type : T_VAR, givenIndex);

@@ -33,7 +33,6 @@ ExprValue keyRangeOfName(ExprValue name, const ExprValue &low, const ExprValue &
 // afterSlice: an interval was taken earlier in the same name (reported).
 ExprValue currentElementOfName(ExprValue name, bool afterSlice);
 ExprValue memberOfName(ExprValue name, const std::string &member);
-ExprValue endName(ExprValue name);
 
 AssignTarget beginTarget(const std::string &name);
 void indexTarget(AssignTarget &target, const ExprValue &index, bool anotherFollows);

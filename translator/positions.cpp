@@ -1,8 +1,11 @@
 #include "translator/positions.hpp"
 
 #include <cctype>
+#include <cstring>
+#include <utility>
 
 #include "VLTokenTypes.hpp"
+#include "diagnostics/diagnostics.hpp"
 
 namespace {
 
@@ -25,6 +28,153 @@ std::string::size_type findWord(const std::string &line, const std::string &name
         }
     }
     return found;
+}
+
+// The operators a kind of expression of the "can't solve" message is
+// written with.
+struct OperatorsOfKind {
+    const char *kind;
+    std::vector<std::string> operators;
+};
+
+const std::vector<OperatorsOfKind> &operatorKinds() {
+    static const std::vector<OperatorsOfKind> kinds = {
+        {"add or substract", {"+", "-"}},
+        {"multiply", {"*"}},
+        {"divide", {"/"}},
+        {"modulo", {"mod", "%"}},
+        {"boolean", {"and", "or", "xor", "&&", "||"}},
+        {"binary", {"&", "|", "^"}},
+        {"shift", {"<<", ">>"}},
+        {"relational", {"<=", ">=", "<>", "!=", "<", ">", "="}},
+        {"in", {"in"}},
+    };
+    return kinds;
+}
+
+// The byte index and length of the last of `operators` on the line that
+// starts before `before`, outside quoted texts; npos when there is none.
+std::pair<std::string::size_type, std::string::size_type> lastOperator(const std::string &line,
+                                                                     const std::vector<std::string> &operators,
+                                                                     std::string::size_type before) {
+    std::pair<std::string::size_type, std::string::size_type> found{std::string::npos, 0};
+    char quote = 0;
+    for (std::string::size_type at = 0; at < line.size() && at < before; at++) {
+        char c = line[at];
+        if (quote) {
+            quote = c == quote && line[at - 1] != '\\' ? 0 : quote;
+            continue;
+        }
+        if (c == '"' || c == '\'') {
+            quote = c;
+            continue;
+        }
+        for (const std::string &op : operators) {
+            if (line.compare(at, op.size(), op) != 0)
+                continue;
+            bool word = isNameCharacter(op.front());
+            if (word && ((at > 0 && isNameCharacter(line[at - 1])) ||
+                         (at + op.size() < line.size() && isNameCharacter(line[at + op.size()]))))
+                continue;
+            found = {at, op.size()};
+            at += op.size() - 1;
+            break;
+        }
+    }
+    return found;
+}
+
+// The first "=" of the line that is no comparison ("<=", "==" ...), outside
+// quoted texts.
+std::string::size_type assignmentSign(const std::string &line, std::string::size_type before) {
+    char quote = 0;
+    for (std::string::size_type at = 0; at < line.size() && at < before; at++) {
+        char c = line[at];
+        if (quote) {
+            quote = c == quote && line[at - 1] != '\\' ? 0 : quote;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '=') {
+            bool joined = (at > 0 && std::strchr("<>!=", line[at - 1])) ||
+                          (at + 1 < line.size() && line[at + 1] == '=');
+            if (!joined)
+                return at;
+        }
+    }
+    return std::string::npos;
+}
+
+// The name a message quotes in its text ("\"twice\" requires ..."), or empty.
+std::string quotedName(const std::string &message) {
+    std::string::size_type open = message.find('"');
+    std::string::size_type close = open == std::string::npos ? open : message.find('"', open + 1);
+    return close == std::string::npos ? "" : message.substr(open + 1, close - open - 1);
+}
+
+// A call's extent on its line: from the function's name at `at` to the
+// ")" that closes its arguments (the name alone when none follows).
+std::string::size_type callLength(const std::string &line, std::string::size_type at, std::string::size_type nameLength) {
+    std::string::size_type open = line.find_first_not_of(" \t", at + nameLength);
+    if (open == std::string::npos || line[open] != '(')
+        return nameLength;
+    int depth = 0;
+    char quote = 0;
+    for (std::string::size_type i = open; i < line.size(); i++) {
+        char c = line[i];
+        if (quote) {
+            quote = c == quote && line[i - 1] != '\\' ? 0 : quote;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '(') {
+            depth++;
+        } else if (c == ')' && --depth == 0) {
+            return i + 1 - at;
+        }
+    }
+    return nameLength;
+}
+
+// The part of a nameless message's line that its code tells: the word it
+// speaks of, the operator of the expression it cannot solve, the value it
+// cannot assign. False when the code tells nothing or the line lacks it.
+bool locateByCode(Diagnostic &diagnostic, const std::string &text, std::string::size_type reached) {
+    std::string::size_type end = reached == std::string::npos ? text.size() : reached;
+    std::pair<std::string::size_type, std::string::size_type> span{std::string::npos, 0};
+    switch (diagnostic.code) {
+    case E_RETURN_MISPLACED: span = lastOperator(text, {"return"}, end); break;
+    case E_LET_TWICE: span = lastOperator(text, {"let"}, end); break;
+    case TPL_CANT_SOLVE:
+        for (const OperatorsOfKind &kind : operatorKinds())
+            if (diagnostic.message.compare(0, 12 + std::strlen(kind.kind), std::string("can't solve ") + kind.kind) == 0)
+                span = lastOperator(text, kind.operators, end);
+        break;
+    case TPL_CALL: case TPL_ARGUMENT_COUNT: {
+        std::string name = quotedName(diagnostic.message);
+        if (name.empty())
+            return false;
+        span = lastOperator(text, {name}, end);
+        if (span.first != std::string::npos)
+            span.second = callLength(text, span.first, name.size());
+        break;
+    }
+    case TPL_CANT_ASSIGN: {
+        std::string::size_type sign = assignmentSign(text, end);
+        if (sign == std::string::npos)
+            return false;
+        std::string::size_type value = text.find_first_not_of(" \t", sign + 1);
+        std::string::size_type last = text.find_last_not_of(" \t\f\r", end == 0 ? 0 : end - 1);
+        if (value == std::string::npos || last == std::string::npos || last < value)
+            return false;
+        span = {value, last + 1 - value};
+        break;
+    }
+    default: return false;
+    }
+    if (span.first == std::string::npos)
+        return false;
+    diagnostic.column = static_cast<int>(span.first) + 1;
+    diagnostic.endColumn = static_cast<int>(span.first + span.second);
+    return true;
 }
 
 }  // namespace
@@ -79,6 +229,8 @@ void TokenPositions::locate(Diagnostic &diagnostic, const std::string &name) con
             return;
         }
     }
+    if (name.empty() && locateByCode(diagnostic, text, reached))
+        return;
     std::string::size_type lastByte = text.find_last_not_of(" \t\f\r");
     if (reached != std::string::npos && reached > firstWord)
         lastByte = reached - 1;

@@ -17,6 +17,7 @@ public:
     TokenPositions(const std::string &sourceText, const TokenQueue &tokens);
     void locate(Diagnostic &diagnostic, const std::string &name) const override;
     const std::string &line(int number) const;
+    int lineCount() const { return static_cast<int>(lines_.size()); }
 
 private:
     std::vector<std::string> lines_;

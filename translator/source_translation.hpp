@@ -18,6 +18,7 @@
 #include "translator/classes.hpp"
 #include "translator/expressions.hpp"
 #include "translator/evaluation_order.hpp"
+#include "translator/hints.hpp"
 #include "translator/console.hpp"
 #include "translator/calls.hpp"
 #include "translator/assignments.hpp"
@@ -34,6 +35,9 @@ struct SourceTranslation : SourceSemantics {
     // their closing words are no news.
     std::vector<std::string> guessedOpeners;
     std::map<std::string, int> closersOfFailedOpeners;   // skipped so far, by block word
+    // Functions written as another language writes them, once explained:
+    // what the parser makes of their lines says nothing new.
+    std::vector<ForeignFunction> foreignFunctions;
     OutputState output;
     TranslatedTexts texts;
     XmlState xml;

@@ -9,6 +9,7 @@
 
 #include "VLTokenTypes.hpp"
 #include "diagnostics/diagnostics.hpp"
+#include "translator/hints.hpp"
 #include "translator/source_translation.hpp"
 
 namespace {
@@ -41,6 +42,11 @@ const TokenText tokenTexts[] = {
 const std::string &lineText(int line) {
     static const std::string none;
     return translation().positions ? translation().positions->line(line) : none;
+}
+
+bool startsWithFunctionWord(const std::string &text) {
+    std::string::size_type first = text.find_first_not_of(" \t");
+    return first != std::string::npos && text.compare(first, 9, "function ") == 0;
 }
 
 // The lines that have had their syntax error.
@@ -206,8 +212,14 @@ void reportRecognitionError(const antlr::RecognitionException &error, const Toke
         return;
     if (auto mismatch = dynamic_cast<const antlr::MismatchedTokenException *>(&error)) {
         if (mismatch->token && mismatch->mismatchType == antlr::MismatchedTokenException::TOKEN) {
-            reportSyntaxAt(mismatch->token, "expected " + tokenWords(mismatch->expecting, names) + ", found " +
-                                                foundWords(mismatch->token, names));
+            if (!translation().foreignFunctions.empty() && mismatch->expecting == T::LITERAL_return &&
+                mismatch->token->getType() == antlr::Token::EOF_TYPE)
+                return;
+            std::string hint = startsWithFunctionWord(lineText(mismatch->token->getLine())) ? foreignFunctionHint : "";
+            reportSyntaxAt(mismatch->token,
+                           "expected " + tokenWords(mismatch->expecting, names) + ", found " +
+                               foundWords(mismatch->token, names),
+                           hint);
             return;
         }
         if (mismatch->token) {
@@ -392,8 +404,8 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
     std::string code = trimmed(text);
     if (code.compare(0, 5, "for (") == 0 || code.compare(0, 4, "for(") == 0)
         return "a loop over numbers names its range: for i in 0..2 (both ends counted) or for i in 0--3 (the end left out)";
-    if (code.compare(0, 9, "function ") == 0)
-        return "a function starts with its return type and ends with its `return`: int twice(int x) ... return x * 2";
+    if (startsWithFunctionWord(text))
+        return foreignFunctionHint;
     return "";
 }
 

@@ -88,6 +88,9 @@ struct ExprValue {
     bool wide = false;
     long long knownValue = 0;
     std::shared_ptr<AppendChain> append;
+    // A call of a function of several results: its function record, whose
+    // result types the parts of the value have.
+    int resultsOf = -1;
 };
 
 // A value now computed from what it was (a call's result, an object cast
@@ -118,6 +121,7 @@ struct AssignTarget {
     int type = 0;                // type of the root variable
     int classIndex = -1;         // an object: its class record
     int valueType = 0;           // type a value assigned to the target must have
+    bool objectText = false;     // an object variable that takes texts as well
     std::string setter;          // put between the path and the value
     bool setterIsCall = false;   // the setter is a call closed with ")"
     int nesting = 0;             // subscripts applied so far

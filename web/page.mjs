@@ -3,16 +3,9 @@
 // The same script is the worker that runs it, so that the page shows the
 // output as it comes; a page opened from a file (where browsers start no
 // worker from a file) runs the module itself and shows the output at the end.
-import { consoleWriter, inWorker, runSomewhere, serveAsWorker } from './worker_run.mjs';
+import { consoleWriter, decodeBase64, inWorker, runSomewhere, serveAsWorker } from './worker_run.mjs';
 
 const scriptUrl = inWorker ? '' : document.currentScript?.src ?? '';
-
-function decodeBase64(text) {
-  const binary = atob(text);
-  const bytes = new Uint8Array(binary.length);
-  for (let i = 0; i < binary.length; i++) bytes[i] = binary.charCodeAt(i);
-  return bytes;
-}
 
 if (inWorker) serveAsWorker();
 
@@ -53,6 +46,7 @@ async function runPage(program) {
   const request = {
     bytes: program.bytes,
     name: program.name,
+    debugScript: program.debugScript,
     args: element('arguments').value.split(/\s+/).filter((word) => word !== ''),
     stdin: element('stdin').value,
     files: [...program.folder, ...await chosenFiles(element('upload'))],
@@ -71,15 +65,22 @@ async function runPage(program) {
   return { status: result.status, stdout: streams[1], stderr: streams[2], files: result.files.map((file) => file.name) };
 }
 
-// Called by prog.js with the program's name and its module in base64.
-function velmoraPage({ name, module, readsInput }) {
-  const program = { name, bytes: decodeBase64(module), folder: [] };
+// Called by prog.js with the program's name, its module in base64, the
+// script beside the page that holds its line tables (prog.debug.js), if any,
+// and the files the folder starts with (those beside the program that velc
+// put in, in base64).
+function velmoraPage({ name, module, readsInput, debug, files = [] }) {
+  const debugScript = debug ? new URL(debug, document.baseURI).href : undefined;
+  const initialFolder = files.map((file) => ({ name: file.name, data: decodeBase64(file.data) }));
+  const program = { name, bytes: decodeBase64(module), debugScript, folder: [...initialFolder] };
   const start = () => {
     element('input-section').hidden = !readsInput;
+    showFiles(element('files'), program.folder);
     element('run').addEventListener('click', () => runPage(program));
+    // Back to the folder as the page came: the files velc put in.
     element('clear-folder').addEventListener('click', () => {
-      program.folder = [];
-      showFiles(element('files'), []);
+      program.folder = [...initialFolder];
+      showFiles(element('files'), program.folder);
     });
     // For scripts that drive the page: runs the program with this standard
     // input, as Run does, and gives what it printed and its status.

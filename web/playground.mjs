@@ -7,7 +7,7 @@ import { EditorView, basicSetup } from 'codemirror';
 import { StreamLanguage } from '@codemirror/language';
 import { setDiagnostics } from '@codemirror/lint';
 import grammar from '../editors/vscode/syntaxes/velmora.tmLanguage.json';
-import { consoleWriter, inWorker, runSomewhere, serveAsWorker } from './worker_run.mjs';
+import { consoleWriter, decodeBase64, inWorker, runSomewhere, serveAsWorker } from './worker_run.mjs';
 import { examples } from './playground_examples.mjs';
 
 const scriptUrl = inWorker ? '' : document.currentScript?.src ?? '';
@@ -110,13 +110,6 @@ function showDiagnosticList(list, diagnostics) {
 // ---------------------------------------------------------------------------
 // Building and running
 
-function decodeBase64(text) {
-  const binary = atob(text);
-  const bytes = new Uint8Array(binary.length);
-  for (let i = 0; i < binary.length; i++) bytes[i] = binary.charCodeAt(i);
-  return bytes;
-}
-
 async function buildAndRun(view, elements) {
   const { run, status, console, diagnostics: list, stdin } = elements;
   run.disabled = true;
@@ -138,7 +131,7 @@ async function buildAndRun(view, elements) {
     }
     status.textContent = 'Running...';
     status.dataset.state = 'running';
-    const request = { bytes: decodeBase64(result.module), name: 'prog.wasm', stdin: stdin.value };
+    const request = { bytes: decodeBase64(result.module), debugBase64: result.debug ?? undefined, name: 'prog.wasm', stdin: stdin.value };
     const ended = await runSomewhere(scriptUrl, request, consoleWriter(console), RUN_SECONDS);
     status.textContent = `Exit status: ${ended.status}`;
     status.dataset.state = 'ended';

@@ -43,6 +43,13 @@ function isOwnHost(host, port) {
   return [`127.0.0.1:${port}`, `localhost:${port}`, `[::1]:${port}`].includes(String(host ?? '').toLowerCase());
 }
 
+// A page of another site open in the user's browser may still post to
+// 127.0.0.1 under its own loopback name; the browser names that page's
+// origin, which must then be the playground's own.
+function isOwnOrigin(origin, host) {
+  return origin === undefined || String(origin).toLowerCase() === `http://${String(host).toLowerCase()}`;
+}
+
 // ---------------------------------------------------------------------------
 // Diagnostics
 
@@ -112,13 +119,20 @@ async function build(velc, source) {
     const run = await runVelc(velc, directory);
     const modulePath = path.join(directory, 'prog.wasm');
     let module = null;
+    let debug = null;
     if (!run.timedOut && fs.existsSync(modulePath)) {
       const size = fs.statSync(modulePath).size;
       if (size <= LIMITS.moduleBytes) module = fs.readFileSync(modulePath).toString('base64');
       else run.output += `The module is larger than ${LIMITS.moduleBytes} bytes\n`;
+      // The line tables go with the module: the folder is gone when the
+      // page would ask for them.
+      const debugPath = path.join(directory, 'prog.debug.wasm');
+      if (module && fs.existsSync(debugPath) && fs.statSync(debugPath).size <= LIMITS.moduleBytes) {
+        debug = fs.readFileSync(debugPath).toString('base64');
+      }
     }
     if (run.timedOut) run.output += `The build took longer than ${LIMITS.buildSeconds} seconds and was stopped\n`;
-    return { status: run.status, output: run.output, diagnostics: diagnosticsOf(run.output), module };
+    return { status: run.status, output: run.output, diagnostics: diagnosticsOf(run.output), module, debug };
   } finally {
     fs.rmSync(directory, { recursive: true, force: true });
   }
@@ -160,7 +174,8 @@ function readBody(request, limit) {
 
 export function createPlayground(velc, port) {
   return http.createServer(async (request, response) => {
-    if (!isLoopback(request.socket.remoteAddress) || !isOwnHost(request.headers.host, port)) {
+    if (!isLoopback(request.socket.remoteAddress) || !isOwnHost(request.headers.host, port) ||
+        !isOwnOrigin(request.headers.origin, request.headers.host)) {
       send(response, 403, 'text/plain', 'The playground answers this machine only\n');
       return;
     }

@@ -1,57 +1,16 @@
 // Where a velc module failed, in Velmora terms: the functions and source
 // lines of the frames of a trap, or of the exit of a run-time error, read
-// from the line tables (DWARF) that the module carries in custom sections.
-// The tables are read only when something failed; a module without them
-// gives no places. Runs in Node and in a browser alike (no imports).
+// from the module's line tables (DWARF). velc keeps them in a file beside
+// the module, which an "external_debug_info" section names; a module may
+// also carry them itself. They are read only when something failed; a
+// module without them gives no places. Runs in Node and in a browser alike
+// (no imports); failure_report.mjs loads it after a failure.
 //
-//   const frames = framesOfError(error);           // or framesHere()
-//   const trace = velmoraTrace(moduleBytes, frames);
-//   trace.failing      -> { name, file, line } of the innermost Velmora frame
-//   trace.lines()      -> ["called from outer, main.vel L3", ...]
-
-// ---------------------------------------------------------------------------
-// Frames of a JavaScript stack: the function name (from the module's name
-// section) and the byte offset in the module of each WebAssembly frame,
-// innermost first.
-
-// Enough frames for the callers of a failure; a recursion that exhausted
-// the stack shows its deepest part.
-export const TRACE_FRAMES = 4000;
-
-function wasmFrames(sites) {
-  const frames = [];
-  for (const site of sites) {
-    const url = site.getScriptNameOrSourceURL?.() ?? site.getFileName?.() ?? '';
-    if (!String(url).startsWith('wasm')) continue;
-    const position = site.getPosition?.() ?? (site.getColumnNumber() - 1);
-    frames.push({ name: site.getFunctionName() ?? '', offset: position });
-  }
-  return frames;
-}
-
-// V8 hands the call sites of an error to Error.prepareStackTrace when its
-// stack is first read; they are kept on the error for framesOfError.
-export function keepFramesOfErrors(limit = TRACE_FRAMES) {
-  Error.stackTraceLimit = limit;
-  const previous = Error.prepareStackTrace;
-  Error.prepareStackTrace = (error, sites) => {
-    if (error && typeof error === 'object') error.velmoraFrames = wasmFrames(sites);
-    return previous ? previous(error, sites) : `${error}\n${sites.map((site) => `    at ${site}`).join('\n')}`;
-  };
-}
-
-export function framesOfError(error) {
-  if (!error || typeof error !== 'object') return [];
-  void error.stack;  // V8 makes the frames when the stack is first read
-  return error.velmoraFrames ?? [];
-}
-
-// The frames of the current stack (a host function called by the module).
-export function framesHere() {
-  const holder = {};
-  Error.captureStackTrace?.(holder, framesHere);
-  return framesOfError(holder);
-}
+//   const tables = new ModuleTrace(moduleBytes, debugFileBytes);
+//   trapLines(tables, frames, { message, exhausted })  -> ["prog.vel L3: ...", "  called from ..."]
+//   runTimeErrorCallers(tables, frames)              -> ["  called from outer, main.vel L3", ...]
+//   placedRunTimeError(tables, frames, "Run-time error: out of memory")
+//                                                    -> ["prog.vel L4: Run-time error: out of memory (in f)", ...]
 
 // ---------------------------------------------------------------------------
 // The module's sections
@@ -127,11 +86,52 @@ function moduleSections(bytes) {
   return { custom, codeStart };
 }
 
+const EXTERNAL_DEBUG_INFO = 'external_debug_info';
+
+// The name of the file that holds the module's line tables, as its
+// "external_debug_info" section gives it, or null.
+export function externalDebugFile(moduleBytes) {
+  try {
+    const bytes = moduleBytes instanceof Uint8Array ? moduleBytes : new Uint8Array(moduleBytes);
+    const section = moduleSections(bytes).custom.get(EXTERNAL_DEBUG_INFO);
+    return section ? readName(new Reader(bytes, section.start, section.end)) : null;
+  } catch (error) {
+    if (error instanceof RangeError) return null;
+    throw error;
+  }
+}
+
+// The CRC-32 of the debug file that the module records: the file's tables
+// describe the module only when its bytes give the same (a module and a
+// debug file of two builds may hold the same code and different lines).
+const DEBUG_CHECKSUM = 'velmora_debug_crc32';
+
+let crcTable = null;
+function crc32(bytes) {
+  if (!crcTable) {
+    crcTable = new Int32Array(256);
+    for (let i = 0; i < 256; i++) {
+      let c = i;
+      for (let bit = 0; bit < 8; bit++) c = c & 1 ? 0xedb88320 ^ (c >>> 1) : c >>> 1;
+      crcTable[i] = c;
+    }
+  }
+  let crc = -1;
+  for (let i = 0; i < bytes.length; i++) crc = crcTable[(crc ^ bytes[i]) & 0xff] ^ (crc >>> 8);
+  return (crc ^ -1) >>> 0;
+}
+
 function readName(reader) {
   const length = reader.uleb();
   const text = utf8(reader.bytes.subarray(reader.at, reader.at + length));
   reader.at += length;
   return text;
+}
+
+function isDebugFileOf(bytes, sections, debugBytes) {
+  const section = sections.custom.get(DEBUG_CHECKSUM);
+  if (!section || section.end - section.start !== 4) return false;
+  return new DataView(bytes.buffer, bytes.byteOffset + section.start, 4).getUint32(0, true) === crc32(debugBytes);
 }
 
 // ---------------------------------------------------------------------------
@@ -433,20 +433,33 @@ class LineTables {
   }
 }
 
+const asBytes = (bytes) => (bytes instanceof Uint8Array ? bytes : new Uint8Array(bytes));
+
+// The line tables of a module: `bytes` are the module as it ran (the frames'
+// offsets count in them), `debugBytes` the file that holds its tables, when
+// it has one. A debug file of another build is not read.
 export class ModuleTrace {
-  constructor(bytes) {
-    this.bytes = bytes instanceof Uint8Array ? bytes : new Uint8Array(bytes);
-    this.sections = moduleSections(this.bytes);
-    this.hasLines = this.sections.custom.has('.debug_line');
+  constructor(bytes, debugBytes = null) {
+    this.sections = moduleSections(asBytes(bytes));
+    this.tableBytes = asBytes(bytes);
+    this.tableSections = this.sections;
+    if (debugBytes) {
+      const debug = asBytes(debugBytes);
+      if (isDebugFileOf(this.tableBytes, this.sections, debug)) {
+        this.tableBytes = debug;
+        this.tableSections = moduleSections(debug);
+      }
+    }
+    this.hasLines = this.tableSections.custom.has('.debug_line');
     this.lineTables = null;
     this.scopes = null;
   }
 
   load() {
     if (this.scopes) return;
-    this.lineTables = new LineTables(this.bytes, this.sections);
+    this.lineTables = new LineTables(this.tableBytes, this.tableSections);
     try {
-      this.scopes = readFunctions(this.bytes, this.sections);
+      this.scopes = readFunctions(this.tableBytes, this.tableSections);
     } catch (error) {
       if (!(error instanceof RangeError)) throw error;
       this.scopes = [];
@@ -535,22 +548,11 @@ function placeText(frame) {
   return `${frame.file} L${frame.line}`;
 }
 
-// The first line of the piece of a long main that ran, which the module
-// tells (1 for a module without pieces or that cannot tell).
-export function pieceFirstLine(instance) {
-  try {
-    return instance?.exports?.vel_piece_first_line?.() ?? 1;
-  } catch {
-    return 1;
-  }
-}
-
 // The lines a host writes after a run-time error's own message (which
 // names its place): where it was called from. Empty for a module without
 // line tables.
-export function runTimeErrorCallers(moduleBytes, stack, firstLine = 1) {
+export function runTimeErrorCallers(trace, stack, firstLine = 1) {
   if (!stack.some((frame) => REPORTER.test(frame.name))) return [];
-  const trace = new ModuleTrace(moduleBytes);
   return trace.hasLines ? callerLines(trace.velmoraFrames(stack, firstLine)) : [];
 }
 
@@ -558,10 +560,8 @@ export function runTimeErrorCallers(moduleBytes, stack, firstLine = 1) {
 // where an allocation that failed was made) told at the place of the
 // program's innermost frame, with its function, then its callers; null
 // when the module cannot tell it.
-export function placedRunTimeError(moduleBytes, stack, message, firstLine = 1) {
-  if (!stack.some((frame) => REPORTER.test(frame.name))) return null;
-  const trace = new ModuleTrace(moduleBytes);
-  if (!trace.hasLines) return null;
+export function placedRunTimeError(trace, stack, message, firstLine = 1) {
+  if (!stack.some((frame) => REPORTER.test(frame.name)) || !trace.hasLines) return null;
   const frames = trace.velmoraFrames(stack, firstLine);
   if (frames.length === 0) return null;
   const inFunction = frames[0].name ? ` (in ${frames[0].name})` : '';
@@ -572,8 +572,7 @@ export function placedRunTimeError(moduleBytes, stack, message, firstLine = 1) {
 // callers; null when the module cannot tell its Velmora place. A stack that
 // ran out names the line where the function calls itself, and its callers
 // are the recursion, which is not listed.
-export function trapLines(moduleBytes, stack, { message, exhausted, firstLine = 1 }) {
-  const trace = new ModuleTrace(moduleBytes);
+export function trapLines(trace, stack, { message, exhausted, firstLine = 1 }) {
   if (!trace.hasLines) return null;
   const frames = trace.velmoraFrames(stack, firstLine);
   if (frames.length === 0) return null;

@@ -9,7 +9,7 @@
 // file. The program's files live in an in-memory folder preopened as ".";
 // what it wrote is handed back when it ends.
 import { ConsoleStdout, File, OpenFile, PreopenDirectory, WASI } from '@bjorn3/browser_wasi_shim';
-import { keepFramesOfErrors, framesOfError, framesHere, pieceFirstLine, runTimeErrorCallers, trapLines } from './velmora_trace.mjs';
+import { FailureReport } from './failure_report.mjs';
 
 const TRAP_STATUS = 1;
 const encoder = new TextEncoder();
@@ -41,10 +41,12 @@ function filesOf(directory, prefix = '') {
 
 // Runs the module's bytes once. write(descriptor, text) receives standard
 // output (1) and error (2) as the program writes them, and the lines that
-// name a failure's Velmora place and callers (2). Returns the exit status
-// and the folder's files.
-export function runVelmoraModule({ bytes, name = 'program.wasm', args = [], stdin = '', files = [], write }) {
-  keepFramesOfErrors();
+// name a failure's Velmora place and callers (2); debugFile(name) gives the
+// bytes of the file the module names for its line tables (or a promise of
+// them, or null), asked for only after a failure. Resolves to the exit
+// status and the folder's files.
+export async function runVelmoraModule({ bytes, name = 'program.wasm', args = [], stdin = '', files = [], write,
+  debugFile = () => null }) {
   const module = new WebAssembly.Module(bytes);
   const folder = new PreopenDirectory('.', folderContents(files));
   const descriptors = [
@@ -54,30 +56,18 @@ export function runVelmoraModule({ bytes, name = 'program.wasm', args = [], stdi
     folder,
   ];
   const wasi = new WASI([name, ...args], [], descriptors, { debug: false });
-  let exitFrames = null;
-  const exit = wasi.wasiImport.proc_exit;
-  const wasiImport = {
-    ...wasi.wasiImport,
-    proc_exit(status) {
-      if (status !== 0) exitFrames = framesHere();
-      return exit(status);
-    },
-  };
-  const instance = new WebAssembly.Instance(module, { wasi_snapshot_preview1: wasiImport });
+  const report = new FailureReport(bytes, debugFile);
+  const instance = new WebAssembly.Instance(module, { wasi_snapshot_preview1: report.withExitFrames(wasi.wasiImport) });
+  report.ran(instance);
   let status;
   try {
     status = wasi.start(instance);
   } catch (error) {
-    const exhausted = error instanceof RangeError && /call stack/i.test(error.message);
-    const lines = trapLines(bytes, framesOfError(error),
-      { message: `trap: ${error.message}`, exhausted, firstLine: pieceFirstLine(instance) })
-      ?? [`${name}: trap: ${error.message}`];
+    const lines = await report.trapLines(error, `${name}: trap: ${error.message}`);
     write(2, `${lines.join('\n')}\n`);
     return { status: TRAP_STATUS, files: filesOf(folder.dir) };
   }
-  if (exitFrames) {
-    const callers = runTimeErrorCallers(bytes, exitFrames, pieceFirstLine(instance));
-    if (callers.length > 0) write(2, `${callers.join('\n')}\n`);
-  }
+  const callers = await report.exitLines();
+  if (callers.length > 0) write(2, `${callers.join('\n')}\n`);
   return { status: status ?? 0, files: filesOf(folder.dir) };
 }

@@ -14,13 +14,6 @@
 #include <backtrace.h>
 #include <cxxabi.h>
 
-// Weak: a program linked without libbacktrace (a velc.ini of its own that
-// names only libvel's archive) links and reports its errors without their
-// callers. velc-native.ini asks the linker for both functions (-u), which
-// takes them from the library.
-#pragma weak backtrace_create_state
-#pragma weak backtrace_full
-
 namespace {
 
 struct VelmoraFrame {
@@ -107,22 +100,11 @@ int firstProgramFrame(void *data, std::uintptr_t, const char *file, int line, co
     place.file = path.substr(path.rfind('/') + 1);
     place.line = line;
     // As __builtin_FUNCTION() names it, which the error's report reads.
-    int status = 0;
-    place.function = function ? function : "";
-    if (char *demangled = abi::__cxa_demangle(place.function.c_str(), nullptr, nullptr, &status)) {
-        place.function = demangled;
-        std::free(demangled);
-    }
-    place.function = place.function.substr(0, place.function.find('('));
-    std::string::size_type scope = place.function.rfind("::");
-    if (scope != std::string::npos)
-        place.function = place.function.substr(scope + 2);
+    place.function = plainName(function);
     return 1;
 }
 
 backtrace_state *programState() {
-    if (backtrace_create_state == nullptr || backtrace_full == nullptr)
-        return nullptr;
     static backtrace_state *state = backtrace_create_state(nullptr, 0, ignoreError, nullptr);
     return state;
 }

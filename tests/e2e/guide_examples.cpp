@@ -80,6 +80,35 @@ std::vector<GuideExample> guideExamples() {
     return examples;
 }
 
+std::vector<GuideFault> guideFaults() {
+    std::vector<FencedBlock> blocks = guideBlocks();
+    std::vector<GuideFault> faults;
+    for (std::size_t i = 0; i < blocks.size(); i++) {
+        if (blocks[i].kind != "faulty")
+            continue;
+        GuideFault fault;
+        fault.label = "guide_fault_" + std::to_string(faults.size() + 1);
+        fault.source = blocks[i].body;
+        for (std::size_t next = i + 1; next < blocks.size() && blocks[next].kind == "messages"; next++)
+            fault.messages.push_back(blocks[next].body);
+        faults.push_back(fault);
+    }
+    return faults;
+}
+
+void PrintTo(const GuideFault &fault, std::ostream *out) { *out << fault.label; }
+
+std::vector<GuideLayout> guideLayouts() {
+    std::vector<FencedBlock> blocks = guideBlocks();
+    std::vector<GuideLayout> layouts;
+    for (std::size_t i = 0; i + 1 < blocks.size(); i++)
+        if (blocks[i].kind == "messy" && blocks[i + 1].kind == "formatted")
+            layouts.push_back({"guide_layout_" + std::to_string(layouts.size() + 1), blocks[i].body, blocks[i + 1].body});
+    return layouts;
+}
+
+void PrintTo(const GuideLayout &layout, std::ostream *out) { *out << layout.label; }
+
 std::vector<std::string> guideReservedWords() {
     std::vector<std::string> words;
     for (const FencedBlock &block : guideBlocks()) {

@@ -15,6 +15,30 @@ struct GuideExample {
     int status = 0;                    // its exit status
 };
 
+// A program of the guide that velc refuses, with the messages the guide
+// shows for it.
+struct GuideFault {
+    std::string label;                   // "guide_fault_2"
+    std::string source;                  // the program, translated as prog.vel
+    std::vector<std::string> messages;   // each a block velc prints whole
+};
+
+// Every "faulty" block of the guide with the "messages" blocks after it.
+// A block holding a source line ("    2 | ...") is printed with the
+// excerpts on (excerpts=always), any other without them.
+std::vector<GuideFault> guideFaults();
+void PrintTo(const GuideFault &fault, std::ostream *out);
+
+// A source of the guide as written ("messy") and as `velc --format`
+// leaves it ("formatted", the block right after).
+struct GuideLayout {
+    std::string label;       // "guide_layout_1"
+    std::string written;
+    std::string formatted;
+};
+std::vector<GuideLayout> guideLayouts();
+void PrintTo(const GuideLayout &layout, std::ostream *out);
+
 // Every "vel" block of the guide, in order. A block "vel name.vel" is a
 // further source of the next program; an "input" block (what the program
 // reads), an "output" block (optionally

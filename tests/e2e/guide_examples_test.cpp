@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <regex>
 #include <set>
 
 #include "example_runner.hpp"
@@ -34,6 +36,50 @@ TEST_P(GuideProgram, PrintsWhatTheGuideShows) {
 
 INSTANTIATE_TEST_SUITE_P(Guide, GuideProgram, testing::ValuesIn(guideExamples()),
                          [](const testing::TestParamInfo<GuideExample> &info) { return info.param.label; });
+
+// Each message the guide shows for a faulty program is what velc prints
+// for it, whole on one of its two streams.
+class GuideFaultyProgram : public testing::TestWithParam<GuideFault> {};
+
+TEST_P(GuideFaultyProgram, GetsTheMessagesTheGuideShows) {
+    const GuideFault &fault = GetParam();
+    ASSERT_FALSE(fault.messages.empty()) << "a faulty program of the guide shows no messages";
+    for (std::size_t i = 0; i < fault.messages.size(); i++) {
+        const std::string &shown = fault.messages[i];
+        bool excerpts = std::regex_search(shown, std::regex("(^|\n) +[0-9]+ \\| "));
+        ExampleWorkspace workspace(fault.label + "_" + std::to_string(i + 1), NATIVE_INI);
+        std::ofstream(workspace.directory() + "/velc.ini", std::ios::app)
+            << (excerpts ? "excerpts=always\n" : "excerpts=never\n");
+        workspace.addSource("prog", fault.source);
+        CommandOutcome translation = workspace.run("./velc -q -c prog.vel");
+        EXPECT_NE(translation.status, 0) << fault.source << describe(translation);
+        bool printed = translation.standardOutput.find(shown) != std::string::npos ||
+                       translation.standardError.find(shown) != std::string::npos;
+        EXPECT_TRUE(printed) << "the guide shows:\n" << shown << "velc printed:\n" << describe(translation);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Guide, GuideFaultyProgram, testing::ValuesIn(guideFaults()),
+                         [](const testing::TestParamInfo<GuideFault> &info) { return info.param.label; });
+
+class GuideFormatting : public testing::TestWithParam<GuideLayout> {};
+
+// velc --format makes of the guide's source what the guide shows, and then
+// finds nothing more to change.
+TEST_P(GuideFormatting, GivesTheLayoutTheGuideShows) {
+    const GuideLayout &layout = GetParam();
+    ExampleWorkspace workspace(layout.label, NATIVE_INI);
+    workspace.addSource("prog", layout.written);
+    CommandOutcome format = workspace.run("./velc --format prog.vel");
+    EXPECT_EQ(format.status, 0) << describe(format);
+    EXPECT_EQ(format.standardOutput, layout.written == layout.formatted ? "" : "Formatted prog.vel\n");
+    EXPECT_EQ(readWholeFile(workspace.directory() + "/prog.vel"), layout.formatted);
+    CommandOutcome check = workspace.run("./velc --format --check prog.vel");
+    EXPECT_EQ(check.status, 0) << describe(check);
+}
+
+INSTANTIATE_TEST_SUITE_P(Guide, GuideFormatting, testing::ValuesIn(guideLayouts()),
+                         [](const testing::TestParamInfo<GuideLayout> &info) { return info.param.label; });
 
 TEST(GuideReservedWords, AreTheKeywordsSortedAndComplete) {
     std::vector<std::string> listed = guideReservedWords();

@@ -98,6 +98,34 @@ TEST(WasmProgram, EveryBuiltinRowCompilesAndRuns) {
     }
 }
 
+// The line tables go to prog.debug.wasm beside the module, which a runtime
+// reads after a failure only when it is the module's own: a build that only
+// moved lines has the same code, and its tables would name other lines.
+TEST(WasmProgram, LineTablesBesideTheModuleAreReadOnlyWithTheirOwnModule) {
+    ExampleWorkspace workspace("wasm_debug_file", WASM_INI);
+    const std::string program = "int ratio(int a, int b)\n    int c = a / b\nreturn c\n\nprint ratio(4, 2)\nprint ratio(1, 0)\n";
+    workspace.addSource("prog", program);
+    CommandOutcome build = workspace.build("prog");
+    ASSERT_EQ(build.status, 0) << describe(build);
+    ASSERT_TRUE(workspace.hasFile("prog.debug.wasm")) << describe(build);
+    EXPECT_EQ(readWholeFile(workspace.directory() + "/prog.wasm").find(".debug_line"), std::string::npos);
+    const std::string told = "prog.vel L2: Run-time error: division by zero (in ratio)\n";
+    CommandOutcome run = runUnderBothRuntimes(workspace, "prog.wasm");
+    EXPECT_EQ(run.standardError, told + "  called from prog.vel L6\n");
+
+    ASSERT_EQ(workspace.run("mv prog.debug.wasm earlier.debug.wasm").status, 0);
+    workspace.addSource("prog", "\n" + program);
+    build = workspace.build("prog");
+    ASSERT_EQ(build.status, 0) << describe(build);
+    ASSERT_EQ(workspace.run("mv earlier.debug.wasm prog.debug.wasm").status, 0);
+    run = workspace.run(std::string(WASMER_COMMAND) + " prog.wasm");
+    EXPECT_EQ(run.status, 1) << describe(run);
+    EXPECT_EQ(run.standardError, "prog.vel L3: Run-time error: division by zero (in ratio)\n");
+    ASSERT_EQ(workspace.run("rm prog.debug.wasm").status, 0);
+    run = workspace.run(std::string(WASMER_COMMAND) + " prog.wasm");
+    EXPECT_EQ(run.standardError, "prog.vel L3: Run-time error: division by zero (in ratio)\n");
+}
+
 // Under wasmer as natively: the error line names the source line.
 class WasmFault : public testing::TestWithParam<std::string> {};
 

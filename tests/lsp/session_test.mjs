@@ -170,7 +170,7 @@ test('the outline holds the classes with their members, the functions and the gl
 test('completion after a text, after objects, and of the names in scope', async () => {
     const edited = nextDiagnostics('main.vel', 4);
     connection.sendNotification(protocol.DidChangeTextDocumentNotification.type, {
-        textDocument: { uri: uri('main.vel'), version: 4 }, contentChanges: [{ text: fixed + 'title.\np.\nPoint3 q = Point3()\nq.\n' }],
+        textDocument: { uri: uri('main.vel'), version: 4 }, contentChanges: [{ text: fixed + 'title.\np.\nPoint3 q = Point3()\nq.\ndict d\nd.\n' }],
     });
     await edited;
     const labels = async (line, character) =>
@@ -185,12 +185,39 @@ test('completion after a text, after objects, and of the names in scope', async 
     const names = await labels(9, 0);
     for (const name of ['title', 'p', 'total', 'twice', 'Point', 'print', 'sqrt'])
         assert.ok(names.includes(name), name);
+    assert.ok(!names.includes('x'), 'an attribute outside its class');
+    // A dict's own methods and the array methods it answers, each once.
+    const dictMethods = await labels(10, 2);
+    for (const name of ['hasKey', 'keys', 'length'])
+        assert.ok(dictMethods.includes(name), name);
+    assert.equal(new Set(dictMethods).size, dictMethods.length, dictMethods.join());
+    // Inside a method, the members of its class are names in scope.
+    const inMethod = (await request('textDocument/completion', 'shapes.vel', { line: 4, character: 15 })).map((item) => item.label);
+    for (const name of ['x', 'y', 'sum', 'twice'])
+        assert.ok(inMethod.includes(name), name);
 });
 
 test('signature help shows the parameters of the call around the cursor', async () => {
     const help = await request('textDocument/signatureHelp', 'main.vel', { line: 3, character: 18 });
     assert.equal(help.signatures[0].label, 'integer twice(integer n, integer by = 2)');
     assert.equal(help.activeParameter, 0);
+});
+
+test('an included source is checked as part of the program that includes it, not as a main source', async () => {
+    // A statement at the top level is allowed in a main source only.
+    const published = nextDiagnostics('shapes.vel', 3);
+    connection.sendNotification(protocol.DidChangeTextDocumentNotification.type, {
+        textDocument: { uri: uri('shapes.vel'), version: 3 }, contentChanges: [{ text: library + 'print twice(1)\n' }],
+    });
+    const [fault, ...others] = await published;
+    assert.deepEqual(others, []);
+    assert.match(fault.message, /statement outside function/);
+    assert.equal(fault.range.start.line, 13);
+    const restored = nextDiagnostics('shapes.vel', 4);
+    connection.sendNotification(protocol.DidChangeTextDocumentNotification.type, {
+        textDocument: { uri: uri('shapes.vel'), version: 4 }, contentChanges: [{ text: library }],
+    });
+    assert.deepEqual(await restored, []);
 });
 
 test('nothing was written beside the sources', () => {

@@ -2,6 +2,9 @@
 // translator, the semantic model and the diagnostics never reach up into
 // the driver, the semantic model never into the translator, and the
 // diagnostics know of nothing above them but the type codes they name.
+// State is handed over, not left behind: a type travels in the value that
+// carries it and a lookup returns its symbol, and the driver gives each
+// source its own description.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -33,6 +36,22 @@ std::vector<Inclusion> inclusionsOf(const std::string &directory) {
     return found;
 }
 
+// The places in the files of the directories where a word of `words` stands.
+std::vector<std::string> placesNaming(const std::vector<std::string> &directories, const std::string &words) {
+    std::vector<std::string> places;
+    const std::regex word("\\b(" + words + ")\\b");
+    for (const std::string &directory : directories)
+        for (const auto &entry : fs::directory_iterator(fs::path(VELC_SOURCE_DIR) / directory)) {
+            std::ifstream file(entry.path());
+            int number = 1;
+            for (std::string line; std::getline(file, line); number++)
+                if (std::regex_search(line, word))
+                    places.push_back(directory + "/" + entry.path().filename().string() + ":" +
+                                     std::to_string(number) + ": " + line);
+        }
+    return places;
+}
+
 bool startsWith(const std::string &text, const std::string &start) { return text.compare(0, start.size(), start) == 0; }
 
 TEST(Layout, NoLayerBelowTheDriverIncludesADriverHeader) {
@@ -53,6 +72,20 @@ TEST(Layout, DiagnosticsIncludeOnlyThemselvesAndTheTypeCodes) {
     for (const Inclusion &inclusion : inclusionsOf("diagnostics"))
         EXPECT_TRUE(startsWith(inclusion.header, "diagnostics/") || inclusion.header == "semantics/type_codes.hpp")
             << inclusion.file << ": " << inclusion.header;
+}
+
+// No register holds the type of the expression parsed last, and no stack
+// the left operand's type: each rule returns its type with its text.
+// Lookups return their symbol, and declarations are told what they declare.
+TEST(Layout, NoTranslatorOrSemanticsFileNamesATypeRegister) {
+    EXPECT_EQ(placesNaming({"translator", "semantics"},
+                           "currentType|typeState|TypeState|pushType|popType|CurrentSymbol|pendingDeclaration"),
+              std::vector<std::string>());
+}
+
+TEST(Layout, NoDriverGlobalDescribesTheSourceInProgress) {
+    EXPECT_EQ(placesNaming({"driver"}, "currentSourceName|isMainTranslation|translationRole|sourceNames|SourceNames"),
+              std::vector<std::string>());
 }
 
 }  // namespace

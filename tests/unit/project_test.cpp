@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "driver/stripped_source.hpp"
 #include "driver_test_support.hpp"
 #include "translator/frame.hpp"
 

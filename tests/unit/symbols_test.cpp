@@ -31,8 +31,9 @@ protected:
     }
 
     static Symbol *declareTyped(const std::string &name, int type, unsigned extra = 0) {
-        typeState().currentType = type;
-        return declare(name, extra);
+        DeclaredAs declared;
+        declared.type = type;
+        return declare(name, declared, extra);
     }
 };
 
@@ -46,8 +47,9 @@ TEST_F(Symbols, BlockDepthStaysWithinItsCapacity) {
     text = reportsOf([] { enterBlock(); });
     EXPECT_EQ(text, "Internal error [0] line 7\na.vel L7: stack overflow in block scope.\n");
     EXPECT_EQ(scopes().blockDepth, BLOCK_DEPTH_CAPACITY - 1);
-    declareTyped("deep", T_INTEGER, SYMBOL_ASSIGNED);
-    EXPECT_TRUE(lookupUse("deep"));
+    const Symbol *deep = declareTyped("deep", T_INTEGER, SYMBOL_ASSIGNED);
+    ASSERT_NE(deep, nullptr);
+    EXPECT_EQ(lookupUse("deep"), deep);
     for (int i = 0; i <= BLOCK_DEPTH_CAPACITY; i++)
         leaveBlock();
     EXPECT_EQ(scopes().blockDepth, -1);
@@ -81,8 +83,8 @@ TEST_F(Symbols, LargeScopesSearchAsSmallOnes) {
     EXPECT_EQ(findNoCase(symbolTable().globals, "nAME1"), 1);
     std::string text = reportsOf([] { EXPECT_EQ(declareTyped("NAME20", T_REAL), nullptr); });
     EXPECT_NE(text.find("duplicate name"), std::string::npos) << text;
-    EXPECT_TRUE(lookupUse("Name39"));
-    EXPECT_FALSE(lookupUse("name39"));
+    EXPECT_EQ(lookupUse("Name39"), symbolTable().globals[39]);
+    EXPECT_EQ(lookupUse("name39"), nullptr);
     // A second symbol of one name, appended behind the table's back: the
     // first one is still the one found.
     Symbol twin = *symbolTable().globals[5];

@@ -1,5 +1,5 @@
-// The type model: the checks of cases/type_checks.txt, the names of the
-// codes and the stack of left types.
+// The type model: the checks of cases/type_checks.txt and the names of the
+// codes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -60,7 +60,8 @@ std::string nameOf(int code) {
     return name;
 }
 
-// Runs the check a row names on its operands; gives what it answers.
+// Runs the check a row names on its operands; gives what it answers: the
+// type an operand check gives the result, whether any other check accepts.
 std::string answerOf(const std::string &check, const std::vector<int> &types) {
     auto word = [](bool accepted) { return std::string(accepted ? "true" : "false"); };
     int left = types.at(0), right = types.size() > 1 ? types[1] : 0;
@@ -68,28 +69,28 @@ std::string answerOf(const std::string &check, const std::vector<int> &types) {
     if (check == "typed_array") return word(isTypedArray(left));
     if (check == "element_type") return nameOf(elementType(left));
     if (check == "container") return word(isContainer(left));
-    if (check == "array_of") return arrayOfElement(left), nameOf(typeState().currentType);
-    if (check == "arith_add") return word(checkArith(left, right, W_ADD));
-    if (check == "arith_multiply") return word(checkArith(left, right, W_MULTIPLY));
-    if (check == "arith_divide") return word(checkArith(left, right, W_DIVIDE));
-    if (check == "boolean") return word(checkBoolean(left, right));
-    if (check == "binary") return word(checkBinary(left, right));
-    if (check == "relational") return word(checkRelational(left, right));
-    if (check == "bit") return pushType(left), typeState().currentType = right, word(checkBitOperator());
-    if (check == "array_op") return word(checkArrayOp(left, right));
-    if (check == "same_array") return word(checkSameArray(left, right));
+    if (check == "array_of") return nameOf(arrayOfElement(left));
+    if (check == "arith_add") return nameOf(checkArith(left, right, W_ADD));
+    if (check == "arith_multiply") return nameOf(checkArith(left, right, W_MULTIPLY));
+    if (check == "arith_divide") return nameOf(checkArith(left, right, W_DIVIDE));
+    if (check == "boolean") return nameOf(checkBoolean(left, right));
+    if (check == "binary") return nameOf(checkBinary(left, right));
+    if (check == "relational") return nameOf(checkRelational(left, right));
+    if (check == "bit") return nameOf(checkBitOperator(left, right));
+    if (check == "array_op") return nameOf(checkArrayOp(left, right));
+    if (check == "same_array") return nameOf(checkSameArray(left, right));
+    if (check == "in") return nameOf(checkIn(left, right));
     if (check == "element") return word(checkElement(left, right));
-    if (check == "in") return word(checkIn(left, right));
     if (check == "assign") return word(checkAssign(left, right));
-    if (check == "assign+") return typeState().pendingAssignOp = '+', word(checkAssign(left, right));
-    if (check == "assign_object_text") return typeState().objectText = true, word(checkAssign(left, right));
+    if (check == "assign+") return word(checkAssign(left, right, '+'));
+    if (check == "assign_object_text") return word(checkAssign(left, right, '=', true));
     if (check == "simple") return word(checkAssignSimple(left, right));
-    if (check == "sequence") return typeState().currentType = left, word(checkSequence());
+    if (check == "sequence") return word(checkSequence(left));
     throw std::runtime_error("no check " + check);
 }
 
-// A row as the runner finds it: the check's answer, the current type it
-// leaves and its report without the position.
+// A row as the runner finds it: the check's answer and its report without
+// the position.
 std::string rowFound(const std::string &row, const std::map<std::string, int> &codes) {
     std::istringstream words(row);
     std::string check, word;
@@ -98,17 +99,11 @@ std::string rowFound(const std::string &row, const std::map<std::string, int> &c
     while (words >> word && word != "->")
         types.push_back(codes.at(word));
     TranslationUnderTest translation;
-    typeState().currentType = T_PLACEHOLDER;
     currentSink().errorCount = 0;
     testing::internal::CaptureStdout();
     std::string answer = answerOf(check, types);
     std::string report = testing::internal::GetCapturedStdout();
     std::string found = row.substr(0, row.find("->") + 2) + " " + answer;
-    bool operandCheck = types.size() == 2 && check != "result" || check == "sequence";
-    if (operandCheck)
-        found += " " + nameOf(typeState().currentType);
-    if (typeState().depth != 0)
-        found += " (" + std::to_string(typeState().depth) + " left types stay on the stack)";
     const std::string position = "a.vel L7: ";
     if (report.compare(0, position.size(), position) == 0 && report.back() == '\n' &&
         report.find('\n') + 1 == report.size() && currentSink().errorCount == 1)
@@ -119,26 +114,6 @@ std::string rowFound(const std::string &row, const std::map<std::string, int> &c
 TEST_F(TypeModel, TheChecksOfTheTableGiveItsAnswers) {
     std::map<std::string, int> codes = typesByName();
     expectEveryRowHolds("type_checks.txt", [&](const std::string &row) { return rowFound(row, codes); });
-}
-
-// The stack grows with the expression: how deep expressions nest is the
-// translator's limit, not the stack's.
-TEST_F(TypeModel, TypeStackKeepsEveryEntryInOrder) {
-    std::string text = reportsOf([] {
-        for (int i = 0; i < 1000; i++)
-            pushType(i % 36);
-    });
-    EXPECT_EQ(text, "");
-    for (int i = 999; i >= 0; i--)
-        ASSERT_EQ(popType(), i % 36);
-    EXPECT_EQ(currentSink().errorCount, 0);
-}
-
-TEST_F(TypeModel, PoppingAnEmptyStackIsReported) {
-    std::string text = reportsOf([] { EXPECT_EQ(popType(), T_UNKNOWN); });
-    EXPECT_EQ(text, "Internal error [0] line 7\na.vel L7: stack underflow in left type.\n");
-    EXPECT_EQ(currentSink().errorCount, 2);
-    EXPECT_EQ(typeState().depth, 0);
 }
 
 }  // namespace

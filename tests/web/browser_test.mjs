@@ -6,7 +6,7 @@
 // Ends with status 77 (skipped) where Chromium or puppeteer-core is missing.
 //
 // Each program of the programs directory (with its standard input in
-// name.in) must show in the page what it prints under wasmer: the same
+// name.in, and the other files there beside it) must show in the page what it prints under wasmer: the same
 // standard output, the same standard error (the run-time error with its
 // line and callers) and the same status. The playground must show a
 // diagnostic on its line, run the program once it is fixed, and refuse a
@@ -16,6 +16,7 @@
 import { spawn, spawnSync } from 'node:child_process';
 import * as fs from 'node:fs';
 import * as http from 'node:http';
+import * as os from 'node:os';
 import * as path from 'node:path';
 import { pathToFileURL } from 'node:url';
 
@@ -113,7 +114,10 @@ async function checkPages(browser) {
   fs.rmSync(folder, { recursive: true, force: true });
   fs.mkdirSync(folder, { recursive: true });
   const names = fs.readdirSync(programs).filter((file) => file.endsWith('.vel')).map((file) => file.slice(0, -4)).sort();
-  for (const name of names) fs.copyFileSync(path.join(programs, `${name}.vel`), path.join(folder, `${name}.vel`));
+  // The programs with the files beside them that they read (not their input).
+  for (const file of fs.readdirSync(programs).filter((file) => !file.endsWith('.in'))) {
+    fs.copyFileSync(path.join(programs, file), path.join(folder, file));
+  }
   const server = await serveFolder(folder);
   const origin = `http://127.0.0.1:${server.address().port}`;
   try {
@@ -132,6 +136,8 @@ async function checkPages(browser) {
       check(`page ${name} shows an input box only for a program that reads input`, shown.inputShown === (input !== undefined));
       check(`page ${name} shows what wasmer prints`, same,
         `page:   ${JSON.stringify(shown)}\nwasmer: ${JSON.stringify(expected)}`);
+      if (name === 'beside') check('page beside reads the file beside the program', /read: second line/.test(shown.stdout),
+        shown.stdout);
       if (name === 'files') check('page files lists the file written', shown.files.some((file) => file.startsWith('notes.txt')),
         JSON.stringify(shown.files));
       if (name === 'callers') check('page callers names the callers', /called from share, callers\.vel L7/.test(shown.stderr), shown.stderr);
@@ -144,6 +150,11 @@ async function checkPages(browser) {
     // Opened from a file, with no server: the page runs the module itself.
     const fromFile = await pageRun(browser, pathToFileURL(path.join(folder, 'output.html')).href);
     check('page opened from a file runs', fromFile.stdout === 'line 1\nline 2\nline 3\nno line end', JSON.stringify(fromFile));
+    // The line tables are not in the module: the page loads the script
+    // that holds them after the failure, from a file as over HTTP.
+    const failedFromFile = await pageRun(browser, pathToFileURL(path.join(folder, 'callers.html')).href);
+    check('page opened from a file names the callers', /called from share, callers\.vel L7/.test(failedFromFile.stderr),
+      failedFromFile.stderr);
   } finally {
     server.close();
   }
@@ -164,15 +175,23 @@ function startPlayground(port) {
   });
 }
 
-function requestWithHost(port, host) {
+// The status of a request to the playground, 0 when no connection was made.
+function requestStatus(port, { address = '127.0.0.1', method = 'GET', path = '/', headers = {} } = {}) {
   return new Promise((resolve) => {
-    const request = http.request({ host: '127.0.0.1', port, path: '/', headers: { Host: host } }, (response) => {
+    const request = http.request({ host: address, port, method, path, headers, timeout: 10000 }, (response) => {
       response.resume();
       resolve(response.statusCode);
     });
     request.on('error', () => resolve(0));
-    request.end();
+    request.on('timeout', () => request.destroy());
+    request.end(method === 'POST' ? 'print 1\n' : undefined);
   });
+}
+
+// This machine's addresses other than its loopback.
+function outwardAddresses() {
+  return Object.values(os.networkInterfaces()).flat()
+    .filter((one) => one && !one.internal && one.family === 'IPv4').map((one) => one.address);
 }
 
 async function playgroundRun(page, source) {
@@ -205,8 +224,15 @@ async function checkPlayground(browser) {
     const ran = await pageConsole(page);
     const state = await page.$eval('#status', (element) => element.textContent);
     check('playground runs the fixed program', ran.stdout === '7\n' && state === 'Exit status: 0', `${JSON.stringify(ran)} ${state}`);
-    check('playground refuses a request for another host', await requestWithHost(port, 'example.com') === 403);
-    check('playground answers its own loopback name', await requestWithHost(port, `127.0.0.1:${port}`) === 200);
+    check('playground refuses a request for another host', await requestStatus(port, { headers: { Host: 'example.com' } }) === 403);
+    check('playground answers its own loopback name', await requestStatus(port) === 200);
+    const own = `http://127.0.0.1:${port}`;
+    check('playground refuses a build posted by a page of another site',
+      await requestStatus(port, { method: 'POST', path: '/build', headers: { Origin: 'http://example.com' } }) === 403);
+    check('playground builds what its own page posts',
+      await requestStatus(port, { method: 'POST', path: '/build', headers: { Origin: own } }) === 200);
+    for (const address of outwardAddresses())
+      check(`playground is not reached through ${address}`, await requestStatus(port, { address }) === 0);
   } finally {
     await page.close();
     server.kill('SIGTERM');

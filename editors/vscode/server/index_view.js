@@ -91,7 +91,15 @@ class IndexView {
         return [...own, ...inherited.filter((m) => !own.some((o) => o.name === m.name))];
     }
 
-    // The built-in methods a value of a type answers.
+    // The class whose body holds a line of a file, -1 outside every class.
+    classAround(file, line) {
+        return this.declarations.findIndex((d) => d.kind === 'class' && d.file === file &&
+            line + 1 >= d.line && line + 1 <= (d.scopeEnd || Infinity));
+    }
+
+    // The built-in methods a value of a type answers, each name once: a
+    // dict answers the array methods it does not have itself, a var those
+    // of every type.
     builtinMethodsOf(type) {
         let receivers = [type];
         if (/ array$/.test(type) || type === 'list')
@@ -99,8 +107,16 @@ class IndexView {
         if (type === 'dict')
             receivers = ['dict', 'array'];
         if (type === 'var')
-            return this.builtins.filter((b) => b.receiver !== '');
-        return this.builtins.filter((b) => receivers.includes(b.receiver));
+            receivers = [...new Set(this.builtins.map((b) => b.receiver).filter((r) => r !== ''))];
+        const seen = new Set();
+        const methods = [];
+        for (const receiver of receivers)
+            for (const b of this.builtins)
+                if (b.receiver === receiver && !seen.has(b.name.toLowerCase())) {
+                    seen.add(b.name.toLowerCase());
+                    methods.push(b);
+                }
+        return methods;
     }
 
     builtinFunctions() {

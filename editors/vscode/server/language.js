@@ -83,8 +83,7 @@ function receiverType(view, file, position, receiver) {
     if (!name)
         return null;
     if (name[1] === 'this') {
-        const owner = view.declarations.findIndex((d) => d.kind === 'class' && d.file === file &&
-            position.line + 1 >= d.line && position.line + 1 <= (d.scopeEnd || Infinity));
+        const owner = view.classAround(file, position.line);
         return owner >= 0 ? { type: view.declarations[owner].name } : null;
     }
     const declaration = view.resolve(name[1], file, position);
@@ -109,6 +108,12 @@ function completions(view, file, position, before) {
         return blockEnds.map((label) => ({ label: label.slice(1), kind: CompletionItemKind.Keyword, detail: 'block end' }));
     const seen = new Set();
     const items = [];
+    // In a class's methods its attributes and methods, and its bases', are
+    // named without "this."; they hide globals of the same name.
+    for (const m of view.membersOfClass(view.classAround(file, position.line))) {
+        seen.add(m.name);
+        items.push(declarationItem(m));
+    }
     view.declarations.forEach((d) => {
         if (!view.visible(d, file, position.line) || seen.has(d.name))
             return;

@@ -16,6 +16,7 @@ const {
 } = require('vscode-languageserver/node');
 const { TextDocument } = require('vscode-languageserver-textdocument');
 const { IndexView } = require('./index_view');
+const { ProgramOf } = require('./program_of');
 const language = require('./language');
 
 const connection = createConnection(ProposedFeatures.all, process.stdin, process.stdout);
@@ -30,6 +31,7 @@ if (!process.env.VELC && besideLauncher && fs.existsSync(besideLauncher))
 const views = new Map();          // document uri -> IndexView of its last check
 const published = new Map();      // uri -> uris it published diagnostics for
 const running = new Map();        // uri -> { again }: a check is running
+const programs = new ProgramOf(textOf);
 
 function fileOf(uri) {
     return uri.startsWith('file:') ? fileURLToPath(uri) : uri;
@@ -50,10 +52,9 @@ function textOf(file) {
     }
 }
 
-// Runs velc on the program whose main source is the document; resolves to
-// its JSON, or null when velc could not be run.
-function runIndex(document) {
-    const main = fileOf(document.uri);
+// Runs velc on the program of a main source; resolves to its JSON, or null
+// when velc could not be run.
+function runIndex(main) {
     const unsaved = {};
     for (const open of documents.all())
         if (open.uri.startsWith('file:'))
@@ -88,9 +89,12 @@ function runIndex(document) {
 async function check(document) {
     // The document changes in place: a run for an older text is dropped.
     const version = document.version;
-    const result = await runIndex(document);
+    const file = fileOf(document.uri);
+    const main = document.uri.startsWith('file:') ? programs.mainOf(file) : file;
+    const result = await runIndex(main);
     if (!result || documents.get(document.uri)?.version !== version)
         return;
+    programs.programChecked(main, result.sources);
     const view = new IndexView(result, textOf);
     views.set(document.uri, view);
     // Every source of the program gets what this run says of it.

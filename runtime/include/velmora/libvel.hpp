@@ -50,6 +50,7 @@
 #include "text.hpp"
 #include "dyn.hpp"
 #include "containers.hpp"
+#include "several_results.hpp"
 #include "program_functions.hpp"
 #include "arithmetic.hpp"
 #include "system.hpp"

@@ -1,0 +1,42 @@
+#pragma once
+// What the files of the call rules share (calls.cpp, forward_calls.cpp and
+// early_prototypes.cpp).
+#include <string>
+
+#include "semantics/functions.hpp"
+#include "translator/calls.hpp"
+#include "translator/source_translation.hpp"
+
+inline CallState &calls() { return translation().calls; }
+
+inline ExprValue valueOf(std::string text, int type) {
+    ExprValue value;
+    value.text = std::move(text);
+    value.type = type;
+    return value;
+}
+
+// The texts separated by commas, as the arguments of a call.
+inline std::string joinTexts(const std::string *texts, int count) {
+    std::string joined;
+    for (int i = 0; i < count; i++) {
+        if (i > 0)
+            joined += ",";
+        joined += texts[i];
+    }
+    return joined;
+}
+
+// Checks the count and the types of a call's arguments against the
+// function's parameters (reported); true when they are accepted.
+bool checkProgramArguments(const FunctionRecord &function, const int *types, int count);
+
+// A call of a name that no function has yet, noted for checkForwardCalls;
+// `head` is the text before the arguments.
+ExprValue closeForwardCall(const CallDescriptor &call, const ArgumentLevel &level, const ExprValue &head);
+// The same for a name of the headers: called as it stands.
+ExprValue closeHeaderCall(const CallDescriptor &call, const ArgumentLevel &level, const ExprValue &head);
+
+// A class body that starts at `classStart` in the header calls the
+// function before it is defined.
+void needEarlyPrototype(int function, long classStart);

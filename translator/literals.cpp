@@ -1,0 +1,255 @@
+// Literals, constants and the containers written out in the source.
+#include "translator/translator.hpp"
+#include "translator/source_translation.hpp"
+#include "translator/translation_job.hpp"
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include "semantics/native_constants.hpp"
+#include "semantics/reserved_names.hpp"
+#include "semantics/spellings.hpp"
+#include "translator/evaluation_order.hpp"
+#include "translator/known_integers.hpp"
+#include "semantics/symbols.hpp"
+#include "translator/expression_parts.hpp"
+
+namespace {
+
+// A double-quoted literal with "$" followed by at least two more characters
+// holds references to variables. The closing quote counts among the two, so
+// that a one-letter name at the end ("n$i") interpolates as users expect.
+bool isInterpolated(const std::string &literal) {
+    for (size_t i = 1; i + 1 < literal.size(); i++)
+        if (literal[i] == '$' && literal.size() - (i + 1) >= 2)
+            return true;
+    return false;
+}
+
+// Whether a decimal, hexadecimal or octal literal fits in 64 bits.
+bool fitsIn64Bits(const std::string &digits) {
+    errno = 0;
+    char *end = nullptr;
+    strtoull(digits.c_str(), &end, 0);
+    return errno != ERANGE;
+}
+
+bool fitsInSigned64Bits(const std::string &digits) {
+    errno = 0;
+    char *end = nullptr;
+    strtoll(digits.c_str(), &end, 0);
+    return errno != ERANGE;
+}
+
+// "2r", "2f" and "3.5R" are Velmora reals; C++ knows neither the r suffix
+// nor a float suffix on a number without a point, and a float suffix would
+// round the value: the suffix goes and a point is added where needed.
+// A real literal past the range of a double is the infinity, one too small
+// for the smallest one is 0, as the C++ compilers make them, but without
+// their warnings.
+std::string outOfRangeReal(const std::string &text) {
+    double number = std::strtod(text.c_str(), nullptr);
+    if (number == HUGE_VAL)
+        return "HUGE_VAL";
+    bool nonZeroDigit = text.substr(0, text.find_first_of("eE")).find_first_of("123456789") != std::string::npos;
+    return number == 0 && nonZeroDigit ? "0.0" : text;
+}
+
+// A double-quoted literal as C++ reads it: "\$" is a Velmora escape of the
+// dollar, which C++ does not know (it warns, and keeps the dollar).
+// Nothing is escaped between single quotes.
+std::string singleQuotedAsCpp(const std::string &tokenText) {
+    std::string text = "\"";
+    for (size_t i = 1; i + 1 < tokenText.size(); i++) {
+        char c = tokenText[i];
+        if (c == '\\' || c == '"')
+            text += '\\';
+        text += c;
+    }
+    return text + "\"";
+}
+
+std::string dynItems(const std::vector<ExprValue> &items) {
+    std::string text;
+    for (size_t i = 0; i < items.size(); i++) {
+        if (i > 0)
+            text += ",";
+        text += items[i].type == T_VAR ? items[i].text : "dyn(" + items[i].text + ")";
+    }
+    return text;
+}
+
+bool anyCalls(const std::vector<ExprValue> &items) {
+    for (const ExprValue &item : items)
+        if (item.effects)
+            return true;
+    return false;
+}
+
+void refuseVoidItems(const std::vector<ExprValue> &items) {
+    for (const ExprValue &item : items)
+        refusedVoid(item, T_VAR);
+}
+
+}  // namespace
+
+// "this" is the object whose method is being translated; anywhere else
+// there is no such object.
+ExprValue thisValue() {
+    if (!scopes().inClass)
+        reportNamed(E_CANNOT_BE_USED, "this");
+    ExprValue value = result("this", T_OBJECT);
+    value.classIndex = currentClassIndex();
+    return value;
+}
+
+ExprValue constantValue(const std::string &text, int type) {
+    // Braces: in parentheses "(dyn())" reads as a cast to a function type
+    // when a sign or "&" follows it.
+    if (type == T_NIL)
+        return result("dyn{}", T_NIL);
+    return result(text, type);
+}
+
+ExprValue integerLiteral(const std::string &tokenText) {
+    ExprValue value;
+    std::string digits = tokenText;
+    if (!digits.empty() && strchr("nLl", digits.back()))
+        digits.pop_back();
+    if (!digits.empty() && digits[0] == '-')
+        digits.erase(0, 1);
+    if (!fitsIn64Bits(digits)) {
+        reportRequiredFound("an integer of at most 64 bits", digits);
+        value = result("0", T_INTEGER);
+        value.literal = true;
+        return value;
+    }
+    if (!tokenText.empty() && tokenText.back() == 'n') {
+        value = result(tokenText.substr(0, tokenText.size() - 1) + translatedSource().integerSuffix, T_NATURAL);
+    } else if (tokenText[0] != '-' && !fitsInSigned64Bits(digits)) {
+        // Only a natural holds the top half of the 64-bit range; left plain,
+        // the C++ compilers would each pick a wider type of their own.
+        value = result(digits + translatedSource().integerSuffix, T_NATURAL);
+    } else {
+        value = result(tokenText, T_INTEGER);
+        knowIntegerLiteral(value, tokenText);
+    }
+    value.literal = true;
+    return value;
+}
+
+ExprValue realLiteral(const std::string &tokenText) {
+    std::string text = tokenText;
+    while (!text.empty() && strchr("fFrR", text.back()))
+        text.pop_back();
+    if (text.find_first_of(".eE") == std::string::npos)
+        text += ".0";
+    if (text[0] == '.')
+        text = "0" + text;
+    ExprValue value = result(outOfRangeReal(text), T_REAL);
+    value.literal = true;
+    return value;
+}
+
+std::string cppStringLiteral(const std::string &tokenText) {
+    if (!tokenText.empty() && tokenText[0] == '\'')
+        return singleQuotedAsCpp(tokenText);
+    std::string text;
+    text.reserve(tokenText.size());
+    for (size_t i = 0; i < tokenText.size(); i++) {
+        if (tokenText[i] == '\\' && i + 1 < tokenText.size()) {
+            if (tokenText[i + 1] != '$')
+                text += '\\';
+            text += tokenText[++i];
+            continue;
+        }
+        text += tokenText[i];
+    }
+    return text;
+}
+
+ExprValue stringLiteral(const std::string &tokenText) {
+    ExprValue value;
+    value.type = T_TEXT;
+    value.literal = true;
+    if (tokenText[0] == '\'') {
+        value.text = cppStringLiteral(tokenText);
+        value.stringLiteral = true;
+    } else if (isInterpolated(tokenText)) {
+        value.text = phpString(tokenText, [](const std::string &name) { return beginName(name).text; });
+        value.interpolated = true;
+    } else {
+        value.text = cppStringLiteral(tokenText);
+        value.stringLiteral = true;
+    }
+    return value;
+}
+
+ExprValue phpConstant(const std::string &tokenText) {
+    std::string name = tokenText.substr(2);
+    if (!name.empty() && name.back() == ')')
+        name.pop_back();
+    if (!isNativeConstant(name)) {
+        reportNamed(E_NOT_DECLARED, name);
+        return result("0", T_INTEGER);
+    }
+    return result(name, T_INTEGER);
+}
+
+ExprValue parenthesized(const ExprValue &inner) {
+    // A quoted literal is a C++ array of chars, which takes no method, no
+    // "+" and no subscript of a text: in parentheses it is a text value.
+    ExprValue value = inner.stringLiteral ? result("text(" + inner.text + ")", inner.type)
+                                          : result("(" + inner.text + ")", inner.type);
+    value.literal = inner.literal && !inner.stringLiteral;
+    value.known = inner.known;
+    value.wide = inner.wide;
+    value.knownValue = inner.knownValue;
+    value.effects = inner.effects;
+    return value;
+}
+
+ExprValue emptyContainer(int element) {
+    switch (element) {
+    case T_NUMBER:
+    case T_REAL:
+    case T_NATURAL:
+        return result(numberArrayOf(element) + "(" + typeTag(element) + ", 16)", arrayOfElement(element));
+    case T_INTEGER: return result("_intArr()", T_INTARRAY);
+    case T_TEXT: return result("_arr32()", T_TEXTARRAY);
+    case T_FILE: return result("_arr32()", T_FILEARRAY);
+    case T_OBJECT: return result("_arr32()", T_OBJECTARRAY);
+    case T_DICT: return result("dict()", T_DICT);
+    default: return result("velarray()", T_ARRAY);
+    }
+}
+
+bool refusedVoid(const ExprValue &value, int holderType) {
+    if (value.type != T_VOID)
+        return false;
+    reportAssignment(holderType, T_VOID);
+    return true;
+}
+
+// The elements of a braced list are evaluated in order already.
+ExprValue makeListLiteral(const std::vector<ExprValue> &items) {
+    refuseVoidItems(items);
+    ExprValue value = result("velarray{" + dynItems(items) + "}", T_LIST);
+    value.effects = anyCalls(items);
+    return value;
+}
+
+ExprValue makeDictLiteral(const std::vector<ExprValue> &items) {
+    refuseVoidItems(items);
+    ExprValue value = result("dict{" + dynItems(items) + "}", T_DICT);
+    value.effects = anyCalls(items);
+    return value;
+}
+
+ExprValue dictionaryEntry(ExprValue key, ExprValue value) {
+    if (key.type != T_INTEGER && key.type != T_TEXT && key.type != T_CHARPTR)
+        reportError(E_KEYS_TEXTS);
+    refusedVoid(value, T_VAR);
+    OperandOrder order({&key, &value});
+    return order.finish(result("dyn(new vel_pair(" + key.text + "," + value.text + "))", T_VAR));
+}
