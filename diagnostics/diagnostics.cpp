@@ -117,8 +117,9 @@ std::string location(int line) { return diagnostics.sourceName + " L" + std::to_
 // A located message of the catalogue's layout on `line`; `name` is the word
 // it quotes, which the columns point at.
 void deliver(int code, const std::string &message, int line, const std::string &name = "",
-             DiagnosticKind kind = DiagnosticKind::numbered) {
+             DiagnosticKind kind = DiagnosticKind::numbered, const std::string &hint = "") {
     Diagnostic diagnostic;
+    diagnostic.hint = hint;
     diagnostic.kind = kind;
     diagnostic.code = code;
     diagnostic.file = diagnostics.sourceName;
@@ -184,6 +185,11 @@ void reportError(int code) { deliver(code, std::string(catalogueText(code)) + ".
 
 void reportNamed(int code, const std::string &name) {
     deliver(code, "\"" + name + "\" " + catalogueText(code), diagnostics.lineCounter, name);
+}
+
+void reportNamed(int code, const std::string &name, const std::string &hint) {
+    deliver(code, "\"" + name + "\" " + catalogueText(code), diagnostics.lineCounter, name, DiagnosticKind::numbered,
+            hint);
 }
 
 void reportAlreadyDeclared(const std::string &name) { reportNamed(E_ALREADY_DECLARED, name); }

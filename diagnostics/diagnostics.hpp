@@ -55,6 +55,8 @@ const char *catalogueText(int code);
 
 void reportError(int code);                              // "F LL: text."
 void reportNamed(int code, const std::string &name);     // "F LL: \"name\" text"
+// The same line with a hint the caller knows better than the usual ones.
+void reportNamed(int code, const std::string &name, const std::string &hint);
 void reportAlreadyDeclared(const std::string &name);     // code 35
 void reportDuplicateName(const std::string &name);       // code 42
 void reportSyntaxError();                                // code 1

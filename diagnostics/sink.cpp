@@ -38,6 +38,11 @@ void DiagnosticSink::hintLast(const std::string &hint) {
         diagnostics_.back().hint = hint;
 }
 
+void DiagnosticSink::rehint(std::size_t index, const std::string &hint) {
+    if (index < diagnostics_.size())
+        diagnostics_[index].hint = hint;
+}
+
 void DiagnosticSink::placeLast(int column, int endColumn) {
     if (!diagnostics_.empty()) {
         diagnostics_.back().column = column;

@@ -43,6 +43,8 @@ public:
     // The hint of the message just added (nothing when none was added).
     void hintLast(const std::string &hint);
     void relateLast(const SourcePosition &related);
+    // A later fault tells more about an earlier message: its new hint.
+    void rehint(std::size_t index, const std::string &hint);
     void placeLast(int column, int endColumn);
 
     const std::vector<Diagnostic> &all() const { return diagnostics_; }

@@ -230,11 +230,19 @@ private:
     }
 
     bool isBinary(std::size_t k) const {
-        return tokens_[k].kind == FormatTokenKind::symbol && isBinaryOperatorText(tokens_[k].text) && !isSign(k);
+        const FormatToken &token = tokens_[k];
+        // The operators spelled as words are binary wherever they stand:
+        // "(a)and(b)" is "(a) and (b)".
+        if (token.kind == FormatTokenKind::word)
+            return token.text == "and" || token.text == "or" || token.text == "mod";
+        return token.kind == FormatTokenKind::symbol && isBinaryOperatorText(token.text) && !isSign(k);
     }
 
     bool blankBetween(std::size_t k) const {
         const FormatToken &before = tokens_[k - 1], &token = tokens_[k];
+        // A slash and a word opening the line end a block, a known one or not.
+        if (k == 1 && isSymbol(before, "/") && token.kind == FormatTokenKind::word && !token.blankBefore)
+            return false;
         if (isSymbol(token, ",") || isSymbol(token, ")") || isSymbol(token, "]") || isSymbol(before, "(") ||
             isSymbol(before, "["))
             return false;
@@ -264,11 +272,23 @@ bool hasMarkup(const std::vector<FormatToken> &tokens) {
     return hasToken(tokens, 0, FormatTokenKind::markup, nullptr);
 }
 
+// Whether two symbols stand together as one operator of other languages
+// ("x += 1", "a == b", "i++"), which velc refuses with a message naming it:
+// blanks between them would hide what was meant.
+bool hasForeignOperator(const std::vector<FormatToken> &tokens) {
+    static const std::set<std::string> foreign = {"++", "+=", "-=", "*=", "/=", "==", "&&", "||"};
+    for (std::size_t i = 1; i < tokens.size(); i++)
+        if (tokens[i - 1].kind == FormatTokenKind::symbol && tokens[i].kind == FormatTokenKind::symbol &&
+            !tokens[i].blankBefore && foreign.count(tokens[i - 1].text + tokens[i].text))
+            return true;
+    return false;
+}
+
 // The code of a line with its blanks made canonical; as written (without
 // its outer blanks) when it holds XML or the new blanks would cut it into
 // other tokens.
 std::string canonicalCode(const FormatLine &line, const std::string &written) {
-    if (hasMarkup(line.tokens) || !line.closedText)
+    if (hasMarkup(line.tokens) || !line.closedText || hasForeignOperator(line.tokens))
         return written;
     std::string code = TokenJoiner(line.tokens).joined();
     if (textsOf(tokenizeLine(code).tokens) != textsOf(line.tokens))

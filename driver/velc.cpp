@@ -175,7 +175,13 @@ int runVelc(int argc, char **argv) {
         return 0;
     }
     if (settings.playground) {
-        bool portGiven = argc > optionCount + 1 && isPortNumber(argv[optionCount + 1]);
+        // A word after the option that is no port would otherwise be
+        // ignored, and the playground served where the user did not ask.
+        bool portGiven = argc > optionCount + 1;
+        if (portGiven && !isPortNumber(argv[optionCount + 1])) {
+            std::printf("%s is not a port number (1 to 65535)\n", argv[optionCount + 1]);
+            return 2;
+        }
         return runPlayground(settings.executableDirectory, portGiven ? std::stoi(argv[optionCount + 1]) : 0);
     }
     if (argc - optionCount <= 1)

@@ -30,6 +30,10 @@ struct FunctionRecord {
     int returnClass = -1;       // a function that returns an object: its class record
     std::vector<int> returnClasses;  // beside returnTypes: each result's class record, or -1
     bool isConstructor = false;
+    // Whether running the function may let go of an object: it writes a
+    // place that can hold one, or calls what may. Until its body has been
+    // read, assumed.
+    bool mayReleaseObjects = true;
 
     int requiredCount() const;
     // The type a call of the function has: its one return type, 0 when it

@@ -7,6 +7,7 @@ header "post_include_hpp" {
 #include "translator/token_queue.hpp"
 #include "translator/translator.hpp"
 #include "translator/syntax_errors.hpp"
+#include "translator/word_guesses.hpp"
 }
 options { language="Cpp"; }
 
@@ -65,6 +66,105 @@ public:
             consumeCounting();
         return true;
     }
+    // A first word that is a slip for a keyword ("whle count > 0") is read
+    // as the keyword when its statement then parses: one message, and the
+    // rest is checked as the user meant it.
+    void takeMisspeltKeyword() {
+        if (guessing() || LA(1) != IDENT)
+            return;
+        int keyword = misspeltKeyword(LT(1));
+        if (keyword == 0)
+            return;
+        antlr::RefToken written = LT(1);
+        int next = LA(2);
+        tokenQueue.replaceNext(keywordInPlaceOf(keyword, written));
+        if (statementParses())
+            reportMisspeltKeyword(written, next, keyword);
+        else
+            tokenQueue.replaceNext(written);
+    }
+    bool statementParses() {
+        unsigned int start = mark();
+        inputState->guessing++;
+        bool parses = true;
+        try {
+            if (LA(1) == LITERAL_return)
+                returnInBody();
+            else
+                statement();
+        } catch (antlr::RecognitionException &) {
+            parses = false;
+        }
+        inputState->guessing--;
+        rewind(start);
+        return parses;
+    }
+    bool functionReturnAhead() {
+        takeMisspeltKeyword();
+        if (definitionAhead())
+            closeBeforeDefinition();
+        return LA(1) == LITERAL_return;
+    }
+    // A statement where a class's members go: the class was not closed.
+    // Reported at its opening and closed here, so that the statement is
+    // read as one of the program's.
+    void closeClassBeforeStatement() {
+        antlr::RefToken close = guessing() ? antlr::RefToken() : classEndsBefore(LT(1), tokenNamer());
+        if (close)
+            tokenQueue.insertNext(close);
+    }
+    // A function's definition where the statements of another function go
+    // on: that function, or a block of it, was not closed. Reported at its
+    // opening and closed here, so that the definition is read as one.
+    bool definitionAhead() {
+        return !guessing() && readingAFunction() && ahead.functionDefinitionAhead() && firstOnItsLine(LT(1));
+    }
+    void closeBeforeDefinition() {
+        unsigned int name = 1;
+        while (LA(name + 1) != LEFTPAR && LA(name + 1) != antlr::Token::EOF_TYPE)
+            name++;
+        for (const antlr::RefToken &token : closeForDefinition(LT(1), LT(name)->getText(), tokenNamer()))
+            tokenQueue.insertNext(token);
+    }
+    // The `}` of a function written with braces ends it as its return would.
+    void takeBraceAsReturn() {
+        if (!guessing() && braceEndsFunction(LT(1)))
+            tokenQueue.replaceNext(closerInPlaceOf(LT(1)));
+    }
+    // A block closed as another language closes it (`end`, `}`), or an
+    // `elseif`: read as the words the language has.
+    bool foreignCloseAhead() {
+        return !guessing() && (foreignClose(LT(1), LA(2), LA(3)) != ForeignClose::none || definitionAhead());
+    }
+    bool takeForeignClose() {
+        if (guessing())
+            return false;
+        if (definitionAhead()) {
+            closeBeforeDefinition();
+            return true;
+        }
+        antlr::RefToken word = LT(1);
+        ForeignClose close = foreignClose(word, LA(2), LA(3));
+        if (close == ForeignClose::closes) {
+            tokenQueue.replaceNext(closerInPlaceOf(word));
+        } else if (close == ForeignClose::goesOn) {
+            tokenQueue.drop();
+            if (LA(1) == SEMI)
+                tokenQueue.drop();
+            blockStatements();
+        } else if (close == ForeignClose::elseIf || close == ForeignClose::skipped) {
+            antlr::RefToken taken = word->getType() == LITERAL_else ? antlr::RefToken() : elseInPlaceOf(word, LA(2));
+            unsigned int kept = taken ? 2 : 1;
+            if (taken)
+                tokenQueue.replaceNext(taken);
+            // The condition has no place after `else`.
+            while (LA(kept) != EOL && LA(kept) != Q_COMMENT && LA(kept) != antlr::Token::EOF_TYPE)
+                tokenQueue.drop(kept);
+            if (!taken)
+                blockStatements();
+        }
+        return close != ForeignClose::none;
+    }
     TokenNamer tokenNamer() const {
         return [this](int type) { return std::string(getTokenName(type)); };
     }
@@ -96,6 +196,7 @@ public:
             consumeCounting();
     }
     antlr::RefToken lastRecoveredAt_;
+    antlr::RefToken functionName_;   // of the function whose head was read last
     void consumeUntil(int type) override {
         while (LA(1) != antlr::Token::EOF_TYPE && LA(1) != type)
             consumeCounting();
@@ -142,7 +243,7 @@ sourceBody
     ;
 
 topLevelItems
-    :   ( topLevelItem )*
+    :   ( { takeMisspeltKeyword(); } topLevelItem )*
         { if (skipStrayLine(false)) topLevelItems(); }
     ;
 
@@ -324,6 +425,7 @@ classDefinition { BlockOpening opening; }
         ( EOL { countLineEnd(); } | COLON )
         { openClassBody(); }
         ( classMember )*
+        { closeClassBeforeStatement(); }
         SLASHCLASS
         { endClass(); }
         ( options { greedy=true; } : EOL { countLineEnd(); } | SEMI )?
@@ -344,10 +446,10 @@ classMember
 
 // A definition ends with the return at the function's own level; a return
 // inside one of its blocks is an early return.
-functionDefinition
+functionDefinition { BlockOpening opening; }
     :   { beginFunctionDefinition(false); }
         functionHead
-        { endFunctionHead(); }
+        { opening.open(LITERAL_return, functionName_); endFunctionHead(); }
         functionBody
         { closeFunctionDefinition(); }
     ;
@@ -356,7 +458,7 @@ functionHead
     :   ( modifier )*
         resultType
         ( COMMA ( EOL { countLineEnd(); } )* resultType )*
-        n:IDENT { setFunctionName(n->getText()); }
+        n:IDENT { setFunctionName(n->getText()); functionName_ = n; }
         LEFTPAR ( EOL { countLineEnd(); } )* parameterList RIGHTPAR
     ;
 
@@ -396,6 +498,7 @@ parameter { ExprValue v; }
 functionBody
     :   ( EOL { countLineEnd(); } | COLON )
         functionStatements
+        { takeBraceAsReturn(); }
         functionReturn
     |   ( QUESTION | "let" )
         (   functionReturn
@@ -406,7 +509,7 @@ functionBody
 
 // The statements of a function's own level, up to its closing return.
 functionStatements
-    :   ( options { greedy=true; } : { LA(1) != LITERAL_return }? bodyStatement )*
+    :   ( options { greedy=true; } : { !functionReturnAhead() }? bodyStatement )*
     ;
 
 functionReturn { ExprValue v; std::vector<ExprValue> values; }
@@ -445,7 +548,7 @@ statement
     ;
 
 atStatement { ExprValue v; }
-    :   a:ATIDENT { emit(a->getText().substr(1) + " "); }
+    :   a:ATIDENT { noteObjectsMayBeReleased(); emit(a->getText().substr(1) + " "); }
         v=postfixExpression { emit(v.text); }
         statementEnd
     ;
@@ -468,11 +571,13 @@ controlStatement { BlockNestingGuard nesting; }
     ;
 
 bodyStatement
-    :   EOL { lineEnd(); }
+    :   { takeMisspeltKeyword(); }
+        (   EOL { lineEnd(); }
     |   returnInBody
     |   "break" { writeIndent(); writeBreak(); } statementEnd
     |   "continue" { writeIndent(); writeContinue(); } statementEnd
     |   statement
+        )
     ;
 
 // The base class's constructor runs by itself: the call is checked and
@@ -496,8 +601,8 @@ returnInBody { ExprValue v; std::vector<ExprValue> values; }
 
 // The statements of a block, up to the word that closes it.
 blockStatements
-    :   ( options { greedy=true; } : bodyStatement )*
-        { if (skipStrayLine(true)) blockStatements(); }
+    :   ( options { greedy=true; } : { !foreignCloseAhead() }? bodyStatement )*
+        { if (!takeForeignClose() && skipStrayLine(true)) blockStatements(); }
     ;
 
 // A block body: its statements one level deeper, then the closing brace.
@@ -1267,7 +1372,10 @@ callArguments[ExprValue call] returns [ExprValue v] { ExprValue a; SyntaxContext
     exception
     catch [antlr::RecognitionException &ex] {
         if (guessing()) throw;
+        std::size_t before = currentSink().all().size();
         reportSyntaxFailure(SYNTAX_CALL);
+        if (currentSink().all().size() > before)
+            placeConstructReport(ex);
         restoreSyntaxContext(outer);
         skipToCallEnd();
         if (LA(1) == RIGHTPAR)

@@ -145,6 +145,8 @@ ExprValue nullForObject(const AssignTarget &target, const ExprValue &value) {
 }
 
 void writeOne(const AssignTarget &target, char op, const ExprValue &given) {
+    if (!holdsNoObjects(target.type) || !holdsNoObjects(target.valueType))
+        noteObjectsMayBeReleased();
     ExprValue value = nullForObject(target, given);
     if (target.valueType == T_OBJECT)
         value = downcastTo(target.classIndex, value);

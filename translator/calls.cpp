@@ -627,6 +627,8 @@ ExprValue closeArguments(ExprValue call) {
         return value;
     OperandOrder order(orderedOperands(level));
     const bool changesNothing = callChangesNothing(level.call);
+    if (!changesNothing)
+        noteObjectsMayBeReleased();
     switch (level.call.kind) {
     case CALL_SWAP:
         if (level.count == 2 && !(level.arguments[0].plainName && level.arguments[1].plainName)) {

@@ -2,6 +2,7 @@
 #include "translator/source_translation.hpp"
 #include "translator/translation_job.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 #include <vector>
@@ -164,12 +165,35 @@ void followClassMembers(ClassMembers &record) {
     record.parent = own.parent;
 }
 
+// The references an object's attributes hold, which collections of cycles
+// follow; the base's come first.
+void writeTraceMethod(const ClassRecord &record) {
+    std::vector<std::string> attributes;
+    for (const Symbol *member : record.members.members)
+        if (std::find(record.staticAttributes.begin(), record.staticAttributes.end(), member->name) ==
+            record.staticAttributes.end())
+            attributes.push_back(member->emittedName);
+    if (!record.counted || attributes.empty())
+        return;
+    newlineOnce();
+    emitIndented("void vel_trace(vel_tracer &_vel_tracer) override\n");
+    emitIndented("{\n");
+    output().indentLevel++;
+    if (record.base >= 0)
+        emitIndented(classRecord(record.base).emittedName + "::vel_trace(_vel_tracer);\n");
+    for (const std::string &attribute : attributes)
+        emitIndented("vel_trace_field(_vel_tracer, " + attribute + ");\n");
+    output().indentLevel--;
+    emitIndented("}\n");
+}
+
 }  // namespace
 
 void endClass() {
     indexClassEnds();
     ClassRecord &record = classRecord(classState().current);
     followClassMembers(record.members);
+    writeTraceMethod(record);
     // A derived class's constructor starts with its base's constructor
     // without arguments (super is not passed on): a class whose own
     // constructor needs arguments has that one too.
@@ -357,8 +381,13 @@ bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int
         if (!record.isStatic)
             reportError(E_STATIC_DYNAMIC);
         head = receiver.text + "::" + record.emittedName;
-    } else {
+    } else if (receiver.text == "this" || !classRecord(receiver.classIndex).counted ||
+               !callMayReleaseReceiver(function)) {
         head = checkedObject(receiver.text) + "->" + record.emittedName;
+    } else {
+        // Whoever called the method that runs keeps `this`; any other
+        // receiver is kept by the call itself.
+        head = "_vel_receiver(" + receiver.text + ")->" + record.emittedName;
     }
     return true;
 }

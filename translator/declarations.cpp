@@ -365,6 +365,9 @@ void writeObjectDeclarator(const std::string &name, int form, const ExprValue &v
                         ? "=" + newObject(declarations().classIndex, "new " + className + "()")
                         : "=NULL";
     declareName(name, declarations().declaredType, true);
+    // A static attribute is the class's, not its objects'.
+    if (atClassLevel() && declarations().staticFlag != 0)
+        classRecord(currentClassIndex()).staticAttributes.push_back(name);
     const std::string emitted = emittedNameFor(name);
     bool fileLevel = scopes().atFileLevel() && !output().writingHeader;
     if (fileLevel)

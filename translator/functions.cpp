@@ -102,6 +102,26 @@ bool isMainName(const std::string &name) {
 
 bool definingFunction() { return functionState().defining; }
 
+void noteObjectsMayBeReleased() { functionState().mayReleaseObjects = true; }
+
+bool holdsNoObjects(int type) {
+    switch (type) {
+    case T_BYTE: case T_BOOLEAN: case T_NUMBER: case T_INTEGER: case T_LONG: case T_REAL: case T_NATURAL:
+    case T_SMALLREAL: case T_TEXT: case T_CHAR: case T_CHARPTR: case T_INTARRAY: case T_NATURALARRAY:
+    case T_REALARRAY: case T_NUMBERARRAY:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool callMayReleaseReceiver(int function) {
+    const FunctionState &state = functionState();
+    if (state.defining && function == state.recordIndex)
+        return true;
+    return functionRecord(function).mayReleaseObjects;
+}
+
 void beginFunctionDefinition(bool external) {
     functionState() = FunctionState();
     functionState().external = external;
@@ -536,8 +556,10 @@ void noteProgramCall(int function) {
 void closeFunctionDefinition() {
     FunctionState &state = functionState();
     indexFunctionEnds();
-    if (state.defining && state.recordIndex >= 0)
+    if (state.defining && state.recordIndex >= 0) {
         sourceFunctions().places.push_back({symbolOf(state.record), state.headLine, state.recursionLine});
+        functionRecord(state.recordIndex).mayReleaseObjects = state.mayReleaseObjects;
+    }
     if (state.defining && state.record.ownerClass >= 0) {
         output().indentLevel = state.savedIndent;
         emitIndented("}\n");

@@ -50,6 +50,14 @@ void noteProgramCall(int function);
 // or "" when the source defines none.
 std::string functionPlacesTable(const std::string &quotedSource);
 bool definingFunction();
+// The body being read writes a place that may hold an object, or calls
+// what may: the function may let go of the object whose method it is.
+void noteObjectsMayBeReleased();
+// A value of this type holds no object, nor a container that may.
+bool holdsNoObjects(int type);
+// Whether a call of the method may let go of the object it is called on:
+// unknown until the method's body has been read.
+bool callMayReleaseReceiver(int function);
 
 // A return statement inside a function; outside one it is reported.
 void writeReturn(const std::vector<ExprValue> &values);
@@ -90,6 +98,7 @@ struct FunctionState {
     int recordIndex = -1;     // its function record, once the head is read
     int headLine = 0;
     int recursionLine = 0;    // the first line where it calls itself, or 0
+    bool mayReleaseObjects = false;  // what its body has shown so far
 };
 
 // Where a defined function starts and recurses, named as its C++ symbol is.

@@ -5,6 +5,7 @@
 
 #include "diagnostics/diagnostics.hpp"
 #include "semantics/builtins.hpp"
+#include "semantics/classes.hpp"
 #include "semantics/functions.hpp"
 #include "semantics/symbols.hpp"
 #include "translator/positions.hpp"
@@ -81,6 +82,28 @@ std::vector<std::string> declaredNames() {
     return names;
 }
 
+// The attributes and methods of the program's classes: a misspelt member
+// is close to one of them whatever the object's class.
+std::vector<std::string> memberNames(bool methods) {
+    std::vector<std::string> names;
+    for (const ClassRecord &record : sourceSemantics().run.classes.records) {
+        if (methods) {
+            for (const auto &method : record.methodByName)
+                names.push_back(method.first);
+        } else {
+            for (const Symbol *member : record.members.members)
+                if (member)
+                    names.push_back(member->name);
+        }
+    }
+    return names;
+}
+
+std::vector<std::string> joined(std::vector<std::string> first, const std::vector<std::string> &second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
 // The word a line starts with: a misspelt keyword there reads as a name.
 bool startsItsLine(const Diagnostic &diagnostic, const std::string &name) {
     const TokenPositions *positions = translation().positions;
@@ -89,6 +112,18 @@ bool startsItsLine(const Diagnostic &diagnostic, const std::string &name) {
     const std::string &text = positions->line(diagnostic.line);
     std::string::size_type first = text.find_first_not_of(" \t");
     return first != std::string::npos && text.compare(first, name.size(), name) == 0;
+}
+
+// Whether the name that starts its line is assigned, called or indexed
+// there: a variable or a function, not a keyword.
+bool usedAsAValue(const Diagnostic &diagnostic, const std::string &name) {
+    const std::string &text = translation().positions->line(diagnostic.line);
+    std::string::size_type after = text.find_first_not_of(" \t", text.find(name) + name.size());
+    if (after == std::string::npos)
+        return false;
+    char next = text[after];
+    bool comparison = next == '=' && after + 1 < text.size() && text[after + 1] == '=';
+    return (next == '=' && !comparison) || next == '(' || next == '.' || next == '[' || next == ',';
 }
 
 bool isFunctionWord(const std::string &name) {
@@ -188,6 +223,18 @@ std::string closestName(const std::string &name, const std::vector<std::string> 
     return best;
 }
 
+bool isDeclaredName(const std::string &name) {
+    if (findClass(name) >= 0)
+        return true;
+    for (const std::string &declared : declaredNames())
+        if (editDistance(name, declared, 0) == 0)
+            return true;
+    for (const FunctionRecord &function : sourceSemantics().run.functions.records)
+        if (editDistance(name, function.name, 0) == 0)
+            return true;
+    return false;
+}
+
 const std::vector<std::string> &statementKeywords() {
     static const std::vector<std::string> words = {"while", "for", "if", "print", "switch", "return", "echo",
                                                    "input", "break", "continue", "class", "else", "global",
@@ -199,7 +246,7 @@ std::string FirstGuessHints::hintFor(const Diagnostic &diagnostic, const std::st
     switch (diagnostic.code) {
     case E_METHOD_NOT_FOUND: case E_NO_METHOD: {
         std::string hint = known(std::begin(methodGuesses), std::end(methodGuesses), name);
-        return hint.empty() ? didYouMean(name, builtinNames(true)) : hint;
+        return hint.empty() ? didYouMean(name, joined(memberNames(true), builtinNames(true))) : hint;
     }
     case E_FUNCTION_NOT_DEFINED: {
         std::string hint = known(std::begin(functionGuesses), std::end(functionGuesses), name);
@@ -216,10 +263,11 @@ std::string FirstGuessHints::hintFor(const Diagnostic &diagnostic, const std::st
             return foreignFunctionHint;
         if (name == "end" || name == "endif" || name == "done" || name == "fi" || name == "endwhile")
             return blockEndHint;
-        if (startsItsLine(diagnostic, name)) {
+        if (startsItsLine(diagnostic, name) && !usedAsAValue(diagnostic, name)) {
             std::string keyword = closestName(name, statementKeywords());
             if (!keyword.empty()) {
                 translation().guessedOpeners.push_back(keyword);
+                translation().keywordGuessLines.push_back(diagnostic.line);
                 return "did you mean `" + keyword + "`?";
             }
         }
@@ -229,7 +277,7 @@ std::string FirstGuessHints::hintFor(const Diagnostic &diagnostic, const std::st
         std::vector<std::string> methods = builtinNames(true);
         if (std::find(methods.begin(), methods.end(), name) != methods.end())
             return "`" + name + "` is a method: write `" + name + "()`";
-        return didYouMean(name, declaredNames());
+        return didYouMean(name, joined(memberNames(false), declaredNames()));
     }
     default:
         return "";
@@ -253,6 +301,13 @@ void FirstGuessHints::noteReported(const Diagnostic &diagnostic) const {
 // The lines of an explained function hold no news, nor does a call of the
 // function it meant to define.
 bool FirstGuessHints::followsExplainedGuess(const Diagnostic &diagnostic, const std::string &name) const {
+    // What the rest of a line makes of a misspelt keyword at its start.
+    const std::vector<int> &guessed = translation().keywordGuessLines;
+    if (std::find(guessed.begin(), guessed.end(), diagnostic.line) != guessed.end())
+        return true;
+    const std::vector<std::string> &members = translation().membersOfUnclosedClasses;
+    if (diagnostic.code == E_NOT_DECLARED && std::find(members.begin(), members.end(), name) != members.end())
+        return true;
     for (const ForeignFunction &function : translation().foreignFunctions) {
         if (diagnostic.line >= function.firstLine && diagnostic.line <= function.lastLine)
             return true;

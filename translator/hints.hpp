@@ -34,3 +34,7 @@ extern const char *const foreignFunctionHint;
 
 // The words that begin a statement, for a misspelt first word.
 const std::vector<std::string> &statementKeywords();
+
+// Whether the program declares `name` where the translation stands (a
+// variable, in any letter case), or as a class or a function.
+bool isDeclaredName(const std::string &name);

@@ -1,5 +1,6 @@
 #include "translator/lexical_errors.hpp"
 
+#include <antlr/CommonToken.hpp>
 #include <antlr/TokenStreamRecognitionException.hpp>
 
 #include <algorithm>
@@ -13,18 +14,26 @@ namespace {
 
 using T = VLTokenTypes;
 
-// Whether the bytes before `end` leave a text open: a quote not closed.
-bool insideText(const std::string &line, std::string::size_type end) {
+// Where the text that the bytes before `end` leave open starts: its quote,
+// or npos when every quote is closed.
+std::string::size_type openQuote(const std::string &line, std::string::size_type end) {
     char quote = 0;
+    std::string::size_type at = std::string::npos;
     for (std::string::size_type i = 0; i < end && i < line.size(); i++) {
         if (quote && line[i] == '\\')
             i++;
         else if (quote && line[i] == quote)
             quote = 0;
-        else if (!quote && (line[i] == '"' || line[i] == '\''))
+        else if (!quote && (line[i] == '"' || line[i] == '\'')) {
             quote = line[i];
+            at = i;
+        }
     }
-    return quote != 0;
+    return quote ? at : std::string::npos;
+}
+
+bool insideText(const std::string &line, std::string::size_type end) {
+    return openQuote(line, end) != std::string::npos;
 }
 
 }  // namespace
@@ -53,7 +62,22 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
     pending_ = antlr::RefToken();
     if (token->getType() == T::LEFTCURLY) {
         antlr::RefToken next = readToken();
-        if (opensBlockByBrace(token, next)) {
+        bool elseLine = (lineStart_ == T::RIGHTCURLY && previous_ == T::LITERAL_else) ||
+                        (lineStart_ == T::LITERAL_else && !translation().braceLines.empty());
+        // A `{` alone on its line belongs to the line before.
+        int openerLine = atLineStart_ ? lineStartLine_ : token->getLine();
+        if (elseLine && endsItsLine(token, next)) {
+            // `} else {`: the block's first `{` has had its message.
+            token = next;
+        } else if (opensFunctionByBrace(token, next)) {
+            const TokenPositions *positions = translation().positions;
+            int column = positions ? byteColumn(positions->line(token->getLine()), token->getColumn()) : 0;
+            reportSyntax(token->getLine(), column, column, "unexpected `{`",
+                         "a function has no braces: its first line ends, and the `return` at its own level ends it");
+            translation().braceLines.push_back(openerLine);
+            translation().functionBraces++;
+            token = next;
+        } else if (opensBlockByBrace(token, next)) {
             std::string closer = lineStart_ == T::LITERAL_else ? "/if" : "/" + std::string(
                 lineStart_ == T::LITERAL_while ? "while" : lineStart_ == T::LITERAL_for ? "for" :
                 lineStart_ == T::LITERAL_if ? "if" : lineStart_ == T::LITERAL_switch ? "switch" :
@@ -62,26 +86,50 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
             int column = positions ? byteColumn(positions->line(token->getLine()), token->getColumn()) : 0;
             reportSyntax(token->getLine(), column, column, "unexpected `{`",
                          "a block has no braces: its first line ends, and `" + closer + "` closes it");
+            translation().braceLines.push_back(openerLine);
             token = next;
         } else {
             pending_ = next;
         }
     }
     int type = token->getType();
-    if (atLineStart_)
+    if (atLineStart_) {
         lineStart_ = type;
+        lineStartLine_ = token->getLine();
+    }
+    if (type == T::EOL)
+        lastOfLine_ = previous_;
     atLineStart_ = type == T::EOL || type == T::Q_COMMENT;
+    previous_ = type;
     return token;
+}
+
+bool LexicalErrorFilter::endsItsLine(const antlr::RefToken &brace, const antlr::RefToken &next) {
+    if (next->getType() == T::EOL)
+        return next->getLine() == brace->getLine();
+    return next->getType() == T::Q_COMMENT && next->getLine() == brace->getLine() + 1;
 }
 
 bool LexicalErrorFilter::opensBlockByBrace(const antlr::RefToken &brace, const antlr::RefToken &next) const {
     static const int blockWords[] = {T::LITERAL_while, T::LITERAL_for, T::LITERAL_if, T::LITERAL_else,
                                      T::LITERAL_switch, T::LITERAL_do, T::LITERAL_try, T::LITERAL_class};
-    if (atLineStart_ || next->getLine() != brace->getLine() + (next->getType() == T::EOL ? 0 : 1))
-        return false;
-    if (next->getType() != T::EOL && next->getType() != T::Q_COMMENT)
+    if (!endsItsLine(brace, next) || (atLineStart_ && previous_ != T::EOL))
         return false;
     return std::find(std::begin(blockWords), std::end(blockWords), lineStart_) != std::end(blockWords);
+}
+
+// `int add(int a, int b) {`: a line that starts with a type and whose `{`
+// follows the parameters' `)`. A line that starts with `function` is told
+// as a whole.
+bool LexicalErrorFilter::opensFunctionByBrace(const antlr::RefToken &brace, const antlr::RefToken &next) const {
+    static const int types[] = {T::LITERAL_void, T::LITERAL_bool, T::LITERAL_byte, T::LITERAL_number,
+                                T::LITERAL_int, T::LITERAL_real, T::LITERAL_integer, T::LITERAL_natural,
+                                T::LITERAL_var, T::LITERAL_array, T::LITERAL_dict, T::LITERAL_file,
+                                T::LITERAL_text, T::LITERAL_cstring, T::LITERAL_char, T::LITERAL_object};
+    int beforeBrace = atLineStart_ && previous_ == T::EOL ? lastOfLine_ : previous_;
+    if (beforeBrace != T::RIGHTPAR || !endsItsLine(brace, next))
+        return false;
+    return std::find(std::begin(types), std::end(types), lineStart_) != std::end(types);
 }
 
 antlr::RefToken LexicalErrorFilter::readToken() {
@@ -96,8 +144,24 @@ antlr::RefToken LexicalErrorFilter::readToken() {
             LexicalMessage described = describeLexicalError(text, column, error.getMessage());
             reportSyntax(line, column, column, described.message, described.hint);
             skipRestOfLine();
+            std::string::size_type quote = column > 0 ? openQuote(text, static_cast<std::string::size_type>(column - 1))
+                                                      : std::string::npos;
+            if (quote != std::string::npos && text[quote] == '"')
+                return textClosedAtLineEnd(text, quote, line);
         }
     }
+}
+
+// A text not closed on its line is read as closed at its end, so that the
+// statement around it is checked as written.
+antlr::RefToken LexicalErrorFilter::textClosedAtLineEnd(const std::string &line, std::string::size_type quote,
+                                                         int number) {
+    std::string::size_type end = line.find_last_not_of("\r\n");
+    std::string text = line.substr(quote, end == std::string::npos || end < quote ? 1 : end + 1 - quote) + "\"";
+    antlr::RefToken token(new antlr::CommonToken(T::STRING_LITERAL, text));
+    token->setLine(number);
+    token->setColumn(static_cast<int>(quote) + 1);
+    return token;
 }
 
 void LexicalErrorFilter::skipRestOfLine() {

@@ -18,12 +18,18 @@ public:
 private:
     antlr::RefToken readToken();
     void skipRestOfLine();
+    static antlr::RefToken textClosedAtLineEnd(const std::string &line, std::string::size_type quote, int number);
     bool opensBlockByBrace(const antlr::RefToken &brace, const antlr::RefToken &next) const;
+    bool opensFunctionByBrace(const antlr::RefToken &brace, const antlr::RefToken &next) const;
+    static bool endsItsLine(const antlr::RefToken &brace, const antlr::RefToken &next);
 
     antlr::CharScanner &lexer_;
     antlr::RefToken pending_;     // read after a brace that stays
     int lineStart_ = 0;           // the type of the first token of the line
     bool atLineStart_ = true;
+    int previous_ = 0;            // the type of the token before
+    int lineStartLine_ = 0;       // the line of the first token of the line
+    int lastOfLine_ = 0;          // the type of the last token before the last line end
 };
 
 // The message and hint for the scanner's own description of an error at

@@ -34,12 +34,16 @@ void writeLabelLine(int number) {
     emit(labelName(number) + ":;\n");
 }
 
+int variableType(const std::string &name, int fallback);
+
 // Declares a loop variable that the program has not declared, so that
 // "for i in 1..10" works without a declaration of i. Returns the C++ type
 // to write before the variable, empty when it was declared already.
 std::string declareLoopVariable(int declaredType, const std::string &name, int impliedType) {
     int type = declaredType ? declaredType : impliedType;
     if (!declaredType && isDeclaredAnywhere(name)) {
+        if (!holdsNoObjects(variableType(name, type)))
+            noteObjectsMayBeReleased();
         lookupAssign(name);
         return "";
     }

@@ -35,6 +35,16 @@ struct SourceTranslation : SourceSemantics {
     // their closing words are no news.
     std::vector<std::string> guessedOpeners;
     std::map<std::string, int> closersOfFailedOpeners;   // skipped so far, by block word
+    std::vector<int> keywordGuessLines;   // lines that start with a word taken for a keyword
+    std::vector<std::string> membersOfUnclosedClasses;
+    // The first lines of blocks whose `{` was left out: their `}` closes them.
+    std::vector<int> braceLines;
+    int functionBraces = 0;       // functions whose `{` was reported and whose `}` is still to come
+    // Blocks of the function being read, closed where another was defined.
+    int blocksClosedBeforeDefinition = 0;
+    bool unclosedAtEnd = false;   // a block was reported not closed when the file ended
+    // The `if` blocks whose `elseif` was read as `else`, by their first word.
+    std::vector<antlr::RefToken> elseIfBlocks;
     // Functions written as another language writes them, once explained:
     // what the parser makes of their lines says nothing new.
     std::vector<ForeignFunction> foreignFunctions;

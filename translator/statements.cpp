@@ -98,6 +98,7 @@ void writeStatementComment(const std::string &tokenText) {
 }
 
 void writeNative(const std::string &tokenText) {
+    noteObjectsMayBeReleased();
     std::string inner = tokenText.size() >= 4 ? tokenText.substr(2, tokenText.size() - 4) : "";
     emit(inner);
     noteNativeDefinitions(inner);

@@ -113,6 +113,38 @@ antlr::RefToken tokenOf(const antlr::RecognitionException &error) {
     return antlr::RefToken();
 }
 
+// The byte (from 0) of the last `(` of a line that no `)` closes, outside
+// texts; npos when every one is closed.
+std::string::size_type unclosedParenthesis(const std::string &line) {
+    std::vector<std::string::size_type> open;
+    char quote = 0;
+    for (std::string::size_type i = 0; i < line.size(); i++) {
+        char c = line[i];
+        if (quote) {
+            if (c == '\\')
+                i++;
+            else if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '#' || (c == '/' && i + 1 < line.size() && line[i + 1] == '/')) {
+            break;
+        } else if (c == '(') {
+            open.push_back(i);
+        } else if (c == ')' && !open.empty()) {
+            open.pop_back();
+        }
+    }
+    return open.empty() ? std::string::npos : open.back();
+}
+
+std::string unclosedParenthesisHint(int line) {
+    std::string::size_type open = unclosedParenthesis(lineText(line));
+    if (open == std::string::npos)
+        return "";
+    return "the `(` of column " + std::to_string(open + 1) + " is not closed: write `)` where what it holds ends";
+}
+
 struct Guess {
     int line = 0, column = 0, end = 0;
     std::string message, hint;
@@ -180,6 +212,19 @@ bool guessAt(const antlr::RefToken &token, Guess &guess) {
             return true;
         }
     }
+    for (const char *step : {"++", "--"}) {
+        if (code.size() > 2 && code.compare(0, 2, step) == 0 && isLetter(code[2])) {
+            std::string target = code.substr(2);
+            std::string::size_type name = 0;
+            while (name < target.size() && isNameCharacter(target[name]))
+                name++;
+            target = target.substr(0, name);
+            int first = static_cast<int>(text.find(step)) + 1;
+            reportSyntax(line, first, first + 1, "`" + std::string(step) + "` is not an operator",
+                         "write `" + target + " = " + target + " " + step[0] + " 1`");
+            return true;
+        }
+    }
     // "k<d": a "<" before a letter begins an XML tag wherever it stands.
     for (std::string::size_type i = 1; i + 1 < text.size(); i++) {
         if (text[i] == '<' && isLetter(text[i + 1]) && isNameCharacter(text[i - 1])) {
@@ -216,6 +261,8 @@ void reportRecognitionError(const antlr::RecognitionException &error, const Toke
                 mismatch->token->getType() == antlr::Token::EOF_TYPE)
                 return;
             std::string hint = startsWithFunctionWord(lineText(mismatch->token->getLine())) ? foreignFunctionHint : "";
+            if (hint.empty() && mismatch->expecting == T::RIGHTPAR)
+                hint = unclosedParenthesisHint(mismatch->token->getLine());
             reportSyntaxAt(mismatch->token,
                            "expected " + tokenWords(mismatch->expecting, names) + ", found " +
                                foundWords(mismatch->token, names),
@@ -260,7 +307,20 @@ bool continuesABlock(int type) {
 std::vector<OpenBlock> &openBlocks() { return translation().openBlocks; }
 
 // The word that opens a block closed by `closer`, as the user writes it.
-std::string openerWords(const OpenBlock &block) { return "`" + block.opener->getText() + "`"; }
+std::string openerWords(const OpenBlock &block) {
+    if (block.closer == T::LITERAL_return)
+        return "function `" + block.opener->getText() + "`";
+    return "`" + block.opener->getText() + "`";
+}
+
+// Statements that a class body cannot hold: where one comes, the class was
+// not closed.
+bool beginsAStatement(int type) {
+    static const int words[] = {T::LITERAL_print, T::LITERAL_echo, T::LITERAL_input, T::LITERAL_if,
+                                T::LITERAL_while, T::LITERAL_for, T::LITERAL_do, T::LITERAL_switch,
+                                T::LITERAL_try, T::LITERAL_error, T::LITERAL_global, T::LITERAL_class};
+    return std::find(std::begin(words), std::end(words), type) != std::end(words);
+}
 
 // An `else if` inside the block: the `if` after `else` opens a block of
 // its own, which takes the `/if` meant for the first.
@@ -319,25 +379,39 @@ bool reportUnclosedBlock(const antlr::RecognitionException &error, const TokenNa
     if (!token)
         return false;
     int found = token->getType();
-    if (found != antlr::Token::EOF_TYPE && !isCloser(found))
+    auto mismatch = dynamic_cast<const antlr::MismatchedTokenException *>(&error);
+    bool expected = mismatch && mismatch->mismatchType == antlr::MismatchedTokenException::TOKEN;
+    bool classEnds = expected && mismatch->expecting == T::SLASHCLASS && beginsAStatement(found);
+    if (found != antlr::Token::EOF_TYPE && !isCloser(found) && !classEnds)
         return false;
     const std::vector<OpenBlock> &open = openBlocks();
     auto closes = [&](int closer) {
         return std::find_if(open.rbegin(), open.rend(), [&](const OpenBlock &b) { return b.closer == closer; });
     };
     auto block = open.rend();
-    auto mismatch = dynamic_cast<const antlr::MismatchedTokenException *>(&error);
-    if (mismatch && mismatch->mismatchType == antlr::MismatchedTokenException::TOKEN && isCloser(mismatch->expecting))
+    if (expected && (isCloser(mismatch->expecting) || mismatch->expecting == T::LITERAL_return))
         block = closes(mismatch->expecting);
     else if (dynamic_cast<const antlr::NoViableAltException *>(&error) && !open.empty())
         block = open.rbegin();
     // A closing word of no open block is a stray one, not the end of this block.
-    if (block == open.rend() || (found != antlr::Token::EOF_TYPE && (found == block->closer || closes(found) == open.rend())))
+    if (block == open.rend() ||
+        (found != antlr::Token::EOF_TYPE && !classEnds && (found == block->closer || closes(found) == open.rend())))
         return false;
+    bool atEnd = found == antlr::Token::EOF_TYPE;
+    if (block->closer == T::LITERAL_return) {
+        // A block of the function that was not closed took its `return`;
+        // a function written as another language writes it is explained.
+        if ((atEnd && translation().unclosedAtEnd) || !translation().foreignFunctions.empty())
+            return true;
+    }
+    translation().unclosedAtEnd = translation().unclosedAtEnd || atEnd;
     const antlr::RefToken &stop = token;
     int line = block->opener->getLine();
     std::string closer = tokenWords(block->closer, names);
     std::string hint = elseIfHint(line, stop->getLine());
+    if (hint.empty() && block->closer == T::LITERAL_return)
+        hint = "a function ends with the `return` at its own level: write it where the function of line " +
+               std::to_string(line) + " ends";
     if (hint.empty())
         hint = "write " + closer + " where the block of line " + std::to_string(line) + " ends";
     if (lineAlreadyFailed(line))
@@ -371,6 +445,18 @@ void reportStrayToken(const antlr::RefToken &token, const TokenNamer &names) {
             translation().closersOfFailedOpeners[word]++;
             return;
         }
+    }
+    if (type == T::RIGHTCURLY && translation().functionBraces > 0) {
+        // The `}` of a function whose `{` was reported: its `return` ended it.
+        translation().functionBraces--;
+        return;
+    }
+    if (type == T::LITERAL_else)
+        guessed.push_back("if");   // an `else` of no `if`: its `/if` is no news
+    Guess guess;
+    if (!isCloser(type) && type != T::LEFTCURLY && type != T::RIGHTCURLY && guessAt(token, guess)) {
+        reportGuess(guess);
+        return;
     }
     std::string hint;
     if (type == T::LEFTCURLY || type == T::RIGHTCURLY)
@@ -417,6 +503,19 @@ void placeConstructReport(const antlr::RecognitionException &error) {
     if (guessAt(token, guess)) {
         currentSink().placeLast(guess.column, guess.end);
         currentSink().hintLast(guess.hint);
+        return;
+    }
+    // A `(` left open: on the line of the message, or on the line before,
+    // whose line end the call's arguments took.
+    for (int line : {token->getLine(), token->getLine() - 1}) {
+        std::string::size_type open = unclosedParenthesis(lineText(line));
+        if (line < 1 || open == std::string::npos)
+            continue;
+        if (line == token->getLine())
+            currentSink().placeLast(static_cast<int>(open) + 1, static_cast<int>(open) + 1);
+        std::string place = line == token->getLine() ? "" : " of line " + std::to_string(line);
+        currentSink().hintLast("the `(` of column " + std::to_string(open + 1) + place +
+                               " is not closed: write `)` where what it holds ends");
         return;
     }
     int column = byteColumn(lineText(token->getLine()), token->getColumn());

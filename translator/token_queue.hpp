@@ -27,6 +27,22 @@ public:
             head_ = 0;
         }
     }
+    // A word read as another (a misspelt keyword, a closing word of another
+    // language): the parse goes on as if the other had been written.
+    void replaceNext(const antlr::RefToken &token) {
+        LT(1);
+        tokens_[head_] = token;
+    }
+    // Tokens the source left out, read next in the order given (the last
+    // inserted first).
+    void insertNext(const antlr::RefToken &token) {
+        LT(1);
+        tokens_.insert(tokens_.begin() + static_cast<std::ptrdiff_t>(head_), token);
+    }
+    void drop(unsigned int i = 1) {
+        LT(i);
+        tokens_.erase(tokens_.begin() + static_cast<std::ptrdiff_t>(head_ + i - 1));
+    }
     // The token consumed last (null before the first): where the parse is,
     // for the columns of a message.
     antlr::RefToken lastConsumed() const { return head_ > 0 ? tokens_[head_ - 1] : lastDropped_; }

@@ -207,6 +207,14 @@ public:
         else
             elsewhere();
     }
+    // Each element, for collections of cycles, while no copy shares the
+    // chunks: a shared element counts as one reference for all its arrays,
+    // which a visit from each would count again.
+    template <class Visit>
+    void visitUnshared(Visit visit) {
+        if (table == nullptr || table->sharers != 1) return;
+        for (std::size_t i = 0; i < count; ++i) visit(slot(i));
+    }
     // Elements never move here; an address handed out only keeps the chunks
     // from being shared.
     void pin() {

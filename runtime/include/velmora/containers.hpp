@@ -21,6 +21,7 @@ public:
     int length() const { return size(); }
     bool empty() const { return items.empty(); }
     const std::deque<dyn> &elements() const { return items; }
+    void vel_trace(vel_tracer &tracer);
 
     dyn &operator[](int index);
     dyn &operator[](const dyn &index);
@@ -114,6 +115,8 @@ private:
     bool stepPending = false;
 };
 
+inline void vel_trace_field(vel_tracer &tracer, velarray &array) { array.vel_trace(tracer); }
+
 velarray operator+(const velarray &a, const dyn &item);
 velarray operator+(const velarray &a, const velarray &b);
 velarray operator-(const velarray &a, const dyn &item);
@@ -141,6 +144,11 @@ public:
     dict() = default;
     dict(std::initializer_list<dyn> pairs);
 
+    // For collections of cycles: the objects among the values, while no
+    // copy shares the entries.
+    void vel_trace(vel_tracer &tracer) {
+        entries.visitUnshared([&tracer](Entry &entry) { entry.value.vel_trace(tracer); });
+    }
     int size() const { return static_cast<int>(entries.size()); }
     int length() const { return size(); }
     bool empty() const { return entries.empty(); }
@@ -283,6 +291,8 @@ private:
     std::size_t cursor = 0;
     bool stepPending = false;
 };
+
+inline void vel_trace_field(vel_tracer &tracer, dict &dictionary) { dictionary.vel_trace(tracer); }
 
 dict operator+(const dict &a, const dict &b);
 // Set operators by key; entries keep the value and order of the dict they come from.

@@ -179,6 +179,9 @@ public:
     dyn &operator>>=(const dyn &other);
     dyn &operator++();
     dyn operator++(int);
+    // For collections of cycles: the object held, or those of the held
+    // container; a cut reference leaves nil without letting go.
+    void vel_trace(vel_tracer &tracer);
     dyn &operator--();
     dyn operator--(int);
 
@@ -302,3 +305,5 @@ struct vel_pair {
     dyn value;
     vel_pair(const dyn &pairKey, const dyn &pairValue) : key(pairKey), value(pairValue) {}
 };
+
+inline void vel_trace_field(vel_tracer &tracer, dyn &value) { value.vel_trace(tracer); }

@@ -11,6 +11,21 @@
 #include <type_traits>
 #include <utility>
 
+class vel_object;
+
+// What a collection of cycles does with each reference that an object
+// holds (vel_object::vel_trace): counts it, follows it, or cuts it.
+class vel_tracer {
+public:
+    // True when the reference is to go: the object it names is freed with
+    // the cycle being freed, and the holder sets the reference to null
+    // without letting go of it.
+    virtual bool visit(vel_object *child) = 0;
+
+protected:
+    ~vel_tracer() = default;
+};
+
 class vel_object {
 public:
     // A new object is held by what made it (vel_new) until that hands it
@@ -26,15 +41,32 @@ public:
         if (--vel_references == 0) vel_free(this);
     }
 
+    // Hands each reference the object's attributes hold to the tracer
+    // (written by velc for every class of the program).
+    virtual void vel_trace(vel_tracer &) {}
+
+    // An object vel_new made, now whole, joins those that collections of
+    // cycles look at; when enough have joined since the last, one runs.
+    static void vel_made(vel_object *object);
+    // The objects that collections of cycles look at.
+    static std::size_t vel_tracked();
+    // Frees every cycle of objects that nothing outside it holds.
+    static void vel_collect_cycles();
+
 private:
+    friend class vel_cycles;
+
     // Frees the object; the objects that its freeing frees in turn are
-    // freed one after the other, not inside each other, so that dropping
-    // a long list does not exhaust the stack.
+    // freed inside it down to a fixed depth, then one after the other, so
+    // that dropping a long list does not exhaust the stack.
     static void vel_free(const vel_object *object);
 
-    // The references to the object; once it is let go, the next object
-    // waiting to be freed.
-    mutable std::uintptr_t vel_references = 1;
+    // The references to the object.
+    mutable std::uint32_t vel_references = 1;
+    // Its place among the objects that collections of cycles look at, or
+    // vel_untracked.
+    mutable std::uint32_t vel_place_in_cycles = vel_untracked;
+    static constexpr std::uint32_t vel_untracked = 0xffffffffu;
 };
 
 template <class T>
@@ -67,6 +99,10 @@ public:
     }
 
     T *get() const { return object; }
+    // For collections of cycles: the object held, which the tracer may cut.
+    void vel_trace(vel_tracer &tracer) {
+        if (object != nullptr && tracer.visit(object)) object = nullptr;
+    }
     T *operator->() const { return object; }
     T &operator*() const { return *object; }
     operator T *() const { return object; }
@@ -84,10 +120,62 @@ private:
     T *object = nullptr;
 };
 
+// Two references, or a reference and a pointer, are equal when they name
+// the same object (without these, a dyn made of each would be compared too).
+template <class T, class U>
+inline bool operator==(const vel_ref<T> &a, const vel_ref<U> &b) { return a.get() == b.get(); }
+template <class T, class U>
+inline bool operator!=(const vel_ref<T> &a, const vel_ref<U> &b) { return a.get() != b.get(); }
+template <class T, class U>
+inline bool operator==(const vel_ref<T> &a, U *b) { return a.get() == b; }
+template <class T, class U>
+inline bool operator!=(const vel_ref<T> &a, U *b) { return a.get() != b; }
+template <class T, class U>
+inline bool operator==(T *a, const vel_ref<U> &b) { return a == b.get(); }
+template <class T, class U>
+inline bool operator!=(T *a, const vel_ref<U> &b) { return a != b.get(); }
+
 // What a call of a class's name gives: the new object, held by the result.
 template <class T>
 vel_ref<T> vel_new(T *made) {
+    vel_object::vel_made(made);
     return vel_ref<T>::adopt(made);
+}
+
+// The references an attribute holds, for collections of cycles: none in a
+// number or a text; containers and dyn values have their own (cycles.hpp).
+template <class Value>
+inline void vel_trace_field(vel_tracer &, Value &) {}
+template <class T>
+inline void vel_trace_field(vel_tracer &tracer, vel_ref<T> &reference) {
+    reference.vel_trace(tracer);
+}
+
+// The object a method is called on, kept until the call returns: the
+// method, or what it calls, may drop every other reference to it (set the
+// variable that held it to null, remove it from its array) and then read
+// its own attributes. A temporary of the call's expression, so it lives
+// exactly as long as the call.
+template <class T>
+class vel_receiver {
+public:
+    explicit vel_receiver(T *object) noexcept : object(object) { object->vel_retain(); }
+    vel_receiver(const vel_receiver &) = delete;
+    vel_receiver &operator=(const vel_receiver &) = delete;
+    ~vel_receiver() { object->vel_release(); }
+    T *operator->() const noexcept { return object; }
+
+private:
+    T *object;
+};
+
+template <class T>
+inline vel_receiver<T> _vel_receiver(T *object, const vel_place &where = vel_place()) {
+    return vel_receiver<T>(_vel_obj(object, where));
+}
+template <class T>
+inline vel_receiver<T> _vel_receiver(const vel_ref<T> &object, const vel_place &where = vel_place()) {
+    return vel_receiver<T>(_vel_obj(object.get(), where));
 }
 
 // A held object through a reference, as through a pointer.

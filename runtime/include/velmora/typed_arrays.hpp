@@ -447,11 +447,18 @@ public:
     }
     const dyn &at(const dyn &index) const;
     _arr32 emptyLike() const { return _arr32(); }
+    // For collections of cycles: the objects among the elements, while no
+    // copy shares them.
+    void vel_trace(vel_tracer &tracer) {
+        items.visitUnshared([&tracer](dyn &element) { element.vel_trace(tracer); });
+    }
 
 private:
     // at() for an index out of range or an element still to be made a text.
     const dyn &normalizedAt(int index) const;
 };
+
+inline void vel_trace_field(vel_tracer &tracer, _arr32 &array) { array.vel_trace(tracer); }
 
 // The arrays of numbers of 64 bits: _array64 (reals, for real[] and
 // number[]) and _natArr (naturals). Each element is its number, 8 bytes, so

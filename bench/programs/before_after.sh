@@ -1,0 +1,98 @@
+#!/bin/bash
+# Compares two builds of velc on the benchmark programs in one run: each
+# program is built by the velc and libvel of the build before a change and
+# of the build after it, and its hand-written C++ counterpart with the same
+# compiler, for WebAssembly (run under wasmer) and natively; the three run
+# in turn, several times, and the medians, the ratios after/before and
+# after/C++ and the peak resident memory of one run of each are printed.
+# The outputs of before and after must be byte-identical.
+#
+#   bench/programs/before_after.sh before-build after-build [runs] [program ...]
+#
+# A build directory is one with velc, velc.ini, velc-native.ini and the
+# libvel they name (a copy of a build tree's, with the paths in its inis
+# rewritten, does). Peak memory under wasmer includes Node's own (about
+# 45 MB for hello).
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+before=$(cd "$1" && pwd)
+after=$(cd "$2" && pwd)
+runs=${3:-5}
+shift $(( $# > 3 ? 3 : $# ))
+programs=("$@")
+if [ ${#programs[@]} -eq 0 ]; then
+    programs=(binary_trees objects objects_kept nbody spectral_norm sieve dict)
+fi
+native_opt=${NATIVE_OPT:--O2}
+wasmer=${WASMER:-$here/../../tools/wasmer}
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+ini_value() { sed -n "s/^$2=//p" "$1" | head -n 1; }
+wasm_options=$(ini_value "$after/velc.ini" options | sed -e 's/-I[^ ]*//g')
+wasm_link=$(ini_value "$after/velc.ini" loptions | sed -e 's/-I[^ ]*//g')
+wasm_objects=$(ini_value "$after/velc.ini" objects)
+
+# shellcheck source=bench/median_time.sh
+source "$here/../median_time.sh"
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
+# Peak resident memory of one run, in MB.
+peak() { /usr/bin/time -f %M "$@" 2>&1 > /dev/null | tail -n 1 | awk '{ printf "%.0f", $1 / 1024 }'; }
+
+# The three medians of commands given as three words (each a runnable path
+# or "wasmer path"), run in turn.
+medians_of_three() {
+    local a=() b=() c=() start end
+    for ((r = 0; r < runs; r++)); do
+        start=$(date +%s%N); $1 > /dev/null; end=$(date +%s%N); a+=($(( (end - start) / 1000 )))
+        start=$(date +%s%N); $2 > /dev/null; end=$(date +%s%N); b+=($(( (end - start) / 1000 )))
+        start=$(date +%s%N); $3 > /dev/null; end=$(date +%s%N); c+=($(( (end - start) / 1000 )))
+    done
+    printf '%s %s %s\n' "$(median_of "${a[@]}")" "$(median_of "${b[@]}")" "$(median_of "${c[@]}")"
+}
+
+# Makes $work/<side>/<kind> with that build's velc and the ini of the kind.
+for side in before after; do
+    dir=$before
+    [ $side = after ] && dir=$after
+    for kind in wasm native; do
+        mkdir -p "$work/$side/$kind"
+        cp "$dir/velc" "$work/$side/$kind/velc"
+    done
+    cp "$dir/velc.ini" "$work/$side/wasm/velc.ini"
+    sed -e '/^options=/s/ -O[0-9sz]*//g' -e "s/^options=/options=$native_opt /" \
+        "$dir/velc-native.ini" > "$work/$side/native/velc.ini"
+done
+
+printf '%-13s %-6s | %8s %8s %8s | %6s %6s | %6s %6s %6s\n' program kind before after C++ a/b a/C++ MB-b MB-a MB-C++
+for name in "${programs[@]}"; do
+    for side in before after; do
+        for kind in wasm native; do
+            cp "$here/$name.vel" "$work/$side/$kind/$name.vel"
+            (cd "$work/$side/$kind" && ./velc -q -b -e "$name.vel" > /dev/null)
+        done
+    done
+    # shellcheck disable=SC2086
+    em++ $wasm_options "$here/$name.cpp" -o "$work/$name-cpp.o"
+    # shellcheck disable=SC2086
+    emcc $wasm_link -o "$work/$name-cpp.wasm" "$work/$name-cpp.o" $wasm_objects
+    g++ -std=c++17 $native_opt "$here/$name.cpp" -o "$work/$name-cpp"
+    for kind in wasm native; do
+        run=""
+        [ $kind = wasm ] && run="$wasmer "
+        b="$run$work/before/$kind/$name.wasm"
+        a="$run$work/after/$kind/$name.wasm"
+        c="$run$work/$name-cpp"
+        [ $kind = wasm ] && c="$c.wasm"
+        if ! cmp -s <($b) <($a); then
+            echo "  $name ($kind): the output after differs from the output before" >&2
+        fi
+        read -r tb ta tc < <(medians_of_three "$b" "$a" "$c")
+        printf '%-13s %-6s | %8s %8s %8s | %6s %6s | %6s %6s %6s\n' "$name" "$kind" "$tb" "$ta" "$tc" \
+            "$(ratio "$ta" "$tb")" "$(ratio "$ta" "$tc")" "$(peak $b)" "$(peak $a)" "$(peak $c)"
+    done
+done
+echo "wall seconds, median of $runs runs in turn; native $native_opt; load: $(cut -d' ' -f1-3 /proc/loadavg)"

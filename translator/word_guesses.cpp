@@ -1,0 +1,269 @@
+#include "translator/word_guesses.hpp"
+
+#include <antlr/CommonToken.hpp>
+
+#include <algorithm>
+#include <iterator>
+
+#include "VLTokenTypes.hpp"
+#include "diagnostics/diagnostics.hpp"
+#include "translator/hints.hpp"
+#include "semantics/classes.hpp"
+#include "semantics/symbols.hpp"
+#include "translator/positions.hpp"
+#include "translator/source_translation.hpp"
+
+namespace {
+
+using T = VLTokenTypes;
+
+struct Keyword {
+    const char *text;
+    int type;
+};
+
+// The keywords a slip is read as: those that begin a statement whose line
+// shows whether the reading holds.
+const Keyword keywords[] = {
+    {"while", T::LITERAL_while}, {"for", T::LITERAL_for},     {"if", T::LITERAL_if},
+    {"switch", T::LITERAL_switch}, {"print", T::LITERAL_print}, {"echo", T::LITERAL_echo},
+    {"input", T::LITERAL_input}, {"return", T::LITERAL_return},
+};
+
+const Keyword closers[] = {
+    {"/if", T::SLASHIF},         {"/while", T::SLASHWHILE}, {"/for", T::SLASHFOR},   {"/do", T::SLASHDO},
+    {"/switch", T::SLASHSWITCH}, {"/error", T::SLASHERROR}, {"/try", T::SLASHTRY},   {"/class", T::SLASHCLASS},
+    {"return", T::LITERAL_return},
+};
+
+// How other languages end a block.
+const char *const endWords[] = {"end", "endif", "endwhile", "endfor", "wend", "done", "fi", "endswitch", "next"};
+
+const char *closerText(int type) {
+    for (const Keyword &closer : closers)
+        if (closer.type == type)
+            return closer.text;
+    return nullptr;
+}
+
+const std::string &lineOf(const antlr::RefToken &token) {
+    static const std::string none;
+    return translation().positions ? translation().positions->line(token->getLine()) : none;
+}
+
+int columnOf(const antlr::RefToken &token) { return byteColumn(lineOf(token), token->getColumn()); }
+
+int lastColumnOf(const antlr::RefToken &token) {
+    return columnOf(token) + static_cast<int>(token->getText().size()) - 1;
+}
+
+bool startsItsLine(const antlr::RefToken &token) {
+    const std::string &line = lineOf(token);
+    std::string::size_type first = line.find_first_not_of(" \t");
+    return first != std::string::npos && static_cast<int>(first) + 1 == columnOf(token);
+}
+
+bool endsAStatement(int type) {
+    return type == T::EOL || type == T::SEMI || type == T::Q_COMMENT || type == antlr::Token::EOF_TYPE;
+}
+
+const OpenBlock *innermostBlock() {
+    const std::vector<OpenBlock> &open = translation().openBlocks;
+    return open.empty() ? nullptr : &open.back();
+}
+
+// Whether the innermost open block's first line ended with a `{` that was
+// left out: its `}` is the close the user meant.
+bool openedByBrace(const OpenBlock &block) {
+    const std::vector<int> &lines = translation().braceLines;
+    return std::find(lines.begin(), lines.end(), block.opener->getLine()) != lines.end();
+}
+
+bool isElseIf(const std::string &text) { return text == "elseif" || text == "elsif" || text == "elif"; }
+
+// The blocks whose `elseif` was read as `else`.
+bool hadElseIf(const OpenBlock &block) {
+    const std::vector<antlr::RefToken> &taken = translation().elseIfBlocks;
+    return std::find(taken.begin(), taken.end(), block.opener) != taken.end();
+}
+
+bool isEndWord(const std::string &text) {
+    return std::find(std::begin(endWords), std::end(endWords), text) != std::end(endWords);
+}
+
+// The `{` message of the block's first line learns where its `}` was.
+void tellTheBraceOfItsClose(const OpenBlock &block, const antlr::RefToken &brace, const char *closer) {
+    std::string hint = block.closer == T::LITERAL_return
+                           ? "a function has no braces: its first line ends, and the `return` at its own level ends it"
+                           : "a block has no braces: its first line ends, and `" + std::string(closer) + "` closes it";
+    const std::vector<Diagnostic> &all = currentSink().all();
+    for (std::size_t i = 0; i < all.size(); i++)
+        if (all[i].kind == DiagnosticKind::syntax && all[i].message == "unexpected `{`" &&
+            (all[i].line == block.opener->getLine() || all[i].line == block.opener->getLine() + 1))
+            currentSink().rehint(i, hint + ", in place of the `}` of line " + std::to_string(brace->getLine()));
+}
+
+antlr::RefToken tokenAt(int type, const std::string &text, const antlr::RefToken &place) {
+    antlr::RefToken token(new antlr::CommonToken(type, text));
+    token->setLine(place->getLine());
+    token->setColumn(place->getColumn());
+    return token;
+}
+
+// The message the word would have had read as written: a declaration of
+// an unknown class, a call of an unknown function, an undeclared name, or
+// a word that cannot begin a statement.
+void reportWordAsWritten(const antlr::RefToken &word, int next, const std::string &hint) {
+    if (next == T::IDENT)
+        reportNamed(E_CLASS_NOT_DEFINED, word->getText(), hint);
+    else if (next == T::LEFTPAR)
+        reportNamed(E_FUNCTION_NOT_DEFINED, word->getText(), hint);
+    else if (endsAStatement(next))
+        reportNamed(E_NOT_DECLARED, word->getText(), hint);
+    else {
+        reportSyntaxAt(word, "unexpected `" + word->getText() + "`", hint);
+        return;
+    }
+    currentSink().placeLast(columnOf(word), lastColumnOf(word));
+}
+
+}  // namespace
+
+int misspeltKeyword(const antlr::RefToken &word) {
+    bool inFunction = scopes().inFunction;
+    if (!word || word->getType() != T::IDENT || !startsItsLine(word))
+        return 0;
+    const std::string &text = word->getText();
+    std::string keyword = closestName(text, statementKeywords());
+    for (const Keyword &candidate : keywords)
+        if (keyword == candidate.text && (candidate.type != T::LITERAL_return || inFunction))
+            return isDeclaredName(text) ? 0 : candidate.type;
+    return 0;
+}
+
+antlr::RefToken keywordInPlaceOf(int keyword, const antlr::RefToken &word) {
+    for (const Keyword &candidate : keywords)
+        if (candidate.type == keyword)
+            return tokenAt(keyword, candidate.text, word);
+    return word;
+}
+
+void reportMisspeltKeyword(const antlr::RefToken &word, int next, int keyword) {
+    std::string hint = "did you mean `" + keywordInPlaceOf(keyword, word)->getText() + "`?";
+    // The numbered message is the one the statement would have had: a
+    // declaration of an unknown class, or an undeclared name.
+    reportWordAsWritten(word, next, hint);
+}
+
+ForeignClose foreignClose(const antlr::RefToken &word, int second, int third) {
+    const OpenBlock *block = innermostBlock();
+    if (!word || !block || !closerText(block->closer) || !startsItsLine(word))
+        return ForeignClose::none;
+    int type = word->getType();
+    if (type == T::RIGHTCURLY && openedByBrace(*block)) {
+        if (second == T::LITERAL_else || ((second == T::SEMI || second == T::EOL) && third == T::LITERAL_else))
+            return ForeignClose::goesOn;
+        if (endsAStatement(second))
+            return ForeignClose::closes;
+        return ForeignClose::none;
+    }
+    if (block->closer == T::LITERAL_return)
+        return ForeignClose::none;   // only a function's `}`, read where its return is looked for
+    if (type == T::LITERAL_else && hadElseIf(*block))
+        return ForeignClose::skipped;
+    if (type != T::IDENT || isDeclaredName(word->getText()))
+        return ForeignClose::none;
+    const std::string &text = word->getText();
+    if (isEndWord(text) && endsAStatement(second))
+        return ForeignClose::closes;
+    if (isElseIf(text) && block->closer == T::SLASHIF)
+        return hadElseIf(*block) ? ForeignClose::skipped : ForeignClose::elseIf;
+    return ForeignClose::none;
+}
+
+bool braceEndsFunction(const antlr::RefToken &word) {
+    const OpenBlock *block = innermostBlock();
+    return word && word->getType() == T::RIGHTCURLY && block && block->closer == T::LITERAL_return &&
+           openedByBrace(*block) && startsItsLine(word);
+}
+
+antlr::RefToken closerInPlaceOf(const antlr::RefToken &word) {
+    const OpenBlock &block = *innermostBlock();
+    const char *closer = closerText(block.closer);
+    if (word->getType() == T::RIGHTCURLY) {
+        tellTheBraceOfItsClose(block, word, closer);
+        if (block.closer == T::LITERAL_return)
+            translation().functionBraces--;
+    } else {
+        // The message a name no one declared has, told what closes the block.
+        reportNamed(E_NOT_DECLARED, word->getText(),
+                    "a block is closed by its own word: write `" + std::string(closer) + "` to close the `" +
+                        block.opener->getText() + "` of line " + std::to_string(block.opener->getLine()));
+        currentSink().placeLast(columnOf(word), lastColumnOf(word));
+    }
+    return tokenAt(block.closer, closer, word);
+}
+
+antlr::RefToken elseInPlaceOf(const antlr::RefToken &word, int next) {
+    reportWordAsWritten(word, next, "write `else`, then the `if` on the next line with its own `/if`, or compare "
+                                    "one subject in a composite if");
+    const OpenBlock &block = *innermostBlock();
+    if (hadElseIf(block))
+        return antlr::RefToken();
+    translation().elseIfBlocks.push_back(block.opener);
+    return tokenAt(T::LITERAL_else, "else", word);
+}
+
+bool readingAFunction() { return scopes().inFunction; }
+
+bool firstOnItsLine(const antlr::RefToken &token) { return token && startsItsLine(token); }
+
+std::vector<antlr::RefToken> closeForDefinition(const antlr::RefToken &definition, const std::string &name,
+                                                const TokenNamer &names) {
+    const OpenBlock *block = innermostBlock();
+    if (!block)
+        return {};
+    bool function = block->closer == T::LITERAL_return;
+    int &closedInside = translation().blocksClosedBeforeDefinition;
+    if (!function || closedInside == 0) {
+        int line = block->opener->getLine();
+        std::string closer = tokenWords(block->closer, names);
+        std::string opener = function ? "function `" + block->opener->getText() + "`" : "`" + block->opener->getText() + "`";
+        std::string hint = function ? "a function ends with the `return` at its own level: write it where the "
+                                      "function of line " + std::to_string(line) + " ends"
+                                    : "write " + closer + " where the block of line " + std::to_string(line) + " ends";
+        reportSyntaxAt(block->opener, opener + " of line " + std::to_string(line) + " is not closed by " + closer +
+                                          ": the definition of `" + name + "` came first",
+                       hint);
+        currentSink().relateLast({diagnostics.sourceName, definition->getLine(), columnOf(definition)});
+    }
+    closedInside = function ? 0 : closedInside + 1;
+    // A closing word that a statement end follows where its rule needs one.
+    std::vector<antlr::RefToken> tokens;
+    if (function || block->closer == T::SLASHDO)
+        tokens.push_back(tokenAt(T::SEMI, ";", definition));
+    const char *text = closerText(block->closer);
+    tokens.push_back(tokenAt(block->closer, text ? text : "", definition));
+    return tokens;
+}
+
+antlr::RefToken classEndsBefore(const antlr::RefToken &statement, const TokenNamer &names) {
+    static const int statements[] = {T::LITERAL_print, T::LITERAL_echo,   T::LITERAL_input, T::LITERAL_if,
+                                     T::LITERAL_while, T::LITERAL_for,    T::LITERAL_do,    T::LITERAL_switch,
+                                     T::LITERAL_try,   T::LITERAL_global, T::LITERAL_class};
+    const OpenBlock *block = innermostBlock();
+    if (!statement || !block || block->closer != T::SLASHCLASS || !startsItsLine(statement) ||
+        std::find(std::begin(statements), std::end(statements), statement->getType()) == std::end(statements))
+        return antlr::RefToken();
+    int line = block->opener->getLine();
+    reportSyntaxAt(block->opener, "`class` of line " + std::to_string(line) + " is not closed by `/class`: " +
+                                      foundWords(statement, names) + " came first",
+                   "write `/class` where the class of line " + std::to_string(line) + " ends");
+    currentSink().relateLast({diagnostics.sourceName, statement->getLine(), columnOf(statement)});
+    // The variables the class took for its members are the program's: a
+    // use of one is no news.
+    for (const Symbol *member : localScopes().classMembers.members)
+        if (member)
+            translation().membersOfUnclosedClasses.push_back(member->name);
+    return tokenAt(T::SLASHCLASS, "/class", statement);
+}

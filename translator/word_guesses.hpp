@@ -1,0 +1,55 @@
+#pragma once
+// Words that stand where a statement begins or a block ends and mean
+// something the language writes otherwise: a misspelt keyword ("whle",
+// "pritn", "fro"), a block closed by `end` or by `}`, an `elseif`. Each is
+// reported once, and the parse goes on as if the word meant had been
+// written, so that the rest of the file is checked as the user meant it
+// and the slip says nothing more.
+#include <antlr/Token.hpp>
+#include <string>
+#include <vector>
+
+#include "translator/syntax_errors.hpp"
+
+// The keyword (its token type) that the first word of a statement is a
+// slip for, or 0. `return` is one only inside a function.
+int misspeltKeyword(const antlr::RefToken &word);
+// The keyword's token, standing where the slip was written.
+antlr::RefToken keywordInPlaceOf(int keyword, const antlr::RefToken &word);
+// The message for a slip taken as `keyword`; `next` is the token type after it.
+void reportMisspeltKeyword(const antlr::RefToken &word, int next, int keyword);
+
+// What a word of another language at the end of a block's statements does.
+enum class ForeignClose {
+    none,     // not such a word
+    closes,   // `end`, `}`: closes the innermost open block
+    goesOn,   // `}` before `else`: left out, the block goes on
+    elseIf,   // `elseif x = 2`: read as `else`, its condition left out
+    skipped,  // a further `elseif`, or the `else` after one: its line goes
+              // on the branch before
+};
+// `second` and `third` are the types of the tokens after `word`.
+ForeignClose foreignClose(const antlr::RefToken &word, int second, int third);
+// A function's `}` where its `return` is looked for (its `{` was reported).
+bool braceEndsFunction(const antlr::RefToken &word);
+// Reports the word where it is news, and gives the closing word of the
+// innermost open block to read in its place.
+antlr::RefToken closerInPlaceOf(const antlr::RefToken &word);
+// Reports an `elseif`: the first of a block gives the `else` to read in
+// its place; a further one, nothing (null).
+antlr::RefToken elseInPlaceOf(const antlr::RefToken &word, int next);
+
+// Whether the statements read now are a function's.
+bool readingAFunction();
+// Whether nothing but blanks stands before the token on its line.
+bool firstOnItsLine(const antlr::RefToken &token);
+// A definition of the function `name` at `definition` where a function's
+// statements go on: the innermost open block of that function, or the
+// function itself when none, is reported not closed (the function only
+// when no block of it was), and the tokens that close it are given, the
+// last to read first.
+std::vector<antlr::RefToken> closeForDefinition(const antlr::RefToken &definition, const std::string &name,
+                                                const TokenNamer &names);
+// A statement that no class body holds, where a class's members go: the
+// class is reported not closed, and its `/class` given (null otherwise).
+antlr::RefToken classEndsBefore(const antlr::RefToken &statement, const TokenNamer &names);
