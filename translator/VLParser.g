@@ -70,7 +70,8 @@ public:
     // as the keyword when its statement then parses: one message, and the
     // rest is checked as the user meant it.
     void takeMisspeltKeyword() {
-        if (guessing() || LA(1) != IDENT)
+        // A call may be of a function defined further on.
+        if (guessing() || LA(1) != IDENT || LA(2) == LEFTPAR)
             return;
         int keyword = misspeltKeyword(LT(1));
         if (keyword == 0)

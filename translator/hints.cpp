@@ -256,7 +256,17 @@ std::string FirstGuessHints::hintFor(const Diagnostic &diagnostic, const std::st
         for (const FunctionRecord &function : sourceSemantics().run.functions.records)
             if (function.ownerClass < 0)
                 names.push_back(function.name);
-        return didYouMean(name, names);
+        hint = didYouMean(name, names);
+        if (hint.empty() && startsItsLine(diagnostic, name)) {
+            // `whle (x > 0)`: a block word with its condition in brackets.
+            std::string keyword = closestName(name, statementKeywords());
+            if (keyword == "while" || keyword == "if" || keyword == "for" || keyword == "switch") {
+                translation().guessedOpeners.push_back(keyword);
+                translation().keywordGuessLines.push_back(diagnostic.line);
+                hint = "did you mean `" + keyword + "`?";
+            }
+        }
+        return hint;
     }
     case E_CLASS_NOT_DEFINED: case E_NOT_DECLARED: {
         if (isFunctionWord(name) || startsItsLine(diagnostic, "function "))

@@ -150,9 +150,9 @@ antlr::RefToken keywordInPlaceOf(int keyword, const antlr::RefToken &word) {
 
 void reportMisspeltKeyword(const antlr::RefToken &word, int next, int keyword) {
     std::string hint = "did you mean `" + keywordInPlaceOf(keyword, word)->getText() + "`?";
-    // The numbered message is the one the statement would have had: a
-    // declaration of an unknown class, or an undeclared name.
     reportWordAsWritten(word, next, hint);
+    // The line read with the keyword may still not be what was meant.
+    translation().keywordGuessLines.push_back(word->getLine());
 }
 
 ForeignClose foreignClose(const antlr::RefToken &word, int second, int third) {
