@@ -265,7 +265,7 @@ int scanSource(const std::string &name, bool isMain) {
     project.sourceObjectSet.insert(source.objectName);
     for (const std::string &piece : recordedPieces(source)) {
         addObjectName(objectFileFor(piece));
-        project.hasPieceObjects = true;
+        project.piecedSourceObjects.insert(source.objectName);
     }
     if (!driverSettings.rebuildAll) {
         if (outputsUpToDate(project.entries[entry], source)) {
@@ -322,9 +322,14 @@ bool isPieceObject(const ProgramSource &source, const std::string &name) {
 }  // namespace
 
 void replacePieceObjects(const ProgramSource &source, const std::vector<std::string> &pieces) {
-    if (pieces.empty() && !project.hasPieceObjects)
+    // Only a source with pieces, now or before, has anything to replace:
+    // the list is rebuilt for it alone, not after every source of the program.
+    if (pieces.empty() && project.piecedSourceObjects.count(source.objectName) == 0)
         return;
-    project.hasPieceObjects = true;
+    if (pieces.empty())
+        project.piecedSourceObjects.erase(source.objectName);
+    else
+        project.piecedSourceObjects.insert(source.objectName);
     std::vector<std::string> names;
     for (const std::string &name : project.objectNames) {
         if (isPieceObject(source, name))

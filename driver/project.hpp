@@ -74,7 +74,9 @@ struct ProjectState {
     // The same names as sets, so that a program of thousands of sources
     // keeps its lists in time proportional to their length.
     std::unordered_set<std::string> objectNameSet, sourceObjectSet;
-    bool hasPieceObjects = false;           // a main compiled in pieces has objects in the list
+    // The objects of the sources compiled in pieces whose pieces' objects
+    // are in the list: only theirs are replaced after a translation.
+    std::unordered_set<std::string> piecedSourceObjects;
     std::vector<std::string> cppFileList;   // translated without errors in this run
     int translatedCount = 0;
     std::string baseDirectory;              // the main source's directory, no trailing separator

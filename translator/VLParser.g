@@ -820,8 +820,8 @@ furtherDoCase { ExprValue c; SyntaxContext outer; }
 
 forStatement { ExprValue low; ExprValue high; ExprValue step; ExprValue container;
                std::string first; std::string second; int declaredType = 0; bool inclusive = true; bool descending = false; bool hasStep = false;
-               BlockOpening opening; }
-    :   "for" { opens(opening, SLASHFOR); beginFor(); }
+               BlockOpening opening; OpenForLoop loop; }
+    :   "for" { opens(opening, SLASHFOR); beginFor(); loop.begun(); }
         (   declaredType=loopVariableType )?
         a:IDENT { first = a->getText(); }
         ( COMMA b:IDENT { second = b->getText(); } )?
@@ -841,7 +841,7 @@ forStatement { ExprValue low; ExprValue high; ExprValue step; ExprValue containe
         (   controlledOneLine
         |   blockOpener blockBody SLASHFOR
         )
-        { endFor(); }
+        { loop.ended(); endFor(); }
     ;
 
 loopVariableType returns [int type = 0]

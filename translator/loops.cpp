@@ -553,6 +553,14 @@ void endFor() {
     popLoop();
 }
 
+void abandonFor() {
+    if (currentLoop().walksName && !statements().walkedContainers.empty())
+        statements().walkedContainers.pop_back();
+    closeArrayViews();
+    leaveBlock();
+    popLoop();
+}
+
 const std::string *walkedPositionOf(const std::string &container) {
     const std::vector<WalkedContainer> &walked = statements().walkedContainers;
     for (auto loop = walked.rbegin(); loop != walked.rend(); ++loop)

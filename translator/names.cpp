@@ -1,5 +1,6 @@
 #include "translator/translator.hpp"
 #include <algorithm>
+#include <limits>
 #include "translator/known_integers.hpp"
 #include "semantics/classes.hpp"
 #include "semantics/indexing.hpp"
@@ -164,9 +165,25 @@ bool refusedSubscript(ExprValue &value) {
     return true;
 }
 
+// Arrays and texts take an int index. A known 64-bit index past int's range
+// is the nearest int, which lies past every element too (a read gives
+// nothing, a write runs out of memory), where C++ would wrap it onto an
+// element, with a warning.
+ExprValue intIndex(int containerType, ExprValue index) {
+    const long long highest = std::numeric_limits<int>::max(), lowest = std::numeric_limits<int>::min();
+    if (containerType == T_DICT || containerType == T_VAR || !index.known || !index.wide ||
+        (index.knownValue >= lowest && index.knownValue <= highest))
+        return index;
+    index.knownValue = index.knownValue > highest ? highest : lowest;
+    index.text = index.knownValue > 0 ? "2147483647" : "(-2147483647-1)";
+    index.wide = false;
+    return index;
+}
+
 }  // namespace
 
-ExprValue indexOfName(ExprValue name, const ExprValue &index, bool anotherFollows) {
+ExprValue indexOfName(ExprValue name, const ExprValue &givenIndex, bool anotherFollows) {
+    const ExprValue index = intIndex(name.type, givenIndex);
     if (refusedSubscript(name) || refusedVoid(index, T_INTEGER))
         return name;
     SubscriptText subscript = readIndex(name.type, index.text, anotherFollows);
@@ -321,7 +338,8 @@ bool refusedTargetSubscript(AssignTarget &target) {
 
 }  // namespace
 
-void indexTarget(AssignTarget &target, const ExprValue &index, bool anotherFollows) {
+void indexTarget(AssignTarget &target, const ExprValue &givenIndex, bool anotherFollows) {
+    const ExprValue index = intIndex(target.nesting == 0 ? target.type : T_VAR, givenIndex);
     if (refusedTargetSubscript(target))
         return;
     if (refusedVoid(index, T_INTEGER)) {

@@ -90,6 +90,28 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
 void writeContainerFor(int declaredType, const std::string &first, const std::string &second,
                        const ExprValue &container);
 void endFor();
+// A for statement that a syntax error ends before its end: the scope, loop
+// and views it opened are given back, so that what follows is translated
+// in the scopes it stands in (and a run of broken loops opens none).
+void abandonFor();
+
+// Held by the for rule: a loop begun and not ended when the rule returns
+// (its error handler skipped the rest) is abandoned.
+class OpenForLoop {
+public:
+    OpenForLoop() = default;
+    OpenForLoop(const OpenForLoop &) = delete;
+    OpenForLoop &operator=(const OpenForLoop &) = delete;
+    ~OpenForLoop() {
+        if (open)
+            abandonFor();
+    }
+    void begun() { open = true; }
+    void ended() { open = false; }
+
+private:
+    bool open = false;
+};
 
 void beginCatch(const std::string &className, const std::string &variable);
 

@@ -179,6 +179,9 @@ export function isStackExhausted(error) {
   return error instanceof RangeError && /call stack/i.test(error.message);
 }
 
+// How libvel begins a run-time error's report that names no place.
+const UNPLACED_REPORT = new TextEncoder().encode('Run-time error: ');
+
 export class FailureReport {
   // bytes: the module as it was compiled (the frames' offsets count in
   // them); debugFile(name): the bytes of a file beside the module, or null
@@ -188,21 +191,64 @@ export class FailureReport {
     this.debugFile = debugFile;
     this.instance = null;
     this.exitFrames = null;
+    this.heldError = null;  // the bytes of a run-time error's report that named no place
     keepFramesOfErrors();
   }
 
   // The module's WASI imports, whose proc_exit keeps the frames a failing
   // status is given from: a run-time error's report names its own place,
-  // and its callers are told from these afterwards.
+  // and its callers are told from these afterwards. A report that names no
+  // place (an allocation that failed where the module cannot tell) is held
+  // back from standard error, to be written with the place of those frames.
   withExitFrames(wasiImport) {
     const exit = wasiImport.proc_exit;
+    const write = wasiImport.fd_write;
     return {
       ...wasiImport,
+      fd_write: (fd, iovs, iovsLength, writtenAddress) => {
+        if (fd === 2 && this.heldError === null && this.instance) {
+          const bytes = this.unplacedReport(iovs, iovsLength);
+          if (bytes) {
+            this.heldError = bytes;
+            new DataView(this.instance.exports.memory.buffer).setUint32(writtenAddress, bytes.length, true);
+            return 0;
+          }
+        }
+        return write(fd, iovs, iovsLength, writtenAddress);
+      },
       proc_exit: (status) => {
         if (status !== 0) this.exitFrames = framesHere();
         return exit(status);
       },
     };
+  }
+
+  // The bytes of a write of the module when they are a run-time error's
+  // report without a place (libvel writes a report in one write), else null.
+  unplacedReport(iovs, iovsLength) {
+    const memory = this.instance.exports.memory.buffer;
+    const view = new DataView(memory);
+    const parts = [];
+    let length = 0;
+    for (let i = 0; i < iovsLength; i++) {
+      const base = view.getUint32(iovs + i * 8, true);
+      const size = view.getUint32(iovs + i * 8 + 4, true);
+      parts.push(new Uint8Array(memory, base, size));
+      length += size;
+    }
+    if (length < UNPLACED_REPORT.length) return null;
+    const bytes = new Uint8Array(length);
+    let at = 0;
+    for (const part of parts) {
+      bytes.set(part, at);
+      at += part.length;
+    }
+    return UNPLACED_REPORT.every((byte, i) => bytes[i] === byte) ? bytes : null;
+  }
+
+  // The held report as it was written.
+  heldText() {
+    return new TextDecoder().decode(this.heldError).replace(/\n$/, '');
   }
 
   ran(instance) {
@@ -227,6 +273,11 @@ export class FailureReport {
   // The lines that tell a trap (an error the run threw), `message` naming
   // it as the host does.
   async trapLines(error, message) {
+    const held = this.heldError === null ? [] : [this.heldText()];
+    return [...held, ...await this.trapOnlyLines(error, message)];
+  }
+
+  async trapOnlyLines(error, message) {
     const frames = framesOfError(error);
     const exhausted = isStackExhausted(error);
     try {
@@ -239,16 +290,19 @@ export class FailureReport {
     return linesByNames(this.bytes, frames, message, exhausted);
   }
 
-  // The callers of the run-time error the module reported as it ended;
-  // none after a normal end.
+  // The callers of the run-time error the module reported as it ended, or
+  // the whole report of one that named no place; none after a normal end.
   async exitLines() {
-    if (!this.exitFrames) return [];
+    const held = this.heldError === null ? [] : [this.heldText()];
+    if (!this.exitFrames) return held;
     try {
       const { trace, tables } = await this.tables();
-      return trace.runTimeErrorCallers(tables, this.exitFrames, pieceFirstLine(this.instance));
+      const firstLine = pieceFirstLine(this.instance);
+      if (held.length === 0) return trace.runTimeErrorCallers(tables, this.exitFrames, firstLine);
+      return trace.placedRunTimeError(tables, this.exitFrames, held[0], firstLine) ?? held;
     } catch (failure) {
       if (!(failure instanceof RangeError)) throw failure;
-      return [];
+      return held;
     }
   }
 }

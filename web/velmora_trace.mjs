@@ -9,6 +9,8 @@
 //   const tables = new ModuleTrace(moduleBytes, debugFileBytes);
 //   trapLines(tables, frames, { message, exhausted })  -> ["prog.vel L3: ...", "  called from ..."]
 //   runTimeErrorCallers(tables, frames)              -> ["  called from outer, main.vel L3", ...]
+//   placedRunTimeError(tables, frames, "Run-time error: out of memory")
+//                                                    -> ["prog.vel L4: Run-time error: out of memory (in f)", ...]
 
 // ---------------------------------------------------------------------------
 // The module's sections
@@ -552,6 +554,18 @@ function placeText(frame) {
 export function runTimeErrorCallers(trace, stack, firstLine = 1) {
   if (!stack.some((frame) => REPORTER.test(frame.name))) return [];
   return trace.hasLines ? callerLines(trace.velmoraFrames(stack, firstLine)) : [];
+}
+
+// A run-time error whose message names no place (the module cannot see
+// where an allocation that failed was made) told at the place of the
+// program's innermost frame, with its function, then its callers; null
+// when the module cannot tell it.
+export function placedRunTimeError(trace, stack, message, firstLine = 1) {
+  if (!stack.some((frame) => REPORTER.test(frame.name)) || !trace.hasLines) return null;
+  const frames = trace.velmoraFrames(stack, firstLine);
+  if (frames.length === 0) return null;
+  const inFunction = frames[0].name ? ` (in ${frames[0].name})` : '';
+  return [`${placeText(frames[0])}: ${message}${inFunction}`, ...callerLines(frames)];
 }
 
 // A trap told as a run-time error is: its place and function, then its

@@ -82,6 +82,33 @@ int collectFrame(void *data, std::uintptr_t, const char *file, int line, const c
 
 void ignoreError(void *, const char *, int) {}
 
+// The innermost frame in a Velmora source, with the C++ name of its function.
+struct RunningPlace {
+    bool found = false;
+    std::string file, function;
+    int line = 0;
+};
+
+int firstProgramFrame(void *data, std::uintptr_t, const char *file, int line, const char *function) {
+    auto &place = *static_cast<RunningPlace *>(data);
+    if (!file)
+        return 0;
+    std::string path = file;
+    if (!endsWith(path, ".vel") && !endsWith(path, ".vel+"))
+        return 0;
+    place.found = true;
+    place.file = path.substr(path.rfind('/') + 1);
+    place.line = line;
+    // As __builtin_FUNCTION() names it, which the error's report reads.
+    place.function = plainName(function);
+    return 1;
+}
+
+backtrace_state *programState() {
+    static backtrace_state *state = backtrace_create_state(nullptr, 0, ignoreError, nullptr);
+    return state;
+}
+
 std::string frameText(const VelmoraFrame &frame) {
     std::string place = frame.file + " L" + std::to_string(frame.line);
     return frame.name.empty() ? place : frame.name + ", " + place;
@@ -89,8 +116,22 @@ std::string frameText(const VelmoraFrame &frame) {
 
 }  // namespace
 
+bool vel_running_program_place(std::string &file, int &line, std::string &function) {
+    backtrace_state *state = programState();
+    if (!state)
+        return false;
+    RunningPlace place;
+    backtrace_full(state, 0, firstProgramFrame, ignoreError, &place);
+    if (!place.found)
+        return false;
+    file = place.file;
+    line = place.line;
+    function = place.function;
+    return true;
+}
+
 void vel_write_callers(vel_output &out) {
-    static backtrace_state *state = backtrace_create_state(nullptr, 0, ignoreError, nullptr);
+    backtrace_state *state = programState();
     if (!state)
         return;
     Collected collected;
@@ -121,6 +162,8 @@ void vel_write_callers(vel_output &out) {
 }
 
 #else
+
+bool vel_running_program_place(std::string &, int &, std::string &) { return false; }
 
 void vel_write_callers(vel_output &) {}
 

@@ -21,8 +21,10 @@ extern "C" __attribute__((export_name("vel_piece_first_line"), used)) int vel_pi
 }
 #endif
 
-// The Velmora callers of a run-time error, after its message (callers.cpp).
+// The Velmora callers of a run-time error, after its message, and the place
+// of the program's code that runs, natively (callers.cpp).
 void vel_write_callers(vel_output &out);
+bool vel_running_program_place(std::string &file, int &line, std::string &function);
 
 namespace {
 
@@ -80,9 +82,21 @@ PlaceText placeText(const vel_place *where) {
 }
 
 [[noreturn]] void reportAndExit(const vel_place *where, const std::string &message) {
+    // An error that no operation gave a place (an allocation that failed
+    // anywhere) takes the place of the program's code that runs, where the
+    // program can tell it.
+    std::string file, function;
+    int line = 0;
+    vel_place running(nullptr, 0, nullptr);
+    if (!inVelmoraSource(where) && vel_running_program_place(file, line, function)) {
+        running = vel_place(file.c_str(), line, function.c_str());
+        where = &running;
+    }
     PlaceText place = placeText(where);
     vel_out.flush();
-    vel_err << place.before << "Run-time error: " << message << place.after << '\n';
+    // One write for the whole line: a runner that places an unplaced error
+    // reads it from a single write of the module.
+    vel_err << place.before + "Run-time error: " + message + place.after + '\n';
     vel_write_callers(vel_err);
     vel_err.flush();
     std::exit(1);

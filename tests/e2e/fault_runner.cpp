@@ -1,10 +1,12 @@
 #include "fault_runner.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "example_runner.hpp"
 
@@ -40,6 +42,25 @@ std::string withoutPlace(const std::string &report) {
     return bare;
 }
 
+// While it lives, this process and what it starts have at most 2 GB of
+// address space: a native program that asks for more fails as it would on
+// a machine without that memory, instead of having it.
+class AddressSpaceLimit {
+public:
+    AddressSpaceLimit() {
+        getrlimit(RLIMIT_AS, &saved);
+        rlimit limit = saved;
+        limit.rlim_cur = std::min<rlim_t>(saved.rlim_max, rlim_t(2) << 30);
+        setrlimit(RLIMIT_AS, &limit);
+    }
+    ~AddressSpaceLimit() { setrlimit(RLIMIT_AS, &saved); }
+    AddressSpaceLimit(const AddressSpaceLimit &) = delete;
+    AddressSpaceLimit &operator=(const AddressSpaceLimit &) = delete;
+
+private:
+    rlimit saved{};
+};
+
 }  // namespace
 
 void checkFault(const std::string &name, const std::string &configuration, const std::string &runner,
@@ -49,6 +70,9 @@ void checkFault(const std::string &name, const std::string &configuration, const
     for (char &c : label)
         if (c == '/')
             c = '_';
+    std::optional<AddressSpaceLimit> limit;
+    if (runner.empty())
+        limit.emplace();
     ExampleWorkspace workspace(label, configuration);
     if (!extraSetting.empty())
         std::ofstream(workspace.directory() + "/velc.ini", std::ios::app) << extraSetting << "\n";

@@ -1,0 +1,180 @@
+#include "fuzz_check.hpp"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace fuzz {
+namespace {
+
+// The sanitizers' status, which no velc run has of its own, so that a
+// report is told from a program's errors (status 1) by the status too.
+constexpr int sanitizerStatus = 86;
+
+std::string readFile(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+struct Outcome {
+    int status = -1;  // exit status
+    int signal = 0;   // the signal that ended it, or 0
+    bool timedOut = false;
+    std::string out, err;
+};
+
+// Runs `arguments` in `dir` without a shell, so that a signal is told from
+// a status, under a time limit (and, with `addressSpace`, that many bytes
+// of address space), its outputs in files named after `tag`.
+Outcome run(const std::string &dir, const std::string &tag, const std::vector<std::string> &arguments, int seconds,
+            const std::vector<std::string> &environment = {}, std::size_t addressSpace = 0) {
+    std::string outPath = dir + "/" + tag + ".out", errPath = dir + "/" + tag + ".err";
+    Outcome o;
+    pid_t child = fork();
+    if (child == 0) {
+        if (chdir(dir.c_str()) != 0) _exit(126);
+        int in = open("/dev/null", O_RDONLY), out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
+            err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || out < 0 || err < 0) _exit(126);
+        dup2(in, 0);
+        dup2(out, 1);
+        dup2(err, 2);
+        if (addressSpace > 0) {
+            rlimit limit{addressSpace, addressSpace};
+            setrlimit(RLIMIT_AS, &limit);
+        }
+        for (const auto &variable : environment) putenv(const_cast<char *>(variable.c_str()));
+        std::vector<char *> argv;
+        for (const auto &argument : arguments) argv.push_back(const_cast<char *>(argument.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    if (child < 0) return o;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    int raw = 0;
+    while (waitpid(child, &raw, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            kill(child, SIGKILL);
+            waitpid(child, &raw, 0);
+            o.timedOut = true;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    if (WIFEXITED(raw)) o.status = WEXITSTATUS(raw);
+    if (WIFSIGNALED(raw) && !o.timedOut) o.signal = WTERMSIG(raw);
+    o.out = readFile(outPath);
+    o.err = readFile(errPath);
+    return o;
+}
+
+std::string clip(const std::string &text, std::size_t limit = 4000) {
+    return text.size() <= limit ? text : text.substr(0, limit) + "\n[... " + std::to_string(text.size() - limit) + " more]\n";
+}
+
+std::string messages(const Outcome &o) {
+    return (o.signal ? "signal " + std::to_string(o.signal) : "status " + std::to_string(o.status)) + "\n--- stdout\n" + clip(o.out) + "--- stderr\n" + clip(o.err);
+}
+
+// Lines of the C++ compiler's warnings that speak of the Velmora program
+// rather than of its translation: a variable the program never reads is
+// the program's own, and so is the way it mixes && with || or arithmetic
+// with bit operators, whose order velc keeps as C++ defines it, and a
+// comparison of its own constants. g++ also warns of two changes of one
+// variable in a chain of << or an assignment, which C++17 sequences (the
+// warning is for C and older C++).
+const char *const programWarnings[] = {"-Wno-unused-variable", "-Wno-unused-but-set-variable", "-Wno-parentheses",
+                                      "-Wno-tautological-compare", "-Wno-sequence-point"};
+
+std::optional<Finding> compileCheck(const CheckSettings &settings, const std::string &workDir, const std::string &velcOutput) {
+    std::vector<std::string> units;
+    for (const auto &entry : fs::directory_iterator(workDir))
+        if (entry.path().extension() == ".cpp") units.push_back(entry.path().filename().string());
+    if (units.empty()) return Finding{"velc wrote no C++", velcOutput};
+    std::vector<std::pair<std::string, std::string>> compilers = {{settings.compiler, "g++"}};
+    if (!settings.secondCompiler.empty()) compilers.push_back({settings.secondCompiler, "clang++"});
+    for (const auto &unit : units) {
+        for (const auto &compiler : compilers) {
+            std::vector<std::string> command = {compiler.first, "-std=c++17", "-fwrapv", "-O2", "-fsyntax-only", "-Wall"};
+            command.insert(command.end(), std::begin(programWarnings), std::end(programWarnings));
+            command.insert(command.end(), {"-I.", "-I" + settings.includeDir});
+            if (!settings.prologueHeader.empty()) command.insert(command.end(), {"-include", settings.prologueHeader});
+            command.push_back(unit);
+            Outcome c = run(workDir, compiler.second, command, settings.compileSeconds);
+            std::string generated = "--- " + unit + "\n" + clip(readFile(workDir + "/" + unit), 6000);
+            if (c.timedOut) return Finding{compiler.second + " hang", unit + generated};
+            if (c.status != 0) return Finding{compiler.second + " refused", clip(c.err, 6000) + generated};
+            if (c.err.find("warning:") != std::string::npos) return Finding{compiler.second + " warned", clip(c.err, 6000) + generated};
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string internalFault(const std::string &output) {
+    static const char *const signs[] = {"Internal error", "stack underflow in ", "stack overflow in ", "Exception in "};
+    for (const char *sign : signs) {
+        std::size_t at = output.find(sign);
+        if (at == std::string::npos) continue;
+        std::size_t start = output.rfind('\n', at);
+        start = start == std::string::npos ? 0 : start + 1;
+        return output.substr(start, output.find('\n', at) - start);
+    }
+    return "";
+}
+
+std::string sanitizerReport(const std::string &errors) {
+    static const char *const signs[] = {"AddressSanitizer:DEADLYSIGNAL", "ERROR: AddressSanitizer", "runtime error: "};
+    for (const char *sign : signs) {
+        std::size_t at = errors.find(sign);
+        if (at != std::string::npos) return errors.substr(errors.rfind('\n', at) == std::string::npos ? 0 : errors.rfind('\n', at) + 1);
+    }
+    return "";
+}
+
+std::optional<Finding> checkCase(const CheckSettings &settings, const FuzzCase &input, const std::string &workDir) {
+    fs::remove_all(workDir);
+    fs::create_directories(workDir);
+    for (const auto &file : input.files) {
+        if (file.first.empty() || file.first.find('/') != std::string::npos) continue;
+        std::ofstream out(workDir + "/" + file.first, std::ios::binary);
+        out << file.second;
+    }
+    // Leaks are not looked for: velc frees little on purpose, at its end.
+    std::vector<std::string> environment = {
+        "ASAN_OPTIONS=detect_leaks=0:hard_rss_limit_mb=3072:exitcode=" + std::to_string(sanitizerStatus),
+        "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:exitcode=" + std::to_string(sanitizerStatus)};
+    const std::size_t fourGigabytes = std::size_t(4) << 30;
+    Outcome t = run(workDir, "velc", {settings.velc, "-q", "-c", "prog.vel"}, settings.translateSeconds, environment,
+                    settings.sanitized ? 0 : fourGigabytes);
+    // The status tells a report from a program's errors: velc's syntax
+    // messages on the same stream may quote any text of the program.
+    if (t.status == sanitizerStatus) {
+        std::string report = sanitizerReport(t.err);
+        return Finding{"sanitizer report", clip(report.empty() ? t.err : report, 8000)};
+    }
+    if (t.status == 126 || t.status == 127) return Finding{"velc did not start", messages(t)};
+    if (t.timedOut) return Finding{"velc hang", "no end within " + std::to_string(settings.translateSeconds) + " s"};
+    if (t.signal) return Finding{"velc crash", messages(t)};
+    // The translator's own faults are reported on standard output, where
+    // the syntax messages, which quote the program, are not.
+    std::string fault = internalFault(t.out);
+    if (!fault.empty()) return Finding{"internal error", fault + "\n" + messages(t)};
+    if (t.status == 0 && settings.compile) return compileCheck(settings, workDir, messages(t));
+    return std::nullopt;
+}
+
+}  // namespace fuzz
