@@ -3,7 +3,6 @@
 #include "translator/source_translation.hpp"
 #include <cerrno>
 #include <cstdlib>
-#include "semantics/reserved_names.hpp"
 #include "semantics/spellings.hpp"
 #include "translator/known_integers.hpp"
 #include "translator/expression_parts.hpp"

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include "semantics/native_constants.hpp"
-#include "semantics/reserved_names.hpp"
 #include "semantics/spellings.hpp"
 #include "translator/evaluation_order.hpp"
 #include "translator/known_integers.hpp"

@@ -4,7 +4,6 @@
 #include "translator/source_translation.hpp"
 #include <cmath>
 #include <stdexcept>
-#include "semantics/reserved_names.hpp"
 #include "semantics/spellings.hpp"
 #include "translator/evaluation_order.hpp"
 #include "translator/in_place_append.hpp"
