@@ -8,15 +8,15 @@
 #include <fstream>
 #include <iterator>
 
-namespace {
-
-bool readFile(const std::string &path, std::string &contents) {
+bool readPageFile(const std::string &path, std::string &contents) {
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return false;
     contents.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     return !file.bad();
 }
+
+namespace {
 
 bool isRegularFile(const std::string &path) {
     struct stat status;
@@ -82,7 +82,7 @@ bool pageFiles(const std::vector<std::string> &sources, const std::string &folde
     std::vector<Candidate> candidates;
     for (const std::string &source : sources) {
         std::string text;
-        if (!readFile(source, text))
+        if (!readPageFile(source, text))
             continue;
         for (const std::string &name : fileNamesInTexts(text))
             if (isRegularFile(folder + name) && !isOneOf(folder + name, sources))
@@ -97,7 +97,7 @@ bool pageFiles(const std::vector<std::string> &sources, const std::string &folde
         if (std::any_of(files.begin(), files.end(), same))
             continue;
         PageFile file{candidate.name, ""};
-        if (!isRegularFile(candidate.path) || !readFile(candidate.path, file.bytes)) {
+        if (!isRegularFile(candidate.path) || !readPageFile(candidate.path, file.bytes)) {
             std::printf("Cannot read %s for the page's folder\n", candidate.path.c_str());
             complete = false;
             continue;

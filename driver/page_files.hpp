@@ -16,6 +16,9 @@ struct PageFile {
 constexpr std::size_t pageFileLimit = 16u << 20;
 constexpr std::size_t pageFilesLimit = 64u << 20;
 
+// The whole of a file as bytes; false when it cannot be read.
+bool readPageFile(const std::string &path, std::string &contents);
+
 // The names of the texts in a source that could name a file beside it: no
 // folder, nothing but the characters of a file name.
 std::vector<std::string> fileNamesInTexts(const std::string &source);

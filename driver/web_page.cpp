@@ -20,14 +20,6 @@ namespace {
 const char *const pageScript = "velmora_page.js";
 const char *const pageTemplate = "page.html";
 
-bool readFile(const std::string &path, std::string &contents) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    contents.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
-}
-
 bool writeFile(const std::string &path, const std::string &contents) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file << contents;
@@ -146,7 +138,7 @@ bool readsInput(const std::string &source) {
 bool writeDebugScript(const std::string &module, const std::string &directory, const std::string &path) {
     std::string tables;
     std::optional<std::string> name = externalDebugFileName(module);
-    if (!name || name->find_first_of("/\\") != std::string::npos || !readFile(directory + *name, tables)) {
+    if (!name || name->find_first_of("/\\") != std::string::npos || !readPageFile(directory + *name, tables)) {
         std::remove(path.c_str());
         return false;
     }
@@ -179,11 +171,11 @@ bool writeWebPage(const std::string &target, const std::vector<std::string> &sou
                   const std::vector<std::string> &namedFiles, const std::string &executableDirectory) {
     std::string web = webDirectory(executableDirectory);
     std::string script, page, module;
-    if (web.empty() || !readFile(web + pageScript, script) || !readFile(web + pageTemplate, page)) {
+    if (web.empty() || !readPageFile(web + pageScript, script) || !readPageFile(web + pageTemplate, page)) {
         std::printf("The page's script %s is not installed beside velc: the page was not written\n", pageScript);
         return false;
     }
-    if (!readFile(target, module)) {
+    if (!readPageFile(target, module)) {
         std::printf("Cannot read %s\n", target.c_str());
         return false;
     }
@@ -193,7 +185,7 @@ bool writeWebPage(const std::string &target, const std::vector<std::string> &sou
     bool input = false;
     for (const std::string &name : sources) {
         std::string source;
-        input = input || (readFile(name, source) && readsInput(source));
+        input = input || (readPageFile(name, source) && readsInput(source));
     }
     std::string stem = target.substr(0, target.size() - std::string(".wasm").size());
     std::string programScript = fileNameOf(stem) + ".js";
