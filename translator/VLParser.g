@@ -70,10 +70,9 @@ public:
     // as the keyword when its statement then parses: one message, and the
     // rest is checked as the user meant it.
     void takeMisspeltKeyword() {
-        // A call may be of a function defined further on.
-        if (guessing() || LA(1) != IDENT || LA(2) == LEFTPAR)
+        if (guessing() || LA(1) != IDENT)
             return;
-        int keyword = misspeltKeyword(LT(1));
+        int keyword = misspeltKeyword(LT(1), LA(2));
         if (keyword == 0)
             return;
         antlr::RefToken written = LT(1);

@@ -3,6 +3,7 @@
 #include <antlr/CommonToken.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <iterator>
 
 #include "VLTokenTypes.hpp"
@@ -61,6 +62,32 @@ bool startsItsLine(const antlr::RefToken &token) {
     const std::string &line = lineOf(token);
     std::string::size_type first = line.find_first_not_of(" \t");
     return first != std::string::npos && static_cast<int>(first) + 1 == columnOf(token);
+}
+
+bool opensABlock(int keyword) {
+    return keyword == T::LITERAL_while || keyword == T::LITERAL_for || keyword == T::LITERAL_if ||
+           keyword == T::LITERAL_switch;
+}
+
+bool isNameCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+// Whether a line of the source defines a function `name`: the name stands
+// before a `(` after the words of a type (`int whle(int n)`).
+bool sourceDefinesFunction(const std::string &name) {
+    const TokenPositions *positions = translation().positions;
+    if (!positions)
+        return true;
+    for (int number = 1; number <= positions->lineCount(); number++) {
+        const std::string &line = positions->line(number);
+        for (std::string::size_type at = line.find(name); at != std::string::npos; at = line.find(name, at + 1)) {
+            std::string::size_type after = line.find_first_not_of(" \t", at + name.size());
+            bool wordStarts = at == 0 || !isNameCharacter(line[at - 1]);
+            std::string::size_type first = line.find_first_not_of(" \t");
+            if (wordStarts && after != std::string::npos && line[after] == '(' && first < at)
+                return true;
+        }
+    }
+    return false;
 }
 
 bool endsAStatement(int type) {
@@ -129,15 +156,19 @@ void reportWordAsWritten(const antlr::RefToken &word, int next, const std::strin
 
 }  // namespace
 
-int misspeltKeyword(const antlr::RefToken &word) {
+int misspeltKeyword(const antlr::RefToken &word, int next) {
     bool inFunction = scopes().inFunction;
     if (!word || word->getType() != T::IDENT || !startsItsLine(word))
         return 0;
     const std::string &text = word->getText();
     std::string keyword = closestName(text, statementKeywords());
-    for (const Keyword &candidate : keywords)
-        if (keyword == candidate.text && (candidate.type != T::LITERAL_return || inFunction))
-            return isDeclaredName(text) ? 0 : candidate.type;
+    for (const Keyword &candidate : keywords) {
+        if (keyword != candidate.text || (candidate.type == T::LITERAL_return && !inFunction))
+            continue;
+        if (next == T::LEFTPAR && (!opensABlock(candidate.type) || sourceDefinesFunction(text)))
+            return 0;
+        return isDeclaredName(text) ? 0 : candidate.type;
+    }
     return 0;
 }
 

@@ -12,8 +12,11 @@
 #include "translator/syntax_errors.hpp"
 
 // The keyword (its token type) that the first word of a statement is a
-// slip for, or 0. `return` is one only inside a function.
-int misspeltKeyword(const antlr::RefToken &word);
+// slip for, or 0; `next` is the type of the token after it. `return` is
+// one only inside a function. A word before `(` may call a function
+// defined further on: it is a slip only for a block word (`whle (x > 0)`)
+// and only when the source defines no function of its name.
+int misspeltKeyword(const antlr::RefToken &word, int next);
 // The keyword's token, standing where the slip was written.
 antlr::RefToken keywordInPlaceOf(int keyword, const antlr::RefToken &word);
 // The message for a slip taken as `keyword`; `next` is the token type after it.
