@@ -134,7 +134,7 @@ public:
     // A block closed as another language closes it (`end`, `}`), or an
     // `elseif`: read as the words the language has.
     bool foreignCloseAhead() {
-        return !guessing() && (foreignClose(LT(1), LA(2), LA(3)) != ForeignClose::none || definitionAhead());
+        return !guessing() && (foreignClose(LT(1), LT(2), LT(3)) != ForeignClose::none || definitionAhead());
     }
     bool takeForeignClose() {
         if (guessing())
@@ -144,7 +144,7 @@ public:
             return true;
         }
         antlr::RefToken word = LT(1);
-        ForeignClose close = foreignClose(word, LA(2), LA(3));
+        ForeignClose close = foreignClose(word, LT(2), LT(3));
         if (close == ForeignClose::closes) {
             tokenQueue.replaceNext(closerInPlaceOf(word));
         } else if (close == ForeignClose::goesOn) {
@@ -153,7 +153,8 @@ public:
                 tokenQueue.drop();
             blockStatements();
         } else if (close == ForeignClose::elseIf || close == ForeignClose::skipped) {
-            antlr::RefToken taken = word->getType() == LITERAL_else ? antlr::RefToken() : elseInPlaceOf(word, LA(2));
+            bool elseAlone = word->getType() == LITERAL_else && !elseIfAhead(word, LT(2));
+            antlr::RefToken taken = elseAlone ? antlr::RefToken() : elseInPlaceOf(word, LT(2));
             unsigned int kept = taken ? 2 : 1;
             if (taken)
                 tokenQueue.replaceNext(taken);
