@@ -211,8 +211,6 @@ antlr::RefToken keywordInPlaceOf(int keyword, const antlr::RefToken &word) {
 void reportMisspeltKeyword(const antlr::RefToken &word, int next, int keyword) {
     std::string hint = "did you mean `" + keywordInPlaceOf(keyword, word)->getText() + "`?";
     reportWordAsWritten(word, next, hint);
-    // The line read with the keyword may still not be what was meant.
-    translation().keywordGuessLines.push_back(word->getLine());
 }
 
 ForeignClose foreignClose(const antlr::RefToken &word, const antlr::RefToken &secondToken,
