@@ -8,6 +8,7 @@ header "post_include_hpp" {
 #include "translator/translator.hpp"
 #include "translator/syntax_errors.hpp"
 #include "translator/word_guesses.hpp"
+#include "translator/foreign_words.hpp"
 }
 options { language="Cpp"; }
 
@@ -59,7 +60,11 @@ public:
     // or `/if`): reported, and skipped with its line end, so that the next
     // line is read as a statement again.
     bool skipStrayLine(bool inBlock) {
-        if (guessing() || !isStrayToken(LA(1), inBlock))
+        if (guessing())
+            return false;
+        if (takeDeclarationWord())
+            return true;
+        if (!isStrayToken(LA(1), inBlock))
             return false;
         reportStrayToken(LT(1), tokenNamer());
         while (LA(1) != EOL && LA(1) != Q_COMMENT && LA(1) != antlr::Token::EOF_TYPE)
@@ -69,8 +74,16 @@ public:
     // A first word that is a slip for a keyword ("whle count > 0") is read
     // as the keyword when its statement then parses: one message, and the
     // rest is checked as the user meant it.
+    // A declaration led by a word of another language (`let x = 1`,
+    // `boolean b`) is read with the word this language writes.
+    bool takeDeclarationWord() {
+        antlr::RefToken meant = guessing() ? antlr::RefToken() : declarationWordInPlaceOf(LT(1), LT(2), LT(3));
+        if (meant)
+            tokenQueue.replaceNext(meant);
+        return meant;
+    }
     void takeMisspeltKeyword() {
-        if (guessing() || LA(1) != IDENT)
+        if (guessing() || LA(1) != IDENT || takeDeclarationWord())
             return;
         int keyword = misspeltKeyword(LT(1), LA(2));
         if (keyword == 0)
