@@ -399,6 +399,8 @@ ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &leve
         value.classIndex = function.returnClass;
     } else if (value.type == T_TUPLE) {
         value.resultsOf = call.row;
+        value.results = value.text;
+        value.text = "velarray(" + value.text + ")";
     }
     return value;
 }
@@ -506,6 +508,8 @@ ExprValue beginCall(const std::string &name) {
         call.emitted = "new " + classRecord(classIndex).emittedName;
         call.constructs = classIndex;
         call.row = classRecord(classIndex).constructor;
+        if (call.row < 0)
+            call.row = methodDefinedAhead(currentClassIndex() == classIndex ? classIndex : -1, name);
         call.kind = call.row >= 0 ? CALL_PROGRAM_FUNCTION : CALL_PLAIN;
         calls().pending = call;
         ExprValue value = valueOf(call.emitted, T_OBJECT);
@@ -514,6 +518,8 @@ ExprValue beginCall(const std::string &name) {
     }
     // In a method, the class's own methods and those of its bases.
     int method = findClassMethod(currentClassIndex(), name);
+    if (method < 0)
+        method = methodDefinedAhead(currentClassIndex(), name);
     if (method >= 0) {
         indexFunctionUsed(method, name);
         return beginProgramCall(method, name);
@@ -584,6 +590,8 @@ ExprValue beginMethodCall(ExprValue receiver, const std::string &method) {
     std::string head;
     if (beginObjectMethod(receiver, method, function, head)) {
         call.kind = function >= 0 ? CALL_PROGRAM_FUNCTION : CALL_METHOD_NOT_FOUND;
+        if (function < 0 && methodMayFollow(receiver))
+            call.kind = CALL_FORWARD;
         call.row = function;
         call.name = method;
         call.emitted = head;
@@ -697,6 +705,8 @@ ExprValue closeArguments(ExprValue call) {
         for (int i = 0; i < level.count; i++)
             texts[i] = level.arguments[i].text;
         value.text += "(" + joinTexts(texts.data(), level.count) + ")";
+        if (level.call.constructs >= 0 && level.call.constructs == currentClassIndex())
+            noteConstructionAhead(level.call, level);
         break;
     }
     }

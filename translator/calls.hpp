@@ -72,6 +72,8 @@ struct ForwardCall {
     // in the program would not be the function called.
     bool ofHeaders = false;
     long classHeaderStart = -1;   // made in a class body: where the class starts in the header
+    bool ofMethod = false;        // a method called on an object of the class being read
+    bool constructs = false;      // its constructor, called before it is defined
 };
 
 // Functions that a class body calls before they are defined: the class's

@@ -200,7 +200,7 @@ namespace {
 // method of the name is overridden, not repeated).
 bool classDefinesMethod(const std::string &name) {
     int owner = currentClassIndex();
-    return owner >= 0 && findOwnMethod(owner, name) >= 0;
+    return owner >= 0 && findOwnMethod(owner, name) >= 0 && !methodAwaitsDefinition(owner, name);
 }
 
 }  // namespace
@@ -462,9 +462,11 @@ std::string methodHead() {
     return withoutAccess(state.modifiers) + returned + state.record.emittedName + "(" + state.prototypeParameters + ")";
 }
 
-void writeMethodHead(int index) {
+// `known`: a call before the definition registered the method already.
+void writeMethodHead(int index, bool known) {
     FunctionState &state = functionState();
-    addClassMethod(state.record.ownerClass, index);
+    if (!known)
+        addClassMethod(state.record.ownerClass, index);
     state.defining = true;
     state.savedOutput = output().currentOutput;
     state.savedIndent = output().indentLevel;
@@ -503,12 +505,19 @@ void writeMethodStub() {
 
 void endFunctionHead() {
     FunctionState &state = functionState();
-    int index = registerFunction(state.record);
+    int early = -1;
+    if (state.record.ownerClass >= 0 && !state.external)
+        early = methodRegisteredAhead(state.record.ownerClass, state.record.name);
+    int index = early;
+    if (early >= 0)
+        functionRecord(early) = state.record;
+    else
+        index = registerFunction(state.record);
     indexFunctionDeclared(index, state.record.ownerClass);
     state.recordIndex = index;
     state.headLine = diagnostics.lineCounter;
     if (state.record.ownerClass >= 0 && !state.external) {
-        writeMethodHead(index);
+        writeMethodHead(index, early >= 0);
         return;
     }
     if (state.record.ownerClass >= 0) {
@@ -608,7 +617,7 @@ void writeReturn(const std::vector<ExprValue> &values) {
         return;
     }
     if (values.size() == 1 && givesSameResults(values[0])) {
-        emit("return " + values[0].text);
+        emit("return " + values[0].results);
         return;
     }
     if (types.size() != values.size() && !(types.empty() && values.size() == 1)) {
