@@ -229,7 +229,7 @@ void writeResultsUnpacking(char op, const ExprValue &value) {
         return;
     }
     std::string temporary = newTemp();
-    emit("auto " + temporary + "=" + value.text + ";\n");
+    emit("auto " + temporary + "=" + value.results + ";\n");
     for (int i = 0; i < count; i++) {
         std::string index = std::to_string(i);
         ExprValue part;

@@ -34,6 +34,9 @@ bool checkProgramArguments(const FunctionRecord &function, const int *types, int
 // A call of a name that no function has yet, noted for checkForwardCalls;
 // `head` is the text before the arguments.
 ExprValue closeForwardCall(const CallDescriptor &call, const ArgumentLevel &level, const ExprValue &head);
+// A class's constructor called in its own body before the constructor is
+// defined: written as it stands, its arguments checked at the end.
+void noteConstructionAhead(const CallDescriptor &call, const ArgumentLevel &level);
 // The same for a name of the headers: called as it stands.
 ExprValue closeHeaderCall(const CallDescriptor &call, const ArgumentLevel &level, const ExprValue &head);
 

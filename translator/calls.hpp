@@ -53,6 +53,7 @@ struct CallDescriptor {
     std::string method;     // as written
     std::string emitted;    // a call through a function parameter: the parameter
     int constructs = -1;    // a call of a class's name: the class
+    bool throughParameter = false;  // of whatever function a function parameter holds
 };
 
 struct ArgumentLevel {
@@ -71,6 +72,8 @@ struct ForwardCall {
     // in the program would not be the function called.
     bool ofHeaders = false;
     long classHeaderStart = -1;   // made in a class body: where the class starts in the header
+    bool ofMethod = false;        // a method called on an object of the class being read
+    bool constructs = false;      // its constructor, called before it is defined
 };
 
 // Functions that a class body calls before they are defined: the class's

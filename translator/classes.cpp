@@ -369,14 +369,21 @@ ExprValue downcastTo(int classIndex, const ExprValue &value) {
     return cast;
 }
 
+bool methodMayFollow(const ExprValue &receiver) {
+    return (receiver.type == T_OBJECT || receiver.type == T_CLASS) && receiver.classIndex >= 0 &&
+           receiver.classIndex == currentClassIndex();
+}
+
 bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int &function, std::string &head) {
     if ((receiver.type != T_OBJECT && receiver.type != T_CLASS) || receiver.classIndex < 0)
         return false;
     function = findClassMethod(receiver.classIndex, method);
+    if (function < 0 && receiver.classIndex == currentClassIndex())
+        function = methodDefinedAhead(receiver.classIndex, method);
     if (function >= 0)
         indexFunctionUsed(function, method);
     if (function < 0) {
-        if (!lacksRefusedBase(receiver.classIndex))
+        if (!methodMayFollow(receiver) && !lacksRefusedBase(receiver.classIndex))
             reportNamed(E_METHOD_NOT_FOUND, method);
         head = receiver.text + "->" + emittedNameFor(method);
         return true;

@@ -49,8 +49,6 @@ ExprValue objectHeldBy(const ExprValue &value, int classIndex);
 void elementAsObjectTarget(AssignTarget &target, int classIndex);
 // "this" as the start of an assignment target.
 AssignTarget thisTarget();
-// A method of an object or a class; fills the call's function record and
-// C++ head, or gives false when the receiver is no object or class.
 // An element of a typed array of a class: the pointer it holds, as an
 // object of that class.
 std::string objectOfClass(int classIndex, const std::string &element);
@@ -58,6 +56,11 @@ std::string objectOfClass(int classIndex, const std::string &element);
 // wanted: as that class, which C++ does not do by itself. Any other value
 // as it is.
 ExprValue downcastTo(int classIndex, const ExprValue &value);
+// Whether a method the receiver's class lacks may still come: the class
+// is the one whose body is being read.
+bool methodMayFollow(const ExprValue &receiver);
+// A method of an object or a class; fills the call's function record and
+// C++ head, or gives false when the receiver is no object or class.
 bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int &function, std::string &head);
 
 // Part of the state of one translation (translator/source_translation.hpp).

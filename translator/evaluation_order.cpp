@@ -55,6 +55,8 @@ OperandOrder::OperandOrder(const std::vector<ExprValue *> &operands, const ExprV
         operand->root = nullptr;
         operand->writePath.reset();
         operand->append.reset();
+        operand->resultsOf = -1;
+        operand->results.clear();
     }
 }
 
@@ -72,8 +74,15 @@ ExprValue OperandOrder::finish(ExprValue operation) const {
         values += handedOver_[i];
         parameters += "auto &" + receivedName(i);
     }
-    operation.text = "_vel_inOrder{" + values + "}(" + capture() + "(" + parameters + ") { return " +
-                     operation.text + "; })";
+    auto inOrder = [&](const std::string &body) {
+        return "_vel_inOrder{" + values + "}(" + capture() + "(" + parameters + ") { return " + body + "; })";
+    };
+    if (operation.results.empty()) {
+        operation.text = inOrder(operation.text);
+    } else {
+        operation.results = inOrder(operation.results);
+        operation.text = "velarray(" + operation.results + ")";
+    }
     markComputed(operation);
     operation.append.reset();
     return operation;

@@ -45,9 +45,22 @@ ExprValue closeForwardCall(const CallDescriptor &call, const ArgumentLevel &leve
         forward.argumentTypes.push_back(level.arguments[i].type);
         arguments[i] = level.arguments[i].text;
     }
+    // A method of an object of the class being read is called on it.
+    forward.ofMethod = !call.emitted.empty();
     calls().forwardCalls.push_back(forward);
-    ExprValue value = valueOf(head.text + "(" + joinTexts(arguments.data(), level.count) + ")", T_VAR);
-    return value;
+    const std::string &callee = call.emitted.empty() ? head.text : call.emitted;
+    return valueOf(callee + "(" + joinTexts(arguments.data(), level.count) + ")", T_VAR);
+}
+
+void noteConstructionAhead(const CallDescriptor &call, const ArgumentLevel &level) {
+    ForwardCall forward;
+    forward.name = call.name;
+    forward.line = diagnostics.lineCounter;
+    forward.ownerClass = call.constructs;
+    forward.constructs = true;
+    for (int i = 0; i < level.count; i++)
+        forward.argumentTypes.push_back(level.arguments[i].type);
+    calls().forwardCalls.push_back(forward);
 }
 
 ExprValue closeHeaderCall(const CallDescriptor &call, const ArgumentLevel &level, const ExprValue &head) {
@@ -67,8 +80,9 @@ void checkForwardCalls() {
     int line = diagnostics.lineCounter;
     for (const ForwardCall &forward : calls().forwardCalls) {
         diagnostics.lineCounter = forward.line;
-        int index = findClassMethod(forward.ownerClass, forward.name);
-        if (index < 0)
+        int index = forward.constructs ? classRecord(forward.ownerClass).constructor
+                                       : findClassMethod(forward.ownerClass, forward.name);
+        if (index < 0 && !forward.ofMethod && !forward.constructs)
             index = findProgramFunction(forward.name);
         if (forward.ofHeaders) {
             // The call went to the headers' function of that name. When the
@@ -82,10 +96,13 @@ void checkForwardCalls() {
             continue;
         }
         if (index < 0) {
-            reportNamed(E_FUNCTION_NOT_DEFINED, forward.name);
+            reportNamed(forward.ofMethod ? E_METHOD_NOT_FOUND : E_FUNCTION_NOT_DEFINED, forward.name);
             continue;
         }
-        noteFunctionCalledAhead(index);
+        // The constructor C++ supplies to a class that writes none is no
+        // definition a second reading could know.
+        if (!forward.constructs || classRecord(forward.ownerClass).hasConstructor)
+            noteFunctionCalledAhead(index);
         const FunctionRecord &function = functionRecord(index);
         if (function.ownerClass < 0 && forward.classHeaderStart >= 0)
             needEarlyPrototype(index, forward.classHeaderStart);

@@ -1,4 +1,5 @@
 #include "translator/functions.hpp"
+#include "translator/borrowed_parameters.hpp"
 #include "translator/source_translation.hpp"
 #include "translator/translation_job.hpp"
 
@@ -115,6 +116,11 @@ bool holdsNoObjects(int type) {
     }
 }
 
+bool isFunctionBeingDefined(int function) {
+    const FunctionState &state = functionState();
+    return state.defining && function == state.recordIndex;
+}
+
 bool callMayReleaseReceiver(int function) {
     const FunctionState &state = functionState();
     if (state.defining && function == state.recordIndex)
@@ -194,7 +200,7 @@ namespace {
 // method of the name is overridden, not repeated).
 bool classDefinesMethod(const std::string &name) {
     int owner = currentClassIndex();
-    return owner >= 0 && findOwnMethod(owner, name) >= 0;
+    return owner >= 0 && findOwnMethod(owner, name) >= 0 && !methodAwaitsDefinition(owner, name);
 }
 
 }  // namespace
@@ -441,6 +447,8 @@ void endParameter() {
     }
     state.parameters += text;
     state.prototypeParameters += text + state.defaultText;
+    state.parameterTexts.push_back(text);
+    state.parameterDefaults.push_back(state.defaultText);
     state.record.parameters.push_back(parameter);
 }
 
@@ -454,14 +462,17 @@ std::string methodHead() {
     return withoutAccess(state.modifiers) + returned + state.record.emittedName + "(" + state.prototypeParameters + ")";
 }
 
-void writeMethodHead(int index) {
+// `known`: a call before the definition registered the method already.
+void writeMethodHead(int index, bool known) {
     FunctionState &state = functionState();
-    addClassMethod(state.record.ownerClass, index);
+    if (!known)
+        addClassMethod(state.record.ownerClass, index);
     state.defining = true;
     state.savedOutput = output().currentOutput;
     state.savedIndent = output().indentLevel;
     state.savedBlankLines = output().blankLines;
     newlineOnce();
+    noteHeadWritten(methodHead());
     emitIndented(methodHead() + "\n");
     emitIndented("{\n");
     output().indentLevel++;
@@ -494,12 +505,19 @@ void writeMethodStub() {
 
 void endFunctionHead() {
     FunctionState &state = functionState();
-    int index = registerFunction(state.record);
+    int early = -1;
+    if (state.record.ownerClass >= 0 && !state.external)
+        early = methodRegisteredAhead(state.record.ownerClass, state.record.name);
+    int index = early;
+    if (early >= 0)
+        functionRecord(early) = state.record;
+    else
+        index = registerFunction(state.record);
     indexFunctionDeclared(index, state.record.ownerClass);
     state.recordIndex = index;
     state.headLine = diagnostics.lineCounter;
     if (state.record.ownerClass >= 0 && !state.external) {
-        writeMethodHead(index);
+        writeMethodHead(index, early >= 0);
         return;
     }
     if (state.record.ownerClass >= 0) {
@@ -518,6 +536,7 @@ void endFunctionHead() {
         keepMainInOneFile();
     std::string returned = state.returnSpelling.empty() ? "void " : state.returnSpelling;
     std::string head = state.modifiers + returned + state.record.emittedName + "(";
+    notePrototypeWritten(head + state.prototypeParameters + ");");
     writeHeaderLine(head + state.prototypeParameters + ");");
     sourceFunctions().headerPrototypes[index] = {head + state.prototypeParameters + ");", head + state.parameters + ");"};
     state.defining = true;
@@ -529,6 +548,7 @@ void endFunctionHead() {
     emit("\n");
     startFunctionMapping();
     mapSourceLine();
+    noteHeadWritten(head + state.parameters + ")");
     emit(head + state.parameters + ")\n{\n");
     output().indentLevel = 1;
     output().blankLines = 1;
@@ -559,6 +579,8 @@ void closeFunctionDefinition() {
     if (state.defining && state.recordIndex >= 0) {
         sourceFunctions().places.push_back({symbolOf(state.record), state.headLine, state.recursionLine});
         functionRecord(state.recordIndex).mayReleaseObjects = state.mayReleaseObjects;
+        if (!state.mayReleaseObjects)
+            borrowObjectParameters();
     }
     if (state.defining && state.record.ownerClass >= 0) {
         output().indentLevel = state.savedIndent;
@@ -595,7 +617,7 @@ void writeReturn(const std::vector<ExprValue> &values) {
         return;
     }
     if (values.size() == 1 && givesSameResults(values[0])) {
-        emit("return " + values[0].text);
+        emit("return " + values[0].results);
         return;
     }
     if (types.size() != values.size() && !(types.empty() && values.size() == 1)) {

@@ -41,16 +41,48 @@ bool usableHere(const FunctionAhead &ahead, std::vector<int> &classes) {
     return true;
 }
 
+// Registers the head the first reading found under this key, for a call
+// that comes before the definition; -1 when there is none or it cannot
+// stand here. Its definition replaces the record under the same index.
+int registerAhead(const std::string &key, int ownerClass) {
+    auto known = functionsAhead().known.find(key);
+    if (known == functionsAhead().known.end())
+        return -1;
+    std::vector<int> classes;
+    if (!usableHere(known->second, classes))
+        return -1;
+    FunctionRecord record = known->second.record;
+    record.ownerClass = ownerClass;
+    record.returnClasses = classes;
+    record.returnClass = classes.size() == 1 ? classes[0] : -1;
+    int index = registerFunction(record);
+    functionsAhead().known.erase(known);
+    return index;
+}
+
+std::vector<int>::iterator earlyMethod(int classIndex, const std::string &name) {
+    std::vector<int> &early = functionsAhead().methodsBeforeDefinition;
+    return std::find_if(early.begin(), early.end(), [&](int index) {
+        const FunctionRecord &record = functionRecord(index);
+        return record.ownerClass == classIndex && record.name == name;
+    });
+}
+
 }  // namespace
 
 void noteFunctionCalledAhead(int function) {
     const FunctionRecord &record = functionRecord(function);
-    if (record.ownerClass >= 0 || record.external || record.source != translatedSource().baseName)
-        return;
-    std::vector<FunctionAhead> &found = functionsAhead().found;
-    if (std::any_of(found.begin(), found.end(), [&](const FunctionAhead &f) { return f.record.name == record.name; }))
+    if (record.external || record.source != translatedSource().baseName)
         return;
     FunctionAhead ahead;
+    ahead.key = record.name;
+    if (record.ownerClass >= 0) {
+        ahead.ownerClass = classRecord(record.ownerClass).name;
+        ahead.key = ahead.ownerClass + "." + record.name;
+    }
+    std::vector<FunctionAhead> &found = functionsAhead().found;
+    if (std::any_of(found.begin(), found.end(), [&](const FunctionAhead &f) { return f.key == ahead.key; }))
+        return;
     ahead.record = record;
     for (int classIndex : record.returnClasses)
         ahead.resultClasses.push_back(classIndex >= 0 ? classRecord(classIndex).name : "");
@@ -58,18 +90,32 @@ void noteFunctionCalledAhead(int function) {
 }
 
 int functionDefinedAhead(const std::string &name) {
-    auto known = functionsAhead().known.find(name);
-    if (known == functionsAhead().known.end())
+    return registerAhead(name, -1);
+}
+
+int methodDefinedAhead(int classIndex, const std::string &name) {
+    if (classIndex < 0)
         return -1;
-    std::vector<int> classes;
-    if (!usableHere(known->second, classes))
+    int index = registerAhead(classRecord(classIndex).name + "." + name, classIndex);
+    if (index < 0)
         return -1;
-    FunctionRecord record = known->second.record;
-    record.returnClasses = classes;
-    record.returnClass = classes.size() == 1 ? classes[0] : -1;
-    // Its definition replaces the record in place, under the same index.
-    int index = registerFunction(record);
-    functionsAhead().known.erase(known);
+    addClassMethod(classIndex, index);
+    if (functionRecord(index).isConstructor)
+        classRecord(classIndex).constructor = index;
+    functionsAhead().methodsBeforeDefinition.push_back(index);
+    return index;
+}
+
+bool methodAwaitsDefinition(int classIndex, const std::string &name) {
+    return earlyMethod(classIndex, name) != functionsAhead().methodsBeforeDefinition.end();
+}
+
+int methodRegisteredAhead(int classIndex, const std::string &name) {
+    auto early = earlyMethod(classIndex, name);
+    if (early == functionsAhead().methodsBeforeDefinition.end())
+        return -1;
+    int index = *early;
+    functionsAhead().methodsBeforeDefinition.erase(early);
     return index;
 }
 

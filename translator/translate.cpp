@@ -97,7 +97,7 @@ TranslationResult translateStream(std::istream &input, const SourceToTranslate &
     if (indexBefore)
         *run.index = std::move(*indexBefore);
     for (FunctionAhead &function : ahead.found)
-        ahead.known.emplace(function.record.name, std::move(function));
+        ahead.known.emplace(function.key, std::move(function));
     ahead.found.clear();
     return translateText(sourceText, source, run, ahead);
 }

@@ -89,8 +89,11 @@ struct ExprValue {
     long long knownValue = 0;
     std::shared_ptr<AppendChain> append;
     // A call of a function of several results: its function record, whose
-    // result types the parts of the value have.
+    // result types the parts of the value have, and the call's own C++
+    // text, which gives the parts apart. As one value (`text`) the results
+    // are an array of them.
     int resultsOf = -1;
+    std::string results;
 };
 
 // A value now computed from what it was (a call's result, an object cast

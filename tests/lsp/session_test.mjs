@@ -195,6 +195,9 @@ test('completion after a text, after objects, and of the names in scope', async 
     const inMethod = (await request('textDocument/completion', 'shapes.vel', { line: 4, character: 15 })).map((item) => item.label);
     for (const name of ['x', 'y', 'sum', 'twice'])
         assert.ok(inMethod.includes(name), name);
+    // The included source does not see the names of the source including it.
+    for (const name of ['title', 'p', 'total'])
+        assert.ok(!inMethod.includes(name), name);
 });
 
 test('signature help shows the parameters of the call around the cursor', async () => {

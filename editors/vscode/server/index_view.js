@@ -4,6 +4,9 @@
 // from 1 and columns in bytes from 1.
 'use strict';
 
+const path = require('node:path');
+const { includedNames } = require('./program_of');
+
 // The UTF-16 column of a byte column (from 1) in a line.
 function characterOf(lineText, byteColumn) {
     const bytes = Buffer.from(lineText, 'utf8');
@@ -11,10 +14,13 @@ function characterOf(lineText, byteColumn) {
 }
 
 class IndexView {
-    // document: velc's JSON; textOf(file) gives a source's current text.
-    constructor(document, textOf) {
+    // document: velc's JSON of the program of the source `main`; textOf(file)
+    // gives a source's current text.
+    constructor(document, textOf, main) {
         this.document = document;
         this.textOf = textOf;
+        this.main = main;
+        this.seenFrom = new Map();
         this.lines = new Map();
         this.declarations = document.declarations || [];
         this.uses = document.uses || [];
@@ -52,6 +58,28 @@ class IndexView {
         return declared >= 0 ? { declaration: declared } : null;
     }
 
+    // The sources whose top-level names a source sees: itself and what it
+    // includes, directly or not. An included source does not see the names
+    // of the sources that include it. Included names are found in the main
+    // source's folder, as velc finds them.
+    sourcesSeenFrom(file) {
+        const from = path.resolve(file);
+        if (!this.seenFrom.has(from)) {
+            const folder = path.dirname(path.resolve(this.main || file));
+            const seen = new Set([from]);
+            for (const toRead = [from]; toRead.length;)
+                for (const name of includedNames(this.textOf(toRead.pop()) || '')) {
+                    const included = path.resolve(folder, name);
+                    if (!seen.has(included)) {
+                        seen.add(included);
+                        toRead.push(included);
+                    }
+                }
+            this.seenFrom.set(from, seen);
+        }
+        return this.seenFrom.get(from);
+    }
+
     // Whether a declaration can be named at a position of a file.
     visible(declaration, file, line) {
         const d = declaration;
@@ -59,7 +87,7 @@ class IndexView {
             return false;
         const local = d.scopeEnd !== undefined && (d.kind === 'variable' || d.kind === 'parameter' || d.kind === 'constant');
         if (!local)
-            return true;
+            return this.sourcesSeenFrom(file).has(path.resolve(path.dirname(path.resolve(this.main || file)), d.file));
         return d.file === file && line + 1 >= d.line && line + 1 <= d.scopeEnd;
     }
 

@@ -12,7 +12,14 @@ const fs = require('node:fs');
 // The sources of a folder looked at for includes: enough for a project,
 // few enough that a folder of thousands costs nothing.
 const FOLDER_LIMIT = 200;
-const includeLine = /^[ \t]*include[ \t]+"([^"]+)"/gm;
+// An include line names a source by a name ending in ".vel", quoted or bare;
+// other names are C++ headers.
+const includeLine = /^[ \t]*include[ \t]+"?([^"\s]+\.vel)\b/gim;
+
+// The source names a text's include lines give, as written.
+function includedNames(text) {
+    return [...text.matchAll(includeLine)].map((match) => match[1]);
+}
 
 class ProgramOf {
     // `textOf(file)` gives the editor's text of a source, or the file's.
@@ -61,11 +68,11 @@ class ProgramOf {
     // Whether a source's include lines name `file`, as velc resolves them:
     // beside the including source.
     includes(source, file) {
-        for (const match of this.textOf(source).matchAll(includeLine))
-            if (path.resolve(path.dirname(source), match[1]) === file)
+        for (const name of includedNames(this.textOf(source)))
+            if (path.resolve(path.dirname(source), name) === file)
                 return true;
         return false;
     }
 }
 
-module.exports = { ProgramOf };
+module.exports = { ProgramOf, includedNames };

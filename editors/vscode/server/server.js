@@ -95,7 +95,7 @@ async function check(document) {
     if (!result || documents.get(document.uri)?.version !== version)
         return;
     programs.programChecked(main, result.sources);
-    const view = new IndexView(result, textOf);
+    const view = new IndexView(result, textOf, main);
     views.set(document.uri, view);
     // Every source of the program gets what this run says of it.
     const byUri = new Map((result.sources || []).map((file) => [uriOf(file), []]));
