@@ -170,9 +170,11 @@ void writeComment(const std::string &tokenText) {
 
 namespace {
 
-// The extensions of the C++ headers an include may name beside the sources.
+// The extensions of the C and C++ files an include may name beside the
+// sources: headers, and the sources some libraries are included as.
 bool namesCppHeader(const std::string &name) {
-    for (const char *extension : {".h", ".hh", ".hpp", ".hxx", ".h++", ".inl"})
+    for (const char *extension : {".h", ".hh", ".hpp", ".hxx", ".h++", ".inl", ".ipp", ".tpp", ".tcc", ".inc",
+                                  ".c", ".cc", ".cpp", ".cxx", ".c++"})
         if (endsWithNoCase(name, extension) && name.size() > std::strlen(extension) &&
             name[name.size() - std::strlen(extension) - 1] != '/')
             return true;
