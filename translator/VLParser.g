@@ -8,6 +8,7 @@ header "post_include_hpp" {
 #include "translator/translator.hpp"
 #include "translator/syntax_errors.hpp"
 #include "translator/word_guesses.hpp"
+#include "translator/foreign_words.hpp"
 }
 options { language="Cpp"; }
 
@@ -59,7 +60,11 @@ public:
     // or `/if`): reported, and skipped with its line end, so that the next
     // line is read as a statement again.
     bool skipStrayLine(bool inBlock) {
-        if (guessing() || !isStrayToken(LA(1), inBlock))
+        if (guessing())
+            return false;
+        if (takeDeclarationWord())
+            return true;
+        if (!isStrayToken(LA(1), inBlock))
             return false;
         reportStrayToken(LT(1), tokenNamer());
         while (LA(1) != EOL && LA(1) != Q_COMMENT && LA(1) != antlr::Token::EOF_TYPE)
@@ -69,11 +74,18 @@ public:
     // A first word that is a slip for a keyword ("whle count > 0") is read
     // as the keyword when its statement then parses: one message, and the
     // rest is checked as the user meant it.
+    // A declaration led by a word of another language (`let x = 1`,
+    // `boolean b`) is read with the word this language writes.
+    bool takeDeclarationWord() {
+        antlr::RefToken meant = guessing() ? antlr::RefToken() : declarationWordInPlaceOf(LT(1), LT(2), LT(3));
+        if (meant)
+            tokenQueue.replaceNext(meant);
+        return meant;
+    }
     void takeMisspeltKeyword() {
-        // A call may be of a function defined further on.
-        if (guessing() || LA(1) != IDENT || LA(2) == LEFTPAR)
+        if (guessing() || LA(1) != IDENT || takeDeclarationWord())
             return;
-        int keyword = misspeltKeyword(LT(1));
+        int keyword = misspeltKeyword(LT(1), LA(2));
         if (keyword == 0)
             return;
         antlr::RefToken written = LT(1);
@@ -135,7 +147,7 @@ public:
     // A block closed as another language closes it (`end`, `}`), or an
     // `elseif`: read as the words the language has.
     bool foreignCloseAhead() {
-        return !guessing() && (foreignClose(LT(1), LA(2), LA(3)) != ForeignClose::none || definitionAhead());
+        return !guessing() && (foreignClose(LT(1), LT(2), LT(3)) != ForeignClose::none || definitionAhead());
     }
     bool takeForeignClose() {
         if (guessing())
@@ -145,7 +157,7 @@ public:
             return true;
         }
         antlr::RefToken word = LT(1);
-        ForeignClose close = foreignClose(word, LA(2), LA(3));
+        ForeignClose close = foreignClose(word, LT(2), LT(3));
         if (close == ForeignClose::closes) {
             tokenQueue.replaceNext(closerInPlaceOf(word));
         } else if (close == ForeignClose::goesOn) {
@@ -154,7 +166,8 @@ public:
                 tokenQueue.drop();
             blockStatements();
         } else if (close == ForeignClose::elseIf || close == ForeignClose::skipped) {
-            antlr::RefToken taken = word->getType() == LITERAL_else ? antlr::RefToken() : elseInPlaceOf(word, LA(2));
+            bool elseAlone = word->getType() == LITERAL_else && !elseIfAhead(word, LT(2));
+            antlr::RefToken taken = elseAlone ? antlr::RefToken() : elseInPlaceOf(word, LT(2));
             unsigned int kept = taken ? 2 : 1;
             if (taken)
                 tokenQueue.replaceNext(taken);
@@ -739,18 +752,18 @@ caseValue returns [std::string test] { RangeOrValue f; }
 
 whileStatement { ExprValue c; BlockOpening opening; }
     :   "while" { opens(opening, SLASHWHILE); beginWhile(); }
-        (   "forever" { writeControlLine("while(true)"); }
-        |   c=expression { writeControlLine("while(" + controlConditionText(c) + ")"); }
+        (   "forever" { writeWhileHeader(""); }
+        |   c=expression { writeWhileHeader(controlConditionText(c)); }
         )
         (   controlledOneLine
         |   blockOpener
-            { enterControlBlock(); openLoopBodyScope(); }
+            { enterControlBlock(); }
             blockStatements
-            { closeLoopBodyScope(); writeContinueLabel(); }
+            { endWhileBody(LA(1) == LITERAL_let); }
             (   SLASHWHILE
             |   letClause ( options { greedy=true; } : letClause )*
             )
-            { leaveControlBlock(); writeClosingBrace(); }
+            { leaveControlBlock(); endWhileBlock(); }
         )
         { endWhile(); }
     ;
@@ -787,7 +800,6 @@ doCaseChain
         ( options { greedy=true; } : { nextBranch(); } furtherDoCase )*
         (   ( "else" | "default" ) ( COLON )? { writeElse(); } blockBody
         )?
-        { closeBranchChain(); }
         (   "always" ( COLON )? blockStatements
         )?
     ;

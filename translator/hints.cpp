@@ -127,7 +127,10 @@ bool usedAsAValue(const Diagnostic &diagnostic, const std::string &name) {
 }
 
 bool isFunctionWord(const std::string &name) {
-    return std::find(std::begin(functionWords), std::end(functionWords), name) != std::end(functionWords);
+    static const std::vector<std::string> function = {"function"};
+    // `fucntion f(x)` is written as `function f(x)` is, and told the same.
+    return std::find(std::begin(functionWords), std::end(functionWords), name) != std::end(functionWords) ||
+           !closestName(name, function).empty();
 }
 
 std::string::size_type indentOf(const std::string &line) {

@@ -36,6 +36,14 @@ bool insideText(const std::string &line, std::string::size_type end) {
     return openQuote(line, end) != std::string::npos;
 }
 
+// `else`, or the `elseif` of other languages.
+bool isBranchWord(const antlr::RefToken &token) {
+    if (token->getType() == T::LITERAL_else)
+        return true;
+    const std::string &text = token->getText();
+    return token->getType() == T::IDENT && (text == "elseif" || text == "elsif" || text == "elif");
+}
+
 }  // namespace
 
 LexicalMessage describeLexicalError(const std::string &line, int column, const std::string &scannerMessage) {
@@ -62,12 +70,14 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
     pending_ = antlr::RefToken();
     if (token->getType() == T::LEFTCURLY) {
         antlr::RefToken next = readToken();
-        bool elseLine = (lineStart_ == T::RIGHTCURLY && previous_ == T::LITERAL_else) ||
-                        (lineStart_ == T::LITERAL_else && !translation().braceLines.empty());
         // A `{` alone on its line belongs to the line before.
         int openerLine = atLineStart_ ? lineStartLine_ : token->getLine();
-        if (elseLine && endsItsLine(token, next)) {
-            // `} else {`: the block's first `{` has had its message.
+        bool branchBrace = branchLine_ && endsItsLine(token, next);
+        if (branchBrace)
+            translation().branchBraceLines.push_back(openerLine);
+        if (branchBrace && (lineStart_ == T::RIGHTCURLY || wordLineStart_ == T::RIGHTCURLY)) {
+            // `} else {`, `}` then `elseif x = 2 {`: the block's first `{`
+            // has had its message.
             token = next;
         } else if (opensFunctionByBrace(token, next)) {
             const TokenPositions *positions = translation().positions;
@@ -78,7 +88,7 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
             translation().functionBraces++;
             token = next;
         } else if (opensBlockByBrace(token, next)) {
-            std::string closer = lineStart_ == T::LITERAL_else ? "/if" : "/" + std::string(
+            std::string closer = branchLine_ ? "/if" : "/" + std::string(
                 lineStart_ == T::LITERAL_while ? "while" : lineStart_ == T::LITERAL_for ? "for" :
                 lineStart_ == T::LITERAL_if ? "if" : lineStart_ == T::LITERAL_switch ? "switch" :
                 lineStart_ == T::LITERAL_do ? "do" : lineStart_ == T::LITERAL_try ? "try" : "class");
@@ -94,8 +104,13 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
     }
     int type = token->getType();
     if (atLineStart_) {
+        if (lineStart_ != T::EOL && lineStart_ != T::Q_COMMENT)
+            wordLineStart_ = lineStart_;
         lineStart_ = type;
         lineStartLine_ = token->getLine();
+        branchLine_ = isBranchWord(token);
+    } else if (lineStart_ == T::RIGHTCURLY && previous_ == T::RIGHTCURLY && token->getLine() == lineStartLine_) {
+        branchLine_ = isBranchWord(token);
     }
     if (type == T::EOL)
         lastOfLine_ = previous_;
@@ -115,7 +130,7 @@ bool LexicalErrorFilter::opensBlockByBrace(const antlr::RefToken &brace, const a
                                      T::LITERAL_switch, T::LITERAL_do, T::LITERAL_try, T::LITERAL_class};
     if (!endsItsLine(brace, next) || (atLineStart_ && previous_ != T::EOL))
         return false;
-    return std::find(std::begin(blockWords), std::end(blockWords), lineStart_) != std::end(blockWords);
+    return branchLine_ || std::find(std::begin(blockWords), std::end(blockWords), lineStart_) != std::end(blockWords);
 }
 
 // `int add(int a, int b) {`: a line that starts with a type and whose `{`

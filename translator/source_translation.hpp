@@ -40,6 +40,8 @@ struct SourceTranslation : SourceSemantics {
     std::vector<std::string> membersOfUnclosedClasses;
     // The first lines of blocks whose `{` was left out: their `}` closes them.
     std::vector<int> braceLines;
+    // The lines of `else` and `elseif` branches that end with a `{`.
+    std::vector<int> branchBraceLines;
     int functionBraces = 0;       // functions whose `{` was reported and whose `}` is still to come
     // Blocks of the function being read, closed where another was defined.
     int blocksClosedBeforeDefinition = 0;

@@ -3,6 +3,7 @@
 #include <antlr/CommonToken.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <iterator>
 
 #include "VLTokenTypes.hpp"
@@ -63,6 +64,32 @@ bool startsItsLine(const antlr::RefToken &token) {
     return first != std::string::npos && static_cast<int>(first) + 1 == columnOf(token);
 }
 
+bool opensABlock(int keyword) {
+    return keyword == T::LITERAL_while || keyword == T::LITERAL_for || keyword == T::LITERAL_if ||
+           keyword == T::LITERAL_switch;
+}
+
+bool isNameCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+// Whether a line of the source defines a function `name`: the name stands
+// before a `(` after the words of a type (`int whle(int n)`).
+bool sourceDefinesFunction(const std::string &name) {
+    const TokenPositions *positions = translation().positions;
+    if (!positions)
+        return true;
+    for (int number = 1; number <= positions->lineCount(); number++) {
+        const std::string &line = positions->line(number);
+        for (std::string::size_type at = line.find(name); at != std::string::npos; at = line.find(name, at + 1)) {
+            std::string::size_type after = line.find_first_not_of(" \t", at + name.size());
+            bool wordStarts = at == 0 || !isNameCharacter(line[at - 1]);
+            std::string::size_type first = line.find_first_not_of(" \t");
+            if (wordStarts && after != std::string::npos && line[after] == '(' && first < at)
+                return true;
+        }
+    }
+    return false;
+}
+
 bool endsAStatement(int type) {
     return type == T::EOL || type == T::SEMI || type == T::Q_COMMENT || type == antlr::Token::EOF_TYPE;
 }
@@ -72,11 +99,23 @@ const OpenBlock *innermostBlock() {
     return open.empty() ? nullptr : &open.back();
 }
 
-// Whether the innermost open block's first line ended with a `{` that was
-// left out: its `}` is the close the user meant.
-bool openedByBrace(const OpenBlock &block) {
+// Whether the innermost open block's first line, or a line of one of its
+// branches before the line `before`, ended with a `{` that was left out:
+// its `}` is the close the user meant.
+bool openedByBrace(const OpenBlock &block, int before) {
     const std::vector<int> &lines = translation().braceLines;
-    return std::find(lines.begin(), lines.end(), block.opener->getLine()) != lines.end();
+    int opener = block.opener->getLine();
+    if (std::find(lines.begin(), lines.end(), opener) != lines.end())
+        return true;
+    // Or its `else {`: a branch line of its indentation before the word.
+    const TokenPositions *positions = translation().positions;
+    if (!positions)
+        return false;
+    std::string::size_type indent = positions->line(opener).find_first_not_of(" \t");
+    for (int line : translation().branchBraceLines)
+        if (line > opener && line < before && positions->line(line).find_first_not_of(" \t") == indent)
+            return true;
+    return false;
 }
 
 bool isElseIf(const std::string &text) { return text == "elseif" || text == "elsif" || text == "elif"; }
@@ -85,6 +124,23 @@ bool isElseIf(const std::string &text) { return text == "elseif" || text == "els
 bool hadElseIf(const OpenBlock &block) {
     const std::vector<antlr::RefToken> &taken = translation().elseIfBlocks;
     return std::find(taken.begin(), taken.end(), block.opener) != taken.end();
+}
+
+bool isBranchWord(const antlr::RefToken &token) {
+    return token && (token->getType() == T::LITERAL_else || (token->getType() == T::IDENT && isElseIf(token->getText())));
+}
+
+// Whether the token starts its line, or follows only the `}` that starts
+// it (`} elseif x = 2 {`).
+bool startsItsLineAfterABrace(const antlr::RefToken &token) {
+    if (startsItsLine(token))
+        return true;
+    const std::string &line = lineOf(token);
+    std::string::size_type first = line.find_first_not_of(" \t");
+    if (first == std::string::npos || line[first] != '}')
+        return false;
+    std::string::size_type next = line.find_first_not_of(" \t", first + 1);
+    return next != std::string::npos && static_cast<int>(next) + 1 == columnOf(token);
 }
 
 bool isEndWord(const std::string &text) {
@@ -129,15 +185,19 @@ void reportWordAsWritten(const antlr::RefToken &word, int next, const std::strin
 
 }  // namespace
 
-int misspeltKeyword(const antlr::RefToken &word) {
+int misspeltKeyword(const antlr::RefToken &word, int next) {
     bool inFunction = scopes().inFunction;
     if (!word || word->getType() != T::IDENT || !startsItsLine(word))
         return 0;
     const std::string &text = word->getText();
     std::string keyword = closestName(text, statementKeywords());
-    for (const Keyword &candidate : keywords)
-        if (keyword == candidate.text && (candidate.type != T::LITERAL_return || inFunction))
-            return isDeclaredName(text) ? 0 : candidate.type;
+    for (const Keyword &candidate : keywords) {
+        if (keyword != candidate.text || (candidate.type == T::LITERAL_return && !inFunction))
+            continue;
+        if (next == T::LEFTPAR && (!opensABlock(candidate.type) || sourceDefinesFunction(text)))
+            return 0;
+        return isDeclaredName(text) ? 0 : candidate.type;
+    }
     return 0;
 }
 
@@ -151,26 +211,38 @@ antlr::RefToken keywordInPlaceOf(int keyword, const antlr::RefToken &word) {
 void reportMisspeltKeyword(const antlr::RefToken &word, int next, int keyword) {
     std::string hint = "did you mean `" + keywordInPlaceOf(keyword, word)->getText() + "`?";
     reportWordAsWritten(word, next, hint);
-    // The line read with the keyword may still not be what was meant.
-    translation().keywordGuessLines.push_back(word->getLine());
 }
 
-ForeignClose foreignClose(const antlr::RefToken &word, int second, int third) {
+ForeignClose foreignClose(const antlr::RefToken &word, const antlr::RefToken &secondToken,
+                          const antlr::RefToken &thirdToken) {
     const OpenBlock *block = innermostBlock();
-    if (!word || !block || !closerText(block->closer) || !startsItsLine(word))
+    if (!word || !block || !closerText(block->closer))
         return ForeignClose::none;
     int type = word->getType();
-    if (type == T::RIGHTCURLY && openedByBrace(*block)) {
-        if (second == T::LITERAL_else || ((second == T::SEMI || second == T::EOL) && third == T::LITERAL_else))
+    int second = secondToken ? secondToken->getType() : 0;
+    int third = thirdToken ? thirdToken->getType() : 0;
+    if (type == T::RIGHTCURLY) {
+        if (!startsItsLine(word) || !openedByBrace(*block, word->getLine()))
+            return ForeignClose::none;
+        bool lineEnds = second == T::SEMI || second == T::EOL;
+        if (isBranchWord(secondToken) || (lineEnds && isBranchWord(thirdToken)))
             return ForeignClose::goesOn;
-        if (endsAStatement(second))
-            return ForeignClose::closes;
-        return ForeignClose::none;
+        // Both the `}` and the block's own closing word: the word closes it.
+        if (lineEnds && third == block->closer)
+            return ForeignClose::goesOn;
+        return endsAStatement(second) ? ForeignClose::closes : ForeignClose::none;
     }
+    if (!startsItsLineAfterABrace(word))
+        return ForeignClose::none;
     if (block->closer == T::LITERAL_return)
         return ForeignClose::none;   // only a function's `}`, read where its return is looked for
-    if (type == T::LITERAL_else && hadElseIf(*block))
-        return ForeignClose::skipped;
+    if (type == T::LITERAL_else) {
+        // A chain of braces goes on with `} else if`, as an `elseif` would.
+        bool braces = openedByBrace(*block, word->getLine()) || hadElseIf(*block);
+        if (elseIfAhead(word, secondToken) && block->closer == T::SLASHIF && braces)
+            return hadElseIf(*block) ? ForeignClose::skipped : ForeignClose::elseIf;
+        return hadElseIf(*block) ? ForeignClose::skipped : ForeignClose::none;
+    }
     if (type != T::IDENT || isDeclaredName(word->getText()))
         return ForeignClose::none;
     const std::string &text = word->getText();
@@ -181,10 +253,15 @@ ForeignClose foreignClose(const antlr::RefToken &word, int second, int third) {
     return ForeignClose::none;
 }
 
+bool elseIfAhead(const antlr::RefToken &word, const antlr::RefToken &next) {
+    return word && next && word->getType() == T::LITERAL_else && next->getType() == T::LITERAL_if &&
+           next->getLine() == word->getLine();
+}
+
 bool braceEndsFunction(const antlr::RefToken &word) {
     const OpenBlock *block = innermostBlock();
     return word && word->getType() == T::RIGHTCURLY && block && block->closer == T::LITERAL_return &&
-           openedByBrace(*block) && startsItsLine(word);
+           openedByBrace(*block, word->getLine()) && startsItsLine(word);
 }
 
 antlr::RefToken closerInPlaceOf(const antlr::RefToken &word) {
@@ -204,9 +281,15 @@ antlr::RefToken closerInPlaceOf(const antlr::RefToken &word) {
     return tokenAt(block.closer, closer, word);
 }
 
-antlr::RefToken elseInPlaceOf(const antlr::RefToken &word, int next) {
-    reportWordAsWritten(word, next, "write `else`, then the `if` on the next line with its own `/if`, or compare "
-                                    "one subject in a composite if");
+antlr::RefToken elseInPlaceOf(const antlr::RefToken &word, const antlr::RefToken &next) {
+    const char *hint = "write `else`, then the `if` on the next line with its own `/if`, or compare one subject in a "
+                       "composite if";
+    if (elseIfAhead(word, next)) {
+        reportSyntaxAt(word, "unexpected `if` after `else`", hint);
+        currentSink().placeLast(columnOf(word), lastColumnOf(next));
+    } else {
+        reportWordAsWritten(word, next ? next->getType() : 0, hint);
+    }
     const OpenBlock &block = *innermostBlock();
     if (hadElseIf(block))
         return antlr::RefToken();

@@ -12,8 +12,11 @@
 #include "translator/syntax_errors.hpp"
 
 // The keyword (its token type) that the first word of a statement is a
-// slip for, or 0. `return` is one only inside a function.
-int misspeltKeyword(const antlr::RefToken &word);
+// slip for, or 0; `next` is the type of the token after it. `return` is
+// one only inside a function. A word before `(` may call a function
+// defined further on: it is a slip only for a block word (`whle (x > 0)`)
+// and only when the source defines no function of its name.
+int misspeltKeyword(const antlr::RefToken &word, int next);
 // The keyword's token, standing where the slip was written.
 antlr::RefToken keywordInPlaceOf(int keyword, const antlr::RefToken &word);
 // The message for a slip taken as `keyword`; `next` is the token type after it.
@@ -24,20 +27,24 @@ enum class ForeignClose {
     none,     // not such a word
     closes,   // `end`, `}`: closes the innermost open block
     goesOn,   // `}` before `else`: left out, the block goes on
-    elseIf,   // `elseif x = 2`: read as `else`, its condition left out
+    elseIf,   // `elseif x = 2`, or `else if x = 2` in a block with braces:
+              // read as `else`, its condition left out
     skipped,  // a further `elseif`, or the `else` after one: its line goes
               // on the branch before
 };
-// `second` and `third` are the types of the tokens after `word`.
-ForeignClose foreignClose(const antlr::RefToken &word, int second, int third);
+// `second` and `third` are the tokens after `word`.
+ForeignClose foreignClose(const antlr::RefToken &word, const antlr::RefToken &second, const antlr::RefToken &third);
+// Whether `word` and `next` are an `else if` on one line.
+bool elseIfAhead(const antlr::RefToken &word, const antlr::RefToken &next);
 // A function's `}` where its `return` is looked for (its `{` was reported).
 bool braceEndsFunction(const antlr::RefToken &word);
 // Reports the word where it is news, and gives the closing word of the
 // innermost open block to read in its place.
 antlr::RefToken closerInPlaceOf(const antlr::RefToken &word);
-// Reports an `elseif`: the first of a block gives the `else` to read in
-// its place; a further one, nothing (null).
-antlr::RefToken elseInPlaceOf(const antlr::RefToken &word, int next);
+// Reports an `elseif` (or an `else if` of a block with braces): the first
+// of a block gives the `else` to read in its place; a further one, nothing
+// (null).
+antlr::RefToken elseInPlaceOf(const antlr::RefToken &word, const antlr::RefToken &next);
 
 // Whether the statements read now are a function's.
 bool readingAFunction();
