@@ -186,7 +186,8 @@ bool guessAt(const antlr::RefToken &token, Guess &guess) {
         return true;
     }
     if (type == T::EQUAL && at > 0 && at < text.size() && std::string("+-*/").find(text[at - 1]) != std::string::npos) {
-        std::string target = trimmed(text.substr(0, at - 1)), value = trimmed(text.substr(at + 1));
+        std::string target = trimmed(text.substr(0, at - 1));
+        std::string value = trimmed(text.substr(at + 1, text.find_last_not_of(" \t;") - at));
         std::string op(1, text[at - 1]);
         reportSyntax(line, column - 1, column, "`" + op + "=` is not an operator",
                      "write `" + target + " = " + target + " " + op + " " + value + "`");
@@ -202,11 +203,13 @@ bool guessAt(const antlr::RefToken &token, Guess &guess) {
             return true;
         }
     }
-    std::string code = trimmed(text);
+    // `x++;`: the statement without the `;` that may end it.
+    std::string code = text.substr(0, text.find_last_not_of(" \t;") + 1);
+    code = trimmed(code);
     for (const char *step : {"++", "--"}) {
         if (code.size() > 2 && code.compare(code.size() - 2, 2, step) == 0) {
             std::string target = trimmed(code.substr(0, code.size() - 2));
-            int end = static_cast<int>(text.find_last_not_of(" \t")) + 1;
+            int end = static_cast<int>(text.find_last_not_of(" \t;")) + 1;
             reportSyntax(line, end - 1, end, "`" + std::string(step) + "` is not an operator",
                          "write `" + target + " = " + target + " " + step[0] + " 1`");
             return true;
@@ -486,6 +489,8 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
         return "no open block is closed by " + tokenWords(type, names);
     if (continuesABlock(type))
         return "`" + token->getText() + "` belongs inside a block that it continues";
+    if (type == T::DOTDOT)
+        return "texts are joined with `+`: \"a\" + b; `..` stands only in a range: 1..3";
     const std::string &text = lineText(token->getLine());
     std::string code = trimmed(text);
     if (code.compare(0, 5, "for (") == 0 || code.compare(0, 4, "for(") == 0)
