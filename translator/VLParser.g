@@ -139,6 +139,19 @@ public:
         for (const antlr::RefToken &token : closeForDefinition(LT(1), LT(name)->getText(), tokenNamer()))
             tokenQueue.insertNext(token);
     }
+    bool takeClassBrace() {
+        if (guessing())
+            return false;
+        if (methodBraceAt(LT(1))) {
+            tokenQueue.drop();
+            if (LA(1) == SEMI)
+                tokenQueue.drop();
+            return true;
+        }
+        if (foreignClose(LT(1), LT(2), LT(3)) == ForeignClose::closes)
+            tokenQueue.replaceNext(closerInPlaceOf(LT(1)));
+        return false;
+    }
     // The `}` of a function written with braces ends it as its return would.
     void takeBraceAsReturn() {
         if (!guessing() && braceEndsFunction(LT(1)))
@@ -438,11 +451,18 @@ classDefinition { BlockOpening opening; }
         )?
         ( EOL { countLineEnd(); } | COLON )
         { openClassBody(); }
-        ( classMember )*
+        classMembers
         { closeClassBeforeStatement(); }
         SLASHCLASS
         { endClass(); }
         ( options { greedy=true; } : EOL { countLineEnd(); } | SEMI )?
+    ;
+
+// A method's `}` after its return goes on to the next member; the class's
+// own `}` closes it as `/class` does.
+classMembers
+    :   ( classMember )*
+        { if (takeClassBrace()) classMembers(); }
     ;
 
 classMember

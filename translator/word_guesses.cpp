@@ -264,6 +264,15 @@ bool braceEndsFunction(const antlr::RefToken &word) {
            openedByBrace(*block, word->getLine()) && startsItsLine(word);
 }
 
+bool methodBraceAt(const antlr::RefToken &word) {
+    const OpenBlock *block = innermostBlock();
+    if (!word || word->getType() != T::RIGHTCURLY || !startsItsLine(word) || translation().functionBraces == 0 ||
+        !block || block->closer != T::SLASHCLASS)
+        return false;
+    translation().functionBraces--;
+    return true;
+}
+
 antlr::RefToken closerInPlaceOf(const antlr::RefToken &word) {
     const OpenBlock &block = *innermostBlock();
     const char *closer = closerText(block.closer);

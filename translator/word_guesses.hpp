@@ -38,6 +38,9 @@ ForeignClose foreignClose(const antlr::RefToken &word, const antlr::RefToken &se
 bool elseIfAhead(const antlr::RefToken &word, const antlr::RefToken &next);
 // A function's `}` where its `return` is looked for (its `{` was reported).
 bool braceEndsFunction(const antlr::RefToken &word);
+// The `}` of a method whose `{` was reported and whose `return` ended it,
+// where the class's next member goes: counted as come.
+bool methodBraceAt(const antlr::RefToken &word);
 // Reports the word where it is news, and gives the closing word of the
 // innermost open block to read in its place.
 antlr::RefToken closerInPlaceOf(const antlr::RefToken &word);
