@@ -83,7 +83,10 @@ public:
         return meant;
     }
     void takeMisspeltKeyword() {
-        if (guessing() || LA(1) != IDENT || takeDeclarationWord())
+        if (guessing())
+            return;
+        readForeignLoop(tokenQueue);
+        if (LA(1) != IDENT || takeDeclarationWord())
             return;
         int keyword = misspeltKeyword(LT(1), LA(2));
         if (keyword == 0)

@@ -11,6 +11,7 @@
 #include "diagnostics/diagnostics.hpp"
 #include "translator/hints.hpp"
 #include "translator/source_translation.hpp"
+#include "translator/word_guesses.hpp"
 
 namespace {
 
@@ -487,7 +488,7 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
                          tokenWords(openBlocks().back().closer, names) + " closes it";
     if (isCloser(type))
         return "no open block is closed by " + tokenWords(type, names);
-    if (continuesABlock(type))
+    if (continuesABlock(type) && firstOnItsLine(token))
         return "`" + token->getText() + "` belongs inside a block that it continues";
     if (type == T::DOTDOT)
         return "texts are joined with `+`: \"a\" + b; `..` stands only in a range: 1..3";
