@@ -176,6 +176,10 @@ public:
         ForeignClose close = foreignClose(word, LT(2), LT(3));
         if (close == ForeignClose::closes) {
             tokenQueue.replaceNext(closerInPlaceOf(word));
+        } else if (close == ForeignClose::misspelt) {
+            antlr::RefToken closer = misspeltCloserInPlaceOf(word, LT(2));
+            tokenQueue.drop();
+            tokenQueue.replaceNext(closer);
         } else if (close == ForeignClose::goesOn) {
             tokenQueue.drop();
             if (LA(1) == SEMI)

@@ -47,6 +47,8 @@ const KnownGuess nameGuesses[] = {
     {"False", "write `false`"},
     {"None", "no value is written `nil`"},
     {"undefined", "no value is written `nil`"},
+    {"self", "a method reaches the members of its object by their names, or with `this`: this.x"},
+    {"except", "an error is caught with `catch`: catch (Exception e)"},
 };
 
 // Words that open a function elsewhere; here a function starts with its

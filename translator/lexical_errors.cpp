@@ -102,6 +102,22 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
             pending_ = next;
         }
     }
+    if (token->getType() == T::DIV && atLineStart_ && !pending_) {
+        // `/foreach` closes a `foreach`, which is read as the `for` it means.
+        antlr::RefToken next = readToken();
+        if (next->getType() == T::IDENT && next->getText() == "foreach" && next->getLine() == token->getLine() &&
+            next->getColumn() == token->getColumn() + 1) {
+            const TokenPositions *positions = translation().positions;
+            int column = positions ? byteColumn(positions->line(token->getLine()), token->getColumn()) : 0;
+            reportSyntax(token->getLine(), column, column + 7, "unexpected `/foreach`", "write `/for`");
+            antlr::RefToken closer(new antlr::CommonToken(T::SLASHFOR, "/for"));
+            closer->setLine(token->getLine());
+            closer->setColumn(token->getColumn());
+            token = closer;
+        } else {
+            pending_ = next;
+        }
+    }
     if (endsACondition(token)) {
         antlr::RefToken next = readToken();
         if (endsItsLine(token, next)) {

@@ -194,6 +194,10 @@ bool guessAt(const antlr::RefToken &token, Guess &guess) {
                      "write `" + target + " = " + target + " " + op + " " + value + "`");
         return true;
     }
+    if (type == T::MUL && at > 0 && text[at - 1] == '*') {
+        reportSyntax(line, column - 1, column, "`**` is not an operator", "a power is computed by `pow`: pow(x, 2)");
+        return true;
+    }
     for (const char *pair : {"&&", "||"}) {
         std::string::size_type both = text.find(pair);
         if (both != std::string::npos && (type == T::AND_BIN || type == T::OR_BIN || both < at)) {
@@ -490,6 +494,8 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
         return "no open block is closed by " + tokenWords(type, names);
     if (continuesABlock(type) && firstOnItsLine(token))
         return "`" + token->getText() + "` belongs inside a block that it continues";
+    if (token->getText() == "new")
+        return "an object is made by calling its class: Point p = Point()";
     if (type == T::DOTDOT)
         return "texts are joined with `+`: \"a\" + b; `..` stands only in a range: 1..3";
     const std::string &text = lineText(token->getLine());
