@@ -4,6 +4,7 @@
 #include "semantics/symbol_index.hpp"
 #include "translator/calls.hpp"
 #include "translator/call_parts.hpp"
+#include "translator/borrowed_parameters.hpp"
 #include "translator/source_translation.hpp"
 
 #include "diagnostics/diagnostics.hpp"
@@ -327,8 +328,13 @@ std::string functionArgument(const ParameterRecord &parameter, const ExprValue &
         reportNamed(E_UNEXPECTED, name);
     else if (function < 0)
         reportNamed(E_FUNCTION_NOT_DEFINED, name);
-    else if (sameSignature(functionRecord(function), functionRecord(parameter.signature)))
+    else if (function == parameter.signature)
         return functionReachedBy(function, name);
+    else if (sameSignature(functionRecord(function), functionRecord(parameter.signature)))
+        // Of the same signature, but each function's object parameters are
+        // spelt as its own body allows: the value passed has the type's head.
+        return "_vel_function_as<decltype(&::" + functionRecord(parameter.signature).emittedName + "), &::" +
+               functionRecord(function).emittedName + ">::call";
     reportNamed(E_INCOMPATIBLE_FUNCTION, name);
     return argument.text;
 }
@@ -345,6 +351,7 @@ void checkAliasArgument(const FunctionRecord &function, const ParameterRecord &p
         return;
     }
     lookupAssign(argument.root->name);
+    keepParameterReference(argument.root->name);
 }
 
 // An object of a class that neither is the parameter's class, nor one of
@@ -428,6 +435,20 @@ bool callChangesNothing(const CallDescriptor &call) {
     if (call.kind != CALL_BUILTIN_FUNCTION && call.kind != CALL_METHOD)
         return false;
     return builtinChangesNothing(call.row);
+}
+
+// A call of a function or method of the program whose body lets go of no
+// object (the function being defined counts as one: if the rest of its
+// body lets go of none, neither do its calls of itself). A constructor
+// also runs the attribute initialisations, read outside its body, and a
+// function parameter may hold any function.
+bool callReleasesNothing(const CallDescriptor &call) {
+    if (call.kind != CALL_PROGRAM_FUNCTION || call.constructs >= 0 || call.throughParameter || call.row < 0)
+        return false;
+    const FunctionRecord &function = functionRecord(call.row);
+    if (function.isConstructor || function.external)
+        return false;
+    return isFunctionBeingDefined(call.row) || !function.mayReleaseObjects;
 }
 
 // A call of a function or method of the program, by its record.
@@ -523,6 +544,7 @@ ExprValue beginCall(const std::string &name) {
         call.row = parameter->signature;
         call.name = name;
         call.emitted = emittedNameFor(name);
+        call.throughParameter = true;
         calls().pending = call;
         return valueOf(call.emitted, functionRecord(call.row).callType());
     }
@@ -638,7 +660,7 @@ ExprValue closeArguments(ExprValue call) {
         return value;
     OperandOrder order(orderedOperands(level));
     const bool changesNothing = callChangesNothing(level.call);
-    if (!changesNothing)
+    if (!changesNothing && !callReleasesNothing(level.call))
         noteObjectsMayBeReleased();
     switch (level.call.kind) {
     case CALL_SWAP:

@@ -53,6 +53,7 @@ struct CallDescriptor {
     std::string method;     // as written
     std::string emitted;    // a call through a function parameter: the parameter
     int constructs = -1;    // a call of a class's name: the class
+    bool throughParameter = false;  // of whatever function a function parameter holds
 };
 
 struct ArgumentLevel {

@@ -1,4 +1,5 @@
 #include "translator/functions.hpp"
+#include "translator/borrowed_parameters.hpp"
 #include "translator/source_translation.hpp"
 #include "translator/translation_job.hpp"
 
@@ -113,6 +114,11 @@ bool holdsNoObjects(int type) {
     default:
         return false;
     }
+}
+
+bool isFunctionBeingDefined(int function) {
+    const FunctionState &state = functionState();
+    return state.defining && function == state.recordIndex;
 }
 
 bool callMayReleaseReceiver(int function) {
@@ -441,6 +447,8 @@ void endParameter() {
     }
     state.parameters += text;
     state.prototypeParameters += text + state.defaultText;
+    state.parameterTexts.push_back(text);
+    state.parameterDefaults.push_back(state.defaultText);
     state.record.parameters.push_back(parameter);
 }
 
@@ -464,6 +472,7 @@ void writeMethodHead(int index, bool known) {
     state.savedIndent = output().indentLevel;
     state.savedBlankLines = output().blankLines;
     newlineOnce();
+    noteHeadWritten(methodHead());
     emitIndented(methodHead() + "\n");
     emitIndented("{\n");
     output().indentLevel++;
@@ -527,6 +536,7 @@ void endFunctionHead() {
         keepMainInOneFile();
     std::string returned = state.returnSpelling.empty() ? "void " : state.returnSpelling;
     std::string head = state.modifiers + returned + state.record.emittedName + "(";
+    notePrototypeWritten(head + state.prototypeParameters + ");");
     writeHeaderLine(head + state.prototypeParameters + ");");
     sourceFunctions().headerPrototypes[index] = {head + state.prototypeParameters + ");", head + state.parameters + ");"};
     state.defining = true;
@@ -538,6 +548,7 @@ void endFunctionHead() {
     emit("\n");
     startFunctionMapping();
     mapSourceLine();
+    noteHeadWritten(head + state.parameters + ")");
     emit(head + state.parameters + ")\n{\n");
     output().indentLevel = 1;
     output().blankLines = 1;
@@ -568,6 +579,8 @@ void closeFunctionDefinition() {
     if (state.defining && state.recordIndex >= 0) {
         sourceFunctions().places.push_back({symbolOf(state.record), state.headLine, state.recursionLine});
         functionRecord(state.recordIndex).mayReleaseObjects = state.mayReleaseObjects;
+        if (!state.mayReleaseObjects)
+            borrowObjectParameters();
     }
     if (state.defining && state.record.ownerClass >= 0) {
         output().indentLevel = state.savedIndent;

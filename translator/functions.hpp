@@ -58,6 +58,8 @@ bool holdsNoObjects(int type);
 // Whether a call of the method may let go of the object it is called on:
 // unknown until the method's body has been read.
 bool callMayReleaseReceiver(int function);
+// Whether the record is of the definition being read.
+bool isFunctionBeingDefined(int function);
 
 // A return statement inside a function; outside one it is reported.
 void writeReturn(const std::vector<ExprValue> &values);
@@ -99,6 +101,18 @@ struct FunctionState {
     int headLine = 0;
     int recursionLine = 0;    // the first line where it calls itself, or 0
     bool mayReleaseObjects = false;  // what its body has shown so far
+    // What the head was written as, and where, so that its object
+    // parameters can be respelt once the body has shown it lets go of no
+    // object (borrowed_parameters.hpp).
+    std::vector<std::string> parameterTexts;     // each as the definition writes it
+    std::vector<std::string> parameterDefaults;  // "=value", or ""
+    std::vector<std::string> keptParameters;     // given on as alias arguments
+    OutputText *headOutput = nullptr;
+    std::size_t headFrom = 0;
+    std::string writtenHead;
+    OutputText *prototypeOutput = nullptr;
+    std::size_t prototypeFrom = 0;
+    std::string writtenPrototype;
 };
 
 // Where a defined function starts and recurses, named as its C++ symbol is.

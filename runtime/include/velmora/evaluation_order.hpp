@@ -18,19 +18,21 @@
 // Generated code is C++17; the rest of the header still compiles as C++14.
 #if __cplusplus >= 201703L
 #include <tuple>
-#include <type_traits>
 #include <utility>
 
+// The constructor takes its operands by value: each parameter is copied
+// from its operand before the next operand is evaluated. Parameters bound
+// by reference would be read only when the tuple is made, after every
+// operand, and see what a later operand's call did to a variable.
 template <class... T>
 struct _vel_inOrder {
     std::tuple<T...> values;
-    template <class... A>
-    explicit _vel_inOrder(A &&...operands) : values(std::forward<A>(operands)...) {}
+    explicit _vel_inOrder(T... operands) : values(std::move(operands)...) {}
     template <class Operation>
     decltype(auto) operator()(Operation operation) && {
         return std::apply(operation, values);
     }
 };
 template <class... A>
-_vel_inOrder(A &&...) -> _vel_inOrder<std::decay_t<A>...>;
+_vel_inOrder(A...) -> _vel_inOrder<A...>;
 #endif

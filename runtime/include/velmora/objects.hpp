@@ -135,6 +135,27 @@ inline bool operator==(T *a, const vel_ref<U> &b) { return a == b.get(); }
 template <class T, class U>
 inline bool operator!=(T *a, const vel_ref<U> &b) { return a != b.get(); }
 
+// A parameter of a function that lets go of no object while it runs: the
+// reference that held the object when the call began (the caller's
+// variable, an attribute, a temporary of the caller's expression) still
+// holds it when the call returns, so the parameter is a plain pointer and
+// the call counts nothing. What the body stores it in counts as usual.
+template <class T>
+using vel_arg = T *;
+
+// A function passed as the value of a function type made from another
+// function's head. Their object parameters may be spelt differently (one
+// borrowed, the other counted), so the value passed is a function with the
+// type's own head that calls the one named.
+#if __cplusplus >= 201703L
+template <class Type, auto function>
+struct _vel_function_as;
+template <class Result, class... Parameters, auto function>
+struct _vel_function_as<Result (*)(Parameters...), function> {
+    static Result call(Parameters... arguments) { return function(static_cast<Parameters &&>(arguments)...); }
+};
+#endif
+
 // What a call of a class's name gives: the new object, held by the result.
 template <class T>
 vel_ref<T> vel_new(T *made) {
