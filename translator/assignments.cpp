@@ -213,6 +213,9 @@ void writeOne(const AssignTarget &target, char op, const ExprValue &given) {
     else if ((op == '%' && (target.valueType == T_REAL || target.valueType == T_NUMBER)) ||
              checkedDivision(target, op, value))
         emit(destination + " = " + combinedValue(target, op, value) + ";\n");
+    else if ((op == '&' || op == '|') && withoutEnclosingParentheses(compoundOperand(target, value)) ==
+                                             withoutEnclosingParentheses(destination))
+        emit("(void)" + destination + ";\n");  // x & x and x | x are x
     else
         emit(destination + " " + compoundOperator(op) + "= " + compoundOperand(target, value) + ";\n");
 }
