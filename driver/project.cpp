@@ -506,37 +506,69 @@ void findIncludeCycles() {
             } while (member != entry);
         }
     }
+    project.cycleMembers.assign(static_cast<std::size_t>(cycles) + 1, {});
+    project.includers.assign(static_cast<std::size_t>(count), {});
+    for (int i = 1; i < count; i++) {
+        project.cycleMembers[static_cast<std::size_t>(project.entries[i].cycle)].push_back(i);
+        const std::vector<int> &includes = project.entries[i].includes;
+        for (std::size_t place = 0; place < includes.size(); place++) {
+            int included = includes[place];
+            if (included > 0 && (project.includers[included].empty() || project.includers[included].back().first != i))
+                project.includers[included].push_back({i, place});
+        }
+    }
+    project.firstOpenCycle = 1;
+}
+
+const std::vector<int> &membersOfCycle(int cycle) {
+    static const std::vector<int> none;
+    return cycle > 0 && static_cast<std::size_t>(cycle) < project.cycleMembers.size()
+               ? project.cycleMembers[static_cast<std::size_t>(cycle)]
+               : none;
 }
 
 int nextPending() {
     // Cycles are numbered included ones first: the unfinished cycle of the
-    // smallest number waits for nothing outside itself.
-    int cycle = -1;
-    for (std::size_t i = 1; i < project.entries.size(); i++) {
-        const ProjectEntry &entry = project.entries[i];
-        if (!entry.done && (cycle < 0 || entry.cycle < cycle))
-            cycle = entry.cycle;
-    }
+    // smallest number waits for nothing outside itself. Sources are only
+    // ever marked done here, so the cycles before it stay done.
+    const std::vector<std::vector<int>> &cycles = project.cycleMembers;
+    auto allDone = [](const std::vector<int> &members) {
+        return std::all_of(members.begin(), members.end(), [](int i) { return project.entries[i].done; });
+    };
+    while (static_cast<std::size_t>(project.firstOpenCycle) < cycles.size() &&
+           allDone(cycles[static_cast<std::size_t>(project.firstOpenCycle)]))
+        project.firstOpenCycle++;
+    if (static_cast<std::size_t>(project.firstOpenCycle) >= cycles.size())
+        return -1;
     int fewest = -1;
-    for (std::size_t i = 1; i < project.entries.size(); i++) {
+    for (int i : cycles[static_cast<std::size_t>(project.firstOpenCycle)]) {
         const ProjectEntry &entry = project.entries[i];
-        if (entry.done || entry.cycle != cycle)
+        if (entry.done)
             continue;
         if (entry.pendingCount == 0)
-            return static_cast<int>(i);
+            return i;
         // A cycle begins at the source of it that waits for the fewest
         // includes, the one met first on a tie.
         if (fewest < 0 || entry.pendingCount < project.entries[fewest].pendingCount)
-            fewest = static_cast<int>(i);
+            fewest = i;
     }
     return fewest;
 }
 
 void resolveIncluded(int index) {
-    for (std::size_t i = 1; i < project.entries.size(); i++) {
+    if (index <= 0 || static_cast<std::size_t>(index) >= project.includers.size())
+        return;
+    // Only the first include of it is struck: a source included twice by
+    // one file keeps one pending include until the cycle rule picks it.
+    for (const auto &[i, place] : project.includers[static_cast<std::size_t>(index)]) {
         ProjectEntry &entry = project.entries[i];
         if (entry.done)
             continue;
+        if (place < entry.includes.size() && entry.includes[place] == index) {
+            entry.includes[place] = 0;
+            entry.pendingCount--;
+            continue;
+        }
         for (int &included : entry.includes) {
             if (included == index) {
                 included = 0;
@@ -548,19 +580,23 @@ void resolveIncluded(int index) {
 }
 
 void markIncludersPending() {
-    bool changed = true;
-    while (changed) {
-        changed = false;
-        for (std::size_t i = 1; i < project.entries.size(); i++) {
-            ProjectEntry &entry = project.entries[i];
-            if (!entry.done)
-                continue;
-            for (int included : entry.includes) {
-                if (included > 0 && !project.entries[included].done) {
-                    entry.done = false;
-                    changed = true;
-                    break;
-                }
+    // Every source that includes a pending one, directly or not, is pending.
+    std::vector<std::vector<int>> includers(project.entries.size());
+    std::vector<int> toVisit;
+    for (std::size_t i = 1; i < project.entries.size(); i++) {
+        for (int included : project.entries[i].includes)
+            if (included > 0)
+                includers[static_cast<std::size_t>(included)].push_back(static_cast<int>(i));
+        if (!project.entries[i].done)
+            toVisit.push_back(static_cast<int>(i));
+    }
+    while (!toVisit.empty()) {
+        int pending = toVisit.back();
+        toVisit.pop_back();
+        for (int includer : includers[static_cast<std::size_t>(pending)]) {
+            if (project.entries[includer].done) {
+                project.entries[includer].done = false;
+                toVisit.push_back(includer);
             }
         }
     }

@@ -68,6 +68,14 @@ using TranslateFunction = TranslationResult (*)(std::istream &input, const Sourc
 struct ProjectState {
     std::vector<ProjectEntry> entries;      // index 0 is reserved
     std::unordered_map<std::string, int> entryByIdentity;  // the entries by their identity
+    // Found with the cycles, so that choosing the next source and striking
+    // its includes take time in proportion to its cycle and its includers,
+    // not to the whole program: each cycle's members in list order, each
+    // entry's includers with the place of its first include in theirs, and
+    // the first cycle left to translate.
+    std::vector<std::vector<int>> cycleMembers;
+    std::vector<std::vector<std::pair<int, std::size_t>>> includers;
+    int firstOpenCycle = 1;
     std::string objectList;                 // " a.o b.o", as the link step prints it
     std::vector<std::string> objectNames;   // the same names, one each
     std::vector<std::string> sourceObjectNames;  // those of the scanned sources (not of pieces)
@@ -125,6 +133,9 @@ void addInclude(int entry, int included);
 // Numbers the include cycles (before any include is struck), the cycles a
 // source includes before it; a source in no cycle is a cycle of its own.
 void findIncludeCycles();
+// The sources of a cycle, in list order (none before the cycles are found).
+const std::vector<int> &membersOfCycle(int cycle);
+// Both work on the list as it was when its cycles were found.
 int nextPending();
 void resolveIncluded(int index);
 // Sources that include an out-of-date source, directly or not, are out of date too.

@@ -16,6 +16,7 @@
 #include <iostream>
 #include <sstream>
 #include <stdexcept>
+#include <unordered_set>
 
 #include "diagnostics/console_printer.hpp"
 #include "diagnostics/diagnostics.hpp"
@@ -308,17 +309,16 @@ ProgramSource sourceAt(int k, const std::vector<SourceRole> &roles) {
 std::vector<std::string> classesOfTheCycle(int k) {
     std::vector<std::string> names;
     const ProjectEntry &source = project.entries[k];
-    for (const ClassRecord &record : project.tables.classes.records) {
-        if (record.external || record.emittedName.empty() || record.source == source.baseName)
-            continue;
-        for (std::size_t i = 1; i < project.entries.size(); i++) {
-            const ProjectEntry &other = project.entries[i];
-            if (other.cycle == source.cycle && static_cast<int>(i) != k && other.baseName == record.source) {
-                names.push_back(record.emittedName);
-                break;
-            }
-        }
-    }
+    std::unordered_set<std::string> others;
+    for (int i : membersOfCycle(source.cycle))
+        if (i != k)
+            others.insert(project.entries[i].baseName);
+    if (others.empty())
+        return names;
+    for (const ClassRecord &record : project.tables.classes.records)
+        if (!record.external && !record.emittedName.empty() && record.source != source.baseName &&
+            others.count(record.source))
+            names.push_back(record.emittedName);
     return names;
 }
 
@@ -326,11 +326,11 @@ std::vector<std::string> classesOfTheCycle(int k) {
 // translated, the others are read for what they declare, so that each one
 // sees the declarations of all.
 void readRestOfCycle(int first, const std::vector<SourceRole> &roles) {
-    for (std::size_t i = 1; i < project.entries.size(); i++) {
+    for (int i : membersOfCycle(project.entries[first].cycle)) {
         const ProjectEntry &entry = project.entries[i];
-        if (static_cast<int>(i) == first || entry.done || entry.cycle != project.entries[first].cycle)
+        if (i == first || entry.done)
             continue;
-        ProgramSource source = sourceAt(static_cast<int>(i), roles);
+        ProgramSource source = sourceAt(i, roles);
         ProjectEntry &member = project.entries[i];
         member.readAhead = startDeclaredNames(project.tables);
         readDeclarations(source);

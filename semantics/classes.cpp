@@ -99,6 +99,15 @@ bool relatedClasses(int a, int b) {
     return a < 0 || b < 0 || inheritsFrom(a, b) || inheritsFrom(b, a);
 }
 
+bool lacksRefusedBase(int classIndex) {
+    for (int level = 0; classIndex >= 0 && level < MAX_BASE_DEPTH; level++) {
+        if (classRecord(classIndex).baseRefused)
+            return true;
+        classIndex = classRecord(classIndex).base;
+    }
+    return false;
+}
+
 int basesAbove(int classIndex, int avoided) {
     int count = 0;
     for (int base = classRecord(classIndex).base; base >= 0; base = classRecord(base).base) {

@@ -36,6 +36,9 @@ struct ClassRecord {
     // libvel's vel_object, its objects are held by counted references
     // (vel_ref) and freed when the last one goes.
     bool counted = false;
+    // Its base was refused (unknown, or past the limit of bases): its
+    // members may lack what the program expects from that base.
+    bool baseRefused = false;
     std::string source;
 };
 
@@ -51,6 +54,9 @@ void addClassMethod(int classIndex, int function);
 int findOwnMethod(int classIndex, const std::string &name);
 // A method of the class or of one of its bases: its function record, or -1.
 int findClassMethod(int classIndex, const std::string &name);
+// Whether a member the class lacks may be one of a base that was refused,
+// which has had its message: the member's absence is not reported again.
+bool lacksRefusedBase(int classIndex);
 // An attribute of the class or of one of its bases, or null; `owner` is the
 // class that declares it.
 Symbol *findClassAttribute(int classIndex, const std::string &name, int *owner = nullptr);

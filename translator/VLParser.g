@@ -752,18 +752,18 @@ caseValue returns [std::string test] { RangeOrValue f; }
 
 whileStatement { ExprValue c; BlockOpening opening; }
     :   "while" { opens(opening, SLASHWHILE); beginWhile(); }
-        (   "forever" { writeControlLine("while(true)"); }
-        |   c=expression { writeControlLine("while(" + controlConditionText(c) + ")"); }
+        (   "forever" { writeWhileHeader(""); }
+        |   c=expression { writeWhileHeader(controlConditionText(c)); }
         )
         (   controlledOneLine
         |   blockOpener
-            { enterControlBlock(); openLoopBodyScope(); }
+            { enterControlBlock(); }
             blockStatements
-            { closeLoopBodyScope(); writeContinueLabel(); }
+            { endWhileBody(LA(1) == LITERAL_let); }
             (   SLASHWHILE
             |   letClause ( options { greedy=true; } : letClause )*
             )
-            { leaveControlBlock(); writeClosingBrace(); }
+            { leaveControlBlock(); endWhileBlock(); }
         )
         { endWhile(); }
     ;
@@ -800,7 +800,6 @@ doCaseChain
         ( options { greedy=true; } : { nextBranch(); } furtherDoCase )*
         (   ( "else" | "default" ) ( COLON )? { writeElse(); } blockBody
         )?
-        { closeBranchChain(); }
         (   "always" ( COLON )? blockStatements
         )?
     ;

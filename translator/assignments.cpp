@@ -144,6 +144,33 @@ ExprValue nullForObject(const AssignTarget &target, const ExprValue &value) {
     return null;
 }
 
+// The text without the parentheses that enclose all of it.
+std::string withoutEnclosingParentheses(std::string text) {
+    while (text.size() >= 2 && text.front() == '(' && text.back() == ')') {
+        int depth = 0;
+        std::size_t closing = 0;
+        for (std::size_t i = 0; i < text.size() && !closing; i++) {
+            if (text[i] == '(')
+                depth++;
+            else if (text[i] == ')' && --depth == 0)
+                closing = i;
+        }
+        if (closing != text.size() - 1)
+            break;
+        text = text.substr(1, text.size() - 2);
+    }
+    return text;
+}
+
+// A variable given its own value keeps it: the assignment is written as a
+// use of the variable, since C++ compilers warn of one to itself.
+void writePlainAssignment(const std::string &destination, const std::string &value) {
+    if (withoutEnclosingParentheses(value) == withoutEnclosingParentheses(destination))
+        emit("(void)" + destination + ";\n");
+    else
+        emit(destination + " = " + value + ";\n");
+}
+
 void writeOne(const AssignTarget &target, char op, const ExprValue &given) {
     if (!holdsNoObjects(target.type) || !holdsNoObjects(target.valueType))
         noteObjectsMayBeReleased();
@@ -182,7 +209,7 @@ void writeOne(const AssignTarget &target, char op, const ExprValue &given) {
     else if (op == '+' && target.valueType == T_CHARPTR)
         emit(destination + " = _vel_cstring(text(" + target.readPath + ")+" + compoundOperand(target, value) + ");\n");
     else if (op == '=')
-        emit(destination + " = " + convertValue(target.valueType, value) + ";\n");
+        writePlainAssignment(destination, convertValue(target.valueType, value));
     else if ((op == '%' && (target.valueType == T_REAL || target.valueType == T_NUMBER)) ||
              checkedDivision(target, op, value))
         emit(destination + " = " + combinedValue(target, op, value) + ";\n");

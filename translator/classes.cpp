@@ -100,6 +100,7 @@ void classBase(const std::string &name) {
         indexClassUsed(record.base, name);
     if (record.base < 0 || record.base == classState().current) {
         record.base = -1;
+        record.baseRefused = true;
         reportNamed(E_CLASS_NOT_DEFINED, name);
         return;
     }
@@ -111,6 +112,7 @@ void classBase(const std::string &name) {
         else
             reportLimit("bases above a class", CLASS_BASES_LIMIT, above < 0 ? CLASS_BASES_LIMIT + 1 : above + 1);
         record.base = -1;
+        record.baseRefused = true;
         return;
     }
     localScopes().classMembers.parentName = name;
@@ -291,7 +293,8 @@ ExprValue memberOfObject(const ExprValue &owner, const std::string &member) {
         value.text = checkedObject(owner.text) + "->" + (attribute ? attribute->emittedName : emittedNameFor(member));
     }
     if (!attribute) {
-        reportNamed(E_ATTRIBUTE_NOT_FOUND, member);
+        if (!lacksRefusedBase(owner.classIndex))
+            reportNamed(E_ATTRIBUTE_NOT_FOUND, member);
         value.type = T_VAR;
         value.classIndex = -1;
     } else {
@@ -339,7 +342,8 @@ void memberOfObjectTarget(AssignTarget &target, const std::string &member) {
     }
     target.readPath = target.path;
     if (!attribute) {
-        reportNamed(E_ATTRIBUTE_NOT_FOUND, member);
+        if (!lacksRefusedBase(target.classIndex))
+            reportNamed(E_ATTRIBUTE_NOT_FOUND, member);
         target.type = target.valueType = T_VAR;
         target.classIndex = -1;
         return;
@@ -379,7 +383,7 @@ bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int
     if (function >= 0)
         indexFunctionUsed(function, method);
     if (function < 0) {
-        if (!methodMayFollow(receiver))
+        if (!methodMayFollow(receiver) && !lacksRefusedBase(receiver.classIndex))
             reportNamed(E_METHOD_NOT_FOUND, method);
         head = receiver.text + "->" + emittedNameFor(method);
         return true;

@@ -366,10 +366,16 @@ void writeObjectDeclarator(const std::string &name, int form, const ExprValue &v
                         ? "=" + newObject(declarations().classIndex, "new " + className + "()")
                         : "=NULL";
     declareName(name, declarations().declaredType, true);
-    // A static attribute is the class's, not its objects'.
-    if (atClassLevel() && declarations().staticFlag != 0)
-        classRecord(currentClassIndex()).staticAttributes.push_back(name);
     const std::string emitted = emittedNameFor(name);
+    // A static attribute is the class's, not its objects': it is defined
+    // after the class, where its class (maybe the one being defined) is
+    // complete, since C++ initialises no static member of a class type in
+    // the class.
+    if (atClassLevel() && declarations().staticFlag != 0) {
+        writeAttribute(emitted, declarations().cppType, valueText, true, declarations().storageKind == KIND_CONSTANT);
+        emit("\n");
+        return;
+    }
     bool fileLevel = scopes().atFileLevel() && !output().writingHeader;
     if (fileLevel)
         forgetKnownFileValues();

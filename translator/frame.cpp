@@ -1,6 +1,7 @@
 #include "translator/translator.hpp"
 #include "translator/translation_job.hpp"
 #include "translator/source_translation.hpp"
+#include <sys/stat.h>
 #include <unistd.h>
 #include <cctype>
 #include <cstdint>
@@ -167,6 +168,46 @@ void writeComment(const std::string &tokenText) {
     countLineEnd();
 }
 
+namespace {
+
+// The extensions of the C and C++ files an include may name beside the
+// sources: headers, and the sources some libraries are included as.
+bool namesCppHeader(const std::string &name) {
+    for (const char *extension : {".h", ".hh", ".hpp", ".hxx", ".h++", ".inl", ".ipp", ".tpp", ".tcc", ".inc",
+                                  ".c", ".cc", ".cpp", ".cxx", ".c++"})
+        if (endsWithNoCase(name, extension) && name.size() > std::strlen(extension) &&
+            name[name.size() - std::strlen(extension) - 1] != '/')
+            return true;
+    return false;
+}
+
+// Where the sources of the program are looked for: the main source's folder.
+std::string sourceFolderPath(const std::string &name) {
+    if (name.empty() || name[0] == '/' || name[0] == '.' || (name.size() > 1 && name[1] == ':'))
+        return name;
+    std::string::size_type separator = translatedSource().sourceName.find_last_of("/\\");
+    return separator == std::string::npos ? name : translatedSource().sourceName.substr(0, separator + 1) + name;
+}
+
+// An include that is no source goes to the C++ compiler as a header: one
+// that names nothing, a folder or a file that is no header is refused here,
+// at its line, rather than by the compiler.
+void checkHeaderInclude(const std::string &name) {
+    const char *problem = nullptr;
+    struct stat status;
+    if (name.empty())
+        problem = "an include names a source file, as in include \"lib.vel\"";
+    else if (name.back() == '/' || name.back() == '\\' ||
+             (stat(sourceFolderPath(name).c_str(), &status) == 0 && S_ISDIR(status.st_mode)))
+        problem = "this names a folder: an include names a source file in it, as in include \"lib.vel\"";
+    else if (!namesCppHeader(name))
+        problem = "an included source ends in .vel (a C++ header in .h or .hpp)";
+    if (problem)
+        reportNamed(E_CANNOT_BE_USED, name, problem);
+}
+
+}  // namespace
+
 void beginInclude() {
     output().blankLines = 0;
     emit("#include ");
@@ -175,6 +216,7 @@ void beginInclude() {
 void includeQuoted(const std::string &literal) {
     std::string name = literal.substr(1, literal.size() >= 2 ? literal.size() - 2 : 0);
     if (!endsWithNoCase(name, ".vel")) {
+        checkHeaderInclude(name);
         emit("\"" + name + "\"\n");
         return;
     }

@@ -93,6 +93,15 @@ bool countsInRange(int type) {
     }
 }
 
+// The body of a loop over a container or a text goes on in the braces that
+// hold the element variables: the program cannot declare their names again
+// in the body, and a brace of its own would make the C++ nest twice as deep
+// as the loops. The body's block indents itself again.
+void openBodyAfterElements() {
+    output().indentLevel--;
+    output().blankLines = 2;
+}
+
 // "for c in t" visits the characters of t; "for i, c in t" also counts
 // their positions in i.
 void writeTextFor(int declaredType, const std::string &first, const std::string &second, const ExprValue &source) {
@@ -117,9 +126,7 @@ void writeTextFor(int declaredType, const std::string &first, const std::string 
     std::string spelling = declareLoopVariable(declaredType, variable, T_TEXT);
     int type = variableType(variable, T_TEXT);
     writeElementAssignment(spelling, emittedNameFor(variable), type, textName + "[" + index + "]", T_TEXT);
-    writeIndent();
-    emit("{\n");
-    output().blankLines = 2;
+    openBodyAfterElements();
 }
 
 // break and continue belong to a loop: outside one they would leave C++
@@ -242,6 +249,9 @@ void openArrayViews(LookAhead &ahead) {
         if (arrayViewOf(emitted))
             continue;
         if (currentLoop().viewsOpened == 0) {
+            if (!extraBracesLeft(1))
+                return;
+            statements().extraBraces++;
             emit("{\n");
             output().indentLevel++;
             writeIndent();
@@ -261,6 +271,7 @@ void closeArrayViews() {
     for (int n = 0; n < loop.viewsOpened && !statements().arrayViews.empty(); n++)
         statements().arrayViews.pop_back();
     loop.viewsOpened = 0;
+    statements().extraBraces--;
     output().indentLevel--;
     writeClosingBrace();
 }
@@ -299,6 +310,7 @@ void writeSteppedFor(const std::string &spelling, const std::string &name, const
         output().indentLevel++;
         writeIndent();
         currentLoop().steppedScope = true;
+        statements().extraBraces++;
     }
     if (inCopy) {
         currentLoop().copiedVariable = name;
@@ -314,6 +326,7 @@ void writeSteppedFor(const std::string &spelling, const std::string &name, const
         // An exception of the C++ library (memory for a growing array) may
         // leave the loop to a handler that reads the variable.
         emit("try {\n");
+        statements().extraBraces++;
         output().indentLevel++;
         writeIndent();
     }
@@ -341,14 +354,20 @@ void writeSteppedEnding() {
         emitIndented("}\n");
         emitIndented(writeBack + "\n");
         statements().copiedVariables.pop_back();
+        statements().extraBraces--;
     }
     if (loop.steppedScope) {
+        statements().extraBraces--;
         output().indentLevel--;
         writeClosingBrace();
     }
 }
 
 }  // namespace
+
+bool extraBracesLeft(int count) {
+    return statements().extraBraces + count <= EXTRA_BRACES_LIMIT;
+}
 
 void writeBreak() {
     if (!insideLoop("break"))
@@ -378,24 +397,63 @@ void beginWhile() {
     pushLoop(LOOP_WHILE);
 }
 
-// The body of a while stands in braces of its own, so that the continue
-// label after it is outside the scope of the body's declarations: a goto
-// may not jump into the scope of an initialised variable.
-void openLoopBodyScope() {
-    writeIndent();
-    emit("{\n");
-    output().blankLines = 2;
-    output().indentLevel++;
+void writeWhileHeader(const std::string &condition) {
+    LoopFrame &loop = currentLoop();
+    loop.bodyOutput = output().currentOutput;
+    loop.condition = condition;
+    loop.headerStart = loop.bodyOutput ? loop.bodyOutput->size() : 0;
+    writeControlLine("while(" + (condition.empty() ? std::string("true") : condition) + ")");
+    loop.bodyStart = loop.bodyOutput ? loop.bodyOutput->size() : 0;
+    loop.bodyDirective = presentLineDirective();
 }
 
-void closeLoopBodyScope() {
-    output().indentLevel--;
+namespace {
+
+void continueInsteadOfGoto(std::string &text, std::size_t from, int label) {
+    const std::string jump = "goto " + labelName(label) + ";";
+    for (std::size_t at = text.find(jump, from); at != std::string::npos; at = text.find(jump, at + 1))
+        text.replace(at, jump.size(), "continue;");
+}
+
+}  // namespace
+
+// The body of a while shares the braces of the loop, so that the C++ nests
+// as deep as the loops do. A continue goes to the label before the let
+// clause; with no let clause, the loop's own continue does the same, and the
+// label goes. With one, a label would have to stand outside the scope of the
+// body's declarations, which a goto may not jump into: the let clause moves
+// before the body instead, run at the start of every round but the first,
+// and continue is the loop's own again.
+void endWhileBody(bool letFollows) {
+    LoopFrame &loop = currentLoop();
+    std::string *text = loop.bodyOutput;
+    if (!(loop.labelsUsed & 1) || !text || text != output().currentOutput || loop.bodyStart > text->size())
+        return;
+    loop.labelsUsed &= ~1;
+    if (letFollows) {
+        loop.letStart = text->size();
+        forgetPresentLine();
+    } else {
+        continueInsteadOfGoto(*text, loop.bodyStart, loop.labelBase);
+    }
+}
+
+void endWhileBlock() {
+    LoopFrame &loop = currentLoop();
+    std::string *text = loop.bodyOutput;
+    if (loop.letStart && text == output().currentOutput && loop.letStart <= text->size()) {
+        std::string body = text->substr(loop.bodyStart, loop.letStart - loop.bodyStart);
+        continueInsteadOfGoto(body, 0, loop.labelBase);
+        std::string indent(4 * output().indentLevel, ' '), inner = indent + "    ";
+        std::string first = newTemp();
+        std::string moved = "for(bool " + first + "=true;;" + first + "=false)\n" + indent + "{\n" + inner + "if(!" +
+                            first + ")\n" + inner + "{\n" + text->substr(loop.letStart) + inner + "}\n";
+        if (!loop.condition.empty())
+            moved += inner + "if(!(" + loop.condition + ")) break;\n";
+        text->replace(loop.headerStart, std::string::npos, moved + loop.bodyDirective + body);
+        forgetPresentLine();
+    }
     writeClosingBrace();
-}
-
-void writeContinueLabel() {
-    if (currentLoop().labelsUsed & 1)
-        writeLabelLine(currentLoop().labelBase);
 }
 
 void countLetClause() {
@@ -404,6 +462,8 @@ void countLetClause() {
 }
 
 void endWhile() {
+    // A one-line body's continue.
+    endWhileBody(false);
     if (currentLoop().labelsUsed & 2)
         writeLabelLine(currentLoop().labelBase + 1);
     popLoop();
@@ -471,10 +531,12 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
                          name + "=_vel_for_add(" + name + "," + std::to_string(stepValue) + "))");
         return;
     }
-    if (stepsWithin(type, high, hasStep, step, stepValue)) {
+    // The loop's own variable, or a copy, lives in a scope of its own (a
+    // copy also in a try).
+    if (stepsWithin(type, high, hasStep, step, stepValue) && extraBracesLeft(spelling.empty() ? 0 : 1)) {
         openArrayViews(ahead);
         ExprValue bound = boundOfLoop(high, variable, ahead);
-        const Symbol *copied = spelling.empty() ? copiableVariable(variable, ahead) : nullptr;
+        const Symbol *copied = spelling.empty() && extraBracesLeft(2) ? copiableVariable(variable, ahead) : nullptr;
         writeSteppedFor(spelling, name, low, bound, comparison, inclusive, stepValue, copied != nullptr);
         if (copied)
             statements().copiedVariables.push_back(copied);
@@ -535,18 +597,12 @@ void writeContainerFor(int declaredType, const std::string &first, const std::st
         // The value comes from the library's iteration as a dynamic value.
         writeElementAssignment(spelling, emittedNameFor(valueName), valueType, name + ".value()", T_VAR);
     }
-    writeIndent();
-    emit("{\n");
-    output().blankLines = 2;
+    openBodyAfterElements();
 }
 
 void endFor() {
     if (currentLoop().walksName && !statements().walkedContainers.empty())
         statements().walkedContainers.pop_back();
-    if (currentLoop().forForm == FOR_CONTAINER) {
-        output().indentLevel--;
-        writeClosingBrace();
-    }
     writeSteppedEnding();
     closeArrayViews();
     leaveBlock();

@@ -109,6 +109,19 @@ void continueMappingOf(const OutputText *copied) {
         *to = LineMapping{to->file, from->presumedLine, from->atLineStart, from->countsFromPiece};
 }
 
+std::string presentLineDirective() {
+    const LineMapping *mapping = mappingOf(output().currentOutput);
+    if (!mapping || mapping->presumedLine <= 0 || !mapping->atLineStart)
+        return "";
+    return "#line " + std::to_string(mapping->presumedLine) + " " +
+           (mapping->countsFromPiece ? output().mappedPieceName : output().mappedSourceName) + "\n";
+}
+
+void forgetPresentLine() {
+    if (LineMapping *mapping = mappingOf(output().currentOutput))
+        mapping->presumedLine = 0;
+}
+
 void newlineOnce() {
     if (output().blankLines < 1) {
         emitChar('\n');

@@ -129,3 +129,8 @@ void startFunctionMapping();
 // What follows the current output now continues at the position the other
 // text left, as when that text has just been copied into it.
 void continueMappingOf(const OutputText *copied);
+// The directive that makes the compiler count the next line of the current
+// output as it counts it now (empty when it has no count yet), and the step
+// that makes the next mapped line write one, for text that is moved.
+std::string presentLineDirective();
+void forgetPresentLine();

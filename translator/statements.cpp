@@ -169,25 +169,16 @@ void beginBranches(const ExprValue &subject, bool isSwitch) {
     writeIndent();
 }
 
+// A further branch is an "else if" of the one before, not a block nested
+// in its else: a long chain would otherwise nest as deep as it has branches,
+// past what compilers take. Its condition is an expression alone, with no
+// statement of its own to write before it.
 void nextBranch() {
     writeIndent();
-    emit("else\n");
-    writeIndent();
-    emit("{\n");
-    writeIndent();
-    currentBranches().caseCount++;
-}
-
-void closeBranchChain() {
-    int count = currentBranches().caseCount;
-    if (count > 0) {
-        writeIndent();
-        emit(std::string(count, '}') + "\n");
-    }
+    emit("else ");
 }
 
 void endBranches(bool isSwitch) {
-    closeBranchChain();
     if (isSwitch)
         emit("\n");
     popBranches();

@@ -60,7 +60,6 @@ void writeElse();
 void beginBranches(const ExprValue &subject, bool isSwitch);
 void nextBranch();
 void endBranches(bool isSwitch);
-void closeBranchChain();
 std::string branchComparison(int comparisonToken, const ExprValue &value);
 std::string branchRange(const ExprValue &low, const ExprValue &high, bool inclusive);
 std::string branchContainer(const ExprValue &container);
@@ -71,9 +70,12 @@ std::string caseRange(ExprValue low, ExprValue high, bool inclusive);
 void writeBreak();
 void writeContinue();
 void beginWhile();
-void openLoopBodyScope();
-void closeLoopBodyScope();
-void writeContinueLabel();
+// The condition's text, empty for "forever".
+void writeWhileHeader(const std::string &condition);
+// After the statements of a while's block, before its let clause if one
+// follows; then at the end of the block.
+void endWhileBody(bool letFollows);
+void endWhileBlock();
 void countLetClause();
 void endWhile();
 void beginDo();
@@ -135,6 +137,13 @@ struct LoopFrame {
     std::string copiedVariable;    // ... or counts in a copy of this file-level variable
     int viewsOpened = 0;       // array views this loop declared, in a scope of their own
     bool walksName = false;    // a container loop over a plain name (see walkedContainers)
+    // A while: the text it is written to, where it and its body start, the
+    // condition (empty for forever), and the line directive the body's
+    // first line needs when it moves; where its let clause starts when the
+    // clause moves before the body (0 when it stays).
+    std::string *bodyOutput = nullptr;
+    std::size_t headerStart = 0, bodyStart = 0, letStart = 0;
+    std::string condition, bodyDirective;
 };
 
 // A number array that the enclosing loops reach through a view of its
@@ -153,7 +162,6 @@ struct WalkedContainer {
 };
 
 struct BranchFrame {
-    int caseCount = 0;         // branches after the first
     std::string subject;
     int subjectType = 0;
 };
@@ -171,7 +179,15 @@ struct StatementState {
     std::vector<const Symbol *> copiedVariables;
     // Arrays that the enclosing loops view, innermost last.
     std::vector<ArrayView> arrayViews;
+    // Braces the enclosing loops opened beside their blocks' own.
+    int extraBraces = 0;
 };
+
+// The braces that loops may open beside those of the blocks, for their
+// faster forms: compilers limit how deep braces nest (clang to 256), and the
+// blocks themselves may nest 128 deep. A loop past it takes a plain form.
+constexpr int EXTRA_BRACES_LIMIT = 32;
+bool extraBracesLeft(int count);
 
 // The loop variable's position of the innermost loop over the container of
 // this emitted name, or nullptr when no loop being translated walks it.

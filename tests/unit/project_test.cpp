@@ -171,6 +171,7 @@ TEST_F(PendingOrderTest, RepeatedIncludeStrikesOneElementPerRound) {
     int main = source("main"), a = source("a");
     addInclude(main, a);
     addInclude(main, a);
+    findIncludeCycles();
     project.entries[a].done = true;
     resolveIncluded(a);
     EXPECT_EQ(project.entries[main].pendingCount, 1);
