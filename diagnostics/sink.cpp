@@ -20,7 +20,7 @@ void DiagnosticSink::add(Diagnostic diagnostic, const std::string &name) {
         return;
     if (locator_ && diagnostic.column == 0 && diagnostic.line > 0)
         locator_->locate(diagnostic, name);
-    if (hints_ && diagnostic.hint.empty() && !name.empty())
+    if (hints_ && diagnostic.hint.empty())
         diagnostic.hint = hints_->hintFor(diagnostic, name);
     if (hints_)
         hints_->noteReported(diagnostic);

@@ -16,8 +16,9 @@ public:
     virtual void locate(Diagnostic &diagnostic, const std::string &name) const = 0;
 };
 
-// What to write instead of a quoted name: "did you mean `length`?". Empty
-// when nothing comes to mind.
+// What to write instead of a quoted name ("did you mean `length`?"), or of
+// what a filled template speaks of (`name` empty). Empty when nothing
+// comes to mind.
 class HintSource {
 public:
     virtual ~HintSource() = default;

@@ -608,10 +608,13 @@ void markOlderThanIncludesPending() {
     std::vector<FileTime> newest(project.entries.size(), 0);
     for (std::size_t i = 1; i < project.entries.size(); i++)
         newest[i] = project.entries[i].sourceTime;
+    // The scan lists a source before what it includes, so that going from
+    // the last to the first settles all but cycles and shared includes met
+    // earlier in one round, where the list order would take one per level.
     bool changed = true;
     while (changed) {
         changed = false;
-        for (std::size_t i = 1; i < project.entries.size(); i++) {
+        for (std::size_t i = project.entries.size(); i-- > 1;) {
             for (int included : project.entries[i].includes) {
                 if (included > 0 && newest[included] > newest[i]) {
                     newest[i] = newest[included];
@@ -686,23 +689,34 @@ void markRoleChangesPending() {
 }
 
 void computeSourceDigests() {
-    for (std::size_t i = 1; i < project.entries.size(); i++) {
-        // Every source reached from i once, in the order of the include
-        // lines, so that the same sources give the same digest.
-        std::vector<bool> seen(project.entries.size(), false);
-        std::vector<int> toVisit{static_cast<int>(i)};
+    // A cycle's digest is of its sources' contents and of the digests of the
+    // cycles they include, in the order of the include lines: cycles are
+    // numbered included ones first, so each is made once, from digests made
+    // before it, and a change anywhere below a source changes its digest.
+    findIncludeCycles();
+    const std::size_t cycles = project.cycleMembers.size();
+    std::vector<std::string> cycleDigest(cycles);
+    std::vector<std::size_t> seenIn(cycles, 0);
+    for (std::size_t cycle = 1; cycle < cycles; cycle++) {
         std::string contents;
-        while (!toVisit.empty()) {
-            int index = toVisit.back();
-            toVisit.pop_back();
-            if (index <= 0 || seen[index])
-                continue;
-            seen[index] = true;
-            contents += project.entries[index].contentDigest;
-            const std::vector<int> &includes = project.entries[index].includes;
-            toVisit.insert(toVisit.end(), includes.rbegin(), includes.rend());
+        for (int member : project.cycleMembers[cycle])
+            contents += project.entries[member].contentDigest;
+        for (int member : project.cycleMembers[cycle]) {
+            for (int included : project.entries[member].includes) {
+                if (included <= 0)
+                    continue;
+                std::size_t below = static_cast<std::size_t>(project.entries[included].cycle);
+                if (below == cycle || seenIn[below] == cycle)
+                    continue;
+                seenIn[below] = cycle;
+                contents += cycleDigest[below];
+            }
         }
-        project.entries[i].sourceDigest = textDigest(contents);
+        cycleDigest[cycle] = textDigest(contents);
+    }
+    for (std::size_t i = 1; i < project.entries.size(); i++) {
+        ProjectEntry &entry = project.entries[i];
+        entry.sourceDigest = textDigest(entry.contentDigest + cycleDigest[static_cast<std::size_t>(entry.cycle)]);
     }
 }
 

@@ -83,7 +83,10 @@ public:
         return meant;
     }
     void takeMisspeltKeyword() {
-        if (guessing() || LA(1) != IDENT || takeDeclarationWord())
+        if (guessing())
+            return;
+        readForeignLoop(tokenQueue);
+        if (LA(1) != IDENT || takeDeclarationWord())
             return;
         int keyword = misspeltKeyword(LT(1), LA(2));
         if (keyword == 0)
@@ -139,6 +142,19 @@ public:
         for (const antlr::RefToken &token : closeForDefinition(LT(1), LT(name)->getText(), tokenNamer()))
             tokenQueue.insertNext(token);
     }
+    bool takeClassBrace() {
+        if (guessing())
+            return false;
+        if (methodBraceAt(LT(1))) {
+            tokenQueue.drop();
+            if (LA(1) == SEMI)
+                tokenQueue.drop();
+            return true;
+        }
+        if (foreignClose(LT(1), LT(2), LT(3)) == ForeignClose::closes)
+            tokenQueue.replaceNext(closerInPlaceOf(LT(1)));
+        return false;
+    }
     // The `}` of a function written with braces ends it as its return would.
     void takeBraceAsReturn() {
         if (!guessing() && braceEndsFunction(LT(1)))
@@ -160,6 +176,10 @@ public:
         ForeignClose close = foreignClose(word, LT(2), LT(3));
         if (close == ForeignClose::closes) {
             tokenQueue.replaceNext(closerInPlaceOf(word));
+        } else if (close == ForeignClose::misspelt) {
+            antlr::RefToken closer = misspeltCloserInPlaceOf(word, LT(2));
+            tokenQueue.drop();
+            tokenQueue.replaceNext(closer);
         } else if (close == ForeignClose::goesOn) {
             tokenQueue.drop();
             if (LA(1) == SEMI)
@@ -438,11 +458,18 @@ classDefinition { BlockOpening opening; }
         )?
         ( EOL { countLineEnd(); } | COLON )
         { openClassBody(); }
-        ( classMember )*
+        classMembers
         { closeClassBeforeStatement(); }
         SLASHCLASS
         { endClass(); }
         ( options { greedy=true; } : EOL { countLineEnd(); } | SEMI )?
+    ;
+
+// A method's `}` after its return goes on to the next member; the class's
+// own `}` closes it as `/class` does.
+classMembers
+    :   ( classMember )*
+        { if (takeClassBrace()) classMembers(); }
     ;
 
 classMember

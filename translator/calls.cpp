@@ -530,6 +530,8 @@ ExprValue beginCall(const std::string &name) {
     if (function < 0)
         function = functionDefinedAhead(name);
     if (function >= 0) {
+        if (currentClassIndex() >= 0)
+            calls().functionsCalledInClasses.push_back({currentClassIndex(), name});
         indexFunctionUsed(function, name);
         ExprValue head = beginProgramCall(function, name);
         if (hiddenByLocalName(name))

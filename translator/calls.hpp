@@ -4,6 +4,7 @@
 // receiver), its arguments are collected at their own argument level, and
 // closing the level writes the call in the form its table row gives.
 #include <string>
+#include <utility>
 #include <vector>
 #include "translator/checked_stack.hpp"
 #include "translator/values.hpp"
@@ -90,5 +91,8 @@ struct CallState {
     CallDescriptor pending;
     CheckedStack<ArgumentLevel> levels{"arguments"};
     std::vector<ForwardCall> forwardCalls;
+    // Functions called by name in a method: a method of that name that the
+    // class defines further on is the one called.
+    std::vector<std::pair<int, std::string>> functionsCalledInClasses;
     EarlyPrototypes earlyPrototypes;
 };

@@ -117,5 +117,11 @@ void checkForwardCalls() {
         }
     }
     calls().forwardCalls.clear();
+    for (const auto &call : calls().functionsCalledInClasses) {
+        int method = findClassMethod(call.first, call.second);
+        if (method >= 0)
+            noteFunctionCalledAhead(method);
+    }
+    calls().functionsCalledInClasses.clear();
     diagnostics.lineCounter = line;
 }

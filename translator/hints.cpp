@@ -39,6 +39,18 @@ const KnownGuess functionGuesses[] = {
     {"println", "`print` writes values and a line end: print \"x = \", x"},
 };
 
+// Names of other languages for the console and for values.
+const KnownGuess nameGuesses[] = {
+    {"console", "`print` writes values and a line end: print x"},
+    {"System", "`print` writes values and a line end: print x"},
+    {"True", "write `true`"},
+    {"False", "write `false`"},
+    {"None", "no value is written `nil`"},
+    {"undefined", "no value is written `nil`"},
+    {"self", "a method reaches the members of its object by their names, or with `this`: this.x"},
+    {"except", "an error is caught with `catch`: catch (Exception e)"},
+};
+
 // Words that open a function elsewhere; here a function starts with its
 // return type and ends with `return`.
 const char *const functionWords[] = {"def", "func", "fn", "fun", "sub", "proc", "procedure"};
@@ -245,7 +257,30 @@ const std::vector<std::string> &statementKeywords() {
     return words;
 }
 
+namespace {
+
+bool startsWith(const std::string &text, const std::string &start) { return text.compare(0, start.size(), start) == 0; }
+
+// Hints for the filled templates, which name no one word.
+std::string templateHint(const Diagnostic &diagnostic) {
+    const std::string &message = diagnostic.message;
+    if (diagnostic.code == TPL_CANT_SOLVE && startsWith(message, "can't solve add or substract expression on ")) {
+        for (const char *number : {"integer", "real", "number", "natural"})
+            for (const std::string &pair : {"text and " + std::string(number) + ".", std::string(number) + " and text."})
+                if (message.size() > pair.size() && message.compare(message.size() - pair.size(), pair.size(), pair) == 0)
+                    return "a number joins a text as a text: \"n = \" + n.totext(), or print them apart: print \"n = \", n";
+    }
+    if (diagnostic.code == TPL_ARGUMENT_COUNT && startsWith(message, "\"range\" requires") &&
+        startsItsLine(diagnostic, "for "))
+        return "a loop over numbers names its range: for i in 0--3 (the end left out) or for i in 0..2 (both ends counted)";
+    return "";
+}
+
+}  // namespace
+
 std::string FirstGuessHints::hintFor(const Diagnostic &diagnostic, const std::string &name) const {
+    if (name.empty())
+        return templateHint(diagnostic);
     switch (diagnostic.code) {
     case E_METHOD_NOT_FOUND: case E_NO_METHOD: {
         std::string hint = known(std::begin(methodGuesses), std::end(methodGuesses), name);
@@ -271,9 +306,14 @@ std::string FirstGuessHints::hintFor(const Diagnostic &diagnostic, const std::st
         }
         return hint;
     }
+    case E_CANNOT_BE_USED:
+        return name == "break" ? "`break` leaves a loop; a `case` ends where the next `case` begins" : "";
     case E_CLASS_NOT_DEFINED: case E_NOT_DECLARED: {
         if (isFunctionWord(name) || startsItsLine(diagnostic, "function "))
             return foreignFunctionHint;
+        std::string hint = known(std::begin(nameGuesses), std::end(nameGuesses), name);
+        if (!hint.empty())
+            return hint;
         if (name == "end" || name == "endif" || name == "done" || name == "fi" || name == "endwhile")
             return blockEndHint;
         if (startsItsLine(diagnostic, name) && !usedAsAValue(diagnostic, name)) {

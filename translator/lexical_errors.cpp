@@ -102,6 +102,35 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
             pending_ = next;
         }
     }
+    if (token->getType() == T::DIV && atLineStart_ && !pending_) {
+        // `/foreach` closes a `foreach`, which is read as the `for` it means.
+        antlr::RefToken next = readToken();
+        if (next->getType() == T::IDENT && next->getText() == "foreach" && next->getLine() == token->getLine() &&
+            next->getColumn() == token->getColumn() + 1) {
+            const TokenPositions *positions = translation().positions;
+            int column = positions ? byteColumn(positions->line(token->getLine()), token->getColumn()) : 0;
+            reportSyntax(token->getLine(), column, column + 7, "unexpected `/foreach`", "write `/for`");
+            antlr::RefToken closer(new antlr::CommonToken(T::SLASHFOR, "/for"));
+            closer->setLine(token->getLine());
+            closer->setColumn(token->getColumn());
+            token = closer;
+        } else {
+            pending_ = next;
+        }
+    }
+    if (endsACondition(token)) {
+        antlr::RefToken next = readToken();
+        if (endsItsLine(token, next)) {
+            const TokenPositions *positions = translation().positions;
+            int column = positions ? byteColumn(positions->line(token->getLine()), token->getColumn()) : 0;
+            reportSyntax(token->getLine(), column, column + static_cast<int>(token->getText().size()) - 1,
+                         "unexpected `" + token->getText() + "`",
+                         "a block's first line ends with its condition: leave out `" + token->getText() + "`");
+            token = next;
+        } else {
+            pending_ = next;
+        }
+    }
     int type = token->getType();
     if (atLineStart_) {
         if (lineStart_ != T::EOL && lineStart_ != T::Q_COMMENT)
@@ -117,6 +146,17 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
     atLineStart_ = type == T::EOL || type == T::Q_COMMENT;
     previous_ = type;
     return token;
+}
+
+// `if x = 1 then`, `while x < 3 do`: the word that other languages put
+// between a block's condition and its statements.
+bool LexicalErrorFilter::endsACondition(const antlr::RefToken &word) const {
+    bool then = word->getType() == T::IDENT && word->getText() == "then";
+    if (atLineStart_ || pending_ || !(then || word->getType() == T::LITERAL_do))
+        return false;
+    if (then)
+        return lineStart_ == T::LITERAL_if || (branchLine_ && lineStart_ != T::LITERAL_else);
+    return lineStart_ == T::LITERAL_while || lineStart_ == T::LITERAL_for;
 }
 
 bool LexicalErrorFilter::endsItsLine(const antlr::RefToken &brace, const antlr::RefToken &next) {

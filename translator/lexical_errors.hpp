@@ -5,7 +5,8 @@
 // the parse goes on at the next line instead of ending the translation.
 // A brace that ends the line of a block's first word (`while x < 3 {`), as
 // in the languages with braces, is reported the same way and left out, so
-// that the block is read as the user meant it.
+// that the block is read as the user meant it; so is a `then` or a `do`
+// that ends the line of its condition (`if x = 1 then`).
 #include <antlr/CharScanner.hpp>
 #include <antlr/TokenStream.hpp>
 #include <string>
@@ -21,6 +22,7 @@ private:
     static antlr::RefToken textClosedAtLineEnd(const std::string &line, std::string::size_type quote, int number);
     bool opensBlockByBrace(const antlr::RefToken &brace, const antlr::RefToken &next) const;
     bool opensFunctionByBrace(const antlr::RefToken &brace, const antlr::RefToken &next) const;
+    bool endsACondition(const antlr::RefToken &word) const;
     static bool endsItsLine(const antlr::RefToken &brace, const antlr::RefToken &next);
 
     antlr::CharScanner &lexer_;

@@ -11,6 +11,7 @@
 #include "diagnostics/diagnostics.hpp"
 #include "translator/hints.hpp"
 #include "translator/source_translation.hpp"
+#include "translator/word_guesses.hpp"
 
 namespace {
 
@@ -186,10 +187,15 @@ bool guessAt(const antlr::RefToken &token, Guess &guess) {
         return true;
     }
     if (type == T::EQUAL && at > 0 && at < text.size() && std::string("+-*/").find(text[at - 1]) != std::string::npos) {
-        std::string target = trimmed(text.substr(0, at - 1)), value = trimmed(text.substr(at + 1));
+        std::string target = trimmed(text.substr(0, at - 1));
+        std::string value = trimmed(text.substr(at + 1, text.find_last_not_of(" \t;") - at));
         std::string op(1, text[at - 1]);
         reportSyntax(line, column - 1, column, "`" + op + "=` is not an operator",
                      "write `" + target + " = " + target + " " + op + " " + value + "`");
+        return true;
+    }
+    if (type == T::MUL && at > 0 && text[at - 1] == '*') {
+        reportSyntax(line, column - 1, column, "`**` is not an operator", "a power is computed by `pow`: pow(x, 2)");
         return true;
     }
     for (const char *pair : {"&&", "||"}) {
@@ -202,11 +208,13 @@ bool guessAt(const antlr::RefToken &token, Guess &guess) {
             return true;
         }
     }
-    std::string code = trimmed(text);
+    // `x++;`: the statement without the `;` that may end it.
+    std::string code = text.substr(0, text.find_last_not_of(" \t;") + 1);
+    code = trimmed(code);
     for (const char *step : {"++", "--"}) {
         if (code.size() > 2 && code.compare(code.size() - 2, 2, step) == 0) {
             std::string target = trimmed(code.substr(0, code.size() - 2));
-            int end = static_cast<int>(text.find_last_not_of(" \t")) + 1;
+            int end = static_cast<int>(text.find_last_not_of(" \t;")) + 1;
             reportSyntax(line, end - 1, end, "`" + std::string(step) + "` is not an operator",
                          "write `" + target + " = " + target + " " + step[0] + " 1`");
             return true;
@@ -484,8 +492,12 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
                          tokenWords(openBlocks().back().closer, names) + " closes it";
     if (isCloser(type))
         return "no open block is closed by " + tokenWords(type, names);
-    if (continuesABlock(type))
+    if (continuesABlock(type) && firstOnItsLine(token))
         return "`" + token->getText() + "` belongs inside a block that it continues";
+    if (token->getText() == "new")
+        return "an object is made by calling its class: Point p = Point()";
+    if (type == T::DOTDOT)
+        return "texts are joined with `+`: \"a\" + b; `..` stands only in a range: 1..3";
     const std::string &text = lineText(token->getLine());
     std::string code = trimmed(text);
     if (code.compare(0, 5, "for (") == 0 || code.compare(0, 4, "for(") == 0)

@@ -33,6 +33,10 @@ public:
         LT(1);
         tokens_[head_] = token;
     }
+    void replaceAt(unsigned int i, const antlr::RefToken &token) {
+        LT(i);
+        tokens_[head_ + i - 1] = token;
+    }
     // Tokens the source left out, read next in the order given (the last
     // inserted first).
     void insertNext(const antlr::RefToken &token) {

@@ -143,6 +143,18 @@ bool startsItsLineAfterABrace(const antlr::RefToken &token) {
     return next != std::string::npos && static_cast<int>(next) + 1 == columnOf(token);
 }
 
+// `/whlie` or `/foreach` for the closing word of the block: a `/` at the
+// start of its line with a word close to the block's right after it.
+bool misspeltCloser(const OpenBlock &block, const antlr::RefToken &slash, const antlr::RefToken &word) {
+    const char *closer = closerText(block.closer);
+    if (!word || word->getType() != T::IDENT || word->getLine() != slash->getLine() ||
+        word->getColumn() != slash->getColumn() + 1 || !closer || closer[0] != '/')
+        return false;
+    const std::string &text = word->getText();
+    std::string meant = closer + 1;
+    return (meant == "for" && text == "foreach") || !closestName(text, {meant}).empty();
+}
+
 bool isEndWord(const std::string &text) {
     return std::find(std::begin(endWords), std::end(endWords), text) != std::end(endWords);
 }
@@ -190,7 +202,8 @@ int misspeltKeyword(const antlr::RefToken &word, int next) {
     if (!word || word->getType() != T::IDENT || !startsItsLine(word))
         return 0;
     const std::string &text = word->getText();
-    std::string keyword = closestName(text, statementKeywords());
+    // `foreach` is the loop over elements of other languages.
+    std::string keyword = text == "foreach" ? "for" : closestName(text, statementKeywords());
     for (const Keyword &candidate : keywords) {
         if (keyword != candidate.text || (candidate.type == T::LITERAL_return && !inFunction))
             continue;
@@ -236,6 +249,8 @@ ForeignClose foreignClose(const antlr::RefToken &word, const antlr::RefToken &se
         return ForeignClose::none;
     if (block->closer == T::LITERAL_return)
         return ForeignClose::none;   // only a function's `}`, read where its return is looked for
+    if (type == T::DIV && misspeltCloser(*block, word, secondToken))
+        return ForeignClose::misspelt;
     if (type == T::LITERAL_else) {
         // A chain of braces goes on with `} else if`, as an `elseif` would.
         bool braces = openedByBrace(*block, word->getLine()) || hadElseIf(*block);
@@ -264,6 +279,15 @@ bool braceEndsFunction(const antlr::RefToken &word) {
            openedByBrace(*block, word->getLine()) && startsItsLine(word);
 }
 
+bool methodBraceAt(const antlr::RefToken &word) {
+    const OpenBlock *block = innermostBlock();
+    if (!word || word->getType() != T::RIGHTCURLY || !startsItsLine(word) || translation().functionBraces == 0 ||
+        !block || block->closer != T::SLASHCLASS)
+        return false;
+    translation().functionBraces--;
+    return true;
+}
+
 antlr::RefToken closerInPlaceOf(const antlr::RefToken &word) {
     const OpenBlock &block = *innermostBlock();
     const char *closer = closerText(block.closer);
@@ -279,6 +303,16 @@ antlr::RefToken closerInPlaceOf(const antlr::RefToken &word) {
         currentSink().placeLast(columnOf(word), lastColumnOf(word));
     }
     return tokenAt(block.closer, closer, word);
+}
+
+antlr::RefToken misspeltCloserInPlaceOf(const antlr::RefToken &slash, const antlr::RefToken &word) {
+    const OpenBlock &block = *innermostBlock();
+    std::string closer = closerText(block.closer);
+    reportSyntaxAt(slash, "unexpected `/" + word->getText() + "`",
+                   "did you mean `" + closer + "`? It closes the `" + block.opener->getText() + "` of line " +
+                       std::to_string(block.opener->getLine()));
+    currentSink().placeLast(columnOf(slash), lastColumnOf(word));
+    return tokenAt(block.closer, closer, slash);
 }
 
 antlr::RefToken elseInPlaceOf(const antlr::RefToken &word, const antlr::RefToken &next) {

@@ -31,6 +31,7 @@ enum class ForeignClose {
               // read as `else`, its condition left out
     skipped,  // a further `elseif`, or the `else` after one: its line goes
               // on the branch before
+    misspelt, // `/whlie`, `/foreach`: the closing word of the innermost block
 };
 // `second` and `third` are the tokens after `word`.
 ForeignClose foreignClose(const antlr::RefToken &word, const antlr::RefToken &second, const antlr::RefToken &third);
@@ -38,9 +39,15 @@ ForeignClose foreignClose(const antlr::RefToken &word, const antlr::RefToken &se
 bool elseIfAhead(const antlr::RefToken &word, const antlr::RefToken &next);
 // A function's `}` where its `return` is looked for (its `{` was reported).
 bool braceEndsFunction(const antlr::RefToken &word);
+// The `}` of a method whose `{` was reported and whose `return` ended it,
+// where the class's next member goes: counted as come.
+bool methodBraceAt(const antlr::RefToken &word);
 // Reports the word where it is news, and gives the closing word of the
 // innermost open block to read in its place.
 antlr::RefToken closerInPlaceOf(const antlr::RefToken &word);
+// Reports a misspelt closing word (its `/` and its word) and gives the
+// innermost block's closing word to read in their place.
+antlr::RefToken misspeltCloserInPlaceOf(const antlr::RefToken &slash, const antlr::RefToken &word);
 // Reports an `elseif` (or an `else if` of a block with braces): the first
 // of a block gives the `else` to read in its place; a further one, nothing
 // (null).

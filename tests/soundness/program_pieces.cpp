@@ -367,12 +367,21 @@ private:
         line("    void " + c.m2 + "(int " + r + ")");
         line("        " + c.a + " = " + c.a + " + " + r);
         line("    return");
-        // The method called by another comes first: a later one named like
-        // a function of the C library would be ambiguous.
-        line("    text " + c.m4 + "()");
-        line("    return \"-base\"");
+        // The method called by another comes before or after it, by its
+        // name alone or on the object itself: a later one named like a
+        // function of the C library is still the class's.
+        std::string called = chance(30) ? "this." + c.m4 + "()" : c.m4 + "()";
+        bool calledFirst = chance(50);
+        if (calledFirst) {
+            line("    text " + c.m4 + "()");
+            line("    return \"-base\"");
+        }
         line("    text " + c.m3 + "()");
-        line("    return " + c.b + " + str(" + c.a + ") + " + c.m4 + "()");
+        line("    return " + c.b + " + str(" + c.a + ") + " + called);
+        if (!calledFirst) {
+            line("    text " + c.m4 + "()");
+            line("    return \"-base\"");
+        }
         line("/class");
         return c;
     }
