@@ -43,6 +43,10 @@ void beginList() {
 
 void recordItem(const ExprValue &item) {
     checkHasValue(T_TEXT, item.type);
+    // An object has no printed form of its own: its attributes have.
+    if (item.type == T_OBJECT && item.classIndex >= 0 && item.text != "NULL")
+        reportNamed(E_CANNOT_BE_USED, classRecord(item.classIndex).name,
+                    "an object is printed by its attributes, as in print p.name");
     printList().items.push_back(item);
     printList().count++;
 }

@@ -12,7 +12,7 @@
 # A build directory is one with velc, velc.ini, velc-native.ini and the
 # libvel they name (a copy of a build tree's, with the paths in its inis
 # rewritten, does). Peak memory under wasmer includes Node's own (about
-# 45 MB for hello).
+# 45 MB for hello). MEASURE=cpu gives processor time instead of wall time.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -42,14 +42,28 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'
 # Peak resident memory of one run, in MB.
 peak() { /usr/bin/time -f %M "$@" 2>&1 > /dev/null | tail -n 1 | awk '{ printf "%.0f", $1 / 1024 }'; }
 
+# Microseconds of one run of a command given as one word list: wall time,
+# or with MEASURE=cpu the processor time (user and system) of the command
+# and what it started, which the other work of a shared machine changes
+# far less.
+one_run() {
+    if [ "${MEASURE:-wall}" = cpu ]; then
+        /usr/bin/time -f '%U %S' -o "$work/time.txt" "$@" > /dev/null
+        awk '{ printf "%d\n", ($1 + $2) * 1e6 }' "$work/time.txt"
+    else
+        local start end
+        start=$(date +%s%N); "$@" > /dev/null; end=$(date +%s%N)
+        echo $(( (end - start) / 1000 ))
+    fi
+}
+
 # The three medians of commands given as three words (each a runnable path
 # or "wasmer path"), run in turn.
 medians_of_three() {
-    local a=() b=() c=() start end
+    local a=() b=() c=()
     for ((r = 0; r < runs; r++)); do
-        start=$(date +%s%N); $1 > /dev/null; end=$(date +%s%N); a+=($(( (end - start) / 1000 )))
-        start=$(date +%s%N); $2 > /dev/null; end=$(date +%s%N); b+=($(( (end - start) / 1000 )))
-        start=$(date +%s%N); $3 > /dev/null; end=$(date +%s%N); c+=($(( (end - start) / 1000 )))
+        # shellcheck disable=SC2086
+        a+=($(one_run $1)); b+=($(one_run $2)); c+=($(one_run $3))
     done
     printf '%s %s %s\n' "$(median_of "${a[@]}")" "$(median_of "${b[@]}")" "$(median_of "${c[@]}")"
 }
@@ -67,6 +81,7 @@ for side in before after; do
         "$dir/velc-native.ini" > "$work/$side/native/velc.ini"
 done
 
+echo "load at the start: $(cut -d' ' -f1-3 /proc/loadavg)"
 printf '%-13s %-6s | %8s %8s %8s | %6s %6s | %6s %6s %6s\n' program kind before after C++ a/b a/C++ MB-b MB-a MB-C++
 for name in "${programs[@]}"; do
     for side in before after; do
@@ -95,4 +110,6 @@ for name in "${programs[@]}"; do
             "$(ratio "$ta" "$tb")" "$(ratio "$ta" "$tc")" "$(peak $b)" "$(peak $a)" "$(peak $c)"
     done
 done
-echo "wall seconds, median of $runs runs in turn; native $native_opt; load: $(cut -d' ' -f1-3 /proc/loadavg)"
+what="wall seconds"
+[ "${MEASURE:-wall}" = cpu ] && what="processor seconds (user and system)"
+echo "$what, median of $runs runs in turn; native $native_opt; load: $(cut -d' ' -f1-3 /proc/loadavg)"
