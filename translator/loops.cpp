@@ -600,22 +600,25 @@ void writeContainerFor(int declaredType, const std::string &first, const std::st
     openBodyAfterElements();
 }
 
-void endFor() {
+namespace {
+
+// What a for loop leaves behind, closed normally or abandoned: the
+// container it walked, its array views, its block and its loop record.
+void closeFor(bool writeEnding) {
     if (currentLoop().walksName && !statements().walkedContainers.empty())
         statements().walkedContainers.pop_back();
-    writeSteppedEnding();
+    if (writeEnding)
+        writeSteppedEnding();
     closeArrayViews();
     leaveBlock();
     popLoop();
 }
 
-void abandonFor() {
-    if (currentLoop().walksName && !statements().walkedContainers.empty())
-        statements().walkedContainers.pop_back();
-    closeArrayViews();
-    leaveBlock();
-    popLoop();
-}
+}  // namespace
+
+void endFor() { closeFor(true); }
+
+void abandonFor() { closeFor(false); }
 
 const std::string *walkedPositionOf(const std::string &container) {
     const std::vector<WalkedContainer> &walked = statements().walkedContainers;
