@@ -546,12 +546,17 @@ ExprValue prefixed(const std::string &prefix, const ExprValue &operand) {
     return value;
 }
 
+std::string boundTest(const ExprValue &item, const std::string &op, const ExprValue &bound) {
+    if (signednessDiffers(item, item.type, bound))
+        return "_vel_order(" + item.text + "," + bound.text + ")" + op + "0";
+    return item.text + op + besideItself(item.text, bound.text, item.type);
+}
+
 ExprValue inRange(ExprValue item, ExprValue low, ExprValue high, bool inclusive, bool negated) {
     countOperator();
     OperandOrder order({&item, &low, &high}, &item);
     item.text = rangeItem(item);
-    std::string text = "(" + item.text + ">=" + besideItself(item.text, low.text, item.type) + "&&" + item.text + "<" +
-                       (inclusive ? "=" : "") + besideItself(item.text, high.text, item.type) + ")";
+    std::string text = "(" + boundTest(item, ">=", low) + "&&" + boundTest(item, inclusive ? "<=" : "<", high) + ")";
     return order.finish(result((negated ? "!" : "") + text, checkIn(item.type, T_VAR)));
 }
 
