@@ -612,7 +612,7 @@ controlStatement { BlockNestingGuard nesting; }
     ;
 
 bodyStatement
-    :   { takeMisspeltKeyword(); }
+    :   { takeMisspeltKeyword(); noteStatementStart(); }
         (   EOL { lineEnd(); }
     |   returnInBody
     |   "break" { writeIndent(); writeBreak(); } statementEnd
@@ -784,7 +784,7 @@ whileStatement { ExprValue c; BlockOpening opening; }
         )
         (   controlledOneLine
         |   blockOpener
-            { enterControlBlock(); }
+            { enterControlBlock(); beginWhileBody(); }
             blockStatements
             { endWhileBody(LA(1) == LITERAL_let); }
             (   SLASHWHILE

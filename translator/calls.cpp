@@ -59,6 +59,10 @@ std::string builtinArgument(int expected, const ExprValue &argument) {
             return "text(std::string(1," + argument.text + "))";
         return "dyn::toText(dyn(" + argument.text + "))";
     case T_INTEGER:
+        // A 64-bit integer is clamped into int as intval clamps it, where
+        // C++ would wrap it (with a warning for a literal).
+        if (argument.wide)
+            return "intval(" + argument.text + ")";
         return isIntegral(argument.type) || argument.type == T_NIL ? argument.text
                                                                    : "intval(dyn(" + argument.text + "))";
     case T_NUMBER:
