@@ -114,15 +114,29 @@ bool sendRequest(int fd, const std::vector<std::string> &args, const int streams
            writeFully(fd, arguments.data(), arguments.size());
 }
 
-// The standbys of this user that wait now, from the kernel's list of Unix
-// sockets (abstract names show with a leading "@").
-int waitingStandbys() {
+// The names of this user's standbys that wait now, from the kernel's list
+// of Unix sockets (abstract names show with a leading "@").
+std::vector<std::string> waitingStandbys() {
     std::ifstream sockets("/proc/net/unix");
     std::string own = "@" + std::string(namePrefix) + std::to_string(getuid()) + "-";
-    int count = 0;
-    for (std::string line; std::getline(sockets, line);)
-        count += line.find(own) != std::string::npos;
-    return count;
+    std::vector<std::string> names;
+    for (std::string line; std::getline(sockets, line);) {
+        std::string::size_type at = line.find(own);
+        if (at != std::string::npos)
+            names.push_back(line.substr(at + 1, line.find_first_of(" \n", at) - at - 1));
+    }
+    return names;
+}
+
+// Ends a waiting standby.
+void dismiss(const std::string &name) {
+    int fd = connectTo(name);
+    if (fd < 0)
+        return;
+    standby::Header header{};
+    std::memcpy(header.magic, standby::quitMagic, sizeof header.magic);
+    send(fd, &header, sizeof header, MSG_NOSIGNAL);
+    close(fd);
 }
 
 }  // namespace
@@ -165,8 +179,13 @@ void startStandby(const std::string &program, const std::vector<std::string> &en
         return;
     }
     std::string library = gateLibrary();
-    if (library.empty() || waitingStandbys() >= mostStandbys)
+    if (library.empty())
         return;
+    // Too many wait (left by builds of other folders): one of them makes
+    // room, as this folder's is the one the next build needs.
+    std::vector<std::string> waiting = waitingStandbys();
+    if (static_cast<int>(waiting.size()) >= mostStandbys)
+        dismiss(waiting.front());
     std::vector<std::string> variables;
     std::string preload = "=";
     bool hadPreload = false;
