@@ -3,15 +3,17 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
-#include <spawn.h>
+#include <time.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <csignal>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 
 #include "recipe.hpp"
 #include "standby_protocol.hpp"
@@ -208,25 +210,28 @@ void startStandby(const std::string &program, const std::vector<std::string> &en
     std::string harmless = "--version";
     char *argv[] = {const_cast<char *>(program.c_str()), harmless.data(), nullptr};
 
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none, all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &all);
+    std::cout.flush();
+    std::cerr.flush();
+    if (fork() != 0)
+        return;
     // Its own session: an interrupt at the terminal stops the run that
     // uses it (the standby passes it on), not a standby at rest.
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    for (int stream = 0; stream < 3; stream++)
-        posix_spawn_file_actions_addopen(&actions, stream, "/dev/null", stream == 0 ? O_RDONLY : O_WRONLY, 0);
+    setsid();
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    for (int signal = 1; signal < NSIG; signal++)
+        std::signal(signal, SIG_DFL);
     // Nothing of velc's stays open in it: a pipe that velc's caller reads
     // to its end must not wait for a standby.
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-    pid_t pid;
-    posix_spawn(&pid, program.c_str(), &actions, &attributes, argv, envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
+    int null = open("/dev/null", O_RDWR);
+    for (int stream = 0; stream < 3; stream++)
+        dup2(null, stream);
+    close_range(3, ~0u, 0);
+    // The build that started it goes on (a link, the program's run): the
+    // standby loads after it rather than taking a processor from it.
+    timespec delay{0, standbyDelayMilliseconds * 1000000};
+    nanosleep(&delay, nullptr);
+    execve(program.c_str(), argv, envp.data());
+    _exit(127);
 }

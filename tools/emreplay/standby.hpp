@@ -9,7 +9,8 @@
 // A standby serves one program, with one environment, in one working
 // directory (its name is a digest of them and of the program file's size
 // and time), for the user who started it; it ends after its one run, or
-// unused after `standbySeconds`. At most `mostStandbys` wait at once: a new
+// unused after `standbySeconds`; it starts `standbyDelayMilliseconds`
+// after the run that leaves it. At most `mostStandbys` wait at once: a new
 // one ends another.
 // VELC_EMREPLAY_STANDBY=0 in the environment turns them off.
 #include <optional>
@@ -17,6 +18,7 @@
 #include <vector>
 
 constexpr long standbySeconds = 600;
+constexpr long standbyDelayMilliseconds = 500;
 constexpr int mostStandbys = 8;
 
 // Whether velc_emreplay keeps standbys of the program: the compiler and the
