@@ -43,6 +43,8 @@ const KnownGuess functionGuesses[] = {
 const KnownGuess nameGuesses[] = {
     {"console", "`print` writes values and a line end: print x"},
     {"System", "`print` writes values and a line end: print x"},
+    {"fmt", "`print` writes values and a line end: print x"},
+    {"puts", "`print` writes values and a line end: print x"},
     {"True", "write `true`"},
     {"False", "write `false`"},
     {"None", "no value is written `nil`"},
@@ -312,6 +314,10 @@ std::string FirstGuessHints::hintFor(const Diagnostic &diagnostic, const std::st
         if (isFunctionWord(name) || startsItsLine(diagnostic, "function "))
             return foreignFunctionHint;
         std::string hint = known(std::begin(nameGuesses), std::end(nameGuesses), name);
+        // What the rest of `System.out.println(x)` or `puts x` makes of
+        // the name is no news once `print` is told.
+        if (startsWith(hint, "`print`") && startsItsLine(diagnostic, name))
+            translation().keywordGuessLines.push_back(diagnostic.line);
         if (!hint.empty())
             return hint;
         if (name == "end" || name == "endif" || name == "done" || name == "fi" || name == "endwhile")
@@ -365,6 +371,10 @@ bool FirstGuessHints::followsExplainedGuess(const Diagnostic &diagnostic, const 
         if (diagnostic.line >= function.firstLine && diagnostic.line <= function.lastLine)
             return true;
         if (diagnostic.code == E_FUNCTION_NOT_DEFINED && !name.empty() && name == function.name)
+            return true;
+        // A call of it counted against the parameters velc made of its line.
+        if (name.empty() && !function.name.empty() && diagnostic.message.compare(0, function.name.size() + 2,
+                                                                                 "\"" + function.name + "\"") == 0)
             return true;
     }
     return false;

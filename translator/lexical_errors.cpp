@@ -36,9 +36,10 @@ bool insideText(const std::string &line, std::string::size_type end) {
     return openQuote(line, end) != std::string::npos;
 }
 
-// `else`, or the `elseif` of other languages.
+// `else`, or the `elseif` of other languages, or the `catch` that goes on
+// a `try`.
 bool isBranchWord(const antlr::RefToken &token) {
-    if (token->getType() == T::LITERAL_else)
+    if (token->getType() == T::LITERAL_else || token->getType() == T::LITERAL_catch)
         return true;
     const std::string &text = token->getText();
     return token->getType() == T::IDENT && (text == "elseif" || text == "elsif" || text == "elif");
@@ -88,14 +89,15 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
             translation().functionBraces++;
             token = next;
         } else if (opensBlockByBrace(token, next)) {
-            std::string closer = branchLine_ ? "/if" : "/" + std::string(
+            std::string closer = branchLine_ ? branchCloser_ : "/" + std::string(
                 lineStart_ == T::LITERAL_while ? "while" : lineStart_ == T::LITERAL_for ? "for" :
                 lineStart_ == T::LITERAL_if ? "if" : lineStart_ == T::LITERAL_switch ? "switch" :
                 lineStart_ == T::LITERAL_do ? "do" : lineStart_ == T::LITERAL_try ? "try" : "class");
             const TokenPositions *positions = translation().positions;
             int column = positions ? byteColumn(positions->line(token->getLine()), token->getColumn()) : 0;
-            reportSyntax(token->getLine(), column, column, "unexpected `{`",
-                         "a block has no braces: its first line ends, and `" + closer + "` closes it");
+            if (!blockStartAbsorbed(token->getLine()))
+                reportSyntax(token->getLine(), column, column, "unexpected `{`",
+                             "a block has no braces: its first line ends, and `" + closer + "` closes it");
             translation().braceLines.push_back(openerLine);
             token = next;
         } else {
@@ -123,9 +125,10 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
         if (endsItsLine(token, next)) {
             const TokenPositions *positions = translation().positions;
             int column = positions ? byteColumn(positions->line(token->getLine()), token->getColumn()) : 0;
-            reportSyntax(token->getLine(), column, column + static_cast<int>(token->getText().size()) - 1,
-                         "unexpected `" + token->getText() + "`",
-                         "a block's first line ends with its condition: leave out `" + token->getText() + "`");
+            if (!blockStartAbsorbed(token->getLine()))
+                reportSyntax(token->getLine(), column, column + static_cast<int>(token->getText().size()) - 1,
+                             "unexpected `" + token->getText() + "`",
+                             "a block's first line ends with its condition: leave out `" + token->getText() + "`");
             token = next;
         } else {
             pending_ = next;
@@ -138,8 +141,10 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
         lineStart_ = type;
         lineStartLine_ = token->getLine();
         branchLine_ = isBranchWord(token);
+        branchCloser_ = token->getType() == T::LITERAL_catch ? "/try" : "/if";
     } else if (lineStart_ == T::RIGHTCURLY && previous_ == T::RIGHTCURLY && token->getLine() == lineStartLine_) {
         branchLine_ = isBranchWord(token);
+        branchCloser_ = token->getType() == T::LITERAL_catch ? "/try" : "/if";
     }
     if (type == T::EOL)
         lastOfLine_ = previous_;
