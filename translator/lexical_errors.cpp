@@ -4,6 +4,7 @@
 #include <antlr/TokenStreamRecognitionException.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <iterator>
 
 #include "VLTokenTypes.hpp"
@@ -53,8 +54,15 @@ LexicalMessage describeLexicalError(const std::string &line, int column, const s
     unsigned char byte = static_cast<unsigned char>(c);
     if (insideText(line, at))
         return {"the text is not closed on its line", "a text ends on the line it starts; write `\\n` for a line end inside it"};
-    if (c == '!' || (at > 0 && at <= line.size() && line[at - 1] == '!'))
+    if (c == '!' || (at > 0 && at <= line.size() && line[at - 1] == '!')) {
+        // `println!("{}", x)`: a macro of Rust, where a name ends in `!`.
+        std::string::size_type bang = c == '!' ? at : at - 1;
+        bool macro = bang > 0 && (std::isalnum(static_cast<unsigned char>(line[bang - 1])) || line[bang - 1] == '_') &&
+                     bang + 1 < line.size() && line[bang + 1] == '(';
+        if (macro)
+            return {"`!` alone is not an operator", "a call has no `!`; `print` writes values and a line end: print x"};
         return {"`!` alone is not an operator", "write `not x`, or `!=` to compare"};
+    }
     if (c == '%')
         return {"`%` is not an operator", "the remainder is written `mod`: a mod b"};
     if (c == '_')
