@@ -626,7 +626,7 @@ controlStatement { BlockNestingGuard nesting; }
     ;
 
 bodyStatement
-    :   { takeMisspeltKeyword(); }
+    :   { takeMisspeltKeyword(); noteStatementStart(); }
         (   EOL { lineEnd(); }
     |   returnInBody
     |   "break" { writeIndent(); writeBreak(); } statementEnd
@@ -799,7 +799,7 @@ whileStatement { ExprValue c; BlockOpening opening; }
         )
         (   controlledOneLine
         |   blockOpener
-            { enterControlBlock(); }
+            { enterControlBlock(); beginWhileBody(); }
             blockStatements
             { endWhileBody(LA(1) == LITERAL_let); }
             (   SLASHWHILE

@@ -59,6 +59,10 @@ std::string builtinArgument(int expected, const ExprValue &argument) {
             return "text(std::string(1," + argument.text + "))";
         return "dyn::toText(dyn(" + argument.text + "))";
     case T_INTEGER:
+        // A 64-bit integer is clamped into int as intval clamps it, where
+        // C++ would wrap it (with a warning for a literal).
+        if (argument.wide)
+            return "intval(" + argument.text + ")";
         return isIntegral(argument.type) || argument.type == T_NIL ? argument.text
                                                                    : "intval(dyn(" + argument.text + "))";
     case T_NUMBER:
@@ -552,9 +556,10 @@ ExprValue beginCall(const std::string &name) {
     }
     calls().pending = CallDescriptor();
     calls().pending.name = name;
-    // The functions and constructors of the headers every implementation
-    // file includes are called as they stand; any other name must be a
-    // function that the rest of the source defines.
+    // Every name must be a function that the rest of the source defines;
+    // a name of the headers every implementation file includes is written
+    // as it stands and checked apart, since a later definition of it and
+    // the headers' own function would both answer it.
     if (isMainName(name) && !scopes().inClass) {
         calls().pending.kind = CALL_FORWARD;
         return valueOf(programMainName(), T_VAR);
@@ -567,6 +572,9 @@ ExprValue beginCall(const std::string &name) {
     return valueOf(emittedNameFor(name), T_VAR);
 }
 
+// `@name(...)` is the program's explicit way to reach C or C++ as it
+// stands, as a native text is: the name and the arguments go through
+// unchecked and unconverted, and the C++ compiler is the judge of them.
 ExprValue beginExternalCall(const std::string &tokenText) {
     calls().pending = CallDescriptor();
     return valueOf(tokenText.substr(1) + " ", T_VAR);

@@ -45,6 +45,11 @@ public:
     // (written by velc for every class of the program).
     virtual void vel_trace(vel_tracer &) {}
 
+    // The name of the object's class in the program, which a printed
+    // dynamic value shows in place of an address that differs from run to
+    // run (written by velc for every class of the program).
+    virtual const char *vel_class_name() const { return nullptr; }
+
     // An object vel_new made, now whole, joins those that collections of
     // cycles look at; when enough have joined since the last, one runs.
     static void vel_made(vel_object *object);
