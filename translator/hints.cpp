@@ -264,6 +264,15 @@ namespace {
 
 bool startsWith(const std::string &text, const std::string &start) { return text.compare(0, start.size(), start) == 0; }
 
+// `for i in range(n)`: the range it means, `0--n`, as the line writes `n`.
+std::string rangeLoopHint(const std::string &line) {
+    std::string::size_type open = line.find("range(");
+    std::string::size_type close = open == std::string::npos ? open : line.rfind(')');
+    std::string end = close == std::string::npos || close < open + 6 ? "3" : line.substr(open + 6, close - open - 6);
+    std::string head = line.substr(line.find_first_not_of(" \t"), open - line.find_first_not_of(" \t"));
+    return "a loop over numbers names its range: write `" + head + "0--" + end + "` (the end left out)";
+}
+
 // Hints for the filled templates, which name no one word.
 std::string templateHint(const Diagnostic &diagnostic) {
     const std::string &message = diagnostic.message;
@@ -275,7 +284,7 @@ std::string templateHint(const Diagnostic &diagnostic) {
     }
     if (diagnostic.code == TPL_ARGUMENT_COUNT && startsWith(message, "\"range\" requires") &&
         startsItsLine(diagnostic, "for "))
-        return "a loop over numbers names its range: for i in 0--3 (the end left out) or for i in 0..2 (both ends counted)";
+        return rangeLoopHint(translation().positions->line(diagnostic.line));
     return "";
 }
 
