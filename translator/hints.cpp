@@ -282,6 +282,10 @@ std::string templateHint(const Diagnostic &diagnostic) {
                 if (message.size() > pair.size() && message.compare(message.size() - pair.size(), pair.size(), pair) == 0)
                     return "a number joins a text as a text: \"n = \" + n.totext(), or print them apart: print \"n = \", n";
     }
+    // `int[] a = {1, 2, 3}`: braces make a dict.
+    if (diagnostic.code == TPL_CANT_ASSIGN && message.find("array, from dict.") != std::string::npos &&
+        translation().positions && translation().positions->line(diagnostic.line).find('{') != std::string::npos)
+        return "the values of an array are written in brackets: [1, 2, 3]";
     if (diagnostic.code == TPL_ARGUMENT_COUNT && startsWith(message, "\"range\" requires") &&
         startsItsLine(diagnostic, "for "))
         return rangeLoopHint(translation().positions->line(diagnostic.line));

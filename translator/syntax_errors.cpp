@@ -257,6 +257,16 @@ bool guessAt(const antlr::RefToken &token, Guess &guess) {
             return true;
         }
     }
+    // `if (x = 1) { print x }`: one statement in braces on the block's line.
+    std::string::size_type brace = text.find('{'), closing = text.rfind('}');
+    if (type == T::LEFTCURLY && brace != std::string::npos && closing != std::string::npos && closing > brace &&
+        !blockCloserOf(text).empty()) {
+        std::string statement = trimmed(text.substr(brace + 1, closing - brace - 1));
+        reportSyntax(line, column, column, "unexpected `{`",
+                     "a block has no braces; one statement stands after `?` on its line: write `" +
+                         velmoraForm(text.substr(0, brace)) + " ? " + velmoraForm(statement) + "`");
+        return true;
+    }
     // `x++;`: the statement without the `;` that may end it.
     std::string code = text.substr(0, text.find_last_not_of(" \t;") + 1);
     code = trimmed(code);
