@@ -572,9 +572,13 @@ ExprValue beginCall(const std::string &name) {
     return valueOf(emittedNameFor(name), T_VAR);
 }
 
-// `@name(...)` names the function as it stands; it is checked as a call
-// of `name` is, so that what the C++ compiler would refuse is refused here.
-ExprValue beginExternalCall(const std::string &tokenText) { return beginCall(tokenText.substr(1)); }
+// `@name(...)` is the program's explicit way to reach C or C++ as it
+// stands, as a native text is: the name and the arguments go through
+// unchecked and unconverted, and the C++ compiler is the judge of them.
+ExprValue beginExternalCall(const std::string &tokenText) {
+    calls().pending = CallDescriptor();
+    return valueOf(tokenText.substr(1) + " ", T_VAR);
+}
 
 // The receiver travels on as the call's value until its arguments are
 // closed; the descriptor takes it only then.
