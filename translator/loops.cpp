@@ -560,6 +560,11 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
     if (type == T_INTEGER && integerLiteralFits(low) && integerLiteralFits(high) && hasStep)
         integerLiteralFits(step);
     std::string name = emittedNameFor(variable);
+    // A real first value of an integer variable is converted as intval
+    // converts it: C++ would leave a value past the range undefined.
+    ExprValue first = low;
+    if (isFloating(low.type) && !isFloating(type) && type != T_VAR)
+        first.text = convertValue(type, low);
     // The library steps the variable only while the next value is inside
     // the range, so that a range ending at the type's largest value ends;
     // the flag is 0 once the last value has been visited.
@@ -568,7 +573,7 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
     long long stepValue = 0;
     if (stepsInline(spelling, type, high, inclusive, hasStep, step, stepValue)) {
         openArrayViews(ahead);
-        writeControlLine("for(" + spelling + name + "=" + low.text + ";" + name + comparison + high.text + ";" +
+        writeControlLine("for(" + spelling + name + "=" + first.text + ";" + name + comparison + high.text + ";" +
                          name + "=_vel_for_add(" + name + "," + std::to_string(stepValue) + "))");
         return;
     }
@@ -578,7 +583,7 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
         openArrayViews(ahead);
         ExprValue bound = boundOfLoop(high, variable, ahead);
         const Symbol *copied = spelling.empty() && extraBracesLeft(2) ? copiableVariable(variable, ahead) : nullptr;
-        writeSteppedFor(spelling, name, low, bound, comparison, inclusive, stepValue, copied != nullptr);
+        writeSteppedFor(spelling, name, first, bound, comparison, inclusive, stepValue, copied != nullptr);
         if (copied)
             statements().copiedVariables.push_back(copied);
         return;
@@ -593,7 +598,7 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
     std::string firstTest = signAtRunTime
                                 ? "_vel_for_first(" + name + "," + stepText + "," + high.text + "," + inclusion + ")"
                                 : name + comparison + high.text;
-    writeControlLine("for(" + spelling + name + "=" + low.text + ";" + going + " && " + firstTest + ";" + going +
+    writeControlLine("for(" + spelling + name + "=" + first.text + ";" + going + " && " + firstTest + ";" + going +
                      "=_vel_for_next(" + name + "," + stepText + "," + high.text + "," + inclusion + "))");
 }
 
