@@ -19,7 +19,7 @@
 
 constexpr long standbySeconds = 600;
 constexpr long standbyDelayMilliseconds = 500;
-constexpr int mostStandbys = 8;
+constexpr int mostStandbys = 16;
 
 // Whether velc_emreplay keeps standbys of the program: the compiler and the
 // linker that an edit runs (clang, wasm-ld), which take "--version" as the
