@@ -552,9 +552,10 @@ ExprValue beginCall(const std::string &name) {
     }
     calls().pending = CallDescriptor();
     calls().pending.name = name;
-    // The functions and constructors of the headers every implementation
-    // file includes are called as they stand; any other name must be a
-    // function that the rest of the source defines.
+    // Every name must be a function that the rest of the source defines;
+    // a name of the headers every implementation file includes is written
+    // as it stands and checked apart, since a later definition of it and
+    // the headers' own function would both answer it.
     if (isMainName(name) && !scopes().inClass) {
         calls().pending.kind = CALL_FORWARD;
         return valueOf(programMainName(), T_VAR);
@@ -567,10 +568,9 @@ ExprValue beginCall(const std::string &name) {
     return valueOf(emittedNameFor(name), T_VAR);
 }
 
-ExprValue beginExternalCall(const std::string &tokenText) {
-    calls().pending = CallDescriptor();
-    return valueOf(tokenText.substr(1) + " ", T_VAR);
-}
+// `@name(...)` names the function as it stands; it is checked as a call
+// of `name` is, so that what the C++ compiler would refuse is refused here.
+ExprValue beginExternalCall(const std::string &tokenText) { return beginCall(tokenText.substr(1)); }
 
 // The receiver travels on as the call's value until its arguments are
 // closed; the descriptor takes it only then.

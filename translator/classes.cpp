@@ -189,6 +189,15 @@ void writeTraceMethod(const ClassRecord &record) {
     emitIndented("}\n");
 }
 
+// The class's name as the program wrote it, which a printed dynamic value
+// holding one of its objects shows.
+void writeClassNameMethod(const ClassRecord &record) {
+    if (!record.counted)
+        return;
+    newlineOnce();
+    emitIndented("const char *vel_class_name() const override { return \"" + record.name + "\"; }\n");
+}
+
 }  // namespace
 
 void endClass() {
@@ -196,6 +205,7 @@ void endClass() {
     ClassRecord &record = classRecord(classState().current);
     followClassMembers(record.members);
     writeTraceMethod(record);
+    writeClassNameMethod(record);
     // A derived class's constructor starts with its base's constructor
     // without arguments (super is not passed on): a class whose own
     // constructor needs arguments has that one too.

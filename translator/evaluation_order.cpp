@@ -26,9 +26,53 @@ std::string capture() {
     return fileLevel || order().inParameterDefault ? "[]" : "[&]";
 }
 
+// The operand as the name under which the operation receives it.
+void rename(ExprValue &operand, std::string name) {
+    operand.text = std::move(name);
+    operand.plainName = true;
+    operand.loose = LOOSE_NONE;
+    operand.root = nullptr;
+    operand.writePath.reset();
+    operand.append.reset();
+    operand.resultsOf = -1;
+    operand.results.clear();
+    operand.flatChain = FLAT_NONE;
+    operand.nesting = 0;
+    operand.chained = false;
+}
+
 }  // namespace
 
+int nestingOf(const ExprValue &value) {
+    return value.text.size() == value.nestingLength ? value.nesting : 0;
+}
+
+void nestAround(ExprValue &value, const ExprValue &first) {
+    value.nesting = nestingOf(first) + 1;
+    value.chained = false;
+    value.nestingLength = value.text.size();
+}
+
+OperandOrder OperandOrder::ofChain(ExprValue &left, ExprValue &right) {
+    if (nestingOf(left) < CHAIN_START)
+        return OperandOrder({&left, &right});
+    // The step receives the chain's value so far; the right operand stays
+    // in the step, which runs after that value was computed, so the order
+    // of the two is the one written whatever either calls.
+    OperandOrder order({});
+    order.effects_ = left.effects || right.effects;
+    order.chain_ = std::move(left.text);
+    if (left.chained)
+        order.chain_.resize(order.chain_.size() - std::string(".value").size());
+    else
+        order.chain_ = "_vel_chain(" + order.chain_ + ")";
+    rename(left, receivedName(0));
+    return order;
+}
+
 OperandOrder::OperandOrder(const std::vector<ExprValue *> &operands, const ExprValue *readTwice) {
+    if (!operands.empty() && operands[0] != nullptr)
+        leftNesting_ = nestingOf(*operands[0]);
     int calling = 0;
     int varying = 0;
     for (const ExprValue *operand : operands) {
@@ -49,19 +93,21 @@ OperandOrder::OperandOrder(const std::vector<ExprValue *> &operands, const ExprV
             continue;
         std::string name = receivedName(handedOver_.size());
         handedOver_.push_back(std::move(operand->text));
-        operand->text = std::move(name);
-        operand->plainName = true;
-        operand->loose = LOOSE_NONE;
-        operand->root = nullptr;
-        operand->writePath.reset();
-        operand->append.reset();
-        operand->resultsOf = -1;
-        operand->results.clear();
+        rename(*operand, std::move(name));
     }
 }
 
 ExprValue OperandOrder::finish(ExprValue operation) const {
     operation.effects = operation.effects || effects_;
+    if (!chain_.empty()) {
+        operation.text = chain_ + ".then(" + capture() + "(auto &" + receivedName(0) + ") { return " + operation.text + "; }).value";
+        markComputed(operation);
+        operation.append.reset();
+        operation.chained = true;
+        operation.nesting = CHAIN_START;
+        operation.nestingLength = operation.text.size();
+        return operation;
+    }
     if (handedOver_.empty())
         return operation;
     std::string values;
@@ -85,6 +131,10 @@ ExprValue OperandOrder::finish(ExprValue operation) const {
     }
     markComputed(operation);
     operation.append.reset();
+    // The list holds the left operand, and the next operator of a chain
+    // would hold this list in its own.
+    operation.nesting = leftNesting_ + 1;
+    operation.nestingLength = operation.text.size();
     return operation;
 }
 

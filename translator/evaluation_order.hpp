@@ -22,6 +22,11 @@ public:
     // range test) is handed over whenever it calls something, so that it is
     // evaluated once.
     explicit OperandOrder(const std::vector<ExprValue *> &operands, const ExprValue *readTwice = nullptr);
+    // The same for a binary operator of a chain: when its left operand
+    // nests its own first operand CHAIN_START deep already, the operation
+    // becomes the next step of a _vel_chain, so that the chain's brackets
+    // do not grow with its length.
+    static OperandOrder ofChain(ExprValue &left, ExprValue &right);
     // The operation built from the operands: handed the operands in order
     // when needed, and marked as calling something when an operand does.
     ExprValue finish(ExprValue operation) const;
@@ -29,7 +34,18 @@ public:
 private:
     std::vector<std::string> handedOver_;  // the C++ texts of the replaced operands
     bool effects_ = false;
+    std::string chain_;     // the _vel_chain this operation continues, or ""
+    int leftNesting_ = 0;   // how deep the left operand nested its own first operand
 };
+
+// How deep a chain nests before it goes on as a _vel_chain: short chains
+// keep the plain nested form.
+constexpr int CHAIN_START = 8;
+
+// How deep `value` holds its first operand (0 when its text changed since).
+int nestingOf(const ExprValue &value);
+// Records that `value` holds `first` as its first operand, one level deeper.
+void nestAround(ExprValue &value, const ExprValue &first);
 
 // Parameter defaults are written where a lambda may capture nothing.
 void beginParameterDefault();

@@ -45,6 +45,9 @@ ExprValue multiplicativeOperator(ExprValue left, int operatorToken, ExprValue ri
 std::string appendPrefix(std::string prefix, const std::string &op);
 ExprValue prefixed(const std::string &prefix, const ExprValue &operand);
 ExprValue inRange(ExprValue item, ExprValue low, ExprValue high, bool inclusive, bool negated);
+// One side of a range test, "item op bound": a natural beside a signed
+// integer that may be negative is compared by its value, as "<" compares it.
+std::string boundTest(const ExprValue &item, const std::string &op, const ExprValue &bound);
 ExprValue inContainer(ExprValue item, ExprValue container, bool negated);
 
 ExprValue constantValue(const std::string &text, int type);

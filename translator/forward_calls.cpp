@@ -89,9 +89,14 @@ void checkForwardCalls() {
             // source defines one further on, a second reading knowing its
             // head calls the source's function, as a call after it does;
             // the message stands only where that reading cannot.
+            // Nothing tells what the headers' function takes: one the
+            // program has not declared in an extern block is refused here
+            // rather than by the C++ compiler.
             if (index >= 0) {
                 noteFunctionCalledAhead(index);
                 reportNamed(E_AMBIGUOUS, forward.name);
+            } else {
+                reportNamed(E_FUNCTION_NOT_DEFINED, forward.name);
             }
             continue;
         }

@@ -7,6 +7,7 @@
 #include "semantics/builtins.hpp"
 #include "semantics/classes.hpp"
 #include "semantics/functions.hpp"
+#include "semantics/reserved_names.hpp"
 #include "semantics/symbols.hpp"
 #include "translator/positions.hpp"
 #include "translator/source_translation.hpp"
@@ -290,6 +291,9 @@ std::string FirstGuessHints::hintFor(const Diagnostic &diagnostic, const std::st
         std::string hint = known(std::begin(functionGuesses), std::end(functionGuesses), name);
         if (!hint.empty())
             return hint;
+        if (isReservedName(name))
+            return "a function of C or C++ is called once an extern line declares its types, as in: "
+                   "extern real hypot(real, real)";
         std::vector<std::string> names = builtinNames(false);
         for (const FunctionRecord &function : sourceSemantics().run.functions.records)
             if (function.ownerClass < 0)

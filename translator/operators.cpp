@@ -240,16 +240,40 @@ bool isDecimalLiteral(const ExprValue &value) {
            value.text.size() < 18 && value.text.find_first_not_of("0123456789") == std::string::npos;
 }
 
+int bitLevelOf(const std::string &op) { return op == "|" ? FLAT_BIT_OR : op == "^" ? FLAT_BIT_XOR : FLAT_BIT_AND; }
+
+// The text of the left operand of a bit operator without the parentheses
+// of its chain when that chain is of the same operator's level: C++ groups
+// it from the left as Velmora does, and "((a|b)|c)" would nest as deep as
+// the chain is long, past what compilers take. A chain of a tighter level
+// keeps its parentheses, which the compilers would otherwise ask for.
+std::string bitOperandText(ExprValue &left, int level) {
+    bool chain = left.flatChain == level && left.text.size() == left.flatLength && left.text.size() >= 2;
+    if (!chain)
+        return std::move(left.text);
+    left.text.pop_back();
+    left.text.erase(0, 1);
+    return std::move(left.text);
+}
+
 // Velmora binds the bit operators tighter than comparisons and C++ does
 // not: the parentheses keep "x & 1 = 0" a test of (x & 1).
+ExprValue bitChain(ExprValue left, const std::string &op, const ExprValue &right, int type) {
+    int level = bitLevelOf(op);
+    ExprValue value = result("(" + joined(bitOperandText(left, level), op, right.text) + ")", type);
+    value.flatChain = level;
+    value.flatLength = value.text.size();
+    return value;
+}
+
 ExprValue bitOperatorText(ExprValue left, const std::string &op, const ExprValue &right) {
     countOperator();
     if (eitherUnknown(left.type, right.type))
-        return result("(" + joined(std::move(left.text), op, right.text) + ")", T_UNKNOWN);
+        return bitChain(std::move(left), op, right, T_UNKNOWN);
     // Bits belong to integers: a real operand is refused rather than cut.
     if (isFloating(left.type) || isFloating(right.type)) {
         reportOperands(W_BINARY, left.type, right.type);
-        return result("(" + joined(std::move(left.text), op, right.text) + ")", T_UNKNOWN);
+        return bitChain(std::move(left), op, right, T_UNKNOWN);
     }
     int type = checkBitOperator(left.type, right.type);
     // 2^5 is an exclusive or in Velmora as in C++; clang takes two decimal
@@ -257,7 +281,7 @@ ExprValue bitOperatorText(ExprValue left, const std::string &op, const ExprValue
     // known operands is written.
     if (op == "^" && type == T_INTEGER && left.known && right.known)
         return knownExclusiveOr(left, right);
-    return result("(" + joined(std::move(left.text), op, right.text) + ")", type);
+    return bitChain(std::move(left), op, right, type);
 }
 
 bool refusedNonNumbers(int left, int right, int classWord) {
@@ -372,6 +396,9 @@ ExprValue multiplicativeOperatorText(ExprValue left, int operatorToken, const Ex
         else
             value = result(std::move(left.text) + "%" + right.text, type);
     }
+    // The calls hold the left operand: a chain of them nests.
+    if (value.text.compare(0, 4, "_vel") == 0 || value.text.compare(0, 5, "fmod(") == 0)
+        nestAround(value, left);
     return typedFromDynamic(std::move(value), leftType, right.type);
 }
 
@@ -461,20 +488,36 @@ ExprValue shiftOperator(ExprValue left, bool shiftLeft, ExprValue right) {
     else
         resultType = checkArith(leftType, right.type, W_SHIFT);
     // The operators bind as in C++, but clang warns of a sum beside a shift.
+    // A shift needs no parentheses as the left operand of the next one: C++
+    // groups them from the left as Velmora does, and a long chain would nest
+    // them past what compilers take.
     auto operand = [](const ExprValue &side) {
-        return side.plainName || side.literal ? side.text : "(" + side.text + ")";
+        bool bare = side.plainName || side.literal || enclosedInParentheses(side.text);
+        return bare ? side.text : "(" + side.text + ")";
     };
     bool wideResult = left.wide || resultType == T_NATURAL || resultType == T_LONG;
     std::string count = resultType == T_INTEGER || wideResult ? shiftCountText(wideResult ? 64 : 32, right, operand(right))
                                                              : operand(right);
-    std::string shifted = operand(left) + (shiftLeft ? "<<" : ">>") + count;
+    std::string leftText = left.loose == LOOSE_SHIFT ? left.text : operand(left);
+    std::string shifted = leftText + (shiftLeft ? "<<" : ">>") + count;
     // A negative integer shifted left is undefined in C++17 (and clang warns
     // of a negative literal), as is a literal shifted past its bits: the
-    // bits are shifted as unsigned ones.
+    // bits are shifted as unsigned ones. Such a shift of the unsigned bits
+    // shifts them further in place of casting them back and forth.
+    int flat = FLAT_NONE;
     if (shiftLeft && leftType == T_INTEGER && resultType == T_INTEGER &&
-        (!isDecimalLiteral(left) || knownShiftOverflows(left, right)))
-        shifted = (left.wide ? "(long long)((unsigned long long)" : "(int)((unsigned)") + operand(left) + "<<" + count + ")";
+        (!isDecimalLiteral(left) || knownShiftOverflows(left, right))) {
+        flat = left.wide ? FLAT_SHIFT_LONG : FLAT_SHIFT_INT;
+        if (left.flatChain == flat && left.flatLength == left.text.size()) {
+            left.text.pop_back();
+            shifted = std::move(left.text) + "<<" + count + ")";
+        } else {
+            shifted = (left.wide ? "(long long)((unsigned long long)" : "(int)((unsigned)") + leftText + "<<" + count + ")";
+        }
+    }
     ExprValue value = result(shifted, resultType, LOOSE_SHIFT);
+    value.flatChain = flat;
+    value.flatLength = value.text.size();
     value.effects = left.effects || right.effects;
     foldKnownShift(value, left, shiftLeft, right);
     return typedFromDynamic(std::move(value), leftType, right.type);
@@ -503,12 +546,17 @@ ExprValue prefixed(const std::string &prefix, const ExprValue &operand) {
     return value;
 }
 
+std::string boundTest(const ExprValue &item, const std::string &op, const ExprValue &bound) {
+    if (signednessDiffers(item, item.type, bound))
+        return "_vel_order(" + item.text + "," + bound.text + ")" + op + "0";
+    return item.text + op + besideItself(item.text, bound.text, item.type);
+}
+
 ExprValue inRange(ExprValue item, ExprValue low, ExprValue high, bool inclusive, bool negated) {
     countOperator();
     OperandOrder order({&item, &low, &high}, &item);
     item.text = rangeItem(item);
-    std::string text = "(" + item.text + ">=" + besideItself(item.text, low.text, item.type) + "&&" + item.text + "<" +
-                       (inclusive ? "=" : "") + besideItself(item.text, high.text, item.type) + ")";
+    std::string text = "(" + boundTest(item, ">=", low) + "&&" + boundTest(item, inclusive ? "<=" : "<", high) + ")";
     return order.finish(result((negated ? "!" : "") + text, checkIn(item.type, T_VAR)));
 }
 
@@ -539,23 +587,23 @@ ExprValue inContainer(ExprValue item, ExprValue container, bool negated) {
 }
 
 ExprValue comparison(ExprValue left, int comparisonToken, ExprValue right) {
-    OperandOrder order({&left, &right});
+    OperandOrder order = OperandOrder::ofChain(left, right);
     return order.finish(comparisonText(std::move(left), comparisonToken, right));
 }
 
 ExprValue bitOperator(ExprValue left, const std::string &op, ExprValue right) {
-    OperandOrder order({&left, &right});
+    OperandOrder order = OperandOrder::ofChain(left, right);
     return order.finish(bitOperatorText(std::move(left), op, right));
 }
 
 ExprValue additiveOperator(ExprValue left, bool plus, ExprValue right) {
     nullsBesideNumbers(left, right);
-    OperandOrder order({&left, &right});
+    OperandOrder order = OperandOrder::ofChain(left, right);
     return order.finish(additiveOperatorText(std::move(left), plus, right));
 }
 
 ExprValue multiplicativeOperator(ExprValue left, int operatorToken, ExprValue right) {
     nullsBesideNumbers(left, right);
-    OperandOrder order({&left, &right});
+    OperandOrder order = OperandOrder::ofChain(left, right);
     return order.finish(multiplicativeOperatorText(std::move(left), operatorToken, right));
 }

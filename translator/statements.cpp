@@ -204,8 +204,7 @@ std::string caseEquals(const ExprValue &value) {
 std::string caseRange(ExprValue low, ExprValue high, bool inclusive) {
     ExprValue subject = subjectValue();
     OperandOrder order({&subject, &low, &high});
-    std::string text = "(" + subject.text + ">=" + low.text + " && " + subject.text + (inclusive ? "<=" : "<") +
-                       high.text + ")";
+    std::string text = "(" + boundTest(subject, ">=", low) + " && " + boundTest(subject, inclusive ? "<=" : "<", high) + ")";
     ExprValue test;
     test.text = std::move(text);
     test.type = T_BOOLEAN;

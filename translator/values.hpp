@@ -61,6 +61,13 @@ private:
 // carries one at its top is put in parentheses.
 enum LooseOperator { LOOSE_NONE = 0, LOOSE_SHIFT, LOOSE_RELATION, LOOSE_LOGICAL };
 
+// Chains that a next operator continues in place. C++ orders the three bit
+// levels as Velmora does, so a chain of them needs only the one pair of
+// parentheses that keeps it apart from comparisons; a left shift of an int
+// or a long shifts its unsigned bits, which a next shift of the same width
+// can go on shifting.
+enum FlatChain { FLAT_NONE = 0, FLAT_BIT_OR, FLAT_BIT_XOR, FLAT_BIT_AND, FLAT_SHIFT_INT, FLAT_SHIFT_LONG };
+
 struct ExprValue {
     std::string text;            // the C++ text
     int type = 0;                // type code
@@ -70,6 +77,19 @@ struct ExprValue {
     bool plainName = false;      // a bare variable name
     int classIndex = -1;         // an object or a class name: its class record
     int loose = LOOSE_NONE;
+    // A chain of operators that the next one of its kind continues in place
+    // rather than nesting it (translator/operators.cpp): its kind, and the
+    // text's length when it was made, which any later change of the text
+    // gives up.
+    int flatChain = 0;
+    std::size_t flatLength = 0;
+    // How deep the text holds its first operand inside calls or lists of
+    // its operators ("_vel_mod(_vel_mod(a,b),c)": 2), or that it is a
+    // _vel_chain already (translator/evaluation_order.hpp); valid while the
+    // text keeps `nestingLength` characters.
+    int nesting = 0;
+    bool chained = false;
+    std::size_t nestingLength = 0;
     // For a variable or an element of one: the symbol of the variable, and
     // for an element the C++ text that reaches the element itself rather
     // than a copy, for methods that change their receiver (a plain name is
@@ -106,6 +126,9 @@ inline void markComputed(ExprValue &value) {
     value.interpolated = false;
     value.plainName = false;
     value.loose = LOOSE_NONE;
+    value.flatChain = 0;
+    value.nesting = 0;
+    value.chained = false;
     value.root = nullptr;
     value.writePath.reset();
 }

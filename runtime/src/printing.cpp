@@ -6,6 +6,20 @@
 
 vel_output &operator<<(vel_output &out, const text &value) { return out << value.data; }
 
+namespace {
+
+// An object shows its class, not its address, so that a program prints the
+// same on every run and tool chain; a native pointer shows that it is one.
+vel_output &writeObject(vel_output &out, const dyn &value) {
+    const vel_object *object = value.asObject();
+    const char *name = object != nullptr ? object->vel_class_name() : nullptr;
+    if (name == nullptr)
+        return out << "<object>";
+    return out << "<" << name << " object>";
+}
+
+}  // namespace
+
 vel_output &operator<<(vel_output &out, const dyn &value) {
     switch (value.kind()) {
     case dyn::NIL: return out;
@@ -21,7 +35,7 @@ vel_output &operator<<(vel_output &out, const dyn &value) {
         out << ": ";
         vel_write_element(out, value.asPair()->value);
         return out;
-    case dyn::POINTER: return out << "<object " << value.rawPointer() << ">";
+    case dyn::POINTER: return writeObject(out, value);
     }
     return out;
 }

@@ -1,5 +1,6 @@
 #include "fuzz_check.hpp"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -28,7 +29,8 @@ std::string readFile(const std::string &path) {
 }
 
 struct Outcome {
-    int status = -1;  // exit status
+    bool started = false;  // the program was found and began to run
+    int status = -1;       // exit status
     int signal = 0;   // the signal that ended it, or 0
     bool timedOut = false;
     std::string out, err;
@@ -36,17 +38,28 @@ struct Outcome {
 
 // Runs `arguments` in `dir` without a shell, so that a signal is told from
 // a status, under a time limit (and, with `addressSpace`, that many bytes
-// of address space), its outputs in files named after `tag`.
+// of address space), its outputs in files named after `tag`. Whether the
+// program started is told by a pipe that closes on exec, not by a status:
+// velc's own statuses count its errors and reach 126 and 127 too.
 Outcome run(const std::string &dir, const std::string &tag, const std::vector<std::string> &arguments, int seconds,
             const std::vector<std::string> &environment = {}, std::size_t addressSpace = 0) {
     std::string outPath = dir + "/" + tag + ".out", errPath = dir + "/" + tag + ".err";
     Outcome o;
+    int startPipe[2];
+    if (pipe2(startPipe, O_CLOEXEC) != 0) return o;
     pid_t child = fork();
     if (child == 0) {
-        if (chdir(dir.c_str()) != 0) _exit(126);
+        close(startPipe[0]);
+        // One byte before _exit says the exec did not happen.
+        auto fail = [&] {
+            char failed = 1;
+            (void)!write(startPipe[1], &failed, 1);
+            _exit(127);
+        };
+        if (chdir(dir.c_str()) != 0) fail();
         int in = open("/dev/null", O_RDONLY), out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
             err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (in < 0 || out < 0 || err < 0) _exit(126);
+        if (in < 0 || out < 0 || err < 0) fail();
         dup2(in, 0);
         dup2(out, 1);
         dup2(err, 2);
@@ -59,9 +72,19 @@ Outcome run(const std::string &dir, const std::string &tag, const std::vector<st
         for (const auto &argument : arguments) argv.push_back(const_cast<char *>(argument.c_str()));
         argv.push_back(nullptr);
         execvp(argv[0], argv.data());
-        _exit(127);
+        fail();
     }
-    if (child < 0) return o;
+    close(startPipe[1]);
+    if (child < 0) {
+        close(startPipe[0]);
+        return o;
+    }
+    char failed = 0;
+    ssize_t got;
+    while ((got = read(startPipe[0], &failed, 1)) < 0 && errno == EINTR) {
+    }
+    close(startPipe[0]);
+    o.started = got == 0;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     int raw = 0;
     while (waitpid(child, &raw, WNOHANG) == 0) {
@@ -114,6 +137,7 @@ std::optional<Finding> compileCheck(const CheckSettings &settings, const std::st
             command.push_back(unit);
             Outcome c = run(workDir, compiler.second, command, settings.compileSeconds);
             std::string generated = "--- " + unit + "\n" + clip(readFile(workDir + "/" + unit), 6000);
+            if (!c.started) return Finding{compiler.second + " did not start", messages(c)};
             if (c.timedOut) return Finding{compiler.second + " hang", unit + generated};
             if (c.status != 0) return Finding{compiler.second + " refused", clip(c.err, 6000) + generated};
             if (c.err.find("warning:") != std::string::npos) return Finding{compiler.second + " warned", clip(c.err, 6000) + generated};
@@ -166,7 +190,7 @@ std::optional<Finding> checkCase(const CheckSettings &settings, const FuzzCase &
         std::string report = sanitizerReport(t.err);
         return Finding{"sanitizer report", clip(report.empty() ? t.err : report, 8000)};
     }
-    if (t.status == 126 || t.status == 127) return Finding{"velc did not start", messages(t)};
+    if (!t.started) return Finding{"velc did not start", messages(t)};
     if (t.timedOut) return Finding{"velc hang", "no end within " + std::to_string(settings.translateSeconds) + " s"};
     if (t.signal) return Finding{"velc crash", messages(t)};
     // The translator's own faults are reported on standard output, where

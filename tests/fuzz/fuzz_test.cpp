@@ -47,6 +47,10 @@ TEST(FuzzCheck, EveryKindOfFaultIsAFinding) {
     EXPECT_EQ(kindFound("refused", "echo 'int main() { return undeclared; }' > prog.cpp"), "g++ refused");
     EXPECT_EQ(kindFound("warned", "printf '#warning generated\\nint main() { return 0; }\\n' > prog.cpp"), "g++ warned");
     EXPECT_EQ(kindFound("nocpp", "exit 0"), "velc wrote no C++");
+    fuzz::CheckSettings missing = standIn("missing", "exit 0");
+    missing.velc += "-not-there";
+    auto finding = fuzz::checkCase(missing, {{{"prog.vel", "print 1\n"}}, "test"}, scratch("work-missing"));
+    EXPECT_EQ(finding ? finding->kind : "none", "velc did not start");
 }
 
 TEST(FuzzCheck, ProgramErrorsAndCleanTranslationsAreNoFinding) {
@@ -55,6 +59,9 @@ TEST(FuzzCheck, ProgramErrorsAndCleanTranslationsAreNoFinding) {
     EXPECT_EQ(kindFound("errors", "echo 'prog.vel L1: \"x\" not declared'; "
                                   "echo 'prog.vel L1:1: unexpected `Internal error`' >&2; exit 200"),
               "none");
+    // 126 and 127 errors are counts too, whatever a shell means by them.
+    EXPECT_EQ(kindFound("errors126", "echo 'prog.vel L1: \"x\" not declared'; exit 126"), "none");
+    EXPECT_EQ(kindFound("errors127", "echo 'prog.vel L1: \"x\" not declared'; exit 127"), "none");
     EXPECT_EQ(kindFound("clean", "echo 'int main() { return 0; }' > prog.cpp"), "none");
 }
 

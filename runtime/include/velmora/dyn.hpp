@@ -162,6 +162,8 @@ public:
     const dict *asDict() const { return type == DICT ? dictValue : nullptr; }
     const vel_pair *asPair() const { return type == PAIR ? pairValue : nullptr; }
     void *rawPointer() const { return type == POINTER ? pointer : nullptr; }
+    // An object of the program's classes; null for a native pointer.
+    const vel_object *asObject() const { return holdsObject() ? static_cast<const vel_object *>(pointer) : nullptr; }
     bool holdsBoolean() const { return type == BOOLEAN && flag; }
     long long holdsInteger() const { return type == INTEGER ? integer : 0; }
     double holdsReal() const { return type == REAL ? real : 0; }

@@ -18,6 +18,7 @@
 // Generated code is C++17; the rest of the header still compiles as C++14.
 #if __cplusplus >= 201703L
 #include <tuple>
+#include <type_traits>
 #include <utility>
 
 // The constructor takes its operands by value: each parameter is copied
@@ -35,4 +36,25 @@ struct _vel_inOrder {
 };
 template <class... A>
 _vel_inOrder(A...) -> _vel_inOrder<A...>;
+
+// A long chain of operators, each of which would hold the one before it
+// inside its own call or list, written as steps one after another, since
+// compilers refuse brackets nested a few hundred deep:
+//
+//     _vel_chain(first).then([&](auto &_vel_o0, auto &_vel_o1) { return _vel_o0 % _vel_o1; }, g()).value
+//
+// The object of a member call is evaluated before its arguments, so each
+// step's result is there before the next step's operand is evaluated, as in
+// the nested form.
+template <class T>
+struct _vel_chain {
+    T value;
+    explicit _vel_chain(T first) : value(std::move(first)) {}
+    template <class Operation, class... Next>
+    auto then(Operation operation, Next... next) && {
+        return _vel_chain<std::decay_t<decltype(operation(value, next...))>>(operation(value, next...));
+    }
+};
+template <class T>
+_vel_chain(T) -> _vel_chain<T>;
 #endif

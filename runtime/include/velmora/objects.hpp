@@ -57,6 +57,11 @@ public:
     // (written by velc for every class of the program).
     virtual void vel_trace(vel_tracer &) {}
 
+    // The name of the object's class in the program, which a printed
+    // dynamic value shows in place of an address that differs from run to
+    // run (written by velc for every class of the program).
+    virtual const char *vel_class_name() const { return nullptr; }
+
     // The candidates of the next collection of cycles.
     static std::size_t vel_tracked();
     // Frees every cycle of objects that nothing outside it holds and that
