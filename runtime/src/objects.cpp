@@ -57,9 +57,9 @@ public:
     void collect() {
         if (collecting) return;
         collecting = true;
-        Group group = gather();
-        std::vector<vel_object *> garbage = unreachable(group);
-        free(group, garbage);
+        gather();
+        findGarbage();
+        free();
         if (garbage.size() < group.objects.size() / 8)
             limit = std::max(limit, group.objects.size());
         else
@@ -125,23 +125,26 @@ private:
     };
 
     // The candidates and everything they reach, the candidates' table left
-    // empty; places are indexes of the group from here on.
-    Group gather() {
-        Group group;
+    // empty; places are indexes of the group from here on. The tables keep
+    // their room from one collection to the next: allocating them anew
+    // each time made a program that drops cycles in a loop give memory
+    // back to the system and take it again at every collection.
+    void gather() {
+        group.objects.clear();
+        group.held.clear();
+        group.passedShared.clear();
         group.objects.swap(candidates);
-        group.held.reserve(group.objects.size());
         for (vel_object *object : group.objects) group.held.push_back(object->vel_references);
         Gather gather(group);
         for (std::size_t i = 0; i < group.objects.size(); ++i) {
             gather.holder = group.objects[i];
             gather.holder->vel_trace(gather);
         }
-        return group;
     }
 
-    std::vector<vel_object *> unreachable(Group &group) {
+    void findGarbage() {
         std::size_t count = group.objects.size();
-        std::vector<vel_object *> pending;
+        pending.clear();
         for (std::size_t i = 0; i < count; ++i)
             if (group.held[i] != 0) pending.push_back(group.objects[i]);
         Reach reach(group, pending);
@@ -150,13 +153,12 @@ private:
             pending.pop_back();
             object->vel_trace(reach);
         }
-        std::vector<vel_object *> garbage;
+        garbage.clear();
         for (std::size_t i = 0; i < count; ++i)
             if (group.held[i] == 0) garbage.push_back(group.objects[i]);
-        return garbage;
     }
 
-    void free(Group &group, const std::vector<vel_object *> &garbage) {
+    void free() {
         // The live objects are no longer candidates, but for those holding
         // a shared container: a cycle through it may be left once it is no
         // longer shared, with no count falling, so they stay candidates.
@@ -181,6 +183,9 @@ private:
     }
 
     std::vector<vel_object *> candidates;
+    Group group;
+    std::vector<vel_object *> pending;  // held objects whose reach is still to mark
+    std::vector<vel_object *> garbage;
     std::size_t limit = minimumLimit;
     bool collecting = false;
 };
