@@ -9,7 +9,12 @@
 #           without the flags that leave out the browser's JS libraries
 #           and those that make the link wasm-ld alone, the tools started directly (not through velc_emreplay) and
 #           through the first python3 on the PATH;
-#   after   the velc.ini as the build wrote it;
+#   unready the velc.ini as the build wrote it, without the standbys of
+#           velc_emreplay (VELC_EMREPLAY_STANDBY=0): each compile and link
+#           starts clang or wasm-ld anew;
+#   after   the velc.ini as the build wrote it, with the standbys: each
+#           compile and link after the first runs on a clang or wasm-ld
+#           loaded by the one before it;
 #   late    the same, with a wasmer that velc does not start before the
 #           link (a wrapper of this tree's that does not name the variable
 #           it waits on), as any other runner is started.
@@ -18,7 +23,9 @@
 # hello figures also give, after a slash, the processor time of all the
 # processes (user and system), which is what elapsed time comes to on an
 # idle machine (less where node runs threads at once) and which the other
-# work on a shared machine changes little.
+# work on a shared machine changes little. A standby's work (its loading
+# and the run it serves) is not among the processes waited for: with
+# standbys, the processor time leaves out the compile's and the link's.
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 runs=${2:-7}
@@ -34,6 +41,7 @@ setUp() {   # directory ini-filter
     sed "$2" "$build/velc.ini" > "$work/$1/velc.ini"
 }
 setUp before "/^pch=/d; /^jobs=/d; s/ $lean//; s/ $oneStep//; s/EMSDK_PYTHON=[^ ]* //; s#[^ =]*/velc_emreplay ##"
+setUp unready ""
 setUp after ""
 setUp late ""
 
@@ -74,8 +82,11 @@ medians() {
 }
 
 # An edit: new content, and outputs older than the source (file times
-# count in whole seconds).
+# count in whole seconds). An edit takes a person a while: a second passes
+# before the build, in which what a build left to run in the background
+# (the standbys' loading) ends.
 edit() {   # counter
+    sleep 1
     local old=$(($(date +%s) - 100))
     touch -d "@$old" hello.* 2>/dev/null || true
     printf 'print "Hello, World!"\n# edit %s\n' "$1" > hello.vel
@@ -90,6 +101,8 @@ measureHello() {   # configuration
     cd "$work/$1"
     local PATH=$PATH
     [ "$1" != late ] || PATH="$work/late-bin:$PATH"
+    local -x VELC_EMREPLAY_STANDBY=1
+    [ "$1" != unready ] || VELC_EMREPLAY_STANDBY=0
     edit 0
     ./velc -v hello.vel > verbose.txt
     local compile link
@@ -172,6 +185,7 @@ echo "Machine: $(nproc) processors, load average $(cut -d' ' -f1-3 /proc/loadavg
      "two loops at once take $(capacity) times one"
 echo "velc hello.vel after an edit, median of $runs runs (seconds elapsed/processor)"
 measureHello before
+measureHello unready
 measureHello after
 measureHello late
 if [ "$projectRuns" -gt 0 ]; then

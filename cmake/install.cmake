@@ -6,6 +6,7 @@
 install(TARGETS velc velc_emreplay RUNTIME DESTINATION bin)
 # The package's scripts precompile the prologue with it once libvel is in place.
 install(TARGETS velc_prologue RUNTIME DESTINATION lib/velmora)
+install(TARGETS velc_standby LIBRARY DESTINATION lib/velmora)
 
 # The installed velc.ini names the same tools and paths as velc's built-in
 # defaults, plus memory growth: without it an em++ module stops at 16 MB.

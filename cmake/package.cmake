@@ -6,7 +6,7 @@
 
 # What the package holds; a program added to the install rules is added here.
 add_custom_target(package_contents)
-add_dependencies(package_contents velc velc_emreplay velc_prologue velmora_native velmora_header)
+add_dependencies(package_contents velc velc_emreplay velc_standby velc_prologue velmora_native velmora_header)
 if(TARGET velmora_wasm)
   add_dependencies(package_contents velmora_wasm)
 endif()

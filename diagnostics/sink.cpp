@@ -50,6 +50,14 @@ void DiagnosticSink::placeLast(int column, int endColumn) {
     }
 }
 
+void DiagnosticSink::withdraw(std::size_t index) {
+    if (index >= diagnostics_.size())
+        return;
+    if (diagnostics_[index].counted())
+        errorCount--;
+    diagnostics_.erase(diagnostics_.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
 void DiagnosticSink::relateLast(const SourcePosition &related) {
     if (!diagnostics_.empty())
         diagnostics_.back().related = related;

@@ -47,6 +47,9 @@ public:
     // A later fault tells more about an earlier message: its new hint.
     void rehint(std::size_t index, const std::string &hint);
     void placeLast(int column, int endColumn);
+    // A later message says all an earlier one said: the earlier one goes,
+    // and is no longer counted.
+    void withdraw(std::size_t index);
 
     const std::vector<Diagnostic> &all() const { return diagnostics_; }
     void setLocator(const PositionLocator *locator) { locator_ = locator; }

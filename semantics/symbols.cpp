@@ -481,6 +481,18 @@ void leaveBlock() {
     scopes().inBlock = scopes().blockDepth >= 0;
 }
 
+void hideNamesFrom(int depth, std::size_t kept) {
+    if (depth < 0 || depth >= BLOCK_DEPTH_CAPACITY)
+        return;
+    std::vector<Symbol *> &scope = localScopes().blockScopes[depth];
+    if (kept >= scope.size())
+        return;
+    std::vector<Symbol *> hidden(scope.begin() + static_cast<std::ptrdiff_t>(kept), scope.end());
+    indexScopeEnds(hidden);
+    scope.resize(kept);
+    localScopes().blockScopeIndex[depth].clear();
+}
+
 void beginFunctionScope() {
     indexScopeEnds(localScopes().functionLocals);
     localScopes().functionLocals.clear();

@@ -164,6 +164,9 @@ int findMember(const ClassMembers &members, const std::string &name);
 
 void enterBlock();
 void leaveBlock();
+// Ends the scope of the names of the block at `depth` past the first `kept`
+// ones, while the block goes on.
+void hideNamesFrom(int depth, std::size_t kept);
 
 // Start of a function or method body: its locals and imports start empty.
 void beginFunctionScope();

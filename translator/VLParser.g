@@ -9,6 +9,7 @@ header "post_include_hpp" {
 #include "translator/syntax_errors.hpp"
 #include "translator/word_guesses.hpp"
 #include "translator/foreign_words.hpp"
+#include "translator/foreign_heads.hpp"
 }
 options { language="Cpp"; }
 
@@ -77,15 +78,28 @@ public:
     // A declaration led by a word of another language (`let x = 1`,
     // `boolean b`) is read with the word this language writes.
     bool takeDeclarationWord() {
+        if (!guessing())
+            dropMutability(tokenQueue);
         antlr::RefToken meant = guessing() ? antlr::RefToken() : declarationWordInPlaceOf(LT(1), LT(2), LT(3));
         if (meant)
             tokenQueue.replaceNext(meant);
         return meant;
     }
+    // The first word of a block's first statement, which the forms of an
+    // `if` are told apart by: a declaration word of another language
+    // there is read as this language's before the forms are looked at.
+    void takeDeclarationWordAfterLineEnd() {
+        if (guessing() || (LA(1) != EOL && LA(1) != COLON))
+            return;
+        dropMutability(tokenQueue, 2);
+        antlr::RefToken meant = declarationWordInPlaceOf(LT(2), LT(3), LT(4));
+        if (meant)
+            tokenQueue.replaceAt(2, meant);
+    }
     void takeMisspeltKeyword() {
         if (guessing())
             return;
-        readForeignLoop(tokenQueue);
+        readForeignHead(tokenQueue);
         if (LA(1) != IDENT || takeDeclarationWord())
             return;
         int keyword = misspeltKeyword(LT(1), LA(2));
@@ -612,7 +626,7 @@ controlStatement { BlockNestingGuard nesting; }
     ;
 
 bodyStatement
-    :   { takeMisspeltKeyword(); }
+    :   { takeMisspeltKeyword(); noteStatementStart(); }
         (   EOL { lineEnd(); }
     |   returnInBody
     |   "break" { writeIndent(); writeBreak(); } statementEnd
@@ -698,6 +712,7 @@ blockOpener
 ifStatement { SyntaxContext outer; ExprValue c; BlockOpening opening; }
     :   "if" { opens(opening, SLASHIF); outer = enterSyntaxContext(SYNTAX_IF); }
         c=expression
+        { takeDeclarationWordAfterLineEnd(); }
         (   { ahead.compositeIfAhead() }? compositeIf[c]
         |   ordinaryIf[c]
         )
@@ -794,7 +809,7 @@ whileStatement { ExprValue c; BlockOpening opening; }
         )
         (   controlledOneLine
         |   blockOpener
-            { enterControlBlock(); }
+            { enterControlBlock(); beginWhileBody(); }
             blockStatements
             { endWhileBody(LA(1) == LITERAL_let); }
             (   SLASHWHILE
@@ -902,7 +917,8 @@ tryStatement { BlockOpening opening; }
         ( COLON )?
         blockStatements
         { leaveControlBlock(); writeClosingBrace(); }
-        (   "catch" LEFTPAR ( EOL { countLineEnd(); } )?
+        (   { if (!guessing()) readForeignCatch(tokenQueue); }
+            "catch" LEFTPAR ( EOL { countLineEnd(); } )?
             cls:IDENT v:IDENT RIGHTPAR
             { beginCatch(cls->getText(), v->getText()); }
             ( COLON )?

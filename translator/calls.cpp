@@ -59,6 +59,10 @@ std::string builtinArgument(int expected, const ExprValue &argument) {
             return "text(std::string(1," + argument.text + "))";
         return "dyn::toText(dyn(" + argument.text + "))";
     case T_INTEGER:
+        // A 64-bit integer is clamped into int as intval clamps it, where
+        // C++ would wrap it (with a warning for a literal).
+        if (argument.wide)
+            return "intval(" + argument.text + ")";
         return isIntegral(argument.type) || argument.type == T_NIL ? argument.text
                                                                    : "intval(dyn(" + argument.text + "))";
     case T_NUMBER:
@@ -568,9 +572,13 @@ ExprValue beginCall(const std::string &name) {
     return valueOf(emittedNameFor(name), T_VAR);
 }
 
-// `@name(...)` names the function as it stands; it is checked as a call
-// of `name` is, so that what the C++ compiler would refuse is refused here.
-ExprValue beginExternalCall(const std::string &tokenText) { return beginCall(tokenText.substr(1)); }
+// `@name(...)` is the program's explicit way to reach C or C++ as it
+// stands, as a native text is: the name and the arguments go through
+// unchecked and unconverted, and the C++ compiler is the judge of them.
+ExprValue beginExternalCall(const std::string &tokenText) {
+    calls().pending = CallDescriptor();
+    return valueOf(tokenText.substr(1) + " ", T_VAR);
+}
 
 // The receiver travels on as the call's value until its arguments are
 // closed; the descriptor takes it only then.

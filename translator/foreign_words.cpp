@@ -57,71 +57,7 @@ bool declares(const antlr::RefToken &second, const antlr::RefToken &third) {
     return after == T::EQUAL || after == T::EOL || after == T::SEMI || after == antlr::Token::EOF_TYPE;
 }
 
-antlr::RefToken tokenAt(int type, const std::string &text, const antlr::RefToken &place) {
-    antlr::RefToken token(new antlr::CommonToken(type, text));
-    token->setLine(place->getLine());
-    token->setColumn(place->getColumn());
-    return token;
-}
-
-void reportWord(const antlr::RefToken &word, const std::string &hint) {
-    const TokenPositions *positions = translation().positions;
-    int column = positions ? byteColumn(positions->line(word->getLine()), word->getColumn()) : 0;
-    reportSyntax(word->getLine(), column, column + static_cast<int>(word->getText().size()) - 1,
-                 "unexpected `" + word->getText() + "`", hint);
-}
-
-bool isTypeWord(int type) {
-    static const int types[] = {T::LITERAL_int, T::LITERAL_integer, T::LITERAL_natural, T::LITERAL_real,
-                                T::LITERAL_number, T::LITERAL_var, T::LITERAL_text, T::LITERAL_byte, T::LITERAL_char};
-    for (int candidate : types)
-        if (candidate == type)
-            return true;
-    return false;
-}
-
-// The place of the `to` or `,` that ends the first bound of `for i = 1 to 3`
-// on the line, or 0.
-unsigned int boundsSeparator(TokenQueue &tokens, unsigned int first) {
-    int depth = 0;
-    for (unsigned int at = first; tokens.LA(at) != T::EOL && tokens.LA(at) != antlr::Token::EOF_TYPE &&
-                                  tokens.LA(at) != T::Q_COMMENT;
-         at++) {
-        int type = tokens.LA(at);
-        if (type == T::LEFTPAR || type == T::LEFTSQUARE)
-            depth++;
-        else if (type == T::RIGHTPAR || type == T::RIGHTSQUARE)
-            depth--;
-        else if (depth == 0 && (type == T::COMMA || (type == T::IDENT && tokens.LT(at)->getText() == "to")))
-            return at > first ? at : 0;
-    }
-    return 0;
-}
-
 }  // namespace
-
-void readForeignLoop(TokenQueue &tokens) {
-    if (tokens.LA(1) != T::LITERAL_for || !firstOnItsLine(tokens.LT(1)))
-        return;
-    unsigned int variable = isTypeWord(tokens.LA(2)) ? 3 : 2;
-    if (tokens.LA(variable) != T::IDENT)
-        return;
-    antlr::RefToken word = tokens.LT(variable + 1);   // a copy: reading further may move the queue
-    if (word->getType() == T::IDENT && word->getText() == "of") {
-        reportWord(word, "a loop over the elements of an array is written with `in`: for x in a");
-        tokens.replaceAt(variable + 1, tokenAt(T::LITERAL_in, "in", word));
-        return;
-    }
-    if (word->getType() != T::EQUAL)
-        return;
-    unsigned int separator = boundsSeparator(tokens, variable + 2);
-    if (separator == 0)
-        return;
-    reportWord(word, "a loop over numbers names its range: for i in 1..3 (both ends counted) or for i in 1--4 "
-                     "(the end left out)");
-    tokens.replaceAt(separator, tokenAt(T::DOTDOT, "..", tokens.LT(separator)));
-    tokens.replaceAt(variable + 1, tokenAt(T::LITERAL_in, "in", word));
-}
 
 antlr::RefToken declarationWordInPlaceOf(const antlr::RefToken &word, const antlr::RefToken &second,
                                          const antlr::RefToken &third) {

@@ -44,6 +44,8 @@ const KnownGuess functionGuesses[] = {
 const KnownGuess nameGuesses[] = {
     {"console", "`print` writes values and a line end: print x"},
     {"System", "`print` writes values and a line end: print x"},
+    {"fmt", "`print` writes values and a line end: print x"},
+    {"puts", "`print` writes values and a line end: print x"},
     {"True", "write `true`"},
     {"False", "write `false`"},
     {"None", "no value is written `nil`"},
@@ -262,6 +264,15 @@ namespace {
 
 bool startsWith(const std::string &text, const std::string &start) { return text.compare(0, start.size(), start) == 0; }
 
+// `for i in range(n)`: the range it means, `0--n`, as the line writes `n`.
+std::string rangeLoopHint(const std::string &line) {
+    std::string::size_type open = line.find("range(");
+    std::string::size_type close = open == std::string::npos ? open : line.rfind(')');
+    std::string end = close == std::string::npos || close < open + 6 ? "3" : line.substr(open + 6, close - open - 6);
+    std::string head = line.substr(line.find_first_not_of(" \t"), open - line.find_first_not_of(" \t"));
+    return "a loop over numbers names its range: write `" + head + "0--" + end + "` (the end left out)";
+}
+
 // Hints for the filled templates, which name no one word.
 std::string templateHint(const Diagnostic &diagnostic) {
     const std::string &message = diagnostic.message;
@@ -271,9 +282,13 @@ std::string templateHint(const Diagnostic &diagnostic) {
                 if (message.size() > pair.size() && message.compare(message.size() - pair.size(), pair.size(), pair) == 0)
                     return "a number joins a text as a text: \"n = \" + n.totext(), or print them apart: print \"n = \", n";
     }
+    // `int[] a = {1, 2, 3}`: braces make a dict.
+    if (diagnostic.code == TPL_CANT_ASSIGN && message.find("array, from dict.") != std::string::npos &&
+        translation().positions && translation().positions->line(diagnostic.line).find('{') != std::string::npos)
+        return "the values of an array are written in brackets: [1, 2, 3]";
     if (diagnostic.code == TPL_ARGUMENT_COUNT && startsWith(message, "\"range\" requires") &&
         startsItsLine(diagnostic, "for "))
-        return "a loop over numbers names its range: for i in 0--3 (the end left out) or for i in 0..2 (both ends counted)";
+        return rangeLoopHint(translation().positions->line(diagnostic.line));
     return "";
 }
 
@@ -316,6 +331,10 @@ std::string FirstGuessHints::hintFor(const Diagnostic &diagnostic, const std::st
         if (isFunctionWord(name) || startsItsLine(diagnostic, "function "))
             return foreignFunctionHint;
         std::string hint = known(std::begin(nameGuesses), std::end(nameGuesses), name);
+        // What the rest of `System.out.println(x)` or `puts x` makes of
+        // the name is no news once `print` is told.
+        if (startsWith(hint, "`print`") && startsItsLine(diagnostic, name))
+            translation().keywordGuessLines.push_back(diagnostic.line);
         if (!hint.empty())
             return hint;
         if (name == "end" || name == "endif" || name == "done" || name == "fi" || name == "endwhile")
@@ -369,6 +388,10 @@ bool FirstGuessHints::followsExplainedGuess(const Diagnostic &diagnostic, const 
         if (diagnostic.line >= function.firstLine && diagnostic.line <= function.lastLine)
             return true;
         if (diagnostic.code == E_FUNCTION_NOT_DEFINED && !name.empty() && name == function.name)
+            return true;
+        // A call of it counted against the parameters velc made of its line.
+        if (name.empty() && !function.name.empty() && diagnostic.message.compare(0, function.name.size() + 2,
+                                                                                 "\"" + function.name + "\"") == 0)
             return true;
     }
     return false;

@@ -4,6 +4,7 @@
 #include <antlr/TokenStreamRecognitionException.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <iterator>
 
 #include "VLTokenTypes.hpp"
@@ -36,9 +37,10 @@ bool insideText(const std::string &line, std::string::size_type end) {
     return openQuote(line, end) != std::string::npos;
 }
 
-// `else`, or the `elseif` of other languages.
+// `else`, or the `elseif` of other languages, or the `catch` that goes on
+// a `try`.
 bool isBranchWord(const antlr::RefToken &token) {
-    if (token->getType() == T::LITERAL_else)
+    if (token->getType() == T::LITERAL_else || token->getType() == T::LITERAL_catch)
         return true;
     const std::string &text = token->getText();
     return token->getType() == T::IDENT && (text == "elseif" || text == "elsif" || text == "elif");
@@ -52,8 +54,15 @@ LexicalMessage describeLexicalError(const std::string &line, int column, const s
     unsigned char byte = static_cast<unsigned char>(c);
     if (insideText(line, at))
         return {"the text is not closed on its line", "a text ends on the line it starts; write `\\n` for a line end inside it"};
-    if (c == '!' || (at > 0 && at <= line.size() && line[at - 1] == '!'))
+    if (c == '!' || (at > 0 && at <= line.size() && line[at - 1] == '!')) {
+        // `println!("{}", x)`: a macro of Rust, where a name ends in `!`.
+        std::string::size_type bang = c == '!' ? at : at - 1;
+        bool macro = bang > 0 && (std::isalnum(static_cast<unsigned char>(line[bang - 1])) || line[bang - 1] == '_') &&
+                     bang + 1 < line.size() && line[bang + 1] == '(';
+        if (macro)
+            return {"`!` alone is not an operator", "a call has no `!`; `print` writes values and a line end: print x"};
         return {"`!` alone is not an operator", "write `not x`, or `!=` to compare"};
+    }
     if (c == '%')
         return {"`%` is not an operator", "the remainder is written `mod`: a mod b"};
     if (c == '_')
@@ -88,14 +97,15 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
             translation().functionBraces++;
             token = next;
         } else if (opensBlockByBrace(token, next)) {
-            std::string closer = branchLine_ ? "/if" : "/" + std::string(
+            std::string closer = branchLine_ ? branchCloser_ : "/" + std::string(
                 lineStart_ == T::LITERAL_while ? "while" : lineStart_ == T::LITERAL_for ? "for" :
                 lineStart_ == T::LITERAL_if ? "if" : lineStart_ == T::LITERAL_switch ? "switch" :
                 lineStart_ == T::LITERAL_do ? "do" : lineStart_ == T::LITERAL_try ? "try" : "class");
             const TokenPositions *positions = translation().positions;
             int column = positions ? byteColumn(positions->line(token->getLine()), token->getColumn()) : 0;
-            reportSyntax(token->getLine(), column, column, "unexpected `{`",
-                         "a block has no braces: its first line ends, and `" + closer + "` closes it");
+            if (!blockStartAbsorbed(token->getLine()))
+                reportSyntax(token->getLine(), column, column, "unexpected `{`",
+                             "a block has no braces: its first line ends, and `" + closer + "` closes it");
             translation().braceLines.push_back(openerLine);
             token = next;
         } else {
@@ -123,9 +133,10 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
         if (endsItsLine(token, next)) {
             const TokenPositions *positions = translation().positions;
             int column = positions ? byteColumn(positions->line(token->getLine()), token->getColumn()) : 0;
-            reportSyntax(token->getLine(), column, column + static_cast<int>(token->getText().size()) - 1,
-                         "unexpected `" + token->getText() + "`",
-                         "a block's first line ends with its condition: leave out `" + token->getText() + "`");
+            if (!blockStartAbsorbed(token->getLine()))
+                reportSyntax(token->getLine(), column, column + static_cast<int>(token->getText().size()) - 1,
+                             "unexpected `" + token->getText() + "`",
+                             "a block's first line ends with its condition: leave out `" + token->getText() + "`");
             token = next;
         } else {
             pending_ = next;
@@ -138,8 +149,10 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
         lineStart_ = type;
         lineStartLine_ = token->getLine();
         branchLine_ = isBranchWord(token);
+        branchCloser_ = token->getType() == T::LITERAL_catch ? "/try" : "/if";
     } else if (lineStart_ == T::RIGHTCURLY && previous_ == T::RIGHTCURLY && token->getLine() == lineStartLine_) {
         branchLine_ = isBranchWord(token);
+        branchCloser_ = token->getType() == T::LITERAL_catch ? "/try" : "/if";
     }
     if (type == T::EOL)
         lastOfLine_ = previous_;

@@ -33,7 +33,8 @@ private:
     int lineStartLine_ = 0;       // the line of the first token of the line
     int lastOfLine_ = 0;          // the type of the last token before the last line end
     int wordLineStart_ = 0;       // the type of the first token of the last line before with one
-    bool branchLine_ = false;     // the line starts with `else` or `elseif`, or with `}` and one of them
+    bool branchLine_ = false;     // the line starts with `else`, `elseif` or `catch`, or with `}` and one of them
+    const char *branchCloser_ = "/if";   // the closing word of the block of that branch
 };
 
 // The message and hint for the scanner's own description of an error at

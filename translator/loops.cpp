@@ -386,6 +386,10 @@ void writeContinue() {
         return;
     LoopFrame &loop = currentLoop();
     if (loop.kind == LOOP_WHILE) {
+        if (!(loop.labelsUsed & 1) && loop.bodyDepth >= 0 && loop.bodyDepth < BLOCK_DEPTH_CAPACITY) {
+            loop.continuedFrom = loop.statementStart;
+            loop.namesBeforeContinue = localScopes().blockScopes[loop.bodyDepth].size();
+        }
         emit("goto " + labelName(loop.labelBase));
         loop.labelsUsed |= 1;
     } else {
@@ -407,7 +411,42 @@ void writeWhileHeader(const std::string &condition) {
     loop.bodyDirective = presentLineDirective();
 }
 
+void beginWhileBody() {
+    LoopFrame &loop = currentLoop();
+    loop.bodyDepth = scopes().blockOverflow > 0 ? -1 : scopes().blockDepth;
+    loop.statementStart = output().currentOutput ? output().currentOutput->size() : 0;
+}
+
+void noteStatementStart() {
+    if (statements().loops.empty())
+        return;
+    LoopFrame &loop = currentLoop();
+    if (loop.kind == LOOP_WHILE && loop.bodyDepth == scopes().blockDepth && scopes().blockOverflow == 0 &&
+        loop.bodyOutput && loop.bodyOutput == output().currentOutput)
+        loop.statementStart = loop.bodyOutput->size();
+}
+
 namespace {
+
+// The let clause stays in the body's scope, where it sees the names the
+// body declared, and a continue jumps to the label before it. A goto may
+// not jump over a declaration into its scope, so the statements from the
+// one holding the first continue on go into a block of their own, which
+// ends before the label: the names they declare are not the let clause's,
+// since a continue may have skipped them.
+bool continueToLetLabel(LoopFrame &loop) {
+    std::string *text = loop.bodyOutput;
+    if (!text || text != output().currentOutput || loop.continuedFrom == std::string::npos ||
+        loop.continuedFrom < loop.bodyStart || loop.continuedFrom > text->size() || loop.bodyDepth != scopes().blockDepth)
+        return false;
+    std::string indent(4 * output().indentLevel, ' ');
+    text->insert(loop.continuedFrom, indent + "{\n");
+    forgetPresentLine();
+    emit(indent + "}\n");
+    writeLabelLine(loop.labelBase);
+    hideNamesFrom(loop.bodyDepth, loop.namesBeforeContinue);
+    return true;
+}
 
 void continueInsteadOfGoto(std::string &text, std::size_t from, int label) {
     const std::string jump = "goto " + labelName(label) + ";";
@@ -431,6 +470,8 @@ void endWhileBody(bool letFollows) {
         return;
     loop.labelsUsed &= ~1;
     if (letFollows) {
+        if (continueToLetLabel(loop))
+            return;
         loop.letStart = text->size();
         forgetPresentLine();
     } else {
@@ -519,6 +560,11 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
     if (type == T_INTEGER && integerLiteralFits(low) && integerLiteralFits(high) && hasStep)
         integerLiteralFits(step);
     std::string name = emittedNameFor(variable);
+    // A real first value of an integer variable is converted as intval
+    // converts it: C++ would leave a value past the range undefined.
+    ExprValue first = low;
+    if (isFloating(low.type) && !isFloating(type) && type != T_VAR)
+        first.text = convertValue(type, low);
     // The library steps the variable only while the next value is inside
     // the range, so that a range ending at the type's largest value ends;
     // the flag is 0 once the last value has been visited.
@@ -527,7 +573,7 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
     long long stepValue = 0;
     if (stepsInline(spelling, type, high, inclusive, hasStep, step, stepValue)) {
         openArrayViews(ahead);
-        writeControlLine("for(" + spelling + name + "=" + low.text + ";" + name + comparison + high.text + ";" +
+        writeControlLine("for(" + spelling + name + "=" + first.text + ";" + name + comparison + high.text + ";" +
                          name + "=_vel_for_add(" + name + "," + std::to_string(stepValue) + "))");
         return;
     }
@@ -537,7 +583,7 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
         openArrayViews(ahead);
         ExprValue bound = boundOfLoop(high, variable, ahead);
         const Symbol *copied = spelling.empty() && extraBracesLeft(2) ? copiableVariable(variable, ahead) : nullptr;
-        writeSteppedFor(spelling, name, low, bound, comparison, inclusive, stepValue, copied != nullptr);
+        writeSteppedFor(spelling, name, first, bound, comparison, inclusive, stepValue, copied != nullptr);
         if (copied)
             statements().copiedVariables.push_back(copied);
         return;
@@ -552,7 +598,7 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
     std::string firstTest = signAtRunTime
                                 ? "_vel_for_first(" + name + "," + stepText + "," + high.text + "," + inclusion + ")"
                                 : name + comparison + high.text;
-    writeControlLine("for(" + spelling + name + "=" + low.text + ";" + going + " && " + firstTest + ";" + going +
+    writeControlLine("for(" + spelling + name + "=" + first.text + ";" + going + " && " + firstTest + ";" + going +
                      "=_vel_for_next(" + name + "," + stepText + "," + high.text + "," + inclusion + "))");
 }
 

@@ -168,11 +168,20 @@ bool refusedSubscript(ExprValue &value) {
 // Arrays and texts take an int index. A known 64-bit index past int's range
 // is the nearest int, which lies past every element too (a read gives
 // nothing, a write runs out of memory), where C++ would wrap it onto an
-// element, with a warning.
+// element, with a warning. A real or a natural index is converted as intval
+// converts it, to the nearest int past the range: C++ would leave a real
+// past it undefined.
 ExprValue intIndex(int containerType, ExprValue index) {
     const long long highest = std::numeric_limits<int>::max(), lowest = std::numeric_limits<int>::min();
-    if (containerType == T_DICT || containerType == T_VAR || !index.known || !index.wide ||
-        (index.knownValue >= lowest && index.knownValue <= highest))
+    if (containerType == T_DICT || containerType == T_VAR)
+        return index;
+    if (isFloating(index.type) || index.type == T_NATURAL) {
+        index.text = "intval(" + index.text + ")";
+        index.type = T_INTEGER;
+        markComputed(index);
+        return index;
+    }
+    if (!index.known || !index.wide || (index.knownValue >= lowest && index.knownValue <= highest))
         return index;
     index.knownValue = index.knownValue > highest ? highest : lowest;
     index.text = index.knownValue > 0 ? "2147483647" : "(-2147483647-1)";
@@ -239,7 +248,8 @@ ExprValue sliceOfName(ExprValue name, bool hasLow, const ExprValue &low, bool ha
                       const ExprValue &high, bool inclusive) {
     if (refusedSubscript(name))
         return name;
-    IntervalBounds bounds = makeInterval(hasLow, low.text, low.type, hasHigh, high.text, high.type, inclusive);
+    const ExprValue from = intIndex(name.type, low), to = intIndex(name.type, high);
+    IntervalBounds bounds = makeInterval(hasLow, from.text, from.type, hasHigh, to.text, to.type, inclusive);
     ExprValue value = std::move(name);
     value.writePath.reset();
     value.text += sliceText(bounds);

@@ -36,10 +36,14 @@ struct SourceTranslation : SourceSemantics {
     // their closing words are no news.
     std::vector<std::string> guessedOpeners;
     std::map<std::string, int> closersOfFailedOpeners;   // skipped so far, by block word
-    std::vector<int> keywordGuessLines;   // lines that start with a word taken for a keyword
+    // Lines whose first message explains the rest of the line: a word taken
+    // for a keyword, `System.out.println(x)`, a `catch` without its class.
+    std::vector<int> keywordGuessLines;
     std::vector<std::string> membersOfUnclosedClasses;
     // The first lines of blocks whose `{` was left out: their `}` closes them.
     std::vector<int> braceLines;
+    // Block lines whose `{`, `then` or `do` the message of the line took in.
+    std::vector<int> absorbedBlockStarts;
     // The lines of `else` and `elseif` branches that end with a `{`.
     std::vector<int> branchBraceLines;
     int functionBraces = 0;       // functions whose `{` was reported and whose `}` is still to come

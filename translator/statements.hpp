@@ -75,6 +75,10 @@ void writeWhileHeader(const std::string &condition);
 // After the statements of a while's block, before its let clause if one
 // follows; then at the end of the block.
 void endWhileBody(bool letFollows);
+// Where a while's body starts (its block entered), and where each
+// statement of a block starts.
+void beginWhileBody();
+void noteStatementStart();
 void endWhileBlock();
 void countLetClause();
 void endWhile();
@@ -144,6 +148,13 @@ struct LoopFrame {
     std::string *bodyOutput = nullptr;
     std::size_t headerStart = 0, bodyStart = 0, letStart = 0;
     std::string condition, bodyDirective;
+    // A while's body: its block depth, where its latest statement at that
+    // depth starts, and from the first continue on, where the statement
+    // holding it starts and how many names the body had declared before it.
+    int bodyDepth = -1;
+    std::size_t statementStart = 0;
+    std::size_t continuedFrom = std::string::npos;
+    std::size_t namesBeforeContinue = 0;
 };
 
 // A number array that the enclosing loops reach through a view of its

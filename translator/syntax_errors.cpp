@@ -9,6 +9,7 @@
 
 #include "VLTokenTypes.hpp"
 #include "diagnostics/diagnostics.hpp"
+#include "translator/foreign_lines.hpp"
 #include "translator/hints.hpp"
 #include "translator/source_translation.hpp"
 #include "translator/word_guesses.hpp"
@@ -50,11 +51,20 @@ bool startsWithFunctionWord(const std::string &text) {
     return first != std::string::npos && text.compare(first, 9, "function ") == 0;
 }
 
-// The lines that have had their syntax error.
-bool lineAlreadyFailed(int line) {
+// The `{`, `then` or `do` that ends a block's first line, as other
+// languages begin a block.
+bool isBlockStartMessage(const Diagnostic &diagnostic) {
+    return diagnostic.kind == DiagnosticKind::syntax &&
+           (diagnostic.message == "unexpected `{`" || diagnostic.message == "unexpected `then`" ||
+            diagnostic.message == "unexpected `do`");
+}
+
+// The lines that have had their syntax error (or only a block start that
+// a message of the whole line may take in).
+bool lineAlreadyFailed(int line, bool besidesBlockStart = false) {
     for (const Diagnostic &diagnostic : currentSink().all())
         if ((diagnostic.kind == DiagnosticKind::syntax || diagnostic.kind == DiagnosticKind::numbered) &&
-            diagnostic.line == line)
+            diagnostic.line == line && !(besidesBlockStart && isBlockStartMessage(diagnostic)))
             return true;
     return false;
 }
@@ -81,6 +91,21 @@ std::string foundWords(const antlr::RefToken &token, const TokenNamer &names) {
     if (type == T::STRING_LITERAL)
         return "the text " + text;
     return "`" + text + "`";
+}
+
+void absorbBlockStart(int line) {
+    std::vector<int> &lines = translation().absorbedBlockStarts;
+    if (std::find(lines.begin(), lines.end(), line) == lines.end())
+        lines.push_back(line);
+    const std::vector<Diagnostic> &all = currentSink().all();
+    for (std::size_t i = all.size(); i-- > 0;)
+        if (all[i].line == line && isBlockStartMessage(all[i]))
+            currentSink().withdraw(i);
+}
+
+bool blockStartAbsorbed(int line) {
+    const std::vector<int> &lines = translation().absorbedBlockStarts;
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 void reportSyntaxAt(const antlr::RefToken &token, const std::string &message, const std::string &hint) {
@@ -139,6 +164,17 @@ std::string::size_type unclosedParenthesis(const std::string &line) {
     return open.empty() ? std::string::npos : open.back();
 }
 
+// `print(x, end="")`, `print("a", "b")`: the values of a print stand
+// without brackets.
+std::string printCallHint(const std::string &line) {
+    std::string code = trimmed(line);
+    if (code.compare(0, 6, "print(") != 0 && code.compare(0, 7, "print (") != 0)
+        return "";
+    if (code.find("end=") != std::string::npos || code.find("end =") != std::string::npos)
+        return "`echo` writes values without a line end: echo x";
+    return "`print` writes its values without brackets, separated by `,`: print \"x = \", x";
+}
+
 std::string unclosedParenthesisHint(int line) {
     std::string::size_type open = unclosedParenthesis(lineText(line));
     if (open == std::string::npos)
@@ -149,16 +185,21 @@ std::string unclosedParenthesisHint(int line) {
 struct Guess {
     int line = 0, column = 0, end = 0;
     std::string message, hint;
+    bool absorbsBlockStart = false;   // its hint rewrites the whole line, braces included
 };
 
 bool guessAt(const antlr::RefToken &token, Guess &guess);
 
-void reportGuess(const Guess &guess) { reportSyntax(guess.line, guess.column, guess.end, guess.message, guess.hint); }
+void reportGuess(const Guess &guess) {
+    if (guess.absorbsBlockStart)
+        absorbBlockStart(guess.line);
+    reportSyntax(guess.line, guess.column, guess.end, guess.message, guess.hint);
+}
 
 bool reportFirstGuess(const antlr::RecognitionException &error) {
     antlr::RefToken token = tokenOf(error);
     Guess guess;
-    if (!token || lineAlreadyFailed(token->getLine()) || !guessAt(token, guess))
+    if (!token || lineAlreadyFailed(token->getLine(), true) || !guessAt(token, guess))
         return false;
     reportGuess(guess);
     return true;
@@ -172,18 +213,25 @@ bool guessAt(const antlr::RefToken &token, Guess &guess) {
     if (text.empty())
         return false;
     auto reportSyntax = [&](int, int first, int last, const std::string &message, const std::string &hint) {
-        guess = Guess{line, first, last, message, hint};
+        guess = Guess{line, first, last, message, hint, guess.absorbsBlockStart};
     };
     std::string::size_type at = static_cast<std::string::size_type>(byteColumn(text, token->getColumn()) - 1);
     int type = token->getType();
     int column = static_cast<int>(at) + 1;
     if (type == T::EQUAL && at > 0 && at < text.size() && text[at - 1] == '=') {
-        std::string fixed = trimmed(text);
-        std::string::size_type twice = fixed.find("==");
-        if (twice != std::string::npos)
-            fixed.erase(twice, 1);
-        reportSyntax(line, column - 1, column, "`==` is not an operator: `=` compares two values",
-                     "write `" + fixed + "`");
+        // `==`, `===` or `!==`: the whole run of signs is the fault.
+        std::string::size_type first = at - 1, last = at;
+        while (first > 0 && text[first - 1] == '=')
+            first--;
+        if (first > 0 && text[first - 1] == '!')
+            first--;
+        while (last + 1 < text.size() && text[last + 1] == '=')
+            last++;
+        std::string written = text.substr(first, last - first + 1);
+        std::string meant = written[0] == '!' ? "`!=` tells two values apart" : "`=` compares two values";
+        reportSyntax(line, static_cast<int>(first) + 1, static_cast<int>(last) + 1,
+                     "`" + written + "` is not an operator: " + meant, velmoraFormHint(text));
+        guess.absorbsBlockStart = true;
         return true;
     }
     if (type == T::EQUAL && at > 0 && at < text.size() && std::string("+-*/").find(text[at - 1]) != std::string::npos) {
@@ -203,10 +251,21 @@ bool guessAt(const antlr::RefToken &token, Guess &guess) {
         if (both != std::string::npos && (type == T::AND_BIN || type == T::OR_BIN || both < at)) {
             reportSyntax(line, static_cast<int>(both) + 1, static_cast<int>(both) + 2,
                          "`" + std::string(pair) + "` is not an operator",
-                         std::string("write `") + (pair[0] == '&' ? "and" : "or") + "`: x > 0 " +
-                             (pair[0] == '&' ? "and" : "or") + " x < 9");
+                         std::string("`") + (pair[0] == '&' ? "and" : "or") + "` joins two conditions: " +
+                             velmoraFormHint(text));
+            guess.absorbsBlockStart = true;
             return true;
         }
+    }
+    // `if (x = 1) { print x }`: one statement in braces on the block's line.
+    std::string::size_type brace = text.find('{'), closing = text.rfind('}');
+    if (type == T::LEFTCURLY && brace != std::string::npos && closing != std::string::npos && closing > brace &&
+        !blockCloserOf(text).empty()) {
+        std::string statement = trimmed(text.substr(brace + 1, closing - brace - 1));
+        reportSyntax(line, column, column, "unexpected `{`",
+                     "a block has no braces; one statement stands after `?` on its line: write `" +
+                         velmoraForm(text.substr(0, brace)) + " ? " + velmoraForm(statement) + "`");
+        return true;
     }
     // `x++;`: the statement without the `;` that may end it.
     std::string code = text.substr(0, text.find_last_not_of(" \t;") + 1);
@@ -271,6 +330,8 @@ void reportRecognitionError(const antlr::RecognitionException &error, const Toke
             std::string hint = startsWithFunctionWord(lineText(mismatch->token->getLine())) ? foreignFunctionHint : "";
             if (hint.empty() && mismatch->expecting == T::RIGHTPAR)
                 hint = unclosedParenthesisHint(mismatch->token->getLine());
+            if (hint.empty())
+                hint = printCallHint(lineText(mismatch->token->getLine()));
             reportSyntaxAt(mismatch->token,
                            "expected " + tokenWords(mismatch->expecting, names) + ", found " +
                                foundWords(mismatch->token, names),
@@ -504,6 +565,9 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
         return "a loop over numbers names its range: for i in 0..2 (both ends counted) or for i in 0--3 (the end left out)";
     if (startsWithFunctionWord(text))
         return foreignFunctionHint;
+    if (code.compare(0, 7, "import ") == 0 || code.compare(0, 5, "from ") == 0 || code.compare(0, 8, "require ") == 0)
+        return "the built-in functions need no import; another source of the program is joined with "
+               "`include \"lib.vel\"`";
     return "";
 }
 
@@ -515,6 +579,8 @@ void placeConstructReport(const antlr::RecognitionException &error) {
     if (guessAt(token, guess)) {
         currentSink().placeLast(guess.column, guess.end);
         currentSink().hintLast(guess.hint);
+        if (guess.absorbsBlockStart)
+            absorbBlockStart(guess.line);
         return;
     }
     // A `(` left open: on the line of the message, or on the line before,

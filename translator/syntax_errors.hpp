@@ -20,6 +20,12 @@ std::string foundWords(const antlr::RefToken &token, const TokenNamer &names);
 // a syntax error (the faults that follow from the first are not news).
 void reportRecognitionError(const antlr::RecognitionException &error, const TokenNamer &names);
 
+// A line begun as another language begins a block (`if (x == 1) {`) whose
+// message says how to write the whole line: the `{`, `then` or `do` at its
+// end says nothing more (its message, if it came first, is taken back).
+void absorbBlockStart(int line);
+bool blockStartAbsorbed(int line);
+
 // A syntax error at a token, unless its line already has one.
 void reportSyntaxAt(const antlr::RefToken &token, const std::string &message, const std::string &hint = "");
 

@@ -43,6 +43,14 @@ public:
         LT(1);
         tokens_.insert(tokens_.begin() + static_cast<std::ptrdiff_t>(head_), token);
     }
+    // The tokens `first` to `last` read as `tokens` (a head written as
+    // another language writes it, read as this one's).
+    void replaceRange(unsigned int first, unsigned int last, const std::vector<antlr::RefToken> &tokens) {
+        LT(last);
+        auto begin = tokens_.begin() + static_cast<std::ptrdiff_t>(head_ + first - 1);
+        begin = tokens_.erase(begin, begin + static_cast<std::ptrdiff_t>(last - first + 1));
+        tokens_.insert(begin, tokens.begin(), tokens.end());
+    }
     void drop(unsigned int i = 1) {
         LT(i);
         tokens_.erase(tokens_.begin() + static_cast<std::ptrdiff_t>(head_ + i - 1));

@@ -8,6 +8,7 @@
 
 #include "VLTokenTypes.hpp"
 #include "diagnostics/diagnostics.hpp"
+#include "translator/foreign_lines.hpp"
 #include "translator/hints.hpp"
 #include "semantics/classes.hpp"
 #include "semantics/symbols.hpp"
@@ -71,25 +72,6 @@ bool opensABlock(int keyword) {
 
 bool isNameCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
-// Whether a line of the source defines a function `name`: the name stands
-// before a `(` after the words of a type (`int whle(int n)`).
-bool sourceDefinesFunction(const std::string &name) {
-    const TokenPositions *positions = translation().positions;
-    if (!positions)
-        return true;
-    for (int number = 1; number <= positions->lineCount(); number++) {
-        const std::string &line = positions->line(number);
-        for (std::string::size_type at = line.find(name); at != std::string::npos; at = line.find(name, at + 1)) {
-            std::string::size_type after = line.find_first_not_of(" \t", at + name.size());
-            bool wordStarts = at == 0 || !isNameCharacter(line[at - 1]);
-            std::string::size_type first = line.find_first_not_of(" \t");
-            if (wordStarts && after != std::string::npos && line[after] == '(' && first < at)
-                return true;
-        }
-    }
-    return false;
-}
-
 bool endsAStatement(int type) {
     return type == T::EOL || type == T::SEMI || type == T::Q_COMMENT || type == antlr::Token::EOF_TYPE;
 }
@@ -127,7 +109,8 @@ bool hadElseIf(const OpenBlock &block) {
 }
 
 bool isBranchWord(const antlr::RefToken &token) {
-    return token && (token->getType() == T::LITERAL_else || (token->getType() == T::IDENT && isElseIf(token->getText())));
+    return token && (token->getType() == T::LITERAL_else || token->getType() == T::LITERAL_catch ||
+                     (token->getType() == T::IDENT && isElseIf(token->getText())));
 }
 
 // Whether the token starts its line, or follows only the `}` that starts
@@ -152,7 +135,8 @@ bool misspeltCloser(const OpenBlock &block, const antlr::RefToken &slash, const 
         return false;
     const std::string &text = word->getText();
     std::string meant = closer + 1;
-    return (meant == "for" && text == "foreach") || !closestName(text, {meant}).empty();
+    return (meant == "for" && text == "foreach") || (meant == "if" && text == "unless") ||
+           !closestName(text, {meant}).empty();
 }
 
 bool isEndWord(const std::string &text) {
@@ -164,11 +148,20 @@ void tellTheBraceOfItsClose(const OpenBlock &block, const antlr::RefToken &brace
     std::string hint = block.closer == T::LITERAL_return
                            ? "a function has no braces: its first line ends, and the `return` at its own level ends it"
                            : "a block has no braces: its first line ends, and `" + std::string(closer) + "` closes it";
+    std::string ending = velmoraForm(lineOf(brace).substr(lineOf(brace).find('}') + 1));
+    if (block.closer == T::SLASHDO && !ending.empty())
+        hint = "a block has no braces: `do` ends its line, and `/do " + ending + "` closes it";
+    std::string place = ", in place of the `}` of line " + std::to_string(brace->getLine());
     const std::vector<Diagnostic> &all = currentSink().all();
-    for (std::size_t i = 0; i < all.size(); i++)
-        if (all[i].kind == DiagnosticKind::syntax && all[i].message == "unexpected `{`" &&
-            (all[i].line == block.opener->getLine() || all[i].line == block.opener->getLine() + 1))
-            currentSink().rehint(i, hint + ", in place of the `}` of line " + std::to_string(brace->getLine()));
+    for (std::size_t i = 0; i < all.size(); i++) {
+        bool near = all[i].line == block.opener->getLine() || all[i].line == block.opener->getLine() + 1;
+        if (near && all[i].kind == DiagnosticKind::syntax && all[i].message == "unexpected `{`")
+            currentSink().rehint(i, hint + place);
+        // The message that took the `{` in tells the whole line.
+        else if (near && blockStartAbsorbed(all[i].line) && !all[i].hint.empty() &&
+                 all[i].hint.find(place) == std::string::npos)
+            currentSink().rehint(i, all[i].hint + place);
+    }
 }
 
 antlr::RefToken tokenAt(int type, const std::string &text, const antlr::RefToken &place) {
@@ -178,9 +171,25 @@ antlr::RefToken tokenAt(int type, const std::string &text, const antlr::RefToken
     return token;
 }
 
-// The message the word would have had read as written: a declaration of
-// an unknown class, a call of an unknown function, an undeclared name, or
-// a word that cannot begin a statement.
+}  // namespace
+
+bool sourceDefinesFunction(const std::string &name) {
+    const TokenPositions *positions = translation().positions;
+    if (!positions)
+        return true;
+    for (int number = 1; number <= positions->lineCount(); number++) {
+        const std::string &line = positions->line(number);
+        for (std::string::size_type at = line.find(name); at != std::string::npos; at = line.find(name, at + 1)) {
+            std::string::size_type after = line.find_first_not_of(" \t", at + name.size());
+            bool wordStarts = at == 0 || !isNameCharacter(line[at - 1]);
+            std::string::size_type first = line.find_first_not_of(" \t");
+            if (wordStarts && after != std::string::npos && line[after] == '(' && first < at)
+                return true;
+        }
+    }
+    return false;
+}
+
 void reportWordAsWritten(const antlr::RefToken &word, int next, const std::string &hint) {
     if (next == T::IDENT)
         reportNamed(E_CLASS_NOT_DEFINED, word->getText(), hint);
@@ -194,8 +203,6 @@ void reportWordAsWritten(const antlr::RefToken &word, int next, const std::strin
     }
     currentSink().placeLast(columnOf(word), lastColumnOf(word));
 }
-
-}  // namespace
 
 int misspeltKeyword(const antlr::RefToken &word, int next) {
     bool inFunction = scopes().inFunction;
@@ -243,6 +250,9 @@ ForeignClose foreignClose(const antlr::RefToken &word, const antlr::RefToken &se
         // Both the `}` and the block's own closing word: the word closes it.
         if (lineEnds && third == block->closer)
             return ForeignClose::goesOn;
+        // `} while (x < 3);` ends a `do` as `/do while x < 3` does.
+        if (block->closer == T::SLASHDO && (second == T::LITERAL_while || second == T::LITERAL_until))
+            return ForeignClose::closes;
         return endsAStatement(second) ? ForeignClose::closes : ForeignClose::none;
     }
     if (!startsItsLineAfterABrace(word))
@@ -308,6 +318,12 @@ antlr::RefToken closerInPlaceOf(const antlr::RefToken &word) {
 antlr::RefToken misspeltCloserInPlaceOf(const antlr::RefToken &slash, const antlr::RefToken &word) {
     const OpenBlock &block = *innermostBlock();
     std::string closer = closerText(block.closer);
+    // The `/unless` of an `unless` read as `if not`: its message told it.
+    const std::string &opener = lineOf(block.opener);
+    std::string::size_type first = opener.find_first_not_of(" \t");
+    if (word->getText() == "unless" && first != std::string::npos && opener.compare(first, 6, "unless") == 0 &&
+        (first + 6 == opener.size() || !isNameCharacter(opener[first + 6])))
+        return tokenAt(block.closer, closer, slash);
     reportSyntaxAt(slash, "unexpected `/" + word->getText() + "`",
                    "did you mean `" + closer + "`? It closes the `" + block.opener->getText() + "` of line " +
                        std::to_string(block.opener->getLine()));

@@ -19,6 +19,13 @@
 int misspeltKeyword(const antlr::RefToken &word, int next);
 // The keyword's token, standing where the slip was written.
 antlr::RefToken keywordInPlaceOf(int keyword, const antlr::RefToken &word);
+// Whether a line of the source defines a function `name`: the name stands
+// before a `(` after the words of a type (`int whle(int n)`).
+bool sourceDefinesFunction(const std::string &name);
+// The message a word read in place of another would have had read as
+// written: a declaration of an unknown class, a call of an unknown
+// function, an undeclared name, or a word that cannot begin a statement.
+void reportWordAsWritten(const antlr::RefToken &word, int next, const std::string &hint);
 // The message for a slip taken as `keyword`; `next` is the token type after it.
 void reportMisspeltKeyword(const antlr::RefToken &word, int next, int keyword);
 

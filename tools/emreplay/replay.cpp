@@ -13,6 +13,8 @@
 #include <optional>
 #include <sstream>
 
+#include "standby.hpp"
+
 namespace {
 
 RecipeOutcome outcome = RecipeOutcome::PASSED_THROUGH;
@@ -32,11 +34,16 @@ std::string readAll(FILE *file) {
     return text;
 }
 
-// Starts program with args and the environment; with capture, its standard
-// output and error go to temporary files and come back in the result.
-Captured runProgram(const std::string &program, const std::vector<std::string> &args,
-                    const std::vector<std::string> &environment, bool capture) {
-    Captured result;
+// The exit status as a shell gives it.
+int exitStatusOf(int waitStatus) {
+    return WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : 128 + WTERMSIG(waitStatus);
+}
+
+// Starts the program and waits for it; its wait status, or nothing when
+// it could not be started.
+std::optional<int> spawnAndWait(const std::string &program, const std::string &resolved,
+                                const std::vector<std::string> &args, const std::vector<std::string> &environment,
+                                FILE *out, FILE *err) {
     std::vector<char *> argv = {const_cast<char *>(program.c_str())};
     for (const std::string &arg : args)
         argv.push_back(const_cast<char *>(arg.c_str()));
@@ -45,34 +52,63 @@ Captured runProgram(const std::string &program, const std::vector<std::string> &
     for (const std::string &assignment : environment)
         envp.push_back(const_cast<char *>(assignment.c_str()));
     envp.push_back(nullptr);
-
-    FILE *out = capture ? std::tmpfile() : nullptr;
-    FILE *err = capture ? std::tmpfile() : nullptr;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (out && err) {
         posix_spawn_file_actions_adddup2(&actions, fileno(out), STDOUT_FILENO);
         posix_spawn_file_actions_adddup2(&actions, fileno(err), STDERR_FILENO);
     }
-    std::string resolved = resolveProgram(program, searchPathOf(environment));
     std::cout.flush();
     std::cerr.flush();
     pid_t pid;
     int failure = posix_spawn(&pid, resolved.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
-    if (failure != 0) {
+    if (failure != 0)
+        return std::nullopt;
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+    }
+    return status;
+}
+
+// A standby of the program (standby.hpp) runs it when one waits; what one
+// that failed to answer may have written is dropped before the program is
+// started here instead.
+std::optional<int> runOnStandbyInto(const std::string &resolved, const std::vector<std::string> &args,
+                                    const std::vector<std::string> &environment, FILE *out, FILE *err) {
+    int streams[3] = {STDIN_FILENO, fileno(out), fileno(err)};
+    std::optional<int> status = runOnStandby(resolved, args, environment, streams);
+    if (!status)
+        for (FILE *file : {out, err})
+            if (ftruncate(fileno(file), 0) != 0 || std::fseek(file, 0, SEEK_SET) != 0)
+                std::rewind(file);
+    return status;
+}
+
+// Starts program with args and the environment; with capture, its standard
+// output and error go to temporary files and come back in the result, and
+// a standby of the program may run it.
+Captured runProgram(const std::string &program, const std::vector<std::string> &args,
+                    const std::vector<std::string> &environment, bool capture) {
+    Captured result;
+    std::string resolved = resolveProgram(program, searchPathOf(environment));
+    FILE *out = capture ? std::tmpfile() : nullptr;
+    FILE *err = capture ? std::tmpfile() : nullptr;
+    std::optional<int> status;
+    if (out && err)
+        status = runOnStandbyInto(resolved, args, environment, out, err);
+    if (!status)
+        status = spawnAndWait(program, resolved, args, environment, out, err);
+    if (status)
+        result.status = exitStatusOf(*status);
+    else {
         result.status = 127;
         result.err = program + ": cannot be started\n";
-    } else {
-        int status = 0;
-        while (waitpid(pid, &status, 0) < 0) {
-        }
-        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
     if (out && err) {
         result.out = readAll(out);
         result.err += readAll(err);
-    } else if (failure != 0)
+    } else if (!status)
         std::cerr << result.err;
     if (out)
         std::fclose(out);
@@ -263,6 +299,10 @@ int runThroughRecipe(const ToolRun &run) {
         if (replayed.status == 0) {
             std::cerr << replayed.err << std::flush;
             outcome = RecipeOutcome::REPLAYED;
+            // The same output made again is an edit loop: the next run
+            // finds its programs loaded and waiting.
+            for (const ToolCommand &command : recipe->commands)
+                startStandby(resolveProgram(command.program, searchPathOf(run.environment)), run.environment);
             return 0;
         }
     }

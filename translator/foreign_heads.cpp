@@ -1,0 +1,415 @@
+#include "translator/foreign_heads.hpp"
+
+#include <antlr/CommonToken.hpp>
+
+#include <string>
+#include <vector>
+
+#include "VLTokenTypes.hpp"
+#include "diagnostics/diagnostics.hpp"
+#include "translator/foreign_lines.hpp"
+#include "translator/hints.hpp"
+#include "translator/positions.hpp"
+#include "translator/source_translation.hpp"
+#include "translator/word_guesses.hpp"
+
+namespace {
+
+using T = VLTokenTypes;
+using Tokens = std::vector<antlr::RefToken>;
+
+antlr::RefToken tokenAt(int type, const std::string &text, const antlr::RefToken &place) {
+    antlr::RefToken token(new antlr::CommonToken(type, text));
+    token->setLine(place->getLine());
+    token->setColumn(place->getColumn());
+    return token;
+}
+
+const std::string &lineOf(const antlr::RefToken &token) {
+    static const std::string none;
+    return translation().positions ? translation().positions->line(token->getLine()) : none;
+}
+
+// Byte columns from 1: the token's first, and the one after its last.
+int columnOf(const antlr::RefToken &token) { return byteColumn(lineOf(token), token->getColumn()); }
+int afterOf(const antlr::RefToken &token) { return columnOf(token) + static_cast<int>(token->getText().size()); }
+
+std::string trimmed(const std::string &text) {
+    std::string::size_type first = text.find_first_not_of(" \t"), last = text.find_last_not_of(" \t");
+    return first == std::string::npos ? "" : text.substr(first, last - first + 1);
+}
+
+// The source text between two tokens of a line, both left out.
+std::string textBetween(const antlr::RefToken &after, const antlr::RefToken &before) {
+    const std::string &line = lineOf(after);
+    int from = afterOf(after) - 1, to = columnOf(before) - 1;
+    if (before->getLine() != after->getLine() || to > static_cast<int>(line.size()))
+        to = static_cast<int>(line.size());
+    return from < to ? trimmed(line.substr(static_cast<std::string::size_type>(from),
+                                           static_cast<std::string::size_type>(to - from)))
+                     : "";
+}
+
+// The rest of the token's line after it.
+std::string textAfter(const antlr::RefToken &token) {
+    const std::string &line = lineOf(token);
+    std::string::size_type from = static_cast<std::string::size_type>(afterOf(token) - 1);
+    return from < line.size() ? line.substr(from) : "";
+}
+
+void reportWord(const antlr::RefToken &word, const std::string &hint) {
+    int column = columnOf(word);
+    reportSyntax(word->getLine(), column, afterOf(word) - 1, "unexpected `" + word->getText() + "`", hint);
+}
+
+bool endsTheLine(int type) { return type == T::EOL || type == T::Q_COMMENT || type == antlr::Token::EOF_TYPE; }
+
+bool isTypeWord(int type) {
+    static const int types[] = {T::LITERAL_int, T::LITERAL_integer, T::LITERAL_natural, T::LITERAL_real,
+                                T::LITERAL_number, T::LITERAL_var, T::LITERAL_text, T::LITERAL_byte,
+                                T::LITERAL_char, T::LITERAL_bool};
+    for (int candidate : types)
+        if (candidate == type)
+            return true;
+    return false;
+}
+
+// The place of the `to` or `,` that ends the first bound of `for i = 1 to 3`
+// on the line, or 0.
+unsigned int boundsSeparator(TokenQueue &tokens, unsigned int first) {
+    int depth = 0;
+    for (unsigned int at = first; !endsTheLine(tokens.LA(at)); at++) {
+        int type = tokens.LA(at);
+        if (type == T::LEFTPAR || type == T::LEFTSQUARE)
+            depth++;
+        else if (type == T::RIGHTPAR || type == T::RIGHTSQUARE)
+            depth--;
+        else if (depth == 0 && (type == T::COMMA || (type == T::IDENT && tokens.LT(at)->getText() == "to")))
+            return at > first ? at : 0;
+    }
+    return 0;
+}
+
+// The place of the bracket that closes the one at `open` on its line, or 0.
+unsigned int closingBracket(TokenQueue &tokens, unsigned int open) {
+    int opening = tokens.LA(open);
+    int closing = opening == T::LEFTPAR ? T::RIGHTPAR : opening == T::LEFTSQUARE ? T::RIGHTSQUARE : T::RIGHTCURLY;
+    int depth = 0;
+    for (unsigned int at = open; !endsTheLine(tokens.LA(at)); at++) {
+        if (tokens.LA(at) == opening)
+            depth++;
+        else if (tokens.LA(at) == closing && --depth == 0)
+            return at;
+    }
+    return 0;
+}
+
+std::string blockClosing(const antlr::RefToken &token) { return foreignBlockClosing(lineOf(token)); }
+
+// `for i = 1 to 3`, `for i = 1, 3 do`, `for x of a`.
+void readAssignedLoop(TokenQueue &tokens) {
+    unsigned int variable = isTypeWord(tokens.LA(2)) ? 3 : 2;
+    if (tokens.LA(variable) != T::IDENT)
+        return;
+    antlr::RefToken word = tokens.LT(variable + 1);   // a copy: reading further may move the queue
+    if (word->getType() == T::IDENT && word->getText() == "of") {
+        absorbBlockStart(word->getLine());
+        reportWord(word, "a loop over the elements of an array is written with `in`: for x in a" + blockClosing(word));
+        tokens.replaceAt(variable + 1, tokenAt(T::LITERAL_in, "in", word));
+        return;
+    }
+    if (word->getType() != T::EQUAL)
+        return;
+    unsigned int separator = boundsSeparator(tokens, variable + 2);
+    if (separator == 0)
+        return;
+    antlr::RefToken bound = tokens.LT(separator);
+    std::string head = velmoraForm("for " + textBetween(tokens.LT(1), word) + " in " + textBetween(word, bound) +
+                                   ".." + trimmed(textAfter(bound)));
+    absorbBlockStart(word->getLine());
+    reportWord(word, "a loop over numbers names its range: write `" + head + "` (both ends counted)" +
+                         blockClosing(word));
+    tokens.replaceAt(separator, tokenAt(T::DOTDOT, "..", bound));
+    tokens.replaceAt(variable + 1, tokenAt(T::LITERAL_in, "in", word));
+}
+
+// The step of a C loop's third part (`i++`, `i -= 2`, `i = i + 1`) for the
+// variable `name`, or 0 when it is none of those.
+int cLoopStep(TokenQueue &tokens, unsigned int first, unsigned int last, const std::string &name) {
+    std::vector<int> types;
+    for (unsigned int at = first; at <= last; at++)
+        types.push_back(tokens.LA(at));
+    auto isName = [&](unsigned int at) { return tokens.LA(at) == T::IDENT && tokens.LT(at)->getText() == name; };
+    auto number = [&](unsigned int at) { return tokens.LA(at) == T::INTEGER ? std::stoi(tokens.LT(at)->getText()) : 0; };
+    if (types == std::vector<int>{T::IDENT, T::PLUS, T::PLUS} && isName(first))
+        return 1;
+    if (types == std::vector<int>{T::PLUS, T::PLUS, T::IDENT} && isName(last))
+        return 1;
+    if (types == std::vector<int>{T::IDENT, T::MINMIN} && isName(first))
+        return -1;
+    if (types == std::vector<int>{T::MINMIN, T::IDENT} && isName(last))
+        return -1;
+    if (types.size() == 4 && isName(first) && types[2] == T::EQUAL && (types[1] == T::PLUS || types[1] == T::MINUS))
+        return types[1] == T::PLUS ? number(last) : -number(last);
+    if (types.size() == 5 && isName(first) && types[1] == T::EQUAL && isName(first + 2) &&
+        (types[3] == T::PLUS || types[3] == T::MINUS))
+        return types[3] == T::PLUS ? number(last) : -number(last);
+    return 0;
+}
+
+// `for (int i = 0; i < n; i++)`: read as `for int i in 0--n`.
+bool readCLoop(TokenQueue &tokens, unsigned int close, unsigned int first, unsigned int second) {
+    unsigned int at = 3;
+    unsigned int type = isTypeWord(tokens.LA(at)) ? at++ : 0;
+    unsigned int variable = at;
+    if (tokens.LA(variable) != T::IDENT || tokens.LA(variable + 1) != T::EQUAL || variable + 2 >= first)
+        return false;
+    std::string name = tokens.LT(variable)->getText();
+    int compare = tokens.LA(first + 2);
+    if (tokens.LA(first + 1) != T::IDENT || tokens.LT(first + 1)->getText() != name || first + 3 >= second)
+        return false;
+    int step = second + 1 < close ? cLoopStep(tokens, second + 1, close - 1, name) : 0;
+    bool up = compare == T::LESSER || compare == T::LESS_EQUAL || compare == T::NOT_EQUAL;
+    bool down = compare == T::GREATER || compare == T::GREAT_EQUAL || compare == T::NOT_EQUAL;
+    if (step == 0 || (step > 0 && !up) || (step < 0 && !down))
+        return false;
+    bool inclusive = compare == T::LESS_EQUAL || compare == T::GREAT_EQUAL;
+    antlr::RefToken open = tokens.LT(2);
+    std::string head = "for " + std::string(type ? tokens.LT(type)->getText() + " " : "") + name + " in " +
+                       textBetween(tokens.LT(variable + 1), tokens.LT(first)) + (inclusive ? ".." : "--") +
+                       textBetween(tokens.LT(first + 2), tokens.LT(second)) +
+                       (step != 1 ? " step " + std::to_string(step) : "");
+    absorbBlockStart(open->getLine());
+    reportSyntaxAt(open, "unexpected `(`",
+                   "a loop over numbers names its range: write `" + head + "` (" +
+                       (inclusive ? "both ends counted" : "the end left out") + ")" + blockClosing(open));
+    Tokens loop;
+    if (type)
+        loop.push_back(tokens.LT(type));
+    loop.push_back(tokens.LT(variable));
+    loop.push_back(tokenAt(T::LITERAL_in, "in", tokens.LT(variable + 1)));
+    for (unsigned int i = variable + 2; i < first; i++)
+        loop.push_back(tokens.LT(i));
+    loop.push_back(inclusive ? tokenAt(T::DOTDOT, "..", tokens.LT(first)) : tokenAt(T::MINMIN, "--", tokens.LT(first)));
+    for (unsigned int i = first + 3; i < second; i++)
+        loop.push_back(tokens.LT(i));
+    if (step != 1) {
+        antlr::RefToken place = tokens.LT(second);
+        loop.push_back(tokenAt(T::LITERAL_step, "step", place));
+        if (step < 0)
+            loop.push_back(tokenAt(T::MINUS, "-", place));
+        loop.push_back(tokenAt(T::INTEGER, std::to_string(step < 0 ? -step : step), place));
+    }
+    tokens.replaceRange(2, close, loop);
+    return true;
+}
+
+bool isLoopWord(const antlr::RefToken &token) {
+    int type = token->getType();
+    return type == T::LITERAL_in || type == T::COLON || (type == T::IDENT && token->getText() == "of");
+}
+
+// `for (x in a)`, `for (const x of a)`, `for (int x : a)`: read as `for x in a`.
+bool readParenthesisedLoop(TokenQueue &tokens, unsigned int close) {
+    unsigned int at = 3;
+    antlr::RefToken open = tokens.LT(2);
+    bool declared = tokens.LA(at) == T::LITERAL_let || tokens.LA(at) == T::LITERAL_const ||
+                    (tokens.LA(at) == T::IDENT && tokens.LT(at)->getText() == "auto" && tokens.LA(at + 1) == T::IDENT);
+    unsigned int from = declared ? ++at : at;
+    if (isTypeWord(tokens.LA(at)))
+        at++;
+    if (tokens.LA(at) != T::IDENT)
+        return false;
+    if (tokens.LA(at + 1) == T::COMMA && tokens.LA(at + 2) == T::IDENT)
+        at += 2;
+    unsigned int word = at + 1;
+    if (!isLoopWord(tokens.LT(word)) || word + 1 >= close)
+        return false;
+    std::string variables = textBetween(tokens.LT(from - 1), tokens.LT(word));
+    std::string head = "for " + variables + " in " + textBetween(tokens.LT(word), tokens.LT(close));
+    absorbBlockStart(open->getLine());
+    reportSyntaxAt(open, "unexpected `(`",
+                   "a loop's first line has no parentheses: write `" + head + "`" + blockClosing(open));
+    Tokens loop;
+    for (unsigned int i = from; i < close; i++)
+        loop.push_back(i == word ? tokenAt(T::LITERAL_in, "in", tokens.LT(i)) : tokens.LT(i));
+    tokens.replaceRange(2, close, loop);
+    return true;
+}
+
+void readLoop(TokenQueue &tokens) {
+    if (tokens.LA(2) != T::LEFTPAR) {
+        readAssignedLoop(tokens);
+        return;
+    }
+    unsigned int close = closingBracket(tokens, 2);
+    if (close == 0 || !endsTheLine(tokens.LA(close + 1)))
+        return;
+    std::vector<unsigned int> semicolons;
+    for (unsigned int at = 3; at < close; at++)
+        if (tokens.LA(at) == T::SEMI)
+            semicolons.push_back(at);
+    if (semicolons.size() == 2)
+        readCLoop(tokens, close, semicolons[0], semicolons[1]);
+    else if (semicolons.empty())
+        readParenthesisedLoop(tokens, close);
+}
+
+// `unless x = 2`: read as `if not (x = 2)`.
+void readUnless(TokenQueue &tokens) {
+    antlr::RefToken word = tokens.LT(1);
+    int next = tokens.LA(2);
+    if (word->getType() != T::IDENT || word->getText() != "unless" || isDeclaredName("unless") || endsTheLine(next) ||
+        next == T::EQUAL || next == T::DOT || next == T::LEFTSQUARE || next == T::COMMA ||
+        (next == T::LEFTPAR && sourceDefinesFunction("unless")))
+        return;
+    unsigned int end = 2;
+    int depth = 0;
+    for (; !endsTheLine(tokens.LA(end)); end++) {
+        int type = tokens.LA(end);
+        if (type == T::LEFTPAR || type == T::LEFTSQUARE)
+            depth++;
+        else if (type == T::RIGHTPAR || type == T::RIGHTSQUARE)
+            depth--;
+        else if (depth == 0 && (type == T::COLON || type == T::QUESTION))
+            break;
+    }
+    std::string condition = velmoraForm("if " + textAfter(word)).substr(3);
+    reportWordAsWritten(word, next, "`unless` is written `if not`: write `if not (" + condition + ")`" +
+                                        blockClosing(word));
+    absorbBlockStart(word->getLine());
+    // The `then` or `{` that begins the block in other languages.
+    antlr::RefToken last = tokens.LT(end - 1);
+    if (end > 3 && (last->getType() == T::LEFTCURLY || (last->getType() == T::IDENT && last->getText() == "then"))) {
+        if (last->getType() == T::LEFTCURLY)
+            translation().braceLines.push_back(word->getLine());
+        tokens.drop(--end);
+    }
+    tokens.replaceRange(end, end, {tokenAt(T::RIGHTPAR, ")", tokens.LT(end)), tokens.LT(end)});
+    tokens.replaceRange(1, 1, {tokenAt(T::LITERAL_if, "if", word), tokenAt(T::LITERAL_not, "not", word),
+                               tokenAt(T::LEFTPAR, "(", word)});
+}
+
+// `int b[3]`, `int b[] = {1, 2}`: read as `int[] b`, `int[] b = [1, 2]`.
+void readCArray(TokenQueue &tokens) {
+    if (!isTypeWord(tokens.LA(1)) || tokens.LA(2) != T::IDENT || tokens.LA(3) != T::LEFTSQUARE)
+        return;
+    unsigned int close = closingBracket(tokens, 3);
+    if (close == 0 || !(endsTheLine(tokens.LA(close + 1)) || tokens.LA(close + 1) == T::EQUAL ||
+                        tokens.LA(close + 1) == T::SEMI))
+        return;
+    antlr::RefToken type = tokens.LT(1), name = tokens.LT(2), open = tokens.LT(3);
+    std::string declaration = type->getText() + "[] " + name->getText();
+    unsigned int values = tokens.LA(close + 1) == T::EQUAL && tokens.LA(close + 2) == T::LEFTCURLY ? close + 2 : 0;
+    unsigned int valuesEnd = values ? closingBracket(tokens, values) : 0;
+    if (values && valuesEnd) {
+        std::string list = textBetween(tokens.LT(values), tokens.LT(valuesEnd));
+        declaration += " = [" + list + "]";
+        tokens.replaceAt(values, tokenAt(T::LEFTSQUARE, "[", tokens.LT(values)));
+        tokens.replaceAt(valuesEnd, tokenAt(T::RIGHTSQUARE, "]", tokens.LT(valuesEnd)));
+    } else if (tokens.LA(close + 1) == T::EQUAL) {
+        declaration += " = " + velmoraForm(textAfter(tokens.LT(close + 1)));
+    }
+    reportSyntaxAt(open, "unexpected `[`",
+                   "a typed array names `[]` after its type and grows as needed, without a size: write `" +
+                       declaration + "`");
+    currentSink().placeLast(columnOf(open), afterOf(tokens.LT(close)) - 1);
+    tokens.replaceRange(1, close, {type, tokenAt(T::LEFTSQUARE, "[", open), tokenAt(T::RIGHTSQUARE, "]", open), name});
+}
+
+// The type a value written alone has (`1`, `1.5`, `"a"`, `true`), or
+// `var` for any other value from `at` to the end of the line.
+antlr::RefToken typeOfValue(TokenQueue &tokens, unsigned int at) {
+    antlr::RefToken place = tokens.LT(at);
+    bool alone = endsTheLine(tokens.LA(at + 1)) || tokens.LA(at + 1) == T::SEMI;
+    int type = place->getType();
+    if (alone && type == T::INTEGER)
+        return tokenAt(T::LITERAL_int, "int", place);
+    if (alone && type == T::REAL_LITERAL)
+        return tokenAt(T::LITERAL_real, "real", place);
+    if (alone && type == T::STRING_LITERAL)
+        return tokenAt(T::LITERAL_text, "text", place);
+    if (alone && (type == T::LITERAL_true || type == T::LITERAL_false))
+        return tokenAt(T::LITERAL_bool, "bool", place);
+    return tokenAt(T::LITERAL_var, "var", place);
+}
+
+// `x := 1`: read as `int x = 1`.
+void readShortDeclaration(TokenQueue &tokens) {
+    antlr::RefToken name = tokens.LT(1), colon = tokens.LT(2), equal = tokens.LT(3);
+    if (name->getType() != T::IDENT || colon->getType() != T::COLON || equal->getType() != T::EQUAL ||
+        equal->getLine() != colon->getLine() || equal->getColumn() != colon->getColumn() + 1 ||
+        endsTheLine(tokens.LA(4)))
+        return;
+    antlr::RefToken type = typeOfValue(tokens, 4);
+    reportSyntax(colon->getLine(), columnOf(colon), columnOf(colon) + 1, "unexpected `:=`",
+                 "a variable is declared with its type, or `var` for a value of any type: write `" +
+                     type->getText() + " " + name->getText() + " = " + velmoraForm(textAfter(equal)) + "`");
+    tokens.replaceRange(1, 2, {type, name});
+}
+
+// `const x = 1`: read as `const int x = 1`.
+void readUntypedConstant(TokenQueue &tokens) {
+    if (tokens.LA(2) != T::IDENT || tokens.LA(3) != T::EQUAL || endsTheLine(tokens.LA(4)))
+        return;
+    antlr::RefToken type = typeOfValue(tokens, 4), word = tokens.LT(1);
+    reportSyntaxAt(word, "unexpected `const`",
+                   "a constant names its type: write `const " + type->getText() + " " + tokens.LT(2)->getText() +
+                       " = " + velmoraForm(textAfter(tokens.LT(3))) + "`");
+    tokens.replaceRange(2, 2, {type, tokens.LT(2)});
+}
+
+}  // namespace
+
+void readForeignHead(TokenQueue &tokens) {
+    if (!firstOnItsLine(tokens.LT(1)))
+        return;
+    int first = tokens.LA(1);
+    if (first == T::LITERAL_for) {
+        readLoop(tokens);
+    } else if (first == T::IDENT) {
+        readUnless(tokens);
+        readShortDeclaration(tokens);
+    } else if (first == T::LITERAL_const) {
+        readUntypedConstant(tokens);
+    } else {
+        readCArray(tokens);
+    }
+}
+
+void dropMutability(TokenQueue &tokens, unsigned int at) {
+    if (tokens.LA(at) == T::LITERAL_let && tokens.LA(at + 1) == T::IDENT && tokens.LT(at + 1)->getText() == "mut" &&
+        tokens.LA(at + 2) == T::IDENT && firstOnItsLine(tokens.LT(at)))
+        tokens.drop(at + 1);
+}
+
+void readForeignCatch(TokenQueue &tokens) {
+    antlr::RefToken word = tokens.LT(1);
+    if (word->getType() != T::LITERAL_catch)
+        return;
+    unsigned int end = 2;
+    std::vector<antlr::RefToken> names;
+    bool parenthesis = tokens.LA(2) == T::LEFTPAR;
+    if (parenthesis && tokens.LA(3) == T::EOL)
+        return;   // its class and name on the next line
+    for (; !endsTheLine(tokens.LA(end)) && tokens.LA(end) != T::COLON; end++)
+        if (tokens.LA(end) == T::IDENT && tokens.LT(end)->getText() != "as")
+            names.push_back(tokens.LT(end));
+    bool written = parenthesis && end == 6 && names.size() == 2 && tokens.LA(5) == T::RIGHTPAR;
+    if (written || names.size() > 2)
+        return;
+    std::string className = names.size() == 2 ? names[0]->getText() : "Oops";
+    std::string variable = names.empty() ? "e" : names.back()->getText();
+    antlr::RefToken found = tokens.LT(parenthesis ? 3 : 2);
+    reportSyntaxAt(found, std::string("expected ") + (names.size() == 2 ? "`(`" : "a class and a name") + ", found " +
+                              (endsTheLine(found->getType()) ? "the end of the line" : "`" + found->getText() + "`"),
+                   "a `catch` names a class of the program and a variable for the object thrown: write `catch(" +
+                       className + " " + variable + ")`");
+    // The class it names is no news: the message told what to write.
+    translation().keywordGuessLines.push_back(word->getLine());
+    Tokens head{word, tokenAt(T::LEFTPAR, "(", word)};
+    head.push_back(names.size() == 2 ? names[0] : tokenAt(T::IDENT, className, word));
+    head.push_back(names.empty() ? tokenAt(T::IDENT, variable, word) : names.back());
+    head.push_back(tokenAt(T::RIGHTPAR, ")", tokens.LT(end)));
+    tokens.replaceRange(1, end - 1, head);
+}

@@ -1,0 +1,172 @@
+#include "translator/foreign_lines.hpp"
+
+#include <cctype>
+
+namespace {
+
+bool isNameCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; }
+
+std::string trimmed(const std::string &text) {
+    std::string::size_type first = text.find_first_not_of(" \t\r\n"), last = text.find_last_not_of(" \t\r\n");
+    return first == std::string::npos ? "" : text.substr(first, last - first + 1);
+}
+
+// The end of the text that starts with the quote at `at` (the byte after
+// its closing quote, or the end of the line).
+std::string::size_type afterText(const std::string &line, std::string::size_type at) {
+    char quote = line[at];
+    for (std::string::size_type i = at + 1; i < line.size(); i++) {
+        if (line[i] == '\\')
+            i++;
+        else if (line[i] == quote)
+            return i + 1;
+    }
+    return line.size();
+}
+
+bool opensText(char c) { return c == '"' || c == '\''; }
+
+// The line without its comment, trimmed.
+std::string codeOf(const std::string &line) {
+    for (std::string::size_type i = 0; i < line.size();) {
+        if (opensText(line[i])) {
+            i = afterText(line, i);
+        } else if (line[i] == '#' || line.compare(i, 2, "//") == 0) {
+            return trimmed(line.substr(0, i));
+        } else {
+            i++;
+        }
+    }
+    return trimmed(line);
+}
+
+std::string firstWord(const std::string &code) {
+    std::string::size_type end = 0;
+    while (end < code.size() && isNameCharacter(code[end]))
+        end++;
+    return code.substr(0, end);
+}
+
+bool endsWithWord(const std::string &code, const std::string &word) {
+    if (code.size() < word.size() || code.compare(code.size() - word.size(), word.size(), word) != 0)
+        return false;
+    return code.size() == word.size() || !isNameCharacter(code[code.size() - word.size() - 1]);
+}
+
+std::string withoutSemicolons(std::string code) {
+    while (!code.empty() && (code.back() == ';' || code.back() == ' ' || code.back() == '\t'))
+        code.pop_back();
+    return code;
+}
+
+// A condition without the `{`, `then`, `do` or `:` that begins the block.
+std::string withoutBlockStart(std::string code) {
+    code = withoutSemicolons(code);
+    if (!code.empty() && (code.back() == '{' || code.back() == ':'))
+        code.pop_back();
+    else if (endsWithWord(code, "then"))
+        code.erase(code.size() - 4);
+    else if (endsWithWord(code, "do"))
+        code.erase(code.size() - 2);
+    return trimmed(code);
+}
+
+// `(x == 1)` is `x == 1` when its parentheses hold the whole condition.
+std::string withoutOuterParentheses(const std::string &condition) {
+    if (condition.size() < 2 || condition.front() != '(' || condition.back() != ')')
+        return condition;
+    int depth = 0;
+    for (std::string::size_type i = 0; i < condition.size(); i++) {
+        if (opensText(condition[i])) {
+            i = afterText(condition, i) - 1;
+        } else if (condition[i] == '(') {
+            depth++;
+        } else if (condition[i] == ')' && --depth == 0 && i + 1 < condition.size()) {
+            return condition;   // `(a) and (b)`: the first pair closes early
+        }
+    }
+    return trimmed(condition.substr(1, condition.size() - 2));
+}
+
+// A word of the language between blanks, where another language wrote a
+// sign that may stand without them (`a&&b`).
+void appendWord(std::string &out, const std::string &word, const std::string &code, std::string::size_type next) {
+    if (!out.empty() && out.back() != ' ')
+        out += ' ';
+    out += word;
+    if (next < code.size() && code[next] != ' ')
+        out += ' ';
+}
+
+std::string withLanguageOperators(const std::string &code) {
+    std::string out;
+    for (std::string::size_type i = 0; i < code.size();) {
+        if (opensText(code[i])) {
+            std::string::size_type end = afterText(code, i);
+            out += code.substr(i, end - i);
+            i = end;
+        } else if (code.compare(i, 3, "!==") == 0) {
+            out += "!=";
+            i += 3;
+        } else if (code.compare(i, 3, "===") == 0) {
+            out += "=";
+            i += 3;
+        } else if (code.compare(i, 2, "==") == 0) {
+            out += "=";
+            i += 2;
+        } else if (code.compare(i, 2, "&&") == 0 || code.compare(i, 2, "||") == 0) {
+            appendWord(out, code[i] == '&' ? "and" : "or", code, i + 2);
+            i += 2;
+        } else {
+            out += code[i++];
+        }
+    }
+    return out;
+}
+
+bool startsABlock(const std::string &word) {
+    for (const char *block : {"if", "while", "for", "switch", "elseif", "elif", "elsif", "unless", "until"})
+        if (word == block)
+            return true;
+    return false;
+}
+
+}  // namespace
+
+std::string velmoraForm(const std::string &line) {
+    std::string code = codeOf(line);
+    std::string word = firstWord(code);
+    if (startsABlock(word)) {
+        std::string condition = withoutOuterParentheses(withoutBlockStart(code.substr(word.size())));
+        code = condition.empty() ? word : word + " " + condition;
+    } else {
+        code = withoutSemicolons(code);
+    }
+    return withLanguageOperators(code);
+}
+
+std::string blockCloserOf(const std::string &line) {
+    std::string word = firstWord(codeOf(line));
+    if (word == "if" || word == "elseif" || word == "elif" || word == "elsif" || word == "unless")
+        return "/if";
+    for (const char *block : {"while", "for", "switch", "do", "try"})
+        if (word == block)
+            return "/" + word;
+    return "";
+}
+
+bool endsAsAForeignBlock(const std::string &line) {
+    std::string code = withoutSemicolons(codeOf(line));
+    return (!code.empty() && code.back() == '{') || endsWithWord(code, "then") || endsWithWord(code, "do");
+}
+
+std::string foreignBlockClosing(const std::string &line) {
+    std::string closer = blockCloserOf(line);
+    if (!endsAsAForeignBlock(line) || closer.empty())
+        return "";
+    return ", and close the block with `" + closer + "`";
+}
+
+std::string velmoraFormHint(const std::string &line) {
+    return "write `" + velmoraForm(line) + "`" + foreignBlockClosing(line);
+}

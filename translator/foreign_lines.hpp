@@ -1,0 +1,27 @@
+#pragma once
+// A line written as another language writes it, rewritten as this one
+// does, for the hint of its message: `if (x == 1) {` is `if x = 1`, a
+// block that `/if` closes.
+#include <string>
+
+// The line as this language writes it: the condition of a block's first
+// line without the parentheses around it and without the `{`, `then`, `do`
+// or `:` after it; `=` for `==` and `===`, `!=` for `!==`, `and` and `or`
+// for `&&` and `||`; no `;` at its end. Texts are left as they are.
+std::string velmoraForm(const std::string &line);
+
+// The closing word of the block whose first line `line` is (`/while` for
+// `while (x < 3) {`), or empty when it opens none.
+std::string blockCloserOf(const std::string &line);
+
+// Whether the line ends as other languages begin a block's statements:
+// `{`, `then`, `do`.
+bool endsAsAForeignBlock(const std::string &line);
+
+// ", and close the block with `/if`" for a block begun as another language
+// begins one, or empty.
+std::string foreignBlockClosing(const std::string &line);
+
+// "write `if x = 1`", and, for a block begun as another language begins
+// one, that its own word closes it.
+std::string velmoraFormHint(const std::string &line);
