@@ -3,15 +3,17 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
-#include <spawn.h>
+#include <time.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <csignal>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 
 #include "recipe.hpp"
 #include "standby_protocol.hpp"
@@ -114,15 +116,29 @@ bool sendRequest(int fd, const std::vector<std::string> &args, const int streams
            writeFully(fd, arguments.data(), arguments.size());
 }
 
-// The standbys of this user that wait now, from the kernel's list of Unix
-// sockets (abstract names show with a leading "@").
-int waitingStandbys() {
+// The names of this user's standbys that wait now, from the kernel's list
+// of Unix sockets (abstract names show with a leading "@").
+std::vector<std::string> waitingStandbys() {
     std::ifstream sockets("/proc/net/unix");
     std::string own = "@" + std::string(namePrefix) + std::to_string(getuid()) + "-";
-    int count = 0;
-    for (std::string line; std::getline(sockets, line);)
-        count += line.find(own) != std::string::npos;
-    return count;
+    std::vector<std::string> names;
+    for (std::string line; std::getline(sockets, line);) {
+        std::string::size_type at = line.find(own);
+        if (at != std::string::npos)
+            names.push_back(line.substr(at + 1, line.find_first_of(" \n", at) - at - 1));
+    }
+    return names;
+}
+
+// Ends a waiting standby.
+void dismiss(const std::string &name) {
+    int fd = connectTo(name);
+    if (fd < 0)
+        return;
+    standby::Header header{};
+    std::memcpy(header.magic, standby::quitMagic, sizeof header.magic);
+    send(fd, &header, sizeof header, MSG_NOSIGNAL);
+    close(fd);
 }
 
 }  // namespace
@@ -165,8 +181,13 @@ void startStandby(const std::string &program, const std::vector<std::string> &en
         return;
     }
     std::string library = gateLibrary();
-    if (library.empty() || waitingStandbys() >= mostStandbys)
+    if (library.empty())
         return;
+    // Too many wait (left by builds of other folders): one of them makes
+    // room, as this folder's is the one the next build needs.
+    std::vector<std::string> waiting = waitingStandbys();
+    if (static_cast<int>(waiting.size()) >= mostStandbys)
+        dismiss(waiting.front());
     std::vector<std::string> variables;
     std::string preload = "=";
     bool hadPreload = false;
@@ -189,25 +210,28 @@ void startStandby(const std::string &program, const std::vector<std::string> &en
     std::string harmless = "--version";
     char *argv[] = {const_cast<char *>(program.c_str()), harmless.data(), nullptr};
 
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none, all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &all);
+    std::cout.flush();
+    std::cerr.flush();
+    if (fork() != 0)
+        return;
     // Its own session: an interrupt at the terminal stops the run that
     // uses it (the standby passes it on), not a standby at rest.
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    for (int stream = 0; stream < 3; stream++)
-        posix_spawn_file_actions_addopen(&actions, stream, "/dev/null", stream == 0 ? O_RDONLY : O_WRONLY, 0);
+    setsid();
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    for (int signal = 1; signal < NSIG; signal++)
+        std::signal(signal, SIG_DFL);
     // Nothing of velc's stays open in it: a pipe that velc's caller reads
     // to its end must not wait for a standby.
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-    pid_t pid;
-    posix_spawn(&pid, program.c_str(), &actions, &attributes, argv, envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
+    int null = open("/dev/null", O_RDWR);
+    for (int stream = 0; stream < 3; stream++)
+        dup2(null, stream);
+    close_range(3, ~0u, 0);
+    // The build that started it goes on (a link, the program's run): the
+    // standby loads after it rather than taking a processor from it.
+    timespec delay{0, standbyDelayMilliseconds * 1000000};
+    nanosleep(&delay, nullptr);
+    execve(program.c_str(), argv, envp.data());
+    _exit(127);
 }

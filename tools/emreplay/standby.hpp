@@ -9,13 +9,16 @@
 // A standby serves one program, with one environment, in one working
 // directory (its name is a digest of them and of the program file's size
 // and time), for the user who started it; it ends after its one run, or
-// unused after `standbySeconds`. At most `mostStandbys` wait at once.
+// unused after `standbySeconds`; it starts `standbyDelayMilliseconds`
+// after the run that leaves it. At most `mostStandbys` wait at once: a new
+// one ends another.
 // VELC_EMREPLAY_STANDBY=0 in the environment turns them off.
 #include <optional>
 #include <string>
 #include <vector>
 
 constexpr long standbySeconds = 600;
+constexpr long standbyDelayMilliseconds = 500;
 constexpr int mostStandbys = 8;
 
 // Whether velc_emreplay keeps standbys of the program: the compiler and the
@@ -30,7 +33,7 @@ std::optional<int> runOnStandby(const std::string &program, const std::vector<st
                                 const std::vector<std::string> &environment, const int streams[3]);
 
 // Starts a standby of the program for the next run, unless one already
-// waits, standbys are turned off or too many wait.
+// waits or standbys are turned off.
 void startStandby(const std::string &program, const std::vector<std::string> &environment);
 
 // The socket name of the program's standby (for the tests).

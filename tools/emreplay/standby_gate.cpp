@@ -97,6 +97,8 @@ bool receiveRequest(int connection, Request &request) {
     message.msg_control = control;
     message.msg_controllen = sizeof control;
     ssize_t got = recvmsg(connection, &message, MSG_CMSG_CLOEXEC | MSG_WAITALL);
+    if (got == static_cast<ssize_t>(sizeof header) && memcmp(header.magic, standby::quitMagic, sizeof header.magic) == 0)
+        _exit(0);
     cmsghdr *attached = CMSG_FIRSTHDR(&message);
     if (attached && attached->cmsg_level == SOL_SOCKET && attached->cmsg_type == SCM_RIGHTS &&
         attached->cmsg_len == CMSG_LEN(sizeof(int) * standardStreams))

@@ -24,6 +24,9 @@ constexpr const char *secondsVariable = "VELC_STANDBY_SECONDS";
 constexpr const char *preloadVariable = "VELC_STANDBY_PRELOAD";
 
 constexpr char magic[4] = {'v', 's', 'b', '1'};
+// A header with this instead, and nothing attached, ends the standby: room
+// for another when too many wait.
+constexpr char quitMagic[4] = {'v', 's', 'b', 'q'};
 constexpr std::uint32_t largestArguments = 16u << 20;
 constexpr std::size_t largestName = 100;
 
