@@ -26,13 +26,13 @@ awk -v blocks=250 -f "$here/program_generator.awk" > lines5000.vel
 ./velc -q -b -c hello.vel > /dev/null
 ./velc -q -b -c lines5000.vel > /dev/null
 
-ini_value() { sed -n "s/^$1=//p" velc.ini | head -n 1 | sed -e 's/ -O[0-9sz]*//g'; }
-options=$(ini_value options)
-loptions=$(ini_value loptions)
-objects=$(ini_value objects)
-
-# shellcheck source=bench/median_time.sh
-source "$here/median_time.sh"
+# shellcheck source=bench/common.sh
+source "$here/common.sh"
+# velc.ini's settings without their optimisation level.
+without_level() { ini_value velc.ini "$1" | sed -e 's/ -O[0-9sz]*//g'; }
+options=$(without_level options)
+loptions=$(without_level loptions)
+objects=$(ini_value velc.ini objects)
 MEDIAN_DIGITS=2
 
 printf '%-5s | %-19s | %-19s\n' level "hello compile link" "5,000 lines compile link"

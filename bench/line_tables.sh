@@ -30,10 +30,9 @@ sed -e 's/ -gline-tables-only//' -e '/^loptions=/s/ -g\b//' "$build/velc.ini" > 
 cp "$build/velc-native.ini" "$work/native-with/velc.ini"
 sed -e 's/ -g1//' "$build/velc-native.ini" > "$work/native-without/velc.ini"
 
-# shellcheck source=bench/median_time.sh
-source "$here/median_time.sh"
-
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", (b > 0 ? a / b : 0) }'; }
+# shellcheck source=bench/common.sh
+source "$here/common.sh"
+RATIO_DIGITS=3
 
 # The module's instructions, without debug sections and without the
 # numbers of locals: the link that keeps the line tables keeps the locals in

@@ -32,10 +32,9 @@ cp "$build/velc" "$build/velc.ini" "$work/wasm/"
 cp "$build/velc" "$work/native/"
 cp "$build/velc-native.ini" "$work/native/velc.ini"
 
-ini_value() { sed -n "s/^$2=//p" "$1" | head -n 1; }
-wasm_options=$(ini_value "$work/wasm/velc.ini" options | sed -e 's/-I[^ ]*//g')
-wasm_link=$(ini_value "$work/wasm/velc.ini" loptions | sed -e 's/-I[^ ]*//g')
-wasm_objects=$(ini_value "$work/wasm/velc.ini" objects)
+# shellcheck source=bench/common.sh
+source "$here/common.sh"
+read_wasm_settings "$work/wasm/velc.ini"
 
 # The peers whose tools are here.
 asc=${ASC:-}
@@ -63,13 +62,10 @@ build_peer() {   # peer name -> the command, on standard output
             (cd "$work/native" && ./velc -q -b -e "$name.vel" > /dev/null)
             echo "$work/native/$name.wasm" ;;
         cpp-wasm)
-            # shellcheck disable=SC2086
-            em++ $wasm_options "$here/programs/$name.cpp" -o "$work/wasm/$name-cpp.o"
-            # shellcheck disable=SC2086
-            emcc $wasm_link -o "$work/wasm/$name-cpp.wasm" "$work/wasm/$name-cpp.o" $wasm_objects
+            build_cpp_wasm "$here/programs/$name.cpp" "$work/wasm/$name-cpp"
             echo "$wasmer $work/wasm/$name-cpp.wasm" ;;
         cpp-nat)
-            g++ -std=c++17 -O2 "$here/programs/$name.cpp" -o "$work/native/$name-cpp"
+            build_cpp_native "$here/programs/$name.cpp" "$work/native/$name-cpp" -O2
             echo "$work/native/$name-cpp" ;;
         as)
             "$asc" "$here/peers/$name.ts" -O3 --exportStart _start -o "$work/peers/$name-as.wasm" > /dev/null

@@ -674,6 +674,14 @@ controlledOneLine
         { leaveControlBlock(); writeClosingBrace(); }
     ;
 
+// After a one-line branch, `else` may be followed by an assignment or a
+// call as it is by a print: `if c ? a = 1 else a = 2`.
+controlledExpressionLine
+    :   { enterControlBlock(); beginStatement(); }
+        expressionStatement
+        { leaveControlBlock(); writeClosingBrace(); }
+    ;
+
 oneLineBody
     :   QUESTION
         (   returnInBody
@@ -731,7 +739,9 @@ ordinaryIf[ExprValue c]
         |   controlledOneLine
             (   options { greedy=true; } :
                 ( COLON | "else" ) { writeElse(); }
-                controlledOneLine
+                (   controlledOneLine
+                |   controlledExpressionLine
+                )
             )?
         )
     ;

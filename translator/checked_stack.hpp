@@ -33,6 +33,12 @@ public:
     }
 
     bool empty() const { return frames_.empty(); }
+    std::size_t size() const { return frames_.size(); }
+    // Drops the frames above the first `kept`.
+    void keep(std::size_t kept) {
+        if (frames_.size() > kept)
+            frames_.resize(kept);
+    }
     void clear() { frames_.clear(); }
 
 private:

@@ -52,6 +52,10 @@ std::string defaultReturnOf(int type, int classIndex) {
 std::string returnedValue(int type, int classIndex, const ExprValue &value) {
     if (value.type == T_NIL || ((type == T_OBJECT || type == T_OBJECTARRAY) && value.text == "NULL"))
         return defaultReturnOf(type, classIndex);
+    // A dynamic value (a var, an element of an array or a dict) gives the
+    // object it holds, as it does to a declaration or a parameter.
+    if (type == T_OBJECT && value.type == T_VAR && classIndex >= 0)
+        return objectHeldBy(value, classIndex).text;
     if (type == T_OBJECT)
         return convertValue(type, downcastTo(classIndex, value));
     return convertValue(type, value);

@@ -105,7 +105,15 @@ void writeNative(const std::string &tokenText) {
     countLinesIn(inner);
 }
 
-BlockNestingGuard::BlockNestingGuard() {
+namespace {
+
+int blocksOpen() { return scopes().blockDepth + scopes().blockOverflow; }
+
+}  // namespace
+
+BlockNestingGuard::BlockNestingGuard()
+    : depth_(blocksOpen()), indent_(output().indentLevel), loops_(statements().loops.size()),
+      branches_(statements().branches.size()) {
     if (++statements().nesting > BLOCK_NESTING_LIMIT) {
         int found = statements().nesting--;
         reportLimit("nested blocks", BLOCK_NESTING_LIMIT, found);
@@ -115,6 +123,11 @@ BlockNestingGuard::BlockNestingGuard() {
 
 BlockNestingGuard::~BlockNestingGuard() {
     statements().nesting--;
+    while (blocksOpen() > depth_)
+        leaveBlock();
+    output().indentLevel = indent_;
+    statements().loops.keep(loops_);
+    statements().branches.keep(branches_);
 }
 
 void writeExpressionStatement(const ExprValue &value) {

@@ -12,11 +12,19 @@ struct Symbol;
 // Counts the control statements that enclose the one being parsed, trial
 // parses included. The one past the language's limit is reported and ends
 // the translation of the source (NestingTooDeep) before it opens anything.
+// A control statement that a syntax error ends before its closing word
+// still leaves its scopes, loop and branch frames and indentation as it
+// found them, so that a run of broken statements nests nothing.
 struct BlockNestingGuard {
     BlockNestingGuard();
     ~BlockNestingGuard();
     BlockNestingGuard(const BlockNestingGuard &) = delete;
     BlockNestingGuard &operator=(const BlockNestingGuard &) = delete;
+
+private:
+    int depth_ = 0;
+    int indent_ = 0;
+    std::size_t loops_ = 0, branches_ = 0;
 };
 
 // Where a syntax error has a message of its own: the condition and

@@ -30,17 +30,9 @@ wasmer=${WASMER:-$here/../../tools/wasmer}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-ini_value() { sed -n "s/^$2=//p" "$1" | head -n 1; }
-wasm_options=$(ini_value "$after/velc.ini" options | sed -e 's/-I[^ ]*//g')
-wasm_link=$(ini_value "$after/velc.ini" loptions | sed -e 's/-I[^ ]*//g')
-wasm_objects=$(ini_value "$after/velc.ini" objects)
-
-# shellcheck source=bench/median_time.sh
-source "$here/../median_time.sh"
-
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
-# Peak resident memory of one run, in MB.
-peak() { /usr/bin/time -f %M "$@" 2>&1 > /dev/null | tail -n 1 | awk '{ printf "%.0f", $1 / 1024 }'; }
+# shellcheck source=bench/common.sh
+source "$here/../common.sh"
+read_wasm_settings "$after/velc.ini"
 
 # Microseconds of one run of a command given as one word list: wall time,
 # or with MEASURE=cpu the processor time (user and system) of the command
@@ -77,8 +69,7 @@ for side in before after; do
         cp "$dir/velc" "$work/$side/$kind/velc"
     done
     cp "$dir/velc.ini" "$work/$side/wasm/velc.ini"
-    sed -e '/^options=/s/ -O[0-9sz]*//g' -e "s/^options=/options=$native_opt /" \
-        "$dir/velc-native.ini" > "$work/$side/native/velc.ini"
+    native_ini_at "$native_opt" "$dir/velc-native.ini" "$work/$side/native/velc.ini"
 done
 
 echo "load at the start: $(cut -d' ' -f1-3 /proc/loadavg)"
@@ -90,11 +81,8 @@ for name in "${programs[@]}"; do
             (cd "$work/$side/$kind" && ./velc -q -b -e "$name.vel" > /dev/null)
         done
     done
-    # shellcheck disable=SC2086
-    em++ $wasm_options "$here/$name.cpp" -o "$work/$name-cpp.o"
-    # shellcheck disable=SC2086
-    emcc $wasm_link -o "$work/$name-cpp.wasm" "$work/$name-cpp.o" $wasm_objects
-    g++ -std=c++17 $native_opt "$here/$name.cpp" -o "$work/$name-cpp"
+    build_cpp_wasm "$here/$name.cpp" "$work/$name-cpp"
+    build_cpp_native "$here/$name.cpp" "$work/$name-cpp" "$native_opt"
     for kind in wasm native; do
         run=""
         [ $kind = wasm ] && run="$wasmer "

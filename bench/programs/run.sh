@@ -32,24 +32,11 @@ mkdir -p "$work/wasm" "$work/native"
 cp "$build/velc" "$work/wasm/velc"
 cp "$build/velc.ini" "$work/wasm/velc.ini"
 cp "$build/velc" "$work/native/velc"
+# shellcheck source=bench/common.sh
+source "$here/../common.sh"
 # The native ini with the benchmark's optimisation level in place of any other.
-sed -e '/^options=/s/ -O[0-9sz]*//g' -e "s/^options=/options=$native_opt /" \
-    "$build/velc-native.ini" > "$work/native/velc.ini"
-
-# The value of a key of a velc.ini.
-ini_value() { sed -n "s/^$2=//p" "$1" | head -n 1; }
-# Compile and link options of the WebAssembly velc.ini without the include
-# paths: the hand-written program is compiled and linked as velc does it,
-# with the ini's objects (libvel's archive holds the optimised instantiations
-# of libc++'s string and stream templates).
-wasm_options=$(ini_value "$work/wasm/velc.ini" options | sed -e 's/-I[^ ]*//g')
-wasm_link=$(ini_value "$work/wasm/velc.ini" loptions | sed -e 's/-I[^ ]*//g')
-wasm_objects=$(ini_value "$work/wasm/velc.ini" objects)
-
-# shellcheck source=bench/median_time.sh
-source "$here/../median_time.sh"
-
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
+native_ini_at "$native_opt" "$build/velc-native.ini" "$work/native/velc.ini"
+read_wasm_settings "$work/wasm/velc.ini"
 
 # The outputs of the two builds must agree, or the comparison means nothing.
 same_output() {
@@ -66,11 +53,8 @@ for name in "${programs[@]}"; do
         cp "$here/$name.vel" "$work/$kind/$name.vel"
         (cd "$work/$kind" && ./velc -q -b -e "$name.vel" > /dev/null)
     done
-    # shellcheck disable=SC2086
-    em++ $wasm_options "$here/$name.cpp" -o "$work/wasm/$name-cpp.o"
-    # shellcheck disable=SC2086
-    emcc $wasm_link -o "$work/wasm/$name-cpp.wasm" "$work/wasm/$name-cpp.o" $wasm_objects
-    g++ -std=c++17 $native_opt "$here/$name.cpp" -o "$work/native/$name-cpp"
+    build_cpp_wasm "$here/$name.cpp" "$work/wasm/$name-cpp"
+    build_cpp_native "$here/$name.cpp" "$work/native/$name-cpp" "$native_opt"
     same_output "$wasmer" "$work/wasm/$name.wasm" "$wasmer" "$work/wasm/$name-cpp.wasm" || true
     same_output "$work/native/$name.wasm" "$work/native/$name-cpp" || true
     read -r wv wc < <(median_times_in_turn "$wasmer" "$work/wasm/$name.wasm" "$wasmer" "$work/wasm/$name-cpp.wasm")

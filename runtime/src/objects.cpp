@@ -2,20 +2,23 @@
 // goes, and, for objects that hold each other in a cycle, by collections of
 // cycles.
 //
-// A collection finds the objects that nothing outside their own group
-// holds (trial deletion, as CPython's collector does it): each object's
-// count less the references the other objects of the group hold is what
-// holds it from outside (variables, parameters, temporaries, objects not
-// looked at); the objects with such holders, and everything they reach,
-// live; the rest are cycles nobody can reach, and are freed. No root has
-// to be known: a reference the collector does not see is one from outside.
+// A cycle that nothing else holds is left when a reference to one of its
+// objects goes and the object's count stays above zero (its cycle still
+// holds it). Such an object becomes a candidate; an object whose count only
+// ever falls to zero, as most do, is never looked at. A collection takes
+// the candidates and everything they reach (the group) and finds the
+// objects that nothing outside the group holds (trial deletion): each
+// object's count less the references the group's objects hold is what
+// holds it from outside (variables, parameters, temporaries, objects
+// outside the group); the objects with such holders, and everything they
+// reach, live; the rest are cycles nobody can reach, and are freed. No
+// root has to be known: a reference the collector does not see is one from
+// outside.
 //
-// The objects vel_new made are in one table, the young ones (made since
-// the last collection) at its end. A collection looks at the young ones
-// once enough of them are alive; those that survive become old, and the
-// old ones are looked at again once their number has doubled. So each
-// object is looked at about once while it is young, and a program that
-// makes and drops cycles in a loop keeps at most a few thousand of them.
+// A collection runs once enough candidates are waiting. Where it finds
+// mostly live objects the next one waits for as many candidates as it
+// looked at objects, so each object the collections look at again is paid
+// for by a candidate; where it frees many, the next one comes sooner.
 #include "velmora/libvel.hpp"
 
 #include <algorithm>
@@ -30,90 +33,82 @@ public:
     }
 
     void add(vel_object *object) {
-        object->vel_place_in_cycles = static_cast<std::uint32_t>(objects.size());
-        objects.push_back(object);
-        if (!collecting && objects.size() - youngFrom >= youngLimit) collect(false);
+        object->vel_place_in_cycles = static_cast<std::uint32_t>(candidates.size());
+        candidates.push_back(object);
+        if (!collecting && candidates.size() >= limit) collect();
     }
 
-    // Takes the object out of the table. The last object of its generation
-    // takes its place (and, for an old one, the last young one that old
-    // one's), so the table holds no holes and freeing touches at most two
-    // other objects, the young one most likely still in the cache.
+    // Takes the object out of the candidates: the last one takes its place,
+    // so the table holds no holes.
     void remove(const vel_object *object) {
         std::uint32_t place = object->vel_place_in_cycles;
         if (place == vel_object::vel_untracked) return;
         object->vel_place_in_cycles = vel_object::vel_untracked;
-        std::size_t at = place;
-        if (at < youngFrom) {
-            std::size_t lastOld = --youngFrom;
-            if (at != lastOld) moveTo(at, lastOld);
-            at = lastOld;
+        vel_object *last = candidates.back();
+        candidates.pop_back();
+        if (last != object) {
+            last->vel_place_in_cycles = place;
+            candidates[place] = last;
         }
-        if (at != objects.size() - 1) moveTo(at, objects.size() - 1);
-        objects.pop_back();
     }
 
-    std::size_t size() const { return objects.size(); }
+    std::size_t size() const { return candidates.size(); }
 
-    // Looks at the young objects, or at all of them; those left are old.
-    void collect(bool all) {
+    void collect() {
+        if (collecting) return;
         collecting = true;
-        std::size_t from = all ? 0 : youngFrom;
-        std::size_t looked = objects.size() - from;
-        std::vector<vel_object *> garbage = unreachable(from);
-        free(garbage);
-        youngFrom = objects.size();
-        // Where few of the objects looked at were cycles, look less often.
-        if (garbage.size() < looked / 8)
-            youngLimit = std::min(2 * youngLimit, maximumLimit);
+        gather();
+        findGarbage();
+        free();
+        if (garbage.size() < group.objects.size() / 8)
+            limit = std::max(limit, group.objects.size());
         else
-            youngLimit = std::max(youngLimit / 2, minimumLimit);
-        if (all)
-            oldAfterFull = youngFrom;
+            limit = std::max(limit / 2, minimumLimit);
         collecting = false;
-        if (!all && youngFrom > 2 * oldAfterFull + youngLimit) collect(true);
     }
 
 private:
     static constexpr std::size_t minimumLimit = 4096;
-    static constexpr std::size_t maximumLimit = 262144;
+    static constexpr std::uint32_t dying = vel_object::vel_untracked - 1;
 
-    // Puts the object at `from` in the place `to`.
-    void moveTo(std::size_t to, std::size_t from) {
-        vel_object *moved = objects[from];
-        moved->vel_place_in_cycles = static_cast<std::uint32_t>(to);
-        objects[to] = moved;
-    }
+    // The objects a collection looks at: each one's place is its index
+    // here while the collection runs. held[i] is what holds objects[i] from
+    // outside the group; passedShared the objects holding a shared
+    // container, which the collection could not follow.
+    struct Group {
+        std::vector<vel_object *> objects;
+        std::vector<long long> held;
+        std::vector<vel_object *> passedShared;
+    };
 
-    // The place of a looked-at object among those from `from`, or -1.
-    static long placeIn(const vel_object *object, std::size_t from) {
-        std::uint32_t place = object->vel_place_in_cycles;
-        if (place == vel_object::vel_untracked || place < from) return -1;
-        return static_cast<long>(place - from);
-    }
-
-    // Subtracts the references the looked-at objects hold to each other.
-    struct Subtract final : vel_tracer {
-        std::vector<long long> &held;
-        std::size_t from;
-        Subtract(std::vector<long long> &held, std::size_t from) : held(held), from(from) {}
+    // Joins each child to the group and takes the reference to it off its
+    // count of holders from outside.
+    struct Gather final : vel_tracer {
+        Group &group;
+        vel_object *holder = nullptr;
+        explicit Gather(Group &group) : group(group) {}
         bool visit(vel_object *child) override {
-            long place = placeIn(child, from);
-            if (place >= 0) --held[static_cast<std::size_t>(place)];
+            std::uint32_t place = child->vel_place_in_cycles;
+            if (place == vel_object::vel_untracked) {
+                place = static_cast<std::uint32_t>(group.objects.size());
+                child->vel_place_in_cycles = place;
+                group.objects.push_back(child);
+                group.held.push_back(child->vel_references);
+            }
+            --group.held[place];
             return false;
         }
+        void passedShared() override { group.passedShared.push_back(holder); }
     };
     // Marks what a held object reaches as held.
     struct Reach final : vel_tracer {
-        std::vector<long long> &held;
+        Group &group;
         std::vector<vel_object *> &pending;
-        std::size_t from;
-        Reach(std::vector<long long> &held, std::vector<vel_object *> &pending, std::size_t from)
-            : held(held), pending(pending), from(from) {}
+        Reach(Group &group, std::vector<vel_object *> &pending) : group(group), pending(pending) {}
         bool visit(vel_object *child) override {
-            long place = placeIn(child, from);
-            if (place >= 0 && held[static_cast<std::size_t>(place)] == 0) {
-                held[static_cast<std::size_t>(place)] = 1;
+            long long &held = group.held[child->vel_place_in_cycles];
+            if (held == 0) {
+                held = 1;
                 pending.push_back(child);
             }
             return false;
@@ -128,57 +123,80 @@ private:
             return true;
         }
     };
-    static constexpr std::uint32_t dying = vel_object::vel_untracked - 1;
 
-    std::vector<vel_object *> unreachable(std::size_t from) {
-        std::size_t count = objects.size() - from;
-        std::vector<long long> held(count);
-        for (std::size_t i = 0; i < count; ++i) held[i] = objects[from + i]->vel_references;
-        Subtract subtract(held, from);
-        for (std::size_t i = 0; i < count; ++i) objects[from + i]->vel_trace(subtract);
-        std::vector<vel_object *> pending;
+    // The candidates and everything they reach, the candidates' table left
+    // empty; places are indexes of the group from here on. The tables keep
+    // their room from one collection to the next: allocating them anew
+    // each time made a program that drops cycles in a loop give memory
+    // back to the system and take it again at every collection.
+    void gather() {
+        group.objects.clear();
+        group.held.clear();
+        group.passedShared.clear();
+        group.objects.swap(candidates);
+        for (vel_object *object : group.objects) group.held.push_back(object->vel_references);
+        Gather gather(group);
+        for (std::size_t i = 0; i < group.objects.size(); ++i) {
+            gather.holder = group.objects[i];
+            gather.holder->vel_trace(gather);
+        }
+    }
+
+    void findGarbage() {
+        std::size_t count = group.objects.size();
+        pending.clear();
         for (std::size_t i = 0; i < count; ++i)
-            if (held[i] != 0) pending.push_back(objects[from + i]);
-        Reach reach(held, pending, from);
+            if (group.held[i] != 0) pending.push_back(group.objects[i]);
+        Reach reach(group, pending);
         while (!pending.empty()) {
             vel_object *object = pending.back();
             pending.pop_back();
             object->vel_trace(reach);
         }
-        std::vector<vel_object *> garbage;
+        garbage.clear();
         for (std::size_t i = 0; i < count; ++i)
-            if (held[i] == 0) garbage.push_back(objects[from + i]);
-        return garbage;
+            if (group.held[i] == 0) garbage.push_back(group.objects[i]);
     }
 
-    void free(const std::vector<vel_object *> &garbage) {
-        for (vel_object *object : garbage) {
-            remove(object);
-            object->vel_place_in_cycles = dying;
-        }
+    void free() {
+        // The live objects are no longer candidates, but for those holding
+        // a shared container: a cycle through it may be left once it is no
+        // longer shared, with no count falling, so they stay candidates.
+        // They are candidates again before anything is freed, since freeing
+        // may free them too.
+        for (std::size_t i = 0; i < group.objects.size(); ++i)
+            group.objects[i]->vel_place_in_cycles = group.held[i] == 0 ? dying : vel_object::vel_untracked;
+        for (vel_object *holder : group.passedShared)
+            if (holder->vel_place_in_cycles == vel_object::vel_untracked) add(holder);
         Cut cut;
         for (vel_object *object : garbage) object->vel_trace(cut);
         // What they still hold of other objects goes as their attributes
         // are destroyed; an object still counted was held from where the
-        // collector could not see, and stays.
+        // collector could not see, and stays, a candidate again.
         for (vel_object *object : garbage) {
             object->vel_place_in_cycles = vel_object::vel_untracked;
-            if (object->vel_references == 0) vel_object::vel_free(object);
+            if (object->vel_references == 0)
+                vel_object::vel_free(object);
+            else
+                add(object);
         }
     }
 
-    std::vector<vel_object *> objects;  // the old, then the young
-    std::size_t youngFrom = 0;
-    std::size_t oldAfterFull = 0;
-    std::size_t youngLimit = minimumLimit;
+    std::vector<vel_object *> candidates;
+    Group group;
+    std::vector<vel_object *> pending;  // held objects whose reach is still to mark
+    std::vector<vel_object *> garbage;
+    std::size_t limit = minimumLimit;
     bool collecting = false;
 };
 
-void vel_object::vel_made(vel_object *object) { vel_cycles::get().add(object); }
+void vel_object::vel_suspect(const vel_object *object) { vel_cycles::get().add(const_cast<vel_object *>(object)); }
+
+void vel_object::vel_forget(const vel_object *object) { vel_cycles::get().remove(object); }
 
 std::size_t vel_object::vel_tracked() { return vel_cycles::get().size(); }
 
-void vel_object::vel_collect_cycles() { vel_cycles::get().collect(true); }
+void vel_object::vel_collect_cycles() { vel_cycles::get().collect(); }
 
 namespace {
 // Freeing an object frees, inside it, the objects its attributes were the

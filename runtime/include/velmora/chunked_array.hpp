@@ -210,10 +210,13 @@ public:
     // Each element, for collections of cycles, while no copy shares the
     // chunks: a shared element counts as one reference for all its arrays,
     // which a visit from each would count again.
+    // False when the elements are shared and were not visited.
     template <class Visit>
-    void visitUnshared(Visit visit) {
-        if (table == nullptr || table->sharers != 1) return;
+    bool visitUnshared(Visit visit) {
+        if (table == nullptr) return true;
+        if (table->sharers != 1) return false;
         for (std::size_t i = 0; i < count; ++i) visit(slot(i));
+        return true;
     }
     // Elements never move here; an address handed out only keeps the chunks
     // from being shared.

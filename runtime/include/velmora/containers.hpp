@@ -147,7 +147,7 @@ public:
     // For collections of cycles: the objects among the values, while no
     // copy shares the entries.
     void vel_trace(vel_tracer &tracer) {
-        entries.visitUnshared([&tracer](Entry &entry) { entry.value.vel_trace(tracer); });
+        if (!entries.visitUnshared([&tracer](Entry &entry) { entry.value.vel_trace(tracer); })) tracer.passedShared();
     }
     int size() const { return static_cast<int>(entries.size()); }
     int length() const { return size(); }

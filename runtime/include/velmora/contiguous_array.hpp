@@ -11,7 +11,11 @@
 // copy of its elements. The block starts with its count of sharers; every
 // member that may write or hand out an element's address first makes the
 // block this array's own. A pinned array is never shared: an address handed
-// out may be written through later, after a copy was made. Included by
+// out may be written through later, after a copy was made.
+// Once the block is known to be this array's own, the array remembers it
+// (writable) until a copy shares the block again: a write in a loop is then
+// one compare of the index, as it was before blocks were shared, and only
+// the first write after a copy reads the count of sharers. Included by
 // typed_arrays.hpp (part of libvel.hpp).
 #include "chunked_array.hpp"
 
@@ -52,6 +56,7 @@ public:
             inBlock = other.inBlock;
             room = other.room;
             ++sharersOf(block);
+            other.writable = 0;
         } else {
             assign(other.begin(), other.end());
         }
@@ -94,13 +99,13 @@ public:
     }
     // inRange(element) on the element at index when it is in the block,
     // otherwise elsewhere(); the block's address is read first, as in inPlace.
-    // A block shared with a copy is elsewhere too, so that the test of the
-    // common case makes no call: a call there would make GCC keep a loop's
-    // values in memory across it.
+    // A block not known to be this array's own is elsewhere too, so that the
+    // test of the common case makes no call: a call there would make GCC keep
+    // a loop's values in memory across it.
     template <class InRange, class Elsewhere>
     void reach(std::size_t index, InRange inRange, Elsewhere elsewhere) {
         T *base = first;
-        if (index < inBlock && sole())
+        if (index < writable)
             inRange(base[index]);
         else
             elsewhere();
@@ -119,7 +124,7 @@ public:
     std::size_t blockCount() const { return inBlock; }
     std::size_t blockRoom() const { return room; }
     // After a view has stored elements up to count within the room.
-    void setBlockCount(std::size_t count) { inBlock = count; }
+    void setBlockCount(std::size_t count) { inBlock = writable = count; }
 
     // The count and the block's address are read once, before the test, for
     // the reason inPlace gives. The value is a copy: it may be an element
@@ -130,7 +135,7 @@ public:
         T *base = first;
         if (count < room && sole()) {
             base[count] = value;
-            inBlock = count + 1;
+            inBlock = writable = count + 1;
         } else {
             pushPastBlock(value);
         }
@@ -150,7 +155,7 @@ public:
             reallocate(std::max(inBlock, std::size_t{smallest}), room - inBlock);
         }
         *--first = std::move(copy);
-        ++inBlock;
+        writable = ++inBlock;
         ++room;
     }
     void pop_back() {
@@ -159,13 +164,14 @@ public:
             overflow.pop_back();
         else
             first[--inBlock] = T();
+        writable = inBlock;
         if (empty()) clear();
     }
     void pop_front() {
         own();
         if (inBlock > 0) {
             *first++ = T();
-            --inBlock;
+            writable = --inBlock;
             --room;
         } else {
             overflow.pop_front();
@@ -175,7 +181,7 @@ public:
     void clear() {
         release(block);
         block = first = nullptr;
-        inBlock = room = 0;
+        inBlock = room = writable = 0;
         overflow.clear();
         pinned = false;
     }
@@ -188,6 +194,7 @@ public:
         std::swap(first, other.first);
         std::swap(inBlock, other.inBlock);
         std::swap(room, other.room);
+        std::swap(writable, other.writable);
         overflow.swap(other.overflow);
         std::swap(pinned, other.pinned);
     }
@@ -213,10 +220,11 @@ private:
     bool shareable() const { return block != nullptr && !pinned && overflow.empty(); }
     // Whether no copy shares the block; true of no block at all.
     bool sole() const { return block == nullptr || sharersOf(block) == 1; }
-    // Makes the block this array's own before a write: one compare when it
-    // already is.
+    // Makes the block this array's own before a write, and remembers that
+    // it is: one compare when it already is.
     void own() {
         if (!sole()) copyBlock();
+        writable = inBlock;
     }
     __attribute__((noinline)) void copyBlock() {
         T *fresh = allocate(static_cast<std::size_t>(first - block) + room);
@@ -232,7 +240,8 @@ private:
     __attribute__((noinline)) void pushPastBlock(T value) {
         own();
         if (inBlock < room) {
-            first[inBlock++] = value;
+            first[inBlock] = value;
+            writable = ++inBlock;
             return;
         }
         if (pinned) {
@@ -240,7 +249,8 @@ private:
             return;
         }
         reallocate(0, std::max(inBlock, std::size_t{smallest}));
-        first[inBlock++] = std::move(value);
+        first[inBlock] = std::move(value);
+        writable = ++inBlock;
     }
     // A new block with the elements in it, `before` free places in front of
     // them and `after` behind.
@@ -257,6 +267,10 @@ private:
     T *first = nullptr;            // element 0, at or after block
     std::size_t inBlock = 0;       // elements from first on
     std::size_t room = 0;          // places from first to the end of the block
+    // Elements from first on that may be written without a look at the count
+    // of sharers: inBlock once the block is known to be this array's own, at
+    // most inBlock, and 0 from the moment a copy shares it.
+    mutable std::size_t writable = 0;
     vel_chunked_array<T> overflow; // elements past the block of a pinned array
     bool pinned = false;
 };

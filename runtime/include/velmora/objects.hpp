@@ -21,6 +21,9 @@ public:
     // the cycle being freed, and the holder sets the reference to null
     // without letting go of it.
     virtual bool visit(vel_object *child) = 0;
+    // A container whose elements a copy shares was not followed: its
+    // elements count once for all its sharers.
+    virtual void passedShared() {}
 
 protected:
     ~vel_tracer() = default;
@@ -34,11 +37,20 @@ public:
     // A copy of an object is another object, with references of its own.
     vel_object(const vel_object &) {}
     vel_object &operator=(const vel_object &) { return *this; }
-    virtual ~vel_object() = default;
+    virtual ~vel_object() {
+        if (vel_place_in_cycles != vel_untracked) vel_forget(this);
+    }
 
     void vel_retain() const { ++vel_references; }
+    // A count that falls to zero frees the object. One that falls and stays
+    // above it may have left a cycle that nothing else holds: the object
+    // becomes a candidate of the next collection of cycles. An object that
+    // never loses a reference but its last is never looked at.
     void vel_release() const {
-        if (--vel_references == 0) vel_free(this);
+        if (--vel_references == 0)
+            vel_free(this);
+        else if (vel_place_in_cycles == vel_untracked)
+            vel_suspect(this);
     }
 
     // Hands each reference the object's attributes hold to the tracer
@@ -50,12 +62,10 @@ public:
     // run (written by velc for every class of the program).
     virtual const char *vel_class_name() const { return nullptr; }
 
-    // An object vel_new made, now whole, joins those that collections of
-    // cycles look at; when enough have joined since the last, one runs.
-    static void vel_made(vel_object *object);
-    // The objects that collections of cycles look at.
+    // The candidates of the next collection of cycles.
     static std::size_t vel_tracked();
-    // Frees every cycle of objects that nothing outside it holds.
+    // Frees every cycle of objects that nothing outside it holds and that
+    // a candidate reaches.
     static void vel_collect_cycles();
 
 private:
@@ -65,11 +75,15 @@ private:
     // freed inside it down to a fixed depth, then one after the other, so
     // that dropping a long list does not exhaust the stack.
     static void vel_free(const vel_object *object);
+    // Makes the object a candidate; when enough are, a collection runs.
+    static void vel_suspect(const vel_object *object);
+    // Takes a candidate out of the candidates.
+    static void vel_forget(const vel_object *object);
 
     // The references to the object.
     mutable std::uint32_t vel_references = 1;
-    // Its place among the objects that collections of cycles look at, or
-    // vel_untracked.
+    // Its place among the candidates of collections of cycles (or, while
+    // one runs, among the objects it looks at), or vel_untracked.
     mutable std::uint32_t vel_place_in_cycles = vel_untracked;
     static constexpr std::uint32_t vel_untracked = 0xffffffffu;
 };
@@ -164,7 +178,6 @@ struct _vel_function_as<Result (*)(Parameters...), function> {
 // What a call of a class's name gives: the new object, held by the result.
 template <class T>
 vel_ref<T> vel_new(T *made) {
-    vel_object::vel_made(made);
     return vel_ref<T>::adopt(made);
 }
 

@@ -450,7 +450,7 @@ public:
     // For collections of cycles: the objects among the elements, while no
     // copy shares them.
     void vel_trace(vel_tracer &tracer) {
-        items.visitUnshared([&tracer](dyn &element) { element.vel_trace(tracer); });
+        if (!items.visitUnshared([&tracer](dyn &element) { element.vel_trace(tracer); })) tracer.passedShared();
     }
 
 private:
