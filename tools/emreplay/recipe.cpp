@@ -1,4 +1,5 @@
 #include "recipe.hpp"
+#include "path_text.hpp"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +15,9 @@
 
 namespace {
 
+using emreplay_text::baseName;
+using emreplay_text::startsWith;
+
 const char *const recipeHeading = "velc_emreplay recipe 1";
 
 // Variables that make emcc describe its own work; a run with them is for
@@ -22,8 +26,6 @@ const char *const diagnosticVariables[] = {"EMCC_DEBUG", "EMCC_VERBOSE", "EMPROF
 
 // Arguments that print instead of building, or read what the key cannot see.
 const char *const obstacleArguments[] = {"-", "-v", "-###", "--version", "--help", "-E", "--cflags"};
-
-bool startsWith(const std::string &text, const std::string &prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
 
 bool endsWith(const std::string &text, const std::string &suffix) {
     return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
@@ -44,11 +46,6 @@ std::string realPath(const std::string &path) {
 std::string directoryOf(const std::string &path) {
     std::string::size_type slash = path.rfind('/');
     return slash == std::string::npos ? "." : path.substr(0, slash);
-}
-
-std::string baseName(const std::string &path) {
-    std::string::size_type slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 bool isSourceFile(const std::string &path) {

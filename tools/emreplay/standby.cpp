@@ -1,4 +1,5 @@
 #include "standby.hpp"
+#include "path_text.hpp"
 
 #include <fcntl.h>
 #include <limits.h>
@@ -20,16 +21,12 @@
 
 namespace {
 
+using emreplay_text::baseName;
+using emreplay_text::startsWith;
+
 const char *const namePrefix = "velc-standby-";
 const char *const switchVariable = "VELC_EMREPLAY_STANDBY=";
 const char *const libraryName = "libvelc_standby.so";
-
-std::string baseName(const std::string &path) {
-    std::string::size_type slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool startsWith(const std::string &text, const std::string &start) { return text.compare(0, start.size(), start) == 0; }
 
 // FNV-1a over everything that makes one standby serve a run.
 std::uint64_t digestOf(const std::vector<std::string> &parts) {
