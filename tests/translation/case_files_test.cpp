@@ -263,16 +263,30 @@ std::string jsonString(const std::string &text, std::size_t at) {
     return value;
 }
 
+// A message as the JSON form places it; the column is that of the console
+// line when the line names one (0 otherwise: any column matches).
+struct PlacedMessage {
+    int line;
+    int column;
+    std::string message;
+    bool matches(const PlacedMessage &console) const {
+        return line == console.line && message == console.message && (console.column == 0 || column == console.column);
+    }
+};
+
 // The located lines of the console report ("prog.vel L3: ..." or "prog.vel
-// L3:5: ...") that no JSON object gives with the same line and message.
+// L3:5: ...") that no JSON object gives with the same line, column and
+// message: the column a line prints is where its caret stands.
 std::string missingFromJson(const Translation &t) {
-    std::vector<std::pair<int, std::string>> objects;
+    std::vector<PlacedMessage> objects;
     for (const std::string &line : splitLines(t.json)) {
-        std::size_t number = line.find("\"line\":"), message = line.find("\"message\":\"");
+        std::size_t number = line.find("\"line\":"), column = line.find("\"column\":"),
+                    message = line.find("\"message\":\"");
         if (line.compare(0, 8, "{\"code\":") != 0 || line.back() != '}' || number == std::string::npos ||
-            message == std::string::npos)
+            column == std::string::npos || message == std::string::npos)
             return "json: not an object of a message: " + line + "\n";
-        objects.push_back({std::stoi(line.substr(number + 7)), jsonString(line, message + 10)});
+        objects.push_back({std::stoi(line.substr(number + 7)), std::stoi(line.substr(column + 9)),
+                           jsonString(line, message + 10)});
     }
     std::string missing;
     for (const std::string &line : splitLines(t.report + t.syntaxErrors)) {
@@ -280,8 +294,10 @@ std::string missingFromJson(const Translation &t) {
         std::size_t colon = line.find(": ");
         if (line.compare(0, prefix.size(), prefix) != 0 || colon == std::string::npos)
             continue;
-        std::pair<int, std::string> wanted{std::stoi(line.substr(prefix.size())), line.substr(colon + 2)};
-        if (std::find(objects.begin(), objects.end(), wanted) == objects.end())
+        std::size_t afterNumber = line.find_first_not_of("0123456789", prefix.size());
+        int column = line[afterNumber] == ':' && afterNumber + 1 < colon ? std::stoi(line.substr(afterNumber + 1)) : 0;
+        PlacedMessage wanted{std::stoi(line.substr(prefix.size())), column, line.substr(colon + 2)};
+        if (std::none_of(objects.begin(), objects.end(), [&](const PlacedMessage &o) { return o.matches(wanted); }))
             missing += "json lacks: " + line + "\n";
     }
     return missing;
