@@ -360,8 +360,7 @@ void reportSyntax(int line, int column, int endColumn, const std::string &messag
     diagnostic.column = column;
     diagnostic.endColumn = endColumn;
     diagnostic.message = message;
-    diagnostic.text = diagnostics.sourceName + " L" + std::to_string(line) +
-                      (column > 0 ? ":" + std::to_string(column) : std::string()) + ": " + message;
+    diagnostic.text = syntaxLine(diagnostics.sourceName, line, column, message);
     diagnostic.hint = hint;
     currentSink().add(std::move(diagnostic));
 }

@@ -14,12 +14,16 @@ DiagnosticSink *activeSink = nullptr;
 }  // namespace
 
 void DiagnosticSink::add(Diagnostic diagnostic, const std::string &name) {
+    lastKept_ = false;
     if (!printAtOnce_ && followsSyntaxError(diagnostic))
         return;
     if (hints_ && diagnostic.counted() && hints_->followsExplainedGuess(diagnostic, name))
         return;
-    if (locator_ && diagnostic.column == 0 && diagnostic.line > 0)
+    if (locator_ && diagnostic.column == 0 && diagnostic.line > 0) {
         locator_->locate(diagnostic, name);
+        if (diagnostic.kind == DiagnosticKind::syntax)
+            diagnostic.text = syntaxLine(diagnostic.file, diagnostic.line, diagnostic.column, diagnostic.message);
+    }
     if (hints_ && diagnostic.hint.empty())
         diagnostic.hint = hints_->hintFor(diagnostic, name);
     if (hints_)
@@ -31,10 +35,11 @@ void DiagnosticSink::add(Diagnostic diagnostic, const std::string &name) {
         diagnostics_.clear();   // kept only for a hint that follows
     }
     diagnostics_.push_back(std::move(diagnostic));
+    lastKept_ = true;
 }
 
 void DiagnosticSink::hintLast(const std::string &hint) {
-    if (!diagnostics_.empty())
+    if (lastKept_)
         diagnostics_.back().hint = hint;
 }
 
@@ -44,10 +49,13 @@ void DiagnosticSink::rehint(std::size_t index, const std::string &hint) {
 }
 
 void DiagnosticSink::placeLast(int column, int endColumn) {
-    if (!diagnostics_.empty()) {
-        diagnostics_.back().column = column;
-        diagnostics_.back().endColumn = endColumn;
-    }
+    if (!lastKept_)
+        return;
+    Diagnostic &last = diagnostics_.back();
+    last.column = column;
+    last.endColumn = endColumn;
+    if (last.kind == DiagnosticKind::syntax)
+        last.text = syntaxLine(last.file, last.line, column, last.message);
 }
 
 void DiagnosticSink::withdraw(std::size_t index) {
@@ -56,10 +64,11 @@ void DiagnosticSink::withdraw(std::size_t index) {
     if (diagnostics_[index].counted())
         errorCount--;
     diagnostics_.erase(diagnostics_.begin() + static_cast<std::ptrdiff_t>(index));
+    lastKept_ = lastKept_ && index != diagnostics_.size();
 }
 
 void DiagnosticSink::relateLast(const SourcePosition &related) {
-    if (!diagnostics_.empty())
+    if (lastKept_)
         diagnostics_.back().related = related;
 }
 
@@ -71,6 +80,11 @@ bool DiagnosticSink::followsSyntaxError(const Diagnostic &diagnostic) const {
         if ((earlier.kind == DiagnosticKind::syntax || earlier.code == 85) && earlier.line == diagnostic.line)
             return true;
     return false;
+}
+
+std::string syntaxLine(const std::string &file, int line, int column, const std::string &message) {
+    return file + " L" + std::to_string(line) + (column > 0 ? ":" + std::to_string(column) : std::string()) + ": " +
+           message;
 }
 
 DiagnosticSink &currentSink() { return activeSink ? *activeSink : immediateSink(); }

@@ -41,7 +41,9 @@ public:
     // A further line of the last message of the translator's own layout
     // (a stack underflow is two lines and counts two).
     void countExtraError() { errorCount++; }
-    // The hint of the message just added (nothing when none was added).
+    // The hint, related place or columns of the message just added: nothing
+    // when the last one was dropped as a consequence of an earlier fault,
+    // which keeps its own. A syntax line is written anew with its column.
     void hintLast(const std::string &hint);
     void relateLast(const SourcePosition &related);
     // A later fault tells more about an earlier message: its new hint.
@@ -61,10 +63,15 @@ private:
     bool followsSyntaxError(const Diagnostic &diagnostic) const;
 
     bool printAtOnce_;
+    bool lastKept_ = false;   // the last message added was stored, and is the last one
     const PositionLocator *locator_ = nullptr;
     const HintSource *hints_ = nullptr;
     std::vector<Diagnostic> diagnostics_;
 };
+
+// The console line of a syntax error: "prog.vel L3:5: message", without the
+// column when it is 0.
+std::string syntaxLine(const std::string &file, int line, int column, const std::string &message);
 
 // The sink the reports go to now.
 DiagnosticSink &currentSink();

@@ -45,8 +45,10 @@ public:
     // C++ would be incomplete, so it must not be compiled and run.
     void reportError(const antlr::RecognitionException &ex) override {
         // Counted by the diagnostics when the construct's message is written.
-        if (reportUnclosedBlock(ex, tokenNamer()))
+        if (reportUnclosedBlock(ex, tokenNamer())) {
+            keepClosingWord_ = isClosingWord(LA(1));
             return;
+        }
         std::size_t before = currentSink().all().size();
         if (reportInSyntaxContext()) {
             if (currentSink().all().size() > before)
@@ -232,6 +234,13 @@ public:
     // statement loops, which go on at the next line. A line end recovered
     // at twice is skipped, so that the parse always moves on.
     void recover(const antlr::RecognitionException &, const antlr::BitSet &follow) override {
+        // The closing word of an enclosing block, which came before the
+        // inner block was closed, is left for the block it closes.
+        if (keepClosingWord_) {
+            keepClosingWord_ = false;
+            if (isClosingWord(LA(1)))
+                return;
+        }
         bool lineEnd = LA(1) == EOL || LA(1) == Q_COMMENT;
         if (!lineEnd || LT(1) == lastRecoveredAt_) {
             lastRecoveredAt_ = LT(1);
@@ -244,6 +253,7 @@ public:
             consumeCounting();
     }
     antlr::RefToken lastRecoveredAt_;
+    bool keepClosingWord_ = false;
     antlr::RefToken functionName_;   // of the function whose head was read last
     void consumeUntil(int type) override {
         while (LA(1) != antlr::Token::EOF_TYPE && LA(1) != type)

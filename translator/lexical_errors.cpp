@@ -33,10 +33,6 @@ std::string::size_type openQuote(const std::string &line, std::string::size_type
     return quote ? at : std::string::npos;
 }
 
-bool insideText(const std::string &line, std::string::size_type end) {
-    return openQuote(line, end) != std::string::npos;
-}
-
 // `else`, or the `elseif` of other languages, or the `catch` that goes on
 // a `try`.
 bool isBranchWord(const antlr::RefToken &token) {
@@ -52,16 +48,25 @@ LexicalMessage describeLexicalError(const std::string &line, int column, const s
     std::string::size_type at = column > 0 ? static_cast<std::string::size_type>(column - 1) : 0;
     char c = at < line.size() ? line[at] : '\n';
     unsigned char byte = static_cast<unsigned char>(c);
-    if (insideText(line, at))
-        return {"the text is not closed on its line", "a text ends on the line it starts; write `\\n` for a line end inside it"};
+    std::string::size_type quote = openQuote(line, at);
+    if (quote != std::string::npos) {
+        // The caret spans the text from its quote, where the fault began.
+        std::string::size_type last = line.find_last_not_of(" \t\r");
+        return {"the text is not closed on its line",
+                "a text ends on the line it starts; write `\\n` for a line end inside it", static_cast<int>(quote) + 1,
+                static_cast<int>(last == std::string::npos || last < quote ? quote : last) + 1};
+    }
     if (c == '!' || (at > 0 && at <= line.size() && line[at - 1] == '!')) {
         // `println!("{}", x)`: a macro of Rust, where a name ends in `!`.
         std::string::size_type bang = c == '!' ? at : at - 1;
         bool macro = bang > 0 && (std::isalnum(static_cast<unsigned char>(line[bang - 1])) || line[bang - 1] == '_') &&
                      bang + 1 < line.size() && line[bang + 1] == '(';
+        // The scanner stops after the `!` when another sign follows it.
+        int column = static_cast<int>(bang) + 1;
         if (macro)
-            return {"`!` alone is not an operator", "a call has no `!`; `print` writes values and a line end: print x"};
-        return {"`!` alone is not an operator", "write `not x`, or `!=` to compare"};
+            return {"`!` alone is not an operator", "a call has no `!`; `print` writes values and a line end: print x",
+                    column};
+        return {"`!` alone is not an operator", "write `not x`, or `!=` to compare", column};
     }
     if (c == '%')
         return {"`%` is not an operator", "the remainder is written `mod`: a mod b"};
@@ -210,7 +215,8 @@ antlr::RefToken LexicalErrorFilter::readToken() {
             const std::string text = positions ? positions->line(line) : std::string();
             int column = error.getColumn() > 0 ? byteColumn(text, error.getColumn()) : 0;
             LexicalMessage described = describeLexicalError(text, column, error.getMessage());
-            reportSyntax(line, column, column, described.message, described.hint);
+            int at = described.column > 0 ? described.column : column;
+            reportSyntax(line, at, std::max(at, described.endColumn), described.message, described.hint);
             skipRestOfLine();
             std::string::size_type quote = column > 0 ? openQuote(text, static_cast<std::string::size_type>(column - 1))
                                                       : std::string::npos;

@@ -42,5 +42,7 @@ private:
 struct LexicalMessage {
     std::string message;
     std::string hint;
+    int column = 0;      // the first byte the message speaks of, when not the scanner's (0)
+    int endColumn = 0;   // its last byte (0: the first)
 };
 LexicalMessage describeLexicalError(const std::string &line, int column, const std::string &scannerMessage);

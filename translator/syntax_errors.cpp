@@ -494,6 +494,8 @@ bool reportUnclosedBlock(const antlr::RecognitionException &error, const TokenNa
     return true;
 }
 
+bool isClosingWord(int type) { return isCloser(type); }
+
 bool isStrayToken(int type, bool inBlock) {
     if (type == antlr::Token::EOF_TYPE || type == T::EOL)
         return false;

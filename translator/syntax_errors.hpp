@@ -56,6 +56,8 @@ bool reportUnclosedBlock(const antlr::RecognitionException &error, const TokenNa
 // a stray `}`, `end` or `/if`. It is reported (once per line) and the
 // caller skips its line.
 bool isStrayToken(int type, bool inBlock);
+// `/if`, `/for`...: a word that closes a block.
+bool isClosingWord(int type);
 void reportStrayToken(const antlr::RefToken &token, const TokenNamer &names);
 // What to write instead of a token that cannot stand where it is: braces,
 // a closing word of no open block, `function f(x)`.
