@@ -18,6 +18,10 @@
 //   file lib.hpp has: "text"  file lib.hpp lacks: "text"   another file of the directory
 //   json: {"code":46,...}          a whole line of the report with messages=json
 //   excerpt: "text"                part of the report with excerpts=always
+//   compiles quietly with: g++ em++   every C++ file of the directory compiles
+//                                  (-O2 -Wall) without an error or a warning
+//                                  from each compiler named; a compiler not
+//                                  installed skips the case
 //
 // Every case is translated a second time with messages=json: each located
 // line of the console report (standard output and error) must stand there as
@@ -130,7 +134,8 @@ Expectation parseExpectation(const std::string &line, int number, const std::str
     if (colon == std::string::npos)
         throw std::runtime_error(place + ": not an expectation: " + line);
     std::string kind = line.substr(0, colon), value = line.substr(colon + 2);
-    static const std::vector<std::string> wholeLines = {"status", "cpp", "no cpp", "report", "no report", "json"};
+    static const std::vector<std::string> wholeLines = {"status", "cpp",  "no cpp", "report",
+                                                        "no report", "json", "compiles quietly with"};
     if (std::find(wholeLines.begin(), wholeLines.end(), kind) == wholeLines.end())
         value = unquoted(value, place);
     return {number, kind, value};
@@ -229,6 +234,7 @@ bool holds(const Translation &t, const Expectation &e) {
     if (k == "excerpt") return occurrences(t.excerpts, v) > 0;
     if (k.compare(0, 6, "count ") == 0) return occurrences(t.implementation, v) == std::stoi(k.substr(6));
     if (k == "after prologue") return t.implementation == readWholeFile(PROLOGUE_FILE) + v;
+    if (k == "compiles quietly with") return true;  // checked by compilerComplaints, which has more to say
     std::size_t fileEnd = k.find(' ', 5);
     if (k.compare(0, 5, "file ") == 0 && fileEnd != std::string::npos) {
         std::string text = readWholeFile(t.directory + "/" + k.substr(5, fileEnd - 5));
@@ -297,6 +303,32 @@ std::string missingFromJson(const Translation &t) {
     return missing;
 }
 
+bool installed(const std::string &program) {
+    return std::system(("command -v " + program + " > /dev/null 2>&1").c_str()) == 0;
+}
+
+// What the compilers named say of the C++ files of the translation's
+// directory, compiled with optimisation (some warnings come only from the
+// optimiser) and every usual warning; empty when none said anything.
+std::string compilerComplaints(const Translation &t, const std::string &compilers) {
+    std::string complaints;
+    std::istringstream names(compilers);
+    for (std::string compiler; names >> compiler;) {
+        for (const auto &entry : std::filesystem::directory_iterator(t.directory)) {
+            if (entry.path().extension() != ".cpp")
+                continue;
+            std::string command = "cd '" + t.directory + "' && " + compiler +
+                                  " -std=c++17 -fwrapv -O2 -Wall -c -I. -I'" + INCLUDE_DIR + "' '" +
+                                  entry.path().filename().string() + "' -o compiled.o > compiler.txt 2>&1";
+            int status = std::system(command.c_str());
+            std::string said = readWholeFile(t.directory + "/compiler.txt");
+            if (status != 0 || said.find("warning:") != std::string::npos || said.find("error:") != std::string::npos)
+                complaints += compiler + " on " + entry.path().filename().string() + ":\n" + said.substr(0, 4000);
+        }
+    }
+    return complaints;
+}
+
 void PrintTo(const TranslationCase &c, std::ostream *out) { *out << c.place; }
 
 // Each case translates in a directory of its own, named after it, with a velc
@@ -359,8 +391,16 @@ TEST_P(CaseFile, Holds) {
     ASSERT_FALSE(c.expectations.empty()) << c.place << ": a case without expectations";
     bool excerpts = std::any_of(c.expectations.begin(), c.expectations.end(),
                                 [](const Expectation &e) { return e.kind == "excerpt"; });
+    std::string compilers;
+    for (const Expectation &e : c.expectations)
+        if (e.kind == "compiles quietly with")
+            compilers += " " + e.value;
+    std::istringstream wanted(compilers);
+    for (std::string compiler; wanted >> compiler;)
+        if (!installed(compiler))
+            GTEST_SKIP() << compiler << " is not installed";
     Translation t = translate(c.sources, excerpts);
-    std::string failed = missingFromJson(t);
+    std::string failed = missingFromJson(t) + compilerComplaints(t, compilers);
     for (const Expectation &e : c.expectations)
         if (!holds(t, e))
             failed += c.place.substr(0, c.place.find(':')) + ":" + std::to_string(e.line) + ": " + e.kind + ": " +
