@@ -33,14 +33,14 @@ const BuiltinRow TABLE[] = {
     {"findLast", "find_last_of", {T_TEXT, 0, 5, 2, T_CHARPTR, T_INTEGER | BUILTIN_OPTIONAL, T_INTEGER, 0}},
     {"findLex", "findLex", {T_TEXT, 0, 14, 2, T_CHARPTR, T_INTEGER | BUILTIN_OPTIONAL, T_INTEGER, 0}},
     {"identical", "identical", {T_TEXT, 0, 14, 1, T_CHARPTR, 0, T_INTEGER, 0}},
-    {"insert", "insert", {T_TEXT, 0, 5, 2, T_INTEGER, T_CHARPTR, T_VOID, 0}},
+    {"insert", "insert", {T_TEXT, 1, 5, 2, T_INTEGER, T_CHARPTR, T_VOID, 0}},
     {"isNumber", "isNumber", {T_TEXT, 0, 5, 0, 0, 0, T_BOOLEAN, 0}},
     {"length", "length", {T_TEXT, 0, 5, 0, 0, 0, T_INTEGER, 0}},
     {"len", "length", {T_TEXT, 0, 12, 0, 0, 0, T_INTEGER, 0}},
     {"lower", "lower", {T_TEXT, 0, 5, 0, 0, 0, T_TEXT, 0}},
     {"ltrim", "lTrim", {T_TEXT, 0, 12, 0, 0, 0, T_TEXT, 0}},
     {"replace", "replace", {T_TEXT, 0, 14, 2, T_CHARPTR, T_CHARPTR, T_TEXT, 0}},
-    {"reserve", "reserve", {T_TEXT, 0, 5, 1, T_INTEGER, 0, T_VOID, 0}},
+    {"reserve", "reserve", {T_TEXT, 1, 5, 1, T_INTEGER, 0, T_VOID, 0}},
     {"rtrim", "rTrim", {T_TEXT, 0, 12, 0, 0, 0, T_TEXT, 0}},
     {"split", "explode", {T_TEXT, 0, 1, 1, T_CHARPTR, 0, T_ARRAY, 0}},
     {"trim", "trim", {T_TEXT, 0, 5, 0, 0, 0, T_TEXT, 0}},
@@ -56,38 +56,38 @@ const BuiltinRow TABLE[] = {
     {"upper", "upper", {T_TEXT, 0, 5, 0, 0, 0, T_TEXT, 0}},
     {"wrap", "wrap", {T_TEXT, 0, 14, 1, T_INTEGER, 0, T_TEXT, 0}},
     {"slice", "slice", {T_TEXT, 0, 5, 2, T_INTEGER, T_INTEGER | BUILTIN_OPTIONAL, T_TEXT, 0}},
-    {"begin", "begin", {T_ARRAY, 0, 5, 0, 0, 0, T_VAR, 0}},
-    {"dec", "dec", {T_ARRAY, 0, 5, 0, 0, 0, T_VAR, 0}},
+    {"begin", "begin", {T_ARRAY, 1, 5, 0, 0, 0, T_VAR, 0}},
+    {"dec", "dec", {T_ARRAY, 1, 5, 0, 0, 0, T_VAR, 0}},
     {"display", "display", {T_ARRAY, 0, 5, 0, 0, 0, T_VOID, 0}},
-    {"end", "end", {T_ARRAY, 0, 5, 0, 0, 0, T_VAR, 0}},
+    {"end", "end", {T_ARRAY, 1, 5, 0, 0, 0, T_VAR, 0}},
     {"empty", "empty", {T_ARRAY, 0, 5, 0, 0, 0, T_BOOLEAN, 0}},
     {"find", "find", {T_ARRAY, 0, 14, 1, T_VAR, 0, T_INTEGER, 0}},
     {"findLast", "findLast", {T_ARRAY, 0, 14, 1, T_VAR, 0, T_INTEGER, 0}},
     {"in", "in", {T_ARRAY, 0, 14, 1, T_VAR, 0, T_BOOLEAN, 0}},
-    {"inc", "inc", {T_ARRAY, 0, 5, 0, 0, 0, T_VAR, 0}},
+    {"inc", "inc", {T_ARRAY, 1, 5, 0, 0, 0, T_VAR, 0}},
     {"index", "index", {T_ARRAY, 0, 5, 0, 0, 0, T_INTEGER, 0}},
-    {"insert", "insert", {T_ARRAY, 0, 4, 2, T_INTEGER, T_VAR, T_VOID, 0}},
+    {"insert", "insert", {T_ARRAY, 1, 4, 2, T_INTEGER, T_VAR, T_VOID, 0}},
     {"join", "join", {T_ARRAY, 0, 14, 1, T_CHARPTR, 0, T_TEXT, 0}},
     {"key", "key", {T_ARRAY, 0, 5, 0, 0, 0, T_TEXT, 0}},
     {"keys", "keys", {T_ARRAY, 0, 5, 0, 0, 0, T_LIST, 0}},
-    {"kSort", "kSort", {T_ARRAY, 0, 12, 0, 0, 0, T_VOID, 0}},
+    {"kSort", "kSort", {T_ARRAY, 1, 12, 0, 0, 0, T_VOID, 0}},
     {"length", "size", {T_ARRAY, 0, 5, 0, 0, 0, T_INTEGER, 0}},
     {"load", "load", {T_ARRAY, 1, 14, 2, T_CHARPTR, T_INTEGER | BUILTIN_OPTIONAL, T_BOOLEAN, 0}},
     {"map", "map", {T_ARRAY, 0, 5, 1, T_FUNCTION, 0, T_ARRAY, 0}},
     {"max", "max", {T_ARRAY, 0, 5, 0, 0, 0, T_VAR, 0}},
     {"merge", "merge", {T_ARRAY, 1, 14, 1, T_VAR, 0, T_VAR, 0}},
     {"min", "min", {T_ARRAY, 0, 5, 0, 0, 0, T_VAR, 0}},
-    {"pack", "pack", {T_ARRAY, 0, 5, 0, 0, 0, T_VOID, 0}},
-    {"pop", "pop", {T_ARRAY, 0, 5, 0, 0, 0, T_VAR, 0}},
+    {"pack", "pack", {T_ARRAY, 1, 5, 0, 0, 0, T_VOID, 0}},
+    {"pop", "pop", {T_ARRAY, 1, 5, 0, 0, 0, T_VAR, 0}},
     {"push", "push", {T_ARRAY, 1, 14, 1, T_VAR, 0, T_VOID, 0}},
     {"rand", "rand", {T_ARRAY, 0, 5, 0, 0, 0, T_VAR, 0}},
     {"reverse", "reverse", {T_ARRAY, 0, 5, 0, 0, 0, T_LIST, 0}},
-    {"shift", "shift", {T_ARRAY, 0, 5, 0, 0, 0, T_VAR, 0}},
+    {"shift", "shift", {T_ARRAY, 1, 5, 0, 0, 0, T_VAR, 0}},
     {"size", "size", {T_ARRAY, 0, 5, 0, 0, 0, T_INTEGER, 0}},
     {"slice", "slice", {T_ARRAY, 0, 14, 2, T_INTEGER, T_INTEGER, T_LIST, 0}},
-    {"sort", "sort", {T_ARRAY, 0, 5, 1, T_INTEGER | BUILTIN_OPTIONAL, 0, T_VOID, 0}},
-    {"rsort", "rSort", {T_ARRAY, 0, 5, 1, T_INTEGER | BUILTIN_OPTIONAL, 0, T_VOID, 0}},
-    {"splice", "splice", {T_ARRAY, 0, 14, 2, T_INTEGER, T_INTEGER, T_VOID, 0}},
+    {"sort", "sort", {T_ARRAY, 1, 5, 1, T_INTEGER | BUILTIN_OPTIONAL, 0, T_VOID, 0}},
+    {"rsort", "rSort", {T_ARRAY, 1, 5, 1, T_INTEGER | BUILTIN_OPTIONAL, 0, T_VOID, 0}},
+    {"splice", "splice", {T_ARRAY, 1, 14, 2, T_INTEGER, T_INTEGER, T_VOID, 0}},
     {"store", "store", {T_ARRAY, 1, 11, 1, T_CHARPTR, 0, T_VOID, 0}},
     {"sum", "sum", {T_ARRAY, 0, 5, 0, 0, 0, T_NUMBER, 0}},
     {"toText", "toText", {T_ARRAY, 0, 12, 1, T_TEXT | BUILTIN_OPTIONAL, 0, T_TEXT, 0}},
@@ -104,16 +104,16 @@ const BuiltinRow TABLE[] = {
     {"keys", "keys", {T_DICT, 0, 5, 0, 0, 0, T_ARRAY, 0}},
     {"load", "load", {T_DICT, 1, 5, 2, T_TEXT, T_INTEGER | BUILTIN_OPTIONAL, T_BOOLEAN, 0}},
     {"store", "store", {T_DICT, 1, 5, 1, T_TEXT, 0, T_VOID, 0}},
-    {"push", "push", {T_DICT, 0, 5, 1, T_VAR, 0, T_VAR, 0}},
-    {"shift", "shift", {T_DICT, 0, 5, 0, 0, 0, T_VAR, 0}},
-    {"unshift", "unshift", {T_DICT, 0, 5, 2, T_TEXT, T_VAR, T_VOID, 0}},
-    {"pop", "pop", {T_DICT, 0, 5, 0, 0, 0, T_VAR, 0}},
-    {"insert", "insert", {T_DICT, 0, 5, 2, T_INTEGER, T_VAR, T_VOID, 0}},
-    {"concat", "concat", {T_DICT, 0, 5, 1, T_DICT, 0, T_VOID, 0}},
+    {"push", "push", {T_DICT, 1, 5, 1, T_VAR, 0, T_VAR, 0}},
+    {"shift", "shift", {T_DICT, 1, 5, 0, 0, 0, T_VAR, 0}},
+    {"unshift", "unshift", {T_DICT, 1, 5, 2, T_TEXT, T_VAR, T_VOID, 0}},
+    {"pop", "pop", {T_DICT, 1, 5, 0, 0, 0, T_VAR, 0}},
+    {"insert", "insert", {T_DICT, 1, 5, 2, T_INTEGER, T_VAR, T_VOID, 0}},
+    {"concat", "concat", {T_DICT, 1, 5, 1, T_DICT, 0, T_VOID, 0}},
     {"slice", "slice", {T_DICT, 0, 5, 2, T_INTEGER, T_INTEGER, T_DICT, 0}},
     {"values", "values", {T_DICT, 0, 5, 0, 0, 0, T_LIST, 0}},
-    {"sort", "sort", {T_DICT, 0, 5, 1, T_BOOLEAN | BUILTIN_OPTIONAL, 0, T_VOID, 0}},
-    {"ksort", "kSort", {T_DICT, 0, 5, 1, T_BOOLEAN | BUILTIN_OPTIONAL, 0, T_VOID, 0}},
+    {"sort", "sort", {T_DICT, 1, 5, 1, T_BOOLEAN | BUILTIN_OPTIONAL, 0, T_VOID, 0}},
+    {"ksort", "kSort", {T_DICT, 1, 5, 1, T_BOOLEAN | BUILTIN_OPTIONAL, 0, T_VOID, 0}},
     {"unique", "unique", {T_DICT, 0, 5, 0, 0, 0, T_DICT, 0}},
     {"toXML", "toXML", {T_DICT, 0, 5, 0, 0, 0, T_TEXT, 0}},
     {"isArray", "isArray", {T_VAR, 0, 12, 0, 0, 0, T_BOOLEAN, 0}},
@@ -263,30 +263,47 @@ int requiredCount(const std::int32_t *types, int slots) {
     return required;
 }
 
+enum ArgumentFault { ARGUMENTS_FIT, TOO_FEW_ARGUMENTS, TOO_MANY_ARGUMENTS, BAD_ARGUMENT_TYPE };
+
 // The shared check: count first, then the type of the one argument, or of
 // the second of two.
-bool checkArguments(const BuiltinRow &row, int declaredCount, const std::int32_t *types, int slots,
-                    const int *found, int count) {
-    int required = requiredCount(types, slots);
-    if (count < required) {
-        reportArgumentCount(row.name, required, count, ARGUMENT_PLURAL_UNLESS_ONE);
-        return false;
-    }
-    if (declaredCount >= 0 && count > declaredCount) {
-        reportArgumentCount(row.name, declaredCount, count, ARGUMENT_PLURAL_UNLESS_ONE);
-        return false;
-    }
+ArgumentFault argumentFault(int declaredCount, const std::int32_t *types, int slots, const int *found,
+                            int count) {
+    if (count < requiredCount(types, slots))
+        return TOO_FEW_ARGUMENTS;
+    if (declaredCount >= 0 && count > declaredCount)
+        return TOO_MANY_ARGUMENTS;
     int checked = -1;
     if (declaredCount < 0 ? count >= 1 : count == 1)
         checked = 0;
     else if (count == 2)
         checked = 1;
     if (checked >= 0 && checked < slots && types[checked] != 0 &&
-        resultOf(types[checked] & ~BUILTIN_OPTIONAL, found[checked]) == 0) {
+        resultOf(types[checked] & ~BUILTIN_OPTIONAL, found[checked]) == 0)
+        return BAD_ARGUMENT_TYPE;
+    return ARGUMENTS_FIT;
+}
+
+bool checkArguments(const BuiltinRow &row, int declaredCount, const std::int32_t *types, int slots,
+                    const int *found, int count) {
+    switch (argumentFault(declaredCount, types, slots, found, count)) {
+    case TOO_FEW_ARGUMENTS:
+        reportArgumentCount(row.name, requiredCount(types, slots), count, ARGUMENT_PLURAL_UNLESS_ONE);
+        return false;
+    case TOO_MANY_ARGUMENTS:
+        reportArgumentCount(row.name, declaredCount, count, ARGUMENT_PLURAL_UNLESS_ONE);
+        return false;
+    case BAD_ARGUMENT_TYPE:
         reportNamed(E_BAD_ARGUMENTS, row.name);
         return false;
+    default:
+        return true;
     }
-    return true;
+}
+
+bool methodArgumentsFit(int row, const int *argumentTypes, int count) {
+    const BuiltinRow &r = TABLE[row];
+    return argumentFault(r.field[M_COUNT], &r.field[M_ARG1], 2, argumentTypes, count) == ARGUMENTS_FIT;
 }
 
 }  // namespace
@@ -368,6 +385,20 @@ int functionArgumentType(int row, int i) {
     if ((count >= 0 && i >= count) || i >= 4)
         return 0;
     return r.field[F_ARG1 + i];
+}
+
+int varMethodRow(int row, const int *argumentTypes, int count) {
+    if (methodArgumentsFit(row, argumentTypes, count))
+        return row;
+    const MethodIndex &index = methodIndex();
+    for (int other = 1; other <= index.methods; other++) {
+        const int receiver = TABLE[other].field[M_RECEIVER];
+        const bool heldKind = receiver == T_TEXT || receiver == T_ARRAY || receiver == T_DICT || receiver == T_VAR;
+        if (other != row && heldKind && builtinNamesMatch(TABLE[row].name, TABLE[other].name) &&
+            methodArgumentsFit(other, argumentTypes, count))
+            return other;
+    }
+    return row;
 }
 
 bool checkMethodArgs(int row, const int *argumentTypes, int count) {

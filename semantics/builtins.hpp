@@ -58,6 +58,11 @@ bool findFunction(const std::string &name, int &index);
 // from its arguments alone. Operands around such a call need no ordering.
 bool builtinChangesNothing(int row);
 
+// A var may hold a text, an array or a dict: of the rows of its method's
+// name, the first whose arguments fit the call's, or `row` when none does
+// ("insert" of a text takes a text, that of an array any value).
+int varMethodRow(int row, const int *argumentTypes, int count);
+
 // Compare the argument types of a call with the row, reporting errors 88
 // and 40; whether the call was accepted.
 bool checkMethodArgs(int row, const int *argumentTypes, int count);

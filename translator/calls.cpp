@@ -230,6 +230,8 @@ ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
                                   T_UNKNOWN);
         return value;
     }
+    if (call.receiver.type == T_VAR)
+        call.row = varMethodRow(call.row, types.data(), level.count);
     checkMethodArgs(call.row, types.data(), level.count);
     // A typed array of a class holds objects of that class and its kin.
     if (call.receiver.type == T_OBJECTARRAY && call.receiver.classIndex >= 0)
