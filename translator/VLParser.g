@@ -12,6 +12,7 @@ header "post_include_hpp" {
 #include "translator/word_guesses.hpp"
 #include "translator/foreign_words.hpp"
 #include "translator/foreign_heads.hpp"
+#include "translator/brackets.hpp"
 }
 options { language="Cpp"; }
 
@@ -1283,7 +1284,7 @@ assignTarget returns [AssignTarget t] { ExprValue index; ExprValue low; ExprValu
 // Expressions. Each rule returns the C++ text and the type of what it parsed.
 
 expression returns [ExprValue v] { NestingGuard guard; }
-    :   v=orExpression
+    :   v=orExpression { checkBracketDepth(v); }
     ;
 
 orExpression returns [ExprValue v] { ExprValue r; }
