@@ -40,6 +40,10 @@ public:
     virtual ~vel_object() {
         if (vel_place_in_cycles != vel_untracked) vel_forget(this);
     }
+    // Small objects are made in blocks of their size, without the C
+    // library's header in front of each (object_blocks.cpp).
+    static void *operator new(std::size_t size);
+    static void operator delete(void *object, std::size_t size) noexcept;
 
     void vel_retain() const { ++vel_references; }
     // A count that falls to zero frees the object. One that falls and stays
