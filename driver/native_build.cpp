@@ -12,6 +12,7 @@
 #include "diagnostics/diagnostics.hpp"
 #include "driver/compile_jobs.hpp"
 #include "driver/early_runner.hpp"
+#include "driver/lean_libraries.hpp"
 #include "driver/module_debug_file.hpp"
 #include "driver/precompiled_prologue.hpp"
 #include "driver/project.hpp"
@@ -112,7 +113,8 @@ std::string linkCommandWriting(const std::string &output) {
     std::string objects;
     for (const std::string &object : project.objectNames)
         objects += " " + shellQuote(object);
-    return tools.linker + " " + tools.loptions + " " + programOutputFlag() + shellQuote(output) + " " +
+    std::string lean = driverSettings.toolchainKind == emscriptenKind ? leanLibraryOption() : "";
+    return tools.linker + " " + lean + tools.loptions + " " + programOutputFlag() + shellQuote(output) + " " +
            objects + " " + tools.objects;
 }
 

@@ -7,9 +7,12 @@ header "post_include_hpp" {
 #include "translator/token_queue.hpp"
 #include "translator/translator.hpp"
 #include "translator/syntax_errors.hpp"
+#include "translator/continued_lines.hpp"
+#include <antlr/CommonToken.hpp>
 #include "translator/word_guesses.hpp"
 #include "translator/foreign_words.hpp"
 #include "translator/foreign_heads.hpp"
+#include "translator/brackets.hpp"
 }
 options { language="Cpp"; }
 
@@ -45,6 +48,15 @@ public:
     // C++ would be incomplete, so it must not be compiled and run.
     void reportError(const antlr::RecognitionException &ex) override {
         // Counted by the diagnostics when the construct's message is written.
+        // An if whose condition ran into the next line keeps that line as
+        // its body's first, as it always has.
+        int context = currentSyntaxContext();
+        bool continued = !guessing() && context != SYNTAX_IF && ranIntoNextLine(ex, tokenQueue.lastConsumed());
+        if (continued && context == SYNTAX_PLAIN) {
+            reportContinuedLine(ex);
+            endStatementBeforeLine();
+            return;
+        }
         if (reportUnclosedBlock(ex, tokenNamer())) {
             keepClosingWord_ = isClosingWord(LA(1));
             return;
@@ -53,6 +65,8 @@ public:
         if (reportInSyntaxContext()) {
             if (currentSink().all().size() > before)
                 placeConstructReport(ex);
+            if (continued)
+                endStatementBeforeLine();
             return;
         }
         reportRecognitionError(ex, tokenNamer());
@@ -233,7 +247,22 @@ public:
     // Recovery stays on the line of the error: the line end is left for the
     // statement loops, which go on at the next line. A line end recovered
     // at twice is skipped, so that the parse always moves on.
+    // The statement that ran into the next line ends before it: a `;` in
+    // its place, which recovery does not skip, so that the line is read as
+    // the statement it begins.
+    void endStatementBeforeLine() {
+        if (atStatementEnd())
+            return;
+        antlr::RefToken end(new antlr::CommonToken(SEMI, ";"));
+        end->setLine(LT(1)->getLine());
+        end->setColumn(LT(1)->getColumn());
+        tokenQueue.insertNext(end);
+        statementEnd_ = end;
+    }
+    bool atStatementEnd() { return statementEnd_ && LT(1) == statementEnd_; }
     void recover(const antlr::RecognitionException &, const antlr::BitSet &follow) override {
+        if (atStatementEnd())
+            return;
         // The closing word of an enclosing block, which came before the
         // inner block was closed, is left for the block it closes.
         if (keepClosingWord_) {
@@ -254,20 +283,21 @@ public:
     }
     antlr::RefToken lastRecoveredAt_;
     bool keepClosingWord_ = false;
+    antlr::RefToken statementEnd_;   // put where a statement ran into the next line
     antlr::RefToken functionName_;   // of the function whose head was read last
     void consumeUntil(int type) override {
-        while (LA(1) != antlr::Token::EOF_TYPE && LA(1) != type)
+        while (LA(1) != antlr::Token::EOF_TYPE && LA(1) != type && !atStatementEnd())
             consumeCounting();
     }
     void consumeUntil(const antlr::BitSet &follow) override {
-        while (LA(1) != antlr::Token::EOF_TYPE && !follow.member(LA(1)))
+        while (LA(1) != antlr::Token::EOF_TYPE && !follow.member(LA(1)) && !atStatementEnd())
             consumeCounting();
     }
     // Recovery inside a call's arguments: up to the ")" that closes the
     // call, so that the statement around it goes on.
     void skipToCallEnd() {
         int depth = 0;
-        while (LA(1) != EOL && LA(1) != antlr::Token::EOF_TYPE) {
+        while (LA(1) != EOL && LA(1) != antlr::Token::EOF_TYPE && !atStatementEnd()) {
             if (LA(1) == RIGHTPAR && depth-- == 0)
                 return;
             if (LA(1) == LEFTPAR)
@@ -1254,7 +1284,7 @@ assignTarget returns [AssignTarget t] { ExprValue index; ExprValue low; ExprValu
 // Expressions. Each rule returns the C++ text and the type of what it parsed.
 
 expression returns [ExprValue v] { NestingGuard guard; }
-    :   v=orExpression
+    :   v=orExpression { checkBracketDepth(v); }
     ;
 
 orExpression returns [ExprValue v] { ExprValue r; }
@@ -1452,6 +1482,8 @@ callArguments[ExprValue call] returns [ExprValue v] { ExprValue a; SyntaxContext
         reportSyntaxFailure(SYNTAX_CALL);
         if (currentSink().all().size() > before)
             placeConstructReport(ex);
+        if (ranIntoNextLine(ex, tokenQueue.lastConsumed()))
+            endStatementBeforeLine();
         restoreSyntaxContext(outer);
         skipToCallEnd();
         if (LA(1) == RIGHTPAR)

@@ -8,6 +8,7 @@
 #include <cstring>
 #include "semantics/native_constants.hpp"
 #include "semantics/spellings.hpp"
+#include "translator/brackets.hpp"
 #include "translator/evaluation_order.hpp"
 #include "translator/known_integers.hpp"
 #include "semantics/symbols.hpp"
@@ -198,8 +199,19 @@ ExprValue phpConstant(const std::string &tokenText) {
 ExprValue parenthesized(const ExprValue &inner) {
     // A quoted literal is a C++ array of chars, which takes no method, no
     // "+" and no subscript of a text: in parentheses it is a text value.
+    // A text that binds tightly already takes no second pair, which would
+    // only nest it deeper, and a chain it ends goes on as if unbracketed.
+    bool tight = !inner.stringLiteral && bindsTightly(inner);
     ExprValue value = inner.stringLiteral ? result("text(" + inner.text + ")", inner.type)
+                      : tight             ? result(inner.text, inner.type)
                                           : result("(" + inner.text + ")", inner.type);
+    if (tight) {
+        value.flatChain = inner.flatChain;
+        value.flatLength = inner.flatLength;
+        value.nesting = inner.nesting;
+        value.chained = inner.chained;
+        value.nestingLength = inner.nestingLength;
+    }
     value.literal = inner.literal && !inner.stringLiteral;
     value.known = inner.known;
     value.wide = inner.wide;

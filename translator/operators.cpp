@@ -5,6 +5,7 @@
 #include <cmath>
 #include <stdexcept>
 #include "semantics/spellings.hpp"
+#include "translator/brackets.hpp"
 #include "translator/evaluation_order.hpp"
 #include "translator/in_place_append.hpp"
 #include "translator/known_integers.hpp"
@@ -72,19 +73,6 @@ ExprValue typedFromDynamic(ExprValue value, int leftType, int rightType) {
         value.text = convertValue(value.type, dynamic);
     }
     return value;
-}
-
-// Whether the '(' at the front of `text` is closed by its last character.
-bool enclosedInParentheses(const std::string &text) {
-    if (text.size() < 2 || text.front() != '(' || text.back() != ')')
-        return false;
-    int depth = 0;
-    for (std::size_t i = 0; i + 1 < text.size(); i++) {
-        depth += text[i] == '(' ? 1 : text[i] == ')' ? -1 : 0;
-        if (depth == 0)
-            return false;
-    }
-    return true;
 }
 
 // The text without the parentheses put around it, at any depth.

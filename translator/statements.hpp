@@ -43,6 +43,8 @@ SyntaxContext suspendSyntaxContext();
 void restoreSyntaxContext(const SyntaxContext &previous);
 // Reports a syntax error in the current context; false in a plain one.
 bool reportInSyntaxContext();
+// The construct whose message a syntax error now has (SYNTAX_PLAIN: none).
+int currentSyntaxContext();
 // Whether the current context has had its syntax error.
 bool syntaxContextFailed();
 // A construct that failed as a whole: its message, unless already given.

@@ -9,6 +9,7 @@
 
 #include "VLTokenTypes.hpp"
 #include "diagnostics/diagnostics.hpp"
+#include "translator/continued_lines.hpp"
 #include "translator/foreign_lines.hpp"
 #include "translator/hints.hpp"
 #include "translator/source_translation.hpp"
@@ -587,7 +588,7 @@ void placeConstructReport(const antlr::RecognitionException &error) {
     }
     // A `(` left open: on the line of the message, or on the line before,
     // whose line end the call's arguments took.
-    for (int line : {token->getLine(), token->getLine() - 1}) {
+    for (int line : {token->getLine(), lineBefore(token->getLine())}) {
         std::string::size_type open = unclosedParenthesis(lineText(line));
         if (line < 1 || open == std::string::npos)
             continue;
