@@ -842,8 +842,8 @@ caseValue returns [std::string test] { RangeOrValue f; }
         { test = f.isRange ? caseRange(f.low, f.high, f.inclusive) : caseEquals(f.value); }
     ;
 
-whileStatement { ExprValue c; BlockOpening opening; }
-    :   "while" { opens(opening, SLASHWHILE); beginWhile(); }
+whileStatement { ExprValue c; BlockOpening opening; OpenLoop loop(abandonWhile); }
+    :   "while" { opens(opening, SLASHWHILE); beginWhile(ahead); loop.begun(); }
         (   "forever" { writeWhileHeader(""); }
         |   c=expression { writeWhileHeader(controlConditionText(c)); }
         )
@@ -857,7 +857,7 @@ whileStatement { ExprValue c; BlockOpening opening; }
             )
             { leaveControlBlock(); endWhileBlock(); }
         )
-        { endWhile(); }
+        { loop.ended(); endWhile(); }
     ;
 
 letClause
@@ -924,7 +924,7 @@ furtherDoCase { ExprValue c; SyntaxContext outer; }
 
 forStatement { ExprValue low; ExprValue high; ExprValue step; ExprValue container;
                std::string first; std::string second; int declaredType = 0; bool inclusive = true; bool descending = false; bool hasStep = false;
-               BlockOpening opening; OpenForLoop loop; }
+               BlockOpening opening; OpenLoop loop(abandonFor); }
     :   "for" { opens(opening, SLASHFOR); beginFor(); loop.begun(); }
         (   declaredType=loopVariableType )?
         a:IDENT { first = a->getText(); }
