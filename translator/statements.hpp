@@ -110,6 +110,9 @@ void endFor();
 // and views it opened are given back, so that what follows is translated
 // in the scopes it stands in (and a run of broken loops opens none).
 void abandonFor();
+// The variables a for statement names, when its first line failed before
+// declaring them: its body, read all the same, uses them.
+void declareVariablesOfBrokenFor(int declaredType, const std::string &first, const std::string &second);
 
 // Held by the for rule: a loop begun and not ended when the rule returns
 // (its error handler skipped the rest) is abandoned.
