@@ -881,8 +881,8 @@ caseValue returns [std::string test] { RangeOrValue f; }
         { test = f.isRange ? caseRange(f.low, f.high, f.inclusive) : caseEquals(f.value); }
     ;
 
-whileStatement { ExprValue c; BlockOpening opening; int headLine = 0; }
-    :   "while" { opens(opening, SLASHWHILE); beginWhile(); headLine = tokens().lastConsumed()->getLine(); }
+whileStatement { ExprValue c; BlockOpening opening; OpenLoop loop(abandonWhile); int headLine = 0; }
+    :   "while" { opens(opening, SLASHWHILE); beginWhile(ahead); loop.begun(); headLine = tokens().lastConsumed()->getLine(); }
         (   "forever" { writeWhileHeader(""); }
         |   c=expression { writeWhileHeader(controlConditionText(c)); }
         )
@@ -896,7 +896,7 @@ whileStatement { ExprValue c; BlockOpening opening; int headLine = 0; }
             )
             { leaveControlBlock(); endWhileBlock(); }
         )
-        { endWhile(); }
+        { loop.ended(); endWhile(); }
     ;
     exception
     catch [antlr::RecognitionException &ex] {
@@ -969,7 +969,7 @@ furtherDoCase { ExprValue c; SyntaxContext outer; }
 
 forStatement { ExprValue low; ExprValue high; ExprValue step; ExprValue container;
                std::string first; std::string second; int declaredType = 0; bool inclusive = true; bool descending = false; bool hasStep = false;
-               BlockOpening opening; OpenForLoop loop; int headLine = 0; }
+               BlockOpening opening; OpenLoop loop(abandonFor); int headLine = 0; }
     :   "for" { opens(opening, SLASHFOR); beginFor(); loop.begun(); headLine = tokens().lastConsumed()->getLine(); }
         (   declaredType=loopVariableType )?
         a:IDENT { first = a->getText(); }

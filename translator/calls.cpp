@@ -637,7 +637,7 @@ ExprValue beginMethodCall(ExprValue receiver, const std::string &method) {
     // Only a method that assigns its receiver may be its first use.
     bool assigns = call.kind == CALL_METHOD && builtinRow(call.row).field[M_UPDATES];
     if (receiver.unassigned && !assigns && receiver.root != nullptr)
-        reportNamed(E_USED_BEFORE_ASSIGNMENT, receiver.root->name);
+        reportUsedBeforeAssignment(receiver.root);
     calls().pending = std::move(call);
     return receiver;
 }
