@@ -350,6 +350,8 @@ std::string functionArgument(const ParameterRecord &parameter, const ExprValue &
 void checkAliasArgument(const FunctionRecord &function, const ParameterRecord &parameter, const ExprValue &argument) {
     if (!argument.plainName || argument.root == nullptr) {
         reportError(E_LITERAL_NOT_ALLOWED);
+        hintLastReport("the alias parameter `" + parameter.name +
+                       "` takes a variable: put the value in one, pass that, and read it back after the call");
         return;
     }
     if (argument.type != parameter.type && argument.type != T_UNKNOWN) {
