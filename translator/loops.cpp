@@ -677,6 +677,12 @@ void endFor() { closeFor(true); }
 
 void abandonFor() { closeFor(false); }
 
+void declareVariablesOfBrokenFor(int declaredType, const std::string &first, const std::string &second) {
+    for (const std::string *name : {&first, &second})
+        if (!name->empty() && !isDeclaredAnywhere(*name))
+            declareLoopVariable(declaredType, *name, T_VAR);
+}
+
 const std::string *walkedPositionOf(const std::string &container) {
     const std::vector<WalkedContainer> &walked = statements().walkedContainers;
     for (auto loop = walked.rbegin(); loop != walked.rend(); ++loop)

@@ -114,6 +114,9 @@ void endFor();
 // none).
 void abandonFor();
 void abandonWhile();
+// The variables a for statement names, when its first line failed before
+// declaring them: its body, read all the same, uses them.
+void declareVariablesOfBrokenFor(int declaredType, const std::string &first, const std::string &second);
 
 // Held by the for and while rules: a loop begun and not ended when the
 // rule returns (its error handler skipped the rest) is abandoned.
