@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace {
@@ -135,11 +134,17 @@ bool startsLikeModule(const std::string &path) {
 }
 
 bool readWhole(const std::string &path, std::string &bytes) {
-    std::ifstream file(path, std::ios::binary);
+    std::FILE *file = std::fopen(path.c_str(), "rb");
     if (!file)
         return false;
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
+    bytes.clear();
+    char buffer[1 << 16];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.append(buffer, got);
+    bool read = !std::ferror(file);
+    std::fclose(file);
+    return read;
 }
 
 bool writeWhole(const std::string &path, const std::string &bytes) {

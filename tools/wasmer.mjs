@@ -156,10 +156,20 @@ function besideModule(modulePath) {
   };
 }
 
-function runModule(modulePath, programArguments, folders) {
-  host.folders = moduleFolders(folders);
+// What a run needs besides its module: the folders it may reach and its
+// WASI instance, made while velc still builds the module; an error (a
+// folder that does not exist) is told once the module is there to run.
+function prepareRun(command) {
+  try {
+    host.folders = moduleFolders(command.folders);
+    return { wasi: createWasi(command.modulePath, command.programArguments, host.folders) };
+  } catch (error) {
+    return { error };
+  }
+}
+
+function runModule(modulePath, wasi) {
   const module = compileModule(modulePath);
-  const wasi = createWasi(modulePath, programArguments, host.folders);
   run.report = new FailureReport(run.moduleBytes, besideModule(modulePath));
   host.wasiImport = wasi.wasiImport;
   host.instance = new WebAssembly.Instance(module, buildImports(module, run.report.withExitFrames(wasi.wasiImport)));
@@ -186,6 +196,24 @@ async function describeFailure(error, modulePath) {
 // variable is not passed on to the module.
 const READY_VARIABLE = 'VELMORA_WASMER_READY_FD';
 
+// V8 sets up its WebAssembly compiler on the first module it compiles: a
+// runner that waits for the build has a module of one empty function do
+// that meanwhile.
+const EMPTY_FUNCTION_MODULE = new Uint8Array([
+  0x00, 0x61, 0x73, 0x6d, 0x01, 0x00, 0x00, 0x00,  // header
+  0x01, 0x04, 0x01, 0x60, 0x00, 0x00,              // a type: no parameters, no results
+  0x03, 0x02, 0x01, 0x00,                          // a function of that type
+  0x0a, 0x04, 0x01, 0x02, 0x00, 0x0b,              // its body: end
+]);
+
+function warmUpCompiler() {
+  try {
+    new WebAssembly.Module(EMPTY_FUNCTION_MODULE);
+  } catch {
+    // Only time is lost.
+  }
+}
+
 function buildSucceeded() {
   const named = process.env[READY_VARIABLE];
   delete process.env[READY_VARIABLE];
@@ -203,8 +231,10 @@ function buildSucceeded() {
 }
 
 async function main(args) {
-  if (!buildSucceeded()) return 0;
   const command = parseCommandLine(args);
+  const prepared = command.action === 'run' ? prepareRun(command) : null;
+  if (process.env[READY_VARIABLE] !== undefined) warmUpCompiler();
+  if (!buildSucceeded()) return 0;
   switch (command.action) {
     case 'help':
       process.stdout.write(usageText());
@@ -219,7 +249,8 @@ async function main(args) {
       break;
   }
   try {
-    const status = runModule(command.modulePath, command.programArguments, command.folders);
+    if (prepared.error) throw prepared.error;
+    const status = runModule(command.modulePath, prepared.wasi);
     const callers = await run.report.exitLines();
     if (callers.length > 0) process.stderr.write(`${callers.join('\n')}\n`);
     return status;

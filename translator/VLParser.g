@@ -7,6 +7,8 @@ header "post_include_hpp" {
 #include "translator/token_queue.hpp"
 #include "translator/translator.hpp"
 #include "translator/syntax_errors.hpp"
+#include "translator/continued_lines.hpp"
+#include <antlr/CommonToken.hpp>
 #include "translator/word_guesses.hpp"
 #include "translator/foreign_words.hpp"
 #include "translator/foreign_heads.hpp"
@@ -46,6 +48,15 @@ public:
     // C++ would be incomplete, so it must not be compiled and run.
     void reportError(const antlr::RecognitionException &ex) override {
         // Counted by the diagnostics when the construct's message is written.
+        // An if whose condition ran into the next line keeps that line as
+        // its body's first, as it always has.
+        int context = currentSyntaxContext();
+        bool continued = !guessing() && context != SYNTAX_IF && ranIntoNextLine(ex, tokenQueue.lastConsumed());
+        if (continued && context == SYNTAX_PLAIN) {
+            reportContinuedLine(ex);
+            endStatementBeforeLine();
+            return;
+        }
         if (reportUnclosedBlock(ex, tokenNamer())) {
             keepClosingWord_ = isClosingWord(LA(1));
             return;
@@ -54,6 +65,8 @@ public:
         if (reportInSyntaxContext()) {
             if (currentSink().all().size() > before)
                 placeConstructReport(ex);
+            if (continued)
+                endStatementBeforeLine();
             return;
         }
         reportRecognitionError(ex, tokenNamer());
@@ -222,6 +235,19 @@ public:
     void reportError(const std::string &message) override {
         reportSyntax(LT(1)->getLine(), 0, 0, message);
     }
+    // A block statement whose first line failed: the rest of that line is
+    // skipped and its body read as its own, up to its closing word, so that
+    // the body is checked where it stands and nothing after it is news.
+    // Any other fault is recovered from as usual.
+    void readBrokenBody(const antlr::RecognitionException &ex, int headLine, int closer) {
+        if (!blockHeadFailed(ex, headLine, closer)) {
+            recover(ex, antlr::BitSet());
+            return;
+        }
+        skipRestOfLine();
+        if (LA(1) == EOL)
+            brokenBlockBody(closer);
+    }
     // Recovery inside a statement: the rest of its line is skipped.
     void skipRestOfLine() { consumeUntil(EOL); }
     // The tokens that recovery skips still count their line ends, so that
@@ -234,7 +260,22 @@ public:
     // Recovery stays on the line of the error: the line end is left for the
     // statement loops, which go on at the next line. A line end recovered
     // at twice is skipped, so that the parse always moves on.
+    // The statement that ran into the next line ends before it: a `;` in
+    // its place, which recovery does not skip, so that the line is read as
+    // the statement it begins.
+    void endStatementBeforeLine() {
+        if (atStatementEnd())
+            return;
+        antlr::RefToken end(new antlr::CommonToken(SEMI, ";"));
+        end->setLine(LT(1)->getLine());
+        end->setColumn(LT(1)->getColumn());
+        tokenQueue.insertNext(end);
+        statementEnd_ = end;
+    }
+    bool atStatementEnd() { return statementEnd_ && LT(1) == statementEnd_; }
     void recover(const antlr::RecognitionException &, const antlr::BitSet &follow) override {
+        if (atStatementEnd())
+            return;
         // The closing word of an enclosing block, which came before the
         // inner block was closed, is left for the block it closes.
         if (keepClosingWord_) {
@@ -255,20 +296,21 @@ public:
     }
     antlr::RefToken lastRecoveredAt_;
     bool keepClosingWord_ = false;
+    antlr::RefToken statementEnd_;   // put where a statement ran into the next line
     antlr::RefToken functionName_;   // of the function whose head was read last
     void consumeUntil(int type) override {
-        while (LA(1) != antlr::Token::EOF_TYPE && LA(1) != type)
+        while (LA(1) != antlr::Token::EOF_TYPE && LA(1) != type && !atStatementEnd())
             consumeCounting();
     }
     void consumeUntil(const antlr::BitSet &follow) override {
-        while (LA(1) != antlr::Token::EOF_TYPE && !follow.member(LA(1)))
+        while (LA(1) != antlr::Token::EOF_TYPE && !follow.member(LA(1)) && !atStatementEnd())
             consumeCounting();
     }
     // Recovery inside a call's arguments: up to the ")" that closes the
     // call, so that the statement around it goes on.
     void skipToCallEnd() {
         int depth = 0;
-        while (LA(1) != EOL && LA(1) != antlr::Token::EOF_TYPE) {
+        while (LA(1) != EOL && LA(1) != antlr::Token::EOF_TYPE && !atStatementEnd()) {
             if (LA(1) == RIGHTPAR && depth-- == 0)
                 return;
             if (LA(1) == LEFTPAR)
@@ -720,8 +762,8 @@ blockOpener
 
 // The condition, or the subject of a composite if, is parsed once; the
 // line after it tells the two forms apart.
-ifStatement { SyntaxContext outer; ExprValue c; BlockOpening opening; }
-    :   "if" { opens(opening, SLASHIF); outer = enterSyntaxContext(SYNTAX_IF); }
+ifStatement { SyntaxContext outer; ExprValue c; BlockOpening opening; int headLine = 0; }
+    :   "if" { opens(opening, SLASHIF); outer = enterSyntaxContext(SYNTAX_IF); headLine = tokens().lastConsumed()->getLine(); }
         c=expression
         { takeDeclarationWordAfterLineEnd(); }
         (   { ahead.compositeIfAhead() }? compositeIf[c]
@@ -733,12 +775,38 @@ ifStatement { SyntaxContext outer; ExprValue c; BlockOpening opening; }
     catch [antlr::RecognitionException &ex] {
         if (guessing()) throw;
         bool unclosed = reportUnclosedBlock(ex, tokenNamer());
+        std::size_t before = currentSink().all().size();
         if (!unclosed)
             reportSyntaxFailure(SYNTAX_IF);
+        if (currentSink().all().size() > before)
+            placeConstructReport(ex);
         restoreSyntaxContext(outer);
-        if (!unclosed)
+        if (!unclosed && blockHeadFailed(ex, headLine, SLASHIF)) {
             skipRestOfLine();
+            if (LA(1) == EOL)
+                brokenBlockBody(SLASHIF);
+        } else if (!unclosed) {
+            skipRestOfLine();
+        }
     }
+
+// The body of a block statement whose first line failed. Only actions
+// call it, so its words are matched in them: the grammar knows nothing of
+// what may follow it.
+brokenBlockBody[int closer]
+    :   { enterControlBlock(); }
+        blockStatements
+        {
+            if (closer == SLASHIF && LA(1) == LITERAL_else) {
+                consume();
+                if (LA(1) == COLON)
+                    consume();
+                blockStatements();
+            }
+            leaveControlBlock();
+            match(closer);
+        }
+    ;
 
 ordinaryIf[ExprValue c]
     options { defaultErrorHandler=false; }
@@ -813,8 +881,8 @@ caseValue returns [std::string test] { RangeOrValue f; }
         { test = f.isRange ? caseRange(f.low, f.high, f.inclusive) : caseEquals(f.value); }
     ;
 
-whileStatement { ExprValue c; BlockOpening opening; }
-    :   "while" { opens(opening, SLASHWHILE); beginWhile(); }
+whileStatement { ExprValue c; BlockOpening opening; OpenLoop loop(abandonWhile); int headLine = 0; }
+    :   "while" { opens(opening, SLASHWHILE); beginWhile(ahead); loop.begun(); headLine = tokens().lastConsumed()->getLine(); }
         (   "forever" { writeWhileHeader(""); }
         |   c=expression { writeWhileHeader(controlConditionText(c)); }
         )
@@ -828,8 +896,14 @@ whileStatement { ExprValue c; BlockOpening opening; }
             )
             { leaveControlBlock(); endWhileBlock(); }
         )
-        { endWhile(); }
+        { loop.ended(); endWhile(); }
     ;
+    exception
+    catch [antlr::RecognitionException &ex] {
+        if (guessing()) throw;
+        reportError(ex);
+        readBrokenBody(ex, headLine, SLASHWHILE);
+    }
 
 letClause
     :   "let" { countLetClause(); } statement
@@ -895,8 +969,8 @@ furtherDoCase { ExprValue c; SyntaxContext outer; }
 
 forStatement { ExprValue low; ExprValue high; ExprValue step; ExprValue container;
                std::string first; std::string second; int declaredType = 0; bool inclusive = true; bool descending = false; bool hasStep = false;
-               BlockOpening opening; OpenForLoop loop; }
-    :   "for" { opens(opening, SLASHFOR); beginFor(); loop.begun(); }
+               BlockOpening opening; OpenLoop loop(abandonFor); int headLine = 0; }
+    :   "for" { opens(opening, SLASHFOR); beginFor(); loop.begun(); headLine = tokens().lastConsumed()->getLine(); }
         (   declaredType=loopVariableType )?
         a:IDENT { first = a->getText(); }
         ( COMMA b:IDENT { second = b->getText(); } )?
@@ -918,6 +992,14 @@ forStatement { ExprValue low; ExprValue high; ExprValue step; ExprValue containe
         )
         { loop.ended(); endFor(); }
     ;
+    exception
+    catch [antlr::RecognitionException &ex] {
+        if (guessing()) throw;
+        reportError(ex);
+        if (blockHeadFailed(ex, headLine, SLASHFOR))
+            declareVariablesOfBrokenFor(declaredType, first, second);
+        readBrokenBody(ex, headLine, SLASHFOR);
+    }
 
 loopVariableType returns [int type = 0]
     :   { beginDeclaration(); } typeSpec { type = currentDeclaredType(); }
@@ -1453,6 +1535,8 @@ callArguments[ExprValue call] returns [ExprValue v] { ExprValue a; SyntaxContext
         reportSyntaxFailure(SYNTAX_CALL);
         if (currentSink().all().size() > before)
             placeConstructReport(ex);
+        if (ranIntoNextLine(ex, tokenQueue.lastConsumed()))
+            endStatementBeforeLine();
         restoreSyntaxContext(outer);
         skipToCallEnd();
         if (LA(1) == RIGHTPAR)

@@ -107,6 +107,15 @@ bool isMainName(const std::string &name) {
 
 bool definingFunction() { return functionState().defining; }
 
+bool byReferenceParameterInScope() {
+    if (!functionState().defining)
+        return false;
+    for (const ParameterRecord &parameter : functionState().record.parameters)
+        if (parameter.byReference)
+            return true;
+    return false;
+}
+
 void noteObjectsMayBeReleased() { functionState().mayReleaseObjects = true; }
 
 bool holdsNoObjects(int type) {

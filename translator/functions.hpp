@@ -50,6 +50,9 @@ void noteProgramCall(int function);
 // or "" when the source defines none.
 std::string functionPlacesTable(const std::string &quotedSource);
 bool definingFunction();
+// Whether the function being defined takes a parameter by reference (alias):
+// two names of its body may then be one variable.
+bool byReferenceParameterInScope();
 // The body being read writes a place that may hold an object, or calls
 // what may: the function may let go of the object whose method it is.
 void noteObjectsMayBeReleased();

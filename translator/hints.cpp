@@ -9,6 +9,7 @@
 #include "semantics/functions.hpp"
 #include "semantics/reserved_names.hpp"
 #include "semantics/symbols.hpp"
+#include "translator/continued_lines.hpp"
 #include "translator/positions.hpp"
 #include "translator/source_translation.hpp"
 
@@ -294,7 +295,20 @@ std::string templateHint(const Diagnostic &diagnostic) {
 
 }  // namespace
 
+namespace {
+std::string guessHint(const Diagnostic &diagnostic, const std::string &name);
+}  // namespace
+
+// A message of a statement that the line before ran into is told so when
+// nothing else is known of it.
 std::string FirstGuessHints::hintFor(const Diagnostic &diagnostic, const std::string &name) const {
+    std::string hint = guessHint(diagnostic, name);
+    return hint.empty() && diagnostic.kind == DiagnosticKind::numbered ? continuedLineHint(diagnostic.line) : hint;
+}
+
+namespace {
+
+std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
     if (name.empty())
         return templateHint(diagnostic);
     switch (diagnostic.code) {
@@ -359,6 +373,8 @@ std::string FirstGuessHints::hintFor(const Diagnostic &diagnostic, const std::st
         return "";
     }
 }
+
+}  // namespace
 
 const char *const foreignFunctionHint =
     "a function starts with its return type and ends with its `return`: int twice(int x) ... return x * 2";

@@ -115,12 +115,20 @@ bool LookAhead::compositeIfAhead() {
     }
 }
 
+// Every use of the loop ahead needs a body of tokens kept in it, so the
+// look stops at the first other one: it reads no further than it must
+// through the lexer, whose reports on a line written in another language's
+// form are matched with the parser's when it comes to the line.
+unsigned LookAhead::loopBodyEnd(LoopAhead loop) {
+    return loop == LoopAhead::WHILE_LOOP ? whileLoopEnd() : forBodyEnd();
+}
+
 // The body runs from the line end or ":" after the header to the "/for"
 // that closes it; a one-line body ends with its line. Every "for" is
 // counted as opening a block: one that does not (a one-line loop inside)
 // only makes the look reach further, past the body's end, which errs on
 // the safe side.
-unsigned LookAhead::loopBodyEnd() {
+unsigned LookAhead::forBodyEnd() {
     bool block = LA(1) == Token::EOL || LA(1) == Token::COLON;
     int depth = 0;
     for (unsigned i = 1; i <= LOOP_BODY_TOKENS; i++) {
@@ -131,14 +139,34 @@ unsigned LookAhead::loopBodyEnd() {
             return i;
         if (type == Token::LITERAL_for)
             depth++;
-        if (type == Token::EOF_)
+        if (!isKeptInBodyToken(type))
             return 0;
     }
     return 0;
 }
 
-bool LookAhead::loopBodyMayReachOut(bool (*staysInLibrary)(const std::string &receiver)) {
-    unsigned end = loopBodyEnd();
+// From the condition to the "/while" that closes the loop. Every "while"
+// but the one that ends a do is counted as opening a loop that "/while"
+// closes: one that does not (a one-line loop, one ended by its let clause)
+// only makes the look reach further, which errs on the safe side; so does a
+// loop of its own that is one line long or ends with a let clause, whose
+// look goes on to the end of a loop around it, or finds none.
+unsigned LookAhead::whileLoopEnd() {
+    int depth = 0;
+    for (unsigned i = 1; i <= LOOP_BODY_TOKENS; i++) {
+        int type = LA(i);
+        if (type == Token::SLASHWHILE && depth-- == 0)
+            return i;
+        if (type == Token::LITERAL_while && !(i > 1 && LA(i - 1) == Token::SLASHDO))
+            depth++;
+        if (!isKeptInBodyToken(type))
+            return 0;
+    }
+    return 0;
+}
+
+bool LookAhead::loopBodyMayReachOut(bool (*staysInLibrary)(const std::string &receiver), LoopAhead loop) {
+    unsigned end = loopBodyEnd(loop);
     if (end == 0)
         return true;
     for (unsigned i = 1; i < end; i++) {
@@ -152,16 +180,17 @@ bool LookAhead::loopBodyMayReachOut(bool (*staysInLibrary)(const std::string &re
 }
 
 std::vector<std::string> LookAhead::arraysUsedByElement(bool (*staysInLibrary)(const std::string &receiver),
-                                                        int (*viewKind)(const std::string &name)) {
+                                                        int (*viewKind)(const std::string &name),
+                                                        bool distinctNames, LoopAhead loop) {
     std::vector<std::string> names;
-    unsigned end = loopBodyEnd();
-    if (end == 0 || loopBodyMayReachOut(staysInLibrary) || !membersStayInLibrary(end, staysInLibrary))
+    unsigned end = loopBodyEnd(loop);
+    if (end == 0 || loopBodyMayReachOut(staysInLibrary, loop) || !membersStayInLibrary(end, staysInLibrary))
         return names;
     std::vector<std::string> seen;
     std::vector<int> kinds;
     std::vector<bool> usable;
-    for (unsigned i = 2; i < end; i++) {
-        if (LA(i) != Token::IDENT || LA(i - 1) == Token::DOT)
+    for (unsigned i = 1; i < end; i++) {
+        if (LA(i) != Token::IDENT || (i > 1 && LA(i - 1) == Token::DOT))
             continue;
         std::string name = tokens_.LT(i)->getText();
         int kind = viewKind(name);
@@ -182,7 +211,7 @@ std::vector<std::string> LookAhead::arraysUsedByElement(bool (*staysInLibrary)(c
         int sharing = 0;
         for (int kind : kinds)
             sharing += kind == kinds[n];
-        if (usable[n] && sharing == 1)
+        if (usable[n] && (sharing == 1 || distinctNames))
             names.push_back(seen[n]);
     }
     return names;
@@ -210,7 +239,7 @@ bool LookAhead::usedByElementAt(unsigned i) {
 }
 
 bool LookAhead::loopBodyOnlyReads(const std::string &name) {
-    unsigned end = loopBodyEnd();
+    unsigned end = loopBodyEnd(LoopAhead::FOR_BODY);
     if (end == 0)
         return false;
     for (unsigned i = 1; i < end; i++)

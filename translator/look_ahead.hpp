@@ -8,6 +8,11 @@
 #include <string>
 #include <vector>
 
+// Where the tokens of a loop ahead start: after the header of a for (its
+// body, up to the "/for" that closes it), or after "while" (the condition,
+// which runs at every turn, and the body up to the "/while").
+enum class LoopAhead { FOR_BODY, WHILE_LOOP };
+
 class LookAhead {
 public:
     explicit LookAhead(TokenQueue &tokens) : tokens_(tokens) {}
@@ -29,17 +34,20 @@ public:
     // end, break or continue (return, native code and the like). Every
     // token of the body must be one known to do neither; a body longer than
     // LOOP_BODY_TOKENS tokens counts as one that may.
-    bool loopBodyMayReachOut(bool (*staysInLibrary)(const std::string &receiver));
+    bool loopBodyMayReachOut(bool (*staysInLibrary)(const std::string &receiver),
+                             LoopAhead loop = LoopAhead::FOR_BODY);
 
     // After the header of a loop whose body does not reach out (above):
     // the arrays that the body uses only by element ("a[i]", neither a slice
     // nor "a[]") and by "push". `viewKind` gives a name's group of arrays
     // that may be one object (a by-reference parameter and the variable it
-    // was given), 0 for names of no such group; an array sharing its group
+    // was given), 0 for names of no such group; unless `distinctNames`
+    // (no by-reference parameter is in scope), an array sharing its group
     // with another name in the body is left out, since writing through one
     // name could grow or move the other.
     std::vector<std::string> arraysUsedByElement(bool (*staysInLibrary)(const std::string &receiver),
-                                                 int (*viewKind)(const std::string &name));
+                                                 int (*viewKind)(const std::string &name), bool distinctNames,
+                                                 LoopAhead loop = LoopAhead::FOR_BODY);
 
     // Whether the loop body ahead only reads the name: every use follows an
     // operator, a comparison, "(", "[" or a keyword of a condition, none is
@@ -57,7 +65,9 @@ private:
     bool callAt(unsigned i, bool (*staysInLibrary)(const std::string &receiver));
     // The place of the token that ends the loop body ahead; 0 when it is
     // not within LOOP_BODY_TOKENS.
-    unsigned loopBodyEnd();
+    unsigned loopBodyEnd(LoopAhead loop);
+    unsigned forBodyEnd();
+    unsigned whileLoopEnd();
     // Whether the name at i is followed by one element subscript or ".push(".
     bool usedByElementAt(unsigned i);
     // Whether every "." of the body follows a name whose methods stay in the library.

@@ -239,8 +239,9 @@ int arrayViewKind(const std::string &name) {
 // the compiler keeps the block's address and count in registers. The views
 // live in a scope of their own around the loop, whose end (or an exception)
 // gives the array back its count.
-void openArrayViews(LookAhead &ahead) {
-    std::vector<std::string> names = ahead.arraysUsedByElement(methodsStayInLibrary, arrayViewKind);
+void openArrayViews(LookAhead &ahead, LoopAhead shape) {
+    std::vector<std::string> names =
+        ahead.arraysUsedByElement(methodsStayInLibrary, arrayViewKind, !byReferenceParameterInScope(), shape);
     for (const std::string &name : names) {
         const Symbol *array = visibleSymbol(name);
         if (!array)
@@ -397,8 +398,12 @@ void writeContinue() {
     }
 }
 
-void beginWhile() {
+// The views of a while are declared before its condition, which reads the
+// arrays through them too: it runs at every turn, between the body's
+// writes and pushes.
+void beginWhile(LookAhead &ahead) {
     pushLoop(LOOP_WHILE);
+    openArrayViews(ahead, LoopAhead::WHILE_LOOP);
 }
 
 void writeWhileHeader(const std::string &condition) {
@@ -507,6 +512,12 @@ void endWhile() {
     endWhileBody(false);
     if (currentLoop().labelsUsed & 2)
         writeLabelLine(currentLoop().labelBase + 1);
+    closeArrayViews();
+    popLoop();
+}
+
+void abandonWhile() {
+    closeArrayViews();
     popLoop();
 }
 
@@ -572,7 +583,7 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
     std::string stepText = hasStep ? step.text : "1";
     long long stepValue = 0;
     if (stepsInline(spelling, type, high, inclusive, hasStep, step, stepValue)) {
-        openArrayViews(ahead);
+        openArrayViews(ahead, LoopAhead::FOR_BODY);
         writeControlLine("for(" + spelling + name + "=" + first.text + ";" + name + comparison + high.text + ";" +
                          name + "=_vel_for_add(" + name + "," + std::to_string(stepValue) + "))");
         return;
@@ -580,7 +591,7 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
     // The loop's own variable, or a copy, lives in a scope of its own (a
     // copy also in a try).
     if (stepsWithin(type, high, hasStep, step, stepValue) && extraBracesLeft(spelling.empty() ? 0 : 1)) {
-        openArrayViews(ahead);
+        openArrayViews(ahead, LoopAhead::FOR_BODY);
         ExprValue bound = boundOfLoop(high, variable, ahead);
         const Symbol *copied = spelling.empty() && extraBracesLeft(2) ? copiableVariable(variable, ahead) : nullptr;
         writeSteppedFor(spelling, name, first, bound, comparison, inclusive, stepValue, copied != nullptr);
@@ -665,6 +676,12 @@ void closeFor(bool writeEnding) {
 void endFor() { closeFor(true); }
 
 void abandonFor() { closeFor(false); }
+
+void declareVariablesOfBrokenFor(int declaredType, const std::string &first, const std::string &second) {
+    for (const std::string *name : {&first, &second})
+        if (!name->empty() && !isDeclaredAnywhere(*name))
+            declareLoopVariable(declaredType, *name, T_VAR);
+}
 
 const std::string *walkedPositionOf(const std::string &container) {
     const std::vector<WalkedContainer> &walked = statements().walkedContainers;

@@ -78,6 +78,8 @@ bool reportInSyntaxContext() {
     return true;
 }
 
+int currentSyntaxContext() { return syntaxContext().kind; }
+
 bool syntaxContextFailed() { return syntaxContext().reported; }
 
 void reportSyntaxFailure(int kind) {

@@ -43,6 +43,8 @@ SyntaxContext suspendSyntaxContext();
 void restoreSyntaxContext(const SyntaxContext &previous);
 // Reports a syntax error in the current context; false in a plain one.
 bool reportInSyntaxContext();
+// The construct whose message a syntax error now has (SYNTAX_PLAIN: none).
+int currentSyntaxContext();
 // Whether the current context has had its syntax error.
 bool syntaxContextFailed();
 // A construct that failed as a whole: its message, unless already given.
@@ -77,7 +79,9 @@ std::string caseRange(ExprValue low, ExprValue high, bool inclusive);
 // Loops.
 void writeBreak();
 void writeContinue();
-void beginWhile();
+// `ahead` shows the condition and the body, for the arrays the loop may
+// reach through views.
+void beginWhile(LookAhead &ahead);
 // The condition's text, empty for "forever".
 void writeWhileHeader(const std::string &condition);
 // After the statements of a while's block, before its let clause if one
@@ -104,26 +108,32 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
 void writeContainerFor(int declaredType, const std::string &first, const std::string &second,
                        const ExprValue &container);
 void endFor();
-// A for statement that a syntax error ends before its end: the scope, loop
-// and views it opened are given back, so that what follows is translated
-// in the scopes it stands in (and a run of broken loops opens none).
+// A for or while statement that a syntax error ends before its end: the
+// scope, loop and views it opened are given back, so that what follows is
+// translated in the scopes it stands in (and a run of broken loops opens
+// none).
 void abandonFor();
+void abandonWhile();
+// The variables a for statement names, when its first line failed before
+// declaring them: its body, read all the same, uses them.
+void declareVariablesOfBrokenFor(int declaredType, const std::string &first, const std::string &second);
 
-// Held by the for rule: a loop begun and not ended when the rule returns
-// (its error handler skipped the rest) is abandoned.
-class OpenForLoop {
+// Held by the for and while rules: a loop begun and not ended when the
+// rule returns (its error handler skipped the rest) is abandoned.
+class OpenLoop {
 public:
-    OpenForLoop() = default;
-    OpenForLoop(const OpenForLoop &) = delete;
-    OpenForLoop &operator=(const OpenForLoop &) = delete;
-    ~OpenForLoop() {
+    explicit OpenLoop(void (*abandon)()) : abandon(abandon) {}
+    OpenLoop(const OpenLoop &) = delete;
+    OpenLoop &operator=(const OpenLoop &) = delete;
+    ~OpenLoop() {
         if (open)
-            abandonFor();
+            abandon();
     }
     void begun() { open = true; }
     void ended() { open = false; }
 
 private:
+    void (*abandon)();
     bool open = false;
 };
 

@@ -9,6 +9,7 @@
 
 #include "VLTokenTypes.hpp"
 #include "diagnostics/diagnostics.hpp"
+#include "translator/continued_lines.hpp"
 #include "translator/foreign_lines.hpp"
 #include "translator/hints.hpp"
 #include "translator/source_translation.hpp"
@@ -539,6 +540,69 @@ void reportStrayToken(const antlr::RefToken &token, const TokenNamer &names) {
     reportSyntaxAt(token, unexpected(token, names), hint);
 }
 
+namespace {
+
+// Whether a line begins with `word` (a keyword, or a closing word with its
+// slash), as a whole word.
+bool beginsWith(const std::string &line, const std::string &word) {
+    std::string::size_type first = line.find_first_not_of(" \t");
+    if (first == std::string::npos || line.compare(first, word.size(), word) != 0)
+        return false;
+    std::string::size_type after = first + word.size();
+    return after == line.size() || !isNameCharacter(line[after]);
+}
+
+// Whether a line has the `?` of a one-line form, outside texts and comments.
+bool hasOneLineMark(const std::string &text) {
+    char quote = 0;
+    for (std::string::size_type i = 0; i < text.size(); i++) {
+        char c = text[i];
+        if (quote) {
+            if (c == '\\')
+                i++;
+            else if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '#' || (c == '/' && i + 1 < text.size() && text[i + 1] == '/')) {
+            break;
+        } else if (c == '?') {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether the closing word of a block opened by `word` on `headLine` comes
+// later, the blocks of the same word between counted in.
+bool closedLater(int headLine, const std::string &word) {
+    const TokenPositions *positions = translation().positions;
+    if (!positions)
+        return false;
+    int open = 1;
+    for (int line = headLine + 1; line <= positions->lineCount(); line++) {
+        const std::string &text = positions->line(line);
+        if (beginsWith(text, "/" + word))
+            open--;
+        else if (beginsWith(text, word) && !hasOneLineMark(text))
+            open++;
+        if (open == 0)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool blockHeadFailed(const antlr::RecognitionException &error, int headLine, int closer) {
+    antlr::RefToken token = tokenOf(error);
+    int line = token ? token->getLine() : error.getLine();
+    if (headLine <= 0 || line != headLine || (token && token->getType() == antlr::Token::EOF_TYPE))
+        return false;
+    std::string word = closer == T::SLASHIF ? "if" : closer == T::SLASHWHILE ? "while" : "for";
+    return !hasOneLineMark(lineText(headLine)) && closedLater(headLine, word);
+}
+
 void countSkippedLines(int type, const std::string &text) {
     if (type == T::EOL || type == T::Q_COMMENT)
         countLineEnd();
@@ -587,7 +651,7 @@ void placeConstructReport(const antlr::RecognitionException &error) {
     }
     // A `(` left open: on the line of the message, or on the line before,
     // whose line end the call's arguments took.
-    for (int line : {token->getLine(), token->getLine() - 1}) {
+    for (int line : {token->getLine(), lineBefore(token->getLine())}) {
         std::string::size_type open = unclosedParenthesis(lineText(line));
         if (line < 1 || open == std::string::npos)
             continue;

@@ -95,13 +95,17 @@ bool addInputKey(const std::string &path, std::vector<std::string> &key) {
         key.push_back("source " + path);
         return true;
     }
+    // An archive (libvel's is most of a small link's input) enters by its
+    // size and time: its first bytes tell it from an object.
     std::string bytes;
-    if (!readWholeFile(path, bytes))
+    if (!readFileStart(path, 4, bytes))
         return false;
     if (!isWasmBinary(bytes)) {
         key.push_back("file " + path + " " + fileSignature(path));
         return true;
     }
+    if (!readWholeFile(path, bytes))
+        return false;
     std::optional<std::vector<std::string>> undefined = undefinedWasmSymbols(bytes);
     if (!undefined)
         return false;
@@ -169,13 +173,25 @@ const char *searchPathOf(const std::vector<std::string> &environment) {
 }
 
 bool readWholeFile(const std::string &path, std::string &bytes) {
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file)
+        return false;
+    std::streamoff size = file.tellg();
+    if (size < 0)
+        return false;
+    bytes.resize(static_cast<std::size_t>(size));
+    file.seekg(0);
+    return static_cast<bool>(file.read(bytes.data(), size));
+}
+
+bool readFileStart(const std::string &path, std::size_t count, std::string &bytes) {
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return false;
-    std::ostringstream content;
-    content << file.rdbuf();
-    bytes = content.str();
-    return true;
+    bytes.assign(count, '\0');
+    file.read(bytes.data(), static_cast<std::streamsize>(count));
+    bytes.resize(static_cast<std::size_t>(file.gcount()));
+    return !file.bad();
 }
 
 std::string outputOf(const std::vector<std::string> &args) {

@@ -34,6 +34,8 @@ std::string resolveProgram(const std::string &name, const char *searchPath);
 const char *searchPathOf(const std::vector<std::string> &environment);
 // The whole file; false when it cannot be read.
 bool readWholeFile(const std::string &path, std::string &bytes);
+// Its first `count` bytes, or all of a shorter file.
+bool readFileStart(const std::string &path, std::size_t count, std::string &bytes);
 
 // The value of the one -o option ("-o x" or "-ox"), empty when there is
 // none or more than one.

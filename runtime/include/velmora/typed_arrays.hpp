@@ -328,10 +328,10 @@ class vel_block_view {
 public:
     using Element = typename Array::element_type;
 
-    explicit vel_block_view(Array &array) : array(array) { look(); }
+    __attribute__((always_inline)) explicit vel_block_view(Array &array) : array(array) { look(); }
     vel_block_view(const vel_block_view &) = delete;
     vel_block_view &operator=(const vel_block_view &) = delete;
-    ~vel_block_view() { settle(); }
+    __attribute__((always_inline)) ~vel_block_view() { settle(); }
 
     Element at(int index) {
         std::size_t place = static_cast<std::size_t>(index);
@@ -378,10 +378,10 @@ private:
         array.items.push_back(std::move(value));
         look();
     }
-    void settle() {
+    __attribute__((always_inline)) void settle() {
         if (filled != settled) array.items.setBlockCount(settled = filled);
     }
-    void look() {
+    __attribute__((always_inline)) void look() {
         base = array.items.blockStart();
         filled = settled = array.items.blockCount();
         room = array.items.blockRoom();
@@ -396,7 +396,7 @@ private:
 
 // The view of a loop over an array, as velc declares it: "auto v=vel_block_view_of(a);".
 template <class Array>
-vel_block_view<Array> vel_block_view_of(Array &array) {
+__attribute__((always_inline)) inline vel_block_view<Array> vel_block_view_of(Array &array) {
     return vel_block_view<Array>(array);
 }
 

@@ -1,0 +1,25 @@
+#pragma once
+// A line end inside a statement is read as its continuation after an
+// operator, a comma or an open bracket: `x = a +` and `[1, 2` go on at the
+// next line. When what stands there cannot continue them, the fault is the
+// end of the line before (a missing value or closing bracket), not the
+// first word of the next line, which begins a statement of its own.
+#include <antlr/RecognitionException.hpp>
+#include <antlr/Token.hpp>
+#include <string>
+
+// Whether a syntax error at the first token of a line is one that the
+// statement of the line before ran into (after its operator, comma or open
+// bracket, or after a fault that cut that line short).
+bool ranIntoNextLine(const antlr::RecognitionException &error, const antlr::RefToken &lastConsumed);
+// Its message, at the unfinished end of the line before (nothing when that
+// line has its message already).
+void reportContinuedLine(const antlr::RecognitionException &error);
+
+// The last line before `line` with code on it (blank lines and comments
+// are passed over).
+int lineBefore(int line);
+
+// For a message about line `line`, a statement that the line before ran
+// into: that line's unfinished end, and what it lacks. Empty otherwise.
+std::string continuedLineHint(int line);
