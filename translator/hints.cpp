@@ -53,6 +53,7 @@ const KnownGuess nameGuesses[] = {
     {"undefined", "no value is written `nil`"},
     {"self", "a method reaches the members of its object by their names, or with `this`: this.x"},
     {"except", "an error is caught with `catch`: catch (Exception e)"},
+    {"pass", "a block may be empty: leave out `pass`"},
 };
 
 // Words that open a function elsewhere; here a function starts with its
@@ -347,7 +348,7 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
         std::string hint = known(std::begin(nameGuesses), std::end(nameGuesses), name);
         // What the rest of `System.out.println(x)` or `puts x` makes of
         // the name is no news once `print` is told.
-        if (startsWith(hint, "`print`") && startsItsLine(diagnostic, name))
+        if ((startsWith(hint, "`print`") || name == "except") && startsItsLine(diagnostic, name))
             translation().keywordGuessLines.push_back(diagnostic.line);
         if (!hint.empty())
             return hint;

@@ -243,6 +243,15 @@ bool guessAt(const antlr::RefToken &token, Guess &guess) {
                      "write `" + target + " = " + target + " " + op + " " + value + "`");
         return true;
     }
+    // `~=` of Lua, wherever the parse stopped on its line.
+    std::string::size_type tilde = text.find("~=");
+    if (tilde != std::string::npos && text.find('"') == std::string::npos) {
+        reportSyntax(line, static_cast<int>(tilde) + 1, static_cast<int>(tilde) + 2,
+                     "`~=` is not an operator: `!=` tells two values apart",
+                     velmoraFormHint(text.substr(0, tilde) + "!=" + text.substr(tilde + 2)));
+        guess.absorbsBlockStart = true;
+        return true;
+    }
     if (type == T::MUL && at > 0 && text[at - 1] == '*') {
         reportSyntax(line, column - 1, column, "`**` is not an operator", "a power is computed by `pow`: pow(x, 2)");
         return true;
@@ -627,6 +636,17 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
         return "texts are joined with `+`: \"a\" + b; `..` stands only in a range: 1..3";
     const std::string &text = lineText(token->getLine());
     std::string code = trimmed(text);
+    if (type == T::IDENT && (token->getText() == "puts" || token->getText() == "printf") && firstOnItsLine(token))
+        return "`print` writes values and a line end: print x";
+    // `for x < 3`: a loop on a condition, as Go writes it.
+    bool comparison = type == T::LESSER || type == T::GREATER || type == T::EQUAL || type == T::LESS_EQUAL ||
+                      type == T::GREAT_EQUAL || type == T::NOT_EQUAL || type == T::PASDIFF;
+    if (code.compare(0, 4, "for ") == 0 && type == T::IDENT && token->getText() != "in" &&
+        editDistance(token->getText(), "in", 2) == 1)
+        return "did you mean `in`?";
+    if (code.compare(0, 4, "for ") == 0 && comparison && code.find(" in ") == std::string::npos &&
+        code.find(';') == std::string::npos)
+        return "a loop on a condition is a `while`: write `while " + trimmed(code.substr(4)) + "`";
     if (code.compare(0, 5, "for (") == 0 || code.compare(0, 4, "for(") == 0)
         return "a loop over numbers names its range: for i in 0..2 (both ends counted) or for i in 0--3 (the end left out)";
     if (startsWithFunctionWord(text))
