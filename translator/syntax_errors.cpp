@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cctype>
 #include <iterator>
+#include <map>
+#include <unordered_set>
 
 #include "VLTokenTypes.hpp"
 #include "diagnostics/diagnostics.hpp"
@@ -421,11 +423,25 @@ std::string elseIfHint(int from, int to) {
 
 // The lines that begin with `word` and have a message: a block whose first
 // line failed was never opened, so its closing word is no news.
+// The lines of messages found so far to start with one word, and how many
+// messages of the sink they were found among: a run of stray closers asks
+// again after each message, and only the new ones are read.
+struct OpenerLines {
+    std::uint64_t generation = 0;
+    std::size_t read = 0;
+    std::unordered_set<int> lines;
+};
+
 int failedOpeners(const std::string &word) {
-    std::vector<int> lines;
-    for (const Diagnostic &diagnostic : currentSink().all()) {
-        if (diagnostic.kind == DiagnosticKind::warning ||
-            std::find(lines.begin(), lines.end(), diagnostic.line) != lines.end())
+    static std::map<std::string, OpenerLines> known;
+    OpenerLines &found = known[word];
+    const DiagnosticSink &sink = currentSink();
+    if (found.generation != sink.generation() || found.read > sink.all().size())
+        found = OpenerLines{sink.generation(), 0, {}};
+    const std::vector<Diagnostic> &all = sink.all();
+    for (; found.read < all.size(); found.read++) {
+        const Diagnostic &diagnostic = all[found.read];
+        if (diagnostic.kind == DiagnosticKind::warning || found.lines.count(diagnostic.line) != 0)
             continue;
         const std::string &text = lineText(diagnostic.line);
         std::string::size_type first = text.find_first_not_of(" \t");
@@ -434,9 +450,9 @@ int failedOpeners(const std::string &word) {
         std::string::size_type after = first + word.size();
         if (after < text.size() && (std::isalnum(static_cast<unsigned char>(text[after])) || text[after] == '_'))
             continue;
-        lines.push_back(diagnostic.line);
+        found.lines.insert(diagnostic.line);
     }
-    return static_cast<int>(lines.size());
+    return static_cast<int>(found.lines.size());
 }
 
 }  // namespace
