@@ -15,6 +15,9 @@
 #   after   the velc.ini as the build wrote it, with the standbys: each
 #           compile and link after the first runs on a clang or wasm-ld
 #           loaded by the one before it;
+#   tables  the same, with the link options repeating one (-O1), for which
+#           velc_prologue made no copies of the system libraries: the link
+#           takes the originals, with their line tables;
 #   late    the same, with a wasmer that velc does not start before the
 #           link (a wrapper of this tree's that does not name the variable
 #           it waits on), as any other runner is started.
@@ -43,6 +46,7 @@ setUp() {   # directory ini-filter
 setUp before "/^pch=/d; /^jobs=/d; s/ $lean//; s/ $oneStep//; s/EMSDK_PYTHON=[^ ]* //; s#[^ =]*/velc_emreplay ##"
 setUp unready ""
 setUp after ""
+setUp tables "s/^loptions=/loptions=-O1 /"
 setUp late ""
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -187,6 +191,7 @@ echo "velc hello.vel after an edit, median of $runs runs (seconds elapsed/proces
 measureHello before
 measureHello unready
 measureHello after
+measureHello tables
 measureHello late
 if [ "$projectRuns" -gt 0 ]; then
     installedJobs=$(sed -n 's/^jobs=//p' "$build/velc.ini")

@@ -13,6 +13,11 @@ DiagnosticSink *activeSink = nullptr;
 
 }  // namespace
 
+std::uint64_t DiagnosticSink::nextGeneration() {
+    static std::uint64_t last = 0;
+    return ++last;
+}
+
 void DiagnosticSink::add(Diagnostic diagnostic, const std::string &name) {
     lastKept_ = false;
     if (!printAtOnce_ && followsSyntaxError(diagnostic))
@@ -33,6 +38,7 @@ void DiagnosticSink::add(Diagnostic diagnostic, const std::string &name) {
     if (printAtOnce_) {
         printDiagnosticLine(diagnostic);
         diagnostics_.clear();   // kept only for a hint that follows
+        generation_ = nextGeneration();
     }
     diagnostics_.push_back(std::move(diagnostic));
     lastKept_ = true;
@@ -64,6 +70,7 @@ void DiagnosticSink::withdraw(std::size_t index) {
     if (diagnostics_[index].counted())
         errorCount--;
     diagnostics_.erase(diagnostics_.begin() + static_cast<std::ptrdiff_t>(index));
+    generation_ = nextGeneration();
     lastKept_ = lastKept_ && index != diagnostics_.size();
 }
 

@@ -3,6 +3,7 @@
 // and hands it to the report operations while it runs (ReportsInto); the
 // driver prints what the sink holds and takes the count from it. Outside a
 // translation the reports go to a sink that prints each line at once.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,10 @@ public:
     void withdraw(std::size_t index);
 
     const std::vector<Diagnostic> &all() const { return diagnostics_; }
+    // Changes whenever a message is taken away (and differs from sink to
+    // sink): while it stays, all() has only grown at its end, so what was
+    // counted of its first messages still holds.
+    std::uint64_t generation() const { return generation_; }
     void setLocator(const PositionLocator *locator) { locator_ = locator; }
     void setHints(const HintSource *hints) { hints_ = hints; }
 
@@ -67,6 +72,8 @@ private:
     const PositionLocator *locator_ = nullptr;
     const HintSource *hints_ = nullptr;
     std::vector<Diagnostic> diagnostics_;
+    std::uint64_t generation_ = nextGeneration();
+    static std::uint64_t nextGeneration();
 };
 
 // The console line of a syntax error: "prog.vel L3:5: message", without the

@@ -180,7 +180,7 @@ void requireAssigned(const Symbol *symbol) {
     if (receiverLookup().active)
         receiverLookup().unassigned = true;
     else
-        reportNamed(E_USED_BEFORE_ASSIGNMENT, symbol->name);
+        reportUsedBeforeAssignment(symbol);
 }
 
 Symbol *captureInCurrentBlock(const Symbol *outer, bool assigned) {
@@ -196,8 +196,26 @@ Symbol *captureInCurrentBlock(const Symbol *outer, bool assigned) {
 Symbol *assignFromBlock(Symbol *outer) {
     if (outer->assigned())
         return outer;
+    outer->flags |= SYMBOL_ASSIGNED_IN_BLOCK;
     return captureInCurrentBlock(outer, true);
 }
+
+}  // namespace
+
+// A variable given its value in both branches of an if, or in a loop, is
+// still without one after the block: users of other languages expect the
+// value to last, and are told where to give one that does.
+void reportUsedBeforeAssignment(const Symbol *symbol) {
+    reportNamed(E_USED_BEFORE_ASSIGNMENT, symbol->name);
+    const std::string name = "`" + symbol->name + "`";
+    if (symbol->flags & SYMBOL_ASSIGNED_IN_BLOCK)
+        hintLastReport("a value given inside a block lasts only to the end of the block: give " + name +
+                       " a value where it is declared, then change it in the block");
+    else
+        hintLastReport("give " + name + " a value before it is read, for instance where it is declared");
+}
+
+namespace {
 
 void notDeclared(const std::string &name) {
     std::unordered_set<std::string> &reported =

@@ -16,6 +16,7 @@ enum SymbolFlag : unsigned {
     SYMBOL_ASSIGNED = 64,      // the symbol has received a value
     SYMBOL_ATTRIBUTE = 128,    // declaration attribute passed by the declaring rule
     SYMBOL_OBJECT_TEXT = 256,  // relaxes the object assignment check to texts
+    SYMBOL_ASSIGNED_IN_BLOCK = 512,  // a block gave it a value, which counted only there
 };
 
 // Declaration kinds that may not be assigned.
@@ -155,6 +156,9 @@ Symbol *lookupUse(const std::string &name);
 // tells whether the variable had no value yet.
 Symbol *lookupReceiver(const std::string &name, bool &unassigned);
 Symbol *lookupAssign(const std::string &name);
+// "used before assignment", with a hint that says how to give the variable
+// a value that lasts.
+void reportUsedBeforeAssignment(const Symbol *symbol);
 
 // Index of the first symbol named name (byte for byte / ignoring ASCII case), or -1.
 int findExact(const std::vector<Symbol *> &scope, const std::string &name);

@@ -235,6 +235,19 @@ public:
     void reportError(const std::string &message) override {
         reportSyntax(LT(1)->getLine(), 0, 0, message);
     }
+    // A block statement whose first line failed: the rest of that line is
+    // skipped and its body read as its own, up to its closing word, so that
+    // the body is checked where it stands and nothing after it is news.
+    // Any other fault is recovered from as usual.
+    void readBrokenBody(const antlr::RecognitionException &ex, int headLine, int closer) {
+        if (!blockHeadFailed(ex, headLine, closer)) {
+            recover(ex, antlr::BitSet());
+            return;
+        }
+        skipRestOfLine();
+        if (LA(1) == EOL)
+            brokenBlockBody(closer);
+    }
     // Recovery inside a statement: the rest of its line is skipped.
     void skipRestOfLine() { consumeUntil(EOL); }
     // The tokens that recovery skips still count their line ends, so that
@@ -749,8 +762,8 @@ blockOpener
 
 // The condition, or the subject of a composite if, is parsed once; the
 // line after it tells the two forms apart.
-ifStatement { SyntaxContext outer; ExprValue c; BlockOpening opening; }
-    :   "if" { opens(opening, SLASHIF); outer = enterSyntaxContext(SYNTAX_IF); }
+ifStatement { SyntaxContext outer; ExprValue c; BlockOpening opening; int headLine = 0; }
+    :   "if" { opens(opening, SLASHIF); outer = enterSyntaxContext(SYNTAX_IF); headLine = tokens().lastConsumed()->getLine(); }
         c=expression
         { takeDeclarationWordAfterLineEnd(); }
         (   { ahead.compositeIfAhead() }? compositeIf[c]
@@ -762,12 +775,38 @@ ifStatement { SyntaxContext outer; ExprValue c; BlockOpening opening; }
     catch [antlr::RecognitionException &ex] {
         if (guessing()) throw;
         bool unclosed = reportUnclosedBlock(ex, tokenNamer());
+        std::size_t before = currentSink().all().size();
         if (!unclosed)
             reportSyntaxFailure(SYNTAX_IF);
+        if (currentSink().all().size() > before)
+            placeConstructReport(ex);
         restoreSyntaxContext(outer);
-        if (!unclosed)
+        if (!unclosed && blockHeadFailed(ex, headLine, SLASHIF)) {
             skipRestOfLine();
+            if (LA(1) == EOL)
+                brokenBlockBody(SLASHIF);
+        } else if (!unclosed) {
+            skipRestOfLine();
+        }
     }
+
+// The body of a block statement whose first line failed. Only actions
+// call it, so its words are matched in them: the grammar knows nothing of
+// what may follow it.
+brokenBlockBody[int closer]
+    :   { enterControlBlock(); }
+        blockStatements
+        {
+            if (closer == SLASHIF && LA(1) == LITERAL_else) {
+                consume();
+                if (LA(1) == COLON)
+                    consume();
+                blockStatements();
+            }
+            leaveControlBlock();
+            match(closer);
+        }
+    ;
 
 ordinaryIf[ExprValue c]
     options { defaultErrorHandler=false; }
@@ -842,8 +881,8 @@ caseValue returns [std::string test] { RangeOrValue f; }
         { test = f.isRange ? caseRange(f.low, f.high, f.inclusive) : caseEquals(f.value); }
     ;
 
-whileStatement { ExprValue c; BlockOpening opening; }
-    :   "while" { opens(opening, SLASHWHILE); beginWhile(); }
+whileStatement { ExprValue c; BlockOpening opening; OpenLoop loop(abandonWhile); int headLine = 0; }
+    :   "while" { opens(opening, SLASHWHILE); beginWhile(); loop.begun(); headLine = tokens().lastConsumed()->getLine(); }
         (   "forever" { writeWhileHeader(""); }
         |   c=expression { writeWhileHeader(controlConditionText(c)); }
         )
@@ -857,8 +896,14 @@ whileStatement { ExprValue c; BlockOpening opening; }
             )
             { leaveControlBlock(); endWhileBlock(); }
         )
-        { endWhile(); }
+        { loop.ended(); endWhile(); }
     ;
+    exception
+    catch [antlr::RecognitionException &ex] {
+        if (guessing()) throw;
+        reportError(ex);
+        readBrokenBody(ex, headLine, SLASHWHILE);
+    }
 
 letClause
     :   "let" { countLetClause(); } statement
@@ -924,8 +969,8 @@ furtherDoCase { ExprValue c; SyntaxContext outer; }
 
 forStatement { ExprValue low; ExprValue high; ExprValue step; ExprValue container;
                std::string first; std::string second; int declaredType = 0; bool inclusive = true; bool descending = false; bool hasStep = false;
-               BlockOpening opening; OpenForLoop loop; }
-    :   "for" { opens(opening, SLASHFOR); beginFor(); loop.begun(); }
+               BlockOpening opening; OpenLoop loop(abandonFor); int headLine = 0; }
+    :   "for" { opens(opening, SLASHFOR); beginFor(); loop.begun(); headLine = tokens().lastConsumed()->getLine(); }
         (   declaredType=loopVariableType )?
         a:IDENT { first = a->getText(); }
         ( COMMA b:IDENT { second = b->getText(); } )?
@@ -947,6 +992,14 @@ forStatement { ExprValue low; ExprValue high; ExprValue step; ExprValue containe
         )
         { loop.ended(); endFor(); }
     ;
+    exception
+    catch [antlr::RecognitionException &ex] {
+        if (guessing()) throw;
+        reportError(ex);
+        if (blockHeadFailed(ex, headLine, SLASHFOR))
+            declareVariablesOfBrokenFor(declaredType, first, second);
+        readBrokenBody(ex, headLine, SLASHFOR);
+    }
 
 loopVariableType returns [int type = 0]
     :   { beginDeclaration(); } typeSpec { type = currentDeclaredType(); }

@@ -350,6 +350,8 @@ std::string functionArgument(const ParameterRecord &parameter, const ExprValue &
 void checkAliasArgument(const FunctionRecord &function, const ParameterRecord &parameter, const ExprValue &argument) {
     if (!argument.plainName || argument.root == nullptr) {
         reportError(E_LITERAL_NOT_ALLOWED);
+        hintLastReport("the alias parameter `" + parameter.name +
+                       "` takes a variable: put the value in one, pass that, and read it back after the call");
         return;
     }
     if (argument.type != parameter.type && argument.type != T_UNKNOWN) {
@@ -637,7 +639,7 @@ ExprValue beginMethodCall(ExprValue receiver, const std::string &method) {
     // Only a method that assigns its receiver may be its first use.
     bool assigns = call.kind == CALL_METHOD && builtinRow(call.row).field[M_UPDATES];
     if (receiver.unassigned && !assigns && receiver.root != nullptr)
-        reportNamed(E_USED_BEFORE_ASSIGNMENT, receiver.root->name);
+        reportUsedBeforeAssignment(receiver.root);
     calls().pending = std::move(call);
     return receiver;
 }

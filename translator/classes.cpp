@@ -310,6 +310,9 @@ ExprValue memberOfObject(const ExprValue &owner, const std::string &member) {
     } else {
         value.type = attribute->type();
         value.classIndex = attribute->classIndex;
+        // The attribute is a place of its own in C++: a method that changes
+        // an element of it reaches the element there, not in a copy.
+        value.writePath = std::make_shared<const WritePath>(nullptr, value.text);
     }
     return value;
 }

@@ -53,6 +53,7 @@ const KnownGuess nameGuesses[] = {
     {"undefined", "no value is written `nil`"},
     {"self", "a method reaches the members of its object by their names, or with `this`: this.x"},
     {"except", "an error is caught with `catch`: catch (Exception e)"},
+    {"pass", "a block may be empty: leave out `pass`"},
 };
 
 // Words that open a function elsewhere; here a function starts with its
@@ -275,8 +276,35 @@ std::string rangeLoopHint(const std::string &line) {
 }
 
 // Hints for the filled templates, which name no one word.
+std::string trimmedText(const std::string &text) {
+    std::string::size_type first = text.find_first_not_of(" \t"), last = text.find_last_not_of(" \t;");
+    return first == std::string::npos ? "" : text.substr(first, last - first + 1);
+}
+
+// `int y = x > 0 ? 1 : 2`: the choice of two values of C, written as the
+// one-line if with an else.
+std::string choiceHint(const std::string &line) {
+    std::string::size_type sign = line.find('='), mark = line.find('?'), colon = line.rfind(':');
+    if (sign == std::string::npos || mark == std::string::npos || colon == std::string::npos || !(sign < mark) ||
+        !(mark < colon) || line.find('"') != std::string::npos)
+        return "";
+    std::string target = trimmedText(line.substr(0, sign));
+    std::string name = target.substr(target.find_last_of(" \t") == std::string::npos ? 0 : target.find_last_of(" \t") + 1);
+    std::string condition = trimmedText(line.substr(sign + 1, mark - sign - 1));
+    std::string first = trimmedText(line.substr(mark + 1, colon - mark - 1));
+    std::string second = trimmedText(line.substr(colon + 1));
+    std::string declared = target == name ? "" : "`" + target + "`, then ";
+    return "`?` begins the statement of a one-line if, not a choice of values: write " + declared + "`if " +
+           condition + " ? " + name + " = " + first + " else " + name + " = " + second + "`";
+}
+
 std::string templateHint(const Diagnostic &diagnostic) {
     const std::string &message = diagnostic.message;
+    if (diagnostic.code == TPL_CANT_ASSIGN && translation().positions) {
+        std::string hint = choiceHint(translation().positions->line(diagnostic.line));
+        if (!hint.empty())
+            return hint;
+    }
     if (diagnostic.code == TPL_CANT_SOLVE && startsWith(message, "can't solve add or substract expression on ")) {
         for (const char *number : {"integer", "real", "number", "natural"})
             for (const std::string &pair : {"text and " + std::string(number) + ".", std::string(number) + " and text."})
@@ -347,7 +375,7 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
         std::string hint = known(std::begin(nameGuesses), std::end(nameGuesses), name);
         // What the rest of `System.out.println(x)` or `puts x` makes of
         // the name is no news once `print` is told.
-        if (startsWith(hint, "`print`") && startsItsLine(diagnostic, name))
+        if ((startsWith(hint, "`print`") || name == "except") && startsItsLine(diagnostic, name))
             translation().keywordGuessLines.push_back(diagnostic.line);
         if (!hint.empty())
             return hint;

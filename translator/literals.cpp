@@ -9,6 +9,7 @@
 #include "semantics/native_constants.hpp"
 #include "semantics/spellings.hpp"
 #include "translator/brackets.hpp"
+#include "translator/literal_bytes.hpp"
 #include "translator/evaluation_order.hpp"
 #include "translator/known_integers.hpp"
 #include "semantics/symbols.hpp"
@@ -153,7 +154,7 @@ ExprValue realLiteral(const std::string &tokenText) {
 
 std::string cppStringLiteral(const std::string &tokenText) {
     if (!tokenText.empty() && tokenText[0] == '\'')
-        return singleQuotedAsCpp(tokenText);
+        return withEncodableBytes(singleQuotedAsCpp(tokenText));
     std::string text;
     text.reserve(tokenText.size());
     for (size_t i = 0; i < tokenText.size(); i++) {
@@ -165,7 +166,7 @@ std::string cppStringLiteral(const std::string &tokenText) {
         }
         text += tokenText[i];
     }
-    return text;
+    return withEncodableBytes(text);
 }
 
 ExprValue stringLiteral(const std::string &tokenText) {
@@ -176,7 +177,8 @@ ExprValue stringLiteral(const std::string &tokenText) {
         value.text = cppStringLiteral(tokenText);
         value.stringLiteral = true;
     } else if (isInterpolated(tokenText)) {
-        value.text = phpString(tokenText, [](const std::string &name) { return beginName(name).text; });
+        value.text = withEncodableBytes(
+            phpString(tokenText, [](const std::string &name) { return beginName(name).text; }));
         value.interpolated = true;
     } else {
         value.text = cppStringLiteral(tokenText);

@@ -510,6 +510,8 @@ void endWhile() {
     popLoop();
 }
 
+void abandonWhile() { popLoop(); }
+
 void beginDo() {
     emit("do\n");
     writeIndent();
@@ -665,6 +667,12 @@ void closeFor(bool writeEnding) {
 void endFor() { closeFor(true); }
 
 void abandonFor() { closeFor(false); }
+
+void declareVariablesOfBrokenFor(int declaredType, const std::string &first, const std::string &second) {
+    for (const std::string *name : {&first, &second})
+        if (!name->empty() && !isDeclaredAnywhere(*name))
+            declareLoopVariable(declaredType, *name, T_VAR);
+}
 
 const std::string *walkedPositionOf(const std::string &container) {
     const std::vector<WalkedContainer> &walked = statements().walkedContainers;

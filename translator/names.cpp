@@ -100,8 +100,8 @@ ExprValue beginName(const std::string &name, bool methodReceiver) {
 
 namespace {
 
-// The element itself, for a method that changes it: arrays, dicts and var
-// values give a reference to their element through "[]".
+// The element itself, for a method that changes it: arrays, typed arrays,
+// dicts and var values give a reference to their element through "[]".
 std::shared_ptr<const WritePath> writableElement(const ExprValue &container, const ExprValue &index) {
     if (!container.plainName && !container.writePath)
         return nullptr;
@@ -109,7 +109,8 @@ std::shared_ptr<const WritePath> writableElement(const ExprValue &container, con
     case T_ARRAY: case T_DICT: case T_VAR: case T_LIST:
         break;
     default:
-        return nullptr;
+        if (!isTypedArray(container.type))
+            return nullptr;
     }
     std::string subscript = "[" + index.text + "]";
     if (container.plainName)

@@ -106,26 +106,32 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
 void writeContainerFor(int declaredType, const std::string &first, const std::string &second,
                        const ExprValue &container);
 void endFor();
-// A for statement that a syntax error ends before its end: the scope, loop
-// and views it opened are given back, so that what follows is translated
-// in the scopes it stands in (and a run of broken loops opens none).
+// A for or while statement that a syntax error ends before its end: the
+// scope, loop and views it opened are given back, so that what follows is
+// translated in the scopes it stands in (and a run of broken loops opens
+// none).
 void abandonFor();
+void abandonWhile();
+// The variables a for statement names, when its first line failed before
+// declaring them: its body, read all the same, uses them.
+void declareVariablesOfBrokenFor(int declaredType, const std::string &first, const std::string &second);
 
-// Held by the for rule: a loop begun and not ended when the rule returns
-// (its error handler skipped the rest) is abandoned.
-class OpenForLoop {
+// Held by the for and while rules: a loop begun and not ended when the
+// rule returns (its error handler skipped the rest) is abandoned.
+class OpenLoop {
 public:
-    OpenForLoop() = default;
-    OpenForLoop(const OpenForLoop &) = delete;
-    OpenForLoop &operator=(const OpenForLoop &) = delete;
-    ~OpenForLoop() {
+    explicit OpenLoop(void (*abandon)()) : abandon(abandon) {}
+    OpenLoop(const OpenLoop &) = delete;
+    OpenLoop &operator=(const OpenLoop &) = delete;
+    ~OpenLoop() {
         if (open)
-            abandonFor();
+            abandon();
     }
     void begun() { open = true; }
     void ended() { open = false; }
 
 private:
+    void (*abandon)();
     bool open = false;
 };
 

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cctype>
 #include <iterator>
+#include <map>
+#include <unordered_set>
 
 #include "VLTokenTypes.hpp"
 #include "diagnostics/diagnostics.hpp"
@@ -243,6 +245,15 @@ bool guessAt(const antlr::RefToken &token, Guess &guess) {
                      "write `" + target + " = " + target + " " + op + " " + value + "`");
         return true;
     }
+    // `~=` of Lua, wherever the parse stopped on its line.
+    std::string::size_type tilde = text.find("~=");
+    if (tilde != std::string::npos && text.find('"') == std::string::npos) {
+        reportSyntax(line, static_cast<int>(tilde) + 1, static_cast<int>(tilde) + 2,
+                     "`~=` is not an operator: `!=` tells two values apart",
+                     velmoraFormHint(text.substr(0, tilde) + "!=" + text.substr(tilde + 2)));
+        guess.absorbsBlockStart = true;
+        return true;
+    }
     if (type == T::MUL && at > 0 && text[at - 1] == '*') {
         reportSyntax(line, column - 1, column, "`**` is not an operator", "a power is computed by `pow`: pow(x, 2)");
         return true;
@@ -412,11 +423,25 @@ std::string elseIfHint(int from, int to) {
 
 // The lines that begin with `word` and have a message: a block whose first
 // line failed was never opened, so its closing word is no news.
+// The lines of messages found so far to start with one word, and how many
+// messages of the sink they were found among: a run of stray closers asks
+// again after each message, and only the new ones are read.
+struct OpenerLines {
+    std::uint64_t generation = 0;
+    std::size_t read = 0;
+    std::unordered_set<int> lines;
+};
+
 int failedOpeners(const std::string &word) {
-    std::vector<int> lines;
-    for (const Diagnostic &diagnostic : currentSink().all()) {
-        if (diagnostic.kind == DiagnosticKind::warning ||
-            std::find(lines.begin(), lines.end(), diagnostic.line) != lines.end())
+    static std::map<std::string, OpenerLines> known;
+    OpenerLines &found = known[word];
+    const DiagnosticSink &sink = currentSink();
+    if (found.generation != sink.generation() || found.read > sink.all().size())
+        found = OpenerLines{sink.generation(), 0, {}};
+    const std::vector<Diagnostic> &all = sink.all();
+    for (; found.read < all.size(); found.read++) {
+        const Diagnostic &diagnostic = all[found.read];
+        if (diagnostic.kind == DiagnosticKind::warning || found.lines.count(diagnostic.line) != 0)
             continue;
         const std::string &text = lineText(diagnostic.line);
         std::string::size_type first = text.find_first_not_of(" \t");
@@ -425,9 +450,9 @@ int failedOpeners(const std::string &word) {
         std::string::size_type after = first + word.size();
         if (after < text.size() && (std::isalnum(static_cast<unsigned char>(text[after])) || text[after] == '_'))
             continue;
-        lines.push_back(diagnostic.line);
+        found.lines.insert(diagnostic.line);
     }
-    return static_cast<int>(lines.size());
+    return static_cast<int>(found.lines.size());
 }
 
 }  // namespace
@@ -540,6 +565,69 @@ void reportStrayToken(const antlr::RefToken &token, const TokenNamer &names) {
     reportSyntaxAt(token, unexpected(token, names), hint);
 }
 
+namespace {
+
+// Whether a line begins with `word` (a keyword, or a closing word with its
+// slash), as a whole word.
+bool beginsWith(const std::string &line, const std::string &word) {
+    std::string::size_type first = line.find_first_not_of(" \t");
+    if (first == std::string::npos || line.compare(first, word.size(), word) != 0)
+        return false;
+    std::string::size_type after = first + word.size();
+    return after == line.size() || !isNameCharacter(line[after]);
+}
+
+// Whether a line has the `?` of a one-line form, outside texts and comments.
+bool hasOneLineMark(const std::string &text) {
+    char quote = 0;
+    for (std::string::size_type i = 0; i < text.size(); i++) {
+        char c = text[i];
+        if (quote) {
+            if (c == '\\')
+                i++;
+            else if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '#' || (c == '/' && i + 1 < text.size() && text[i + 1] == '/')) {
+            break;
+        } else if (c == '?') {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether the closing word of a block opened by `word` on `headLine` comes
+// later, the blocks of the same word between counted in.
+bool closedLater(int headLine, const std::string &word) {
+    const TokenPositions *positions = translation().positions;
+    if (!positions)
+        return false;
+    int open = 1;
+    for (int line = headLine + 1; line <= positions->lineCount(); line++) {
+        const std::string &text = positions->line(line);
+        if (beginsWith(text, "/" + word))
+            open--;
+        else if (beginsWith(text, word) && !hasOneLineMark(text))
+            open++;
+        if (open == 0)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool blockHeadFailed(const antlr::RecognitionException &error, int headLine, int closer) {
+    antlr::RefToken token = tokenOf(error);
+    int line = token ? token->getLine() : error.getLine();
+    if (headLine <= 0 || line != headLine || (token && token->getType() == antlr::Token::EOF_TYPE))
+        return false;
+    std::string word = closer == T::SLASHIF ? "if" : closer == T::SLASHWHILE ? "while" : "for";
+    return !hasOneLineMark(lineText(headLine)) && closedLater(headLine, word);
+}
+
 void countSkippedLines(int type, const std::string &text) {
     if (type == T::EOL || type == T::Q_COMMENT)
         countLineEnd();
@@ -564,6 +652,17 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
         return "texts are joined with `+`: \"a\" + b; `..` stands only in a range: 1..3";
     const std::string &text = lineText(token->getLine());
     std::string code = trimmed(text);
+    if (type == T::IDENT && (token->getText() == "puts" || token->getText() == "printf") && firstOnItsLine(token))
+        return "`print` writes values and a line end: print x";
+    // `for x < 3`: a loop on a condition, as Go writes it.
+    bool comparison = type == T::LESSER || type == T::GREATER || type == T::EQUAL || type == T::LESS_EQUAL ||
+                      type == T::GREAT_EQUAL || type == T::NOT_EQUAL || type == T::PASDIFF;
+    if (code.compare(0, 4, "for ") == 0 && type == T::IDENT && token->getText() != "in" &&
+        editDistance(token->getText(), "in", 2) == 1)
+        return "did you mean `in`?";
+    if (code.compare(0, 4, "for ") == 0 && comparison && code.find(" in ") == std::string::npos &&
+        code.find(';') == std::string::npos)
+        return "a loop on a condition is a `while`: write `while " + trimmed(code.substr(4)) + "`";
     if (code.compare(0, 5, "for (") == 0 || code.compare(0, 4, "for(") == 0)
         return "a loop over numbers names its range: for i in 0..2 (both ends counted) or for i in 0--3 (the end left out)";
     if (startsWithFunctionWord(text))

@@ -63,6 +63,12 @@ void reportStrayToken(const antlr::RefToken &token, const TokenNamer &names);
 // a closing word of no open block, `function f(x)`.
 std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names);
 
+// Whether a block statement failed on its first line (`headLine`) in its
+// block form (no `?` of the one-line form there) and its closing word
+// (`closer`) comes later: its body is then read as its own so that the
+// closing word closes it. A head that nothing closes opens nothing.
+bool blockHeadFailed(const antlr::RecognitionException &error, int headLine, int closer);
+
 // The line ends inside a token that error recovery skips.
 void countSkippedLines(int type, const std::string &text);
 

@@ -1,4 +1,5 @@
 #include "translator/xml.hpp"
+#include "translator/literal_bytes.hpp"
 #include "translator/source_translation.hpp"
 #include <cctype>
 #include "translator/translator.hpp"
@@ -58,7 +59,7 @@ std::string templateText(const std::string &tokenText) {
             }
         }
     }
-    return text + "\"";
+    return withEncodableBytes(text + "\"");
 }
 
 // The outermost element names the variable: its id value when it has one

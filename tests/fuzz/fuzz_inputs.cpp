@@ -101,7 +101,7 @@ std::string repeated(const std::string &piece, std::size_t count, const std::str
 std::string limitProgram(std::mt19937_64 &rng, std::string &what) {
     std::size_t n = limitCount(rng);
     std::string count = std::to_string(n);
-    switch (below(rng, 9)) {
+    switch (below(rng, 10)) {
     case 0:
         what = count + " arguments";
         return "int f(" + repeated("int a{i}", n, ", ") + ")\nreturn a0\nprint f(" + repeated("{i}", n, ", ") + ")\n";
@@ -127,6 +127,17 @@ std::string limitProgram(std::mt19937_64 &rng, std::string &what) {
     case 7:
         what = count + " operands";
         return "int x = 1\nprint " + repeated("x", n, pick(rng, std::vector<std::string>{" + ", " * ", " and ", " & ", " < "})) + "\n";
+    case 8: {
+        // Each operator in parentheses of its own, on either side: C++
+        // writes some of them with brackets of their own.
+        std::string step = pick(rng, std::vector<std::string>{"({x} << 1)", "({x} mod 3)", "({x} & 3)", "({x} / 2)",
+                                                              "(1 << {x})", "(-{x} + 1)", "(7 mod {x})", "(({x}))",
+                                                              "({x} = 1)", "({x} * 1.5)"});
+        what = count + " nested " + step;
+        std::string nested = "x";
+        for (std::size_t i = 0; i < n; ++i) nested = replaceAll(step, "{x}", nested);
+        return "int g(int v) return v\nint x = g(1)\nprint " + nested + "\n";
+    }
     default:
         what = count + " nested calls";
         return "int g(int v) return v\nprint " + repeated("g(", n) + "1" + std::string(n, ')') + "\n";
