@@ -12,26 +12,13 @@
 #include "driver/shell_quote.hpp"
 #include "driver/tool_files.hpp"
 #include "driver/toolchain.hpp"
+#include "driver/whole_files.hpp"
 #include "translator/frame.hpp"
 
 namespace {
 
 const char *const stampHeading = "velc lean libraries 1";
 const char *const stampName = "stamp";
-
-bool readWholeFile(const std::string &path, std::string &bytes) {
-    std::FILE *file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return false;
-    bytes.clear();
-    char buffer[1 << 16];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.append(buffer, got);
-    bool read = !std::ferror(file);
-    std::fclose(file);
-    return read;
-}
 
 // What decides which libraries a link takes, besides the libraries.
 std::vector<std::string> linkDescription() {

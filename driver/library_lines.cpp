@@ -1,4 +1,5 @@
 #include "driver/library_lines.hpp"
+#include "driver/wasm_leb.hpp"
 
 #include <cstdint>
 #include <map>
@@ -6,7 +7,6 @@
 
 namespace {
 
-const std::string wasmMagic("\0asm", 4);
 const std::size_t wasmHeaderSize = 8;
 const std::string archiveMagic = "!<arch>\n";
 const std::size_t memberHeaderSize = 60;
@@ -14,29 +14,6 @@ const std::size_t memberSizeField = 48;
 const std::size_t memberSizeWidth = 10;
 const std::string debugPrefix = ".debug_";
 const std::string debugRelocationPrefix = "reloc..debug_";
-
-bool readLeb(const std::string &bytes, std::size_t &at, std::uint64_t &value) {
-    value = 0;
-    for (int shift = 0; shift < 64; shift += 7) {
-        if (at >= bytes.size())
-            return false;
-        unsigned char b = static_cast<unsigned char>(bytes[at++]);
-        value |= static_cast<std::uint64_t>(b & 0x7f) << shift;
-        if (!(b & 0x80))
-            return true;
-    }
-    return false;
-}
-
-std::string leb(std::uint64_t value) {
-    std::string out;
-    do {
-        unsigned char b = value & 0x7f;
-        value >>= 7;
-        out += static_cast<char>(value ? b | 0x80 : b);
-    } while (value);
-    return out;
-}
 
 bool startsWith(const std::string &text, const std::string &prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;

@@ -1,4 +1,6 @@
 #include "driver/module_debug_file.hpp"
+#include "driver/wasm_leb.hpp"
+#include "driver/whole_files.hpp"
 
 #include <cerrno>
 #include <cstdint>
@@ -9,7 +11,6 @@
 
 namespace {
 
-const std::string wasmMagic("\0asm", 4);
 const std::size_t headerSize = 8;
 const unsigned customSection = 0;
 const std::string debugSectionPrefix = ".debug_";
@@ -25,31 +26,6 @@ struct Section {
     std::size_t end;     // past its contents
     std::string name;    // a custom section's
 };
-
-// An unsigned LEB128 number at `at`, which moves past it; false when the
-// bytes end first or it does not fit.
-bool readLeb(const std::string &bytes, std::size_t &at, std::uint64_t &value) {
-    value = 0;
-    for (int shift = 0; shift < 64; shift += 7) {
-        if (at >= bytes.size())
-            return false;
-        unsigned char b = static_cast<unsigned char>(bytes[at++]);
-        value |= static_cast<std::uint64_t>(b & 0x7f) << shift;
-        if (!(b & 0x80))
-            return true;
-    }
-    return false;
-}
-
-std::string leb(std::uint64_t value) {
-    std::string out;
-    do {
-        unsigned char b = value & 0x7f;
-        value >>= 7;
-        out += static_cast<char>(value ? b | 0x80 : b);
-    } while (value);
-    return out;
-}
 
 // The sections of a module, or nothing when the bytes are not one.
 std::optional<std::vector<Section>> sectionsOf(const std::string &bytes) {
@@ -133,28 +109,6 @@ bool startsLikeModule(const std::string &path) {
     return file.read(start, sizeof start) && std::string(start, sizeof start) == wasmMagic;
 }
 
-bool readWhole(const std::string &path, std::string &bytes) {
-    std::FILE *file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return false;
-    bytes.clear();
-    char buffer[1 << 16];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.append(buffer, got);
-    bool read = !std::ferror(file);
-    std::fclose(file);
-    return read;
-}
-
-bool writeWhole(const std::string &path, const std::string &bytes) {
-    std::FILE *file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
-}
-
 bool renamed(const std::string &from, const std::string &to, std::string &error) {
     if (std::rename(from.c_str(), to.c_str()) == 0)
         return true;
@@ -218,7 +172,7 @@ bool placeLinkedModule(const std::string &linked, const std::string &target, std
         return renamed(linked, target, error);
     std::string debugFile = debugFileFor(target);
     std::string bytes;
-    if (!readWhole(linked, bytes)) {
+    if (!readWholeFile(linked, bytes)) {
         error = causeOf(linked);
         std::remove(linked.c_str());
         return false;
@@ -234,7 +188,7 @@ bool placeLinkedModule(const std::string &linked, const std::string &target, std
     // module's before it trusts its tables.
     if (!renamed(linked, debugFile, error))
         return false;
-    if (!writeWhole(linked, *module)) {
+    if (!writeWholeFile(linked, *module)) {
         error = causeOf(linked);
         std::remove(linked.c_str());
         return false;

@@ -12,6 +12,7 @@
 #include "driver/shell_quote.hpp"
 #include "driver/tool_files.hpp"
 #include "driver/toolchain.hpp"
+#include "driver/whole_files.hpp"
 #include "translator/frame.hpp"
 
 namespace {
@@ -22,16 +23,6 @@ const char *const stampHeading = "velc precompiled prologue 1";
 // that the command line does not show.
 const char *const compilerEnvironment[] = {"EMCC_CFLAGS", "CPATH", "CPLUS_INCLUDE_PATH",
                                            "C_INCLUDE_PATH"};
-
-bool readWholeFile(const std::string &path, std::string &text) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    std::ostringstream content;
-    content << file.rdbuf();
-    text = content.str();
-    return true;
-}
 
 // Everything about the run, apart from the files read, that decides what
 // the compiler makes of the prologue.
