@@ -8,6 +8,7 @@
 
 #include "VLTokenTypes.hpp"
 #include "diagnostics/diagnostics.hpp"
+#include "translator/line_code.hpp"
 #include "translator/source_translation.hpp"
 
 namespace {
@@ -32,26 +33,13 @@ char closerOf(char open) { return open == '(' ? ')' : open == '[' ? ']' : '}'; }
 // The line without its comment and trailing blanks, and the brackets
 // left open in it (outside texts).
 std::string codeOf(const std::string &line, std::vector<std::string::size_type> &open) {
-    char quote = 0;
-    std::string::size_type end = line.size();
-    for (std::string::size_type i = 0; i < line.size(); i++) {
-        char c = line[i];
-        if (quote) {
-            if (c == '\\')
-                i++;
-            else if (c == quote)
-                quote = 0;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '#' || (c == '/' && i + 1 < line.size() && line[i + 1] == '/')) {
-            end = i;
-            break;
-        } else if (c == '(' || c == '[' || c == '{') {
-            open.push_back(i);
-        } else if ((c == ')' || c == ']' || c == '}') && !open.empty() && closerOf(line[open.back()]) == c) {
+    std::string::size_type end = walkLineCode(line, [&](std::string::size_type at, char c) {
+        if (c == '(' || c == '[' || c == '{')
+            open.push_back(at);
+        else if ((c == ')' || c == ']' || c == '}') && !open.empty() && closerOf(line[open.back()]) == c)
             open.pop_back();
-        }
-    }
+        return true;
+    });
     std::string::size_type last = line.find_last_not_of(" \t\r", end == 0 ? std::string::npos : end - 1);
     return end == 0 || last == std::string::npos ? "" : line.substr(0, last + 1);
 }

@@ -14,6 +14,7 @@
 #include "translator/continued_lines.hpp"
 #include "translator/foreign_lines.hpp"
 #include "translator/hints.hpp"
+#include "translator/line_code.hpp"
 #include "translator/source_translation.hpp"
 #include "translator/word_guesses.hpp"
 
@@ -146,24 +147,13 @@ antlr::RefToken tokenOf(const antlr::RecognitionException &error) {
 // texts; npos when every one is closed.
 std::string::size_type unclosedParenthesis(const std::string &line) {
     std::vector<std::string::size_type> open;
-    char quote = 0;
-    for (std::string::size_type i = 0; i < line.size(); i++) {
-        char c = line[i];
-        if (quote) {
-            if (c == '\\')
-                i++;
-            else if (c == quote)
-                quote = 0;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '#' || (c == '/' && i + 1 < line.size() && line[i + 1] == '/')) {
-            break;
-        } else if (c == '(') {
-            open.push_back(i);
-        } else if (c == ')' && !open.empty()) {
+    walkLineCode(line, [&](std::string::size_type at, char c) {
+        if (c == '(')
+            open.push_back(at);
+        else if (c == ')' && !open.empty())
             open.pop_back();
-        }
-    }
+        return true;
+    });
     return open.empty() ? std::string::npos : open.back();
 }
 
@@ -579,23 +569,12 @@ bool beginsWith(const std::string &line, const std::string &word) {
 
 // Whether a line has the `?` of a one-line form, outside texts and comments.
 bool hasOneLineMark(const std::string &text) {
-    char quote = 0;
-    for (std::string::size_type i = 0; i < text.size(); i++) {
-        char c = text[i];
-        if (quote) {
-            if (c == '\\')
-                i++;
-            else if (c == quote)
-                quote = 0;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '#' || (c == '/' && i + 1 < text.size() && text[i + 1] == '/')) {
-            break;
-        } else if (c == '?') {
-            return true;
-        }
-    }
-    return false;
+    bool found = false;
+    walkLineCode(text, [&](std::string::size_type, char c) {
+        found = c == '?';
+        return !found;
+    });
+    return found;
 }
 
 // Whether the closing word of a block opened by `word` on `headLine` comes
