@@ -8,21 +8,15 @@
 
 #include "driver/lean_libraries.hpp"
 #include "driver/library_lines.hpp"
+#include "wasm_sections.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-const std::string header("\0asm\1\0\0\0", 8);
-
-std::string section(unsigned id, const std::string &contents) {
-    // Every section of these tests is shorter than 128 bytes: one byte of size.
-    return std::string(1, static_cast<char>(id)) + static_cast<char>(contents.size()) + contents;
-}
-
-std::string custom(const std::string &name, const std::string &contents) {
-    return section(0, static_cast<char>(name.size()) + name + contents);
-}
+using wasm_sections::custom;
+using wasm_sections::header;
+using wasm_sections::section;
 
 const std::string code = section(10, std::string("\1\2\0\x0b", 4));
 const std::string linking = custom("linking", std::string("\2\x08\3\1\3\0", 6));

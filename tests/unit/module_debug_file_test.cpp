@@ -6,21 +6,15 @@
 #include <unistd.h>
 
 #include "driver/module_debug_file.hpp"
+#include "wasm_sections.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-const std::string header("\0asm\1\0\0\0", 8);
-
-std::string section(unsigned id, const std::string &contents) {
-    // Every section of these tests is shorter than 128 bytes: one byte of size.
-    return std::string(1, static_cast<char>(id)) + static_cast<char>(contents.size()) + contents;
-}
-
-std::string custom(const std::string &name, const std::string &contents) {
-    return section(0, static_cast<char>(name.size()) + name + contents);
-}
+using wasm_sections::custom;
+using wasm_sections::header;
+using wasm_sections::section;
 
 const std::string typeSection = section(1, std::string("\1\x60\0\0", 4));
 const std::string codeSection = section(10, std::string("\1\2\0\x0b", 4));
