@@ -1,4 +1,5 @@
 #include "driver/library_lines.hpp"
+#include "driver/text_tools.hpp"
 #include "driver/wasm_leb.hpp"
 
 #include <cstdint>
@@ -14,10 +15,6 @@ const std::size_t memberSizeField = 48;
 const std::size_t memberSizeWidth = 10;
 const std::string debugPrefix = ".debug_";
 const std::string debugRelocationPrefix = "reloc..debug_";
-
-bool startsWith(const std::string &text, const std::string &prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
 
 std::optional<std::string> objectWithoutLineTables(const std::string &bytes) {
     std::string out = bytes.substr(0, wasmHeaderSize);

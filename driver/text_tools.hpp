@@ -1,5 +1,6 @@
 #pragma once
-// Small text helpers shared by the configuration reader and the source scan.
+// Small text helpers shared by the configuration reader, the source scan
+// and the readers of archives.
 #include <string>
 
 // Blanks, line ends, control characters and, because the byte is read as a
@@ -18,4 +19,8 @@ inline std::string trimBoth(const std::string &text) {
     while (start < text.size() && isTrimmedByte(text[start]))
         start++;
     return trimRight(text.substr(start));
+}
+
+inline bool startsWith(const std::string &text, const std::string &prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
 }
