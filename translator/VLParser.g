@@ -1525,6 +1525,8 @@ callArguments[ExprValue call] returns [ExprValue v] { ExprValue a; SyntaxContext
         {
             bool failed = syntaxContextFailed();
             restoreSyntaxContext(outer);
+            if (failed && !guessing())
+                noteResumedAt(LT(1));
             v = failed ? abandonArguments(v) : closeArguments(std::move(v));
         }
     ;
@@ -1541,6 +1543,7 @@ callArguments[ExprValue call] returns [ExprValue v] { ExprValue a; SyntaxContext
         skipToCallEnd();
         if (LA(1) == RIGHTPAR)
             consume();
+        noteResumedAt(LT(1));
         v = abandonArguments(v);
     }
 
