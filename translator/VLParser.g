@@ -7,11 +7,8 @@ header "post_include_hpp" {
 #include "translator/token_queue.hpp"
 #include "translator/translator.hpp"
 #include "translator/syntax_errors.hpp"
-#include "translator/continued_lines.hpp"
-#include <antlr/CommonToken.hpp>
-#include "translator/word_guesses.hpp"
-#include "translator/foreign_words.hpp"
-#include "translator/foreign_heads.hpp"
+#include "translator/syntax_recovery.hpp"
+#include "translator/read_as_meant.hpp"
 #include "translator/brackets.hpp"
 }
 options { language="Cpp"; }
@@ -27,6 +24,9 @@ options {
 {
     TokenQueue tokenQueue;
     LookAhead ahead{tokenQueue};
+    SyntaxRecovery recovery{*this, tokenQueue};
+    ReadAsMeant meant{*this, tokenQueue, ahead, [this] { LA(1) == LITERAL_return ? returnInBody() : statement(); },
+                      [this] { blockStatements(); }};
 public:
     // Look-ahead goes through the parser's own token queue, which must be
     // given the token source before the first rule.
@@ -41,283 +41,18 @@ public:
     }
     unsigned int mark() override { return tokenQueue.mark(); }
     void rewind(unsigned int position) override { tokenQueue.rewind(position); }
-
     bool guessing() const { return inputState->guessing > 0; }
     const TokenQueue &tokens() const { return tokenQueue; }
-    // A syntax error is counted like every other error of the source: its
-    // C++ would be incomplete, so it must not be compiled and run.
-    void reportError(const antlr::RecognitionException &ex) override {
-        // Counted by the diagnostics when the construct's message is written.
-        // An if whose condition ran into the next line keeps that line as
-        // its body's first, as it always has.
-        int context = currentSyntaxContext();
-        bool continued = !guessing() && context != SYNTAX_IF && ranIntoNextLine(ex, tokenQueue.lastConsumed());
-        if (continued && context == SYNTAX_PLAIN) {
-            reportContinuedLine(ex);
-            endStatementBeforeLine();
-            return;
-        }
-        if (reportUnclosedBlock(ex, tokenNamer())) {
-            keepClosingWord_ = isClosingWord(LA(1));
-            return;
-        }
-        std::size_t before = currentSink().all().size();
-        if (reportInSyntaxContext()) {
-            if (currentSink().all().size() > before)
-                placeConstructReport(ex);
-            if (continued)
-                endStatementBeforeLine();
-            return;
-        }
-        reportRecognitionError(ex, tokenNamer());
-    }
+
+    void reportError(const antlr::RecognitionException &ex) override { recovery.report(ex); }
+    void reportError(const std::string &message) override { reportSyntax(LT(1)->getLine(), 0, 0, message); }
+    void recover(const antlr::RecognitionException &, const antlr::BitSet &follow) override { recovery.recover(follow); }
+    void consumeUntil(int type) override { recovery.consumeUntil(type); }
+    void consumeUntil(const antlr::BitSet &follow) override { recovery.consumeUntil(follow); }
+    bool skipStrayLine(bool inBlock) { return meant.takeDeclarationWord() || recovery.skipStrayLine(inBlock); }
     // The block that the last word read opens, until its rule returns.
     void opens(BlockOpening &opening, int closer) { opening.open(closer, tokenQueue.lastConsumed()); }
-    // A line that begins with a word no statement begins with (a stray `}`
-    // or `/if`): reported, and skipped with its line end, so that the next
-    // line is read as a statement again.
-    bool skipStrayLine(bool inBlock) {
-        if (guessing())
-            return false;
-        if (takeDeclarationWord())
-            return true;
-        if (!isStrayToken(LA(1), inBlock))
-            return false;
-        reportStrayToken(LT(1), tokenNamer());
-        while (LA(1) != EOL && LA(1) != Q_COMMENT && LA(1) != antlr::Token::EOF_TYPE)
-            consumeCounting();
-        return true;
-    }
-    // A first word that is a slip for a keyword ("whle count > 0") is read
-    // as the keyword when its statement then parses: one message, and the
-    // rest is checked as the user meant it.
-    // A declaration led by a word of another language (`let x = 1`,
-    // `boolean b`) is read with the word this language writes.
-    bool takeDeclarationWord() {
-        if (!guessing())
-            dropMutability(tokenQueue);
-        antlr::RefToken meant = guessing() ? antlr::RefToken() : declarationWordInPlaceOf(LT(1), LT(2), LT(3));
-        if (meant)
-            tokenQueue.replaceNext(meant);
-        return meant;
-    }
-    // The first word of a block's first statement, which the forms of an
-    // `if` are told apart by: a declaration word of another language
-    // there is read as this language's before the forms are looked at.
-    void takeDeclarationWordAfterLineEnd() {
-        if (guessing() || (LA(1) != EOL && LA(1) != COLON))
-            return;
-        dropMutability(tokenQueue, 2);
-        antlr::RefToken meant = declarationWordInPlaceOf(LT(2), LT(3), LT(4));
-        if (meant)
-            tokenQueue.replaceAt(2, meant);
-    }
-    void takeMisspeltKeyword() {
-        if (guessing())
-            return;
-        readForeignHead(tokenQueue);
-        if (LA(1) != IDENT || takeDeclarationWord())
-            return;
-        int keyword = misspeltKeyword(LT(1), LA(2));
-        if (keyword == 0)
-            return;
-        antlr::RefToken written = LT(1);
-        int next = LA(2);
-        tokenQueue.replaceNext(keywordInPlaceOf(keyword, written));
-        if (statementParses())
-            reportMisspeltKeyword(written, next, keyword);
-        else
-            tokenQueue.replaceNext(written);
-    }
-    bool statementParses() {
-        unsigned int start = mark();
-        inputState->guessing++;
-        bool parses = true;
-        try {
-            if (LA(1) == LITERAL_return)
-                returnInBody();
-            else
-                statement();
-        } catch (antlr::RecognitionException &) {
-            parses = false;
-        }
-        inputState->guessing--;
-        rewind(start);
-        return parses;
-    }
-    bool functionReturnAhead() {
-        takeMisspeltKeyword();
-        if (definitionAhead())
-            closeBeforeDefinition();
-        return LA(1) == LITERAL_return;
-    }
-    // A statement where a class's members go: the class was not closed.
-    // Reported at its opening and closed here, so that the statement is
-    // read as one of the program's.
-    void closeClassBeforeStatement() {
-        antlr::RefToken close = guessing() ? antlr::RefToken() : classEndsBefore(LT(1), tokenNamer());
-        if (close)
-            tokenQueue.insertNext(close);
-    }
-    // A function's definition where the statements of another function go
-    // on: that function, or a block of it, was not closed. Reported at its
-    // opening and closed here, so that the definition is read as one.
-    bool definitionAhead() {
-        return !guessing() && readingAFunction() && ahead.functionDefinitionAhead() && firstOnItsLine(LT(1));
-    }
-    void closeBeforeDefinition() {
-        unsigned int name = 1;
-        while (LA(name + 1) != LEFTPAR && LA(name + 1) != antlr::Token::EOF_TYPE)
-            name++;
-        for (const antlr::RefToken &token : closeForDefinition(LT(1), LT(name)->getText(), tokenNamer()))
-            tokenQueue.insertNext(token);
-    }
-    bool takeClassBrace() {
-        if (guessing())
-            return false;
-        if (methodBraceAt(LT(1))) {
-            tokenQueue.drop();
-            if (LA(1) == SEMI)
-                tokenQueue.drop();
-            return true;
-        }
-        if (foreignClose(LT(1), LT(2), LT(3)) == ForeignClose::closes)
-            tokenQueue.replaceNext(closerInPlaceOf(LT(1)));
-        return false;
-    }
-    // The `}` of a function written with braces ends it as its return would.
-    void takeBraceAsReturn() {
-        if (!guessing() && braceEndsFunction(LT(1)))
-            tokenQueue.replaceNext(closerInPlaceOf(LT(1)));
-    }
-    // A block closed as another language closes it (`end`, `}`), or an
-    // `elseif`: read as the words the language has.
-    bool foreignCloseAhead() {
-        return !guessing() && (foreignClose(LT(1), LT(2), LT(3)) != ForeignClose::none || definitionAhead());
-    }
-    bool takeForeignClose() {
-        if (guessing())
-            return false;
-        if (definitionAhead()) {
-            closeBeforeDefinition();
-            return true;
-        }
-        antlr::RefToken word = LT(1);
-        ForeignClose close = foreignClose(word, LT(2), LT(3));
-        if (close == ForeignClose::closes) {
-            tokenQueue.replaceNext(closerInPlaceOf(word));
-        } else if (close == ForeignClose::misspelt) {
-            antlr::RefToken closer = misspeltCloserInPlaceOf(word, LT(2));
-            tokenQueue.drop();
-            tokenQueue.replaceNext(closer);
-        } else if (close == ForeignClose::goesOn) {
-            tokenQueue.drop();
-            if (LA(1) == SEMI)
-                tokenQueue.drop();
-            blockStatements();
-        } else if (close == ForeignClose::elseIf || close == ForeignClose::skipped) {
-            bool elseAlone = word->getType() == LITERAL_else && !elseIfAhead(word, LT(2));
-            antlr::RefToken taken = elseAlone ? antlr::RefToken() : elseInPlaceOf(word, LT(2));
-            unsigned int kept = taken ? 2 : 1;
-            if (taken)
-                tokenQueue.replaceNext(taken);
-            // The condition has no place after `else`.
-            while (LA(kept) != EOL && LA(kept) != Q_COMMENT && LA(kept) != antlr::Token::EOF_TYPE)
-                tokenQueue.drop(kept);
-            if (!taken)
-                blockStatements();
-        }
-        return close != ForeignClose::none;
-    }
-    TokenNamer tokenNamer() const {
-        return [this](int type) { return std::string(getTokenName(type)); };
-    }
-    void reportError(const std::string &message) override {
-        reportSyntax(LT(1)->getLine(), 0, 0, message);
-    }
-    // A block statement whose first line failed: the rest of that line is
-    // skipped and its body read as its own, up to its closing word, so that
-    // the body is checked where it stands and nothing after it is news.
-    // Any other fault is recovered from as usual.
-    void readBrokenBody(const antlr::RecognitionException &ex, int headLine, int closer) {
-        if (!blockHeadFailed(ex, headLine, closer)) {
-            recover(ex, antlr::BitSet());
-            return;
-        }
-        skipRestOfLine();
-        if (LA(1) == EOL)
-            brokenBlockBody(closer);
-    }
-    // Recovery inside a statement: the rest of its line is skipped.
-    void skipRestOfLine() { consumeUntil(EOL); }
-    // The tokens that recovery skips still count their line ends, so that
-    // the messages after a syntax error name the right lines.
-    void consumeCounting() {
-        if (!guessing())
-            countSkippedLines(LA(1), LT(1)->getText());
-        consume();
-    }
-    // Recovery stays on the line of the error: the line end is left for the
-    // statement loops, which go on at the next line. A line end recovered
-    // at twice is skipped, so that the parse always moves on.
-    // The statement that ran into the next line ends before it: a `;` in
-    // its place, which recovery does not skip, so that the line is read as
-    // the statement it begins.
-    void endStatementBeforeLine() {
-        if (atStatementEnd())
-            return;
-        antlr::RefToken end(new antlr::CommonToken(SEMI, ";"));
-        end->setLine(LT(1)->getLine());
-        end->setColumn(LT(1)->getColumn());
-        tokenQueue.insertNext(end);
-        statementEnd_ = end;
-    }
-    bool atStatementEnd() { return statementEnd_ && LT(1) == statementEnd_; }
-    void recover(const antlr::RecognitionException &, const antlr::BitSet &follow) override {
-        if (atStatementEnd())
-            return;
-        // The closing word of an enclosing block, which came before the
-        // inner block was closed, is left for the block it closes.
-        if (keepClosingWord_) {
-            keepClosingWord_ = false;
-            if (isClosingWord(LA(1)))
-                return;
-        }
-        bool lineEnd = LA(1) == EOL || LA(1) == Q_COMMENT;
-        if (!lineEnd || LT(1) == lastRecoveredAt_) {
-            lastRecoveredAt_ = LT(1);
-            consumeCounting();
-        } else {
-            lastRecoveredAt_ = LT(1);
-            return;
-        }
-        while (LA(1) != antlr::Token::EOF_TYPE && LA(1) != EOL && LA(1) != Q_COMMENT && !follow.member(LA(1)))
-            consumeCounting();
-    }
-    antlr::RefToken lastRecoveredAt_;
-    bool keepClosingWord_ = false;
-    antlr::RefToken statementEnd_;   // put where a statement ran into the next line
     antlr::RefToken functionName_;   // of the function whose head was read last
-    void consumeUntil(int type) override {
-        while (LA(1) != antlr::Token::EOF_TYPE && LA(1) != type && !atStatementEnd())
-            consumeCounting();
-    }
-    void consumeUntil(const antlr::BitSet &follow) override {
-        while (LA(1) != antlr::Token::EOF_TYPE && !follow.member(LA(1)) && !atStatementEnd())
-            consumeCounting();
-    }
-    // Recovery inside a call's arguments: up to the ")" that closes the
-    // call, so that the statement around it goes on.
-    void skipToCallEnd() {
-        int depth = 0;
-        while (LA(1) != EOL && LA(1) != antlr::Token::EOF_TYPE && !atStatementEnd()) {
-            if (LA(1) == RIGHTPAR && depth-- == 0)
-                return;
-            if (LA(1) == LEFTPAR)
-                depth++;
-            consume();
-        }
-    }
 }
 
 // ---------------------------------------------------------------------------
@@ -344,7 +79,7 @@ sourceBody
     ;
 
 topLevelItems
-    :   ( { takeMisspeltKeyword(); } topLevelItem )*
+    :   ( { meant.takeMisspeltKeyword(); } topLevelItem )*
         { if (skipStrayLine(false)) topLevelItems(); }
     ;
 
@@ -526,7 +261,7 @@ classDefinition { BlockOpening opening; }
         ( EOL { countLineEnd(); } | COLON )
         { openClassBody(); }
         classMembers
-        { closeClassBeforeStatement(); }
+        { meant.closeClassBeforeStatement(); }
         SLASHCLASS
         { endClass(); }
         ( options { greedy=true; } : EOL { countLineEnd(); } | SEMI )?
@@ -536,7 +271,7 @@ classDefinition { BlockOpening opening; }
 // own `}` closes it as `/class` does.
 classMembers
     :   ( classMember )*
-        { if (takeClassBrace()) classMembers(); }
+        { if (meant.takeClassBrace()) classMembers(); }
     ;
 
 classMember
@@ -606,7 +341,7 @@ parameter { ExprValue v; }
 functionBody
     :   ( EOL { countLineEnd(); } | COLON )
         functionStatements
-        { takeBraceAsReturn(); }
+        { meant.takeBraceAsReturn(); }
         functionReturn
     |   ( QUESTION | "let" )
         (   functionReturn
@@ -617,7 +352,7 @@ functionBody
 
 // The statements of a function's own level, up to its closing return.
 functionStatements
-    :   ( options { greedy=true; } : { !functionReturnAhead() }? bodyStatement )*
+    :   ( options { greedy=true; } : { !meant.functionReturnAhead() }? bodyStatement )*
     ;
 
 functionReturn { ExprValue v; std::vector<ExprValue> values; }
@@ -679,7 +414,7 @@ controlStatement { BlockNestingGuard nesting; }
     ;
 
 bodyStatement
-    :   { takeMisspeltKeyword(); noteStatementStart(); }
+    :   { meant.takeMisspeltKeyword(); noteStatementStart(); }
         (   EOL { lineEnd(); }
     |   returnInBody
     |   "break" { writeIndent(); writeBreak(); } statementEnd
@@ -709,8 +444,8 @@ returnInBody { ExprValue v; std::vector<ExprValue> values; }
 
 // The statements of a block, up to the word that closes it.
 blockStatements
-    :   ( options { greedy=true; } : { !foreignCloseAhead() }? bodyStatement )*
-        { if (!takeForeignClose() && skipStrayLine(true)) blockStatements(); }
+    :   ( options { greedy=true; } : { !meant.foreignCloseAhead() }? bodyStatement )*
+        { if (!meant.takeForeignClose() && skipStrayLine(true)) blockStatements(); }
     ;
 
 // A block body: its statements one level deeper, then the closing brace.
@@ -765,7 +500,7 @@ blockOpener
 ifStatement { SyntaxContext outer; ExprValue c; BlockOpening opening; int headLine = 0; }
     :   "if" { opens(opening, SLASHIF); outer = enterSyntaxContext(SYNTAX_IF); headLine = tokens().lastConsumed()->getLine(); }
         c=expression
-        { takeDeclarationWordAfterLineEnd(); }
+        { meant.takeDeclarationWordAfterLineEnd(); }
         (   { ahead.compositeIfAhead() }? compositeIf[c]
         |   ordinaryIf[c]
         )
@@ -774,20 +509,8 @@ ifStatement { SyntaxContext outer; ExprValue c; BlockOpening opening; int headLi
     exception
     catch [antlr::RecognitionException &ex] {
         if (guessing()) throw;
-        bool unclosed = reportUnclosedBlock(ex, tokenNamer());
-        std::size_t before = currentSink().all().size();
-        if (!unclosed)
-            reportSyntaxFailure(SYNTAX_IF);
-        if (currentSink().all().size() > before)
-            placeConstructReport(ex);
-        restoreSyntaxContext(outer);
-        if (!unclosed && blockHeadFailed(ex, headLine, SLASHIF)) {
-            skipRestOfLine();
-            if (LA(1) == EOL)
-                brokenBlockBody(SLASHIF);
-        } else if (!unclosed) {
-            skipRestOfLine();
-        }
+        if (recovery.skipBrokenIf(ex, outer, headLine))
+            brokenBlockBody(SLASHIF);
     }
 
 // The body of a block statement whose first line failed. Only actions
@@ -796,16 +519,7 @@ ifStatement { SyntaxContext outer; ExprValue c; BlockOpening opening; int headLi
 brokenBlockBody[int closer]
     :   { enterControlBlock(); }
         blockStatements
-        {
-            if (closer == SLASHIF && LA(1) == LITERAL_else) {
-                consume();
-                if (LA(1) == COLON)
-                    consume();
-                blockStatements();
-            }
-            leaveControlBlock();
-            match(closer);
-        }
+        { if (recovery.takeElseOfBrokenBody(closer)) blockStatements(); leaveControlBlock(); match(closer); }
     ;
 
 ordinaryIf[ExprValue c]
@@ -902,7 +616,8 @@ whileStatement { ExprValue c; BlockOpening opening; OpenLoop loop(abandonWhile);
     catch [antlr::RecognitionException &ex] {
         if (guessing()) throw;
         reportError(ex);
-        readBrokenBody(ex, headLine, SLASHWHILE);
+        if (recovery.skipBrokenHead(ex, headLine, SLASHWHILE))
+            brokenBlockBody(SLASHWHILE);
     }
 
 letClause
@@ -949,9 +664,7 @@ firstDoCase { ExprValue c; SyntaxContext outer; }
     exception
     catch [antlr::RecognitionException &ex] {
         if (guessing()) throw;
-        reportSyntaxFailure(SYNTAX_FIRST_CASE);
-        restoreSyntaxContext(outer);
-        skipRestOfLine();
+        recovery.skipBrokenClause(SYNTAX_FIRST_CASE, outer);
     }
 
 furtherDoCase { ExprValue c; SyntaxContext outer; }
@@ -962,9 +675,7 @@ furtherDoCase { ExprValue c; SyntaxContext outer; }
     exception
     catch [antlr::RecognitionException &ex] {
         if (guessing()) throw;
-        reportSyntaxFailure(SYNTAX_FURTHER_CASE);
-        restoreSyntaxContext(outer);
-        skipRestOfLine();
+        recovery.skipBrokenClause(SYNTAX_FURTHER_CASE, outer);
     }
 
 forStatement { ExprValue low; ExprValue high; ExprValue step; ExprValue container;
@@ -998,7 +709,8 @@ forStatement { ExprValue low; ExprValue high; ExprValue step; ExprValue containe
         reportError(ex);
         if (blockHeadFailed(ex, headLine, SLASHFOR))
             declareVariablesOfBrokenFor(declaredType, first, second);
-        readBrokenBody(ex, headLine, SLASHFOR);
+        if (recovery.skipBrokenHead(ex, headLine, SLASHFOR))
+            brokenBlockBody(SLASHFOR);
     }
 
 loopVariableType returns [int type = 0]
@@ -1010,7 +722,7 @@ tryStatement { BlockOpening opening; }
         ( COLON )?
         blockStatements
         { leaveControlBlock(); writeClosingBrace(); }
-        (   { if (!guessing()) readForeignCatch(tokenQueue); }
+        (   { meant.takeForeignCatch(); }
             "catch" LEFTPAR ( EOL { countLineEnd(); } )?
             cls:IDENT v:IDENT RIGHTPAR
             { beginCatch(cls->getText(), v->getText()); }
@@ -1531,16 +1243,7 @@ callArguments[ExprValue call] returns [ExprValue v] { ExprValue a; SyntaxContext
     exception
     catch [antlr::RecognitionException &ex] {
         if (guessing()) throw;
-        std::size_t before = currentSink().all().size();
-        reportSyntaxFailure(SYNTAX_CALL);
-        if (currentSink().all().size() > before)
-            placeConstructReport(ex);
-        if (ranIntoNextLine(ex, tokenQueue.lastConsumed()))
-            endStatementBeforeLine();
-        restoreSyntaxContext(outer);
-        skipToCallEnd();
-        if (LA(1) == RIGHTPAR)
-            consume();
+        recovery.skipBrokenArguments(ex, outer);
         v = abandonArguments(v);
     }
 
