@@ -8,6 +8,7 @@
 #include "VLTokenTypes.hpp"
 #include "diagnostics/diagnostics.hpp"
 #include "translator/foreign_lines.hpp"
+#include "translator/head_brackets.hpp"
 #include "translator/hints.hpp"
 #include "translator/positions.hpp"
 #include "translator/source_translation.hpp"
@@ -127,6 +128,7 @@ void readAssignedLoop(TokenQueue &tokens) {
     std::string head = velmoraForm("for " + textBetween(tokens.LT(1), word) + " in " + textBetween(word, bound) +
                                    ".." + trimmed(textAfter(bound)));
     absorbBlockStart(word->getLine());
+    translation().foreignHeadLines.push_back(word->getLine());
     reportWord(word, "a loop over numbers names its range: write `" + head + "` (both ends counted)" +
                          blockClosing(word));
     tokens.replaceAt(separator, tokenAt(T::DOTDOT, "..", bound));
@@ -278,6 +280,7 @@ void readUnless(TokenQueue &tokens) {
     reportWordAsWritten(word, next, "`unless` is written `if not`: write `if not (" + condition + ")`" +
                                         blockClosing(word));
     absorbBlockStart(word->getLine());
+    translation().foreignHeadLines.push_back(word->getLine());
     // The `then` or `{` that begins the block in other languages.
     antlr::RefToken last = tokens.LT(end - 1);
     if (end > 3 && (last->getType() == T::LEFTCURLY || (last->getType() == T::IDENT && last->getText() == "then"))) {
@@ -288,6 +291,63 @@ void readUnless(TokenQueue &tokens) {
     tokens.replaceRange(end, end, {tokenAt(T::RIGHTPAR, ")", tokens.LT(end)), tokens.LT(end)});
     tokens.replaceRange(1, 1, {tokenAt(T::LITERAL_if, "if", word), tokenAt(T::LITERAL_not, "not", word),
                                tokenAt(T::LEFTPAR, "(", word)});
+}
+
+// The place of the `.` before `each do` on the line, outside brackets, or 0.
+unsigned int eachDot(TokenQueue &tokens) {
+    int depth = 0;
+    for (unsigned int at = 1; !endsTheLine(tokens.LA(at)); at++) {
+        int type = tokens.LA(at);
+        if (type == T::LEFTPAR || type == T::LEFTSQUARE)
+            depth++;
+        else if (type == T::RIGHTPAR || type == T::RIGHTSQUARE)
+            depth--;
+        else if (depth == 0 && type == T::DOT && tokens.LA(at + 1) == T::IDENT && tokens.LA(at + 2) == T::LITERAL_do)
+            return at > 1 ? at : 0;
+    }
+    return 0;
+}
+
+// `items.each do |v|`, `h.each do |k, v|`, `items.each_with_index do |v,
+// i|`: Ruby's loop over the elements of a container, read as `for v in
+// items`, `for k, v in h` and `for i, v in items`, closed by `/for`.
+void readEach(TokenQueue &tokens) {
+    unsigned int dot = eachDot(tokens);
+    if (dot == 0)
+        return;
+    antlr::RefToken method = tokens.LT(dot + 1);
+    bool indexed = method->getText() == "each_with_index";
+    unsigned int bar = dot + 3;
+    if ((!indexed && method->getText() != "each") || tokens.LA(bar) != T::OR_BIN || tokens.LA(bar + 1) != T::IDENT)
+        return;
+    unsigned int close = bar + 2;
+    bool pair = tokens.LA(close) == T::COMMA && tokens.LA(close + 1) == T::IDENT;
+    if (pair)
+        close += 2;
+    if (tokens.LA(close) != T::OR_BIN || !endsTheLine(tokens.LA(close + 1)) || (indexed && !pair))
+        return;
+    antlr::RefToken first = tokens.LT(1), value = tokens.LT(bar + 1);
+    Tokens variables{value};
+    if (pair)
+        variables = indexed ? Tokens{tokens.LT(bar + 3), tokens.LT(bar + 2), value}
+                            : Tokens{value, tokens.LT(bar + 2), tokens.LT(bar + 3)};
+    const std::string &line = lineOf(first);
+    std::string container = trimmed(line.substr(static_cast<std::string::size_type>(columnOf(first) - 1),
+                                                static_cast<std::string::size_type>(columnOf(tokens.LT(dot)) - columnOf(first))));
+    std::string names = variables.size() == 1 ? value->getText()
+                                                : variables[0]->getText() + ", " + variables[2]->getText();
+    absorbBlockStart(first->getLine());
+    translation().foreignHeadLines.push_back(first->getLine());
+    reportSyntax(first->getLine(), columnOf(method), afterOf(tokens.LT(close)) - 1,
+                 "unexpected `" + method->getText() + "`",
+                 "a loop over the elements of a container is written with `for`: write `for " + names + " in " +
+                     container + "`, and close the block with `/for`");
+    Tokens loop{tokenAt(T::LITERAL_for, "for", first)};
+    loop.insert(loop.end(), variables.begin(), variables.end());
+    loop.push_back(tokenAt(T::LITERAL_in, "in", method));
+    for (unsigned int at = 1; at < dot; at++)
+        loop.push_back(tokens.LT(at));
+    tokens.replaceRange(1, close, loop);
 }
 
 // `int b[3]`, `int b[] = {1, 2}`: read as `int[] b`, `int[] b = [1, 2]`.
@@ -364,12 +424,14 @@ void readUntypedConstant(TokenQueue &tokens) {
 void readForeignHead(TokenQueue &tokens) {
     if (!firstOnItsLine(tokens.LT(1)))
         return;
+    mendHeadBrackets(tokens);
     int first = tokens.LA(1);
     if (first == T::LITERAL_for) {
         readLoop(tokens);
     } else if (first == T::IDENT) {
         readUnless(tokens);
         readShortDeclaration(tokens);
+        readEach(tokens);
     } else if (first == T::LITERAL_const) {
         readUntypedConstant(tokens);
     } else {

@@ -216,7 +216,10 @@ antlr::RefToken LexicalErrorFilter::readToken() {
             int column = error.getColumn() > 0 ? byteColumn(text, error.getColumn()) : 0;
             LexicalMessage described = describeLexicalError(text, column, error.getMessage());
             int at = described.column > 0 ? described.column : column;
-            reportSyntax(line, at, std::max(at, described.endColumn), described.message, described.hint);
+            // A lone `!` on a line whose message wrote the whole line with `not` is no news.
+            bool told = blockStartAbsorbed(line) && described.hint.compare(0, 11, "write `not ") == 0;
+            if (!told)
+                reportSyntax(line, at, std::max(at, described.endColumn), described.message, described.hint);
             skipRestOfLine();
             std::string::size_type quote = column > 0 ? openQuote(text, static_cast<std::string::size_type>(column - 1))
                                                       : std::string::npos;

@@ -44,6 +44,9 @@ struct SourceTranslation : SourceSemantics {
     std::vector<int> braceLines;
     // Block lines whose `{`, `then` or `do` the message of the line took in.
     std::vector<int> absorbedBlockStarts;
+    // Block lines read as another language writes them (`unless x > 1`,
+    // `a.each do |v|`): the `end` that closes the block is part of the slip.
+    std::vector<int> foreignHeadLines;
     // The lines of `else` and `elseif` branches that end with a `{`.
     std::vector<int> branchBraceLines;
     int functionBraces = 0;       // functions whose `{` was reported and whose `}` is still to come

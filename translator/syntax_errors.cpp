@@ -50,8 +50,11 @@ const std::string &lineText(int line) {
     return translation().positions ? translation().positions->line(line) : none;
 }
 
+// `function f(x)`, and Lua's `local function f(x)`.
 bool startsWithFunctionWord(const std::string &text) {
     std::string::size_type first = text.find_first_not_of(" \t");
+    if (first != std::string::npos && text.compare(first, 6, "local ") == 0)
+        first = text.find_first_not_of(" \t", first + 6);
     return first != std::string::npos && text.compare(first, 9, "function ") == 0;
 }
 
@@ -61,6 +64,11 @@ bool isBlockStartMessage(const Diagnostic &diagnostic) {
     return diagnostic.kind == DiagnosticKind::syntax &&
            (diagnostic.message == "unexpected `{`" || diagnostic.message == "unexpected `then`" ||
             diagnostic.message == "unexpected `do`");
+}
+
+bool isLoneBangMessage(const Diagnostic &diagnostic) {
+    return diagnostic.kind == DiagnosticKind::syntax && diagnostic.message == "`!` alone is not an operator" &&
+           diagnostic.hint.compare(0, 11, "write `not ") == 0;
 }
 
 // The lines that have had their syntax error (or only a block start that
@@ -101,9 +109,10 @@ void absorbBlockStart(int line) {
     std::vector<int> &lines = translation().absorbedBlockStarts;
     if (std::find(lines.begin(), lines.end(), line) == lines.end())
         lines.push_back(line);
+    // The line as velc writes it has `not` for a lone `!` too.
     const std::vector<Diagnostic> &all = currentSink().all();
     for (std::size_t i = all.size(); i-- > 0;)
-        if (all[i].line == line && isBlockStartMessage(all[i]))
+        if (all[i].line == line && (isBlockStartMessage(all[i]) || isLoneBangMessage(all[i])))
             currentSink().withdraw(i);
 }
 
@@ -241,6 +250,20 @@ bool guessAt(const antlr::RefToken &token, Guess &guess) {
         reportSyntax(line, static_cast<int>(tilde) + 1, static_cast<int>(tilde) + 2,
                      "`~=` is not an operator: `!=` tells two values apart",
                      velmoraFormHint(text.substr(0, tilde) + "!=" + text.substr(tilde + 2)));
+        guess.absorbsBlockStart = true;
+        return true;
+    }
+    // `if x is not None`: `is` compares nothing here.
+    std::string::size_type is = text.find(" is ");
+    if (is != std::string::npos && !blockCloserOf(text).empty() && text.find('"') == std::string::npos) {
+        std::string::size_type last = is + 3;
+        bool negated = text.compare(is + 4, 4, "not ") == 0;
+        if (negated)
+            last = is + 7;
+        reportSyntax(line, static_cast<int>(is) + 2, static_cast<int>(last),
+                     negated ? "`is not` is not an operator: `!=` tells two values apart"
+                             : "`is` is not an operator: `=` compares two values",
+                     velmoraFormHint(text));
         guess.absorbsBlockStart = true;
         return true;
     }
@@ -631,6 +654,12 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
         return "texts are joined with `+`: \"a\" + b; `..` stands only in a range: 1..3";
     const std::string &text = lineText(token->getLine());
     std::string code = trimmed(text);
+    if (type == T::IDENT && (token->getText() == "f" || token->getText() == "F")) {
+        std::string hint = filledTextHint(text, static_cast<std::string::size_type>(
+                                                    byteColumn(text, token->getColumn()) - 1));
+        if (!hint.empty())
+            return hint;
+    }
     if (type == T::IDENT && (token->getText() == "puts" || token->getText() == "printf") && firstOnItsLine(token))
         return "`print` writes values and a line end: print x";
     // `for x < 3`: a loop on a condition, as Go writes it.
