@@ -335,7 +335,12 @@ callArguments[ExprValue call] returns [ExprValue v] { ExprValue a; SyntaxContext
             ( { !syntaxContextFailed() }? EOL { countLineEnd(); } )*
         )?
         RIGHTPAR
-        { v = endArguments(std::move(v), outer); }
+        {
+            // What follows a call the parse could not read is news.
+            if (syntaxContextFailed() && !guessing())
+                noteResumedAt(LT(1));
+            v = endArguments(std::move(v), outer);
+        }
     ;
     exception
     catch [antlr::RecognitionException &ex] {
