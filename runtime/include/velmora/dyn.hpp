@@ -90,8 +90,16 @@ public:
     explicit operator int() const { return toInt(*this); }
     explicit operator double() const { return toReal(*this); }
     explicit operator natural() const { return toNatural(*this); }
+    // An object of a program's class comes out only as its own class or a
+    // base of it: anything else held gives null, which a use of a member
+    // then reports, rather than an object of the wrong shape.
     template <class T>
-    explicit operator T *() const { return static_cast<T *>(rawPointer()); }
+    explicit operator T *() const {
+        if constexpr (std::is_base_of<vel_object, T>::value)
+            return dynamic_cast<T *>(const_cast<vel_object *>(asObject()));
+        else
+            return static_cast<T *>(rawPointer());
+    }
 
     static bool toBoolean(const dyn &value);
     static double toReal(const dyn &value);
