@@ -3,6 +3,8 @@
 // the key/value pair. Part of libvel.hpp.
 #include "text.hpp"
 
+#include <typeinfo>
+
 // ---------------------------------------------------------------------------
 // dyn
 
@@ -92,13 +94,19 @@ public:
     explicit operator natural() const { return toNatural(*this); }
     // An object of a program's class comes out only as its own class or a
     // base of it: anything else held gives null, which a use of a member
-    // then reports, rather than an object of the wrong shape.
+    // then reports, rather than an object of the wrong shape. An object of
+    // exactly the class asked for, as the elements of a loop mostly are,
+    // takes no search of the bases.
     template <class T>
     explicit operator T *() const {
-        if constexpr (std::is_base_of<vel_object, T>::value)
-            return dynamic_cast<T *>(const_cast<vel_object *>(asObject()));
-        else
+        if constexpr (std::is_base_of<vel_object, T>::value) {
+            vel_object *object = const_cast<vel_object *>(asObject());
+            if (object == nullptr || typeid(*object) == typeid(T))
+                return static_cast<T *>(object);
+            return dynamic_cast<T *>(object);
+        } else {
             return static_cast<T *>(rawPointer());
+        }
     }
 
     static bool toBoolean(const dyn &value);
