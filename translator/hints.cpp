@@ -361,7 +361,7 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
             std::string keyword = closestName(name, statementKeywords());
             if (keyword == "while" || keyword == "if" || keyword == "for" || keyword == "switch") {
                 translation().guessedOpeners.push_back(keyword);
-                translation().keywordGuessLines.push_back(diagnostic.line);
+                translation().keywordGuessLines.insert(diagnostic.line);
                 hint = "did you mean `" + keyword + "`?";
             }
         }
@@ -376,7 +376,7 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
         // What the rest of `System.out.println(x)` or `puts x` makes of
         // the name is no news once `print` is told.
         if ((startsWith(hint, "`print`") || name == "except") && startsItsLine(diagnostic, name))
-            translation().keywordGuessLines.push_back(diagnostic.line);
+            translation().keywordGuessLines.insert(diagnostic.line);
         if (!hint.empty())
             return hint;
         if (name == "end" || name == "endif" || name == "done" || name == "fi" || name == "endwhile")
@@ -385,7 +385,7 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
             std::string keyword = closestName(name, statementKeywords());
             if (!keyword.empty()) {
                 translation().guessedOpeners.push_back(keyword);
-                translation().keywordGuessLines.push_back(diagnostic.line);
+                translation().keywordGuessLines.insert(diagnostic.line);
                 return "did you mean `" + keyword + "`?";
             }
         }
@@ -422,8 +422,7 @@ void FirstGuessHints::noteReported(const Diagnostic &diagnostic) const {
 // function it meant to define.
 bool FirstGuessHints::followsExplainedGuess(const Diagnostic &diagnostic, const std::string &name) const {
     // What the rest of a line makes of a misspelt keyword at its start.
-    const std::vector<int> &guessed = translation().keywordGuessLines;
-    if (std::find(guessed.begin(), guessed.end(), diagnostic.line) != guessed.end())
+    if (translation().keywordGuessLines.count(diagnostic.line) != 0)
         return true;
     const std::vector<std::string> &members = translation().membersOfUnclosedClasses;
     if (diagnostic.code == E_NOT_DECLARED && std::find(members.begin(), members.end(), name) != members.end())
