@@ -46,8 +46,8 @@ printf '%-12s %10s %10s %7s\n' table 4000 16000 ratio
 for kind in functions calling chain mixed subscripts attributes methods undeclared closers brackets misspelt; do
     $kind 4000 > small.vel
     $kind 16000 > large.vel
-    small=$(median_time "$build/velc" -q -b -c small)
-    large=$(median_time "$build/velc" -q -b -c large)
+    small=$(median_time "$build/velc" -q -b -c small 2> /dev/null)
+    large=$(median_time "$build/velc" -q -b -c large 2> /dev/null)
     printf '%-12s %10s %10s %7.1f\n' $kind $small $large "$(awk "BEGIN { print $large / ($small > 0 ? $small : 0.001) }")"
 done
 includes 1000 few
