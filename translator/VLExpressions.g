@@ -182,7 +182,7 @@ relationExpression returns [ExprValue v] { ExprValue r; int op = 0; }
 inTail[ExprValue item] returns [ExprValue v] { bool negated = false; RangeOrValue f; }
     :   ( "not" { negated = true; } )? "in" ( EOL { countLineEnd(); } )?
         f=rangeOrValue
-        { v = f.isRange ? inRange(item, f.low, f.high, f.inclusive, negated) : inContainer(item, f.value, negated); }
+        { v = inTested(item, f, negated); }
     ;
 
 // The first operand is parsed once and the token after it tells a range
@@ -336,9 +336,10 @@ callArguments[ExprValue call] returns [ExprValue v] { ExprValue a; SyntaxContext
         )?
         RIGHTPAR
         {
-            bool failed = syntaxContextFailed();
-            restoreSyntaxContext(outer);
-            v = failed ? abandonArguments(v) : closeArguments(std::move(v));
+            // What follows a call the parse could not read is news.
+            if (syntaxContextFailed() && !guessing())
+                noteResumedAt(LT(1));
+            v = endArguments(std::move(v), outer);
         }
     ;
     exception

@@ -27,15 +27,15 @@ statement
     ;
 
 atStatement { ExprValue v; }
-    :   a:ATIDENT { noteObjectsMayBeReleased(); emit(a->getText().substr(1) + " "); }
+    :   a:ATIDENT { writeAtWord(a->getText()); }
         v=postfixExpression { emit(v.text); }
         statementEnd
     ;
 
 // Ends every simple statement.
 statementEnd
-    :   EOL { emit(";\n"); countLineEnd(); }
-    |   SEMI { emit(";\n"); }
+    :   EOL { writeStatementEnd(); countLineEnd(); }
+    |   SEMI { writeStatementEnd(); }
     ;
 
 // The statements that hold blocks, nested no deeper than the language allows.
@@ -160,7 +160,7 @@ brokenBlockBody[int closer]
 
 ordinaryIf[ExprValue c]
     options { defaultErrorHandler=false; }
-    :   { writeControlLine("if(" + controlConditionText(c) + ")"); }
+    :   { writeIfLine(c); }
         (   blockOpener { suspendSyntaxContext(); } blockBody
             (   "else" ( COLON )? { writeElse(); } blockBody
             )?
@@ -191,9 +191,9 @@ compositeBranch
     options { defaultErrorHandler=false; }
     { ExprValue v; RangeOrValue f; int op = 0; }
     :   (   op=comparisonOperator v=bitOrExpression
-            { writeControlLine("if(" + branchComparison(op, v) + ")"); }
+            { writeComparisonBranch(op, v); }
         |   "in" f=rangeOrValue
-            { writeControlLine("if(" + (f.isRange ? branchRange(f.low, f.high, f.inclusive) : branchContainer(f.value)) + ")"); }
+            { writeInBranch(f); }
         )
         blockOpener blockBody
     ;
@@ -219,16 +219,16 @@ switchStatement { ExprValue subject; BlockOpening opening; }
         { endBranches(true); }
     ;
 
-caseClause { std::string condition; std::string test; int count = 1; }
-    :   "case" test=caseValue { condition = test; }
-        ( COMMA test=caseValue { condition += " || " + test; count++; } )*
-        { writeControlLine("if(" + condition + ")"); }
+caseClause { std::string test; std::vector<std::string> tests; }
+    :   "case" test=caseValue { tests.push_back(test); }
+        ( COMMA test=caseValue { tests.push_back(test); } )*
+        { writeCaseLine(tests); }
         blockOpener blockBody
     ;
 
 caseValue returns [std::string test] { RangeOrValue f; }
     :   f=rangeOrValue
-        { test = f.isRange ? caseRange(f.low, f.high, f.inclusive) : caseEquals(f.value); }
+        { test = caseTest(f); }
     ;
 
 whileStatement { ExprValue c; BlockOpening opening; OpenLoop loop(abandonWhile); int headLine = 0; }
@@ -269,15 +269,15 @@ doStatement { ExprValue c; BlockOpening opening; }
         )
         { endDoBody(); }
         (   SLASHDO
-            (   "until" c=expression { writeDoEnding("while(!(" + conditionText(c) + "))"); }
-            |   "forever" { writeDoEnding("while(true)"); }
+            (   "until" c=expression { writeDoUntil(c); }
+            |   "forever" { writeDoForever(); }
             |   "while"
-                (   "forever" { writeDoEnding("while (true)"); }
-                |   c=expression { writeDoEnding("while (" + controlConditionText(c) + ")"); }
+                (   "forever" { writeDoWhileForever(); }
+                |   c=expression { writeDoWhile(c); }
                 )
-            |   { writeDoEnding("while(false)"); }
+            |   { writeDoOnce(); }
             )
-        |   "until" c=expression { writeDoEnding("while(!(" + conditionText(c) + "))"); }
+        |   "until" c=expression { writeDoUntil(c); }
         )
         statementEnd
         { endDo(); }
@@ -293,7 +293,7 @@ doCaseChain
     ;
 
 firstDoCase { ExprValue c; SyntaxContext outer; }
-    :   "case" { outer = enterSyntaxContext(SYNTAX_FIRST_CASE); } c=expression { writeIndent(); writeControlLine("if(" + controlConditionText(c) + ")"); }
+    :   "case" { outer = enterSyntaxContext(SYNTAX_FIRST_CASE); } c=expression { writeIndent(); writeIfLine(c); }
         blockOpener { suspendSyntaxContext(); } blockBody
         { restoreSyntaxContext(outer); }
     ;
@@ -304,7 +304,7 @@ firstDoCase { ExprValue c; SyntaxContext outer; }
     }
 
 furtherDoCase { ExprValue c; SyntaxContext outer; }
-    :   "case" { outer = enterSyntaxContext(SYNTAX_FURTHER_CASE); } c=expression { writeControlLine("if(" + controlConditionText(c) + ")"); }
+    :   "case" { outer = enterSyntaxContext(SYNTAX_FURTHER_CASE); } c=expression { writeIfLine(c); }
         blockOpener { suspendSyntaxContext(); } blockBody
         { restoreSyntaxContext(outer); }
     ;
@@ -354,7 +354,7 @@ loopVariableType returns [int type = 0]
     ;
 
 tryStatement { BlockOpening opening; }
-    :   "try" { opens(opening, SLASHTRY); writeControlLine("try"); enterControlBlock(); }
+    :   "try" { opens(opening, SLASHTRY); beginTry(); }
         ( COLON )?
         blockStatements
         { leaveControlBlock(); writeClosingBrace(); }
@@ -371,7 +371,7 @@ tryStatement { BlockOpening opening; }
     ;
 
 errorStatement { BlockOpening opening; }
-    :   "error" { opens(opening, SLASHERROR); writeControlLine("if(dyn::error==false)"); }
+    :   "error" { opens(opening, SLASHERROR); writeErrorLine(); }
         (   controlledOneLine
         |   blockOpener blockBody SLASHERROR
         )
@@ -386,7 +386,7 @@ globalStatement
 
 printStatement
     :   "print"
-        (   { emit("vel_out << \"\\n\""); }
+        (   { writeEmptyPrint(); }
         |   { beginList(); } printList { writePrintLine(true); }
         )
         statementEnd

@@ -667,6 +667,12 @@ ExprValue abandonArguments(const ExprValue &call) {
     return value;
 }
 
+ExprValue endArguments(ExprValue call, const SyntaxContext &outer) {
+    bool failed = syntaxContextFailed();
+    restoreSyntaxContext(outer);
+    return failed ? abandonArguments(call) : closeArguments(std::move(call));
+}
+
 ExprValue closeArguments(ExprValue call) {
     ExprValue value = std::move(call);
     ArgumentLevel level = std::move(calls().levels.top());

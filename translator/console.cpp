@@ -51,6 +51,8 @@ void recordItem(const ExprValue &item) {
     printList().count++;
 }
 
+void writeEmptyPrint() { emit("vel_out << \"\\n\""); }
+
 void writePrintLine(bool isPrint) {
     emit("vel_out ");
     for (int i = 0; i < printList().count; i++) {

@@ -123,6 +123,21 @@ bool blockStartAbsorbed(int line) {
     return translation().absorbedBlockStarts.count(line) != 0;
 }
 
+void noteResumedAt(const antlr::RefToken &next) {
+    int type = next ? next->getType() : antlr::Token::EOF_TYPE;
+    if (type == T::EOL || type == T::Q_COMMENT || type == antlr::Token::EOF_TYPE)
+        return;
+    int line = next->getLine();
+    DiagnosticSink &sink = currentSink();
+    const std::vector<std::size_t> &places = sink.onLine(line);
+    for (auto place = places.rbegin(); place != places.rend(); ++place) {
+        if (cutsItsLineShort(sink.all()[*place])) {
+            sink.resume(*place, {diagnostics.sourceName, line, byteColumn(lineText(line), next->getColumn())});
+            return;
+        }
+    }
+}
+
 void reportSyntaxAt(const antlr::RefToken &token, const std::string &message, const std::string &hint) {
     int line = token->getLine();
     if (lineAlreadyFailed(line))
@@ -683,6 +698,26 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
     return "";
 }
 
+namespace {
+
+// A value that stands right after another on its line, where a `,` would
+// separate them (`max(1 2)`).
+bool followsAValue(const antlr::RefToken &token) {
+    int type = token->getType();
+    if (type != T::IDENT && type != T::INTEGER && type != T::REAL_LITERAL && type != T::STRING_LITERAL)
+        return false;
+    const std::string &text = lineText(token->getLine());
+    int column = byteColumn(text, token->getColumn());
+    std::string before = text.substr(0, static_cast<std::string::size_type>(column > 0 ? column - 1 : 0));
+    std::string::size_type last = before.find_last_not_of(" \t");
+    if (last == std::string::npos || last + 1 == before.size())
+        return false;
+    char c = before[last];
+    return isNameCharacter(c) || c == ')' || c == ']' || c == '"';
+}
+
+}  // namespace
+
 void placeConstructReport(const antlr::RecognitionException &error) {
     antlr::RefToken token = tokenOf(error);
     if (!token || currentSink().all().empty() || currentSink().all().back().line != token->getLine())
@@ -712,4 +747,7 @@ void placeConstructReport(const antlr::RecognitionException &error) {
     int length = static_cast<int>(token->getText().size());
     if (token->getType() != T::EOL && token->getType() != antlr::Token::EOF_TYPE && length > 0)
         currentSink().placeLast(column, column + length - 1);
+    if (currentSink().all().back().message == "bad call syntax." && followsAValue(token))
+        currentSink().hintLast("the arguments of a call are separated by `,`: write one before `" +
+                               token->getText() + "`");
 }

@@ -152,6 +152,7 @@ void SyntaxRecovery::skipBrokenArguments(const antlr::RecognitionException &erro
     skipToCallEnd();
     if (LA(1) == T::RIGHTPAR)
         parser_.consume();
+    noteResumedAt(tokens_.LT(1));
 }
 
 void SyntaxRecovery::skipToCallEnd() {
