@@ -55,6 +55,8 @@ public:
     bool skipStrayLine(bool inBlock) { return meant.takeDeclarationWord() || recovery.skipStrayLine(inBlock); }
     // The block that the last word read opens, until its rule returns.
     void opens(BlockOpening &opening, int closer) { opening.open(closer, tokenQueue.lastConsumed()); }
+    // The line of the last word read: a block statement's first line.
+    int lastLine() const { return tokenQueue.lastConsumed()->getLine(); }
     antlr::RefToken functionName_;   // of the function whose head was read last
 }
 

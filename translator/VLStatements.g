@@ -134,7 +134,7 @@ blockOpener
 // The condition, or the subject of a composite if, is parsed once; the
 // line after it tells the two forms apart.
 ifStatement { SyntaxContext outer; ExprValue c; BlockOpening opening; int headLine = 0; }
-    :   "if" { opens(opening, SLASHIF); outer = enterSyntaxContext(SYNTAX_IF); headLine = tokens().lastConsumed()->getLine(); }
+    :   "if" { opens(opening, SLASHIF); outer = enterSyntaxContext(SYNTAX_IF); headLine = lastLine(); }
         c=expression
         { meant.takeDeclarationWordAfterLineEnd(); }
         (   { ahead.compositeIfAhead() }? compositeIf[c]
@@ -232,7 +232,7 @@ caseValue returns [std::string test] { RangeOrValue f; }
     ;
 
 whileStatement { ExprValue c; BlockOpening opening; OpenLoop loop(abandonWhile); int headLine = 0; }
-    :   "while" { opens(opening, SLASHWHILE); beginWhile(); loop.begun(); headLine = tokens().lastConsumed()->getLine(); }
+    :   "while" { opens(opening, SLASHWHILE); beginWhile(); loop.begun(); headLine = lastLine(); }
         (   "forever" { writeWhileHeader(""); }
         |   c=expression { writeWhileHeader(controlConditionText(c)); }
         )
@@ -317,7 +317,7 @@ furtherDoCase { ExprValue c; SyntaxContext outer; }
 forStatement { ExprValue low; ExprValue high; ExprValue step; ExprValue container;
                std::string first; std::string second; int declaredType = 0; bool inclusive = true; bool descending = false; bool hasStep = false;
                BlockOpening opening; OpenLoop loop(abandonFor); int headLine = 0; }
-    :   "for" { opens(opening, SLASHFOR); beginFor(); loop.begun(); headLine = tokens().lastConsumed()->getLine(); }
+    :   "for" { opens(opening, SLASHFOR); beginFor(); loop.begun(); headLine = lastLine(); }
         (   declaredType=loopVariableType )?
         a:IDENT { first = a->getText(); }
         ( COMMA b:IDENT { second = b->getText(); } )?

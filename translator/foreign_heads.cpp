@@ -7,6 +7,7 @@
 
 #include "VLTokenTypes.hpp"
 #include "diagnostics/diagnostics.hpp"
+#include "semantics/classes.hpp"
 #include "translator/foreign_lines.hpp"
 #include "translator/head_brackets.hpp"
 #include "translator/hints.hpp"
@@ -160,7 +161,9 @@ int cLoopStep(TokenQueue &tokens, unsigned int first, unsigned int last, const s
 }
 
 // `for (int i = 0; i < n; i++)`: read as `for int i in 0--n`.
-bool readCLoop(TokenQueue &tokens, unsigned int close, unsigned int first, unsigned int second) {
+// `fault`: the token the message points at, the `(` when null.
+bool readCLoop(TokenQueue &tokens, unsigned int close, unsigned int first, unsigned int second,
+               antlr::RefToken fault = antlr::RefToken()) {
     unsigned int at = 3;
     unsigned int type = isTypeWord(tokens.LA(at)) ? at++ : 0;
     unsigned int variable = at;
@@ -182,7 +185,9 @@ bool readCLoop(TokenQueue &tokens, unsigned int close, unsigned int first, unsig
                        textBetween(tokens.LT(first + 2), tokens.LT(second)) +
                        (step != 1 ? " step " + std::to_string(step) : "");
     absorbBlockStart(open->getLine());
-    reportSyntaxAt(open, "unexpected `(`",
+    if (!fault)
+        fault = open;
+    reportSyntaxAt(fault, "unexpected `" + fault->getText() + "`",
                    "a loop over numbers names its range: write `" + head + "` (" +
                        (inclusive ? "both ends counted" : "the end left out") + ")" + blockClosing(open));
     Tokens loop;
@@ -239,9 +244,60 @@ bool readParenthesisedLoop(TokenQueue &tokens, unsigned int close) {
     return true;
 }
 
+// Go's `for i := 0; i < 3; i++ {`: read as C's loop is, in its brackets.
+bool readGoLoop(TokenQueue &tokens) {
+    unsigned int end = 2;
+    std::vector<unsigned int> semicolons;
+    for (; !endsTheLine(tokens.LA(end)); end++)
+        if (tokens.LA(end) == T::SEMI)
+            semicolons.push_back(end);
+    if (semicolons.size() != 2 || tokens.LA(2) != T::IDENT)
+        return false;
+    Tokens written;
+    for (unsigned int at = 2; at < end; at++)
+        written.push_back(tokens.LT(at));
+    antlr::RefToken fault = tokens.LT(semicolons[0]);
+    Tokens bracketed{tokenAt(T::LEFTPAR, "(", written.front())};
+    for (std::size_t i = 0; i < written.size(); i++) {
+        bool declares = i == 1 && written[i]->getType() == T::COLON && i + 1 < written.size() &&
+                        written[i + 1]->getType() == T::EQUAL;
+        if (!declares)
+            bracketed.push_back(written[i]);
+    }
+    bracketed.push_back(tokenAt(T::RIGHTPAR, ")", tokens.LT(end)));
+    // The `(` moves the `;`s one on, the `:` of a `:=` one back.
+    unsigned int moved = bracketed.size() == written.size() + 1 ? 0 : 1;
+    tokens.replaceRange(2, end - 1, bracketed);
+    unsigned int close = 2 + static_cast<unsigned int>(bracketed.size()) - 1;
+    if (readCLoop(tokens, close, semicolons[0] + moved, semicolons[1] + moved, fault))
+        return true;
+    tokens.replaceRange(2, close, written);
+    return false;
+}
+
+// Swift's `for i in 0..<3`: read as `for i in 0--3`.
+void readHalfOpenRange(TokenQueue &tokens) {
+    for (unsigned int at = 2; !endsTheLine(tokens.LA(at)); at++) {
+        antlr::RefToken dots = tokens.LT(at), less = tokens.LT(at + 1);
+        if (dots->getType() != T::DOTDOT || less->getType() != T::LESSER || less->getLine() != dots->getLine() ||
+            columnOf(less) != afterOf(dots))
+            continue;
+        std::string line = lineOf(dots);
+        line.replace(static_cast<std::string::size_type>(columnOf(dots) - 1), 3, "--");
+        absorbBlockStart(dots->getLine());
+        reportSyntax(dots->getLine(), columnOf(dots), columnOf(less), "`..<` is not a range",
+                     "a range without its end is written with `--`: write `" + velmoraForm(line) + "`" +
+                         blockClosing(dots));
+        tokens.replaceRange(at, at + 1, {tokenAt(T::MINMIN, "--", dots)});
+        return;
+    }
+}
+
 void readLoop(TokenQueue &tokens) {
+    readHalfOpenRange(tokens);
     if (tokens.LA(2) != T::LEFTPAR) {
-        readAssignedLoop(tokens);
+        if (!readGoLoop(tokens))
+            readAssignedLoop(tokens);
         return;
     }
     unsigned int close = closingBracket(tokens, 2);
@@ -419,7 +475,61 @@ void readUntypedConstant(TokenQueue &tokens) {
     tokens.replaceRange(2, 2, {type, tokens.LT(2)});
 }
 
+// The type this language writes for a type of another (`Int`, `f64`,
+// `String`), or `var`; a class of the program stays itself.
+antlr::RefToken typeNamed(const antlr::RefToken &written) {
+    static const char *const integers[] = {"int", "Int", "Int32", "Int64", "Long", "long", "short", "i32", "i64",
+                                           "u32", "u64", "usize", "isize", "int32", "int64", "uint"};
+    static const char *const reals[] = {"Double", "Float", "double", "float", "f32", "f64", "float32", "float64"};
+    static const char *const texts[] = {"String", "string", "str", "text"};
+    static const char *const truths[] = {"Bool", "Boolean", "bool", "boolean"};
+    const std::string &text = written->getText();
+    auto among = [&text](const auto &names) {
+        for (const char *name : names)
+            if (text == name)
+                return true;
+        return false;
+    };
+    if (among(integers))
+        return tokenAt(T::LITERAL_int, "int", written);
+    if (among(reals))
+        return tokenAt(T::LITERAL_real, "real", written);
+    if (among(texts))
+        return tokenAt(T::LITERAL_text, "text", written);
+    if (among(truths))
+        return tokenAt(T::LITERAL_bool, "bool", written);
+    if (written->getType() == T::IDENT && findClass(text) >= 0)
+        return written;
+    return tokenAt(T::LITERAL_var, "var", written);
+}
+
 }  // namespace
+
+bool readTypeAfterName(TokenQueue &tokens) {
+    antlr::RefToken word = tokens.LT(1), name = tokens.LT(2);
+    bool declares = word->getType() == T::LITERAL_var || word->getType() == T::LITERAL_let ||
+                    (word->getType() == T::IDENT && word->getText() == "val" && !isDeclaredName("val"));
+    if (!declares || name->getType() != T::IDENT || !firstOnItsLine(word))
+        return false;
+    unsigned int type = tokens.LA(3) == T::COLON ? 4 : 3;
+    antlr::RefToken written = tokens.LT(type);
+    int after = tokens.LA(type + 1);
+    bool typeWord = written->getType() == T::IDENT || isTypeWord(written->getType()) ||
+                    written->getType() == T::LITERAL_string;
+    if (!typeWord || !(after == T::EQUAL || after == T::SEMI || endsTheLine(after)) ||
+        (type == 3 && word->getType() != T::LITERAL_var))
+        return false;
+    antlr::RefToken meant = typeNamed(written);
+    std::string declaration = meant->getText() + " " + name->getText();
+    if (after == T::EQUAL)
+        declaration += " = " + velmoraForm(textAfter(tokens.LT(type + 1)));
+    antlr::RefToken fault = tokens.LT(type - 1 == 3 ? 3 : type);
+    reportSyntax(fault->getLine(), columnOf(fault), afterOf(type == 4 ? written : fault) - 1,
+                 "unexpected `" + fault->getText() + "`",
+                 "a variable's type comes before its name: write `" + declaration + "`");
+    tokens.replaceRange(1, type, {meant, name});
+    return true;
+}
 
 void readForeignHead(TokenQueue &tokens) {
     if (!firstOnItsLine(tokens.LT(1)))
@@ -428,7 +538,10 @@ void readForeignHead(TokenQueue &tokens) {
     int first = tokens.LA(1);
     if (first == T::LITERAL_for) {
         readLoop(tokens);
+    } else if (first == T::LITERAL_var || first == T::LITERAL_let) {
+        readTypeAfterName(tokens);
     } else if (first == T::IDENT) {
+        readTypeAfterName(tokens);
         readUnless(tokens);
         readShortDeclaration(tokens);
         readEach(tokens);

@@ -6,6 +6,7 @@
 
 #include "VLTokenTypes.hpp"
 #include "diagnostics/diagnostics.hpp"
+#include "semantics/classes.hpp"
 #include "translator/positions.hpp"
 #include "translator/source_translation.hpp"
 #include "translator/word_guesses.hpp"
@@ -28,15 +29,21 @@ bool endsTheHead(int type) {
            type == T::LEFTCURLY || type == antlr::Token::EOF_TYPE;
 }
 
-bool isReturnType(int type) {
+// A type word, or the name of a class of the program: not the word of
+// another language that begins a function (`func f(x: Int)`).
+bool isReturnType(const antlr::RefToken &token) {
     static const int types[] = {T::LITERAL_int,  T::LITERAL_integer, T::LITERAL_natural, T::LITERAL_real,
                                 T::LITERAL_number, T::LITERAL_var,   T::LITERAL_text,    T::LITERAL_byte,
-                                T::LITERAL_char, T::LITERAL_bool,    T::IDENT};
+                                T::LITERAL_char, T::LITERAL_bool};
+    if (token->getType() == T::IDENT)
+        return findClass(token->getText()) >= 0;
     for (int candidate : types)
-        if (candidate == type)
+        if (candidate == token->getType())
             return true;
     return false;
 }
+
+bool endsTheLine(int type) { return type == T::EOL || type == T::Q_COMMENT || type == antlr::Token::EOF_TYPE; }
 
 // The source text of the head from its first token to the one at `last`.
 std::string headText(TokenQueue &tokens, unsigned int last) {
@@ -63,7 +70,7 @@ void dropStray(TokenQueue &tokens, unsigned int at, unsigned int last) {
 }  // namespace
 
 void mendHeadBrackets(TokenQueue &tokens) {
-    if (!isReturnType(tokens.LA(1)) || tokens.LA(2) != T::IDENT || tokens.LA(3) != T::LEFTPAR ||
+    if (!isReturnType(tokens.LT(1)) || tokens.LA(2) != T::IDENT || tokens.LA(3) != T::LEFTPAR ||
         !firstOnItsLine(tokens.LT(1)))
         return;
     int depth = 0;
@@ -87,14 +94,11 @@ void mendHeadBrackets(TokenQueue &tokens) {
         dropStray(tokens, 4, lastClose);
         return;
     }
-    if (depth != 1)
+    // Only a line that ends where its `)` would stand lacks it.
+    if (depth != 1 || !endsTheLine(tokens.LA(at)))
         return;
     antlr::RefToken last = tokens.LT(at - 1), end = tokens.LT(at);
-    reportSyntax(last->getLine(), afterOf(last), afterOf(last),
-                 "expected `)`, found " + std::string(end->getType() == T::EOL || end->getType() == T::Q_COMMENT ||
-                                                               end->getType() == antlr::Token::EOF_TYPE
-                                                           ? "the end of the line"
-                                                           : "`" + end->getText() + "`"),
+    reportSyntax(last->getLine(), afterOf(last), afterOf(last), "expected `)`, found the end of the line",
                  "the `(` of column " + std::to_string(columnOf(tokens.LT(3))) + " is not closed: " +
                      writeHint(headText(tokens, at - 1) + ")"));
     antlr::RefToken close(new antlr::CommonToken(T::RIGHTPAR, ")"));

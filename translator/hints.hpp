@@ -29,6 +29,10 @@ public:
     bool followsExplainedGuess(const Diagnostic &diagnostic, const std::string &name) const override;
 };
 
+// Whether a word begins a function in another language (`def`, `func`,
+// `function`, or one of them misspelt).
+bool isForeignFunctionWord(const std::string &word);
+
 // What a function written as another language writes it is told.
 extern const char *const foreignFunctionHint;
 

@@ -22,8 +22,11 @@ TokenNamer ReadAsMeant::tokenNamer() const {
 }
 
 bool ReadAsMeant::takeDeclarationWord() {
-    if (!guessing())
+    if (!guessing()) {
         dropMutability(tokens_);
+        if (LA(1) == T::LITERAL_let && readTypeAfterName(tokens_))
+            return true;
+    }
     antlr::RefToken meant = guessing() ? antlr::RefToken() : declarationWordInPlaceOf(LT(1), LT(2), LT(3));
     if (meant)
         tokens_.replaceNext(meant);

@@ -50,12 +50,20 @@ const std::string &lineText(int line) {
     return translation().positions ? translation().positions->line(line) : none;
 }
 
-// `function f(x)`, and Lua's `local function f(x)`.
+// `function f(x)`, `func f(x: Int) -> Int {`, Lua's `local function
+// f(x)`, Java's `public static void main(String[] args) {`.
 bool startsWithFunctionWord(const std::string &text) {
     std::string::size_type first = text.find_first_not_of(" \t");
     if (first != std::string::npos && text.compare(first, 6, "local ") == 0)
         first = text.find_first_not_of(" \t", first + 6);
-    return first != std::string::npos && text.compare(first, 9, "function ") == 0;
+    if (first == std::string::npos)
+        return false;
+    std::string::size_type end = first;
+    while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_'))
+        end++;
+    std::string word = text.substr(first, end - first);
+    bool head = text.find('(', end) != std::string::npos && end < text.size() && (text[end] == ' ' || text[end] == '\t');
+    return word == "function" || (head && (isForeignFunctionWord(word) || word == "public" || word == "protected"));
 }
 
 // The `{`, `then` or `do` that ends a block's first line, as other
