@@ -343,7 +343,7 @@ namespace {
 bool isLoopMethod(const std::string &name) { return name == "forEach" || name == "for_each" || name == "each"; }
 
 std::string loopMethodHint(const Diagnostic &diagnostic) {
-    translation().keywordGuessLines.push_back(diagnostic.line);
+    translation().keywordGuessLines.insert(diagnostic.line);
     return "a loop over the elements of a container is written with `for`: for v in a ... /for";
 }
 
