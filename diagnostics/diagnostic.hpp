@@ -29,6 +29,16 @@ struct Diagnostic {
     std::string text;        // the whole console line, exactly as printed
     std::string hint;        // what to write instead, when velc can tell
     SourcePosition related;  // another place the message speaks of (line 0: none)
+    // Where the parse went on, on the message's line, after the syntax
+    // error it tells: what is found there on is news (line 0: nothing more
+    // of its line is).
+    SourcePosition resumed;
 
     bool counted() const { return kind != DiagnosticKind::warning; }
+    // Whether a later message at `line` and `column` stands where the
+    // parse had gone on after this one.
+    bool resumedBefore(int line, int column) const {
+        return resumed.line != 0 && column > 0 &&
+               (line > resumed.line || (line == resumed.line && column >= resumed.column));
+    }
 };

@@ -20,8 +20,6 @@ std::uint64_t DiagnosticSink::nextGeneration() {
 
 void DiagnosticSink::add(Diagnostic diagnostic, const std::string &name) {
     lastKept_ = false;
-    if (!printAtOnce_ && followsSyntaxError(diagnostic))
-        return;
     if (hints_ && diagnostic.counted() && hints_->followsExplainedGuess(diagnostic, name))
         return;
     if (locator_ && diagnostic.column == 0 && diagnostic.line > 0) {
@@ -29,6 +27,8 @@ void DiagnosticSink::add(Diagnostic diagnostic, const std::string &name) {
         if (diagnostic.kind == DiagnosticKind::syntax)
             diagnostic.text = syntaxLine(diagnostic.file, diagnostic.line, diagnostic.column, diagnostic.message);
     }
+    if (!printAtOnce_ && followsSyntaxError(diagnostic))
+        return;
     if (hints_ && diagnostic.hint.empty())
         diagnostic.hint = hints_->hintFor(diagnostic, name);
     if (hints_)
@@ -64,6 +64,11 @@ void DiagnosticSink::placeLast(int column, int endColumn) {
         last.text = syntaxLine(last.file, last.line, column, last.message);
 }
 
+void DiagnosticSink::resume(std::size_t index, const SourcePosition &at) {
+    if (index < diagnostics_.size())
+        diagnostics_[index].resumed = at;
+}
+
 void DiagnosticSink::withdraw(std::size_t index) {
     if (index >= diagnostics_.size())
         return;
@@ -82,11 +87,15 @@ void DiagnosticSink::relateLast(const SourcePosition &related) {
 bool DiagnosticSink::followsSyntaxError(const Diagnostic &diagnostic) const {
     if (diagnostic.kind != DiagnosticKind::numbered)
         return false;
-    // "bad if syntax." is a syntax error in the catalogue's form.
     for (const Diagnostic &earlier : diagnostics_)
-        if ((earlier.kind == DiagnosticKind::syntax || earlier.code == 85) && earlier.line == diagnostic.line)
+        if (cutsItsLineShort(earlier) && earlier.line == diagnostic.line &&
+            !earlier.resumedBefore(diagnostic.line, diagnostic.column))
             return true;
     return false;
+}
+
+bool cutsItsLineShort(const Diagnostic &diagnostic) {
+    return diagnostic.kind == DiagnosticKind::syntax || diagnostic.code == 85;
 }
 
 std::string syntaxLine(const std::string &file, int line, int column, const std::string &message) {

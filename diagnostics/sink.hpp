@@ -37,7 +37,8 @@ public:
 
     // Stores a message (columns found by the locator unless given) and
     // counts it unless it is a warning. A numbered message on a line whose
-    // syntax error came first is a consequence of that error, and dropped.
+    // syntax error came first is a consequence of that error, and dropped,
+    // unless it stands where the parse went on after that error.
     void add(Diagnostic diagnostic, const std::string &name = "");
     // A further line of the last message of the translator's own layout
     // (a stack underflow is two lines and counts two).
@@ -50,6 +51,8 @@ public:
     // A later fault tells more about an earlier message: its new hint.
     void rehint(std::size_t index, const std::string &hint);
     void placeLast(int column, int endColumn);
+    // Where the parse went on after the syntax error at `index`.
+    void resume(std::size_t index, const SourcePosition &at);
     // A later message says all an earlier one said: the earlier one goes,
     // and is no longer counted.
     void withdraw(std::size_t index);
@@ -75,6 +78,10 @@ private:
     std::uint64_t generation_ = nextGeneration();
     static std::uint64_t nextGeneration();
 };
+
+// A syntax error, or "bad if syntax." (one in the catalogue's form): what
+// the rest of its line makes of the statement is a consequence of it.
+bool cutsItsLineShort(const Diagnostic &diagnostic);
 
 // The console line of a syntax error: "prog.vel L3:5: message", without the
 // column when it is 0.

@@ -121,13 +121,7 @@ bool writeCopy(const std::string &original, const std::string &copy) {
     return true;
 }
 
-struct LeanDecision {
-    std::string pch;   // the setting the decision was made for
-    bool decided = false;
-    std::string option;
-};
-
-LeanDecision decision;
+OptionPerPrologue libraryFolderOption;
 
 }  // namespace
 
@@ -181,14 +175,10 @@ std::string leanLibraryMismatch() {
 }
 
 std::string leanLibraryOption() {
-    if (!decision.decided || decision.pch != toolchainSettings.pch) {
-        decision.pch = toolchainSettings.pch;
-        decision.decided = true;
-        decision.option.clear();
-        if (leanLibraryMismatch().empty())
-            decision.option = "-L" + shellQuote(leanLibraryFolderFor(decision.pch)) + " ";
-    }
-    return decision.option;
+    return libraryFolderOption.get([](const std::string &pch) {
+        return leanLibraryMismatch().empty() ? "-L" + shellQuote(leanLibraryFolderFor(pch)) + " "
+                                             : std::string();
+    });
 }
 
 std::string buildLeanLibraries() {

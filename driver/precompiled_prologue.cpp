@@ -155,13 +155,7 @@ std::string writeStamp(const std::string &pch, const std::string &built,
     return "";
 }
 
-struct PrologueDecision {
-    std::string pch;   // the setting the decision was made for
-    bool decided = false;
-    std::string option;
-};
-
-PrologueDecision decision;
+OptionPerPrologue includeOption;
 
 }  // namespace
 
@@ -228,21 +222,14 @@ std::string precompiledPrologueMismatch() {
 }
 
 std::string precompiledPrologueOption() {
-    if (!decision.decided || decision.pch != toolchainSettings.pch) {
-        decision.pch = toolchainSettings.pch;
-        decision.decided = true;
-        decision.option.clear();
-        if (!decision.pch.empty() && precompiledPrologueMismatch().empty())
-            decision.option = "-include " + shellQuote(prologueHeaderFor(decision.pch));
-    }
-    return decision.option;
+    return includeOption.get([](const std::string &pch) {
+        return !pch.empty() && precompiledPrologueMismatch().empty()
+                   ? "-include " + shellQuote(prologueHeaderFor(pch))
+                   : std::string();
+    });
 }
 
-void forgetPrecompiledPrologue() {
-    decision.pch = toolchainSettings.pch;
-    decision.decided = true;
-    decision.option.clear();
-}
+void forgetPrecompiledPrologue() { includeOption.drop(); }
 
 // Whatever the compile wrote beside its partial output (a launcher such as
 // velc_emreplay records its commands in "<output>.emreplay"): the name holds

@@ -200,7 +200,7 @@ void followIncludes(std::istream &source, int entry) {
         int included = findSource(sourceIdentity(includedSourcePath(name)));
         if (included == -1)
             included = scanSource(name, false);
-        addInclude(entry, included);
+        addInclude(entry, included, name);
     }
 }
 
@@ -453,8 +453,9 @@ int findOrAddSource(const std::string &name, const std::string &identity) {
     return index;
 }
 
-void addInclude(int entry, int included) {
+void addInclude(int entry, int included, const std::string &name) {
     project.entries[entry].includes.push_back(included);
+    project.entries[entry].includeEdges.emplace_back(included, name);
     project.entries[entry].pendingCount++;
 }
 

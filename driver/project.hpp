@@ -32,6 +32,7 @@ struct ProgramSource {
     SourceRole role = SourceRole::includedMain;
     std::string sourceDigest;    // of it and what it includes, recorded in its header
     std::vector<std::string> classesAhead;  // its header declares them first
+    std::unordered_map<std::string, IncludedHeaders> includedHeaders;  // what each include writes
 };
 
 struct ProjectEntry {
@@ -46,6 +47,9 @@ struct ProjectEntry {
     FileTime sourceTime = 0;     // the source's time, as scanned
     FileTime outputTime = 0;     // oldest of its outputs; 0 when one is missing
     std::vector<int> includes;   // one element per include statement met
+    // The same with the names as written, never struck: the include graph
+    // the generated includes follow.
+    std::vector<std::pair<int, std::string>> includeEdges;
     // Sources that include each other, directly or through others, share
     // a cycle number; a source in no cycle has one of its own.
     int cycle = 0;
@@ -129,7 +133,7 @@ void markSourceStale(const ProgramSource &source);
 
 int findOrAddSource(const std::string &name, const std::string &identity);
 int findSource(const std::string &identity);
-void addInclude(int entry, int included);
+void addInclude(int entry, int included, const std::string &name = "");
 // Numbers the include cycles (before any include is struck), the cycles a
 // source includes before it; a source in no cycle is a cycle of its own.
 void findIncludeCycles();

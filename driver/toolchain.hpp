@@ -52,6 +52,34 @@ constexpr int maximumIndentWidth = 16;
 
 extern ToolchainSettings toolchainSettings;
 
+// An option of the compile or link commands that follows from the
+// precompiled prologue setting. Deciding it reads stamps and tool files, so
+// it is decided once per setting, not once per command.
+class OptionPerPrologue {
+public:
+    // The option for the current setting; decide(pch) gives it when the
+    // setting changed since the last decision.
+    template <class Decide> const std::string &get(Decide decide) {
+        if (!decided_ || pch_ != toolchainSettings.pch) {
+            pch_ = toolchainSettings.pch;
+            decided_ = true;
+            option_ = decide(pch_);
+        }
+        return option_;
+    }
+    // No option for the current setting, whatever its stamp says.
+    void drop() {
+        pch_ = toolchainSettings.pch;
+        decided_ = true;
+        option_.clear();
+    }
+
+private:
+    std::string pch_;   // the setting the decision was made for
+    bool decided_ = false;
+    std::string option_;
+};
+
 
 // Reads the file if it can be opened; a missing file keeps the defaults.
 void readConfiguration(const std::string &path);

@@ -22,6 +22,7 @@
 #include "diagnostics/diagnostics.hpp"
 #include "diagnostics/json_printer.hpp"
 #include "driver/editor_index.hpp"
+#include "driver/include_closure.hpp"
 #include "driver/native_build.hpp"
 #include "driver/output_files.hpp"
 #include "driver/source_texts.hpp"
@@ -77,6 +78,7 @@ SourceToTranslate sourceToTranslate(const ProgramSource &program, bool declarati
     source.buildStamp = project.buildStamp;
     source.sourceDigest = program.sourceDigest;
     source.classesAhead = program.classesAhead;
+    source.includedHeaders = program.includedHeaders;
     source.splitMain = splitMain && !declarationsOnly;
     source.rebuildAll = driverSettings.rebuildAll;
     source.objectExtension = toolchainSettings.extension;
@@ -366,6 +368,7 @@ int compileAll() {
         if (project.entries[k].wasReadAhead)
             forgetDeclaredNames(project.tables, project.entries[k].readAhead);
         source.classesAhead = classesOfTheCycle(k);
+        source.includedHeaders = includedHeadersOf(k);
         TranslatedPieces pieces = translateSource(source);
         translations++;
         project.runErrorTotal += project.sourceErrorCount;

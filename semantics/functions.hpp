@@ -15,6 +15,7 @@ struct ParameterRecord {
     bool functionType = false;  // a function passed by name
     int signature = -1;         // for a function type made by define: the function it was made from
     std::string className;      // for a parameter of a class type
+    std::string defaultValue;   // the C++ of its default value, where it has one
 };
 
 struct FunctionRecord {
@@ -24,6 +25,7 @@ struct FunctionRecord {
     std::vector<ParameterRecord> parameters;
     bool isStatic = false;
     bool external = false;      // declared in an extern block, defined elsewhere
+    std::string resultSpelling; // the C++ type of its result, "void" for none
     int mode = 0;               // 0 ordinary, 1 main, 3 and 4 main with an argument vector
     std::string source;         // the source that defines it
     int ownerClass = -1;        // a method: its class record

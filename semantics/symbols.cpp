@@ -361,14 +361,14 @@ Symbol *lookupReceiver(const std::string &name, bool &unassigned) {
     return found;
 }
 
-Symbol *lookupAssign(const std::string &name) {
+Symbol *lookupAssign(const std::string &name, bool reportConstant) {
     Symbol *symbol = resolve(name, Access::Assign);
     if (!symbol) {
         notDeclared(name);
         return nullptr;
     }
     indexSymbolUsed(symbol, name);
-    if (isConstantKind(symbol->kind))
+    if (reportConstant && isConstantKind(symbol->kind))
         reportNamed(E_CONSTANT_ASSIGNED, name);
     return symbol;
 }

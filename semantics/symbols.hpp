@@ -155,7 +155,7 @@ Symbol *lookupUse(const std::string &name);
 // lookupUse that leaves a read before assignment to the caller: `unassigned`
 // tells whether the variable had no value yet.
 Symbol *lookupReceiver(const std::string &name, bool &unassigned);
-Symbol *lookupAssign(const std::string &name);
+Symbol *lookupAssign(const std::string &name, bool reportConstant = true);
 // "used before assignment", with a hint that says how to give the variable
 // a value that lasts.
 void reportUsedBeforeAssignment(const Symbol *symbol);

@@ -175,6 +175,10 @@ void writeOne(const AssignTarget &target, char op, const ExprValue &given) {
     if (!holdsNoObjects(target.type) || !holdsNoObjects(target.valueType))
         noteObjectsMayBeReleased();
     ExprValue value = nullForObject(target, given);
+    // A dynamic value gives the object it holds, as it does to a
+    // declaration, a parameter or a result.
+    if (target.valueType == T_OBJECT && value.type == T_VAR && target.classIndex >= 0)
+        value = objectHeldBy(value, target.classIndex);
     if (target.valueType == T_OBJECT)
         value = downcastTo(target.classIndex, value);
     if (refusedCompound(target, op, value))

@@ -153,11 +153,29 @@ std::string updatedReceiver(ExprValue &receiver) {
     return takeMemberReceiver(receiver);
 }
 
-// A method that changes its receiver assigns the variable it reaches.
-void noteReceiverAssigned(const ExprValue &receiver) {
-    if (receiver.root == nullptr)
+bool movesCursor(const BuiltinRow &row) {
+    for (const char *name : {"begin", "end", "inc", "dec"})
+        if (std::string(row.name) == name)
+            return true;
+    return false;
+}
+
+// A method that changes its receiver assigns the variable it reaches. One
+// that moves the cursor leaves the elements alone, so a constant is told
+// what it lacks in those words rather than as an assignment.
+void noteReceiverAssigned(const CallDescriptor &call) {
+    if (call.receiver.root == nullptr)
         return;
-    lookupAssign(receiver.root->name);
+    const std::string &name = call.receiver.root->name;
+    const bool cursor = movesCursor(builtinRow(call.row));
+    const Symbol *symbol = lookupAssign(name, !cursor);
+    if (!cursor || symbol == nullptr || !isConstantKind(symbol->kind))
+        return;
+    const char *kind = call.receiver.type == T_DICT ? "dict" : "array";
+    reportRequiredFound("a variable for the cursor method \"" + call.method + "\"",
+                        std::string("the constant ") + kind + " \"" + name + "\"");
+    hintLastReport("a constant keeps its cursor still: copy it into a variable (`" + std::string(kind) + " copy = " +
+                   name + "`) to walk it with begin and inc, or go over it with `for`");
 }
 
 // Consumes the receiver's text: the caller reads only its other fields after.
@@ -166,7 +184,7 @@ std::string methodCallText(CallDescriptor &call, const std::string *arguments, i
     const int form = row.field[M_FORM];
     const bool updates = row.field[M_UPDATES] != 0;
     if (updates)
-        noteReceiverAssigned(call.receiver);
+        noteReceiverAssigned(call);
     auto receiver = [&call, updates] {
         return updates ? updatedReceiver(call.receiver) : takeMemberReceiver(call.receiver);
     };
@@ -267,6 +285,31 @@ ExprValue closeFunctionCall(const CallDescriptor &call, const ArgumentLevel &lev
         arguments[0] = level.arguments[0].text;
     ExprValue value = valueOf(std::string(row.target) + "(" + joinTexts(arguments.data(), level.count) + ")", row.field[F_RESULT]);
     return value;
+}
+
+// A call of a function of C or C++ that an extern line declares. What the
+// C++ compiler finds under the name may take or give other types, or be
+// missing: the call is made through a generic lambda, which libvel calls
+// where it can be called as declared and otherwise turns into a run-time
+// error, so that the program compiles whatever the C++ side holds. Left-out
+// arguments take the defaults the extern line gives, which the C++ side
+// need not have.
+std::string nativeCall(const FunctionRecord &function, std::vector<std::string> &arguments, int count) {
+    std::string list;
+    for (int i = 0; i < static_cast<int>(function.parameters.size()); i++) {
+        const std::string &given = i < count ? arguments[static_cast<size_t>(i)]
+                                             : function.parameters[static_cast<size_t>(i)].defaultValue;
+        if (given.empty())
+            break;
+        list += ", " + given;
+    }
+    std::string result = function.resultSpelling;
+    while (!result.empty() && result.back() == ' ')
+        result.pop_back();
+    const std::string &name = function.emittedName;
+    const std::string plain = name + "(static_cast<decltype(_v)>(_v)...)";
+    return "vel_native_call<" + result + ">(\"" + name + "\", vel_place(), [](auto &&..._v) -> decltype(" + plain +
+           ") { return " + plain + "; }" + list + ")";
 }
 
 // An argument as the parameter it fills receives it.
@@ -400,6 +443,8 @@ ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &leve
     }
     const std::string &emitted = call.emitted.empty() ? function.emittedName : call.emitted;
     ExprValue value = valueOf(emitted + "(" + joinTexts(arguments.data(), level.count) + ")", function.callType());
+    if (accepted && function.external && function.ownerClass < 0 && call.emitted.empty())
+        value.text = nativeCall(function, arguments, level.count);
     if (function.isConstructor) {
         value.type = T_OBJECT;
         value.classIndex = function.ownerClass;
@@ -665,6 +710,12 @@ ExprValue abandonArguments(const ExprValue &call) {
     value.text = call.text + "()";
     value.type = T_UNKNOWN;
     return value;
+}
+
+ExprValue endArguments(ExprValue call, const SyntaxContext &outer) {
+    bool failed = syntaxContextFailed();
+    restoreSyntaxContext(outer);
+    return failed ? abandonArguments(call) : closeArguments(std::move(call));
 }
 
 ExprValue closeArguments(ExprValue call) {

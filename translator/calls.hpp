@@ -9,6 +9,8 @@
 #include "translator/checked_stack.hpp"
 #include "translator/values.hpp"
 
+struct SyntaxContext;
+
 // Fresh call state at the start of a statement.
 void resetCallState();
 // Calls of names that no function had when they were translated: at the
@@ -32,6 +34,9 @@ ExprValue closeArguments(ExprValue call);
 // Drops the arguments of a call whose syntax failed (reported): nothing is
 // checked, and the value has no type that could cause further reports.
 ExprValue abandonArguments(const ExprValue &call);
+// After the ")" of a call: closed, or abandoned when its arguments had a
+// syntax error; the syntax context of the arguments gives way to `outer`.
+ExprValue endArguments(ExprValue call, const SyntaxContext &outer);
 
 // Part of the state of one translation (translator/source_translation.hpp).
 enum CallKind {

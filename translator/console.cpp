@@ -92,6 +92,8 @@ bool writtenAsOneLiteral(bool isPrint) {
 
 }  // namespace
 
+void writeEmptyPrint() { emit("vel_out << \"\\n\""); }
+
 void writePrintLine(bool isPrint) {
     if (writtenAsOneLiteral(isPrint))
         return;

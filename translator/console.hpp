@@ -8,6 +8,8 @@ void beginList();
 void recordItem(const ExprValue &item);
 // The line of a print (withSeparators) or an echo.
 void writePrintLine(bool isPrint);
+// A print of nothing: an empty line.
+void writeEmptyPrint();
 void writeInput(const AssignTarget &target, const std::string &prompt);
 
 // Part of the state of one translation (translator/source_translation.hpp).

@@ -49,6 +49,8 @@ ExprValue inRange(ExprValue item, ExprValue low, ExprValue high, bool inclusive,
 // integer that may be negative is compared by its value, as "<" compares it.
 std::string boundTest(const ExprValue &item, const std::string &op, const ExprValue &bound);
 ExprValue inContainer(ExprValue item, ExprValue container, bool negated);
+// "item in" a range or a container (negated: "not in").
+ExprValue inTested(const ExprValue &item, const RangeOrValue &tested, bool negated);
 
 ExprValue constantValue(const std::string &text, int type);
 ExprValue thisValue();

@@ -7,7 +7,9 @@
 
 #include "VLTokenTypes.hpp"
 #include "diagnostics/diagnostics.hpp"
+#include "semantics/classes.hpp"
 #include "translator/foreign_lines.hpp"
+#include "translator/head_brackets.hpp"
 #include "translator/hints.hpp"
 #include "translator/positions.hpp"
 #include "translator/source_translation.hpp"
@@ -127,6 +129,7 @@ void readAssignedLoop(TokenQueue &tokens) {
     std::string head = velmoraForm("for " + textBetween(tokens.LT(1), word) + " in " + textBetween(word, bound) +
                                    ".." + trimmed(textAfter(bound)));
     absorbBlockStart(word->getLine());
+    translation().foreignHeadLines.push_back(word->getLine());
     reportWord(word, "a loop over numbers names its range: write `" + head + "` (both ends counted)" +
                          blockClosing(word));
     tokens.replaceAt(separator, tokenAt(T::DOTDOT, "..", bound));
@@ -158,7 +161,9 @@ int cLoopStep(TokenQueue &tokens, unsigned int first, unsigned int last, const s
 }
 
 // `for (int i = 0; i < n; i++)`: read as `for int i in 0--n`.
-bool readCLoop(TokenQueue &tokens, unsigned int close, unsigned int first, unsigned int second) {
+// `fault`: the token the message points at, the `(` when null.
+bool readCLoop(TokenQueue &tokens, unsigned int close, unsigned int first, unsigned int second,
+               antlr::RefToken fault = antlr::RefToken()) {
     unsigned int at = 3;
     unsigned int type = isTypeWord(tokens.LA(at)) ? at++ : 0;
     unsigned int variable = at;
@@ -180,7 +185,9 @@ bool readCLoop(TokenQueue &tokens, unsigned int close, unsigned int first, unsig
                        textBetween(tokens.LT(first + 2), tokens.LT(second)) +
                        (step != 1 ? " step " + std::to_string(step) : "");
     absorbBlockStart(open->getLine());
-    reportSyntaxAt(open, "unexpected `(`",
+    if (!fault)
+        fault = open;
+    reportSyntaxAt(fault, "unexpected `" + fault->getText() + "`",
                    "a loop over numbers names its range: write `" + head + "` (" +
                        (inclusive ? "both ends counted" : "the end left out") + ")" + blockClosing(open));
     Tokens loop;
@@ -237,9 +244,60 @@ bool readParenthesisedLoop(TokenQueue &tokens, unsigned int close) {
     return true;
 }
 
+// Go's `for i := 0; i < 3; i++ {`: read as C's loop is, in its brackets.
+bool readGoLoop(TokenQueue &tokens) {
+    unsigned int end = 2;
+    std::vector<unsigned int> semicolons;
+    for (; !endsTheLine(tokens.LA(end)); end++)
+        if (tokens.LA(end) == T::SEMI)
+            semicolons.push_back(end);
+    if (semicolons.size() != 2 || tokens.LA(2) != T::IDENT)
+        return false;
+    Tokens written;
+    for (unsigned int at = 2; at < end; at++)
+        written.push_back(tokens.LT(at));
+    antlr::RefToken fault = tokens.LT(semicolons[0]);
+    Tokens bracketed{tokenAt(T::LEFTPAR, "(", written.front())};
+    for (std::size_t i = 0; i < written.size(); i++) {
+        bool declares = i == 1 && written[i]->getType() == T::COLON && i + 1 < written.size() &&
+                        written[i + 1]->getType() == T::EQUAL;
+        if (!declares)
+            bracketed.push_back(written[i]);
+    }
+    bracketed.push_back(tokenAt(T::RIGHTPAR, ")", tokens.LT(end)));
+    // The `(` moves the `;`s one on, the `:` of a `:=` one back.
+    unsigned int moved = bracketed.size() == written.size() + 1 ? 0 : 1;
+    tokens.replaceRange(2, end - 1, bracketed);
+    unsigned int close = 2 + static_cast<unsigned int>(bracketed.size()) - 1;
+    if (readCLoop(tokens, close, semicolons[0] + moved, semicolons[1] + moved, fault))
+        return true;
+    tokens.replaceRange(2, close, written);
+    return false;
+}
+
+// Swift's `for i in 0..<3`: read as `for i in 0--3`.
+void readHalfOpenRange(TokenQueue &tokens) {
+    for (unsigned int at = 2; !endsTheLine(tokens.LA(at)); at++) {
+        antlr::RefToken dots = tokens.LT(at), less = tokens.LT(at + 1);
+        if (dots->getType() != T::DOTDOT || less->getType() != T::LESSER || less->getLine() != dots->getLine() ||
+            columnOf(less) != afterOf(dots))
+            continue;
+        std::string line = lineOf(dots);
+        line.replace(static_cast<std::string::size_type>(columnOf(dots) - 1), 3, "--");
+        absorbBlockStart(dots->getLine());
+        reportSyntax(dots->getLine(), columnOf(dots), columnOf(less), "`..<` is not a range",
+                     "a range without its end is written with `--`: write `" + velmoraForm(line) + "`" +
+                         blockClosing(dots));
+        tokens.replaceRange(at, at + 1, {tokenAt(T::MINMIN, "--", dots)});
+        return;
+    }
+}
+
 void readLoop(TokenQueue &tokens) {
+    readHalfOpenRange(tokens);
     if (tokens.LA(2) != T::LEFTPAR) {
-        readAssignedLoop(tokens);
+        if (!readGoLoop(tokens))
+            readAssignedLoop(tokens);
         return;
     }
     unsigned int close = closingBracket(tokens, 2);
@@ -278,6 +336,7 @@ void readUnless(TokenQueue &tokens) {
     reportWordAsWritten(word, next, "`unless` is written `if not`: write `if not (" + condition + ")`" +
                                         blockClosing(word));
     absorbBlockStart(word->getLine());
+    translation().foreignHeadLines.push_back(word->getLine());
     // The `then` or `{` that begins the block in other languages.
     antlr::RefToken last = tokens.LT(end - 1);
     if (end > 3 && (last->getType() == T::LEFTCURLY || (last->getType() == T::IDENT && last->getText() == "then"))) {
@@ -288,6 +347,63 @@ void readUnless(TokenQueue &tokens) {
     tokens.replaceRange(end, end, {tokenAt(T::RIGHTPAR, ")", tokens.LT(end)), tokens.LT(end)});
     tokens.replaceRange(1, 1, {tokenAt(T::LITERAL_if, "if", word), tokenAt(T::LITERAL_not, "not", word),
                                tokenAt(T::LEFTPAR, "(", word)});
+}
+
+// The place of the `.` before `each do` on the line, outside brackets, or 0.
+unsigned int eachDot(TokenQueue &tokens) {
+    int depth = 0;
+    for (unsigned int at = 1; !endsTheLine(tokens.LA(at)); at++) {
+        int type = tokens.LA(at);
+        if (type == T::LEFTPAR || type == T::LEFTSQUARE)
+            depth++;
+        else if (type == T::RIGHTPAR || type == T::RIGHTSQUARE)
+            depth--;
+        else if (depth == 0 && type == T::DOT && tokens.LA(at + 1) == T::IDENT && tokens.LA(at + 2) == T::LITERAL_do)
+            return at > 1 ? at : 0;
+    }
+    return 0;
+}
+
+// `items.each do |v|`, `h.each do |k, v|`, `items.each_with_index do |v,
+// i|`: Ruby's loop over the elements of a container, read as `for v in
+// items`, `for k, v in h` and `for i, v in items`, closed by `/for`.
+void readEach(TokenQueue &tokens) {
+    unsigned int dot = eachDot(tokens);
+    if (dot == 0)
+        return;
+    antlr::RefToken method = tokens.LT(dot + 1);
+    bool indexed = method->getText() == "each_with_index";
+    unsigned int bar = dot + 3;
+    if ((!indexed && method->getText() != "each") || tokens.LA(bar) != T::OR_BIN || tokens.LA(bar + 1) != T::IDENT)
+        return;
+    unsigned int close = bar + 2;
+    bool pair = tokens.LA(close) == T::COMMA && tokens.LA(close + 1) == T::IDENT;
+    if (pair)
+        close += 2;
+    if (tokens.LA(close) != T::OR_BIN || !endsTheLine(tokens.LA(close + 1)) || (indexed && !pair))
+        return;
+    antlr::RefToken first = tokens.LT(1), value = tokens.LT(bar + 1);
+    Tokens variables{value};
+    if (pair)
+        variables = indexed ? Tokens{tokens.LT(bar + 3), tokens.LT(bar + 2), value}
+                            : Tokens{value, tokens.LT(bar + 2), tokens.LT(bar + 3)};
+    const std::string &line = lineOf(first);
+    std::string container = trimmed(line.substr(static_cast<std::string::size_type>(columnOf(first) - 1),
+                                                static_cast<std::string::size_type>(columnOf(tokens.LT(dot)) - columnOf(first))));
+    std::string names = variables.size() == 1 ? value->getText()
+                                                : variables[0]->getText() + ", " + variables[2]->getText();
+    absorbBlockStart(first->getLine());
+    translation().foreignHeadLines.push_back(first->getLine());
+    reportSyntax(first->getLine(), columnOf(method), afterOf(tokens.LT(close)) - 1,
+                 "unexpected `" + method->getText() + "`",
+                 "a loop over the elements of a container is written with `for`: write `for " + names + " in " +
+                     container + "`, and close the block with `/for`");
+    Tokens loop{tokenAt(T::LITERAL_for, "for", first)};
+    loop.insert(loop.end(), variables.begin(), variables.end());
+    loop.push_back(tokenAt(T::LITERAL_in, "in", method));
+    for (unsigned int at = 1; at < dot; at++)
+        loop.push_back(tokens.LT(at));
+    tokens.replaceRange(1, close, loop);
 }
 
 // `int b[3]`, `int b[] = {1, 2}`: read as `int[] b`, `int[] b = [1, 2]`.
@@ -359,17 +475,97 @@ void readUntypedConstant(TokenQueue &tokens) {
     tokens.replaceRange(2, 2, {type, tokens.LT(2)});
 }
 
+// The type this language writes for a type of another (`Int`, `f64`,
+// `String`), or `var`; a class of the program stays itself.
+antlr::RefToken typeNamed(const antlr::RefToken &written) {
+    static const char *const integers[] = {"int", "Int", "Int32", "Int64", "Long", "long", "short", "i32", "i64",
+                                           "u32", "u64", "usize", "isize", "int32", "int64", "uint"};
+    static const char *const reals[] = {"Double", "Float", "double", "float", "f32", "f64", "float32", "float64"};
+    static const char *const texts[] = {"String", "string", "str", "text"};
+    static const char *const truths[] = {"Bool", "Boolean", "bool", "boolean"};
+    const std::string &text = written->getText();
+    auto among = [&text](const auto &names) {
+        for (const char *name : names)
+            if (text == name)
+                return true;
+        return false;
+    };
+    if (among(integers))
+        return tokenAt(T::LITERAL_int, "int", written);
+    if (among(reals))
+        return tokenAt(T::LITERAL_real, "real", written);
+    if (among(texts))
+        return tokenAt(T::LITERAL_text, "text", written);
+    if (among(truths))
+        return tokenAt(T::LITERAL_bool, "bool", written);
+    if (written->getType() == T::IDENT && findClass(text) >= 0)
+        return written;
+    return tokenAt(T::LITERAL_var, "var", written);
+}
+
+// Kotlin's `when (x) {` and Rust's `match x {`: a `switch`, whose block of
+// arms velc does not read; told once, its lines say nothing more.
+void readForeignSwitch(TokenQueue &tokens) {
+    antlr::RefToken word = tokens.LT(1);
+    const std::string &text = word->getText();
+    const std::string &line = lineOf(word);
+    std::string::size_type last = line.find_last_not_of(" \t\r");
+    if ((text != "when" && text != "match") || last == std::string::npos || line[last] != '{' ||
+        isDeclaredName(text) || sourceDefinesFunction(text))
+        return;
+    std::string subject = trimmed(line.substr(static_cast<std::string::size_type>(afterOf(word) - 1),
+                                              last - static_cast<std::string::size_type>(afterOf(word) - 1)));
+    if (subject.size() > 1 && subject.front() == '(' && subject.back() == ')')
+        subject = trimmed(subject.substr(1, subject.size() - 2));
+    absorbBlockStart(word->getLine());
+    reportWord(word, "a choice among the values of one subject is a `switch`: switch " + subject +
+                         " ... case 1 ... default ... /switch");
+    explainForeignBlock(word->getLine());
+}
+
 }  // namespace
+
+bool readTypeAfterName(TokenQueue &tokens) {
+    antlr::RefToken word = tokens.LT(1), name = tokens.LT(2);
+    bool declares = word->getType() == T::LITERAL_var || word->getType() == T::LITERAL_let ||
+                    (word->getType() == T::IDENT && word->getText() == "val" && !isDeclaredName("val"));
+    if (!declares || name->getType() != T::IDENT || !firstOnItsLine(word))
+        return false;
+    unsigned int type = tokens.LA(3) == T::COLON ? 4 : 3;
+    antlr::RefToken written = tokens.LT(type);
+    int after = tokens.LA(type + 1);
+    bool typeWord = written->getType() == T::IDENT || isTypeWord(written->getType()) ||
+                    written->getType() == T::LITERAL_string;
+    if (!typeWord || !(after == T::EQUAL || after == T::SEMI || endsTheLine(after)) ||
+        (type == 3 && word->getType() != T::LITERAL_var))
+        return false;
+    antlr::RefToken meant = typeNamed(written);
+    std::string declaration = meant->getText() + " " + name->getText();
+    if (after == T::EQUAL)
+        declaration += " = " + velmoraForm(textAfter(tokens.LT(type + 1)));
+    antlr::RefToken fault = tokens.LT(type - 1 == 3 ? 3 : type);
+    reportSyntax(fault->getLine(), columnOf(fault), afterOf(type == 4 ? written : fault) - 1,
+                 "unexpected `" + fault->getText() + "`",
+                 "a variable's type comes before its name: write `" + declaration + "`");
+    tokens.replaceRange(1, type, {meant, name});
+    return true;
+}
 
 void readForeignHead(TokenQueue &tokens) {
     if (!firstOnItsLine(tokens.LT(1)))
         return;
+    mendHeadBrackets(tokens);
     int first = tokens.LA(1);
     if (first == T::LITERAL_for) {
         readLoop(tokens);
+    } else if (first == T::LITERAL_var || first == T::LITERAL_let) {
+        readTypeAfterName(tokens);
     } else if (first == T::IDENT) {
+        readTypeAfterName(tokens);
+        readForeignSwitch(tokens);
         readUnless(tokens);
         readShortDeclaration(tokens);
+        readEach(tokens);
     } else if (first == T::LITERAL_const) {
         readUntypedConstant(tokens);
     } else {

@@ -11,6 +11,11 @@
 // Reads such a line when it is next in `tokens`.
 void readForeignHead(TokenQueue &tokens);
 
+// `var y: Int = 5`, `let y: Int`, `val y: String = "a"` (a type after a
+// `:`) and Go's `var y int = 5`, next in `tokens`: reported once and read as
+// `int y = 5`. Whether it was such a line.
+bool readTypeAfterName(TokenQueue &tokens);
+
 // `let mut x = 1` at `at`: read as `let x = 1`, whose declaration word is told.
 void dropMutability(TokenQueue &tokens, unsigned int at = 1);
 

@@ -1,6 +1,7 @@
 #include "translator/foreign_lines.hpp"
 
 #include <cctype>
+#include <vector>
 
 namespace {
 
@@ -91,20 +92,69 @@ std::string withoutOuterParentheses(const std::string &condition) {
 // A word of the language between blanks, where another language wrote a
 // sign that may stand without them (`a&&b`).
 void appendWord(std::string &out, const std::string &word, const std::string &code, std::string::size_type next) {
-    if (!out.empty() && out.back() != ' ')
+    if (!out.empty() && out.back() != ' ' && out.back() != '(')
         out += ' ';
     out += word;
     if (next < code.size() && code[next] != ' ')
         out += ' ';
 }
 
-std::string withLanguageOperators(const std::string &code) {
+// The value words of other languages: `None`, `null`, `True`.
+const char *valueWord(const std::string &word) {
+    if (word == "None" || word == "null" || word == "NULL" || word == "nullptr" || word == "undefined" ||
+        word == "nothing")
+        return "nil";
+    if (word == "True")
+        return "true";
+    if (word == "False")
+        return "false";
+    return nullptr;
+}
+
+std::string::size_type wordEnd(const std::string &code, std::string::size_type at) {
+    while (at < code.size() && isNameCharacter(code[at]))
+        at++;
+    return at;
+}
+
+// The word at `at` as this language writes it, or empty when it stays;
+// `conditions`: `x is not None` compares, as a block's condition does.
+std::string languageWord(const std::string &code, std::string::size_type at, bool conditions,
+                         std::string::size_type &end) {
+    end = wordEnd(code, at);
+    std::string word = code.substr(at, end - at);
+    if (const char *value = valueWord(word))
+        return value;
+    if (!conditions || word != "is")
+        return "";
+    std::string::size_type next = code.find_first_not_of(' ', end);
+    if (next != std::string::npos && wordEnd(code, next) == next + 3 && code.compare(next, 3, "not") == 0) {
+        end = next + 3;
+        return "!=";
+    }
+    return "=";
+}
+
+std::string withLanguageOperators(const std::string &code, bool conditions) {
     std::string out;
     for (std::string::size_type i = 0; i < code.size();) {
+        std::string::size_type end = 0;
+        std::string word;
+        bool wordStarts = isNameCharacter(code[i]) && (i == 0 || !isNameCharacter(code[i - 1]));
         if (opensText(code[i])) {
-            std::string::size_type end = afterText(code, i);
+            end = afterText(code, i);
             out += code.substr(i, end - i);
             i = end;
+        } else if (wordStarts && !(word = languageWord(code, i, conditions, end)).empty()) {
+            out += word;
+            i = end;
+        } else if (wordStarts) {
+            out += code.substr(i, wordEnd(code, i) - i);
+            i = wordEnd(code, i);
+        } else if (code[i] == '!' && code.compare(i, 2, "!=") != 0) {
+            // `!done` of the languages of C.
+            appendWord(out, "not", code, i + 1);
+            i++;
         } else if (code.compare(i, 3, "!==") == 0) {
             out += "!=";
             i += 3;
@@ -139,10 +189,9 @@ std::string velmoraForm(const std::string &line) {
     if (startsABlock(word)) {
         std::string condition = withoutOuterParentheses(withoutBlockStart(code.substr(word.size())));
         code = condition.empty() ? word : word + " " + condition;
-    } else {
-        code = withoutSemicolons(code);
+        return withLanguageOperators(code, true);
     }
-    return withLanguageOperators(code);
+    return withLanguageOperators(withoutSemicolons(code), false);
 }
 
 std::string blockCloserOf(const std::string &line) {
@@ -169,4 +218,95 @@ std::string foreignBlockClosing(const std::string &line) {
 
 std::string velmoraFormHint(const std::string &line) {
     return "write `" + velmoraForm(line) + "`" + foreignBlockClosing(line);
+}
+
+namespace {
+
+// The parts of a filled text's body (`x = {x}`): the texts between the
+// braces written as texts, the names in them as they are, without a format
+// after `:`.
+std::vector<std::string> filledTextParts(const std::string &body) {
+    std::vector<std::string> parts;
+    std::string text;
+    for (std::string::size_type i = 0; i < body.size(); i++) {
+        bool doubled = i + 1 < body.size() && body[i + 1] == body[i];
+        if ((body[i] == '{' || body[i] == '}') && doubled) {
+            text += body[i++];
+        } else if (body[i] == '{') {
+            std::string::size_type close = body.find('}', i);
+            if (close == std::string::npos)
+                return {};
+            if (!text.empty())
+                parts.push_back("\"" + text + "\"");
+            text.clear();
+            std::string value = trimmed(body.substr(i + 1, close - i - 1));
+            value = trimmed(value.substr(0, value.find(':')));
+            if (!value.empty() && value.back() == '=')   // `{x=}` prints the name too
+                value = trimmed(value.substr(0, value.size() - 1));
+            parts.push_back(withLanguageOperators(value, false));
+            i = close;
+        } else {
+            text += body[i];
+        }
+    }
+    if (!text.empty())
+        parts.push_back("\"" + text + "\"");
+    return parts;
+}
+
+std::string joinedParts(const std::vector<std::string> &parts, const char *separator) {
+    std::string out;
+    for (const std::string &part : parts)
+        out += (out.empty() ? "" : separator) + part;
+    return out;
+}
+
+}  // namespace
+
+std::string filledTextHint(const std::string &line, std::string::size_type prefix) {
+    std::string::size_type quote = prefix + 1;
+    if (quote >= line.size() || !opensText(line[quote]))
+        return "";
+    std::string::size_type end = afterText(line, quote);
+    std::vector<std::string> parts = filledTextParts(line.substr(quote + 1, end - quote - 2));
+    if (parts.empty())
+        return "";
+    std::string code = codeOf(line);
+    std::string rest = trimmed(withoutSemicolons(line.substr(end)));
+    bool printed = firstWord(code) == "print" && (rest.empty() || rest == ")");
+    if (printed)
+        return "a text takes no values inside it; `print` writes them one after another: write `print " +
+               joinedParts(parts, ", ") + "`";
+    for (std::string &part : parts)
+        if (!opensText(part[0]))
+            part = (wordEnd(part, 0) == part.size() ? part : "(" + part + ")") + ".totext()";
+    return "a text takes no values inside it: join its parts with `+`, each value as a text: " +
+           joinedParts(parts, " + ");
+}
+
+std::string interpolatedTextHint(const std::string &line, std::string::size_type quote) {
+    if (quote >= line.size() || (line[quote] != '"' && line[quote] != '`'))
+        return "";
+    // The body up to its closing quote, its values put in braces.
+    std::string body;
+    std::string::size_type i = quote + 1;
+    bool filled = false;
+    for (; i < line.size() && line[i] != line[quote]; i++) {
+        bool swift = line[quote] == '"' && line.compare(i, 2, "\\(") == 0;
+        bool script = line[quote] == '`' && line.compare(i, 2, "${") == 0;
+        if (!swift && !script) {
+            body += line[i];
+            continue;
+        }
+        char close = swift ? ')' : '}';
+        std::string::size_type end = line.find(close, i + 2);
+        if (end == std::string::npos)
+            return "";
+        body += "{" + line.substr(i + 2, end - i - 2) + "}";
+        filled = true;
+        i = end;
+    }
+    if (!filled || i >= line.size())
+        return "";
+    return filledTextHint(line.substr(0, quote) + "f\"" + body + "\"" + line.substr(i + 1), quote);
 }

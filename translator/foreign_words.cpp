@@ -31,7 +31,7 @@ const char *const integerType = "an integer is declared `int`: int n = 5";
 
 const DeclarationWord words[] = {
     {"let", T::LITERAL_let, T::LITERAL_var, anyValue},     {"local", T::IDENT, T::LITERAL_var, anyValue},
-    {"auto", T::IDENT, T::LITERAL_var, anyValue},          {"string", T::LITERAL_string, T::LITERAL_text, textType},
+    {"auto", T::IDENT, T::LITERAL_var, anyValue},          {"val", T::IDENT, T::LITERAL_var, anyValue},          {"string", T::LITERAL_string, T::LITERAL_text, textType},
     {"String", T::IDENT, T::LITERAL_text, textType},       {"str", T::IDENT, T::LITERAL_text, textType},
     {"boolean", T::IDENT, T::LITERAL_bool, truthType},     {"Boolean", T::IDENT, T::LITERAL_bool, truthType},
     {"float", T::IDENT, T::LITERAL_real, realType},        {"double", T::IDENT, T::LITERAL_real, realType},

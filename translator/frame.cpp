@@ -210,27 +210,37 @@ void checkHeaderInclude(const std::string &name) {
 
 void beginInclude() {
     output().blankLines = 0;
-    emit("#include ");
 }
 
 void includeQuoted(const std::string &literal) {
     std::string name = literal.substr(1, literal.size() >= 2 ? literal.size() - 2 : 0);
     if (!endsWithNoCase(name, ".vel")) {
         checkHeaderInclude(name);
-        emit("\"" + name + "\"\n");
+        emit("#include \"" + name + "\"\n");
         return;
     }
-    name = name.substr(0, name.size() - 4) + ".hpp";
-    emit("\"" + name + "\"\n");
+    std::string header = name.substr(0, name.size() - 4) + ".hpp";
+    const auto &known = translatedSource().includedHeaders;
+    auto found = known.find(name);
+    if (found == known.end()) {
+        emit("#include \"" + header + "\"\n");
+    } else {
+        // Each header once, the ones it needs before it.
+        for (const std::string &needed : found->second.inOrder)
+            if (output().includedHeaders.insert(needed).second)
+                emit("#include \"" + needed + "\"\n");
+        if (found->second.sameCycle)
+            return;
+    }
     // What an included source declares is visible to every source that
     // includes this one, as it is to the translator.
     switchToHeader();
-    emit("#include \"" + name + "\"\n");
+    emit("#include \"" + header + "\"\n");
     switchToImplementation();
 }
 
 void includeAngle(const std::string &path) {
-    emit("<" + path + ">\n");
+    emit("#include <" + path + ">\n");
 }
 
 void beginImport() {

@@ -453,6 +453,8 @@ void endParameter() {
     state.prototypeParameters += text + state.defaultText;
     state.parameterTexts.push_back(text);
     state.parameterDefaults.push_back(state.defaultText);
+    if (!state.defaultText.empty())
+        parameter.defaultValue = state.defaultText.substr(1);
     state.record.parameters.push_back(parameter);
 }
 
@@ -509,6 +511,7 @@ void writeMethodStub() {
 
 void endFunctionHead() {
     FunctionState &state = functionState();
+    state.record.resultSpelling = state.returnSpelling.empty() ? "void" : state.returnSpelling;
     int early = -1;
     if (state.record.ownerClass >= 0 && !state.external)
         early = methodRegisteredAhead(state.record.ownerClass, state.record.name);

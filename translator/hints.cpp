@@ -207,6 +207,14 @@ std::string didYouMean(const std::string &name, const std::vector<std::string> &
 
 }  // namespace
 
+bool isForeignFunctionWord(const std::string &word) { return isFunctionWord(word); }
+
+void explainForeignBlock(int firstLine) {
+    const TokenPositions *positions = translation().positions;
+    if (positions)
+        translation().foreignBlocks.push_back({firstLine, lastLineOfForeignFunction(*positions, firstLine), ""});
+}
+
 int editDistance(const std::string &a, const std::string &b, int limit) {
     const std::size_t n = a.size(), m = b.size();
     if ((n > m ? n - m : m - n) > static_cast<std::size_t>(limit))
@@ -336,11 +344,22 @@ std::string FirstGuessHints::hintFor(const Diagnostic &diagnostic, const std::st
 
 namespace {
 
+// `a.forEach(v => print(v))`, `a.forEach { print(it) }`: a loop of its own
+// here; what the rest of the line makes of the function in it is no news.
+bool isLoopMethod(const std::string &name) { return name == "forEach" || name == "for_each" || name == "each"; }
+
+std::string loopMethodHint(const Diagnostic &diagnostic) {
+    translation().keywordGuessLines.push_back(diagnostic.line);
+    return "a loop over the elements of a container is written with `for`: for v in a ... /for";
+}
+
 std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
     if (name.empty())
         return templateHint(diagnostic);
     switch (diagnostic.code) {
     case E_METHOD_NOT_FOUND: case E_NO_METHOD: {
+        if (isLoopMethod(name))
+            return loopMethodHint(diagnostic);
         std::string hint = known(std::begin(methodGuesses), std::end(methodGuesses), name);
         return hint.empty() ? didYouMean(name, joined(memberNames(true), builtinNames(true))) : hint;
     }
@@ -392,9 +411,15 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
         return didYouMean(name, declaredNames());
     }
     case E_ATTRIBUTE_NOT_FOUND: {
+        if (isLoopMethod(name))
+            return loopMethodHint(diagnostic);
         std::vector<std::string> methods = builtinNames(true);
         if (std::find(methods.begin(), methods.end(), name) != methods.end())
             return "`" + name + "` is a method: write `" + name + "()`";
+        // `a.count`, `s.len`: the length is a method, named as the built-in table names it.
+        std::string length = known(std::begin(methodGuesses), std::end(methodGuesses), name);
+        if (!length.empty() && name != "append" && name != "add" && name != "push_back")
+            return length;
         return didYouMean(name, joined(memberNames(false), declaredNames()));
     }
     default:
@@ -428,6 +453,9 @@ bool FirstGuessHints::followsExplainedGuess(const Diagnostic &diagnostic, const 
     const std::vector<std::string> &members = translation().membersOfUnclosedClasses;
     if (diagnostic.code == E_NOT_DECLARED && std::find(members.begin(), members.end(), name) != members.end())
         return true;
+    for (const ForeignFunction &block : translation().foreignBlocks)
+        if (diagnostic.line >= block.firstLine && diagnostic.line <= block.lastLine)
+            return true;
     for (const ForeignFunction &function : translation().foreignFunctions) {
         if (diagnostic.line >= function.firstLine && diagnostic.line <= function.lastLine)
             return true;

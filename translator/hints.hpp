@@ -29,6 +29,14 @@ public:
     bool followsExplainedGuess(const Diagnostic &diagnostic, const std::string &name) const override;
 };
 
+// Whether a word begins a function in another language (`def`, `func`,
+// `function`, or one of them misspelt).
+bool isForeignFunctionWord(const std::string &word);
+
+// A block of another language begun at `firstLine` (`when (x) {`), once
+// told: what the parser makes of its lines, to its closing line, is no news.
+void explainForeignBlock(int firstLine);
+
 // What a function written as another language writes it is told.
 extern const char *const foreignFunctionHint;
 

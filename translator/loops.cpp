@@ -527,10 +527,24 @@ void endDoBody() {
     writeClosingBrace();
 }
 
+namespace {
+
 void writeDoEnding(const std::string &text) {
     writeIndent();
     emit(text);
 }
+
+}  // namespace
+
+void writeDoUntil(const ExprValue &condition) { writeDoEnding("while(!(" + conditionText(condition) + "))"); }
+
+void writeDoWhile(const ExprValue &condition) { writeDoEnding("while (" + controlConditionText(condition) + ")"); }
+
+void writeDoForever() { writeDoEnding("while(true)"); }
+
+void writeDoWhileForever() { writeDoEnding("while (true)"); }
+
+void writeDoOnce() { writeDoEnding("while(false)"); }
 
 void endDo() {
     popBranches();

@@ -548,6 +548,11 @@ ExprValue inRange(ExprValue item, ExprValue low, ExprValue high, bool inclusive,
     return order.finish(result((negated ? "!" : "") + text, checkIn(item.type, T_VAR)));
 }
 
+ExprValue inTested(const ExprValue &item, const RangeOrValue &tested, bool negated) {
+    return tested.isRange ? inRange(item, tested.low, tested.high, tested.inclusive, negated)
+                          : inContainer(item, tested.value, negated);
+}
+
 ExprValue inContainer(ExprValue item, ExprValue container, bool negated) {
     countOperator();
     refusedVoid(item, T_VAR);

@@ -5,6 +5,7 @@
 #include <deque>
 #include <stdexcept>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 // One generated text while the translation makes it.
@@ -82,6 +83,8 @@ struct OutputState {
     std::string functionsText;
     bool inImport = false;
     bool importSeen = false;
+    // The headers of included sources the implementation has included.
+    std::unordered_set<std::string> includedHeaders;
     // Line directives that give each generated statement its source
     // position, for compiler messages, run-time errors and debuggers.
     bool mapLines = false;

@@ -44,6 +44,9 @@ struct SourceTranslation : SourceSemantics {
     std::vector<int> braceLines;
     // Block lines whose `{`, `then` or `do` the message of the line took in.
     std::vector<int> absorbedBlockStarts;
+    // Block lines read as another language writes them (`unless x > 1`,
+    // `a.each do |v|`): the `end` that closes the block is part of the slip.
+    std::vector<int> foreignHeadLines;
     // The lines of `else` and `elseif` branches that end with a `{`.
     std::vector<int> branchBraceLines;
     int functionBraces = 0;       // functions whose `{` was reported and whose `}` is still to come
@@ -55,6 +58,8 @@ struct SourceTranslation : SourceSemantics {
     // Functions written as another language writes them, once explained:
     // what the parser makes of their lines says nothing new.
     std::vector<ForeignFunction> foreignFunctions;
+    // Blocks of another language that velc does not read (`when (x) {`), once told.
+    std::vector<ForeignFunction> foreignBlocks;
     OutputState output;
     TranslatedTexts texts;
     XmlState xml;

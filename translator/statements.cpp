@@ -140,6 +140,13 @@ void writeExpressionStatement(const ExprValue &value) {
         emit("(void)(" + value.text + ")");
 }
 
+void writeStatementEnd() { emit(";\n"); }
+
+void writeAtWord(const std::string &tokenText) {
+    noteObjectsMayBeReleased();
+    emit(tokenText.substr(1) + " ");
+}
+
 void enterControlBlock() {
     enterNestedBlock();
     output().indentLevel++;
@@ -155,6 +162,15 @@ void writeControlLine(const std::string &text) {
     writeIndent();
     emit("{\n");
     output().blankLines = 2;
+}
+
+void writeIfLine(const ExprValue &condition) { writeControlLine("if(" + controlConditionText(condition) + ")"); }
+
+void writeErrorLine() { writeControlLine("if(dyn::error==false)"); }
+
+void beginTry() {
+    writeControlLine("try");
+    enterControlBlock();
 }
 
 void writeClosingBrace() {
@@ -199,6 +215,8 @@ void endBranches(bool isSwitch) {
     popBranches();
 }
 
+namespace {
+
 std::string branchComparison(int comparisonToken, const ExprValue &value) {
     ExprValue subject = subjectValue();
     return comparison(subject, comparisonToken, value).text;
@@ -224,6 +242,28 @@ std::string caseRange(ExprValue low, ExprValue high, bool inclusive) {
     test.text = std::move(text);
     test.type = T_BOOLEAN;
     return order.finish(std::move(test)).text;
+}
+
+}  // namespace
+
+void writeComparisonBranch(int comparisonToken, const ExprValue &value) {
+    writeControlLine("if(" + branchComparison(comparisonToken, value) + ")");
+}
+
+void writeInBranch(const RangeOrValue &tested) {
+    writeControlLine("if(" + (tested.isRange ? branchRange(tested.low, tested.high, tested.inclusive)
+                                             : branchContainer(tested.value)) + ")");
+}
+
+std::string caseTest(const RangeOrValue &tested) {
+    return tested.isRange ? caseRange(tested.low, tested.high, tested.inclusive) : caseEquals(tested.value);
+}
+
+void writeCaseLine(const std::vector<std::string> &tests) {
+    std::string condition = tests.front();
+    for (std::size_t i = 1; i < tests.size(); i++)
+        condition += " || " + tests[i];
+    writeControlLine("if(" + condition + ")");
 }
 
 void beginCatch(const std::string &className, const std::string &variable) {

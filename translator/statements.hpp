@@ -57,12 +57,22 @@ void writeStatementComment(const std::string &tokenText);
 void writeNative(const std::string &tokenText);
 // A value standing as a statement ("a", a call).
 void writeExpressionStatement(const ExprValue &value);
+// The end of a simple statement.
+void writeStatementEnd();
+// A statement led by a word of C++ ("@delete p"): the word, its operand next.
+void writeAtWord(const std::string &tokenText);
 
 // A block of a control structure: one level deeper and a scope of its own.
 void enterControlBlock();
 void leaveControlBlock();
 // The controlling line ("if(c)", "while(c)", ...) and the brace that opens its block.
 void writeControlLine(const std::string &text);
+// The line of an if, or of a clause of a do-case chain, on its condition.
+void writeIfLine(const ExprValue &condition);
+// The line of an error statement: its block runs when no error is pending.
+void writeErrorLine();
+// A try's line, its block entered.
+void beginTry();
 void writeClosingBrace();
 void writeElse();
 
@@ -70,11 +80,14 @@ void writeElse();
 void beginBranches(const ExprValue &subject, bool isSwitch);
 void nextBranch();
 void endBranches(bool isSwitch);
-std::string branchComparison(int comparisonToken, const ExprValue &value);
-std::string branchRange(const ExprValue &low, const ExprValue &high, bool inclusive);
-std::string branchContainer(const ExprValue &container);
-std::string caseEquals(const ExprValue &value);
-std::string caseRange(ExprValue low, ExprValue high, bool inclusive);
+// The line of a branch of a composite if: the subject compared with a
+// value, or looked for in a range or a container.
+void writeComparisonBranch(int comparisonToken, const ExprValue &value);
+void writeInBranch(const RangeOrValue &tested);
+// What one value (or range) of a case tests; the case's line, any of whose
+// tests selects its block.
+std::string caseTest(const RangeOrValue &tested);
+void writeCaseLine(const std::vector<std::string> &tests);
 
 // Loops.
 void writeBreak();
@@ -94,7 +107,13 @@ void countLetClause();
 void endWhile();
 void beginDo();
 void endDoBody();
-void writeDoEnding(const std::string &text);
+// The endings of a do loop: `until c`, `while c`, `forever`, `while
+// forever`, and none (its block runs once).
+void writeDoUntil(const ExprValue &condition);
+void writeDoWhile(const ExprValue &condition);
+void writeDoForever();
+void writeDoWhileForever();
+void writeDoOnce();
 void endDo();
 void beginFor();
 bool stepIsNegative(const ExprValue &step);

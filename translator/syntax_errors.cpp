@@ -50,9 +50,20 @@ const std::string &lineText(int line) {
     return translation().positions ? translation().positions->line(line) : none;
 }
 
+// `function f(x)`, `func f(x: Int) -> Int {`, Lua's `local function
+// f(x)`, Java's `public static void main(String[] args) {`.
 bool startsWithFunctionWord(const std::string &text) {
     std::string::size_type first = text.find_first_not_of(" \t");
-    return first != std::string::npos && text.compare(first, 9, "function ") == 0;
+    if (first != std::string::npos && text.compare(first, 6, "local ") == 0)
+        first = text.find_first_not_of(" \t", first + 6);
+    if (first == std::string::npos)
+        return false;
+    std::string::size_type end = first;
+    while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_'))
+        end++;
+    std::string word = text.substr(first, end - first);
+    bool head = text.find('(', end) != std::string::npos && end < text.size() && (text[end] == ' ' || text[end] == '\t');
+    return word == "function" || (head && (isForeignFunctionWord(word) || word == "public" || word == "protected"));
 }
 
 // The `{`, `then` or `do` that ends a block's first line, as other
@@ -61,6 +72,11 @@ bool isBlockStartMessage(const Diagnostic &diagnostic) {
     return diagnostic.kind == DiagnosticKind::syntax &&
            (diagnostic.message == "unexpected `{`" || diagnostic.message == "unexpected `then`" ||
             diagnostic.message == "unexpected `do`");
+}
+
+bool isLoneBangMessage(const Diagnostic &diagnostic) {
+    return diagnostic.kind == DiagnosticKind::syntax && diagnostic.message == "`!` alone is not an operator" &&
+           diagnostic.hint.compare(0, 11, "write `not ") == 0;
 }
 
 // The lines that have had their syntax error (or only a block start that
@@ -101,15 +117,30 @@ void absorbBlockStart(int line) {
     std::vector<int> &lines = translation().absorbedBlockStarts;
     if (std::find(lines.begin(), lines.end(), line) == lines.end())
         lines.push_back(line);
+    // The line as velc writes it has `not` for a lone `!` too.
     const std::vector<Diagnostic> &all = currentSink().all();
     for (std::size_t i = all.size(); i-- > 0;)
-        if (all[i].line == line && isBlockStartMessage(all[i]))
+        if (all[i].line == line && (isBlockStartMessage(all[i]) || isLoneBangMessage(all[i])))
             currentSink().withdraw(i);
 }
 
 bool blockStartAbsorbed(int line) {
     const std::vector<int> &lines = translation().absorbedBlockStarts;
     return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+void noteResumedAt(const antlr::RefToken &next) {
+    int type = next ? next->getType() : antlr::Token::EOF_TYPE;
+    if (type == T::EOL || type == T::Q_COMMENT || type == antlr::Token::EOF_TYPE)
+        return;
+    int line = next->getLine();
+    const std::vector<Diagnostic> &all = currentSink().all();
+    for (std::size_t i = all.size(); i-- > 0;) {
+        if (all[i].line == line && cutsItsLineShort(all[i])) {
+            currentSink().resume(i, {diagnostics.sourceName, line, byteColumn(lineText(line), next->getColumn())});
+            return;
+        }
+    }
 }
 
 void reportSyntaxAt(const antlr::RefToken &token, const std::string &message, const std::string &hint) {
@@ -241,6 +272,20 @@ bool guessAt(const antlr::RefToken &token, Guess &guess) {
         reportSyntax(line, static_cast<int>(tilde) + 1, static_cast<int>(tilde) + 2,
                      "`~=` is not an operator: `!=` tells two values apart",
                      velmoraFormHint(text.substr(0, tilde) + "!=" + text.substr(tilde + 2)));
+        guess.absorbsBlockStart = true;
+        return true;
+    }
+    // `if x is not None`: `is` compares nothing here.
+    std::string::size_type is = text.find(" is ");
+    if (is != std::string::npos && !blockCloserOf(text).empty() && text.find('"') == std::string::npos) {
+        std::string::size_type last = is + 3;
+        bool negated = text.compare(is + 4, 4, "not ") == 0;
+        if (negated)
+            last = is + 7;
+        reportSyntax(line, static_cast<int>(is) + 2, static_cast<int>(last),
+                     negated ? "`is not` is not an operator: `!=` tells two values apart"
+                             : "`is` is not an operator: `=` compares two values",
+                     velmoraFormHint(text));
         guess.absorbsBlockStart = true;
         return true;
     }
@@ -614,6 +659,22 @@ void countSkippedLines(int type, const std::string &text) {
         countLinesIn(text);
 }
 
+namespace {
+
+// `int[] b = new int[3]` makes an array as Java does; any other `new`, an object.
+std::string newArrayHint(const std::string &text, int column) {
+    std::string::size_type after = text.find_first_not_of(" \t", static_cast<std::string::size_type>(column + 2));
+    std::string::size_type bracket = after == std::string::npos ? after : text.find('[', after);
+    std::string::size_type sign = text.rfind('=', static_cast<std::string::size_type>(column > 0 ? column - 1 : 0));
+    bool typeThenBracket = bracket != std::string::npos && text.find_first_of(" \t(", after) > bracket;
+    if (!typeThenBracket || sign == std::string::npos)
+        return "an object is made by calling its class: Point p = Point()";
+    return "a typed array starts empty and grows as needed, without a size: write `" + trimmed(text.substr(0, sign)) +
+           "`";
+}
+
+}  // namespace
+
 std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names) {
     int type = token->getType();
     if (type == T::LEFTCURLY || type == T::RIGHTCURLY)
@@ -626,11 +687,23 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
     if (continuesABlock(type) && firstOnItsLine(token))
         return "`" + token->getText() + "` belongs inside a block that it continues";
     if (token->getText() == "new")
-        return "an object is made by calling its class: Point p = Point()";
+        return newArrayHint(lineText(token->getLine()), byteColumn(lineText(token->getLine()), token->getColumn()));
     if (type == T::DOTDOT)
         return "texts are joined with `+`: \"a\" + b; `..` stands only in a range: 1..3";
     const std::string &text = lineText(token->getLine());
     std::string code = trimmed(text);
+    if (!token->getText().empty() && token->getText()[0] == '`') {
+        std::string hint = interpolatedTextHint(text, static_cast<std::string::size_type>(
+                                                          byteColumn(text, token->getColumn()) - 1));
+        if (!hint.empty())
+            return hint;
+    }
+    if (type == T::IDENT && (token->getText() == "f" || token->getText() == "F")) {
+        std::string hint = filledTextHint(text, static_cast<std::string::size_type>(
+                                                    byteColumn(text, token->getColumn()) - 1));
+        if (!hint.empty())
+            return hint;
+    }
     if (type == T::IDENT && (token->getText() == "puts" || token->getText() == "printf") && firstOnItsLine(token))
         return "`print` writes values and a line end: print x";
     // `for x < 3`: a loop on a condition, as Go writes it.
@@ -651,6 +724,26 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
                "`include \"lib.vel\"`";
     return "";
 }
+
+namespace {
+
+// A value that stands right after another on its line, where a `,` would
+// separate them (`max(1 2)`).
+bool followsAValue(const antlr::RefToken &token) {
+    int type = token->getType();
+    if (type != T::IDENT && type != T::INTEGER && type != T::REAL_LITERAL && type != T::STRING_LITERAL)
+        return false;
+    const std::string &text = lineText(token->getLine());
+    int column = byteColumn(text, token->getColumn());
+    std::string before = text.substr(0, static_cast<std::string::size_type>(column > 0 ? column - 1 : 0));
+    std::string::size_type last = before.find_last_not_of(" \t");
+    if (last == std::string::npos || last + 1 == before.size())
+        return false;
+    char c = before[last];
+    return isNameCharacter(c) || c == ')' || c == ']' || c == '"';
+}
+
+}  // namespace
 
 void placeConstructReport(const antlr::RecognitionException &error) {
     antlr::RefToken token = tokenOf(error);
@@ -681,4 +774,7 @@ void placeConstructReport(const antlr::RecognitionException &error) {
     int length = static_cast<int>(token->getText().size());
     if (token->getType() != T::EOL && token->getType() != antlr::Token::EOF_TYPE && length > 0)
         currentSink().placeLast(column, column + length - 1);
+    if (currentSink().all().back().message == "bad call syntax." && followsAValue(token))
+        currentSink().hintLast("the arguments of a call are separated by `,`: write one before `" +
+                               token->getText() + "`");
 }

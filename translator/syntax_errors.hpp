@@ -26,6 +26,10 @@ void reportRecognitionError(const antlr::RecognitionException &error, const Toke
 void absorbBlockStart(int line);
 bool blockStartAbsorbed(int line);
 
+// The parse went on at `next` after the last syntax error of its line:
+// what is found from there on is news.
+void noteResumedAt(const antlr::RefToken &next);
+
 // A syntax error at a token, unless its line already has one.
 void reportSyntaxAt(const antlr::RefToken &token, const std::string &message, const std::string &hint = "");
 

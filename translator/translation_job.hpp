@@ -5,6 +5,7 @@
 #include <istream>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "diagnostics/diagnostic.hpp"
@@ -32,6 +33,19 @@ enum class SourceRole {
 // driver reads it back to decide whether the outputs may be reused.
 std::string roleLine(SourceRole role);
 
+// What an include of another source writes, found by the driver from the
+// whole include graph: the headers of everything the included source
+// reaches, in the order the preprocessor would meet them if each header
+// opened the next, the included one last. The implementation includes them
+// one after another, so that a long chain of includes costs the compiler no
+// nesting. A source of the includer's own cycle is left out of its header:
+// the implementations bring the whole cycle in, and headers that open each
+// other would nest as deep as the cycle is long.
+struct IncludedHeaders {
+    std::vector<std::string> inOrder;
+    bool sameCycle = false;
+};
+
 struct SourceToTranslate {
     std::string sourceName;      // the source's path, as messages name it
     std::string baseName;        // the source without ".vel": where classes and functions come from
@@ -47,6 +61,9 @@ struct SourceToTranslate {
     // the header declares them ahead of its includes, since a header of the
     // cycle may be read before the one that defines them.
     std::vector<std::string> classesAhead;
+    // By the name an include line gives; an include missing here writes
+    // the included header alone.
+    std::unordered_map<std::string, IncludedHeaders> includedHeaders;
     bool mapLines = false;             // line directives give the C++ its Velmora lines
     // The pieces' line directives count from each piece's first line, so
     // that a line inserted before a piece leaves its text alone; off for a

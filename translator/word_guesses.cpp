@@ -164,6 +164,34 @@ void tellTheBraceOfItsClose(const OpenBlock &block, const antlr::RefToken &brace
     }
 }
 
+// The `end` of a block whose first line was written as another language
+// writes it (`unless x > 1`, `if x = 1 then`), and told so: its message learns where that block was closed,
+// and the `end` is no news. Whether such a message was there to learn it.
+bool tellTheEndOfItsClose(const OpenBlock &block, const antlr::RefToken &word, const char *closer) {
+    int opener = block.opener->getLine();
+    const std::vector<int> &heads = translation().foreignHeadLines;
+    bool foreign = std::find(heads.begin(), heads.end(), opener) != heads.end() ||
+                   endsAsAForeignBlock(lineOf(block.opener));
+    if (!foreign || !blockStartAbsorbed(opener))
+        return false;
+    std::string closing = ", and close the block with `" + std::string(closer) + "`";
+    std::string place = ", in place of the `" + word->getText() + "` of line " + std::to_string(word->getLine());
+    bool told = false;
+    const std::vector<Diagnostic> &all = currentSink().all();
+    for (std::size_t i = 0; i < all.size(); i++) {
+        if (all[i].line != opener || all[i].hint.empty())
+            continue;
+        std::string hint = all[i].hint;
+        if (hint.find(closing) == std::string::npos)
+            hint += closing;
+        if (hint.find(place) == std::string::npos)
+            hint += place;
+        currentSink().rehint(i, hint);
+        told = true;
+    }
+    return told;
+}
+
 antlr::RefToken tokenAt(int type, const std::string &text, const antlr::RefToken &place) {
     antlr::RefToken token(new antlr::CommonToken(type, text));
     token->setLine(place->getLine());
@@ -305,7 +333,7 @@ antlr::RefToken closerInPlaceOf(const antlr::RefToken &word) {
         tellTheBraceOfItsClose(block, word, closer);
         if (block.closer == T::LITERAL_return)
             translation().functionBraces--;
-    } else {
+    } else if (!tellTheEndOfItsClose(block, word, closer)) {
         // The message a name no one declared has, told what closes the block.
         reportNamed(E_NOT_DECLARED, word->getText(),
                     "a block is closed by its own word: write `" + std::string(closer) + "` to close the `" +

@@ -334,6 +334,11 @@ void die(const text &message) {
     std::exit(1);
 }
 
+void vel_native_mismatch(const vel_place &where, const char *name) {
+    vel_fatal(where, std::string("the C or C++ function \"") + name +
+                         "\" cannot be called as its extern line declares it");
+}
+
 text plural(int count) { return count == 1 ? text() : text("s"); }
 
 // The integers from one bound to the other, both included, in either direction.

@@ -3,6 +3,8 @@
 // the key/value pair. Part of libvel.hpp.
 #include "text.hpp"
 
+#include <typeinfo>
+
 // ---------------------------------------------------------------------------
 // dyn
 
@@ -90,8 +92,22 @@ public:
     explicit operator int() const { return toInt(*this); }
     explicit operator double() const { return toReal(*this); }
     explicit operator natural() const { return toNatural(*this); }
+    // An object of a program's class comes out only as its own class or a
+    // base of it: anything else held gives null, which a use of a member
+    // then reports, rather than an object of the wrong shape. An object of
+    // exactly the class asked for, as the elements of a loop mostly are,
+    // takes no search of the bases.
     template <class T>
-    explicit operator T *() const { return static_cast<T *>(rawPointer()); }
+    explicit operator T *() const {
+        if constexpr (std::is_base_of<vel_object, T>::value) {
+            vel_object *object = const_cast<vel_object *>(asObject());
+            if (object == nullptr || typeid(*object) == typeid(T))
+                return static_cast<T *>(object);
+            return dynamic_cast<T *>(object);
+        } else {
+            return static_cast<T *>(rawPointer());
+        }
+    }
 
     static bool toBoolean(const dyn &value);
     static double toReal(const dyn &value);

@@ -54,6 +54,7 @@
 #include "program_functions.hpp"
 #include "arithmetic.hpp"
 #include "system.hpp"
+#include "native_calls.hpp"
 
 // The built-in methods of the typed arrays and the templates of the other
 // containers' built-in methods.
