@@ -503,6 +503,26 @@ antlr::RefToken typeNamed(const antlr::RefToken &written) {
     return tokenAt(T::LITERAL_var, "var", written);
 }
 
+// Kotlin's `when (x) {` and Rust's `match x {`: a `switch`, whose block of
+// arms velc does not read; told once, its lines say nothing more.
+void readForeignSwitch(TokenQueue &tokens) {
+    antlr::RefToken word = tokens.LT(1);
+    const std::string &text = word->getText();
+    const std::string &line = lineOf(word);
+    std::string::size_type last = line.find_last_not_of(" \t\r");
+    if ((text != "when" && text != "match") || last == std::string::npos || line[last] != '{' ||
+        isDeclaredName(text) || sourceDefinesFunction(text))
+        return;
+    std::string subject = trimmed(line.substr(static_cast<std::string::size_type>(afterOf(word) - 1),
+                                              last - static_cast<std::string::size_type>(afterOf(word) - 1)));
+    if (subject.size() > 1 && subject.front() == '(' && subject.back() == ')')
+        subject = trimmed(subject.substr(1, subject.size() - 2));
+    absorbBlockStart(word->getLine());
+    reportWord(word, "a choice among the values of one subject is a `switch`: switch " + subject +
+                         " ... case 1 ... default ... /switch");
+    explainForeignBlock(word->getLine());
+}
+
 }  // namespace
 
 bool readTypeAfterName(TokenQueue &tokens) {
@@ -542,6 +562,7 @@ void readForeignHead(TokenQueue &tokens) {
         readTypeAfterName(tokens);
     } else if (first == T::IDENT) {
         readTypeAfterName(tokens);
+        readForeignSwitch(tokens);
         readUnless(tokens);
         readShortDeclaration(tokens);
         readEach(tokens);

@@ -283,3 +283,30 @@ std::string filledTextHint(const std::string &line, std::string::size_type prefi
     return "a text takes no values inside it: join its parts with `+`, each value as a text: " +
            joinedParts(parts, " + ");
 }
+
+std::string interpolatedTextHint(const std::string &line, std::string::size_type quote) {
+    if (quote >= line.size() || (line[quote] != '"' && line[quote] != '`'))
+        return "";
+    // The body up to its closing quote, its values put in braces.
+    std::string body;
+    std::string::size_type i = quote + 1;
+    bool filled = false;
+    for (; i < line.size() && line[i] != line[quote]; i++) {
+        bool swift = line[quote] == '"' && line.compare(i, 2, "\\(") == 0;
+        bool script = line[quote] == '`' && line.compare(i, 2, "${") == 0;
+        if (!swift && !script) {
+            body += line[i];
+            continue;
+        }
+        char close = swift ? ')' : '}';
+        std::string::size_type end = line.find(close, i + 2);
+        if (end == std::string::npos)
+            return "";
+        body += "{" + line.substr(i + 2, end - i - 2) + "}";
+        filled = true;
+        i = end;
+    }
+    if (!filled || i >= line.size())
+        return "";
+    return filledTextHint(line.substr(0, quote) + "f\"" + body + "\"" + line.substr(i + 1), quote);
+}

@@ -30,3 +30,8 @@ std::string velmoraFormHint(const std::string &line);
 // `prefix` of `line`) as this one writes it: its parts written one after
 // another by `print`, or joined with `+`; empty when it is none.
 std::string filledTextHint(const std::string &line, std::string::size_type prefix);
+
+// A text that fills in values as Swift (`"x = \(x)"`) or JavaScript
+// (`` `x = ${x}` ``) writes it, from its quote at `quote`: told as a filled
+// text is; empty when it is none.
+std::string interpolatedTextHint(const std::string &line, std::string::size_type quote);

@@ -209,6 +209,12 @@ std::string didYouMean(const std::string &name, const std::vector<std::string> &
 
 bool isForeignFunctionWord(const std::string &word) { return isFunctionWord(word); }
 
+void explainForeignBlock(int firstLine) {
+    const TokenPositions *positions = translation().positions;
+    if (positions)
+        translation().foreignBlocks.push_back({firstLine, lastLineOfForeignFunction(*positions, firstLine), ""});
+}
+
 int editDistance(const std::string &a, const std::string &b, int limit) {
     const std::size_t n = a.size(), m = b.size();
     if ((n > m ? n - m : m - n) > static_cast<std::size_t>(limit))
@@ -446,6 +452,9 @@ bool FirstGuessHints::followsExplainedGuess(const Diagnostic &diagnostic, const 
     const std::vector<std::string> &members = translation().membersOfUnclosedClasses;
     if (diagnostic.code == E_NOT_DECLARED && std::find(members.begin(), members.end(), name) != members.end())
         return true;
+    for (const ForeignFunction &block : translation().foreignBlocks)
+        if (diagnostic.line >= block.firstLine && diagnostic.line <= block.lastLine)
+            return true;
     for (const ForeignFunction &function : translation().foreignFunctions) {
         if (diagnostic.line >= function.firstLine && diagnostic.line <= function.lastLine)
             return true;

@@ -33,6 +33,10 @@ public:
 // `function`, or one of them misspelt).
 bool isForeignFunctionWord(const std::string &word);
 
+// A block of another language begun at `firstLine` (`when (x) {`), once
+// told: what the parser makes of its lines, to its closing line, is no news.
+void explainForeignBlock(int firstLine);
+
 // What a function written as another language writes it is told.
 extern const char *const foreignFunctionHint;
 

@@ -9,6 +9,7 @@
 
 #include "VLTokenTypes.hpp"
 #include "diagnostics/diagnostics.hpp"
+#include "translator/foreign_lines.hpp"
 #include "translator/source_translation.hpp"
 
 namespace {
@@ -52,6 +53,10 @@ LexicalMessage describeLexicalError(const std::string &line, int column, const s
     if (quote != std::string::npos) {
         // The caret spans the text from its quote, where the fault began.
         std::string::size_type last = line.find_last_not_of(" \t\r");
+        std::string filled = interpolatedTextHint(line, quote);
+        if (!filled.empty())
+            return {"`\\(` puts no value into a text", filled, static_cast<int>(quote) + 1,
+                    static_cast<int>(last == std::string::npos || last < quote ? quote : last) + 1};
         return {"the text is not closed on its line",
                 "a text ends on the line it starts; write `\\n` for a line end inside it", static_cast<int>(quote) + 1,
                 static_cast<int>(last == std::string::npos || last < quote ? quote : last) + 1};

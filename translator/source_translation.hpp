@@ -59,6 +59,8 @@ struct SourceTranslation : SourceSemantics {
     // Functions written as another language writes them, once explained:
     // what the parser makes of their lines says nothing new.
     std::vector<ForeignFunction> foreignFunctions;
+    // Blocks of another language that velc does not read (`when (x) {`), once told.
+    std::vector<ForeignFunction> foreignBlocks;
     OutputState output;
     TranslatedTexts texts;
     XmlState xml;

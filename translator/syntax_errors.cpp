@@ -662,6 +662,22 @@ void countSkippedLines(int type, const std::string &text) {
         countLinesIn(text);
 }
 
+namespace {
+
+// `int[] b = new int[3]` makes an array as Java does; any other `new`, an object.
+std::string newArrayHint(const std::string &text, int column) {
+    std::string::size_type after = text.find_first_not_of(" \t", static_cast<std::string::size_type>(column + 2));
+    std::string::size_type bracket = after == std::string::npos ? after : text.find('[', after);
+    std::string::size_type sign = text.rfind('=', static_cast<std::string::size_type>(column > 0 ? column - 1 : 0));
+    bool typeThenBracket = bracket != std::string::npos && text.find_first_of(" \t(", after) > bracket;
+    if (!typeThenBracket || sign == std::string::npos)
+        return "an object is made by calling its class: Point p = Point()";
+    return "a typed array starts empty and grows as needed, without a size: write `" + trimmed(text.substr(0, sign)) +
+           "`";
+}
+
+}  // namespace
+
 std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names) {
     int type = token->getType();
     if (type == T::LEFTCURLY || type == T::RIGHTCURLY)
@@ -674,11 +690,17 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
     if (continuesABlock(type) && firstOnItsLine(token))
         return "`" + token->getText() + "` belongs inside a block that it continues";
     if (token->getText() == "new")
-        return "an object is made by calling its class: Point p = Point()";
+        return newArrayHint(lineText(token->getLine()), byteColumn(lineText(token->getLine()), token->getColumn()));
     if (type == T::DOTDOT)
         return "texts are joined with `+`: \"a\" + b; `..` stands only in a range: 1..3";
     const std::string &text = lineText(token->getLine());
     std::string code = trimmed(text);
+    if (!token->getText().empty() && token->getText()[0] == '`') {
+        std::string hint = interpolatedTextHint(text, static_cast<std::string::size_type>(
+                                                          byteColumn(text, token->getColumn()) - 1));
+        if (!hint.empty())
+            return hint;
+    }
     if (type == T::IDENT && (token->getText() == "f" || token->getText() == "F")) {
         std::string hint = filledTextHint(text, static_cast<std::string::size_type>(
                                                     byteColumn(text, token->getColumn()) - 1));
