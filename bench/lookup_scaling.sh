@@ -2,7 +2,9 @@
 # Translation time (velc -q -b -c) of programs that grow one kind of table:
 # many functions, functions each calling the next, one long method chain, a
 # chain of different methods, one long chain of subscripts, a class with
-# many attributes, a class with many methods, many undeclared names. Each
+# many attributes, a class with many methods, many undeclared names, and
+# lines that each fail: stray closing words, stray brackets, a misspelt
+# keyword (each message asks whether its line already had one). Each
 # size is run at 4,000 and 16,000: a lookup that stays constant gives a
 # ratio near 4, a linear one near 16. Last, a main source including many
 # sources (1,000 and 4,000 files, whose creation the file system makes
@@ -36,13 +38,16 @@ includes() {
     printf 'print f0(1)\n' >> "$2/prog.vel"
 }
 undeclared() { for ((i = 0; i < $1; i++)); do printf 'print u%d\n' $i; done; }
+closers() { for ((i = 0; i < $1; i++)); do printf '/if\n'; done; }
+brackets() { for ((i = 0; i < $1; i++)); do printf ')\n'; done; }
+misspelt() { for ((i = 0; i < $1; i++)); do printf 'iff x > 1\n'; done; }
 
 printf '%-12s %10s %10s %7s\n' table 4000 16000 ratio
-for kind in functions calling chain mixed subscripts attributes methods undeclared; do
+for kind in functions calling chain mixed subscripts attributes methods undeclared closers brackets misspelt; do
     $kind 4000 > small.vel
     $kind 16000 > large.vel
-    small=$(median_time "$build/velc" -q -b -c small)
-    large=$(median_time "$build/velc" -q -b -c large)
+    small=$(median_time "$build/velc" -q -b -c small 2> /dev/null)
+    large=$(median_time "$build/velc" -q -b -c large 2> /dev/null)
     printf '%-12s %10s %10s %7.1f\n' $kind $small $large "$(awk "BEGIN { print $large / ($small > 0 ? $small : 0.001) }")"
 done
 includes 1000 few

@@ -2,6 +2,8 @@
 
 #include "diagnostics/console_printer.hpp"
 
+#include <algorithm>
+
 namespace {
 
 DiagnosticSink &immediateSink() {
@@ -38,8 +40,10 @@ void DiagnosticSink::add(Diagnostic diagnostic, const std::string &name) {
     if (printAtOnce_) {
         printDiagnosticLine(diagnostic);
         diagnostics_.clear();   // kept only for a hint that follows
+        byLine_.clear();
         generation_ = nextGeneration();
     }
+    byLine_[diagnostic.line].push_back(diagnostics_.size());
     diagnostics_.push_back(std::move(diagnostic));
     lastKept_ = true;
 }
@@ -74,7 +78,14 @@ void DiagnosticSink::withdraw(std::size_t index) {
         return;
     if (diagnostics_[index].counted())
         errorCount--;
+    std::vector<std::size_t> &line = byLine_[diagnostics_[index].line];
+    line.erase(std::find(line.begin(), line.end(), index));
     diagnostics_.erase(diagnostics_.begin() + static_cast<std::ptrdiff_t>(index));
+    // The messages after it move up one place.
+    for (auto &[number, places] : byLine_)
+        for (std::size_t &place : places)
+            if (place > index)
+                place--;
     generation_ = nextGeneration();
     lastKept_ = lastKept_ && index != diagnostics_.size();
 }
@@ -84,13 +95,20 @@ void DiagnosticSink::relateLast(const SourcePosition &related) {
         diagnostics_.back().related = related;
 }
 
+const std::vector<std::size_t> &DiagnosticSink::onLine(int line) const {
+    static const std::vector<std::size_t> none;
+    auto found = byLine_.find(line);
+    return found == byLine_.end() ? none : found->second;
+}
+
 bool DiagnosticSink::followsSyntaxError(const Diagnostic &diagnostic) const {
     if (diagnostic.kind != DiagnosticKind::numbered)
         return false;
-    for (const Diagnostic &earlier : diagnostics_)
-        if (cutsItsLineShort(earlier) && earlier.line == diagnostic.line &&
-            !earlier.resumedBefore(diagnostic.line, diagnostic.column))
+    for (std::size_t place : onLine(diagnostic.line)) {
+        const Diagnostic &earlier = diagnostics_[place];
+        if (cutsItsLineShort(earlier) && !earlier.resumedBefore(diagnostic.line, diagnostic.column))
             return true;
+    }
     return false;
 }
 

@@ -5,6 +5,7 @@
 // translation the reports go to a sink that prints each line at once.
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "diagnostics/diagnostic.hpp"
@@ -58,6 +59,10 @@ public:
     void withdraw(std::size_t index);
 
     const std::vector<Diagnostic> &all() const { return diagnostics_; }
+    // The places in all() of the messages of one line, oldest first: a run
+    // of faulty lines asks after each one whether its line already failed,
+    // which must not read every message before it.
+    const std::vector<std::size_t> &onLine(int line) const;
     // Changes whenever a message is taken away (and differs from sink to
     // sink): while it stays, all() has only grown at its end, so what was
     // counted of its first messages still holds.
@@ -75,6 +80,7 @@ private:
     const PositionLocator *locator_ = nullptr;
     const HintSource *hints_ = nullptr;
     std::vector<Diagnostic> diagnostics_;
+    std::unordered_map<int, std::vector<std::size_t>> byLine_;   // onLine's answers
     std::uint64_t generation_ = nextGeneration();
     static std::uint64_t nextGeneration();
 };

@@ -65,7 +65,8 @@ void requireReadableSource(const std::string &path) {
         return;
     struct stat status;
     if (stat(path.c_str(), &status) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
+        // A name longer than the system takes names no file either.
+        if (errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG)
             fatalMessage(path + " not found. Compilation aborted.");
         fatalMessage(path + " cannot be read: " + std::strerror(errno) + ". Compilation aborted.");
     }

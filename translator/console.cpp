@@ -51,9 +51,52 @@ void recordItem(const ExprValue &item) {
     printList().count++;
 }
 
+namespace {
+
+// Whether a C++ string literal may hold a NUL byte (an escape \0... or
+// \x0...), at which << stops writing: joined to the next one, the next
+// would no longer be written.
+bool mayHoldNul(const std::string &literal) {
+    for (size_t i = 0; i + 1 < literal.size(); i++) {
+        if (literal[i] != '\\')
+            continue;
+        char next = literal[++i];
+        if (next == '0' || (next == 'x' && i + 1 < literal.size() && literal[i + 1] == '0'))
+            return true;
+    }
+    return false;
+}
+
+// A line of string literals alone, separators and end of line included, is
+// one literal written by vel_output::literal: the overloads of << are costly
+// to choose among for the C++ compiler, and a program such as hello prints
+// nothing else.
+bool writtenAsOneLiteral(bool isPrint) {
+    if (printList().count == 0 || printList().count > PRINT_ITEMS_PER_STATEMENT)
+        return false;
+    std::string joined;
+    for (int i = 0; i < printList().count; i++) {
+        const ExprValue &item = printList().items[i];
+        if (!item.stringLiteral || item.loose != LOOSE_NONE || item.text.empty() || item.text[0] != '"' ||
+            mayHoldNul(item.text))
+            return false;
+        if (i > 0)
+            joined += isPrint ? " \" \" " : " ";
+        joined += item.text;
+    }
+    if (isPrint)
+        joined += " \"\\n\"";
+    emit("vel_out.literal(" + joined + ")");
+    return true;
+}
+
+}  // namespace
+
 void writeEmptyPrint() { emit("vel_out << \"\\n\""); }
 
 void writePrintLine(bool isPrint) {
+    if (writtenAsOneLiteral(isPrint))
+        return;
     emit("vel_out ");
     for (int i = 0; i < printList().count; i++) {
         // A chain of thousands of "<<" would be one expression nested that

@@ -123,8 +123,9 @@ antlr::RefToken tokenOf(const antlr::RecognitionException &error) {
 }
 
 bool lineHasMessage(int line) {
-    for (const Diagnostic &diagnostic : currentSink().all())
-        if (diagnostic.counted() && diagnostic.line == line)
+    const DiagnosticSink &sink = currentSink();
+    for (std::size_t place : sink.onLine(line))
+        if (sink.all()[place].counted())
             return true;
     return false;
 }

@@ -602,7 +602,7 @@ void readForeignCatch(TokenQueue &tokens) {
                    "a `catch` names a class of the program and a variable for the object thrown: write `catch(" +
                        className + " " + variable + ")`");
     // The class it names is no news: the message told what to write.
-    translation().keywordGuessLines.push_back(word->getLine());
+    translation().keywordGuessLines.insert(word->getLine());
     Tokens head{word, tokenAt(T::LEFTPAR, "(", word)};
     head.push_back(names.size() == 2 ? names[0] : tokenAt(T::IDENT, className, word));
     head.push_back(names.empty() ? tokenAt(T::IDENT, variable, word) : names.back());

@@ -349,7 +349,7 @@ namespace {
 bool isLoopMethod(const std::string &name) { return name == "forEach" || name == "for_each" || name == "each"; }
 
 std::string loopMethodHint(const Diagnostic &diagnostic) {
-    translation().keywordGuessLines.push_back(diagnostic.line);
+    translation().keywordGuessLines.insert(diagnostic.line);
     return "a loop over the elements of a container is written with `for`: for v in a ... /for";
 }
 
@@ -380,7 +380,7 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
             std::string keyword = closestName(name, statementKeywords());
             if (keyword == "while" || keyword == "if" || keyword == "for" || keyword == "switch") {
                 translation().guessedOpeners.push_back(keyword);
-                translation().keywordGuessLines.push_back(diagnostic.line);
+                translation().keywordGuessLines.insert(diagnostic.line);
                 hint = "did you mean `" + keyword + "`?";
             }
         }
@@ -395,7 +395,7 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
         // What the rest of `System.out.println(x)` or `puts x` makes of
         // the name is no news once `print` is told.
         if ((startsWith(hint, "`print`") || name == "except") && startsItsLine(diagnostic, name))
-            translation().keywordGuessLines.push_back(diagnostic.line);
+            translation().keywordGuessLines.insert(diagnostic.line);
         if (!hint.empty())
             return hint;
         if (name == "end" || name == "endif" || name == "done" || name == "fi" || name == "endwhile")
@@ -404,7 +404,7 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
             std::string keyword = closestName(name, statementKeywords());
             if (!keyword.empty()) {
                 translation().guessedOpeners.push_back(keyword);
-                translation().keywordGuessLines.push_back(diagnostic.line);
+                translation().keywordGuessLines.insert(diagnostic.line);
                 return "did you mean `" + keyword + "`?";
             }
         }
@@ -447,8 +447,7 @@ void FirstGuessHints::noteReported(const Diagnostic &diagnostic) const {
 // function it meant to define.
 bool FirstGuessHints::followsExplainedGuess(const Diagnostic &diagnostic, const std::string &name) const {
     // What the rest of a line makes of a misspelt keyword at its start.
-    const std::vector<int> &guessed = translation().keywordGuessLines;
-    if (std::find(guessed.begin(), guessed.end(), diagnostic.line) != guessed.end())
+    if (translation().keywordGuessLines.count(diagnostic.line) != 0)
         return true;
     const std::vector<std::string> &members = translation().membersOfUnclosedClasses;
     if (diagnostic.code == E_NOT_DECLARED && std::find(members.begin(), members.end(), name) != members.end())

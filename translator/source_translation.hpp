@@ -4,6 +4,7 @@
 // handed back. A new source starts from a new object, so that nothing one
 // source leaves open reaches the next.
 #include <map>
+#include <unordered_set>
 
 #include "diagnostics/sink.hpp"
 #include "semantics/source_semantics.hpp"
@@ -38,12 +39,12 @@ struct SourceTranslation : SourceSemantics {
     std::map<std::string, int> closersOfFailedOpeners;   // skipped so far, by block word
     // Lines whose first message explains the rest of the line: a word taken
     // for a keyword, `System.out.println(x)`, a `catch` without its class.
-    std::vector<int> keywordGuessLines;
+    std::unordered_set<int> keywordGuessLines;
     std::vector<std::string> membersOfUnclosedClasses;
     // The first lines of blocks whose `{` was left out: their `}` closes them.
     std::vector<int> braceLines;
     // Block lines whose `{`, `then` or `do` the message of the line took in.
-    std::vector<int> absorbedBlockStarts;
+    std::unordered_set<int> absorbedBlockStarts;
     // Block lines read as another language writes them (`unless x > 1`,
     // `a.each do |v|`): the `end` that closes the block is part of the slip.
     std::vector<int> foreignHeadLines;

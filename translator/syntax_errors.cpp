@@ -82,10 +82,13 @@ bool isLoneBangMessage(const Diagnostic &diagnostic) {
 // The lines that have had their syntax error (or only a block start that
 // a message of the whole line may take in).
 bool lineAlreadyFailed(int line, bool besidesBlockStart = false) {
-    for (const Diagnostic &diagnostic : currentSink().all())
+    const DiagnosticSink &sink = currentSink();
+    for (std::size_t place : sink.onLine(line)) {
+        const Diagnostic &diagnostic = sink.all()[place];
         if ((diagnostic.kind == DiagnosticKind::syntax || diagnostic.kind == DiagnosticKind::numbered) &&
-            diagnostic.line == line && !(besidesBlockStart && isBlockStartMessage(diagnostic)))
+            !(besidesBlockStart && isBlockStartMessage(diagnostic)))
             return true;
+    }
     return false;
 }
 
@@ -114,19 +117,18 @@ std::string foundWords(const antlr::RefToken &token, const TokenNamer &names) {
 }
 
 void absorbBlockStart(int line) {
-    std::vector<int> &lines = translation().absorbedBlockStarts;
-    if (std::find(lines.begin(), lines.end(), line) == lines.end())
-        lines.push_back(line);
-    // The line as velc writes it has `not` for a lone `!` too.
-    const std::vector<Diagnostic> &all = currentSink().all();
-    for (std::size_t i = all.size(); i-- > 0;)
-        if (all[i].line == line && (isBlockStartMessage(all[i]) || isLoneBangMessage(all[i])))
-            currentSink().withdraw(i);
+    translation().absorbedBlockStarts.insert(line);
+    // The line as velc writes it has `not` for a lone `!` too; the last
+    // first, so that the places still to look at stay where they are.
+    DiagnosticSink &sink = currentSink();
+    std::vector<std::size_t> places = sink.onLine(line);
+    for (auto place = places.rbegin(); place != places.rend(); ++place)
+        if (isBlockStartMessage(sink.all()[*place]) || isLoneBangMessage(sink.all()[*place]))
+            sink.withdraw(*place);
 }
 
 bool blockStartAbsorbed(int line) {
-    const std::vector<int> &lines = translation().absorbedBlockStarts;
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
+    return translation().absorbedBlockStarts.count(line) != 0;
 }
 
 void noteResumedAt(const antlr::RefToken &next) {
@@ -134,10 +136,11 @@ void noteResumedAt(const antlr::RefToken &next) {
     if (type == T::EOL || type == T::Q_COMMENT || type == antlr::Token::EOF_TYPE)
         return;
     int line = next->getLine();
-    const std::vector<Diagnostic> &all = currentSink().all();
-    for (std::size_t i = all.size(); i-- > 0;) {
-        if (all[i].line == line && cutsItsLineShort(all[i])) {
-            currentSink().resume(i, {diagnostics.sourceName, line, byteColumn(lineText(line), next->getColumn())});
+    DiagnosticSink &sink = currentSink();
+    const std::vector<std::size_t> &places = sink.onLine(line);
+    for (auto place = places.rbegin(); place != places.rend(); ++place) {
+        if (cutsItsLineShort(sink.all()[*place])) {
+            sink.resume(*place, {diagnostics.sourceName, line, byteColumn(lineText(line), next->getColumn())});
             return;
         }
     }

@@ -152,15 +152,17 @@ void tellTheBraceOfItsClose(const OpenBlock &block, const antlr::RefToken &brace
     if (block.closer == T::SLASHDO && !ending.empty())
         hint = "a block has no braces: `do` ends its line, and `/do " + ending + "` closes it";
     std::string place = ", in place of the `}` of line " + std::to_string(brace->getLine());
-    const std::vector<Diagnostic> &all = currentSink().all();
-    for (std::size_t i = 0; i < all.size(); i++) {
-        bool near = all[i].line == block.opener->getLine() || all[i].line == block.opener->getLine() + 1;
-        if (near && all[i].kind == DiagnosticKind::syntax && all[i].message == "unexpected `{`")
-            currentSink().rehint(i, hint + place);
-        // The message that took the `{` in tells the whole line.
-        else if (near && blockStartAbsorbed(all[i].line) && !all[i].hint.empty() &&
-                 all[i].hint.find(place) == std::string::npos)
-            currentSink().rehint(i, all[i].hint + place);
+    DiagnosticSink &sink = currentSink();
+    const std::vector<Diagnostic> &all = sink.all();
+    for (int line : {block.opener->getLine(), block.opener->getLine() + 1}) {
+        for (std::size_t i : sink.onLine(line)) {
+            if (all[i].kind == DiagnosticKind::syntax && all[i].message == "unexpected `{`")
+                sink.rehint(i, hint + place);
+            // The message that took the `{` in tells the whole line.
+            else if (blockStartAbsorbed(all[i].line) && !all[i].hint.empty() &&
+                     all[i].hint.find(place) == std::string::npos)
+                sink.rehint(i, all[i].hint + place);
+        }
     }
 }
 
@@ -178,8 +180,8 @@ bool tellTheEndOfItsClose(const OpenBlock &block, const antlr::RefToken &word, c
     std::string place = ", in place of the `" + word->getText() + "` of line " + std::to_string(word->getLine());
     bool told = false;
     const std::vector<Diagnostic> &all = currentSink().all();
-    for (std::size_t i = 0; i < all.size(); i++) {
-        if (all[i].line != opener || all[i].hint.empty())
+    for (std::size_t i : currentSink().onLine(opener)) {
+        if (all[i].hint.empty())
             continue;
         std::string hint = all[i].hint;
         if (hint.find(closing) == std::string::npos)

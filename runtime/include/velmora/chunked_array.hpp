@@ -191,13 +191,13 @@ public:
         return slot(index);
     }
     const T &operator[](std::size_t index) const { return slot(index); }
-    // The element at index, or nullptr past the end: the one test of an
-    // element access in range, shared with vel_contiguous_array.
-    T *inPlace(std::size_t index) {
-        own();
-        return index < count ? &slot(index) : nullptr;
+    // inRange(element) for a read of the element at index, elsewhere() past
+    // the end: the one test of an element read in range, shared with
+    // vel_contiguous_array.
+    template <class InRange, class Elsewhere>
+    T look(std::size_t index, InRange inRange, Elsewhere elsewhere) const {
+        return index < count ? inRange(slot(index)) : elsewhere();
     }
-    const T *inPlace(std::size_t index) const { return index < count ? &(*this)[index] : nullptr; }
     // inRange(element) on the element at index, elsewhere() past the end.
     template <class InRange, class Elsewhere>
     void reach(std::size_t index, InRange inRange, Elsewhere elsewhere) {

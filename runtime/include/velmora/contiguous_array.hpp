@@ -83,23 +83,22 @@ public:
         return index < inBlock ? first[index] : overflow[index - inBlock];
     }
     const T &operator[](std::size_t index) const { return index < inBlock ? first[index] : overflow[index - inBlock]; }
-    // The element at index when it is in the block, otherwise nullptr (past
-    // the end, or an element of a pinned array that grew past its block).
-    // The block's address is read whether or not the index is in range: a
-    // loop whose every turn reads it lets the compiler keep it in a register
-    // and read it again only after the out-of-line path, which may move it.
-    T *inPlace(std::size_t index) {
-        own();
-        T *base = first;
-        return index < inBlock ? base + index : nullptr;
-    }
-    const T *inPlace(std::size_t index) const {
+    // inRange(element) for a read of the element at index when it is in the
+    // block, otherwise elsewhere() (past the end, or an element of a pinned
+    // array that grew past its block). The element is reached by its index,
+    // not by an address that might be null: a test of that address would
+    // cost two more instructions per read in a loop. The block's address is
+    // read whether or not the index is in range: a loop whose every turn
+    // reads it lets the compiler keep it in a register and read it again
+    // only after the out-of-line path, which may move it.
+    template <class InRange, class Elsewhere>
+    T look(std::size_t index, InRange inRange, Elsewhere elsewhere) const {
         const T *base = first;
-        return index < inBlock ? base + index : nullptr;
+        return index < inBlock ? inRange(base[index]) : elsewhere();
     }
-    // inRange(element) on the element at index when it is in the block,
-    // otherwise elsewhere(); the block's address is read first, as in inPlace.
-    // A block not known to be this array's own is elsewhere too, so that the
+    // inRange(element) for a write of the element at index when it is in
+    // the block, otherwise elsewhere(); the block's address is read first, as
+    // in look. A block not known to be this array's own is elsewhere too, so that the
     // test of the common case makes no call: a call there would make GCC keep
     // a loop's values in memory across it.
     template <class InRange, class Elsewhere>
@@ -127,7 +126,7 @@ public:
     void setBlockCount(std::size_t count) { inBlock = writable = count; }
 
     // The count and the block's address are read once, before the test, for
-    // the reason inPlace gives. The value is a copy: it may be an element
+    // the reason look gives. The value is a copy: it may be an element
     // that a new block moves. A full block and a shared one go out of line
     // with the value, so that the value is not kept across a call.
     void push_back(T value) {

@@ -59,8 +59,8 @@ public:
         // The out-of-line path takes the widened index too, so that a loop
         // keeps one form of its counter in a register, not both.
         std::size_t at = static_cast<std::size_t>(index);
-        if (const Element *element = items.inPlace(at)) return self().normalized(*element);
-        return atOutside(at, std::is_trivially_copyable<Element>());
+        return items.look(at, [this](const Element &element) { return self().normalized(element); },
+                          [this, at] { return atOutside(at, std::is_trivially_copyable<Element>()); });
     }
     Element at(const dyn &index) const { return index.isNumeric() ? at(dyn::toInt(index)) : self().blank(); }
     void setAt(int index, const Element &value) { put(index, self().normalized(value)); }
