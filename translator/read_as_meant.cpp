@@ -7,19 +7,7 @@
 #include "translator/foreign_words.hpp"
 #include "translator/word_guesses.hpp"
 
-namespace {
-
 using T = VLTokenTypes;
-
-bool endsLine(int type) { return type == T::EOL || type == T::Q_COMMENT; }
-
-}  // namespace
-
-bool ReadAsMeant::guessing() const { return parser_.getInputState()->guessing > 0; }
-
-TokenNamer ReadAsMeant::tokenNamer() const {
-    return [this](int type) { return std::string(parser_.getTokenName(type)); };
-}
 
 bool ReadAsMeant::takeDeclarationWord() {
     if (!guessing()) {

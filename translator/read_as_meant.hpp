@@ -6,16 +6,17 @@
 #include <antlr/Parser.hpp>
 #include <functional>
 #include "translator/look_ahead.hpp"
+#include "translator/parser_access.hpp"
 #include "translator/syntax_errors.hpp"
 #include "translator/token_queue.hpp"
 
-class ReadAsMeant {
+class ReadAsMeant : private ParserAccess {
 public:
     // `statement` parses one statement of a block, a return included;
     // `blockStatements` the statements of a block up to its closing word.
     ReadAsMeant(antlr::Parser &parser, TokenQueue &tokens, LookAhead &ahead, std::function<void()> statement,
                 std::function<void()> blockStatements)
-        : parser_(parser), tokens_(tokens), ahead_(ahead), statement_(std::move(statement)),
+        : ParserAccess(parser), tokens_(tokens), ahead_(ahead), statement_(std::move(statement)),
           blockStatements_(std::move(blockStatements)) {}
 
     // A first word that is a slip for a keyword ("whle count > 0") is read
@@ -50,10 +51,6 @@ public:
     bool takeForeignClose();
 
 private:
-    bool guessing() const;
-    int LA(unsigned int i) { return parser_.LA(i); }
-    antlr::RefToken LT(unsigned int i) { return parser_.LT(i); }
-    TokenNamer tokenNamer() const;
     // Whether the statement ahead parses, tried without translating it.
     bool statementParses();
     // A function's definition where the statements of another function go
@@ -62,7 +59,6 @@ private:
     bool definitionAhead();
     void closeBeforeDefinition();
 
-    antlr::Parser &parser_;
     TokenQueue &tokens_;
     LookAhead &ahead_;
     std::function<void()> statement_;

@@ -8,19 +8,7 @@
 #include "diagnostics/sink.hpp"
 #include "translator/continued_lines.hpp"
 
-namespace {
-
 using T = VLTokenTypes;
-
-bool endsLine(int type) { return type == T::EOL || type == T::Q_COMMENT; }
-
-}  // namespace
-
-bool SyntaxRecovery::guessing() const { return parser_.getInputState()->guessing > 0; }
-
-TokenNamer SyntaxRecovery::tokenNamer() const {
-    return [this](int type) { return std::string(parser_.getTokenName(type)); };
-}
 
 void SyntaxRecovery::report(const antlr::RecognitionException &error) {
     // Counted by the diagnostics when the construct's message is written.

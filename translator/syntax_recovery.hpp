@@ -7,12 +7,13 @@
 #include <antlr/Parser.hpp>
 #include <antlr/RecognitionException.hpp>
 #include "translator/statements.hpp"
+#include "translator/parser_access.hpp"
 #include "translator/syntax_errors.hpp"
 #include "translator/token_queue.hpp"
 
-class SyntaxRecovery {
+class SyntaxRecovery : private ParserAccess {
 public:
-    SyntaxRecovery(antlr::Parser &parser, TokenQueue &tokens) : parser_(parser), tokens_(tokens) {}
+    SyntaxRecovery(antlr::Parser &parser, TokenQueue &tokens) : ParserAccess(parser), tokens_(tokens) {}
 
     // A syntax error is counted like every other error of the source: its
     // C++ would be incomplete, so it must not be compiled and run.
@@ -53,10 +54,6 @@ public:
     void skipBrokenClause(int kind, const SyntaxContext &outer);
 
 private:
-    bool guessing() const;
-    int LA(unsigned int i) { return parser_.LA(i); }
-    antlr::RefToken LT(unsigned int i) { return parser_.LT(i); }
-    TokenNamer tokenNamer() const;
     // The tokens that recovery skips still count their line ends, so that
     // the messages after a syntax error name the right lines.
     void consumeCounting();
@@ -67,7 +64,6 @@ private:
     bool atStatementEnd();
     void skipToCallEnd();
 
-    antlr::Parser &parser_;
     TokenQueue &tokens_;
     antlr::RefToken lastRecoveredAt_;
     bool keepClosingWord_ = false;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "driver/wasm_leb.hpp"
 #include "test_support.hpp"
 
 namespace {
@@ -19,46 +20,26 @@ protected:
     std::string directory;
 };
 
-// An unsigned LEB128 number of a module at `at`, which it moves past it.
-unsigned readNumber(const std::string &bytes, size_t &at) {
-    unsigned value = 0;
-    for (int shift = 0; at < bytes.size(); shift += 7) {
-        unsigned char b = static_cast<unsigned char>(bytes[at++]);
-        value |= static_cast<unsigned>(b & 0x7f) << shift;
-        if ((b & 0x80) == 0)
-            break;
-    }
-    return value;
-}
-
-std::string numberBytes(unsigned value) {
-    std::string out;
-    do {
-        unsigned char b = value & 0x7f;
-        value >>= 7;
-        out += static_cast<char>(value ? b | 0x80 : b);
-    } while (value);
-    return out;
-}
-
 // The module with a compilationHints section of its own before its code,
 // leaving every function to V8's own choice of tier.
 std::string withOwnHints(const std::string &module) {
     const int functionSection = 3, codeSection = 10;
-    unsigned functions = 0;
+    std::uint64_t functions = 0;
     for (size_t at = 8; at < module.size();) {
         size_t start = at;
         int id = static_cast<unsigned char>(module[at++]);
-        unsigned size = readNumber(module, at);
+        std::uint64_t size = 0;
+        if (!readLeb(module, at, size))
+            break;
         if (id == functionSection) {
             size_t count = at;
-            functions = readNumber(module, count);
+            readLeb(module, count, functions);
         }
         if (id == codeSection) {
             const std::string name = "compilationHints";
-            std::string contents = numberBytes(name.size()) + name + numberBytes(functions) +
+            std::string contents = leb(name.size()) + name + leb(functions) +
                                    std::string(functions, '\0');
-            return module.substr(0, start) + '\0' + numberBytes(contents.size()) + contents + module.substr(start);
+            return module.substr(0, start) + '\0' + leb(contents.size()) + contents + module.substr(start);
         }
         at += size;
     }

@@ -7,22 +7,13 @@
 #include <filesystem>
 #include <fstream>
 
+#include "driver/wasm_leb.hpp"
 #include "emreplay/recipe.hpp"
 #include "emreplay/wasm_object.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string leb(unsigned long long value) {
-    std::string bytes;
-    do {
-        unsigned char b = value & 0x7f;
-        value >>= 7;
-        bytes += static_cast<char>(value ? b | 0x80 : b);
-    } while (value);
-    return bytes;
-}
 
 std::string wasmName(const std::string &name) { return leb(name.size()) + name; }
 
