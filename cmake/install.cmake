@@ -20,7 +20,9 @@ install(TARGETS velc_standby LIBRARY DESTINATION lib/velmora)
 # and its line tables, for the callers of a run-time error; the link is
 # wasm-ld alone (runtime/CMakeLists.txt).
 # -fwrapv makes the C++ compiler wrap int arithmetic as Velmora does and
-# -fno-finite-loops keeps a loop that never ends from being removed; the
+# -fno-finite-loops keeps a loop that never ends from being removed,
+# -fno-optimize-sibling-calls makes a recursion that never ends exhaust the
+# stack rather than run on as a loop (runtime/CMakeLists.txt); the
 # code options that libvel shares (its string templates compiled with the
 # program, bulk memory) are explained in runtime/CMakeLists.txt.
 set(VELMORA_INSTALLED_INI ${CMAKE_BINARY_DIR}/install/velc.ini)
@@ -29,7 +31,7 @@ file(WRITE ${VELMORA_INSTALLED_INI}.new
 "# velc tool chain: Emscripten builds WebAssembly modules, run with wasmer.
 id=emcc
 compiler=${VEL_EMSCRIPTEN_PYTHON}${CMAKE_INSTALL_PREFIX}/bin/velc_emreplay em++
-options=-c -std=c++17 -O2 -fwrapv -fno-finite-loops ${VEL_WASM_CODE_OPTIONS} ${VEL_WASM_LINE_TABLES} -I. -I/velmorac/
+options=-c -std=c++17 -O2 -fwrapv -fno-finite-loops -fno-optimize-sibling-calls ${VEL_WASM_CODE_OPTIONS} ${VEL_WASM_LINE_TABLES} -I. -I/velmorac/
 linker=${VEL_EMSCRIPTEN_PYTHON}${CMAKE_INSTALL_PREFIX}/bin/velc_emreplay emcc
 loptions=-O1 ${VEL_WASM_LINK_CODE_OPTIONS} -I. -I/velmorac/ -sALLOW_MEMORY_GROWTH=1 ${VEL_LEAN_LINK} ${VEL_ONE_STEP_LINK} --profiling-funcs ${VEL_WASM_LINK_LINE_TABLES}
 objects=/velmorac/velmora/velmora.a

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <climits>
 #include <new>
 #include <string>
@@ -143,6 +147,46 @@ TEST(DynDeath, BadWritesEndTheProgramWithAMessage) {
     EXPECT_EXIT({ dyn(3).setAt(0, 1); }, ::testing::ExitedWithCode(1), "Run-time error: cannot put an element into a integer");
     EXPECT_EXIT({ dyn(1) % 0; }, ::testing::ExitedWithCode(1), "Run-time error: modulo by zero");
     EXPECT_EXIT({ text t("a"); t.setAt(-1, "x"); }, ::testing::ExitedWithCode(1), "negative index -1");
+}
+
+// What a child that printed a line without its end and was then stopped by
+// `signal` wrote into a pipe, and how it ended. The unfinished line stays in
+// the buffer of the standard output, whether that is full or line buffered.
+struct Stopped {
+    std::string output;
+    int signal = 0;
+};
+Stopped printThenStop(int signal) {
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        return {};
+    std::fflush(stdout);
+    pid_t child = fork();
+    if (child == 0) {
+        close(pipeEnds[0]);
+        dup2(pipeEnds[1], STDOUT_FILENO);
+        vel_out << "kept";
+        raise(signal);
+        _exit(0);
+    }
+    close(pipeEnds[1]);
+    Stopped stopped;
+    char bytes[64];
+    for (ssize_t got; (got = read(pipeEnds[0], bytes, sizeof bytes)) > 0;)
+        stopped.output.append(bytes, static_cast<std::size_t>(got));
+    close(pipeEnds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    stopped.signal = WIFSIGNALED(status) ? WTERMSIG(status) : -1;
+    return stopped;
+}
+
+TEST(Interrupts, AStoppedProgramWritesWhatItPrinted) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        Stopped stopped = printThenStop(signal);
+        EXPECT_EQ(stopped.output, "kept") << "signal " << signal;
+        EXPECT_EQ(stopped.signal, signal) << "the program ends by the signal it got";
+    }
 }
 
 }  // namespace

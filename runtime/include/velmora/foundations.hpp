@@ -115,6 +115,10 @@ inline const bool vel_allocations_reported = vel_report_failed_allocations();
 // before main, by every program that includes this header.
 bool vel_guard_the_stack();
 inline const bool vel_stack_guarded = vel_guard_the_stack();
+// A native program stopped by SIGINT, SIGTERM or SIGHUP writes what it has
+// printed before it ends.
+bool vel_keep_output_on_interrupt();
+inline const bool vel_output_kept = vel_keep_output_on_interrupt();
 #endif
 
 // Objects are pointers: a member reached through a null object stops the
