@@ -479,8 +479,13 @@ ExprValue shiftOperator(ExprValue left, bool shiftLeft, ExprValue right) {
     // A shift needs no parentheses as the left operand of the next one: C++
     // groups them from the left as Velmora does, and a long chain would nest
     // them past what compilers take.
+    // A shift of unsigned bits cast back, "(int)((unsigned)a<<b)", is a cast
+    // and binds tighter than "<<" and "&": as a count it takes no pair, which
+    // a right-nested chain would otherwise add at each of its levels.
     auto operand = [](const ExprValue &side) {
-        bool bare = side.plainName || side.literal || enclosedInParentheses(side.text);
+        bool castForm = (side.flatChain == FLAT_SHIFT_INT || side.flatChain == FLAT_SHIFT_LONG) &&
+                        side.flatLength == side.text.size();
+        bool bare = side.plainName || side.literal || castForm || enclosedInParentheses(side.text);
         return bare ? side.text : "(" + side.text + ")";
     };
     bool wideResult = left.wide || resultType == T_NATURAL || resultType == T_LONG;
