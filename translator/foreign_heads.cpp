@@ -129,7 +129,7 @@ void readAssignedLoop(TokenQueue &tokens) {
     std::string head = velmoraForm("for " + textBetween(tokens.LT(1), word) + " in " + textBetween(word, bound) +
                                    ".." + trimmed(textAfter(bound)));
     absorbBlockStart(word->getLine());
-    translation().foreignHeadLines.push_back(word->getLine());
+    translation().foreignHeadLines.insert(word->getLine());
     reportWord(word, "a loop over numbers names its range: write `" + head + "` (both ends counted)" +
                          blockClosing(word));
     tokens.replaceAt(separator, tokenAt(T::DOTDOT, "..", bound));
@@ -336,7 +336,7 @@ void readUnless(TokenQueue &tokens) {
     reportWordAsWritten(word, next, "`unless` is written `if not`: write `if not (" + condition + ")`" +
                                         blockClosing(word));
     absorbBlockStart(word->getLine());
-    translation().foreignHeadLines.push_back(word->getLine());
+    translation().foreignHeadLines.insert(word->getLine());
     // The `then` or `{` that begins the block in other languages.
     antlr::RefToken last = tokens.LT(end - 1);
     if (end > 3 && (last->getType() == T::LEFTCURLY || (last->getType() == T::IDENT && last->getText() == "then"))) {
@@ -393,7 +393,7 @@ void readEach(TokenQueue &tokens) {
     std::string names = variables.size() == 1 ? value->getText()
                                                 : variables[0]->getText() + ", " + variables[2]->getText();
     absorbBlockStart(first->getLine());
-    translation().foreignHeadLines.push_back(first->getLine());
+    translation().foreignHeadLines.insert(first->getLine());
     reportSyntax(first->getLine(), columnOf(method), afterOf(tokens.LT(close)) - 1,
                  "unexpected `" + method->getText() + "`",
                  "a loop over the elements of a container is written with `for`: write `for " + names + " in " +

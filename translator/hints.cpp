@@ -212,7 +212,7 @@ bool isForeignFunctionWord(const std::string &word) { return isFunctionWord(word
 void explainForeignBlock(int firstLine) {
     const TokenPositions *positions = translation().positions;
     if (positions)
-        translation().foreignBlocks.push_back({firstLine, lastLineOfForeignFunction(*positions, firstLine), ""});
+        translation().foreignBlocks.add(firstLine, lastLineOfForeignFunction(*positions, firstLine));
 }
 
 int editDistance(const std::string &a, const std::string &b, int limit) {
@@ -440,7 +440,7 @@ void FirstGuessHints::noteReported(const Diagnostic &diagnostic) const {
     function.firstLine = diagnostic.line;
     function.lastLine = lastLineOfForeignFunction(*positions, diagnostic.line);
     function.name = nameBeforeParenthesis(positions->line(diagnostic.line));
-    translation().foreignFunctions.push_back(function);
+    translation().foreignFunctions.add(function);
 }
 
 // The lines of an explained function hold no news, nor does a call of the
@@ -452,18 +452,16 @@ bool FirstGuessHints::followsExplainedGuess(const Diagnostic &diagnostic, const 
     const std::vector<std::string> &members = translation().membersOfUnclosedClasses;
     if (diagnostic.code == E_NOT_DECLARED && std::find(members.begin(), members.end(), name) != members.end())
         return true;
-    for (const ForeignFunction &block : translation().foreignBlocks)
-        if (diagnostic.line >= block.firstLine && diagnostic.line <= block.lastLine)
-            return true;
-    for (const ForeignFunction &function : translation().foreignFunctions) {
-        if (diagnostic.line >= function.firstLine && diagnostic.line <= function.lastLine)
-            return true;
-        if (diagnostic.code == E_FUNCTION_NOT_DEFINED && !name.empty() && name == function.name)
-            return true;
-        // A call of it counted against the parameters velc made of its line.
-        if (name.empty() && !function.name.empty() && diagnostic.message.compare(0, function.name.size() + 2,
-                                                                                 "\"" + function.name + "\"") == 0)
-            return true;
-    }
-    return false;
+    if (translation().foreignBlocks.covers(diagnostic.line))
+        return true;
+    const ForeignFunctions &functions = translation().foreignFunctions;
+    if (functions.lines.covers(diagnostic.line))
+        return true;
+    if (diagnostic.code == E_FUNCTION_NOT_DEFINED && !name.empty() && functions.names.count(name) != 0)
+        return true;
+    // A call of it counted against the parameters velc made of its line:
+    // the message starts with its name in quotes.
+    const std::string &message = diagnostic.message;
+    std::string::size_type quote = message.size() > 1 && message[0] == '"' ? message.find('"', 1) : std::string::npos;
+    return name.empty() && quote != std::string::npos && functions.names.count(message.substr(1, quote - 1)) != 0;
 }

@@ -3,9 +3,11 @@
 // (`len(t)`, `a.append(x)`, `def f`, `whle`) and "did you mean" for a name
 // close to one the program or the built-in table declares.
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "diagnostics/sink.hpp"
+#include "translator/line_spans.hpp"
 
 // Edit distance (insertions, deletions, substitutions, swaps of two
 // neighbours), compared without letter case; stops counting past `limit`.
@@ -20,6 +22,17 @@ struct ForeignFunction {
     int firstLine = 0;
     int lastLine = 0;
     std::string name;
+};
+// Those told so far: the lines they hold and the names they meant to define.
+struct ForeignFunctions {
+    LineSpans lines;
+    std::unordered_set<std::string> names;
+    bool empty() const { return lines.empty(); }
+    void add(const ForeignFunction &function) {
+        lines.add(function.firstLine, function.lastLine);
+        if (!function.name.empty())
+            names.insert(function.name);
+    }
 };
 
 class FirstGuessHints : public HintSource {

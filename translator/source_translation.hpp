@@ -47,7 +47,7 @@ struct SourceTranslation : SourceSemantics {
     std::unordered_set<int> absorbedBlockStarts;
     // Block lines read as another language writes them (`unless x > 1`,
     // `a.each do |v|`): the `end` that closes the block is part of the slip.
-    std::vector<int> foreignHeadLines;
+    std::unordered_set<int> foreignHeadLines;
     // The lines of `else` and `elseif` branches that end with a `{`.
     std::vector<int> branchBraceLines;
     int functionBraces = 0;       // functions whose `{` was reported and whose `}` is still to come
@@ -58,9 +58,9 @@ struct SourceTranslation : SourceSemantics {
     std::vector<antlr::RefToken> elseIfBlocks;
     // Functions written as another language writes them, once explained:
     // what the parser makes of their lines says nothing new.
-    std::vector<ForeignFunction> foreignFunctions;
+    ForeignFunctions foreignFunctions;
     // Blocks of another language that velc does not read (`when (x) {`), once told.
-    std::vector<ForeignFunction> foreignBlocks;
+    LineSpans foreignBlocks;
     OutputState output;
     TranslatedTexts texts;
     XmlState xml;

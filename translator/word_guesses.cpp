@@ -171,8 +171,7 @@ void tellTheBraceOfItsClose(const OpenBlock &block, const antlr::RefToken &brace
 // and the `end` is no news. Whether such a message was there to learn it.
 bool tellTheEndOfItsClose(const OpenBlock &block, const antlr::RefToken &word, const char *closer) {
     int opener = block.opener->getLine();
-    const std::vector<int> &heads = translation().foreignHeadLines;
-    bool foreign = std::find(heads.begin(), heads.end(), opener) != heads.end() ||
+    bool foreign = translation().foreignHeadLines.count(opener) != 0 ||
                    endsAsAForeignBlock(lineOf(block.opener));
     if (!foreign || !blockStartAbsorbed(opener))
         return false;
