@@ -236,10 +236,12 @@ topLevelCall { ExprValue v; }
         statementEnd
     ;
 
+// Outside a function nothing can be left: the values are still checked, but
+// only the empty statement is written, which stands anywhere in C++.
 topLevelReturn { ExprValue v; }
-    :   "return" { writeIndent(); emit("return"); }
-        (   v=expression { emit(" " + v.text); }
-            ( COMMA v=expression { emit(", " + v.text); } )*
+    :   "return" { writeIndent(); }
+        (   v=expression
+            ( COMMA v=expression )*
         )?
         { ::reportError(E_RETURN_MISPLACED); }
         statementEnd

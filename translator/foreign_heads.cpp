@@ -160,10 +160,15 @@ int cLoopStep(TokenQueue &tokens, unsigned int first, unsigned int last, const s
     return 0;
 }
 
+// Where a C loop's message points: from `from` to `to`, the `(` when null.
+struct LoopFault {
+    antlr::RefToken from, to;
+    std::string message;
+};
+
 // `for (int i = 0; i < n; i++)`: read as `for int i in 0--n`.
-// `fault`: the token the message points at, the `(` when null.
 bool readCLoop(TokenQueue &tokens, unsigned int close, unsigned int first, unsigned int second,
-               antlr::RefToken fault = antlr::RefToken()) {
+               LoopFault fault = LoopFault()) {
     unsigned int at = 3;
     unsigned int type = isTypeWord(tokens.LA(at)) ? at++ : 0;
     unsigned int variable = at;
@@ -185,11 +190,11 @@ bool readCLoop(TokenQueue &tokens, unsigned int close, unsigned int first, unsig
                        textBetween(tokens.LT(first + 2), tokens.LT(second)) +
                        (step != 1 ? " step " + std::to_string(step) : "");
     absorbBlockStart(open->getLine());
-    if (!fault)
-        fault = open;
-    reportSyntaxAt(fault, "unexpected `" + fault->getText() + "`",
-                   "a loop over numbers names its range: write `" + head + "` (" +
-                       (inclusive ? "both ends counted" : "the end left out") + ")" + blockClosing(open));
+    if (!fault.from)
+        fault = LoopFault{open, open, "unexpected `(`"};
+    reportSyntax(fault.from->getLine(), columnOf(fault.from), afterOf(fault.to) - 1, fault.message,
+                 "a loop over numbers names its range: write `" + head + "` (" +
+                     (inclusive ? "both ends counted" : "the end left out") + ")" + blockClosing(open));
     Tokens loop;
     if (type)
         loop.push_back(tokens.LT(type));
@@ -256,7 +261,8 @@ bool readGoLoop(TokenQueue &tokens) {
     Tokens written;
     for (unsigned int at = 2; at < end; at++)
         written.push_back(tokens.LT(at));
-    antlr::RefToken fault = tokens.LT(semicolons[0]);
+    // The whole head is the slip: from the `for` to the end of its third part.
+    LoopFault fault{tokens.LT(1), written.back(), "a `for` names a range, not three parts between `;`"};
     Tokens bracketed{tokenAt(T::LEFTPAR, "(", written.front())};
     for (std::size_t i = 0; i < written.size(); i++) {
         bool declares = i == 1 && written[i]->getType() == T::COLON && i + 1 < written.size() &&

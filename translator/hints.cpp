@@ -10,6 +10,7 @@
 #include "semantics/reserved_names.hpp"
 #include "semantics/symbols.hpp"
 #include "translator/continued_lines.hpp"
+#include "translator/first_guesses.hpp"
 #include "translator/positions.hpp"
 #include "translator/source_translation.hpp"
 
@@ -391,7 +392,13 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
     case E_CLASS_NOT_DEFINED: case E_NOT_DECLARED: {
         if (isFunctionWord(name) || startsItsLine(diagnostic, "function "))
             return foreignFunctionHint;
-        std::string hint = known(std::begin(nameGuesses), std::end(nameGuesses), name);
+        std::string hint = castHint(diagnostic.line, name);
+        if (!hint.empty()) {
+            // What the parse makes of the value after the cast is no news.
+            translation().keywordGuessLines.insert(diagnostic.line);
+            return hint;
+        }
+        hint = known(std::begin(nameGuesses), std::end(nameGuesses), name);
         // What the rest of `System.out.println(x)` or `puts x` makes of
         // the name is no news once `print` is told.
         if ((startsWith(hint, "`print`") || name == "except") && startsItsLine(diagnostic, name))
