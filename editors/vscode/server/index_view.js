@@ -107,13 +107,18 @@ class IndexView {
         return this.declarations.findIndex((d) => d.kind === 'class' && d.name === name);
     }
 
+    // The attributes and methods a class declares itself.
+    ownMembersOfClass(classDeclaration) {
+        return this.declarations.filter((d) => d.container === classDeclaration && (d.kind === 'attribute' || d.kind === 'method'));
+    }
+
     // The attributes and methods of a class, then those of its bases that
     // it does not declare again.
     membersOfClass(classDeclaration, seen = new Set()) {
         if (classDeclaration < 0 || seen.has(classDeclaration))
             return [];
         seen.add(classDeclaration);
-        const own = this.declarations.filter((d) => d.container === classDeclaration && (d.kind === 'attribute' || d.kind === 'method'));
+        const own = this.ownMembersOfClass(classDeclaration);
         const base = this.declarations[classDeclaration].base;
         const inherited = base ? this.membersOfClass(this.classNamed(base), seen) : [];
         return [...own, ...inherited.filter((m) => !own.some((o) => o.name === m.name))];

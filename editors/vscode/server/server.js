@@ -218,7 +218,8 @@ connection.onDocumentSymbol((params) => {
     const { view, file } = at;
     const symbolOf = (d, children) => {
         const range = view.range(d);
-        const end = d.scopeEnd ? { line: d.scopeEnd - 1, character: 0 } : range.end;
+        // A block's range runs to the end of its last line.
+        const end = d.scopeEnd ? { line: d.scopeEnd - 1, character: view.lineText(d.file, d.scopeEnd).length } : range.end;
         return {
             name: d.name, detail: d.signature || d.type || '', kind: symbolKinds[d.kind] || SymbolKind.Variable,
             range: { start: range.start, end: end.line > range.start.line ? end : range.end }, selectionRange: range, children,
@@ -230,7 +231,9 @@ connection.onDocumentSymbol((params) => {
             return;
         if ((d.kind === 'variable' || d.kind === 'constant') && d.scopeEnd !== undefined)
             return;
-        const children = d.kind === 'class' ? view.membersOfClass(i).map((m) => symbolOf(m, [])) : [];
+        // A class's own members: those of its bases stand in the bases' outline
+        // (a child's range lies inside its parent's).
+        const children = d.kind === 'class' ? view.ownMembersOfClass(i).map((m) => symbolOf(m, [])) : [];
         symbols.push(symbolOf(d, children));
     });
     return symbols;
