@@ -557,6 +557,45 @@ bool readTypeAfterName(TokenQueue &tokens) {
     return true;
 }
 
+// `throw new Error("x")`, `raise ValueError("x")`: no statement raises an
+// error here. The line is told once and read as empty, so that what it
+// holds is not taken for the head of a function.
+void readRaise(TokenQueue &tokens) {
+    antlr::RefToken word = tokens.LT(1);
+    if ((word->getText() != "throw" && word->getText() != "raise") || isDeclaredName(word->getText()) ||
+        endsTheLine(tokens.LA(2)) || tokens.LA(2) == T::EQUAL || tokens.LA(2) == T::LEFTPAR)
+        return;
+    unsigned int end = 2;
+    while (!endsTheLine(tokens.LA(end)))
+        end++;
+    reportWordAsWritten(word, tokens.LA(2), "");
+    tokens.replaceRange(1, end - 1, {});
+}
+
+// Rust's `loop {`: read as `while forever`, which its `}` closes.
+void readEndlessLoop(TokenQueue &tokens) {
+    antlr::RefToken word = tokens.LT(1);
+    if (word->getText() != "loop" || isDeclaredName("loop") || tokens.LA(2) != T::LEFTCURLY || !endsTheLine(tokens.LA(3)))
+        return;
+    reportSyntax(word->getLine(), columnOf(word), afterOf(tokens.LT(2)) - 1, "unexpected `loop`",
+                 "a loop that only a `break` ends is `while forever` ... /while");
+    absorbBlockStart(word->getLine());
+    translation().braceLines.push_back(word->getLine());
+    tokens.replaceRange(1, 2, {tokenAt(T::LITERAL_while, "while", word), tokenAt(T::LITERAL_forever, "forever", word)});
+}
+
+// `struct Point {` of C, Go, Rust and Swift: read as the class it means.
+void readStruct(TokenQueue &tokens) {
+    antlr::RefToken word = tokens.LT(1);
+    if ((word->getText() != "struct" && word->getText() != "record") || isDeclaredName(word->getText()) ||
+        tokens.LA(2) != T::IDENT || tokens.LA(3) != T::LEFTCURLY || !endsTheLine(tokens.LA(4)))
+        return;
+    absorbBlockStart(word->getLine());
+    reportWordAsWritten(word, T::IDENT, "a record is a class: class " + tokens.LT(2)->getText() + " ... /class");
+    translation().braceLines.push_back(word->getLine());
+    tokens.replaceRange(1, 3, {tokenAt(T::LITERAL_class, "class", word), tokens.LT(2)});
+}
+
 void readForeignHead(TokenQueue &tokens) {
     if (!firstOnItsLine(tokens.LT(1)))
         return;
@@ -572,6 +611,9 @@ void readForeignHead(TokenQueue &tokens) {
         readUnless(tokens);
         readShortDeclaration(tokens);
         readEach(tokens);
+        readRaise(tokens);
+        readEndlessLoop(tokens);
+        readStruct(tokens);
     } else if (first == T::LITERAL_const) {
         readUntypedConstant(tokens);
     } else {

@@ -160,7 +160,7 @@ bool locateByCode(Diagnostic &diagnostic, const std::string &text, std::string::
     switch (diagnostic.code) {
     case E_RETURN_MISPLACED: span = lastOperator(text, {"return"}, end); break;
     case E_LET_TWICE: span = lastOperator(text, {"let"}, end); break;
-    case E_INDEX_ON_RANGE: span = lastSubscript(text, end); break;
+    case E_INDEX_ON_RANGE: case E_KEYS_TEXTS: span = lastSubscript(text, end); break;
     case TPL_CANT_SOLVE:
         for (const OperatorsOfKind &kind : operatorKinds())
             if (diagnostic.message.compare(0, 12 + std::strlen(kind.kind), std::string("can't solve ") + kind.kind) == 0)

@@ -16,6 +16,7 @@
 #include "translator/foreign_lines.hpp"
 #include "translator/hints.hpp"
 #include "translator/line_code.hpp"
+#include "translator/other_languages.hpp"
 #include "translator/source_translation.hpp"
 #include "translator/word_guesses.hpp"
 
@@ -601,7 +602,7 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
     if (code.compare(0, 7, "import ") == 0 || code.compare(0, 5, "from ") == 0 || code.compare(0, 8, "require ") == 0)
         return "the built-in functions need no import; another source of the program is joined with "
                "`include \"lib.vel\"`";
-    return "";
+    return otherLanguageTokenHint(token, text);
 }
 
 namespace {
