@@ -179,7 +179,8 @@ test('the outline holds the classes with their members, the functions and the gl
 test('completion after a text, after objects, and of the names in scope', async () => {
     const edited = nextDiagnostics('main.vel', 4);
     connection.sendNotification(protocol.DidChangeTextDocumentNotification.type, {
-        textDocument: { uri: uri('main.vel'), version: 4 }, contentChanges: [{ text: fixed + 'title.\np.\nPoint3 q = Point3()\nq.\ndict d\nd.\nenum RED, GREEN\ndefine Doubler = "twice"\nprint GREEN\n' }],
+        textDocument: { uri: uri('main.vel'), version: 4 }, contentChanges: [{ text: fixed + 'title.\np.\nPoint3 q = Point3()\nq.\ndict d\nd.\nenum RED, GREEN\ndefine Doubler = "twice"\nprint GREEN\n' +
+                        'class Box\n    int w = 1\n    void Box(int v)\n        w = v\n    return\n/class\nBox bx = Box(2)\nbx.\n' }],
     });
     await edited;
     const labels = async (line, character) =>
@@ -191,6 +192,8 @@ test('completion after a text, after objects, and of the names in scope', async 
     assert.deepEqual((await labels(6, 2)).sort(), ['sum', 'x', 'y']);
     // A derived class's own members, then its base's.
     assert.deepEqual((await labels(8, 2)).sort(), ['sum', 'x', 'y', 'z']);
+    // A constructor is called by the class's name, not on an object.
+    assert.deepEqual(await labels(21, 3), ['w']);
     const names = await labels(9, 0);
     for (const name of ['title', 'p', 'total', 'twice', 'Point', 'print', 'sqrt', 'GREEN', 'Doubler'])
         assert.ok(names.includes(name), name);

@@ -113,12 +113,14 @@ class IndexView {
     }
 
     // The attributes and methods of a class, then those of its bases that
-    // it does not declare again.
+    // it does not declare again; not the constructors, which are called by
+    // the class's name.
     membersOfClass(classDeclaration, seen = new Set()) {
         if (classDeclaration < 0 || seen.has(classDeclaration))
             return [];
         seen.add(classDeclaration);
-        const own = this.ownMembersOfClass(classDeclaration);
+        const className = this.declarations[classDeclaration].name.toLowerCase();
+        const own = this.ownMembersOfClass(classDeclaration).filter((m) => m.kind !== 'method' || m.name.toLowerCase() !== className);
         const base = this.declarations[classDeclaration].base;
         const inherited = base ? this.membersOfClass(this.classNamed(base), seen) : [];
         return [...own, ...inherited.filter((m) => !own.some((o) => o.name === m.name))];
