@@ -149,6 +149,9 @@ test('go to definition reaches the included source, and references list every us
     const method = await request('textDocument/definition', 'main.vel', { line: 4, character: 24 });
     assert.equal(method.uri, uri('shapes.vel'));
     assert.deepEqual(method.range.start, { line: 3, character: 8 });
+    // From the name of an include line, the source it names.
+    const included = await request('textDocument/definition', 'main.vel', { line: 0, character: 12 });
+    assert.deepEqual([included?.uri, included?.range.start], [uri('shapes.vel'), { line: 0, character: 0 }]);
     const attribute = await request('textDocument/definition', 'shapes.vel', { line: 4, character: 19 });
     assert.deepEqual(attribute?.range.start, { line: 2, character: 8 });
     const references = await request('textDocument/references', 'main.vel', { line: 4, character: 8 });

@@ -188,8 +188,22 @@ connection.onHover((params) => {
     return text ? { contents: { kind: MarkupKind.Markdown, value: text } } : null;
 });
 
+// The source an include line names, when the cursor is on its name: found
+// in the main source's folder, as velc finds it.
+function includedSourceAt(view, file, position) {
+    const line = textOf(file).split(/\r?\n/)[position.line] || '';
+    const match = /^([ \t]*include[ \t]+"?)([^"\s]+\.vel)\b/i.exec(line);
+    if (!match || position.character < match[1].length || position.character > match[1].length + match[2].length)
+        return null;
+    const source = path.resolve(path.dirname(view.main || file), match[2]);
+    return fs.existsSync(source) ? source : null;
+}
+
 connection.onDefinition((params) => {
     const at = viewAt(params);
+    const included = at && includedSourceAt(at.view, at.file, params.position);
+    if (included)
+        return { uri: uriOf(included), range: { start: { line: 0, character: 0 }, end: { line: 0, character: 0 } } };
     const target = at && targetAt(at.view, at.file, params.position);
     if (!target || target.declaration === undefined)
         return null;
