@@ -1,6 +1,7 @@
 #include "translator/translator.hpp"
 #include "translator/translation_job.hpp"
 #include "translator/source_translation.hpp"
+#include "translator/include_paths.hpp"
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cctype>
@@ -219,7 +220,10 @@ void includeQuoted(const std::string &literal) {
         emit("#include \"" + name + "\"\n");
         return;
     }
-    std::string header = name.substr(0, name.size() - 4) + ".hpp";
+    // The main source's own path names its folder, which every include
+    // line names sources from.
+    const std::string from = translatedSource().isMain ? "" : translatedSource().baseName;
+    std::string header = headerSeenFrom(from, name.substr(0, name.size() - 4) + ".hpp");
     const auto &known = translatedSource().includedHeaders;
     auto found = known.find(name);
     if (found == known.end()) {
@@ -228,7 +232,7 @@ void includeQuoted(const std::string &literal) {
         // Each header once, the ones it needs before it.
         for (const std::string &needed : found->second.inOrder)
             if (output().includedHeaders.insert(needed).second)
-                emit("#include \"" + needed + "\"\n");
+                emit("#include \"" + headerSeenFrom(from, needed) + "\"\n");
         if (found->second.sameCycle)
             return;
     }
