@@ -57,7 +57,8 @@ CampaignSettings CampaignSettings::fromBuildTree() {
     s.check.translateSeconds = FUZZ_VELC_SANITIZED ? 30 : 10;
     s.scratch = FUZZ_SCRATCH;
     for (const char *folder : {"examples", "tests/e2e/programs", "tests/e2e/faults", "tests/e2e/sanitized",
-                               "tests/translation/cases", "bench/programs", "tests/web/programs"})
+                               "tests/translation/cases", "bench/programs", "tests/web/programs",
+                               "tests/fuzz/seeds"})
         s.corpus.push_back(std::string(FUZZ_SOURCE_DIR) + "/" + folder);
     return s;
 }
