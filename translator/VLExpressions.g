@@ -131,14 +131,14 @@ assignTarget returns [AssignTarget t] { ExprValue index; ExprValue low; ExprValu
             |   ( DOTDOT | MINMIN { inclusive = false; } )
                 ( high=expression { hasHigh = true; } )?
                 RIGHTSQUARE
-                { sliceTarget(t, false, low, hasHigh, high, inclusive); }
+                { sliceTarget(t, false, low, hasHigh, high, inclusive); hasHigh = false; inclusive = true; }
             |   index=expression
                 (   RIGHTSQUARE
                     { indexTarget(t, index, LA(1) == LEFTSQUARE); }
                 |   ( DOTDOT | MINMIN { inclusive = false; } )
                     ( high=expression { hasHigh = true; } )?
                     RIGHTSQUARE
-                    { sliceTarget(t, true, index, hasHigh, high, inclusive); }
+                    { sliceTarget(t, true, index, hasHigh, high, inclusive); hasHigh = false; inclusive = true; }
                 )
             )
         |   DOT m:IDENT { memberTarget(t, m->getText()); }

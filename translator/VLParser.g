@@ -236,10 +236,12 @@ topLevelCall { ExprValue v; }
         statementEnd
     ;
 
+// Outside a function nothing can be left: the values are still checked, but
+// only the empty statement is written, which stands anywhere in C++.
 topLevelReturn { ExprValue v; }
-    :   "return" { writeIndent(); emit("return"); }
-        (   v=expression { emit(" " + v.text); }
-            ( COMMA v=expression { emit(", " + v.text); } )*
+    :   "return" { writeIndent(); }
+        (   v=expression
+            ( COMMA v=expression )*
         )?
         { ::reportError(E_RETURN_MISPLACED); }
         statementEnd
@@ -366,7 +368,7 @@ functionReturn { ExprValue v; std::vector<ExprValue> values; }
             v=expression { values.push_back(v); }
             ( COMMA v=expression { values.push_back(v); } )*
         )?
-        { writeReturn(values); writeStatementEnd(); }
+        { writeReturn(values); writeStatementEnd(); noteClosingReturn(); }
         // A definition is closed by its line end. Were it optional, every
         // statement's first word could follow an expression and the
         // recovery from a faulty expression would stop there.

@@ -330,8 +330,11 @@ std::string programArgument(const ParameterRecord &parameter, const ExprValue &a
         int expected = parameter.className.empty() ? -1 : findClass(parameter.className);
         if (argument.type == T_NIL || argument.text == "NULL")
             return nullObject(expected);
-        if (expected >= 0 && argument.classIndex >= 0 && argument.classIndex != expected)
+        if (expected >= 0 && argument.classIndex >= 0 && argument.classIndex != expected) {
+            if (inheritsFrom(expected, argument.classIndex))
+                return downcastTo(expected, argument).text;
             return "(" + typeNameSpelling(parameter.className) + " *)(" + argument.text + ")";
+        }
         // A dynamic value holds the object as a pointer of its own.
         if (expected >= 0 && argument.type == T_VAR)
             return objectHeldBy(argument, expected).text;

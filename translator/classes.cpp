@@ -376,7 +376,9 @@ ExprValue downcastTo(int classIndex, const ExprValue &value) {
         !inheritsFrom(classIndex, value.classIndex))
         return value;
     ExprValue cast = value;
-    cast.text = objectOfClass(classIndex, value.text);
+    // Held as its base, the object may be of another class derived from it:
+    // the conversion checks, and gives null for an object of another shape.
+    cast.text = "vel_downcast<" + classRecord(classIndex).emittedName + ">(" + value.text + ")";
     cast.classIndex = classIndex;
     markComputed(cast);
     return cast;

@@ -358,7 +358,9 @@ void writeObjectDeclarator(const std::string &name, int form, const ExprValue &v
         valueText = "=NULL";
     else if (form == 2 && value.type == T_OBJECT && declarations().classIndex >= 0 &&
              classRecord(declarations().classIndex).counted)
-        valueText = "=" + value.text;  // a counted object as it is: a cast to a pointer would let it go and keep it again
+        // A counted object as it is (a cast to a pointer would let it go and
+        // keep it again), unless it is known only as a base of the class.
+        valueText = "=" + downcastTo(declarations().classIndex, value).text;
     else if (form == 2)
         valueText = declarations().classIndex == -5 ? "=" + value.text : "=(" + className + " *) " + value.text;
     else if (declarations().classIndex != -5)

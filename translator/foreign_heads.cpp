@@ -160,10 +160,15 @@ int cLoopStep(TokenQueue &tokens, unsigned int first, unsigned int last, const s
     return 0;
 }
 
+// Where a C loop's message points: from `from` to `to`, the `(` when null.
+struct LoopFault {
+    antlr::RefToken from, to;
+    std::string message;
+};
+
 // `for (int i = 0; i < n; i++)`: read as `for int i in 0--n`.
-// `fault`: the token the message points at, the `(` when null.
 bool readCLoop(TokenQueue &tokens, unsigned int close, unsigned int first, unsigned int second,
-               antlr::RefToken fault = antlr::RefToken()) {
+               LoopFault fault = LoopFault()) {
     unsigned int at = 3;
     unsigned int type = isTypeWord(tokens.LA(at)) ? at++ : 0;
     unsigned int variable = at;
@@ -185,11 +190,11 @@ bool readCLoop(TokenQueue &tokens, unsigned int close, unsigned int first, unsig
                        textBetween(tokens.LT(first + 2), tokens.LT(second)) +
                        (step != 1 ? " step " + std::to_string(step) : "");
     absorbBlockStart(open->getLine());
-    if (!fault)
-        fault = open;
-    reportSyntaxAt(fault, "unexpected `" + fault->getText() + "`",
-                   "a loop over numbers names its range: write `" + head + "` (" +
-                       (inclusive ? "both ends counted" : "the end left out") + ")" + blockClosing(open));
+    if (!fault.from)
+        fault = LoopFault{open, open, "unexpected `(`"};
+    reportSyntax(fault.from->getLine(), columnOf(fault.from), afterOf(fault.to) - 1, fault.message,
+                 "a loop over numbers names its range: write `" + head + "` (" +
+                     (inclusive ? "both ends counted" : "the end left out") + ")" + blockClosing(open));
     Tokens loop;
     if (type)
         loop.push_back(tokens.LT(type));
@@ -256,7 +261,8 @@ bool readGoLoop(TokenQueue &tokens) {
     Tokens written;
     for (unsigned int at = 2; at < end; at++)
         written.push_back(tokens.LT(at));
-    antlr::RefToken fault = tokens.LT(semicolons[0]);
+    // The whole head is the slip: from the `for` to the end of its third part.
+    LoopFault fault{tokens.LT(1), written.back(), "a `for` names a range, not three parts between `;`"};
     Tokens bracketed{tokenAt(T::LEFTPAR, "(", written.front())};
     for (std::size_t i = 0; i < written.size(); i++) {
         bool declares = i == 1 && written[i]->getType() == T::COLON && i + 1 < written.size() &&
@@ -551,6 +557,45 @@ bool readTypeAfterName(TokenQueue &tokens) {
     return true;
 }
 
+// `throw new Error("x")`, `raise ValueError("x")`: no statement raises an
+// error here. The line is told once and read as empty, so that what it
+// holds is not taken for the head of a function.
+void readRaise(TokenQueue &tokens) {
+    antlr::RefToken word = tokens.LT(1);
+    if ((word->getText() != "throw" && word->getText() != "raise") || isDeclaredName(word->getText()) ||
+        endsTheLine(tokens.LA(2)) || tokens.LA(2) == T::EQUAL || tokens.LA(2) == T::LEFTPAR)
+        return;
+    unsigned int end = 2;
+    while (!endsTheLine(tokens.LA(end)))
+        end++;
+    reportWordAsWritten(word, tokens.LA(2), "");
+    tokens.replaceRange(1, end - 1, {});
+}
+
+// Rust's `loop {`: read as `while forever`, which its `}` closes.
+void readEndlessLoop(TokenQueue &tokens) {
+    antlr::RefToken word = tokens.LT(1);
+    if (word->getText() != "loop" || isDeclaredName("loop") || tokens.LA(2) != T::LEFTCURLY || !endsTheLine(tokens.LA(3)))
+        return;
+    reportSyntax(word->getLine(), columnOf(word), afterOf(tokens.LT(2)) - 1, "unexpected `loop`",
+                 "a loop that only a `break` ends is `while forever` ... /while");
+    absorbBlockStart(word->getLine());
+    translation().braceLines.push_back(word->getLine());
+    tokens.replaceRange(1, 2, {tokenAt(T::LITERAL_while, "while", word), tokenAt(T::LITERAL_forever, "forever", word)});
+}
+
+// `struct Point {` of C, Go, Rust and Swift: read as the class it means.
+void readStruct(TokenQueue &tokens) {
+    antlr::RefToken word = tokens.LT(1);
+    if ((word->getText() != "struct" && word->getText() != "record") || isDeclaredName(word->getText()) ||
+        tokens.LA(2) != T::IDENT || tokens.LA(3) != T::LEFTCURLY || !endsTheLine(tokens.LA(4)))
+        return;
+    absorbBlockStart(word->getLine());
+    reportWordAsWritten(word, T::IDENT, "a record is a class: class " + tokens.LT(2)->getText() + " ... /class");
+    translation().braceLines.push_back(word->getLine());
+    tokens.replaceRange(1, 3, {tokenAt(T::LITERAL_class, "class", word), tokens.LT(2)});
+}
+
 void readForeignHead(TokenQueue &tokens) {
     if (!firstOnItsLine(tokens.LT(1)))
         return;
@@ -566,6 +611,9 @@ void readForeignHead(TokenQueue &tokens) {
         readUnless(tokens);
         readShortDeclaration(tokens);
         readEach(tokens);
+        readRaise(tokens);
+        readEndlessLoop(tokens);
+        readStruct(tokens);
     } else if (first == T::LITERAL_const) {
         readUntypedConstant(tokens);
     } else {

@@ -10,6 +10,8 @@
 #include "semantics/reserved_names.hpp"
 #include "semantics/symbols.hpp"
 #include "translator/continued_lines.hpp"
+#include "translator/first_guesses.hpp"
+#include "translator/other_languages.hpp"
 #include "translator/positions.hpp"
 #include "translator/source_translation.hpp"
 
@@ -119,6 +121,11 @@ std::vector<std::string> memberNames(bool methods) {
 std::vector<std::string> joined(std::vector<std::string> first, const std::vector<std::string> &second) {
     first.insert(first.end(), second.begin(), second.end());
     return first;
+}
+
+const std::string &lineOf(const Diagnostic &diagnostic) {
+    static const std::string none;
+    return translation().positions ? translation().positions->line(diagnostic.line) : none;
 }
 
 // The word a line starts with: a misspelt keyword there reads as a name.
@@ -326,7 +333,8 @@ std::string templateHint(const Diagnostic &diagnostic) {
     if (diagnostic.code == TPL_ARGUMENT_COUNT && startsWith(message, "\"range\" requires") &&
         startsItsLine(diagnostic, "for "))
         return rangeLoopHint(translation().positions->line(diagnostic.line));
-    return "";
+    return translation().positions ? otherLanguageTemplateHint(diagnostic, translation().positions->line(diagnostic.line))
+                                   : "";
 }
 
 }  // namespace
@@ -361,10 +369,14 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
         if (isLoopMethod(name))
             return loopMethodHint(diagnostic);
         std::string hint = known(std::begin(methodGuesses), std::end(methodGuesses), name);
+        if (hint.empty())
+            hint = otherLanguageMethodHint(name);
         return hint.empty() ? didYouMean(name, joined(memberNames(true), builtinNames(true))) : hint;
     }
     case E_FUNCTION_NOT_DEFINED: {
         std::string hint = known(std::begin(functionGuesses), std::end(functionGuesses), name);
+        if (hint.empty())
+            hint = otherLanguageFunctionHint(name);
         if (!hint.empty())
             return hint;
         if (isReservedName(name))
@@ -391,13 +403,25 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
     case E_CLASS_NOT_DEFINED: case E_NOT_DECLARED: {
         if (isFunctionWord(name) || startsItsLine(diagnostic, "function "))
             return foreignFunctionHint;
-        std::string hint = known(std::begin(nameGuesses), std::end(nameGuesses), name);
+        std::string hint = castHint(diagnostic.line, name);
+        if (!hint.empty()) {
+            // What the parse makes of the value after the cast is no news.
+            translation().keywordGuessLines.insert(diagnostic.line);
+            return hint;
+        }
+        hint = known(std::begin(nameGuesses), std::end(nameGuesses), name);
         // What the rest of `System.out.println(x)` or `puts x` makes of
         // the name is no news once `print` is told.
         if ((startsWith(hint, "`print`") || name == "except") && startsItsLine(diagnostic, name))
             translation().keywordGuessLines.insert(diagnostic.line);
         if (!hint.empty())
             return hint;
+        hint = otherLanguageNameHint(diagnostic, name, lineOf(diagnostic));
+        if (!hint.empty()) {
+            // What the rest of the line makes of the habit is no news.
+            translation().keywordGuessLines.insert(diagnostic.line);
+            return hint;
+        }
         if (name == "end" || name == "endif" || name == "done" || name == "fi" || name == "endwhile")
             return blockEndHint;
         if (startsItsLine(diagnostic, name) && !usedAsAValue(diagnostic, name)) {
@@ -408,7 +432,8 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
                 return "did you mean `" + keyword + "`?";
             }
         }
-        return didYouMean(name, declaredNames());
+        hint = didYouMean(name, declaredNames());
+        return hint.empty() && diagnostic.code == E_NOT_DECLARED ? declarationHint(name, lineOf(diagnostic)) : hint;
     }
     case E_ATTRIBUTE_NOT_FOUND: {
         if (isLoopMethod(name))
@@ -420,6 +445,8 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
         std::string length = known(std::begin(methodGuesses), std::end(methodGuesses), name);
         if (!length.empty() && name != "append" && name != "add" && name != "push_back")
             return length;
+        if (!otherLanguageMethodHint(name).empty())
+            return otherLanguageMethodHint(name);
         return didYouMean(name, joined(memberNames(false), declaredNames()));
     }
     default:

@@ -347,9 +347,23 @@ bool refusedTargetSubscript(AssignTarget &target) {
     return true;
 }
 
+// A slice is written into its container by one call that takes its bounds,
+// so nothing can be reached inside it: `a[1..3][0] = x` and `a[1..3][..] = x`
+// are refused once, and the target takes any value without a further report.
+bool refusedAfterSlice(AssignTarget &target) {
+    if (!target.isSlice)
+        return false;
+    reportError(E_INDEX_ON_RANGE);
+    target.valueType = T_UNKNOWN;
+    target.nesting++;
+    return true;
+}
+
 }  // namespace
 
 void indexTarget(AssignTarget &target, const ExprValue &givenIndex, bool anotherFollows) {
+    if (refusedAfterSlice(target))
+        return;
     const ExprValue index = intIndex(target.nesting == 0 ? target.type : T_VAR, givenIndex);
     if (refusedTargetSubscript(target))
         return;
@@ -386,11 +400,10 @@ void indexTarget(AssignTarget &target, const ExprValue &givenIndex, bool another
 
 void sliceTarget(AssignTarget &target, bool hasLow, const ExprValue &low, bool hasHigh,
                  const ExprValue &high, bool inclusive) {
-    if (refusedTargetSubscript(target))
+    if (refusedAfterSlice(target) || refusedTargetSubscript(target))
         return;
     IntervalBounds bounds = makeInterval(hasLow, low.text, low.type, hasHigh, high.text, high.type, inclusive);
     target.isSlice = true;
-    target.rangeUsed = true;
     target.readPath = target.path + (target.pathIsPointer ? "->" : ".") + sliceText(bounds).substr(1);
     target.low = bounds.lower;
     target.high = bounds.upper;
@@ -400,10 +413,8 @@ void sliceTarget(AssignTarget &target, bool hasLow, const ExprValue &low, bool h
 }
 
 void currentElementTarget(AssignTarget &target, bool anotherFollows) {
-    if (refusedTargetSubscript(target))
+    if (refusedAfterSlice(target) || refusedTargetSubscript(target))
         return;
-    if (target.rangeUsed)
-        reportError(E_INDEX_ON_RANGE);
     std::string container = target.path;
     if (const std::string *position = target.nesting == 0 ? walkedPositionOf(target.path) : nullptr)
         container = "vel_walked(" + target.path + "," + *position + ")";

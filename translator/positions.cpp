@@ -134,6 +134,23 @@ std::string::size_type callLength(const std::string &line, std::string::size_typ
     return nameLength;
 }
 
+// The subscript that ends before `end` ("[0]" of "a[1..3][0]"): its first
+// byte and its length, or npos.
+std::pair<std::string::size_type, std::string::size_type> lastSubscript(const std::string &line,
+                                                                        std::string::size_type end) {
+    std::string::size_type close = end == 0 ? std::string::npos : line.find_last_not_of(" \t", end - 1);
+    if (close == std::string::npos || line[close] != ']')
+        return {std::string::npos, 0};
+    int depth = 0;
+    for (std::string::size_type i = close + 1; i-- > 0;) {
+        if (line[i] == ']')
+            depth++;
+        else if (line[i] == '[' && --depth == 0)
+            return {i, close + 1 - i};
+    }
+    return {std::string::npos, 0};
+}
+
 // The part of a nameless message's line that its code tells: the word it
 // speaks of, the operator of the expression it cannot solve, the value it
 // cannot assign. False when the code tells nothing or the line lacks it.
@@ -143,6 +160,7 @@ bool locateByCode(Diagnostic &diagnostic, const std::string &text, std::string::
     switch (diagnostic.code) {
     case E_RETURN_MISPLACED: span = lastOperator(text, {"return"}, end); break;
     case E_LET_TWICE: span = lastOperator(text, {"let"}, end); break;
+    case E_INDEX_ON_RANGE: case E_KEYS_TEXTS: span = lastSubscript(text, end); break;
     case TPL_CANT_SOLVE:
         for (const OperatorsOfKind &kind : operatorKinds())
             if (diagnostic.message.compare(0, 12 + std::strlen(kind.kind), std::string("can't solve ") + kind.kind) == 0)

@@ -56,6 +56,7 @@ struct SourceTranslation : SourceSemantics {
     bool unclosedAtEnd = false;   // a block was reported not closed when the file ended
     // The `if` blocks whose `elseif` was read as `else`, by their first word.
     std::vector<antlr::RefToken> elseIfBlocks;
+    std::map<int, int> elseIfLines;   // the line of each one's first `elseif`, by the line of its `if`
     // Functions written as another language writes them, once explained:
     // what the parser makes of their lines says nothing new.
     std::vector<ForeignFunction> foreignFunctions;

@@ -12,9 +12,11 @@
 #include "VLTokenTypes.hpp"
 #include "diagnostics/diagnostics.hpp"
 #include "translator/continued_lines.hpp"
+#include "translator/first_guesses.hpp"
 #include "translator/foreign_lines.hpp"
 #include "translator/hints.hpp"
 #include "translator/line_code.hpp"
+#include "translator/other_languages.hpp"
 #include "translator/source_translation.hpp"
 #include "translator/word_guesses.hpp"
 
@@ -113,6 +115,10 @@ std::string foundWords(const antlr::RefToken &token, const TokenNamer &names) {
         return "the number `" + text + "`";
     if (type == T::STRING_LITERAL)
         return "the text " + text;
+    // Its own backquotes set it off as written; the first line stands for
+    // one that runs on.
+    if (type == T::TEMPLATE)
+        return text.substr(0, text.find('\n'));
     return "`" + text + "`";
 }
 
@@ -129,6 +135,14 @@ void absorbBlockStart(int line) {
 
 bool blockStartAbsorbed(int line) {
     return translation().absorbedBlockStarts.count(line) != 0;
+}
+
+bool blockStartTold(int line) {
+    const DiagnosticSink &sink = currentSink();
+    for (std::size_t place : sink.onLine(line))
+        if (isBlockStartMessage(sink.all()[place]))
+            return true;
+    return false;
 }
 
 void noteResumedAt(const antlr::RefToken &next) {
@@ -165,7 +179,6 @@ std::string trimmed(const std::string &text) {
     return first == std::string::npos ? "" : text.substr(first, last - first + 1);
 }
 
-bool isLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
 bool isNameCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; }
 
 // The token a recognition error stopped at, when it names one.
@@ -209,14 +222,6 @@ std::string unclosedParenthesisHint(int line) {
     return "the `(` of column " + std::to_string(open + 1) + " is not closed: write `)` where what it holds ends";
 }
 
-struct Guess {
-    int line = 0, column = 0, end = 0;
-    std::string message, hint;
-    bool absorbsBlockStart = false;   // its hint rewrites the whole line, braces included
-};
-
-bool guessAt(const antlr::RefToken &token, Guess &guess);
-
 void reportGuess(const Guess &guess) {
     if (guess.absorbsBlockStart)
         absorbBlockStart(guess.line);
@@ -230,134 +235,6 @@ bool reportFirstGuess(const antlr::RecognitionException &error) {
         return false;
     reportGuess(guess);
     return true;
-}
-
-// The guesses of other languages that the line of a syntax error shows:
-// `==`, `+=`, `x++`, `k<d` read as an XML tag.
-bool guessAt(const antlr::RefToken &token, Guess &guess) {
-    int line = token->getLine();
-    const std::string &text = lineText(line);
-    if (text.empty())
-        return false;
-    auto reportSyntax = [&](int, int first, int last, const std::string &message, const std::string &hint) {
-        guess = Guess{line, first, last, message, hint, guess.absorbsBlockStart};
-    };
-    std::string::size_type at = static_cast<std::string::size_type>(byteColumn(text, token->getColumn()) - 1);
-    int type = token->getType();
-    int column = static_cast<int>(at) + 1;
-    if (type == T::EQUAL && at > 0 && at < text.size() && text[at - 1] == '=') {
-        // `==`, `===` or `!==`: the whole run of signs is the fault.
-        std::string::size_type first = at - 1, last = at;
-        while (first > 0 && text[first - 1] == '=')
-            first--;
-        if (first > 0 && text[first - 1] == '!')
-            first--;
-        while (last + 1 < text.size() && text[last + 1] == '=')
-            last++;
-        std::string written = text.substr(first, last - first + 1);
-        std::string meant = written[0] == '!' ? "`!=` tells two values apart" : "`=` compares two values";
-        reportSyntax(line, static_cast<int>(first) + 1, static_cast<int>(last) + 1,
-                     "`" + written + "` is not an operator: " + meant, velmoraFormHint(text));
-        guess.absorbsBlockStart = true;
-        return true;
-    }
-    if (type == T::EQUAL && at > 0 && at < text.size() && std::string("+-*/").find(text[at - 1]) != std::string::npos) {
-        std::string target = trimmed(text.substr(0, at - 1));
-        std::string value = trimmed(text.substr(at + 1, text.find_last_not_of(" \t;") - at));
-        std::string op(1, text[at - 1]);
-        reportSyntax(line, column - 1, column, "`" + op + "=` is not an operator",
-                     "write `" + target + " = " + target + " " + op + " " + value + "`");
-        return true;
-    }
-    // `~=` of Lua, wherever the parse stopped on its line.
-    std::string::size_type tilde = text.find("~=");
-    if (tilde != std::string::npos && text.find('"') == std::string::npos) {
-        reportSyntax(line, static_cast<int>(tilde) + 1, static_cast<int>(tilde) + 2,
-                     "`~=` is not an operator: `!=` tells two values apart",
-                     velmoraFormHint(text.substr(0, tilde) + "!=" + text.substr(tilde + 2)));
-        guess.absorbsBlockStart = true;
-        return true;
-    }
-    // `if x is not None`: `is` compares nothing here.
-    std::string::size_type is = text.find(" is ");
-    if (is != std::string::npos && !blockCloserOf(text).empty() && text.find('"') == std::string::npos) {
-        std::string::size_type last = is + 3;
-        bool negated = text.compare(is + 4, 4, "not ") == 0;
-        if (negated)
-            last = is + 7;
-        reportSyntax(line, static_cast<int>(is) + 2, static_cast<int>(last),
-                     negated ? "`is not` is not an operator: `!=` tells two values apart"
-                             : "`is` is not an operator: `=` compares two values",
-                     velmoraFormHint(text));
-        guess.absorbsBlockStart = true;
-        return true;
-    }
-    if (type == T::MUL && at > 0 && text[at - 1] == '*') {
-        reportSyntax(line, column - 1, column, "`**` is not an operator", "a power is computed by `pow`: pow(x, 2)");
-        return true;
-    }
-    for (const char *pair : {"&&", "||"}) {
-        std::string::size_type both = text.find(pair);
-        if (both != std::string::npos && (type == T::AND_BIN || type == T::OR_BIN || both < at)) {
-            reportSyntax(line, static_cast<int>(both) + 1, static_cast<int>(both) + 2,
-                         "`" + std::string(pair) + "` is not an operator",
-                         std::string("`") + (pair[0] == '&' ? "and" : "or") + "` joins two conditions: " +
-                             velmoraFormHint(text));
-            guess.absorbsBlockStart = true;
-            return true;
-        }
-    }
-    // `if (x = 1) { print x }`: one statement in braces on the block's line.
-    std::string::size_type brace = text.find('{'), closing = text.rfind('}');
-    if (type == T::LEFTCURLY && brace != std::string::npos && closing != std::string::npos && closing > brace &&
-        !blockCloserOf(text).empty()) {
-        std::string statement = trimmed(text.substr(brace + 1, closing - brace - 1));
-        reportSyntax(line, column, column, "unexpected `{`",
-                     "a block has no braces; one statement stands after `?` on its line: write `" +
-                         velmoraForm(text.substr(0, brace)) + " ? " + velmoraForm(statement) + "`");
-        return true;
-    }
-    // `x++;`: the statement without the `;` that may end it.
-    std::string code = text.substr(0, text.find_last_not_of(" \t;") + 1);
-    code = trimmed(code);
-    for (const char *step : {"++", "--"}) {
-        if (code.size() > 2 && code.compare(code.size() - 2, 2, step) == 0) {
-            std::string target = trimmed(code.substr(0, code.size() - 2));
-            int end = static_cast<int>(text.find_last_not_of(" \t;")) + 1;
-            reportSyntax(line, end - 1, end, "`" + std::string(step) + "` is not an operator",
-                         "write `" + target + " = " + target + " " + step[0] + " 1`");
-            return true;
-        }
-    }
-    for (const char *step : {"++", "--"}) {
-        if (code.size() > 2 && code.compare(0, 2, step) == 0 && isLetter(code[2])) {
-            std::string target = code.substr(2);
-            std::string::size_type name = 0;
-            while (name < target.size() && isNameCharacter(target[name]))
-                name++;
-            target = target.substr(0, name);
-            int first = static_cast<int>(text.find(step)) + 1;
-            reportSyntax(line, first, first + 1, "`" + std::string(step) + "` is not an operator",
-                         "write `" + target + " = " + target + " " + step[0] + " 1`");
-            return true;
-        }
-    }
-    // "k<d": a "<" before a letter begins an XML tag wherever it stands.
-    for (std::string::size_type i = 1; i + 1 < text.size(); i++) {
-        if (text[i] == '<' && isLetter(text[i + 1]) && isNameCharacter(text[i - 1])) {
-            std::string::size_type end = i + 1;
-            while (end < text.size() && isNameCharacter(text[end]))
-                end++;
-            std::string left = text.substr(0, i);
-            std::string::size_type start = left.find_last_of(" \t(") ;
-            left = start == std::string::npos ? left : left.substr(start + 1);
-            reportSyntax(line, static_cast<int>(i) + 1, static_cast<int>(end),
-                         "`" + text.substr(i, end - i) + "` begins an XML tag",
-                         "put a blank after `<` to compare: " + left + " < " + text.substr(i + 1, end - i - 1));
-            return true;
-        }
-    }
-    return false;
 }
 
 std::string unexpected(const antlr::RefToken &token, const TokenNamer &names) {
@@ -725,7 +602,7 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
     if (code.compare(0, 7, "import ") == 0 || code.compare(0, 5, "from ") == 0 || code.compare(0, 8, "require ") == 0)
         return "the built-in functions need no import; another source of the program is joined with "
                "`include \"lib.vel\"`";
-    return "";
+    return otherLanguageTokenHint(token, text);
 }
 
 namespace {

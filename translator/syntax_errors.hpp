@@ -25,6 +25,8 @@ void reportRecognitionError(const antlr::RecognitionException &error, const Toke
 // end says nothing more (its message, if it came first, is taken back).
 void absorbBlockStart(int line);
 bool blockStartAbsorbed(int line);
+// Whether the line's `{`, `then` or `do` has a message of its own.
+bool blockStartTold(int line);
 
 // The parse went on at `next` after the last syntax error of its line:
 // what is found from there on is news.

@@ -152,7 +152,6 @@ struct AssignTarget {
     bool setterIsCall = false;   // the setter is a call closed with ")"
     int nesting = 0;             // subscripts applied so far
     bool pathIsPointer = false;  // the path selects an inner container by pointer
-    bool rangeUsed = false;
     bool isSlice = false;
     std::string low, high;       // slice bounds
     int inclusive = 1;

@@ -48,10 +48,12 @@ const char *closerText(int type) {
     return nullptr;
 }
 
-const std::string &lineOf(const antlr::RefToken &token) {
+const std::string &positionsLine(int line) {
     static const std::string none;
-    return translation().positions ? translation().positions->line(token->getLine()) : none;
+    return translation().positions ? translation().positions->line(line) : none;
 }
+
+const std::string &lineOf(const antlr::RefToken &token) { return positionsLine(token->getLine()); }
 
 int columnOf(const antlr::RefToken &token) { return byteColumn(lineOf(token), token->getColumn()); }
 
@@ -167,20 +169,31 @@ void tellTheBraceOfItsClose(const OpenBlock &block, const antlr::RefToken &brace
 }
 
 // The `end` of a block whose first line was written as another language
-// writes it (`unless x > 1`, `if x = 1 then`), and told so: its message learns where that block was closed,
-// and the `end` is no news. Whether such a message was there to learn it.
+// writes it (`unless x > 1`, `if x = 1 then`, or an `elsif x then` of the
+// block), and told so: that line's message learns where the block was
+// closed, and the `end` is no news. Whether such a message was there to learn it.
 bool tellTheEndOfItsClose(const OpenBlock &block, const antlr::RefToken &word, const char *closer) {
-    int opener = block.opener->getLine();
     const std::vector<int> &heads = translation().foreignHeadLines;
-    bool foreign = std::find(heads.begin(), heads.end(), opener) != heads.end() ||
-                   endsAsAForeignBlock(lineOf(block.opener));
-    if (!foreign || !blockStartAbsorbed(opener))
+    std::vector<int> lines{block.opener->getLine()};
+    auto elseIf = translation().elseIfLines.find(block.opener->getLine());
+    if (elseIf != translation().elseIfLines.end())
+        lines.push_back(elseIf->second);
+    int told = 0;
+    for (int line : lines) {
+        bool foreign = std::find(heads.begin(), heads.end(), line) != heads.end() ||
+                       endsAsAForeignBlock(positionsLine(line));
+        if (foreign && (blockStartAbsorbed(line) || blockStartTold(line))) {
+            told = line;
+            break;
+        }
+    }
+    if (told == 0)
         return false;
     std::string closing = ", and close the block with `" + std::string(closer) + "`";
     std::string place = ", in place of the `" + word->getText() + "` of line " + std::to_string(word->getLine());
-    bool told = false;
+    bool hinted = false;
     const std::vector<Diagnostic> &all = currentSink().all();
-    for (std::size_t i : currentSink().onLine(opener)) {
+    for (std::size_t i : currentSink().onLine(told)) {
         if (all[i].hint.empty())
             continue;
         std::string hint = all[i].hint;
@@ -189,9 +202,9 @@ bool tellTheEndOfItsClose(const OpenBlock &block, const antlr::RefToken &word, c
         if (hint.find(place) == std::string::npos)
             hint += place;
         currentSink().rehint(i, hint);
-        told = true;
+        hinted = true;
     }
-    return told;
+    return hinted;
 }
 
 antlr::RefToken tokenAt(int type, const std::string &text, const antlr::RefToken &place) {
@@ -368,12 +381,15 @@ antlr::RefToken elseInPlaceOf(const antlr::RefToken &word, const antlr::RefToken
         reportSyntaxAt(word, "unexpected `if` after `else`", hint);
         currentSink().placeLast(columnOf(word), lastColumnOf(next));
     } else {
+        // Ruby's `elsif x then`: the `then` is part of this slip.
+        absorbBlockStart(word->getLine());
         reportWordAsWritten(word, next ? next->getType() : 0, hint);
     }
     const OpenBlock &block = *innermostBlock();
     if (hadElseIf(block))
         return antlr::RefToken();
     translation().elseIfBlocks.push_back(block.opener);
+    translation().elseIfLines[block.opener->getLine()] = word->getLine();
     return tokenAt(T::LITERAL_else, "else", word);
 }
 

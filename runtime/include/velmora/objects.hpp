@@ -9,9 +9,25 @@
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
+#include <typeinfo>
 #include <utility>
 
 class vel_object;
+
+// An object known as one class, given where a class derived from it is
+// expected: it comes through only when it is of that class (or one derived
+// from it), and as null otherwise, which a use of a member then reports
+// instead of reading an object of another shape. An object of exactly the
+// class asked for, the common case, is told by its type's record alone.
+template <class U, class T>
+inline U *vel_downcast(T *object) {
+    if constexpr (std::is_polymorphic<T>::value && std::is_base_of<T, U>::value) {
+        if (object == nullptr || &typeid(*object) == &typeid(U)) return static_cast<U *>(object);
+        return dynamic_cast<U *>(object);
+    } else {
+        return static_cast<U *>(object);
+    }
+}
 
 // What a collection of cycles does with each reference that an object
 // holds (vel_object::vel_trace): counts it, follows it, or cuts it.
@@ -129,10 +145,11 @@ public:
     T *operator->() const { return object; }
     T &operator*() const { return *object; }
     operator T *() const { return object; }
-    // The casts of generated code, to a derived class among others.
+    // The casts of generated code: to a derived class checked, as
+    // vel_downcast does it, to a base as it is.
     template <class U, std::enable_if_t<!std::is_same<U, T>::value, int> = 0>
     explicit operator U *() const {
-        return static_cast<U *>(object);
+        return vel_downcast<U>(object);
     }
 
 private:
@@ -142,6 +159,11 @@ private:
 
     T *object = nullptr;
 };
+
+template <class U, class T>
+inline U *vel_downcast(const vel_ref<T> &object) {
+    return vel_downcast<U>(object.get());
+}
 
 // Two references, or a reference and a pointer, are equal when they name
 // the same object (without these, a dyn made of each would be compared too).

@@ -1,0 +1,234 @@
+#include "translator/first_guesses.hpp"
+
+#include <cctype>
+
+#include "VLTokenTypes.hpp"
+#include "translator/foreign_lines.hpp"
+#include "translator/positions.hpp"
+#include "translator/source_translation.hpp"
+
+namespace {
+
+using T = VLTokenTypes;
+
+const std::string &lineText(int line) {
+    static const std::string none;
+    return translation().positions ? translation().positions->line(line) : none;
+}
+
+std::string trimmed(const std::string &text) {
+    std::string::size_type first = text.find_first_not_of(" \t"), last = text.find_last_not_of(" \t");
+    return first == std::string::npos ? "" : text.substr(first, last - first + 1);
+}
+
+bool isLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
+bool isNameCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; }
+
+// What a C cast to a type becomes: a method after its value, or a function
+// around it (a name starting with a `.` is a method).
+struct Conversion {
+    const char *type, *written;
+};
+
+const Conversion conversions[] = {
+    {"int", ".toInt()"},   {"integer", ".toInt()"}, {"long", ".toInt()"},    {"short", ".toInt()"},
+    {"Int", ".toInt()"},   {"real", ".toReal()"},   {"float", ".toReal()"},  {"double", ".toReal()"},
+    {"Double", ".toReal()"}, {"text", "str"},       {"string", "str"},       {"String", "str"},
+};
+
+// The byte after the bracket or text that opens at `at`, or npos.
+std::string::size_type afterBracketed(const std::string &code, std::string::size_type at) {
+    if (code[at] == '"') {
+        std::string::size_type close = code.find('"', at + 1);
+        return close == std::string::npos ? close : close + 1;
+    }
+    int depth = 0;
+    for (std::string::size_type i = at; i < code.size(); i++) {
+        if (code[i] == '(')
+            depth++;
+        else if (code[i] == ')' && --depth == 0)
+            return i + 1;
+    }
+    return std::string::npos;
+}
+
+// The end of the value that starts at `at`: a bracket, a text, or a name or
+// a number with the members and the arguments that follow it.
+std::string::size_type valueEnd(const std::string &code, std::string::size_type at) {
+    if (at >= code.size())
+        return std::string::npos;
+    if (code[at] == '(' || code[at] == '"')
+        return afterBracketed(code, at);
+    std::string::size_type end = at;
+    while (end < code.size() && (isNameCharacter(code[end]) || code[end] == '.'))
+        end++;
+    if (end == at)
+        return std::string::npos;
+    return end < code.size() && code[end] == '(' ? afterBracketed(code, end) : end;
+}
+
+// `(int) 2.5`, `(double)x`: C's cast, as the conversion it means.
+bool castGuess(const std::string &text, int line, Guess &guess) {
+    for (std::string::size_type open = text.find('('); open != std::string::npos; open = text.find('(', open + 1)) {
+        std::string::size_type close = text.find(')', open);
+        if (close == std::string::npos)
+            return false;
+        std::string type = trimmed(text.substr(open + 1, close - open - 1));
+        std::string::size_type value = text.find_first_not_of(" \t", close + 1);
+        std::string::size_type end = value == std::string::npos ? value : valueEnd(text, value);
+        if (end == std::string::npos || (open > 0 && isNameCharacter(text[open - 1])))
+            continue;
+        for (const Conversion &conversion : conversions) {
+            if (type != conversion.type)
+                continue;
+            std::string operand = text.substr(value, end - value);
+            bool plain = std::isalpha(static_cast<unsigned char>(operand[0])) || operand[0] == '(';
+            std::string converted = conversion.written[0] != '.'
+                                        ? std::string(conversion.written) + "(" + operand + ")"
+                                        : (plain ? operand : "(" + operand + ")") + conversion.written;
+            guess = Guess{line, static_cast<int>(open) + 1, static_cast<int>(close) + 1,
+                          "`(" + type + ")` is not a conversion",
+                          "a value changes its type with a method or a function: write `" +
+                              trimmed(text.substr(0, open) + converted + text.substr(end)) + "`"};
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string castHint(int line, const std::string &type) {
+    Guess guess;
+    bool cast = castGuess(lineText(line), line, guess) && guess.message.compare(0, type.size() + 4, "`(" + type + ")`") == 0;
+    return cast ? guess.hint : "";
+}
+
+bool guessAt(const antlr::RefToken &token, Guess &guess) {
+    int line = token->getLine();
+    const std::string &text = lineText(line);
+    if (text.empty())
+        return false;
+    if (castGuess(text, line, guess))
+        return true;
+    auto reportSyntax = [&](int, int first, int last, const std::string &message, const std::string &hint) {
+        guess = Guess{line, first, last, message, hint, guess.absorbsBlockStart};
+    };
+    std::string::size_type at = static_cast<std::string::size_type>(byteColumn(text, token->getColumn()) - 1);
+    int type = token->getType();
+    int column = static_cast<int>(at) + 1;
+    if (type == T::EQUAL && at > 0 && at < text.size() && text[at - 1] == '=') {
+        // `==`, `===` or `!==`: the whole run of signs is the fault.
+        std::string::size_type first = at - 1, last = at;
+        while (first > 0 && text[first - 1] == '=')
+            first--;
+        if (first > 0 && text[first - 1] == '!')
+            first--;
+        while (last + 1 < text.size() && text[last + 1] == '=')
+            last++;
+        std::string written = text.substr(first, last - first + 1);
+        std::string meant = written[0] == '!' ? "`!=` tells two values apart" : "`=` compares two values";
+        reportSyntax(line, static_cast<int>(first) + 1, static_cast<int>(last) + 1,
+                     "`" + written + "` is not an operator: " + meant, velmoraFormHint(text));
+        guess.absorbsBlockStart = true;
+        return true;
+    }
+    if (type == T::EQUAL && at > 0 && at < text.size() && std::string("+-*/").find(text[at - 1]) != std::string::npos) {
+        std::string target = trimmed(text.substr(0, at - 1));
+        std::string value = trimmed(text.substr(at + 1, text.find_last_not_of(" \t;") - at));
+        std::string op(1, text[at - 1]);
+        reportSyntax(line, column - 1, column, "`" + op + "=` is not an operator",
+                     "write `" + target + " = " + target + " " + op + " " + value + "`");
+        return true;
+    }
+    // `~=` of Lua, wherever the parse stopped on its line.
+    std::string::size_type tilde = text.find("~=");
+    if (tilde != std::string::npos && text.find('"') == std::string::npos) {
+        reportSyntax(line, static_cast<int>(tilde) + 1, static_cast<int>(tilde) + 2,
+                     "`~=` is not an operator: `!=` tells two values apart",
+                     velmoraFormHint(text.substr(0, tilde) + "!=" + text.substr(tilde + 2)));
+        guess.absorbsBlockStart = true;
+        return true;
+    }
+    // `if x is not None`: `is` compares nothing here.
+    std::string::size_type is = text.find(" is ");
+    if (is != std::string::npos && !blockCloserOf(text).empty() && text.find('"') == std::string::npos) {
+        std::string::size_type last = is + 3;
+        bool negated = text.compare(is + 4, 4, "not ") == 0;
+        if (negated)
+            last = is + 7;
+        reportSyntax(line, static_cast<int>(is) + 2, static_cast<int>(last),
+                     negated ? "`is not` is not an operator: `!=` tells two values apart"
+                             : "`is` is not an operator: `=` compares two values",
+                     velmoraFormHint(text));
+        guess.absorbsBlockStart = true;
+        return true;
+    }
+    if (type == T::MUL && at > 0 && text[at - 1] == '*') {
+        reportSyntax(line, column - 1, column, "`**` is not an operator", "a power is computed by `pow`: pow(x, 2)");
+        return true;
+    }
+    for (const char *pair : {"&&", "||"}) {
+        std::string::size_type both = text.find(pair);
+        if (both != std::string::npos && (type == T::AND_BIN || type == T::OR_BIN || both < at)) {
+            reportSyntax(line, static_cast<int>(both) + 1, static_cast<int>(both) + 2,
+                         "`" + std::string(pair) + "` is not an operator",
+                         std::string("`") + (pair[0] == '&' ? "and" : "or") + "` joins two conditions: " +
+                             velmoraFormHint(text));
+            guess.absorbsBlockStart = true;
+            return true;
+        }
+    }
+    // `if (x = 1) { print x }`: one statement in braces on the block's line.
+    std::string::size_type brace = text.find('{'), closing = text.rfind('}');
+    if (type == T::LEFTCURLY && brace != std::string::npos && closing != std::string::npos && closing > brace &&
+        !blockCloserOf(text).empty()) {
+        std::string statement = trimmed(text.substr(brace + 1, closing - brace - 1));
+        reportSyntax(line, column, column, "unexpected `{`",
+                     "a block has no braces; one statement stands after `?` on its line: write `" +
+                         velmoraForm(text.substr(0, brace)) + " ? " + velmoraForm(statement) + "`");
+        return true;
+    }
+    // `x++;`: the statement without the `;` that may end it.
+    std::string code = text.substr(0, text.find_last_not_of(" \t;") + 1);
+    code = trimmed(code);
+    for (const char *step : {"++", "--"}) {
+        if (code.size() > 2 && code.compare(code.size() - 2, 2, step) == 0) {
+            std::string target = trimmed(code.substr(0, code.size() - 2));
+            int end = static_cast<int>(text.find_last_not_of(" \t;")) + 1;
+            reportSyntax(line, end - 1, end, "`" + std::string(step) + "` is not an operator",
+                         "write `" + target + " = " + target + " " + step[0] + " 1`");
+            return true;
+        }
+    }
+    for (const char *step : {"++", "--"}) {
+        if (code.size() > 2 && code.compare(0, 2, step) == 0 && isLetter(code[2])) {
+            std::string target = code.substr(2);
+            std::string::size_type name = 0;
+            while (name < target.size() && isNameCharacter(target[name]))
+                name++;
+            target = target.substr(0, name);
+            int first = static_cast<int>(text.find(step)) + 1;
+            reportSyntax(line, first, first + 1, "`" + std::string(step) + "` is not an operator",
+                         "write `" + target + " = " + target + " " + step[0] + " 1`");
+            return true;
+        }
+    }
+    // "k<d": a "<" before a letter begins an XML tag wherever it stands.
+    for (std::string::size_type i = 1; i + 1 < text.size(); i++) {
+        if (text[i] == '<' && isLetter(text[i + 1]) && isNameCharacter(text[i - 1])) {
+            std::string::size_type end = i + 1;
+            while (end < text.size() && isNameCharacter(text[end]))
+                end++;
+            std::string left = text.substr(0, i);
+            std::string::size_type start = left.find_last_of(" \t(") ;
+            left = start == std::string::npos ? left : left.substr(start + 1);
+            reportSyntax(line, static_cast<int>(i) + 1, static_cast<int>(end),
+                         "`" + text.substr(i, end - i) + "` begins an XML tag",
+                         "put a blank after `<` to compare: " + left + " < " + text.substr(i + 1, end - i - 1));
+            return true;
+        }
+    }
+    return false;
+}
+
