@@ -272,15 +272,25 @@ bool hasMarkup(const std::vector<FormatToken> &tokens) {
     return hasToken(tokens, 0, FormatTokenKind::markup, nullptr);
 }
 
-// Whether two symbols stand together as one operator of other languages
-// ("x += 1", "a == b", "i++"), which velc refuses with a message naming it:
-// blanks between them would hide what was meant.
+bool isOperatorSymbol(const FormatToken &token) {
+    return token.kind == FormatTokenKind::symbol &&
+           (token.text == ".." || token.text.find_first_not_of("+-*/%=<>!&|^:~?") == std::string::npos);
+}
+
+// Whether two operator signs stand together as one operator of other
+// languages ("x += 1", "a == b", "i++", "x := 1", "v => v", "0..<3"), which
+// velc refuses with a message naming it: blanks between them would hide
+// what was meant. Velmora itself puts two signs together only when the
+// second is the sign of a value ("x=-1", "a<-b").
 bool hasForeignOperator(const std::vector<FormatToken> &tokens) {
-    static const std::set<std::string> foreign = {"++", "+=", "-=", "*=", "/=", "==", "&&", "||"};
-    for (std::size_t i = 1; i < tokens.size(); i++)
-        if (tokens[i - 1].kind == FormatTokenKind::symbol && tokens[i].kind == FormatTokenKind::symbol &&
-            !tokens[i].blankBefore && foreign.count(tokens[i - 1].text + tokens[i].text))
+    for (std::size_t i = 1; i < tokens.size(); i++) {
+        const FormatToken &before = tokens[i - 1], &token = tokens[i];
+        if (token.blankBefore || !isOperatorSymbol(before) || !isOperatorSymbol(token))
+            continue;
+        bool sign = (token.text == "-" || token.text == "+" || token.text == "~") && token.text != before.text;
+        if (!sign)
             return true;
+    }
     return false;
 }
 
@@ -415,10 +425,13 @@ private:
         if (!line.comment.empty())
             tail = trimRightBlanks(tail);
         // A comment or an opening alone on its line stands at the level of the
-        // code around it; a line inside brackets one level deeper.
+        // code around it; a line inside brackets one level deeper, and the
+        // line that begins by closing them at the level of the statement.
         int level = blocks_.current();
-        if (!line.tokens.empty())
-            level = bracketDepth_ > 0 ? level + 1 : blocks_.levelOf(line.tokens);
+        if (!line.tokens.empty() && bracketDepth_ == 0)
+            level = statementLevel_ = blocks_.levelOf(line.tokens);
+        else if (!line.tokens.empty())
+            level = closesEveryBracket(line.tokens) ? statementLevel_ : level + 1;
         std::string code = line.tokens.empty() ? "" : canonicalCode(line, written);
         std::string gap = code.empty() ? "" : line.commentGap;
         emit((firstColumn ? "" : indent(level)) + code + gap + tail);
@@ -427,8 +440,20 @@ private:
         opening_ = line.opening;
     }
 
+    // Whether the line begins with the brackets that close all those open.
+    bool closesEveryBracket(const std::vector<FormatToken> &tokens) const {
+        int depth = bracketDepth_;
+        for (std::size_t i = 0; i < tokens.size() && depth > 0; i++) {
+            if (!isSymbol(tokens[i], ")") && !isSymbol(tokens[i], "]") && !isSymbol(tokens[i], "}"))
+                return false;
+            depth--;
+        }
+        return depth == 0;
+    }
+
     int indentWidth_;
     BlockLevels blocks_;
+    int statementLevel_ = 0;   // the level of the line the open brackets were opened on
     std::vector<std::string> lines_;
     LineOpening opening_ = LineOpening::none;
     int xmlDepth_ = 0;

@@ -107,8 +107,15 @@ bool ReadAsMeant::takeClassBrace() {
             tokens_.drop();
         return true;
     }
-    if (foreignClose(LT(1), LT(2), LT(3)) == ForeignClose::closes)
+    ForeignClose close = foreignClose(LT(1), LT(2), LT(3));
+    if (close == ForeignClose::closes) {
         tokens_.replaceNext(closerInPlaceOf(LT(1)));
+    } else if (close == ForeignClose::misspelt) {
+        // `/clss`: the class ends there, and its name is known after it.
+        antlr::RefToken closer = misspeltCloserInPlaceOf(LT(1), LT(2));
+        tokens_.drop();
+        tokens_.replaceNext(closer);
+    }
     return false;
 }
 

@@ -11,8 +11,12 @@ import * as fs from 'node:fs';
 import * as http from 'node:http';
 import * as os from 'node:os';
 import * as path from 'node:path';
+import { fileURLToPath } from 'node:url';
 
-const here = path.dirname(new URL(import.meta.url).pathname);
+// The file's own path, decoded ("a%20b" is "a b"); Node gives it with the
+// symbolic links of the path it was started by resolved.
+const ownFile = fileURLToPath(import.meta.url);
+const here = path.dirname(ownFile);
 
 // A source larger than this is refused; so is a module larger than the
 // module limit (a runaway include of a huge file, say).
@@ -222,6 +226,17 @@ function main([velc, portText]) {
   });
 }
 
-if (process.argv[1] && path.resolve(process.argv[1]) === path.resolve(new URL(import.meta.url).pathname)) {
+// Run as a program, not imported: the path it was started by names this
+// file once its links are resolved (velc may be installed below a linked
+// folder, /home linked elsewhere say).
+function startedAsProgram() {
+  try {
+    return Boolean(process.argv[1]) && fs.realpathSync(process.argv[1]) === fs.realpathSync(ownFile);
+  } catch {
+    return false;
+  }
+}
+
+if (startedAsProgram()) {
   main(process.argv.slice(2));
 }

@@ -434,7 +434,7 @@ dyn dyn::value() const {
     return dyn();
 }
 
-bool dyn::walkAt(std::size_t position) {
+bool dyn::walkAt(std::size_t position) const {
     if (type == ARRAY) return arrayValue->walkAt(position);
     if (type == DICT) return dictValue->walkAt(position);
     if (type == TEXT) return textValue->walkAt(position);

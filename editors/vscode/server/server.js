@@ -188,8 +188,22 @@ connection.onHover((params) => {
     return text ? { contents: { kind: MarkupKind.Markdown, value: text } } : null;
 });
 
+// The source an include line names, when the cursor is on its name: found
+// in the main source's folder, as velc finds it.
+function includedSourceAt(view, file, position) {
+    const line = textOf(file).split(/\r?\n/)[position.line] || '';
+    const match = /^([ \t]*include[ \t]+"?)([^"\s]+\.vel)\b/i.exec(line);
+    if (!match || position.character < match[1].length || position.character > match[1].length + match[2].length)
+        return null;
+    const source = path.resolve(path.dirname(view.main || file), match[2]);
+    return fs.existsSync(source) ? source : null;
+}
+
 connection.onDefinition((params) => {
     const at = viewAt(params);
+    const included = at && includedSourceAt(at.view, at.file, params.position);
+    if (included)
+        return { uri: uriOf(included), range: { start: { line: 0, character: 0 }, end: { line: 0, character: 0 } } };
     const target = at && targetAt(at.view, at.file, params.position);
     if (!target || target.declaration === undefined)
         return null;
@@ -218,7 +232,8 @@ connection.onDocumentSymbol((params) => {
     const { view, file } = at;
     const symbolOf = (d, children) => {
         const range = view.range(d);
-        const end = d.scopeEnd ? { line: d.scopeEnd - 1, character: 0 } : range.end;
+        // A block's range runs to the end of its last line.
+        const end = d.scopeEnd ? { line: d.scopeEnd - 1, character: view.lineText(d.file, d.scopeEnd).length } : range.end;
         return {
             name: d.name, detail: d.signature || d.type || '', kind: symbolKinds[d.kind] || SymbolKind.Variable,
             range: { start: range.start, end: end.line > range.start.line ? end : range.end }, selectionRange: range, children,
@@ -230,7 +245,9 @@ connection.onDocumentSymbol((params) => {
             return;
         if ((d.kind === 'variable' || d.kind === 'constant') && d.scopeEnd !== undefined)
             return;
-        const children = d.kind === 'class' ? view.membersOfClass(i).map((m) => symbolOf(m, [])) : [];
+        // A class's own members: those of its bases stand in the bases' outline
+        // (a child's range lies inside its parent's).
+        const children = d.kind === 'class' ? view.ownMembersOfClass(i).map((m) => symbolOf(m, [])) : [];
         symbols.push(symbolOf(d, children));
     });
     return symbols;

@@ -47,7 +47,7 @@ public:
     void bound() { stepPending = true; }
     // Puts the cursor on the element at position for a loop that keeps its
     // own position; false past the last element.
-    bool walkAt(std::size_t position) {
+    bool walkAt(std::size_t position) const {
         cursor = position;
         stepPending = false;
         return position < items.size();
@@ -111,8 +111,10 @@ private:
     // A deque, so that growing at the end never moves existing elements: in
     // a[9] = a[0] the reference to a[0] is taken before a grows.
     std::deque<dyn> items;
-    std::size_t cursor = 0;
-    bool stepPending = false;
+    // A loop puts the cursor where it is before each round, over a
+    // constant container as well: the cursor is no part of the value.
+    mutable std::size_t cursor = 0;
+    mutable bool stepPending = false;
 };
 
 inline void vel_trace_field(vel_tracer &tracer, velarray &array) { array.vel_trace(tracer); }
@@ -203,7 +205,7 @@ public:
     text key() const;
     dyn value() const;
     void bound() { stepPending = true; }
-    bool walkAt(std::size_t position) {
+    bool walkAt(std::size_t position) const {
         cursor = position;
         stepPending = false;
         return position < entries.size();
@@ -288,8 +290,10 @@ private:
     std::vector<IndexSlot> keyIndex;
     std::size_t keysIndexed = 0;  // slots in use
     mutable std::size_t lastFound = 0;  // the position indexOf found last; may be stale
-    std::size_t cursor = 0;
-    bool stepPending = false;
+    // A loop puts the cursor where it is before each round, over a
+    // constant container as well: the cursor is no part of the value.
+    mutable std::size_t cursor = 0;
+    mutable bool stepPending = false;
 };
 
 inline void vel_trace_field(vel_tracer &tracer, dict &dictionary) { dictionary.vel_trace(tracer); }

@@ -169,7 +169,7 @@ public:
     dyn key() const;
     dyn value() const;
     void bound();
-    bool walkAt(std::size_t position);
+    bool walkAt(std::size_t position) const;
 
     // Direct access to what is held; null when the kind differs.
     const text *asText() const { return type == TEXT ? textValue : nullptr; }

@@ -72,7 +72,7 @@ public:
     int key() const;
     text value() const;
     void bound() { stepPending = true; }
-    bool walkAt(std::size_t position) {
+    bool walkAt(std::size_t position) const {
         cursor = position;
         stepPending = false;
         return position < data.size();
@@ -109,8 +109,10 @@ public:
     void *toFunction() const { return nullptr; }
 
 private:
-    std::size_t cursor = 0;
-    bool stepPending = false;
+    // A loop puts the cursor where it is before each round, over a
+    // constant container as well: the cursor is no part of the value.
+    mutable std::size_t cursor = 0;
+    mutable bool stepPending = false;
 
     [[noreturn]] int uncountableLength(const vel_place &where) const;
 };

@@ -113,7 +113,7 @@ public:
     int key() const { return static_cast<int>(cursor); }
     Element value() const { return at(static_cast<int>(cursor)); }
     void bound() { stepPending = true; }
-    bool walkAt(std::size_t position) {
+    bool walkAt(std::size_t position) const {
         cursor = position;
         stepPending = false;
         return position < items.size();
@@ -304,8 +304,10 @@ protected:
     const Derived &self() const { return static_cast<const Derived &>(*this); }
 
     Store items;
-    std::size_t cursor = 0;
-    bool stepPending = false;
+    // A loop puts the cursor where it is before each round, over a
+    // constant container as well: the cursor is no part of the value.
+    mutable std::size_t cursor = 0;
+    mutable bool stepPending = false;
 
     template <class Array>
     friend class vel_block_view;
