@@ -202,15 +202,19 @@ void indexClassEnds() {
     index->openClass = -1;
 }
 
-void indexFunctionEnds() {
+void indexFunctionEnds(int lastLine) {
     SymbolIndex *index = symbolIndex();
     if (!index || index->openFunction < 0)
         return;
-    index->declarations[index->openFunction].scopeEndLine = diagnostics.lineCounter;
+    index->declarations[index->openFunction].scopeEndLine = lastLine;
     index->openFunction = -1;
 }
 
 void indexScopeEnds(const std::vector<Symbol *> &scope) {
+    indexScopeEnds(scope, diagnostics.lineCounter);
+}
+
+void indexScopeEnds(const std::vector<Symbol *> &scope, int lastLine) {
     SymbolIndex *index = symbolIndex();
     if (!index)
         return;
@@ -220,7 +224,7 @@ void indexScopeEnds(const std::vector<Symbol *> &scope) {
             continue;
         IndexedDeclaration &declaration = index->declarations[found->second];
         if (declaration.scopeEndLine == 0 && declaration.place.source == index->currentSource)
-            declaration.scopeEndLine = diagnostics.lineCounter;
+            declaration.scopeEndLine = lastLine;
     }
 }
 

@@ -88,9 +88,10 @@ void indexClassDeclared(int classRecord);
 void indexDefineDeclared(const std::string &name);
 // The end of a class body or function body.
 void indexClassEnds();
-void indexFunctionEnds();
-// Locals leave their scope on the current line.
+void indexFunctionEnds(int lastLine);
+// Locals leave their scope on the current line, or on the line given.
 void indexScopeEnds(const std::vector<Symbol *> &scope);
+void indexScopeEnds(const std::vector<Symbol *> &scope, int lastLine);
 
 // Uses.
 void indexSymbolUsed(const Symbol *symbol, const std::string &name);

@@ -368,7 +368,7 @@ functionReturn { ExprValue v; std::vector<ExprValue> values; }
             v=expression { values.push_back(v); }
             ( COMMA v=expression { values.push_back(v); } )*
         )?
-        { writeReturn(values); writeStatementEnd(); }
+        { writeReturn(values); writeStatementEnd(); noteClosingReturn(); }
         // A definition is closed by its line end. Were it optional, every
         // statement's first word could follow an expression and the
         // recovery from a faulty expression would stop there.

@@ -580,9 +580,17 @@ void noteProgramCall(int function) {
         state.recursionLine = diagnostics.lineCounter;
 }
 
+void noteClosingReturn() {
+    functionState().returnLine = diagnostics.lineCounter;
+}
+
 void closeFunctionDefinition() {
     FunctionState &state = functionState();
-    indexFunctionEnds();
+    // The line end after the closing return is read by now: the function,
+    // and its parameters and locals, end on the return's line.
+    int lastLine = state.returnLine > 0 ? state.returnLine : diagnostics.lineCounter;
+    indexFunctionEnds(lastLine);
+    indexScopeEnds(localScopes().functionLocals, lastLine);
     if (state.defining && state.recordIndex >= 0) {
         sourceFunctions().places.push_back({symbolOf(state.record), state.headLine, state.recursionLine});
         functionRecord(state.recordIndex).mayReleaseObjects = state.mayReleaseObjects;

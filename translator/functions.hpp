@@ -43,6 +43,8 @@ void endParameter();
 
 // Writes the head and the prototype and opens the body.
 void endFunctionHead();
+// The closing return of a definition is read: the function ends on its line.
+void noteClosingReturn();
 void closeFunctionDefinition();
 // A call of a program function or method, by its record.
 void noteProgramCall(int function);
@@ -100,6 +102,7 @@ struct FunctionState {
     int recordIndex = -1;     // its function record, once the head is read
     int headLine = 0;
     int recursionLine = 0;    // the first line where it calls itself, or 0
+    int returnLine = 0;       // the line of its closing return, once read
     bool mayReleaseObjects = false;  // what its body has shown so far
     // What the head was written as, and where, so that its object
     // parameters can be respelt once the body has shown it lets go of no

@@ -156,7 +156,8 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
     if (atLineStart_) {
         if (lineStart_ != T::EOL && lineStart_ != T::Q_COMMENT)
             wordLineStart_ = lineStart_;
-        lineStart_ = type;
+        // `foreach (x in a) {` begins a block as the `for` it means.
+        lineStart_ = type == T::IDENT && token->getText() == "foreach" ? static_cast<int>(T::LITERAL_for) : type;
         lineStartLine_ = token->getLine();
         branchLine_ = isBranchWord(token);
         branchCloser_ = token->getType() == T::LITERAL_catch ? "/try" : "/if";

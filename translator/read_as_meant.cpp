@@ -47,7 +47,13 @@ void ReadAsMeant::takeMisspeltKeyword() {
     antlr::RefToken written = LT(1);
     int next = LA(2);
     tokens_.replaceNext(keywordInPlaceOf(keyword, written));
-    if (statementParses())
+    // C#'s `foreach (var v in a) {` is read as the loop it means, whose
+    // message tells the whole line; a trial parse could not take the `}`
+    // that closes it.
+    bool foreach = written->getText() == "foreach";
+    if (foreach)
+        readForeignHead(tokens_);
+    if (foreach || statementParses())
         reportMisspeltKeyword(written, next, keyword);
     else
         tokens_.replaceNext(written);
@@ -101,8 +107,15 @@ bool ReadAsMeant::takeClassBrace() {
             tokens_.drop();
         return true;
     }
-    if (foreignClose(LT(1), LT(2), LT(3)) == ForeignClose::closes)
+    ForeignClose close = foreignClose(LT(1), LT(2), LT(3));
+    if (close == ForeignClose::closes) {
         tokens_.replaceNext(closerInPlaceOf(LT(1)));
+    } else if (close == ForeignClose::misspelt) {
+        // `/clss`: the class ends there, and its name is known after it.
+        antlr::RefToken closer = misspeltCloserInPlaceOf(LT(1), LT(2));
+        tokens_.drop();
+        tokens_.replaceNext(closer);
+    }
     return false;
 }
 

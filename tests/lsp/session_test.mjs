@@ -149,6 +149,9 @@ test('go to definition reaches the included source, and references list every us
     const method = await request('textDocument/definition', 'main.vel', { line: 4, character: 24 });
     assert.equal(method.uri, uri('shapes.vel'));
     assert.deepEqual(method.range.start, { line: 3, character: 8 });
+    // From the name of an include line, the source it names.
+    const included = await request('textDocument/definition', 'main.vel', { line: 0, character: 12 });
+    assert.deepEqual([included?.uri, included?.range.start], [uri('shapes.vel'), { line: 0, character: 0 }]);
     const attribute = await request('textDocument/definition', 'shapes.vel', { line: 4, character: 19 });
     assert.deepEqual(attribute?.range.start, { line: 2, character: 8 });
     const references = await request('textDocument/references', 'main.vel', { line: 4, character: 8 });
@@ -163,6 +166,15 @@ test('the outline holds the classes with their members, the functions and the gl
     const library = await connection.sendRequest('textDocument/documentSymbol', { textDocument: { uri: uri('shapes.vel') } });
     assert.deepEqual(library.map((s) => s.name), ['Point', 'Point3', 'twice']);
     assert.deepEqual(library[0].children.map((s) => s.name), ['x', 'y', 'sum']);
+    // A function or method ends on the line of its closing return.
+    assert.deepEqual(library[0].children[2].range.end, { line: 4, character: 20 });
+    assert.deepEqual(library[2].range.end, { line: 12, character: 17 });
+    // A derived class holds its own members only, each inside its range.
+    assert.deepEqual(library[1].children.map((s) => s.name), ['z']);
+    for (const symbol of library)
+        for (const child of symbol.children)
+            assert.ok(child.range.start.line >= symbol.range.start.line && child.range.end.line <= symbol.range.end.line,
+                      `${child.name} outside ${symbol.name}`);
     const main = await connection.sendRequest('textDocument/documentSymbol', { textDocument: { uri: uri('main.vel') } });
     assert.deepEqual(main.map((s) => s.name), ['title', 'p', 'total']);
 });
@@ -170,7 +182,8 @@ test('the outline holds the classes with their members, the functions and the gl
 test('completion after a text, after objects, and of the names in scope', async () => {
     const edited = nextDiagnostics('main.vel', 4);
     connection.sendNotification(protocol.DidChangeTextDocumentNotification.type, {
-        textDocument: { uri: uri('main.vel'), version: 4 }, contentChanges: [{ text: fixed + 'title.\np.\nPoint3 q = Point3()\nq.\ndict d\nd.\n' }],
+        textDocument: { uri: uri('main.vel'), version: 4 }, contentChanges: [{ text: fixed + 'title.\np.\nPoint3 q = Point3()\nq.\ndict d\nd.\nenum RED, GREEN\ndefine Doubler = "twice"\nprint GREEN\n' +
+                        'class Box\n    int w = 1\n    void Box(int v)\n        w = v\n    return\n/class\nBox bx = Box(2)\nbx.\n' }],
     });
     await edited;
     const labels = async (line, character) =>
@@ -182,8 +195,10 @@ test('completion after a text, after objects, and of the names in scope', async 
     assert.deepEqual((await labels(6, 2)).sort(), ['sum', 'x', 'y']);
     // A derived class's own members, then its base's.
     assert.deepEqual((await labels(8, 2)).sort(), ['sum', 'x', 'y', 'z']);
+    // A constructor is called by the class's name, not on an object.
+    assert.deepEqual(await labels(21, 3), ['w']);
     const names = await labels(9, 0);
-    for (const name of ['title', 'p', 'total', 'twice', 'Point', 'print', 'sqrt'])
+    for (const name of ['title', 'p', 'total', 'twice', 'Point', 'print', 'sqrt', 'GREEN', 'Doubler'])
         assert.ok(names.includes(name), name);
     assert.ok(!names.includes('x'), 'an attribute outside its class');
     // A dict's own methods and the array methods it answers, each once.
@@ -198,6 +213,12 @@ test('completion after a text, after objects, and of the names in scope', async 
     // The included source does not see the names of the source including it.
     for (const name of ['title', 'p', 'total'])
         assert.ok(!inMethod.includes(name), name);
+});
+
+test('hover names an enum item with its type and a define as a type', async () => {
+    const text = async (line, character) => (await request('textDocument/hover', 'main.vel', { line, character }))?.contents.value;
+    assert.match(await text(13, 8), /integer GREEN[^]*enum item/);
+    assert.match(await text(12, 9), /define Doubler[^]*main\.vel line 13/);
 });
 
 test('signature help shows the parameters of the call around the cursor', async () => {
@@ -221,6 +242,27 @@ test('an included source is checked as part of the program that includes it, not
         textDocument: { uri: uri('shapes.vel'), version: 4 }, contentChanges: [{ text: library }],
     });
     assert.deepEqual(await restored, []);
+});
+
+test('formatting gives the text in velc\'s layout, and nothing for a text velc cannot read', async () => {
+    const messy = 'int total=0\nfor int i in 1..3\ntotal=total+i # sum\n/for\n\n\nprint total\n';
+    const checked = nextDiagnostics('messy.vel', 1);
+    connection.sendNotification(protocol.DidOpenTextDocumentNotification.type,
+                                { textDocument: { uri: uri('messy.vel'), languageId: 'velmora', version: 1, text: messy } });
+    await checked;
+    const format = () => connection.sendRequest('textDocument/formatting',
+                                                { textDocument: { uri: uri('messy.vel') }, options: { tabSize: 4, insertSpaces: true } });
+    const [edit, ...more] = await format();
+    assert.deepEqual(more, []);
+    assert.deepEqual(edit.range, { start: { line: 0, character: 0 }, end: { line: 7, character: 0 } });
+    assert.equal(edit.newText, 'int total = 0\nfor int i in 1..3\n    total = total + i # sum\n/for\n\nprint total\n');
+    const slipped = nextDiagnostics('messy.vel', 2);
+    connection.sendNotification(protocol.DidChangeTextDocumentNotification.type, {
+        textDocument: { uri: uri('messy.vel'), version: 2 }, contentChanges: [{ text: messy + 'total += 1\n' }],
+    });
+    await slipped;
+    assert.deepEqual(await format(), []);
+    connection.sendNotification(protocol.DidCloseTextDocumentNotification.type, { textDocument: { uri: uri('messy.vel') } });
 });
 
 test('nothing was written beside the sources', () => {

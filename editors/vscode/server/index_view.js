@@ -107,13 +107,20 @@ class IndexView {
         return this.declarations.findIndex((d) => d.kind === 'class' && d.name === name);
     }
 
+    // The attributes and methods a class declares itself.
+    ownMembersOfClass(classDeclaration) {
+        return this.declarations.filter((d) => d.container === classDeclaration && (d.kind === 'attribute' || d.kind === 'method'));
+    }
+
     // The attributes and methods of a class, then those of its bases that
-    // it does not declare again.
+    // it does not declare again; not the constructors, which are called by
+    // the class's name.
     membersOfClass(classDeclaration, seen = new Set()) {
         if (classDeclaration < 0 || seen.has(classDeclaration))
             return [];
         seen.add(classDeclaration);
-        const own = this.declarations.filter((d) => d.container === classDeclaration && (d.kind === 'attribute' || d.kind === 'method'));
+        const className = this.declarations[classDeclaration].name.toLowerCase();
+        const own = this.ownMembersOfClass(classDeclaration).filter((m) => m.kind !== 'method' || m.name.toLowerCase() !== className);
         const base = this.declarations[classDeclaration].base;
         const inherited = base ? this.membersOfClass(this.classNamed(base), seen) : [];
         return [...own, ...inherited.filter((m) => !own.some((o) => o.name === m.name))];

@@ -38,6 +38,9 @@ function describeDeclaration(view, index) {
         return code(`class ${d.name}`) + `\n\nclass declared in ${baseName(d.file)} line ${d.line}`;
     if (d.signature)
         return code(d.signature) + `\n\n${d.kind}${where}`;
+    // A define names a type, which has no type of its own.
+    if (d.kind === 'define')
+        return code(`define ${d.name}`) + `\n\ntype declared in ${baseName(d.file)} line ${d.line}`;
     return code(`${d.type || 'var'} ${d.name}`) + `\n\n${d.kind}${where}`;
 }
 

@@ -10,6 +10,7 @@ const path = require('node:path');
 const { spawn } = require('node:child_process');
 const { fileURLToPath, pathToFileURL } = require('node:url');
 const fs = require('node:fs');
+const os = require('node:os');
 const {
     createConnection, TextDocuments, ProposedFeatures, TextDocumentSyncKind, DiagnosticSeverity,
     CompletionItemKind, SymbolKind, MarkupKind,
@@ -155,6 +156,7 @@ connection.onInitialize(() => ({
         documentSymbolProvider: true,
         completionProvider: { triggerCharacters: ['.', '/'] },
         signatureHelpProvider: { triggerCharacters: ['(', ','] },
+        documentFormattingProvider: true,
     },
     serverInfo: { name: 'velc-lsp' },
 }));
@@ -188,8 +190,22 @@ connection.onHover((params) => {
     return text ? { contents: { kind: MarkupKind.Markdown, value: text } } : null;
 });
 
+// The source an include line names, when the cursor is on its name: found
+// in the main source's folder, as velc finds it.
+function includedSourceAt(view, file, position) {
+    const line = textOf(file).split(/\r?\n/)[position.line] || '';
+    const match = /^([ \t]*include[ \t]+"?)([^"\s]+\.vel)\b/i.exec(line);
+    if (!match || position.character < match[1].length || position.character > match[1].length + match[2].length)
+        return null;
+    const source = path.resolve(path.dirname(view.main || file), match[2]);
+    return fs.existsSync(source) ? source : null;
+}
+
 connection.onDefinition((params) => {
     const at = viewAt(params);
+    const included = at && includedSourceAt(at.view, at.file, params.position);
+    if (included)
+        return { uri: uriOf(included), range: { start: { line: 0, character: 0 }, end: { line: 0, character: 0 } } };
     const target = at && targetAt(at.view, at.file, params.position);
     if (!target || target.declaration === undefined)
         return null;
@@ -218,7 +234,8 @@ connection.onDocumentSymbol((params) => {
     const { view, file } = at;
     const symbolOf = (d, children) => {
         const range = view.range(d);
-        const end = d.scopeEnd ? { line: d.scopeEnd - 1, character: 0 } : range.end;
+        // A block's range runs to the end of its last line.
+        const end = d.scopeEnd ? { line: d.scopeEnd - 1, character: view.lineText(d.file, d.scopeEnd).length } : range.end;
         return {
             name: d.name, detail: d.signature || d.type || '', kind: symbolKinds[d.kind] || SymbolKind.Variable,
             range: { start: range.start, end: end.line > range.start.line ? end : range.end }, selectionRange: range, children,
@@ -230,7 +247,9 @@ connection.onDocumentSymbol((params) => {
             return;
         if ((d.kind === 'variable' || d.kind === 'constant') && d.scopeEnd !== undefined)
             return;
-        const children = d.kind === 'class' ? view.membersOfClass(i).map((m) => symbolOf(m, [])) : [];
+        // A class's own members: those of its bases stand in the bases' outline
+        // (a child's range lies inside its parent's).
+        const children = d.kind === 'class' ? view.ownMembersOfClass(i).map((m) => symbolOf(m, [])) : [];
         symbols.push(symbolOf(d, children));
     });
     return symbols;
@@ -250,6 +269,40 @@ connection.onSignatureHelp((params) => {
         return null;
     const line = textOf(at.file).split(/\r?\n/)[params.position.line] || '';
     return language.signatureHelp(at.view, at.file, params.position, line.slice(0, params.position.character));
+});
+
+// velc --format on a copy of the editor's text, in a scratch folder of its
+// own: the layout velc writes, as one edit of the whole text. A source velc
+// cannot read is left as it is, and velc's reason is shown.
+connection.onDocumentFormatting(async (params) => {
+    const document = documents.get(params.textDocument.uri);
+    if (!document)
+        return [];
+    const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'velc-format-'));
+    const copy = path.join(folder, path.basename(fileOf(document.uri)).replace(/(\.vel)?$/i, '.vel'));
+    try {
+        const text = document.getText();
+        fs.writeFileSync(copy, text);
+        const said = await new Promise((resolve) => {
+            let output = '';
+            const child = spawn(velcPath, ['--format', copy], { cwd: folder, stdio: ['ignore', 'pipe', 'ignore'] });
+            child.on('error', () => resolve(null));
+            child.stdout.setEncoding('utf8');
+            child.stdout.on('data', (chunk) => { output += chunk; });
+            child.on('close', (status) => resolve({ status, output }));
+        });
+        if (!said || said.status !== 0) {
+            if (said && said.output.trim())
+                connection.window.showWarningMessage(said.output.trim().split(copy).join(path.basename(fileOf(document.uri))));
+            return [];
+        }
+        const formatted = fs.readFileSync(copy, 'utf8');
+        if (formatted === text)
+            return [];
+        return [{ range: { start: { line: 0, character: 0 }, end: document.positionAt(text.length) }, newText: formatted }];
+    } finally {
+        fs.rmSync(folder, { recursive: true, force: true });
+    }
 });
 
 documents.listen(connection);
