@@ -73,8 +73,14 @@ LexicalMessage describeLexicalError(const std::string &line, int column, const s
                     column};
         return {"`!` alone is not an operator", "write `not x`, or `!=` to compare", column};
     }
-    if (c == '%')
+    if (c == '%') {
+        // `"%d" % x`: Python's format, after the text it fills.
+        std::string::size_type before = at == 0 ? std::string::npos : line.find_last_not_of(" \t", at - 1);
+        if (before != std::string::npos && line[before] == '"')
+            return {"`%` is not an operator",
+                    "a text takes no values inside it; `print` writes them one after another: print \"x = \", x"};
         return {"`%` is not an operator", "the remainder is written `mod`: a mod b"};
+    }
     if (c == '_')
         return {"a name cannot start with `_`", "start it with a letter"};
     if (byte >= 128)
