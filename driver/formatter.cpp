@@ -11,6 +11,7 @@
 
 #include "driver/format_tokens.hpp"
 #include "driver/text_tools.hpp"
+#include "driver/unreadable_lines.hpp"
 
 namespace {
 
@@ -543,6 +544,12 @@ int formatSourceFiles(const std::vector<std::string> &files, bool checkOnly, int
         std::string formatted = formatSource(text, indentWidth);
         if (formatted == text)
             continue;
+        std::string unreadable = firstUnreadableLine(path);
+        if (!unreadable.empty()) {
+            std::printf("%s is not formatted: velc cannot read its %s\n", path.c_str(), unreadable.c_str());
+            status = 2;
+            continue;
+        }
         if (checkOnly) {
             std::printf("%s would be reformatted\n", path.c_str());
             status = status == 0 ? 1 : status;

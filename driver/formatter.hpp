@@ -12,7 +12,9 @@
 std::string formatSource(const std::string &text, int indentWidth = 4);
 
 // Formats each file in place, or with checkOnly only names those that
-// would change ("prog.vel would be reformatted"). The status is 0 when
-// nothing needed changing or every change was written, 1 when checkOnly
-// found a file to change, 2 when a file could not be read or written.
+// would change ("prog.vel would be reformatted"). A file with lines velc
+// cannot read as Velmora is left as it is, and named with the first. The
+// status is 0 when nothing needed changing or every change was written, 1
+// when checkOnly found a file to change, 2 when a file could not be read,
+// read as Velmora or written.
 int formatSourceFiles(const std::vector<std::string> &files, bool checkOnly, int indentWidth);

@@ -57,6 +57,11 @@ public:
     void opens(BlockOpening &opening, int closer) { opening.open(closer, tokenQueue.lastConsumed()); }
     // The line of the last word read: a block statement's first line.
     int lastLine() const { return tokenQueue.lastConsumed()->getLine(); }
+    bool takeOneLineElse() {
+        if ((LA(1) == COLON || LA(1) == LITERAL_else) && beginsOneLineBranch(LA(2)))
+            oneLineElse();
+        return true;
+    }
     antlr::RefToken functionName_;   // of the function whose head was read last
 }
 

@@ -166,12 +166,19 @@ ordinaryIf[ExprValue c]
             )?
             SLASHIF
         |   controlledOneLine
-            (   options { greedy=true; } :
-                ( COLON | "else" ) { writeElse(); }
-                (   controlledOneLine
-                |   controlledExpressionLine
-                )
-            )?
+            // Always true: the `else` is taken here, as a trial parse
+            // takes it too, without checking what may follow the statement
+            // (a `}` is read as the close of an outer block only later).
+            { takeOneLineElse() }?
+        )
+    ;
+
+// The `else` of a one-line if, called by takeOneLineElse only.
+oneLineElse
+    options { defaultErrorHandler=false; }
+    :   ( COLON | "else" ) { writeElse(); }
+        (   controlledOneLine
+        |   controlledExpressionLine
         )
     ;
 

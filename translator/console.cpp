@@ -122,8 +122,8 @@ void writeInput(const AssignTarget &target, const std::string &prompt) {
     case T_BOOLEAN: assign = "="; call = "(bool) _vel_inputNumber("; break;
     case T_NUMBER:
     case T_REAL: call = "_vel_inputNumber("; break;
-    case T_INTEGER: call = "(int) _vel_inputNumber("; break;
-    case T_NATURAL: call = "(natural) _vel_inputNumber("; break;
+    case T_INTEGER: call = "_vel_inputInt("; break;
+    case T_NATURAL: call = "_vel_inputNatural("; break;
     case T_TEXT:
     case T_BYTEPTR: call = "_vel_inputText("; break;
     default: assign.clear(); reportSemanticError(); break;

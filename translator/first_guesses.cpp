@@ -67,6 +67,62 @@ std::string::size_type valueEnd(const std::string &code, std::string::size_type 
     return end < code.size() && code[end] == '(' ? afterBracketed(code, end) : end;
 }
 
+// The conversion of `operand` to `conversion`: a method after it, or a
+// function around it.
+std::string converted(const std::string &operand, const Conversion &conversion) {
+    if (conversion.written[0] != '.')
+        return std::string(conversion.written) + "(" + operand + ")";
+    bool plain = std::isalpha(static_cast<unsigned char>(operand[0])) || operand[0] == '(';
+    return (plain ? operand : "(" + operand + ")") + conversion.written;
+}
+
+// The start of the value that ends before `end`: a bracket, a text, or a
+// name or a number with its members.
+std::string::size_type valueStart(const std::string &code, std::string::size_type end) {
+    if (end == 0)
+        return std::string::npos;
+    char last = code[end - 1];
+    if (last == ')' || last == '"') {
+        int depth = 0;
+        for (std::string::size_type i = end; i-- > 0;) {
+            if (last == '"' ? (code[i] == '"' && i + 1 < end) : (code[i] == '(' && --depth == 0))
+                return i;
+            if (last == ')' && code[i] == ')')
+                depth++;
+        }
+        return std::string::npos;
+    }
+    std::string::size_type start = end;
+    while (start > 0 && (isNameCharacter(code[start - 1]) || code[start - 1] == '.'))
+        start--;
+    return start == end ? std::string::npos : start;
+}
+
+// `x as int` of Rust, Kotlin, Swift and TypeScript.
+bool asCastGuess(const std::string &text, int line, Guess &guess) {
+    for (std::string::size_type as = text.find(" as "); as != std::string::npos; as = text.find(" as ", as + 1)) {
+        std::string::size_type type = text.find_first_not_of(" \t", as + 4), typeEnd = type;
+        while (typeEnd < text.size() && isNameCharacter(text[typeEnd]))
+            typeEnd++;
+        std::string::size_type valueEnd = text.find_last_not_of(" \t", as);
+        std::string::size_type value = valueEnd == std::string::npos ? valueEnd : valueStart(text, valueEnd + 1);
+        if (type == std::string::npos || value == std::string::npos)
+            continue;
+        for (const Conversion &conversion : conversions) {
+            if (text.compare(type, typeEnd - type, conversion.type) != 0 ||
+                typeEnd - type != std::char_traits<char>::length(conversion.type))
+                continue;
+            std::string operand = text.substr(value, valueEnd + 1 - value);
+            guess = Guess{line, static_cast<int>(as) + 2, static_cast<int>(typeEnd), "`as` is not a conversion",
+                          "a value changes its type with a method or a function: write `" +
+                              trimmed(text.substr(0, value) + converted(operand, conversion) + text.substr(typeEnd)) +
+                              "`"};
+            return true;
+        }
+    }
+    return false;
+}
+
 // `(int) 2.5`, `(double)x`: C's cast, as the conversion it means.
 bool castGuess(const std::string &text, int line, Guess &guess) {
     for (std::string::size_type open = text.find('('); open != std::string::npos; open = text.find('(', open + 1)) {
@@ -82,14 +138,10 @@ bool castGuess(const std::string &text, int line, Guess &guess) {
             if (type != conversion.type)
                 continue;
             std::string operand = text.substr(value, end - value);
-            bool plain = std::isalpha(static_cast<unsigned char>(operand[0])) || operand[0] == '(';
-            std::string converted = conversion.written[0] != '.'
-                                        ? std::string(conversion.written) + "(" + operand + ")"
-                                        : (plain ? operand : "(" + operand + ")") + conversion.written;
             guess = Guess{line, static_cast<int>(open) + 1, static_cast<int>(close) + 1,
                           "`(" + type + ")` is not a conversion",
                           "a value changes its type with a method or a function: write `" +
-                              trimmed(text.substr(0, open) + converted + text.substr(end)) + "`"};
+                              trimmed(text.substr(0, open) + converted(operand, conversion) + text.substr(end)) + "`"};
             return true;
         }
     }
@@ -109,7 +161,7 @@ bool guessAt(const antlr::RefToken &token, Guess &guess) {
     const std::string &text = lineText(line);
     if (text.empty())
         return false;
-    if (castGuess(text, line, guess))
+    if (castGuess(text, line, guess) || asCastGuess(text, line, guess))
         return true;
     auto reportSyntax = [&](int, int first, int last, const std::string &message, const std::string &hint) {
         guess = Guess{line, first, last, message, hint, guess.absorbsBlockStart};

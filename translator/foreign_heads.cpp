@@ -529,6 +529,23 @@ void readForeignSwitch(TokenQueue &tokens) {
     explainForeignBlock(word->getLine());
 }
 
+// `interface Shape {`, Swift's `protocol`, Rust's `trait`: a block of
+// method heads that velc does not read. Told once, with its lines.
+void readInterface(TokenQueue &tokens) {
+    antlr::RefToken word = tokens.LT(1);
+    const std::string &text = word->getText();
+    const std::string &line = lineOf(word);
+    std::string::size_type last = line.find_last_not_of(" \t\r");
+    if ((text != "interface" && text != "protocol" && text != "trait") || tokens.LA(2) != T::IDENT ||
+        last == std::string::npos || line[last] != '{' || isDeclaredName(text))
+        return;
+    std::string name = tokens.LT(2)->getText();
+    absorbBlockStart(word->getLine());
+    reportWord(word, "the methods that classes share are written in a base class, which each derives from: class " +
+                         name + " ... /class, then class Circle is " + name);
+    explainForeignBlock(word->getLine());
+}
+
 }  // namespace
 
 bool readTypeAfterName(TokenQueue &tokens) {
@@ -614,6 +631,7 @@ void readForeignHead(TokenQueue &tokens) {
         readRaise(tokens);
         readEndlessLoop(tokens);
         readStruct(tokens);
+        readInterface(tokens);
     } else if (first == T::LITERAL_const) {
         readUntypedConstant(tokens);
     } else {

@@ -198,6 +198,8 @@ std::string blockCloserOf(const std::string &line) {
     std::string word = firstWord(codeOf(line));
     if (word == "if" || word == "elseif" || word == "elif" || word == "elsif" || word == "unless")
         return "/if";
+    if (word == "foreach")
+        return "/for";
     for (const char *block : {"while", "for", "switch", "do", "try"})
         if (word == block)
             return "/" + word;

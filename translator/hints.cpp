@@ -308,9 +308,13 @@ std::string choiceHint(const std::string &line) {
     std::string condition = trimmedText(line.substr(sign + 1, mark - sign - 1));
     std::string first = trimmedText(line.substr(mark + 1, colon - mark - 1));
     std::string second = trimmedText(line.substr(colon + 1));
-    std::string declared = target == name ? "" : "`" + target + "`, then ";
-    return "`?` begins the statement of a one-line if, not a choice of values: write " + declared + "`if " +
-           condition + " ? " + name + " = " + first + " else " + name + " = " + second + "`";
+    // A declaration takes the second value: a value given in a branch
+    // lasts only to the end of the branch.
+    std::string written = target == name ? "`if " + condition + " ? " + name + " = " + first + " else " + name + " = " +
+                                               second + "`"
+                                         : "`" + target + " = " + second + "`, then `if " + condition + " ? " + name +
+                                               " = " + first + "`";
+    return "`?` begins the statement of a one-line if, not a choice of values: write " + written;
 }
 
 std::string templateHint(const Diagnostic &diagnostic) {

@@ -73,8 +73,14 @@ LexicalMessage describeLexicalError(const std::string &line, int column, const s
                     column};
         return {"`!` alone is not an operator", "write `not x`, or `!=` to compare", column};
     }
-    if (c == '%')
+    if (c == '%') {
+        // `"%d" % x`: Python's format, after the text it fills.
+        std::string::size_type before = at == 0 ? std::string::npos : line.find_last_not_of(" \t", at - 1);
+        if (before != std::string::npos && line[before] == '"')
+            return {"`%` is not an operator",
+                    "a text takes no values inside it; `print` writes them one after another: print \"x = \", x"};
         return {"`%` is not an operator", "the remainder is written `mod`: a mod b"};
+    }
     if (c == '_')
         return {"a name cannot start with `_`", "start it with a letter"};
     if (byte >= 128)
@@ -156,7 +162,8 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
     if (atLineStart_) {
         if (lineStart_ != T::EOL && lineStart_ != T::Q_COMMENT)
             wordLineStart_ = lineStart_;
-        lineStart_ = type;
+        // `foreach (x in a) {` begins a block as the `for` it means.
+        lineStart_ = type == T::IDENT && token->getText() == "foreach" ? static_cast<int>(T::LITERAL_for) : type;
         lineStartLine_ = token->getLine();
         branchLine_ = isBranchWord(token);
         branchCloser_ = token->getType() == T::LITERAL_catch ? "/try" : "/if";

@@ -282,3 +282,19 @@ bool LookAhead::isKeptInBodyToken(int type) {
         return false;
     }
 }
+
+bool beginsOneLineBranch(int type) {
+    static const int starts[] = {
+        Token::QUESTION, Token::LITERAL_print, Token::LITERAL_return, Token::LITERAL_echo, Token::LITERAL_let, Token::LITERAL_break,
+        Token::LITERAL_continue, Token::LITERAL_input, Token::IDENT, Token::LEFTPAR, Token::REAL_LITERAL, Token::INTEGER,
+        Token::STRING_LITERAL, Token::LEFTSQUARE, Token::ATIDENT, Token::LEFTCURLY, Token::LITERAL_zero, Token::LITERAL_nil,
+        Token::LITERAL_true, Token::LITERAL_false, Token::LITERAL_null, Token::LITERAL_this, Token::PHPID, Token::PHPCONSTANT,
+        Token::LITERAL_void, Token::LITERAL_bool, Token::LITERAL_byte, Token::LITERAL_number, Token::LITERAL_int,
+        Token::LITERAL_real, Token::LITERAL_integer, Token::LITERAL_natural, Token::LITERAL_var, Token::LITERAL_array,
+        Token::LITERAL_dict, Token::LITERAL_file, Token::LITERAL_text, Token::LITERAL_cstring, Token::LITERAL_function,
+        Token::LITERAL_char, Token::LITERAL_object};
+    for (int start : starts)
+        if (start == type)
+            return true;
+    return false;
+}

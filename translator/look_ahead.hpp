@@ -69,3 +69,7 @@ private:
 
     TokenQueue &tokens_;
 };
+
+// Whether a token can begin the branch after the `else` of a one-line if:
+// a one-line statement, or an assignment or a call.
+bool beginsOneLineBranch(int type);

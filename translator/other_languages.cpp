@@ -171,11 +171,15 @@ std::string otherLanguageTokenHint(const antlr::RefToken &token, const std::stri
         std::string target = trimmed(code.substr(0, sign));
         std::string::size_type blank = target.find_last_of(" \t");
         std::string name = blank == std::string::npos ? target : target.substr(blank + 1);
-        std::string declared = target == name ? "" : "`" + target + "`, then ";
-        return "`if` begins a statement, not a choice of values: write " + declared + "`if " +
-               trimmed(code.substr(at + 4, otherwise - at - 4)) + " ? " + name + " = " +
-               trimmed(code.substr(sign + 1, at - sign - 1)) + " else " + name + " = " +
-               trimmed(code.substr(otherwise + 6)) + "`";
+        std::string condition = trimmed(code.substr(at + 4, otherwise - at - 4));
+        std::string first = trimmed(code.substr(sign + 1, at - sign - 1)), second = trimmed(code.substr(otherwise + 6));
+        // A declaration takes the second value: a value given in a branch
+        // lasts only to the end of the branch.
+        std::string written = target == name ? "`if " + condition + " ? " + name + " = " + first + " else " + name +
+                                                   " = " + second + "`"
+                                             : "`" + target + " = " + second + "`, then `if " + condition + " ? " +
+                                                   name + " = " + first + "`";
+        return "`if` begins a statement, not a choice of values: write " + written;
     }
     return "";
 }

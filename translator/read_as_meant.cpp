@@ -47,7 +47,13 @@ void ReadAsMeant::takeMisspeltKeyword() {
     antlr::RefToken written = LT(1);
     int next = LA(2);
     tokens_.replaceNext(keywordInPlaceOf(keyword, written));
-    if (statementParses())
+    // C#'s `foreach (var v in a) {` is read as the loop it means, whose
+    // message tells the whole line; a trial parse could not take the `}`
+    // that closes it.
+    bool foreach = written->getText() == "foreach";
+    if (foreach)
+        readForeignHead(tokens_);
+    if (foreach || statementParses())
         reportMisspeltKeyword(written, next, keyword);
     else
         tokens_.replaceNext(written);

@@ -283,6 +283,22 @@ double _vel_inputNumber(const text &prompt) {
     return line.isNumber() ? doubleval(line.trim()) : 0;
 }
 
+int _vel_inputInt() { return _vel_inputInt(text()); }
+
+int _vel_inputInt(const text &prompt) {
+    showPrompt(prompt);
+    text line = readLine();
+    return line.isNumber() ? intval(line.trim()) : 0;
+}
+
+natural _vel_inputNatural() { return _vel_inputNatural(text()); }
+
+natural _vel_inputNatural(const text &prompt) {
+    showPrompt(prompt);
+    text line = readLine();
+    return line.isNumber() ? naturalval(line.trim()) : 0;
+}
+
 text _vel_inputText() { return _vel_inputText(text()); }
 
 text _vel_inputText(const text &prompt) {

@@ -52,8 +52,9 @@ VEL_WASI_KNOWN(path_remove_directory)
 VEL_WASI_KNOWN(path_unlink_file)
 VEL_WASI_KNOWN(path_rename)
 
-// Referenced from libvel.hpp by every WebAssembly program, so that this object
-// is linked before the C library's weak open() can take precedence.
+// Referenced by the start-up object that every WebAssembly program links
+// (startup.cpp), so that this object is linked before the C library's weak
+// open() can take precedence.
 extern "C" int vel_wasi_files_linked = 1;
 
 namespace {

@@ -244,6 +244,27 @@ test('an included source is checked as part of the program that includes it, not
     assert.deepEqual(await restored, []);
 });
 
+test('formatting gives the text in velc\'s layout, and nothing for a text velc cannot read', async () => {
+    const messy = 'int total=0\nfor int i in 1..3\ntotal=total+i # sum\n/for\n\n\nprint total\n';
+    const checked = nextDiagnostics('messy.vel', 1);
+    connection.sendNotification(protocol.DidOpenTextDocumentNotification.type,
+                                { textDocument: { uri: uri('messy.vel'), languageId: 'velmora', version: 1, text: messy } });
+    await checked;
+    const format = () => connection.sendRequest('textDocument/formatting',
+                                                { textDocument: { uri: uri('messy.vel') }, options: { tabSize: 4, insertSpaces: true } });
+    const [edit, ...more] = await format();
+    assert.deepEqual(more, []);
+    assert.deepEqual(edit.range, { start: { line: 0, character: 0 }, end: { line: 7, character: 0 } });
+    assert.equal(edit.newText, 'int total = 0\nfor int i in 1..3\n    total = total + i # sum\n/for\n\nprint total\n');
+    const slipped = nextDiagnostics('messy.vel', 2);
+    connection.sendNotification(protocol.DidChangeTextDocumentNotification.type, {
+        textDocument: { uri: uri('messy.vel'), version: 2 }, contentChanges: [{ text: messy + 'total += 1\n' }],
+    });
+    await slipped;
+    assert.deepEqual(await format(), []);
+    connection.sendNotification(protocol.DidCloseTextDocumentNotification.type, { textDocument: { uri: uri('messy.vel') } });
+});
+
 test('nothing was written beside the sources', () => {
     assert.deepEqual(fs.readdirSync(folder).sort(), ['main.vel', 'shapes.vel']);
 });

@@ -10,6 +10,7 @@ const path = require('node:path');
 const { spawn } = require('node:child_process');
 const { fileURLToPath, pathToFileURL } = require('node:url');
 const fs = require('node:fs');
+const os = require('node:os');
 const {
     createConnection, TextDocuments, ProposedFeatures, TextDocumentSyncKind, DiagnosticSeverity,
     CompletionItemKind, SymbolKind, MarkupKind,
@@ -155,6 +156,7 @@ connection.onInitialize(() => ({
         documentSymbolProvider: true,
         completionProvider: { triggerCharacters: ['.', '/'] },
         signatureHelpProvider: { triggerCharacters: ['(', ','] },
+        documentFormattingProvider: true,
     },
     serverInfo: { name: 'velc-lsp' },
 }));
@@ -267,6 +269,40 @@ connection.onSignatureHelp((params) => {
         return null;
     const line = textOf(at.file).split(/\r?\n/)[params.position.line] || '';
     return language.signatureHelp(at.view, at.file, params.position, line.slice(0, params.position.character));
+});
+
+// velc --format on a copy of the editor's text, in a scratch folder of its
+// own: the layout velc writes, as one edit of the whole text. A source velc
+// cannot read is left as it is, and velc's reason is shown.
+connection.onDocumentFormatting(async (params) => {
+    const document = documents.get(params.textDocument.uri);
+    if (!document)
+        return [];
+    const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'velc-format-'));
+    const copy = path.join(folder, path.basename(fileOf(document.uri)).replace(/(\.vel)?$/i, '.vel'));
+    try {
+        const text = document.getText();
+        fs.writeFileSync(copy, text);
+        const said = await new Promise((resolve) => {
+            let output = '';
+            const child = spawn(velcPath, ['--format', copy], { cwd: folder, stdio: ['ignore', 'pipe', 'ignore'] });
+            child.on('error', () => resolve(null));
+            child.stdout.setEncoding('utf8');
+            child.stdout.on('data', (chunk) => { output += chunk; });
+            child.on('close', (status) => resolve({ status, output }));
+        });
+        if (!said || said.status !== 0) {
+            if (said && said.output.trim())
+                connection.window.showWarningMessage(said.output.trim().split(copy).join(path.basename(fileOf(document.uri))));
+            return [];
+        }
+        const formatted = fs.readFileSync(copy, 'utf8');
+        if (formatted === text)
+            return [];
+        return [{ range: { start: { line: 0, character: 0 }, end: document.positionAt(text.length) }, newText: formatted }];
+    } finally {
+        fs.rmSync(folder, { recursive: true, force: true });
+    }
 });
 
 documents.listen(connection);

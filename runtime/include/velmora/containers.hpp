@@ -313,6 +313,25 @@ vel_output &operator<<(vel_output &out, const dict &value);
 // element.
 velarray vel_elements_of(const dyn &value);
 
+// Hands each of those elements to `take`, reading an array in place: for a
+// receiver that is no array of dynamic values (a typed array), so that what
+// `take` adds can never be the array being read. An array read by index into
+// a typed array is then converted once, not copied twice on the way.
+template <class Take>
+void vel_each_element_of(const dyn &value, Take take) {
+    if (const velarray *array = value.asArray()) {
+        for (const dyn &e : array->elements()) take(e);
+        return;
+    }
+    velarray source = vel_elements_of(value);
+    for (const dyn &e : source.elements()) take(e);
+}
+inline const dyn &vel_as_dyn(const dyn &value) { return value; }
+template <class T>
+dyn vel_as_dyn(const T &value) {
+    return dyn(value);
+}
+
 // The container with its cursor put back on a loop's position: c[] in the
 // body of a loop over c names the element that loop visits, whatever the
 // loops over c in between did with the cursor.

@@ -104,22 +104,27 @@ private:
 };
 
 // An allocation that fails ends the program with "Run-time error: out of
-// memory" and status 1; set up once, before main, by every program that
-// includes this header.
+// memory" and status 1.
 bool vel_report_failed_allocations();
-inline const bool vel_allocations_reported = vel_report_failed_allocations();
 
 #ifndef __EMSCRIPTEN__
 // A native program that exhausts its stack by deep recursion ends with a
-// run-time error rather than a bare crash: the handler is set up once,
-// before main, by every program that includes this header.
+// run-time error rather than a bare crash.
 bool vel_guard_the_stack();
-inline const bool vel_stack_guarded = vel_guard_the_stack();
 // A native program stopped by SIGINT, SIGTERM or SIGHUP writes what it has
 // printed before it ends.
 bool vel_keep_output_on_interrupt();
-inline const bool vel_output_kept = vel_keep_output_on_interrupt();
 #endif
+
+// They are set up before main, ahead of the program's own globals, by
+// libvel's start-up object (startup.cpp), which this reference links into
+// every program that includes this header. A constant address needs no code
+// of its own in each compiled file, where a variable initialised by a call
+// gave every file an initialiser and a guard to compile and link. The anchor
+// is one variable of the whole program, not one per file: wasm-ld keeps
+// what a kept global reaches, and a file's own variables are no such root.
+extern "C" int vel_startup_linked;
+__attribute__((used)) inline int *const vel_startup_anchor = &vel_startup_linked;
 
 // Objects are pointers: a member reached through a null object stops the
 // program with a message rather than reading memory that is not there.

@@ -112,6 +112,14 @@ private:
 extern std::FILE *vel_console_input;
 double _vel_inputNumber();
 double _vel_inputNumber(const text &prompt);
+// A line read into an int or a natural: converted as the text's own toInt()
+// and toNatural() convert it (clamped into int; a natural exact to its last
+// digit, a negative one wrapped around), never through a real whose
+// conversion the two tool chains would do differently.
+int _vel_inputInt();
+int _vel_inputInt(const text &prompt);
+natural _vel_inputNatural();
+natural _vel_inputNatural(const text &prompt);
 text _vel_inputText();
 text _vel_inputText(const text &prompt);
 

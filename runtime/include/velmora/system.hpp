@@ -110,15 +110,6 @@ vel_command system(const text &command);
 std::ostream &operator<<(std::ostream &out, const vel_command &command);
 vel_output &operator<<(vel_output &out, const vel_command &command);
 
-#if defined(__EMSCRIPTEN__) || defined(__wasi__)
-// velmora.a's WASI file layer (wasi_files.cpp): referencing it from every
-// program links it ahead of the C library's weak stand-ins.
-extern "C" int vel_wasi_files_linked;
-namespace {
-__attribute__((used)) int *const vel_wasi_files_anchor = &vel_wasi_files_linked;
-}  // namespace
-#endif
-
 // Makes a C++ stream write the reals that are no finite numbers as "nan",
 // "inf" and "-inf", whatever the C library, as vel_out writes them: for
 // native code of a program that prints reals with std::cout, which it calls

@@ -78,8 +78,7 @@ public:
     // value (an array, typed array or dict) or by value itself.
     void setSlice(int lo, int hi, int inclusive, const dyn &value) {
         Store fresh;
-        velarray source = vel_elements_of(value);
-        for (const dyn &e : source.elements()) fresh.push_back(self().fromDyn(e));
+        vel_each_element_of(value, [&](const dyn &e) { fresh.push_back(self().fromDyn(e)); });
         vel_span span = vel_slice_span(lo, hi, inclusive, items.size());
         items.erase(items.begin() + static_cast<long>(span.first), items.begin() + static_cast<long>(span.end));
         items.insert(items.begin() + static_cast<long>(span.first), fresh.begin(), fresh.end());
@@ -181,8 +180,7 @@ public:
     // Appends the elements of an array, typed array or dict, or one value.
     template <class T>
     Derived &operator+=(const T &value) {
-        velarray source = vel_elements_of(dyn(value));
-        for (const dyn &e : source.elements()) push(self().fromDyn(e));
+        vel_each_element_of(vel_as_dyn(value), [this](const dyn &e) { push(self().fromDyn(e)); });
         return self();
     }
     // Removes every element equal to the value or to one of its elements.
