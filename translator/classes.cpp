@@ -240,6 +240,11 @@ void endClass() {
     output().blankLines = 0;
 }
 
+void followCurrentClassMembers() {
+    if (classState().current >= 0)
+        followClassMembers(classRecord(classState().current).members);
+}
+
 void writeAttribute(const std::string &emitted, const std::string &cppType, const std::string &valueText,
                     bool isStatic, bool isConstant) {
     ClassRecord &record = classRecord(classState().current);

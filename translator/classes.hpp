@@ -23,6 +23,9 @@ int currentClassIndex();
 // At the level of the class body: outside its methods and blocks.
 bool atClassLevel();
 
+// The attributes declared so far in the class body are its record's: a
+// method reaches them through another object of the class as well.
+void followCurrentClassMembers();
 // An attribute declarator of the class body; valueText starts with "=".
 void writeAttribute(const std::string &emitted, const std::string &cppType, const std::string &valueText,
                     bool isStatic, bool isConstant);

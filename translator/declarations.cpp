@@ -368,6 +368,8 @@ void writeObjectDeclarator(const std::string &name, int form, const ExprValue &v
                         ? "=" + newObject(declarations().classIndex, "new " + className + "()")
                         : "=NULL";
     declareName(name, declarations().declaredType, true);
+    if (atClassLevel())
+        followCurrentClassMembers();
     const std::string emitted = emittedNameFor(name);
     // A static attribute is the class's, not its objects': it is defined
     // after the class, where its class (maybe the one being defined) is
