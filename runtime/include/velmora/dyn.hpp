@@ -93,18 +93,13 @@ public:
     explicit operator double() const { return toReal(*this); }
     explicit operator natural() const { return toNatural(*this); }
     // An object of a program's class comes out only as its own class or a
-    // base of it: anything else held gives null, which a use of a member
-    // then reports, rather than an object of the wrong shape. An object of
-    // exactly the class asked for, as the elements of a loop mostly are,
-    // takes no search of the bases: its type's record is the class's own
-    // (a copy of the record in another library only takes the search).
+    // base of it, as a base given to a derived class does (vel_downcast):
+    // anything else held gives null, which a use of a member then reports,
+    // rather than an object of the wrong shape.
     template <class T>
     explicit operator T *() const {
         if constexpr (std::is_base_of<vel_object, T>::value) {
-            vel_object *object = const_cast<vel_object *>(asObject());
-            if (object == nullptr || &typeid(*object) == &typeid(T))
-                return static_cast<T *>(object);
-            return dynamic_cast<T *>(object);
+            return vel_downcast<T>(const_cast<vel_object *>(asObject()));
         } else {
             return static_cast<T *>(rawPointer());
         }
