@@ -245,6 +245,8 @@ void dyn::vel_trace(vel_tracer &tracer) {
     }
 }
 
+// Elements that a copy shares count once for all the arrays that share them,
+// as a dict's entries do.
 void velarray::vel_trace(vel_tracer &tracer) {
-    for (dyn &element : items) element.vel_trace(tracer);
+    if (!items.visitUnshared([&tracer](dyn &element) { element.vel_trace(tracer); })) tracer.passedShared();
 }

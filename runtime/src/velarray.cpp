@@ -23,10 +23,16 @@ velarray::velarray(const char *const *argumentVector) {
         items.push_back(dyn(text(*argumentVector)));
 }
 
-dyn &velarray::operator[](int index) {
+dyn &velarray::slotFor(int index) {
     std::size_t position = checkedIndex(index);
     if (position >= items.size()) items.resize(position + 1);
     return items[position];
+}
+
+dyn &velarray::operator[](int index) {
+    dyn &element = slotFor(index);
+    items.pin();
+    return element;
 }
 
 dyn &velarray::operator[](const dyn &index) { return (*this)[static_cast<int>(indexFromKey(index))]; }
@@ -40,7 +46,7 @@ dyn velarray::at(const dyn &index) const { return index.isNumeric() ? at(dyn::to
 
 void velarray::setAt(int index, const dyn &value) {
     dyn copy(value);  // value may be one of our own elements
-    (*this)[index] = std::move(copy);
+    slotFor(index) = std::move(copy);
 }
 
 void velarray::setAt(const dyn &index, const dyn &value) { setAt(static_cast<int>(indexFromKey(index)), value); }
@@ -94,8 +100,8 @@ velarray &velarray::operator+=(const dyn &item) {
 }
 
 velarray &velarray::operator+=(const velarray &other) {
-    std::deque<dyn> appended(other.items);  // other may be this array
-    items.insert(items.end(), appended.begin(), appended.end());
+    vel_chunked_array<dyn> appended(other.items);  // other may be this array
+    for (const dyn &e : static_cast<const vel_chunked_array<dyn> &>(appended)) items.push_back(e);
     return *this;
 }
 
@@ -170,11 +176,14 @@ dyn velarray::pop() {
 dyn velarray::shift() {
     if (items.empty()) return dyn();
     dyn first(std::move(items.front()));
-    items.erase(items.begin());
+    items.pop_front();
     return first;
 }
 
-void velarray::unshift(const dyn &item) { items.insert(items.begin(), item); }
+void velarray::unshift(const dyn &item) {
+    dyn copy(item);  // item may be one of our own elements
+    items.push_front(copy);
+}
 
 // Inserts before the element at index: a negative index inserts first, one
 // past the end appends (as Python's list.insert does).
@@ -220,9 +229,7 @@ int velarray::findLast(const dyn &item, int from) const {
 
 VEL_COPIED_BY_LOOP text velarray::join(const text &separator) const {
     // The texts' length first, so that the result is allocated once (other
-    // kinds than texts need their text made, which the length leaves out);
-    // the elements are walked by iterator, since an index into the deque
-    // costs a division's worth of work per element.
+    // kinds than texts need their text made, which the length leaves out).
     std::size_t length = items.empty() ? 0 : separator.data.size() * (items.size() - 1);
     bool allTexts = true;
     for (const dyn &item : items) {
@@ -293,7 +300,11 @@ velarray velarray::keys() const {
     return result;
 }
 
-velarray velarray::reverse() const { return velarray(std::vector<dyn>(items.rbegin(), items.rend())); }
+velarray velarray::reverse() const {
+    velarray result;
+    for (std::size_t i = items.size(); i > 0; --i) result.items.push_back(items[i - 1]);
+    return result;
+}
 
 velarray velarray::unique() const {
     velarray result;

@@ -242,8 +242,10 @@ public:
     }
     void push_front(const T &value) {
         own();
-        if (first == 0) addChunkAtFront();
-        table->chunk[(first - 1) >> chunkBits][(first - 1) & chunkMask] = value;
+        if (first == 0) addChunksAtFront();
+        T *&chunk = table->chunk[(first - 1) >> chunkBits];
+        if (chunk == nullptr) chunk = new T[chunkSize];
+        chunk[(first - 1) & chunkMask] = value;
         --first;
         ++count;
     }
@@ -312,9 +314,11 @@ private:
     __attribute__((noinline)) void copyChunks() {
         Table *fresh = newTable(table->capacity);
         for (std::size_t i = 0; i < table->used; ++i) {
+            fresh->chunk[i] = nullptr;
+            fresh->used = i + 1;
+            if (table->chunk[i] == nullptr) continue;
             fresh->chunk[i] = new T[chunkSize];
             std::copy(table->chunk[i], table->chunk[i] + chunkSize, fresh->chunk[i]);
-            fresh->used = i + 1;
         }
         release(table);
         table = fresh;
@@ -336,26 +340,42 @@ private:
         roomForChunk();
         table->chunk[table->used++] = chunk;
     }
-    void addChunkAtFront() {
-        T *chunk = new T[chunkSize];
-        roomForChunk();
-        std::copy_backward(table->chunk, table->chunk + table->used, table->chunk + table->used + 1);
-        table->chunk[0] = chunk;
-        ++table->used;
-        first += chunkSize;
+    // Places for as many chunks in front as there are (one at least), so
+    // that an array filled at the front moves the chunks' addresses as
+    // seldom as one filled at the back; push_front makes each chunk when it
+    // reaches it.
+    void addChunksAtFront() {
+        std::size_t added = std::max<std::size_t>(chunkCount(), 1);
+        Table *bigger = newTable(chunkCount() + added);
+        std::fill(bigger->chunk, bigger->chunk + added, nullptr);
+        if (table != nullptr) {
+            std::copy(table->chunk, table->chunk + table->used, bigger->chunk + added);
+            bigger->used = table->used;
+            ::operator delete(table);
+        }
+        bigger->used += added;
+        table = bigger;
+        first += added << chunkBits;
     }
     // Chunks that hold no element any more are given back, so that an array
-    // used as a queue does not keep every chunk it ever had.
+    // used as a queue does not keep every chunk it ever had. The places of
+    // the chunks before the first element are emptied, and closed up only
+    // once they are half of all: a queue taken from the front then costs no
+    // move of the chunks' addresses per chunk emptied.
     void dropUnusedChunks() {
         if (count == 0) {
             clear();
             return;
         }
-        while (first >= chunkSize) {
-            delete[] table->chunk[0];
-            std::copy(table->chunk + 1, table->chunk + table->used, table->chunk);
-            --table->used;
-            first -= chunkSize;
+        std::size_t before = first >> chunkBits;
+        for (std::size_t i = before; i > 0 && table->chunk[i - 1] != nullptr; --i) {
+            delete[] table->chunk[i - 1];
+            table->chunk[i - 1] = nullptr;
+        }
+        if (before > 0 && before * 2 >= table->used) {
+            std::copy(table->chunk + before, table->chunk + table->used, table->chunk);
+            table->used -= before;
+            first -= before << chunkBits;
         }
         while (first + count <= (table->used - 1) << chunkBits) delete[] table->chunk[--table->used];
     }

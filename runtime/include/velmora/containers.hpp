@@ -20,9 +20,12 @@ public:
     int size() const { return static_cast<int>(items.size()); }
     int length() const { return size(); }
     bool empty() const { return items.empty(); }
-    const std::deque<dyn> &elements() const { return items; }
+    const vel_chunked_array<dyn> &elements() const { return items; }
     void vel_trace(vel_tracer &tracer);
 
+    // The element (made when past the end), whose address is handed out to
+    // be written through later: the elements are never shared with a copy
+    // from then on, as a dict's entries after d[k].
     dyn &operator[](int index);
     dyn &operator[](const dyn &index);
     dyn at(int index) const;
@@ -108,9 +111,13 @@ public:
     void pack();
 
 private:
-    // A deque, so that growing at the end never moves existing elements: in
-    // a[9] = a[0] the reference to a[0] is taken before a grows.
-    std::deque<dyn> items;
+    // The element at index, made when past the end, for a write that
+    // follows at once (no address of it is kept).
+    dyn &slotFor(int index);
+    // In chunks, so that growing never moves existing elements (in
+    // a[9] = a[0] the reference to a[0] is taken before a grows), shared
+    // with copies until one of them is written.
+    vel_chunked_array<dyn> items;
     // A loop puts the cursor where it is before each round, over a
     // constant container as well: the cursor is no part of the value.
     mutable std::size_t cursor = 0;
