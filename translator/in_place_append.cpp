@@ -57,10 +57,10 @@ std::shared_ptr<AppendChain> chainAfter(std::shared_ptr<AppendChain> chain, std:
     return chain;
 }
 
-// t += x for one piece. Several pieces are joined first, as texts from the
-// first on: "t + x + y" is t followed by the text of x and that of y, and
-// the right side is complete before t changes, so t = t + x + t still
-// repeats the old t.
+// t += x for one piece. Several pieces are appended one after the other
+// (vel_pieces), each as a text: "t + x + y" is t followed by the text of x
+// and that of y. Every piece is complete before t changes, and a piece that
+// is t appends the old t, so t = t + x + t still repeats it.
 std::string inPlaceAppend(const AssignTarget &target, const ExprValue &value) {
     const AppendChain *chain = value.append.get();
     if (!chain || chain->length != value.text.size() || chain->pieces.empty() || chain->base != target.path ||
@@ -70,10 +70,10 @@ std::string inPlaceAppend(const AssignTarget &target, const ExprValue &value) {
     const std::string &first = chain->pieces[0];
     if (chain->pieces.size() == 1)
         return chain->type == T_TEXT && chain->pieceTypes[0] != T_TEXT ? "text(" + first + ")" : first;
-    std::string joined = "text(" + first + ")";
+    std::string pieces = "vel_pieces(" + first;
     for (std::size_t i = 1; i < chain->pieces.size(); i++)
-        joined += "+" + chain->pieces[i];
-    return joined;
+        pieces += "," + chain->pieces[i];
+    return pieces + ")";
 }
 
 namespace {

@@ -4,6 +4,20 @@
 #include "foundations.hpp"
 #include "output.hpp"
 
+#include <tuple>
+
+// The pieces of t = t + a + b + ..., which t += vel_pieces(a, b, ...)
+// appends to t one after the other, without making the text of a + b + ...
+// first. They are complete before t changes (the arguments of vel_pieces).
+template <class... P>
+struct vel_text_pieces {
+    std::tuple<const P &...> pieces;
+};
+template <class... P>
+vel_text_pieces<P...> vel_pieces(const P &...pieces) {
+    return {std::tuple<const P &...>(pieces...)};
+}
+
 class text {
 public:
     std::string data;
@@ -65,6 +79,14 @@ public:
         data += other.data;  // std::string appends its own bytes correctly: t += t
         return *this;
     }
+    // Each piece as "t + piece" would join it; a piece that is this text
+    // itself appends what it was before the first piece.
+    template <class... P>
+    text &operator+=(const vel_text_pieces<P...> &added) {
+        std::size_t before = data.size();
+        std::apply([this, before](const P &...piece) { (appendPiece(before, piece), ...); }, added.pieces);
+        return *this;
+    }
 
     // Cursor over the characters.
     void reset();
@@ -114,6 +136,22 @@ private:
     mutable std::size_t cursor = 0;
     mutable bool stepPending = false;
 
+    template <class P>
+    void appendPiece(std::size_t before, const P &piece) {
+        if constexpr (std::is_base_of<text, P>::value) {
+            if (&piece.data == &data)
+                data.append(data, 0, before);
+            else
+                data += piece.data;
+        } else if constexpr (std::is_same<P, char>::value) {
+            data += piece;
+        } else if constexpr (std::is_convertible<const P &, const char *>::value) {
+            const char *chars = piece;
+            if (chars != nullptr) data += chars;
+        } else {
+            data += text(piece).data;
+        }
+    }
     [[noreturn]] int uncountableLength(const vel_place &where) const;
 };
 
