@@ -262,7 +262,7 @@ bool vel_equal(const dyn &a, const dyn &b) {
     return vel_compare(a, b) == 0;
 }
 
-dyn &dyn::operator+=(const dyn &other) { return *this = *this + other; }
+dyn &dyn::addOtherwise(const dyn &other) { return *this = *this + other; }
 dyn &dyn::operator-=(const dyn &other) { return *this = *this - other; }
 dyn &dyn::operator*=(const dyn &other) { return *this = *this * other; }
 dyn &dyn::operator/=(const dyn &other) { return *this = *this / other; }

@@ -181,7 +181,16 @@ public:
     double holdsReal() const { return type == REAL ? real : 0; }
     natural holdsNatural() const { return type == NATURAL ? whole : 0; }
 
-    dyn &operator+=(const dyn &other);
+    // Counters (d[k] += 1): two integers add in place, wrapping as + does;
+    // every other pair goes out of line.
+    dyn &operator+=(const dyn &other) {
+        if (type == INTEGER && other.type == INTEGER) {
+            integer = static_cast<long long>(static_cast<unsigned long long>(integer) +
+                                             static_cast<unsigned long long>(other.integer));
+            return *this;
+        }
+        return addOtherwise(other);
+    }
     dyn &operator-=(const dyn &other);
     dyn &operator*=(const dyn &other);
     dyn &operator/=(const dyn &other);
@@ -225,6 +234,7 @@ private:
         type = NATURAL;
         whole = number;
     }
+    dyn &addOtherwise(const dyn &other);
     void becomeContainerFor(const dyn &key);
     dyn &elementFor(const dyn &key);
 
