@@ -409,7 +409,9 @@ public:
     explicit _intArr(const dyn &value);
     int blank() const { return 0; }
     int normalized(int v) const { return v; }
-    int fromDyn(const dyn &v) const { return dyn::toInt(v); }
+    // An integer inline (the elements of a row read out of an array of
+    // arrays), any other value as dyn::toInt converts it.
+    int fromDyn(const dyn &v) const { return v.kind() == dyn::INTEGER ? fromNumber(v.holdsInteger()) : dyn::toInt(v); }
     // As fromDyn(dyn(v)): clamped into int.
     template <class T, std::enable_if_t<std::is_integral<T>::value, int> = 0>
     int fromNumber(T v) const {
