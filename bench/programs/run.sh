@@ -21,7 +21,7 @@ runs=${2:-5}
 shift $(( $# > 2 ? 2 : $# ))
 programs=("$@")
 if [ ${#programs[@]} -eq 0 ]; then
-    programs=(loops sieve sieve_bounds concat dict fib split sort objects nbody spectral_norm binary_trees each objects_kept)
+    programs=(loops sieve sieve_bounds concat dict fib split sort objects nbody spectral_norm binary_trees each objects_kept grid_rows)
 fi
 native_opt=${NATIVE_OPT:--O2}
 wasmer=${WASMER:-$here/../../tools/wasmer}

@@ -232,11 +232,11 @@ VEL_COPIED_BY_LOOP text velarray::join(const text &separator) const {
     // kinds than texts need their text made, which the length leaves out).
     std::size_t length = items.empty() ? 0 : separator.data.size() * (items.size() - 1);
     bool allTexts = true;
-    for (const dyn &item : items) {
+    items.each([&](const dyn &item) {
         const text *piece = item.asText();
         allTexts = allTexts && piece != nullptr;
         if (piece != nullptr) length += piece->data.size();
-    }
+    });
     std::string joined;
     if (allTexts) {
         // Copied into place: an append would be a call that checks the room
@@ -267,7 +267,7 @@ VEL_COPIED_BY_LOOP text velarray::join(const text &separator) const {
         const char *between = separator.data.data();
         const std::size_t betweenCount = separator.data.size();
         bool first = true;
-        for (const dyn &item : items) {
+        items.each([&](const dyn &item) {
             if (first)
                 first = false;
             else if (betweenCount == 1)
@@ -275,7 +275,7 @@ VEL_COPIED_BY_LOOP text velarray::join(const text &separator) const {
             else
                 copy(between, betweenCount);
             copyPiece(item.asText()->data);
-        }
+        });
         joined.resize(length);
         return text(std::move(joined));
     }

@@ -228,17 +228,22 @@ public:
     // value may be an element: chunks are added, never moved, before it is read.
     // A value that is an element of a shared array stays where it is while
     // own() copies the chunks: the other sharer keeps them.
-    void push_back(const T &value) {
-        own();
-        if (first + count == chunkCount() << chunkBits) addChunkAtBack();
-        slot(count) = value;
-        ++count;
-    }
-    void push_back(T &&value) {
-        own();
-        if (first + count == chunkCount() << chunkBits) addChunkAtBack();
-        slot(count) = std::move(value);
-        ++count;
+    // The place past the last element holds a value as T() makes it (a new
+    // chunk's, or one pop_back left), so it is replaced, not assigned to:
+    // an assignment would first keep the old value aside to drop it.
+    void push_back(const T &value) { new (placeAtBack()) T(value); ++count; }
+    void push_back(T &&value) { new (placeAtBack()) T(std::move(value)); ++count; }
+    // Each element in order, a chunk at a time: no index is turned into a
+    // chunk and a place per element.
+    template <class Visit>
+    void each(Visit visit) const {
+        std::size_t at = first, end = first + count;
+        while (at < end) {
+            const T *chunk = table->chunk[at >> chunkBits];
+            std::size_t stop = std::min(end, (at | chunkMask) + 1);
+            for (std::size_t i = at & chunkMask, last = i + (stop - at); i < last; ++i) visit(chunk[i]);
+            at = stop;
+        }
     }
     void push_front(const T &value) {
         own();
@@ -293,6 +298,25 @@ private:
         return table->chunk[at >> chunkBits][at & chunkMask];
     }
     std::size_t chunkCount() const { return table == nullptr ? 0 : table->used; }
+    // The place past the last element, emptied for a value to be made in
+    // it: inline while the chunks are this array's own and the last has
+    // room, as they are for all but one push in a chunk's worth.
+    __attribute__((always_inline)) T *placeAtBack() {
+        std::size_t at = first + count;
+        if (table != nullptr && table->sharers == 1 && at < table->used << chunkBits) {
+            T *place = &table->chunk[at >> chunkBits][at & chunkMask];
+            place->~T();
+            return place;
+        }
+        return placeAtBackElsewhere();
+    }
+    __attribute__((noinline)) T *placeAtBackElsewhere() {
+        own();
+        if (first + count == chunkCount() << chunkBits) addChunkAtBack();
+        T *place = &slot(count);
+        place->~T();
+        return place;
+    }
     static Table *newTable(std::size_t capacity) {
         void *raw = ::operator new(sizeof(Table) + (capacity - 1) * sizeof(T *));
         Table *made = static_cast<Table *>(raw);

@@ -327,7 +327,7 @@ velarray vel_elements_of(const dyn &value);
 template <class Take>
 void vel_each_element_of(const dyn &value, Take take) {
     if (const velarray *array = value.asArray()) {
-        for (const dyn &e : array->elements()) take(e);
+        array->elements().each(take);
         return;
     }
     velarray source = vel_elements_of(value);
