@@ -14,10 +14,16 @@ using nlohmann::json;
 
 namespace {
 
+// A type as a Velmora program writes it: the translator's name for a C
+// string is the C++ one.
+std::string shownType(int type) {
+    return type == T_CHARPTR ? "cstring" : typeName(type);
+}
+
 std::string typeText(int type, int classIndex) {
     if ((type == T_OBJECT || type == T_CLASS) && classIndex >= 0)
         return classRecord(classIndex).name;
-    return type == T_UNKNOWN ? "" : typeName(type);
+    return type == T_UNKNOWN ? "" : shownType(type);
 }
 
 std::string lineOf(const std::string &text, int line) {
@@ -94,8 +100,13 @@ json place(const SymbolIndex &index, const IndexPlace &at) {
 }
 
 // The documentation page's table rows: for each section's receiver (or
-// "" for the global functions), each name in lower case -> {arguments, result}.
-using DocRows = std::map<std::string, std::map<std::string, std::pair<std::string, std::string>>>;
+// "" for the global functions), each name in lower case -> the row.
+struct DocRow {
+    std::string spelling;    // the name as the page writes it: toInt, not toint
+    std::string arguments;
+    std::string doc;
+};
+using DocRows = std::map<std::string, std::map<std::string, DocRow>>;
 
 std::vector<std::string> receiversOfSection(const std::string &heading) {
     if (heading == "Texts") return {"text"};
@@ -142,9 +153,9 @@ const DocRows &documentedRows() {
             std::size_t close = cells[0].find('`', open + 1);
             if (close == std::string::npos)
                 break;
-            std::string name = lowered(cells[0].substr(open + 1, close - open - 1));
+            std::string spelling = cells[0].substr(open + 1, close - open - 1);
             for (const std::string &receiver : receivers)
-                rows[receiver].emplace(name, std::make_pair(cells[1], cells[2]));
+                rows[receiver].emplace(lowered(spelling), DocRow{spelling, cells[1], cells[2]});
             open = close;
         }
     }
@@ -210,19 +221,21 @@ json builtinsDocument() {
         int result = isFunction ? entry.field[F_RESULT] : entry.field[M_RESULT];
         std::string arguments = isFunction ? argumentsFromTable(entry, F_ARG1, 4) : argumentsFromTable(entry, M_ARG1, 2);
         std::string doc;
+        std::string name = entry.name;
         auto section = docs.find(receiver);
         if (section != docs.end()) {
             auto found = section->second.find(lowered(entry.name));
             if (found != section->second.end()) {
-                arguments = found->second.first == "none" ? "" : found->second.first;
-                doc = found->second.second;
+                arguments = found->second.arguments == "none" ? "" : found->second.arguments;
+                doc = found->second.doc;
+                name = found->second.spelling;
             }
         }
-        std::string resultName = result == T_VOID ? "void" : typeName(result);
+        std::string resultName = result == T_VOID ? "void" : shownType(result);
         builtins.push_back({{"index", row},
-                            {"name", entry.name},
+                            {"name", name},
                             {"receiver", receiver},
-                            {"signature", std::string(entry.name) + "(" + arguments + ")"},
+                            {"signature", name + "(" + arguments + ")"},
                             {"result", resultName},
                             {"doc", doc}});
     }
