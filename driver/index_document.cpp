@@ -23,6 +23,8 @@ std::string shownType(int type) {
 std::string typeText(int type, int classIndex) {
     if ((type == T_OBJECT || type == T_CLASS) && classIndex >= 0)
         return classRecord(classIndex).name;
+    if (type == T_OBJECTARRAY && classIndex >= 0)
+        return classRecord(classIndex).name + " array";
     return type == T_UNKNOWN ? "" : shownType(type);
 }
 
@@ -186,7 +188,14 @@ json indexDocument(const SymbolIndex &index) {
         entry["kind"] = declarationKindName(d.kind);
         bool isClass = d.kind == DeclarationKind::classType;
         bool isMember = d.kind == DeclarationKind::method;
-        entry["type"] = isClass ? "class" : typeText(d.type, isMember ? -1 : d.classIndex);
+        // A method's class is the one it belongs to; its result's is in its record.
+        std::string type = isClass ? "class" : typeText(d.type, isMember ? -1 : d.classIndex);
+        if (d.function >= 0) {
+            const FunctionRecord &record = functionRecord(d.function);
+            if (record.returnTypes.size() == 1 && !record.returnClasses.empty())
+                type = typeText(record.returnTypes[0], record.returnClasses[0]);
+        }
+        entry["type"] = type;
         if (d.function >= 0)
             entry["signature"] = signatureOf(index, static_cast<int>(i));
         if (d.container >= 0)
