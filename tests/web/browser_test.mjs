@@ -140,6 +140,8 @@ async function checkPages(browser) {
         shown.stdout);
       if (name === 'files') check('page files lists the file written', shown.files.some((file) => file.startsWith('notes.txt')),
         JSON.stringify(shown.files));
+      if (name === 'trap') check('page trap names the function, the line and the callers',
+        /^trap\.vel L4: .*trap: unreachable \(in crash\)\n  called from caller, trap\.vel L7\n/.test(shown.stderr), shown.stderr);
       if (name === 'callers') check('page callers names the callers', /called from share, callers\.vel L7/.test(shown.stderr), shown.stderr);
       if (name === 'input') {
         const again = await scriptedRun(browser, `${origin}/${name}.html`, 'Bob\n9\n');
