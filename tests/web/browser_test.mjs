@@ -178,9 +178,9 @@ function startPlayground(port) {
 }
 
 // The status of a request to the playground, 0 when no connection was made.
-function requestStatus(port, { address = '127.0.0.1', method = 'GET', path = '/', headers = {} } = {}) {
+function requestStatus(port, { address = '127.0.0.1', from, method = 'GET', path = '/', headers = {} } = {}) {
   return new Promise((resolve) => {
-    const request = http.request({ host: address, port, method, path, headers, timeout: 10000 }, (response) => {
+    const request = http.request({ host: address, localAddress: from, port, method, path, headers, timeout: 10000 }, (response) => {
       response.resume();
       resolve(response.statusCode);
     });
@@ -233,8 +233,13 @@ async function checkPlayground(browser) {
       await requestStatus(port, { method: 'POST', path: '/build', headers: { Origin: 'http://example.com' } }) === 403);
     check('playground builds what its own page posts',
       await requestStatus(port, { method: 'POST', path: '/build', headers: { Origin: own } }) === 200);
-    for (const address of outwardAddresses())
+    check('playground refuses a request a proxy relays from another host',
+      await requestStatus(port, { headers: { 'X-Forwarded-For': '192.0.2.7' } }) === 403);
+    for (const address of outwardAddresses()) {
       check(`playground is not reached through ${address}`, await requestStatus(port, { address }) === 0);
+      check(`playground refuses a request to its loopback sent from ${address}`,
+        await requestStatus(port, { from: address }) === 403);
+    }
   } finally {
     await page.close();
     server.kill('SIGTERM');
