@@ -86,7 +86,9 @@ std::string signatureOf(const SymbolIndex &index, int declaration) {
     for (std::size_t i = 0; i < record.parameters.size(); i++) {
         const ParameterRecord &parameter = record.parameters[i];
         text += i ? ", " : "";
-        text += parameter.className.empty() ? typeText(parameter.type, -1) : parameter.className;
+        text += !parameter.functionTypeName.empty() ? parameter.functionTypeName
+                : parameter.className.empty()         ? typeText(parameter.type, -1)
+                                                      : parameter.className;
         text += " " + parameter.name;
         if (parameter.hasDefault && i < parameters.size())
             text += " = " + defaultAfter(index, *parameters[i]);
@@ -195,6 +197,11 @@ json indexDocument(const SymbolIndex &index) {
             if (record.returnTypes.size() == 1 && !record.returnClasses.empty())
                 type = typeText(record.returnTypes[0], record.returnClasses[0]);
         }
+        // A parameter that takes a function by a type of define names that type.
+        if (d.kind == DeclarationKind::parameter && d.container >= 0 && index.declarations[d.container].function >= 0)
+            for (const ParameterRecord &parameter : functionRecord(index.declarations[d.container].function).parameters)
+                if (parameter.name == d.name && !parameter.functionTypeName.empty())
+                    type = parameter.functionTypeName;
         entry["type"] = type;
         if (d.function >= 0)
             entry["signature"] = signatureOf(index, static_cast<int>(i));
