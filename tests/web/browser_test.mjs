@@ -65,10 +65,15 @@ async function pageConsole(page) {
   });
 }
 
-async function pageRun(browser, url, input) {
+async function pageRun(browser, url, input, argumentsText) {
   const page = await browser.newPage();
   try {
     await page.goto(url);
+    if (argumentsText !== undefined) {
+      await page.waitForFunction(() => !document.getElementById('run').disabled, { timeout: PAGE_SECONDS * 1000 });
+      await page.$eval('#arguments', (field, text) => { field.value = text; }, argumentsText);
+      await page.click('#run');
+    }
     // A page whose program reads input shows the box and waits for Run.
     const inputShown = await page.$eval('#input-section', (section) => !section.hidden);
     if (input !== undefined) {
@@ -97,8 +102,8 @@ async function scriptedRun(browser, url, input) {
   }
 }
 
-function underWasmer(directory, name, input) {
-  const run = spawnSync(wasmer, [`${name}.wasm`], { cwd: directory, input: input ?? '', encoding: 'utf8' });
+function underWasmer(directory, name, input, args = []) {
+  const run = spawnSync(wasmer, [`${name}.wasm`, ...args], { cwd: directory, input: input ?? '', encoding: 'utf8' });
   return { stdout: run.stdout, stderr: run.stderr, status: run.status };
 }
 
@@ -130,8 +135,10 @@ async function checkPages(browser) {
         check(`page ${name}`, false, error.message);
         continue;
       }
-      const expected = underWasmer(folder, name, input);
-      const shown = await pageRun(browser, `${origin}/${name}.html`, input);
+      // The arguments field is split as a shell splits a command line.
+      const args = name === 'arguments' ? { text: 'one "two three"', words: ['one', 'two three'] } : undefined;
+      const expected = underWasmer(folder, name, input, args?.words);
+      const shown = await pageRun(browser, `${origin}/${name}.html`, input, args?.text);
       const same = shown.stdout === expected.stdout && shown.stderr === expected.stderr && shown.status === expected.status;
       check(`page ${name} shows an input box only for a program that reads input`, shown.inputShown === (input !== undefined));
       check(`page ${name} shows what wasmer prints`, same,
