@@ -262,7 +262,7 @@ test('formatting gives the text in velc\'s layout, and nothing for a text velc c
     });
     await slipped;
     assert.deepEqual(await format(), []);
-    // Sent before the session ends: a write still queued then would find the stream closed.
+    // Written before the session ends: the writer sends on a later turn.
     await connection.sendNotification(protocol.DidCloseTextDocumentNotification.type, { textDocument: { uri: uri('messy.vel') } });
 });
 

@@ -300,10 +300,12 @@ connection.onDocumentFormatting(async (params) => {
             child.on('close', (status) => resolve({ status, output }));
         });
         if (!said || said.status !== 0) {
+            // A notification, not the request with buttons: a client that
+            // answers that request with an error would end the server.
             if (said && said.output.trim())
-                // A notification: a request would need an answer the client may not give.
                 connection.sendNotification(ShowMessageNotification.type, {
-                    type: MessageType.Warning, message: said.output.trim().split(copy).join(path.basename(fileOf(document.uri))),
+                    type: MessageType.Warning,
+                    message: said.output.trim().split(copy).join(path.basename(fileOf(document.uri))),
                 });
             return [];
         }
