@@ -284,3 +284,15 @@ bool guessAt(const antlr::RefToken &token, Guess &guess) {
     return false;
 }
 
+std::string commentCutHint(const std::string &line, int column) {
+    std::string::size_type at = column > 0 ? static_cast<std::string::size_type>(column - 1) : 0;
+    if (at == 0 || at + 1 >= line.size() || line[at] != '#' || !isLetter(line[at + 1]) ||
+        std::string("(=,[+ \t").find(line[at - 1]) == std::string::npos || trimmed(line.substr(0, at)).empty())
+        return "";
+    std::string::size_type end = at + 1;
+    while (end < line.size() && isNameCharacter(line[end]))
+        end++;
+    std::string name = line.substr(at + 1, end - at - 1);
+    return "`#` begins a comment; a length is a method: `" + name + ".length()` for a text, `" + name +
+           ".size()` for an array or a dict";
+}

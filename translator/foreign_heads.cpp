@@ -8,6 +8,7 @@
 #include "VLTokenTypes.hpp"
 #include "diagnostics/diagnostics.hpp"
 #include "semantics/classes.hpp"
+#include "translator/foreign_bindings.hpp"
 #include "translator/foreign_lines.hpp"
 #include "translator/head_brackets.hpp"
 #include "translator/hints.hpp"
@@ -601,22 +602,29 @@ void readEndlessLoop(TokenQueue &tokens) {
     tokens.replaceRange(1, 2, {tokenAt(T::LITERAL_while, "while", word), tokenAt(T::LITERAL_forever, "forever", word)});
 }
 
-// `struct Point {` of C, Go, Rust and Swift: read as the class it means.
+// `struct Point {` of C, Go, Rust and Swift, or `struct Point` alone on its
+// line: read as the class it means.
 void readStruct(TokenQueue &tokens) {
     antlr::RefToken word = tokens.LT(1);
     if ((word->getText() != "struct" && word->getText() != "record") || isDeclaredName(word->getText()) ||
-        tokens.LA(2) != T::IDENT || tokens.LA(3) != T::LEFTCURLY || !endsTheLine(tokens.LA(4)))
+        tokens.LA(2) != T::IDENT)
+        return;
+    bool brace = tokens.LA(3) == T::LEFTCURLY && endsTheLine(tokens.LA(4));
+    if (!brace && !endsTheLine(tokens.LA(3)))
         return;
     absorbBlockStart(word->getLine());
     reportWordAsWritten(word, T::IDENT, "a record is a class: class " + tokens.LT(2)->getText() + " ... /class");
-    translation().braceLines.push_back(word->getLine());
-    tokens.replaceRange(1, 3, {tokenAt(T::LITERAL_class, "class", word), tokens.LT(2)});
+    if (brace)
+        translation().braceLines.push_back(word->getLine());
+    tokens.replaceRange(1, brace ? 3 : 2, {tokenAt(T::LITERAL_class, "class", word), tokens.LT(2)});
 }
 
 void readForeignHead(TokenQueue &tokens) {
     if (!firstOnItsLine(tokens.LT(1)))
         return;
     mendHeadBrackets(tokens);
+    if (readForeignBinding(tokens))
+        return;
     int first = tokens.LA(1);
     if (first == T::LITERAL_for) {
         readLoop(tokens);

@@ -9,6 +9,7 @@
 #include "semantics/functions.hpp"
 #include "semantics/reserved_names.hpp"
 #include "semantics/symbols.hpp"
+#include "translator/classes.hpp"
 #include "translator/continued_lines.hpp"
 #include "translator/first_guesses.hpp"
 #include "translator/other_languages.hpp"
@@ -148,6 +149,45 @@ bool usedAsAValue(const Diagnostic &diagnostic, const std::string &name) {
     char next = text[after];
     bool comparison = next == '=' && after + 1 < text.size() && text[after + 1] == '=';
     return (next == '=' && !comparison) || next == '(' || next == '.' || next == '[' || next == ',';
+}
+
+// `Foo f = Foo()`, `Point p`: the name stands where a declaration puts its
+// type. A capitalised word is a class's name, never a keyword; a lowercase
+// one is a type when the line makes an object of it after the `=`.
+bool inTypePosition(const Diagnostic &diagnostic, const std::string &name) {
+    const std::string &text = translation().positions->line(diagnostic.line);
+    std::string::size_type start = text.find(name);
+    std::string::size_type second = text.find_first_not_of(" \t", start + name.size());
+    if (second == std::string::npos || !std::isalpha(static_cast<unsigned char>(text[second])))
+        return false;
+    // `If x = 1`, `While x > 0`: a keyword in capitals is still the keyword.
+    for (const std::string &keyword : statementKeywords())
+        if (editDistance(name, keyword, 0) == 0)
+            return false;
+    if (std::isupper(static_cast<unsigned char>(name[0])))
+        return true;
+    std::string::size_type sign = text.find('=', second);
+    if (sign == std::string::npos || (sign + 1 < text.size() && text[sign + 1] == '='))
+        return false;
+    std::string::size_type value = text.find_first_not_of(" \t", sign + 1);
+    return value != std::string::npos && text.compare(value, name.size() + 1, name + "(") == 0;
+}
+
+// The names a declaration's type may have: the program's classes and the type words.
+std::vector<std::string> typeNames() {
+    std::vector<std::string> names = {"int", "integer", "natural", "real", "number", "text", "byte", "char",
+                                      "bool", "var", "array", "dict", "file", "cstring", "object"};
+    for (const ClassRecord &record : sourceSemantics().run.classes.records)
+        names.push_back(record.name);
+    return names;
+}
+
+// `def __init__(self, x):` in a class: the constructor as velc writes it.
+std::string constructorHint() {
+    int current = currentClassIndex();
+    std::string name = current >= 0 ? classRecord(current).name : "Point";
+    return "the constructor is the method named as its class, and the attributes are plain names in it: void " +
+           name + "(int x) ... return";
 }
 
 bool isFunctionWord(const std::string &name) {
@@ -406,7 +446,7 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
         return name == "break" ? "`break` leaves a loop; a `case` ends where the next `case` begins" : "";
     case E_CLASS_NOT_DEFINED: case E_NOT_DECLARED: {
         if (isFunctionWord(name) || startsItsLine(diagnostic, "function "))
-            return foreignFunctionHint;
+            return lineOf(diagnostic).find("__init__") != std::string::npos ? constructorHint() : foreignFunctionHint;
         std::string hint = castHint(diagnostic.line, name);
         if (!hint.empty()) {
             // What the parse makes of the value after the cast is no news.
@@ -428,6 +468,12 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
         }
         if (name == "end" || name == "endif" || name == "done" || name == "fi" || name == "endwhile")
             return blockEndHint;
+        if (diagnostic.code == E_CLASS_NOT_DEFINED && startsItsLine(diagnostic, name) &&
+            inTypePosition(diagnostic, name)) {
+            // `Foo()` after the `=` is the same missing class.
+            translation().keywordGuessLines.insert(diagnostic.line);
+            return didYouMean(name, typeNames());
+        }
         if (startsItsLine(diagnostic, name) && !usedAsAValue(diagnostic, name)) {
             std::string keyword = closestName(name, statementKeywords());
             if (!keyword.empty()) {
@@ -465,7 +511,8 @@ const char *const foreignFunctionHint =
 
 void FirstGuessHints::noteReported(const Diagnostic &diagnostic) const {
     const TokenPositions *positions = translation().positions;
-    if (!positions || diagnostic.hint != foreignFunctionHint || diagnostic.line < 1)
+    if (!positions || (diagnostic.hint != foreignFunctionHint && diagnostic.hint != constructorHint()) ||
+        diagnostic.line < 1)
         return;
     ForeignFunction function;
     function.firstLine = diagnostic.line;

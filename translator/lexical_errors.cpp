@@ -10,6 +10,7 @@
 #include "VLTokenTypes.hpp"
 #include "diagnostics/diagnostics.hpp"
 #include "translator/foreign_lines.hpp"
+#include "translator/hints.hpp"
 #include "translator/source_translation.hpp"
 
 namespace {
@@ -226,6 +227,9 @@ antlr::RefToken LexicalErrorFilter::readToken() {
             const TokenPositions *positions = translation().positions;
             const std::string text = positions ? positions->line(line) : std::string();
             int column = error.getColumn() > 0 ? byteColumn(text, error.getColumn()) : 0;
+            antlr::RefToken foreign = foreignFunctionName(text, column, error.getColumn(), line);
+            if (foreign)
+                return foreign;
             LexicalMessage described = describeLexicalError(text, column, error.getMessage());
             int at = described.column > 0 ? described.column : column;
             // A lone `!` on a line whose message wrote the whole line with `not` is no news.
@@ -250,6 +254,33 @@ antlr::RefToken LexicalErrorFilter::textClosedAtLineEnd(const std::string &line,
     antlr::RefToken token(new antlr::CommonToken(T::STRING_LITERAL, text));
     token->setLine(number);
     token->setColumn(static_cast<int>(quote) + 1);
+    return token;
+}
+
+// `def __init__(self, x):` of Python: the name with its `_` is read as a
+// name, so that the line is told as the function of another language it
+// is, with its lines, and not as a character velc cannot read.
+antlr::RefToken LexicalErrorFilter::foreignFunctionName(const std::string &text, int column, int scannerColumn,
+                                                        int line) {
+    std::string::size_type at = column > 0 ? static_cast<std::string::size_type>(column - 1) : text.size();
+    std::string::size_type first = text.find_first_not_of(" \t");
+    if (at >= text.size() || text[at] != '_' || first == std::string::npos || first >= at)
+        return antlr::RefToken();
+    std::string::size_type wordEnd = first;
+    while (wordEnd < at && std::isalpha(static_cast<unsigned char>(text[wordEnd])))
+        wordEnd++;
+    if (text.find_first_not_of(" \t", wordEnd) != at || !isForeignFunctionWord(text.substr(first, wordEnd - first)))
+        return antlr::RefToken();
+    std::string name;
+    for (int c = lexer_.LA(1); c == '_' || std::isalnum(c); c = lexer_.LA(1)) {
+        name += static_cast<char>(c);
+        lexer_.consume();
+    }
+    if (name.empty())
+        return antlr::RefToken();
+    antlr::RefToken token(new antlr::CommonToken(T::IDENT, name));
+    token->setLine(line);
+    token->setColumn(scannerColumn);
     return token;
 }
 

@@ -19,6 +19,7 @@ public:
 private:
     antlr::RefToken readToken();
     void skipRestOfLine();
+    antlr::RefToken foreignFunctionName(const std::string &text, int column, int scannerColumn, int line);
     static antlr::RefToken textClosedAtLineEnd(const std::string &line, std::string::size_type quote, int number);
     bool opensBlockByBrace(const antlr::RefToken &brace, const antlr::RefToken &next) const;
     bool opensFunctionByBrace(const antlr::RefToken &brace, const antlr::RefToken &next) const;

@@ -1,0 +1,116 @@
+#include "translator/foreign_bindings.hpp"
+
+#include <antlr/CommonToken.hpp>
+
+#include <string>
+#include <vector>
+
+#include "VLTokenTypes.hpp"
+#include "diagnostics/diagnostics.hpp"
+#include "translator/foreign_lines.hpp"
+#include "translator/hints.hpp"
+#include "translator/positions.hpp"
+#include "translator/source_translation.hpp"
+#include "translator/syntax_errors.hpp"
+#include "translator/word_guesses.hpp"
+
+namespace {
+
+using T = VLTokenTypes;
+using Tokens = std::vector<antlr::RefToken>;
+
+antlr::RefToken tokenAt(int type, const std::string &text, const antlr::RefToken &place) {
+    antlr::RefToken token(new antlr::CommonToken(type, text));
+    token->setLine(place->getLine());
+    token->setColumn(place->getColumn());
+    return token;
+}
+
+const std::string &lineOf(const antlr::RefToken &token) {
+    static const std::string none;
+    return translation().positions ? translation().positions->line(token->getLine()) : none;
+}
+
+int columnOf(const antlr::RefToken &token) { return byteColumn(lineOf(token), token->getColumn()); }
+
+std::string trimmed(const std::string &text) {
+    std::string::size_type first = text.find_first_not_of(" \t"), last = text.find_last_not_of(" \t;{");
+    return first == std::string::npos || last < first ? "" : text.substr(first, last - first + 1);
+}
+
+bool endsTheLine(int type) { return type == T::EOL || type == T::Q_COMMENT || type == antlr::Token::EOF_TYPE; }
+
+// The place of the last token of the line that begins at 1.
+unsigned int lastOfLine(TokenQueue &tokens) {
+    unsigned int at = 1;
+    while (!endsTheLine(tokens.LA(at + 1)))
+        at++;
+    return at;
+}
+
+// `if let x = f() {` (Swift), `if var x = f()`: the value is given first,
+// then tested. Read as `var x = f(); if x != nil`.
+bool readIfLet(TokenQueue &tokens) {
+    antlr::RefToken word = tokens.LT(1);
+    if (word->getType() != T::LITERAL_if || (tokens.LA(2) != T::LITERAL_let && tokens.LA(2) != T::LITERAL_var) ||
+        tokens.LA(3) != T::IDENT || tokens.LA(4) != T::EQUAL)
+        return false;
+    // The `{` at the end of the line is told by this message.
+    absorbBlockStart(word->getLine());
+    antlr::RefToken binder = tokens.LT(2), name = tokens.LT(3), sign = tokens.LT(4);
+    unsigned int last = lastOfLine(tokens);
+    if (last < 5)
+        return false;
+    const std::string &line = lineOf(word);
+    std::string::size_type from = static_cast<std::string::size_type>(columnOf(sign));
+    std::string value = from < line.size() ? trimmed(line.substr(from)) : "";
+    std::string variable = name->getText();
+    reportSyntax(binder->getLine(), columnOf(binder), columnOf(binder) + static_cast<int>(binder->getText().size()) - 1,
+                 "unexpected `" + binder->getText() + "`",
+                 "an `if` tests a condition: give the variable its value first, then test it: write `var " + variable +
+                     " = " + velmoraForm(value) + "`, then `if " + variable + " != nil`" + foreignBlockClosing(line));
+    Tokens read{tokenAt(T::LITERAL_var, "var", binder), name, sign};
+    for (unsigned int at = 5; at <= last; at++)
+        read.push_back(tokens.LT(at));
+    read.push_back(tokenAt(T::SEMI, ";", word));
+    read.push_back(word);
+    read.push_back(tokenAt(T::IDENT, variable, name));
+    read.push_back(tokenAt(T::NOT_EQUAL, "!=", name));
+    read.push_back(tokenAt(T::LITERAL_nil, "nil", name));
+    tokens.replaceRange(1, last, read);
+    return true;
+}
+
+// `scanf("%d", &x)` (C), `scanf("%d %d", &a, &b);`: read as `input x`, one
+// `input` per variable.
+bool readScanf(TokenQueue &tokens) {
+    antlr::RefToken word = tokens.LT(1);
+    if (word->getType() != T::IDENT || (word->getText() != "scanf" && word->getText() != "scanf_s") ||
+        tokens.LA(2) != T::LEFTPAR || isDeclaredName(word->getText()))
+        return false;
+    unsigned int last = lastOfLine(tokens);
+    Tokens names;
+    for (unsigned int at = 3; at <= last; at++)
+        if (tokens.LA(at) == T::AND_BIN && tokens.LA(at + 1) == T::IDENT)
+            names.push_back(tokens.LT(at + 1));
+    if (names.empty())
+        return false;
+    std::string written;
+    for (const antlr::RefToken &name : names)
+        written += std::string(written.empty() ? "" : "`, `") + "input " + name->getText();
+    reportWordAsWritten(word, T::LEFTPAR, "a line of standard input is read into a variable with `input`: write `" +
+                                              written + "`");
+    Tokens read;
+    for (const antlr::RefToken &name : names) {
+        if (!read.empty())
+            read.push_back(tokenAt(T::SEMI, ";", word));
+        read.push_back(tokenAt(T::LITERAL_input, "input", word));
+        read.push_back(name);
+    }
+    tokens.replaceRange(1, last, read);
+    return true;
+}
+
+}  // namespace
+
+bool readForeignBinding(TokenQueue &tokens) { return readIfLet(tokens) || readScanf(tokens); }
