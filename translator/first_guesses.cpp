@@ -247,9 +247,16 @@ bool guessAt(const antlr::RefToken &token, Guess &guess) {
     for (const char *step : {"++", "--"}) {
         if (code.size() > 2 && code.compare(code.size() - 2, 2, step) == 0) {
             std::string target = trimmed(code.substr(0, code.size() - 2));
+            // `print x++`: the step stands on a line of its own.
+            std::string::size_type name = target.size();
+            while (name > 0 && (isNameCharacter(target[name - 1]) || target[name - 1] == '.'))
+                name--;
+            bool alone = name == 0 || target.find_first_of("[(") != std::string::npos;
+            std::string variable = alone ? target : target.substr(name);
             int end = static_cast<int>(text.find_last_not_of(" \t;")) + 1;
             reportSyntax(line, end - 1, end, "`" + std::string(step) + "` is not an operator",
-                         "write `" + target + " = " + target + " " + step[0] + " 1`");
+                         "write `" + variable + " = " + variable + " " + step[0] + " 1`" +
+                             (alone ? "" : " on a line of its own"));
             return true;
         }
     }

@@ -453,6 +453,14 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
             translation().keywordGuessLines.insert(diagnostic.line);
             return hint;
         }
+        // `$x = 1` of PHP: the variable, declared, has no `$`.
+        std::string::size_type dollar = lineOf(diagnostic).find("$" + name);
+        if (diagnostic.code == E_NOT_DECLARED && dollar != std::string::npos &&
+            lineOf(diagnostic).find('"') == std::string::npos) {
+            translation().keywordGuessLines.insert(diagnostic.line);
+            return "a variable's name has no `$`, and it is declared with its type before its first use: int " +
+                   name + " = 1";
+        }
         hint = known(std::begin(nameGuesses), std::end(nameGuesses), name);
         // What the rest of `System.out.println(x)` or `puts x` makes of
         // the name is no news once `print` is told.

@@ -285,8 +285,13 @@ ForeignClose foreignClose(const antlr::RefToken &word, const antlr::RefToken &se
     int second = secondToken ? secondToken->getType() : 0;
     int third = thirdToken ? thirdToken->getType() : 0;
     if (type == T::RIGHTCURLY) {
-        if (!startsItsLine(word) || !openedByBrace(*block, word->getLine()))
+        if (!startsItsLine(word))
             return ForeignClose::none;
+        // A `}` alone on its line closes the block open there, as `end` does.
+        if (!openedByBrace(*block, word->getLine()))
+            return block->closer != T::LITERAL_return && block->closer != T::SLASHCLASS && endsAStatement(second)
+                       ? ForeignClose::closes
+                       : ForeignClose::none;
         bool lineEnds = second == T::SEMI || second == T::EOL;
         if (isBranchWord(secondToken) || (lineEnds && isBranchWord(thirdToken)))
             return ForeignClose::goesOn;
@@ -344,7 +349,11 @@ bool methodBraceAt(const antlr::RefToken &word) {
 antlr::RefToken closerInPlaceOf(const antlr::RefToken &word) {
     const OpenBlock &block = *innermostBlock();
     const char *closer = closerText(block.closer);
-    if (word->getType() == T::RIGHTCURLY) {
+    if (word->getType() == T::RIGHTCURLY && !openedByBrace(block, word->getLine())) {
+        reportSyntaxAt(word, "unexpected `}`",
+                       "a block is closed by its own word: write `" + std::string(closer) + "` to close the `" +
+                           block.opener->getText() + "` of line " + std::to_string(block.opener->getLine()));
+    } else if (word->getType() == T::RIGHTCURLY) {
         tellTheBraceOfItsClose(block, word, closer);
         if (block.closer == T::LITERAL_return)
             translation().functionBraces--;
