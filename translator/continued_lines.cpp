@@ -171,6 +171,10 @@ std::string continuedLineHint(int line) {
     UnfinishedEnd end = unfinishedEnd(lineText(before));
     if (end.at == std::string::npos || end.bracket || end.written == ",")
         return "";
+    // The `?>` of PHP ends no value: its line was told with the `<?php`.
+    std::string::size_type first = lineText(before).find_first_not_of(" \t");
+    if (first != std::string::npos && lineText(before).compare(first, 2, "?>") == 0)
+        return "";
     return "line " + std::to_string(before) + " ends with `" + end.written +
            "`, so this line is read as the value after it: write that value on line " + std::to_string(before);
 }

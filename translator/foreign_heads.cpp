@@ -300,10 +300,33 @@ void readHalfOpenRange(TokenQueue &tokens) {
     }
 }
 
+// Go's `for i := range a`, `for i, v := range a`: read as `for i in a` and
+// `for i, v in a`.
+bool readGoRange(TokenQueue &tokens) {
+    unsigned int sign = tokens.LA(3) == T::COMMA && tokens.LA(4) == T::IDENT ? 5 : 3;
+    if (tokens.LA(2) != T::IDENT || tokens.LA(sign) != T::COLON || tokens.LA(sign + 1) != T::EQUAL ||
+        tokens.LA(sign + 2) != T::IDENT || tokens.LT(sign + 2)->getText() != "range" ||
+        endsTheLine(tokens.LA(sign + 3)))
+        return false;
+    antlr::RefToken range = tokens.LT(sign + 2);
+    std::string container = trimmed(textAfter(range));
+    if (!container.empty() && container.back() == '{')
+        container = trimmed(container.substr(0, container.size() - 1));
+    std::string names = tokens.LT(2)->getText() + (sign == 5 ? ", " + tokens.LT(4)->getText() : "");
+    absorbBlockStart(range->getLine());
+    reportSyntax(tokens.LT(sign)->getLine(), columnOf(tokens.LT(sign)), afterOf(range) - 1, "unexpected `:=`",
+                 sign == 5 ? "a loop over the places and the elements of an array: write `for " + names + " in " +
+                                 container + "`" + blockClosing(range)
+                           : "a loop over the places of an array: write `for " + names + " in 0--" + container +
+                                 ".size()`; `for v in " + container + "` gives its elements" + blockClosing(range));
+    tokens.replaceRange(sign, sign + 2, {tokenAt(T::LITERAL_in, "in", range)});
+    return true;
+}
+
 void readLoop(TokenQueue &tokens) {
     readHalfOpenRange(tokens);
     if (tokens.LA(2) != T::LEFTPAR) {
-        if (!readGoLoop(tokens))
+        if (!readGoRange(tokens) && !readGoLoop(tokens))
             readAssignedLoop(tokens);
         return;
     }
@@ -530,18 +553,27 @@ void readForeignSwitch(TokenQueue &tokens) {
     explainForeignBlock(word->getLine());
 }
 
-// `interface Shape {`, Swift's `protocol`, Rust's `trait`: a block of
-// method heads that velc does not read. Told once, with its lines.
+// `interface Shape {`, Swift's `protocol`, Rust's `trait` (a block of
+// method heads), Rust's `impl Point {` (the methods of a class, apart from
+// it): blocks that velc does not read. Told once, with their lines.
 void readInterface(TokenQueue &tokens) {
     antlr::RefToken word = tokens.LT(1);
     const std::string &text = word->getText();
     const std::string &line = lineOf(word);
     std::string::size_type last = line.find_last_not_of(" \t\r");
-    if ((text != "interface" && text != "protocol" && text != "trait") || tokens.LA(2) != T::IDENT ||
+    bool impl = text == "impl" || text == "extension";
+    if ((text != "interface" && text != "protocol" && text != "trait" && !impl) || tokens.LA(2) != T::IDENT ||
         last == std::string::npos || line[last] != '{' || isDeclaredName(text))
         return;
     std::string name = tokens.LT(2)->getText();
     absorbBlockStart(word->getLine());
+    if (impl) {
+        // Rust's `impl Point {`, Swift's `extension Point {`.
+        reportWord(word, "the methods of a class are written inside it, with its attributes: class " + name +
+                             " ... /class");
+        explainForeignBlock(word->getLine());
+        return;
+    }
     reportWord(word, "the methods that classes share are written in a base class, which each derives from: class " +
                          name + " ... /class, then class Circle is " + name);
     explainForeignBlock(word->getLine());

@@ -82,6 +82,16 @@ LexicalMessage describeLexicalError(const std::string &line, int column, const s
                     "a text takes no values inside it; `print` writes them one after another: print \"x = \", x"};
         return {"`%` is not an operator", "the remainder is written `mod`: a mod b"};
     }
+    // `<?php` and `?>` of PHP around the code.
+    std::string::size_type tag = line.find("<?");
+    if (tag != std::string::npos && at >= tag && at <= tag + 2 && line.compare(tag, 9, "<?elmora>") != 0) {
+        std::string::size_type end = tag + 2;
+        while (end < line.size() && std::isalpha(static_cast<unsigned char>(line[end])))
+            end++;
+        return {"`" + line.substr(tag, end - tag) + "` cannot stand here",
+                "a source holds only the program: leave out `" + line.substr(tag, end - tag) + "` and `?>`",
+                static_cast<int>(tag) + 1, static_cast<int>(end)};
+    }
     if (c == '_')
         return {"a name cannot start with `_`", "start it with a letter"};
     if (byte >= 128)
@@ -94,6 +104,14 @@ LexicalMessage describeLexicalError(const std::string &line, int column, const s
 antlr::RefToken LexicalErrorFilter::nextToken() {
     antlr::RefToken token = pending_ ? pending_ : readToken();
     pending_ = antlr::RefToken();
+    if (phpTold_ && atLineStart_ && token->getType() == T::QUESTION) {
+        // The `?>` that closes a told `<?php`: its message named it.
+        antlr::RefToken next = readToken();
+        if (next->getType() == T::GREATER && next->getLine() == token->getLine())
+            token = readToken();
+        else
+            pending_ = next;
+    }
     if (token->getType() == T::LEFTCURLY) {
         antlr::RefToken next = readToken();
         // A `{` alone on its line belongs to the line before.
@@ -236,6 +254,7 @@ antlr::RefToken LexicalErrorFilter::readToken() {
             bool told = blockStartAbsorbed(line) && described.hint.compare(0, 11, "write `not ") == 0;
             if (!told)
                 reportSyntax(line, at, std::max(at, described.endColumn), described.message, described.hint);
+            phpTold_ = phpTold_ || described.message.compare(0, 3, "`<?") == 0;
             skipRestOfLine();
             std::string::size_type quote = column > 0 ? openQuote(text, static_cast<std::string::size_type>(column - 1))
                                                       : std::string::npos;

@@ -28,6 +28,7 @@ private:
 
     antlr::CharScanner &lexer_;
     antlr::RefToken pending_;     // read after a brace that stays
+    bool phpTold_ = false;        // a `<?php` was told: its `?>` is no news
     int lineStart_ = 0;           // the type of the first token of the line
     bool atLineStart_ = true;
     int previous_ = 0;            // the type of the token before
