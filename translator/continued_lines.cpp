@@ -143,9 +143,13 @@ int lineBefore(int line) {
 bool ranIntoNextLine(const antlr::RecognitionException &error, const antlr::RefToken &lastConsumed) {
     antlr::RefToken token = tokenOf(error);
     if (!token || !lastConsumed || lastConsumed->getType() != VLTokenTypes::EOL || token->getLine() < 2 ||
-        token->getType() == VLTokenTypes::EOL || token->getType() == antlr::Token::EOF_TYPE)
+        token->getType() == VLTokenTypes::EOL)
         return false;
     int line = lineBefore(token->getLine());
+    // A file whose last statement is unfinished (`x = x +`): the fault is
+    // that line's end, not the end of the file.
+    if (token->getType() == antlr::Token::EOF_TYPE)
+        return !lineHasMessage(line) && unfinishedEnd(lineText(line)).at != std::string::npos;
     return lineHasMessage(line) || unfinishedEnd(lineText(line)).at != std::string::npos;
 }
 

@@ -8,7 +8,7 @@
 #include "VLTokenTypes.hpp"
 #include "diagnostics/diagnostics.hpp"
 #include "semantics/classes.hpp"
-#include "translator/foreign_bindings.hpp"
+#include "translator/foreign_statements.hpp"
 #include "translator/foreign_lines.hpp"
 #include "translator/head_brackets.hpp"
 #include "translator/hints.hpp"
@@ -222,8 +222,40 @@ bool isLoopWord(const antlr::RefToken &token) {
     return type == T::LITERAL_in || type == T::COLON || (type == T::IDENT && token->getText() == "of");
 }
 
+std::string withoutDollar(const antlr::RefToken &token) { return token->getText().substr(1); }
+
+// PHP's `foreach ($a as $v)` and `foreach ($a as $k => $v)`: read as
+// `for v in a` and `for k, v in a`.
+bool readPhpForeach(TokenQueue &tokens, unsigned int close) {
+    antlr::RefToken open = tokens.LT(2);
+    if (tokens.LA(3) != T::PHPID || tokens.LA(4) != T::LITERAL_as ||
+        tokens.LA(5) != T::PHPID)
+        return false;
+    bool pair = close == 9 && tokens.LA(6) == T::EQUAL && tokens.LA(7) == T::GREATER && tokens.LA(8) == T::PHPID;
+    if (!pair && close != 6)
+        return false;
+    antlr::RefToken container = tokens.LT(3), first = tokens.LT(5), second = tokens.LT(pair ? 8 : 5);
+    std::string head = "for " + withoutDollar(first) + (pair ? ", " + withoutDollar(second) : "") + " in " +
+                       withoutDollar(container);
+    absorbBlockStart(open->getLine());
+    reportSyntaxAt(open, "unexpected `(`",
+                   "a loop's first line has no parentheses, and a name no `$`: write `" + head + "`" +
+                       blockClosing(open));
+    Tokens loop{tokenAt(T::IDENT, withoutDollar(first), first)};
+    if (pair) {
+        loop.push_back(tokenAt(T::COMMA, ",", second));
+        loop.push_back(tokenAt(T::IDENT, withoutDollar(second), second));
+    }
+    loop.push_back(tokenAt(T::LITERAL_in, "in", tokens.LT(4)));
+    loop.push_back(tokenAt(T::IDENT, withoutDollar(container), container));
+    tokens.replaceRange(2, close, loop);
+    return true;
+}
+
 // `for (x in a)`, `for (const x of a)`, `for (int x : a)`: read as `for x in a`.
 bool readParenthesisedLoop(TokenQueue &tokens, unsigned int close) {
+    if (readPhpForeach(tokens, close))
+        return true;
     unsigned int at = 3;
     antlr::RefToken open = tokens.LT(2);
     bool declared = tokens.LA(at) == T::LITERAL_let || tokens.LA(at) == T::LITERAL_const ||
@@ -655,7 +687,7 @@ void readForeignHead(TokenQueue &tokens) {
     if (!firstOnItsLine(tokens.LT(1)))
         return;
     mendHeadBrackets(tokens);
-    if (readForeignBinding(tokens))
+    if (readForeignStatement(tokens))
         return;
     int first = tokens.LA(1);
     if (first == T::LITERAL_for) {

@@ -190,6 +190,30 @@ std::string constructorHint() {
            name + "(int x) ... return";
 }
 
+// `b = [x * 2 for x in a]` of Python: the array made by a loop.
+std::string comprehensionHint(const std::string &line) {
+    std::string::size_type open = line.find('['), close = line.rfind(']');
+    if (open == std::string::npos || close == std::string::npos || close < open)
+        return "";
+    std::string inside = line.substr(open + 1, close - open - 1);
+    std::string::size_type loop = inside.find(" for "), in = inside.find(" in ", loop == std::string::npos ? 0 : loop);
+    if (loop == std::string::npos || in == std::string::npos || line.find('"') != std::string::npos)
+        return "";
+    std::string value = inside.substr(0, loop), variable = inside.substr(loop + 5, in - loop - 5),
+                container = inside.substr(in + 4);
+    std::string::size_type sign = line.find('=');
+    std::string target = sign != std::string::npos && sign < open ? line.substr(0, sign) : "b";
+    auto trim = [](std::string text) {
+        std::string::size_type first = text.find_first_not_of(" \t"), last = text.find_last_not_of(" \t");
+        return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+    };
+    target = trim(target);
+    // `var b = [...]`: the name, without its declaration word.
+    target = target.substr(target.find_last_of(" \t") == std::string::npos ? 0 : target.find_last_of(" \t") + 1);
+    return "an array is filled by a loop: write `var " + target + " = []`, then `for " + trim(variable) + " in " +
+           trim(container) + "` ... `" + target + ".push(" + trim(value) + ")` ... `/for`";
+}
+
 bool isFunctionWord(const std::string &name) {
     static const std::vector<std::string> function = {"function"};
     // `fucntion f(x)` is written as `function f(x)` is, and told the same.
@@ -452,6 +476,12 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
             // What the parse makes of the value after the cast is no news.
             translation().keywordGuessLines.insert(diagnostic.line);
             return hint;
+        }
+        std::string comprehension = comprehensionHint(lineOf(diagnostic));
+        if (!comprehension.empty()) {
+            // What the rest of the line makes of the loop in brackets is no news.
+            translation().keywordGuessLines.insert(diagnostic.line);
+            return comprehension;
         }
         // `$x = 1` of PHP: the variable, declared, has no `$`.
         std::string::size_type dollar = lineOf(diagnostic).find("$" + name);

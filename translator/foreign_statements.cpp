@@ -1,7 +1,8 @@
-#include "translator/foreign_bindings.hpp"
+#include "translator/foreign_statements.hpp"
 
 #include <antlr/CommonToken.hpp>
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -111,6 +112,41 @@ bool readScanf(TokenQueue &tokens) {
     return true;
 }
 
+bool startsWithWord(const std::string &line, const char *word) {
+    std::string::size_type first = line.find_first_not_of(" \t"), length = std::char_traits<char>::length(word);
+    return first != std::string::npos && line.compare(first, length, word) == 0 &&
+           (first + length == line.size() || !std::isalnum(static_cast<unsigned char>(line[first + length])));
+}
+
+// Whether the first line after `line` at its level or less is `end`.
+bool closedByEnd(int line) {
+    const TokenPositions *positions = translation().positions;
+    if (!positions)
+        return false;
+    std::string::size_type level = positions->line(line).find_first_not_of(" \t");
+    for (int number = line + 1; number <= positions->lineCount(); number++) {
+        const std::string &text = positions->line(number);
+        std::string::size_type at = text.find_first_not_of(" \t");
+        if (at != std::string::npos && at <= level)
+            return startsWithWord(text, "end");
+    }
+    return false;
+}
+
+// Lua's `function f()` ... `end`: a function that returns a value of any
+// type, read as `var f()`.
+bool readLuaFunction(TokenQueue &tokens) {
+    antlr::RefToken word = tokens.LT(1);
+    if (word->getType() != T::LITERAL_function || tokens.LA(2) != T::IDENT || tokens.LA(3) != T::LEFTPAR ||
+        tokens.LA(4) != T::RIGHTPAR || !endsTheLine(tokens.LA(5)) || !closedByEnd(word->getLine()))
+        return false;
+    reportSyntaxAt(word, "unexpected `function`", foreignFunctionHint);
+    tokens.replaceNext(tokenAt(T::LITERAL_var, "var", word));
+    return true;
+}
+
 }  // namespace
 
-bool readForeignBinding(TokenQueue &tokens) { return readIfLet(tokens) || readScanf(tokens); }
+bool readForeignStatement(TokenQueue &tokens) {
+    return readIfLet(tokens) || readScanf(tokens) || readLuaFunction(tokens);
+}
