@@ -216,6 +216,33 @@ bool guessAt(const antlr::RefToken &token, Guess &guess) {
         guess.absorbsBlockStart = true;
         return true;
     }
+    // `if x > 2 and < 5`: a comparison after `and` or `or` without its left value.
+    bool comparison = type == T::LESSER || type == T::GREATER || type == T::LESS_EQUAL || type == T::GREAT_EQUAL ||
+                      type == T::EQUAL || type == T::NOT_EQUAL || type == T::PASDIFF;
+    std::string before = trimmed(text.substr(0, at));
+    for (const std::string word : {" and", " or"}) {
+        if (!comparison || before.size() <= word.size() ||
+            before.compare(before.size() - word.size(), word.size(), word) != 0)
+            continue;
+        std::string left = trimmed(before.substr(0, before.size() - word.size()));
+        std::string::size_type blank = left.find(' ');
+        std::string first = left.substr(0, blank);
+        if (blank != std::string::npos && (first == "if" || first == "while" || first == "until" || first == "elseif"))
+            left = trimmed(left.substr(blank + 1));
+        for (const std::string joint : {" and ", " or "})
+            if (left.rfind(joint) != std::string::npos)
+                left = left.substr(left.rfind(joint) + joint.size());
+        std::string::size_type sign = left.find_first_of("<>=!");
+        if (sign == std::string::npos || sign == 0)
+            continue;
+        std::string subject = trimmed(left.substr(0, sign));
+        std::string written = token->getText();
+        reportSyntax(line, column, column + static_cast<int>(written.size()) - 1,
+                     "expected a value before `" + written + "`",
+                     "each comparison names both its values: write `" + before + " " + subject + " " +
+                         trimmed(text.substr(at)) + "`");
+        return true;
+    }
     if (type == T::MUL && at > 0 && text[at - 1] == '*') {
         reportSyntax(line, column - 1, column, "`**` is not an operator", "a power is computed by `pow`: pow(x, 2)");
         return true;

@@ -145,8 +145,34 @@ bool readLuaFunction(TokenQueue &tokens) {
     return true;
 }
 
+// `class Dog extends Animal` (Java, PHP), `class Dog : Animal` (C#, Kotlin,
+// Swift), `class Dog(Animal):` (Python): read as `class Dog is Animal`.
+bool readClassBase(TokenQueue &tokens) {
+    if (tokens.LA(1) != T::LITERAL_class || tokens.LA(2) != T::IDENT)
+        return false;
+    antlr::RefToken fault = tokens.LT(3);
+    unsigned int base = 4, last = 4;
+    int type = fault->getType();
+    bool word = type == T::IDENT && (fault->getText() == "extends" || fault->getText() == "implements");
+    bool bracket = type == T::LEFTPAR && tokens.LA(5) == T::RIGHTPAR;
+    if (!word && !bracket && type != T::COLON)
+        return false;
+    if (type == T::COLON && tokens.LA(5) == T::LEFTPAR && tokens.LA(6) == T::RIGHTPAR)
+        last = 6;   // Kotlin's `: Animal()`
+    if (bracket)
+        last = tokens.LA(6) == T::COLON ? 6 : 5;
+    if (tokens.LA(base) != T::IDENT || !endsTheLine(tokens.LA(last + 1)))
+        return false;
+    std::string name = tokens.LT(2)->getText(), baseName = tokens.LT(base)->getText();
+    reportSyntaxAt(fault, "unexpected `" + fault->getText() + "`",
+                   "a class names its base after `is`: class " + name + " is " + baseName);
+    Tokens read{tokenAt(T::LITERAL_is, "is", fault), tokens.LT(base)};
+    tokens.replaceRange(3, last, read);
+    return true;
+}
+
 }  // namespace
 
 bool readForeignStatement(TokenQueue &tokens) {
-    return readIfLet(tokens) || readScanf(tokens) || readLuaFunction(tokens);
+    return readIfLet(tokens) || readScanf(tokens) || readLuaFunction(tokens) || readClassBase(tokens);
 }

@@ -467,6 +467,11 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
         return hint;
     }
     case E_CANNOT_BE_USED:
+        if (name == "this") {
+            // What its members are is no news: there is no object.
+            translation().keywordGuessLines.insert(diagnostic.line);
+            return "`this` is the object a method of a class runs on; outside the class, name the object: p.x";
+        }
         return name == "break" ? "`break` leaves a loop; a `case` ends where the next `case` begins" : "";
     case E_CLASS_NOT_DEFINED: case E_NOT_DECLARED: {
         if (isFunctionWord(name) || startsItsLine(diagnostic, "function "))

@@ -603,6 +603,28 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
         return "a loop over numbers names its range: for i in 0..2 (both ends counted) or for i in 0--3 (the end left out)";
     if (startsWithFunctionWord(text))
         return foreignFunctionHint;
+    // `class Dog extends Animal`, `class Dog : Animal`, `class Dog(Animal):`.
+    if (code.compare(0, 6, "class ") == 0) {
+        std::string::size_type name = code.find_first_not_of(" \t", 6), end = name;
+        while (end < code.size() && isNameCharacter(code[end]))
+            end++;
+        std::string::size_type lastEnd = code.size();
+        while (lastEnd > end && !isNameCharacter(code[lastEnd - 1]))
+            lastEnd--;
+        std::string::size_type lastStart = lastEnd;
+        while (lastStart > end && isNameCharacter(code[lastStart - 1]))
+            lastStart--;
+        std::string last = code.substr(lastStart, lastEnd - lastStart);
+        if (name != std::string::npos && end > name && !last.empty() && last != code.substr(name, end - name))
+            return "a class names its base after `is`: class " + code.substr(name, end - name) + " is " + last;
+    }
+    // `greet "Bo"`: a call of the program's function without its brackets.
+    if (type == T::IDENT && firstOnItsLine(token) && sourceDefinesFunction(token->getText()) &&
+        trimmed(text).size() > token->getText().size()) {
+        std::string rest = trimmed(trimmed(text).substr(token->getText().size()));
+        if (!rest.empty() && rest[0] != '(' && rest[0] != '=' && rest[0] != '.' && rest[0] != '[')
+            return "a function is called with its arguments in brackets: write `" + token->getText() + "(" + rest + ")`";
+    }
     // `print x > 0 ? "yes" : "no"`: the choice of two values of C.
     std::string::size_type mark = static_cast<std::string::size_type>(byteColumn(text, token->getColumn()) - 1);
     std::string::size_type colon = text.rfind(':');

@@ -130,6 +130,10 @@ bool startsItsLineAfterABrace(const antlr::RefToken &token) {
 
 // `/whlie` or `/foreach` for the closing word of the block: a `/` at the
 // start of its line with a word close to the block's right after it.
+bool isEndWord(const std::string &text) {
+    return std::find(std::begin(endWords), std::end(endWords), text) != std::end(endWords);
+}
+
 bool misspeltCloser(const OpenBlock &block, const antlr::RefToken &slash, const antlr::RefToken &word) {
     const char *closer = closerText(block.closer);
     if (!word || word->getType() != T::IDENT || word->getLine() != slash->getLine() ||
@@ -137,12 +141,8 @@ bool misspeltCloser(const OpenBlock &block, const antlr::RefToken &slash, const 
         return false;
     const std::string &text = word->getText();
     std::string meant = closer + 1;
-    return (meant == "for" && text == "foreach") || (meant == "if" && text == "unless") ||
+    return (meant == "for" && text == "foreach") || (meant == "if" && text == "unless") || isEndWord(text) ||
            !closestName(text, {meant}).empty();
-}
-
-bool isEndWord(const std::string &text) {
-    return std::find(std::begin(endWords), std::end(endWords), text) != std::end(endWords);
 }
 
 // The `{` message of the block's first line learns where its `}` was.
