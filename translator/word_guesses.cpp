@@ -342,7 +342,8 @@ ForeignClose foreignClose(const antlr::RefToken &word, const antlr::RefToken &se
             return ForeignClose::closes;
         return endsAStatement(second) ? ForeignClose::closes : ForeignClose::none;
     }
-    if (type == T::LITERAL_while && block->closer == T::SLASHDO && whileEndsDo(*block, word))
+    if (type == T::LITERAL_while && block->closer == T::SLASHDO && !endsAStatement(second) &&
+        whileEndsDo(*block, word))
         return ForeignClose::endsDo;
     if (!startsItsLineAfterABrace(word))
         return ForeignClose::none;
