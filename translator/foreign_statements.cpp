@@ -171,8 +171,21 @@ bool readClassBase(TokenQueue &tokens) {
     return true;
 }
 
+// Lua's `repeat` ... `until n > 3`: read as `do`, which `until` ends too.
+bool readRepeat(TokenQueue &tokens) {
+    antlr::RefToken word = tokens.LT(1);
+    if (word->getType() != T::IDENT || word->getText() != "repeat" || !endsTheLine(tokens.LA(2)) ||
+        isDeclaredName("repeat"))
+        return false;
+    reportSyntaxAt(word, "unexpected `repeat`", "a loop that tests its condition at its end is `do` ... `until`: "
+                                                "write `do`");
+    tokens.replaceNext(tokenAt(T::LITERAL_do, "do", word));
+    return true;
+}
+
 }  // namespace
 
 bool readForeignStatement(TokenQueue &tokens) {
-    return readIfLet(tokens) || readScanf(tokens) || readLuaFunction(tokens) || readClassBase(tokens);
+    return readIfLet(tokens) || readScanf(tokens) || readLuaFunction(tokens) || readClassBase(tokens) ||
+           readRepeat(tokens);
 }

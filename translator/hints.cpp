@@ -190,6 +190,13 @@ std::string constructorHint() {
            name + "(int x) ... return";
 }
 
+bool definesFunction(const std::string &name) {
+    for (const FunctionRecord &function : sourceSemantics().run.functions.records)
+        if (function.name == name && function.ownerClass < 0)
+            return true;
+    return false;
+}
+
 // `b = [x * 2 for x in a]` of Python: the array made by a loop.
 std::string comprehensionHint(const std::string &line) {
     std::string::size_type open = line.find('['), close = line.rfind(']');
@@ -525,6 +532,8 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
                 return "did you mean `" + keyword + "`?";
             }
         }
+        if (diagnostic.code == E_NOT_DECLARED && definesFunction(name))
+            return "a function is called with brackets, its arguments in them: " + name + "()";
         hint = didYouMean(name, declaredNames());
         return hint.empty() && diagnostic.code == E_NOT_DECLARED ? declarationHint(name, lineOf(diagnostic)) : hint;
     }
@@ -540,7 +549,10 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
             return length;
         if (!otherLanguageMethodHint(name).empty())
             return otherLanguageMethodHint(name);
-        return didYouMean(name, joined(memberNames(false), declaredNames()));
+        std::string hint = didYouMean(name, joined(memberNames(false), declaredNames()));
+        // `t.lenght`: a built-in method, misspelt and without its brackets.
+        std::string method = hint.empty() ? closestName(name, builtinNames(true)) : "";
+        return method.empty() ? hint : "did you mean `" + method + "()`?";
     }
     default:
         return "";

@@ -38,6 +38,7 @@ const Known methods[] = {
     {"Length", lengthHint},  {"Count", lengthHint},     {"isEmpty", emptyHint},   {"IsEmpty", emptyHint},
     {"items", "a loop over a dict gives each key with its value: for k, v in d"},
     {"get", getHint},        {"Get", getHint},          {"put", putHint},         {"set", putHint},
+    {"concat", "texts are joined with `+`: s + \"b\"; arrays by a loop of `push`"},
     {"abs", mathHint},       {"sqrt", mathHint},        {"round", mathHint},      {"floor", mathHint},
 };
 

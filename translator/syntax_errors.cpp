@@ -603,6 +603,16 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
         return "a loop over numbers names its range: for i in 0..2 (both ends counted) or for i in 0--3 (the end left out)";
     if (startsWithFunctionWord(text))
         return foreignFunctionHint;
+    // `/function`, `/def`: a function ends with its `return`.
+    if (type == T::DIV && firstOnItsLine(token) && (code.compare(0, 9, "/function") == 0 || code == "/def"))
+        return "a function ends with its `return`: leave out `" + code + "`";
+    // `input("Name? ", name)`: the prompt and the variable without brackets.
+    if (type == T::LEFTPAR && code.compare(0, 5, "input") == 0 && code.back() == ')' &&
+        trimmed(code.substr(5)).compare(0, 1, "(") == 0) {
+        std::string inside = trimmed(code.substr(5));
+        return "`input` takes its prompt and its variable without brackets: write `input " +
+               inside.substr(1, inside.size() - 2) + "`";
+    }
     // `class Dog extends Animal`, `class Dog : Animal`, `class Dog(Animal):`.
     if (code.compare(0, 6, "class ") == 0) {
         std::string::size_type name = code.find_first_not_of(" \t", 6), end = name;
