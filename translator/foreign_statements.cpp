@@ -128,7 +128,7 @@ bool closedByEnd(int line) {
         const std::string &text = positions->line(number);
         std::string::size_type at = text.find_first_not_of(" \t");
         if (at != std::string::npos && at <= level)
-            return startsWithWord(text, "end");
+            return text.find_last_not_of(" \t\r") == at + 2 && startsWithWord(text, "end");
     }
     return false;
 }
