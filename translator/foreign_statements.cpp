@@ -183,9 +183,81 @@ bool readRepeat(TokenQueue &tokens) {
     return true;
 }
 
+std::string::size_type indentOf(const std::string &line) {
+    std::string::size_type first = line.find_first_not_of(" \t");
+    return first == std::string::npos ? std::string::npos : first;
+}
+
+// The word after `start` on `line` (`def push(...)`: `push`), or empty.
+std::string wordAfter(const std::string &line, std::string::size_type start) {
+    std::string::size_type end = start;
+    while (end < line.size() && (std::isalnum(static_cast<unsigned char>(line[end])) || line[end] == '_'))
+        end++;
+    return line.substr(start, end - start);
+}
+
+// A class of Python: `class Point:` over lines indented deeper, with a
+// `def` among them and no `/class` after them. Its lines are told once and
+// left out; the class is read as declared, with what its lines name as
+// its members, so that its uses say nothing more.
+bool readPythonClass(TokenQueue &tokens) {
+    const TokenPositions *positions = translation().positions;
+    antlr::RefToken word = tokens.LT(1), colon = tokens.LT(3);
+    if (!positions || word->getType() != T::LITERAL_class || tokens.LA(2) != T::IDENT ||
+        colon->getType() != T::COLON || !endsTheLine(tokens.LA(4)))
+        return false;
+    int first = word->getLine(), last = first;
+    std::string::size_type level = indentOf(positions->line(first));
+    bool method = false;
+    std::vector<std::string> members;
+    for (int number = first + 1; number <= positions->lineCount(); number++) {
+        const std::string &text = positions->line(number);
+        std::string::size_type at = indentOf(text);
+        if (at == std::string::npos)
+            continue;
+        if (at <= level) {
+            if (startsWithWord(text, "/class"))
+                return false;
+            break;
+        }
+        last = number;
+        if (startsWithWord(text, "def")) {
+            method = true;
+            std::string::size_type name = text.find_first_not_of(" \t", at + 3);
+            members.push_back(name == std::string::npos ? "" : wordAfter(text, name));
+        }
+        for (std::string::size_type self = text.find("self."); self != std::string::npos;
+             self = text.find("self.", self + 5))
+            members.push_back(wordAfter(text, self + 5));
+    }
+    if (!method)
+        return false;
+    std::string name = tokens.LT(2)->getText();
+    reportSyntax(colon->getLine(), columnOf(colon), columnOf(colon), "unexpected `:`",
+                 "a class lists its attributes with their types and its methods as functions, and ends with "
+                 "`/class`: class " + name + " ... int x ... void " + name + "(int v) ... return ... /class");
+    ForeignFunction lines;
+    lines.firstLine = first;
+    lines.lastLine = last;
+    lines.name = name;
+    translation().foreignFunctions.add(lines);
+    for (const std::string &member : members)
+        translation().membersOfForeignClasses.insert(member);
+    // The lines' ends stay, so that the lines keep their numbers.
+    Tokens read;
+    unsigned int end = 3;
+    for (; tokens.LA(end) != antlr::Token::EOF_TYPE && tokens.LT(end)->getLine() <= last; end++)
+        if (tokens.LA(end) == T::EOL || tokens.LA(end) == T::Q_COMMENT)
+            read.push_back(tokens.LT(end));
+    antlr::RefToken close = tokenAt(T::SLASHCLASS, "/class", tokens.LT(end - 1));
+    read.insert(read.empty() ? read.end() : read.end() - 1, close);
+    tokens.replaceRange(3, end - 1, read);
+    return true;
+}
+
 }  // namespace
 
 bool readForeignStatement(TokenQueue &tokens) {
-    return readIfLet(tokens) || readScanf(tokens) || readLuaFunction(tokens) || readClassBase(tokens) ||
-           readRepeat(tokens);
+    return readIfLet(tokens) || readScanf(tokens) || readLuaFunction(tokens) || readPythonClass(tokens) ||
+           readClassBase(tokens) || readRepeat(tokens);
 }

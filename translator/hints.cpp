@@ -587,6 +587,10 @@ bool FirstGuessHints::followsExplainedGuess(const Diagnostic &diagnostic, const 
         return true;
     if (translation().foreignBlocks.covers(diagnostic.line))
         return true;
+    bool member = diagnostic.code == E_METHOD_NOT_FOUND || diagnostic.code == E_ATTRIBUTE_NOT_FOUND ||
+                  diagnostic.code == E_NO_METHOD;
+    if (member && translation().membersOfForeignClasses.count(name) != 0)
+        return true;
     const ForeignFunctions &functions = translation().foreignFunctions;
     if (functions.lines.covers(diagnostic.line))
         return true;

@@ -256,6 +256,11 @@ antlr::RefToken LexicalErrorFilter::readToken() {
                 reportSyntax(line, at, std::max(at, described.endColumn), described.message, described.hint);
             phpTold_ = phpTold_ || described.message.compare(0, 3, "`<?") == 0;
             skipRestOfLine();
+            // `if i % 2 == 0 {`: the `{` skipped with the line still opened
+            // its block, whose `}` closes it.
+            std::string::size_type last = text.find_last_not_of(" \t\r");
+            if (last != std::string::npos && text[last] == '{' && static_cast<int>(last) + 1 > column)
+                translation().braceLines.push_back(line);
             std::string::size_type quote = column > 0 ? openQuote(text, static_cast<std::string::size_type>(column - 1))
                                                       : std::string::npos;
             if (quote != std::string::npos && text[quote] == '"')
