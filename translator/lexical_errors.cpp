@@ -229,7 +229,9 @@ bool LexicalErrorFilter::opensFunctionByBrace(const antlr::RefToken &brace, cons
     static const int types[] = {T::LITERAL_void, T::LITERAL_bool, T::LITERAL_byte, T::LITERAL_number,
                                 T::LITERAL_int, T::LITERAL_real, T::LITERAL_integer, T::LITERAL_natural,
                                 T::LITERAL_var, T::LITERAL_array, T::LITERAL_dict, T::LITERAL_file,
-                                T::LITERAL_text, T::LITERAL_cstring, T::LITERAL_char, T::LITERAL_object};
+                                T::LITERAL_text, T::LITERAL_cstring, T::LITERAL_char, T::LITERAL_object,
+                                // `static int count() {`: a modifier before the type
+                                T::LITERAL_static, T::LITERAL_private, T::LITERAL_protected, T::LITERAL_inline};
     int beforeBrace = atLineStart_ && previous_ == T::EOL ? lastOfLine_ : previous_;
     if (beforeBrace != T::RIGHTPAR || !endsItsLine(brace, next))
         return false;
