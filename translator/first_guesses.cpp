@@ -1,5 +1,6 @@
 #include "translator/first_guesses.hpp"
 
+#include <algorithm>
 #include <cctype>
 
 #include "VLTokenTypes.hpp"
@@ -189,6 +190,12 @@ bool guessAt(const antlr::RefToken &token, Guess &guess) {
         std::string target = trimmed(text.substr(0, at - 1));
         std::string value = trimmed(text.substr(at + 1, text.find_last_not_of(" \t;") - at));
         std::string op(1, text[at - 1]);
+        if (!target.empty() && target[0] == '$') {
+            // PHP's `$total += $i`: the names as this language writes them.
+            target.erase(std::remove(target.begin(), target.end(), '$'), target.end());
+            if (value.find('"') == std::string::npos)
+                value.erase(std::remove(value.begin(), value.end(), '$'), value.end());
+        }
         reportSyntax(line, column - 1, column, "`" + op + "=` is not an operator",
                      "write `" + target + " = " + target + " " + op + " " + value + "`");
         return true;

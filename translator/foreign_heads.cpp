@@ -369,6 +369,11 @@ void readLoop(TokenQueue &tokens) {
     for (unsigned int at = 3; at < close; at++)
         if (tokens.LA(at) == T::SEMI)
             semicolons.push_back(at);
+    // PHP's `for ($i = 0; $i < 3; $i++)`: its names are read without their `$`.
+    if (tokens.LA(3) == T::PHPID && semicolons.size() == 2)
+        for (unsigned int at = 3; at < close; at++)
+            if (tokens.LA(at) == T::PHPID)
+                tokens.replaceAt(at, tokenAt(T::IDENT, tokens.LT(at)->getText().substr(1), tokens.LT(at)));
     if (semicolons.size() == 2)
         readCLoop(tokens, close, semicolons[0], semicolons[1]);
     else if (semicolons.empty())
