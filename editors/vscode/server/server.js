@@ -13,7 +13,7 @@ const fs = require('node:fs');
 const os = require('node:os');
 const {
     createConnection, TextDocuments, ProposedFeatures, TextDocumentSyncKind, DiagnosticSeverity,
-    CompletionItemKind, SymbolKind, MarkupKind,
+    CompletionItemKind, SymbolKind, MarkupKind, ShowMessageNotification, MessageType,
 } = require('vscode-languageserver/node');
 const { TextDocument } = require('vscode-languageserver-textdocument');
 const { IndexView } = require('./index_view');
@@ -292,8 +292,13 @@ connection.onDocumentFormatting(async (params) => {
             child.on('close', (status) => resolve({ status, output }));
         });
         if (!said || said.status !== 0) {
+            // A notification, not the request with buttons: a client that
+            // answers that request with an error would end the server.
             if (said && said.output.trim())
-                connection.window.showWarningMessage(said.output.trim().split(copy).join(path.basename(fileOf(document.uri))));
+                connection.sendNotification(ShowMessageNotification.type, {
+                    type: MessageType.Warning,
+                    message: said.output.trim().split(copy).join(path.basename(fileOf(document.uri))),
+                });
             return [];
         }
         const formatted = fs.readFileSync(copy, 'utf8');
