@@ -104,8 +104,8 @@ export function velmoraFunctionOf(frameName) {
   return { name: name.endsWith('_') ? name.slice(0, -1) : name, symbol };
 }
 
-// The program's function a trap happened in: the one most frames are of
-// (a deep recursion), else the innermost; null when none is the program's.
+// The program's function a trap happened in: one of a deep recursion, else
+// the innermost; null when none is the program's.
 function trapFunction(frames) {
   const counts = new Map();
   const functions = new Map();
@@ -117,9 +117,17 @@ function trapFunction(frames) {
     functions.set(found.symbol, found);
     counts.set(found.symbol, (counts.get(found.symbol) ?? 0) + 1);
   }
+  // Of the functions met more than once (the recursion: one function, or
+  // several calling each other in turn) the first by name, whichever of
+  // them the stack happened to run out in, as a native program tells it.
   let chosen = innermost;
+  let repeated = false;
   for (const [symbol, count] of counts) {
-    if (count > (counts.get(chosen.symbol) ?? 0)) chosen = functions.get(symbol);
+    const found = functions.get(symbol);
+    if (count > 1 && (!repeated || found.name < chosen.name)) {
+      chosen = found;
+      repeated = true;
+    }
   }
   const onlyMain = chosen && chosen.name === 'main' && [...counts.keys()].every((symbol) => symbol === 'main');
   return onlyMain ? null : chosen;
@@ -157,71 +165,17 @@ function functionPlaces(bytes) {
   return places;
 }
 
-// Frames looked at for the recursion that exhausted the stack: as many as
-// a native program's stack guard looks at, so that both name the same.
-const RECURSION_FRAMES = 64;
-
-// The program's function a stack that ran out is told in. The functions
-// the innermost frames repeat are the recursion (all those within one of
-// the most repeated: a cycle of calls through several functions repeats
-// each about as often); of them, the one whose head comes first in the
-// sources, so that the choice does not hang on where in the cycle the stack
-// ran out. Without repetition, the innermost. The native stack guard
-// chooses by the same rule.
-function recursionFunction(frames, places) {
-  const found = [];
-  for (const frame of frames.slice(0, RECURSION_FRAMES)) {
-    const function_ = velmoraFunctionOf(frame.name);
-    if (function_) found.push(function_);
-  }
-  if (found.length === 0) return null;
-  const counts = new Map();
-  for (const function_ of found) counts.set(function_.symbol, (counts.get(function_.symbol) ?? 0) + 1);
-  const most = Math.max(...counts.values());
-  if (most < 2) return found[0];
-  const comesFirst = (a, b) => {
-    const placeA = places.get(a.symbol);
-    const placeB = places.get(b.symbol);
-    if (Boolean(placeA) !== Boolean(placeB)) return Boolean(placeA);
-    if (placeA) {
-      if (placeA.file !== placeB.file) return placeA.file < placeB.file;
-      if (placeA.head !== placeB.head) return placeA.head < placeB.head;
-    }
-    return a.symbol < b.symbol;
-  };
-  let chosen = null;
-  const seen = new Set();
-  for (const function_ of found) {
-    if (seen.has(function_.symbol)) continue;
-    seen.add(function_.symbol);
-    const count = counts.get(function_.symbol);
-    if (count < 2 || count < most - 1) continue;
-    if (!chosen || comesFirst(function_, chosen)) chosen = function_;
-  }
-  return chosen;
-}
-
-// A stack that ran out, told as the native stack guard tells it: the line
-// where the function first calls itself (else its head) from the table of
-// places, and the function.
-function exhaustedLines(bytes, frames) {
-  const places = functionPlaces(bytes);
-  const chosen = recursionFunction(frames, places);
-  const inFunction = chosen ? ` (in ${chosen.name})` : '';
-  const place = chosen ? places.get(chosen.symbol) : undefined;
-  const message = `Run-time error: recursion too deep, the stack is exhausted${inFunction}`;
-  if (!place) return [message];
-  const line = place.recursion > 0 ? place.recursion : place.head;
-  return [`${place.file} L${line}: ${message}`];
-}
-
 // A trap told from the names of its frames and the table of places: the
 // head of the function it happened in.
-function linesByNames(bytes, frames, message) {
+function linesByNames(bytes, frames, message, exhausted) {
   const chosen = trapFunction(frames);
   const inFunction = chosen ? ` (in ${chosen.name})` : '';
   const place = chosen ? functionPlaces(bytes).get(chosen.symbol) : undefined;
   if (!place) return [`${message}${inFunction}`];
+  if (exhausted) {
+    const line = place.recursion > 0 ? place.recursion : place.head;
+    return [`${place.file} L${line}: Run-time error: recursion too deep, the stack is exhausted${inFunction}`];
+  }
   return [`${place.file} L${place.head}: ${message}${inFunction}`];
 }
 
@@ -334,15 +288,21 @@ export class FailureReport {
   async trapOnlyLines(error, message) {
     const frames = framesOfError(error);
     const exhausted = isStackExhausted(error);
-    if (exhausted) return exhaustedLines(this.bytes, frames);
+    // A stack that ran out is told as a native program tells it: the
+    // function most of the frames are in, at the line where it calls
+    // itself (its head in a recursion through other functions).
+    if (exhausted) {
+      const placed = linesByNames(this.bytes, frames, message, true);
+      if (/ L\d+: /.test(placed[0])) return placed;
+    }
     try {
       const { trace, tables } = await this.tables();
-      const lines = trace.trapLines(tables, frames, { message, firstLine: pieceFirstLine(this.instance) });
+      const lines = trace.trapLines(tables, frames, { message, exhausted, firstLine: pieceFirstLine(this.instance) });
       if (lines) return lines;
     } catch (failure) {
       if (!(failure instanceof RangeError)) throw failure;
     }
-    return linesByNames(this.bytes, frames, message);
+    return linesByNames(this.bytes, frames, message, exhausted);
   }
 
   // The callers of the run-time error the module reported as it ended, or

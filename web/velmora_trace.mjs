@@ -7,7 +7,7 @@
 // (no imports); failure_report.mjs loads it after a failure.
 //
 //   const tables = new ModuleTrace(moduleBytes, debugFileBytes);
-//   trapLines(tables, frames, { message })  -> ["prog.vel L3: ...", "  called from ..."]
+//   trapLines(tables, frames, { message, exhausted })  -> ["prog.vel L3: ...", "  called from ..."]
 //   runTimeErrorCallers(tables, frames)              -> ["  called from outer, main.vel L3", ...]
 //   placedRunTimeError(tables, frames, "Run-time error: out of memory")
 //                                                    -> ["prog.vel L4: Run-time error: out of memory (in f)", ...]
@@ -501,6 +501,9 @@ export class ModuleTrace {
     for (const frame of stack.slice(reporter + 1)) {
       for (const logical of this.framesAt(frame.offset, frame.name)) {
         if (!isVelmoraFile(logical.file)) continue;
+        // A lambda velc writes to keep the order of a call's arguments runs
+        // inside the Velmora function at the same line: it is no caller.
+        if (/^operator\W/.test(logical.name)) continue;
         const topLevel = TOP_LEVEL.test(logical.name);
         const inPiece = logical.file.endsWith('+');
         frames.push({
@@ -569,13 +572,16 @@ export function placedRunTimeError(trace, stack, message, firstLine = 1) {
 }
 
 // A trap told as a run-time error is: its place and function, then its
-// callers; null when the module cannot tell its Velmora place. (A stack
-// that ran out is told from the table of places, as natively.)
-export function trapLines(trace, stack, { message, firstLine = 1 }) {
+// callers; null when the module cannot tell its Velmora place. A stack that
+// ran out names the line where the function calls itself, and its callers
+// are the recursion, which is not listed.
+export function trapLines(trace, stack, { message, exhausted, firstLine = 1 }) {
   if (!trace.hasLines) return null;
   const frames = trace.velmoraFrames(stack, firstLine);
   if (frames.length === 0) return null;
-  const failing = frames[0];
+  let failing = frames[0];
+  if (exhausted && frames.length > 1 && frames[1].name === failing.name) failing = frames[1];
   const inFunction = failing.name ? ` (in ${failing.name})` : '';
+  if (exhausted) return [`${placeText(failing)}: Run-time error: recursion too deep, the stack is exhausted${inFunction}`];
   return [`${placeText(failing)}: ${message}${inFunction}`, ...callerLines(frames)];
 }

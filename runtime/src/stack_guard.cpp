@@ -139,13 +139,51 @@ const char *functionAt(const SymbolTable &table, std::size_t offset) {
     return nullptr;
 }
 
+// The program's function a stack fault happened in, from the innermost
+// frames: one of the recursion, else the innermost.
+bool faultFunction(const SymbolTable &table, NameBuffer &chosen) {
+    void *frames[kFaultFrames];
+    int count = backtrace(frames, kFaultFrames);
+    Dl_info program;
+    if (!table.image || !dladdr(reinterpret_cast<void *>(&vel_guard_the_stack), &program))
+        return false;
+    NameBuffer names[kFaultFrames];
+    int found = 0;
+    for (int i = 0; i < count; i++) {
+        Dl_info info;
+        if (!dladdr(frames[i], &info) || info.dli_fbase != program.dli_fbase)
+            continue;
+        std::uintptr_t base = table.absolute ? 0 : reinterpret_cast<std::uintptr_t>(program.dli_fbase);
+        std::size_t offset = reinterpret_cast<std::uintptr_t>(frames[i]) - base;
+        if (velmoraName(functionAt(table, offset), names[found]))
+            found++;
+    }
+    // Of the functions met more than once (the recursion: one function, or
+    // several calling each other in turn) the first by name, whichever of
+    // them the stack happened to run out in; else the innermost.
+    int best = found > 0 ? 0 : -1;
+    bool repeated = false;
+    for (int i = 0; i < found; i++) {
+        int same = 0;
+        for (int j = 0; j < found; j++)
+            same += std::strcmp(names[i].text, names[j].text) == 0;
+        if (same > 1 && (!repeated || std::strcmp(names[i].text, names[best].text) < 0)) {
+            best = i;
+            repeated = true;
+        }
+    }
+    if (best < 0)
+        return false;
+    chosen = names[best];
+    return true;
+}
+
 // The Velmora place of a function: the tables velc writes into each
 // translation (one per source, after its marker) give the source, the line
 // of the function's head and the line where it first calls itself.
 struct FunctionPlace {
     char file[256];
-    long line = 0;  // where it first calls itself, else its head
-    long head = 0;
+    long line = 0;
 };
 long readNumber(const char *&at, const char *end) {
     long number = 0;
@@ -170,7 +208,6 @@ bool placeInTable(const char *at, const char *end, const char *symbol, FunctionP
             std::memcpy(place.file, tab + 1, static_cast<std::size_t>(fileEnd - tab - 1));
             place.file[fileEnd - tab - 1] = '\0';
             place.line = recursion > 0 ? recursion : head;
-            place.head = head;
             return true;
         }
         at = numbers + 1;  // past the line end
@@ -190,77 +227,6 @@ bool functionPlace(const SymbolTable &table, const char *symbol, FunctionPlace &
             return true;
     }
     return false;
-}
-
-// The program's function a stack fault is told in. The functions the
-// innermost frames repeat are the recursion (all those within one of the
-// most repeated: a cycle of calls through several functions repeats each
-// about as often); of them, the one whose head comes first in the sources,
-// so that the choice does not hang on where in the cycle the stack ran out
-// and a WebAssembly build names the same one. Without repetition, the
-// innermost.
-bool comesFirst(const NameBuffer &a, const FunctionPlace &aPlace, bool aPlaced, const NameBuffer &b,
-                const FunctionPlace &bPlace, bool bPlaced) {
-    if (aPlaced != bPlaced)
-        return aPlaced;
-    if (aPlaced) {
-        int file = std::strcmp(aPlace.file, bPlace.file);
-        if (file != 0)
-            return file < 0;
-        if (aPlace.head != bPlace.head)
-            return aPlace.head < bPlace.head;
-    }
-    return std::strcmp(a.symbol, b.symbol) < 0;
-}
-
-bool faultFunction(const SymbolTable &table, NameBuffer &chosen, FunctionPlace &chosenPlace, bool &placed) {
-    void *frames[kFaultFrames];
-    int count = backtrace(frames, kFaultFrames);
-    Dl_info program;
-    if (!table.image || !dladdr(reinterpret_cast<void *>(&vel_guard_the_stack), &program))
-        return false;
-    NameBuffer names[kFaultFrames];
-    int found = 0;
-    for (int i = 0; i < count; i++) {
-        Dl_info info;
-        if (!dladdr(frames[i], &info) || info.dli_fbase != program.dli_fbase)
-            continue;
-        std::uintptr_t base = table.absolute ? 0 : reinterpret_cast<std::uintptr_t>(program.dli_fbase);
-        std::size_t offset = reinterpret_cast<std::uintptr_t>(frames[i]) - base;
-        if (velmoraName(functionAt(table, offset), names[found]))
-            found++;
-    }
-    if (found == 0)
-        return false;
-    int counts[kFaultFrames];
-    int most = 0;
-    for (int i = 0; i < found; i++) {
-        counts[i] = 0;
-        for (int j = 0; j < found; j++)
-            counts[i] += std::strcmp(names[i].symbol, names[j].symbol) == 0;
-        most = counts[i] > most ? counts[i] : most;
-    }
-    int best = 0;  // the innermost
-    placed = functionPlace(table, names[0].symbol, chosenPlace);
-    if (most >= 2) {
-        best = -1;
-        for (int i = 0; i < found; i++) {
-            bool seen = false;
-            for (int j = 0; j < i && !seen; j++)
-                seen = std::strcmp(names[i].symbol, names[j].symbol) == 0;
-            if (seen || counts[i] < 2 || counts[i] < most - 1)
-                continue;
-            FunctionPlace place;
-            bool hasPlace = functionPlace(table, names[i].symbol, place);
-            if (best < 0 || comesFirst(names[i], place, hasPlace, names[best], chosenPlace, placed)) {
-                best = i;
-                chosenPlace = place;
-                placed = hasPlace;
-            }
-        }
-    }
-    chosen = names[best];
-    return true;
 }
 
 void writeText(const char *text) {
@@ -289,10 +255,9 @@ void onSegmentationFault(int signal, siginfo_t *info, void *) {
     SymbolTable table;
     readSymbolTable(table);
     NameBuffer function;
+    bool named = faultFunction(table, function);
     FunctionPlace place;
-    bool placed = false;
-    bool named = faultFunction(table, function, place, placed);
-    if (named && placed) {
+    if (named && functionPlace(table, function.symbol, place)) {
         writeText(place.file);
         writeText(" L");
         writeNumber(place.line);
