@@ -11,6 +11,11 @@ FILE *streamOf(const Diagnostic &diagnostic) {
     return diagnostic.kind == DiagnosticKind::syntax ? stderr : stdout;
 }
 
+// The two streams may be one terminal or one file (2>&1): what was written
+// to the other one goes out first, so that the lines are seen in the order
+// they were written.
+void flushOther(FILE *stream) { std::fflush(stream == stderr ? stdout : stderr); }
+
 bool isTerminal(FILE *stream) { return isatty(fileno(stream)) == 1; }
 
 // A byte that continues a UTF-8 character takes no column of its own on a terminal.
@@ -55,6 +60,7 @@ std::vector<const Diagnostic *> inLineOrder(const std::vector<Diagnostic> &diagn
 
 void printDiagnosticLine(const Diagnostic &diagnostic) {
     FILE *stream = streamOf(diagnostic);
+    flushOther(stream);
     std::fputs(diagnostic.text.c_str(), stream);
     std::fputc('\n', stream);
     std::fflush(stream);

@@ -7,6 +7,7 @@
 #include "driver/settings.hpp"
 #include "driver/source_texts.hpp"
 #include "driver/text_tools.hpp"
+#include "translator/first_guesses.hpp"
 
 namespace {
 
@@ -123,12 +124,31 @@ int StrippedSource::columnInSource(int line, int column) const {
     return columnBeforeCuts(cuts[static_cast<std::size_t>(line) - 1], column);
 }
 
+namespace {
+
+std::string lineOf(const std::string &text, int number) {
+    std::string::size_type start = 0;
+    for (int line = 1; line < number && start != std::string::npos; line++) {
+        start = text.find('\n', start);
+        start = start == std::string::npos ? start : start + 1;
+    }
+    if (number < 1 || start == std::string::npos)
+        return "";
+    std::string::size_type end = text.find('\n', start);
+    return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+}  // namespace
+
 void placeInSource(std::vector<Diagnostic> &diagnostics, const std::string &path, const StrippedSource &source) {
     for (Diagnostic &diagnostic : diagnostics) {
         if (diagnostic.file != path)
             continue;
         diagnostic.column = source.columnInSource(diagnostic.line, diagnostic.column);
         diagnostic.endColumn = source.columnInSource(diagnostic.line, diagnostic.endColumn);
+        // A line that ended too soon at a `#` the programmer meant as an operator.
+        if (diagnostic.kind == DiagnosticKind::syntax && diagnostic.hint.empty())
+            diagnostic.hint = commentCutHint(lineOf(source.original, diagnostic.line), diagnostic.column);
     }
 }
 

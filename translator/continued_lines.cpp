@@ -143,9 +143,13 @@ int lineBefore(int line) {
 bool ranIntoNextLine(const antlr::RecognitionException &error, const antlr::RefToken &lastConsumed) {
     antlr::RefToken token = tokenOf(error);
     if (!token || !lastConsumed || lastConsumed->getType() != VLTokenTypes::EOL || token->getLine() < 2 ||
-        token->getType() == VLTokenTypes::EOL || token->getType() == antlr::Token::EOF_TYPE)
+        token->getType() == VLTokenTypes::EOL)
         return false;
     int line = lineBefore(token->getLine());
+    // A file whose last statement is unfinished (`x = x +`): the fault is
+    // that line's end, not the end of the file.
+    if (token->getType() == antlr::Token::EOF_TYPE)
+        return !lineHasMessage(line) && unfinishedEnd(lineText(line)).at != std::string::npos;
     return lineHasMessage(line) || unfinishedEnd(lineText(line)).at != std::string::npos;
 }
 
@@ -170,6 +174,10 @@ std::string continuedLineHint(int line) {
     int before = lineBefore(line);
     UnfinishedEnd end = unfinishedEnd(lineText(before));
     if (end.at == std::string::npos || end.bracket || end.written == ",")
+        return "";
+    // The `?>` of PHP ends no value: its line was told with the `<?php`.
+    std::string::size_type first = lineText(before).find_first_not_of(" \t");
+    if (first != std::string::npos && lineText(before).compare(first, 2, "?>") == 0)
         return "";
     return "line " + std::to_string(before) + " ends with `" + end.written +
            "`, so this line is read as the value after it: write that value on line " + std::to_string(before);

@@ -1,5 +1,6 @@
 #include "translator/first_guesses.hpp"
 
+#include <algorithm>
 #include <cctype>
 
 #include "VLTokenTypes.hpp"
@@ -189,6 +190,12 @@ bool guessAt(const antlr::RefToken &token, Guess &guess) {
         std::string target = trimmed(text.substr(0, at - 1));
         std::string value = trimmed(text.substr(at + 1, text.find_last_not_of(" \t;") - at));
         std::string op(1, text[at - 1]);
+        if (!target.empty() && target[0] == '$') {
+            // PHP's `$total += $i`: the names as this language writes them.
+            target.erase(std::remove(target.begin(), target.end(), '$'), target.end());
+            if (value.find('"') == std::string::npos)
+                value.erase(std::remove(value.begin(), value.end(), '$'), value.end());
+        }
         reportSyntax(line, column - 1, column, "`" + op + "=` is not an operator",
                      "write `" + target + " = " + target + " " + op + " " + value + "`");
         return true;
@@ -214,6 +221,33 @@ bool guessAt(const antlr::RefToken &token, Guess &guess) {
                              : "`is` is not an operator: `=` compares two values",
                      velmoraFormHint(text));
         guess.absorbsBlockStart = true;
+        return true;
+    }
+    // `if x > 2 and < 5`: a comparison after `and` or `or` without its left value.
+    bool comparison = type == T::LESSER || type == T::GREATER || type == T::LESS_EQUAL || type == T::GREAT_EQUAL ||
+                      type == T::EQUAL || type == T::NOT_EQUAL || type == T::PASDIFF;
+    std::string before = trimmed(text.substr(0, at));
+    for (const std::string word : {" and", " or"}) {
+        if (!comparison || before.size() <= word.size() ||
+            before.compare(before.size() - word.size(), word.size(), word) != 0)
+            continue;
+        std::string left = trimmed(before.substr(0, before.size() - word.size()));
+        std::string::size_type blank = left.find(' ');
+        std::string first = left.substr(0, blank);
+        if (blank != std::string::npos && (first == "if" || first == "while" || first == "until" || first == "elseif"))
+            left = trimmed(left.substr(blank + 1));
+        for (const std::string joint : {" and ", " or "})
+            if (left.rfind(joint) != std::string::npos)
+                left = left.substr(left.rfind(joint) + joint.size());
+        std::string::size_type sign = left.find_first_of("<>=!");
+        if (sign == std::string::npos || sign == 0)
+            continue;
+        std::string subject = trimmed(left.substr(0, sign));
+        std::string written = token->getText();
+        reportSyntax(line, column, column + static_cast<int>(written.size()) - 1,
+                     "expected a value before `" + written + "`",
+                     "each comparison names both its values: write `" + before + " " + subject + " " +
+                         trimmed(text.substr(at)) + "`");
         return true;
     }
     if (type == T::MUL && at > 0 && text[at - 1] == '*') {
@@ -247,9 +281,16 @@ bool guessAt(const antlr::RefToken &token, Guess &guess) {
     for (const char *step : {"++", "--"}) {
         if (code.size() > 2 && code.compare(code.size() - 2, 2, step) == 0) {
             std::string target = trimmed(code.substr(0, code.size() - 2));
+            // `print x++`: the step stands on a line of its own.
+            std::string::size_type name = target.size();
+            while (name > 0 && (isNameCharacter(target[name - 1]) || target[name - 1] == '.'))
+                name--;
+            bool alone = name == 0 || target.find_first_of("[(") != std::string::npos;
+            std::string variable = alone ? target : target.substr(name);
             int end = static_cast<int>(text.find_last_not_of(" \t;")) + 1;
             reportSyntax(line, end - 1, end, "`" + std::string(step) + "` is not an operator",
-                         "write `" + target + " = " + target + " " + step[0] + " 1`");
+                         "write `" + variable + " = " + variable + " " + step[0] + " 1`" +
+                             (alone ? "" : " on a line of its own"));
             return true;
         }
     }
@@ -284,3 +325,15 @@ bool guessAt(const antlr::RefToken &token, Guess &guess) {
     return false;
 }
 
+std::string commentCutHint(const std::string &line, int column) {
+    std::string::size_type at = column > 0 ? static_cast<std::string::size_type>(column - 1) : 0;
+    if (at == 0 || at + 1 >= line.size() || line[at] != '#' || !isLetter(line[at + 1]) ||
+        std::string("(=,[+ \t").find(line[at - 1]) == std::string::npos || trimmed(line.substr(0, at)).empty())
+        return "";
+    std::string::size_type end = at + 1;
+    while (end < line.size() && isNameCharacter(line[end]))
+        end++;
+    std::string name = line.substr(at + 1, end - at - 1);
+    return "`#` begins a comment; a length is a method: `" + name + ".length()` for a text, `" + name +
+           ".size()` for an array or a dict";
+}

@@ -17,3 +17,8 @@ bool guessAt(const antlr::RefToken &token, Guess &guess);
 
 // The line's C cast to `type` (`(double) x`) as the conversion it means, or empty.
 std::string castHint(int line, const std::string &type);
+
+// `#t` of Lua, the length of `t`, where a message stands at the end of a
+// line (`line` as written, comments included): `#` began a comment there.
+// The hint, or empty.
+std::string commentCutHint(const std::string &line, int column);

@@ -8,6 +8,7 @@
 #include "VLTokenTypes.hpp"
 #include "diagnostics/diagnostics.hpp"
 #include "semantics/classes.hpp"
+#include "translator/foreign_statements.hpp"
 #include "translator/foreign_lines.hpp"
 #include "translator/head_brackets.hpp"
 #include "translator/hints.hpp"
@@ -221,8 +222,40 @@ bool isLoopWord(const antlr::RefToken &token) {
     return type == T::LITERAL_in || type == T::COLON || (type == T::IDENT && token->getText() == "of");
 }
 
+std::string withoutDollar(const antlr::RefToken &token) { return token->getText().substr(1); }
+
+// PHP's `foreach ($a as $v)` and `foreach ($a as $k => $v)`: read as
+// `for v in a` and `for k, v in a`.
+bool readPhpForeach(TokenQueue &tokens, unsigned int close) {
+    antlr::RefToken open = tokens.LT(2);
+    if (tokens.LA(3) != T::PHPID || tokens.LA(4) != T::LITERAL_as ||
+        tokens.LA(5) != T::PHPID)
+        return false;
+    bool pair = close == 9 && tokens.LA(6) == T::EQUAL && tokens.LA(7) == T::GREATER && tokens.LA(8) == T::PHPID;
+    if (!pair && close != 6)
+        return false;
+    antlr::RefToken container = tokens.LT(3), first = tokens.LT(5), second = tokens.LT(pair ? 8 : 5);
+    std::string head = "for " + withoutDollar(first) + (pair ? ", " + withoutDollar(second) : "") + " in " +
+                       withoutDollar(container);
+    absorbBlockStart(open->getLine());
+    reportSyntaxAt(open, "unexpected `(`",
+                   "a loop's first line has no parentheses, and a name no `$`: write `" + head + "`" +
+                       blockClosing(open));
+    Tokens loop{tokenAt(T::IDENT, withoutDollar(first), first)};
+    if (pair) {
+        loop.push_back(tokenAt(T::COMMA, ",", second));
+        loop.push_back(tokenAt(T::IDENT, withoutDollar(second), second));
+    }
+    loop.push_back(tokenAt(T::LITERAL_in, "in", tokens.LT(4)));
+    loop.push_back(tokenAt(T::IDENT, withoutDollar(container), container));
+    tokens.replaceRange(2, close, loop);
+    return true;
+}
+
 // `for (x in a)`, `for (const x of a)`, `for (int x : a)`: read as `for x in a`.
 bool readParenthesisedLoop(TokenQueue &tokens, unsigned int close) {
+    if (readPhpForeach(tokens, close))
+        return true;
     unsigned int at = 3;
     antlr::RefToken open = tokens.LT(2);
     bool declared = tokens.LA(at) == T::LITERAL_let || tokens.LA(at) == T::LITERAL_const ||
@@ -299,10 +332,33 @@ void readHalfOpenRange(TokenQueue &tokens) {
     }
 }
 
+// Go's `for i := range a`, `for i, v := range a`: read as `for i in a` and
+// `for i, v in a`.
+bool readGoRange(TokenQueue &tokens) {
+    unsigned int sign = tokens.LA(3) == T::COMMA && tokens.LA(4) == T::IDENT ? 5 : 3;
+    if (tokens.LA(2) != T::IDENT || tokens.LA(sign) != T::COLON || tokens.LA(sign + 1) != T::EQUAL ||
+        tokens.LA(sign + 2) != T::IDENT || tokens.LT(sign + 2)->getText() != "range" ||
+        endsTheLine(tokens.LA(sign + 3)))
+        return false;
+    antlr::RefToken range = tokens.LT(sign + 2);
+    std::string container = trimmed(textAfter(range));
+    if (!container.empty() && container.back() == '{')
+        container = trimmed(container.substr(0, container.size() - 1));
+    std::string names = tokens.LT(2)->getText() + (sign == 5 ? ", " + tokens.LT(4)->getText() : "");
+    absorbBlockStart(range->getLine());
+    reportSyntax(tokens.LT(sign)->getLine(), columnOf(tokens.LT(sign)), afterOf(range) - 1, "unexpected `:=`",
+                 sign == 5 ? "a loop over the places and the elements of an array: write `for " + names + " in " +
+                                 container + "`" + blockClosing(range)
+                           : "a loop over the places of an array: write `for " + names + " in 0--" + container +
+                                 ".size()`; `for v in " + container + "` gives its elements" + blockClosing(range));
+    tokens.replaceRange(sign, sign + 2, {tokenAt(T::LITERAL_in, "in", range)});
+    return true;
+}
+
 void readLoop(TokenQueue &tokens) {
     readHalfOpenRange(tokens);
     if (tokens.LA(2) != T::LEFTPAR) {
-        if (!readGoLoop(tokens))
+        if (!readGoRange(tokens) && !readGoLoop(tokens))
             readAssignedLoop(tokens);
         return;
     }
@@ -313,6 +369,11 @@ void readLoop(TokenQueue &tokens) {
     for (unsigned int at = 3; at < close; at++)
         if (tokens.LA(at) == T::SEMI)
             semicolons.push_back(at);
+    // PHP's `for ($i = 0; $i < 3; $i++)`: its names are read without their `$`.
+    if (tokens.LA(3) == T::PHPID && semicolons.size() == 2)
+        for (unsigned int at = 3; at < close; at++)
+            if (tokens.LA(at) == T::PHPID)
+                tokens.replaceAt(at, tokenAt(T::IDENT, tokens.LT(at)->getText().substr(1), tokens.LT(at)));
     if (semicolons.size() == 2)
         readCLoop(tokens, close, semicolons[0], semicolons[1]);
     else if (semicolons.empty())
@@ -529,18 +590,27 @@ void readForeignSwitch(TokenQueue &tokens) {
     explainForeignBlock(word->getLine());
 }
 
-// `interface Shape {`, Swift's `protocol`, Rust's `trait`: a block of
-// method heads that velc does not read. Told once, with its lines.
+// `interface Shape {`, Swift's `protocol`, Rust's `trait` (a block of
+// method heads), Rust's `impl Point {` (the methods of a class, apart from
+// it): blocks that velc does not read. Told once, with their lines.
 void readInterface(TokenQueue &tokens) {
     antlr::RefToken word = tokens.LT(1);
     const std::string &text = word->getText();
     const std::string &line = lineOf(word);
     std::string::size_type last = line.find_last_not_of(" \t\r");
-    if ((text != "interface" && text != "protocol" && text != "trait") || tokens.LA(2) != T::IDENT ||
+    bool impl = text == "impl" || text == "extension";
+    if ((text != "interface" && text != "protocol" && text != "trait" && !impl) || tokens.LA(2) != T::IDENT ||
         last == std::string::npos || line[last] != '{' || isDeclaredName(text))
         return;
     std::string name = tokens.LT(2)->getText();
     absorbBlockStart(word->getLine());
+    if (impl) {
+        // Rust's `impl Point {`, Swift's `extension Point {`.
+        reportWord(word, "the methods of a class are written inside it, with its attributes: class " + name +
+                             " ... /class");
+        explainForeignBlock(word->getLine());
+        return;
+    }
     reportWord(word, "the methods that classes share are written in a base class, which each derives from: class " +
                          name + " ... /class, then class Circle is " + name);
     explainForeignBlock(word->getLine());
@@ -601,22 +671,29 @@ void readEndlessLoop(TokenQueue &tokens) {
     tokens.replaceRange(1, 2, {tokenAt(T::LITERAL_while, "while", word), tokenAt(T::LITERAL_forever, "forever", word)});
 }
 
-// `struct Point {` of C, Go, Rust and Swift: read as the class it means.
+// `struct Point {` of C, Go, Rust and Swift, or `struct Point` alone on its
+// line: read as the class it means.
 void readStruct(TokenQueue &tokens) {
     antlr::RefToken word = tokens.LT(1);
     if ((word->getText() != "struct" && word->getText() != "record") || isDeclaredName(word->getText()) ||
-        tokens.LA(2) != T::IDENT || tokens.LA(3) != T::LEFTCURLY || !endsTheLine(tokens.LA(4)))
+        tokens.LA(2) != T::IDENT)
+        return;
+    bool brace = tokens.LA(3) == T::LEFTCURLY && endsTheLine(tokens.LA(4));
+    if (!brace && !endsTheLine(tokens.LA(3)))
         return;
     absorbBlockStart(word->getLine());
     reportWordAsWritten(word, T::IDENT, "a record is a class: class " + tokens.LT(2)->getText() + " ... /class");
-    translation().braceLines.push_back(word->getLine());
-    tokens.replaceRange(1, 3, {tokenAt(T::LITERAL_class, "class", word), tokens.LT(2)});
+    if (brace)
+        translation().braceLines.push_back(word->getLine());
+    tokens.replaceRange(1, brace ? 3 : 2, {tokenAt(T::LITERAL_class, "class", word), tokens.LT(2)});
 }
 
 void readForeignHead(TokenQueue &tokens) {
     if (!firstOnItsLine(tokens.LT(1)))
         return;
     mendHeadBrackets(tokens);
+    if (readForeignStatement(tokens))
+        return;
     int first = tokens.LA(1);
     if (first == T::LITERAL_for) {
         readLoop(tokens);

@@ -9,6 +9,7 @@
 #include "semantics/functions.hpp"
 #include "semantics/reserved_names.hpp"
 #include "semantics/symbols.hpp"
+#include "translator/classes.hpp"
 #include "translator/continued_lines.hpp"
 #include "translator/first_guesses.hpp"
 #include "translator/near_names.hpp"
@@ -214,6 +215,76 @@ bool usedAsAValue(const Diagnostic &diagnostic, const std::string &name) {
     char next = text[after];
     bool comparison = next == '=' && after + 1 < text.size() && text[after + 1] == '=';
     return (next == '=' && !comparison) || next == '(' || next == '.' || next == '[' || next == ',';
+}
+
+// `Foo f = Foo()`, `Point p`: the name stands where a declaration puts its
+// type. A capitalised word is a class's name, never a keyword; a lowercase
+// one is a type when the line makes an object of it after the `=`.
+bool inTypePosition(const Diagnostic &diagnostic, const std::string &name) {
+    const std::string &text = translation().positions->line(diagnostic.line);
+    std::string::size_type start = text.find(name);
+    std::string::size_type second = text.find_first_not_of(" \t", start + name.size());
+    if (second == std::string::npos || !std::isalpha(static_cast<unsigned char>(text[second])))
+        return false;
+    // `If x = 1`, `While x > 0`: a keyword in capitals is still the keyword.
+    for (const std::string &keyword : statementKeywords())
+        if (editDistance(name, keyword, 0) == 0)
+            return false;
+    if (std::isupper(static_cast<unsigned char>(name[0])))
+        return true;
+    std::string::size_type sign = text.find('=', second);
+    if (sign == std::string::npos || (sign + 1 < text.size() && text[sign + 1] == '='))
+        return false;
+    std::string::size_type value = text.find_first_not_of(" \t", sign + 1);
+    return value != std::string::npos && text.compare(value, name.size() + 1, name + "(") == 0;
+}
+
+// The names a declaration's type may have: the program's classes and the type words.
+std::vector<std::string> typeNames() {
+    std::vector<std::string> names = {"int", "integer", "natural", "real", "number", "text", "byte", "char",
+                                      "bool", "var", "array", "dict", "file", "cstring", "object"};
+    for (const ClassRecord &record : sourceSemantics().run.classes.records)
+        names.push_back(record.name);
+    return names;
+}
+
+// `def __init__(self, x):` in a class: the constructor as velc writes it.
+std::string constructorHint() {
+    int current = currentClassIndex();
+    std::string name = current >= 0 ? classRecord(current).name : "Point";
+    return "the constructor is the method named as its class, and the attributes are plain names in it: void " +
+           name + "(int x) ... return";
+}
+
+bool definesFunction(const std::string &name) {
+    for (const FunctionRecord &function : sourceSemantics().run.functions.records)
+        if (function.name == name && function.ownerClass < 0)
+            return true;
+    return false;
+}
+
+// `b = [x * 2 for x in a]` of Python: the array made by a loop.
+std::string comprehensionHint(const std::string &line) {
+    std::string::size_type open = line.find('['), close = line.rfind(']');
+    if (open == std::string::npos || close == std::string::npos || close < open)
+        return "";
+    std::string inside = line.substr(open + 1, close - open - 1);
+    std::string::size_type loop = inside.find(" for "), in = inside.find(" in ", loop == std::string::npos ? 0 : loop);
+    if (loop == std::string::npos || in == std::string::npos || line.find('"') != std::string::npos)
+        return "";
+    std::string value = inside.substr(0, loop), variable = inside.substr(loop + 5, in - loop - 5),
+                container = inside.substr(in + 4);
+    std::string::size_type sign = line.find('=');
+    std::string target = sign != std::string::npos && sign < open ? line.substr(0, sign) : "b";
+    auto trim = [](std::string text) {
+        std::string::size_type first = text.find_first_not_of(" \t"), last = text.find_last_not_of(" \t");
+        return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+    };
+    target = trim(target);
+    // `var b = [...]`: the name, without its declaration word.
+    target = target.substr(target.find_last_of(" \t") == std::string::npos ? 0 : target.find_last_of(" \t") + 1);
+    return "an array is filled by a loop: write `var " + target + " = []`, then `for " + trim(variable) + " in " +
+           trim(container) + "` ... `" + target + ".push(" + trim(value) + ")` ... `/for`";
 }
 
 bool isFunctionWord(const std::string &name) {
@@ -480,15 +551,34 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
         return hint;
     }
     case E_CANNOT_BE_USED:
+        if (name == "this") {
+            // What its members are is no news: there is no object.
+            translation().keywordGuessLines.insert(diagnostic.line);
+            return "`this` is the object a method of a class runs on; outside the class, name the object: p.x";
+        }
         return name == "break" ? "`break` leaves a loop; a `case` ends where the next `case` begins" : "";
     case E_CLASS_NOT_DEFINED: case E_NOT_DECLARED: {
         if (isFunctionWord(name) || startsItsLine(diagnostic, "function "))
-            return foreignFunctionHint;
+            return lineOf(diagnostic).find("__init__") != std::string::npos ? constructorHint() : foreignFunctionHint;
         std::string hint = castHint(diagnostic.line, name);
         if (!hint.empty()) {
             // What the parse makes of the value after the cast is no news.
             translation().keywordGuessLines.insert(diagnostic.line);
             return hint;
+        }
+        std::string comprehension = comprehensionHint(lineOf(diagnostic));
+        if (!comprehension.empty()) {
+            // What the rest of the line makes of the loop in brackets is no news.
+            translation().keywordGuessLines.insert(diagnostic.line);
+            return comprehension;
+        }
+        // `$x = 1` of PHP: the variable, declared, has no `$`.
+        std::string::size_type dollar = lineOf(diagnostic).find("$" + name);
+        if (diagnostic.code == E_NOT_DECLARED && dollar != std::string::npos &&
+            lineOf(diagnostic).find('"') == std::string::npos) {
+            translation().keywordGuessLines.insert(diagnostic.line);
+            return "a variable's name has no `$`, and it is declared with its type before its first use: int " +
+                   name + " = 1";
         }
         hint = known(std::begin(nameGuesses), std::end(nameGuesses), name);
         // What the rest of `System.out.println(x)` or `puts x` makes of
@@ -505,6 +595,12 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
         }
         if (name == "end" || name == "endif" || name == "done" || name == "fi" || name == "endwhile")
             return blockEndHint;
+        if (diagnostic.code == E_CLASS_NOT_DEFINED && startsItsLine(diagnostic, name) &&
+            inTypePosition(diagnostic, name)) {
+            // `Foo()` after the `=` is the same missing class.
+            translation().keywordGuessLines.insert(diagnostic.line);
+            return didYouMean(name, typeNames());
+        }
         if (startsItsLine(diagnostic, name) && !usedAsAValue(diagnostic, name)) {
             std::string keyword = closestName(name, statementKeywords());
             if (!keyword.empty()) {
@@ -513,6 +609,8 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
                 return "did you mean `" + keyword + "`?";
             }
         }
+        if (diagnostic.code == E_NOT_DECLARED && definesFunction(name))
+            return "a function is called with brackets, its arguments in them: " + name + "()";
         ClosestSoFar closest(name);
         considerDeclared(closest);
         hint = didYouMeanAnswer(closest);
@@ -534,7 +632,10 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
         for (const std::string &member : memberNames(false))
             closest.consider(member);
         considerDeclared(closest);
-        return didYouMeanAnswer(closest);
+        std::string hint = didYouMeanAnswer(closest);
+        // `t.lenght`: a built-in method, misspelt and without its brackets.
+        std::string method = hint.empty() ? closestName(name, builtinNames(true)) : "";
+        return method.empty() ? hint : "did you mean `" + method + "()`?";
     }
     default:
         return "";
@@ -548,7 +649,8 @@ const char *const foreignFunctionHint =
 
 void FirstGuessHints::noteReported(const Diagnostic &diagnostic) const {
     const TokenPositions *positions = translation().positions;
-    if (!positions || diagnostic.hint != foreignFunctionHint || diagnostic.line < 1)
+    if (!positions || (diagnostic.hint != foreignFunctionHint && diagnostic.hint != constructorHint()) ||
+        diagnostic.line < 1)
         return;
     ForeignFunction function;
     function.firstLine = diagnostic.line;
@@ -567,6 +669,10 @@ bool FirstGuessHints::followsExplainedGuess(const Diagnostic &diagnostic, const 
     if (diagnostic.code == E_NOT_DECLARED && std::find(members.begin(), members.end(), name) != members.end())
         return true;
     if (translation().foreignBlocks.covers(diagnostic.line))
+        return true;
+    bool member = diagnostic.code == E_METHOD_NOT_FOUND || diagnostic.code == E_ATTRIBUTE_NOT_FOUND ||
+                  diagnostic.code == E_NO_METHOD;
+    if (member && translation().membersOfForeignClasses.count(name) != 0)
         return true;
     const ForeignFunctions &functions = translation().foreignFunctions;
     if (functions.lines.covers(diagnostic.line))

@@ -10,6 +10,7 @@
 #include "VLTokenTypes.hpp"
 #include "diagnostics/diagnostics.hpp"
 #include "translator/foreign_lines.hpp"
+#include "translator/hints.hpp"
 #include "translator/source_translation.hpp"
 
 namespace {
@@ -81,6 +82,16 @@ LexicalMessage describeLexicalError(const std::string &line, int column, const s
                     "a text takes no values inside it; `print` writes them one after another: print \"x = \", x"};
         return {"`%` is not an operator", "the remainder is written `mod`: a mod b"};
     }
+    // `<?php` and `?>` of PHP around the code.
+    std::string::size_type tag = line.find("<?");
+    if (tag != std::string::npos && at >= tag && at <= tag + 2 && line.compare(tag, 9, "<?elmora>") != 0) {
+        std::string::size_type end = tag + 2;
+        while (end < line.size() && std::isalpha(static_cast<unsigned char>(line[end])))
+            end++;
+        return {"`" + line.substr(tag, end - tag) + "` cannot stand here",
+                "a source holds only the program: leave out `" + line.substr(tag, end - tag) + "` and `?>`",
+                static_cast<int>(tag) + 1, static_cast<int>(end)};
+    }
     if (c == '_')
         return {"a name cannot start with `_`", "start it with a letter"};
     if (byte >= 128)
@@ -93,6 +104,14 @@ LexicalMessage describeLexicalError(const std::string &line, int column, const s
 antlr::RefToken LexicalErrorFilter::nextToken() {
     antlr::RefToken token = pending_ ? pending_ : readToken();
     pending_ = antlr::RefToken();
+    if (phpTold_ && atLineStart_ && token->getType() == T::QUESTION) {
+        // The `?>` that closes a told `<?php`: its message named it.
+        antlr::RefToken next = readToken();
+        if (next->getType() == T::GREATER && next->getLine() == token->getLine())
+            token = readToken();
+        else
+            pending_ = next;
+    }
     if (token->getType() == T::LEFTCURLY) {
         antlr::RefToken next = readToken();
         // A `{` alone on its line belongs to the line before.
@@ -210,7 +229,9 @@ bool LexicalErrorFilter::opensFunctionByBrace(const antlr::RefToken &brace, cons
     static const int types[] = {T::LITERAL_void, T::LITERAL_bool, T::LITERAL_byte, T::LITERAL_number,
                                 T::LITERAL_int, T::LITERAL_real, T::LITERAL_integer, T::LITERAL_natural,
                                 T::LITERAL_var, T::LITERAL_array, T::LITERAL_dict, T::LITERAL_file,
-                                T::LITERAL_text, T::LITERAL_cstring, T::LITERAL_char, T::LITERAL_object};
+                                T::LITERAL_text, T::LITERAL_cstring, T::LITERAL_char, T::LITERAL_object,
+                                // `static int count() {`: a modifier before the type
+                                T::LITERAL_static, T::LITERAL_private, T::LITERAL_protected, T::LITERAL_inline};
     int beforeBrace = atLineStart_ && previous_ == T::EOL ? lastOfLine_ : previous_;
     if (beforeBrace != T::RIGHTPAR || !endsItsLine(brace, next))
         return false;
@@ -226,13 +247,22 @@ antlr::RefToken LexicalErrorFilter::readToken() {
             const TokenPositions *positions = translation().positions;
             const std::string text = positions ? positions->line(line) : std::string();
             int column = error.getColumn() > 0 ? byteColumn(text, error.getColumn()) : 0;
+            antlr::RefToken foreign = foreignFunctionName(text, column, error.getColumn(), line);
+            if (foreign)
+                return foreign;
             LexicalMessage described = describeLexicalError(text, column, error.getMessage());
             int at = described.column > 0 ? described.column : column;
             // A lone `!` on a line whose message wrote the whole line with `not` is no news.
             bool told = blockStartAbsorbed(line) && described.hint.compare(0, 11, "write `not ") == 0;
             if (!told)
                 reportSyntax(line, at, std::max(at, described.endColumn), described.message, described.hint);
+            phpTold_ = phpTold_ || described.message.compare(0, 3, "`<?") == 0;
             skipRestOfLine();
+            // `if i % 2 == 0 {`: the `{` skipped with the line still opened
+            // its block, whose `}` closes it.
+            std::string::size_type last = text.find_last_not_of(" \t\r");
+            if (last != std::string::npos && text[last] == '{' && static_cast<int>(last) + 1 > column)
+                translation().braceLines.push_back(line);
             std::string::size_type quote = column > 0 ? openQuote(text, static_cast<std::string::size_type>(column - 1))
                                                       : std::string::npos;
             if (quote != std::string::npos && text[quote] == '"')
@@ -250,6 +280,33 @@ antlr::RefToken LexicalErrorFilter::textClosedAtLineEnd(const std::string &line,
     antlr::RefToken token(new antlr::CommonToken(T::STRING_LITERAL, text));
     token->setLine(number);
     token->setColumn(static_cast<int>(quote) + 1);
+    return token;
+}
+
+// `def __init__(self, x):` of Python: the name with its `_` is read as a
+// name, so that the line is told as the function of another language it
+// is, with its lines, and not as a character velc cannot read.
+antlr::RefToken LexicalErrorFilter::foreignFunctionName(const std::string &text, int column, int scannerColumn,
+                                                        int line) {
+    std::string::size_type at = column > 0 ? static_cast<std::string::size_type>(column - 1) : text.size();
+    std::string::size_type first = text.find_first_not_of(" \t");
+    if (at >= text.size() || text[at] != '_' || first == std::string::npos || first >= at)
+        return antlr::RefToken();
+    std::string::size_type wordEnd = first;
+    while (wordEnd < at && std::isalpha(static_cast<unsigned char>(text[wordEnd])))
+        wordEnd++;
+    if (text.find_first_not_of(" \t", wordEnd) != at || !isForeignFunctionWord(text.substr(first, wordEnd - first)))
+        return antlr::RefToken();
+    std::string name;
+    for (int c = lexer_.LA(1); c == '_' || std::isalnum(c); c = lexer_.LA(1)) {
+        name += static_cast<char>(c);
+        lexer_.consume();
+    }
+    if (name.empty())
+        return antlr::RefToken();
+    antlr::RefToken token(new antlr::CommonToken(T::IDENT, name));
+    token->setLine(line);
+    token->setColumn(scannerColumn);
     return token;
 }
 

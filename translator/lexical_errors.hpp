@@ -19,6 +19,7 @@ public:
 private:
     antlr::RefToken readToken();
     void skipRestOfLine();
+    antlr::RefToken foreignFunctionName(const std::string &text, int column, int scannerColumn, int line);
     static antlr::RefToken textClosedAtLineEnd(const std::string &line, std::string::size_type quote, int number);
     bool opensBlockByBrace(const antlr::RefToken &brace, const antlr::RefToken &next) const;
     bool opensFunctionByBrace(const antlr::RefToken &brace, const antlr::RefToken &next) const;
@@ -27,6 +28,7 @@ private:
 
     antlr::CharScanner &lexer_;
     antlr::RefToken pending_;     // read after a brace that stays
+    bool phpTold_ = false;        // a `<?php` was told: its `?>` is no news
     int lineStart_ = 0;           // the type of the first token of the line
     bool atLineStart_ = true;
     int previous_ = 0;            // the type of the token before

@@ -24,6 +24,10 @@ const char *const partHint = "a part of a text is a slice: t[1--3] (the end left
 const char *const lengthHint = "a text's length is `t.length()`; an array's or a dict's is `a.size()`";
 const char *const emptyHint = "a text is empty when `t.length() = 0`, an array or a dict when `a.size() = 0`";
 
+const char *const getHint = "an element is read by its key or its place: d[\"a\"], a[0]";
+const char *const putHint = "an element is given its value by its key or its place: d[\"b\"] = 2, a[0] = 1";
+const char *const mathHint = "the mathematical functions take the number as their argument: abs(x), sqrt(x)";
+
 const Known methods[] = {
     {"toString", textHint},  {"ToString", textHint},   {"to_string", textHint},  {"toUpperCase", upperHint},
     {"ToUpper", upperHint},  {"uppercased", upperHint}, {"uppercase", upperHint}, {"toLowerCase", lowerHint},
@@ -33,6 +37,9 @@ const Known methods[] = {
     {"Contains", inHint},    {"substring", partHint},   {"substr", partHint},     {"Substring", partHint},
     {"Length", lengthHint},  {"Count", lengthHint},     {"isEmpty", emptyHint},   {"IsEmpty", emptyHint},
     {"items", "a loop over a dict gives each key with its value: for k, v in d"},
+    {"get", getHint},        {"Get", getHint},          {"put", putHint},         {"set", putHint},
+    {"concat", "texts are joined with `+`: s + \"b\"; arrays by a loop of `push`"},
+    {"abs", mathHint},       {"sqrt", mathHint},        {"round", mathHint},      {"floor", mathHint},
 };
 
 const char *const arrayHint = "an array is written between brackets: [1, 2]";

@@ -143,6 +143,8 @@ bool ReadAsMeant::takeForeignClose() {
         antlr::RefToken closer = misspeltCloserInPlaceOf(word, LT(2));
         tokens_.drop();
         tokens_.replaceNext(closer);
+    } else if (close == ForeignClose::endsDo) {
+        tokens_.insertNext(doCloserBefore(word));
     } else if (close == ForeignClose::goesOn) {
         tokens_.drop();
         if (LA(1) == T::SEMI)

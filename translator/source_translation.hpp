@@ -62,6 +62,9 @@ struct SourceTranslation : SourceSemantics {
     ForeignFunctions foreignFunctions;
     // Blocks of another language that velc does not read (`when (x) {`), once told.
     LineSpans foreignBlocks;
+    // The methods and attributes of classes written as Python writes them,
+    // once told: what a use of them finds missing is no news.
+    std::unordered_set<std::string> membersOfForeignClasses;
     OutputState output;
     TranslatedTexts texts;
     XmlState xml;

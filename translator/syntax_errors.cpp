@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <iterator>
 #include <map>
 #include <unordered_set>
@@ -570,6 +571,9 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
         return newArrayHint(lineText(token->getLine()), byteColumn(lineText(token->getLine()), token->getColumn()));
     if (type == T::DOTDOT)
         return "texts are joined with `+`: \"a\" + b; `..` stands only in a range: 1..3";
+    // `"a" . "b"` of PHP and Perl.
+    if (type == T::DOT && lineText(token->getLine()).find('"') != std::string::npos)
+        return "texts are joined with `+`: \"a\" + b";
     const std::string &text = lineText(token->getLine());
     std::string code = trimmed(text);
     if (!token->getText().empty() && token->getText()[0] == '`') {
@@ -599,6 +603,51 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
         return "a loop over numbers names its range: for i in 0..2 (both ends counted) or for i in 0--3 (the end left out)";
     if (startsWithFunctionWord(text))
         return foreignFunctionHint;
+    // `/function`, `/def`: a function ends with its `return`.
+    if (type == T::DIV && firstOnItsLine(token) && (code.compare(0, 9, "/function") == 0 || code == "/def"))
+        return "a function ends with its `return`: leave out `" + code + "`";
+    // `input("Name? ", name)`: the prompt and the variable without brackets.
+    if (type == T::LEFTPAR && code.compare(0, 5, "input") == 0 && code.back() == ')' &&
+        trimmed(code.substr(5)).compare(0, 1, "(") == 0) {
+        std::string inside = trimmed(code.substr(5));
+        return "`input` takes its prompt and its variable without brackets: write `input " +
+               inside.substr(1, inside.size() - 2) + "`";
+    }
+    // `class Dog extends Animal`, `class Dog : Animal`, `class Dog(Animal):`.
+    if (code.compare(0, 6, "class ") == 0) {
+        std::string::size_type name = code.find_first_not_of(" \t", 6), end = name;
+        while (end < code.size() && isNameCharacter(code[end]))
+            end++;
+        std::string::size_type lastEnd = code.size();
+        while (lastEnd > end && !isNameCharacter(code[lastEnd - 1]))
+            lastEnd--;
+        std::string::size_type lastStart = lastEnd;
+        while (lastStart > end && isNameCharacter(code[lastStart - 1]))
+            lastStart--;
+        std::string last = code.substr(lastStart, lastEnd - lastStart);
+        if (name != std::string::npos && end > name && !last.empty() && last != code.substr(name, end - name))
+            return "a class names its base after `is`: class " + code.substr(name, end - name) + " is " + last;
+    }
+    // `greet "Bo"`: a call of the program's function without its brackets.
+    if (type == T::IDENT && firstOnItsLine(token) && sourceDefinesFunction(token->getText()) &&
+        trimmed(text).size() > token->getText().size()) {
+        std::string rest = trimmed(trimmed(text).substr(token->getText().size()));
+        if (!rest.empty() && rest[0] != '(' && rest[0] != '=' && rest[0] != '.' && rest[0] != '[')
+            return "a function is called with its arguments in brackets: write `" + token->getText() + "(" + rest + ")`";
+    }
+    // `print x > 0 ? "yes" : "no"`: the choice of two values of C.
+    std::string::size_type mark = static_cast<std::string::size_type>(byteColumn(text, token->getColumn()) - 1);
+    std::string::size_type colon = text.rfind(':');
+    for (const char *word : {"print ", "echo "}) {
+        std::string::size_type start = text.find_first_not_of(" \t");
+        if (type != T::QUESTION || code.compare(0, std::strlen(word), word) != 0 || colon == std::string::npos ||
+            colon < mark)
+            continue;
+        std::string condition = trimmed(text.substr(start + std::strlen(word), mark - start - std::strlen(word)));
+        std::string first = trimmed(text.substr(mark + 1, colon - mark - 1)), second = trimmed(text.substr(colon + 1));
+        return "`?` begins the statement of a one-line if, not a choice of values: write `if " + condition + " ? " +
+               word + first + " else " + word + second + "`";
+    }
     if (code.compare(0, 7, "import ") == 0 || code.compare(0, 5, "from ") == 0 || code.compare(0, 8, "require ") == 0)
         return "the built-in functions need no import; another source of the program is joined with "
                "`include \"lib.vel\"`";

@@ -130,6 +130,10 @@ bool startsItsLineAfterABrace(const antlr::RefToken &token) {
 
 // `/whlie` or `/foreach` for the closing word of the block: a `/` at the
 // start of its line with a word close to the block's right after it.
+bool isEndWord(const std::string &text) {
+    return std::find(std::begin(endWords), std::end(endWords), text) != std::end(endWords);
+}
+
 bool misspeltCloser(const OpenBlock &block, const antlr::RefToken &slash, const antlr::RefToken &word) {
     const char *closer = closerText(block.closer);
     if (!word || word->getType() != T::IDENT || word->getLine() != slash->getLine() ||
@@ -137,12 +141,8 @@ bool misspeltCloser(const OpenBlock &block, const antlr::RefToken &slash, const 
         return false;
     const std::string &text = word->getText();
     std::string meant = closer + 1;
-    return (meant == "for" && text == "foreach") || (meant == "if" && text == "unless") ||
+    return (meant == "for" && text == "foreach") || (meant == "if" && text == "unless") || isEndWord(text) ||
            !closestName(text, {meant}).empty();
-}
-
-bool isEndWord(const std::string &text) {
-    return std::find(std::begin(endWords), std::end(endWords), text) != std::end(endWords);
 }
 
 // The `{` message of the block's first line learns where its `}` was.
@@ -157,6 +157,14 @@ void tellTheBraceOfItsClose(const OpenBlock &block, const antlr::RefToken &brace
     DiagnosticSink &sink = currentSink();
     const std::vector<Diagnostic> &all = sink.all();
     for (int line : {block.opener->getLine(), block.opener->getLine() + 1}) {
+        // The line after the block's first one counts only for the `{` alone on it.
+        if (line != block.opener->getLine()) {
+            const TokenPositions *positions = translation().positions;
+            const std::string text = positions ? positions->line(line) : std::string();
+            std::string::size_type first = text.find_first_not_of(" \t");
+            if (first == std::string::npos || text[first] != '{')
+                continue;
+        }
         for (std::size_t i : sink.onLine(line)) {
             if (all[i].kind == DiagnosticKind::syntax && all[i].message == "unexpected `{`")
                 sink.rehint(i, hint + place);
@@ -276,6 +284,37 @@ void reportMisspeltKeyword(const antlr::RefToken &word, int next, int keyword) {
     reportWordAsWritten(word, next, hint);
 }
 
+namespace {
+
+// `do` ... `while x < 3`, the `while` at the level of the `do` and no
+// `/while` or `/do` after it: the loop's end as C writes it, not a loop.
+bool whileEndsDo(const OpenBlock &block, const antlr::RefToken &word) {
+    const TokenPositions *positions = translation().positions;
+    if (!positions || !startsItsLine(word))
+        return false;
+    std::string::size_type indent = positions->line(block.opener->getLine()).find_first_not_of(" \t");
+    if (positions->line(word->getLine()).find_first_not_of(" \t") != indent)
+        return false;
+    for (int line = word->getLine() + 1; line <= positions->lineCount(); line++) {
+        const std::string &text = positions->line(line);
+        std::string::size_type first = text.find_first_not_of(" \t");
+        if (first != std::string::npos && (text.compare(first, 6, "/while") == 0 || text.compare(first, 3, "/do") == 0))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+antlr::RefToken doCloserBefore(const antlr::RefToken &word) {
+    std::string rest = lineOf(word).substr(static_cast<std::string::size_type>(columnOf(word) - 1));
+    std::string::size_type last = rest.find_last_not_of(" \t;");
+    std::string condition = velmoraForm(rest.substr(0, last == std::string::npos ? 0 : last + 1));
+    reportSyntaxAt(word, "unexpected `while`", "a `do` loop is closed by `/do`: write `/do " + condition + "`");
+    currentSink().placeLast(columnOf(word), lastColumnOf(word));
+    return tokenAt(T::SLASHDO, "/do", word);
+}
+
 ForeignClose foreignClose(const antlr::RefToken &word, const antlr::RefToken &secondToken,
                           const antlr::RefToken &thirdToken) {
     const OpenBlock *block = innermostBlock();
@@ -285,8 +324,13 @@ ForeignClose foreignClose(const antlr::RefToken &word, const antlr::RefToken &se
     int second = secondToken ? secondToken->getType() : 0;
     int third = thirdToken ? thirdToken->getType() : 0;
     if (type == T::RIGHTCURLY) {
-        if (!startsItsLine(word) || !openedByBrace(*block, word->getLine()))
+        if (!startsItsLine(word))
             return ForeignClose::none;
+        // A `}` alone on its line closes the block open there, as `end` does.
+        if (!openedByBrace(*block, word->getLine()))
+            return block->closer != T::LITERAL_return && block->closer != T::SLASHCLASS && endsAStatement(second)
+                       ? ForeignClose::closes
+                       : ForeignClose::none;
         bool lineEnds = second == T::SEMI || second == T::EOL;
         if (isBranchWord(secondToken) || (lineEnds && isBranchWord(thirdToken)))
             return ForeignClose::goesOn;
@@ -298,6 +342,9 @@ ForeignClose foreignClose(const antlr::RefToken &word, const antlr::RefToken &se
             return ForeignClose::closes;
         return endsAStatement(second) ? ForeignClose::closes : ForeignClose::none;
     }
+    if (type == T::LITERAL_while && block->closer == T::SLASHDO && !endsAStatement(second) &&
+        whileEndsDo(*block, word))
+        return ForeignClose::endsDo;
     if (!startsItsLineAfterABrace(word))
         return ForeignClose::none;
     if (block->closer == T::LITERAL_return)
@@ -344,7 +391,11 @@ bool methodBraceAt(const antlr::RefToken &word) {
 antlr::RefToken closerInPlaceOf(const antlr::RefToken &word) {
     const OpenBlock &block = *innermostBlock();
     const char *closer = closerText(block.closer);
-    if (word->getType() == T::RIGHTCURLY) {
+    if (word->getType() == T::RIGHTCURLY && !openedByBrace(block, word->getLine())) {
+        reportSyntaxAt(word, "unexpected `}`",
+                       "a block is closed by its own word: write `" + std::string(closer) + "` to close the `" +
+                           block.opener->getText() + "` of line " + std::to_string(block.opener->getLine()));
+    } else if (word->getType() == T::RIGHTCURLY) {
         tellTheBraceOfItsClose(block, word, closer);
         if (block.closer == T::LITERAL_return)
             translation().functionBraces--;

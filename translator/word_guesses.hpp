@@ -39,9 +39,13 @@ enum class ForeignClose {
     skipped,  // a further `elseif`, or the `else` after one: its line goes
               // on the branch before
     misspelt, // `/whlie`, `/foreach`: the closing word of the innermost block
+    endsDo,   // `while x < 3` at the level of its `do` (C's do ... while):
+              // read as `/do while x < 3`
 };
 // `second` and `third` are the tokens after `word`.
 ForeignClose foreignClose(const antlr::RefToken &word, const antlr::RefToken &second, const antlr::RefToken &third);
+// The `/do` read before the `while` that ends a `do` as C ends it, told.
+antlr::RefToken doCloserBefore(const antlr::RefToken &word);
 // Whether `word` and `next` are an `else if` on one line.
 bool elseIfAhead(const antlr::RefToken &word, const antlr::RefToken &next);
 // A function's `}` where its `return` is looked for (its `{` was reported).
