@@ -2,7 +2,8 @@
 # Translation time (velc -q -b -c) of programs that grow one kind of table:
 # many functions, functions each calling the next, one long method chain, a
 # chain of different methods, one long chain of subscripts, a class with
-# many attributes, a class with many methods, many undeclared names, and
+# many attributes, a class with many methods, many undeclared names, many
+# names each misspelt once (whose messages ask for the closest name), and
 # lines that each fail: stray closing words, stray brackets, a misspelt
 # keyword (each message asks whether its line already had one), and lines
 # of other languages. KINDS="foreign heads" runs those kinds only. Each
@@ -39,6 +40,23 @@ includes() {
     printf 'print f0(1)\n' >> "$2/prog.vel"
 }
 undeclared() { for ((i = 0; i < $1; i++)); do printf 'print u%d\n' $i; done; }
+# Names declared and then each used with two neighbouring letters swapped:
+# every use asks which declared name it is close to ("did you mean").
+# Random letters, with the number in letters at the end to keep them apart.
+hinted() {
+    awk -v n=$1 'BEGIN { s = 12345; a = "abcdefghijklmnopqrstuvwxyz"
+        for (i = 0; i < n; i++) {
+            w = "v"
+            for (k = 0; k < 6; k++) { s = (s * 1103515245 + 12345) % 2147483648; w = w substr(a, int(s / 65536) % 26 + 1, 1) }
+            for (k = i; k > 0 || length(w) < 10; k = int(k / 26)) w = w substr(a, k % 26 + 1, 1)
+            name[i] = w
+            printf "int %s = %d\n", w, i
+        }
+        for (i = 0; i < n; i++) {
+            w = name[i]; p = substr(w, 3, 1) == substr(w, 4, 1) ? 5 : 3
+            printf "print %s\n", substr(w, 1, p - 1) substr(w, p + 1, 1) substr(w, p, 1) substr(w, p + 2)
+        } }'
+}
 closers() { for ((i = 0; i < $1; i++)); do printf '/if\n'; done; }
 brackets() { for ((i = 0; i < $1; i++)); do printf ')\n'; done; }
 misspelt() { for ((i = 0; i < $1; i++)); do printf 'iff x > 1\n'; done; }
@@ -54,7 +72,7 @@ elsifs() { printf 'int x = 1\nif x = 0\n'; for ((i = 0; i < $1; i++)); do printf
 unclosed() { printf 'int x = 1\n'; for ((i = 0; i < $1; i++)); do printf 'if x > %d\n' $i; done; }
 
 printf '%-12s %10s %10s %7s\n' table 4000 16000 ratio
-for kind in ${KINDS:-functions calling chain mixed subscripts attributes methods undeclared closers brackets misspelt foreign heads elsifs unclosed}; do
+for kind in ${KINDS:-functions calling chain mixed subscripts attributes methods undeclared hinted closers brackets misspelt foreign heads elsifs unclosed}; do
     $kind 4000 > small.vel
     $kind 16000 > large.vel
     small=$(median_time "$build/velc" -q -b -c small 2> /dev/null)

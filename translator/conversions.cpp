@@ -51,6 +51,12 @@ std::string byteOf(const ExprValue &value) {
 
 std::string conditionText(const ExprValue &value) {
     checkHasValue(T_BOOLEAN, value.type);
+    // A product or a shift taken as a truth value is one the C++ compilers
+    // suspect of a slip for "&&" and warn of: it is compared with 0.
+    bool number = (isIntegerLike(value.type) || isFloating(value.type)) && value.type != T_BOOLEAN;
+    if (number && !value.plainName && !value.literal &&
+        (value.text.find('*') != std::string::npos || value.text.find("<<") != std::string::npos))
+        return "((" + value.text + ")!=0)";
     if (isIntegerLike(value.type) || isFloating(value.type) || value.type == T_CHAR ||
         value.type == T_CHARPTR || value.type == T_UNKNOWN || value.type == T_OBJECT)
         return value.text;

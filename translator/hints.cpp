@@ -12,6 +12,7 @@
 #include "translator/classes.hpp"
 #include "translator/continued_lines.hpp"
 #include "translator/first_guesses.hpp"
+#include "translator/near_names.hpp"
 #include "translator/other_languages.hpp"
 #include "translator/positions.hpp"
 #include "translator/source_translation.hpp"
@@ -85,21 +86,86 @@ std::vector<std::string> builtinNames(bool methods) {
     return names;
 }
 
-// The names the program has declared where the translation stands.
-std::vector<std::string> declaredNames() {
-    std::vector<std::string> names;
-    auto add = [&names](const std::vector<Symbol *> &symbols) {
+// A list of symbols that only grows but for a source that failed (whose
+// names are taken out again), and its index of near names: brought up to
+// date before each search, made again when the list is not the one indexed.
+struct IndexedSymbols {
+    NearNames names;
+    std::size_t indexed = 0;
+    const Symbol *first = nullptr;
+    const Symbol *last = nullptr;
+
+    const NearNames &over(const std::vector<Symbol *> &symbols) {
+        if (symbols.size() < indexed || (indexed > 0 && (symbols[0] != first || symbols[indexed - 1] != last))) {
+            names.clear();
+            indexed = 0;
+        }
+        for (; indexed < symbols.size(); indexed++)
+            if (symbols[indexed])
+                names.add(symbols[indexed]->name);
+        first = symbols.empty() ? nullptr : symbols[0];
+        last = symbols.empty() ? nullptr : symbols.back();
+        return names;
+    }
+};
+
+const NearNames &globalNames() {
+    static IndexedSymbols globals;
+    return globals.over(symbolTable().globals);
+}
+
+// The program's functions outside classes, likewise.
+const NearNames &functionNames() {
+    static NearNames names;
+    static std::size_t indexed = 0;
+    static std::string first, last;
+    const auto &records = sourceSemantics().run.functions.records;
+    if (records.size() < indexed ||
+        (indexed > 0 && (records.front().name != first || records[indexed - 1].name != last))) {
+        names.clear();
+        indexed = 0;
+    }
+    for (; indexed < records.size(); indexed++)
+        if (records[indexed].ownerClass < 0)
+            names.add(records[indexed].name);
+    first = records.empty() ? "" : records.front().name;
+    last = records.empty() ? "" : records.back().name;
+    return names;
+}
+
+// Considers the names the program has declared where the translation
+// stands, in their order: the globals, the function's locals, the class's
+// members and the blocks' names.
+void considerDeclared(ClosestSoFar &closest) {
+    globalNames().search(closest);
+    auto consider = [&closest](const std::vector<Symbol *> &symbols) {
         for (const Symbol *symbol : symbols)
             if (symbol)
-                names.push_back(symbol->name);
+                closest.consider(symbol->name);
     };
-    add(symbolTable().globals);
-    add(localScopes().functionLocals);
-    add(localScopes().classMembers.members);
+    consider(localScopes().functionLocals);
+    consider(localScopes().classMembers.members);
     int depth = std::min(scopes().blockDepth, BLOCK_DEPTH_CAPACITY - 1);
     for (int level = 0; level <= depth; level++)
-        add(localScopes().blockScopes[level]);
-    return names;
+        consider(localScopes().blockScopes[level]);
+}
+
+bool declaredFolded(const std::string &name) {
+    if (globalNames().holdsFolded(name))
+        return true;
+    auto holds = [&name](const std::vector<Symbol *> &symbols) {
+        for (const Symbol *symbol : symbols)
+            if (symbol && editDistance(name, symbol->name, 0) == 0)
+                return true;
+        return false;
+    };
+    if (holds(localScopes().functionLocals) || holds(localScopes().classMembers.members))
+        return true;
+    int depth = std::min(scopes().blockDepth, BLOCK_DEPTH_CAPACITY - 1);
+    for (int level = 0; level <= depth; level++)
+        if (holds(localScopes().blockScopes[level]))
+            return true;
+    return false;
 }
 
 // The attributes and methods of the program's classes: a misspelt member
@@ -283,6 +349,11 @@ std::string didYouMean(const std::string &name, const std::vector<std::string> &
     return close.empty() ? "" : "did you mean `" + close + "`?";
 }
 
+std::string didYouMeanAnswer(const ClosestSoFar &closest) {
+    std::string close = closest.answer();
+    return close.empty() ? "" : "did you mean `" + close + "`?";
+}
+
 }  // namespace
 
 bool isForeignFunctionWord(const std::string &word) { return isFunctionWord(word); }
@@ -297,44 +368,50 @@ int editDistance(const std::string &a, const std::string &b, int limit) {
     const std::size_t n = a.size(), m = b.size();
     if ((n > m ? n - m : m - n) > static_cast<std::size_t>(limit))
         return limit + 1;
-    std::vector<std::vector<int>> d(n + 1, std::vector<int>(m + 1));
-    for (std::size_t i = 0; i <= n; i++)
-        d[i][0] = static_cast<int>(i);
+    std::string x(a), y(b);
+    for (char &c : x)
+        c = folded(c);
+    for (char &c : y)
+        c = folded(c);
+    // Three rows of the table: the swap of two neighbours looks two back.
+    std::vector<int> rows(3 * (m + 1));
+    int *before = rows.data(), *previous = before + (m + 1), *current = previous + (m + 1);
     for (std::size_t j = 0; j <= m; j++)
-        d[0][j] = static_cast<int>(j);
-    for (std::size_t i = 1; i <= n; i++)
+        previous[j] = static_cast<int>(j);
+    int previousSmallest = 0;
+    for (std::size_t i = 1; i <= n; i++) {
+        current[0] = static_cast<int>(i);
+        int smallest = current[0];
         for (std::size_t j = 1; j <= m; j++) {
-            int cost = folded(a[i - 1]) == folded(b[j - 1]) ? 0 : 1;
-            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + cost});
-            if (i > 1 && j > 1 && folded(a[i - 1]) == folded(b[j - 2]) && folded(a[i - 2]) == folded(b[j - 1]))
-                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+            int cost = x[i - 1] == y[j - 1] ? 0 : 1;
+            current[j] = std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + cost});
+            if (i > 1 && j > 1 && x[i - 1] == y[j - 2] && x[i - 2] == y[j - 1])
+                current[j] = std::min(current[j], before[j - 2] + 1);
+            smallest = std::min(smallest, current[j]);
         }
-    return std::min(d[n][m], limit + 1);
+        // A later row is at least this one's least, or one more than the
+        // row before's (a swap of neighbours reaches back two rows).
+        if (smallest > limit && previousSmallest + 1 > limit)
+            return limit + 1;
+        previousSmallest = smallest;
+        int *oldest = before;
+        before = previous;
+        previous = current;
+        current = oldest;
+    }
+    return std::min(previous[m], limit + 1);
 }
 
 std::string closestName(const std::string &name, const std::vector<std::string> &candidates) {
-    // One slip in a short name, two in a longer one: "x" is not "y".
-    int limit = name.size() <= 2 ? 0 : name.size() <= 5 ? 1 : 2;
-    std::string best;
-    int bestDistance = limit + 1;
-    for (const std::string &candidate : candidates) {
-        if (candidate == name)
-            return "";
-        int distance = editDistance(name, candidate, limit);
-        if (distance < bestDistance) {
-            best = candidate;
-            bestDistance = distance;
-        }
-    }
-    return best;
+    ClosestSoFar closest(name);
+    for (const std::string &candidate : candidates)
+        closest.consider(candidate);
+    return closest.answer();
 }
 
 bool isDeclaredName(const std::string &name) {
-    if (findClass(name) >= 0)
+    if (findClass(name) >= 0 || declaredFolded(name))
         return true;
-    for (const std::string &declared : declaredNames())
-        if (editDistance(name, declared, 0) == 0)
-            return true;
     for (const FunctionRecord &function : sourceSemantics().run.functions.records)
         if (editDistance(name, function.name, 0) == 0)
             return true;
@@ -457,11 +534,11 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
         if (isReservedName(name))
             return "a function of C or C++ is called once an extern line declares its types, as in: "
                    "extern real hypot(real, real)";
-        std::vector<std::string> names = builtinNames(false);
-        for (const FunctionRecord &function : sourceSemantics().run.functions.records)
-            if (function.ownerClass < 0)
-                names.push_back(function.name);
-        hint = didYouMean(name, names);
+        ClosestSoFar closest(name);
+        for (const std::string &builtin : builtinNames(false))
+            closest.consider(builtin);
+        functionNames().search(closest);
+        hint = didYouMeanAnswer(closest);
         if (hint.empty() && startsItsLine(diagnostic, name)) {
             // `whle (x > 0)`: a block word with its condition in brackets.
             std::string keyword = closestName(name, statementKeywords());
@@ -534,7 +611,9 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
         }
         if (diagnostic.code == E_NOT_DECLARED && definesFunction(name))
             return "a function is called with brackets, its arguments in them: " + name + "()";
-        hint = didYouMean(name, declaredNames());
+        ClosestSoFar closest(name);
+        considerDeclared(closest);
+        hint = didYouMeanAnswer(closest);
         return hint.empty() && diagnostic.code == E_NOT_DECLARED ? declarationHint(name, lineOf(diagnostic)) : hint;
     }
     case E_ATTRIBUTE_NOT_FOUND: {
@@ -549,7 +628,11 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
             return length;
         if (!otherLanguageMethodHint(name).empty())
             return otherLanguageMethodHint(name);
-        std::string hint = didYouMean(name, joined(memberNames(false), declaredNames()));
+        ClosestSoFar closest(name);
+        for (const std::string &member : memberNames(false))
+            closest.consider(member);
+        considerDeclared(closest);
+        std::string hint = didYouMeanAnswer(closest);
         // `t.lenght`: a built-in method, misspelt and without its brackets.
         std::string method = hint.empty() ? closestName(name, builtinNames(true)) : "";
         return method.empty() ? hint : "did you mean `" + method + "()`?";

@@ -524,17 +524,35 @@ std::string appendPrefix(std::string prefix, const std::string &op) {
     return prefix;
 }
 
-ExprValue prefixed(const std::string &prefix, const ExprValue &operand) {
-    if (prefix.empty())
+// The complement of a truth value is that of the int it stands for: C++
+// takes it so but warns of "~" on a bool ("~!x", "~true"), so the int is
+// written out.
+std::string complementsOfInts(const std::string &prefix, bool boolean) {
+    std::string written;
+    for (auto op = prefix.rbegin(); op != prefix.rend(); ++op) {
+        if (*op == '~' && boolean)
+            written.insert(0, "(int)");
+        written.insert(written.begin(), *op);
+        if (*op == '!')
+            boolean = true;
+        else if (*op != ' ')
+            boolean = false;
+    }
+    return written;
+}
+
+ExprValue prefixed(const std::string &written, const ExprValue &operand) {
+    if (written.empty())
         return operand;
+    std::string prefix = complementsOfInts(written, operand.type == T_BOOLEAN);
     std::string text = prefix.back() == '!' ? conditionText(operand) : operand.text;
     // A quoted literal is a C++ array of chars, whose sign is none or a
     // pointer's: it gets them as a text variable would.
     if (operand.stringLiteral && prefix.back() != '!')
         text = "text(" + text + ")";
-    ExprValue value = result(prefix + text, typeAfterPrefix(prefix, operand.type));
+    ExprValue value = result(prefix + text, typeAfterPrefix(written, operand.type));
     value.literal = operand.literal && !operand.stringLiteral;
-    foldKnownSigns(value, prefix, operand);
+    foldKnownSigns(value, written, operand);
     value.effects = operand.effects;
     return value;
 }

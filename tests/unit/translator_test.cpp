@@ -97,6 +97,12 @@ const std::vector<Limit> limits = {
     {"nested XML elements", nestedElements, 128, "prog.vel L129: at most 128 nested XML elements required, found 129.\n"},
     {"operators", [](int n) { return "int x = 1\nint y = x" + repeated("+x", n) + "\n"; },
      10000, "prog.vel L2: at most 10000 operators in an expression required, found 10001.\n"},
+    // Each list takes two brackets of the C++ for the one inside it.
+    {"nested lists", [](int n) { return "array a = " + repeated("[", n) + "1" + repeated("]", n) + "\nprint a\n"; },
+     112, "prog.vel L1: at most 224 levels of brackets in the C++ of an expression required, found 226.\n"},
+    // Each list takes two brackets of the C++ for the one inside it.
+    {"nested lists", [](int n) { return "array a = " + repeated("[", n) + "1" + repeated("]", n) + "\nprint a\n"; },
+     112, "prog.vel L1: at most 224 levels of brackets in the C++ of an expression required, found 226.\n"},
     // Prefix operators count as well.
     {"prefix operators", [](int n) { return "bool b = " + repeated("not ", n) + "true\n"; },
      10000, "prog.vel L1: at most 10000 operators in an expression required, found 10001.\n"},
