@@ -206,6 +206,8 @@ std::string defaultInitializer(int type) {
     case T_TEXT: return "=\"\"";
     case T_ARRAY: return "=velarray()";
     case T_DICT: return "=dict()";
+    // A var given no value holds nil, as an element past the end does.
+    case T_VAR: return "=dyn()";
     case T_OBJECT: return "=velarray()";
     case T_FILE:
     case T_DIR: return "=NULL";
@@ -289,6 +291,11 @@ void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &va
 
 void betweenDeclarators() {
     emit("\n");
+    writeIndent();
+}
+
+// Each object of a list is a definition of its own, ended with its line.
+void betweenObjectDeclarators() {
     writeIndent();
 }
 

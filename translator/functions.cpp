@@ -29,6 +29,9 @@ std::string identifierFrom(const std::string &text) {
 
 // The value a function of this type gives for nil or a missing value.
 std::string defaultValueOf(int type) {
+    // A var gives nil itself, which the caller can tell from 0.
+    if (type == T_VAR)
+        return "dyn()";
     std::string initializer = defaultInitializer(type);
     std::string::size_type start = initializer.find('=');
     if (start == std::string::npos)

@@ -134,6 +134,8 @@ std::string nilOperandFor(int type, int classIndex) {
     case T_OBJECT: return nullObject(classIndex);
     case T_NATURAL: return "0";
     case T_CHAR: return "'\\0'";
+    // A var holds nil itself: it equals nil, not false or 0.
+    case T_VAR: return "dyn()";
     default: return nilFor(type);
     }
 }
