@@ -291,7 +291,19 @@ void nullsBesideNumbers(ExprValue &left, ExprValue &right) {
         right.text = "0";
 }
 
-ExprValue additiveOperatorText(ExprValue left, bool plus, const ExprValue &right) {
+// An integer with a natural computes as an integer: C++ would make the
+// integer a natural, so that 3 - 10n were 2^64 - 7. The natural is taken
+// as a 64-bit signed integer, which keeps a large natural's digits too.
+ExprValue signedBesideInteger(int leftType, ExprValue right) {
+    if (leftType == T_INTEGER && right.type == T_NATURAL) {
+        right.text = "(long long)(" + right.text + ")";
+        markComputed(right);
+    }
+    return right;
+}
+
+ExprValue additiveOperatorText(ExprValue left, bool plus, const ExprValue &givenRight) {
+    const ExprValue right = signedBesideInteger(left.type, givenRight);
     countOperator();
     const int leftType = left.type;
     std::shared_ptr<AppendChain> chain = plus ? chainBefore(left) : nullptr;
@@ -353,8 +365,10 @@ ExprValue additiveOperatorText(ExprValue left, bool plus, const ExprValue &right
     return value;
 }
 
-ExprValue multiplicativeOperatorText(ExprValue left, int operatorToken, const ExprValue &right) {
+ExprValue multiplicativeOperatorText(ExprValue left, int operatorToken, const ExprValue &givenRight) {
     countOperator();
+    // Division keeps its own rule: an integer divided by a natural is a real.
+    const ExprValue right = operatorToken == VLTokenTypes::DIV ? givenRight : signedBesideInteger(left.type, givenRight);
     const int leftType = left.type;
     int classWord = operatorToken == VLTokenTypes::MUL ? W_MULTIPLY : operatorToken == VLTokenTypes::DIV ? W_DIVIDE : W_MODULO;
     if (eitherUnknown(leftType, right.type) || refusedNonNumbers(leftType, right.type, classWord)) {
