@@ -90,6 +90,11 @@ std::string methodArgument(int receiverType, int expected, const ExprValue &argu
                   argument.type == T_REAL;
     if (isTypedArray(receiverType) && (expected & ~BUILTIN_OPTIONAL) == T_VAR && number)
         return argument.text;
+    // A dict finds a text or integer key as it stands, without a dyn made
+    // for each look-up.
+    if (receiverType == T_DICT && (expected & ~BUILTIN_OPTIONAL) == T_VAR &&
+        (argument.type == T_TEXT || argument.type == T_INTEGER))
+        return argument.text;
     return builtinArgument(expected, argument);
 }
 
