@@ -104,8 +104,12 @@ std::string realDivisor(const ExprValue &divisor) {
 // A comparison of a scalar with itself is what the program says (x = x is
 // false for a NaN), but clang warns of it; the unary plus makes the right
 // side another expression of the same value.
-std::string besideItself(const std::string &left, const std::string &right, int type) {
-    bool scalar = isIntegerLike(type) || isFloating(type) || type == T_CHAR || type == T_OBJECT;
+std::string besideItself(const std::string &left, const std::string &right, int type, int classIndex) {
+    // An object of a program's class is a counted reference, which C++
+    // compares through a function of libvel, without a warning, and which
+    // has no unary plus of its own.
+    bool pointer = type == T_OBJECT && classIndex >= 0 && !classRecord(classIndex).counted;
+    bool scalar = isIntegerLike(type) || isFloating(type) || type == T_CHAR || pointer;
     bool same = withoutOuterParentheses(left) == withoutOuterParentheses(right);
     return scalar && same ? "+(" + right + ")" : right;
 }
@@ -212,7 +216,7 @@ ExprValue comparisonText(ExprValue left, int comparisonToken, const ExprValue &r
               : comparisonToken == VLTokenTypes::LESS_EQUAL ? 3 : comparisonToken == VLTokenTypes::GREAT_EQUAL ? 4 : 5;
     if (signednessDiffers(left, leftType, right))
         return result("_vel_order(" + left.text + "," + rightText + ")" + texts[index] + "0", T_BOOLEAN, LOOSE_RELATION);
-    rightText = besideItself(left.text, rightText, leftType);
+    rightText = besideItself(left.text, rightText, leftType, left.classIndex);
     for (std::string *side : {&left.text, &rightText})
         if (isWrittenNot(*side))
             *side = asInt(*side);
@@ -558,7 +562,7 @@ ExprValue prefixed(const std::string &prefix, const ExprValue &operand) {
 std::string boundTest(const ExprValue &item, const std::string &op, const ExprValue &bound) {
     if (signednessDiffers(item, item.type, bound))
         return "_vel_order(" + item.text + "," + bound.text + ")" + op + "0";
-    return item.text + op + besideItself(item.text, bound.text, item.type);
+    return item.text + op + besideItself(item.text, bound.text, item.type, item.classIndex);
 }
 
 ExprValue inRange(ExprValue item, ExprValue low, ExprValue high, bool inclusive, bool negated) {
