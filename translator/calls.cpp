@@ -447,6 +447,9 @@ ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &leve
         if (unrelatedObjectArgument(parameter, argument))
             reportCall(E_BAD_ARGUMENT_IN, function.name, parameter.className,
                        classRecord(argument.classIndex).name);
+        else if (argument.type == T_OBJECT && argument.classIndex >= 0 && argument.text != "NULL" &&
+                 isObjectless(parameter.type))
+            reportCall(E_BAD_ARGUMENT_IN, function.name, parameter.type, argument.type);
         arguments[i] = programArgument(parameter, argument, function.external);
     }
     const std::string &emitted = call.emitted.empty() ? function.emittedName : call.emitted;

@@ -69,7 +69,7 @@ void checkReturnedType(int declared, int classIndex, const ExprValue &value) {
         return;
     if (declared == T_OBJECT && classIndex >= 0 && refusedUnrelatedObject(classIndex, value))
         return;
-    if (resultOf(declared, value.type) == 0)
+    if (resultOf(declared, value.type) == 0 || (value.type == T_OBJECT && value.classIndex >= 0 && value.text != "NULL" && isObjectless(declared)))
         reportCall(E_BAD_RETURN_TYPE_IN, functionState().record.name, declared, value.type);
 }
 

@@ -306,8 +306,25 @@ ExprValue signedBesideInteger(int leftType, ExprValue right) {
     return right;
 }
 
+// An object of a class takes part in no arithmetic: C++ would refuse a
+// pointer or a reference beside a number. null is the empty value of the
+// other side (nullsBesideNumbers).
+bool refusedObjectOperand(const ExprValue &left, const ExprValue &right, int classWord) {
+    auto object = [](const ExprValue &side) {
+        return side.type == T_OBJECT && side.classIndex >= 0 && side.text != "NULL";
+    };
+    if (!object(left) && !object(right))
+        return false;
+    reportOperands(classWord, left.type, right.type);
+    return true;
+}
+
 ExprValue additiveOperatorText(ExprValue left, bool plus, const ExprValue &givenRight) {
     const ExprValue right = signedBesideInteger(left.type, givenRight);
+    if (refusedObjectOperand(left, right, W_ADD)) {
+        countOperator();
+        return result(std::move(left.text) + (plus ? "+" : "-") + right.text, T_UNKNOWN);
+    }
     countOperator();
     const int leftType = left.type;
     std::shared_ptr<AppendChain> chain = plus ? chainBefore(left) : nullptr;
@@ -375,7 +392,8 @@ ExprValue multiplicativeOperatorText(ExprValue left, int operatorToken, const Ex
     const ExprValue right = operatorToken == VLTokenTypes::DIV ? givenRight : signedBesideInteger(left.type, givenRight);
     const int leftType = left.type;
     int classWord = operatorToken == VLTokenTypes::MUL ? W_MULTIPLY : operatorToken == VLTokenTypes::DIV ? W_DIVIDE : W_MODULO;
-    if (eitherUnknown(leftType, right.type) || refusedNonNumbers(leftType, right.type, classWord)) {
+    if (eitherUnknown(leftType, right.type) || refusedNonNumbers(leftType, right.type, classWord) ||
+        refusedObjectOperand(left, right, classWord)) {
         static const char *const texts[] = {"*", "/", "%"};
         int index = operatorToken == VLTokenTypes::MUL ? 0 : operatorToken == VLTokenTypes::DIV ? 1 : 2;
         return result(std::move(left.text) + texts[index] + right.text, T_UNKNOWN);
@@ -548,6 +566,10 @@ ExprValue prefixed(const std::string &prefix, const ExprValue &operand) {
     if (prefix.empty())
         return operand;
     std::string text = prefix.back() == '!' ? conditionText(operand) : operand.text;
+    // "not" of an object tests that it is null: a counted reference is made
+    // a truth value first, since libvel's "!" of a dyn would take it too.
+    if (prefix.back() == '!' && operand.type == T_OBJECT && operand.classIndex >= 0 && operand.text != "NULL")
+        text = "static_cast<bool>(" + operand.text + ")";
     // A quoted literal is a C++ array of chars, whose sign is none or a
     // pointer's: it gets them as a text variable would.
     if (operand.stringLiteral && prefix.back() != '!')
