@@ -9,6 +9,7 @@
 #include <iostream>
 #include <iterator>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -116,6 +117,47 @@ void placeOnLine(json &diagnostic, const std::string &file, int line, const std:
     diagnostic["endColumn"] = last == std::string::npos ? 2 : last + 2;
 }
 
+// A source the scan could not read ends the run with a line naming it
+// ("lib.vel not found. Compilation aborted."): the message stands on the
+// include line that names it, found by following the include lines from
+// the main source as the scan did, the editor's unsaved texts included.
+bool placeOnIncludeLine(json &diagnostic, const std::string &message, const std::string &mainSource) {
+    static const std::regex unreadable(
+        R"(^(.+?) (not found|is a folder, not a source file|is not a regular file|cannot be read: .*)\. Compilation aborted\.$)");
+    static const std::regex includeLine(R"(^([ \t]*include[ \t]+"?)([^"\s]+\.vel)\b)", std::regex::icase);
+    std::smatch m;
+    if (!std::regex_match(message, m, unreadable))
+        return false;
+    const std::string missing = m[1].str();
+    const std::string folder = mainSource.find('/') == std::string::npos ? "" : mainSource.substr(0, mainSource.rfind('/') + 1);
+    std::vector<std::string> toRead{mainSource};
+    std::set<std::string> seen{mainSource};
+    for (std::size_t next = 0; next < toRead.size() && next < 500; next++) {
+        std::unique_ptr<std::istream> text = openSource(toRead[next]);
+        if (!text)
+            continue;
+        int number = 0;
+        for (std::string line; std::getline(*text, line);) {
+            number++;
+            std::smatch found;
+            if (!std::regex_search(line, found, includeLine))
+                continue;
+            const std::string name = found[2].str();
+            if (missing == name || missing == folder + name ||
+                (missing.size() > name.size() && missing.compare(missing.size() - name.size() - 1, std::string::npos, "/" + name) == 0)) {
+                diagnostic["file"] = toRead[next];
+                diagnostic["line"] = number;
+                diagnostic["column"] = found[1].length() + 1;
+                diagnostic["endColumn"] = found[1].length() + 1 + name.size();
+                return true;
+            }
+            if (seen.insert(folder + name).second)
+                toRead.push_back(folder + name);
+        }
+    }
+    return false;
+}
+
 int codeOfMessage(const std::string &message) {
     for (int code = 1; code <= 90; code++) {
         const char *text = catalogueText(code);
@@ -166,6 +208,7 @@ json diagnosticsOf(const std::string &printed, const std::string &parserPrinted,
             placeOnLine(diagnostic, m[1].str(), diagnostic["line"], m[3].str());
         } else {
             diagnostic = {{"file", mainSource}, {"line", 1}, {"column", 1}, {"endColumn", 2}, {"message", line}, {"code", 0}};
+            placeOnIncludeLine(diagnostic, line, mainSource);
         }
         diagnostics.push_back(diagnostic);
     }

@@ -14,10 +14,18 @@ using nlohmann::json;
 
 namespace {
 
+// A type as a Velmora program writes it: the translator's name for a C
+// string is the C++ one.
+std::string shownType(int type) {
+    return type == T_CHARPTR ? "cstring" : typeName(type);
+}
+
 std::string typeText(int type, int classIndex) {
     if ((type == T_OBJECT || type == T_CLASS) && classIndex >= 0)
         return classRecord(classIndex).name;
-    return type == T_UNKNOWN ? "" : typeName(type);
+    if (type == T_OBJECTARRAY && classIndex >= 0)
+        return classRecord(classIndex).name + " array";
+    return type == T_UNKNOWN ? "" : shownType(type);
 }
 
 std::string lineOf(const std::string &text, int line) {
@@ -78,7 +86,9 @@ std::string signatureOf(const SymbolIndex &index, int declaration) {
     for (std::size_t i = 0; i < record.parameters.size(); i++) {
         const ParameterRecord &parameter = record.parameters[i];
         text += i ? ", " : "";
-        text += parameter.className.empty() ? typeText(parameter.type, -1) : parameter.className;
+        text += !parameter.functionTypeName.empty() ? parameter.functionTypeName
+                : parameter.className.empty()         ? typeText(parameter.type, -1)
+                                                      : parameter.className;
         text += " " + parameter.name;
         if (parameter.hasDefault && i < parameters.size())
             text += " = " + defaultAfter(index, *parameters[i]);
@@ -94,8 +104,13 @@ json place(const SymbolIndex &index, const IndexPlace &at) {
 }
 
 // The documentation page's table rows: for each section's receiver (or
-// "" for the global functions), each name in lower case -> {arguments, result}.
-using DocRows = std::map<std::string, std::map<std::string, std::pair<std::string, std::string>>>;
+// "" for the global functions), each name in lower case -> the row.
+struct DocRow {
+    std::string spelling;    // the name as the page writes it: toInt, not toint
+    std::string arguments;
+    std::string doc;
+};
+using DocRows = std::map<std::string, std::map<std::string, DocRow>>;
 
 std::vector<std::string> receiversOfSection(const std::string &heading) {
     if (heading == "Texts") return {"text"};
@@ -142,9 +157,9 @@ const DocRows &documentedRows() {
             std::size_t close = cells[0].find('`', open + 1);
             if (close == std::string::npos)
                 break;
-            std::string name = lowered(cells[0].substr(open + 1, close - open - 1));
+            std::string spelling = cells[0].substr(open + 1, close - open - 1);
             for (const std::string &receiver : receivers)
-                rows[receiver].emplace(name, std::make_pair(cells[1], cells[2]));
+                rows[receiver].emplace(lowered(spelling), DocRow{spelling, cells[1], cells[2]});
             open = close;
         }
     }
@@ -175,7 +190,19 @@ json indexDocument(const SymbolIndex &index) {
         entry["kind"] = declarationKindName(d.kind);
         bool isClass = d.kind == DeclarationKind::classType;
         bool isMember = d.kind == DeclarationKind::method;
-        entry["type"] = isClass ? "class" : typeText(d.type, isMember ? -1 : d.classIndex);
+        // A method's class is the one it belongs to; its result's is in its record.
+        std::string type = isClass ? "class" : typeText(d.type, isMember ? -1 : d.classIndex);
+        if (d.function >= 0) {
+            const FunctionRecord &record = functionRecord(d.function);
+            if (record.returnTypes.size() == 1 && !record.returnClasses.empty())
+                type = typeText(record.returnTypes[0], record.returnClasses[0]);
+        }
+        // A parameter that takes a function by a type of define names that type.
+        if (d.kind == DeclarationKind::parameter && d.container >= 0 && index.declarations[d.container].function >= 0)
+            for (const ParameterRecord &parameter : functionRecord(index.declarations[d.container].function).parameters)
+                if (parameter.name == d.name && !parameter.functionTypeName.empty())
+                    type = parameter.functionTypeName;
+        entry["type"] = type;
         if (d.function >= 0)
             entry["signature"] = signatureOf(index, static_cast<int>(i));
         if (d.container >= 0)
@@ -210,19 +237,21 @@ json builtinsDocument() {
         int result = isFunction ? entry.field[F_RESULT] : entry.field[M_RESULT];
         std::string arguments = isFunction ? argumentsFromTable(entry, F_ARG1, 4) : argumentsFromTable(entry, M_ARG1, 2);
         std::string doc;
+        std::string name = entry.name;
         auto section = docs.find(receiver);
         if (section != docs.end()) {
             auto found = section->second.find(lowered(entry.name));
             if (found != section->second.end()) {
-                arguments = found->second.first == "none" ? "" : found->second.first;
-                doc = found->second.second;
+                arguments = found->second.arguments == "none" ? "" : found->second.arguments;
+                doc = found->second.doc;
+                name = found->second.spelling;
             }
         }
-        std::string resultName = result == T_VOID ? "void" : typeName(result);
+        std::string resultName = result == T_VOID ? "void" : shownType(result);
         builtins.push_back({{"index", row},
-                            {"name", entry.name},
+                            {"name", name},
                             {"receiver", receiver},
-                            {"signature", std::string(entry.name) + "(" + arguments + ")"},
+                            {"signature", name + "(" + arguments + ")"},
                             {"result", resultName},
                             {"doc", doc}});
     }

@@ -155,6 +155,12 @@ void readToolchain() {
         settings.integerSuffix = "ui64";
 }
 
+// Without a source the usage is the answer (status 0), unless a long
+// option asked for work on one: then nothing was done that was asked.
+bool asksForSourceWork(const DriverSettings &settings) {
+    return settings.watch || settings.formatSources || settings.webPage;
+}
+
 int runVelc(int argc, char **argv) {
     DriverSettings &settings = driverSettings;
     OptionReading options = readOptions(argc, argv, settings);
@@ -185,7 +191,7 @@ int runVelc(int argc, char **argv) {
         return runPlayground(settings.executableDirectory, portGiven ? std::stoi(argv[optionCount + 1]) : 0);
     }
     if (argc - optionCount <= 1)
-        printUsage();
+        printUsage(asksForSourceWork(settings) ? invalidOptionStatus : 0);
     int sourceIndex = optionCount + 1;
     if (settings.formatSources) {
         readConfiguration(settings.configPath);

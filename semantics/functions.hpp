@@ -14,6 +14,7 @@ struct ParameterRecord {
     bool hasDefault = false;
     bool functionType = false;  // a function passed by name
     int signature = -1;         // for a function type made by define: the function it was made from
+    std::string functionTypeName;  // and the name define gave that type
     std::string className;      // for a parameter of a class type
     std::string defaultValue;   // the C++ of its default value, where it has one
 };

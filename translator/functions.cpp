@@ -296,6 +296,7 @@ void parameterNamedType(const std::string &name) {
     if (signature >= 0) {
         parameter.type = T_FUNCTION;
         parameter.signature = signature;
+        parameter.functionTypeName = name;
         functionState().parameterSpelling += typeNameSpelling(name) + " ";
         return;
     }

@@ -5,6 +5,7 @@
 
 #include "semantics/classes.hpp"
 #include "translator/call_parts.hpp"
+#include "translator/declarations.hpp"
 #include "translator/source_translation.hpp"
 
 namespace {
@@ -24,15 +25,23 @@ bool definedHere(const FunctionRecord &function) {
 }
 
 // Whether the head can stand before its definition: the classes of its
-// results and parameters are known where the call is, and it takes no
-// function by name (whose type the reading has not made yet). Otherwise the
-// call stays one that the end of the source checks.
-bool usableHere(const FunctionAhead &ahead, std::vector<int> &classes) {
+// results and parameters, and the function types its parameters take
+// functions by, are known where the call is. Otherwise the call stays one
+// that the end of the source checks. A function type is this reading's own:
+// each parameter of one gets the function the type was made from here.
+bool usableHere(const FunctionAhead &ahead, std::vector<int> &classes, std::vector<int> &signatures) {
     if (ahead.record.mode != 0)
         return false;
-    for (const ParameterRecord &parameter : ahead.record.parameters)
-        if (parameter.functionType || (!parameter.className.empty() && findClass(parameter.className) < 0))
+    for (const ParameterRecord &parameter : ahead.record.parameters) {
+        signatures.push_back(parameter.signature);
+        if (parameter.functionType) {
+            signatures.back() = definedFunctionType(parameter.functionTypeName);
+            if (signatures.back() < 0)
+                return false;
+        }
+        if (!parameter.className.empty() && findClass(parameter.className) < 0)
             return false;
+    }
     for (const std::string &name : ahead.resultClasses) {
         classes.push_back(name.empty() ? -1 : findClass(name));
         if (!name.empty() && classes.back() < 0)
@@ -48,10 +57,12 @@ int registerAhead(const std::string &key, int ownerClass) {
     auto known = functionsAhead().known.find(key);
     if (known == functionsAhead().known.end())
         return -1;
-    std::vector<int> classes;
-    if (!usableHere(known->second, classes))
+    std::vector<int> classes, signatures;
+    if (!usableHere(known->second, classes, signatures))
         return -1;
     FunctionRecord record = known->second.record;
+    for (std::size_t i = 0; i < record.parameters.size(); i++)
+        record.parameters[i].signature = signatures[i];
     record.ownerClass = ownerClass;
     record.returnClasses = classes;
     record.returnClass = classes.size() == 1 ? classes[0] : -1;

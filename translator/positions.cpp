@@ -175,6 +175,25 @@ bool locateByCode(Diagnostic &diagnostic, const std::string &text, std::string::
             span.second = callLength(text, span.first, name.size());
         break;
     }
+    case TPL_REQUIRED_FOUND: {
+        // What was found, where the line holds it: the word quoted ("the
+        // reserved word \"void\"", "the type \"int\" called"), else the
+        // value named after "found" (a byte of 300).
+        std::string found = quotedName(diagnostic.message);
+        std::string::size_type after = diagnostic.message.rfind("found ");
+        if (found.empty() && after != std::string::npos) {
+            found = diagnostic.message.substr(after + 6);
+            while (!found.empty() && (found.back() == '.' || found.back() == ' '))
+                found.pop_back();
+        }
+        if (found.empty())
+            return false;
+        std::string::size_type at = findWord(text, found, reached == std::string::npos ? reached : reached + 1);
+        if (at == std::string::npos)
+            at = findWord(text, found, std::string::npos);
+        span = {at, found.size()};
+        break;
+    }
     case TPL_CANT_ASSIGN: {
         std::string::size_type sign = assignmentSign(text, end);
         if (sign == std::string::npos)

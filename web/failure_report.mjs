@@ -104,8 +104,8 @@ export function velmoraFunctionOf(frameName) {
   return { name: name.endsWith('_') ? name.slice(0, -1) : name, symbol };
 }
 
-// The program's function a trap happened in: the one most frames are of
-// (a deep recursion), else the innermost; null when none is the program's.
+// The program's function a trap happened in: one of a deep recursion, else
+// the innermost; null when none is the program's.
 function trapFunction(frames) {
   const counts = new Map();
   const functions = new Map();
@@ -117,9 +117,17 @@ function trapFunction(frames) {
     functions.set(found.symbol, found);
     counts.set(found.symbol, (counts.get(found.symbol) ?? 0) + 1);
   }
+  // Of the functions met more than once (the recursion: one function, or
+  // several calling each other in turn) the first by name, whichever of
+  // them the stack happened to run out in, as a native program tells it.
   let chosen = innermost;
+  let repeated = false;
   for (const [symbol, count] of counts) {
-    if (count > (counts.get(chosen.symbol) ?? 0)) chosen = functions.get(symbol);
+    const found = functions.get(symbol);
+    if (count > 1 && (!repeated || found.name < chosen.name)) {
+      chosen = found;
+      repeated = true;
+    }
   }
   const onlyMain = chosen && chosen.name === 'main' && [...counts.keys()].every((symbol) => symbol === 'main');
   return onlyMain ? null : chosen;
@@ -280,6 +288,13 @@ export class FailureReport {
   async trapOnlyLines(error, message) {
     const frames = framesOfError(error);
     const exhausted = isStackExhausted(error);
+    // A stack that ran out is told as a native program tells it: the
+    // function most of the frames are in, at the line where it calls
+    // itself (its head in a recursion through other functions).
+    if (exhausted) {
+      const placed = linesByNames(this.bytes, frames, message, true);
+      if (/ L\d+: /.test(placed[0])) return placed;
+    }
     try {
       const { trace, tables } = await this.tables();
       const lines = trace.trapLines(tables, frames, { message, exhausted, firstLine: pieceFirstLine(this.instance) });

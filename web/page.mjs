@@ -36,6 +36,16 @@ async function chosenFiles(input) {
   return files;
 }
 
+// The words of the arguments field, as a shell splits them: separated by
+// blanks, a part in double or single quotes kept whole, blanks and all.
+export function argumentWords(text) {
+  const words = [];
+  for (const found of text.matchAll(/(?:"[^"]*"|'[^']*'|[^\s"']+)+/g)) {
+    words.push(found[0].replace(/"([^"]*)"|'([^']*)'/g, (whole, double, single) => double ?? single));
+  }
+  return words;
+}
+
 async function runPage(program) {
   const console = element('console');
   const status = element('status');
@@ -47,7 +57,7 @@ async function runPage(program) {
     bytes: program.bytes,
     name: program.name,
     debugScript: program.debugScript,
-    args: element('arguments').value.split(/\s+/).filter((word) => word !== ''),
+    args: argumentWords(element('arguments').value),
     stdin: element('stdin').value,
     files: [...program.folder, ...await chosenFiles(element('upload'))],
   };

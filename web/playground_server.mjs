@@ -40,6 +40,21 @@ function isLoopback(address) {
   return plain === '::1' || /^127\.\d+\.\d+\.\d+$/.test(plain);
 }
 
+// A proxy of this machine may relay a request of another host: the
+// addresses it names (X-Forwarded-For, X-Real-IP, Forwarded's for=) must all
+// be this machine's loopback too.
+function relayedFromElsewhere(headers) {
+  const named = [];
+  for (const name of ['x-forwarded-for', 'x-real-ip']) {
+    if (headers[name] !== undefined) named.push(...String(headers[name]).split(','));
+  }
+  if (headers.forwarded !== undefined) {
+    for (const found of String(headers.forwarded).matchAll(/for=("?)\[?([^\]";,]*)\]?(?::\d+)?\1/gi)) named.push(found[2]);
+    if (!/for=/i.test(String(headers.forwarded))) named.push('');
+  }
+  return named.some((address) => !isLoopback(address.trim()));
+}
+
 // A page of another site that a browser was sent to could still reach
 // 127.0.0.1 through a name of its own (DNS rebinding): only the names of
 // this machine's loopback are answered.
@@ -178,7 +193,8 @@ function readBody(request, limit) {
 
 export function createPlayground(velc, port) {
   return http.createServer(async (request, response) => {
-    if (!isLoopback(request.socket.remoteAddress) || !isOwnHost(request.headers.host, port) ||
+    if (!isLoopback(request.socket.remoteAddress) || relayedFromElsewhere(request.headers) ||
+        !isOwnHost(request.headers.host, port) ||
         !isOwnOrigin(request.headers.origin, request.headers.host)) {
       send(response, 403, 'text/plain', 'The playground answers this machine only\n');
       return;

@@ -501,6 +501,9 @@ export class ModuleTrace {
     for (const frame of stack.slice(reporter + 1)) {
       for (const logical of this.framesAt(frame.offset, frame.name)) {
         if (!isVelmoraFile(logical.file)) continue;
+        // A lambda velc writes to keep the order of a call's arguments runs
+        // inside the Velmora function at the same line: it is no caller.
+        if (/^operator\W/.test(logical.name)) continue;
         const topLevel = TOP_LEVEL.test(logical.name);
         const inPiece = logical.file.endsWith('+');
         frames.push({

@@ -63,7 +63,9 @@ export async function runVelmoraModule({ bytes, name = 'program.wasm', args = []
   try {
     status = wasi.start(instance);
   } catch (error) {
-    const lines = await report.trapLines(error, `${name}: trap: ${error.message}`);
+    // In the words of velc's wasmer, so that a failing program shows on
+    // the page what it prints there.
+    const lines = await report.trapLines(error, `wasmer: ${name}: trap: ${error.message}`);
     write(2, `${lines.join('\n')}\n`);
     return { status: TRAP_STATUS, files: filesOf(folder.dir) };
   }

@@ -74,6 +74,10 @@ int collectFrame(void *data, std::uintptr_t, const char *file, int line, const c
         line += vel_piece_first_line - 1;
     }
     std::string plain = plainName(function);
+    // A lambda velc writes to keep the order of a call's arguments runs
+    // inside the Velmora function at the same line: it is no caller.
+    if (plain == "operator")
+        return 0;
     bool topLevel = isTopLevel(plain);
     collected.frames.push_back({topLevel ? "" : velmoraName(plain), base, line});
     collected.topLevelSeen = topLevel;

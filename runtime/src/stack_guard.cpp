@@ -139,8 +139,8 @@ const char *functionAt(const SymbolTable &table, std::size_t offset) {
     return nullptr;
 }
 
-// The program's function a stack fault happened in: the one most of the
-// innermost frames are of (the recursion), else the innermost.
+// The program's function a stack fault happened in, from the innermost
+// frames: one of the recursion, else the innermost.
 bool faultFunction(const SymbolTable &table, NameBuffer &chosen) {
     void *frames[kFaultFrames];
     int count = backtrace(frames, kFaultFrames);
@@ -158,14 +158,18 @@ bool faultFunction(const SymbolTable &table, NameBuffer &chosen) {
         if (velmoraName(functionAt(table, offset), names[found]))
             found++;
     }
-    int best = -1, bestCount = 0;
+    // Of the functions met more than once (the recursion: one function, or
+    // several calling each other in turn) the first by name, whichever of
+    // them the stack happened to run out in; else the innermost.
+    int best = found > 0 ? 0 : -1;
+    bool repeated = false;
     for (int i = 0; i < found; i++) {
         int same = 0;
         for (int j = 0; j < found; j++)
             same += std::strcmp(names[i].text, names[j].text) == 0;
-        if (same > bestCount) {
+        if (same > 1 && (!repeated || std::strcmp(names[i].text, names[best].text) < 0)) {
             best = i;
-            bestCount = same;
+            repeated = true;
         }
     }
     if (best < 0)

@@ -66,7 +66,9 @@ protected:
         fs::permissions(path, fs::perms::owner_all);
     }
 
+    // A name with folders ("lib/util.vel") makes them.
     void writeFile(const std::string &name, const std::string &text) {
+        std::filesystem::create_directories(std::filesystem::path(directory + "/" + name).parent_path());
         std::ofstream(directory + "/" + name) << text;
     }
 

@@ -65,10 +65,15 @@ async function pageConsole(page) {
   });
 }
 
-async function pageRun(browser, url, input) {
+async function pageRun(browser, url, input, argumentsText) {
   const page = await browser.newPage();
   try {
     await page.goto(url);
+    if (argumentsText !== undefined) {
+      await page.waitForFunction(() => !document.getElementById('run').disabled, { timeout: PAGE_SECONDS * 1000 });
+      await page.$eval('#arguments', (field, text) => { field.value = text; }, argumentsText);
+      await page.click('#run');
+    }
     // A page whose program reads input shows the box and waits for Run.
     const inputShown = await page.$eval('#input-section', (section) => !section.hidden);
     if (input !== undefined) {
@@ -97,8 +102,8 @@ async function scriptedRun(browser, url, input) {
   }
 }
 
-function underWasmer(directory, name, input) {
-  const run = spawnSync(wasmer, [`${name}.wasm`], { cwd: directory, input: input ?? '', encoding: 'utf8' });
+function underWasmer(directory, name, input, args = []) {
+  const run = spawnSync(wasmer, [`${name}.wasm`, ...args], { cwd: directory, input: input ?? '', encoding: 'utf8' });
   return { stdout: run.stdout, stderr: run.stderr, status: run.status };
 }
 
@@ -130,8 +135,10 @@ async function checkPages(browser) {
         check(`page ${name}`, false, error.message);
         continue;
       }
-      const expected = underWasmer(folder, name, input);
-      const shown = await pageRun(browser, `${origin}/${name}.html`, input);
+      // The arguments field is split as a shell splits a command line.
+      const args = name === 'arguments' ? { text: 'one "two three"', words: ['one', 'two three'] } : undefined;
+      const expected = underWasmer(folder, name, input, args?.words);
+      const shown = await pageRun(browser, `${origin}/${name}.html`, input, args?.text);
       const same = shown.stdout === expected.stdout && shown.stderr === expected.stderr && shown.status === expected.status;
       check(`page ${name} shows an input box only for a program that reads input`, shown.inputShown === (input !== undefined));
       check(`page ${name} shows what wasmer prints`, same,
@@ -140,6 +147,8 @@ async function checkPages(browser) {
         shown.stdout);
       if (name === 'files') check('page files lists the file written', shown.files.some((file) => file.startsWith('notes.txt')),
         JSON.stringify(shown.files));
+      if (name === 'trap') check('page trap names the function, the line and the callers',
+        /^trap\.vel L4: .*trap: unreachable \(in crash\)\n  called from caller, trap\.vel L7\n/.test(shown.stderr), shown.stderr);
       if (name === 'callers') check('page callers names the callers', /called from share, callers\.vel L7/.test(shown.stderr), shown.stderr);
       if (name === 'input') {
         const again = await scriptedRun(browser, `${origin}/${name}.html`, 'Bob\n9\n');
@@ -176,9 +185,9 @@ function startPlayground(port) {
 }
 
 // The status of a request to the playground, 0 when no connection was made.
-function requestStatus(port, { address = '127.0.0.1', method = 'GET', path = '/', headers = {} } = {}) {
+function requestStatus(port, { address = '127.0.0.1', from, method = 'GET', path = '/', headers = {} } = {}) {
   return new Promise((resolve) => {
-    const request = http.request({ host: address, port, method, path, headers, timeout: 10000 }, (response) => {
+    const request = http.request({ host: address, localAddress: from, port, method, path, headers, timeout: 10000 }, (response) => {
       response.resume();
       resolve(response.statusCode);
     });
@@ -231,8 +240,13 @@ async function checkPlayground(browser) {
       await requestStatus(port, { method: 'POST', path: '/build', headers: { Origin: 'http://example.com' } }) === 403);
     check('playground builds what its own page posts',
       await requestStatus(port, { method: 'POST', path: '/build', headers: { Origin: own } }) === 200);
-    for (const address of outwardAddresses())
+    check('playground refuses a request a proxy relays from another host',
+      await requestStatus(port, { headers: { 'X-Forwarded-For': '192.0.2.7' } }) === 403);
+    for (const address of outwardAddresses()) {
       check(`playground is not reached through ${address}`, await requestStatus(port, { address }) === 0);
+      check(`playground refuses a request to its loopback sent from ${address}`,
+        await requestStatus(port, { from: address }) === 403);
+    }
   } finally {
     await page.close();
     server.kill('SIGTERM');

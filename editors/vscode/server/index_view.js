@@ -103,6 +103,13 @@ class IndexView {
         return best;
     }
 
+    // A local (variable, parameter or constant of a block or function) of
+    // the name visible at a position, or -1: it hides a class's member.
+    resolveLocal(name, file, position) {
+        return this.declarations.findIndex((d) => d.name === name && d.scopeEnd !== undefined &&
+            (d.kind === 'variable' || d.kind === 'parameter' || d.kind === 'constant') && this.visible(d, file, position.line));
+    }
+
     classNamed(name) {
         return this.declarations.findIndex((d) => d.kind === 'class' && d.name === name);
     }

@@ -77,23 +77,95 @@ function builtinItem(b) {
              detail: `${b.signature}: ${b.result}`, documentation: b.doc || undefined };
 }
 
-// The type of what stands before a ".": a name, a text literal, or a
-// chain of known members is beyond it.
+// The parts of the chain of names that ends a text ("a.b[0].c()" gives
+// [a, b[0], c()]), each {name, suffixes: "(" or "[" per bracket after it};
+// null when the text does not end in such a chain.
+function chainAtEnd(text) {
+    const parts = [];
+    let i = text.length;
+    for (;;) {
+        const suffixes = [];
+        while (i > 0 && /[)\]]/.test(text[i - 1])) {
+            const close = text[i - 1];
+            const open = close === ')' ? '(' : '[';
+            let depth = 0;
+            let j = i - 1;
+            for (; j >= 0; j--) {
+                if (text[j] === close) depth++;
+                else if (text[j] === open && --depth === 0) break;
+            }
+            if (j < 0)
+                return null;
+            suffixes.unshift(open);
+            i = j;
+        }
+        const name = /[A-Za-z_]\w*$/.exec(text.slice(0, i));
+        if (!name)
+            return null;
+        parts.unshift({ name: name[0], suffixes });
+        i -= name[0].length;
+        if (i === 0 || text[i - 1] !== '.')
+            return parts;
+        i--;
+    }
+}
+
+// The type of one element of a value of a type.
+function elementType(type) {
+    const typed = { 'int array': 'integer', 'text array': 'text', 'real array': 'real', 'number array': 'number',
+                    'natural array': 'natural', 'file array': 'file', text: 'text' };
+    if (typed[type])
+        return typed[type];
+    const ofClass = / array$/.exec(type);
+    return ofClass ? type.slice(0, ofClass.index) : 'var';
+}
+
+function memberNamed(view, type, name) {
+    const owner = view.classNamed(type);
+    if (owner >= 0)
+        return view.membersOfClass(owner).find((m) => m.name.toLowerCase() === name.toLowerCase()) || null;
+    return null;
+}
+
+// The type of what stands before a ".": a text literal, or a chain of names,
+// calls and subscripts whose first name is in scope (inside a class, its
+// members come first).
 function receiverType(view, file, position, receiver) {
     if (/["']$/.test(receiver))
         return { type: 'text' };
-    const name = receiver.match(/([A-Za-z_]\w*)$/);
-    if (!name)
+    const chain = chainAtEnd(receiver);
+    if (!chain)
         return null;
-    if (name[1] === 'this') {
-        const owner = view.classAround(file, position.line);
-        return owner >= 0 ? { type: view.declarations[owner].name } : null;
-    }
-    const declaration = view.resolve(name[1], file, position);
-    if (declaration < 0)
-        return null;
-    const d = view.declarations[declaration];
-    return { type: d.kind === 'class' ? d.name : d.type };
+    let type = null;
+    chain.forEach((part, n) => {
+        if (n > 0 && type === null)
+            return;
+        let found = null;
+        if (n === 0 && part.name === 'this') {
+            const owner = view.classAround(file, position.line);
+            type = owner >= 0 ? view.declarations[owner].name : null;
+        } else if (n === 0) {
+            const around = view.classAround(file, position.line);
+            found = around >= 0 ? memberNamed(view, view.declarations[around].name, part.name) : null;
+            if (!found || view.resolveLocal(part.name, file, position) >= 0) {
+                const declaration = view.resolve(part.name, file, position);
+                found = declaration >= 0 ? view.declarations[declaration] : found;
+            }
+            type = !found ? null : found.kind === 'class' ? found.name : found.type || null;
+        } else {
+            found = memberNamed(view, type, part.name);
+            if (found) {
+                type = found.type || null;
+            } else {
+                const builtin = view.builtinMethodsOf(type).find((b) => b.name.toLowerCase() === part.name.toLowerCase());
+                type = builtin ? builtin.result : null;
+            }
+        }
+        for (const suffix of part.suffixes)
+            if (type !== null && suffix === '[')
+                type = elementType(type);
+    });
+    return type ? { type } : null;
 }
 
 function completions(view, file, position, before) {

@@ -13,7 +13,7 @@ const fs = require('node:fs');
 const os = require('node:os');
 const {
     createConnection, TextDocuments, ProposedFeatures, TextDocumentSyncKind, DiagnosticSeverity,
-    CompletionItemKind, SymbolKind, MarkupKind,
+    CompletionItemKind, SymbolKind, MarkupKind, ShowMessageNotification, MessageType,
 } = require('vscode-languageserver/node');
 const { TextDocument } = require('vscode-languageserver-textdocument');
 const { IndexView } = require('./index_view');
@@ -161,9 +161,17 @@ connection.onInitialize(() => ({
     serverInfo: { name: 'velc-lsp' },
 }));
 
+// The last check of the document, or of a program that holds it: a client
+// may ask about an included source it has not opened.
 function viewAt(params) {
-    const view = views.get(params.textDocument.uri);
-    return view ? { view, file: fileOf(params.textDocument.uri) } : null;
+    const uri = params.textDocument.uri;
+    const file = fileOf(uri);
+    let view = views.get(uri);
+    if (!view)
+        for (const other of views.values())
+            if ((other.document.sources || []).some((source) => path.resolve(source) === path.resolve(file)))
+                view = other;
+    return view ? { view, file } : null;
 }
 
 // The declaration or built-in under the cursor: from the index, else by
@@ -292,8 +300,13 @@ connection.onDocumentFormatting(async (params) => {
             child.on('close', (status) => resolve({ status, output }));
         });
         if (!said || said.status !== 0) {
+            // A notification, not the request with buttons: a client that
+            // answers that request with an error would end the server.
             if (said && said.output.trim())
-                connection.window.showWarningMessage(said.output.trim().split(copy).join(path.basename(fileOf(document.uri))));
+                connection.sendNotification(ShowMessageNotification.type, {
+                    type: MessageType.Warning,
+                    message: said.output.trim().split(copy).join(path.basename(fileOf(document.uri))),
+                });
             return [];
         }
         const formatted = fs.readFileSync(copy, 'utf8');
@@ -304,6 +317,9 @@ connection.onDocumentFormatting(async (params) => {
         fs.rmSync(folder, { recursive: true, force: true });
     }
 });
+
+// A failed answer is told in the log; it must not end the server.
+process.on('unhandledRejection', (error) => connection.console.error(`velc-lsp: ${error && error.stack || error}`));
 
 documents.listen(connection);
 connection.listen();

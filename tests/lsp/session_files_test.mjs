@@ -1,0 +1,236 @@
+// Editor sessions written as data: each case of sessions/*.txt is a
+// program of one or more sources in a scratch folder, opened in velc-lsp
+// over standard input and output through the protocol library editors use,
+// then asked what an editor asks. The file's head (sessions/README.txt)
+// says how a case is written.
+import { test } from 'node:test';
+import assert from 'node:assert/strict';
+import { createRequire } from 'node:module';
+import { spawn } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { fileURLToPath, pathToFileURL } from 'node:url';
+
+const { VELC, VELC_LSP_SERVER, VELC_LSP_MODULES, VELC_LSP_CLIENT } = process.env;
+for (const needed of [path.join(VELC_LSP_MODULES, 'vscode-languageserver'), path.join(VELC_LSP_CLIENT, 'vscode-languageserver-protocol')]) {
+    if (!fs.existsSync(needed)) {
+        console.log(`${needed} is not installed (setup.sh installs it)`);
+        process.exit(77);
+    }
+}
+const protocol = createRequire(path.join(VELC_LSP_CLIENT, 'index.js'))('vscode-languageserver-protocol/node');
+const here = path.dirname(fileURLToPath(import.meta.url));
+
+// The cases of a file: { name, line, sources: [{ name, text }], steps: [{ line, text }] }.
+function casesOf(file) {
+    const cases = [];
+    let current = null;
+    let source = null;
+    fs.readFileSync(file, 'utf8').split('\n').forEach((text, i) => {
+        if (text.startsWith('== ')) {
+            current = { name: text.slice(3).trim(), line: i + 1, sources: [], steps: [] };
+            cases.push(current);
+            source = null;
+        } else if (!current || (!source && (text.startsWith('#') || text.trim() === ''))) {
+            // a comment, or a line between cases
+        } else if (text.startsWith('-- file ')) {
+            source = { name: text.slice(8).trim(), lines: [] };
+            current.sources.push(source);
+        } else if (text === '--') {
+            source = undefined;
+        } else if (source) {
+            source.lines.push(text);
+        } else {
+            current.steps.push({ line: i + 1, text });
+        }
+    });
+    for (const c of cases)
+        for (const s of c.sources)
+            s.text = s.lines.join('\n') + '\n';
+    return cases;
+}
+
+// A place written as `FILE LINE WORD` (the first WORD on that line, or the
+// Nth with WORD#N), `FILE LINE after TEXT` (just after the first TEXT) or
+// `FILE LINE at COLUMN`; lines count from 1, columns from 0. Gives the
+// file, the LSP position and the rest of the words.
+function placeOf(program, words) {
+    const [file, lineText, third, ...rest] = words;
+    const line = Number(lineText) - 1;
+    const text = program.get(file)?.split('\n')[line];
+    assert.ok(text !== undefined, `no line ${lineText} in ${file}`);
+    if (third === 'after' || third === 'at') {
+        const [argument, ...others] = rest;
+        const character = third === 'at' ? Number(argument) : text.indexOf(argument) + argument.length;
+        assert.ok(third === 'at' || text.includes(argument), `"${argument}" not on line ${lineText} of ${file}`);
+        return { file, position: { line, character }, rest: others };
+    }
+    const [word, nth = '1'] = third.split('#');
+    let at = -1;
+    for (let n = 0; n < Number(nth); n++) {
+        do at = text.indexOf(word, at + 1);
+        while (at >= 0 && /\w/.test(text[at - 1] ?? '') && /^\w/.test(word));
+    }
+    assert.ok(at >= 0, `"${third}" not on line ${lineText} of ${file}`);
+    return { file, position: { line, character: at }, length: word.length, rest };
+}
+
+// The words of a step; a quoted word may hold blanks.
+function wordsOf(text) {
+    return [...text.matchAll(/"((?:[^"\\]|\\.)*)"|(\S+)/g)].map((m) => (m[1] !== undefined ? m[1].replace(/\\(.)/g, '$1') : m[2]));
+}
+
+class Session {
+    constructor(folder) {
+        this.folder = folder;
+        this.waiting = [];
+        this.server = spawn(process.execPath, [VELC_LSP_SERVER], {
+            env: { ...process.env, VELC, NODE_PATH: VELC_LSP_MODULES }, stdio: ['pipe', 'pipe', 'inherit'],
+        });
+        this.connection = protocol.createProtocolConnection(new protocol.StreamMessageReader(this.server.stdout),
+                                                            new protocol.StreamMessageWriter(this.server.stdin));
+        this.connection.onNotification(protocol.PublishDiagnosticsNotification.type, (params) => {
+            for (const wanted of this.waiting.splice(0))
+                if (!wanted(params))
+                    this.waiting.push(wanted);
+        });
+        this.connection.listen();
+    }
+
+    uri(name) {
+        return pathToFileURL(path.join(this.folder, name)).toString();
+    }
+
+    async start() {
+        await this.connection.sendRequest(protocol.InitializeRequest.type, { processId: process.pid, rootUri: pathToFileURL(this.folder).toString(), capabilities: {} });
+        await this.connection.sendNotification(protocol.InitializedNotification.type, {});
+    }
+
+    open(name, text) {
+        const published = new Promise((resolve) => {
+            this.waiting.push((params) => params.uri === this.uri(name) && params.version === 1 && (resolve(params.diagnostics), true));
+        });
+        this.connection.sendNotification(protocol.DidOpenTextDocumentNotification.type,
+                                         { textDocument: { uri: this.uri(name), languageId: 'velmora', version: 1, text } });
+        return published;
+    }
+
+    ask(method, file, position) {
+        return this.connection.sendRequest(method, { textDocument: { uri: this.uri(file) }, position, context: { includeDeclaration: true } });
+    }
+
+    async end() {
+        await this.connection.sendRequest(protocol.ShutdownRequest.type);
+        this.connection.dispose();
+        this.server.kill();
+    }
+}
+
+function placeName(session, uri, range) {
+    return `${path.relative(session.folder, fileURLToPath(uri))} ${range.start.line + 1}:${range.start.character}`;
+}
+
+async function runStep(session, program, published, step) {
+    const words = wordsOf(step.text);
+    const kind = words.shift();
+    const at = `line ${step.line}: ${step.text}`;
+    if (kind === 'diagnostics') {
+        // diagnostics FILE none | diagnostics FILE count N
+        const [file, what, count] = words;
+        const list = published.get(file) ?? [];
+        assert.equal(list.length, what === 'none' ? 0 : Number(count), `${at}\n${JSON.stringify(list)}`);
+        return;
+    }
+    if (kind === 'diagnostic') {
+        // diagnostic FILE LINE WORD: MESSAGE (the range is WORD's)
+        const colon = step.text.indexOf(': ');
+        const place = placeOf(program, wordsOf(step.text.slice(0, colon)).slice(1));
+        const message = step.text.slice(colon + 2);
+        const found = (published.get(place.file) ?? []).find((d) => d.message.split('\n')[0] === message);
+        assert.ok(found, `${at}\n${JSON.stringify(published.get(place.file))}`);
+        assert.deepEqual(found.range, { start: place.position, end: { line: place.position.line, character: place.position.character + place.length } }, at);
+        return;
+    }
+    const place = placeOf(program, words);
+    const [verb, ...expected] = place.rest;
+    const wanted = step.text.slice(step.text.indexOf(` ${verb} `) + verb.length + 2);
+    if (kind === 'hover') {
+        // hover PLACE has TEXT
+        const answer = await session.ask('textDocument/hover', place.file, place.position);
+        assert.ok(answer?.contents.value.includes(wanted), `${at}\n${answer?.contents.value}`);
+    } else if (kind === 'definition') {
+        // definition PLACE => FILE LINE WORD
+        const answer = await session.ask('textDocument/definition', place.file, place.position);
+        const target = placeOf(program, expected);
+        assert.equal(answer && placeName(session, answer.uri, answer.range), `${target.file} ${target.position.line + 1}:${target.position.character}`, at);
+    } else if (kind === 'references') {
+        // references PLACE => FILE LINE WORD, FILE LINE WORD ...
+        const answer = await session.ask('textDocument/references', place.file, place.position);
+        const targets = wanted.split(',').map((one) => placeOf(program, wordsOf(one)))
+            .map((target) => `${target.file} ${target.position.line + 1}:${target.position.character}`);
+        assert.deepEqual(answer.map((r) => placeName(session, r.uri, r.range)).sort(), targets.sort(), at);
+    } else if (kind === 'completion') {
+        // completion PLACE has NAME... | lacks NAME... | is NAME...
+        const labels = (await session.ask('textDocument/completion', place.file, place.position)).map((item) => item.label);
+        if (verb === 'is')
+            assert.deepEqual([...labels].sort(), [...expected].sort(), at);
+        for (const name of verb === 'has' ? expected : [])
+            assert.ok(labels.includes(name), `${at}: ${name} missing from ${labels.join(' ')}`);
+        for (const name of verb === 'lacks' ? expected : [])
+            assert.ok(!labels.includes(name), `${at}: ${name} offered`);
+    } else if (kind === 'signature') {
+        // signature PLACE => LABEL, parameter N
+        const answer = await session.ask('textDocument/signatureHelp', place.file, place.position);
+        const [label, parameter] = wanted.split(/, parameter /);
+        assert.equal(answer?.signatures[0].label, label, at);
+        assert.equal(answer.activeParameter, Number(parameter), at);
+    } else {
+        assert.fail(`${at}: no step "${kind}"`);
+    }
+}
+
+// outline FILE => Class[member member] function global
+async function outlineStep(session, step) {
+    const [, file, , ...expected] = wordsOf(step.text);
+    const symbols = await session.connection.sendRequest('textDocument/documentSymbol', { textDocument: { uri: session.uri(file) } });
+    const shown = symbols.map((s) => (s.children?.length ? `${s.name}[${s.children.map((c) => c.name).join(' ')}]` : s.name));
+    assert.equal(shown.join(' '), expected.join(' '), `line ${step.line}: ${step.text}`);
+}
+
+const folder = path.join(here, 'sessions');
+for (const file of fs.readdirSync(folder).filter((name) => name.endsWith('.txt') && name !== 'README.txt').sort()) {
+    for (const c of casesOf(path.join(folder, file))) {
+        test(`${file}:${c.line} ${c.name}`, async () => {
+            const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'velc-lsp-case-'));
+            const session = new Session(scratch);
+            try {
+                const program = new Map();
+                for (const source of c.sources) {
+                    fs.mkdirSync(path.dirname(path.join(scratch, source.name)), { recursive: true });
+                    fs.writeFileSync(path.join(scratch, source.name), source.text);
+                    program.set(source.name, source.text);
+                }
+                await session.start();
+                // Every source is opened, the main one (the first) last, whose
+                // check publishes the diagnostics of the whole program.
+                const published = new Map();
+                for (const source of [...c.sources.slice(1), c.sources[0]])
+                    published.set(source.name, await session.open(source.name, source.text));
+                for (const step of c.steps) {
+                    if (step.text.startsWith('outline '))
+                        await outlineStep(session, step);
+                    else
+                        await runStep(session, program, published, step);
+                }
+                // Nothing was written beside the sources.
+                const written = fs.readdirSync(scratch, { recursive: true }).filter((name) => !program.has(name) &&
+                    !fs.statSync(path.join(scratch, name)).isDirectory());
+                assert.deepEqual(written, []);
+            } finally {
+                await session.end();
+                fs.rmSync(scratch, { recursive: true, force: true });
+            }
+        });
+    }
+}
