@@ -100,7 +100,7 @@ const BuiltinRow TABLE[] = {
     {"size", "size", {T_DICT, 0, 5, 0, 0, 0, T_INTEGER, 0}},
     {"find", "find", {T_DICT, 0, 5, 1, T_VAR, 0, T_INTEGER, 0}},
     {"findLast", "findLast", {T_DICT, 0, 5, 0, 0, 0, T_INTEGER, 0}},
-    {"hasKey", "hasKey", {T_DICT, 0, 5, 1, T_TEXT, 0, T_BOOLEAN, 0}},
+    {"hasKey", "hasKey", {T_DICT, 0, 5, 1, T_VAR, 0, T_BOOLEAN, 0}},
     {"keys", "keys", {T_DICT, 0, 5, 0, 0, 0, T_ARRAY, 0}},
     {"load", "load", {T_DICT, 1, 5, 2, T_TEXT, T_INTEGER | BUILTIN_OPTIONAL, T_BOOLEAN, 0}},
     {"store", "store", {T_DICT, 1, 5, 1, T_TEXT, 0, T_VOID, 0}},

@@ -491,16 +491,24 @@ classTypeName { std::string name; }
         ( LEFTSQUARE RIGHTSQUARE { applyObjectArraySuffix(); } )*
     ;
 
-objectDeclarator { ExprValue v; int form = 0; }
+objectDeclarator
+    :   objectNamed
+        (   COMMA ( EOL { countLineEnd(); } )?
+            { betweenObjectDeclarators(); }
+            objectNamed
+        )*
+        (   EOL { countLineEnd(); }
+        |   SEMI
+        )
+    ;
+
+objectNamed { ExprValue v; int form = 0; }
     :   n:IDENT
         (   ( EQUAL ( EOL )? "null" ) =>
             EQUAL ( EOL { countLineEnd(); } )? "null" { form = 1; }
         |   EQUAL ( EOL { countLineEnd(); } )? v=expression { form = 2; }
         )?
         { writeObjectDeclarator(n->getText(), form, v); }
-        (   EOL { countLineEnd(); }
-        |   SEMI
-        )
     ;
 
 enumDeclaration

@@ -189,6 +189,8 @@ void writeOne(const AssignTarget &target, char op, const ExprValue &given) {
     }
     if (target.valueType == T_OBJECT && target.classIndex >= 0 && refusedUnrelatedObject(target.classIndex, value))
         return;
+    if (refusedObjectValue(target.valueType, value))
+        return;
     if (value.type != T_UNKNOWN && target.valueType != T_UNKNOWN)
         checkAssign(target.valueType, value.type, op, target.objectText);
     if (target.isSlice) {
@@ -298,7 +300,7 @@ void writeParallel(char op) {
         ExprValue &temporary = held[i];
         temporary.text = newTemp();
         if (op == '=') {
-            if (value.type != T_UNKNOWN && target.valueType != T_UNKNOWN)
+            if (value.type != T_UNKNOWN && target.valueType != T_UNKNOWN && !refusedObjectValue(target.valueType, value))
                 checkAssign(target.valueType, value.type, op, target.objectText);
             temporary.type = target.valueType;
             emit("auto " + temporary.text + "=" + convertValue(target.valueType, value) + ";\n");

@@ -90,6 +90,11 @@ std::string methodArgument(int receiverType, int expected, const ExprValue &argu
                   argument.type == T_REAL;
     if (isTypedArray(receiverType) && (expected & ~BUILTIN_OPTIONAL) == T_VAR && number)
         return argument.text;
+    // A dict finds a text or integer key as it stands, without a dyn made
+    // for each look-up.
+    if (receiverType == T_DICT && (expected & ~BUILTIN_OPTIONAL) == T_VAR &&
+        (argument.type == T_TEXT || argument.type == T_INTEGER))
+        return argument.text;
     return builtinArgument(expected, argument);
 }
 
@@ -442,6 +447,9 @@ ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &leve
         if (unrelatedObjectArgument(parameter, argument))
             reportCall(E_BAD_ARGUMENT_IN, function.name, parameter.className,
                        classRecord(argument.classIndex).name);
+        else if (argument.type == T_OBJECT && argument.classIndex >= 0 && argument.text != "NULL" &&
+                 isObjectless(parameter.type))
+            reportCall(E_BAD_ARGUMENT_IN, function.name, parameter.type, argument.type);
         arguments[i] = programArgument(parameter, argument, function.external);
     }
     const std::string &emitted = call.emitted.empty() ? function.emittedName : call.emitted;

@@ -177,3 +177,20 @@ std::string convertValue(int targetType, const ExprValue &value) {
     }
     return value.text;
 }
+
+bool isObjectless(int type) {
+    switch (type) {
+    case T_BYTE: case T_NUMBER: case T_INTEGER: case T_LONG: case T_REAL: case T_NATURAL:
+    case T_SMALLREAL: case T_TEXT: case T_CHARPTR: case T_CHAR: case T_FILE: case T_DIR:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool refusedObjectValue(int targetType, const ExprValue &value) {
+    if (value.type != T_OBJECT || value.classIndex < 0 || value.text == "NULL" || !isObjectless(targetType))
+        return false;
+    reportAssignment(targetType, value.type);
+    return true;
+}

@@ -161,10 +161,48 @@ void setDeclaredType(int type, const std::string &cppSpelling) {
     declarations().classIndex = -3;
 }
 
+namespace {
+
+// A type as the program writes it, for the message on a [] it cannot take.
+std::string writtenType(int type) {
+    switch (type) {
+    case T_BOOLEAN: return "bool";
+    case T_BYTE: return "byte";
+    case T_INTEGER: return "int";
+    case T_REAL: return "real";
+    case T_NUMBER: return "number";
+    case T_NATURAL: return "natural";
+    case T_TEXT: return "text";
+    case T_FILE: return "file";
+    case T_VAR: return "var";
+    case T_CHAR: return "char";
+    case T_CHARPTR: return "cstring";
+    case T_ARRAY: return "array";
+    case T_DICT: return "dict";
+    case T_FUNCTION: return "function";
+    case T_OBJECT: return "object";
+    case T_VOID: return "void";
+    default: return isTypedArray(type) ? writtenType(elementType(type)) + "[]" : typeName(type);
+    }
+}
+
+const char *const typedArrays = "int[], real[], number[], natural[], text[], file[] or an array of a class";
+
+}  // namespace
+
 void applyArraySuffix() {
-    int arrayType = arrayOfElement(declarations().declaredType);
-    if (!isTypedArray(arrayType))
+    int declared = declarations().declaredType;
+    int arrayType = arrayOfElement(declared);
+    // A [] that names no typed array (bool[], var[], int[][]) would leave
+    // the type as it was and the values given to it lost: lists of
+    // anything, and lists of lists, are arrays.
+    if (!isTypedArray(arrayType) || isTypedArray(declared)) {
+        reportRequiredFound(typedArrays, writtenType(declared) + "[]");
+        // Taken as the array it can be, so that its uses say nothing more.
+        declarations().declaredType = T_ARRAY;
+        declarations().arrayPrefix = declarations().cppType = "velarray ";
         return;
+    }
     declarations().declaredType = arrayType;
     if (arrayType == T_INTARRAY)
         declarations().arrayPrefix = "_intArr ";
@@ -206,6 +244,8 @@ std::string defaultInitializer(int type) {
     case T_TEXT: return "=\"\"";
     case T_ARRAY: return "=velarray()";
     case T_DICT: return "=dict()";
+    // A var given no value holds nil, as an element past the end does.
+    case T_VAR: return "=dyn()";
     case T_OBJECT: return "=velarray()";
     case T_FILE:
     case T_DIR: return "=NULL";
@@ -249,9 +289,13 @@ void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &va
         if (initializesFromOtherArray(type, value.type))
             valueText = "=" + arrayConvertedTo(type, value);
         else {
-            if (value.type != T_UNKNOWN)
-                checkAssign(type, value.type);
-            valueText = "=" + convertValue(type, value);
+            if (refusedObjectValue(type, value))
+                valueText = defaultInitializer(type);
+            else {
+                if (value.type != T_UNKNOWN)
+                    checkAssign(type, value.type);
+                valueText = "=" + convertValue(type, value);
+            }
         }
     } else {
         valueText = defaultInitializer(type);
@@ -292,6 +336,11 @@ void betweenDeclarators() {
     writeIndent();
 }
 
+// Each object of a list is a definition of its own, ended with its line.
+void betweenObjectDeclarators() {
+    writeIndent();
+}
+
 void endDeclarationList() {
     emit("\n");
 }
@@ -316,6 +365,8 @@ void beginObjectDeclaration(const std::string &className) {
 // A typed array of a class holds pointers to its objects; the elements
 // read from it are objects of that class again.
 void applyObjectArraySuffix() {
+    if (declarations().declaredType == T_OBJECTARRAY)
+        reportRequiredFound(typedArrays, declarations().className + "[][]");
     declarations().declaredType = T_OBJECTARRAY;
     declarations().cppType = "_arr32 ";
 }

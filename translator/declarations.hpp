@@ -30,6 +30,7 @@ void writeHeaderLine(const std::string &line);
 
 void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &value);
 void betweenDeclarators();
+void betweenObjectDeclarators();
 void endDeclarationList();
 
 void beginObjectDeclaration(const std::string &className);

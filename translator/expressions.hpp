@@ -85,6 +85,12 @@ bool holdsNoNumber(int type);
 
 // The C++ text of a value converted to a target type.
 std::string convertValue(int targetType, const ExprValue &value);
+// An object given where a number, a text or a file is expected (a truth
+// value tells whether it is null): reported, since no conversion makes one of the other (null
+// stays the empty value of every type). True when reported.
+bool refusedObjectValue(int targetType, const ExprValue &value);
+// The types no object converts to (numbers, texts, files).
+bool isObjectless(int type);
 // A call without a result written where something holds a value of the
 // given type (an element, an index): reported as a void assigned to it.
 // True when reported.

@@ -29,6 +29,9 @@ std::string identifierFrom(const std::string &text) {
 
 // The value a function of this type gives for nil or a missing value.
 std::string defaultValueOf(int type) {
+    // A var gives nil itself, which the caller can tell from 0.
+    if (type == T_VAR)
+        return "dyn()";
     std::string initializer = defaultInitializer(type);
     std::string::size_type start = initializer.find('=');
     if (start == std::string::npos)
@@ -66,7 +69,7 @@ void checkReturnedType(int declared, int classIndex, const ExprValue &value) {
         return;
     if (declared == T_OBJECT && classIndex >= 0 && refusedUnrelatedObject(classIndex, value))
         return;
-    if (resultOf(declared, value.type) == 0)
+    if (resultOf(declared, value.type) == 0 || (value.type == T_OBJECT && value.classIndex >= 0 && value.text != "NULL" && isObjectless(declared)))
         reportCall(E_BAD_RETURN_TYPE_IN, functionState().record.name, declared, value.type);
 }
 

@@ -567,6 +567,9 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
                    const ExprValue &step, LookAhead &ahead) {
     int implied = (resultOf(low.type, high.type) == T_INTEGER || (low.type == T_INTEGER && high.type == T_INTEGER))
                       ? T_INTEGER : T_NUMBER;
+    // A real step makes the variable a real too, which 0..1 step 0.25 needs.
+    if (hasStep && isFloating(step.type))
+        implied = T_NUMBER;
     std::string spelling = declareLoopVariable(declaredType, variable, implied);
     int type = variableType(variable, implied);
     if (!countsInRange(type))

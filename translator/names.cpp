@@ -158,6 +158,12 @@ bool hasElements(const ExprValue &value) {
 // A subscript of a value without elements is reported, and the value
 // becomes of unknown type so that what follows reports nothing more.
 bool refusedSubscript(ExprValue &value) {
+    // The results of a call taken as one value are the array that holds
+    // them in order.
+    if (value.type == T_TUPLE) {
+        value.type = T_ARRAY;
+        value.resultsOf = -1;
+    }
     if (hasElements(value))
         return false;
     reportRequiredFound("a text, an array or a dict", typeName(value.type));

@@ -104,8 +104,12 @@ std::string realDivisor(const ExprValue &divisor) {
 // A comparison of a scalar with itself is what the program says (x = x is
 // false for a NaN), but clang warns of it; the unary plus makes the right
 // side another expression of the same value.
-std::string besideItself(const std::string &left, const std::string &right, int type) {
-    bool scalar = isIntegerLike(type) || isFloating(type) || type == T_CHAR || type == T_OBJECT;
+std::string besideItself(const std::string &left, const std::string &right, int type, int classIndex) {
+    // An object of a program's class is a counted reference, which C++
+    // compares through a function of libvel, without a warning, and which
+    // has no unary plus of its own.
+    bool pointer = type == T_OBJECT && classIndex >= 0 && !classRecord(classIndex).counted;
+    bool scalar = isIntegerLike(type) || isFloating(type) || type == T_CHAR || pointer;
     bool same = withoutOuterParentheses(left) == withoutOuterParentheses(right);
     return scalar && same ? "+(" + right + ")" : right;
 }
@@ -134,6 +138,8 @@ std::string nilOperandFor(int type, int classIndex) {
     case T_OBJECT: return nullObject(classIndex);
     case T_NATURAL: return "0";
     case T_CHAR: return "'\\0'";
+    // A var holds nil itself: it equals nil, not false or 0.
+    case T_VAR: return "dyn()";
     default: return nilFor(type);
     }
 }
@@ -210,7 +216,7 @@ ExprValue comparisonText(ExprValue left, int comparisonToken, const ExprValue &r
               : comparisonToken == VLTokenTypes::LESS_EQUAL ? 3 : comparisonToken == VLTokenTypes::GREAT_EQUAL ? 4 : 5;
     if (signednessDiffers(left, leftType, right))
         return result("_vel_order(" + left.text + "," + rightText + ")" + texts[index] + "0", T_BOOLEAN, LOOSE_RELATION);
-    rightText = besideItself(left.text, rightText, leftType);
+    rightText = besideItself(left.text, rightText, leftType, left.classIndex);
     for (std::string *side : {&left.text, &rightText})
         if (isWrittenNot(*side))
             *side = asInt(*side);
@@ -289,7 +295,36 @@ void nullsBesideNumbers(ExprValue &left, ExprValue &right) {
         right.text = "0";
 }
 
-ExprValue additiveOperatorText(ExprValue left, bool plus, const ExprValue &right) {
+// An integer with a natural computes as an integer: C++ would make the
+// integer a natural, so that 3 - 10n were 2^64 - 7. The natural is taken
+// as a 64-bit signed integer, which keeps a large natural's digits too.
+ExprValue signedBesideInteger(int leftType, ExprValue right) {
+    if (leftType == T_INTEGER && right.type == T_NATURAL) {
+        right.text = "(long long)(" + right.text + ")";
+        markComputed(right);
+    }
+    return right;
+}
+
+// An object of a class takes part in no arithmetic: C++ would refuse a
+// pointer or a reference beside a number. null is the empty value of the
+// other side (nullsBesideNumbers).
+bool refusedObjectOperand(const ExprValue &left, const ExprValue &right, int classWord) {
+    auto object = [](const ExprValue &side) {
+        return side.type == T_OBJECT && side.classIndex >= 0 && side.text != "NULL";
+    };
+    if (!object(left) && !object(right))
+        return false;
+    reportOperands(classWord, left.type, right.type);
+    return true;
+}
+
+ExprValue additiveOperatorText(ExprValue left, bool plus, const ExprValue &givenRight) {
+    const ExprValue right = signedBesideInteger(left.type, givenRight);
+    if (refusedObjectOperand(left, right, W_ADD)) {
+        countOperator();
+        return result(std::move(left.text) + (plus ? "+" : "-") + right.text, T_UNKNOWN);
+    }
     countOperator();
     const int leftType = left.type;
     std::shared_ptr<AppendChain> chain = plus ? chainBefore(left) : nullptr;
@@ -351,11 +386,14 @@ ExprValue additiveOperatorText(ExprValue left, bool plus, const ExprValue &right
     return value;
 }
 
-ExprValue multiplicativeOperatorText(ExprValue left, int operatorToken, const ExprValue &right) {
+ExprValue multiplicativeOperatorText(ExprValue left, int operatorToken, const ExprValue &givenRight) {
     countOperator();
+    // Division keeps its own rule: an integer divided by a natural is a real.
+    const ExprValue right = operatorToken == VLTokenTypes::DIV ? givenRight : signedBesideInteger(left.type, givenRight);
     const int leftType = left.type;
     int classWord = operatorToken == VLTokenTypes::MUL ? W_MULTIPLY : operatorToken == VLTokenTypes::DIV ? W_DIVIDE : W_MODULO;
-    if (eitherUnknown(leftType, right.type) || refusedNonNumbers(leftType, right.type, classWord)) {
+    if (eitherUnknown(leftType, right.type) || refusedNonNumbers(leftType, right.type, classWord) ||
+        refusedObjectOperand(left, right, classWord)) {
         static const char *const texts[] = {"*", "/", "%"};
         int index = operatorToken == VLTokenTypes::MUL ? 0 : operatorToken == VLTokenTypes::DIV ? 1 : 2;
         return result(std::move(left.text) + texts[index] + right.text, T_UNKNOWN);
@@ -546,6 +584,10 @@ ExprValue prefixed(const std::string &written, const ExprValue &operand) {
         return operand;
     std::string prefix = complementsOfInts(written, operand.type == T_BOOLEAN);
     std::string text = prefix.back() == '!' ? conditionText(operand) : operand.text;
+    // "not" of an object tests that it is null: a counted reference is made
+    // a truth value first, since libvel's "!" of a dyn would take it too.
+    if (prefix.back() == '!' && operand.type == T_OBJECT && operand.classIndex >= 0 && operand.text != "NULL")
+        text = "static_cast<bool>(" + operand.text + ")";
     // A quoted literal is a C++ array of chars, whose sign is none or a
     // pointer's: it gets them as a text variable would.
     if (operand.stringLiteral && prefix.back() != '!')
@@ -560,7 +602,7 @@ ExprValue prefixed(const std::string &written, const ExprValue &operand) {
 std::string boundTest(const ExprValue &item, const std::string &op, const ExprValue &bound) {
     if (signednessDiffers(item, item.type, bound))
         return "_vel_order(" + item.text + "," + bound.text + ")" + op + "0";
-    return item.text + op + besideItself(item.text, bound.text, item.type);
+    return item.text + op + besideItself(item.text, bound.text, item.type, item.classIndex);
 }
 
 ExprValue inRange(ExprValue item, ExprValue low, ExprValue high, bool inclusive, bool negated) {

@@ -29,11 +29,14 @@ std::size_t vel_format_integer(char *buffer, long long value) {
 // The C++ streams write a real with printf's "%g" at their default
 // precision of six digits, in the C locale; so does this. A NaN is "nan"
 // whatever its sign bit, where the C libraries differ (glibc writes "-nan").
+// A zero is "0" whatever its sign: ceil(-0.5) and 0 * -1.0 are zeros with
+// the sign bit set, which users read as a fault when they see "-0".
 std::size_t vel_format_real(char *buffer, double value) {
     if (std::isnan(value)) {
         std::memcpy(buffer, "nan", 4);
         return 3;
     }
+    if (value == 0) value = 0.0;
     int length = std::snprintf(buffer, vel_number_capacity, "%g", value);
     return length < 0 ? 0 : static_cast<std::size_t>(length);
 }

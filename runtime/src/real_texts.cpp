@@ -1,7 +1,8 @@
 // The texts of the reals that are no finite numbers. The C libraries of the
 // tool chains differ (glibc writes "-nan" for a NaN whose sign bit is set,
 // the WebAssembly one "nan"), so every stream of a program writes "nan",
-// "inf" and "-inf" through a facet of its own.
+// "inf" and "-inf" through a facet of its own, and a zero as "0" whatever
+// its sign, as print writes it.
 #include "velmora/libvel.hpp"
 
 #include <cmath>
@@ -12,10 +13,12 @@ namespace {
 class RealTexts : public std::num_put<char> {
 protected:
     iter_type do_put(iter_type out, std::ios_base &format, char fill, double value) const override {
+        if (value == 0) value = 0.0;
         if (std::isfinite(value)) return std::num_put<char>::do_put(out, format, fill, value);
         return putWord(out, format, fill, std::isnan(value) ? "nan" : value < 0 ? "-inf" : "inf");
     }
     iter_type do_put(iter_type out, std::ios_base &format, char fill, long double value) const override {
+        if (value == 0) value = 0.0L;
         if (std::isfinite(value)) return std::num_put<char>::do_put(out, format, fill, value);
         return putWord(out, format, fill, std::isnan(value) ? "nan" : value < 0 ? "-inf" : "inf");
     }

@@ -15,9 +15,10 @@ namespace model {
 // Texts and arrays longer than this are not followed.
 constexpr size_t kLargest = 20000;
 
+// A zero prints as 0 whatever its sign.
 std::string realText(double r) {
     std::ostringstream out;
-    out << r;
+    out << (r == 0 ? 0.0 : r);
     return out.str();
 }
 

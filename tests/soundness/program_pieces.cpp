@@ -86,7 +86,8 @@ public:
                                      &PieceWriter::objectArrays,  &PieceWriter::builtinResults,
                                      &PieceWriter::functionTypes, &PieceWriter::nestedSubscripts,
                                      &PieceWriter::textElements,  &PieceWriter::literalsInParentheses,
-                                     &PieceWriter::resultsOfEveryType, &PieceWriter::sharedContainerLoops};
+                                     &PieceWriter::resultsOfEveryType, &PieceWriter::sharedContainerLoops,
+                                     &PieceWriter::nilsAndNaturals};
         (this->*kinds[pick(int(sizeof kinds / sizeof *kinds))])();
         piece.text += text;
         piece.expected += expected;
@@ -282,6 +283,32 @@ private:
         line("/for");
         line("print " + count);
         prints("9");
+    }
+
+    // A var function giving nil, a var attribute given no value, two
+    // objects declared on one line, the results of a call subscripted, an
+    // int beside a natural.
+    void nilsAndNaturals() {
+        std::string box = fresh("Held"), held = fresh("held"), f = fresh("maybe"), p = fresh("p");
+        std::string g = fresh("pair"), one = fresh("one"), two = fresh("two"), n = fresh("n"), i = fresh("i");
+        int k = between(0, 9), small = between(0, 9), big = between(10, 99);
+        std::string w = word();
+        line("class " + box);
+        line("    var " + held);
+        line("/class");
+        line("var " + f + "(int " + p + ")");
+        line("    if " + p + " > 4 ? return nil");
+        line("return " + p);
+        line("int, text " + g + "()");
+        line("return " + std::to_string(k) + ", " + quoted(w));
+        line(box + " " + one + ", " + two + " = " + box + "()");
+        line("print " + f + "(" + std::to_string(k) + ") = nil, " + one + "." + held + " = nil, " + g + "()[1], " +
+             g + "()[0] + 1");
+        prints(show(k > 4) + " true " + w + " " + std::to_string(k + 1));
+        line("natural " + n + " = " + std::to_string(big) + "n");
+        line("int " + i + " = " + std::to_string(small));
+        line("print " + i + " - " + n + ", " + n + " - " + i + ", " + i + " mod " + n);
+        prints(std::to_string(small - big) + " " + std::to_string(big - small) + " " + std::to_string(small % big));
     }
 
     void aliases() {
