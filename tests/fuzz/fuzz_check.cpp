@@ -11,6 +11,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -121,6 +125,47 @@ std::string messages(const Outcome &o) {
 const char *const programWarnings[] = {"-Wno-unused-variable", "-Wno-unused-but-set-variable", "-Wno-parentheses",
                                       "-Wno-tautological-compare", "-Wno-sequence-point"};
 
+// The lines of a source that hold C++ of the user's own (between `~~`
+// and `~~`), which velc copies without checking: what the C++ compiler says
+// of them is the program's, not a fault of the translation.
+std::set<long> nativeLines(const std::string &source) {
+    std::set<long> lines;
+    bool inside = false;
+    long line = 1;
+    for (std::size_t at = 0; at < source.size(); at++) {
+        if (source.compare(at, 2, "~~") == 0) {
+            lines.insert(line);
+            inside = !inside;
+            at++;
+        } else if (source[at] == '\n') {
+            line++;
+            if (inside) lines.insert(line);
+        }
+    }
+    return lines;
+}
+
+// Whether every error and warning the compiler placed in a Velmora source
+// (through the line directives) lies in the program's own C++.
+bool onlyNativeCodeFaulted(const std::string &workDir, const std::string &errors) {
+    static const std::regex located(R"(^([^:\n]+\.vel):(\d+):\d+: (error|warning):)");
+    std::map<std::string, std::set<long>> native;
+    bool any = false;
+    std::istringstream lines(errors);
+    for (std::string line; std::getline(lines, line);) {
+        std::smatch match;
+        if (!std::regex_search(line, match, located)) {
+            if (line.find(": error:") != std::string::npos || line.find(": warning:") != std::string::npos) return false;
+            continue;
+        }
+        auto file = native.find(match[1]);
+        if (file == native.end()) file = native.emplace(match[1], nativeLines(readFile(workDir + "/" + match[1].str()))).first;
+        if (!file->second.count(std::stol(match[2]))) return false;
+        any = true;
+    }
+    return any;
+}
+
 std::optional<Finding> compileCheck(const CheckSettings &settings, const std::string &workDir, const std::string &velcOutput) {
     std::vector<std::string> units;
     for (const auto &entry : fs::directory_iterator(workDir))
@@ -139,8 +184,10 @@ std::optional<Finding> compileCheck(const CheckSettings &settings, const std::st
             std::string generated = "--- " + unit + "\n" + clip(readFile(workDir + "/" + unit), 6000);
             if (!c.started) return Finding{compiler.second + " did not start", messages(c)};
             if (c.timedOut) return Finding{compiler.second + " hang", unit + generated};
+            bool faulted = c.status != 0 || c.err.find("warning:") != std::string::npos;
+            if (faulted && onlyNativeCodeFaulted(workDir, c.err)) continue;
             if (c.status != 0) return Finding{compiler.second + " refused", clip(c.err, 6000) + generated};
-            if (c.err.find("warning:") != std::string::npos) return Finding{compiler.second + " warned", clip(c.err, 6000) + generated};
+            if (faulted) return Finding{compiler.second + " warned", clip(c.err, 6000) + generated};
         }
     }
     return std::nullopt;

@@ -30,8 +30,8 @@ fuzz::CheckSettings standIn(const std::string &name, const std::string &body) {
     return settings;
 }
 
-std::string kindFound(const std::string &name, const std::string &body) {
-    fuzz::FuzzCase input{{{"prog.vel", "print 1\n"}}, "test"};
+std::string kindFound(const std::string &name, const std::string &body, const std::string &source = "print 1\n") {
+    fuzz::FuzzCase input{{{"prog.vel", source}}, "test"};
     auto finding = fuzz::checkCase(standIn(name, body), input, scratch("work-" + name));
     return finding ? finding->kind : "none";
 }
@@ -63,6 +63,14 @@ TEST(FuzzCheck, ProgramErrorsAndCleanTranslationsAreNoFinding) {
     EXPECT_EQ(kindFound("errors126", "echo 'prog.vel L1: \"x\" not declared'; exit 126"), "none");
     EXPECT_EQ(kindFound("errors127", "echo 'prog.vel L1: \"x\" not declared'; exit 127"), "none");
     EXPECT_EQ(kindFound("clean", "echo 'int main() { return 0; }' > prog.cpp"), "none");
+}
+
+// C++ written between `~~` is the program's own: velc copies it unchecked.
+TEST(FuzzCheck, TheProgramsOwnCppIsNoFinding) {
+    const std::string refusedAtLine2 = "printf '#line 2 \"prog.vel\"\\nint main() { return undeclared; }\\n' > prog.cpp";
+    EXPECT_EQ(kindFound("own-cpp", refusedAtLine2, "print 1\n~~\nreturn undeclared;\n~~\n"), "none");
+    EXPECT_EQ(kindFound("own-cpp-inline", refusedAtLine2, "print 1\n~~ return undeclared; ~~\n"), "none");
+    EXPECT_EQ(kindFound("translated", refusedAtLine2, "print 1\nprint 2\n~~\n~~\n"), "g++ refused");
 }
 
 TEST(FuzzInputs, TheSameSeedGivesTheSameInput) {
