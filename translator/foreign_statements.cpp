@@ -13,26 +13,13 @@
 #include "translator/positions.hpp"
 #include "translator/source_translation.hpp"
 #include "translator/syntax_errors.hpp"
+#include "translator/token_places.hpp"
 #include "translator/word_guesses.hpp"
 
 namespace {
 
 using T = VLTokenTypes;
 using Tokens = std::vector<antlr::RefToken>;
-
-antlr::RefToken tokenAt(int type, const std::string &text, const antlr::RefToken &place) {
-    antlr::RefToken token(new antlr::CommonToken(type, text));
-    token->setLine(place->getLine());
-    token->setColumn(place->getColumn());
-    return token;
-}
-
-const std::string &lineOf(const antlr::RefToken &token) {
-    static const std::string none;
-    return translation().positions ? translation().positions->line(token->getLine()) : none;
-}
-
-int columnOf(const antlr::RefToken &token) { return byteColumn(lineOf(token), token->getColumn()); }
 
 std::string trimmed(const std::string &text) {
     std::string::size_type first = text.find_first_not_of(" \t"), last = text.find_last_not_of(" \t;{");

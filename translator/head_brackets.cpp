@@ -9,20 +9,12 @@
 #include "semantics/classes.hpp"
 #include "translator/positions.hpp"
 #include "translator/source_translation.hpp"
+#include "translator/token_places.hpp"
 #include "translator/word_guesses.hpp"
 
 namespace {
 
 using T = VLTokenTypes;
-
-const std::string &lineOf(const antlr::RefToken &token) {
-    static const std::string none;
-    return translation().positions ? translation().positions->line(token->getLine()) : none;
-}
-
-// Byte columns from 1: the token's first, and the one after its last.
-int columnOf(const antlr::RefToken &token) { return byteColumn(lineOf(token), token->getColumn()); }
-int afterOf(const antlr::RefToken &token) { return columnOf(token) + static_cast<int>(token->getText().size()); }
 
 bool endsTheHead(int type) {
     return type == T::EOL || type == T::Q_COMMENT || type == T::COLON || type == T::QUESTION ||

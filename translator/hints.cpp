@@ -86,51 +86,45 @@ std::vector<std::string> builtinNames(bool methods) {
     return names;
 }
 
-// A list of symbols that only grows but for a source that failed (whose
-// names are taken out again), and its index of near names: brought up to
-// date before each search, made again when the list is not the one indexed.
-struct IndexedSymbols {
+// A list that only grows but for a source that failed (whose entries are
+// taken out again), and its index of near names: brought up to date before
+// each search, made again when the list is not the one indexed. `keyOf`
+// gives an entry's name (empty for an empty place); `indexes` whether the
+// entry's name is one to offer.
+struct IndexedNames {
     NearNames names;
     std::size_t indexed = 0;
-    const Symbol *first = nullptr;
-    const Symbol *last = nullptr;
+    std::string first, last;
 
-    const NearNames &over(const std::vector<Symbol *> &symbols) {
-        if (symbols.size() < indexed || (indexed > 0 && (symbols[0] != first || symbols[indexed - 1] != last))) {
+    template <class Entries, class KeyOf, class Indexes>
+    const NearNames &over(const Entries &entries, KeyOf keyOf, Indexes indexes) {
+        if (entries.size() < indexed ||
+            (indexed > 0 && (keyOf(entries[0]) != first || keyOf(entries[indexed - 1]) != last))) {
             names.clear();
             indexed = 0;
         }
-        for (; indexed < symbols.size(); indexed++)
-            if (symbols[indexed])
-                names.add(symbols[indexed]->name);
-        first = symbols.empty() ? nullptr : symbols[0];
-        last = symbols.empty() ? nullptr : symbols.back();
+        for (; indexed < entries.size(); indexed++)
+            if (indexes(entries[indexed]))
+                names.add(keyOf(entries[indexed]));
+        first = entries.empty() ? "" : keyOf(entries.front());
+        last = entries.empty() ? "" : keyOf(entries.back());
         return names;
     }
 };
 
 const NearNames &globalNames() {
-    static IndexedSymbols globals;
-    return globals.over(symbolTable().globals);
+    static IndexedNames globals;
+    return globals.over(
+        symbolTable().globals, [](const Symbol *symbol) { return symbol ? symbol->name : std::string(); },
+        [](const Symbol *symbol) { return symbol != nullptr; });
 }
 
-// The program's functions outside classes, likewise.
+// The program's functions outside classes.
 const NearNames &functionNames() {
-    static NearNames names;
-    static std::size_t indexed = 0;
-    static std::string first, last;
-    const auto &records = sourceSemantics().run.functions.records;
-    if (records.size() < indexed ||
-        (indexed > 0 && (records.front().name != first || records[indexed - 1].name != last))) {
-        names.clear();
-        indexed = 0;
-    }
-    for (; indexed < records.size(); indexed++)
-        if (records[indexed].ownerClass < 0)
-            names.add(records[indexed].name);
-    first = records.empty() ? "" : records.front().name;
-    last = records.empty() ? "" : records.back().name;
-    return names;
+    static IndexedNames functions;
+    return functions.over(
+        sourceSemantics().run.functions.records, [](const FunctionRecord &record) { return record.name; },
+        [](const FunctionRecord &record) { return record.ownerClass < 0; });
 }
 
 // Considers the names the program has declared where the translation
@@ -263,6 +257,12 @@ bool definesFunction(const std::string &name) {
     return false;
 }
 
+// The text without the blanks around it and a `;` at its end.
+std::string trimmedText(const std::string &text) {
+    std::string::size_type first = text.find_first_not_of(" \t"), last = text.find_last_not_of(" \t;");
+    return first == std::string::npos ? "" : text.substr(first, last - first + 1);
+}
+
 // `b = [x * 2 for x in a]` of Python: the array made by a loop.
 std::string comprehensionHint(const std::string &line) {
     std::string::size_type open = line.find('['), close = line.rfind(']');
@@ -276,15 +276,11 @@ std::string comprehensionHint(const std::string &line) {
                 container = inside.substr(in + 4);
     std::string::size_type sign = line.find('=');
     std::string target = sign != std::string::npos && sign < open ? line.substr(0, sign) : "b";
-    auto trim = [](std::string text) {
-        std::string::size_type first = text.find_first_not_of(" \t"), last = text.find_last_not_of(" \t");
-        return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
-    };
-    target = trim(target);
+    target = trimmedText(target);
     // `var b = [...]`: the name, without its declaration word.
     target = target.substr(target.find_last_of(" \t") == std::string::npos ? 0 : target.find_last_of(" \t") + 1);
-    return "an array is filled by a loop: write `var " + target + " = []`, then `for " + trim(variable) + " in " +
-           trim(container) + "` ... `" + target + ".push(" + trim(value) + ")` ... `/for`";
+    return "an array is filled by a loop: write `var " + target + " = []`, then `for " + trimmedText(variable) + " in " +
+           trimmedText(container) + "` ... `" + target + ".push(" + trimmedText(value) + ")` ... `/for`";
 }
 
 bool isFunctionWord(const std::string &name) {
@@ -439,10 +435,6 @@ std::string rangeLoopHint(const std::string &line) {
 }
 
 // Hints for the filled templates, which name no one word.
-std::string trimmedText(const std::string &text) {
-    std::string::size_type first = text.find_first_not_of(" \t"), last = text.find_last_not_of(" \t;");
-    return first == std::string::npos ? "" : text.substr(first, last - first + 1);
-}
 
 // `int y = x > 0 ? 1 : 2`: the choice of two values of C, written as the
 // one-line if with an else.
