@@ -13,9 +13,19 @@
 namespace {
 
 // Kept back from the start and given up when memory runs out, so that the
-// report itself (a text, the stream) can still allocate.
+// report itself (a text, the stream) can still allocate. A native report
+// also reads the program's line tables to place the error (libbacktrace
+// maps them and builds its tables, a few megabytes for a large program),
+// and memory that ran out in small steps, an array growing chunk by chunk,
+// leaves nothing else free: the reserve is larger there, and costs only
+// address space, since its pages are never touched. Under WebAssembly the
+// runner reads the line tables.
 char *reserve = nullptr;
+#ifdef __EMSCRIPTEN__
 constexpr std::size_t reserveSize = 256 * 1024;
+#else
+constexpr std::size_t reserveSize = 32 * 1024 * 1024;
+#endif
 
 void outOfMemory() {
     static bool reporting = false;
