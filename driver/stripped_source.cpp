@@ -126,21 +126,37 @@ int StrippedSource::columnInSource(int line, int column) const {
 
 namespace {
 
-std::string lineOf(const std::string &text, int number) {
-    std::string::size_type start = 0;
-    for (int line = 1; line < number && start != std::string::npos; line++) {
-        start = text.find('\n', start);
-        start = start == std::string::npos ? start : start + 1;
+// The lines of a text, found once: a source whose every line has a message
+// asks for each of them.
+class Lines {
+public:
+    explicit Lines(const std::string &text) : text(text) {}
+
+    // Line `number` (from 1) without its end, or "" past the last.
+    std::string operator()(int number) {
+        if (starts.empty()) {
+            starts.push_back(0);
+            for (std::string::size_type at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
+                starts.push_back(at + 1);
+        }
+        if (number < 1 || static_cast<std::size_t>(number) > starts.size())
+            return "";
+        std::string::size_type start = starts[static_cast<std::size_t>(number) - 1];
+        if (start >= text.size())
+            return "";
+        std::string::size_type end = text.find('\n', start);
+        return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
     }
-    if (number < 1 || start == std::string::npos)
-        return "";
-    std::string::size_type end = text.find('\n', start);
-    return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-}
+
+private:
+    const std::string &text;
+    std::vector<std::string::size_type> starts;
+};
 
 }  // namespace
 
 void placeInSource(std::vector<Diagnostic> &diagnostics, const std::string &path, const StrippedSource &source) {
+    Lines lineOf(source.original);
     for (Diagnostic &diagnostic : diagnostics) {
         if (diagnostic.file != path)
             continue;
@@ -148,7 +164,7 @@ void placeInSource(std::vector<Diagnostic> &diagnostics, const std::string &path
         diagnostic.endColumn = source.columnInSource(diagnostic.line, diagnostic.endColumn);
         // A line that ended too soon at a `#` the programmer meant as an operator.
         if (diagnostic.kind == DiagnosticKind::syntax && diagnostic.hint.empty())
-            diagnostic.hint = commentCutHint(lineOf(source.original, diagnostic.line), diagnostic.column);
+            diagnostic.hint = commentCutHint(lineOf(diagnostic.line), diagnostic.column);
     }
 }
 
