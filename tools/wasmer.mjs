@@ -22,7 +22,7 @@ import { WASI } from 'node:wasi';
 import * as fs from 'node:fs';
 import * as path from 'node:path';
 import { withCompilationHints } from './compilation_hints.mjs';
-import { buildImports, host, UnsupportedImportError } from './wasmer_imports.mjs';
+import { buildImports, confineWasi, host, UnsupportedImportError } from './wasmer_imports.mjs';
 import { FailureReport } from '../web/failure_report.mjs';
 
 const TOOL_NAME = 'wasmer';
@@ -109,6 +109,7 @@ function moduleFolders(folders) {
 function createWasi(modulePath, programArguments, folders) {
   const preopens = { '.': process.cwd() };
   for (const folder of folders) preopens[folder] = folder;
+  host.preopens = Object.values(preopens);
   return new WASI({
     version: 'preview1',
     args: [modulePath, ...programArguments],
@@ -172,7 +173,7 @@ function runModule(modulePath, wasi) {
   const module = compileModule(modulePath);
   run.report = new FailureReport(run.moduleBytes, besideModule(modulePath));
   host.wasiImport = wasi.wasiImport;
-  host.instance = new WebAssembly.Instance(module, buildImports(module, run.report.withExitFrames(wasi.wasiImport)));
+  host.instance = new WebAssembly.Instance(module, buildImports(module, run.report.withExitFrames(confineWasi(wasi.wasiImport))));
   run.report.ran(host.instance);
   const status = wasi.start(host.instance);
   return typeof status === 'number' ? status : 0;

@@ -11,6 +11,7 @@ import * as path from 'node:path';
 // the current buffer (growing the memory replaces it).
 export const host = {
   folders: [],   // absolute real paths the module may reach, the current directory first
+  preopens: [],  // the host folders of WASI's preopened descriptors 3, 4, ..., in order
   instance: null,
   wasiImport: null,
 };
@@ -202,6 +203,83 @@ const fileSyscalls = {
     return buffer;
   },
 };
+
+// ---------------------------------------------------------------------------
+// WASI's own calls on names. Node's WASI keeps a name within the folder it
+// is looked up in as written, but the host then follows a link wherever it
+// leads: a link `up -> ..` in the current directory reached the parent.
+// Each name is judged here by the real path it leads to, as the calls above
+// judge theirs; one outside the folders is a missing file.
+
+const LOOKUP_SYMLINK_FOLLOW = 1;
+
+function isLink(name) {
+  try {
+    return fs.lstatSync(name).isSymbolicLink();
+  } catch {
+    return false;
+  }
+}
+
+export function confineWasi(wasiImport) {
+  // The host folder or file of each descriptor the module holds; one not
+  // known here (none opened by name) is left to Node's WASI.
+  const nameOfFd = new Map(host.preopens.map((folder, i) => [3 + i, folder]));
+  // The host name of a name looked up in descriptor `fd`: undefined when the
+  // descriptor is not known, null when the name leads out of the folders.
+  // A link that the call does not follow is judged by the folder it is in.
+  const judge = (fd, address, length, follow) => {
+    const folder = nameOfFd.get(fd);
+    if (folder === undefined) return undefined;
+    const name = path.resolve(folder, Buffer.from(memoryBytes().subarray(address, address + length)).toString('utf8'));
+    const reachable = !follow && isLink(name) ? insideFolders(path.dirname(name)) : insideFolders(name);
+    return reachable ? name : null;
+  };
+  const refused = (...names) => names.some((name) => name === null);
+  const wrapped = { ...wasiImport };
+  wrapped.path_open = (fd, dirflags, address, length, oflags, base, inheriting, fdflags, openedAddress) => {
+    const name = judge(fd, address, length, dirflags & LOOKUP_SYMLINK_FOLLOW);
+    if (refused(name)) return WASI_ERRNO.ENOENT;
+    const errno = wasiImport.path_open(fd, dirflags, address, length, oflags, base, inheriting, fdflags, openedAddress);
+    if (errno === 0 && name !== undefined) nameOfFd.set(memoryView().getUint32(openedAddress, true), name);
+    return errno;
+  };
+  wrapped.fd_close = (fd) => {
+    const errno = wasiImport.fd_close(fd);
+    if (errno === 0) nameOfFd.delete(fd);
+    return errno;
+  };
+  wrapped.fd_renumber = (from, to) => {
+    const errno = wasiImport.fd_renumber(from, to);
+    if (errno === 0) {
+      if (nameOfFd.has(from)) nameOfFd.set(to, nameOfFd.get(from)); else nameOfFd.delete(to);
+      nameOfFd.delete(from);
+    }
+    return errno;
+  };
+  // The calls whose name follows a descriptor, with the flags before it
+  // when they have any.
+  for (const call of ['path_filestat_get', 'path_filestat_set_times']) {
+    wrapped[call] = (fd, flags, address, length, ...rest) =>
+      refused(judge(fd, address, length, flags & LOOKUP_SYMLINK_FOLLOW))
+        ? WASI_ERRNO.ENOENT : wasiImport[call](fd, flags, address, length, ...rest);
+  }
+  for (const call of ['path_create_directory', 'path_remove_directory', 'path_unlink_file', 'path_readlink']) {
+    wrapped[call] = (fd, address, length, ...rest) =>
+      refused(judge(fd, address, length, false)) ? WASI_ERRNO.ENOENT : wasiImport[call](fd, address, length, ...rest);
+  }
+  wrapped.path_rename = (fd, address, length, newFd, newAddress, newLength) =>
+    refused(judge(fd, address, length, false), judge(newFd, newAddress, newLength, false))
+      ? WASI_ERRNO.ENOENT : wasiImport.path_rename(fd, address, length, newFd, newAddress, newLength);
+  wrapped.path_link = (fd, flags, address, length, newFd, newAddress, newLength) =>
+    refused(judge(fd, address, length, flags & LOOKUP_SYMLINK_FOLLOW), judge(newFd, newAddress, newLength, false))
+      ? WASI_ERRNO.ENOENT : wasiImport.path_link(fd, flags, address, length, newFd, newAddress, newLength);
+  // A link may be made to lead anywhere: what is judged is its use.
+  wrapped.path_symlink = (target, targetLength, fd, address, length) =>
+    refused(judge(fd, address, length, false))
+      ? WASI_ERRNO.ENOENT : wasiImport.path_symlink(target, targetLength, fd, address, length);
+  return wrapped;
+}
 
 // ---------------------------------------------------------------------------
 // Imports
