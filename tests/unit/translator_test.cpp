@@ -100,9 +100,9 @@ const std::vector<Limit> limits = {
     // Each list takes two brackets of the C++ for the one inside it.
     {"nested lists", [](int n) { return "array a = " + repeated("[", n) + "1" + repeated("]", n) + "\nprint a\n"; },
      112, "prog.vel L1: at most 224 levels of brackets in the C++ of an expression required, found 226.\n"},
-    // Each list takes two brackets of the C++ for the one inside it.
-    {"nested lists", [](int n) { return "array a = " + repeated("[", n) + "1" + repeated("]", n) + "\nprint a\n"; },
-     112, "prog.vel L1: at most 224 levels of brackets in the C++ of an expression required, found 226.\n"},
+    // And each dict three for the one inside it.
+    {"nested dicts", [](int n) { return "dict d = " + repeated("{\"k\": ", n) + "1" + repeated("}", n) + "\nprint d\n"; },
+     74, "prog.vel L1: at most 224 levels of brackets in the C++ of an expression required, found 225.\n"},
     // Prefix operators count as well.
     {"prefix operators", [](int n) { return "bool b = " + repeated("not ", n) + "true\n"; },
      10000, "prog.vel L1: at most 10000 operators in an expression required, found 10001.\n"},
