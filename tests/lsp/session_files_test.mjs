@@ -85,12 +85,15 @@ class Session {
     constructor(folder) {
         this.folder = folder;
         this.waiting = [];
+        this.latest = new Map();      // uri -> the diagnostics last published for it
+        this.versions = new Map();    // uri -> the version of its text the editor holds
         this.server = spawn(process.execPath, [VELC_LSP_SERVER], {
             env: { ...process.env, VELC, NODE_PATH: VELC_LSP_MODULES }, stdio: ['pipe', 'pipe', 'inherit'],
         });
         this.connection = protocol.createProtocolConnection(new protocol.StreamMessageReader(this.server.stdout),
                                                             new protocol.StreamMessageWriter(this.server.stdin));
         this.connection.onNotification(protocol.PublishDiagnosticsNotification.type, (params) => {
+            this.latest.set(params.uri, params.diagnostics);
             for (const wanted of this.waiting.splice(0))
                 if (!wanted(params))
                     this.waiting.push(wanted);
@@ -108,12 +111,32 @@ class Session {
     }
 
     open(name, text) {
+        this.versions.set(this.uri(name), 1);
         const published = new Promise((resolve) => {
             this.waiting.push((params) => params.uri === this.uri(name) && params.version === 1 && (resolve(params.diagnostics), true));
         });
         this.connection.sendNotification(protocol.DidOpenTextDocumentNotification.type,
                                          { textDocument: { uri: this.uri(name), languageId: 'velmora', version: 1, text } });
         return published;
+    }
+
+    // Replaces a line of an open source as an editor does, and resolves when
+    // the check of the new text has published its diagnostics. Everything
+    // that check published for the program's other sources was sent before
+    // the answer to any later request, so one request more brings it all in.
+    async edit(name, line, text) {
+        const uri = this.uri(name);
+        const version = this.versions.get(uri) + 1;
+        this.versions.set(uri, version);
+        const published = new Promise((resolve) => {
+            this.waiting.push((params) => params.uri === uri && params.version === version && (resolve(), true));
+        });
+        this.connection.sendNotification(protocol.DidChangeTextDocumentNotification.type, {
+            textDocument: { uri, version },
+            contentChanges: [{ range: { start: { line, character: 0 }, end: { line: line + 1, character: 0 } }, text: text + '\n' }],
+        });
+        await published;
+        await this.connection.sendRequest('textDocument/documentSymbol', { textDocument: { uri } });
     }
 
     ask(method, file, position) {
@@ -140,6 +163,20 @@ async function runStep(session, program, published, step) {
         const [file, what, count] = words;
         const list = published.get(file) ?? [];
         assert.equal(list.length, what === 'none' ? 0 : Number(count), `${at}\n${JSON.stringify(list)}`);
+        return;
+    }
+    if (kind === 'edit') {
+        // edit FILE LINE: TEXT (the line's new text), then every source's
+        // diagnostics are those of the check of the edited program
+        const colon = step.text.indexOf(': ');
+        const [file, lineText] = wordsOf(step.text.slice(0, colon)).slice(1);
+        const lines = program.get(file).split('\n');
+        assert.ok(Number(lineText) >= 1 && Number(lineText) <= lines.length, `${at}: no such line`);
+        lines[Number(lineText) - 1] = step.text.slice(colon + 2);
+        program.set(file, lines.join('\n'));
+        await session.edit(file, Number(lineText) - 1, step.text.slice(colon + 2));
+        for (const name of program.keys())
+            published.set(name, session.latest.get(session.uri(name)) ?? []);
         return;
     }
     if (kind === 'diagnostic') {
@@ -198,6 +235,18 @@ async function outlineStep(session, step) {
     assert.equal(shown.join(' '), expected.join(' '), `line ${step.line}: ${step.text}`);
 }
 
+// Every entry of a folder, hidden ones too: a file's bytes and time of
+// change, a folder as such.
+function folderState(folder) {
+    const state = {};
+    for (const name of fs.readdirSync(folder, { recursive: true }).sort()) {
+        const file = path.join(folder, name);
+        const stat = fs.statSync(file);
+        state[name] = stat.isDirectory() ? 'folder' : { bytes: fs.readFileSync(file).toString('base64'), changed: stat.mtimeMs };
+    }
+    return state;
+}
+
 const folder = path.join(here, 'sessions');
 for (const file of fs.readdirSync(folder).filter((name) => name.endsWith('.txt') && name !== 'README.txt').sort()) {
     for (const c of casesOf(path.join(folder, file))) {
@@ -211,6 +260,12 @@ for (const file of fs.readdirSync(folder).filter((name) => name.endsWith('.txt')
                     fs.writeFileSync(path.join(scratch, source.name), source.text);
                     program.set(source.name, source.text);
                 }
+                // A hidden file and a hidden folder, which a check must leave
+                // as they are like everything else.
+                fs.writeFileSync(path.join(scratch, '.settings'), 'kept\n');
+                fs.mkdirSync(path.join(scratch, '.cache'));
+                fs.writeFileSync(path.join(scratch, '.cache', 'state'), 'kept too\n');
+                const before = folderState(scratch);
                 await session.start();
                 // Every source is opened, the main one (the first) last, whose
                 // check publishes the diagnostics of the whole program.
@@ -223,10 +278,9 @@ for (const file of fs.readdirSync(folder).filter((name) => name.endsWith('.txt')
                     else
                         await runStep(session, program, published, step);
                 }
-                // Nothing was written beside the sources.
-                const written = fs.readdirSync(scratch, { recursive: true }).filter((name) => !program.has(name) &&
-                    !fs.statSync(path.join(scratch, name)).isDirectory());
-                assert.deepEqual(written, []);
+                // The editor's texts were checked, not saved: the folder is
+                // as it was, byte for byte, nothing written, nothing touched.
+                assert.deepEqual(folderState(scratch), before);
             } finally {
                 await session.end();
                 fs.rmSync(scratch, { recursive: true, force: true });
