@@ -252,7 +252,13 @@ function signatureHelp(view, file, position, before) {
         documentation = builtin ? builtin.doc : undefined;
     } else {
         const declaration = view.resolve(call.name, file, position);
-        const d = declaration >= 0 ? view.declarations[declaration] : null;
+        let d = declaration >= 0 ? view.declarations[declaration] : null;
+        // Calling a class calls its constructor, the method of its name; a
+        // class without one is made with no arguments.
+        if (d && d.kind === 'class') {
+            const constructor = view.ownMembersOfClass(declaration).find((m) => m.kind === 'method' && m.name.toLowerCase() === d.name.toLowerCase());
+            d = { signature: constructor && constructor.signature ? constructor.signature.replace(/^void /, '') : `${d.name}()` };
+        }
         const builtin = !d && view.builtinFunctions().find((b) => b.name.toLowerCase() === call.name.toLowerCase());
         label = d && d.signature ? d.signature : builtin ? `${builtin.signature}: ${builtin.result}` : null;
         documentation = builtin ? builtin.doc : undefined;
