@@ -197,10 +197,15 @@ test('completion after a text, after objects, and of the names in scope', async 
     assert.deepEqual((await labels(8, 2)).sort(), ['sum', 'x', 'y', 'z']);
     // A constructor is called by the class's name, not on an object.
     assert.deepEqual(await labels(21, 3), ['w']);
-    const names = await labels(9, 0);
+    const names = await labels(13, 0);
     for (const name of ['title', 'p', 'total', 'twice', 'Point', 'print', 'sqrt', 'GREEN', 'Doubler'])
         assert.ok(names.includes(name), name);
     assert.ok(!names.includes('x'), 'an attribute outside its class');
+    // An enum item, a define and a global are named only below their line.
+    const above = await labels(9, 0);
+    for (const name of ['GREEN', 'Doubler', 'bx'])
+        assert.ok(!above.includes(name), name);
+    assert.ok(above.includes('Box'), 'a class is named anywhere');
     // A dict's own methods and the array methods it answers, each once.
     const dictMethods = await labels(10, 2);
     for (const name of ['hasKey', 'keys', 'length'])
