@@ -70,7 +70,8 @@ function placeOf(program, words) {
     let at = -1;
     for (let n = 0; n < Number(nth); n++) {
         do at = text.indexOf(word, at + 1);
-        while (at >= 0 && /\w/.test(text[at - 1] ?? '') && /^\w/.test(word));
+        while (at >= 0 && ((/\w/.test(text[at - 1] ?? '') && /^\w/.test(word)) ||
+                           (/\w/.test(text[at + word.length] ?? '') && /\w$/.test(word))));
     }
     assert.ok(at >= 0, `"${third}" not on line ${lineText} of ${file}`);
     return { file, position: { line, character: at }, length: word.length, rest };

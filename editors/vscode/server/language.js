@@ -78,8 +78,9 @@ function builtinItem(b) {
 }
 
 // The parts of the chain of names that ends a text ("a.b[0].c()" gives
-// [a, b[0], c()]), each {name, suffixes: "(" or "[" per bracket after it};
-// null when the text does not end in such a chain.
+// [a, b[0], c()]), each {name, suffixes: "(" or "[" per bracket after it},
+// a text literal at its head as {literal: 'text'}; null when the text does
+// not end in such a chain.
 function chainAtEnd(text) {
     const parts = [];
     let i = text.length;
@@ -100,6 +101,14 @@ function chainAtEnd(text) {
             i = j;
         }
         const name = /[A-Za-z_]\w*$/.exec(text.slice(0, i));
+        if (!name && /["']/.test(text[i - 1] ?? '')) {
+            // A text literal heads the chain: "a,b".split(",").
+            const open = text.lastIndexOf(text[i - 1], i - 2);
+            if (open < 0)
+                return null;
+            parts.unshift({ name: null, literal: 'text', suffixes });
+            return parts;
+        }
         if (!name)
             return null;
         parts.unshift({ name: name[0], suffixes });
@@ -141,7 +150,9 @@ function receiverType(view, file, position, receiver) {
         if (n > 0 && type === null)
             return;
         let found = null;
-        if (n === 0 && part.name === 'this') {
+        if (part.literal) {
+            type = part.literal;
+        } else if (n === 0 && part.name === 'this') {
             const owner = view.classAround(file, position.line);
             type = owner >= 0 ? view.declarations[owner].name : null;
         } else if (n === 0) {
