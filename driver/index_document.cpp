@@ -219,6 +219,8 @@ json indexDocument(const SymbolIndex &index) {
     json uses = json::array();
     json builtinUses = json::array();
     for (const IndexedUse &use : index.uses) {
+        if (use.declaration < 0 && use.builtin < 0)
+            continue;
         const IndexPlace &at = use.place;
         json row = json::array({at.source, at.line, at.column, at.endColumn, use.declaration >= 0 ? use.declaration : use.builtin});
         (use.declaration >= 0 ? uses : builtinUses).push_back(std::move(row));

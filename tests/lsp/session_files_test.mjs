@@ -273,6 +273,11 @@ for (const file of fs.readdirSync(folder).filter((name) => name.endsWith('.txt')
                 const published = new Map();
                 for (const source of [...c.sources.slice(1), c.sources[0]])
                     published.set(source.name, await session.open(source.name, source.text));
+                // What the editor shows is what was published last for each
+                // source, by whichever check.
+                await session.connection.sendRequest('textDocument/documentSymbol', { textDocument: { uri: session.uri(c.sources[0].name) } });
+                for (const source of c.sources)
+                    published.set(source.name, session.latest.get(session.uri(source.name)) ?? published.get(source.name));
                 for (const step of c.steps) {
                     if (step.text.startsWith('outline '))
                         await outlineStep(session, step);

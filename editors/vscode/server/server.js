@@ -32,7 +32,7 @@ if (!process.env.VELC && besideLauncher && fs.existsSync(besideLauncher))
 const views = new Map();          // document uri -> IndexView of its last check
 const published = new Map();      // uri -> uris it published diagnostics for
 const running = new Map();        // uri -> { again }: a check is running
-const programs = new ProgramOf(textOf);
+const programs = new ProgramOf(textOf, (file) => documents.get(uriOf(file)) !== undefined);
 
 function fileOf(uri) {
     return uri.startsWith('file:') ? fileURLToPath(uri) : uri;
