@@ -140,8 +140,8 @@ class Session {
         await this.connection.sendRequest('textDocument/documentSymbol', { textDocument: { uri } });
     }
 
-    ask(method, file, position) {
-        return this.connection.sendRequest(method, { textDocument: { uri: this.uri(file) }, position, context: { includeDeclaration: true } });
+    ask(method, file, position, includeDeclaration = true) {
+        return this.connection.sendRequest(method, { textDocument: { uri: this.uri(file) }, position, context: { includeDeclaration } });
     }
 
     async end() {
@@ -202,9 +202,10 @@ async function runStep(session, program, published, step) {
         const answer = await session.ask('textDocument/definition', place.file, place.position);
         const target = placeOf(program, expected);
         assert.equal(answer && placeName(session, answer.uri, answer.range), `${target.file} ${target.position.line + 1}:${target.position.character}`, at);
-    } else if (kind === 'references') {
-        // references PLACE => FILE LINE WORD, FILE LINE WORD ...
-        const answer = await session.ask('textDocument/references', place.file, place.position);
+    } else if (kind === 'references' || kind === 'uses') {
+        // references PLACE => FILE LINE WORD, FILE LINE WORD ... (uses: the
+        // editor asks without the declaration)
+        const answer = await session.ask('textDocument/references', place.file, place.position, kind === 'references');
         const targets = wanted.split(',').map((one) => placeOf(program, wordsOf(one)))
             .map((target) => `${target.file} ${target.position.line + 1}:${target.position.character}`);
         assert.deepEqual(answer.map((r) => placeName(session, r.uri, r.range)).sort(), targets.sort(), at);

@@ -226,7 +226,11 @@ connection.onReferences((params) => {
     const target = at && targetAt(at.view, at.file, params.position);
     if (!target || target.declaration === undefined)
         return [];
-    return at.view.references(target.declaration).map((p) => ({ uri: uriOf(p.file), range: at.view.range(p) }));
+    // The declaration counts among the places unless the client says not.
+    const places = at.view.references(target.declaration);
+    if (params.context && params.context.includeDeclaration === false)
+        places.shift();
+    return places.map((p) => ({ uri: uriOf(p.file), range: at.view.range(p) }));
 });
 
 const symbolKinds = {
