@@ -264,6 +264,11 @@ function signatureHelp(view, file, position, before) {
     } else {
         const declaration = view.resolve(call.name, file, position);
         let d = declaration >= 0 ? view.declarations[declaration] : null;
+        // In a method, a method of its class or of a base is called by its name.
+        const around = view.classAround(file, position.line);
+        const method = around >= 0 && view.membersOfClass(around).find((m) => m.kind === 'method' && m.name.toLowerCase() === call.name.toLowerCase());
+        if (method)
+            d = method;
         // Calling a class calls its constructor, the method of its name; a
         // class without one is made with no arguments.
         if (d && d.kind === 'class') {
