@@ -213,7 +213,9 @@ function completions(view, file, position, before) {
 
 // The call the cursor is in: the name before the innermost open "(" of the
 // line, and how many of its arguments are behind the cursor.
-function openCall(before) {
+function openCall(text) {
+    // Brackets and commas inside texts are no part of the calls.
+    const before = text.replace(/"(?:[^"\\]|\\.)*"|'[^']*'/g, (literal) => literal[0] + ' '.repeat(literal.length - 2) + literal[0]);
     let depth = 0, commas = 0;
     for (let i = before.length - 1; i >= 0; i--) {
         const c = before[i];
