@@ -29,6 +29,9 @@ const besideLauncher = process.env.VELC_LSP_HOME ? path.join(process.env.VELC_LS
 if (!process.env.VELC && besideLauncher && fs.existsSync(besideLauncher))
     velcPath = besideLauncher;
 
+// The longest a check may take.
+const CHECK_TIME_LIMIT_MS = 30000;
+
 const views = new Map();          // document uri -> IndexView of its last check
 const published = new Map();      // uri -> uris it published diagnostics for
 const running = new Map();        // uri -> { again }: a check is running
@@ -73,9 +76,13 @@ function runIndex(main) {
             connection.console.error(`velc could not be run (${velcPath}): ${error.message}`);
             resolve(null);
         });
+        // A velc that does not end is stopped: the document's later checks
+        // wait for this one.
+        const timer = setTimeout(() => child.kill('SIGKILL'), CHECK_TIME_LIMIT_MS);
         child.stdout.setEncoding('utf8');
         child.stdout.on('data', (chunk) => { output += chunk; });
         child.on('close', () => {
+            clearTimeout(timer);
             try {
                 resolve(JSON.parse(output));
             } catch {
