@@ -185,7 +185,9 @@ async function runStep(session, program, published, step) {
         const colon = step.text.indexOf(': ');
         const place = placeOf(program, wordsOf(step.text.slice(0, colon)).slice(1));
         const message = step.text.slice(colon + 2);
-        const found = (published.get(place.file) ?? []).find((d) => d.message.split('\n')[0] === message);
+        // The message on that line, when one message stands on several.
+        const said = (published.get(place.file) ?? []).filter((d) => d.message.split('\n')[0] === message);
+        const found = said.find((d) => d.range.start.line === place.position.line) ?? said[0];
         assert.ok(found, `${at}\n${JSON.stringify(published.get(place.file))}`);
         assert.deepEqual(found.range, { start: place.position, end: { line: place.position.line, character: place.position.character + place.length } }, at);
         return;
