@@ -262,10 +262,10 @@ private:
         // A slash and a word opening the line end a block, a known one or not.
         if (k == 1 && isSymbol(before, "/") && token.kind == FormatTokenKind::word && !token.blankBefore)
             return false;
-        if (isSymbol(token, ",") || isSymbol(token, ")") || isSymbol(token, "]") || isSymbol(before, "(") ||
+        if (isSymbol(token, ",") || isSymbol(token, ";") || isSymbol(token, ")") || isSymbol(token, "]") || isSymbol(before, "(") ||
             isSymbol(before, "["))
             return false;
-        if (isSymbol(before, ","))
+        if (isSymbol(before, ",") || isSymbol(before, ";"))
             return true;
         if (keyColon_[k])
             return false;
