@@ -125,7 +125,7 @@ class Session {
     // the check of the new text has published its diagnostics. Everything
     // that check published for the program's other sources was sent before
     // the answer to any later request, so one request more brings it all in.
-    async edit(name, line, text) {
+    async edit(name, line, text, wait = true) {
         const uri = this.uri(name);
         const version = this.versions.get(uri) + 1;
         this.versions.set(uri, version);
@@ -136,6 +136,8 @@ class Session {
             textDocument: { uri, version },
             contentChanges: [{ range: { start: { line, character: 0 }, end: { line: line + 1, character: 0 } }, text: text + '\n' }],
         });
+        if (!wait)
+            return;
         await published;
         await this.connection.sendRequest('textDocument/documentSymbol', { textDocument: { uri } });
     }
@@ -166,16 +168,19 @@ async function runStep(session, program, published, step) {
         assert.equal(list.length, what === 'none' ? 0 : Number(count), `${at}\n${JSON.stringify(list)}`);
         return;
     }
-    if (kind === 'edit') {
+    if (kind === 'edit' || kind === 'type') {
         // edit FILE LINE: TEXT (the line's new text), then every source's
-        // diagnostics are those of the check of the edited program
+        // diagnostics are those of the check of the edited program; type
+        // asks the next question at once, without waiting for them
         const colon = step.text.indexOf(': ');
         const [file, lineText] = wordsOf(step.text.slice(0, colon)).slice(1);
         const lines = program.get(file).split('\n');
         assert.ok(Number(lineText) >= 1 && Number(lineText) <= lines.length, `${at}: no such line`);
         lines[Number(lineText) - 1] = step.text.slice(colon + 2);
         program.set(file, lines.join('\n'));
-        await session.edit(file, Number(lineText) - 1, step.text.slice(colon + 2));
+        await session.edit(file, Number(lineText) - 1, step.text.slice(colon + 2), kind === 'edit');
+        if (kind === 'type')
+            return;
         for (const name of program.keys())
             published.set(name, session.latest.get(session.uri(name)) ?? []);
         return;

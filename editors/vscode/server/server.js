@@ -136,7 +136,8 @@ async function scheduleCheck(document) {
         state.again = true;
         return;
     }
-    running.set(document.uri, { again: false });
+    let finish;
+    running.set(document.uri, { again: false, finished: new Promise((resolve) => { finish = resolve; }) });
     try {
         do {
             running.get(document.uri).again = false;
@@ -144,7 +145,15 @@ async function scheduleCheck(document) {
         } while (running.get(document.uri).again && documents.get(document.uri));
     } finally {
         running.delete(document.uri);
+        finish();
     }
+}
+
+// A question asked just after an edit is answered from the check of the
+// edited text: places in an older index would miss the text by the lines
+// the edit added or removed.
+async function checksDone() {
+    await Promise.all([...running.values()].map((state) => state.finished));
 }
 
 // Opening a document changes its content too.
@@ -194,7 +203,8 @@ function targetAt(view, file, position) {
     return declaration >= 0 ? { declaration } : null;
 }
 
-connection.onHover((params) => {
+connection.onHover(async (params) => {
+    await checksDone();
     const at = viewAt(params);
     const target = at && targetAt(at.view, at.file, params.position);
     if (!target)
@@ -216,7 +226,8 @@ function includedSourceAt(view, file, position) {
     return fs.existsSync(source) ? source : null;
 }
 
-connection.onDefinition((params) => {
+connection.onDefinition(async (params) => {
+    await checksDone();
     const at = viewAt(params);
     const included = at && includedSourceAt(at.view, at.file, params.position);
     if (included)
@@ -228,7 +239,8 @@ connection.onDefinition((params) => {
     return { uri: uriOf(d.file), range: at.view.range(d) };
 });
 
-connection.onReferences((params) => {
+connection.onReferences(async (params) => {
+    await checksDone();
     const at = viewAt(params);
     const target = at && targetAt(at.view, at.file, params.position);
     if (!target || target.declaration === undefined)
@@ -246,7 +258,8 @@ const symbolKinds = {
     'enum item': SymbolKind.EnumMember, define: SymbolKind.TypeParameter,
 };
 
-connection.onDocumentSymbol((params) => {
+connection.onDocumentSymbol(async (params) => {
+    await checksDone();
     const at = viewAt(params);
     if (!at)
         return [];
@@ -274,7 +287,8 @@ connection.onDocumentSymbol((params) => {
     return symbols;
 });
 
-connection.onCompletion((params) => {
+connection.onCompletion(async (params) => {
+    await checksDone();
     const at = viewAt(params);
     if (!at)
         return language.keywordItems();
@@ -282,7 +296,8 @@ connection.onCompletion((params) => {
     return language.completions(at.view, at.file, params.position, line.slice(0, params.position.character));
 });
 
-connection.onSignatureHelp((params) => {
+connection.onSignatureHelp(async (params) => {
+    await checksDone();
     const at = viewAt(params);
     if (!at)
         return null;
