@@ -249,6 +249,22 @@ test('an included source is checked as part of the program that includes it, not
     assert.deepEqual(await restored, []);
 });
 
+test('a source in a sub-folder, opened alone, is checked with the program of the source above that includes it', async () => {
+    // An include names its source from the main source's folder.
+    fs.mkdirSync(path.join(folder, 'parts'));
+    fs.writeFileSync(path.join(folder, 'parts', 'util.vel'), 'int helper(int x)\nreturn x + 1\n');
+    fs.writeFileSync(path.join(folder, 'app.vel'), 'include "parts/util.vel"\nprint helper(1)\n');
+    const published = nextDiagnostics('parts/util.vel', 1);
+    connection.sendNotification(protocol.DidOpenTextDocumentNotification.type, {
+        textDocument: { uri: uri('parts/util.vel'), languageId: 'velmora', version: 1, text: 'int helper(int x)\nreturn x + 1\nprint 2\n' },
+    });
+    const [fault, ...others] = await published;
+    assert.deepEqual(others, []);
+    assert.match(fault.message, /statement outside function/);
+    assert.equal(fault.range.start.line, 2);
+    await connection.sendNotification(protocol.DidCloseTextDocumentNotification.type, { textDocument: { uri: uri('parts/util.vel') } });
+});
+
 test('formatting gives the text in velc\'s layout, and nothing for a text velc cannot read', async () => {
     const messy = 'int total=0\nfor int i in 1..3\ntotal=total+i # sum\n/for\n\n\nprint total\n';
     const checked = nextDiagnostics('messy.vel', 1);
@@ -272,5 +288,5 @@ test('formatting gives the text in velc\'s layout, and nothing for a text velc c
 });
 
 test('nothing was written beside the sources', () => {
-    assert.deepEqual(fs.readdirSync(folder).sort(), ['main.vel', 'shapes.vel']);
+    assert.deepEqual(fs.readdirSync(folder, { recursive: true }).sort(), ['app.vel', 'main.vel', 'parts', 'parts/util.vel', 'shapes.vel']);
 });
