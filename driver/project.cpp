@@ -388,6 +388,15 @@ std::string includeName(const std::string &line, std::string::size_type position
     // An empty name is text that merely mentions the word, not an include.
     if (name.empty() || name[0] == '(' || name[0] == '_')
         return "";
+    // A name without quotes ends at a blank or a quote: "include my lib.vel"
+    // would look for "my". Said as it is, before the scan looks for the
+    // wrong file.
+    std::string whole = rest.substr(start, bound - start);
+    whole.erase(whole.find_last_not_of(" \t\r") + 1);
+    if (rest[start] != '"' && rest[start] != '\'' && end < bound && !hasVelmoraExtension(name) &&
+        hasVelmoraExtension(whole) && whole.find('"') == std::string::npos)
+        fatalMessage(whole + ": a source name with a blank or a quote is written in quotes: include \"" + whole +
+                     "\". Compilation aborted.");
     if (!hasVelmoraExtension(rest)) {
         if (driverSettings.verbose)
             std::printf("%s not velmora, skipped\n", rest.c_str());
