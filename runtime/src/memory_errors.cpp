@@ -48,7 +48,9 @@ bool vel_report_failed_allocations() {
     static bool installed = false;
     if (!installed) {
         installed = true;
-        reserve = new char[reserveSize];
+        // A process given little address space still starts, with less kept back.
+        for (std::size_t size = reserveSize; !reserve && size >= 64 * 1024; size /= 4)
+            reserve = new (std::nothrow) char[size];
         std::set_new_handler(outOfMemory);
     }
     return true;
