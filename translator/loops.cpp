@@ -320,8 +320,13 @@ void writeSteppedFor(const std::string &spelling, const std::string &name, const
             writeIndent();
         }
     }
-    emit((inCopy && low.literal ? "int " : spelling) + name + "=" + low.text + ";\n");
-    writeIndent();
+    std::string declared = inCopy && low.literal ? "int " : spelling;
+    // A loop that starts from its own variable's value (for j in j..4) has
+    // it already: assigning it to itself is what compilers warn of.
+    if (!declared.empty() || low.text != name) {
+        emit(declared + name + "=" + low.text + ";\n");
+        writeIndent();
+    }
     if (inCopy) {
         // An exception of the C++ library (memory for a growing array) may
         // leave the loop to a handler that reads the variable.

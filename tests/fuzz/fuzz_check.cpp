@@ -136,6 +136,10 @@ std::string messages(const Outcome &o) {
 // warning is for C and older C++).
 const char *const programWarnings[] = {"-Wno-unused-variable", "-Wno-unused-but-set-variable", "-Wno-parentheses",
                                       "-Wno-tautological-compare", "-Wno-sequence-point"};
+// clang also warns of an integer constant of the program that a real
+// cannot hold exactly (`w * 9223372036854775807` with `w` real), which
+// rounds in Velmora as it does in C++. g++ has no such option.
+const char *const clangProgramWarnings[] = {"-Wno-implicit-const-int-float-conversion"};
 
 // The lines of a source that hold C++ of the user's own (between `~~`
 // and `~~`), which velc copies without checking: what the C++ compiler says
@@ -189,6 +193,8 @@ std::optional<Finding> compileCheck(const CheckSettings &settings, const std::st
         for (const auto &compiler : compilers) {
             std::vector<std::string> command = {compiler.first, "-std=c++17", "-fwrapv", "-O2", "-fsyntax-only", "-Wall"};
             command.insert(command.end(), std::begin(programWarnings), std::end(programWarnings));
+            if (compiler.second == "clang++")
+                command.insert(command.end(), std::begin(clangProgramWarnings), std::end(clangProgramWarnings));
             command.insert(command.end(), {"-I.", "-I" + settings.includeDir});
             if (!settings.prologueHeader.empty()) command.insert(command.end(), {"-include", settings.prologueHeader});
             command.push_back(unit);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -71,6 +72,18 @@ TEST(FuzzCheck, TheProgramsOwnCppIsNoFinding) {
     EXPECT_EQ(kindFound("own-cpp", refusedAtLine2, "print 1\n~~\nreturn undeclared;\n~~\n"), "none");
     EXPECT_EQ(kindFound("own-cpp-inline", refusedAtLine2, "print 1\n~~ return undeclared; ~~\n"), "none");
     EXPECT_EQ(kindFound("translated", refusedAtLine2, "print 1\nprint 2\n~~\n~~\n"), "g++ refused");
+}
+
+// An integer constant of the program that a real cannot hold rounds in
+// Velmora as in C++: clang's warning of it is no finding.
+TEST(FuzzCheck, TheProgramsOwnRoundedConstantIsNoFinding) {
+    if (std::system("clang++ --version > /dev/null 2>&1") != 0)
+        GTEST_SKIP() << "no clang++ here";
+    fuzz::CheckSettings settings =
+        standIn("rounded", "printf 'double w = 1;\\nint main() { return w * 9223372036854775807 > 0; }\\n' > prog.cpp");
+    settings.secondCompiler = "clang++";
+    auto finding = fuzz::checkCase(settings, {{{"prog.vel", "print 1\n"}}, "test"}, scratch("work-rounded"));
+    EXPECT_EQ(finding ? finding->kind + ": " + finding->detail : "none", "none");
 }
 
 TEST(FuzzInputs, TheSameSeedGivesTheSameInput) {
