@@ -1,7 +1,10 @@
 #include "translator/late_classes.hpp"
 
+#include <algorithm>
 #include <cctype>
 
+#include "semantics/classes.hpp"
+#include "semantics/symbols.hpp"
 #include "translator/positions.hpp"
 #include "translator/source_translation.hpp"
 
@@ -38,6 +41,23 @@ bool definesClass(const std::string &line, const std::string &name) {
     return false;
 }
 
+// The line the class must move above: the head of the class or function
+// the use stands in (a class moved inside another would not help), or the
+// use's own line at the file level.
+int lineToMoveAbove(const TokenPositions &positions, int line) {
+    const SourceTranslation &state = translation();
+    if (scopes().inClass && state.classState.current >= 0) {
+        const std::string &owner = classRecord(state.classState.current).name;
+        for (int number = std::min(line, positions.lineCount()); number >= 1; number--)
+            if (definesClass(positions.line(number), owner))
+                return number;
+    }
+    int head = state.functionState.headLine;
+    if (scopes().inFunction && head > 0 && head <= line)
+        return head;
+    return line;
+}
+
 }  // namespace
 
 std::string lateClassHint(int line, const std::string &name) {
@@ -47,7 +67,7 @@ std::string lateClassHint(int line, const std::string &name) {
     for (int number = line + 1; number <= positions->lineCount(); number++)
         if (definesClass(positions->line(number), name))
             return lead + ", at line " + std::to_string(number) + ": a class is known from its definition on; move `class " +
-                   name + "` above line " + std::to_string(line);
+                   name + "` above line " + std::to_string(lineToMoveAbove(*positions, line));
     return "";
 }
 
