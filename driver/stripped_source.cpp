@@ -189,8 +189,12 @@ void placeInSource(std::vector<Diagnostic> &diagnostics, const std::string &path
         diagnostic.column = source.columnInSource(diagnostic.line, diagnostic.column);
         diagnostic.endColumn = source.columnInSource(diagnostic.line, diagnostic.endColumn);
         // A line that ended too soon at a `#` the programmer meant as an operator.
-        if (diagnostic.kind == DiagnosticKind::syntax && diagnostic.hint.empty())
-            diagnostic.hint = commentCutHint(lineOf(source.original, diagnostic.line), diagnostic.column);
+        // It says more than what the translator could tell of the cut line.
+        if (diagnostic.kind == DiagnosticKind::syntax) {
+            std::string cut = commentCutHint(lineOf(source.original, diagnostic.line), diagnostic.column);
+            if (!cut.empty())
+                diagnostic.hint = cut;
+        }
     }
     tellCommentedDivisions(diagnostics, path, source);
 }

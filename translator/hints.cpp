@@ -436,9 +436,28 @@ bool startsWith(const std::string &text, const std::string &start) { return text
 std::string rangeLoopHint(const std::string &line) {
     std::string::size_type open = line.find("range(");
     std::string::size_type close = open == std::string::npos ? open : line.rfind(')');
-    std::string end = close == std::string::npos || close < open + 6 ? "3" : line.substr(open + 6, close - open - 6);
+    std::string inside = close == std::string::npos || close < open + 6 ? "3" : line.substr(open + 6, close - open - 6);
+    // Its arguments: the end, or the start and the end, and a step.
+    std::vector<std::string> parts(1);
+    int depth = 0;
+    for (char c : inside) {
+        depth += c == '(' || c == '[' ? 1 : c == ')' || c == ']' ? -1 : 0;
+        if (c == ',' && depth == 0)
+            parts.emplace_back();
+        else
+            parts.back() += c;
+    }
+    for (std::string &part : parts) {
+        part = trimmedText(part);
+        // `len(a)` of Python is the array's size.
+        if (startsWith(part, "len(") && part.back() == ')')
+            part = part.substr(4, part.size() - 5) + ".size()";
+    }
+    std::string range = parts.size() == 1 ? "0--" + parts[0] : parts[0] + "--" + parts[1];
+    if (parts.size() == 3)
+        range += " step " + parts[2];
     std::string head = line.substr(line.find_first_not_of(" \t"), open - line.find_first_not_of(" \t"));
-    return "a loop over numbers names its range: write `" + head + "0--" + end + "` (the end left out)";
+    return "a loop over numbers names its range: write `" + head + range + "` (the end left out)";
 }
 
 // Hints for the filled templates, which name no one word.
@@ -466,6 +485,8 @@ std::string choiceHint(const std::string &line) {
 
 std::string templateHint(const Diagnostic &diagnostic) {
     const std::string &message = diagnostic.message;
+    if (diagnostic.code == E_RETURN_MISPLACED)
+        return "`return` ends a function and stands in its body; the main program ends after its last line";
     if (diagnostic.code == TPL_CANT_ASSIGN && translation().positions) {
         std::string hint = choiceHint(translation().positions->line(diagnostic.line));
         if (!hint.empty())

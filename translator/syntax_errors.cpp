@@ -644,6 +644,14 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
                          tokenWords(openBlocks().back().closer, names) + " closes it";
     if (isCloser(type))
         return "no open block is closed by " + tokenWords(type, names);
+    // A line that ends right after an opening bracket: what it holds is missing.
+    if (type == T::EOL) {
+        const std::string &line = lineText(token->getLine());
+        std::string::size_type last = line.find_last_not_of(" \t");
+        if (last != std::string::npos && (line[last] == '(' || line[last] == '['))
+            return "the `" + std::string(1, line[last]) + "` of column " + std::to_string(last + 1) +
+                   " is not closed: write what it holds, then `" + (line[last] == '(' ? ")" : "]") + "`";
+    }
     if ((type == T::LITERAL_break || type == T::LITERAL_continue) && firstOnItsLine(token))
         return "`" + token->getText() + "` stands inside a loop: a `while`, a `for` or a `do`";
     // `char *s = "a"` of C: a text.
