@@ -694,6 +694,11 @@ bool FirstGuessHints::followsExplainedGuess(const Diagnostic &diagnostic, const 
                   diagnostic.code == E_NO_METHOD;
     if (member && translation().membersOfForeignClasses.count(name) != 0)
         return true;
+    // `for i in range(len(a))`: the hint of `range` writes `a.size()`.
+    if (diagnostic.code == E_FUNCTION_NOT_DEFINED && name == "len" && translation().positions &&
+        startsItsLine(diagnostic, "for ") &&
+        translation().positions->line(diagnostic.line).find("range(len(") != std::string::npos)
+        return true;
     const ForeignFunctions &functions = translation().foreignFunctions;
     if (functions.lines.covers(diagnostic.line))
         return true;
