@@ -54,6 +54,8 @@ struct SourceTranslation : SourceSemantics {
     // Blocks of the function being read, closed where another was defined.
     int blocksClosedBeforeDefinition = 0;
     bool unclosedAtEnd = false;   // a block was reported not closed when the file ended
+    // The place of the token before which the last unclosed block was told.
+    int unclosedStopLine = 0, unclosedStopColumn = 0;
     // The `if` blocks whose `elseif` was read as `else`, by their first word.
     std::vector<antlr::RefToken> elseIfBlocks;
     std::map<int, int> elseIfLines;   // the line of each one's first `elseif`, by the line of its `if`
