@@ -68,6 +68,20 @@ void DiagnosticSink::placeLast(int column, int endColumn) {
         last.text = syntaxLine(last.file, last.line, column, last.message);
 }
 
+void DiagnosticSink::moveLast(int line, int column, int endColumn) {
+    if (!lastKept_ || line < 1)
+        return;
+    Diagnostic &last = diagnostics_.back();
+    std::string place = last.file + " L" + std::to_string(last.line);
+    if (last.kind == DiagnosticKind::numbered && last.text.compare(0, place.size(), place) == 0)
+        last.text = last.file + " L" + std::to_string(line) + last.text.substr(place.size());
+    std::vector<std::size_t> &before = byLine_[last.line];
+    before.erase(std::find(before.begin(), before.end(), diagnostics_.size() - 1));
+    byLine_[line].push_back(diagnostics_.size() - 1);
+    last.line = line;
+    placeLast(column, endColumn);
+}
+
 void DiagnosticSink::resume(std::size_t index, const SourcePosition &at) {
     if (index < diagnostics_.size())
         diagnostics_[index].resumed = at;

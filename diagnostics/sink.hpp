@@ -52,6 +52,9 @@ public:
     // A later fault tells more about an earlier message: its new hint.
     void rehint(std::size_t index, const std::string &hint);
     void placeLast(int column, int endColumn);
+    // The last message belongs to an earlier line than the token that
+    // raised it (the end of the file, after an unfinished last line).
+    void moveLast(int line, int column, int endColumn);
     // Where the parse went on after the syntax error at `index`.
     void resume(std::size_t index, const SourcePosition &at);
     // A later message says all an earlier one said: the earlier one goes,

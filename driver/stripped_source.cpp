@@ -7,6 +7,8 @@
 #include "driver/settings.hpp"
 #include "driver/source_texts.hpp"
 #include "driver/text_tools.hpp"
+#include "diagnostics/sink.hpp"
+#include "translator/commented_division.hpp"
 #include "translator/first_guesses.hpp"
 
 namespace {
@@ -155,6 +157,46 @@ private:
 
 }  // namespace
 
+namespace {
+
+// `x // 2` of Python: a message of its line gets the hint; a line that is
+// read without one (the divisor gone) gets a warning, which is not counted.
+void tellCommentedDivisions(std::vector<Diagnostic> &diagnostics, const std::string &path,
+                            const StrippedSource &source) {
+    int number = 0;
+    std::string::size_type start = 0;
+    while (start < source.original.size()) {
+        std::string::size_type end = source.original.find('\n', start);
+        std::string line = source.original.substr(start, end - start);
+        start = end == std::string::npos ? source.original.size() : end + 1;
+        number++;
+        CommentedDivision found;
+        if (line.find("//") == std::string::npos || !commentedDivision(line, found))
+            continue;
+        Diagnostic *first = nullptr;
+        for (Diagnostic &diagnostic : diagnostics)
+            if (diagnostic.file == path && diagnostic.line == number && !first)
+                first = &diagnostic;
+        if (first) {
+            if (first->hint.empty())
+                first->hint = commentedDivisionHint(found);
+            continue;
+        }
+        Diagnostic warning;
+        warning.kind = DiagnosticKind::warning;
+        warning.file = path;
+        warning.line = number;
+        warning.column = found.column;
+        warning.endColumn = found.endColumn;
+        warning.message = commentedDivisionMessage(found);
+        warning.text = syntaxLine(path, number, found.column, warning.message);
+        warning.hint = commentedDivisionHint(found);
+        diagnostics.push_back(std::move(warning));
+    }
+}
+
+}  // namespace
+
 void placeInSource(std::vector<Diagnostic> &diagnostics, const std::string &path, const StrippedSource &source) {
     Lines lineOf(source.original);
     for (Diagnostic &diagnostic : diagnostics) {
@@ -163,9 +205,14 @@ void placeInSource(std::vector<Diagnostic> &diagnostics, const std::string &path
         diagnostic.column = source.columnInSource(diagnostic.line, diagnostic.column);
         diagnostic.endColumn = source.columnInSource(diagnostic.line, diagnostic.endColumn);
         // A line that ended too soon at a `#` the programmer meant as an operator.
-        if (diagnostic.kind == DiagnosticKind::syntax && diagnostic.hint.empty())
-            diagnostic.hint = commentCutHint(lineOf(diagnostic.line), diagnostic.column);
+        // It says more than what the translator could tell of the cut line.
+        if (diagnostic.kind == DiagnosticKind::syntax) {
+            std::string cut = commentCutHint(lineOf(diagnostic.line), diagnostic.column);
+            if (!cut.empty())
+                diagnostic.hint = cut;
+        }
     }
+    tellCommentedDivisions(diagnostics, path, source);
 }
 
 void placeIndexInSource(SymbolIndex *index, const std::string &path, const StrippedSource &source) {

@@ -12,6 +12,7 @@
 #include "translator/classes.hpp"
 #include "translator/continued_lines.hpp"
 #include "translator/first_guesses.hpp"
+#include "translator/late_classes.hpp"
 #include "translator/near_names.hpp"
 #include "translator/other_languages.hpp"
 #include "translator/positions.hpp"
@@ -41,6 +42,7 @@ const KnownGuess functionGuesses[] = {
     {"len", "a length is a method: `t.length()` for a text, `a.size()` for an array or a dict"},
     {"size", "a length is a method: `t.length()` for a text, `a.size()` for an array or a dict"},
     {"count", "a length is a method: `t.length()` for a text, `a.size()` for an array or a dict"},
+    {"strlen", "a length is a method: `t.length()` for a text, `a.size()` for an array or a dict"},
     {"printf", "`print` writes values and a line end: print \"x = \", x"},
     {"println", "`print` writes values and a line end: print \"x = \", x"},
 };
@@ -55,6 +57,12 @@ const KnownGuess nameGuesses[] = {
     {"False", "write `false`"},
     {"None", "no value is written `nil`"},
     {"undefined", "no value is written `nil`"},
+    {"NULL", "no value is written `nil`"},
+    {"nullptr", "no value is written `nil`"},
+    {"NIL", "no value is written `nil`"},
+    {"Nothing", "no value is written `nil`"},
+    {"TRUE", "write `true`"},
+    {"FALSE", "write `false`"},
     {"self", "a method reaches the members of its object by their names, or with `this`: this.x"},
     {"except", "an error is caught with `catch`: catch (Exception e)"},
     {"pass", "a block may be empty: leave out `pass`"},
@@ -429,9 +437,28 @@ bool startsWith(const std::string &text, const std::string &start) { return text
 std::string rangeLoopHint(const std::string &line) {
     std::string::size_type open = line.find("range(");
     std::string::size_type close = open == std::string::npos ? open : line.rfind(')');
-    std::string end = close == std::string::npos || close < open + 6 ? "3" : line.substr(open + 6, close - open - 6);
+    std::string inside = close == std::string::npos || close < open + 6 ? "3" : line.substr(open + 6, close - open - 6);
+    // Its arguments: the end, or the start and the end, and a step.
+    std::vector<std::string> parts(1);
+    int depth = 0;
+    for (char c : inside) {
+        depth += c == '(' || c == '[' ? 1 : c == ')' || c == ']' ? -1 : 0;
+        if (c == ',' && depth == 0)
+            parts.emplace_back();
+        else
+            parts.back() += c;
+    }
+    for (std::string &part : parts) {
+        part = trimmedText(part);
+        // `len(a)` of Python is the array's size.
+        if (startsWith(part, "len(") && part.back() == ')')
+            part = part.substr(4, part.size() - 5) + ".size()";
+    }
+    std::string range = parts.size() == 1 ? "0--" + parts[0] : parts[0] + "--" + parts[1];
+    if (parts.size() == 3)
+        range += " step " + parts[2];
     std::string head = line.substr(line.find_first_not_of(" \t"), open - line.find_first_not_of(" \t"));
-    return "a loop over numbers names its range: write `" + head + "0--" + end + "` (the end left out)";
+    return "a loop over numbers names its range: write `" + head + range + "` (the end left out)";
 }
 
 // Hints for the filled templates, which name no one word.
@@ -459,6 +486,8 @@ std::string choiceHint(const std::string &line) {
 
 std::string templateHint(const Diagnostic &diagnostic) {
     const std::string &message = diagnostic.message;
+    if (diagnostic.code == E_RETURN_MISPLACED)
+        return "`return` ends a function and stands in its body; the main program ends after its last line";
     if (diagnostic.code == TPL_CANT_ASSIGN && translation().positions) {
         std::string hint = choiceHint(translation().positions->line(diagnostic.line));
         if (!hint.empty())
@@ -508,6 +537,11 @@ std::string loopMethodHint(const Diagnostic &diagnostic) {
 std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
     if (name.empty())
         return templateHint(diagnostic);
+    bool unknownName = diagnostic.code == E_CLASS_NOT_DEFINED || diagnostic.code == E_FUNCTION_NOT_DEFINED ||
+                       diagnostic.code == E_NOT_DECLARED;
+    std::string late = unknownName ? lateClassHint(diagnostic.line, name) : "";
+    if (!late.empty())
+        return late;
     switch (diagnostic.code) {
     case E_METHOD_NOT_FOUND: case E_NO_METHOD: {
         if (isLoopMethod(name))
@@ -640,6 +674,8 @@ const char *const foreignFunctionHint =
     "a function starts with its return type and ends with its `return`: int twice(int x) ... return x * 2";
 
 void FirstGuessHints::noteReported(const Diagnostic &diagnostic) const {
+    if (isLateClassHint(diagnostic.hint) && translation().lateClassLine == 0)
+        translation().lateClassLine = diagnostic.line;
     const TokenPositions *positions = translation().positions;
     if (!positions || (diagnostic.hint != foreignFunctionHint && diagnostic.hint != constructorHint()) ||
         diagnostic.line < 1)
@@ -654,6 +690,9 @@ void FirstGuessHints::noteReported(const Diagnostic &diagnostic) const {
 // The lines of an explained function hold no news, nor does a call of the
 // function it meant to define.
 bool FirstGuessHints::followsExplainedGuess(const Diagnostic &diagnostic, const std::string &name) const {
+    // Without the class used too early, every later line may fail for it.
+    if (translation().lateClassLine > 0)
+        return true;
     // What the rest of a line makes of a misspelt keyword at its start.
     if (translation().keywordGuessLines.count(diagnostic.line) != 0)
         return true;
@@ -665,6 +704,11 @@ bool FirstGuessHints::followsExplainedGuess(const Diagnostic &diagnostic, const 
     bool member = diagnostic.code == E_METHOD_NOT_FOUND || diagnostic.code == E_ATTRIBUTE_NOT_FOUND ||
                   diagnostic.code == E_NO_METHOD;
     if (member && translation().membersOfForeignClasses.count(name) != 0)
+        return true;
+    // `for i in range(len(a))`: the hint of `range` writes `a.size()`.
+    if (diagnostic.code == E_FUNCTION_NOT_DEFINED && name == "len" && translation().positions &&
+        startsItsLine(diagnostic, "for ") &&
+        translation().positions->line(diagnostic.line).find("range(len(") != std::string::npos)
         return true;
     const ForeignFunctions &functions = translation().foreignFunctions;
     if (functions.lines.covers(diagnostic.line))

@@ -54,12 +54,17 @@ struct SourceTranslation : SourceSemantics {
     // Blocks of the function being read, closed where another was defined.
     int blocksClosedBeforeDefinition = 0;
     bool unclosedAtEnd = false;   // a block was reported not closed when the file ended
+    // The place of the token before which the last unclosed block was told.
+    int unclosedStopLine = 0, unclosedStopColumn = 0;
     // The `if` blocks whose `elseif` was read as `else`, by their first word.
     std::vector<antlr::RefToken> elseIfBlocks;
     std::map<int, int> elseIfLines;   // the line of each one's first `elseif`, by the line of its `if`
     // Functions written as another language writes them, once explained:
     // what the parser makes of their lines says nothing new.
     ForeignFunctions foreignFunctions;
+    // The line of a class used before its definition, once told: the rest
+    // of the source is read without the class, and what it says is no news.
+    int lateClassLine = 0;
     // Blocks of another language that velc does not read (`when (x) {`), once told.
     LineSpans foreignBlocks;
     // The methods and attributes of classes written as Python writes them,

@@ -165,6 +165,9 @@ void reportSyntaxAt(const antlr::RefToken &token, const std::string &message, co
     int line = token->getLine();
     if (lineAlreadyFailed(line))
         return;
+    // The end of the file after a last line that failed is that fault's.
+    if (token->getType() == antlr::Token::EOF_TYPE && line > 1 && lineAlreadyFailed(lineBefore(line)))
+        return;
     const std::string &text = lineText(line);
     int column = token->getColumn() > 0 ? byteColumn(text, token->getColumn()) : 0;
     int length = static_cast<int>(token->getText().size());
@@ -247,9 +250,37 @@ std::string unexpected(const antlr::RefToken &token, const TokenNamer &names) {
 
 }  // namespace
 
+namespace {
+
+// `print `x = ${x}``: no statement goes on with a template, so the parse
+// fails at `print`; the fault is the template after it.
+bool reportTemplateAfterWord(const antlr::RefToken &token) {
+    if (token->getType() != T::LITERAL_print && token->getType() != T::LITERAL_echo)
+        return false;
+    const std::string &text = lineText(token->getLine());
+    int column = byteColumn(text, token->getColumn());
+    if (column < 1 || lineAlreadyFailed(token->getLine()))
+        return false;
+    std::string::size_type at =
+        text.find_first_not_of(" \t", static_cast<std::string::size_type>(column - 1) + token->getText().size());
+    if (at == std::string::npos || text[at] != '`')
+        return false;
+    std::string::size_type close = text.find('`', at + 1);
+    if (close == std::string::npos)
+        return false;
+    reportSyntax(token->getLine(), static_cast<int>(at) + 1, static_cast<int>(close) + 1,
+                 "unexpected `" + text.substr(at + 1, close - at - 1) + "`", interpolatedTextHint(text, at));
+    return true;
+}
+
+}  // namespace
+
 void reportRecognitionError(const antlr::RecognitionException &error, const TokenNamer &names) {
     if (reportFirstGuess(error))
         return;
+    if (antlr::RefToken token = tokenOf(error))
+        if (reportTemplateAfterWord(token))
+            return;
     if (auto mismatch = dynamic_cast<const antlr::MismatchedTokenException *>(&error)) {
         if (mismatch->token && mismatch->mismatchType == antlr::MismatchedTokenException::TOKEN) {
             if (!translation().foreignFunctions.empty() && mismatch->expecting == T::LITERAL_return &&
@@ -409,13 +440,19 @@ bool reportUnclosedBlock(const antlr::RecognitionException &error, const TokenNa
         (found != antlr::Token::EOF_TYPE && !classEnds && (found == block->closer || closes(found) == open.rend())))
         return false;
     bool atEnd = found == antlr::Token::EOF_TYPE;
+    // An inner block told before the same word took the function's `return`.
+    bool sameStop = translation().unclosedStopLine == token->getLine() &&
+                    translation().unclosedStopColumn == token->getColumn();
     if (block->closer == T::LITERAL_return) {
         // A block of the function that was not closed took its `return`;
         // a function written as another language writes it is explained.
-        if ((atEnd && translation().unclosedAtEnd) || !translation().foreignFunctions.empty())
+        if ((atEnd && translation().unclosedAtEnd) || sameStop ||
+            !translation().foreignFunctions.empty())
             return true;
     }
     translation().unclosedAtEnd = translation().unclosedAtEnd || atEnd;
+    translation().unclosedStopLine = token->getLine();
+    translation().unclosedStopColumn = token->getColumn();
     const antlr::RefToken &stop = token;
     int line = block->opener->getLine();
     std::string closer = tokenWords(block->closer, names);
@@ -438,10 +475,52 @@ bool reportUnclosedBlock(const antlr::RecognitionException &error, const TokenNa
 
 bool isClosingWord(int type) { return isCloser(type); }
 
+namespace {
+
+// Whether the word may go on the innermost open block: `else` an `if`, a
+// `case` a `switch`... A block velc does not follow lets every word pass.
+bool continuesInnermostBlock(int type) {
+    const std::vector<OpenBlock> &open = openBlocks();
+    if (open.empty())
+        return true;
+    int closer = open.back().closer;
+    switch (type) {
+    case T::LITERAL_else:
+        return closer == T::SLASHIF || closer == T::SLASHDO || closer == T::SLASHSWITCH;
+    case T::LITERAL_case:
+    case T::LITERAL_default:
+        return closer == T::SLASHSWITCH || closer == T::SLASHDO;
+    case T::LITERAL_always:
+    case T::LITERAL_until:
+        return closer == T::SLASHDO;
+    case T::LITERAL_catch:
+        return closer == T::SLASHTRY;
+    case T::LITERAL_let:
+        return closer == T::SLASHWHILE;
+    default:
+        return closer == T::SLASHIF;   // a branch of a composite if
+    }
+}
+
+bool closesAnOpenBlock(int type) {
+    const std::vector<OpenBlock> &open = openBlocks();
+    return std::any_of(open.begin(), open.end(), [&](const OpenBlock &block) { return block.closer == type; });
+}
+
+}  // namespace
+
 bool isStrayToken(int type, bool inBlock) {
     if (type == antlr::Token::EOF_TYPE || type == T::EOL)
         return false;
-    return !inBlock || !(isCloser(type) || continuesABlock(type));
+    if (!inBlock)
+        return true;
+    // A closing word of no open block, or a word that goes on a block of
+    // another kind (`else` in a `for`), is stray here as at the top level.
+    if (isCloser(type))
+        return !closesAnOpenBlock(type);
+    if (continuesABlock(type))
+        return !continuesInnermostBlock(type);
+    return true;
 }
 
 void reportStrayToken(const antlr::RefToken &token, const TokenNamer &names) {
@@ -565,6 +644,37 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
                          tokenWords(openBlocks().back().closer, names) + " closes it";
     if (isCloser(type))
         return "no open block is closed by " + tokenWords(type, names);
+    // A line that ends right after an opening bracket: what it holds is missing.
+    if (type == T::EOL) {
+        const std::string &line = lineText(token->getLine());
+        std::string::size_type last = line.find_last_not_of(" \t");
+        if (last != std::string::npos && (line[last] == '(' || line[last] == '['))
+            return "the `" + std::string(1, line[last]) + "` of column " + std::to_string(last + 1) +
+                   " is not closed: write what it holds, then `" + (line[last] == '(' ? ")" : "]") + "`";
+    }
+    if ((type == T::LITERAL_break || type == T::LITERAL_continue) && firstOnItsLine(token))
+        return "`" + token->getText() + "` stands inside a loop: a `while`, a `for` or a `do`";
+    // `char *s = "a"` of C: a text.
+    if (type == T::LITERAL_char && firstOnItsLine(token)) {
+        const std::string &line = lineText(token->getLine());
+        std::string::size_type after =
+            static_cast<std::string::size_type>(byteColumn(line, token->getColumn()) - 1) + token->getText().size();
+        std::string::size_type star = line.find('*', after);
+        std::string::size_type name = star == std::string::npos ? star : line.find_first_not_of(" \t", star + 1);
+        if (name != std::string::npos && trimmed(line.substr(after, star - after)).empty())
+            return "a text is declared `text`: write `text " + velmoraForm(trimmed(line.substr(name))) + "`";
+    }
+    if (continuesABlock(type) && firstOnItsLine(token) && !openBlocks().empty() && !continuesInnermostBlock(type)) {
+        const OpenBlock &open = openBlocks().back();
+        const char *owner = type == T::LITERAL_else                                   ? "an `if`"
+                            : type == T::LITERAL_case || type == T::LITERAL_default ? "a `switch`"
+                            : type == T::LITERAL_catch                              ? "a `try`"
+                            : type == T::LITERAL_let                                ? "a `while`"
+                            : type == T::LITERAL_always || type == T::LITERAL_until ? "a `do`"
+                                                                                    : "a composite if";
+        return "`" + token->getText() + "` goes on " + owner + ", not on the " + openerWords(open) + " of line " +
+               std::to_string(open.opener->getLine());
+    }
     if (continuesABlock(type) && firstOnItsLine(token))
         return "`" + token->getText() + "` belongs inside a block that it continues";
     if (token->getText() == "new")
@@ -692,9 +802,14 @@ void placeConstructReport(const antlr::RecognitionException &error) {
         std::string::size_type open = unclosedParenthesis(lineText(line));
         if (line < 1 || open == std::string::npos)
             continue;
+        // At the end of the file no line follows to name: the message
+        // goes to the bracket's own.
+        bool atEnd = token->getType() == antlr::Token::EOF_TYPE;
         if (line == token->getLine())
             currentSink().placeLast(static_cast<int>(open) + 1, static_cast<int>(open) + 1);
-        std::string place = line == token->getLine() ? "" : " of line " + std::to_string(line);
+        else if (atEnd)
+            currentSink().moveLast(line, static_cast<int>(open) + 1, static_cast<int>(open) + 1);
+        std::string place = line == token->getLine() || atEnd ? "" : " of line " + std::to_string(line);
         currentSink().hintLast("the `(` of column " + std::to_string(open + 1) + place +
                                " is not closed: write `)` where what it holds ends");
         return;

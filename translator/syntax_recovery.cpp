@@ -1,6 +1,7 @@
 #include "translator/syntax_recovery.hpp"
 
 #include <antlr/CommonToken.hpp>
+#include <antlr/NoViableAltException.hpp>
 
 #include <string>
 
@@ -107,6 +108,12 @@ bool SyntaxRecovery::skipBrokenHead(const antlr::RecognitionException &error, in
 
 bool SyntaxRecovery::skipBrokenIf(const antlr::RecognitionException &error, const SyntaxContext &outer, int headLine) {
     bool unclosed = reportUnclosedBlock(error, tokenNamer());
+    // An `if` on the last line of the file: its first line is whole, what
+    // is missing is the body and its `/if`.
+    if (!unclosed && LA(1) == T::EOL && LA(2) == antlr::Token::EOF_TYPE) {
+        antlr::NoViableAltException atEnd(LT(2), "");
+        unclosed = reportUnclosedBlock(atEnd, tokenNamer());
+    }
     std::size_t before = currentSink().all().size();
     if (!unclosed)
         reportSyntaxFailure(SYNTAX_IF);

@@ -23,9 +23,11 @@
 //                                  from each compiler named; a compiler not
 //                                  installed skips the case
 //
-// Every case is translated a second time with messages=json: each located
-// line of the console report (standard output and error) must stand there as
-// an object of the same line and message.
+// Every case is translated a second time with messages=json: each line must
+// parse as an object of the documented fields, and each located line of the
+// console report (standard output and error) must stand there as an object of
+// the same line, column, message and code (json_report.hpp). So must the
+// lines of the programs of tests/e2e/programs that have a .msg.
 // A quoted text takes \n, \t, \" and \\. In a source, a line "-- file lib.vel" starts
 // another source beside prog.vel, which prog.vel may include, and a line
 // "|N* text" stands for N copies of the text, with {i} counting them from 0
@@ -45,6 +47,7 @@
 #include <vector>
 
 #include "../velc_beside.hpp"
+#include "json_report.hpp"
 
 namespace {
 
@@ -203,6 +206,27 @@ std::vector<TranslationCase> allCases() {
     return cases;
 }
 
+// The programs of the end-to-end tests that velc refuses (a .msg beside
+// each): their JSON form is checked as a case's is.
+std::vector<TranslationCase> messagePrograms() {
+    std::vector<TranslationCase> cases;
+    for (const auto &entry : std::filesystem::directory_iterator(PROGRAMS_DIR)) {
+        if (entry.path().extension() != ".msg")
+            continue;
+        std::filesystem::path source = entry.path();
+        source.replace_extension(".vel");
+        TranslationCase c;
+        c.name = "Refused_" + source.stem().string();
+        c.place = source.string() + ":1";
+        c.sources["prog.vel"] = readWholeFile(source.string());
+        c.expectations.push_back({1, "status", "not 0"});
+        cases.push_back(std::move(c));
+    }
+    std::sort(cases.begin(), cases.end(),
+              [](const TranslationCase &a, const TranslationCase &b) { return a.name < b.name; });
+    return cases;
+}
+
 int occurrences(const std::string &text, const std::string &part) {
     int count = 0;
     for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
@@ -242,65 +266,6 @@ bool holds(const Translation &t, const Expectation &e) {
         if (k.compare(fileEnd, std::string::npos, " lacks") == 0) return occurrences(text, v) == 0;
     }
     throw std::runtime_error("unknown expectation " + k);
-}
-
-// A JSON string's text, from its opening quote on.
-std::string jsonString(const std::string &text, std::size_t at) {
-    std::string value;
-    for (std::size_t i = at + 1; i < text.size() && text[i] != '"'; ++i) {
-        if (text[i] != '\\') {
-            value += text[i];
-            continue;
-        }
-        char next = text[++i];
-        if (next == 'u') {
-            value += static_cast<char>(std::stoi(text.substr(i + 1, 4), nullptr, 16));
-            i += 4;
-        } else {
-            value += next == 'n' ? '\n' : next == 't' ? '\t' : next;
-        }
-    }
-    return value;
-}
-
-// A message as the JSON form places it; the column is that of the console
-// line when the line names one (0 otherwise: any column matches).
-struct PlacedMessage {
-    int line;
-    int column;
-    std::string message;
-    bool matches(const PlacedMessage &console) const {
-        return line == console.line && message == console.message && (console.column == 0 || column == console.column);
-    }
-};
-
-// The located lines of the console report ("prog.vel L3: ..." or "prog.vel
-// L3:5: ...") that no JSON object gives with the same line, column and
-// message: the column a line prints is where its caret stands.
-std::string missingFromJson(const Translation &t) {
-    std::vector<PlacedMessage> objects;
-    for (const std::string &line : splitLines(t.json)) {
-        std::size_t number = line.find("\"line\":"), column = line.find("\"column\":"),
-                    message = line.find("\"message\":\"");
-        if (line.compare(0, 8, "{\"code\":") != 0 || line.back() != '}' || number == std::string::npos ||
-            column == std::string::npos || message == std::string::npos)
-            return "json: not an object of a message: " + line + "\n";
-        objects.push_back({std::stoi(line.substr(number + 7)), std::stoi(line.substr(column + 9)),
-                           jsonString(line, message + 10)});
-    }
-    std::string missing;
-    for (const std::string &line : splitLines(t.report + t.syntaxErrors)) {
-        const std::string prefix = "prog.vel L";
-        std::size_t colon = line.find(": ");
-        if (line.compare(0, prefix.size(), prefix) != 0 || colon == std::string::npos)
-            continue;
-        std::size_t afterNumber = line.find_first_not_of("0123456789", prefix.size());
-        int column = line[afterNumber] == ':' && afterNumber + 1 < colon ? std::stoi(line.substr(afterNumber + 1)) : 0;
-        PlacedMessage wanted{std::stoi(line.substr(prefix.size())), column, line.substr(colon + 2)};
-        if (std::none_of(objects.begin(), objects.end(), [&](const PlacedMessage &o) { return o.matches(wanted); }))
-            missing += "json lacks: " + line + "\n";
-    }
-    return missing;
 }
 
 bool installed(const std::string &program) {
@@ -400,7 +365,8 @@ TEST_P(CaseFile, Holds) {
         if (!installed(compiler))
             GTEST_SKIP() << compiler << " is not installed";
     Translation t = translate(c.sources, excerpts);
-    std::string failed = missingFromJson(t) + compilerComplaints(t, compilers);
+    std::string failed = jsonDisagreements(t.report + t.syntaxErrors, t.json, "prog.vel") +
+                         compilerComplaints(t, compilers);
     for (const Expectation &e : c.expectations)
         if (!holds(t, e))
             failed += c.place.substr(0, c.place.find(':')) + ":" + std::to_string(e.line) + ": " + e.kind + ": " +
@@ -413,6 +379,8 @@ TEST_P(CaseFile, Holds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CaseFile, testing::ValuesIn(allCases()),
+                         [](const testing::TestParamInfo<TranslationCase> &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Programs, CaseFile, testing::ValuesIn(messagePrograms()),
                          [](const testing::TestParamInfo<TranslationCase> &info) { return info.param.name; });
 
 }  // namespace
