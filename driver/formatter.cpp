@@ -208,7 +208,7 @@ bool expectsOperand(const FormatToken &token) {
 
 class TokenJoiner {
 public:
-    explicit TokenJoiner(const std::vector<FormatToken> &tokens) : tokens_(tokens) {}
+    explicit TokenJoiner(const std::vector<FormatToken> &tokens) : tokens_(tokens), keyColon_(keyColons(tokens)) {}
 
     std::string joined() const {
         std::string text;
@@ -221,6 +221,24 @@ public:
     }
 
 private:
+    // The colons between a key and its value: those directly inside a "{"
+    // of the line, and those after a quoted key on a line that continues a
+    // dict. They are written as in "{"a": 1}".
+    static std::vector<bool> keyColons(const std::vector<FormatToken> &tokens) {
+        std::vector<bool> colons(tokens.size(), false);
+        std::vector<std::string> open;
+        for (std::size_t k = 0; k < tokens.size(); k++) {
+            const FormatToken &token = tokens[k];
+            if (isSymbol(token, "{") || isSymbol(token, "(") || isSymbol(token, "["))
+                open.push_back(token.text);
+            else if ((isSymbol(token, "}") || isSymbol(token, ")") || isSymbol(token, "]")) && !open.empty())
+                open.pop_back();
+            else if (isSymbol(token, ":") && k > 0 && k + 1 < tokens.size())
+                colons[k] = open.empty() ? tokens[k - 1].kind == FormatTokenKind::text : open.back() == "{";
+        }
+        return colons;
+    }
+
     bool isSign(std::size_t k) const {
         const FormatToken &token = tokens_[k];
         if (token.kind != FormatTokenKind::symbol)
@@ -244,10 +262,14 @@ private:
         // A slash and a word opening the line end a block, a known one or not.
         if (k == 1 && isSymbol(before, "/") && token.kind == FormatTokenKind::word && !token.blankBefore)
             return false;
-        if (isSymbol(token, ",") || isSymbol(token, ")") || isSymbol(token, "]") || isSymbol(before, "(") ||
+        if (isSymbol(token, ",") || isSymbol(token, ";") || isSymbol(token, ")") || isSymbol(token, "]") || isSymbol(before, "(") ||
             isSymbol(before, "["))
             return false;
-        if (isSymbol(before, ","))
+        if (isSymbol(before, ",") || isSymbol(before, ";"))
+            return true;
+        if (keyColon_[k])
+            return false;
+        if (keyColon_[k - 1])
             return true;
         if (isSymbol(token, ".") || isSymbol(before, "."))
             return false;
@@ -260,6 +282,7 @@ private:
     }
 
     const std::vector<FormatToken> &tokens_;
+    const std::vector<bool> keyColon_;
 };
 
 std::vector<std::string> textsOf(const std::vector<FormatToken> &tokens) {
