@@ -3,7 +3,6 @@
 #include "translator/source_translation.hpp"
 #include "translator/translation_job.hpp"
 
-#include <algorithm>
 #include <cctype>
 #include <unordered_set>
 
@@ -589,7 +588,7 @@ void noteProgramCall(int function) {
         return;
     }
     std::string callee = symbolOf(functionRecord(function));
-    if (std::find(state.callees.begin(), state.callees.end(), callee) == state.callees.end())
+    if (state.calleesSeen.insert(callee).second)
         state.callees.push_back(callee);
 }
 
@@ -736,7 +735,7 @@ std::string functionPlacesTable(const std::string &quotedSource) {
     // that nothing reads, even when it is marked used. Named after the
     // source with its directory, so that lib/util.vel and util.vel differ.
     std::string name = "_vel_function_places_" + identifierFrom(translatedSource().baseName);
-    std::string table = "\n// Where each function starts and recurses, for the message of a fault.\n"
+    std::string table = "\n// Where each function starts and recurses and what it calls, for the message of a fault.\n"
                         "extern const char " + name + "[];\n"
                         "__attribute__((used)) const char " + name + "[] = \"\\x7fvelmora functions\\x01\"";
     bool placed = !quotedSource.empty();

@@ -103,6 +103,7 @@ struct FunctionState {
     int headLine = 0;
     int recursionLine = 0;    // the first line where it calls itself, or 0
     std::vector<std::string> callees;  // the symbols of the other program functions it calls
+    std::unordered_set<std::string> calleesSeen;
     int returnLine = 0;       // the line of its closing return, once read
     bool mayReleaseObjects = false;  // what its body has shown so far
     // What the head was written as, and where, so that its object
