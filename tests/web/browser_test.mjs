@@ -254,10 +254,12 @@ async function checkPlayground(browser) {
     await playgroundRun(page, 'int x = 3\nprint y\nprint x\n');
     const marked = await page.evaluate(() => {
       const line = document.querySelectorAll('.cm-line')[1];
+      const items = [...document.querySelectorAll('#diagnostics li')];
       return { onLine: line?.querySelector('.cm-lintRange-error') !== null,
-        listed: [...document.querySelectorAll('#diagnostics li')].map((item) => item.dataset.line) };
+        listed: items.map((item) => item.dataset.line), texts: items.map((item) => item.textContent) };
     });
-    check('playground shows the diagnostic on its line', marked.onLine && marked.listed.join() === '2', JSON.stringify(marked));
+    check('playground shows the diagnostic on its line', marked.onLine && marked.listed.join() === '2'
+      && /"y" not declared/.test(marked.texts.join()), JSON.stringify(marked));
     await playgroundRun(page, 'int x = 3\nint y = 4\nprint x + y\n');
     const ran = await pageConsole(page);
     const state = await page.$eval('#status', (element) => element.textContent);
