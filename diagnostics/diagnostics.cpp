@@ -268,7 +268,8 @@ void reportRedeclaration(const std::string &name, int scopeWord) {
     startTemplate(TPL_ALREADY_DECLARED_IN);
     fillPlaceholder(name);
     fillPlaceholder(catalogueText(scopeWord));
-    writeFilledMessage();
+    // On the name declared again, not on the whole declaration.
+    deliver(templateCode, diagnostics.messageBuffer + ".", diagnostics.lineCounter, name);
 }
 
 void reportAssignment(int targetType, int sourceType) {

@@ -213,16 +213,19 @@ json indexDocument(const SymbolIndex &index) {
             entry["scopeEnd"] = d.scopeEndLine;
         declarations.push_back(entry);
     }
+    // Uses outnumber declarations many times (a 2,000-line source has some
+    // 4,000): each is a row of numbers, the source by its place in
+    // "sources", which an editor reads in a fraction of the time of objects.
     json uses = json::array();
+    json builtinUses = json::array();
     for (const IndexedUse &use : index.uses) {
-        json entry = place(index, use.place);
-        if (use.declaration >= 0)
-            entry["declaration"] = use.declaration;
-        else
-            entry["builtin"] = use.builtin;
-        uses.push_back(entry);
+        if (use.declaration < 0 && use.builtin < 0)
+            continue;
+        const IndexPlace &at = use.place;
+        json row = json::array({at.source, at.line, at.column, at.endColumn, use.declaration >= 0 ? use.declaration : use.builtin});
+        (use.declaration >= 0 ? uses : builtinUses).push_back(std::move(row));
     }
-    return {{"sources", index.sources}, {"declarations", declarations}, {"uses", uses}};
+    return {{"sources", index.sources}, {"declarations", declarations}, {"uses", uses}, {"builtinUses", builtinUses}};
 }
 
 json builtinsDocument() {

@@ -52,6 +52,11 @@ int addDeclaration(SymbolIndex &index, IndexedDeclaration declaration, const std
     return static_cast<int>(index.declarations.size()) - 1;
 }
 
+// A use of a function or class whose declaration is not read yet: it is
+// kept without one, and given it when the declaration comes.
+void addUseAhead(SymbolIndex &index, const std::string &name, int record,
+                 std::unordered_map<int, std::vector<std::size_t>> &waiting);
+
 void addUse(SymbolIndex &index, const std::string &name, int declaration, int builtin) {
     IndexedUse use;
     use.place = takeName(index, name);
@@ -68,6 +73,24 @@ void addUse(SymbolIndex &index, const std::string &name, int declaration, int bu
             it->place.column == use.place.column)
             return;
     index.uses.push_back(use);
+}
+
+void addUseAhead(SymbolIndex &index, const std::string &name, int record,
+                 std::unordered_map<int, std::vector<std::size_t>> &waiting) {
+    std::size_t before = index.uses.size();
+    addUse(index, name, -1, -1);
+    if (index.uses.size() > before)
+        waiting[record].push_back(before);
+}
+
+void resolveUsesAhead(SymbolIndex &index, int record, int declaration,
+                      std::unordered_map<int, std::vector<std::size_t>> &waiting) {
+    auto found = waiting.find(record);
+    if (found == waiting.end())
+        return;
+    for (std::size_t use : found->second)
+        index.uses[use].declaration = declaration;
+    waiting.erase(found);
 }
 
 }  // namespace
@@ -166,6 +189,7 @@ void indexFunctionDeclared(int functionRecord, int ownerClass) {
     declaration.container = ownerClass >= 0 ? index->openClass : -1;
     int at = addDeclaration(*index, declaration, record.name);
     index->functionDeclarations[functionRecord] = at;
+    resolveUsesAhead(*index, functionRecord, at, index->functionUsesAhead);
     // Its parameters were declared just before it.
     for (int i = at - 1; i >= 0 && index->declarations[i].kind == DeclarationKind::parameter &&
                          index->declarations[i].container != at; i--)
@@ -182,6 +206,7 @@ void indexClassDeclared(int classRecord) {
     declaration.classIndex = classRecord;
     int at = addDeclaration(*index, declaration, ::classRecord(classRecord).name);
     index->classDeclarations[classRecord] = at;
+    resolveUsesAhead(*index, classRecord, at, index->classUsesAhead);
     index->openClass = at;
 }
 
@@ -244,6 +269,8 @@ void indexFunctionUsed(int functionRecord, const std::string &name) {
     auto found = index->functionDeclarations.find(functionRecord);
     if (found != index->functionDeclarations.end())
         addUse(*index, name, found->second, -1);
+    else if (functionRecord >= 0)
+        addUseAhead(*index, name, functionRecord, index->functionUsesAhead);
 }
 
 void indexClassUsed(int classRecord, const std::string &name) {
@@ -253,6 +280,8 @@ void indexClassUsed(int classRecord, const std::string &name) {
     auto found = index->classDeclarations.find(classRecord);
     if (found != index->classDeclarations.end())
         addUse(*index, name, found->second, -1);
+    else if (classRecord >= 0)
+        addUseAhead(*index, name, classRecord, index->classUsesAhead);
 }
 
 void indexBuiltinUsed(int row, const std::string &name) {

@@ -37,7 +37,8 @@ struct IndexedDeclaration {
 struct IndexedUse {
     IndexPlace place;
     int declaration = -1;      // into declarations, or
-    int builtin = -1;          // a row of the built-in table
+    int builtin = -1;          // a row of the built-in table; both -1: a use
+                               // ahead of a definition that never came
 };
 
 struct SymbolIndex {
@@ -48,6 +49,10 @@ struct SymbolIndex {
     std::unordered_map<const Symbol *, int> symbolDeclarations;
     std::unordered_map<int, int> functionDeclarations;   // function record -> declaration
     std::unordered_map<int, int> classDeclarations;      // class record -> declaration
+    // Uses of a function or class named above its definition, which wait
+    // for its declaration: record -> places in uses.
+    std::unordered_map<int, std::vector<std::size_t>> functionUsesAhead;
+    std::unordered_map<int, std::vector<std::size_t>> classUsesAhead;
 
     // The name tokens the parser consumed last in the current source: a
     // name being declared or resolved is the latest of them with its text

@@ -35,6 +35,14 @@ bool checkedDivision(const AssignTarget &target, char op, const ExprValue &value
            (isIntegerTarget(value.type) || value.type == T_BOOLEAN || value.type == T_VAR);
 }
 
+// A real combined into an integer target: C++ would cut the real to the
+// integer type itself, which is undefined past the type's edge (and gives
+// different numbers under g++ and em++); the library's conversion takes
+// the nearest value instead, as an assignment of the real does.
+bool realIntoInteger(const AssignTarget &target, const ExprValue &value) {
+    return isIntegerTarget(target.valueType) && isFloating(value.type);
+}
+
 // "t + 1" adds 1 to t: the value the target receives.
 std::string combinedValue(const AssignTarget &target, char op, const ExprValue &value) {
     if (op == '%' && (target.valueType == T_REAL || target.valueType == T_NUMBER))
@@ -45,6 +53,13 @@ std::string combinedValue(const AssignTarget &target, char op, const ExprValue &
         ExprValue combined;
         combined.text = (op == '/' ? "_vel_div(" : "_vel_mod(") + target.readPath + "," + value.text + ")";
         combined.type = value.type == T_VAR ? T_VAR : op == '/' ? T_NUMBER : target.valueType;
+        return convertValue(target.valueType, combined);
+    }
+    if (realIntoInteger(target, value)) {
+        ExprValue combined;
+        combined.text = op == '%' ? "fmod(" + target.readPath + "," + value.text + ")"
+                                  : target.readPath + compoundOperator(op) + "(" + value.text + ")";
+        combined.type = T_REAL;
         return convertValue(target.valueType, combined);
     }
     return target.readPath + compoundOperator(op) + "(" + compoundOperand(target, value) + ")";
@@ -217,7 +232,7 @@ void writeOne(const AssignTarget &target, char op, const ExprValue &given) {
     else if (op == '=')
         writePlainAssignment(destination, convertValue(target.valueType, value));
     else if ((op == '%' && (target.valueType == T_REAL || target.valueType == T_NUMBER)) ||
-             checkedDivision(target, op, value))
+             checkedDivision(target, op, value) || realIntoInteger(target, value))
         emit(destination + " = " + combinedValue(target, op, value) + ";\n");
     else if ((op == '&' || op == '|') && withoutEnclosingParentheses(compoundOperand(target, value)) ==
                                              withoutEnclosingParentheses(destination))

@@ -44,6 +44,10 @@ std::string byteOf(const ExprValue &value) {
         }
         return value.text;
     }
+    // A real is cut to an integer first: a real past the byte's edge has no
+    // byte of its own in C++, and the two compilers give different ones.
+    if (isFloating(value.type))
+        return "(unsigned char)intval(" + value.text + ")";
     return "(unsigned char)(" + value.text + ")";
 }
 

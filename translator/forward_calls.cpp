@@ -9,6 +9,7 @@
 #include "semantics/functions.hpp"
 #include "semantics/types.hpp"
 #include "translator/classes.hpp"
+#include "translator/late_classes.hpp"
 
 namespace {
 
@@ -47,7 +48,12 @@ ExprValue closeForwardCall(const CallDescriptor &call, const ArgumentLevel &leve
     }
     // A method of an object of the class being read is called on it.
     forward.ofMethod = !call.emitted.empty();
-    calls().forwardCalls.push_back(forward);
+    // A class's constructor called above the class is told at the call,
+    // before what the lines after it make of the object.
+    if (!forward.ofMethod && !lateClassHint(forward.line, forward.name).empty())
+        reportNamed(E_FUNCTION_NOT_DEFINED, forward.name);
+    else
+        calls().forwardCalls.push_back(forward);
     const std::string &callee = call.emitted.empty() ? head.text : call.emitted;
     return valueOf(callee + "(" + joinTexts(arguments.data(), level.count) + ")", T_VAR);
 }

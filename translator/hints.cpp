@@ -12,6 +12,7 @@
 #include "translator/classes.hpp"
 #include "translator/continued_lines.hpp"
 #include "translator/first_guesses.hpp"
+#include "translator/late_classes.hpp"
 #include "translator/near_names.hpp"
 #include "translator/other_languages.hpp"
 #include "translator/positions.hpp"
@@ -508,6 +509,11 @@ std::string loopMethodHint(const Diagnostic &diagnostic) {
 std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
     if (name.empty())
         return templateHint(diagnostic);
+    bool unknownName = diagnostic.code == E_CLASS_NOT_DEFINED || diagnostic.code == E_FUNCTION_NOT_DEFINED ||
+                       diagnostic.code == E_NOT_DECLARED;
+    std::string late = unknownName ? lateClassHint(diagnostic.line, name) : "";
+    if (!late.empty())
+        return late;
     switch (diagnostic.code) {
     case E_METHOD_NOT_FOUND: case E_NO_METHOD: {
         if (isLoopMethod(name))
@@ -640,6 +646,8 @@ const char *const foreignFunctionHint =
     "a function starts with its return type and ends with its `return`: int twice(int x) ... return x * 2";
 
 void FirstGuessHints::noteReported(const Diagnostic &diagnostic) const {
+    if (isLateClassHint(diagnostic.hint) && translation().lateClassLine == 0)
+        translation().lateClassLine = diagnostic.line;
     const TokenPositions *positions = translation().positions;
     if (!positions || (diagnostic.hint != foreignFunctionHint && diagnostic.hint != constructorHint()) ||
         diagnostic.line < 1)
@@ -654,6 +662,9 @@ void FirstGuessHints::noteReported(const Diagnostic &diagnostic) const {
 // The lines of an explained function hold no news, nor does a call of the
 // function it meant to define.
 bool FirstGuessHints::followsExplainedGuess(const Diagnostic &diagnostic, const std::string &name) const {
+    // Without the class used too early, every later line may fail for it.
+    if (translation().lateClassLine > 0)
+        return true;
     // What the rest of a line makes of a misspelt keyword at its start.
     if (translation().keywordGuessLines.count(diagnostic.line) != 0)
         return true;

@@ -192,7 +192,11 @@ bool locateByCode(Diagnostic &diagnostic, const std::string &text, std::string::
         if (at == std::string::npos)
             at = findWord(text, found, std::string::npos);
         span = {at, found.size()};
-        break;
+        if (at != std::string::npos)
+            break;
+        // What was found is not written on the line (an object's class):
+        // the value assigned, when the line assigns one.
+        [[fallthrough]];
     }
     case TPL_CANT_ASSIGN: {
         std::string::size_type sign = assignmentSign(text, end);

@@ -60,6 +60,9 @@ struct SourceTranslation : SourceSemantics {
     // Functions written as another language writes them, once explained:
     // what the parser makes of their lines says nothing new.
     ForeignFunctions foreignFunctions;
+    // The line of a class used before its definition, once told: the rest
+    // of the source is read without the class, and what it says is no news.
+    int lateClassLine = 0;
     // Blocks of another language that velc does not read (`when (x) {`), once told.
     LineSpans foreignBlocks;
     // The methods and attributes of classes written as Python writes them,

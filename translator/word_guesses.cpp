@@ -10,6 +10,7 @@
 #include "diagnostics/diagnostics.hpp"
 #include "translator/foreign_lines.hpp"
 #include "translator/hints.hpp"
+#include "translator/late_classes.hpp"
 #include "semantics/classes.hpp"
 #include "semantics/symbols.hpp"
 #include "translator/positions.hpp"
@@ -241,7 +242,9 @@ bool sourceDefinesFunction(const std::string &name) {
     return false;
 }
 
-void reportWordAsWritten(const antlr::RefToken &word, int next, const std::string &hint) {
+void reportWordAsWritten(const antlr::RefToken &word, int next, const std::string &guess) {
+    std::string late = lateClassHint(word->getLine(), word->getText());
+    const std::string &hint = late.empty() ? guess : late;
     if (next == T::IDENT)
         reportNamed(E_CLASS_NOT_DEFINED, word->getText(), hint);
     else if (next == T::LEFTPAR)

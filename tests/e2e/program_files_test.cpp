@@ -1,5 +1,6 @@
 // The programs of tests/e2e/programs, each a <name>.vel beside what it must
-// give: <name>.out is what the built program prints (it must build without
+// give: <name>.out is what the built program prints, given <name>.in on its
+// standard input where there is one (it must build without
 // any message of velc or of the C++ compiler), <name>.msg the lines velc
 // must report when it refuses the program (and nothing may be built).
 // Compiled into the native and the wasm test programs alike: a fault of the
@@ -66,10 +67,12 @@ TEST_P(ProgramFile, GivesWhatItsFileSays) {
     }
     ASSERT_EQ(build.status, 0) << describe(build);
     ASSERT_TRUE(workspace.hasFile(name + ".wasm")) << describe(build);
+    // <name>.in, where there is one, is what the program reads.
+    std::string input = fileExists(programPath(name, ".in")) ? programPath(name, ".in") : "/dev/null";
 #ifdef PROGRAM_FILES_WASM
-    CommandOutcome program = workspace.run(std::string(WASMER_COMMAND) + " " + name + ".wasm");
+    CommandOutcome program = workspace.run(std::string(WASMER_COMMAND) + " " + name + ".wasm", input);
 #else
-    CommandOutcome program = workspace.run("./" + name + ".wasm");
+    CommandOutcome program = workspace.run("./" + name + ".wasm", input);
 #endif
     EXPECT_EQ(program.status, 0) << describe(program);
     EXPECT_EQ(program.standardOutput, readWholeFile(programPath(name, ".out")));

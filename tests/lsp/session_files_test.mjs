@@ -70,7 +70,8 @@ function placeOf(program, words) {
     let at = -1;
     for (let n = 0; n < Number(nth); n++) {
         do at = text.indexOf(word, at + 1);
-        while (at >= 0 && /\w/.test(text[at - 1] ?? '') && /^\w/.test(word));
+        while (at >= 0 && ((/\w/.test(text[at - 1] ?? '') && /^\w/.test(word)) ||
+                           (/\w/.test(text[at + word.length] ?? '') && /\w$/.test(word))));
     }
     assert.ok(at >= 0, `"${third}" not on line ${lineText} of ${file}`);
     return { file, position: { line, character: at }, length: word.length, rest };
@@ -85,12 +86,15 @@ class Session {
     constructor(folder) {
         this.folder = folder;
         this.waiting = [];
+        this.latest = new Map();      // uri -> the diagnostics last published for it
+        this.versions = new Map();    // uri -> the version of its text the editor holds
         this.server = spawn(process.execPath, [VELC_LSP_SERVER], {
             env: { ...process.env, VELC, NODE_PATH: VELC_LSP_MODULES }, stdio: ['pipe', 'pipe', 'inherit'],
         });
         this.connection = protocol.createProtocolConnection(new protocol.StreamMessageReader(this.server.stdout),
                                                             new protocol.StreamMessageWriter(this.server.stdin));
         this.connection.onNotification(protocol.PublishDiagnosticsNotification.type, (params) => {
+            this.latest.set(params.uri, params.diagnostics);
             for (const wanted of this.waiting.splice(0))
                 if (!wanted(params))
                     this.waiting.push(wanted);
@@ -108,6 +112,7 @@ class Session {
     }
 
     open(name, text) {
+        this.versions.set(this.uri(name), 1);
         const published = new Promise((resolve) => {
             this.waiting.push((params) => params.uri === this.uri(name) && params.version === 1 && (resolve(params.diagnostics), true));
         });
@@ -116,8 +121,29 @@ class Session {
         return published;
     }
 
-    ask(method, file, position) {
-        return this.connection.sendRequest(method, { textDocument: { uri: this.uri(file) }, position, context: { includeDeclaration: true } });
+    // Replaces a line of an open source as an editor does, and resolves when
+    // the check of the new text has published its diagnostics. Everything
+    // that check published for the program's other sources was sent before
+    // the answer to any later request, so one request more brings it all in.
+    async edit(name, line, text, wait = true) {
+        const uri = this.uri(name);
+        const version = this.versions.get(uri) + 1;
+        this.versions.set(uri, version);
+        const published = new Promise((resolve) => {
+            this.waiting.push((params) => params.uri === uri && params.version === version && (resolve(), true));
+        });
+        this.connection.sendNotification(protocol.DidChangeTextDocumentNotification.type, {
+            textDocument: { uri, version },
+            contentChanges: [{ range: { start: { line, character: 0 }, end: { line: line + 1, character: 0 } }, text: text + '\n' }],
+        });
+        if (!wait)
+            return;
+        await published;
+        await this.connection.sendRequest('textDocument/documentSymbol', { textDocument: { uri } });
+    }
+
+    ask(method, file, position, includeDeclaration = true) {
+        return this.connection.sendRequest(method, { textDocument: { uri: this.uri(file) }, position, context: { includeDeclaration } });
     }
 
     async end() {
@@ -142,12 +168,31 @@ async function runStep(session, program, published, step) {
         assert.equal(list.length, what === 'none' ? 0 : Number(count), `${at}\n${JSON.stringify(list)}`);
         return;
     }
+    if (kind === 'edit' || kind === 'type') {
+        // edit FILE LINE: TEXT (the line's new text), then every source's
+        // diagnostics are those of the check of the edited program; type
+        // asks the next question at once, without waiting for them
+        const colon = step.text.indexOf(': ');
+        const [file, lineText] = wordsOf(step.text.slice(0, colon)).slice(1);
+        const lines = program.get(file).split('\n');
+        assert.ok(Number(lineText) >= 1 && Number(lineText) <= lines.length, `${at}: no such line`);
+        lines[Number(lineText) - 1] = step.text.slice(colon + 2);
+        program.set(file, lines.join('\n'));
+        await session.edit(file, Number(lineText) - 1, step.text.slice(colon + 2), kind === 'edit');
+        if (kind === 'type')
+            return;
+        for (const name of program.keys())
+            published.set(name, session.latest.get(session.uri(name)) ?? []);
+        return;
+    }
     if (kind === 'diagnostic') {
         // diagnostic FILE LINE WORD: MESSAGE (the range is WORD's)
         const colon = step.text.indexOf(': ');
         const place = placeOf(program, wordsOf(step.text.slice(0, colon)).slice(1));
         const message = step.text.slice(colon + 2);
-        const found = (published.get(place.file) ?? []).find((d) => d.message.split('\n')[0] === message);
+        // The message on that line, when one message stands on several.
+        const said = (published.get(place.file) ?? []).filter((d) => d.message.split('\n')[0] === message);
+        const found = said.find((d) => d.range.start.line === place.position.line) ?? said[0];
         assert.ok(found, `${at}\n${JSON.stringify(published.get(place.file))}`);
         assert.deepEqual(found.range, { start: place.position, end: { line: place.position.line, character: place.position.character + place.length } }, at);
         return;
@@ -164,9 +209,10 @@ async function runStep(session, program, published, step) {
         const answer = await session.ask('textDocument/definition', place.file, place.position);
         const target = placeOf(program, expected);
         assert.equal(answer && placeName(session, answer.uri, answer.range), `${target.file} ${target.position.line + 1}:${target.position.character}`, at);
-    } else if (kind === 'references') {
-        // references PLACE => FILE LINE WORD, FILE LINE WORD ...
-        const answer = await session.ask('textDocument/references', place.file, place.position);
+    } else if (kind === 'references' || kind === 'uses') {
+        // references PLACE => FILE LINE WORD, FILE LINE WORD ... (uses: the
+        // editor asks without the declaration)
+        const answer = await session.ask('textDocument/references', place.file, place.position, kind === 'references');
         const targets = wanted.split(',').map((one) => placeOf(program, wordsOf(one)))
             .map((target) => `${target.file} ${target.position.line + 1}:${target.position.character}`);
         assert.deepEqual(answer.map((r) => placeName(session, r.uri, r.range)).sort(), targets.sort(), at);
@@ -198,6 +244,18 @@ async function outlineStep(session, step) {
     assert.equal(shown.join(' '), expected.join(' '), `line ${step.line}: ${step.text}`);
 }
 
+// Every entry of a folder, hidden ones too: a file's bytes and time of
+// change, a folder as such.
+function folderState(folder) {
+    const state = {};
+    for (const name of fs.readdirSync(folder, { recursive: true }).sort()) {
+        const file = path.join(folder, name);
+        const stat = fs.statSync(file);
+        state[name] = stat.isDirectory() ? 'folder' : { bytes: fs.readFileSync(file).toString('base64'), changed: stat.mtimeMs };
+    }
+    return state;
+}
+
 const folder = path.join(here, 'sessions');
 for (const file of fs.readdirSync(folder).filter((name) => name.endsWith('.txt') && name !== 'README.txt').sort()) {
     for (const c of casesOf(path.join(folder, file))) {
@@ -211,22 +269,32 @@ for (const file of fs.readdirSync(folder).filter((name) => name.endsWith('.txt')
                     fs.writeFileSync(path.join(scratch, source.name), source.text);
                     program.set(source.name, source.text);
                 }
+                // A hidden file and a hidden folder, which a check must leave
+                // as they are like everything else.
+                fs.writeFileSync(path.join(scratch, '.settings'), 'kept\n');
+                fs.mkdirSync(path.join(scratch, '.cache'));
+                fs.writeFileSync(path.join(scratch, '.cache', 'state'), 'kept too\n');
+                const before = folderState(scratch);
                 await session.start();
                 // Every source is opened, the main one (the first) last, whose
                 // check publishes the diagnostics of the whole program.
                 const published = new Map();
                 for (const source of [...c.sources.slice(1), c.sources[0]])
                     published.set(source.name, await session.open(source.name, source.text));
+                // What the editor shows is what was published last for each
+                // source, by whichever check.
+                await session.connection.sendRequest('textDocument/documentSymbol', { textDocument: { uri: session.uri(c.sources[0].name) } });
+                for (const source of c.sources)
+                    published.set(source.name, session.latest.get(session.uri(source.name)) ?? published.get(source.name));
                 for (const step of c.steps) {
                     if (step.text.startsWith('outline '))
                         await outlineStep(session, step);
                     else
                         await runStep(session, program, published, step);
                 }
-                // Nothing was written beside the sources.
-                const written = fs.readdirSync(scratch, { recursive: true }).filter((name) => !program.has(name) &&
-                    !fs.statSync(path.join(scratch, name)).isDirectory());
-                assert.deepEqual(written, []);
+                // The editor's texts were checked, not saved: the folder is
+                // as it was, byte for byte, nothing written, nothing touched.
+                assert.deepEqual(folderState(scratch), before);
             } finally {
                 await session.end();
                 fs.rmSync(scratch, { recursive: true, force: true });

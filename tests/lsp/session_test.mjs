@@ -197,10 +197,15 @@ test('completion after a text, after objects, and of the names in scope', async 
     assert.deepEqual((await labels(8, 2)).sort(), ['sum', 'x', 'y', 'z']);
     // A constructor is called by the class's name, not on an object.
     assert.deepEqual(await labels(21, 3), ['w']);
-    const names = await labels(9, 0);
+    const names = await labels(13, 0);
     for (const name of ['title', 'p', 'total', 'twice', 'Point', 'print', 'sqrt', 'GREEN', 'Doubler'])
         assert.ok(names.includes(name), name);
     assert.ok(!names.includes('x'), 'an attribute outside its class');
+    // An enum item, a define and a global are named only below their line.
+    const above = await labels(9, 0);
+    for (const name of ['GREEN', 'Doubler', 'bx'])
+        assert.ok(!above.includes(name), name);
+    assert.ok(above.includes('Box'), 'a class is named anywhere');
     // A dict's own methods and the array methods it answers, each once.
     const dictMethods = await labels(10, 2);
     for (const name of ['hasKey', 'keys', 'length'])
@@ -244,6 +249,22 @@ test('an included source is checked as part of the program that includes it, not
     assert.deepEqual(await restored, []);
 });
 
+test('a source in a sub-folder, opened alone, is checked with the program of the source above that includes it', async () => {
+    // An include names its source from the main source's folder.
+    fs.mkdirSync(path.join(folder, 'parts'));
+    fs.writeFileSync(path.join(folder, 'parts', 'util.vel'), 'int helper(int x)\nreturn x + 1\n');
+    fs.writeFileSync(path.join(folder, 'app.vel'), 'include "parts/util.vel"\nprint helper(1)\n');
+    const published = nextDiagnostics('parts/util.vel', 1);
+    connection.sendNotification(protocol.DidOpenTextDocumentNotification.type, {
+        textDocument: { uri: uri('parts/util.vel'), languageId: 'velmora', version: 1, text: 'int helper(int x)\nreturn x + 1\nprint 2\n' },
+    });
+    const [fault, ...others] = await published;
+    assert.deepEqual(others, []);
+    assert.match(fault.message, /statement outside function/);
+    assert.equal(fault.range.start.line, 2);
+    await connection.sendNotification(protocol.DidCloseTextDocumentNotification.type, { textDocument: { uri: uri('parts/util.vel') } });
+});
+
 test('formatting gives the text in velc\'s layout, and nothing for a text velc cannot read', async () => {
     const messy = 'int total=0\nfor int i in 1..3\ntotal=total+i # sum\n/for\n\n\nprint total\n';
     const checked = nextDiagnostics('messy.vel', 1);
@@ -267,5 +288,5 @@ test('formatting gives the text in velc\'s layout, and nothing for a text velc c
 });
 
 test('nothing was written beside the sources', () => {
-    assert.deepEqual(fs.readdirSync(folder).sort(), ['main.vel', 'shapes.vel']);
+    assert.deepEqual(fs.readdirSync(folder, { recursive: true }).sort(), ['app.vel', 'main.vel', 'parts', 'parts/util.vel', 'shapes.vel']);
 });

@@ -87,7 +87,7 @@ public:
                                      &PieceWriter::functionTypes, &PieceWriter::nestedSubscripts,
                                      &PieceWriter::textElements,  &PieceWriter::literalsInParentheses,
                                      &PieceWriter::resultsOfEveryType, &PieceWriter::sharedContainerLoops,
-                                     &PieceWriter::nilsAndNaturals};
+                                     &PieceWriter::nilsAndNaturals, &PieceWriter::realsIntoIntegers};
         (this->*kinds[pick(int(sizeof kinds / sizeof *kinds))])();
         piece.text += text;
         piece.expected += expected;
@@ -173,6 +173,25 @@ private:
         line(x + ", " + y + " = " + f + "(" + x + ", " + quoted(w) + ")");
         line("print " + x + ", " + y);
         prints(std::to_string(a + 2 * k) + " " + w + "!");
+    }
+
+    // Reals past the edge of an integer type, cut by a method, a compound
+    // assignment of a variable or of an element, and a byte: each takes
+    // the nearest value, the same under every C++ compiler.
+    void realsIntoIntegers() {
+        std::string i = fresh("i"), r = fresh("r"), b = fresh("b"), xs = fresh("xs");
+        bool up = chance(50);
+        int k = between(1, 9), v = between(200, 299);
+        line("real " + r + " = " + (up ? "1e21" : "-1e21"));
+        line("int " + i + " = " + std::to_string(k));
+        line(i + " * " + r);
+        line("int[] " + xs + " = [" + std::to_string(k) + "]");
+        line(xs + "[0] - " + r);
+        line("byte " + b + " = " + std::to_string(v) + ".5");
+        line("print " + i + ", " + r + ".toInt(), " + xs + "[0], " + b);
+        std::string top = "2147483647", bottom = "-2147483648";
+        prints((up ? top : bottom) + " " + (up ? top : bottom) + " " + (up ? bottom : top) + " " +
+               std::to_string(v % 256));
     }
 
     // Literals in parentheses are values like any other: methods,

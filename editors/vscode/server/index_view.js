@@ -23,7 +23,11 @@ class IndexView {
         this.seenFrom = new Map();
         this.lines = new Map();
         this.declarations = document.declarations || [];
-        this.uses = document.uses || [];
+        // A use comes as [source, line, column, endColumn, target].
+        const sources = document.sources || [];
+        const useOf = (key) => ([source, line, column, endColumn, target]) =>
+            ({ file: sources[source] || '', line, column, endColumn, [key]: target });
+        this.uses = [...(document.uses || []).map(useOf('declaration')), ...(document.builtinUses || []).map(useOf('builtin'))];
         this.builtins = document.builtins || [];
     }
 
@@ -86,8 +90,16 @@ class IndexView {
         if (d.kind === 'attribute' || d.kind === 'method')
             return false;
         const local = d.scopeEnd !== undefined && (d.kind === 'variable' || d.kind === 'parameter' || d.kind === 'constant');
-        if (!local)
-            return this.sourcesSeenFrom(file).has(path.resolve(path.dirname(path.resolve(this.main || file)), d.file));
+        if (!local) {
+            const source = path.resolve(path.dirname(path.resolve(this.main || file)), d.file);
+            if (!this.sourcesSeenFrom(file).has(source))
+                return false;
+            // Functions and classes may be used before their definition; a
+            // global, an enum item or a define only below it in its source
+            // (its includers see it whole).
+            const anywhere = d.kind === 'function' || d.kind === 'class';
+            return anywhere || source !== path.resolve(file) || line + 1 >= d.line;
+        }
         return d.file === file && line + 1 >= d.line && line + 1 <= d.scopeEnd;
     }
 

@@ -78,8 +78,9 @@ function builtinItem(b) {
 }
 
 // The parts of the chain of names that ends a text ("a.b[0].c()" gives
-// [a, b[0], c()]), each {name, suffixes: "(" or "[" per bracket after it};
-// null when the text does not end in such a chain.
+// [a, b[0], c()]), each {name, suffixes: "(" or "[" per bracket after it},
+// a text literal at its head as {literal: 'text'}; null when the text does
+// not end in such a chain.
 function chainAtEnd(text) {
     const parts = [];
     let i = text.length;
@@ -100,6 +101,14 @@ function chainAtEnd(text) {
             i = j;
         }
         const name = /[A-Za-z_]\w*$/.exec(text.slice(0, i));
+        if (!name && /["']/.test(text[i - 1] ?? '')) {
+            // A text literal heads the chain: "a,b".split(",").
+            const open = text.lastIndexOf(text[i - 1], i - 2);
+            if (open < 0)
+                return null;
+            parts.unshift({ name: null, literal: 'text', suffixes });
+            return parts;
+        }
         if (!name)
             return null;
         parts.unshift({ name: name[0], suffixes });
@@ -141,7 +150,9 @@ function receiverType(view, file, position, receiver) {
         if (n > 0 && type === null)
             return;
         let found = null;
-        if (n === 0 && part.name === 'this') {
+        if (part.literal) {
+            type = part.literal;
+        } else if (n === 0 && part.name === 'this') {
             const owner = view.classAround(file, position.line);
             type = owner >= 0 ? view.declarations[owner].name : null;
         } else if (n === 0) {
@@ -202,7 +213,9 @@ function completions(view, file, position, before) {
 
 // The call the cursor is in: the name before the innermost open "(" of the
 // line, and how many of its arguments are behind the cursor.
-function openCall(before) {
+function openCall(text) {
+    // Brackets and commas inside texts are no part of the calls.
+    const before = text.replace(/"(?:[^"\\]|\\.)*"|'[^']*'/g, (literal) => literal[0] + ' '.repeat(literal.length - 2) + literal[0]);
     let depth = 0, commas = 0;
     for (let i = before.length - 1; i >= 0; i--) {
         const c = before[i];
@@ -252,7 +265,18 @@ function signatureHelp(view, file, position, before) {
         documentation = builtin ? builtin.doc : undefined;
     } else {
         const declaration = view.resolve(call.name, file, position);
-        const d = declaration >= 0 ? view.declarations[declaration] : null;
+        let d = declaration >= 0 ? view.declarations[declaration] : null;
+        // In a method, a method of its class or of a base is called by its name.
+        const around = view.classAround(file, position.line);
+        const method = around >= 0 && view.membersOfClass(around).find((m) => m.kind === 'method' && m.name.toLowerCase() === call.name.toLowerCase());
+        if (method)
+            d = method;
+        // Calling a class calls its constructor, the method of its name; a
+        // class without one is made with no arguments.
+        if (d && d.kind === 'class') {
+            const constructor = view.ownMembersOfClass(declaration).find((m) => m.kind === 'method' && m.name.toLowerCase() === d.name.toLowerCase());
+            d = { signature: constructor && constructor.signature ? constructor.signature.replace(/^void /, '') : `${d.name}()` };
+        }
         const builtin = !d && view.builtinFunctions().find((b) => b.name.toLowerCase() === call.name.toLowerCase());
         label = d && d.signature ? d.signature : builtin ? `${builtin.signature}: ${builtin.result}` : null;
         documentation = builtin ? builtin.doc : undefined;

@@ -29,10 +29,13 @@ const besideLauncher = process.env.VELC_LSP_HOME ? path.join(process.env.VELC_LS
 if (!process.env.VELC && besideLauncher && fs.existsSync(besideLauncher))
     velcPath = besideLauncher;
 
+// The longest a check may take.
+const CHECK_TIME_LIMIT_MS = 30000;
+
 const views = new Map();          // document uri -> IndexView of its last check
 const published = new Map();      // uri -> uris it published diagnostics for
 const running = new Map();        // uri -> { again }: a check is running
-const programs = new ProgramOf(textOf);
+const programs = new ProgramOf(textOf, (file) => documents.get(uriOf(file)) !== undefined);
 
 function fileOf(uri) {
     return uri.startsWith('file:') ? fileURLToPath(uri) : uri;
@@ -73,9 +76,13 @@ function runIndex(main) {
             connection.console.error(`velc could not be run (${velcPath}): ${error.message}`);
             resolve(null);
         });
+        // A velc that does not end is stopped: the document's later checks
+        // wait for this one.
+        const timer = setTimeout(() => child.kill('SIGKILL'), CHECK_TIME_LIMIT_MS);
         child.stdout.setEncoding('utf8');
         child.stdout.on('data', (chunk) => { output += chunk; });
         child.on('close', () => {
+            clearTimeout(timer);
             try {
                 resolve(JSON.parse(output));
             } catch {
@@ -129,7 +136,8 @@ async function scheduleCheck(document) {
         state.again = true;
         return;
     }
-    running.set(document.uri, { again: false });
+    let finish;
+    running.set(document.uri, { again: false, finished: new Promise((resolve) => { finish = resolve; }) });
     try {
         do {
             running.get(document.uri).again = false;
@@ -137,7 +145,15 @@ async function scheduleCheck(document) {
         } while (running.get(document.uri).again && documents.get(document.uri));
     } finally {
         running.delete(document.uri);
+        finish();
     }
+}
+
+// A question asked just after an edit is answered from the check of the
+// edited text: places in an older index would miss the text by the lines
+// the edit added or removed.
+async function checksDone() {
+    await Promise.all([...running.values()].map((state) => state.finished));
 }
 
 // Opening a document changes its content too.
@@ -187,7 +203,8 @@ function targetAt(view, file, position) {
     return declaration >= 0 ? { declaration } : null;
 }
 
-connection.onHover((params) => {
+connection.onHover(async (params) => {
+    await checksDone();
     const at = viewAt(params);
     const target = at && targetAt(at.view, at.file, params.position);
     if (!target)
@@ -209,7 +226,8 @@ function includedSourceAt(view, file, position) {
     return fs.existsSync(source) ? source : null;
 }
 
-connection.onDefinition((params) => {
+connection.onDefinition(async (params) => {
+    await checksDone();
     const at = viewAt(params);
     const included = at && includedSourceAt(at.view, at.file, params.position);
     if (included)
@@ -221,12 +239,17 @@ connection.onDefinition((params) => {
     return { uri: uriOf(d.file), range: at.view.range(d) };
 });
 
-connection.onReferences((params) => {
+connection.onReferences(async (params) => {
+    await checksDone();
     const at = viewAt(params);
     const target = at && targetAt(at.view, at.file, params.position);
     if (!target || target.declaration === undefined)
         return [];
-    return at.view.references(target.declaration).map((p) => ({ uri: uriOf(p.file), range: at.view.range(p) }));
+    // The declaration counts among the places unless the client says not.
+    const places = at.view.references(target.declaration);
+    if (params.context && params.context.includeDeclaration === false)
+        places.shift();
+    return places.map((p) => ({ uri: uriOf(p.file), range: at.view.range(p) }));
 });
 
 const symbolKinds = {
@@ -235,7 +258,8 @@ const symbolKinds = {
     'enum item': SymbolKind.EnumMember, define: SymbolKind.TypeParameter,
 };
 
-connection.onDocumentSymbol((params) => {
+connection.onDocumentSymbol(async (params) => {
+    await checksDone();
     const at = viewAt(params);
     if (!at)
         return [];
@@ -263,7 +287,8 @@ connection.onDocumentSymbol((params) => {
     return symbols;
 });
 
-connection.onCompletion((params) => {
+connection.onCompletion(async (params) => {
+    await checksDone();
     const at = viewAt(params);
     if (!at)
         return language.keywordItems();
@@ -271,7 +296,8 @@ connection.onCompletion((params) => {
     return language.completions(at.view, at.file, params.position, line.slice(0, params.position.character));
 });
 
-connection.onSignatureHelp((params) => {
+connection.onSignatureHelp(async (params) => {
+    await checksDone();
     const at = viewAt(params);
     if (!at)
         return null;
