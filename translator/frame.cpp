@@ -128,8 +128,9 @@ void endSourceFile() {
         closeFunctionDefinition();
     checkForwardCalls();
     appendFunctions();
-    if (translatedSource().mapLines)
-        emit(functionPlacesTable(output().mappedSourceName));
+    // Without line directives the table names no source and no line: its
+    // calls still tell a cycle of functions by one name.
+    emit(functionPlacesTable(translatedSource().mapLines ? output().mappedSourceName : ""));
     if (translatedSource().isMain)
         writeMainForProgramFunction();
     std::vector<std::string> pieces;

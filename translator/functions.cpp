@@ -580,8 +580,16 @@ std::string symbolOf(const FunctionRecord &record) {
 
 void noteProgramCall(int function) {
     FunctionState &state = functionState();
-    if (state.defining && function == state.recordIndex && state.recursionLine == 0)
-        state.recursionLine = diagnostics.lineCounter;
+    if (!state.defining)
+        return;
+    if (function == state.recordIndex) {
+        if (state.recursionLine == 0)
+            state.recursionLine = diagnostics.lineCounter;
+        return;
+    }
+    std::string callee = symbolOf(functionRecord(function));
+    if (state.calleesSeen.insert(callee).second)
+        state.callees.push_back(callee);
 }
 
 void noteClosingReturn() {
@@ -596,7 +604,10 @@ void closeFunctionDefinition() {
     indexFunctionEnds(lastLine);
     indexScopeEnds(localScopes().functionLocals, lastLine);
     if (state.defining && state.recordIndex >= 0) {
-        sourceFunctions().places.push_back({symbolOf(state.record), state.headLine, state.recursionLine});
+        std::string callees;
+        for (const std::string &callee : state.callees)
+            callees += (callees.empty() ? "" : " ") + callee;
+        sourceFunctions().places.push_back({symbolOf(state.record), state.headLine, state.recursionLine, callees});
         functionRecord(state.recordIndex).mayReleaseObjects = state.mayReleaseObjects;
         if (!state.mayReleaseObjects)
             borrowObjectParameters();
@@ -709,8 +720,14 @@ void declareExternVariable(const std::string &name) {
 // A string the program keeps although nothing reads it: a trap or a native
 // stack fault finds it in the module or the executable, after its marker,
 // and names the Velmora line of the function it happened in. Each entry is
-// the symbol, the source, the head's line and the line of the first call
-// to itself (0 if none), separated by tabs.
+// the symbol, the source, the head's line, the line of the first call to
+// itself (0 if none; the source empty and the lines 0 without line
+// directives) and the symbols of the program's other functions it
+// calls, separated by tabs. The calls let a stack that ran out in a cycle
+// of functions be told by one name of the cycle whichever of them the
+// compiler inlined into the others; the cycle is found only after the
+// fault, across the tables of every source, so that a source rebuilt alone
+// leaves the others' tables true.
 std::string functionPlacesTable(const std::string &quotedSource) {
     if (sourceFunctions().places.empty())
         return "";
@@ -718,11 +735,13 @@ std::string functionPlacesTable(const std::string &quotedSource) {
     // that nothing reads, even when it is marked used. Named after the
     // source with its directory, so that lib/util.vel and util.vel differ.
     std::string name = "_vel_function_places_" + identifierFrom(translatedSource().baseName);
-    std::string table = "\n// Where each function starts and recurses, for the message of a fault.\n"
+    std::string table = "\n// Where each function starts and recurses and what it calls, for the message of a fault.\n"
                         "extern const char " + name + "[];\n"
                         "__attribute__((used)) const char " + name + "[] = \"\\x7fvelmora functions\\x01\"";
+    bool placed = !quotedSource.empty();
     for (const FunctionPlace &place : sourceFunctions().places)
-        table += "\n    \"" + place.symbol + "\\t\" " + quotedSource + " \"\\t" + std::to_string(place.headLine) + "\\t" +
-                 std::to_string(place.recursionLine) + "\\n\"";
+        table += "\n    \"" + place.symbol + "\\t\" " + (placed ? quotedSource : "\"\"") + " \"\\t" +
+                 std::to_string(placed ? place.headLine : 0) + "\\t" + std::to_string(placed ? place.recursionLine : 0) +
+                 "\\t" + place.callees + "\\n\"";
     return table + ";\n";
 }

@@ -102,6 +102,8 @@ struct FunctionState {
     int recordIndex = -1;     // its function record, once the head is read
     int headLine = 0;
     int recursionLine = 0;    // the first line where it calls itself, or 0
+    std::vector<std::string> callees;  // the symbols of the other program functions it calls
+    std::unordered_set<std::string> calleesSeen;
     int returnLine = 0;       // the line of its closing return, once read
     bool mayReleaseObjects = false;  // what its body has shown so far
     // What the head was written as, and where, so that its object
@@ -123,6 +125,7 @@ struct FunctionPlace {
     std::string symbol;
     int headLine = 0;
     int recursionLine = 0;
+    std::string callees;  // their symbols, one blank between each
 };
 
 // A function's prototype line in the header, and the same without its

@@ -135,8 +135,10 @@ function trapFunction(frames) {
 
 // The Velmora places of the program's functions: velc writes into each
 // translation, after a marker, a string of entries "symbol, source, line of
-// the head, line of the first call to itself (0 if none)" separated by tabs,
-// which lands in the module's data.
+// the head, line of the first call to itself (0 if none), the symbols of
+// the program's other functions it calls" separated by tabs, which lands in
+// the module's data. Overloads share a symbol: their entries are one
+// function here, at the first one's place.
 const PLACES_MARKER = new TextEncoder().encode('\x7fvelmora functions\x01');
 
 function indexOf(bytes, pattern, from) {
@@ -157,21 +159,84 @@ function functionPlaces(bytes) {
     const end = bytes.indexOf(0, start);
     const table = decoder.decode(bytes.subarray(start, end < 0 ? bytes.length : end));
     for (const entry of table.split('\n')) {
-      const [symbol, file, head, recursion] = entry.split('\t');
-      if (recursion === undefined || places.has(symbol)) continue;
-      places.set(symbol, { file, head: Number(head), recursion: Number(recursion) });
+      const [symbol, file, head, recursion, callees] = entry.split('\t');
+      if (recursion === undefined) continue;
+      const calls = new Set((callees ?? '').split(' ').filter((callee) => callee !== ''));
+      if (Number(recursion) > 0) calls.add(symbol);
+      const known = places.get(symbol);
+      if (known) {
+        for (const callee of calls) known.calls.add(callee);
+        continue;
+      }
+      places.set(symbol, { symbol, file, head: Number(head), recursion: Number(recursion), calls });
     }
   }
   return places;
 }
 
+// The Velmora name of a symbol: "Cell::part" is "part", a name C++
+// reserves loses the "_" velc gave it.
+function nameOfSymbol(symbol) {
+  const name = symbol.slice(symbol.lastIndexOf(':') + 1);
+  return name.length > 1 && name.endsWith('_') ? name.slice(0, -1) : name;
+}
+
+// The function that names the cycle of calls `symbol` is in (the first of
+// the cycle by name, as a native program names it: the functions of a
+// cycle are told alike whichever the compiler inlined into the others), or
+// null when it calls itself through no other function and not directly.
+function cycleRepresentative(places, symbol) {
+  if (!places.has(symbol)) return null;
+  const reached = new Set();
+  const waiting = [...places.get(symbol).calls];
+  while (waiting.length > 0) {
+    const next = waiting.pop();
+    if (reached.has(next) || !places.has(next)) continue;
+    reached.add(next);
+    waiting.push(...places.get(next).calls);
+  }
+  if (!reached.has(symbol)) return null;
+  // Those it reaches that reach it back.
+  const cycle = new Set([symbol]);
+  for (let grew = true; grew;) {
+    grew = false;
+    for (const member of reached) {
+      if (cycle.has(member) || ![...places.get(member).calls].some((callee) => cycle.has(callee))) continue;
+      cycle.add(member);
+      grew = true;
+    }
+  }
+  let chosen = null;
+  for (const member of cycle) {
+    const name = nameOfSymbol(member);
+    if (!chosen || name < chosen.name || (name === chosen.name && member < chosen.symbol)) chosen = { name, symbol: member };
+  }
+  return chosen;
+}
+
+// The function a stack that ran out is told by: of the innermost frame
+// that is in a cycle of calls, the cycle's first by name; else as any trap.
+function exhaustedFunction(places, frames) {
+  const seen = new Set();
+  for (const frame of frames) {
+    const found = velmoraFunctionOf(frame.name);
+    if (!found || seen.has(found.symbol)) continue;
+    seen.add(found.symbol);
+    const chosen = cycleRepresentative(places, found.symbol);
+    if (chosen) return chosen;
+  }
+  return trapFunction(frames);
+}
+
 // A trap told from the names of its frames and the table of places: the
 // head of the function it happened in.
 function linesByNames(bytes, frames, message, exhausted) {
-  const chosen = trapFunction(frames);
+  const places = functionPlaces(bytes);
+  const chosen = exhausted ? exhaustedFunction(places, frames) : trapFunction(frames);
   const inFunction = chosen ? ` (in ${chosen.name})` : '';
-  const place = chosen ? functionPlaces(bytes).get(chosen.symbol) : undefined;
-  if (!place) return [`${message}${inFunction}`];
+  const place = chosen ? places.get(chosen.symbol) : undefined;
+  // A table written without line directives names no source.
+  if (!place?.file) return [`${message}${inFunction}`];
   if (exhausted) {
     const line = place.recursion > 0 ? place.recursion : place.head;
     return [`${place.file} L${line}: Run-time error: recursion too deep, the stack is exhausted${inFunction}`];

@@ -139,15 +139,13 @@ const char *functionAt(const SymbolTable &table, std::size_t offset) {
     return nullptr;
 }
 
-// The program's function a stack fault happened in, from the innermost
-// frames: one of the recursion, else the innermost.
-bool faultFunction(const SymbolTable &table, NameBuffer &chosen) {
+// The program's functions of the fault's frames, innermost first.
+int programFrames(const SymbolTable &table, NameBuffer (&names)[kFaultFrames]) {
     void *frames[kFaultFrames];
     int count = backtrace(frames, kFaultFrames);
     Dl_info program;
     if (!table.image || !dladdr(reinterpret_cast<void *>(&vel_guard_the_stack), &program))
-        return false;
-    NameBuffer names[kFaultFrames];
+        return 0;
     int found = 0;
     for (int i = 0; i < count; i++) {
         Dl_info info;
@@ -158,9 +156,13 @@ bool faultFunction(const SymbolTable &table, NameBuffer &chosen) {
         if (velmoraName(functionAt(table, offset), names[found]))
             found++;
     }
-    // Of the functions met more than once (the recursion: one function, or
-    // several calling each other in turn) the first by name, whichever of
-    // them the stack happened to run out in; else the innermost.
+    return found;
+}
+
+// Of the functions met more than once the first by name, else the
+// innermost: for a stack that ran out where the tables of places tell no
+// cycle (a recursion through a function held in a parameter).
+int repeatedFunction(const NameBuffer *names, int found) {
     int best = found > 0 ? 0 : -1;
     bool repeated = false;
     for (int i = 0; i < found; i++) {
@@ -172,67 +174,292 @@ bool faultFunction(const SymbolTable &table, NameBuffer &chosen) {
             repeated = true;
         }
     }
-    if (best < 0)
-        return false;
-    chosen = names[best];
-    return true;
+    return best;
 }
 
-// The Velmora place of a function: the tables velc writes into each
-// translation (one per source, after its marker) give the source, the line
-// of the function's head and the line where it first calls itself.
-struct FunctionPlace {
-    char file[256];
-    long line = 0;
+// The tables velc writes into each translation (one per source, after its
+// marker): per function its symbol, its source, the line of its head, the
+// line where it first calls itself (0 if none) and the symbols of the
+// program's other functions it calls, separated by tabs, one function a
+// line. Read after the fault into memory mapped then (the handler must not
+// allocate); overloads share a symbol and count as one function, at the
+// place of the first.
+struct PlaceEntry {
+    const char *symbol;
+    std::size_t symbolLength;
+    const char *file;
+    std::size_t fileLength;
+    long head;
+    long recursion;
+    const char *callees;
+    std::size_t calleesLength;
 };
+struct PlaceTables {
+    PlaceEntry *entries = nullptr;
+    std::uint32_t *order = nullptr;    // the entries by symbol, then as the image holds them
+    std::uint32_t *waiting = nullptr;  // of the walk through the calls
+    unsigned char *marks = nullptr;
+    std::size_t count = 0;
+};
+constexpr unsigned char kReached = 1;      // called, directly or not, from the function asked about
+constexpr unsigned char kReachesBack = 2;  // calls it, directly or not
+
 long readNumber(const char *&at, const char *end) {
     long number = 0;
     while (at < end && *at >= '0' && *at <= '9')
         number = number * 10 + (*at++ - '0');
     return number;
 }
-bool placeInTable(const char *at, const char *end, const char *symbol, FunctionPlace &place) {
-    std::size_t symbolLength = std::strlen(symbol);
-    while (at < end && *at != '\0') {
-        const char *tab = static_cast<const char *>(std::memchr(at, '\t', static_cast<std::size_t>(end - at)));
-        const char *fileEnd = tab ? static_cast<const char *>(std::memchr(tab + 1, '\t', static_cast<std::size_t>(end - tab - 1)))
-                                  : nullptr;
-        if (!fileEnd)
-            return false;
-        bool same = static_cast<std::size_t>(tab - at) == symbolLength && std::memcmp(at, symbol, symbolLength) == 0;
-        const char *numbers = fileEnd + 1;
-        long head = readNumber(numbers, end);
-        numbers++;
-        long recursion = readNumber(numbers, end);
-        if (same && static_cast<std::size_t>(fileEnd - tab - 1) < sizeof place.file) {
-            std::memcpy(place.file, tab + 1, static_cast<std::size_t>(fileEnd - tab - 1));
-            place.file[fileEnd - tab - 1] = '\0';
-            place.line = recursion > 0 ? recursion : head;
-            return true;
-        }
-        at = numbers + 1;  // past the line end
-    }
-    return false;
+const char *fieldEnd(const char *at, const char *end, char stop) {
+    while (at < end && *at != stop && *at != '\n' && *at != '\0')
+        at++;
+    return at;
 }
-bool functionPlace(const SymbolTable &table, const char *symbol, FunctionPlace &place) {
+
+// Reads the entries of the tables into `entries` (or only counts them when
+// it is null); the count.
+std::size_t readEntries(const SymbolTable &table, PlaceEntry *entries) {
     static const char marker[] = "\x7fvelmora functions\x01";
     const std::size_t markerLength = sizeof marker - 1;
     const char *end = table.image + table.imageSize;
+    std::size_t count = 0;
     for (const char *at = table.image; at && at < end;) {
         at = static_cast<const char *>(memmem(at, static_cast<std::size_t>(end - at), marker, markerLength));
         if (!at)
             break;
         at += markerLength;
-        if (placeInTable(at, end, symbol, place))
-            return true;
+        while (at < end && *at != '\0') {
+            PlaceEntry entry{};
+            entry.symbol = at;
+            const char *tab = fieldEnd(at, end, '\t');
+            entry.symbolLength = static_cast<std::size_t>(tab - at);
+            bool whole = tab < end && *tab == '\t';
+            if (whole) {
+                entry.file = tab + 1;
+                const char *fileEnd = fieldEnd(entry.file, end, '\t');
+                entry.fileLength = static_cast<std::size_t>(fileEnd - entry.file);
+                const char *numbers = fileEnd + 1;
+                whole = fileEnd < end && *fileEnd == '\t';
+                entry.head = whole ? readNumber(numbers, end) : 0;
+                whole = whole && numbers < end && *numbers++ == '\t';
+                entry.recursion = whole ? readNumber(numbers, end) : 0;
+                entry.callees = numbers < end && *numbers == '\t' ? numbers + 1 : numbers;
+                at = fieldEnd(entry.callees, end, '\n');
+                entry.calleesLength = static_cast<std::size_t>(at - entry.callees);
+            } else {
+                at = tab;
+            }
+            if (whole) {
+                if (entries)
+                    entries[count] = entry;
+                count++;
+            }
+            if (at < end && *at == '\n')
+                at++;
+            else
+                break;
+        }
     }
-    return false;
+    return count;
 }
 
-void writeText(const char *text) {
-    ssize_t ignored = write(STDERR_FILENO, text, std::strlen(text));
+int compareSymbols(const char *a, std::size_t aLength, const char *b, std::size_t bLength) {
+    int order = std::memcmp(a, b, aLength < bLength ? aLength : bLength);
+    return order != 0 ? order : (aLength < bLength ? -1 : aLength > bLength ? 1 : 0);
+}
+bool entryBefore(const PlaceTables &places, std::uint32_t a, std::uint32_t b) {
+    const PlaceEntry &x = places.entries[a];
+    const PlaceEntry &y = places.entries[b];
+    int order = compareSymbols(x.symbol, x.symbolLength, y.symbol, y.symbolLength);
+    return order < 0 || (order == 0 && a < b);
+}
+void sortEntries(PlaceTables &places) {  // a heap sort: nothing allocated, no recursion
+    std::uint32_t *order = places.order;
+    std::size_t count = places.count;
+    auto sink = [&](std::size_t at, std::size_t size) {
+        for (std::size_t child = 2 * at + 1; child < size; at = child, child = 2 * at + 1) {
+            if (child + 1 < size && entryBefore(places, order[child], order[child + 1]))
+                child++;
+            if (!entryBefore(places, order[at], order[child]))
+                return;
+            std::uint32_t held = order[at];
+            order[at] = order[child];
+            order[child] = held;
+        }
+    };
+    for (std::size_t at = count / 2; at-- > 0;)
+        sink(at, count);
+    for (std::size_t size = count; size-- > 1;) {
+        std::uint32_t held = order[0];
+        order[0] = order[size];
+        order[size] = held;
+        sink(0, size);
+    }
+}
+
+bool readPlaces(const SymbolTable &table, PlaceTables &places) {
+    if (!table.image)
+        return false;
+    std::size_t count = readEntries(table, nullptr);
+    if (count == 0 || count > 0xffffffffu)
+        return false;
+    std::size_t bytes = count * (sizeof(PlaceEntry) + 2 * sizeof(std::uint32_t) + 1);
+    void *memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED)
+        return false;
+    places.entries = static_cast<PlaceEntry *>(memory);
+    places.order = reinterpret_cast<std::uint32_t *>(places.entries + count);
+    places.waiting = places.order + count;
+    places.marks = reinterpret_cast<unsigned char *>(places.waiting + count);
+    places.count = readEntries(table, places.entries);
+    for (std::size_t i = 0; i < places.count; i++)
+        places.order[i] = static_cast<std::uint32_t>(i);
+    sortEntries(places);
+    return true;
+}
+
+// The positions in `order` of the entries of a symbol: [first, last).
+void symbolRange(const PlaceTables &places, const char *symbol, std::size_t length, std::size_t &first,
+                 std::size_t &last) {
+    std::size_t low = 0, high = places.count;
+    while (low < high) {
+        std::size_t middle = (low + high) / 2;
+        const PlaceEntry &entry = places.entries[places.order[middle]];
+        if (compareSymbols(entry.symbol, entry.symbolLength, symbol, length) < 0)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    first = last = low;
+    while (last < places.count) {
+        const PlaceEntry &entry = places.entries[places.order[last]];
+        if (compareSymbols(entry.symbol, entry.symbolLength, symbol, length) != 0)
+            break;
+        last++;
+    }
+}
+
+// Calls visit(first, last) with the range of each function the entry
+// calls, itself included when it calls itself.
+template <typename Visit> void forEachCallee(const PlaceTables &places, const PlaceEntry &entry, Visit visit) {
+    std::size_t first = 0, last = 0;
+    if (entry.recursion > 0) {
+        symbolRange(places, entry.symbol, entry.symbolLength, first, last);
+        visit(first, last);
+    }
+    const char *at = entry.callees;
+    const char *end = entry.callees + entry.calleesLength;
+    while (at < end) {
+        const char *blank = at;
+        while (blank < end && *blank != ' ')
+            blank++;
+        if (blank > at) {
+            symbolRange(places, at, static_cast<std::size_t>(blank - at), first, last);
+            if (first < last && !visit(first, last))
+                return;
+        }
+        at = blank + 1;
+    }
+}
+
+// The plain name of a symbol: "Cell::part" is "part", and a name C++
+// reserves loses the "_" velc gave it.
+void plainName(const PlaceEntry &entry, NameBuffer &name) {
+    std::size_t from = entry.symbolLength;
+    while (from > 0 && entry.symbol[from - 1] != ':')
+        from--;
+    std::size_t length = entry.symbolLength - from;
+    if (length >= sizeof name.text)
+        length = sizeof name.text - 1;
+    std::memcpy(name.text, entry.symbol + from, length);
+    name.text[length] = '\0';
+    if (length > 1 && name.text[length - 1] == '_')
+        name.text[length - 1] = '\0';
+}
+
+// Whether the function of `symbol` is in a cycle of calls (or calls
+// itself); if so `chosen` is the entry of the cycle's first function by
+// name, which names it whichever of them the compiler inlined into the
+// others.
+bool cycleRepresentative(PlaceTables &places, const char *symbol, const PlaceEntry *&chosen) {
+    std::size_t from = 0, to = 0;
+    symbolRange(places, symbol, std::strlen(symbol), from, to);
+    if (from == to)
+        return false;
+    std::memset(places.marks, 0, places.count);
+    std::size_t waiting = 0;
+    auto reach = [&](std::size_t from, std::size_t to) {
+        for (std::size_t at = from; at < to; at++) {
+            std::uint32_t index = places.order[at];
+            if (!(places.marks[index] & kReached)) {
+                places.marks[index] |= kReached;
+                places.waiting[waiting++] = index;
+            }
+        }
+        return true;
+    };
+    for (std::size_t at = from; at < to; at++)
+        forEachCallee(places, places.entries[places.order[at]], reach);
+    while (waiting > 0)
+        forEachCallee(places, places.entries[places.waiting[--waiting]], reach);
+    bool recursive = false;
+    for (std::size_t at = from; at < to; at++) {
+        recursive = recursive || (places.marks[places.order[at]] & kReached);
+        places.marks[places.order[at]] |= kReachesBack;
+    }
+    if (!recursive)
+        return false;
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (std::size_t i = 0; i < places.count; i++) {
+            if (places.marks[i] != kReached)
+                continue;
+            bool back = false;
+            forEachCallee(places, places.entries[i], [&](std::size_t from, std::size_t to) {
+                for (std::size_t at = from; at < to && !back; at++)
+                    back = places.marks[places.order[at]] & kReachesBack;
+                return !back;
+            });
+            if (back) {
+                places.marks[i] |= kReachesBack;
+                grew = true;
+            }
+        }
+    }
+    NameBuffer best{}, name{};
+    const PlaceEntry *first = nullptr;
+    for (std::size_t i = 0; i < places.count; i++) {
+        if (!(places.marks[i] & kReachesBack))
+            continue;
+        const PlaceEntry &entry = places.entries[i];
+        plainName(entry, name);
+        int order = first ? std::strcmp(name.text, best.text) : -1;
+        if (order < 0 || (order == 0 && compareSymbols(entry.symbol, entry.symbolLength, first->symbol,
+                                                       first->symbolLength) < 0)) {
+            first = &entry;
+            best = name;
+        }
+    }
+    if (!first)
+        return false;
+    // Overloads share the symbol: the place is its first entry's.
+    symbolRange(places, first->symbol, first->symbolLength, from, to);
+    chosen = &places.entries[places.order[from]];
+    return true;
+}
+
+// The place of the first entry of a symbol.
+const PlaceEntry *entryOf(const PlaceTables &places, const char *symbol) {
+    std::size_t first = 0, last = 0;
+    symbolRange(places, symbol, std::strlen(symbol), first, last);
+    return first < last ? &places.entries[places.order[first]] : nullptr;
+}
+
+void writeBytes(const char *text, std::size_t length) {
+    ssize_t ignored = write(STDERR_FILENO, text, length);
     (void)ignored;
 }
+void writeText(const char *text) { writeBytes(text, std::strlen(text)); }
 
 void writeNumber(long number) {
     char digits[24];
@@ -254,13 +481,32 @@ void onSegmentationFault(int signal, siginfo_t *info, void *) {
     std::fflush(stdout);
     SymbolTable table;
     readSymbolTable(table);
-    NameBuffer function;
-    bool named = faultFunction(table, function);
-    FunctionPlace place;
-    if (named && functionPlace(table, function.symbol, place)) {
-        writeText(place.file);
+    NameBuffer frames[kFaultFrames];
+    int found = programFrames(table, frames);
+    PlaceTables places;
+    bool placed = readPlaces(table, places);
+    // The innermost function of the frames that is in a cycle of calls is
+    // told by the cycle's first by name; without one, as before.
+    const PlaceEntry *chosen = nullptr;
+    NameBuffer function{};
+    for (int i = 0; placed && i < found && !chosen; i++)
+        if (i == 0 || std::strcmp(frames[i].symbol, frames[i - 1].symbol) != 0)
+            cycleRepresentative(places, frames[i].symbol, chosen);
+    bool named = chosen != nullptr;
+    if (named) {
+        plainName(*chosen, function);
+    } else {
+        int best = repeatedFunction(frames, found);
+        named = best >= 0;
+        if (named) {
+            function = frames[best];
+            chosen = placed ? entryOf(places, function.symbol) : nullptr;
+        }
+    }
+    if (chosen && chosen->fileLength > 0) {  // a table written without line directives names no place
+        writeBytes(chosen->file, chosen->fileLength);
         writeText(" L");
-        writeNumber(place.line);
+        writeNumber(chosen->recursion > 0 ? chosen->recursion : chosen->head);
         writeText(": ");
     }
     writeText("Run-time error: recursion too deep, the stack is exhausted");

@@ -63,15 +63,16 @@ private:
 
 }  // namespace
 
-void checkFault(const std::string &name, const std::string &configuration, const std::string &runner,
+void checkFault(const std::string &name, const std::string &configuration, const std::vector<std::string> &runners,
                 const std::string &extraSetting, bool placed) {
+    bool native = runners.size() == 1 && runners[0].empty();
     const testing::TestInfo *test = testing::UnitTest::GetInstance()->current_test_info();
     std::string label = std::string("fault_") + test->test_suite_name() + "_" + test->name();
     for (char &c : label)
         if (c == '/')
             c = '_';
     std::optional<AddressSpaceLimit> limit;
-    if (runner.empty())
+    if (native)
         limit.emplace();
     ExampleWorkspace workspace(label, configuration);
     if (!extraSetting.empty())
@@ -80,15 +81,17 @@ void checkFault(const std::string &name, const std::string &configuration, const
     CommandOutcome build = workspace.build(name);
     ASSERT_TRUE(workspace.hasFile(name + ".wasm")) << describe(build);
     // A native build runs the program too: velc reports how it ended and fails.
-    if (runner.empty()) {
+    if (native) {
         EXPECT_EQ(build.status, 1) << describe(build);
         EXPECT_NE(build.standardOutput.find(name + ".wasm ended with status 1\n"), std::string::npos) << describe(build);
     }
 
     std::string module = name + ".wasm";
-    CommandOutcome run = workspace.run(runner.empty() ? "./" + module : runner + " " + module);
     std::string expectedError = faultFile(name, ".err");
-    EXPECT_EQ(run.status, 1) << describe(run);
-    EXPECT_EQ(run.standardOutput, faultFile(name, ".out"));
-    EXPECT_EQ(run.standardError, placed ? expectedError : withoutPlace(expectedError));
+    for (const std::string &runner : runners) {
+        CommandOutcome run = workspace.run(runner.empty() ? "./" + module : runner + " " + module);
+        EXPECT_EQ(run.status, 1) << runner << "\n" << describe(run);
+        EXPECT_EQ(run.standardOutput, faultFile(name, ".out")) << runner;
+        EXPECT_EQ(run.standardError, placed ? expectedError : withoutPlace(expectedError)) << runner;
+    }
 }

@@ -8,8 +8,9 @@
 std::vector<std::string> faultNames();
 
 // Builds faults/<name>.vel with the configuration, extended by `extraSetting`
-// (a velc.ini line, or ""), runs it with `runner` ("" for a native program)
-// and checks its output, its error line and its status 1. `placed` is false
-// where the error line is expected without its place.
-void checkFault(const std::string &name, const std::string &configuration, const std::string &runner,
+// (a velc.ini line, or ""), runs it with each of `runners` (a command the
+// module's name follows; "" for a native program) and checks its output,
+// its error line and its status 1. `placed` is false where the error line
+// is expected without its place.
+void checkFault(const std::string &name, const std::string &configuration, const std::vector<std::string> &runners,
                 const std::string &extraSetting, bool placed);

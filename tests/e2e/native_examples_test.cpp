@@ -52,9 +52,9 @@ INSTANTIATE_TEST_SUITE_P(Examples, NativeExample, testing::ValuesIn(exampleNames
 // fault, and the function it is in; without line directives they name none.
 class NativeFault : public testing::TestWithParam<std::string> {};
 
-TEST_P(NativeFault, NamesTheSourceLine) { checkFault(GetParam(), NATIVE_INI, "", "", true); }
+TEST_P(NativeFault, NamesTheSourceLine) { checkFault(GetParam(), NATIVE_INI, {""}, "", true); }
 
-TEST_P(NativeFault, NamesNoPlaceWithoutLineDirectives) { checkFault(GetParam(), NATIVE_INI, "", "lines=0", false); }
+TEST_P(NativeFault, NamesNoPlaceWithoutLineDirectives) { checkFault(GetParam(), NATIVE_INI, {""}, "lines=0", false); }
 
 INSTANTIATE_TEST_SUITE_P(Faults, NativeFault, testing::ValuesIn(faultNames()),
                          [](const testing::TestParamInfo<std::string> &info) { return info.param; });

@@ -7,13 +7,9 @@
 
 #include "emreplay/wasm_object.hpp"
 
-namespace {
-
 std::string secondRuntimeCommand() {
     return std::string(NODE_PROGRAM) + " " + SECOND_RUNTIME_RUNNER + " " + WASI_SHIM_DIR + " ";
 }
-
-}  // namespace
 
 std::vector<std::string> importsOutsideWasi(const std::string &modulePath) {
     std::optional<std::vector<std::string>> imports = wasmImports(readWholeFile(modulePath));

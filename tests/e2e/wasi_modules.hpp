@@ -13,6 +13,10 @@ std::vector<std::string> importsOutsideWasi(const std::string &modulePath);
 // True when the second runtime is installed (setup.sh puts it in the build tree).
 bool secondRuntimeInstalled();
 
+// The command that runs a module under the second runtime, its name and
+// arguments to follow.
+std::string secondRuntimeCommand();
+
 // Runs the module under the second runtime.
 CommandOutcome runUnderSecondRuntime(ExampleWorkspace &workspace, const std::string &moduleAndArguments,
                                      const std::string &inputPath = "/dev/null");

@@ -126,10 +126,16 @@ TEST(WasmProgram, LineTablesBesideTheModuleAreReadOnlyWithTheirOwnModule) {
     EXPECT_EQ(run.standardError, "prog.vel L3: Run-time error: division by zero (in ratio)\n");
 }
 
-// Under wasmer as natively: the error line names the source line.
+// Under wasmer as natively: the error line names the source line, and
+// the second runtime tells the failure in the same words.
 class WasmFault : public testing::TestWithParam<std::string> {};
 
-TEST_P(WasmFault, NamesTheSourceLine) { checkFault(GetParam(), WASM_INI, WASMER_COMMAND, "", true); }
+TEST_P(WasmFault, NamesTheSourceLine) {
+    std::vector<std::string> runners{WASMER_COMMAND};
+    if (secondRuntimeInstalled())
+        runners.push_back(secondRuntimeCommand());
+    checkFault(GetParam(), WASM_INI, runners, "", true);
+}
 
 INSTANTIATE_TEST_SUITE_P(Faults, WasmFault, testing::ValuesIn(faultNames()),
                          [](const testing::TestParamInfo<std::string> &info) { return info.param; });

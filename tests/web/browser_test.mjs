@@ -5,12 +5,17 @@
 //
 // Ends with status 77 (skipped) where Chromium or puppeteer-core is missing.
 //
-// Each program of the programs directory (with its standard input in
-// name.in, and the other files there beside it) must show in the page what it prints under wasmer: the same
-// standard output, the same standard error (the run-time error with its
-// line and callers) and the same status. The playground must show a
-// diagnostic on its line, run the program once it is fixed, and refuse a
-// request that does not come to its own loopback name.
+// Each program of the programs directory must show in the page what it
+// prints under wasmer: the same standard output, the same standard error
+// (the run-time error with its line and callers) and the same status, and
+// let the files it wrote be downloaded as wasmer wrote them. Beside a
+// program: its standard input in name.in, the text of its arguments field
+// in name.args, the files it must offer for download in name.files, and
+// in name.err what both must print on standard error; other files are the
+// ones it reads, and name_lib.vel a source a program includes.
+// The playground must show a diagnostic on its line, run the program once
+// it is fixed, and refuse a request that does not come to its own loopback
+// name.
 // Prints "N passed, N failed"; the status is 1 when something failed.
 
 import { spawn, spawnSync } from 'node:child_process';
@@ -83,7 +88,8 @@ async function pageRun(browser, url, input, argumentsText) {
     await page.waitForFunction(() => !document.getElementById('run').disabled
       && document.getElementById('status').dataset.status !== undefined, { timeout: PAGE_SECONDS * 1000 });
     const status = Number(await page.$eval('#status', (element) => element.dataset.status));
-    const files = await page.$$eval('#files a', (links) => links.map((link) => link.textContent));
+    const files = await page.$$eval('#files a', (links) => Promise.all(links.map(async (link) => ({
+      label: link.textContent, name: link.download, data: await (await fetch(link.href)).text() }))));
     return { ...await pageConsole(page), status, files, inputShown };
   } finally {
     await page.close();
@@ -107,6 +113,16 @@ function underWasmer(directory, name, input, args = []) {
   return { stdout: run.stdout, stderr: run.stderr, status: run.status };
 }
 
+// The words a shell makes of a command line: blanks separate them, and
+// double quotes keep a part whole.
+function shellWords(text) {
+  return [...text.trim().matchAll(/(?:"[^"]*"|[^\s"]+)+/g)].map((found) => found[0].replace(/"/g, ''));
+}
+
+function readIfThere(file) {
+  return fs.existsSync(file) ? fs.readFileSync(file, 'utf8') : undefined;
+}
+
 function buildPage(directory, name) {
   const build = spawnSync(velc, ['-q', '--html', `${name}.vel`], { cwd: directory, encoding: 'utf8' });
   if (build.status !== 0 || !fs.existsSync(path.join(directory, `${name}.html`))) {
@@ -118,17 +134,19 @@ async function checkPages(browser) {
   const folder = path.join(scratch, 'pages');
   fs.rmSync(folder, { recursive: true, force: true });
   fs.mkdirSync(folder, { recursive: true });
-  const names = fs.readdirSync(programs).filter((file) => file.endsWith('.vel')).map((file) => file.slice(0, -4)).sort();
+  const sources = fs.readdirSync(programs).filter((file) => file.endsWith('.vel'));
+  const names = sources.filter((file) => !file.endsWith('_lib.vel')).map((file) => file.slice(0, -4)).sort();
   // The programs with the files beside them that they read (not their input).
-  for (const file of fs.readdirSync(programs).filter((file) => !file.endsWith('.in'))) {
+  for (const file of fs.readdirSync(programs).filter((file) => !/\.(in|args|err|files)$/.test(file))) {
     fs.copyFileSync(path.join(programs, file), path.join(folder, file));
   }
   const server = await serveFolder(folder);
   const origin = `http://127.0.0.1:${server.address().port}`;
   try {
     for (const name of names) {
-      const inputFile = path.join(programs, `${name}.in`);
-      const input = fs.existsSync(inputFile) ? fs.readFileSync(inputFile, 'utf8') : undefined;
+      const input = readIfThere(path.join(programs, `${name}.in`));
+      const argumentsText = readIfThere(path.join(programs, `${name}.args`))?.replace(/\n$/, '');
+      const expectedError = readIfThere(path.join(programs, `${name}.err`));
       try {
         buildPage(folder, name);
       } catch (error) {
@@ -136,16 +154,26 @@ async function checkPages(browser) {
         continue;
       }
       // The arguments field is split as a shell splits a command line.
-      const args = name === 'arguments' ? { text: 'one "two three"', words: ['one', 'two three'] } : undefined;
-      const expected = underWasmer(folder, name, input, args?.words);
-      const shown = await pageRun(browser, `${origin}/${name}.html`, input, args?.text);
+      const expected = underWasmer(folder, name, input, argumentsText === undefined ? [] : shellWords(argumentsText));
+      const shown = await pageRun(browser, `${origin}/${name}.html`, input, argumentsText);
       const same = shown.stdout === expected.stdout && shown.stderr === expected.stderr && shown.status === expected.status;
       check(`page ${name} shows an input box only for a program that reads input`, shown.inputShown === (input !== undefined));
       check(`page ${name} shows what wasmer prints`, same,
         `page:   ${JSON.stringify(shown)}\nwasmer: ${JSON.stringify(expected)}`);
+      for (const wanted of (readIfThere(path.join(programs, `${name}.files`)) ?? '').split('\n').filter(Boolean)) {
+        check(`page ${name} offers ${wanted} for download`, shown.files.some((file) => file.name === wanted),
+          JSON.stringify(shown.files.map((file) => file.label)));
+      }
+      if (expectedError !== undefined) check(`page ${name} names the place and callers of its failure`,
+        expected.stderr === expectedError, `expected: ${JSON.stringify(expectedError)}\nwasmer:   ${JSON.stringify(expected.stderr)}`);
+      for (const file of shown.files.filter((one) => !sources.includes(one.name) && fs.existsSync(path.join(folder, one.name)))) {
+        const written = fs.readFileSync(path.join(folder, file.name), 'utf8');
+        check(`page ${name} downloads ${file.name} as wasmer wrote it`, file.data === written,
+          `page:   ${JSON.stringify(file.data)}\nwasmer: ${JSON.stringify(written)}`);
+      }
       if (name === 'beside') check('page beside reads the file beside the program', /read: second line/.test(shown.stdout),
         shown.stdout);
-      if (name === 'files') check('page files lists the file written', shown.files.some((file) => file.startsWith('notes.txt')),
+      if (name === 'files') check('page files lists the file written', shown.files.some((file) => file.label.startsWith('notes.txt')),
         JSON.stringify(shown.files));
       if (name === 'trap') check('page trap names the function, the line and the callers',
         /^trap\.vel L4: .*trap: unreachable \(in crash\)\n  called from caller, trap\.vel L7\n/.test(shown.stderr), shown.stderr);
@@ -200,7 +228,8 @@ function requestStatus(port, { address = '127.0.0.1', from, method = 'GET', path
 // This machine's addresses other than its loopback.
 function outwardAddresses() {
   return Object.values(os.networkInterfaces()).flat()
-    .filter((one) => one && !one.internal && one.family === 'IPv4').map((one) => one.address);
+    .filter((one) => one && !one.internal && !one.address.startsWith('fe80:'))
+    .map((one) => ({ address: one.address, family: one.family }));
 }
 
 async function playgroundRun(page, source) {
@@ -225,27 +254,42 @@ async function checkPlayground(browser) {
     await playgroundRun(page, 'int x = 3\nprint y\nprint x\n');
     const marked = await page.evaluate(() => {
       const line = document.querySelectorAll('.cm-line')[1];
+      const items = [...document.querySelectorAll('#diagnostics li')];
       return { onLine: line?.querySelector('.cm-lintRange-error') !== null,
-        listed: [...document.querySelectorAll('#diagnostics li')].map((item) => item.dataset.line) };
+        listed: items.map((item) => item.dataset.line), texts: items.map((item) => item.textContent) };
     });
-    check('playground shows the diagnostic on its line', marked.onLine && marked.listed.join() === '2', JSON.stringify(marked));
+    check('playground shows the diagnostic on its line', marked.onLine && marked.listed.join() === '2'
+      && /"y" not declared/.test(marked.texts.join()), JSON.stringify(marked));
     await playgroundRun(page, 'int x = 3\nint y = 4\nprint x + y\n');
     const ran = await pageConsole(page);
     const state = await page.$eval('#status', (element) => element.textContent);
     check('playground runs the fixed program', ran.stdout === '7\n' && state === 'Exit status: 0', `${JSON.stringify(ran)} ${state}`);
-    check('playground refuses a request for another host', await requestStatus(port, { headers: { Host: 'example.com' } }) === 403);
     check('playground answers its own loopback name', await requestStatus(port) === 200);
     const own = `http://127.0.0.1:${port}`;
-    check('playground refuses a build posted by a page of another site',
-      await requestStatus(port, { method: 'POST', path: '/build', headers: { Origin: 'http://example.com' } }) === 403);
     check('playground builds what its own page posts',
       await requestStatus(port, { method: 'POST', path: '/build', headers: { Origin: own } }) === 200);
-    check('playground refuses a request a proxy relays from another host',
-      await requestStatus(port, { headers: { 'X-Forwarded-For': '192.0.2.7' } }) === 403);
-    for (const address of outwardAddresses()) {
+    // Requests a page of another site, a proxy or a rebinding name could
+    // make come to the loopback address: each is refused.
+    const forged = [
+      ['for another host', { headers: { Host: 'example.com' } }],
+      ['for a name that only begins as its own', { headers: { Host: `127.0.0.1:${port}.example.com` } }],
+      ['for its address on another port', { headers: { Host: `127.0.0.1:${port + 1}` } }],
+      ['a proxy relays from another host', { headers: { 'X-Forwarded-For': '192.0.2.7' } }],
+      ['a proxy names in Forwarded', { headers: { Forwarded: 'for=198.51.100.4' } }],
+      ['posted by a page of another site', { method: 'POST', path: '/build', headers: { Origin: 'http://example.com' } }],
+      ['posted by a page opened from a file', { method: 'POST', path: '/build', headers: { Origin: 'null' } }],
+      ['posted by a page of a name that only begins as its own',
+        { method: 'POST', path: '/build', headers: { Origin: `${own}.example.com` } }],
+    ];
+    for (const [what, request] of forged) {
+      check(`playground refuses a request ${what}`, await requestStatus(port, request) === 403);
+    }
+    for (const { address, family } of outwardAddresses()) {
       check(`playground is not reached through ${address}`, await requestStatus(port, { address }) === 0);
-      check(`playground refuses a request to its loopback sent from ${address}`,
-        await requestStatus(port, { from: address }) === 403);
+      if (family === 'IPv4') {
+        check(`playground refuses a request to its loopback sent from ${address}`,
+          await requestStatus(port, { from: address }) === 403);
+      }
     }
   } finally {
     await page.close();
