@@ -23,9 +23,15 @@ namespace fs = std::filesystem;
 namespace fuzz {
 namespace {
 
-// The sanitizers' status, which no velc run has of its own, so that a
-// report is told from a program's errors (status 1) by the status too.
+// The sanitizers' status. velc's own status is its count of errors, which
+// may be 86 as well: a run whose output ends with velc's summary line
+// ended by itself, unless a report stands on its standard error.
 constexpr int sanitizerStatus = 86;
+
+bool endsWithSummary(const std::string &output) {
+    static const std::regex summary(R"(compiled \d+ lines?, there (is|are) \d+ errors?\n?$)");
+    return std::regex_search(output, summary);
+}
 
 std::string readFile(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
@@ -251,7 +257,7 @@ std::optional<Finding> checkCase(const CheckSettings &settings, const FuzzCase &
                     settings.sanitized ? 0 : fourGigabytes);
     // The status tells a report from a program's errors: velc's syntax
     // messages on the same stream may quote any text of the program.
-    if (t.status == sanitizerStatus) {
+    if (t.status == sanitizerStatus && (!sanitizerReport(t.err).empty() || !endsWithSummary(t.out))) {
         std::string report = sanitizerReport(t.err);
         return Finding{"sanitizer report", clip(report.empty() ? t.err : report, 8000)};
     }

@@ -63,6 +63,12 @@ TEST(FuzzCheck, ProgramErrorsAndCleanTranslationsAreNoFinding) {
     // 126 and 127 errors are counts too, whatever a shell means by them.
     EXPECT_EQ(kindFound("errors126", "echo 'prog.vel L1: \"x\" not declared'; exit 126"), "none");
     EXPECT_EQ(kindFound("errors127", "echo 'prog.vel L1: \"x\" not declared'; exit 127"), "none");
+    // So are 86, the sanitizers' status, after velc's own summary line; the
+    // same status without it is a sanitizer that stopped velc.
+    EXPECT_EQ(kindFound("errors86", "echo 'prog.vel L1: \"x\" not declared'; "
+                                    "echo 'prog.vel, compiled 9 lines, there are 86 errors'; exit 86"),
+              "none");
+    EXPECT_EQ(kindFound("stopped86", "echo 'prog.vel L1: \"x\" not declared'; exit 86"), "sanitizer report");
     EXPECT_EQ(kindFound("clean", "echo 'int main() { return 0; }' > prog.cpp"), "none");
 }
 
