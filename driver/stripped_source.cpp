@@ -10,6 +10,7 @@
 #include "diagnostics/sink.hpp"
 #include "translator/commented_division.hpp"
 #include "translator/first_guesses.hpp"
+#include "translator/quoted_texts.hpp"
 
 namespace {
 
@@ -20,18 +21,11 @@ std::string stripLineComments(std::string line, LineCuts *cuts = nullptr) {
     while (restart) {
         restart = false;
         inBlockComment = false;
-        char quote = 0;
+        QuotedTexts texts;
         for (std::string::size_type i = 0; i < line.size(); i++) {
             char c = line[i];
-            if (quote) {
-                if (c == quote && line[i - 1] != '\\')
-                    quote = 0;
+            if (texts.holds(line, i))
                 continue;
-            }
-            if (c == '"' || c == '\'') {
-                quote = c;
-                continue;
-            }
             bool slashNext = c == '/' && i + 1 < line.size();
             if (c == '#' || (slashNext && line[i + 1] == '/')) {
                 line.resize(i);

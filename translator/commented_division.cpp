@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "translator/quoted_texts.hpp"
+
 namespace {
 
 bool isNameCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; }
@@ -10,17 +12,12 @@ bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; 
 // Where the `//` that begins the line's comment stands, or npos when the
 // comment begins otherwise (`#`, `/*`) or there is none.
 std::string::size_type commentStart(const std::string &line) {
-    char quote = 0;
+    QuotedTexts texts;
     for (std::string::size_type i = 0; i < line.size(); i++) {
         char c = line[i];
-        if (quote) {
-            if (c == quote && line[i - 1] != '\\')
-                quote = 0;
+        if (texts.holds(line, i))
             continue;
-        }
-        if (c == '"' || c == '\'')
-            quote = c;
-        else if (c == '#')
+        if (c == '#')
             return std::string::npos;
         else if (c == '/' && i + 1 < line.size() && line[i + 1] == '*')
             return std::string::npos;

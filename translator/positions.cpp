@@ -6,6 +6,7 @@
 
 #include "VLTokenTypes.hpp"
 #include "diagnostics/diagnostics.hpp"
+#include "translator/quoted_texts.hpp"
 
 namespace {
 
@@ -58,17 +59,10 @@ std::pair<std::string::size_type, std::string::size_type> lastOperator(const std
                                                                      const std::vector<std::string> &operators,
                                                                      std::string::size_type before) {
     std::pair<std::string::size_type, std::string::size_type> found{std::string::npos, 0};
-    char quote = 0;
+    QuotedTexts texts;
     for (std::string::size_type at = 0; at < line.size() && at < before; at++) {
-        char c = line[at];
-        if (quote) {
-            quote = c == quote && line[at - 1] != '\\' ? 0 : quote;
+        if (texts.holds(line, at))
             continue;
-        }
-        if (c == '"' || c == '\'') {
-            quote = c;
-            continue;
-        }
         for (const std::string &op : operators) {
             if (line.compare(at, op.size(), op) != 0)
                 continue;
@@ -87,14 +81,11 @@ std::pair<std::string::size_type, std::string::size_type> lastOperator(const std
 // The first "=" of the line that is no comparison ("<=", "==" ...), outside
 // quoted texts.
 std::string::size_type assignmentSign(const std::string &line, std::string::size_type before) {
-    char quote = 0;
+    QuotedTexts texts;
     for (std::string::size_type at = 0; at < line.size() && at < before; at++) {
-        char c = line[at];
-        if (quote) {
-            quote = c == quote && line[at - 1] != '\\' ? 0 : quote;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '=') {
+        if (texts.holds(line, at))
+            continue;
+        if (line[at] == '=') {
             bool joined = (at > 0 && std::strchr("<>!=", line[at - 1])) ||
                           (at + 1 < line.size() && line[at + 1] == '=');
             if (!joined)
@@ -118,14 +109,12 @@ std::string::size_type callLength(const std::string &line, std::string::size_typ
     if (open == std::string::npos || line[open] != '(')
         return nameLength;
     int depth = 0;
-    char quote = 0;
+    QuotedTexts texts;
     for (std::string::size_type i = open; i < line.size(); i++) {
         char c = line[i];
-        if (quote) {
-            quote = c == quote && line[i - 1] != '\\' ? 0 : quote;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '(') {
+        if (texts.holds(line, i))
+            continue;
+        if (c == '(') {
             depth++;
         } else if (c == ')' && --depth == 0) {
             return i + 1 - at;

@@ -8,13 +8,8 @@
 #include <string>
 #include <vector>
 
-// The parser's name of a token type ("SLASHFOR", "\"if\"").
-using TokenNamer = std::function<std::string(int)>;
+#include "translator/token_words.hpp"
 
-// What the user writes for a token type: "`/for`", "`)`", "the end of the line".
-std::string tokenWords(int type, const TokenNamer &names);
-// A token as the user wrote it: "`whle`", "the number `5`", "the end of the file".
-std::string foundWords(const antlr::RefToken &token, const TokenNamer &names);
 
 // A recognition error of the parser, reported unless its line already has
 // a syntax error (the faults that follow from the first are not news).

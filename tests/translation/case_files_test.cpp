@@ -69,14 +69,6 @@ std::string readWholeFile(const std::string &path) {
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-std::vector<std::string> splitLines(const std::string &text) {
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);)
-        lines.push_back(line);
-    return lines;
-}
-
 // A line of the implementation as a statement: without its indentation, and
 // a file-level variable of the main source without the unnamed namespace of
 // its own line.

@@ -16,14 +16,6 @@ struct Placed {
     int code = -1;
 };
 
-std::vector<std::string> linesOf(const std::string &text) {
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);)
-        lines.push_back(line);
-    return lines;
-}
-
 // Whether `message` is the catalogue's text of `code`: a message of its
 // own (with a quoted name before it, and a full stop after it or not), or a
 // template whose "$" places were filled.
@@ -59,7 +51,7 @@ std::string jsonDisagreements(const std::string &console, const std::string &jso
     std::string found;
     std::vector<Placed> objects;
     std::size_t errors = 0;   // the located objects that are not warnings
-    for (const std::string &line : linesOf(json)) {
+    for (const std::string &line : splitLines(json)) {
         nlohmann::json object;
         try {
             object = nlohmann::json::parse(line);
@@ -86,7 +78,7 @@ std::string jsonDisagreements(const std::string &console, const std::string &jso
     }
     std::size_t located = 0;
     const std::string prefix = file + " L";
-    for (const std::string &line : linesOf(console)) {
+    for (const std::string &line : splitLines(console)) {
         std::string::size_type colon = line.find(": ");
         if (line.compare(0, prefix.size(), prefix) != 0 || colon == std::string::npos)
             continue;
@@ -114,4 +106,12 @@ std::string jsonDisagreements(const std::string &console, const std::string &jso
         found += "json: " + std::to_string(errors) + " located errors for " + std::to_string(located) +
                  " located lines\n";
     return found;
+}
+
+std::vector<std::string> splitLines(const std::string &text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
+    return lines;
 }

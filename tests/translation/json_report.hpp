@@ -4,6 +4,10 @@
 // for each located console line (same line, column and message), and each
 // numbered message carries the code whose catalogue text it prints.
 #include <string>
+#include <vector>
+
+// The lines of a text, without their line ends.
+std::vector<std::string> splitLines(const std::string &text);
 
 // The disagreements, one per line; empty when the two forms agree.
 // `console` is standard output then standard error of the text form,

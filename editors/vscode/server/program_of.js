@@ -21,6 +21,14 @@ const FOLDERS_UP = 3;
 // other names are C++ headers.
 const includeLine = /^[ \t]*include[ \t]+"?([^"\s]+\.vel)\b/gim;
 
+// A folder and the FOLDERS_UP folders above it, as far as the root.
+function foldersUp(folder) {
+    const folders = [folder];
+    while (folders.length <= FOLDERS_UP && path.dirname(folders[folders.length - 1]) !== folders[folders.length - 1])
+        folders.push(path.dirname(folders[folders.length - 1]));
+    return folders;
+}
+
 // The source names a text's include lines give, as written.
 function includedNames(text) {
     return [...text.matchAll(includeLine)].map((match) => match[1]);
@@ -60,8 +68,7 @@ class ProgramOf {
         const known = this.includers.get(file);
         if (known && fs.existsSync(known) && this.programHolds(known, file))
             return known;
-        let folder = path.dirname(file);
-        for (let up = 0; up <= FOLDERS_UP; up++) {
+        for (const folder of foldersUp(path.dirname(file))) {
             let names;
             try {
                 names = fs.readdirSync(folder).filter((name) => name.toLowerCase().endsWith('.vel')).slice(0, FOLDER_LIMIT);
@@ -73,10 +80,6 @@ class ProgramOf {
                 if (candidate !== file && this.names(candidate, file))
                     return candidate;
             }
-            const parent = path.dirname(folder);
-            if (parent === folder)
-                break;
-            folder = parent;
         }
         return null;
     }
@@ -105,17 +108,8 @@ class ProgramOf {
     // them, from the folder of the program's main source, which is the
     // source's own folder or one above it.
     names(source, file) {
-        for (const name of this.includeNamesOf(source)) {
-            for (let folder = path.dirname(source), up = 0; up <= FOLDERS_UP; up++) {
-                if (path.resolve(folder, name) === file)
-                    return true;
-                const parent = path.dirname(folder);
-                if (parent === folder)
-                    break;
-                folder = parent;
-            }
-        }
-        return false;
+        const folders = foldersUp(path.dirname(source));
+        return this.includeNamesOf(source).some((name) => folders.some((folder) => path.resolve(folder, name) === file));
     }
 
     // Whether the program of the main source `main` holds `file`.
