@@ -124,7 +124,7 @@ void placeOnLine(json &diagnostic, const std::string &file, int line, const std:
 bool placeOnIncludeLine(json &diagnostic, const std::string &message, const std::string &mainSource) {
     static const std::regex unreadable(
         R"(^(.+?) (not found|is a folder, not a source file|is not a regular file|cannot be read: .*)\. Compilation aborted\.$)");
-    static const std::regex includeLine(R"(^([ \t]*include[ \t]+"?)([^"\s]+\.vel)\b)", std::regex::icase);
+    static const std::regex includeLine(R"(^([ \t]*include[ \t]+["']?)([^"'\t\r]+?\.vel)\b)", std::regex::icase);
     std::smatch m;
     if (!std::regex_match(message, m, unreadable))
         return false;

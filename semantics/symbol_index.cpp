@@ -210,12 +210,13 @@ void indexClassDeclared(int classRecord) {
     index->openClass = at;
 }
 
-void indexDefineDeclared(const std::string &name) {
+void indexDefineDeclared(const std::string &name, int likeFunction) {
     SymbolIndex *index = symbolIndex();
     if (!index)
         return;
     IndexedDeclaration declaration;
     declaration.kind = DeclarationKind::define;
+    declaration.like = likeFunction;
     addDeclaration(*index, declaration, name);
 }
 

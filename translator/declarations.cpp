@@ -487,7 +487,7 @@ void defineFunctionType(const std::string &name, const std::string &literal) {
         reportNamed(E_FUNCTION_NOT_DEFINED, functionName);
         return;
     }
-    indexDefineDeclared(name);
+    indexDefineDeclared(name, index);
     DefinedType defined;
     defined.name = name;
     defined.function = index;

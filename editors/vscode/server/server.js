@@ -219,7 +219,7 @@ connection.onHover(async (params) => {
 // in the main source's folder, as velc finds it.
 function includedSourceAt(view, file, position) {
     const line = textOf(file).split(/\r?\n/)[position.line] || '';
-    const match = /^([ \t]*include[ \t]+"?)([^"\s]+\.vel)\b/i.exec(line);
+    const match = /^([ \t]*include[ \t]+["']?)([^"'\t\r]+?\.vel)\b/i.exec(line);
     if (!match || position.character < match[1].length || position.character > match[1].length + match[2].length)
         return null;
     const source = path.resolve(path.dirname(view.main || file), match[2]);
