@@ -124,21 +124,24 @@ function keysAddedBy(view, use) {
     return [];
 }
 
-// For a variable of a `for key, value in d` loop over a dict declared with
-// `dict`, the keys' type when it is known: { type, dict: 'dict d' }.
+// For a variable of a `for key, value in d` loop (or its one-line form)
+// over a dict declared with `dict` or as an XML element, the keys' type when it is known:
+// { type, dict: 'dict d' }.
 function dictKeyType(view, d) {
     const line = view.lineText(d.file, d.line);
-    const loop = /^\s*for\s+([A-Za-z_]\w*)\s*,\s*[A-Za-z_]\w*\s+in\s+([A-Za-z_]\w*)\s*$/.exec(line);
+    const loop = /^\s*for\s+([A-Za-z_]\w*)\s*,\s*[A-Za-z_]\w*\s+in\s+([A-Za-z_]\w*)\s*(?:\?.*)?$/.exec(line);
     if (!loop || loop[1] !== d.name)
         return null;
     const index = view.resolve(loop[2], d.file, { line: d.line - 1 });
     const dict = index >= 0 ? view.declarations[index] : null;
-    if (!dict || dict.type !== 'dict' || dict.kind !== 'variable')
+    if (!dict || dict.type !== 'dict' || (dict.kind !== 'variable' && dict.kind !== 'constant'))
         return null;
     // Declared empty, or with a literal on its line.
     const declared = view.lineText(dict.file, dict.line);
     const rest = Buffer.from(declared, 'utf8').subarray(dict.endColumn - 1).toString('utf8');
-    let types = /^\s*$/.test(rest) ? [] : /^\s*=/.test(rest) ? literalKeys(view, dict.file, dict.line, rest.replace(/^\s*=/, '')) : null;
+    // An XML element written as a statement is a dict keyed by texts.
+    let types = /^\s*$/.test(rest) ? [] : /^\s*=/.test(rest) ? literalKeys(view, dict.file, dict.line, rest.replace(/^\s*=/, ''))
+        : /^\s*</.test(declared) ? ['text'] : null;
     for (const use of view.references(index).slice(1)) {
         if (!types)
             break;
