@@ -198,6 +198,8 @@ void addClassReturnType(const std::string &className, bool arrayOfClass) {
         state.record.returnClass = classIndex;
     if (classIndex < 0)
         reportNamed(E_CLASS_NOT_DEFINED, className);
+    else
+        indexClassUsed(classIndex, className);
 }
 
 namespace {

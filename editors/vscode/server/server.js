@@ -13,12 +13,13 @@ const fs = require('node:fs');
 const os = require('node:os');
 const {
     createConnection, TextDocuments, ProposedFeatures, TextDocumentSyncKind, DiagnosticSeverity,
-    CompletionItemKind, SymbolKind, MarkupKind, ShowMessageNotification, MessageType,
+    CompletionItemKind, SymbolKind, MarkupKind, ShowMessageNotification, MessageType, ResponseError, ErrorCodes,
 } = require('vscode-languageserver/node');
 const { TextDocument } = require('vscode-languageserver-textdocument');
 const { IndexView } = require('./index_view');
 const { ProgramOf } = require('./program_of');
 const language = require('./language');
+const { planRename } = require('./rename');
 
 const connection = createConnection(ProposedFeatures.all, process.stdin, process.stdout);
 const documents = new TextDocuments(TextDocument);
@@ -173,6 +174,7 @@ connection.onInitialize(() => ({
         completionProvider: { triggerCharacters: ['.', '/'] },
         signatureHelpProvider: { triggerCharacters: ['(', ','] },
         documentFormattingProvider: true,
+        renameProvider: { prepareProvider: true },
     },
     serverInfo: { name: 'velc-lsp' },
 }));
@@ -250,6 +252,39 @@ connection.onReferences(async (params) => {
     if (params.context && params.context.includeDeclaration === false)
         places.shift();
     return places.map((p) => ({ uri: uriOf(p.file), range: at.view.range(p) }));
+});
+
+// A rename is planned on the last check; what it cannot do safely it refuses
+// with the reason, which the editor shows.
+async function renamePlan(params, newName) {
+    await checksDone();
+    const at = viewAt(params);
+    const target = at && targetAt(at.view, at.file, params.position);
+    if (!target)
+        return { refused: 'no declared name here' };
+    if (target.declaration === undefined)
+        return { refused: 'a built-in name cannot be renamed' };
+    return { ...planRename(at.view, target.declaration, newName), view: at.view, declaration: target.declaration };
+}
+
+connection.onPrepareRename(async (params) => {
+    const plan = await renamePlan(params);
+    if (plan.refused)
+        return new ResponseError(ErrorCodes.InvalidRequest, plan.refused);
+    // The range of the name under the cursor, among the places to change.
+    const file = fileOf(params.textDocument.uri);
+    const here = plan.places.find((p) => plan.view.contains(p, file, params.position));
+    return here ? { range: plan.view.range(here), placeholder: plan.view.declarations[plan.declaration].name } : null;
+});
+
+connection.onRenameRequest(async (params) => {
+    const plan = await renamePlan(params, params.newName);
+    if (plan.refused)
+        return new ResponseError(ErrorCodes.InvalidRequest, plan.refused);
+    const changes = {};
+    for (const p of plan.places)
+        (changes[uriOf(p.file)] ||= []).push({ range: plan.view.range(p), newText: params.newName });
+    return { changes };
 });
 
 const symbolKinds = {
