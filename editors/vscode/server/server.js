@@ -202,7 +202,14 @@ function targetAt(view, file, position) {
     if (!word)
         return null;
     const declaration = view.resolve(word, file, position);
-    return declaration >= 0 ? { declaration } : null;
+    if (declaration >= 0)
+        return { declaration };
+    // A built-in function called where the index has no use of it (swap
+    // is a statement of its own).
+    const line = textOf(file).split(/\r?\n/)[position.line] || '';
+    const after = line.slice(line.indexOf(word, Math.max(0, position.character - word.length)) + word.length);
+    const builtin = /^\s*\(/.test(after) && view.builtinFunctions().find((b) => b.name.toLowerCase() === word.toLowerCase());
+    return builtin ? { builtin: builtin.index } : null;
 }
 
 connection.onHover(async (params) => {
