@@ -285,6 +285,17 @@ void indexClassUsed(int classRecord, const std::string &name) {
         addUseAhead(*index, name, classRecord, index->classUsesAhead);
 }
 
+void indexDefineUsed(const std::string &name) {
+    SymbolIndex *index = symbolIndex();
+    if (!index)
+        return;
+    for (int at = static_cast<int>(index->declarations.size()) - 1; at >= 0; at--)
+        if (index->declarations[at].kind == DeclarationKind::define && index->declarations[at].name == name) {
+            addUse(*index, name, at, -1);
+            return;
+        }
+}
+
 void indexBuiltinUsed(int row, const std::string &name) {
     if (SymbolIndex *index = symbolIndex())
         addUse(*index, name, -1, row);

@@ -103,4 +103,6 @@ void indexScopeEnds(const std::vector<Symbol *> &scope, int lastLine);
 void indexSymbolUsed(const Symbol *symbol, const std::string &name);
 void indexFunctionUsed(int functionRecord, const std::string &name);
 void indexClassUsed(int classRecord, const std::string &name);
+// A type of define named (a parameter's, an object's).
+void indexDefineUsed(const std::string &name);
 void indexBuiltinUsed(int row, const std::string &name);

@@ -18,6 +18,7 @@
 #include "translator/classes.hpp"
 #include "translator/declarations.hpp"
 #include "translator/evaluation_order.hpp"
+#include "translator/names.hpp"
 #include "translator/expressions.hpp"
 #include "translator/functions.hpp"
 #include "translator/output.hpp"
@@ -605,6 +606,7 @@ ExprValue beginCall(const std::string &name) {
     // A function passed as an argument is called by its parameter's name.
     const ParameterRecord *parameter = functionParameterNamed(name);
     if (parameter != nullptr && parameter->functionType && parameter->signature >= 0) {
+        indexSymbolUsed(visibleSymbol(name), name);
         CallDescriptor call;
         call.kind = CALL_PROGRAM_FUNCTION;
         call.row = parameter->signature;

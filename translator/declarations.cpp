@@ -352,6 +352,7 @@ void beginObjectDeclaration(const std::string &className) {
     if (isDefinedType(className, byValue)) {
         declarations().classIndex = -5;
         declarations().cppType = typeNameSpelling(className) + (byValue ? " " : " *");
+        indexDefineUsed(className);
         return;
     }
     declarations().cppType = objectSpelling(className);

@@ -300,6 +300,7 @@ void parameterNamedType(const std::string &name) {
         parameter.signature = signature;
         parameter.functionTypeName = name;
         functionState().parameterSpelling += typeNameSpelling(name) + " ";
+        indexDefineUsed(name);
         return;
     }
     bool byValue = false;
@@ -307,6 +308,7 @@ void parameterNamedType(const std::string &name) {
     parameter.className = name;
     if (isDefinedType(name, byValue)) {
         functionState().parameterSpelling += typeNameSpelling(name) + (byValue ? " " : " *");
+        indexDefineUsed(name);
         return;
     }
     functionState().parameterSpelling += objectSpelling(name);
