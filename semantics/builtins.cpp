@@ -25,6 +25,8 @@ const BuiltinRow TABLE[] = {
     {"toint", "int", {T_NATURAL, 0, 1, 0, 0, 0, T_INTEGER, 0}},
     {"tointeger", "int", {T_NATURAL, 0, 1, 0, 0, 0, T_INTEGER, 0}},
     {"toreal", "doubleval", {T_NATURAL, 0, 1, 0, 0, 0, T_REAL, 0}},
+    {"toint", "intval", {T_BOOLEAN, 0, 1, 0, 0, 0, T_INTEGER, 0}},
+    {"tointeger", "intval", {T_BOOLEAN, 0, 1, 0, 0, 0, T_INTEGER, 0}},
     {"capitalize", "capitalize", {T_TEXT, 0, 5, 0, 0, 0, T_TEXT, 0}},
     {"compare", "compare", {T_TEXT, 0, 5, 1, T_CHARPTR, 0, T_INTEGER, 0}},
     {"dup", "dup", {T_TEXT, 0, 5, 1, T_INTEGER, 0, T_TEXT, 0}},
