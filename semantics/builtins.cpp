@@ -123,6 +123,7 @@ const BuiltinRow TABLE[] = {
     {"isText", "isText", {T_VAR, 0, 12, 0, 0, 0, T_BOOLEAN, 0}},
     {"isNumber", "sNumber", {T_VAR, 0, 12, 0, 0, 0, T_BOOLEAN, 0}},
     {"isBoolean", "isBoolean", {T_VAR, 0, 12, 0, 0, 0, T_BOOLEAN, 0}},
+    {"isBool", "isBoolean", {T_VAR, 0, 12, 0, 0, 0, T_BOOLEAN, 0}},
     {"isNatural", "isNatural", {T_VAR, 0, 12, 0, 0, 0, T_BOOLEAN, 0}},
     {"isReal", "isReal", {T_VAR, 0, 12, 0, 0, 0, T_BOOLEAN, 0}},
     {"isInt", "isInt", {T_VAR, 0, 12, 0, 0, 0, T_BOOLEAN, 0}},
