@@ -318,6 +318,17 @@ private:
         line("/for");
         line("print " + count);
         prints("9");
+        // The keys of a dict of integer keys compute as integers.
+        std::string numbered = fresh("numbered"), keySum = fresh("keySum"), nk = fresh("k"), nv = fresh("v");
+        int k1 = between(1, 50), k2 = k1 + between(1, 50), v1 = between(0, 9), v2 = between(0, 9);
+        line("dict " + numbered + " = {" + std::to_string(k1) + ": " + std::to_string(v1) + ", " + std::to_string(k2) +
+             ": " + std::to_string(v2) + "}");
+        line("int " + keySum + " = 0");
+        line("for " + nk + ", " + nv + " in " + numbered);
+        line("    " + keySum + " = " + keySum + " + " + nk + " + " + nv);
+        line("/for");
+        line("print " + keySum);
+        prints(std::to_string(k1 + k2 + v1 + v2));
         // A recursion looping over a file-level array at every depth.
         std::string parts = fresh("parts"), ways = fresh("ways"), n = fresh("n"), c = fresh("c"), q = fresh("q");
         std::vector<int> ps;
