@@ -267,10 +267,7 @@ private:
         line("bool, natural, array, real " + h + "(int " + x + ")");
         line("return " + x + " > " + std::to_string(edge) + ", " + x + ".toNatural() * 3000000000n, [" + x +
              ", " + quoted(w) + "], " + x + " * 0.25");
-        line("bool " + yes);
-        line("natural " + big);
-        line("array " + list2);
-        line("real " + part);
+        line("bool " + yes + "\nnatural " + big + "\narray " + list2 + "\nreal " + part);
         line(yes + ", " + big + ", " + list2 + ", " + part + " = " + h + "(" + std::to_string(at) + ")");
         line("print " + yes + ", " + big + ", " + list2 + ", " + part);
         static const char *const quarters[] = {"", ".25", ".5", ".75"};
@@ -323,11 +320,8 @@ private:
         int k1 = between(1, 50), k2 = k1 + between(1, 50), v1 = between(0, 9), v2 = between(0, 9);
         line("dict " + numbered + " = {" + std::to_string(k1) + ": " + std::to_string(v1) + ", " + std::to_string(k2) +
              ": " + std::to_string(v2) + "}");
-        line("int " + keySum + " = 0");
-        line("for " + nk + ", " + nv + " in " + numbered);
-        line("    " + keySum + " = " + keySum + " + " + nk + " + " + nv);
-        line("/for");
-        line("print " + keySum);
+        line("int " + keySum + " = 0\nfor " + nk + ", " + nv + " in " + numbered);
+        line("    " + keySum + " = " + keySum + " + " + nk + " + " + nv + "\n/for\nprint " + keySum);
         prints(std::to_string(k1 + k2 + v1 + v2));
         // A recursion looping over a file-level array at every depth.
         std::string parts = fresh("parts"), ways = fresh("ways"), n = fresh("n"), c = fresh("c"), q = fresh("q");
@@ -336,14 +330,9 @@ private:
             if (chance(50) || (p == 5 && ps.empty())) ps.push_back(p);
         int target = between(0, 14);
         line("int[] " + parts + " = " + listText(ps));
-        line("int " + ways + "(int " + n + ")");
-        line("    if " + n + " = 0 ? return 1");
-        line("    if " + n + " < 0 ? return 0");
-        line("    int " + c + " = 0");
-        line("    for " + q + " in " + parts);
-        line("        " + c + " = " + c + " + " + ways + "(" + n + " - " + q + ")");
-        line("    /for");
-        line("return " + c);
+        line("int " + ways + "(int " + n + ")\n    if " + n + " = 0 ? return 1\n    if " + n + " < 0 ? return 0");
+        line("    int " + c + " = 0\n    for " + q + " in " + parts + "\n        " + c + " = " + c + " + " + ways + "(" +
+             n + " - " + q + ")\n    /for\nreturn " + c);
         line("print " + ways + "(" + std::to_string(target) + ")");
         std::vector<long long> counted(size_t(target) + 1, 0);
         counted[0] = 1;
