@@ -115,6 +115,7 @@ using DocRows = std::map<std::string, std::map<std::string, DocRow>>;
 std::vector<std::string> receiversOfSection(const std::string &heading) {
     if (heading == "Texts") return {"text"};
     if (heading == "Numbers") return {"number", "integer", "real", "natural"};
+    if (heading == "Truth values") return {"boolean"};
     if (heading.compare(0, 6, "Arrays") == 0) return {"array"};
     if (heading == "Dicts") return {"dict"};
     if (heading == "Var values") return {"var"};

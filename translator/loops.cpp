@@ -656,7 +656,10 @@ void writeContainerFor(int declaredType, const std::string &first, const std::st
         int keyImplied = container.type == T_DICT || container.type == T_VAR ? T_VAR : T_INTEGER;
         std::string spelling = declareLoopVariable(0, first, keyImplied);
         int keyType = variableType(first, keyImplied);
-        writeElementAssignment(spelling, emittedNameFor(first), keyType, name + ".key()", T_VAR);
+        // A var key keeps the key as the dict stores it: an integer key
+        // computes as an integer.
+        std::string key = keyType == T_VAR && (container.type == T_DICT || container.type == T_VAR) ? ".heldKey()" : ".key()";
+        writeElementAssignment(spelling, emittedNameFor(first), keyType, name + key, T_VAR);
     }
     if (container.type == T_OBJECTARRAY && container.classIndex >= 0 && !declaredType &&
         !isDeclaredAnywhere(valueName)) {

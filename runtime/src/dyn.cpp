@@ -427,6 +427,11 @@ dyn dyn::key() const {
     return dyn();
 }
 
+dyn dyn::heldKey() const {
+    if (type == DICT) return dictValue->heldKey();
+    return key();
+}
+
 dyn dyn::value() const {
     if (type == ARRAY) return arrayValue->value();
     if (type == DICT) return dictValue->value();

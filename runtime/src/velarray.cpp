@@ -95,6 +95,9 @@ int velarray::key() const { return static_cast<int>(cursor); }
 dyn velarray::value() const { return at(static_cast<int>(cursor)); }
 
 velarray &velarray::operator+=(const dyn &item) {
+    // A var holding an array joins it, as an array does and as two vars do:
+    // `[head] + rest` over the arrays of an array gives one flat list.
+    if (item.kind() == dyn::ARRAY) return *this += *item.asArray();
     items.push_back(item);
     return *this;
 }

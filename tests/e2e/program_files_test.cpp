@@ -3,6 +3,8 @@
 // standard input where there is one (it must build without
 // any message of velc or of the C++ compiler), <name>.msg the lines velc
 // must report when it refuses the program (and nothing may be built).
+// <name>_lib.vel is a second source the program includes: it is copied
+// beside the program and is no program of its own.
 // Compiled into the native and the wasm test programs alike: a fault of the
 // generated C++ may show under one compiler only.
 #include <gtest/gtest.h>
@@ -29,10 +31,15 @@ std::string programPath(const std::string &name, const std::string &extension) {
     return std::string(PROGRAMS_DIR) + "/" + name + extension;
 }
 
+bool isLibrary(const std::string &stem) {
+    const std::string suffix = "_lib";
+    return stem.size() > suffix.size() && stem.compare(stem.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
 std::vector<std::string> programNames() {
     std::vector<std::string> names;
     for (const auto &entry : fs::directory_iterator(PROGRAMS_DIR))
-        if (entry.path().extension() == ".vel")
+        if (entry.path().extension() == ".vel" && !isLibrary(entry.path().stem().string()))
             names.push_back(entry.path().stem().string());
     std::sort(names.begin(), names.end());
     return names;
@@ -53,6 +60,8 @@ TEST_P(ProgramFile, GivesWhatItsFileSays) {
     const std::string name = GetParam();
     ExampleWorkspace workspace(PROGRAM_FILES_LABEL + name, PROGRAM_FILES_INI);
     workspace.addSource(name, readWholeFile(programPath(name, ".vel")));
+    if (fileExists(programPath(name + "_lib", ".vel")))
+        workspace.addSource(name + "_lib", readWholeFile(programPath(name + "_lib", ".vel")));
     CommandOutcome build = workspace.build(name);
     std::string printed = build.standardOutput + build.standardError;
 

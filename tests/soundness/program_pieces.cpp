@@ -260,6 +260,19 @@ private:
         prints("[0, " + std::to_string(two + 1) + "] " + std::to_string(two + 2) + " " + std::to_string(two + 1));
         if (callsFirst)
             for (const std::string &l : definitions) line(l);
+        // A truth value, a natural, an array and a real, in that order.
+        std::string h = fresh("mixed"), x = fresh("x"), yes = fresh("yes"), big = fresh("big"), list2 = fresh("list"),
+                    part = fresh("part");
+        int at = between(1, 40), edge = between(1, 40);
+        line("bool, natural, array, real " + h + "(int " + x + ")");
+        line("return " + x + " > " + std::to_string(edge) + ", " + x + ".toNatural() * 3000000000n, [" + x +
+             ", " + quoted(w) + "], " + x + " * 0.25");
+        line("bool " + yes + "\nnatural " + big + "\narray " + list2 + "\nreal " + part);
+        line(yes + ", " + big + ", " + list2 + ", " + part + " = " + h + "(" + std::to_string(at) + ")");
+        line("print " + yes + ", " + big + ", " + list2 + ", " + part);
+        static const char *const quarters[] = {"", ".25", ".5", ".75"};
+        prints(show(at > edge) + " " + std::to_string(at * 3000000000ULL) + " [" + std::to_string(at) + ", " +
+               quoted(w) + "] " + std::to_string(at / 4) + quarters[at % 4]);
     }
 
     // Loops over one container inside each other and inside functions the
@@ -302,6 +315,31 @@ private:
         line("/for");
         line("print " + count);
         prints("9");
+        // The keys of a dict of integer keys compute as integers.
+        std::string numbered = fresh("numbered"), keySum = fresh("keySum"), nk = fresh("k"), nv = fresh("v");
+        int k1 = between(1, 50), k2 = k1 + between(1, 50), v1 = between(0, 9), v2 = between(0, 9);
+        line("dict " + numbered + " = {" + std::to_string(k1) + ": " + std::to_string(v1) + ", " + std::to_string(k2) +
+             ": " + std::to_string(v2) + "}");
+        line("int " + keySum + " = 0\nfor " + nk + ", " + nv + " in " + numbered);
+        line("    " + keySum + " = " + keySum + " + " + nk + " + " + nv + "\n/for\nprint " + keySum);
+        prints(std::to_string(k1 + k2 + v1 + v2));
+        // A recursion looping over a file-level array at every depth.
+        std::string parts = fresh("parts"), ways = fresh("ways"), n = fresh("n"), c = fresh("c"), q = fresh("q");
+        std::vector<int> ps;
+        for (int p = 1; p <= 5; ++p)
+            if (chance(50) || (p == 5 && ps.empty())) ps.push_back(p);
+        int target = between(0, 14);
+        line("int[] " + parts + " = " + listText(ps));
+        line("int " + ways + "(int " + n + ")\n    if " + n + " = 0 ? return 1\n    if " + n + " < 0 ? return 0");
+        line("    int " + c + " = 0\n    for " + q + " in " + parts + "\n        " + c + " = " + c + " + " + ways + "(" +
+             n + " - " + q + ")\n    /for\nreturn " + c);
+        line("print " + ways + "(" + std::to_string(target) + ")");
+        std::vector<long long> counted(size_t(target) + 1, 0);
+        counted[0] = 1;
+        for (int m = 1; m <= target; ++m)
+            for (int p : ps)
+                if (p <= m) counted[size_t(m)] += counted[size_t(m - p)];
+        prints(std::to_string(counted[size_t(target)]));
     }
 
     // A var function giving nil, a var attribute given no value, two

@@ -210,6 +210,9 @@ public:
     void reset();
     bool inBound();
     text key() const;
+    // The cursor's key as it is stored, an integer or a text: the key a
+    // loop gives a var, which computes with it as with the key itself.
+    dyn heldKey() const { return cursor < entries.size() ? entries[cursor].key : dyn(); }
     dyn value() const;
     void bound() { stepPending = true; }
     bool walkAt(std::size_t position) const {

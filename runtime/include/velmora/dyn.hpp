@@ -162,6 +162,8 @@ public:
     void reset();
     bool inBound();
     dyn key() const;
+    // As key(), but a dict's key as it is stored (an integer stays one).
+    dyn heldKey() const;
     dyn value() const;
     void bound();
     bool walkAt(std::size_t position) const;
