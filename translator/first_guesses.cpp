@@ -200,12 +200,14 @@ bool guessAt(const antlr::RefToken &token, Guess &guess) {
                      "write `" + target + " = " + target + " " + op + " " + value + "`");
         return true;
     }
-    // `~=` of Lua, wherever the parse stopped on its line.
-    std::string::size_type tilde = text.find("~=");
-    if (tilde != std::string::npos && text.find('"') == std::string::npos) {
-        reportSyntax(line, static_cast<int>(tilde) + 1, static_cast<int>(tilde) + 2,
-                     "`~=` is not an operator: `!=` tells two values apart",
-                     velmoraFormHint(text.substr(0, tilde) + "!=" + text.substr(tilde + 2)));
+    // `~=` of Lua and `=/=` of Erlang, wherever the parse stopped on its line.
+    for (const std::string written : {"~=", "=/="}) {
+        std::string::size_type sign = text.find(written);
+        if (sign == std::string::npos || text.find('"') != std::string::npos)
+            continue;
+        reportSyntax(line, static_cast<int>(sign) + 1, static_cast<int>(sign + written.size()),
+                     "`" + written + "` is not an operator: `!=` tells two values apart",
+                     velmoraFormHint(text.substr(0, sign) + "!=" + text.substr(sign + written.size())));
         guess.absorbsBlockStart = true;
         return true;
     }

@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <iterator>
 
 #include "VLTokenTypes.hpp"
 #include "diagnostics/diagnostics.hpp"
+#include "diagnostics/sink.hpp"
 #include "translator/foreign_lines.hpp"
 #include "translator/hints.hpp"
 #include "translator/source_translation.hpp"
@@ -46,6 +48,41 @@ bool isBranchWord(const antlr::RefToken &token) {
 
 }  // namespace
 
+namespace {
+
+const char *const anyValueHint = "a variable is declared with its type, or `var` for a value of any type";
+
+// `let v = vec![1, 2]`: the message of the declaration word writes the
+// whole line; another one adds what it says of the array.
+bool addToLinesMessage(const std::string &text, int line, const std::string &hint) {
+    DiagnosticSink &sink = currentSink();
+    for (std::size_t place : sink.onLine(line)) {
+        const Diagnostic &earlier = sink.all()[place];
+        if (earlier.kind != DiagnosticKind::syntax || earlier.hint.empty())
+            continue;
+        std::string::size_type first = text.find_first_not_of(" \t"), macro = text.find("![");
+        std::string::size_type name = text.find(' ', first);
+        if (earlier.hint.compare(0, std::strlen(anyValueHint), anyValueHint) == 0 && name != std::string::npos &&
+            macro != std::string::npos) {
+            std::string::size_type start = macro;
+            while (start > 0 && (std::isalnum(static_cast<unsigned char>(text[start - 1])) || text[start - 1] == '_'))
+                start--;
+            std::string rest = text.substr(name, start - name) + text.substr(macro + 1);
+            rest = rest.substr(0, rest.find_last_not_of(" \t\r;") + 1);
+            if (rest.compare(0, 5, " mut ") == 0)
+                rest.erase(0, 4);
+            sink.rehint(place, std::string(anyValueHint) + ", and an array is written with its values in brackets: "
+                               "write `var" + rest + "`");
+        } else {
+            sink.rehint(place, earlier.hint + "; " + hint);
+        }
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 LexicalMessage describeLexicalError(const std::string &line, int column, const std::string &scannerMessage) {
     std::string::size_type at = column > 0 ? static_cast<std::string::size_type>(column - 1) : 0;
     char c = at < line.size() ? line[at] : '\n';
@@ -72,6 +109,12 @@ LexicalMessage describeLexicalError(const std::string &line, int column, const s
         if (macro)
             return {"`!` alone is not an operator", "a call has no `!`; `print` writes values and a line end: print x",
                     column};
+        // `vec![1, 2]`: the array of Rust, whose values stand in the brackets.
+        std::string::size_type close = line.find(']', bang);
+        if (bang > 0 && (std::isalnum(static_cast<unsigned char>(line[bang - 1])) || line[bang - 1] == '_') &&
+            bang + 1 < line.size() && line[bang + 1] == '[' && close != std::string::npos)
+            return {"`!` alone is not an operator",
+                    "an array is written with its values in brackets: " + line.substr(bang + 1, close - bang), column};
         return {"`!` alone is not an operator", "write `not x`, or `!=` to compare", column};
     }
     if (c == '%') {
@@ -254,6 +297,10 @@ antlr::RefToken LexicalErrorFilter::readToken() {
             int at = described.column > 0 ? described.column : column;
             // A lone `!` on a line whose message wrote the whole line with `not` is no news.
             bool told = blockStartAbsorbed(line) && described.hint.compare(0, 11, "write `not ") == 0;
+            // `let v = vec![1, 2]`: the line's first habit had its message,
+            // which now tells the array too.
+            if (!told && described.hint.compare(0, 17, "an array is writt") == 0)
+                told = addToLinesMessage(text, line, described.hint);
             if (!told)
                 reportSyntax(line, at, std::max(at, described.endColumn), described.message, described.hint);
             phpTold_ = phpTold_ || described.message.compare(0, 3, "`<?") == 0;
