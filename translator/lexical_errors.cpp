@@ -50,6 +50,11 @@ bool isBranchWord(const antlr::RefToken &token) {
 
 namespace {
 
+std::string trimmed(const std::string &text) {
+    std::string::size_type first = text.find_first_not_of(" \t"), last = text.find_last_not_of(" \t");
+    return first == std::string::npos ? "" : text.substr(first, last - first + 1);
+}
+
 const char *const anyValueHint = "a variable is declared with its type, or `var` for a value of any type";
 
 // `let v = vec![1, 2]`: the message of the declaration word writes the
@@ -155,6 +160,8 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
         else
             pending_ = next;
     }
+    if (token->getType() == T::QUESTION && !pending_)
+        token = readNilOperator(token);
     if (token->getType() == T::LEFTCURLY) {
         antlr::RefToken next = readToken();
         // A `{` alone on its line belongs to the line before.
@@ -238,6 +245,50 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
     atLineStart_ = type == T::EOL || type == T::Q_COMMENT;
     previous_ = type;
     return token;
+}
+
+// `a ?? 2`, `a ?: 2` and `s?.length()` of C#, Kotlin, Swift and
+// JavaScript: told once. The `?.` call is read as a plain one; the choice
+// of a value in place of nil leaves its left value alone.
+antlr::RefToken LexicalErrorFilter::readNilOperator(const antlr::RefToken &question) {
+    antlr::RefToken next = readToken();
+    int type = next->getType();
+    bool glued = next->getLine() == question->getLine() && next->getColumn() == question->getColumn() + 1;
+    if (!glued || (type != T::QUESTION && type != T::COLON && type != T::DOT)) {
+        pending_ = next;
+        return question;
+    }
+    const TokenPositions *positions = translation().positions;
+    std::string text = positions ? positions->line(question->getLine()) : std::string();
+    int column = byteColumn(text, question->getColumn());
+    std::string written = type == T::QUESTION ? "??" : type == T::COLON ? "?:" : "?.";
+    if (type == T::DOT) {
+        reportSyntax(question->getLine(), column, column + 1, "`?.` is not an operator",
+                     "a method or an attribute is reached with `.`, on a value that is not nil: test it with an "
+                     "if first");
+        return next;
+    }
+    // `var b = a ?? 2`: the declaration of `a`, then the if that replaces nil.
+    std::string::size_type at = static_cast<std::string::size_type>(column - 1);
+    std::string::size_type sign = text.rfind('=', at);
+    std::string hint = "a value in place of nil is chosen by an if: `if v = nil ? v = 2`";
+    if (sign != std::string::npos && sign > 0 && text.find('"') == std::string::npos) {
+        std::string target = trimmed(text.substr(0, sign));
+        std::string::size_type blank = target.find_last_of(" \t");
+        std::string name = blank == std::string::npos ? target : target.substr(blank + 1);
+        std::string left = trimmed(text.substr(sign + 1, at - sign - 1));
+        std::string right = trimmed(text.substr(at + 2));
+        right = right.substr(0, right.find_last_not_of(" \t\r;") + 1);
+        hint = "a value in place of nil is chosen by an if: write `" + target + " = " + left + "`, then `if " + name +
+               " = nil ? " + name + " = " + right + "`";
+    }
+    reportSyntax(question->getLine(), column, column + 1, "`" + written + "` is not an operator", hint);
+    // The rest of the line is the value that the if gives.
+    antlr::RefToken rest = readToken();
+    while (rest->getType() != T::EOL && rest->getType() != T::SEMI && rest->getType() != antlr::Token::EOF_TYPE &&
+           rest->getType() != T::Q_COMMENT)
+        rest = readToken();
+    return rest;
 }
 
 // `if x = 1 then`, `while x < 3 do`: the word that other languages put
@@ -330,8 +381,8 @@ antlr::RefToken LexicalErrorFilter::textClosedAtLineEnd(const std::string &line,
     return token;
 }
 
-// `def __init__(self, x):` of Python: the name with its `_` is read as a
-// name, so that the line is told as the function of another language it
+// `def __init__(self, x):` of Python, `func f(_ a: Int)` of Swift: the
+// name with its `_` is read as a name, so that the line is told as the function of another language it
 // is, with its lines, and not as a character velc cannot read.
 antlr::RefToken LexicalErrorFilter::foreignFunctionName(const std::string &text, int column, int scannerColumn,
                                                         int line) {
@@ -342,7 +393,8 @@ antlr::RefToken LexicalErrorFilter::foreignFunctionName(const std::string &text,
     std::string::size_type wordEnd = first;
     while (wordEnd < at && std::isalpha(static_cast<unsigned char>(text[wordEnd])))
         wordEnd++;
-    if (text.find_first_not_of(" \t", wordEnd) != at || !isForeignFunctionWord(text.substr(first, wordEnd - first)))
+    // Its name (`def __init__`) or a name of its parameters (`func f(_ a: Int)`).
+    if (wordEnd == first || !isForeignFunctionWord(text.substr(first, wordEnd - first)))
         return antlr::RefToken();
     std::string name;
     for (int c = lexer_.LA(1); c == '_' || std::isalnum(c); c = lexer_.LA(1)) {

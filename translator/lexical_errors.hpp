@@ -24,6 +24,7 @@ private:
     bool opensBlockByBrace(const antlr::RefToken &brace, const antlr::RefToken &next) const;
     bool opensFunctionByBrace(const antlr::RefToken &brace, const antlr::RefToken &next) const;
     bool endsACondition(const antlr::RefToken &word) const;
+    antlr::RefToken readNilOperator(const antlr::RefToken &question);
     static bool endsItsLine(const antlr::RefToken &brace, const antlr::RefToken &next);
 
     antlr::CharScanner &lexer_;
