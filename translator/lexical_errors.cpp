@@ -142,6 +142,10 @@ LexicalMessage describeLexicalError(const std::string &line, int column, const s
     }
     if (c == '_')
         return {"a name cannot start with `_`", "start it with a letter"};
+    // `int größe = 1`: a letter of another alphabet inside a name.
+    if (byte >= 128 && at > 0 && (std::isalnum(static_cast<unsigned char>(line[at - 1])) || line[at - 1] == '_'))
+        return {"this character can stand only in a text or a comment",
+                "a name is written with the letters a to z and A to Z, digits and `_`"};
     if (byte >= 128)
         return {"this character can stand only in a text or a comment", ""};
     if (at < line.size() && byte > 32)
@@ -160,8 +164,13 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
         else
             pending_ = next;
     }
+    if (token->getType() == T::SLASHSWITCH)
+        caseArrowTold_ = false;
     if (token->getType() == T::QUESTION && !pending_)
         token = readNilOperator(token);
+    if ((token->getType() == T::MINUS || token->getType() == T::EQUAL) && !pending_ && !atLineStart_ &&
+        (lineStart_ == T::LITERAL_case || lineStart_ == T::LITERAL_default))
+        token = readCaseArrow(token);
     if (token->getType() == T::LEFTCURLY) {
         antlr::RefToken next = readToken();
         // A `{` alone on its line belongs to the line before.
@@ -289,6 +298,30 @@ antlr::RefToken LexicalErrorFilter::readNilOperator(const antlr::RefToken &quest
            rest->getType() != T::Q_COMMENT)
         rest = readToken();
     return rest;
+}
+
+// `case 1 -> print 1` of Java and Kotlin, `case 1 => print 1` of Scala
+// and C#: read as `case 1: print 1`.
+antlr::RefToken LexicalErrorFilter::readCaseArrow(const antlr::RefToken &sign) {
+    antlr::RefToken next = readToken();
+    if (next->getType() != T::GREATER || next->getLine() != sign->getLine() ||
+        next->getColumn() != sign->getColumn() + 1) {
+        pending_ = next;
+        return sign;
+    }
+    const TokenPositions *positions = translation().positions;
+    int column = positions ? byteColumn(positions->line(sign->getLine()), sign->getColumn()) : 0;
+    std::string arrow = sign->getType() == T::MINUS ? "->" : "=>";
+    // Told once for the switch: its other cases have the same habit.
+    if (!caseArrowTold_)
+        reportSyntax(sign->getLine(), column, column + 1, "unexpected `" + arrow + "`",
+                     "a case's values end with `:` or with their line: write `:` in place of `" + arrow +
+                         "` in the cases of this switch");
+    caseArrowTold_ = true;
+    antlr::RefToken colon(new antlr::CommonToken(T::COLON, ":"));
+    colon->setLine(sign->getLine());
+    colon->setColumn(sign->getColumn());
+    return colon;
 }
 
 // `if x = 1 then`, `while x < 3 do`: the word that other languages put
