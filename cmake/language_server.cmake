@@ -4,9 +4,9 @@
 set(VELC_LSP_MODULES ${CMAKE_BINARY_DIR}/lsp/node_modules)
 set(VELC_LSP_SOURCES ${CMAKE_SOURCE_DIR}/editors/vscode/server)
 install(PROGRAMS ${VELC_LSP_SOURCES}/velc-lsp DESTINATION bin)
-install(FILES ${VELC_LSP_SOURCES}/server.js ${VELC_LSP_SOURCES}/index_view.js ${VELC_LSP_SOURCES}/language.js
-              ${VELC_LSP_SOURCES}/program_of.js
-        DESTINATION lib/velc-lsp)
+# Every script of the server's folder: a new one cannot be left behind.
+file(GLOB VELC_LSP_SCRIPTS CONFIGURE_DEPENDS ${VELC_LSP_SOURCES}/*.js)
+install(FILES ${VELC_LSP_SCRIPTS} DESTINATION lib/velc-lsp)
 install(CODE "
   if(NOT EXISTS \"${VELC_LSP_MODULES}/vscode-languageserver\")
     message(FATAL_ERROR \"velc-lsp needs its npm packages in ${VELC_LSP_MODULES} (setup.sh installs them)\")

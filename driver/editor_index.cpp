@@ -124,7 +124,7 @@ void placeOnLine(json &diagnostic, const std::string &file, int line, const std:
 bool placeOnIncludeLine(json &diagnostic, const std::string &message, const std::string &mainSource) {
     static const std::regex unreadable(
         R"(^(.+?) (not found|is a folder, not a source file|is not a regular file|cannot be read: .*)\. Compilation aborted\.$)");
-    static const std::regex includeLine(R"(^([ \t]*include[ \t]+"?)([^"\s]+\.vel)\b)", std::regex::icase);
+    static const std::regex includeLine(R"(^([ \t]*include[ \t]+["']?)([^"'\t\r]+?\.vel)\b)", std::regex::icase);
     std::smatch m;
     if (!std::regex_match(message, m, unreadable))
         return false;
@@ -181,6 +181,27 @@ json diagnosticOf(const Diagnostic &message) {
     return diagnostic;
 }
 
+// A message about the end of a source whose last line has no line feed
+// (as a line being typed has not) names the line after it, which the
+// editor does not have: it stands on the last line that holds anything.
+void keepWithinSource(json &diagnostic) {
+    if (!diagnostic["file"].is_string() || !diagnostic["line"].is_number_integer())
+        return;
+    // The text as the editor holds it: the translation's copy ends with a line feed.
+    std::unique_ptr<std::istream> source = openSource(diagnostic["file"].get<std::string>());
+    if (!source)
+        return;
+    std::string text((std::istreambuf_iterator<char>(*source)), std::istreambuf_iterator<char>());
+    int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
+    if (diagnostic["line"].get<int>() <= lines)
+        return;
+    int last = lines;
+    while (last > 1 && sourceLine(diagnostic["file"], last).find_first_not_of(" \t\r") == std::string::npos)
+        last--;
+    diagnostic["line"] = last;
+    placeOnLine(diagnostic, diagnostic["file"], last, diagnostic["message"].get<std::string>());
+}
+
 // The translations' messages, then whatever else the run printed: the
 // numbered lines ("prog.vel L3: ...") and the parser's ("prog.vel:3:7: ...")
 // at their places, any other line at the start of the main source.
@@ -212,6 +233,8 @@ json diagnosticsOf(const std::string &printed, const std::string &parserPrinted,
         }
         diagnostics.push_back(diagnostic);
     }
+    for (json &diagnostic : diagnostics)
+        keepWithinSource(diagnostic);
     return diagnostics;
 }
 

@@ -205,8 +205,24 @@ json indexDocument(const SymbolIndex &index) {
         entry["type"] = type;
         if (d.function >= 0)
             entry["signature"] = signatureOf(index, static_cast<int>(i));
+        // A define of a function type: the function whose head it takes, with
+        // its parameters, for the calls made through a parameter of the type.
+        if (d.like >= 0) {
+            auto named = index.functionDeclarations.find(d.like);
+            if (named != index.functionDeclarations.end())
+                entry["like"] = signatureOf(index, named->second);
+        }
         if (d.container >= 0)
             entry["container"] = d.container;
+        // A static attribute or method belongs to the class: named after the
+        // class's name, not only after an object.
+        if (d.container >= 0 && (d.kind == DeclarationKind::attribute || d.kind == DeclarationKind::method)) {
+            int owner = index.declarations[d.container].classIndex;
+            bool isStatic = d.kind == DeclarationKind::method ? d.function >= 0 && functionRecord(d.function).isStatic
+                                                              : owner >= 0 && isStaticAttribute(owner, d.name);
+            if (isStatic)
+                entry["static"] = true;
+        }
         if (isClass && d.classIndex >= 0 && !classRecord(d.classIndex).baseName.empty())
             entry["base"] = classRecord(d.classIndex).baseName;
         if (d.scopeEndLine > 0)

@@ -369,7 +369,7 @@ std::string includeName(const std::string &line, std::string::size_type position
     std::string::size_type bound = rest.find(';');
     if (bound == std::string::npos)
         bound = rest.size();
-    std::string::size_type start = rest.find_first_not_of(' ');
+    std::string::size_type start = rest.find_first_not_of(" \t");
     if (start == std::string::npos || start >= bound)
         return "";
     std::string::size_type end;
@@ -381,7 +381,7 @@ std::string includeName(const std::string &line, std::string::size_type position
             end = bound;
     } else {
         end = start;
-        while (end < bound && std::string("\n\r \"'").find(rest[end]) == std::string::npos)
+        while (end < bound && std::string("\n\r \t\"'").find(rest[end]) == std::string::npos)
             end++;
     }
     std::string name = rest.substr(start, end - start);

@@ -210,12 +210,13 @@ void indexClassDeclared(int classRecord) {
     index->openClass = at;
 }
 
-void indexDefineDeclared(const std::string &name) {
+void indexDefineDeclared(const std::string &name, int likeFunction) {
     SymbolIndex *index = symbolIndex();
     if (!index)
         return;
     IndexedDeclaration declaration;
     declaration.kind = DeclarationKind::define;
+    declaration.like = likeFunction;
     addDeclaration(*index, declaration, name);
 }
 
@@ -282,6 +283,17 @@ void indexClassUsed(int classRecord, const std::string &name) {
         addUse(*index, name, found->second, -1);
     else if (classRecord >= 0)
         addUseAhead(*index, name, classRecord, index->classUsesAhead);
+}
+
+void indexDefineUsed(const std::string &name) {
+    SymbolIndex *index = symbolIndex();
+    if (!index)
+        return;
+    for (int at = static_cast<int>(index->declarations.size()) - 1; at >= 0; at--)
+        if (index->declarations[at].kind == DeclarationKind::define && index->declarations[at].name == name) {
+            addUse(*index, name, at, -1);
+            return;
+        }
 }
 
 void indexBuiltinUsed(int row, const std::string &name) {

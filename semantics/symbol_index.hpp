@@ -29,6 +29,7 @@ struct IndexedDeclaration {
     int type = 0;              // type code
     int classIndex = -1;       // objects: their class; attributes and methods: the owner
     int function = -1;         // functions and methods: the function record
+    int like = -1;             // a define of a function type: the function record it names
     int container = -1;        // the declaration of the class or function it belongs to
     IndexPlace place;
     int scopeEndLine = 0;      // locals: the last line they are visible on; 0: the rest of the program
@@ -90,7 +91,7 @@ void indexSymbolAlias(const Symbol *copy, const Symbol *original);
 void indexNextDeclarationAs(DeclarationKind kind);
 void indexFunctionDeclared(int functionRecord, int ownerClass);
 void indexClassDeclared(int classRecord);
-void indexDefineDeclared(const std::string &name);
+void indexDefineDeclared(const std::string &name, int likeFunction = -1);
 // The end of a class body or function body.
 void indexClassEnds();
 void indexFunctionEnds(int lastLine);
@@ -102,4 +103,6 @@ void indexScopeEnds(const std::vector<Symbol *> &scope, int lastLine);
 void indexSymbolUsed(const Symbol *symbol, const std::string &name);
 void indexFunctionUsed(int functionRecord, const std::string &name);
 void indexClassUsed(int classRecord, const std::string &name);
+// A type of define named (a parameter's, an object's).
+void indexDefineUsed(const std::string &name);
 void indexBuiltinUsed(int row, const std::string &name);

@@ -19,6 +19,7 @@
 #include "translator/classes.hpp"
 #include "translator/declarations.hpp"
 #include "translator/evaluation_order.hpp"
+#include "translator/names.hpp"
 #include "translator/expressions.hpp"
 #include "translator/functions.hpp"
 #include "translator/output.hpp"
@@ -621,6 +622,7 @@ ExprValue beginCall(const std::string &name) {
     // A function passed as an argument is called by its parameter's name.
     const ParameterRecord *parameter = functionParameterNamed(name);
     if (parameter != nullptr && parameter->functionType && parameter->signature >= 0) {
+        indexSymbolUsed(visibleSymbol(name), name);
         CallDescriptor call;
         call.kind = CALL_PROGRAM_FUNCTION;
         call.row = parameter->signature;

@@ -352,6 +352,7 @@ void beginObjectDeclaration(const std::string &className) {
     if (isDefinedType(className, byValue)) {
         declarations().classIndex = -5;
         declarations().cppType = typeNameSpelling(className) + (byValue ? " " : " *");
+        indexDefineUsed(className);
         return;
     }
     declarations().cppType = objectSpelling(className);
@@ -487,7 +488,7 @@ void defineFunctionType(const std::string &name, const std::string &literal) {
         reportNamed(E_FUNCTION_NOT_DEFINED, functionName);
         return;
     }
-    indexDefineDeclared(name);
+    indexDefineDeclared(name, index);
     DefinedType defined;
     defined.name = name;
     defined.function = index;

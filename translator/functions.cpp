@@ -221,6 +221,8 @@ void addClassReturnType(const std::string &className, bool arrayOfClass) {
         state.record.returnClass = classIndex;
     if (classIndex < 0)
         reportNamed(E_CLASS_NOT_DEFINED, className);
+    else
+        indexClassUsed(classIndex, className);
 }
 
 namespace {
@@ -321,6 +323,7 @@ void parameterNamedType(const std::string &name) {
         parameter.signature = signature;
         parameter.functionTypeName = name;
         functionState().parameterSpelling += typeNameSpelling(name) + " ";
+        indexDefineUsed(name);
         return;
     }
     bool byValue = false;
@@ -328,6 +331,7 @@ void parameterNamedType(const std::string &name) {
     parameter.className = name;
     if (isDefinedType(name, byValue)) {
         functionState().parameterSpelling += typeNameSpelling(name) + (byValue ? " " : " *");
+        indexDefineUsed(name);
         return;
     }
     functionState().parameterSpelling += objectSpelling(name);

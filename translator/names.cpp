@@ -72,6 +72,7 @@ ExprValue beginName(const std::string &name, bool methodReceiver) {
     // A class name leads to its static members.
     int classIndex = findClass(name);
     if (classIndex >= 0) {
+        indexClassUsed(classIndex, name);
         value.text = classRecord(classIndex).emittedName;
         value.type = T_CLASS;
         value.classIndex = classIndex;
@@ -320,6 +321,7 @@ AssignTarget beginTarget(const std::string &name) {
     AssignTarget target;
     int classIndex = findClass(name);
     if (classIndex >= 0) {
+        indexClassUsed(classIndex, name);
         target.path = target.readPath = classRecord(classIndex).emittedName;
         target.type = target.valueType = T_CLASS;
         target.classIndex = classIndex;

@@ -272,6 +272,8 @@ void beginCatch(const std::string &className, const std::string &variable) {
     int classIndex = findClass(className);
     if (classIndex < 0)
         reportNamed(E_CLASS_NOT_DEFINED, className);
+    else
+        indexClassUsed(classIndex, className);
     writeIndent();
     emit("catch(" + typeNameSpelling(className) + " *" + emittedNameFor(variable) + ")\n");
     writeIndent();

@@ -142,8 +142,8 @@ class Session {
         await this.connection.sendRequest('textDocument/documentSymbol', { textDocument: { uri } });
     }
 
-    ask(method, file, position, includeDeclaration = true) {
-        return this.connection.sendRequest(method, { textDocument: { uri: this.uri(file) }, position, context: { includeDeclaration } });
+    ask(method, file, position, includeDeclaration = true, more = {}) {
+        return this.connection.sendRequest(method, { textDocument: { uri: this.uri(file) }, position, context: { includeDeclaration }, ...more });
     }
 
     async end() {
@@ -225,6 +225,32 @@ async function runStep(session, program, published, step) {
             assert.ok(labels.includes(name), `${at}: ${name} missing from ${labels.join(' ')}`);
         for (const name of verb === 'lacks' ? expected : [])
             assert.ok(!labels.includes(name), `${at}: ${name} offered`);
+    } else if (kind === 'rename') {
+        // rename PLACE to NAME => PLACE, PLACE ... | rename PLACE to NAME refused TEXT
+        const [newName, outcome] = expected;
+        const tail = step.text.slice(step.text.indexOf(` ${outcome} `) + outcome.length + 2);
+        const request = session.ask('textDocument/rename', place.file, place.position, true, { newName });
+        const prepared = session.ask('textDocument/prepareRename', place.file, place.position);
+        if (outcome === 'refused') {
+            // Refused with the reason, the new name's or the declaration's.
+            let reason = '';
+            await assert.rejects(request, (error) => (reason = error.message).includes(tail), at);
+            // Asked before the new name is known, the same refusal unless
+            // the reason is the new name.
+            if (reason.includes(`"${newName}"`))
+                assert.ok((await prepared)?.range, at);
+            else
+                await assert.rejects(prepared, (error) => error.message === reason, at);
+            return;
+        }
+        const answer = await request;
+        const edits = Object.entries(answer.changes).flatMap(([uri, list]) => list.map((edit) => ({ uri, ...edit })));
+        assert.ok(edits.every((edit) => edit.newText === newName), at);
+        const targets = tail.split(',').map((one) => placeOf(program, wordsOf(one)))
+            .map((target) => `${target.file} ${target.position.line + 1}:${target.position.character}`);
+        assert.deepEqual(edits.map((edit) => placeName(session, edit.uri, edit.range)).sort(), targets.sort(), at);
+        // The name under the cursor is what the editor offers to change.
+        assert.ok((await prepared)?.range, at);
     } else if (kind === 'signature') {
         // signature PLACE => LABEL, parameter N
         const answer = await session.ask('textDocument/signatureHelp', place.file, place.position);

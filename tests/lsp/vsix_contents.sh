@@ -19,11 +19,13 @@ if ! cmake -DSOURCE="$source" -DWORK="$work/extension" -DOUTPUT="$work/velmora.v
     cat "$work/pack.log" >&2
     exit 1
 fi
-python3 - "$work/velmora.vsix" <<'CHECK'
+python3 - "$work/velmora.vsix" "$source" <<'CHECK'
 import json
+import os
 import sys
 import zipfile
 
+extension = sys.argv[2]
 vsix = zipfile.ZipFile(sys.argv[1])
 names = set(vsix.namelist())
 manifest = json.loads(vsix.read("extension/package.json"))
@@ -36,7 +38,7 @@ def inside(path):
 needed = ["extension.vsixmanifest", "[Content_Types].xml", inside(manifest["main"])]
 needed += [inside(grammar["path"]) for grammar in manifest["contributes"]["grammars"]]
 needed += [inside(language["configuration"]) for language in manifest["contributes"]["languages"]]
-needed += ["extension/server/" + name for name in ("server.js", "index_view.js", "language.js", "program_of.js")]
+needed += ["extension/server/" + name for name in os.listdir(os.path.join(extension, "server")) if name.endswith(".js")]
 needed += ["extension/node_modules/%s/package.json" % name for name in manifest["dependencies"]]
 missing = [name for name in needed if name not in names]
 if missing:

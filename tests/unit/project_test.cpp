@@ -72,6 +72,9 @@ TEST_F(IncludeNameTest, NameIsCutAtBlankQuoteOrSemicolonUnlessQuoted) {
     EXPECT_EQ(includeName("include \"my lib.vel\"", 7), "my lib.vel");
     EXPECT_EQ(includeName("include 'my lib.vel'", 7), "my lib.vel");
     EXPECT_EQ(includeName("include \"it's.vel\"", 7), "it's.vel");
+    // A tab after the word is a blank like a space.
+    EXPECT_EQ(includeName("include\tlib.vel", 7), "lib.vel");
+    EXPECT_EQ(includeName("include \t\"lib.vel\"", 7), "lib.vel");
 }
 
 // The C++ includes a header by a quoted name: a double quote in a source's

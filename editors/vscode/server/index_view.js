@@ -13,6 +13,37 @@ function characterOf(lineText, byteColumn) {
     return bytes.subarray(0, Math.max(0, Math.min(bytes.length, byteColumn - 1))).toString('utf8').length;
 }
 
+// The "$name"s of the double-quoted texts of a line: the byte column (from 1)
+// of each name and the name. Comments, single-quoted texts and "\$" hold none.
+function interpolationsOf(line) {
+    const found = [];
+    if (!line.includes('$'))
+        return found;
+    let quote = null;
+    for (let i = 0; i < line.length; i++) {
+        const c = line[i];
+        if (quote === '"') {
+            if (c === '\\')
+                i++;
+            else if (c === '"')
+                quote = null;
+            else if (c === '$') {
+                const name = /^[A-Za-z_]\w*/.exec(line.slice(i + 1));
+                if (name)
+                    found.push({ column: Buffer.byteLength(line.slice(0, i + 1), 'utf8') + 1, name: name[0] });
+            }
+        } else if (quote) {
+            if (c === quote)
+                quote = null;
+        } else if (c === '#' || (c === '/' && (line[i + 1] === '/' || line[i + 1] === '*'))) {
+            break;
+        } else if (c === '"' || c === "'" || c === '`') {
+            quote = c;
+        }
+    }
+    return found;
+}
+
 class IndexView {
     // document: velc's JSON of the program of the source `main`; textOf(file)
     // gives a source's current text.
@@ -29,6 +60,32 @@ class IndexView {
             ({ file: sources[source] || '', line, column, endColumn, [key]: target });
         this.uses = [...(document.uses || []).map(useOf('declaration')), ...(document.builtinUses || []).map(useOf('builtin'))];
         this.builtins = document.builtins || [];
+        this.uses.push(...this.interpolatedUses());
+    }
+
+    // The names a double-quoted text holds after "$" ("in $year"), which
+    // velc reads inside the text, as uses of what they name there.
+    interpolatedUses() {
+        const uses = [];
+        for (const file of this.document.sources || []) {
+            const lines = (this.textOf(file) || '').split(/\r?\n/);
+            lines.forEach((text, n) => {
+                for (const { column, name } of interpolationsOf(text)) {
+                    const position = { line: n, character: 0 };
+                    let declaration = this.resolveLocal(name, file, position);
+                    const around = declaration < 0 ? this.classAround(file, n) : -1;
+                    if (around >= 0) {
+                        const member = this.membersOfClass(around).find((m) => m.kind === 'attribute' && m.name === name);
+                        declaration = member ? this.declarations.indexOf(member) : -1;
+                    }
+                    if (declaration < 0)
+                        declaration = this.resolve(name, file, position);
+                    if (declaration >= 0)
+                        uses.push({ file, line: n + 1, column, endColumn: column + name.length, declaration });
+                }
+            });
+        }
+        return uses;
     }
 
     lineText(file, line) {
@@ -175,6 +232,11 @@ class IndexView {
 
     builtinFunctions() {
         return this.builtins.filter((b) => b.receiver === '');
+    }
+
+    // Whether the check found errors (warnings aside).
+    hasErrors() {
+        return (this.document.diagnostics || []).some((d) => d.severity !== 'warning');
     }
 
     references(declaration) {

@@ -3,6 +3,7 @@
 'use strict';
 
 const { CompletionItemKind } = require('vscode-languageserver/node');
+const { dictKeyType } = require('./dict_keys');
 
 const keywords = [
     'alias', 'always', 'and', 'array', 'as', 'bool', 'break', 'byte', 'case', 'catch', 'char', 'class', 'const',
@@ -34,14 +35,20 @@ function describeDeclaration(view, index) {
         return null;
     const owner = d.container !== undefined ? view.declarations[d.container] : null;
     const where = owner ? ` of ${owner.kind} ${owner.name}` : '';
+    const kind = d.static ? `static ${d.kind}` : d.kind;
     if (d.kind === 'class')
         return code(`class ${d.name}`) + `\n\nclass declared in ${baseName(d.file)} line ${d.line}`;
     if (d.signature)
-        return code(d.signature) + `\n\n${d.kind}${where}`;
-    // A define names a type, which has no type of its own.
+        return code(d.signature) + `\n\n${kind}${where}`;
+    // A define names a type, which has no type of its own; a function type
+    // shows the head its functions have.
     if (d.kind === 'define')
-        return code(`define ${d.name}`) + `\n\ntype declared in ${baseName(d.file)} line ${d.line}`;
-    return code(`${d.type || 'var'} ${d.name}`) + `\n\n${d.kind}${where}`;
+        return code(`define ${d.name}`) + (d.like ? `\n\nfunctions like ${code(d.like)}` : '') +
+               `\n\ntype declared in ${baseName(d.file)} line ${d.line}`;
+    const keyOf = d.type === 'var' && d.kind === 'variable' ? dictKeyType(view, d) : null;
+    if (keyOf)
+        return code(`${keyOf.type} ${d.name}`) + `\n\nkey of ${keyOf.dict}`;
+    return code(`${d.type || 'var'} ${d.name}`) + `\n\n${kind}${where}`;
 }
 
 function describeBuiltin(builtin) {
@@ -69,7 +76,8 @@ const declarationKinds = {
 };
 
 function declarationItem(d) {
-    return { label: d.name, kind: declarationKinds[d.kind], detail: d.signature || d.type };
+    const detail = d.signature || d.type;
+    return { label: d.name, kind: declarationKinds[d.kind], detail: d.static ? `static ${detail}` : detail };
 }
 
 function builtinItem(b) {
@@ -146,6 +154,7 @@ function receiverType(view, file, position, receiver) {
     if (!chain)
         return null;
     let type = null;
+    let ofClass = false;
     chain.forEach((part, n) => {
         if (n > 0 && type === null)
             return;
@@ -163,6 +172,8 @@ function receiverType(view, file, position, receiver) {
                 found = declaration >= 0 ? view.declarations[declaration] : found;
             }
             type = !found ? null : found.kind === 'class' ? found.name : found.type || null;
+            // A class named alone: what follows its "." is a static member.
+            ofClass = chain.length === 1 && found && found.kind === 'class' && part.suffixes.length === 0;
         } else {
             found = memberNamed(view, type, part.name);
             if (found) {
@@ -176,7 +187,7 @@ function receiverType(view, file, position, receiver) {
             if (type !== null && suffix === '[')
                 type = elementType(type);
     });
-    return type ? { type } : null;
+    return type ? { type, ofClass } : null;
 }
 
 function completions(view, file, position, before) {
@@ -186,8 +197,10 @@ function completions(view, file, position, before) {
         if (!receiver)
             return [];
         const owner = view.classNamed(receiver.type);
+        // After a class's name its static members; after an object all of
+        // them, the static ones marked so.
         if (owner >= 0)
-            return view.membersOfClass(owner).map(declarationItem);
+            return view.membersOfClass(owner).filter((m) => m.static || !receiver.ofClass).map(declarationItem);
         return view.builtinMethodsOf(receiver.type).map(builtinItem);
     }
     if (/\/\w*$/.test(before))
@@ -277,6 +290,11 @@ function signatureHelp(view, file, position, before) {
             const constructor = view.ownMembersOfClass(declaration).find((m) => m.kind === 'method' && m.name.toLowerCase() === d.name.toLowerCase());
             d = { signature: constructor && constructor.signature ? constructor.signature.replace(/^void /, '') : `${d.name}()` };
         }
+        // A name of a function type (a parameter, mostly) is called with the
+        // parameters of the function its define names.
+        const like = d && !d.signature && d.type ? view.declarations.find((t) => t.kind === 'define' && t.name === d.type && t.like) : null;
+        if (like)
+            d = { signature: like.like.replace(/^(.*?)\b[A-Za-z_]\w*\(/, `$1${call.name}(`) };
         const builtin = !d && view.builtinFunctions().find((b) => b.name.toLowerCase() === call.name.toLowerCase());
         label = d && d.signature ? d.signature : builtin ? `${builtin.signature}: ${builtin.result}` : null;
         documentation = builtin ? builtin.doc : undefined;

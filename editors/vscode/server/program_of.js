@@ -17,9 +17,9 @@ const fs = require('node:fs');
 const FOLDER_LIMIT = 200;
 // The folders above a source where its includer may stand.
 const FOLDERS_UP = 3;
-// An include line names a source by a name ending in ".vel", quoted or bare;
-// other names are C++ headers.
-const includeLine = /^[ \t]*include[ \t]+"?([^"\s]+\.vel)\b/gim;
+// An include line names a source by a name ending in ".vel", in either
+// quotes or bare; other names are C++ headers.
+const includeLine = /^[ \t]*include[ \t]+["']?([^"'\t\r\n]+?\.vel)\b/gim;
 
 // A folder and the FOLDERS_UP folders above it, as far as the root.
 function foldersUp(folder) {

@@ -13,12 +13,13 @@ const fs = require('node:fs');
 const os = require('node:os');
 const {
     createConnection, TextDocuments, ProposedFeatures, TextDocumentSyncKind, DiagnosticSeverity,
-    CompletionItemKind, SymbolKind, MarkupKind, ShowMessageNotification, MessageType,
+    CompletionItemKind, SymbolKind, MarkupKind, ShowMessageNotification, MessageType, ResponseError, ErrorCodes,
 } = require('vscode-languageserver/node');
 const { TextDocument } = require('vscode-languageserver-textdocument');
 const { IndexView } = require('./index_view');
 const { ProgramOf } = require('./program_of');
 const language = require('./language');
+const { planRename } = require('./rename');
 
 const connection = createConnection(ProposedFeatures.all, process.stdin, process.stdout);
 const documents = new TextDocuments(TextDocument);
@@ -173,6 +174,7 @@ connection.onInitialize(() => ({
         completionProvider: { triggerCharacters: ['.', '/'] },
         signatureHelpProvider: { triggerCharacters: ['(', ','] },
         documentFormattingProvider: true,
+        renameProvider: { prepareProvider: true },
     },
     serverInfo: { name: 'velc-lsp' },
 }));
@@ -200,7 +202,14 @@ function targetAt(view, file, position) {
     if (!word)
         return null;
     const declaration = view.resolve(word, file, position);
-    return declaration >= 0 ? { declaration } : null;
+    if (declaration >= 0)
+        return { declaration };
+    // A built-in function called where the index has no use of it (swap
+    // is a statement of its own).
+    const line = textOf(file).split(/\r?\n/)[position.line] || '';
+    const after = line.slice(line.indexOf(word, Math.max(0, position.character - word.length)) + word.length);
+    const builtin = /^\s*\(/.test(after) && view.builtinFunctions().find((b) => b.name.toLowerCase() === word.toLowerCase());
+    return builtin ? { builtin: builtin.index } : null;
 }
 
 connection.onHover(async (params) => {
@@ -219,7 +228,7 @@ connection.onHover(async (params) => {
 // in the main source's folder, as velc finds it.
 function includedSourceAt(view, file, position) {
     const line = textOf(file).split(/\r?\n/)[position.line] || '';
-    const match = /^([ \t]*include[ \t]+"?)([^"\s]+\.vel)\b/i.exec(line);
+    const match = /^([ \t]*include[ \t]+["']?)([^"'\t\r]+?\.vel)\b/i.exec(line);
     if (!match || position.character < match[1].length || position.character > match[1].length + match[2].length)
         return null;
     const source = path.resolve(path.dirname(view.main || file), match[2]);
@@ -250,6 +259,39 @@ connection.onReferences(async (params) => {
     if (params.context && params.context.includeDeclaration === false)
         places.shift();
     return places.map((p) => ({ uri: uriOf(p.file), range: at.view.range(p) }));
+});
+
+// A rename is planned on the last check; what it cannot do safely it refuses
+// with the reason, which the editor shows.
+async function renamePlan(params, newName) {
+    await checksDone();
+    const at = viewAt(params);
+    const target = at && targetAt(at.view, at.file, params.position);
+    if (!target)
+        return { refused: 'no declared name here' };
+    if (target.declaration === undefined)
+        return { refused: 'a built-in name cannot be renamed' };
+    return { ...planRename(at.view, target.declaration, newName), view: at.view, declaration: target.declaration };
+}
+
+connection.onPrepareRename(async (params) => {
+    const plan = await renamePlan(params);
+    if (plan.refused)
+        return new ResponseError(ErrorCodes.InvalidRequest, plan.refused);
+    // The range of the name under the cursor, among the places to change.
+    const file = fileOf(params.textDocument.uri);
+    const here = plan.places.find((p) => plan.view.contains(p, file, params.position));
+    return here ? { range: plan.view.range(here), placeholder: plan.view.declarations[plan.declaration].name } : null;
+});
+
+connection.onRenameRequest(async (params) => {
+    const plan = await renamePlan(params, params.newName);
+    if (plan.refused)
+        return new ResponseError(ErrorCodes.InvalidRequest, plan.refused);
+    const changes = {};
+    for (const p of plan.places)
+        (changes[uriOf(p.file)] ||= []).push({ range: plan.view.range(p), newText: params.newName });
+    return { changes };
 });
 
 const symbolKinds = {
