@@ -67,7 +67,9 @@ void printDiagnosticLine(const Diagnostic &diagnostic) {
 }
 
 SourceLines::SourceLines(const std::string &text) {
-    std::string::size_type start = 0;
+    // The byte order mark some editors write first is not part of the
+    // line, whose columns count from after it.
+    std::string::size_type start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     while (start < text.size()) {
         std::string::size_type end = text.find('\n', start);
         if (end == std::string::npos)

@@ -29,6 +29,9 @@ struct FunctionRecord {
     std::string resultSpelling; // the C++ type of its result, "void" for none
     int mode = 0;               // 0 ordinary, 1 main, 3 and 4 main with an argument vector
     std::string source;         // the source that defines it
+    std::string file;           // that source's file name, and the line and text of its head,
+    int line = 0;               // which a message about a call's arguments shows
+    std::string head;
     int ownerClass = -1;        // a method: its class record
     int returnClass = -1;       // a function that returns an object: its class record
     std::vector<int> returnClasses;  // beside returnTypes: each result's class record, or -1

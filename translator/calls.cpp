@@ -8,6 +8,7 @@
 #include "translator/source_translation.hpp"
 
 #include "diagnostics/diagnostics.hpp"
+#include "diagnostics/sink.hpp"
 #include "semantics/builtins.hpp"
 #include "semantics/classes.hpp"
 #include "semantics/functions.hpp"
@@ -530,10 +531,25 @@ ExprValue beginProgramCall(int function, const std::string &name) {
 
 }  // namespace
 
+namespace {
+
+// A call with too few or too many arguments: the head it was counted
+// against, which may be far away or in another source.
+void hintDeclaration(const FunctionRecord &function) {
+    if (function.line < 1 || function.head.empty())
+        return;
+    hintLastReport("`" + function.name + "` is declared at " + function.file + ":" + std::to_string(function.line) +
+                   " as `" + function.head + "`");
+    currentSink().relateLast(SourcePosition{function.file, function.line, 0});
+}
+
+}  // namespace
+
 bool checkProgramArguments(const FunctionRecord &function, const int *types, int count) {
     int parameters = static_cast<int>(function.parameters.size());
     if (count > parameters || count < function.requiredCount()) {
         reportArgumentCount(function.name, parameters, count);
+        hintDeclaration(function);
         return false;
     }
     bool accepted = true;

@@ -142,8 +142,10 @@ int lineBefore(int line) {
 
 bool ranIntoNextLine(const antlr::RecognitionException &error, const antlr::RefToken &lastConsumed) {
     antlr::RefToken token = tokenOf(error);
+    // A line end is the fault itself unless a blank line follows the
+    // unfinished one.
     if (!token || !lastConsumed || lastConsumed->getType() != VLTokenTypes::EOL || token->getLine() < 2 ||
-        token->getType() == VLTokenTypes::EOL)
+        (token->getType() == VLTokenTypes::EOL && token->getLine() <= lastConsumed->getLine()))
         return false;
     int line = lineBefore(token->getLine());
     // A file whose last statement is unfinished (`x = x +`): the fault is
@@ -166,6 +168,26 @@ void reportContinuedLine(const antlr::RecognitionException &error) {
         reportSyntax(line, column, column + static_cast<int>(end.written.size()) - 1,
                      "expected a value after `" + end.written + "`, found the end of the line",
                      "a statement ends with its line: write the value after `" + end.written + "`");
+}
+
+bool cameAfterLineEnd(const antlr::RecognitionException &error, const antlr::RefToken &lastConsumed) {
+    antlr::RefToken token = tokenOf(error);
+    return token && lastConsumed && lastConsumed->getType() == VLTokenTypes::EOL &&
+           token->getType() != antlr::Token::EOF_TYPE && token->getLine() > lastConsumed->getLine();
+}
+
+bool placeOnUnfinishedLine(const antlr::RecognitionException &error) {
+    antlr::RefToken token = tokenOf(error);
+    if (!token || token->getLine() < 2)
+        return false;
+    int line = lineBefore(token->getLine());
+    UnfinishedEnd end = unfinishedEnd(lineText(line));
+    if (end.at == std::string::npos || end.bracket || end.written == ",")
+        return false;
+    int column = static_cast<int>(end.at) + 1;
+    currentSink().moveLast(line, column, column + static_cast<int>(end.written.size()) - 1);
+    currentSink().hintLast("the line ends with `" + end.written + "`: write the value after it on the same line");
+    return true;
 }
 
 std::string continuedLineHint(int line) {

@@ -16,6 +16,14 @@ bool ranIntoNextLine(const antlr::RecognitionException &error, const antlr::RefT
 // line has its message already).
 void reportContinuedLine(const antlr::RecognitionException &error);
 
+// Whether the parse had read a line end when `error` came (at the first
+// token of the next line, or at the line end of a blank one).
+bool cameAfterLineEnd(const antlr::RecognitionException &error, const antlr::RefToken &lastConsumed);
+// The construct message just reported for such an error ("bad if
+// syntax."): moved to the operator that leaves the line before unfinished,
+// with what to write there. False when that line ends with no operator.
+bool placeOnUnfinishedLine(const antlr::RecognitionException &error);
+
 // The last line before `line` with code on it (blank lines and comments
 // are passed over).
 int lineBefore(int line);

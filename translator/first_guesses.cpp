@@ -1,6 +1,7 @@
 #include "translator/first_guesses.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <cctype>
 
 #include "VLTokenTypes.hpp"
@@ -149,6 +150,60 @@ bool castGuess(const std::string &text, int line, Guess &guess) {
     return false;
 }
 
+// `if [ $x -eq 1 ]; then`, `while [[ $n -gt 0 ]]; do`: the condition as
+// this language writes it, its names without `$`.
+bool shellTestGuess(const std::string &text, int line, Guess &guess) {
+    std::string code = trimmed(text);
+    std::string word = code.substr(0, code.find(' '));
+    std::string::size_type open = text.find('[');
+    std::string::size_type close = text.rfind(']');
+    if ((word != "if" && word != "while" && word != "elif") || open == std::string::npos ||
+        close == std::string::npos || close < open || trimmed(text.substr(0, open)) != word)
+        return false;
+    std::string::size_type from = text.find_first_not_of("[ \t", open), to = text.find_last_not_of("] \t", close);
+    if (from == std::string::npos || to == std::string::npos || to < from)
+        return false;
+    static const char *const tests[][2] = {{"-eq", "="}, {"-ne", "!="}, {"-lt", "<"}, {"-gt", ">"},
+                                           {"-le", "<="}, {"-ge", ">="}, {"==", "="}, {"&&", "and"}, {"||", "or"}};
+    std::string condition = text.substr(from, to - from + 1);
+    for (const auto &test : tests)
+        for (std::string::size_type at = condition.find(test[0]); at != std::string::npos;
+             at = condition.find(test[0], at + std::strlen(test[1])))
+            condition.replace(at, std::strlen(test[0]), test[1]);
+    condition.erase(std::remove(condition.begin(), condition.end(), '$'), condition.end());
+    std::string meant = word == "elif" ? "else` then `if" : word;
+    guess = Guess{line, static_cast<int>(open) + 1, static_cast<int>(close) + 1,
+                  "a condition is not written in `[ ]`",
+                  "a condition stands alone, its names without `$`: write `" + meant + " " + condition + "`", true};
+    return true;
+}
+
+bool shellLoopGuess(const std::string &text, int line, Guess &guess) {
+    std::string code = trimmed(text);
+    std::string::size_type in = code.find(" in ");
+    if (code.compare(0, 4, "for ") != 0 || in == std::string::npos)
+        return false;
+    std::string values = trimmed(code.substr(in + 4));
+    std::string::size_type end = values.find(';');
+    values = trimmed(values.substr(0, end));
+    if (values.empty() || values.find(' ') == std::string::npos || values.find_first_of("[](),\"") != std::string::npos)
+        return false;
+    std::string listed;
+    for (std::string::size_type at = 0; at < values.size();) {
+        std::string::size_type next = values.find(' ', at);
+        std::string value = values.substr(at, next == std::string::npos ? std::string::npos : next - at);
+        if (!value.empty())
+            listed += (listed.empty() ? "" : ", ") + value;
+        at = next == std::string::npos ? values.size() : next + 1;
+    }
+    std::string::size_type first = text.find(values);
+    translation().variablesOfToldLoops.push_back(trimmed(code.substr(4, in - 4)));
+    guess = Guess{line, static_cast<int>(first) + 1, static_cast<int>(first + values.size()),
+                  "values in a row are not a range", "a loop over some values names them in an array: write `" +
+                  code.substr(0, in) + " in [" + listed + "]`", true};
+    return true;
+}
+
 }  // namespace
 
 std::string castHint(int line, const std::string &type) {
@@ -200,12 +255,27 @@ bool guessAt(const antlr::RefToken &token, Guess &guess) {
                      "write `" + target + " = " + target + " " + op + " " + value + "`");
         return true;
     }
-    // `~=` of Lua, wherever the parse stopped on its line.
-    std::string::size_type tilde = text.find("~=");
-    if (tilde != std::string::npos && text.find('"') == std::string::npos) {
-        reportSyntax(line, static_cast<int>(tilde) + 1, static_cast<int>(tilde) + 2,
-                     "`~=` is not an operator: `!=` tells two values apart",
-                     velmoraFormHint(text.substr(0, tilde) + "!=" + text.substr(tilde + 2)));
+    // `if [ $x -eq 1 ]; then` of the shells: the test in brackets.
+    if (shellTestGuess(text, line, guess))
+        return true;
+    // `for i in 1 2 3; do` of the shells: the values in a row.
+    if (shellLoopGuess(text, line, guess))
+        return true;
+    // `if x = 1;`, `while x < 3;`: a `;` ends a statement, not a block's first line.
+    std::string::size_type lastSign = text.find_last_not_of(" \t\r");
+    if (type == T::SEMI && lastSign != std::string::npos && text[lastSign] == ';' && !blockCloserOf(text).empty()) {
+        reportSyntax(line, static_cast<int>(lastSign) + 1, static_cast<int>(lastSign) + 1, "unexpected `;`",
+                     "a block's first line ends with its condition: leave out the `;`");
+        return true;
+    }
+    // `~=` of Lua and `=/=` of Erlang, wherever the parse stopped on its line.
+    for (const std::string written : {"~=", "=/="}) {
+        std::string::size_type sign = text.find(written);
+        if (sign == std::string::npos || text.find('"') != std::string::npos)
+            continue;
+        reportSyntax(line, static_cast<int>(sign) + 1, static_cast<int>(sign + written.size()),
+                     "`" + written + "` is not an operator: `!=` tells two values apart",
+                     velmoraFormHint(text.substr(0, sign) + "!=" + text.substr(sign + written.size())));
         guess.absorbsBlockStart = true;
         return true;
     }

@@ -51,6 +51,10 @@ void readUnless(TokenQueue &tokens) {
                                         blockClosing(word));
     absorbBlockStart(word->getLine());
     translation().foreignHeadLines.insert(word->getLine());
+    // `unless (x == 2)`: the hint wrote the condition as this language
+    // does; what the parse makes of it as written is no news.
+    if (condition != trimmed(textAfter(word)))
+        translation().keywordGuessLines.insert(word->getLine());
     // The `then` or `{` that begins the block in other languages.
     antlr::RefToken last = tokens.LT(end - 1);
     if (end > 3 && (last->getType() == T::LEFTCURLY || (last->getType() == T::IDENT && last->getText() == "then"))) {
@@ -122,6 +126,23 @@ void readShortDeclaration(TokenQueue &tokens) {
     tokens.replaceRange(1, 2, {type, name});
 }
 
+// Perl's `my $x = 1;`: read as the declaration it means, of `x`.
+void readPerlDeclaration(TokenQueue &tokens) {
+    antlr::RefToken word = tokens.LT(1), name = tokens.LT(2);
+    bool valued = tokens.LA(3) == T::EQUAL && !endsTheLine(tokens.LA(4));
+    if (word->getText() != "my" || isDeclaredName("my") || name->getType() != T::PHPID || name->getText().size() < 2 ||
+        !(valued || endsTheLine(tokens.LA(3)) || tokens.LA(3) == T::SEMI))
+        return;
+    std::string bare = name->getText().substr(1);
+    antlr::RefToken type = valued ? typeOfValue(tokens, 4) : tokenAt(T::LITERAL_var, "var", word);
+    std::string declaration = type->getText() + " " + bare;
+    if (valued)
+        declaration += " = " + velmoraForm(textAfter(tokens.LT(3)));
+    reportSyntax(word->getLine(), columnOf(word), afterOf(word) - 1, "unexpected `my`",
+                 "a variable is declared with its type, and its name has no `$`: write `" + declaration + "`");
+    tokens.replaceRange(1, 2, {type, tokenAt(T::IDENT, bare, name)});
+}
+
 // `const x = 1`: read as `const int x = 1`.
 void readUntypedConstant(TokenQueue &tokens) {
     if (tokens.LA(2) != T::IDENT || tokens.LA(3) != T::EQUAL || endsTheLine(tokens.LA(4)))
@@ -161,13 +182,22 @@ antlr::RefToken typeNamed(const antlr::RefToken &written) {
     return tokenAt(T::LITERAL_var, "var", written);
 }
 
-// Kotlin's `when (x) {` and Rust's `match x {`: a `switch`, whose block of
+// Kotlin's `when (x) {`, Rust's `match x {` and Scala's `x match {`: a `switch`, whose block of
 // arms velc does not read; told once, its lines say nothing more.
 void readForeignSwitch(TokenQueue &tokens) {
     antlr::RefToken word = tokens.LT(1);
     const std::string &text = word->getText();
     const std::string &line = lineOf(word);
     std::string::size_type last = line.find_last_not_of(" \t\r");
+    // Scala's `x match {`: the subject before the word.
+    if (tokens.LA(2) == T::IDENT && tokens.LT(2)->getText() == "match" && tokens.LA(3) == T::LEFTCURLY &&
+        endsTheLine(tokens.LA(4)) && !isDeclaredName("match")) {
+        absorbBlockStart(word->getLine());
+        reportWordAsWritten(word, T::IDENT, "a choice among the values of one subject is a `switch`: switch " + text +
+                                                " ... case 1 ... default ... /switch");
+        explainForeignBlock(word->getLine());
+        return;
+    }
     if ((text != "when" && text != "match") || last == std::string::npos || line[last] != '{' ||
         isDeclaredName(text) || sourceDefinesFunction(text))
         return;
@@ -295,6 +325,7 @@ void readForeignHead(TokenQueue &tokens) {
         readForeignSwitch(tokens);
         readUnless(tokens);
         readShortDeclaration(tokens);
+        readPerlDeclaration(tokens);
         readEach(tokens);
         readRaise(tokens);
         readEndlessLoop(tokens);

@@ -14,8 +14,31 @@
 #include "semantics/symbols.hpp"
 #include "translator/translator.hpp"
 #include "translator/classes.hpp"
+#include "translator/line_code.hpp"
 
 namespace {
+
+// Where the head stands and what it says, for the messages about a call's
+// arguments: the line of the function's name (a head may go on over lines).
+void noteHeadPlace(FunctionRecord &record) {
+    record.file = diagnostics.sourceName;
+    record.line = diagnostics.lineCounter;
+    const TokenPositions *positions = translation().positions;
+    if (!positions)
+        return;
+    for (int line = record.line; line >= 1 && line > record.line - 8; line--) {
+        std::string text = positions->line(line);
+        text = text.substr(0, walkLineCode(text, [](std::string::size_type, char) { return true; }));
+        std::string::size_type at = text.find(record.name);
+        if (at == std::string::npos || text.find('(', at) == std::string::npos)
+            continue;
+        std::string::size_type first = text.find_first_not_of(" \t");
+        std::string::size_type last = text.find_last_not_of(" \t\r");
+        record.line = line;
+        record.head = text.substr(first, last - first + 1);
+        return;
+    }
+}
 
 FunctionState &functionState() { return translation().functionState; }
 SourceFunctions &sourceFunctions() { return translation().sourceFunctions; }
@@ -520,6 +543,7 @@ void writeMethodStub() {
 void endFunctionHead() {
     FunctionState &state = functionState();
     state.record.resultSpelling = state.returnSpelling.empty() ? "void" : state.returnSpelling;
+    noteHeadPlace(state.record);
     int early = -1;
     if (state.record.ownerClass >= 0 && !state.external)
         early = methodRegisteredAhead(state.record.ownerClass, state.record.name);

@@ -645,6 +645,11 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
     case E_ATTRIBUTE_NOT_FOUND: {
         if (isLoopMethod(name))
             return loopMethodHint(diagnostic);
+        // `"x: " . x` of PHP and Perl: the name after a text and a `.`.
+        std::string::size_type dot = lineOf(diagnostic).find(". " + name);
+        if (dot != std::string::npos && dot > 0 && lineOf(diagnostic).rfind('"', dot) != std::string::npos &&
+            lineOf(diagnostic).find_last_not_of(" \t", dot - 1) == lineOf(diagnostic).rfind('"', dot))
+            return "texts are joined with `+`: \"a\" + b";
         std::vector<std::string> methods = builtinNames(true);
         if (std::find(methods.begin(), methods.end(), name) != methods.end())
             return "`" + name + "` is a method: write `" + name + "()`";
@@ -698,6 +703,9 @@ bool FirstGuessHints::followsExplainedGuess(const Diagnostic &diagnostic, const 
         return true;
     const std::vector<std::string> &members = translation().membersOfUnclosedClasses;
     if (diagnostic.code == E_NOT_DECLARED && std::find(members.begin(), members.end(), name) != members.end())
+        return true;
+    const std::vector<std::string> &variables = translation().variablesOfToldLoops;
+    if (diagnostic.code == E_NOT_DECLARED && std::find(variables.begin(), variables.end(), name) != variables.end())
         return true;
     if (translation().foreignBlocks.covers(diagnostic.line))
         return true;

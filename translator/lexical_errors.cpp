@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <iterator>
 
 #include "VLTokenTypes.hpp"
 #include "diagnostics/diagnostics.hpp"
+#include "diagnostics/sink.hpp"
 #include "translator/foreign_lines.hpp"
 #include "translator/hints.hpp"
 #include "translator/source_translation.hpp"
@@ -46,6 +48,46 @@ bool isBranchWord(const antlr::RefToken &token) {
 
 }  // namespace
 
+namespace {
+
+std::string trimmed(const std::string &text) {
+    std::string::size_type first = text.find_first_not_of(" \t"), last = text.find_last_not_of(" \t");
+    return first == std::string::npos ? "" : text.substr(first, last - first + 1);
+}
+
+const char *const anyValueHint = "a variable is declared with its type, or `var` for a value of any type";
+
+// `let v = vec![1, 2]`: the message of the declaration word writes the
+// whole line; another one adds what it says of the array.
+bool addToLinesMessage(const std::string &text, int line, const std::string &hint) {
+    DiagnosticSink &sink = currentSink();
+    for (std::size_t place : sink.onLine(line)) {
+        const Diagnostic &earlier = sink.all()[place];
+        if (earlier.kind != DiagnosticKind::syntax || earlier.hint.empty())
+            continue;
+        std::string::size_type first = text.find_first_not_of(" \t"), macro = text.find("![");
+        std::string::size_type name = text.find(' ', first);
+        if (earlier.hint.compare(0, std::strlen(anyValueHint), anyValueHint) == 0 && name != std::string::npos &&
+            macro != std::string::npos) {
+            std::string::size_type start = macro;
+            while (start > 0 && (std::isalnum(static_cast<unsigned char>(text[start - 1])) || text[start - 1] == '_'))
+                start--;
+            std::string rest = text.substr(name, start - name) + text.substr(macro + 1);
+            rest = rest.substr(0, rest.find_last_not_of(" \t\r;") + 1);
+            if (rest.compare(0, 5, " mut ") == 0)
+                rest.erase(0, 4);
+            sink.rehint(place, std::string(anyValueHint) + ", and an array is written with its values in brackets: "
+                               "write `var" + rest + "`");
+        } else {
+            sink.rehint(place, earlier.hint + "; " + hint);
+        }
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 LexicalMessage describeLexicalError(const std::string &line, int column, const std::string &scannerMessage) {
     std::string::size_type at = column > 0 ? static_cast<std::string::size_type>(column - 1) : 0;
     char c = at < line.size() ? line[at] : '\n';
@@ -72,6 +114,12 @@ LexicalMessage describeLexicalError(const std::string &line, int column, const s
         if (macro)
             return {"`!` alone is not an operator", "a call has no `!`; `print` writes values and a line end: print x",
                     column};
+        // `vec![1, 2]`: the array of Rust, whose values stand in the brackets.
+        std::string::size_type close = line.find(']', bang);
+        if (bang > 0 && (std::isalnum(static_cast<unsigned char>(line[bang - 1])) || line[bang - 1] == '_') &&
+            bang + 1 < line.size() && line[bang + 1] == '[' && close != std::string::npos)
+            return {"`!` alone is not an operator",
+                    "an array is written with its values in brackets: " + line.substr(bang + 1, close - bang), column};
         return {"`!` alone is not an operator", "write `not x`, or `!=` to compare", column};
     }
     if (c == '%') {
@@ -94,6 +142,10 @@ LexicalMessage describeLexicalError(const std::string &line, int column, const s
     }
     if (c == '_')
         return {"a name cannot start with `_`", "start it with a letter"};
+    // `int größe = 1`: a letter of another alphabet inside a name.
+    if (byte >= 128 && at > 0 && (std::isalnum(static_cast<unsigned char>(line[at - 1])) || line[at - 1] == '_'))
+        return {"this character can stand only in a text or a comment",
+                "a name is written with the letters a to z and A to Z, digits and `_`"};
     if (byte >= 128)
         return {"this character can stand only in a text or a comment", ""};
     if (at < line.size() && byte > 32)
@@ -112,6 +164,13 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
         else
             pending_ = next;
     }
+    if (token->getType() == T::SLASHSWITCH)
+        caseArrowTold_ = false;
+    if (token->getType() == T::QUESTION && !pending_)
+        token = readNilOperator(token);
+    if ((token->getType() == T::MINUS || token->getType() == T::EQUAL) && !pending_ && !atLineStart_ &&
+        (lineStart_ == T::LITERAL_case || lineStart_ == T::LITERAL_default))
+        token = readCaseArrow(token);
     if (token->getType() == T::LEFTCURLY) {
         antlr::RefToken next = readToken();
         // A `{` alone on its line belongs to the line before.
@@ -197,6 +256,74 @@ antlr::RefToken LexicalErrorFilter::nextToken() {
     return token;
 }
 
+// `a ?? 2`, `a ?: 2` and `s?.length()` of C#, Kotlin, Swift and
+// JavaScript: told once. The `?.` call is read as a plain one; the choice
+// of a value in place of nil leaves its left value alone.
+antlr::RefToken LexicalErrorFilter::readNilOperator(const antlr::RefToken &question) {
+    antlr::RefToken next = readToken();
+    int type = next->getType();
+    bool glued = next->getLine() == question->getLine() && next->getColumn() == question->getColumn() + 1;
+    if (!glued || (type != T::QUESTION && type != T::COLON && type != T::DOT)) {
+        pending_ = next;
+        return question;
+    }
+    const TokenPositions *positions = translation().positions;
+    std::string text = positions ? positions->line(question->getLine()) : std::string();
+    int column = byteColumn(text, question->getColumn());
+    std::string written = type == T::QUESTION ? "??" : type == T::COLON ? "?:" : "?.";
+    if (type == T::DOT) {
+        reportSyntax(question->getLine(), column, column + 1, "`?.` is not an operator",
+                     "a method or an attribute is reached with `.`, on a value that is not nil: test it with an "
+                     "if first");
+        return next;
+    }
+    // `var b = a ?? 2`: the declaration of `a`, then the if that replaces nil.
+    std::string::size_type at = static_cast<std::string::size_type>(column - 1);
+    std::string::size_type sign = text.rfind('=', at);
+    std::string hint = "a value in place of nil is chosen by an if: `if v = nil ? v = 2`";
+    if (sign != std::string::npos && sign > 0 && text.find('"') == std::string::npos) {
+        std::string target = trimmed(text.substr(0, sign));
+        std::string::size_type blank = target.find_last_of(" \t");
+        std::string name = blank == std::string::npos ? target : target.substr(blank + 1);
+        std::string left = trimmed(text.substr(sign + 1, at - sign - 1));
+        std::string right = trimmed(text.substr(at + 2));
+        right = right.substr(0, right.find_last_not_of(" \t\r;") + 1);
+        hint = "a value in place of nil is chosen by an if: write `" + target + " = " + left + "`, then `if " + name +
+               " = nil ? " + name + " = " + right + "`";
+    }
+    reportSyntax(question->getLine(), column, column + 1, "`" + written + "` is not an operator", hint);
+    // The rest of the line is the value that the if gives.
+    antlr::RefToken rest = readToken();
+    while (rest->getType() != T::EOL && rest->getType() != T::SEMI && rest->getType() != antlr::Token::EOF_TYPE &&
+           rest->getType() != T::Q_COMMENT)
+        rest = readToken();
+    return rest;
+}
+
+// `case 1 -> print 1` of Java and Kotlin, `case 1 => print 1` of Scala
+// and C#: read as `case 1: print 1`.
+antlr::RefToken LexicalErrorFilter::readCaseArrow(const antlr::RefToken &sign) {
+    antlr::RefToken next = readToken();
+    if (next->getType() != T::GREATER || next->getLine() != sign->getLine() ||
+        next->getColumn() != sign->getColumn() + 1) {
+        pending_ = next;
+        return sign;
+    }
+    const TokenPositions *positions = translation().positions;
+    int column = positions ? byteColumn(positions->line(sign->getLine()), sign->getColumn()) : 0;
+    std::string arrow = sign->getType() == T::MINUS ? "->" : "=>";
+    // Told once for the switch: its other cases have the same habit.
+    if (!caseArrowTold_)
+        reportSyntax(sign->getLine(), column, column + 1, "unexpected `" + arrow + "`",
+                     "a case's values end with `:` or with their line: write `:` in place of `" + arrow +
+                         "` in the cases of this switch");
+    caseArrowTold_ = true;
+    antlr::RefToken colon(new antlr::CommonToken(T::COLON, ":"));
+    colon->setLine(sign->getLine());
+    colon->setColumn(sign->getColumn());
+    return colon;
+}
+
 // `if x = 1 then`, `while x < 3 do`: the word that other languages put
 // between a block's condition and its statements.
 bool LexicalErrorFilter::endsACondition(const antlr::RefToken &word) const {
@@ -254,6 +381,10 @@ antlr::RefToken LexicalErrorFilter::readToken() {
             int at = described.column > 0 ? described.column : column;
             // A lone `!` on a line whose message wrote the whole line with `not` is no news.
             bool told = blockStartAbsorbed(line) && described.hint.compare(0, 11, "write `not ") == 0;
+            // `let v = vec![1, 2]`: the line's first habit had its message,
+            // which now tells the array too.
+            if (!told && described.hint.compare(0, 17, "an array is writt") == 0)
+                told = addToLinesMessage(text, line, described.hint);
             if (!told)
                 reportSyntax(line, at, std::max(at, described.endColumn), described.message, described.hint);
             phpTold_ = phpTold_ || described.message.compare(0, 3, "`<?") == 0;
@@ -283,8 +414,8 @@ antlr::RefToken LexicalErrorFilter::textClosedAtLineEnd(const std::string &line,
     return token;
 }
 
-// `def __init__(self, x):` of Python: the name with its `_` is read as a
-// name, so that the line is told as the function of another language it
+// `def __init__(self, x):` of Python, `func f(_ a: Int)` of Swift: the
+// name with its `_` is read as a name, so that the line is told as the function of another language it
 // is, with its lines, and not as a character velc cannot read.
 antlr::RefToken LexicalErrorFilter::foreignFunctionName(const std::string &text, int column, int scannerColumn,
                                                         int line) {
@@ -295,7 +426,8 @@ antlr::RefToken LexicalErrorFilter::foreignFunctionName(const std::string &text,
     std::string::size_type wordEnd = first;
     while (wordEnd < at && std::isalpha(static_cast<unsigned char>(text[wordEnd])))
         wordEnd++;
-    if (text.find_first_not_of(" \t", wordEnd) != at || !isForeignFunctionWord(text.substr(first, wordEnd - first)))
+    // Its name (`def __init__`) or a name of its parameters (`func f(_ a: Int)`).
+    if (wordEnd == first || !isForeignFunctionWord(text.substr(first, wordEnd - first)))
         return antlr::RefToken();
     std::string name;
     for (int c = lexer_.LA(1); c == '_' || std::isalnum(c); c = lexer_.LA(1)) {

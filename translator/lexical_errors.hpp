@@ -24,11 +24,14 @@ private:
     bool opensBlockByBrace(const antlr::RefToken &brace, const antlr::RefToken &next) const;
     bool opensFunctionByBrace(const antlr::RefToken &brace, const antlr::RefToken &next) const;
     bool endsACondition(const antlr::RefToken &word) const;
+    antlr::RefToken readNilOperator(const antlr::RefToken &question);
+    antlr::RefToken readCaseArrow(const antlr::RefToken &sign);
     static bool endsItsLine(const antlr::RefToken &brace, const antlr::RefToken &next);
 
     antlr::CharScanner &lexer_;
     antlr::RefToken pending_;     // read after a brace that stays
     bool phpTold_ = false;        // a `<?php` was told: its `?>` is no news
+    bool caseArrowTold_ = false;  // a `case 1 ->` of the switch being read was told
     int lineStart_ = 0;           // the type of the first token of the line
     bool atLineStart_ = true;
     int previous_ = 0;            // the type of the token before

@@ -134,6 +134,18 @@ void writeTextFor(int declaredType, const std::string &first, const std::string 
 bool insideLoop(const char *word) {
     if (!statements().loops.empty())
         return true;
+    // `break` closing each case of a switch, as in C: told once, at the first.
+    BranchFrame *inSwitch = statements().branches.empty() || !statements().branches.top().isSwitch
+                                ? nullptr
+                                : &statements().branches.top();
+    if (inSwitch && std::string(word) == "break") {
+        if (!inSwitch->breakTold)
+            reportNamed(E_CANNOT_BE_USED, word,
+                        "a `case` ends where the next `case` begins, and `break` leaves a loop: leave out the "
+                        "`break`s of this `switch`");
+        inSwitch->breakTold = true;
+        return false;
+    }
     reportNamed(E_CANNOT_BE_USED, word);
     return false;
 }

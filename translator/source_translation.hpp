@@ -41,6 +41,9 @@ struct SourceTranslation : SourceSemantics {
     // for a keyword, `System.out.println(x)`, a `catch` without its class.
     std::unordered_set<int> keywordGuessLines;
     std::vector<std::string> membersOfUnclosedClasses;
+    // The variables of loops whose first line was told as another
+    // language's: their uses in the body are no news.
+    std::vector<std::string> variablesOfToldLoops;
     // The first lines of blocks whose `{` was left out: their `}` closes them.
     std::vector<int> braceLines;
     // Block lines whose `{`, `then` or `do` the message of the line took in.

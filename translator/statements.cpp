@@ -190,6 +190,7 @@ void beginBranches(const ExprValue &subject, bool isSwitch) {
     pushBranches();
     BranchFrame &frame = currentBranches();
     frame.subjectType = subject.type;
+    frame.isSwitch = isSwitch;
     if (subject.plainName) {
         frame.subject = subject.text;
         return;

@@ -210,6 +210,10 @@ struct WalkedContainer {
 struct BranchFrame {
     std::string subject;
     int subjectType = 0;
+    bool isSwitch = false;
+    // A `break` of C ending a case was told: the next ones of the switch
+    // are the same habit.
+    bool breakTold = false;
 };
 
 // Control-structure state of the translation: the loops and branch chains

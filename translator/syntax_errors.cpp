@@ -461,6 +461,38 @@ bool closesAnOpenBlock(int type) {
 
 }  // namespace
 
+namespace {
+
+// `object Main {` ... `}`, `x match {` ... `}`: a `}` alone on its line that
+// closes a line of its indentation ending in `{` which had its message.
+bool closesAToldLine(const antlr::RefToken &brace) {
+    const TokenPositions *positions = translation().positions;
+    if (!positions)
+        return false;
+    const std::string &closing = positions->line(brace->getLine());
+    std::string::size_type indent = closing.find_first_not_of(" \t");
+    if (indent == std::string::npos || closing.find_first_not_of(" \t;", indent + 1) != std::string::npos)
+        return false;
+    for (int line = brace->getLine() - 1; line >= 1; line--) {
+        const std::string &text = positions->line(line);
+        std::string::size_type first = text.find_first_not_of(" \t");
+        if (first == std::string::npos || first > indent)
+            continue;
+        if (first < indent)
+            return false;
+        std::string::size_type end = walkLineCode(text, [](std::string::size_type, char) { return true; });
+        std::string::size_type last = end == 0 ? std::string::npos : text.find_last_not_of(" \t\r", end - 1);
+        if (last == std::string::npos || text[last] != '{')
+            return false;
+        const DiagnosticSink &sink = currentSink();
+        return std::any_of(sink.onLine(line).begin(), sink.onLine(line).end(),
+                           [&](std::size_t place) { return sink.all()[place].counted(); });
+    }
+    return false;
+}
+
+}  // namespace
+
 bool isStrayToken(int type, bool inBlock) {
     if (type == antlr::Token::EOF_TYPE || type == T::EOL)
         return false;
@@ -495,6 +527,8 @@ void reportStrayToken(const antlr::RefToken &token, const TokenNamer &names) {
         translation().functionBraces--;
         return;
     }
+    if (type == T::RIGHTCURLY && closesAToldLine(token))
+        return;
     if (type == T::LITERAL_else)
         guessed.push_back("if");   // an `else` of no `if`: its `/if` is no news
     Guess guess;
@@ -663,6 +697,16 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
         return "a loop on a condition is a `while`: write `while " + trimmed(code.substr(4)) + "`";
     if (code.compare(0, 5, "for (") == 0 || code.compare(0, 4, "for(") == 0)
         return "a loop over numbers names its range: for i in 0..2 (both ends counted) or for i in 0--3 (the end left out)";
+    // `public class P`, `public int get()` of Java and C#: what is declared
+    // is public unless it says otherwise.
+    if (token->getText() == "public" && firstOnItsLine(token) && code.find('{') == std::string::npos &&
+        code.find('[') == std::string::npos)
+        return "a class, a function and a member are public unless marked `private` or `protected`: write `" +
+               trimmed(code.substr(6)) + "`";
+    // Perl's `my @list = (1, 2)`, `my %ages`.
+    if (token->getText() == "my" && firstOnItsLine(token))
+        return "a variable is declared with its type and a name without a sign: int n = 1, int[] a = [1, 2], "
+               "dict d = {\"k\": 1}";
     if (startsWithFunctionWord(text))
         return foreignFunctionHint;
     // `/function`, `/def`: a function ends with its `return`.

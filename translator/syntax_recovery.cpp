@@ -30,6 +30,10 @@ void SyntaxRecovery::report(const antlr::RecognitionException &error) {
     if (reportInSyntaxContext()) {
         if (currentSink().all().size() > before)
             placeConstructReport(error);
+        // `if x >` and its body's first line: the condition is what is unfinished.
+        if (currentSink().all().size() > before && context == SYNTAX_IF &&
+            cameAfterLineEnd(error, tokens_.lastConsumed()))
+            placeOnUnfinishedLine(error);
         if (continued)
             endStatementBeforeLine();
         return;
@@ -119,6 +123,9 @@ bool SyntaxRecovery::skipBrokenIf(const antlr::RecognitionException &error, cons
         reportSyntaxFailure(SYNTAX_IF);
     if (currentSink().all().size() > before)
         placeConstructReport(error);
+    // `if x >` and its body's first line: the condition is what is unfinished.
+    if (currentSink().all().size() > before && cameAfterLineEnd(error, tokens_.lastConsumed()))
+        placeOnUnfinishedLine(error);
     restoreSyntaxContext(outer);
     if (unclosed)
         return false;

@@ -31,7 +31,9 @@
 // A quoted text takes \n, \t, \" and \\. In a source, a line "-- file lib.vel" starts
 // another source beside prog.vel, which prog.vel may include, and a line
 // "|N* text" stands for N copies of the text, with {i} counting them from 0
-// ({i+1} from 1) and \n for a line end inside one.
+// ({i+1} from 1), \n for a line end inside one, \r for a carriage return
+// (a file of Windows) and \ufeff for the byte order mark some editors
+// write first.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -147,6 +149,10 @@ std::string sourceLines(const std::string &line) {
         std::string one = text;
         for (std::string::size_type at; (at = one.find("\\n")) != std::string::npos;)
             one.replace(at, 2, "\n");
+        for (std::string::size_type at; (at = one.find("\\r")) != std::string::npos;)
+            one.replace(at, 2, "\r");
+        for (std::string::size_type at; (at = one.find("\\ufeff")) != std::string::npos;)
+            one.replace(at, 6, "\xEF\xBB\xBF");
         for (std::string::size_type at; (at = one.find("{i+1}")) != std::string::npos;)
             one.replace(at, 5, std::to_string(i + 1));
         for (std::string::size_type at; (at = one.find("{i}")) != std::string::npos;)
