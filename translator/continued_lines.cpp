@@ -184,9 +184,13 @@ bool placeOnUnfinishedLine(const antlr::RecognitionException &error) {
     UnfinishedEnd end = unfinishedEnd(lineText(line));
     if (end.at == std::string::npos || end.bracket || end.written == ",")
         return false;
+    // The numbered line stays the one the parse stopped on (the operator
+    // took the line end, so the condition went on); the unfinished line is
+    // named beside it.
     int column = static_cast<int>(end.at) + 1;
-    currentSink().moveLast(line, column, column + static_cast<int>(end.written.size()) - 1);
-    currentSink().hintLast("the line ends with `" + end.written + "`: write the value after it on the same line");
+    currentSink().relateLast({diagnostics.sourceName, line, column});
+    currentSink().hintLast("line " + std::to_string(line) + " ends with `" + end.written +
+                           "`: write the value after it on the same line");
     return true;
 }
 

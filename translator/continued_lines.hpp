@@ -20,8 +20,9 @@ void reportContinuedLine(const antlr::RecognitionException &error);
 // token of the next line, or at the line end of a blank one).
 bool cameAfterLineEnd(const antlr::RecognitionException &error, const antlr::RefToken &lastConsumed);
 // The construct message just reported for such an error ("bad if
-// syntax."): moved to the operator that leaves the line before unfinished,
-// with what to write there. False when that line ends with no operator.
+// syntax."): the operator that leaves the line before unfinished is named
+// beside it, with what to write there. False when that line ends with no
+// operator.
 bool placeOnUnfinishedLine(const antlr::RecognitionException &error);
 
 // The last line before `line` with code on it (blank lines and comments
