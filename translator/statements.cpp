@@ -102,6 +102,9 @@ void writeStatementComment(const std::string &tokenText) {
 void writeNative(const std::string &tokenText) {
     noteObjectsMayBeReleased();
     std::string inner = tokenText.size() >= 4 ? tokenText.substr(2, tokenText.size() - 4) : "";
+    // The C++ is the user's: what its compiler says of it is placed on the
+    // user's own lines, which the text keeps one for one.
+    mapSourceLineOnNewLine();
     emit(inner);
     noteNativeDefinitions(inner);
     countLinesIn(inner);

@@ -78,6 +78,12 @@ TEST(FuzzCheck, TheProgramsOwnCppIsNoFinding) {
     EXPECT_EQ(kindFound("own-cpp", refusedAtLine2, "print 1\n~~\nreturn undeclared;\n~~\n"), "none");
     EXPECT_EQ(kindFound("own-cpp-inline", refusedAtLine2, "print 1\n~~ return undeclared; ~~\n"), "none");
     EXPECT_EQ(kindFound("translated", refusedAtLine2, "print 1\nprint 2\n~~\n~~\n"), "g++ refused");
+    // A quote left open in the program's C++ makes the compiler misread
+    // velc's lines after it: the errors there follow from the first.
+    const std::string openQuote = "printf '#line 2 \"prog.vel\"\nconst char *s = \"a;\nint main() { return 0; }\n' > prog.cpp";
+    EXPECT_EQ(kindFound("own-cpp-open-quote", openQuote, "~~\nconst char *s = \"a;\n~~\nprint 1\n"), "none");
+    const std::string velcFirst = "printf '#line 1 \"prog.vel\"\nint x = undeclared;\nint y = alsoUndeclared;\n' > prog.cpp";
+    EXPECT_EQ(kindFound("translated-first", velcFirst, "print 1\n~~\nint y = alsoUndeclared;\n~~\n"), "g++ refused");
 }
 
 // An integer constant of the program that a real cannot hold rounds in
