@@ -189,7 +189,7 @@ void writeElse() {
     output().blankLines = 2;
 }
 
-void beginBranches(const ExprValue &subject, bool isSwitch) {
+void beginBranches(const ExprValue &subject) {
     pushBranches();
     BranchFrame &frame = currentBranches();
     frame.subjectType = subject.type;
@@ -197,9 +197,11 @@ void beginBranches(const ExprValue &subject, bool isSwitch) {
         frame.subject = subject.text;
         return;
     }
+    // The subject is held in its own type, which its cases are compared
+    // with: held in a var, a case past the range of an int would be cast
+    // from the var.
     frame.subject = newTemp();
-    std::string spelling = isSwitch ? "var " : loopVariableSpelling(subject.type);
-    emit(spelling + frame.subject + "=" + subject.text + ";\n");
+    emit(loopVariableSpelling(subject.type) + frame.subject + "=" + subject.text + ";\n");
     writeIndent();
 }
 
