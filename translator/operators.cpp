@@ -275,7 +275,13 @@ ExprValue bitOperatorText(ExprValue left, const std::string &op, const ExprValue
     // known operands is written.
     if (op == "^" && type == T_INTEGER && left.known && right.known)
         return knownExclusiveOr(left, right);
-    return bitChain(std::move(left), op, right, type);
+    ExprValue knownLeft;
+    knownLeft.known = left.known;
+    knownLeft.wide = left.wide;
+    knownLeft.knownValue = left.knownValue;
+    ExprValue value = bitChain(std::move(left), op, right, type);
+    foldKnownBits(value, knownLeft, op[0], right);
+    return value;
 }
 
 bool refusedNonNumbers(int left, int right, int classWord) {
