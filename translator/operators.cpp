@@ -606,6 +606,10 @@ ExprValue prefixed(const std::string &written, const ExprValue &operand) {
 }
 
 std::string boundTest(const ExprValue &item, const std::string &op, const ExprValue &bound) {
+    // A bound is compared with the item as a comparison would compare them;
+    // a boolean counts as the 0 or 1 it is.
+    if (!eitherUnknown(item.type, bound.type) && item.type != T_BOOLEAN && bound.type != T_BOOLEAN)
+        checkRelational(item.type, bound.type);
     if (signednessDiffers(item, item.type, bound))
         return "_vel_order(" + item.text + "," + bound.text + ")" + op + "0";
     return item.text + op + besideItself(item.text, bound.text, item.type, item.classIndex);
