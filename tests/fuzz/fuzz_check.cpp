@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -248,8 +249,18 @@ std::optional<Finding> checkCase(const CheckSettings &settings, const FuzzCase &
         "ASAN_OPTIONS=detect_leaks=0:hard_rss_limit_mb=3072:exitcode=" + std::to_string(sanitizerStatus),
         "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:exitcode=" + std::to_string(sanitizerStatus)};
     const std::size_t fourGigabytes = std::size_t(4) << 30;
-    Outcome t = run(workDir, "velc", {settings.velc, "-q", "-c", "prog.vel"}, settings.translateSeconds, environment,
-                    settings.sanitized ? 0 : fourGigabytes);
+    // A velc missing for a moment, as when its tree is rebuilt under a
+    // running campaign, is waited for: only one that stays missing is a
+    // finding.
+    Outcome t;
+    for (int waited = 0;;) {
+        t = run(workDir, "velc", {settings.velc, "-q", "-c", "prog.vel"}, settings.translateSeconds, environment,
+                settings.sanitized ? 0 : fourGigabytes);
+        if (t.started || waited >= settings.startWaitSeconds) break;
+        int pause = std::min(std::max(1, waited), settings.startWaitSeconds - waited);
+        std::this_thread::sleep_for(std::chrono::seconds(pause));
+        waited += pause;
+    }
     // The status tells a report from a program's errors: velc's syntax
     // messages on the same stream may quote any text of the program.
     if (t.status == sanitizerStatus && (!sanitizerReport(t.err).empty() || !endsWithSummary(t.out))) {

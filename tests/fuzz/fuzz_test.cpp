@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -50,6 +51,7 @@ TEST(FuzzCheck, EveryKindOfFaultIsAFinding) {
     EXPECT_EQ(kindFound("nocpp", "exit 0"), "velc wrote no C++");
     fuzz::CheckSettings missing = standIn("missing", "exit 0");
     missing.velc += "-not-there";
+    missing.startWaitSeconds = 0;
     auto finding = fuzz::checkCase(missing, {{{"prog.vel", "print 1\n"}}, "test"}, scratch("work-missing"));
     EXPECT_EQ(finding ? finding->kind : "none", "velc did not start");
 }
@@ -70,6 +72,24 @@ TEST(FuzzCheck, ProgramErrorsAndCleanTranslationsAreNoFinding) {
               "none");
     EXPECT_EQ(kindFound("stopped86", "echo 'prog.vel L1: \"x\" not declared'; exit 86"), "sanitizer report");
     EXPECT_EQ(kindFound("clean", "echo 'int main() { return 0; }' > prog.cpp"), "none");
+}
+
+// A velc that is missing for a moment, as while its tree is rebuilt, is
+// waited for rather than counted as one that did not start.
+TEST(FuzzCheck, AVelcMissingForAMomentIsWaitedFor) {
+    fuzz::CheckSettings late = standIn("late", "echo 'int main() { return 0; }' > prog.cpp");
+    std::string path = late.velc;
+    late.velc += "-later";
+    fs::remove(late.velc);
+    late.startWaitSeconds = 30;
+    std::thread appears([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        fs::copy_file(path, late.velc + ".part");
+        fs::rename(late.velc + ".part", late.velc);
+    });
+    auto finding = fuzz::checkCase(late, {{{"prog.vel", "print 1\n"}}, "test"}, scratch("work-late"));
+    appears.join();
+    EXPECT_EQ(finding ? finding->kind : "none", "none");
 }
 
 // C++ written between `~~` is the program's own: velc copies it unchecked.
