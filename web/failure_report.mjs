@@ -93,7 +93,7 @@ const RUNTIME_CLASSES = new Set(['dict', 'dyn', 'text']);
 // classes and of std. A method is named without its class, as run-time
 // errors name it.
 export function velmoraFunctionOf(frameName) {
-  const call = /^(?:([A-Za-z][A-Za-z0-9_]*)::)?([A-Za-z][A-Za-z0-9_]*)\(/.exec(frameName ?? '');
+  const call = /^(?:([A-Za-z][A-Za-z0-9_]*)::)?([A-Za-z][A-Za-z0-9_]*)\(/.exec(lambdaOwner(frameName ?? ''));
   if (!call) return null;
   const owner = call[1];
   const name = call[2];
@@ -102,6 +102,24 @@ export function velmoraFunctionOf(frameName) {
   const symbol = owner ? `${owner}::${name}` : name;
   if (name === 'main') return { name: 'main', symbol };
   return { name: name.endsWith('_') ? name.slice(0, -1) : name, symbol };
+}
+
+// A lambda velc writes to keep the order of an operation's operands, and
+// the C++ library's functions that call it, are named after the function
+// the lambda is written in ("Box::deeper(vel_ref<Box>, int)::'lambda'(auto&)
+// ::operator()...", or inside "std::__invoke...<...>"): that function from
+// its name on, any other name as it is.
+function lambdaOwner(frameName) {
+  const lambda = frameName.indexOf("::'lambda'");
+  if (lambda < 0 || frameName[lambda - 1] !== ')') return frameName;
+  let depth = 0;
+  let at = lambda - 1;
+  for (; at >= 0; at--) {
+    if (frameName[at] === ')') depth++;
+    else if (frameName[at] === '(' && --depth === 0) break;
+  }
+  const owner = /(?:[A-Za-z][A-Za-z0-9_]*::)?[A-Za-z][A-Za-z0-9_]*$/.exec(frameName.slice(0, Math.max(at, 0)));
+  return owner ? frameName.slice(owner.index) : frameName;
 }
 
 // The program's function a trap happened in: one of a deep recursion, else
@@ -252,8 +270,10 @@ export function isStackExhausted(error) {
   return error instanceof RangeError && /call stack/i.test(error.message);
 }
 
-// How libvel begins a run-time error's report that names no place.
+// How libvel begins a run-time error's report that names no place, and
+// one that does.
 const UNPLACED_REPORT = new TextEncoder().encode('Run-time error: ');
+const PLACED_REPORT = /^[^\n]*\.vel L\d+: Run-time error: /;
 
 export class FailureReport {
   // bytes: the module as it was compiled (the frames' offsets count in
@@ -264,15 +284,17 @@ export class FailureReport {
     this.debugFile = debugFile;
     this.instance = null;
     this.exitFrames = null;
-    this.heldError = null;  // the bytes of a run-time error's report that named no place
+    this.heldError = null;  // the bytes of a run-time error's report, written after its place is known
     keepFramesOfErrors();
   }
 
   // The module's WASI imports, whose proc_exit keeps the frames a failing
   // status is given from: a run-time error's report names its own place,
-  // and its callers are told from these afterwards. A report that names no
-  // place (an allocation that failed where the module cannot tell) is held
-  // back from standard error, to be written with the place of those frames.
+  // and its callers are told from these afterwards. The report is held
+  // back from standard error, to be written with what those frames add: the
+  // place of one that names none (an allocation that failed where the
+  // module cannot tell), the function of one made inside a lambda of
+  // velc's, which the module cannot name.
   withExitFrames(wasiImport) {
     const exit = wasiImport.proc_exit;
     const write = wasiImport.fd_write;
@@ -280,7 +302,7 @@ export class FailureReport {
       ...wasiImport,
       fd_write: (fd, iovs, iovsLength, writtenAddress) => {
         if (fd === 2 && this.heldError === null && this.instance) {
-          const bytes = this.unplacedReport(iovs, iovsLength);
+          const bytes = this.runTimeErrorReport(iovs, iovsLength);
           if (bytes) {
             this.heldError = bytes;
             new DataView(this.instance.exports.memory.buffer).setUint32(writtenAddress, bytes.length, true);
@@ -297,8 +319,8 @@ export class FailureReport {
   }
 
   // The bytes of a write of the module when they are a run-time error's
-  // report without a place (libvel writes a report in one write), else null.
-  unplacedReport(iovs, iovsLength) {
+  // report (libvel writes a report in one write), else null.
+  runTimeErrorReport(iovs, iovsLength) {
     const memory = this.instance.exports.memory.buffer;
     const view = new DataView(memory);
     const parts = [];
@@ -316,7 +338,8 @@ export class FailureReport {
       bytes.set(part, at);
       at += part.length;
     }
-    return UNPLACED_REPORT.every((byte, i) => bytes[i] === byte) ? bytes : null;
+    if (UNPLACED_REPORT.every((byte, i) => bytes[i] === byte)) return bytes;
+    return PLACED_REPORT.test(new TextDecoder().decode(bytes.subarray(0, 4096))) ? bytes : null;
   }
 
   // The held report as it was written.
@@ -379,6 +402,10 @@ export class FailureReport {
       const { trace, tables } = await this.tables();
       const firstLine = pieceFirstLine(this.instance);
       if (held.length === 0) return trace.runTimeErrorCallers(tables, this.exitFrames, firstLine);
+      if (PLACED_REPORT.test(held[0])) {
+        return [trace.withItsFunction(tables, this.exitFrames, held[0], firstLine),
+          ...trace.runTimeErrorCallers(tables, this.exitFrames, firstLine)];
+      }
       return trace.placedRunTimeError(tables, this.exitFrames, held[0], firstLine) ?? held;
     } catch (failure) {
       if (!(failure instanceof RangeError)) throw failure;

@@ -559,6 +559,18 @@ export function runTimeErrorCallers(trace, stack, firstLine = 1) {
   return trace.hasLines ? callerLines(trace.velmoraFrames(stack, firstLine)) : [];
 }
 
+// A run-time error's report that names its place but no function, made
+// in a lambda velc writes to keep an operation's operands in order (C++
+// names the lambda, not the function it is written in): with the function
+// of the program's innermost frame when that frame is at the same place.
+export function withItsFunction(trace, stack, report, firstLine = 1) {
+  const place = /^(\S+) L(\d+): Run-time error: .*[^)]$/.exec(report);
+  if (!place || !stack.some((frame) => REPORTER.test(frame.name)) || !trace.hasLines) return report;
+  const [innermost] = trace.velmoraFrames(stack, firstLine);
+  if (!innermost?.name || innermost.file !== place[1] || innermost.line !== Number(place[2])) return report;
+  return `${report} (in ${innermost.name})`;
+}
+
 // A run-time error whose message names no place (the module cannot see
 // where an allocation that failed was made) told at the place of the
 // program's innermost frame, with its function, then its callers; null

@@ -88,6 +88,7 @@ void ignoreError(void *, const char *, int) {}
 
 // The innermost frame in a Velmora source, with the C++ name of its function.
 struct RunningPlace {
+    bool skipOrderingLambdas = false;
     bool found = false;
     std::string file, function;
     int line = 0;
@@ -99,6 +100,8 @@ int firstProgramFrame(void *data, std::uintptr_t, const char *file, int line, co
         return 0;
     std::string path = file;
     if (!endsWith(path, ".vel") && !endsWith(path, ".vel+"))
+        return 0;
+    if (place.skipOrderingLambdas && plainName(function) == "operator")
         return 0;
     place.found = true;
     place.file = path.substr(path.rfind('/') + 1);
@@ -130,6 +133,19 @@ bool vel_running_program_place(std::string &file, int &line, std::string &functi
         return false;
     file = place.file;
     line = place.line;
+    function = place.function;
+    return true;
+}
+
+bool vel_function_around_lambda(std::string &function) {
+    backtrace_state *state = programState();
+    if (!state)
+        return false;
+    RunningPlace place;
+    place.skipOrderingLambdas = true;
+    backtrace_full(state, 0, firstProgramFrame, ignoreError, &place);
+    if (!place.found)
+        return false;
     function = place.function;
     return true;
 }
@@ -168,6 +184,8 @@ void vel_write_callers(vel_output &out) {
 #else
 
 bool vel_running_program_place(std::string &, int &, std::string &) { return false; }
+
+bool vel_function_around_lambda(std::string &) { return false; }
 
 void vel_write_callers(vel_output &) {}
 

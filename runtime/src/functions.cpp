@@ -25,6 +25,10 @@ extern "C" __attribute__((export_name("vel_piece_first_line"), used)) int vel_pi
 // of the program's code that runs, natively (callers.cpp).
 void vel_write_callers(vel_output &out);
 bool vel_running_program_place(std::string &file, int &line, std::string &function);
+// The C++ name of the function a lambda of velc's that runs is written in
+// (the innermost frame of a Velmora source that is no such lambda),
+// natively; under WebAssembly the runtime names it.
+bool vel_function_around_lambda(std::string &function);
 
 namespace {
 
@@ -47,9 +51,10 @@ std::string velmoraFunction(const char *function) {
     if (name == "main" || startsWith(name, "_vel_main_") || startsWith(name, "_vel_loop_"))
         return "";
     // The lambda velc writes to keep the order of an operation's operands
-    // ("operator()", with its template arguments under g++): its function
-    // is not known here, and a name the program does not have would
-    // mislead. The callers that follow the report name the rest.
+    // ("operator()", with its template arguments under g++) when the
+    // function it is written in cannot be told: a name the program does
+    // not have would mislead. The callers that follow the report name the
+    // rest.
     if (startsWith(name, "operator()"))
         return "";
     if (startsWith(name, "_main_"))
@@ -97,6 +102,15 @@ PlaceText placeText(const vel_place *where) {
     if (!inVelmoraSource(where) && vel_running_program_place(file, line, function)) {
         running = vel_place(file.c_str(), line, function.c_str());
         where = &running;
+    }
+    // An error inside a lambda that keeps an operation's operands in order
+    // is in the function the lambda is written in.
+    std::string around;
+    vel_place inFunction(nullptr, 0, nullptr);
+    if (inVelmoraSource(where) && where->function && startsWith(where->function, "operator()") &&
+        vel_function_around_lambda(around)) {
+        inFunction = vel_place(where->file, where->line, around.c_str());
+        where = &inFunction;
     }
     PlaceText place = placeText(where);
     vel_out.flush();

@@ -271,8 +271,21 @@ protected:
     // (reading gives the blank element, writing grows the array) or negative.
     // A read of plain numbers stays inline, without a call: a call in a
     // loop would make GCC keep the loop's sums in memory rather than in
-    // registers the call may clobber.
+    // registers the call may clobber. Under WebAssembly a call there costs
+    // as much even when it is never made: a real[] read in a loop that
+    // calls nothing else (spectral-norm) ran 1.35x the time with one. An
+    // int[] read under WebAssembly calls all the same: its inline path (the
+    // chunks of a pinned array) made each read of a loop that also writes,
+    // and so has calls already (fannkuch-redux's flips), long enough to run
+    // 10% slower, and the other benchmark programs of int[] ran as fast
+    // either way.
     Element atOutside(std::size_t at, std::true_type) const {
+#ifdef __wasm__
+        if (std::is_same<Element, int>::value) return atOutsideOutOfLine(at);
+#endif
+        return at < items.size() ? self().normalized(items[at]) : self().blank();
+    }
+    __attribute__((noinline)) Element atOutsideOutOfLine(std::size_t at) const {
         return at < items.size() ? self().normalized(items[at]) : self().blank();
     }
     __attribute__((noinline)) Element atOutside(std::size_t at, std::false_type) const {
