@@ -578,12 +578,13 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
     std::string spelling = declareLoopVariable(declaredType, variable, implied);
     int type = variableType(variable, implied);
     // The variable starts at the first bound, is compared with the last and
-    // stepped by the step: each must be a number it can take.
+    // stepped by the step: each must be a number it can take (a boolean and
+    // a char count as the numbers C++ makes of them).
     if (!countsInRange(type))
         reportAssignment(type, implied);
     else if (type != T_UNKNOWN)
         for (const ExprValue *part : {&low, &high, &step})
-            if ((part != &step || hasStep) && !countsInRange(part->type) && part->type != T_BOOLEAN)
+            if ((part != &step || hasStep) && !countsInRange(part->type) && part->type != T_BOOLEAN && part->type != T_CHAR)
                 reportOperands(part == &step ? W_ADD : W_RELATIONAL, type, part->type);
     // An int variable is given the bounds and the step: C++ would cut a
     // literal past its range.
