@@ -379,6 +379,14 @@ std::string includeName(const std::string &line, std::string::size_type position
         end = rest.find(quote, start);
         if (end == std::string::npos || end > bound)
             end = bound;
+        // A quote kept in the name by a backslash would end up in the
+        // generated C++'s quoted names: said of the whole name written.
+        if (end < bound && end > start && rest[end - 1] == '\\' && quote == '"') {
+            std::string::size_type last = rest.rfind(quote, bound - 1);
+            fatalMessage(rest.substr(start, (last > end ? last : end + 1) - start) +
+                         ": a source name cannot hold a double quote or a control character; rename the file. "
+                         "Compilation aborted.");
+        }
     } else {
         end = start;
         while (end < bound && std::string("\n\r \t\"'").find(rest[end]) == std::string::npos)

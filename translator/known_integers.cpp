@@ -182,3 +182,13 @@ ExprValue knownExclusiveOr(const ExprValue &left, const ExprValue &right) {
     value.literal = bits >= 0;
     return value;
 }
+
+void foldKnownBits(ExprValue &value, const ExprValue &left, char op, const ExprValue &right) {
+    if (!left.known || !right.known || value.type != T_INTEGER)
+        return;
+    bool wide = left.wide || right.wide;
+    unsigned long long a = static_cast<unsigned long long>(left.knownValue), b = static_cast<unsigned long long>(right.knownValue);
+    value.known = true;
+    value.wide = wide;
+    value.knownValue = wrapped(op == '&' ? a & b : a | b, wide);
+}

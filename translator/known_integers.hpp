@@ -53,3 +53,7 @@ bool knownShiftOverflows(const ExprValue &shifted, const ExprValue &count);
 
 // The exclusive or of two known integers, written as its value.
 ExprValue knownExclusiveOr(const ExprValue &left, const ExprValue &right);
+
+// `value` is left op right (op '&' or '|'): when both are known it becomes
+// known too, so that arithmetic on a constant defined by it folds as well.
+void foldKnownBits(ExprValue &value, const ExprValue &left, char op, const ExprValue &right);

@@ -589,8 +589,15 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
         implied = T_NUMBER;
     std::string spelling = declareLoopVariable(declaredType, variable, implied);
     int type = variableType(variable, implied);
+    // The variable starts at the first bound, is compared with the last and
+    // stepped by the step: each must be a number it can take (a boolean and
+    // a char count as the numbers C++ makes of them).
     if (!countsInRange(type))
         reportAssignment(type, implied);
+    else if (type != T_UNKNOWN)
+        for (const ExprValue *part : {&low, &high, &step})
+            if ((part != &step || hasStep) && !countsInRange(part->type) && part->type != T_BOOLEAN && part->type != T_CHAR)
+                reportOperands(part == &step ? W_ADD : W_RELATIONAL, type, part->type);
     // An int variable is given the bounds and the step: C++ would cut a
     // literal past its range.
     if (type == T_INTEGER && integerLiteralFits(low) && integerLiteralFits(high) && hasStep)
@@ -600,6 +607,9 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
     // converts it: C++ would leave a value past the range undefined.
     ExprValue first = low;
     if (isFloating(low.type) && !isFloating(type) && type != T_VAR)
+        first.text = convertValue(type, low);
+    // A var first value is converted too: C++ has no conversion of its own.
+    else if (low.type == T_VAR && type != T_VAR)
         first.text = convertValue(type, low);
     // The library steps the variable only while the next value is inside
     // the range, so that a range ending at the type's largest value ends;

@@ -275,7 +275,13 @@ ExprValue bitOperatorText(ExprValue left, const std::string &op, const ExprValue
     // known operands is written.
     if (op == "^" && type == T_INTEGER && left.known && right.known)
         return knownExclusiveOr(left, right);
-    return bitChain(std::move(left), op, right, type);
+    ExprValue knownLeft;
+    knownLeft.known = left.known;
+    knownLeft.wide = left.wide;
+    knownLeft.knownValue = left.knownValue;
+    ExprValue value = bitChain(std::move(left), op, right, type);
+    foldKnownBits(value, knownLeft, op[0], right);
+    return value;
 }
 
 bool refusedNonNumbers(int left, int right, int classWord) {
@@ -600,6 +606,10 @@ ExprValue prefixed(const std::string &written, const ExprValue &operand) {
 }
 
 std::string boundTest(const ExprValue &item, const std::string &op, const ExprValue &bound) {
+    // A bound is compared with the item as a comparison would compare them;
+    // a boolean counts as the 0 or 1 it is.
+    if (!eitherUnknown(item.type, bound.type) && item.type != T_BOOLEAN && bound.type != T_BOOLEAN)
+        checkRelational(item.type, bound.type);
     if (signednessDiffers(item, item.type, bound))
         return "_vel_order(" + item.text + "," + bound.text + ")" + op + "0";
     return item.text + op + besideItself(item.text, bound.text, item.type, item.classIndex);

@@ -103,6 +103,13 @@ void mapSourceLine(int sourceLine) {
     mapping->countsFromPiece = countsFromPiece;
 }
 
+void mapSourceLineOnNewLine() {
+    const LineMapping *mapping = mappingOf(output().currentOutput);
+    if (mapping && !mapping->atLineStart)
+        emit("\n");
+    mapSourceLine();
+}
+
 void continueMappingOf(const OutputText *copied) {
     LineMapping *from = mappingOf(copied), *to = mappingOf(output().currentOutput);
     if (from && to && from->presumedLine > 0)

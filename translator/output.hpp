@@ -123,6 +123,9 @@ void beginLineMapping(const std::string &sourceName, bool piecesCountOwnLines);
 // writes a line directive unless the compiler already counts this line so.
 void mapSourceLine();
 void mapSourceLine(int sourceLine);
+// Ends a line begun, if any, so that the next text is placed on the present
+// source line.
+void mapSourceLineOnNewLine();
 // A piece's or a loop's text starts with its own directive.
 void startPieceMapping(const OutputText *piece);
 void startLoopMapping(const OutputText *loop);

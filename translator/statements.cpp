@@ -102,6 +102,9 @@ void writeStatementComment(const std::string &tokenText) {
 void writeNative(const std::string &tokenText) {
     noteObjectsMayBeReleased();
     std::string inner = tokenText.size() >= 4 ? tokenText.substr(2, tokenText.size() - 4) : "";
+    // The C++ is the user's: what its compiler says of it is placed on the
+    // user's own lines, which the text keeps one for one.
+    mapSourceLineOnNewLine();
     emit(inner);
     noteNativeDefinitions(inner);
     countLinesIn(inner);
@@ -186,7 +189,7 @@ void writeElse() {
     output().blankLines = 2;
 }
 
-void beginBranches(const ExprValue &subject, bool isSwitch) {
+void beginBranches(const ExprValue &subject) {
     pushBranches();
     BranchFrame &frame = currentBranches();
     frame.subjectType = subject.type;
@@ -195,9 +198,11 @@ void beginBranches(const ExprValue &subject, bool isSwitch) {
         frame.subject = subject.text;
         return;
     }
+    // The subject is held in its own type, which its cases are compared
+    // with: held in a var, a case past the range of an int would be cast
+    // from the var.
     frame.subject = newTemp();
-    std::string spelling = isSwitch ? "var " : loopVariableSpelling(subject.type);
-    emit(spelling + frame.subject + "=" + subject.text + ";\n");
+    emit(loopVariableSpelling(subject.type) + frame.subject + "=" + subject.text + ";\n");
     writeIndent();
 }
 

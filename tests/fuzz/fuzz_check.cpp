@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -167,25 +168,20 @@ std::set<long> nativeLines(const std::string &source) {
     return lines;
 }
 
-// Whether every error and warning the compiler placed in a Velmora source
-// (through the line directives) lies in the program's own C++.
-bool onlyNativeCodeFaulted(const std::string &workDir, const std::string &errors) {
+// Whether the compiler's first error or warning lies in the program's own
+// C++ (placed in a Velmora source by the line directives). What follows it
+// is taken as its consequence: a quote or brace left open there makes the
+// compiler read velc's C++ after it wrongly.
+bool nativeCodeFaultedFirst(const std::string &workDir, const std::string &errors) {
     static const std::regex located(R"(^([^:\n]+\.vel):(\d+):\d+: (error|warning):)");
-    std::map<std::string, std::set<long>> native;
-    bool any = false;
     std::istringstream lines(errors);
     for (std::string line; std::getline(lines, line);) {
         std::smatch match;
-        if (!std::regex_search(line, match, located)) {
-            if (line.find(": error:") != std::string::npos || line.find(": warning:") != std::string::npos) return false;
-            continue;
-        }
-        auto file = native.find(match[1]);
-        if (file == native.end()) file = native.emplace(match[1], nativeLines(readFile(workDir + "/" + match[1].str()))).first;
-        if (!file->second.count(std::stol(match[2]))) return false;
-        any = true;
+        if (std::regex_search(line, match, located))
+            return nativeLines(readFile(workDir + "/" + match[1].str())).count(std::stol(match[2])) > 0;
+        if (line.find(": error:") != std::string::npos || line.find(": warning:") != std::string::npos) return false;
     }
-    return any;
+    return false;
 }
 
 std::optional<Finding> compileCheck(const CheckSettings &settings, const std::string &workDir, const std::string &velcOutput) {
@@ -209,7 +205,7 @@ std::optional<Finding> compileCheck(const CheckSettings &settings, const std::st
             if (!c.started) return Finding{compiler.second + " did not start", messages(c)};
             if (c.timedOut) return Finding{compiler.second + " hang", unit + generated};
             bool faulted = c.status != 0 || c.err.find("warning:") != std::string::npos;
-            if (faulted && onlyNativeCodeFaulted(workDir, c.err)) continue;
+            if (faulted && nativeCodeFaultedFirst(workDir, c.err)) continue;
             if (c.status != 0) return Finding{compiler.second + " refused", clip(c.err, 6000) + generated};
             if (faulted) return Finding{compiler.second + " warned", clip(c.err, 6000) + generated};
         }
@@ -253,8 +249,18 @@ std::optional<Finding> checkCase(const CheckSettings &settings, const FuzzCase &
         "ASAN_OPTIONS=detect_leaks=0:hard_rss_limit_mb=3072:exitcode=" + std::to_string(sanitizerStatus),
         "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:exitcode=" + std::to_string(sanitizerStatus)};
     const std::size_t fourGigabytes = std::size_t(4) << 30;
-    Outcome t = run(workDir, "velc", {settings.velc, "-q", "-c", "prog.vel"}, settings.translateSeconds, environment,
-                    settings.sanitized ? 0 : fourGigabytes);
+    // A velc missing for a moment, as when its tree is rebuilt under a
+    // running campaign, is waited for: only one that stays missing is a
+    // finding.
+    Outcome t;
+    for (int waited = 0;;) {
+        t = run(workDir, "velc", {settings.velc, "-q", "-c", "prog.vel"}, settings.translateSeconds, environment,
+                settings.sanitized ? 0 : fourGigabytes);
+        if (t.started || waited >= settings.startWaitSeconds) break;
+        int pause = std::min(std::max(1, waited), settings.startWaitSeconds - waited);
+        std::this_thread::sleep_for(std::chrono::seconds(pause));
+        waited += pause;
+    }
     // The status tells a report from a program's errors: velc's syntax
     // messages on the same stream may quote any text of the program.
     if (t.status == sanitizerStatus && (!sanitizerReport(t.err).empty() || !endsWithSummary(t.out))) {

@@ -20,6 +20,7 @@ struct CheckSettings {
     std::string secondCompiler;  // clang++ (em++ is clang); empty: none
     std::string prologueHeader;  // the prologue of generated files, precompiled beside it; or empty
     int translateSeconds = 10;
+    int startWaitSeconds = 60; // how long a velc that did not start is tried again
     int compileSeconds = 120;
     bool compile = true;       // check the C++ of accepted programs
     bool sanitized = false;    // velc has ASan: no address-space limit, which it reserves beyond

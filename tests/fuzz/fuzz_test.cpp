@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -50,6 +51,7 @@ TEST(FuzzCheck, EveryKindOfFaultIsAFinding) {
     EXPECT_EQ(kindFound("nocpp", "exit 0"), "velc wrote no C++");
     fuzz::CheckSettings missing = standIn("missing", "exit 0");
     missing.velc += "-not-there";
+    missing.startWaitSeconds = 0;
     auto finding = fuzz::checkCase(missing, {{{"prog.vel", "print 1\n"}}, "test"}, scratch("work-missing"));
     EXPECT_EQ(finding ? finding->kind : "none", "velc did not start");
 }
@@ -72,12 +74,36 @@ TEST(FuzzCheck, ProgramErrorsAndCleanTranslationsAreNoFinding) {
     EXPECT_EQ(kindFound("clean", "echo 'int main() { return 0; }' > prog.cpp"), "none");
 }
 
+// A velc that is missing for a moment, as while its tree is rebuilt, is
+// waited for rather than counted as one that did not start.
+TEST(FuzzCheck, AVelcMissingForAMomentIsWaitedFor) {
+    fuzz::CheckSettings late = standIn("late", "echo 'int main() { return 0; }' > prog.cpp");
+    std::string path = late.velc;
+    late.velc += "-later";
+    fs::remove(late.velc);
+    late.startWaitSeconds = 30;
+    std::thread appears([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        fs::copy_file(path, late.velc + ".part");
+        fs::rename(late.velc + ".part", late.velc);
+    });
+    auto finding = fuzz::checkCase(late, {{{"prog.vel", "print 1\n"}}, "test"}, scratch("work-late"));
+    appears.join();
+    EXPECT_EQ(finding ? finding->kind : "none", "none");
+}
+
 // C++ written between `~~` is the program's own: velc copies it unchecked.
 TEST(FuzzCheck, TheProgramsOwnCppIsNoFinding) {
     const std::string refusedAtLine2 = "printf '#line 2 \"prog.vel\"\\nint main() { return undeclared; }\\n' > prog.cpp";
     EXPECT_EQ(kindFound("own-cpp", refusedAtLine2, "print 1\n~~\nreturn undeclared;\n~~\n"), "none");
     EXPECT_EQ(kindFound("own-cpp-inline", refusedAtLine2, "print 1\n~~ return undeclared; ~~\n"), "none");
     EXPECT_EQ(kindFound("translated", refusedAtLine2, "print 1\nprint 2\n~~\n~~\n"), "g++ refused");
+    // A quote left open in the program's C++ makes the compiler misread
+    // velc's lines after it: the errors there follow from the first.
+    const std::string openQuote = "printf '#line 2 \"prog.vel\"\nconst char *s = \"a;\nint main() { return 0; }\n' > prog.cpp";
+    EXPECT_EQ(kindFound("own-cpp-open-quote", openQuote, "~~\nconst char *s = \"a;\n~~\nprint 1\n"), "none");
+    const std::string velcFirst = "printf '#line 1 \"prog.vel\"\nint x = undeclared;\nint y = alsoUndeclared;\n' > prog.cpp";
+    EXPECT_EQ(kindFound("translated-first", velcFirst, "print 1\n~~\nint y = alsoUndeclared;\n~~\n"), "g++ refused");
 }
 
 // An integer constant of the program that a real cannot hold rounds in
