@@ -184,7 +184,7 @@ oneLineElse
 
 compositeIf[ExprValue subject]
     options { defaultErrorHandler=false; }
-    :   { beginBranches(subject); }
+    :   { beginBranches(subject, false); }
         blockOpener { suspendSyntaxContext(); } ( EOL { countLineEnd(); } )*
         compositeBranch
         ( options { greedy=true; } : { nextBranch(); } compositeBranch )*
@@ -216,7 +216,7 @@ comparisonOperator returns [int op = 0]
     ;
 
 switchStatement { ExprValue subject; BlockOpening opening; }
-    :   "switch" { opens(opening, SLASHSWITCH); } subject=expression { beginBranches(subject); }
+    :   "switch" { opens(opening, SLASHSWITCH); } subject=expression { beginBranches(subject, true); }
         blockOpener ( EOL { countLineEnd(); } )*
         caseClause
         ( { nextBranch(); } caseClause )*

@@ -189,7 +189,7 @@ void writeElse() {
     output().blankLines = 2;
 }
 
-void beginBranches(const ExprValue &subject) {
+void beginBranches(const ExprValue &subject, bool isSwitch) {
     pushBranches();
     BranchFrame &frame = currentBranches();
     frame.subjectType = subject.type;

@@ -77,7 +77,7 @@ void writeClosingBrace();
 void writeElse();
 
 // Branch chains of switch, composite if and do-case.
-void beginBranches(const ExprValue &subject);
+void beginBranches(const ExprValue &subject, bool isSwitch);
 void nextBranch();
 void endBranches(bool isSwitch);
 // The line of a branch of a composite if: the subject compared with a
