@@ -509,7 +509,16 @@ bool holdsNoNumber(int type) {
 }
 
 ExprValue shiftOperator(ExprValue left, bool shiftLeft, ExprValue right) {
-    nullsBesideNumbers(left, right);
+    // null beside a number shifts as the int 0 it is written as, its count
+    // taken modulo an int's width: C++ warns of a constant count past it.
+    auto number = [](const ExprValue &side) { return isNumberType(side.type) || side.type == T_VAR; };
+    bool leftZero = left.text == "NULL" && number(right), rightZero = right.text == "NULL" && number(left);
+    for (ExprValue *zero : {leftZero ? &left : nullptr, rightZero ? &right : nullptr})
+        if (zero) {
+            zero->text = "0";
+            zero->type = T_INTEGER;
+            zero->literal = true;
+        }
     countOperator();
     const int leftType = left.type;
     int resultType = T_UNKNOWN;
