@@ -190,6 +190,14 @@ void indexFunctionDeclared(int functionRecord, int ownerClass) {
     int at = addDeclaration(*index, declaration, record.name);
     index->functionDeclarations[functionRecord] = at;
     resolveUsesAhead(*index, functionRecord, at, index->functionUsesAhead);
+    if (ownerClass < 0) {
+        auto waiting = index->callsByNameAhead.find(record.name);
+        if (waiting != index->callsByNameAhead.end()) {
+            for (std::size_t use : waiting->second)
+                index->uses[use].declaration = at;
+            index->callsByNameAhead.erase(waiting);
+        }
+    }
     // Its parameters were declared just before it.
     for (int i = at - 1; i >= 0 && index->declarations[i].kind == DeclarationKind::parameter &&
                          index->declarations[i].container != at; i--)
@@ -272,6 +280,16 @@ void indexFunctionUsed(int functionRecord, const std::string &name) {
         addUse(*index, name, found->second, -1);
     else if (functionRecord >= 0)
         addUseAhead(*index, name, functionRecord, index->functionUsesAhead);
+}
+
+void indexForwardCall(const std::string &name) {
+    SymbolIndex *index = symbolIndex();
+    if (!index)
+        return;
+    std::size_t before = index->uses.size();
+    addUse(*index, name, -1, -1);
+    if (index->uses.size() > before)
+        index->callsByNameAhead[name].push_back(before);
 }
 
 void indexClassUsed(int classRecord, const std::string &name) {

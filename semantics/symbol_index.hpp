@@ -54,6 +54,9 @@ struct SymbolIndex {
     // for its declaration: record -> places in uses.
     std::unordered_map<int, std::vector<std::size_t>> functionUsesAhead;
     std::unordered_map<int, std::vector<std::size_t>> classUsesAhead;
+    // Calls of a function not known at all where they stand (its
+    // parameters name a class defined later): name -> places in uses.
+    std::unordered_map<std::string, std::vector<std::size_t>> callsByNameAhead;
 
     // The name tokens the parser consumed last in the current source: a
     // name being declared or resolved is the latest of them with its text
@@ -102,6 +105,9 @@ void indexScopeEnds(const std::vector<Symbol *> &scope, int lastLine);
 // Uses.
 void indexSymbolUsed(const Symbol *symbol, const std::string &name);
 void indexFunctionUsed(int functionRecord, const std::string &name);
+// A call of a name no function answers yet: the function of that name
+// declared later in the source is its declaration.
+void indexForwardCall(const std::string &name);
 void indexClassUsed(int classRecord, const std::string &name);
 // A type of define named (a parameter's, an object's).
 void indexDefineUsed(const std::string &name);

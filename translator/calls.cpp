@@ -647,6 +647,7 @@ ExprValue beginCall(const std::string &name) {
         return valueOf(name, T_VAR);
     }
     calls().pending.kind = CALL_FORWARD;
+    indexForwardCall(name);
     return valueOf(emittedNameFor(name), T_VAR);
 }
 
