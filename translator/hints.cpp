@@ -527,6 +527,40 @@ namespace {
 
 // `a.forEach(v => print(v))`, `a.forEach { print(it) }`: a loop of its own
 // here; what the rest of the line makes of the function in it is no news.
+// `list.append(x + 1)`: the call as Velmora writes it, `list.push(x + 1)`,
+// when the line holds the call whole; the table's example otherwise.
+std::string pushHint(const Diagnostic &diagnostic, const std::string &name, const std::string &tableHint) {
+    const std::string &line = lineOf(diagnostic);
+    std::string::size_type dot = line.find("." + name + "(");
+    if (dot == std::string::npos || dot == 0)
+        return tableHint;
+    std::string::size_type start = dot;
+    while (start > 0 && (std::isalnum(static_cast<unsigned char>(line[start - 1])) || line[start - 1] == '_' ||
+                         line[start - 1] == '.'))
+        start--;
+    std::string::size_type open = dot + name.size() + 1, at = open + 1;
+    char quote = 0;
+    for (int depth = 1; at < line.size(); at++) {
+        char c = line[at];
+        if (quote) {
+            if (c == '\\')
+                at++;
+            else if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '(') {
+            depth++;
+        } else if (c == ')' && --depth == 0) {
+            break;
+        }
+    }
+    if (start == dot || at >= line.size())
+        return tableHint;
+    return "an element is added with `push`: write `" + line.substr(start, dot - start) + ".push" +
+           line.substr(open, at + 1 - open) + "`";
+}
+
 bool isLoopMethod(const std::string &name) { return name == "forEach" || name == "for_each" || name == "each"; }
 
 std::string loopMethodHint(const Diagnostic &diagnostic) {
@@ -547,6 +581,8 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
         if (isLoopMethod(name))
             return loopMethodHint(diagnostic);
         std::string hint = known(std::begin(methodGuesses), std::end(methodGuesses), name);
+        if (name == "append" || name == "push_back" || name == "add")
+            hint = pushHint(diagnostic, name, hint);
         if (hint.empty())
             hint = otherLanguageMethodHint(name);
         return hint.empty() ? didYouMean(name, joined(memberNames(true), builtinNames(true))) : hint;
