@@ -26,6 +26,8 @@ const char *const emptyHint = "a text is empty when `t.length() = 0`, an array o
 
 const char *const getHint = "an element is read by its key or its place: d[\"a\"], a[0]";
 const char *const putHint = "an element is given its value by its key or its place: d[\"b\"] = 2, a[0] = 1";
+const char *const keyHint = "whether a dict holds a key is told by `hasKey`: d.hasKey(\"k\")";
+const char *const charHint = "a character of a text is read by its place: t[0]";
 const char *const mathHint = "the mathematical functions take the number as their argument: abs(x), sqrt(x)";
 
 const Known methods[] = {
@@ -34,6 +36,8 @@ const Known methods[] = {
     {"ToLower", lowerHint},  {"lowercased", lowerHint}, {"lowercase", lowerHint},
     {"strip", "blanks are cut off the ends of a text with `trim()`: t.trim()"},
     {"indexOf", findHint},   {"IndexOf", findHint},     {"includes", inHint},     {"contains", inHint},
+    {"containsKey", keyHint}, {"ContainsKey", keyHint}, {"has_key", keyHint}, {"hasOwnProperty", keyHint},
+    {"has", keyHint},        {"charAt", charHint},      {"CharAt", charHint},
     {"Contains", inHint},    {"substring", partHint},   {"substr", partHint},     {"Substring", partHint},
     {"Length", lengthHint},  {"Count", lengthHint},     {"isEmpty", emptyHint},   {"IsEmpty", emptyHint},
     {"items", "a loop over a dict gives each key with its value: for k, v in d"},
