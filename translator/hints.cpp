@@ -310,6 +310,12 @@ bool startsWithWord(const std::string &line, std::string::size_type at, const ch
     return at + length == line.size() || !std::isalnum(static_cast<unsigned char>(line[at + length]));
 }
 
+// `catch (E e)`, or `} catch (E e) {` of the languages with braces.
+bool isCatchLine(const std::string &line) {
+    std::string::size_type first = line.find_first_not_of(" \t}");
+    return first != std::string::npos && startsWithWord(line, first, "catch");
+}
+
 // The last line of a function written as another language writes it, from
 // its first line: the lines indented deeper, and the line that closes it
 // at its own level (`}`, `end`, `/function`, or a `return` as velc's own
@@ -622,6 +628,10 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
     case E_CLASS_NOT_DEFINED: case E_NOT_DECLARED: {
         if (isFunctionWord(name) || startsItsLine(diagnostic, "function "))
             return lineOf(diagnostic).find("__init__") != std::string::npos ? constructorHint() : foreignFunctionHint;
+        // `catch (Exception e)`: the class caught is one the program defines.
+        if (diagnostic.code == E_CLASS_NOT_DEFINED && isCatchLine(lineOf(diagnostic)))
+            return "a `catch` names a class the program defines: class " + name + " ... /class, then catch(" +
+                   name + " e)";
         std::string hint = castHint(diagnostic.line, name);
         if (!hint.empty()) {
             // What the parse makes of the value after the cast is no news.
