@@ -483,6 +483,12 @@ declarator { ExprValue v; bool hasValue = false; }
         )?
         { writeDeclarator(n->getText(), hasValue, v); }
     ;
+    exception
+    catch [antlr::RecognitionException &ex] {
+        if (!guessing() && n && !hasValue)
+            declareAfterBrokenValue(n->getText());
+        throw;
+    }
 
 classTypeName { std::string name; }
     :   a:IDENT { name = a->getText(); }

@@ -8,6 +8,7 @@
 #include "semantics/functions.hpp"
 #include "semantics/classes.hpp"
 #include "translator/classes.hpp"
+#include "translator/names.hpp"
 
 namespace {
 
@@ -281,6 +282,13 @@ std::string arrayConvertedTo(int target, const ExprValue &value) {
 }
 
 }  // namespace
+
+void declareAfterBrokenValue(const std::string &name) {
+    if (isDeclaredAnywhere(name) || findClass(name) >= 0 || findProgramFunctionNoCase(name) >= 0 ||
+        isDefinedTypeName(name))
+        return;
+    declareName(name, declarations().declaredType, true);
+}
 
 void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &value) {
     int type = declarations().declaredType;

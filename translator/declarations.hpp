@@ -29,6 +29,10 @@ Symbol *declareName(const std::string &name, int type, bool assigned, int classI
 void writeHeaderLine(const std::string &line);
 
 void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &value);
+// `int n = input()`: a value whose first token was a syntax error. The name
+// is still declared, with its type and as given a value, so that its uses
+// say nothing more of that one fault.
+void declareAfterBrokenValue(const std::string &name);
 void betweenDeclarators();
 void betweenObjectDeclarators();
 void endDeclarationList();
