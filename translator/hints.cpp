@@ -43,6 +43,8 @@ const KnownGuess functionGuesses[] = {
     {"size", "a length is a method: `t.length()` for a text, `a.size()` for an array or a dict"},
     {"count", "a length is a method: `t.length()` for a text, `a.size()` for an array or a dict"},
     {"strlen", "a length is a method: `t.length()` for a text, `a.size()` for an array or a dict"},
+    {"open", "a file is opened by its variable: file f, then f.open(\"notes.txt\", \"r\")"},
+    {"fopen", "a file is opened by its variable: file f, then f.open(\"notes.txt\", \"r\")"},
     {"printf", "`print` writes values and a line end: print \"x = \", x"},
     {"println", "`print` writes values and a line end: print \"x = \", x"},
 };
