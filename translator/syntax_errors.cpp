@@ -607,6 +607,22 @@ void countSkippedLines(int type, const std::string &text) {
 
 namespace {
 
+// A value that stands right after another on its line, where a `,` would
+// separate them (`max(1 2)`).
+bool followsAValue(const antlr::RefToken &token) {
+    int type = token->getType();
+    if (type != T::IDENT && type != T::INTEGER && type != T::REAL_LITERAL && type != T::STRING_LITERAL)
+        return false;
+    const std::string &text = lineText(token->getLine());
+    int column = byteColumn(text, token->getColumn());
+    std::string before = text.substr(0, static_cast<std::string::size_type>(column > 0 ? column - 1 : 0));
+    std::string::size_type last = before.find_last_not_of(" \t");
+    if (last == std::string::npos || last + 1 == before.size())
+        return false;
+    char c = before[last];
+    return isNameCharacter(c) || c == ')' || c == ']' || c == '"';
+}
+
 // `int[] b = new int[3]` makes an array as Java does; any other `new`, an object.
 std::string newArrayHint(const std::string &text, int column) {
     std::string::size_type after = text.find_first_not_of(" \t", static_cast<std::string::size_type>(column + 2));
@@ -757,28 +773,14 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
     if (code.compare(0, 7, "import ") == 0 || code.compare(0, 5, "from ") == 0 || code.compare(0, 8, "require ") == 0)
         return "the built-in functions need no import; another source of the program is joined with "
                "`include \"lib.vel\"`";
+    // `print "x = " x`: two values with nothing between them.
+    std::string::size_type keywordEnd = text.find_first_not_of(" \t") + (beginsWith(code, "print") ? 5 : 4);
+    if ((beginsWith(code, "print") || beginsWith(code, "echo")) && followsAValue(token) &&
+        text.find_first_not_of(" \t", keywordEnd) < mark)
+        return "the values of a `print` are separated by `,`: write one before `" + token->getText() + "`";
     return otherLanguageTokenHint(token, text);
 }
 
-namespace {
-
-// A value that stands right after another on its line, where a `,` would
-// separate them (`max(1 2)`).
-bool followsAValue(const antlr::RefToken &token) {
-    int type = token->getType();
-    if (type != T::IDENT && type != T::INTEGER && type != T::REAL_LITERAL && type != T::STRING_LITERAL)
-        return false;
-    const std::string &text = lineText(token->getLine());
-    int column = byteColumn(text, token->getColumn());
-    std::string before = text.substr(0, static_cast<std::string::size_type>(column > 0 ? column - 1 : 0));
-    std::string::size_type last = before.find_last_not_of(" \t");
-    if (last == std::string::npos || last + 1 == before.size())
-        return false;
-    char c = before[last];
-    return isNameCharacter(c) || c == ')' || c == ']' || c == '"';
-}
-
-}  // namespace
 
 void placeConstructReport(const antlr::RecognitionException &error) {
     antlr::RefToken token = tokenOf(error);
