@@ -773,6 +773,10 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
     if (code.compare(0, 7, "import ") == 0 || code.compare(0, 5, "from ") == 0 || code.compare(0, 8, "require ") == 0)
         return "the built-in functions need no import; another source of the program is joined with "
                "`include \"lib.vel\"`";
+    // `x = x + 1 print x`: two statements on one line.
+    bool oneLineForm = beginsWith(code, "if") || beginsWith(code, "else") || code.find('?') != std::string::npos;
+    if ((type == T::LITERAL_print || type == T::LITERAL_echo) && !firstOnItsLine(token) && !oneLineForm)
+        return "a statement stands on a line of its own: put `" + token->getText() + "` on the next line";
     // `print "x = " x`: two values with nothing between them.
     std::string::size_type keywordEnd = text.find_first_not_of(" \t") + (beginsWith(code, "print") ? 5 : 4);
     if ((beginsWith(code, "print") || beginsWith(code, "echo")) && followsAValue(token) &&
