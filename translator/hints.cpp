@@ -13,6 +13,7 @@
 #include "translator/continued_lines.hpp"
 #include "translator/first_guesses.hpp"
 #include "translator/late_classes.hpp"
+#include "translator/line_code.hpp"
 #include "translator/near_names.hpp"
 #include "translator/other_languages.hpp"
 #include "translator/positions.hpp"
@@ -533,8 +534,6 @@ std::string FirstGuessHints::hintFor(const Diagnostic &diagnostic, const std::st
 
 namespace {
 
-// `a.forEach(v => print(v))`, `a.forEach { print(it) }`: a loop of its own
-// here; what the rest of the line makes of the function in it is no news.
 // `list.append(x + 1)`: the call as Velmora writes it, `list.push(x + 1)`,
 // when the line holds the call whole; the table's example otherwise.
 std::string pushHint(const Diagnostic &diagnostic, const std::string &name, const std::string &tableHint) {
@@ -546,29 +545,23 @@ std::string pushHint(const Diagnostic &diagnostic, const std::string &name, cons
     while (start > 0 && (std::isalnum(static_cast<unsigned char>(line[start - 1])) || line[start - 1] == '_' ||
                          line[start - 1] == '.'))
         start--;
-    std::string::size_type open = dot + name.size() + 1, at = open + 1;
-    char quote = 0;
-    for (int depth = 1; at < line.size(); at++) {
-        char c = line[at];
-        if (quote) {
-            if (c == '\\')
-                at++;
-            else if (c == quote)
-                quote = 0;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '(') {
+    std::string::size_type open = dot + name.size() + 1, close = std::string::npos;
+    int depth = 0;
+    walkLineCode(line, [&](std::string::size_type at, char c) {
+        if (at >= open && c == '(')
             depth++;
-        } else if (c == ')' && --depth == 0) {
-            break;
-        }
-    }
-    if (start == dot || at >= line.size())
+        else if (at >= open && c == ')' && --depth == 0)
+            close = at;
+        return close == std::string::npos;
+    });
+    if (start == dot || close == std::string::npos)
         return tableHint;
     return "an element is added with `push`: write `" + line.substr(start, dot - start) + ".push" +
-           line.substr(open, at + 1 - open) + "`";
+           line.substr(open, close + 1 - open) + "`";
 }
 
+// `a.forEach(v => print(v))`, `a.forEach { print(it) }`: a loop of its own
+// here; what the rest of the line makes of the function in it is no news.
 bool isLoopMethod(const std::string &name) { return name == "forEach" || name == "for_each" || name == "each"; }
 
 std::string loopMethodHint(const Diagnostic &diagnostic) {
