@@ -1,6 +1,7 @@
 #include "translator/other_languages.hpp"
 
 #include <cctype>
+#include <cstring>
 
 #include "VLTokenTypes.hpp"
 #include "diagnostics/diagnostics.hpp"
@@ -166,6 +167,38 @@ std::string otherLanguageTokenHint(const antlr::RefToken &token, const std::stri
     int type = token->getType();
     const std::string &text = token->getText();
     std::string code = trimmed(line);
+    auto inName = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; };
+    // `class Dog extends Animal`, `class Dog : Animal`, `class Dog(Animal):`.
+    if (code.compare(0, 6, "class ") == 0) {
+        std::string::size_type name = code.find_first_not_of(" \t", 6), end = name;
+        while (end < code.size() && inName(code[end]))
+            end++;
+        std::string::size_type lastEnd = code.size();
+        while (lastEnd > end && !inName(code[lastEnd - 1]))
+            lastEnd--;
+        std::string::size_type lastStart = lastEnd;
+        while (lastStart > end && inName(code[lastStart - 1]))
+            lastStart--;
+        std::string last = code.substr(lastStart, lastEnd - lastStart);
+        if (name != std::string::npos && end > name && !last.empty() && last != code.substr(name, end - name))
+            return "a class names its base after `is`: class " + code.substr(name, end - name) + " is " + last;
+    }
+    // `print x > 0 ? "yes" : "no"`: the choice of two values of C.
+    std::string::size_type mark = static_cast<std::string::size_type>(byteColumn(line, token->getColumn()) - 1);
+    std::string::size_type colon = line.rfind(':');
+    for (const char *word : {"print ", "echo "}) {
+        std::string::size_type start = line.find_first_not_of(" \t");
+        if (type != T::QUESTION || code.compare(0, std::strlen(word), word) != 0 || colon == std::string::npos ||
+            colon < mark)
+            continue;
+        std::string condition = trimmed(line.substr(start + std::strlen(word), mark - start - std::strlen(word)));
+        std::string first = trimmed(line.substr(mark + 1, colon - mark - 1)), second = trimmed(line.substr(colon + 1));
+        return "`?` begins the statement of a one-line if, not a choice of values: write `if " + condition + " ? " +
+               word + first + " else " + word + second + "`";
+    }
+    if (code.compare(0, 7, "import ") == 0 || code.compare(0, 5, "from ") == 0 || code.compare(0, 8, "require ") == 0)
+        return "the built-in functions need no import; another source of the program is joined with "
+               "`include \"lib.vel\"`";
     if (type == T::IDENT && text == "lambda")
         return lambdaHint;
     if (type == T::INTEGER && (startsWithWord(code, "break") || startsWithWord(code, "continue")))

@@ -735,21 +735,6 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
         return "`input` takes its prompt and its variable without brackets: write `input " +
                inside.substr(1, inside.size() - 2) + "`";
     }
-    // `class Dog extends Animal`, `class Dog : Animal`, `class Dog(Animal):`.
-    if (code.compare(0, 6, "class ") == 0) {
-        std::string::size_type name = code.find_first_not_of(" \t", 6), end = name;
-        while (end < code.size() && isNameCharacter(code[end]))
-            end++;
-        std::string::size_type lastEnd = code.size();
-        while (lastEnd > end && !isNameCharacter(code[lastEnd - 1]))
-            lastEnd--;
-        std::string::size_type lastStart = lastEnd;
-        while (lastStart > end && isNameCharacter(code[lastStart - 1]))
-            lastStart--;
-        std::string last = code.substr(lastStart, lastEnd - lastStart);
-        if (name != std::string::npos && end > name && !last.empty() && last != code.substr(name, end - name))
-            return "a class names its base after `is`: class " + code.substr(name, end - name) + " is " + last;
-    }
     // `greet "Bo"`: a call of the program's function without its brackets.
     if (type == T::IDENT && firstOnItsLine(token) && sourceDefinesFunction(token->getText()) &&
         trimmed(text).size() > token->getText().size()) {
@@ -757,27 +742,12 @@ std::string unexpectedHint(const antlr::RefToken &token, const TokenNamer &names
         if (!rest.empty() && rest[0] != '(' && rest[0] != '=' && rest[0] != '.' && rest[0] != '[')
             return "a function is called with its arguments in brackets: write `" + token->getText() + "(" + rest + ")`";
     }
-    // `print x > 0 ? "yes" : "no"`: the choice of two values of C.
-    std::string::size_type mark = static_cast<std::string::size_type>(byteColumn(text, token->getColumn()) - 1);
-    std::string::size_type colon = text.rfind(':');
-    for (const char *word : {"print ", "echo "}) {
-        std::string::size_type start = text.find_first_not_of(" \t");
-        if (type != T::QUESTION || code.compare(0, std::strlen(word), word) != 0 || colon == std::string::npos ||
-            colon < mark)
-            continue;
-        std::string condition = trimmed(text.substr(start + std::strlen(word), mark - start - std::strlen(word)));
-        std::string first = trimmed(text.substr(mark + 1, colon - mark - 1)), second = trimmed(text.substr(colon + 1));
-        return "`?` begins the statement of a one-line if, not a choice of values: write `if " + condition + " ? " +
-               word + first + " else " + word + second + "`";
-    }
-    if (code.compare(0, 7, "import ") == 0 || code.compare(0, 5, "from ") == 0 || code.compare(0, 8, "require ") == 0)
-        return "the built-in functions need no import; another source of the program is joined with "
-               "`include \"lib.vel\"`";
     // `x = x + 1 print x`: two statements on one line.
     bool oneLineForm = beginsWith(code, "if") || beginsWith(code, "else") || code.find('?') != std::string::npos;
     if ((type == T::LITERAL_print || type == T::LITERAL_echo) && !firstOnItsLine(token) && !oneLineForm)
         return "a statement stands on a line of its own: put `" + token->getText() + "` on the next line";
     // `print "x = " x`: two values with nothing between them.
+    std::string::size_type mark = static_cast<std::string::size_type>(byteColumn(text, token->getColumn()) - 1);
     std::string::size_type keywordEnd = text.find_first_not_of(" \t") + (beginsWith(code, "print") ? 5 : 4);
     if ((beginsWith(code, "print") || beginsWith(code, "echo")) && followsAValue(token) &&
         text.find_first_not_of(" \t", keywordEnd) < mark)
