@@ -1,6 +1,6 @@
 #pragma once
-// What the files of the call rules share (calls.cpp, forward_calls.cpp and
-// early_prototypes.cpp).
+// What the files of the call rules share (calls.cpp, program_calls.cpp,
+// forward_calls.cpp and early_prototypes.cpp).
 #include <string>
 
 #include "semantics/functions.hpp"
@@ -30,6 +30,14 @@ inline std::string joinTexts(const std::string *texts, int count) {
 // Checks the count and the types of a call's arguments against the
 // function's parameters (reported); true when they are accepted.
 bool checkProgramArguments(const FunctionRecord &function, const int *types, int count);
+
+// A call of a function of the program, its arguments passed as the
+// parameters receive them.
+ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &level);
+// Whether a variable, parameter or attribute of this name is visible where
+// the call stands, and the C++ name the function is reached by then.
+bool hiddenByLocalName(const std::string &name);
+std::string functionReachedBy(int function, const std::string &name);
 
 // A call of a name that no function has yet, noted for checkForwardCalls;
 // `head` is the text before the arguments.
