@@ -341,11 +341,43 @@ void readRestOfCycle(int first, const std::vector<SourceRole> &roles) {
     }
 }
 
+// The C++ of a source that includes one with errors, directly or not,
+// reads the failed source's header, which holds what could not be
+// translated: such a source is not compiled, so that the compiler is never
+// the one to refuse the program. The others are compiled as usual.
+void dropReadersOfFailedSources(const std::vector<int> &failed,
+                                const std::vector<std::vector<std::string>> &filesOf) {
+    std::vector<bool> reads(project.entries.size(), false);
+    std::vector<int> toVisit(failed);
+    while (!toVisit.empty()) {
+        int source = toVisit.back();
+        toVisit.pop_back();
+        for (const auto &[includer, place] : project.includers[static_cast<std::size_t>(source)])
+            if (!reads[static_cast<std::size_t>(includer)]) {
+                reads[static_cast<std::size_t>(includer)] = true;
+                toVisit.push_back(includer);
+            }
+    }
+    std::unordered_set<std::string> dropped;
+    for (std::size_t k = 1; k < project.entries.size(); k++)
+        if (reads[k] && !filesOf[k].empty()) {
+            dropped.insert(filesOf[k].begin(), filesOf[k].end());
+            project.translatedCount--;
+        }
+    std::vector<std::string> kept;
+    for (const std::string &file : project.cppFileList)
+        if (dropped.count(file) == 0)
+            kept.push_back(file);
+    project.cppFileList.swap(kept);
+}
+
 }  // namespace
 
 int compileAll() {
     project.translatedCount = 0;
     std::size_t passes = 0, translations = 0;
+    std::vector<int> failed;                              // translated with errors in this run
+    std::vector<std::vector<std::string>> filesOf(project.entries.size());  // the C++ files each gave to compile
     // Roles and cycles first: resolving includes strikes the lists they are read from.
     std::vector<SourceRole> roles(project.entries.size(), SourceRole::included);
     for (std::size_t i = 1; i < project.entries.size(); i++)
@@ -373,14 +405,19 @@ int compileAll() {
         translations++;
         project.runErrorTotal += project.sourceErrorCount;
         replacePieceObjects(source, pieces.cppFiles);
+        if (project.sourceErrorCount > 0)
+            failed.push_back(k);
         if (!driverSettings.cppOnly && project.sourceErrorCount == 0) {
+            std::vector<std::string> &files = filesOf[static_cast<std::size_t>(k)];
             if (pieces.implementationToCompile)
-                project.cppFileList.push_back(source.cppName);
-            for (const std::string &piece : pieces.toCompile)
-                project.cppFileList.push_back(piece);
+                files.push_back(source.cppName);
+            files.insert(files.end(), pieces.toCompile.begin(), pieces.toCompile.end());
+            project.cppFileList.insert(project.cppFileList.end(), files.begin(), files.end());
             project.translatedCount++;
         }
     }
+    if (!failed.empty())
+        dropReadersOfFailedSources(failed, filesOf);
     if (!driverSettings.cppOnly)
         compileCppFiles();
     if (driverSettings.verbose)
