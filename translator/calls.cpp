@@ -542,6 +542,12 @@ ExprValue closeArguments(ExprValue call) {
     ArgumentLevel level = std::move(calls().levels.top());
     if (!calls().levels.pop())
         return value;
+    const bool method = level.call.kind == CALL_METHOD || level.call.kind == CALL_METHOD_NOT_FOUND ||
+                        level.call.kind == CALL_UNTYPED_METHOD;
+    // The receiver is the method call's first operand: what it calls is
+    // ordered with the arguments and counts as the call's own.
+    if (method)
+        level.call.receiver = std::move(value);
     OperandOrder order(orderedOperands(level));
     const bool changesNothing = callChangesNothing(level.call);
     if (!changesNothing && !callReleasesNothing(level.call))
@@ -581,7 +587,6 @@ ExprValue closeArguments(ExprValue call) {
     case CALL_METHOD:
     case CALL_METHOD_NOT_FOUND:
     case CALL_UNTYPED_METHOD:
-        level.call.receiver = std::move(value);
         value = closeMethodCall(level.call, level);
         break;
     case CALL_PLAIN: {
