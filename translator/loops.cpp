@@ -119,11 +119,11 @@ void writeTextFor(int declaredType, const std::string &first, const std::string 
     writeControlLine("for(int " + index + " = 0; " + index + " < " + length + "; " + index + "++)");
     output().indentLevel++;
     if (!second.empty()) {
-        std::string keySpelling = declareLoopVariable(0, first, T_INTEGER);
+        std::string keySpelling = declareLoopVariable(declaredType, first, T_INTEGER);
         int keyType = variableType(first, T_INTEGER);
         writeElementAssignment(keySpelling, emittedNameFor(first), keyType, index, T_INTEGER);
     }
-    std::string spelling = declareLoopVariable(declaredType, variable, T_TEXT);
+    std::string spelling = declareLoopVariable(second.empty() ? declaredType : 0, variable, T_TEXT);
     int type = variableType(variable, T_TEXT);
     writeElementAssignment(spelling, emittedNameFor(variable), type, textName + "[" + index + "]", T_TEXT);
     openBodyAfterElements();
@@ -674,20 +674,23 @@ void writeContainerFor(int declaredType, const std::string &first, const std::st
     output().indentLevel++;
     int element = isTypedArray(container.type) ? elementType(container.type) : T_VAR;
     std::string valueName = second.empty() ? first : second;
+    // The type written before the names is the first name's: the key's in
+    // "for int i, v in c", the value's in "for int v in c".
+    const int valueDeclared = second.empty() ? declaredType : 0;
     if (!second.empty()) {
         int keyImplied = container.type == T_DICT || container.type == T_VAR ? T_VAR : T_INTEGER;
-        std::string spelling = declareLoopVariable(0, first, keyImplied);
+        std::string spelling = declareLoopVariable(declaredType, first, keyImplied);
         int keyType = variableType(first, keyImplied);
         // A var key keeps the key as the dict stores it: an integer key
         // computes as an integer.
         std::string key = keyType == T_VAR && (container.type == T_DICT || container.type == T_VAR) ? ".heldKey()" : ".key()";
         writeElementAssignment(spelling, emittedNameFor(first), keyType, name + key, T_VAR);
     }
-    if (container.type == T_OBJECTARRAY && container.classIndex >= 0 && !declaredType &&
+    if (container.type == T_OBJECTARRAY && container.classIndex >= 0 && !valueDeclared &&
         !isDeclaredAnywhere(valueName)) {
         writeObjectLoopVariable(valueName, container.classIndex, name);
     } else {
-        std::string spelling = declareLoopVariable(declaredType, valueName, element);
+        std::string spelling = declareLoopVariable(valueDeclared, valueName, element);
         int valueType = variableType(valueName, element);
         // The value comes from the library's iteration as a dynamic value.
         writeElementAssignment(spelling, emittedNameFor(valueName), valueType, name + ".value()", T_VAR);
@@ -718,7 +721,7 @@ void abandonFor() { closeFor(false); }
 void declareVariablesOfBrokenFor(int declaredType, const std::string &first, const std::string &second) {
     for (const std::string *name : {&first, &second})
         if (!name->empty() && !isDeclaredAnywhere(*name))
-            declareLoopVariable(declaredType, *name, T_VAR);
+            declareLoopVariable(name == &first ? declaredType : 0, *name, T_VAR);
 }
 
 const std::string *walkedPositionOf(const std::string &container) {
