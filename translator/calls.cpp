@@ -1,6 +1,8 @@
 // Calls of built-in functions, of methods of built-in values and of the
 // program's functions: begun by the name, closed with the arguments
 // converted to what each parameter receives.
+#include <unordered_set>
+
 #include "semantics/symbol_index.hpp"
 #include "translator/calls.hpp"
 #include "translator/call_parts.hpp"
@@ -125,6 +127,15 @@ std::string takeMemberReceiver(ExprValue &receiver) {
     return std::move(receiver.text);
 }
 
+// The text methods that libvel's dyn answers with a text of its own, made
+// of the text of what it holds.
+bool givesTextOfVar(int row) {
+    static const std::unordered_set<std::string> textMethods{"capitalize", "dup",     "lower", "upper",
+                                                             "lTrim",      "rTrim",   "trim",  "replace",
+                                                             "wrap",       "join",    "toXML"};
+    return textMethods.count(builtinRow(row).target) != 0;
+}
+
 int resultTypeOf(int row, int receiverType) {
     int result = builtinRow(row).field[M_RESULT];
     // A typed array's own methods keep its element type; its single
@@ -132,8 +143,9 @@ int resultTypeOf(int row, int receiverType) {
     if (isTypedArray(receiverType) && result == T_ARRAY)
         return receiverType;
     // A var may hold a text, an array or a dict: what a method gives back
-    // from it is known only when the program runs.
-    if (receiverType == T_VAR && (isTextLike(result) || isContainer(result)))
+    // from it is known only when the program runs, except for the text
+    // methods, which give a text whatever the var holds.
+    if (receiverType == T_VAR && (isTextLike(result) || isContainer(result)) && !givesTextOfVar(row))
         return T_VAR;
     return result;
 }
@@ -255,8 +267,13 @@ ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
                                   T_UNKNOWN);
         return value;
     }
-    if (call.receiver.type == T_VAR)
+    if (call.receiver.type == T_VAR) {
         call.row = varMethodRow(call.row, types.data(), level.count);
+        // toText with a separator is an array's join; a var's own toText
+        // is the conversion, which takes none.
+        if (level.count == 1 && std::string(builtinRow(call.row).target) == "toText")
+            call.row = findMethod("join", T_ARRAY);
+    }
     checkMethodArgs(call.row, types.data(), level.count);
     // A typed array of a class holds objects of that class and its kin.
     if (call.receiver.type == T_OBJECTARRAY && call.receiver.classIndex >= 0)
@@ -264,7 +281,13 @@ ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
             refusedUnrelatedObject(call.receiver.classIndex, level.arguments[i]);
     for (int i = 0; i < level.count; i++)
         arguments[i] = methodArgument(call.receiver.type, methodArgumentType(call.row, i), level.arguments[i]);
-    ExprValue value = valueOf(methodCallText(call, arguments.data(), level.count), resultTypeOf(call.row, call.receiver.type));
+    const int receiverType = call.receiver.type;
+    ExprValue value = valueOf(methodCallText(call, arguments.data(), level.count), resultTypeOf(call.row, receiverType));
+    // The library gives the container (or the part) such a method makes of
+    // what the var holds; the program computes with it as the var it is
+    // typed, so it becomes one.
+    if (receiverType == T_VAR && value.type == T_VAR && builtinRow(call.row).field[M_RESULT] != T_VAR)
+        value.text = "dyn(" + value.text + ")";
     if (builtinRow(call.row).field[M_FORM] == FORM_RETYPE && call.receiver.root != nullptr) {
         // The variable itself takes the row's type; its flags stay.
         Symbol *symbol = call.receiver.root;

@@ -187,6 +187,13 @@ int vel_dyn_methods::findLast(const dyn &item, int from) const {
     return dyn::toText(v).find_last_of(dyn::toText(item), from);
 }
 
+int vel_dyn_methods::findLast() const {
+    const dyn &v = self();
+    if (v.kind() == dyn::ARRAY) return v.asArray()->size() - 1;
+    if (v.kind() == dyn::DICT) return v.asDict()->findLast();
+    return dyn::toText(v).length() - 1;
+}
+
 int vel_dyn_methods::findLex(const text &needle, int from) const { return dyn::toText(self()).findLex(needle, from); }
 
 int vel_dyn_methods::identical(const text &other) const {
@@ -270,9 +277,9 @@ velarray vel_dyn_methods::keys() const {
     return v.kind() == dyn::DICT ? v.asDict()->keys() : dyn::toArray(v).keys();
 }
 
-void vel_dyn_methods::kSort() {
+void vel_dyn_methods::kSort(bool descending) {
     dyn &v = self();
-    if (v.kind() == dyn::DICT) v.asDict()->kSort();
+    if (v.kind() == dyn::DICT) v.asDict()->kSort(descending);
 }
 
 // A dyn takes what the file holds: an array (the lines of a plain file), a
@@ -343,6 +350,13 @@ void vel_dyn_methods::unshift(const dyn &item) {
     } else {
         cannotAdd(v, "unshift");
     }
+}
+
+void vel_dyn_methods::unshift(const text &key, const dyn &item) {
+    dyn &v = self();
+    if (v.isNil()) v = dyn(dict());
+    if (v.kind() != dyn::DICT) cannotAdd(v, "unshift");
+    v.asDict()->unshift(key, item);
 }
 
 void vel_dyn_methods::concat(const dict &other) {

@@ -34,6 +34,9 @@ public:
     // position from on; anything else: the position of item's text in its text.
     int find(const dyn &item, int from = 0) const;
     int findLast(const dyn &item, int from = -1) const;
+    // A held array's or dict's last position (-1 when empty); the last
+    // position of any other value's text.
+    int findLast() const;
     int findLex(const text &needle, int from = 0) const;
     // 1 when the value is a text with exactly these bytes.
     int identical(const text &other) const;
@@ -60,7 +63,8 @@ public:
     bool empty() const;
     text join(const text &separator) const;
     velarray keys() const;
-    void kSort();
+    void kSort(bool descending = false);
+    void ksort(bool descending = false) { kSort(descending); }
     bool load(const text &fileName, int append = 0);
     velarray map(void *f) const;
     template <class R, class P>
@@ -81,6 +85,8 @@ public:
     double sum() const;
     velarray unique() const;
     void unshift(const dyn &item);
+    // A dict's entry put first under the key (nil becomes a dict first).
+    void unshift(const text &key, const dyn &item);
     velarray values() const;
     bool hasKey(const dyn &key) const;
     void concat(const dict &other);
