@@ -376,6 +376,10 @@ ExprValue additiveOperatorText(ExprValue left, bool plus, const ExprValue &given
                 left.text = "text(" + left.text + ")";
             value = result(joined(std::move(left.text), op, right.text), T_TEXT);
         }
+    } else if (plus && leftType == T_CHAR && right.type == T_CHAR) {
+        // Two characters join as a text of two; in C++ they would add as
+        // their codes.
+        value = result(joined("text(" + left.text + ")", op, right.text), T_TEXT);
     } else if (key != T_ARRAY && key != T_DICT && key != T_LIST) {
         value = result(joined(std::move(left.text), op, right.text), checkArith(leftType, right.type, W_ADD));
         foldKnownIntegers(value, left, plus ? '+' : '-', right);
@@ -417,6 +421,10 @@ ExprValue multiplicativeOperatorText(ExprValue left, int operatorToken, const Ex
             value = result("_vel_natural_div(" + left.text + "," + right.text + ")", type);
         else if (isIntegerLike(leftType) && isIntegerLike(right.type))
             value = result("_vel_div(" + left.text + "," + right.text + ")", type);
+        else if (leftType == T_VAR && (isIntegerLike(right.type) || right.type == T_NATURAL))
+            // The var decides: holding no real, its division by a zero
+            // integer is the run-time error, as between two vars.
+            value = result(std::move(left.text) + "/dyn(" + right.text + ")", type);
         else
             value = result(std::move(left.text) + "/" + realDivisor(right), type);
     } else {
@@ -624,9 +632,31 @@ std::string boundTest(const ExprValue &item, const std::string &op, const ExprVa
     return item.text + op + besideItself(item.text, bound.text, item.type, item.classIndex);
 }
 
+// A range of texts compares texts: a literal item would be compared as the
+// address C++ gives it, and a char with a text not at all. A char stays a
+// char beside bounds of one character.
+void comparedAsTexts(ExprValue &item, ExprValue &low, ExprValue &high) {
+    auto oneCharacter = [](const ExprValue &bound) { return bound.stringLiteral && bound.text.size() == 3; };
+    auto textual = [](const ExprValue &bound) { return bound.type == T_TEXT || bound.type == T_CHARPTR; };
+    if (item.stringLiteral && (textual(low) || textual(high))) {
+        item.text = "text(" + item.text + ")";
+        return;
+    }
+    if (item.type != T_CHAR)
+        return;
+    if ((!textual(low) || oneCharacter(low)) && (!textual(high) || oneCharacter(high))) {
+        for (ExprValue *bound : {&low, &high})
+            if (textual(*bound))
+                bound->text = convertValue(T_CHAR, *bound);
+    } else if (textual(low) || textual(high)) {
+        item.text = "text(" + item.text + ")";
+    }
+}
+
 ExprValue inRange(ExprValue item, ExprValue low, ExprValue high, bool inclusive, bool negated) {
     countOperator();
     OperandOrder order({&item, &low, &high}, &item);
+    comparedAsTexts(item, low, high);
     item.text = rangeItem(item);
     std::string text = "(" + boundTest(item, ">=", low) + "&&" + boundTest(item, inclusive ? "<=" : "<", high) + ")";
     return order.finish(result((negated ? "!" : "") + text, checkIn(item.type, T_VAR)));
