@@ -414,6 +414,8 @@ ExprValue beginCall(const std::string &name) {
     if (method < 0)
         method = methodDefinedAhead(currentClassIndex(), name);
     if (method >= 0) {
+        if (definingStaticMethod() && !functionRecord(method).isStatic)
+            reportError(E_STATIC_DYNAMIC);
         indexFunctionUsed(method, name);
         return beginProgramCall(method, name);
     }

@@ -426,7 +426,7 @@ bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int
 
 AssignTarget thisTarget() {
     AssignTarget target;
-    if (!scopes().inClass)
+    if (!scopes().inClass || definingStaticMethod())
         reportNamed(E_CANNOT_BE_USED, "this");
     target.path = target.readPath = "this";
     target.type = target.valueType = T_OBJECT;

@@ -443,15 +443,18 @@ void writeObjectDeclarator(const std::string &name, int form, const ExprValue &v
     bool fileLevel = scopes().atFileLevel() && !output().writingHeader;
     if (fileLevel)
         forgetKnownFileValues();
-    if (fileLevel && output().mainOpened) {
+    const bool late = fileLevel && output().mainOpened;
+    if (late) {
         placeLateDefinition(declarations().declaredType == T_OBJECTARRAY ? "= _arr32()" : "=NULL", emitted);
         emit(emitted + (valueText.empty() ? "=NULL" : valueText) + ";\n");
     } else {
         std::string definition = declarations().modifierPrefix + declarations().cppType + emitted + valueText + ";";
         emit((fileLevel ? ownFileLevel(definition) : definition) + "\n");
     }
+    // The header declares the variable as it is defined, const included.
     if (fileLevel)
-        writeExternLine(declarations().cppType + emitted);
+        writeExternLine((late ? withoutConst(declarations().modifierPrefix) : declarations().modifierPrefix) +
+                        declarations().cppType + emitted);
 }
 
 void beginEnumeration() {

@@ -133,6 +133,10 @@ bool isMainName(const std::string &name) {
 
 bool definingFunction() { return functionState().defining; }
 
+bool definingStaticMethod() {
+    return scopes().inClass && functionState().defining && functionState().record.isStatic;
+}
+
 void noteObjectsMayBeReleased() { functionState().mayReleaseObjects = true; }
 
 bool holdsNoObjects(int type) {

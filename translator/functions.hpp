@@ -52,6 +52,9 @@ void noteProgramCall(int function);
 // or "" when the source defines none.
 std::string functionPlacesTable(const std::string &quotedSource);
 bool definingFunction();
+// A static method is being defined: it has no object, so neither the
+// class's instance members nor `this`.
+bool definingStaticMethod();
 // The body being read writes a place that may hold an object, or calls
 // what may: the function may let go of the object whose method it is.
 void noteObjectsMayBeReleased();

@@ -617,6 +617,8 @@ std::string guessHint(const Diagnostic &diagnostic, const std::string &name) {
         if (name == "this") {
             // What its members are is no news: there is no object.
             translation().keywordGuessLines.insert(diagnostic.line);
+            if (definingStaticMethod())
+                return "a static method runs on no object: make the method an instance method, or give it the object as a parameter";
             return "`this` is the object a method of a class runs on; outside the class, name the object: p.x";
         }
         return name == "break" ? "`break` leaves a loop; a `case` ends where the next `case` begins" : "";

@@ -97,7 +97,7 @@ void refuseVoidItems(const std::vector<ExprValue> &items) {
 // "this" is the object whose method is being translated; anywhere else
 // there is no such object.
 ExprValue thisValue() {
-    if (!scopes().inClass)
+    if (!scopes().inClass || definingStaticMethod())
         reportNamed(E_CANNOT_BE_USED, "this");
     ExprValue value = result("this", T_OBJECT);
     value.classIndex = currentClassIndex();

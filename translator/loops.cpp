@@ -655,7 +655,11 @@ void writeContainerFor(int declaredType, const std::string &first, const std::st
         writeTextFor(declaredType, first, second, container);
         return;
     }
-    checkSequence(container.type);
+    // An object of a class has attributes, not elements to go over.
+    if (container.type == T_OBJECT && container.classIndex >= 0)
+        reportRequiredFound("a text, an array or a dict", typeName(container.type));
+    else
+        checkSequence(container.type);
     std::string name = container.text;
     if (!container.plainName) {
         name = newTemp();

@@ -83,6 +83,9 @@ ExprValue beginName(const std::string &name, bool methodReceiver) {
         value.text = symbol->emittedName.empty() ? emittedNameFor(name) : symbol->emittedName;
         if (const std::string *view = arrayViewOf(value.text))
             value.text = *view;
+        if (definingStaticMethod() && symbol == findClassAttribute(currentClassIndex(), name) &&
+            !isStaticAttribute(currentClassIndex(), name))
+            reportNamed(E_NOT_STATIC, name);
         value.type = symbol->type();
         value.root = symbol;
         value.classIndex = symbol->classIndex;

@@ -172,6 +172,19 @@ bool narrowBesideWideLiteral(const ExprValue &narrow, int narrowType, const Expr
     return narrowType == T_INTEGER && !narrow.wide && other.wide;
 }
 
+// An object of a class takes part in no arithmetic: C++ would refuse a
+// pointer or a reference beside a number. null is the empty value of the
+// other side (nullsBesideNumbers).
+bool refusedObjectOperand(const ExprValue &left, const ExprValue &right, int classWord) {
+    auto object = [](const ExprValue &side) {
+        return side.type == T_OBJECT && side.classIndex >= 0 && side.text != "NULL";
+    };
+    if (!object(left) && !object(right))
+        return false;
+    reportOperands(classWord, left.type, right.type);
+    return true;
+}
+
 ExprValue comparisonText(ExprValue left, int comparisonToken, const ExprValue &right) {
     countOperator();
     const int leftType = left.type;
@@ -204,9 +217,13 @@ ExprValue comparisonText(ExprValue left, int comparisonToken, const ExprValue &r
         left.text = "text(" + left.text + ")";
     else if (comparedAsText(right.type, leftType))
         rightText = "text(" + rightText + ")";
-    // Two calls without a result have no values to compare.
+    const bool ordering = comparisonToken != VLTokenTypes::EQUAL && comparisonToken != VLTokenTypes::NOT_EQUAL;
+    // Two calls without a result have no values to compare; objects are
+    // the same or not, and have no order.
     if (leftType == T_VOID && right.type == T_VOID)
         reportOperands(W_RELATIONAL, leftType, right.type);
+    else if (ordering && refusedObjectOperand(left, right, W_RELATIONAL))
+        return result(std::move(left.text) + "<" + rightText, T_BOOLEAN);
     else if (!eitherUnknown(leftType, right.type))
         checkRelational(leftType, right.type);
     if (bothCStrings(left, leftType, right))
@@ -310,19 +327,6 @@ ExprValue signedBesideInteger(int leftType, ExprValue right) {
         markComputed(right);
     }
     return right;
-}
-
-// An object of a class takes part in no arithmetic: C++ would refuse a
-// pointer or a reference beside a number. null is the empty value of the
-// other side (nullsBesideNumbers).
-bool refusedObjectOperand(const ExprValue &left, const ExprValue &right, int classWord) {
-    auto object = [](const ExprValue &side) {
-        return side.type == T_OBJECT && side.classIndex >= 0 && side.text != "NULL";
-    };
-    if (!object(left) && !object(right))
-        return false;
-    reportOperands(classWord, left.type, right.type);
-    return true;
 }
 
 ExprValue additiveOperatorText(ExprValue left, bool plus, const ExprValue &givenRight) {
