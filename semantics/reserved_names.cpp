@@ -45,6 +45,11 @@ bool inTable(const char *const *begin, const char *const *end, const char *name)
 
 bool isReservedName(const std::string &name) {
     const char *s = name.c_str();
+    // libvel's own names start with "vel_", members of its object base
+    // (vel_retain, vel_trace, ...) included, which a class's members of the
+    // same name would replace.
+    if (name.compare(0, 4, "vel_") == 0)
+        return true;
     return inTable(std::begin(fixedReservedNames), std::end(fixedReservedNames), s) ||
            inTable(headerReservedNames, headerReservedNames + headerReservedNameCount, s);
 }

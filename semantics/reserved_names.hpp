@@ -3,7 +3,8 @@
 // use as they are written: C++ keywords and alternative tokens, `main`,
 // `std`, and every macro or global-scope name of the headers that each
 // generated implementation file includes (the C and C++ libraries of the
-// host compiler and of em++, and libvel). A Velmora identifier is
+// host compiler and of em++, and libvel), and every name with libvel's
+// prefix "vel_", which its object base's members have. A Velmora identifier is
 // [A-Za-z][A-Za-z0-9_]*, and the translator's own names all start with '_'.
 #include <cstddef>
 #include <string>
