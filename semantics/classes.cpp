@@ -49,6 +49,22 @@ int classWithMember(const std::string &name) {
     return -1;
 }
 
+std::vector<int> classesDefiningMethod(const std::string &name) {
+    std::vector<int> found;
+    for (size_t i = 0; i < classes().records.size(); i++)
+        if (findOwnMethod(static_cast<int>(i), name) >= 0)
+            found.push_back(static_cast<int>(i));
+    return found;
+}
+
+std::vector<int> classesDefiningAttribute(const std::string &name) {
+    std::vector<int> found;
+    for (size_t i = 0; i < classes().records.size(); i++)
+        if (findMember(classes().records[i].members, name) >= 0)
+            found.push_back(static_cast<int>(i));
+    return found;
+}
+
 ClassRecord &classRecord(int index) { return classes().records[static_cast<size_t>(index)]; }
 
 void addClassMethod(int classIndex, int function) {

@@ -63,8 +63,13 @@ Symbol *findClassAttribute(int classIndex, const std::string &name, int *owner =
 bool isStaticAttribute(int classIndex, const std::string &name);
 // The first class, in definition order, with a method or attribute of this
 // name (its own or a base's), or -1: what an element of an array or dict
-// whose member is used must be.
+// whose member is used must be, when no other class defines the member.
 int classWithMember(const std::string &name);
+// The classes, in definition order, that define a method (or an attribute)
+// of this name themselves rather than inherit it: those among which a
+// member of a dynamic value is chosen by the object it holds.
+std::vector<int> classesDefiningMethod(const std::string &name);
+std::vector<int> classesDefiningAttribute(const std::string &name);
 // The number of bases above the class; -1 when its chain comes back to
 // `avoided` (a class that would be its own base) or is longer than the limit.
 int basesAbove(int classIndex, int avoided);

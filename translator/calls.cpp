@@ -24,6 +24,7 @@
 #include "translator/names.hpp"
 #include "translator/expressions.hpp"
 #include "translator/functions.hpp"
+#include "translator/member_dispatch.hpp"
 #include "translator/output.hpp"
 
 namespace {
@@ -327,7 +328,7 @@ std::vector<ExprValue *> orderedOperands(ArgumentLevel &level) {
     const CallDescriptor &call = level.call;
     if (call.kind == CALL_SWAP)
         return operands;
-    if (call.kind == CALL_METHOD && call.receiver.effects)
+    if ((call.kind == CALL_METHOD || call.kind == CALL_DISPATCHED) && call.receiver.effects)
         operands.push_back(&level.call.receiver);
     const FunctionRecord *function = call.kind == CALL_PROGRAM_FUNCTION ? &functionRecord(call.row) : nullptr;
     for (int i = 0; i < level.count; i++) {
@@ -480,8 +481,11 @@ ExprValue beginMethodCall(ExprValue receiver, const std::string &method) {
     // works on the command's output.
     if (receiver.type == T_TEXT && receiver.text.compare(0, 7, "system(") == 0)
         receiver.text = receiver.text + ".output()";
-    // A dynamic value without such a built-in method holds an object.
+    // A dynamic value without such a built-in method holds an object: of
+    // the class that has the method, or of one chosen among those that do.
     if (receiver.type == T_VAR && findMethod(method, T_VAR) < 0) {
+        if (beginDispatchedCall(method))
+            return receiver;
         int holder = classWithMember(method);
         if (holder >= 0)
             receiver = objectHeldBy(receiver, holder);
@@ -568,7 +572,7 @@ ExprValue closeArguments(ExprValue call) {
     if (!calls().levels.pop())
         return value;
     const bool method = level.call.kind == CALL_METHOD || level.call.kind == CALL_METHOD_NOT_FOUND ||
-                        level.call.kind == CALL_UNTYPED_METHOD;
+                        level.call.kind == CALL_UNTYPED_METHOD || level.call.kind == CALL_DISPATCHED;
     // The receiver is the method call's first operand: what it calls is
     // ordered with the arguments and counts as the call's own.
     if (method)
@@ -613,6 +617,9 @@ ExprValue closeArguments(ExprValue call) {
     case CALL_METHOD_NOT_FOUND:
     case CALL_UNTYPED_METHOD:
         value = closeMethodCall(level.call, level);
+        break;
+    case CALL_DISPATCHED:
+        value = closeDispatchedCall(level.call, level);
         break;
     case CALL_PLAIN: {
         std::vector<std::string> texts(level.arguments.size() + 1);

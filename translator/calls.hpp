@@ -48,7 +48,8 @@ enum CallKind {
     CALL_HEADER_FUNCTION,   // a name of the headers no function has yet: called as it stands
     CALL_METHOD,            // a method row was found
     CALL_METHOD_NOT_FOUND,  // reported; the arguments are written alone
-    CALL_UNTYPED_METHOD     // receiver of unknown type: written as it stands
+    CALL_UNTYPED_METHOD,    // receiver of unknown type: written as it stands
+    CALL_DISPATCHED         // a method of a dynamic value that several classes define
 };
 
 struct CallDescriptor {
@@ -60,6 +61,7 @@ struct CallDescriptor {
     std::string emitted;    // a call through a function parameter: the parameter
     int constructs = -1;    // a call of a class's name: the class
     bool throughParameter = false;  // of whatever function a function parameter holds
+    std::vector<int> classes;  // dispatched: the classes to choose among, most derived first
 };
 
 struct ArgumentLevel {

@@ -18,13 +18,7 @@ bool isConstant(const ExprValue &value) {
 
 std::string receivedName(std::size_t index) { return "_vel_o" + std::to_string(index); }
 
-// A lambda outside any function (the initial value of a file-level
-// variable, a parameter default) may capture nothing; there, everything it
-// names besides its parameters is file-level anyway.
-std::string capture() {
-    bool fileLevel = scopes().atFileLevel() && !output().mainOpened;
-    return fileLevel || order().inParameterDefault ? "[]" : "[&]";
-}
+std::string capture() { return lambdaCapture(); }
 
 // The operand as the name under which the operation receives it.
 void rename(ExprValue &operand, std::string name) {
@@ -42,6 +36,11 @@ void rename(ExprValue &operand, std::string name) {
 }
 
 }  // namespace
+
+std::string lambdaCapture() {
+    bool fileLevel = scopes().atFileLevel() && !output().mainOpened;
+    return fileLevel || order().inParameterDefault ? "[]" : "[&]";
+}
 
 int nestingOf(const ExprValue &value) {
     return value.text.size() == value.nestingLength ? value.nesting : 0;

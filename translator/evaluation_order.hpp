@@ -47,6 +47,11 @@ int nestingOf(const ExprValue &value);
 // Records that `value` holds `first` as its first operand, one level deeper.
 void nestAround(ExprValue &value, const ExprValue &first);
 
+// The capture of a lambda written here: none outside any function (the
+// initial value of a file-level variable, a parameter default), where
+// everything it names besides its parameters is file-level anyway.
+std::string lambdaCapture();
+
 // Parameter defaults are written where a lambda may capture nothing.
 void beginParameterDefault();
 void endParameterDefault();

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <limits>
 #include "translator/known_integers.hpp"
+#include "translator/member_dispatch.hpp"
 #include "semantics/classes.hpp"
 #include "semantics/indexing.hpp"
 #include "semantics/spellings.hpp"
@@ -308,6 +309,9 @@ void reportAttribute(int ownerType, const std::string &member) {
 ExprValue memberOfName(ExprValue name, const std::string &member) {
     if ((name.type == T_OBJECT || name.type == T_CLASS) && name.classIndex >= 0)
         return memberOfObject(name, member);
+    ExprValue dispatched;
+    if (name.type == T_VAR && dispatchedAttribute(name, member, dispatched))
+        return dispatched;
     int holder = name.type == T_VAR || name.type == T_OBJECT ? classWithMember(member) : -1;
     if (holder >= 0)
         return memberOfObject(objectHeldBy(name, holder), member);
@@ -444,9 +448,13 @@ void currentElementTarget(AssignTarget &target, bool anotherFollows) {
 
 void memberTarget(AssignTarget &target, const std::string &member) {
     // An element, or a var, that holds an object: of the array's class,
-    // or of the class that has the member.
+    // of the class that has the member, or of one chosen among those that
+    // define it when the program runs.
     bool element = target.nesting > 0 && !target.isSlice;
     if ((element && (target.valueType == T_VAR || target.valueType == T_OBJECT)) || (target.nesting == 0 && target.type == T_VAR)) {
+        const bool dynamic = element ? target.valueType == T_VAR : target.type == T_VAR;
+        if (dynamic && dispatchedAttributeTarget(target, member))
+            return;
         int holder = target.valueType == T_OBJECT && target.classIndex >= 0 ? target.classIndex : classWithMember(member);
         if (holder >= 0)
             elementAsObjectTarget(target, holder);
