@@ -146,8 +146,10 @@ IDENT options { testLiterals=true; }
 // ---------------------------------------------------------------------------
 // Literals.
 
+// A single-quoted text is taken as written: a backslash keeps the sign
+// after it, so that 'C:\data' is a text and \' is a quote inside one.
 STRING_LITERAL
-    : '\'' ( ESC | ~('\'' | '\\' | '\n' | '\r') )* '\''
+    : '\'' ( '\\' ~('\n' | '\r') | ~('\'' | '\\' | '\n' | '\r') )* '\''
     | '"' ( ESC | ~('"' | '\\' | '\n' | '\r') )* '"'
     ;
 
