@@ -720,18 +720,6 @@ void callProgramMainIfUncalled() {
     emitIndented(main.emittedName + "(" + arguments + ");\n");
 }
 
-namespace {
-
-// What the generated main does first, written as its statements are.
-void writeMainStartAtLevel() {
-    int saved = output().indentLevel;
-    output().indentLevel = 1;
-    writeMainStart(false);
-    output().indentLevel = saved;
-}
-
-}  // namespace
-
 void writeMainForProgramFunction() {
     int index = sourceFunctions().mainRecord;
     sourceFunctions().mainRecord = -1;
@@ -741,7 +729,7 @@ void writeMainForProgramFunction() {
         // Declarations and definitions alone: a program that does nothing.
         if (output().topLevelItemsSeen) {
             emit("\nint main()\n{\n");
-            writeMainStartAtLevel();
+            writeMainStart(false);
             emit("return 0;\n}\n");
         }
         return;
@@ -750,7 +738,7 @@ void writeMainForProgramFunction() {
     std::string arguments = main.mode == 4 ? "argv" : "";
     std::string call = main.emittedName + "(" + arguments + ")";
     emit("\nint main(int argc, char *argv[])\n{\n");
-    writeMainStartAtLevel();
+    writeMainStart(false);
     if (!main.returnTypes.empty() && main.returnTypes.size() == 1 &&
         (main.returnTypes[0] == T_INTEGER || main.returnTypes[0] == T_BYTE || main.returnTypes[0] == T_BOOLEAN))
         emit("    return " + call + ";\n}\n");

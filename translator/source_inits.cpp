@@ -12,8 +12,12 @@ namespace {
 DeclarationState &declarations() { return translation().declarations; }
 
 // Named as the function places table names the source: after its path
-// from the main source's folder, which is how include lines name it.
-std::string initName(const std::string &sourcePath) {
+// from the main source's folder, which is how include lines name it;
+// "./lib" is the source "lib" names, whichever of the two names it was
+// first met by.
+std::string initName(std::string sourcePath) {
+    while (sourcePath.compare(0, 2, "./") == 0)
+        sourcePath.erase(0, 2);
     std::string name = "_vel_init_";
     for (char c : sourcePath)
         name += (std::isalnum(static_cast<unsigned char>(c)) || c == '_') ? c : '_';
@@ -49,11 +53,7 @@ void writeIncludedInits(bool mapped) {
 }  // namespace
 
 void noteIncludedSource(const std::string &includeName) {
-    std::string path = endsInVel(includeName) ? includeName.substr(0, includeName.size() - 4) : includeName;
-    // "./lib.vel" is the source "lib.vel" names.
-    while (path.compare(0, 2, "./") == 0)
-        path.erase(0, 2);
-    std::string init = initName(path);
+    std::string init = initName(endsInVel(includeName) ? includeName.substr(0, includeName.size() - 4) : includeName);
     std::vector<std::string> &inits = declarations().includedInits;
     for (const std::string &known : inits)
         if (known == init)
@@ -74,10 +74,14 @@ void addWaitingValue(const std::string &assignment) {
 }
 
 void writeMainStart(bool atStatement) {
+    // Indented as main's statements are.
+    int savedIndent = output().indentLevel;
+    output().indentLevel = 1;
     writeIncludedInits(atStatement);
     for (const auto &[line, assignment] : declarations().waitingValues)
         emitIndentedAt(line, assignment + "\n");
     declarations().waitingValues.clear();
+    output().indentLevel = savedIndent;
 }
 
 void writeSourceInit() {
