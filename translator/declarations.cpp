@@ -9,6 +9,7 @@
 #include "semantics/classes.hpp"
 #include "translator/classes.hpp"
 #include "translator/names.hpp"
+#include "translator/source_inits.hpp"
 
 namespace {
 
@@ -327,15 +328,22 @@ void writeDeclarator(const std::string &name, bool hasValue, const ExprValue &va
         rememberKnownConstant(symbol, value);
     if (fileLevel && !late)
         valueText = defineFileLevelValue(symbol, type, hasValue, value, valueText);
+    // A value that may read another source's variables is given once that
+    // source has given them theirs.
+    bool waits = fileLevel && !late && hasValue && !isConstantValue(value) && waitsForIncludedSources();
     if (late) {
         placeLateDefinition(defaultInitializer(declarations().declaredType), emitted);
         emit(emitted + valueText + ";");
+    } else if (waits) {
+        addWaitingValue(emitted + valueText + ";");
+        emit(ownFileLevel(withoutConst(declarations().modifierPrefix) + declarations().cppType + emitted +
+                          defaultInitializer(type) + ";"));
     } else {
         std::string definition = declarations().modifierPrefix + declarations().cppType + emitted + valueText + ";";
         emit(fileLevel ? ownFileLevel(definition) : definition);
     }
     if (fileLevel)
-        writeExternLine((late ? withoutConst(declarations().modifierPrefix) : declarations().modifierPrefix) +
+        writeExternLine((late || waits ? withoutConst(declarations().modifierPrefix) : declarations().modifierPrefix) +
                         declarations().cppType + emitted);
 }
 
@@ -443,17 +451,26 @@ void writeObjectDeclarator(const std::string &name, int form, const ExprValue &v
     bool fileLevel = scopes().atFileLevel() && !output().writingHeader;
     if (fileLevel)
         forgetKnownFileValues();
+    const std::string emptyValue = declarations().declaredType == T_OBJECTARRAY ? "= _arr32()" : "=NULL";
     const bool late = fileLevel && output().mainOpened;
+    const bool waiting = !late && fileLevel && !valueText.empty() && valueText != emptyValue && waitsForIncludedSources();
     if (late) {
-        placeLateDefinition(declarations().declaredType == T_OBJECTARRAY ? "= _arr32()" : "=NULL", emitted);
+        placeLateDefinition(emptyValue, emitted);
         emit(emitted + (valueText.empty() ? "=NULL" : valueText) + ";\n");
+    } else if (waiting) {
+        // Made by a constructor or computed: it may read another source's
+        // variables, and waits as other values do.
+        addWaitingValue(emitted + valueText + ";");
+        emit(ownFileLevel(withoutConst(declarations().modifierPrefix) + declarations().cppType + emitted + emptyValue +
+                          ";") +
+             "\n");
     } else {
         std::string definition = declarations().modifierPrefix + declarations().cppType + emitted + valueText + ";";
         emit((fileLevel ? ownFileLevel(definition) : definition) + "\n");
     }
     // The header declares the variable as it is defined, const included.
     if (fileLevel)
-        writeExternLine((late ? withoutConst(declarations().modifierPrefix) : declarations().modifierPrefix) +
+        writeExternLine((late || waiting ? withoutConst(declarations().modifierPrefix) : declarations().modifierPrefix) +
                         declarations().cppType + emitted);
 }
 

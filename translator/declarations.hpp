@@ -2,6 +2,7 @@
 // Declarations of variables, constants, typed arrays and class-typed
 // variables; enumerations and "define".
 #include <string>
+#include <utility>
 #include <vector>
 #include "translator/values.hpp"
 
@@ -88,6 +89,11 @@ struct DeclarationState {
     std::string className;
     int enumCounter = 0;
     std::vector<std::string> lateGlobals;
+    // Of a source that includes others (translator/source_inits.hpp): the
+    // init functions of the sources its include lines name, and the values
+    // its file-level variables wait for, with their lines.
+    std::vector<std::string> includedInits;
+    std::vector<std::pair<int, std::string>> waitingValues;
 };
 
 // "int()" inside a declaration: the declaration's own type, kept around it.

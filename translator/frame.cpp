@@ -2,6 +2,7 @@
 #include "translator/translation_job.hpp"
 #include "translator/source_translation.hpp"
 #include "translator/include_paths.hpp"
+#include "translator/source_inits.hpp"
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cctype>
@@ -128,6 +129,7 @@ void endSourceFile() {
         closeFunctionDefinition();
     checkForwardCalls();
     appendFunctions();
+    writeSourceInit();
     // Without line directives the table names no source and no line: its
     // calls still tell a cycle of functions by one name.
     emit(functionPlacesTable(translatedSource().mapLines ? output().mappedSourceName : ""));
@@ -221,6 +223,7 @@ void includeQuoted(const std::string &literal) {
         emit("#include \"" + name + "\"\n");
         return;
     }
+    noteIncludedSource(name);
     // The main source's own path names its folder, which every include
     // line names sources from.
     const std::string from = translatedSource().isMain ? "" : translatedSource().baseName;
@@ -284,6 +287,7 @@ void openMainIfNeeded() {
     } else
         emit(")\n{");
     emit("\n");
+    writeMainStart(true);
     output().blankLines = 1;
     output().mainOpened = true;
     output().mainWritten = true;

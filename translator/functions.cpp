@@ -2,6 +2,7 @@
 #include "translator/borrowed_parameters.hpp"
 #include "translator/source_translation.hpp"
 #include "translator/translation_job.hpp"
+#include "translator/source_inits.hpp"
 
 #include <cctype>
 #include <unordered_set>
@@ -730,14 +731,18 @@ void writeMainForProgramFunction() {
         return;
     if (index < 0) {
         // Declarations and definitions alone: a program that does nothing.
-        if (output().topLevelItemsSeen)
-            emit("\nint main()\n{\nreturn 0;\n}\n");
+        if (output().topLevelItemsSeen) {
+            emit("\nint main()\n{\n");
+            writeMainStart(false);
+            emit("return 0;\n}\n");
+        }
         return;
     }
     const FunctionRecord &main = functionRecord(index);
     std::string arguments = main.mode == 4 ? "argv" : "";
     std::string call = main.emittedName + "(" + arguments + ")";
     emit("\nint main(int argc, char *argv[])\n{\n");
+    writeMainStart(false);
     if (!main.returnTypes.empty() && main.returnTypes.size() == 1 &&
         (main.returnTypes[0] == T_INTEGER || main.returnTypes[0] == T_BYTE || main.returnTypes[0] == T_BOOLEAN))
         emit("    return " + call + ";\n}\n");

@@ -4,7 +4,8 @@
 // any message of velc or of the C++ compiler), <name>.msg the lines velc
 // must report when it refuses the program (and nothing may be built).
 // <name>_lib.vel is a second source the program includes: it is copied
-// beside the program and is no program of its own.
+// beside the program and is no program of its own; so is <name>_lib_lib.vel,
+// a third one, for a chain of includes.
 // Compiled into the native and the wasm test programs alike: a fault of the
 // generated C++ may show under one compiler only.
 #include <gtest/gtest.h>
@@ -60,8 +61,9 @@ TEST_P(ProgramFile, GivesWhatItsFileSays) {
     const std::string name = GetParam();
     ExampleWorkspace workspace(PROGRAM_FILES_LABEL + name, PROGRAM_FILES_INI);
     workspace.addSource(name, readWholeFile(programPath(name, ".vel")));
-    if (fileExists(programPath(name + "_lib", ".vel")))
-        workspace.addSource(name + "_lib", readWholeFile(programPath(name + "_lib", ".vel")));
+    for (const std::string &library : {name + "_lib", name + "_lib_lib"})
+        if (fileExists(programPath(library, ".vel")))
+            workspace.addSource(library, readWholeFile(programPath(library, ".vel")));
     CommandOutcome build = workspace.build(name);
     std::string printed = build.standardOutput + build.standardError;
 
