@@ -48,7 +48,8 @@ bool isReservedName(const std::string &name) {
     // libvel's own names start with "vel_", members of its object base
     // (vel_retain, vel_trace, ...) included, which a class's members of the
     // same name would replace.
-    if (name.compare(0, 4, "vel_") == 0)
+    // A renamed spelling, which ends in '_', stays free.
+    if (name.compare(0, 4, "vel_") == 0 && name.back() != '_')
         return true;
     return inTable(std::begin(fixedReservedNames), std::end(fixedReservedNames), s) ||
            inTable(headerReservedNames, headerReservedNames + headerReservedNameCount, s);

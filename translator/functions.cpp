@@ -261,7 +261,10 @@ void setFunctionName(const std::string &name) {
     record.source = translatedSource().baseName;
     if (scopes().inClass) {
         bool otherClass = findClass(name) >= 0 && findClass(name) != currentClassIndex();
-        if (findExact(localScopes().classMembers.members, name) >= 0 || classDefinesMethod(name) || otherClass)
+        // An attribute of a base is a member of this class too: C++ would
+        // refuse a method of its name.
+        if (findExact(localScopes().classMembers.members, name) >= 0 || classDefinesMethod(name) || otherClass ||
+            findClassAttribute(currentClassIndex(), name) != nullptr)
             reportDuplicateName(name);
         setMethodName(name);
         return;

@@ -2,6 +2,7 @@
 #include "translator/translator.hpp"
 #include "translator/source_translation.hpp"
 #include "translator/translation_job.hpp"
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -152,6 +153,74 @@ ExprValue realLiteral(const std::string &tokenText) {
     return value;
 }
 
+namespace {
+
+bool isOctalDigit(char c) { return c >= '0' && c <= '7'; }
+
+// A byte as a C++ octal escape of three digits, which no digit after it
+// can lengthen.
+std::string octalEscape(unsigned value) {
+    std::string escape = "\\";
+    for (int shift = 6; shift >= 0; shift -= 3)
+        escape += static_cast<char>('0' + ((value >> shift) & 7));
+    return escape;
+}
+
+// The octal escape that starts at tokenText[at] (its first digit), as the
+// lexer took it: after 0 to 3 up to two more octal digits, after 4 to 7 one
+// more. C++ would go on to a third digit (\777 is out of its range): such an
+// escape is written with exactly the digits taken. Returns the digits' count.
+std::size_t appendOctalEscape(std::string &text, const std::string &tokenText, std::size_t at) {
+    std::size_t most = tokenText[at] <= '3' ? 3 : 2;
+    std::size_t count = 1;
+    unsigned value = static_cast<unsigned>(tokenText[at] - '0');
+    while (count < most && at + count < tokenText.size() && isOctalDigit(tokenText[at + count])) {
+        value = value * 8 + static_cast<unsigned>(tokenText[at + count] - '0');
+        count++;
+    }
+    // As written, unless C++ would read it otherwise.
+    bool longerInCpp = count < 3 && at + count < tokenText.size() && isOctalDigit(tokenText[at + count]);
+    if (longerInCpp || value > 0xFF)
+        text += octalEscape(value & 0xFF);
+    else
+        text += "\\" + tokenText.substr(at, count);
+    return count;
+}
+
+// \u (one u or more) and four hexadecimal digits: the character as UTF-8.
+// C++ refuses a surrogate, a basic character and "\uu" as a universal
+// character name, so the bytes are written out; a surrogate keeps its
+// three bytes, which the literal then escapes as it escapes any byte that
+// is not UTF-8. Returns the length after the backslash, 0 when malformed.
+std::size_t appendUnicodeEscape(std::string &text, const std::string &tokenText, std::size_t at) {
+    std::size_t digits = at;
+    while (digits < tokenText.size() && tokenText[digits] == 'u')
+        digits++;
+    if (digits + 4 > tokenText.size())
+        return 0;
+    unsigned code = 0;
+    for (std::size_t i = digits; i < digits + 4; i++) {
+        if (!std::isxdigit(static_cast<unsigned char>(tokenText[i])))
+            return 0;
+        code = code * 16 + static_cast<unsigned>(std::isdigit(static_cast<unsigned char>(tokenText[i]))
+                                                     ? tokenText[i] - '0'
+                                                     : std::tolower(static_cast<unsigned char>(tokenText[i])) - 'a' + 10);
+    }
+    if (code < 0x80) {
+        text += octalEscape(code);
+    } else if (code < 0x800) {
+        text += static_cast<char>(0xC0 | (code >> 6));
+        text += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        text += static_cast<char>(0xE0 | (code >> 12));
+        text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (code & 0x3F));
+    }
+    return digits + 4 - at;
+}
+
+}  // namespace
+
 std::string cppStringLiteral(const std::string &tokenText) {
     if (!tokenText.empty() && tokenText[0] == '\'')
         return withEncodableBytes(singleQuotedAsCpp(tokenText));
@@ -159,6 +228,16 @@ std::string cppStringLiteral(const std::string &tokenText) {
     text.reserve(tokenText.size());
     for (size_t i = 0; i < tokenText.size(); i++) {
         if (tokenText[i] == '\\' && i + 1 < tokenText.size()) {
+            if (isOctalDigit(tokenText[i + 1])) {
+                i += appendOctalEscape(text, tokenText, i + 1);
+                continue;
+            }
+            if (tokenText[i + 1] == 'u') {
+                if (std::size_t length = appendUnicodeEscape(text, tokenText, i + 1)) {
+                    i += length;
+                    continue;
+                }
+            }
             if (tokenText[i + 1] != '$')
                 text += '\\';
             text += tokenText[++i];
@@ -177,8 +256,15 @@ ExprValue stringLiteral(const std::string &tokenText) {
         value.text = cppStringLiteral(tokenText);
         value.stringLiteral = true;
     } else if (isInterpolated(tokenText)) {
-        value.text = withEncodableBytes(
-            phpString(tokenText, [](const std::string &name) { return beginName(name).text; }));
+        value.text = withEncodableBytes(phpString(tokenText, [](const std::string &name) {
+            // A class has no value to put into a text.
+            ExprValue named = beginName(name);
+            if (named.type == T_CLASS) {
+                reportNamed(E_CANNOT_BE_USED, name);
+                return std::string("text()");
+            }
+            return named.text;
+        }));
         value.interpolated = true;
     } else {
         value.text = cppStringLiteral(tokenText);

@@ -272,7 +272,9 @@ ExprValue sliceOfName(ExprValue name, bool hasLow, const ExprValue &low, bool ha
 }
 
 ExprValue keyRangeOfName(ExprValue name, const ExprValue &low, const ExprValue &high) {
-    checkKeyRange(low.type, high.type);
+    // Keys name the entries of a dict, or of what a var holds.
+    if (checkKeyRange(low.type, high.type) && name.type != T_DICT && name.type != T_VAR && name.type != T_UNKNOWN)
+        reportRequiredFound("a dict", typeName(name.type));
     ExprValue value = std::move(name);
     value.writePath.reset();
     value.text += ".slice(" + low.text + "," + high.text + ",1)";

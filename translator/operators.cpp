@@ -217,7 +217,8 @@ ExprValue comparisonText(ExprValue left, int comparisonToken, const ExprValue &r
         left.text = "text(" + left.text + ")";
     else if (comparedAsText(right.type, leftType))
         rightText = "text(" + rightText + ")";
-    const bool ordering = comparisonToken != VLTokenTypes::EQUAL && comparisonToken != VLTokenTypes::NOT_EQUAL;
+    const bool ordering = comparisonToken == VLTokenTypes::LESSER || comparisonToken == VLTokenTypes::GREATER ||
+                          comparisonToken == VLTokenTypes::LESS_EQUAL || comparisonToken == VLTokenTypes::GREAT_EQUAL;
     // Two calls without a result have no values to compare; objects are
     // the same or not, and have no order.
     if (leftType == T_VOID && right.type == T_VOID)

@@ -466,8 +466,9 @@ TEST_F(ProjectRunTest, IncludedSourcesTranslatedFirstAndVerboseTrace) {
 }
 
 TEST_F(ProjectRunTest, SourceWithErrorsIsLeftOutAndMarkedStale) {
-    writeFile("main.vel", "include bad.vel\n");
+    writeFile("main.vel", "include bad.vel\ninclude side.vel\n");
     writeFile("bad.vel", "x\n");
+    writeFile("side.vel", "y\n");
     writeFile("bad.o", "old object");
     setModificationTime("bad.vel", 2000000);
     setModificationTime("bad.o", 2000100);
@@ -475,7 +476,8 @@ TEST_F(ProjectRunTest, SourceWithErrorsIsLeftOutAndMarkedStale) {
     driverSettings.rebuildAll = true;
     std::string trace = scanAndTranslate("main.vel");
     EXPECT_NE(trace.find("bad.vel, compiled 1 lines, there are 2 errors\n"), std::string::npos);
-    EXPECT_EQ(project.cppFileList, (std::vector<std::string>{"main.cpp"}));
+    // main reads bad's header: only the source beside it is compiled.
+    EXPECT_EQ(project.cppFileList, (std::vector<std::string>{"side.cpp"}));
     EXPECT_EQ(project.runErrorTotal, 2);
     EXPECT_EQ(modificationTime("bad.cpp"), 2000000 - 2);
     // The object of the text replaced is gone: no later run can trust it.
