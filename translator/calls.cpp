@@ -170,6 +170,11 @@ bool isObjectReceiver(int type) { return type == T_OBJECT || type == T_JAVA || t
 std::string updatedReceiver(ExprValue &receiver) {
     if (!receiver.plainName && receiver.writePath)
         return receiver.writePath->text();
+    // A value no variable holds (an entry of a dict a call gives) may be
+    // read-only in C++: the method changes a copy of it, which is all the
+    // program can see of it anyway.
+    if (!receiver.plainName && receiver.type == T_VAR)
+        return "dyn(" + takeMemberReceiver(receiver) + ")";
     return takeMemberReceiver(receiver);
 }
 
