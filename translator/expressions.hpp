@@ -47,7 +47,9 @@ ExprValue prefixed(const std::string &prefix, const ExprValue &operand);
 ExprValue inRange(ExprValue item, ExprValue low, ExprValue high, bool inclusive, bool negated);
 // One side of a range test, "item op bound": a natural beside a signed
 // integer that may be negative is compared by its value, as "<" compares it.
-std::string boundTest(const ExprValue &item, const std::string &op, const ExprValue &bound);
+// `checked` off: the bound has the type of one checked already, and its
+// fault is told once.
+std::string boundTest(const ExprValue &item, const std::string &op, const ExprValue &bound, bool checked = true);
 ExprValue inContainer(ExprValue item, ExprValue container, bool negated);
 // "item in" a range or a container (negated: "not in").
 ExprValue inTested(const ExprValue &item, const RangeOrValue &tested, bool negated);

@@ -595,9 +595,13 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
     if (!countsInRange(type))
         reportAssignment(type, implied);
     else if (type != T_UNKNOWN)
-        for (const ExprValue *part : {&low, &high, &step})
-            if ((part != &step || hasStep) && !countsInRange(part->type) && part->type != T_BOOLEAN && part->type != T_CHAR)
+        for (const ExprValue *part : {&low, &high, &step}) {
+            // Two bounds of one type are one fault, told once.
+            bool toldAlready = part == &high && low.type == high.type;
+            if ((part != &step || hasStep) && !toldAlready && !countsInRange(part->type) &&
+                part->type != T_BOOLEAN && part->type != T_CHAR)
                 reportOperands(part == &step ? W_ADD : W_RELATIONAL, type, part->type);
+        }
     // An int variable is given the bounds and the step: C++ would cut a
     // literal past its range.
     if (type == T_INTEGER && integerLiteralFits(low) && integerLiteralFits(high) && hasStep)

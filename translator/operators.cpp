@@ -627,10 +627,10 @@ ExprValue prefixed(const std::string &written, const ExprValue &operand) {
     return value;
 }
 
-std::string boundTest(const ExprValue &item, const std::string &op, const ExprValue &bound) {
+std::string boundTest(const ExprValue &item, const std::string &op, const ExprValue &bound, bool checked) {
     // A bound is compared with the item as a comparison would compare them;
     // a boolean counts as the 0 or 1 it is.
-    if (!eitherUnknown(item.type, bound.type) && item.type != T_BOOLEAN && bound.type != T_BOOLEAN)
+    if (checked && !eitherUnknown(item.type, bound.type) && item.type != T_BOOLEAN && bound.type != T_BOOLEAN)
         checkRelational(item.type, bound.type);
     if (signednessDiffers(item, item.type, bound))
         return "_vel_order(" + item.text + "," + bound.text + ")" + op + "0";
@@ -663,7 +663,7 @@ ExprValue inRange(ExprValue item, ExprValue low, ExprValue high, bool inclusive,
     OperandOrder order({&item, &low, &high}, &item);
     comparedAsTexts(item, low, high);
     item.text = rangeItem(item);
-    std::string text = "(" + boundTest(item, ">=", low) + "&&" + boundTest(item, inclusive ? "<=" : "<", high) + ")";
+    std::string text = "(" + boundTest(item, ">=", low) + "&&" + boundTest(item, inclusive ? "<=" : "<", high, high.type != low.type) + ")";
     return order.finish(result((negated ? "!" : "") + text, checkIn(item.type, T_VAR)));
 }
 

@@ -243,7 +243,7 @@ std::string caseEquals(const ExprValue &value) {
 std::string caseRange(ExprValue low, ExprValue high, bool inclusive) {
     ExprValue subject = subjectValue();
     OperandOrder order({&subject, &low, &high});
-    std::string text = "(" + boundTest(subject, ">=", low) + " && " + boundTest(subject, inclusive ? "<=" : "<", high) + ")";
+    std::string text = "(" + boundTest(subject, ">=", low) + " && " + boundTest(subject, inclusive ? "<=" : "<", high, high.type != low.type) + ")";
     ExprValue test;
     test.text = std::move(text);
     test.type = T_BOOLEAN;
