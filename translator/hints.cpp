@@ -497,6 +497,9 @@ std::string templateHint(const Diagnostic &diagnostic) {
     const std::string &message = diagnostic.message;
     if (diagnostic.code == E_RETURN_MISPLACED)
         return "`return` ends a function and stands in its body; the main program ends after its last line";
+    if (diagnostic.code == E_SEMANTIC && startsItsLine(diagnostic, "input "))
+        return "input reads a line into a text or a number: give the variable one of those types (text, int, real, "
+               "natural, bool)";
     if (diagnostic.code == TPL_CANT_ASSIGN && translation().positions) {
         std::string hint = choiceHint(translation().positions->line(diagnostic.line));
         if (!hint.empty())
