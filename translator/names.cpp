@@ -288,8 +288,14 @@ ExprValue currentElementOfName(ExprValue name, bool afterSlice) {
     EmptySubscript subscript = readEmptySubscript(name.type, afterSlice);
     ExprValue value = std::move(name);
     value.writePath.reset();
-    if (const std::string *position = value.plainName ? walkedPositionOf(value.text) : nullptr)
+    if (const std::string *position = value.plainName ? walkedPositionOf(value.text) : nullptr) {
+        // A method that changes the element reaches it in its container,
+        // as an assignment to c[][i] does.
+        if (!afterSlice && (value.type == T_ARRAY || value.type == T_DICT || value.type == T_VAR))
+            value.writePath = std::make_shared<const WritePath>(
+                nullptr, "(*" + value.text + ".to(vel_walked(" + value.text + "," + *position + ").key()))");
         value.text = "vel_walked(" + value.text + "," + *position + ")";
+    }
     value.text += subscript.text;
     wrapElementRead(value.type, value.text);
     value.type = subscript.type;
