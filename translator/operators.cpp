@@ -172,6 +172,12 @@ bool narrowBesideWideLiteral(const ExprValue &narrow, int narrowType, const Expr
     return narrowType == T_INTEGER && !narrow.wide && other.wide;
 }
 
+// A text compared with a char: a one-character literal as the char it
+// holds, any other text as a text (C++ would compare a char with a pointer).
+std::string textBesideChar(const ExprValue &text) {
+    return text.stringLiteral && text.text.size() == 3 ? convertValue(T_CHAR, text) : "text(" + text.text + ")";
+}
+
 // An object of a class takes part in no arithmetic: C++ would refuse a
 // pointer or a reference beside a number. null is the empty value of the
 // other side (nullsBesideNumbers).
@@ -208,9 +214,9 @@ ExprValue comparisonText(ExprValue left, int comparisonToken, const ExprValue &r
     // A char is compared with a one-character literal as a char, and with
     // any other text as a text.
     if (leftType == T_CHAR && right.type == T_TEXT)
-        rightText = right.stringLiteral && right.text.size() == 3 ? convertValue(T_CHAR, right) : "text(" + rightText + ")";
+        rightText = textBesideChar(right);
     else if (right.type == T_CHAR && leftType == T_TEXT)
-        left.text = left.stringLiteral && left.text.size() == 3 ? convertValue(T_CHAR, left) : "text(" + left.text + ")";
+        left.text = textBesideChar(left);
     // A byte beside a text, or a char beside a C string, is compared as the
     // text "+" would join it as: C++ would compare a number with a pointer.
     else if (comparedAsText(leftType, right.type))
@@ -638,24 +644,16 @@ std::string boundTest(const ExprValue &item, const std::string &op, const ExprVa
 }
 
 // A range of texts compares texts: a literal item would be compared as the
-// address C++ gives it, and a char with a text not at all. A char stays a
-// char beside bounds of one character.
+// address C++ gives it. A char item is compared with each text bound as a
+// comparison compares them.
 void comparedAsTexts(ExprValue &item, ExprValue &low, ExprValue &high) {
-    auto oneCharacter = [](const ExprValue &bound) { return bound.stringLiteral && bound.text.size() == 3; };
     auto textual = [](const ExprValue &bound) { return bound.type == T_TEXT || bound.type == T_CHARPTR; };
-    if (item.stringLiteral && (textual(low) || textual(high))) {
+    if (item.stringLiteral && (textual(low) || textual(high)))
         item.text = "text(" + item.text + ")";
-        return;
-    }
-    if (item.type != T_CHAR)
-        return;
-    if ((!textual(low) || oneCharacter(low)) && (!textual(high) || oneCharacter(high))) {
+    else if (item.type == T_CHAR)
         for (ExprValue *bound : {&low, &high})
             if (textual(*bound))
-                bound->text = convertValue(T_CHAR, *bound);
-    } else if (textual(low) || textual(high)) {
-        item.text = "text(" + item.text + ")";
-    }
+                bound->text = textBesideChar(*bound);
 }
 
 ExprValue inRange(ExprValue item, ExprValue low, ExprValue high, bool inclusive, bool negated) {
