@@ -117,8 +117,8 @@ void endSourceFile() {
         switchToImplementation();
     if (output().mainOpened) {
         if (translatedSource().isMain) {
-            callProgramMainIfUncalled();
-            emit(output().mainParts == 0 ? "\nreturn 0;\n}\n" : "}\n");
+            bool returned = callProgramMainIfUncalled();
+            emit(output().mainParts == 0 && !returned ? "\nreturn 0;\n}\n" : "}\n");
         }
         output().mainOpened = false;
         output().indentLevel--;

@@ -715,16 +715,37 @@ void writeReturn(const std::vector<ExprValue> &values) {
 
 // A program with statements of its own runs them in the generated main;
 // its function main, when no statement calls it, runs after them.
-void callProgramMainIfUncalled() {
+namespace {
+
+// A main of one int, byte or bool result gives the program's exit status.
+bool resultIsStatus(const FunctionRecord &main) {
+    return main.returnTypes.size() == 1 && (main.returnTypes[0] == T_INTEGER || main.returnTypes[0] == T_BYTE ||
+                                            main.returnTypes[0] == T_BOOLEAN);
+}
+
+}  // namespace
+
+bool callProgramMainIfUncalled() {
     int index = sourceFunctions().mainRecord;
     if (index < 0 || sourceFunctions().mainCalled)
-        return;
+        return false;
     const FunctionRecord &main = functionRecord(index);
+    // The C++ main that runs the statements takes no arguments (unless
+    // the source declared argv) and a later part of it has none at all:
+    // libvel keeps the program's arguments for them.
     std::string arguments;
     if (main.mode == 4)
-        arguments = output().mainHasArgv && output().mainParts == 0 ? "_A_1" : "nullptr";
+        arguments = output().mainHasArgv && output().mainParts == 0 ? "_A_1" : "vel_program_arguments()";
+    std::string call = main.emittedName + "(" + arguments + ")";
     newlineOnce();
-    emitIndented(main.emittedName + "(" + arguments + ");\n");
+    if (!resultIsStatus(main)) {
+        emitIndented(call + ";\n");
+        return false;
+    }
+    // A later part of main is a function of its own, whose return would
+    // not end the program.
+    emitIndented((output().mainParts == 0 ? "return " : "std::exit(") + call + (output().mainParts == 0 ? ";\n" : ");\n"));
+    return output().mainParts == 0;
 }
 
 void writeMainForProgramFunction() {
@@ -746,8 +767,7 @@ void writeMainForProgramFunction() {
     std::string call = main.emittedName + "(" + arguments + ")";
     emit("\nint main(int argc, char *argv[])\n{\n");
     writeMainStart(false);
-    if (!main.returnTypes.empty() && main.returnTypes.size() == 1 &&
-        (main.returnTypes[0] == T_INTEGER || main.returnTypes[0] == T_BYTE || main.returnTypes[0] == T_BOOLEAN))
+    if (resultIsStatus(main))
         emit("    return " + call + ";\n}\n");
     else
         emit("    " + call + ";\n    return 0;\n}\n");

@@ -72,7 +72,9 @@ void writeReturn(const std::vector<ExprValue> &values);
 // The function the program calls "main" runs as the program when no
 // top-level statement opened main: the epilogue writes a C++ main for it.
 void writeMainForProgramFunction();
-void callProgramMainIfUncalled();
+// At the end of the statements of main: the call of the function main
+// that nothing called. True when main returns its result as the status.
+bool callProgramMainIfUncalled();
 // The C++ name of this source's function main, and a call of it.
 std::string programMainName();
 void noteMainCalled();

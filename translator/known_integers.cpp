@@ -8,6 +8,10 @@
 
 // C++ gives a literal that fits in int the type int, and a larger one (or
 // one with an L suffix) 64 bits.
+namespace {
+std::string knownText(std::int64_t number, bool wide);
+}
+
 void knowIntegerLiteral(ExprValue &value, const std::string &tokenText) {
     if (value.type != T_INTEGER || tokenText.empty())
         return;
@@ -22,6 +26,8 @@ void knowIntegerLiteral(ExprValue &value, const std::string &tokenText) {
     value.known = true;
     value.knownValue = number;
     value.wide = suffixed || number < INT_MIN || number > INT_MAX;
+    if (number == LLONG_MIN)
+        value.text = knownText(number, true);
 }
 
 void rememberKnownConstant(const Symbol *symbol, const ExprValue &initializer) {

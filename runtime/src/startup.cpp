@@ -9,6 +9,12 @@ extern "C" {
 int vel_startup_linked = 1;
 }
 
+#include <vector>
+
+#if defined(__EMSCRIPTEN__) || defined(__wasi__)
+#include <wasi/api.h>
+#endif
+
 #if defined(__EMSCRIPTEN__) || defined(__wasi__)
 // velmora.a's WASI file layer (wasi_files.cpp): linked with this object,
 // hence ahead of the C library's weak stand-ins.
@@ -32,3 +38,47 @@ __attribute__((constructor(101))) void setUpBeforeMain() {
 }
 
 }  // namespace
+
+#if defined(__EMSCRIPTEN__) || defined(__wasi__)
+
+// The runtime hands the arguments to whoever asks, at any time.
+char **vel_program_arguments() {
+    static std::vector<char *> vector;
+    static std::vector<char> strings;
+    if (vector.empty()) {
+        __wasi_size_t count = 0, size = 0;
+        if (__wasi_args_sizes_get(&count, &size) == 0) {
+            vector.resize(count);
+            strings.resize(size + 1);
+            if (__wasi_args_get(reinterpret_cast<uint8_t **>(vector.data()),
+                                reinterpret_cast<uint8_t *>(strings.data())) != 0)
+                vector.clear();
+        }
+        vector.push_back(nullptr);
+    }
+    return vector.data();
+}
+
+#else
+
+namespace {
+
+char **programArguments = nullptr;
+
+// The C library passes every function of .init_array the arguments of
+// main, before any initialiser of the program runs.
+void keepProgramArguments(int, char **argv, char **) {
+    programArguments = argv;
+}
+
+__attribute__((section(".init_array"), used)) void (*keepArguments)(int, char **, char **) =
+    keepProgramArguments;
+
+}  // namespace
+
+char **vel_program_arguments() {
+    static char *none[] = {nullptr};
+    return programArguments ? programArguments : none;
+}
+
+#endif

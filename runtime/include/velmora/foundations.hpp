@@ -116,6 +116,11 @@ bool vel_guard_the_stack();
 bool vel_keep_output_on_interrupt();
 #endif
 
+// The program's arguments, the program's name first, ended by a null
+// pointer: for a main function of the program that a C++ main without
+// arguments calls.
+char **vel_program_arguments();
+
 // They are set up before main, ahead of the program's own globals, by
 // libvel's start-up object (startup.cpp), which this reference links into
 // every program that includes this header. A constant address needs no code
