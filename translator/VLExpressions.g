@@ -269,13 +269,8 @@ multiplicativeExpression returns [ExprValue v] { ExprValue r; int op = 0; }
     ;
 
 // Prefix operators apply from the operand outwards: "- not x" negates !x.
-// The lowest 64-bit integer is the one literal whose digits alone do not
-// fit: its minus is part of it, as "-9223372036854775808" means.
 unaryExpression returns [ExprValue v] { std::string prefix; }
-    :   { LA(1) == MINUS && LA(2) == INTEGER && LT(2)->getText() == "9223372036854775808" &&
-          LA(3) != DOT && LA(3) != LEFTSQUARE }?
-        MINUS i:INTEGER { v = integerLiteral("-" + i->getText()); }
-    |   (   MINUS { prefix = appendPrefix(std::move(prefix), "-"); }
+    :   (   MINUS { prefix = appendPrefix(std::move(prefix), "-"); }
         |   PLUS { prefix = appendPrefix(std::move(prefix), "+"); }
         |   NOT_BIN { prefix = appendPrefix(std::move(prefix), "~"); }
         |   "not" { prefix = appendPrefix(std::move(prefix), "!"); }

@@ -38,6 +38,9 @@ ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &leve
 // the call stands, and the C++ name the function is reached by then.
 bool hiddenByLocalName(const std::string &name);
 std::string functionReachedBy(int function, const std::string &name);
+// The function map calls: a function value, a parameter of a function
+// type or the literal name of a program function of one parameter.
+std::string mappedFunction(const ExprValue &argument);
 
 // A call of a name that no function has yet, noted for checkForwardCalls;
 // `head` is the text before the arguments.

@@ -82,6 +82,8 @@ std::string builtinArgument(int expected, const ExprValue &argument) {
         return argument.type == T_DICT ? argument.text : "dyn::toDict(dyn(" + argument.text + "))";
     case T_DIR:
         return argument.type == T_VAR ? argument.text : "dyn(" + argument.text + ")";
+    case T_FUNCTION:
+        return mappedFunction(argument);
     default:
         return convertValue(type, argument);
     }

@@ -82,6 +82,7 @@ struct ForwardCall {
     long classHeaderStart = -1;   // made in a class body: where the class starts in the header
     bool ofMethod = false;        // a method called on an object of the class being read
     bool constructs = false;      // its constructor, called before it is defined
+    bool mapped = false;          // named for map before its definition
 };
 
 // Functions that a class body calls before they are defined: the class's

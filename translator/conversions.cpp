@@ -101,6 +101,11 @@ std::string convertValue(int targetType, const ExprValue &value) {
             return nilFor(targetType);
         if (targetType == T_CHARPTR)
             return "(char *)" + nilFor(targetType);
+        // nil is a dynamic value in C++: as a handle it is the null one.
+        if (targetType == T_FUNCTION)
+            return "function(nullptr)";
+        if (targetType == T_FILE)
+            return "(FILE *)nullptr";
     }
     switch (targetType) {
     case T_BYTE:

@@ -106,6 +106,14 @@ void checkForwardCalls() {
             }
             continue;
         }
+        if (forward.mapped) {
+            // A second reading knows the function and checks it as map
+            // takes it; the message stands only where there is none.
+            if (index >= 0)
+                noteFunctionCalledAhead(index);
+            reportNamed(E_FUNCTION_NOT_DEFINED, forward.name);
+            continue;
+        }
         if (index < 0) {
             reportNamed(forward.ofMethod ? E_METHOD_NOT_FOUND : E_FUNCTION_NOT_DEFINED, forward.name);
             continue;

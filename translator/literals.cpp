@@ -132,6 +132,7 @@ ExprValue integerLiteral(const std::string &tokenText) {
         // Only a natural holds the top half of the 64-bit range; left plain,
         // the C++ compilers would each pick a wider type of their own.
         value = result(digits + translatedSource().integerSuffix, T_NATURAL);
+        value.lowestIntegerDigits = digits == "9223372036854775808";
     } else {
         value = result(tokenText, T_INTEGER);
         knowIntegerLiteral(value, tokenText);

@@ -616,6 +616,8 @@ std::string complementsOfInts(const std::string &prefix, bool boolean) {
 ExprValue prefixed(const std::string &written, const ExprValue &operand) {
     if (written.empty())
         return operand;
+    if (written == "-" && operand.lowestIntegerDigits)
+        return integerLiteral("-9223372036854775808");
     std::string prefix = complementsOfInts(written, operand.type == T_BOOLEAN);
     std::string text = prefix.back() == '!' ? conditionText(operand) : operand.text;
     // "not" of an object tests that it is null: a counted reference is made

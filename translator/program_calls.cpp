@@ -16,6 +16,7 @@
 #include "translator/calls.hpp"
 #include "translator/classes.hpp"
 #include "translator/declarations.hpp"
+#include "translator/functions_ahead.hpp"
 #include "translator/expressions.hpp"
 #include "translator/names.hpp"
 #include "translator/source_translation.hpp"
@@ -77,7 +78,7 @@ std::string programArgument(const ParameterRecord &parameter, const ExprValue &a
     case T_BYTEPTR:
         return "(unsigned char *) " + convertValue(T_CHARPTR, argument);
     case T_FUNCTION:
-        return argument.text;
+        return argument.type == T_NIL ? convertValue(T_FUNCTION, argument) : argument.text;
     case T_OBJECT: {
         // An object of another class is passed as the parameter's class.
         int expected = parameter.className.empty() ? -1 : findClass(parameter.className);
@@ -103,6 +104,8 @@ std::string programArgument(const ParameterRecord &parameter, const ExprValue &a
 std::string functionArgument(const ParameterRecord &parameter, const ExprValue &argument) {
     if (argument.type == T_FUNCTION)
         return argument.text;
+    if (argument.type == T_NIL)
+        return "nullptr";
     if (argument.type == T_TEXT && !argument.literal) {
         reportError(E_FUNCTION_NAME_LITERAL);
         return argument.text;
@@ -229,4 +232,68 @@ ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &leve
         value.text = "velarray(" + value.text + ")";
     }
     return value;
+}
+
+namespace {
+
+// map hands each element to the function as its one parameter wants it
+// and keeps what it gives as a var: these types convert both ways.
+bool mapConverts(int type) {
+    switch (type) {
+    case T_INTEGER: case T_REAL: case T_NUMBER: case T_NATURAL: case T_BOOLEAN: case T_TEXT: case T_ARRAY:
+    case T_DICT: case T_VAR:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool mappable(const FunctionRecord &function) {
+    if (function.parameters.size() != 1 || function.parameters[0].byReference ||
+        !mapConverts(function.parameters[0].type) || function.returnTypes.empty())
+        return false;
+    return function.returnTypes.size() > 1 || mapConverts(function.returnTypes[0]) || function.returnTypes[0] == T_CHAR;
+}
+
+bool reportedUnlessMappable(int function, const std::string &name) {
+    if (mappable(functionRecord(function)))
+        return false;
+    reportNamed(E_INCOMPATIBLE_FUNCTION, name,
+                "map calls a function of one parameter (int, real, natural, bool, text, array, dict or var) "
+                "that gives a value");
+    return true;
+}
+
+}  // namespace
+
+std::string mappedFunction(const ExprValue &argument) {
+    // A parameter of a function type holds a function of its signature.
+    if (argument.type == T_FUNCTION && argument.plainName && argument.root != nullptr) {
+        const ParameterRecord *parameter = functionParameterNamed(argument.root->name);
+        if (parameter != nullptr && parameter->functionType && parameter->signature >= 0)
+            reportedUnlessMappable(parameter->signature, argument.root->name);
+        return argument.text;
+    }
+    if (argument.type != T_TEXT && argument.type != T_CHARPTR)
+        return convertValue(T_FUNCTION, argument);
+    // A function named by a literal is passed as the C++ function.
+    if (!argument.stringLiteral || argument.interpolated) {
+        reportError(E_FUNCTION_NAME_LITERAL);
+        return "function(nullptr)";
+    }
+    std::string name = argument.text.substr(1, argument.text.size() - 2);
+    int function = findProgramFunction(name);
+    if (function < 0)
+        function = functionDefinedAhead(name);
+    if (function < 0) {
+        ForwardCall forward;
+        forward.name = name;
+        forward.line = diagnostics.lineCounter;
+        forward.mapped = true;
+        calls().forwardCalls.push_back(forward);
+        return "function(nullptr)";
+    }
+    if (reportedUnlessMappable(function, name))
+        return "function(nullptr)";
+    return "&" + functionReachedBy(function, name);
 }

@@ -106,6 +106,9 @@ struct ExprValue {
     // `wide` when C++ gives it 64 bits.
     bool known = false;
     bool wide = false;
+    // The digits 9223372036854775808 without a suffix: a natural alone,
+    // the lowest integer after a minus.
+    bool lowestIntegerDigits = false;
     long long knownValue = 0;
     std::shared_ptr<AppendChain> append;
     // A call of a function of several results: its function record, whose

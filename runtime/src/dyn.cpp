@@ -271,9 +271,22 @@ dict dyn::toDict(const dyn &value) {
     dict result;
     switch (value.type) {
     case DICT: return *value.dictValue;
-    case ARRAY:
-        for (int i = 0; i < value.arrayValue->size(); ++i) result.setAt(dyn(i), value.arrayValue->at(i));
+    case ARRAY: {
+        // A pair is an entry, as a dict's merge takes it, so ["a": 1] is the
+        // dict it looks like; any other element gets the next free integer key.
+        long long next = 0;
+        for (int i = 0; i < value.arrayValue->size(); ++i) {
+            dyn element = value.arrayValue->at(i);
+            if (element.type != PAIR) {
+                result.setAt(dyn(next++), element);
+                continue;
+            }
+            const dyn &key = element.pairValue->key;
+            if (key.type != TEXT) next = std::max(next, toInt64(key) + 1);
+            result.setAt(key, element.pairValue->value);
+        }
         return result;
+    }
     case PAIR: result.setAt(value.pairValue->key, value.pairValue->value); return result;
     case NIL: return result;
     default: error = true; return result;
