@@ -305,6 +305,14 @@ void addAssignValue(const ExprValue &value) {
 
 namespace {
 
+// A temporary that holds an object keeps it counted: writing one target may
+// drop the last other hold of the object that the next target receives.
+std::string temporarySpelling(int type, int classIndex) {
+    if (type == T_OBJECT && classIndex >= 0 && classRecord(classIndex).counted)
+        return "vel_ref<" + classRecord(classIndex).emittedName + "> ";
+    return "auto ";
+}
+
 // Several targets with as many values: every value is computed before
 // any target changes, so that "x, y = y, x" exchanges the two.
 void writeParallel(char op) {
@@ -318,7 +326,9 @@ void writeParallel(char op) {
             if (value.type != T_UNKNOWN && target.valueType != T_UNKNOWN && !refusedObjectValue(target.valueType, value))
                 checkAssign(target.valueType, value.type, op, target.objectText);
             temporary.type = target.valueType;
-            emit("auto " + temporary.text + "=" + convertValue(target.valueType, value) + ";\n");
+            temporary.classIndex = target.classIndex;
+            emit(temporarySpelling(target.valueType, target.classIndex) + temporary.text + "=" +
+                 convertValue(target.valueType, value) + ";\n");
         } else {
             temporary.type = value.type;
             emit("auto " + temporary.text + "=" + value.text + ";\n");

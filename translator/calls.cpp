@@ -502,7 +502,7 @@ ExprValue beginMethodCall(ExprValue receiver, const std::string &method) {
     int type = receiver.type;
     int function = -1;
     std::string head;
-    if (beginObjectMethod(receiver, method, function, head)) {
+    if (beginObjectMethod(receiver, method, function, head, &call.keepingHead)) {
         call.kind = function >= 0 ? CALL_PROGRAM_FUNCTION : CALL_METHOD_NOT_FOUND;
         if (function < 0 && methodMayFollow(receiver))
             call.kind = CALL_FORWARD;

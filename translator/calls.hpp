@@ -62,6 +62,10 @@ struct CallDescriptor {
     int constructs = -1;    // a call of a class's name: the class
     bool throughParameter = false;  // of whatever function a function parameter holds
     std::vector<int> classes;  // dispatched: the classes to choose among, most derived first
+    // A method of a counted object whose call itself lets go of no object:
+    // the head that keeps the receiver for the call all the same, for
+    // arguments that call something (which may drop the receiver).
+    std::string keepingHead;
 };
 
 struct ArgumentLevel {

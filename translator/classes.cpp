@@ -394,7 +394,8 @@ bool methodMayFollow(const ExprValue &receiver) {
            receiver.classIndex == currentClassIndex();
 }
 
-bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int &function, std::string &head) {
+bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int &function, std::string &head,
+                       std::string *keepingHead) {
     if ((receiver.type != T_OBJECT && receiver.type != T_CLASS) || receiver.classIndex < 0)
         return false;
     function = findClassMethod(receiver.classIndex, method);
@@ -413,9 +414,12 @@ bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int
         if (!record.isStatic)
             reportError(E_STATIC_DYNAMIC);
         head = receiver.text + "::" + record.emittedName;
-    } else if (receiver.text == "this" || !classRecord(receiver.classIndex).counted ||
-               !callMayReleaseReceiver(function)) {
+    } else if (receiver.text == "this" || !classRecord(receiver.classIndex).counted) {
         head = checkedObject(receiver.text) + "->" + record.emittedName;
+    } else if (!callMayReleaseReceiver(function)) {
+        head = checkedObject(receiver.text) + "->" + record.emittedName;
+        if (keepingHead != nullptr)
+            *keepingHead = "_vel_receiver(" + receiver.text + ")->" + record.emittedName;
     } else {
         // Whoever called the method that runs keeps `this`; any other
         // receiver is kept by the call itself.

@@ -64,7 +64,8 @@ ExprValue downcastTo(int classIndex, const ExprValue &value);
 bool methodMayFollow(const ExprValue &receiver);
 // A method of an object or a class; fills the call's function record and
 // C++ head, or gives false when the receiver is no object or class.
-bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int &function, std::string &head);
+bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int &function, std::string &head,
+                       std::string *keepingHead = nullptr);
 
 // Part of the state of one translation (translator/source_translation.hpp).
 struct ClassState {

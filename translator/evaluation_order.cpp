@@ -1,6 +1,7 @@
 #include "translator/evaluation_order.hpp"
 #include "translator/source_translation.hpp"
 
+#include "semantics/classes.hpp"
 #include "semantics/symbols.hpp"
 #include "translator/output.hpp"
 
@@ -19,6 +20,14 @@ bool isConstant(const ExprValue &value) {
 std::string receivedName(std::size_t index) { return "_vel_o" + std::to_string(index); }
 
 std::string capture() { return lambdaCapture(); }
+
+// An object handed over is held by the list until the operation is done:
+// an operand after it may drop every other hold of it (set the variable to
+// null, empty its array). The operation receives the object's address.
+bool heldWhileOthersRun(const ExprValue &operand) {
+    return operand.type == T_OBJECT && operand.classIndex >= 0 && operand.text != "this" &&
+           classRecord(operand.classIndex).counted;
+}
 
 // The operand as the name under which the operation receives it.
 void rename(ExprValue &operand, std::string name) {
@@ -91,7 +100,14 @@ OperandOrder::OperandOrder(const std::vector<ExprValue *> &operands, const ExprV
         if (operand == nullptr || isConstant(*operand))
             continue;
         std::string name = receivedName(handedOver_.size());
-        handedOver_.push_back(std::move(operand->text));
+        if (heldWhileOthersRun(*operand)) {
+            const std::string &className = classRecord(operand->classIndex).emittedName;
+            handedOver_.push_back("vel_ref<" + className + ">(" + operand->text + ")");
+            received_.push_back(className + " *");
+        } else {
+            handedOver_.push_back(std::move(operand->text));
+            received_.push_back("auto &");
+        }
         rename(*operand, std::move(name));
     }
 }
@@ -117,7 +133,7 @@ ExprValue OperandOrder::finish(ExprValue operation) const {
             parameters += ", ";
         }
         values += handedOver_[i];
-        parameters += "auto &" + receivedName(i);
+        parameters += received_[i] + receivedName(i);
     }
     auto inOrder = [&](const std::string &body) {
         return "_vel_inOrder{" + values + "}(" + capture() + "(" + parameters + ") { return " + body + "; })";

@@ -33,6 +33,7 @@ public:
 
 private:
     std::vector<std::string> handedOver_;  // the C++ texts of the replaced operands
+    std::vector<std::string> received_;    // how the operation receives each of them
     bool effects_ = false;
     std::string chain_;     // the _vel_chain this operation continues, or ""
     int leftNesting_ = 0;   // how deep the left operand nested its own first operand

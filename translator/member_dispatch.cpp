@@ -58,7 +58,7 @@ ExprValue triedObject(int classIndex) {
 // class's branch gives back, and `result` the lambda's declared result
 // (" -> dyn") or "" when it is deduced.
 std::string dispatchText(const std::vector<int> &classes, const std::vector<std::string> &branches,
-                         const std::string &result, const std::string &receiver) {
+                         const std::string &result, const std::string &receiver, bool keepReceiver = false) {
     std::string body;
     for (std::size_t i = 0; i < classes.size(); i++) {
         const std::string &name = classRecord(classes[i]).emittedName;
@@ -68,7 +68,10 @@ std::string dispatchText(const std::vector<int> &classes, const std::vector<std:
         else
             body += object + "; return " + branches[i] + ";";
     }
-    return lambdaCapture() + "(const dyn &_vel_r)" + result + " { " + body + " }(" + receiver + ")";
+    // A copy of the value keeps the object while arguments that call
+    // something may drop every other hold of it.
+    const char *parameter = keepReceiver ? "(dyn _vel_r)" : "(const dyn &_vel_r)";
+    return lambdaCapture() + parameter + result + " { " + body + " }(" + receiver + ")";
 }
 
 // A value of each class's member has the same type in all of them.
@@ -188,7 +191,9 @@ ExprValue closeDispatchedCall(const CallDescriptor &call, const ArgumentLevel &l
         value = ExprValue();
         value.type = T_VAR;
     }
-    value.text = dispatchText(classes, branches, result, call.receiver.text);
+    bool argumentsCall = std::any_of(level.arguments.begin(), level.arguments.begin() + level.count,
+                                     [](const ExprValue &argument) { return argument.effects; });
+    value.text = dispatchText(classes, branches, result, call.receiver.text, argumentsCall);
     value.resultsOf = -1;
     value.results.clear();
     return value;

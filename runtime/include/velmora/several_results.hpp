@@ -5,14 +5,31 @@
 // through a dyn. Where one value is wanted instead (a var, a print, an
 // array), the results become an array of them. Part of libvel.hpp.
 #include <tuple>
+#include <type_traits>
 #include <utility>
 
 #include "containers.hpp"
 
+// One result as the braced list of a return gives it: converted to its
+// type at once, before the next result is computed, and as a conversion
+// (not a list element), so that an int given for a real result is no
+// narrowing.
+template <class T>
+struct vel_result_slot {
+    T value;
+    template <class U>
+    vel_result_slot(U &&given) : value(std::forward<U>(given)) {}
+};
+
 template <class... T>
 class vel_results : public std::tuple<T...> {
 public:
-    using std::tuple<T...>::tuple;
+    vel_results() = default;
+    // An object result is held before the results after it are computed,
+    // which may drop every other hold of it. (The tuple's own constructors
+    // would bind them all first and convert them afterwards.)
+    template <std::size_t N = sizeof...(T), std::enable_if_t<(N > 0), int> = 0>
+    vel_results(vel_result_slot<T>... slots) : std::tuple<T...>(std::move(slots.value)...) {}
 
     operator velarray() const { return asArray(std::index_sequence_for<T...>()); }
 
