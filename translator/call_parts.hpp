@@ -31,6 +31,9 @@ inline std::string joinTexts(const std::string *texts, int count) {
 // function's parameters (reported); true when they are accepted.
 bool checkProgramArguments(const FunctionRecord &function, const int *types, int count);
 
+// A call of a built-in method, its arguments converted as the row wants them.
+ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level);
+
 // A call of a function of the program, its arguments passed as the
 // parameters receive them.
 ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &level);

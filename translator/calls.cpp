@@ -256,6 +256,8 @@ std::string methodCallText(CallDescriptor &call, const std::string *arguments, i
     }
 }
 
+}  // namespace
+
 ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
     std::vector<int> types(level.arguments.size() + 1);
     std::vector<std::string> arguments(level.arguments.size() + 1);
@@ -303,6 +305,8 @@ ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
     }
     return value;
 }
+
+namespace {
 
 ExprValue closeFunctionCall(const CallDescriptor &call, const ArgumentLevel &level) {
     std::vector<int> types(level.arguments.size() + 1);
@@ -496,6 +500,9 @@ ExprValue beginMethodCall(ExprValue receiver, const std::string &method) {
         int holder = classWithMember(method);
         if (holder >= 0)
             receiver = objectHeldBy(receiver, holder);
+    } else if (receiver.type == T_VAR &&
+               beginDispatchedCallOrBuiltin(method, findMethod(method, T_VAR), receiver.plainName)) {
+        return receiver;
     }
     CallDescriptor call;
     call.method = method;

@@ -66,6 +66,9 @@ struct CallDescriptor {
     // the head that keeps the receiver for the call all the same, for
     // arguments that call something (which may drop the receiver).
     std::string keepingHead;
+    // Dispatched: the built-in method of var called when the value holds
+    // no object of the classes (-1: none, the last class is taken).
+    int builtinFallback = -1;
 };
 
 struct ArgumentLevel {

@@ -198,6 +198,19 @@ void writeClassNameMethod(const ClassRecord &record) {
     emitIndented("const char *vel_class_name() const override { return \"" + record.name + "\"; }\n");
 }
 
+// Where the class stands among the file's globals, unless statements of
+// main or a header are being written there: then after everything else.
+void writeStaticDefinitions() {
+    bool inPlace = classState().switchedToHeader && !output().mainOpened && !output().writingHeader;
+    for (const std::string &definition : classState().staticDefinitions) {
+        if (inPlace)
+            emit(definition + "\n");
+        else
+            writeAtFileScope(definition);
+    }
+    classState().staticDefinitions.clear();
+}
+
 }  // namespace
 
 void endClass() {
@@ -237,6 +250,7 @@ void endClass() {
     output().indentLevel = classState().savedIndent;
     if (classState().switchedToHeader)
         switchToImplementation();
+    writeStaticDefinitions();
     output().blankLines = 0;
 }
 
@@ -258,7 +272,8 @@ void writeAttribute(const std::string &emitted, const std::string &cppType, cons
                                               ? emitted
                                               : localScopes().classMembers.members.back()->name);
         if (!translatedSource().declarationsOnly && output().currentOutput)
-            writeAtFileScope(constant + cppType + record.emittedName + "::" + emitted + valueText + ";");
+            classState().staticDefinitions.push_back(constant + cppType + record.emittedName + "::" + emitted +
+                                                     valueText + ";");
         return;
     }
     emit(cppType + emitted + ";");

@@ -4,6 +4,7 @@
 #include "translator/output.hpp"
 #include <set>
 #include <string>
+#include <vector>
 
 #include "translator/values.hpp"
 
@@ -77,4 +78,9 @@ struct ClassState {
     OutputText *silencedOutput = nullptr; // an extern class writes nothing: the output it had
     ClassKind kind = CLASS_DEFINED;
     long headerStart = -1;       // where the class being defined starts in the header
+    // The definitions of the class's static attributes, written once the
+    // class is: C++ initialises a file's variables in the order written,
+    // and a global after the class may read or (through a constructor)
+    // write them.
+    std::vector<std::string> staticDefinitions;
 };

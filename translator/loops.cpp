@@ -118,6 +118,11 @@ void writeTextFor(int declaredType, const std::string &first, const std::string 
     writeIndent();
     writeControlLine("for(int " + index + " = 0; " + index + " < " + length + "; " + index + "++)");
     output().indentLevel++;
+    // t[] in the body is the character this round visits.
+    if (source.plainName) {
+        statements().walkedContainers.push_back(WalkedContainer{textName, index});
+        currentLoop().walksName = true;
+    }
     if (!second.empty()) {
         std::string keySpelling = declareLoopVariable(declaredType, first, T_INTEGER);
         int keyType = variableType(first, T_INTEGER);
@@ -645,9 +650,14 @@ void writeRangeFor(int declaredType, const std::string &variable, const ExprValu
     // the loop runs.
     bool signAtRunTime = hasStep && !step.literal && !step.known;
     std::string inclusion = inclusive ? "1" : "0";
+    // The first test compares as a comparison would: a natural beside an
+    // int that may be negative by their values.
+    ExprValue current;
+    current.text = name;
+    current.type = type;
     std::string firstTest = signAtRunTime
                                 ? "_vel_for_first(" + name + "," + stepText + "," + high.text + "," + inclusion + ")"
-                                : name + comparison + high.text;
+                                : boundTest(current, comparison, high, false);
     writeControlLine("for(" + spelling + name + "=" + first.text + ";" + going + " && " + firstTest + ";" + going +
                      "=_vel_for_next(" + name + "," + stepText + "," + high.text + "," + inclusion + "))");
 }

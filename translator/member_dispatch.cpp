@@ -17,6 +17,7 @@
 
 #include "diagnostics/diagnostics.hpp"
 #include "diagnostics/sink.hpp"
+#include "semantics/builtins.hpp"
 #include "semantics/classes.hpp"
 #include "semantics/functions.hpp"
 #include "semantics/symbols.hpp"
@@ -57,10 +58,19 @@ ExprValue triedObject(int classIndex) {
 // The lambda, called with the dynamic value; `branches` holds what each
 // class's branch gives back, and `result` the lambda's declared result
 // (" -> dyn") or "" when it is deduced.
+// The receiver as the lambda takes it.
+enum ReceiverPassing { RECEIVER_READ, RECEIVER_KEPT, RECEIVER_CHANGED };
+
+// A class of -1 is the built-in method of var, taken when no class is.
 std::string dispatchText(const std::vector<int> &classes, const std::vector<std::string> &branches,
-                         const std::string &result, const std::string &receiver, bool keepReceiver = false) {
+                         const std::string &result, const std::string &receiver,
+                         ReceiverPassing passing = RECEIVER_READ) {
     std::string body;
     for (std::size_t i = 0; i < classes.size(); i++) {
+        if (classes[i] < 0) {
+            body += "return " + branches[i] + ";";
+            continue;
+        }
         const std::string &name = classRecord(classes[i]).emittedName;
         const std::string object = name + " *_vel_c = (" + name + " *)(_vel_r)";
         if (i + 1 < classes.size())
@@ -69,8 +79,11 @@ std::string dispatchText(const std::vector<int> &classes, const std::vector<std:
             body += object + "; return " + branches[i] + ";";
     }
     // A copy of the value keeps the object while arguments that call
-    // something may drop every other hold of it.
-    const char *parameter = keepReceiver ? "(dyn _vel_r)" : "(const dyn &_vel_r)";
+    // something may drop every other hold of it; a built-in method that
+    // changes the value changes the variable itself.
+    const char *parameter = passing == RECEIVER_KEPT      ? "(dyn _vel_r)"
+                            : passing == RECEIVER_CHANGED ? "(dyn &_vel_r)"
+                                                          : "(const dyn &_vel_r)";
     return lambdaCapture() + parameter + result + " { " + body + " }(" + receiver + ")";
 }
 
@@ -141,6 +154,8 @@ std::vector<int> classesTaking(const CallDescriptor &call, const ArgumentLevel &
     return taking.empty() ? call.classes : taking;
 }
 
+bool builtinChangesReceiver(int row) { return builtinRow(row).field[M_UPDATES] != 0; }
+
 }  // namespace
 
 bool beginDispatchedCall(const std::string &method) {
@@ -156,8 +171,29 @@ bool beginDispatchedCall(const std::string &method) {
     return true;
 }
 
+bool beginDispatchedCallOrBuiltin(const std::string &method, int builtinRow, bool receiverIsVariable) {
+    if (builtinRow < 0 || (builtinChangesReceiver(builtinRow) && !receiverIsVariable))
+        return false;
+    std::vector<int> classes;
+    for (int index : classesDefiningMethod(method))
+        if (classRecord(index).counted)
+            classes.push_back(index);
+    if (classes.empty())
+        return false;
+    std::stable_sort(classes.begin(), classes.end(),
+                     [](int a, int b) { return basesAbove(a, -1) > basesAbove(b, -1); });
+    CallDescriptor call;
+    call.kind = CALL_DISPATCHED;
+    call.name = method;
+    call.method = method;
+    call.classes = std::move(classes);
+    call.builtinFallback = builtinRow;
+    calls().pending = std::move(call);
+    return true;
+}
+
 ExprValue closeDispatchedCall(const CallDescriptor &call, const ArgumentLevel &level) {
-    const std::vector<int> classes = classesTaking(call, level);
+    std::vector<int> classes = classesTaking(call, level);
     std::vector<ExprValue> results;
     const std::size_t firstReport = currentSink().all().size();
     for (int classIndex : classes) {
@@ -170,6 +206,18 @@ ExprValue closeDispatchedCall(const CallDescriptor &call, const ArgumentLevel &l
         const std::size_t branchStart = currentSink().all().size();
         results.push_back(closeProgramCall(each, level));
         dropRepeatedReports(firstReport, branchStart);
+    }
+    if (call.builtinFallback >= 0) {
+        CallDescriptor builtin;
+        builtin.kind = CALL_METHOD;
+        builtin.row = call.builtinFallback;
+        builtin.method = call.method;
+        builtin.receiver.text = "_vel_r";
+        builtin.receiver.type = T_VAR;
+        builtin.receiver.plainName = true;
+        builtin.receiver.root = call.receiver.root;
+        results.push_back(closeMethodCall(builtin, level));
+        classes.push_back(-1);
     }
     std::vector<std::string> branches;
     ExprValue value = results[0];
@@ -193,7 +241,10 @@ ExprValue closeDispatchedCall(const CallDescriptor &call, const ArgumentLevel &l
     }
     bool argumentsCall = std::any_of(level.arguments.begin(), level.arguments.begin() + level.count,
                                      [](const ExprValue &argument) { return argument.effects; });
-    value.text = dispatchText(classes, branches, result, call.receiver.text, argumentsCall);
+    ReceiverPassing passing = argumentsCall ? RECEIVER_KEPT : RECEIVER_READ;
+    if (call.builtinFallback >= 0 && builtinChangesReceiver(call.builtinFallback))
+        passing = RECEIVER_CHANGED;
+    value.text = dispatchText(classes, branches, result, call.receiver.text, passing);
     value.resultsOf = -1;
     value.results.clear();
     return value;

@@ -13,6 +13,11 @@
 // method is chosen at run time; the receiver stays the call's value until
 // its arguments are closed.
 bool beginDispatchedCall(const std::string &method);
+// The same for a method that var has built in: when the value holds an
+// object of a class that defines the method, the class's method is called,
+// otherwise the built-in one (on the variable itself when it changes it,
+// which takes a receiver that is a variable).
+bool beginDispatchedCallOrBuiltin(const std::string &method, int builtinRow, bool receiverIsVariable);
 // The call, written with its arguments for each class that defines the
 // method; its result is a var when the classes' results differ in type.
 ExprValue closeDispatchedCall(const CallDescriptor &call, const ArgumentLevel &level);

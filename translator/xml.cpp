@@ -138,6 +138,13 @@ void openXmlElement(const std::string &openTagText) {
 }
 
 void addXmlAttribute(const std::string &name, const std::string &valueToken) {
+    // The element's dict keeps its name and its data under these keys: an
+    // attribute of such a name would take their place.
+    if (name == "tag" || name == "data") {
+        reportNamed(E_CANNOT_BE_USED, name,
+                    "an element keeps its name under `tag` and its data under `data`: give the attribute another name");
+        return;
+    }
     std::string entryName = name;
     std::string value = cppStringLiteral(valueToken);
     if (!xml().idUsed && (name == "id" || name == "ID")) {

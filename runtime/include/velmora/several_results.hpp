@@ -4,6 +4,7 @@
 // int[] to an int[] and an object to a variable of its class without going
 // through a dyn. Where one value is wanted instead (a var, a print, an
 // array), the results become an array of them. Part of libvel.hpp.
+#include <cstddef>
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -18,7 +19,20 @@ template <class T>
 struct vel_result_slot {
     T value;
     template <class U>
-    vel_result_slot(U &&given) : value(std::forward<U>(given)) {}
+    vel_result_slot(U &&given) : value(converted(std::forward<U>(given))) {}
+
+private:
+    // NULL, once forwarded, is a plain integer: for an object it is null.
+    template <class U>
+    static T converted(U &&given) {
+        if constexpr (std::is_integral<std::decay_t<U>>::value && std::is_constructible<T, std::nullptr_t>::value &&
+                      !std::is_constructible<T, U>::value) {
+            return T(nullptr);
+        } else {
+            T value(std::forward<U>(given));
+            return value;
+        }
+    }
 };
 
 template <class... T>
