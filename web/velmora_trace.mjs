@@ -382,8 +382,10 @@ function readFunctions(bytes, sections) {
 // ---------------------------------------------------------------------------
 // Velmora frames
 
-// Top-level code: main and the parts and loops it goes on in.
-const TOP_LEVEL = /^(?:main|__original_main|__main_argc_argv|_vel_main_|_vel_loop_)/;
+// Top-level code: main and the parts and loops it goes on in, and the
+// initialisers of file-level variables, which run before main.
+const TOP_LEVEL =
+  /^(?:main|__original_main|__main_argc_argv|_vel_main_|_vel_loop_|_vel_init_|__cxx_global_var_init|_GLOBAL__sub_I_|__static_initialization_and_destruction)/;
 // libvel's function that reports a run-time error: the program's frames
 // are the ones that called it.
 const REPORTER = /^vel_fatal\(/;

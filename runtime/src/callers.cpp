@@ -49,8 +49,15 @@ std::string velmoraName(const std::string &plain) {
     return name;
 }
 
+// Top-level code: main and the parts and loops it goes on in, and the
+// initialisers of file-level variables, which C++ runs in functions of its
+// own before main (one per source, or per variable).
 bool isTopLevel(const std::string &name) {
-    return name == "main" || name.compare(0, 10, "_vel_main_") == 0 || name.compare(0, 10, "_vel_loop_") == 0;
+    for (const char *prefix : {"_vel_main_", "_vel_loop_", "_vel_init_", "__static_initialization_and_destruction",
+                               "_GLOBAL__sub_I_", "__cxx_global_var_init"})
+        if (name.compare(0, std::strlen(prefix), prefix) == 0)
+            return true;
+    return name == "main";
 }
 
 struct Collected {
