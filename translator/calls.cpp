@@ -488,6 +488,12 @@ ExprValue beginMethodCall(ExprValue receiver, const std::string &method) {
     // works on the command's output.
     if (receiver.type == T_TEXT && receiver.text.compare(0, 7, "system(") == 0)
         receiver.text = receiver.text + ".output()";
+    if (refusedConstructorAsMethod(receiver, method)) {
+        calls().pending = CallDescriptor();
+        calls().pending.kind = CALL_METHOD_NOT_FOUND;
+        calls().pending.method = method;
+        return receiver;
+    }
     // A dynamic value without such a built-in method holds an object: of
     // the class that has the method, or of one chosen among those that do.
     if (receiver.type == T_VAR && findMethod(method, T_VAR) < 0) {

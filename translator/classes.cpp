@@ -419,6 +419,33 @@ bool methodMayFollow(const ExprValue &receiver) {
            receiver.classIndex == currentClassIndex();
 }
 
+namespace {
+
+// Whether `method` names a constructor when called on the receiver: that
+// of the object's class or of a base (written above the method or not),
+// or, on a var without a built-in method of the name, that of any class,
+// since no method of a class takes a class's name.
+bool namesConstructor(const ExprValue &receiver, const std::string &method) {
+    int named = findClass(method);
+    if (named < 0)
+        return false;
+    if (receiver.type == T_VAR)
+        return findMethod(method, T_VAR) < 0;
+    return (receiver.type == T_OBJECT || receiver.type == T_CLASS) && receiver.classIndex >= 0 &&
+           inheritsFrom(receiver.classIndex, named);
+}
+
+}  // namespace
+
+bool refusedConstructorAsMethod(const ExprValue &receiver, const std::string &method) {
+    if (!namesConstructor(receiver, method))
+        return false;
+    reportNamed(E_CANNOT_BE_USED, method,
+                "`" + method + "` is the constructor: `" + method + "(...)` makes a new object and is not run again "
+                "on one that is there; to set its attributes again, give the class a method that does it");
+    return true;
+}
+
 bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int &function, std::string &head,
                        std::string *keepingHead) {
     if ((receiver.type != T_OBJECT && receiver.type != T_CLASS) || receiver.classIndex < 0)
