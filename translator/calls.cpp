@@ -65,11 +65,13 @@ std::string builtinArgument(int expected, const ExprValue &argument) {
         return "dyn::toText(dyn(" + argument.text + "))";
     case T_INTEGER:
         // A 64-bit integer is clamped into int as intval clamps it, where
-        // C++ would wrap it (with a warning for a literal).
+        // C++ would wrap it (with a warning for a literal). nil is 0, as a
+        // program function's int parameter takes it.
         if (argument.wide)
             return "intval(" + argument.text + ")";
-        return isIntegral(argument.type) || argument.type == T_NIL ? argument.text
-                                                                   : "intval(dyn(" + argument.text + "))";
+        if (argument.type == T_NIL)
+            return "0";
+        return isIntegral(argument.type) ? argument.text : "intval(dyn(" + argument.text + "))";
     case T_NUMBER:
     case T_REAL:
         if (isIntegral(argument.type) || argument.type == T_NATURAL || argument.type == T_NUMBER ||
