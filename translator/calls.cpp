@@ -91,6 +91,20 @@ std::string builtinArgument(int expected, const ExprValue &argument) {
     }
 }
 
+// An object has no number or text of its own: a built-in whose parameter
+// is one refuses an object as a program function's parameter does, where
+// the conversion would quietly give 0 or "". Null stays the empty value.
+void refuseObjectArguments(int row, const ArgumentLevel &level, int (*parameterType)(int, int)) {
+    for (int i = 0; i < level.count; i++) {
+        const ExprValue &argument = level.arguments[static_cast<std::size_t>(i)];
+        int expected = parameterType(row, i) & ~BUILTIN_OPTIONAL;
+        if (argument.type != T_OBJECT || argument.classIndex < 0 || argument.text == "NULL" || !isObjectless(expected))
+            continue;
+        // The library takes a C string where the program gives any text.
+        reportCall(E_BAD_ARGUMENT_IN, builtinRow(row).name, expected == T_CHARPTR ? T_TEXT : expected, argument.type);
+    }
+}
+
 // A typed array converts a number it is given to its element type itself,
 // the same way as the number's dyn: a var parameter takes the number as it
 // stands, not boxed into a dyn on every call.
@@ -284,7 +298,8 @@ ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
         if (level.count == 1 && std::string(builtinRow(call.row).target) == "toText")
             call.row = findMethod("join", T_ARRAY);
     }
-    checkMethodArgs(call.row, types.data(), level.count);
+    if (checkMethodArgs(call.row, types.data(), level.count))
+        refuseObjectArguments(call.row, level, methodArgumentType);
     // A typed array of a class holds objects of that class and its kin.
     if (call.receiver.type == T_OBJECTARRAY && call.receiver.classIndex >= 0)
         for (int i = 0; i < level.count; i++)
@@ -311,7 +326,8 @@ ExprValue closeFunctionCall(const CallDescriptor &call, const ArgumentLevel &lev
     std::vector<std::string> arguments(level.arguments.size() + 1);
     for (int i = 0; i < level.count; i++)
         types[i] = level.arguments[i].type;
-    checkFunctionArgs(call.row, types.data(), level.count);
+    if (checkFunctionArgs(call.row, types.data(), level.count))
+        refuseObjectArguments(call.row, level, functionArgumentType);
     for (int i = 0; i < level.count; i++)
         arguments[i] = builtinArgument(functionArgumentType(call.row, i), level.arguments[i]);
     const BuiltinRow &row = builtinRow(call.row);
