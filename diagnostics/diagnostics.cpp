@@ -229,10 +229,14 @@ void reportUnknownAction(const std::string &text, int number) {
 }
 
 void reportOperands(int classWord, int leftType, int rightType) {
+    reportOperands(classWord, std::string(typeName(leftType)), std::string(typeName(rightType)));
+}
+
+void reportOperands(int classWord, const std::string &left, const std::string &right) {
     startTemplate(TPL_CANT_SOLVE);
     fillPlaceholder(catalogueText(classWord));
-    fillPlaceholder(typeName(leftType));
-    fillPlaceholder(typeName(rightType));
+    fillPlaceholder(left);
+    fillPlaceholder(right);
     writeFilledMessage();
 }
 

@@ -69,6 +69,8 @@ void reportUnknownAction(const std::string &text, int number);
 
 // Formatted reports: each fills a template and writes one located line.
 void reportOperands(int classWord, int leftType, int rightType);   // 80
+// 80 with the operands' kinds written out (the classes of objects).
+void reportOperands(int classWord, const std::string &left, const std::string &right);
 void reportRequiredKind(int kind, int foundType);                  // 81
 void reportRequiredFound(const std::string &required, const std::string &found);  // 81
 // 81 on the line of a keyword written where a name belongs: "a name required,

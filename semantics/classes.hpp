@@ -40,6 +40,8 @@ struct ClassRecord {
     // members may lack what the program expects from that base.
     bool baseRefused = false;
     std::string source;
+    std::string file;            // the source file and line of its head, which messages name
+    int line = 0;
 };
 
 // Adds the class, or empties and returns the record of the same name (a

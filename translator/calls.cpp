@@ -65,11 +65,13 @@ std::string builtinArgument(int expected, const ExprValue &argument) {
         return "dyn::toText(dyn(" + argument.text + "))";
     case T_INTEGER:
         // A 64-bit integer is clamped into int as intval clamps it, where
-        // C++ would wrap it (with a warning for a literal).
+        // C++ would wrap it (with a warning for a literal). nil is 0, as a
+        // program function's int parameter takes it.
         if (argument.wide)
             return "intval(" + argument.text + ")";
-        return isIntegral(argument.type) || argument.type == T_NIL ? argument.text
-                                                                   : "intval(dyn(" + argument.text + "))";
+        if (argument.type == T_NIL)
+            return "0";
+        return isIntegral(argument.type) ? argument.text : "intval(dyn(" + argument.text + "))";
     case T_NUMBER:
     case T_REAL:
         if (isIntegral(argument.type) || argument.type == T_NATURAL || argument.type == T_NUMBER ||
@@ -86,6 +88,20 @@ std::string builtinArgument(int expected, const ExprValue &argument) {
         return mappedFunction(argument);
     default:
         return convertValue(type, argument);
+    }
+}
+
+// An object has no number or text of its own: a built-in whose parameter
+// is one refuses an object as a program function's parameter does, where
+// the conversion would quietly give 0 or "". Null stays the empty value.
+void refuseObjectArguments(int row, const ArgumentLevel &level, int (*parameterType)(int, int)) {
+    for (int i = 0; i < level.count; i++) {
+        const ExprValue &argument = level.arguments[static_cast<std::size_t>(i)];
+        int expected = parameterType(row, i) & ~BUILTIN_OPTIONAL;
+        if (argument.type != T_OBJECT || argument.classIndex < 0 || argument.text == "NULL" || !isObjectless(expected))
+            continue;
+        // The library takes a C string where the program gives any text.
+        reportCall(E_BAD_ARGUMENT_IN, builtinRow(row).name, expected == T_CHARPTR ? T_TEXT : expected, argument.type);
     }
 }
 
@@ -284,7 +300,8 @@ ExprValue closeMethodCall(CallDescriptor &call, const ArgumentLevel &level) {
         if (level.count == 1 && std::string(builtinRow(call.row).target) == "toText")
             call.row = findMethod("join", T_ARRAY);
     }
-    checkMethodArgs(call.row, types.data(), level.count);
+    if (checkMethodArgs(call.row, types.data(), level.count))
+        refuseObjectArguments(call.row, level, methodArgumentType);
     // A typed array of a class holds objects of that class and its kin.
     if (call.receiver.type == T_OBJECTARRAY && call.receiver.classIndex >= 0)
         for (int i = 0; i < level.count; i++)
@@ -313,7 +330,8 @@ ExprValue closeFunctionCall(const CallDescriptor &call, const ArgumentLevel &lev
     std::vector<std::string> arguments(level.arguments.size() + 1);
     for (int i = 0; i < level.count; i++)
         types[i] = level.arguments[i].type;
-    checkFunctionArgs(call.row, types.data(), level.count);
+    if (checkFunctionArgs(call.row, types.data(), level.count))
+        refuseObjectArguments(call.row, level, functionArgumentType);
     for (int i = 0; i < level.count; i++)
         arguments[i] = builtinArgument(functionArgumentType(call.row, i), level.arguments[i]);
     const BuiltinRow &row = builtinRow(call.row);
@@ -492,6 +510,12 @@ ExprValue beginMethodCall(ExprValue receiver, const std::string &method) {
     // works on the command's output.
     if (receiver.type == T_TEXT && receiver.text.compare(0, 7, "system(") == 0)
         receiver.text = receiver.text + ".output()";
+    if (refusedConstructorAsMethod(receiver, method)) {
+        calls().pending = CallDescriptor();
+        calls().pending.kind = CALL_METHOD_NOT_FOUND;
+        calls().pending.method = method;
+        return receiver;
+    }
     // A dynamic value without such a built-in method holds an object: of
     // the class that has the method, or of one chosen among those that do.
     if (receiver.type == T_VAR && findMethod(method, T_VAR) < 0) {

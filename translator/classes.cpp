@@ -32,6 +32,26 @@ void writeAtFileScope(const std::string &line) {
     output().indentLevel = indent;
 }
 
+// A class of this name that another source of the program defined: an
+// include, or a source the main source includes. C++ would see two
+// definitions of one class. Two extern or import blocks may both declare
+// the one class of native code.
+int classOfAnotherSource(const std::string &name, ClassKind kind) {
+    int index = findClass(name);
+    if (index < 0 || classRecord(index).source == translatedSource().baseName)
+        return -1;
+    return kind == CLASS_DEFINED || !classRecord(index).external ? index : -1;
+}
+
+void reportClassDefinedTwice(const std::string &name, const ClassRecord &earlier) {
+    reportDuplicateName(name);
+    if (earlier.file.empty())
+        return;
+    hintLastReport("the class `" + name + "` is defined in " + earlier.file + " at line " +
+                   std::to_string(earlier.line) + ": a program has one class of a name; rename one of the two");
+    currentSink().relateLast(SourcePosition{earlier.file, earlier.line, 0});
+}
+
 // Objects are pointers: a use through a null one stops the program with a
 // message instead of reading memory that is not there.
 std::string checkedObject(const std::string &text) { return "_vel_obj(" + text + ")"; }
@@ -58,8 +78,11 @@ void beginClass(const std::string &name, ClassKind kind) {
     }
     // A call of the name would reach the built-in, never the constructor.
     int builtin = -1;
+    int earlier = classOfAnotherSource(name, kind);
     if (kind == CLASS_DEFINED && findFunction(name, builtin))
         reportRedeclaration(name, W_IN_BUILTINS);
+    else if (earlier >= 0)
+        reportClassDefinedTwice(name, classRecord(earlier));
     else if (kind == CLASS_DEFINED && (!classState().definedHere.insert(name).second ||
                                   findNoCase(symbolTable().globals, name) >= 0 || findProgramFunction(name) >= 0 ||
                                   isDefinedTypeName(name)))
@@ -69,6 +92,8 @@ void beginClass(const std::string &name, ClassKind kind) {
     classState().current = index;
     classState().constructorSeen = false;
     ClassRecord &record = classRecord(index);
+    record.file = diagnostics.sourceName;
+    record.line = diagnostics.lineCounter;
     record.isDom = name == "dom";
     record.external = external;
     record.counted = kind == CLASS_DEFINED;
@@ -407,6 +432,33 @@ ExprValue downcastTo(int classIndex, const ExprValue &value) {
 bool methodMayFollow(const ExprValue &receiver) {
     return (receiver.type == T_OBJECT || receiver.type == T_CLASS) && receiver.classIndex >= 0 &&
            receiver.classIndex == currentClassIndex();
+}
+
+namespace {
+
+// Whether `method` names a constructor when called on the receiver: that
+// of the object's class or of a base (written above the method or not),
+// or, on a var without a built-in method of the name, that of any class,
+// since no method of a class takes a class's name.
+bool namesConstructor(const ExprValue &receiver, const std::string &method) {
+    int named = findClass(method);
+    if (named < 0)
+        return false;
+    if (receiver.type == T_VAR)
+        return findMethod(method, T_VAR) < 0;
+    return (receiver.type == T_OBJECT || receiver.type == T_CLASS) && receiver.classIndex >= 0 &&
+           inheritsFrom(receiver.classIndex, named);
+}
+
+}  // namespace
+
+bool refusedConstructorAsMethod(const ExprValue &receiver, const std::string &method) {
+    if (!namesConstructor(receiver, method))
+        return false;
+    reportNamed(E_CANNOT_BE_USED, method,
+                "`" + method + "` is the constructor: `" + method + "(...)` makes a new object and is not run again "
+                "on one that is there; to set its attributes again, give the class a method that does it");
+    return true;
 }
 
 bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int &function, std::string &head,

@@ -63,6 +63,10 @@ ExprValue downcastTo(int classIndex, const ExprValue &value);
 // Whether a method the receiver's class lacks may still come: the class
 // is the one whose body is being read.
 bool methodMayFollow(const ExprValue &receiver);
+// A constructor called on an object (`p.P(5)`, `this.P(5)`, `v.P(5)` on a
+// var): reported, since a constructor makes a new object and is never run
+// again on one that is there.
+bool refusedConstructorAsMethod(const ExprValue &receiver, const std::string &method);
 // A method of an object or a class; fills the call's function record and
 // C++ head, or gives false when the receiver is no object or class.
 bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int &function, std::string &head,

@@ -107,7 +107,8 @@ void openBodyAfterElements() {
 void writeTextFor(int declaredType, const std::string &first, const std::string &second, const ExprValue &source) {
     const std::string &variable = second.empty() ? first : second;
     std::string textName = source.text;
-    if (!source.plainName) {
+    // A C string is walked as the text it holds when the loop begins.
+    if (!source.plainName || source.type == T_CHARPTR) {
         textName = newTemp();
         emit("text " + textName + "=" + source.text + ";\n");
         writeIndent();
@@ -669,9 +670,12 @@ void writeContainerFor(int declaredType, const std::string &first, const std::st
         writeTextFor(declaredType, first, second, container);
         return;
     }
-    // An object of a class has attributes, not elements to go over.
+    // An object of a class has attributes, not elements to go over; a
+    // char is one character, as a number is one value.
     if (container.type == T_OBJECT && container.classIndex >= 0)
         reportRequiredFound("a text, an array or a dict", typeName(container.type));
+    else if (container.type == T_CHAR)
+        reportRequiredKind(1, container.type);
     else
         checkSequence(container.type);
     std::string name = container.text;

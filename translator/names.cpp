@@ -264,6 +264,11 @@ ExprValue sliceOfName(ExprValue name, bool hasLow, const ExprValue &low, bool ha
     IntervalBounds bounds = makeInterval(hasLow, from.text, from.type, hasHigh, to.text, to.type, inclusive);
     ExprValue value = std::move(name);
     value.writePath.reset();
+    // A C string has no members: its slice is that of the text it holds.
+    if (value.type == T_CHARPTR) {
+        value.text = "text(" + value.text + ")";
+        value.type = T_TEXT;
+    }
     value.text += sliceText(bounds);
     value.plainName = false;
     value.literal = false;
@@ -427,11 +432,17 @@ void sliceTarget(AssignTarget &target, bool hasLow, const ExprValue &low, bool h
         return;
     IntervalBounds bounds = makeInterval(hasLow, low.text, low.type, hasHigh, high.text, high.type, inclusive);
     target.isSlice = true;
-    target.readPath = target.path + (target.pathIsPointer ? "->" : ".") + sliceText(bounds).substr(1);
+    // The library writes a slice of a C string as it writes its elements.
+    if (target.type == T_CHARPTR && target.nesting == 0) {
+        target.readPath = "text(" + target.readPath + ")" + sliceText(bounds);
+        target.path = "vel_cstring_slot(" + target.path + ")";
+    } else {
+        target.readPath = target.path + (target.pathIsPointer ? "->" : ".") + sliceText(bounds).substr(1);
+    }
     target.low = bounds.lower;
     target.high = bounds.upper;
     target.inclusive = bounds.inclusive;
-    target.valueType = target.type;
+    target.valueType = target.type == T_CHARPTR ? T_TEXT : target.type;
     target.nesting++;
 }
 

@@ -191,9 +191,50 @@ bool refusedObjectOperand(const ExprValue &left, const ExprValue &right, int cla
     return true;
 }
 
+bool isClassObject(const ExprValue &side) {
+    return side.type == T_OBJECT && side.classIndex >= 0 && side.text != "NULL";
+}
+
+// What an object of a class may be compared with: an object that may be
+// the same one (of its class, a base or a derived class, or of a class not
+// known), null or nil, or a var that may hold it.
+bool mayBeTheSameObject(const ExprValue &object, const ExprValue &other) {
+    if (other.type == T_VAR || other.type == T_NIL || other.type == T_UNKNOWN || other.text == "NULL")
+        return true;
+    if (other.type != T_OBJECT)
+        return false;
+    return other.classIndex < 0 || relatedClasses(object.classIndex, other.classIndex);
+}
+
+// An object equals only itself. Beside a number, a text, a list or an
+// object of an unrelated class the answer could only be false, as it could
+// for a number beside a text, which is refused: so is this.
+bool refusedObjectComparison(const ExprValue &left, const ExprValue &right) {
+    const ExprValue *object = isClassObject(left) ? &left : isClassObject(right) ? &right : nullptr;
+    if (object == nullptr)
+        return false;
+    const ExprValue &other = object == &left ? right : left;
+    if (mayBeTheSameObject(*object, other))
+        return false;
+    if (other.type != T_OBJECT) {
+        reportOperands(W_RELATIONAL, left.type, right.type);
+        hintLastReport("an object is compared with an object of its class, a base or a derived class, null or a var; "
+                       "compare one of its attributes with the value");
+        return true;
+    }
+    const std::string &objectClass = classRecord(object->classIndex).name;
+    const std::string &otherClass = classRecord(other.classIndex).name;
+    reportOperands(W_RELATIONAL, classRecord(left.classIndex).name, classRecord(right.classIndex).name);
+    hintLastReport("objects compare by identity, and an object of class " + objectClass + " is never one of class " +
+                   otherClass + ": neither is the other or derives from it");
+    return true;
+}
+
 ExprValue comparisonText(ExprValue left, int comparisonToken, const ExprValue &right) {
     countOperator();
     const int leftType = left.type;
+    // Before the texts change: whether each side is an object, null or nil.
+    const bool refusedObjects = refusedObjectComparison(left, right);
     std::string rightText = right.text;
     // nil or null on either side stands for the null of the other side.
     bool rightNil = standsForNil(right, right.type, leftType);
@@ -227,6 +268,8 @@ ExprValue comparisonText(ExprValue left, int comparisonToken, const ExprValue &r
                           comparisonToken == VLTokenTypes::LESS_EQUAL || comparisonToken == VLTokenTypes::GREAT_EQUAL;
     // Two calls without a result have no values to compare; objects are
     // the same or not, and have no order.
+    if (refusedObjects)
+        return result(std::move(left.text) + "==" + rightText, T_BOOLEAN);
     if (leftType == T_VOID && right.type == T_VOID)
         reportOperands(W_RELATIONAL, leftType, right.type);
     else if (ordering && refusedObjectOperand(left, right, W_RELATIONAL))

@@ -25,6 +25,7 @@ ExprValue subjectValue() {
     ExprValue subject;
     subject.text = currentBranches().subject;
     subject.type = currentBranches().subjectType;
+    subject.classIndex = currentBranches().subjectClass;
     subject.plainName = true;
     return subject;
 }
@@ -193,6 +194,7 @@ void beginBranches(const ExprValue &subject, bool isSwitch) {
     pushBranches();
     BranchFrame &frame = currentBranches();
     frame.subjectType = subject.type;
+    frame.subjectClass = subject.classIndex;
     frame.isSwitch = isSwitch;
     if (subject.plainName) {
         frame.subject = subject.text;

@@ -210,6 +210,7 @@ struct WalkedContainer {
 struct BranchFrame {
     std::string subject;
     int subjectType = 0;
+    int subjectClass = -1;   // an object's class, which its cases are compared with
     bool isSwitch = false;
     // A `break` of C ending a case was told: the next ones of the switch
     // are the same habit.

@@ -270,6 +270,17 @@ void vel_cstring_slot::setAt(const dyn &index, const text &value) {
     setAt(static_cast<int>(dyn::toInt(index)), value);
 }
 
+void vel_cstring_slot::setSlice(int lo, int hi, int inclusive, const dyn &value) {
+    text whole(target);
+    whole.setSlice(lo, hi, inclusive, value);
+    if (target == nullptr || whole.data.size() != std::strlen(target)) {
+        target = _vel_cstring(whole);
+        return;
+    }
+    if (ownedCStrings().count(target) == 0) target = _vel_cstring(whole);
+    else std::memcpy(target, whole.data.data(), whole.data.size());
+}
+
 // --------------------------------------------------------------------------
 // Console input
 

@@ -101,6 +101,10 @@ public:
     void setAt(const I &index, const T &value) {
         setAt(index, text(value));
     }
+    // cs[lo..hi] = t: the bytes of the slice replaced by those of t, as a
+    // text's slice is written. Of the same length the string is written in
+    // place, as setAt writes it; of another length it is a new string.
+    void setSlice(int lo, int hi, int inclusive, const dyn &value);
 
 private:
     char *&target;
