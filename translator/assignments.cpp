@@ -308,9 +308,8 @@ namespace {
 // A temporary that holds an object keeps it counted: writing one target may
 // drop the last other hold of the object that the next target receives.
 std::string temporarySpelling(int type, int classIndex) {
-    if (type == T_OBJECT && classIndex >= 0 && classRecord(classIndex).counted)
-        return "vel_ref<" + classRecord(classIndex).emittedName + "> ";
-    return "auto ";
+    std::string counted = countedReferenceType(type, classIndex);
+    return counted.empty() ? "auto " : counted + " ";
 }
 
 // Several targets with as many values: every value is computed before

@@ -16,6 +16,15 @@ inline ExprValue valueOf(std::string text, int type) {
     return value;
 }
 
+// Whether evaluating an argument calls something, which may drop the
+// receiver's other holds.
+inline bool argumentsCallSomething(const ArgumentLevel &level) {
+    for (int i = 0; i < level.count; i++)
+        if (level.arguments[static_cast<std::size_t>(i)].effects)
+            return true;
+    return false;
+}
+
 // The texts separated by commas, as the arguments of a call.
 inline std::string joinTexts(const std::string *texts, int count) {
     std::string joined;

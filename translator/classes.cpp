@@ -461,6 +461,12 @@ bool refusedConstructorAsMethod(const ExprValue &receiver, const std::string &me
     return true;
 }
 
+std::string countedReferenceType(int type, int classIndex) {
+    if (type != T_OBJECT || classIndex < 0 || !classRecord(classIndex).counted)
+        return "";
+    return "vel_ref<" + classRecord(classIndex).emittedName + ">";
+}
+
 bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int &function, std::string &head,
                        std::string *keepingHead) {
     if ((receiver.type != T_OBJECT && receiver.type != T_CLASS) || receiver.classIndex < 0)

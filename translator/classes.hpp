@@ -69,6 +69,9 @@ bool methodMayFollow(const ExprValue &receiver);
 bool refusedConstructorAsMethod(const ExprValue &receiver, const std::string &method);
 // A method of an object or a class; fills the call's function record and
 // C++ head, or gives false when the receiver is no object or class.
+// The C++ type that keeps an object of the class counted ("vel_ref<P>"),
+// or "" when the value is no counted object.
+std::string countedReferenceType(int type, int classIndex);
 bool beginObjectMethod(const ExprValue &receiver, const std::string &method, int &function, std::string &head,
                        std::string *keepingHead = nullptr);
 

@@ -3,6 +3,7 @@
 
 #include "semantics/classes.hpp"
 #include "semantics/symbols.hpp"
+#include "translator/classes.hpp"
 #include "translator/output.hpp"
 
 namespace {
@@ -21,13 +22,6 @@ std::string receivedName(std::size_t index) { return "_vel_o" + std::to_string(i
 
 std::string capture() { return lambdaCapture(); }
 
-// An object handed over is held by the list until the operation is done:
-// an operand after it may drop every other hold of it (set the variable to
-// null, empty its array). The operation receives the object's address.
-bool heldWhileOthersRun(const ExprValue &operand) {
-    return operand.type == T_OBJECT && operand.classIndex >= 0 && operand.text != "this" &&
-           classRecord(operand.classIndex).counted;
-}
 
 // The operand as the name under which the operation receives it.
 void rename(ExprValue &operand, std::string name) {
@@ -100,10 +94,14 @@ OperandOrder::OperandOrder(const std::vector<ExprValue *> &operands, const ExprV
         if (operand == nullptr || isConstant(*operand))
             continue;
         std::string name = receivedName(handedOver_.size());
-        if (heldWhileOthersRun(*operand)) {
-            const std::string &className = classRecord(operand->classIndex).emittedName;
-            handedOver_.push_back("vel_ref<" + className + ">(" + operand->text + ")");
-            received_.push_back(className + " *");
+        // An object handed over is held by the list until the operation is
+        // done: an operand after it may drop every other hold of it (set the
+        // variable to null, empty its array). The operation receives the
+        // object's address.
+        std::string counted = operand->text == "this" ? "" : countedReferenceType(operand->type, operand->classIndex);
+        if (!counted.empty()) {
+            handedOver_.push_back(counted + "(" + operand->text + ")");
+            received_.push_back(classRecord(operand->classIndex).emittedName + " *");
         } else {
             handedOver_.push_back(std::move(operand->text));
             received_.push_back("auto &");

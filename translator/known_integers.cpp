@@ -6,12 +6,27 @@
 #include <cstdint>
 #include <cstdlib>
 
-// C++ gives a literal that fits in int the type int, and a larger one (or
-// one with an L suffix) 64 bits.
 namespace {
-std::string knownText(std::int64_t number, bool wide);
+
+std::int64_t wrapped(unsigned long long bits, bool wide) {
+    return wide ? static_cast<std::int64_t>(bits) : static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
 }
 
+// The lowest value of each width has no literal of its own.
+std::string knownText(std::int64_t number, bool wide) {
+    if (wide)
+        return number == LLONG_MIN ? "(-9223372036854775807LL-1)"
+               : number < 0        ? "(" + std::to_string(number) + "LL)"
+                                   : std::to_string(number) + "LL";
+    if (number == INT_MIN)
+        return "(-2147483647-1)";
+    return number < 0 ? "(" + std::to_string(number) + ")" : std::to_string(number);
+}
+
+}  // namespace
+
+// C++ gives a literal that fits in int the type int, and a larger one (or
+// one with an L suffix) 64 bits.
 void knowIntegerLiteral(ExprValue &value, const std::string &tokenText) {
     if (value.type != T_INTEGER || tokenText.empty())
         return;
@@ -68,24 +83,6 @@ void knowConstant(ExprValue &use) {
     use.knownValue = found->second;
 }
 
-namespace {
-
-std::int64_t wrapped(unsigned long long bits, bool wide) {
-    return wide ? static_cast<std::int64_t>(bits) : static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
-}
-
-// The lowest value of each width has no literal of its own.
-std::string knownText(std::int64_t number, bool wide) {
-    if (wide)
-        return number == LLONG_MIN ? "(-9223372036854775807LL-1)"
-               : number < 0        ? "(" + std::to_string(number) + "LL)"
-                                   : std::to_string(number) + "LL";
-    if (number == INT_MIN)
-        return "(-2147483647-1)";
-    return number < 0 ? "(" + std::to_string(number) + ")" : std::to_string(number);
-}
-
-}  // namespace
 
 std::string defineFileLevelValue(const Symbol *symbol, int type, bool hasValue, const ExprValue &value,
                                  const std::string &valueText) {

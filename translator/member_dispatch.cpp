@@ -34,14 +34,18 @@ namespace {
 // its own class is the one whose member it uses. Empty when fewer than two
 // classes define the member, or when one is a class of native code, whose
 // pointers a dyn gives back unchecked.
+void mostDerivedFirst(std::vector<int> &classes) {
+    std::stable_sort(classes.begin(), classes.end(),
+                     [](int a, int b) { return basesAbove(a, -1) > basesAbove(b, -1); });
+}
+
 std::vector<int> candidates(std::vector<int> classes) {
     if (classes.size() < 2)
         return {};
     for (int index : classes)
         if (!classRecord(index).counted)
             return {};
-    std::stable_sort(classes.begin(), classes.end(),
-                     [](int a, int b) { return basesAbove(a, -1) > basesAbove(b, -1); });
+    mostDerivedFirst(classes);
     return classes;
 }
 
@@ -180,8 +184,7 @@ bool beginDispatchedCallOrBuiltin(const std::string &method, int builtinRow, boo
             classes.push_back(index);
     if (classes.empty())
         return false;
-    std::stable_sort(classes.begin(), classes.end(),
-                     [](int a, int b) { return basesAbove(a, -1) > basesAbove(b, -1); });
+    mostDerivedFirst(classes);
     CallDescriptor call;
     call.kind = CALL_DISPATCHED;
     call.name = method;
@@ -239,9 +242,7 @@ ExprValue closeDispatchedCall(const CallDescriptor &call, const ArgumentLevel &l
         value = ExprValue();
         value.type = T_VAR;
     }
-    bool argumentsCall = std::any_of(level.arguments.begin(), level.arguments.begin() + level.count,
-                                     [](const ExprValue &argument) { return argument.effects; });
-    ReceiverPassing passing = argumentsCall ? RECEIVER_KEPT : RECEIVER_READ;
+    ReceiverPassing passing = argumentsCallSomething(level) ? RECEIVER_KEPT : RECEIVER_READ;
     if (call.builtinFallback >= 0 && builtinChangesReceiver(call.builtinFallback))
         passing = RECEIVER_CHANGED;
     value.text = dispatchText(classes, branches, result, call.receiver.text, passing);

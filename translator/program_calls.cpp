@@ -1,7 +1,6 @@
 // Calls of the program's own functions and of those an extern line
 // declares: the arguments checked against the parameters and passed as
 // each parameter receives them.
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -218,9 +217,7 @@ ExprValue closeProgramCall(const CallDescriptor &call, const ArgumentLevel &leve
             reportCall(E_BAD_ARGUMENT_IN, function.name, parameter.type, argument.type);
         arguments[i] = programArgument(parameter, argument, function.external);
     }
-    bool argumentsCall = std::any_of(level.arguments.begin(), level.arguments.begin() + level.count,
-                                     [](const ExprValue &argument) { return argument.effects; });
-    const std::string &emitted = argumentsCall && !call.keepingHead.empty() ? call.keepingHead
+    const std::string &emitted = argumentsCallSomething(level) && !call.keepingHead.empty() ? call.keepingHead
                                  : call.emitted.empty()                     ? function.emittedName
                                                                             : call.emitted;
     ExprValue value = valueOf(emitted + "(" + joinTexts(arguments.data(), level.count) + ")", function.callType());
